@@ -1,0 +1,54 @@
+# Front door of the project: every command a developer or CI needs.
+#   make deps    install missing Debian packages (scripts/deps.txt)
+#   make build   configure and build the sanitizer tree (build/asan)
+#   make test    deps + build + every test through CTest
+#   make run     deps + build + start the client
+#   make bench   build (Release) and run every benchmark; BENCH_RUN=0 only builds
+#   make fuzz    build (clang + libFuzzer) and run every fuzz target FUZZ_SECONDS each; FUZZ_RUN=0 only builds
+#   make format  apply clang-format to every source file
+
+JOBS ?= $(shell nproc)
+BENCH_RUN ?= 1
+FUZZ_RUN ?= 1
+FUZZ_SECONDS ?= 60
+CLANG_FORMAT ?= $(shell command -v clang-format-14 || command -v clang-format)
+
+.PHONY: deps build test run bench fuzz format clean
+
+deps:
+	@bash scripts/deps.sh
+
+build: deps
+	@cmake --preset asan >/dev/null
+	@cmake --build --preset asan -j $(JOBS)
+
+test: build
+	@ctest --test-dir build/asan -j $(JOBS) --output-on-failure --timeout 300
+
+run: build
+	@./build/asan/app/zelvan
+
+bench: deps
+	@cmake --preset release >/dev/null
+	@cmake --build --preset release -j $(JOBS)
+	@if [ "$(BENCH_RUN)" != "0" ]; then \
+	    for b in build/release/bench/bench_*; do [ -x "$$b" ] || continue; echo "== $$b"; "$$b" || exit 1; done; \
+	fi
+
+fuzz: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz -j $(JOBS)
+	@if [ "$(FUZZ_RUN)" != "0" ]; then \
+	    for f in build/fuzz/fuzz/fuzz_*; do [ -x "$$f" ] || continue; name=$$(basename $$f); \
+	        mkdir -p build/fuzz/corpus/$$name; \
+	        seeds=""; [ -d fuzz/corpus/$$name ] && seeds=fuzz/corpus/$$name; \
+	        echo "== $$name ($(FUZZ_SECONDS)s)"; \
+	        "$$f" -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build/fuzz/corpus/$$name $$seeds || exit 1; \
+	    done; \
+	fi
+
+format:
+	@git ls-files '*.h' '*.cpp' | xargs $(CLANG_FORMAT) -i
+
+clean:
+	@rm -rf build

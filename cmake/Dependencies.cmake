@@ -1,0 +1,20 @@
+# Third-party libraries from Debian's archive (see scripts/deps.txt). Each is wrapped by exactly one
+# of our libraries, which links it privately.
+find_package(Threads REQUIRED)
+find_package(ZLIB REQUIRED)
+find_package(OpenSSL REQUIRED COMPONENTS Crypto)
+find_package(LibXml2 REQUIRED)
+
+# Standalone asio is header-only.
+find_path(ASIO_INCLUDE_DIR asio.hpp REQUIRED)
+add_library(asio_standalone INTERFACE)
+target_include_directories(asio_standalone SYSTEM INTERFACE "${ASIO_INCLUDE_DIR}")
+target_compile_definitions(asio_standalone INTERFACE ASIO_STANDALONE ASIO_NO_DEPRECATED)
+target_link_libraries(asio_standalone INTERFACE Threads::Threads)
+
+if(ZELVAN_BUILD_TESTS)
+    find_package(GTest REQUIRED)
+endif()
+if(ZELVAN_BUILD_BENCH)
+    find_package(benchmark REQUIRED)
+endif()

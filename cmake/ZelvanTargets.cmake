@@ -1,0 +1,54 @@
+# Helpers that give every folder of src/ the same shape: one static library per folder, one test
+# binary per folder (tests prefixed with the folder in dotted form), benchmarks and fuzz targets.
+
+# zelvan_library(<target> [PUBLIC_DEPS ...] [PRIVATE_DEPS ...])
+# Builds every .cpp of the calling folder (not its subfolders) into a static library.
+function(zelvan_library target)
+    cmake_parse_arguments(ARG "" "" "PUBLIC_DEPS;PRIVATE_DEPS" ${ARGN})
+    file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+    add_library(${target} STATIC ${sources})
+    target_include_directories(${target} PUBLIC "${PROJECT_SOURCE_DIR}/src")
+    target_link_libraries(${target} PUBLIC ${ARG_PUBLIC_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
+endfunction()
+
+# zelvan_tests(<folder under src/> [LIBS ...])
+# Builds tests/<folder>/*.cpp into test_<folder with _> and registers each case with CTest under
+# the prefix <folder with .>. (e.g. platform.foundation.ValueTest.Sharing).
+function(zelvan_tests folder)
+    cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+    string(REPLACE "/" "_" flat "${folder}")
+    string(REPLACE "/" "." dotted "${folder}")
+    file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+    set(target test_${flat})
+    add_executable(${target} ${sources})
+    target_link_libraries(${target} PRIVATE ${ARG_LIBS} zelvan_test_main GTest::gmock GTest::gtest)
+    gtest_discover_tests(${target} TEST_PREFIX "${dotted}." DISCOVERY_MODE PRE_TEST
+                         PROPERTIES ENVIRONMENT "ZELVAN_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+endfunction()
+
+# zelvan_benchmark(<area> [LIBS ...])
+# Builds bench/<area>*.cpp ... into bench_<area>.
+function(zelvan_benchmark area)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(bench_${area} ${ARG_SOURCES})
+    target_link_libraries(bench_${area} PRIVATE ${ARG_LIBS} benchmark::benchmark_main)
+endfunction()
+
+# zelvan_fuzz(<format> SOURCE <file> [LIBS ...])
+# Under the fuzz preset: a libFuzzer binary fuzz_<format>. Under the test preset: a replay driver
+# that feeds every file of fuzz/corpus/<format>/ and fuzz/regressions/<format>/ to the target, so
+# inputs that once crashed stay fixed.
+function(zelvan_fuzz format)
+    cmake_parse_arguments(ARG "" "SOURCE" "LIBS" ${ARGN})
+    if(ZELVAN_BUILD_FUZZ)
+        add_executable(fuzz_${format} ${ARG_SOURCE})
+        target_link_libraries(fuzz_${format} PRIVATE ${ARG_LIBS})
+        target_link_options(fuzz_${format} PRIVATE -fsanitize=fuzzer)
+    elseif(ZELVAN_BUILD_TESTS)
+        add_executable(replay_${format} ${ARG_SOURCE} "${PROJECT_SOURCE_DIR}/fuzz/replay_main.cpp")
+        target_link_libraries(replay_${format} PRIVATE ${ARG_LIBS})
+        add_test(NAME fuzz.${format}.replay
+                 COMMAND replay_${format} "${PROJECT_SOURCE_DIR}/fuzz/corpus/${format}"
+                         "${PROJECT_SOURCE_DIR}/fuzz/regressions/${format}")
+    endif()
+endfunction()

@@ -1,0 +1,23 @@
+// The process log: one plain line per message, "YYYY-MM-DD HH:MM:SS.mmm zelvan[pid] text", written
+// to stderr and to any installed sinks (tests capture lines through testing::LogCapture).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace fnd {
+
+// Writes one line. Safe from any thread; lines never interleave.
+void logLine(std::string_view text);
+
+// Sinks receive the text of every line (without the time and process prefix).
+using LogSinkToken = uint64_t;
+LogSinkToken addLogSink(std::function<void(const std::string&)> sink);
+void removeLogSink(LogSinkToken token);
+
+// Whether lines also go to stderr (on by default).
+void setLogToStderr(bool enabled);
+
+} // namespace fnd

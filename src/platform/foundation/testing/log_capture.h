@@ -1,0 +1,32 @@
+// Collects log lines while in scope, so tests can assert on what the code logged.
+#pragma once
+
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/foundation/log.h"
+
+namespace fnd::testing {
+
+class LogCapture {
+public:
+    LogCapture();
+    ~LogCapture();
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+
+    std::vector<std::string> lines() const;
+    // True when some captured line contains `fragment`.
+    bool contains(std::string_view fragment) const;
+    size_t count(std::string_view fragment) const;
+    void clear();
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<std::string> lines_;
+    LogSinkToken token_;
+};
+
+} // namespace fnd::testing
