@@ -1,0 +1,163 @@
+// zlib wrappers. Inflation grows its output buffer in steps up to the caller's cap and probes one
+// byte past the cap, so an oversized stream is refused before any oversized allocation.
+#include "platform/foundation/zlib_codec.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <limits>
+#include <string>
+
+#include "platform/foundation/log.h"
+
+namespace fnd {
+namespace {
+
+constexpr size_t kMaxChunk = std::numeric_limits<uInt>::max();
+constexpr size_t kInitialOut = 16 * 1024;
+
+// Feeds as much of the remaining input as zlib's 32-bit counters allow.
+void refillInput(z_stream& zs, const uint8_t*& next, size_t& remaining) {
+    if (zs.avail_in == 0 && remaining > 0) {
+        size_t chunk = std::min(remaining, kMaxChunk);
+        zs.next_in = const_cast<Bytef*>(next);
+        zs.avail_in = static_cast<uInt>(chunk);
+        next += chunk;
+        remaining -= chunk;
+    }
+}
+
+} // namespace
+
+std::optional<Bytes> inflate(const Bytes& compressed, size_t maxOut) {
+    z_stream zs{};
+    if (inflateInit(&zs) != Z_OK) {
+        logLine("inflate: zlib could not start a stream");
+        return std::nullopt;
+    }
+    const uint8_t* next = compressed.data();
+    size_t remaining = compressed.size();
+    Bytes out;
+    size_t produced = 0;
+    const char* failure = nullptr;
+    bool ended = false;
+
+    while (!ended && failure == nullptr) {
+        refillInput(zs, next, remaining);
+        uint8_t probe = 0;
+        bool probing = false;
+        if (produced == out.size()) {
+            if (produced >= maxOut) {
+                // The cap is reached: one more byte of output means the stream is too large.
+                probing = true;
+            } else {
+                size_t grown = std::min(maxOut, std::max(kInitialOut, produced * 2));
+                out.reserve(grown); // exact, so capacity never passes the cap
+                out.resize(grown);
+            }
+        }
+        if (probing) {
+            zs.next_out = &probe;
+            zs.avail_out = 1;
+        } else {
+            size_t room = std::min(out.size() - produced, kMaxChunk);
+            zs.next_out = out.data() + produced;
+            zs.avail_out = static_cast<uInt>(room);
+        }
+        uInt before = zs.avail_out;
+        int rc = ::inflate(&zs, Z_NO_FLUSH);
+        size_t got = before - zs.avail_out;
+        if (probing && got > 0) {
+            failure = "output exceeds the size limit";
+            break;
+        }
+        if (!probing) {
+            produced += got;
+        }
+        switch (rc) {
+        case Z_STREAM_END:
+            ended = true;
+            break;
+        case Z_OK:
+            break;
+        case Z_BUF_ERROR:
+            // No progress possible: more output room is fine, but no more input means truncation.
+            if (zs.avail_in == 0 && remaining == 0 && zs.avail_out > 0) {
+                failure = "stream is truncated";
+            }
+            break;
+        case Z_NEED_DICT:
+            failure = "stream needs a preset dictionary";
+            break;
+        case Z_MEM_ERROR:
+            failure = "out of memory";
+            break;
+        default:
+            failure = "stream is corrupt";
+            break;
+        }
+        if (failure == nullptr && !ended && got == 0 && zs.avail_in == 0 && remaining == 0 && rc == Z_OK) {
+            failure = "stream is truncated";
+        }
+    }
+    if (failure == nullptr && (zs.avail_in > 0 || remaining > 0)) {
+        failure = "stray bytes follow the stream";
+    }
+    inflateEnd(&zs);
+    if (failure != nullptr) {
+        logLine(std::string("inflate: ") + failure + " (" + std::to_string(compressed.size()) + " bytes in, limit " +
+                std::to_string(maxOut) + ")");
+        return std::nullopt;
+    }
+    out.resize(produced);
+    return out;
+}
+
+Bytes deflate(const Bytes& data, int level) {
+    z_stream zs{};
+    if (level < -1 || level > 9) {
+        level = Z_DEFAULT_COMPRESSION;
+    }
+    if (deflateInit(&zs, level) != Z_OK) {
+        logLine("deflate: zlib could not start a stream");
+        return {};
+    }
+    Bytes out(deflateBound(&zs, static_cast<uLong>(data.size())));
+    const uint8_t* next = data.data();
+    size_t remaining = data.size();
+    size_t produced = 0;
+    int rc = Z_OK;
+    while (rc != Z_STREAM_END) {
+        refillInput(zs, next, remaining);
+        if (produced == out.size()) {
+            out.resize(out.size() * 2 + 64);
+        }
+        zs.next_out = out.data() + produced;
+        zs.avail_out = static_cast<uInt>(std::min(out.size() - produced, kMaxChunk));
+        uInt before = zs.avail_out;
+        rc = ::deflate(&zs, remaining == 0 ? Z_FINISH : Z_NO_FLUSH);
+        produced += before - zs.avail_out;
+        if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR) {
+            logLine("deflate: zlib failed to compress");
+            deflateEnd(&zs);
+            return {};
+        }
+    }
+    deflateEnd(&zs);
+    out.resize(produced);
+    return out;
+}
+
+uint32_t crc32(const uint8_t* data, size_t size) {
+    uLong crc = ::crc32_z(0L, Z_NULL, 0);
+    if (size > 0) {
+        crc = ::crc32_z(crc, data, size);
+    }
+    return static_cast<uint32_t>(crc);
+}
+
+uint32_t crc32(const Bytes& data) {
+    return crc32(data.data(), data.size());
+}
+
+} // namespace fnd
