@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/foundation/format.h"
+
 namespace fnd {
 
 // Writes one line. Safe from any thread; lines never interleave.
@@ -19,5 +21,11 @@ void removeLogSink(LogSinkToken token);
 
 // Whether lines also go to stderr (on by default).
 void setLogToStderr(bool enabled);
+
+// Formats with fnd::format and writes the result as one line.
+template <class... A>
+void log(std::string_view fmt, const A&... a) {
+    logLine(format(fmt, a...));
+}
 
 } // namespace fnd
