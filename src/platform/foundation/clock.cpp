@@ -34,11 +34,17 @@ Clock& Clock::current() {
     return c ? *c : systemClock();
 }
 
-Date Clock::now() { return current().wallTime(); }
+Date Clock::now() {
+    return current().wallTime();
+}
 
-double Clock::monotonic() { return current().monotonicTime(); }
+double Clock::monotonic() {
+    return current().monotonicTime();
+}
 
-bool Clock::manual() { return current().isManual(); }
+bool Clock::manual() {
+    return current().isManual();
+}
 
 void Clock::install(std::shared_ptr<Clock> clock) {
     auto& s = state();
@@ -94,18 +100,18 @@ double SystemClock::monotonicTime() const {
 
 Date ManualClock::wallTime() const {
     std::lock_guard lock(mutex_);
-    return Date(kStartReference + offset_);
+    return Date(kStartReference + (monotonic_ - kStartMonotonic));
 }
 
 double ManualClock::monotonicTime() const {
     std::lock_guard lock(mutex_);
-    return kStartMonotonic + offset_;
+    return monotonic_;
 }
 
 void ManualClock::advance(double dt) {
     if (dt > 0) {
         std::lock_guard lock(mutex_);
-        offset_ += dt;
+        monotonic_ += dt;
     }
     Clock::wakeWaiters();
 }
@@ -113,12 +119,16 @@ void ManualClock::advance(double dt) {
 void ManualClock::advanceTo(double monotonic) {
     {
         std::lock_guard lock(mutex_);
-        double target = monotonic - kStartMonotonic;
-        if (target > offset_) {
-            offset_ = target;
+        if (monotonic > monotonic_) {
+            monotonic_ = monotonic;
         }
     }
     Clock::wakeWaiters();
+}
+
+ManualClock* ManualClock::installed() {
+    Clock& c = Clock::current();
+    return c.isManual() ? static_cast<ManualClock*>(&c) : nullptr;
 }
 
 std::shared_ptr<ManualClock> ManualClock::install() {

@@ -68,12 +68,17 @@ public:
     void sleeperEntered() { ++sleepers_; }
     void sleeperLeft() { --sleepers_; }
 
+    // The installed clock when it is a manual one, else null.
+    static ManualClock* installed();
+
     // Installs a fresh manual clock as the process clock and returns it.
     static std::shared_ptr<ManualClock> install();
 
 private:
     mutable std::mutex mutex_;
-    double offset_ = 0; // seconds advanced since the start
+    // The monotonic reading itself (not an offset), so advanceTo(t) reads back exactly t and a
+    // deadline reached by advancing counts as due.
+    double monotonic_ = kStartMonotonic;
     std::atomic<int> sleepers_{0};
 };
 
