@@ -1,0 +1,73 @@
+// Bundle location and Info.plist loading. The plist is read once per bundle, on first use, and
+// handed out as copies so callers cannot change the shared dictionary under other threads.
+#include "platform/foundation/bundle.h"
+
+#include <cstdlib>
+
+#include "platform/foundation/file_io.h"
+#include "platform/foundation/file_manager.h"
+#include "platform/foundation/log.h"
+#include "platform/foundation/paths.h"
+#include "platform/foundation/property_list.h"
+
+#ifndef ZELVAN_RESOURCE_DIR
+#define ZELVAN_RESOURCE_DIR "resources"
+#endif
+
+namespace fnd {
+
+Bundle& Bundle::main() {
+    static Bundle bundle([] {
+        const char* env = std::getenv("ZELVAN_BUNDLE");
+        return std::string(env != nullptr && *env != '\0' ? env : ZELVAN_RESOURCE_DIR);
+    }());
+    return bundle;
+}
+
+Bundle::Bundle(std::string path) : path_(normalise(path)) {}
+
+std::optional<std::string> Bundle::pathForResource(std::string_view name, std::string_view type) const {
+    std::string file(name);
+    if (!type.empty()) {
+        file += '.';
+        file += type;
+    }
+    auto path = containedPath(path_, file);
+    if (!path || !FileManager::fileExistsAtPath(*path)) {
+        return std::nullopt;
+    }
+    return path;
+}
+
+const Value& Bundle::info() const {
+    std::call_once(infoOnce_, [this] {
+        std::string plistPath = appendingPathComponent(path_, "Info.plist");
+        std::optional<Value> parsed;
+        if (auto bytes = readFile(plistPath)) {
+            parsed = PropertyList::read(*bytes);
+        }
+        if (parsed && parsed->isDictionary()) {
+            info_ = std::move(*parsed);
+        } else {
+            logLine("Bundle: no usable Info.plist at " + plistPath);
+            info_ = Value::dictionary();
+        }
+    });
+    return info_;
+}
+
+Value Bundle::infoDictionary() const {
+    return info().deepCopy();
+}
+
+Value Bundle::objectForInfoDictionaryKey(std::string_view key) const {
+    const Value* found = info().asDictionary()->find(Key(key));
+    return found != nullptr ? found->deepCopy() : Value();
+}
+
+std::string Bundle::bundleIdentifier() const {
+    const std::string* id = info().asDictionary()->objectForKey("CFBundleIdentifier").asString();
+    return id != nullptr ? *id : std::string();
+}
+
+} // namespace fnd

@@ -1,0 +1,143 @@
+// XML property lists: every value type, the bundle's own Info.plist, and a table of malformed or
+// hostile documents (entities, nesting, size) that must be refused with a log line.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "platform/foundation/file_io.h"
+#include "platform/foundation/property_list.h"
+#include "platform/foundation/testing/log_capture.h"
+
+namespace fnd {
+namespace {
+
+std::string plist(const std::string& body) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+           "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+           "<plist version=\"1.0\">" +
+           body + "</plist>";
+}
+
+TEST(PropertyListTest, ReadsEveryValueType) {
+    auto value = PropertyList::read(plist(R"(
+<dict>
+  <key>name</key><string>caf&#233; &amp; &lt;b&gt;</string>
+  <key>empty</key><string/>
+  <key>count</key><integer>-42</integer>
+  <key>big</key><integer>9223372036854775807</integer>
+  <key>hex</key><integer>0x1F</integer>
+  <key>ratio</key><real>2.5e-3</real>
+  <key>whole</key><real>7</real>
+  <key>yes</key><true/>
+  <key>no</key><false/>
+  <key>when</key><date>2010-01-01T00:00:00Z</date>
+  <key>leap</key><date>2012-02-29T12:30:15.5Z</date>
+  <key>blob</key><data>
+    AAEC
+    /w==
+  </data>
+  <!-- comments are ignored -->
+  <key>list</key><array><integer>1</integer><string>two</string><array/><dict/></array>
+  <key>count</key><integer>43</integer>
+</dict>)"));
+    ASSERT_TRUE(value);
+    auto dict = value->asDictionary();
+    ASSERT_TRUE(dict);
+    EXPECT_EQ(*dict->objectForKey("name").asString(), "caf\xC3\xA9 & <b>");
+    EXPECT_EQ(*dict->objectForKey("empty").asString(), "");
+    EXPECT_EQ(dict->objectForKey("count").asInt(), 43); // a repeated key keeps the last value
+    EXPECT_EQ(dict->objectForKey("big").asInt(), INT64_MAX);
+    EXPECT_EQ(dict->objectForKey("hex").asInt(), 31);
+    EXPECT_EQ(dict->objectForKey("ratio").asDouble(), 0.0025);
+    EXPECT_TRUE(dict->objectForKey("whole").isDouble());
+    EXPECT_EQ(dict->objectForKey("yes").asBool(), true);
+    EXPECT_EQ(dict->objectForKey("no").asBool(), false);
+    EXPECT_EQ(dict->objectForKey("when").asDate()->since1970(), 1262304000.0);
+    EXPECT_EQ(dict->objectForKey("leap").asDate()->since1970(), 1330518615.5);
+    EXPECT_EQ(*dict->objectForKey("blob").asData(), (Bytes{0x00, 0x01, 0x02, 0xff}));
+    auto list = dict->objectForKey("list").asArray();
+    ASSERT_TRUE(list);
+    ASSERT_EQ(list->count(), 4u);
+    EXPECT_EQ(list->objectAtIndex(1).stringValue(), "two");
+    EXPECT_TRUE(list->objectAtIndex(2).isArray());
+    EXPECT_TRUE(list->objectAtIndex(3).isDictionary());
+    std::vector<std::string> keys;
+    for (const auto& key : dict->allKeys()) {
+        keys.push_back(key.text());
+    }
+    EXPECT_EQ(keys.front(), "name");
+    EXPECT_EQ(keys.back(), "list"); // document order
+
+    EXPECT_EQ(PropertyList::read(plist("<string>top</string>"))->stringValue(), "top");
+}
+
+TEST(PropertyListTest, ReadsTheBundleInfoPlist) {
+    const char* source = std::getenv("ZELVAN_SOURCE_DIR");
+    ASSERT_NE(source, nullptr);
+    auto bytes = readFile(std::string(source) + "/resources/Info.plist");
+    ASSERT_TRUE(bytes);
+    auto info = PropertyList::read(*bytes);
+    ASSERT_TRUE(info && info->isDictionary());
+    EXPECT_EQ(info->asDictionary()->objectForKey("CFBundleIdentifier").stringValue(), "com.zelvan.client");
+}
+
+TEST(PropertyListTest, RefusesMalformedAndHostileDocuments) {
+    std::string deep;
+    for (int i = 0; i < PropertyList::kMaxDepth; ++i) {
+        deep += "<array>";
+    }
+    std::string deepClose;
+    for (int i = 0; i < PropertyList::kMaxDepth; ++i) {
+        deepClose += "</array>";
+    }
+    EXPECT_TRUE(PropertyList::read(plist(deep + deepClose))); // exactly at the cap
+
+    const struct {
+        std::string doc, logged;
+    } cases[] = {
+        {"", "empty"},
+        {"not xml at all", "malformed XML"},
+        {plist("<dict><key>a</key><string>x</dict>"), "malformed XML"},
+        {"<dict><key>a</key><string>x</string></dict>", "not <plist>"},
+        {plist(""), "exactly one value"},
+        {plist("<string>a</string><string>b</string>"), "exactly one value"},
+        {plist("<dict><key>a</key></dict>"), "without a value"},
+        {plist("<dict><string>a</string><string>b</string></dict>"), "where a <key> belongs"},
+        {plist("<dict>stray<key>a</key><true/></dict>"), "stray text"},
+        {plist("<array><date>x</date></array>"), "bad <date>"},
+        {plist("<date>2010-13-01T00:00:00Z</date>"), "bad <date>"},
+        {plist("<date>2011-02-29T00:00:00Z</date>"), "bad <date>"},
+        {plist("<date>2010-01-01T00:00:00</date>"), "bad <date>"},
+        {plist("<integer>12a</integer>"), "bad <integer>"},
+        {plist("<integer>9223372036854775808</integer>"), "bad <integer>"},
+        {plist("<integer></integer>"), "bad <integer>"},
+        {plist("<real>abc</real>"), "bad <real>"},
+        {plist("<data>!!!!</data>"), "bad base64"},
+        {plist("<true>x</true>"), "stray text"},
+        {plist("<false><true/></false>"), "not empty"},
+        {plist("<string><b>x</b></string>"), "unexpected markup"},
+        {plist("<set/>"), "unknown element"},
+        {plist(deep + "<array/>" + deepClose), "nesting deeper"},
+        {"<?xml version=\"1.0\"?><!DOCTYPE plist [<!ENTITY e \"boo\">]><plist><string>&e;</string></plist>",
+         "entity reference"},
+        {"<?xml version=\"1.0\"?><!DOCTYPE plist [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>"
+         "<plist><string>&x;</string></plist>",
+         "entity reference"},
+        {"<?xml version=\"1.0\"?><!DOCTYPE plist [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;\">"
+         "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;\"><!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;\">]>"
+         "<plist><string>&d;&d;&d;&d;</string></plist>",
+         "PropertyList"},
+        {plist("<string>" + std::string(PropertyList::kMaxBytes, 'x') + "</string>"), "limit"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.doc.substr(0, 200));
+        testing::LogCapture log;
+        EXPECT_EQ(PropertyList::read(c.doc), std::nullopt);
+        EXPECT_TRUE(log.contains(c.logged)) << (log.lines().empty() ? "(no log line)" : log.lines().back());
+    }
+}
+
+} // namespace
+} // namespace fnd
