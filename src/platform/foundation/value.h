@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <variant>
 
@@ -47,6 +48,10 @@ public:
             v_ = std::string(s);
         }
     }
+    // Other raw pointers would silently turn into Bool; they are refused at compile time.
+    template <class T>
+    requires(!std::same_as<std::remove_cv_t<T>, char>) Value(T*)
+    = delete;
     Value(DecimalText d) : v_(std::move(d)) {}
     Value(Bytes data) : v_(std::make_shared<const Bytes>(std::move(data))) {}
     Value(std::shared_ptr<const Bytes> data) {
