@@ -97,10 +97,12 @@ public:
     // timer until it is invalidated. A timer belongs to one loop; adding it to a second is ignored.
     void addTimer(const std::shared_ptr<Timer>& timer, std::string_view mode = RunLoopMode::Default);
 
-    // Services posted tasks plus the timers, performs and sources registered in `mode` until one of
-    // them has run (true) or `until` has passed (true). Returns false at once, having run nothing,
-    // when nothing is queued and nothing is registered in the mode. Under a manual clock the wait
-    // ends only when I/O arrives, a task is posted, or the clock is advanced.
+    // Services posted tasks plus the timers, performs and sources registered in `mode`, in passes:
+    // each pass runs the tasks queued so far, then every timer and perform already due, then the
+    // ready socket completions. Returns true after the first pass that ran something, or once
+    // `until` has passed. Returns false at once, having run nothing, when nothing is queued and
+    // nothing is registered in the mode. Under a manual clock the wait ends only when I/O arrives,
+    // a task is posted, or the clock is advanced.
     bool runMode(std::string_view mode, Date until);
 
     // Service the Default mode until the time has passed or `stop()` is called. Unlike `runMode`

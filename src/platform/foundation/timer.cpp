@@ -23,15 +23,15 @@ double effectiveInterval(double interval, Repeats repeats) {
 
 } // namespace
 
-Timer::Timer(Passkey, double interval, Repeats repeats, Callback fn, std::any userInfo)
+Timer::Timer(Passkey, double interval, Repeats repeats, Callback fn, Value userInfo)
     : interval_(effectiveInterval(interval, repeats)), repeats_(repeats), userInfo_(std::move(userInfo)),
       firstFire_(Clock::monotonic() + interval_), fn_(std::move(fn)) {}
 
-std::shared_ptr<Timer> Timer::create(double interval, Repeats repeats, Callback fn, std::any userInfo) {
+std::shared_ptr<Timer> Timer::create(double interval, Repeats repeats, Callback fn, Value userInfo) {
     return std::make_shared<Timer>(Passkey{}, interval, repeats, std::move(fn), std::move(userInfo));
 }
 
-std::shared_ptr<Timer> Timer::scheduled(double interval, Repeats repeats, Callback fn, std::any userInfo) {
+std::shared_ptr<Timer> Timer::scheduled(double interval, Repeats repeats, Callback fn, Value userInfo) {
     auto timer = create(interval, repeats, std::move(fn), std::move(userInfo));
     RunLoop::current().addTimer(timer, RunLoopMode::Default);
     return timer;

@@ -2,7 +2,6 @@
 // the loop until invalidated.
 #pragma once
 
-#include <any>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -10,6 +9,7 @@
 #include <string_view>
 
 #include "platform/foundation/run_loop.h"
+#include "platform/foundation/value.h"
 
 namespace fnd {
 
@@ -26,11 +26,11 @@ public:
 
     // A timer first due `interval` seconds from now, added to the current thread's loop in the
     // Default mode.
-    static std::shared_ptr<Timer> scheduled(double interval, Repeats repeats, Callback fn, std::any userInfo = {});
+    static std::shared_ptr<Timer> scheduled(double interval, Repeats repeats, Callback fn, Value userInfo = {});
     // The same timer, not yet on any loop: add it with `RunLoop::addTimer(timer, mode)`.
-    static std::shared_ptr<Timer> create(double interval, Repeats repeats, Callback fn, std::any userInfo = {});
+    static std::shared_ptr<Timer> create(double interval, Repeats repeats, Callback fn, Value userInfo = {});
 
-    Timer(Passkey, double interval, Repeats repeats, Callback fn, std::any userInfo);
+    Timer(Passkey, double interval, Repeats repeats, Callback fn, Value userInfo);
 
     // Removes the timer from its loop and releases the callback (and whatever it captures). Safe
     // from any thread; a timer that is firing on its loop's thread finishes that call.
@@ -41,7 +41,7 @@ public:
     // timer; a one-shot timer is invalidated afterwards. Does nothing once invalidated.
     void fire();
 
-    const std::any& userInfo() const { return userInfo_; }
+    const Value& userInfo() const { return userInfo_; }
     double timeInterval() const { return interval_; }
     bool repeats() const { return repeats_ == Repeats::Yes; }
 
@@ -54,7 +54,7 @@ private:
 
     const double interval_;
     const Repeats repeats_;
-    const std::any userInfo_;
+    const Value userInfo_;
     const double firstFire_; // monotonic
 
     mutable std::mutex mutex_;

@@ -2,7 +2,6 @@
 // what the loop keeps alive, manual fire, and modes.
 #include <gtest/gtest.h>
 
-#include <any>
 #include <memory>
 #include <string>
 #include <vector>
@@ -83,9 +82,9 @@ TEST_F(TimerTest, TheLoopHoldsATimerUntilInvalidated) {
                     t.invalidate(); // from inside its own callback
                 }
             },
-            std::string("payload"));
+            Value("payload"));
         weakTimer = timer;
-        EXPECT_EQ(std::any_cast<std::string>(timer->userInfo()), "payload");
+        EXPECT_EQ(timer->userInfo().stringValue(), "payload");
         EXPECT_DOUBLE_EQ(timer->timeInterval(), 0.5);
     }
     target.reset();
