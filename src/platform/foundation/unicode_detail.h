@@ -124,8 +124,7 @@ inline constexpr bool isSurrogate(char32_t u) {
 // Iterates the code points of UTF-8 text, ill-formed subparts reading as U+FFFD.
 class Utf8Cursor {
 public:
-    explicit Utf8Cursor(const std::string_view& s)
-        : p_(reinterpret_cast<const unsigned char*>(s.data())), n_(s.size()) {}
+    explicit Utf8Cursor(std::string_view s) : p_(reinterpret_cast<const unsigned char*>(s.data())), n_(s.size()) {}
 
     bool done() const { return pos_ >= n_; }
     size_t position() const { return pos_; }
