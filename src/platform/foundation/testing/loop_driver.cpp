@@ -50,11 +50,17 @@ void RunLoop::advance(double dt) {
     runUntilIdle();
     Key key;
     Entry entry;
+    int fired = 0;
     while (takeEarliest(RunLoopMode::Default, end, &key, &entry)) {
         clock->advanceTo(key.first);
         fire(entry, key.first);
         entry = Entry{};
         runUntilIdle();
+        if (++fired == kMaxIdlePasses) {
+            // A perform that re-arms itself at delay 0 never lets the window end otherwise.
+            logLine("RunLoop::advance: stopped after " + std::to_string(fired) + " timers in one window");
+            break;
+        }
     }
     clock->advanceTo(end);
     runUntilIdle();
