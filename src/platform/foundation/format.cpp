@@ -54,19 +54,6 @@ bool is64(Length l) {
     return l == Length::Long || l == Length::LongLong || l == Length::Size;
 }
 
-int64_t saturate(double d) {
-    if (std::isnan(d)) {
-        return 0;
-    }
-    if (d >= 9223372036854775807.0) {
-        return std::numeric_limits<int64_t>::max();
-    }
-    if (d <= -9223372036854775808.0) {
-        return std::numeric_limits<int64_t>::min();
-    }
-    return static_cast<int64_t>(d);
-}
-
 uintptr_t addressOf(const FormatArg& a) {
     switch (a.kind()) {
     case FormatArg::Kind::Pointer:
@@ -104,7 +91,7 @@ int64_t integerOf(const FormatArg& a, bool wide) {
     case FormatArg::Kind::Unsigned:
         return static_cast<int64_t>(a.unsignedValue());
     case FormatArg::Kind::Double:
-        return saturate(a.doubleValue());
+        return saturatingInt64(a.doubleValue());
     case FormatArg::Kind::Text:
         return wide ? longLongValue(a.text()) : intValue(a.text());
     case FormatArg::Kind::CString:

@@ -29,10 +29,10 @@ LogState& logState() {
 }
 
 std::string timestamp() {
-    double unix = Clock::now().since1970();
-    double whole = std::floor(unix);
-    auto secs = static_cast<time_t>(whole);
-    int millis = static_cast<int>((unix - whole) * 1000.0);
+    // Round to whole milliseconds first, so 0.1 s prints as .100 rather than .099.
+    auto totalMs = static_cast<long long>(std::llround(Clock::now().since1970() * 1000.0));
+    auto secs = static_cast<time_t>(totalMs / 1000);
+    int millis = static_cast<int>(totalMs % 1000);
     struct tm parts {};
     localtime_r(&secs, &parts);
     char buf[64];
@@ -76,6 +76,8 @@ void removeLogSink(LogSinkToken token) {
     s.sinks.erase(token);
 }
 
-void setLogToStderr(bool enabled) { logState().toStderr.store(enabled); }
+void setLogToStderr(bool enabled) {
+    logState().toStderr.store(enabled);
+}
 
 } // namespace fnd

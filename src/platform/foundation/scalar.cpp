@@ -5,6 +5,7 @@
 #include <locale.h>
 #include <stdlib.h>
 
+#include <cmath>
 #include <limits>
 #include <string>
 
@@ -150,6 +151,19 @@ bool boolValue(std::string_view s) {
         ++i;
     }
     return i < s.size() && s[i] >= '1' && s[i] <= '9';
+}
+
+int64_t saturatingInt64(double d) {
+    if (std::isnan(d)) {
+        return 0;
+    }
+    if (d >= 9223372036854775807.0) {
+        return std::numeric_limits<int64_t>::max();
+    }
+    if (d <= -9223372036854775808.0) {
+        return std::numeric_limits<int64_t>::min();
+    }
+    return static_cast<int64_t>(d);
 }
 
 } // namespace fnd

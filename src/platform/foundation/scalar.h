@@ -18,6 +18,10 @@ float floatValue(std::string_view s);
 // Y, y, T or t after whitespace is true; otherwise an optional sign and zeros followed by 1-9.
 bool boolValue(std::string_view s);
 
+// A double converted to int64 toward zero, saturating at the limits (NaN gives 0), so that
+// out-of-range values never reach the undefined float-to-integer conversion.
+int64_t saturatingInt64(double d);
+
 // Length of the longest decimal number prefix of `s` after leading whitespace (0 when none), and
 // where that whitespace ends. doubleValue parses exactly this span.
 struct DecimalPrefix {

@@ -23,19 +23,6 @@ public:
 
 namespace {
 
-int64_t truncateToInt64(double d) {
-    if (std::isnan(d)) {
-        return 0;
-    }
-    if (d >= 9223372036854775807.0) {
-        return std::numeric_limits<int64_t>::max();
-    }
-    if (d <= -9223372036854775808.0) {
-        return std::numeric_limits<int64_t>::min();
-    }
-    return static_cast<int64_t>(d);
-}
-
 int32_t saturateToInt32(int64_t i) {
     if (i > std::numeric_limits<int32_t>::max()) {
         return std::numeric_limits<int32_t>::max();
@@ -53,7 +40,7 @@ bool isIntegerText(std::string_view text) {
 }
 
 int64_t decimalToInt64(const std::string& text) {
-    return isIntegerText(text) ? fnd::longLongValue(text) : truncateToInt64(fnd::doubleValue(text));
+    return isIntegerText(text) ? fnd::longLongValue(text) : saturatingInt64(fnd::doubleValue(text));
 }
 
 std::string shortestDouble(double d) {
@@ -262,7 +249,7 @@ int64_t Value::longLongValue() const {
     case Kind::String:
         return fnd::longLongValue(std::get<std::string>(v_));
     case Kind::Double:
-        return truncateToInt64(std::get<double>(v_));
+        return saturatingInt64(std::get<double>(v_));
     case Kind::Decimal:
         return decimalToInt64(std::get<DecimalText>(v_).text);
     case Kind::Bool:
