@@ -5,10 +5,16 @@
 
 namespace fnd {
 
-Date Date::now() { return Clock::now(); }
+Date Date::now() {
+    return Clock::now();
+}
 
-Date Date::dateWithTimeIntervalSinceNow(double dt) { return Clock::now().addingTimeInterval(dt); }
+Date Date::dateWithTimeIntervalSinceNow(double dt) {
+    return Clock::now().addingTimeInterval(dt);
+}
 
-double Date::timeIntervalSinceNow() const { return timeIntervalSinceDate(Clock::now()); }
+double Date::timeIntervalSinceNow() const {
+    return timeIntervalSinceDate(Clock::now());
+}
 
 } // namespace fnd

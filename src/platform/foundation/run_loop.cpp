@@ -46,7 +46,6 @@ Registry& registry() {
 
 std::atomic<RunLoop*> mainLoop{nullptr};
 
-
 void runGuarded(const std::function<void()>& fn, const char* what) {
     try {
         fn();

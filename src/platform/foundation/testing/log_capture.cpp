@@ -9,14 +9,18 @@ LogCapture::LogCapture()
           lines_.push_back(line);
       })) {}
 
-LogCapture::~LogCapture() { removeLogSink(token_); }
+LogCapture::~LogCapture() {
+    removeLogSink(token_);
+}
 
 std::vector<std::string> LogCapture::lines() const {
     std::lock_guard lock(mutex_);
     return lines_;
 }
 
-bool LogCapture::contains(std::string_view fragment) const { return count(fragment) > 0; }
+bool LogCapture::contains(std::string_view fragment) const {
+    return count(fragment) > 0;
+}
 
 size_t LogCapture::count(std::string_view fragment) const {
     std::lock_guard lock(mutex_);
