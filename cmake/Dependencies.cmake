@@ -4,6 +4,7 @@ find_package(Threads REQUIRED)
 find_package(ZLIB REQUIRED)
 find_package(OpenSSL REQUIRED COMPONENTS Crypto)
 find_package(LibXml2 REQUIRED)
+find_package(CURL REQUIRED)
 
 # Standalone asio is header-only.
 find_path(ASIO_INCLUDE_DIR asio.hpp REQUIRED)
