@@ -19,3 +19,12 @@ endif()
 if(ZELVAN_BUILD_BENCH)
     find_package(benchmark REQUIRED)
 endif()
+
+# Graphics: cairo for drawing, FreeType and fontconfig for text, libpng/libjpeg/giflib for images.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo cairo-ft)
+find_package(Freetype REQUIRED)
+find_package(Fontconfig REQUIRED)
+find_package(PNG REQUIRED)
+find_package(JPEG REQUIRED)
+find_package(GIF REQUIRED)
