@@ -1,10 +1,11 @@
-// Reader for XML property lists (dict, array, string, integer, real, true, false, date, data) into
-// fnd::Value. The input is treated as untrusted: no network, no DTD loading, no entity expansion,
-// bounded size and nesting.
+// Reader and writer for XML property lists (dict, array, string, integer, real, true, false, date,
+// data) and fnd::Value. Input is treated as untrusted: no network, no DTD loading, no entity
+// expansion, bounded size and nesting.
 #pragma once
 
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "platform/foundation/bytes.h"
@@ -24,6 +25,14 @@ public:
     // document order, integers Int, reals Double, dates Date, data Data.
     static std::optional<Value> read(const Bytes& bytes);
     static std::optional<Value> read(std::string_view text);
+
+    // The value as an XML property list document that read() gives back, or nullopt (with a log
+    // line naming the offending path) when the value cannot be held by one: null, objects,
+    // integer dictionary keys, text that is not UTF-8 or has characters XML forbids (controls other
+    // than tab, line feed and carriage return), dates outside the years 1-9999, nesting beyond
+    // kMaxDepth or a document over kMaxBytes. Decimals are written as <integer> when their text
+    // is a 64-bit integer, else as <real>. Dates keep microsecond precision.
+    static std::optional<std::string> write(const Value& value);
 };
 
 } // namespace fnd
