@@ -1,0 +1,47 @@
+// The tagged value codec: the byte form of every game-server payload and every state file.
+// dumps writes a value in its narrowest form; loads reads untrusted bytes back, refusing anything
+// malformed with one logged line. The byte layout is described in docs/wire-format.md.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+#include "platform/foundation/value.h"
+
+namespace zelvan {
+
+// The tag byte that opens each encoded value.
+enum class CodecTag : uint8_t {
+    Null = 0x00,
+    Int8 = 0x01,
+    Int16 = 0x02,
+    Int32 = 0x03,
+    Int64 = 0x04,
+    Array = 0x05,
+    Bytes = 0x06,
+    Int8Array = 0x07,
+    Int16Array = 0x08,
+    Int32Array = 0x09,
+    Int64Array = 0x0A,
+    String = 0x0B,
+    StringArray = 0x0C,
+    Dictionary = 0x0D,
+};
+
+// Containers (arrays of any form and dictionaries) nest at most this many levels deep. dumps writes a
+// container beyond it as null, so whatever dumps produces, loads accepts.
+inline constexpr int kCodecMaxDepth = 64;
+
+// Encodes `value`. Kinds the wire lacks are converted: Bool to 0/1, Double and Decimal to the integer
+// toward zero, Date to whole seconds since 2001, Object to null (losses are logged once per call).
+fnd::Bytes dumps(const fnd::Value& value);
+
+// Decodes exactly one value filling all of `bytes`; nullopt (and one logged line) when the bytes are
+// truncated, malformed, too deeply nested or followed by anything.
+std::optional<fnd::Value> loads(std::span<const uint8_t> bytes);
+inline std::optional<fnd::Value> loads(const fnd::Bytes& bytes) {
+    return loads(std::span<const uint8_t>(bytes.data(), bytes.size()));
+}
+
+} // namespace zelvan

@@ -1,0 +1,219 @@
+// The tagged value codec: exact bytes of the narrowest forms, round trips of every kind, conversions
+// of kinds the wire lacks, and refusal (with one log line) of malformed input.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "core/tagged_codec.h"
+#include "platform/foundation/testing/log_capture.h"
+
+namespace zelvan {
+namespace {
+
+using fnd::Value;
+
+fnd::Bytes hex(std::string_view text) {
+    fnd::Bytes out;
+    int nibbles = 0;
+    uint8_t byte = 0;
+    for (char c : text) {
+        if (c == ' ') {
+            continue;
+        }
+        int v = (c >= '0' && c <= '9') ? c - '0' : (c | 0x20) - 'a' + 10;
+        byte = static_cast<uint8_t>(byte << 4 | v);
+        if (++nibbles % 2 == 0) {
+            out.push_back(byte);
+            byte = 0;
+        }
+    }
+    return out;
+}
+
+// `levels` arrays inside each other, the innermost holding `innermost`.
+Value nested(int levels, Value innermost = Value::array({1})) {
+    Value v = innermost;
+    for (int i = 1; i <= levels - (innermost.isArray() ? 1 : 0); ++i) {
+        v = Value::array({v, "x"});
+    }
+    return v;
+}
+
+TEST(TaggedCodecTest, WritesNarrowestForms) {
+    constexpr int64_t kMin = std::numeric_limits<int64_t>::min();
+    constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
+    struct Case {
+        Value value;
+        const char* bytes;
+    } cases[] = {
+        {Value(), "00"},
+        {0, "01 00"},
+        {127, "01 7f"},
+        {128, "02 00 80"},
+        {-128, "01 80"},
+        {-129, "02 ff 7f"},
+        {32767, "02 7f ff"},
+        {32768, "03 00 00 80 00"},
+        {-32768, "02 80 00"},
+        {-32769, "03 ff ff 7f ff"},
+        {2147483647, "03 7f ff ff ff"},
+        {int64_t{2147483648}, "04 00 00 00 00 80 00 00 00"},
+        {int64_t{-2147483648}, "03 80 00 00 00"},
+        {int64_t{-2147483649}, "04 ff ff ff ff 7f ff ff ff"},
+        {kMax, "04 7f ff ff ff ff ff ff ff"},
+        {kMin, "04 80 00 00 00 00 00 00 00"},
+        {"Hi", "0b 00 00 00 04 00 48 00 69"},
+        {"", "0b 00 00 00 00"},
+        {"\xc3\xa9", "0b 00 00 00 02 00 e9"},
+        {"\xf0\x9f\x98\x80", "0b 00 00 00 04 d8 3d de 00"},
+        {"a\xff", "0b 00 00 00 04 00 61 ff fd"},
+        {fnd::Bytes{1, 2}, "06 00 00 00 02 01 02"},
+        {fnd::Bytes{}, "06 00 00 00 00"},
+        {Value::array(), "05 00 00 00 00"},
+        {Value::array({3, 1, 300}), "08 00 00 00 03 00 03 00 01 01 2c"},
+        {Value::array({-128, 127}), "07 00 00 00 02 80 7f"},
+        {Value::array({1, 70000}), "09 00 00 00 02 00 00 00 01 00 01 11 70"},
+        {Value::array({1, kMin}), "0a 00 00 00 02 00 00 00 00 00 00 00 01 80 00 00 00 00 00 00 00"},
+        {Value::array({"a", "b"}), "0c 00 00 00 02 00 00 00 02 00 61 00 00 00 02 00 62"},
+        {Value::array({3, "a"}), "05 00 00 00 02 01 03 0b 00 00 00 02 00 61"},
+        {Value::dictionary({{1, "a"}, {"k", Value()}}),
+         "0d 00 00 00 02 01 01 0b 00 00 00 02 00 61 0b 00 00 00 02 00 6b 00"},
+        {Value::dictionary({{300, 1}}), "0d 00 00 00 01 02 01 2c 01 01"},
+        // Kinds the wire lacks.
+        {true, "01 01"},
+        {false, "01 00"},
+        {2.0, "01 02"},
+        {-3.0, "01 fd"},
+        {Value::decimal("40000"), "03 00 00 9c 40"},
+        {fnd::Date::fromReference(86400.75), "03 00 01 51 80"},
+        {Value::array({true, 2.0, 5}), "07 00 00 00 03 01 02 05"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value.description());
+        EXPECT_EQ(dumps(c.value), hex(c.bytes));
+    }
+}
+
+TEST(TaggedCodecTest, RoundTripsEveryKindAndNesting) {
+    Value contact = Value::dictionary({{1, "Ann"}, {2, "+44 20 7946 0000"}, {3, 42}, {"note", fnd::Bytes{0, 255}}});
+    Value values[] = {
+        Value(),
+        Value(std::numeric_limits<int64_t>::min()),
+        Value(std::numeric_limits<int64_t>::max()),
+        Value("caf\xc3\xa9 \xf0\x9f\x98\x80 \xe4\xb8\xad"),
+        Value(fnd::Bytes(70000, 0xab)),
+        Value::array({Value(), 1, "two", fnd::Bytes{3}, Value::array(), Value::dictionary()}),
+        Value::array({1, -70000, int64_t{1} << 40}),
+        Value::array({"", "x", "\xe4\xb8\xad"}),
+        Value::array({0, Value::array({"a", Value::array({1, 2})}), contact, Value::array({contact, contact})}),
+        Value::dictionary({{-5, Value::array({1})}, {"", contact}}),
+        nested(kCodecMaxDepth),
+    };
+    for (const Value& v : values) {
+        SCOPED_TRACE(v.description());
+        auto back = loads(dumps(v));
+        ASSERT_TRUE(back.has_value());
+        EXPECT_EQ(*back, v);
+    }
+    // Typed read-back: int and string arrays come back as plain arrays of Int / String values.
+    auto back = loads(dumps(Value::array({1, 2})));
+    ASSERT_TRUE(back && back->isArray());
+    EXPECT_TRUE(back->asArray()->objectAtIndex(1).isInt());
+    back = loads(dumps(Value(fnd::Bytes{9})));
+    ASSERT_TRUE(back);
+    EXPECT_TRUE(back->isData());
+}
+
+TEST(TaggedCodecTest, LossyConversionsWarnOncePerCall) {
+    fnd::testing::LogCapture log;
+    EXPECT_EQ(dumps(Value::array({2.5, -2.5, Value::decimal("7.9")})), hex("07 00 00 00 03 02 fe 07"));
+    EXPECT_EQ(log.count("WARN codec: non-integral number"), 1u);
+    log.clear();
+    EXPECT_EQ(dumps(Value::array({1e300, std::numeric_limits<double>::quiet_NaN()})),
+              hex("0a 00 00 00 02 7f ff ff ff ff ff ff ff 00 00 00 00 00 00 00 00"));
+    EXPECT_EQ(log.count("WARN codec: non-integral number"), 1u);
+
+    struct Thing : fnd::Object {};
+    log.clear();
+    EXPECT_EQ(dumps(Value::array({std::make_shared<Thing>(), std::make_shared<Thing>()})), hex("05 00 00 00 02 00 00"));
+    EXPECT_EQ(log.count("WARN codec: 2 object value(s) written as null"), 1u);
+
+    log.clear();
+    EXPECT_EQ(dumps(Value::array({2.0, Value::decimal("-12"), true})), hex("07 00 00 00 03 02 f4 01"));
+    EXPECT_TRUE(log.lines().empty());
+
+    // A container too deep for the reader is written as null, so what is written can be read.
+    auto cycle = fnd::Array::make({1});
+    cycle->addObject(Value(cycle));
+    auto tooDeep = loads(dumps(Value(cycle)));
+    cycle->removeAllObjects();
+    ASSERT_TRUE(tooDeep.has_value());
+    EXPECT_EQ(log.count("WARN codec: containers nested deeper than 64 written as null"), 1u);
+    EXPECT_EQ(loads(dumps(nested(kCodecMaxDepth + 1))), nested(kCodecMaxDepth, Value()));
+}
+
+TEST(TaggedCodecTest, RefusesMalformedInputWithOneLine) {
+    std::string deep;
+    for (int i = 0; i <= kCodecMaxDepth; ++i) {
+        deep += "05 00 00 00 01 ";
+    }
+    deep += "00";
+    struct Case {
+        std::string bytes;
+        const char* message;
+    } cases[] = {
+        {"", "truncated value at offset 0"},
+        {"02 00", "truncated integer at offset 0"},
+        {"04 00 00 00 00 00 00 00", "truncated integer at offset 0"},
+        {"05 00 00 00 02 01 05 06 00 00 00 09 01 02",
+         "byte string of declared size 9 exceeds the 2 bytes left at offset 7"},
+        {"06 00 00", "truncated byte string at offset 0"},
+        {"06 ff ff ff ff 00", "byte string of declared size 4294967295 exceeds the 1 bytes left at offset 0"},
+        {"05 7f ff ff ff 00 00", "array of declared size 2147483647 exceeds the 2 bytes left at offset 0"},
+        {"05 00 00 00 02 06 00 00 00 00", "truncated value at offset 10"},
+        {"08 00 00 00 02 00 01 00", "int array of declared size 2 exceeds the 3 bytes left at offset 0"},
+        {"0c 00 00 00 02 00 00 00 00", "string array of declared size 2 exceeds the 4 bytes left at offset 0"},
+        {"0c 00 00 00 01 00 00 00 04 00 61", "string of declared size 4 exceeds the 2 bytes left at offset 5"},
+        {"0d 00 00 00 01 01 01", "dictionary of declared size 1 exceeds the 2 bytes left at offset 0"},
+        {"0d 00 00 00 01 05 00 00 00 00 00", "dictionary key of tag 0x05 at offset 5"},
+        {"0d 00 00 00 01 03 00 00", "truncated dictionary key at offset 5"},
+        {"0b 00 00 00 03 00 61 00", "odd UTF-16 byte count 3 at offset 0"},
+        {"0e", "unknown tag 0x0e at offset 0"},
+        {"05 00 00 00 01 ff", "unknown tag 0xff at offset 5"},
+        {"01 05 00", "1 trailing bytes after the value at offset 2"},
+        {deep, "containers nested deeper than 64 at offset 320"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        fnd::testing::LogCapture log;
+        EXPECT_EQ(loads(hex(c.bytes)), std::nullopt);
+        ASSERT_EQ(log.lines().size(), 1u);
+        EXPECT_EQ(log.lines()[0], std::string("WARN codec: ") + c.message);
+    }
+}
+
+TEST(TaggedCodecTest, ReadsUtf16Leniently) {
+    using namespace std::string_literals;
+    struct Case {
+        const char* bytes;
+        std::string text;
+    } cases[] = {
+        {"0b 00 00 00 02 d8 3d", "\xef\xbf\xbd"}, // lone high surrogate
+        {"0b 00 00 00 06 00 41 de 00 00 42", "A\xef\xbf\xbd"
+                                             "B"},                 // lone low surrogate
+        {"0b 00 00 00 06 d8 3d de 00 00 21", "\xf0\x9f\x98\x80!"}, // pair
+        {"0b 00 00 00 04 00 00 00 ff", "\0\xc3\xbf"s},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        auto v = loads(hex(c.bytes));
+        ASSERT_TRUE(v && v->isString());
+        EXPECT_EQ(*v->asString(), c.text);
+    }
+}
+
+} // namespace
+} // namespace zelvan
