@@ -325,12 +325,17 @@ TEST_F(TcpStreamTest, ConnectDeadlineRunsOnTheManualClock) {
 }
 
 TEST_F(TcpStreamTest, CloseMutesEventsAlreadyQueued) {
-    Peer peer([](tcp::socket& socket) {
+    std::atomic<bool> send{false};
+    Peer peer([&](tcp::socket& socket) {
+        while (!send) {
+            std::this_thread::yield();
+        }
         asio::write(socket, asio::buffer(std::string("hello")));
         readAll(socket);
     });
     auto stream = TcpStream::connect("127.0.0.1", peer.port(), RunLoop::main(), rec_);
     ASSERT_TRUE(pump([&] { return rec_->saw("open"); }));
+    send = true;
     // pumpUntil stops right after the pass whose socket completion queued the bytes event.
     ASSERT_TRUE(pump([&] { return stream->hasBytesAvailable(); }));
     EXPECT_FALSE(rec_->saw("bytes"));
