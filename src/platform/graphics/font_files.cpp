@@ -14,15 +14,15 @@ namespace {
 constexpr std::string_view kFallbackDir = "/usr/share/fonts/truetype/dejavu/";
 
 // The file fontconfig matches for the pattern, when the match really is DejaVu Sans.
-std::string matchFile(const char* pattern) {
+std::string matchFile(FcConfig* config, const char* pattern) {
     FcPattern* pat = FcNameParse(reinterpret_cast<const FcChar8*>(pattern));
     if (!pat) {
         return {};
     }
-    FcConfigSubstitute(nullptr, pat, FcMatchPattern);
+    FcConfigSubstitute(config, pat, FcMatchPattern);
     FcDefaultSubstitute(pat);
     FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pat, &result);
+    FcPattern* match = FcFontMatch(config, pat, &result);
     FcPatternDestroy(pat);
     std::string path;
     if (match) {
@@ -45,9 +45,11 @@ struct Paths {
 
 Paths findPaths() {
     Paths p;
-    if (FcInit()) {
-        p.regular = matchFile("DejaVu Sans:style=Book");
-        p.bold = matchFile("DejaVu Sans:style=Bold");
+    // A private configuration, released after the lookup, keeps no fontconfig state in the process.
+    if (FcConfig* config = FcInitLoadConfigAndFonts()) {
+        p.regular = matchFile(config, "DejaVu Sans:style=Book");
+        p.bold = matchFile(config, "DejaVu Sans:style=Bold");
+        FcConfigDestroy(config);
     }
     if (p.regular.empty()) {
         p.regular = std::string(kFallbackDir) + "DejaVuSans.ttf";
