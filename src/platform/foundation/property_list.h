@@ -29,7 +29,7 @@ public:
     // The value as an XML property list document that read() gives back, or nullopt (with a log
     // line naming the offending path) when the value cannot be held by one: null, objects,
     // integer dictionary keys, text that is not UTF-8 or has characters XML forbids (controls other
-    // than tab, line feed and carriage return), dates outside the years 1-9999, nesting beyond
+    // than tab, line feed and carriage return), dates outside the years 0-9999, nesting beyond
     // kMaxDepth or a document over kMaxBytes. Decimals are written as <integer> when their text
     // is a 64-bit integer, else as <real>. Dates keep microsecond precision.
     static std::optional<std::string> write(const Value& value);

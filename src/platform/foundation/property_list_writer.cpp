@@ -19,8 +19,8 @@
 namespace fnd {
 namespace {
 
-// 0001-01-01T00:00:00Z and 9999-12-31T23:59:59Z in Unix seconds: the span of four-digit years.
-constexpr double kFirstUnixSecond = -62135596800.0;
+// 0000-01-01T00:00:00Z and 9999-12-31T23:59:59Z in Unix seconds: the span of four-digit years.
+constexpr double kFirstUnixSecond = -62167219200.0;
 constexpr double kLastUnixSecond = 253402300799.0;
 constexpr size_t kBase64LineChars = 68;
 
@@ -92,19 +92,22 @@ bool Writer::text(std::string_view s) {
 
 bool Writer::date(Date d) {
     double unix = d.since1970();
-    if (!std::isfinite(unix) || unix < kFirstUnixSecond || unix >= kLastUnixSecond + 1) {
-        return fail("a date outside the years 1-9999");
+    // The reader takes a leap second, so its last date (9999-12-31T23:59:60.999Z) lies one second
+    // past the last ordinary one; that second is written the same way.
+    if (!std::isfinite(unix) || unix < kFirstUnixSecond || unix >= kLastUnixSecond + 2) {
+        return fail("a date outside the years 0-9999");
     }
     double whole = std::floor(unix);
-    double fraction = unix - whole; // exact: both lie within one binade step of each other
-    auto seconds = static_cast<time_t>(whole);
+    double fraction = unix - whole; // exact: the floor is within one unit of the value's magnitude
+    bool leapSecond = whole > kLastUnixSecond;
+    auto seconds = static_cast<time_t>(leapSecond ? kLastUnixSecond : whole);
     std::tm tm{};
     if (::gmtime_r(&seconds, &tm) == nullptr) {
         return fail("a date the C library cannot convert");
     }
     char buf[40];
     std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
-                  tm.tm_hour, tm.tm_min, tm.tm_sec);
+                  tm.tm_hour, tm.tm_min, leapSecond ? 60 : tm.tm_sec);
     out_ += "<date>";
     out_ += buf;
     // Microseconds, without trailing zeros; the reader takes any number of fraction digits.

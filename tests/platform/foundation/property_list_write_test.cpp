@@ -47,9 +47,11 @@ TEST(PropertyListWriteTest, EveryKindReadsBackUnchanged) {
         Value(big),
         Value(Date::fromUnix(0)),
         Value(Date::fromReference(0)),
-        Value(Date::fromUnix(1330518615.5)), // a leap day with half a second
-        Value(Date::fromUnix(-1e9)),         // before 1970
-        Value(Date::fromUnix(-62135596800.0)),
+        Value(Date::fromUnix(1330518615.5)),   // a leap day with half a second
+        Value(Date::fromUnix(-1e9)),           // before 1970
+        Value(Date::fromUnix(-62167219200.0)), // 0000-01-01, the first date the reader takes
+        Value(Date::fromUnix(253402300799.0)), // 9999-12-31T23:59:59
+        Value(Date::fromUnix(253402300800.5)), // its leap second, which the reader also takes
         Value::array(),
         Value::dictionary(),
         Value::array({1, "two", Value::array(), Value::dictionary(), Value::array({Value::array({3.5})})}),
@@ -129,7 +131,8 @@ TEST(PropertyListWriteTest, RefusesWhatAPropertyListCannotHold) {
         {"control character in a key", Value::dictionary({{"k\x1b", 1}}), "U+001B"},
         {"not UTF-8", Value("\xC3\x28"), "not UTF-8"},
         {"U+FFFE", Value("\xEF\xBF\xBE"), "U+FFFE"},
-        {"date after 9999", Value(Date::fromUnix(253402300800.0)), "outside the years"},
+        {"date after 9999", Value(Date::fromUnix(253402300801.0)), "outside the years"},
+        {"date before year 0", Value(Date::fromUnix(-62167219200.5)), "outside the years"},
         {"infinite date", Value(Date(std::numeric_limits<double>::infinity())), "outside the years"},
         {"container holding itself", selfHolding, "nesting deeper"},
         {"too deep", deep, "nesting deeper"},
