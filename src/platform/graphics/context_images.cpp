@@ -63,20 +63,29 @@ void Context::drawImagePart(cairo_surface_t* pixels, Rect source, Rect dest) {
     cairo_filter_t filter =
         state_.interpolation == InterpolationQuality::None ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_BILINEAR;
     double alpha = state_.alpha;
+    // A part of the image is drawn from a view of just that part, so edge padding and interpolation
+    // never pull in pixels of the neighbouring parts.
+    bool whole = source.minX() == 0 && source.minY() == 0 && source.width() == cairo_image_surface_get_width(pixels) &&
+                 source.height() == cairo_image_surface_get_height(pixels);
+    cairo_surface_t* part = whole ? cairo_surface_reference(pixels)
+                                  : cairo_surface_create_for_rectangle(pixels, source.minX(), source.minY(),
+                                                                       source.width(), source.height());
     withScratchPath([&] {
         render(
             [&](cairo_t* cr) {
-                cairo_new_path(cr);
-                cairo_save(cr);
-                // Source pixel (source.x + u, source.y + v) lands at (minX, maxY) + (u, -v) scaled.
-                cairo_translate(cr, dest.minX(), dest.maxY());
-                cairo_scale(cr, dest.width() / source.width(), -dest.height() / source.height());
-                cairo_set_source_surface(cr, pixels, -source.minX(), -source.minY());
-                cairo_pattern_t* pattern = cairo_get_source(cr);
+                // User point (x, y) samples part pixel ((x - minX) * sx, (maxY - y) * sy): the part's top row
+                // runs along dest's maximum y.
+                double sx = source.width() / dest.width(), sy = source.height() / dest.height();
+                cairo_matrix_t m;
+                cairo_matrix_init(&m, sx, 0, 0, -sy, -dest.minX() * sx, dest.maxY() * sy);
+                cairo_pattern_t* pattern = cairo_pattern_create_for_surface(part);
+                cairo_pattern_set_matrix(pattern, &m);
                 cairo_pattern_set_filter(pattern, filter);
                 cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
-                cairo_rectangle(cr, 0, 0, source.width(), source.height());
-                cairo_restore(cr);
+                cairo_set_source(cr, pattern);
+                cairo_pattern_destroy(pattern);
+                cairo_new_path(cr);
+                cairo_rectangle(cr, dest.minX(), dest.minY(), dest.width(), dest.height());
                 if (alpha >= 1) {
                     cairo_fill(cr);
                 } else {
@@ -86,6 +95,7 @@ void Context::drawImagePart(cairo_surface_t* pixels, Rect source, Rect dest) {
             },
             state_.fill);
     });
+    cairo_surface_destroy(part);
 }
 
 std::shared_ptr<Image> Context::makeImage() {
