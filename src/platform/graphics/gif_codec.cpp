@@ -25,6 +25,9 @@ int readBytes(GifFileType* gif, GifByteType* out, int length) {
         return 0;
     }
     size_t n = std::min(static_cast<size_t>(length), r->input.size() - r->offset);
+    if (n == 0) {
+        return 0;
+    }
     std::memcpy(out, r->input.data() + r->offset, n);
     r->offset += n;
     return static_cast<int>(n);
