@@ -22,6 +22,7 @@ namespace {
 
 // The slant of synthetic oblique faces: tan(12 degrees).
 constexpr double kObliqueSlant = 0.2126;
+constexpr double kMaxDrawnSize = 10000;
 
 // The cairo faces for drawing. Their FreeType faces are cairo's alone (cairo locks them while it
 // renders), separate from the measuring faces, and live for the whole process.
@@ -68,7 +69,8 @@ struct PlacedLine {
 // Draws the lines into the current context, each baseline `ascender` below its origin.
 void drawLines(const std::vector<PlacedLine>& lines, const Font& font, double ascender) {
     const std::shared_ptr<Context> context = getCurrentContext();
-    if (!context || font.pointSize() <= 0 || lines.empty()) {
+    // Glyphs beyond kMaxDrawnSize are not drawn: cairo's fixed-point coordinates cannot hold them.
+    if (!context || !(font.pointSize() > 0 && font.pointSize() <= kMaxDrawnSize) || lines.empty()) {
         return;
     }
     cairo_font_face_t* face = drawingFace(font.face());

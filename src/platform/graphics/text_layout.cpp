@@ -89,14 +89,14 @@ bool wordBreakBefore(const std::u32string& t, size_t k) {
 size_t lineEnd(const Measured& m, size_t s, size_t end, double maxWidth, bool characterWrap) {
     const std::u32string& t = m.text();
     size_t best = s;
+    // Content widths only grow with k, so the scan stops at the first code point that overflows.
     for (size_t k = s + 1; k <= end; ++k) {
-        if (k < end && !characterWrap && !wordBreakBefore(t, k)) {
-            continue;
-        }
         if (!fits(m.contentWidth(s, k), maxWidth)) {
             break;
         }
-        best = k;
+        if (k == end || characterWrap || wordBreakBefore(t, k)) {
+            best = k;
+        }
     }
     if (best > s) {
         return best;

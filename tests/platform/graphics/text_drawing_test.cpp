@@ -91,9 +91,6 @@ TEST_F(TextDrawingTest, DrawsTheLayoutAlignedAndOnlyTheLinesThatFit) {
     const auto font = Font::systemFontOfSize(14); // lines of 17
     const char* text = "one two three four five six";
     const Rect box{20, 10, 80, 40}; // two lines fit
-    struct Case {
-        TextAlignment alignment;
-    };
     std::vector<Ink> inks;
     for (TextAlignment alignment : {TextAlignment::Left, TextAlignment::Center, TextAlignment::Right}) {
         const auto ctx = Context::createView(120, 80);
