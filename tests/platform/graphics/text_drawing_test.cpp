@@ -135,5 +135,31 @@ TEST_F(TextDrawingTest, ComesOutUpsideDownInAYUpBitmapContext) {
     EXPECT_GE(b.maxY, 30);
 }
 
+TEST_F(TextDrawingTest, SlantsObliqueFontsWithTheUprightAdvances) {
+    // The stem of an 'l' leans right in the oblique font: its top ink sits further right than its bottom.
+    const auto leanOf = [](const std::shared_ptr<Font>& font) {
+        const auto ctx = Context::createView(40, 40);
+        pushContext(ctx);
+        drawAtPoint("l", Point{10, 5}, font);
+        popContext();
+        const Ink ink = inkOf(*ctx, 128);
+        const auto meanX = [&](int y) {
+            double sum = 0, n = 0;
+            for (int x = 0; x < ctx->width(); ++x) {
+                if (ctx->pixelAt(x, y).a >= 128) {
+                    sum += x;
+                    ++n;
+                }
+            }
+            return n ? sum / n : 0;
+        };
+        return meanX(ink.minY + 1) - meanX(ink.maxY - 1);
+    };
+    EXPECT_NEAR(leanOf(Font::systemFontOfSize(24)), 0, 0.5);
+    EXPECT_GT(leanOf(Font::withName("Helvetica-Oblique", 24)), 2);
+    EXPECT_EQ(sizeWithFont("lll", Font::withName("Helvetica-Oblique", 24)),
+              sizeWithFont("lll", Font::systemFontOfSize(24)));
+}
+
 } // namespace
 } // namespace gfx
