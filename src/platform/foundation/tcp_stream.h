@@ -55,7 +55,8 @@ public:
     // `loop`'s timer heap (so a manual clock drives it). Every event goes to `delegate` (held
     // weakly; events for a delegate that has gone are skipped) on `loop`. May be called from any
     // thread; nothing is delivered before the loop runs. The stream keeps itself alive while it
-    // is opening or open, and lets go on close(), an error or the end.
+    // is opening or open, and lets go on close(), an error or the end. A `connectTimeout` that is
+    // not positive means the default.
     static std::shared_ptr<TcpStream> connect(const std::string& host, uint16_t port, RunLoop& loop,
                                               std::weak_ptr<TcpStreamDelegate> delegate,
                                               double connectTimeout = kDefaultConnectTimeout);
@@ -75,8 +76,9 @@ public:
     size_t write(std::span<const uint8_t> bytes);
     bool hasSpaceAvailable() const;
 
-    // Closes the connection at once; unsent bytes are dropped. No event is delivered after this,
-    // not even one already queued. Safe from any thread.
+    // Closes the connection at once: bytes still in the send buffer are dropped (those already
+    // handed to the system still go out). No event is delivered after this, not even one already
+    // queued. Safe from any thread, like read() and write().
     void close();
 
     Status status() const;
