@@ -15,9 +15,14 @@ target_link_libraries(asio_standalone INTERFACE Threads::Threads)
 
 if(ZELVAN_BUILD_TESTS)
     find_package(GTest REQUIRED)
+    # cpp-httplib, the loopback HTTP server of the URL loading tests (Debian ships it compiled).
+    find_library(CPP_HTTPLIB_LIBRARY cpp-httplib REQUIRED)
 endif()
 if(ZELVAN_BUILD_BENCH)
     find_package(benchmark REQUIRED)
+    # msgpack-c (C API), the peer of the tagged value codec's benchmark.
+    find_package(PkgConfig REQUIRED)
+    pkg_check_modules(MSGPACK REQUIRED IMPORTED_TARGET msgpack)
 endif()
 
 # Graphics: cairo for drawing, FreeType and fontconfig for text, libpng/libjpeg/giflib for images.

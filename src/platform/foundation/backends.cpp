@@ -3,6 +3,8 @@
 
 #include <mutex>
 
+#include "platform/foundation/curl_transport.h"
+
 namespace fnd {
 
 namespace {
@@ -26,7 +28,12 @@ void installHttpTransport(std::shared_ptr<HttpTransport> transport) {
 
 std::shared_ptr<HttpTransport> httpTransport() {
     std::lock_guard lock(backendsMutex());
-    return installedTransport();
+    if (installedTransport()) {
+        return installedTransport();
+    }
+    // The libcurl transport is made once and kept for the process, whatever is installed later.
+    static std::shared_ptr<HttpTransport> linuxTransport = std::make_shared<CurlTransport>();
+    return linuxTransport;
 }
 
 } // namespace fnd

@@ -1,0 +1,325 @@
+// fnd::UrlConnection: the exchange's work queued for the connection's run loop and handed to the
+// delegate there; synchronous requests wait on a condition variable; the cache that caches nothing.
+#include "platform/foundation/url_connection.h"
+
+#include <atomic>
+#include <condition_variable>
+
+#include "platform/foundation/backends.h"
+#include "platform/foundation/log.h"
+#include "platform/foundation/url_error.h"
+#include "platform/foundation/url_exchange.h"
+
+namespace fnd {
+
+namespace {
+
+// Refuses what can never load: a scheme without a loader, an http(s) URL without a host, a file
+// URL without a path.
+std::optional<Error> checkLoadable(const Url& url) {
+    if (!UrlExchange::supportsScheme(url)) {
+        return UrlError::make(UrlError::UnsupportedUrl, url.absoluteString());
+    }
+    if (url.isFileUrl() ? url.filePath().empty() : url.host().empty()) {
+        return UrlError::make(UrlError::BadUrl, url.absoluteString());
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+// The connection's side of its exchange; runs on the connection's loop, inside drain().
+class UrlConnection::Client final : public UrlExchangeClient {
+public:
+    explicit Client(UrlConnection& owner) : owner_(owner) {}
+
+    std::optional<UrlRequest> exchangeWillSendRequest(const UrlRequest& request,
+                                                      const std::optional<UrlResponse>& redirectResponse) override {
+        auto [self, delegate] = live();
+        if (!self) {
+            return std::nullopt;
+        }
+        if (!delegate) {
+            return request;
+        }
+        std::optional<UrlRequest> answer = delegate->connectionWillSendRequest(self, request, redirectResponse);
+        if (!answer && !redirectResponse) {
+            owner_.end(); // refused before sending: the connection ends quietly
+        }
+        return answer;
+    }
+
+    void exchangeDidReceiveResponse(const UrlResponse& response) override {
+        auto [self, delegate] = live();
+        if (delegate) {
+            delegate->connectionDidReceiveResponse(self, response);
+        }
+    }
+
+    void exchangeDidReceiveData(const Bytes& data) override {
+        auto [self, delegate] = live();
+        if (delegate) {
+            delegate->connectionDidReceiveData(self, data);
+        }
+    }
+
+    void exchangeDidFinish() override {
+        auto [self, delegate] = live();
+        if (!self) {
+            return;
+        }
+        owner_.end();
+        if (delegate) {
+            delegate->connectionDidFinishLoading(self);
+        }
+    }
+
+    void exchangeDidFail(const Error& error) override {
+        auto [self, delegate] = live();
+        if (!self) {
+            return;
+        }
+        owner_.end();
+        if (delegate) {
+            delegate->connectionDidFailWithError(self, error);
+        }
+    }
+
+private:
+    // The connection and its delegate while the connection has not ended; nulls after.
+    std::pair<std::shared_ptr<UrlConnection>, std::shared_ptr<UrlConnectionDelegate>> live() {
+        std::lock_guard lock(owner_.mutex_);
+        if (owner_.ended_) {
+            return {};
+        }
+        return {owner_.shared_from_this(), owner_.delegate_};
+    }
+
+    UrlConnection& owner_;
+};
+
+Result<std::shared_ptr<UrlConnection>> UrlConnection::create(UrlRequest request,
+                                                             std::shared_ptr<UrlConnectionDelegate> delegate,
+                                                             StartImmediately startImmediately) {
+    if (std::optional<Error> error = checkLoadable(request.url())) {
+        log("UrlConnection: cannot load %@: %@", request.url().absoluteString(), error->localizedDescription());
+        return *error;
+    }
+    auto connection = std::make_shared<UrlConnection>(Passkey(), std::move(request), std::move(delegate));
+    if (startImmediately == StartImmediately::Yes) {
+        connection->start();
+    }
+    return connection;
+}
+
+UrlConnection::UrlConnection(Passkey, UrlRequest request, std::shared_ptr<UrlConnectionDelegate> delegate)
+    : original_(std::move(request)), client_(std::make_unique<Client>(*this)), delegate_(std::move(delegate)),
+      loop_(RunLoop::current().shared_from_this()) {}
+
+UrlConnection::~UrlConnection() {
+    if (exchange_) {
+        exchange_->cancel();
+    }
+}
+
+void UrlConnection::scheduleInRunLoop(RunLoop& loop, std::string_view mode) {
+    std::lock_guard lock(mutex_);
+    loop_ = loop.shared_from_this();
+    mode_ = std::string(mode);
+    drainPosted_ = false; // a drain already posted elsewhere finds it is not scheduled there
+    postDrainLocked();
+}
+
+void UrlConnection::unscheduleFromRunLoop(RunLoop& loop, std::string_view mode) {
+    std::lock_guard lock(mutex_);
+    if (loop_.get() == &loop && mode_ == mode) {
+        loop_.reset();
+        drainPosted_ = false;
+    }
+}
+
+void UrlConnection::start() {
+    std::shared_ptr<UrlExchange> exchange;
+    {
+        std::lock_guard lock(mutex_);
+        if (started_ || ended_) {
+            return;
+        }
+        started_ = true;
+        self_ = shared_from_this();
+        std::weak_ptr<UrlConnection> weak = self_;
+        exchange_ = std::make_shared<UrlExchange>(original_, httpTransport(), [weak](std::function<void()> work) {
+            if (auto connection = weak.lock()) {
+                connection->enqueue(std::move(work));
+            }
+        });
+        exchange = exchange_;
+    }
+    exchange->start(client_.get());
+}
+
+void UrlConnection::cancel() {
+    auto keep = shared_from_this();
+    std::deque<std::function<void()>> dropped;
+    std::shared_ptr<UrlConnectionDelegate> delegate;
+    std::shared_ptr<UrlConnection> self;
+    std::shared_ptr<UrlExchange> exchange;
+    {
+        std::lock_guard lock(mutex_);
+        if (ended_) {
+            return;
+        }
+        ended_ = true;
+        dropped.swap(queue_);
+        delegate = std::move(delegate_);
+        self = std::move(self_);
+        exchange = exchange_;
+    }
+    if (exchange) {
+        exchange->cancel();
+    }
+}
+
+void UrlConnection::end() {
+    std::shared_ptr<UrlConnection> self;
+    std::deque<std::function<void()>> dropped;
+    {
+        std::lock_guard lock(mutex_);
+        ended_ = true;
+        dropped.swap(queue_);
+        self = std::move(self_);
+        // The delegate is released once the terminal callback has been made with a local copy.
+        delegate_.reset();
+    }
+}
+
+void UrlConnection::enqueue(std::function<void()> work) {
+    std::lock_guard lock(mutex_);
+    if (ended_) {
+        return;
+    }
+    queue_.push_back(std::move(work));
+    postDrainLocked();
+}
+
+void UrlConnection::postDrainLocked() {
+    if (drainPosted_ || !loop_ || queue_.empty()) {
+        return;
+    }
+    drainPosted_ = true;
+    std::weak_ptr<UrlConnection> weak = weak_from_this();
+    RunLoop* target = loop_.get();
+    loop_->performAfter(
+        0,
+        [weak, target] {
+            if (auto connection = weak.lock()) {
+                connection->drain(target);
+            }
+        },
+        mode_);
+}
+
+void UrlConnection::drain(RunLoop* on) {
+    auto keep = shared_from_this(); // the delegate may release the connection in a callback
+    {
+        std::lock_guard lock(mutex_);
+        if (loop_.get() != on) {
+            return; // rescheduled or unscheduled meanwhile; the new loop has its own drain
+        }
+        drainPosted_ = false;
+    }
+    while (true) {
+        std::function<void()> work;
+        {
+            std::lock_guard lock(mutex_);
+            if (ended_ || queue_.empty() || loop_.get() != on) {
+                return;
+            }
+            work = std::move(queue_.front());
+            queue_.pop_front();
+        }
+        work();
+    }
+}
+
+// Synchronous requests: the exchange's work runs on whichever thread delivers it (the transport's
+// thread, or the caller's for the first step and for files) under one lock, and the caller waits.
+namespace {
+
+struct SyncState final : UrlExchangeClient {
+    std::recursive_mutex workMutex; // serialises the exchange's work
+    std::mutex doneMutex;
+    std::condition_variable doneCv;
+    std::atomic<bool> done{false};
+    std::optional<UrlResponse> response;
+    Bytes data;
+    std::optional<Error> error;
+
+    std::optional<UrlRequest> exchangeWillSendRequest(const UrlRequest& request,
+                                                      const std::optional<UrlResponse>&) override {
+        return request;
+    }
+    void exchangeDidReceiveResponse(const UrlResponse& r) override { response = r; }
+    void exchangeDidReceiveData(const Bytes& d) override { append(data, d); }
+    void exchangeDidFinish() override { finish(); }
+    void exchangeDidFail(const Error& e) override {
+        error = e;
+        finish();
+    }
+    void finish() {
+        std::lock_guard lock(doneMutex);
+        done = true;
+        doneCv.notify_all();
+    }
+};
+
+} // namespace
+
+Result<UrlSynchronousResult> UrlConnection::sendSynchronousRequest(const UrlRequest& request) {
+    if (std::optional<Error> error = checkLoadable(request.url())) {
+        return *error;
+    }
+    auto state = std::make_shared<SyncState>();
+    std::weak_ptr<SyncState> weak = state;
+    auto exchange = std::make_shared<UrlExchange>(request, httpTransport(), [weak](std::function<void()> work) {
+        if (auto s = weak.lock()) {
+            std::lock_guard lock(s->workMutex);
+            if (!s->done) {
+                work();
+            }
+        }
+    });
+    exchange->start(state.get());
+    {
+        std::unique_lock lock(state->doneMutex);
+        state->doneCv.wait(lock, [&] { return state->done.load(); });
+    }
+    std::lock_guard lock(state->workMutex); // the last piece of work has returned
+    exchange->cancel();
+    if (state->error) {
+        return *state->error;
+    }
+    if (!state->response) {
+        return UrlError::make(UrlError::BadServerResponse, request.url().absoluteString());
+    }
+    return UrlSynchronousResult{std::move(*state->response), std::move(state->data)};
+}
+
+Result<Bytes> dataWithContentsOfUrl(const Url& url) {
+    UrlSynchronousResult result = TRY(UrlConnection::sendSynchronousRequest(UrlRequest(url)));
+    if (result.response.isHttp() && result.response.statusCode() >= 400) {
+        return UrlError::make(UrlError::BadServerResponse, url.absoluteString(),
+                              format("the server answered with status %lld", result.response.statusCode()));
+    }
+    return std::move(result.data);
+}
+
+UrlCache& UrlCache::shared() {
+    static UrlCache cache(4 * 1024 * 1024, 20 * 1024 * 1024, "");
+    return cache;
+}
+
+UrlCache::UrlCache(size_t memoryCapacity, size_t diskCapacity, std::string diskPath)
+    : memoryCapacity_(memoryCapacity), diskCapacity_(diskCapacity), diskPath_(std::move(diskPath)) {}
+
+} // namespace fnd
