@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "platform/foundation/log.h"
 #include "platform/foundation/scalar.h"
 #include "platform/foundation/utf16.h"
@@ -73,9 +77,16 @@ bool isIntegerText(const std::string& text) {
 
 class Writer {
 public:
-    Writer() { buf_.resize(256); }
+    // Sizes the buffer once from an upper bound of the encoded size, so writing never reallocates.
+    // Data bytes are left out of the cleared part: they are copied in once, straight from the value.
+    explicit Writer(const fnd::Value& v) {
+        size_t total = bound(v, 0, dataLeft_);
+        buf_.reserve(total);
+        buf_.resize(total - dataLeft_);
+    }
 
     void value(const fnd::Value& v, int depth);
+    static size_t bound(const fnd::Value& v, int depth, size_t& data);
 
     fnd::Bytes finish() {
         buf_.resize(pos_);
@@ -95,11 +106,20 @@ public:
     }
 
 private:
+    // Room for `n` more bytes at pos_. Growth doubles the capacity and copies only the bytes written.
     uint8_t* reserve(size_t n) {
         if (buf_.size() - pos_ < n) {
-            buf_.resize(std::max(buf_.size() * 2, pos_ + n));
+            grow(pos_ + n);
         }
         return buf_.data() + pos_;
+    }
+    [[gnu::noinline]] void grow(size_t want) {
+        if (want > buf_.capacity()) {
+            buf_.resize(pos_);
+            buf_.reserve(std::max(buf_.capacity() * 2, want));
+        }
+        size_t cleared = buf_.capacity() - std::min(dataLeft_, buf_.capacity());
+        buf_.resize(std::max(want, cleared));
     }
     void tag(CodecTag t) { *reserve(1) = static_cast<uint8_t>(t), ++pos_; }
     static void putBE(uint8_t* p, uint64_t v, int width) {
@@ -124,7 +144,11 @@ private:
         tag(CodecTag::String);
         utf16(s);
     }
-    std::optional<int64_t> wireInt(const fnd::Value& v);
+    static bool isWireInt(fnd::Value::Kind k) {
+        return k == fnd::Value::Kind::Int || k == fnd::Value::Kind::Bool || k == fnd::Value::Kind::Double ||
+               k == fnd::Value::Kind::Decimal || k == fnd::Value::Kind::Date;
+    }
+    int64_t wireInt(const fnd::Value& v);
     void array(const fnd::Array& a, int depth);
     void dictionary(const fnd::Dictionary& d, int depth);
     bool fits(size_t n) {
@@ -138,6 +162,7 @@ private:
 
     fnd::Bytes buf_;
     size_t pos_ = 0;
+    size_t dataLeft_ = 0; // data bytes still to come, for which no room is cleared in advance
     std::vector<int64_t> scratch_;
     bool lostNumber_ = false;
     fnd::Value lostExample_;
@@ -152,34 +177,87 @@ void Writer::utf16(const std::string& s) {
     // Every UTF-8 byte gives at most two bytes of UTF-16.
     uint8_t* p = reserve(4 + 2 * s.size());
     uint8_t* out = p + 4;
-    size_t i = 0;
     const auto* in = reinterpret_cast<const unsigned char*>(s.data());
-    for (; i < s.size() && in[i] < 0x80; ++i) {
-        out[0] = 0;
-        out[1] = in[i];
-        out += 2;
-    }
-    if (i < s.size()) {
-        std::u16string rest = fnd::toUtf16(std::string_view(s).substr(i));
-        for (char16_t u : rest) {
-            out[0] = static_cast<uint8_t>(u >> 8);
-            out[1] = static_cast<uint8_t>(u);
-            out += 2;
+    const size_t n = s.size();
+    size_t i = 0;
+    while (i < n) {
+#if defined(__SSE2__)
+        // Sixteen ASCII bytes at a time: interleaving them with zero bytes gives big-endian units.
+        const __m128i zero = _mm_setzero_si128();
+        while (i + 16 <= n) {
+            __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+            if (_mm_movemask_epi8(chunk) != 0) {
+                break;
+            }
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(zero, chunk));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16), _mm_unpackhi_epi8(zero, chunk));
+            out += 32;
+            i += 16;
         }
+        if (i == n) {
+            break;
+        }
+#endif
+        const unsigned char b0 = in[i];
+        if (b0 < 0x80) {
+            out[0] = 0;
+            out[1] = b0;
+            out += 2;
+            ++i;
+            continue;
+        }
+        // Well-formed multi-byte sequences are converted here; anything else from this point on goes
+        // through the platform's converter, which replaces each ill-formed part with U+FFFD.
+        char32_t cp = 0;
+        size_t len = 0;
+        if (b0 >= 0xC2 && b0 <= 0xDF && i + 1 < n && (in[i + 1] & 0xC0) == 0x80) {
+            cp = (char32_t(b0 & 0x1F) << 6) | (in[i + 1] & 0x3F);
+            len = 2;
+        } else if (b0 >= 0xE0 && b0 <= 0xEF && i + 2 < n && (in[i + 1] & 0xC0) == 0x80 && (in[i + 2] & 0xC0) == 0x80) {
+            cp = (char32_t(b0 & 0x0F) << 12) | (char32_t(in[i + 1] & 0x3F) << 6) | (in[i + 2] & 0x3F);
+            len = (cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF)) ? 3 : 0;
+        } else if (b0 >= 0xF0 && b0 <= 0xF4 && i + 3 < n && (in[i + 1] & 0xC0) == 0x80 && (in[i + 2] & 0xC0) == 0x80 &&
+                   (in[i + 3] & 0xC0) == 0x80) {
+            cp = (char32_t(b0 & 0x07) << 18) | (char32_t(in[i + 1] & 0x3F) << 12) | (char32_t(in[i + 2] & 0x3F) << 6) |
+                 (in[i + 3] & 0x3F);
+            len = (cp >= 0x10000 && cp <= 0x10FFFF) ? 4 : 0;
+        }
+        if (len == 0) {
+            for (char16_t u : fnd::toUtf16(std::string_view(s).substr(i))) {
+                out[0] = static_cast<uint8_t>(u >> 8);
+                out[1] = static_cast<uint8_t>(u);
+                out += 2;
+            }
+            break;
+        }
+        if (cp < 0x10000) {
+            out[0] = static_cast<uint8_t>(cp >> 8);
+            out[1] = static_cast<uint8_t>(cp);
+            out += 2;
+        } else {
+            char32_t v = cp - 0x10000;
+            char16_t hi = static_cast<char16_t>(0xD800 + (v >> 10));
+            char16_t lo = static_cast<char16_t>(0xDC00 + (v & 0x3FF));
+            out[0] = static_cast<uint8_t>(hi >> 8);
+            out[1] = static_cast<uint8_t>(hi);
+            out[2] = static_cast<uint8_t>(lo >> 8);
+            out[3] = static_cast<uint8_t>(lo);
+            out += 4;
+        }
+        i += len;
     }
     size_t length = static_cast<size_t>(out - (p + 4));
     putBE(p, length, 4);
     pos_ += 4 + length;
 }
 
-// The integer a scalar kind is written as, or nullopt for kinds that are not written as integers.
-std::optional<int64_t> Writer::wireInt(const fnd::Value& v) {
+// The integer a scalar kind (one for which isWireInt holds) is written as.
+int64_t Writer::wireInt(const fnd::Value& v) {
     double d = 0;
     switch (v.kind()) {
     case fnd::Value::Kind::Int:
-        return *v.asInt();
     case fnd::Value::Kind::Bool:
-        return *v.asBool() ? 1 : 0;
+        return v.longLongValue();
     case fnd::Value::Kind::Date:
         return fnd::saturatingInt64(v.asDate()->sinceReferenceDate());
     case fnd::Value::Kind::Double:
@@ -194,7 +272,7 @@ std::optional<int64_t> Writer::wireInt(const fnd::Value& v) {
         break;
     }
     default:
-        return std::nullopt;
+        return 0;
     }
     int64_t i = fnd::saturatingInt64(d);
     // Values at or beyond 2^63 in size saturate, which loses as much as a dropped fraction does.
@@ -205,6 +283,43 @@ std::optional<int64_t> Writer::wireInt(const fnd::Value& v) {
         lostResult_ = i;
     }
     return i;
+}
+
+// At least as many bytes as value() writes: every integer counted at its widest, text at two bytes per
+// UTF-8 byte, containers past the depth limit as the null they become.
+size_t Writer::bound(const fnd::Value& v, int depth, size_t& data) {
+    switch (v.kind()) {
+    case fnd::Value::Kind::Null:
+    case fnd::Value::Kind::Object:
+        return 1;
+    case fnd::Value::Kind::String:
+        return 5 + 2 * v.asString()->size();
+    case fnd::Value::Kind::Data:
+        data += v.asData()->size();
+        return 5 + v.asData()->size();
+    case fnd::Value::Kind::Array: {
+        if (depth >= kCodecMaxDepth) {
+            return 1;
+        }
+        size_t n = 5;
+        for (const fnd::Value& item : v.asArray()->items()) {
+            n += bound(item, depth + 1, data);
+        }
+        return n;
+    }
+    case fnd::Value::Kind::Dictionary: {
+        if (depth >= kCodecMaxDepth) {
+            return 1;
+        }
+        size_t n = 5;
+        for (const auto& [key, item] : *v.asDictionary()) {
+            n += (key.isInt() ? 9 : 5 + 2 * key.stringKey().size()) + bound(item, depth + 1, data);
+        }
+        return n;
+    }
+    default:
+        return 9;
+    }
 }
 
 void Writer::value(const fnd::Value& v, int depth) {
@@ -220,13 +335,21 @@ void Writer::value(const fnd::Value& v, int depth) {
     case fnd::Value::Kind::Data: {
         const fnd::Bytes& data = *v.asData();
         if (fits(data.size())) {
-            uint8_t* p = reserve(5 + data.size());
+            uint8_t* p = reserve(5);
             p[0] = static_cast<uint8_t>(CodecTag::Bytes);
             putBE(p + 1, data.size(), 4);
-            if (!data.empty()) {
-                std::memcpy(p + 5, data.data(), data.size());
+            pos_ += 5;
+            if (buf_.size() - pos_ >= data.size()) {
+                if (!data.empty()) {
+                    std::memcpy(buf_.data() + pos_, data.data(), data.size());
+                }
+                pos_ += data.size();
+            } else {
+                buf_.resize(pos_);
+                buf_.insert(buf_.end(), data.begin(), data.end());
+                pos_ = buf_.size();
             }
-            pos_ += 5 + data.size();
+            dataLeft_ -= std::min(dataLeft_, data.size());
         }
         return;
     }
@@ -246,7 +369,7 @@ void Writer::value(const fnd::Value& v, int depth) {
         tag(CodecTag::Null);
         return;
     default:
-        integer(*wireInt(v));
+        integer(wireInt(v));
         return;
     }
 }
@@ -266,9 +389,7 @@ void Writer::array(const fnd::Array& a, int depth) {
     scratch_.clear();
     int width = 1;
     for (const fnd::Value& item : items) {
-        auto k = item.kind();
-        if (k != fnd::Value::Kind::Int && k != fnd::Value::Kind::Bool && k != fnd::Value::Kind::Double &&
-            k != fnd::Value::Kind::Decimal && k != fnd::Value::Kind::Date) {
+        if (!isWireInt(item.kind())) {
             allInts = false;
             break;
         }
@@ -276,7 +397,7 @@ void Writer::array(const fnd::Array& a, int depth) {
     if (allInts) {
         scratch_.reserve(items.size());
         for (const fnd::Value& item : items) {
-            int64_t i = *wireInt(item);
+            int64_t i = wireInt(item);
             width = std::max(width, widthOf(i));
             scratch_.push_back(i);
         }
@@ -397,14 +518,27 @@ bool Reader::utf16(std::string& out, size_t start) {
         return fail(fnd::format("odd UTF-16 byte count %llu", static_cast<unsigned long long>(length)), start);
     }
     const uint8_t* in = p_ + pos_;
-    size_t units = length / 2;
+    const size_t units = length / 2;
     out.resize(units);
+    char* dst = out.data();
     size_t i = 0;
+#if defined(__SSE2__)
+    // Eight ASCII units at a time: high bytes zero and low bytes below 0x80.
+    const __m128i nonAscii = _mm_set1_epi16(static_cast<short>(0x80FF));
+    while (i + 8 <= units) {
+        __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 2 * i));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(chunk, nonAscii), _mm_setzero_si128())) != 0xFFFF) {
+            break;
+        }
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + i), _mm_packus_epi16(_mm_srli_epi16(chunk, 8), chunk));
+        i += 8;
+    }
+#endif
     for (; i < units; ++i) {
         if (in[2 * i] != 0 || in[2 * i + 1] >= 0x80) {
             break;
         }
-        out[i] = static_cast<char>(in[2 * i + 1]);
+        dst[i] = static_cast<char>(in[2 * i + 1]);
     }
     if (i < units) {
         out.resize(i);
@@ -580,7 +714,7 @@ bool Reader::value(fnd::Value& out, int depth) {
 } // namespace
 
 fnd::Bytes dumps(const fnd::Value& value) {
-    Writer writer;
+    Writer writer(value);
     writer.value(value, 0);
     return writer.finish();
 }

@@ -9,6 +9,7 @@
 
 #include "core/tagged_codec.h"
 #include "platform/foundation/testing/log_capture.h"
+#include "platform/foundation/utf16.h"
 
 namespace zelvan {
 namespace {
@@ -117,6 +118,19 @@ TEST(TaggedCodecTest, RoundTripsEveryKindAndNesting) {
         auto back = loads(dumps(v));
         ASSERT_TRUE(back.has_value());
         EXPECT_EQ(*back, v);
+    }
+    // Text of every length around the 8- and 16-unit blocks, ASCII and with a non-ASCII character.
+    for (size_t n = 0; n <= 40; ++n) {
+        for (const std::string& text :
+             {std::string(n, 'a'), std::string(n, 'a') + "\xc3\xa9" + std::string(n % 7, 'b')}) {
+            SCOPED_TRACE(text);
+            fnd::Bytes bytes = dumps(Value(text));
+            std::u16string units = fnd::toUtf16(text);
+            ASSERT_EQ(bytes.size(), 5 + 2 * units.size());
+            EXPECT_EQ(bytes[bytes.size() - 2], units.empty() ? 0 : units.back() >> 8);
+            EXPECT_EQ(bytes.back(), units.empty() ? 0 : units.back() & 0xff);
+            EXPECT_EQ(loads(bytes), Value(text));
+        }
     }
     // Typed read-back: int and string arrays come back as plain arrays of Int / String values.
     auto back = loads(dumps(Value::array({1, 2})));
