@@ -185,7 +185,9 @@ std::vector<std::string> chunkNames(const fnd::Bytes& png) {
 
 Rgba8 throughPremultiply(Rgba8 c) {
     auto pm = [&](uint8_t v) { return static_cast<uint8_t>((v * c.a + 127) / 255); };
-    auto um = [&](uint8_t v) -> uint8_t { return c.a ? static_cast<uint8_t>(std::min(255, (v * 255 + c.a / 2) / c.a)) : 0; };
+    auto um = [&](uint8_t v) -> uint8_t {
+        return c.a ? static_cast<uint8_t>(std::min(255, (v * 255 + c.a / 2) / c.a)) : 0;
+    };
     return {um(pm(c.r)), um(pm(c.g)), um(pm(c.b)), c.a};
 }
 
