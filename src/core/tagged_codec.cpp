@@ -508,7 +508,7 @@ private:
     size_t pos_ = 0;
 };
 
-// A u32 byte length (even), then big-endian UTF-16 units; lone surrogates read as U+FFFD.
+// A u32 byte length (even), then big-endian UTF-16 units; unpaired surrogates read as U+FFFD.
 bool Reader::utf16(std::string& out, size_t start) {
     uint64_t length = 0;
     if (!header(length, 1, "string", start)) {
@@ -541,12 +541,37 @@ bool Reader::utf16(std::string& out, size_t start) {
         dst[i] = static_cast<char>(in[2 * i + 1]);
     }
     if (i < units) {
-        out.resize(i);
-        std::u16string rest(units - i, u'\0');
-        for (size_t j = i; j < units; ++j) {
-            rest[j - i] = static_cast<char16_t>((in[2 * j] << 8) | in[2 * j + 1]);
+        // Each remaining unit gives at most three bytes of UTF-8 (a surrogate pair four for two units).
+        out.resize(i + 3 * (units - i));
+        auto* o = reinterpret_cast<unsigned char*>(out.data()) + i;
+        for (; i < units; ++i) {
+            char32_t u = static_cast<char32_t>((in[2 * i] << 8) | in[2 * i + 1]);
+            if (u >= 0xD800 && u <= 0xDFFF) {
+                char32_t lo = i + 1 < units ? static_cast<char32_t>((in[2 * i + 2] << 8) | in[2 * i + 3]) : 0;
+                if (u <= 0xDBFF && lo >= 0xDC00 && lo <= 0xDFFF) {
+                    u = 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00);
+                    ++i;
+                } else {
+                    u = 0xFFFD; // unpaired surrogate
+                }
+            }
+            if (u < 0x80) {
+                *o++ = static_cast<unsigned char>(u);
+            } else if (u < 0x800) {
+                *o++ = static_cast<unsigned char>(0xC0 | (u >> 6));
+                *o++ = static_cast<unsigned char>(0x80 | (u & 0x3F));
+            } else if (u < 0x10000) {
+                *o++ = static_cast<unsigned char>(0xE0 | (u >> 12));
+                *o++ = static_cast<unsigned char>(0x80 | ((u >> 6) & 0x3F));
+                *o++ = static_cast<unsigned char>(0x80 | (u & 0x3F));
+            } else {
+                *o++ = static_cast<unsigned char>(0xF0 | (u >> 18));
+                *o++ = static_cast<unsigned char>(0x80 | ((u >> 12) & 0x3F));
+                *o++ = static_cast<unsigned char>(0x80 | ((u >> 6) & 0x3F));
+                *o++ = static_cast<unsigned char>(0x80 | (u & 0x3F));
+            }
         }
-        out += fnd::fromUtf16(rest);
+        out.resize(static_cast<size_t>(o - reinterpret_cast<unsigned char*>(out.data())));
     }
     pos_ += length;
     return true;
