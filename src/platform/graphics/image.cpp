@@ -178,35 +178,38 @@ ImagePtr Image::stretchableImageWithLeftCapWidth(int leftCapWidth, int topCapHei
                                    std::max(0, topCapHeight));
 }
 
+ImagePtr Image::uprightCopy() const {
+    if (orientation_ == ImageOrientation::Up) {
+        return std::make_shared<Image>(Private{}, width_, height_, pixels_, orientation_, 0, 0);
+    }
+    int w = width_;
+    int h = height_;
+    if (swapsAxes(orientation_)) {
+        std::swap(w, h);
+    }
+    auto upright = std::make_shared<fnd::Bytes>(static_cast<size_t>(w) * static_cast<size_t>(h) * 4);
+    for (int Y = 0; Y < h; ++Y) {
+        for (int X = 0; X < w; ++X) {
+            int x = 0;
+            int y = 0;
+            storedPixelFor(orientation_, width_, height_, X, Y, &x, &y);
+            const uint8_t* from = data() + static_cast<size_t>(y) * bytesPerRow() + static_cast<size_t>(x) * 4;
+            std::copy_n(from, 4, upright->data() + (static_cast<size_t>(Y) * w + X) * 4);
+        }
+    }
+    return std::make_shared<Image>(Private{}, w, h, std::move(upright), ImageOrientation::Up, 0, 0);
+}
+
 ImagePtr Image::imageFittedTo(Size box, bool respectOrientation) const {
     if (!(box.width >= 1) || !(box.height >= 1)) {
         fnd::log("Image: cannot fit an image into %g x %g", box.width, box.height);
         return nullptr;
     }
-    // Turn the pixels upright first when asked, with a plain exact loop.
-    int srcW = width_;
-    int srcH = height_;
-    std::shared_ptr<const fnd::Bytes> src = pixels_;
-    ImageOrientation orientation = orientation_;
-    if (respectOrientation) {
-        if (orientation_ != ImageOrientation::Up) {
-            if (swapsAxes(orientation_)) {
-                std::swap(srcW, srcH);
-            }
-            auto upright = std::make_shared<fnd::Bytes>(static_cast<size_t>(srcW) * static_cast<size_t>(srcH) * 4);
-            for (int Y = 0; Y < srcH; ++Y) {
-                for (int X = 0; X < srcW; ++X) {
-                    int x = 0;
-                    int y = 0;
-                    storedPixelFor(orientation_, width_, height_, X, Y, &x, &y);
-                    const uint8_t* from = data() + static_cast<size_t>(y) * bytesPerRow() + static_cast<size_t>(x) * 4;
-                    std::copy_n(from, 4, upright->data() + (static_cast<size_t>(Y) * srcW + X) * 4);
-                }
-            }
-            src = std::move(upright);
-        }
-        orientation = ImageOrientation::Up;
-    }
+    ImagePtr source = respectOrientation ? uprightCopy() : nullptr;
+    int srcW = source ? source->width_ : width_;
+    int srcH = source ? source->height_ : height_;
+    std::shared_ptr<const fnd::Bytes> src = source ? source->pixels_ : pixels_;
+    ImageOrientation orientation = source ? ImageOrientation::Up : orientation_;
 
     double ratio = std::min({1.0, box.width / srcW, box.height / srcH});
     int dstW = std::clamp(static_cast<int>(std::lround(srcW * ratio)), 1, srcW);

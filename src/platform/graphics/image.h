@@ -85,11 +85,15 @@ public:
     // upright and the result's orientation is Up; otherwise the orientation is carried over.
     // Null when `size` is smaller than one pixel on a side.
     ImagePtr imageFittedTo(Size size, bool respectOrientation) const;
+    // The pixels turned upright (exact, no filtering) with orientation Up; an Up image gives a copy
+    // sharing its pixels.
+    ImagePtr uprightCopy() const;
     // A grey copy: luma 0.299 R + 0.587 G + 0.114 B of the unpremultiplied colour in each channel,
     // alpha kept, orientation kept.
     ImagePtr grayscaleCopy() const;
 
-    // Draw into the current context of this thread's graphics stack (defined with the drawing code).
+    // Draw into the current context of this thread's graphics stack (defined with the drawing code),
+    // honouring the orientation as the original did: a Left/Right image is drawn turned upright.
     void drawInRect(Rect rect) const;
     void drawAtPoint(Point point) const;
 

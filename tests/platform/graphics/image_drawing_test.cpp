@@ -65,5 +65,25 @@ TEST(ImageDrawingTest, DrawInRectAssumesYDown) {
     EXPECT_EQ(getCurrentContext(), nullptr);
 }
 
+TEST(ImageDrawingTest, DrawAtPointTurnsRotatedPhotosUpright) {
+    // Stored as one row red, green; the Right orientation says "turn 90 degrees to view".
+    fnd::Bytes px = {0, 0, 255, 255, 0, 255, 0, 255};
+    auto image = Image::fromPixels(2, 1, std::move(px), ImageOrientation::Right);
+    ASSERT_NE(image, nullptr);
+    ASSERT_EQ(image->size(), (Size{1, 2}));
+    auto upright = image->uprightCopy();
+    ASSERT_EQ(upright->width(), 1);
+    ASSERT_EQ(upright->height(), 2);
+    EXPECT_NE(upright->pixelAt(0, 0), upright->pixelAt(0, 1));
+
+    auto view = Context::createView(1, 2);
+    pushContext(view);
+    image->drawAtPoint(Point{0, 0});
+    popContext();
+    // Drawn exactly as the upright pixels, not squeezed from the stored 2x1 bitmap.
+    EXPECT_EQ(view->pixelAt(0, 0), upright->pixelAt(0, 0));
+    EXPECT_EQ(view->pixelAt(0, 1), upright->pixelAt(0, 1));
+}
+
 } // namespace
 } // namespace gfx
