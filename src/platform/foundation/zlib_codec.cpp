@@ -27,11 +27,16 @@ void refillInput(z_stream& zs, const uint8_t*& next, size_t& remaining) {
     }
 }
 
+// zlib's window bits select the framing: 15 for zlib, 15 + 16 for gzip.
+int windowBits(ZlibFraming framing) {
+    return framing == ZlibFraming::Gzip ? MAX_WBITS + 16 : MAX_WBITS;
+}
+
 } // namespace
 
-std::optional<Bytes> inflate(const Bytes& compressed, size_t maxOut) {
+std::optional<Bytes> inflate(const Bytes& compressed, size_t maxOut, ZlibFraming framing) {
     z_stream zs{};
-    if (inflateInit(&zs) != Z_OK) {
+    if (inflateInit2(&zs, windowBits(framing)) != Z_OK) {
         logLine("inflate: zlib could not start a stream");
         return std::nullopt;
     }
@@ -113,12 +118,12 @@ std::optional<Bytes> inflate(const Bytes& compressed, size_t maxOut) {
     return out;
 }
 
-Bytes deflate(const Bytes& data, int level) {
+Bytes deflate(const Bytes& data, int level, ZlibFraming framing) {
     z_stream zs{};
     if (level < -1 || level > 9) {
         level = Z_DEFAULT_COMPRESSION;
     }
-    if (deflateInit(&zs, level) != Z_OK) {
+    if (deflateInit2(&zs, level, Z_DEFLATED, windowBits(framing), 8, Z_DEFAULT_STRATEGY) != Z_OK) {
         logLine("deflate: zlib could not start a stream");
         return {};
     }
