@@ -1,0 +1,31 @@
+// Helpers over byte buffers: zlib and gzip compression with a cap on inflated size (compressed
+// packets arrive as zlib streams inside command 1000), and Base64 text (RFC 4648) with a strict reader.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/foundation/bytes.h"
+
+namespace zelvan {
+
+// Inflates one zlib (RFC 1950) stream; nullopt, with a log line, when the input is corrupt,
+// truncated, followed by stray bytes or would inflate to more than `maxOut` bytes.
+std::optional<fnd::Bytes> zlibInflate(const fnd::Bytes& compressed, size_t maxOut);
+// Compresses into one zlib stream at zlib's default level.
+fnd::Bytes zlibDeflate(const fnd::Bytes& data);
+
+// The same for one gzip (RFC 1952) member; inflation checks the member's CRC-32 and length.
+std::optional<fnd::Bytes> gzipInflate(const fnd::Bytes& compressed, size_t maxOut);
+fnd::Bytes gzipDeflate(const fnd::Bytes& data);
+
+// Base64 text of the bytes in the standard alphabet, padded with '=', on one line.
+std::string base64Encode(const fnd::Bytes& data);
+// The bytes of canonical padded Base64 text in the standard alphabet. Anything else (whitespace or
+// line breaks, a length that is not a multiple of 4, misplaced or missing padding, non-zero bits
+// in the unused part of the last group) gives nullopt and a log line.
+std::optional<fnd::Bytes> base64Decode(std::string_view text);
+
+} // namespace zelvan
