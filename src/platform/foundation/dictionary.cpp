@@ -1,4 +1,5 @@
-// fnd::Dictionary and its Key: an insertion-ordered entry list with a hash index over it.
+// fnd::Dictionary and its Key: an insertion-ordered entry list, with a hash index over it once it
+// grows past a handful of entries.
 #include "platform/foundation/dictionary.h"
 
 namespace fnd {
@@ -38,32 +39,63 @@ const Value& Dictionary::objectForKey(const Key& key) const {
     return v != nullptr ? *v : kNull;
 }
 
-const Value* Dictionary::find(const Key& key) const {
+size_t Dictionary::position(const Key& key) const {
+    if (index_.empty()) {
+        for (size_t i = 0; i < entries_.size(); ++i) {
+            if (entries_[i].first == key) {
+                return i;
+            }
+        }
+        return kAbsent;
+    }
     auto it = index_.find(key);
-    return it == index_.end() ? nullptr : &entries_[it->second].second;
+    return it == index_.end() ? kAbsent : it->second;
+}
+
+void Dictionary::rebuildIndex() {
+    index_.clear();
+    if (entries_.size() <= kIndexThreshold) {
+        return;
+    }
+    index_.reserve(entries_.size());
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        index_.emplace(entries_[i].first, i);
+    }
+}
+
+const Value* Dictionary::find(const Key& key) const {
+    size_t at = position(key);
+    return at == kAbsent ? nullptr : &entries_[at].second;
+}
+
+void Dictionary::reserve(size_t n) {
+    entries_.reserve(n);
+    if (n > kIndexThreshold) {
+        index_.reserve(n);
+    }
 }
 
 void Dictionary::setObject(Value v, const Key& key) {
-    auto it = index_.find(key);
-    if (it != index_.end()) {
-        entries_[it->second].second = std::move(v);
+    size_t at = position(key);
+    if (at != kAbsent) {
+        entries_[at].second = std::move(v);
         return;
     }
-    index_.emplace(key, entries_.size());
     entries_.emplace_back(key, std::move(v));
+    if (!index_.empty()) {
+        index_.emplace(key, entries_.size() - 1);
+    } else if (entries_.size() > kIndexThreshold) {
+        rebuildIndex();
+    }
 }
 
 bool Dictionary::removeObjectForKey(const Key& key) {
-    auto it = index_.find(key);
-    if (it == index_.end()) {
+    size_t at = position(key);
+    if (at == kAbsent) {
         return false;
     }
-    size_t position = it->second;
-    index_.erase(it);
-    entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(position));
-    for (size_t i = position; i < entries_.size(); ++i) {
-        index_[entries_[i].first] = i;
-    }
+    entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(at));
+    rebuildIndex();
     return true;
 }
 

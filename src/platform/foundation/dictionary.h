@@ -1,5 +1,6 @@
 // fnd::Dictionary: the shared, mutable map held by dictionary Values. Keys are 64-bit integers or
-// strings (1 and "1" are different keys); iteration follows insertion order and lookups are hashed.
+// strings (1 and "1" are different keys); iteration follows insertion order; lookups scan small
+// dictionaries and hash large ones.
 #pragma once
 
 #include <concepts>
@@ -69,6 +70,9 @@ public:
     const Value* find(const Key& key) const;
     bool containsKey(const Key& key) const { return find(key) != nullptr; }
 
+    // Makes room for `n` entries (decoders know the count up front).
+    void reserve(size_t n);
+
     // Sets the value; an existing key keeps its position, a new key goes last.
     void setObject(Value v, const Key& key);
     // Removes the key; false when it was absent.
@@ -84,6 +88,14 @@ public:
     std::vector<Entry>::const_iterator end() const { return entries_.end(); }
 
 private:
+    // Small dictionaries (most packets and records) are scanned linearly; the hash index exists only
+    // while there are more than this many entries.
+    static constexpr size_t kIndexThreshold = 8;
+    static constexpr size_t kAbsent = static_cast<size_t>(-1);
+
+    size_t position(const Key& key) const;
+    void rebuildIndex();
+
     std::vector<Entry> entries_;
     std::unordered_map<Key, size_t, KeyHash> index_;
 };

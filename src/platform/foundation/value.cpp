@@ -155,27 +155,6 @@ Value Value::dictionary(std::initializer_list<std::pair<Key, Value>> entries) {
     return Value(std::make_shared<Dictionary>(entries));
 }
 
-std::optional<bool> Value::asBool() const {
-    if (const bool* b = std::get_if<bool>(&v_)) {
-        return *b;
-    }
-    return std::nullopt;
-}
-
-std::optional<int64_t> Value::asInt() const {
-    if (const int64_t* i = std::get_if<int64_t>(&v_)) {
-        return *i;
-    }
-    return std::nullopt;
-}
-
-std::optional<double> Value::asDouble() const {
-    if (const double* d = std::get_if<double>(&v_)) {
-        return *d;
-    }
-    return std::nullopt;
-}
-
 const std::string* Value::asDecimal() const {
     if (const DecimalText* d = std::get_if<DecimalText>(&v_)) {
         return &d->text;

@@ -101,9 +101,9 @@ public:
     bool isObject() const { return kind() == Kind::Object; }
 
     // Typed access: empty / null when the value is of another kind; never throws.
-    std::optional<bool> asBool() const;
-    std::optional<int64_t> asInt() const;
-    std::optional<double> asDouble() const;
+    std::optional<bool> asBool() const { return get<bool>(); }
+    std::optional<int64_t> asInt() const { return get<int64_t>(); }
+    std::optional<double> asDouble() const { return get<double>(); }
     const std::string* asString() const { return std::get_if<std::string>(&v_); }
     const std::string* asDecimal() const;
     const Bytes* asData() const;
@@ -148,6 +148,14 @@ public:
 
 private:
     friend class ValueOps;
+    template <class T>
+    std::optional<T> get() const {
+        if (const T* p = std::get_if<T>(&v_)) {
+            return *p;
+        }
+        return std::nullopt;
+    }
+
     std::variant<std::monostate, bool, int64_t, double, DecimalText, std::string, std::shared_ptr<const Bytes>, Date,
                  std::shared_ptr<Array>, std::shared_ptr<Dictionary>, std::shared_ptr<Object>>
         v_;

@@ -132,6 +132,31 @@ TEST(ValueTest, DictionariesKeepInsertionOrderWithMixedKeys) {
     EXPECT_EQ(Value(d).description(), "{ zeta = ZETA; 7 = 1; -3 = -3; \"stored null\" = <null>; 1 = back; }");
 }
 
+TEST(ValueTest, DictionaryLookupsStayRightAsItGrowsAndShrinks) {
+    // Small dictionaries scan, large ones hash: cross that boundary both ways.
+    auto d = Dictionary::make();
+    d->reserve(4);
+    for (int i = 0; i < 20; ++i) {
+        d->setObject(i * 10, i);
+        d->setObject("s" + std::to_string(i), std::to_string(i));
+        for (int j = 0; j <= i; ++j) {
+            ASSERT_EQ(d->objectForKey(j), Value(j * 10)) << i << " " << j;
+            ASSERT_EQ(d->objectForKey(std::to_string(j)), Value("s" + std::to_string(j)));
+        }
+    }
+    for (int i = 0; i < 19; ++i) {
+        ASSERT_TRUE(d->removeObjectForKey(i));
+        ASSERT_TRUE(d->removeObjectForKey(std::to_string(i)));
+        ASSERT_EQ(d->find(i), nullptr);
+        ASSERT_EQ(d->objectForKey(19), Value(190));
+        ASSERT_EQ(d->objectForKey(std::to_string(i + 1)), Value("s" + std::to_string(i + 1)));
+    }
+    EXPECT_EQ(d->count(), 2u);
+    d->setObject("again", 3);
+    EXPECT_EQ(d->allKeys().back().text(), "3");
+    EXPECT_EQ(d->objectForKey(3), Value("again"));
+}
+
 TEST(ValueTest, ConversionsFollowTheScalarRules) {
     struct Case {
         Value v;
