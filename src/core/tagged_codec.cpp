@@ -640,6 +640,7 @@ bool Reader::dictionary(fnd::Value& out, int depth, size_t start) {
         return false;
     }
     auto dict = std::make_shared<fnd::Dictionary>();
+    dict->reserve(count);
     fnd::Value item;
     for (uint64_t i = 0; i < count; ++i) {
         size_t keyStart = pos_;
@@ -674,7 +675,7 @@ bool Reader::dictionary(fnd::Value& out, int depth, size_t start) {
         if (!value(item, depth)) {
             return false;
         }
-        dict->setObject(std::move(item), key);
+        dict->setObject(std::move(item), std::move(key));
     }
     out = fnd::Value(std::move(dict));
     return true;

@@ -76,14 +76,18 @@ void Dictionary::reserve(size_t n) {
 }
 
 void Dictionary::setObject(Value v, const Key& key) {
+    setObject(std::move(v), Key(key));
+}
+
+void Dictionary::setObject(Value v, Key&& key) {
     size_t at = position(key);
     if (at != kAbsent) {
         entries_[at].second = std::move(v);
         return;
     }
-    entries_.emplace_back(key, std::move(v));
+    entries_.emplace_back(std::move(key), std::move(v));
     if (!index_.empty()) {
-        index_.emplace(key, entries_.size() - 1);
+        index_.emplace(entries_.back().first, entries_.size() - 1);
     } else if (entries_.size() > kIndexThreshold) {
         rebuildIndex();
     }

@@ -39,7 +39,14 @@ public:
     // Integer keys as decimal text, string keys as they are.
     std::string text() const;
 
-    bool operator==(const Key&) const = default;
+    bool operator==(const Key& other) const {
+        if (v_.index() != other.v_.index()) {
+            return false;
+        }
+        const int64_t* a = std::get_if<int64_t>(&v_);
+        return a != nullptr ? *a == *std::get_if<int64_t>(&other.v_)
+                            : *std::get_if<std::string>(&v_) == *std::get_if<std::string>(&other.v_);
+    }
     size_t hash() const { return std::hash<std::variant<int64_t, std::string>>{}(v_); }
 
 private:
@@ -75,6 +82,7 @@ public:
 
     // Sets the value; an existing key keeps its position, a new key goes last.
     void setObject(Value v, const Key& key);
+    void setObject(Value v, Key&& key);
     // Removes the key; false when it was absent.
     bool removeObjectForKey(const Key& key);
     void removeAllObjects();
