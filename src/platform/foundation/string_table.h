@@ -1,0 +1,25 @@
+// String tables in the old text form: `"key" = "value";` pairs with C-style escapes and comments,
+// as kept in a bundle's *.lproj/Localizable.strings.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace fnd {
+
+class StringTable {
+public:
+    using Map = std::map<std::string, std::string, std::less<>>;
+
+    // Parses UTF-8 text (a leading byte-order mark is skipped) made of `"key" = "value";` entries
+    // separated by white space, `/* block */` and `// line` comments. Quoted strings may span lines
+    // and take the escapes \" \\ \' \n \t \r and \Uxxxx (a UTF-16 unit in four hex digits; a surrogate pair given as
+    // two escapes joins into one character, a lone surrogate becomes U+FFFD). A later entry replaces an earlier one
+    // with the same key. Malformed text (invalid UTF-8, an unterminated string or comment, a bad escape, a missing "="
+    // or ";") gives nullopt and logs one line naming the fault and its line number.
+    static std::optional<Map> parse(std::string_view text);
+};
+
+} // namespace fnd
