@@ -1,0 +1,81 @@
+// Rendering of trace lines, the error recorder hand-off, and exception names for logError.
+#include "core/tracer.h"
+
+#include <cxxabi.h>
+
+#include <cstdlib>
+#include <memory>
+#include <typeinfo>
+
+#include "platform/foundation/log.h"
+
+namespace zelvan {
+namespace {
+
+// The readable name of an exception's dynamic type ("std::runtime_error" rather than the mangled one).
+std::string exceptionTypeName(const std::exception& e) {
+    const char* mangled = typeid(e).name();
+    int status = 0;
+    std::unique_ptr<char, void (*)(void*)> demangled(abi::__cxa_demangle(mangled, nullptr, nullptr, &status),
+                                                     std::free);
+    return status == 0 && demangled ? std::string(demangled.get()) : std::string(mangled);
+}
+
+} // namespace
+
+Tracer& Tracer::sharedTracer() {
+    static Tracer tracer;
+    return tracer;
+}
+
+std::string_view Tracer::levelName(int level) {
+    switch (level) {
+    case kDebug:
+        return "DEBUG";
+    case kInfo:
+        return "INFO";
+    case kWarn:
+        return "WARN";
+    case kError:
+        return "ERROR";
+    default:
+        return "Unknown";
+    }
+}
+
+void Tracer::write(std::string_view file, int line, std::string_view function, int level, const std::string& message) {
+    std::string text =
+        fnd::format("%@ %s:L%d %@\n\t%@", levelName(level), traceFileName(file), line, function, message);
+    fnd::logLine(text);
+    if (level != kError) {
+        return;
+    }
+    ErrorRecorder recorder;
+    {
+        std::lock_guard lock(mutex_);
+        recorder = recorder_;
+    }
+    if (!recorder) {
+        return;
+    }
+    // The recorder belongs to another client; its failure must not reach the code that traced.
+    try {
+        recorder(std::string(kErrorLogKey), text);
+    } catch (const std::exception& e) {
+        fnd::log("Tracer: the error recorder threw %@: %@", exceptionTypeName(e), e.what());
+    } catch (...) {
+        fnd::logLine("Tracer: the error recorder threw a non-standard exception");
+    }
+}
+
+void Tracer::logError(std::string_view file, int line, std::string_view function, std::string_view message,
+                      const std::exception& exception) {
+    output(file, line, function, kError, "%@ %@: %@", message, exceptionTypeName(exception), exception.what());
+}
+
+void Tracer::setErrorRecorder(ErrorRecorder recorder) {
+    std::lock_guard lock(mutex_);
+    recorder_ = std::move(recorder);
+}
+
+} // namespace zelvan
