@@ -4,9 +4,13 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/foundation/backends.h"
 #include "platform/foundation/bundle.h"
+#include "platform/foundation/cookie.h"
+#include "platform/foundation/cookie_storage.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/log.h"
+#include "platform/foundation/reachability.h"
 #include "platform/foundation/url_error.h"
 
 namespace fnd {
@@ -42,6 +46,19 @@ std::string mimeTypeForExtension(const std::string& extension) {
         }
     }
     return "application/octet-stream";
+}
+
+// Whether the reachability provider lets a request to `url` go out: it fails at once only when the
+// provider knows the host is unreachable (or needs a connection first). Asking about the host rather
+// than the internet at large keeps loopback servers usable while offline.
+bool hostReachable(const Url& url) {
+    std::string host = url.host();
+    if (host.size() >= 2 && host.front() == '[' && host.back() == ']') {
+        host = host.substr(1, host.size() - 2);
+    }
+    std::optional<ReachabilityFlags> flags = reachabilityProvider()->flagsForName(host);
+    return !flags ||
+           ((*flags & ReachabilityFlag::Reachable) != 0 && (*flags & ReachabilityFlag::ConnectionRequired) == 0);
 }
 
 } // namespace
@@ -187,10 +204,20 @@ UrlRequest UrlExchange::prepared() const {
     if (out.httpMethod() == "POST" && !out.httpBody().empty() && !out.valueForHTTPHeaderField("Content-Type")) {
         out.setValue("application/x-www-form-urlencoded", "Content-Type");
     }
+    if (out.httpShouldHandleCookies() && !out.valueForHTTPHeaderField("Cookie")) {
+        HttpHeaders fields = Cookie::requestHeaderFields(CookieStorage::shared().cookiesForUrl(out.url()));
+        if (std::optional<std::string> cookie = fields.value("Cookie")) {
+            out.setValue(*cookie, "Cookie");
+        }
+    }
     return out;
 }
 
 void UrlExchange::launch() {
+    if (!hostReachable(request_.url())) {
+        fail(UrlError::make(UrlError::NotConnectedToInternet, request_.url().absoluteString()));
+        return;
+    }
     auto sink = std::make_shared<HopSink>(weak_from_this(), executor_, hop_, request_.maxBodyBytes(),
                                           request_.url().absoluteString());
     std::shared_ptr<HttpTransfer> transfer = transport_->startTransfer(prepared(), std::move(sink));
@@ -344,7 +371,13 @@ void UrlExchange::fail(Error error) {
 }
 
 void UrlExchange::storeCookies(const UrlResponse& response) const {
-    (void)response;
+    if (!request_.httpShouldHandleCookies()) {
+        return;
+    }
+    std::vector<Cookie> cookies = Cookie::cookiesWithResponseHeaderFields(response.allHeaderFields(), response.url());
+    if (!cookies.empty()) {
+        CookieStorage::shared().setCookies(cookies, response.url(), request_.mainDocumentUrl());
+    }
 }
 
 } // namespace fnd

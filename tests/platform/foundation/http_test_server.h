@@ -27,6 +27,7 @@ public:
     //     header fields a test asks about and the request body, one "name: value" per line;
     //   /status/<n>: status n with body "status <n>";
     //   /redirect/<n>?to=<path>: status n with Location <path>;
+    //   /cookie?name=<n>&value=<v>: sets the cookie n=v and redirects (302) to /echo;
     //   /loop: 302 to itself;
     //   /stall: holds the request until the server stops (at most 10 s);
     //   /big/<n>: n bytes of 'x';
@@ -59,6 +60,11 @@ public:
         };
         server_.Get(R"(/redirect/(\d+))", redirect);
         server_.Post(R"(/redirect/(\d+))", redirect);
+        server_.Get("/cookie", [](const httplib::Request& req, httplib::Response& res) {
+            res.status = 302;
+            res.set_header("Set-Cookie", req.get_param_value("name") + "=" + req.get_param_value("value") + "; Path=/");
+            res.set_header("Location", "/echo");
+        });
         server_.Get("/loop", [](const httplib::Request&, httplib::Response& res) {
             res.status = 302;
             res.set_header("Location", "/loop");
@@ -83,6 +89,11 @@ public:
         server_.set_keep_alive_max_count(1); // every response closes, so stop() never waits on idle clients
         port_ = server_.bind_to_any_port("127.0.0.1");
         thread_ = std::thread([this] { server_.listen_after_bind(); });
+        // stop() only reaches a server that is already running, so wait for its accept loop.
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!server_.is_running() && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::yield();
+        }
     }
 
     ~HttpTestServer() {

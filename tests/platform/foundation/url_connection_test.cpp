@@ -14,8 +14,11 @@
 
 #include "http_test_server.h"
 #include "platform/foundation/app_folders.h"
+#include "platform/foundation/backends.h"
+#include "platform/foundation/cookie_storage.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/run_loop.h"
+#include "platform/foundation/testing/fake_reachability.h"
 #include "platform/foundation/thread.h"
 #include "platform/foundation/url_connection.h"
 #include "platform/foundation/url_error.h"
@@ -219,6 +222,31 @@ TEST_F(UrlConnectionTest, NetworkFailuresCarryTheirCodes) {
     ASSERT_TRUE(capped->error);
     EXPECT_EQ(capped->error->code(), UrlError::DataLengthExceedsMaximum);
     EXPECT_LE(capped->data.size(), 10000u);
+}
+
+TEST_F(UrlConnectionTest, CookiesAreStoredFromRedirectsAndSentLater) {
+    CookieStorage::shared().removeAll();
+    // Set by the redirect response, sent on the hop it leads to.
+    EXPECT_EQ(get("/cookie?name=session&value=abc")->text(),
+              "method: GET\nUser-Agent: Zelvan/1.0.0 (Linux)\nAccept: */*\nCookie: session=abc\nbody: \n");
+    // Kept for later requests.
+    EXPECT_NE(get("/echo")->text().find("Cookie: session=abc\n"), std::string::npos);
+    // Neither sent nor stored when the request does not handle cookies.
+    UrlRequest plain(server_.url("/cookie?name=other&value=1"));
+    plain.setHttpShouldHandleCookies(false);
+    EXPECT_EQ(load(plain)->text().find("Cookie"), std::string::npos);
+    EXPECT_EQ(CookieStorage::shared().cookies().size(), 1u);
+    CookieStorage::shared().removeAll();
+}
+
+TEST_F(UrlConnectionTest, OfflineHostsFailAtOnce) {
+    auto reachability = testing::FakeReachability::install();
+    reachability->setDefaultFlags(0);
+    auto got = get("/echo");
+    installReachabilityProvider(nullptr);
+    ASSERT_TRUE(got->error);
+    EXPECT_EQ(got->error->code(), UrlError::NotConnectedToInternet);
+    EXPECT_FALSE(got->response);
 }
 
 TEST_F(UrlConnectionTest, UnusableUrlsFailAtCreation) {
