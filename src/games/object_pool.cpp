@@ -1,0 +1,95 @@
+// Allocation and mark-and-sweep collection of script objects.
+#include "games/object_pool.h"
+
+#include <algorithm>
+
+namespace zelvan {
+
+ZObjectPool::ZObjectPool() {
+    objects_.reserve(kInitialCapacity);
+}
+
+ZObjectPool::~ZObjectPool() {
+    dispose();
+}
+
+ZArray* ZObjectPool::newArray() {
+    return adopt(std::make_unique<ZArray>());
+}
+
+ZArray* ZObjectPool::newArray(std::vector<ScriptValue> elements) {
+    return adopt(std::make_unique<ZArray>(std::move(elements)));
+}
+
+ZData* ZObjectPool::newData() {
+    return adopt(std::make_unique<ZData>());
+}
+
+ZData* ZObjectPool::newData(fnd::Bytes bytes) {
+    return adopt(std::make_unique<ZData>(std::move(bytes)));
+}
+
+ZNSObject* ZObjectPool::newNSObject() {
+    return adopt(std::make_unique<ZNSObject>());
+}
+
+ZNSObject* ZObjectPool::newNSObject(fnd::Value object) {
+    return adopt(std::make_unique<ZNSObject>(std::move(object)));
+}
+
+void ZObjectPool::freePool(std::span<const ScriptValue> roots) {
+    for (ScriptValue root : roots) {
+        if (ZObject* object = objectOf(root)) {
+            mark(object);
+        }
+    }
+    // erase_if keeps the survivors' relative order; the predicate clears their marks on the way.
+    std::erase_if(objects_, [](ZObject* object) { return removePredicate(object); });
+}
+
+void ZObjectPool::mark(ZObject* object) {
+    // The null singleton is shared by every engine of the process (on other threads too), so it is
+    // never written; it is not in any pool and needs no mark.
+    if (object == nullptr || object->marked != 0 || object->type == ZObject::kNull) {
+        return;
+    }
+    object->marked = 1;
+    workList_.clear();
+    workList_.push_back(object);
+    while (!workList_.empty()) {
+        ZObject* current = workList_.back();
+        workList_.pop_back();
+        if (current->type != ZObject::kArray) {
+            continue;
+        }
+        for (ScriptValue element : static_cast<ZArray*>(current)->elements) {
+            ZObject* child = objectOf(element);
+            if (child != nullptr && child->marked == 0 && child->type != ZObject::kNull) {
+                child->marked = 1;
+                workList_.push_back(child);
+            }
+        }
+    }
+}
+
+bool ZObjectPool::removePredicate(ZObject* object) {
+    if (object->marked != 0) {
+        object->marked = 0;
+        return false;
+    }
+    deleteObject(object);
+    return true;
+}
+
+void ZObjectPool::deleteObject(ZObject* object) {
+    delete object;
+}
+
+void ZObjectPool::dispose() {
+    for (ZObject* object : objects_) {
+        deleteObject(object);
+    }
+    objects_.clear();
+}
+
+} // namespace zelvan

@@ -1,0 +1,428 @@
+// The value operations of the script engine: truth, ordering, shallow and deep copies, conversion to
+// and from platform values, debug text and the one-byte-per-character text helpers. Every recursive
+// walk is bounded in depth, detects cycles on its path and caps the total work, since scripts and
+// the values they build come from outside.
+#include "games/script_value.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+#include "platform/foundation/encodings.h"
+#include "platform/foundation/format.h"
+#include "platform/foundation/string_ops.h"
+#include "platform/foundation/utf16.h"
+
+namespace zelvan {
+
+ZNull* ZNull::instance() {
+    // Never destroyed: engines on other threads may still hold its word during process exit.
+    static ZNull* const null = new ZNull();
+    return null;
+}
+
+ptrdiff_t ZData::indexOf(const ZData& other) const {
+    auto found = std::search(bytes.begin(), bytes.end(), other.bytes.begin(), other.bytes.end());
+    return found == bytes.end() && !other.bytes.empty() ? -1 : found - bytes.begin();
+}
+
+std::string ZData::newString() const {
+    return fnd::decodeUtf8Lossy(bytes);
+}
+
+bool checkTrue(ScriptValue v) {
+    if (isInt(v)) {
+        return intOf(v) != 0;
+    }
+    ZObject* object = objectOf(v);
+    if (object == nullptr) {
+        return false;
+    }
+    switch (object->type) {
+    case ZObject::kNull:
+        return false;
+    case ZObject::kArray:
+        return !static_cast<ZArray*>(object)->elements.empty();
+    case ZObject::kData:
+        return !static_cast<ZData*>(object)->bytes.empty();
+    case ZObject::kNSObject:
+        return !static_cast<ZNSObject*>(object)->object.isNull();
+    default:
+        return true;
+    }
+}
+
+namespace {
+
+// The sign of the full-width difference of two raw words: an arbitrary but stable order between
+// objects, or between an integer and an object, that cannot overflow.
+int wordOrder(ScriptValue a, ScriptValue b) {
+    return a < b ? -1 : (a > b ? 1 : 0);
+}
+
+template <class T>
+int signOf(T a, T b) {
+    return a < b ? -1 : (a > b ? 1 : 0);
+}
+
+class Comparer {
+public:
+    int compare(ScriptValue a, ScriptValue b, int depth) {
+        if (a == b) {
+            return 0;
+        }
+        // Bounded work: nesting past the depth limit, or a comparison that has walked more elements
+        // than any value may hold (shared sub-arrays can make the walk exponential), compares equal.
+        if (depth > kMaxValueDepth || steps_ > kMaxElements) {
+            return 0;
+        }
+        ++steps_;
+        if (isInt(a) && isInt(b)) {
+            return signOf<int64_t>(intOf(a), intOf(b));
+        }
+        ZObject* oa = objectOf(a);
+        ZObject* ob = objectOf(b);
+        if (oa == nullptr || ob == nullptr) {
+            // At least one integer (or the invalid word 0).
+            if (ob != nullptr && ob->type == ZObject::kNull) {
+                return 1;
+            }
+            if (oa != nullptr && oa->type == ZObject::kNull) {
+                return -1;
+            }
+            return wordOrder(a, b);
+        }
+        if (oa->type == ZObject::kNull) {
+            return -1;
+        }
+        if (oa->type == ZObject::kArray && ob->type == ZObject::kArray) {
+            const auto& ea = static_cast<ZArray*>(oa)->elements;
+            const auto& eb = static_cast<ZArray*>(ob)->elements;
+            size_t n = std::min(ea.size(), eb.size());
+            for (size_t i = 0; i < n; ++i) {
+                if (int r = compare(ea[i], eb[i], depth + 1); r != 0) {
+                    return r;
+                }
+            }
+            return signOf(ea.size(), eb.size());
+        }
+        if (oa->type == ZObject::kData && ob->type == ZObject::kData) {
+            const auto& ba = static_cast<ZData*>(oa)->bytes;
+            const auto& bb = static_cast<ZData*>(ob)->bytes;
+            size_t n = std::min(ba.size(), bb.size());
+            auto diff = std::mismatch(ba.begin(), ba.begin() + static_cast<ptrdiff_t>(n), bb.begin());
+            if (diff.first != ba.begin() + static_cast<ptrdiff_t>(n)) {
+                return *diff.first < *diff.second ? -1 : 1;
+            }
+            return signOf(ba.size(), bb.size());
+        }
+        if (ob->type == ZObject::kNull) {
+            return 1;
+        }
+        return wordOrder(a, b);
+    }
+
+private:
+    size_t steps_ = 0;
+};
+
+class DeepCopier {
+public:
+    explicit DeepCopier(ZObjectPool& pool) : pool_(pool) {}
+
+    ScriptValue copyValue(ScriptValue v, int depth) {
+        ZArray* source = arrayOf(v);
+        if (source == nullptr) {
+            return v;
+        }
+        if (overflow_ || depth >= kMaxValueDepth || path_.contains(source)) {
+            return nullValue();
+        }
+        produced_ += 1 + source->elements.size();
+        if (produced_ > kMaxElements) {
+            overflow_ = true;
+            return nullValue();
+        }
+        path_.insert(source);
+        std::vector<ScriptValue> elements;
+        elements.reserve(source->elements.size());
+        for (ScriptValue element : source->elements) {
+            elements.push_back(copyValue(element, depth + 1));
+        }
+        path_.erase(source);
+        return valueOf(pool_.newArray(std::move(elements)));
+    }
+
+    bool overflowed() const { return overflow_; }
+
+private:
+    ZObjectPool& pool_;
+    std::unordered_set<const ZArray*> path_;
+    size_t produced_ = 0;
+    bool overflow_ = false;
+};
+
+class ToPlatform {
+public:
+    fnd::Value convert(ScriptValue v, int depth) {
+        if (isInt(v)) {
+            return fnd::Value(intOf(v));
+        }
+        ZObject* object = objectOf(v);
+        if (object == nullptr || overflow_) {
+            return fnd::Value();
+        }
+        switch (object->type) {
+        case ZObject::kArray: {
+            auto* array = static_cast<ZArray*>(object);
+            if (depth >= kMaxValueDepth || path_.contains(array)) {
+                return fnd::Value();
+            }
+            produced_ += 1 + array->elements.size();
+            if (produced_ > kMaxElements) {
+                overflow_ = true;
+                return fnd::Value();
+            }
+            path_.insert(array);
+            auto out = std::make_shared<fnd::Array>();
+            for (ScriptValue element : array->elements) {
+                out->addObject(convert(element, depth + 1));
+            }
+            path_.erase(array);
+            return fnd::Value(std::move(out));
+        }
+        case ZObject::kData:
+            return fnd::Value(static_cast<ZData*>(object)->bytes);
+        case ZObject::kNSObject:
+            return static_cast<ZNSObject*>(object)->object;
+        default:
+            return fnd::Value();
+        }
+    }
+
+    bool overflowed() const { return overflow_; }
+
+private:
+    std::unordered_set<const ZArray*> path_;
+    size_t produced_ = 0;
+    bool overflow_ = false;
+};
+
+class FromPlatform {
+public:
+    explicit FromPlatform(ZObjectPool& pool) : pool_(pool) {}
+
+    ScriptValue convert(const fnd::Value& v, int depth) {
+        if (overflow_) {
+            return nullValue();
+        }
+        switch (v.kind()) {
+        case fnd::Value::Kind::Null:
+            return nullValue();
+        case fnd::Value::Kind::Bool:
+        case fnd::Value::Kind::Int:
+        case fnd::Value::Kind::Double:
+        case fnd::Value::Kind::Decimal:
+            return fromInt(v.intValue());
+        case fnd::Value::Kind::Array: {
+            std::shared_ptr<fnd::Array> array = v.asArray();
+            if (depth >= kMaxValueDepth || path_.contains(array.get())) {
+                return nullValue();
+            }
+            produced_ += 1 + array->count();
+            if (produced_ > kMaxElements) {
+                overflow_ = true;
+                return nullValue();
+            }
+            path_.insert(array.get());
+            std::vector<ScriptValue> elements;
+            elements.reserve(array->count());
+            for (const fnd::Value& element : *array) {
+                elements.push_back(convert(element, depth + 1));
+            }
+            path_.erase(array.get());
+            return valueOf(pool_.newArray(std::move(elements)));
+        }
+        case fnd::Value::Kind::Data:
+            return valueOf(pool_.newData(*v.asData()));
+        case fnd::Value::Kind::String: {
+            const std::string& text = *v.asString();
+            return valueOf(pool_.newData(fnd::Bytes(text.begin(), text.end())));
+        }
+        default:
+            return valueOf(pool_.newNSObject(v));
+        }
+    }
+
+    bool overflowed() const { return overflow_; }
+
+private:
+    ZObjectPool& pool_;
+    std::unordered_set<const fnd::Array*> path_;
+    size_t produced_ = 0;
+    bool overflow_ = false;
+};
+
+class DebugText {
+public:
+    explicit DebugText(std::string& out) : out_(out) {}
+
+    void append(ScriptValue v, int depth) {
+        if (out_.size() > kMaxBytes) {
+            return;
+        }
+        if (isInt(v)) {
+            out_ += fnd::format("int(%d)", intOf(v));
+            return;
+        }
+        ZObject* object = objectOf(v);
+        if (object == nullptr) {
+            return;
+        }
+        switch (object->type) {
+        case ZObject::kNull:
+            out_ += "null";
+            break;
+        case ZObject::kArray: {
+            auto* array = static_cast<ZArray*>(object);
+            if (depth >= kMaxValueDepth || path_.contains(array)) {
+                out_ += "...";
+                return;
+            }
+            path_.insert(array);
+            out_ += fnd::format("array(%d){", static_cast<int64_t>(array->elements.size()));
+            for (size_t i = 0; i < array->elements.size() && out_.size() <= kMaxBytes; ++i) {
+                if (i > 0) {
+                    out_ += ',';
+                }
+                append(array->elements[i], depth + 1);
+            }
+            out_ += out_.size() > kMaxBytes ? "...}" : "}";
+            path_.erase(array);
+            break;
+        }
+        case ZObject::kData: {
+            auto* data = static_cast<ZData*>(object);
+            out_ += fnd::format("data[%d]{", static_cast<int64_t>(data->bytes.size()));
+            out_ += data->newString();
+            out_ += '}';
+            break;
+        }
+        case ZObject::kNSObject:
+            out_ += "NSO(";
+            out_ += static_cast<ZNSObject*>(object)->object.description();
+            out_ += ')';
+            break;
+        default:
+            break;
+        }
+    }
+
+private:
+    std::string& out_;
+    std::unordered_set<const ZArray*> path_;
+};
+
+void appendLowBytes(std::string& out, std::u16string_view units) {
+    out.reserve(out.size() + units.size());
+    for (char16_t unit : units) {
+        out.push_back(static_cast<char>(unit & 0xFF));
+    }
+}
+
+} // namespace
+
+int cmp(ScriptValue a, ScriptValue b) {
+    Comparer comparer;
+    return comparer.compare(a, b, 0);
+}
+
+int cmpGreater(ScriptValue a, ScriptValue b) {
+    return cmp(a, b) >= 0 ? 1 : 0;
+}
+
+int cmpLesser(ScriptValue a, ScriptValue b) {
+    return cmp(a, b) < 0 ? 1 : 0;
+}
+
+ScriptValue copy(ScriptValue v, ZObjectPool& pool) {
+    if (isInt(v)) {
+        return v;
+    }
+    ZObject* object = objectOf(v);
+    if (object == nullptr) {
+        return nullValue();
+    }
+    switch (object->type) {
+    case ZObject::kArray:
+        return valueOf(pool.newArray(static_cast<ZArray*>(object)->elements));
+    case ZObject::kData:
+        return valueOf(pool.newData(static_cast<ZData*>(object)->bytes));
+    case ZObject::kNSObject:
+        return valueOf(pool.newNSObject(static_cast<ZNSObject*>(object)->object));
+    default:
+        return nullValue();
+    }
+}
+
+ScriptValue deepArrayCopy(ScriptValue v, ZObjectPool& pool) {
+    DeepCopier copier(pool);
+    ScriptValue result = copier.copyValue(v, 0);
+    return copier.overflowed() ? nullValue() : result;
+}
+
+fnd::Value convertToNS(ScriptValue v) {
+    ToPlatform converter;
+    fnd::Value result = converter.convert(v, 0);
+    return converter.overflowed() ? fnd::Value() : result;
+}
+
+ScriptValue convertFromNS(const fnd::Value& v, ZObjectPool& pool) {
+    FromPlatform converter(pool);
+    ScriptValue result = converter.convert(v, 0);
+    return converter.overflowed() ? nullValue() : result;
+}
+
+void obj2nsstr(ScriptValue v, std::string& out) {
+    DebugText text(out);
+    text.append(v, 0);
+}
+
+void makeUTF8String(std::string& out, std::span<const uint8_t> bytes) {
+    std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    appendLowBytes(out, fnd::toUtf16(text));
+}
+
+void makeUTF8CaseString(std::string& out, std::span<const uint8_t> bytes, bool lower) {
+    std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    appendLowBytes(out, fnd::toUtf16(lower ? fnd::lowercase(text) : fnd::uppercase(text)));
+}
+
+void makeUTF8Data(fnd::Bytes& out, std::string_view text) {
+    out.reserve(out.size() + text.size());
+    for (char c : text) {
+        auto code = static_cast<uint8_t>(c);
+        if (code < 0x80) {
+            out.push_back(code);
+        } else {
+            out.push_back(static_cast<uint8_t>(0xC0 | (code >> 6)));
+            out.push_back(static_cast<uint8_t>(0x80 | (code & 0x3F)));
+        }
+    }
+}
+
+std::string toUnsignedString(uint32_t value, int bitsPerDigit) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    if (bitsPerDigit < 1 || bitsPerDigit > 4) {
+        bitsPerDigit = 4;
+    }
+    const uint32_t mask = (1u << bitsPerDigit) - 1;
+    std::string digits;
+    do {
+        digits.push_back(kDigits[value & mask]);
+        value >>= bitsPerDigit;
+    } while (value != 0);
+    std::reverse(digits.begin(), digits.end());
+    return digits;
+}
+
+} // namespace zelvan
