@@ -1,0 +1,78 @@
+// The script engine facade: the engine's lock around every call into the interpreter, refusal of
+// nested calls, and locked access to the state and the drawing slots.
+#include "games/stl_script_engine.h"
+
+#include <exception>
+#include <string>
+#include <utility>
+
+#include "core/tracer.h"
+#include "games/stl_script_core.h"
+#include "platform/graphics/graphics_stack.h"
+
+namespace zelvan {
+
+STLScriptEngine::STLScriptEngine(fnd::Bytes script, int32_t myId, int32_t room, int32_t gameId, fnd::Value userids,
+                                 fnd::Value names, int32_t width, int32_t height)
+    : BaseScriptEngine(std::move(script), myId, room, gameId, std::move(userids), std::move(names), width, height) {
+    std::lock_guard lock(mutex_);
+    // The initialisation code runs inside the core's constructor; a native that calls back into the
+    // engine meanwhile is refused like any nested call.
+    running_ = true;
+    try {
+        core_ = std::make_unique<STLScriptCore>(this->script(), *this, gfx::getCurrentContext());
+    } catch (...) {
+        running_ = false;
+        throw;
+    }
+    running_ = false;
+}
+
+STLScriptEngine::~STLScriptEngine() {
+    std::lock_guard lock(mutex_);
+    core_.reset();
+}
+
+fnd::Value STLScriptEngine::call(std::string_view name, const fnd::Value& args) {
+    std::lock_guard lock(mutex_);
+    if (running_ || core_ == nullptr) {
+        ZTRACE_WARN("game %d: call of \"%@\" refused while another call runs on this thread", gameId(),
+                    std::string(name));
+        return fnd::Value();
+    }
+    running_ = true;
+    fnd::Value result;
+    try {
+        result = core_->call(name, args);
+    } catch (const std::exception& e) {
+        Tracer::sharedTracer().logError(traceFileName(__FILE__), __LINE__, __func__,
+                                        fnd::format("game %d: call of \"%@\" failed", gameId(), std::string(name)), e);
+        result = fnd::Value();
+    }
+    running_ = false;
+    return result;
+}
+
+void STLScriptEngine::setContext(std::shared_ptr<gfx::Context> context, int index) {
+    std::lock_guard lock(mutex_);
+    if (core_ == nullptr || !core_->storeBufferContext(index, std::move(context))) {
+        ZTRACE_WARN("game %d: drawing context for buffer slot %d refused", gameId(), index);
+    }
+}
+
+int32_t STLScriptEngine::state() const {
+    return core_ != nullptr ? core_->state() : -1;
+}
+
+void STLScriptEngine::setstate(int32_t value) {
+    std::lock_guard lock(mutex_);
+    if (core_ != nullptr) {
+        core_->setState(value);
+    }
+}
+
+void STLScriptEngine::gc() {
+    std::lock_guard lock(mutex_);
+}
+
+} // namespace zelvan

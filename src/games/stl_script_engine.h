@@ -1,0 +1,50 @@
+// STLScriptEngine: the engine the game screen, the script view and the room controller run a game
+// through. It owns the interpreter core and serialises every call into it with the engine's lock.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string_view>
+
+#include "games/base_script_engine.h"
+
+namespace zelvan {
+
+class STLScriptCore;
+
+class STLScriptEngine : public BaseScriptEngine {
+public:
+    // Stores the game facts, then loads the image into a new core (running its initialisation code)
+    // with the drawing context current on the calling thread (possibly none) as the main surface.
+    STLScriptEngine(fnd::Bytes script, int32_t myId, int32_t room, int32_t gameId, fnd::Value userids, fnd::Value names,
+                    int32_t width, int32_t height);
+    ~STLScriptEngine() override;
+
+    // Under the engine's lock, runs the entry point and returns its result (null for none, for an
+    // unknown name, for a failed run). A call made on the same thread while a run is in progress
+    // (a native that pumps the run loop) is refused with a warning and returns null.
+    fnd::Value call(std::string_view name, const fnd::Value& args) override;
+    // Under the lock, stores `context` into buffer slot `index` (the current surface is unchanged).
+    void setContext(std::shared_ptr<gfx::Context> context, int index) override;
+    // The game state, read without the lock.
+    int32_t state() const override;
+    // Under the lock, sets the game state and its mirror in global 2.
+    void setstate(int32_t value) override;
+    // Takes and releases the lock: waits for a running call to finish. The pool is collected at the
+    // end of every call, so there is nothing more to do.
+    void gc() override;
+
+    // The interpreter; null only while the constructor loads it.
+    STLScriptCore* core() { return core_.get(); }
+    // Whether a call is running (on whichever thread holds the lock).
+    bool isRunning() const { return running_.load(); }
+
+private:
+    std::recursive_mutex mutex_;
+    std::atomic<bool> running_{false};
+    std::unique_ptr<STLScriptCore> core_;
+};
+
+} // namespace zelvan
