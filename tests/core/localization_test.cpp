@@ -2,6 +2,7 @@
 // and every key the application looks up has an entry.
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -242,6 +243,33 @@ TEST(LocalizationTest, BundleTableHasEveryKeyTheApplicationUses) {
     for (const char* key : keys) {
         EXPECT_TRUE(table->contains(key)) << "missing key \"" << key << "\"";
     }
+}
+
+// The conversions of a format text, in order ("%d minute%@ ago" -> "%d%@").
+std::string conversions(const std::string& text) {
+    static const std::regex conversion("%(%|@|d|s|lld)");
+    std::string out;
+    for (std::sregex_iterator it(text.begin(), text.end(), conversion), end; it != end; ++it) {
+        out += it->str();
+    }
+    return out;
+}
+
+TEST(LocalizationTest, FormatKeysKeepTheirConversionsInOrder) {
+    // Keys whose own name lists their conversions get them back in the same order, so callers' arguments
+    // land where they belong. Two room texts take (names, count, room) although their names show two.
+    int checked = 0;
+    for (const auto& [key, text] : localizedStringTable()) {
+        if (key == "chatroom.kickTip2%@%@" || key == "chatroom.kickTip3%@%@") {
+            EXPECT_EQ(conversions(text), "%@%d%@") << key;
+            continue;
+        }
+        if (!conversions(key).empty()) {
+            EXPECT_EQ(conversions(text), conversions(key)) << key;
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 20);
 }
 
 } // namespace
