@@ -1,0 +1,189 @@
+// Loading of a bytecode image (entry-point table, globals, initialisation run, random seeds), the
+// named entry-point calls with their collection, and the core's surfaces, font and state.
+#include <cmath>
+#include <cstdlib>
+#include <exception>
+
+#include "core/tracer.h"
+#include "games/stl_script_core.h"
+#include "games/stl_script_engine.h"
+#include "platform/foundation/clock.h"
+#include "platform/graphics/bitmap_context.h"
+#include "platform/graphics/font.h"
+
+namespace zelvan {
+namespace {
+
+constexpr std::string_view kDefaultFontName = "Helvetica-Bold";
+constexpr double kDefaultFontSize = 14;
+
+std::shared_ptr<gfx::Font> defaultFont() {
+    return gfx::Font::withName(kDefaultFontName, kDefaultFontSize);
+}
+
+} // namespace
+
+STLScriptCore::STLScriptCore(const fnd::Bytes& image, STLScriptEngine& engine,
+                             std::shared_ptr<gfx::Context> mainContext)
+    : engine_(engine), natives_(NativeTable::standard()) {
+    loadTime = fnd::Clock::now().sinceReferenceDate();
+    stack_.resize(kInitialStackCapacity);
+    font_ = defaultFont();
+    buffers_.resize(kBufferSlots);
+    buffers_[0] = std::move(mainContext);
+    currentContext_ = buffers_[0];
+
+    bool loaded = false;
+    if (image.size() > kMaxImageSize) {
+        ZTRACE_ERROR("game %d, image of %llu bytes refused", engine_.gameId(),
+                     static_cast<unsigned long long>(image.size()));
+    } else {
+        code_ = image;
+        loaded = loadEntryPoints();
+    }
+    globals_ = {nullValue(), fromInt(engine_.myId()), fromInt(-1)};
+    if (loaded) {
+        execute({});
+        locals_.clear();
+    }
+
+    std::srand(static_cast<unsigned>(static_cast<int64_t>(std::floor(loadTime))));
+    for (uint32_t& seed : randomSeeds) {
+        seed = static_cast<uint32_t>(std::rand());
+    }
+}
+
+STLScriptCore::~STLScriptCore() = default;
+
+std::optional<int16_t> STLScriptCore::readShort() {
+    if (code_.size() < 2 || pc_ > code_.size() - 2) {
+        return std::nullopt;
+    }
+    auto value = static_cast<int16_t>(static_cast<uint16_t>(code_[pc_] | (code_[pc_ + 1] << 8)));
+    pc_ += 2;
+    return value;
+}
+
+std::optional<int32_t> STLScriptCore::readInt() {
+    if (code_.size() < 4 || pc_ > code_.size() - 4) {
+        return std::nullopt;
+    }
+    uint32_t value = 0;
+    for (int i = 3; i >= 0; --i) {
+        value = (value << 8) | code_[pc_ + static_cast<uint32_t>(i)];
+    }
+    pc_ += 4;
+    return static_cast<int32_t>(value);
+}
+
+bool STLScriptCore::loadEntryPoints() {
+    pc_ = 0;
+    std::optional<int16_t> count = readShort();
+    // A negative count reads as no records, like any count below one.
+    for (int i = 0; count && i < *count; ++i) {
+        std::optional<int16_t> length = readShort();
+        if (!length || *length < 0 || static_cast<size_t>(*length) > code_.size() - pc_) {
+            count.reset();
+            break;
+        }
+        std::string name(code_.begin() + pc_, code_.begin() + pc_ + static_cast<uint32_t>(*length));
+        pc_ += static_cast<uint32_t>(*length);
+        std::optional<int16_t> slot = readShort();
+        if (!slot) {
+            count.reset();
+            break;
+        }
+        entryPoints_.insert_or_assign(std::move(name), int{*slot});
+    }
+    if (!count) {
+        ZTRACE_ERROR("game %d, image of %llu bytes has a truncated entry table; nothing is run", engine_.gameId(),
+                     static_cast<unsigned long long>(code_.size()));
+        entryPoints_.clear();
+        return false;
+    }
+    return true;
+}
+
+fnd::Value STLScriptCore::call(std::string_view name, const fnd::Value& args) {
+    auto entry = entryPoints_.find(name);
+    if (entry == entryPoints_.end() || entry->second == 0) {
+        return fnd::Value();
+    }
+    // A negative slot names no global (and would read a local otherwise).
+    ScriptValue function = entry->second > 0 ? variable(entry->second) : nullValue();
+    if (!isInt(function) || intOf(function) < 0 || static_cast<size_t>(intOf(function)) >= code_.size()) {
+        ZTRACE_ERROR("game %d, entry point \"%@\" (global %d) holds no function", engine_.gameId(), std::string(name),
+                     entry->second);
+        return fnd::Value();
+    }
+    pc_ = static_cast<uint32_t>(intOf(function));
+
+    std::vector<ScriptValue> arguments;
+    if (std::shared_ptr<fnd::Array> list = args.asArray()) {
+        arguments.reserve(list->count());
+        for (const fnd::Value& item : *list) {
+            arguments.push_back(convertFromNS(item, pool_));
+        }
+    }
+    fnd::Value out = convertToNS(execute(std::move(arguments)));
+    // The run is over: its stack and locals are dead, so the globals are the only roots.
+    locals_.clear();
+    pool_.freePool(globals_);
+    return out;
+}
+
+void STLScriptCore::setState(int32_t value) {
+    state_.store(value, std::memory_order_release);
+    storeVariable(kStateGlobal, fromInt(value));
+}
+
+int STLScriptCore::addBuffer(int width, int height) {
+    if (nextBuffer_ < 0 || static_cast<size_t>(nextBuffer_) >= buffers_.size()) {
+        ZTRACE_WARN("game %d, no buffer slot left for a %dx%d surface", engine_.gameId(), width, height);
+        return -1;
+    }
+    std::shared_ptr<gfx::Context> surface =
+        gfx::BitmapContext::create(width, height, gfx::PixelFormat::Bgra8PremulFirstLE);
+    if (surface != nullptr) {
+        surface->saveGState();
+    }
+    buffers_[static_cast<size_t>(nextBuffer_)] = std::move(surface);
+    return nextBuffer_++;
+}
+
+bool STLScriptCore::setBuffer(int index) {
+    if (index < 0 || index >= kMaxBufferIndex) {
+        ZTRACE_WARN("game %d, buffer slot %d refused", engine_.gameId(), index);
+        return false;
+    }
+    size_t slot = static_cast<size_t>(index);
+    if (slot >= buffers_.size()) {
+        buffers_.resize(slot + 1);
+    }
+    if (buffers_[slot] == nullptr) {
+        buffers_[slot] =
+            gfx::BitmapContext::create(engine_.width(), engine_.height(), gfx::PixelFormat::Bgra8PremulFirstLE);
+    }
+    currentBuffer_ = index;
+    currentContext_ = buffers_[slot];
+    return true;
+}
+
+bool STLScriptCore::storeBufferContext(int slot, std::shared_ptr<gfx::Context> context) {
+    if (slot < 0 || slot >= kMaxBufferIndex) {
+        return false;
+    }
+    size_t i = static_cast<size_t>(slot);
+    if (i >= buffers_.size()) {
+        buffers_.resize(i + 1);
+    }
+    buffers_[i] = std::move(context);
+    return true;
+}
+
+void STLScriptCore::setFont(std::optional<std::string_view> name, double size) {
+    std::shared_ptr<gfx::Font> chosen = name ? gfx::Font::withName(*name, size) : nullptr;
+    font_ = chosen != nullptr ? std::move(chosen) : defaultFont();
+}
+
+} // namespace zelvan
