@@ -1,0 +1,56 @@
+// Helpers of the interpreter tests: engines built from assembler text, a one-function "main" program
+// around a body of instructions, and byte-string values.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "games/stl_script_core.h"
+#include "games/stl_script_engine.h"
+#include "platform/foundation/value.h"
+#include "tools/bcasm/assembler.h"
+
+namespace zelvan::testing {
+
+inline constexpr int32_t kTestGameId = 77;
+inline constexpr int32_t kTestMyId = 4242;
+
+// The image of `source`; a failed assembly fails the test and gives an empty image.
+inline fnd::Bytes assemble(std::string_view source) {
+    Assembler assembler;
+    std::optional<std::vector<uint8_t>> image = assembler.assemble(source);
+    if (!image) {
+        ADD_FAILURE() << "assembly failed:\n" << assembler.errorText() << "\nsource:\n" << source;
+        return {};
+    }
+    return *image;
+}
+
+inline std::unique_ptr<STLScriptEngine> engineForImage(fnd::Bytes image) {
+    return std::make_unique<STLScriptEngine>(std::move(image), kTestMyId, 5, kTestGameId, fnd::Value(), fnd::Value(),
+                                             320, 240);
+}
+
+inline std::unique_ptr<STLScriptEngine> engineFor(std::string_view source) {
+    return engineForImage(assemble(source));
+}
+
+// A program whose entry point "main" (global 3) runs `body`.
+inline std::string mainProgram(std::string_view body) {
+    return std::string(".entry \"main\" G3\n    func main\n    store G3\n    stop\nmain:\n") + std::string(body) + "\n";
+}
+
+// Runs `body` as "main" with `args` and returns the converted result.
+inline fnd::Value runMain(std::string_view body, const fnd::Value& args = fnd::Value()) {
+    std::unique_ptr<STLScriptEngine> engine = engineFor(mainProgram(body));
+    return engine->call("main", args);
+}
+
+inline fnd::Value bytes(std::string_view text) {
+    return fnd::Value(fnd::Bytes(text.begin(), text.end()));
+}
+
+} // namespace zelvan::testing
