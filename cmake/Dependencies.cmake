@@ -23,6 +23,8 @@ if(ZELVAN_BUILD_BENCH)
     # msgpack-c (C API), the peer of the tagged value codec's benchmark.
     find_package(PkgConfig REQUIRED)
     pkg_check_modules(MSGPACK REQUIRED IMPORTED_TARGET msgpack)
+    # Lua 5.4, the peer of the game script interpreter's benchmark.
+    pkg_check_modules(LUA REQUIRED IMPORTED_TARGET lua5.4)
 endif()
 
 # Graphics: cairo for drawing, FreeType and fontconfig for text, libpng/libjpeg/giflib for images.
