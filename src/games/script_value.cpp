@@ -125,87 +125,107 @@ private:
     size_t steps_ = 0;
 };
 
-class DeepCopier {
+// Walks mark the arrays on their current path with this bit of `marked` (restored on the way back),
+// so a cycle is detected in constant time without touching the collection's mark bit.
+constexpr uint8_t kOnPath = 2;
+
+bool onPath(const ZArray* array) {
+    return (array->marked & kOnPath) != 0;
+}
+
+class PathEntry {
 public:
-    explicit DeepCopier(ZObjectPool& pool) : pool_(pool) {}
-
-    ScriptValue copyValue(ScriptValue v, int depth) {
-        ZArray* source = arrayOf(v);
-        if (source == nullptr) {
-            return v;
-        }
-        if (overflow_ || depth >= kMaxValueDepth || path_.contains(source)) {
-            return nullValue();
-        }
-        produced_ += 1 + source->elements.size();
-        if (produced_ > kMaxElements) {
-            overflow_ = true;
-            return nullValue();
-        }
-        path_.insert(source);
-        std::vector<ScriptValue> elements;
-        elements.reserve(source->elements.size());
-        for (ScriptValue element : source->elements) {
-            elements.push_back(copyValue(element, depth + 1));
-        }
-        path_.erase(source);
-        return valueOf(pool_.newArray(std::move(elements)));
+    explicit PathEntry(ZArray* array) : array_(array) {
+        array_->marked = static_cast<uint8_t>(array_->marked | kOnPath);
     }
-
-    bool overflowed() const { return overflow_; }
+    ~PathEntry() { array_->marked = static_cast<uint8_t>(array_->marked & ~kOnPath); }
+    PathEntry(const PathEntry&) = delete;
+    PathEntry& operator=(const PathEntry&) = delete;
 
 private:
-    ZObjectPool& pool_;
-    std::unordered_set<const ZArray*> path_;
-    size_t produced_ = 0;
-    bool overflow_ = false;
+    ZArray* array_;
 };
 
-class ToPlatform {
+// Whether a walk of v through its arrays (stopping at cycles and at the depth limit, as the copy and
+// the conversion do) stays within kMaxElements arrays and elements. Counting first means an
+// oversized value is refused before anything is allocated.
+class WorkCounter {
 public:
-    fnd::Value convert(ScriptValue v, int depth) {
-        if (isInt(v)) {
-            return fnd::Value(intOf(v));
+    bool fits(ScriptValue v) {
+        count(v, 0);
+        return !over_;
+    }
+
+private:
+    void count(ScriptValue v, int depth) {
+        ZArray* array = arrayOf(v);
+        if (array == nullptr || depth >= kMaxValueDepth || onPath(array)) {
+            return;
         }
-        ZObject* object = objectOf(v);
-        if (object == nullptr || overflow_) {
-            return fnd::Value();
+        total_ += 1 + array->elements.size();
+        if (total_ > kMaxElements) {
+            over_ = true;
+            return;
         }
-        switch (object->type) {
-        case ZObject::kArray: {
-            auto* array = static_cast<ZArray*>(object);
-            if (depth >= kMaxValueDepth || path_.contains(array)) {
-                return fnd::Value();
+        PathEntry entry(array);
+        for (ScriptValue element : array->elements) {
+            count(element, depth + 1);
+            if (over_) {
+                return;
             }
-            produced_ += 1 + array->elements.size();
-            if (produced_ > kMaxElements) {
-                overflow_ = true;
-                return fnd::Value();
-            }
-            path_.insert(array);
-            auto out = std::make_shared<fnd::Array>();
-            for (ScriptValue element : array->elements) {
-                out->addObject(convert(element, depth + 1));
-            }
-            path_.erase(array);
-            return fnd::Value(std::move(out));
-        }
-        case ZObject::kData:
-            return fnd::Value(static_cast<ZData*>(object)->bytes);
-        case ZObject::kNSObject:
-            return static_cast<ZNSObject*>(object)->object;
-        default:
-            return fnd::Value();
         }
     }
 
-    bool overflowed() const { return overflow_; }
-
-private:
-    std::unordered_set<const ZArray*> path_;
-    size_t produced_ = 0;
-    bool overflow_ = false;
+    size_t total_ = 0;
+    bool over_ = false;
 };
+
+ScriptValue deepCopyOf(ScriptValue v, ZObjectPool& pool, int depth) {
+    ZArray* source = arrayOf(v);
+    if (source == nullptr) {
+        return v;
+    }
+    if (depth >= kMaxValueDepth || onPath(source)) {
+        return nullValue();
+    }
+    PathEntry entry(source);
+    std::vector<ScriptValue> elements;
+    elements.reserve(source->elements.size());
+    for (ScriptValue element : source->elements) {
+        elements.push_back(deepCopyOf(element, pool, depth + 1));
+    }
+    return valueOf(pool.newArray(std::move(elements)));
+}
+
+fnd::Value platformValueOf(ScriptValue v, int depth) {
+    if (isInt(v)) {
+        return fnd::Value(intOf(v));
+    }
+    ZObject* object = objectOf(v);
+    if (object == nullptr) {
+        return fnd::Value();
+    }
+    switch (object->type) {
+    case ZObject::kArray: {
+        auto* array = static_cast<ZArray*>(object);
+        if (depth >= kMaxValueDepth || onPath(array)) {
+            return fnd::Value();
+        }
+        PathEntry entry(array);
+        auto out = std::make_shared<fnd::Array>();
+        for (ScriptValue element : array->elements) {
+            out->addObject(platformValueOf(element, depth + 1));
+        }
+        return fnd::Value(std::move(out));
+    }
+    case ZObject::kData:
+        return fnd::Value(static_cast<ZData*>(object)->bytes);
+    case ZObject::kNSObject:
+        return static_cast<ZNSObject*>(object)->object;
+    default:
+        return fnd::Value();
+    }
+}
 
 class FromPlatform {
 public:
@@ -264,10 +284,16 @@ private:
 
 class DebugText {
 public:
-    explicit DebugText(std::string& out) : out_(out) {}
+    explicit DebugText(std::string& out) : out_(out), limit_(out.size() + kMaxDebugText) {}
 
     void append(ScriptValue v, int depth) {
-        if (out_.size() > kMaxBytes) {
+        if (full_) {
+            return;
+        }
+        if (out_.size() >= limit_) {
+            // Past the limit the text ends with one "..." and nothing more.
+            out_ += "...";
+            full_ = true;
             return;
         }
         if (isInt(v)) {
@@ -284,26 +310,33 @@ public:
             break;
         case ZObject::kArray: {
             auto* array = static_cast<ZArray*>(object);
-            if (depth >= kMaxValueDepth || path_.contains(array)) {
+            if (depth >= kMaxValueDepth || onPath(array)) {
                 out_ += "...";
                 return;
             }
-            path_.insert(array);
+            PathEntry entry(array);
             out_ += fnd::format("array(%d){", static_cast<int64_t>(array->elements.size()));
-            for (size_t i = 0; i < array->elements.size() && out_.size() <= kMaxBytes; ++i) {
+            for (size_t i = 0; i < array->elements.size() && !full_; ++i) {
                 if (i > 0) {
                     out_ += ',';
                 }
                 append(array->elements[i], depth + 1);
             }
-            out_ += out_.size() > kMaxBytes ? "...}" : "}";
-            path_.erase(array);
+            if (!full_) {
+                out_ += '}';
+            }
             break;
         }
         case ZObject::kData: {
-            auto* data = static_cast<ZData*>(object);
-            out_ += fnd::format("data[%d]{", static_cast<int64_t>(data->bytes.size()));
-            out_ += data->newString();
+            const fnd::Bytes& bytes = static_cast<ZData*>(object)->bytes;
+            out_ += fnd::format("data[%d]{", static_cast<int64_t>(bytes.size()));
+            size_t room = limit_ > out_.size() ? limit_ - out_.size() : 0;
+            out_ += fnd::decodeUtf8Lossy(std::span(bytes.data(), std::min(bytes.size(), room)));
+            if (bytes.size() > room) {
+                out_ += "...";
+                full_ = true;
+                return;
+            }
             out_ += '}';
             break;
         }
@@ -319,7 +352,8 @@ public:
 
 private:
     std::string& out_;
-    std::unordered_set<const ZArray*> path_;
+    size_t limit_;
+    bool full_ = false;
 };
 
 void appendLowBytes(std::string& out, std::u16string_view units) {
@@ -365,15 +399,17 @@ ScriptValue copy(ScriptValue v, ZObjectPool& pool) {
 }
 
 ScriptValue deepArrayCopy(ScriptValue v, ZObjectPool& pool) {
-    DeepCopier copier(pool);
-    ScriptValue result = copier.copyValue(v, 0);
-    return copier.overflowed() ? nullValue() : result;
+    if (!WorkCounter().fits(v)) {
+        return nullValue();
+    }
+    return deepCopyOf(v, pool, 0);
 }
 
 fnd::Value convertToNS(ScriptValue v) {
-    ToPlatform converter;
-    fnd::Value result = converter.convert(v, 0);
-    return converter.overflowed() ? fnd::Value() : result;
+    if (!WorkCounter().fits(v)) {
+        return fnd::Value();
+    }
+    return platformValueOf(v, 0);
 }
 
 ScriptValue convertFromNS(const fnd::Value& v, ZObjectPool& pool) {

@@ -28,6 +28,9 @@ inline constexpr ScriptValue kNoValue = 0;
 inline constexpr size_t kMaxElements = size_t{4} * 1024 * 1024;
 inline constexpr size_t kMaxBytes = size_t{16} * 1024 * 1024;
 
+// Length limit of one debug text (obj2nsstr); a longer text is cut and ends with "...".
+inline constexpr size_t kMaxDebugText = size_t{64} * 1024;
+
 // Nesting limit of the recursive value operations (compare, deep copy, conversions, debug text).
 inline constexpr int kMaxValueDepth = 256;
 
@@ -40,6 +43,8 @@ public:
     ZObject& operator=(const ZObject&) = delete;
 
     uint32_t type;
+    // Collection mark (bit 0), 0 outside a collection. The recursive value walks set bit 1 on the
+    // arrays of their current path and clear it again.
     uint8_t marked = 0;
 
 protected:
@@ -167,7 +172,7 @@ fnd::Value convertToNS(ScriptValue v);
 ScriptValue convertFromNS(const fnd::Value& v, ZObjectPool& pool);
 
 // Appends the debug text of v: "int(5)", "null", "array(2){int(1),null}", "data[2]{ab}", "NSO(...)".
-// A cycle or nesting beyond kMaxValueDepth prints "...".
+// A cycle or nesting beyond kMaxValueDepth prints "..."; the text stops after about kMaxDebugText bytes.
 void obj2nsstr(ScriptValue v, std::string& out);
 
 // Decodes UTF-8 bytes and appends the low 8 bits of each UTF-16 code unit as one character.
