@@ -7,13 +7,16 @@
 namespace zelvan::script_ops {
 namespace {
 
-// Copies `count` repetitions of `part` into a vector of `part.size() * count` entries.
+// `count` repetitions of `part`: one copy, then doubling copies of what is already there.
 template <class T>
 std::vector<T> repeated(const std::vector<T>& part, size_t count) {
-    std::vector<T> out;
-    out.reserve(part.size() * count);
-    for (size_t i = 0; i < count; ++i) {
-        out.insert(out.end(), part.begin(), part.end());
+    std::vector<T> out(part.size() * count);
+    std::copy(part.begin(), part.end(), out.begin());
+    size_t filled = part.size();
+    while (filled < out.size()) {
+        size_t n = std::min(filled, out.size() - filled);
+        std::copy_n(out.begin(), n, out.begin() + static_cast<ptrdiff_t>(filled));
+        filled += n;
     }
     return out;
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,13 @@
 #include "games/stl_script_engine.h"
 #include "platform/foundation/value.h"
 #include "tools/bcasm/assembler.h"
+
+// Failure messages show values as their description rather than their bytes.
+namespace fnd {
+inline void PrintTo(const Value& value, std::ostream* os) {
+    *os << value.description();
+}
+} // namespace fnd
 
 namespace zelvan::testing {
 
