@@ -147,7 +147,9 @@ bool checkTrue(ScriptValue v);
 
 // Order of a and b: -1, 0 or 1. Integers by value, arrays element by element then by length, byte
 // strings by unsigned bytes then by length, null below everything else, other pairs by a stable
-// order of their words. Nesting deeper than kMaxValueDepth compares equal.
+// order of their words. Nesting deeper than kMaxValueDepth compares equal, and so does whatever is
+// left once one comparison has visited kMaxElements pairs (shared sub-arrays can make a walk
+// exponential), so every comparison ends.
 int cmp(ScriptValue a, ScriptValue b);
 // 1 when cmp(a, b) >= 0, else 0.
 int cmpGreater(ScriptValue a, ScriptValue b);
