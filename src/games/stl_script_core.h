@@ -39,7 +39,7 @@ public:
     static constexpr uint32_t kInitialStackCapacity = 2000;
     static constexpr uint32_t kStackGrowth = 1000;
     // The value stack never grows past this many entries; a run that tries ends with an error.
-    static constexpr uint32_t kMaxStackCapacity = 5 * 1024 * 1024;
+    static constexpr uint32_t kMaxStackCapacity = 5000000;
     // Instructions one run may execute before it is stopped (an endless loop would freeze the game).
     static constexpr uint64_t kDefaultInstructionBudget = 100'000'000;
     // Images larger than this are refused (code offsets are 32-bit).
