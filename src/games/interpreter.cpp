@@ -124,7 +124,13 @@ void STLScriptCore::clearVariable(int32_t n) {
     }
 }
 
-ScriptValue STLScriptCore::interpret() {
+// GCC would merge the per-instruction dispatches back into one shared jump (cross-jumping) and hoist
+// values into long-lived registers it then spills (GCSE); both cost more than they save here.
+#if defined(__GNUC__) && !defined(__clang__)
+__attribute__((optimize("no-crossjumping", "no-gcse")))
+#endif
+ScriptValue
+STLScriptCore::interpret() {
     const uint8_t* const code = code_.data();
     const uint32_t size = static_cast<uint32_t>(code_.size());
     const ScriptValue null = nullValue();
