@@ -503,7 +503,48 @@ int RunLoop::pass(std::string_view mode, bool* socketsRegistered) {
     } else if (socketsRegistered) {
         *socketsRegistered = false;
     }
+    notifyPassObservers();
     return ran;
+}
+
+uint64_t RunLoop::addPassObserver(Task observer) {
+    std::lock_guard lock(mutex_);
+    const uint64_t id = nextObserverId_++;
+    passObservers_.emplace_back(id, std::make_shared<Task>(std::move(observer)));
+    return id;
+}
+
+void RunLoop::removePassObserver(uint64_t id) {
+    std::lock_guard lock(mutex_);
+    std::erase_if(passObservers_, [id](const auto& entry) { return entry.first == id; });
+}
+
+void RunLoop::notifyPassObservers() {
+    std::vector<std::pair<uint64_t, std::shared_ptr<Task>>> observers;
+    {
+        std::lock_guard lock(mutex_);
+        if (passObservers_.empty()) {
+            return;
+        }
+        observers = passObservers_;
+    }
+    for (auto& [id, observer] : observers) {
+        {
+            std::lock_guard lock(mutex_);
+            const bool stillAdded = std::any_of(passObservers_.begin(), passObservers_.end(),
+                                                [id = id](const auto& entry) { return entry.first == id; });
+            if (!stillAdded) {
+                continue; // removed by an earlier observer of this pass
+            }
+        }
+        try {
+            (*observer)();
+        } catch (const std::exception& e) {
+            logLine(std::string("RunLoop: exception escaped a pass observer: ") + e.what());
+        } catch (...) {
+            logLine("RunLoop: unknown exception escaped a pass observer");
+        }
+    }
 }
 
 bool RunLoop::block(std::string_view mode, double seconds, uint64_t seen) {

@@ -120,6 +120,12 @@ public:
     // on it must be destroyed before the loop; holders keep `shared_from_this()`.
     asio::io_context& ioContext() { return io_; }
 
+    // Pass observers run on the loop's thread at the end of every pass (also one that ran nothing),
+    // in the order added; the view system runs its layout and display passes from one. Work they
+    // post runs in a later pass. Add and remove from any thread; ids are never reused.
+    uint64_t addPassObserver(Task observer);
+    void removePassObserver(uint64_t id);
+
     // Test drivers (defined in testing/loop_driver.cpp, linked only into test binaries). Each is
     // called on the loop's own thread and services the Default and Common modes.
     //
@@ -155,6 +161,7 @@ private:
     Outcome runOnce(std::string_view mode, double until, bool waitWhenEmpty);
     int pass(std::string_view mode, bool* socketsRegistered);
     int drainPosted();
+    void notifyPassObservers();
     int pollSockets(bool* socketsRegistered);
     // Waits (in real time, at most `seconds`) for a wake newer than `seen`; true when a socket
     // completion ran meanwhile.
@@ -182,6 +189,8 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable wakeCv_;
     std::deque<Task> posted_;
+    std::vector<std::pair<uint64_t, std::shared_ptr<Task>>> passObservers_;
+    uint64_t nextObserverId_ = 1;
     std::map<Key, Entry> schedule_;
     uint64_t nextSeq_ = 0;
     uint64_t wakeSeq_ = 0;
