@@ -3,6 +3,8 @@
 // holding the layer animations added to it (which never change its model values).
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -40,6 +42,11 @@ enum class ContentsGravity {
     BottomLeft,
     BottomRight,
 };
+
+// Draws `draw` as one group composited with `alpha` (clamped to 0...1), so overlapping parts of the
+// group do not show through each other: the group renders into a scratch surface with the same
+// transform, which is then drawn over the context with that alpha (inside the context's clip).
+void renderTransparencyGroup(gfx::Context& context, double alpha, const std::function<void(gfx::Context&)>& draw);
 
 class Layer : public fnd::Object {
 public:
@@ -144,6 +151,8 @@ public:
         double addedAt = 0;
         double beginAt = 0; // addedAt + beginTime
         double endAt = 0;   // beginAt + effective duration (infinite when it repeats forever)
+        uint64_t serial = 0;
+        bool stopped = false; // did-stop has been delivered (it stays attached when not removed on completion)
         fnd::PerformHandle startPerform;
         fnd::PerformHandle stopPerform;
     };
@@ -157,8 +166,10 @@ protected:
 private:
     bool isSelfOrAncestor(const Layer* layer) const;
     void addRoundedBoundsPath(gfx::Context& context) const;
-    void finishAnimation(const AnimationPtr& animation);
-    void detachAnimation(size_t index, bool notify);
+    void startAnimation(uint64_t serial);
+    void finishAnimation(uint64_t serial);
+    // Removes the animation at `index`; one not yet stopped hears did-stop(false) on the next pass.
+    void detachAnimation(size_t index);
 
     std::weak_ptr<Layer> superlayer_;
     std::vector<LayerPtr> sublayers_;
