@@ -76,6 +76,10 @@ public:
     // Posts kApplicationWillTerminateNotification.
     void terminate();
 
+    // Writes every window as <folder>/window-<n>.png (n from 0, creation order), creating the
+    // folder; returns how many were written.
+    int dumpScreens(const std::string& folder);
+
     // --- Bookkeeping for windows (main thread) ---
     void registerWindow(const std::shared_ptr<Window>& window);
     void setKeyWindow(const std::shared_ptr<Window>& window) { keyWindow_ = window; }

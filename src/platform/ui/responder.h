@@ -40,6 +40,12 @@ public:
 
     // The responder that currently holds first-responder status (main thread), or null.
     static std::shared_ptr<Responder> currentFirstResponder();
+    // True while `Window::endEditing(Force::Yes)` resigns the first responder: a responder that
+    // would ask whether it may end editing skips the question then.
+    static bool resignIsForced();
+    // Drops first-responder status without asking anyone (a forced end of editing that the
+    // responder refused anyway).
+    static void clearFirstResponder();
 
 protected:
     Responder() = default;

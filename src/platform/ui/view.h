@@ -256,7 +256,12 @@ private:
     // From this view's space into the space of its root (window or topmost view), then the screen.
     gfx::AffineTransform transformToRoot() const;
     gfx::AffineTransform transformToScreen() const;
+    // From this view's space into `view`'s (null: the window's, or the screen's outside a window).
+    gfx::AffineTransform conversionTo(const View* view) const;
     void renderTree(gfx::Context& ctx, double parentAlpha);
+    // Copies the view's geometry and appearance onto its layer (when it has one).
+    void syncLayer();
+    void markNeedsDisplay(gfx::Rect rect);
 
     gfx::Rect bounds_;
     gfx::Point center_;
@@ -284,6 +289,7 @@ private:
     bool needsDisplay_ = false;
     gfx::Rect damage_ = gfx::Rect::null();
     std::shared_ptr<gfx::Context> backing_;
+    gfx::ImagePtr backingImage_;
 };
 
 } // namespace ui

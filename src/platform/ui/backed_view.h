@@ -1,0 +1,41 @@
+// ui::BackedView: a view with a persistent, flipped (y-down) backing context that survives between
+// passes. Any thread may draw into it under the view's backing mutex; the display pass composites
+// it. The game screen draws its ticks into this context from the game thread.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <mutex>
+
+#include "platform/graphics/context.h"
+#include "platform/graphics/image.h"
+#include "platform/ui/view.h"
+
+namespace ui {
+
+class BackedView : public View {
+public:
+    std::string className() const override { return "BackedView"; }
+
+    void initWithFrame(gfx::Rect frame) override;
+    // Keeps the backing at the bounds size (its old pixels stay at the top-left).
+    void layoutSubviews() override;
+
+    // Runs `fn` with the backing context under the backing mutex; safe from any thread. Nothing
+    // runs while the bounds are empty. Afterwards the window is recomposed at the next pass.
+    void withBackingContext(const std::function<void(gfx::Context&)>& fn);
+    // A copy of the backing's pixels under the mutex (null while there is none); any thread.
+    gfx::ImagePtr copyBacking();
+
+protected:
+    void drawContent(gfx::Context& ctx) override;
+
+private:
+    // Main thread: matches the backing to the bounds size.
+    void syncBackingSize();
+
+    std::mutex backingMutex_;
+    std::shared_ptr<gfx::Context> backing_;
+};
+
+} // namespace ui
