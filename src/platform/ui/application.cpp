@@ -16,11 +16,11 @@
 namespace ui {
 
 Application& Application::shared() {
-    // Held in a shared pointer so the responder chain may take shared_from_this(); never destroyed,
-    // so windows and views going away at exit never reach a dead application.
+    // Held in a shared pointer so the responder chain may take shared_from_this().
+    static std::shared_ptr<Application> holder;
     static Application* app = [] {
-        auto* holder = new std::shared_ptr<Application>(new Application());
-        Application* raw = holder->get();
+        holder.reset(new Application());
+        Application* raw = holder.get();
         fnd::RunLoop::main().addPassObserver([raw] {
             if (raw->passesRequested_.load()) {
                 raw->runPasses();
