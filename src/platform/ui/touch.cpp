@@ -65,7 +65,7 @@ std::shared_ptr<Touch> Touch::begin(const std::shared_ptr<Window>& window, gfx::
     const LastTap& last = lastTap();
     const double dx = pointInWindow.x - last.location.x;
     const double dy = pointInWindow.y - last.location.y;
-    if (last.endedAt >= 0 && last.window.lock() == window && touch->timestamp_ - last.endedAt <= kTapInterval &&
+    if (last.endedAt >= 0 && last.window.lock() == window && touch->timestamp_ - last.endedAt <= kTapInterval + 1e-9 &&
         std::hypot(dx, dy) <= kTapDistance) {
         touch->tapCount_ = last.count + 1;
     }
