@@ -47,10 +47,10 @@ inline void runImage(const std::vector<uint8_t>& image) {
     auto context = gfx::BitmapContext::create(16, 16, gfx::PixelFormat::Bgra8PremulFirstLE);
     gfx::pushContext(context);
     {
-        zelvan::STLScriptEngine engine(image, 7, 1, 1, fnd::Value::array({7, 8}), fnd::Value::array({"a", "b"}), 16,
-                                       16);
+        // The budget is set before the initialisation code runs, so that code is bounded too.
+        zelvan::STLScriptEngine engine(image, 7, 1, 1, fnd::Value::array({7, 8}), fnd::Value::array({"a", "b"}), 16, 16,
+                                       kBudget);
         gfx::popContext();
-        engine.core()->setInstructionBudget(kBudget);
         std::vector<std::string> names;
         for (const auto& [name, slot] : engine.core()->entryPoints()) {
             if (static_cast<int>(names.size()) == kMaxEntryPoints) {

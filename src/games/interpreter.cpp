@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "core/tracer.h"
+#include "games/dispatch_ops.h"
 #include "games/script_ops.h"
 #include "games/stl_script_core.h"
 #include "games/stl_script_engine.h"
@@ -12,18 +13,7 @@
 namespace zelvan {
 namespace {
 
-// Operand bytes after each opcode byte; opcodes outside the table take none.
-constexpr auto kOperandBytes = [] {
-    std::array<uint8_t, 256> w{};
-    for (int op : {2, 3, 23, 38, 47, 48, 49, 50, 53, 54, 55, 56, 58}) {
-        w[static_cast<size_t>(op)] = 1;
-    }
-    for (int op : {25, 26, 27, 28, 29, 32, 33, 34, 35, 36, 37, 39, 46, 52}) {
-        w[static_cast<size_t>(op)] = 2;
-    }
-    w[31] = 4;
-    return w;
-}();
+using dispatch::kOperandBytes;
 
 inline int32_t s8At(const uint8_t* p) {
     return static_cast<int8_t>(p[0]);
@@ -41,16 +31,6 @@ inline bool truth(ScriptValue v) {
     return isInt(v) ? static_cast<uint32_t>(v) != 1u : checkTrue(v);
 }
 
-// The order of b and a, with both-integer pairs compared inline.
-inline int order(ScriptValue b, ScriptValue a) {
-    if (isInt(a) && isInt(b)) {
-        int32_t x = intOf(b);
-        int32_t y = intOf(a);
-        return (x > y) - (x < y);
-    }
-    return cmp(b, a);
-}
-
 inline uint32_t u(ScriptValue v) {
     return static_cast<uint32_t>(intOf(v));
 }
@@ -64,6 +44,30 @@ inline bool isCodeOffset(ScriptValue v, uint32_t size) {
 template <class... A>
 void traceRun(int line, int level, std::string_view fmt, const A&... args) {
     Tracer::sharedTracer().output(traceFileName(__FILE__), line, "execute", level, fmt, args...);
+}
+
+// A spread argument's elements onto the stack (room already made); returns the new top. An empty
+// array copies nothing (its storage may be null).
+inline ScriptValue* spreadInto(ScriptValue* sp, const ZArray& array) {
+    size_t n = array.elements.size();
+    if (n > 0) {
+        std::memcpy(sp, array.elements.data(), n * sizeof(ScriptValue));
+    }
+    return sp + n;
+}
+
+// The rare outcomes of the loop, kept out of line so the hot instructions stay small.
+[[gnu::cold, gnu::noinline]] void divisionByZero(int gameId, const char* what, uint32_t pc) {
+    traceRun(__LINE__, Tracer::kWarn, "game %d, %s by zero, PC %d, result 0", gameId, what, static_cast<int>(pc));
+}
+
+[[gnu::cold, gnu::noinline]] void indexOutOfBounds(int gameId, const script_ops::IndexedSlot& slot, uint32_t pc) {
+    traceRun(__LINE__, Tracer::kError, "game %d, index out of bound, PC %d, index %d, array size %d", gameId,
+             static_cast<int>(pc), static_cast<int>(slot.index), static_cast<int>(slot.length));
+}
+
+[[gnu::cold, gnu::noinline]] void runFault(int gameId, const char* why, uint32_t pc) {
+    traceRun(__LINE__, Tracer::kError, "game %d, %s, PC %d; the run ends with null", gameId, why, static_cast<int>(pc));
 }
 
 } // namespace
@@ -111,7 +115,12 @@ void STLScriptCore::storeVariable(int32_t n, ScriptValue value) {
     std::vector<ScriptValue>& vars = n >= 0 ? globals_ : locals_;
     size_t i = n >= 0 ? static_cast<size_t>(n) : static_cast<size_t>(~n);
     if (i >= vars.size()) {
+        size_t capacity = vars.capacity();
         vars.resize(i + 1, nullValue());
+        // Locals live in call frames, as deep as the calls go, so their growth counts towards the pool.
+        if (n < 0 && vars.capacity() != capacity) {
+            pool_.charge((vars.capacity() - capacity) * sizeof(ScriptValue));
+        }
     }
     vars[i] = value;
 }
@@ -131,74 +140,120 @@ __attribute__((optimize("no-crossjumping", "no-gcse")))
 #endif
 ScriptValue
 STLScriptCore::interpret() {
+    // The hot state lives in locals whose addresses are never taken, so it stays in registers: the
+    // code base and pc, the stack base, top and end, and the running function's locals.
     const uint8_t* const code = code_.data();
+    const uint8_t* const xop = dispatch_.data();
     const uint32_t size = static_cast<uint32_t>(code_.size());
     const ScriptValue null = nullValue();
-    const int gameId = engine_.gameId();
     ScriptValue* st = stack_.data();
-    uint32_t cap = static_cast<uint32_t>(stack_.size());
-    uint32_t top = 0;
+    ScriptValue* sp = st;
+    ScriptValue* stEnd = st + stack_.size();
+    ScriptValue* lv = locals_.data();
+    size_t ln = locals_.size();
     uint32_t pc = pc_;
-    uint64_t budget = budget_;
+    // Signed, so one charge may take it below zero.
+    int64_t budget = budget_ > static_cast<uint64_t>(INT64_MAX) ? INT64_MAX : static_cast<int64_t>(budget_);
     ScriptValue result = null;
     const char* why = nullptr;
 
+#define SYNC_LOCALS()                                                                                                  \
+    do {                                                                                                               \
+        lv = locals_.data();                                                                                           \
+        ln = locals_.size();                                                                                           \
+    } while (0)
 // Pops need that many values; pushes grow the stack in steps of kStackGrowth.
 #define NEED(n)                                                                                                        \
-    if (top < static_cast<uint32_t>(n)) {                                                                              \
+    if (sp - st < static_cast<ptrdiff_t>(n)) [[unlikely]] {                                                            \
         why = "stack underflow";                                                                                       \
         goto fault;                                                                                                    \
     }
 #define GROW(n)                                                                                                        \
-    if (static_cast<uint64_t>(top) + static_cast<uint64_t>(n) > cap) {                                                 \
-        if (!reserveStack(static_cast<uint64_t>(top) + static_cast<uint64_t>(n))) {                                    \
+    if (static_cast<uint64_t>(stEnd - sp) < static_cast<uint64_t>(n)) [[unlikely]] {                                   \
+        size_t used_ = static_cast<size_t>(sp - st);                                                                   \
+        if (!reserveStack(static_cast<uint64_t>(used_) + static_cast<uint64_t>(n))) {                                  \
             why = "stack overflow";                                                                                    \
             goto fault;                                                                                                \
         }                                                                                                              \
         st = stack_.data();                                                                                            \
-        cap = static_cast<uint32_t>(stack_.size());                                                                    \
+        sp = st + used_;                                                                                               \
+        stEnd = st + stack_.size();                                                                                    \
     }
 #define PUSH(expr)                                                                                                     \
     do {                                                                                                               \
         ScriptValue pushed_ = (expr);                                                                                  \
         GROW(1)                                                                                                        \
-        st[top++] = pushed_;                                                                                           \
+        *sp++ = pushed_;                                                                                               \
     } while (0)
-#define JUMP(off) pc = static_cast<uint32_t>(static_cast<int64_t>(pc) + (off))
+// Everything that allocates checks the pool's total afterwards.
+#define CHECK_POOL()                                                                                                   \
+    if (pool_.overLimit()) [[unlikely]] {                                                                              \
+        why = "memory limit reached";                                                                                  \
+        goto fault;                                                                                                    \
+    }
+// Control moving back by d bytes costs d of the budget (at least 1 for calls and returns): between
+// two charges pc only moves forward, so the instructions run stay below the budget plus the image size.
+#define CHARGE(cost)                                                                                                   \
+    do {                                                                                                               \
+        budget -= static_cast<int64_t>(cost);                                                                          \
+        if (budget <= 0) [[unlikely]] {                                                                                \
+            why = "instruction budget exhausted";                                                                      \
+            goto fault;                                                                                                \
+        }                                                                                                              \
+    } while (0)
+#define JUMP(off)                                                                                                      \
+    do {                                                                                                               \
+        int32_t off_ = (off);                                                                                          \
+        pc = static_cast<uint32_t>(static_cast<int64_t>(pc) + off_);                                                   \
+        if (off_ < 0) {                                                                                                \
+            CHARGE(-static_cast<int64_t>(off_));                                                                       \
+        }                                                                                                              \
+    } while (0)
+// A transfer to an absolute offset (call, return).
+#define TRANSFER(target)                                                                                               \
+    do {                                                                                                               \
+        uint32_t to_ = (target);                                                                                       \
+        CHARGE(1 + (to_ < pc ? pc - to_ : 0u));                                                                        \
+        pc = to_;                                                                                                      \
+    } while (0)
 
-    // Below safeEnd every instruction's operands fit inside the code, so one compare covers the fetch.
-    // Dispatch is threaded: each instruction ends with its own fetch and indirect jump, which the
-    // branch predictor learns per instruction rather than through one shared jump. Opcodes outside
-    // the table (59-127 and every negative one) are skipped.
-    const uint32_t safeEnd = size > 5 ? size - 5 : 0;
-    uint8_t op = 0;
-    const uint8_t* operand = nullptr;
+    // Below safeEnd every instruction's operands fit inside the code, so one compare covers the fetch;
+    // only the image's last few bytes take the checked path. Below it the loop dispatches on the
+    // load-time table, which may start a combined handler for a common sequence. Dispatch is threaded: each instruction
+    // ends with its own fetch and indirect jump, which the branch predictor learns per instruction.
+    // Opcodes outside the table (59-127 and every negative one) are skipped.
+    const uint32_t safeEnd = safeEnd_;
     void* labels[256];
     {
-        void* const known[] = {&&op_0,  &&op_1,  &&op_2,  &&op_3,  &&op_4,  &&op_5,  &&op_6,  &&op_7,  &&op_8,  &&op_9,
-                               &&op_10, &&op_11, &&op_12, &&op_13, &&op_14, &&op_15, &&op_16, &&op_17, &&op_18, &&op_19,
-                               &&op_20, &&op_21, &&op_22, &&op_23, &&op_24, &&op_25, &&op_26, &&op_27, &&op_28, &&op_29,
-                               &&op_30, &&op_31, &&op_32, &&op_33, &&op_34, &&op_35, &&op_36, &&op_37, &&op_38, &&op_39,
-                               &&op_40, &&op_41, &&op_42, &&op_43, &&op_44, &&op_45, &&op_46, &&op_47, &&op_48, &&op_49,
-                               &&op_50, &&op_51, &&op_52, &&op_53, &&op_54, &&op_55, &&op_56, &&op_57, &&op_58};
+        void* const known[] = {
+            &&op_0,     &&op_1,        &&op_2,        &&op_3,      &&op_4,     &&op_5,        &&op_6,
+            &&op_7,     &&op_8,        &&op_9,        &&op_10,     &&op_11,    &&op_12,       &&op_13,
+            &&op_14,    &&op_15,       &&op_16,       &&op_17,     &&op_18,    &&op_19,       &&op_20,
+            &&op_21,    &&op_22,       &&op_23,       &&op_24,     &&op_25,    &&op_26,       &&op_27,
+            &&op_28,    &&op_29,       &&op_30,       &&op_31,     &&op_32,    &&op_33,       &&op_34,
+            &&op_35,    &&op_36,       &&op_37,       &&op_38,     &&op_39,    &&op_40,       &&op_41,
+            &&op_42,    &&op_43,       &&op_44,       &&op_45,     &&op_46,    &&op_47,       &&op_48,
+            &&op_49,    &&op_50,       &&op_51,       &&op_52,     &&op_53,    &&op_54,       &&op_55,
+            &&op_56,    &&op_57,       &&op_58,       &&op_skip,   &&loadLoad, &&loadLoadGet, &&loadLoadAdd,
+            &&loadPush, &&loadPushAdd, &&loadPushSub, &&push32And, &&incJump,  &&storeLoad,   &&loadLoadLoadSet};
+        static_assert(std::size(known) == dispatch::kDispatchCount);
         for (size_t i = 0; i < 256; ++i) {
             labels[i] = i < std::size(known) ? known[i] : &&op_skip;
         }
     }
 
-#define DISPATCH()                                                                                                     \
-    do {                                                                                                               \
-        op = code[pc];                                                                                                 \
-        operand = code + pc + 1;                                                                                       \
-        goto* labels[op];                                                                                              \
-    } while (0)
 #define NEXT                                                                                                           \
     do {                                                                                                               \
-        if (pc >= safeEnd || --budget == 0) [[unlikely]] {                                                             \
+        if (pc >= safeEnd) [[unlikely]] {                                                                              \
             goto slowFetch;                                                                                            \
         }                                                                                                              \
-        DISPATCH();                                                                                                    \
+        goto* labels[xop[pc]];                                                                                         \
     } while (0)
+// Starts an instruction of opcode `o`: its operands begin at `operand`, pc moves past them.
+#define BEGIN(o)                                                                                                       \
+    const uint8_t* const operand = code + pc + 1;                                                                      \
+    (void)operand;                                                                                                     \
+    pc += 1 + kOperandBytes[o]
 
 slowFetch:
     if (pc >= size) {
@@ -209,399 +264,514 @@ slowFetch:
         why = "operand past the end of the code";
         goto fault;
     }
-    // Below safeEnd NEXT has counted this instruction already (and came here because the budget ran
-    // out); above it the count happens here.
-    if ((pc >= safeEnd && --budget == 0) || budget == 0) {
-        why = "instruction budget exhausted";
-        goto fault;
-    }
-    DISPATCH();
+    goto* labels[code[pc] <= dispatch::kLastOpcode ? code[pc] : dispatch::kSkip];
 
-op_0:
-    pc += 1 + kOperandBytes[0];
+op_0 : {
+    BEGIN(0);
     result = null;
     goto done;
-op_1:
-    pc += 1 + kOperandBytes[1];
+}
+op_1 : {
+    BEGIN(1);
     NEED(1);
-    --top;
+    --sp;
     NEXT;
-op_2:
-    pc += 1 + kOperandBytes[2];
+}
+op_2 : {
+    BEGIN(2);
     NEED(1);
-    if (truth(st[top - 1])) {
+    if (truth(sp[-1])) {
         JUMP(s8At(operand));
     }
     NEXT;
-op_3:
-    pc += 1 + kOperandBytes[3];
+}
+op_3 : {
+    BEGIN(3);
     NEED(1);
-    if (!truth(st[top - 1])) {
+    if (!truth(sp[-1])) {
         JUMP(s8At(operand));
     }
     NEXT;
-op_4:
-op_5:
-    pc += 1 + kOperandBytes[5];
-    {
-        NEED(2);
-        ScriptValue container = st[top - 1];
-        ScriptValue element = st[top - 2];
-        bool in = script_ops::contains(container, element);
-        top -= 2;
-        st[top++] = fromInt((op == 5) == in ? 1 : 0);
-        NEXT;
-    }
-op_6:
-    pc += 1 + kOperandBytes[6];
+}
+op_4 : {
+    BEGIN(4);
+    NEED(2);
+    bool in = script_ops::contains(sp[-1], sp[-2]);
+    --sp;
+    sp[-1] = fromInt(in ? 0 : 1);
+    NEXT;
+}
+op_5 : {
+    BEGIN(5);
+    NEED(2);
+    bool in = script_ops::contains(sp[-1], sp[-2]);
+    --sp;
+    sp[-1] = fromInt(in ? 1 : 0);
+    NEXT;
+}
+op_6 : {
+    BEGIN(6);
     NEED(1);
-    if (isInt(st[top - 1])) {
-        st[top - 1] = fromUInt(0u - u(st[top - 1]));
+    if (isInt(sp[-1])) {
+        sp[-1] = fromUInt(0u - u(sp[-1]));
     } else {
-        --top;
+        --sp;
     }
     NEXT;
-op_7:
-    pc += 1 + kOperandBytes[7];
+}
+op_7 : {
+    BEGIN(7);
     NEED(1);
-    st[top - 1] = fromInt(truth(st[top - 1]) ? 0 : 1);
+    sp[-1] = fromInt(truth(sp[-1]) ? 0 : 1);
     NEXT;
-op_8:
-    pc += 1 + kOperandBytes[8];
-    {
-        NEED(2);
-        ScriptValue a = st[top - 1];
-        ScriptValue b = st[top - 2];
-        top -= 2;
-        if (isInt(a) && isInt(b)) {
-            st[top++] = fromUInt(u(b) * u(a));
-        } else if (isInt(a)) {
-            PUSH(script_ops::repeat(b, intOf(a), pool_));
-        } else if (isInt(b)) {
-            PUSH(script_ops::repeat(a, intOf(b), pool_));
-        } else {
-            st[top++] = null;
-        }
-        NEXT;
-    }
-op_9:
-op_10:
-    pc += 1 + kOperandBytes[10];
-    {
-        NEED(2);
-        int32_t divisor = intOf(st[top - 1]);
-        int32_t dividend = intOf(st[top - 2]);
-        --top;
-        if (divisor == 0) {
-            // Operands are 31-bit, so the quotient cannot overflow; only a zero divisor is refused.
-            traceRun(__LINE__, Tracer::kWarn, "game %d, %s by zero, PC %d, result 0", gameId,
-                     op == 9 ? "division" : "remainder", static_cast<int>(pc));
-            st[top - 1] = fromInt(0);
-        } else {
-            st[top - 1] = fromInt(op == 9 ? dividend / divisor : dividend % divisor);
-        }
-        NEXT;
-    }
-op_11:
-    pc += 1 + kOperandBytes[11];
-    {
-        NEED(2);
-        ScriptValue a = st[top - 1];
-        ScriptValue b = st[top - 2];
-        top -= 2;
-        if (isInt(a) && isInt(b)) {
-            st[top++] = fromUInt(u(b) + u(a));
-        } else if (!isInt(a) && !isInt(b)) {
-            if (std::optional<ScriptValue> joined = script_ops::concat(b, a, pool_)) {
-                PUSH(*joined);
-            }
-        }
-        NEXT;
-    }
-op_12:
-    pc += 1 + kOperandBytes[12];
+}
+op_8 : {
+    BEGIN(8);
     NEED(2);
-    st[top - 2] = fromUInt(u(st[top - 2]) - u(st[top - 1]));
-    --top;
-    NEXT;
-op_13:
-op_51:
-    pc += 1 + kOperandBytes[51];
-    {
-        NEED(op == 13 ? 2 : 3);
-        ScriptValue index = st[top - 1];
-        ScriptValue sequence = st[top - 2];
-        script_ops::IndexedSlot slot = script_ops::locate(sequence, intOf(index));
-        if (slot.isSequence && !slot.inBounds) {
-            traceRun(__LINE__, Tracer::kError, "game %d, index out of bound, PC %d, index %d, array size %d", gameId,
-                     static_cast<int>(pc), static_cast<int>(slot.index), static_cast<int>(slot.length));
-        }
-        if (op == 13) {
-            top -= 2;
-            st[top++] = slot.inBounds ? script_ops::elementAt(sequence, slot) : null;
-        } else {
-            if (slot.inBounds) {
-                script_ops::storeAt(sequence, slot, st[top - 3]);
-            }
-            top -= 3;
-        }
-        NEXT;
+    ScriptValue a = sp[-1];
+    ScriptValue b = sp[-2];
+    sp -= 2;
+    if (isInt(a & b)) {
+        *sp++ = fromUInt(u(b) * u(a));
+    } else {
+        // Repetition: the integer counts the copies of the other operand.
+        ScriptValue repeated = isInt(a)   ? script_ops::repeat(b, intOf(a), pool_)
+                               : isInt(b) ? script_ops::repeat(a, intOf(b), pool_)
+                                          : null;
+        *sp++ = repeated;
+        CHECK_POOL();
     }
-op_14:
-    pc += 1 + kOperandBytes[14];
+    NEXT;
+}
+op_9 : {
+    BEGIN(9);
     NEED(2);
-    st[top - 2] = fromUInt(u(st[top - 2]) << (u(st[top - 1]) & 31u));
-    --top;
+    int32_t divisor = intOf(sp[-1]);
+    int32_t dividend = intOf(sp[-2]);
+    --sp;
+    if (divisor == 0) [[unlikely]] {
+        divisionByZero(engine_.gameId(), "division", pc);
+        sp[-1] = fromInt(0);
+    } else {
+        // Operands are 31-bit, so the quotient cannot overflow.
+        sp[-1] = fromInt(dividend / divisor);
+    }
     NEXT;
-op_15:
-    pc += 1 + kOperandBytes[15];
+}
+op_10 : {
+    BEGIN(10);
     NEED(2);
-    st[top - 2] = fromInt(intOf(st[top - 2]) >> (u(st[top - 1]) & 31u));
-    --top;
+    int32_t divisor = intOf(sp[-1]);
+    int32_t dividend = intOf(sp[-2]);
+    --sp;
+    if (divisor == 0) [[unlikely]] {
+        divisionByZero(engine_.gameId(), "remainder", pc);
+        sp[-1] = fromInt(0);
+    } else {
+        sp[-1] = fromInt(dividend % divisor);
+    }
     NEXT;
-op_16:
-    pc += 1 + kOperandBytes[16];
+}
+op_11 : {
+    BEGIN(11);
     NEED(2);
-    st[top - 2] = fromUInt(u(st[top - 2]) & u(st[top - 1]));
-    --top;
+    ScriptValue a = sp[-1];
+    ScriptValue b = sp[-2];
+    if (isInt(a & b)) [[likely]] {
+        --sp;
+        sp[-1] = fromUInt(u(b) + u(a));
+        NEXT;
+    }
+    sp -= 2;
+    // Two sequences join; a mixed pair leaves nothing.
+    if (!isInt(a) && !isInt(b)) {
+        if (std::optional<ScriptValue> joined = script_ops::concat(b, a, pool_)) {
+            *sp++ = *joined;
+            CHECK_POOL();
+        }
+    }
     NEXT;
-op_17:
-    pc += 1 + kOperandBytes[17];
+}
+op_12 : {
+    BEGIN(12);
     NEED(2);
-    st[top - 2] = fromUInt(u(st[top - 2]) | u(st[top - 1]));
-    --top;
+    sp[-2] = fromUInt(u(sp[-2]) - u(sp[-1]));
+    --sp;
     NEXT;
-op_18:
-    pc += 1 + kOperandBytes[18];
+}
+op_13 : {
+    BEGIN(13);
     NEED(2);
-    st[top - 2] = fromUInt(u(st[top - 2]) ^ u(st[top - 1]));
-    --top;
+    ScriptValue index = sp[-1];
+    ScriptValue sequence = sp[-2];
+    // In-range array reads take no detour through the general helpers.
+    if (ZArray* array = arrayOf(sequence); array != nullptr && isInt(index)) [[likely]] {
+        uint32_t i = static_cast<uint32_t>(intOf(index));
+        if (i < array->elements.size()) [[likely]] {
+            --sp;
+            sp[-1] = array->elements[i];
+            NEXT;
+        }
+    }
+    script_ops::IndexedSlot slot = script_ops::locate(sequence, intOf(index));
+    if (slot.isSequence && !slot.inBounds) {
+        indexOutOfBounds(engine_.gameId(), slot, pc);
+    }
+    --sp;
+    sp[-1] = slot.inBounds ? script_ops::elementAt(sequence, slot) : null;
     NEXT;
-op_19:
-    pc += 1 + kOperandBytes[19];
-    {
-        NEED(1);
-        ScriptValue a = st[--top];
-        if (arrayOf(a) != nullptr || dataOf(a) != nullptr) {
-            st[top++] = copy(a, pool_);
+}
+op_51 : {
+    BEGIN(51);
+    NEED(3);
+    ScriptValue index = sp[-1];
+    ScriptValue sequence = sp[-2];
+    if (ZArray* array = arrayOf(sequence); array != nullptr && isInt(index)) [[likely]] {
+        uint32_t i = static_cast<uint32_t>(intOf(index));
+        if (i < array->elements.size()) [[likely]] {
+            array->elements[i] = sp[-3];
+            sp -= 3;
+            NEXT;
         }
-        NEXT;
     }
-op_20:
-op_21:
-    pc += 1 + kOperandBytes[21];
-    {
-        NEED(2);
-        int32_t bound = intOf(st[top - 1]);
-        ScriptValue sequence = st[top - 2];
-        --top;
-        st[top - 1] = op == 20 ? script_ops::slice(sequence, bound, std::nullopt, pool_)
-                               : script_ops::slice(sequence, 0, bound, pool_);
-        NEXT;
+    script_ops::IndexedSlot slot = script_ops::locate(sequence, intOf(index));
+    if (slot.isSequence && !slot.inBounds) {
+        indexOutOfBounds(engine_.gameId(), slot, pc);
     }
-op_22:
-    pc += 1 + kOperandBytes[22];
-    {
-        NEED(3);
-        int32_t end = intOf(st[top - 1]);
-        int32_t start = intOf(st[top - 2]);
-        ScriptValue sequence = st[top - 3];
-        top -= 2;
-        st[top - 1] = script_ops::slice(sequence, start, end, pool_);
-        NEXT;
+    if (slot.inBounds) {
+        script_ops::storeAt(sequence, slot, sp[-3]);
     }
-op_23:
-    pc += 1 + kOperandBytes[23];
-    {
-        int32_t n = s8At(operand);
-        if (n > 0) {
-            NEED(n);
-            top -= static_cast<uint32_t>(n);
-        }
-        NEXT;
-    }
-op_24:
-    pc += 1 + kOperandBytes[24];
-    {
-        if (top <= 1) {
-            result = top == 0 ? null : st[0];
-            goto done;
-        }
-        NEED(3);
-        ScriptValue value = st[top - 1];
-        ScriptValue back = st[top - 2];
-        ZArray* frame = arrayOf(st[top - 3]);
-        if (!isCodeOffset(back, size)) {
-            why = "return offset outside the code";
-            goto fault;
-        }
-        if (frame == nullptr) {
-            why = "return without saved locals";
-            goto fault;
-        }
-        top -= 3;
-        // The frame's elements become the locals; the emptied array serves the next call.
-        locals_.swap(frame->elements);
-        frame->elements.clear();
-        spareFrames_.push_back(frame);
-        pc = static_cast<uint32_t>(intOf(back));
-        st[top++] = value;
-        NEXT;
-    }
-op_25:
-    pc += 1 + kOperandBytes[25];
+    sp -= 3;
+    NEXT;
+}
+op_14 : {
+    BEGIN(14);
+    NEED(2);
+    sp[-2] = fromUInt(u(sp[-2]) << (u(sp[-1]) & 31u));
+    --sp;
+    NEXT;
+}
+op_15 : {
+    BEGIN(15);
+    NEED(2);
+    sp[-2] = fromInt(intOf(sp[-2]) >> (u(sp[-1]) & 31u));
+    --sp;
+    NEXT;
+}
+op_16 : {
+    BEGIN(16);
+    NEED(2);
+    sp[-2] = fromUInt(u(sp[-2]) & u(sp[-1]));
+    --sp;
+    NEXT;
+}
+op_17 : {
+    BEGIN(17);
+    NEED(2);
+    sp[-2] = fromUInt(u(sp[-2]) | u(sp[-1]));
+    --sp;
+    NEXT;
+}
+op_18 : {
+    BEGIN(18);
+    NEED(2);
+    sp[-2] = fromUInt(u(sp[-2]) ^ u(sp[-1]));
+    --sp;
+    NEXT;
+}
+op_19 : {
+    BEGIN(19);
     NEED(1);
-    if (truth(st[top - 1])) {
+    ScriptValue a = *--sp;
+    // Only arrays and byte strings are copied; anything else is dropped.
+    if (arrayOf(a) != nullptr || dataOf(a) != nullptr) {
+        *sp++ = copy(a, pool_);
+        CHECK_POOL();
+    }
+    NEXT;
+}
+op_20 : {
+    BEGIN(20);
+    NEED(2);
+    int32_t bound = intOf(sp[-1]);
+    --sp;
+    sp[-1] = script_ops::slice(sp[-1], bound, std::nullopt, pool_);
+    CHECK_POOL();
+    NEXT;
+}
+op_21 : {
+    BEGIN(21);
+    NEED(2);
+    int32_t bound = intOf(sp[-1]);
+    --sp;
+    sp[-1] = script_ops::slice(sp[-1], 0, bound, pool_);
+    CHECK_POOL();
+    NEXT;
+}
+op_22 : {
+    BEGIN(22);
+    NEED(3);
+    int32_t end = intOf(sp[-1]);
+    int32_t start = intOf(sp[-2]);
+    sp -= 2;
+    sp[-1] = script_ops::slice(sp[-1], start, end, pool_);
+    CHECK_POOL();
+    NEXT;
+}
+op_23 : {
+    BEGIN(23);
+    int32_t n = s8At(operand);
+    if (n > 0) {
+        NEED(n);
+        sp -= n;
+    }
+    NEXT;
+}
+op_24 : {
+    BEGIN(24);
+    if (sp - st <= 1) {
+        result = sp == st ? null : st[0];
+        goto done;
+    }
+    NEED(3);
+    ScriptValue value = sp[-1];
+    ScriptValue back = sp[-2];
+    ZArray* frame = arrayOf(sp[-3]);
+    if (!isCodeOffset(back, size)) [[unlikely]] {
+        why = "return offset outside the code";
+        goto fault;
+    }
+    if (frame == nullptr) [[unlikely]] {
+        why = "return without saved locals";
+        goto fault;
+    }
+    sp -= 3;
+    // The frame's elements become the locals; the emptied array serves the next call.
+    locals_.swap(frame->elements);
+    frame->elements.clear();
+    spareFrames_.push_back(frame);
+    SYNC_LOCALS();
+    *sp++ = value;
+    TRANSFER(static_cast<uint32_t>(intOf(back)));
+    NEXT;
+}
+op_25 : {
+    BEGIN(25);
+    NEED(1);
+    if (truth(sp[-1])) {
         JUMP(s16At(operand));
     }
     NEXT;
-op_26:
-    pc += 1 + kOperandBytes[26];
+}
+op_26 : {
+    BEGIN(26);
     NEED(1);
-    if (!truth(st[top - 1])) {
+    if (!truth(sp[-1])) {
         JUMP(s16At(operand));
     }
     NEXT;
-op_27:
-    pc += 1 + kOperandBytes[27];
+}
+op_27 : {
+    BEGIN(27);
     NEED(1);
-    storeVariable(s16At(operand), st[--top]);
+    int32_t n = s16At(operand);
+    size_t i = static_cast<size_t>(~n);
+    if (n < 0 && i < ln) {
+        lv[i] = *--sp;
+        NEXT;
+    }
+    storeVariable(n, *--sp);
+    SYNC_LOCALS();
+    CHECK_POOL();
     NEXT;
-op_28:
-    pc += 1 + kOperandBytes[28];
+}
+op_28 : {
+    BEGIN(28);
     clearVariable(s16At(operand));
     NEXT;
-op_29:
-    pc += 1 + kOperandBytes[29];
-    {
-        NEED(1);
-        int32_t n = s16At(operand);
-        ZArray* array = arrayOf(st[--top]);
-        if (array != nullptr && n > 0) {
-            GROW(n);
-            const std::vector<ScriptValue>& elements = array->elements;
-            for (size_t i = 0; i < static_cast<size_t>(n); ++i) {
-                st[top++] = i < elements.size() ? elements[i] : null;
-            }
+}
+op_29 : {
+    BEGIN(29);
+    NEED(1);
+    int32_t n = s16At(operand);
+    ZArray* array = arrayOf(*--sp);
+    if (array != nullptr && n > 0) {
+        GROW(n);
+        const std::vector<ScriptValue>& elements = array->elements;
+        for (size_t i = 0; i < static_cast<size_t>(n); ++i) {
+            *sp++ = i < elements.size() ? elements[i] : null;
         }
-        NEXT;
     }
-op_30:
-    pc += 1 + kOperandBytes[30];
     NEXT;
-op_31:
-    pc += 1 + kOperandBytes[31];
+}
+op_30 : {
+    BEGIN(30);
+    NEXT;
+}
+op_31 : {
+    BEGIN(31);
     PUSH(fromUInt(u32At(operand)));
     NEXT;
-op_32:
-    pc += 1 + kOperandBytes[32];
-    PUSH(variable(s16At(operand)));
+}
+op_32 : {
+    BEGIN(32);
+    int32_t n = s16At(operand);
+    size_t i = static_cast<size_t>(~n);
+    PUSH(n < 0 && i < ln ? lv[i] : variable(n));
     NEXT;
-op_33:
-    pc += 1 + kOperandBytes[33];
-    {
-        int32_t n = std::max(s16At(operand), 0);
-        NEED(n);
-        ZArray* array = pool_.newArray(std::vector<ScriptValue>(st + top - n, st + top));
-        top -= static_cast<uint32_t>(n);
-        PUSH(valueOf(array));
-        NEXT;
+}
+op_33 : {
+    BEGIN(33);
+    int32_t n = std::max(s16At(operand), 0);
+    NEED(n);
+    ZArray* array = pool_.newArray(std::vector<ScriptValue>(sp - n, sp));
+    sp -= n;
+    *sp++ = valueOf(array);
+    CHECK_POOL();
+    NEXT;
+}
+op_34 : {
+    BEGIN(34);
+    int32_t n = s16At(operand);
+    if (n < 0 || static_cast<uint32_t>(n) > size - pc) [[unlikely]] {
+        why = "byte string past the end of the code";
+        goto fault;
     }
-op_34:
-    pc += 1 + kOperandBytes[34];
-    {
-        int32_t n = s16At(operand);
-        if (n < 0 || static_cast<uint32_t>(n) > size - pc) {
-            why = "byte string past the end of the code";
-            goto fault;
-        }
-        PUSH(valueOf(pool_.newData(fnd::Bytes(code + pc, code + pc + n))));
-        pc += static_cast<uint32_t>(n);
-        NEXT;
-    }
-op_35:
-    pc += 1 + kOperandBytes[35];
+    PUSH(valueOf(pool_.newData(fnd::Bytes(code + pc, code + pc + n))));
+    pc += static_cast<uint32_t>(n);
+    CHECK_POOL();
+    NEXT;
+}
+op_35 : {
+    BEGIN(35);
     JUMP(s16At(operand));
     NEXT;
-op_36:
-op_37:
-    pc += 1 + kOperandBytes[37];
+}
+op_36 : {
+    BEGIN(36);
     NEED(1);
-    if (truth(st[--top]) == (op == 36)) {
+    if (truth(*--sp)) {
         JUMP(s16At(operand));
     }
     NEXT;
-op_38:
-    pc += 1 + kOperandBytes[38];
+}
+op_37 : {
+    BEGIN(37);
+    NEED(1);
+    if (!truth(*--sp)) {
+        JUMP(s16At(operand));
+    }
+    NEXT;
+}
+op_38 : {
+    BEGIN(38);
     JUMP(s8At(operand));
     NEXT;
-op_39:
-    pc += 1 + kOperandBytes[39];
+}
+op_39 : {
+    BEGIN(39);
     PUSH(fromInt(s16At(operand)));
     NEXT;
-op_40:
-op_41:
-op_42:
-op_43:
-op_44:
-op_45:
-    pc += 1 + kOperandBytes[45];
-    {
-        NEED(2);
-        int c = order(st[top - 2], st[top - 1]);
-        bool holds = op == 40   ? c < 0
-                     : op == 41 ? c > 0
-                     : op == 42 ? c <= 0
-                     : op == 43 ? c >= 0
-                     : op == 44 ? c == 0
-                                : c != 0;
-        --top;
-        st[top - 1] = fromInt(holds ? 1 : 0);
-        NEXT;
+}
+// Comparisons. A comparison followed by a popping conditional jump takes the jump at once.
+#define COMPARE(o, test)                                                                                               \
+    op_##o : {                                                                                                         \
+        BEGIN(o);                                                                                                      \
+        NEED(2);                                                                                                       \
+        ScriptValue a = sp[-1];                                                                                        \
+        ScriptValue b = sp[-2];                                                                                        \
+        bool holds;                                                                                                    \
+        if (isInt(a & b)) [[likely]] {                                                                                 \
+            int32_t x = intOf(b);                                                                                      \
+            int32_t y = intOf(a);                                                                                      \
+            holds = x test y;                                                                                          \
+        } else {                                                                                                       \
+            holds = cmp(b, a) test 0;                                                                                  \
+        }                                                                                                              \
+        if (pc < safeEnd) [[likely]] {                                                                                 \
+            uint8_t next = code[pc];                                                                                   \
+            if (next == 50 || next == 49) {                                                                            \
+                sp -= 2;                                                                                               \
+                int32_t off = s8At(code + pc + 1);                                                                     \
+                pc += 2;                                                                                               \
+                if (holds == (next == 49)) {                                                                           \
+                    JUMP(off);                                                                                         \
+                }                                                                                                      \
+                NEXT;                                                                                                  \
+            }                                                                                                          \
+            if (next == 37 || next == 36) {                                                                            \
+                sp -= 2;                                                                                               \
+                int32_t off = s16At(code + pc + 1);                                                                    \
+                pc += 3;                                                                                               \
+                if (holds == (next == 36)) {                                                                           \
+                    JUMP(off);                                                                                         \
+                }                                                                                                      \
+                NEXT;                                                                                                  \
+            }                                                                                                          \
+        }                                                                                                              \
+        --sp;                                                                                                          \
+        sp[-1] = fromInt(holds ? 1 : 0);                                                                               \
+        NEXT;                                                                                                          \
     }
-op_46:
-    pc += 1 + kOperandBytes[46];
-    goto callCommon;
-op_47:
-    pc += 1 + kOperandBytes[47];
-callCommon : {
-    int32_t argc = s8At(operand + (op == 46 ? 1 : 0));
+    COMPARE(40, <)
+    COMPARE(41, >)
+    COMPARE(42, <=)
+    COMPARE(43, >=)
+    COMPARE(44, ==)
+    COMPARE(45, !=)
+#undef COMPARE
+op_46 : {
+    BEGIN(46);
+    int32_t argc = s8At(operand + 1);
     if (argc < 0) {
-        // Spread: the fixed arguments below the array come first, then its elements.
         NEED(1);
-        ScriptValue spread = st[--top];
+        ScriptValue spread = *--sp;
         argc = -argc - 1;
         if (ZArray* array = arrayOf(spread)) {
             size_t n = array->elements.size();
             GROW(n);
-            std::memcpy(st + top, array->elements.data(), n * sizeof(ScriptValue));
-            top += static_cast<uint32_t>(n);
+            sp = spreadInto(sp, *array);
             argc += static_cast<int32_t>(n);
         }
     }
-    if (op == 46) {
-        NEED(argc);
-        top -= static_cast<uint32_t>(argc);
-        Native native = natives_.lookup(operand[0]);
-        ScriptValue value = null;
-        if (native != nullptr) {
-            pc_ = pc;
-            value = native(*this, std::span<const ScriptValue>(st + top, static_cast<size_t>(argc)));
-            if (value == kNoValue) {
-                value = null;
-            }
+    NEED(argc);
+    sp -= argc;
+    Native native = natives_.lookup(operand[0]);
+    ScriptValue value = null;
+    if (native != nullptr) {
+        pc_ = pc;
+        value = native(*this, std::span<const ScriptValue>(sp, static_cast<size_t>(argc)));
+        if (value == kNoValue) {
+            value = null;
         }
-        st[top++] = value;
-        NEXT;
+    }
+    *sp++ = value;
+    CHECK_POOL();
+    NEXT;
+}
+op_47 : {
+    BEGIN(47);
+    int32_t argc = s8At(operand);
+    if (argc < 0) {
+        // Spread: the fixed arguments below the array come first, then its elements.
+        NEED(1);
+        ScriptValue spread = *--sp;
+        argc = -argc - 1;
+        if (ZArray* array = arrayOf(spread)) {
+            size_t n = array->elements.size();
+            GROW(n);
+            sp = spreadInto(sp, *array);
+            argc += static_cast<int32_t>(n);
+        }
     }
     NEED(static_cast<int64_t>(argc) + 1);
-    ScriptValue function = st[top - static_cast<uint32_t>(argc) - 1];
-    if (!isCodeOffset(function, size)) {
+    ScriptValue function = sp[-argc - 1];
+    if (!isCodeOffset(function, size)) [[unlikely]] {
         why = "call of a value that is not a function";
         goto fault;
     }
     ZArray* frame;
-    if (spareFrames_.empty()) {
+    if (spareFrames_.empty()) [[unlikely]] {
         frame = pool_.newArray();
     } else {
         frame = spareFrames_.back();
@@ -609,96 +779,234 @@ callCommon : {
     }
     // The caller's locals move into the frame array; the callee's are its arguments.
     frame->elements.swap(locals_);
-    locals_.assign(st + top - argc, st + top);
-    top -= static_cast<uint32_t>(argc) + 1;
+    size_t capacity = locals_.capacity();
+    locals_.assign(sp - argc, sp);
+    if (locals_.capacity() != capacity) [[unlikely]] {
+        pool_.charge((locals_.capacity() - capacity) * sizeof(ScriptValue));
+    }
+    SYNC_LOCALS();
+    sp -= argc + 1;
     GROW(2);
-    st[top++] = valueOf(frame);
-    st[top++] = fromUInt(pc);
-    pc = static_cast<uint32_t>(intOf(function));
+    *sp++ = valueOf(frame);
+    *sp++ = fromUInt(pc);
+    CHECK_POOL();
+    TRANSFER(static_cast<uint32_t>(intOf(function)));
     NEXT;
 }
-op_48:
-    pc += 1 + kOperandBytes[48];
+op_48 : {
+    BEGIN(48);
     PUSH(fromInt(s8At(operand)));
     NEXT;
-op_49:
-op_50:
-    pc += 1 + kOperandBytes[50];
+}
+op_49 : {
+    BEGIN(49);
     NEED(1);
-    if (truth(st[--top]) == (op == 49)) {
+    if (truth(*--sp)) {
         JUMP(s8At(operand));
     }
     NEXT;
-op_52:
-    pc += 1 + kOperandBytes[52];
+}
+op_50 : {
+    BEGIN(50);
+    NEED(1);
+    if (!truth(*--sp)) {
+        JUMP(s8At(operand));
+    }
+    NEXT;
+}
+op_52 : {
+    BEGIN(52);
     PUSH(fromUInt(pc + static_cast<uint32_t>(s16At(operand))));
     NEXT;
-op_53:
-    pc += 1 + kOperandBytes[53];
+}
+op_53 : {
+    BEGIN(53);
     PUSH(fromUInt(pc + static_cast<uint32_t>(s8At(operand))));
     NEXT;
-op_54:
-    pc += 1 + kOperandBytes[54];
-    {
-        // Locals are the common case; read them without the general helper.
-        int32_t n = s8At(operand);
-        size_t i = static_cast<size_t>(~n);
-        PUSH(n < 0 && i < locals_.size() ? locals_[i] : variable(n));
+}
+op_54 : {
+    BEGIN(54);
+    int32_t n = s8At(operand);
+    size_t i = static_cast<size_t>(~n);
+    PUSH(n < 0 && i < ln ? lv[i] : variable(n));
+    NEXT;
+}
+op_55 : {
+    BEGIN(55);
+    NEED(1);
+    int32_t n = s8At(operand);
+    size_t i = static_cast<size_t>(~n);
+    if (n < 0 && i < ln) [[likely]] {
+        lv[i] = *--sp;
         NEXT;
     }
-op_55:
-    pc += 1 + kOperandBytes[55];
-    {
-        NEED(1);
-        int32_t n = s8At(operand);
-        size_t i = static_cast<size_t>(~n);
-        if (n < 0 && i < locals_.size()) {
-            locals_[i] = st[--top];
-        } else {
-            storeVariable(n, st[--top]);
-        }
-        NEXT;
-    }
-op_56:
-    pc += 1 + kOperandBytes[56];
+    storeVariable(n, *--sp);
+    SYNC_LOCALS();
+    CHECK_POOL();
+    NEXT;
+}
+op_56 : {
+    BEGIN(56);
     clearVariable(s8At(operand));
     NEXT;
-op_57:
-    pc += 1 + kOperandBytes[57];
-    {
-        const void* zero = std::memchr(code + pc, 0, size - pc);
-        pc = zero == nullptr ? size : static_cast<uint32_t>(static_cast<const uint8_t*>(zero) - code) + 1;
-        NEXT;
+}
+op_57 : {
+    BEGIN(57);
+    const void* zero = std::memchr(code + pc, 0, size - pc);
+    pc = zero == nullptr ? size : static_cast<uint32_t>(static_cast<const uint8_t*>(zero) - code) + 1;
+    NEXT;
+}
+op_58 : {
+    BEGIN(58);
+    int32_t n = s8At(operand);
+    size_t i = static_cast<size_t>(~n);
+    if (n < 0 && i < ln && isInt(lv[i])) {
+        lv[i] = fromUInt(u(lv[i]) + 1u);
     }
-op_58:
-    pc += 1 + kOperandBytes[58];
-    {
-        int32_t n = s8At(operand);
-        if (n < 0) {
-            size_t i = static_cast<size_t>(~n);
-            if (i < locals_.size() && isInt(locals_[i])) {
-                locals_[i] = fromUInt(u(locals_[i]) + 1u);
-            }
+    NEXT;
+}
+// Combined handlers (see dispatch_ops.h): the same steps as their instructions one after another.
+#define LOCAL8(at, dst)                                                                                                \
+    do {                                                                                                               \
+        int32_t n_ = s8At(at);                                                                                         \
+        size_t i_ = static_cast<size_t>(~n_);                                                                          \
+        dst = n_ < 0 && i_ < ln ? lv[i_] : variable(n_);                                                               \
+    } while (0)
+loadLoad : {
+    GROW(2);
+    LOCAL8(code + pc + 1, sp[0]);
+    LOCAL8(code + pc + 3, sp[1]);
+    sp += 2;
+    pc += 4;
+    NEXT;
+}
+loadLoadGet : {
+    GROW(2);
+    ScriptValue sequence;
+    ScriptValue index;
+    LOCAL8(code + pc + 1, sequence);
+    LOCAL8(code + pc + 3, index);
+    if (ZArray* array = arrayOf(sequence); array != nullptr && isInt(index)) [[likely]] {
+        uint32_t i = static_cast<uint32_t>(intOf(index));
+        if (i < array->elements.size()) [[likely]] {
+            GROW(1);
+            *sp++ = array->elements[i];
+            pc += 5;
+            NEXT;
         }
+    }
+    goto loadLoad;
+}
+loadLoadAdd : {
+    ScriptValue b;
+    ScriptValue a;
+    LOCAL8(code + pc + 1, b);
+    LOCAL8(code + pc + 3, a);
+    if (isInt(a & b)) [[likely]] {
+        GROW(2);
+        *sp++ = fromUInt(u(b) + u(a));
+        pc += 5;
         NEXT;
     }
+    goto loadLoad;
+}
+loadPush : {
+    GROW(2);
+    LOCAL8(code + pc + 1, sp[0]);
+    sp[1] = fromInt(s8At(code + pc + 3));
+    sp += 2;
+    pc += 4;
+    NEXT;
+}
+loadPushAdd : {
+    ScriptValue b;
+    LOCAL8(code + pc + 1, b);
+    if (isInt(b)) [[likely]] {
+        GROW(2);
+        *sp++ = fromUInt(u(b) + static_cast<uint32_t>(s8At(code + pc + 3)));
+        pc += 5;
+        NEXT;
+    }
+    goto loadPush;
+}
+loadPushSub : {
+    ScriptValue b;
+    LOCAL8(code + pc + 1, b);
+    // Subtraction reads any word as an integer.
+    GROW(2);
+    *sp++ = fromUInt(u(b) - static_cast<uint32_t>(s8At(code + pc + 3)));
+    pc += 5;
+    NEXT;
+}
+push32And : {
+    GROW(1);
+    NEED(1);
+    // The constant as the pushed word reads it: 31 bits, sign-extended.
+    sp[-1] = fromUInt(u(sp[-1]) & u(fromUInt(u32At(code + pc + 1))));
+    pc += 6;
+    NEXT;
+}
+incJump : {
+    int32_t n = s8At(code + pc + 1);
+    size_t i = static_cast<size_t>(~n);
+    if (n < 0 && i < ln && isInt(lv[i])) {
+        lv[i] = fromUInt(u(lv[i]) + 1u);
+    }
+    pc += 4;
+    JUMP(s8At(code + pc - 1));
+    NEXT;
+}
+storeLoad : {
+    int32_t n = s8At(code + pc + 1);
+    size_t i = static_cast<size_t>(~n);
+    if (n < 0 && i < ln && sp != st) [[likely]] {
+        lv[i] = sp[-1];
+        LOCAL8(code + pc + 3, sp[-1]);
+        pc += 4;
+        NEXT;
+    }
+    goto op_55;
+}
+loadLoadLoadSet : {
+    GROW(3);
+    ScriptValue value;
+    ScriptValue sequence;
+    ScriptValue index;
+    LOCAL8(code + pc + 1, value);
+    LOCAL8(code + pc + 3, sequence);
+    LOCAL8(code + pc + 5, index);
+    if (ZArray* array = arrayOf(sequence); array != nullptr && isInt(index)) [[likely]] {
+        uint32_t i = static_cast<uint32_t>(intOf(index));
+        if (i < array->elements.size()) [[likely]] {
+            array->elements[i] = value;
+            pc += 7;
+            NEXT;
+        }
+    }
+    goto loadLoad;
+}
+#undef LOCAL8
 op_skip:
     pc += 1;
     NEXT;
 
 fault:
-    traceRun(__LINE__, Tracer::kError, "game %d, %s, PC %d; the run ends with null", gameId, why, static_cast<int>(pc));
+    runFault(engine_.gameId(), why, pc);
     result = null;
 done:
     pc_ = pc;
     return result;
 
+#undef SYNC_LOCALS
 #undef NEED
 #undef GROW
 #undef PUSH
+#undef CHECK_POOL
+#undef CHARGE
 #undef JUMP
-#undef DISPATCH
+#undef TRANSFER
 #undef NEXT
+#undef BEGIN
 }
 
 } // namespace zelvan

@@ -43,8 +43,17 @@ void ZObjectPool::freePool(std::span<const ScriptValue> roots) {
             mark(object);
         }
     }
-    // erase_if keeps the survivors' relative order; the predicate clears their marks on the way.
-    std::erase_if(objects_, [](ZObject* object) { return removePredicate(object); });
+    // erase_if keeps the survivors' relative order; the predicate clears their marks on the way, and
+    // the total is recounted from the survivors.
+    size_t live = 0;
+    std::erase_if(objects_, [&live](ZObject* object) {
+        if (removePredicate(object)) {
+            return true;
+        }
+        live += footprint(object);
+        return false;
+    });
+    liveBytes_ = live;
 }
 
 void ZObjectPool::mark(ZObject* object) {
@@ -90,6 +99,22 @@ void ZObjectPool::dispose() {
         deleteObject(object);
     }
     objects_.clear();
+    liveBytes_ = 0;
+}
+
+size_t ZObjectPool::footprint(const ZObject* object) {
+    // The pool's own pointer to the object counts too, so even empty objects add up.
+    size_t bytes = sizeof(ZObject*);
+    switch (object->type) {
+    case ZObject::kArray:
+        return bytes + sizeof(ZArray) + static_cast<const ZArray*>(object)->elements.capacity() * sizeof(ScriptValue);
+    case ZObject::kData:
+        return bytes + sizeof(ZData) + static_cast<const ZData*>(object)->bytes.capacity();
+    case ZObject::kNSObject:
+        return bytes + sizeof(ZNSObject);
+    default:
+        return bytes;
+    }
 }
 
 } // namespace zelvan

@@ -1,5 +1,6 @@
 // The per-engine pool of script objects: every array, byte string and wrapper a script makes is
 // appended here, and a mark-and-sweep collection from the engine's roots frees the unreachable ones.
+// The pool also keeps a running total of the memory its objects hold, so a run can be stopped early.
 #pragma once
 
 #include <cstddef>
@@ -15,6 +16,8 @@ class ZObjectPool {
 public:
     // Capacity reserved for `objects` at creation (a reservation, not a limit).
     static constexpr size_t kInitialCapacity = 5000;
+    // Limit on liveBytes(): a run that takes the pool past it is ended by the interpreter.
+    static constexpr size_t kMaxLiveBytes = size_t{256} * 1024 * 1024;
 
     ZObjectPool();
     ~ZObjectPool();
@@ -44,6 +47,16 @@ public:
     // Deletes every object of the pool.
     void dispose();
 
+    // Estimated bytes held by the pool's objects (their headers, element words and data bytes),
+    // counted when objects are made or grown and recounted from the survivors by each collection.
+    size_t liveBytes() const { return liveBytes_; }
+    bool overLimit() const { return liveBytes_ > kMaxLiveBytes; }
+    // Records `bytes` more held by existing objects (or by storage that lives as long as they do);
+    // whoever grows an object's elements or bytes in place calls this.
+    void charge(size_t bytes) { liveBytes_ += bytes; }
+    // The bytes one object holds, as liveBytes() counts them.
+    static size_t footprint(const ZObject* object);
+
     size_t size() const { return objects_.size(); }
     // Every live object, in allocation order.
     const std::vector<ZObject*>& objects() const { return objects_; }
@@ -52,11 +65,13 @@ private:
     template <class T>
     T* adopt(std::unique_ptr<T> object) {
         objects_.push_back(object.get());
+        liveBytes_ += footprint(object.get());
         return object.release();
     }
 
     std::vector<ZObject*> objects_;
     std::vector<ZObject*> workList_;
+    size_t liveBytes_ = 0;
 };
 
 } // namespace zelvan

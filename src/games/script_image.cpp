@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "core/tracer.h"
+#include "games/dispatch_ops.h"
 #include "games/stl_script_core.h"
 #include "games/stl_script_engine.h"
 #include "platform/foundation/clock.h"
@@ -24,8 +25,9 @@ std::shared_ptr<gfx::Font> defaultFont() {
 } // namespace
 
 STLScriptCore::STLScriptCore(const fnd::Bytes& image, STLScriptEngine& engine,
-                             std::shared_ptr<gfx::Context> mainContext)
+                             std::shared_ptr<gfx::Context> mainContext, uint64_t instructionBudget)
     : engine_(engine), natives_(NativeTable::standard()) {
+    setInstructionBudget(instructionBudget);
     loadTime = fnd::Clock::now().sinceReferenceDate();
     stack_.resize(kInitialStackCapacity);
     font_ = defaultFont();
@@ -39,6 +41,9 @@ STLScriptCore::STLScriptCore(const fnd::Bytes& image, STLScriptEngine& engine,
                      static_cast<unsigned long long>(image.size()));
     } else {
         code_ = image;
+        // Below safeEnd_ the longest instruction (opcode and four operand bytes) fits in the code.
+        safeEnd_ = code_.size() > 5 ? static_cast<uint32_t>(code_.size() - 5) : 0;
+        dispatch::prepare(code_.data(), code_.size(), safeEnd_, dispatch_);
         loaded = loadEntryPoints();
     }
     globals_ = {nullValue(), fromInt(engine_.myId()), fromInt(-1)};

@@ -40,7 +40,10 @@ public:
     static constexpr uint32_t kStackGrowth = 1000;
     // The value stack never grows past this many entries; a run that tries ends with an error.
     static constexpr uint32_t kMaxStackCapacity = 5000000;
-    // Instructions one run may execute before it is stopped (an endless loop would freeze the game).
+    // Work one run may do before it is stopped (an endless loop would freeze the game). Backward
+    // jumps, calls and returns spend the bytes of code they move back (at least 1 for a call or return);
+    // between them pc only moves forward, so a run executes at most the budget plus the image size
+    // in instructions.
     static constexpr uint64_t kDefaultInstructionBudget = 100'000'000;
     // Images larger than this are refused (code offsets are 32-bit).
     static constexpr size_t kMaxImageSize = size_t{64} * 1024 * 1024;
@@ -49,7 +52,9 @@ public:
 
     // Loads `image`, runs its initialisation code and seeds the random streams. A malformed entry table
     // is logged and leaves no entry points; the engine provides myId (global 1), gameId, width, height.
-    STLScriptCore(const fnd::Bytes& image, STLScriptEngine& engine, std::shared_ptr<gfx::Context> mainContext);
+    // `instructionBudget` bounds every run, the initialisation code's included (0: the default).
+    STLScriptCore(const fnd::Bytes& image, STLScriptEngine& engine, std::shared_ptr<gfx::Context> mainContext,
+                  uint64_t instructionBudget = 0);
     ~STLScriptCore();
     STLScriptCore(const STLScriptCore&) = delete;
     STLScriptCore& operator=(const STLScriptCore&) = delete;
@@ -87,7 +92,7 @@ public:
 
     // --- Natives ---
     NativeTable& natives() { return natives_; }
-    // Instructions each run may execute; 0 restores the default.
+    // The budget of each run (see kDefaultInstructionBudget); 0 restores the default.
     void setInstructionBudget(uint64_t budget) { budget_ = budget == 0 ? kDefaultInstructionBudget : budget; }
     uint64_t instructionBudget() const { return budget_; }
 
@@ -149,6 +154,10 @@ private:
 
     STLScriptEngine& engine_;
     fnd::Bytes code_;
+    // Per code offset, what the loop dispatches to for the instruction starting there: its opcode or a
+    // combined handler (games/dispatch_ops.h). Offsets from safeEnd_ on keep their operands checked.
+    std::vector<uint8_t> dispatch_;
+    uint32_t safeEnd_ = 0;
     uint32_t pc_ = 0;
     std::map<std::string, int, std::less<>> entryPoints_;
 

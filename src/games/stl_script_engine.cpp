@@ -13,14 +13,14 @@
 namespace zelvan {
 
 STLScriptEngine::STLScriptEngine(fnd::Bytes script, int32_t myId, int32_t room, int32_t gameId, fnd::Value userids,
-                                 fnd::Value names, int32_t width, int32_t height)
+                                 fnd::Value names, int32_t width, int32_t height, uint64_t instructionBudget)
     : BaseScriptEngine(std::move(script), myId, room, gameId, std::move(userids), std::move(names), width, height) {
     std::lock_guard lock(mutex_);
     // The initialisation code runs inside the core's constructor; a native that calls back into the
     // engine meanwhile is refused like any nested call.
     running_ = true;
     try {
-        core_ = std::make_unique<STLScriptCore>(this->script(), *this, gfx::getCurrentContext());
+        core_ = std::make_unique<STLScriptCore>(this->script(), *this, gfx::getCurrentContext(), instructionBudget);
     } catch (...) {
         running_ = false;
         throw;

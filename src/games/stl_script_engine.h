@@ -18,8 +18,9 @@ class STLScriptEngine : public BaseScriptEngine {
 public:
     // Stores the game facts, then loads the image into a new core (running its initialisation code)
     // with the drawing context current on the calling thread (possibly none) as the main surface.
+    // `instructionBudget` bounds each run of the core, the initialisation code's included (0: the default).
     STLScriptEngine(fnd::Bytes script, int32_t myId, int32_t room, int32_t gameId, fnd::Value userids, fnd::Value names,
-                    int32_t width, int32_t height);
+                    int32_t width, int32_t height, uint64_t instructionBudget = 0);
     ~STLScriptEngine() override;
 
     // Under the engine's lock, runs the entry point and returns its result (null for none, for an

@@ -74,6 +74,37 @@ TEST(HostileImageTest, EndlessRunsAreStopped) {
     engine = testing::engineFor(testing::mainProgram("func main\n call 0\n ret"));
     EXPECT_TRUE(engine->call("main", fnd::Value()).isNull());
     EXPECT_EQ(log.count("game 77, stack overflow"), 2u);
+
+    // Endless initialisation code is bounded by a budget given at construction.
+    engine = std::make_unique<STLScriptEngine>(testing::assemble(".entry \"ok\" G4\n func ok\n store G4\n"
+                                                                 "spin: jump spin\n ok: push 1\n ret\n"),
+                                               testing::kTestMyId, 5, testing::kTestGameId, fnd::Value(), fnd::Value(),
+                                               320, 240, 10000);
+    EXPECT_EQ(log.count("game 77, instruction budget exhausted"), 2u);
+    EXPECT_EQ(engine->core()->instructionBudget(), 10000u);
+    EXPECT_EQ(engine->call("ok", fnd::Value()), fnd::Value(1));
+}
+
+TEST(HostileImageTest, MemoryWithinOneRunIsBounded) {
+    fnd::testing::LogCapture log;
+    // Arrays of the largest size, made and dropped in a loop: nothing is collected before the run
+    // ends, so the pool's limit ends it; the next call runs normally and the pool is collected.
+    auto engine = testing::engineFor(".entry \"fill\" G3\n.entry \"ok\" G4\n"
+                                     " func fill\n store G3\n func ok\n store G4\n stop\n"
+                                     "fill: push 0\n mkarray 1\n push32 4194304\n mul\n pop\n jump fill\n"
+                                     "ok: push 2\n ret\n");
+    EXPECT_TRUE(engine->call("fill", fnd::Value()).isNull());
+    EXPECT_TRUE(log.contains("game 77, memory limit reached"));
+    EXPECT_EQ(engine->core()->pool().size(), 0u);
+    EXPECT_EQ(engine->core()->pool().liveBytes(), 0u);
+    EXPECT_EQ(engine->call("ok", fnd::Value()), fnd::Value(2));
+
+    // Locals live in the frames of unfinished calls: a recursion that stores a far local at every
+    // level is stopped by the same limit long before the stack's cap.
+    engine = testing::engineFor(testing::mainProgram("func f\n store G5\n load G5\n call 0\n ret\n"
+                                                     "f: push 1\n store L32767\n load G5\n call 0\n ret"));
+    EXPECT_TRUE(engine->call("main", fnd::Value()).isNull());
+    EXPECT_EQ(log.count("game 77, memory limit reached"), 2u);
 }
 
 } // namespace

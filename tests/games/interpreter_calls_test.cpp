@@ -20,6 +20,10 @@ TEST(InterpreterCallsTest, CallsFramesAndReturns) {
         {"func f\n push 1\n push 2\n push 3\n mkarray 2\n call -2\n ret\n"
          " f: load L0\n load L1\n load L2\n mkarray 3\n ret",
          fnd::Value::array({1, 2, 3})},
+        // An empty spread array adds no arguments (and copies nothing).
+        {"func f\n push 1\n mkarray 0\n call -2\n ret\n f: load L0\n load L1\n mkarray 2\n ret",
+         fnd::Value::array({1, fnd::Value()})},
+        {"func f\n mkarray 0\n call -1\n ret\n f: push 8\n ret", 8},
         // A spread value that is not an array adds no arguments.
         {"func f\n push 1\n push 5\n call -2\n ret\n f: load L0\n load L1\n mkarray 2\n ret",
          fnd::Value::array({1, fnd::Value()})},

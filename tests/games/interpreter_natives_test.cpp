@@ -29,6 +29,8 @@ TEST(InterpreterNativesTest, DispatchArgumentsAndResults) {
         {"native 3 0\n ret", fnd::Value::array()},
         {"push 1\n push 2\n push 3\n mkarray 2\n native 3 -2\n ret", fnd::Value::array({1, 2, 3})},
         {"push 1\n push 2\n native 3 -2\n ret", fnd::Value::array({1})},
+        {"push 1\n mkarray 0\n native 3 -2\n ret", fnd::Value::array({1})},
+        {"mkarray 0\n native 3 -1\n ret", fnd::Value::array()},
         {"push 7\n native 124 1\n ret", 7},
         // Empty slots, ids past the table and ids 128-255 consume their arguments and give null.
         {"push 9\n push 1\n native 26 1\n pop\n ret", 9},

@@ -148,6 +148,32 @@ TEST(ObjectPoolTest, AllocationOrderCyclesAndReleasedWrappers) {
     ZObjectPool::deleteObject(nullptr);
 }
 
+TEST(ObjectPoolTest, LiveBytesFollowAllocationGrowthAndCollection) {
+    ZObjectPool pool;
+    EXPECT_EQ(pool.liveBytes(), 0u);
+    ZArray* big = pool.newArray(std::vector<ScriptValue>(1000, fromInt(1)));
+    EXPECT_GE(pool.liveBytes(), 1000 * sizeof(ScriptValue));
+    size_t afterArray = pool.liveBytes();
+    pool.newData(fnd::Bytes(5000, 7));
+    EXPECT_GE(pool.liveBytes(), afterArray + 5000);
+    // Even empty objects count, so a flood of them reaches the limit too.
+    size_t beforeEmpty = pool.liveBytes();
+    pool.newArray();
+    EXPECT_GT(pool.liveBytes(), beforeEmpty);
+
+    pool.charge(ZObjectPool::kMaxLiveBytes);
+    EXPECT_TRUE(pool.overLimit());
+
+    // A collection recounts from the survivors only.
+    const ScriptValue roots[] = {valueOf(big)};
+    pool.freePool(roots);
+    EXPECT_FALSE(pool.overLimit());
+    EXPECT_EQ(pool.liveBytes(), ZObjectPool::footprint(big));
+    EXPECT_LT(pool.liveBytes(), afterArray + 100);
+    pool.dispose();
+    EXPECT_EQ(pool.liveBytes(), 0u);
+}
+
 TEST(ObjectPoolTest, MarksAMillionDeepChainWithoutRecursion) {
     ZObjectPool pool;
     constexpr int kDepth = 1'000'000;

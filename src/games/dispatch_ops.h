@@ -1,0 +1,71 @@
+// The interpreter's dispatch numbering: the operand width of each opcode, and the combined handlers
+// that a load-time pass assigns to offsets where a common sequence of instructions starts.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace zelvan::dispatch {
+
+// Operand bytes after each opcode byte; opcodes outside the table take none.
+inline constexpr auto kOperandBytes = [] {
+    std::array<uint8_t, 256> w{};
+    for (int op : {2, 3, 23, 38, 47, 48, 49, 50, 53, 54, 55, 56, 58}) {
+        w[static_cast<size_t>(op)] = 1;
+    }
+    for (int op : {25, 26, 27, 28, 29, 32, 33, 34, 35, 36, 37, 39, 46, 52}) {
+        w[static_cast<size_t>(op)] = 2;
+    }
+    w[31] = 4;
+    return w;
+}();
+
+// Highest defined opcode; every other byte is an instruction that is skipped.
+inline constexpr uint8_t kLastOpcode = 58;
+
+// Dispatch numbers past the opcodes. Each combined handler runs its instructions exactly as they
+// would run one by one; it is assigned only where all of them lie inside the code.
+inline constexpr uint8_t kSkip = 59;            // any undefined opcode
+inline constexpr uint8_t kLoadLoad = 60;        // load8, load8
+inline constexpr uint8_t kLoadLoadGet = 61;     // load8, load8, getitem
+inline constexpr uint8_t kLoadLoadAdd = 62;     // load8, load8, add
+inline constexpr uint8_t kLoadPush = 63;        // load8, push8
+inline constexpr uint8_t kLoadPushAdd = 64;     // load8, push8, add
+inline constexpr uint8_t kLoadPushSub = 65;     // load8, push8, sub
+inline constexpr uint8_t kPush32And = 66;       // push32, and
+inline constexpr uint8_t kIncJump = 67;         // inc, jump8
+inline constexpr uint8_t kStoreLoad = 68;       // store8, load8
+inline constexpr uint8_t kLoadLoadLoadSet = 69; // load8, load8, load8, setitem
+inline constexpr uint8_t kDispatchCount = 70;
+
+// The dispatch number of every offset of `code` (same length). Only offsets below the loop's
+// checked tail are combined; the tail keeps plain opcodes.
+inline void prepare(const uint8_t* code, size_t size, size_t safeEnd, std::vector<uint8_t>& out) {
+    out.assign(size, kSkip);
+    for (size_t pc = 0; pc < size; ++pc) {
+        uint8_t op = code[pc];
+        out[pc] = op <= kLastOpcode ? op : kSkip;
+        // Eight bytes of lookahead (more than the longest combination) must lie below safeEnd.
+        if (pc + 8 > safeEnd) {
+            continue;
+        }
+        const uint8_t* p = code + pc;
+        if (p[0] == 54 && p[2] == 54 && p[4] == 54 && p[6] == 51) {
+            out[pc] = kLoadLoadLoadSet;
+        } else if (p[0] == 54 && p[2] == 54) {
+            out[pc] = p[4] == 13 ? kLoadLoadGet : p[4] == 11 ? kLoadLoadAdd : kLoadLoad;
+        } else if (p[0] == 54 && p[2] == 48) {
+            out[pc] = p[4] == 11 ? kLoadPushAdd : p[4] == 12 ? kLoadPushSub : kLoadPush;
+        } else if (p[0] == 31 && p[5] == 16) {
+            out[pc] = kPush32And;
+        } else if (p[0] == 58 && p[2] == 38) {
+            out[pc] = kIncJump;
+        } else if (p[0] == 55 && p[2] == 54) {
+            out[pc] = kStoreLoad;
+        }
+    }
+}
+
+} // namespace zelvan::dispatch
