@@ -255,6 +255,8 @@ STLScriptCore::interpret() {
     (void)operand;                                                                                                     \
     pc += 1 + kOperandBytes[o]
 
+    NEXT;
+
 slowFetch:
     if (pc >= size) {
         why = "PC outside the code";

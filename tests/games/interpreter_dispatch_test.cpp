@@ -1,0 +1,88 @@
+// The interpreter's combined dispatch of common instruction sequences: every sequence gives the same
+// result, log lines and faults whether it runs combined (with code after it) or one instruction at a
+// time (at the end of the image, where operands are checked one by one).
+#include <gtest/gtest.h>
+
+#include "platform/foundation/testing/log_capture.h"
+#include "script_test_support.h"
+
+namespace zelvan {
+namespace {
+
+struct Case {
+    const char* body;
+    fnd::Value expected;
+    const char* logged; // a line part both runs must log, or null
+};
+
+TEST(InterpreterDispatchTest, CombinedSequencesMatchSingleSteps) {
+    const fnd::Value null;
+    const Case cases[] = {
+        // load, load (locals, a global, unset locals)
+        {"push 5\n store L1\n load L0\n load L1\n sub\n ret", 5, nullptr},
+        {"push 3\n store G5\n load G5\n load L0\n mkarray 2\n ret", fnd::Value::array({3, 10}), nullptr},
+        {"load L5\n load L6\n mkarray 2\n ret", fnd::Value::array({null, null}), nullptr},
+        // load, load, getitem: in range, negative, out of range, byte strings, not a sequence
+        {"push 7\n push 8\n mkarray 2\n store L1\n push 1\n store L2\n load L1\n load L2\n getitem\n ret", 8, nullptr},
+        {"push 7\n push 8\n mkarray 2\n store L1\n push -2\n store L2\n load L1\n load L2\n getitem\n ret", 7, nullptr},
+        {"push 7\n mkarray 1\n store L1\n push 1\n store L2\n load L1\n load L2\n getitem\n ret", null,
+         "index out of bound"},
+        {"bytes \"AB\"\n store L1\n push 1\n store L2\n load L1\n load L2\n getitem\n ret", 66, nullptr},
+        {"load L0\n load L0\n getitem\n ret", null, nullptr},
+        // load, load, add: integers, byte strings, a mixed pair (which pushes nothing)
+        {"push 4\n store L1\n load L0\n load L1\n add\n ret", 14, nullptr},
+        {"bytes \"a\"\n store L1\n bytes \"b\"\n store L2\n load L1\n load L2\n add\n ret", testing::bytes("ab"),
+         nullptr},
+        {"push 9\n bytes \"a\"\n store L1\n load L1\n load L0\n add\n ret", 9, nullptr},
+        // load, push8 (then add / sub), also on non-integers
+        {"load L0\n push -3\n mkarray 2\n ret", fnd::Value::array({10, -3}), nullptr},
+        {"load L0\n push 5\n add\n ret", 15, nullptr},
+        {"push 2\n bytes \"a\"\n store L1\n load L1\n push 5\n add\n ret", 2, nullptr},
+        {"load L0\n push 12\n sub\n ret", -2, nullptr},
+        // push32, and: the constant as a pushed word reads it (31 bits, sign-extended)
+        {"load L0\n push32 0x3fffffff\n and\n ret", 10, nullptr},
+        {"push -1\n push32 0x80000000\n and\n ret", 0, nullptr},
+        {"push -1\n push32 0x40000000\n and\n ret", -1073741824, nullptr},
+        // inc, jump: a counting loop; inc leaves non-integers alone
+        {"push 0\n store L1\n top: load L1\n push 100\n ge\n jumpif out\n inc L1\n jump top\n out: load L1\n ret", 100,
+         nullptr},
+        {"bytes \"x\"\n store L1\n inc L1\n jump next\n next: load L1\n ret", testing::bytes("x"), nullptr},
+        // store, load: locals and globals
+        {"push 6\n store L1\n load L1\n ret", 6, nullptr},
+        {"push 6\n store G6\n load G6\n ret", 6, nullptr},
+        {"push 6\n store L300\n load L300\n ret", 6, nullptr},
+        // load, load, load, setitem: in range, out of range, byte strings
+        {"push 0\n mkarray 1\n push 3\n mul\n store L1\n push 9\n store L2\n push 1\n store L3\n"
+         " load L2\n load L1\n load L3\n setitem\n load L1\n ret",
+         fnd::Value::array({0, 9, 0}), nullptr},
+        {"push 0\n mkarray 1\n store L1\n push 9\n store L2\n push 4\n store L3\n"
+         " load L2\n load L1\n load L3\n setitem\n load L1\n ret",
+         fnd::Value::array({0}), "index out of bound"},
+        {"bytes \"ab\"\n store L1\n push 67\n store L2\n push 0\n store L3\n"
+         " load L2\n load L1\n load L3\n setitem\n load L1\n ret",
+         testing::bytes("Cb"), nullptr},
+        // comparisons followed by conditional jumps, taken and not, with non-integers
+        {"load L0\n push 3\n lt\n jumpifnot no\n push 1\n ret\n no: push 2\n ret", 2, nullptr},
+        {"load L0\n push 30\n le\n jumpif yes\n push 1\n ret\n yes: push 2\n ret", 2, nullptr},
+        {"bytes \"a\"\n bytes \"b\"\n lt\n jumpifnot16 no\n push 1\n ret\n no: push 2\n ret", 1, nullptr},
+    };
+    const fnd::Value args = fnd::Value::array({10});
+    // Code after the body lets every sequence in it run combined; the first instruction of a run is
+    // fetched with its operands checked, so each body starts after a no-op.
+    const std::string tail = "\n stop\n .byte 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0";
+    for (const Case& c : cases) {
+        const std::string plain = std::string("nop\n") + c.body;
+        for (const std::string& body : {plain, plain + tail}) {
+            fnd::testing::LogCapture log;
+            EXPECT_EQ(testing::runMain(body, args), c.expected) << body;
+            if (c.logged != nullptr) {
+                EXPECT_TRUE(log.contains(c.logged)) << body;
+            } else {
+                EXPECT_FALSE(log.contains("ERROR")) << body;
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace zelvan
