@@ -41,12 +41,21 @@ gfx::Size ImageView::sizeThatFits(gfx::Size) const {
     return image_ ? image_->size() : gfx::Size{};
 }
 
-void ImageView::drawRect(gfx::Rect) {
-    const auto& image = shownImage();
-    if (!image) {
+void ImageView::drawContent(gfx::Context& ctx) {
+    const auto& shown = shownImage();
+    if (!shown) {
         return;
     }
-    image->drawInRect(View::contentModeRect(contentMode(), image->size(), bounds()));
+    // Photos with an orientation are drawn turned upright, as Image::drawInRect does.
+    const gfx::ImagePtr upright = shown->orientation() == gfx::ImageOrientation::Up ? nullptr : shown->uprightCopy();
+    const gfx::Image& image = upright ? *upright : *shown;
+    const gfx::Rect dest = View::contentModeRect(contentMode(), image.size(), bounds());
+    // drawImage puts the top row at the rect's maximum y; flip about the rect's middle so it lands
+    // at the top in this y-down context.
+    gfx::StateSaver saver(ctx);
+    ctx.translateCTM(0, dest.minY() + dest.maxY());
+    ctx.scaleCTM(1, -1);
+    ctx.drawImage(dest, image);
 }
 
 } // namespace ui

@@ -29,8 +29,10 @@ public:
     // The image's size (zero without one).
     gfx::Size sizeThatFits(gfx::Size size) const override;
 
-    void drawRect(gfx::Rect rect) override;
-    bool drawsOwnContent() const override { return true; }
+protected:
+    // The image is drawn straight into the rendering context rather than kept in a backing store,
+    // so a change of content mode or size shows at once.
+    void drawContent(gfx::Context& ctx) override;
 
 private:
     const gfx::ImagePtr& shownImage() const;

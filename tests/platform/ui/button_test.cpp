@@ -1,6 +1,7 @@
-// Buttons: per-state values falling back to Normal and following the highlight during a touch, the
-// natural size, the placement of image and title by alignment and insets, the glyph types, and
-// pixels of a stretched background image and the title.
+// Buttons and the image view they show images in: per-state values falling back to Normal and
+// following the highlight during a touch, the natural size, the placement of image and title by
+// alignment and insets, the glyph types, pixels of a stretched background image and the title, and
+// image views placing their image by content mode.
 #include <memory>
 #include <string>
 #include <vector>
@@ -130,6 +131,30 @@ TEST_F(ButtonTest, DrawsTheStretchedBackgroundAndTheTitle) {
     shot = button->screenshot();
     EXPECT_EQ(shot->pixelAt(1, 1), (gfx::Rgba8{0, 255, 0, 255}));
     TouchDriver::touchUp(1);
+}
+
+TEST_F(ButtonTest, ImageViewsTakeTheImageSizeAndHonourTheContentMode) {
+    const auto image = solidImage(10, 20, gfx::Color::red());
+    auto view = ImageView::initWithImage(image);
+    EXPECT_EQ(view->frame(), gfx::Rect(0, 0, 10, 20));
+    EXPECT_FALSE(view->isUserInteractionEnabled());
+    window_->addSubview(view);
+
+    view->setFrame(gfx::Rect(0, 0, 40, 40));
+    auto isRed = [](gfx::Rgba8 p) { return p.a > 200 && p.r > 200 && p.g < 50; };
+    EXPECT_EQ(inkWhere(*view->screenshot(), gfx::Rect(0, 0, 40, 40), isRed).pixels, 40 * 40); // ScaleToFill
+
+    view->setContentMode(ContentMode::Center);
+    Ink ink = inkWhere(*view->screenshot(), gfx::Rect(0, 0, 40, 40), isRed);
+    EXPECT_EQ((gfx::Rect(ink.minX, ink.minY, ink.width(), ink.maxY - ink.minY + 1)), gfx::Rect(15, 10, 10, 20));
+
+    view->setContentMode(ContentMode::AspectFit);
+    ink = inkWhere(*view->screenshot(), gfx::Rect(0, 0, 40, 40), isRed);
+    EXPECT_EQ((gfx::Rect(ink.minX, ink.minY, ink.width(), ink.maxY - ink.minY + 1)), gfx::Rect(10, 0, 20, 40));
+
+    view->setHighlightedImage(solidImage(10, 20, gfx::Color::blue()));
+    view->setHighlighted(true);
+    EXPECT_FALSE(inkWhere(*view->screenshot(), gfx::Rect(0, 0, 40, 40), isRed).any());
 }
 
 } // namespace
