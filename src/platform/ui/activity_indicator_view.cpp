@@ -22,6 +22,7 @@ double ActivityIndicatorView::sideForStyle(ActivityIndicatorViewStyle style) {
 void ActivityIndicatorView::initWithFrame(gfx::Rect frame) {
     const double side = sideForStyle(style_);
     View::initWithFrame(gfx::Rect(frame.origin, gfx::Size{side, side}));
+    setContentMode(ContentMode::Redraw);
     updateHidden();
 }
 

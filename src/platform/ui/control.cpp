@@ -16,6 +16,11 @@ bool hasOwner(const std::weak_ptr<const void>& w) {
 
 } // namespace
 
+void Control::initWithFrame(gfx::Rect frame) {
+    View::initWithFrame(frame);
+    setContentMode(ContentMode::Redraw);
+}
+
 void Control::setEnabled(bool enabled) {
     if (enabled_ == enabled) {
         return;

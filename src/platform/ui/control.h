@@ -62,6 +62,9 @@ public:
     // How far outside its bounds a tracked touch still counts as inside.
     static constexpr double kTrackingMargin = 70.0;
 
+    // Controls draw for their current size: they redraw whenever their size changes.
+    void initWithFrame(gfx::Rect frame) override;
+
     std::string className() const override { return "Control"; }
 
     bool isEnabled() const { return enabled_; }

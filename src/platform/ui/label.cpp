@@ -12,6 +12,7 @@ namespace ui {
 
 void Label::initWithFrame(gfx::Rect frame) {
     View::initWithFrame(frame);
+    setContentMode(ContentMode::Redraw);
     font_ = gfx::Font::systemFontOfSize(gfx::Font::labelFontSize());
     setBackgroundColor(gfx::Color::white());
     setUserInteractionEnabled(false);

@@ -28,6 +28,7 @@ void detach(const std::shared_ptr<View>& view, const View* bar) {
 
 void NavigationBar::initWithFrame(gfx::Rect frame) {
     View::initWithFrame(frame);
+    setContentMode(ContentMode::Redraw);
     titleLabel_ = View::create<Label>(gfx::Rect{});
     titleLabel_->setFont(gfx::Font::boldSystemFontOfSize(kTitleFontSize));
     titleLabel_->setTextColor(gfx::Color::white());

@@ -16,6 +16,7 @@ std::shared_ptr<ProgressView> ProgressView::initWithProgressViewStyle(ProgressVi
 
 void ProgressView::initWithFrame(gfx::Rect frame) {
     View::initWithFrame(gfx::Rect(frame.origin, gfx::Size{frame.width(), kHeight}));
+    setContentMode(ContentMode::Redraw);
 }
 
 void ProgressView::setProgressViewStyle(ProgressViewStyle style) {

@@ -10,6 +10,11 @@
 
 namespace ui {
 
+void TabBar::initWithFrame(gfx::Rect frame) {
+    View::initWithFrame(frame);
+    setContentMode(ContentMode::Redraw);
+}
+
 namespace {
 
 constexpr double kImageSide = 30;

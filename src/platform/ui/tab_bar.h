@@ -23,6 +23,9 @@ class TabBar : public View {
 public:
     static constexpr double kHeight = 49;
 
+    // Redraws whenever its size changes.
+    void initWithFrame(gfx::Rect frame) override;
+
     std::string className() const override { return "TabBar"; }
 
     std::shared_ptr<TabBarDelegate> delegate() const { return delegate_.lock(); }

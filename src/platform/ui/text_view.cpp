@@ -19,6 +19,7 @@ constexpr double kTextInset = 8;
 
 void TextView::initWithFrame(gfx::Rect frame) {
     View::initWithFrame(frame);
+    setContentMode(ContentMode::Redraw);
     font_ = gfx::Font::systemFontOfSize(kDefaultFontSize);
     traits_.autocapitalizationType = AutocapitalizationType::Sentences;
     setBackgroundColor(gfx::Color::white());

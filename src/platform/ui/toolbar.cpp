@@ -7,6 +7,11 @@
 
 namespace ui {
 
+void Toolbar::initWithFrame(gfx::Rect frame) {
+    View::initWithFrame(frame);
+    setContentMode(ContentMode::Redraw);
+}
+
 void Toolbar::setBarStyle(BarStyle style) {
     barStyle_ = style;
     setNeedsDisplay();

@@ -19,6 +19,9 @@ public:
     // Space left free at each end of the bar.
     static constexpr double kMargin = 6;
 
+    // Redraws whenever its size changes.
+    void initWithFrame(gfx::Rect frame) override;
+
     std::string className() const override { return "Toolbar"; }
 
     BarStyle barStyle() const { return barStyle_; }

@@ -54,6 +54,12 @@ TEST_F(LabelTest, TextIsCentredVertically) {
     label->setTextAlignment(TextAlignment::Right);
     const Ink right = inkWhere(*label->screenshot(), gfx::Rect(0, 0, 200, 100), isDark);
     EXPECT_GT(right.maxX, 193);
+
+    // A resized label lays its text out again rather than stretching the old drawing.
+    label->setFrame(gfx::Rect(0, 0, 300, 100));
+    const Ink resized = inkWhere(*label->screenshot(), gfx::Rect(0, 0, 300, 100), isDark);
+    EXPECT_GT(resized.maxX, 293);
+    EXPECT_EQ(resized.width(), right.width());
 }
 
 TEST_F(LabelTest, ShrinksTheFontToFitTheWidthDownToTheMinimum) {
