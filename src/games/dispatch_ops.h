@@ -38,17 +38,28 @@ inline constexpr uint8_t kPush32And = 66;       // push32, and
 inline constexpr uint8_t kIncJump = 67;         // inc, jump8
 inline constexpr uint8_t kStoreLoad = 68;       // store8, load8
 inline constexpr uint8_t kLoadLoadLoadSet = 69; // load8, load8, load8, setitem
-inline constexpr uint8_t kDispatchCount = 70;
+inline constexpr uint8_t kTruncated = 70;       // an instruction whose operands pass the end of the code
+inline constexpr uint8_t kEnd = 71;             // the offset just past the code
+inline constexpr uint8_t kDispatchCount = 72;
 
-// The dispatch number of every offset of `code` (same length). Only offsets below the loop's
-// checked tail are combined; the tail keeps plain opcodes.
-inline void prepare(const uint8_t* code, size_t size, size_t safeEnd, std::vector<uint8_t>& out) {
-    out.assign(size, kSkip);
+// The dispatch number of every offset of `code`, plus one for the end of the code. An instruction
+// whose operands would reach past the end gets kTruncated, the end kEnd; so the loop dispatches
+// without any bounds check, as long as it checks the targets of jumps.
+inline void prepare(const uint8_t* code, size_t size, std::vector<uint8_t>& out) {
+    out.assign(size + 1, kSkip);
+    out[size] = kEnd;
     for (size_t pc = 0; pc < size; ++pc) {
         uint8_t op = code[pc];
-        out[pc] = op <= kLastOpcode ? op : kSkip;
-        // Eight bytes of lookahead (more than the longest combination) must lie below safeEnd.
-        if (pc + 8 > safeEnd) {
+        if (op > kLastOpcode) {
+            continue;
+        }
+        if (size - pc - 1 < kOperandBytes[op]) {
+            out[pc] = kTruncated;
+            continue;
+        }
+        out[pc] = op;
+        // Combinations need eight bytes of code from pc (more than the longest one reads).
+        if (size - pc < 8) {
             continue;
         }
         const uint8_t* p = code + pc;

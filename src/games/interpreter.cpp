@@ -208,6 +208,10 @@ STLScriptCore::interpret() {
         if (off_ < 0) {                                                                                                \
             CHARGE(-static_cast<int64_t>(off_));                                                                       \
         }                                                                                                              \
+        if (pc >= size) [[unlikely]] {                                                                                 \
+            why = "PC outside the code";                                                                               \
+            goto fault;                                                                                                \
+        }                                                                                                              \
     } while (0)
 // A transfer to an absolute offset (call, return).
 #define TRANSFER(target)                                                                                               \
@@ -217,56 +221,51 @@ STLScriptCore::interpret() {
         pc = to_;                                                                                                      \
     } while (0)
 
-    // Below safeEnd every instruction's operands fit inside the code, so one compare covers the fetch;
-    // only the image's last few bytes take the checked path. Below it the loop dispatches on the
-    // load-time table, which may start a combined handler for a common sequence. Dispatch is threaded: each instruction
-    // ends with its own fetch and indirect jump, which the branch predictor learns per instruction.
-    // Opcodes outside the table (59-127 and every negative one) are skipped.
-    const uint32_t safeEnd = safeEnd_;
+    // Dispatch goes through the load-time table, which already holds a fault for the end of the code
+    // and for truncated operands, so a fetch needs no bounds check: every instruction leaves pc at
+    // most at the end, and jumps check their targets. The table may also start a combined handler for
+    // a common sequence. Dispatch is threaded: each instruction ends with its own fetch and indirect
+    // jump, which the branch predictor learns per instruction. Undefined opcodes are skipped.
     void* labels[256];
     {
         void* const known[] = {
-            &&op_0,     &&op_1,        &&op_2,        &&op_3,      &&op_4,     &&op_5,        &&op_6,
-            &&op_7,     &&op_8,        &&op_9,        &&op_10,     &&op_11,    &&op_12,       &&op_13,
-            &&op_14,    &&op_15,       &&op_16,       &&op_17,     &&op_18,    &&op_19,       &&op_20,
-            &&op_21,    &&op_22,       &&op_23,       &&op_24,     &&op_25,    &&op_26,       &&op_27,
-            &&op_28,    &&op_29,       &&op_30,       &&op_31,     &&op_32,    &&op_33,       &&op_34,
-            &&op_35,    &&op_36,       &&op_37,       &&op_38,     &&op_39,    &&op_40,       &&op_41,
-            &&op_42,    &&op_43,       &&op_44,       &&op_45,     &&op_46,    &&op_47,       &&op_48,
-            &&op_49,    &&op_50,       &&op_51,       &&op_52,     &&op_53,    &&op_54,       &&op_55,
-            &&op_56,    &&op_57,       &&op_58,       &&op_skip,   &&loadLoad, &&loadLoadGet, &&loadLoadAdd,
-            &&loadPush, &&loadPushAdd, &&loadPushSub, &&push32And, &&incJump,  &&storeLoad,   &&loadLoadLoadSet};
+            &&op_0,      &&op_1,        &&op_2,        &&op_3,      &&op_4,     &&op_5,        &&op_6,
+            &&op_7,      &&op_8,        &&op_9,        &&op_10,     &&op_11,    &&op_12,       &&op_13,
+            &&op_14,     &&op_15,       &&op_16,       &&op_17,     &&op_18,    &&op_19,       &&op_20,
+            &&op_21,     &&op_22,       &&op_23,       &&op_24,     &&op_25,    &&op_26,       &&op_27,
+            &&op_28,     &&op_29,       &&op_30,       &&op_31,     &&op_32,    &&op_33,       &&op_34,
+            &&op_35,     &&op_36,       &&op_37,       &&op_38,     &&op_39,    &&op_40,       &&op_41,
+            &&op_42,     &&op_43,       &&op_44,       &&op_45,     &&op_46,    &&op_47,       &&op_48,
+            &&op_49,     &&op_50,       &&op_51,       &&op_52,     &&op_53,    &&op_54,       &&op_55,
+            &&op_56,     &&op_57,       &&op_58,       &&op_skip,   &&loadLoad, &&loadLoadGet, &&loadLoadAdd,
+            &&loadPush,  &&loadPushAdd, &&loadPushSub, &&push32And, &&incJump,  &&storeLoad,   &&loadLoadLoadSet,
+            &&truncated, &&end};
         static_assert(std::size(known) == dispatch::kDispatchCount);
         for (size_t i = 0; i < 256; ++i) {
             labels[i] = i < std::size(known) ? known[i] : &&op_skip;
         }
     }
 
-#define NEXT                                                                                                           \
-    do {                                                                                                               \
-        if (pc >= safeEnd) [[unlikely]] {                                                                              \
-            goto slowFetch;                                                                                            \
-        }                                                                                                              \
-        goto* labels[xop[pc]];                                                                                         \
-    } while (0)
+#define NEXT goto* labels[xop[pc]]
 // Starts an instruction of opcode `o`: its operands begin at `operand`, pc moves past them.
 #define BEGIN(o)                                                                                                       \
     const uint8_t* const operand = code + pc + 1;                                                                      \
     (void)operand;                                                                                                     \
     pc += 1 + kOperandBytes[o]
 
-    NEXT;
-
-slowFetch:
+    // A run may start anywhere (setPc); from then on pc stays within the table.
     if (pc >= size) {
         why = "PC outside the code";
         goto fault;
     }
-    if (size - pc - 1 < kOperandBytes[code[pc]]) {
-        why = "operand past the end of the code";
-        goto fault;
-    }
-    goto* labels[code[pc] <= dispatch::kLastOpcode ? code[pc] : dispatch::kSkip];
+    NEXT;
+
+end:
+    why = "PC outside the code";
+    goto fault;
+truncated:
+    why = "operand past the end of the code";
+    goto fault;
 
 op_0 : {
     BEGIN(0);
@@ -690,8 +689,8 @@ op_39 : {
         } else {                                                                                                       \
             holds = cmp(b, a) test 0;                                                                                  \
         }                                                                                                              \
-        if (pc < safeEnd) [[likely]] {                                                                                 \
-            uint8_t next = code[pc];                                                                                   \
+        {                                                                                                              \
+            uint8_t next = xop[pc];                                                                                    \
             if (next == 50 || next == 49) {                                                                            \
                 sp -= 2;                                                                                               \
                 int32_t off = s8At(code + pc + 1);                                                                     \

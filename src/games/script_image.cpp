@@ -29,6 +29,7 @@ STLScriptCore::STLScriptCore(const fnd::Bytes& image, STLScriptEngine& engine,
     : engine_(engine), natives_(NativeTable::standard()) {
     setInstructionBudget(instructionBudget);
     loadTime = fnd::Clock::now().sinceReferenceDate();
+    dispatch::prepare(code_.data(), 0, dispatch_);
     stack_.resize(kInitialStackCapacity);
     font_ = defaultFont();
     buffers_.resize(kBufferSlots);
@@ -41,9 +42,7 @@ STLScriptCore::STLScriptCore(const fnd::Bytes& image, STLScriptEngine& engine,
                      static_cast<unsigned long long>(image.size()));
     } else {
         code_ = image;
-        // Below safeEnd_ the longest instruction (opcode and four operand bytes) fits in the code.
-        safeEnd_ = code_.size() > 5 ? static_cast<uint32_t>(code_.size() - 5) : 0;
-        dispatch::prepare(code_.data(), code_.size(), safeEnd_, dispatch_);
+        dispatch::prepare(code_.data(), code_.size(), dispatch_);
         loaded = loadEntryPoints();
     }
     globals_ = {nullValue(), fromInt(engine_.myId()), fromInt(-1)};

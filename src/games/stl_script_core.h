@@ -154,10 +154,9 @@ private:
 
     STLScriptEngine& engine_;
     fnd::Bytes code_;
-    // Per code offset, what the loop dispatches to for the instruction starting there: its opcode or a
-    // combined handler (games/dispatch_ops.h). Offsets from safeEnd_ on keep their operands checked.
+    // Per code offset (and the end), what the loop dispatches to for the instruction starting there:
+    // its opcode, a combined handler, or a fault for the end and truncated operands (games/dispatch_ops.h).
     std::vector<uint8_t> dispatch_;
-    uint32_t safeEnd_ = 0;
     uint32_t pc_ = 0;
     std::map<std::string, int, std::less<>> entryPoints_;
 
