@@ -323,7 +323,8 @@ TEST(BitmapFontTest, WritesASampleLine) {
     EXPECT_EQ(font->stringWidth("HELLO 2048"), 40);
     gfx::Rgba8 ink = screen->pixelAt(60, 11); // the top of the left stroke of H
     EXPECT_EQ(ink.r, 0x20);
-    std::string path = (std::filesystem::current_path() / "bitmap_font_sample.png").string();
+    // Next to the test binary, in the build tree, for a person to look at.
+    std::string path = (std::filesystem::canonical("/proc/self/exe").parent_path() / "bitmap_font_sample.png").string();
     ASSERT_TRUE(gfx::savePng(*screen, path));
     RecordProperty("sample", path);
 }
