@@ -27,20 +27,22 @@ inline constexpr uint8_t kLastOpcode = 58;
 
 // Dispatch numbers past the opcodes. Each combined handler runs its instructions exactly as they
 // would run one by one; it is assigned only where all of them lie inside the code.
-inline constexpr uint8_t kSkip = 59;            // any undefined opcode
-inline constexpr uint8_t kLoadLoad = 60;        // load8, load8
-inline constexpr uint8_t kLoadLoadGet = 61;     // load8, load8, getitem
-inline constexpr uint8_t kLoadLoadAdd = 62;     // load8, load8, add
-inline constexpr uint8_t kLoadPush = 63;        // load8, push8
-inline constexpr uint8_t kLoadPushAdd = 64;     // load8, push8, add
-inline constexpr uint8_t kLoadPushSub = 65;     // load8, push8, sub
-inline constexpr uint8_t kPush32And = 66;       // push32, and
-inline constexpr uint8_t kIncJump = 67;         // inc, jump8
-inline constexpr uint8_t kStoreLoad = 68;       // store8, load8
-inline constexpr uint8_t kLoadLoadLoadSet = 69; // load8, load8, load8, setitem
-inline constexpr uint8_t kTruncated = 70;       // an instruction whose operands pass the end of the code
-inline constexpr uint8_t kEnd = 71;             // the offset just past the code
-inline constexpr uint8_t kDispatchCount = 72;
+inline constexpr uint8_t kSkip = 59;              // any undefined opcode
+inline constexpr uint8_t kLoadLoad = 60;          // load8, load8
+inline constexpr uint8_t kLoadLoadGet = 61;       // load8, load8, getitem
+inline constexpr uint8_t kLoadLoadAdd = 62;       // load8, load8, add
+inline constexpr uint8_t kLoadPush = 63;          // load8, push8
+inline constexpr uint8_t kLoadPushAdd = 64;       // load8, push8, add
+inline constexpr uint8_t kLoadPushSub = 65;       // load8, push8, sub
+inline constexpr uint8_t kPush32And = 66;         // push32, and
+inline constexpr uint8_t kIncJump = 67;           // inc, jump8
+inline constexpr uint8_t kStoreLoad = 68;         // store8, load8
+inline constexpr uint8_t kLoadLoadLoadSet = 69;   // load8, load8, load8, setitem
+inline constexpr uint8_t kTruncated = 70;         // an instruction whose operands pass the end of the code
+inline constexpr uint8_t kEnd = 71;               // the offset just past the code
+inline constexpr uint8_t kLoadLoadLtJumpNot = 72; // load8, load8, lt, jumpifnot8
+inline constexpr uint8_t kPush32AndStore = 73;    // push32, and, store8
+inline constexpr uint8_t kDispatchCount = 74;
 
 // The dispatch number of every offset of `code`, plus one for the end of the code. An instruction
 // whose operands would reach past the end gets kTruncated, the end kEnd; so the loop dispatches
@@ -65,12 +67,16 @@ inline void prepare(const uint8_t* code, size_t size, std::vector<uint8_t>& out)
         const uint8_t* p = code + pc;
         if (p[0] == 54 && p[2] == 54 && p[4] == 54 && p[6] == 51) {
             out[pc] = kLoadLoadLoadSet;
+        } else if (p[0] == 54 && p[2] == 54 && p[4] == 54 && p[6] == 13) {
+            // Left plain, so that the next offset starts load, load, getitem.
+        } else if (p[0] == 54 && p[2] == 54 && p[4] == 40 && p[5] == 50) {
+            out[pc] = kLoadLoadLtJumpNot;
         } else if (p[0] == 54 && p[2] == 54) {
             out[pc] = p[4] == 13 ? kLoadLoadGet : p[4] == 11 ? kLoadLoadAdd : kLoadLoad;
         } else if (p[0] == 54 && p[2] == 48) {
             out[pc] = p[4] == 11 ? kLoadPushAdd : p[4] == 12 ? kLoadPushSub : kLoadPush;
         } else if (p[0] == 31 && p[5] == 16) {
-            out[pc] = kPush32And;
+            out[pc] = p[6] == 55 ? kPush32AndStore : kPush32And;
         } else if (p[0] == 58 && p[2] == 38) {
             out[pc] = kIncJump;
         } else if (p[0] == 55 && p[2] == 54) {

@@ -228,18 +228,80 @@ STLScriptCore::interpret() {
     // jump, which the branch predictor learns per instruction. Undefined opcodes are skipped.
     void* labels[256];
     {
-        void* const known[] = {
-            &&op_0,      &&op_1,        &&op_2,        &&op_3,      &&op_4,     &&op_5,        &&op_6,
-            &&op_7,      &&op_8,        &&op_9,        &&op_10,     &&op_11,    &&op_12,       &&op_13,
-            &&op_14,     &&op_15,       &&op_16,       &&op_17,     &&op_18,    &&op_19,       &&op_20,
-            &&op_21,     &&op_22,       &&op_23,       &&op_24,     &&op_25,    &&op_26,       &&op_27,
-            &&op_28,     &&op_29,       &&op_30,       &&op_31,     &&op_32,    &&op_33,       &&op_34,
-            &&op_35,     &&op_36,       &&op_37,       &&op_38,     &&op_39,    &&op_40,       &&op_41,
-            &&op_42,     &&op_43,       &&op_44,       &&op_45,     &&op_46,    &&op_47,       &&op_48,
-            &&op_49,     &&op_50,       &&op_51,       &&op_52,     &&op_53,    &&op_54,       &&op_55,
-            &&op_56,     &&op_57,       &&op_58,       &&op_skip,   &&loadLoad, &&loadLoadGet, &&loadLoadAdd,
-            &&loadPush,  &&loadPushAdd, &&loadPushSub, &&push32And, &&incJump,  &&storeLoad,   &&loadLoadLoadSet,
-            &&truncated, &&end};
+        void* const known[] = {&&op_0,
+                               &&op_1,
+                               &&op_2,
+                               &&op_3,
+                               &&op_4,
+                               &&op_5,
+                               &&op_6,
+                               &&op_7,
+                               &&op_8,
+                               &&op_9,
+                               &&op_10,
+                               &&op_11,
+                               &&op_12,
+                               &&op_13,
+                               &&op_14,
+                               &&op_15,
+                               &&op_16,
+                               &&op_17,
+                               &&op_18,
+                               &&op_19,
+                               &&op_20,
+                               &&op_21,
+                               &&op_22,
+                               &&op_23,
+                               &&op_24,
+                               &&op_25,
+                               &&op_26,
+                               &&op_27,
+                               &&op_28,
+                               &&op_29,
+                               &&op_30,
+                               &&op_31,
+                               &&op_32,
+                               &&op_33,
+                               &&op_34,
+                               &&op_35,
+                               &&op_36,
+                               &&op_37,
+                               &&op_38,
+                               &&op_39,
+                               &&op_40,
+                               &&op_41,
+                               &&op_42,
+                               &&op_43,
+                               &&op_44,
+                               &&op_45,
+                               &&op_46,
+                               &&op_47,
+                               &&op_48,
+                               &&op_49,
+                               &&op_50,
+                               &&op_51,
+                               &&op_52,
+                               &&op_53,
+                               &&op_54,
+                               &&op_55,
+                               &&op_56,
+                               &&op_57,
+                               &&op_58,
+                               &&op_skip,
+                               &&loadLoad,
+                               &&loadLoadGet,
+                               &&loadLoadAdd,
+                               &&loadPush,
+                               &&loadPushAdd,
+                               &&loadPushSub,
+                               &&push32And,
+                               &&incJump,
+                               &&storeLoad,
+                               &&loadLoadLoadSet,
+                               &&truncated,
+                               &&end,
+                               &&loadLoadLtJumpNot,
+                               &&push32AndStore};
         static_assert(std::size(known) == dispatch::kDispatchCount);
         for (size_t i = 0; i < 256; ++i) {
             labels[i] = i < std::size(known) ? known[i] : &&op_skip;
@@ -956,6 +1018,32 @@ incJump : {
     pc += 4;
     JUMP(s8At(code + pc - 1));
     NEXT;
+}
+push32AndStore : {
+    NEED(1);
+    int32_t n = s8At(code + pc + 7);
+    size_t i = static_cast<size_t>(~n);
+    if (n < 0 && i < ln && sp != stEnd) [[likely]] {
+        // push32 needs a free slot as it would run alone; the result goes straight into the local.
+        lv[i] = fromUInt(u(*--sp) & u32At(code + pc + 1));
+        pc += 8;
+        NEXT;
+    }
+    goto push32And;
+}
+loadLoadLtJumpNot : {
+    ScriptValue b;
+    ScriptValue a;
+    LOCAL8(code + pc + 1, b);
+    LOCAL8(code + pc + 3, a);
+    if (isInt(a & b) && stEnd - sp >= 2) [[likely]] {
+        pc += 7;
+        if (!(intOf(b) < intOf(a))) {
+            JUMP(s8At(code + pc - 1));
+        }
+        NEXT;
+    }
+    goto loadLoad;
 }
 storeLoad : {
     int32_t n = s8At(code + pc + 1);

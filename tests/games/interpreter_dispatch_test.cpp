@@ -43,6 +43,15 @@ TEST(InterpreterDispatchTest, CombinedSequencesMatchSingleSteps) {
         {"load L0\n push32 0x3fffffff\n and\n ret", 10, nullptr},
         {"push -1\n push32 0x80000000\n and\n ret", 0, nullptr},
         {"push -1\n push32 0x40000000\n and\n ret", -1073741824, nullptr},
+        // push32, and, store: into a local, a global, and on an empty stack
+        {"load L0\n push32 0x3ffffff3\n and\n store L1\n load L1\n ret", 2, nullptr},
+        {"load L0\n push32 0x3ffffff3\n and\n store G5\n load G5\n ret", 2, nullptr},
+        {"push32 7\n and\n store L1\n push 1\n ret", null, "stack underflow"},
+        // load, load, lt, jumpifnot: both outcomes, and a pair that is not two integers
+        {"push 11\n store L1\n load L0\n load L1\n lt\n jumpifnot no\n push 1\n ret\n no: push 2\n ret", 1, nullptr},
+        {"push 10\n store L1\n load L0\n load L1\n lt\n jumpifnot no\n push 1\n ret\n no: push 2\n ret", 2, nullptr},
+        {"bytes \"a\"\n store L1\n load L0\n load L1\n lt\n jumpifnot no\n push 1\n ret\n no: push 2\n ret", 1,
+         nullptr},
         // inc, jump: a counting loop; inc leaves non-integers alone
         {"push 0\n store L1\n top: load L1\n push 100\n ge\n jumpif out\n inc L1\n jump top\n out: load L1\n ret", 100,
          nullptr},
