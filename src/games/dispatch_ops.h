@@ -60,26 +60,24 @@ inline void prepare(const uint8_t* code, size_t size, std::vector<uint8_t>& out)
             continue;
         }
         out[pc] = op;
-        // Combinations need eight bytes of code from pc (more than the longest one reads).
-        if (size - pc < 8) {
-            continue;
-        }
-        const uint8_t* p = code + pc;
-        if (p[0] == 54 && p[2] == 54 && p[4] == 54 && p[6] == 51) {
+        // Byte k after pc, or -1 past the end; a combination of n bytes needs n bytes left.
+        const size_t left = size - pc;
+        auto at = [&](size_t k) { return k < left ? int{code[pc + k]} : -1; };
+        if (op == 54 && at(2) == 54 && at(4) == 54 && at(6) == 51 && left >= 7) {
             out[pc] = kLoadLoadLoadSet;
-        } else if (p[0] == 54 && p[2] == 54 && p[4] == 54 && p[6] == 13) {
+        } else if (op == 54 && at(2) == 54 && at(4) == 54 && at(6) == 13) {
             // Left plain, so that the next offset starts load, load, getitem.
-        } else if (p[0] == 54 && p[2] == 54 && p[4] == 40 && p[5] == 50) {
+        } else if (op == 54 && at(2) == 54 && at(4) == 40 && at(5) == 50 && left >= 7) {
             out[pc] = kLoadLoadLtJumpNot;
-        } else if (p[0] == 54 && p[2] == 54) {
-            out[pc] = p[4] == 13 ? kLoadLoadGet : p[4] == 11 ? kLoadLoadAdd : kLoadLoad;
-        } else if (p[0] == 54 && p[2] == 48) {
-            out[pc] = p[4] == 11 ? kLoadPushAdd : p[4] == 12 ? kLoadPushSub : kLoadPush;
-        } else if (p[0] == 31 && p[5] == 16) {
-            out[pc] = p[6] == 55 ? kPush32AndStore : kPush32And;
-        } else if (p[0] == 58 && p[2] == 38) {
+        } else if (op == 54 && at(2) == 54 && left >= 4) {
+            out[pc] = at(4) == 13 ? kLoadLoadGet : at(4) == 11 ? kLoadLoadAdd : kLoadLoad;
+        } else if (op == 54 && at(2) == 48 && left >= 4) {
+            out[pc] = at(4) == 11 ? kLoadPushAdd : at(4) == 12 ? kLoadPushSub : kLoadPush;
+        } else if (op == 31 && at(5) == 16) {
+            out[pc] = at(6) == 55 && left >= 8 ? kPush32AndStore : kPush32And;
+        } else if (op == 58 && at(2) == 38 && left >= 4) {
             out[pc] = kIncJump;
-        } else if (p[0] == 55 && p[2] == 54) {
+        } else if (op == 55 && at(2) == 54 && left >= 4) {
             out[pc] = kStoreLoad;
         }
     }
