@@ -123,9 +123,14 @@ void CNG4::drawImage(gfx::Context& context, int image, int palette, int destx, i
     double screenHeight = height;
     context.translateCTM(0, screenHeight);
     context.scaleCTM(1, -1);
-    context.drawImage(gfx::Rect(static_cast<double>(x), static_cast<double>(int64_t{height} - 1 - y),
-                                static_cast<double>(w), -static_cast<double>(h)),
-                      *picture);
+    gfx::Rect rect(static_cast<double>(x), static_cast<double>(int64_t{height} - 1 - y), static_cast<double>(w),
+                   -static_cast<double>(h));
+    // Images wholly off the surface are skipped: coordinates far outside it (scripts may pass any
+    // 32-bit value) lose precision in the drawing library and could otherwise leave stray pixels.
+    gfx::Rect surface(0, 0, context.width(), context.height());
+    if (context.getCTM().applyToRect(rect).intersects(surface)) {
+        context.drawImage(rect, *picture);
+    }
     context.translateCTM(0, screenHeight);
     context.scaleCTM(1, -1);
 }

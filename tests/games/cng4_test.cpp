@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -288,6 +290,26 @@ TEST(CNG4Test, OffsetsScalingAndBitmapBuffers) {
         auto none = gfx::Context::createView(30, 30);
         a->drawImage(*none, 0, 0, 10, 10, 7, 30, 0, 0);
         EXPECT_EQ(inkBox(*none), Box{});
+    }
+    // Script coordinates and sizes anywhere in the 32-bit range: far away draws nothing, and huge
+    // sizes (whose edges are beyond the drawing library's precision) stay safe; a huge scale over the
+    // screen covers it.
+    {
+        auto screen = gfx::Context::createView(30, 30);
+        const int far[] = {INT32_MIN, -(1 << 30), 1 << 30, INT32_MAX};
+        for (int x : far) {
+            for (int anchor : {3, 5, 7}) {
+                a->drawImage(*screen, 0, 0, x, x, anchor, 30, -1, -1);
+                a->drawImage(*screen, 0, 0, x, 10, anchor, 30, -1, -1);
+            }
+        }
+        EXPECT_EQ(inkBox(*screen), Box{}) << describe(inkBox(*screen));
+        for (int x : far) {
+            a->drawImage(*screen, 0, 0, x, 10, 5, INT32_MAX, INT32_MAX, INT32_MAX);
+            a->drawImage(*screen, 0, 0, 10, x, 3, INT32_MIN, 1 << 30, 7);
+        }
+        a->drawImage(*screen, 0, 0, -(1 << 20), -(1 << 20), 7, 30, 1 << 21, 1 << 21);
+        EXPECT_EQ(inkBox(*screen), (Box{0, 0, 29, 29})) << describe(inkBox(*screen));
     }
     // In a y-up game buffer the same call leaves the image upside down in memory rows
     // H-1-y-h ... H-2-y; a snapshot of the buffer drawn back the same way comes out upright.
