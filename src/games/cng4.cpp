@@ -199,13 +199,9 @@ bool CNG4::setPalette(int palette, const fnd::Bytes& plte) {
     std::copy(plte.begin(), plte.end(),
               copy.begin() + static_cast<std::ptrdiff_t>(CNG_HEAD_LENGTH + plteLength_ * static_cast<size_t>(palette)));
     file_ = std::move(copy);
-    // Only the images that were cached are rebuilt with the new colours.
-    for (int i = 0; i < imageCount_; ++i) {
-        gfx::ImagePtr& slot = buffer_[cacheIndex(i, palette)];
-        if (slot) {
-            slot = newPNG(i, palette);
-        }
-    }
+    // Every image of that palette is decoded afresh with the new colours and cached.
+    clear(-1, palette);
+    buffer(-1, palette);
     return true;
 }
 

@@ -96,7 +96,7 @@ public:
     // range. Does not build anything.
     gfx::ImagePtr bufferedImage(int image, int palette) const;
 
-    // Replaces palette `palette` with `plte` and rebuilds that palette's cached images. Refuses (false
+    // Replaces palette `palette` with `plte`, then decodes and caches every image with it. Refuses (false
     // and an ERROR line) an index out of range or a block whose length is not plteLength().
     bool setPalette(int palette, const fnd::Bytes& plte);
     // Appends a palette and empties the cache; returns the new palette's index. Refuses (-1 and an

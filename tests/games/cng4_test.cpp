@@ -345,11 +345,19 @@ TEST(CNG4Test, PaletteSwapsAndAlpha) {
     EXPECT_EQ(draw(0)->pixelAt(4, 1), kRed);
     EXPECT_EQ(before->pixelAt(1, 0), kRed); // images already handed out keep their pixels
     EXPECT_EQ(draw(1)->pixelAt(1, 1), kYellow);
-    // An uncached pair is decoded with the current palette too.
+    // Images not cached before are built with the new palette too; other palettes stay uncached.
     a->clear(-1, -1);
     ASSERT_TRUE(a->setPalette(0, testing::paletteBlock({0x000000, 0x00FF00, 0x00FF00, 0x0000FF}, {0, 255, 255, 255})));
+    ASSERT_TRUE(a->bufferedImage(0, 0));
+    EXPECT_EQ(a->bufferedImage(0, 0)->pixelAt(1, 0), kGreen);
+    EXPECT_FALSE(a->bufferedImage(0, 1));
+    EXPECT_EQ(draw(0)->pixelAt(1, 1), kGreen);
+    // Uncached pairs are decoded from the current archive on each draw.
+    a->clear(-1, 0);
+    ASSERT_TRUE(a->setPalette(1, testing::paletteBlock({0x000000, 0x0000FF, 0x00FF00, 0x0000FF}, {0, 255, 255, 255})));
     EXPECT_FALSE(a->bufferedImage(0, 0));
     EXPECT_EQ(draw(0)->pixelAt(1, 1), kGreen);
+    EXPECT_EQ(draw(1)->pixelAt(1, 1), kBlue);
 
     // tRNS alpha: index 0 transparent, index 1 at half alpha over nothing.
     ASSERT_TRUE(a->setPalette(0, testing::paletteBlock({0x000000, 0xFF0000, 0x00FF00, 0x0000FF}, {0, 128, 255, 255})));
