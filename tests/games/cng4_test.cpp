@@ -522,7 +522,8 @@ TEST(CNG4Test, SampleSheetForPeople) {
     std::filesystem::create_directories(fnd::AppFolders::temporary());
     std::string tmpPath = fnd::appendingPathComponent(fnd::AppFolders::temporary(), "cng4_sample.png");
     ASSERT_TRUE(fnd::writeFile(tmpPath, png));
-    std::string copy = (std::filesystem::current_path() / "cng4_sample.png").string();
+    // The copy goes next to the test binary, inside the build tree.
+    std::string copy = (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "cng4_sample.png").string();
     ASSERT_TRUE(fnd::writeFile(copy, png));
     gfx::ImagePtr back = gfx::Image::imageWithContentsOfFile(copy);
     ASSERT_TRUE(back);
