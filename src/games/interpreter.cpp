@@ -111,6 +111,8 @@ STLScriptCore::interpret() {
     ScriptValue result = null;
     const char* why = nullptr;
 
+// Local variable operands: n < 0 names local ~n. As a size_t, ~n of any n >= 0 is far above every
+// locals count, so one unsigned compare (i < ln) checks both the kind and the bound.
 #define SYNC_LOCALS()                                                                                                  \
     do {                                                                                                               \
         lv = locals_.data();                                                                                           \
@@ -593,7 +595,7 @@ op_27 : {
     NEED(1);
     int32_t n = s16At(operand);
     size_t i = static_cast<size_t>(~n);
-    if (n < 0 && i < ln) {
+    if (i < ln) {
         lv[i] = *--sp;
         NEXT;
     }
@@ -634,7 +636,7 @@ op_32 : {
     BEGIN(32);
     int32_t n = s16At(operand);
     size_t i = static_cast<size_t>(~n);
-    PUSH(n < 0 && i < ln ? lv[i] : variable(n));
+    PUSH(i < ln ? lv[i] : variable(n));
     NEXT;
 }
 op_33 : {
@@ -845,7 +847,7 @@ op_54 : {
     BEGIN(54);
     int32_t n = s8At(operand);
     size_t i = static_cast<size_t>(~n);
-    PUSH(n < 0 && i < ln ? lv[i] : variable(n));
+    PUSH(i < ln ? lv[i] : variable(n));
     NEXT;
 }
 op_55 : {
@@ -853,7 +855,7 @@ op_55 : {
     NEED(1);
     int32_t n = s8At(operand);
     size_t i = static_cast<size_t>(~n);
-    if (n < 0 && i < ln) [[likely]] {
+    if (i < ln) [[likely]] {
         lv[i] = *--sp;
         NEXT;
     }
@@ -877,7 +879,7 @@ op_58 : {
     BEGIN(58);
     int32_t n = s8At(operand);
     size_t i = static_cast<size_t>(~n);
-    if (n < 0 && i < ln && isInt(lv[i])) {
+    if (i < ln && isInt(lv[i])) {
         lv[i] = fromUInt(u(lv[i]) + 1u);
     }
     NEXT;
