@@ -645,7 +645,8 @@ op_33 : {
     NEED(n);
     ZArray* array = pool_.newArray(std::vector<ScriptValue>(sp - n, sp));
     sp -= n;
-    *sp++ = valueOf(array);
+    // With no elements taken the array needs a free slot of its own.
+    PUSH(valueOf(array));
     CHECK_POOL();
     NEXT;
 }
@@ -755,6 +756,8 @@ op_46 : {
     }
     NEED(argc);
     sp -= argc;
+    // The result takes the first argument's slot, or a new one when there are no arguments.
+    GROW(1);
     Native native = natives_.lookup(operand[0]);
     ScriptValue value = null;
     if (native != nullptr) {

@@ -59,5 +59,33 @@ TEST(InterpreterStackTest, StackGrowsInStepsAndKeepsItsValues) {
     }
 }
 
+TEST(InterpreterStackTest, ResultsOfNothingGrowAFullStack) {
+    // 2000 values fill the first stack exactly; an empty array and a native call without arguments
+    // each push one more and must grow it first, whichever comes first.
+    struct Order {
+        const char* steps;
+        fnd::Value first;
+        fnd::Value second;
+    };
+    const Order orders[] = {
+        {"mkarray 0\n native 100 0", fnd::Value::array(), fnd::Value()},
+        {"native 100 0\n mkarray 0", fnd::Value(), fnd::Value::array()},
+    };
+    for (const Order& order : orders) {
+        auto engine = testing::engineFor(testing::mainProgram(
+            std::string("push 0\n store L0\n loop: push 7\n inc L0\n load L0\n push 1998\n lt\n jumpif loop\n"
+                        " push 7\n push 7\n") +
+            order.steps + "\n mkarray 2002\n ret"));
+        fnd::Value result = engine->call("main", fnd::Value());
+        EXPECT_EQ(engine->core()->stackCapacity(), 3000u) << order.steps;
+        std::shared_ptr<fnd::Array> values = result.asArray();
+        ASSERT_NE(values, nullptr) << order.steps;
+        ASSERT_EQ(values->count(), 2002u);
+        EXPECT_EQ(values->objectAtIndex(1999), fnd::Value(7));
+        EXPECT_EQ(values->objectAtIndex(2000), order.first);
+        EXPECT_EQ(values->objectAtIndex(2001), order.second);
+    }
+}
+
 } // namespace
 } // namespace zelvan
