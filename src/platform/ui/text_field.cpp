@@ -8,6 +8,7 @@
 #include "platform/foundation/utf16.h"
 #include "platform/graphics/graphics_stack.h"
 #include "platform/graphics/text_layout.h"
+#include "platform/ui/keyboard.h"
 
 namespace ui {
 
@@ -119,6 +120,8 @@ gfx::Rect TextField::textRectForBounds(gfx::Rect b) const {
 }
 
 bool TextField::becomeFirstResponder() {
+    // The keyboard stays up while status passes from another text input to this one.
+    KeyboardController::Handoff handoff;
     if (isFirstResponder()) {
         return true;
     }
@@ -160,6 +163,7 @@ bool TextField::resignFirstResponder() {
         d->textFieldDidEndEditing(*this);
     }
     sendActions(ControlEvents::EditingDidEnd, nullptr);
+    KeyboardController::shared().update();
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "platform/foundation/utf16.h"
 #include "platform/graphics/graphics_stack.h"
 #include "platform/graphics/text_layout.h"
+#include "platform/ui/keyboard.h"
 #include "platform/ui/touch.h"
 
 namespace ui {
@@ -65,6 +66,8 @@ gfx::Size TextView::contentSize() const {
 }
 
 bool TextView::becomeFirstResponder() {
+    // The keyboard stays up while status passes from another text input to this one.
+    KeyboardController::Handoff handoff;
     if (isFirstResponder()) {
         return true;
     }
@@ -102,6 +105,7 @@ bool TextView::resignFirstResponder() {
     if (auto d = delegate()) {
         d->textViewDidEndEditing(*this);
     }
+    KeyboardController::shared().update();
     return true;
 }
 

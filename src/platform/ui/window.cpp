@@ -10,6 +10,7 @@
 #include "platform/foundation/thread.h"
 #include "platform/graphics/context.h"
 #include "platform/ui/application.h"
+#include "platform/ui/keyboard.h"
 
 namespace ui {
 
@@ -56,6 +57,7 @@ bool Window::endEditing(Force force) {
         forcedResignFlag() = false;
         if (responder->isFirstResponder()) {
             Responder::clearFirstResponder();
+            KeyboardController::shared().update();
         }
         return true;
     }
