@@ -1,0 +1,258 @@
+// The web view's public face: navigation entry points, history, script evaluation with its
+// re-entrancy guard, the script host client (navigation and main-loop timers), and the
+// placeholder drawing.
+#include "platform/ui/web_view.h"
+
+#include <cassert>
+
+#include "platform/foundation/clock.h"
+#include "platform/foundation/log.h"
+#include "platform/foundation/thread.h"
+#include "platform/foundation/url_error.h"
+#include "platform/graphics/font.h"
+#include "platform/graphics/graphics_stack.h"
+#include "platform/graphics/text_drawing.h"
+#include "platform/ui/backends.h"
+
+namespace ui {
+
+// The web view as its script hosts see it. The view clears the pointer before it goes.
+class WebView::Client : public ScriptHostClient {
+public:
+    explicit Client(WebView* view) : view_(view) {}
+    void detach() { view_ = nullptr; }
+    WebView* view() const { return view_; }
+
+    void navigate(const std::string& url, NavigationType type) override {
+        if (view_ != nullptr) {
+            view_->simulateNavigation(url, type);
+        }
+    }
+    uint64_t scheduleTimer(double delay, fnd::Repeats repeats, std::function<void()> fire) override {
+        return view_ != nullptr ? view_->scheduleTimer(delay, repeats, std::move(fire)) : 0;
+    }
+    void cancelTimer(uint64_t id) override {
+        if (view_ != nullptr) {
+            view_->cancelTimer(id);
+        }
+    }
+    fnd::Date now() const override { return fnd::Clock::now(); }
+
+private:
+    WebView* view_;
+};
+
+WebView::WebView() : client_(std::make_shared<Client>(this)) {}
+
+WebView::~WebView() {
+    client_->detach();
+    cancelTimers();
+    cancelFrames();
+    if (load_ && load_->cancel) {
+        load_->cancel();
+    }
+    if (host_) {
+        host_->endDocument();
+    }
+}
+
+void WebView::initWithFrame(gfx::Rect frame) {
+    View::initWithFrame(frame);
+    setBackgroundColor(gfx::Color::white());
+    setContentMode(ContentMode::Redraw);
+}
+
+void WebView::loadRequest(const fnd::UrlRequest& request) {
+    queueNavigation(Navigation{request, NavigationType::Other, std::nullopt});
+}
+
+void WebView::loadHTMLString(const std::string& html, const std::optional<fnd::Url>& baseUrl) {
+    loadData(fnd::Bytes(html.begin(), html.end()), "text/html", "utf-8", baseUrl);
+}
+
+void WebView::loadData(const fnd::Bytes& data, const std::string& mimeType, const std::string& textEncodingName,
+                       const std::optional<fnd::Url>& baseUrl) {
+    fnd::UrlRequest request(baseUrl ? *baseUrl : *fnd::Url::parse("about:blank"));
+    queueNavigation(
+        Navigation{std::move(request), NavigationType::Other, InlinePage{data, mimeType, textEncodingName}});
+}
+
+bool WebView::simulateNavigation(const std::string& url, NavigationType type) {
+    auto resolved = resolveUrl(url);
+    if (!resolved) {
+        fnd::log("WebView: ignored a navigation to \"%s\": not a URL", url);
+        return false;
+    }
+    queueNavigation(Navigation{fnd::UrlRequest(*resolved), type, std::nullopt});
+    return true;
+}
+
+std::optional<fnd::Url> WebView::resolveUrl(const std::string& reference) const {
+    std::optional<fnd::Url> base = documentUrl_;
+    if (base && !document_.baseHref().empty()) {
+        if (auto declared = fnd::Url::resolve(*base, document_.baseHref())) {
+            base = std::move(declared);
+        }
+    }
+    if (!base) {
+        return fnd::Url::parse(reference);
+    }
+    return fnd::Url::resolve(*base, reference);
+}
+
+void WebView::stopLoading() {
+    assert(fnd::isMainThread());
+    ++navigationGeneration_;
+    cancelFrames();
+    if (load_) {
+        failLoad(fnd::UrlError::make(fnd::UrlError::Cancelled, load_->navigation.request.url().absoluteString()));
+    }
+}
+
+std::optional<WebView::Navigation> WebView::historyNavigation(int target, NavigationType type) const {
+    if (target < 0 || static_cast<size_t>(target) >= history_.size()) {
+        return std::nullopt;
+    }
+    const HistoryEntry& entry = history_[static_cast<size_t>(target)];
+    return Navigation{entry.request, type, entry.page, target};
+}
+
+void WebView::reload() {
+    if (auto navigation = historyNavigation(historyIndex_, NavigationType::Reload)) {
+        queueNavigation(std::move(*navigation));
+    }
+}
+
+void WebView::goBack() {
+    if (auto navigation = historyNavigation(historyIndex_ - 1, NavigationType::BackForward)) {
+        queueNavigation(std::move(*navigation));
+    }
+}
+
+void WebView::goForward() {
+    if (auto navigation = historyNavigation(historyIndex_ + 1, NavigationType::BackForward)) {
+        queueNavigation(std::move(*navigation));
+    }
+}
+
+std::vector<std::string> WebView::historyUrls() const {
+    std::vector<std::string> urls;
+    for (const HistoryEntry& entry : history_) {
+        urls.push_back(entry.request.url().absoluteString());
+    }
+    return urls;
+}
+
+std::string WebView::stringByEvaluatingJavaScriptFromString(const std::string& js) {
+    assert(fnd::isMainThread());
+    if (evaluating_) {
+        fnd::log("WebView: refused a script evaluation from inside another: %s", js.substr(0, 80));
+        return "";
+    }
+    auto host = scriptHost();
+    evaluating_ = true;
+    const ScriptResult result = host->evaluate(js);
+    evaluating_ = false;
+    return result.toString();
+}
+
+void WebView::runPageScript(const std::string& source, const std::string& url) {
+    auto host = scriptHost();
+    const bool outer = evaluating_;
+    evaluating_ = true;
+    host->runScript(source, url);
+    evaluating_ = outer;
+}
+
+void WebView::bindObject(const std::string& name, std::shared_ptr<ScriptObject> object) {
+    bool replaced = false;
+    for (auto& [boundName, bound] : bindings_) {
+        if (boundName == name) {
+            bound = object;
+            replaced = true;
+        }
+    }
+    if (!replaced) {
+        bindings_.emplace_back(name, object);
+    }
+    scriptHost()->bindObject(name, std::move(object));
+}
+
+std::shared_ptr<ScriptHost> WebView::scriptHost() {
+    if (!host_) {
+        replaceHost(ScriptDocumentInfo{"about:blank", "", ""});
+    }
+    return host_;
+}
+
+void WebView::replaceHost(const ScriptDocumentInfo& info) {
+    endHost();
+    host_ = makeScriptHost();
+    host_->setClient(client_);
+    host_->beginDocument(info);
+    for (const auto& [name, object] : bindings_) {
+        host_->bindObject(name, object);
+    }
+}
+
+void WebView::endHost() {
+    cancelTimers();
+    if (auto old = std::exchange(host_, nullptr)) {
+        old->endDocument();
+    }
+}
+
+uint64_t WebView::scheduleTimer(double delay, fnd::Repeats repeats, std::function<void()> fire) {
+    const uint64_t id = nextTimerId_++;
+    std::weak_ptr<Client> client = client_;
+    timers_[id] = fnd::Timer::scheduled(delay > 0 ? delay : 0, repeats,
+                                        [client, id, repeats, fire = std::move(fire)](fnd::Timer&) {
+                                            auto c = client.lock();
+                                            if (!c || c->view() == nullptr) {
+                                                return;
+                                            }
+                                            if (repeats == fnd::Repeats::No) {
+                                                c->view()->timers_.erase(id);
+                                            }
+                                            fire();
+                                        });
+    return id;
+}
+
+void WebView::cancelTimer(uint64_t id) {
+    auto it = timers_.find(id);
+    if (it != timers_.end()) {
+        auto timer = std::move(it->second);
+        timers_.erase(it);
+        timer->invalidate();
+    }
+}
+
+void WebView::cancelTimers() {
+    auto timers = std::exchange(timers_, {});
+    for (auto& [id, timer] : timers) {
+        timer->invalidate();
+    }
+}
+
+void WebView::drawRect(gfx::Rect) {
+    const auto ctx = gfx::getCurrentContext();
+    if (!ctx) {
+        return;
+    }
+    std::string text = document_.title();
+    if (text.empty() && documentUrl_) {
+        text = documentUrl_->absoluteString();
+    }
+    if (text.empty()) {
+        return;
+    }
+    const gfx::Rect b = bounds();
+    const gfx::Rect textRect(b.minX() + 8, b.minY() + 8, std::max(0.0, b.width() - 16), std::max(0.0, b.height() - 16));
+    gfx::StateSaver saver(*ctx);
+    ctx->setFillColor(gfx::Color::black());
+    gfx::drawInRect(text, textRect, gfx::Font::systemFontOfSize(gfx::Font::labelFontSize()),
+                    gfx::LineBreakMode::WordWrap, gfx::TextAlignment::Left);
+}
+
+} // namespace ui
