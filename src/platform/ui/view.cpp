@@ -34,8 +34,16 @@ void View::setAlpha(double alpha) {
 }
 
 void View::setHidden(bool hidden) {
+    const bool changed = hidden_ != hidden;
     hidden_ = hidden;
     syncLayer();
+    if (changed) {
+        // A superview may lay its subviews out around the ones that show (containers give a hidden
+        // bar's room to their content).
+        if (auto superview = superview_.lock()) {
+            superview->setNeedsLayout();
+        }
+    }
     if (!hidden) {
         // Damage recorded while hidden is drawn now that the view shows again.
         Application::shared().setNeedsPasses();

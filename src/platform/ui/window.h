@@ -17,6 +17,8 @@ inline constexpr double kWindowLevelNormal = 0;
 inline constexpr double kWindowLevelStatusBar = 1000;
 inline constexpr double kWindowLevelAlert = 2000;
 
+class ViewController;
+
 class Window : public View {
 public:
     Window();
@@ -62,11 +64,18 @@ public:
     // The application.
     Responder* nextResponder() const override;
 
+    // The controller whose view fills the window below the status bar (all of it when the
+    // controller wants full-screen layout). Setting one adds its view with the appearance calls,
+    // and takes the previous one's view away with the disappear calls (window_root_controller.cpp).
+    const std::shared_ptr<ViewController>& rootViewController() const { return rootViewController_; }
+    void setRootViewController(std::shared_ptr<ViewController> controller);
+
 private:
     friend class Application;
     void markFrameStale();
 
     double windowLevel_ = kWindowLevelNormal;
+    std::shared_ptr<ViewController> rootViewController_;
 
     std::mutex frameMutex_;
     gfx::ImagePtr composed_;
