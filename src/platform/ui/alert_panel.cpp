@@ -190,8 +190,15 @@ void AlertPanel::clickButtonAtIndex(int index) {
     if ((state_ != State::Presenting && state_ != State::Shown) || clickPending_) {
         return;
     }
-    clickPending_ = true;
     const auto keepAlive = self<AlertPanel>();
+    if (state_ == State::Presenting) {
+        // A tap before the presentation ended completes it first.
+        finishPresenting(serial_);
+        if (state_ != State::Shown) {
+            return;
+        }
+    }
+    clickPending_ = true;
     notifyClicked(index);
     const uint64_t serial = serial_;
     fnd::RunLoop::main().post([keepAlive, index, serial] {

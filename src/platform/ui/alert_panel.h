@@ -62,8 +62,9 @@ public:
     // still presenting first finishes presenting. Ignored while hidden or already dismissing.
     void dismissWithClickedButtonIndex(int index, Animated animated);
 
-    // What a tap on button `index` does: clicked-button now, and the dismissal with that index on
-    // the next main-loop pass. Ignored while hidden, dismissing, or with a click already pending.
+    // What a tap on button `index` does: clicked-button now (after did-present, when the panel was
+    // still presenting), and the dismissal with that index on the next main-loop pass. Ignored while hidden,
+    // dismissing, or with a click already pending.
     void clickButtonAtIndex(int index);
 
     // The system taking the panel away (the application leaving): a delegate that handles cancel
