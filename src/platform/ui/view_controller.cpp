@@ -265,6 +265,8 @@ void ViewController::presentModalViewController(std::shared_ptr<ViewController> 
         modal_->presentModalViewController(std::move(vc), animated);
         return;
     }
+    // A dismissal still sliding ends first, so its controller may be presented again at once.
+    modalTransition_.finish();
     if (vc->presenting_.lock() || vc->parent_.lock() || (vc->view_ && vc->view_->window())) {
         fnd::log("ViewController::presentModalViewController: %s is already shown elsewhere", vc->className().c_str());
         return;
@@ -276,7 +278,6 @@ void ViewController::presentModalViewController(std::shared_ptr<ViewController> 
         return;
     }
     const auto keepAlive = weak_from_this().lock();
-    modalTransition_.finish();
     modal_ = vc;
     vc->presenting_ = std::static_pointer_cast<ViewController>(weak_from_this().lock());
     vc->observeMemoryWarnings();
@@ -293,8 +294,9 @@ void ViewController::presentModalViewController(std::shared_ptr<ViewController> 
     window->addSubview(modalView);
     modalTransition_.start(
         "presentModalViewController", animated, [modalView, target] { modalView->setFrame(target); },
-        [covered, covering, vc, animated] {
-            if (covering) {
+        [weakCovered = std::weak_ptr<ViewController>(covered), covering, vc, animated] {
+            // The covered controllers are held weakly: they own this transition.
+            if (const auto covered = weakCovered.lock(); covered && covering) {
                 covered->callViewDidDisappear(animated);
             }
             vc->callViewDidAppear(animated);
@@ -340,13 +342,13 @@ void ViewController::dismissModalViewControllerAnimated(Animated animated) {
                 modalView->setFrame(away);
             }
         },
-        [covered, uncovering, vc, modalView, animated] {
+        [weakCovered = std::weak_ptr<ViewController>(covered), uncovering, vc, modalView, animated] {
             if (modalView) {
                 modalView->removeFromSuperview();
             }
             vc->presenting_.reset();
             vc->callViewDidDisappear(animated);
-            if (uncovering) {
+            if (const auto covered = weakCovered.lock(); covered && uncovering) {
                 covered->callViewDidAppear(animated);
             }
         });

@@ -158,6 +158,9 @@ TEST_F(NavigationControllerTest, BackButtonPopsThroughRealTaps) {
     EXPECT_EQ(nav->viewControllers(), (std::vector<std::shared_ptr<ViewController>>{a}));
     EXPECT_EQ(bar->items(), (std::vector<std::shared_ptr<NavigationItem>>{a->navigationItem()}));
     EXPECT_EQ(bar->backButton(), nullptr);
+
+    // A slide still running when everything goes away leaves nothing behind.
+    nav->pushViewController(c, Animated::Yes);
 }
 
 TEST_F(NavigationControllerTest, HiddenBarGivesItsRoomToTheTopView) {

@@ -166,12 +166,18 @@ TEST_F(ViewControllerTest, ModalPresentationSlidesUpAndDismissalRestores) {
     EXPECT_EQ(b->parentViewController(), nullptr);
     EXPECT_EQ(window_->subviews().back(), a->view());
 
-    // Asked of the presented controller, dismissal goes to its presenter.
+    // Asked of the presented controller, dismissal goes to its presenter; presenting the same
+    // controller again during the slide ends the slide first.
     a->presentModalViewController(b, Animated::No);
     take();
+    b->dismissModalViewControllerAnimated(Animated::Yes);
+    a->presentModalViewController(b, Animated::No);
+    EXPECT_EQ(take(), (Log{"B.willDisappear*", "A.willAppear*", "B.didDisappear*", "A.didAppear*", "A.willDisappear",
+                           "B.willAppear", "A.didDisappear", "B.didAppear"}));
+    EXPECT_EQ(a->modalViewController(), b);
+    EXPECT_EQ(b->view()->superview(), window_);
     b->dismissModalViewControllerAnimated(Animated::No);
-    EXPECT_EQ(take(), (Log{"B.willDisappear", "A.willAppear", "B.didDisappear", "A.didAppear"}));
-    EXPECT_EQ(a->modalViewController(), nullptr);
+    take();
 
     // Nothing left to dismiss; a presenter outside any window cannot present.
     a->dismissModalViewControllerAnimated(Animated::No);
@@ -181,6 +187,9 @@ TEST_F(ViewControllerTest, ModalPresentationSlidesUpAndDismissalRestores) {
     EXPECT_EQ(loose->modalViewController(), nullptr);
     EXPECT_EQ(d->parentViewController(), nullptr);
     EXPECT_TRUE(log_.empty());
+
+    // A slide still running when everything goes away leaves nothing behind.
+    a->presentModalViewController(d, Animated::Yes);
 }
 
 } // namespace
