@@ -35,11 +35,12 @@ public:
     static constexpr double kEditingIndent = 32;
     static constexpr double kDefaultIndentationWidth = 10;
 
-    // A cell of `style` (any subclass T constructible from (style, reuseIdentifier)) with a
-    // 320 x 44 frame.
-    template <class T = TableViewCell>
-    static std::shared_ptr<T> initWithStyle(TableViewCellStyle style, std::string reuseIdentifier) {
-        return View::create<T>(gfx::Rect(0, 0, kDefaultWidth, kDefaultHeight), style, std::move(reuseIdentifier));
+    // A cell of `style` with a 320 x 44 frame; a subclass T is constructed from (style,
+    // reuseIdentifier, extra...).
+    template <class T = TableViewCell, class... Extra>
+    static std::shared_ptr<T> initWithStyle(TableViewCellStyle style, std::string reuseIdentifier, Extra&&... extra) {
+        return View::create<T>(gfx::Rect(0, 0, kDefaultWidth, kDefaultHeight), style, std::move(reuseIdentifier),
+                               std::forward<Extra>(extra)...);
     }
 
     // `View::create<TableViewCell>(frame, reuseIdentifier)` makes a Default-style cell of that frame.
