@@ -10,7 +10,7 @@ namespace {
 
 // Beyond a bouncing edge the velocity falls by this per millisecond (instead of the deceleration
 // rate), so a fast release overshoots by a short way before springing back.
-constexpr double kOutOfBoundsRate = 0.99;
+constexpr double kOutOfBoundsRate = 0.98;
 
 // Distance covered in `dt` seconds from velocity `v` falling by `rate` per millisecond (the exact
 // integral, so the distance does not depend on the step size).

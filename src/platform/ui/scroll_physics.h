@@ -76,7 +76,8 @@ struct ScrollAnimation {
     double duration = 0;
     AnimationEasing easing = AnimationEasing::EaseInOut;
 
-    bool isDone(double now) const { return now - start >= duration; }
+    // Clock readings on the frame grid may fall a rounding error short of the end.
+    bool isDone(double now) const { return now - start >= duration - 1e-9; }
     gfx::Point valueAt(double now) const;
 };
 
