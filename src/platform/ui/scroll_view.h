@@ -150,6 +150,8 @@ public:
     void touchesMoved(const TouchSet& touches, const Event* event) override;
     void touchesEnded(const TouchSet& touches, const Event* event) override;
     void touchesCancelled(const TouchSet& touches, const Event* event) override;
+    // Leaving the window ends the touch it follows (its content view hears a cancel).
+    void didMoveToWindow() override;
 
 protected:
     // Touches that reach no content view, or that the content views pass up the responder chain,
@@ -193,6 +195,8 @@ private:
     void dragTo(gfx::Point location);
     void release(const Touch& touch);
     void resetTouch();
+    // Drops the followed touch without a release: content hears a cancel, a drag ends in place.
+    void abandonTouch(const Event* event);
     bool isBubbledTouch(const TouchSet& touches, Phase phase) const;
     std::shared_ptr<Touch> trackedTouch(const TouchSet& touches) const;
     gfx::Point fingerLocation(const Touch& touch) const;

@@ -100,7 +100,15 @@ void ScrollView::touchesBegan(const TouchSet& touches, const Event* event) {
         contentTouchesBegan(touches, event);
         return;
     }
-    if (tracking_ || touches.empty()) {
+    if (tracking_) {
+        // A touch that can no longer end here (its finger was dropped) does not block new ones.
+        const auto old = touch_.lock();
+        if (old && old->view().get() == this) {
+            return;
+        }
+        abandonTouch(event);
+    }
+    if (touches.empty()) {
         return;
     }
     const std::shared_ptr<View> keepAlive = self();
@@ -316,6 +324,29 @@ void ScrollView::touchesCancelled(const TouchSet& touches, const Event* event) {
     }
     if (motion_ == Motion::None) {
         beginDeceleration({});
+    }
+}
+
+void ScrollView::didMoveToWindow() {
+    View::didMoveToWindow();
+    if (!window() && tracking_) {
+        abandonTouch(nullptr);
+    }
+}
+
+void ScrollView::abandonTouch(const Event* event) {
+    const std::shared_ptr<View> keepAlive = self();
+    const auto touch = touch_.lock();
+    if (touch && contentStarted_ && contentEligible_) {
+        deliverToContent(Phase::Cancelled, {touch}, event);
+    }
+    const bool wasDragging = dragging_;
+    resetTouch();
+    updateIndicators();
+    if (wasDragging) {
+        if (auto d = delegate()) {
+            d->scrollViewDidEndDraggingWillDecelerate(*this, false);
+        }
     }
 }
 

@@ -446,6 +446,40 @@ TEST_F(ScrollViewTest, ContentTouchesAreDelayedAndCancelledByADrag) {
     TouchDriver::touchUp(1);
     EXPECT_EQ(scroll_->contentOffset(), (gfx::Point{0, 500}));
     EXPECT_EQ(heard, (std::vector<std::string>{"down", "up"}));
+
+    // Taken out of the window mid-drag, the view ends the drag in place and takes new touches later.
+    scroll_->setCanCancelContentTouches(true);
+    recorder_->events.clear();
+    TouchDriver::touchDown(1, {160, 250});
+    advance(0.05);
+    TouchDriver::touchMove(1, {160, 200});
+    ASSERT_TRUE(scroll_->isDragging());
+    scroll_->removeFromSuperview();
+    EXPECT_FALSE(scroll_->isTracking());
+    EXPECT_EQ(recorder_->events.back(), "didEndDragging");
+    TouchDriver::touchUp(1);
+    window_->addSubview(scroll_);
+    ScrollDriver::drag(scroll_, {0, -40}, 0.5, 4);
+    EXPECT_EQ(scroll_->contentOffset(), (gfx::Point{0, 590}));
+}
+
+TEST_F(ScrollViewTest, NestedStripScrollsAlongItsOwnAxisOnly) {
+    auto strip = View::create<ScrollView>(gfx::Rect(0, 100, 320, 60));
+    strip->setContentSize({1000, 60});
+    auto stripRecorder = std::make_shared<Recorder>();
+    strip->setDelegate(stripRecorder);
+    scroll_->addSubview(strip);
+
+    TouchDriver::drag({200, 130}, {100, 130}, 0.5, 5); // sideways on the strip
+    EXPECT_EQ(strip->contentOffset(), (gfx::Point{100, 0}));
+    EXPECT_EQ(scroll_->contentOffset(), (gfx::Point{0, 0}));
+    TouchDriver::drag({160, 150}, {160, 90}, 0.5, 5); // up across the strip
+    EXPECT_EQ(strip->contentOffset(), (gfx::Point{100, 0}));
+    EXPECT_EQ(scroll_->contentOffset(), (gfx::Point{0, 60}));
+    EXPECT_EQ(stripRecorder->events,
+              (std::vector<std::string>{"willBeginDragging", "didScroll", "didEndDragging(decelerate)",
+                                        "willBeginDecelerating", "didEndDecelerating"})); // the second touch stopped it
+    EXPECT_EQ(recorder_->events.front(), "willBeginDragging");
 }
 
 TEST_F(ScrollViewTest, SubviewsAreDrawnAtTheScrolledPositions) {
