@@ -52,7 +52,9 @@ std::string quote(std::span<const uint8_t> bytes) {
 }
 
 std::string variable(int64_t v) {
-    return v < 0 ? "L" + std::to_string(-v - 1) : "G" + std::to_string(v);
+    std::string out(v < 0 ? "L" : "G");
+    out += std::to_string(v < 0 ? -v - 1 : v);
+    return out;
 }
 
 std::string rawLine(std::span<const uint8_t> bytes) {
@@ -231,27 +233,33 @@ std::string Disassembler::disassemble(std::span<const uint8_t> image) {
         }
         const OpInfo& op = opcodeTable()[d.opcode];
         std::string text(mnemonicFor(d));
+        // Pieces are appended one by one: `" " + temporary` trips a false -Wrestrict in GCC 12.
+        auto add = [&text](const std::string& piece) {
+            text += ' ';
+            text += piece;
+        };
         switch (op.operand) {
         case OperandKind::None:
             break;
         case OperandKind::Int8:
         case OperandKind::Int16:
         case OperandKind::Int32:
-            text += " " + std::to_string(d.a);
+            add(std::to_string(d.a));
             break;
         case OperandKind::Var8:
         case OperandKind::Var16:
-            text += " " + variable(d.a);
+            add(variable(d.a));
             break;
         case OperandKind::Rel8:
         case OperandKind::Rel16:
-            text += " " + (labels.count(d.target) ? "at" + std::to_string(d.target) : std::to_string(d.a));
+            add(labels.count(d.target) ? "at" + std::to_string(d.target) : std::to_string(d.a));
             break;
         case OperandKind::Native:
-            text += " " + std::to_string(d.a) + " " + std::to_string(d.b);
+            add(std::to_string(d.a));
+            add(std::to_string(d.b));
             break;
         case OperandKind::Bytes16:
-            text += " " + quote(image.subspan(d.offset + 3, static_cast<size_t>(d.a)));
+            add(quote(image.subspan(d.offset + 3, static_cast<size_t>(d.a))));
             break;
         }
         emit(text, d.offset);

@@ -63,7 +63,9 @@ std::string ScriptResult::numberToString(double value) {
         return value > 0 ? "Infinity" : "-Infinity";
     }
     if (value < 0) {
-        return "-" + numberToString(-value);
+        std::string negative("-");
+        negative += numberToString(-value);
+        return negative;
     }
     // The shortest round-trip digits, as "d.ddde+XX"; k digits and the decimal exponent n such
     // that value = 0.digits * 10^n.
@@ -86,7 +88,10 @@ std::string ScriptResult::numberToString(double value) {
         return digits.substr(0, static_cast<size_t>(n)) + "." + digits.substr(static_cast<size_t>(n));
     }
     if (-6 < n && n <= 0) {
-        return "0." + std::string(static_cast<size_t>(-n), '0') + digits;
+        std::string small("0.");
+        small.append(static_cast<size_t>(-n), '0');
+        small += digits;
+        return small;
     }
     std::string out = digits.substr(0, 1);
     if (k > 1) {
