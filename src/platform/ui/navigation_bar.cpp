@@ -7,6 +7,7 @@
 
 #include "platform/graphics/graphics_stack.h"
 #include "platform/graphics/text_layout.h"
+#include "platform/ui/bar_background.h"
 #include "platform/ui/button.h"
 #include "platform/ui/label.h"
 
@@ -204,22 +205,9 @@ void NavigationBar::layoutSubviews() {
 }
 
 void NavigationBar::drawRect(gfx::Rect) {
-    const auto ctx = gfx::getCurrentContext();
-    if (!ctx) {
-        return;
+    if (const auto ctx = gfx::getCurrentContext()) {
+        drawBarBackground(*ctx, bounds(), barStyle_, tintColor_, BarEdge::Bottom);
     }
-    gfx::StateSaver saver(*ctx);
-    gfx::Color fill = barStyle_ == BarStyle::Default ? gfx::Color(0.43, 0.52, 0.63, 1) : gfx::Color::black();
-    if (barStyle_ == BarStyle::BlackTranslucent) {
-        fill = gfx::Color(0, 0, 0, 0.6);
-    }
-    if (tintColor_) {
-        fill = *tintColor_;
-    }
-    ctx->setFillColor(fill);
-    ctx->fillRect(bounds());
-    ctx->setFillColor(gfx::Color::white(0, 0.35));
-    ctx->fillRect(gfx::Rect(bounds().minX(), bounds().maxY() - 1, bounds().width(), 1));
 }
 
 } // namespace ui
