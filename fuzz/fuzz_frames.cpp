@@ -1,0 +1,80 @@
+// Fuzz target: a game-server byte stream cut into pieces of varied sizes and fed to the frame
+// reader; every complete payload is decoded, and a command-1000 packet's compressed data is
+// inflated under a cap and decoded again, nesting a few levels. The first bytes pick the piece sizes.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <span>
+#include <vector>
+
+#include "core/frame_codec.h"
+#include "core/tagged_codec.h"
+#include "platform/foundation/log.h"
+#include "platform/foundation/zlib_codec.h"
+
+namespace {
+
+constexpr size_t kInflateCap = 1 << 20;
+constexpr int kMaxNesting = 4;
+
+// Decodes a payload; a packet [1000, data] carries another payload compressed with zlib.
+void decodePayload(std::span<const uint8_t> payload, int depth) {
+    auto value = zelvan::loads(payload);
+    if (!value || !value->isArray() || depth >= kMaxNesting) {
+        return;
+    }
+    auto packet = value->asArray();
+    if (packet->count() < 2 || packet->objectAtIndex(0).asInt() != 1000) {
+        return;
+    }
+    const fnd::Bytes* compressed = packet->objectAtIndex(1).asData();
+    if (!compressed) {
+        return;
+    }
+    if (auto inner = fnd::inflate(*compressed, kInflateCap)) {
+        if (inner->size() > kInflateCap) {
+            std::abort();
+        }
+        decodePayload(*inner, depth + 1);
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static bool quiet = (fnd::setLogToStderr(false), true);
+    (void)quiet;
+    if (size == 0) {
+        return 0;
+    }
+    // data[0] tells how many of the next bytes are piece sizes (1..8), used in turn.
+    size_t sizeCount = std::min<size_t>(data[0] % 8 + 1, size - 1);
+    std::span<const uint8_t> sizes(data + 1, sizeCount);
+    std::span<const uint8_t> stream(data + 1 + sizeCount, size - 1 - sizeCount);
+
+    zelvan::FrameReader reader;
+    std::vector<fnd::Bytes> payloads;
+    size_t pos = 0;
+    size_t turn = 0;
+    bool ok = true;
+    while (pos < stream.size() && ok) {
+        size_t piece = sizes.empty() ? stream.size() : size_t{sizes[turn++ % sizes.size()]} * 13 + 1;
+        piece = std::min(piece, stream.size() - pos);
+        ok = reader.feed(stream.subspan(pos, piece), payloads);
+        pos += piece;
+        if (reader.pendingBytes() > zelvan::kMaxFrameBytes + zelvan::kFrameHeaderBytes + piece) {
+            std::abort();
+        }
+        for (const fnd::Bytes& payload : payloads) {
+            if (payload.size() > zelvan::kMaxFrameBytes) {
+                std::abort();
+            }
+            decodePayload(payload, 0);
+        }
+        payloads.clear();
+    }
+    if (!ok && !reader.failed()) {
+        std::abort();
+    }
+    return 0;
+}
