@@ -1,0 +1,281 @@
+// The dev server's listener, log-in handling, session bookkeeping and the cues tests give it.
+#include "tools/devserver/dev_server.h"
+
+#include <algorithm>
+#include <future>
+#include <random>
+
+#include "platform/foundation/array.h"
+#include "platform/foundation/format.h"
+#include "platform/foundation/log.h"
+#include "tools/devserver/dev_session.h"
+
+namespace zelvan::devserver {
+
+DevServer::DevServer(DevServerOptions options) : options_(std::move(options)), acceptor_(io_) {}
+
+DevServer::~DevServer() {
+    stop();
+}
+
+bool DevServer::start() {
+    if (running_) {
+        return false;
+    }
+    asio::error_code ec;
+    asio::ip::tcp::endpoint endpoint(asio::ip::address_v4::loopback(), options_.port);
+    acceptor_.open(endpoint.protocol(), ec);
+    if (!ec) {
+        acceptor_.set_option(asio::ip::tcp::acceptor::reuse_address(true), ec);
+    }
+    if (!ec) {
+        acceptor_.bind(endpoint, ec);
+    }
+    if (!ec) {
+        acceptor_.listen(asio::socket_base::max_listen_connections, ec);
+    }
+    if (ec) {
+        fnd::log("devserver: cannot listen on 127.0.0.1:%d (%s)", static_cast<int>(options_.port),
+                 ec.message().c_str());
+        asio::error_code ignored;
+        acceptor_.close(ignored);
+        return false;
+    }
+    port_ = acceptor_.local_endpoint(ec).port();
+    keySeed_ = (static_cast<uint64_t>(std::random_device{}()) << 32) ^ std::random_device{}();
+    running_ = true;
+    work_.emplace(io_.get_executor());
+    accept();
+    thread_ = std::thread([this] {
+        try {
+            io_.run();
+        } catch (const std::exception& e) {
+            fnd::log("devserver: server thread stopped by an exception: %s", e.what());
+        }
+    });
+    fnd::log("devserver: listening on 127.0.0.1:%d", static_cast<int>(port_));
+    return true;
+}
+
+void DevServer::stop() {
+    if (!running_) {
+        return;
+    }
+    asio::post(io_, [this] {
+        asio::error_code ignored;
+        acceptor_.close(ignored);
+        for (auto& session : sessions_) {
+            session->close();
+        }
+        sessions_.clear();
+        logins_.clear();
+    });
+    // Without the guard run() returns once the aborted reads and writes have completed.
+    work_.reset();
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+    running_ = false;
+}
+
+void DevServer::accept() {
+    acceptor_.async_accept([this](const asio::error_code& ec, asio::ip::tcp::socket socket) {
+        if (ec) {
+            if (ec != asio::error::operation_aborted) {
+                fnd::log("devserver: accept failed (%s)", ec.message().c_str());
+            }
+            if (acceptor_.is_open() && ec != asio::error::operation_aborted) {
+                accept();
+            }
+            return;
+        }
+        auto session = std::make_shared<DevSession>(*this, std::move(socket), nextConnection_++);
+        // Drop the sessions already closed so a long run does not accumulate them.
+        std::erase_if(sessions_, [](const auto& s) { return !s->isOpen(); });
+        sessions_.push_back(session);
+        fnd::log("devserver: connection #%d accepted", session->id());
+        session->start();
+        accept();
+    });
+}
+
+void DevServer::handlePacket(DevSession& session, const fnd::Value& packet) {
+    auto items = packet.asArray();
+    std::optional<int64_t> command;
+    if (items && !items->empty()) {
+        command = items->objectAtIndex(0).asInt();
+    }
+    {
+        std::lock_guard lock(receivedMutex_);
+        received_.push_back(ReceivedPacket{session.id(), session.phone(), packet});
+    }
+    receivedChanged_.notify_all();
+    if (!command) {
+        fnd::log("devserver: connection #%d sent a packet without a command number: %@", session.id(), packet);
+        return;
+    }
+    if (*command == kLoginCommand) {
+        handleLogin(session, packet);
+        return;
+    }
+    // Keep-alives only show that the client is there; they need no answer. Every other command is
+    // recorded for the test or run that drives the server.
+    if (*command == kKeepAliveCommand) {
+        fnd::log("devserver: connection #%d keep-alive", session.id());
+        return;
+    }
+    fnd::log("devserver: connection #%d received %@", session.id(), packet);
+}
+
+void DevServer::handleLogin(DevSession& session, const fnd::Value& packet) {
+    std::optional<LoginCredentials> credentials = readLoginRequest(packet);
+    if (!credentials) {
+        fnd::log("devserver: connection #%d sent a malformed log-in request", session.id());
+        reply(session, makeLoginFailure(kLoginFailedMalformed));
+        return;
+    }
+    const DevAccount* account = nullptr;
+    for (const DevAccount& candidate : options_.accounts) {
+        if (candidate.phone == credentials->phone && candidate.password == credentials->password) {
+            account = &candidate;
+        }
+    }
+    if (account == nullptr) {
+        fnd::log("devserver: connection #%d log-in as %s refused", session.id(), credentials->phone.c_str());
+        reply(session, makeLoginFailure(kLoginFailedBadCredentials));
+        return;
+    }
+    std::string key = newSessionKey();
+    bool again = session.loggedIn();
+    session.setLogin(account->phone, key);
+    if (!again) {
+        std::erase_if(logins_, [](const auto& weak) { return weak.expired(); });
+        logins_.push_back(session.weak_from_this());
+    }
+    fnd::log("devserver: connection #%d logged in as %s (user %d)", session.id(), account->phone.c_str(),
+             static_cast<int>(account->userId));
+    reply(session, makeLoginSuccess(key, options_.protocols, *account));
+}
+
+void DevServer::reply(DevSession& session, const fnd::Value& packet) {
+    if (stallNext_) {
+        stallNext_ = false;
+        fnd::log("devserver: connection #%d: reply held back", session.id());
+        session.hold(packet);
+        return;
+    }
+    session.send(packet);
+}
+
+std::string DevServer::newSessionKey() {
+    // splitmix64 over a random start: distinct keys that a client cannot guess from the previous one
+    // without the seed; good enough for a loopback test server.
+    uint64_t z = (keySeed_ += 0x9E3779B97F4A7C15ULL);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+    z ^= z >> 31;
+    return fnd::format("%016llx", static_cast<unsigned long long>(z));
+}
+
+void DevServer::runOnServer(const std::function<void()>& task) {
+    if (!running_) {
+        return;
+    }
+    std::promise<void> done;
+    asio::post(io_, [&] {
+        task();
+        done.set_value();
+    });
+    done.get_future().wait();
+}
+
+std::shared_ptr<DevSession> DevServer::findSession(const std::function<bool(const DevSession&)>& match, bool newest) {
+    std::shared_ptr<DevSession> found;
+    for (const auto& weak : logins_) {
+        auto session = weak.lock();
+        if (session && session->isOpen() && match(*session)) {
+            found = session;
+            if (!newest) {
+                break;
+            }
+        }
+    }
+    return found;
+}
+
+bool DevServer::push(size_t sessionIndex, const fnd::Value& packet) {
+    bool sent = false;
+    runOnServer([&] {
+        size_t index = 0;
+        auto session = findSession([&](const DevSession&) { return index++ == sessionIndex; }, false);
+        if (session) {
+            fnd::log("devserver: push to connection #%d: %@", session->id(), packet);
+            session->send(packet);
+            sent = true;
+        }
+    });
+    return sent;
+}
+
+bool DevServer::push(const std::string& phone, const fnd::Value& packet) {
+    bool sent = false;
+    runOnServer([&] {
+        auto session = findSession([&](const DevSession& s) { return s.phone() == phone; }, true);
+        if (session) {
+            fnd::log("devserver: push to connection #%d: %@", session->id(), packet);
+            session->send(packet);
+            sent = true;
+        }
+    });
+    return sent;
+}
+
+void DevServer::closeAll() {
+    runOnServer([&] {
+        for (auto& session : sessions_) {
+            if (session->isOpen()) {
+                fnd::log("devserver: closing connection #%d", session->id());
+                session->close();
+            }
+        }
+    });
+}
+
+void DevServer::stallNextReply() {
+    runOnServer([&] { stallNext_ = true; });
+}
+
+void DevServer::releaseHeld() {
+    runOnServer([&] {
+        for (auto& session : sessions_) {
+            session->releaseHeld();
+        }
+    });
+}
+
+size_t DevServer::openConnections() {
+    size_t count = 0;
+    runOnServer(
+        [&] { count = std::count_if(sessions_.begin(), sessions_.end(), [](auto& s) { return s->isOpen(); }); });
+    return count;
+}
+
+size_t DevServer::loggedInSessions() {
+    size_t count = 0;
+    runOnServer([&] {
+        count = std::count_if(sessions_.begin(), sessions_.end(), [](auto& s) { return s->isOpen() && s->loggedIn(); });
+    });
+    return count;
+}
+
+std::vector<ReceivedPacket> DevServer::received() const {
+    std::lock_guard lock(receivedMutex_);
+    return received_;
+}
+
+bool DevServer::waitForReceived(size_t count, std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(receivedMutex_);
+    return receivedChanged_.wait_for(lock, timeout, [&] { return received_.size() >= count; });
+}
+
+} // namespace zelvan::devserver
