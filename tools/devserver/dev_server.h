@@ -3,6 +3,7 @@
 // and on cue pushes scripted packets, holds back replies or drops its connections.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -93,7 +94,7 @@ private:
     asio::ip::tcp::acceptor acceptor_;
     std::thread thread_;
     uint16_t port_ = 0;
-    bool running_ = false;
+    std::atomic<bool> running_{false};
 
     // Server thread only.
     std::vector<std::shared_ptr<DevSession>> sessions_; // in acceptance order
