@@ -44,6 +44,7 @@ bool DevServer::start() {
     port_ = acceptor_.local_endpoint(ec).port();
     keySeed_ = (static_cast<uint64_t>(std::random_device{}()) << 32) ^ std::random_device{}();
     running_ = true;
+    io_.restart(); // after an earlier stop() the context has run out of work
     work_.emplace(io_.get_executor());
     accept();
     thread_ = std::thread([this] {
