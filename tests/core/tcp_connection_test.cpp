@@ -106,6 +106,7 @@ struct Recorder : TCPConnectionDelegate {
     fnd::Bytes raw;
     size_t largestChunk = 0;
     std::function<void(TCPConnection&)> onOpen;
+    std::function<void(TCPConnection&)> onPayload;
 
     void connectionDidOpen(TCPConnection& c) override {
         events.push_back("open");
@@ -115,7 +116,12 @@ struct Recorder : TCPConnectionDelegate {
     }
     void connectionDidFailOpening(TCPConnection&) override { events.push_back("fail"); }
     void connectionDidClose(TCPConnection&) override { events.push_back("close"); }
-    void connectionDidReceiveData(TCPConnection&, const fnd::Bytes& payload) override { payloads.push_back(payload); }
+    void connectionDidReceiveData(TCPConnection& c, const fnd::Bytes& payload) override {
+        payloads.push_back(payload);
+        if (onPayload) {
+            onPayload(c);
+        }
+    }
     void connectionDidReceiveRawData(TCPConnection&, const uint8_t* data, size_t length) override {
         raw.insert(raw.end(), data, data + length);
         largestChunk = std::max(largestChunk, length);
@@ -258,6 +264,22 @@ TEST_F(TCPConnectionTest, RefusedPortFailsOpeningAndInvalidateClosesOnce) {
     fnd::RunLoop::main().runUntilIdle();
     EXPECT_EQ(rec->events, (std::vector<std::string>{"open", "close"}));
     EXPECT_FALSE(conn.sendRawData(text("x")));
+}
+
+TEST_F(TCPConnectionTest, DelegateMayReleaseTheConnectionWhileItDelivers) {
+    Peer peer([](tcp::socket& socket) {
+        fnd::Bytes stream = encodeFrame(text("first"));
+        fnd::append(stream, encodeFrame(text("second")));
+        writeBytes(socket, stream);
+        readAll(socket);
+    });
+    auto conn = std::make_unique<TCPConnection>("127.0.0.1", peer.port(), TCPConnection::kFormatFramed);
+    conn->setDelegate(rec_);
+    rec_->onPayload = [&](TCPConnection&) { conn.reset(); };
+    ASSERT_TRUE(pump([&] { return conn == nullptr; }));
+    fnd::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(rec_->payloads, std::vector<fnd::Bytes>{text("first")});
+    EXPECT_EQ(rec_->events, std::vector<std::string>{"open"});
 }
 
 } // namespace
