@@ -58,6 +58,12 @@ bool TCPConnection::sendData(std::span<const uint8_t> payload) {
     if (!valid_) {
         return false;
     }
+    if (payload.size() > kMaxFrameBytes) {
+        // The receiving side refuses such a frame, and above 4 GiB the length would not even fit.
+        ZTRACE_ERROR("payload of %lld bytes is above the frame limit; not sent",
+                     static_cast<long long>(payload.size()));
+        return false;
+    }
     return sendRawData(encodeFrame(payload));
 }
 

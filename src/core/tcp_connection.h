@@ -52,8 +52,8 @@ public:
 
     void setDelegate(std::weak_ptr<TCPConnectionDelegate> delegate) { delegate_ = std::move(delegate); }
 
-    // Sends one payload behind its length prefix. Returns false when nothing was queued (the
-    // connection is not valid).
+    // Sends one payload behind its length prefix. Returns false when nothing was queued: the
+    // connection is not valid, or the payload is above kMaxFrameBytes (logged as an ERROR).
     bool sendData(std::span<const uint8_t> payload);
     bool sendData(const fnd::Bytes& payload) {
         return sendData(std::span<const uint8_t>(payload.data(), payload.size()));

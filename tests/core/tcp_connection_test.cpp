@@ -259,6 +259,13 @@ TEST_F(TCPConnectionTest, RefusedPortFailsOpeningAndInvalidateClosesOnce) {
     conn.setDelegate(rec);
     ASSERT_TRUE(pump([&] { return !rec->events.empty(); }));
     ASSERT_TRUE(conn.isOpen());
+    {
+        fnd::testing::LogCapture log;
+        EXPECT_FALSE(conn.sendData(fnd::Bytes(kMaxFrameBytes + 1)));
+        EXPECT_TRUE(log.contains("above the frame limit"));
+        EXPECT_TRUE(conn.isValid());
+        EXPECT_EQ(conn.queuedBytes(), 0u);
+    }
     conn.invalidate();
     conn.invalidate();
     fnd::RunLoop::main().runUntilIdle();
