@@ -22,60 +22,14 @@
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/testing/log_capture.h"
 #include "platform/foundation/testing/loop_driver.h"
+#include "platform/foundation/testing/loopback_peer.h"
 
 namespace zelvan {
 namespace {
 
 using asio::ip::tcp;
 
-// A one-connection server on 127.0.0.1 whose body runs on its own thread with blocking calls.
-class Peer {
-public:
-    explicit Peer(std::function<void(tcp::socket&)> body) : acceptor_(io_, {asio::ip::make_address("127.0.0.1"), 0}) {
-        port_ = acceptor_.local_endpoint().port();
-        thread_ = std::thread([this, body = std::move(body)] {
-            tcp::socket socket(io_);
-            std::error_code ec;
-            acceptor_.accept(socket, ec);
-            if (ec) {
-                return;
-            }
-            socket.set_option(tcp::no_delay(true), ec);
-            {
-                std::lock_guard lock(mutex_);
-                accepted_ = socket.native_handle();
-            }
-            body(socket);
-            std::lock_guard lock(mutex_);
-            accepted_ = -1;
-        });
-    }
-    ~Peer() {
-        {
-            // A failed test may leave the body blocked: shutting the sockets down wakes it.
-            std::lock_guard lock(mutex_);
-            ::shutdown(acceptor_.native_handle(), SHUT_RDWR);
-            if (accepted_ >= 0) {
-                ::shutdown(accepted_, SHUT_RDWR);
-            }
-        }
-        join();
-    }
-    void join() {
-        if (thread_.joinable()) {
-            thread_.join();
-        }
-    }
-    uint16_t port() const { return port_; }
-
-private:
-    asio::io_context io_;
-    tcp::acceptor acceptor_;
-    uint16_t port_ = 0;
-    std::mutex mutex_;
-    int accepted_ = -1;
-    std::thread thread_;
-};
+using Peer = fnd::testing::LoopbackPeer;
 
 void writeBytes(tcp::socket& socket, const fnd::Bytes& bytes) {
     std::error_code ec;
