@@ -1,0 +1,176 @@
+// The fixed ownership table of command numbers, run-time registrations, and dispatch with the
+// inflation of compressed packets.
+#include "core/command_map.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <exception>
+#include <utility>
+
+#include "core/data_helpers.h"
+#include "core/tagged_codec.h"
+#include "core/tracer.h"
+
+namespace zelvan {
+
+namespace {
+
+constexpr std::array kMessengerCommands = {1,  2,  3,  5,   6,   7,   8,   11,  13,  14,  15,  16,
+                                           25, 26, 27, 28,  29,  34,  37,  56,  58,  59,  72,  80,
+                                           90, 91, 92, 300, 303, 307, 309, 312, 313, 314, 317, 403};
+constexpr std::array kAvatarCommands = {17, 24};
+constexpr std::array kGamesTabCommands = {21, 22, 38, 39, 40, 41, 43, 44, 46, 51, 52,
+                                          53, 55, 64, 65, 69, 74, 78, 79, 81, 82, 83};
+constexpr std::array kGameCacheCommands = {23};
+
+template <size_t N>
+bool listed(const std::array<int, N>& commands, int cmd) {
+    return std::find(commands.begin(), commands.end(), cmd) != commands.end();
+}
+
+// The command number of a packet array, or nullopt when the value is not one.
+std::optional<int> commandOf(const fnd::Value& packet) {
+    if (!packet.isArray()) {
+        return std::nullopt;
+    }
+    const fnd::Value& first = packet.asArray()->objectAtIndex(0);
+    std::optional<int64_t> cmd = first.asInt();
+    if (!cmd || *cmd < INT32_MIN || *cmd > INT32_MAX) {
+        return std::nullopt;
+    }
+    return static_cast<int>(*cmd);
+}
+
+} // namespace
+
+std::optional<CommandMap::Owner> CommandMap::ownerOf(int cmd) {
+    if (listed(kMessengerCommands, cmd)) {
+        return Owner::Messenger;
+    }
+    if (listed(kAvatarCommands, cmd)) {
+        return Owner::AvatarManager;
+    }
+    if (listed(kGamesTabCommands, cmd)) {
+        return Owner::GamesTab;
+    }
+    if (listed(kGameCacheCommands, cmd)) {
+        return Owner::GameCache;
+    }
+    return std::nullopt;
+}
+
+void CommandMap::setOwner(Owner owner, std::weak_ptr<CommandHandler> handler) {
+    std::lock_guard lock(mutex_);
+    owners_[owner] = std::move(handler);
+}
+
+void CommandMap::setFallback(std::weak_ptr<CommandHandler> handler) {
+    std::lock_guard lock(mutex_);
+    fallback_ = std::move(handler);
+}
+
+void CommandMap::addCmdDelegate(int cmd, std::weak_ptr<CommandHandler> handler) {
+    std::shared_ptr<CommandHandler> incoming = handler.lock();
+    if (!incoming) {
+        ZTRACE_WARN("no handler given for command %d", cmd);
+        return;
+    }
+    std::lock_guard lock(mutex_);
+    auto found = registered_.find(cmd);
+    if (found != registered_.end() && found->second.identity != incoming.get() && !found->second.handler.expired()) {
+        ZTRACE_WARN("handler of command %d replaced", cmd);
+    }
+    registered_[cmd] = Entry{std::move(handler), incoming.get()};
+}
+
+void CommandMap::removeCmdDelegate(int cmd, const CommandHandler* handler) {
+    std::lock_guard lock(mutex_);
+    auto found = registered_.find(cmd);
+    if (found != registered_.end() && found->second.identity == handler) {
+        registered_.erase(found);
+    }
+}
+
+void CommandMap::removeCmdDelegate(const CommandHandler* handler) {
+    std::lock_guard lock(mutex_);
+    std::erase_if(registered_, [handler](const auto& item) { return item.second.identity == handler; });
+}
+
+bool CommandMap::dispatch(const fnd::Value& packet) {
+    if (!loggedIn()) {
+        return false;
+    }
+    return dispatchAt(packet, 0);
+}
+
+bool CommandMap::dispatchAt(const fnd::Value& packet, int depth) {
+    std::optional<int> cmd = commandOf(packet);
+    if (!cmd) {
+        ZTRACE_WARN("dropped a packet without a command number");
+        return false;
+    }
+    if (*cmd == kCompressedCommand) {
+        return dispatchCompressed(packet, depth);
+    }
+    std::shared_ptr<CommandHandler> handler = handlerFor(*cmd);
+    if (!handler) {
+        return false;
+    }
+    deliver(*handler, packet, *cmd);
+    return true;
+}
+
+bool CommandMap::dispatchCompressed(const fnd::Value& packet, int depth) {
+    if (depth >= kMaxNesting) {
+        ZTRACE_WARN("dropped a compressed packet nested deeper than %d", kMaxNesting);
+        return false;
+    }
+    const fnd::Bytes* compressed = packet.asArray()->objectAtIndex(1).asData();
+    if (compressed == nullptr) {
+        ZTRACE_WARN("dropped a compressed packet without data");
+        return false;
+    }
+    std::optional<fnd::Bytes> inflated = zlibInflate(*compressed, kMaxInflatedSize);
+    if (!inflated) {
+        ZTRACE_WARN("dropped a compressed packet that does not inflate within %d bytes",
+                    static_cast<int>(kMaxInflatedSize));
+        return false;
+    }
+    std::optional<fnd::Value> inner = loads(*inflated);
+    if (!inner) {
+        ZTRACE_WARN("dropped a compressed packet whose content does not decode");
+        return false;
+    }
+    return dispatchAt(*inner, depth + 1);
+}
+
+std::shared_ptr<CommandHandler> CommandMap::handlerFor(int cmd) {
+    std::lock_guard lock(mutex_);
+    if (auto found = registered_.find(cmd); found != registered_.end()) {
+        if (auto handler = found->second.handler.lock()) {
+            return handler;
+        }
+    }
+    if (std::optional<Owner> owner = ownerOf(cmd)) {
+        if (auto found = owners_.find(*owner); found != owners_.end()) {
+            if (auto handler = found->second.lock()) {
+                return handler;
+            }
+        }
+    }
+    return fallback_.lock();
+}
+
+void CommandMap::deliver(CommandHandler& handler, const fnd::Value& packet, int cmd) {
+    try {
+        handler.handleServerResponse(packet);
+    } catch (const std::exception& e) {
+        Tracer::sharedTracer().logError(traceFileName(__FILE__), __LINE__, __func__,
+                                        fnd::format("handler of command %d failed", cmd), e);
+    } catch (...) {
+        ZTRACE_ERROR("handler of command %d failed with an unknown exception", cmd);
+    }
+}
+
+} // namespace zelvan

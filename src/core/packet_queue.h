@@ -1,0 +1,59 @@
+// The outgoing game-server packets: queued from any thread in order, packets that need a session held
+// back until there is one, and the count of idle network turns that calls for a keep-alive.
+#pragma once
+
+#include <cstddef>
+#include <mutex>
+#include <vector>
+
+#include "core/zelvan_packet.h"
+#include "platform/foundation/bytes.h"
+#include "platform/foundation/value.h"
+
+namespace zelvan {
+
+class PacketQueue {
+public:
+    // The keep-alive packet, queued after this many consecutive turns in which nothing went out.
+    static constexpr int kKeepAliveCommand = 9999;
+    static constexpr int kKeepAliveTurns = 600;
+
+    PacketQueue() = default;
+    PacketQueue(const PacketQueue&) = delete;
+    PacketQueue& operator=(const PacketQueue&) = delete;
+
+    // Queues one packet array (element 0 the command number). The packet is encoded at once, so the
+    // caller may change its arrays afterwards. Anything but an array with an integer command is
+    // refused with a WARN trace line.
+    void send(const fnd::Value& packet);
+    // Holds the packet while there is no session and it requires log-in; otherwise send(array()).
+    void sendPacket(const ZelvanPacket& packet);
+
+    // Becoming active releases the held packets, in the order they were given, behind those queued.
+    void setSessionActive(bool active);
+    bool sessionActive() const;
+
+    // Takes every queued packet, each encoded with the tagged codec, oldest first. Taking at least one
+    // packet starts the count of empty turns afresh.
+    std::vector<fnd::Bytes> drain();
+    // Drops the queued packets (the connection they were meant for has closed); held packets stay.
+    void clear();
+
+    // Counts one network turn in which nothing was sent. On the kKeepAliveTurns-th such turn in a row
+    // it queues the keep-alive packet [9999], starts the count afresh and returns true.
+    bool noteEmptyTurn();
+
+    size_t queuedCount() const;
+    size_t heldCount() const;
+
+private:
+    void enqueueLocked(const fnd::Value& packet);
+
+    mutable std::mutex mutex_;
+    std::vector<fnd::Bytes> queued_;
+    std::vector<fnd::Bytes> held_;
+    bool sessionActive_ = false;
+    int emptyTurns_ = 0;
+};
+
+} // namespace zelvan
