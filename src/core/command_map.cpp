@@ -78,7 +78,14 @@ void CommandMap::addCmdDelegate(int cmd, std::weak_ptr<CommandHandler> handler) 
     }
     std::lock_guard lock(mutex_);
     auto found = registered_.find(cmd);
-    if (found != registered_.end() && found->second.identity != incoming.get() && !found->second.handler.expired()) {
+    bool replaces = false;
+    if (found != registered_.end() && !found->second.handler.expired()) {
+        replaces = found->second.identity != incoming.get();
+    } else if (std::optional<Owner> owner = ownerOf(cmd)) {
+        auto slot = owners_.find(*owner);
+        replaces = slot != owners_.end() && !slot->second.expired() && slot->second.lock() != incoming;
+    }
+    if (replaces) {
         ZTRACE_WARN("handler of command %d replaced", cmd);
     }
     registered_[cmd] = Entry{std::move(handler), incoming.get()};

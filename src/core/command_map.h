@@ -40,7 +40,8 @@ public:
     // Receives the commands nobody else handles (the application delegate's own handling).
     void setFallback(std::weak_ptr<CommandHandler> handler);
 
-    // Makes `handler` the handler of `cmd`, replacing (with a WARN trace line) another live handler.
+    // Makes `handler` the handler of `cmd`, replacing (with a WARN trace line) another live handler,
+    // the number's filled owner slot included; removing the entry gives the number back to its owner.
     void addCmdDelegate(int cmd, std::weak_ptr<CommandHandler> handler);
     // Removes the entry of `cmd` only when `handler` holds it, so one screen cannot unregister another.
     void removeCmdDelegate(int cmd, const CommandHandler* handler);

@@ -137,7 +137,11 @@ TEST_F(CommandMapTest, OwnersRouteTheFixedTable) {
     EXPECT_EQ(fallback->commands(), (std::vector<int>{0, 4, 10, 9999}));
 
     // A registration takes a number from its owner; its removal gives it back.
-    map.addCmdDelegate(17, first);
+    {
+        fnd::testing::LogCapture log;
+        map.addCmdDelegate(17, first);
+        EXPECT_TRUE(log.contains("handler of command 17 replaced"));
+    }
     map.dispatch(Value::array({17}));
     map.removeCmdDelegate(first.get());
     map.dispatch(Value::array({17}));
