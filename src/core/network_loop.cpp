@@ -1,0 +1,218 @@
+// The network thread's turn: run-loop slice, voice-engine polling, queue drain with keep-alive, and
+// the reconnect policy of the game-server connection.
+#include "core/network_loop.h"
+
+#include <utility>
+
+#include "core/tagged_codec.h"
+#include "core/tracer.h"
+#include "platform/foundation/clock.h"
+#include "platform/foundation/date.h"
+
+namespace zelvan {
+
+// Forwards connection events to the loop; held weakly by the connection.
+struct NetworkLoop::Events final : TCPConnectionDelegate {
+    explicit Events(NetworkLoop& owner) : owner(owner) {}
+    void connectionDidOpen(TCPConnection&) override { owner.onOpen(); }
+    void connectionDidFailOpening(TCPConnection&) override { owner.onLost(false); }
+    void connectionDidClose(TCPConnection&) override { owner.onLost(true); }
+    void connectionDidReceiveData(TCPConnection&, const fnd::Bytes& payload) override { owner.onPayload(payload); }
+    NetworkLoop& owner;
+};
+
+NetworkLoop::NetworkLoop(PacketQueue& queue, std::string host, uint16_t port)
+    : queue_(queue), host_(std::move(host)), port_(port), events_(std::make_shared<Events>(*this)) {}
+
+NetworkLoop::~NetworkLoop() {
+    stop();
+    reconnect_.cancel();
+    // The connection must go on its own thread; a loop that only ever turned on one thread is fine.
+    events_.reset();
+    connection_.reset();
+}
+
+void NetworkLoop::setServer(const std::string& host, uint16_t port) {
+    std::lock_guard lock(serverMutex_);
+    host_ = host;
+    port_ = port;
+}
+
+void NetworkLoop::start() {
+    std::lock_guard lock(threadMutex_);
+    if (thread_) {
+        return;
+    }
+    stopRequested_ = false;
+    thread_ = std::make_unique<fnd::Thread>([this] { run(); });
+    thread_->setName("network");
+    thread_->start();
+}
+
+void NetworkLoop::stop() {
+    std::unique_ptr<fnd::Thread> thread;
+    {
+        std::lock_guard lock(threadMutex_);
+        stopRequested_ = true;
+        if (loop_) {
+            loop_->stop();
+        }
+        thread = std::move(thread_);
+    }
+    if (thread) {
+        thread->join(); // does nothing when called on the network thread itself
+    }
+}
+
+void NetworkLoop::run() {
+    while (!stopRequested_.load()) {
+        turn();
+    }
+    // Tear down on this thread, whose loop carries the connection's stream.
+    reconnect_.cancel();
+    if (connection_) {
+        auto conn = std::move(connection_);
+        connected_ = false;
+        conn->setDelegate({});
+        conn->invalidate();
+    }
+    std::lock_guard lock(threadMutex_);
+    loop_.reset();
+}
+
+void NetworkLoop::turn() {
+    fnd::RunLoop& loop = fnd::RunLoop::current();
+    {
+        std::lock_guard lock(threadMutex_);
+        if (!loop_) {
+            loop_ = loop.shared_from_this();
+        }
+    }
+    if (waitingForRetry_.load() && retryTapped_.exchange(false)) {
+        waitingForRetry_ = false;
+        open();
+    } else if (!connection_ && !reconnect_.isPending() && !waitingForRetry_.load()) {
+        open();
+    }
+
+    fnd::Date until = fnd::Clock::now().addingTimeInterval(kSliceSeconds);
+    bool ran = loop.runMode(fnd::RunLoopMode::Default, until);
+    if (!ran) {
+        // Nothing to wait on in the loop: let the slice pass without spinning.
+        double left = until.timeIntervalSinceDate(fnd::Clock::now());
+        if (left > 0 && !stopRequested_.load()) {
+            fnd::Thread::sleepFor(left);
+        }
+    }
+    pollVoiceEngine();
+    sendQueued();
+}
+
+void NetworkLoop::userTappedRetry() {
+    retryTapped_ = waitingForRetry_.load();
+    std::lock_guard lock(threadMutex_);
+    if (loop_) {
+        loop_->post([] {}); // wake the loop so the next turn reconnects
+    }
+}
+
+void NetworkLoop::open() {
+    std::string host;
+    uint16_t port;
+    {
+        std::lock_guard lock(serverMutex_);
+        host = host_;
+        port = port_;
+    }
+    connected_ = false;
+    connection_ = std::make_unique<TCPConnection>(host, port, TCPConnection::kFormatFramed);
+    connection_->setDelegate(events_);
+}
+
+void NetworkLoop::onOpen() {
+    connected_ = true;
+    failures_ = 0;
+    waitingForRetry_ = false;
+    if (lostBefore_) {
+        lostBefore_ = false;
+        if (listener_) {
+            listener_->connectionResumed();
+        }
+    }
+}
+
+void NetworkLoop::onLost(bool wasOpen) {
+    // The connection is done with; it may be released from inside its own callback.
+    connection_.reset();
+    connected_ = false;
+    int failures = ++failures_;
+    lostBefore_ = true;
+    if (listener_) {
+        listener_->connectionLost();
+        listener_->showReconnectingMessage();
+    }
+    if (wasOpen) {
+        // What was queued was meant for the session that just ended.
+        queue_.clear();
+        if (logInAgain_) {
+            logInAgain_();
+        }
+    }
+    if (failures > kRetryAlertFailures) {
+        retryTapped_ = false;
+        waitingForRetry_ = true;
+        return;
+    }
+    if (failures == kRetryAlertFailures && retryAlertArmed_) {
+        retryAlertArmed_();
+    }
+    reconnect_ = fnd::RunLoop::current().performAfter(kReconnectDelay, [this] {
+        if (!connection_ && !waitingForRetry_.load()) {
+            open();
+        }
+    });
+}
+
+void NetworkLoop::onPayload(const fnd::Bytes& payload) {
+    std::optional<fnd::Value> packet = loads(payload);
+    if (!packet || !packet->isArray()) {
+        ZTRACE_WARN("dropped an unreadable packet of %d bytes from the game server", static_cast<int>(payload.size()));
+        return;
+    }
+    if (onPacket_) {
+        onPacket_(*packet);
+    }
+}
+
+void NetworkLoop::pollVoiceEngine() {
+    if (!voice_) {
+        return;
+    }
+    if (voice_->startNewConnection()) {
+        voice_->connect();
+        voice_->startVOIP();
+    } else if (voice_->conStatus() == 1) {
+        voice_->sendBufferedData();
+    }
+    if (voice_->shouldStop()) {
+        voice_->stopVOIP();
+    }
+}
+
+void NetworkLoop::sendQueued() {
+    if (!connection_ || !connection_->isOpen()) {
+        return;
+    }
+    std::vector<fnd::Bytes> packets = queue_.drain();
+    if (packets.empty()) {
+        queue_.noteEmptyTurn();
+        return;
+    }
+    for (const fnd::Bytes& payload : packets) {
+        if (!connection_ || !connection_->sendData(payload)) {
+            break; // the connection failed under us; its close drops the rest
+        }
+    }
+}
+
+} // namespace zelvan

@@ -1,0 +1,125 @@
+// NetworkLoop: what the network thread runs. Each turn services the thread's run loop for a slice,
+// polls the voice engine, and writes the outgoing packet queue to the game-server connection, which
+// it keeps open by reconnecting after failures (waiting for the user's tap once they keep failing).
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "core/packet_queue.h"
+#include "core/tcp_connection.h"
+#include "platform/foundation/run_loop.h"
+#include "platform/foundation/thread.h"
+#include "platform/foundation/value.h"
+
+namespace zelvan {
+
+// The voice engine as the network thread polls it after every slice; all calls on the network thread.
+class VoiceEngineHooks {
+public:
+    virtual ~VoiceEngineHooks() = default;
+    virtual bool startNewConnection() = 0;
+    virtual void connect() = 0;
+    virtual void startVOIP() = 0;
+    virtual int conStatus() = 0;
+    virtual void sendBufferedData() = 0;
+    virtual bool shouldStop() = 0;
+    virtual void stopVOIP() = 0;
+};
+
+// Told about the game-server connection going and coming back; called on the network thread.
+class ConnectionListener {
+public:
+    virtual ~ConnectionListener() = default;
+    virtual void connectionLost() {}
+    virtual void connectionResumed() {}
+    virtual void showReconnectingMessage() {}
+};
+
+class NetworkLoop {
+public:
+    static constexpr double kSliceSeconds = 0.1;
+    static constexpr double kReconnectDelay = 0.5;
+    // The failure in a row that arms the retry alert; every later one waits for userTappedRetry().
+    static constexpr int kRetryAlertFailures = 3;
+
+    NetworkLoop(PacketQueue& queue, std::string host, uint16_t port);
+    ~NetworkLoop();
+    NetworkLoop(const NetworkLoop&) = delete;
+    NetworkLoop& operator=(const NetworkLoop&) = delete;
+
+    // Set these before the loop starts turning.
+    void setVoiceEngine(std::shared_ptr<VoiceEngineHooks> engine) { voice_ = std::move(engine); }
+    void setConnectionListener(std::shared_ptr<ConnectionListener> listener) { listener_ = std::move(listener); }
+    // Every decoded packet received, on the network thread.
+    void setPacketHandler(std::function<void(const fnd::Value&)> handler) { onPacket_ = std::move(handler); }
+    // Called after a close has dropped the queued packets, so a new log-in gets queued.
+    void setLogInHandler(std::function<void()> handler) { logInAgain_ = std::move(handler); }
+    // Called when the kRetryAlertFailures-th failure in a row arms the retry alert.
+    void setRetryAlertHandler(std::function<void()> handler) { retryAlertArmed_ = std::move(handler); }
+
+    // The server the next connection goes to (any thread); an open connection stays where it is.
+    void setServer(const std::string& host, uint16_t port);
+
+    // Starts a thread named "network" running run(); a second call does nothing.
+    void start();
+    // Ends run() after its current turn and, unless called on the network thread, waits for it.
+    void stop();
+    // Turns until stop(). Runs on the calling thread, whose run loop carries the connection.
+    void run();
+    // One slice: opens a connection when one is due, runs the loop for kSliceSeconds, polls the voice
+    // engine, and while connected sends every queued packet (or counts an empty turn).
+    void turn();
+
+    // The user tapped the retry alert: reconnect if a failure is waiting for it. Any thread.
+    void userTappedRetry();
+
+    bool isConnected() const { return connected_.load(); }
+    // Failures (failed opens and closes) since the last successful open.
+    int consecutiveFailures() const { return failures_.load(); }
+    bool waitingForRetry() const { return waitingForRetry_.load(); }
+
+private:
+    struct Events;
+    friend struct Events;
+
+    void open();
+    void onOpen();
+    void onLost(bool wasOpen);
+    void onPayload(const fnd::Bytes& payload);
+    void pollVoiceEngine();
+    void sendQueued();
+
+    PacketQueue& queue_;
+    mutable std::mutex serverMutex_;
+    std::string host_;
+    uint16_t port_;
+
+    std::shared_ptr<VoiceEngineHooks> voice_;
+    std::shared_ptr<ConnectionListener> listener_;
+    std::function<void(const fnd::Value&)> onPacket_;
+    std::function<void()> logInAgain_;
+    std::function<void()> retryAlertArmed_;
+
+    // Network thread only.
+    std::shared_ptr<Events> events_;
+    std::unique_ptr<TCPConnection> connection_;
+    fnd::PerformHandle reconnect_;
+    bool lostBefore_ = false; // a connection was lost and connectionResumed is owed on the next open
+
+    std::atomic<bool> connected_{false};
+    std::atomic<int> failures_{0};
+    std::atomic<bool> waitingForRetry_{false};
+    std::atomic<bool> retryTapped_{false};
+    std::atomic<bool> stopRequested_{false};
+
+    std::mutex threadMutex_;
+    std::shared_ptr<fnd::RunLoop> loop_; // the loop run() turns, for stop() and userTappedRetry()
+    std::unique_ptr<fnd::Thread> thread_;
+};
+
+} // namespace zelvan

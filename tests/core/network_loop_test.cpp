@@ -1,0 +1,230 @@
+// NetworkLoop against the loopback dev server: packets reaching the wire in order from the network
+// thread, the keep-alive after idle turns, reconnecting after a server close, and the retry alert
+// after repeated refused connects.
+#include <gtest/gtest.h>
+
+#include <asio/ip/tcp.hpp>
+
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "core/network_loop.h"
+#include "core/packet_queue.h"
+#include "platform/foundation/clock.h"
+#include "platform/foundation/run_loop.h"
+#include "platform/foundation/testing/loop_driver.h"
+#include "tools/devserver/dev_server.h"
+
+namespace zelvan {
+namespace {
+
+using fnd::Value;
+
+struct Listener : ConnectionListener {
+    std::mutex mutex;
+    std::vector<std::string> events;
+    void connectionLost() override { add("lost"); }
+    void connectionResumed() override { add("resumed"); }
+    void showReconnectingMessage() override { add("reconnecting"); }
+    void add(const std::string& e) {
+        std::lock_guard lock(mutex);
+        events.push_back(e);
+    }
+    std::vector<std::string> snapshot() {
+        std::lock_guard lock(mutex);
+        return events;
+    }
+};
+
+struct Voice : VoiceEngineHooks {
+    bool startNew = false;
+    int status = 0;
+    bool stop = false;
+    std::vector<std::string> calls;
+    bool startNewConnection() override { return startNew; }
+    void connect() override { calls.push_back("connect"); }
+    void startVOIP() override { calls.push_back("startVOIP"); }
+    int conStatus() override { return status; }
+    void sendBufferedData() override { calls.push_back("sendBufferedData"); }
+    bool shouldStop() override { return stop; }
+    void stopVOIP() override { calls.push_back("stopVOIP"); }
+};
+
+std::vector<Value> packetsOf(const devserver::DevServer& server) {
+    std::vector<Value> out;
+    for (const auto& r : server.received()) {
+        out.push_back(r.packet);
+    }
+    return out;
+}
+
+uint16_t refusedPort() {
+    asio::io_context io;
+    asio::ip::tcp::acceptor probe(io, {asio::ip::make_address("127.0.0.1"), 0});
+    return probe.local_endpoint().port();
+}
+
+class NetworkLoopTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        loop_.reset();
+        server_.stop();
+        fnd::RunLoop::main().runUntilIdle();
+        fnd::Clock::install(nullptr);
+    }
+    void startServer() { ASSERT_TRUE(server_.start()); }
+    void makeLoop(uint16_t port) {
+        loop_ = std::make_unique<NetworkLoop>(queue_, "127.0.0.1", port);
+        loop_->setConnectionListener(listener_);
+        loop_->setLogInHandler([this] { ++logIns_; });
+        loop_->setRetryAlertHandler([this] { ++alerts_; });
+        loop_->setPacketHandler([this](const Value& p) { received_.push_back(p); });
+    }
+    // One turn on the main thread that lasts exactly one slice of manual time.
+    void manualTurn() {
+        fnd::RunLoop::main().post([] { fnd::ManualClock::installed()->advance(NetworkLoop::kSliceSeconds); });
+        loop_->turn();
+    }
+    bool pump(const std::function<bool()>& pred) { return fnd::RunLoop::main().pumpUntil(pred, 10.0); }
+
+    PacketQueue queue_;
+    devserver::DevServer server_{devserver::DevServerOptions{}};
+    std::shared_ptr<Listener> listener_ = std::make_shared<Listener>();
+    std::unique_ptr<NetworkLoop> loop_;
+    int logIns_ = 0;
+    int alerts_ = 0;
+    std::vector<Value> received_;
+};
+
+TEST_F(NetworkLoopTest, NetworkThreadSendsQueuedPacketsInOrder) {
+    startServer();
+    makeLoop(server_.port());
+    queue_.send(Value::array({5, "before"}));
+    queue_.send(Value::array({6, "before"}));
+    loop_->start();
+    ASSERT_TRUE(server_.waitForReceived(2, std::chrono::seconds(10)));
+    for (int i = 0; i < 20; ++i) {
+        queue_.send(Value::array({7, i}));
+    }
+    ASSERT_TRUE(server_.waitForReceived(22, std::chrono::seconds(10)));
+    loop_->stop();
+    std::vector<Value> expected = {Value::array({5, "before"}), Value::array({6, "before"})};
+    for (int i = 0; i < 20; ++i) {
+        expected.push_back(Value::array({7, i}));
+    }
+    EXPECT_EQ(packetsOf(server_), expected);
+    EXPECT_TRUE(server_.received().back().connection == 1);
+    EXPECT_TRUE(listener_->snapshot().empty());
+}
+
+TEST_F(NetworkLoopTest, KeepAliveAfterIdleTurnsAndRepliesDecoded) {
+    fnd::ManualClock::install();
+    startServer();
+    makeLoop(server_.port());
+    auto voice = std::make_shared<Voice>();
+    loop_->setVoiceEngine(voice);
+    manualTurn();
+    ASSERT_TRUE(pump([&] { return loop_->isConnected(); }));
+
+    // A malformed log-in draws a failure reply, which comes back decoded.
+    queue_.send(Value::array({0}));
+    manualTurn();
+    ASSERT_TRUE(pump([&] { return !received_.empty(); }));
+    ASSERT_TRUE(received_[0].isArray());
+    EXPECT_EQ(received_[0].asArray()->objectAtIndex(0).asInt(), 0);
+
+    for (int turn = 1; turn <= PacketQueue::kKeepAliveTurns; ++turn) {
+        manualTurn();
+        ASSERT_EQ(queue_.queuedCount(), turn == PacketQueue::kKeepAliveTurns ? 1u : 0u) << "turn " << turn;
+    }
+    manualTurn(); // the next turn writes it
+    ASSERT_TRUE(server_.waitForReceived(2, std::chrono::seconds(10)));
+    EXPECT_EQ(server_.received()[1].packet, Value::array({PacketQueue::kKeepAliveCommand}));
+
+    // Voice polling after each slice.
+    voice->startNew = true;
+    voice->status = 1;
+    manualTurn();
+    voice->startNew = false;
+    manualTurn();
+    voice->stop = true;
+    voice->status = 0;
+    manualTurn();
+    EXPECT_EQ(voice->calls, (std::vector<std::string>{"connect", "startVOIP", "sendBufferedData", "stopVOIP"}));
+}
+
+TEST_F(NetworkLoopTest, ReconnectsHalfASecondAfterServerClose) {
+    fnd::ManualClock::install();
+    startServer();
+    makeLoop(server_.port());
+    manualTurn();
+    ASSERT_TRUE(pump([&] { return loop_->isConnected() && server_.openConnections() == 1; }));
+
+    queue_.send(Value::array({8, "stale"})); // still queued when the session ends: dropped
+    server_.closeAll();
+    ASSERT_TRUE(pump([&] { return !loop_->isConnected(); }));
+    EXPECT_EQ(queue_.queuedCount(), 0u);
+    EXPECT_EQ(listener_->snapshot(), (std::vector<std::string>{"lost", "reconnecting"}));
+    EXPECT_EQ(logIns_, 1);
+
+    fnd::RunLoop::main().advance(0.4);
+    EXPECT_FALSE(fnd::RunLoop::main().pumpUntil([&] { return server_.openConnections() > 0; }, 0.3));
+    fnd::RunLoop::main().advance(0.1);
+    ASSERT_TRUE(pump([&] { return loop_->isConnected(); }));
+    EXPECT_EQ(listener_->snapshot(), (std::vector<std::string>{"lost", "reconnecting", "resumed"}));
+    EXPECT_EQ(loop_->consecutiveFailures(), 0);
+
+    queue_.send(Value::array({9, "fresh"}));
+    manualTurn();
+    ASSERT_TRUE(server_.waitForReceived(1, std::chrono::seconds(10)));
+    EXPECT_EQ(packetsOf(server_), std::vector<Value>{Value::array({9, "fresh"})});
+    EXPECT_EQ(server_.received()[0].connection, 2);
+}
+
+TEST_F(NetworkLoopTest, ThirdRefusalArmsRetryAlertAndLaterOnesWaitForTap) {
+    fnd::ManualClock::install();
+    makeLoop(refusedPort());
+    auto failAfterDelay = [&](int expected) {
+        ASSERT_TRUE(pump([&] { return loop_->consecutiveFailures() == expected; }));
+    };
+    manualTurn();
+    failAfterDelay(1);
+    fnd::RunLoop::main().advance(NetworkLoop::kReconnectDelay);
+    failAfterDelay(2);
+    EXPECT_EQ(alerts_, 0);
+    fnd::RunLoop::main().advance(NetworkLoop::kReconnectDelay);
+    failAfterDelay(3);
+    EXPECT_EQ(alerts_, 1);
+    EXPECT_FALSE(loop_->waitingForRetry()); // the third still reconnects
+    fnd::RunLoop::main().advance(NetworkLoop::kReconnectDelay);
+    failAfterDelay(4);
+    EXPECT_TRUE(loop_->waitingForRetry());
+    EXPECT_EQ(logIns_, 0); // failed opens never had a session
+
+    // Waiting: neither time nor turns reconnect.
+    fnd::RunLoop::main().advance(5.0);
+    for (int i = 0; i < 10; ++i) {
+        manualTurn();
+    }
+    fnd::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(loop_->consecutiveFailures(), 4);
+
+    // The tap reconnects, this time to a server that answers.
+    startServer();
+    loop_->setServer("127.0.0.1", server_.port());
+    loop_->userTappedRetry();
+    manualTurn();
+    ASSERT_TRUE(pump([&] { return loop_->isConnected(); }));
+    EXPECT_EQ(loop_->consecutiveFailures(), 0);
+    EXPECT_FALSE(loop_->waitingForRetry());
+    EXPECT_EQ(alerts_, 1);
+    std::vector<std::string> events = listener_->snapshot();
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back(), "resumed");
+}
+
+} // namespace
+} // namespace zelvan
