@@ -209,9 +209,11 @@ void NetworkLoop::sendQueued() {
         return;
     }
     for (const fnd::Bytes& payload : packets) {
-        if (!connection_ || !connection_->sendData(payload)) {
-            break; // the connection failed under us; its close drops the rest
+        if (!connection_ || !connection_->isValid()) {
+            break; // the connection failed under us; its close drops the queue anyway
         }
+        // A packet refused for its size is logged by the connection; the ones behind it still go.
+        connection_->sendData(payload);
     }
 }
 

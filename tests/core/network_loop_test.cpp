@@ -4,18 +4,25 @@
 #include <gtest/gtest.h>
 
 #include <asio/ip/tcp.hpp>
+#include <asio/read.hpp>
+#include <asio/write.hpp>
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "core/frame_codec.h"
 #include "core/network_loop.h"
 #include "core/packet_queue.h"
+#include "core/tagged_codec.h"
 #include "platform/foundation/clock.h"
 #include "platform/foundation/run_loop.h"
+#include "platform/foundation/testing/log_capture.h"
 #include "platform/foundation/testing/loop_driver.h"
+#include "platform/foundation/testing/loopback_peer.h"
 #include "tools/devserver/dev_server.h"
 
 namespace zelvan {
@@ -224,6 +231,40 @@ TEST_F(NetworkLoopTest, ThirdRefusalArmsRetryAlertAndLaterOnesWaitForTap) {
     std::vector<std::string> events = listener_->snapshot();
     ASSERT_FALSE(events.empty());
     EXPECT_EQ(events.back(), "resumed");
+}
+
+TEST_F(NetworkLoopTest, UnreadablePayloadsAndOversizePacketsAreDroppedAlone) {
+    fnd::ManualClock::install();
+    fnd::testing::LogCapture log;
+    fnd::Bytes fromClient;
+    std::atomic<bool> read{false};
+    fnd::testing::LoopbackPeer peer([&](asio::ip::tcp::socket& socket) {
+        std::error_code ec;
+        fnd::Bytes stream = encodeFrame(fnd::Bytes{0xff, 0xfe, 0xfd});
+        fnd::append(stream, encodeFrame(dumps(Value("not a packet"))));
+        fnd::append(stream, encodeFrame(dumps(Value::array({42, "ok"}))));
+        asio::write(socket, asio::buffer(stream), ec);
+        fnd::Bytes header(4);
+        asio::read(socket, asio::buffer(header), ec);
+        size_t length = (size_t{header[0]} << 24) | (size_t{header[1]} << 16) | (size_t{header[2]} << 8) | header[3];
+        fromClient.resize(length);
+        asio::read(socket, asio::buffer(fromClient), ec);
+        read = true;
+    });
+    makeLoop(peer.port());
+    manualTurn();
+    ASSERT_TRUE(pump([&] { return loop_->isConnected() && !received_.empty(); }));
+    EXPECT_EQ(received_, std::vector<Value>{Value::array({42, "ok"})});
+    EXPECT_TRUE(log.contains("unreadable packet"));
+
+    queue_.send(Value::array({50, fnd::Bytes(kMaxFrameBytes + 1, 0)}));
+    queue_.send(Value::array({51, "after"}));
+    manualTurn();
+    ASSERT_TRUE(pump([&] { return read.load(); }));
+    EXPECT_EQ(loads(fromClient), Value::array({51, "after"}));
+    EXPECT_TRUE(loop_->isConnected());
+    loop_.reset();
+    peer.join();
 }
 
 } // namespace
