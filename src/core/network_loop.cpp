@@ -87,6 +87,9 @@ void NetworkLoop::turn() {
         if (!loop_) {
             loop_ = loop.shared_from_this();
         }
+        if (stopRequested_.load()) {
+            return; // stop() came before it knew this loop, so it could not interrupt the slice
+        }
     }
     if (waitingForRetry_.load() && retryTapped_.exchange(false)) {
         waitingForRetry_ = false;
@@ -97,12 +100,10 @@ void NetworkLoop::turn() {
 
     fnd::Date until = fnd::Clock::now().addingTimeInterval(kSliceSeconds);
     bool ran = loop.runMode(fnd::RunLoopMode::Default, until);
-    if (!ran) {
-        // Nothing to wait on in the loop: let the slice pass without spinning.
-        double left = until.timeIntervalSinceDate(fnd::Clock::now());
-        if (left > 0 && !stopRequested_.load()) {
-            fnd::Thread::sleepFor(left);
-        }
+    if (!ran && !stopRequested_.load()) {
+        // Nothing registered to wait on: let the slice pass without spinning, still woken by posts
+        // and stop().
+        loop.runUntil(until);
     }
     pollVoiceEngine();
     sendQueued();
