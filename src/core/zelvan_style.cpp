@@ -10,13 +10,13 @@
 namespace zelvan {
 namespace {
 
-struct FontSpec {
+struct FontEntry {
     double size;
     bool bold;
 };
 
 // Font numbers 1 to 14, with what each is used for.
-constexpr std::array<FontSpec, ZelvanStyle::kFontCount> kFonts = {{
+constexpr std::array<FontEntry, ZelvanStyle::kFontCount> kFonts = {{
     {16, true},  // 1: names in list rows
     {13, false}, // 2: second lines of list rows (status, role)
     {11, false}, // 3: times in list rows
@@ -33,7 +33,7 @@ constexpr std::array<FontSpec, ZelvanStyle::kFontCount> kFonts = {{
     {14, false}, // 14: information rows
 }};
 
-constexpr FontSpec kTableCellFont = {17, false};
+constexpr FontEntry kTableCellFont = {17, false};
 
 enum class Slot {
     ChatMessage,
@@ -67,8 +67,8 @@ gfx::Color colorOf(Slot slot) {
     return gfx::Color::fromRgbHex(kColors[static_cast<size_t>(slot)]);
 }
 
-std::shared_ptr<gfx::Font> makeFont(FontSpec spec) {
-    return spec.bold ? gfx::Font::boldSystemFontOfSize(spec.size) : gfx::Font::systemFontOfSize(spec.size);
+std::shared_ptr<gfx::Font> makeFont(FontEntry entry) {
+    return entry.bold ? gfx::Font::boldSystemFontOfSize(entry.size) : gfx::Font::systemFontOfSize(entry.size);
 }
 
 } // namespace

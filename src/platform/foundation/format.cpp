@@ -1,5 +1,5 @@
 // The formatter. Format texts are parsed here; numbers are rendered with snprintf using a conversion
-// spec rebuilt from validated pieces (never the caller's text), text conversions are rendered here.
+// directive rebuilt from validated pieces (never the caller's text), text conversions are rendered here.
 #include "platform/foundation/format.h"
 
 #include <charconv>
@@ -17,7 +17,7 @@ namespace {
 
 enum class Length { None, Char, Short, Long, LongLong, LongDouble, Size };
 
-struct Spec {
+struct Directive {
     bool left = false, plus = false, space = false, zero = false, alt = false;
     int width = -1;
     int precision = -1;
@@ -192,41 +192,41 @@ size_t clipUnits(std::string& s, size_t maxUnits) {
     return units;
 }
 
-void appendPadded(std::string& out, std::string text, const Spec& spec) {
-    size_t units = clipUnits(text, spec.precision >= 0 ? static_cast<size_t>(spec.precision) : SIZE_MAX);
-    size_t pad = spec.width > 0 && static_cast<size_t>(spec.width) > units ? spec.width - units : 0;
-    if (!spec.left) {
+void appendPadded(std::string& out, std::string text, const Directive& directive) {
+    size_t units = clipUnits(text, directive.precision >= 0 ? static_cast<size_t>(directive.precision) : SIZE_MAX);
+    size_t pad = directive.width > 0 && static_cast<size_t>(directive.width) > units ? directive.width - units : 0;
+    if (!directive.left) {
         out.append(pad, ' ');
     }
     out += text;
-    if (spec.left) {
+    if (directive.left) {
         out.append(pad, ' ');
     }
 }
 
-// snprintf with a spec built here from validated flags, width, precision and conversion.
+// snprintf with a directive built here from validated flags, width, precision and conversion.
 template <class T>
-void appendPrintf(std::string& out, const Spec& spec, const char* lengthMod, T value) {
+void appendPrintf(std::string& out, const Directive& directive, const char* lengthMod, T value) {
     char fmt[32];
     size_t n = 0;
     fmt[n++] = '%';
-    bool altAllowed = spec.conversion == 'o' || spec.conversion == 'x' || spec.conversion == 'X' ||
-                      spec.conversion == 'f' || spec.conversion == 'e' || spec.conversion == 'g';
-    bool signAllowed =
-        spec.conversion != 'u' && spec.conversion != 'o' && spec.conversion != 'x' && spec.conversion != 'X';
-    if (spec.left) {
+    bool altAllowed = directive.conversion == 'o' || directive.conversion == 'x' || directive.conversion == 'X' ||
+                      directive.conversion == 'f' || directive.conversion == 'e' || directive.conversion == 'g';
+    bool signAllowed = directive.conversion != 'u' && directive.conversion != 'o' && directive.conversion != 'x' &&
+                       directive.conversion != 'X';
+    if (directive.left) {
         fmt[n++] = '-';
     }
-    if (spec.plus && signAllowed) {
+    if (directive.plus && signAllowed) {
         fmt[n++] = '+';
     }
-    if (spec.space && signAllowed) {
+    if (directive.space && signAllowed) {
         fmt[n++] = ' ';
     }
-    if (spec.zero) {
+    if (directive.zero) {
         fmt[n++] = '0';
     }
-    if (spec.alt && altAllowed) {
+    if (directive.alt && altAllowed) {
         fmt[n++] = '#';
     }
     fmt[n++] = '*';
@@ -235,10 +235,10 @@ void appendPrintf(std::string& out, const Spec& spec, const char* lengthMod, T v
     for (const char* l = lengthMod; *l != 0; ++l) {
         fmt[n++] = *l;
     }
-    fmt[n++] = spec.conversion;
+    fmt[n++] = directive.conversion;
     fmt[n] = 0;
-    int width = std::max(spec.width, 0);
-    int precision = spec.precision; // negative means "as if omitted"
+    int width = std::max(directive.width, 0);
+    int precision = directive.precision; // negative means "as if omitted"
     char buf[128];
     int len = std::snprintf(buf, sizeof buf, fmt, width, precision, value);
     if (len < 0) {
@@ -254,54 +254,46 @@ void appendPrintf(std::string& out, const Spec& spec, const char* lengthMod, T v
     out.resize(at + static_cast<size_t>(len));
 }
 
-void appendSigned(std::string& out, const Spec& spec, const FormatArg& arg) {
-    int64_t v = integerOf(arg, is64(spec.length));
-    switch (spec.length) {
+// The argument reduced to the width its length modifier names (no modifier: the original 32-bit
+// int), as the signed or unsigned type of that width would hold it.
+template <class T8, class T16, class T32, class T64>
+T64 narrowed(const Directive& directive, const FormatArg& arg) {
+    auto v = static_cast<T64>(integerOf(arg, is64(directive.length)));
+    switch (directive.length) {
     case Length::Char:
-        v = static_cast<int8_t>(v);
-        break;
+        return static_cast<T8>(v);
     case Length::Short:
-        v = static_cast<int16_t>(v);
-        break;
+        return static_cast<T16>(v);
     case Length::Long:
     case Length::LongLong:
     case Length::Size:
-        break;
+        return v;
     default:
-        v = static_cast<int32_t>(v); // the original int: low 32 bits
+        return static_cast<T32>(v);
     }
-    if (!spec.left && !spec.plus && !spec.space && !spec.zero && spec.width < 0 && spec.precision < 0) {
+}
+
+void appendSigned(std::string& out, const Directive& directive, const FormatArg& arg) {
+    int64_t v = narrowed<int8_t, int16_t, int32_t, int64_t>(directive, arg);
+    if (!directive.left && !directive.plus && !directive.space && !directive.zero && directive.width < 0 &&
+        directive.precision < 0) {
         char buf[24];
         auto res = std::to_chars(buf, buf + sizeof buf, v);
         out.append(buf, res.ptr);
         return;
     }
-    appendPrintf(out, spec, "ll", static_cast<long long>(v));
+    appendPrintf(out, directive, "ll", static_cast<long long>(v));
 }
 
-void appendUnsigned(std::string& out, const Spec& spec, const FormatArg& arg) {
-    auto v = static_cast<uint64_t>(integerOf(arg, is64(spec.length)));
-    switch (spec.length) {
-    case Length::Char:
-        v = static_cast<uint8_t>(v);
-        break;
-    case Length::Short:
-        v = static_cast<uint16_t>(v);
-        break;
-    case Length::Long:
-    case Length::LongLong:
-    case Length::Size:
-        break;
-    default:
-        v = static_cast<uint32_t>(v);
-    }
-    appendPrintf(out, spec, "ll", static_cast<unsigned long long>(v));
+void appendUnsigned(std::string& out, const Directive& directive, const FormatArg& arg) {
+    uint64_t v = narrowed<uint8_t, uint16_t, uint32_t, uint64_t>(directive, arg);
+    appendPrintf(out, directive, "ll", static_cast<unsigned long long>(v));
 }
 
 // One UTF-16 unit (%C) or one Latin-1 byte (%c) as UTF-8; zero prints nothing.
-void appendCharacter(std::string& out, const Spec& spec, const FormatArg& arg) {
+void appendCharacter(std::string& out, const Directive& directive, const FormatArg& arg) {
     auto v = static_cast<uint64_t>(integerOf(arg, false));
-    uint32_t cp = spec.conversion == 'C' ? static_cast<uint32_t>(v & 0xFFFF) : static_cast<uint32_t>(v & 0xFF);
+    uint32_t cp = directive.conversion == 'C' ? static_cast<uint32_t>(v & 0xFFFF) : static_cast<uint32_t>(v & 0xFF);
     if (cp >= 0xD800 && cp <= 0xDFFF) {
         cp = 0xFFFD;
     }
@@ -309,13 +301,13 @@ void appendCharacter(std::string& out, const Spec& spec, const FormatArg& arg) {
     if (cp != 0) {
         appendUtf8(text, cp);
     }
-    Spec padOnly = spec;
+    Directive padOnly = directive;
     padOnly.precision = -1;
     appendPadded(out, std::move(text), padOnly);
 }
 
-void appendPointer(std::string& out, const Spec& spec, const FormatArg& arg) {
-    Spec padOnly = spec;
+void appendPointer(std::string& out, const Directive& directive, const FormatArg& arg) {
+    Directive padOnly = directive;
     padOnly.precision = -1;
     appendPadded(out, hexAddress(addressOf(arg)), padOnly);
 }
@@ -336,23 +328,23 @@ void warnMissingArgument(std::string_view fmt) {
     logLine("format: missing argument for format \"" + std::string(fmt) + "\"");
 }
 
-// Parses the spec after a '%' at `i` (which points past the '%'). Returns false when the text there
+// Parses the directive after a '%' at `i` (which points past the '%'). Returns false when the text there
 // is not a complete conversion.
-bool parseSpec(std::string_view fmt, size_t& i, Spec& spec, int& position, int& widthArg, int& precisionArg,
-               bool& widthStar, bool& precisionStar) {
+bool parseDirective(std::string_view fmt, size_t& i, Directive& directive, int& position, int& widthArg,
+                    int& precisionArg, bool& widthStar, bool& precisionStar) {
     position = readPosition(fmt, i);
     for (; i < fmt.size(); ++i) {
         char c = fmt[i];
         if (c == '-') {
-            spec.left = true;
+            directive.left = true;
         } else if (c == '+') {
-            spec.plus = true;
+            directive.plus = true;
         } else if (c == ' ') {
-            spec.space = true;
+            directive.space = true;
         } else if (c == '0') {
-            spec.zero = true;
+            directive.zero = true;
         } else if (c == '#') {
-            spec.alt = true;
+            directive.alt = true;
         } else {
             break;
         }
@@ -362,7 +354,7 @@ bool parseSpec(std::string_view fmt, size_t& i, Spec& spec, int& position, int& 
         widthStar = true;
         widthArg = readPosition(fmt, i);
     } else if (i < fmt.size() && isDigit(fmt[i])) {
-        spec.width = readNumber(fmt, i);
+        directive.width = readNumber(fmt, i);
     }
     if (i < fmt.size() && fmt[i] == '.') {
         ++i;
@@ -371,34 +363,34 @@ bool parseSpec(std::string_view fmt, size_t& i, Spec& spec, int& position, int& 
             precisionStar = true;
             precisionArg = readPosition(fmt, i);
         } else {
-            spec.precision = readNumber(fmt, i);
+            directive.precision = readNumber(fmt, i);
         }
     }
     if (i + 1 < fmt.size() && ((fmt[i] == 'h' && fmt[i + 1] == 'h') || (fmt[i] == 'l' && fmt[i + 1] == 'l'))) {
-        spec.length = fmt[i] == 'h' ? Length::Char : Length::LongLong;
+        directive.length = fmt[i] == 'h' ? Length::Char : Length::LongLong;
         i += 2;
     } else if (i < fmt.size()) {
         switch (fmt[i]) {
         case 'h':
-            spec.length = Length::Short;
+            directive.length = Length::Short;
             ++i;
             break;
         case 'l':
-            spec.length = Length::Long;
+            directive.length = Length::Long;
             ++i;
             break;
         case 'q':
-            spec.length = Length::LongLong;
+            directive.length = Length::LongLong;
             ++i;
             break;
         case 'L':
-            spec.length = Length::LongDouble;
+            directive.length = Length::LongDouble;
             ++i;
             break;
         case 'z':
         case 'j':
         case 't':
-            spec.length = Length::Size;
+            directive.length = Length::Size;
             ++i;
             break;
         default:
@@ -408,8 +400,8 @@ bool parseSpec(std::string_view fmt, size_t& i, Spec& spec, int& position, int& 
     if (i >= fmt.size()) {
         return false;
     }
-    spec.conversion = fmt[i++];
-    switch (spec.conversion) {
+    directive.conversion = fmt[i++];
+    switch (directive.conversion) {
     case '@':
     case 'd':
     case 'i':
@@ -460,10 +452,10 @@ std::string formatArgs(std::string_view fmt, std::span<const FormatArg> args) {
             continue;
         }
         size_t j = percent + 1;
-        Spec spec;
+        Directive directive;
         int position = -1, widthArg = -1, precisionArg = -1;
         bool widthStar = false, precisionStar = false;
-        if (!parseSpec(fmt, j, spec, position, widthArg, precisionArg, widthStar, precisionStar)) {
+        if (!parseDirective(fmt, j, directive, position, widthArg, precisionArg, widthStar, precisionStar)) {
             out.append(fmt.substr(percent, j - percent)); // not a conversion: keep it as written
             i = j;
             continue;
@@ -477,10 +469,10 @@ std::string formatArgs(std::string_view fmt, std::span<const FormatArg> args) {
             } else {
                 int64_t width = integerOf(*w, false);
                 if (width < 0) {
-                    spec.left = true;
+                    directive.left = true;
                     width = width == INT32_MIN ? kMaxFormatWidth : -width;
                 }
-                spec.width = static_cast<int>(std::min<int64_t>(width, kMaxFormatWidth));
+                directive.width = static_cast<int>(std::min<int64_t>(width, kMaxFormatWidth));
             }
         }
         if (precisionStar) {
@@ -489,38 +481,39 @@ std::string formatArgs(std::string_view fmt, std::span<const FormatArg> args) {
                 ok = false;
             } else {
                 int64_t precision = integerOf(*p, false);
-                spec.precision = precision < 0 ? -1 : static_cast<int>(std::min<int64_t>(precision, kMaxFormatWidth));
+                directive.precision =
+                    precision < 0 ? -1 : static_cast<int>(std::min<int64_t>(precision, kMaxFormatWidth));
             }
         }
         const FormatArg* arg = take(position);
         if (!ok || arg == nullptr) {
             continue;
         }
-        switch (spec.conversion) {
+        switch (directive.conversion) {
         case 'd':
         case 'i':
-            appendSigned(out, spec, *arg);
+            appendSigned(out, directive, *arg);
             break;
         case 'u':
         case 'x':
         case 'X':
         case 'o':
-            appendUnsigned(out, spec, *arg);
+            appendUnsigned(out, directive, *arg);
             break;
         case 'f':
         case 'e':
         case 'g':
-            appendPrintf(out, spec, "", doubleOf(*arg));
+            appendPrintf(out, directive, "", doubleOf(*arg));
             break;
         case 'c':
         case 'C':
-            appendCharacter(out, spec, *arg);
+            appendCharacter(out, directive, *arg);
             break;
         case 'p':
-            appendPointer(out, spec, *arg);
+            appendPointer(out, directive, *arg);
             break;
         default: // '@' and 's'
-            appendPadded(out, textOf(*arg), spec);
+            appendPadded(out, textOf(*arg), directive);
             break;
         }
     }
@@ -548,20 +541,20 @@ std::string formatUntrustedArgs(std::string_view tmpl, std::span<const FormatArg
             continue;
         }
         size_t specLength = 0;
-        Spec spec;
+        Directive directive;
         if (rest.starts_with('d')) {
             specLength = 1;
-            spec.conversion = 'd';
+            directive.conversion = 'd';
         } else if (rest.starts_with("lld")) {
             specLength = 3;
-            spec.conversion = 'd';
-            spec.length = Length::LongLong;
+            directive.conversion = 'd';
+            directive.length = Length::LongLong;
         } else if (rest.starts_with('f')) {
             specLength = 1;
-            spec.conversion = 'f';
+            directive.conversion = 'f';
         } else if (rest.starts_with('s')) {
             specLength = 1;
-            spec.conversion = 's';
+            directive.conversion = 's';
         }
         if (specLength == 0 || next >= args.size()) {
             out += '%'; // not a conversion here, or no argument left for it: literal
@@ -569,12 +562,12 @@ std::string formatUntrustedArgs(std::string_view tmpl, std::span<const FormatArg
             continue;
         }
         const FormatArg& arg = args[next++];
-        if (spec.conversion == 'd') {
-            appendSigned(out, spec, arg);
-        } else if (spec.conversion == 'f') {
-            appendPrintf(out, spec, "", doubleOf(arg));
+        if (directive.conversion == 'd') {
+            appendSigned(out, directive, arg);
+        } else if (directive.conversion == 'f') {
+            appendPrintf(out, directive, "", doubleOf(arg));
         } else {
-            appendPadded(out, textOf(arg), spec);
+            appendPadded(out, textOf(arg), directive);
         }
         i += 1 + specLength;
     }

@@ -175,7 +175,7 @@ void TableView::rebuildGeometry() {
         rows[static_cast<size_t>(s)] = std::max(0, ds->tableViewNumberOfRowsInSection(*this, s));
     }
 
-    std::vector<TableViewLayout::Section> specs(static_cast<size_t>(sections));
+    std::vector<TableViewLayout::Section> sectionGeometry(static_cast<size_t>(sections));
     std::vector<SectionInfo> info(static_cast<size_t>(sections));
     const bool grouped = style_ == TableViewStyle::Grouped;
     for (int s = 0; s < sections; ++s) {
@@ -198,17 +198,19 @@ void TableView::rebuildGeometry() {
         }
         const bool headerContent = si.headerView || si.headerTitle;
         const bool footerContent = si.footerView || si.footerTitle;
-        auto& spec = specs[static_cast<size_t>(s)];
+        auto& section = sectionGeometry[static_cast<size_t>(s)];
         if (grouped) {
-            spec.headerHeight = headerAnswer.value_or(sectionHeaderHeight_ + (headerContent ? kGroupedTitleHeight : 0));
-            spec.footerHeight = footerAnswer.value_or(sectionFooterHeight_ + (footerContent ? kGroupedTitleHeight : 0));
+            section.headerHeight =
+                headerAnswer.value_or(sectionHeaderHeight_ + (headerContent ? kGroupedTitleHeight : 0));
+            section.footerHeight =
+                footerAnswer.value_or(sectionFooterHeight_ + (footerContent ? kGroupedTitleHeight : 0));
         } else {
-            spec.headerHeight = headerAnswer.value_or(headerContent ? sectionHeaderHeight_ : 0);
-            spec.footerHeight = footerAnswer.value_or(footerContent ? sectionFooterHeight_ : 0);
+            section.headerHeight = headerAnswer.value_or(headerContent ? sectionHeaderHeight_ : 0);
+            section.footerHeight = footerAnswer.value_or(footerContent ? sectionFooterHeight_ : 0);
         }
     }
     for (int s = 0; s < sections; ++s) {
-        specs[static_cast<size_t>(s)].rowHeights = rowHeightsForSection(s, rows[static_cast<size_t>(s)]);
+        sectionGeometry[static_cast<size_t>(s)].rowHeights = rowHeightsForSection(s, rows[static_cast<size_t>(s)]);
     }
 
     // Header and footer views of the old data leave with it.
@@ -223,7 +225,7 @@ void TableView::rebuildGeometry() {
     sectionInfo_ = std::move(info);
     const double headerHeight = tableHeaderView_ ? tableHeaderView_->frame().size.height : 0;
     const double footerHeight = tableFooterView_ ? tableFooterView_->frame().size.height : 0;
-    layout_.build(style_, bounds().width(), headerHeight, std::move(specs), footerHeight);
+    layout_.build(style_, bounds().width(), headerHeight, std::move(sectionGeometry), footerHeight);
     applyContentSize();
 }
 
@@ -254,7 +256,7 @@ void TableView::reloadRowsAtIndexPaths(const std::vector<IndexPath>& paths, Tabl
         reloadData();
         return;
     }
-    std::vector<TableViewLayout::Section> specs = layout_.sections();
+    std::vector<TableViewLayout::Section> sectionGeometry = layout_.sections();
     const auto d = delegate();
     for (const auto& path : paths) {
         if (!layout_.isValid(path)) {
@@ -266,7 +268,7 @@ void TableView::reloadRowsAtIndexPaths(const std::vector<IndexPath>& paths, Tabl
         if (d) {
             height = d->tableViewHeightForRowAtIndexPath(*this, path).value_or(rowHeight_);
         }
-        specs[static_cast<size_t>(path.section)].rowHeights[static_cast<size_t>(path.row)] = height;
+        sectionGeometry[static_cast<size_t>(path.section)].rowHeights[static_cast<size_t>(path.row)] = height;
         if (auto it = visible_.find(path); it != visible_.end()) {
             const auto cell = it->second;
             visible_.erase(it);
@@ -275,7 +277,7 @@ void TableView::reloadRowsAtIndexPaths(const std::vector<IndexPath>& paths, Tabl
     }
     const double headerHeight = tableHeaderView_ ? tableHeaderView_->frame().size.height : 0;
     const double footerHeight = tableFooterView_ ? tableFooterView_->frame().size.height : 0;
-    layout_.build(style_, bounds().width(), headerHeight, std::move(specs), footerHeight);
+    layout_.build(style_, bounds().width(), headerHeight, std::move(sectionGeometry), footerHeight);
     applyContentSize();
     logRowAnimation("reloadRows", animation);
     tileVisibleRows();

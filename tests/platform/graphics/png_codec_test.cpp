@@ -16,7 +16,7 @@
 namespace gfx {
 namespace {
 
-struct PngSpec {
+struct PngCase {
     const char* name;
     int colorType;
     int bitDepth;
@@ -27,13 +27,13 @@ struct PngSpec {
 constexpr int kW = 5;
 constexpr int kH = 3;
 
-// The expected 8-bit RGBA of pixel i for a spec, and the raw samples that encode it.
+// The expected 8-bit RGBA of pixel i for a case, and the raw samples that encode it.
 struct Pixel {
     std::vector<uint32_t> samples; // in file bit depth
     Rgba8 rgba;
 };
 
-Pixel pixelFor(const PngSpec& s, int i) {
+Pixel pixelFor(const PngCase& s, int i) {
     uint32_t max = (1u << s.bitDepth) - 1;
     // For 16-bit files, use multiples of 257 so reduction to 8 bits is exact.
     auto level = [&](uint32_t v8) { return s.bitDepth == 16 ? v8 * 257 : v8; };
@@ -116,7 +116,7 @@ std::vector<uint8_t> packRow(const std::vector<uint32_t>& samples, int depth) {
     return row;
 }
 
-fnd::Bytes writeTestPng(const PngSpec& s, bool withGamma) {
+fnd::Bytes writeTestPng(const PngCase& s, bool withGamma) {
     Writer w;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
@@ -192,7 +192,7 @@ Rgba8 throughPremultiply(Rgba8 c) {
 }
 
 TEST(PngCodec, DecodesEveryColourTypeAndBitDepth) {
-    const PngSpec specs[] = {
+    const PngCase cases[] = {
         {"gray1", PNG_COLOR_TYPE_GRAY, 1},
         {"gray2", PNG_COLOR_TYPE_GRAY, 2},
         {"gray4", PNG_COLOR_TYPE_GRAY, 4},
@@ -211,7 +211,7 @@ TEST(PngCodec, DecodesEveryColourTypeAndBitDepth) {
         {"rgba8Interlaced", PNG_COLOR_TYPE_RGB_ALPHA, 8, true},
         {"palette4Interlaced", PNG_COLOR_TYPE_PALETTE, 4, true, true},
     };
-    for (const PngSpec& s : specs) {
+    for (const PngCase& s : cases) {
         for (bool gamma : {false, true}) {
             SCOPED_TRACE(std::string(s.name) + (gamma ? " with gAMA" : ""));
             fnd::Bytes file = writeTestPng(s, gamma);
