@@ -35,3 +35,10 @@ find_package(Fontconfig REQUIRED)
 find_package(PNG REQUIRED)
 find_package(JPEG REQUIRED)
 find_package(GIF REQUIRED)
+
+# SQLite 3 for the address book and the web databases.
+find_package(SQLite3 REQUIRED)
+# libsndfile decodes the audio player's sound files.
+pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
+# nlohmann/json (header-only) parses and writes the JSON of page data and bridge arguments.
+find_package(nlohmann_json 3.11 REQUIRED)
