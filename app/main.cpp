@@ -1,27 +1,93 @@
-// The zelvan executable: the headless client. It prepares the application folders, starts the
-// main run loop and reports what it is; the application core takes over from here.
+// The zelvan executable: the headless client. It reads its command line, prepares the application
+// folders, hands control to the application delegate on the main run loop, and on the way out
+// leaves screenshots and a summary of the session.
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
+#include <asio/signal_set.hpp>
+
+#include "core/launch_options.h"
+#include "core/state_files.h"
+#include "core/zelvan_app_delegate.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/bundle.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/thread.h"
+#include "platform/ui/application.h"
 
-int main() {
+namespace {
+
+int runClient(const zelvan::LaunchOptions& options) {
+    using zelvan::zelvanAppDelegate;
+    const auto& bundle = fnd::Bundle::main();
+    fnd::log("%@ %@ started (data in %s)", bundle.bundleIdentifier(),
+             bundle.objectForInfoDictionaryKey("CFBundleVersion"), fnd::AppFolders::root());
+
+    if (options.account) {
+        // The account given on the command line becomes the stored one the start-up signs in with.
+        zelvan::writefile(
+            zelvanAppDelegate::kAccountFile,
+            fnd::Value::dictionary({{"phone", options.account->phone}, {"password", options.account->password}}));
+    }
+
+    auto delegate = zelvanAppDelegate::create(options.config);
+    zelvanAppDelegate::setInstance(delegate);
+
+    auto& loop = fnd::RunLoop::main();
+    asio::signal_set signals(loop.ioContext(), SIGINT, SIGTERM);
+    signals.async_wait([&loop](const std::error_code& error, int) {
+        if (!error) {
+            fnd::log("interrupted; stopping");
+            loop.stop();
+        }
+    });
+    if (options.runSeconds) {
+        loop.performAfter(*options.runSeconds, [&loop] { loop.stop(); });
+    }
+    loop.post([delegate] { delegate->applicationDidFinishLaunching(); });
+    loop.run();
+    signals.cancel();
+
+    if (options.screenshotFolder) {
+        ui::Application::shared().flush();
+        int written = ui::Application::shared().dumpScreens(*options.screenshotFolder);
+        fnd::log("wrote %d screenshot(s) to %s", written, *options.screenshotFolder);
+    }
+    delegate->applicationWillTerminate();
+    fnd::log("session: %s; packets sent %lld, received %lld", delegate->loggedout() ? "not signed in" : "signed in",
+             static_cast<long long>(delegate->networkLoop().packetsSent()),
+             static_cast<long long>(delegate->networkLoop().packetsReceived()));
+    zelvanAppDelegate::setInstance(nullptr);
+    return EXIT_SUCCESS;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    auto parsed = zelvan::LaunchOptions::parse(args);
+    if (!parsed.ok()) {
+        std::fprintf(stderr, "zelvan: %s\n%s", parsed.error().localizedDescription().c_str(),
+                     zelvan::LaunchOptions::usage().c_str());
+        return 2;
+    }
+    const zelvan::LaunchOptions& options = parsed.value();
+    if (options.help) {
+        std::fputs(zelvan::LaunchOptions::usage().c_str(), stdout);
+        return EXIT_SUCCESS;
+    }
+    if (options.home) {
+        setenv("ZELVAN_HOME", options.home->c_str(), 1);
+    }
+
     fnd::initMainThread();
     if (!fnd::AppFolders::setUp()) {
         fnd::log("zelvan: cannot prepare the application folders under %s", fnd::AppFolders::root());
         return EXIT_FAILURE;
     }
-
-    const auto& bundle = fnd::Bundle::main();
-    auto version = bundle.objectForInfoDictionaryKey("CFBundleVersion");
-    auto& loop = fnd::RunLoop::main();
-    loop.post([&] {
-        fnd::log("%@ %@ started (data in %s)", bundle.bundleIdentifier(), version, fnd::AppFolders::root());
-        loop.stop();
-    });
-    loop.run();
-    return EXIT_SUCCESS;
+    return runClient(options);
 }

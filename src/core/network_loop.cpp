@@ -160,12 +160,14 @@ void NetworkLoop::onLost(bool wasOpen) {
         }
     }
     if (failures > kRetryAlertFailures) {
+        // The alert was armed by an earlier failure: this one waits for the user's tap, and the
+        // user needs the alert that asks for it.
         retryTapped_ = false;
         waitingForRetry_ = true;
+        if (retryAlert_) {
+            retryAlert_();
+        }
         return;
-    }
-    if (failures == kRetryAlertFailures && retryAlertArmed_) {
-        retryAlertArmed_();
     }
     reconnect_ = fnd::RunLoop::current().performAfter(kReconnectDelay, [this] {
         if (!connection_ && !waitingForRetry_.load()) {
@@ -180,6 +182,7 @@ void NetworkLoop::onPayload(const fnd::Bytes& payload) {
         ZTRACE_WARN("dropped an unreadable packet of %d bytes from the game server", static_cast<int>(payload.size()));
         return;
     }
+    ++packetsReceived_;
     if (onPacket_) {
         onPacket_(*packet);
     }
@@ -214,7 +217,9 @@ void NetworkLoop::sendQueued() {
             break; // the connection failed under us; its close drops the queue anyway
         }
         // A packet refused for its size is logged by the connection; the ones behind it still go.
-        connection_->sendData(payload);
+        if (connection_->sendData(payload)) {
+            ++packetsSent_;
+        }
     }
 }
 

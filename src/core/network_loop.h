@@ -44,7 +44,8 @@ class NetworkLoop {
 public:
     static constexpr double kSliceSeconds = 0.1;
     static constexpr double kReconnectDelay = 0.5;
-    // The failure in a row that arms the retry alert; every later one waits for userTappedRetry().
+    // The failure in a row that arms the retry alert: it still reconnects, every later one waits for
+    // userTappedRetry().
     static constexpr int kRetryAlertFailures = 3;
 
     NetworkLoop(PacketQueue& queue, std::string host, uint16_t port);
@@ -59,8 +60,9 @@ public:
     void setPacketHandler(std::function<void(const fnd::Value&)> handler) { onPacket_ = std::move(handler); }
     // Called after a close has dropped the queued packets, so a new log-in gets queued.
     void setLogInHandler(std::function<void()> handler) { logInAgain_ = std::move(handler); }
-    // Called when the kRetryAlertFailures-th failure in a row arms the retry alert.
-    void setRetryAlertHandler(std::function<void()> handler) { retryAlertArmed_ = std::move(handler); }
+    // Called each time a failure waits for the user's tap (every failure after the
+    // kRetryAlertFailures-th in a row), so the retry alert can be shown; the tap is userTappedRetry().
+    void setRetryAlertHandler(std::function<void()> handler) { retryAlert_ = std::move(handler); }
 
     // The server the next connection goes to (any thread); an open connection stays where it is.
     void setServer(const std::string& host, uint16_t port);
@@ -82,6 +84,9 @@ public:
     // Failures (failed opens and closes) since the last successful open.
     int consecutiveFailures() const { return failures_.load(); }
     bool waitingForRetry() const { return waitingForRetry_.load(); }
+    // Packets written to and decoded from the game server since the loop was made.
+    uint64_t packetsSent() const { return packetsSent_.load(); }
+    uint64_t packetsReceived() const { return packetsReceived_.load(); }
 
 private:
     struct Events;
@@ -103,7 +108,7 @@ private:
     std::shared_ptr<ConnectionListener> listener_;
     std::function<void(const fnd::Value&)> onPacket_;
     std::function<void()> logInAgain_;
-    std::function<void()> retryAlertArmed_;
+    std::function<void()> retryAlert_;
 
     // Network thread only.
     std::shared_ptr<Events> events_;
@@ -116,6 +121,8 @@ private:
     std::atomic<bool> waitingForRetry_{false};
     std::atomic<bool> retryTapped_{false};
     std::atomic<bool> stopRequested_{false};
+    std::atomic<uint64_t> packetsSent_{0};
+    std::atomic<uint64_t> packetsReceived_{0};
 
     std::mutex threadMutex_;
     std::shared_ptr<fnd::RunLoop> loop_; // the loop run() turns, for stop() and userTappedRetry()

@@ -1,6 +1,7 @@
 // The outgoing packet queue: encoding on the sender's thread, held packets released on log-in, and
 // the keep-alive count.
 #include "core/packet_queue.h"
+#include <algorithm>
 
 #include <utility>
 
@@ -71,12 +72,17 @@ void PacketQueue::clear() {
 
 bool PacketQueue::noteEmptyTurn() {
     std::lock_guard lock(mutex_);
-    if (++emptyTurns_ < kKeepAliveTurns) {
+    if (++emptyTurns_ < keepAliveTurns_) {
         return false;
     }
     emptyTurns_ = 0;
     queued_.push_back(dumps(fnd::Value::array({kKeepAliveCommand})));
     return true;
+}
+
+void PacketQueue::setKeepAliveTurns(int turns) {
+    std::lock_guard lock(mutex_);
+    keepAliveTurns_ = std::max(1, turns);
 }
 
 size_t PacketQueue::queuedCount() const {

@@ -39,7 +39,11 @@ public:
     // Drops the queued packets (the connection they were meant for has closed); held packets stay.
     void clear();
 
-    // Counts one network turn in which nothing was sent. On the kKeepAliveTurns-th such turn in a row
+    // The number of empty turns that calls for a keep-alive (kKeepAliveTurns unless changed; at least 1).
+    // The headless client lowers it so a short demonstration run shows keep-alives.
+    void setKeepAliveTurns(int turns);
+
+    // Counts one network turn in which nothing was sent. On the keep-alive-turns-th such turn in a row
     // it queues the keep-alive packet [9999], starts the count afresh and returns true.
     bool noteEmptyTurn();
 
@@ -54,6 +58,7 @@ private:
     std::vector<fnd::Bytes> held_;
     bool sessionActive_ = false;
     int emptyTurns_ = 0;
+    int keepAliveTurns_ = kKeepAliveTurns;
 };
 
 } // namespace zelvan

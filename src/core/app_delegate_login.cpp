@@ -1,0 +1,168 @@
+// Signing in and receiving: the log-in request and its reply, the stored account, and the routing of
+// every packet the game server sends (the log-in reply to the main thread, the rest through the
+// command map, what nobody owns to the delegate's own handling).
+#include <exception>
+
+#include "core/app_delegate_parts.h"
+#include "core/category_helpers.h"
+#include "core/localization.h"
+#include "core/state_files.h"
+#include "core/tracer.h"
+#include "platform/foundation/bundle.h"
+#include "platform/foundation/format.h"
+#include "platform/foundation/log.h"
+#include "platform/foundation/run_loop.h"
+
+namespace zelvan {
+
+namespace {
+
+constexpr int kLoginCommand = 0;
+constexpr int kKeepAliveCommand = PacketQueue::kKeepAliveCommand;
+
+// Log-in reply elements.
+constexpr size_t kReplyKey = 1;
+constexpr size_t kReplyProtocol = 2;
+constexpr size_t kReplyDisplayName = 3;
+constexpr size_t kReplyStatus = 4;
+constexpr size_t kReplyUserId = 5;
+
+// Element `index` of a packet array, null when absent.
+fnd::Value element(const fnd::Value& packet, size_t index) {
+    auto array = packet.asArray();
+    return array ? nilableObjectAtIndex(*array, static_cast<int>(index)) : fnd::Value();
+}
+
+std::string clientVersion() {
+    fnd::Value version = fnd::Bundle::main().objectForInfoDictionaryKey("CFBundleVersion");
+    return version.isString() ? version.stringValue() : "1.0";
+}
+
+} // namespace
+
+void zelvanAppDelegate::trylogin(const std::string& phone, const std::string& password) {
+    {
+        std::lock_guard lock(stateMutex_);
+        pendingAccount_ = Account{phone, password};
+    }
+    auto im = this->im();
+    int revision = im ? im->dataRevision() : 0;
+    send(fnd::Value::array({kLoginCommand, kLoginProtocolVersion, kLoginProtocolRevision, phone, password, revision,
+                            kDistributionChannel, clientVersion(), kLanguage}));
+}
+
+void zelvanAppDelegate::logInAgain() {
+    // The connection closed with its queue: sign in again with the account of the last log-in.
+    std::optional<Account> account;
+    {
+        std::lock_guard lock(stateMutex_);
+        account = pendingAccount_;
+    }
+    if (!account) {
+        account = storedAccount();
+    }
+    if (account) {
+        trylogin(account->phone, account->password);
+    }
+}
+
+std::optional<zelvanAppDelegate::Account> zelvanAppDelegate::storedAccount() {
+    std::optional<fnd::Value> stored = readfile(kAccountFile);
+    if (!stored) {
+        return std::nullopt;
+    }
+    auto dict = stored->asDictionary();
+    fnd::Value phone = dict ? dict->objectForKey("phone") : fnd::Value();
+    fnd::Value password = dict ? dict->objectForKey("password") : fnd::Value();
+    if (!phone.isString() || !password.isString() || phone.stringValue().empty()) {
+        ZTRACE_WARN("ignoring an unreadable account file");
+        return std::nullopt;
+    }
+    return Account{phone.stringValue(), password.stringValue()};
+}
+
+void zelvanAppDelegate::handleLoginResult(const fnd::Value& packet) {
+    fnd::Value key = element(packet, kReplyKey);
+    if (key.isNumber()) {
+        int code = static_cast<int>(key.intValue());
+        {
+            std::lock_guard lock(stateMutex_);
+            lastLoginFailure_ = code;
+            pendingAccount_.reset();
+        }
+        deletefile(kAccountFile);
+        fnd::log("log-in refused (code %d)", code);
+        std::string reason = fnd::format(ZLS("loginError%d"), code);
+        showAlert(ZLS("loginFailed"), reason);
+        return;
+    }
+    if (!key.isString() || key.stringValue().empty()) {
+        // Neither a code nor a key: keep whatever account is stored and wait for a sound reply.
+        ZTRACE_ERROR("malformed log-in reply: %@", packet);
+        return;
+    }
+
+    LoginSession session;
+    session.sessionKey = key.stringValue();
+    fnd::Value protocol = element(packet, kReplyProtocol);
+    session.protocol = protocol.isArray() ? protocol : fnd::Value::array();
+    session.displayName = element(packet, kReplyDisplayName).stringValue();
+    session.status = static_cast<int>(element(packet, kReplyStatus).intValue());
+    session.userId = static_cast<int32_t>(element(packet, kReplyUserId).intValue());
+
+    std::optional<Account> account;
+    {
+        std::lock_guard lock(stateMutex_);
+        account = pendingAccount_;
+        session_ = session;
+        loggedIn_ = true;
+        lastLoginFailure_.reset();
+    }
+    if (account) {
+        auto stored = fnd::Value::dictionary({{"phone", account->phone}, {"password", account->password}});
+        if (!writefile(kAccountFile, stored)) {
+            ZTRACE_ERROR("could not save the account file");
+        }
+    }
+    commandMap_.setLoggedIn(true);
+    queue_.setSessionActive(true);
+    hideInfo();
+    fnd::log("logged in as %@ (user %d)", session.displayName, session.userId);
+    if (auto im = this->im()) {
+        im->didLogIn(session);
+    }
+}
+
+void zelvanAppDelegate::connectionDidReceiveData(const fnd::Value& packet) {
+    fnd::Value cmd = element(packet, 0);
+    if (cmd.isNumber() && cmd.intValue() == kLoginCommand) {
+        std::weak_ptr<zelvanAppDelegate> weak = weak_from_this();
+        fnd::RunLoop::main().post([weak, packet] {
+            if (auto self = weak.lock()) {
+                self->handleLoginResult(packet);
+            }
+        });
+        return;
+    }
+    commandMap_.dispatch(packet);
+}
+
+void zelvanAppDelegate::handleOwnCommand(const fnd::Value& packet) {
+    int cmd = static_cast<int>(element(packet, 0).intValue());
+    switch (cmd) {
+    case kKeepAliveCommand:
+        return;
+    case kVoipCommand:
+        if (auto voip = zelvanVoip()) {
+            voip->handleVoip(packet);
+        } else {
+            ZTRACE_WARN("call signalling received with no voice engine");
+        }
+        return;
+    default:
+        fnd::log("no handler for command %d", cmd);
+        return;
+    }
+}
+
+} // namespace zelvan

@@ -1,0 +1,183 @@
+// The application delegate's user interface: the window with the five-tab bar, alerts and the
+// information box, the retry alert, tab switching, the keyboard, and the full-screen game view.
+#include <numbers>
+
+#include "core/app_delegate_parts.h"
+#include "core/localization.h"
+#include "core/main_thread.h"
+#include "platform/foundation/log.h"
+#include "platform/foundation/thread.h"
+#include "platform/ui/application.h"
+#include "platform/ui/keyboard.h"
+#include "platform/ui/navigation_controller.h"
+#include "platform/ui/screen.h"
+#include "platform/ui/tab_bar.h"
+#include "platform/ui/tab_bar_controller.h"
+#include "platform/ui/window.h"
+
+namespace zelvan {
+
+namespace {
+
+// Runs `work` on the main thread with the delegate still alive: at once when already there.
+void onMain(const std::shared_ptr<zelvanAppDelegate>& self, std::function<void(zelvanAppDelegate&)> work) {
+    if (fnd::isMainThread()) {
+        work(*self);
+        return;
+    }
+    std::weak_ptr<zelvanAppDelegate> weak = self;
+    fnd::RunLoop::main().post([weak, work = std::move(work)] {
+        if (auto live = weak.lock()) {
+            work(*live);
+        }
+    });
+}
+
+} // namespace
+
+void zelvanAppDelegate::buildWindow() {
+    gfx::Rect screen = ui::Screen::main().bounds();
+    window_ = ui::View::create<ui::Window>(screen);
+    tabBarController_ = std::make_shared<ui::TabBarController>();
+    std::vector<std::shared_ptr<ui::ViewController>> tabs;
+    for (const char* title : {"Games", "myHome", "IM", "Circle", "More"}) {
+        auto root = std::make_shared<ui::ViewController>();
+        root->setTitle(ZLS(title));
+        tabs.push_back(ui::NavigationController::initWithRootViewController(root));
+        tabs.back()->setTitle(ZLS(title));
+    }
+    tabBarController_->setViewControllers(std::move(tabs));
+    window_->setRootViewController(tabBarController_);
+    window_->makeKeyAndVisible();
+}
+
+std::shared_ptr<ui::TabBarController> zelvanAppDelegate::tabBarController() const {
+    return tabBarController_;
+}
+
+std::shared_ptr<ui::Window> zelvanAppDelegate::window() const {
+    return window_;
+}
+
+void zelvanAppDelegate::showAlert(const std::optional<std::string>& title, const std::string& message) {
+    onMain(shared_from_this(), [title, message](zelvanAppDelegate&) {
+        auto alert = ui::AlertView::initWithTitle(title.value_or(""), message, {}, ZLS("OK"));
+        alert->show();
+    });
+}
+
+void zelvanAppDelegate::showInfo(const std::string& title, const std::string& message) {
+    onMain(shared_from_this(), [title, message](zelvanAppDelegate& self) {
+        if (self.infoAlert_) {
+            self.infoAlert_->dismissWithClickedButtonIndex(-1, ui::Animated::No);
+        }
+        self.infoAlert_ = ui::AlertView::initWithTitle(title, message, {});
+        self.infoAlert_->show();
+    });
+}
+
+void zelvanAppDelegate::hideInfo() {
+    onMain(shared_from_this(), [](zelvanAppDelegate& self) {
+        if (auto info = std::exchange(self.infoAlert_, nullptr)) {
+            info->dismissWithClickedButtonIndex(-1, ui::Animated::No);
+        }
+    });
+}
+
+void zelvanAppDelegate::showRetryAlert() {
+    if (retryAlert_ && retryAlert_->alert && retryAlert_->alert->isVisible()) {
+        return; // one alert asks for the tap however many failures wait for it
+    }
+    hideInfo();
+    retryAlert_ = std::make_shared<RetryAlert>(*this);
+    retryAlert_->alert =
+        ui::AlertView::initWithTitle(ZLS("networkError"), ZLS("networkErrorMessage"), retryAlert_, ZLS("Retry"));
+    retryAlert_->alert->show();
+}
+
+void zelvanAppDelegate::RetryAlert::alertViewClickedButtonAtIndex(ui::AlertView& /*alert*/, int /*buttonIndex*/) {
+    owner_.networkLoop().userTappedRetry();
+}
+
+void zelvanAppDelegate::ConnectionEvents::connectionLost() {
+    for (const auto& listener : owner_.liveConnectionListeners()) {
+        listener->connectionLost();
+    }
+}
+
+void zelvanAppDelegate::ConnectionEvents::connectionResumed() {
+    owner_.hideInfo();
+    for (const auto& listener : owner_.liveConnectionListeners()) {
+        listener->connectionResumed();
+    }
+}
+
+void zelvanAppDelegate::ConnectionEvents::showReconnectingMessage() {
+    fnd::log("connection to %@:%d lost; reconnecting", owner_.config_.serverHost,
+             static_cast<int>(owner_.config_.serverPort));
+    owner_.showInfo(ZLS("reconnecting"), ZLS("reconnectingMessage"));
+}
+
+void zelvanAppDelegate::switchTab(int index, ui::Animated animated) {
+    if (!tabBarController_ || index < 0) {
+        return;
+    }
+    const auto& tabs = tabBarController_->viewControllers();
+    if (static_cast<size_t>(index) >= tabs.size() || tabBarController_->selectedIndex() == static_cast<size_t>(index)) {
+        return;
+    }
+    if (auto nav = std::dynamic_pointer_cast<ui::NavigationController>(tabs[static_cast<size_t>(index)])) {
+        nav->popToRootViewControllerAnimated(ui::Animated::No);
+    }
+    tabBarController_->setSelectedIndex(static_cast<size_t>(index));
+    if (animated == ui::Animated::Yes) {
+        auto view = tabBarController_->view();
+        view->setAlpha(0);
+        ui::View::beginAnimations("switchTab");
+        ui::View::setAnimationDuration(kTabFadeDuration);
+        view->setAlpha(1);
+        ui::View::commitAnimations();
+    }
+}
+
+void zelvanAppDelegate::hideKeyboard() {
+    if (auto owner = ui::KeyboardController::textInput()) {
+        owner->resignFirstResponder();
+    }
+}
+
+void zelvanAppDelegate::switchToFullScreen(const std::shared_ptr<ui::View>& view, int horizontal) {
+    if (!window_ || !view) {
+        return;
+    }
+    switchToNormalScreen(horizontal);
+    gfx::Rect screen = window_->bounds();
+    ui::Application::shared().setStatusBarHidden(true);
+    if (tabBarController_) {
+        tabBarController_->tabBar()->setHidden(true);
+    }
+    if (horizontal != 0) {
+        // Landscape: a screen-sized view turned a quarter so its long side runs across.
+        view->setTransform(gfx::AffineTransform::makeRotation(std::numbers::pi / 2));
+        view->setBounds(gfx::Rect(0, 0, screen.size.height, screen.size.width));
+        view->setCenter(gfx::Point(screen.size.width / 2, screen.size.height / 2));
+    } else {
+        view->setTransform(gfx::AffineTransform());
+        view->setFrame(screen);
+    }
+    window_->addSubview(view);
+    fullScreenView_ = view;
+}
+
+void zelvanAppDelegate::switchToNormalScreen(int /*horizontal*/) {
+    if (auto view = std::exchange(fullScreenView_, nullptr)) {
+        view->removeFromSuperview();
+        view->setTransform(gfx::AffineTransform());
+    }
+    ui::Application::shared().setStatusBarHidden(false);
+    if (tabBarController_) {
+        tabBarController_->tabBar()->setHidden(false);
+    }
+}
+
+} // namespace zelvan

@@ -1,0 +1,93 @@
+// The shared objects the application delegate hands out, as the interfaces the core needs of them.
+// The messenger, the games, the voice engine, the web platform and the ads implement them in their
+// own libraries and register a factory with the delegate, which creates each object on first use.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "core/command_handler.h"
+#include "core/network_loop.h"
+#include "platform/foundation/bytes.h"
+#include "platform/foundation/value.h"
+
+namespace zelvan {
+
+// What a successful log-in told the client.
+struct LoginSession {
+    std::string sessionKey;
+    fnd::Value protocol; // array of external IM network names
+    std::string displayName;
+    int status = 0;
+    int32_t userId = 0;
+};
+
+// The messenger controller: owns the messenger's command numbers and data.
+class MessengerService : public CommandHandler {
+public:
+    // The revision of the messenger's stored data, sent with every log-in.
+    virtual int dataRevision() { return 0; }
+    // The user signed in (main thread): load or reset the stored data for this user.
+    virtual void didLogIn(const LoginSession& /*session*/) {}
+    // Saves the messenger's state (main thread, at stop).
+    virtual void saveState() {}
+};
+
+// The avatar manager: owns the avatar command numbers.
+class AvatarService : public CommandHandler {};
+
+// The game resource cache, polled by the game thread.
+class GameCacheService : public CommandHandler {
+public:
+    virtual void expireRequested() {}
+    virtual void clearRequest() {}
+};
+
+// The Games tab controller: owns the game-room command numbers and runs the playing game.
+class GamesTabService : public CommandHandler {
+public:
+    // Whether a game is running; the game thread ticks it while it is.
+    virtual bool playingGame() = 0;
+    virtual void executeScript() = 0;
+    virtual void gc(int full) = 0;
+    // The application stops: the running game's script gets its "quit" entry point.
+    virtual void quitGame() {}
+};
+
+// The voice call engine: polled by the network thread, fed by the audio input thread, and told
+// about call signalling (command 10).
+class VoipService : public VoiceEngineHooks {
+public:
+    virtual bool readyToSendVoice() = 0;
+    virtual void sendData(const fnd::Bytes& chunk) = 0;
+    virtual void handleVoip(const fnd::Value& packet) = 0;
+};
+
+// The web resource cache and fetch queue.
+class WebCacheService {
+public:
+    virtual ~WebCacheService() = default;
+};
+
+// The shared advertisement view.
+class AdViewService {
+public:
+    virtual ~AdViewService() = default;
+    virtual void setDisplayMode(int mode) = 0;
+};
+
+// A tab's page controller (the home and More tabs).
+class PageService {
+public:
+    virtual ~PageService() = default;
+    virtual void openUrl(const std::string& url) = 0;
+};
+
+// The message alert sound.
+class MessageSoundService {
+public:
+    virtual ~MessageSoundService() = default;
+    virtual void play() = 0;
+};
+
+} // namespace zelvan

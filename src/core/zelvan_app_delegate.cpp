@@ -1,0 +1,278 @@
+// The application delegate's construction, session state, shared objects, packet sending and the
+// registries of command handlers and connection listeners.
+#include "core/zelvan_app_delegate.h"
+
+#include <algorithm>
+
+#include "core/app_delegate_parts.h"
+#include "core/tracer.h"
+#include "platform/foundation/format.h"
+#include "platform/foundation/reachability.h"
+
+namespace zelvan {
+
+namespace {
+
+std::mutex& instanceMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::shared_ptr<zelvanAppDelegate>& instanceSlot() {
+    static std::shared_ptr<zelvanAppDelegate> slot;
+    return slot;
+}
+
+} // namespace
+
+std::shared_ptr<zelvanAppDelegate> zelvanAppDelegate::instance() {
+    std::lock_guard lock(instanceMutex());
+    auto& slot = instanceSlot();
+    if (!slot) {
+        slot = create();
+    }
+    return slot;
+}
+
+void zelvanAppDelegate::setInstance(std::shared_ptr<zelvanAppDelegate> delegate) {
+    std::shared_ptr<zelvanAppDelegate> previous;
+    {
+        std::lock_guard lock(instanceMutex());
+        previous = std::exchange(instanceSlot(), std::move(delegate));
+    }
+    // The previous delegate (and its threads) ends here, outside the lock.
+}
+
+std::shared_ptr<zelvanAppDelegate> zelvanAppDelegate::create(AppConfig config, AppServiceFactories factories) {
+    std::shared_ptr<zelvanAppDelegate> delegate(new zelvanAppDelegate(std::move(config), std::move(factories)));
+    delegate->wireNetworkLoop();
+    return delegate;
+}
+
+zelvanAppDelegate::zelvanAppDelegate(AppConfig config, AppServiceFactories factories) : config_(std::move(config)) {
+    im_.factory = std::move(factories.im);
+    avatarManager_.factory = std::move(factories.avatarManager);
+    gameCache_.factory = std::move(factories.gameCache);
+    zelvanVoip_.factory = std::move(factories.zelvanVoip);
+    zelvanWebCache_.factory = std::move(factories.zelvanWebCache);
+    adView_.factory = std::move(factories.adView);
+    homes_.factory = std::move(factories.homes);
+    moreController_.factory = std::move(factories.moreController);
+    newgamerooms_.factory = std::move(factories.newgamerooms);
+    msgPlayer_.factory = std::move(factories.msgPlayer);
+
+    queue_.setKeepAliveTurns(config_.keepAliveTurns);
+    networkLoop_ = std::make_unique<NetworkLoop>(queue_, config_.serverHost, config_.serverPort);
+    gameLoop_ = std::make_unique<GameLoop>([this] { return newgamerooms(); }, [this] { return gameCache(); },
+                                           [this] { return locked(); });
+    displayGuide_ = fnd::Value::dictionary();
+    chatRoomRuleLogs_ = fnd::Value::dictionary();
+}
+
+zelvanAppDelegate::~zelvanAppDelegate() {
+    // The threads call back into this object; they end before any member goes.
+    gameLoop_->stop();
+    networkLoop_->stop();
+}
+
+void zelvanAppDelegate::wireNetworkLoop() {
+    ownCommands_ = std::make_shared<OwnCommands>(*this);
+    connectionEvents_ = std::make_shared<ConnectionEvents>(*this);
+    std::weak_ptr<zelvanAppDelegate> weak = weak_from_this();
+    networkLoop_->setConnectionListener(connectionEvents_);
+    networkLoop_->setPacketHandler([this](const fnd::Value& packet) { connectionDidReceiveData(packet); });
+    networkLoop_->setLogInHandler([this] { logInAgain(); });
+    networkLoop_->setRetryAlertHandler([weak] {
+        fnd::RunLoop::main().post([weak] {
+            if (auto self = weak.lock()) {
+                self->showRetryAlert();
+            }
+        });
+    });
+}
+
+void zelvanAppDelegate::buildCommandMap() {
+    // The map exists from here on, so a registration made before the first packet is kept. The
+    // fixed owners are filled as far as their objects exist.
+    commandMap_.setFallback(ownCommands_);
+    commandMap_.setOwner(CommandMap::Owner::Messenger, im());
+    commandMap_.setOwner(CommandMap::Owner::AvatarManager, avatarManager());
+    commandMap_.setOwner(CommandMap::Owner::GamesTab, newgamerooms());
+    commandMap_.setOwner(CommandMap::Owner::GameCache, gameCache());
+}
+
+// --- Session state ---
+
+int32_t zelvanAppDelegate::userId() const {
+    std::lock_guard lock(stateMutex_);
+    return session_.userId;
+}
+
+std::optional<std::string> zelvanAppDelegate::sessionKey() const {
+    std::lock_guard lock(stateMutex_);
+    if (!loggedIn_) {
+        return std::nullopt;
+    }
+    return session_.sessionKey;
+}
+
+fnd::Value zelvanAppDelegate::protocol() const {
+    std::lock_guard lock(stateMutex_);
+    return session_.protocol.isArray() ? session_.protocol : fnd::Value::array();
+}
+
+std::string zelvanAppDelegate::displayName() const {
+    std::lock_guard lock(stateMutex_);
+    return session_.displayName;
+}
+
+int zelvanAppDelegate::status() const {
+    std::lock_guard lock(stateMutex_);
+    return session_.status;
+}
+
+bool zelvanAppDelegate::loggedout() const {
+    std::lock_guard lock(stateMutex_);
+    return !loggedIn_;
+}
+
+bool zelvanAppDelegate::locked() const {
+    std::lock_guard lock(stateMutex_);
+    return locked_;
+}
+
+int zelvanAppDelegate::networkStatus() const {
+    return fnd::Reachability::internetReachable() ? kNetworkWiFi : 0;
+}
+
+bool zelvanAppDelegate::gameAudioEnable() const {
+    std::lock_guard lock(stateMutex_);
+    return gameAudioEnable_;
+}
+
+void zelvanAppDelegate::setGameAudioEnable(bool enable) {
+    std::lock_guard lock(stateMutex_);
+    gameAudioEnable_ = enable;
+}
+
+std::string zelvanAppDelegate::pagePrefix() const {
+    return fnd::format("http://%@/", config_.webHost);
+}
+
+std::optional<int> zelvanAppDelegate::lastLoginFailure() const {
+    std::lock_guard lock(stateMutex_);
+    return lastLoginFailure_;
+}
+
+// --- Shared objects ---
+
+template <class T>
+std::shared_ptr<T> zelvanAppDelegate::lazy(Lazy<T>& slot) {
+    std::lock_guard lock(servicesMutex_);
+    if (!slot.tried) {
+        // Marked first: a factory that asks the delegate for its own object gets null, not a loop.
+        slot.tried = true;
+        if (slot.factory) {
+            slot.object = slot.factory();
+        }
+    }
+    return slot.object;
+}
+
+std::shared_ptr<MessengerService> zelvanAppDelegate::im() {
+    return lazy(im_);
+}
+std::shared_ptr<AvatarService> zelvanAppDelegate::avatarManager() {
+    return lazy(avatarManager_);
+}
+std::shared_ptr<GameCacheService> zelvanAppDelegate::gameCache() {
+    return lazy(gameCache_);
+}
+std::shared_ptr<VoipService> zelvanAppDelegate::zelvanVoip() {
+    return lazy(zelvanVoip_);
+}
+std::shared_ptr<WebCacheService> zelvanAppDelegate::zelvanWebCache() {
+    return lazy(zelvanWebCache_);
+}
+std::shared_ptr<AdViewService> zelvanAppDelegate::adView() {
+    return lazy(adView_);
+}
+std::shared_ptr<PageService> zelvanAppDelegate::homes() {
+    return lazy(homes_);
+}
+std::shared_ptr<PageService> zelvanAppDelegate::moreController() {
+    return lazy(moreController_);
+}
+std::shared_ptr<GamesTabService> zelvanAppDelegate::newgamerooms() {
+    return lazy(newgamerooms_);
+}
+std::shared_ptr<MessageSoundService> zelvanAppDelegate::msgPlayer() {
+    return lazy(msgPlayer_);
+}
+
+const std::shared_ptr<ZelvanStyle>& zelvanAppDelegate::style() const {
+    return ZelvanStyle::shared();
+}
+
+// --- Packets and handlers ---
+
+void zelvanAppDelegate::send(const fnd::Value& packet) {
+    queue_.send(packet);
+}
+
+void zelvanAppDelegate::sendPacket(const ZelvanPacket& packet) {
+    queue_.sendPacket(packet);
+}
+
+void zelvanAppDelegate::addCmdDelegate(int cmd, const std::shared_ptr<CommandHandler>& handler) {
+    commandMap_.addCmdDelegate(cmd, handler);
+}
+
+void zelvanAppDelegate::removeCmdDelegate(int cmd, const CommandHandler* handler) {
+    commandMap_.removeCmdDelegate(cmd, handler);
+}
+
+void zelvanAppDelegate::removeCmdDelegate(const CommandHandler* handler) {
+    commandMap_.removeCmdDelegate(handler);
+}
+
+void zelvanAppDelegate::addConnectionDelegate(const std::shared_ptr<ConnectionListener>& listener) {
+    if (!listener) {
+        return;
+    }
+    std::lock_guard lock(listenersMutex_);
+    auto& list = connectionListeners_;
+    std::erase_if(list, [](const auto& weak) { return weak.expired(); });
+    bool known = std::any_of(list.begin(), list.end(), [&](const auto& weak) { return weak.lock() == listener; });
+    if (!known) {
+        list.push_back(listener);
+    }
+}
+
+void zelvanAppDelegate::removeConnectionDelegate(const ConnectionListener* listener) {
+    std::lock_guard lock(listenersMutex_);
+    std::erase_if(connectionListeners_, [&](const auto& weak) {
+        auto live = weak.lock();
+        return !live || live.get() == listener;
+    });
+}
+
+std::vector<std::shared_ptr<ConnectionListener>> zelvanAppDelegate::liveConnectionListeners() {
+    std::lock_guard lock(listenersMutex_);
+    std::vector<std::shared_ptr<ConnectionListener>> live;
+    for (const auto& weak : connectionListeners_) {
+        if (auto listener = weak.lock()) {
+            live.push_back(std::move(listener));
+        }
+    }
+    return live;
+}
+
+void zelvanAppDelegate::sendVoip(const fnd::Bytes& chunk) {
+    auto voip = zelvanVoip();
+    if (voip && voip->readyToSendVoice()) {
+        voip->sendData(chunk);
+    }
+}
+
+} // namespace zelvan

@@ -1,0 +1,255 @@
+// zelvanAppDelegate: the one application delegate. It owns the game-server connection's network
+// loop, the outgoing packet queue, the command map and the game loop; hands out the shared objects
+// and the session state every subsystem reads; signs in; and starts and stops the application.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/app_services.h"
+#include "core/command_map.h"
+#include "core/game_loop.h"
+#include "core/network_loop.h"
+#include "core/packet_queue.h"
+#include "core/zelvan_packet.h"
+#include "core/zelvan_style.h"
+#include "platform/foundation/bytes.h"
+#include "platform/foundation/value.h"
+#include "platform/ui/types.h"
+
+namespace ui {
+class AlertView;
+class TabBarController;
+class View;
+class Window;
+} // namespace ui
+
+namespace zelvan {
+
+// Where the client connects and how the headless client tunes it.
+struct AppConfig {
+    static constexpr uint16_t kDefaultServerPort = 1237;
+
+    std::string serverHost = "game.zelvan.net";
+    uint16_t serverPort = kDefaultServerPort;
+    std::string webHost = "www.zelvan.net";
+    // Empty network turns before a keep-alive goes out.
+    int keepAliveTurns = PacketQueue::kKeepAliveTurns;
+};
+
+// Factories of the shared objects, installed by the libraries that implement them. A missing
+// factory leaves its object null.
+struct AppServiceFactories {
+    std::function<std::shared_ptr<MessengerService>()> im;
+    std::function<std::shared_ptr<AvatarService>()> avatarManager;
+    std::function<std::shared_ptr<GameCacheService>()> gameCache;
+    std::function<std::shared_ptr<VoipService>()> zelvanVoip;
+    std::function<std::shared_ptr<WebCacheService>()> zelvanWebCache;
+    std::function<std::shared_ptr<AdViewService>()> adView;
+    std::function<std::shared_ptr<PageService>()> homes;
+    std::function<std::shared_ptr<PageService>()> moreController;
+    std::function<std::shared_ptr<GamesTabService>()> newgamerooms;
+    std::function<std::shared_ptr<MessageSoundService>()> msgPlayer;
+};
+
+class zelvanAppDelegate : public std::enable_shared_from_this<zelvanAppDelegate> {
+public:
+    // Log-in request constants: the two protocol numbers, the distribution channel and the language.
+    static constexpr int kLoginProtocolVersion = 3;
+    static constexpr int kLoginProtocolRevision = 1;
+    static constexpr const char* kDistributionChannel = "linux";
+    static constexpr const char* kLanguage = "en";
+    // State files under Documents/<bundle id>/.
+    static constexpr const char* kAccountFile = "zelvan_account";
+    static constexpr const char* kRuleLogFile = "zelvan_chatroom_rulelog";
+    static constexpr const char* kDisplayGuideFile = "zelvan_game_displayguide";
+    // Tabs of the main tab bar.
+    enum Tab { TabGames = 0, TabHome = 1, TabMessenger = 2, TabCircle = 3, TabMore = 4 };
+    // Delay between launching and the second half of start-up.
+    static constexpr double kLaunchLaterDelay = 0.01;
+    static constexpr double kTabFadeDuration = 0.4;
+    // The network kind networkStatus() reports for Wi-Fi (and for any reachable network here).
+    static constexpr int kNetworkWiFi = 2;
+    // Stage of the command-10 call signalling handled by the voice engine.
+    static constexpr int kVoipCommand = 10;
+
+    // The application delegate; created with the default configuration on first use.
+    static std::shared_ptr<zelvanAppDelegate> instance();
+    // Replaces the application delegate (the headless client and tests install their own).
+    static void setInstance(std::shared_ptr<zelvanAppDelegate> delegate);
+
+    static std::shared_ptr<zelvanAppDelegate> create(AppConfig config = {}, AppServiceFactories factories = {});
+    ~zelvanAppDelegate();
+    zelvanAppDelegate(const zelvanAppDelegate&) = delete;
+    zelvanAppDelegate& operator=(const zelvanAppDelegate&) = delete;
+
+    // --- Session state (any thread) ---
+    int32_t userId() const;
+    // The session key of the current log-in; nullopt before log-in.
+    std::optional<std::string> sessionKey() const;
+    // External IM network names received at log-in (an array; index i names network i).
+    fnd::Value protocol() const;
+    std::string displayName() const;
+    int status() const;
+    bool loggedout() const;
+    bool locked() const;
+    int networkStatus() const;
+    bool gameAudioEnable() const;
+    void setGameAudioEnable(bool enable);
+    const std::string& zelvanWebHost() const { return config_.webHost; }
+    // "http://<web host>/", the prefix of the pages.
+    std::string pagePrefix() const;
+    const AppConfig& config() const { return config_; }
+
+    // --- Shared objects (created on first use; any thread unless noted) ---
+    std::shared_ptr<MessengerService> im();
+    std::shared_ptr<AvatarService> avatarManager();
+    std::shared_ptr<GameCacheService> gameCache();
+    std::shared_ptr<VoipService> zelvanVoip();
+    std::shared_ptr<WebCacheService> zelvanWebCache();
+    std::shared_ptr<AdViewService> adView();
+    std::shared_ptr<PageService> homes();
+    std::shared_ptr<PageService> moreController();
+    std::shared_ptr<GamesTabService> newgamerooms();
+    std::shared_ptr<MessageSoundService> msgPlayer();
+    const std::shared_ptr<ZelvanStyle>& style() const;
+    // Main thread; null before launch.
+    std::shared_ptr<ui::TabBarController> tabBarController() const;
+    std::shared_ptr<ui::Window> window() const;
+    // Game id -> 1 for every game guide already shown (shared, mutable; main thread).
+    fnd::Value displayGuide() const { return displayGuide_; }
+    // Room id -> acceptance time of the chat-room rules the user accepted (shared, mutable; main thread).
+    fnd::Value chatRoomRuleLogs() const { return chatRoomRuleLogs_; }
+
+    // --- Packets and handlers (any thread) ---
+    // Queues a packet array for the game server; returns at once.
+    void send(const fnd::Value& packet);
+    // Holds the packet back while there is no session and it requires log-in.
+    void sendPacket(const ZelvanPacket& packet);
+    void addCmdDelegate(int cmd, const std::shared_ptr<CommandHandler>& handler);
+    void removeCmdDelegate(int cmd, const CommandHandler* handler);
+    void removeCmdDelegate(const CommandHandler* handler);
+    // Listeners of the game-server connection (held weakly): told connectionLost/connectionResumed.
+    void addConnectionDelegate(const std::shared_ptr<ConnectionListener>& listener);
+    void removeConnectionDelegate(const ConnectionListener* listener);
+    // Passes one encoded voice chunk to the voice engine while it is ready to send; else drops it.
+    void sendVoip(const fnd::Bytes& chunk);
+
+    // --- User interface (any thread; the work runs on the main thread) ---
+    void showAlert(const std::optional<std::string>& title, const std::string& message);
+    // The information box: one at a time, replaced by the next, removed by hideInfo().
+    void showInfo(const std::string& title, const std::string& message);
+    void hideInfo();
+    // Main thread from here on.
+    void switchTab(int index, ui::Animated animated);
+    void hideKeyboard();
+    void switchToFullScreen(const std::shared_ptr<ui::View>& view, int horizontal);
+    void switchToNormalScreen(int horizontal);
+
+    // --- Log-in ---
+    // Queues the log-in request (command 0) for `phone` and `password` (any thread).
+    void trylogin(const std::string& phone, const std::string& password);
+    // The reply to the log-in request (main thread).
+    void handleLoginResult(const fnd::Value& packet);
+    // The failure code of the last refused log-in, if the last reply was a refusal.
+    std::optional<int> lastLoginFailure() const;
+    // The account of the stored account file.
+    struct Account {
+        std::string phone;
+        std::string password;
+    };
+    static std::optional<Account> storedAccount();
+
+    // One decoded packet from the game server (network thread).
+    void connectionDidReceiveData(const fnd::Value& packet);
+
+    // --- Life cycle (main thread) ---
+    // Builds the window and the tab bar and schedules applicationDidFinishLaunchingLater.
+    void applicationDidFinishLaunching();
+    // Loads the state files, signs in with the stored account and starts the two threads.
+    void applicationDidFinishLaunchingLater();
+    void applicationWillResignActive();
+    void applicationDidBecomeActive();
+    // Quits the running game, saves the state files and stops the threads.
+    void applicationWillTerminate();
+
+    // The parts the headless client and tests look into.
+    NetworkLoop& networkLoop() { return *networkLoop_; }
+    PacketQueue& packetQueue() { return queue_; }
+    CommandMap& commandMap() { return commandMap_; }
+    GameLoop& gameLoop() { return *gameLoop_; }
+
+private:
+    class OwnCommands;
+    class ConnectionEvents;
+    class RetryAlert;
+    template <class T>
+    struct Lazy {
+        std::function<std::shared_ptr<T>()> factory;
+        std::shared_ptr<T> object;
+        bool tried = false;
+    };
+
+    zelvanAppDelegate(AppConfig config, AppServiceFactories factories);
+    void wireNetworkLoop();
+    void buildCommandMap();
+    template <class T>
+    std::shared_ptr<T> lazy(Lazy<T>& slot);
+
+    void loadStateFiles();
+    void saveStateFiles();
+    void buildWindow();
+    void showRetryAlert();
+    void handleOwnCommand(const fnd::Value& packet);
+    void logInAgain();
+    std::vector<std::shared_ptr<ConnectionListener>> liveConnectionListeners();
+
+    const AppConfig config_;
+    PacketQueue queue_;
+    CommandMap commandMap_;
+    std::unique_ptr<NetworkLoop> networkLoop_;
+    std::unique_ptr<GameLoop> gameLoop_;
+    std::shared_ptr<OwnCommands> ownCommands_;
+    std::shared_ptr<ConnectionEvents> connectionEvents_;
+
+    mutable std::recursive_mutex servicesMutex_;
+    Lazy<MessengerService> im_;
+    Lazy<AvatarService> avatarManager_;
+    Lazy<GameCacheService> gameCache_;
+    Lazy<VoipService> zelvanVoip_;
+    Lazy<WebCacheService> zelvanWebCache_;
+    Lazy<AdViewService> adView_;
+    Lazy<PageService> homes_;
+    Lazy<PageService> moreController_;
+    Lazy<GamesTabService> newgamerooms_;
+    Lazy<MessageSoundService> msgPlayer_;
+
+    mutable std::mutex stateMutex_;
+    LoginSession session_;
+    bool loggedIn_ = false;
+    std::optional<Account> pendingAccount_; // the credentials of the log-in in flight
+    std::optional<int> lastLoginFailure_;
+    bool locked_ = false;
+    bool gameAudioEnable_ = true;
+
+    mutable std::mutex listenersMutex_;
+    std::vector<std::weak_ptr<ConnectionListener>> connectionListeners_;
+
+    // Main thread only.
+    fnd::Value displayGuide_;
+    fnd::Value chatRoomRuleLogs_;
+    std::shared_ptr<ui::Window> window_;
+    std::shared_ptr<ui::TabBarController> tabBarController_;
+    std::shared_ptr<ui::AlertView> infoAlert_;
+    std::shared_ptr<RetryAlert> retryAlert_;
+    std::shared_ptr<ui::View> fullScreenView_;
+    bool launched_ = false;
+    bool threadsStarted_ = false;
+};
+
+} // namespace zelvan
