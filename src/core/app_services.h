@@ -63,10 +63,11 @@ public:
     virtual void handleVoip(const fnd::Value& packet) = 0;
 };
 
-// The web resource cache and fetch queue.
-class WebCacheService {
+// The web resource cache and fetch queue: owns command 400 (resources fetched over the game
+// connection) and starts its queued fetches on the network thread after every slice.
+class WebCacheService : public CommandHandler {
 public:
-    virtual ~WebCacheService() = default;
+    virtual void startQueuedFetches() {}
 };
 
 // The shared advertisement view.

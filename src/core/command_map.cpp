@@ -23,6 +23,8 @@ constexpr std::array kAvatarCommands = {17, 24};
 constexpr std::array kGamesTabCommands = {21, 22, 38, 39, 40, 41, 43, 44, 46, 51, 52,
                                           53, 55, 64, 65, 69, 74, 78, 79, 81, 82, 83};
 constexpr std::array kGameCacheCommands = {23};
+// Resources fetched over the game connection come back as command 400.
+constexpr std::array kWebCacheCommands = {400};
 
 template <size_t N>
 bool listed(const std::array<int, N>& commands, int cmd) {
@@ -56,6 +58,9 @@ std::optional<CommandMap::Owner> CommandMap::ownerOf(int cmd) {
     }
     if (listed(kGameCacheCommands, cmd)) {
         return Owner::GameCache;
+    }
+    if (listed(kWebCacheCommands, cmd)) {
+        return Owner::WebCache;
     }
     return std::nullopt;
 }

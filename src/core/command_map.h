@@ -18,7 +18,7 @@ namespace zelvan {
 class CommandMap {
 public:
     // The subsystems that own fixed ranges of command numbers.
-    enum class Owner { Messenger, AvatarManager, GamesTab, GameCache };
+    enum class Owner { Messenger, AvatarManager, GamesTab, GameCache, WebCache };
 
     // A packet whose element 1 is a zlib stream of another encoded packet.
     static constexpr int kCompressedCommand = 1000;

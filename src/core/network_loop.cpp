@@ -105,6 +105,9 @@ void NetworkLoop::turn() {
         // and stop().
         loop.runUntil(until);
     }
+    if (onSlice_) {
+        onSlice_();
+    }
     pollVoiceEngine();
     sendQueued();
 }

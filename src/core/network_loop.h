@@ -56,6 +56,9 @@ public:
     // Set these before the loop starts turning.
     void setVoiceEngine(std::shared_ptr<VoiceEngineHooks> engine) { voice_ = std::move(engine); }
     void setConnectionListener(std::shared_ptr<ConnectionListener> listener) { listener_ = std::move(listener); }
+    // Called on the network thread after every slice, before the voice engine is polled (the web
+    // cache starts its queued fetches here).
+    void setSliceHandler(std::function<void()> handler) { onSlice_ = std::move(handler); }
     // Every decoded packet received, on the network thread.
     void setPacketHandler(std::function<void(const fnd::Value&)> handler) { onPacket_ = std::move(handler); }
     // Called after a close has dropped the queued packets, so a new log-in gets queued.
@@ -106,6 +109,7 @@ private:
 
     std::shared_ptr<VoiceEngineHooks> voice_;
     std::shared_ptr<ConnectionListener> listener_;
+    std::function<void()> onSlice_;
     std::function<void(const fnd::Value&)> onPacket_;
     std::function<void()> logInAgain_;
     std::function<void()> retryAlert_;

@@ -82,6 +82,11 @@ void zelvanAppDelegate::wireNetworkLoop() {
     networkLoop_->setConnectionListener(connectionEvents_);
     networkLoop_->setPacketHandler([this](const fnd::Value& packet) { connectionDidReceiveData(packet); });
     networkLoop_->setLogInHandler([this] { logInAgain(); });
+    networkLoop_->setSliceHandler([this] {
+        if (auto cache = zelvanWebCache()) {
+            cache->startQueuedFetches();
+        }
+    });
     networkLoop_->setRetryAlertHandler([weak] {
         fnd::RunLoop::main().post([weak] {
             if (auto self = weak.lock()) {
@@ -99,6 +104,7 @@ void zelvanAppDelegate::buildCommandMap() {
     commandMap_.setOwner(CommandMap::Owner::AvatarManager, avatarManager());
     commandMap_.setOwner(CommandMap::Owner::GamesTab, newgamerooms());
     commandMap_.setOwner(CommandMap::Owner::GameCache, gameCache());
+    commandMap_.setOwner(CommandMap::Owner::WebCache, zelvanWebCache());
 }
 
 // --- Session state ---

@@ -112,6 +112,7 @@ TEST_F(CommandMapTest, OwnersRouteTheFixedTable) {
         {21, CommandMap::Owner::GamesTab},
         {83, CommandMap::Owner::GamesTab},
         {23, CommandMap::Owner::GameCache},
+        {400, CommandMap::Owner::WebCache},
         {0, std::nullopt},
         {4, std::nullopt},
         {10, std::nullopt},
