@@ -6,6 +6,7 @@
 #   make bench   build (Release) and run every benchmark; BENCH_RUN=0 only builds
 #   make fuzz    build (clang + libFuzzer) and run every fuzz target FUZZ_SECONDS each; FUZZ_RUN=0 only builds
 #   make format  apply clang-format to every source file
+#   make art     build, then redraw the bundle's images (resources/*.png and resources/IMAGES.md) with zelvan-artgen
 
 JOBS ?= $(shell nproc)
 BENCH_RUN ?= 1
@@ -13,7 +14,7 @@ FUZZ_RUN ?= 1
 FUZZ_SECONDS ?= 60
 CLANG_FORMAT ?= $(shell command -v clang-format-14 || command -v clang-format)
 
-.PHONY: deps build test run bench fuzz format clean
+.PHONY: deps build test run bench fuzz format clean art
 
 deps:
 	@bash scripts/deps.sh
@@ -46,6 +47,9 @@ fuzz: deps
 	        "$$f" -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build/fuzz/corpus/$$name $$seeds || exit 1; \
 	    done; \
 	fi
+
+art: build
+	@./build/asan/tools/artgen/zelvan-artgen resources
 
 format:
 	@git ls-files '*.h' '*.cpp' | xargs $(CLANG_FORMAT) -i

@@ -1,0 +1,41 @@
+// zelvan-artgen <out folder>: draws every bundle image of the art table and writes it as a PNG,
+// together with IMAGES.md listing them. Output is byte-for-byte stable from run to run.
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "platform/foundation/file_io.h"
+#include "tools/artgen/art_table.h"
+#include "tools/artgen/image_list.h"
+
+int main(int argc, char** argv) {
+    using namespace zelvan::artgen;
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: zelvan-artgen <out folder>\n");
+        return 2;
+    }
+    std::filesystem::path out = argv[1];
+    std::error_code ec;
+    std::filesystem::create_directories(out, ec);
+    if (ec) {
+        std::fprintf(stderr, "zelvan-artgen: cannot create %s: %s\n", out.c_str(), ec.message().c_str());
+        return 1;
+    }
+    int failures = 0;
+    for (const ArtEntry& entry : artTable()) {
+        fnd::Bytes png = renderArtPng(entry);
+        std::string path = (out / artFileName(entry)).string();
+        if (png.empty() || !fnd::writeFile(path, png)) {
+            std::fprintf(stderr, "zelvan-artgen: could not write %s\n", path.c_str());
+            ++failures;
+        }
+    }
+    std::string list = imageListMarkdown(artTable());
+    std::string listPath = (out / "IMAGES.md").string();
+    if (!fnd::writeFile(listPath, fnd::Bytes(list.begin(), list.end()))) {
+        std::fprintf(stderr, "zelvan-artgen: could not write %s\n", listPath.c_str());
+        ++failures;
+    }
+    std::printf("zelvan-artgen: %zu images written to %s\n", artTable().size(), out.c_str());
+    return failures == 0 ? 0 : 1;
+}
