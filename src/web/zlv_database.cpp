@@ -108,8 +108,12 @@ bool ZLVDatabase::kvSave(const std::string& key, const fnd::Value& value, int li
     sqlite3_stmt* statement = save_.get();
     sqlite3_reset(statement);
     sqlite3_clear_bindings(statement);
-    sqlite3_bind_text(statement, 1, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT);
-    sqlite3_bind_blob(statement, 2, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text64(statement, 1, key.data(), key.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+    if (sqlite3_bind_blob64(statement, 2, bytes.data(), bytes.size(), SQLITE_TRANSIENT) != SQLITE_OK) {
+        logFailure("store a value this large");
+        sqlite3_reset(statement);
+        return false;
+    }
     if (life >= 0) {
         sqlite3_bind_double(statement, 3, nowSeconds() + life);
     } else {
@@ -126,7 +130,7 @@ bool ZLVDatabase::kvSave(const std::string& key, const fnd::Value& value, int li
 bool ZLVDatabase::remove(const std::string& key) {
     sqlite3_stmt* statement = delete_.get();
     sqlite3_reset(statement);
-    sqlite3_bind_text(statement, 1, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text64(statement, 1, key.data(), key.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
     const bool done = sqlite3_step(statement) == SQLITE_DONE;
     if (!done) {
         logFailure("delete a value");
@@ -143,7 +147,7 @@ fnd::Value ZLVDatabase::kvGet(const std::string& key) {
     std::lock_guard lock(mutex_);
     sqlite3_stmt* statement = load_.get();
     sqlite3_reset(statement);
-    sqlite3_bind_text(statement, 1, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text64(statement, 1, key.data(), key.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
     const int rc = sqlite3_step(statement);
     if (rc != SQLITE_ROW) {
         if (rc != SQLITE_DONE) {
