@@ -4,16 +4,35 @@
 
 #include "platform/foundation/date.h"
 #include "platform/foundation/log.h"
+#include "platform/graphics/font.h"
 #include "platform/ui/label.h"
 
 namespace device {
 namespace {
 
 constexpr double kFieldLeft = 100;
+// Small enough that the longest standard label ends before the field.
+constexpr double kLabelFontSize = 13;
 
 std::string dateText(const fnd::Value& value) {
     std::string text = value.description(); // "YYYY-MM-DD HH:MM:SS +0000"
     return text.substr(0, 10);
+}
+
+// The short label a single value shows with on the contact screen.
+std::string displayLabel(Property property) {
+    switch (property) {
+    case Property::FirstName:
+        return "first";
+    case Property::LastName:
+        return "last";
+    case Property::Organization:
+        return "company";
+    case Property::JobTitle:
+        return "title";
+    default:
+        return propertyName(property);
+    }
 }
 
 } // namespace
@@ -53,6 +72,7 @@ void PersonForm::addEditingRow(size_t section, Property property, MultiValueIden
     Row row{property, identifier, std::move(label), std::move(value), nullptr, nullptr};
     row.cell = ui::TableViewCell::initWithStyle(ui::TableViewCellStyle::Default, "field");
     row.cell->setSelectionStyle(ui::TableViewCellSelectionStyle::None);
+    row.cell->textLabel()->setFont(gfx::Font::boldSystemFontOfSize(kLabelFontSize));
     row.cell->textLabel()->setText(row.label);
     const gfx::Rect bounds = row.cell->contentView()->bounds();
     row.field = ui::View::create<ui::TextField>(
@@ -96,7 +116,7 @@ void PersonForm::load(const Person& person, Mode mode) {
         sections_.resize(5);
         for (Property p : {Property::FirstName, Property::LastName, Property::Organization, Property::JobTitle}) {
             if (!person.copyValue(p).isNull()) {
-                addDisplayRow(0, p, kMultiValueInvalidIdentifier, propertyName(p), text(p));
+                addDisplayRow(0, p, kMultiValueInvalidIdentifier, displayLabel(p), text(p));
             }
         }
         size_t section = 1;
@@ -134,8 +154,11 @@ void PersonForm::fieldChanged(size_t section, const ui::TextField& field) {
     const Row& last = rows.back();
     if (isMultiValue(last.property) && last.field.get() == &field && !last.value.empty()) {
         addEditingRow(section, last.property, kMultiValueInvalidIdentifier, defaultLabel(last.property), "");
+        // Inserted rather than reloaded, so the row being typed in keeps its cell and its keyboard.
         if (table_) {
-            table_->reloadData();
+            table_->insertRowsAtIndexPaths(
+                {fnd::IndexPath{static_cast<int>(section), static_cast<int>(rows.size()) - 1}},
+                ui::TableViewRowAnimation::None);
         }
     }
 }

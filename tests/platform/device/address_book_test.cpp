@@ -11,6 +11,8 @@
 
 #include "platform/device/address_book.h"
 #include "platform/device/address_book_store.h"
+#include "platform/foundation/file_io.h"
+#include "platform/foundation/testing/log_capture.h"
 
 namespace device {
 namespace {
@@ -231,6 +233,14 @@ TEST_F(AddressBookTest, HandlesOnTwoThreadsSaveConcurrently) {
     EXPECT_EQ(*ids.begin(), 1);
     EXPECT_EQ(*ids.rbegin(), 4 * kEach);
     EXPECT_EQ(names.size(), 3u * kEach); // the shared workers both used s0..s39
+}
+
+TEST_F(AddressBookTest, DamagedFileGivesNoHandle) {
+    std::filesystem::create_directories(std::filesystem::path(AddressBookStore::path()).parent_path());
+    ASSERT_TRUE(fnd::writeFile(AddressBookStore::path(), fnd::Bytes(4096, 0x5a)));
+    fnd::testing::LogCapture log;
+    EXPECT_EQ(AddressBook::create(), nullptr);
+    EXPECT_TRUE(log.contains("AddressBook: cannot"));
 }
 
 } // namespace
