@@ -13,10 +13,11 @@ target_include_directories(asio_standalone SYSTEM INTERFACE "${ASIO_INCLUDE_DIR}
 target_compile_definitions(asio_standalone INTERFACE ASIO_STANDALONE ASIO_NO_DEPRECATED)
 target_link_libraries(asio_standalone INTERFACE Threads::Threads)
 
+# cpp-httplib (Debian ships it compiled): the dev server's web server and the loopback HTTP server
+# of the URL loading tests.
+find_library(CPP_HTTPLIB_LIBRARY cpp-httplib REQUIRED)
 if(ZELVAN_BUILD_TESTS)
     find_package(GTest REQUIRED)
-    # cpp-httplib, the loopback HTTP server of the URL loading tests (Debian ships it compiled).
-    find_library(CPP_HTTPLIB_LIBRARY cpp-httplib REQUIRED)
 endif()
 if(ZELVAN_BUILD_BENCH)
     find_package(benchmark REQUIRED)

@@ -6,9 +6,12 @@
 #include <random>
 
 #include "platform/foundation/array.h"
+#include "platform/foundation/file_io.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/log.h"
+#include "platform/foundation/url.h"
 #include "tools/devserver/dev_session.h"
+#include "tools/devserver/site_files.h"
 
 namespace zelvan::devserver {
 
@@ -125,6 +128,10 @@ void DevServer::handlePacket(DevSession& session, const fnd::Value& packet) {
         fnd::log("devserver: connection #%d keep-alive", session.id());
         return;
     }
+    if (*command == kResourceCommand) {
+        handleResource(session, packet);
+        return;
+    }
     fnd::log("devserver: connection #%d received %@", session.id(), packet);
 }
 
@@ -156,6 +163,42 @@ void DevServer::handleLogin(DevSession& session, const fnd::Value& packet) {
     fnd::log("devserver: connection #%d logged in as %s (user %d)", session.id(), account->phone.c_str(),
              static_cast<int>(account->userId));
     reply(session, makeLoginSuccess(key, options_.protocols, *account));
+}
+
+void DevServer::handleResource(DevSession& session, const fnd::Value& packet) {
+    auto items = packet.asArray();
+    std::optional<int64_t> id = items->count() > 1 ? items->objectAtIndex(1).asInt() : std::nullopt;
+    fnd::Value urlValue = items->count() > 2 ? items->objectAtIndex(2) : fnd::Value();
+    const std::string* url = urlValue.asString();
+    if (!id) {
+        fnd::log("devserver: connection #%d sent a resource request without an id", session.id());
+        return;
+    }
+    auto answer = [&](const fnd::Value& result, const char* what) {
+        fnd::log("devserver: connection #%d resource %lld %s: %s", session.id(), static_cast<long long>(*id),
+                 url ? *url : std::string("?"), what);
+        reply(session, fnd::Value::array({kResourceCommand, *id, result}));
+    };
+    if (url == nullptr) {
+        answer(400, "malformed");
+        return;
+    }
+    if (!session.loggedIn()) {
+        answer(401, "not logged in");
+        return;
+    }
+    // "zelvan-game://iphone/home.html" names iphone/home.html of the site; an http(s) URL its path.
+    std::string path;
+    if (auto parsed = fnd::Url::parse(*url)) {
+        path = parsed->scheme() == "zelvan-game" ? parsed->host() + parsed->path() : parsed->path();
+    }
+    auto file = siteFilePath(options_.webRoot, path);
+    auto bytes = file ? fnd::readFile(*file) : std::nullopt;
+    if (!bytes) {
+        answer(404, "not found");
+        return;
+    }
+    answer(fnd::Value(std::move(*bytes)), "sent");
 }
 
 void DevServer::reply(DevSession& session, const fnd::Value& packet) {
@@ -267,6 +310,16 @@ size_t DevServer::loggedInSessions() {
         count = std::count_if(sessions_.begin(), sessions_.end(), [](auto& s) { return s->isOpen() && s->loggedIn(); });
     });
     return count;
+}
+
+bool DevServer::hasLiveSessionKey(const std::string& key) {
+    bool live = false;
+    runOnServer([&] {
+        live = !key.empty() && std::any_of(sessions_.begin(), sessions_.end(), [&](auto& s) {
+            return s->isOpen() && s->loggedIn() && s->sessionKey() == key;
+        });
+    });
+    return live;
 }
 
 std::vector<ReceivedPacket> DevServer::received() const {

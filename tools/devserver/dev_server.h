@@ -29,6 +29,9 @@ struct DevServerOptions {
     std::vector<DevAccount> accounts;
     // Names sent as the protocol array of a successful log-in.
     std::vector<std::string> protocols{"local"};
+    // The site folder that command 400 answers from (the web server's folder); empty: every
+    // resource request gets 404.
+    std::string webRoot;
 };
 
 // One packet the server received.
@@ -70,6 +73,8 @@ public:
     // Connections still open, and those among them that are logged in.
     size_t openConnections();
     size_t loggedInSessions();
+    // Whether `key` is the session key of a log-in whose connection is still open.
+    bool hasLiveSessionKey(const std::string& key);
 
     // Every packet received so far, in order of arrival.
     std::vector<ReceivedPacket> received() const;
@@ -83,6 +88,7 @@ private:
     void accept();
     void reply(DevSession& session, const fnd::Value& packet);
     void handleLogin(DevSession& session, const fnd::Value& packet);
+    void handleResource(DevSession& session, const fnd::Value& packet);
     std::string newSessionKey();
     // Runs `task` on the server thread and waits for it; runs nothing when the server is not running.
     void runOnServer(const std::function<void()>& task);

@@ -1,21 +1,40 @@
-// zelvan-devserver: runs the loopback game server until interrupted. Prints
-// "listening on 127.0.0.1:PORT" once it accepts connections, so scripts can read the port.
+// zelvan-devserver: runs the loopback game server (and, with --web-port, its web server) until
+// interrupted. Prints "listening on 127.0.0.1:PORT" and "web on 127.0.0.1:PORT" once they accept
+// connections, so scripts can read the ports.
 #include <charconv>
 #include <csignal>
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "platform/foundation/log.h"
 #include "tools/devserver/dev_server.h"
+#include "tools/devserver/dev_web_server.h"
 
 namespace {
 
+bool parsePort(std::string_view value, uint16_t& port) {
+    unsigned parsed = 0;
+    auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), parsed);
+    if (value.empty() || ec != std::errc() || end != value.data() + value.size() || parsed > 65535) {
+        std::fprintf(stderr, "zelvan-devserver: bad port \"%s\"\n", std::string(value).c_str());
+        return false;
+    }
+    port = static_cast<uint16_t>(parsed);
+    return true;
+}
+
 int usage() {
-    std::fprintf(stderr, "usage: zelvan-devserver [--port N] [--accounts phone:password[:name],...] [--log FILE]\n"
-                         "  --port 0 (the default) picks a free port\n");
+    std::fprintf(stderr,
+                 "usage: zelvan-devserver [--port N] [--accounts phone:password[:name],...] [--log FILE]\n"
+                 "                        [--web-port N] [--web-root DIR]\n"
+                 "  --port 0 (the default) picks a free port; so does --web-port 0\n"
+                 "  --web-root defaults to the demo site %s\n",
+                 ZELVAN_DEVSERVER_SITE);
     return 2;
 }
 
@@ -25,6 +44,8 @@ int main(int argc, char** argv) {
     using namespace zelvan::devserver;
     DevServerOptions options;
     std::string logPath;
+    std::optional<uint16_t> webPort;
+    std::string webRoot = ZELVAN_DEVSERVER_SITE;
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
         if (i + 1 >= argc) {
@@ -32,13 +53,16 @@ int main(int argc, char** argv) {
         }
         std::string_view value = argv[++i];
         if (arg == "--port") {
-            unsigned port = 0;
-            auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), port);
-            if (value.empty() || ec != std::errc() || end != value.data() + value.size() || port > 65535) {
-                std::fprintf(stderr, "zelvan-devserver: bad port \"%s\"\n", std::string(value).c_str());
+            if (!parsePort(value, options.port)) {
                 return 2;
             }
-            options.port = static_cast<uint16_t>(port);
+        } else if (arg == "--web-port") {
+            webPort.emplace();
+            if (!parsePort(value, *webPort)) {
+                return 2;
+            }
+        } else if (arg == "--web-root") {
+            webRoot = value;
         } else if (arg == "--accounts") {
             auto accounts = parseAccounts(value);
             if (!accounts) {
@@ -75,16 +99,31 @@ int main(int argc, char** argv) {
     sigaddset(&signals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
+    options.webRoot = webRoot;
     DevServer server(std::move(options));
     if (!server.start()) {
         return 1;
     }
     std::printf("listening on 127.0.0.1:%d\n", static_cast<int>(server.port()));
+    std::unique_ptr<DevWebServer> web;
+    if (webPort) {
+        web = std::make_unique<DevWebServer>(DevWebServerOptions{*webPort, webRoot}, [&server](const std::string& key) {
+            return server.hasLiveSessionKey(key);
+        });
+        if (!web->start()) {
+            server.stop();
+            return 1;
+        }
+        std::printf("web on 127.0.0.1:%d\n", static_cast<int>(web->port()));
+    }
     std::fflush(stdout);
 
     int received = 0;
     sigwait(&signals, &received);
     fnd::log("devserver: stopping on signal %d", received);
+    if (web) {
+        web->stop();
+    }
     server.stop();
     return 0;
 }

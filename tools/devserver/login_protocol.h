@@ -16,6 +16,9 @@ namespace zelvan::devserver {
 // Command numbers the server knows.
 inline constexpr int kLoginCommand = 0;
 inline constexpr int kKeepAliveCommand = 9999;
+// Resource request: [400, request id, URL]; reply [400, request id, bytes] or [400, request id,
+// error code] (400 malformed, 401 not logged in, 404 no such file).
+inline constexpr int kResourceCommand = 400;
 
 // Log-in request: [0, protocol number, protocol number, phone, password, data revision, channel,
 // client version, language]. The server reads the phone and password only.

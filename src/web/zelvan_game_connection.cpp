@@ -1,0 +1,64 @@
+// The command-400 fetch: the request packet, the reply's two forms, and the time-out.
+#include "web/zelvan_game_connection.h"
+
+#include "core/tracer.h"
+#include "platform/foundation/array.h"
+#include "platform/foundation/url_error.h"
+
+namespace zelvan {
+
+ZelvanGameConnection::ZelvanGameConnection(std::shared_ptr<ZelvanURLRequest> request, int64_t requestId, Sender sender)
+    : ZelvanURLConnection(std::move(request)), requestId_(requestId), sender_(std::move(sender)) {}
+
+ZelvanGameConnection::~ZelvanGameConnection() {
+    timeout_.cancel();
+}
+
+void ZelvanGameConnection::begin() {
+    auto weak = std::weak_ptr<ZelvanGameConnection>(std::static_pointer_cast<ZelvanGameConnection>(shared_from_this()));
+    std::string url = absoluteUrl();
+    if (!sender_ || url.empty()) {
+        ZTRACE_WARN("game-connection fetch of \"%s\" cannot be sent", url);
+        fnd::RunLoop::current().post([weak] {
+            if (auto self = weak.lock()) {
+                self->complete(ZelvanFetchResult{false, {}, fnd::UrlError::BadUrl});
+            }
+        });
+        return;
+    }
+    timeout_ = fnd::RunLoop::current().performAfter(kReplyTimeout, [weak] {
+        if (auto self = weak.lock()) {
+            ZTRACE_WARN("game-connection fetch %lld of %s got no reply", static_cast<long long>(self->requestId_),
+                        self->absoluteUrl());
+            self->complete(ZelvanFetchResult{false, {}, fnd::UrlError::TimedOut});
+        }
+    });
+    sender_(fnd::Value::array({kCommand, requestId_, url}));
+}
+
+void ZelvanGameConnection::end() {
+    timeout_.cancel();
+}
+
+void ZelvanGameConnection::handleReply(const fnd::Value& packet) {
+    timeout_.cancel();
+    auto items = packet.asArray();
+    fnd::Value payload = items && items->count() > 2 ? items->objectAtIndex(2) : fnd::Value();
+    ZelvanFetchResult result;
+    if (const fnd::Bytes* data = payload.asData()) {
+        result.ok = true;
+        result.body = *data;
+    } else if (const std::string* text = payload.asString()) {
+        result.ok = true;
+        result.body.assign(text->begin(), text->end());
+    } else if (auto code = payload.asInt()) {
+        ZTRACE_WARN("game-connection fetch of %s failed with code %lld", absoluteUrl(), static_cast<long long>(*code));
+        result.errorCode = *code;
+    } else {
+        ZTRACE_WARN("game-connection fetch of %s got a malformed reply: %@", absoluteUrl(), packet);
+        result.errorCode = fnd::UrlError::BadServerResponse;
+    }
+    complete(std::move(result));
+}
+
+} // namespace zelvan

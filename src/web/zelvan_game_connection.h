@@ -1,0 +1,43 @@
+// ZelvanGameConnection: fetches one resource over the game-server connection. It sends
+// [400, request id, URL] and ends with the reply [400, request id, bytes] or [400, request id, error
+// code], or with a time-out when no reply comes.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "platform/foundation/run_loop.h"
+#include "platform/foundation/value.h"
+#include "web/zelvan_url_connection.h"
+
+namespace zelvan {
+
+class ZelvanGameConnection : public ZelvanURLConnection {
+public:
+    static constexpr int kCommand = 400;
+    // Seconds (of the process clock) a fetch waits for its reply.
+    static constexpr double kReplyTimeout = 60.0;
+
+    using Sender = std::function<void(const fnd::Value&)>;
+
+    ZelvanGameConnection(std::shared_ptr<ZelvanURLRequest> request, int64_t requestId, Sender sender);
+    ~ZelvanGameConnection() override;
+
+    std::string className() const override { return "ZelvanGameConnection"; }
+    int64_t requestId() const { return requestId_; }
+
+    // The server's reply for this request id; call on the thread that started the fetch.
+    void handleReply(const fnd::Value& packet);
+
+protected:
+    void begin() override;
+    void end() override;
+
+private:
+    int64_t requestId_;
+    Sender sender_;
+    fnd::PerformHandle timeout_;
+};
+
+} // namespace zelvan

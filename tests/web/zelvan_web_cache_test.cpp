@@ -1,0 +1,183 @@
+// The web cache without a network: file names, hits and misses, the bundle fallback,
+// "zelvan_cache_file://" URLs, URLs that try to climb out of the cache folder, the fetch queue's
+// order, and fetches over the game connection driven by hand-fed command-400 replies.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/localization.h"
+#include "platform/foundation/app_folders.h"
+#include "platform/foundation/array.h"
+#include "platform/foundation/bundle.h"
+#include "platform/foundation/digest.h"
+#include "platform/foundation/file_io.h"
+#include "platform/foundation/file_manager.h"
+#include "platform/foundation/run_loop.h"
+#include "web/web_urls.h"
+#include "web/zelvan_web_cache.h"
+#include "web_test_support.h"
+
+namespace zelvan {
+namespace {
+
+using fnd::Value;
+
+std::string text(const std::optional<fnd::Bytes>& bytes) {
+    return bytes ? std::string(bytes->begin(), bytes->end()) : std::string("<none>");
+}
+
+void putInCache(const ZelvanWebCache& cache, const std::string& url, const std::string& body) {
+    ASSERT_TRUE(fnd::FileManager::createDirectoryAtPath(cache.cachePath()));
+    ASSERT_TRUE(fnd::writeFile(*cache.cacheFilePathForUrl(url), fnd::Bytes(body.begin(), body.end())));
+}
+
+TEST(ZelvanWebCache, FileNamesHitsMissesBundleAndWrappedUrls) {
+    auto cache = std::make_shared<ZelvanWebCache>(WebCacheEnvironment{});
+    EXPECT_EQ(cache->cachePath(), fnd::AppFolders::caches() + "/web_cache/");
+
+    struct NameCase {
+        std::string url;
+        std::string extension;
+    };
+    for (const NameCase& c : std::vector<NameCase>{{"http://h/a/b.png", ".png"},
+                                                   {"http://h/x.jpeg?v=2#top", ".jpeg"},
+                                                   {"http://h/x.toolong", ""},
+                                                   {"http://h/x", ""},
+                                                   {"http://h/x.p%2Fg", ""},
+                                                   {"not a url", ""}}) {
+        EXPECT_EQ(ZelvanWebCache::newCacheFilename(c.url), fnd::md5Hex(c.url) + c.extension) << c.url;
+    }
+
+    const std::string base = "http://www.example.net/iphone/home.html";
+    const std::string absolute = "http://www.example.net/iphone/img/logo.png";
+    auto delegate = std::make_shared<testing::RecordingDelegate>();
+
+    // Miss: no bytes, a fresh request that is not queued.
+    std::shared_ptr<ZelvanURLRequest> request;
+    EXPECT_FALSE(cache->newDataFromURLString("img/logo.png", base, delegate, &request));
+    ASSERT_TRUE(request);
+    EXPECT_EQ(request->url(), "img/logo.png");
+    EXPECT_EQ(request->baseURL(), base);
+    EXPECT_EQ(request->delegate(), delegate);
+    EXPECT_EQ(request->state(), ZelvanURLRequest::State::New);
+    EXPECT_TRUE(cache->queuedRequests().empty());
+    EXPECT_EQ(cache->fileSize(absolute), -1);
+    EXPECT_EQ(cache->absoluteUrlStringWithRelativeUrl("img/logo.png", base, true), absolute);
+
+    // Hit, by relative URL, by absolute URL and wrapped in "zelvan_cache_file://".
+    putInCache(*cache, absolute, "PNGDATA");
+    std::shared_ptr<ZelvanURLRequest> none;
+    EXPECT_EQ(text(cache->newDataFromURLString("img/logo.png", base, delegate, &none)), "PNGDATA");
+    EXPECT_EQ(text(cache->newDataFromURLString(std::string(kCacheFilePrefix) + absolute, "", delegate, &none)),
+              "PNGDATA");
+    EXPECT_FALSE(none);
+    std::string path = *cache->cacheFilePathForUrl(absolute);
+    EXPECT_EQ(cache->fileSize(absolute), 7);
+    EXPECT_EQ(cache->fileSize(std::string(kCacheFilePrefix) + absolute), 7);
+    EXPECT_EQ(cache->cacheFilePathWithRelativeUrl("img/logo.png", base, delegate, &none), path);
+    EXPECT_EQ(cache->absoluteUrlStringWithRelativeUrl("img/logo.png", base, true), "file://" + path);
+    EXPECT_EQ(cache->absoluteUrlStringWithRelativeUrl("img/logo.png", base, false), absolute);
+
+    // A relative resource the cache lacks comes from the bundle.
+    auto bundled = fnd::readFile(fnd::Bundle::main().resourcePath() + "/en.lproj/Localizable.strings");
+    ASSERT_TRUE(bundled);
+    EXPECT_EQ(cache->newDataFromURLString("en.lproj/Localizable.strings", base, delegate, &none), bundled);
+    EXPECT_FALSE(none);
+
+    // Page keys.
+    EXPECT_EQ(pageUrlForKey("static_home", "www.example.net"), "http://www.example.net/iphone/" + ZLS("static_home"));
+    EXPECT_NE(ZLS("static_home"), "static_home");
+    EXPECT_EQ(pageUrlForKey("no_such_page", "h"), "http://h/iphone/no_such_page");
+}
+
+TEST(ZelvanWebCache, UrlsThatClimbStayInsideTheCache) {
+    auto cache = std::make_shared<ZelvanWebCache>(WebCacheEnvironment{});
+    const std::string base = "http://h/a/b/page.html";
+    for (std::string url : {"../../../../etc/passwd", "..%2F..%2Fetc%2Fpasswd", "/../../x.png", "..", "./../.",
+                            "zelvan_cache_file://../../etc/passwd", "http://h/../../../etc/passwd",
+                            "file:///etc/passwd", "zelvan-game://../../x"}) {
+        auto absolute = cache->absoluteUrlStringWithRelativeUrl(url, base, false);
+        if (!absolute) {
+            continue;
+        }
+        auto path = cache->cacheFilePathForUrl(*absolute);
+        ASSERT_TRUE(path) << url;
+        EXPECT_EQ(std::filesystem::path(*path).parent_path().string() + "/", cache->cachePath()) << url;
+        EXPECT_EQ(std::filesystem::path(*path).filename().string(), ZelvanWebCache::newCacheFilename(*absolute));
+    }
+    // Relative climbs resolve inside the site, never to a file outside the cache.
+    EXPECT_EQ(cache->absoluteUrlStringWithRelativeUrl("../../../../etc/passwd", base, true), "http://h/etc/passwd");
+}
+
+TEST(ZelvanWebCache, QueueOrderAndGameConnectionFetches) {
+    std::vector<Value> sent;
+    WebCacheEnvironment environment;
+    environment.sendPacket = [&](const Value& packet) { sent.push_back(packet); };
+    auto cache = std::make_shared<ZelvanWebCache>(environment);
+    auto delegate = std::make_shared<testing::RecordingDelegate>();
+
+    std::vector<std::shared_ptr<ZelvanURLRequest>> r;
+    for (int i = 0; i < 6; ++i) {
+        r.push_back(ZelvanURLRequest::init());
+        r.back()->setUrl("zelvan-game://site/r" + std::to_string(i) + ".png");
+        r.back()->setDelegate(delegate);
+    }
+    cache->appendURLRequest(r[0]);
+    cache->appendURLRequest(r[1]);
+    cache->insertURLRequests(Value::array({r[2], Value(), "not a request", r[3]}));
+    EXPECT_EQ(cache->queuedRequests(), (std::vector{r[2], r[3], r[0], r[1]}));
+    cache->removeURLRequest(r[0]);
+    cache->removeURLRequest(r[5]); // not queued: nothing changes
+    cache->appendURLRequest(r[4]);
+    cache->appendURLRequest(r[5]);
+    EXPECT_EQ(cache->queuedRequests(), (std::vector{r[2], r[3], r[1], r[4], r[5]}));
+    EXPECT_EQ(r[2]->state(), ZelvanURLRequest::State::Queued);
+
+    // Four fetches start, in queue order, each as [400, id, url].
+    cache->startQueuedFetches();
+    ASSERT_EQ(sent.size(), 4u);
+    EXPECT_EQ(sent[0], Value::array({400, 1, "zelvan-game://site/r2.png"}));
+    EXPECT_EQ(sent[3], Value::array({400, 4, "zelvan-game://site/r4.png"}));
+    EXPECT_EQ(cache->fetchesInFlight(), 4u);
+    EXPECT_EQ(cache->queuedRequests(), (std::vector{r[5]}));
+    cache->startQueuedFetches();
+    EXPECT_EQ(sent.size(), 4u);
+
+    // A reply with bytes finishes and caches; an error code fails and caches nothing; a reply for an
+    // unknown id changes nothing.
+    cache->handleServerResponse(Value::array({400, 2, fnd::Bytes{'o', 'k'}}));
+    cache->handleServerResponse(Value::array({400, 1, 404}));
+    cache->handleServerResponse(Value::array({400, 99, fnd::Bytes{'x'}}));
+    cache->handleServerResponse(Value::array({400}));
+    auto outcomes = delegate->outcomes();
+    ASSERT_EQ(outcomes.size(), 2u);
+    EXPECT_EQ(outcomes[0].request, r[3]);
+    EXPECT_TRUE(outcomes[0].finished);
+    EXPECT_EQ(outcomes[0].body, "ok");
+    EXPECT_EQ(outcomes[1].request, r[2]);
+    EXPECT_FALSE(outcomes[1].finished);
+    EXPECT_EQ(r[2]->errorCode(), 404);
+    EXPECT_EQ(cache->fileSize("zelvan-game://site/r3.png"), 2);
+    EXPECT_EQ(cache->fileSize("zelvan-game://site/r2.png"), -1);
+
+    // The freed slots take the rest of the queue.
+    cache->startQueuedFetches();
+    ASSERT_EQ(sent.size(), 5u);
+    EXPECT_EQ(sent[4], Value::array({400, 5, "zelvan-game://site/r5.png"}));
+    EXPECT_EQ(cache->fetchesInFlight(), 3u);
+
+    // A request for something already cached is answered from the file without a packet.
+    auto again = ZelvanURLRequest::init();
+    again->setUrl("zelvan-game://site/r3.png");
+    again->setDelegate(delegate);
+    cache->appendURLRequest(again);
+    cache->startQueuedFetches();
+    EXPECT_EQ(sent.size(), 5u);
+    ASSERT_EQ(delegate->count(), 3u);
+    EXPECT_EQ(delegate->outcomes()[2].body, "ok");
+}
+
+} // namespace
+} // namespace zelvan

@@ -1,0 +1,93 @@
+// The loopback web server on cpp-httplib: one catch-all GET handler that checks the session header
+// and answers from the site folder.
+#include "tools/devserver/dev_web_server.h"
+
+#include <httplib.h>
+
+#include <chrono>
+#include <thread>
+
+#include "platform/foundation/file_io.h"
+#include "platform/foundation/log.h"
+#include "tools/devserver/site_files.h"
+
+namespace zelvan::devserver {
+
+struct DevWebServer::Impl {
+    DevWebServerOptions options;
+    std::function<bool(const std::string&)> sessionValid;
+    httplib::Server server;
+    std::thread thread;
+    bool running = false;
+
+    void handle(const httplib::Request& request, httplib::Response& response) {
+        std::string key = request.get_header_value(kSessionHeader);
+        if (key.empty() || !sessionValid || !sessionValid(key)) {
+            response.status = 401;
+            response.set_content("no valid session\n", "text/plain; charset=utf-8");
+        } else if (auto file = siteFilePath(options.root, request.path)) {
+            if (auto bytes = fnd::readFile(*file)) {
+                response.status = 200;
+                response.set_content(std::string(bytes->begin(), bytes->end()), siteContentType(*file));
+            } else {
+                response.status = 500;
+                response.set_content("unreadable\n", "text/plain; charset=utf-8");
+            }
+        } else {
+            response.status = 404;
+            response.set_content("not found\n", "text/plain; charset=utf-8");
+        }
+        fnd::log("devweb: %s %s -> %d", request.method, request.path, response.status);
+    }
+};
+
+DevWebServer::DevWebServer(DevWebServerOptions options, std::function<bool(const std::string&)> sessionValid)
+    : impl_(std::make_unique<Impl>()) {
+    impl_->options = std::move(options);
+    impl_->sessionValid = std::move(sessionValid);
+    impl_->server.Get(".*", [impl = impl_.get()](const httplib::Request& request, httplib::Response& response) {
+        impl->handle(request, response);
+    });
+    // Every response closes its connection, so stop() never waits on an idle client.
+    impl_->server.set_keep_alive_max_count(1);
+}
+
+DevWebServer::~DevWebServer() {
+    stop();
+}
+
+bool DevWebServer::start() {
+    if (impl_->running) {
+        return false;
+    }
+    int port = impl_->options.port == 0
+                   ? impl_->server.bind_to_any_port("127.0.0.1")
+                   : (impl_->server.bind_to_port("127.0.0.1", impl_->options.port) ? impl_->options.port : -1);
+    if (port <= 0) {
+        fnd::log("devweb: cannot listen on 127.0.0.1:%d", static_cast<int>(impl_->options.port));
+        return false;
+    }
+    port_ = static_cast<uint16_t>(port);
+    impl_->running = true;
+    impl_->thread = std::thread([impl = impl_.get()] { impl->server.listen_after_bind(); });
+    // stop() only reaches a server whose accept loop runs, so wait for it.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!impl_->server.is_running() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::yield();
+    }
+    fnd::log("devweb: serving %s on 127.0.0.1:%d", impl_->options.root, static_cast<int>(port_));
+    return true;
+}
+
+void DevWebServer::stop() {
+    if (!impl_->running) {
+        return;
+    }
+    impl_->server.stop();
+    if (impl_->thread.joinable()) {
+        impl_->thread.join();
+    }
+    impl_->running = false;
+}
+
+} // namespace zelvan::devserver
