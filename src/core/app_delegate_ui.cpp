@@ -160,7 +160,7 @@ void zelvanAppDelegate::switchToFullScreen(const std::shared_ptr<ui::View>& view
         // Landscape: a screen-sized view turned a quarter so its long side runs across.
         view->setTransform(gfx::AffineTransform::makeRotation(std::numbers::pi / 2));
         view->setBounds(gfx::Rect(0, 0, screen.size.height, screen.size.width));
-        view->setCenter(gfx::Point(screen.size.width / 2, screen.size.height / 2));
+        view->setCenter(gfx::Point{screen.size.width / 2, screen.size.height / 2});
     } else {
         view->setTransform(gfx::AffineTransform());
         view->setFrame(screen);
