@@ -3,6 +3,7 @@
 // order, and fetches over the game connection driven by hand-fed command-400 replies.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/file_manager.h"
 #include "platform/foundation/run_loop.h"
+#include "platform/graphics/image.h"
 #include "web/web_urls.h"
 #include "web/zelvan_web_cache.h"
 #include "web_test_support.h"
@@ -85,6 +87,21 @@ TEST(ZelvanWebCache, FileNamesHitsMissesBundleAndWrappedUrls) {
     ASSERT_TRUE(bundled);
     EXPECT_EQ(cache->newDataFromURLString("en.lproj/Localizable.strings", base, delegate, &none), bundled);
     EXPECT_FALSE(none);
+
+    // The photo source: a cached picture decodes at once; an uncached one is queued for fetching.
+    auto png =
+        fnd::readFile(std::string(std::getenv("ZELVAN_SOURCE_DIR")) + "/tools/devserver/site/iphone/images/logo.png");
+    ASSERT_TRUE(png);
+    putInCache(*cache, "http://h/logo.png", std::string(png->begin(), png->end()));
+    gfx::ImagePtr photo;
+    cache->loadPhoto(std::string(kCacheFilePrefix) + "http://h/logo.png", [&](gfx::ImagePtr image) { photo = image; });
+    ASSERT_TRUE(photo);
+    EXPECT_EQ(photo->width(), 16);
+    int calls = 0;
+    cache->loadPhoto("http://h/other.png", [&](gfx::ImagePtr) { ++calls; });
+    EXPECT_EQ(calls, 0);
+    ASSERT_EQ(cache->queuedRequests().size(), 1u);
+    EXPECT_EQ(cache->queuedRequests()[0]->url(), "http://h/other.png");
 
     // Page keys.
     EXPECT_EQ(pageUrlForKey("static_home", "www.example.net"), "http://www.example.net/iphone/" + ZLS("static_home"));
