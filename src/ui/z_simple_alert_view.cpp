@@ -42,6 +42,7 @@ public:
         setContentMode(ui::ContentMode::Redraw);
     }
     std::string className() const override { return "AlertIconView"; }
+    bool drawsOwnContent() const override { return true; }
 
     void setKind(int kind) {
         kind_ = kind;

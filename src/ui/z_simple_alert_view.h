@@ -9,17 +9,17 @@
 
 #include "platform/foundation/value.h"
 #include "platform/graphics/color.h"
+#include "platform/ui/alert_panel.h"
 #include "platform/ui/view.h"
+#include "ui/z_rounded_corner_view.h"
 
 namespace ui {
 class Label;
-class PanelButton;
 } // namespace ui
 
 namespace zelvan {
 
 class ZSimpleAlertView;
-class ZRoundedCornerView;
 
 class ZSimpleAlertViewDelegate {
 public:

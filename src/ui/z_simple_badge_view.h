@@ -15,7 +15,7 @@ class ZSimpleBadgeView : public ui::View {
 public:
     static constexpr double kHeight = 18;
     // Space between the text and the badge's round ends.
-    static constexpr double kTextPadding = 6;
+    static constexpr double kTextPadding = 4;
 
     // A hidden badge with no value at `origin`.
     static std::shared_ptr<ZSimpleBadgeView> create(gfx::Point origin = {});
