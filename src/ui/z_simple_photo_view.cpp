@@ -120,7 +120,9 @@ void ZSimplePhotoView::startLoading() {
     const auto source = photoSource();
     if (!source) {
         ZTRACE_WARN("no photo source to load %@ from; showing the placeholder", url_);
-        photoArrived(load, nullptr);
+        loading_ = false;
+        indicator_->stopAnimating();
+        showImage(placeholderImage());
         return;
     }
     std::weak_ptr<ZSimplePhotoView> weak = self<ZSimplePhotoView>();
