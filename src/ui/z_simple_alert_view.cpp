@@ -189,10 +189,14 @@ void ZSimpleAlertView::showInView(const std::shared_ptr<ui::View>& view) {
 }
 
 void ZSimpleAlertView::hide() {
+    removeFromSuperview();
+}
+
+void ZSimpleAlertView::removeFromSuperview() {
     // Held until the end of this call, so dropping the self-reference cannot end the alert while
     // its own method is still running.
     const auto keep = std::move(selfRef_);
-    removeFromSuperview();
+    View::removeFromSuperview();
 }
 
 void ZSimpleAlertView::finish(const std::string& title, int index) {

