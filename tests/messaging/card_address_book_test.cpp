@@ -2,6 +2,7 @@
 // writes back, and that importing an exported card gives the same field dictionary again.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
