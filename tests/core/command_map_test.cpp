@@ -122,10 +122,12 @@ TEST_F(CommandMapTest, OwnersRouteTheFixedTable) {
     auto avatars = std::make_shared<RecordingHandler>();
     auto games = std::make_shared<RecordingHandler>();
     auto cache = std::make_shared<RecordingHandler>();
+    auto webCache = std::make_shared<RecordingHandler>();
     map.setOwner(CommandMap::Owner::Messenger, messenger);
     map.setOwner(CommandMap::Owner::AvatarManager, avatars);
     map.setOwner(CommandMap::Owner::GamesTab, games);
     map.setOwner(CommandMap::Owner::GameCache, cache);
+    map.setOwner(CommandMap::Owner::WebCache, webCache);
     map.setFallback(fallback);
     for (const Row& row : table) {
         EXPECT_EQ(CommandMap::ownerOf(row.cmd), row.owner) << row.cmd;
@@ -135,6 +137,7 @@ TEST_F(CommandMapTest, OwnersRouteTheFixedTable) {
     EXPECT_EQ(avatars->commands(), (std::vector<int>{17, 24}));
     EXPECT_EQ(games->commands(), (std::vector<int>{21, 83}));
     EXPECT_EQ(cache->commands(), (std::vector<int>{23}));
+    EXPECT_EQ(webCache->commands(), (std::vector<int>{400}));
     EXPECT_EQ(fallback->commands(), (std::vector<int>{0, 4, 10, 9999}));
 
     // A registration takes a number from its owner; its removal gives it back.

@@ -7,19 +7,28 @@
 
 namespace gfx {
 
+// Point, Size and EdgeInsets spell out their constructors so `Point(x, y)` also compiles with
+// compilers that lack parenthesised aggregate initialisation (clang 14, which builds the fuzzers).
 struct Point {
+    constexpr Point() = default;
+    constexpr Point(double x, double y) : x(x), y(y) {}
     double x = 0;
     double y = 0;
     constexpr bool operator==(const Point&) const = default;
 };
 
 struct Size {
+    constexpr Size() = default;
+    constexpr Size(double width, double height) : width(width), height(height) {}
     double width = 0;
     double height = 0;
     constexpr bool operator==(const Size&) const = default;
 };
 
 struct EdgeInsets {
+    constexpr EdgeInsets() = default;
+    constexpr EdgeInsets(double top, double left, double bottom, double right)
+        : top(top), left(left), bottom(bottom), right(right) {}
     double top = 0;
     double left = 0;
     double bottom = 0;
