@@ -9,6 +9,7 @@
 
 #include <asio/signal_set.hpp>
 
+#include "app/services.h"
 #include "core/launch_options.h"
 #include "core/state_files.h"
 #include "core/zelvan_app_delegate.h"
@@ -34,8 +35,9 @@ int runClient(const zelvan::LaunchOptions& options) {
             fnd::Value::dictionary({{"phone", options.account->phone}, {"password", options.account->password}}));
     }
 
-    auto delegate = zelvanAppDelegate::create(options.config);
+    auto delegate = zelvanAppDelegate::create(options.config, zelvan::app::serviceFactories());
     zelvanAppDelegate::setInstance(delegate);
+    zelvan::app::connectServices(*delegate);
 
     auto& loop = fnd::RunLoop::main();
     asio::signal_set signals(loop.ioContext(), SIGINT, SIGTERM);

@@ -131,6 +131,22 @@ void zelvanAppDelegate::handleLoginResult(const fnd::Value& packet) {
     if (auto im = this->im()) {
         im->didLogIn(session);
     }
+    std::vector<std::function<void(const LoginSession&)>> observers;
+    {
+        std::lock_guard lock(stateMutex_);
+        observers = loginObservers_;
+    }
+    for (const auto& observer : observers) {
+        observer(session);
+    }
+}
+
+void zelvanAppDelegate::addLoginObserver(std::function<void(const LoginSession&)> observer) {
+    if (!observer) {
+        return;
+    }
+    std::lock_guard lock(stateMutex_);
+    loginObservers_.push_back(std::move(observer));
 }
 
 void zelvanAppDelegate::connectionDidReceiveData(const fnd::Value& packet) {

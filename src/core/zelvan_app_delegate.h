@@ -156,6 +156,9 @@ public:
     void trylogin(const std::string& phone, const std::string& password);
     // The reply to the log-in request (main thread).
     void handleLoginResult(const fnd::Value& packet);
+    // Told on the main thread after every successful log-in, once the session is stored (the
+    // subsystems that act on a new session register here).
+    void addLoginObserver(std::function<void(const LoginSession&)> observer);
     // The failure code of the last refused log-in, if the last reply was a refusal.
     std::optional<int> lastLoginFailure() const;
     // The account of the stored account file.
@@ -234,6 +237,7 @@ private:
     bool loggedIn_ = false;
     std::optional<Account> pendingAccount_; // the credentials of the log-in in flight
     std::optional<int> lastLoginFailure_;
+    std::vector<std::function<void(const LoginSession&)>> loginObservers_;
     bool locked_ = false;
     bool gameAudioEnable_ = true;
 
