@@ -88,7 +88,9 @@ std::shared_ptr<ZelvanWebView> ZelvanWebView::create(gfx::Rect frame) {
     return View::create<ZelvanWebView>(frame);
 }
 
-ZelvanWebView::~ZelvanWebView() = default;
+ZelvanWebView::~ZelvanWebView() {
+    dropPendingFetch();
+}
 
 void ZelvanWebView::initWithFrame(gfx::Rect frame) {
     WebView::initWithFrame(frame);
@@ -144,16 +146,16 @@ bool ZelvanWebView::loadPage(const std::string& url) {
     }
     pendingFetch_ = fetch;
     pendingRequest_ = request;
+    pendingCache_ = cache;
     cache->appendURLRequest(request);
     return true;
 }
 
 void ZelvanWebView::dropPendingFetch() {
-    if (pendingRequest_) {
-        if (auto cache = webCache()) {
-            cache->removeURLRequest(pendingRequest_);
-        }
+    if (auto cache = pendingCache_.lock(); cache && pendingRequest_) {
+        cache->removeURLRequest(pendingRequest_);
     }
+    pendingCache_.reset();
     pendingFetch_.reset();
     pendingRequest_.reset();
 }
@@ -165,6 +167,7 @@ void ZelvanWebView::fetchEnded(const PageFetch& fetch, std::shared_ptr<const fnd
     const std::string url = fetch.url();
     pendingFetch_.reset();
     pendingRequest_.reset();
+    pendingCache_.reset();
     if (body) {
         loadData(*body, "text/html", "", fnd::Url::parse(url));
         return;

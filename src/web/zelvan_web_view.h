@@ -72,6 +72,7 @@ private:
     std::shared_ptr<ui::ScriptObject> scriptObject_;
     std::shared_ptr<PageFetch> pendingFetch_;
     std::shared_ptr<ZelvanURLRequest> pendingRequest_;
+    std::weak_ptr<ZelvanWebCache> pendingCache_; // the cache queueing pendingRequest_
     std::string pageUrl_;
 };
 
