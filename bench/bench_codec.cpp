@@ -150,10 +150,10 @@ void decodeMsgpack(benchmark::State& state, Value (*make)()) {
     msgpack_sbuffer_destroy(&sbuf);
 }
 
-#define CODEC_BENCHMARKS(shape, make)                                                                                 \
-    BENCHMARK_CAPTURE(encodeOurs, shape, make)->Name(#shape "_encode/ours");                                          \
-    BENCHMARK_CAPTURE(encodeMsgpack, shape, make)->Name(#shape "_encode/msgpack");                                    \
-    BENCHMARK_CAPTURE(decodeOurs, shape, make)->Name(#shape "_decode/ours");                                          \
+#define CODEC_BENCHMARKS(shape, make)                                                                                  \
+    BENCHMARK_CAPTURE(encodeOurs, shape, make)->Name(#shape "_encode/ours");                                           \
+    BENCHMARK_CAPTURE(encodeMsgpack, shape, make)->Name(#shape "_encode/msgpack");                                     \
+    BENCHMARK_CAPTURE(decodeOurs, shape, make)->Name(#shape "_decode/ours");                                           \
     BENCHMARK_CAPTURE(decodeMsgpack, shape, make)->Name(#shape "_decode/msgpack")
 
 CODEC_BENCHMARKS(login, loginReply);
