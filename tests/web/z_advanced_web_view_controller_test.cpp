@@ -204,6 +204,9 @@ TEST_F(ZAdvancedWebViewControllerTest, CallJSFromAWorkerRunsOnTheMainThread) {
     ASSERT_TRUE(controller);
     controller->view();
     auto host = recordingHost(*controller);
+    auto bridge = std::make_shared<ui::ScriptObject>();
+    controller->setScriptObject(bridge);
+    EXPECT_EQ(host->boundObject("Zelvan"), bridge);
     std::vector<bool> onMainThread;
     host->setAnswerer([&](const std::string&) -> std::optional<ui::ScriptResult> {
         onMainThread.push_back(fnd::isMainThread());
