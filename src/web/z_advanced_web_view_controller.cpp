@@ -10,11 +10,41 @@
 #include "platform/foundation/url_error.h"
 #include "platform/ui/screen.h"
 #include "ui/z_simple_loading_view.h"
+#include "web/web_page_host.h"
 #include "web/web_urls.h"
 #include "web/zelvan_action.h"
+#include "web/zelvan_web_script.h"
 #include "web/zlv_web_dialog.h"
 
 namespace zelvan {
+
+// What the pages' bridge object sees of the controller that shows them.
+class ZAdvancedWebViewController::PageHost final : public WebPageHost {
+public:
+    explicit PageHost(std::weak_ptr<ZAdvancedWebViewController> controller) : controller_(std::move(controller)) {}
+    std::shared_ptr<ui::ViewController> parentController() override {
+        auto controller = controller_.lock();
+        return controller ? controller->parentController() : nullptr;
+    }
+    // Pages carry their parameters in their URL; there is no separate context dictionary.
+    fnd::Value pageContext() override { return fnd::Value(); }
+    std::string pageUrl() override {
+        auto controller = controller_.lock();
+        return controller && controller->webView() ? controller->webView()->pageUrl() : std::string();
+    }
+    void callJS(const std::string& script) override {
+        if (auto controller = controller_.lock()) {
+            controller->callJS(script);
+        }
+    }
+    std::shared_ptr<ui::View> webView() override {
+        auto controller = controller_.lock();
+        return controller ? controller->webView() : nullptr;
+    }
+
+private:
+    std::weak_ptr<ZAdvancedWebViewController> controller_;
+};
 
 std::shared_ptr<ZAdvancedWebViewController> ZAdvancedWebViewController::create() {
     return std::make_shared<ZAdvancedWebViewController>();
@@ -95,9 +125,12 @@ void ZAdvancedWebViewController::loadView() {
     if (webCache_) {
         webView_->setWebCache(webCache_);
     }
-    if (scriptObject_) {
-        webView_->setScriptObject(scriptObject_);
+    if (!scriptObject_) {
+        // Every page of this controller gets the bridge object unless one was given.
+        pageHost_ = std::make_shared<PageHost>(sharedSelf());
+        scriptObject_ = ZelvanWebScript::create(pageHost_);
     }
+    webView_->setScriptObject(scriptObject_);
     root->addSubview(webView_);
     loadingView_ = ZSimpleLoadingView::create();
     setView(root);

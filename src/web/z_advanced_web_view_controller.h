@@ -65,7 +65,8 @@ public:
 
     // The cache given to the web view (unless set, the application delegate's).
     void setWebCache(std::shared_ptr<ZelvanWebCache> cache);
-    // The bridge object bound as "Zelvan" into every page of this controller.
+    // The bridge object bound as "Zelvan" into every page of this controller (unless set before the
+    // view loads, a ZelvanWebScript working for this controller).
     void setScriptObject(std::shared_ptr<ui::ScriptObject> object);
 
     // --- Scripts ---
@@ -114,6 +115,8 @@ protected:
     virtual std::shared_ptr<ZAdvancedWebViewController> newPageController();
 
 private:
+    class PageHost;
+
     bool showAlert(const fnd::Value& jsonVar);
     bool callPageFunction(const fnd::Value& jsonVar);
     bool leavePage();
@@ -125,6 +128,7 @@ private:
     std::shared_ptr<ZSimpleLoadingView> loadingView_;
     std::shared_ptr<ZelvanWebCache> webCache_;
     std::shared_ptr<ui::ScriptObject> scriptObject_;
+    std::shared_ptr<PageHost> pageHost_; // what the default bridge object sees of this controller
     bool bounces_ = true;
 };
 

@@ -23,6 +23,7 @@
 #include "platform/ui/label.h"
 #include "platform/ui/navigation_controller.h"
 #include "platform/ui/recording_script_host.h"
+#include "web/bridge_targets.h"
 #include "web/js_escape.h"
 #include "web/z_advanced_web_view_controller.h"
 #include "web/zelvan_web_cache.h"
@@ -219,6 +220,23 @@ TEST_F(ZAdvancedWebViewControllerTest, CallJSFromAWorkerRunsOnTheMainThread) {
     fnd::RunLoop::main().runUntilIdle();
     EXPECT_EQ(host->evaluations(), (std::vector<std::string>{R"(refresh("it\'s\u2028done"))"}));
     EXPECT_EQ(onMainThread, (std::vector<bool>{true}));
+}
+
+TEST_F(ZAdvancedWebViewControllerTest, PagesCallTheBridgeOfTheirController) {
+    struct GameScreen : ui::ViewController, GameScreenTarget {
+        std::vector<std::string> calls;
+        void engineCall(const std::string& name, const fnd::Value& args) override {
+            calls.push_back(name + " " + std::to_string(args.isArray() ? args.asArray()->count() : 0));
+        }
+    };
+    auto screen = std::make_shared<GameScreen>();
+    auto controller = ZAdvancedWebViewController::create();
+    controller->setParentController(screen);
+    controller->view();
+    auto host = recordingHost(*controller);
+    ASSERT_TRUE(host->boundObject("Zelvan"));
+    host->invokeBinding("Zelvan", "gameScriptCall", {"start", "[1, \"two\"]"});
+    EXPECT_EQ(screen->calls, (std::vector<std::string>{"start 2"}));
 }
 
 } // namespace
