@@ -19,6 +19,7 @@ AppServiceFactories serviceFactories() {
         ZSimplePhotoView::setPhotoSource(cache);
         return cache;
     };
+    factories.homes = [] { return ZAdvancedWebViewController::initWithUrl("static_home"); };
     return factories;
 }
 

@@ -39,9 +39,17 @@ void zelvanAppDelegate::buildWindow() {
     gfx::Rect screen = ui::Screen::main().bounds();
     window_ = ui::View::create<ui::Window>(screen);
     tabBarController_ = std::make_shared<ui::TabBarController>();
+    // The home and More tabs show their page controllers once those exist; the other tabs (and
+    // those two until then) show an empty screen under their title.
+    std::shared_ptr<PageService> pages[] = {nullptr, homes(), nullptr, nullptr, moreController()};
     std::vector<std::shared_ptr<ui::ViewController>> tabs;
+    int index = 0;
     for (const char* title : {"Games", "myHome", "IM", "Circle", "More"}) {
-        auto root = std::make_shared<ui::ViewController>();
+        std::shared_ptr<PageService> page = pages[index++];
+        std::shared_ptr<ui::ViewController> root = page ? page->pageViewController() : nullptr;
+        if (!root) {
+            root = std::make_shared<ui::ViewController>();
+        }
         root->setTitle(ZLS(title));
         tabs.push_back(ui::NavigationController::initWithRootViewController(root));
         tabs.back()->setTitle(ZLS(title));

@@ -11,6 +11,10 @@
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/value.h"
 
+namespace ui {
+class ViewController;
+} // namespace ui
+
 namespace zelvan {
 
 // What a successful log-in told the client.
@@ -82,6 +86,8 @@ class PageService {
 public:
     virtual ~PageService() = default;
     virtual void openUrl(const std::string& url) = 0;
+    // The controller the tab shows as its root.
+    virtual std::shared_ptr<ui::ViewController> pageViewController() = 0;
 };
 
 // The message alert sound.

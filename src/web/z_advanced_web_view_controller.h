@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "core/app_services.h"
 #include "platform/foundation/value.h"
 #include "platform/ui/view_controller.h"
 #include "ui/z_simple_alert_view.h"
@@ -22,6 +23,7 @@ class ZelvanWebCache;
 
 class ZAdvancedWebViewController : public ui::ViewController,
                                    public WebDialogController,
+                                   public PageService,
                                    public ZelvanWebViewDelegate,
                                    public ZSimpleAlertViewDelegate {
 public:
@@ -48,6 +50,9 @@ public:
     // URL is dispatched through handleZelvanUrl. Before the view is loaded, a page becomes the init
     // page instead. Empty or unusable text is refused with a log line.
     void openUrl(const std::string& url) override;
+    // --- PageService: the controller as a tab's root ---
+    std::shared_ptr<ui::ViewController> pageViewController() override { return sharedSelf(); }
+
     // The root view (loaded on first use: loadView, then the init page opens).
     std::shared_ptr<ui::View> view() override { return ui::ViewController::view(); }
 
