@@ -18,6 +18,9 @@
 #include "platform/foundation/log.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/thread.h"
+#include "platform/media/backends.h"
+#include "platform/media/wav_file_device.h"
+#include "platform/ui/alert_panel.h"
 #include "platform/ui/application.h"
 
 namespace {
@@ -33,6 +36,11 @@ int runClient(const zelvan::LaunchOptions& options) {
         zelvan::writefile(
             zelvanAppDelegate::kAccountFile,
             fnd::Value::dictionary({{"phone", options.account->phone}, {"password", options.account->password}}));
+    }
+
+    if (options.audioOut) {
+        media::installAudioDevice(std::make_shared<media::WavFileDevice>(*options.audioOut));
+        fnd::log("sound goes to %s", *options.audioOut);
     }
 
     auto delegate = zelvanAppDelegate::create(options.config, zelvan::app::serviceFactories());
@@ -60,10 +68,15 @@ int runClient(const zelvan::LaunchOptions& options) {
         fnd::log("wrote %d screenshot(s) to %s", written, *options.screenshotFolder);
     }
     delegate->applicationWillTerminate();
+    // Alerts still on screen keep themselves alive until dismissed; the run is over.
+    for (const auto& panel : ui::AlertPanel::visiblePanels()) {
+        panel->dismissWithClickedButtonIndex(panel->cancelButtonIndex(), ui::Animated::No);
+    }
     fnd::log("session: %s; packets sent %lld, received %lld", delegate->loggedout() ? "not signed in" : "signed in",
              static_cast<long long>(delegate->networkLoop().packetsSent()),
              static_cast<long long>(delegate->networkLoop().packetsReceived()));
     zelvanAppDelegate::setInstance(nullptr);
+    media::installAudioDevice(nullptr); // closes the WAV file with its final header
     return EXIT_SUCCESS;
 }
 

@@ -49,6 +49,7 @@ std::string LaunchOptions::usage() {
            "  --home DIR                application data folder (default $ZELVAN_HOME)\n"
            "  --run-seconds N           stop after N seconds (default: run until interrupted)\n"
            "  --screenshots DIR         write a PNG of every window there when stopping\n"
+           "  --audio-out FILE          write every sound played to this WAV file\n"
            "  --idle-turns N            empty network turns (0.1 s each) before a keep-alive (default 600)\n"
            "  --help                    print this text\n";
 }
@@ -100,6 +101,11 @@ fnd::Result<LaunchOptions> LaunchOptions::parse(std::span<const std::string> arg
                 return usageError("--screenshots wants a folder");
             }
             options.screenshotFolder = value;
+        } else if (name == "--audio-out") {
+            if (value.empty()) {
+                return usageError("--audio-out wants a file");
+            }
+            options.audioOut = value;
         } else if (name == "--idle-turns") {
             std::optional<int> turns = parseNumber<int>(value);
             if (!turns || *turns < 1) {

@@ -21,12 +21,14 @@ struct LaunchOptions {
     std::optional<double> runSeconds;
     // Folder that receives a PNG of every window when the client stops.
     std::optional<std::string> screenshotFolder;
+    // WAV file that receives every sound the client plays (calls, message sounds, games).
+    std::optional<std::string> audioOut;
     bool help = false;
 
     // The text --help prints.
     static std::string usage();
     // Reads `--server HOST:PORT`, `--web HOST[:PORT]`, `--account PHONE:PASSWORD`, `--home DIR`,
-    // `--run-seconds N`, `--screenshots DIR`, `--idle-turns N` and `--help` (arguments without the
+    // `--run-seconds N`, `--screenshots DIR`, `--audio-out FILE`, `--idle-turns N` and `--help` (arguments without the
     // program name). An unknown option, a missing value or a malformed one is an error.
     static fnd::Result<LaunchOptions> parse(std::span<const std::string> args);
 };

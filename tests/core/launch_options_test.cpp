@@ -15,8 +15,9 @@ fnd::Result<LaunchOptions> parse(std::vector<std::string> args) {
 }
 
 TEST(LaunchOptionsTest, ReadsEveryOption) {
-    auto parsed = parse({"--server", "127.0.0.1:4001", "--web", "localhost:8080", "--account", "555:pa:ss", "--home",
-                         "/tmp/h", "--run-seconds", "2.5", "--screenshots", "shots", "--idle-turns", "20"});
+    auto parsed =
+        parse({"--server", "127.0.0.1:4001", "--web", "localhost:8080", "--account", "555:pa:ss", "--home", "/tmp/h",
+               "--run-seconds", "2.5", "--screenshots", "shots", "--audio-out", "out.wav", "--idle-turns", "20"});
     ASSERT_TRUE(parsed.ok()) << parsed.error().localizedDescription();
     const LaunchOptions& o = parsed.value();
     EXPECT_EQ(o.config.serverHost, "127.0.0.1");
@@ -28,6 +29,7 @@ TEST(LaunchOptionsTest, ReadsEveryOption) {
     EXPECT_EQ(o.home, "/tmp/h");
     EXPECT_EQ(o.runSeconds, 2.5);
     EXPECT_EQ(o.screenshotFolder, "shots");
+    EXPECT_EQ(o.audioOut, "out.wav");
     EXPECT_EQ(o.config.keepAliveTurns, 20);
     EXPECT_FALSE(o.help);
 
