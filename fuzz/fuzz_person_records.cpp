@@ -1,12 +1,15 @@
 // Fuzz target: address-book people built from untrusted bytes (names, organisation, job title, note,
 // birthday, phones, URLs and e-mails with any labels) must import as contact cards without
 // crashing, and a card exported and imported again must give the same field dictionary.
+#include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "messaging/v_card.h"
 #include "platform/device/multi_value.h"
@@ -29,15 +32,16 @@ public:
         return out;
     }
 
+    // The next sizeof(T) bytes (zeros past the end), little-endian, as a T.
     template <class T>
     T raw() {
-        unsigned char bytes[sizeof(T)] = {};
-        for (auto& b : bytes) {
-            b = byte();
+        using Bits = std::conditional_t<sizeof(T) == 8, uint64_t, uint32_t>;
+        static_assert(sizeof(T) == sizeof(Bits));
+        Bits bits = 0;
+        for (size_t i = 0; i < sizeof(T); ++i) {
+            bits |= static_cast<Bits>(byte()) << (8 * i);
         }
-        T value;
-        std::memcpy(&value, bytes, sizeof(T));
-        return value;
+        return std::bit_cast<T>(bits);
     }
 
 private:
