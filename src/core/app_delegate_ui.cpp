@@ -108,6 +108,9 @@ void zelvanAppDelegate::RetryAlert::alertViewClickedButtonAtIndex(ui::AlertView&
 }
 
 void zelvanAppDelegate::ConnectionEvents::connectionLost() {
+    if (auto cache = owner_.zelvanWebCache()) {
+        cache->gameConnectionLost();
+    }
     for (const auto& listener : owner_.liveConnectionListeners()) {
         listener->connectionLost();
     }

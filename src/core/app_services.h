@@ -72,6 +72,8 @@ public:
 class WebCacheService : public CommandHandler {
 public:
     virtual void startQueuedFetches() {}
+    // The game connection dropped (network thread): fetches waiting for its replies end now.
+    virtual void gameConnectionLost() {}
 };
 
 // The shared advertisement view.

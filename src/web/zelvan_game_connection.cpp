@@ -40,6 +40,13 @@ void ZelvanGameConnection::end() {
     timeout_.cancel();
 }
 
+void ZelvanGameConnection::connectionLost() {
+    timeout_.cancel();
+    ZTRACE_WARN("game-connection fetch %lld of %s lost its connection", static_cast<long long>(requestId_),
+                absoluteUrl());
+    complete(ZelvanFetchResult{false, {}, fnd::UrlError::NetworkConnectionLost});
+}
+
 void ZelvanGameConnection::handleReply(const fnd::Value& packet) {
     timeout_.cancel();
     auto items = packet.asArray();

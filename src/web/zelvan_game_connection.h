@@ -29,6 +29,9 @@ public:
 
     // The server's reply for this request id; call on the thread that started the fetch.
     void handleReply(const fnd::Value& packet);
+    // The game connection dropped: the request went with it, so the fetch fails now rather than at
+    // its time-out. Call on the thread that started the fetch.
+    void connectionLost();
 
 protected:
     void begin() override;

@@ -380,6 +380,22 @@ void ZelvanWebCache::handleServerResponse(const fnd::Value& packet) {
     target->handleReply(packet);
 }
 
+void ZelvanWebCache::gameConnectionLost() {
+    std::vector<std::shared_ptr<ZelvanGameConnection>> waiting;
+    {
+        std::lock_guard lock(mutex_);
+        for (const auto& connection : inFlight_) {
+            if (auto game = std::dynamic_pointer_cast<ZelvanGameConnection>(connection)) {
+                waiting.push_back(std::move(game));
+            }
+        }
+    }
+    // Outside the lock: each failure ends its fetch, which takes it out of inFlight_.
+    for (const auto& game : waiting) {
+        game->connectionLost();
+    }
+}
+
 void ZelvanWebCache::fetchEnded(const std::shared_ptr<ZelvanURLConnection>& connection, ZelvanFetchResult result) {
     {
         std::lock_guard lock(mutex_);

@@ -88,6 +88,8 @@ public:
     // WebCacheService, on the network thread: starts waiting fetches up to kMaxFetchesInFlight, and
     // routes the replies of command 400 to their fetches.
     void startQueuedFetches() override;
+    // Fails every fetch waiting for a command-400 reply (network thread).
+    void gameConnectionLost() override;
     void handleServerResponse(const fnd::Value& packet) override;
 
     // PhotoSource: "zelvan_cache_file://" and plain URLs, from the cache or fetched through the queue

@@ -16,6 +16,7 @@
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/file_manager.h"
 #include "platform/foundation/run_loop.h"
+#include "platform/foundation/url_error.h"
 #include "platform/graphics/image.h"
 #include "web/web_urls.h"
 #include "web/zelvan_web_cache.h"
@@ -194,6 +195,13 @@ TEST(ZelvanWebCache, QueueOrderAndGameConnectionFetches) {
     EXPECT_EQ(sent.size(), 5u);
     ASSERT_EQ(delegate->count(), 3u);
     EXPECT_EQ(delegate->outcomes()[2].body, "ok");
+
+    // The game connection drops: the three fetches waiting for replies fail at once.
+    cache->gameConnectionLost();
+    EXPECT_EQ(cache->fetchesInFlight(), 0u);
+    ASSERT_EQ(delegate->count(), 6u);
+    EXPECT_FALSE(delegate->outcomes()[5].finished);
+    EXPECT_EQ(r[5]->errorCode(), fnd::UrlError::NetworkConnectionLost);
 }
 
 } // namespace
