@@ -342,7 +342,13 @@ fnd::Value ZelvanWebScript::findAvatar(const std::vector<fnd::Value>& values) {
         listening_ = true;
         finder->addDelegate(shared_from_this());
     }
-    watchedAvatars_.emplace(*userId, *type, *grayscale);
+    if (watchedAvatars_.size() < kMaxWatchedAvatars) {
+        watchedAvatars_.emplace(*userId, *type, *grayscale);
+    } else if (!warnedWatchLimit_ && !watchedAvatars_.contains({*userId, *type, *grayscale})) {
+        warnedWatchLimit_ = true;
+        ZTRACE_WARN("page looked up more than %d avatars; later ones are not followed",
+                    static_cast<int>(kMaxWatchedAvatars));
+    }
     std::optional<std::string> path = finder->findAvatarPath(*userId, *type, *grayscale);
     return path ? fnd::Value(*path) : fnd::Value();
 }

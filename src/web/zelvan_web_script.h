@@ -72,8 +72,11 @@ private:
 
     std::weak_ptr<WebPageHost> host_;
     std::shared_ptr<AvatarItemBarTarget> avatarItemBar_;
-    // (user id, type, grey) of every picture the page looked up.
+    // (user id, type, grey) of the pictures the page looked up, up to kMaxWatchedAvatars, so a page
+    // cannot grow it without bound.
+    static constexpr size_t kMaxWatchedAvatars = 4096;
     std::set<std::tuple<int32_t, int32_t, bool>> watchedAvatars_;
+    bool warnedWatchLimit_ = false;
     bool listening_ = false;
 };
 
