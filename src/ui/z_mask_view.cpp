@@ -8,6 +8,7 @@
 #include "core/tracer.h"
 #include "core/zelvan_style.h"
 #include "platform/ui/label.h"
+#include "ui/view_fade.h"
 #include "ui/widget_layout.h"
 
 namespace zelvan {
@@ -61,10 +62,7 @@ void ZMaskView::showMaskInView(const std::shared_ptr<ui::View>& view, const std:
     layoutIfNeeded();
     if (animated == ui::Animated::Yes) {
         setAlpha(0);
-        View::beginAnimations("ZMaskView.show");
-        View::setAnimationDuration(kFadeDuration);
-        setAlpha(1);
-        View::commitAnimations();
+        fadeView(self(), "ZMaskView.show", 1, kFadeDuration);
     } else {
         setAlpha(1);
     }
@@ -79,16 +77,11 @@ void ZMaskView::hideMask(ui::Animated animated) {
         removeFromSuperview();
         return;
     }
-    const auto keep = self<ZMaskView>();
-    View::beginAnimations("ZMaskView.hide");
-    View::setAnimationDuration(kFadeDuration);
-    View::setAnimationDidStopSelector([keep, generation](const std::string&, bool, void*) {
-        if (keep->generation_ == generation) {
-            keep->removeFromSuperview();
+    fadeView(self(), "ZMaskView.hide", 0, kFadeDuration, [this, generation] {
+        if (generation_ == generation) {
+            removeFromSuperview();
         }
     });
-    setAlpha(0);
-    View::commitAnimations();
 }
 
 } // namespace zelvan

@@ -3,6 +3,7 @@
 #include "ui/z_simple_tap_highlight_view.h"
 
 #include "core/tracer.h"
+#include "ui/view_fade.h"
 
 namespace zelvan {
 
@@ -25,29 +26,18 @@ void ZSimpleTapHighlightView::showInView(const std::shared_ptr<ui::View>& view) 
     const uint64_t generation = ++generation_;
     view->addSubview(self());
     setAlpha(0);
-    const auto keep = self<ZSimpleTapHighlightView>();
-    View::beginAnimations("ZSimpleTapHighlightView.in");
-    View::setAnimationDuration(kFadeDuration);
-    View::setAnimationDidStopSelector(
-        [keep, generation](const std::string&, bool, void*) { keep->fadeOut(generation); });
-    setAlpha(1);
-    View::commitAnimations();
+    fadeView(self(), "ZSimpleTapHighlightView.in", 1, kFadeDuration, [this, generation] { fadeOut(generation); });
 }
 
 void ZSimpleTapHighlightView::fadeOut(uint64_t generation) {
     if (generation != generation_) {
         return;
     }
-    const auto keep = self<ZSimpleTapHighlightView>();
-    View::beginAnimations("ZSimpleTapHighlightView.out");
-    View::setAnimationDuration(kFadeDuration);
-    View::setAnimationDidStopSelector([keep, generation](const std::string&, bool, void*) {
-        if (keep->generation_ == generation) {
-            keep->removeFromSuperview();
+    fadeView(self(), "ZSimpleTapHighlightView.out", 0, kFadeDuration, [this, generation] {
+        if (generation_ == generation) {
+            removeFromSuperview();
         }
     });
-    setAlpha(0);
-    View::commitAnimations();
 }
 
 } // namespace zelvan

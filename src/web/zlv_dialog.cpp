@@ -7,6 +7,7 @@
 
 #include "core/tracer.h"
 #include "platform/ui/button.h"
+#include "ui/view_fade.h"
 
 namespace zelvan {
 
@@ -77,17 +78,12 @@ void ZLVDialog::showInView(const std::shared_ptr<ui::View>& view, ui::Animated a
         contentViewDidAppear();
         return;
     }
-    const auto keep = self<ZLVDialog>();
     setAlpha(0);
-    View::beginAnimations("ZLVDialog.show");
-    View::setAnimationDuration(kAnimationDuration);
-    View::setAnimationDidStopSelector([keep, generation](const std::string&, bool, void*) {
-        if (keep->generation_ == generation) {
-            keep->contentViewDidAppear();
+    fadeView(self(), "ZLVDialog.show", 1, kAnimationDuration, [this, generation] {
+        if (generation_ == generation) {
+            contentViewDidAppear();
         }
     });
-    setAlpha(1);
-    View::commitAnimations();
 }
 
 void ZLVDialog::hide(ui::Animated animated) {
@@ -101,17 +97,12 @@ void ZLVDialog::hide(ui::Animated animated) {
         return;
     }
     hiding_ = true;
-    const auto keep = self<ZLVDialog>();
-    View::beginAnimations("ZLVDialog.hide");
-    View::setAnimationDuration(kAnimationDuration);
-    View::setAnimationDidStopSelector([keep, generation](const std::string&, bool, void*) {
-        if (keep->generation_ == generation) {
-            keep->hiding_ = false;
-            keep->removeFromSuperview();
+    fadeView(self(), "ZLVDialog.hide", 0, kAnimationDuration, [this, generation] {
+        if (generation_ == generation) {
+            hiding_ = false;
+            removeFromSuperview();
         }
     });
-    setAlpha(0);
-    View::commitAnimations();
 }
 
 bool ZLVDialog::isVisible() const {
