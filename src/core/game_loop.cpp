@@ -1,11 +1,9 @@
 // The game thread's turns and its interruptible, clock-driven wait between them.
 #include "core/game_loop.h"
 
-#include <chrono>
 #include <exception>
 
 #include "core/tracer.h"
-#include "platform/foundation/clock.h"
 
 namespace zelvan {
 
@@ -48,10 +46,7 @@ void GameLoop::start() {
     if (thread_) {
         return;
     }
-    {
-        std::lock_guard signalLock(signal_->mutex);
-        signal_->stopRequested = false;
-    }
+    sleep_.reset();
     thread_ = std::make_unique<fnd::Thread>([this] { run(); });
     thread_->setName("game");
     thread_->start();
@@ -63,57 +58,15 @@ void GameLoop::stop() {
         std::lock_guard lock(threadMutex_);
         thread = std::move(thread_);
     }
-    {
-        std::lock_guard lock(signal_->mutex);
-        signal_->stopRequested = true;
-    }
-    signal_->cv.notify_all();
+    sleep_.interrupt();
     if (thread) {
         thread->join();
     }
 }
 
 void GameLoop::run() {
-    while (wait(turn())) {
+    while (sleep_.sleepFor(turn())) {
     }
-}
-
-bool GameLoop::wait(double seconds) {
-    const double deadline = fnd::Clock::monotonic() + seconds;
-    // The clock's waiter takes our mutex before notifying, so an advance between the deadline check
-    // and the wait cannot be missed.
-    auto token = fnd::Clock::addWaiter([signal = signal_] {
-        std::lock_guard lock(signal->mutex);
-        signal->cv.notify_all();
-    });
-    fnd::ManualClock* manual = fnd::ManualClock::installed();
-    if (manual) {
-        manual->sleeperEntered();
-    }
-    bool running;
-    {
-        std::unique_lock lock(signal_->mutex);
-        for (;;) {
-            if (signal_->stopRequested) {
-                break;
-            }
-            double left = deadline - fnd::Clock::monotonic();
-            if (left <= 0) {
-                break;
-            }
-            if (manual) {
-                signal_->cv.wait(lock);
-            } else {
-                signal_->cv.wait_for(lock, std::chrono::duration<double>(left));
-            }
-        }
-        running = !signal_->stopRequested;
-    }
-    if (manual) {
-        manual->sleeperLeft();
-    }
-    fnd::Clock::removeWaiter(token);
-    return running;
 }
 
 } // namespace zelvan

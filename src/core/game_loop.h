@@ -4,13 +4,13 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
 
 #include "core/app_services.h"
+#include "platform/foundation/clock_sleep.h"
 #include "platform/foundation/thread.h"
 
 namespace zelvan {
@@ -45,21 +45,14 @@ public:
 
 private:
     void run();
-    // Waits `seconds` of clock time (a manual clock's advance wakes it); false once stop() was called.
-    bool wait(double seconds);
 
     GamesProvider games_;
     CacheProvider cache_;
     LockedProvider locked_;
     std::atomic<uint64_t> playingTurns_{0};
 
-    // Shared with the clock's waiter callbacks, which may run just after a wait has ended.
-    struct Signal {
-        std::mutex mutex;
-        std::condition_variable cv;
-        bool stopRequested = false;
-    };
-    std::shared_ptr<Signal> signal_ = std::make_shared<Signal>();
+    // The wait between turns, which stop() cuts short.
+    fnd::ClockSleep sleep_;
     std::mutex threadMutex_;
     std::unique_ptr<fnd::Thread> thread_;
 };

@@ -5,14 +5,13 @@
 #include <pthread.h>
 
 #include <atomic>
-#include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <exception>
 #include <mutex>
 #include <thread>
 
 #include "platform/foundation/clock.h"
+#include "platform/foundation/clock_sleep.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/run_loop.h"
 
@@ -171,49 +170,9 @@ std::string Thread::identityHex() const {
 }
 
 void Thread::sleepFor(double seconds) {
-    if (!(seconds > 0)) {
-        return;
+    if (seconds > 0) {
+        ClockSleep().sleepFor(seconds);
     }
-    Clock& clock = Clock::current();
-    const double deadline = clock.monotonicTime() + seconds;
-
-    // Shared with the waiter, which the clock may still be calling just after we remove it. The
-    // waiter takes the mutex before notifying, so an advance that lands between our check of the
-    // clock and our wait cannot be missed.
-    struct Wake {
-        std::mutex mutex;
-        std::condition_variable cv;
-    };
-    auto wake = std::make_shared<Wake>();
-    auto token = Clock::addWaiter([wake] {
-        std::lock_guard lock(wake->mutex);
-        wake->cv.notify_all();
-    });
-    ManualClock* manual = clock.isManual() ? static_cast<ManualClock*>(&clock) : nullptr;
-    if (manual) {
-        manual->sleeperEntered();
-    }
-    {
-        std::unique_lock lock(wake->mutex);
-        for (;;) {
-            if (&Clock::current() != &clock) {
-                break; // another clock was installed: its readings do not compare with ours
-            }
-            double now = clock.monotonicTime();
-            if (now >= deadline) {
-                break;
-            }
-            if (manual) {
-                wake->cv.wait(lock);
-            } else {
-                wake->cv.wait_for(lock, std::chrono::duration<double>(deadline - now));
-            }
-        }
-    }
-    if (manual) {
-        manual->sleeperLeft();
-    }
-    Clock::removeWaiter(token);
 }
 
 } // namespace fnd
