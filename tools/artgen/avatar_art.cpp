@@ -12,8 +12,6 @@ using gfx::Color;
 using gfx::Point;
 using gfx::Rect;
 
-const Color kWhite(1, 1, 1, 1);
-
 // A head-and-shoulders silhouette on a soft square; `unknown` puts a question mark on the face.
 void head(Painter& p, unsigned background, unsigned figure, bool unknown) {
     p.gradientRoundRect(p.bounds(), 6, shade(rgb(background), 0.3), rgb(background));

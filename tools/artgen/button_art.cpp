@@ -54,7 +54,7 @@ void backPanel(Painter& p, const Skin& s) {
     c.strokePath();
 }
 
-constexpr Skin kWhite{0xffffff, 0xe4e4e4, 0x9a9a9a, 6};
+constexpr Skin kWhiteSkin{0xffffff, 0xe4e4e4, 0x9a9a9a, 6};
 constexpr Skin kBar{0x8aa6c8, 0x4b6b94, 0x3a5478, 5};
 constexpr Skin kMoss{0x9cbf63, 0x587a2a, 0x41601c, 5};
 constexpr Skin kImBar{0x7a8ca3, 0x46566c, 0x33404f, 4};
@@ -64,7 +64,8 @@ constexpr Skin kRed{0xf3857a, 0xc5302a, 0x9b221e, 6};
 } // namespace
 
 void addButtonArt(std::vector<ArtEntry>& t) {
-    t.push_back({"button-white", 60, 31, "white rounded button, grey border", [](Painter& p) { panel(p, kWhite); }});
+    t.push_back(
+        {"button-white", 60, 31, "white rounded button, grey border", [](Painter& p) { panel(p, kWhiteSkin); }});
     t.push_back({"button-bar", 50, 30, "navigation bar button, slate blue", [](Painter& p) { panel(p, kBar); }});
     t.push_back({"button-bar-back", 50, 30, "navigation bar back button, 14-px arrow point on the left",
                  [](Painter& p) { backPanel(p, kBar); }});

@@ -2,7 +2,6 @@
 // signs (":)" to "(l)") followed by the twenty-seven numbered ones ("[~0~]" to "[~26~]").
 #include <cmath>
 #include <functional>
-#include <numbers>
 #include <string>
 
 #include "tools/artgen/art_table.h"
@@ -15,9 +14,7 @@ using gfx::Color;
 using gfx::Point;
 using gfx::Rect;
 
-constexpr double kPi = std::numbers::pi;
 const Color kInk = rgb(0x4a2c0a);
-const Color kWhite(1, 1, 1, 1);
 const Point kC{12, 12};
 
 void face(Painter& p, unsigned hex = 0xffd43b) {

@@ -1,6 +1,5 @@
 // Pictograms shared by the recipes, each scaled to the rectangle it is given.
 #include <cmath>
-#include <numbers>
 
 #include "tools/artgen/glyphs.h"
 
@@ -11,7 +10,6 @@ using gfx::Point;
 using gfx::Rect;
 
 namespace {
-constexpr double kPi = std::numbers::pi;
 
 // The point at fractions (fx, fy) of `r`.
 Point at(Rect r, double fx, double fy) {

@@ -1,7 +1,6 @@
 // Icons: the network badges, presence dots, tab and toolbar pictograms and the messenger's small
 // markers. Network badges are coloured discs with a white glyph so each network reads at a glance.
 #include <cmath>
-#include <numbers>
 #include <string>
 
 #include "tools/artgen/art_table.h"
@@ -13,9 +12,6 @@ namespace {
 using gfx::Color;
 using gfx::Point;
 using gfx::Rect;
-
-constexpr double kPi = std::numbers::pi;
-const Color kWhite(1, 1, 1, 1);
 
 // A shaded disc filling the image with a thin darker rim.
 void badge(Painter& p, unsigned hex) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <numbers>
 #include <string_view>
 #include <vector>
 
@@ -11,6 +12,9 @@
 #include "platform/graphics/geometry.h"
 
 namespace zelvan::artgen {
+
+inline constexpr double kPi = std::numbers::pi;
+inline const gfx::Color kWhite(1, 1, 1, 1);
 
 // A colour from 0xRRGGBB and an optional alpha.
 gfx::Color rgb(unsigned hex, double alpha = 1);

@@ -1,7 +1,6 @@
 // Screen pieces: the messenger's bars and chat bubbles, the game loading screens (an animated spinner
 // ring, one frame per image), the loading bar, the create-table field and the chips exchange panel.
 #include <cmath>
-#include <numbers>
 #include <string>
 
 #include "tools/artgen/art_table.h"
@@ -12,9 +11,6 @@ namespace {
 using gfx::Color;
 using gfx::Point;
 using gfx::Rect;
-
-constexpr double kPi = std::numbers::pi;
-const Color kWhite(1, 1, 1, 1);
 
 // A horizontal bar: gradient, light line on top, dark line at the bottom.
 void bar(Painter& p, unsigned top, unsigned bottom) {

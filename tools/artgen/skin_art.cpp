@@ -11,8 +11,6 @@ using gfx::Color;
 using gfx::Point;
 using gfx::Rect;
 
-const Color kWhite(1, 1, 1, 1);
-
 void glossy(Painter& p, unsigned top, unsigned bottom, unsigned border, double radius) {
     p.gradientRoundRect(p.bounds(), radius, rgb(top), rgb(bottom));
     p.fillRoundRect(Rect(1, 1, p.width() - 2, p.height() / 2 - 1), radius, Color(1, 1, 1, 0.12));
