@@ -87,6 +87,9 @@ void WavFileDevice::write(StreamId stream, const StreamFormat& format, std::span
     }
     const size_t inChannels = format.channelsPerFrame;
     const size_t inFrames = bytes.size() / format.bytesPerFrame;
+    if (inFrames == 0) {
+        return; // less than one frame: nothing to keep
+    }
     std::vector<int16_t> in(inFrames * inChannels);
     std::memcpy(in.data(), bytes.data(), in.size() * sizeof(int16_t));
 

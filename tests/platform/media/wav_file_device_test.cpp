@@ -85,6 +85,8 @@ TEST(WavFileDeviceTest, KeepsWhatWasPlayedInAWavFile) {
     device->write(901, StreamFormat::pcm16(8000, 2), bytesOf(stereo));
     StreamFormat eightBit{8000, FormatFlags::Packed, 8, 1, 1, 1, 1};
     device->write(902, eightBit, bytesOf(fast)); // left out, with a log line
+    const uint8_t oddByte[1] = {7};
+    device->write(903, StreamFormat::pcm16(8000, 2), oddByte); // less than a frame: nothing
     device->close();
 
     std::vector<int16_t> expected = played;
