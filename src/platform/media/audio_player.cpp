@@ -117,7 +117,7 @@ double AudioPlayer::runLengthLocked() const {
     if (loops_ < 0) {
         return d > 0 ? -1.0 : 0.0;
     }
-    return d * (loops_ + 1);
+    return d * (static_cast<double>(loops_) + 1); // loops_ + 1 would overflow at INT_MAX
 }
 
 double AudioPlayer::playheadLocked() const {
@@ -135,7 +135,8 @@ bool AudioPlayer::catchUpLocked() {
     const double len = runLengthLocked();
     const double head = playheadLocked();
     const bool over = len >= 0 && head >= len - 1e-9;
-    const int64_t target = over ? frames * (loops_ + 1) : static_cast<int64_t>(std::floor(head * rate + 1e-6));
+    const int64_t target =
+        over ? frames * (static_cast<int64_t>(loops_) + 1) : static_cast<int64_t>(std::floor(head * rate + 1e-6));
     if (frames == 0 || target <= written_) {
         written_ = std::max(written_, target);
         return over;

@@ -6,6 +6,7 @@
 #include <sndfile.h>
 
 #include <cstring>
+#include <limits>
 
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/clock.h"
@@ -163,6 +164,14 @@ TEST_F(AudioPlayerTest, PauseSeekAndVolumeShapeWhatIsPlayed) {
     player->stop();
     EXPECT_NEAR(player->currentTime(), 0.2, 1e-9);
     EXPECT_EQ(PlaybackLog::eventsOf(player->streamId()).back(), PlaybackEvent::Stop);
+
+    // The largest loop count is a very long run, not an overflow.
+    player->setNumberOfLoops(std::numeric_limits<int>::max());
+    ASSERT_TRUE(player->play());
+    advance(0.5);
+    EXPECT_TRUE(player->isPlaying());
+    EXPECT_NEAR(player->currentTime(), 0.2, 1e-9);
+    player->stop();
 }
 
 TEST_F(AudioPlayerTest, MissingEmptyAndCorruptSoundsFailCleanly) {
