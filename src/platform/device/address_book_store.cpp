@@ -169,7 +169,8 @@ fnd::Result<std::vector<AddressBookStore::StoredPerson>> AddressBookStore::loadA
         if (!q.ok()) {
             return error("cannot read lists");
         }
-        while (q.step() == SQLITE_ROW) {
+        int rc = SQLITE_ROW;
+        while ((rc = q.step()) == SQLITE_ROW) {
             const int64_t property = sqlite3_column_int64(q.get(), 1);
             PersonRecord* record = find(sqlite3_column_int64(q.get(), 0));
             if (record != nullptr && isStoredMultiProperty(property)) {
@@ -178,6 +179,11 @@ fnd::Result<std::vector<AddressBookStore::StoredPerson>> AddressBookStore::loadA
                     static_cast<MultiValueIdentifier>(std::clamp<int64_t>(next, 0, INT32_MAX));
             }
         }
+        // Lists cut short by a read error would pass for people with fewer entries, and a later
+        // save of such a person would store the loss.
+        if (rc != SQLITE_DONE) {
+            return error("cannot read lists");
+        }
     }
     {
         Statement q(db_, "SELECT person_id, property, identifier, label, value FROM multi_value_entries "
@@ -185,7 +191,8 @@ fnd::Result<std::vector<AddressBookStore::StoredPerson>> AddressBookStore::loadA
         if (!q.ok()) {
             return error("cannot read list entries");
         }
-        while (q.step() == SQLITE_ROW) {
+        int rc = SQLITE_ROW;
+        while ((rc = q.step()) == SQLITE_ROW) {
             const int64_t property = sqlite3_column_int64(q.get(), 1);
             const int64_t identifier = sqlite3_column_int64(q.get(), 2);
             PersonRecord* record = find(sqlite3_column_int64(q.get(), 0));
@@ -195,6 +202,9 @@ fnd::Result<std::vector<AddressBookStore::StoredPerson>> AddressBookStore::loadA
             auto& state = record->multiValues[static_cast<Property>(property)];
             state.entries.push_back(
                 MultiValue::Entry{static_cast<MultiValueIdentifier>(identifier), q.text(3), fnd::Value(q.text(4))});
+        }
+        if (rc != SQLITE_DONE) {
+            return error("cannot read list entries");
         }
     }
     // Normalise each list as a MultiValue would hold it (next identifier above every one in use).

@@ -3,6 +3,9 @@
 // concurrently without losing anything.
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <future>
@@ -241,6 +244,39 @@ TEST_F(AddressBookTest, DamagedFileGivesNoHandle) {
     fnd::testing::LogCapture log;
     EXPECT_EQ(AddressBook::create(), nullptr);
     EXPECT_TRUE(log.contains("AddressBook: cannot"));
+
+    // Unreadable list entries are an error too, not people who seem to have no phone numbers.
+    std::filesystem::remove(AddressBookStore::path());
+    {
+        auto book = AddressBook::create();
+        ASSERT_TRUE(book);
+        auto p = named("listed");
+        p->setValue(Property::Phone, fnd::Value(list({{"+1 555 0100", "home"}})));
+        book->addRecord(p);
+        ASSERT_TRUE(book->save().ok());
+    }
+    int64_t root = 0, pageSize = 0;
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(AddressBookStore::path().c_str(), &db), SQLITE_OK);
+        for (auto [sql, out] :
+             {std::pair{"SELECT rootpage FROM sqlite_master WHERE name = 'multi_value_entries'", &root},
+              std::pair{"PRAGMA page_size", &pageSize}}) {
+            sqlite3_stmt* q = nullptr;
+            ASSERT_EQ(sqlite3_prepare_v2(db, sql, -1, &q, nullptr), SQLITE_OK);
+            ASSERT_EQ(sqlite3_step(q), SQLITE_ROW);
+            *out = sqlite3_column_int64(q, 0);
+            sqlite3_finalize(q);
+        }
+        sqlite3_close(db);
+    }
+    ASSERT_GT(root, 1);
+    fnd::Bytes file = fnd::readFile(AddressBookStore::path()).value();
+    ASSERT_GE(file.size(), static_cast<size_t>(root * pageSize));
+    std::fill_n(file.begin() + (root - 1) * pageSize, pageSize, 0xff);
+    ASSERT_TRUE(fnd::writeFile(AddressBookStore::path(), file));
+    EXPECT_EQ(AddressBook::create(), nullptr);
+    EXPECT_TRUE(log.contains("cannot read list entries"));
 }
 
 } // namespace
