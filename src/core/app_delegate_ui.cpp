@@ -19,13 +19,16 @@ namespace zelvan {
 
 namespace {
 
-// Runs `work` on the main thread with the delegate still alive: at once when already there.
-void onMain(const std::shared_ptr<zelvanAppDelegate>& self, std::function<void(zelvanAppDelegate&)> work) {
+// Runs `work` on the main thread with the delegate still alive: at once when already there. Does
+// nothing once the delegate is being released, as its threads may still ask while its destructor
+// waits for them to end.
+void onMain(const std::weak_ptr<zelvanAppDelegate>& weak, std::function<void(zelvanAppDelegate&)> work) {
     if (fnd::isMainThread()) {
-        work(*self);
+        if (auto self = weak.lock()) {
+            work(*self);
+        }
         return;
     }
-    std::weak_ptr<zelvanAppDelegate> weak = self;
     fnd::RunLoop::main().post([weak, work = std::move(work)] {
         if (auto live = weak.lock()) {
             work(*live);
@@ -68,14 +71,14 @@ std::shared_ptr<ui::Window> zelvanAppDelegate::window() const {
 }
 
 void zelvanAppDelegate::showAlert(const std::optional<std::string>& title, const std::string& message) {
-    onMain(shared_from_this(), [title, message](zelvanAppDelegate&) {
+    onMain(weak_from_this(), [title, message](zelvanAppDelegate&) {
         auto alert = ui::AlertView::initWithTitle(title.value_or(""), message, {}, ZLS("OK"));
         alert->show();
     });
 }
 
 void zelvanAppDelegate::showInfo(const std::string& title, const std::string& message) {
-    onMain(shared_from_this(), [title, message](zelvanAppDelegate& self) {
+    onMain(weak_from_this(), [title, message](zelvanAppDelegate& self) {
         if (self.infoAlert_) {
             self.infoAlert_->dismissWithClickedButtonIndex(-1, ui::Animated::No);
         }
@@ -85,7 +88,7 @@ void zelvanAppDelegate::showInfo(const std::string& title, const std::string& me
 }
 
 void zelvanAppDelegate::hideInfo() {
-    onMain(shared_from_this(), [](zelvanAppDelegate& self) {
+    onMain(weak_from_this(), [](zelvanAppDelegate& self) {
         if (auto info = std::exchange(self.infoAlert_, nullptr)) {
             info->dismissWithClickedButtonIndex(-1, ui::Animated::No);
         }

@@ -6,13 +6,16 @@
 #include <asio/ip/tcp.hpp>
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/state_files.h"
 #include "core/zelvan_app_delegate.h"
 #include "platform/foundation/run_loop.h"
+#include "platform/foundation/testing/log_capture.h"
 #include "platform/foundation/thread.h"
 #include "platform/ui/alert_panel.h"
 #include "platform/ui/alert_view.h"
@@ -61,6 +64,25 @@ struct Listener : ConnectionListener {
     void connectionResumed() override { ++resumed; }
 };
 
+// Keeps the network thread inside its first report of a lost connection until the delegate has been
+// released, so the rest of that report runs while the delegate's destructor waits for the thread.
+struct StallingWebCache : WebCacheService {
+    std::weak_ptr<zelvanAppDelegate> owner; // set before the network thread starts
+    std::atomic<bool> entered{false};
+    bool sawRelease = false; // read after the thread has been joined
+    void handleServerResponse(const Value&) override {}
+    void gameConnectionLost() override {
+        if (entered.exchange(true)) {
+            return;
+        }
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!owner.expired() && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::yield();
+        }
+        sawRelease = owner.expired();
+    }
+};
+
 uint16_t refusedPort() {
     asio::io_context io;
     asio::ip::tcp::acceptor probe(io, {asio::ip::make_address("127.0.0.1"), 0});
@@ -95,6 +117,7 @@ protected:
         config.serverPort = port;
         AppServiceFactories factories;
         factories.im = [this] { return messenger_; };
+        factories.zelvanWebCache = [this] { return webCache_; };
         delegate_ = zelvanAppDelegate::create(config, factories);
         delegate_->applicationDidFinishLaunching();
     }
@@ -109,6 +132,7 @@ protected:
 
     std::unique_ptr<devserver::DevServer> server_;
     std::shared_ptr<FakeMessenger> messenger_ = std::make_shared<FakeMessenger>();
+    std::shared_ptr<WebCacheService> webCache_;
     std::shared_ptr<zelvanAppDelegate> delegate_;
 };
 
@@ -224,6 +248,23 @@ TEST_F(AppDelegateTest, RetryAlertWaitsForTheTapAfterRepeatedRefusals) {
     ASSERT_TRUE(ui::testing::AlertDriver::tap("Retry"));
     // The client can see its socket open before the server's accept loop has counted it.
     ASSERT_TRUE(pump([&] { return delegate_->networkLoop().isConnected() && server_->openConnections() == 1u; }));
+}
+
+TEST_F(AppDelegateTest, ReleasingTheDelegateWhileTheConnectionIsLostEndsCleanly) {
+    auto cache = std::make_shared<StallingWebCache>();
+    webCache_ = cache;
+    launch(refusedPort(), std::nullopt);
+    cache->owner = delegate_;
+    ASSERT_TRUE(pump([&] { return cache->entered.load(); }));
+    // The destructor joins the network thread, which goes on to ask for the reconnecting message:
+    // that request does nothing now, rather than throwing through the thread's connection events.
+    fnd::testing::LogCapture log;
+    delegate_.reset();
+    EXPECT_TRUE(cache->sawRelease);
+    EXPECT_TRUE(log.contains("lost; reconnecting"));
+    EXPECT_FALSE(log.contains("exception"));
+    fnd::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(ui::testing::AlertDriver::visibleAlert(), nullptr);
 }
 
 TEST_F(AppDelegateTest, UserInterfaceActionsHopToTheMainThread) {
