@@ -2,6 +2,7 @@
 // checks every declared length and count against the bytes left before it allocates anything.
 #include "core/tagged_codec.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -20,6 +21,11 @@ namespace zelvan {
 namespace {
 
 constexpr uint64_t kMaxLength = 0xFFFFFFFFu;
+
+// Arrays and dictionaries reserve room for at most this many items before reading them. Their count
+// is only checked against the bytes left, which every nested container would otherwise reserve
+// for again, so a few hundred kilobytes could make the reader reserve gigabytes.
+constexpr uint64_t kMaxReservedItems = 4096;
 
 int widthOf(int64_t v) {
     if (v >= INT8_MIN && v <= INT8_MAX) {
@@ -604,9 +610,10 @@ bool Reader::array(fnd::Value& out, int depth, size_t start) {
     if (!header(count, 1, "array", start)) {
         return false;
     }
-    std::vector<fnd::Value> items(count);
+    std::vector<fnd::Value> items;
+    items.reserve(std::min(count, kMaxReservedItems));
     for (uint64_t i = 0; i < count; ++i) {
-        if (!value(items[i], depth)) {
+        if (!value(items.emplace_back(), depth)) {
             return false;
         }
     }
@@ -640,7 +647,7 @@ bool Reader::dictionary(fnd::Value& out, int depth, size_t start) {
         return false;
     }
     auto dict = std::make_shared<fnd::Dictionary>();
-    dict->reserve(count);
+    dict->reserve(std::min(count, kMaxReservedItems));
     fnd::Value item;
     for (uint64_t i = 0; i < count; ++i) {
         size_t keyStart = pos_;

@@ -1,6 +1,7 @@
 // The tagged value codec: exact bytes of the narrowest forms, round trips of every kind, conversions
 // of kinds the wire lacks, and refusal (with one log line) of malformed input.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <cstdint>
 #include <limits>
@@ -206,6 +207,43 @@ TEST(TaggedCodecTest, RefusesMalformedInputWithOneLine) {
         EXPECT_EQ(loads(hex(c.bytes)), std::nullopt);
         ASSERT_EQ(log.lines().size(), 1u);
         EXPECT_EQ(log.lines()[0], std::string("WARN codec: ") + c.message);
+    }
+}
+
+// The peak resident size of this process so far, in MiB.
+long peakMiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;
+}
+
+TEST(TaggedCodecTest, NestedCountsDoNotMultiplyMemory) {
+    // Each container claims as many items as there are bytes left, nested as deep as allowed, with
+    // nothing behind them that decodes. Refusing them must cost memory in proportion to the bytes,
+    // not to the bytes times the depth.
+    auto claimAll = [](size_t size, std::string_view level, uint64_t perItem) {
+        fnd::Bytes bytes(size, 0xff);
+        size_t at = 0;
+        for (int i = 0; i < kCodecMaxDepth - 1; ++i, at += level.size()) {
+            uint64_t count = (size - at - 5) / perItem;
+            for (size_t k = 0; k < level.size(); ++k) {
+                bytes[at + k] = static_cast<uint8_t>(level[k]);
+            }
+            for (int k = 0; k < 4; ++k) {
+                bytes[at + 1 + k] = static_cast<uint8_t>(count >> (8 * (3 - k)));
+            }
+        }
+        return bytes;
+    };
+    const fnd::Bytes inputs[] = {
+        claimAll(512 * 1024, std::string_view("\x05\0\0\0\0", 5), 1),        // arrays
+        claimAll(1024 * 1024, std::string_view("\x0d\0\0\0\0\x01\0", 7), 3), // dictionaries
+    };
+    fnd::testing::LogCapture log;
+    for (const fnd::Bytes& input : inputs) {
+        long before = peakMiB();
+        EXPECT_EQ(loads(input), std::nullopt);
+        EXPECT_LT(peakMiB() - before, 64) << "input of " << input.size() << " bytes";
     }
 }
 
