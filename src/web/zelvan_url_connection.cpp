@@ -3,6 +3,7 @@
 #include "web/zelvan_url_connection.h"
 
 #include "core/tracer.h"
+#include "platform/foundation/http_headers.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/url_connection.h"
 #include "platform/foundation/url_error.h"
@@ -14,7 +15,25 @@ namespace zelvan {
 // dropping the connection cancels the load instead of keeping it alive.
 class ZelvanURLConnection::HttpBridge : public fnd::UrlConnectionDelegate {
 public:
-    explicit HttpBridge(std::weak_ptr<ZelvanURLConnection> owner) : owner_(std::move(owner)) {}
+    HttpBridge(std::weak_ptr<ZelvanURLConnection> owner, fnd::Url origin, std::vector<std::string> ownFields)
+        : owner_(std::move(owner)), origin_(std::move(origin)), ownFields_(std::move(ownFields)) {}
+
+    // A redirect to another scheme, host or port leaves out the fields the connection added (the
+    // session key): they are meant for the fetched URL's own server only.
+    std::optional<fnd::UrlRequest> connectionWillSendRequest(const std::shared_ptr<fnd::UrlConnection>&,
+                                                             const fnd::UrlRequest& request,
+                                                             const std::optional<fnd::UrlResponse>&) override {
+        if (ownFields_.empty() || sameOrigin(request.url(), origin_)) {
+            return request;
+        }
+        fnd::UrlRequest next = request;
+        fnd::HttpHeaders fields = next.allHTTPHeaderFields();
+        for (const auto& name : ownFields_) {
+            fields.remove(name);
+        }
+        next.setAllHTTPHeaderFields(std::move(fields));
+        return next;
+    }
 
     void connectionDidReceiveResponse(const std::shared_ptr<fnd::UrlConnection>&,
                                       const fnd::UrlResponse& response) override {
@@ -60,7 +79,13 @@ public:
     }
 
 private:
+    static bool sameOrigin(const fnd::Url& a, const fnd::Url& b) {
+        return a.scheme() == b.scheme() && a.port() == b.port() && fnd::equalsIgnoringAsciiCase(a.host(), b.host());
+    }
+
     std::weak_ptr<ZelvanURLConnection> owner_;
+    const fnd::Url origin_;
+    const std::vector<std::string> ownFields_;
     int64_t status_ = 0;
     int64_t expected_ = -1;
     fnd::Bytes body_;
@@ -184,11 +209,14 @@ void ZelvanURLConnection::begin() {
             request.setValue(value, field);
         }
     }
+    std::vector<std::string> ownFields;
     for (const auto& [field, value] : headers_) {
         request.setValue(value, field);
+        ownFields.push_back(field);
     }
     auto bridge = std::make_shared<HttpBridge>(
-        std::weak_ptr<ZelvanURLConnection>(std::static_pointer_cast<ZelvanURLConnection>(shared_from_this())));
+        std::weak_ptr<ZelvanURLConnection>(std::static_pointer_cast<ZelvanURLConnection>(shared_from_this())), *url,
+        std::move(ownFields));
     auto created = fnd::UrlConnection::create(std::move(request), bridge, fnd::StartImmediately::No);
     if (!created) {
         ZTRACE_WARN("web fetch of %s could not start: %@", text, created.error().description());

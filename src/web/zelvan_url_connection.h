@@ -60,7 +60,8 @@ public:
     // The absolute URL fetched. Unless set, the request's url() resolved against its baseURL().
     std::string absoluteUrl() const;
     void setAbsoluteUrl(std::string url) { absoluteUrl_ = std::move(url); }
-    // A header field sent with an HTTP fetch, besides the request's own.
+    // A header field sent with an HTTP fetch, besides the request's own; only to the URL's own
+    // scheme, host and port (a redirect elsewhere goes without it).
     void setHeaderValue(std::string field, std::string value);
 
     // Starts the fetch; it ends with exactly one call of `completion` on the calling thread's run loop

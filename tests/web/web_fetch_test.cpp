@@ -1,7 +1,7 @@
 // Fetches of the web cache's queue over the wire: a real network loop signed in to the dev server,
 // with the queue drained after every slice - HTTP from the dev web server with the session header
-// (and refused without it), command 400 over the game connection - plus a download the server cuts
-// off mid-body, which must leave nothing in the cache.
+// (and refused without it, and left out of redirects to other hosts), command 400 over the game
+// connection - plus a download the server cuts off mid-body, which must leave nothing in the cache.
 #include <gtest/gtest.h>
 
 #include <httplib.h>
@@ -178,6 +178,47 @@ TEST(WebFetch, DownloadCutOffMidBodyLeavesNoCacheFile) {
     auto files = fnd::FileManager::contentsOfDirectoryAtPath(cache->cachePath());
     ASSERT_TRUE(files);
     EXPECT_EQ(files->size(), 1u);
+}
+
+TEST(WebFetch, SessionKeyFollowsRedirectsOnlyOnItsOwnHost) {
+    httplib::Server http;
+    http.Get("/echo", [](const httplib::Request& request, httplib::Response& response) {
+        response.set_content(request.get_header_value(ZelvanWebCache::kSessionHeader), "text/plain");
+    });
+    http.set_keep_alive_max_count(1);
+    int port = http.bind_to_any_port("127.0.0.1");
+    const std::string portText = std::to_string(port);
+    http.Get("/here", [&](const httplib::Request&, httplib::Response& response) {
+        response.set_redirect("http://127.0.0.1:" + portText + "/echo");
+    });
+    http.Get("/away", [&](const httplib::Request&, httplib::Response& response) {
+        response.set_redirect("http://localhost:" + portText + "/echo");
+    });
+    std::thread thread([&] { http.listen_after_bind(); });
+    while (!http.is_running()) {
+        std::this_thread::yield();
+    }
+
+    WebCacheEnvironment environment;
+    environment.sessionKey = [] { return std::optional<std::string>("key-123"); };
+    environment.webHost = [&] { return "127.0.0.1:" + portText; };
+    auto cache = std::make_shared<ZelvanWebCache>(environment);
+    auto delegate = std::make_shared<testing::RecordingDelegate>();
+    auto here = request("http://127.0.0.1:" + portText + "/here", delegate);
+    auto away = request("http://127.0.0.1:" + portText + "/away", delegate);
+    cache->appendURLRequest(here);
+    cache->appendURLRequest(away);
+    cache->startQueuedFetches();
+    bool done = fnd::RunLoop::main().pumpUntil([&] { return delegate->count() == 2; }, 20.0);
+    http.stop();
+    thread.join();
+    ASSERT_TRUE(done);
+
+    ASSERT_EQ(here->state(), ZelvanURLRequest::State::Finished);
+    EXPECT_EQ(std::string(here->data()->begin(), here->data()->end()), "key-123");
+    // Sent on to another host, the key stays behind.
+    ASSERT_EQ(away->state(), ZelvanURLRequest::State::Finished);
+    EXPECT_EQ(std::string(away->data()->begin(), away->data()->end()), "");
 }
 
 } // namespace
