@@ -156,7 +156,9 @@ int ZSimpleAlertView::addButtonWithTitle(const std::string& title) {
         [weakSelf, index](ui::Control&, const ui::Event*) {
             auto alert = weakSelf.lock();
             if (alert && index < alert->numberOfButtons()) {
-                alert->finish(alert->titles_[static_cast<size_t>(index)], index);
+                // A copy: the delegate may change the alert's buttons while it still reads the title.
+                const std::string title = alert->titles_[static_cast<size_t>(index)];
+                alert->finish(title, index);
             }
         },
         ui::ControlEvents::TouchUpInside);

@@ -2,6 +2,7 @@
 // gone, the notice without buttons, the kept alert id, a dead delegate, and the panel's layout.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,11 +15,15 @@
 namespace zelvan {
 namespace {
 
-// Records each call as "<title>|<index>|<still in a superview>|<alert id>".
+// Records each call as "<title>|<index>|<still in a superview>|<alert id>", after running `first`.
 class AlertRecorder : public ZSimpleAlertViewDelegate {
 public:
     std::vector<std::string> calls;
+    std::function<void(ZSimpleAlertView&)> first;
     void buttonClickedFromAlert(ZSimpleAlertView& alert, const std::string& title, int index) override {
+        if (first) {
+            first(alert);
+        }
         calls.push_back(title + "|" + std::to_string(index) + "|" + (alert.superview() ? "shown" : "removed") + "|" +
                         alert.alertId().stringValue());
     }
@@ -93,6 +98,20 @@ TEST_F(ZSimpleAlertViewTest, NumberingLayoutAndRemovingButtons) {
     alert->layoutIfNeeded();
     tapButton(*alert, 0);
     EXPECT_EQ(recorder_->calls, (std::vector<std::string>{"Close|0|removed|"}));
+
+    // A delegate that gives the alert new buttons before it reads the title still reads the tapped one.
+    alert->removeAllButton();
+    alert->addButtonWithTitle("Show me the rules of this room first");
+    alert->showInView(window_);
+    recorder_->first = [](ZSimpleAlertView& shown) {
+        shown.removeAllButton();
+        for (int i = 0; i < 8; ++i) {
+            shown.addButtonWithTitle("Another step of the room's rules " + std::to_string(i));
+        }
+    };
+    tapButton(*alert, 0);
+    ASSERT_EQ(recorder_->calls.size(), 2u);
+    EXPECT_EQ(recorder_->calls[1], "Show me the rules of this room first|0|removed|");
 }
 
 TEST_F(ZSimpleAlertViewTest, NoticeWithoutButtonsGoesOnAnyTap) {
