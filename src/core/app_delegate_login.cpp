@@ -150,17 +150,48 @@ void zelvanAppDelegate::addLoginObserver(std::function<void(const LoginSession&)
 }
 
 void zelvanAppDelegate::connectionDidReceiveData(const fnd::Value& packet) {
-    fnd::Value cmd = element(packet, 0);
-    if (cmd.isNumber() && cmd.intValue() == kLoginCommand) {
-        std::weak_ptr<zelvanAppDelegate> weak = weak_from_this();
-        fnd::RunLoop::main().post([weak, packet] {
-            if (auto self = weak.lock()) {
-                self->handleLoginResult(packet);
-            }
-        });
+    if (loginReplyPending_) {
+        if (afterLoginReply_.size() >= kMaxPacketsAfterLoginReply) {
+            ZTRACE_WARN("dropped a packet: %d are already waiting for the log-in reply to be handled",
+                        static_cast<int>(afterLoginReply_.size()));
+            return;
+        }
+        afterLoginReply_.push_back(packet);
         return;
     }
-    commandMap_.dispatch(packet);
+    deliverPacket(packet);
+}
+
+void zelvanAppDelegate::deliverPacket(const fnd::Value& packet) {
+    fnd::Value cmd = element(packet, 0);
+    if (!cmd.isNumber() || cmd.intValue() != kLoginCommand) {
+        commandMap_.dispatch(packet);
+        return;
+    }
+    // The reply is handled on the main thread; the packets behind it wait until it has been.
+    loginReplyPending_ = true;
+    std::weak_ptr<zelvanAppDelegate> weak = weak_from_this();
+    std::shared_ptr<fnd::RunLoop> network = fnd::RunLoop::current().shared_from_this();
+    fnd::RunLoop::main().post([weak, network, packet] {
+        if (auto self = weak.lock()) {
+            self->handleLoginResult(packet);
+        }
+        network->post([weak] {
+            if (auto self = weak.lock()) {
+                self->resumeAfterLoginReply();
+            }
+        });
+    });
+}
+
+void zelvanAppDelegate::resumeAfterLoginReply() {
+    loginReplyPending_ = false;
+    // A further log-in reply among the waiting packets holds the rest back again.
+    while (!loginReplyPending_ && !afterLoginReply_.empty()) {
+        fnd::Value packet = std::move(afterLoginReply_.front());
+        afterLoginReply_.pop_front();
+        deliverPacket(packet);
+    }
 }
 
 void zelvanAppDelegate::handleOwnCommand(const fnd::Value& packet) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -209,6 +210,8 @@ private:
     void buildWindow();
     void showRetryAlert();
     void handleOwnCommand(const fnd::Value& packet);
+    void deliverPacket(const fnd::Value& packet);
+    void resumeAfterLoginReply();
     void logInAgain();
     std::vector<std::shared_ptr<ConnectionListener>> liveConnectionListeners();
 
@@ -243,6 +246,13 @@ private:
 
     mutable std::mutex listenersMutex_;
     std::vector<std::weak_ptr<ConnectionListener>> connectionListeners_;
+
+    // Network thread only. While the main thread handles a log-in reply, the packets behind it wait
+    // here, so that what the server sends right after signing someone in reaches the session it
+    // belongs to instead of being dropped as arriving "logged out".
+    bool loginReplyPending_ = false;
+    std::deque<fnd::Value> afterLoginReply_;
+    static constexpr size_t kMaxPacketsAfterLoginReply = 10000;
 
     // Main thread only.
     fnd::Value displayGuide_;

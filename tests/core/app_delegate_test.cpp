@@ -191,6 +191,32 @@ TEST_F(AppDelegateTest, SignsInReleasesHeldPacketsAndRoutesCommands) {
     EXPECT_EQ(delegate_->networkLoop().packetsReceived(), 3u);
 }
 
+TEST_F(AppDelegateTest, PacketsRightBehindTheLoginReplyReachTheSession) {
+    ASSERT_TRUE(server_->start());
+    launch(server_->port(), zelvanAppDelegate::Account{"5550100", "secret"});
+    auto recorder = std::make_shared<Recorder>();
+    delegate_->addCmdDelegate(700, recorder);
+    // Start the threads now and keep the main thread away from its loop, so the log-in reply is
+    // still waiting there when the server's next packet reaches the network thread.
+    delegate_->applicationDidFinishLaunchingLater();
+    auto waitOffMain = [](const std::function<bool()>& pred) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!pred() && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::yield();
+        }
+        return pred();
+    };
+    ASSERT_TRUE(waitOffMain([&] { return server_->loggedInSessions() == 1; }));
+    ASSERT_TRUE(server_->push(0, Value::array({700, "welcome"})));
+    ASSERT_TRUE(waitOffMain([&] { return delegate_->networkLoop().packetsReceived() >= 2; }));
+    EXPECT_TRUE(delegate_->loggedout());
+
+    ASSERT_TRUE(pump([&] { return recorder->count() == 1; }));
+    EXPECT_FALSE(delegate_->loggedout());
+    EXPECT_EQ(recorder->packets[0], Value::array({700, "welcome"}));
+    EXPECT_TRUE(recorder->offMain.load());
+}
+
 TEST_F(AppDelegateTest, RefusedSignInDeletesTheAccountAndKeepsPacketsHeld) {
     ASSERT_TRUE(server_->start());
     launch(server_->port(), zelvanAppDelegate::Account{"5550100", "wrong"});
