@@ -1,7 +1,8 @@
 // Fetches of the web cache's queue over the wire: a real network loop signed in to the dev server,
 // with the queue drained after every slice - HTTP from the dev web server with the session header
-// (and refused without it, and left out of redirects to other hosts), command 400 over the game
-// connection - plus a download the server cuts off mid-body, which must leave nothing in the cache.
+// (refused without it; a redirect keeps it from other hosts and never reaches a local file), command
+// 400 over the game connection - plus a download the server cuts off mid-body, which must leave
+// nothing in the cache.
 #include <gtest/gtest.h>
 
 #include <httplib.h>
@@ -180,7 +181,7 @@ TEST(WebFetch, DownloadCutOffMidBodyLeavesNoCacheFile) {
     EXPECT_EQ(files->size(), 1u);
 }
 
-TEST(WebFetch, SessionKeyFollowsRedirectsOnlyOnItsOwnHost) {
+TEST(WebFetch, RedirectsKeepTheSessionKeyOnItsHostAndNeverReachLocalFiles) {
     httplib::Server http;
     http.Get("/echo", [](const httplib::Request& request, httplib::Response& response) {
         response.set_content(request.get_header_value(ZelvanWebCache::kSessionHeader), "text/plain");
@@ -194,6 +195,10 @@ TEST(WebFetch, SessionKeyFollowsRedirectsOnlyOnItsOwnHost) {
     http.Get("/away", [&](const httplib::Request&, httplib::Response& response) {
         response.set_redirect("http://localhost:" + portText + "/echo");
     });
+    const std::string secret = fnd::AppFolders::root() + "/secret.txt";
+    writeText(secret, "local");
+    http.Get("/file",
+             [&](const httplib::Request&, httplib::Response& response) { response.set_redirect("file://" + secret); });
     std::thread thread([&] { http.listen_after_bind(); });
     while (!http.is_running()) {
         std::this_thread::yield();
@@ -206,10 +211,12 @@ TEST(WebFetch, SessionKeyFollowsRedirectsOnlyOnItsOwnHost) {
     auto delegate = std::make_shared<testing::RecordingDelegate>();
     auto here = request("http://127.0.0.1:" + portText + "/here", delegate);
     auto away = request("http://127.0.0.1:" + portText + "/away", delegate);
+    auto file = request("http://127.0.0.1:" + portText + "/file", delegate);
     cache->appendURLRequest(here);
     cache->appendURLRequest(away);
+    cache->appendURLRequest(file);
     cache->startQueuedFetches();
-    bool done = fnd::RunLoop::main().pumpUntil([&] { return delegate->count() == 2; }, 20.0);
+    bool done = fnd::RunLoop::main().pumpUntil([&] { return delegate->count() == 3; }, 20.0);
     http.stop();
     thread.join();
     ASSERT_TRUE(done);
@@ -219,6 +226,9 @@ TEST(WebFetch, SessionKeyFollowsRedirectsOnlyOnItsOwnHost) {
     // Sent on to another host, the key stays behind.
     ASSERT_EQ(away->state(), ZelvanURLRequest::State::Finished);
     EXPECT_EQ(std::string(away->data()->begin(), away->data()->end()), "");
+    // Nor may a server send the fetch on to a local file.
+    EXPECT_EQ(file->state(), ZelvanURLRequest::State::Failed);
+    EXPECT_EQ(file->errorCode(), 302);
 }
 
 } // namespace
