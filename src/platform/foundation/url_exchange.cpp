@@ -295,6 +295,14 @@ std::optional<UrlRequest> UrlExchange::redirectRequest(const UrlResponse& respon
             response.url().absoluteString());
         return std::nullopt;
     }
+    bool fromWeb = response.url().scheme() == "http" || response.url().scheme() == "https";
+    bool toWeb = target->scheme() == "http" || target->scheme() == "https";
+    if (fromWeb && !toWeb) {
+        // A server never gets to make the client read a local file or another kind of resource.
+        log("UrlExchange: not following the redirect from %@ to %@; delivering the redirect response",
+            response.url().absoluteString(), target->absoluteString());
+        return std::nullopt;
+    }
     UrlRequest next = request_;
     next.setUrl(*target);
     int64_t status = response.statusCode();

@@ -161,6 +161,13 @@ TEST_F(UrlConnectionTest, RedirectsAreAskedAboutHopByHop) {
     EXPECT_EQ(refused->response->allHeaderFields().value("Location"), "/echo");
     EXPECT_EQ(refused->text(), "moved");
 
+    // A web server cannot send the client on to a local file.
+    auto local = get("/redirect/302?to=file%3A%2F%2F%2Fetc%2Fpasswd");
+    EXPECT_EQ(local->sends.size(), 1u);
+    ASSERT_TRUE(local->response);
+    EXPECT_EQ(local->response->statusCode(), 302);
+    EXPECT_EQ(local->text(), "moved");
+
     // A loop ends after 16 followed hops.
     auto looping = get("/loop");
     ASSERT_TRUE(looping->error);
