@@ -19,17 +19,10 @@ public:
         : owner_(std::move(owner)), origin_(std::move(origin)), ownFields_(std::move(ownFields)) {}
 
     // A redirect to another scheme, host or port leaves out the fields the connection added (the
-    // session key): they are meant for the fetched URL's own server only. A server cannot send the
-    // fetch on to a local file: a redirect away from http(s) is not followed, so it fails as a 3xx.
+    // session key): they are meant for the fetched URL's own server only.
     std::optional<fnd::UrlRequest> connectionWillSendRequest(const std::shared_ptr<fnd::UrlConnection>&,
                                                              const fnd::UrlRequest& request,
                                                              const std::optional<fnd::UrlResponse>&) override {
-        const std::string& scheme = request.url().scheme();
-        if (scheme != "http" && scheme != "https") {
-            ZTRACE_WARN("web fetch of %s refused a redirect to %s", origin_.absoluteString(),
-                        request.url().absoluteString());
-            return std::nullopt;
-        }
         if (ownFields_.empty() || sameOrigin(request.url(), origin_)) {
             return request;
         }
