@@ -41,13 +41,19 @@ fnd::Result<void> AddressBook::reloadLocked(Keep keep) {
     fresh.reserve(stored.size());
     for (auto& s : stored) {
         auto it = known.find(s.id);
-        if (it != known.end() && keep == Keep::Unsaved && it->second.person->revision() != it->second.syncedRevision) {
-            fresh.push_back(it->second);
+        if (it == known.end()) {
+            auto person = Person::create();
+            fresh.push_back(Held{person, *person->restore(s.id, std::move(s.record))});
             continue;
         }
-        auto person = it != known.end() ? it->second.person : Person::create();
-        person->restore(s.id, std::move(s.record));
-        fresh.push_back(Held{person, person->revision()});
+        // A person edited since it was last synced keeps the edit (even one made by another thread
+        // while this reload runs); the rest take the stored values.
+        std::optional<uint64_t> unlessChangedSince;
+        if (keep == Keep::Unsaved) {
+            unlessChangedSince = it->second.syncedRevision;
+        }
+        std::optional<uint64_t> restored = it->second.person->restore(s.id, std::move(s.record), unlessChangedSince);
+        fresh.push_back(restored ? Held{it->second.person, *restored} : it->second);
     }
     people_ = std::move(fresh);
     added_.clear();

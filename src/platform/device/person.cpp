@@ -152,10 +152,14 @@ PersonRecord Person::record() const {
     return record_;
 }
 
-void Person::restore(RecordID id, PersonRecord record) {
+std::optional<uint64_t> Person::restore(RecordID id, PersonRecord record, std::optional<uint64_t> unlessChangedSince) {
     std::lock_guard lock(mutex_);
+    if (unlessChangedSince && revision_ != *unlessChangedSince) {
+        return std::nullopt;
+    }
     id_ = id;
     record_ = std::move(record);
+    return revision_;
 }
 
 void Person::assignRecordID(RecordID id) {

@@ -70,8 +70,12 @@ public:
 
     // --- For address-book handles ---
     PersonRecord record() const;
-    // Replaces every value (a reload from the store) without counting it as a change.
-    void restore(RecordID id, PersonRecord record);
+    // Replaces every value (a reload from the store) without counting it as a change, and returns
+    // the revision the stored values now stand for. With `unlessChangedSince`, a person edited after
+    // that revision keeps its values and nullopt is returned: the edit is newer than the store. The
+    // check and the replacement happen under one lock, so an edit from another thread is never lost.
+    std::optional<uint64_t> restore(RecordID id, PersonRecord record,
+                                    std::optional<uint64_t> unlessChangedSince = std::nullopt);
     void assignRecordID(RecordID id);
     // Grows with every change, so a handle can tell which of its people were edited since it last
     // saved or loaded them.

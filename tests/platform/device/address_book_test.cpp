@@ -182,6 +182,15 @@ TEST_F(AddressBookTest, RevertDropsUnsavedChangesAndShowsOtherSaves) {
     ASSERT_TRUE(book->save().ok());
     EXPECT_EQ(book->personWithRecordID(3)->copyValue(Property::Note).stringValue(), "from other");
     EXPECT_EQ(AddressBook::create()->personWithRecordID(1)->copyValue(Property::LastName).stringValue(), "mine");
+
+    // A reload that read a person before another thread edited it leaves the edit in place.
+    uint64_t readAt = kept->revision();
+    PersonRecord stale = kept->record();
+    kept->setValue(Property::Note, fnd::Value("edited meanwhile"));
+    EXPECT_FALSE(kept->restore(1, stale, readAt));
+    EXPECT_EQ(kept->copyValue(Property::Note).stringValue(), "edited meanwhile");
+    EXPECT_EQ(kept->restore(1, stale, kept->revision()), kept->revision());
+    EXPECT_TRUE(kept->copyValue(Property::Note).isNull());
 }
 
 TEST_F(AddressBookTest, HandlesOnTwoThreadsSaveConcurrently) {
