@@ -8,6 +8,8 @@
 #include "core/tracer.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/reachability.h"
+#include "platform/foundation/run_loop.h"
+#include "platform/foundation/thread.h"
 
 namespace zelvan {
 
@@ -44,7 +46,16 @@ void zelvanAppDelegate::setInstance(std::shared_ptr<zelvanAppDelegate> delegate)
 }
 
 std::shared_ptr<zelvanAppDelegate> zelvanAppDelegate::create(AppConfig config, AppServiceFactories factories) {
-    std::shared_ptr<zelvanAppDelegate> delegate(new zelvanAppDelegate(std::move(config), std::move(factories)));
+    // Its destructor joins the threads that call back into it, so the delegate always ends on the
+    // main thread, even when a worker thread happens to drop the last reference.
+    std::shared_ptr<zelvanAppDelegate> delegate(new zelvanAppDelegate(std::move(config), std::move(factories)),
+                                                [](zelvanAppDelegate* released) {
+                                                    if (fnd::isMainThread()) {
+                                                        delete released;
+                                                        return;
+                                                    }
+                                                    fnd::RunLoop::main().post([released] { delete released; });
+                                                });
     delegate->wireNetworkLoop();
     return delegate;
 }

@@ -83,6 +83,26 @@ struct StallingWebCache : WebCacheService {
     }
 };
 
+// Takes a reference to the delegate on the network thread when the connection is lost and keeps it
+// until the test has dropped its own, so the last reference goes on the network thread.
+struct HoldingWebCache : WebCacheService {
+    std::weak_ptr<zelvanAppDelegate> owner; // set before the network thread starts
+    std::atomic<bool> entered{false};
+    std::shared_ptr<std::atomic<int>> endedOnMain = std::make_shared<std::atomic<int>>(-1);
+    ~HoldingWebCache() override { *endedOnMain = fnd::isMainThread() ? 1 : 0; }
+    void handleServerResponse(const Value&) override {}
+    void gameConnectionLost() override {
+        std::shared_ptr<zelvanAppDelegate> keep = owner.lock();
+        if (!keep || entered.exchange(true)) {
+            return;
+        }
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (owner.use_count() > 1 && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::yield();
+        }
+    }
+};
+
 uint16_t refusedPort() {
     asio::io_context io;
     asio::ip::tcp::acceptor probe(io, {asio::ip::make_address("127.0.0.1"), 0});
@@ -291,6 +311,21 @@ TEST_F(AppDelegateTest, ReleasingTheDelegateWhileTheConnectionIsLostEndsCleanly)
     EXPECT_FALSE(log.contains("exception"));
     fnd::RunLoop::main().runUntilIdle();
     EXPECT_EQ(ui::testing::AlertDriver::visibleAlert(), nullptr);
+}
+
+TEST_F(AppDelegateTest, TheLastReferenceDroppedOnTheNetworkThreadEndsTheDelegateOnMain) {
+    auto cache = std::make_shared<HoldingWebCache>();
+    std::shared_ptr<std::atomic<int>> endedOnMain = cache->endedOnMain;
+    webCache_ = cache;
+    launch(refusedPort(), std::nullopt);
+    cache->owner = delegate_;
+    std::weak_ptr<zelvanAppDelegate> weak = delegate_;
+    ASSERT_TRUE(pump([&] { return cache->entered.load(); }));
+    cache.reset();
+    webCache_.reset();
+    delegate_.reset(); // the network thread still holds it
+    ASSERT_TRUE(pump([&] { return weak.expired() && endedOnMain->load() >= 0; }));
+    EXPECT_EQ(endedOnMain->load(), 1);
 }
 
 TEST_F(AppDelegateTest, UserInterfaceActionsHopToTheMainThread) {
