@@ -107,6 +107,10 @@ const std::array<std::string_view, 14> kTwoLabelSuffixes = {
 } // namespace
 
 bool isPublicSuffix(std::string_view domain) {
+    // A fully qualified name's final dot ("com.") names the same suffix as without it.
+    if (!domain.empty() && domain.back() == '.') {
+        domain.remove_suffix(1);
+    }
     if (domain.find('.') == std::string_view::npos) {
         return true;
     }
@@ -204,6 +208,11 @@ std::vector<Cookie> Cookie::cookiesWithResponseHeaderFields(const HttpHeaders& h
         Cookie cookie;
         cookie.name = std::string(trimSpace(pair.substr(0, eq)));
         cookie.value = std::string(trimSpace(pair.substr(eq + 1)));
+        if (cookie.name.size() + cookie.value.size() > kMaxNameValueBytes) {
+            log("Cookie: dropped %s from %s: name and value exceed %d bytes", cookie.name.substr(0, 64), host,
+                static_cast<int>(kMaxNameValueBytes));
+            continue;
+        }
 
         std::optional<std::string> domainAttr;
         std::optional<std::string> pathAttr;

@@ -2,6 +2,7 @@
 // (our own subset of RFC 6265), and the Cookie request field built from a list of cookies.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +15,8 @@
 namespace fnd {
 
 struct Cookie {
+    static constexpr size_t kMaxNameValueBytes = 4096;
+
     std::string name{};
     std::string value{};
     // Lower case, without a leading dot. With hostOnly the cookie goes to exactly this host; without
@@ -37,8 +40,9 @@ struct Cookie {
     bool operator==(const Cookie&) const = default;
 
     // The cookies of every Set-Cookie field of a response to `url`, in order. Per field:
-    //  - "name=value" comes first; a field without '=', with an empty name, or with a control
-    //    character anywhere is dropped (with a log line);
+    //  - "name=value" comes first; a field without '=', with an empty name, with a control
+    //    character anywhere, or whose name and value together exceed kMaxNameValueBytes is dropped
+    //    (with a log line);
     //  - Domain: a leading dot is ignored; the domain must domain-match the request host and must
     //    not be a public suffix ("com", "co.uk") unless it is the host itself, else the cookie is
     //    dropped; without Domain the cookie is host-only;

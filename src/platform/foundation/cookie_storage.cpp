@@ -125,9 +125,18 @@ void CookieStorage::storeLocked(const Cookie& cookie) {
     }
     if (existing != entries_.end()) {
         existing->cookie = cookie;
-    } else {
-        entries_.push_back(Entry{cookie, nextCreated_++});
+        return;
     }
+    // Entries stay in the order they were first stored, so the first match is the earliest.
+    size_t sameDomain = static_cast<size_t>(std::count_if(
+        entries_.begin(), entries_.end(), [&](const Entry& e) { return e.cookie.domain == cookie.domain; }));
+    if (sameDomain >= kMaxCookiesPerDomain) {
+        entries_.erase(std::find_if(entries_.begin(), entries_.end(),
+                                    [&](const Entry& e) { return e.cookie.domain == cookie.domain; }));
+    } else if (entries_.size() >= kMaxCookies) {
+        entries_.erase(entries_.begin());
+    }
+    entries_.push_back(Entry{cookie, nextCreated_++});
 }
 
 void CookieStorage::purgeExpiredLocked() const {

@@ -2,6 +2,7 @@
 // cookies that go with a request. Kept in memory for the process lifetime; safe from any thread.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -22,6 +23,11 @@ enum class CookieAcceptPolicy {
 
 class CookieStorage {
 public:
+    // The most cookies kept for one domain, and in all; past either, storing a new cookie drops the
+    // earliest-stored one of that domain (or of all), so no server can grow the jar without bound.
+    static constexpr size_t kMaxCookiesPerDomain = 180;
+    static constexpr size_t kMaxCookies = 3000;
+
     static CookieStorage& shared();
 
     CookieStorage() = default;

@@ -142,6 +142,8 @@ TEST_F(CookieTest, DropsMalformedCookiesAndForeignDomains) {
         EXPECT_TRUE(parse(field).empty());
         EXPECT_TRUE(log.contains("Cookie: dropped"));
     }
+    std::string huge = "big=" + std::string(Cookie::kMaxNameValueBytes, 'x');
+    EXPECT_TRUE(parse(huge.c_str()).empty());
     EXPECT_TRUE(parse("a=1; Domain=co.uk", "http://shop.example.co.uk/").empty());
     EXPECT_EQ(parse("a=1; Domain=example.co.uk", "http://shop.example.co.uk/")[0].domain, "example.co.uk");
     // A public suffix that is the host itself makes a host-only cookie.
@@ -149,6 +151,11 @@ TEST_F(CookieTest, DropsMalformedCookiesAndForeignDomains) {
     ASSERT_EQ(local.size(), 1u);
     EXPECT_TRUE(local[0].hostOnly);
     EXPECT_EQ(local[0].domain, "localhost");
+    // A final dot does not hide a public suffix from a fully qualified host.
+    EXPECT_TRUE(parse("a=1; Domain=com.", "http://evil.com./").empty());
+    EXPECT_TRUE(parse("a=1; Domain=.co.uk.", "http://evil.co.uk./").empty());
+    EXPECT_TRUE(parse("a=1; Domain=..", "http://evil../").empty());
+    EXPECT_EQ(registrableDomain("shop.example.co.uk."), "example.co.uk.");
     // IP hosts take no domain cookies for other addresses.
     EXPECT_TRUE(parse("a=1; Domain=0.1", "http://10.0.0.1/").empty());
 
@@ -204,6 +211,22 @@ TEST_F(CookieTest, StorageMatchesHostPathAndScheme) {
     EXPECT_EQ(jar.cookies().size(), 3u);
     jar.removeAll();
     EXPECT_TRUE(jar.cookies().empty());
+
+    // A server flooding the jar pushes out its own earliest cookies, then the earliest of all.
+    Url flood = url("http://flood.example.net/");
+    for (size_t i = 0; i < CookieStorage::kMaxCookiesPerDomain + 5; ++i) {
+        jar.setCookie(Cookie{.name = "f" + std::to_string(i), .value = "1", .domain = "flood.example.net"});
+    }
+    auto flooded = jar.cookiesForUrl(flood);
+    ASSERT_EQ(flooded.size(), CookieStorage::kMaxCookiesPerDomain);
+    EXPECT_EQ(flooded.front().name, "f5");
+    for (size_t i = 0; i < CookieStorage::kMaxCookies; ++i) {
+        jar.setCookie(Cookie{.name = "c", .value = "1", .domain = "h" + std::to_string(i) + ".example.org"});
+    }
+    EXPECT_EQ(jar.cookies().size(), CookieStorage::kMaxCookies);
+    EXPECT_TRUE(jar.cookiesForUrl(flood).empty());
+    EXPECT_EQ(jar.cookies().back().domain, "h" + std::to_string(CookieStorage::kMaxCookies - 1) + ".example.org");
+    jar.removeAll();
 }
 
 TEST_F(CookieTest, ExpiryFollowsTheClock) {
