@@ -39,7 +39,9 @@ bool Array::removeObjectAtIndex(size_t index) {
 }
 
 void Array::removeObject(const Value& v) {
-    std::erase_if(items_, [&](const Value& item) { return item == v; });
+    // `v` may be one of our own elements, which the removal moves over; compare against a copy.
+    const Value target = v;
+    std::erase_if(items_, [&](const Value& item) { return item == target; });
 }
 
 size_t Array::indexOfObject(const Value& v) const {

@@ -102,6 +102,11 @@ TEST(ValueTest, ArraysNeverReadOrWriteOutOfRange) {
         joined += v.stringValue().substr(0, 1);
     }
     EXPECT_EQ(joined, "(xcaf");
+
+    // Removing by one of the array's own elements removes every equal one, and only those.
+    auto pairs = Array::make({"a", "b", "a", "b"});
+    pairs->removeObject(pairs->objectAtIndex(0));
+    EXPECT_EQ(Value(pairs).description(), "( b, b )");
 }
 
 TEST(ValueTest, DictionariesKeepInsertionOrderWithMixedKeys) {
