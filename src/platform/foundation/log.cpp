@@ -3,11 +3,14 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <ctime>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -16,11 +19,57 @@
 namespace fnd {
 namespace {
 
+struct Sink {
+    std::function<void(const std::string&)> fn;
+    int calls = 0;        // calls in progress on any thread, guarded by LogState::mutex
+    bool removed = false; // guarded by LogState::mutex
+};
+
 struct LogState {
     std::mutex mutex;
-    std::map<LogSinkToken, std::function<void(const std::string&)>> sinks;
+    std::condition_variable callsDone;
+    std::map<LogSinkToken, std::shared_ptr<Sink>> sinks;
     LogSinkToken next = 1;
     std::atomic<bool> toStderr{true};
+};
+
+// The sinks the calling thread is inside right now (a sink may log or remove itself). Plain
+// storage with no destructor, so a line logged while the thread is ending still finds it.
+constexpr int kMaxNestedSinks = 16;
+thread_local const Sink* sinksEntered[kMaxNestedSinks];
+thread_local int sinksEnteredDepth = 0;
+
+int enteredHere(const Sink* sink) {
+    int n = 0;
+    for (int i = 0; i < std::min(sinksEnteredDepth, kMaxNestedSinks); ++i) {
+        n += sinksEntered[i] == sink ? 1 : 0;
+    }
+    return n;
+}
+
+// Counts one call of a sink as in progress for its lifetime.
+class SinkCall {
+public:
+    SinkCall(LogState& state, Sink& sink) : state_(state), sink_(sink) {
+        if (sinksEnteredDepth < kMaxNestedSinks) {
+            sinksEntered[sinksEnteredDepth] = &sink;
+        }
+        ++sinksEnteredDepth;
+    }
+    ~SinkCall() {
+        --sinksEnteredDepth;
+        {
+            std::lock_guard lock(state_.mutex);
+            --sink_.calls;
+        }
+        state_.callsDone.notify_all();
+    }
+    SinkCall(const SinkCall&) = delete;
+    SinkCall& operator=(const SinkCall&) = delete;
+
+private:
+    LogState& state_;
+    Sink& sink_;
 };
 
 LogState& logState() {
@@ -46,7 +95,7 @@ std::string timestamp() {
 void logLine(std::string_view text) {
     auto& s = logState();
     std::string body(text);
-    std::vector<std::function<void(const std::string&)>> sinks;
+    std::vector<std::shared_ptr<Sink>> sinks;
     {
         std::lock_guard lock(s.mutex);
         if (s.toStderr.load()) {
@@ -58,7 +107,15 @@ void logLine(std::string_view text) {
         }
     }
     for (auto& sink : sinks) {
-        sink(body);
+        {
+            std::lock_guard lock(s.mutex);
+            if (sink->removed) {
+                continue; // removed since the list was taken: its owner may be gone
+            }
+            ++sink->calls;
+        }
+        SinkCall call(s, *sink);
+        sink->fn(body);
     }
 }
 
@@ -66,14 +123,27 @@ LogSinkToken addLogSink(std::function<void(const std::string&)> sink) {
     auto& s = logState();
     std::lock_guard lock(s.mutex);
     LogSinkToken token = s.next++;
-    s.sinks.emplace(token, std::move(sink));
+    auto entry = std::make_shared<Sink>();
+    entry->fn = std::move(sink);
+    s.sinks.emplace(token, std::move(entry));
     return token;
 }
 
 void removeLogSink(LogSinkToken token) {
     auto& s = logState();
-    std::lock_guard lock(s.mutex);
-    s.sinks.erase(token);
+    std::shared_ptr<Sink> sink;
+    std::unique_lock lock(s.mutex);
+    auto it = s.sinks.find(token);
+    if (it == s.sinks.end()) {
+        return;
+    }
+    sink = std::move(it->second);
+    s.sinks.erase(it);
+    sink->removed = true;
+    // Calls other threads have already begun finish before the sink's owner may go; calls this
+    // thread is inside (a sink removing itself) cannot be waited for.
+    const int own = enteredHere(sink.get());
+    s.callsDone.wait(lock, [&] { return sink->calls <= own; });
 }
 
 void setLogToStderr(bool enabled) {

@@ -17,6 +17,8 @@ void logLine(std::string_view text);
 // Sinks receive the text of every line (without the time and process prefix).
 using LogSinkToken = uint64_t;
 LogSinkToken addLogSink(std::function<void(const std::string&)> sink);
+// Once this returns the sink is never called again, and calls other threads had begun have
+// returned, so its owner may go. A sink may remove itself.
 void removeLogSink(LogSinkToken token);
 
 // Whether lines also go to stderr (on by default).

@@ -2,10 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 
 #include "platform/foundation/clock.h"
 #include "platform/foundation/log.h"
+#include "platform/foundation/run_loop.h"
 #include "platform/foundation/testing/log_capture.h"
+#include "platform/foundation/testing/loop_driver.h"
+#include "platform/foundation/thread.h"
 
 namespace fnd {
 namespace {
@@ -58,6 +63,58 @@ TEST(LogTest, SinksReceiveLinesUntilRemoved) {
     EXPECT_EQ(capture.count("line"), 2u);
     capture.clear();
     EXPECT_TRUE(capture.lines().empty());
+
+    // A sink may remove itself from inside its call.
+    LogSinkToken self = 0;
+    int selfCalls = 0;
+    self = addLogSink([&](const std::string&) {
+        ++selfCalls;
+        removeLogSink(self);
+    });
+    logLine("one");
+    logLine("two");
+    EXPECT_EQ(selfCalls, 1);
+}
+
+TEST(LogTest, RemovalWaitsForACallAnotherThreadIsMaking) {
+    std::mutex mutex;
+    std::condition_variable cv;
+    bool entered = false, release = false;
+    std::atomic<bool> inside{false};
+    LogSinkToken token = addLogSink([&](const std::string& line) {
+        if (line != "held") {
+            return;
+        }
+        std::unique_lock lock(mutex);
+        inside = true;
+        entered = true;
+        cv.notify_all();
+        cv.wait(lock, [&] { return release; });
+        inside = false;
+    });
+    Thread logger([] { logLine("held"); });
+    logger.start();
+    {
+        std::unique_lock lock(mutex);
+        cv.wait(lock, [&] { return entered; });
+    }
+    std::atomic<bool> removing{false};
+    std::atomic<bool> insideAfterRemoval{true};
+    Thread remover([&] {
+        removing = true;
+        removeLogSink(token);
+        insideAfterRemoval = inside.load(); // the sink's owner would be destroyed here
+    });
+    remover.start();
+    ASSERT_TRUE(RunLoop::main().pumpUntil([&] { return removing.load(); }));
+    {
+        std::lock_guard lock(mutex);
+        release = true;
+    }
+    cv.notify_all();
+    remover.join();
+    logger.join();
+    EXPECT_FALSE(insideAfterRemoval.load());
 }
 
 } // namespace
