@@ -110,6 +110,15 @@ struct CurlTransport::Engine {
     // Transport thread only.
     std::map<CURL*, std::shared_ptr<CurlTransfer>> active;
 
+    // The multi handle goes with the last holder of the engine, not with the transport: a thread
+    // cancelling a transfer holds the engine while it wakes the handle, which may be after the
+    // transport has stopped.
+    ~Engine() {
+        if (multi != nullptr) {
+            curl_multi_cleanup(multi);
+        }
+    }
+
     // Queues `command` for the transport thread and wakes it. Commands queued after stop are dropped.
     void post(std::function<void()> command) {
         {
@@ -417,7 +426,6 @@ CurlTransport::~CurlTransport() {
     if (thread_.joinable()) {
         thread_.join();
     }
-    curl_multi_cleanup(engine_->multi);
 }
 
 std::shared_ptr<HttpTransfer> CurlTransport::startTransfer(const UrlRequest& request,
