@@ -5,6 +5,7 @@
 #include "games/script_value.h"
 
 #include <algorithm>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "platform/foundation/encodings.h"
@@ -197,35 +198,50 @@ ScriptValue deepCopyOf(ScriptValue v, ZObjectPool& pool, int depth) {
     return valueOf(pool.newArray(std::move(elements)));
 }
 
-fnd::Value platformValueOf(ScriptValue v, int depth) {
-    if (isInt(v)) {
-        return fnd::Value(intOf(v));
-    }
-    ZObject* object = objectOf(v);
-    if (object == nullptr) {
-        return fnd::Value();
-    }
-    switch (object->type) {
-    case ZObject::kArray: {
-        auto* array = static_cast<ZArray*>(object);
-        if (depth >= kMaxValueDepth || onPath(array)) {
+// Conversion to platform values. Each byte string converts to one shared buffer however often the
+// value refers to it: an array may name the same large string millions of times, and copying it for
+// every reference would take far more memory than the pool ever held.
+class ToPlatform {
+public:
+    fnd::Value convert(ScriptValue v, int depth) {
+        if (isInt(v)) {
+            return fnd::Value(intOf(v));
+        }
+        ZObject* object = objectOf(v);
+        if (object == nullptr) {
             return fnd::Value();
         }
-        PathEntry entry(array);
-        auto out = std::make_shared<fnd::Array>();
-        for (ScriptValue element : array->elements) {
-            out->addObject(platformValueOf(element, depth + 1));
+        switch (object->type) {
+        case ZObject::kArray: {
+            auto* array = static_cast<ZArray*>(object);
+            if (depth >= kMaxValueDepth || onPath(array)) {
+                return fnd::Value();
+            }
+            PathEntry entry(array);
+            auto out = std::make_shared<fnd::Array>();
+            for (ScriptValue element : array->elements) {
+                out->addObject(convert(element, depth + 1));
+            }
+            return fnd::Value(std::move(out));
         }
-        return fnd::Value(std::move(out));
+        case ZObject::kData: {
+            auto* data = static_cast<ZData*>(object);
+            std::shared_ptr<const fnd::Bytes>& shared = buffers_[data];
+            if (shared == nullptr) {
+                shared = std::make_shared<const fnd::Bytes>(data->bytes);
+            }
+            return fnd::Value(shared);
+        }
+        case ZObject::kNSObject:
+            return static_cast<ZNSObject*>(object)->object;
+        default:
+            return fnd::Value();
+        }
     }
-    case ZObject::kData:
-        return fnd::Value(static_cast<ZData*>(object)->bytes);
-    case ZObject::kNSObject:
-        return static_cast<ZNSObject*>(object)->object;
-    default:
-        return fnd::Value();
-    }
-}
+
+private:
+    std::unordered_map<const ZData*, std::shared_ptr<const fnd::Bytes>> buffers_;
+};
 
 class FromPlatform {
 public:
@@ -409,7 +425,7 @@ fnd::Value convertToNS(ScriptValue v) {
     if (!WorkCounter().fits(v)) {
         return fnd::Value();
     }
-    return platformValueOf(v, 0);
+    return ToPlatform().convert(v, 0);
 }
 
 ScriptValue convertFromNS(const fnd::Value& v, ZObjectPool& pool) {

@@ -211,6 +211,17 @@ TEST(ScriptValueTest, ConversionToAndFromPlatformValues) {
     EXPECT_EQ(convertToNS(array(pool, {fromInt(1), nullValue(), text(pool, "z")})),
               fnd::Value::array({1, fnd::Value(), fnd::Value(fnd::Bytes{'z'})}));
     EXPECT_TRUE(fnd::Value::identical(convertToNS(convertFromNS(dictionary, pool)), dictionary));
+
+    // A byte string named many times converts to one buffer: a script's result may repeat its
+    // largest string millions of times, and a copy per reference would exhaust memory.
+    ScriptValue big = valueOf(pool.newData(fnd::Bytes(1 << 16, 'q')));
+    fnd::Value many = convertToNS(array(pool, std::vector<ScriptValue>(1000, big)));
+    ASSERT_TRUE(many.isArray());
+    ASSERT_EQ(many.asArray()->count(), 1000u);
+    for (const fnd::Value& item : *many.asArray()) {
+        EXPECT_EQ(item.dataRef().get(), many.asArray()->objectAtIndex(0).dataRef().get());
+    }
+    EXPECT_EQ(many.asArray()->objectAtIndex(999).asData()->size(), size_t{1} << 16);
 }
 
 TEST(ScriptValueTest, CyclesAndDeepNestingTerminate) {
