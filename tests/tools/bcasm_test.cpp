@@ -215,6 +215,8 @@ TEST(BcasmTest, ReportsErrorsWithLineNumbers) {
         {".word 1", 1, "unknown directive"},
         {"L3: stop", 1, "bad label name"},
         {"push five", 1, "integer expected"},
+        {"push --5", 1, "integer expected"},
+        {".byte 0x-5", 1, "value expected"},
     };
     for (const auto& c : cases) {
         Assembler assembler;

@@ -57,7 +57,8 @@ std::optional<int64_t> parseNumber(std::string_view text) {
         base = 16;
         text.remove_prefix(2);
     }
-    if (text.empty() || text.size() > 18) {
+    // One sign at most: from_chars would take a second minus ("--5", "0x-5") as part of the digits.
+    if (text.empty() || text.size() > 18 || text[0] == '-') {
         return std::nullopt;
     }
     int64_t value = 0;
