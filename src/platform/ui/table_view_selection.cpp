@@ -149,6 +149,10 @@ void TableView::selectRowFromTouch(const IndexPath& tapped) {
             del->tableViewDidDeselectRowAtIndexPath(*this, previous);
         }
     }
+    if (!layout_.isValid(path)) {
+        // A delegate call above reloaded the table without this row: there is nothing to select.
+        return;
+    }
     selectedRow_ = path;
     if (auto cell = cellForRowAtIndexPath(path)) {
         if (cell->selectionStyle() != TableViewCellSelectionStyle::None) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -121,9 +122,13 @@ public:
     void tableViewDidSelectRowAtIndexPath(TableView&, const IndexPath& p) override {
         events.push_back("didSelect " + name(p));
     }
-    void tableViewDidDeselectRowAtIndexPath(TableView&, const IndexPath& p) override {
+    void tableViewDidDeselectRowAtIndexPath(TableView& table, const IndexPath& p) override {
         events.push_back("didDeselect " + name(p));
+        if (onDeselect) {
+            onDeselect(table);
+        }
     }
+    std::function<void(TableView&)> onDeselect;
     void tableViewAccessoryButtonTappedForRowWithIndexPath(TableView&, const IndexPath& p) override {
         events.push_back("accessory " + name(p));
     }
@@ -502,6 +507,19 @@ TEST_F(TableViewTest, TapsSelectRowsWithCallbacksInOrder) {
     table->setAllowsSelection(false);
     ASSERT_TRUE(TableDriver::select(*table, {0, 2}));
     EXPECT_TRUE(model_->events.empty());
+
+    // A delegate that reloads fewer rows on did-deselect: the tapped row is gone, so nothing is
+    // selected and did-select never names a row the data source no longer has.
+    table->setAllowsSelection(true);
+    table->selectRowAtIndexPath(IndexPath{0, 3}, Animated::No, TableViewScrollPosition::None);
+    model_->onDeselect = [this](TableView& t) {
+        model_->rows = {5};
+        t.reloadData();
+    };
+    model_->events.clear();
+    ASSERT_TRUE(TableDriver::select(*table, {0, 7}));
+    EXPECT_EQ(model_->events, (std::vector<std::string>{"willSelect 0.7", "cell deselected 0.3", "didDeselect 0.3"}));
+    EXPECT_FALSE(table->indexPathForSelectedRow());
 }
 
 TEST_F(TableViewTest, EditingDeletesRowsThroughTheControls) {
