@@ -1,6 +1,7 @@
 // ClockSleep: a condition variable woken by the clock's waiters and by interrupt().
 #include "platform/foundation/clock_sleep.h"
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -8,6 +9,13 @@
 #include "platform/foundation/clock.h"
 
 namespace fnd {
+namespace {
+
+// Longest single wait under a system clock. A longer one (or an infinite sleep) would overflow the
+// condition variable's nanosecond deadline, which then lies in the past: the sleep would spin.
+constexpr double kMaxSingleWait = 3600.0;
+
+} // namespace
 
 struct ClockSleep::State {
     std::mutex mutex;
@@ -48,7 +56,7 @@ bool ClockSleep::sleepFor(double seconds) {
             if (manual) {
                 state_->cv.wait(lock);
             } else {
-                state_->cv.wait_for(lock, std::chrono::duration<double>(deadline - now));
+                state_->cv.wait_for(lock, std::chrono::duration<double>(std::min(deadline - now, kMaxSingleWait)));
             }
         }
         slept = !state_->interrupted;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/foundation/clock.h"
+#include "platform/foundation/clock_sleep.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/testing/log_capture.h"
 #include "platform/foundation/testing/loop_driver.h"
@@ -112,6 +113,28 @@ TEST(ThreadTest, SleepForWaitsForTheManualClock) {
 
     Thread::sleepFor(0); // no time to wait: returns at once under a frozen clock
     Thread::sleepFor(-1);
+
+    // Under a clock that is not manual, a very long sleep waits (and is cut short) instead of
+    // spinning on the clock.
+    struct CountingClock final : Clock {
+        Date wallTime() const override { return Date(0); }
+        double monotonicTime() const override {
+            reads += isMainThread() ? 0 : 1;
+            return 0;
+        }
+        mutable std::atomic<int> reads{0};
+    };
+    auto counting = std::make_shared<CountingClock>();
+    Clock::install(counting);
+    ClockSleep longSleep;
+    std::atomic<bool> slept{true};
+    Thread longSleeper([&] { slept = longSleep.sleepFor(1e12); });
+    longSleeper.start();
+    ASSERT_TRUE(RunLoop::main().pumpUntil([&] { return counting->reads.load() >= 2; }));
+    longSleep.interrupt();
+    longSleeper.join();
+    EXPECT_FALSE(slept.load());
+    EXPECT_LT(counting->reads.load(), 10);
     Clock::install(nullptr);
 }
 
