@@ -64,6 +64,10 @@ void TableView::applyUpdates(std::vector<PendingUpdate> updates, TableViewRowAni
         for (int s = 0; s < sections; ++s) {
             newRows[static_cast<size_t>(s)] = ds->tableViewNumberOfRowsInSection(*this, s);
         }
+        if (layout_.numberOfSections() != sections) {
+            // The data source reloaded the table while answering: it already shows the new counts.
+            return;
+        }
     }
     for (const auto& update : updates) {
         if (!consistent) {

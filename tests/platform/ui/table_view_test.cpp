@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/foundation/clock.h"
@@ -77,9 +78,13 @@ public:
         asked.push_back("sections");
         return static_cast<int>(rows.size());
     }
-    int tableViewNumberOfRowsInSection(TableView&, int section) override {
+    std::function<void(TableView&)> whileCounting; // runs once, inside the next row count question
+    int tableViewNumberOfRowsInSection(TableView& table, int section) override {
         asked.push_back("rows " + std::to_string(section));
-        return rows[static_cast<size_t>(section)];
+        if (auto hook = std::exchange(whileCounting, nullptr)) {
+            hook(table);
+        }
+        return section < static_cast<int>(rows.size()) ? rows[static_cast<size_t>(section)] : 0;
     }
     std::shared_ptr<TableViewCell> tableViewCellForRowAtIndexPath(TableView& table, const IndexPath& p) override {
         asked.push_back("cell " + name(p));
@@ -601,6 +606,19 @@ TEST_F(TableViewTest, RowUpdatesCheckTheNewCounts) {
     log.clear();
     table->deleteRowsAtIndexPaths({{0, 40}}, TableViewRowAnimation::Fade);
     EXPECT_TRUE(log.contains("ERROR"));
+
+    // A data source that reloads the table while it is asked for the new counts leaves the reload.
+    model_->rows = {22, 4};
+    table->reloadData();
+    model_->rows = {22, 5};
+    model_->whileCounting = [&](TableView& t) {
+        model_->rows = {3};
+        t.reloadData();
+        model_->rows = {3, 1}; // and then still answers for the section it dropped
+    };
+    table->insertRowsAtIndexPaths({{1, 0}}, TableViewRowAnimation::Fade);
+    EXPECT_EQ(table->numberOfSections(), 1);
+    EXPECT_EQ(table->numberOfRowsInSection(0), 3);
 }
 
 TEST_F(TableViewTest, ScreenshotOfASmallTable) {
