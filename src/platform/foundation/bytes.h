@@ -15,7 +15,14 @@ namespace fnd {
 using Bytes = std::vector<uint8_t>;
 
 // Appends bytes (or the bytes of a text) to the end of `data`.
+// Appending or inserting part of a buffer into itself goes through a copy: the insertion may move
+// the storage the span points into.
 inline void append(Bytes& data, std::span<const uint8_t> more) {
+    if (!more.empty() && more.data() >= data.data() && more.data() < data.data() + data.size()) {
+        Bytes copy(more.begin(), more.end());
+        data.insert(data.end(), copy.begin(), copy.end());
+        return;
+    }
     data.insert(data.end(), more.begin(), more.end());
 }
 inline void append(Bytes& data, std::string_view text) {
@@ -30,6 +37,11 @@ inline Range clipRange(const Bytes& data, Range range) {
 
 // Replaces the bytes in `range` (clipped to the buffer) with `replacement`.
 inline void replaceBytesInRange(Bytes& data, Range range, std::span<const uint8_t> replacement) {
+    if (!replacement.empty() && replacement.data() >= data.data() && replacement.data() < data.data() + data.size()) {
+        Bytes copy(replacement.begin(), replacement.end());
+        replaceBytesInRange(data, range, copy);
+        return;
+    }
     Range r = clipRange(data, range);
     auto first = data.begin() + static_cast<std::ptrdiff_t>(r.location);
     first = data.erase(first, first + static_cast<std::ptrdiff_t>(r.length));

@@ -254,6 +254,15 @@ TEST(BytesTest, HelpersClipRangesToTheBuffer) {
     EXPECT_EQ(b, (Bytes{5, 6, 7, 8}));
     removePrefix(b, 100);
     EXPECT_TRUE(b.empty());
+
+    // Parts of the buffer itself, even when the insertion moves its storage.
+    Bytes self{1, 2, 3};
+    self.shrink_to_fit();
+    append(self, std::span<const uint8_t>(self).subspan(1));
+    EXPECT_EQ(self, (Bytes{1, 2, 3, 2, 3}));
+    self.shrink_to_fit();
+    replaceBytesInRange(self, Range{0, 1}, std::span<const uint8_t>(self).subspan(3));
+    EXPECT_EQ(self, (Bytes{2, 3, 2, 3, 2, 3}));
 }
 
 TEST(IndexPathTest, OrdersBySectionThenRowAndHashes) {
