@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/graphics/context.h"
+#include "platform/graphics/context_internal.h"
 #include "platform/graphics/image.h"
 #include "platform/graphics/stretchable.h"
 
@@ -57,7 +58,12 @@ void Context::drawImage(Rect rect, const Image& image) {
 }
 
 void Context::drawImagePart(cairo_surface_t* pixels, Rect source, Rect dest) {
-    if (source.isEmpty() || dest.isEmpty()) {
+    if (source.isEmpty() || dest.isEmpty() || state_.singular) {
+        return;
+    }
+    // Only the part of dest near the surface is filled; the pattern still maps the whole of dest.
+    Rect reachable = detail::reachablePart(dest, state_.ctm, width_, height_);
+    if (reachable.isNull()) {
         return;
     }
     cairo_filter_t filter =
@@ -85,7 +91,7 @@ void Context::drawImagePart(cairo_surface_t* pixels, Rect source, Rect dest) {
                 cairo_set_source(cr, pattern);
                 cairo_pattern_destroy(pattern);
                 cairo_new_path(cr);
-                cairo_rectangle(cr, dest.minX(), dest.minY(), dest.width(), dest.height());
+                cairo_rectangle(cr, reachable.minX(), reachable.minY(), reachable.width(), reachable.height());
                 if (alpha >= 1) {
                     cairo_fill(cr);
                 } else {

@@ -6,10 +6,18 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/graphics/geometry.h"
+
 namespace gfx::detail {
 
 // Whether a width x height drawing surface may be allocated.
 bool validSurfaceSize(int width, int height);
+
+// The part of `rect` (user space, standardized) that can show on a width x height surface drawn
+// through `deviceCTM`: cairo's fixed-point device coordinates wrap past about 2^23 pixels, so a rect
+// reaching that far is cut to a box around the surface (wide enough for any shadow offset) before it
+// is filled. A rect within that box comes back unchanged; one missing it comes back null.
+Rect reachablePart(Rect rect, const AffineTransform& deviceCTM, int width, int height);
 
 // The three box widths (odd) whose successive box blurs approximate a Gaussian of `sigma`.
 std::vector<int> gaussianBoxes(double sigma);

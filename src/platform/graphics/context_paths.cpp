@@ -7,6 +7,7 @@
 #include <numbers>
 
 #include "platform/graphics/context.h"
+#include "platform/graphics/context_internal.h"
 
 namespace gfx {
 
@@ -24,7 +25,43 @@ bool finite(Rect r) {
     return finite(r.origin) && std::isfinite(r.size.width) && std::isfinite(r.size.height);
 }
 
+// Cairo keeps device coordinates in 24.8 fixed point, so nothing beyond about 2^23 pixels can be
+// drawn faithfully; and its flattening of an arc grows without bound with the radius (a radius of
+// 1e60 never finishes). An arc whose device radius passes this is drawn as its chord instead.
+constexpr double kMaxArcDeviceRadius = 1 << 23;
+
+// Adds the arc (cairo_arc or cairo_arc_negative), or for an arc too large to draw the straight lines
+// to its start and on to its end.
+void addArcOrChord(cairo_t* cr, const AffineTransform& ctm, double xc, double yc, double radius, double a0, double a1,
+                   bool negative) {
+    // sqrt(a^2 + b^2 + c^2 + d^2) bounds how far the CTM stretches any direction.
+    double stretch = std::sqrt(ctm.a * ctm.a + ctm.b * ctm.b + ctm.c * ctm.c + ctm.d * ctm.d);
+    if (radius * stretch <= kMaxArcDeviceRadius) {
+        negative ? cairo_arc_negative(cr, xc, yc, radius, a0, a1) : cairo_arc(cr, xc, yc, radius, a0, a1);
+        return;
+    }
+    for (double angle : {a0, a1}) {
+        double x = xc + radius * std::cos(angle), y = yc + radius * std::sin(angle);
+        if (std::isfinite(x) && std::isfinite(y)) {
+            cairo_line_to(cr, x, y);
+        }
+    }
+}
+
 } // namespace
+
+Rect detail::reachablePart(Rect rect, const AffineTransform& deviceCTM, int width, int height) {
+    // Shadows reach back at most 2^20 pixels (plus their blur); this leaves room for that, and even
+    // rotated the box stays well inside cairo's range.
+    constexpr double kReach = 1 << 21;
+    Rect box(-kReach, -kReach, width + 2 * kReach, height + 2 * kReach);
+    Rect reachable = deviceCTM.invert().applyToRect(box);
+    Rect r = rect.standardized();
+    if (reachable.containsRect(r)) {
+        return r;
+    }
+    return r.intersection(reachable);
+}
 
 // --- Painting ---
 
@@ -104,10 +141,10 @@ void Context::addArc(Point c, double radius, double a0, double a1, Clockwise clo
     // More than one turn draws one full circle.
     if (clockwise == Clockwise::Yes) {
         a1 = std::max(a1, a0 - kTwoPi);
-        cairo_arc_negative(cr_, c.x, c.y, radius, a0, a1);
+        addArcOrChord(cr_, state_.ctm, c.x, c.y, radius, a0, a1, true);
     } else {
         a1 = std::min(a1, a0 + kTwoPi);
-        cairo_arc(cr_, c.x, c.y, radius, a0, a1);
+        addArcOrChord(cr_, state_.ctm, c.x, c.y, radius, a0, a1, false);
     }
 }
 
@@ -140,13 +177,16 @@ void Context::addArcToPoint(Point p1, Point p2, double radius) {
     Point t2{p1.x + u2x * tangent, p1.y + u2y * tangent};
     double a0 = std::atan2(t1.y - center.y, t1.x - center.x);
     double a1 = std::atan2(t2.y - center.y, t2.x - center.x);
+    // Legs far beyond the range of doubles overflow into infinities and NaNs, which cairo's arc code
+    // asserts against (aborting the process); such a corner is drawn square.
+    if (!finite(center) || !finite(t1) || !finite(t2) || !finite(a0) || !finite(a1)) {
+        cairo_line_to(cr_, p1.x, p1.y);
+        return;
+    }
     cairo_line_to(cr_, t1.x, t1.y);
     // Walking p0 -> p1 -> p2 turns towards +y (from +x) exactly when the arc's angle increases.
-    if ((p1.x - p0.x) * (p2.y - p1.y) - (p1.y - p0.y) * (p2.x - p1.x) > 0) {
-        cairo_arc(cr_, center.x, center.y, radius, a0, a1);
-    } else {
-        cairo_arc_negative(cr_, center.x, center.y, radius, a0, a1);
-    }
+    bool increasing = (p1.x - p0.x) * (p2.y - p1.y) - (p1.y - p0.y) * (p2.x - p1.x) > 0;
+    addArcOrChord(cr_, state_.ctm, center.x, center.y, radius, a0, a1, !increasing);
 }
 
 void Context::addRect(Rect rect) {
@@ -163,10 +203,10 @@ void Context::addRoundedRect(Rect rect, double radius) {
     double rad = std::clamp(radius, 0.0, std::min(r.width(), r.height()) / 2);
     const double q = std::numbers::pi / 2;
     cairo_new_sub_path(cr_);
-    cairo_arc(cr_, r.minX() + rad, r.minY() + rad, rad, 2 * q, 3 * q);
-    cairo_arc(cr_, r.maxX() - rad, r.minY() + rad, rad, 3 * q, 4 * q);
-    cairo_arc(cr_, r.maxX() - rad, r.maxY() - rad, rad, 0, q);
-    cairo_arc(cr_, r.minX() + rad, r.maxY() - rad, rad, q, 2 * q);
+    addArcOrChord(cr_, state_.ctm, r.minX() + rad, r.minY() + rad, rad, 2 * q, 3 * q, false);
+    addArcOrChord(cr_, state_.ctm, r.maxX() - rad, r.minY() + rad, rad, 3 * q, 4 * q, false);
+    addArcOrChord(cr_, state_.ctm, r.maxX() - rad, r.maxY() - rad, rad, 0, q, false);
+    addArcOrChord(cr_, state_.ctm, r.minX() + rad, r.maxY() - rad, rad, q, 2 * q, false);
     cairo_close_path(cr_);
 }
 
@@ -213,11 +253,15 @@ void Context::strokePath() {
 }
 
 void Context::fillRect(Rect rect) {
-    if (!finite(rect)) {
+    if (!finite(rect) || state_.singular) {
+        return;
+    }
+    Rect part = detail::reachablePart(rect, state_.ctm, width_, height_);
+    if (part.isNull()) {
         return;
     }
     withScratchPath([&] {
-        addRect(rect);
+        addRect(part);
         fillCurrentPath(false);
     });
 }
@@ -243,10 +287,14 @@ void Context::clearRect(Rect rect) {
     if (state_.singular || !finite(rect)) {
         return;
     }
+    Rect part = detail::reachablePart(rect, state_.ctm, width_, height_);
+    if (part.isNull()) {
+        return;
+    }
     withScratchPath([&] {
         cairo_save(cr_);
         cairo_set_operator(cr_, CAIRO_OPERATOR_CLEAR);
-        cairo_rectangle(cr_, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
+        cairo_rectangle(cr_, part.origin.x, part.origin.y, part.size.width, part.size.height);
         cairo_fill(cr_);
         cairo_restore(cr_);
     });
@@ -274,7 +322,12 @@ void Context::clipToRect(Rect rect) {
             clipToNothing(cr_);
             return;
         }
-        cairo_rectangle(cr_, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
+        Rect part = detail::reachablePart(rect, state_.ctm, width_, height_);
+        if (part.isNull()) {
+            clipToNothing(cr_);
+            return;
+        }
+        cairo_rectangle(cr_, part.origin.x, part.origin.y, part.size.width, part.size.height);
         cairo_clip(cr_);
     });
 }

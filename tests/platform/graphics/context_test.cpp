@@ -266,6 +266,38 @@ TEST(ContextTest, StrokesAndArcs) {
     EXPECT_EQ(rounded->pixelAt(14, 4), kBlue);
 }
 
+TEST(ContextTest, FarReachingRectsAndArcs) {
+    // Rects reaching millions of pixels past the surface still cover it (cairo's fixed point wraps there).
+    auto white = Image::fromPixels(1, 1, fnd::Bytes{255, 255, 255, 255});
+    for (double far : {9e6, 1e15, 1e300}) {
+        auto c = Context::createView(8, 8);
+        c->setFillColor(Color::red());
+        c->fillRect(Rect(0, 0, far, far));
+        EXPECT_EQ(c->pixelAt(4, 4), kRed) << far;
+        c->clearRect(Rect(-far, -far, 2 * far, 2 * far));
+        EXPECT_EQ(c->pixelAt(4, 4), kClear) << far;
+        c->saveGState();
+        c->clipToRect(Rect(-far, 0, 2 * far, far));
+        c->drawImage(Rect(-far, -far, 2 * far, 2 * far), *white);
+        c->restoreGState();
+        EXPECT_EQ(c->pixelAt(4, 4), kWhite) << far;
+    }
+
+    // Arcs whose radius or legs run far past what doubles and cairo hold finish without aborting,
+    // and the context keeps drawing.
+    auto c = Context::createView(8, 8);
+    c->addRoundedRect(Rect(0, 0, 1e300, 1e300), 1e300);
+    c->addArc(Point{0, 0}, 1e60, 0, 1, Clockwise::No);
+    EXPECT_FALSE(c->isPathEmpty());
+    c->fillPath();
+    c->moveToPoint(0, 0);
+    c->addArcToPoint(Point{1e300, 1e300}, Point{-1e300, -1e300}, 5);
+    c->strokePath();
+    c->setFillColor(Color::blue());
+    c->fillRect(Rect(2, 2, 2, 2));
+    EXPECT_EQ(c->pixelAt(3, 3), kBlue);
+}
+
 TEST(ContextTest, LinearGradientEnds) {
     double components[] = {1, 0, 0, 1, 0, 0, 1, 1};
     auto g = Gradient::withColorComponents(components, {});
