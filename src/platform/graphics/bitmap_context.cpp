@@ -83,7 +83,7 @@ std::shared_ptr<BitmapContext> BitmapContext::create(int width, int height, Pixe
 std::shared_ptr<BitmapContext> BitmapContext::wrap(uint8_t* buffer, int width, int height, size_t bytesPerRow,
                                                    PixelFormat format) {
     if (buffer == nullptr || !knownFormat(format) || !detail::validSurfaceSize(width, height) ||
-        bytesPerRow < size_t(width) * bytesPerPixel(format) || bytesPerRow > (size_t(1) << 31)) {
+        bytesPerRow < size_t(width) * bytesPerPixel(format) || bytesPerRow >= (size_t(1) << 31)) {
         fnd::log("gfx: refusing to wrap a %dx%d buffer with %d bytes per row", width, height, int64_t(bytesPerRow));
         return nullptr;
     }
