@@ -80,16 +80,25 @@ void UserDefaults::load() {
     if (!FileManager::fileExistsAtPath(path_)) {
         return;
     }
-    std::optional<Value> stored;
-    if (auto bytes = readFile(path_)) {
-        stored = PropertyList::read(*bytes);
+    std::optional<Bytes> bytes = readFile(path_);
+    if (!bytes) {
+        // A file that cannot be read now (a passing I/O error, too many open files) may be sound:
+        // neither move it nor save over it.
+        mustNotWrite_ = true;
+        logLine("UserDefaults: " + path_ + " exists but cannot be read; starting empty and leaving the file untouched");
+        return;
     }
+    std::optional<Value> stored = PropertyList::read(*bytes);
     if (stored && stored->isDictionary()) {
         values_ = stored->asDictionary();
         return;
     }
-    // Unreadable: keep the file for whoever wants to recover it, and start empty.
+    // Damaged: keep the file for whoever wants to recover it, beside any copy kept earlier, and
+    // start empty.
     std::string aside = path_ + ".corrupt";
+    for (int n = 2; n <= kMaxCorruptCopies && FileManager::fileExistsAtPath(aside); ++n) {
+        aside = path_ + ".corrupt-" + std::to_string(n);
+    }
     std::error_code ec;
     std::filesystem::rename(path_, aside, ec);
     if (ec) {

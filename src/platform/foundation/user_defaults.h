@@ -54,6 +54,9 @@ public:
     bool synchronize();
 
 private:
+    // Damaged files are kept as "<file>.corrupt", then "<file>.corrupt-2" … up to this many.
+    static constexpr int kMaxCorruptCopies = 20;
+
     UserDefaults();
     void load();
     Value lookup(std::string_view key) const;
@@ -63,7 +66,8 @@ private:
     std::shared_ptr<Dictionary> values_;
     std::shared_ptr<Dictionary> registered_;
     bool dirty_ = false;
-    // Set when an unreadable file could not be moved aside: writing would destroy it.
+    // Set when the file could not be read, or was damaged and could not be moved aside: writing
+    // would destroy it.
     bool mustNotWrite_ = false;
 };
 

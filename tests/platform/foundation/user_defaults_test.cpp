@@ -36,6 +36,7 @@ protected:
     static void clear() {
         FileManager::removeItemAtPath(preferencesFile());
         FileManager::removeItemAtPath(preferencesFile() + ".corrupt");
+        FileManager::removeItemAtPath(preferencesFile() + ".corrupt-2");
         UserDefaults::resetStandard();
     }
 };
@@ -183,7 +184,20 @@ TEST_F(UserDefaultsTest, CorruptFileIsKeptAsideAndDefaultsStartEmpty) {
     ASSERT_TRUE(writeFile(preferencesFile(), bytesOf(*PropertyList::write(Value::array({1})))));
     UserDefaults::resetStandard();
     EXPECT_EQ(defaults.integerForKey("fresh"), 0);
-    EXPECT_TRUE(FileManager::isRegularFile(preferencesFile() + ".corrupt"));
+    EXPECT_EQ(readFile(preferencesFile() + ".corrupt"), bytesOf(garbage)); // the first copy stays
+    EXPECT_TRUE(FileManager::isRegularFile(preferencesFile() + ".corrupt-2"));
+
+    // A file that cannot be read at all (here a folder in its place) is neither moved nor saved over.
+    FileManager::removeItemAtPath(preferencesFile());
+    ASSERT_TRUE(FileManager::createDirectoryAtPath(preferencesFile()));
+    log.clear();
+    UserDefaults::resetStandard();
+    EXPECT_TRUE(log.contains("cannot be read"));
+    defaults.setInteger(6, "fresh");
+    EXPECT_FALSE(defaults.synchronize());
+    bool isDir = false;
+    EXPECT_TRUE(FileManager::fileExistsAtPath(preferencesFile(), &isDir) && isDir);
+    EXPECT_FALSE(FileManager::fileExistsAtPath(preferencesFile() + ".corrupt-3"));
 }
 
 TEST_F(UserDefaultsTest, SafeFromSeveralThreads) {
