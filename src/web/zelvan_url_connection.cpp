@@ -189,7 +189,7 @@ void ZelvanURLConnection::deliver(const ZelvanFetchResult& result) {
 void ZelvanURLConnection::begin() {
     std::string text = absoluteUrl();
     auto url = fnd::Url::parse(text);
-    if (!url || (url->scheme() != "http" && url->scheme() != "https")) {
+    if (!url || !url->isHttpUrl()) {
         ZTRACE_WARN("web fetch refused for a URL that is not http(s): %s", text);
         // Reported on the next pass, as every other outcome is, so the caller's start() returns first.
         auto weak =

@@ -413,7 +413,7 @@ bool ZelvanWebCache::isWebHost(const std::string& absoluteUrl) const {
         return false;
     }
     auto url = fnd::Url::parse(absoluteUrl);
-    if (!url || (url->scheme() != "http" && url->scheme() != "https")) {
+    if (!url || !url->isHttpUrl()) {
         return false;
     }
     std::string authority = url->host();

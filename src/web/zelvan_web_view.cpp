@@ -129,8 +129,7 @@ bool ZelvanWebView::loadPage(const std::string& url) {
     dropPendingFetch();
     pageUrl_ = url;
     auto cache = webCache();
-    const std::string scheme = parsed->scheme();
-    if (!cache || (scheme != "http" && scheme != "https" && scheme != "zelvan-game")) {
+    if (!cache || (!parsed->isHttpUrl() && parsed->scheme() != "zelvan-game")) {
         loadRequest(fnd::UrlRequest(*parsed));
         return true;
     }

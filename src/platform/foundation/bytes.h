@@ -14,11 +14,15 @@ namespace fnd {
 
 using Bytes = std::vector<uint8_t>;
 
+// Whether `part` lies inside `data`'s storage. Appending or inserting part of a buffer into itself
+// goes through a copy: the insertion may move the storage the span points into.
+inline bool isPartOf(const Bytes& data, std::span<const uint8_t> part) {
+    return !part.empty() && part.data() >= data.data() && part.data() < data.data() + data.size();
+}
+
 // Appends bytes (or the bytes of a text) to the end of `data`.
-// Appending or inserting part of a buffer into itself goes through a copy: the insertion may move
-// the storage the span points into.
 inline void append(Bytes& data, std::span<const uint8_t> more) {
-    if (!more.empty() && more.data() >= data.data() && more.data() < data.data() + data.size()) {
+    if (isPartOf(data, more)) {
         Bytes copy(more.begin(), more.end());
         data.insert(data.end(), copy.begin(), copy.end());
         return;
@@ -37,7 +41,7 @@ inline Range clipRange(const Bytes& data, Range range) {
 
 // Replaces the bytes in `range` (clipped to the buffer) with `replacement`.
 inline void replaceBytesInRange(Bytes& data, Range range, std::span<const uint8_t> replacement) {
-    if (!replacement.empty() && replacement.data() >= data.data() && replacement.data() < data.data() + data.size()) {
+    if (isPartOf(data, replacement)) {
         Bytes copy(replacement.begin(), replacement.end());
         replaceBytesInRange(data, range, copy);
         return;

@@ -128,11 +128,9 @@ void CookieStorage::storeLocked(const Cookie& cookie) {
         return;
     }
     // Entries stay in the order they were first stored, so the first match is the earliest.
-    size_t sameDomain = static_cast<size_t>(std::count_if(
-        entries_.begin(), entries_.end(), [&](const Entry& e) { return e.cookie.domain == cookie.domain; }));
-    if (sameDomain >= kMaxCookiesPerDomain) {
-        entries_.erase(std::find_if(entries_.begin(), entries_.end(),
-                                    [&](const Entry& e) { return e.cookie.domain == cookie.domain; }));
+    auto sameDomain = [&](const Entry& e) { return e.cookie.domain == cookie.domain; };
+    if (static_cast<size_t>(std::count_if(entries_.begin(), entries_.end(), sameDomain)) >= kMaxCookiesPerDomain) {
+        entries_.erase(std::find_if(entries_.begin(), entries_.end(), sameDomain));
     } else if (entries_.size() >= kMaxCookies) {
         entries_.erase(entries_.begin());
     }

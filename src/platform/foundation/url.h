@@ -75,6 +75,8 @@ public:
     const std::string& absoluteString() const { return text_; }
 
     bool isFileUrl() const { return scheme_ == "file"; }
+    // An http or https URL.
+    bool isHttpUrl() const { return scheme_ == "http" || scheme_ == "https"; }
     // The percent-unescaped path of a file URL; empty for other URLs, and when the path does not
     // unescape to well-formed UTF-8 without NUL bytes.
     std::string filePath() const;

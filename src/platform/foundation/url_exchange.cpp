@@ -128,7 +128,7 @@ std::string UrlExchange::defaultUserAgent() {
 }
 
 bool UrlExchange::supportsScheme(const Url& url) {
-    return url.scheme() == "http" || url.scheme() == "https" || url.isFileUrl();
+    return url.isHttpUrl() || url.isFileUrl();
 }
 
 void UrlExchange::start(UrlExchangeClient* client) {
@@ -295,9 +295,7 @@ std::optional<UrlRequest> UrlExchange::redirectRequest(const UrlResponse& respon
             response.url().absoluteString());
         return std::nullopt;
     }
-    bool fromWeb = response.url().scheme() == "http" || response.url().scheme() == "https";
-    bool toWeb = target->scheme() == "http" || target->scheme() == "https";
-    if (fromWeb && !toWeb) {
+    if (response.url().isHttpUrl() && !target->isHttpUrl()) {
         // A server never gets to make the client read a local file or another kind of resource.
         log("UrlExchange: not following the redirect from %@ to %@; delivering the redirect response",
             response.url().absoluteString(), target->absoluteString());

@@ -106,8 +106,7 @@ WebPageCancel DefaultWebPageLoader::fetch(const fnd::UrlRequest& request, WebPag
     auto state = std::make_shared<FetchState>();
     state->done = std::move(done);
     const fnd::Url& url = request.url();
-    const std::string& scheme = url.scheme();
-    if (scheme == "http" || scheme == "https" || scheme == "file") {
+    if (url.isHttpUrl() || url.isFileUrl()) {
         auto collector = std::make_shared<ConnectionCollector>(state, url);
         auto created = fnd::UrlConnection::create(request, collector, fnd::StartImmediately::No);
         if (!created) {
@@ -117,9 +116,9 @@ WebPageCancel DefaultWebPageLoader::fetch(const fnd::UrlRequest& request, WebPag
             state->connection->scheduleInRunLoop(fnd::RunLoop::main());
             state->connection->start();
         }
-    } else if (scheme == "about") {
+    } else if (url.scheme() == "about") {
         completeLater(state, WebPageContent{url, "text/html", "", {}});
-    } else if (auto handler = WebSchemeRegistry::shared().handlerForScheme(scheme)) {
+    } else if (auto handler = WebSchemeRegistry::shared().handlerForScheme(url.scheme())) {
         completeLater(state, handler(request));
     } else {
         fnd::log("WebView: no loader for the scheme of %s", url.absoluteString());
