@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "core/tagged_codec.h"
 #include "platform/foundation/value.h"
+#include "protocol/tagged_codec.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <span>
 
-#include "core/tagged_codec.h"
 #include "platform/foundation/log.h"
+#include "protocol/tagged_codec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static bool quiet = (fnd::setLogToStderr(false), true);

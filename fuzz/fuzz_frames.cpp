@@ -7,10 +7,10 @@
 #include <span>
 #include <vector>
 
-#include "core/frame_codec.h"
-#include "core/tagged_codec.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/zlib_codec.h"
+#include "protocol/frame_codec.h"
+#include "protocol/tagged_codec.h"
 
 namespace {
 

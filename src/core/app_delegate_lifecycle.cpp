@@ -2,9 +2,9 @@
 // the stored account, and the network and game threads.
 #include "core/app_delegate_parts.h"
 #include "core/state_files.h"
-#include "core/tracer.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/run_loop.h"
+#include "protocol/tracer.h"
 
 namespace zelvan {
 

@@ -7,11 +7,11 @@
 #include "core/category_helpers.h"
 #include "core/localization.h"
 #include "core/state_files.h"
-#include "core/tracer.h"
 #include "platform/foundation/bundle.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/run_loop.h"
+#include "protocol/tracer.h"
 
 namespace zelvan {
 

@@ -6,10 +6,10 @@
 #include <memory>
 #include <string>
 
-#include "core/command_handler.h"
-#include "core/network_loop.h"
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/value.h"
+#include "protocol/command_handler.h"
+#include "protocol/network_loop.h"
 
 namespace ui {
 class ViewController;

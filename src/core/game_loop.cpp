@@ -3,7 +3,7 @@
 
 #include <exception>
 
-#include "core/tracer.h"
+#include "protocol/tracer.h"
 
 namespace zelvan {
 

@@ -2,12 +2,12 @@
 // anywhere else ("/", "..") are refused.
 #include "core/state_files.h"
 
-#include "core/tagged_codec.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/file_manager.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/paths.h"
+#include "protocol/tagged_codec.h"
 
 namespace zelvan {
 namespace {

@@ -5,11 +5,11 @@
 #include <algorithm>
 
 #include "core/app_delegate_parts.h"
-#include "core/tracer.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/reachability.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/thread.h"
+#include "protocol/tracer.h"
 
 namespace zelvan {
 

@@ -13,15 +13,15 @@
 #include <vector>
 
 #include "core/app_services.h"
-#include "core/command_map.h"
 #include "core/game_loop.h"
-#include "core/network_loop.h"
-#include "core/packet_queue.h"
-#include "core/zelvan_packet.h"
 #include "core/zelvan_style.h"
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/value.h"
 #include "platform/ui/types.h"
+#include "protocol/command_map.h"
+#include "protocol/network_loop.h"
+#include "protocol/packet_queue.h"
+#include "protocol/zelvan_packet.h"
 
 namespace ui {
 class AlertView;

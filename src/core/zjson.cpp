@@ -13,9 +13,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "core/tracer.h"
 #include "platform/foundation/array.h"
 #include "platform/foundation/dictionary.h"
+#include "protocol/tracer.h"
 
 namespace zelvan {
 

@@ -6,8 +6,8 @@
 #include <limits>
 
 #include "core/digest_helpers.h"
-#include "core/tracer.h"
 #include "platform/foundation/utf16.h"
+#include "protocol/tracer.h"
 
 namespace zelvan {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "core/tracer.h"
+#include "protocol/tracer.h"
 
 namespace zelvan {
 

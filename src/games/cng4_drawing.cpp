@@ -2,9 +2,9 @@
 // its anchored drawing into a context, with the y-flip that places images on a y-down screen.
 #include <array>
 
-#include "core/tracer.h"
 #include "games/cng4.h"
 #include "platform/graphics/context.h"
+#include "protocol/tracer.h"
 
 namespace zelvan {
 

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <limits>
 
-#include "core/tracer.h"
 #include "platform/graphics/graphics_stack.h"
 #include "platform/graphics/image.h"
 #include "platform/graphics/text_drawing.h"
+#include "protocol/tracer.h"
 
 namespace zelvan {
 namespace {

@@ -4,11 +4,11 @@
 #include <cstring>
 #include <exception>
 
-#include "core/tracer.h"
 #include "games/dispatch_ops.h"
 #include "games/script_ops.h"
 #include "games/stl_script_core.h"
 #include "games/stl_script_engine.h"
+#include "protocol/tracer.h"
 
 namespace zelvan {
 namespace {

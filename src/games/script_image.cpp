@@ -4,13 +4,13 @@
 #include <cstdlib>
 #include <exception>
 
-#include "core/tracer.h"
 #include "games/dispatch_ops.h"
 #include "games/stl_script_core.h"
 #include "games/stl_script_engine.h"
 #include "platform/foundation/clock.h"
 #include "platform/graphics/bitmap_context.h"
 #include "platform/graphics/font.h"
+#include "protocol/tracer.h"
 
 namespace zelvan {
 namespace {

@@ -6,9 +6,9 @@
 #include <string>
 #include <utility>
 
-#include "core/tracer.h"
 #include "games/stl_script_core.h"
 #include "platform/graphics/graphics_stack.h"
+#include "protocol/tracer.h"
 
 namespace zelvan {
 

@@ -5,12 +5,12 @@
 #include <cmath>
 #include <string_view>
 
-#include "core/tracer.h"
 #include "messaging/v_card.h"
 #include "platform/device/multi_value.h"
 #include "platform/device/person.h"
 #include "platform/foundation/string_ops.h"
 #include "platform/foundation/utf16.h"
+#include "protocol/tracer.h"
 
 namespace zelvan {
 

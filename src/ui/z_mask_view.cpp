@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/tracer.h"
 #include "core/zelvan_style.h"
 #include "platform/ui/label.h"
+#include "protocol/tracer.h"
 #include "ui/view_fade.h"
 #include "ui/widget_layout.h"
 

@@ -6,13 +6,13 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/tracer.h"
 #include "core/zelvan_style.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/graphics/graphics_stack.h"
 #include "platform/graphics/text_drawing.h"
 #include "platform/ui/alert_panel.h"
 #include "platform/ui/label.h"
+#include "protocol/tracer.h"
 #include "ui/widget_layout.h"
 #include "ui/z_rounded_corner_view.h"
 

@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/tracer.h"
 #include "core/zelvan_style.h"
 #include "platform/ui/activity_indicator_view.h"
 #include "platform/ui/label.h"
+#include "protocol/tracer.h"
 #include "ui/widget_layout.h"
 
 namespace zelvan {

@@ -8,9 +8,9 @@
 #include <utility>
 
 #include "core/main_thread.h"
-#include "core/tracer.h"
 #include "platform/foundation/thread.h"
 #include "platform/graphics/graphics_stack.h"
+#include "protocol/tracer.h"
 
 namespace zelvan {
 namespace {

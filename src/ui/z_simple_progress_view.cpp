@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/tracer.h"
+#include "protocol/tracer.h"
 
 namespace zelvan {
 namespace {

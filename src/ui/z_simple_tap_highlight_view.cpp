@@ -2,7 +2,7 @@
 // process clock drives them; a restarted glow ignores the callbacks of its earlier run.
 #include "ui/z_simple_tap_highlight_view.h"
 
-#include "core/tracer.h"
+#include "protocol/tracer.h"
 #include "ui/view_fade.h"
 
 namespace zelvan {

@@ -8,13 +8,13 @@
 #include <mutex>
 #include <utility>
 
-#include "core/tracer.h"
 #include "core/zelvan_style.h"
 #include "core/zjson.h"
 #include "platform/foundation/bundle.h"
 #include "platform/foundation/log.h"
 #include "platform/ui/label.h"
 #include "platform/ui/view.h"
+#include "protocol/tracer.h"
 #include "ui/widget_layout.h"
 
 namespace zelvan {

@@ -2,9 +2,9 @@
 // address loads through it.
 #include "web/web_dialog_controller.h"
 
-#include "core/tracer.h"
 #include "platform/foundation/url.h"
 #include "platform/foundation/url_request.h"
+#include "protocol/tracer.h"
 
 namespace zelvan {
 

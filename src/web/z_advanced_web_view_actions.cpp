@@ -2,11 +2,11 @@
 #include <cctype>
 
 #include "core/localization.h"
-#include "core/tracer.h"
 #include "platform/foundation/array.h"
 #include "platform/foundation/dictionary.h"
 #include "platform/ui/label.h"
 #include "platform/ui/navigation_controller.h"
+#include "protocol/tracer.h"
 #include "ui/z_simple_loading_view.h"
 #include "web/js_escape.h"
 #include "web/web_urls.h"

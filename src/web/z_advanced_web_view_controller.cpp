@@ -4,11 +4,11 @@
 #include "web/z_advanced_web_view_controller.h"
 
 #include "core/main_thread.h"
-#include "core/tracer.h"
 #include "core/zelvan_app_delegate.h"
 #include "platform/foundation/thread.h"
 #include "platform/foundation/url_error.h"
 #include "platform/ui/screen.h"
+#include "protocol/tracer.h"
 #include "ui/z_simple_loading_view.h"
 #include "web/web_page_host.h"
 #include "web/web_urls.h"

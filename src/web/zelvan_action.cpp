@@ -3,9 +3,9 @@
 
 #include <cctype>
 
-#include "core/tracer.h"
 #include "core/zjson.h"
 #include "platform/foundation/escape.h"
+#include "protocol/tracer.h"
 
 namespace zelvan {
 namespace {

@@ -1,9 +1,9 @@
 // The command-400 fetch: the request packet, the reply's two forms, and the time-out.
 #include "web/zelvan_game_connection.h"
 
-#include "core/tracer.h"
 #include "platform/foundation/array.h"
 #include "platform/foundation/url_error.h"
+#include "protocol/tracer.h"
 
 namespace zelvan {
 

@@ -2,11 +2,11 @@
 // fnd::UrlConnection: a body counts only when the status is 2xx and every announced byte arrived.
 #include "web/zelvan_url_connection.h"
 
-#include "core/tracer.h"
 #include "platform/foundation/http_headers.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/url_connection.h"
 #include "platform/foundation/url_error.h"
+#include "protocol/tracer.h"
 #include "web/web_urls.h"
 
 namespace zelvan {

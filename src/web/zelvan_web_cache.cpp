@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cctype>
 
-#include "core/tracer.h"
 #include "core/zelvan_app_delegate.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/array.h"
@@ -17,6 +16,7 @@
 #include "platform/foundation/string_ops.h"
 #include "platform/foundation/url.h"
 #include "platform/graphics/image.h"
+#include "protocol/tracer.h"
 #include "web/web_urls.h"
 #include "web/zelvan_game_connection.h"
 

@@ -5,13 +5,13 @@
 #include <cmath>
 #include <limits>
 
-#include "core/tracer.h"
 #include "core/zjson.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/thread.h"
 #include "platform/ui/view.h"
 #include "platform/ui/view_controller.h"
+#include "protocol/tracer.h"
 #include "web/js_escape.h"
 
 namespace zelvan {

@@ -3,10 +3,10 @@
 #include "web/zelvan_web_view.h"
 
 #include "core/main_thread.h"
-#include "core/tracer.h"
 #include "core/zelvan_app_delegate.h"
 #include "platform/foundation/url.h"
 #include "platform/foundation/url_error.h"
+#include "protocol/tracer.h"
 #include "web/zelvan_action.h"
 #include "web/zelvan_url_connection.h"
 #include "web/zelvan_web_cache.h"

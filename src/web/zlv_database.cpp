@@ -6,9 +6,9 @@
 
 #include <utility>
 
-#include "core/tagged_codec.h"
-#include "core/tracer.h"
 #include "platform/foundation/clock.h"
+#include "protocol/tagged_codec.h"
+#include "protocol/tracer.h"
 
 namespace zelvan {
 namespace {

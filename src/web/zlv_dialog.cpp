@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/tracer.h"
 #include "platform/ui/button.h"
+#include "protocol/tracer.h"
 #include "ui/view_fade.h"
 
 namespace zelvan {

@@ -4,9 +4,9 @@
 
 #include <utility>
 
-#include "core/tracer.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/file_manager.h"
+#include "protocol/tracer.h"
 
 namespace zelvan {
 namespace {

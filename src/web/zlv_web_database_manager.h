@@ -15,8 +15,8 @@
 #include <mutex>
 #include <string>
 
-#include "core/network_loop.h"
 #include "platform/foundation/value.h"
+#include "protocol/network_loop.h"
 #include "web/zlv_database.h"
 
 namespace zelvan {

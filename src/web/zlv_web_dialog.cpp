@@ -3,7 +3,7 @@
 
 #include <utility>
 
-#include "core/tracer.h"
+#include "protocol/tracer.h"
 
 namespace zelvan {
 namespace {

@@ -8,8 +8,8 @@
 
 #include "core/category_helpers.h"
 #include "core/data_helpers.h"
-#include "core/tagged_codec.h"
 #include "platform/foundation/testing/log_capture.h"
+#include "protocol/tagged_codec.h"
 
 namespace zelvan {
 namespace {

@@ -10,12 +10,12 @@
 #include <string>
 
 #include "core/state_files.h"
-#include "core/tagged_codec.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/file_manager.h"
 #include "platform/foundation/paths.h"
 #include "platform/foundation/testing/log_capture.h"
+#include "protocol/tagged_codec.h"
 
 namespace zelvan {
 namespace {

@@ -7,11 +7,11 @@
 #include <thread>
 #include <vector>
 
-#include "core/tracer.h"
 #include "games/base_script_engine.h"
 #include "games/stl_script_core.h"
 #include "games/stl_script_engine.h"
 #include "platform/foundation/testing/log_capture.h"
+#include "protocol/tracer.h"
 #include "script_test_support.h"
 
 namespace zelvan {

@@ -11,9 +11,9 @@
 
 #include <asio.hpp>
 
-#include "core/frame_codec.h"
-#include "core/tagged_codec.h"
 #include "platform/foundation/array.h"
+#include "protocol/frame_codec.h"
+#include "protocol/tagged_codec.h"
 #include "tools/devserver/dev_server.h"
 
 namespace zelvan::devserver {

@@ -13,13 +13,13 @@
 #include <string>
 #include <thread>
 
-#include "core/network_loop.h"
-#include "core/packet_queue.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/array.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/file_manager.h"
 #include "platform/foundation/run_loop.h"
+#include "protocol/network_loop.h"
+#include "protocol/packet_queue.h"
 #include "tools/devserver/dev_server.h"
 #include "tools/devserver/dev_web_server.h"
 #include "web/zelvan_web_cache.h"

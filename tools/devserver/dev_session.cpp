@@ -1,8 +1,8 @@
 // Reading and writing of one dev server connection.
 #include "tools/devserver/dev_session.h"
 
-#include "core/tagged_codec.h"
 #include "platform/foundation/log.h"
+#include "protocol/tagged_codec.h"
 #include "tools/devserver/dev_server.h"
 
 namespace zelvan::devserver {

@@ -11,8 +11,8 @@
 
 #include <asio.hpp>
 
-#include "core/frame_codec.h"
 #include "platform/foundation/value.h"
+#include "protocol/frame_codec.h"
 
 namespace zelvan::devserver {
 

@@ -14,15 +14,15 @@
 #include <string>
 #include <vector>
 
-#include "core/frame_codec.h"
-#include "core/network_loop.h"
-#include "core/packet_queue.h"
-#include "core/tagged_codec.h"
 #include "platform/foundation/clock.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/testing/log_capture.h"
 #include "platform/foundation/testing/loop_driver.h"
 #include "platform/foundation/testing/loopback_peer.h"
+#include "protocol/frame_codec.h"
+#include "protocol/network_loop.h"
+#include "protocol/packet_queue.h"
+#include "protocol/tagged_codec.h"
 #include "tools/devserver/dev_server.h"
 
 namespace zelvan {

@@ -1,5 +1,5 @@
 // Rendering of trace lines, the error recorder hand-off, and exception names for logError.
-#include "core/tracer.h"
+#include "protocol/tracer.h"
 
 #include <cxxabi.h>
 

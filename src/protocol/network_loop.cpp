@@ -1,13 +1,13 @@
 // The network thread's turn: run-loop slice, voice-engine polling, queue drain with keep-alive, and
 // the reconnect policy of the game-server connection.
-#include "core/network_loop.h"
+#include "protocol/network_loop.h"
 
 #include <utility>
 
-#include "core/tagged_codec.h"
-#include "core/tracer.h"
 #include "platform/foundation/clock.h"
 #include "platform/foundation/date.h"
+#include "protocol/tagged_codec.h"
+#include "protocol/tracer.h"
 
 namespace zelvan {
 

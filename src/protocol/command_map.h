@@ -10,8 +10,8 @@
 #include <mutex>
 #include <optional>
 
-#include "core/command_handler.h"
 #include "platform/foundation/value.h"
+#include "protocol/command_handler.h"
 
 namespace zelvan {
 

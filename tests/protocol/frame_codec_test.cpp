@@ -5,8 +5,8 @@
 #include <random>
 #include <vector>
 
-#include "core/frame_codec.h"
 #include "platform/foundation/testing/log_capture.h"
+#include "protocol/frame_codec.h"
 
 namespace zelvan {
 namespace {

@@ -1,12 +1,12 @@
 // The outgoing packet queue: encoding on the sender's thread, held packets released on log-in, and
 // the keep-alive count.
-#include "core/packet_queue.h"
+#include "protocol/packet_queue.h"
 #include <algorithm>
 
 #include <utility>
 
-#include "core/tagged_codec.h"
-#include "core/tracer.h"
+#include "protocol/tagged_codec.h"
+#include "protocol/tracer.h"
 
 namespace zelvan {
 

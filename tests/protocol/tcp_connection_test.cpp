@@ -16,13 +16,13 @@
 #include <thread>
 #include <vector>
 
-#include "core/frame_codec.h"
-#include "core/tcp_connection.h"
 #include "platform/foundation/clock.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/testing/log_capture.h"
 #include "platform/foundation/testing/loop_driver.h"
 #include "platform/foundation/testing/loopback_peer.h"
+#include "protocol/frame_codec.h"
+#include "protocol/tcp_connection.h"
 
 namespace zelvan {
 namespace {

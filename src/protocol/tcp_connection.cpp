@@ -1,9 +1,9 @@
 // TCPConnection over fnd::TcpStream: frames or raw chunks in, a send queue flushed as the stream
 // makes room, and open / fail / close reported to the delegate.
-#include "core/tcp_connection.h"
+#include "protocol/tcp_connection.h"
 
-#include "core/tracer.h"
 #include "platform/foundation/run_loop.h"
+#include "protocol/tracer.h"
 
 namespace zelvan {
 

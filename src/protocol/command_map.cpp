@@ -1,6 +1,6 @@
 // The fixed ownership table of command numbers, run-time registrations, and dispatch with the
 // inflation of compressed packets.
-#include "core/command_map.h"
+#include "protocol/command_map.h"
 
 #include <algorithm>
 #include <array>
@@ -8,9 +8,9 @@
 #include <exception>
 #include <utility>
 
-#include "core/data_helpers.h"
-#include "core/tagged_codec.h"
-#include "core/tracer.h"
+#include "platform/foundation/zlib_codec.h"
+#include "protocol/tagged_codec.h"
+#include "protocol/tracer.h"
 
 namespace zelvan {
 
@@ -143,7 +143,7 @@ bool CommandMap::dispatchCompressed(const fnd::Value& packet, int depth) {
         ZTRACE_WARN("dropped a compressed packet without data");
         return false;
     }
-    std::optional<fnd::Bytes> inflated = zlibInflate(*compressed, kMaxInflatedSize);
+    std::optional<fnd::Bytes> inflated = fnd::inflate(*compressed, kMaxInflatedSize, fnd::ZlibFraming::Zlib);
     if (!inflated) {
         ZTRACE_WARN("dropped a compressed packet that does not inflate within %d bytes",
                     static_cast<int>(kMaxInflatedSize));

@@ -1,7 +1,7 @@
 // ZelvanPacket: element order, counts, the log-in mark and independence of arrays already taken.
 #include <gtest/gtest.h>
 
-#include "core/zelvan_packet.h"
+#include "protocol/zelvan_packet.h"
 
 namespace zelvan {
 namespace {

@@ -6,9 +6,9 @@
 #include <mutex>
 #include <vector>
 
-#include "core/zelvan_packet.h"
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/value.h"
+#include "protocol/zelvan_packet.h"
 
 namespace zelvan {
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "core/frame_codec.h"
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/tcp_stream.h"
+#include "protocol/frame_codec.h"
 
 namespace zelvan {
 

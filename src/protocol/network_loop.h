@@ -10,11 +10,11 @@
 #include <mutex>
 #include <string>
 
-#include "core/packet_queue.h"
-#include "core/tcp_connection.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/thread.h"
 #include "platform/foundation/value.h"
+#include "protocol/packet_queue.h"
+#include "protocol/tcp_connection.h"
 
 namespace zelvan {
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "core/tagged_codec.h"
 #include "platform/foundation/testing/log_capture.h"
 #include "platform/foundation/utf16.h"
+#include "protocol/tagged_codec.h"
 
 namespace zelvan {
 namespace {

@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/tracer.h"
 #include "platform/foundation/testing/log_capture.h"
+#include "protocol/tracer.h"
 
 namespace zelvan {
 namespace {

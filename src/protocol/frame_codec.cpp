@@ -1,7 +1,7 @@
 // Frame encoding and incremental frame reassembly for the game-server byte stream.
-#include "core/frame_codec.h"
+#include "protocol/frame_codec.h"
 
-#include "core/tracer.h"
+#include "protocol/tracer.h"
 
 namespace zelvan {
 

@@ -1,5 +1,5 @@
 // ZelvanPacket: the packet builder used by every screen that talks to the game server.
-#include "core/zelvan_packet.h"
+#include "protocol/zelvan_packet.h"
 
 namespace zelvan {
 

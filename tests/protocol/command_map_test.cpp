@@ -6,10 +6,10 @@
 #include <stdexcept>
 #include <vector>
 
-#include "core/command_map.h"
-#include "core/data_helpers.h"
-#include "core/tagged_codec.h"
 #include "platform/foundation/testing/log_capture.h"
+#include "platform/foundation/zlib_codec.h"
+#include "protocol/command_map.h"
+#include "protocol/tagged_codec.h"
 
 namespace zelvan {
 namespace {
@@ -37,7 +37,7 @@ public:
 };
 
 Value compressed(const Value& inner) {
-    return Value::array({CommandMap::kCompressedCommand, Value(zlibDeflate(dumps(inner)))});
+    return Value::array({CommandMap::kCompressedCommand, Value(fnd::deflate(dumps(inner)))});
 }
 
 class CommandMapTest : public ::testing::Test {
@@ -193,8 +193,8 @@ TEST_F(CommandMapTest, CompressedPacketsInflateAndDispatch) {
         const char* logged;
     };
     fnd::Bytes garbage = {0x78, 0x9c, 0x01, 0x02, 0x03};
-    fnd::Bytes notCodec = zlibDeflate(fnd::Bytes{0xff, 0xff, 0xff});
-    fnd::Bytes huge = zlibDeflate(dumps(Value(fnd::Bytes(CommandMap::kMaxInflatedSize + 1, 0))));
+    fnd::Bytes notCodec = fnd::deflate(fnd::Bytes{0xff, 0xff, 0xff});
+    fnd::Bytes huge = fnd::deflate(dumps(Value(fnd::Bytes(CommandMap::kMaxInflatedSize + 1, 0))));
     Value tooDeep = inner;
     for (int i = 0; i <= CommandMap::kMaxNesting; ++i) {
         tooDeep = compressed(tooDeep);

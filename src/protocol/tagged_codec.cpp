@@ -1,6 +1,6 @@
 // The tagged value codec: a single-pass writer into a growing buffer and a single-pass reader that
 // checks every declared length and count against the bytes left before it allocates anything.
-#include "core/tagged_codec.h"
+#include "protocol/tagged_codec.h"
 
 #include <algorithm>
 #include <cmath>

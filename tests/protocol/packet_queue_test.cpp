@@ -6,9 +6,9 @@
 #include <thread>
 #include <vector>
 
-#include "core/packet_queue.h"
-#include "core/tagged_codec.h"
 #include "platform/foundation/testing/log_capture.h"
+#include "protocol/packet_queue.h"
+#include "protocol/tagged_codec.h"
 
 namespace zelvan {
 namespace {
