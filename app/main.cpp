@@ -43,7 +43,7 @@ int runClient(const zelvan::LaunchOptions& options) {
         fnd::log("sound goes to %s", *options.audioOut);
     }
 
-    auto delegate = zelvanAppDelegate::create(options.config, zelvan::app::serviceFactories());
+    auto delegate = zelvanAppDelegate::create(options.config, zelvan::app::makeRegistry());
     zelvanAppDelegate::setInstance(delegate);
     zelvan::app::connectServices(*delegate);
 

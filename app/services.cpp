@@ -1,34 +1,40 @@
-// Wiring of the headless client: the web cache as the delegate's web cache and the photo viewer's
-// source, the web databases following the connection and the signed-in user, and the messenger's
-// card pictures behind the widget kit, and page controllers behind the web dialogs.
+// Composition root: the web cache as the delegate's web cache and the photo viewer's source, the page
+// controller of web dialogs, the web databases following the connection and the signed-in user, and
+// the messenger's card pictures behind the widget kit.
 #include "app/services.h"
 
+#include <memory>
+
 #include "messaging/messenger_card_pictures.h"
-#include "ui/z_simple_photo_view.h"
-#include "ui/zelvan_widget.h"
 #include "web/z_advanced_web_view_controller.h"
 #include "web/zelvan_web_cache.h"
 #include "web/zlv_web_database_manager.h"
 
 namespace zelvan::app {
 
-AppServiceFactories serviceFactories() {
-    AppServiceFactories factories;
-    factories.zelvanWebCache = [] {
-        auto cache = ZelvanWebCache::makeForDelegate(*zelvanAppDelegate::instance());
-        ZSimplePhotoView::setPhotoSource(cache);
-        return cache;
+AppRegistry makeRegistry() {
+    AppRegistry registry;
+    registry.zelvanWebCache.factory = [](zelvanAppDelegate& delegate) {
+        return ZelvanWebCache::makeForDelegate(delegate);
     };
-    factories.homes = [] { return ZAdvancedWebViewController::initWithUrl("static_home"); };
-    return factories;
+    // The web cache is also where the photo viewer's pictures come from.
+    registry.photoSource.factory = [](zelvanAppDelegate& delegate) -> std::shared_ptr<PhotoSource> {
+        return std::dynamic_pointer_cast<ZelvanWebCache>(delegate.zelvanWebCache());
+    };
+    registry.homes.factory = [](zelvanAppDelegate&) { return ZAdvancedWebViewController::initWithUrl("static_home"); };
+    registry.webDatabases.factory = [](zelvanAppDelegate&) { return std::make_shared<ZLVWebDatabaseManager>(); };
+    registry.webDialogController = [](zelvanAppDelegate&) -> std::shared_ptr<WebDialogController> {
+        return ZAdvancedWebViewController::create();
+    };
+    registry.cardPictureRule.factory = ServiceSlot<CardPictureRule>::fixed(std::make_shared<MessengerCardPictures>());
+    return registry;
 }
 
 void connectServices(zelvanAppDelegate& delegate) {
-    auto databases = ZLVWebDatabaseManager::sharedInstance();
-    delegate.addConnectionDelegate(databases->connectionListener());
-    delegate.addLoginObserver([databases](const LoginSession& session) { databases->setUserId(session.userId); });
-    ZelvanWidget::setCardPictureRule(std::make_shared<MessengerCardPictures>());
-    registerWebPageControllers();
+    if (auto databases = delegate.webDatabases()) {
+        delegate.addConnectionDelegate(databases->connectionListener());
+        delegate.addLoginObserver([databases](const LoginSession& session) { databases->setUserId(session.userId); });
+    }
 }
 
 } // namespace zelvan::app

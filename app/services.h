@@ -1,16 +1,16 @@
-// How the headless client puts its libraries together: the factories of the shared objects the
-// application delegate hands out, and the hooks that connect the libraries to each other.
+// The composition root of the headless client: the one place that fills the application registry
+// and connects the libraries to each other.
 #pragma once
 
+#include "core/app_registry.h"
 #include "core/zelvan_app_delegate.h"
 
 namespace zelvan::app {
 
-// Factories of the shared objects the libraries built so far provide.
-AppServiceFactories serviceFactories();
+// The registry of the libraries built so far: service factories, strategies and bridge targets.
+AppRegistry makeRegistry();
 
-// Registers the libraries' listeners and plug-ins with the delegate and with each other (main thread,
-// before launching).
+// Registers the libraries' listeners with the delegate (main thread, before launching).
 void connectServices(zelvanAppDelegate& delegate);
 
 } // namespace zelvan::app

@@ -21,6 +21,7 @@ function(zelvan_tests folder)
     file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
     set(target test_${flat})
     add_executable(${target} ${sources})
+    target_include_directories(${target} PRIVATE "${PROJECT_SOURCE_DIR}")
     target_link_libraries(${target} PRIVATE ${ARG_LIBS} zelvan_test_main GTest::gmock GTest::gtest)
     gtest_discover_tests(${target} TEST_PREFIX "${dotted}." DISCOVERY_MODE PRE_TEST
                          PROPERTIES ENVIRONMENT "ZELVAN_SOURCE_DIR=${PROJECT_SOURCE_DIR}")

@@ -36,6 +36,11 @@ std::shared_ptr<zelvanAppDelegate> zelvanAppDelegate::instance() {
     return slot;
 }
 
+std::shared_ptr<zelvanAppDelegate> zelvanAppDelegate::current() {
+    std::lock_guard lock(instanceMutex());
+    return instanceSlot();
+}
+
 void zelvanAppDelegate::setInstance(std::shared_ptr<zelvanAppDelegate> delegate) {
     std::shared_ptr<zelvanAppDelegate> previous;
     {
@@ -45,10 +50,10 @@ void zelvanAppDelegate::setInstance(std::shared_ptr<zelvanAppDelegate> delegate)
     // The previous delegate (and its threads) ends here, outside the lock.
 }
 
-std::shared_ptr<zelvanAppDelegate> zelvanAppDelegate::create(AppConfig config, AppServiceFactories factories) {
+std::shared_ptr<zelvanAppDelegate> zelvanAppDelegate::create(AppConfig config, AppRegistry registry) {
     // Its destructor joins the threads that call back into it, so the delegate always ends on the
     // main thread, even when a worker thread happens to drop the last reference.
-    std::shared_ptr<zelvanAppDelegate> delegate(new zelvanAppDelegate(std::move(config), std::move(factories)),
+    std::shared_ptr<zelvanAppDelegate> delegate(new zelvanAppDelegate(std::move(config), std::move(registry)),
                                                 [](zelvanAppDelegate* released) {
                                                     if (fnd::isMainThread()) {
                                                         delete released;
@@ -60,18 +65,8 @@ std::shared_ptr<zelvanAppDelegate> zelvanAppDelegate::create(AppConfig config, A
     return delegate;
 }
 
-zelvanAppDelegate::zelvanAppDelegate(AppConfig config, AppServiceFactories factories) : config_(std::move(config)) {
-    im_.factory = std::move(factories.im);
-    avatarManager_.factory = std::move(factories.avatarManager);
-    gameCache_.factory = std::move(factories.gameCache);
-    zelvanVoip_.factory = std::move(factories.zelvanVoip);
-    zelvanWebCache_.factory = std::move(factories.zelvanWebCache);
-    adView_.factory = std::move(factories.adView);
-    homes_.factory = std::move(factories.homes);
-    moreController_.factory = std::move(factories.moreController);
-    newgamerooms_.factory = std::move(factories.newgamerooms);
-    msgPlayer_.factory = std::move(factories.msgPlayer);
-
+zelvanAppDelegate::zelvanAppDelegate(AppConfig config, AppRegistry registry)
+    : config_(std::move(config)), registry_(std::move(registry)) {
     queue_.setKeepAliveTurns(config_.keepAliveTurns);
     networkLoop_ = std::make_unique<NetworkLoop>(queue_, config_.serverHost, config_.serverPort);
     gameLoop_ = std::make_unique<GameLoop>([this] { return newgamerooms(); }, [this] { return gameCache(); },
@@ -184,51 +179,86 @@ std::optional<int> zelvanAppDelegate::lastLoginFailure() const {
 // --- Shared objects ---
 
 template <class T>
-std::shared_ptr<T> zelvanAppDelegate::lazy(Lazy<T>& slot) {
+std::shared_ptr<T> zelvanAppDelegate::resolve(ServiceSlot<T> AppRegistry::*member) {
     std::lock_guard lock(servicesMutex_);
+    ServiceSlot<T>& slot = registry_.*member;
     if (!slot.tried) {
         // Marked first: a factory that asks the delegate for its own object gets null, not a loop.
         slot.tried = true;
         if (slot.factory) {
-            slot.object = slot.factory();
+            slot.made = slot.factory(*this);
         }
     }
-    return slot.object;
+    return slot.made;
 }
 
 std::shared_ptr<MessengerService> zelvanAppDelegate::im() {
-    return lazy(im_);
+    return resolve(&AppRegistry::im);
 }
 std::shared_ptr<AvatarService> zelvanAppDelegate::avatarManager() {
-    return lazy(avatarManager_);
+    return resolve(&AppRegistry::avatarManager);
 }
 std::shared_ptr<GameCacheService> zelvanAppDelegate::gameCache() {
-    return lazy(gameCache_);
+    return resolve(&AppRegistry::gameCache);
 }
 std::shared_ptr<VoipService> zelvanAppDelegate::zelvanVoip() {
-    return lazy(zelvanVoip_);
+    return resolve(&AppRegistry::zelvanVoip);
 }
 std::shared_ptr<WebCacheService> zelvanAppDelegate::zelvanWebCache() {
-    return lazy(zelvanWebCache_);
+    return resolve(&AppRegistry::zelvanWebCache);
 }
 std::shared_ptr<AdViewService> zelvanAppDelegate::adView() {
-    return lazy(adView_);
+    return resolve(&AppRegistry::adView);
 }
 std::shared_ptr<PageService> zelvanAppDelegate::homes() {
-    return lazy(homes_);
+    return resolve(&AppRegistry::homes);
 }
 std::shared_ptr<PageService> zelvanAppDelegate::moreController() {
-    return lazy(moreController_);
+    return resolve(&AppRegistry::moreController);
 }
 std::shared_ptr<GamesTabService> zelvanAppDelegate::newgamerooms() {
-    return lazy(newgamerooms_);
+    return resolve(&AppRegistry::newgamerooms);
 }
 std::shared_ptr<MessageSoundService> zelvanAppDelegate::msgPlayer() {
-    return lazy(msgPlayer_);
+    return resolve(&AppRegistry::msgPlayer);
 }
 
 const std::shared_ptr<ZelvanStyle>& zelvanAppDelegate::style() const {
     return ZelvanStyle::shared();
+}
+
+// --- Strategies and bridge targets ---
+
+std::shared_ptr<PhotoSource> zelvanAppDelegate::photoSource() {
+    return resolve(&AppRegistry::photoSource);
+}
+std::shared_ptr<CardPictureRule> zelvanAppDelegate::cardPictureRule() {
+    return resolve(&AppRegistry::cardPictureRule);
+}
+std::shared_ptr<MessageMeasurer> zelvanAppDelegate::messageMeasurer() {
+    return resolve(&AppRegistry::messageMeasurer);
+}
+std::shared_ptr<ZLVWebDatabaseManager> zelvanAppDelegate::webDatabases() {
+    return resolve(&AppRegistry::webDatabases);
+}
+
+std::function<std::shared_ptr<WebDialogController>(zelvanAppDelegate&)>
+zelvanAppDelegate::webDialogControllerFactory() const {
+    std::lock_guard lock(servicesMutex_);
+    return registry_.webDialogController;
+}
+
+BridgeTargets zelvanAppDelegate::bridgeTargets() const {
+    std::lock_guard lock(servicesMutex_);
+    return registry_.bridgeTargets;
+}
+
+void zelvanAppDelegate::installBridgeTargets(const std::function<void(BridgeTargets&)>& edit) {
+    if (!edit) {
+        return;
+    }
+    std::lock_guard lock(servicesMutex_);
+    edit(registry_.bridgeTargets);
 }
 
 // --- Packets and handlers ---

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/app_registry.h"
 #include "core/app_services.h"
 #include "core/game_loop.h"
 #include "core/zelvan_style.h"
@@ -43,21 +44,6 @@ struct AppConfig {
     int keepAliveTurns = PacketQueue::kKeepAliveTurns;
 };
 
-// Factories of the shared objects, installed by the libraries that implement them. A missing
-// factory leaves its object null.
-struct AppServiceFactories {
-    std::function<std::shared_ptr<MessengerService>()> im;
-    std::function<std::shared_ptr<AvatarService>()> avatarManager;
-    std::function<std::shared_ptr<GameCacheService>()> gameCache;
-    std::function<std::shared_ptr<VoipService>()> zelvanVoip;
-    std::function<std::shared_ptr<WebCacheService>()> zelvanWebCache;
-    std::function<std::shared_ptr<AdViewService>()> adView;
-    std::function<std::shared_ptr<PageService>()> homes;
-    std::function<std::shared_ptr<PageService>()> moreController;
-    std::function<std::shared_ptr<GamesTabService>()> newgamerooms;
-    std::function<std::shared_ptr<MessageSoundService>()> msgPlayer;
-};
-
 class zelvanAppDelegate : public std::enable_shared_from_this<zelvanAppDelegate> {
 public:
     // Log-in request constants: the two protocol numbers, the distribution channel and the language.
@@ -81,10 +67,14 @@ public:
 
     // The application delegate; created with the default configuration on first use.
     static std::shared_ptr<zelvanAppDelegate> instance();
+    // The installed application delegate, or null; never creates one. Libraries read the registry's
+    // strategies through it, so code running without a delegate simply finds none.
+    static std::shared_ptr<zelvanAppDelegate> current();
     // Replaces the application delegate (the headless client and tests install their own).
     static void setInstance(std::shared_ptr<zelvanAppDelegate> delegate);
 
-    static std::shared_ptr<zelvanAppDelegate> create(AppConfig config = {}, AppServiceFactories factories = {});
+    // A delegate over `registry`, which the composition root (or a test) has filled.
+    static std::shared_ptr<zelvanAppDelegate> create(AppConfig config = {}, AppRegistry registry = {});
     ~zelvanAppDelegate();
     zelvanAppDelegate(const zelvanAppDelegate&) = delete;
     zelvanAppDelegate& operator=(const zelvanAppDelegate&) = delete;
@@ -119,6 +109,27 @@ public:
     std::shared_ptr<GamesTabService> newgamerooms();
     std::shared_ptr<MessageSoundService> msgPlayer();
     const std::shared_ptr<ZelvanStyle>& style() const;
+
+    // --- Strategies and bridge targets of the registry (any thread) ---
+    std::shared_ptr<PhotoSource> photoSource();
+    std::shared_ptr<CardPictureRule> cardPictureRule();
+    // Null when none is registered (callers fall back to a simple word flow).
+    std::shared_ptr<MessageMeasurer> messageMeasurer();
+    std::shared_ptr<ZLVWebDatabaseManager> webDatabases();
+    // The factory of web dialogs' page controllers; empty when the registry has none.
+    std::function<std::shared_ptr<WebDialogController>(zelvanAppDelegate&)> webDialogControllerFactory() const;
+    // A copy of the bridge targets.
+    BridgeTargets bridgeTargets() const;
+    // Changes the bridge targets in place under the registry's lock: each module sets its own members,
+    // e.g. installBridgeTargets([&](BridgeTargets& t) { t.avatarFinder = manager; }).
+    void installBridgeTargets(const std::function<void(BridgeTargets&)>& edit);
+    // Makes `slot` hand out `object` from now on (a screen installing its own measurer, say).
+    template <class T>
+    void provide(ServiceSlot<T> AppRegistry::*slot, std::shared_ptr<T> object) {
+        std::lock_guard lock(servicesMutex_);
+        (registry_.*slot).made = std::move(object);
+        (registry_.*slot).tried = true;
+    }
     // Main thread; null before launch.
     std::shared_ptr<ui::TabBarController> tabBarController() const;
     std::shared_ptr<ui::Window> window() const;
@@ -192,18 +203,11 @@ private:
     class OwnCommands;
     class ConnectionEvents;
     class RetryAlert;
-    template <class T>
-    struct Lazy {
-        std::function<std::shared_ptr<T>()> factory;
-        std::shared_ptr<T> object;
-        bool tried = false;
-    };
-
-    zelvanAppDelegate(AppConfig config, AppServiceFactories factories);
+    zelvanAppDelegate(AppConfig config, AppRegistry registry);
     void wireNetworkLoop();
     void buildCommandMap();
     template <class T>
-    std::shared_ptr<T> lazy(Lazy<T>& slot);
+    std::shared_ptr<T> resolve(ServiceSlot<T> AppRegistry::*slot);
 
     void loadStateFiles();
     void saveStateFiles();
@@ -223,17 +227,9 @@ private:
     std::shared_ptr<OwnCommands> ownCommands_;
     std::shared_ptr<ConnectionEvents> connectionEvents_;
 
+    // Guards the registry; recursive, so a factory may ask the delegate for another object.
     mutable std::recursive_mutex servicesMutex_;
-    Lazy<MessengerService> im_;
-    Lazy<AvatarService> avatarManager_;
-    Lazy<GameCacheService> gameCache_;
-    Lazy<VoipService> zelvanVoip_;
-    Lazy<WebCacheService> zelvanWebCache_;
-    Lazy<AdViewService> adView_;
-    Lazy<PageService> homes_;
-    Lazy<PageService> moreController_;
-    Lazy<GamesTabService> newgamerooms_;
-    Lazy<MessageSoundService> msgPlayer_;
+    AppRegistry registry_;
 
     mutable std::mutex stateMutex_;
     LoginSession session_;

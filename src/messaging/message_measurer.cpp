@@ -1,25 +1,15 @@
-// The installed message measurer and the simple word-flow measurer.
+// The registry's message measurer and the simple word-flow measurer.
 #include "messaging/message_measurer.h"
 
 #include <algorithm>
 #include <cmath>
-#include <mutex>
 #include <string_view>
 
+#include "core/zelvan_app_delegate.h"
 #include "platform/graphics/text_layout.h"
 
 namespace zelvan {
 namespace {
-
-std::mutex& measurerMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::shared_ptr<MessageMeasurer>& installedMeasurer() {
-    static std::shared_ptr<MessageMeasurer> measurer;
-    return measurer;
-}
 
 // Bytes of the UTF-8 sequence starting with `lead`, clamped to what is left (ill-formed bytes count
 // one each; the text measurement reads them as U+FFFD).
@@ -141,17 +131,13 @@ private:
 } // namespace
 
 std::shared_ptr<MessageMeasurer> MessageMeasurer::installed() {
-    std::lock_guard lock(measurerMutex());
-    auto& measurer = installedMeasurer();
-    if (!measurer) {
-        measurer = std::make_shared<SimpleMessageMeasurer>();
+    auto delegate = zelvanAppDelegate::current();
+    if (auto measurer = delegate ? delegate->messageMeasurer() : nullptr) {
+        return measurer;
     }
-    return measurer;
-}
-
-void MessageMeasurer::install(std::shared_ptr<MessageMeasurer> measurer) {
-    std::lock_guard lock(measurerMutex());
-    installedMeasurer() = std::move(measurer);
+    // Stateless, so one serves every caller.
+    static const std::shared_ptr<MessageMeasurer> simple = std::make_shared<SimpleMessageMeasurer>();
+    return simple;
 }
 
 gfx::Size SimpleMessageMeasurer::calculateContentSize(double width, const std::vector<MessageToken>& tokens,

@@ -1,6 +1,6 @@
 // MessageMeasurer: how much room a message's tokens take when laid out at a width. Chats measure
-// every line once as it arrives through the installed measurer; the chat view's layout installs its
-// own, and until then a simple word-flow measurer over the graphics text measurement serves.
+// every line once as it arrives through the application registry's measurer (the chat view's layout
+// provides its own); until there is one, a simple word-flow measurer over the text measurement serves.
 #pragma once
 
 #include <memory>
@@ -24,10 +24,8 @@ public:
                                            const std::shared_ptr<gfx::Font>& font,
                                            std::optional<gfx::Color> textColor) const = 0;
 
-    // The measurer chats use: the one installed last, or a shared SimpleMessageMeasurer.
+    // The measurer chats use: the application registry's, or a shared SimpleMessageMeasurer.
     static std::shared_ptr<MessageMeasurer> installed();
-    // Installs the measurer chats use from now on; null goes back to the simple one.
-    static void install(std::shared_ptr<MessageMeasurer> measurer);
 };
 
 // Lays tokens out as flowing words: text runs break after blanks (and at a line feed), a word wider

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "core/main_thread.h"
+#include "core/zelvan_app_delegate.h"
 #include "platform/foundation/thread.h"
 #include "platform/graphics/graphics_stack.h"
 #include "protocol/tracer.h"
@@ -16,16 +17,6 @@ namespace zelvan {
 namespace {
 
 constexpr double kDimAlpha = 0.6;
-
-std::mutex& sourceMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::shared_ptr<PhotoSource>& installedSource() {
-    static std::shared_ptr<PhotoSource> source;
-    return source;
-}
 
 // A framed grey card with a hill and a sun: "a picture belongs here".
 gfx::ImagePtr drawPlaceholder() {
@@ -73,14 +64,9 @@ gfx::Size ZSimplePhotoView::defaultMaxSize() {
     return gfx::Size(240, 180);
 }
 
-void ZSimplePhotoView::setPhotoSource(std::shared_ptr<PhotoSource> source) {
-    std::lock_guard lock(sourceMutex());
-    installedSource() = std::move(source);
-}
-
 std::shared_ptr<PhotoSource> ZSimplePhotoView::photoSource() {
-    std::lock_guard lock(sourceMutex());
-    return installedSource();
+    auto delegate = zelvanAppDelegate::current();
+    return delegate ? delegate->photoSource() : nullptr;
 }
 
 void ZSimplePhotoView::initWithFrame(gfx::Rect frame) {

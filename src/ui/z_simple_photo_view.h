@@ -27,8 +27,8 @@ public:
     // The largest size a picture is shown at: 240 x 180.
     static gfx::Size defaultMaxSize();
 
-    // The source every viewer loads through (null: none; the viewer then shows the placeholder).
-    static void setPhotoSource(std::shared_ptr<PhotoSource> source);
+    // The source viewers load through: the application registry's (null: none; the viewer then shows
+    // the placeholder).
     static std::shared_ptr<PhotoSource> photoSource();
 
     void initWithFrame(gfx::Rect frame) override;

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <utility>
 
+#include "core/zelvan_app_delegate.h"
 #include "core/zelvan_style.h"
 #include "core/zjson.h"
 #include "platform/foundation/bundle.h"
@@ -28,7 +29,6 @@ struct ImageCaches {
     std::map<std::string, gfx::ImagePtr, std::less<>> resources;
     std::map<std::string, gfx::ImagePtr, std::less<>> shared;
     std::map<std::string, gfx::ImagePtr, std::less<>> greyIcons;
-    std::shared_ptr<CardPictureRule> cardRule;
 
     static ImageCaches& instance() {
         static ImageCaches caches;
@@ -118,20 +118,9 @@ std::optional<std::string> ZelvanWidget::bundleResourcePath(std::string_view fil
     return fnd::Bundle::main().pathForResource(file, "");
 }
 
-void ZelvanWidget::setCardPictureRule(std::shared_ptr<CardPictureRule> rule) {
-    auto& caches = ImageCaches::instance();
-    std::lock_guard lock(caches.mutex);
-    caches.cardRule = std::move(rule);
-}
-
 gfx::ImagePtr ZelvanWidget::newStatusImageForCard(const fnd::Value& card) {
-    std::shared_ptr<CardPictureRule> rule;
-    {
-        auto& caches = ImageCaches::instance();
-        std::lock_guard lock(caches.mutex);
-        rule = caches.cardRule;
-    }
-    if (rule) {
+    auto delegate = zelvanAppDelegate::current();
+    if (auto rule = delegate ? delegate->cardPictureRule() : nullptr) {
         if (auto picture = rule->pictureForCard(card)) {
             return *picture;
         }

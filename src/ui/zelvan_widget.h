@@ -45,10 +45,8 @@ public:
     // would reach outside the bundle).
     static std::optional<std::string> bundleResourcePath(std::string_view file);
 
-    // The messenger installs the rule that picks card pictures; null removes it.
-    static void setCardPictureRule(std::shared_ptr<CardPictureRule> rule);
-    // The installed rule's picture for `card`. With no rule, or a card the rule does not know,
-    // traces "unknown card type <card>" and gives null.
+    // The picture the application registry's card picture rule (the messenger's) picks for `card`. With no rule, or a
+    // card the rule does not know, traces "unknown card type <card>" and gives null.
     static gfx::ImagePtr newStatusImageForCard(const fnd::Value& card);
 
     // The icon of an IM network: -1 the service itself, -2 a chat group, -3 a chat room, 0 and up an

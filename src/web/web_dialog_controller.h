@@ -1,7 +1,7 @@
 // WebDialogController: what a web dialog needs of the page controller it shows - an address to open
 // when its view first loads, the controller it works for, loading an address now, and its view.
 // PlainWebDialogController is the small implementation over a bare web view that dialogs use until
-// a full page controller is registered with ZLVWebDialog::setDefaultControllerFactory.
+// the application registry names a full page controller.
 #pragma once
 
 #include <memory>

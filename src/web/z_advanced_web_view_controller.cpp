@@ -222,8 +222,4 @@ std::shared_ptr<ZAdvancedWebViewController> ZAdvancedWebViewController::newPageC
     return create();
 }
 
-void registerWebPageControllers() {
-    ZLVWebDialog::setDefaultControllerFactory([] { return ZAdvancedWebViewController::create(); });
-}
-
 } // namespace zelvan

@@ -137,8 +137,4 @@ private:
     bool bounces_ = true;
 };
 
-// Makes ZAdvancedWebViewController the page controller of new web dialogs. The application calls it
-// once at start-up, on the main thread.
-void registerWebPageControllers();
-
 } // namespace zelvan

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "core/zelvan_app_delegate.h"
 #include "core/zjson.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/run_loop.h"
@@ -127,6 +128,12 @@ std::shared_ptr<T> requireTarget(std::shared_ptr<T> target, const char* method, 
     return target;
 }
 
+// The bridge targets of the application registry; none when no delegate is installed.
+BridgeTargets bridgeTargets() {
+    auto delegate = zelvanAppDelegate::current();
+    return delegate ? delegate->bridgeTargets() : BridgeTargets{};
+}
+
 } // namespace
 
 std::shared_ptr<ZelvanWebScript> ZelvanWebScript::create(std::weak_ptr<WebPageHost> host) {
@@ -189,7 +196,7 @@ void ZelvanWebScript::addPageMethods() {
                   PageArgs args("gameVersion", values);
                   auto gameId = args.integer(0, "gameId");
                   auto language = args.text(1, "language", true);
-                  auto store = requireTarget(BridgeTargets::current().gameVersion, args.method(), "game version store");
+                  auto store = requireTarget(bridgeTargets().gameVersion, args.method(), "game version store");
                   if (!gameId || !language || !store) {
                       return fnd::Value(-1);
                   }
@@ -200,20 +207,19 @@ void ZelvanWebScript::addPageMethods() {
                   auto gameId = args.integer(0, "gameId");
                   auto language = args.text(1, "language", true);
                   auto name = args.text(2, "name", true);
-                  auto store = requireTarget(BridgeTargets::current().gameVersion, args.method(), "game version store");
+                  auto store = requireTarget(bridgeTargets().gameVersion, args.method(), "game version store");
                   if (!gameId || !language || !name || !store) {
                       return fnd::Value(false);
                   }
                   return fnd::Value(store->startDownload(*gameId, *language, *name));
               }));
     addMethod("isGameDownloading", simple([](ZelvanWebScript&, const std::vector<fnd::Value>&) {
-                  auto store =
-                      requireTarget(BridgeTargets::current().gameVersion, "isGameDownloading", "game version store");
+                  auto store = requireTarget(bridgeTargets().gameVersion, "isGameDownloading", "game version store");
                   return fnd::Value(store && store->hasDownloadView());
               }));
     addMethod("showGameDownload", simple([](ZelvanWebScript&, const std::vector<fnd::Value>&) {
-                  if (auto store = requireTarget(BridgeTargets::current().gameVersion, "showGameDownload",
-                                                 "game version store")) {
+                  if (auto store =
+                          requireTarget(bridgeTargets().gameVersion, "showGameDownload", "game version store")) {
                       store->showDownloadView();
                   }
                   return fnd::Value();
@@ -222,8 +228,7 @@ void ZelvanWebScript::addPageMethods() {
     addMethod("openChipsExchange", simple([](ZelvanWebScript& self, const std::vector<fnd::Value>& values) {
                   PageArgs args("openChipsExchange", values);
                   auto zelvans = args.integer(0, "zelvans");
-                  auto opener =
-                      requireTarget(BridgeTargets::current().chipsExchange, args.method(), "chips exchange panel");
+                  auto opener = requireTarget(bridgeTargets().chipsExchange, args.method(), "chips exchange panel");
                   if (zelvans && opener) {
                       opener->openChipsExchange(*zelvans, self.host_.lock());
                   }
@@ -232,15 +237,14 @@ void ZelvanWebScript::addPageMethods() {
     addMethod("openGameInvite", simple([](ZelvanWebScript& self, const std::vector<fnd::Value>& values) {
                   PageArgs args("openGameInvite", values);
                   auto gameId = args.integer(0, "gameId");
-                  auto opener =
-                      requireTarget(BridgeTargets::current().gameInvite, args.method(), "game invitation dialog");
+                  auto opener = requireTarget(bridgeTargets().gameInvite, args.method(), "game invitation dialog");
                   if (gameId && opener) {
                       opener->openGameInvite(*gameId, self.host_.lock());
                   }
                   return fnd::Value();
               }));
     addMethod("clearCache", simple([](ZelvanWebScript&, const std::vector<fnd::Value>&) {
-                  if (auto cache = requireTarget(BridgeTargets::current().gameCache, "clearCache", "game cache")) {
+                  if (auto cache = requireTarget(bridgeTargets().gameCache, "clearCache", "game cache")) {
                       cache->clearCache();
                   }
                   return fnd::Value();
@@ -291,7 +295,7 @@ fnd::Value ZelvanWebScript::showAvatarItemBar(const std::vector<fnd::Value>& val
     if (!x || !y || !width || !height) {
         return false;
     }
-    AvatarItemBarFactory factory = BridgeTargets::current().avatarItemBarFactory;
+    AvatarItemBarFactory factory = bridgeTargets().avatarItemBarFactory;
     if (!factory) {
         ZTRACE_WARN("Zelvan.showAvatarItemBar: no avatar item bar is installed; the call does nothing");
         return false;
@@ -334,7 +338,7 @@ fnd::Value ZelvanWebScript::findAvatar(const std::vector<fnd::Value>& values) {
     auto userId = args.integer(0, "userId");
     auto type = args.integer(1, "type", 1, 4);
     auto grayscale = args.flag(2, "grayscale");
-    auto finder = requireTarget(BridgeTargets::current().avatarFinder, args.method(), "avatar manager");
+    auto finder = requireTarget(bridgeTargets().avatarFinder, args.method(), "avatar manager");
     if (!userId || !type || !grayscale || !finder) {
         return {};
     }
@@ -371,7 +375,7 @@ void ZelvanWebScript::tellAvatarUpdated(int32_t userId, int32_t type, int32_t ve
     if (!host) {
         return;
     }
-    std::shared_ptr<AvatarFinder> finder = BridgeTargets::current().avatarFinder;
+    std::shared_ptr<AvatarFinder> finder = bridgeTargets().avatarFinder;
     for (bool grayscale : {false, true}) {
         if (!watchedAvatars_.contains({userId, type, grayscale})) {
             continue;
@@ -393,7 +397,7 @@ fnd::Value ZelvanWebScript::showChat(const std::vector<fnd::Value>& values) {
         ZTRACE_WARN("Zelvan.showChat: the card must be a dictionary or its JSON text; no chat is opened");
         return {};
     }
-    if (auto opener = requireTarget(BridgeTargets::current().chatOpener, args.method(), "messenger")) {
+    if (auto opener = requireTarget(bridgeTargets().chatOpener, args.method(), "messenger")) {
         opener->showChatWithCard(cardInfo);
     }
     return {};

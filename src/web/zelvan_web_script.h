@@ -10,9 +10,9 @@
 #include <tuple>
 #include <vector>
 
+#include "core/bridge_targets.h"
 #include "platform/foundation/value.h"
 #include "platform/ui/script_host.h"
-#include "web/bridge_targets.h"
 #include "web/web_page_host.h"
 
 namespace zelvan {

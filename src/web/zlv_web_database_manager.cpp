@@ -40,11 +40,6 @@ private:
     ZLVWebDatabaseManager* owner_;
 };
 
-std::shared_ptr<ZLVWebDatabaseManager> ZLVWebDatabaseManager::sharedInstance() {
-    static const auto instance = std::make_shared<ZLVWebDatabaseManager>();
-    return instance;
-}
-
 std::string ZLVWebDatabaseManager::defaultRoot() {
     return fnd::AppFolders::library() + "/WebDatabases";
 }

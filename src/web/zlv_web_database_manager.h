@@ -37,9 +37,6 @@ public:
     // The application-database key holding the feature switches.
     static constexpr const char* kFeaturesKey = "features";
 
-    // The process's manager, created (and the session files deleted) on first use.
-    static std::shared_ptr<ZLVWebDatabaseManager> sharedInstance();
-
     // A manager keeping its files under `root` (default: Library/WebDatabases). Starting deletes
     // every session database file left there.
     explicit ZLVWebDatabaseManager(std::string root = defaultRoot());

@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "core/zelvan_app_delegate.h"
 #include "protocol/tracer.h"
 
 namespace zelvan {
@@ -10,15 +11,20 @@ namespace {
 
 constexpr gfx::Size kWebContentSize{300, 400};
 
-ZLVWebDialog::ControllerFactory& defaultFactory() {
-    static ZLVWebDialog::ControllerFactory factory;
-    return factory;
+// The controller factory of the application registry, bound to its delegate; empty when there is none.
+ZLVWebDialog::ControllerFactory registeredFactory() {
+    auto delegate = zelvanAppDelegate::current();
+    auto factory = delegate ? delegate->webDialogControllerFactory() : nullptr;
+    if (!factory) {
+        return {};
+    }
+    return [delegate, factory] { return factory(*delegate); };
 }
 
 } // namespace
 
 std::shared_ptr<ZLVWebDialog> ZLVWebDialog::create(const ControllerFactory& factory) {
-    const ControllerFactory& chosen = factory ? factory : defaultFactory();
+    const ControllerFactory chosen = factory ? factory : registeredFactory();
     std::shared_ptr<WebDialogController> controller = chosen ? chosen() : nullptr;
     if (!controller) {
         if (chosen) {
@@ -27,10 +33,6 @@ std::shared_ptr<ZLVWebDialog> ZLVWebDialog::create(const ControllerFactory& fact
         controller = std::make_shared<PlainWebDialogController>();
     }
     return View::create<ZLVWebDialog>(gfx::Rect(), std::move(controller));
-}
-
-void ZLVWebDialog::setDefaultControllerFactory(ControllerFactory factory) {
-    defaultFactory() = std::move(factory);
 }
 
 ZLVWebDialog::ZLVWebDialog(std::shared_ptr<WebDialogController> controller) : controller_(std::move(controller)) {

@@ -1,5 +1,5 @@
 // ZLVWebDialog: a framed dialog showing a web page. Its page controller comes from a factory (the
-// registered default, or a plain web view controller); the controller's view fills the dialog's
+// application registry's, or a plain web view controller); the controller's view fills the dialog's
 // content when the dialog first shows, which opens the controller's init address.
 #pragma once
 
@@ -16,10 +16,9 @@ class ZLVWebDialog : public ZLVDialog {
 public:
     using ControllerFactory = std::function<std::shared_ptr<WebDialogController>()>;
 
-    // A dialog whose controller comes from `factory`, else from the default factory.
+    // A dialog whose controller comes from `factory`, else from the application registry (and when
+    // that gives none, a PlainWebDialogController).
     static std::shared_ptr<ZLVWebDialog> create(const ControllerFactory& factory = {});
-    // The factory dialogs use when none is given (empty: PlainWebDialogController). Main thread.
-    static void setDefaultControllerFactory(ControllerFactory factory);
 
     explicit ZLVWebDialog(std::shared_ptr<WebDialogController> controller);
     std::string className() const override { return "ZLVWebDialog"; }

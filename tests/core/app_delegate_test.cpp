@@ -135,10 +135,10 @@ protected:
         AppConfig config;
         config.serverHost = "127.0.0.1";
         config.serverPort = port;
-        AppServiceFactories factories;
-        factories.im = [this] { return messenger_; };
-        factories.zelvanWebCache = [this] { return webCache_; };
-        delegate_ = zelvanAppDelegate::create(config, factories);
+        AppRegistry registry;
+        registry.im.factory = ServiceSlot<MessengerService>::fixed(messenger_);
+        registry.zelvanWebCache.factory = ServiceSlot<WebCacheService>::fixed(webCache_);
+        delegate_ = zelvanAppDelegate::create(config, std::move(registry));
         delegate_->applicationDidFinishLaunching();
     }
     bool pump(const std::function<bool()>& pred) { return fnd::RunLoop::main().pumpUntil(pred, 10.0); }

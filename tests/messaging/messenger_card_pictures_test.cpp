@@ -12,6 +12,7 @@
 #include "messaging/private_chat_card.h"
 #include "messaging/unknown_card.h"
 #include "messaging/v_card.h"
+#include "tests/support/scoped_app_delegate.h"
 #include "ui/zelvan_widget.h"
 
 namespace zelvan {
@@ -35,7 +36,9 @@ using Requests = std::vector<std::pair<int32_t, bool>>;
 TEST(MessengerCardPicturesTest, PicksThePicturePerCardClass) {
     auto heads = std::make_shared<FakeAvatarHeads>();
     auto rule = std::make_shared<MessengerCardPictures>(heads);
-    ZelvanWidget::setCardPictureRule(rule);
+    AppRegistry registry;
+    registry.cardPictureRule.factory = ServiceSlot<CardPictureRule>::fixed(rule);
+    ScopedAppDelegate delegate(std::move(registry));
     auto picture = [](std::shared_ptr<fnd::Object> card) {
         return ZelvanWidget::newStatusImageForCard(fnd::Value(std::move(card)));
     };
@@ -91,7 +94,6 @@ TEST(MessengerCardPicturesTest, PicksThePicturePerCardClass) {
     // Without an avatar source users show the default avatar.
     rule->setAvatarHeads(nullptr);
     EXPECT_EQ(picture(basic), ZelvanWidget::imageFromResource("avatar_default", true));
-    ZelvanWidget::setCardPictureRule(nullptr);
 }
 
 } // namespace

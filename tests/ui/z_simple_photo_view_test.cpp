@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "platform/foundation/testing/log_capture.h"
+#include "tests/support/scoped_app_delegate.h"
 #include "window_fixture.h"
 
 namespace zelvan {
@@ -35,10 +36,12 @@ class PhotoViewTest : public WindowFixture {
 protected:
     void SetUp() override {
         WindowFixture::SetUp();
-        ZSimplePhotoView::setPhotoSource(source_);
+        AppRegistry registry;
+        registry.photoSource.factory = ServiceSlot<PhotoSource>::fixed(source_);
+        delegate_.emplace(std::move(registry));
     }
     void TearDown() override {
-        ZSimplePhotoView::setPhotoSource(nullptr);
+        delegate_.reset();
         WindowFixture::TearDown();
     }
     std::shared_ptr<ZSimplePhotoView> show(const std::string& url) {
@@ -49,6 +52,7 @@ protected:
     }
 
     std::shared_ptr<FakeSource> source_ = std::make_shared<FakeSource>();
+    std::optional<ScopedAppDelegate> delegate_;
 };
 
 TEST_F(PhotoViewTest, PictureFitsTheMaximumSizeKeepingItsAspect) {
@@ -99,7 +103,7 @@ TEST_F(PhotoViewTest, MissingPictureOrSourceShowsThePlaceholder) {
     EXPECT_EQ(photo->imageView()->image(), placeholder);
     EXPECT_TRUE(log.contains("http://photos.test/broken could not be loaded"));
 
-    ZSimplePhotoView::setPhotoSource(nullptr);
+    delegate_.emplace(); // a registry without a photo source
     auto unsourced = show("http://photos.test/nowhere");
     EXPECT_EQ(unsourced->imageView()->image(), placeholder);
     EXPECT_TRUE(log.contains("no photo source to load http://photos.test/nowhere"));

@@ -15,6 +15,7 @@
 #include "platform/foundation/testing/log_capture.h"
 #include "platform/ui/button.h"
 #include "platform/ui/label.h"
+#include "tests/support/scoped_app_delegate.h"
 #include "ui/widget_layout.h"
 #include "ui/zelvan_widget.h"
 
@@ -101,13 +102,14 @@ TEST(ZelvanWidgetTest, CardPicturesComeFromTheInstalledRule) {
         EXPECT_EQ(ZelvanWidget::newStatusImageForCard(buddy), nullptr);
         EXPECT_TRUE(log.contains("unknown card type"));
     }
-    ZelvanWidget::setCardPictureRule(std::make_shared<BuddyRule>());
+    AppRegistry registry;
+    registry.cardPictureRule.factory = ServiceSlot<CardPictureRule>::fixed(std::make_shared<BuddyRule>());
+    ScopedAppDelegate delegate(std::move(registry));
     EXPECT_EQ(ZelvanWidget::newStatusImageForCard(buddy), ZelvanWidget::iconForIM(0, true));
     fnd::testing::LogCapture log;
     EXPECT_EQ(ZelvanWidget::newStatusImageForCard(room), nullptr);
     EXPECT_TRUE(log.contains("unknown card type"));
     EXPECT_TRUE(log.contains("room"));
-    ZelvanWidget::setCardPictureRule(nullptr);
 }
 
 TEST(ZelvanWidgetTest, NetworkAndPresenceIcons) {

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/bridge_targets.h"
 #include "core/localization.h"
 #include "core/zelvan_app_delegate.h"
 #include "platform/foundation/app_folders.h"
@@ -23,7 +24,6 @@
 #include "platform/ui/label.h"
 #include "platform/ui/navigation_controller.h"
 #include "platform/ui/recording_script_host.h"
-#include "web/bridge_targets.h"
 #include "web/js_escape.h"
 #include "web/z_advanced_web_view_controller.h"
 #include "web/zelvan_web_cache.h"
@@ -61,14 +61,16 @@ protected:
         cache_ = std::make_shared<ZelvanWebCache>(environment);
         AppConfig config;
         config.webHost = webHost_;
-        AppServiceFactories factories;
-        factories.zelvanWebCache = [cache = cache_] { return cache; };
-        zelvanAppDelegate::setInstance(zelvanAppDelegate::create(config, factories));
+        AppRegistry registry;
+        registry.zelvanWebCache.factory = ServiceSlot<WebCacheService>::fixed(cache_);
+        registry.webDialogController = [](zelvanAppDelegate&) -> std::shared_ptr<WebDialogController> {
+            return ZAdvancedWebViewController::create();
+        };
+        zelvanAppDelegate::setInstance(zelvanAppDelegate::create(config, std::move(registry)));
     }
     void TearDown() override {
         http_.stop();
         server_.join();
-        ZLVWebDialog::setDefaultControllerFactory(nullptr);
         zelvanAppDelegate::setInstance(nullptr);
         fnd::RunLoop::main().advance(1);
         fnd::Clock::install(nullptr);
@@ -199,8 +201,7 @@ TEST_F(ZAdvancedWebViewControllerTest, DispatcherFallsBackForUnknownActionsUnder
 }
 
 TEST_F(ZAdvancedWebViewControllerTest, CallJSFromAWorkerRunsOnTheMainThread) {
-    registerWebPageControllers();
-    auto dialog = ZLVWebDialog::create();
+    auto dialog = ZLVWebDialog::create(); // the registry names the page controller
     auto controller = std::dynamic_pointer_cast<ZAdvancedWebViewController>(dialog->controller());
     ASSERT_TRUE(controller);
     controller->view();

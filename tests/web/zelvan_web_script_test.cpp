@@ -11,6 +11,7 @@
 #include "platform/ui/recording_script_host.h"
 #include "platform/ui/view.h"
 #include "platform/ui/view_controller.h"
+#include "tests/support/scoped_app_delegate.h"
 #include "web/js_escape.h"
 #include "web/zelvan_web_script.h"
 
@@ -89,9 +90,9 @@ struct Page : WebPageHost {
 
 class ZelvanWebScriptTest : public ::testing::Test {
 protected:
+    ScopedAppDelegate delegate_;
     void SetUp() override {
-        BridgeTargets::install([&](BridgeTargets& t) {
-            t = BridgeTargets{};
+        delegate_->installBridgeTargets([&](BridgeTargets& t) {
             t.avatarItemBarFactory = [this](const gfx::Rect& frame) {
                 fakes_->calls.push_back(fnd::format("bar %f %f %f %f", frame.origin.x, frame.origin.y, frame.size.width,
                                                     frame.size.height));
@@ -105,9 +106,6 @@ protected:
             t.chatOpener = fakes_;
         });
         host_.bindObject("Zelvan", ZelvanWebScript::create(page_));
-    }
-    void TearDown() override {
-        BridgeTargets::install([](BridgeTargets& t) { t = BridgeTargets{}; });
     }
     fnd::Value call(const std::string& method, std::vector<fnd::Value> args = {}) {
         return host_.invokeBinding("Zelvan", method, args).value_or(fnd::Value("(no method)"));
@@ -209,7 +207,7 @@ TEST_F(ZelvanWebScriptTest, OpenersReachTheirTargetsWithCheckedArguments) {
 }
 
 TEST_F(ZelvanWebScriptTest, MissingTargetsAreLoggedAndDoNothing) {
-    BridgeTargets::install([](BridgeTargets& t) { t = BridgeTargets{}; });
+    delegate_->installBridgeTargets([](BridgeTargets& t) { t = BridgeTargets{}; });
     fnd::testing::LogCapture log;
     EXPECT_EQ(call("showAvatarItemBar", {0, 0, 320, 60}), fnd::Value(false));
     EXPECT_EQ(call("findAvatar", {12, 2, false}), fnd::Value());

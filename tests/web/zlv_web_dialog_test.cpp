@@ -8,6 +8,7 @@
 #include "platform/foundation/clock.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/ui/testing/web_view_driver.h"
+#include "tests/support/scoped_app_delegate.h"
 #include "web/zlv_web_dialog.h"
 
 namespace zelvan {
@@ -26,7 +27,6 @@ protected:
         ASSERT_TRUE(fnd::AppFolders::setUp());
     }
     void TearDown() override {
-        ZLVWebDialog::setDefaultControllerFactory(nullptr);
         fnd::RunLoop::main().advance(1);
         fnd::Clock::install(nullptr);
     }
@@ -70,9 +70,13 @@ TEST_F(ZLVWebDialogTest, OpensItsInitPageOnceOnTheFirstShow) {
 
 TEST_F(ZLVWebDialogTest, TheRegisteredFactoryMakesTheController) {
     auto made = std::make_shared<PlainWebDialogController>();
-    ZLVWebDialog::setDefaultControllerFactory([made] { return made; });
+    AppRegistry registry;
+    registry.webDialogController = [made](zelvanAppDelegate&) -> std::shared_ptr<WebDialogController> { return made; };
+    std::optional<ScopedAppDelegate> delegate(std::in_place, std::move(registry));
     EXPECT_EQ(ZLVWebDialog::create()->controller(), made);
-    ZLVWebDialog::setDefaultControllerFactory([] { return std::shared_ptr<WebDialogController>(); });
+    AppRegistry empty;
+    empty.webDialogController = [](zelvanAppDelegate&) { return std::shared_ptr<WebDialogController>(); };
+    delegate.emplace(std::move(empty));
     EXPECT_TRUE(std::dynamic_pointer_cast<PlainWebDialogController>(ZLVWebDialog::create()->controller()));
 }
 

@@ -1,5 +1,5 @@
-// The native services the pages' bridge object reaches: one small interface per service, and the
-// BridgeTargets registry into which the modules that implement them install themselves at start-up.
+// The native services the pages' bridge object reaches: one small interface per service, gathered in
+// BridgeTargets, which the application registry holds and the modules that implement them fill.
 #pragma once
 
 #include <cstdint>
@@ -107,7 +107,8 @@ public:
     virtual void showChatWithCard(const fnd::Value& cardInfo) = 0;
 };
 
-// Every target the bridge reaches; an empty member means its module has not installed it yet.
+// Every target the bridge reaches; an empty member means its module has not installed it yet. The
+// application delegate keeps one set in its registry (installBridgeTargets / bridgeTargets).
 struct BridgeTargets {
     AvatarItemBarFactory avatarItemBarFactory;
     std::shared_ptr<AvatarFinder> avatarFinder;
@@ -116,12 +117,6 @@ struct BridgeTargets {
     std::shared_ptr<GameInviteOpener> gameInvite;
     std::shared_ptr<GameCacheTarget> gameCache;
     std::shared_ptr<ChatOpener> chatOpener;
-
-    // Changes the installed targets in place, under a lock: each module sets its own members,
-    // e.g. install([&](BridgeTargets& t) { t.avatarFinder = manager; }). Safe from any thread.
-    static void install(const std::function<void(BridgeTargets&)>& edit);
-    // A copy of the installed targets.
-    static BridgeTargets current();
 };
 
 } // namespace zelvan

@@ -1,0 +1,68 @@
+// AppRegistry: the one registry of the application. It holds the factories of the shared services the
+// delegate hands out, the targets the pages' bridge reaches and the strategies through which one
+// library plugs its behaviour into another. The composition root in app/ fills it; the application
+// delegate owns it; tests build their own.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "core/app_services.h"
+#include "core/bridge_targets.h"
+
+namespace zelvan {
+
+class zelvanAppDelegate;
+class CardPictureRule;
+class MessageMeasurer;
+class PhotoSource;
+class WebDialogController;
+class ZLVWebDatabaseManager;
+
+// One shared object: made by its factory, which is handed the delegate, the first time it is asked
+// for, then kept. A slot without a factory gives null.
+template <class T>
+struct ServiceSlot {
+    using Factory = std::function<std::shared_ptr<T>(zelvanAppDelegate&)>;
+
+    Factory factory;
+    // What the factory made (or what was provided later); the delegate fills these under its lock.
+    std::shared_ptr<T> made;
+    bool tried = false;
+
+    // A factory that hands out an object made beforehand.
+    static Factory fixed(std::shared_ptr<T> object) {
+        return [object = std::move(object)](zelvanAppDelegate&) { return object; };
+    }
+};
+
+struct AppRegistry {
+    // --- The shared objects of the delegate's getters ---
+    ServiceSlot<MessengerService> im;
+    ServiceSlot<AvatarService> avatarManager;
+    ServiceSlot<GameCacheService> gameCache;
+    ServiceSlot<VoipService> zelvanVoip;
+    ServiceSlot<WebCacheService> zelvanWebCache;
+    ServiceSlot<AdViewService> adView;
+    ServiceSlot<PageService> homes;
+    ServiceSlot<PageService> moreController;
+    ServiceSlot<GamesTabService> newgamerooms;
+    ServiceSlot<MessageSoundService> msgPlayer;
+    // The scoped web databases of the pages.
+    ServiceSlot<ZLVWebDatabaseManager> webDatabases;
+
+    // --- Strategies ---
+    // Where the photo viewer gets its pictures (the web resource cache).
+    ServiceSlot<PhotoSource> photoSource;
+    // Which status picture a card shows (the messenger's rule).
+    ServiceSlot<CardPictureRule> cardPictureRule;
+    // How much room a chat line takes (the chat view's layout; null: a simple word flow).
+    ServiceSlot<MessageMeasurer> messageMeasurer;
+    // The page controller of every new web dialog (null or empty: a plain web view).
+    std::function<std::shared_ptr<WebDialogController>(zelvanAppDelegate&)> webDialogController;
+
+    // --- The native targets of the pages' bridge object ---
+    BridgeTargets bridgeTargets;
+};
+
+} // namespace zelvan
