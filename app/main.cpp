@@ -28,8 +28,8 @@ namespace {
 int runClient(const zelvan::LaunchOptions& options) {
     using zelvan::zelvanAppDelegate;
     const auto& bundle = fnd::Bundle::main();
-    fnd::log("%@ %@ started (data in %s)", bundle.bundleIdentifier(),
-             bundle.objectForInfoDictionaryKey("CFBundleVersion"), fnd::AppFolders::root());
+    ZLOG(Info, "%@ %@ started (data in %s)", bundle.bundleIdentifier(),
+         bundle.objectForInfoDictionaryKey("CFBundleVersion"), fnd::AppFolders::root());
 
     if (options.account) {
         // The account given on the command line becomes the stored one the start-up signs in with.
@@ -40,7 +40,7 @@ int runClient(const zelvan::LaunchOptions& options) {
 
     if (options.audioOut) {
         media::installAudioDevice(std::make_shared<media::WavFileDevice>(*options.audioOut));
-        fnd::log("sound goes to %s", *options.audioOut);
+        ZLOG(Info, "sound goes to %s", *options.audioOut);
     }
 
     auto delegate = zelvanAppDelegate::create(options.config, zelvan::app::makeRegistry());
@@ -51,7 +51,7 @@ int runClient(const zelvan::LaunchOptions& options) {
     asio::signal_set signals(loop.ioContext(), SIGINT, SIGTERM);
     signals.async_wait([&loop](const std::error_code& error, int) {
         if (!error) {
-            fnd::log("interrupted; stopping");
+            ZLOG(Info, "interrupted; stopping");
             loop.stop();
         }
     });
@@ -65,16 +65,16 @@ int runClient(const zelvan::LaunchOptions& options) {
     if (options.screenshotFolder) {
         ui::Application::shared().flush();
         int written = ui::Application::shared().dumpScreens(*options.screenshotFolder);
-        fnd::log("wrote %d screenshot(s) to %s", written, *options.screenshotFolder);
+        ZLOG(Info, "wrote %d screenshot(s) to %s", written, *options.screenshotFolder);
     }
     delegate->applicationWillTerminate();
     // Alerts still on screen keep themselves alive until dismissed; the run is over.
     for (const auto& panel : ui::AlertPanel::visiblePanels()) {
         panel->dismissWithClickedButtonIndex(panel->cancelButtonIndex(), ui::Animated::No);
     }
-    fnd::log("session: %s; packets sent %lld, received %lld", delegate->loggedout() ? "not signed in" : "signed in",
-             static_cast<long long>(delegate->networkLoop().packetsSent()),
-             static_cast<long long>(delegate->networkLoop().packetsReceived()));
+    ZLOG(Info, "session: %s; packets sent %lld, received %lld", delegate->loggedout() ? "not signed in" : "signed in",
+         static_cast<long long>(delegate->networkLoop().packetsSent()),
+         static_cast<long long>(delegate->networkLoop().packetsReceived()));
     zelvanAppDelegate::setInstance(nullptr);
     media::installAudioDevice(nullptr); // closes the WAV file with its final header
     return EXIT_SUCCESS;
@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
 
     fnd::initMainThread();
     if (!fnd::AppFolders::setUp()) {
-        fnd::log("zelvan: cannot prepare the application folders under %s", fnd::AppFolders::root());
+        ZLOG(Error, "zelvan: cannot prepare the application folders under %s", fnd::AppFolders::root());
         return EXIT_FAILURE;
     }
     return runClient(options);

@@ -49,7 +49,7 @@ void zelvanAppDelegate::applicationDidFinishLaunchingLater() {
     }
     if (!threadsStarted_) {
         threadsStarted_ = true;
-        fnd::log("connecting to %@:%d", config_.serverHost, static_cast<int>(config_.serverPort));
+        ZLOG(Info, "connecting to %@:%d", config_.serverHost, static_cast<int>(config_.serverPort));
         networkLoop_->start();
         gameLoop_->start();
     }

@@ -91,7 +91,7 @@ void zelvanAppDelegate::handleLoginResult(const fnd::Value& packet) {
             pendingAccount_.reset();
         }
         deletefile(kAccountFile);
-        fnd::log("log-in refused (code %d)", code);
+        ZLOG(Warn, "log-in refused (code %d)", code);
         std::string reason = fnd::format(ZLS("loginError%d"), code);
         showAlert(ZLS("loginFailed"), reason);
         return;
@@ -127,7 +127,7 @@ void zelvanAppDelegate::handleLoginResult(const fnd::Value& packet) {
     commandMap_.setLoggedIn(true);
     queue_.setSessionActive(true);
     hideInfo();
-    fnd::log("logged in as %@ (user %d)", session.displayName, session.userId);
+    ZLOG(Info, "logged in as %@ (user %d)", session.displayName, session.userId);
     if (auto im = this->im()) {
         im->didLogIn(session);
     }
@@ -207,7 +207,7 @@ void zelvanAppDelegate::handleOwnCommand(const fnd::Value& packet) {
         }
         return;
     default:
-        fnd::log("no handler for command %d", cmd);
+        ZLOG(Warn, "no handler for command %d", cmd);
         return;
     }
 }

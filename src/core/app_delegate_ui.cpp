@@ -127,8 +127,8 @@ void zelvanAppDelegate::ConnectionEvents::connectionResumed() {
 }
 
 void zelvanAppDelegate::ConnectionEvents::showReconnectingMessage() {
-    fnd::log("connection to %@:%d lost; reconnecting", owner_.config_.serverHost,
-             static_cast<int>(owner_.config_.serverPort));
+    ZLOG(Warn, "connection to %@:%d lost; reconnecting", owner_.config_.serverHost,
+         static_cast<int>(owner_.config_.serverPort));
     owner_.showInfo(ZLS("reconnecting"), ZLS("reconnectingMessage"));
 }
 

@@ -27,7 +27,7 @@ constexpr std::array<int8_t, 256> makeDecodeTable() {
 constexpr std::array<int8_t, 256> kDecode = makeDecodeTable();
 
 std::optional<fnd::Bytes> refuse(const char* why, size_t length) {
-    fnd::log("base64: refused %lld characters of text: %s", static_cast<long long>(length), why);
+    ZLOG(Warn, "base64: refused %lld characters of text: %s", static_cast<long long>(length), why);
     return std::nullopt;
 }
 

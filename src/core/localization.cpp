@@ -15,17 +15,17 @@ namespace {
 fnd::StringTable::Map loadTable() {
     auto path = fnd::Bundle::main().pathForResource("en.lproj/Localizable", "strings");
     if (!path) {
-        fnd::logLine("Localization: the bundle has no en.lproj/Localizable.strings; keys stand for their texts");
+        ZLOG(Warn, "Localization: the bundle has no en.lproj/Localizable.strings; keys stand for their texts");
         return {};
     }
     auto bytes = fnd::readFile(*path);
     if (!bytes) {
-        fnd::log("Localization: cannot read %@; keys stand for their texts", *path);
+        ZLOG(Warn, "Localization: cannot read %@; keys stand for their texts", *path);
         return {};
     }
     auto table = fnd::StringTable::parse(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
     if (!table) {
-        fnd::log("Localization: %@ is malformed; keys stand for their texts", *path);
+        ZLOG(Warn, "Localization: %@ is malformed; keys stand for their texts", *path);
         return {};
     }
     return std::move(*table);

@@ -92,7 +92,7 @@ std::shared_ptr<gfx::Font> ZelvanStyle::font(int number) const {
     }
     std::lock_guard lock(mutex_);
     if (reportedFonts_.insert(number).second) {
-        fnd::log("ZelvanStyle: no font number %d; using the system font", number);
+        ZLOG(Warn, "ZelvanStyle: no font number %d; using the system font", number);
     }
     return fallbackFont_;
 }
@@ -143,7 +143,7 @@ std::optional<gfx::Color> ZelvanStyle::colorFromWebString(std::string_view text)
         wellFormed = wellFormed && std::isxdigit(static_cast<unsigned char>(c)) != 0;
     }
     if (!wellFormed) {
-        fnd::log("ZelvanStyle: \"%@\" is not a web colour", text);
+        ZLOG(Warn, "ZelvanStyle: \"%@\" is not a web colour", text);
         return std::nullopt;
     }
     uint32_t rgb = 0;

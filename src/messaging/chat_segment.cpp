@@ -44,7 +44,7 @@ ChatSegment textSegment(std::u16string_view units, size_t from, size_t to) {
 std::vector<ChatSegment> ChatSegment::segmentsOfText(std::string_view text) {
     const std::u16string units = fnd::toUtf16(text);
     if (units.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
-        fnd::log("ChatSegment: text of %lld UTF-16 units is too long to cut", static_cast<long long>(units.size()));
+        ZLOG(Warn, "ChatSegment: text of %lld UTF-16 units is too long to cut", static_cast<long long>(units.size()));
         return {};
     }
 

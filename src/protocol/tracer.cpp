@@ -1,4 +1,4 @@
-// Rendering of trace lines, the error recorder hand-off, and exception names for logError.
+// The trace log's hand-off of errors to the recorder, and exception names for logError.
 #include "protocol/tracer.h"
 
 #include <cxxabi.h>
@@ -29,25 +29,12 @@ Tracer& Tracer::sharedTracer() {
 }
 
 std::string_view Tracer::levelName(int level) {
-    switch (level) {
-    case kDebug:
-        return "DEBUG";
-    case kInfo:
-        return "INFO";
-    case kWarn:
-        return "WARN";
-    case kError:
-        return "ERROR";
-    default:
-        return "Unknown";
-    }
+    return fnd::logLevelName(static_cast<fnd::LogLevel>(level));
 }
 
-void Tracer::write(std::string_view file, int line, std::string_view function, int level, const std::string& message) {
-    std::string text =
-        fnd::format("%@ %s:L%d %@\n\t%@", levelName(level), traceFileName(file), line, function, message);
-    fnd::logLine(text);
-    if (level != kError) {
+void Tracer::write(const fnd::LogRecord& record) {
+    std::string text = fnd::writeLog(record);
+    if (record.level != fnd::LogLevel::Error) {
         return;
     }
     ErrorRecorder recorder;
@@ -62,9 +49,9 @@ void Tracer::write(std::string_view file, int line, std::string_view function, i
     try {
         recorder(std::string(kErrorLogKey), text);
     } catch (const std::exception& e) {
-        fnd::log("Tracer: the error recorder threw %@: %@", exceptionTypeName(e), e.what());
+        ZLOG(Warn, "Tracer: the error recorder threw %@: %@", exceptionTypeName(e), e.what());
     } catch (...) {
-        fnd::logLine("Tracer: the error recorder threw a non-standard exception");
+        ZLOG(Warn, "Tracer: the error recorder threw a non-standard exception");
     }
 }
 

@@ -1,5 +1,6 @@
-// The trace log: warnings and errors of the application as "LEVEL file:Lline function" lines with the
-// message on the next line; errors are also handed to the analytics client's error log.
+// The trace log: the application's front for warnings and errors over the process log (fnd's ZLOG),
+// whose lines read "LEVEL file:Lline function" with the message on the next line; errors traced here
+// are also handed to the analytics client's error log.
 #pragma once
 
 #include <exception>
@@ -9,6 +10,7 @@
 #include <string_view>
 
 #include "platform/foundation/format.h"
+#include "platform/foundation/log.h"
 
 namespace zelvan {
 
@@ -29,8 +31,8 @@ public:
     // "DEBUG", "INFO", "WARN", "ERROR", or "Unknown" for any other level.
     static std::string_view levelName(int level);
 
-    // Writes one trace line for `fmt` rendered with fnd::format. Levels DEBUG and INFO print nothing
-    // (and their message is never rendered); every other level prints
+    // Writes one record to the process log for `fmt` rendered with fnd::format. Levels DEBUG and INFO
+    // print nothing (and their message is never rendered); every other level prints
     // "<level> <file name>:L<line> <function>\n\t<message>", where only the last path component of
     // `file` is shown. An ERROR also goes to the error recorder under "ERROR-LOG".
     template <class... A>
@@ -39,7 +41,7 @@ public:
         if (level == kDebug || level == kInfo) {
             return;
         }
-        write(file, line, function, level, fnd::format(fmt, args...));
+        write(fnd::LogRecord{static_cast<fnd::LogLevel>(level), {file, line, function}, fnd::format(fmt, args...)});
     }
 
     // Logs an exception as an ERROR: "<message> <exception type>: <what()>".
@@ -52,7 +54,7 @@ public:
 
 private:
     Tracer() = default;
-    void write(std::string_view file, int line, std::string_view function, int level, const std::string& message);
+    void write(const fnd::LogRecord& record);
 
     std::mutex mutex_;
     ErrorRecorder recorder_;
@@ -66,9 +68,8 @@ constexpr std::string_view traceFileName(std::string_view path) {
 
 } // namespace zelvan
 
-#define ZTRACE_WARN(fmt, ...)                                                                                          \
-    ::zelvan::Tracer::sharedTracer().output(::zelvan::traceFileName(__FILE__), __LINE__, __func__,                     \
-                                            ::zelvan::Tracer::kWarn, fmt __VA_OPT__(, ) __VA_ARGS__)
+// A warning is a plain Warn record of the process log; an error also reaches the error recorder.
+#define ZTRACE_WARN(fmt, ...) ZLOG(Warn, fmt __VA_OPT__(, ) __VA_ARGS__)
 #define ZTRACE_ERROR(fmt, ...)                                                                                         \
-    ::zelvan::Tracer::sharedTracer().output(::zelvan::traceFileName(__FILE__), __LINE__, __func__,                     \
-                                            ::zelvan::Tracer::kError, fmt __VA_OPT__(, ) __VA_ARGS__)
+    ::zelvan::Tracer::sharedTracer().output(__FILE__, __LINE__, __func__, ::zelvan::Tracer::kError,                    \
+                                            fmt __VA_OPT__(, ) __VA_ARGS__)

@@ -81,7 +81,7 @@ gfx::ImagePtr ZelvanWidget::imageFromResource(std::string_view name, bool cache)
     const auto path = fnd::Bundle::main().pathForResource(name, "png");
     gfx::ImagePtr image = path ? gfx::Image::imageWithContentsOfFile(*path) : nullptr;
     if (!image) {
-        fnd::log("ZelvanWidget: no resource image \"%@\"", name);
+        ZLOG(Warn, "ZelvanWidget: no resource image \"%@\"", name);
         return nullptr;
     }
     if (cache) {
@@ -150,7 +150,7 @@ gfx::ImagePtr ZelvanWidget::iconForIM(int network, bool grayscale) {
 
 gfx::ImagePtr ZelvanWidget::stateIcon(int state) {
     if (state < 0 || state > 3) {
-        fnd::log("ZelvanWidget: no icon for presence state %d", state);
+        ZLOG(Warn, "ZelvanWidget: no icon for presence state %d", state);
         return nullptr;
     }
     return imageFromResource("state" + std::to_string(state), true);

@@ -65,6 +65,11 @@ TEST_F(TracerTest, MacrosNameTheCallSite) {
     EXPECT_EQ(lines[0], "WARN " + where + "duplicate delegate d1");
     EXPECT_EQ(lines[1], "ERROR tracer_test.cpp:L" + std::to_string(line + 1) + " TestBody\n\tplain");
     EXPECT_EQ(recorded_.size(), 1u);
+
+    // Only errors traced through the Tracer reach the recorder, not every Error record of the log.
+    ZLOG(Error, "a platform failure");
+    EXPECT_TRUE(log.contains("a platform failure"));
+    EXPECT_EQ(recorded_.size(), 1u);
 }
 
 TEST_F(TracerTest, LogsExceptionsAsErrorsAndSurvivesAThrowingRecorder) {

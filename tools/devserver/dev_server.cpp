@@ -38,8 +38,8 @@ bool DevServer::start() {
         acceptor_.listen(asio::socket_base::max_listen_connections, ec);
     }
     if (ec) {
-        fnd::log("devserver: cannot listen on 127.0.0.1:%d (%s)", static_cast<int>(options_.port),
-                 ec.message().c_str());
+        ZLOG(Error, "devserver: cannot listen on 127.0.0.1:%d (%s)", static_cast<int>(options_.port),
+             ec.message().c_str());
         asio::error_code ignored;
         acceptor_.close(ignored);
         return false;
@@ -54,10 +54,10 @@ bool DevServer::start() {
         try {
             io_.run();
         } catch (const std::exception& e) {
-            fnd::log("devserver: server thread stopped by an exception: %s", e.what());
+            ZLOG(Error, "devserver: server thread stopped by an exception: %s", e.what());
         }
     });
-    fnd::log("devserver: listening on 127.0.0.1:%d", static_cast<int>(port_));
+    ZLOG(Info, "devserver: listening on 127.0.0.1:%d", static_cast<int>(port_));
     return true;
 }
 
@@ -86,7 +86,7 @@ void DevServer::accept() {
     acceptor_.async_accept([this](const asio::error_code& ec, asio::ip::tcp::socket socket) {
         if (ec) {
             if (ec != asio::error::operation_aborted) {
-                fnd::log("devserver: accept failed (%s)", ec.message().c_str());
+                ZLOG(Warn, "devserver: accept failed (%s)", ec.message().c_str());
             }
             if (acceptor_.is_open() && ec != asio::error::operation_aborted) {
                 accept();
@@ -97,7 +97,7 @@ void DevServer::accept() {
         // Drop the sessions already closed so a long run does not accumulate them.
         std::erase_if(sessions_, [](const auto& s) { return !s->isOpen(); });
         sessions_.push_back(session);
-        fnd::log("devserver: connection #%d accepted", session->id());
+        ZLOG(Info, "devserver: connection #%d accepted", session->id());
         session->start();
         accept();
     });
@@ -115,7 +115,7 @@ void DevServer::handlePacket(DevSession& session, const fnd::Value& packet) {
     }
     receivedChanged_.notify_all();
     if (!command) {
-        fnd::log("devserver: connection #%d sent a packet without a command number: %@", session.id(), packet);
+        ZLOG(Warn, "devserver: connection #%d sent a packet without a command number: %@", session.id(), packet);
         return;
     }
     if (*command == kLoginCommand) {
@@ -125,20 +125,20 @@ void DevServer::handlePacket(DevSession& session, const fnd::Value& packet) {
     // Keep-alives only show that the client is there; they need no answer. Every other command is
     // recorded for the test or run that drives the server.
     if (*command == kKeepAliveCommand) {
-        fnd::log("devserver: connection #%d keep-alive", session.id());
+        ZLOG(Info, "devserver: connection #%d keep-alive", session.id());
         return;
     }
     if (*command == kResourceCommand) {
         handleResource(session, packet);
         return;
     }
-    fnd::log("devserver: connection #%d received %@", session.id(), packet);
+    ZLOG(Info, "devserver: connection #%d received %@", session.id(), packet);
 }
 
 void DevServer::handleLogin(DevSession& session, const fnd::Value& packet) {
     std::optional<LoginCredentials> credentials = readLoginRequest(packet);
     if (!credentials) {
-        fnd::log("devserver: connection #%d sent a malformed log-in request", session.id());
+        ZLOG(Warn, "devserver: connection #%d sent a malformed log-in request", session.id());
         reply(session, makeLoginFailure(kLoginFailedMalformed));
         return;
     }
@@ -149,7 +149,7 @@ void DevServer::handleLogin(DevSession& session, const fnd::Value& packet) {
         }
     }
     if (account == nullptr) {
-        fnd::log("devserver: connection #%d log-in as %s refused", session.id(), credentials->phone.c_str());
+        ZLOG(Warn, "devserver: connection #%d log-in as %s refused", session.id(), credentials->phone.c_str());
         reply(session, makeLoginFailure(kLoginFailedBadCredentials));
         return;
     }
@@ -160,8 +160,8 @@ void DevServer::handleLogin(DevSession& session, const fnd::Value& packet) {
         std::erase_if(logins_, [](const auto& weak) { return weak.expired(); });
         logins_.push_back(session.weak_from_this());
     }
-    fnd::log("devserver: connection #%d logged in as %s (user %d)", session.id(), account->phone.c_str(),
-             static_cast<int>(account->userId));
+    ZLOG(Info, "devserver: connection #%d logged in as %s (user %d)", session.id(), account->phone.c_str(),
+         static_cast<int>(account->userId));
     reply(session, makeLoginSuccess(key, options_.protocols, *account));
 }
 
@@ -171,12 +171,12 @@ void DevServer::handleResource(DevSession& session, const fnd::Value& packet) {
     fnd::Value urlValue = items->count() > 2 ? items->objectAtIndex(2) : fnd::Value();
     const std::string* url = urlValue.asString();
     if (!id) {
-        fnd::log("devserver: connection #%d sent a resource request without an id", session.id());
+        ZLOG(Warn, "devserver: connection #%d sent a resource request without an id", session.id());
         return;
     }
     auto answer = [&](const fnd::Value& result, const char* what) {
-        fnd::log("devserver: connection #%d resource %lld %s: %s", session.id(), static_cast<long long>(*id),
-                 url ? *url : std::string("?"), what);
+        ZLOG(Info, "devserver: connection #%d resource %lld %s: %s", session.id(), static_cast<long long>(*id),
+             url ? *url : std::string("?"), what);
         reply(session, fnd::Value::array({kResourceCommand, *id, result}));
     };
     if (url == nullptr) {
@@ -204,7 +204,7 @@ void DevServer::handleResource(DevSession& session, const fnd::Value& packet) {
 void DevServer::reply(DevSession& session, const fnd::Value& packet) {
     if (stallNext_) {
         stallNext_ = false;
-        fnd::log("devserver: connection #%d: reply held back", session.id());
+        ZLOG(Info, "devserver: connection #%d: reply held back", session.id());
         session.hold(packet);
         return;
     }
@@ -253,7 +253,7 @@ bool DevServer::push(size_t sessionIndex, const fnd::Value& packet) {
         size_t index = 0;
         auto session = findSession([&](const DevSession&) { return index++ == sessionIndex; }, false);
         if (session) {
-            fnd::log("devserver: push to connection #%d: %@", session->id(), packet);
+            ZLOG(Info, "devserver: push to connection #%d: %@", session->id(), packet);
             session->send(packet);
             sent = true;
         }
@@ -266,7 +266,7 @@ bool DevServer::push(const std::string& phone, const fnd::Value& packet) {
     runOnServer([&] {
         auto session = findSession([&](const DevSession& s) { return s.phone() == phone; }, true);
         if (session) {
-            fnd::log("devserver: push to connection #%d: %@", session->id(), packet);
+            ZLOG(Info, "devserver: push to connection #%d: %@", session->id(), packet);
             session->send(packet);
             sent = true;
         }
@@ -278,7 +278,7 @@ void DevServer::closeAll() {
     runOnServer([&] {
         for (auto& session : sessions_) {
             if (session->isOpen()) {
-                fnd::log("devserver: closing connection #%d", session->id());
+                ZLOG(Info, "devserver: closing connection #%d", session->id());
                 session->close();
             }
         }

@@ -21,7 +21,7 @@ void DevSession::readMore() {
             return;
         }
         if (ec) {
-            fnd::log("devserver: connection #%d closed by the client (%s)", id_, ec.message().c_str());
+            ZLOG(Info, "devserver: connection #%d closed by the client (%s)", id_, ec.message().c_str());
             close();
             return;
         }
@@ -30,8 +30,8 @@ void DevSession::readMore() {
         for (const fnd::Bytes& payload : payloads) {
             std::optional<fnd::Value> packet = loads(payload);
             if (!packet) {
-                fnd::log("devserver: connection #%d sent an undecodable payload of %d bytes; dropped", id_,
-                         static_cast<int>(payload.size()));
+                ZLOG(Warn, "devserver: connection #%d sent an undecodable payload of %d bytes; dropped", id_,
+                     static_cast<int>(payload.size()));
                 continue;
             }
             server_.handlePacket(*this, *packet);
@@ -40,7 +40,7 @@ void DevSession::readMore() {
             }
         }
         if (!ok) {
-            fnd::log("devserver: connection #%d sent a frame length it cannot have; closing", id_);
+            ZLOG(Warn, "devserver: connection #%d sent a frame length it cannot have; closing", id_);
             close();
             return;
         }
@@ -78,7 +78,7 @@ void DevSession::writeNext() {
             return;
         }
         if (ec) {
-            fnd::log("devserver: write to connection #%d failed (%s)", id_, ec.message().c_str());
+            ZLOG(Warn, "devserver: write to connection #%d failed (%s)", id_, ec.message().c_str());
             close();
             return;
         }

@@ -37,7 +37,7 @@ struct DevWebServer::Impl {
             response.status = 404;
             response.set_content("not found\n", "text/plain; charset=utf-8");
         }
-        fnd::log("devweb: %s %s -> %d", request.method, request.path, response.status);
+        ZLOG(Info, "devweb: %s %s -> %d", request.method, request.path, response.status);
     }
 };
 
@@ -64,7 +64,7 @@ bool DevWebServer::start() {
                    ? impl_->server.bind_to_any_port("127.0.0.1")
                    : (impl_->server.bind_to_port("127.0.0.1", impl_->options.port) ? impl_->options.port : -1);
     if (port <= 0) {
-        fnd::log("devweb: cannot listen on 127.0.0.1:%d", static_cast<int>(impl_->options.port));
+        ZLOG(Error, "devweb: cannot listen on 127.0.0.1:%d", static_cast<int>(impl_->options.port));
         return false;
     }
     port_ = static_cast<uint16_t>(port);
@@ -75,7 +75,7 @@ bool DevWebServer::start() {
     while (!impl_->server.is_running() && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::yield();
     }
-    fnd::log("devweb: serving %s on 127.0.0.1:%d", impl_->options.root, static_cast<int>(port_));
+    ZLOG(Info, "devweb: serving %s on 127.0.0.1:%d", impl_->options.root, static_cast<int>(port_));
     return true;
 }
 

@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
 
     int received = 0;
     sigwait(&signals, &received);
-    fnd::log("devserver: stopping on signal %d", received);
+    ZLOG(Info, "devserver: stopping on signal %d", received);
     if (web) {
         web->stop();
     }

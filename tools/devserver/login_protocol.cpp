@@ -34,7 +34,7 @@ std::optional<std::vector<DevAccount>> parseAccounts(std::string_view text) {
         size_t first = entry.find(':');
         size_t second = first == std::string_view::npos ? first : entry.find(':', first + 1);
         if (first == std::string_view::npos || first == 0 || second == first + 1 || first + 1 == entry.size()) {
-            fnd::log("devserver: account entry \"%s\" needs phone:password[:name]", std::string(entry).c_str());
+            ZLOG(Warn, "devserver: account entry \"%s\" needs phone:password[:name]", std::string(entry).c_str());
             return std::nullopt;
         }
         DevAccount account;
@@ -51,7 +51,7 @@ std::optional<std::vector<DevAccount>> parseAccounts(std::string_view text) {
         }
         for (const DevAccount& other : accounts) {
             if (other.phone == account.phone) {
-                fnd::log("devserver: account %s is listed twice", account.phone.c_str());
+                ZLOG(Warn, "devserver: account %s is listed twice", account.phone.c_str());
                 return std::nullopt;
             }
         }

@@ -18,7 +18,7 @@ std::shared_ptr<AddressBook> AddressBook::create() {
     std::shared_ptr<AddressBook> book(new AddressBook(std::move(store)));
     std::lock_guard lock(book->mutex_);
     if (auto loaded = book->reloadLocked(Keep::Nothing); !loaded) {
-        fnd::log("AddressBook: cannot read the records: %s", loaded.error().localizedDescription());
+        ZLOG(Error, "AddressBook: cannot read the records: %s", loaded.error().localizedDescription());
         return nullptr;
     }
     return book;
@@ -110,11 +110,11 @@ bool AddressBook::addRecord(const std::shared_ptr<Person>& person) {
         return true;
     }
     if (holdsLocked(*person)) {
-        fnd::log("AddressBook: the person is already in this book");
+        ZLOG(Warn, "AddressBook: the person is already in this book");
         return false;
     }
     if (person->recordID() != kRecordInvalidID) {
-        fnd::log("AddressBook: record %d belongs to a book already", person->recordID());
+        ZLOG(Warn, "AddressBook: record %d belongs to a book already", person->recordID());
         return false;
     }
     added_.push_back(person);
@@ -133,7 +133,7 @@ bool AddressBook::removeRecord(const std::shared_ptr<Person>& person) {
     }
     const auto held = std::find_if(people_.begin(), people_.end(), [&](const Held& h) { return h.person == person; });
     if (held == people_.end()) {
-        fnd::log("AddressBook: the person to remove is not in this book");
+        ZLOG(Warn, "AddressBook: the person to remove is not in this book");
         return false;
     }
     removed_.push_back(*held);
@@ -175,7 +175,7 @@ fnd::Result<void> AddressBook::save() {
     if (!changes.empty()) {
         auto ids = store_->commit(changes);
         if (!ids) {
-            fnd::log("AddressBook: save failed, nothing was written: %s", ids.error().localizedDescription());
+            ZLOG(Error, "AddressBook: save failed, nothing was written: %s", ids.error().localizedDescription());
             return std::move(ids).error();
         }
         for (auto& [held, revision] : saving) {
@@ -190,7 +190,8 @@ fnd::Result<void> AddressBook::save() {
     }
     // Pick up other handles' saves; edits made here are all stored now, so nothing is lost.
     if (auto reloaded = reloadLocked(Keep::Unsaved); !reloaded) {
-        fnd::log("AddressBook: saved, but cannot read the records back: %s", reloaded.error().localizedDescription());
+        ZLOG(Error, "AddressBook: saved, but cannot read the records back: %s",
+             reloaded.error().localizedDescription());
     }
     return {};
 }
@@ -198,7 +199,7 @@ fnd::Result<void> AddressBook::save() {
 void AddressBook::revert() {
     std::lock_guard lock(mutex_);
     if (auto reloaded = reloadLocked(Keep::Nothing); !reloaded) {
-        fnd::log("AddressBook: cannot revert: %s", reloaded.error().localizedDescription());
+        ZLOG(Error, "AddressBook: cannot revert: %s", reloaded.error().localizedDescription());
     }
 }
 

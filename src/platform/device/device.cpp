@@ -54,7 +54,7 @@ void keep(const std::string& identifier) {
     fnd::AppFolders::setUp();
     const fnd::Bytes bytes(identifier.begin(), identifier.end());
     if (!fnd::writeFile(Device::identifierPath(), bytes, fnd::Atomic::Yes)) {
-        fnd::log("Device: could not keep the device identifier in %s", Device::identifierPath());
+        ZLOG(Warn, "Device: could not keep the device identifier in %s", Device::identifierPath());
     }
 }
 
@@ -99,7 +99,7 @@ std::string Device::uniqueIdentifier() {
             identifier_ = lower(text);
             return *identifier_;
         }
-        fnd::log("Device: the kept device identifier is malformed; making a new one");
+        ZLOG(Warn, "Device: the kept device identifier is malformed; making a new one");
     }
     identifier_ = freshIdentifier();
     keep(*identifier_);

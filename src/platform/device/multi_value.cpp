@@ -26,7 +26,7 @@ std::shared_ptr<MultiValue> MultiValue::restore(State state) {
 
 bool MultiValue::accepts(const fnd::Value& value) const {
     if (s_.kind == PropertyType::MultiString && !value.isString()) {
-        fnd::log("MultiValue: refused a %s value for a list of strings", value.description());
+        ZLOG(Warn, "MultiValue: refused a %s value for a list of strings", value.description());
         return false;
     }
     return true;
@@ -59,7 +59,7 @@ MultiValueIdentifier MultiValue::addValueAndLabel(const fnd::Value& value, std::
         return kMultiValueInvalidIdentifier;
     }
     if (s_.nextIdentifier == INT32_MAX) {
-        fnd::log("MultiValue: no identifiers left");
+        ZLOG(Warn, "MultiValue: no identifiers left");
         return kMultiValueInvalidIdentifier;
     }
     const MultiValueIdentifier id = s_.nextIdentifier++;
@@ -69,7 +69,7 @@ MultiValueIdentifier MultiValue::addValueAndLabel(const fnd::Value& value, std::
 
 bool MultiValue::replaceValueAtIndex(const fnd::Value& value, int index) {
     if (index < 0 || index >= count()) {
-        fnd::log("MultiValue: no entry at index %d", index);
+        ZLOG(Warn, "MultiValue: no entry at index %d", index);
         return false;
     }
     if (!accepts(value)) {
@@ -81,7 +81,7 @@ bool MultiValue::replaceValueAtIndex(const fnd::Value& value, int index) {
 
 bool MultiValue::replaceLabelAtIndex(std::string label, int index) {
     if (index < 0 || index >= count()) {
-        fnd::log("MultiValue: no entry at index %d", index);
+        ZLOG(Warn, "MultiValue: no entry at index %d", index);
         return false;
     }
     s_.entries[static_cast<size_t>(index)].label = std::move(label);
@@ -90,7 +90,7 @@ bool MultiValue::replaceLabelAtIndex(std::string label, int index) {
 
 bool MultiValue::removeValueAndLabelAtIndex(int index) {
     if (index < 0 || index >= count()) {
-        fnd::log("MultiValue: no entry at index %d", index);
+        ZLOG(Warn, "MultiValue: no entry at index %d", index);
         return false;
     }
     s_.entries.erase(s_.entries.begin() + index);

@@ -57,8 +57,8 @@ void NewPersonViewController::save() {
     }
     if (auto saved = addressBook_->save(); !saved) {
         // Nothing was stored, so the caller must not be told of a new person.
-        fnd::log("NewPersonViewController: the new person could not be saved: %s",
-                 saved.error().localizedDescription());
+        ZLOG(Error, "NewPersonViewController: the new person could not be saved: %s",
+             saved.error().localizedDescription());
         addressBook_->removeRecord(person);
         complete(nullptr);
         return;

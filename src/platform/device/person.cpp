@@ -101,7 +101,7 @@ bool Person::setValue(Property property, const fnd::Value& value) {
         changed();
         return true;
     }
-    fnd::log("Person: refused a %s value for the %s", value.description(), propertyName(property));
+    ZLOG(Warn, "Person: refused a %s value for the %s", value.description(), propertyName(property));
     return false;
 }
 

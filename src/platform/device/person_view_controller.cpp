@@ -92,7 +92,7 @@ void PersonViewController::done() {
     form_->apply(*displayedPerson_);
     if (addressBook_) {
         if (auto saved = addressBook_->save(); !saved) {
-            fnd::log("PersonViewController: the edits could not be saved: %s", saved.error().localizedDescription());
+            ZLOG(Error, "PersonViewController: the edits could not be saved: %s", saved.error().localizedDescription());
         }
     }
     showValues();

@@ -23,7 +23,7 @@ namespace {
 constexpr const char* kErrorDomain = "PhotoAlbumErrorDomain";
 
 fnd::Error failure(int code, const std::string& text) {
-    fnd::log("PhotoAlbum: %s", text);
+    ZLOG(Warn, "PhotoAlbum: %s", text);
     return fnd::Error(kErrorDomain, code, std::string_view(text));
 }
 

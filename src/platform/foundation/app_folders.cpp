@@ -122,7 +122,7 @@ bool AppFolders::setUp() {
         ok = FileManager::createDirectoryAtPath(folder, Intermediates::Yes) && ok;
     }
     if (!ok) {
-        logLine("AppFolders: could not create the folders under " + root());
+        ZLOG(Error, "AppFolders: could not create the folders under %@", root());
     }
     return ok;
 }

@@ -49,7 +49,7 @@ const Value& Bundle::info() const {
         if (parsed && parsed->isDictionary()) {
             info_ = std::move(*parsed);
         } else {
-            logLine("Bundle: no usable Info.plist at " + plistPath);
+            ZLOG(Warn, "Bundle: no usable Info.plist at %@", plistPath);
             info_ = Value::dictionary();
         }
     });

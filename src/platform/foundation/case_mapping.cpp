@@ -15,7 +15,7 @@ locale_t utf8Locale() {
     static const locale_t locale = [] {
         locale_t l = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
         if (l == static_cast<locale_t>(nullptr)) {
-            logLine("text: the C.UTF-8 locale is missing; only ASCII letters change case");
+            ZLOG(Warn, "text: the C.UTF-8 locale is missing; only ASCII letters change case");
         }
         return l;
     }();

@@ -19,7 +19,7 @@ std::array<uint8_t, N> evpDigest(const EVP_MD* md, const void* data, size_t size
     if (ctx == nullptr || md == nullptr || EVP_MD_size(md) != static_cast<int>(N) ||
         EVP_DigestInit_ex(ctx.get(), md, nullptr) != 1 || EVP_DigestUpdate(ctx.get(), data, size) != 1 ||
         EVP_DigestFinal_ex(ctx.get(), out.data(), &written) != 1 || written != N) {
-        logLine("digest: libcrypto failed to compute a digest");
+        ZLOG(Error, "digest: libcrypto failed to compute a digest");
         out.fill(0);
     }
     return out;

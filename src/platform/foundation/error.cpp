@@ -39,7 +39,7 @@ std::string Error::description() const {
 }
 
 void resultAccessFailed(const char* what) {
-    logLine(std::string("fatal: ") + what);
+    ZLOG(Error, "fatal: %s", what);
     std::abort();
 }
 

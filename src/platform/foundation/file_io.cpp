@@ -18,7 +18,7 @@ namespace fnd {
 namespace {
 
 void logFailure(const char* what, const std::string& path, int err) {
-    logLine(std::string("file: ") + what + " " + path + " failed: " + std::strerror(err));
+    ZLOG(Warn, "file: %s %@ failed: %s", what, path, std::strerror(err));
 }
 
 bool writeAll(int fd, const uint8_t* data, size_t size, int& err) {
@@ -96,7 +96,7 @@ bool writeAtomic(const std::string& path, const Bytes& bytes, Mode mode) {
     std::string folder = deletingLastPathComponent(path);
     std::string name = lastPathComponent(path);
     if (name.empty() || name == "/") {
-        logLine("file: writing " + path + " failed: not a file path");
+        ZLOG(Warn, "file: writing %@ failed: not a file path", path);
         return false;
     }
     std::string temp = appendingPathComponent(folder, "." + name + ".tmp-XXXXXX");
@@ -184,7 +184,7 @@ std::optional<Bytes> readFile(const std::string& path) {
 
 bool writeFile(const std::string& path, const Bytes& bytes, Atomic atomic, Mode mode) {
     if (path.empty() || path.find('\0') != std::string::npos) {
-        logLine("file: refused to write an empty or NUL-containing path");
+        ZLOG(Warn, "file: refused to write an empty or NUL-containing path");
         return false;
     }
     return atomic == Atomic::Yes ? writeAtomic(path, bytes, mode) : writeDirect(path, bytes, mode);

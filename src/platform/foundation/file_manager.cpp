@@ -18,7 +18,7 @@ namespace fnd {
 namespace {
 
 void logFailure(const char* what, const std::string& path, const std::error_code& ec) {
-    logLine(std::string("file: ") + what + " " + path + " failed: " + ec.message());
+    ZLOG(Warn, "file: %s %@ failed: %@", what, path, ec.message());
 }
 
 } // namespace
@@ -45,7 +45,7 @@ bool FileManager::isRegularFile(const std::string& path) {
 bool FileManager::createDirectoryAtPath(const std::string& path, Intermediates intermediates) {
     std::error_code ec;
     if (path.empty()) {
-        logLine("file: creating a folder failed: empty path");
+        ZLOG(Warn, "file: creating a folder failed: empty path");
         return false;
     }
     if (intermediates == Intermediates::Yes) {
@@ -119,7 +119,7 @@ bool FileManager::setModificationDate(const std::string& path, Date date) {
     }
     double unix = date.since1970();
     if (!std::isfinite(unix) || unix < -1e15 || unix > 1e15) {
-        logLine("file: setting the modification date of " + path + " failed: date out of range");
+        ZLOG(Warn, "file: setting the modification date of %@ failed: date out of range", path);
         return false;
     }
     double whole = std::floor(unix);

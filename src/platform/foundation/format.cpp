@@ -325,7 +325,7 @@ void warnMissingArgument(std::string_view fmt) {
             return;
         }
     }
-    logLine("format: missing argument for format \"" + std::string(fmt) + "\"");
+    ZLOG(Warn, "format: missing argument for format \"%@\"", fmt);
 }
 
 // Parses the directive after a '%' at `i` (which points past the '%'). Returns false when the text there

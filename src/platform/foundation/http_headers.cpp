@@ -30,11 +30,11 @@ bool isToken(std::string_view name) {
 
 bool acceptable(std::string_view name, std::string_view value) {
     if (!isToken(name)) {
-        log("HttpHeaders: refused field with a malformed name \"%s\"", std::string(name));
+        ZLOG(Warn, "HttpHeaders: refused field with a malformed name \"%s\"", std::string(name));
         return false;
     }
     if (value.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) {
-        log("HttpHeaders: refused field %s: its value holds CR, LF or NUL", std::string(name));
+        ZLOG(Warn, "HttpHeaders: refused field %s: its value holds CR, LF or NUL", std::string(name));
         return false;
     }
     return true;

@@ -112,7 +112,7 @@ std::vector<LinuxReachability::Route> LinuxReachability::parseRouteTable(std::st
         routes.push_back(Route{std::string(fields[0]), ntohl(*destination), ntohl(*gateway), ntohl(*mask), *flags});
     }
     if (bad > 0) {
-        log("Reachability: skipped %d unreadable line(s) of the route table", static_cast<int>(bad));
+        ZLOG(Warn, "Reachability: skipped %d unreadable line(s) of the route table", static_cast<int>(bad));
     }
     return routes;
 }
@@ -166,7 +166,7 @@ std::optional<LinuxReachability::NetworkState> LinuxReachability::readState() {
     NetworkState state;
     ifaddrs* list = nullptr;
     if (getifaddrs(&list) != 0) {
-        log("Reachability: getifaddrs failed (errno %d)", errno);
+        ZLOG(Warn, "Reachability: getifaddrs failed (errno %d)", errno);
         return std::nullopt;
     }
     for (ifaddrs* entry = list; entry != nullptr; entry = entry->ifa_next) {
@@ -187,7 +187,7 @@ std::optional<LinuxReachability::NetworkState> LinuxReachability::readState() {
     // procfs files report no size, so read them as a stream.
     std::ifstream file(kRoutePath);
     if (!file) {
-        log("Reachability: cannot read %s", kRoutePath);
+        ZLOG(Warn, "Reachability: cannot read %s", kRoutePath);
         return std::nullopt;
     }
     std::ostringstream text;

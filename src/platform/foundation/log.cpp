@@ -1,4 +1,4 @@
-// The process log and its sinks.
+// The process log: rendering of records, stderr and the sinks.
 #include "platform/foundation/log.h"
 
 #include <unistd.h>
@@ -20,7 +20,7 @@ namespace fnd {
 namespace {
 
 struct Sink {
-    std::function<void(const std::string&)> fn;
+    std::function<void(const LogRecord&, const std::string&)> fn;
     int calls = 0;        // calls in progress on any thread, guarded by LogState::mutex
     bool removed = false; // guarded by LogState::mutex
 };
@@ -92,9 +92,44 @@ std::string timestamp() {
 
 } // namespace
 
-void logLine(std::string_view text) {
+std::string_view logLevelName(LogLevel level) {
+    switch (level) {
+    case LogLevel::Debug:
+        return "DEBUG";
+    case LogLevel::Info:
+        return "INFO";
+    case LogLevel::Warn:
+        return "WARN";
+    case LogLevel::Error:
+        return "ERROR";
+    }
+    return "Unknown";
+}
+
+std::string renderLogLine(const LogRecord& record) {
+    if (record.level == LogLevel::Info) {
+        return record.message;
+    }
+    std::string_view file = record.site.file;
+    size_t slash = file.find_last_of('/');
+    if (slash != std::string_view::npos) {
+        file.remove_prefix(slash + 1);
+    }
+    std::string line(logLevelName(record.level));
+    line += ' ';
+    line += file;
+    line += ":L";
+    line += std::to_string(record.site.line);
+    line += ' ';
+    line += record.site.function;
+    line += "\n\t";
+    line += record.message;
+    return line;
+}
+
+std::string writeLog(const LogRecord& record) {
     auto& s = logState();
-    std::string body(text);
+    std::string body = renderLogLine(record);
     std::vector<std::shared_ptr<Sink>> sinks;
     {
         std::lock_guard lock(s.mutex);
@@ -115,11 +150,16 @@ void logLine(std::string_view text) {
             ++sink->calls;
         }
         SinkCall call(s, *sink);
-        sink->fn(body);
+        sink->fn(record, body);
     }
+    return body;
 }
 
-LogSinkToken addLogSink(std::function<void(const std::string&)> sink) {
+LogSinkToken addLogSink(std::function<void(const std::string& line)> sink) {
+    return addLogRecordSink([sink = std::move(sink)](const LogRecord&, const std::string& line) { sink(line); });
+}
+
+LogSinkToken addLogRecordSink(std::function<void(const LogRecord&, const std::string&)> sink) {
     auto& s = logState();
     std::lock_guard lock(s.mutex);
     LogSinkToken token = s.next++;
@@ -148,6 +188,10 @@ void removeLogSink(LogSinkToken token) {
 
 void setLogToStderr(bool enabled) {
     logState().toStderr.store(enabled);
+}
+
+bool logToStderr() {
+    return logState().toStderr.load();
 }
 
 } // namespace fnd

@@ -1,5 +1,6 @@
-// The process log: one plain line per message, "YYYY-MM-DD HH:MM:SS.mmm zelvan[pid] text", written
-// to stderr and to any installed sinks (tests capture lines through testing::LogCapture).
+// The process log: records with a level, a source site and a message, written through ZLOG, rendered
+// as one text line each and sent to stderr ("YYYY-MM-DD HH:MM:SS.mmm zelvan[pid] line") and to any
+// installed sinks (tests capture lines through testing::LogCapture). docs/logging.md describes it.
 #pragma once
 
 #include <cstdint>
@@ -11,23 +12,65 @@
 
 namespace fnd {
 
-// Writes one line. Safe from any thread; lines never interleave.
-void logLine(std::string_view text);
+// The values are those the trace log has always used for its levels.
+enum class LogLevel : int { Debug = 0, Info = 1, Warn = 2, Error = 3 };
 
-// Sinks receive the text of every line (without the time and process prefix).
+// "DEBUG", "INFO", "WARN", "ERROR", or "Unknown" for a value outside the enumeration.
+std::string_view logLevelName(LogLevel level);
+
+// Where a record was written. The views refer to the caller's text (string literals for ZLOG).
+struct LogSite {
+    std::string_view file; // as the compiler names it; the rendered line shows only the file name
+    int line = 0;
+    std::string_view function;
+};
+
+struct LogRecord {
+    LogLevel level = LogLevel::Info;
+    LogSite site;
+    std::string message;
+};
+
+// The text of a record's line. An Info record is its message alone; every other level is
+// "<LEVEL> <file name>:L<line> <function>\n\t<message>", so a warning says where it came from and
+// the level is never part of the message itself.
+std::string renderLogLine(const LogRecord& record);
+
+// Renders and writes one record, and returns its line. Safe from any thread; lines never interleave.
+// Product code writes through ZLOG; this is the writer behind it (and behind the trace log).
+std::string writeLog(const LogRecord& record);
+
+// Formats the message with fnd::format and writes it; what ZLOG expands to.
+template <class... A>
+void logAt(LogLevel level, const LogSite& site, std::string_view fmt, const A&... args) {
+    writeLog(LogRecord{level, site, format(fmt, args...)});
+}
+
+// Sinks receive the rendered line of every record (without the time and process prefix); record
+// sinks also receive the record, whose views are valid only during the call.
 using LogSinkToken = uint64_t;
-LogSinkToken addLogSink(std::function<void(const std::string&)> sink);
+LogSinkToken addLogSink(std::function<void(const std::string& line)> sink);
+LogSinkToken addLogRecordSink(std::function<void(const LogRecord& record, const std::string& line)> sink);
 // Once this returns the sink is never called again, and calls other threads had begun have
 // returned, so its owner may go. A sink may remove itself.
 void removeLogSink(LogSinkToken token);
 
 // Whether lines also go to stderr (on by default).
 void setLogToStderr(bool enabled);
+bool logToStderr();
 
-// Formats with fnd::format and writes the result as one line.
+// Kept until the remaining callers move to ZLOG: both write an Info record without a site.
 template <class... A>
 void log(std::string_view fmt, const A&... a) {
-    logLine(format(fmt, a...));
+    writeLog(LogRecord{LogLevel::Info, {}, format(fmt, a...)});
+}
+inline void logLine(std::string_view text) {
+    writeLog(LogRecord{LogLevel::Info, {}, std::string(text)});
 }
 
 } // namespace fnd
+
+// The front door of the log: ZLOG(Warn, "codec: %s at offset %zu", what, offset) writes a record at
+// fnd::LogLevel::Warn for this file, line and function, with the message rendered by fnd::format.
+#define ZLOG(level, fmt, ...)                                                                                          \
+    ::fnd::logAt(::fnd::LogLevel::level, ::fnd::LogSite{__FILE__, __LINE__, __func__}, fmt __VA_OPT__(, ) __VA_ARGS__)

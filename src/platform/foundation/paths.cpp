@@ -144,7 +144,7 @@ std::optional<std::string> containedPath(std::string_view base, std::string_view
         for (char c : relative.substr(0, 200)) {
             shown += (c == '\0') ? '?' : c;
         }
-        logLine("containedPath: refused \"" + shown + "\": path " + reason);
+        ZLOG(Warn, "containedPath: refused \"%@\": path %s", shown, reason);
         return std::nullopt;
     }
     std::string out = normalise(base);

@@ -54,7 +54,7 @@ void initMainThread() {
         return;
     }
     if (mainThreadInitialised.exchange(true)) {
-        logLine("initMainThread: another thread is already the main thread; ignored");
+        ZLOG(Warn, "initMainThread: another thread is already the main thread; ignored");
         return;
     }
     mainThreadMark = true;
@@ -106,9 +106,9 @@ void Thread::start() {
                 body();
             }
         } catch (const std::exception& e) {
-            logLine("Thread " + name + ": exception escaped the thread body: " + e.what());
+            ZLOG(Error, "Thread %@: exception escaped the thread body: %s", name, e.what());
         } catch (...) {
-            logLine("Thread " + name + ": unknown exception escaped the thread body");
+            ZLOG(Error, "Thread %@: unknown exception escaped the thread body", name);
         }
         body = nullptr; // release the captures before the thread counts as finished
         state->finished = true;
@@ -123,7 +123,7 @@ void Thread::join() {
             return;
         }
         if (state_->thread.get_id() == std::this_thread::get_id()) {
-            logLine("Thread::join: a thread cannot join itself; ignored");
+            ZLOG(Warn, "Thread::join: a thread cannot join itself; ignored");
             return;
         }
         toJoin = std::move(state_->thread);

@@ -88,7 +88,7 @@ std::optional<std::string> getPart(CURLU* h, CURLUPart part) {
 
 std::optional<Url> refuse(std::string_view text, const char* why) {
     // Escaped and cut short, so control characters and huge texts stay out of the log.
-    log("Url: refused \"%s\": %s", escapeLegacy(text.substr(0, 200)), why);
+    ZLOG(Warn, "Url: refused \"%s\": %s", escapeLegacy(text.substr(0, 200)), why);
     return std::nullopt;
 }
 

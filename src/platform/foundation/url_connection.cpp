@@ -102,7 +102,7 @@ Result<std::shared_ptr<UrlConnection>> UrlConnection::create(UrlRequest request,
                                                              std::shared_ptr<UrlConnectionDelegate> delegate,
                                                              StartImmediately startImmediately) {
     if (std::optional<Error> error = checkLoadable(request.url())) {
-        log("UrlConnection: cannot load %@: %@", request.url().absoluteString(), error->localizedDescription());
+        ZLOG(Warn, "UrlConnection: cannot load %@: %@", request.url().absoluteString(), error->localizedDescription());
         return *error;
     }
     auto connection = std::make_shared<UrlConnection>(Passkey(), std::move(request), std::move(delegate));

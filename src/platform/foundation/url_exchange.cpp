@@ -291,14 +291,14 @@ std::optional<UrlRequest> UrlExchange::redirectRequest(const UrlResponse& respon
     }
     std::optional<Url> target = Url::resolve(response.url(), *location);
     if (!target) {
-        log("UrlExchange: redirect from %@ to an unusable location; delivering the redirect response",
-            response.url().absoluteString());
+        ZLOG(Warn, "UrlExchange: redirect from %@ to an unusable location; delivering the redirect response",
+             response.url().absoluteString());
         return std::nullopt;
     }
     if (response.url().isHttpUrl() && !target->isHttpUrl()) {
         // A server never gets to make the client read a local file or another kind of resource.
-        log("UrlExchange: not following the redirect from %@ to %@; delivering the redirect response",
-            response.url().absoluteString(), target->absoluteString());
+        ZLOG(Warn, "UrlExchange: not following the redirect from %@ to %@; delivering the redirect response",
+             response.url().absoluteString(), target->absoluteString());
         return std::nullopt;
     }
     UrlRequest next = request_;

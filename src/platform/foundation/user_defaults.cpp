@@ -85,7 +85,7 @@ void UserDefaults::load() {
         // A file that cannot be read now (a passing I/O error, too many open files) may be sound:
         // neither move it nor save over it.
         mustNotWrite_ = true;
-        logLine("UserDefaults: " + path_ + " exists but cannot be read; starting empty and leaving the file untouched");
+        ZLOG(Warn, "UserDefaults: %@ exists but cannot be read; starting empty and leaving the file untouched", path_);
         return;
     }
     std::optional<Value> stored = PropertyList::read(*bytes);
@@ -103,11 +103,13 @@ void UserDefaults::load() {
     std::filesystem::rename(path_, aside, ec);
     if (ec) {
         mustNotWrite_ = true;
-        logLine("UserDefaults: " + path_ + " cannot be read and cannot be moved aside (" + ec.message() +
-                "); starting empty and leaving the file untouched");
+        ZLOG(Warn,
+             "UserDefaults: %@ cannot be read and cannot be moved aside (%@); starting empty and leaving the file "
+             "untouched",
+             path_, ec.message());
         return;
     }
-    logLine("UserDefaults: " + path_ + " is not a readable property list; kept as " + aside + ", starting empty");
+    ZLOG(Warn, "UserDefaults: %@ is not a readable property list; kept as %@, starting empty", path_, aside);
 }
 
 Value UserDefaults::lookup(std::string_view key) const {
@@ -162,7 +164,7 @@ bool UserDefaults::setObject(const Value& value, std::string_view key) {
         return true;
     }
     if (!storable(value, key)) {
-        logLine("UserDefaults: refused the value for \"" + std::string(key.substr(0, 80)) + "\"");
+        ZLOG(Warn, "UserDefaults: refused the value for \"%@\"", key.substr(0, 80));
         return false;
     }
     Value copy = value.deepCopy();
@@ -194,12 +196,12 @@ void UserDefaults::removeObjectForKey(std::string_view key) {
 void UserDefaults::registerDefaults(const Value& dictionary) {
     auto entries = dictionary.asDictionary();
     if (!entries) {
-        logLine("UserDefaults: registerDefaults needs a dictionary");
+        ZLOG(Warn, "UserDefaults: registerDefaults needs a dictionary");
         return;
     }
     for (const auto& [key, value] : *entries) {
         if (!key.isString() || value.isNull() || !storable(value, key.stringKey())) {
-            logLine("UserDefaults: skipped the registered value for \"" + key.text().substr(0, 80) + "\"");
+            ZLOG(Warn, "UserDefaults: skipped the registered value for \"%@\"", key.text().substr(0, 80));
             continue;
         }
         Value copy = value.deepCopy();
@@ -214,7 +216,7 @@ bool UserDefaults::synchronize() {
         return true;
     }
     if (mustNotWrite_) {
-        logLine("UserDefaults: not saving, " + path_ + " is unreadable and was left in place");
+        ZLOG(Error, "UserDefaults: not saving, %@ is unreadable and was left in place", path_);
         return false;
     }
     auto text = PropertyList::write(Value(values_));
@@ -223,7 +225,7 @@ bool UserDefaults::synchronize() {
     }
     std::string folder = deletingLastPathComponent(path_);
     if (!FileManager::createDirectoryAtPath(folder, Intermediates::Yes)) {
-        logLine("UserDefaults: cannot create " + folder);
+        ZLOG(Error, "UserDefaults: cannot create %@", folder);
         return false;
     }
     if (!writeFile(path_, Bytes(text->begin(), text->end()), Atomic::Yes)) {

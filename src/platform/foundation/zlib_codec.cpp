@@ -37,7 +37,7 @@ int windowBits(ZlibFraming framing) {
 std::optional<Bytes> inflate(const Bytes& compressed, size_t maxOut, ZlibFraming framing) {
     z_stream zs{};
     if (inflateInit2(&zs, windowBits(framing)) != Z_OK) {
-        logLine("inflate: zlib could not start a stream");
+        ZLOG(Error, "inflate: zlib could not start a stream");
         return std::nullopt;
     }
     const uint8_t* next = compressed.data();
@@ -110,8 +110,7 @@ std::optional<Bytes> inflate(const Bytes& compressed, size_t maxOut, ZlibFraming
     }
     inflateEnd(&zs);
     if (failure != nullptr) {
-        logLine(std::string("inflate: ") + failure + " (" + std::to_string(compressed.size()) + " bytes in, limit " +
-                std::to_string(maxOut) + ")");
+        ZLOG(Warn, "inflate: %s (%zu bytes in, limit %zu)", failure, compressed.size(), maxOut);
         return std::nullopt;
     }
     out.resize(produced);
@@ -124,7 +123,7 @@ Bytes deflate(const Bytes& data, int level, ZlibFraming framing) {
         level = Z_DEFAULT_COMPRESSION;
     }
     if (deflateInit2(&zs, level, Z_DEFLATED, windowBits(framing), 8, Z_DEFAULT_STRATEGY) != Z_OK) {
-        logLine("deflate: zlib could not start a stream");
+        ZLOG(Error, "deflate: zlib could not start a stream");
         return {};
     }
     Bytes out(deflateBound(&zs, static_cast<uLong>(data.size())));
@@ -143,7 +142,7 @@ Bytes deflate(const Bytes& data, int level, ZlibFraming framing) {
         rc = ::deflate(&zs, remaining == 0 ? Z_FINISH : Z_NO_FLUSH);
         produced += before - zs.avail_out;
         if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR) {
-            logLine("deflate: zlib failed to compress");
+            ZLOG(Error, "deflate: zlib failed to compress");
             deflateEnd(&zs);
             return {};
         }

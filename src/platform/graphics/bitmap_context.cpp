@@ -72,7 +72,7 @@ void storePixel(uint32_t px, uint8_t* out, PixelFormat format) {
 
 std::shared_ptr<BitmapContext> BitmapContext::create(int width, int height, PixelFormat format) {
     if (!knownFormat(format) || !detail::validSurfaceSize(width, height)) {
-        fnd::log("gfx: refusing a %dx%d bitmap context", width, height);
+        ZLOG(Warn, "gfx: refusing a %dx%d bitmap context", width, height);
         return nullptr;
     }
     size_t bytesPerRow = size_t(width) * bytesPerPixel(format);
@@ -84,7 +84,7 @@ std::shared_ptr<BitmapContext> BitmapContext::wrap(uint8_t* buffer, int width, i
                                                    PixelFormat format) {
     if (buffer == nullptr || !knownFormat(format) || !detail::validSurfaceSize(width, height) ||
         bytesPerRow < size_t(width) * bytesPerPixel(format) || bytesPerRow >= (size_t(1) << 31)) {
-        fnd::log("gfx: refusing to wrap a %dx%d buffer with %d bytes per row", width, height, int64_t(bytesPerRow));
+        ZLOG(Warn, "gfx: refusing to wrap a %dx%d buffer with %d bytes per row", width, height, int64_t(bytesPerRow));
         return nullptr;
     }
     return make(buffer, width, height, bytesPerRow, format, {});
@@ -99,7 +99,7 @@ std::shared_ptr<BitmapContext> BitmapContext::make(uint8_t* buffer, int width, i
                : cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(surface);
-        fnd::log("gfx: could not make a %dx%d bitmap surface", width, height);
+        ZLOG(Warn, "gfx: could not make a %dx%d bitmap surface", width, height);
         return nullptr;
     }
     std::shared_ptr<BitmapContext> context(

@@ -42,7 +42,7 @@ bool detail::validSurfaceSize(int width, int height) {
 
 std::shared_ptr<Context> Context::createView(int width, int height) {
     if (!detail::validSurfaceSize(width, height)) {
-        fnd::log("gfx: refusing a %dx%d drawing context", width, height);
+        ZLOG(Warn, "gfx: refusing a %dx%d drawing context", width, height);
         return nullptr;
     }
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
@@ -78,7 +78,7 @@ void Context::saveGState() {
 
 void Context::restoreGState() {
     if (saved_.empty()) {
-        fnd::log("gfx: restoreGState with no saved state; ignored");
+        ZLOG(Warn, "gfx: restoreGState with no saved state; ignored");
         return;
     }
     state_ = saved_.back();

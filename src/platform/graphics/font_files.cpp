@@ -53,11 +53,11 @@ Paths findPaths() {
     }
     if (p.regular.empty()) {
         p.regular = std::string(kFallbackDir) + "DejaVuSans.ttf";
-        fnd::log("gfx: fontconfig has no DejaVu Sans; using %s", p.regular);
+        ZLOG(Info, "gfx: fontconfig has no DejaVu Sans; using %s", p.regular);
     }
     if (p.bold.empty()) {
         p.bold = std::string(kFallbackDir) + "DejaVuSans-Bold.ttf";
-        fnd::log("gfx: fontconfig has no DejaVu Sans Bold; using %s", p.bold);
+        ZLOG(Info, "gfx: fontconfig has no DejaVu Sans Bold; using %s", p.bold);
     }
     return p;
 }

@@ -44,7 +44,7 @@ double loadAdvance(FT_Face face, char32_t c) {
 FreeTypeMetrics::FreeTypeMetrics() {
     FT_Library library = nullptr;
     if (FT_Init_FreeType(&library) != 0) {
-        fnd::log("gfx: FreeType failed to start; text measures as synthetic");
+        ZLOG(Error, "gfx: FreeType failed to start; text measures as synthetic");
         library = nullptr;
     }
     library_ = library;
@@ -66,7 +66,7 @@ FreeTypeMetrics::FreeTypeMetrics() {
             }
         } else {
             data->face = nullptr;
-            fnd::log("gfx: cannot open font file %s; text measures as synthetic", path);
+            ZLOG(Warn, "gfx: cannot open font file %s; text measures as synthetic", path);
         }
         faces_[static_cast<int>(which)] = std::move(data);
     }

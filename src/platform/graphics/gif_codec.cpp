@@ -41,7 +41,7 @@ struct GifCloser {
 };
 
 ImagePtr fail(GifFileType* gif, const char* what) {
-    fnd::log("GIF: cannot decode image: %s (%s)", what, GifErrorString(gif ? gif->Error : 0));
+    ZLOG(Warn, "GIF: cannot decode image: %s (%s)", what, GifErrorString(gif ? gif->Error : 0));
     return nullptr;
 }
 
@@ -57,7 +57,7 @@ ImagePtr decodeGif(std::span<const uint8_t> bytes) {
     int error = 0;
     std::unique_ptr<GifFileType, GifCloser> gif(DGifOpen(&reader, readBytes, &error));
     if (!gif) {
-        fnd::log("GIF: cannot decode image: %s", GifErrorString(error));
+        ZLOG(Warn, "GIF: cannot decode image: %s", GifErrorString(error));
         return nullptr;
     }
     int transparentIndex = NO_TRANSPARENT_COLOR;
@@ -67,7 +67,7 @@ ImagePtr decodeGif(std::span<const uint8_t> bytes) {
             return fail(gif.get(), "bad record");
         }
         if (type == TERMINATE_RECORD_TYPE) {
-            fnd::log("GIF: cannot decode image: no image in the file");
+            ZLOG(Warn, "GIF: cannot decode image: no image in the file");
             return nullptr;
         }
         if (type == EXTENSION_RECORD_TYPE) {
@@ -107,13 +107,13 @@ ImagePtr decodeGif(std::span<const uint8_t> bytes) {
     int64_t width = std::max<int64_t>(gif->SWidth, left + frameW);
     int64_t height = std::max<int64_t>(gif->SHeight, top + frameH);
     if (!imageDimensionsAllowed(frameW, frameH) || !imageDimensionsAllowed(width, height)) {
-        fnd::log("GIF: refusing a %lld x %lld image (too large or empty)", static_cast<long long>(width),
-                 static_cast<long long>(height));
+        ZLOG(Warn, "GIF: refusing a %lld x %lld image (too large or empty)", static_cast<long long>(width),
+             static_cast<long long>(height));
         return nullptr;
     }
     const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
     if (!map || !map->Colors || map->ColorCount <= 0) {
-        fnd::log("GIF: cannot decode image: no colour table");
+        ZLOG(Warn, "GIF: cannot decode image: no colour table");
         return nullptr;
     }
 

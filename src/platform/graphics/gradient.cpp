@@ -19,8 +19,8 @@ std::shared_ptr<Gradient> Gradient::withColorComponents(std::span<const double> 
                         std::all_of(locations.begin(), locations.end(), [](double v) { return std::isfinite(v); });
     if (count == 0 || components.size() % 4 != 0 || (!locations.empty() && locations.size() != count) ||
         !finiteValues) {
-        fnd::log("gfx: gradient with %d components and %d locations refused", int(components.size()),
-                 int(locations.size()));
+        ZLOG(Warn, "gfx: gradient with %d components and %d locations refused", int(components.size()),
+             int(locations.size()));
         return nullptr;
     }
     std::vector<Stop> stops;

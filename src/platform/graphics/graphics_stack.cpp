@@ -47,7 +47,7 @@ void popContext() {
 void beginImageContext(Size size) {
     double w = std::ceil(size.width), h = std::ceil(size.height);
     if (!(w >= 1 && h >= 1 && w <= 1e6 && h <= 1e6)) {
-        fnd::log("gfx: image context of size %gx%g refused", size.width, size.height);
+        ZLOG(Warn, "gfx: image context of size %gx%g refused", size.width, size.height);
         return;
     }
     if (auto context = Context::createView(int(w), int(h))) {
@@ -61,7 +61,7 @@ std::shared_ptr<Image> imageFromCurrentImageContext() {
 
 void endImageContext() {
     if (!imageContextOnTop()) {
-        fnd::log("gfx: endImageContext without a current image context; ignored");
+        ZLOG(Warn, "gfx: endImageContext without a current image context; ignored");
         return;
     }
     stack().pop_back();
@@ -70,11 +70,11 @@ void endImageContext() {
 bool savePng(Context& context, const std::string& path) {
     fnd::Bytes png = context.pngRepresentation();
     if (png.empty()) {
-        fnd::log("gfx: could not encode a %dx%d context as PNG", context.width(), context.height());
+        ZLOG(Warn, "gfx: could not encode a %dx%d context as PNG", context.width(), context.height());
         return false;
     }
     if (!fnd::writeFile(path, png)) {
-        fnd::log("gfx: could not write PNG to %s", path);
+        ZLOG(Warn, "gfx: could not write PNG to %s", path);
         return false;
     }
     return true;

@@ -89,14 +89,14 @@ Image::Image(const Private&, int width, int height, std::shared_ptr<const fnd::B
 
 ImagePtr Image::fromPixels(int width, int height, fnd::Bytes premultipliedBgra, ImageOrientation orientation) {
     if (!imageDimensionsAllowed(width, height)) {
-        fnd::log("Image: refusing a %d x %d image (at most %lld px a side, %lld px in all)", width, height,
-                 static_cast<long long>(kMaxImageSide), static_cast<long long>(kMaxImagePixels));
+        ZLOG(Warn, "Image: refusing a %d x %d image (at most %lld px a side, %lld px in all)", width, height,
+             static_cast<long long>(kMaxImageSide), static_cast<long long>(kMaxImagePixels));
         return nullptr;
     }
     size_t expected = static_cast<size_t>(width) * static_cast<size_t>(height) * 4;
     if (premultipliedBgra.size() != expected) {
-        fnd::log("Image: pixel buffer of %lld bytes does not fit %d x %d",
-                 static_cast<long long>(premultipliedBgra.size()), width, height);
+        ZLOG(Warn, "Image: pixel buffer of %lld bytes does not fit %d x %d",
+             static_cast<long long>(premultipliedBgra.size()), width, height);
         return nullptr;
     }
     auto pixels = std::make_shared<const fnd::Bytes>(std::move(premultipliedBgra));
@@ -113,19 +113,19 @@ ImagePtr Image::imageWithData(std::span<const uint8_t> bytes) {
     if (isGifData(bytes)) {
         return decodeGif(bytes);
     }
-    fnd::log("Image: %lld bytes are not a PNG, JPEG or GIF image", static_cast<long long>(bytes.size()));
+    ZLOG(Warn, "Image: %lld bytes are not a PNG, JPEG or GIF image", static_cast<long long>(bytes.size()));
     return nullptr;
 }
 
 ImagePtr Image::imageWithContentsOfFile(const std::string& path) {
     std::optional<fnd::Bytes> bytes = fnd::readFile(path);
     if (!bytes) {
-        fnd::log("Image: cannot read %s", path.c_str());
+        ZLOG(Warn, "Image: cannot read %s", path.c_str());
         return nullptr;
     }
     ImagePtr image = imageWithData(*bytes);
     if (!image) {
-        fnd::log("Image: cannot decode %s", path.c_str());
+        ZLOG(Warn, "Image: cannot decode %s", path.c_str());
     }
     return image;
 }
@@ -144,7 +144,7 @@ ImagePtr Image::imageNamed(const std::string& name) {
         path = bundle.pathForResource(name, "png");
     }
     if (!path) {
-        fnd::log("Image: no bundle image named %s", name.c_str());
+        ZLOG(Warn, "Image: no bundle image named %s", name.c_str());
         return nullptr;
     }
     ImagePtr image = imageWithContentsOfFile(*path);
@@ -202,7 +202,7 @@ ImagePtr Image::uprightCopy() const {
 
 ImagePtr Image::imageFittedTo(Size box, bool respectOrientation) const {
     if (!(box.width >= 1) || !(box.height >= 1)) {
-        fnd::log("Image: cannot fit an image into %g x %g", box.width, box.height);
+        ZLOG(Warn, "Image: cannot fit an image into %g x %g", box.width, box.height);
         return nullptr;
     }
     ImagePtr source = respectOrientation ? uprightCopy() : nullptr;
@@ -237,7 +237,7 @@ ImagePtr Image::imageFittedTo(Size box, bool respectOrientation) const {
     cairo_surface_destroy(dstSurface);
     cairo_surface_destroy(srcSurface);
     if (status != CAIRO_STATUS_SUCCESS) {
-        fnd::log("Image: scaling failed: %s", cairo_status_to_string(status));
+        ZLOG(Warn, "Image: scaling failed: %s", cairo_status_to_string(status));
         return nullptr;
     }
     return std::make_shared<Image>(Private{}, dstW, dstH, std::make_shared<const fnd::Bytes>(std::move(out)),

@@ -239,7 +239,7 @@ std::optional<ImageOrientation> exifOrientation(std::span<const uint8_t> app1) {
 
 ImagePtr decodeJpeg(std::span<const uint8_t> bytes) {
     if (bytes.empty()) {
-        fnd::log("JPEG: no data");
+        ZLOG(Warn, "JPEG: no data");
         return nullptr;
     }
     auto st = std::make_unique<DecodeState>();
@@ -251,9 +251,9 @@ ImagePtr decodeJpeg(std::span<const uint8_t> bytes) {
     jpeg_destroy_decompress(&cinfo);
     if (!ok) {
         if (st->tooLarge) {
-            fnd::log("JPEG: refusing a %u x %u image (too large)", st->width, st->height);
+            ZLOG(Warn, "JPEG: refusing a %u x %u image (too large)", st->width, st->height);
         } else {
-            fnd::log("JPEG: cannot decode image: %s", static_cast<const char*>(st->err.message));
+            ZLOG(Warn, "JPEG: cannot decode image: %s", static_cast<const char*>(st->err.message));
         }
         return nullptr;
     }
@@ -286,7 +286,7 @@ fnd::Bytes jpegRepresentation(const Image& image, double quality) {
     if (ok && st->buffer) {
         out.assign(st->buffer, st->buffer + st->size);
     } else {
-        fnd::log("JPEG: cannot encode image: %s", static_cast<const char*>(st->err.message));
+        ZLOG(Warn, "JPEG: cannot encode image: %s", static_cast<const char*>(st->err.message));
     }
     std::free(st->buffer);
     return out;

@@ -135,7 +135,7 @@ ImagePtr decodePng(std::span<const uint8_t> bytes) {
     state.input = bytes;
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &state, readError, ignoreWarning);
     if (!png) {
-        fnd::log("PNG: cannot start the decoder");
+        ZLOG(Error, "PNG: cannot start the decoder");
         return nullptr;
     }
     png_infop info = png_create_info_struct(png);
@@ -143,9 +143,9 @@ ImagePtr decodePng(std::span<const uint8_t> bytes) {
     png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
     if (!ok) {
         if (state.tooLarge) {
-            fnd::log("PNG: refusing a %u x %u image (too large)", state.width, state.height);
+            ZLOG(Warn, "PNG: refusing a %u x %u image (too large)", state.width, state.height);
         } else {
-            fnd::log("PNG: cannot decode image: %s", state.error);
+            ZLOG(Warn, "PNG: cannot decode image: %s", state.error);
         }
         return nullptr;
     }
@@ -181,14 +181,14 @@ fnd::Bytes pngRepresentation(const Image& image) {
     }
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &state, writeError, ignoreWarning);
     if (!png) {
-        fnd::log("PNG: cannot start the encoder");
+        ZLOG(Error, "PNG: cannot start the encoder");
         return {};
     }
     png_infop info = png_create_info_struct(png);
     bool ok = info && writePng(png, info, state, width, height);
     png_destroy_write_struct(&png, info ? &info : nullptr);
     if (!ok) {
-        fnd::log("PNG: cannot encode image: %s", state.error);
+        ZLOG(Warn, "PNG: cannot encode image: %s", state.error);
         return {};
     }
     return out;

@@ -32,14 +32,14 @@ struct DrawingFaces {
     DrawingFaces() {
         FT_Library library = nullptr;
         if (FT_Init_FreeType(&library) != 0) {
-            fnd::log("gfx: FreeType failed to start; text is not drawn");
+            ZLOG(Error, "gfx: FreeType failed to start; text is not drawn");
             return;
         }
         for (FontFace which : {FontFace::Regular, FontFace::Bold}) {
             FT_Face face = nullptr;
             const std::string& path = fontFilePath(which);
             if (FT_New_Face(library, path.c_str(), 0, &face) != 0) {
-                fnd::log("gfx: cannot open font file %s; its text is not drawn", path);
+                ZLOG(Warn, "gfx: cannot open font file %s; its text is not drawn", path);
                 continue;
             }
             faces[static_cast<int>(which)] =

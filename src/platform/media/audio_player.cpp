@@ -65,8 +65,8 @@ AudioPlayer::~AudioPlayer() {
 std::shared_ptr<AudioPlayer> AudioPlayer::create(std::string source, std::span<const uint8_t> bytes) {
     auto decoded = SoundDecoder::decode(bytes);
     if (!decoded.ok()) {
-        fnd::log("AudioPlayer: %s cannot be decoded and will not play: %s", source,
-                 decoded.error().localizedDescription());
+        ZLOG(Warn, "AudioPlayer: %s cannot be decoded and will not play: %s", source,
+             decoded.error().localizedDescription());
     }
     auto player = std::make_shared<AudioPlayer>(Passkey{}, std::move(source), std::move(decoded));
     std::lock_guard lock(registry().mutex);
@@ -243,7 +243,7 @@ bool AudioPlayer::play() {
             }
             return true;
         }
-        fnd::log("AudioPlayer: refusing to play %s: %s", source_, decodeError_->localizedDescription());
+        ZLOG(Warn, "AudioPlayer: refusing to play %s: %s", source_, decodeError_->localizedDescription());
     }
     auto error = *decodeError_;
     tellDelegate([error](AudioPlayerDelegate& d, const std::shared_ptr<AudioPlayer>& p) {

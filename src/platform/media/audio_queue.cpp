@@ -196,7 +196,7 @@ AudioQueue::~AudioQueue() {
 
 AudioQueueBuffer* AudioQueue::allocateBuffer(uint32_t capacity) {
     if (capacity == 0 || capacity > kMaxBufferBytes) {
-        fnd::log("AudioQueue: refused a buffer of %u bytes", capacity);
+        ZLOG(Warn, "AudioQueue: refused a buffer of %u bytes", capacity);
         return nullptr;
     }
     std::lock_guard lock(state_->mutex);

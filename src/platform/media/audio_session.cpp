@@ -27,7 +27,7 @@ AudioSessionCategory AudioSession::category() const {
 Status AudioSession::setActive(bool active) {
     std::lock_guard lock(mutex_);
     if (active && interrupted_) {
-        fnd::log("AudioSession: cannot become active during an interruption");
+        ZLOG(Warn, "AudioSession: cannot become active during an interruption");
         return Status::Interrupted;
     }
     active_ = active;
@@ -70,7 +70,7 @@ void AudioSession::simulateInterruption(Interruption interruption) {
             listeners.push_back(listener);
         }
     }
-    fnd::log("AudioSession: interruption %s", interruption == Interruption::Began ? "began" : "ended");
+    ZLOG(Info, "AudioSession: interruption %s", interruption == Interruption::Began ? "began" : "ended");
     AudioPlayer::handleInterruption(interruption);
     for (const auto& listener : listeners) {
         (*listener)(interruption);

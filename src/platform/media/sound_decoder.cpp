@@ -105,7 +105,7 @@ fnd::Result<DecodedSound> SoundDecoder::decode(std::span<const uint8_t> bytes) {
         return decodeError(4, std::string("The sound data could not be decoded: ") + sf_error_number(error));
     }
     if (cut) {
-        fnd::log("SoundDecoder: sound cut to its first %lld frames", static_cast<long long>(frames));
+        ZLOG(Warn, "SoundDecoder: sound cut to its first %lld frames", static_cast<long long>(frames));
     }
     return sound;
 }

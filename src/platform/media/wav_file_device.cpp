@@ -61,7 +61,7 @@ bool WavFileDevice::openLocked(const StreamFormat& format) {
     file_ = sf_open(path_.c_str(), SFM_WRITE, &info);
     if (file_ == nullptr) {
         failed_ = true;
-        fnd::log("WavFileDevice: cannot create %s: %s", path_, sf_strerror(nullptr));
+        ZLOG(Error, "WavFileDevice: cannot create %s: %s", path_, sf_strerror(nullptr));
         return false;
     }
     // Rewrite the header after every write, so the file is playable while it grows.
@@ -77,8 +77,8 @@ void WavFileDevice::write(StreamId stream, const StreamFormat& format, std::span
     if (!format.isValid() || !format.isSigned16() || format.channelsPerFrame > 64 || format.sampleRate < 1) {
         if (!state.refused) {
             state.refused = true;
-            fnd::log("WavFileDevice: stream %llu is not 16-bit linear PCM; its sound is left out",
-                     static_cast<unsigned long long>(stream));
+            ZLOG(Warn, "WavFileDevice: stream %llu is not 16-bit linear PCM; its sound is left out",
+                 static_cast<unsigned long long>(stream));
         }
         return;
     }
@@ -129,7 +129,7 @@ void WavFileDevice::write(StreamId stream, const StreamFormat& format, std::span
         sf_count_t written = sf_writef_short(file_, out->data(), frames);
         frames_ += written;
         if (written != frames) {
-            fnd::log("WavFileDevice: writing %s failed: %s", path_, sf_strerror(file_));
+            ZLOG(Error, "WavFileDevice: writing %s failed: %s", path_, sf_strerror(file_));
         }
     }
 }

@@ -4,11 +4,11 @@
 #include "platform/ui/alert_panel.h"
 
 #include <algorithm>
-#include <cassert>
 
 #include "platform/foundation/log.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/thread.h"
+#include "platform/foundation/verify.h"
 #include "platform/graphics/graphics_stack.h"
 #include "platform/ui/application.h"
 #include "platform/ui/label.h"
@@ -146,9 +146,9 @@ std::shared_ptr<Window> AlertPanel::alertWindow() {
 }
 
 void AlertPanel::present(gfx::Rect frame) {
-    assert(fnd::isMainThread());
+    VERIFY(fnd::isMainThread());
     if (state_ != State::Hidden) {
-        fnd::log("%@: show ignored, already on screen", className());
+        ZLOG(Warn, "%@: show ignored, already on screen", className());
         return;
     }
     selfReference_ = self<AlertPanel>();
@@ -211,7 +211,7 @@ void AlertPanel::clickButtonAtIndex(int index) {
 }
 
 void AlertPanel::dismissWithClickedButtonIndex(int index, Animated animated) {
-    assert(fnd::isMainThread());
+    VERIFY(fnd::isMainThread());
     if (state_ == State::Hidden || state_ == State::Dismissing) {
         return;
     }

@@ -2,7 +2,6 @@
 // and display passes run from the main run loop's pass observer.
 #include "platform/ui/application.h"
 
-#include <cassert>
 #include <filesystem>
 
 #include "platform/foundation/log.h"
@@ -10,6 +9,7 @@
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/thread.h"
 #include "platform/foundation/url.h"
+#include "platform/foundation/verify.h"
 #include "platform/ui/snapshot.h"
 #include "platform/ui/window.h"
 
@@ -44,7 +44,7 @@ std::vector<std::shared_ptr<Window>> Application::windows() const {
 }
 
 void Application::registerWindow(const std::shared_ptr<Window>& window) {
-    assert(fnd::isMainThread());
+    VERIFY(fnd::isMainThread());
     std::erase_if(windows_, [](const std::weak_ptr<Window>& weak) { return weak.expired(); });
     windows_.push_back(window);
 }
@@ -59,9 +59,9 @@ bool Application::canOpenURL(const std::string& url) const {
 }
 
 bool Application::openURL(const std::string& url) {
-    assert(fnd::isMainThread());
+    VERIFY(fnd::isMainThread());
     if (!canOpenURL(url)) {
-        fnd::log("Application::openURL: cannot open \"%s\"", url.c_str());
+        ZLOG(Warn, "Application::openURL: cannot open \"%s\"", url.c_str());
         return false;
     }
     openedUrls_.push_back(url);
@@ -85,7 +85,7 @@ gfx::Rect Application::statusBarFrame() const {
 }
 
 void Application::flush() {
-    assert(fnd::isMainThread());
+    VERIFY(fnd::isMainThread());
     runPasses();
 }
 
@@ -109,7 +109,7 @@ void Application::runPasses() {
 }
 
 int Application::dumpScreens(const std::string& folder) {
-    assert(fnd::isMainThread());
+    VERIFY(fnd::isMainThread());
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     int written = 0;

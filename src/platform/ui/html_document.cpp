@@ -83,8 +83,8 @@ struct CtxtFree {
 
 std::optional<HtmlDocument> HtmlDocument::parse(std::string_view source, std::string_view encodingName) {
     if (source.size() > kMaxSourceBytes) {
-        fnd::log("HtmlDocument: refused a page of %lld bytes (limit %lld)", static_cast<long long>(source.size()),
-                 static_cast<long long>(kMaxSourceBytes));
+        ZLOG(Warn, "HtmlDocument: refused a page of %lld bytes (limit %lld)", static_cast<long long>(source.size()),
+             static_cast<long long>(kMaxSourceBytes));
         return std::nullopt;
     }
     HtmlDocument document;
@@ -96,7 +96,7 @@ std::optional<HtmlDocument> HtmlDocument::parse(std::string_view source, std::st
     std::unique_ptr<htmlParserCtxt, CtxtFree> ctxt(
         htmlCreatePushParserCtxt(nullptr, nullptr, nullptr, 0, nullptr, XML_CHAR_ENCODING_NONE));
     if (ctxt == nullptr) {
-        fnd::log("HtmlDocument: libxml2 could not create a parser");
+        ZLOG(Error, "HtmlDocument: libxml2 could not create a parser");
         return std::nullopt;
     }
     htmlCtxtUseOptions(ctxt.get(), HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING);
@@ -106,7 +106,7 @@ std::optional<HtmlDocument> HtmlDocument::parse(std::string_view source, std::st
         if (handler != nullptr) {
             xmlSwitchToEncoding(ctxt.get(), handler);
         } else {
-            fnd::log("HtmlDocument: unknown text encoding \"%s\"; reading with the page's own", name);
+            ZLOG(Warn, "HtmlDocument: unknown text encoding \"%s\"; reading with the page's own", name);
         }
     }
     for (size_t offset = 0; offset < source.size(); offset += kChunkBytes) {

@@ -108,8 +108,8 @@ std::string ImagePickerController::titleForSource(ImagePickerControllerSourceTyp
 
 void ImagePickerController::setSourceType(ImagePickerControllerSourceType type) {
     if (!isSourceTypeAvailable(type)) {
-        fnd::log("ImagePickerController: source type %d is not available; keeping %d", static_cast<int>(type),
-                 static_cast<int>(sourceType_));
+        ZLOG(Warn, "ImagePickerController: source type %d is not available; keeping %d", static_cast<int>(type),
+             static_cast<int>(sourceType_));
         return;
     }
     sourceType_ = type;
@@ -150,7 +150,7 @@ std::shared_ptr<ImagePickerController> ImagePickerController::visiblePicker() {
 
 bool ImagePickerController::finishPicking(const gfx::ImagePtr& image) {
     if (!image) {
-        fnd::log("ImagePickerController: no image was picked");
+        ZLOG(Warn, "ImagePickerController: no image was picked");
         return false;
     }
     const auto keepAlive = selfAs<ImagePickerController>();

@@ -3,12 +3,12 @@
 // ends on the process clock (or at once, when the next change starts first).
 #include "platform/ui/keyboard.h"
 
-#include <cassert>
 #include <string>
 
 #include "platform/foundation/dictionary.h"
 #include "platform/foundation/notification_center.h"
 #include "platform/foundation/thread.h"
+#include "platform/foundation/verify.h"
 #include "platform/ui/screen.h"
 #include "platform/ui/text_field.h"
 #include "platform/ui/text_view.h"
@@ -54,7 +54,7 @@ KeyboardController::Handoff::~Handoff() {
 }
 
 void KeyboardController::update() {
-    assert(fnd::isMainThread());
+    VERIFY(fnd::isMainThread());
     if (handoffDepth_ > 0) {
         return;
     }

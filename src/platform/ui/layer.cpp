@@ -65,7 +65,7 @@ void Layer::insertSublayer(const LayerPtr& layer, size_t index) {
         return;
     }
     if (isSelfOrAncestor(layer.get())) {
-        fnd::log("Layer: refusing to add a layer inside itself");
+        ZLOG(Warn, "Layer: refusing to add a layer inside itself");
         return;
     }
     LayerPtr keep = layer;

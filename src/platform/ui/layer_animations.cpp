@@ -58,7 +58,7 @@ Layer::~Layer() {
 
 void Layer::addAnimation(const AnimationPtr& animation, const std::string& key) {
     if (!animation) {
-        fnd::log("Layer: ignoring a null animation for key '%s'", key);
+        ZLOG(Warn, "Layer: ignoring a null animation for key '%s'", key);
         return;
     }
     if (!key.empty()) {

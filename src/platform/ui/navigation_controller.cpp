@@ -4,10 +4,10 @@
 #include "platform/ui/navigation_controller.h"
 
 #include <algorithm>
-#include <cassert>
 
 #include "platform/foundation/log.h"
 #include "platform/foundation/thread.h"
+#include "platform/foundation/verify.h"
 #include "platform/ui/screen.h"
 #include "platform/ui/tab_bar_controller.h"
 #include "platform/ui/view.h"
@@ -137,16 +137,16 @@ bool NavigationController::contains(const ViewController* vc) const {
 }
 
 void NavigationController::pushViewController(std::shared_ptr<ViewController> vc, Animated animated) {
-    assert(fnd::isMainThread());
+    VERIFY(fnd::isMainThread());
     transition_.finish();
     if (!vc || vc.get() == this || contains(vc.get())) {
-        fnd::log("NavigationController::pushViewController: %s cannot be pushed",
-                 vc ? vc->className().c_str() : "a null controller");
+        ZLOG(Warn, "NavigationController::pushViewController: %s cannot be pushed",
+             vc ? vc->className().c_str() : "a null controller");
         return;
     }
     if (auto parent = vc->parentViewController()) {
-        fnd::log("NavigationController::pushViewController: %s already belongs to %s", vc->className().c_str(),
-                 parent->className().c_str());
+        ZLOG(Warn, "NavigationController::pushViewController: %s already belongs to %s", vc->className().c_str(),
+             parent->className().c_str());
         return;
     }
     auto stack = stack_;
@@ -155,7 +155,7 @@ void NavigationController::pushViewController(std::shared_ptr<ViewController> vc
 }
 
 std::shared_ptr<ViewController> NavigationController::popViewControllerAnimated(Animated animated) {
-    assert(fnd::isMainThread());
+    VERIFY(fnd::isMainThread());
     transition_.finish();
     if (stack_.size() < 2) {
         return nullptr;
@@ -169,12 +169,12 @@ std::shared_ptr<ViewController> NavigationController::popViewControllerAnimated(
 
 std::vector<std::shared_ptr<ViewController>>
 NavigationController::popToViewController(const std::shared_ptr<ViewController>& vc, Animated animated) {
-    assert(fnd::isMainThread());
+    VERIFY(fnd::isMainThread());
     transition_.finish();
     const auto it = std::find(stack_.begin(), stack_.end(), vc);
     if (!vc || it == stack_.end()) {
-        fnd::log("NavigationController::popToViewController: %s is not on the stack",
-                 vc ? vc->className().c_str() : "a null controller");
+        ZLOG(Warn, "NavigationController::popToViewController: %s is not on the stack",
+             vc ? vc->className().c_str() : "a null controller");
         return {};
     }
     std::vector<std::shared_ptr<ViewController>> popped(it + 1, stack_.end());
@@ -194,15 +194,15 @@ std::vector<std::shared_ptr<ViewController>> NavigationController::popToRootView
 }
 
 void NavigationController::setViewControllers(std::vector<std::shared_ptr<ViewController>> vcs, Animated animated) {
-    assert(fnd::isMainThread());
+    VERIFY(fnd::isMainThread());
     transition_.finish();
     std::vector<std::shared_ptr<ViewController>> stack;
     for (auto& vc : vcs) {
         const bool duplicate = std::find(stack.begin(), stack.end(), vc) != stack.end();
         const auto parent = vc ? vc->parentViewController() : nullptr;
         if (!vc || vc.get() == this || duplicate || (parent && parent.get() != this)) {
-            fnd::log("NavigationController::setViewControllers: skipping %s",
-                     vc ? vc->className().c_str() : "a null controller");
+            ZLOG(Warn, "NavigationController::setViewControllers: skipping %s",
+                 vc ? vc->className().c_str() : "a null controller");
             continue;
         }
         stack.push_back(std::move(vc));

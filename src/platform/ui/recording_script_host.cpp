@@ -60,7 +60,7 @@ ScriptResult RecordingScriptHost::evaluate(const std::string& expression) {
         try {
             matched = std::regex_match(text, pattern.regex);
         } catch (const std::regex_error& e) {
-            fnd::log("RecordingScriptHost: pattern could not be matched: %s", e.what());
+            ZLOG(Warn, "RecordingScriptHost: pattern could not be matched: %s", e.what());
         }
         if (matched) {
             return pattern.result;
@@ -97,7 +97,7 @@ void RecordingScriptHost::answerMatching(const std::string& pattern, ScriptResul
     try {
         patterns_.push_back(Pattern{std::regex(pattern, std::regex::ECMAScript), std::move(result)});
     } catch (const std::regex_error& e) {
-        fnd::log("RecordingScriptHost: ignored the pattern \"%s\": %s", pattern, e.what());
+        ZLOG(Warn, "RecordingScriptHost: ignored the pattern \"%s\": %s", pattern, e.what());
     }
 }
 
@@ -110,7 +110,7 @@ std::optional<fnd::Value> RecordingScriptHost::invokeBinding(const std::string& 
                                                              const std::vector<fnd::Value>& args) {
     auto object = boundObject(name);
     if (!object) {
-        fnd::log("RecordingScriptHost: the page called %s.%s, but nothing is bound as \"%s\"", name, method, name);
+        ZLOG(Warn, "RecordingScriptHost: the page called %s.%s, but nothing is bound as \"%s\"", name, method, name);
         return std::nullopt;
     }
     return object->invoke(method, args);

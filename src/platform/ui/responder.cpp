@@ -1,9 +1,8 @@
 // The responder chain's default forwarding and the single first responder of the main thread.
 #include "platform/ui/responder.h"
 
-#include <cassert>
-
 #include "platform/foundation/thread.h"
+#include "platform/foundation/verify.h"
 
 namespace ui {
 namespace {
@@ -46,7 +45,7 @@ void Responder::touchesCancelled(const TouchSet& touches, const Event* event) {
 }
 
 bool Responder::becomeFirstResponder() {
-    assert(fnd::isMainThread());
+    VERIFY(fnd::isMainThread());
     if (isFirstResponder()) {
         return true;
     }
@@ -63,7 +62,7 @@ bool Responder::becomeFirstResponder() {
 }
 
 bool Responder::resignFirstResponder() {
-    assert(fnd::isMainThread());
+    VERIFY(fnd::isMainThread());
     if (!canResignFirstResponder()) {
         return false;
     }

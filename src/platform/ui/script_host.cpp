@@ -121,7 +121,7 @@ std::vector<std::string> ScriptObject::methodNames() const {
 std::optional<fnd::Value> ScriptObject::invoke(std::string_view name, const std::vector<fnd::Value>& args) {
     auto it = methods_.find(name);
     if (it == methods_.end() || !it->second) {
-        fnd::log("ScriptObject: no method \"%s\"", std::string(name));
+        ZLOG(Warn, "ScriptObject: no method \"%s\"", std::string(name));
         return std::nullopt;
     }
     // Copy: the method may replace itself while it runs.

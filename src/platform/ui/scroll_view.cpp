@@ -4,13 +4,13 @@
 #include "platform/ui/scroll_view.h"
 
 #include <algorithm>
-#include <cassert>
 #include <cmath>
 
 #include "platform/foundation/clock.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/thread.h"
 #include "platform/foundation/timer.h"
+#include "platform/foundation/verify.h"
 #include "platform/ui/window.h"
 
 namespace ui {
@@ -124,7 +124,7 @@ bool ScrollView::isOutOfBounds() const {
 
 void ScrollView::setDecelerationRate(double rate) {
     if (!(rate > 0 && rate < 1)) {
-        fnd::log("ScrollView: ignoring deceleration rate %f (it must lie between 0 and 1)", rate);
+        ZLOG(Warn, "ScrollView: ignoring deceleration rate %f (it must lie between 0 and 1)", rate);
         return;
     }
     decelerationRate_ = rate;
@@ -134,7 +134,7 @@ void ScrollView::setDecelerationRate(double rate) {
 
 void ScrollView::applyOffset(gfx::Point offset) {
     if (!std::isfinite(offset.x) || !std::isfinite(offset.y)) {
-        fnd::log("ScrollView: ignoring a non-finite content offset");
+        ZLOG(Warn, "ScrollView: ignoring a non-finite content offset");
         return;
     }
     if (offset == contentOffset()) {
@@ -155,14 +155,14 @@ void ScrollView::setContentOffset(gfx::Point offset) {
 }
 
 void ScrollView::setContentOffset(gfx::Point offset, Animated animated) {
-    assert(fnd::isMainThread());
+    VERIFY(fnd::isMainThread());
     if (animated == Animated::No) {
         endMotion(false);
         applyOffset(offset);
         return;
     }
     if (!std::isfinite(offset.x) || !std::isfinite(offset.y)) {
-        fnd::log("ScrollView: ignoring a non-finite content offset");
+        ZLOG(Warn, "ScrollView: ignoring a non-finite content offset");
         return;
     }
     if (offset == contentOffset()) {

@@ -1,12 +1,12 @@
 // Snapshots: capture a view tree into an image, write it as PNG, and copy a backed view's backing.
 #include "platform/ui/snapshot.h"
 
-#include <cassert>
 #include <cmath>
 
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/thread.h"
+#include "platform/foundation/verify.h"
 #include "platform/graphics/context.h"
 #include "platform/graphics/graphics_stack.h"
 #include "platform/ui/backed_view.h"
@@ -16,7 +16,7 @@ namespace ui {
 namespace {
 
 std::shared_ptr<gfx::Context> renderView(View& view) {
-    assert(fnd::isMainThread());
+    VERIFY(fnd::isMainThread());
     view.layoutIfNeeded();
     view.displayIfNeeded();
     const gfx::Rect b = view.bounds();
@@ -39,7 +39,7 @@ gfx::ImagePtr Snapshot::captureView(View& view) {
 bool Snapshot::saveViewAsPng(View& view, const std::string& path) {
     auto ctx = renderView(view);
     if (!ctx) {
-        fnd::log("Snapshot::saveViewAsPng: nothing to save for %s (empty bounds)", path.c_str());
+        ZLOG(Warn, "Snapshot::saveViewAsPng: nothing to save for %s (empty bounds)", path.c_str());
         return false;
     }
     return gfx::savePng(*ctx, path);

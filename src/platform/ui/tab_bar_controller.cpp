@@ -4,11 +4,11 @@
 #include "platform/ui/tab_bar_controller.h"
 
 #include <algorithm>
-#include <cassert>
 #include <functional>
 
 #include "platform/foundation/log.h"
 #include "platform/foundation/thread.h"
+#include "platform/foundation/verify.h"
 #include "platform/ui/navigation_controller.h"
 #include "platform/ui/screen.h"
 #include "platform/ui/view.h"
@@ -96,14 +96,14 @@ std::shared_ptr<ViewController> TabBarController::selectedViewController() const
 }
 
 void TabBarController::setViewControllers(std::vector<std::shared_ptr<ViewController>> vcs, Animated animated) {
-    assert(fnd::isMainThread());
+    VERIFY(fnd::isMainThread());
     std::vector<std::shared_ptr<ViewController>> children;
     for (auto& vc : vcs) {
         const bool duplicate = std::find(children.begin(), children.end(), vc) != children.end();
         const auto parent = vc ? vc->parentViewController() : nullptr;
         if (!vc || vc.get() == this || duplicate || (parent && parent.get() != this)) {
-            fnd::log("TabBarController::setViewControllers: skipping %s",
-                     vc ? vc->className().c_str() : "a null controller");
+            ZLOG(Warn, "TabBarController::setViewControllers: skipping %s",
+                 vc ? vc->className().c_str() : "a null controller");
             continue;
         }
         children.push_back(std::move(vc));
@@ -137,9 +137,9 @@ void TabBarController::setViewControllers(std::vector<std::shared_ptr<ViewContro
 }
 
 void TabBarController::setSelectedIndex(size_t index) {
-    assert(fnd::isMainThread());
+    VERIFY(fnd::isMainThread());
     if (index >= children_.size()) {
-        fnd::log("TabBarController::setSelectedIndex: %zu is out of range (%zu tabs)", index, children_.size());
+        ZLOG(Warn, "TabBarController::setSelectedIndex: %zu is out of range (%zu tabs)", index, children_.size());
         return;
     }
     if (index == selected_) {
@@ -153,7 +153,7 @@ void TabBarController::setSelectedIndex(size_t index) {
 void TabBarController::setSelectedViewController(const std::shared_ptr<ViewController>& vc) {
     const auto it = std::find(children_.begin(), children_.end(), vc);
     if (!vc || it == children_.end()) {
-        fnd::log("TabBarController::setSelectedViewController: not one of the tabs");
+        ZLOG(Warn, "TabBarController::setSelectedViewController: not one of the tabs");
         return;
     }
     setSelectedIndex(static_cast<size_t>(it - children_.begin()));

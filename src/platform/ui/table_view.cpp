@@ -260,8 +260,8 @@ void TableView::reloadRowsAtIndexPaths(const std::vector<IndexPath>& paths, Tabl
     const auto d = delegate();
     for (const auto& path : paths) {
         if (!layout_.isValid(path)) {
-            fnd::log("TableView: reloadRowsAtIndexPaths ignores a row that does not exist (section %d, row %d)",
-                     path.section, path.row);
+            ZLOG(Warn, "TableView: reloadRowsAtIndexPaths ignores a row that does not exist (section %d, row %d)",
+                 path.section, path.row);
             continue;
         }
         double height = rowHeight_;
@@ -362,7 +362,7 @@ void TableView::tileVisibleRows() {
         }
         auto cell = ds->tableViewCellForRowAtIndexPath(*this, path);
         if (!cell) {
-            fnd::log("TableView: ERROR: the data source gave no cell for section %d, row %d", path.section, path.row);
+            ZLOG(Error, "TableView: the data source gave no cell for section %d, row %d", path.section, path.row);
             continue;
         }
         if (!layout_.isValid(path)) {
@@ -560,8 +560,8 @@ void TableView::scrollToRowAtIndexPath(const IndexPath& path, TableViewScrollPos
         reloadData();
     }
     if (!layout_.isValid(path)) {
-        fnd::log("TableView: ERROR: scrollToRowAtIndexPath ignores a row that does not exist (section %d, row %d)",
-                 path.section, path.row);
+        ZLOG(Error, "TableView: scrollToRowAtIndexPath ignores a row that does not exist (section %d, row %d)",
+             path.section, path.row);
         return;
     }
     const gfx::Rect row = layout_.rectForRow(path);

@@ -15,7 +15,7 @@ void TableView::beginUpdates() {
 
 void TableView::endUpdates() {
     if (updateDepth_ == 0) {
-        fnd::log("TableView: endUpdates without beginUpdates is ignored");
+        ZLOG(Warn, "TableView: endUpdates without beginUpdates is ignored");
         return;
     }
     if (--updateDepth_ > 0) {
@@ -89,19 +89,20 @@ void TableView::applyUpdates(std::vector<PendingUpdate> updates, TableViewRowAni
         const auto expected =
             static_cast<size_t>(layout_.numberOfRowsInSection(s)) - deleted[i].size() + inserted[i].size();
         if (newRows[i] < 0 || static_cast<size_t>(newRows[i]) != expected) {
-            fnd::log("TableView: ERROR: section %d has %d rows after the update, but %d before with %d deleted and "
-                     "%d inserted; reloading instead",
-                     s, newRows[i], layout_.numberOfRowsInSection(s), static_cast<int>(deleted[i].size()),
-                     static_cast<int>(inserted[i].size()));
+            ZLOG(Error,
+                 "TableView: section %d has %d rows after the update, but %d before with %d deleted and "
+                 "%d inserted; reloading instead",
+                 s, newRows[i], layout_.numberOfRowsInSection(s), static_cast<int>(deleted[i].size()),
+                 static_cast<int>(inserted[i].size()));
             consistent = false;
         }
     }
     if (!consistent) {
         if (newSections != sections) {
-            fnd::log("TableView: ERROR: %d sections after a row update, %d before; reloading instead", newSections,
-                     sections);
+            ZLOG(Error, "TableView: %d sections after a row update, %d before; reloading instead", newSections,
+                 sections);
         } else {
-            fnd::log("TableView: ERROR: a row update names rows that do not exist; reloading instead");
+            ZLOG(Error, "TableView: a row update names rows that do not exist; reloading instead");
         }
         reloadData();
         return;

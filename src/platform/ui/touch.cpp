@@ -2,11 +2,11 @@
 // changes stamped with the clock, and locations converted from window space into any view.
 #include "platform/ui/touch.h"
 
-#include <cassert>
 #include <cmath>
 
 #include "platform/foundation/clock.h"
 #include "platform/foundation/thread.h"
+#include "platform/foundation/verify.h"
 #include "platform/ui/view.h"
 #include "platform/ui/window.h"
 
@@ -35,7 +35,7 @@ std::vector<std::weak_ptr<Touch>>& activeTouches() {
 } // namespace
 
 std::shared_ptr<Touch> Touch::begin(const std::shared_ptr<Window>& window, gfx::Point pointInWindow) {
-    assert(fnd::isMainThread());
+    VERIFY(fnd::isMainThread());
     auto touch = std::shared_ptr<Touch>(new Touch());
     touch->window_ = window;
     touch->location_ = pointInWindow;

@@ -201,7 +201,7 @@ void View::beginAnimations(const std::string& name, void* context) {
 void View::commitAnimations() {
     State& s = state();
     if (s.open.empty()) {
-        fnd::log("View: commitAnimations without beginAnimations");
+        ZLOG(Warn, "View: commitAnimations without beginAnimations");
         return;
     }
     auto running = std::make_shared<Running>();

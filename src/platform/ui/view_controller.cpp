@@ -3,11 +3,10 @@
 // the presenter's window.
 #include "platform/ui/view_controller.h"
 
-#include <cassert>
-
 #include "platform/foundation/log.h"
 #include "platform/foundation/notification_center.h"
 #include "platform/foundation/thread.h"
+#include "platform/foundation/verify.h"
 #include "platform/ui/navigation_controller.h"
 #include "platform/ui/screen.h"
 #include "platform/ui/tab_bar_controller.h"
@@ -38,14 +37,14 @@ ViewController::~ViewController() {
 // --- The view ---
 
 std::shared_ptr<View> ViewController::view() {
-    assert(fnd::isMainThread());
+    VERIFY(fnd::isMainThread());
     if (!view_ && !loadingView_) {
         const auto keepAlive = weak_from_this().lock();
         loadingView_ = true;
         loadView();
         loadingView_ = false;
         if (!view_) {
-            fnd::log("ViewController::view: %s's loadView set no view; a plain view stands in", className().c_str());
+            ZLOG(Warn, "ViewController::view: %s's loadView set no view; a plain view stands in", className().c_str());
             ViewController::loadView();
         }
         observeMemoryWarnings();
@@ -256,9 +255,9 @@ void ViewController::callViewDidDisappear(Animated animated) {
 // --- Modal presentation ---
 
 void ViewController::presentModalViewController(std::shared_ptr<ViewController> vc, Animated animated) {
-    assert(fnd::isMainThread());
+    VERIFY(fnd::isMainThread());
     if (!vc || vc.get() == this) {
-        fnd::log("ViewController::presentModalViewController: no controller to present");
+        ZLOG(Warn, "ViewController::presentModalViewController: no controller to present");
         return;
     }
     if (modal_) {
@@ -268,13 +267,14 @@ void ViewController::presentModalViewController(std::shared_ptr<ViewController> 
     // A dismissal still sliding ends first, so its controller may be presented again at once.
     modalTransition_.finish();
     if (vc->presenting_.lock() || vc->parent_.lock() || (vc->view_ && vc->view_->window())) {
-        fnd::log("ViewController::presentModalViewController: %s is already shown elsewhere", vc->className().c_str());
+        ZLOG(Warn, "ViewController::presentModalViewController: %s is already shown elsewhere",
+             vc->className().c_str());
         return;
     }
     const auto window = view_ ? view_->window() : nullptr;
     if (!window) {
-        fnd::log("ViewController::presentModalViewController: the presenting %s's view is not in a window",
-                 className().c_str());
+        ZLOG(Warn, "ViewController::presentModalViewController: the presenting %s's view is not in a window",
+             className().c_str());
         return;
     }
     const auto keepAlive = weak_from_this().lock();
@@ -304,12 +304,12 @@ void ViewController::presentModalViewController(std::shared_ptr<ViewController> 
 }
 
 void ViewController::dismissModalViewControllerAnimated(Animated animated) {
-    assert(fnd::isMainThread());
+    VERIFY(fnd::isMainThread());
     if (!modal_) {
         if (auto presenter = presenting_.lock()) {
             presenter->dismissModalViewControllerAnimated(animated);
         } else {
-            fnd::log("ViewController::dismissModalViewControllerAnimated: %s presents nothing", className().c_str());
+            ZLOG(Warn, "ViewController::dismissModalViewControllerAnimated: %s presents nothing", className().c_str());
         }
         return;
     }

@@ -3,10 +3,10 @@
 #include "platform/ui/view.h"
 
 #include <algorithm>
-#include <cassert>
 
 #include "platform/foundation/log.h"
 #include "platform/foundation/thread.h"
+#include "platform/foundation/verify.h"
 #include "platform/ui/application.h"
 #include "platform/ui/window.h"
 
@@ -64,12 +64,12 @@ void View::detachFromSuperview() {
 }
 
 void View::insertSubview(const std::shared_ptr<View>& view, size_t index) {
-    assert(fnd::isMainThread());
+    VERIFY(fnd::isMainThread());
     if (!view) {
         return;
     }
     if (isDescendantOfView(view.get())) {
-        fnd::log("View::addSubview: refused to add a view to itself or to one of its descendants");
+        ZLOG(Warn, "View::addSubview: refused to add a view to itself or to one of its descendants");
         return;
     }
     if (view->superview().get() == this) {
@@ -160,7 +160,7 @@ void View::sendSubviewToBack(const View* view) {
 }
 
 void View::removeFromSuperview() {
-    assert(fnd::isMainThread());
+    VERIFY(fnd::isMainThread());
     auto old = superview();
     if (!old) {
         return;

@@ -2,10 +2,10 @@
 // rendering of a view tree into a context: background, backing store, layer sublayers, subviews.
 #include "platform/ui/view.h"
 
-#include <cassert>
 #include <cmath>
 
 #include "platform/foundation/thread.h"
+#include "platform/foundation/verify.h"
 #include "platform/graphics/graphics_stack.h"
 #include "platform/ui/layer.h"
 
@@ -28,7 +28,7 @@ std::shared_ptr<gfx::Context> View::backingStore() const {
 }
 
 void View::displayIfNeeded() {
-    assert(fnd::isMainThread());
+    VERIFY(fnd::isMainThread());
     displaySubtree();
 }
 

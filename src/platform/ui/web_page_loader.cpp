@@ -121,7 +121,7 @@ WebPageCancel DefaultWebPageLoader::fetch(const fnd::UrlRequest& request, WebPag
     } else if (auto handler = WebSchemeRegistry::shared().handlerForScheme(url.scheme())) {
         completeLater(state, handler(request));
     } else {
-        fnd::log("WebView: no loader for the scheme of %s", url.absoluteString());
+        ZLOG(Warn, "WebView: no loader for the scheme of %s", url.absoluteString());
         completeLater(state, fnd::UrlError::make(fnd::UrlError::UnsupportedUrl, url.absoluteString()));
     }
     return [state] { state->cancel(); };

@@ -3,12 +3,11 @@
 // placeholder drawing.
 #include "platform/ui/web_view.h"
 
-#include <cassert>
-
 #include "platform/foundation/clock.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/thread.h"
 #include "platform/foundation/url_error.h"
+#include "platform/foundation/verify.h"
 #include "platform/graphics/font.h"
 #include "platform/graphics/graphics_stack.h"
 #include "platform/graphics/text_drawing.h"
@@ -80,7 +79,7 @@ void WebView::loadData(const fnd::Bytes& data, const std::string& mimeType, cons
 bool WebView::simulateNavigation(const std::string& url, NavigationType type) {
     auto resolved = resolveUrl(url);
     if (!resolved) {
-        fnd::log("WebView: ignored a navigation to \"%s\": not a URL", url);
+        ZLOG(Warn, "WebView: ignored a navigation to \"%s\": not a URL", url);
         return false;
     }
     queueNavigation(Navigation{fnd::UrlRequest(*resolved), type, std::nullopt});
@@ -101,7 +100,7 @@ std::optional<fnd::Url> WebView::resolveUrl(const std::string& reference) const 
 }
 
 void WebView::stopLoading() {
-    assert(fnd::isMainThread());
+    VERIFY(fnd::isMainThread());
     ++navigationGeneration_;
     cancelFrames();
     if (load_) {
@@ -144,9 +143,9 @@ std::vector<std::string> WebView::historyUrls() const {
 }
 
 std::string WebView::stringByEvaluatingJavaScriptFromString(const std::string& js) {
-    assert(fnd::isMainThread());
+    VERIFY(fnd::isMainThread());
     if (evaluating_) {
-        fnd::log("WebView: refused a script evaluation from inside another: %s", js.substr(0, 80));
+        ZLOG(Warn, "WebView: refused a script evaluation from inside another: %s", js.substr(0, 80));
         return "";
     }
     auto host = scriptHost();

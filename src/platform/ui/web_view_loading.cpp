@@ -2,13 +2,13 @@
 // load, fetching through the page loader, reading the document, committing it to history and a new
 // script host, running its scripts (fetching src ones in order) and onload, asking about frames,
 // and finishing or failing on a later pass.
-#include <cassert>
 
 #include "platform/foundation/encodings.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/thread.h"
 #include "platform/foundation/url_error.h"
+#include "platform/foundation/verify.h"
 #include "platform/ui/backends.h"
 #include "platform/ui/web_view.h"
 
@@ -29,7 +29,7 @@ std::string asText(const fnd::Bytes& data) {
 } // namespace
 
 void WebView::queueNavigation(Navigation navigation) {
-    assert(fnd::isMainThread());
+    VERIFY(fnd::isMainThread());
     std::weak_ptr<WebView> weak = self<WebView>();
     ++queuedNavigations_;
     fnd::RunLoop::main().post([weak, generation = navigationGeneration_, navigation = std::move(navigation)]() mutable {
@@ -147,7 +147,7 @@ void WebView::runScriptsFrom(uint64_t loadId) {
         }
         auto url = resolveUrl(script.src);
         if (!url) {
-            fnd::log("WebView: skipped the script \"%s\": not a URL", script.src);
+            ZLOG(Warn, "WebView: skipped the script \"%s\": not a URL", script.src);
             continue;
         }
         fnd::UrlRequest request(*url);
@@ -185,7 +185,7 @@ void WebView::scriptArrived(uint64_t loadId, const std::string& url, fnd::Result
         runPageScript(fnd::decodeUtf8Lossy(result.value().data), url);
     } else {
         // A page goes on without a script that failed to load.
-        fnd::log("WebView: the script %s did not load: %@", url, result.error().localizedDescription());
+        ZLOG(Warn, "WebView: the script %s did not load: %@", url, result.error().localizedDescription());
     }
     runScriptsFrom(loadId);
 }
@@ -219,7 +219,7 @@ void WebView::failLoad(const fnd::Error& error) {
 void WebView::queueFrame(uint64_t loadId, const std::string& src) {
     auto url = resolveUrl(src);
     if (!url) {
-        fnd::log("WebView: skipped the frame \"%s\": not a URL", src);
+        ZLOG(Warn, "WebView: skipped the frame \"%s\": not a URL", src);
         return;
     }
     std::weak_ptr<WebView> weak = self<WebView>();
@@ -250,7 +250,7 @@ void WebView::startFrame(const fnd::Url& url) {
     frameFetches_.push_back(
         webPageLoader()->fetch(request, [src = url.absoluteString()](fnd::Result<WebPageContent> r) {
             if (!r) {
-                fnd::log("WebView: the frame %s did not load: %@", src, r.error().localizedDescription());
+                ZLOG(Warn, "WebView: the frame %s did not load: %@", src, r.error().localizedDescription());
             }
         }));
 }

@@ -3,11 +3,11 @@
 #include "platform/ui/window.h"
 
 #include <algorithm>
-#include <cassert>
 #include <cmath>
 
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/thread.h"
+#include "platform/foundation/verify.h"
 #include "platform/graphics/context.h"
 #include "platform/ui/application.h"
 #include "platform/ui/keyboard.h"
@@ -33,7 +33,7 @@ void Window::makeKeyAndVisible() {
 }
 
 void Window::makeKeyWindow() {
-    assert(fnd::isMainThread());
+    VERIFY(fnd::isMainThread());
     Application::shared().setKeyWindow(self<Window>());
 }
 
@@ -65,7 +65,7 @@ bool Window::endEditing(Force force) {
 }
 
 void Window::sendEvent(const Event& event) {
-    assert(fnd::isMainThread());
+    VERIFY(fnd::isMainThread());
     static constexpr TouchPhase kOrder[] = {TouchPhase::Began, TouchPhase::Moved, TouchPhase::Ended,
                                             TouchPhase::Cancelled};
     // Each phase goes to each view once, with that view's touches in that phase.
@@ -135,7 +135,7 @@ void Window::markFrameStale() {
 }
 
 void Window::composeFrame() {
-    assert(fnd::isMainThread());
+    VERIFY(fnd::isMainThread());
     layoutIfNeeded();
     displayIfNeeded();
     gfx::Rect b = bounds();

@@ -1,8 +1,8 @@
 // The window's root view controller: its view fills the window below the status bar, and putting a
 // controller there (or taking it away) runs its appearance calls.
-#include <cassert>
 
 #include "platform/foundation/thread.h"
+#include "platform/foundation/verify.h"
 #include "platform/ui/screen.h"
 #include "platform/ui/view_controller.h"
 #include "platform/ui/window.h"
@@ -10,7 +10,7 @@
 namespace ui {
 
 void Window::setRootViewController(std::shared_ptr<ViewController> controller) {
-    assert(fnd::isMainThread());
+    VERIFY(fnd::isMainThread());
     if (controller == rootViewController_) {
         return;
     }

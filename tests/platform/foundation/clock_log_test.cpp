@@ -53,10 +53,10 @@ TEST(DateTest, ConvertsBetweenReferenceAndUnixTime) {
 
 TEST(LogTest, SinksReceiveLinesUntilRemoved) {
     testing::LogCapture capture;
-    logLine("first line");
+    ZLOG(Info, "first line");
     {
         testing::LogCapture inner;
-        logLine("second line");
+        ZLOG(Info, "second line");
         EXPECT_EQ(inner.lines().size(), 1u);
     }
     EXPECT_TRUE(capture.contains("first"));
@@ -71,8 +71,8 @@ TEST(LogTest, SinksReceiveLinesUntilRemoved) {
         ++selfCalls;
         removeLogSink(self);
     });
-    logLine("one");
-    logLine("two");
+    ZLOG(Info, "one");
+    ZLOG(Info, "two");
     EXPECT_EQ(selfCalls, 1);
 }
 
@@ -92,7 +92,7 @@ TEST(LogTest, RemovalWaitsForACallAnotherThreadIsMaking) {
         cv.wait(lock, [&] { return release; });
         inside = false;
     });
-    Thread logger([] { logLine("held"); });
+    Thread logger([] { ZLOG(Info, "held"); });
     logger.start();
     {
         std::unique_lock lock(mutex);

@@ -103,7 +103,7 @@ TEST(FormatTest, MissingArgumentsPrintNothingAndWarnOncePerFormat) {
     EXPECT_EQ(capture.count("missing argument"), 3u);
 
     capture.clear();
-    log("user %@ has %d points", "ann", 12);
+    ZLOG(Info, "user %@ has %d points", "ann", 12);
     EXPECT_EQ(capture.lines(), std::vector<std::string>{"user ann has 12 points"});
 }
 

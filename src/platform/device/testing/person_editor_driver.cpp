@@ -42,12 +42,12 @@ bool PersonEditorDriver::type(Property property, MultiValueIdentifier identifier
     const auto path = f ? f->indexPathFor(property, identifier) : std::nullopt;
     const PersonForm::Row* row = path ? f->rowAt(*path) : nullptr;
     if (row == nullptr || !row->field) {
-        fnd::log("PersonEditorDriver: no field for the %s (entry %d) on screen", propertyName(property), identifier);
+        ZLOG(Warn, "PersonEditorDriver: no field for the %s (entry %d) on screen", propertyName(property), identifier);
         return false;
     }
     const auto field = row->field;
     if (!field->becomeFirstResponder()) {
-        fnd::log("PersonEditorDriver: the %s field would not take the keyboard", propertyName(property));
+        ZLOG(Warn, "PersonEditorDriver: the %s field would not take the keyboard", propertyName(property));
         return false;
     }
     ui::testing::Keyboard::tapClear();
@@ -67,7 +67,7 @@ bool PersonEditorDriver::fill(Property property, const std::string& value, const
     if (!label.empty()) {
         const auto path = f->indexPathFor(property, kMultiValueInvalidIdentifier);
         if (!path || !f->setLabel(*path, label)) {
-            fnd::log("PersonEditorDriver: the %s row takes no label", propertyName(property));
+            ZLOG(Warn, "PersonEditorDriver: the %s row takes no label", propertyName(property));
             return false;
         }
     }
@@ -87,7 +87,7 @@ bool PersonEditorDriver::tapBarButton(Side side, const char* what) {
     auto item =
         side == Side::Left ? vc->navigationItem()->leftBarButtonItem() : vc->navigationItem()->rightBarButtonItem();
     if (!item || item->displayTitle() != what) {
-        fnd::log("PersonEditorDriver: the screen shows no %s button", what);
+        ZLOG(Warn, "PersonEditorDriver: the screen shows no %s button", what);
         return false;
     }
     ui::Application::shared().flush();
@@ -122,7 +122,7 @@ bool PersonEditorDriver::tapProperty(Property property, MultiValueIdentifier ide
     PersonForm* f = form();
     const auto path = f ? f->indexPathFor(property, identifier) : std::nullopt;
     if (!path || !f->table()) {
-        fnd::log("PersonEditorDriver: no row for the %s (entry %d) on screen", propertyName(property), identifier);
+        ZLOG(Warn, "PersonEditorDriver: no row for the %s (entry %d) on screen", propertyName(property), identifier);
         return false;
     }
     ui::Application::shared().flush();

@@ -22,7 +22,7 @@ constexpr double kPumpSlice = 0.01;
 
 void RunLoop::runUntilIdle() {
     if (!isCurrent()) {
-        logLine("RunLoop::runUntilIdle: called from a thread that does not own the loop; ignored");
+        ZLOG(Warn, "RunLoop::runUntilIdle: called from a thread that does not own the loop; ignored");
         return;
     }
     for (int i = 0; i < kMaxIdlePasses; ++i) {
@@ -30,17 +30,17 @@ void RunLoop::runUntilIdle() {
             return;
         }
     }
-    logLine("RunLoop::runUntilIdle: still busy after " + std::to_string(kMaxIdlePasses) + " passes");
+    ZLOG(Warn, "RunLoop::runUntilIdle: still busy after %d passes", kMaxIdlePasses);
 }
 
 void RunLoop::advance(double dt) {
     if (!isCurrent()) {
-        logLine("RunLoop::advance: called from a thread that does not own the loop; ignored");
+        ZLOG(Warn, "RunLoop::advance: called from a thread that does not own the loop; ignored");
         return;
     }
     ManualClock* clock = ManualClock::installed();
     if (!clock) {
-        logLine("RunLoop::advance: needs a manual clock; nothing done");
+        ZLOG(Warn, "RunLoop::advance: needs a manual clock; nothing done");
         return;
     }
     if (!(dt > 0)) {
@@ -58,7 +58,7 @@ void RunLoop::advance(double dt) {
         runUntilIdle();
         if (++fired == kMaxIdlePasses) {
             // A perform that re-arms itself at delay 0 never lets the window end otherwise.
-            logLine("RunLoop::advance: stopped after " + std::to_string(fired) + " timers in one window");
+            ZLOG(Warn, "RunLoop::advance: stopped after %d timers in one window", fired);
             break;
         }
     }
@@ -68,7 +68,7 @@ void RunLoop::advance(double dt) {
 
 bool RunLoop::pumpUntil(const std::function<bool()>& pred, double realTimeout) {
     if (!isCurrent()) {
-        logLine("RunLoop::pumpUntil: called from a thread that does not own the loop; ignored");
+        ZLOG(Warn, "RunLoop::pumpUntil: called from a thread that does not own the loop; ignored");
         return false;
     }
     using std::chrono::steady_clock;
@@ -115,7 +115,7 @@ bool settle(double realTimeout) {
             return true;
         }
         if (std::chrono::duration<double>(steady_clock::now() - start).count() >= realTimeout) {
-            logLine("settle: other loops still busy after " + std::to_string(realTimeout) + " s");
+            ZLOG(Warn, "settle: other loops still busy after %f s", realTimeout);
             return false;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));

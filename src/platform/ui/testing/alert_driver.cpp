@@ -29,11 +29,11 @@ std::shared_ptr<ActionSheet> AlertDriver::visibleSheet() {
 
 bool AlertDriver::tap(const std::shared_ptr<AlertPanel>& panel, int index) {
     if (!panel || !panel->isVisible() || !panel->window()) {
-        fnd::log("AlertDriver: no visible panel to tap");
+        ZLOG(Warn, "AlertDriver: no visible panel to tap");
         return false;
     }
     if (index < 0 || index >= panel->numberOfButtons()) {
-        fnd::log("AlertDriver: %@ has no button %d", panel->className(), index);
+        ZLOG(Warn, "AlertDriver: %@ has no button %d", panel->className(), index);
         return false;
     }
     const auto& button = panel->buttonViews()[static_cast<size_t>(index)];
@@ -51,7 +51,7 @@ bool AlertDriver::tap(const std::shared_ptr<AlertPanel>& panel, std::string_view
             }
         }
     }
-    fnd::log("AlertDriver: no button titled %@", std::string(title));
+    ZLOG(Warn, "AlertDriver: no button titled %@", std::string(title));
     return false;
 }
 

@@ -24,7 +24,7 @@ std::shared_ptr<TextView> editedView() {
 }
 
 bool nothingEdited(const char* key) {
-    fnd::log("Keyboard: %s pressed with no text input being edited", key);
+    ZLOG(Warn, "Keyboard: %s pressed with no text input being edited", key);
     return false;
 }
 

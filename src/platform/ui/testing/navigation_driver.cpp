@@ -16,7 +16,7 @@ namespace {
 bool tapIn(View& view, gfx::Rect rect, const char* what) {
     const auto window = view.window();
     if (!window || rect.isEmpty()) {
-        fnd::log("%s: nothing to tap on screen", what);
+        ZLOG(Warn, "%s: nothing to tap on screen", what);
         return false;
     }
     const gfx::Rect inWindow = view.convertRectToView(rect, window.get());
@@ -32,7 +32,7 @@ bool tapBack(const std::shared_ptr<NavigationController>& nav) {
     }
     const auto button = nav->navigationBar()->backButton();
     if (!button || button->isHidden() || nav->navigationBar()->isHidden()) {
-        fnd::log("tapBack: %s shows no back button", nav->className().c_str());
+        ZLOG(Warn, "tapBack: %s shows no back button", nav->className().c_str());
         return false;
     }
     return tapIn(*button, button->bounds(), "tapBack");
@@ -44,7 +44,7 @@ bool tapTab(const std::shared_ptr<TabBarController>& tbc, size_t index) {
     }
     const auto bar = tbc->tabBar();
     if (bar->isHidden()) {
-        fnd::log("tapTab: the tab bar is hidden");
+        ZLOG(Warn, "tapTab: the tab bar is hidden");
         return false;
     }
     return tapIn(*bar, bar->rectForItemAtIndex(index), "tapTab");

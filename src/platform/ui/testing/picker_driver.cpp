@@ -19,7 +19,7 @@ std::shared_ptr<ImagePickerController> PickerDriver::visible() {
 bool PickerDriver::pick(const gfx::ImagePtr& image) {
     auto picker = visible();
     if (!picker) {
-        fnd::log("PickerDriver: no image picker is showing");
+        ZLOG(Warn, "PickerDriver: no image picker is showing");
         return false;
     }
     const bool picked = picker->finishPicking(image);
@@ -30,13 +30,13 @@ bool PickerDriver::pick(const gfx::ImagePtr& image) {
 bool PickerDriver::cancel() {
     auto picker = visible();
     if (!picker) {
-        fnd::log("PickerDriver: no image picker is showing");
+        ZLOG(Warn, "PickerDriver: no image picker is showing");
         return false;
     }
     Application::shared().flush();
     const auto button = picker->navigationBar()->rightView();
     if (!button || !button->window()) {
-        fnd::log("PickerDriver: the picker's Cancel button is not on screen");
+        ZLOG(Warn, "PickerDriver: the picker's Cancel button is not on screen");
         return false;
     }
     const gfx::Rect b = button->bounds();

@@ -21,7 +21,7 @@ void ScrollDriver::drag(const std::shared_ptr<ScrollView>& scrollView, gfx::Poin
     }
     auto window = scrollView->window();
     if (!window) {
-        fnd::log("ScrollDriver: the scroll view is not in a window");
+        ZLOG(Warn, "ScrollDriver: the scroll view is not in a window");
         return;
     }
     const gfx::Rect b = scrollView->bounds();
@@ -47,7 +47,7 @@ void ScrollDriver::fling(const std::shared_ptr<ScrollView>& scrollView, gfx::Poi
 
 bool ScrollDriver::settle() {
     if (!fnd::ManualClock::installed()) {
-        fnd::log("ScrollDriver: settle needs a manual clock");
+        ZLOG(Warn, "ScrollDriver: settle needs a manual clock");
         return false;
     }
     constexpr int kMaxFrames = 60 * 60;
@@ -56,7 +56,7 @@ bool ScrollDriver::settle() {
     }
     fnd::RunLoop::main().runUntilIdle();
     if (ScrollView::movingCount() > 0) {
-        fnd::log("ScrollDriver: scroll views still moving after a minute of clock time");
+        ZLOG(Warn, "ScrollDriver: scroll views still moving after a minute of clock time");
         return false;
     }
     return true;

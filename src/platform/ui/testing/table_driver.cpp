@@ -15,30 +15,30 @@ namespace {
 // The visible cell of `path`, after scrolling it into view; null (logged) when there is none.
 std::shared_ptr<TableViewCell> visibleCell(TableView& table, const fnd::IndexPath& path) {
     if (!table.window()) {
-        fnd::log("TableDriver: the table is in no window");
+        ZLOG(Warn, "TableDriver: the table is in no window");
         return nullptr;
     }
     table.layoutIfNeeded();
     if (table.rectForRowAtIndexPath(path).isNull()) {
-        fnd::log("TableDriver: no row %d in section %d", path.row, path.section);
+        ZLOG(Warn, "TableDriver: no row %d in section %d", path.row, path.section);
         return nullptr;
     }
     table.scrollToRowAtIndexPath(path, TableViewScrollPosition::None, Animated::No);
     auto cell = table.cellForRowAtIndexPath(path);
     if (!cell) {
-        fnd::log("TableDriver: row %d of section %d has no cell", path.row, path.section);
+        ZLOG(Warn, "TableDriver: row %d of section %d has no cell", path.row, path.section);
     }
     return cell;
 }
 
 bool tapCentre(const std::shared_ptr<View>& view, const char* what) {
     if (!view || view->isHidden()) {
-        fnd::log("TableDriver: the row shows no %s", what);
+        ZLOG(Warn, "TableDriver: the row shows no %s", what);
         return false;
     }
     const auto window = view->window();
     if (!window) {
-        fnd::log("TableDriver: the %s is in no window", what);
+        ZLOG(Warn, "TableDriver: the %s is in no window", what);
         return false;
     }
     const gfx::Rect b = view->bounds();
@@ -64,7 +64,7 @@ bool TableDriver::tapDeleteControl(TableView& table, const fnd::IndexPath& path)
         return false;
     }
     if (cell->editingStyle() != TableViewCellEditingStyle::Delete) {
-        fnd::log("TableDriver: row %d of section %d has no delete control", path.row, path.section);
+        ZLOG(Warn, "TableDriver: row %d of section %d has no delete control", path.row, path.section);
         return false;
     }
     return tapCentre(cell->editingControl(), "delete control");

@@ -49,7 +49,7 @@ void deliver(const std::shared_ptr<Window>& window, const TouchSet& changed) {
 
 std::shared_ptr<Touch> down(int id, const std::shared_ptr<Window>& window, gfx::Point windowPoint) {
     if (fingers().count(id)) {
-        fnd::log("TouchDriver: finger %d is already down", id);
+        ZLOG(Warn, "TouchDriver: finger %d is already down", id);
         return nullptr;
     }
     auto touch = Touch::begin(window, windowPoint);
@@ -60,7 +60,7 @@ std::shared_ptr<Touch> down(int id, const std::shared_ptr<Window>& window, gfx::
 std::shared_ptr<Touch> find(int id) {
     auto it = fingers().find(id);
     if (it == fingers().end()) {
-        fnd::log("TouchDriver: finger %d is not down", id);
+        ZLOG(Warn, "TouchDriver: finger %d is not down", id);
         return nullptr;
     }
     return it->second;
