@@ -221,7 +221,10 @@ fnd::Result<void> AddressBookStore::writeValues(RecordID id, const PersonRecord&
     TRY(explained(clearEntries.bindInt64(1, id), clearFailed));
     TRY(explained(run(clearHeads), clearFailed));
     TRY(explained(run(clearEntries), clearFailed));
-    for (const auto& [property, state] : record.multiValues) {
+    // Plain names rather than a structured binding, since the lambdas below capture them.
+    for (const auto& list : record.multiValues) {
+        const Property property = list.first;
+        const auto& state = list.second;
         head.reset();
         auto writeHead = [&]() -> fnd::Result<void> {
             TRY(head.bindInt64(1, id));
