@@ -37,7 +37,7 @@ find_package(PNG REQUIRED)
 find_package(JPEG REQUIRED)
 find_package(GIF REQUIRED)
 
-# SQLite 3 for the address book and the web databases.
+# SQLite 3, wrapped by fnd's SQL database, for the address book and the web databases.
 find_package(SQLite3 REQUIRED)
 # libsndfile decodes the audio player's sound files.
 pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)

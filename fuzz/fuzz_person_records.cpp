@@ -26,7 +26,9 @@ public:
     uint8_t byte() { return pos_ < size_ ? data_[pos_++] : 0; }
 
     std::string text() {
-        const size_t length = std::min<size_t>(byte(), size_ - pos_);
+        // The length byte is read first: it moves the position the remainder is measured from.
+        const size_t wanted = byte();
+        const size_t length = std::min(wanted, size_ - pos_);
         std::string out(reinterpret_cast<const char*>(data_ + pos_), length);
         pos_ += length;
         return out;

@@ -2,8 +2,6 @@
 // the codec conversion of values and the life-time checks against the process clock.
 #include "web/zlv_database.h"
 
-#include <sqlite3.h>
-
 #include <utility>
 
 #include "platform/foundation/clock.h"
@@ -24,11 +22,13 @@ double nowSeconds() {
     return fnd::Clock::now().sinceReferenceDate();
 }
 
-} // namespace
-
-void ZLVDatabase::StatementDeleter::operator()(sqlite3_stmt* statement) const {
-    sqlite3_finalize(statement);
+// Binds the key to parameter 1 of `statement` and runs it to its first row or its end.
+fnd::Result<fnd::SqlStep> stepWithKey(fnd::SqlStatement& statement, const std::string& key) {
+    TRY(statement.bindText(1, key));
+    return statement.step();
 }
+
+} // namespace
 
 std::shared_ptr<ZLVDatabase> ZLVDatabase::openFile(const std::string& path) {
     if (path.empty()) {
@@ -43,52 +43,44 @@ std::shared_ptr<ZLVDatabase> ZLVDatabase::openInMemory() {
 }
 
 std::shared_ptr<ZLVDatabase> ZLVDatabase::open(const std::string& location, std::string path) {
-    sqlite3* db = nullptr;
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
-    const int rc = sqlite3_open_v2(location.c_str(), &db, flags, nullptr);
-    if (rc != SQLITE_OK) {
-        ZTRACE_ERROR("ZLVDatabase: cannot open %@: %@", location, db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
-        sqlite3_close(db);
+    auto opened = fnd::SqlDatabase::open(location);
+    if (!opened) {
+        ZTRACE_ERROR("ZLVDatabase: cannot open %@: %@", location, fnd::sqlMessage(opened.error()));
         return nullptr;
     }
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
-    std::shared_ptr<ZLVDatabase> database(new ZLVDatabase(db, std::move(path)));
+    opened.value().setBusyTimeout(kBusyTimeoutMs);
+    std::shared_ptr<ZLVDatabase> database(new ZLVDatabase(std::move(opened).value(), std::move(path)));
     if (!database->prepare()) {
         return nullptr;
     }
     return database;
 }
 
-ZLVDatabase::ZLVDatabase(sqlite3* db, std::string path) : db_(db), path_(std::move(path)) {}
+ZLVDatabase::ZLVDatabase(fnd::SqlDatabase db, std::string path) : db_(std::move(db)), path_(std::move(path)) {}
 
-ZLVDatabase::~ZLVDatabase() {
-    save_.reset();
-    load_.reset();
-    delete_.reset();
-    sqlite3_close(db_);
-}
+ZLVDatabase::~ZLVDatabase() = default;
 
 bool ZLVDatabase::prepare() {
-    if (sqlite3_exec(db_, kSchema, nullptr, nullptr, nullptr) != SQLITE_OK) {
-        logFailure("create the table");
+    if (auto made = db_.exec(kSchema); !made) {
+        logFailure("create the table", made.error());
         return false;
     }
-    const std::pair<Statement*, const char*> statements[] = {
+    const std::pair<fnd::SqlStatement*, const char*> statements[] = {
         {&save_, kSaveSql}, {&load_, kLoadSql}, {&delete_, kDeleteSql}};
     for (const auto& [statement, sql] : statements) {
-        sqlite3_stmt* prepared = nullptr;
-        if (sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &prepared, nullptr) != SQLITE_OK) {
-            logFailure("prepare a statement");
+        auto prepared = db_.prepare(sql, true);
+        if (!prepared) {
+            logFailure("prepare a statement", prepared.error());
             return false;
         }
-        statement->reset(prepared);
+        *statement = std::move(prepared).value();
     }
     return true;
 }
 
-void ZLVDatabase::logFailure(const char* what) const {
+void ZLVDatabase::logFailure(const char* what, const fnd::Error& error) const {
     ZTRACE_ERROR("ZLVDatabase: cannot %@ in %@: %@", what, path_.empty() ? std::string("memory") : path_,
-                 sqlite3_errmsg(db_));
+                 fnd::sqlMessage(error));
 }
 
 bool ZLVDatabase::kvSaveInt(const std::string& key, int64_t value, int life) {
@@ -105,38 +97,36 @@ bool ZLVDatabase::kvSave(const std::string& key, const fnd::Value& value, int li
         return remove(key);
     }
     const fnd::Bytes bytes = dumps(value);
-    sqlite3_stmt* statement = save_.get();
-    sqlite3_reset(statement);
-    sqlite3_clear_bindings(statement);
-    sqlite3_bind_text64(statement, 1, key.data(), key.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
-    if (sqlite3_bind_blob64(statement, 2, bytes.data(), bytes.size(), SQLITE_TRANSIENT) != SQLITE_OK) {
-        logFailure("store a value this large");
-        sqlite3_reset(statement);
+    save_.reset();
+    save_.clearBindings();
+    if (auto bound = save_.bindText(1, key); !bound) {
+        logFailure("save a value", bound.error());
         return false;
     }
-    if (life >= 0) {
-        sqlite3_bind_double(statement, 3, nowSeconds() + life);
-    } else {
-        sqlite3_bind_null(statement, 3);
+    if (auto bound = save_.bindBlob(2, bytes); !bound) {
+        logFailure("store a value this large", bound.error());
+        save_.reset();
+        return false;
     }
-    const bool done = sqlite3_step(statement) == SQLITE_DONE;
-    if (!done) {
-        logFailure("save a value");
+    const auto step = [&]() -> fnd::Result<fnd::SqlStep> {
+        TRY(life >= 0 ? save_.bindDouble(3, nowSeconds() + life) : save_.bindNull(3));
+        return save_.step();
+    }();
+    if (!step) {
+        logFailure("save a value", step.error());
     }
-    sqlite3_reset(statement);
-    return done;
+    save_.reset();
+    return step.ok();
 }
 
 bool ZLVDatabase::remove(const std::string& key) {
-    sqlite3_stmt* statement = delete_.get();
-    sqlite3_reset(statement);
-    sqlite3_bind_text64(statement, 1, key.data(), key.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
-    const bool done = sqlite3_step(statement) == SQLITE_DONE;
-    if (!done) {
-        logFailure("delete a value");
+    delete_.reset();
+    const auto step = stepWithKey(delete_, key);
+    if (!step) {
+        logFailure("delete a value", step.error());
     }
-    sqlite3_reset(statement);
-    return done;
+    delete_.reset();
+    return step.ok();
 }
 
 int64_t ZLVDatabase::kvInt(const std::string& key, int64_t defaultValue) {
@@ -145,29 +135,25 @@ int64_t ZLVDatabase::kvInt(const std::string& key, int64_t defaultValue) {
 
 fnd::Value ZLVDatabase::kvGet(const std::string& key) {
     std::lock_guard lock(mutex_);
-    sqlite3_stmt* statement = load_.get();
-    sqlite3_reset(statement);
-    sqlite3_bind_text64(statement, 1, key.data(), key.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
-    const int rc = sqlite3_step(statement);
-    if (rc != SQLITE_ROW) {
-        if (rc != SQLITE_DONE) {
-            logFailure("read a value");
+    load_.reset();
+    const auto step = stepWithKey(load_, key);
+    if (!step || step.value() != fnd::SqlStep::Row) {
+        if (!step) {
+            logFailure("read a value", step.error());
         }
-        sqlite3_reset(statement);
+        load_.reset();
         return fnd::Value();
     }
-    const bool expired =
-        sqlite3_column_type(statement, 1) != SQLITE_NULL && sqlite3_column_double(statement, 1) <= nowSeconds();
+    const bool expired = !load_.columnIsNull(1) && load_.columnDouble(1) <= nowSeconds();
     std::optional<fnd::Value> value;
     if (!expired) {
-        const auto* bytes = static_cast<const uint8_t*>(sqlite3_column_blob(statement, 0));
-        const int size = sqlite3_column_bytes(statement, 0);
-        value = loads(std::span<const uint8_t>(bytes, bytes ? static_cast<size_t>(size) : 0));
+        const fnd::Bytes bytes = load_.columnBlob(0);
+        value = loads(std::span<const uint8_t>(bytes));
         if (!value) {
             ZTRACE_WARN("ZLVDatabase: the value of %@ is unreadable", key);
         }
     }
-    sqlite3_reset(statement);
+    load_.reset();
     if (expired) {
         remove(key);
         return fnd::Value();

@@ -8,10 +8,8 @@
 #include <mutex>
 #include <string>
 
+#include "platform/foundation/sql_database.h"
 #include "platform/foundation/value.h"
-
-struct sqlite3;
-struct sqlite3_stmt;
 
 namespace zelvan {
 
@@ -45,23 +43,19 @@ public:
     const std::string& path() const { return path_; }
 
 private:
-    struct StatementDeleter {
-        void operator()(sqlite3_stmt* statement) const;
-    };
-    using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
-
     static std::shared_ptr<ZLVDatabase> open(const std::string& location, std::string path);
-    ZLVDatabase(sqlite3* db, std::string path);
+    ZLVDatabase(fnd::SqlDatabase db, std::string path);
     bool prepare();
     bool remove(const std::string& key);
-    void logFailure(const char* what) const;
+    void logFailure(const char* what, const fnd::Error& error) const;
 
-    sqlite3* db_ = nullptr;
+    // Declared before the statements, so they are finalized before the connection closes.
+    fnd::SqlDatabase db_;
     std::string path_;
     std::recursive_mutex mutex_;
-    Statement save_;
-    Statement load_;
-    Statement delete_;
+    fnd::SqlStatement save_;
+    fnd::SqlStatement load_;
+    fnd::SqlStatement delete_;
 };
 
 } // namespace zelvan

@@ -3,13 +3,13 @@
 // id once given is never given again, even after the record is removed and the process restarts.
 #include "platform/device/address_book_store.h"
 
-#include <sqlite3.h>
-
+#include <algorithm>
 #include <array>
 #include <filesystem>
 
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/log.h"
+#include "platform/foundation/sql_transaction.h"
 
 namespace device {
 namespace {
@@ -39,33 +39,39 @@ bool isStoredMultiProperty(int64_t property) {
            property == static_cast<int64_t>(Property::URL);
 }
 
-// A prepared statement that finalizes itself.
-class Statement {
-public:
-    Statement(sqlite3* db, const char* sql) { rc_ = sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr); }
-    ~Statement() { sqlite3_finalize(stmt_); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
+// The store's error for a failed step: "<what>: <SQLite's message>", with SQLite's result code.
+fnd::Error storeError(const std::string& what, const fnd::Error& cause) {
+    const std::string description = what + ": " + fnd::sqlMessage(cause);
+    return fnd::Error(kErrorDomain, cause.code(), std::string_view(description));
+}
 
-    bool ok() const { return rc_ == SQLITE_OK && stmt_ != nullptr; }
-    sqlite3_stmt* get() { return stmt_; }
-    void bindText(int i, const std::string& text) {
-        sqlite3_bind_text(stmt_, i, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+// `result`, or its failure told as the store's error for `what`.
+template <class T>
+fnd::Result<T> explained(fnd::Result<T>&& result, const std::string& what) {
+    if (result.ok()) {
+        return std::move(result);
     }
-    void bindInt(int i, int64_t v) { sqlite3_bind_int64(stmt_, i, v); }
-    void bindNull(int i) { sqlite3_bind_null(stmt_, i); }
-    std::string text(int i) {
-        const auto* p = sqlite3_column_text(stmt_, i);
-        return p ? std::string(reinterpret_cast<const char*>(p), static_cast<size_t>(sqlite3_column_bytes(stmt_, i)))
-                 : std::string();
-    }
-    bool isNull(int i) { return sqlite3_column_type(stmt_, i) == SQLITE_NULL; }
-    int step() { return sqlite3_step(stmt_); }
+    return storeError(what, result.error());
+}
 
-private:
-    sqlite3_stmt* stmt_ = nullptr;
-    int rc_ = SQLITE_ERROR;
-};
+// Runs a statement that returns no rows.
+fnd::Result<void> run(fnd::SqlStatement& statement) {
+    TRY(statement.step());
+    return {};
+}
+
+// Binds a person's single values and its id to the people update.
+fnd::Result<void> bindPerson(fnd::SqlStatement& update, RecordID id, const PersonRecord& record) {
+    for (size_t i = 0; i < kStringColumns.size(); ++i) {
+        const int index = static_cast<int>(i) + 1;
+        const auto it = record.strings.find(kStringColumns[i]);
+        TRY(it == record.strings.end() ? update.bindNull(index) : update.bindText(index, it->second));
+    }
+    TRY(record.birthday ? update.bindDouble(6, record.birthday->sinceReferenceDate()) : update.bindNull(6));
+    TRY(record.image && !record.image->empty() ? update.bindBlob(7, *record.image) : update.bindNull(7));
+    TRY(update.bindInt64(8, id));
+    return {};
+}
 
 std::mutex registryMutex;
 std::weak_ptr<AddressBookStore> registry;
@@ -84,16 +90,13 @@ std::shared_ptr<AddressBookStore> AddressBookStore::shared() {
     const std::string file = path();
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(file).parent_path(), ec);
-    sqlite3* db = nullptr;
-    const int rc =
-        sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
-    if (rc != SQLITE_OK) {
-        fnd::log("AddressBook: cannot open %s: %s", file, db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
-        sqlite3_close(db);
+    auto opened = fnd::SqlDatabase::open(file);
+    if (!opened) {
+        fnd::log("AddressBook: cannot open %s: %s", file, fnd::sqlMessage(opened.error()));
         return nullptr;
     }
-    sqlite3_busy_timeout(db, 5000);
-    std::shared_ptr<AddressBookStore> store(new AddressBookStore(db));
+    opened.value().setBusyTimeout(5000);
+    std::shared_ptr<AddressBookStore> store(new AddressBookStore(std::move(opened).value()));
     if (auto made = store->exec(kSchema); !made) {
         fnd::log("AddressBook: cannot set up %s: %s", file, made.error().localizedDescription());
         return nullptr;
@@ -102,34 +105,20 @@ std::shared_ptr<AddressBookStore> AddressBookStore::shared() {
     return store;
 }
 
-AddressBookStore::~AddressBookStore() {
-    sqlite3_close(db_);
-}
-
-fnd::Error AddressBookStore::error(const std::string& what) const {
-    const std::string description = what + ": " + sqlite3_errmsg(db_);
-    return fnd::Error(kErrorDomain, sqlite3_extended_errcode(db_), std::string_view(description));
-}
-
 fnd::Result<void> AddressBookStore::exec(const char* sql) {
-    if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK) {
-        return error("statement failed");
-    }
-    return {};
+    return explained(db_.exec(sql), "statement failed");
 }
 
 fnd::Result<std::vector<AddressBookStore::StoredPerson>> AddressBookStore::loadAll() {
     std::lock_guard lock(mutex_);
     std::vector<StoredPerson> people;
     {
-        Statement q(db_, "SELECT id, first_name, last_name, organization, job_title, note, birthday, image "
-                         "FROM people ORDER BY id");
-        if (!q.ok()) {
-            return error("cannot read people");
-        }
-        int rc = SQLITE_ROW;
-        while ((rc = q.step()) == SQLITE_ROW) {
-            const int64_t id = sqlite3_column_int64(q.get(), 0);
+        auto q = TRY(explained(db_.prepare("SELECT id, first_name, last_name, organization, job_title, note, "
+                                           "birthday, image FROM people ORDER BY id"),
+                               "cannot read people"));
+        fnd::Result<fnd::SqlStep> step = fnd::SqlStep::Row;
+        while ((step = q.step()) && step.value() == fnd::SqlStep::Row) {
+            const int64_t id = q.columnInt64(0);
             if (id <= 0 || id > INT32_MAX) {
                 fnd::log("AddressBook: skipped a record with the impossible id %lld", static_cast<long long>(id));
                 continue;
@@ -138,22 +127,20 @@ fnd::Result<std::vector<AddressBookStore::StoredPerson>> AddressBookStore::loadA
             p.id = static_cast<RecordID>(id);
             for (size_t i = 0; i < kStringColumns.size(); ++i) {
                 const int col = static_cast<int>(i) + 1;
-                if (!q.isNull(col)) {
-                    p.record.strings[kStringColumns[i]] = q.text(col);
+                if (!q.columnIsNull(col)) {
+                    p.record.strings[kStringColumns[i]] = q.columnText(col);
                 }
             }
-            if (!q.isNull(6)) {
-                p.record.birthday = fnd::Date(sqlite3_column_double(q.get(), 6));
+            if (!q.columnIsNull(6)) {
+                p.record.birthday = fnd::Date(q.columnDouble(6));
             }
-            const auto* blob = static_cast<const uint8_t*>(sqlite3_column_blob(q.get(), 7));
-            const int size = sqlite3_column_bytes(q.get(), 7);
-            if (blob != nullptr && size > 0) {
-                p.record.image = fnd::Bytes(blob, blob + size);
+            if (fnd::Bytes image = q.columnBlob(7); !image.empty()) {
+                p.record.image = std::move(image);
             }
             people.push_back(std::move(p));
         }
-        if (rc != SQLITE_DONE) {
-            return error("cannot read people");
+        if (!step) {
+            return storeError("cannot read people", step.error());
         }
     }
     auto find = [&people](int64_t id) -> PersonRecord* {
@@ -165,46 +152,42 @@ fnd::Result<std::vector<AddressBookStore::StoredPerson>> AddressBookStore::loadA
         return nullptr;
     };
     {
-        Statement q(db_, "SELECT person_id, property, next_identifier FROM multi_values");
-        if (!q.ok()) {
-            return error("cannot read lists");
-        }
-        int rc = SQLITE_ROW;
-        while ((rc = q.step()) == SQLITE_ROW) {
-            const int64_t property = sqlite3_column_int64(q.get(), 1);
-            PersonRecord* record = find(sqlite3_column_int64(q.get(), 0));
+        auto q = TRY(explained(db_.prepare("SELECT person_id, property, next_identifier FROM multi_values"),
+                               "cannot read lists"));
+        fnd::Result<fnd::SqlStep> step = fnd::SqlStep::Row;
+        while ((step = q.step()) && step.value() == fnd::SqlStep::Row) {
+            const int64_t property = q.columnInt64(1);
+            PersonRecord* record = find(q.columnInt64(0));
             if (record != nullptr && isStoredMultiProperty(property)) {
-                const int64_t next = sqlite3_column_int64(q.get(), 2);
+                const int64_t next = q.columnInt64(2);
                 record->multiValues[static_cast<Property>(property)].nextIdentifier =
                     static_cast<MultiValueIdentifier>(std::clamp<int64_t>(next, 0, INT32_MAX));
             }
         }
         // Lists cut short by a read error would pass for people with fewer entries, and a later
         // save of such a person would store the loss.
-        if (rc != SQLITE_DONE) {
-            return error("cannot read lists");
+        if (!step) {
+            return storeError("cannot read lists", step.error());
         }
     }
     {
-        Statement q(db_, "SELECT person_id, property, identifier, label, value FROM multi_value_entries "
-                         "ORDER BY person_id, property, position");
-        if (!q.ok()) {
-            return error("cannot read list entries");
-        }
-        int rc = SQLITE_ROW;
-        while ((rc = q.step()) == SQLITE_ROW) {
-            const int64_t property = sqlite3_column_int64(q.get(), 1);
-            const int64_t identifier = sqlite3_column_int64(q.get(), 2);
-            PersonRecord* record = find(sqlite3_column_int64(q.get(), 0));
+        auto q = TRY(explained(db_.prepare("SELECT person_id, property, identifier, label, value FROM "
+                                           "multi_value_entries ORDER BY person_id, property, position"),
+                               "cannot read list entries"));
+        fnd::Result<fnd::SqlStep> step = fnd::SqlStep::Row;
+        while ((step = q.step()) && step.value() == fnd::SqlStep::Row) {
+            const int64_t property = q.columnInt64(1);
+            const int64_t identifier = q.columnInt64(2);
+            PersonRecord* record = find(q.columnInt64(0));
             if (record == nullptr || !isStoredMultiProperty(property) || identifier < 0 || identifier >= INT32_MAX) {
                 continue;
             }
             auto& state = record->multiValues[static_cast<Property>(property)];
-            state.entries.push_back(
-                MultiValue::Entry{static_cast<MultiValueIdentifier>(identifier), q.text(3), fnd::Value(q.text(4))});
+            state.entries.push_back(MultiValue::Entry{static_cast<MultiValueIdentifier>(identifier), q.columnText(3),
+                                                      fnd::Value(q.columnText(4))});
         }
-        if (rc != SQLITE_DONE) {
-            return error("cannot read list entries");
+        if (!step) {
+            return storeError("cannot read list entries", step.error());
         }
     }
     // Normalise each list as a MultiValue would hold it (next identifier above every one in use).
@@ -217,68 +200,52 @@ fnd::Result<std::vector<AddressBookStore::StoredPerson>> AddressBookStore::loadA
 }
 
 fnd::Result<void> AddressBookStore::writeValues(RecordID id, const PersonRecord& record) {
-    Statement update(db_, "UPDATE people SET first_name = ?1, last_name = ?2, organization = ?3, job_title = ?4, "
-                          "note = ?5, birthday = ?6, image = ?7 WHERE id = ?8");
-    if (!update.ok()) {
-        return error("cannot prepare a person update");
-    }
-    for (size_t i = 0; i < kStringColumns.size(); ++i) {
-        const auto it = record.strings.find(kStringColumns[i]);
-        if (it == record.strings.end()) {
-            update.bindNull(static_cast<int>(i) + 1);
-        } else {
-            update.bindText(static_cast<int>(i) + 1, it->second);
-        }
-    }
-    if (record.birthday) {
-        sqlite3_bind_double(update.get(), 6, record.birthday->sinceReferenceDate());
-    } else {
-        update.bindNull(6);
-    }
-    if (record.image && !record.image->empty()) {
-        sqlite3_bind_blob(update.get(), 7, record.image->data(), static_cast<int>(record.image->size()),
-                          SQLITE_TRANSIENT);
-    } else {
-        update.bindNull(7);
-    }
-    update.bindInt(8, id);
-    if (update.step() != SQLITE_DONE) {
-        return error("cannot write a person");
-    }
+    auto update = TRY(explained(db_.prepare("UPDATE people SET first_name = ?1, last_name = ?2, organization = ?3, "
+                                            "job_title = ?4, note = ?5, birthday = ?6, image = ?7 WHERE id = ?8"),
+                                "cannot prepare a person update"));
+    TRY(explained(bindPerson(update, id, record), "cannot write a person"));
+    TRY(explained(run(update), "cannot write a person"));
 
-    Statement clearHeads(db_, "DELETE FROM multi_values WHERE person_id = ?1");
-    Statement clearEntries(db_, "DELETE FROM multi_value_entries WHERE person_id = ?1");
-    Statement head(db_, "INSERT INTO multi_values(person_id, property, next_identifier) VALUES(?1, ?2, ?3)");
-    Statement entry(db_, "INSERT INTO multi_value_entries(person_id, property, position, identifier, label, value) "
-                         "VALUES(?1, ?2, ?3, ?4, ?5, ?6)");
-    if (!clearHeads.ok() || !clearEntries.ok() || !head.ok() || !entry.ok()) {
-        return error("cannot prepare list writes");
-    }
-    clearHeads.bindInt(1, id);
-    clearEntries.bindInt(1, id);
-    if (clearHeads.step() != SQLITE_DONE || clearEntries.step() != SQLITE_DONE) {
-        return error("cannot clear a person's lists");
-    }
-    for (const auto& [property, state] : record.multiValues) {
-        sqlite3_reset(head.get());
-        head.bindInt(1, id);
-        head.bindInt(2, static_cast<int64_t>(property));
-        head.bindInt(3, state.nextIdentifier);
-        if (head.step() != SQLITE_DONE) {
-            return error("cannot write a list");
-        }
+    const std::string prepareFailed = "cannot prepare list writes";
+    auto clearHeads = TRY(explained(db_.prepare("DELETE FROM multi_values WHERE person_id = ?1"), prepareFailed));
+    auto clearEntries =
+        TRY(explained(db_.prepare("DELETE FROM multi_value_entries WHERE person_id = ?1"), prepareFailed));
+    auto head =
+        TRY(explained(db_.prepare("INSERT INTO multi_values(person_id, property, next_identifier) VALUES(?1, ?2, ?3)"),
+                      prepareFailed));
+    auto entry = TRY(explained(db_.prepare("INSERT INTO multi_value_entries(person_id, property, position, identifier, "
+                                           "label, value) VALUES(?1, ?2, ?3, ?4, ?5, ?6)"),
+                               prepareFailed));
+    const std::string clearFailed = "cannot clear a person's lists";
+    TRY(explained(clearHeads.bindInt64(1, id), clearFailed));
+    TRY(explained(clearEntries.bindInt64(1, id), clearFailed));
+    TRY(explained(run(clearHeads), clearFailed));
+    TRY(explained(run(clearEntries), clearFailed));
+    // Plain names rather than a structured binding, since the lambdas below capture them.
+    for (const auto& list : record.multiValues) {
+        const Property property = list.first;
+        const auto& state = list.second;
+        head.reset();
+        auto writeHead = [&]() -> fnd::Result<void> {
+            TRY(head.bindInt64(1, id));
+            TRY(head.bindInt64(2, static_cast<int64_t>(property)));
+            TRY(head.bindInt64(3, state.nextIdentifier));
+            return run(head);
+        };
+        TRY(explained(writeHead(), "cannot write a list"));
         int64_t position = 0;
         for (const auto& e : state.entries) {
-            sqlite3_reset(entry.get());
-            entry.bindInt(1, id);
-            entry.bindInt(2, static_cast<int64_t>(property));
-            entry.bindInt(3, position++);
-            entry.bindInt(4, e.identifier);
-            entry.bindText(5, e.label);
-            entry.bindText(6, e.value.stringValue());
-            if (entry.step() != SQLITE_DONE) {
-                return error("cannot write a list entry");
-            }
+            entry.reset();
+            auto writeEntry = [&]() -> fnd::Result<void> {
+                TRY(entry.bindInt64(1, id));
+                TRY(entry.bindInt64(2, static_cast<int64_t>(property)));
+                TRY(entry.bindInt64(3, position++));
+                TRY(entry.bindInt64(4, e.identifier));
+                TRY(entry.bindText(5, e.label));
+                TRY(entry.bindText(6, e.value.stringValue()));
+                return run(entry);
+            };
+            TRY(explained(writeEntry(), "cannot write a list entry"));
         }
     }
     return {};
@@ -286,28 +253,22 @@ fnd::Result<void> AddressBookStore::writeValues(RecordID id, const PersonRecord&
 
 fnd::Result<std::vector<RecordID>> AddressBookStore::commit(const Changes& changes) {
     std::lock_guard lock(mutex_);
-    TRY(exec("BEGIN IMMEDIATE"));
+    // Rolled back when this function returns without a successful COMMIT.
+    auto transaction =
+        TRY(explained(fnd::SqlTransaction::begin(db_, fnd::SqlTransaction::Mode::Immediate), "statement failed"));
     auto body = [&]() -> fnd::Result<std::vector<RecordID>> {
         for (RecordID id : changes.removed) {
             for (const char* sql : {"DELETE FROM people WHERE id = ?1", "DELETE FROM multi_values WHERE person_id = ?1",
                                     "DELETE FROM multi_value_entries WHERE person_id = ?1"}) {
-                Statement del(db_, sql);
-                if (!del.ok()) {
-                    return error("cannot prepare a removal");
-                }
-                del.bindInt(1, id);
-                if (del.step() != SQLITE_DONE) {
-                    return error("cannot remove a person");
-                }
+                auto del = TRY(explained(db_.prepare(sql), "cannot prepare a removal"));
+                TRY(explained(del.bindInt64(1, id), "cannot remove a person"));
+                TRY(explained(run(del), "cannot remove a person"));
             }
         }
         for (const auto& p : changes.updated) {
-            Statement exists(db_, "SELECT 1 FROM people WHERE id = ?1");
-            if (!exists.ok()) {
-                return error("cannot prepare a lookup");
-            }
-            exists.bindInt(1, p.id);
-            if (exists.step() != SQLITE_ROW) {
+            auto exists = TRY(explained(db_.prepare("SELECT 1 FROM people WHERE id = ?1"), "cannot prepare a lookup"));
+            TRY(explained(exists.bindInt64(1, p.id), "cannot prepare a lookup"));
+            if (auto found = exists.step(); !found || found.value() != fnd::SqlStep::Row) {
                 fnd::log("AddressBook: record %d was removed elsewhere; its changes are dropped", p.id);
                 continue;
             }
@@ -315,13 +276,11 @@ fnd::Result<std::vector<RecordID>> AddressBookStore::commit(const Changes& chang
         }
         std::vector<RecordID> ids;
         for (const auto& record : changes.added) {
-            Statement insert(db_, "INSERT INTO people DEFAULT VALUES");
-            if (!insert.ok() || insert.step() != SQLITE_DONE) {
-                return error("cannot add a person");
-            }
-            const int64_t id = sqlite3_last_insert_rowid(db_);
+            auto insert = TRY(explained(db_.prepare("INSERT INTO people DEFAULT VALUES"), "cannot add a person"));
+            TRY(explained(run(insert), "cannot add a person"));
+            const int64_t id = db_.lastInsertRowId();
             if (id <= 0 || id > INT32_MAX) {
-                return fnd::Error(kErrorDomain, SQLITE_FULL, std::string_view("no record ids left"));
+                return fnd::Error(kErrorDomain, fnd::kSqlCodeFull, std::string_view("no record ids left"));
             }
             TRY(writeValues(static_cast<RecordID>(id), record));
             ids.push_back(static_cast<RecordID>(id));
@@ -330,12 +289,7 @@ fnd::Result<std::vector<RecordID>> AddressBookStore::commit(const Changes& chang
     };
     auto result = body();
     if (result.ok()) {
-        if (auto committed = exec("COMMIT"); !committed) {
-            (void)exec("ROLLBACK");
-            return committed.error();
-        }
-    } else {
-        (void)exec("ROLLBACK");
+        TRY(explained(transaction.commit(), "statement failed"));
     }
     return result;
 }

@@ -11,8 +11,7 @@
 
 #include "platform/device/person.h"
 #include "platform/foundation/error.h"
-
-struct sqlite3;
+#include "platform/foundation/sql_database.h"
 
 namespace device {
 
@@ -34,7 +33,7 @@ public:
     static std::shared_ptr<AddressBookStore> shared();
     static std::string path();
 
-    ~AddressBookStore();
+    ~AddressBookStore() = default;
     AddressBookStore(const AddressBookStore&) = delete;
     AddressBookStore& operator=(const AddressBookStore&) = delete;
 
@@ -46,13 +45,12 @@ public:
     fnd::Result<std::vector<RecordID>> commit(const Changes& changes);
 
 private:
-    explicit AddressBookStore(sqlite3* db) : db_(db) {}
+    explicit AddressBookStore(fnd::SqlDatabase db) : db_(std::move(db)) {}
     fnd::Result<void> exec(const char* sql);
     fnd::Result<void> writeValues(RecordID id, const PersonRecord& record);
-    fnd::Error error(const std::string& what) const;
 
     std::mutex mutex_;
-    sqlite3* db_ = nullptr;
+    fnd::SqlDatabase db_;
 };
 
 } // namespace device
