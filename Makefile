@@ -6,15 +6,17 @@
 #   make bench   build (Release) and run every benchmark; BENCH_RUN=0 only builds
 #   make fuzz    build (clang + libFuzzer) and run every fuzz target FUZZ_SECONDS each; FUZZ_RUN=0 only builds
 #   make format  apply clang-format to every source file
+#   make format-check  fail when a tracked source file is not formatted as .clang-format says
 #   make art     build, then redraw the bundle's images (resources/*.png and resources/IMAGES.md) with zelvan-artgen
 
 JOBS ?= $(shell nproc)
 BENCH_RUN ?= 1
 FUZZ_RUN ?= 1
 FUZZ_SECONDS ?= 60
-CLANG_FORMAT ?= $(shell command -v clang-format-14 || command -v clang-format)
+# Looked up when a recipe runs, so a clang-format that `make deps` has just installed is found.
+CLANG_FORMAT ?= $$(command -v clang-format-14 || command -v clang-format)
 
-.PHONY: deps build test run bench fuzz format clean art
+.PHONY: deps build test run bench fuzz format format-check clean art
 
 deps:
 	@bash scripts/deps.sh
@@ -53,6 +55,9 @@ art: build
 
 format:
 	@git ls-files '*.h' '*.cpp' | xargs $(CLANG_FORMAT) -i
+
+format-check: deps
+	@git ls-files '*.h' '*.cpp' | xargs $(CLANG_FORMAT) --dry-run --Werror
 
 clean:
 	@rm -rf build
