@@ -7,42 +7,86 @@
 #include <cstdint>
 #include <vector>
 
+#include "games/opcodes.h"
+
 namespace zelvan::dispatch {
 
-// Operand bytes after each opcode byte; opcodes outside the table take none.
+// Operand bytes after each opcode byte; undefined opcodes take none.
 inline constexpr auto kOperandBytes = [] {
     std::array<uint8_t, 256> w{};
-    for (int op : {2, 3, 23, 38, 47, 48, 49, 50, 53, 54, 55, 56, 58}) {
-        w[static_cast<size_t>(op)] = 1;
+    for (const OpInfo& op : kOpcodes) {
+        w[static_cast<size_t>(op.opcode)] = static_cast<uint8_t>(operandSize(op.operand));
     }
-    for (int op : {25, 26, 27, 28, 29, 32, 33, 34, 35, 36, 37, 39, 46, 52}) {
-        w[static_cast<size_t>(op)] = 2;
-    }
-    w[31] = 4;
     return w;
 }();
 
-// Highest defined opcode; every other byte is an instruction that is skipped.
-inline constexpr uint8_t kLastOpcode = 58;
+// X(Name): the dispatch numbers past the opcodes, in order, each run by the handler op_<Name>. A
+// combined handler runs its instructions exactly as they would run one by one; it is assigned only
+// where all of them lie inside the code (the sequences are in kFusions below).
+// clang-format off
+#define ZELVAN_DISPATCH_EXTRAS(X)                                                                                      \
+    X(Skip)              /* any undefined opcode */                                                                    \
+    X(LoadLoad)                                                                                                        \
+    X(LoadLoadGet)                                                                                                     \
+    X(LoadLoadAdd)                                                                                                     \
+    X(LoadPush)                                                                                                        \
+    X(LoadPushAdd)                                                                                                     \
+    X(LoadPushSub)                                                                                                     \
+    X(Push32And)                                                                                                       \
+    X(IncJump)                                                                                                         \
+    X(StoreLoad)                                                                                                       \
+    X(LoadLoadLoadSet)                                                                                                 \
+    X(Truncated)         /* an instruction whose operands pass the end of the code */                                  \
+    X(End)               /* the offset just past the code */                                                           \
+    X(LoadLoadLtJumpNot)                                                                                               \
+    X(Push32AndStore)
+// clang-format on
 
-// Dispatch numbers past the opcodes. Each combined handler runs its instructions exactly as they
-// would run one by one; it is assigned only where all of them lie inside the code.
-inline constexpr uint8_t kSkip = 59;              // any undefined opcode
-inline constexpr uint8_t kLoadLoad = 60;          // load8, load8
-inline constexpr uint8_t kLoadLoadGet = 61;       // load8, load8, getitem
-inline constexpr uint8_t kLoadLoadAdd = 62;       // load8, load8, add
-inline constexpr uint8_t kLoadPush = 63;          // load8, push8
-inline constexpr uint8_t kLoadPushAdd = 64;       // load8, push8, add
-inline constexpr uint8_t kLoadPushSub = 65;       // load8, push8, sub
-inline constexpr uint8_t kPush32And = 66;         // push32, and
-inline constexpr uint8_t kIncJump = 67;           // inc, jump8
-inline constexpr uint8_t kStoreLoad = 68;         // store8, load8
-inline constexpr uint8_t kLoadLoadLoadSet = 69;   // load8, load8, load8, setitem
-inline constexpr uint8_t kTruncated = 70;         // an instruction whose operands pass the end of the code
-inline constexpr uint8_t kEnd = 71;               // the offset just past the code
-inline constexpr uint8_t kLoadLoadLtJumpNot = 72; // load8, load8, lt, jumpifnot8
-inline constexpr uint8_t kPush32AndStore = 73;    // push32, and, store8
-inline constexpr uint8_t kDispatchCount = 74;
+enum : uint8_t {
+    kBeforeExtras = kLastOpcode,
+#define ZELVAN_DISPATCH_ENUM(name) k##name,
+    ZELVAN_DISPATCH_EXTRAS(ZELVAN_DISPATCH_ENUM)
+#undef ZELVAN_DISPATCH_ENUM
+        kDispatchCount
+};
+
+// A sequence of instructions that starts a combined handler. The first sequence found at an offset
+// wins; one whose handler is its own first opcode keeps that offset plain.
+struct Fusion {
+    std::array<Op, 4> ops{};
+    size_t count = 0;
+    uint8_t handler = 0;
+};
+
+inline constexpr Fusion kFusions[] = {
+    {{Op::Load8, Op::Load8, Op::Load8, Op::SetItem}, 4, kLoadLoadLoadSet},
+    // Left plain, so that the next offset starts load, load, getitem.
+    {{Op::Load8, Op::Load8, Op::Load8, Op::GetItem}, 4, static_cast<uint8_t>(Op::Load8)},
+    {{Op::Load8, Op::Load8, Op::Lt, Op::JumpIfNot8}, 4, kLoadLoadLtJumpNot},
+    {{Op::Load8, Op::Load8, Op::GetItem}, 3, kLoadLoadGet},
+    {{Op::Load8, Op::Load8, Op::Add}, 3, kLoadLoadAdd},
+    {{Op::Load8, Op::Load8}, 2, kLoadLoad},
+    {{Op::Load8, Op::Push8, Op::Add}, 3, kLoadPushAdd},
+    {{Op::Load8, Op::Push8, Op::Sub}, 3, kLoadPushSub},
+    {{Op::Load8, Op::Push8}, 2, kLoadPush},
+    {{Op::Push32, Op::And, Op::Store8}, 3, kPush32AndStore},
+    {{Op::Push32, Op::And}, 2, kPush32And},
+    {{Op::Inc, Op::Jump8}, 2, kIncJump},
+    {{Op::Store8, Op::Load8}, 2, kStoreLoad},
+};
+
+// Whether the instructions of `fusion` start at `at` and all of them, operands included, lie within
+// the `left` bytes from there.
+inline bool startsFusion(const uint8_t* at, size_t left, const Fusion& fusion) {
+    size_t offset = 0;
+    for (size_t i = 0; i < fusion.count; ++i) {
+        if (offset >= left || at[offset] != static_cast<uint8_t>(fusion.ops[i])) {
+            return false;
+        }
+        offset += 1 + size_t{kOperandBytes[at[offset]]};
+    }
+    return offset <= left;
+}
 
 // The dispatch number of every offset of `code`, plus one for the end of the code. An instruction
 // whose operands would reach past the end gets kTruncated, the end kEnd; so the loop dispatches
@@ -60,25 +104,11 @@ inline void prepare(const uint8_t* code, size_t size, std::vector<uint8_t>& out)
             continue;
         }
         out[pc] = op;
-        // Byte k after pc, or -1 past the end; a combination of n bytes needs n bytes left.
-        const size_t left = size - pc;
-        auto at = [&](size_t k) { return k < left ? int{code[pc + k]} : -1; };
-        if (op == 54 && at(2) == 54 && at(4) == 54 && at(6) == 51 && left >= 7) {
-            out[pc] = kLoadLoadLoadSet;
-        } else if (op == 54 && at(2) == 54 && at(4) == 54 && at(6) == 13) {
-            // Left plain, so that the next offset starts load, load, getitem.
-        } else if (op == 54 && at(2) == 54 && at(4) == 40 && at(5) == 50 && left >= 7) {
-            out[pc] = kLoadLoadLtJumpNot;
-        } else if (op == 54 && at(2) == 54 && left >= 4) {
-            out[pc] = at(4) == 13 ? kLoadLoadGet : at(4) == 11 ? kLoadLoadAdd : kLoadLoad;
-        } else if (op == 54 && at(2) == 48 && left >= 4) {
-            out[pc] = at(4) == 11 ? kLoadPushAdd : at(4) == 12 ? kLoadPushSub : kLoadPush;
-        } else if (op == 31 && at(5) == 16) {
-            out[pc] = at(6) == 55 && left >= 8 ? kPush32AndStore : kPush32And;
-        } else if (op == 58 && at(2) == 38 && left >= 4) {
-            out[pc] = kIncJump;
-        } else if (op == 55 && at(2) == 54 && left >= 4) {
-            out[pc] = kStoreLoad;
+        for (const Fusion& fusion : kFusions) {
+            if (static_cast<uint8_t>(fusion.ops[0]) == op && startsFusion(code + pc, size - pc, fusion)) {
+                out[pc] = fusion.handler;
+                break;
+            }
         }
     }
 }

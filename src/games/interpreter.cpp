@@ -1,4 +1,4 @@
-// The instruction loop of STLScriptCore: one switch over the opcodes, operands read in place from the
+// The instruction loop of STLScriptCore: threaded dispatch over the opcodes, operands read in place from the
 // image, integers kept in the value word. Every fetch, operand, pop, jump target, return frame and
 // size is checked, since the image comes from the network; a broken run ends with null and an ERROR.
 #include <cstring>
@@ -12,8 +12,6 @@
 
 namespace zelvan {
 namespace {
-
-using dispatch::kOperandBytes;
 
 inline int32_t s8At(const uint8_t* p) {
     return static_cast<int8_t>(p[0]);
@@ -88,9 +86,10 @@ ScriptValue STLScriptCore::execute(std::vector<ScriptValue> locals) {
 }
 
 // GCC would merge the per-instruction dispatches back into one shared jump (cross-jumping) and hoist
-// values into long-lived registers it then spills (GCSE); both cost more than they save here.
+// values into long-lived registers it then spills (GCSE); both cost more than they save here. The
+// loop starts on a cache line, so its speed does not depend on the size of the code placed before it.
 #if defined(__GNUC__) && !defined(__clang__)
-__attribute__((optimize("no-crossjumping", "no-gcse")))
+__attribute__((optimize("no-crossjumping", "no-gcse"), aligned(64)))
 #endif
 ScriptValue
 STLScriptCore::interpret() {
@@ -184,83 +183,14 @@ STLScriptCore::interpret() {
     // jump, which the branch predictor learns per instruction. Undefined opcodes are skipped.
     void* labels[256];
     {
-        void* const known[] = {&&op_0,
-                               &&op_1,
-                               &&op_2,
-                               &&op_3,
-                               &&op_4,
-                               &&op_5,
-                               &&op_6,
-                               &&op_7,
-                               &&op_8,
-                               &&op_9,
-                               &&op_10,
-                               &&op_11,
-                               &&op_12,
-                               &&op_13,
-                               &&op_14,
-                               &&op_15,
-                               &&op_16,
-                               &&op_17,
-                               &&op_18,
-                               &&op_19,
-                               &&op_20,
-                               &&op_21,
-                               &&op_22,
-                               &&op_23,
-                               &&op_24,
-                               &&op_25,
-                               &&op_26,
-                               &&op_27,
-                               &&op_28,
-                               &&op_29,
-                               &&op_30,
-                               &&op_31,
-                               &&op_32,
-                               &&op_33,
-                               &&op_34,
-                               &&op_35,
-                               &&op_36,
-                               &&op_37,
-                               &&op_38,
-                               &&op_39,
-                               &&op_40,
-                               &&op_41,
-                               &&op_42,
-                               &&op_43,
-                               &&op_44,
-                               &&op_45,
-                               &&op_46,
-                               &&op_47,
-                               &&op_48,
-                               &&op_49,
-                               &&op_50,
-                               &&op_51,
-                               &&op_52,
-                               &&op_53,
-                               &&op_54,
-                               &&op_55,
-                               &&op_56,
-                               &&op_57,
-                               &&op_58,
-                               &&op_skip,
-                               &&loadLoad,
-                               &&loadLoadGet,
-                               &&loadLoadAdd,
-                               &&loadPush,
-                               &&loadPushAdd,
-                               &&loadPushSub,
-                               &&push32And,
-                               &&incJump,
-                               &&storeLoad,
-                               &&loadLoadLoadSet,
-                               &&truncated,
-                               &&end,
-                               &&loadLoadLtJumpNot,
-                               &&push32AndStore};
+#define OPCODE_LABEL(number, name, ...) &&op_##name,
+#define EXTRA_LABEL(name) &&op_##name,
+        void* const known[] = {ZELVAN_OPCODES(OPCODE_LABEL) ZELVAN_DISPATCH_EXTRAS(EXTRA_LABEL)};
+#undef OPCODE_LABEL
+#undef EXTRA_LABEL
         static_assert(std::size(known) == dispatch::kDispatchCount);
         for (size_t i = 0; i < 256; ++i) {
-            labels[i] = i < std::size(known) ? known[i] : &&op_skip;
+            labels[i] = i < std::size(known) ? known[i] : &&op_Skip;
         }
     }
 
@@ -269,7 +199,8 @@ STLScriptCore::interpret() {
 #define BEGIN(o)                                                                                                       \
     const uint8_t* const operand = code + pc + 1;                                                                      \
     (void)operand;                                                                                                     \
-    pc += 1 + kOperandBytes[o]
+    constexpr uint32_t width_ = 1 + operandBytes(Op::o);                                                               \
+    pc += width_
 
     // A run may start anywhere (setPc); from then on pc stays within the table.
     if (pc >= size) {
@@ -278,58 +209,58 @@ STLScriptCore::interpret() {
     }
     NEXT;
 
-end:
+op_End:
     why = "PC outside the code";
     goto fault;
-truncated:
+op_Truncated:
     why = "operand past the end of the code";
     goto fault;
 
-op_0 : {
-    BEGIN(0);
+op_Stop : {
+    BEGIN(Stop);
     result = null;
     goto done;
 }
-op_1 : {
-    BEGIN(1);
+op_Pop : {
+    BEGIN(Pop);
     NEED(1);
     --sp;
     NEXT;
 }
-op_2 : {
-    BEGIN(2);
+op_JumpIfKeep8 : {
+    BEGIN(JumpIfKeep8);
     NEED(1);
     if (truth(sp[-1])) {
         JUMP(s8At(operand));
     }
     NEXT;
 }
-op_3 : {
-    BEGIN(3);
+op_JumpIfNotKeep8 : {
+    BEGIN(JumpIfNotKeep8);
     NEED(1);
     if (!truth(sp[-1])) {
         JUMP(s8At(operand));
     }
     NEXT;
 }
-op_4 : {
-    BEGIN(4);
+op_NotIn : {
+    BEGIN(NotIn);
     NEED(2);
     bool in = script_ops::contains(sp[-1], sp[-2]);
     --sp;
     sp[-1] = fromInt(in ? 0 : 1);
     NEXT;
 }
-op_5 : {
-    BEGIN(5);
+op_In : {
+    BEGIN(In);
     NEED(2);
     bool in = script_ops::contains(sp[-1], sp[-2]);
     --sp;
     sp[-1] = fromInt(in ? 1 : 0);
     NEXT;
 }
-op_6 : {
-    BEGIN(6);
+op_Neg : {
+    BEGIN(Neg);
     NEED(1);
     if (isInt(sp[-1])) {
         sp[-1] = fromUInt(0u - u(sp[-1]));
@@ -338,14 +269,14 @@ op_6 : {
     }
     NEXT;
 }
-op_7 : {
-    BEGIN(7);
+op_Not : {
+    BEGIN(Not);
     NEED(1);
     sp[-1] = fromInt(truth(sp[-1]) ? 0 : 1);
     NEXT;
 }
-op_8 : {
-    BEGIN(8);
+op_Mul : {
+    BEGIN(Mul);
     NEED(2);
     ScriptValue a = sp[-1];
     ScriptValue b = sp[-2];
@@ -362,8 +293,8 @@ op_8 : {
     }
     NEXT;
 }
-op_9 : {
-    BEGIN(9);
+op_Div : {
+    BEGIN(Div);
     NEED(2);
     int32_t divisor = intOf(sp[-1]);
     int32_t dividend = intOf(sp[-2]);
@@ -377,8 +308,8 @@ op_9 : {
     }
     NEXT;
 }
-op_10 : {
-    BEGIN(10);
+op_Mod : {
+    BEGIN(Mod);
     NEED(2);
     int32_t divisor = intOf(sp[-1]);
     int32_t dividend = intOf(sp[-2]);
@@ -391,8 +322,8 @@ op_10 : {
     }
     NEXT;
 }
-op_11 : {
-    BEGIN(11);
+op_Add : {
+    BEGIN(Add);
     NEED(2);
     ScriptValue a = sp[-1];
     ScriptValue b = sp[-2];
@@ -411,15 +342,15 @@ op_11 : {
     }
     NEXT;
 }
-op_12 : {
-    BEGIN(12);
+op_Sub : {
+    BEGIN(Sub);
     NEED(2);
     sp[-2] = fromUInt(u(sp[-2]) - u(sp[-1]));
     --sp;
     NEXT;
 }
-op_13 : {
-    BEGIN(13);
+op_GetItem : {
+    BEGIN(GetItem);
     NEED(2);
     ScriptValue index = sp[-1];
     ScriptValue sequence = sp[-2];
@@ -440,8 +371,8 @@ op_13 : {
     sp[-1] = slot.inBounds ? script_ops::elementAt(sequence, slot) : null;
     NEXT;
 }
-op_51 : {
-    BEGIN(51);
+op_SetItem : {
+    BEGIN(SetItem);
     NEED(3);
     ScriptValue index = sp[-1];
     ScriptValue sequence = sp[-2];
@@ -463,43 +394,43 @@ op_51 : {
     sp -= 3;
     NEXT;
 }
-op_14 : {
-    BEGIN(14);
+op_Shl : {
+    BEGIN(Shl);
     NEED(2);
     sp[-2] = fromUInt(u(sp[-2]) << (u(sp[-1]) & 31u));
     --sp;
     NEXT;
 }
-op_15 : {
-    BEGIN(15);
+op_Shr : {
+    BEGIN(Shr);
     NEED(2);
     sp[-2] = fromInt(intOf(sp[-2]) >> (u(sp[-1]) & 31u));
     --sp;
     NEXT;
 }
-op_16 : {
-    BEGIN(16);
+op_And : {
+    BEGIN(And);
     NEED(2);
     sp[-2] = fromUInt(u(sp[-2]) & u(sp[-1]));
     --sp;
     NEXT;
 }
-op_17 : {
-    BEGIN(17);
+op_Or : {
+    BEGIN(Or);
     NEED(2);
     sp[-2] = fromUInt(u(sp[-2]) | u(sp[-1]));
     --sp;
     NEXT;
 }
-op_18 : {
-    BEGIN(18);
+op_Xor : {
+    BEGIN(Xor);
     NEED(2);
     sp[-2] = fromUInt(u(sp[-2]) ^ u(sp[-1]));
     --sp;
     NEXT;
 }
-op_19 : {
-    BEGIN(19);
+op_Copy : {
+    BEGIN(Copy);
     NEED(1);
     ScriptValue a = *--sp;
     // Only arrays and byte strings are copied; anything else is dropped.
@@ -509,8 +440,8 @@ op_19 : {
     }
     NEXT;
 }
-op_20 : {
-    BEGIN(20);
+op_SliceFrom : {
+    BEGIN(SliceFrom);
     NEED(2);
     int32_t bound = intOf(sp[-1]);
     --sp;
@@ -518,8 +449,8 @@ op_20 : {
     CHECK_POOL();
     NEXT;
 }
-op_21 : {
-    BEGIN(21);
+op_SliceTo : {
+    BEGIN(SliceTo);
     NEED(2);
     int32_t bound = intOf(sp[-1]);
     --sp;
@@ -527,8 +458,8 @@ op_21 : {
     CHECK_POOL();
     NEXT;
 }
-op_22 : {
-    BEGIN(22);
+op_Slice : {
+    BEGIN(Slice);
     NEED(3);
     int32_t end = intOf(sp[-1]);
     int32_t start = intOf(sp[-2]);
@@ -537,8 +468,8 @@ op_22 : {
     CHECK_POOL();
     NEXT;
 }
-op_23 : {
-    BEGIN(23);
+op_Print : {
+    BEGIN(Print);
     int32_t n = s8At(operand);
     if (n > 0) {
         NEED(n);
@@ -546,8 +477,8 @@ op_23 : {
     }
     NEXT;
 }
-op_24 : {
-    BEGIN(24);
+op_Ret : {
+    BEGIN(Ret);
     if (sp - st <= 1) {
         result = sp == st ? null : st[0];
         goto done;
@@ -574,24 +505,24 @@ op_24 : {
     TRANSFER(static_cast<uint32_t>(intOf(back)));
     NEXT;
 }
-op_25 : {
-    BEGIN(25);
+op_JumpIfKeep16 : {
+    BEGIN(JumpIfKeep16);
     NEED(1);
     if (truth(sp[-1])) {
         JUMP(s16At(operand));
     }
     NEXT;
 }
-op_26 : {
-    BEGIN(26);
+op_JumpIfNotKeep16 : {
+    BEGIN(JumpIfNotKeep16);
     NEED(1);
     if (!truth(sp[-1])) {
         JUMP(s16At(operand));
     }
     NEXT;
 }
-op_27 : {
-    BEGIN(27);
+op_Store16 : {
+    BEGIN(Store16);
     NEED(1);
     int32_t n = s16At(operand);
     size_t i = static_cast<size_t>(~n);
@@ -604,13 +535,13 @@ op_27 : {
     CHECK_POOL();
     NEXT;
 }
-op_28 : {
-    BEGIN(28);
+op_Clear16 : {
+    BEGIN(Clear16);
     clearVariable(s16At(operand));
     NEXT;
 }
-op_29 : {
-    BEGIN(29);
+op_Unpack : {
+    BEGIN(Unpack);
     NEED(1);
     int32_t n = s16At(operand);
     ZArray* array = arrayOf(*--sp);
@@ -623,24 +554,24 @@ op_29 : {
     }
     NEXT;
 }
-op_30 : {
-    BEGIN(30);
+op_Nop : {
+    BEGIN(Nop);
     NEXT;
 }
-op_31 : {
-    BEGIN(31);
+op_Push32 : {
+    BEGIN(Push32);
     PUSH(fromUInt(u32At(operand)));
     NEXT;
 }
-op_32 : {
-    BEGIN(32);
+op_Load16 : {
+    BEGIN(Load16);
     int32_t n = s16At(operand);
     size_t i = static_cast<size_t>(~n);
     PUSH(i < ln ? lv[i] : variable(n));
     NEXT;
 }
-op_33 : {
-    BEGIN(33);
+op_MkArray : {
+    BEGIN(MkArray);
     int32_t n = std::max(s16At(operand), 0);
     NEED(n);
     ZArray* array = pool_.newArray(std::vector<ScriptValue>(sp - n, sp));
@@ -650,8 +581,8 @@ op_33 : {
     CHECK_POOL();
     NEXT;
 }
-op_34 : {
-    BEGIN(34);
+op_Bytes : {
+    BEGIN(Bytes);
     int32_t n = s16At(operand);
     if (n < 0 || static_cast<uint32_t>(n) > size - pc) [[unlikely]] {
         why = "byte string past the end of the code";
@@ -662,86 +593,39 @@ op_34 : {
     CHECK_POOL();
     NEXT;
 }
-op_35 : {
-    BEGIN(35);
+op_Jump16 : {
+    BEGIN(Jump16);
     JUMP(s16At(operand));
     NEXT;
 }
-op_36 : {
-    BEGIN(36);
+op_JumpIf16 : {
+    BEGIN(JumpIf16);
     NEED(1);
     if (truth(*--sp)) {
         JUMP(s16At(operand));
     }
     NEXT;
 }
-op_37 : {
-    BEGIN(37);
+op_JumpIfNot16 : {
+    BEGIN(JumpIfNot16);
     NEED(1);
     if (!truth(*--sp)) {
         JUMP(s16At(operand));
     }
     NEXT;
 }
-op_38 : {
-    BEGIN(38);
+op_Jump8 : {
+    BEGIN(Jump8);
     JUMP(s8At(operand));
     NEXT;
 }
-op_39 : {
-    BEGIN(39);
+op_Push16 : {
+    BEGIN(Push16);
     PUSH(fromInt(s16At(operand)));
     NEXT;
 }
-// Comparisons. A comparison followed by a popping conditional jump takes the jump at once.
-#define COMPARE(o, test)                                                                                               \
-    op_##o : {                                                                                                         \
-        BEGIN(o);                                                                                                      \
-        NEED(2);                                                                                                       \
-        ScriptValue a = sp[-1];                                                                                        \
-        ScriptValue b = sp[-2];                                                                                        \
-        bool holds;                                                                                                    \
-        if (isInt(a & b)) [[likely]] {                                                                                 \
-            int32_t x = intOf(b);                                                                                      \
-            int32_t y = intOf(a);                                                                                      \
-            holds = x test y;                                                                                          \
-        } else {                                                                                                       \
-            holds = cmp(b, a) test 0;                                                                                  \
-        }                                                                                                              \
-        {                                                                                                              \
-            uint8_t next = xop[pc];                                                                                    \
-            if (next == 50 || next == 49) {                                                                            \
-                sp -= 2;                                                                                               \
-                int32_t off = s8At(code + pc + 1);                                                                     \
-                pc += 2;                                                                                               \
-                if (holds == (next == 49)) {                                                                           \
-                    JUMP(off);                                                                                         \
-                }                                                                                                      \
-                NEXT;                                                                                                  \
-            }                                                                                                          \
-            if (next == 37 || next == 36) {                                                                            \
-                sp -= 2;                                                                                               \
-                int32_t off = s16At(code + pc + 1);                                                                    \
-                pc += 3;                                                                                               \
-                if (holds == (next == 36)) {                                                                           \
-                    JUMP(off);                                                                                         \
-                }                                                                                                      \
-                NEXT;                                                                                                  \
-            }                                                                                                          \
-        }                                                                                                              \
-        --sp;                                                                                                          \
-        sp[-1] = fromInt(holds ? 1 : 0);                                                                               \
-        NEXT;                                                                                                          \
-    }
-    COMPARE(40, <)
-    COMPARE(41, >)
-    COMPARE(42, <=)
-    COMPARE(43, >=)
-    COMPARE(44, ==)
-    COMPARE(45, !=)
-#undef COMPARE
-op_46 : {
-    BEGIN(46);
+op_Native : {
+    BEGIN(Native);
     int32_t argc = s8At(operand + 1);
     if (argc < 0) {
         NEED(1);
@@ -771,8 +655,8 @@ op_46 : {
     CHECK_POOL();
     NEXT;
 }
-op_47 : {
-    BEGIN(47);
+op_Call : {
+    BEGIN(Call);
     int32_t argc = s8At(operand);
     if (argc < 0) {
         // Spread: the fixed arguments below the array come first, then its elements.
@@ -815,46 +699,46 @@ op_47 : {
     TRANSFER(static_cast<uint32_t>(intOf(function)));
     NEXT;
 }
-op_48 : {
-    BEGIN(48);
+op_Push8 : {
+    BEGIN(Push8);
     PUSH(fromInt(s8At(operand)));
     NEXT;
 }
-op_49 : {
-    BEGIN(49);
+op_JumpIf8 : {
+    BEGIN(JumpIf8);
     NEED(1);
     if (truth(*--sp)) {
         JUMP(s8At(operand));
     }
     NEXT;
 }
-op_50 : {
-    BEGIN(50);
+op_JumpIfNot8 : {
+    BEGIN(JumpIfNot8);
     NEED(1);
     if (!truth(*--sp)) {
         JUMP(s8At(operand));
     }
     NEXT;
 }
-op_52 : {
-    BEGIN(52);
+op_Func16 : {
+    BEGIN(Func16);
     PUSH(fromUInt(pc + static_cast<uint32_t>(s16At(operand))));
     NEXT;
 }
-op_53 : {
-    BEGIN(53);
+op_Func8 : {
+    BEGIN(Func8);
     PUSH(fromUInt(pc + static_cast<uint32_t>(s8At(operand))));
     NEXT;
 }
-op_54 : {
-    BEGIN(54);
+op_Load8 : {
+    BEGIN(Load8);
     int32_t n = s8At(operand);
     size_t i = static_cast<size_t>(~n);
     PUSH(i < ln ? lv[i] : variable(n));
     NEXT;
 }
-op_55 : {
-    BEGIN(55);
+op_Store8 : {
+    BEGIN(Store8);
     NEED(1);
     int32_t n = s8At(operand);
     size_t i = static_cast<size_t>(~n);
@@ -867,19 +751,19 @@ op_55 : {
     CHECK_POOL();
     NEXT;
 }
-op_56 : {
-    BEGIN(56);
+op_Clear8 : {
+    BEGIN(Clear8);
     clearVariable(s8At(operand));
     NEXT;
 }
-op_57 : {
-    BEGIN(57);
+op_SkipZ : {
+    BEGIN(SkipZ);
     const void* zero = std::memchr(code + pc, 0, size - pc);
     pc = zero == nullptr ? size : static_cast<uint32_t>(static_cast<const uint8_t*>(zero) - code) + 1;
     NEXT;
 }
-op_58 : {
-    BEGIN(58);
+op_Inc : {
+    BEGIN(Inc);
     int32_t n = s8At(operand);
     size_t i = static_cast<size_t>(~n);
     if (i < ln && isInt(lv[i])) {
@@ -888,7 +772,7 @@ op_58 : {
     NEXT;
 }
 #include "games/interpreter_combined.inc"
-op_skip:
+op_Skip:
     pc += 1;
     NEXT;
 

@@ -1,7 +1,6 @@
 // Loading of a bytecode image (entry-point table, globals, initialisation run, random seeds), the
 // named entry-point calls with their collection, and the core's surfaces, font and state.
 #include <cmath>
-#include <cstdlib>
 #include <exception>
 
 #include "games/dispatch_ops.h"
@@ -51,9 +50,10 @@ STLScriptCore::STLScriptCore(const fnd::Bytes& image, STLScriptEngine& engine,
         locals_.clear();
     }
 
-    std::srand(static_cast<unsigned>(static_cast<int64_t>(std::floor(loadTime))));
+    // The seeds follow from the whole seconds of the load time, so two loads in one second agree.
+    random_.seed(static_cast<unsigned>(static_cast<int64_t>(std::floor(loadTime))));
     for (uint32_t& seed : randomSeeds) {
-        seed = static_cast<uint32_t>(std::rand());
+        seed = static_cast<uint32_t>(random_());
     }
 }
 

@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -169,6 +170,8 @@ private:
     std::atomic<int32_t> state_{-1};
     uint64_t budget_ = kDefaultInstructionBudget;
     NativeTable natives_;
+    // The core's own random source (never the process-wide one), seeded from the load time.
+    std::minstd_rand random_;
 
     std::vector<std::shared_ptr<gfx::Context>> buffers_;
     std::shared_ptr<gfx::Context> currentContext_;

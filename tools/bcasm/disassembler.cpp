@@ -177,7 +177,7 @@ std::string Disassembler::disassemble(std::span<const uint8_t> image) {
         Decoded d = decodeAt(image, pos);
         decoded.push_back(d);
         pos += d.size;
-        if (d.opcode == 57) { // skipz: the bytes up to and including the next zero are data
+        if (d.opcode == static_cast<int>(Op::SkipZ)) { // the bytes up to and including the next zero are data
             size_t end = pos;
             while (end < image.size() && image[end] != 0) {
                 ++end;
