@@ -44,7 +44,9 @@ void zelvanAppDelegate::trylogin(const std::string& phone, const std::string& pa
     {
         std::lock_guard lock(stateMutex_);
         pendingAccount_ = Account{phone, password};
+        loginInFlight_ = true;
     }
+    networkLoop_->awaitLoginReply();
     auto im = this->im();
     int revision = im ? im->dataRevision() : 0;
     send(fnd::Value::array({kLoginCommand, kLoginProtocolVersion, kLoginProtocolRevision, phone, password, revision,
@@ -83,6 +85,23 @@ std::optional<zelvanAppDelegate::Account> zelvanAppDelegate::storedAccount() {
 
 void zelvanAppDelegate::handleLoginResult(const fnd::Value& packet) {
     fnd::Value key = element(packet, kReplyKey);
+    const bool sound = key.isNumber() || (key.isString() && !key.stringValue().empty());
+    {
+        std::lock_guard lock(stateMutex_);
+        if (!loginInFlight_) {
+            // Only the request in flight gets an answer; a server repeating replies changes nothing.
+            ZTRACE_WARN("ignored a log-in reply: no log-in is waiting for one");
+            return;
+        }
+        // A malformed reply leaves the request waiting for a sound one (or for its deadline).
+        loginInFlight_ = !sound;
+    }
+    if (!sound) {
+        // Neither a code nor a key: keep whatever account is stored and wait for a sound reply.
+        ZTRACE_ERROR("malformed log-in reply: %@", packet);
+        return;
+    }
+    networkLoop_->loginReplyHandled();
     if (key.isNumber()) {
         int code = static_cast<int>(key.intValue());
         {
@@ -92,13 +111,7 @@ void zelvanAppDelegate::handleLoginResult(const fnd::Value& packet) {
         }
         deletefile(kAccountFile);
         ZLOG(Warn, "log-in refused (code %d)", code);
-        std::string reason = fnd::format(ZLS("loginError%d"), code);
-        showAlert(ZLS("loginFailed"), reason);
-        return;
-    }
-    if (!key.isString() || key.stringValue().empty()) {
-        // Neither a code nor a key: keep whatever account is stored and wait for a sound reply.
-        ZTRACE_ERROR("malformed log-in reply: %@", packet);
+        showLoginRefusal(fnd::format(ZLS("loginError%d"), code));
         return;
     }
 

@@ -95,6 +95,17 @@ void zelvanAppDelegate::hideInfo() {
     });
 }
 
+void zelvanAppDelegate::showLoginRefusal(const std::string& reason) {
+    onMain(weak_from_this(), [reason](zelvanAppDelegate& self) {
+        if (self.loginAlert_ && self.loginAlert_->isVisible()) {
+            self.loginAlert_->setMessage(reason); // one alert tells the latest refusal
+            return;
+        }
+        self.loginAlert_ = ui::AlertView::initWithTitle(ZLS("loginFailed"), reason, {}, ZLS("OK"));
+        self.loginAlert_->show();
+    });
+}
+
 void zelvanAppDelegate::showRetryAlert() {
     if (retryAlert_ && retryAlert_->alert && retryAlert_->alert->isVisible()) {
         return; // one alert asks for the tap however many failures wait for it

@@ -213,6 +213,7 @@ private:
     void saveStateFiles();
     void buildWindow();
     void showRetryAlert();
+    void showLoginRefusal(const std::string& reason);
     void handleOwnCommand(const fnd::Value& packet);
     void deliverPacket(const fnd::Value& packet);
     void resumeAfterLoginReply();
@@ -235,6 +236,7 @@ private:
     LoginSession session_;
     bool loggedIn_ = false;
     std::optional<Account> pendingAccount_; // the credentials of the log-in in flight
+    bool loginInFlight_ = false;            // a log-in request waits for its reply
     std::optional<int> lastLoginFailure_;
     std::vector<std::function<void(const LoginSession&)>> loginObservers_;
     bool locked_ = false;
@@ -256,6 +258,7 @@ private:
     std::shared_ptr<ui::Window> window_;
     std::shared_ptr<ui::TabBarController> tabBarController_;
     std::shared_ptr<ui::AlertView> infoAlert_;
+    std::shared_ptr<ui::AlertView> loginAlert_; // the refused log-in's reason, while on screen
     std::shared_ptr<RetryAlert> retryAlert_;
     std::shared_ptr<ui::View> fullScreenView_;
     bool launched_ = false;

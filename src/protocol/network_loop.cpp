@@ -27,6 +27,7 @@ NetworkLoop::NetworkLoop(PacketQueue& queue, std::string host, uint16_t port)
 NetworkLoop::~NetworkLoop() {
     stop();
     reconnect_.cancel();
+    loginDeadline_.cancel();
     // The connection must go on its own thread; a loop that only ever turned on one thread is fine.
     events_.reset();
     connection_.reset();
@@ -133,10 +134,49 @@ void NetworkLoop::open() {
     connection_->setDelegate(events_);
 }
 
+void NetworkLoop::onLoop(std::function<void()> work) {
+    std::lock_guard lock(threadMutex_);
+    if (loop_) {
+        loop_->post(std::move(work));
+    }
+}
+
+void NetworkLoop::awaitLoginReply() {
+    loginAwaited_ = true;
+    // Before the loop first turned there is no connection to time; onOpen arms the deadline then.
+    onLoop([this] { armLoginDeadline(); });
+}
+
+void NetworkLoop::loginReplyHandled() {
+    loginAwaited_ = false;
+    onLoop([this] {
+        loginDeadline_.cancel();
+        if (connected_.load()) {
+            failures_ = 0;
+        }
+    });
+}
+
+void NetworkLoop::armLoginDeadline() {
+    if (!loginAwaited_.load() || !connection_ || !connected_.load() || loginDeadline_.isPending()) {
+        return;
+    }
+    loginDeadline_ = fnd::RunLoop::current().performAfter(kLoginReplyTimeout, [this] { loginReplyOverdue(); });
+}
+
+void NetworkLoop::loginReplyOverdue() {
+    if (!loginAwaited_.load() || !connection_ || !connected_.load()) {
+        return;
+    }
+    ZTRACE_WARN("the game server did not answer the log-in within %d s; closing the connection",
+                static_cast<int>(kLoginReplyTimeout));
+    connection_->invalidate(); // reports the close, which counts the failure and logs in again
+}
+
 void NetworkLoop::onOpen() {
     connected_ = true;
-    failures_ = 0;
     waitingForRetry_ = false;
+    armLoginDeadline();
     if (lostBefore_) {
         lostBefore_ = false;
         if (listener_) {
@@ -149,6 +189,7 @@ void NetworkLoop::onLost(bool wasOpen) {
     // The connection is done with; it may be released from inside its own callback.
     connection_.reset();
     connected_ = false;
+    loginDeadline_.cancel();
     int failures = ++failures_;
     lostBefore_ = true;
     if (listener_) {

@@ -47,6 +47,9 @@ public:
     // The failure in a row that arms the retry alert: it still reconnects, every later one waits for
     // userTappedRetry().
     static constexpr int kRetryAlertFailures = 3;
+    // How long an open connection may carry a log-in request without its reply being handled before
+    // it is closed and counted as a failure.
+    static constexpr double kLoginReplyTimeout = 30;
 
     NetworkLoop(PacketQueue& queue, std::string host, uint16_t port);
     ~NetworkLoop();
@@ -83,8 +86,16 @@ public:
     // The user tapped the retry alert: reconnect if a failure is waiting for it. Any thread.
     void userTappedRetry();
 
+    // A log-in request has been queued (any thread): its reply must be handled within
+    // kLoginReplyTimeout of the connection being open, or the connection is closed as failed.
+    void awaitLoginReply();
+    // The reply to the log-in request was handled (any thread). Only now does the connection count as
+    // good: a server that accepts connections and closes them, or never answers, keeps counting
+    // failures towards the retry alert.
+    void loginReplyHandled();
+
     bool isConnected() const { return connected_.load(); }
-    // Failures (failed opens and closes) since the last successful open.
+    // Failures (failed opens, closes, unanswered log-ins) since a log-in reply was last handled.
     int consecutiveFailures() const { return failures_.load(); }
     bool waitingForRetry() const { return waitingForRetry_.load(); }
     // Packets written to and decoded from the game server since the loop was made.
@@ -97,6 +108,9 @@ private:
 
     void open();
     void onOpen();
+    void armLoginDeadline();
+    void loginReplyOverdue();
+    void onLoop(std::function<void()> work);
     void onLost(bool wasOpen);
     void onPayload(const fnd::Bytes& payload);
     void pollVoiceEngine();
@@ -118,12 +132,14 @@ private:
     std::shared_ptr<Events> events_;
     std::unique_ptr<TCPConnection> connection_;
     fnd::PerformHandle reconnect_;
+    fnd::PerformHandle loginDeadline_;
     bool lostBefore_ = false; // a connection was lost and connectionResumed is owed on the next open
 
     std::atomic<bool> connected_{false};
     std::atomic<int> failures_{0};
     std::atomic<bool> waitingForRetry_{false};
     std::atomic<bool> retryTapped_{false};
+    std::atomic<bool> loginAwaited_{false};
     std::atomic<bool> stopRequested_{false};
     std::atomic<uint64_t> packetsSent_{0};
     std::atomic<uint64_t> packetsReceived_{0};

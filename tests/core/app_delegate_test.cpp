@@ -253,6 +253,31 @@ TEST_F(AppDelegateTest, RefusedSignInDeletesTheAccountAndKeepsPacketsHeld) {
     ASSERT_TRUE(alert);
     EXPECT_NE(alert->message().find("code 1"), std::string::npos);
     EXPECT_EQ(delegate_->packetQueue().heldCount(), 1u);
+
+    // Another refusal while the alert is up updates it instead of stacking a second one.
+    const size_t received = server_->received().size();
+    delegate_->trylogin("5550100", "still wrong");
+    ASSERT_TRUE(server_->waitForReceived(received + 1, std::chrono::seconds(10)));
+    fnd::RunLoop::main().pumpUntil([] { return false; }, 0.3);
+    EXPECT_EQ(ui::AlertPanel::visiblePanels().size(), 1u);
+    EXPECT_EQ(ui::testing::AlertDriver::visibleAlert(), alert);
+}
+
+TEST_F(AppDelegateTest, LogInRepliesNobodyAskedForChangeNothing) {
+    ASSERT_TRUE(server_->start());
+    launch(server_->port(), zelvanAppDelegate::Account{"5550100", "secret"});
+    ASSERT_TRUE(pump([&] { return !delegate_->loggedout(); }));
+    const std::string key = *delegate_->sessionKey();
+    fnd::testing::LogCapture log;
+    for (int i = 0; i < 50; ++i) {
+        ASSERT_TRUE(server_->push(0, Value::array({0, devserver::kLoginFailedBadCredentials})));
+    }
+    ASSERT_TRUE(pump([&] { return log.count("ignored a log-in reply") == 50; }));
+    fnd::RunLoop::main().runUntilIdle();
+    EXPECT_TRUE(ui::AlertPanel::visiblePanels().empty());
+    EXPECT_FALSE(delegate_->loggedout());
+    EXPECT_EQ(delegate_->sessionKey(), key);
+    EXPECT_TRUE(zelvanAppDelegate::storedAccount());
 }
 
 TEST_F(AppDelegateTest, SignsInAgainAfterTheServerDropsTheConnection) {

@@ -182,7 +182,10 @@ TEST_F(NetworkLoopTest, ReconnectsHalfASecondAfterServerClose) {
     fnd::RunLoop::main().advance(0.1);
     ASSERT_TRUE(pump([&] { return loop_->isConnected(); }));
     EXPECT_EQ(listener_->snapshot(), (std::vector<std::string>{"lost", "reconnecting", "resumed"}));
-    EXPECT_EQ(loop_->consecutiveFailures(), 0);
+    // Opening is not enough to count as good: the log-in reply has to be handled first.
+    EXPECT_EQ(loop_->consecutiveFailures(), 1);
+    loop_->loginReplyHandled();
+    ASSERT_TRUE(pump([&] { return loop_->consecutiveFailures() == 0; }));
 
     queue_.send(Value::array({9, "fresh"}));
     manualTurn();
@@ -226,12 +229,42 @@ TEST_F(NetworkLoopTest, ThirdRefusalArmsRetryAlertAndLaterOnesWaitForTap) {
     loop_->userTappedRetry();
     manualTurn();
     ASSERT_TRUE(pump([&] { return loop_->isConnected(); }));
-    EXPECT_EQ(loop_->consecutiveFailures(), 0);
     EXPECT_FALSE(loop_->waitingForRetry());
+    loop_->loginReplyHandled();
+    ASSERT_TRUE(pump([&] { return loop_->consecutiveFailures() == 0; }));
     EXPECT_EQ(alerts_, 1);
     std::vector<std::string> events = listener_->snapshot();
     ASSERT_FALSE(events.empty());
     EXPECT_EQ(events.back(), "resumed");
+}
+
+TEST_F(NetworkLoopTest, ServersThatAcceptButNeverAnswerTheLogInReachTheRetryAlert) {
+    fnd::ManualClock::install();
+    startServer();
+    makeLoop(server_.port());
+    loop_->awaitLoginReply();
+    manualTurn();
+    // Accept, then close: every connection counts as a failure, and the fourth waits for the tap.
+    for (int failure = 1; failure <= NetworkLoop::kRetryAlertFailures + 1; ++failure) {
+        ASSERT_TRUE(pump([&] { return loop_->isConnected() && server_.openConnections() == 1; }));
+        server_.closeAll();
+        ASSERT_TRUE(pump([&] { return loop_->consecutiveFailures() == failure; }));
+        fnd::RunLoop::main().advance(NetworkLoop::kReconnectDelay);
+    }
+    EXPECT_TRUE(loop_->waitingForRetry());
+    EXPECT_EQ(alerts_, 1);
+
+    // Accept, then stay silent: the log-in reply's deadline closes the connection as a failure.
+    loop_->userTappedRetry();
+    manualTurn();
+    ASSERT_TRUE(pump([&] { return loop_->isConnected(); }));
+    const int logIns = logIns_;
+    fnd::RunLoop::main().advance(NetworkLoop::kLoginReplyTimeout - 1);
+    EXPECT_FALSE(fnd::RunLoop::main().pumpUntil([&] { return !loop_->isConnected(); }, 0.3));
+    fnd::RunLoop::main().advance(1);
+    ASSERT_TRUE(pump([&] { return !loop_->isConnected(); }));
+    EXPECT_EQ(loop_->consecutiveFailures(), NetworkLoop::kRetryAlertFailures + 2);
+    EXPECT_EQ(logIns_, logIns + 1); // the closed connection asks for a new log-in
 }
 
 TEST_F(NetworkLoopTest, UnreadablePayloadsAndOversizePacketsAreDroppedAlone) {
