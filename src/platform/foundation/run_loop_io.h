@@ -1,5 +1,5 @@
 // Internal to fnd: the asio I/O context behind each run loop, for fnd's own socket code (TCP streams,
-// signal watching) and fnd's run-loop tests. Nothing outside src/platform/foundation/ includes it.
+// signal watching). Outside src/platform/foundation/ only fnd's run-loop test includes it.
 #pragma once
 
 #include <asio/io_context.hpp>
