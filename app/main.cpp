@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include <asio/signal_set.hpp>
-
 #include "app/services.h"
 #include "core/launch_options.h"
 #include "core/state_files.h"
@@ -17,6 +15,7 @@
 #include "platform/foundation/bundle.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/run_loop.h"
+#include "platform/foundation/signal_watcher.h"
 #include "platform/foundation/thread.h"
 #include "platform/media/backends.h"
 #include "platform/media/wav_file_device.h"
@@ -48,12 +47,9 @@ int runClient(const zelvan::LaunchOptions& options) {
     zelvan::app::connectServices(*delegate);
 
     auto& loop = fnd::RunLoop::main();
-    asio::signal_set signals(loop.ioContext(), SIGINT, SIGTERM);
-    signals.async_wait([&loop](const std::error_code& error, int) {
-        if (!error) {
-            ZLOG(Info, "interrupted; stopping");
-            loop.stop();
-        }
+    fnd::SignalWatcher signals(loop, {SIGINT, SIGTERM}, [&loop](int) {
+        ZLOG(Info, "interrupted; stopping");
+        loop.stop();
     });
     if (options.runSeconds) {
         loop.performAfter(*options.runSeconds, [&loop] { loop.stop(); });

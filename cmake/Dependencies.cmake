@@ -5,6 +5,9 @@ find_package(ZLIB REQUIRED)
 find_package(OpenSSL REQUIRED COMPONENTS Crypto)
 find_package(LibXml2 REQUIRED)
 find_package(CURL REQUIRED)
+find_package(PkgConfig REQUIRED)
+# libpsl, with the public suffix list built in, decides which cookie domains are public suffixes.
+pkg_check_modules(LIBPSL REQUIRED IMPORTED_TARGET libpsl)
 
 # Standalone asio is header-only.
 find_path(ASIO_INCLUDE_DIR asio.hpp REQUIRED)

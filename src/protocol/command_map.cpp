@@ -23,8 +23,7 @@ constexpr std::array kAvatarCommands = {17, 24};
 constexpr std::array kGamesTabCommands = {21, 22, 38, 39, 40, 41, 43, 44, 46, 51, 52,
                                           53, 55, 64, 65, 69, 74, 78, 79, 81, 82, 83};
 constexpr std::array kGameCacheCommands = {23};
-// Resources fetched over the game connection come back as command 400.
-constexpr std::array kWebCacheCommands = {400};
+constexpr std::array kWebCacheCommands = {kWebResourceCommand};
 
 template <size_t N>
 bool listed(const std::array<int, N>& commands, int cmd) {

@@ -15,6 +15,10 @@
 
 namespace zelvan {
 
+// Web resources fetched over the game connection: the request is [400, request id, URL], the reply
+// [400, request id, bytes] or [400, request id, error code]. The web cache owns the number.
+inline constexpr int kWebResourceCommand = 400;
+
 class CommandMap {
 public:
     // The subsystems that own fixed ranges of command numbers.

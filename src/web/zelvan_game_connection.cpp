@@ -33,7 +33,7 @@ void ZelvanGameConnection::begin() {
             self->complete(ZelvanFetchResult{false, {}, fnd::UrlError::TimedOut});
         }
     });
-    sender_(fnd::Value::array({kCommand, requestId_, url}));
+    sender_(fnd::Value::array({kWebResourceCommand, requestId_, url}));
 }
 
 void ZelvanGameConnection::end() {

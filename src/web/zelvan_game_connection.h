@@ -1,6 +1,6 @@
 // ZelvanGameConnection: fetches one resource over the game-server connection. It sends
-// [400, request id, URL] and ends with the reply [400, request id, bytes] or [400, request id, error
-// code], or with a time-out when no reply comes.
+// [kWebResourceCommand, request id, URL] and ends with the reply [kWebResourceCommand, request id,
+// bytes] or [kWebResourceCommand, request id, error code], or with a time-out when no reply comes.
 #pragma once
 
 #include <cstdint>
@@ -9,13 +9,13 @@
 
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/value.h"
+#include "protocol/command_map.h"
 #include "web/zelvan_url_connection.h"
 
 namespace zelvan {
 
 class ZelvanGameConnection : public ZelvanURLConnection {
 public:
-    static constexpr int kCommand = 400;
     // Seconds (of the process clock) a fetch waits for its reply.
     static constexpr double kReplyTimeout = 60.0;
 

@@ -78,7 +78,7 @@ TEST(WebFetch, HttpWithSessionAndCommand400FromTheDevServer) {
     loop.setSliceHandler([cache] { cache->startQueuedFetches(); });
     loop.setPacketHandler([&](const Value& packet) {
         auto items = packet.asArray();
-        if (items && items->objectAtIndex(0).asInt() == devserver::kResourceCommand) {
+        if (items && items->objectAtIndex(0).asInt() == kWebResourceCommand) {
             cache->handleServerResponse(packet);
         } else if (items && items->count() > 1 && items->objectAtIndex(1).isString()) {
             std::lock_guard lock(mutex);
@@ -126,7 +126,7 @@ TEST(WebFetch, HttpWithSessionAndCommand400FromTheDevServer) {
     bool sawLogo = false;
     for (const auto& received : server.received()) {
         auto items = received.packet.asArray();
-        if (items->objectAtIndex(0).asInt() == devserver::kResourceCommand) {
+        if (items->objectAtIndex(0).asInt() == kWebResourceCommand) {
             sawLogo |= items->objectAtIndex(2) == Value("zelvan-game://iphone/images/logo.png");
         }
     }

@@ -128,7 +128,7 @@ void DevServer::handlePacket(DevSession& session, const fnd::Value& packet) {
         ZLOG(Info, "devserver: connection #%d keep-alive", session.id());
         return;
     }
-    if (*command == kResourceCommand) {
+    if (*command == kWebResourceCommand) {
         handleResource(session, packet);
         return;
     }
@@ -177,7 +177,7 @@ void DevServer::handleResource(DevSession& session, const fnd::Value& packet) {
     auto answer = [&](const fnd::Value& result, const char* what) {
         ZLOG(Info, "devserver: connection #%d resource %lld %s: %s", session.id(), static_cast<long long>(*id),
              url ? *url : std::string("?"), what);
-        reply(session, fnd::Value::array({kResourceCommand, *id, result}));
+        reply(session, fnd::Value::array({kWebResourceCommand, *id, result}));
     };
     if (url == nullptr) {
         answer(400, "malformed");

@@ -10,15 +10,16 @@
 #include <vector>
 
 #include "platform/foundation/value.h"
+#include "protocol/command_map.h"
 
 namespace zelvan::devserver {
 
 // Command numbers the server knows.
 inline constexpr int kLoginCommand = 0;
 inline constexpr int kKeepAliveCommand = 9999;
-// Resource request: [400, request id, URL]; reply [400, request id, bytes] or [400, request id,
-// error code] (400 malformed, 401 not logged in, 404 no such file).
-inline constexpr int kResourceCommand = 400;
+// Resource requests use the client's kWebResourceCommand (protocol/command_map.h): [400, request id,
+// URL]; reply [400, request id, bytes] or [400, request id, error code] (400 malformed, 401 not
+// logged in, 404 no such file).
 
 // Log-in request: [0, protocol number, protocol number, phone, password, data revision, channel,
 // client version, language]. The server reads the phone and password only.

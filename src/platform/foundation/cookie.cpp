@@ -1,14 +1,14 @@
 // The Set-Cookie parser (an RFC 6265 subset: Domain, Path, Expires, Max-Age, Secure, HttpOnly),
 // domain and path matching, and the Cookie request field. Dates are read with glibc's strptime in
-// the C locale.
+// the C locale; public suffixes come from the list libpsl carries.
 #include "platform/foundation/cookie.h"
 
 #include <arpa/inet.h>
+#include <libpsl.h>
 #include <locale.h>
 #include <time.h>
 
 #include <algorithm>
-#include <array>
 #include <charconv>
 #include <climits>
 
@@ -99,10 +99,21 @@ locale_t cLocale() {
     return locale;
 }
 
-const std::array<std::string_view, 14> kTwoLabelSuffixes = {
-    "co.uk", "org.uk", "ac.uk", "gov.uk", "com.au", "net.au", "org.au",
-    "co.jp", "ne.jp",  "or.jp", "co.nz",  "com.br", "com.cn", "co.in",
-};
+// The public suffix list compiled into libpsl, or else the system's copy of it; null (logged once)
+// when neither is there. Shared read-only by every thread.
+const psl_ctx_t* suffixList() {
+    static const psl_ctx_t* const list = [] {
+        const psl_ctx_t* found = psl_builtin();
+        if (found == nullptr) {
+            found = psl_latest(nullptr);
+        }
+        if (found == nullptr) {
+            logLine("Cookie: no public suffix list is available; every domain counts as a public suffix");
+        }
+        return found;
+    }();
+    return list;
+}
 
 } // namespace
 
@@ -111,10 +122,16 @@ bool isPublicSuffix(std::string_view domain) {
     if (!domain.empty() && domain.back() == '.') {
         domain.remove_suffix(1);
     }
+    // A single label is one under the list's implicit "*" rule, whatever the list holds.
     if (domain.find('.') == std::string_view::npos) {
         return true;
     }
-    return std::find(kTwoLabelSuffixes.begin(), kTwoLabelSuffixes.end(), domain) != kTwoLabelSuffixes.end();
+    // Without a list, or for a name no C string can carry, no domain cookie is safe.
+    const psl_ctx_t* list = suffixList();
+    if (list == nullptr || domain.find('\0') != std::string_view::npos) {
+        return true;
+    }
+    return psl_is_public_suffix(list, std::string(domain).c_str()) != 0;
 }
 
 std::string registrableDomain(std::string_view host) {

@@ -64,9 +64,9 @@ struct Cookie {
     static std::optional<Date> parseDate(std::string_view text);
 };
 
-// Whether `domain` (lower case, no leading dot) is a public suffix under which nobody may set a
-// domain cookie: a single label ("com", "localhost") or one of a short list of two-label suffixes
-// ("co.uk", "com.au", ...). The full public suffix list is not consulted.
+// Whether `domain` (lower case, no leading dot; a final dot is ignored) is a public suffix under
+// which nobody may set a domain cookie: a single label ("com", "localhost") or a suffix of the full
+// public suffix list ("co.uk", "github.io", ...), as libpsl carries it.
 bool isPublicSuffix(std::string_view domain);
 
 // The domain a host belongs to: the public suffix plus one label ("a.b.example.co.uk" ->

@@ -13,6 +13,7 @@
 
 #include "platform/foundation/clock.h"
 #include "platform/foundation/log.h"
+#include "platform/foundation/run_loop_io.h"
 #include "platform/foundation/thread.h"
 #include "platform/foundation/timer.h"
 
@@ -25,6 +26,9 @@ struct Perform {
     std::pair<double, uint64_t> key{}; // guarded by the loop's mutex
     std::atomic<bool> pending{true};
 };
+LoopIo& loopIo(RunLoop& loop) {
+    return *loop.io_;
+}
 } // namespace detail
 
 namespace {
@@ -102,10 +106,11 @@ thread_local RunLoop::Holder RunLoop::holder_;
 
 // ---- creation and identity ----------------------------------------------------------------------
 
-RunLoop::RunLoop(Passkey) : owner_(std::this_thread::get_id()) {}
+RunLoop::RunLoop(Passkey) : owner_(std::this_thread::get_id()), io_(std::make_unique<detail::LoopIo>()) {}
 
 RunLoop::~RunLoop() {
-    // Handlers still queued in asio (wakes, unfinished I/O) are destroyed with io_.
+    // Handlers still queued in asio (wakes, unfinished I/O) are destroyed with io_, after the
+    // members declared below it.
     std::lock_guard lock(registry().mutex);
     registry().loops.erase(this);
 }
@@ -220,7 +225,7 @@ void RunLoop::wake() {
     }
     wakeCv_.notify_all();
     if (!wakePending_.exchange(true)) {
-        asio::post(io_, [this] {
+        asio::post(io_->context, [this] {
             wakePending_ = false;
             ++wakesRun_;
         });
@@ -458,14 +463,14 @@ int RunLoop::drainPosted() {
 }
 
 int RunLoop::pollSockets(bool* socketsRegistered) {
-    if (io_.stopped()) {
-        io_.restart();
+    if (io_->context.stopped()) {
+        io_->context.restart();
     }
     const uint64_t wakesBefore = wakesRun_;
     size_t handlers = 0;
     for (;;) {
         try {
-            handlers += io_.poll();
+            handlers += io_->context.poll();
             break;
         } catch (const std::exception& e) {
             logLine(std::string("RunLoop: exception escaped a socket handler: ") + e.what());
@@ -477,7 +482,7 @@ int RunLoop::pollSockets(bool* socketsRegistered) {
     }
     // asio stops a context that has run out of work: nothing is pending on it then.
     if (socketsRegistered) {
-        *socketsRegistered = !io_.stopped();
+        *socketsRegistered = !io_->context.stopped();
     }
     uint64_t wakes = wakesRun_ - wakesBefore;
     return handlers > wakes ? static_cast<int>(handlers - wakes) : 0;
@@ -561,14 +566,14 @@ bool RunLoop::block(std::string_view mode, double seconds, uint64_t seen) {
     bool socketRan = false;
     if (servesSockets(mode)) {
         // Woken by a socket completion, or by the wake handler that post() and clock moves queue.
-        auto guard = asio::make_work_guard(io_);
-        if (io_.stopped()) {
-            io_.restart();
+        auto guard = asio::make_work_guard(io_->context);
+        if (io_->context.stopped()) {
+            io_->context.restart();
         }
         const uint64_t wakesBefore = wakesRun_;
         size_t handlers = 0;
         try {
-            handlers = io_.run_one_for(duration);
+            handlers = io_->context.run_one_for(duration);
         } catch (const std::exception& e) {
             logLine(std::string("RunLoop: exception escaped a socket handler: ") + e.what());
             handlers = 1;

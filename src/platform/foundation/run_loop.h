@@ -1,9 +1,7 @@
 // Per-thread event loops: tasks posted from any thread, timers and delayed performs on a deadline
-// heap keyed on Clock::monotonic(), and asio socket completions as stream sources, all serviced
-// by whichever mode the loop's thread runs.
+// heap keyed on Clock::monotonic(), and socket completions as stream sources, all serviced by
+// whichever mode the loop's thread runs.
 #pragma once
-
-#include <asio/io_context.hpp>
 
 #include <atomic>
 #include <condition_variable>
@@ -35,7 +33,10 @@ inline constexpr std::string_view Common = "Common";
 
 namespace detail {
 struct Perform;
-}
+// The loop's I/O context; run_loop_io.h (internal to fnd) defines it and reaches it.
+struct LoopIo;
+LoopIo& loopIo(RunLoop& loop);
+} // namespace detail
 namespace testing {
 bool settle(double realTimeout); // test driver, see testing/loop_driver.h
 }
@@ -115,11 +116,6 @@ public:
     // call returns at once. Safe from any thread.
     void stop();
 
-    // Sockets and other asio objects created on this context are the loop's stream sources: their
-    // completion handlers run on the loop's thread while it runs Default or Common. Objects made
-    // on it must be destroyed before the loop; holders keep `shared_from_this()`.
-    asio::io_context& ioContext() { return io_; }
-
     // Pass observers run on the loop's thread at the end of every pass (also one that ran nothing),
     // in the order added; the view system runs its layout and display passes from one. Work they
     // post runs in a later pass. Add and remove from any thread; ids are never reused.
@@ -144,6 +140,7 @@ private:
     friend class PerformHandle;
     friend void initMainThread();
     friend bool testing::settle(double);
+    friend detail::LoopIo& detail::loopIo(RunLoop& loop);
 
     using Key = std::pair<double, uint64_t>; // deadline (monotonic), insertion order
     struct Entry {
@@ -184,7 +181,8 @@ private:
     static bool othersIdle();
 
     const std::thread::id owner_;
-    asio::io_context io_;
+    // Sockets registered with the loop; fnd's socket code reaches it through run_loop_io.h.
+    const std::unique_ptr<detail::LoopIo> io_;
 
     mutable std::mutex mutex_;
     std::condition_variable wakeCv_;
@@ -200,8 +198,8 @@ private:
     int runDepth_ = 0;      // nested run calls in progress
 
     std::atomic<bool> stopRequested_{false};
-    std::atomic<bool> wakePending_{false}; // an asio wake handler is queued
-    uint64_t wakesRun_ = 0;                // asio wake handlers run (loop thread only)
+    std::atomic<bool> wakePending_{false}; // a wake handler is queued on the I/O context
+    uint64_t wakesRun_ = 0;                // wake handlers run on the I/O context (loop thread only)
     uint64_t clockWaiter_ = 0;
 };
 

@@ -17,6 +17,7 @@
 
 #include "platform/foundation/format.h"
 #include "platform/foundation/log.h"
+#include "platform/foundation/run_loop_io.h"
 
 namespace fnd {
 
@@ -107,7 +108,7 @@ TcpStream::TcpStream(Passkey, std::string host, uint16_t port, std::weak_ptr<Run
 
 std::shared_ptr<TcpStream> TcpStream::connect(const std::string& host, uint16_t port, RunLoop& loop,
                                               std::weak_ptr<TcpStreamDelegate> delegate, double connectTimeout) {
-    asio::io_context& io = loop.ioContext();
+    asio::io_context& io = detail::ioContextOf(loop);
     auto link = asio::use_service<Registry>(static_cast<asio::execution_context&>(io)).link;
     auto stream = std::make_shared<TcpStream>(Passkey{}, host, port, loop.weak_from_this(), link, std::move(delegate));
     {

@@ -99,7 +99,7 @@ public:
 private:
     struct Socketry; // the resolver, socket and I/O buffers, only touched on the loop's thread
     struct Resolved;
-    struct Registry; // per I/O context: tears the streams' asio objects down with the context
+    struct Registry; // per I/O context: tears the streams' socket objects down with the context
     enum class Event { Open, Bytes, Space, Error, End };
 
     void start();
@@ -123,7 +123,7 @@ private:
     void finishLocked(Status status);
     // Destroys `io` where that is safe. Off the loop's thread the caller holds the link's mutex.
     void retire(std::unique_ptr<Socketry> io, RunLoop* loop);
-    // The I/O context is being destroyed: drops the asio objects silently; returns the self-reference.
+    // The I/O context is being destroyed: drops the socket objects silently; returns the self-reference.
     std::shared_ptr<TcpStream> abandon();
 
     const std::string host_;

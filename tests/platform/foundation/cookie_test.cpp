@@ -168,6 +168,28 @@ TEST_F(CookieTest, DropsMalformedCookiesAndForeignDomains) {
               (std::vector<std::string>{"good", "also"}));
 }
 
+TEST_F(CookieTest, PublicSuffixesComeFromTheFullList) {
+    // github.io is a suffix only the full list names: one site there may not set cookies for all.
+    testing::LogCapture log;
+    EXPECT_TRUE(parse("a=1; Domain=github.io", "https://alice.github.io/").empty());
+    EXPECT_TRUE(log.contains("is a public suffix"));
+    auto own = parse("a=1; Domain=alice.github.io", "https://blog.alice.github.io/");
+    ASSERT_EQ(own.size(), 1u);
+    EXPECT_EQ(own[0].domain, "alice.github.io");
+    EXPECT_FALSE(own[0].hostOnly);
+    EXPECT_EQ(registrableDomain("blog.alice.github.io"), "alice.github.io");
+
+    // Two sites under it are two domains for the main-document policy.
+    auto& jar = CookieStorage::shared();
+    jar.setCookieAcceptPolicy(CookieAcceptPolicy::OnlyFromMainDocumentDomain);
+    Url page = url("https://alice.github.io/");
+    Url other = url("https://bob.github.io/track");
+    Url same = url("https://blog.alice.github.io/");
+    jar.setCookies(Cookie::cookiesWithResponseHeaderFields(HttpHeaders{{"Set-Cookie", "t=1"}}, other), other, page);
+    jar.setCookies(Cookie::cookiesWithResponseHeaderFields(HttpHeaders{{"Set-Cookie", "s=1"}}, same), same, page);
+    EXPECT_EQ(names(jar.cookies()), (std::vector<std::string>{"s"}));
+}
+
 TEST_F(CookieTest, RequestHeaderFields) {
     EXPECT_TRUE(Cookie::requestHeaderFields({}).empty());
     auto headers = Cookie::requestHeaderFields(parse("a=b"));

@@ -15,6 +15,7 @@
 
 #include "platform/foundation/clock.h"
 #include "platform/foundation/run_loop.h"
+#include "platform/foundation/run_loop_io.h"
 #include "platform/foundation/testing/log_capture.h"
 #include "platform/foundation/testing/loop_driver.h"
 #include "platform/foundation/thread.h"
@@ -220,8 +221,8 @@ TEST_F(RunLoopTest, WorkerLoopsServePostsAndSettle) {
 
 TEST_F(RunLoopTest, SocketCompletionWakesALoopBlockedUnderTheManualClock) {
     RunLoop& main = RunLoop::main();
-    asio::ip::tcp::acceptor acceptor(main.ioContext(), {asio::ip::make_address("127.0.0.1"), 0});
-    asio::ip::tcp::socket server(main.ioContext());
+    asio::ip::tcp::acceptor acceptor(detail::ioContextOf(main), {asio::ip::make_address("127.0.0.1"), 0});
+    asio::ip::tcp::socket server(detail::ioContextOf(main));
     std::string received(5, '\0');
     bool accepted = false;
     bool readDone = false;
