@@ -10,6 +10,7 @@
 #include "platform/foundation/bundle.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/log.h"
+#include "platform/foundation/log_preview.h"
 #include "platform/foundation/run_loop.h"
 #include "protocol/tracer.h"
 
@@ -98,7 +99,7 @@ void zelvanAppDelegate::handleLoginResult(const fnd::Value& packet) {
     }
     if (!sound) {
         // Neither a code nor a key: keep whatever account is stored and wait for a sound reply.
-        ZTRACE_ERROR("malformed log-in reply: %@", packet);
+        ZTRACE_ERROR("malformed log-in reply: %s", fnd::logPreview(packet));
         return;
     }
     networkLoop_->loginReplyHandled();
@@ -119,7 +120,8 @@ void zelvanAppDelegate::handleLoginResult(const fnd::Value& packet) {
     session.sessionKey = key.stringValue();
     fnd::Value protocol = element(packet, kReplyProtocol);
     session.protocol = protocol.isArray() ? protocol : fnd::Value::array();
-    session.displayName = element(packet, kReplyDisplayName).stringValue();
+    fnd::Value displayName = element(packet, kReplyDisplayName);
+    session.displayName = displayName.isString() ? displayName.stringValue() : std::string();
     session.status = static_cast<int>(element(packet, kReplyStatus).intValue());
     session.userId = static_cast<int32_t>(element(packet, kReplyUserId).intValue());
 
@@ -140,7 +142,8 @@ void zelvanAppDelegate::handleLoginResult(const fnd::Value& packet) {
     commandMap_.setLoggedIn(true);
     queue_.setSessionActive(true);
     hideInfo();
-    ZLOG(Info, "logged in as %@ (user %d)", session.displayName, session.userId);
+    // The name as the server sent it, which need not be a string.
+    ZLOG(Info, "logged in as %s (user %d)", fnd::logPreview(displayName), session.userId);
     if (auto im = this->im()) {
         im->didLogIn(session);
     }

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "platform/foundation/log.h"
+#include "platform/foundation/log_preview.h"
 
 namespace zelvan {
 namespace {
@@ -143,7 +144,7 @@ std::optional<gfx::Color> ZelvanStyle::colorFromWebString(std::string_view text)
         wellFormed = wellFormed && std::isxdigit(static_cast<unsigned char>(c)) != 0;
     }
     if (!wellFormed) {
-        ZLOG(Warn, "ZelvanStyle: \"%@\" is not a web colour", text);
+        ZLOG(Warn, "ZelvanStyle: \"%@\" is not a web colour", fnd::logPreview(text));
         return std::nullopt;
     }
     uint32_t rgb = 0;

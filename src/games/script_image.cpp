@@ -7,6 +7,7 @@
 #include "games/stl_script_core.h"
 #include "games/stl_script_engine.h"
 #include "platform/foundation/clock.h"
+#include "platform/foundation/log_preview.h"
 #include "platform/graphics/bitmap_context.h"
 #include "platform/graphics/font.h"
 #include "protocol/tracer.h"
@@ -116,8 +117,8 @@ fnd::Value STLScriptCore::call(std::string_view name, const fnd::Value& args) {
     // A negative slot names no global (and would read a local otherwise).
     ScriptValue function = entry->second > 0 ? variable(entry->second) : nullValue();
     if (!isInt(function) || intOf(function) < 0 || static_cast<size_t>(intOf(function)) >= code_.size()) {
-        ZTRACE_ERROR("game %d, entry point \"%@\" (global %d) holds no function", engine_.gameId(), std::string(name),
-                     entry->second);
+        ZTRACE_ERROR("game %d, entry point \"%@\" (global %d) holds no function", engine_.gameId(),
+                     fnd::logPreview(name), entry->second);
         return fnd::Value();
     }
     pc_ = static_cast<uint32_t>(intOf(function));

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "games/stl_script_core.h"
+#include "platform/foundation/log_preview.h"
 #include "platform/graphics/graphics_stack.h"
 #include "protocol/tracer.h"
 
@@ -37,7 +38,7 @@ fnd::Value STLScriptEngine::call(std::string_view name, const fnd::Value& args) 
     std::lock_guard lock(mutex_);
     if (running_ || core_ == nullptr) {
         ZTRACE_WARN("game %d: call of \"%@\" refused while another call runs on this thread", gameId(),
-                    std::string(name));
+                    fnd::logPreview(name));
         return fnd::Value();
     }
     running_ = true;

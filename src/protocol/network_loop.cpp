@@ -221,6 +221,11 @@ void NetworkLoop::onLost(bool wasOpen) {
 }
 
 void NetworkLoop::onPayload(const fnd::Bytes& payload) {
+    if (payload.empty()) {
+        // Nothing to decode: the codec would only add a second line about the same frame.
+        ZTRACE_WARN("dropped an empty frame from the game server");
+        return;
+    }
     std::optional<fnd::Value> packet = loads(payload);
     if (!packet || !packet->isArray()) {
         ZTRACE_WARN("dropped an unreadable packet of %d bytes from the game server", static_cast<int>(payload.size()));

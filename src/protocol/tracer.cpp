@@ -8,6 +8,7 @@
 #include <typeinfo>
 
 #include "platform/foundation/log.h"
+#include "platform/foundation/log_preview.h"
 
 namespace zelvan {
 namespace {
@@ -49,7 +50,7 @@ void Tracer::write(const fnd::LogRecord& record) {
     try {
         recorder(std::string(kErrorLogKey), text);
     } catch (const std::exception& e) {
-        ZLOG(Warn, "Tracer: the error recorder threw %@: %@", exceptionTypeName(e), e.what());
+        ZLOG(Warn, "Tracer: the error recorder threw %@: %s", exceptionTypeName(e), fnd::logPreview(e.what()));
     } catch (...) {
         ZLOG(Warn, "Tracer: the error recorder threw a non-standard exception");
     }
@@ -57,7 +58,9 @@ void Tracer::write(const fnd::LogRecord& record) {
 
 void Tracer::logError(std::string_view file, int line, std::string_view function, std::string_view message,
                       const std::exception& exception) {
-    output(file, line, function, kError, "%@ %@: %@", message, exceptionTypeName(exception), exception.what());
+    // What an exception says may quote the input that caused it.
+    output(file, line, function, kError, "%@ %@: %s", message, exceptionTypeName(exception),
+           fnd::logPreview(exception.what()));
 }
 
 void Tracer::setErrorRecorder(ErrorRecorder recorder) {

@@ -9,6 +9,7 @@
 
 #include "core/main_thread.h"
 #include "core/zelvan_app_delegate.h"
+#include "platform/foundation/log_preview.h"
 #include "platform/foundation/thread.h"
 #include "platform/graphics/graphics_stack.h"
 #include "protocol/tracer.h"
@@ -84,7 +85,7 @@ void ZSimplePhotoView::initWithFrame(gfx::Rect frame) {
 
 void ZSimplePhotoView::showInView(const std::shared_ptr<ui::View>& view) {
     if (!view) {
-        ZTRACE_WARN("no view to show the photo %@ in", url_);
+        ZTRACE_WARN("no view to show the photo %@ in", fnd::logPreview(url_));
         return;
     }
     const bool wasShown = superview() != nullptr;
@@ -105,7 +106,7 @@ void ZSimplePhotoView::startLoading() {
 
     const auto source = photoSource();
     if (!source) {
-        ZTRACE_WARN("no photo source to load %@ from; showing the placeholder", url_);
+        ZTRACE_WARN("no photo source to load %@ from; showing the placeholder", fnd::logPreview(url_));
         loading_ = false;
         indicator_->stopAnimating();
         showImage(placeholderImage());
@@ -129,7 +130,7 @@ void ZSimplePhotoView::photoArrived(uint64_t load, gfx::ImagePtr image) {
     loading_ = false;
     indicator_->stopAnimating();
     if (!image) {
-        ZTRACE_WARN("the photo at %@ could not be loaded; showing the placeholder", url_);
+        ZTRACE_WARN("the photo at %@ could not be loaded; showing the placeholder", fnd::logPreview(url_));
         image = placeholderImage();
     }
     showImage(std::move(image));

@@ -13,6 +13,7 @@
 #include "core/zjson.h"
 #include "platform/foundation/bundle.h"
 #include "platform/foundation/log.h"
+#include "platform/foundation/log_preview.h"
 #include "platform/ui/label.h"
 #include "platform/ui/view.h"
 #include "protocol/tracer.h"
@@ -81,7 +82,7 @@ gfx::ImagePtr ZelvanWidget::imageFromResource(std::string_view name, bool cache)
     const auto path = fnd::Bundle::main().pathForResource(name, "png");
     gfx::ImagePtr image = path ? gfx::Image::imageWithContentsOfFile(*path) : nullptr;
     if (!image) {
-        ZLOG(Warn, "ZelvanWidget: no resource image \"%@\"", name);
+        ZLOG(Warn, "ZelvanWidget: no resource image \"%@\"", fnd::logPreview(name));
         return nullptr;
     }
     if (cache) {
@@ -125,7 +126,7 @@ gfx::ImagePtr ZelvanWidget::newStatusImageForCard(const fnd::Value& card) {
             return *picture;
         }
     }
-    ZTRACE_WARN("unknown card type %@", card.description());
+    ZTRACE_WARN("unknown card type %@", fnd::logPreview(card));
     return nullptr;
 }
 

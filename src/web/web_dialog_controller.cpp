@@ -2,6 +2,7 @@
 // address loads through it.
 #include "web/web_dialog_controller.h"
 
+#include "platform/foundation/log_preview.h"
 #include "platform/foundation/url.h"
 #include "platform/foundation/url_request.h"
 #include "protocol/tracer.h"
@@ -30,7 +31,7 @@ std::shared_ptr<ui::View> PlainWebDialogController::view() {
 void PlainWebDialogController::load(const std::string& url) {
     auto parsed = fnd::Url::parse(url);
     if (!parsed) {
-        ZTRACE_WARN("PlainWebDialogController: cannot open \"%@\"", url);
+        ZTRACE_WARN("PlainWebDialogController: cannot open \"%@\"", fnd::logPreview(url));
         return;
     }
     webView_->loadRequest(fnd::UrlRequest(*parsed));

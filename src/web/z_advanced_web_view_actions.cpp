@@ -4,6 +4,7 @@
 #include "core/localization.h"
 #include "platform/foundation/array.h"
 #include "platform/foundation/dictionary.h"
+#include "platform/foundation/log_preview.h"
 #include "platform/ui/label.h"
 #include "platform/ui/navigation_controller.h"
 #include "protocol/tracer.h"
@@ -62,7 +63,7 @@ bool ZAdvancedWebViewController::handleZelvanUrl(const std::string& url, const s
     if (action == "slidenewpage") {
         auto navigation = navigationController();
         if (!target || target->empty() || isZelvanUrl(*target) || !navigation) {
-            ZTRACE_WARN("ZAdvancedWebViewController: cannot slide to a new page for %@", url);
+            ZTRACE_WARN("ZAdvancedWebViewController: cannot slide to a new page for %@", fnd::logPreview(url));
             return false;
         }
         auto next = newPageController();
@@ -81,7 +82,7 @@ bool ZAdvancedWebViewController::handleZelvanUrl(const std::string& url, const s
             page = resolveWebUrl(relativeUrlString, baseURL);
         }
         if (!page || isZelvanUrl(*page)) {
-            ZTRACE_WARN("ZAdvancedWebViewController: nothing to open for %@", url);
+            ZTRACE_WARN("ZAdvancedWebViewController: nothing to open for %@", fnd::logPreview(url));
             return false;
         }
         openUrl(*page);
@@ -107,7 +108,8 @@ bool ZAdvancedWebViewController::handleZelvanUrl(const std::string& url, const s
     if (action == "callback") {
         return callPageFunction(jsonVar);
     }
-    ZTRACE_WARN("ZAdvancedWebViewController: unknown action \"%@\" in %@", action, url);
+    ZTRACE_WARN("ZAdvancedWebViewController: unknown action \"%@\" in %@", fnd::logPreview(action),
+                fnd::logPreview(url));
     return false;
 }
 
@@ -135,7 +137,8 @@ bool ZAdvancedWebViewController::showAlert(const fnd::Value& jsonVar) {
     }
     const std::string callback = stringField(jsonVar, "callback");
     if (!callback.empty() && !isScriptFunctionName(callback)) {
-        ZTRACE_WARN("ZAdvancedWebViewController: alert callback \"%@\" is not a function name", callback);
+        ZTRACE_WARN("ZAdvancedWebViewController: alert callback \"%@\" is not a function name",
+                    fnd::logPreview(callback));
         return false;
     }
     auto alert = ZSimpleAlertView::create();
@@ -169,7 +172,7 @@ void ZAdvancedWebViewController::buttonClickedFromAlert(ZSimpleAlertView& alert,
 bool ZAdvancedWebViewController::callPageFunction(const fnd::Value& jsonVar) {
     const std::string name = jsonVar.isString() ? *jsonVar.asString() : stringField(jsonVar, "callback");
     if (!isScriptFunctionName(name)) {
-        ZTRACE_WARN("ZAdvancedWebViewController: \"%@\" is not a function name", name);
+        ZTRACE_WARN("ZAdvancedWebViewController: \"%@\" is not a function name", fnd::logPreview(name));
         return false;
     }
     std::string script = name + "(";
@@ -179,7 +182,7 @@ bool ZAdvancedWebViewController::callPageFunction(const fnd::Value& jsonVar) {
             auto literal = jsValueLiteral(args->objectAtIndex(i));
             if (!literal) {
                 ZTRACE_WARN("ZAdvancedWebViewController: argument %d of %@ cannot be passed", static_cast<int>(i),
-                            name);
+                            fnd::logPreview(name));
                 return false;
             }
             script += (i ? "," : "") + *literal;

@@ -5,6 +5,7 @@
 
 #include "core/main_thread.h"
 #include "core/zelvan_app_delegate.h"
+#include "platform/foundation/log_preview.h"
 #include "platform/foundation/thread.h"
 #include "platform/foundation/url_error.h"
 #include "platform/ui/screen.h"
@@ -104,7 +105,7 @@ void ZAdvancedWebViewController::openUrl(const std::string& url) {
     }
     auto page = pageUrlFor(url);
     if (!page) {
-        ZTRACE_WARN("ZAdvancedWebViewController: cannot open \"%@\"", url);
+        ZTRACE_WARN("ZAdvancedWebViewController: cannot open \"%@\"", fnd::logPreview(url));
         return;
     }
     if (!webView_) {
@@ -214,7 +215,7 @@ void ZAdvancedWebViewController::webViewDidFinishLoad(ui::WebView& /*webView*/) 
 void ZAdvancedWebViewController::webViewDidFailLoadWithError(ui::WebView& /*webView*/, const fnd::Error& error) {
     hideLoading();
     if (error.code() != fnd::UrlError::Cancelled) {
-        ZTRACE_WARN("ZAdvancedWebViewController: page failed: %@", error.description());
+        ZTRACE_WARN("ZAdvancedWebViewController: page failed: %@", fnd::logPreview(error.description()));
     }
 }
 

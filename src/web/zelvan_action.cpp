@@ -5,6 +5,7 @@
 
 #include "core/zjson.h"
 #include "platform/foundation/escape.h"
+#include "platform/foundation/log_preview.h"
 #include "protocol/tracer.h"
 
 namespace zelvan {
@@ -37,7 +38,7 @@ bool isZelvanUrl(std::string_view url) {
 
 std::optional<ZelvanAction> parseZelvanUrl(std::string_view url) {
     if (!startsWithPrefix(url)) {
-        ZTRACE_WARN("zelvan action refused: not a zelvan:// URL: %@", std::string(url));
+        ZTRACE_WARN("zelvan action refused: not a zelvan:// URL: %@", fnd::logPreview(url));
         return std::nullopt;
     }
     std::string_view rest = url.substr(kPrefix.size());
@@ -60,26 +61,26 @@ std::optional<ZelvanAction> parseZelvanUrl(std::string_view url) {
     ZelvanAction result;
     for (char c : actionPart) {
         if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') {
-            ZTRACE_WARN("zelvan action refused: bad action name in %@", std::string(url));
+            ZTRACE_WARN("zelvan action refused: bad action name in %@", fnd::logPreview(url));
             return std::nullopt;
         }
         result.action += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
     if (result.action.empty()) {
-        ZTRACE_WARN("zelvan action refused: no action in %@", std::string(url));
+        ZTRACE_WARN("zelvan action refused: no action in %@", fnd::logPreview(url));
         return std::nullopt;
     }
 
     auto variable = fnd::unescape(variablePart);
     auto relative = fnd::unescape(relativePart);
     if (!variable || !relative) {
-        ZTRACE_WARN("zelvan action refused: bad percent escape or ill-formed UTF-8 in %@", std::string(url));
+        ZTRACE_WARN("zelvan action refused: bad percent escape or ill-formed UTF-8 in %@", fnd::logPreview(url));
         return std::nullopt;
     }
     if (looksLikeJson(*variable)) {
         auto parsed = ZJSON::parse(*variable);
         if (!parsed) {
-            ZTRACE_WARN("zelvan action refused: variable of \"%@\" is not valid JSON", result.action);
+            ZTRACE_WARN("zelvan action refused: variable of \"%@\" is not valid JSON", fnd::logPreview(result.action));
             return std::nullopt;
         }
         result.jsonVar = std::move(*parsed);

@@ -2,6 +2,7 @@
 #include "web/zelvan_game_connection.h"
 
 #include "platform/foundation/array.h"
+#include "platform/foundation/log_preview.h"
 #include "platform/foundation/url_error.h"
 #include "protocol/tracer.h"
 
@@ -18,7 +19,7 @@ void ZelvanGameConnection::begin() {
     auto weak = std::weak_ptr<ZelvanGameConnection>(std::static_pointer_cast<ZelvanGameConnection>(shared_from_this()));
     std::string url = absoluteUrl();
     if (!sender_ || url.empty()) {
-        ZTRACE_WARN("game-connection fetch of \"%s\" cannot be sent", url);
+        ZTRACE_WARN("game-connection fetch of \"%s\" cannot be sent", fnd::logPreview(url));
         fnd::RunLoop::current().post([weak] {
             if (auto self = weak.lock()) {
                 self->complete(ZelvanFetchResult{false, {}, fnd::UrlError::BadUrl});
@@ -29,7 +30,7 @@ void ZelvanGameConnection::begin() {
     timeout_ = fnd::RunLoop::current().performAfter(kReplyTimeout, [weak] {
         if (auto self = weak.lock()) {
             ZTRACE_WARN("game-connection fetch %lld of %s got no reply", static_cast<long long>(self->requestId_),
-                        self->absoluteUrl());
+                        fnd::logPreview(self->absoluteUrl()));
             self->complete(ZelvanFetchResult{false, {}, fnd::UrlError::TimedOut});
         }
     });
@@ -43,7 +44,7 @@ void ZelvanGameConnection::end() {
 void ZelvanGameConnection::connectionLost() {
     timeout_.cancel();
     ZTRACE_WARN("game-connection fetch %lld of %s lost its connection", static_cast<long long>(requestId_),
-                absoluteUrl());
+                fnd::logPreview(absoluteUrl()));
     complete(ZelvanFetchResult{false, {}, fnd::UrlError::NetworkConnectionLost});
 }
 
@@ -59,10 +60,12 @@ void ZelvanGameConnection::handleReply(const fnd::Value& packet) {
         result.ok = true;
         result.body.assign(text->begin(), text->end());
     } else if (auto code = payload.asInt()) {
-        ZTRACE_WARN("game-connection fetch of %s failed with code %lld", absoluteUrl(), static_cast<long long>(*code));
+        ZTRACE_WARN("game-connection fetch of %s failed with code %lld", fnd::logPreview(absoluteUrl()),
+                    static_cast<long long>(*code));
         result.errorCode = *code;
     } else {
-        ZTRACE_WARN("game-connection fetch of %s got a malformed reply: %@", absoluteUrl(), packet);
+        ZTRACE_WARN("game-connection fetch of %s got a malformed reply: %s", fnd::logPreview(absoluteUrl()),
+                    fnd::logPreview(packet));
         result.errorCode = fnd::UrlError::BadServerResponse;
     }
     complete(std::move(result));

@@ -3,6 +3,7 @@
 #include "web/zelvan_url_connection.h"
 
 #include "platform/foundation/http_headers.h"
+#include "platform/foundation/log_preview.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/url_connection.h"
 #include "platform/foundation/url_error.h"
@@ -52,12 +53,12 @@ public:
         std::string url = connection->originalRequest().url().absoluteString();
         ZelvanFetchResult result;
         if (status_ < 200 || status_ > 299) {
-            ZTRACE_WARN("web fetch of %s answered HTTP %lld", url, static_cast<long long>(status_));
+            ZTRACE_WARN("web fetch of %s answered HTTP %lld", fnd::logPreview(url), static_cast<long long>(status_));
             result.errorCode = status_;
         } else if (expected_ >= 0 && static_cast<int64_t>(body_.size()) != expected_) {
             // A body cut short (or overlong) is not the resource.
-            ZTRACE_WARN("web fetch of %s ended after %lld of %lld bytes", url, static_cast<long long>(body_.size()),
-                        static_cast<long long>(expected_));
+            ZTRACE_WARN("web fetch of %s ended after %lld of %lld bytes", fnd::logPreview(url),
+                        static_cast<long long>(body_.size()), static_cast<long long>(expected_));
             result.errorCode = fnd::UrlError::NetworkConnectionLost;
         } else {
             result.ok = true;
@@ -71,8 +72,8 @@ public:
         if (!owner) {
             return;
         }
-        ZTRACE_WARN("web fetch of %s failed: %@", connection->originalRequest().url().absoluteString(),
-                    error.description());
+        ZTRACE_WARN("web fetch of %s failed: %@", fnd::logPreview(connection->originalRequest().url().absoluteString()),
+                    fnd::logPreview(error.description()));
         ZelvanFetchResult result;
         result.errorCode = error.code() != 0 ? error.code() : fnd::UrlError::Unknown;
         owner->complete(std::move(result));
@@ -190,7 +191,7 @@ void ZelvanURLConnection::begin() {
     std::string text = absoluteUrl();
     auto url = fnd::Url::parse(text);
     if (!url || !url->isHttpUrl()) {
-        ZTRACE_WARN("web fetch refused for a URL that is not http(s): %s", text);
+        ZTRACE_WARN("web fetch refused for a URL that is not http(s): %s", fnd::logPreview(text));
         // Reported on the next pass, as every other outcome is, so the caller's start() returns first.
         auto weak =
             std::weak_ptr<ZelvanURLConnection>(std::static_pointer_cast<ZelvanURLConnection>(shared_from_this()));
@@ -219,7 +220,8 @@ void ZelvanURLConnection::begin() {
         std::move(ownFields));
     auto created = fnd::UrlConnection::create(std::move(request), bridge, fnd::StartImmediately::No);
     if (!created) {
-        ZTRACE_WARN("web fetch of %s could not start: %@", text, created.error().description());
+        ZTRACE_WARN("web fetch of %s could not start: %@", fnd::logPreview(text),
+                    fnd::logPreview(created.error().description()));
         int64_t code = created.error().code();
         auto weak =
             std::weak_ptr<ZelvanURLConnection>(std::static_pointer_cast<ZelvanURLConnection>(shared_from_this()));

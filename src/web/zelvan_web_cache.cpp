@@ -12,6 +12,7 @@
 #include "platform/foundation/digest.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/file_manager.h"
+#include "platform/foundation/log_preview.h"
 #include "platform/foundation/paths.h"
 #include "platform/foundation/string_ops.h"
 #include "platform/foundation/url.h"
@@ -132,12 +133,12 @@ std::string ZelvanWebCache::newCacheFilename(const std::string& url) {
 std::optional<std::string> ZelvanWebCache::cacheFilePathForUrl(const std::string& url) const {
     std::string name = newCacheFilename(url);
     if (!isCacheFilename(name)) {
-        ZTRACE_ERROR("web cache refused the file name \"%s\"", name);
+        ZTRACE_ERROR("web cache refused the file name \"%s\"", fnd::logPreview(name));
         return std::nullopt;
     }
     auto path = fnd::containedPath(cachePath_, name);
     if (!path || fnd::lastPathComponent(*path) != name) {
-        ZTRACE_ERROR("web cache refused a path outside its folder for %s", url);
+        ZTRACE_ERROR("web cache refused a path outside its folder for %s", fnd::logPreview(url));
         return std::nullopt;
     }
     return path;
@@ -209,7 +210,8 @@ ZelvanWebCache::newDataFromURLString(const std::string& url, const std::string& 
         }
     }
     if (!absolute) {
-        ZTRACE_WARN("web cache cannot resolve \"%s\" against \"%s\"", target, baseURL);
+        ZTRACE_WARN("web cache cannot resolve \"%s\" against \"%s\"", fnd::logPreview(target),
+                    fnd::logPreview(baseURL));
         return std::nullopt;
     }
     if (request) {
@@ -225,7 +227,8 @@ ZelvanWebCache::cacheFilePathWithRelativeUrl(const std::string& url, const std::
     std::string target = unwrapCacheFileUrl(url).value_or(url);
     auto absolute = resolveWebUrl(target, baseURL);
     if (!absolute) {
-        ZTRACE_WARN("web cache cannot resolve \"%s\" against \"%s\"", target, baseURL);
+        ZTRACE_WARN("web cache cannot resolve \"%s\" against \"%s\"", fnd::logPreview(target),
+                    fnd::logPreview(baseURL));
         return std::nullopt;
     }
     auto path = cacheFilePathForUrl(*absolute);
@@ -359,7 +362,7 @@ void ZelvanWebCache::handleServerResponse(const fnd::Value& packet) {
     auto items = packet.asArray();
     std::optional<int64_t> id = items && items->count() > 1 ? items->objectAtIndex(1).asInt() : std::nullopt;
     if (!id) {
-        ZTRACE_WARN("web cache got a resource reply without a request id: %@", packet);
+        ZTRACE_WARN("web cache got a resource reply without a request id: %s", fnd::logPreview(packet));
         return;
     }
     std::shared_ptr<ZelvanGameConnection> target;
@@ -433,7 +436,7 @@ void ZelvanWebCache::store(const std::string& absoluteUrl, const fnd::Bytes& bod
         return;
     }
     if (!fnd::writeFile(*path, body, fnd::Atomic::Yes)) {
-        ZTRACE_ERROR("web cache could not store %s", absoluteUrl);
+        ZTRACE_ERROR("web cache could not store %s", fnd::logPreview(absoluteUrl));
     }
 }
 

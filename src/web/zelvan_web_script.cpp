@@ -8,6 +8,7 @@
 #include "core/zelvan_app_delegate.h"
 #include "core/zjson.h"
 #include "platform/foundation/format.h"
+#include "platform/foundation/log_preview.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/thread.h"
 #include "platform/ui/view.h"
@@ -262,24 +263,25 @@ fnd::Value ZelvanWebScript::gameScriptCall(const std::vector<fnd::Value>& values
     if (const std::string* text = argsText.asString()) {
         std::optional<fnd::Value> decoded = ZJSON::parse(*text);
         if (!decoded) {
-            ZTRACE_WARN("Zelvan.gameScriptCall: the arguments of %@ are not JSON; no call", *name);
+            ZTRACE_WARN("Zelvan.gameScriptCall: the arguments of %@ are not JSON; no call", fnd::logPreview(*name));
             return {};
         }
         argsValue = *decoded;
     } else if (!argsText.isNull()) {
-        ZTRACE_WARN("Zelvan.gameScriptCall: the arguments of %@ must be JSON text; no call", *name);
+        ZTRACE_WARN("Zelvan.gameScriptCall: the arguments of %@ must be JSON text; no call", fnd::logPreview(*name));
         return {};
     }
     // The engine takes an argument list or none.
     if (!argsValue.isNull() && !argsValue.isArray()) {
-        ZTRACE_WARN("Zelvan.gameScriptCall: the arguments of %@ must be a JSON array; no call", *name);
+        ZTRACE_WARN("Zelvan.gameScriptCall: the arguments of %@ must be a JSON array; no call", fnd::logPreview(*name));
         return {};
     }
     std::shared_ptr<WebPageHost> host = host_.lock();
     std::shared_ptr<GameScreenTarget> screen =
         host ? std::dynamic_pointer_cast<GameScreenTarget>(host->parentController()) : nullptr;
     if (!screen) {
-        ZTRACE_WARN("Zelvan.gameScriptCall: the page is not shown over a game screen; %@ is not called", *name);
+        ZTRACE_WARN("Zelvan.gameScriptCall: the page is not shown over a game screen; %@ is not called",
+                    fnd::logPreview(*name));
         return {};
     }
     screen->engineCall(*name, argsValue);

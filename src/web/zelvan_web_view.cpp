@@ -4,6 +4,7 @@
 
 #include "core/main_thread.h"
 #include "core/zelvan_app_delegate.h"
+#include "platform/foundation/log_preview.h"
 #include "platform/foundation/url.h"
 #include "platform/foundation/url_error.h"
 #include "protocol/tracer.h"
@@ -27,7 +28,7 @@ public:
             if (delegate) {
                 delegate->webViewZelvanUrl(*owner_, url);
             } else {
-                ZTRACE_WARN("ZelvanWebView: no delegate for %@", url);
+                ZTRACE_WARN("ZelvanWebView: no delegate for %@", fnd::logPreview(url));
             }
             return false;
         }
@@ -123,7 +124,7 @@ std::string ZelvanWebView::pageUrl() const {
 bool ZelvanWebView::loadPage(const std::string& url) {
     auto parsed = fnd::Url::parse(url);
     if (!parsed || parsed->scheme().empty()) {
-        ZTRACE_WARN("ZelvanWebView: cannot load \"%@\"", url);
+        ZTRACE_WARN("ZelvanWebView: cannot load \"%@\"", fnd::logPreview(url));
         return false;
     }
     dropPendingFetch();
@@ -140,7 +141,7 @@ bool ZelvanWebView::loadPage(const std::string& url) {
         return true;
     }
     if (!request) {
-        ZTRACE_WARN("ZelvanWebView: the cache cannot fetch \"%@\"", url);
+        ZTRACE_WARN("ZelvanWebView: the cache cannot fetch \"%@\"", fnd::logPreview(url));
         return false;
     }
     pendingFetch_ = fetch;
@@ -171,7 +172,7 @@ void ZelvanWebView::fetchEnded(const PageFetch& fetch, std::shared_ptr<const fnd
         loadData(*body, "text/html", "", fnd::Url::parse(url));
         return;
     }
-    ZTRACE_WARN("ZelvanWebView: page %@ failed (%lld)", url, static_cast<long long>(errorCode));
+    ZTRACE_WARN("ZelvanWebView: page %@ failed (%lld)", fnd::logPreview(url), static_cast<long long>(errorCode));
     if (auto delegate = zelvanDelegate()) {
         delegate->webViewDidFailLoadWithError(*this, fnd::UrlError::make(errorCode, url));
     }

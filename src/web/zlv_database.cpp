@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/foundation/clock.h"
+#include "platform/foundation/log_preview.h"
 #include "protocol/tagged_codec.h"
 #include "protocol/tracer.h"
 
@@ -150,7 +151,7 @@ fnd::Value ZLVDatabase::kvGet(const std::string& key) {
         const fnd::Bytes bytes = load_.columnBlob(0);
         value = loads(std::span<const uint8_t>(bytes));
         if (!value) {
-            ZTRACE_WARN("ZLVDatabase: the value of %@ is unreadable", key);
+            ZTRACE_WARN("ZLVDatabase: the value of %@ is unreadable", fnd::logPreview(key));
         }
     }
     load_.reset();

@@ -6,6 +6,7 @@
 
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/file_manager.h"
+#include "platform/foundation/log_preview.h"
 #include "protocol/tracer.h"
 
 namespace zelvan {
@@ -85,7 +86,7 @@ std::string ZLVWebDatabaseManager::folderFor(ZLVDatabaseScope scope) const {
 
 std::shared_ptr<ZLVDatabase> ZLVWebDatabaseManager::openDatabase(ZLVDatabaseScope scope, const std::string& name) {
     if (!validName(name)) {
-        ZTRACE_WARN("ZLVWebDatabaseManager: refused the database name \"%@\"", name);
+        ZTRACE_WARN("ZLVWebDatabaseManager: refused the database name \"%@\"", fnd::logPreview(name));
         return nullptr;
     }
     std::lock_guard lock(mutex_);
@@ -102,7 +103,7 @@ std::shared_ptr<ZLVDatabase> ZLVWebDatabaseManager::openDatabase(ZLVDatabaseScop
     }
     case ZLVDatabaseScope::User:
         if (userId_ == 0) {
-            ZTRACE_WARN("ZLVWebDatabaseManager: no user is signed in for the user database %@", name);
+            ZTRACE_WARN("ZLVWebDatabaseManager: no user is signed in for the user database %@", fnd::logPreview(name));
             return nullptr;
         }
         return openFileDatabase(folderFor(scope), name);
@@ -178,7 +179,7 @@ int64_t ZLVWebDatabaseManager::featureVisible(const std::string& name) {
 
 bool ZLVWebDatabaseManager::setFeatures(const fnd::Value& features) {
     if (!features.isNull() && !features.isDictionary()) {
-        ZTRACE_WARN("ZLVWebDatabaseManager: feature switches must be a dictionary, not %@", features);
+        ZTRACE_WARN("ZLVWebDatabaseManager: feature switches must be a dictionary, not %@", fnd::logPreview(features));
         return false;
     }
     const auto database = openDatabase(ZLVDatabaseScope::Application, kDefaultName);

@@ -1,6 +1,6 @@
 // NetworkLoop against the loopback dev server: packets reaching the wire in order from the network
 // thread, the keep-alive after idle turns, reconnecting after a server close, and the retry alert
-// after repeated refused connects.
+// after repeated refused connects; unreadable and empty payloads are dropped alone.
 #include <gtest/gtest.h>
 
 #include <asio/ip/tcp.hpp>
@@ -297,6 +297,28 @@ TEST_F(NetworkLoopTest, UnreadablePayloadsAndOversizePacketsAreDroppedAlone) {
     ASSERT_TRUE(pump([&] { return read.load(); }));
     EXPECT_EQ(loads(fromClient), Value::array({51, "after"}));
     EXPECT_TRUE(loop_->isConnected());
+    loop_.reset();
+    peer.join();
+}
+
+TEST_F(NetworkLoopTest, AnEmptyFrameIsDroppedWithOneLine) {
+    fnd::ManualClock::install();
+    fnd::testing::LogCapture log;
+    fnd::testing::LoopbackPeer peer([&](asio::ip::tcp::socket& socket) {
+        std::error_code ec;
+        fnd::Bytes stream = encodeFrame(fnd::Bytes{});
+        fnd::append(stream, encodeFrame(dumps(Value::array({42, "ok"}))));
+        asio::write(socket, asio::buffer(stream), ec);
+        uint8_t byte = 0;
+        asio::read(socket, asio::buffer(&byte, 1), ec); // until the client goes
+    });
+    makeLoop(peer.port());
+    manualTurn();
+    ASSERT_TRUE(pump([&] { return !received_.empty(); }));
+    EXPECT_EQ(received_, std::vector<Value>{Value::array({42, "ok"})});
+    std::vector<std::string> lines = log.lines();
+    ASSERT_EQ(lines.size(), 1u) << ::testing::PrintToString(lines);
+    EXPECT_NE(lines[0].find("empty frame"), std::string::npos) << lines[0];
     loop_.reset();
     peer.join();
 }

@@ -1,6 +1,7 @@
 // The web cache without a network: file names, hits and misses, the bundle fallback,
 // "zelvan_cache_file://" URLs, URLs that try to climb out of the cache folder, the fetch queue's
-// order, and fetches over the game connection driven by hand-fed command-400 replies.
+// order, fetches over the game connection driven by hand-fed command-400 replies, and hostile replies
+// that must not flood the log.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -16,6 +17,7 @@
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/file_manager.h"
 #include "platform/foundation/run_loop.h"
+#include "platform/foundation/testing/log_capture.h"
 #include "platform/foundation/url_error.h"
 #include "platform/graphics/image.h"
 #include "web/web_urls.h"
@@ -202,6 +204,42 @@ TEST(ZelvanWebCache, QueueOrderAndGameConnectionFetches) {
     ASSERT_EQ(delegate->count(), 6u);
     EXPECT_FALSE(delegate->outcomes()[5].finished);
     EXPECT_EQ(r[5]->errorCode(), fnd::UrlError::NetworkConnectionLost);
+}
+
+TEST(ZelvanWebCache, HugeCommand400RepliesLogOnlyBoundedLines) {
+    std::vector<Value> sent;
+    WebCacheEnvironment environment;
+    environment.sendPacket = [&](const Value& packet) { sent.push_back(packet); };
+    auto cache = std::make_shared<ZelvanWebCache>(environment);
+    auto delegate = std::make_shared<testing::RecordingDelegate>();
+    const std::string huge(2097152, 'A');
+    const std::string hugeLines = std::string(1048576, '\n') + std::string(1048576, 'x');
+
+    fnd::testing::LogCapture log;
+    // A page asks for a 2 MB URL; the server answers with a 2 MB array where the body belongs.
+    const std::string url = "zelvan-game://site/" + huge;
+    auto request = ZelvanURLRequest::init();
+    request->setUrl(url);
+    request->setDelegate(delegate);
+    cache->appendURLRequest(request);
+    cache->startQueuedFetches();
+    ASSERT_EQ(sent.size(), 1u);
+    auto items = std::make_shared<fnd::Array>(std::vector<Value>(262144, Value(hugeLines.substr(1048570, 8))));
+    cache->handleServerResponse(Value::array({400, 1, Value(items)}));
+    // Replies without a request id, with 2 MB of text, of bytes and of newlines.
+    cache->handleServerResponse(Value::array({400, Value(huge), Value(fnd::Bytes(2097152, 0x41))}));
+    cache->handleServerResponse(Value::array({400, Value(hugeLines)}));
+
+    ASSERT_EQ(delegate->count(), 1u);
+    EXPECT_FALSE(delegate->outcomes()[0].finished);
+    std::vector<std::string> lines = log.lines();
+    ASSERT_GE(lines.size(), 3u);
+    for (const std::string& line : lines) {
+        EXPECT_LE(line.size(), 1000u) << line.substr(0, 300);
+    }
+    EXPECT_TRUE(log.contains("malformed reply"));
+    EXPECT_EQ(log.count("without a request id"), 2u);
+    EXPECT_TRUE(log.contains("(" + std::to_string(url.size()) + " bytes)")) << "the URL's full length is named";
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/log.h"
+#include "platform/foundation/log_preview.h"
 #include "platform/foundation/url.h"
 #include "tools/devserver/dev_session.h"
 #include "tools/devserver/site_files.h"
@@ -115,7 +116,8 @@ void DevServer::handlePacket(DevSession& session, const fnd::Value& packet) {
     }
     receivedChanged_.notify_all();
     if (!command) {
-        ZLOG(Warn, "devserver: connection #%d sent a packet without a command number: %@", session.id(), packet);
+        ZLOG(Warn, "devserver: connection #%d sent a packet without a command number: %s", session.id(),
+             fnd::logPreview(packet));
         return;
     }
     if (*command == kLoginCommand) {
@@ -132,7 +134,7 @@ void DevServer::handlePacket(DevSession& session, const fnd::Value& packet) {
         handleResource(session, packet);
         return;
     }
-    ZLOG(Info, "devserver: connection #%d received %@", session.id(), packet);
+    ZLOG(Info, "devserver: connection #%d received %s", session.id(), fnd::logPreview(packet));
 }
 
 void DevServer::handleLogin(DevSession& session, const fnd::Value& packet) {
@@ -149,7 +151,7 @@ void DevServer::handleLogin(DevSession& session, const fnd::Value& packet) {
         }
     }
     if (account == nullptr) {
-        ZLOG(Warn, "devserver: connection #%d log-in as %s refused", session.id(), credentials->phone.c_str());
+        ZLOG(Warn, "devserver: connection #%d log-in as %s refused", session.id(), fnd::logPreview(credentials->phone));
         reply(session, makeLoginFailure(kLoginFailedBadCredentials));
         return;
     }
@@ -176,7 +178,7 @@ void DevServer::handleResource(DevSession& session, const fnd::Value& packet) {
     }
     auto answer = [&](const fnd::Value& result, const char* what) {
         ZLOG(Info, "devserver: connection #%d resource %lld %s: %s", session.id(), static_cast<long long>(*id),
-             url ? *url : std::string("?"), what);
+             url ? fnd::logPreview(*url) : std::string("?"), what);
         reply(session, fnd::Value::array({kWebResourceCommand, *id, result}));
     };
     if (url == nullptr) {
@@ -253,7 +255,7 @@ bool DevServer::push(size_t sessionIndex, const fnd::Value& packet) {
         size_t index = 0;
         auto session = findSession([&](const DevSession&) { return index++ == sessionIndex; }, false);
         if (session) {
-            ZLOG(Info, "devserver: push to connection #%d: %@", session->id(), packet);
+            ZLOG(Info, "devserver: push to connection #%d: %s", session->id(), fnd::logPreview(packet));
             session->send(packet);
             sent = true;
         }
@@ -266,7 +268,7 @@ bool DevServer::push(const std::string& phone, const fnd::Value& packet) {
     runOnServer([&] {
         auto session = findSession([&](const DevSession& s) { return s.phone() == phone; }, true);
         if (session) {
-            ZLOG(Info, "devserver: push to connection #%d: %@", session->id(), packet);
+            ZLOG(Info, "devserver: push to connection #%d: %s", session->id(), fnd::logPreview(packet));
             session->send(packet);
             sent = true;
         }

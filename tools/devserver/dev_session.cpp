@@ -28,6 +28,10 @@ void DevSession::readMore() {
         std::vector<fnd::Bytes> payloads;
         bool ok = reader_.feed(std::span<const uint8_t>(buffer_.data(), n), payloads);
         for (const fnd::Bytes& payload : payloads) {
+            if (payload.empty()) {
+                ZLOG(Warn, "devserver: connection #%d sent an empty frame; dropped", id_);
+                continue;
+            }
             std::optional<fnd::Value> packet = loads(payload);
             if (!packet) {
                 ZLOG(Warn, "devserver: connection #%d sent an undecodable payload of %d bytes; dropped", id_,

@@ -9,6 +9,7 @@
 
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/log.h"
+#include "platform/foundation/log_preview.h"
 #include "tools/devserver/site_files.h"
 
 namespace zelvan::devserver {
@@ -37,7 +38,8 @@ struct DevWebServer::Impl {
             response.status = 404;
             response.set_content("not found\n", "text/plain; charset=utf-8");
         }
-        ZLOG(Info, "devweb: %s %s -> %d", request.method, request.path, response.status);
+        ZLOG(Info, "devweb: %s %s -> %d", fnd::logPreview(request.method), fnd::logPreview(request.path),
+             response.status);
     }
 };
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/foundation/log.h"
+#include "platform/foundation/log_preview.h"
 
 namespace device {
 
@@ -26,7 +27,7 @@ std::shared_ptr<MultiValue> MultiValue::restore(State state) {
 
 bool MultiValue::accepts(const fnd::Value& value) const {
     if (s_.kind == PropertyType::MultiString && !value.isString()) {
-        ZLOG(Warn, "MultiValue: refused a %s value for a list of strings", value.description());
+        ZLOG(Warn, "MultiValue: refused a %s value for a list of strings", fnd::logPreview(value));
         return false;
     }
     return true;

@@ -2,6 +2,7 @@
 #include "platform/device/person.h"
 
 #include "platform/foundation/log.h"
+#include "platform/foundation/log_preview.h"
 
 namespace device {
 
@@ -101,7 +102,7 @@ bool Person::setValue(Property property, const fnd::Value& value) {
         changed();
         return true;
     }
-    ZLOG(Warn, "Person: refused a %s value for the %s", value.description(), propertyName(property));
+    ZLOG(Warn, "Person: refused a %s value for the %s", fnd::logPreview(value), propertyName(property));
     return false;
 }
 

@@ -14,6 +14,7 @@
 
 #include "platform/foundation/clock.h"
 #include "platform/foundation/log.h"
+#include "platform/foundation/log_preview.h"
 
 namespace fnd {
 namespace {
@@ -205,12 +206,12 @@ std::vector<Cookie> Cookie::cookiesWithResponseHeaderFields(const HttpHeaders& h
     std::string host = lowerAscii(url.host());
     if (host.empty()) {
         log("Cookie: ignored %d Set-Cookie field(s) from %s, which has no host", static_cast<int>(fields.size()),
-            url.absoluteString());
+            logPreview(url.absoluteString()));
         return cookies;
     }
     for (const std::string& field : fields) {
         if (hasControl(field)) {
-            log("Cookie: dropped a Set-Cookie field from %s holding a control character", host);
+            log("Cookie: dropped a Set-Cookie field from %s holding a control character", logPreview(host));
             continue;
         }
         std::string_view rest = field;
@@ -219,15 +220,15 @@ std::vector<Cookie> Cookie::cookiesWithResponseHeaderFields(const HttpHeaders& h
         rest = semi == std::string_view::npos ? std::string_view() : rest.substr(semi + 1);
         size_t eq = pair.find('=');
         if (eq == std::string_view::npos || trimSpace(pair.substr(0, eq)).empty()) {
-            log("Cookie: dropped a Set-Cookie field from %s without a name=value pair", host);
+            log("Cookie: dropped a Set-Cookie field from %s without a name=value pair", logPreview(host));
             continue;
         }
         Cookie cookie;
         cookie.name = std::string(trimSpace(pair.substr(0, eq)));
         cookie.value = std::string(trimSpace(pair.substr(eq + 1)));
         if (cookie.name.size() + cookie.value.size() > kMaxNameValueBytes) {
-            log("Cookie: dropped %s from %s: name and value exceed %d bytes", cookie.name.substr(0, 64), host,
-                static_cast<int>(kMaxNameValueBytes));
+            log("Cookie: dropped %s from %s: name and value exceed %d bytes", logPreview(cookie.name, 64),
+                logPreview(host), static_cast<int>(kMaxNameValueBytes));
             continue;
         }
 
@@ -274,14 +275,16 @@ std::vector<Cookie> Cookie::cookiesWithResponseHeaderFields(const HttpHeaders& h
         }
         if (domainAttr && isPublicSuffix(*domainAttr)) {
             if (*domainAttr != host) {
-                log("Cookie: dropped %s from %s: Domain=%s is a public suffix", cookie.name, host, *domainAttr);
+                log("Cookie: dropped %s from %s: Domain=%s is a public suffix", logPreview(cookie.name),
+                    logPreview(host), logPreview(*domainAttr));
                 continue;
             }
             domainAttr.reset();
         }
         if (domainAttr) {
             if (!domainMatch(host, *domainAttr)) {
-                log("Cookie: dropped %s from %s: Domain=%s does not cover the host", cookie.name, host, *domainAttr);
+                log("Cookie: dropped %s from %s: Domain=%s does not cover the host", logPreview(cookie.name),
+                    logPreview(host), logPreview(*domainAttr));
                 continue;
             }
             cookie.domain = *domainAttr;

@@ -6,6 +6,7 @@
 
 #include "platform/foundation/clock.h"
 #include "platform/foundation/log.h"
+#include "platform/foundation/log_preview.h"
 
 namespace fnd {
 namespace {
@@ -88,7 +89,7 @@ void CookieStorage::setCookies(const std::vector<Cookie>& cookies, const Url& ur
         registrableDomain(url.host()) != registrableDomain(mainDocumentUrl->host())) {
         if (!cookies.empty()) {
             log("CookieStorage: refused %d cookie(s) from %s outside the main document's domain %s",
-                static_cast<int>(cookies.size()), url.host(), mainDocumentUrl->host());
+                static_cast<int>(cookies.size()), logPreview(url.host()), logPreview(mainDocumentUrl->host()));
         }
         return;
     }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/foundation/log.h"
+#include "platform/foundation/log_preview.h"
 
 namespace fnd {
 namespace {
@@ -30,11 +31,11 @@ bool isToken(std::string_view name) {
 
 bool acceptable(std::string_view name, std::string_view value) {
     if (!isToken(name)) {
-        ZLOG(Warn, "HttpHeaders: refused field with a malformed name \"%s\"", std::string(name));
+        ZLOG(Warn, "HttpHeaders: refused field with a malformed name \"%s\"", logPreview(name));
         return false;
     }
     if (value.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) {
-        ZLOG(Warn, "HttpHeaders: refused field %s: its value holds CR, LF or NUL", std::string(name));
+        ZLOG(Warn, "HttpHeaders: refused field %s: its value holds CR, LF or NUL", logPreview(name));
         return false;
     }
     return true;

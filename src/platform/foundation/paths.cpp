@@ -2,6 +2,7 @@
 #include "platform/foundation/paths.h"
 
 #include "platform/foundation/log.h"
+#include "platform/foundation/log_preview.h"
 
 namespace fnd {
 namespace {
@@ -140,11 +141,7 @@ std::optional<std::string> containedPath(std::string_view base, std::string_view
         }
     }
     if (reason != nullptr) {
-        std::string shown;
-        for (char c : relative.substr(0, 200)) {
-            shown += (c == '\0') ? '?' : c;
-        }
-        ZLOG(Warn, "containedPath: refused \"%@\": path %s", shown, reason);
+        ZLOG(Warn, "containedPath: refused \"%@\": path %s", logPreview(relative), reason);
         return std::nullopt;
     }
     std::string out = normalise(base);

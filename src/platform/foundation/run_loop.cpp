@@ -13,6 +13,7 @@
 
 #include "platform/foundation/clock.h"
 #include "platform/foundation/log.h"
+#include "platform/foundation/log_preview.h"
 #include "platform/foundation/run_loop_io.h"
 #include "platform/foundation/thread.h"
 #include "platform/foundation/timer.h"
@@ -54,7 +55,7 @@ void runGuarded(const std::function<void()>& fn, const char* what) {
     try {
         fn();
     } catch (const std::exception& e) {
-        logLine(std::string("RunLoop: exception escaped a ") + what + ": " + e.what());
+        logLine(std::string("RunLoop: exception escaped a ") + what + ": " + logPreview(e.what()));
     } catch (...) {
         logLine(std::string("RunLoop: unknown exception escaped a ") + what);
     }
@@ -473,7 +474,7 @@ int RunLoop::pollSockets(bool* socketsRegistered) {
             handlers += io_->context.poll();
             break;
         } catch (const std::exception& e) {
-            logLine(std::string("RunLoop: exception escaped a socket handler: ") + e.what());
+            logLine(std::string("RunLoop: exception escaped a socket handler: ") + logPreview(e.what()));
             ++handlers;
         } catch (...) {
             logLine("RunLoop: unknown exception escaped a socket handler");
@@ -545,7 +546,7 @@ void RunLoop::notifyPassObservers() {
         try {
             (*observer)();
         } catch (const std::exception& e) {
-            logLine(std::string("RunLoop: exception escaped a pass observer: ") + e.what());
+            logLine(std::string("RunLoop: exception escaped a pass observer: ") + logPreview(e.what()));
         } catch (...) {
             logLine("RunLoop: unknown exception escaped a pass observer");
         }
@@ -575,7 +576,7 @@ bool RunLoop::block(std::string_view mode, double seconds, uint64_t seen) {
         try {
             handlers = io_->context.run_one_for(duration);
         } catch (const std::exception& e) {
-            logLine(std::string("RunLoop: exception escaped a socket handler: ") + e.what());
+            logLine(std::string("RunLoop: exception escaped a socket handler: ") + logPreview(e.what()));
             handlers = 1;
         } catch (...) {
             logLine("RunLoop: unknown exception escaped a socket handler");

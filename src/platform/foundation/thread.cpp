@@ -13,6 +13,7 @@
 #include "platform/foundation/clock.h"
 #include "platform/foundation/clock_sleep.h"
 #include "platform/foundation/log.h"
+#include "platform/foundation/log_preview.h"
 #include "platform/foundation/run_loop.h"
 
 namespace fnd {
@@ -106,7 +107,7 @@ void Thread::start() {
                 body();
             }
         } catch (const std::exception& e) {
-            ZLOG(Error, "Thread %@: exception escaped the thread body: %s", name, e.what());
+            ZLOG(Error, "Thread %@: exception escaped the thread body: %s", name, logPreview(e.what()));
         } catch (...) {
             ZLOG(Error, "Thread %@: unknown exception escaped the thread body", name);
         }

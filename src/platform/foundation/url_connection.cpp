@@ -7,6 +7,7 @@
 
 #include "platform/foundation/backends.h"
 #include "platform/foundation/log.h"
+#include "platform/foundation/log_preview.h"
 #include "platform/foundation/url_error.h"
 #include "platform/foundation/url_exchange.h"
 
@@ -102,7 +103,8 @@ Result<std::shared_ptr<UrlConnection>> UrlConnection::create(UrlRequest request,
                                                              std::shared_ptr<UrlConnectionDelegate> delegate,
                                                              StartImmediately startImmediately) {
     if (std::optional<Error> error = checkLoadable(request.url())) {
-        ZLOG(Warn, "UrlConnection: cannot load %@: %@", request.url().absoluteString(), error->localizedDescription());
+        ZLOG(Warn, "UrlConnection: cannot load %@: %@", logPreview(request.url().absoluteString()),
+             logPreview(error->localizedDescription()));
         return *error;
     }
     auto connection = std::make_shared<UrlConnection>(Passkey(), std::move(request), std::move(delegate));

@@ -10,6 +10,7 @@
 #include "platform/foundation/cookie_storage.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/log.h"
+#include "platform/foundation/log_preview.h"
 #include "platform/foundation/reachability.h"
 #include "platform/foundation/url_error.h"
 
@@ -292,13 +293,13 @@ std::optional<UrlRequest> UrlExchange::redirectRequest(const UrlResponse& respon
     std::optional<Url> target = Url::resolve(response.url(), *location);
     if (!target) {
         ZLOG(Warn, "UrlExchange: redirect from %@ to an unusable location; delivering the redirect response",
-             response.url().absoluteString());
+             logPreview(response.url().absoluteString()));
         return std::nullopt;
     }
     if (response.url().isHttpUrl() && !target->isHttpUrl()) {
         // A server never gets to make the client read a local file or another kind of resource.
         ZLOG(Warn, "UrlExchange: not following the redirect from %@ to %@; delivering the redirect response",
-             response.url().absoluteString(), target->absoluteString());
+             logPreview(response.url().absoluteString()), logPreview(target->absoluteString()));
         return std::nullopt;
     }
     UrlRequest next = request_;

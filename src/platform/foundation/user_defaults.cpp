@@ -12,6 +12,7 @@
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/file_manager.h"
 #include "platform/foundation/log.h"
+#include "platform/foundation/log_preview.h"
 #include "platform/foundation/paths.h"
 #include "platform/foundation/property_list.h"
 #include "platform/foundation/string_ops.h"
@@ -164,7 +165,7 @@ bool UserDefaults::setObject(const Value& value, std::string_view key) {
         return true;
     }
     if (!storable(value, key)) {
-        ZLOG(Warn, "UserDefaults: refused the value for \"%@\"", key.substr(0, 80));
+        ZLOG(Warn, "UserDefaults: refused the value for \"%@\"", logPreview(key, 80));
         return false;
     }
     Value copy = value.deepCopy();
@@ -201,7 +202,7 @@ void UserDefaults::registerDefaults(const Value& dictionary) {
     }
     for (const auto& [key, value] : *entries) {
         if (!key.isString() || value.isNull() || !storable(value, key.stringKey())) {
-            ZLOG(Warn, "UserDefaults: skipped the registered value for \"%@\"", key.text().substr(0, 80));
+            ZLOG(Warn, "UserDefaults: skipped the registered value for \"%@\"", logPreview(key.text(), 80));
             continue;
         }
         Value copy = value.deepCopy();

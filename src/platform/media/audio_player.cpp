@@ -11,6 +11,7 @@
 #include "platform/foundation/escape.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/log.h"
+#include "platform/foundation/log_preview.h"
 #include "platform/foundation/thread.h"
 #include "platform/foundation/url.h"
 #include "platform/media/backends.h"
@@ -65,7 +66,7 @@ AudioPlayer::~AudioPlayer() {
 std::shared_ptr<AudioPlayer> AudioPlayer::create(std::string source, std::span<const uint8_t> bytes) {
     auto decoded = SoundDecoder::decode(bytes);
     if (!decoded.ok()) {
-        ZLOG(Warn, "AudioPlayer: %s cannot be decoded and will not play: %s", source,
+        ZLOG(Warn, "AudioPlayer: %s cannot be decoded and will not play: %s", fnd::logPreview(source),
              decoded.error().localizedDescription());
     }
     auto player = std::make_shared<AudioPlayer>(Passkey{}, std::move(source), std::move(decoded));
@@ -243,7 +244,8 @@ bool AudioPlayer::play() {
             }
             return true;
         }
-        ZLOG(Warn, "AudioPlayer: refusing to play %s: %s", source_, decodeError_->localizedDescription());
+        ZLOG(Warn, "AudioPlayer: refusing to play %s: %s", fnd::logPreview(source_),
+             decodeError_->localizedDescription());
     }
     auto error = *decodeError_;
     tellDelegate([error](AudioPlayerDelegate& d, const std::shared_ptr<AudioPlayer>& p) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "platform/foundation/log.h"
+#include "platform/foundation/log_preview.h"
 #include "platform/foundation/notification_center.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/thread.h"
@@ -61,7 +62,7 @@ bool Application::canOpenURL(const std::string& url) const {
 bool Application::openURL(const std::string& url) {
     VERIFY(fnd::isMainThread());
     if (!canOpenURL(url)) {
-        ZLOG(Warn, "Application::openURL: cannot open \"%s\"", url.c_str());
+        ZLOG(Warn, "Application::openURL: cannot open \"%s\"", fnd::logPreview(url));
         return false;
     }
     openedUrls_.push_back(url);

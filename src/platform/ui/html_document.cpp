@@ -12,6 +12,7 @@
 #include <mutex>
 
 #include "platform/foundation/log.h"
+#include "platform/foundation/log_preview.h"
 
 namespace ui {
 
@@ -106,7 +107,8 @@ std::optional<HtmlDocument> HtmlDocument::parse(std::string_view source, std::st
         if (handler != nullptr) {
             xmlSwitchToEncoding(ctxt.get(), handler);
         } else {
-            ZLOG(Warn, "HtmlDocument: unknown text encoding \"%s\"; reading with the page's own", name);
+            ZLOG(Warn, "HtmlDocument: unknown text encoding \"%s\"; reading with the page's own",
+                 fnd::logPreview(name));
         }
     }
     for (size_t offset = 0; offset < source.size(); offset += kChunkBytes) {

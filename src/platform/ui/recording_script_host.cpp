@@ -3,6 +3,7 @@
 #include "platform/ui/recording_script_host.h"
 
 #include "platform/foundation/log.h"
+#include "platform/foundation/log_preview.h"
 
 namespace ui {
 
@@ -110,7 +111,8 @@ std::optional<fnd::Value> RecordingScriptHost::invokeBinding(const std::string& 
                                                              const std::vector<fnd::Value>& args) {
     auto object = boundObject(name);
     if (!object) {
-        ZLOG(Warn, "RecordingScriptHost: the page called %s.%s, but nothing is bound as \"%s\"", name, method, name);
+        ZLOG(Warn, "RecordingScriptHost: the page called %s.%s, but nothing is bound as \"%s\"", fnd::logPreview(name),
+             fnd::logPreview(method), fnd::logPreview(name));
         return std::nullopt;
     }
     return object->invoke(method, args);

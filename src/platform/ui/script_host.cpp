@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "platform/foundation/log.h"
+#include "platform/foundation/log_preview.h"
 
 namespace ui {
 
@@ -121,7 +122,7 @@ std::vector<std::string> ScriptObject::methodNames() const {
 std::optional<fnd::Value> ScriptObject::invoke(std::string_view name, const std::vector<fnd::Value>& args) {
     auto it = methods_.find(name);
     if (it == methods_.end() || !it->second) {
-        ZLOG(Warn, "ScriptObject: no method \"%s\"", std::string(name));
+        ZLOG(Warn, "ScriptObject: no method \"%s\"", fnd::logPreview(name));
         return std::nullopt;
     }
     // Copy: the method may replace itself while it runs.

@@ -3,6 +3,7 @@
 #include "platform/ui/web_page_loader.h"
 
 #include "platform/foundation/log.h"
+#include "platform/foundation/log_preview.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/string_ops.h"
 #include "platform/foundation/url_connection.h"
@@ -121,7 +122,7 @@ WebPageCancel DefaultWebPageLoader::fetch(const fnd::UrlRequest& request, WebPag
     } else if (auto handler = WebSchemeRegistry::shared().handlerForScheme(url.scheme())) {
         completeLater(state, handler(request));
     } else {
-        ZLOG(Warn, "WebView: no loader for the scheme of %s", url.absoluteString());
+        ZLOG(Warn, "WebView: no loader for the scheme of %s", fnd::logPreview(url.absoluteString()));
         completeLater(state, fnd::UrlError::make(fnd::UrlError::UnsupportedUrl, url.absoluteString()));
     }
     return [state] { state->cancel(); };

@@ -5,6 +5,7 @@
 
 #include "platform/foundation/clock.h"
 #include "platform/foundation/log.h"
+#include "platform/foundation/log_preview.h"
 #include "platform/foundation/thread.h"
 #include "platform/foundation/url_error.h"
 #include "platform/foundation/verify.h"
@@ -79,7 +80,7 @@ void WebView::loadData(const fnd::Bytes& data, const std::string& mimeType, cons
 bool WebView::simulateNavigation(const std::string& url, NavigationType type) {
     auto resolved = resolveUrl(url);
     if (!resolved) {
-        ZLOG(Warn, "WebView: ignored a navigation to \"%s\": not a URL", url);
+        ZLOG(Warn, "WebView: ignored a navigation to \"%s\": not a URL", fnd::logPreview(url));
         return false;
     }
     queueNavigation(Navigation{fnd::UrlRequest(*resolved), type, std::nullopt});
@@ -145,7 +146,7 @@ std::vector<std::string> WebView::historyUrls() const {
 std::string WebView::stringByEvaluatingJavaScriptFromString(const std::string& js) {
     VERIFY(fnd::isMainThread());
     if (evaluating_) {
-        ZLOG(Warn, "WebView: refused a script evaluation from inside another: %s", js.substr(0, 80));
+        ZLOG(Warn, "WebView: refused a script evaluation from inside another: %s", fnd::logPreview(js, 80));
         return "";
     }
     auto host = scriptHost();

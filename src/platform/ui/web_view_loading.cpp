@@ -5,6 +5,7 @@
 
 #include "platform/foundation/encodings.h"
 #include "platform/foundation/log.h"
+#include "platform/foundation/log_preview.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/thread.h"
 #include "platform/foundation/url_error.h"
@@ -147,7 +148,7 @@ void WebView::runScriptsFrom(uint64_t loadId) {
         }
         auto url = resolveUrl(script.src);
         if (!url) {
-            ZLOG(Warn, "WebView: skipped the script \"%s\": not a URL", script.src);
+            ZLOG(Warn, "WebView: skipped the script \"%s\": not a URL", fnd::logPreview(script.src));
             continue;
         }
         fnd::UrlRequest request(*url);
@@ -185,7 +186,8 @@ void WebView::scriptArrived(uint64_t loadId, const std::string& url, fnd::Result
         runPageScript(fnd::decodeUtf8Lossy(result.value().data), url);
     } else {
         // A page goes on without a script that failed to load.
-        ZLOG(Warn, "WebView: the script %s did not load: %@", url, result.error().localizedDescription());
+        ZLOG(Warn, "WebView: the script %s did not load: %@", fnd::logPreview(url),
+             fnd::logPreview(result.error().localizedDescription()));
     }
     runScriptsFrom(loadId);
 }
@@ -219,7 +221,7 @@ void WebView::failLoad(const fnd::Error& error) {
 void WebView::queueFrame(uint64_t loadId, const std::string& src) {
     auto url = resolveUrl(src);
     if (!url) {
-        ZLOG(Warn, "WebView: skipped the frame \"%s\": not a URL", src);
+        ZLOG(Warn, "WebView: skipped the frame \"%s\": not a URL", fnd::logPreview(src));
         return;
     }
     std::weak_ptr<WebView> weak = self<WebView>();
@@ -250,7 +252,8 @@ void WebView::startFrame(const fnd::Url& url) {
     frameFetches_.push_back(
         webPageLoader()->fetch(request, [src = url.absoluteString()](fnd::Result<WebPageContent> r) {
             if (!r) {
-                ZLOG(Warn, "WebView: the frame %s did not load: %@", src, r.error().localizedDescription());
+                ZLOG(Warn, "WebView: the frame %s did not load: %@", fnd::logPreview(src),
+                     fnd::logPreview(r.error().localizedDescription()));
             }
         }));
 }
