@@ -2,6 +2,8 @@
 // the stored account, and the network and game threads.
 #include "core/app_delegate_parts.h"
 #include "core/state_files.h"
+#include "platform/foundation/app_folders.h"
+#include "platform/foundation/interrupted_writes.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/run_loop.h"
 #include "protocol/tracer.h"
@@ -29,6 +31,8 @@ void zelvanAppDelegate::applicationDidFinishLaunching() {
         return;
     }
     launched_ = true;
+    // Before any state file is read: a process killed while writing one left its temporary file.
+    fnd::sweepInterruptedWrites(fnd::AppFolders::root());
     buildWindow();
     buildCommandMap();
     std::weak_ptr<zelvanAppDelegate> weak = weak_from_this();

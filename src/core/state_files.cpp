@@ -5,6 +5,7 @@
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/file_manager.h"
+#include "platform/foundation/interrupted_writes.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/paths.h"
 #include "protocol/tagged_codec.h"
@@ -64,6 +65,8 @@ bool deletefile(std::string_view name) {
     if (!path) {
         return false;
     }
+    // What an interrupted write of the file left beside it goes with it: it may hold the same data.
+    fnd::removeAtomicWriteTemporaries(*path);
     return !fnd::FileManager::fileExistsAtPath(*path) || fnd::FileManager::removeItemAtPath(*path);
 }
 

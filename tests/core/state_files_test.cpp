@@ -43,8 +43,12 @@ TEST(StateFilesTest, RoundTripExistAndDelete) {
     ASSERT_TRUE(writefile("zelvancontact2", Value::dictionary()));
     EXPECT_EQ(readfile("zelvancontact2"), Value::dictionary());
 
+    // A temporary file an interrupted write left holds the same data; it goes with the file.
+    const std::string leftover = pathOf(".zelvancontact2.tmp-K1LL3D");
+    ASSERT_TRUE(fnd::writeFile(leftover, dumps(contacts), fnd::Atomic::No));
     EXPECT_TRUE(deletefile("zelvancontact2"));
     EXPECT_FALSE(existfile("zelvancontact2"));
+    EXPECT_FALSE(fnd::FileManager::fileExistsAtPath(leftover));
     EXPECT_EQ(readfile("zelvancontact2"), std::nullopt);
     EXPECT_TRUE(deletefile("zelvancontact2"));
 }

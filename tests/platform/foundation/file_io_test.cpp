@@ -8,12 +8,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "platform/foundation/clock.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/file_manager.h"
+#include "platform/foundation/interrupted_writes.h"
 #include "platform/foundation/paths.h"
 #include "platform/foundation/testing/log_capture.h"
 
@@ -147,6 +150,49 @@ TEST_F(FileIoTest, FileManagerFolders) {
     EXPECT_FALSE(fm.fileExistsAtPath(path("x")));
     EXPECT_FALSE(fm.removeItemAtPath(path("x")));
     EXPECT_EQ(fm.contentsOfDirectoryAtPath(dir_), std::vector<std::string>{});
+}
+
+} // namespace
+} // namespace fnd
+
+namespace fnd {
+namespace {
+
+// What a killed writer leaves: older than this process, so the start-up sweep takes it; a temporary
+// file of this process's own (younger) and names that merely look alike stay.
+TEST_F(FileIoTest, LeftoversOfInterruptedWritesAreSweptAndGoWithTheirFile) {
+    namespace fs = std::filesystem;
+    auto plant = [&](const std::string& relative, bool old) {
+        const std::string path = appendingPathComponent(dir_, relative);
+        EXPECT_TRUE(writeFile(path, Bytes{'p', 'w'}, Atomic::No));
+        if (old) {
+            fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::hours(1));
+        }
+        return path;
+    };
+    ASSERT_TRUE(FileManager::createDirectoryAtPath(appendingPathComponent(dir_, "sub"), Intermediates::Yes));
+    const std::string oldAccount = plant(".zelvan_account.tmp-Ab3dE9", true);
+    const std::string oldNested = plant("sub/.settings.tmp-000000", true);
+    const std::string young = plant(".zelvan_account.tmp-Zz9Zz9", false);
+    const std::string lookAlikes[] = {plant(".name.tmp-abc", true), plant("name.tmp-ABCDEF", true),
+                                      plant(".name.tmp-ABC_EF", true), plant(".tmp-ABCDEF", true)};
+    fs::create_symlink(oldAccount, appendingPathComponent(dir_, ".link.tmp-ABCDEF"));
+
+    testing::LogCapture log;
+    EXPECT_EQ(sweepInterruptedWrites(dir_), 2);
+    EXPECT_TRUE(log.contains("removed 2 temporary file(s)"));
+    EXPECT_FALSE(FileManager::fileExistsAtPath(oldAccount));
+    EXPECT_FALSE(FileManager::fileExistsAtPath(oldNested));
+    EXPECT_TRUE(FileManager::fileExistsAtPath(young));
+    for (const auto& path : lookAlikes) {
+        EXPECT_TRUE(FileManager::fileExistsAtPath(path)) << path;
+    }
+
+    // Deleting a file takes its own temporaries, however young, and nobody else's.
+    const std::string other = plant(".zelvan_accounts.tmp-QWERTY", false);
+    EXPECT_EQ(removeAtomicWriteTemporaries(appendingPathComponent(dir_, "zelvan_account")), 1);
+    EXPECT_FALSE(FileManager::fileExistsAtPath(young));
+    EXPECT_TRUE(FileManager::fileExistsAtPath(other));
 }
 
 } // namespace
