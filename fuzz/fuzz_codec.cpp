@@ -7,12 +7,17 @@
 
 #include "core/tagged_codec.h"
 #include "platform/foundation/log.h"
+#include "platform/foundation/parse_error.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static bool quiet = (fnd::setLogToStderr(false), true);
     (void)quiet;
     auto value = zelvan::loads(std::span<const uint8_t>(data, size));
     if (!value) {
+        // A refusal names a place inside the input.
+        if (fnd::parseErrorOffset(value.error()).value_or(size + 1) > size) {
+            std::abort();
+        }
         return 0;
     }
     fnd::Bytes again = zelvan::dumps(*value);

@@ -11,6 +11,7 @@
 #include "core/data_helpers.h"
 #include "core/tagged_codec.h"
 #include "core/tracer.h"
+#include "platform/foundation/log.h"
 
 namespace zelvan {
 
@@ -149,8 +150,9 @@ bool CommandMap::dispatchCompressed(const fnd::Value& packet, int depth) {
                     static_cast<int>(kMaxInflatedSize));
         return false;
     }
-    std::optional<fnd::Value> inner = loads(*inflated);
+    fnd::Result<fnd::Value> inner = loads(*inflated);
     if (!inner) {
+        fnd::log("WARN codec: %@", inner.error().localizedDescription());
         ZTRACE_WARN("dropped a compressed packet whose content does not decode");
         return false;
     }

@@ -25,6 +25,7 @@ fnd::StringTable::Map loadTable() {
     }
     auto table = fnd::StringTable::parse(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
     if (!table) {
+        fnd::log("StringTable: %@", table.error().localizedDescription());
         fnd::log("Localization: %@ is malformed; keys stand for their texts", *path);
         return {};
     }

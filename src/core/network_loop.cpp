@@ -8,6 +8,7 @@
 #include "core/tracer.h"
 #include "platform/foundation/clock.h"
 #include "platform/foundation/date.h"
+#include "platform/foundation/log.h"
 
 namespace zelvan {
 
@@ -180,7 +181,10 @@ void NetworkLoop::onLost(bool wasOpen) {
 }
 
 void NetworkLoop::onPayload(const fnd::Bytes& payload) {
-    std::optional<fnd::Value> packet = loads(payload);
+    fnd::Result<fnd::Value> packet = loads(payload);
+    if (!packet) {
+        fnd::log("WARN codec: %@", packet.error().localizedDescription());
+    }
     if (!packet || !packet->isArray()) {
         ZTRACE_WARN("dropped an unreadable packet of %d bytes from the game server", static_cast<int>(payload.size()));
         return;

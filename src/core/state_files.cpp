@@ -7,6 +7,7 @@
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/file_manager.h"
 #include "platform/foundation/log.h"
+#include "platform/foundation/parse_error.h"
 #include "platform/foundation/paths.h"
 
 namespace zelvan {
@@ -24,20 +25,34 @@ std::optional<std::string> statePath(std::string_view name) {
 
 } // namespace
 
-std::optional<fnd::Value> readfile(std::string_view name) {
+fnd::Result<fnd::Value> readfile(std::string_view name) {
     auto path = statePath(name);
     if (!path) {
-        return std::nullopt;
+        return fnd::Error(std::string(kStateFileErrorDomain), kStateFileRefusedName,
+                          std::string_view(fnd::format("refused state file name \"%s\"", name)));
     }
     auto bytes = fnd::readFile(*path);
     if (!bytes) {
-        return std::nullopt;
+        const bool missing = !fnd::FileManager::fileExistsAtPath(*path);
+        fnd::Error error(std::string(kStateFileErrorDomain), missing ? kStateFileMissing : kStateFileUnreadable,
+                         std::string_view(fnd::format(missing ? "no state file %@" : "cannot read %@", *path)));
+        error.userInfo().asDictionary()->setObject(fnd::Value(*path), kStateFilePathKey);
+        return error;
     }
-    auto value = loads(*bytes);
+    fnd::Result<fnd::Value> value = loads(*bytes);
     if (!value) {
-        fnd::log("WARN state files: %s could not be decoded and is left as it is", *path);
+        value.error().userInfo().asDictionary()->setObject(fnd::Value(*path), kStateFilePathKey);
     }
     return value;
+}
+
+void logReadfileError(const fnd::Error& error) {
+    if (error.domain() != fnd::kParseErrorDomain) {
+        return;
+    }
+    fnd::log("WARN codec: %@", error.localizedDescription());
+    fnd::log("WARN state files: %@ could not be decoded and is left as it is",
+             error.userInfo().asDictionary()->objectForKey(kStateFilePathKey).stringValue());
 }
 
 bool writefile(std::string_view name, const fnd::Value& value) {

@@ -77,8 +77,9 @@ std::optional<ZelvanAction> parseZelvanUrl(std::string_view url) {
         return std::nullopt;
     }
     if (looksLikeJson(*variable)) {
-        auto parsed = ZJSON::parse(*variable);
+        fnd::Result<fnd::Value> parsed = ZJSON::parse(*variable);
         if (!parsed) {
+            ZTRACE_WARN("JSON parse failed: %@", parsed.error().localizedDescription());
             ZTRACE_WARN("zelvan action refused: variable of \"%@\" is not valid JSON", result.action);
             return std::nullopt;
         }

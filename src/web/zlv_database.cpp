@@ -9,6 +9,7 @@
 #include "core/tagged_codec.h"
 #include "core/tracer.h"
 #include "platform/foundation/clock.h"
+#include "platform/foundation/log.h"
 
 namespace zelvan {
 namespace {
@@ -162,8 +163,11 @@ fnd::Value ZLVDatabase::kvGet(const std::string& key) {
     if (!expired) {
         const auto* bytes = static_cast<const uint8_t*>(sqlite3_column_blob(statement, 0));
         const int size = sqlite3_column_bytes(statement, 0);
-        value = loads(std::span<const uint8_t>(bytes, bytes ? static_cast<size_t>(size) : 0));
-        if (!value) {
+        fnd::Result<fnd::Value> decoded = loads(std::span<const uint8_t>(bytes, bytes ? static_cast<size_t>(size) : 0));
+        if (decoded) {
+            value = std::move(decoded).value();
+        } else {
+            fnd::log("WARN codec: %@", decoded.error().localizedDescription());
             ZTRACE_WARN("ZLVDatabase: the value of %@ is unreadable", key);
         }
     }

@@ -28,8 +28,9 @@ void DevSession::readMore() {
         std::vector<fnd::Bytes> payloads;
         bool ok = reader_.feed(std::span<const uint8_t>(buffer_.data(), n), payloads);
         for (const fnd::Bytes& payload : payloads) {
-            std::optional<fnd::Value> packet = loads(payload);
+            fnd::Result<fnd::Value> packet = loads(payload);
             if (!packet) {
+                fnd::log("WARN codec: %@", packet.error().localizedDescription());
                 fnd::log("devserver: connection #%d sent an undecodable payload of %d bytes; dropped", id_,
                          static_cast<int>(payload.size()));
                 continue;
