@@ -4,11 +4,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <string_view>
 
 #include "games/bitmap_font.h"
 #include "games/drawing_helpers.h"
 #include "platform/foundation/log.h"
+#include "platform/foundation/parse_error.h"
 #include "platform/graphics/context.h"
 
 namespace {
@@ -30,10 +32,15 @@ bool smallGlyphs(const zelvan::CNG4& cng) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static bool quiet = (fnd::setLogToStderr(false), true);
     (void)quiet;
-    std::shared_ptr<zelvan::vFont> font = zelvan::vFont::initWithIData(fnd::Bytes(data, data + size));
-    if (!font) {
+    auto parsed = zelvan::vFont::initWithIData(fnd::Bytes(data, data + size));
+    if (!parsed) {
+        // A refusal names a place inside the input.
+        if (fnd::parseErrorOffset(parsed.error()).value_or(size + 1) > size) {
+            std::abort();
+        }
         return 0;
     }
+    std::shared_ptr<zelvan::vFont> font = std::move(parsed).value();
     const std::string_view strings[] = {"AB 09", "Hello, world!", "~ \x7F\xC3\xA9\xF0\x9F\x98\x80z", ""};
     int64_t total = 0;
     for (std::string_view s : strings) {

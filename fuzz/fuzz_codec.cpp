@@ -6,6 +6,7 @@
 #include <span>
 
 #include "platform/foundation/log.h"
+#include "platform/foundation/parse_error.h"
 #include "protocol/tagged_codec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -13,6 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)quiet;
     auto value = zelvan::loads(std::span<const uint8_t>(data, size));
     if (!value) {
+        // A refusal names a place inside the input.
+        if (fnd::parseErrorOffset(value.error()).value_or(size + 1) > size) {
+            std::abort();
+        }
         return 0;
     }
     fnd::Bytes again = zelvan::dumps(*value);

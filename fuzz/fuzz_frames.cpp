@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/foundation/log.h"
+#include "platform/foundation/parse_error.h"
 #include "platform/foundation/zlib_codec.h"
 #include "protocol/frame_codec.h"
 #include "protocol/tagged_codec.h"
@@ -20,6 +21,9 @@ constexpr int kMaxNesting = 4;
 // Decodes a payload; a packet [1000, data] carries another payload compressed with zlib.
 void decodePayload(std::span<const uint8_t> payload, int depth) {
     auto value = zelvan::loads(payload);
+    if (!value && fnd::parseErrorOffset(value.error()).value_or(payload.size() + 1) > payload.size()) {
+        std::abort(); // a refusal names a place inside the payload
+    }
     if (!value || !value->isArray() || depth >= kMaxNesting) {
         return;
     }

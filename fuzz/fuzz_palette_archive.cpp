@@ -4,9 +4,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 
 #include "games/cng4.h"
 #include "platform/foundation/log.h"
+#include "platform/foundation/parse_error.h"
 #include "platform/graphics/bitmap_context.h"
 
 namespace {
@@ -20,10 +22,15 @@ constexpr int kMaxPalettes = 4;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static bool quiet = (fnd::setLogToStderr(false), true);
     (void)quiet;
-    auto archive = zelvan::CNG4::initWithIData(fnd::Bytes(data, data + size));
-    if (!archive) {
+    auto parsed = zelvan::CNG4::initWithIData(fnd::Bytes(data, data + size));
+    if (!parsed) {
+        // A refusal names a place inside the input.
+        if (fnd::parseErrorOffset(parsed.error()).value_or(size + 1) > size) {
+            std::abort();
+        }
         return 0;
     }
+    std::shared_ptr<zelvan::CNG4> archive = std::move(parsed).value();
     int images = std::min(archive->getImageCount(), kMaxImages);
     int palettes = std::min(archive->paletteCount(), kMaxPalettes);
     auto context = gfx::BitmapContext::create(24, 24, gfx::PixelFormat::Bgra8PremulFirstLE);

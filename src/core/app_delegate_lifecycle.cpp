@@ -14,13 +14,15 @@ namespace {
 
 // A state file's dictionary, or an empty one when it is missing or holds something else.
 fnd::Value loadDictionary(const char* name) {
-    std::optional<fnd::Value> stored = readfile(name);
-    if (stored && stored->isDictionary()) {
+    fnd::Result<fnd::Value> stored = readfile(name);
+    if (!stored) {
+        logReadfileError(stored.error());
+        return fnd::Value::dictionary();
+    }
+    if (stored->isDictionary()) {
         return *stored;
     }
-    if (stored) {
-        ZTRACE_WARN("state file %s is not a dictionary; starting empty", name);
-    }
+    ZTRACE_WARN("state file %s is not a dictionary; starting empty", name);
     return fnd::Value::dictionary();
 }
 

@@ -70,8 +70,9 @@ void zelvanAppDelegate::logInAgain() {
 }
 
 std::optional<zelvanAppDelegate::Account> zelvanAppDelegate::storedAccount() {
-    std::optional<fnd::Value> stored = readfile(kAccountFile);
+    fnd::Result<fnd::Value> stored = readfile(kAccountFile);
     if (!stored) {
+        logReadfileError(stored.error());
         return std::nullopt;
     }
     auto dict = stored->asDictionary();

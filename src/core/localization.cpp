@@ -25,7 +25,8 @@ fnd::StringTable::Map loadTable() {
     }
     auto table = fnd::StringTable::parse(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
     if (!table) {
-        ZLOG(Warn, "Localization: %@ is malformed; keys stand for their texts", *path);
+        ZLOG(Warn, "Localization: %@ is malformed (%@); keys stand for their texts", *path,
+             table.error().localizedDescription());
         return {};
     }
     return std::move(*table);

@@ -7,6 +7,7 @@
 #include "platform/foundation/file_manager.h"
 #include "platform/foundation/interrupted_writes.h"
 #include "platform/foundation/log.h"
+#include "platform/foundation/parse_error.h"
 #include "platform/foundation/paths.h"
 #include "protocol/tagged_codec.h"
 
@@ -17,7 +18,7 @@ namespace {
 std::optional<std::string> statePath(std::string_view name) {
     if (name.empty() || name == "." || name == ".." || name.find('/') != std::string_view::npos ||
         name.find('\0') != std::string_view::npos) {
-        fnd::log("WARN state files: refused file name \"%s\"", name);
+        ZLOG(Warn, "state files: refused file name \"%s\"", name);
         return std::nullopt;
     }
     return fnd::containedPath(fnd::AppFolders::appDocuments(), name);
@@ -25,20 +26,33 @@ std::optional<std::string> statePath(std::string_view name) {
 
 } // namespace
 
-std::optional<fnd::Value> readfile(std::string_view name) {
+fnd::Result<fnd::Value> readfile(std::string_view name) {
     auto path = statePath(name);
     if (!path) {
-        return std::nullopt;
+        return fnd::Error(std::string(kStateFileErrorDomain), kStateFileRefusedName,
+                          std::string_view(fnd::format("refused state file name \"%s\"", name)));
     }
     auto bytes = fnd::readFile(*path);
     if (!bytes) {
-        return std::nullopt;
+        const bool missing = !fnd::FileManager::fileExistsAtPath(*path);
+        fnd::Error error(std::string(kStateFileErrorDomain), missing ? kStateFileMissing : kStateFileUnreadable,
+                         std::string_view(fnd::format(missing ? "no state file %@" : "cannot read %@", *path)));
+        error.userInfo().asDictionary()->setObject(fnd::Value(*path), kStateFilePathKey);
+        return error;
     }
-    auto value = loads(*bytes);
+    fnd::Result<fnd::Value> value = loads(*bytes);
     if (!value) {
-        fnd::log("WARN state files: %s could not be decoded and is left as it is", *path);
+        value.error().userInfo().asDictionary()->setObject(fnd::Value(*path), kStateFilePathKey);
     }
     return value;
+}
+
+void logReadfileError(const fnd::Error& error) {
+    if (error.domain() != fnd::kParseErrorDomain) {
+        return;
+    }
+    ZLOG(Warn, "state files: %@ could not be decoded and is left as it is (codec: %@)",
+         error.userInfo().asDictionary()->objectForKey(kStateFilePathKey).stringValue(), error.localizedDescription());
 }
 
 bool writefile(std::string_view name, const fnd::Value& value) {
@@ -49,7 +63,7 @@ bool writefile(std::string_view name, const fnd::Value& value) {
     const std::string folder = fnd::AppFolders::appDocuments();
     if (!fnd::FileManager::fileExistsAtPath(folder) &&
         !fnd::FileManager::createDirectoryAtPath(folder, fnd::Intermediates::Yes)) {
-        fnd::log("WARN state files: cannot create %s", folder);
+        ZLOG(Warn, "state files: cannot create %s", folder);
         return false;
     }
     return fnd::writeFile(*path, dumps(value), fnd::Atomic::Yes, fnd::Mode{0600});

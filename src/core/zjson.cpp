@@ -1,11 +1,15 @@
 // ZJSON over nlohmann/json: parsing goes through its SAX interface straight into fnd::Value, so the
-// nesting cap stops the parser as soon as it is passed; writing builds an ordered document and
-// dumps it compactly with strict UTF-8 checking.
+// nesting cap stops the parser as soon as it is passed, and every refusal becomes a parse error with
+// the offset of the fault; writing builds an ordered document and dumps it compactly with strict
+// UTF-8 checking.
 #include "core/zjson.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <exception>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <utility>
@@ -15,6 +19,7 @@
 
 #include "platform/foundation/array.h"
 #include "platform/foundation/dictionary.h"
+#include "platform/foundation/parse_error.h"
 #include "protocol/tracer.h"
 
 namespace zelvan {
@@ -22,6 +27,38 @@ namespace zelvan {
 namespace {
 
 using Json = nlohmann::ordered_json;
+
+// An iterator over the text that records how many characters the parser has taken, so that faults
+// the builder finds (nesting) can name their offset as the parser's own errors do.
+class CountingIterator {
+public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = char;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const char*;
+    using reference = const char&;
+
+    CountingIterator() = default;
+    CountingIterator(const char* at, const char* begin, size_t* taken) : at_(at), begin_(begin), taken_(taken) {}
+
+    reference operator*() const { return *at_; }
+    CountingIterator& operator++() {
+        ++at_;
+        *taken_ = static_cast<size_t>(at_ - begin_);
+        return *this;
+    }
+    CountingIterator operator++(int) {
+        CountingIterator before = *this;
+        ++*this;
+        return before;
+    }
+    bool operator==(const CountingIterator& other) const { return at_ == other.at_; }
+
+private:
+    const char* at_ = nullptr;
+    const char* begin_ = nullptr;
+    size_t* taken_ = nullptr;
+};
 
 // Builds the value as the parser reports it. Each open container sits on the stack with the key its
 // next value goes under; returning false from any event stops the parser at once.
@@ -38,14 +75,14 @@ public:
     }
     bool number_float(number_float_t val, const string_t& text) override {
         if (!std::isfinite(val)) {
-            error_ = "number out of range: " + text;
+            fail(fnd::kParseMalformed, "number out of range: " + text);
             return false;
         }
         return add(fnd::Value(static_cast<double>(val)));
     }
     bool string(string_t& val) override { return add(fnd::Value(std::move(val))); }
     bool binary(binary_t&) override {
-        error_ = "binary value";
+        fail(fnd::kParseMalformed, "binary value");
         return false;
     }
     bool start_object(std::size_t) override { return open(fnd::Value::dictionary()); }
@@ -56,13 +93,48 @@ public:
     bool end_object() override { return close(); }
     bool start_array(std::size_t) override { return open(fnd::Value::array()); }
     bool end_array() override { return close(); }
-    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& ex) override {
-        error_ = ex.what();
+    // `position` counts the characters the lexer has taken: through the offending one (or the end),
+    // or just past a number too large for a double (error 406), whose text is `lastToken`.
+    bool parse_error(std::size_t position, const std::string& lastToken,
+                     const nlohmann::detail::exception& ex) override {
+        // "[json.exception.parse_error.101] parse error at line 1, column 4: <reason>": the line comes
+        // back from the offset, so only the reason is kept.
+        std::string_view reason = ex.what();
+        if (const size_t id = reason.find("] "); reason.starts_with("[json.exception.") && id != reason.npos) {
+            reason.remove_prefix(id + 2);
+        }
+        if (const size_t column = reason.find(", column "); reason.starts_with("parse error at line ")) {
+            if (const size_t colon = reason.find(": ", column); column != reason.npos && colon != reason.npos) {
+                reason.remove_prefix(colon + 2);
+            }
+        }
+        fnd::ParseErrorCode code = fnd::kParseMalformed;
+        if (reason.find("end of input") != std::string_view::npos) {
+            code = fnd::kParseTruncated;
+        } else if (reason.find("UTF-8") != std::string_view::npos) {
+            code = fnd::kParseBadEncoding;
+        }
+        size_t at = position > 0 ? position - 1 : 0;
+        if (ex.id == 406) {
+            at = position - std::min(position, lastToken.size());
+        }
+        at = std::min(at, text_.size());
+        error_ = fnd::parseError(code, at, lineOf(at), reason);
         return false;
     }
 
+    // `text` is the whole input and `taken` the counter its iterators keep.
+    ValueBuilder(std::string_view text, const size_t& taken) : text_(text), taken_(taken) {}
+
     fnd::Value& result() { return result_; }
-    const std::string& error() const { return error_; }
+    // The first fault, once parsing has stopped on one.
+    const std::optional<fnd::Error>& error() const { return error_; }
+    // For a parser that stopped without an event saying why (an exception).
+    void failHere(std::string_view reason) {
+        if (!error_) {
+            fail(fnd::kParseMalformed, reason);
+        }
+    }
 
 private:
     struct Open {
@@ -85,7 +157,7 @@ private:
     }
     bool open(fnd::Value container) {
         if (stack_.size() >= static_cast<size_t>(ZJSON::kMaxDepth)) {
-            error_ = fnd::format("nesting deeper than %d", ZJSON::kMaxDepth);
+            fail(fnd::kParseTooDeep, fnd::format("nesting deeper than %d", ZJSON::kMaxDepth));
             return false;
         }
         add(container);
@@ -97,9 +169,24 @@ private:
         return true;
     }
 
+    // The 1-based line of an offset.
+    size_t lineOf(size_t offset) const {
+        const std::string_view before = text_.substr(0, std::min(offset, text_.size()));
+        return 1 + static_cast<size_t>(std::count(before.begin(), before.end(), '\n'));
+    }
+    // A fault found by the builder, placed on the last character the lexer has taken: for nesting,
+    // the bracket that opens one level too many.
+    void fail(fnd::ParseErrorCode code, std::string_view reason) {
+        const size_t taken = std::min(taken_, text_.size());
+        const size_t at = taken > 0 ? taken - 1 : 0;
+        error_ = fnd::parseError(code, at, lineOf(at), reason);
+    }
+
+    std::string_view text_;
+    const size_t& taken_;
     std::vector<Open> stack_;
     fnd::Value result_;
-    std::string error_;
+    std::optional<fnd::Error> error_;
 };
 
 // The document for `value`, or empty with `error` set.
@@ -167,18 +254,20 @@ std::optional<Json> toJson(const fnd::Value& value, int depth, std::string& erro
 
 } // namespace
 
-std::optional<fnd::Value> ZJSON::parse(std::string_view text) {
-    ValueBuilder builder;
+fnd::Result<fnd::Value> ZJSON::parse(std::string_view text) {
+    size_t taken = 0;
+    ValueBuilder builder(text, taken);
     bool ok = false;
     try {
-        ok = Json::sax_parse(text, &builder, nlohmann::detail::input_format_t::json, true, false);
+        ok = Json::sax_parse(CountingIterator(text.data(), text.data(), &taken),
+                             CountingIterator(text.data() + text.size(), text.data(), &taken), &builder,
+                             nlohmann::detail::input_format_t::json, true, false);
     } catch (const std::exception& ex) {
-        ZTRACE_WARN("JSON parse failed: %s", ex.what());
-        return std::nullopt;
+        builder.failHere(ex.what());
     }
-    if (!ok) {
-        ZTRACE_WARN("JSON parse failed: %s", builder.error());
-        return std::nullopt;
+    if (!ok || builder.error()) {
+        builder.failHere("the parser stopped without saying why");
+        return *builder.error();
     }
     return std::move(builder.result());
 }

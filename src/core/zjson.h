@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/foundation/error.h"
 #include "platform/foundation/value.h"
 
 namespace zelvan {
@@ -18,9 +19,11 @@ public:
     // The value of a complete JSON text (RFC 8259: any value at the top, no comments, no trailing
     // commas, nothing but white space after it). Integers that fit int64 stay integers; other
     // numbers become doubles (a number out of the double range is refused). Objects become
-    // dictionaries in the order of the text (a repeated key keeps its last value). Empty, with a
-    // warning traced, for ill-formed text, ill-formed UTF-8 or nesting beyond kMaxDepth.
-    static std::optional<fnd::Value> parse(std::string_view text);
+    // dictionaries in the order of the text (a repeated key keeps its last value). Ill-formed text,
+    // ill-formed UTF-8 and nesting beyond kMaxDepth give a fnd::parseError naming the line and the
+    // byte offset of the fault ("<reason> at line <l> (offset <n>)"); nothing is logged, and callers
+    // that log write "JSON parse failed: <description>".
+    static fnd::Result<fnd::Value> parse(std::string_view text);
 
     // Compact JSON for `value`: null, bools, integers, finite doubles, decimal numbers (their literal
     // text, which must be a JSON number), strings (valid UTF-8), arrays and dictionaries (integer

@@ -6,6 +6,8 @@
 #include <limits>
 
 #include "core/digest_helpers.h"
+#include "platform/foundation/format.h"
+#include "platform/foundation/parse_error.h"
 #include "platform/foundation/utf16.h"
 #include "protocol/tracer.h"
 
@@ -39,18 +41,20 @@ vFont::vFont(const Private&) {
     ids_.fill(kNoGlyph);
 }
 
-std::shared_ptr<vFont> vFont::initWithIData(const fnd::Bytes& data) {
+fnd::Result<std::shared_ptr<vFont>> vFont::initWithIData(const fnd::Bytes& data) {
     if (data.empty()) {
-        ZTRACE_ERROR("bitmap font file is empty");
-        return nullptr;
+        return fnd::parseError(fnd::kParseTruncated, 0, "bitmap font file is empty");
     }
     const size_t rangeCount = data[0];
     const size_t archiveStart = 1 + 2 * rangeCount;
     if (archiveStart > data.size()) {
-        ZTRACE_ERROR("bitmap font of %d bytes: %d character ranges do not fit", data.size(), rangeCount);
-        return nullptr;
+        return fnd::parseError(
+            fnd::kParseTruncated, 1,
+            fnd::format("bitmap font of %d bytes: %d character ranges do not fit", data.size(), rangeCount));
     }
     auto font = std::make_shared<vFont>(Private{});
+    // The offset of the range that gave each slot its glyph, for errors.
+    std::array<size_t, kGlyphSlots> rangeAt{};
     int glyph = 0;
     for (size_t k = 0; k < rangeCount; ++k) {
         const int first = data[1 + 2 * k];
@@ -58,27 +62,36 @@ std::shared_ptr<vFont> vFont::initWithIData(const fnd::Bytes& data) {
         for (int code = first; code < first + count; ++code, ++glyph) {
             if (code >= kFirstCode && code <= kLastCode) {
                 font->ids_[static_cast<size_t>(code - kFirstCode)] = glyph;
+                rangeAt[static_cast<size_t>(code - kFirstCode)] = 1 + 2 * k;
             }
         }
     }
 
     fnd::Bytes archive(data.begin() + static_cast<std::ptrdiff_t>(archiveStart), data.end());
-    font->cng_ = CNG4::initWithIData(archive);
-    if (!font->cng_) {
-        ZTRACE_ERROR("bitmap font: the glyph archive after %d ranges is not a valid palette archive", rangeCount);
-        return nullptr;
+    fnd::Result<std::shared_ptr<CNG4>> parsed = CNG4::initWithIData(archive);
+    if (!parsed) {
+        // The archive's own fault, placed in the font file.
+        const fnd::Error& inner = parsed.error();
+        return fnd::parseError(
+            static_cast<fnd::ParseErrorCode>(inner.code()), archiveStart + fnd::parseErrorOffset(inner).value_or(0),
+            fnd::format("bitmap font: the glyph archive after %d ranges is not a valid palette archive: %@", rangeCount,
+                        inner.localizedFailureReason()));
     }
+    font->cng_ = std::move(parsed).value();
     const CNG4& cng = *font->cng_;
     if (cng.getImageCount() == 0 || cng.paletteCount() == 0) {
-        ZTRACE_ERROR("bitmap font: the glyph archive has %d images and %d palettes; it needs at least one of each",
-                     cng.getImageCount(), cng.paletteCount());
-        return nullptr;
+        return fnd::parseError(
+            fnd::kParseMalformed, archiveStart,
+            fnd::format("bitmap font: the glyph archive has %d images and %d palettes; it needs at least one "
+                        "of each",
+                        cng.getImageCount(), cng.paletteCount()));
     }
     for (size_t slot = 0; slot < kGlyphSlots; ++slot) {
         if (font->ids_[slot] >= cng.getImageCount()) {
-            ZTRACE_ERROR("bitmap font: character %d has glyph %d but the archive holds %d images",
-                         static_cast<int>(slot) + kFirstCode, font->ids_[slot], cng.getImageCount());
-            return nullptr;
+            return fnd::parseError(fnd::kParseMalformed, rangeAt[slot],
+                                   fnd::format("bitmap font: character %d has glyph %d but the archive holds %d images",
+                                               static_cast<int>(slot) + kFirstCode, font->ids_[slot],
+                                               cng.getImageCount()));
         }
     }
 

@@ -14,6 +14,7 @@
 
 #include "games/cng4.h"
 #include "platform/foundation/bytes.h"
+#include "platform/foundation/error.h"
 #include "platform/foundation/object.h"
 
 namespace gfx {
@@ -40,9 +41,11 @@ public:
     static constexpr int kNoGlyph = -1;
     static constexpr size_t kColorBlockLength = 32;
 
-    // Parses a font file. Null, with an ERROR trace line, when the ranges or the archive do not fit,
-    // the archive has no image or no palette, or a drawable character's glyph is not in the archive.
-    static std::shared_ptr<vFont> initWithIData(const fnd::Bytes& data);
+    // Parses a font file. When the ranges or the archive do not fit, the archive has no image or no
+    // palette, or a drawable character's glyph is not in the archive, the error is a fnd::parseError
+    // whose offset is in the font file: the ranges (1), the archive's own fault moved past the ranges,
+    // the archive's start, or the range that gave the character its glyph. Nothing is logged.
+    static fnd::Result<std::shared_ptr<vFont>> initWithIData(const fnd::Bytes& data);
 
     std::string className() const override { return "vFont"; }
 

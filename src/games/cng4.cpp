@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "platform/foundation/format.h"
+#include "platform/foundation/parse_error.h"
 #include "protocol/tracer.h"
 
 namespace zelvan {
@@ -20,10 +22,11 @@ size_t be16(const fnd::Bytes& data, size_t offset) {
 
 CNG4::CNG4(const Private&) {}
 
-std::shared_ptr<CNG4> CNG4::initWithIData(const fnd::Bytes& data) {
+fnd::Result<std::shared_ptr<CNG4>> CNG4::initWithIData(const fnd::Bytes& data) {
     if (data.size() < CNG_HEAD_LENGTH) {
-        ZTRACE_ERROR("palette archive of %d bytes is shorter than its %d-byte header", data.size(), CNG_HEAD_LENGTH);
-        return nullptr;
+        return fnd::parseError(fnd::kParseTruncated, data.size(),
+                               fnd::format("palette archive of %d bytes is shorter than its %d-byte header",
+                                           data.size(), CNG_HEAD_LENGTH));
     }
     auto archive = std::make_shared<CNG4>(Private{});
     CNG4& a = *archive;
@@ -38,15 +41,15 @@ std::shared_ptr<CNG4> CNG4::initWithIData(const fnd::Bytes& data) {
     // Every quantity below is at most 255 * 65535 + 8 plus 255 * 65535, far from overflowing size_t.
     a.headOffset_ = CNG_HEAD_LENGTH + a.plteLength_ * static_cast<size_t>(a.plteCount_);
     if (a.headOffset_ > data.size()) {
-        ZTRACE_ERROR("palette archive of %d bytes: %d palettes of %d bytes do not fit", data.size(), a.plteCount_,
-                     a.plteLength_);
-        return nullptr;
+        return fnd::parseError(fnd::kParseTruncated, CNG_HEAD_LENGTH,
+                               fnd::format("palette archive of %d bytes: %d palettes of %d bytes do not fit",
+                                           data.size(), a.plteCount_, a.plteLength_));
     }
     size_t dataStart = a.headOffset_ + a.pngHeadLength_ * static_cast<size_t>(a.imageCount_);
     if (dataStart > data.size()) {
-        ZTRACE_ERROR("palette archive of %d bytes: %d image headers of %d bytes do not fit after offset %d",
-                     data.size(), a.imageCount_, a.pngHeadLength_, a.headOffset_);
-        return nullptr;
+        return fnd::parseError(fnd::kParseTruncated, a.headOffset_,
+                               fnd::format("palette archive of %d bytes: %d image headers of %d bytes do not fit",
+                                           data.size(), a.imageCount_, a.pngHeadLength_));
     }
     a.dataOffset_.resize(static_cast<size_t>(a.imageCount_));
     size_t next = dataStart;
@@ -54,9 +57,10 @@ std::shared_ptr<CNG4> CNG4::initWithIData(const fnd::Bytes& data) {
         a.dataOffset_[static_cast<size_t>(i)] = next;
         next += be16(data, a.headOffset_ + static_cast<size_t>(i) * a.pngHeadLength_);
         if (next > data.size()) {
-            ZTRACE_ERROR("palette archive of %d bytes: image data up to image %d ends at %d, past the end", data.size(),
-                         i, next);
-            return nullptr;
+            return fnd::parseError(fnd::kParseTruncated, a.dataOffset_[static_cast<size_t>(i)],
+                                   fnd::format("palette archive of %d bytes: image data up to image %d ends at %d, "
+                                               "past the end",
+                                               data.size(), i, next));
         }
     }
     a.file_ = data;

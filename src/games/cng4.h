@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/foundation/bytes.h"
+#include "platform/foundation/error.h"
 #include "platform/foundation/object.h"
 #include "platform/graphics/image.h"
 
@@ -45,9 +46,11 @@ public:
     // without bound.
     static constexpr int kMaxPalettes = 4096;
 
-    // Parses `data`. Null, with an ERROR trace line saying what does not fit, when the bytes are
-    // not a well-formed archive. The cache starts empty.
-    static std::shared_ptr<CNG4> initWithIData(const fnd::Bytes& data);
+    // Parses `data`; the cache starts empty. Bytes that are not a well-formed archive give a
+    // fnd::parseError (kParseTruncated) saying what does not fit, at the offset where the part that
+    // does not fit begins (the header, the palettes, the image headers or an image's data). Nothing
+    // is logged.
+    static fnd::Result<std::shared_ptr<CNG4>> initWithIData(const fnd::Bytes& data);
 
     std::string className() const override { return "CNG4"; }
 

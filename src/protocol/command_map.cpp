@@ -8,6 +8,7 @@
 #include <exception>
 #include <utility>
 
+#include "platform/foundation/log.h"
 #include "platform/foundation/zlib_codec.h"
 #include "protocol/tagged_codec.h"
 #include "protocol/tracer.h"
@@ -148,9 +149,10 @@ bool CommandMap::dispatchCompressed(const fnd::Value& packet, int depth) {
                     static_cast<int>(kMaxInflatedSize));
         return false;
     }
-    std::optional<fnd::Value> inner = loads(*inflated);
+    fnd::Result<fnd::Value> inner = loads(*inflated);
     if (!inner) {
-        ZTRACE_WARN("dropped a compressed packet whose content does not decode");
+        ZTRACE_WARN("dropped a compressed packet whose content does not decode (codec: %@)",
+                    inner.error().localizedDescription());
         return false;
     }
     return dispatchAt(*inner, depth + 1);

@@ -6,6 +6,7 @@
 
 #include "platform/foundation/clock.h"
 #include "platform/foundation/date.h"
+#include "platform/foundation/log.h"
 #include "protocol/tagged_codec.h"
 #include "protocol/tracer.h"
 
@@ -226,9 +227,15 @@ void NetworkLoop::onPayload(const fnd::Bytes& payload) {
         ZTRACE_WARN("dropped an empty frame from the game server");
         return;
     }
-    std::optional<fnd::Value> packet = loads(payload);
-    if (!packet || !packet->isArray()) {
-        ZTRACE_WARN("dropped an unreadable packet of %d bytes from the game server", static_cast<int>(payload.size()));
+    fnd::Result<fnd::Value> packet = loads(payload);
+    if (!packet) {
+        ZTRACE_WARN("dropped an unreadable packet of %d bytes from the game server (codec: %@)",
+                    static_cast<int>(payload.size()), packet.error().localizedDescription());
+        return;
+    }
+    if (!packet->isArray()) {
+        ZTRACE_WARN("dropped an unreadable packet of %d bytes from the game server (not an array)",
+                    static_cast<int>(payload.size()));
         return;
     }
     ++packetsReceived_;

@@ -1,5 +1,6 @@
 // The tagged value codec: a single-pass writer into a growing buffer and a single-pass reader that
-// checks every declared length and count against the bytes left before it allocates anything.
+// checks every declared length and count against the bytes left before it allocates anything, and
+// stops at the first fault with an error naming it and its offset.
 #include "protocol/tagged_codec.h"
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 #endif
 
 #include "platform/foundation/log.h"
+#include "platform/foundation/parse_error.h"
 #include "platform/foundation/scalar.h"
 #include "platform/foundation/utf16.h"
 
@@ -97,16 +99,16 @@ public:
     fnd::Bytes finish() {
         buf_.resize(pos_);
         if (lostNumber_) {
-            fnd::log("WARN codec: non-integral number %@ written as the integer %lld", lostExample_, lostResult_);
+            ZLOG(Warn, "codec: non-integral number %@ written as the integer %lld", lostExample_, lostResult_);
         }
         if (droppedObjects_ > 0) {
-            fnd::log("WARN codec: %zu object value(s) written as null", droppedObjects_);
+            ZLOG(Warn, "codec: %zu object value(s) written as null", droppedObjects_);
         }
         if (tooDeep_) {
-            fnd::log("WARN codec: containers nested deeper than %d written as null", kCodecMaxDepth);
+            ZLOG(Warn, "codec: containers nested deeper than %d written as null", kCodecMaxDepth);
         }
         if (tooLong_) {
-            fnd::log("WARN codec: a value longer than 4 GiB written as null");
+            ZLOG(Warn, "codec: a value longer than 4 GiB written as null");
         }
         return std::move(buf_);
     }
@@ -468,10 +470,14 @@ public:
     size_t position() const { return pos_; }
     size_t left() const { return n_ - pos_; }
 
-    bool fail(std::string_view what, size_t offset) {
-        fnd::log("WARN codec: %s at offset %zu", what, offset);
+    // Keeps the first fault; every caller returns false at once, so it is also the only one.
+    bool fail(fnd::ParseErrorCode code, std::string_view what, size_t offset) {
+        if (!error_) {
+            error_ = fnd::parseError(code, offset, what);
+        }
         return false;
     }
+    fnd::Error takeError() { return std::move(*error_); }
 
 private:
     uint64_t getBE(int width) {
@@ -492,11 +498,12 @@ private:
     // Reads a u32 count or length at `start`, refusing it when `count * unit` exceeds what is left.
     bool header(uint64_t& count, uint64_t unit, const char* what, size_t start) {
         if (left() < 4) {
-            return fail(std::string("truncated ") + what, start);
+            return fail(fnd::kParseTruncated, std::string("truncated ") + what, start);
         }
         count = getBE(4);
         if (count * unit > left()) {
-            return fail(fnd::format("%s of declared size %llu exceeds the %zu bytes left", what,
+            return fail(fnd::kParseTruncated,
+                        fnd::format("%s of declared size %llu exceeds the %zu bytes left", what,
                                     static_cast<unsigned long long>(count), left()),
                         start);
         }
@@ -512,6 +519,7 @@ private:
     const uint8_t* p_;
     size_t n_;
     size_t pos_ = 0;
+    std::optional<fnd::Error> error_;
 };
 
 // A u32 byte length (even), then big-endian UTF-16 units; unpaired surrogates read as U+FFFD.
@@ -521,7 +529,8 @@ bool Reader::utf16(std::string& out, size_t start) {
         return false;
     }
     if (length % 2 != 0) {
-        return fail(fnd::format("odd UTF-16 byte count %llu", static_cast<unsigned long long>(length)), start);
+        return fail(fnd::kParseMalformed,
+                    fnd::format("odd UTF-16 byte count %llu", static_cast<unsigned long long>(length)), start);
     }
     const uint8_t* in = p_ + pos_;
     const size_t units = length / 2;
@@ -585,7 +594,7 @@ bool Reader::utf16(std::string& out, size_t start) {
 
 bool Reader::integer(fnd::Value& out, int width, size_t start) {
     if (left() < static_cast<size_t>(width)) {
-        return fail("truncated integer", start);
+        return fail(fnd::kParseTruncated, "truncated integer", start);
     }
     out = fnd::Value(signExtend(getBE(width), width));
     return true;
@@ -652,7 +661,7 @@ bool Reader::dictionary(fnd::Value& out, int depth, size_t start) {
     for (uint64_t i = 0; i < count; ++i) {
         size_t keyStart = pos_;
         if (left() < 1) {
-            return fail("truncated dictionary key", keyStart);
+            return fail(fnd::kParseTruncated, "truncated dictionary key", keyStart);
         }
         auto keyTag = static_cast<CodecTag>(p_[pos_++]);
         fnd::Key key(0);
@@ -663,7 +672,7 @@ bool Reader::dictionary(fnd::Value& out, int depth, size_t start) {
         case CodecTag::Int64: {
             int width = 1 << (static_cast<int>(keyTag) - 1);
             if (left() < static_cast<size_t>(width)) {
-                return fail("truncated dictionary key", keyStart);
+                return fail(fnd::kParseTruncated, "truncated dictionary key", keyStart);
             }
             key = fnd::Key(signExtend(getBE(width), width));
             break;
@@ -677,7 +686,8 @@ bool Reader::dictionary(fnd::Value& out, int depth, size_t start) {
             break;
         }
         default:
-            return fail(fnd::format("dictionary key of tag 0x%02x", static_cast<unsigned>(keyTag)), keyStart);
+            return fail(fnd::kParseMalformed,
+                        fnd::format("dictionary key of tag 0x%02x", static_cast<unsigned>(keyTag)), keyStart);
         }
         if (!value(item, depth)) {
             return false;
@@ -691,7 +701,7 @@ bool Reader::dictionary(fnd::Value& out, int depth, size_t start) {
 bool Reader::value(fnd::Value& out, int depth) {
     size_t start = pos_;
     if (left() < 1) {
-        return fail("truncated value", start);
+        return fail(fnd::kParseTruncated, "truncated value", start);
     }
     auto t = static_cast<CodecTag>(p_[pos_++]);
     switch (t) {
@@ -728,7 +738,7 @@ bool Reader::value(fnd::Value& out, int depth) {
     case CodecTag::StringArray:
     case CodecTag::Dictionary:
         if (depth >= kCodecMaxDepth) {
-            return fail(fnd::format("containers nested deeper than %d", kCodecMaxDepth), start);
+            return fail(fnd::kParseTooDeep, fnd::format("containers nested deeper than %d", kCodecMaxDepth), start);
         }
         switch (t) {
         case CodecTag::Array:
@@ -741,7 +751,7 @@ bool Reader::value(fnd::Value& out, int depth) {
             return intArray(out, 1 << (static_cast<int>(t) - static_cast<int>(CodecTag::Int8Array)), start);
         }
     }
-    return fail(fnd::format("unknown tag 0x%02x", static_cast<unsigned>(t)), start);
+    return fail(fnd::kParseMalformed, fnd::format("unknown tag 0x%02x", static_cast<unsigned>(t)), start);
 }
 
 } // namespace
@@ -752,15 +762,15 @@ fnd::Bytes dumps(const fnd::Value& value) {
     return writer.finish();
 }
 
-std::optional<fnd::Value> loads(std::span<const uint8_t> bytes) {
+fnd::Result<fnd::Value> loads(std::span<const uint8_t> bytes) {
     Reader reader(bytes);
     fnd::Value out;
     if (!reader.value(out, 0)) {
-        return std::nullopt;
+        return reader.takeError();
     }
     if (reader.left() > 0) {
-        reader.fail(fnd::format("%zu trailing bytes after the value", reader.left()), reader.position());
-        return std::nullopt;
+        return fnd::parseError(fnd::kParseTrailingBytes, reader.position(),
+                               fnd::format("%zu trailing bytes after the value", reader.left()));
     }
     return out;
 }

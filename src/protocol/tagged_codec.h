@@ -1,12 +1,13 @@
 // The tagged value codec: the byte form of every game-server payload and every state file.
 // dumps writes a value in its narrowest form; loads reads untrusted bytes back, refusing anything
-// malformed with one logged line. The byte layout is described in docs/wire-format.md.
+// malformed with an error that names the fault and its offset. The byte layout is described in
+// docs/wire-format.md.
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <span>
 
+#include "platform/foundation/error.h"
 #include "platform/foundation/value.h"
 
 namespace zelvan {
@@ -37,10 +38,13 @@ inline constexpr int kCodecMaxDepth = 64;
 // toward zero, Date to whole seconds since 2001, Object to null (losses are logged once per call).
 fnd::Bytes dumps(const fnd::Value& value);
 
-// Decodes exactly one value filling all of `bytes`; nullopt (and one logged line) when the bytes are
-// truncated, malformed, too deeply nested or followed by anything.
-std::optional<fnd::Value> loads(std::span<const uint8_t> bytes);
-inline std::optional<fnd::Value> loads(const fnd::Bytes& bytes) {
+// Decodes exactly one value filling all of `bytes`. When the bytes are truncated, malformed, too deeply
+// nested or followed by anything, the error is a fnd::parseError (domain "fnd.parse", codes
+// kParseTruncated, kParseMalformed, kParseTooDeep or kParseTrailingBytes) whose description is
+// "<reason> at offset <n>", n being the offset of the value, key or string at fault. Nothing is logged:
+// callers that log write "WARN codec: <description>".
+fnd::Result<fnd::Value> loads(std::span<const uint8_t> bytes);
+inline fnd::Result<fnd::Value> loads(const fnd::Bytes& bytes) {
     return loads(std::span<const uint8_t>(bytes.data(), bytes.size()));
 }
 

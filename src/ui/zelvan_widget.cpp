@@ -168,7 +168,12 @@ bool ZelvanWidget::supportsCamera() {
 }
 
 std::optional<fnd::Value> ZelvanWidget::newJsonObject(std::string_view text) {
-    return ZJSON::parse(text);
+    fnd::Result<fnd::Value> parsed = ZJSON::parse(text);
+    if (!parsed) {
+        ZTRACE_WARN("JSON parse failed: %@", parsed.error().localizedDescription());
+        return std::nullopt;
+    }
+    return std::move(parsed).value();
 }
 
 } // namespace zelvan

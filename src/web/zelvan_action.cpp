@@ -78,9 +78,10 @@ std::optional<ZelvanAction> parseZelvanUrl(std::string_view url) {
         return std::nullopt;
     }
     if (looksLikeJson(*variable)) {
-        auto parsed = ZJSON::parse(*variable);
+        fnd::Result<fnd::Value> parsed = ZJSON::parse(*variable);
         if (!parsed) {
-            ZTRACE_WARN("zelvan action refused: variable of \"%@\" is not valid JSON", fnd::logPreview(result.action));
+            ZTRACE_WARN("zelvan action refused: variable of \"%@\" is not valid JSON (%s)",
+                        fnd::logPreview(result.action), fnd::logPreview(parsed.error().localizedDescription()));
             return std::nullopt;
         }
         result.jsonVar = std::move(*parsed);

@@ -261,9 +261,10 @@ fnd::Value ZelvanWebScript::gameScriptCall(const std::vector<fnd::Value>& values
     fnd::Value argsValue;
     fnd::Value argsText = args.optional(1);
     if (const std::string* text = argsText.asString()) {
-        std::optional<fnd::Value> decoded = ZJSON::parse(*text);
+        fnd::Result<fnd::Value> decoded = ZJSON::parse(*text);
         if (!decoded) {
-            ZTRACE_WARN("Zelvan.gameScriptCall: the arguments of %@ are not JSON; no call", fnd::logPreview(*name));
+            ZTRACE_WARN("Zelvan.gameScriptCall: the arguments of %@ are not JSON (%s); no call", fnd::logPreview(*name),
+                        fnd::logPreview(decoded.error().localizedDescription()));
             return {};
         }
         argsValue = *decoded;
@@ -393,7 +394,11 @@ fnd::Value ZelvanWebScript::showChat(const std::vector<fnd::Value>& values) {
     PageArgs args("showChat", values);
     fnd::Value cardInfo = args.optional(0);
     if (const std::string* text = cardInfo.asString()) {
-        cardInfo = ZJSON::parse(*text).value_or(fnd::Value());
+        fnd::Result<fnd::Value> decoded = ZJSON::parse(*text);
+        if (!decoded) {
+            ZTRACE_WARN("JSON parse failed: %@", decoded.error().localizedDescription());
+        }
+        cardInfo = std::move(decoded).valueOr(fnd::Value());
     }
     if (!cardInfo.isDictionary()) {
         ZTRACE_WARN("Zelvan.showChat: the card must be a dictionary or its JSON text; no chat is opened");

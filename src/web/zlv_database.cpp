@@ -149,9 +149,12 @@ fnd::Value ZLVDatabase::kvGet(const std::string& key) {
     std::optional<fnd::Value> value;
     if (!expired) {
         const fnd::Bytes bytes = load_.columnBlob(0);
-        value = loads(std::span<const uint8_t>(bytes));
-        if (!value) {
-            ZTRACE_WARN("ZLVDatabase: the value of %@ is unreadable", fnd::logPreview(key));
+        fnd::Result<fnd::Value> decoded = loads(std::span<const uint8_t>(bytes));
+        if (decoded) {
+            value = std::move(decoded).value();
+        } else {
+            ZTRACE_WARN("ZLVDatabase: the value of %@ is unreadable (codec: %@)", fnd::logPreview(key),
+                        decoded.error().localizedDescription());
         }
     }
     load_.reset();

@@ -43,7 +43,7 @@ TEST(LocalizationTest, BundleTableHasEveryKeyTheApplicationUses) {
     auto bytes = fnd::readFile(*path);
     ASSERT_TRUE(bytes.has_value());
     auto table = fnd::StringTable::parse(std::string(bytes->begin(), bytes->end()));
-    ASSERT_TRUE(table.has_value());
+    ASSERT_TRUE(table.ok());
     EXPECT_EQ(*table, localizedStringTable());
 
     const char* keys[] = {

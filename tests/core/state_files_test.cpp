@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <string>
 
 #include "core/state_files.h"
@@ -26,11 +27,17 @@ std::string pathOf(std::string_view name) {
     return fnd::appendingPathComponent(fnd::AppFolders::appDocuments(), name);
 }
 
+// The code of readfile's error, or 0 when it succeeds.
+int64_t readfileErrorCode(std::string_view name) {
+    fnd::Result<Value> read = readfile(name);
+    return read.ok() ? 0 : read.error().code();
+}
+
 TEST(StateFilesTest, RoundTripExistAndDelete) {
     Value contacts = Value::array({Value::dictionary({{1, "Ann"}, {2, "+4420794600"}, {5, 3}}),
                                    Value::dictionary({{1, "\xe6\x9d\x8e"}, {"pw", "secret"}})});
     EXPECT_FALSE(existfile("zelvancontact2"));
-    EXPECT_EQ(readfile("zelvancontact2"), std::nullopt);
+    EXPECT_EQ(readfileErrorCode("zelvancontact2"), kStateFileMissing);
 
     ASSERT_TRUE(writefile("zelvancontact2", contacts));
     EXPECT_TRUE(existfile("zelvancontact2"));
@@ -49,18 +56,23 @@ TEST(StateFilesTest, RoundTripExistAndDelete) {
     EXPECT_TRUE(deletefile("zelvancontact2"));
     EXPECT_FALSE(existfile("zelvancontact2"));
     EXPECT_FALSE(fnd::FileManager::fileExistsAtPath(leftover));
-    EXPECT_EQ(readfile("zelvancontact2"), std::nullopt);
+    EXPECT_EQ(readfileErrorCode("zelvancontact2"), kStateFileMissing);
     EXPECT_TRUE(deletefile("zelvancontact2"));
 }
 
-TEST(StateFilesTest, CorruptFileIsLoggedAndLeftInPlace) {
+TEST(StateFilesTest, CorruptFileIsReportedLoggedByTheCallerAndLeftInPlace) {
     ASSERT_TRUE(writefile("zelvanim", Value::array()));
     const fnd::Bytes corrupt = {0x05, 0x00, 0x00, 0x00, 0x09, 0x01};
     ASSERT_TRUE(fnd::writeFile(pathOf("zelvanim"), corrupt));
 
     fnd::testing::LogCapture log;
-    EXPECT_EQ(readfile("zelvanim"), std::nullopt);
-    EXPECT_TRUE(log.contains("WARN codec:"));
+    fnd::Result<Value> read = readfile("zelvanim");
+    ASSERT_FALSE(read.ok());
+    EXPECT_EQ(read.error().localizedDescription(), "array of declared size 9 exceeds the 1 bytes left at offset 0");
+    EXPECT_EQ(read.error().userInfo().asDictionary()->objectForKey(kStateFilePathKey), Value(pathOf("zelvanim")));
+    EXPECT_TRUE(log.lines().empty());
+    logReadfileError(read.error());
+    EXPECT_TRUE(log.contains("codec: array of declared size 9 exceeds the 1 bytes left at offset 0"));
     EXPECT_TRUE(log.contains("zelvanim could not be decoded"));
     EXPECT_EQ(fnd::readFile(pathOf("zelvanim")), corrupt);
 }
@@ -96,7 +108,7 @@ TEST(StateFilesTest, RefusesNamesOutsideTheFolder) {
         SCOPED_TRACE(name);
         fnd::testing::LogCapture log;
         EXPECT_FALSE(writefile(name, Value(1)));
-        EXPECT_EQ(readfile(name), std::nullopt);
+        EXPECT_EQ(readfileErrorCode(name), kStateFileRefusedName);
         EXPECT_FALSE(existfile(name));
         EXPECT_FALSE(deletefile(name));
         EXPECT_EQ(log.count("refused file name"), 4u);

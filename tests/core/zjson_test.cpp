@@ -1,4 +1,4 @@
-// The JSON codec: what parses and into which values, what is refused (with a traced warning), the
+// The JSON codec: what parses and into which values, what is refused (with the offset of the fault), the
 // nesting cap on both sides, and compact writing that reads back to an equal value.
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 #include "core/zjson.h"
 #include "platform/foundation/array.h"
 #include "platform/foundation/dictionary.h"
+#include "platform/foundation/parse_error.h"
 #include "platform/foundation/testing/log_capture.h"
 
 namespace zelvan {
@@ -39,10 +40,10 @@ TEST(ZJSONTest, ParsesWellFormedText) {
     };
     for (const auto& c : cases) {
         const auto value = ZJSON::parse(c.text);
-        ASSERT_TRUE(value.has_value()) << c.text.substr(0, 40);
+        ASSERT_TRUE(value.ok()) << c.text.substr(0, 40);
         EXPECT_EQ(*value, c.expected) << c.text;
     }
-    EXPECT_TRUE(ZJSON::parse(nested(ZJSON::kMaxDepth)).has_value());
+    EXPECT_TRUE(ZJSON::parse(nested(ZJSON::kMaxDepth)).ok());
     EXPECT_TRUE(ZJSON::parse("42")->isInt());
     EXPECT_TRUE(ZJSON::parse("42.0")->isDouble());
     // Keys keep the order of the text.
@@ -50,7 +51,7 @@ TEST(ZJSONTest, ParsesWellFormedText) {
     EXPECT_EQ(dict->allKeys()[0].stringKey(), "z");
 }
 
-TEST(ZJSONTest, RefusesIllFormedTextWithAWarning) {
+TEST(ZJSONTest, RefusesIllFormedTextWithAParseError) {
     const std::string refused[] = {
         "",
         "   ",
@@ -75,8 +76,34 @@ TEST(ZJSONTest, RefusesIllFormedTextWithAWarning) {
     };
     for (const auto& text : refused) {
         fnd::testing::LogCapture log;
-        EXPECT_FALSE(ZJSON::parse(text).has_value()) << text.substr(0, 40);
-        EXPECT_TRUE(log.contains("JSON parse failed")) << text.substr(0, 40);
+        const auto parsed = ZJSON::parse(text);
+        ASSERT_FALSE(parsed.ok()) << text.substr(0, 40);
+        EXPECT_EQ(parsed.error().domain(), fnd::kParseErrorDomain) << text.substr(0, 40);
+        EXPECT_LE(fnd::parseErrorOffset(parsed.error()).value_or(text.size() + 1), text.size()) << text.substr(0, 40);
+        EXPECT_FALSE(parsed.error().localizedFailureReason().empty()) << text.substr(0, 40);
+        EXPECT_TRUE(log.lines().empty()) << text.substr(0, 40); // the caller decides whether to log
+    }
+}
+
+TEST(ZJSONTest, ErrorsNameTheLineAndOffsetOfTheFault) {
+    struct Case {
+        std::string text;
+        fnd::ParseErrorCode code;
+        std::string description;
+    };
+    const Case cases[] = {
+        {"[1,]", fnd::kParseMalformed,
+         "syntax error while parsing value - unexpected ']'; expected '[', '{', or a literal at line 1 (offset 3)"},
+        {"{\"a\": [1,\n 2", fnd::kParseTruncated,
+         "syntax error while parsing array - unexpected end of input; expected ']' at line 2 (offset 12)"},
+        {"[0, 1e400]", fnd::kParseMalformed, "number overflow parsing '1e400' at line 1 (offset 4)"},
+        {"\n" + nested(ZJSON::kMaxDepth + 1), fnd::kParseTooDeep, "nesting deeper than 256 at line 2 (offset 257)"},
+    };
+    for (const Case& c : cases) {
+        const auto parsed = ZJSON::parse(c.text);
+        ASSERT_FALSE(parsed.ok()) << c.text.substr(0, 40);
+        EXPECT_EQ(parsed.error().code(), c.code) << c.text.substr(0, 40);
+        EXPECT_EQ(parsed.error().localizedDescription(), c.description);
     }
 }
 
@@ -104,7 +131,7 @@ TEST(ZJSONTest, WritesCompactTextThatReadsBack) {
         ASSERT_TRUE(text.has_value()) << c.expected;
         EXPECT_EQ(*text, c.expected);
         const auto back = ZJSON::parse(*text);
-        ASSERT_TRUE(back.has_value());
+        ASSERT_TRUE(back.ok());
         if (c.value.asDictionary() != intKeys) { // integer keys read back as strings
             EXPECT_EQ(*back, c.value) << *text;
         }

@@ -12,6 +12,7 @@
 #include "font_builders.h"
 #include "games/bitmap_font.h"
 #include "games/drawing_helpers.h"
+#include "platform/foundation/parse_error.h"
 #include "platform/foundation/testing/log_capture.h"
 #include "platform/foundation/zlib_codec.h"
 #include "platform/graphics/context.h"
@@ -24,6 +25,13 @@ using testing::buildFont;
 using testing::fontColorBlock;
 using testing::GlyphPixels;
 using testing::solidGlyph;
+
+// The font of a file that must parse; null, with the parse error reported, when it does not.
+std::shared_ptr<vFont> parsedFont(const fnd::Bytes& file) {
+    auto parsed = vFont::initWithIData(file);
+    EXPECT_TRUE(parsed.ok()) << (parsed.ok() ? std::string() : parsed.error().localizedDescription());
+    return std::move(parsed).valueOr(nullptr);
+}
 
 // Glyphs of distinct widths (glyph k is k + 1 wide and 2 high), one per character of the ranges.
 std::vector<GlyphPixels> countedGlyphs(int count) {
@@ -94,7 +102,7 @@ TEST(BitmapFontTest, GlyphNumberingOverRanges) {
     };
     for (const Case& tc : cases) {
         const int images = std::min(rangeTotal(tc.ranges), 255);
-        auto font = vFont::initWithIData(buildFont(tc.ranges, countedGlyphs(images)));
+        auto font = parsedFont(buildFont(tc.ranges, countedGlyphs(images)));
         ASSERT_NE(font, nullptr);
         for (auto [code, glyph] : tc.expected) {
             SCOPED_TRACE("code " + std::to_string(code));
@@ -107,7 +115,7 @@ TEST(BitmapFontTest, GlyphNumberingOverRanges) {
 TEST(BitmapFontTest, WidthsAndLineHeight) {
     // Glyph 0 ('A') is 3x9, 'B' 4x2, 'C' 5x2: the line height is glyph 0's.
     std::vector<GlyphPixels> glyphs = {solidGlyph(3, 9), solidGlyph(4, 2), solidGlyph(5, 2)};
-    auto font = vFont::initWithIData(buildFont({{65, 3}}, glyphs));
+    auto font = parsedFont(buildFont({{65, 3}}, glyphs));
     ASSERT_NE(font, nullptr);
     EXPECT_EQ(font->height(), 9);
     EXPECT_EQ(font->charWidth('A'), 3);
@@ -143,7 +151,7 @@ TEST(BitmapFontTest, AnchoredDrawingLandsOnScreen) {
     std::vector<GlyphPixels> glyphs = {solidGlyph(10, 11), solidGlyph(10, 11), solidGlyph(10, 11)};
     for (uint8_t flags : {0, 1, 2, 3}) {
         for (int depth : {1, 8}) {
-            auto font = vFont::initWithIData(buildFont({{65, 3}}, glyphs, {fontColorBlock(0xFF0000)}, flags, depth));
+            auto font = parsedFont(buildFont({{65, 3}}, glyphs, {fontColorBlock(0xFF0000)}, flags, depth));
             ASSERT_NE(font, nullptr);
             ASSERT_EQ(font->stringWidth("ABC"), 30);
             struct Case {
@@ -168,7 +176,7 @@ TEST(BitmapFontTest, AnchoredDrawingLandsOnScreen) {
         }
     }
 
-    auto font = vFont::initWithIData(buildFont({{65, 3}}, glyphs, {fontColorBlock(0xFF0000)}));
+    auto font = parsedFont(buildFont({{65, 3}}, glyphs, {fontColorBlock(0xFF0000)}));
     ASSERT_NE(font, nullptr);
     // One glyph at anchor 5 in a small screen: 10x11 around (10, 10), in the ink colour.
     auto small = gfx::Context::createView(20, 20);
@@ -200,7 +208,7 @@ TEST(BitmapFontTest, AnchoredDrawingLandsOnScreen) {
 
 TEST(BitmapFontTest, AddColorDerivesPalettes) {
     std::vector<GlyphPixels> glyphs = {solidGlyph(4, 4)};
-    auto font = vFont::initWithIData(buildFont({{65, 1}}, glyphs, {fontColorBlock(0x000000, 255)}));
+    auto font = parsedFont(buildFont({{65, 1}}, glyphs, {fontColorBlock(0x000000, 255)}));
     ASSERT_NE(font, nullptr);
 
     // The same colour and alpha: byte for byte palette 0.
@@ -251,8 +259,7 @@ TEST(BitmapFontTest, AddColorComparesWithTheRealInk) {
     // Palette 0 is red at alpha 200, palette 1 blue: black must come out black, and the new colour's
     // index follows the file's own palettes.
     std::vector<GlyphPixels> glyphs = {solidGlyph(2, 2)};
-    auto font =
-        vFont::initWithIData(buildFont({{65, 1}}, glyphs, {fontColorBlock(0xFF0000, 200), fontColorBlock(0x0000FF)}));
+    auto font = parsedFont(buildFont({{65, 1}}, glyphs, {fontColorBlock(0xFF0000, 200), fontColorBlock(0x0000FF)}));
     ASSERT_NE(font, nullptr);
     EXPECT_EQ(font->colors(), (std::vector<int>{0xFF0000, 0x0000FF}));
     EXPECT_EQ(font->addColor(0xFF0000, 200), 2);
@@ -271,7 +278,7 @@ TEST(BitmapFontTest, AddColorComparesWithTheRealInk) {
         testing::paletteBlock({0xFFFFFF, 0x000000, 0x00FF00}, {0, 255, 255}), // three entries
     };
     for (const fnd::Bytes& block : otherForms) {
-        auto plain = vFont::initWithIData(buildFont({{65, 1}}, glyphs, {block}));
+        auto plain = parsedFont(buildFont({{65, 1}}, glyphs, {block}));
         ASSERT_NE(plain, nullptr);
         fnd::testing::LogCapture log;
         EXPECT_EQ(plain->addColor(0x123456, 255), -1);
@@ -286,30 +293,49 @@ TEST(BitmapFontTest, HostileFilesGiveNoFont) {
         testing::ArchiveBuilder().addPaletteBlock(fontColorBlock(0)).addImage(2, 2, {1, 1, 1, 1}).build();
     fnd::Bytes truncatedArchive = goodArchive;
     truncatedArchive.resize(truncatedArchive.size() - 3);
-    const std::pair<const char*, fnd::Bytes> cases[] = {
-        {"empty", {}},
-        {"ranges past the end", {3, 65, 1, 66}},
-        {"ranges but no archive", {1, 65, 1}},
-        {"archive shorter than its header", testing::fontFile({{65, 1}}, {0, 0, 0, 1, 8})},
-        {"archive data cut short", testing::fontFile({{65, 1}}, truncatedArchive)},
-        {"no images",
-         testing::fontFile({{65, 1}}, testing::ArchiveBuilder().addPaletteBlock(fontColorBlock(0)).build())},
-        {"no palettes", testing::fontFile({{65, 1}}, testing::ArchiveBuilder().addImage(2, 2, {1, 1, 1, 1}).build())},
-        {"a character past the archive's glyphs", testing::fontFile({{65, 2}}, goodArchive)},
-        // 'A' would be glyph 256, which a byte would wrap to glyph 0.
-        {"glyph numbers past 255", testing::fontFile({{0, 255}, {1, 1}, {65, 1}}, goodArchive)},
+    // Where the cut archive's image data starts, in a font file with one range.
+    const size_t cutDataAt = 3 + CNG4::initWithIData(goodArchive).value()->dataOffset(0);
+    struct Case {
+        const char* name;
+        fnd::Bytes bytes;
+        size_t offset;
+        const char* reason;
     };
-    for (const auto& [name, bytes] : cases) {
+    const Case cases[] = {
+        {"empty", {}, 0, "bitmap font file is empty"},
+        {"ranges past the end", {3, 65, 1, 66}, 1, "3 character ranges do not fit"},
+        {"ranges but no archive", {1, 65, 1}, 3, "shorter than its 8-byte header"},
+        {"archive shorter than its header", testing::fontFile({{65, 1}}, {0, 0, 0, 1, 8}), 8,
+         "shorter than its 8-byte header"},
+        {"archive data cut short", testing::fontFile({{65, 1}}, truncatedArchive), cutDataAt, "past the end"},
+        {"no images",
+         testing::fontFile({{65, 1}}, testing::ArchiveBuilder().addPaletteBlock(fontColorBlock(0)).build()), 3,
+         "0 images and 1 palettes"},
+        {"no palettes", testing::fontFile({{65, 1}}, testing::ArchiveBuilder().addImage(2, 2, {1, 1, 1, 1}).build()), 3,
+         "1 images and 0 palettes"},
+        {"a character past the archive's glyphs", testing::fontFile({{65, 2}}, goodArchive), 1,
+         "character 66 has glyph 1"},
+        // 'A' would be glyph 256, which a byte would wrap to glyph 0; ' ' (glyph 32, from the first
+        // range) is the first character found outside the archive.
+        {"glyph numbers past 255", testing::fontFile({{0, 255}, {1, 1}, {65, 1}}, goodArchive), 1,
+         "character 32 has glyph 32"},
+    };
+    for (const auto& [name, bytes, offset, reason] : cases) {
+        SCOPED_TRACE(name);
         fnd::testing::LogCapture log;
-        EXPECT_EQ(vFont::initWithIData(bytes), nullptr) << name;
-        EXPECT_TRUE(log.contains("ERROR")) << name;
+        auto parsed = vFont::initWithIData(bytes);
+        ASSERT_FALSE(parsed.ok());
+        EXPECT_EQ(fnd::parseErrorOffset(parsed.error()), offset);
+        EXPECT_NE(parsed.error().localizedDescription().find(reason), std::string::npos)
+            << parsed.error().localizedDescription();
+        EXPECT_TRUE(log.lines().empty()); // the caller decides whether to log
     }
     // The good archive itself makes a font.
-    EXPECT_NE(vFont::initWithIData(testing::fontFile({{65, 1}}, goodArchive)), nullptr);
+    EXPECT_NE(parsedFont(testing::fontFile({{65, 1}}, goodArchive)), nullptr);
 }
 
 TEST(BitmapFontTest, WritesASampleLine) {
-    auto font = vFont::initWithIData(testing::pixelFont(0x202020));
+    auto font = parsedFont(testing::pixelFont(0x202020));
     ASSERT_NE(font, nullptr);
     const int red = font->addColor(0xD02020, 255);
     ASSERT_EQ(red, 1);

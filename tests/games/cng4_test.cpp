@@ -15,6 +15,7 @@
 #include "art_builders.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/file_io.h"
+#include "platform/foundation/parse_error.h"
 #include "platform/foundation/paths.h"
 #include "platform/foundation/testing/log_capture.h"
 #include "platform/foundation/zlib_codec.h"
@@ -52,8 +53,8 @@ ArchiveBuilder markerArchive(uint8_t flags = 0) {
 
 std::shared_ptr<CNG4> parse(const fnd::Bytes& bytes) {
     auto archive = CNG4::initWithIData(bytes);
-    EXPECT_NE(archive, nullptr);
-    return archive;
+    EXPECT_TRUE(archive.ok()) << (archive.ok() ? std::string() : archive.error().localizedDescription());
+    return std::move(archive).valueOr(nullptr);
 }
 
 // The box (in memory coordinates, inclusive) of the pixels that are not transparent.
@@ -384,31 +385,38 @@ TEST(CNG4Test, HostileArchivesAreRefused) {
         return b;
     };
     size_t head = parse(good)->headOffset();
+    const size_t data = parse(good)->dataOffset(0);
     struct Case {
         const char* name;
         fnd::Bytes bytes;
         const char* message;
+        size_t offset; // where the part that does not fit begins
     };
     const Case cases[] = {
-        {"empty", {}, "shorter than its 8-byte header"},
-        {"seven bytes", fnd::Bytes(good.begin(), good.begin() + 7), "shorter than its 8-byte header"},
-        {"palette count past the end", with(7, {200}), "palettes of"},
-        {"palette length past the end", with(5, {0xFF, 0xFF}), "palettes of"},
-        {"image count past the end", with(3, {255}), "image headers"},
-        {"first data length past the end", with(head, {0xFF, 0xF0}), "past the end"},
-        {"lengths summing past the end", with(head + 12, {0, 200}), "past the end"},
+        {"empty", {}, "shorter than its 8-byte header", 0},
+        {"seven bytes", fnd::Bytes(good.begin(), good.begin() + 7), "shorter than its 8-byte header", 7},
+        {"palette count past the end", with(7, {200}), "palettes of", 8},
+        {"palette length past the end", with(5, {0xFF, 0xFF}), "palettes of", 8},
+        {"image count past the end", with(3, {255}), "image headers", head},
+        {"first data length past the end", with(head, {0xFF, 0xF0}), "past the end", data},
+        {"lengths summing past the end", with(head + 12, {0, 200}), "past the end", parse(good)->dataOffset(1)},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         fnd::testing::LogCapture log;
-        EXPECT_EQ(CNG4::initWithIData(c.bytes), nullptr) << c.name;
-        EXPECT_EQ(errorLines(log), 1u) << c.name;
-        EXPECT_TRUE(log.contains(c.message)) << c.name;
+        auto parsed = CNG4::initWithIData(c.bytes);
+        ASSERT_FALSE(parsed.ok());
+        EXPECT_EQ(parsed.error().code(), fnd::kParseTruncated);
+        EXPECT_EQ(fnd::parseErrorOffset(parsed.error()), c.offset);
+        EXPECT_NE(parsed.error().localizedDescription().find(c.message), std::string::npos)
+            << parsed.error().localizedDescription();
+        EXPECT_EQ(errorLines(log), 0u); // the caller decides whether to log
     }
-    // Every strict prefix of a valid archive is refused.
+    // Every strict prefix of a valid archive is refused, with an offset inside it.
     for (size_t n = 0; n < good.size(); ++n) {
-        fnd::testing::LogCapture log;
-        ASSERT_EQ(CNG4::initWithIData(fnd::Bytes(good.begin(), good.begin() + static_cast<long>(n))), nullptr) << n;
-        ASSERT_EQ(errorLines(log), 1u) << n;
+        auto parsed = CNG4::initWithIData(fnd::Bytes(good.begin(), good.begin() + static_cast<long>(n)));
+        ASSERT_FALSE(parsed.ok()) << n;
+        ASSERT_LE(fnd::parseErrorOffset(parsed.error()).value_or(n + 1), n) << n;
     }
     // An archive without images or palettes is harmless.
     EXPECT_TRUE(CNG4::initWithIData(fnd::Bytes{0, 0, 0, 0, 8, 0, 0, 0}));

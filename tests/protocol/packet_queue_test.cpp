@@ -18,9 +18,9 @@ using fnd::Value;
 std::vector<Value> decoded(const std::vector<fnd::Bytes>& packets) {
     std::vector<Value> out;
     for (const fnd::Bytes& bytes : packets) {
-        std::optional<Value> value = loads(bytes);
-        EXPECT_TRUE(value.has_value());
-        out.push_back(value.value_or(Value()));
+        fnd::Result<Value> value = loads(bytes);
+        EXPECT_TRUE(value.ok());
+        out.push_back(std::move(value).valueOr(Value()));
     }
     return out;
 }

@@ -1,5 +1,5 @@
 // The tagged value codec: exact bytes of the narrowest forms, round trips of every kind, conversions
-// of kinds the wire lacks, and refusal (with one log line) of malformed input.
+// of kinds the wire lacks, and refusal of malformed input with an error naming the fault and its offset.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/foundation/parse_error.h"
 #include "platform/foundation/testing/log_capture.h"
 #include "platform/foundation/utf16.h"
 #include "protocol/tagged_codec.h"
@@ -117,7 +118,7 @@ TEST(TaggedCodecTest, RoundTripsEveryKindAndNesting) {
     for (const Value& v : values) {
         SCOPED_TRACE(v.description());
         auto back = loads(dumps(v));
-        ASSERT_TRUE(back.has_value());
+        ASSERT_TRUE(back.ok());
         EXPECT_EQ(*back, v);
     }
     // Text of every length around the 8- and 16-unit blocks, ASCII and with a non-ASCII character.
@@ -145,16 +146,16 @@ TEST(TaggedCodecTest, RoundTripsEveryKindAndNesting) {
 TEST(TaggedCodecTest, LossyConversionsWarnOncePerCall) {
     fnd::testing::LogCapture log;
     EXPECT_EQ(dumps(Value::array({2.5, -2.5, Value::decimal("7.9")})), hex("07 00 00 00 03 02 fe 07"));
-    EXPECT_EQ(log.count("WARN codec: non-integral number"), 1u);
+    EXPECT_EQ(log.count("codec: non-integral number"), 1u);
     log.clear();
     EXPECT_EQ(dumps(Value::array({1e300, std::numeric_limits<double>::quiet_NaN()})),
               hex("0a 00 00 00 02 7f ff ff ff ff ff ff ff 00 00 00 00 00 00 00 00"));
-    EXPECT_EQ(log.count("WARN codec: non-integral number"), 1u);
+    EXPECT_EQ(log.count("codec: non-integral number"), 1u);
 
     struct Thing : fnd::Object {};
     log.clear();
     EXPECT_EQ(dumps(Value::array({std::make_shared<Thing>(), std::make_shared<Thing>()})), hex("05 00 00 00 02 00 00"));
-    EXPECT_EQ(log.count("WARN codec: 2 object value(s) written as null"), 1u);
+    EXPECT_EQ(log.count("codec: 2 object value(s) written as null"), 1u);
 
     log.clear();
     EXPECT_EQ(dumps(Value::array({2.0, Value::decimal("-12"), true})), hex("07 00 00 00 03 02 f4 01"));
@@ -165,12 +166,12 @@ TEST(TaggedCodecTest, LossyConversionsWarnOncePerCall) {
     cycle->addObject(Value(cycle));
     auto tooDeep = loads(dumps(Value(cycle)));
     cycle->removeAllObjects();
-    ASSERT_TRUE(tooDeep.has_value());
-    EXPECT_EQ(log.count("WARN codec: containers nested deeper than 64 written as null"), 1u);
+    ASSERT_TRUE(tooDeep.ok());
+    EXPECT_EQ(log.count("codec: containers nested deeper than 64 written as null"), 1u);
     EXPECT_EQ(loads(dumps(nested(kCodecMaxDepth + 1))), nested(kCodecMaxDepth, Value()));
 }
 
-TEST(TaggedCodecTest, RefusesMalformedInputWithOneLine) {
+TEST(TaggedCodecTest, RefusesMalformedInputNamingTheFaultAndItsOffset) {
     std::string deep;
     for (int i = 0; i <= kCodecMaxDepth; ++i) {
         deep += "05 00 00 00 01 ";
@@ -178,35 +179,50 @@ TEST(TaggedCodecTest, RefusesMalformedInputWithOneLine) {
     deep += "00";
     struct Case {
         std::string bytes;
+        fnd::ParseErrorCode code;
         const char* message;
     } cases[] = {
-        {"", "truncated value at offset 0"},
-        {"02 00", "truncated integer at offset 0"},
-        {"04 00 00 00 00 00 00 00", "truncated integer at offset 0"},
-        {"05 00 00 00 02 01 05 06 00 00 00 09 01 02",
+        {"", fnd::kParseTruncated, "truncated value at offset 0"},
+        {"02 00", fnd::kParseTruncated, "truncated integer at offset 0"},
+        {"04 00 00 00 00 00 00 00", fnd::kParseTruncated, "truncated integer at offset 0"},
+        {"05 00 00 00 02 01 05 06 00 00 00 09 01 02", fnd::kParseTruncated,
          "byte string of declared size 9 exceeds the 2 bytes left at offset 7"},
-        {"06 00 00", "truncated byte string at offset 0"},
-        {"06 ff ff ff ff 00", "byte string of declared size 4294967295 exceeds the 1 bytes left at offset 0"},
-        {"05 7f ff ff ff 00 00", "array of declared size 2147483647 exceeds the 2 bytes left at offset 0"},
-        {"05 00 00 00 02 06 00 00 00 00", "truncated value at offset 10"},
-        {"08 00 00 00 02 00 01 00", "int array of declared size 2 exceeds the 3 bytes left at offset 0"},
-        {"0c 00 00 00 02 00 00 00 00", "string array of declared size 2 exceeds the 4 bytes left at offset 0"},
-        {"0c 00 00 00 01 00 00 00 04 00 61", "string of declared size 4 exceeds the 2 bytes left at offset 5"},
-        {"0d 00 00 00 01 01 01", "dictionary of declared size 1 exceeds the 2 bytes left at offset 0"},
-        {"0d 00 00 00 01 05 00 00 00 00 00", "dictionary key of tag 0x05 at offset 5"},
-        {"0d 00 00 00 01 03 00 00", "truncated dictionary key at offset 5"},
-        {"0b 00 00 00 03 00 61 00", "odd UTF-16 byte count 3 at offset 0"},
-        {"0e", "unknown tag 0x0e at offset 0"},
-        {"05 00 00 00 01 ff", "unknown tag 0xff at offset 5"},
-        {"01 05 00", "1 trailing bytes after the value at offset 2"},
-        {deep, "containers nested deeper than 64 at offset 320"},
+        {"06 00 00", fnd::kParseTruncated, "truncated byte string at offset 0"},
+        {"06 ff ff ff ff 00", fnd::kParseTruncated,
+         "byte string of declared size 4294967295 exceeds the 1 bytes left at offset 0"},
+        {"05 7f ff ff ff 00 00", fnd::kParseTruncated,
+         "array of declared size 2147483647 exceeds the 2 bytes left at offset 0"},
+        {"05 00 00 00 02 06 00 00 00 00", fnd::kParseTruncated, "truncated value at offset 10"},
+        {"08 00 00 00 02 00 01 00", fnd::kParseTruncated,
+         "int array of declared size 2 exceeds the 3 bytes left at offset 0"},
+        {"0c 00 00 00 02 00 00 00 00", fnd::kParseTruncated,
+         "string array of declared size 2 exceeds the 4 bytes left at offset 0"},
+        {"0c 00 00 00 01 00 00 00 04 00 61", fnd::kParseTruncated,
+         "string of declared size 4 exceeds the 2 bytes left at offset 5"},
+        {"0d 00 00 00 01 01 01", fnd::kParseTruncated,
+         "dictionary of declared size 1 exceeds the 2 bytes left at offset 0"},
+        {"0d 00 00 00 01 05 00 00 00 00 00", fnd::kParseMalformed, "dictionary key of tag 0x05 at offset 5"},
+        {"0d 00 00 00 01 03 00 00", fnd::kParseTruncated, "truncated dictionary key at offset 5"},
+        {"0b 00 00 00 03 00 61 00", fnd::kParseMalformed, "odd UTF-16 byte count 3 at offset 0"},
+        {"0e", fnd::kParseMalformed, "unknown tag 0x0e at offset 0"},
+        {"05 00 00 00 01 ff", fnd::kParseMalformed, "unknown tag 0xff at offset 5"},
+        {"01 05 00", fnd::kParseTrailingBytes, "1 trailing bytes after the value at offset 2"},
+        {deep, fnd::kParseTooDeep, "containers nested deeper than 64 at offset 320"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.bytes);
         fnd::testing::LogCapture log;
-        EXPECT_EQ(loads(hex(c.bytes)), std::nullopt);
-        ASSERT_EQ(log.lines().size(), 1u);
-        EXPECT_EQ(log.lines()[0], std::string("WARN codec: ") + c.message);
+        auto result = loads(hex(c.bytes));
+        ASSERT_FALSE(result.ok());
+        const fnd::Error& error = result.error();
+        EXPECT_EQ(error.domain(), fnd::kParseErrorDomain);
+        EXPECT_EQ(error.code(), c.code);
+        EXPECT_EQ(error.localizedDescription(), c.message);
+        // The offset in the user info is the one the text names, after the reason.
+        ASSERT_TRUE(fnd::parseErrorOffset(error).has_value());
+        EXPECT_EQ(error.localizedFailureReason() + " at offset " + std::to_string(*fnd::parseErrorOffset(error)),
+                  c.message);
+        EXPECT_TRUE(log.lines().empty()); // the caller decides whether to log
     }
 }
 
@@ -242,7 +258,7 @@ TEST(TaggedCodecTest, NestedCountsDoNotMultiplyMemory) {
     fnd::testing::LogCapture log;
     for (const fnd::Bytes& input : inputs) {
         long before = peakMiB();
-        EXPECT_EQ(loads(input), std::nullopt);
+        EXPECT_FALSE(loads(input).ok());
         EXPECT_LT(peakMiB() - before, 64) << "input of " << input.size() << " bytes";
     }
 }

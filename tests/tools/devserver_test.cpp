@@ -46,9 +46,12 @@ public:
         if (payloads_.empty()) {
             return std::nullopt;
         }
-        std::optional<fnd::Value> packet = loads(payloads_.front());
+        fnd::Result<fnd::Value> packet = loads(payloads_.front());
         payloads_.pop_front();
-        return packet;
+        if (!packet) {
+            return std::nullopt;
+        }
+        return std::move(packet).value();
     }
 
     // True when the server closes the connection within `timeout`.

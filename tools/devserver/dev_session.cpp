@@ -32,10 +32,10 @@ void DevSession::readMore() {
                 ZLOG(Warn, "devserver: connection #%d sent an empty frame; dropped", id_);
                 continue;
             }
-            std::optional<fnd::Value> packet = loads(payload);
+            fnd::Result<fnd::Value> packet = loads(payload);
             if (!packet) {
-                ZLOG(Warn, "devserver: connection #%d sent an undecodable payload of %d bytes; dropped", id_,
-                     static_cast<int>(payload.size()));
+                ZLOG(Warn, "devserver: connection #%d sent an undecodable payload of %d bytes (%@); dropped", id_,
+                     static_cast<int>(payload.size()), packet.error().localizedDescription());
                 continue;
             }
             server_.handlePacket(*this, *packet);

@@ -92,13 +92,13 @@ std::shared_ptr<AddressBookStore> AddressBookStore::shared() {
     std::filesystem::create_directories(std::filesystem::path(file).parent_path(), ec);
     auto opened = fnd::SqlDatabase::open(file);
     if (!opened) {
-        fnd::log("AddressBook: cannot open %s: %s", file, fnd::sqlMessage(opened.error()));
+        ZLOG(Error, "AddressBook: cannot open %s: %s", file, fnd::sqlMessage(opened.error()));
         return nullptr;
     }
     opened.value().setBusyTimeout(5000);
     std::shared_ptr<AddressBookStore> store(new AddressBookStore(std::move(opened).value()));
     if (auto made = store->exec(kSchema); !made) {
-        fnd::log("AddressBook: cannot set up %s: %s", file, made.error().localizedDescription());
+        ZLOG(Error, "AddressBook: cannot set up %s: %s", file, made.error().localizedDescription());
         return nullptr;
     }
     registry = store;
@@ -120,7 +120,7 @@ fnd::Result<std::vector<AddressBookStore::StoredPerson>> AddressBookStore::loadA
         while ((step = q.step()) && step.value() == fnd::SqlStep::Row) {
             const int64_t id = q.columnInt64(0);
             if (id <= 0 || id > INT32_MAX) {
-                fnd::log("AddressBook: skipped a record with the impossible id %lld", static_cast<long long>(id));
+                ZLOG(Warn, "AddressBook: skipped a record with the impossible id %lld", static_cast<long long>(id));
                 continue;
             }
             StoredPerson p;
@@ -269,7 +269,7 @@ fnd::Result<std::vector<RecordID>> AddressBookStore::commit(const Changes& chang
             auto exists = TRY(explained(db_.prepare("SELECT 1 FROM people WHERE id = ?1"), "cannot prepare a lookup"));
             TRY(explained(exists.bindInt64(1, p.id), "cannot prepare a lookup"));
             if (auto found = exists.step(); !found || found.value() != fnd::SqlStep::Row) {
-                fnd::log("AddressBook: record %d was removed elsewhere; its changes are dropped", p.id);
+                ZLOG(Warn, "AddressBook: record %d was removed elsewhere; its changes are dropped", p.id);
                 continue;
             }
             TRY(writeValues(p.id, p.record));

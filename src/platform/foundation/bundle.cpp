@@ -44,7 +44,12 @@ const Value& Bundle::info() const {
         std::string plistPath = appendingPathComponent(path_, "Info.plist");
         std::optional<Value> parsed;
         if (auto bytes = readFile(plistPath)) {
-            parsed = PropertyList::read(*bytes);
+            Result<Value> read = PropertyList::read(*bytes);
+            if (read) {
+                parsed = std::move(read).value();
+            } else {
+                ZLOG(Warn, "PropertyList: %@", read.error().localizedDescription());
+            }
         }
         if (parsed && parsed->isDictionary()) {
             info_ = std::move(*parsed);

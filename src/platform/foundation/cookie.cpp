@@ -109,7 +109,7 @@ const psl_ctx_t* suffixList() {
             found = psl_latest(nullptr);
         }
         if (found == nullptr) {
-            logLine("Cookie: no public suffix list is available; every domain counts as a public suffix");
+            ZLOG(Error, "Cookie: no public suffix list is available; every domain counts as a public suffix");
         }
         return found;
     }();
@@ -205,13 +205,13 @@ std::vector<Cookie> Cookie::cookiesWithResponseHeaderFields(const HttpHeaders& h
     }
     std::string host = lowerAscii(url.host());
     if (host.empty()) {
-        log("Cookie: ignored %d Set-Cookie field(s) from %s, which has no host", static_cast<int>(fields.size()),
-            logPreview(url.absoluteString()));
+        ZLOG(Warn, "Cookie: ignored %d Set-Cookie field(s) from %s, which has no host", static_cast<int>(fields.size()),
+             logPreview(url.absoluteString()));
         return cookies;
     }
     for (const std::string& field : fields) {
         if (hasControl(field)) {
-            log("Cookie: dropped a Set-Cookie field from %s holding a control character", logPreview(host));
+            ZLOG(Warn, "Cookie: dropped a Set-Cookie field from %s holding a control character", logPreview(host));
             continue;
         }
         std::string_view rest = field;
@@ -220,15 +220,15 @@ std::vector<Cookie> Cookie::cookiesWithResponseHeaderFields(const HttpHeaders& h
         rest = semi == std::string_view::npos ? std::string_view() : rest.substr(semi + 1);
         size_t eq = pair.find('=');
         if (eq == std::string_view::npos || trimSpace(pair.substr(0, eq)).empty()) {
-            log("Cookie: dropped a Set-Cookie field from %s without a name=value pair", logPreview(host));
+            ZLOG(Warn, "Cookie: dropped a Set-Cookie field from %s without a name=value pair", logPreview(host));
             continue;
         }
         Cookie cookie;
         cookie.name = std::string(trimSpace(pair.substr(0, eq)));
         cookie.value = std::string(trimSpace(pair.substr(eq + 1)));
         if (cookie.name.size() + cookie.value.size() > kMaxNameValueBytes) {
-            log("Cookie: dropped %s from %s: name and value exceed %d bytes", logPreview(cookie.name, 64),
-                logPreview(host), static_cast<int>(kMaxNameValueBytes));
+            ZLOG(Warn, "Cookie: dropped %s from %s: name and value exceed %d bytes", logPreview(cookie.name, 64),
+                 logPreview(host), static_cast<int>(kMaxNameValueBytes));
             continue;
         }
 
@@ -275,16 +275,16 @@ std::vector<Cookie> Cookie::cookiesWithResponseHeaderFields(const HttpHeaders& h
         }
         if (domainAttr && isPublicSuffix(*domainAttr)) {
             if (*domainAttr != host) {
-                log("Cookie: dropped %s from %s: Domain=%s is a public suffix", logPreview(cookie.name),
-                    logPreview(host), logPreview(*domainAttr));
+                ZLOG(Warn, "Cookie: dropped %s from %s: Domain=%s is a public suffix", logPreview(cookie.name),
+                     logPreview(host), logPreview(*domainAttr));
                 continue;
             }
             domainAttr.reset();
         }
         if (domainAttr) {
             if (!domainMatch(host, *domainAttr)) {
-                log("Cookie: dropped %s from %s: Domain=%s does not cover the host", logPreview(cookie.name),
-                    logPreview(host), logPreview(*domainAttr));
+                ZLOG(Warn, "Cookie: dropped %s from %s: Domain=%s does not cover the host", logPreview(cookie.name),
+                     logPreview(host), logPreview(*domainAttr));
                 continue;
             }
             cookie.domain = *domainAttr;

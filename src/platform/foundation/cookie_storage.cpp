@@ -88,8 +88,8 @@ void CookieStorage::setCookies(const std::vector<Cookie>& cookies, const Url& ur
     if (policy_ == CookieAcceptPolicy::OnlyFromMainDocumentDomain && mainDocumentUrl &&
         registrableDomain(url.host()) != registrableDomain(mainDocumentUrl->host())) {
         if (!cookies.empty()) {
-            log("CookieStorage: refused %d cookie(s) from %s outside the main document's domain %s",
-                static_cast<int>(cookies.size()), logPreview(url.host()), logPreview(mainDocumentUrl->host()));
+            ZLOG(Warn, "CookieStorage: refused %d cookie(s) from %s outside the main document's domain %s",
+                 static_cast<int>(cookies.size()), logPreview(url.host()), logPreview(mainDocumentUrl->host()));
         }
         return;
     }

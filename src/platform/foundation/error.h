@@ -63,6 +63,11 @@ public:
         return ok() ? std::get<0>(v_) : (resultAccessFailed("value() of a failed Result"), std::get<0>(v_));
     }
     T&& value() && { return std::move(value()); }
+    // Shorthands for value(), with the same check.
+    T& operator*() & { return value(); }
+    const T& operator*() const& { return value(); }
+    T* operator->() { return &value(); }
+    const T* operator->() const { return &value(); }
 
     // The error; reading it from a successful result logs and aborts (a programming error).
     const Error& error() const& {
@@ -78,6 +83,9 @@ public:
     T valueOr(U&& fallback) && {
         return ok() ? std::move(std::get<0>(v_)) : static_cast<T>(std::forward<U>(fallback));
     }
+
+    // True when the result succeeded with a value equal to `v` (a failed result equals no value).
+    friend bool operator==(const Result& r, const T& v) { return r.ok() && std::get<0>(r.v_) == v; }
 
 private:
     std::variant<T, Error> v_;

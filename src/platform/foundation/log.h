@@ -59,15 +59,6 @@ void removeLogSink(LogSinkToken token);
 void setLogToStderr(bool enabled);
 bool logToStderr();
 
-// Kept until the remaining callers move to ZLOG: both write an Info record without a site.
-template <class... A>
-void log(std::string_view fmt, const A&... a) {
-    writeLog(LogRecord{LogLevel::Info, {}, format(fmt, a...)});
-}
-inline void logLine(std::string_view text) {
-    writeLog(LogRecord{LogLevel::Info, {}, std::string(text)});
-}
-
 } // namespace fnd
 
 // The front door of the log: ZLOG(Warn, "codec: %s at offset %zu", what, offset) writes a record at

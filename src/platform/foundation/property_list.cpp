@@ -1,12 +1,14 @@
 // XML property lists through libxml2. The document is parsed into a tree with network access, DTD
 // loading and entity substitution all off, then walked into Values; any element, entity reference
-// or text that does not belong to the format rejects the whole document.
+// or text that does not belong to the format rejects the whole document with an error naming the
+// line and byte offset of the element at fault.
 #include "platform/foundation/property_list.h"
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <openssl/evp.h>
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -16,7 +18,7 @@
 #include <mutex>
 #include <string>
 
-#include "platform/foundation/log.h"
+#include "platform/foundation/parse_error.h"
 
 namespace fnd {
 namespace {
@@ -162,17 +164,84 @@ std::optional<Bytes> parseBase64(std::string_view text) {
     return out;
 }
 
+// Where line `line` (1-based) of `text` starts; the end of the text for lines past it.
+size_t lineStart(std::string_view text, long line) {
+    size_t at = 0;
+    for (long n = 1; n < line && at < text.size(); ++n) {
+        const size_t newline = text.find('\n', at);
+        at = newline == std::string_view::npos ? text.size() : newline + 1;
+    }
+    return at;
+}
+
+// The byte offset of a libxml2 position: `column` characters (1-based) into line `line`.
+size_t offsetOf(std::string_view text, long line, long column) {
+    size_t at = lineStart(text, line);
+    for (long n = 1; n < column && at < text.size(); ++n) {
+        do {
+            ++at;
+        } while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80);
+    }
+    return at;
+}
+
+// Counts, in document order from `from` until `target`, the elements named like `target` that libxml2
+// places on line `line`. False once `target` is reached.
+bool countBefore(const xmlNode* from, const xmlNode* target, long line, size_t& count) {
+    for (const xmlNode* node = from; node != nullptr; node = node->next) {
+        if (node == target) {
+            return false;
+        }
+        if (node->type == XML_ELEMENT_NODE) {
+            if (xmlStrEqual(node->name, target->name) && xmlGetLineNo(node) == line) {
+                ++count;
+            }
+            if (!countBefore(node->children, target, line, count)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 class Reader {
 public:
-    // The single value inside a <plist> element.
-    std::optional<Value> plist(const xmlNode* root);
+    Reader(std::string_view text, const xmlNode* root) : text_(text), root_(root) {}
+
+    // The single value inside the <plist> element.
+    std::optional<Value> plist();
     std::optional<Value> value(const xmlNode* node, int depth);
-    const std::string& error() const { return error_; }
+    const std::optional<Error>& error() const { return error_; }
+
+    // The byte offset of the start tag of `node` (libxml2 keeps only its line): the matching "<name"
+    // of that line, counting the elements of the same name before it there.
+    size_t offsetOfElement(const xmlNode* node) const {
+        const long line = xmlGetLineNo(node);
+        size_t before = 0;
+        countBefore(root_, node, line, before);
+        const std::string tag = "<" + std::string(reinterpret_cast<const char*>(node->name));
+        size_t at = lineStart(text_, line);
+        for (size_t seen = 0;; ++seen) {
+            size_t found = text_.find(tag, at);
+            // A longer name that starts alike ("<datax" for "<data") is not a match.
+            while (found != std::string_view::npos && found + tag.size() < text_.size() &&
+                   std::strchr(" \t\r\n/>", text_[found + tag.size()]) == nullptr) {
+                found = text_.find(tag, found + 1);
+            }
+            if (found == std::string_view::npos) {
+                return lineStart(text_, line);
+            }
+            if (seen == before) {
+                return found;
+            }
+            at = found + 1;
+        }
+    }
 
 private:
-    std::nullopt_t fail(std::string why) {
-        if (error_.empty()) {
-            error_ = std::move(why);
+    std::nullopt_t fail(const xmlNode* node, std::string why, ParseErrorCode code = kParseMalformed) {
+        if (!error_) {
+            error_ = parseError(code, offsetOfElement(node), static_cast<size_t>(xmlGetLineNo(node)), why);
         }
         return std::nullopt;
     }
@@ -181,7 +250,9 @@ private:
     // Element children, failing on stray text or entity references between them.
     std::optional<std::vector<const xmlNode*>> elements(const xmlNode* node);
 
-    std::string error_;
+    std::string_view text_;
+    const xmlNode* root_;
+    std::optional<Error> error_;
 };
 
 std::optional<std::string> Reader::text(const xmlNode* node) {
@@ -198,9 +269,11 @@ std::optional<std::string> Reader::text(const xmlNode* node) {
         case XML_PI_NODE:
             break;
         case XML_ENTITY_REF_NODE:
-            return fail("entity reference inside <" + std::string(reinterpret_cast<const char*>(node->name)) + ">");
+            return fail(node,
+                        "entity reference inside <" + std::string(reinterpret_cast<const char*>(node->name)) + ">");
         default:
-            return fail("unexpected markup inside <" + std::string(reinterpret_cast<const char*>(node->name)) + ">");
+            return fail(node,
+                        "unexpected markup inside <" + std::string(reinterpret_cast<const char*>(node->name)) + ">");
         }
     }
     return out;
@@ -216,26 +289,27 @@ std::optional<std::vector<const xmlNode*>> Reader::elements(const xmlNode* node)
         case XML_TEXT_NODE:
         case XML_CDATA_SECTION_NODE:
             if (child->content != nullptr && !trim(reinterpret_cast<const char*>(child->content)).empty()) {
-                return fail("stray text inside <" + std::string(reinterpret_cast<const char*>(node->name)) + ">");
+                return fail(node, "stray text inside <" + std::string(reinterpret_cast<const char*>(node->name)) + ">");
             }
             break;
         case XML_COMMENT_NODE:
         case XML_PI_NODE:
             break;
         default:
-            return fail("unexpected markup inside <" + std::string(reinterpret_cast<const char*>(node->name)) + ">");
+            return fail(node,
+                        "unexpected markup inside <" + std::string(reinterpret_cast<const char*>(node->name)) + ">");
         }
     }
     return out;
 }
 
-std::optional<Value> Reader::plist(const xmlNode* root) {
-    auto children = elements(root);
+std::optional<Value> Reader::plist() {
+    auto children = elements(root_);
     if (!children) {
         return std::nullopt;
     }
     if (children->size() != 1) {
-        return fail("<plist> must hold exactly one value");
+        return fail(root_, "<plist> must hold exactly one value");
     }
     return value(children->front(), 0);
 }
@@ -244,7 +318,8 @@ std::optional<Value> Reader::value(const xmlNode* node, int depth) {
     std::string name = reinterpret_cast<const char*>(node->name);
     if (name == "dict" || name == "array") {
         if (depth >= PropertyList::kMaxDepth) {
-            return fail("nesting deeper than " + std::to_string(PropertyList::kMaxDepth) + " levels");
+            return fail(node, "nesting deeper than " + std::to_string(PropertyList::kMaxDepth) + " levels",
+                        kParseTooDeep);
         }
         auto children = elements(node);
         if (!children) {
@@ -262,14 +337,14 @@ std::optional<Value> Reader::value(const xmlNode* node, int depth) {
             return Value(array);
         }
         if (children->size() % 2 != 0) {
-            return fail("<dict> has a key without a value");
+            return fail(node, "<dict> has a key without a value");
         }
         auto dict = Dictionary::make();
         for (size_t i = 0; i < children->size(); i += 2) {
             const xmlNode* keyNode = (*children)[i];
             if (!nameIs(keyNode, "key")) {
-                return fail("<dict> holds <" + std::string(reinterpret_cast<const char*>(keyNode->name)) +
-                            "> where a <key> belongs");
+                return fail(keyNode, "<dict> holds <" + std::string(reinterpret_cast<const char*>(keyNode->name)) +
+                                         "> where a <key> belongs");
             }
             auto key = text(keyNode);
             if (!key) {
@@ -286,7 +361,7 @@ std::optional<Value> Reader::value(const xmlNode* node, int depth) {
     if (name == "true" || name == "false") {
         auto children = elements(node);
         if (!children || !children->empty()) {
-            return fail("<" + name + "> is not empty");
+            return fail(node, "<" + name + "> is not empty");
         }
         return Value(name == "true");
     }
@@ -301,27 +376,27 @@ std::optional<Value> Reader::value(const xmlNode* node, int depth) {
         if (auto i = parseInteger(*content)) {
             return Value(*i);
         }
-        return fail("bad <integer> \"" + content->substr(0, 40) + "\"");
+        return fail(node, "bad <integer> \"" + content->substr(0, 40) + "\"");
     }
     if (name == "real") {
         if (auto d = parseReal(*content)) {
             return Value(*d);
         }
-        return fail("bad <real> \"" + content->substr(0, 40) + "\"");
+        return fail(node, "bad <real> \"" + content->substr(0, 40) + "\"");
     }
     if (name == "date") {
         if (auto d = parseDate(*content)) {
             return Value(*d);
         }
-        return fail("bad <date> \"" + content->substr(0, 40) + "\"");
+        return fail(node, "bad <date> \"" + content->substr(0, 40) + "\"");
     }
     if (name == "data") {
         if (auto bytes = parseBase64(*content)) {
             return Value(std::move(*bytes));
         }
-        return fail("bad base64 in <data>");
+        return fail(node, "bad base64 in <data>");
     }
-    return fail("unknown element <" + name.substr(0, 40) + ">");
+    return fail(node, "unknown element <" + name.substr(0, 40) + ">");
 }
 
 void initLibxml() {
@@ -331,50 +406,54 @@ void initLibxml() {
 
 } // namespace
 
-std::optional<Value> PropertyList::read(std::string_view text) {
+Result<Value> PropertyList::read(std::string_view text) {
     if (text.size() > kMaxBytes) {
-        logLine("PropertyList: refused a document of " + std::to_string(text.size()) + " bytes (limit " +
-                std::to_string(kMaxBytes) + ")");
-        return std::nullopt;
+        return parseError(kParseTooLarge, kMaxBytes,
+                          "refused a document of " + std::to_string(text.size()) + " bytes (limit " +
+                              std::to_string(kMaxBytes) + ")");
     }
     if (text.empty()) {
-        logLine("PropertyList: empty document");
-        return std::nullopt;
+        return parseError(kParseTruncated, 0, "empty document");
     }
     initLibxml();
     std::unique_ptr<xmlParserCtxt, decltype(&xmlFreeParserCtxt)> ctxt(xmlNewParserCtxt(), &xmlFreeParserCtxt);
     if (ctxt == nullptr) {
-        logLine("PropertyList: libxml2 could not create a parser");
-        return std::nullopt;
+        return Error(std::string(kParseErrorDomain), kParseMalformed,
+                     std::string_view("libxml2 could not create a parser"));
     }
-    // No XML_PARSE_NOENT (entities stay unexpanded), no XML_PARSE_DTDLOAD, no XML_PARSE_HUGE.
-    const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NOCDATA;
+    // No XML_PARSE_NOENT (entities stay unexpanded), no XML_PARSE_DTDLOAD, no XML_PARSE_HUGE. Big line
+    // numbers keep the lines of errors right past line 65535.
+    const int options =
+        XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NOCDATA | XML_PARSE_BIG_LINES;
     std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)> doc(
         xmlCtxtReadMemory(ctxt.get(), text.data(), static_cast<int>(text.size()), nullptr, nullptr, options),
         &xmlFreeDoc);
     if (doc == nullptr) {
         const xmlError* err = xmlCtxtGetLastError(ctxt.get());
         std::string why = err != nullptr && err->message != nullptr ? std::string(trim(err->message)) : "unknown error";
-        if (err != nullptr) {
-            why += " at line " + std::to_string(err->line);
-        }
-        logLine("PropertyList: malformed XML: " + why);
-        return std::nullopt;
+        const long line = err != nullptr ? std::max(err->line, 1) : 1;
+        const long column = err != nullptr ? err->int2 : 0;
+        const ParseErrorCode code =
+            err != nullptr && err->code == XML_ERR_DOCUMENT_END ? kParseTrailingBytes : kParseMalformed;
+        return parseError(code, offsetOf(text, line, column), static_cast<size_t>(line), "malformed XML: " + why);
     }
     const xmlNode* root = xmlDocGetRootElement(doc.get());
-    if (root == nullptr || !nameIs(root, "plist")) {
-        logLine("PropertyList: the root element is not <plist>");
-        return std::nullopt;
+    if (root == nullptr) {
+        return parseError(kParseMalformed, 0, "the document has no root element");
     }
-    Reader reader;
-    std::optional<Value> result = reader.plist(root);
+    Reader reader(text, root);
+    if (!nameIs(root, "plist")) {
+        return parseError(kParseMalformed, reader.offsetOfElement(root), static_cast<size_t>(xmlGetLineNo(root)),
+                          "the root element is not <plist>");
+    }
+    std::optional<Value> result = reader.plist();
     if (!result) {
-        logLine("PropertyList: " + reader.error());
+        return *reader.error();
     }
-    return result;
+    return std::move(*result);
 }
 
-std::optional<Value> PropertyList::read(const Bytes& bytes) {
+Result<Value> PropertyList::read(const Bytes& bytes) {
     return read(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/foundation/bytes.h"
+#include "platform/foundation/error.h"
 #include "platform/foundation/value.h"
 
 namespace fnd {
@@ -20,11 +21,14 @@ public:
     // Largest document accepted.
     static constexpr size_t kMaxBytes = 16 * 1024 * 1024;
 
-    // The value inside <plist>...</plist>, or nullopt (with a log line saying why) when the bytes
-    // are not a well-formed XML property list within the limits. Dicts become Dictionary values in
-    // document order, integers Int, reals Double, dates Date, data Data.
-    static std::optional<Value> read(const Bytes& bytes);
-    static std::optional<Value> read(std::string_view text);
+    // The value inside <plist>...</plist>. Dicts become Dictionary values in document order, integers
+    // Int, reals Double, dates Date, data Data. Bytes that are not a well-formed XML property list
+    // within the limits give a parseError (parse_error.h) that names the fault and where it lies:
+    // "<reason> at line <l> (offset <n>)", n the byte offset of the element at fault or of libxml2's
+    // error; an empty or oversized document gives "<reason> at offset <n>". Nothing is logged: callers
+    // that log write "PropertyList: <description>".
+    static Result<Value> read(const Bytes& bytes);
+    static Result<Value> read(std::string_view text);
 
     // The value as an XML property list document that read() gives back, or nullopt (with a log
     // line naming the offending path) when the value cannot be held by one: null, objects,

@@ -267,13 +267,13 @@ std::optional<std::string> PropertyList::write(const Value& value) {
     std::string& out = writer.out();
     out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n";
     if (!writer.value(value, 0)) {
-        logLine("PropertyList: cannot write " + writer.error());
+        ZLOG(Warn, "PropertyList: cannot write %@", writer.error());
         return std::nullopt;
     }
     out += "\n</plist>\n";
     if (out.size() > kMaxBytes) {
-        logLine("PropertyList: cannot write a document of " + std::to_string(out.size()) + " bytes (limit " +
-                std::to_string(kMaxBytes) + ")");
+        ZLOG(Warn, "PropertyList: cannot write a document of %zu bytes (limit %zu)", out.size(),
+             static_cast<size_t>(kMaxBytes));
         return std::nullopt;
     }
     return std::move(out);

@@ -55,9 +55,9 @@ void runGuarded(const std::function<void()>& fn, const char* what) {
     try {
         fn();
     } catch (const std::exception& e) {
-        logLine(std::string("RunLoop: exception escaped a ") + what + ": " + logPreview(e.what()));
+        ZLOG(Error, "RunLoop: exception escaped a %s: %s", what, logPreview(e.what()));
     } catch (...) {
-        logLine(std::string("RunLoop: unknown exception escaped a ") + what);
+        ZLOG(Error, "RunLoop: unknown exception escaped a %s", what);
     }
 }
 
@@ -147,7 +147,7 @@ void RunLoop::adoptCurrentAsMain() {
 RunLoop& RunLoop::main() {
     RunLoop* loop = mainLoop.load();
     if (!loop) {
-        logLine("RunLoop::main: initMainThread() was not called; adopting the calling thread");
+        ZLOG(Warn, "RunLoop::main: initMainThread() was not called; adopting the calling thread");
         initMainThread();
         loop = mainLoop.load();
     }
@@ -191,7 +191,7 @@ void RunLoop::post(Task task) {
         }
     }
     if (task) {
-        logLine("RunLoop: task posted to a loop whose thread has ended; dropped");
+        ZLOG(Warn, "RunLoop: task posted to a loop whose thread has ended; dropped");
         return; // the task is released here, unlocked
     }
     wake();
@@ -319,7 +319,7 @@ PerformHandle RunLoop::performAfter(double delay, Task task, std::string_view mo
         }
     }
     if (!perform->pending) {
-        logLine("RunLoop: delayed perform on a loop whose thread has ended; dropped");
+        ZLOG(Warn, "RunLoop: delayed perform on a loop whose thread has ended; dropped");
         return PerformHandle();
     }
     wake();
@@ -334,7 +334,7 @@ void RunLoop::addTimer(const std::shared_ptr<Timer>& timer, std::string_view mod
         std::lock_guard timerLock(timer->mutex_);
         auto owner = timer->loop_.lock();
         if (owner && owner.get() != this) {
-            logLine("RunLoop::addTimer: the timer already belongs to another loop; ignored");
+            ZLOG(Warn, "RunLoop::addTimer: the timer already belongs to another loop; ignored");
             return;
         }
         timer->loop_ = weak_from_this();
@@ -474,10 +474,10 @@ int RunLoop::pollSockets(bool* socketsRegistered) {
             handlers += io_->context.poll();
             break;
         } catch (const std::exception& e) {
-            logLine(std::string("RunLoop: exception escaped a socket handler: ") + logPreview(e.what()));
+            ZLOG(Error, "RunLoop: exception escaped a socket handler: %s", logPreview(e.what()));
             ++handlers;
         } catch (...) {
-            logLine("RunLoop: unknown exception escaped a socket handler");
+            ZLOG(Error, "RunLoop: unknown exception escaped a socket handler");
             ++handlers;
         }
     }
@@ -546,9 +546,9 @@ void RunLoop::notifyPassObservers() {
         try {
             (*observer)();
         } catch (const std::exception& e) {
-            logLine(std::string("RunLoop: exception escaped a pass observer: ") + logPreview(e.what()));
+            ZLOG(Error, "RunLoop: exception escaped a pass observer: %s", logPreview(e.what()));
         } catch (...) {
-            logLine("RunLoop: unknown exception escaped a pass observer");
+            ZLOG(Error, "RunLoop: unknown exception escaped a pass observer");
         }
     }
 }
@@ -576,10 +576,10 @@ bool RunLoop::block(std::string_view mode, double seconds, uint64_t seen) {
         try {
             handlers = io_->context.run_one_for(duration);
         } catch (const std::exception& e) {
-            logLine(std::string("RunLoop: exception escaped a socket handler: ") + logPreview(e.what()));
+            ZLOG(Error, "RunLoop: exception escaped a socket handler: %s", logPreview(e.what()));
             handlers = 1;
         } catch (...) {
-            logLine("RunLoop: unknown exception escaped a socket handler");
+            ZLOG(Error, "RunLoop: unknown exception escaped a socket handler");
             handlers = 1;
         }
         socketRan = handlers > wakesRun_ - wakesBefore;
@@ -642,7 +642,7 @@ RunLoop::Outcome RunLoop::runOnce(std::string_view mode, double until, bool wait
 
 bool RunLoop::runMode(std::string_view mode, Date until) {
     if (!isCurrent()) {
-        logLine("RunLoop::runMode: called from a thread that does not own the loop; ignored");
+        ZLOG(Warn, "RunLoop::runMode: called from a thread that does not own the loop; ignored");
         return false;
     }
     return runOnce(mode, monotonicDeadline(until), false) != Outcome::Empty;
@@ -650,7 +650,7 @@ bool RunLoop::runMode(std::string_view mode, Date until) {
 
 void RunLoop::runUntil(Date date) {
     if (!isCurrent()) {
-        logLine("RunLoop::runUntil: called from a thread that does not own the loop; ignored");
+        ZLOG(Warn, "RunLoop::runUntil: called from a thread that does not own the loop; ignored");
         return;
     }
     double until = monotonicDeadline(date);

@@ -22,7 +22,7 @@ SignalWatcher::SignalWatcher(RunLoop& loop, std::initializer_list<int> signals, 
         std::error_code error;
         impl_->set.add(signal, error);
         if (error) {
-            log("SignalWatcher: cannot catch signal %d: %s", signal, error.message());
+            ZLOG(Error, "SignalWatcher: cannot catch signal %d: %s", signal, error.message());
         }
     }
     // The handler owns what it calls, so a cancellation delivered after the watcher went is harmless.

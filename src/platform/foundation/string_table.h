@@ -3,9 +3,10 @@
 #pragma once
 
 #include <map>
-#include <optional>
 #include <string>
 #include <string_view>
+
+#include "platform/foundation/error.h"
 
 namespace fnd {
 
@@ -18,8 +19,10 @@ public:
     // and take the escapes \" \\ \' \n \t \r and \Uxxxx (a UTF-16 unit in four hex digits; a surrogate pair given as
     // two escapes joins into one character, a lone surrogate becomes U+FFFD). A later entry replaces an earlier one
     // with the same key. Malformed text (invalid UTF-8, an unterminated string or comment, a bad escape, a missing "="
-    // or ";") gives nullopt and logs one line naming the fault and its line number.
-    static std::optional<Map> parse(std::string_view text);
+    // or ";") gives a parseError (parse_error.h) naming the fault, its line and its byte offset in `text`:
+    // "<reason> at line <l> (offset <n>)", where an unterminated string or comment is placed at its start. Nothing
+    // is logged: callers that log write "StringTable: <description>".
+    static Result<Map> parse(std::string_view text);
 };
 
 } // namespace fnd

@@ -89,10 +89,13 @@ void UserDefaults::load() {
         ZLOG(Warn, "UserDefaults: %@ exists but cannot be read; starting empty and leaving the file untouched", path_);
         return;
     }
-    std::optional<Value> stored = PropertyList::read(*bytes);
+    Result<Value> stored = PropertyList::read(*bytes);
     if (stored && stored->isDictionary()) {
         values_ = stored->asDictionary();
         return;
+    }
+    if (!stored) {
+        ZLOG(Warn, "PropertyList: %@", stored.error().localizedDescription());
     }
     // Damaged: keep the file for whoever wants to recover it, beside any copy kept earlier, and
     // start empty.

@@ -1,11 +1,12 @@
 // XML property lists: every value type, the bundle's own Info.plist, and a table of malformed or
-// hostile documents (entities, nesting, size) that must be refused with a log line.
+// hostile documents (entities, nesting, size) that must be refused with an error saying why and where.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
 
 #include "platform/foundation/file_io.h"
+#include "platform/foundation/parse_error.h"
 #include "platform/foundation/property_list.h"
 #include "platform/foundation/testing/log_capture.h"
 
@@ -128,14 +129,49 @@ TEST(PropertyListTest, RefusesMalformedAndHostileDocuments) {
         {"<?xml version=\"1.0\"?><!DOCTYPE plist [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;\">"
          "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;\"><!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;\">]>"
          "<plist><string>&d;&d;&d;&d;</string></plist>",
-         "PropertyList"},
+         "entity reference loop"},
         {plist("<string>" + std::string(PropertyList::kMaxBytes, 'x') + "</string>"), "limit"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.doc.substr(0, 200));
         testing::LogCapture log;
-        EXPECT_EQ(PropertyList::read(c.doc), std::nullopt);
-        EXPECT_TRUE(log.contains(c.logged)) << (log.lines().empty() ? "(no log line)" : log.lines().back());
+        auto read = PropertyList::read(c.doc);
+        ASSERT_FALSE(read.ok());
+        EXPECT_EQ(read.error().domain(), kParseErrorDomain);
+        EXPECT_NE(read.error().localizedDescription().find(c.logged), std::string::npos)
+            << read.error().localizedDescription();
+        EXPECT_TRUE(log.lines().empty()); // the caller decides whether to log
+    }
+}
+
+TEST(PropertyListTest, ErrorsNameTheLineAndOffsetOfTheFault) {
+    // plist() puts the body on line 3, at offset `body`.
+    const size_t body = plist("").find("</plist>");
+    const std::string amp = plist("<array>\n<string>a</string>\n<string>b & c</string>\n</array>");
+    const struct {
+        std::string doc;
+        ParseErrorCode code;
+        size_t offset;
+        std::string description;
+    } cases[] = {
+        {"", kParseTruncated, 0, "empty document at offset 0"},
+        // The second <integer> of the line is the bad one.
+        {plist("<array><integer>1</integer><integer>x</integer></array>"), kParseMalformed, body + 27,
+         "bad <integer> \"x\" at line 3 (offset " + std::to_string(body + 27) + ")"},
+        // libxml2 places this one on the character after the "&", where a name should start.
+        {amp, kParseMalformed, amp.find('&') + 1,
+         "malformed XML: xmlParseEntityRef: no name at line 5 (offset " + std::to_string(amp.find('&') + 1) + ")"},
+        {plist("<true/>") + "<x/>", kParseTrailingBytes, body + 15,
+         "malformed XML: Extra content at the end of the document at line 3 (offset " + std::to_string(body + 15) +
+             ")"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.doc);
+        auto read = PropertyList::read(c.doc);
+        ASSERT_FALSE(read.ok());
+        EXPECT_EQ(read.error().code(), c.code);
+        EXPECT_EQ(parseErrorOffset(read.error()), c.offset);
+        EXPECT_EQ(read.error().localizedDescription(), c.description);
     }
 }
 

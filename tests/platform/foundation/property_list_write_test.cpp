@@ -18,7 +18,11 @@ std::optional<Value> roundTrip(const Value& v) {
     if (!text) {
         return std::nullopt;
     }
-    return PropertyList::read(*text);
+    auto read = PropertyList::read(*text);
+    if (!read) {
+        return std::nullopt;
+    }
+    return std::move(read).value();
 }
 
 TEST(PropertyListWriteTest, EveryKindReadsBackUnchanged) {

@@ -1,9 +1,10 @@
 // String tables in the old text form: entries, comments, escapes (including \U surrogate pairs) and
-// refusal of malformed text with a line naming the fault.
+// refusal of malformed text with an error naming the fault, its line and its offset.
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "platform/foundation/parse_error.h"
 #include "platform/foundation/string_table.h"
 #include "platform/foundation/testing/log_capture.h"
 
@@ -35,12 +36,12 @@ TEST(StringTableTest, ParsesEntriesCommentsAndEscapes) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         auto parsed = StringTable::parse(c.text);
-        ASSERT_TRUE(parsed.has_value());
+        ASSERT_TRUE(parsed.ok());
         EXPECT_EQ(*parsed, c.expected);
     }
 }
 
-TEST(StringTableTest, RefusesMalformedTextWithALoggedReason) {
+TEST(StringTableTest, RefusesMalformedTextWithAReasonAndPlace) {
     struct Case {
         std::string text;
         std::string logged;
@@ -62,8 +63,34 @@ TEST(StringTableTest, RefusesMalformedTextWithALoggedReason) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         testing::LogCapture log;
-        EXPECT_EQ(StringTable::parse(c.text), std::nullopt);
-        EXPECT_TRUE(log.contains("StringTable: " + c.logged)) << (log.lines().empty() ? "" : log.lines().front());
+        auto parsed = StringTable::parse(c.text);
+        ASSERT_FALSE(parsed.ok());
+        EXPECT_EQ(parsed.error().domain(), kParseErrorDomain);
+        EXPECT_TRUE(parsed.error().localizedDescription().starts_with(c.logged))
+            << parsed.error().localizedDescription();
+        EXPECT_TRUE(log.lines().empty()); // the caller decides whether to log
+    }
+}
+
+TEST(StringTableTest, ErrorsNameTheOffsetOfTheFault) {
+    struct Case {
+        std::string text;
+        ParseErrorCode code;
+        std::string description;
+    };
+    const Case cases[] = {
+        // An unterminated string is placed where it opens.
+        {"\"ok\" = \"1\";\n\n\"a\" = \"open", kParseTruncated, "unterminated string at line 3 (offset 19)"},
+        // Offsets count the byte-order mark and the two bytes of "\xC3\xA9".
+        {"\xEF\xBB\xBF\"\xC3\xA9\" = \"\\q\";", kParseMalformed, "unknown escape \\q at line 1 (offset 11)"},
+        {"\"a\" = \"b\";\n\"c\" = \"\xFF\";", kParseBadEncoding, "text is not valid UTF-8 at line 2 (offset 18)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        auto parsed = StringTable::parse(c.text);
+        ASSERT_FALSE(parsed.ok());
+        EXPECT_EQ(parsed.error().code(), c.code);
+        EXPECT_EQ(parsed.error().localizedDescription(), c.description);
     }
 }
 
