@@ -7,6 +7,7 @@
 #include "platform/foundation/clock.h"
 #include "platform/foundation/date.h"
 #include "platform/foundation/log.h"
+#include "platform/foundation/parse_error.h"
 #include "protocol/tagged_codec.h"
 #include "protocol/tracer.h"
 
@@ -229,8 +230,14 @@ void NetworkLoop::onPayload(const fnd::Bytes& payload) {
     }
     fnd::Result<fnd::Value> packet = loads(payload);
     if (!packet) {
-        ZTRACE_WARN("dropped an unreadable packet of %d bytes from the game server (codec: %@)",
-                    static_cast<int>(payload.size()), packet.error().localizedDescription());
+        if (packet.error().code() == fnd::kParseTooLarge) {
+            // A limit of ours, like the frame cap: the server sent more than the client will hold.
+            ZTRACE_ERROR("refused a packet of %d bytes from the game server (codec: %@)",
+                         static_cast<int>(payload.size()), packet.error().localizedDescription());
+        } else {
+            ZTRACE_WARN("dropped an unreadable packet of %d bytes from the game server (codec: %@)",
+                        static_cast<int>(payload.size()), packet.error().localizedDescription());
+        }
         return;
     }
     if (!packet->isArray()) {

@@ -509,6 +509,19 @@ private:
         }
         return true;
     }
+    // Takes `values` values and `bytes` bytes of the decode budget, refusing what would exceed it.
+    bool charge(uint64_t values, uint64_t bytes, size_t start) {
+        if (values > valuesLeft_ || bytes > bytesLeft_) {
+            return fail(fnd::kParseTooLarge,
+                        fnd::format("value over the decode budget of %llu values and %llu bytes",
+                                    static_cast<unsigned long long>(kCodecMaxDecodedValues),
+                                    static_cast<unsigned long long>(kCodecMaxDecodedBytes)),
+                        start);
+        }
+        valuesLeft_ -= values;
+        bytesLeft_ -= bytes;
+        return true;
+    }
     bool utf16(std::string& out, size_t start);
     bool integer(fnd::Value& out, int width, size_t start);
     bool intArray(fnd::Value& out, int width, size_t start);
@@ -519,8 +532,15 @@ private:
     const uint8_t* p_;
     size_t n_;
     size_t pos_ = 0;
+    uint64_t valuesLeft_ = kCodecMaxDecodedValues;
+    uint64_t bytesLeft_ = kCodecMaxDecodedBytes;
     std::optional<fnd::Error> error_;
 };
+
+// What one decoded value costs in memory before its text or data.
+constexpr uint64_t kValueCost = sizeof(fnd::Value);
+// A dictionary entry: its key and the bookkeeping of an insertion-ordered map.
+constexpr uint64_t kEntryCost = 2 * sizeof(fnd::Value);
 
 // A u32 byte length (even), then big-endian UTF-16 units; unpaired surrogates read as U+FFFD.
 bool Reader::utf16(std::string& out, size_t start) {
@@ -534,6 +554,9 @@ bool Reader::utf16(std::string& out, size_t start) {
     }
     const uint8_t* in = p_ + pos_;
     const size_t units = length / 2;
+    if (!charge(0, units, start)) {
+        return false;
+    }
     out.resize(units);
     char* dst = out.data();
     size_t i = 0;
@@ -602,7 +625,7 @@ bool Reader::integer(fnd::Value& out, int width, size_t start) {
 
 bool Reader::intArray(fnd::Value& out, int width, size_t start) {
     uint64_t count = 0;
-    if (!header(count, width, "int array", start)) {
+    if (!header(count, width, "int array", start) || !charge(count, count * kValueCost, start)) {
         return false;
     }
     std::vector<fnd::Value> items;
@@ -632,7 +655,7 @@ bool Reader::array(fnd::Value& out, int depth, size_t start) {
 
 bool Reader::stringArray(fnd::Value& out, size_t start) {
     uint64_t count = 0;
-    if (!header(count, 4, "string array", start)) {
+    if (!header(count, 4, "string array", start) || !charge(count, count * kValueCost, start)) {
         return false;
     }
     std::vector<fnd::Value> items;
@@ -662,6 +685,9 @@ bool Reader::dictionary(fnd::Value& out, int depth, size_t start) {
         size_t keyStart = pos_;
         if (left() < 1) {
             return fail(fnd::kParseTruncated, "truncated dictionary key", keyStart);
+        }
+        if (!charge(0, kEntryCost, keyStart)) {
+            return false;
         }
         auto keyTag = static_cast<CodecTag>(p_[pos_++]);
         fnd::Key key(0);
@@ -703,6 +729,9 @@ bool Reader::value(fnd::Value& out, int depth) {
     if (left() < 1) {
         return fail(fnd::kParseTruncated, "truncated value", start);
     }
+    if (!charge(1, kValueCost, start)) {
+        return false;
+    }
     auto t = static_cast<CodecTag>(p_[pos_++]);
     switch (t) {
     case CodecTag::Null:
@@ -715,7 +744,7 @@ bool Reader::value(fnd::Value& out, int depth) {
         return integer(out, 1 << (static_cast<int>(t) - 1), start);
     case CodecTag::Bytes: {
         uint64_t length = 0;
-        if (!header(length, 1, "byte string", start)) {
+        if (!header(length, 1, "byte string", start) || !charge(0, length, start)) {
             return false;
         }
         out = fnd::Value(fnd::Bytes(p_ + pos_, p_ + pos_ + length));

@@ -34,15 +34,21 @@ enum class CodecTag : uint8_t {
 // container beyond it as null, so whatever dumps produces, loads accepts.
 inline constexpr int kCodecMaxDepth = 64;
 
+// One decode builds at most this many values, and at most this many bytes of them (each value counts
+// its in-memory size plus its text or data): an int or string array costs one wire byte per element
+// but a whole value each, so without the budget a 16 MiB frame would decode to hundreds of megabytes.
+inline constexpr uint64_t kCodecMaxDecodedValues = uint64_t{1} << 20;
+inline constexpr uint64_t kCodecMaxDecodedBytes = uint64_t{64} << 20;
+
 // Encodes `value`. Kinds the wire lacks are converted: Bool to 0/1, Double and Decimal to the integer
 // toward zero, Date to whole seconds since 2001, Object to null (losses are logged once per call).
 fnd::Bytes dumps(const fnd::Value& value);
 
 // Decodes exactly one value filling all of `bytes`. When the bytes are truncated, malformed, too deeply
-// nested or followed by anything, the error is a fnd::parseError (domain "fnd.parse", codes
-// kParseTruncated, kParseMalformed, kParseTooDeep or kParseTrailingBytes) whose description is
-// "<reason> at offset <n>", n being the offset of the value, key or string at fault. Nothing is logged:
-// callers that log write "WARN codec: <description>".
+// nested, over the decode budget or followed by anything, the error is a fnd::parseError (domain
+// "fnd.parse", codes kParseTruncated, kParseMalformed, kParseTooDeep, kParseTooLarge or
+// kParseTrailingBytes) whose description is "<reason> at offset <n>", n being the offset of the value,
+// key or string at fault. Nothing is logged: callers that log name the codec and the description.
 fnd::Result<fnd::Value> loads(std::span<const uint8_t> bytes);
 inline fnd::Result<fnd::Value> loads(const fnd::Bytes& bytes) {
     return loads(std::span<const uint8_t>(bytes.data(), bytes.size()));

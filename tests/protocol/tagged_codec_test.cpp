@@ -263,6 +263,39 @@ TEST(TaggedCodecTest, NestedCountsDoNotMultiplyMemory) {
     }
 }
 
+// Honest arrays cost a wire byte an element but a whole value each in memory: a decode builds at
+// most kCodecMaxDecodedValues values and kCodecMaxDecodedBytes bytes, whatever the frame holds.
+TEST(TaggedCodecTest, OneDecodeStaysWithinItsBudget) {
+    auto intArray = [](uint64_t count) {
+        fnd::Bytes bytes{0x07, static_cast<uint8_t>(count >> 24), static_cast<uint8_t>(count >> 16),
+                         static_cast<uint8_t>(count >> 8), static_cast<uint8_t>(count)};
+        bytes.resize(5 + count, 0x01);
+        return bytes;
+    };
+    // The array itself is one value: this many elements fill the budget exactly.
+    const uint64_t fits = kCodecMaxDecodedValues - 1;
+    fnd::Result<Value> full = loads(intArray(fits));
+    ASSERT_TRUE(full.ok());
+    EXPECT_EQ(full->asArray()->count(), fits);
+
+    for (const fnd::Bytes& over : {intArray(fits + 1), intArray(3 * kCodecMaxDecodedValues)}) {
+        fnd::Result<Value> refused = loads(over);
+        ASSERT_FALSE(refused.ok());
+        EXPECT_EQ(refused.error().code(), fnd::kParseTooLarge);
+        EXPECT_EQ(fnd::parseErrorOffset(refused.error()), 0u);
+    }
+    // Strings and nested arrays count too: a million empty strings inside one array, a byte string over
+    // the byte budget.
+    fnd::Bytes strings{0x05, 0x00, 0x11, 0x00, 0x00};
+    for (int i = 0; i < 0x110000; ++i) {
+        strings.insert(strings.end(), {0x0b, 0x00, 0x00, 0x00, 0x00});
+    }
+    fnd::Result<Value> manyStrings = loads(strings);
+    ASSERT_FALSE(manyStrings.ok());
+    EXPECT_EQ(manyStrings.error().code(), fnd::kParseTooLarge);
+    EXPECT_EQ(fnd::parseErrorOffset(manyStrings.error()), 5u + 5u * (kCodecMaxDecodedValues - 1));
+}
+
 TEST(TaggedCodecTest, ReadsUtf16Leniently) {
     using namespace std::string_literals;
     struct Case {
