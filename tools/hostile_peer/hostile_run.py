@@ -50,6 +50,8 @@ def stop_peer(proc, out_path):
         proc.send_signal(signal.SIGTERM)
     proc.wait(timeout=30)
     text = Path(out_path).read_text(errors="replace")
+    if proc.returncode != 0:
+        raise RuntimeError(f"the peer exited with status {proc.returncode}: " + text[-2000:])
     match = re.search(r"summary: mode \S+, connections (\d+), frames (\d+), seconds ([\d.]+)", text)
     if not match:
         raise RuntimeError("no summary from the peer: " + text[-2000:])
