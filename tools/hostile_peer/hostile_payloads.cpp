@@ -46,8 +46,10 @@ fnd::Value randomValue(std::mt19937& rng, int depth) {
     switch (uniform(rng, 0, depth > 0 ? 6 : 3)) {
     case 0:
         return fnd::Value();
-    case 1:
-        return static_cast<int64_t>(rng()) - static_cast<int64_t>(uniform(rng, 0, 1) ? 0 : rng());
+    case 1: { // an integer of any width and either sign
+        const int64_t magnitude = static_cast<int64_t>(rng() >> uniform(rng, 0, 31)) << uniform(rng, 0, 31);
+        return uniform(rng, 0, 1) ? magnitude : -magnitude;
+    }
     case 2: {
         std::string text;
         for (uint32_t i = uniform(rng, 0, 24); i > 0; --i) {
