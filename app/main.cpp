@@ -17,6 +17,7 @@
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/signal_watcher.h"
 #include "platform/foundation/thread.h"
+#include "platform/foundation/utf16.h"
 #include "platform/media/backends.h"
 #include "platform/media/wav_file_device.h"
 #include "platform/ui/alert_panel.h"
@@ -64,13 +65,20 @@ int runClient(const zelvan::LaunchOptions& options) {
         ZLOG(Info, "wrote %d screenshot(s) to %s", written, *options.screenshotFolder);
     }
     delegate->applicationWillTerminate();
+    // What the user had in front of them at the end goes into the summary: the alerts still up.
+    const auto panels = ui::AlertPanel::visiblePanels();
+    for (const auto& panel : panels) {
+        // A title can come from the server: only its start is shown.
+        ZLOG(Info, "alert on screen: \"%s\"", fnd::utf16Substring(panel->title(), fnd::Range{0, 80}));
+    }
     // Alerts still on screen keep themselves alive until dismissed; the run is over.
-    for (const auto& panel : ui::AlertPanel::visiblePanels()) {
+    for (const auto& panel : panels) {
         panel->dismissWithClickedButtonIndex(panel->cancelButtonIndex(), ui::Animated::No);
     }
-    ZLOG(Info, "session: %s; packets sent %lld, received %lld", delegate->loggedout() ? "not signed in" : "signed in",
+    ZLOG(Info, "session: %s; packets sent %lld, received %lld; alerts on screen: %d",
+         delegate->loggedout() ? "not signed in" : "signed in",
          static_cast<long long>(delegate->networkLoop().packetsSent()),
-         static_cast<long long>(delegate->networkLoop().packetsReceived()));
+         static_cast<long long>(delegate->networkLoop().packetsReceived()), static_cast<int>(panels.size()));
     zelvanAppDelegate::setInstance(nullptr);
     media::installAudioDevice(nullptr); // closes the WAV file with its final header
     return EXIT_SUCCESS;

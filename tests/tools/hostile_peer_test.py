@@ -1,0 +1,91 @@
+#!/usr/bin/env python3
+"""The real client against one misbehaving game server (zelvan-hostile-peer --mode MODE), or killed
+with SIGKILL during its start (MODE kill): it must not crash, grow without bound, reconnect in a loop,
+stack alerts, leave temporary files or copies of the password behind, or print giant log lines."""
+import argparse
+import os
+import shutil
+import sys
+from pathlib import Path
+
+# Peak RSS of the ASan client: about 150 MB signed in to the dev server for 4 s; 150 MB of headroom.
+PEAK_RSS_LIMIT_MB = 300
+LONGEST_LOG_LINE_LIMIT = 2000
+RUN_SECONDS = 4
+# The 4th failed connection in a row waits for the retry alert's button.
+MAX_FAILING_CONNECTIONS = 5
+
+failures = []
+
+
+def check(condition, what):
+    print(("ok:     " if condition else "FAILED: ") + what)
+    if not condition:
+        failures.append(what)
+
+
+def check_client(report, password_anywhere=False):
+    """What holds for every run: a clean exit, bounded memory and log lines, no temp files, and the
+    password only in the account file (nowhere at all when `password_anywhere` is False after a refusal)."""
+    check(report["returncode"] == 0 and not report["sanitizer_report"],
+          f"the client exits cleanly (status {report['returncode']}, sanitizer report: {report['sanitizer_report']})")
+    check(report["peak_rss_mb"] < PEAK_RSS_LIMIT_MB,
+          f"peak RSS {report['peak_rss_mb']:.0f} MB < {PEAK_RSS_LIMIT_MB} MB")
+    check(report["longest_log_line"] < LONGEST_LOG_LINE_LIMIT,
+          f"longest log line {report['longest_log_line']} bytes < {LONGEST_LOG_LINE_LIMIT}")
+    check(not report["tmp_files"], f"no temporary files left: {report['tmp_files']}")
+    check(not report["files_with_password"], f"no other file holds the password: {report['files_with_password']}")
+    if not password_anywhere:
+        check(not report["account_file_exists"], "the refused account is not kept")
+    check(report["alerts"] is not None and report["alerts"] <= 1, f"at most one alert on screen: {report['alerts']}")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--mode", required=True)
+    parser.add_argument("--client", required=True)
+    parser.add_argument("--peer", required=True)
+    parser.add_argument("--devserver", required=True)
+    parser.add_argument("--runner", required=True, help="folder of hostile_run.py")
+    parser.add_argument("--work", required=True)
+    args = parser.parse_args()
+    sys.dont_write_bytecode = True  # nothing written into the source tree
+    sys.path.insert(0, args.runner)
+    import hostile_run
+
+    # ASan keeps freed blocks in a quarantine of 256 MB, so the client's peak RSS would count 16 MiB
+    # frames it has already let go; a small quarantine keeps the figure about what the client holds.
+    os.environ["ASAN_OPTIONS"] = ":".join(filter(None, [os.environ.get("ASAN_OPTIONS"), "quarantine_size_mb=16"]))
+    work = Path(args.work)
+    shutil.rmtree(work, ignore_errors=True)
+    mode = args.mode
+    if mode == "kill":
+        result = hostile_run.kill_runs(args.client, args.devserver, work)
+        print(f"after 20 kills: {result['after_kills']}")
+        check(not result["after_restart"], f"a normal start sweeps every temporary file: {result['after_restart']}")
+        check_client(result["final"], password_anywhere=True)
+    else:
+        # Honest frames of 16 MiB take the unfixed ASan client long to decode: one of each array kind.
+        count = 4 if mode == "huge-arrays" else None
+        report, peer = hostile_run.run_mode(args.client, args.peer, mode, work, RUN_SECONDS, count)
+        print(f"client: {report}\npeer: {peer}")
+        check_client(report, password_anywhere=mode != "refuse-flood")
+        if mode == "accept-close":
+            check(peer["connections"] <= MAX_FAILING_CONNECTIONS,
+                  f"{peer['connections']} connections in {RUN_SECONDS} s <= {MAX_FAILING_CONNECTIONS}")
+            check(report["alert_titles"] == ["Network error"], f"the retry alert is up: {report['alert_titles']}")
+        elif mode == "stall-login":
+            check(peer["connections"] == 1, f"one connection, left waiting for its reply: {peer['connections']}")
+            check(report["elapsed"] < RUN_SECONDS + 20, f"the client stops on time: {report['elapsed']:.1f} s")
+        elif mode == "refuse-flood":
+            check(peer["frames"] > 3000, f"the peer sent its flood: {peer['frames']} frames")
+        elif mode in ("huge-arrays", "big-packet"):
+            check(peer["frames"] > 1, f"the peer sent its packets after the log-in: {peer['frames']} frames")
+    if failures:
+        print(f"{len(failures)} check(s) failed", file=sys.stderr)
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,175 @@
+// Building the hostile peer's frames. Huge and malformed payloads are written byte by byte after
+// docs/wire-format.md, so the peer itself never holds millions of decoded values.
+#include "tools/hostile_peer/hostile_payloads.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
+#include "platform/foundation/array.h"
+#include "platform/foundation/dictionary.h"
+#include "protocol/frame_codec.h"
+#include "protocol/tagged_codec.h"
+
+namespace zelvan::hostile {
+
+namespace {
+
+void putU32(fnd::Bytes& out, uint32_t n) {
+    out.push_back(static_cast<uint8_t>(n >> 24));
+    out.push_back(static_cast<uint8_t>(n >> 16));
+    out.push_back(static_cast<uint8_t>(n >> 8));
+    out.push_back(static_cast<uint8_t>(n));
+}
+
+// A frame header claiming `length` bytes, with `payload` behind it (which may be shorter or longer).
+fnd::Bytes rawFrame(uint32_t length, const fnd::Bytes& payload) {
+    fnd::Bytes out;
+    out.reserve(kFrameHeaderBytes + payload.size());
+    putU32(out, length);
+    out.insert(out.end(), payload.begin(), payload.end());
+    return out;
+}
+
+uint32_t uniform(std::mt19937& rng, uint32_t low, uint32_t high) {
+    return std::uniform_int_distribution<uint32_t>(low, high)(rng);
+}
+
+fnd::Bytes randomBytes(std::mt19937& rng, size_t count) {
+    fnd::Bytes out(count);
+    std::generate(out.begin(), out.end(), [&rng] { return static_cast<uint8_t>(rng()); });
+    return out;
+}
+
+// A small random value of every kind the wire has, nested at most `depth` more levels.
+fnd::Value randomValue(std::mt19937& rng, int depth) {
+    switch (uniform(rng, 0, depth > 0 ? 6 : 3)) {
+    case 0:
+        return fnd::Value();
+    case 1: { // an integer of any width and either sign
+        const int64_t magnitude = static_cast<int64_t>(rng() >> uniform(rng, 0, 31)) << uniform(rng, 0, 31);
+        return uniform(rng, 0, 1) ? magnitude : -magnitude;
+    }
+    case 2: {
+        std::string text;
+        for (uint32_t i = uniform(rng, 0, 24); i > 0; --i) {
+            text.push_back(static_cast<char>(uniform(rng, 0x20, 0x7e)));
+        }
+        return text;
+    }
+    case 3:
+        return randomBytes(rng, uniform(rng, 0, 32));
+    case 4:
+    case 5: {
+        auto array = fnd::Value::array();
+        for (uint32_t i = uniform(rng, 0, 6); i > 0; --i) {
+            array.asArray()->addObject(randomValue(rng, depth - 1));
+        }
+        return array;
+    }
+    default: {
+        auto dict = fnd::Value::dictionary();
+        for (uint32_t i = uniform(rng, 0, 4); i > 0; --i) {
+            dict.asDictionary()->setObject(randomValue(rng, depth - 1), fnd::Key("k" + std::to_string(i)));
+        }
+        return dict;
+    }
+    }
+}
+
+// A packet with a command number the client may or may not know, and random arguments.
+fnd::Value randomPacket(std::mt19937& rng) {
+    static constexpr int kCommands[] = {0, 1, 2, 3, 9, 10, 50, 100, 200, 400, 401, 500, 1000, 9999};
+    auto packet = fnd::Value::array();
+    packet.asArray()->addObject(uniform(rng, 0, 3) == 0 ? static_cast<int64_t>(uniform(rng, 0, 70000))
+                                                        : kCommands[uniform(rng, 0, std::size(kCommands) - 1)]);
+    for (uint32_t i = uniform(rng, 0, 6); i > 0; --i) {
+        packet.asArray()->addObject(randomValue(rng, 3));
+    }
+    return packet;
+}
+
+} // namespace
+
+fnd::Bytes framedPacket(const fnd::Value& packet) {
+    return encodeFrame(dumps(packet));
+}
+
+fnd::Bytes sessionReply() {
+    return framedPacket(fnd::Value::array({0, "00112233aabbccdd", fnd::Value::array(), "Hostile", 1, 1001}));
+}
+
+fnd::Bytes hugeArrayFrame(int n) {
+    static constexpr uint8_t kTags[] = {0x07, 0x08, 0x09, 0x0C}; // int8, int16, int32, string array
+    const uint8_t tag = kTags[static_cast<size_t>(n) % std::size(kTags)];
+    const size_t width = tag == 0x07 ? 1 : tag == 0x08 ? 2 : 4;
+    const size_t count = (kMaxFrameBytes - 5) / width;
+    fnd::Bytes payload;
+    payload.reserve(kMaxFrameBytes);
+    payload.push_back(tag);
+    putU32(payload, static_cast<uint32_t>(count));
+    // Int arrays repeat the command number 123 in the element's width; a string array holds empty strings.
+    for (size_t i = 0; i < count; ++i) {
+        for (size_t b = 0; b < width; ++b) {
+            payload.push_back(tag == 0x0C || b + 1 < width ? 0 : 123);
+        }
+    }
+    return rawFrame(static_cast<uint32_t>(payload.size()), payload);
+}
+
+fnd::Bytes bigUnknownPacket(size_t bytes, std::mt19937& rng) {
+    return framedPacket(fnd::Value::array({54321, randomBytes(rng, bytes)}));
+}
+
+fnd::Bytes bigResourcePacket(size_t bytes, std::mt19937& rng) {
+    return framedPacket(fnd::Value::array({400, randomBytes(rng, bytes)}));
+}
+
+fnd::Bytes bigMalformedLoginReply(size_t bytes, std::mt19937& rng) {
+    return framedPacket(fnd::Value::array({0, randomBytes(rng, bytes)}));
+}
+
+fnd::Bytes randomFrame(std::mt19937& rng) {
+    switch (uniform(rng, 0, 9)) {
+    case 0: { // random bytes under an honest length
+        fnd::Bytes payload = randomBytes(rng, uniform(rng, 0, 4096));
+        return rawFrame(static_cast<uint32_t>(payload.size()), payload);
+    }
+    case 1: // a length that promises more than follows; the next frames fill the gap
+        return rawFrame(uniform(rng, 64, 1 << 20), randomBytes(rng, uniform(rng, 0, 64)));
+    case 2: // now and then a length over the cap, or with the top bit set
+        if (uniform(rng, 0, 9) == 0) {
+            return rawFrame(uniform(rng, 0, 1) ? 0xFFFFFFFFu : static_cast<uint32_t>(kMaxFrameBytes) + 1, {});
+        }
+        [[fallthrough]];
+    case 3: { // arrays of one element nested far deeper than the codec allows
+        fnd::Bytes payload;
+        for (uint32_t depth = uniform(rng, 60, 20000); depth > 0; --depth) {
+            payload.push_back(0x05);
+            putU32(payload, 1);
+        }
+        payload.push_back(0x00);
+        return rawFrame(static_cast<uint32_t>(payload.size()), payload);
+    }
+    case 4: { // a container or string claiming billions of elements, with a few bytes behind it
+        static constexpr uint8_t kTags[] = {0x05, 0x06, 0x07, 0x08, 0x09, 0x0A, 0x0B, 0x0C, 0x0D};
+        fnd::Bytes payload{kTags[uniform(rng, 0, std::size(kTags) - 1)]};
+        putU32(payload, uniform(rng, 0x00100000, 0xFFFFFFFF));
+        fnd::Bytes tail = randomBytes(rng, uniform(rng, 0, 256));
+        payload.insert(payload.end(), tail.begin(), tail.end());
+        return rawFrame(static_cast<uint32_t>(payload.size()), payload);
+    }
+    case 5:
+    case 6: { // a well-formed packet with a few bytes flipped
+        fnd::Bytes payload = dumps(randomPacket(rng));
+        for (uint32_t i = uniform(rng, 1, 4); i > 0; --i) {
+            payload[uniform(rng, 0, static_cast<uint32_t>(payload.size() - 1))] = static_cast<uint8_t>(rng());
+        }
+        return rawFrame(static_cast<uint32_t>(payload.size()), payload);
+    }
+    default: // a well-formed packet whose arguments have random kinds
+        return framedPacket(randomPacket(rng));
+    }
+}
+
+} // namespace zelvan::hostile

@@ -1,0 +1,37 @@
+// The frames the hostile peer sends: log-in replies, floods of small packets, honest frames whose
+// arrays hold millions of elements, multi-megabyte packets, and random malformed frames. Every
+// function returns a whole frame (length prefix included), ready to write to a socket.
+#pragma once
+
+#include <cstddef>
+#include <random>
+
+#include "platform/foundation/bytes.h"
+#include "platform/foundation/value.h"
+
+namespace zelvan::hostile {
+
+// The frame carrying `packet` as the codec writes it.
+fnd::Bytes framedPacket(const fnd::Value& packet);
+
+// A successful log-in reply: [0, session key, protocols, display name, status, user id].
+fnd::Bytes sessionReply();
+
+// An honest frame of kMaxFrameBytes whose payload is one tagged array: the n-th frame is an int8,
+// int16, int32 or string array (in turn), holding as many elements as fit.
+fnd::Bytes hugeArrayFrame(int n);
+
+// A packet of `bytes` random bytes under a command nobody handles: [54321, data].
+fnd::Bytes bigUnknownPacket(size_t bytes, std::mt19937& rng);
+
+// A command-400 reply whose request id is missing: [400, data of `bytes` bytes].
+fnd::Bytes bigResourcePacket(size_t bytes, std::mt19937& rng);
+
+// A log-in reply with data where the session key or failure code belongs: [0, data of `bytes` bytes].
+fnd::Bytes bigMalformedLoginReply(size_t bytes, std::mt19937& rng);
+
+// One random frame: random bytes, a length prefix that lies, a length over the cap, deep nesting,
+// a huge claimed count, a corrupted packet or a well-formed packet of random values.
+fnd::Bytes randomFrame(std::mt19937& rng);
+
+} // namespace zelvan::hostile

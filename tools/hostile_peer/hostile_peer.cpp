@@ -1,0 +1,217 @@
+// The hostile peer's listener and the script each mode plays on a connection. Everything runs as
+// coroutines on one io context, so the modes read top to bottom; the run ends when its time is up.
+#include "tools/hostile_peer/hostile_peer.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+
+#include "platform/foundation/log.h"
+#include "protocol/frame_codec.h"
+#include "tools/hostile_peer/hostile_payloads.h"
+
+namespace zelvan::hostile {
+
+namespace {
+
+using asio::ip::tcp;
+
+constexpr std::string_view kModeNames[] = {"random-frames", "accept-close", "refuse-flood",
+                                           "huge-arrays",   "stall-login",  "big-packet"};
+
+// The refusal code the flood opens with, and how many small frames go out per write.
+constexpr int kRefusalCode = 5;
+constexpr int kFloodBatch = 100;
+// The size of the data in each big-packet packet.
+constexpr size_t kBigPacketBytes = size_t{2} * 1024 * 1024;
+
+auto withError(asio::error_code& ec) {
+    return asio::redirect_error(asio::use_awaitable, ec);
+}
+
+} // namespace
+
+std::optional<PeerMode> parsePeerMode(std::string_view name) {
+    for (size_t i = 0; i < std::size(kModeNames); ++i) {
+        if (kModeNames[i] == name) {
+            return static_cast<PeerMode>(i);
+        }
+    }
+    return std::nullopt;
+}
+
+std::string_view peerModeName(PeerMode mode) {
+    return kModeNames[static_cast<size_t>(mode)];
+}
+
+HostilePeer::HostilePeer(PeerOptions options) : options_(options), acceptor_(io_), rng_(options.seed) {}
+
+bool HostilePeer::listen() {
+    asio::error_code ec;
+    tcp::endpoint endpoint(asio::ip::address_v4::loopback(), options_.port);
+    acceptor_.open(endpoint.protocol(), ec);
+    if (!ec) {
+        acceptor_.set_option(tcp::acceptor::reuse_address(true), ec);
+    }
+    if (!ec) {
+        acceptor_.bind(endpoint, ec);
+    }
+    if (!ec) {
+        acceptor_.listen(asio::socket_base::max_listen_connections, ec);
+    }
+    if (!ec) {
+        port_ = acceptor_.local_endpoint(ec).port();
+    }
+    if (ec) {
+        std::fprintf(stderr, "zelvan-hostile-peer: cannot listen on 127.0.0.1:%d (%s)\n",
+                     static_cast<int>(options_.port), ec.message().c_str());
+        return false;
+    }
+    return true;
+}
+
+PeerStats HostilePeer::run() {
+    asio::signal_set signals(io_, SIGINT, SIGTERM);
+    signals.async_wait([this](const asio::error_code& ec, int) {
+        if (!ec) {
+            io_.stop();
+        }
+    });
+    asio::co_spawn(io_, acceptLoop(), asio::detached);
+    const auto start = std::chrono::steady_clock::now();
+    io_.run_for(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::duration<double>(options_.seconds)));
+    stats_.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return stats_;
+}
+
+int HostilePeer::frameCount() const {
+    if (options_.count > 0) {
+        return options_.count;
+    }
+    switch (options_.mode) {
+    case PeerMode::RandomFrames:
+        return 500;
+    case PeerMode::RefuseFlood:
+        return 3000;
+    case PeerMode::HugeArrays:
+        return 8; // two of each array kind
+    default:
+        return 1;
+    }
+}
+
+asio::awaitable<void> HostilePeer::acceptLoop() {
+    for (;;) {
+        asio::error_code ec;
+        tcp::socket socket = co_await acceptor_.async_accept(withError(ec));
+        if (ec) {
+            ZLOG(Warn, "hostile-peer: accept failed (%s); no more connections", ec.message().c_str());
+            co_return;
+        }
+        const int id = ++stats_.connections;
+        ZLOG(Info, "hostile-peer: connection #%d accepted", id);
+        asio::co_spawn(io_, serve(std::move(socket), id), asio::detached);
+    }
+}
+
+asio::awaitable<void> HostilePeer::serve(tcp::socket socket, int id) {
+    const int count = frameCount();
+    switch (options_.mode) {
+    case PeerMode::AcceptClose: {
+        asio::error_code ignored;
+        socket.close(ignored);
+        co_return;
+    }
+    case PeerMode::StallLogin:
+        break; // the log-in is read below and never answered
+    case PeerMode::RandomFrames:
+        for (int i = 0; i < count; ++i) {
+            if (!co_await send(socket, randomFrame(rng_), 1)) {
+                co_return;
+            }
+        }
+        break;
+    case PeerMode::RefuseFlood: {
+        if (!co_await readLogin(socket)) {
+            co_return;
+        }
+        fnd::Bytes batch = framedPacket(fnd::Value::array({0, kRefusalCode}));
+        int inBatch = 1;
+        for (int n = 1; n <= count; ++n) {
+            fnd::Bytes frame = framedPacket(fnd::Value::array({0, n}));
+            batch.insert(batch.end(), frame.begin(), frame.end());
+            if (++inBatch == kFloodBatch || n == count) {
+                if (!co_await send(socket, batch, inBatch)) {
+                    co_return;
+                }
+                batch.clear();
+                inBatch = 0;
+            }
+        }
+        break;
+    }
+    case PeerMode::HugeArrays:
+    case PeerMode::BigPacket:
+        if (!co_await readLogin(socket)) {
+            co_return;
+        }
+        // A big malformed reply first, while the log-in waits for its answer, then the real one.
+        if (options_.mode == PeerMode::BigPacket &&
+            !co_await send(socket, bigMalformedLoginReply(kBigPacketBytes, rng_), 1)) {
+            co_return;
+        }
+        if (!co_await send(socket, sessionReply(), 1)) {
+            co_return;
+        }
+        for (int i = 0; i < count; ++i) {
+            const bool sent = options_.mode == PeerMode::HugeArrays
+                                  ? co_await send(socket, hugeArrayFrame(i), 1)
+                                  : co_await send(socket, bigUnknownPacket(kBigPacketBytes, rng_), 1) &&
+                                        co_await send(socket, bigResourcePacket(kBigPacketBytes, rng_), 1);
+            if (!sent) {
+                co_return;
+            }
+        }
+        break;
+    }
+    ZLOG(Info, "hostile-peer: connection #%d: done sending; holding it open", id);
+    co_await drain(socket);
+}
+
+asio::awaitable<bool> HostilePeer::readLogin(tcp::socket& socket) {
+    FrameReader reader;
+    std::vector<fnd::Bytes> payloads;
+    std::array<uint8_t, 4096> buffer{};
+    while (payloads.empty()) {
+        asio::error_code ec;
+        size_t n = co_await socket.async_read_some(asio::buffer(buffer), withError(ec));
+        if (ec || !reader.feed(std::span<const uint8_t>(buffer.data(), n), payloads)) {
+            co_return false;
+        }
+    }
+    co_return true;
+}
+
+asio::awaitable<bool> HostilePeer::send(tcp::socket& socket, const fnd::Bytes& frames, int count) {
+    asio::error_code ec;
+    co_await asio::async_write(socket, asio::buffer(frames), withError(ec));
+    if (ec) {
+        ZLOG(Info, "hostile-peer: the client went away (%s)", ec.message().c_str());
+        co_return false;
+    }
+    stats_.frames += count;
+    co_return true;
+}
+
+asio::awaitable<void> HostilePeer::drain(tcp::socket& socket) {
+    std::array<uint8_t, 4096> buffer{};
+    for (;;) {
+        asio::error_code ec;
+        co_await socket.async_read_some(asio::buffer(buffer), withError(ec));
+        if (ec) {
+            co_return;
+        }
+    }
+}
+
+} // namespace zelvan::hostile
