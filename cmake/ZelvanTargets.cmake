@@ -13,7 +13,9 @@ endfunction()
 
 # zelvan_tests(<folder under src/> [LIBS ...])
 # Builds tests/<folder>/*.cpp into test_<folder with _> and registers each case with CTest under
-# the prefix <folder with .>. (e.g. platform.foundation.ValueTest.Sharing).
+# the prefix <folder with .>. (e.g. platform.foundation.ValueTest.Sharing), each in a process of its
+# own. One more test, <prefix>shuffled, runs the whole binary three times in one process in random
+# order, so a test that leans on files or process state another test left fails there.
 function(zelvan_tests folder)
     cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
     string(REPLACE "/" "_" flat "${folder}")
@@ -25,6 +27,11 @@ function(zelvan_tests folder)
     target_link_libraries(${target} PRIVATE ${ARG_LIBS} zelvan_test_main GTest::gmock GTest::gtest)
     gtest_discover_tests(${target} TEST_PREFIX "${dotted}." DISCOVERY_MODE PRE_TEST
                          PROPERTIES ENVIRONMENT "ZELVAN_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+    # The seed is printed at the start of each repetition; --gtest_random_seed=N replays an order.
+    add_test(NAME ${dotted}.shuffled COMMAND ${target} --gtest_shuffle --gtest_repeat=3)
+    # A high cost makes CTest start the long shuffled runs first, beside the short single cases.
+    set_tests_properties(${dotted}.shuffled PROPERTIES ENVIRONMENT "ZELVAN_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+                                                       COST 1000)
 endfunction()
 
 # zelvan_benchmark(<area> [LIBS ...])

@@ -107,6 +107,14 @@ void ZelvanWidget::addImageCache(gfx::ImagePtr image, std::string_view key) {
     caches.store(caches.shared, key, std::move(image));
 }
 
+void ZelvanWidget::clearImageCaches() {
+    auto& caches = ImageCaches::instance();
+    std::lock_guard lock(caches.mutex);
+    caches.resources.clear();
+    caches.shared.clear();
+    caches.greyIcons.clear();
+}
+
 gfx::ImagePtr ZelvanWidget::newMemoryImageFromFile(const std::string& path) {
     return gfx::Image::imageWithContentsOfFile(path);
 }

@@ -36,6 +36,8 @@ public:
     // empty name gives null. addImageCache ignores a null image or an empty key.
     static gfx::ImagePtr cachedImageForName(std::string_view name);
     static void addImageCache(gfx::ImagePtr image, std::string_view key);
+    // Empties the resource, shared and grey icon caches, as a freshly started process has them. For tests.
+    static void clearImageCaches();
 
     // The image decoded fully from the file at `path`; null when it is missing or not an image.
     static gfx::ImagePtr newMemoryImageFromFile(const std::string& path);

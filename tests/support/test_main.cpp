@@ -1,30 +1,57 @@
-// Shared main of every test binary: gives each test process a fresh temporary application root
-// ($ZELVAN_HOME) so no test touches a user's files, marks the main thread (creating the main run
-// loop), then runs GoogleTest.
+// Shared main of every test binary: gives the process a fresh temporary application root
+// ($ZELVAN_HOME) so no test touches a user's files, gives each test a fresh root of its own for its
+// span so tests run in any order and any number of times, marks the main thread (creating the main
+// run loop), then runs GoogleTest.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 
+#include "platform/foundation/testing/scoped_app_root.h"
 #include "platform/foundation/thread.h"
+
+namespace {
+
+// Moves the application root to a fresh temporary folder before each test is constructed and back
+// after it is destroyed, removing the folder and what the test left in it.
+class FreshRootPerTest : public ::testing::EmptyTestEventListener {
+public:
+    void OnTestStart(const ::testing::TestInfo&) override { root_ = std::make_unique<fnd::testing::ScopedAppRoot>(); }
+    void OnTestEnd(const ::testing::TestInfo&) override { root_.reset(); }
+
+private:
+    std::unique_ptr<fnd::testing::ScopedAppRoot> root_;
+};
+
+} // namespace
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleMock(&argc, argv);
 
-    std::string pattern = (std::filesystem::temp_directory_path() / "zelvan-test-XXXXXX").string();
-    char* root = ::mkdtemp(pattern.data());
-    if (root == nullptr) {
-        return 2;
+    // A death test run in the "threadsafe" style starts this binary again for that one test; the
+    // child keeps its parent's root, so what it writes before dying is there for the parent to read.
+    const bool deathTestChild = !GTEST_FLAG_GET(internal_run_death_test).empty();
+    std::string root;
+    if (!deathTestChild) {
+        std::string pattern = (std::filesystem::temp_directory_path() / "zelvan-test-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            return 2;
+        }
+        root = pattern;
+        ::setenv("ZELVAN_HOME", root.c_str(), 1);
+        ::testing::UnitTest::GetInstance()->listeners().Append(new FreshRootPerTest);
     }
-    ::setenv("ZELVAN_HOME", root, 1);
     ::setenv("TZ", "UTC", 1);
     fnd::initMainThread();
 
     int rc = RUN_ALL_TESTS();
 
-    std::error_code ec;
-    std::filesystem::remove_all(root, ec);
+    if (!root.empty()) {
+        std::error_code ec;
+        std::filesystem::remove_all(root, ec);
+    }
     return rc;
 }

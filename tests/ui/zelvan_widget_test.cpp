@@ -32,6 +32,8 @@ bool isGrey(const gfx::Rgba8& p) {
 }
 
 TEST(ZelvanWidgetTest, ImageCaches) {
+    // The caches live for the process; start from empty ones, as a fresh process does.
+    ZelvanWidget::clearImageCaches();
     // The shared cache ignores empty names and null images.
     const auto image = redAndGreen();
     EXPECT_EQ(ZelvanWidget::cachedImageForName(""), nullptr);

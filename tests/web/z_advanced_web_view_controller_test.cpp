@@ -50,6 +50,7 @@ protected:
                                      "</title></head><body></body></html>",
                                  "text/html");
         });
+        http_.set_keep_alive_max_count(1); // every response closes, so stop() never waits on idle clients
         const int port = http_.bind_to_any_port("127.0.0.1");
         server_ = std::thread([this] { http_.listen_after_bind(); });
         while (!http_.is_running()) {

@@ -3,6 +3,9 @@
 #include "platform/foundation/bundle.h"
 
 #include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <vector>
 
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/file_manager.h"
@@ -16,12 +19,38 @@
 
 namespace fnd {
 
+namespace {
+
+// The main bundle and every one resolved before it (kept, never freed, for callers still holding them).
+struct MainBundles {
+    std::mutex mutex;
+    Bundle* current = nullptr;
+    std::vector<std::unique_ptr<Bundle>> resolved;
+};
+
+MainBundles& mainBundles() {
+    static MainBundles* bundles = new MainBundles; // never destroyed: code running at exit may read it
+    return *bundles;
+}
+
+} // namespace
+
 Bundle& Bundle::main() {
-    static Bundle bundle([] {
+    MainBundles& bundles = mainBundles();
+    std::lock_guard lock(bundles.mutex);
+    if (bundles.current == nullptr) {
         const char* env = std::getenv("ZELVAN_BUNDLE");
-        return std::string(env != nullptr && *env != '\0' ? env : ZELVAN_RESOURCE_DIR);
-    }());
-    return bundle;
+        bundles.resolved.push_back(
+            std::make_unique<Bundle>(std::string(env != nullptr && *env != '\0' ? env : ZELVAN_RESOURCE_DIR)));
+        bundles.current = bundles.resolved.back().get();
+    }
+    return *bundles.current;
+}
+
+void Bundle::resetMain() {
+    MainBundles& bundles = mainBundles();
+    std::lock_guard lock(bundles.mutex);
+    bundles.current = nullptr;
 }
 
 Bundle::Bundle(std::string path) : path_(normalise(path)) {}

@@ -16,6 +16,9 @@ public:
     // The application's bundle: the folder named by $ZELVAN_BUNDLE when set, else the source tree's
     // resources/ folder. Resolved on first use.
     static Bundle& main();
+    // Forgets the resolved main bundle, so the next main() reads $ZELVAN_BUNDLE again. The bundles
+    // resolved before stay alive for the process, so references already handed out remain valid. For tests.
+    static void resetMain();
 
     // A bundle rooted at `path`.
     explicit Bundle(std::string path);

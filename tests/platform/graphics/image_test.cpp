@@ -103,9 +103,18 @@ TEST(Image, LoadsFromDataFilesAndTheBundle) {
         EXPECT_TRUE(log.contains("cannot read"));
     }
 
-    // The bundle is resolved once per process; point it at our folder before its first use.
-    ::setenv("ZELVAN_BUNDLE", dir.c_str(), 1);
-    ASSERT_TRUE(fnd::Bundle::main().pathForResource("bubble", "png")) << "bundle resolved before this test";
+    // Point the main bundle at our folder for this test, and back at the default one afterwards.
+    struct BundleAt {
+        explicit BundleAt(const std::filesystem::path& folder) {
+            ::setenv("ZELVAN_BUNDLE", folder.c_str(), 1);
+            fnd::Bundle::resetMain();
+        }
+        ~BundleAt() {
+            ::unsetenv("ZELVAN_BUNDLE");
+            fnd::Bundle::resetMain();
+        }
+    } bundleAt(dir);
+    ASSERT_TRUE(fnd::Bundle::main().pathForResource("bubble", "png"));
 
     ImagePtr bubble = Image::imageNamed("bubble");
     ASSERT_NE(bubble, nullptr);

@@ -118,7 +118,8 @@ protected:
         TouchDriver::reset();
         window_->endEditing(Force::Yes);
         window_->setHidden(true);
-        fnd::RunLoop::main().runUntilIdle();
+        // Let the keyboard's last slide finish, so no did-notification is left pending for the next test.
+        fnd::RunLoop::main().advance(1);
         gfx::installTextMetrics(nullptr);
         fnd::Clock::install(nullptr);
     }
