@@ -1,10 +1,11 @@
-// Fuzz target: zlib inflation of untrusted bytes must succeed within its cap or fail cleanly. The
-// first input byte picks the output cap, so small limits are exercised as well as large ones.
+// Fuzz target: zlib inflation of untrusted bytes must succeed within its cap or fail cleanly, naming a
+// place inside the input. The first input byte picks the output cap, so small limits are exercised too.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
 #include "platform/foundation/log.h"
+#include "platform/foundation/parse_error.h"
 #include "platform/foundation/zlib_codec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -15,7 +16,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     size_t cap = data[0] < 128 ? static_cast<size_t>(data[0]) * 16 : size_t{1} << 20;
     fnd::Bytes stream(data + 1, data + size);
-    if (auto out = fnd::inflate(stream, cap)) {
+    auto out = fnd::inflate(stream, cap);
+    if (!out && fnd::parseErrorOffset(out.error()).value_or(0) > stream.size()) {
+        std::abort(); // a refusal names a place inside the input
+    }
+    if (out) {
         if (out->size() > cap) {
             std::abort();
         }

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/foundation/log.h"
+#include "platform/foundation/parse_error.h"
 #include "web/js_escape.h"
 #include "web/zelvan_action.h"
 
@@ -55,6 +56,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     checkStringLiteral(zelvan::jsStringLiteral(text));
     auto action = zelvan::parseZelvanUrl(text);
     if (!action) {
+        if (!(fnd::parseErrorOffset(action.error()) <= text.size())) {
+            std::abort(); // a refusal names a place inside the URL
+        }
         return 0;
     }
     if (action->action.empty()) {

@@ -5,7 +5,8 @@
 #include <array>
 #include <cstdint>
 
-#include "platform/foundation/log.h"
+#include "platform/foundation/format.h"
+#include "platform/foundation/parse_error.h"
 #include "platform/foundation/zlib_codec.h"
 
 namespace zelvan {
@@ -26,14 +27,9 @@ constexpr std::array<int8_t, 256> makeDecodeTable() {
 
 constexpr std::array<int8_t, 256> kDecode = makeDecodeTable();
 
-std::optional<fnd::Bytes> refuse(const char* why, size_t length) {
-    ZLOG(Warn, "base64: refused %lld characters of text: %s", static_cast<long long>(length), why);
-    return std::nullopt;
-}
-
 } // namespace
 
-std::optional<fnd::Bytes> zlibInflate(const fnd::Bytes& compressed, size_t maxOut) {
+fnd::Result<fnd::Bytes> zlibInflate(const fnd::Bytes& compressed, size_t maxOut) {
     return fnd::inflate(compressed, maxOut, fnd::ZlibFraming::Zlib);
 }
 
@@ -41,7 +37,7 @@ fnd::Bytes zlibDeflate(const fnd::Bytes& data) {
     return fnd::deflate(data, -1, fnd::ZlibFraming::Zlib);
 }
 
-std::optional<fnd::Bytes> gzipInflate(const fnd::Bytes& compressed, size_t maxOut) {
+fnd::Result<fnd::Bytes> gzipInflate(const fnd::Bytes& compressed, size_t maxOut) {
     return fnd::inflate(compressed, maxOut, fnd::ZlibFraming::Gzip);
 }
 
@@ -74,9 +70,10 @@ std::string base64Encode(const fnd::Bytes& data) {
     return out;
 }
 
-std::optional<fnd::Bytes> base64Decode(std::string_view text) {
+fnd::Result<fnd::Bytes> base64Decode(std::string_view text) {
     if (text.size() % 4 != 0) {
-        return refuse("length is not a multiple of 4", text.size());
+        return fnd::parseError(fnd::kParseTruncated, text.size() - text.size() % 4,
+                               "length " + std::to_string(text.size()) + " is not a multiple of 4");
     }
     size_t padding = 0;
     if (!text.empty() && text.back() == '=') {
@@ -91,8 +88,10 @@ std::optional<fnd::Bytes> base64Decode(std::string_view text) {
         for (size_t k = 0; k < 4; ++k) {
             int8_t v = k < digits ? kDecode[static_cast<uint8_t>(text[i + k])] : 0;
             if (v == kInvalid) {
-                return refuse(text[i + k] == '=' ? "padding before the end" : "a character outside the alphabet",
-                              text.size());
+                const auto c = static_cast<uint8_t>(text[i + k]);
+                return fnd::parseError(fnd::kParseMalformed, i + k,
+                                       c == '=' ? std::string("padding before the end")
+                                                : fnd::format("character 0x%02x outside the alphabet", unsigned{c}));
             }
             group = (group << 6) | static_cast<uint32_t>(v);
         }
@@ -105,7 +104,7 @@ std::optional<fnd::Bytes> base64Decode(std::string_view text) {
         }
         // Canonical text leaves the bits below the last whole byte zero.
         if ((digits == 2 && (group & 0xffff) != 0) || (digits == 3 && (group & 0xff) != 0)) {
-            return refuse("non-zero bits after the last byte", text.size());
+            return fnd::parseError(fnd::kParseMalformed, i + digits - 1, "non-zero bits after the last byte");
         }
     }
     return out;

@@ -143,10 +143,10 @@ bool CommandMap::dispatchCompressed(const fnd::Value& packet, int depth) {
         ZTRACE_WARN("dropped a compressed packet without data");
         return false;
     }
-    std::optional<fnd::Bytes> inflated = fnd::inflate(*compressed, kMaxInflatedSize, fnd::ZlibFraming::Zlib);
+    fnd::Result<fnd::Bytes> inflated = fnd::inflate(*compressed, kMaxInflatedSize, fnd::ZlibFraming::Zlib);
     if (!inflated) {
-        ZTRACE_WARN("dropped a compressed packet that does not inflate within %d bytes",
-                    static_cast<int>(kMaxInflatedSize));
+        ZTRACE_WARN("dropped a compressed packet of %zu bytes that does not inflate within %d bytes (zlib: %@)",
+                    compressed->size(), static_cast<int>(kMaxInflatedSize), inflated.error().localizedDescription());
         return false;
     }
     fnd::Result<fnd::Value> inner = loads(*inflated);

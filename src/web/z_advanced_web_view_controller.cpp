@@ -97,10 +97,13 @@ std::optional<std::string> ZAdvancedWebViewController::pageUrlFor(const std::str
 
 void ZAdvancedWebViewController::openUrl(const std::string& url) {
     if (isZelvanUrl(url)) {
-        if (auto parsed = parseZelvanUrl(url)) {
-            handleZelvanUrl(url, parsed->action, parsed->jsonVar, parsed->relativeUrl,
-                            webView_ ? webView_->pageUrl() : std::string());
+        fnd::Result<ZelvanAction> parsed = parseZelvanUrl(url);
+        if (!parsed) {
+            ZTRACE_WARN("zelvan action refused: %@ in %@", parsed.error().localizedDescription(), fnd::logPreview(url));
+            return;
         }
+        handleZelvanUrl(url, parsed->action, parsed->jsonVar, parsed->relativeUrl,
+                        webView_ ? webView_->pageUrl() : std::string());
         return;
     }
     auto page = pageUrlFor(url);

@@ -15,10 +15,10 @@
 // "static_home" and the relative URL "uid=42".
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 
+#include "platform/foundation/error.h"
 #include "platform/foundation/value.h"
 
 namespace zelvan {
@@ -34,9 +34,10 @@ struct ZelvanAction {
 // Whether `url` uses the zelvan:// scheme (any case).
 bool isZelvanUrl(std::string_view url);
 
-// The parts of a zelvan:// URL; nullopt, with a log line naming the fault, for another scheme, a
-// missing or ill-formed action, a bad percent escape (or escapes that decode to ill-formed UTF-8),
-// or a variable that looks like JSON but does not parse.
-std::optional<ZelvanAction> parseZelvanUrl(std::string_view url);
+// The parts of a zelvan:// URL. Another scheme, a missing or ill-formed action, a bad percent escape
+// (or escapes that decode to ill-formed UTF-8), or a variable that looks like JSON but does not parse
+// give a parse error, logging nothing, whose offset is the place in `url`: the first character that
+// breaks the scheme or the action name, the '%' of a bad escape, or the start of the part at fault.
+fnd::Result<ZelvanAction> parseZelvanUrl(std::string_view url);
 
 } // namespace zelvan

@@ -202,8 +202,9 @@ TEST_F(CommandMapTest, CompressedPacketsInflateAndDispatch) {
     const Row rows[] = {
         {"no data", Value::array({1000, "text"}), "without data"},
         {"missing element", Value::array({1000}), "without data"},
-        {"corrupt zlib", Value::array({1000, Value(garbage)}), "does not inflate"},
-        {"over the cap", Value::array({1000, Value(huge)}), "does not inflate"},
+        {"corrupt zlib", Value::array({1000, Value(garbage)}),
+         "does not inflate within 4194304 bytes (zlib: stream is"},
+        {"over the cap", Value::array({1000, Value(huge)}), "(zlib: output exceeds the size limit of 4194304 bytes"},
         {"not the codec", Value::array({1000, Value(notCodec)}), "does not decode"},
         {"nested too deep", tooDeep, "nested deeper"},
     };
@@ -211,6 +212,7 @@ TEST_F(CommandMapTest, CompressedPacketsInflateAndDispatch) {
         fnd::testing::LogCapture log;
         EXPECT_FALSE(map.dispatch(row.packet)) << row.name;
         EXPECT_TRUE(log.contains(row.logged)) << row.name;
+        EXPECT_EQ(log.lines().size(), 1u) << row.name;
     }
     EXPECT_EQ(first->received.size(), 2u);
 }

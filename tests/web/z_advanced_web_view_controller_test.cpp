@@ -172,6 +172,13 @@ TEST_F(ZAdvancedWebViewControllerTest, DispatcherFallsBackForUnknownActionsUnder
     EXPECT_EQ(games->baseAnswers, (std::vector<bool>{false}));
     EXPECT_TRUE(log.contains("unknown action \"mystery\""));
 
+    // A malformed action URL is dropped with one line naming the fault and the URL.
+    log.clear();
+    games->openUrl("zelvan://a/b?x");
+    EXPECT_EQ(log.count("zelvan action refused: bad action name at offset 10 in zelvan://a/b?x"), 1u);
+    EXPECT_EQ(log.lines().size(), 1u);
+    EXPECT_EQ(games->baseAnswers, (std::vector<bool>{false}));
+
     games->openUrl("zelvan://loading?Wait");
     EXPECT_TRUE(games->isShowingLoading());
     games->openUrl("zelvan://hideloading");

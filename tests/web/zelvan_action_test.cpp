@@ -1,11 +1,12 @@
 // zelvan:// action URLs: the action, the variable (JSON or a plain word) and the relative URL, with
-// percent escapes decoded part by part; malformed URLs refused with a log line.
+// percent escapes decoded part by part; malformed URLs refused with the reason and the offset of the fault.
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
 
 #include "core/zjson.h"
+#include "platform/foundation/parse_error.h"
 #include "platform/foundation/testing/log_capture.h"
 #include "web/zelvan_action.h"
 
@@ -42,30 +43,35 @@ TEST(ZelvanAction, ParsesActionVariableAndRelativeUrl) {
     }
 }
 
-TEST(ZelvanAction, RefusesMalformedUrlsWithALogLine) {
+TEST(ZelvanAction, RefusesMalformedUrlsNamingTheReasonAndOffset) {
     struct Case {
         const char* url;
-        const char* logged;
+        const char* reason;
+        size_t offset;
     };
     const Case cases[] = {
-        {"http://slidenewpage?static_home", "not a zelvan:// URL"},
-        {"zelvan:/back", "not a zelvan:// URL"},
-        {"zelvan://", "no action"},
-        {"zelvan://?static_home?uid=1", "no action"},
-        {"zelvan://slide%20newpage?x", "bad action name"},
-        {"zelvan://a/b", "bad action name"},
-        {"zelvan://alert?%7Btext", "not valid JSON"},
-        {"zelvan://alert?[1,", "not valid JSON"},
-        {"zelvan://alert?%ZZ", "bad percent escape"},
-        {"zelvan://openurl??page%", "bad percent escape"},
-        {"zelvan://alert?%C3%28", "bad percent escape"},    // decodes to ill-formed UTF-8
-        {"zelvan://alert?%ED%A0%80", "bad percent escape"}, // a lone surrogate
+        {"http://slidenewpage?static_home", "not a zelvan:// URL", 0},
+        {"zelvan:/back", "not a zelvan:// URL", 8},
+        {"zelvan://", "no action", 9},
+        {"zelvan://?static_home?uid=1", "no action", 9},
+        {"zelvan://slide%20newpage?x", "bad action name", 14},
+        {"zelvan://a/b", "bad action name", 10},
+        {"zelvan://alert?%7Btext", "not valid JSON", 15},
+        {"zelvan://alert?[1,", "not valid JSON", 15},
+        {"zelvan://alert?%ZZ", "bad percent escape", 15},
+        {"zelvan://openurl??page%", "bad percent escape", 22},
+        {"zelvan://alert?%C3%28", "bad percent escape", 15},    // decodes to ill-formed UTF-8
+        {"zelvan://alert?%ED%A0%80", "bad percent escape", 15}, // a lone surrogate
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.url);
         fnd::testing::LogCapture log;
-        EXPECT_FALSE(parseZelvanUrl(c.url));
-        EXPECT_TRUE(log.contains(c.logged));
+        auto parsed = parseZelvanUrl(c.url);
+        ASSERT_FALSE(parsed.ok());
+        EXPECT_NE(parsed.error().localizedFailureReason().find(c.reason), std::string::npos)
+            << parsed.error().localizedFailureReason();
+        EXPECT_EQ(fnd::parseErrorOffset(parsed.error()), c.offset);
+        EXPECT_TRUE(log.lines().empty()); // the caller logs
     }
     EXPECT_TRUE(isZelvanUrl("Zelvan://x"));
     EXPECT_FALSE(isZelvanUrl("zelvan_cache_file://x"));

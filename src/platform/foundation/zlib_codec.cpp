@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/foundation/log.h"
+#include "platform/foundation/parse_error.h"
 
 namespace fnd {
 namespace {
@@ -34,20 +35,26 @@ int windowBits(ZlibFraming framing) {
 
 } // namespace
 
-std::optional<Bytes> inflate(const Bytes& compressed, size_t maxOut, ZlibFraming framing) {
+Result<Bytes> inflate(const Bytes& compressed, size_t maxOut, ZlibFraming framing) {
     z_stream zs{};
-    if (inflateInit2(&zs, windowBits(framing)) != Z_OK) {
-        ZLOG(Error, "inflate: zlib could not start a stream");
-        return std::nullopt;
+    if (int rc = inflateInit2(&zs, windowBits(framing)); rc != Z_OK) {
+        return Error(std::string(kZlibErrorDomain), rc, std::string_view("zlib could not start a stream"));
     }
     const uint8_t* next = compressed.data();
     size_t remaining = compressed.size();
     Bytes out;
     size_t produced = 0;
-    const char* failure = nullptr;
+    // The first fault found: its code and reason (code 0 while there is none).
+    ParseErrorCode code{};
+    std::string reason;
+    bool outOfMemory = false;
     bool ended = false;
+    auto fail = [&](ParseErrorCode c, std::string why) {
+        code = c;
+        reason = std::move(why);
+    };
 
-    while (!ended && failure == nullptr) {
+    while (!ended && reason.empty() && !outOfMemory) {
         refillInput(zs, next, remaining);
         uint8_t probe = 0;
         bool probing = false;
@@ -73,7 +80,7 @@ std::optional<Bytes> inflate(const Bytes& compressed, size_t maxOut, ZlibFraming
         int rc = ::inflate(&zs, Z_NO_FLUSH);
         size_t got = before - zs.avail_out;
         if (probing && got > 0) {
-            failure = "output exceeds the size limit";
+            fail(kParseTooLarge, "output exceeds the size limit of " + std::to_string(maxOut) + " bytes");
             break;
         }
         if (!probing) {
@@ -88,30 +95,34 @@ std::optional<Bytes> inflate(const Bytes& compressed, size_t maxOut, ZlibFraming
         case Z_BUF_ERROR:
             // No progress possible: more output room is fine, but no more input means truncation.
             if (zs.avail_in == 0 && remaining == 0 && zs.avail_out > 0) {
-                failure = "stream is truncated";
+                fail(kParseTruncated, "stream is truncated");
             }
             break;
         case Z_NEED_DICT:
-            failure = "stream needs a preset dictionary";
+            fail(kParseMalformed, "stream needs a preset dictionary");
             break;
         case Z_MEM_ERROR:
-            failure = "out of memory";
+            outOfMemory = true;
             break;
         default:
-            failure = "stream is corrupt";
+            // zlib's message is one of its own fixed texts, e.g. "incorrect header check".
+            fail(kParseMalformed, std::string("stream is corrupt: ") + (zs.msg != nullptr ? zs.msg : "bad data"));
             break;
         }
-        if (failure == nullptr && !ended && got == 0 && zs.avail_in == 0 && remaining == 0 && rc == Z_OK) {
-            failure = "stream is truncated";
+        if (reason.empty() && !ended && got == 0 && zs.avail_in == 0 && remaining == 0 && rc == Z_OK) {
+            fail(kParseTruncated, "stream is truncated");
         }
     }
-    if (failure == nullptr && (zs.avail_in > 0 || remaining > 0)) {
-        failure = "stray bytes follow the stream";
+    if (reason.empty() && !outOfMemory && (zs.avail_in > 0 || remaining > 0)) {
+        fail(kParseTrailingBytes, "stray bytes follow the stream");
     }
+    const size_t consumed = static_cast<size_t>(zs.total_in);
     inflateEnd(&zs);
-    if (failure != nullptr) {
-        ZLOG(Warn, "inflate: %s (%zu bytes in, limit %zu)", failure, compressed.size(), maxOut);
-        return std::nullopt;
+    if (outOfMemory) {
+        return Error(std::string(kZlibErrorDomain), Z_MEM_ERROR, std::string_view("zlib ran out of memory"));
+    }
+    if (!reason.empty()) {
+        return parseError(code, consumed, reason);
     }
     out.resize(produced);
     return out;

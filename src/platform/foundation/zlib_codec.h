@@ -4,9 +4,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
+#include <string_view>
 
 #include "platform/foundation/bytes.h"
+#include "platform/foundation/error.h"
 
 namespace fnd {
 
@@ -14,10 +15,15 @@ namespace fnd {
 // trailer CRC and length are checked on inflation).
 enum class ZlibFraming { Zlib, Gzip };
 
-// Inflates one complete stream of the given framing. Returns nullopt, and logs why, when the
-// stream is corrupt, truncated, followed by stray bytes, or would inflate to more than `maxOut`
-// bytes. Never holds more than `maxOut` bytes of output at any time.
-std::optional<Bytes> inflate(const Bytes& compressed, size_t maxOut, ZlibFraming framing = ZlibFraming::Zlib);
+// Domain of the errors that are not a property of the input (zlib could not start or ran out of
+// memory); the code is zlib's return code.
+inline constexpr std::string_view kZlibErrorDomain = "fnd.zlib";
+
+// Inflates one complete stream of the given framing, logging nothing. A stream that is corrupt
+// (kParseMalformed), truncated (kParseTruncated), followed by stray bytes (kParseTrailingBytes) or
+// that would inflate to more than `maxOut` bytes (kParseTooLarge) gives a parse error whose offset
+// is how far into `compressed` zlib had read. Never holds more than `maxOut` bytes of output.
+Result<Bytes> inflate(const Bytes& compressed, size_t maxOut, ZlibFraming framing = ZlibFraming::Zlib);
 
 // Compresses into one stream of the given framing; `level` is 0 (store) to 9 (best), or -1 for
 // zlib's default.
