@@ -2,6 +2,7 @@
 #include "messaging/messenger_card_pictures.h"
 
 #include "messaging/basic_card.h"
+#include "messaging/chat_group_card.h"
 #include "messaging/im_card.h"
 #include "messaging/im_group.h"
 #include "messaging/v_card.h"
@@ -35,8 +36,13 @@ std::optional<gfx::ImagePtr> MessengerCardPictures::pictureForCard(const fnd::Va
         }
         return ZelvanWidget::imageFromResource("contacts", true);
     }
-    case CardKind::ChatGroup:
-        return ZelvanWidget::imageFromResource("chatgroup", true);
+    case CardKind::ChatGroup: {
+        const int32_t groupId = static_cast<const ChatGroupCard&>(*card).groupId();
+        if (heads_) {
+            return heads_->newImageAvatarChatGroup(groupId);
+        }
+        return ZelvanWidget::imageFromResource("chatgroup-default-1", true);
+    }
     case CardKind::ChatRoom:
         return ZelvanWidget::iconForIM(kChatRoomNetwork, offline);
     case CardKind::Unknown:

@@ -18,6 +18,8 @@ public:
     virtual ~AvatarHeads() = default;
     // The head picture of `userId`, grey when asked; null when there is none yet.
     virtual gfx::ImagePtr newImageAvatarHead(int32_t userId, bool grayscale) = 0;
+    // The picture of chat group `groupId`; null when there is none.
+    virtual gfx::ImagePtr newImageAvatarChatGroup(int32_t groupId) = 0;
 };
 
 class MessengerCardPictures : public CardPictureRule {
@@ -28,7 +30,8 @@ public:
     void setAvatarHeads(std::shared_ptr<AvatarHeads> heads) { heads_ = std::move(heads); }
 
     // vCard: with a user id its avatar head (grey when offline), without one "contacts"; imCard: its
-    // network's icon, grey when offline; ChatGroupCard: "chatgroup"; ChatRoomCard: the room icon, grey
+    // network's icon, grey when offline; ChatGroupCard: the group's picture (without a source of
+    // pictures the bundle's "chatgroup-default-1"); ChatRoomCard: the room icon, grey
     // when inactive; BasicCard, ChatRoomUser, PrivateChatCard: their avatar head; unknownCard:
     // "contacts". Nullopt for any other value.
     std::optional<gfx::ImagePtr> pictureForCard(const fnd::Value& card) override;

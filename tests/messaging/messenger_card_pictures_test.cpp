@@ -26,8 +26,14 @@ public:
         pictures.push_back(gfx::Image::fromPixels(1, 1, fnd::Bytes(4, 0xff)));
         return pictures.back();
     }
+    gfx::ImagePtr newImageAvatarChatGroup(int32_t groupId) override {
+        groupRequests.push_back(groupId);
+        return groupPicture;
+    }
 
     std::vector<std::pair<int32_t, bool>> requests;
+    std::vector<int32_t> groupRequests;
+    gfx::ImagePtr groupPicture = gfx::Image::fromPixels(1, 1, fnd::Bytes(4, 0x80));
     std::vector<gfx::ImagePtr> pictures;
 };
 
@@ -71,7 +77,10 @@ TEST(MessengerCardPicturesTest, PicksThePicturePerCardClass) {
     EXPECT_EQ(picture(room), ZelvanWidget::iconForIM(-3, true));
     room->setState(1);
     EXPECT_EQ(picture(room), ZelvanWidget::iconForIM(-3, false));
-    EXPECT_EQ(picture(ChatGroupCard::create()), ZelvanWidget::imageFromResource("chatgroup", true));
+    auto group = ChatGroupCard::create();
+    group->setGroupId(31);
+    EXPECT_EQ(picture(group), heads->groupPicture);
+    EXPECT_EQ(heads->groupRequests, std::vector<int32_t>{31});
 
     heads->requests.clear();
     auto basic = BasicCard::create();
@@ -94,6 +103,7 @@ TEST(MessengerCardPicturesTest, PicksThePicturePerCardClass) {
     // Without an avatar source users show the default avatar.
     rule->setAvatarHeads(nullptr);
     EXPECT_EQ(picture(basic), ZelvanWidget::imageFromResource("avatar_default", true));
+    EXPECT_EQ(picture(group), ZelvanWidget::imageFromResource("chatgroup-default-1", true));
 }
 
 } // namespace
