@@ -1,11 +1,12 @@
 // Composition root: the web cache as the delegate's web cache and the photo viewer's source, the page
-// controller of web dialogs, the web databases following the connection and the signed-in user, and
-// the messenger's card pictures behind the widget kit.
+// controller of web dialogs, the web databases following the connection and the signed-in user, the
+// messenger's card pictures behind the widget kit, and the avatar manager behind them and the pages.
 #include "app/services.h"
 
 #include <memory>
 
 #include "messaging/messenger_card_pictures.h"
+#include "messaging/zelvan_avatar_manager.h"
 #include "web/z_advanced_web_view_controller.h"
 #include "web/zelvan_web_cache.h"
 #include "web/zlv_web_database_manager.h"
@@ -26,7 +27,19 @@ AppRegistry makeRegistry() {
     registry.webDialogController = [](zelvanAppDelegate&) -> std::shared_ptr<WebDialogController> {
         return ZAdvancedWebViewController::create();
     };
-    registry.cardPictureRule.factory = ServiceSlot<CardPictureRule>::fixed(std::make_shared<MessengerCardPictures>());
+    auto cardPictures = std::make_shared<MessengerCardPictures>();
+    registry.cardPictureRule.factory = ServiceSlot<CardPictureRule>::fixed(cardPictures);
+    // Made on the main thread at launch (its request timer runs on the main run loop); it follows the
+    // connection to ask again for answers lost with it, supplies the card pictures' heads and group
+    // pictures, and is the pages' avatar finder.
+    registry.avatarManager.factory = [cardPictures](zelvanAppDelegate& delegate) -> std::shared_ptr<AvatarService> {
+        auto manager = ZelvanAvatarManager::makeForDelegate(delegate);
+        manager->initCache();
+        delegate.addConnectionDelegate(manager);
+        delegate.installBridgeTargets([&](BridgeTargets& targets) { targets.avatarFinder = manager; });
+        cardPictures->setAvatarHeads(manager);
+        return manager;
+    };
     return registry;
 }
 

@@ -53,6 +53,11 @@ std::shared_ptr<ZelvanAvatarManager> ZelvanAvatarManager::makeForDelegate(zelvan
     });
 }
 
+std::shared_ptr<ZelvanAvatarManager> currentAvatarManager() {
+    auto delegate = zelvanAppDelegate::current();
+    return delegate ? std::dynamic_pointer_cast<ZelvanAvatarManager>(delegate->avatarManager()) : nullptr;
+}
+
 std::string ZelvanAvatarManager::defaultCachePath() {
     return fnd::AppFolders::appDocuments() + "/" + kCacheFolder + "/";
 }

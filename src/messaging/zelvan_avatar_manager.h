@@ -143,4 +143,8 @@ private:
     ZLFUCache grayHeadCache_{kHeadCacheCapacity};
 };
 
+// The installed delegate's avatar manager, as messenger code uses it; null without a delegate or when
+// the delegate's manager is of another kind.
+std::shared_ptr<ZelvanAvatarManager> currentAvatarManager();
+
 } // namespace zelvan
