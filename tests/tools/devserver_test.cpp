@@ -176,6 +176,44 @@ TEST(DevServer, AnswersLogInForGoodBadAndMalformedRequests) {
     EXPECT_EQ(server.received().back().connection, 1);
 }
 
+TEST(DevServer, AnswersAvatarRequestsByRuleAfterLogIn) {
+    DevServer server(demoOptions());
+    ASSERT_TRUE(server.start());
+    Client client(server.port());
+    client.send(fnd::Value::array({71, 12, 2, -1})); // before log-in: no answer
+    client.send(loginRequest("5550001", "secret"));
+    ASSERT_TRUE(element(client.next(), kLoginReplyKey).isString());
+
+    client.send(fnd::Value::array({71, 12, 2, -1}));
+    auto head = client.next();
+    EXPECT_EQ(element(head, 0).asInt(), 17);
+    EXPECT_EQ(element(head, 1).asInt(), 12);
+    EXPECT_EQ(element(head, 3).asInt(), 1);
+    const fnd::Bytes* png = element(head, 4).asData();
+    ASSERT_NE(png, nullptr);
+    EXPECT_EQ(*png, solidPng(kAvatarPictureSize, kAvatarPictureSize, avatarColour(12)));
+    EXPECT_EQ(fnd::Bytes(png->begin(), png->begin() + 4), (fnd::Bytes{0x89, 'P', 'N', 'G'}));
+    EXPECT_NE(avatarColour(12), avatarColour(13));
+
+    const struct {
+        fnd::Value request;
+        int64_t version;
+    } cases[] = {{fnd::Value::array({71, 12, 4, 3}), 1},
+                 {fnd::Value::array({71, 12, 1, -1}), 0},
+                 {fnd::Value::array({71, 12, 3, -1}), 0},
+                 {fnd::Value::array({71, 0, 2, -1}), -1},
+                 {fnd::Value::array({71, 12, 9, -1}), -1}};
+    for (const auto& c : cases) {
+        client.send(c.request);
+        auto answer = client.next();
+        EXPECT_EQ(element(answer, 2), element(c.request, 2));
+        EXPECT_EQ(element(answer, 3).asInt(), c.version) << c.request.description();
+        EXPECT_EQ(element(answer, 4).isData(), c.version == 1) << c.request.description();
+    }
+    client.send(fnd::Value::array({71, "12", 2}));
+    EXPECT_FALSE(client.next(kSilence).has_value());
+}
+
 TEST(DevServer, RecordsKeepAlivesWithoutAnsweringThem) {
     DevServer server(demoOptions());
     ASSERT_TRUE(server.start());

@@ -134,6 +134,20 @@ void DevServer::handlePacket(DevSession& session, const fnd::Value& packet) {
         handleResource(session, packet);
         return;
     }
+    if (const auto rule = options_.rules.find(*command); rule != options_.rules.end()) {
+        if (!session.loggedIn()) {
+            ZLOG(Warn, "devserver: connection #%d sent command %lld before log-in", session.id(),
+                 static_cast<long long>(*command));
+            return;
+        }
+        const std::vector<fnd::Value> replies = rule->second(packet);
+        ZLOG(Info, "devserver: connection #%d received %s, %d repl%s", session.id(), fnd::logPreview(packet),
+             static_cast<int>(replies.size()), replies.size() == 1 ? "y" : "ies");
+        for (const fnd::Value& answer : replies) {
+            reply(session, answer);
+        }
+        return;
+    }
     ZLOG(Info, "devserver: connection #%d received %s", session.id(), fnd::logPreview(packet));
 }
 

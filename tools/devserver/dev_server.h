@@ -18,6 +18,7 @@
 #include <asio.hpp>
 
 #include "platform/foundation/value.h"
+#include "tools/devserver/dev_rules.h"
 #include "tools/devserver/login_protocol.h"
 
 namespace zelvan::devserver {
@@ -32,6 +33,8 @@ struct DevServerOptions {
     // The site folder that command 400 answers from (the web server's folder); empty: every
     // resource request gets 404.
     std::string webRoot;
+    // Replies by received command number, for logged-in connections (the standard ones by default).
+    ReplyRules rules = standardRules();
 };
 
 // One packet the server received.
