@@ -1,0 +1,109 @@
+// Fuzz target: avatar answers (commands 17 and 24) built from untrusted bytes go through the avatar
+// manager's handler over a temporary cache folder, with the getters and the bridge's path lookup in
+// between; nothing may crash and every file written must be a picture name inside that folder.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <regex>
+#include <string>
+
+#include "messaging/zelvan_avatar_manager.h"
+#include "platform/foundation/log.h"
+
+namespace {
+
+class Reader {
+public:
+    Reader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+    bool more() const { return pos_ < size_; }
+    uint8_t byte() { return pos_ < size_ ? data_[pos_++] : 0; }
+    // Mostly small numbers, so answers meet the requests; now and then any 32-bit value.
+    int64_t number() {
+        const uint8_t kind = byte();
+        if (kind < 0xf0) {
+            return static_cast<int64_t>(kind % 24) - 4;
+        }
+        uint64_t bits = 0;
+        for (int i = 0; i < 8; ++i) {
+            bits = bits << 8 | byte();
+        }
+        return kind == 0xff ? static_cast<int64_t>(bits) : static_cast<int32_t>(bits);
+    }
+    fnd::Bytes bytes() {
+        const size_t length = std::min<size_t>(byte() * 4u, size_ - pos_);
+        fnd::Bytes out(data_ + pos_, data_ + pos_ + length);
+        pos_ += length;
+        return out;
+    }
+
+private:
+    const uint8_t* data_;
+    size_t size_;
+    size_t pos_ = 0;
+};
+
+fnd::Value element(Reader& in) {
+    switch (in.byte() % 6) {
+    case 0:
+        return fnd::Value();
+    case 1:
+        return fnd::Value(in.bytes());
+    case 2:
+        return fnd::Value("12");
+    case 3:
+        return fnd::Value(1.5);
+    default:
+        return fnd::Value(in.number());
+    }
+}
+
+const std::filesystem::path& root() {
+    static const std::filesystem::path path = [] {
+        std::string pattern = (std::filesystem::temp_directory_path() / "fuzz-avatar-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            std::abort();
+        }
+        return std::filesystem::path(pattern);
+    }();
+    return path;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static bool quiet = (fnd::setLogToStderr(false), true);
+    (void)quiet;
+    const std::filesystem::path folder = root() / "avatar_cache";
+    std::filesystem::remove_all(root());
+    std::filesystem::create_directories(folder);
+    auto manager = std::make_shared<zelvan::ZelvanAvatarManager>(folder.string(), [](const fnd::Value&) {});
+
+    Reader in(data, size);
+    while (in.more()) {
+        const uint8_t op = in.byte();
+        auto packet = fnd::Value::array({op & 1 ? 17 : 24});
+        const size_t count = (op >> 1) % 6;
+        for (size_t i = 0; i < count; ++i) {
+            packet.asArray()->addObject(element(in));
+        }
+        manager->handleServerResponseInternal(packet);
+        const auto user = static_cast<int32_t>(in.number());
+        const auto type = static_cast<int32_t>(in.number());
+        manager->newAvatarImage(user, type);
+        manager->newImageAvatarHead(user, (op & 0x80) != 0);
+        manager->findAvatarPath(user, type, (op & 0x40) != 0);
+        if (op == 0xff) {
+            manager->fireTimerEvent();
+        }
+    }
+
+    static const std::regex picture("-?[0-9]+_[0-9]+_-?[0-9]+(_gray)?");
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root())) {
+        const bool inFolder = entry.path().parent_path() == folder;
+        if (entry.path() != folder && (!inFolder || !std::regex_match(entry.path().filename().string(), picture))) {
+            std::abort();
+        }
+    }
+    return 0;
+}
