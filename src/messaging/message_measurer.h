@@ -1,6 +1,6 @@
 // MessageMeasurer: how much room a message's tokens take when laid out at a width. Chats measure
-// every line once as it arrives through the application registry's measurer (the chat view's layout
-// provides its own); until there is one, a simple word-flow measurer over the text measurement serves.
+// every line once as it arrives through the application registry's measurer, or by default with the
+// chat view's token layout (IMMessageView).
 #pragma once
 
 #include <memory>
@@ -24,20 +24,8 @@ public:
                                            const std::shared_ptr<gfx::Font>& font,
                                            std::optional<gfx::Color> textColor) const = 0;
 
-    // The measurer chats use: the application registry's, or a shared SimpleMessageMeasurer.
+    // The measurer chats use: the application registry's, or a shared MessageViewMeasurer.
     static std::shared_ptr<MessageMeasurer> installed();
-};
-
-// Lays tokens out as flowing words: text runs break after blanks (and at a line feed), a word wider
-// than the whole width breaks between characters, images sit inline at their own size, font tokens
-// change the font of the following text and the null marker restores the starting font; colours
-// take no room. A line is as tall as its tallest font or image. The size is rounded up to whole
-// points; no tokens measure (0, 0).
-class SimpleMessageMeasurer : public MessageMeasurer {
-public:
-    gfx::Size calculateContentSize(double width, const std::vector<MessageToken>& tokens,
-                                   const std::shared_ptr<gfx::Font>& font,
-                                   std::optional<gfx::Color> textColor) const override;
 };
 
 } // namespace zelvan

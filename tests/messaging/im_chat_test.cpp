@@ -2,6 +2,7 @@
 // members, picture lines, system lines, measured sizes and what the delegate hears.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -11,6 +12,7 @@
 #include "core/zelvan_style.h"
 #include "messaging/chat_room_user.h"
 #include "messaging/im_chat.h"
+#include "messaging/im_message_view.h"
 #include "messaging/message_measurer.h"
 #include "messaging/v_card.h"
 #include "platform/foundation/format.h"
@@ -155,15 +157,23 @@ TEST(IMChatTest, SystemLinesAndMeasuredSizes) {
     EXPECT_LE(chat->messages().back()->size().width, IMChat::kChatLineWidth);
     EXPECT_GT(chat->messages().back()->size().height, 3 * one.height);
 
-    // A word wider than the line breaks between characters; an image takes its own size.
-    const SimpleMessageMeasurer measurer;
-    const gfx::Size unbroken = measurer.calculateContentSize(50, {std::string(60, 'm')}, font, std::nullopt);
+    // A word wider than the line breaks between characters; an image takes a square of at least 21
+    // points; no tokens measure one empty line.
+    const auto measurer = MessageMeasurer::installed();
+    const gfx::Size unbroken = measurer->calculateContentSize(50, {std::string(60, 'm')}, font, std::nullopt);
     EXPECT_LE(unbroken.width, 50);
     EXPECT_GT(unbroken.height, 2 * one.height);
-    EXPECT_EQ(measurer.calculateContentSize(50, {}, font, std::nullopt), (gfx::Size{0, 0}));
+    EXPECT_EQ(measurer->calculateContentSize(50, {}, font, std::nullopt), (gfx::Size{0, one.height}));
     const auto emoticon = ZelvanWidget::imageFromResource("e1", true);
     ASSERT_NE(emoticon, nullptr);
-    EXPECT_EQ(measurer.calculateContentSize(200, {emoticon}, font, std::nullopt), emoticon->size());
+    const double side = std::max(one.height, 21.0);
+    EXPECT_EQ(measurer->calculateContentSize(200, {emoticon}, font, std::nullopt), (gfx::Size{side, side}));
+
+    // Every chat line is measured on arrival with the chat view's layout.
+    chat->addChatMessage("Hi there, how are you? [~3~]", nullptr);
+    EXPECT_EQ(chat->messages().back()->size(),
+              IMMessageView::calculateContentSize(IMChat::kChatLineWidth, chat->messages().back()->tokens(), font,
+                                                  std::nullopt, false));
 }
 
 } // namespace
