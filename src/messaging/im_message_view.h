@@ -35,6 +35,7 @@ public:
     // Lays the tokens out across the frame's width, drawing the text and putting the images into
     // this view's layer; with no tokens the bounds become (frame width, 0).
     void drawRect(gfx::Rect rect) override;
+    bool drawsOwnContent() const override { return true; }
 
     const std::vector<MessageToken>& tokens() const { return tokens_; }
     void setTokens(std::vector<MessageToken> tokens);
