@@ -56,7 +56,7 @@ struct AppRegistry {
     ServiceSlot<PhotoSource> photoSource;
     // Which status picture a card shows (the messenger's rule).
     ServiceSlot<CardPictureRule> cardPictureRule;
-    // How much room a chat line takes (the chat view's layout; null: a simple word flow).
+    // How much room a chat line takes (null: the chat view's token layout).
     ServiceSlot<MessageMeasurer> messageMeasurer;
     // The page controller of every new web dialog (null or empty: a plain web view).
     std::function<std::shared_ptr<WebDialogController>(zelvanAppDelegate&)> webDialogController;

@@ -113,7 +113,7 @@ public:
     // --- Strategies and bridge targets of the registry (any thread) ---
     std::shared_ptr<PhotoSource> photoSource();
     std::shared_ptr<CardPictureRule> cardPictureRule();
-    // Null when none is registered (callers fall back to a simple word flow).
+    // Null when none is registered (callers fall back to the chat view's token layout).
     std::shared_ptr<MessageMeasurer> messageMeasurer();
     std::shared_ptr<ZLVWebDatabaseManager> webDatabases();
     // The factory of web dialogs' page controllers; empty when the registry has none.
