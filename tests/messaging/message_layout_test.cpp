@@ -84,11 +84,33 @@ TEST_F(MessageLayoutTest, ImagesAreSquaresOfAtLeast21Points) {
     EXPECT_EQ(measure(10, {image, std::string("\n")}), (gfx::Size{24, 24}));
 }
 
-TEST_F(MessageLayoutTest, FontTokensHoldUntilTheNullMarker) {
+TEST_F(MessageLayoutTest, FontAndColourTokensHoldUntilTheNullMarker) {
     const auto big = gfx::Font::systemFontOfSize(40);
     // "ab" at 40 is 44 wide, "ab" at 20 after the marker 22; line heights follow the base font.
     EXPECT_EQ(measure(200, {big, std::string("ab"), NullMarker{}, std::string("ab")}), (gfx::Size{66, 24}));
     EXPECT_EQ(measure(200, {big, std::string("ab"), gfx::Color::red(), std::string("ab")}), (gfx::Size{88, 24}));
+
+    // A colour token holds until the null marker brings back the base colour (black).
+    gfx::beginImageContext(gfx::Size{100, 30});
+    IMMessageView::calculateContentSize(200, {gfx::Color::red(), std::string("ll"), NullMarker{}, std::string("ll")},
+                                        gfx::Font::systemFontOfSize(20), gfx::Color::black(), true, nullptr);
+    const auto image = gfx::imageFromCurrentImageContext();
+    gfx::endImageContext();
+    ASSERT_NE(image, nullptr);
+    int red = 0;
+    int black = 0;
+    for (int y = 0; y < 24; ++y) {
+        for (int x = 0; x < 44; ++x) {
+            const auto p = image->pixelAt(x, y);
+            const bool isRed = p.a > 200 && p.r > 200 && p.g < 60;
+            const bool isBlack = p.a > 200 && p.r < 60 && p.g < 60;
+            red += isRed && x < 22 ? 1 : 0;
+            black += isBlack && x >= 22 ? 1 : 0;
+            EXPECT_FALSE((isRed && x >= 23) || (isBlack && x < 21)) << x << "," << y;
+        }
+    }
+    EXPECT_GT(red, 10);
+    EXPECT_GT(black, 10);
 }
 
 TEST_F(MessageLayoutTest, NarrowWidthsEndAndNeverSplitSurrogatePairs) {
