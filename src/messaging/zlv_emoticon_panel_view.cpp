@@ -2,6 +2,8 @@
 // the extra room it takes above its own content.
 #include "messaging/zlv_emoticon_panel_view.h"
 
+#include <algorithm>
+
 #include "messaging/emoticon_texts.h"
 #include "platform/ui/button.h"
 #include "protocol/tracer.h"
@@ -66,6 +68,12 @@ std::shared_ptr<ui::View> ZLVEmoticonPanelView::hitTest(gfx::Point point, const 
     }
     dismissWithClickedButtonIndex(0, ui::Animated::Yes);
     return hit;
+}
+
+gfx::Size ZLVEmoticonPanelView::sizeThatFits(gfx::Size size) const {
+    gfx::Size fits = ui::ActionSheet::sizeThatFits(size);
+    fits.height = std::max(fits.height, kCell);
+    return fits;
 }
 
 void ZLVEmoticonPanelView::notifyWillPresent() {

@@ -36,6 +36,9 @@ public:
     void iconSelected(const ui::Control& button);
     // A touch that finds no picture button closes the sheet (and goes where the sheet's own test sends it).
     std::shared_ptr<ui::View> hitTest(gfx::Point point, const ui::Event* event) override;
+    // The plain sheet's size, at least one row high, so that with the rows' room added every
+    // picture lies on the sheet.
+    gfx::Size sizeThatFits(gfx::Size size) const override;
     // Grows the sheet upwards by the rows' room, once each time it is shown, then draws the sheet.
     void drawRect(gfx::Rect rect) override;
 

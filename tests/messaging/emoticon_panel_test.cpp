@@ -63,6 +63,8 @@ TEST_F(EmoticonPanelTest, PicturesSitInAGridAndAChoiceClosesTheSheet) {
     const auto last = panel_->viewWithTag(ZLVEmoticonPanelView::kFirstTag + 41);
     ASSERT_NE(last, nullptr);
     EXPECT_EQ(last->frame(), (gfx::Rect{265, 235, 40, 40}));
+    // Every picture lies on the shown sheet.
+    EXPECT_LE(last->frame().origin.y + last->frame().size.height, panel_->bounds().size.height);
     EXPECT_EQ(ZLVEmoticonPanelView::emoticonTextList().size(), 42u);
 
     // Row 3, column 4 (from 1) is index 17.
