@@ -142,3 +142,25 @@ std::shared_ptr<IMChat> ContactManage::getchat(int32_t imId, const std::string& 
 }
 
 } // namespace zelvan
+
+namespace zelvan {
+
+void ContactManage::applySync(const ContactSync::Plan& plan, const std::function<void(const fnd::Value&)>& send) {
+    if (!plan.ran) {
+        return;
+    }
+    std::lock_guard<std::recursive_mutex> hold(lock_);
+    waitadd_.insert(waitadd_.end(), plan.added.begin(), plan.added.end());
+    for (const fnd::Value& packet : plan.packets) {
+        ++rev_;
+        if (send) {
+            send(packet);
+        }
+    }
+    for (const auto& card : plan.removed) {
+        removeContact(card);
+    }
+    saveContactStorage();
+}
+
+} // namespace zelvan

@@ -13,6 +13,7 @@
 #include "core/int_collections.h"
 #include "messaging/chat_group_card.h"
 #include "messaging/chat_room_card.h"
+#include "messaging/contact_sync.h"
 #include "messaging/im_chat_window.h"
 #include "messaging/im_group.h"
 #include "messaging/private_chat_card.h"
@@ -56,6 +57,11 @@ public:
     void updateMiniblog(int32_t userId, const std::string& content, int32_t timeDelta);
     // Inserts the card into the sorted list by the bisection of the contact lists.
     static void insertSorted(VCards& list, const std::shared_ptr<vCard>& card);
+
+    // Applies a finished sync run (main thread): the new cards wait for their ids, the orphans leave
+    // the lists, `rev` rises by one per packet and the packets go out in order through `send`; then
+    // the contact file is saved.
+    void applySync(const ContactSync::Plan& plan, const std::function<void(const fnd::Value&)>& send);
 
     // --- Lookups (first hit in list order, else null) ---
     std::shared_ptr<imGroup> findIMWithID(int32_t imId) const;
