@@ -46,6 +46,12 @@ AppRegistry makeRegistry() {
     // pages' chats.
     registry.im.factory = [](zelvanAppDelegate& delegate) -> std::shared_ptr<MessengerService> {
         auto controller = IMController::create(delegate.shared_from_this());
+        std::weak_ptr<zelvanAppDelegate> weak = delegate.weak_from_this();
+        controller->setFeatureVisible([weak](const std::string& name) {
+            auto strong = weak.lock();
+            auto databases = strong ? strong->webDatabases() : nullptr;
+            return databases && databases->featureVisible(name) != 0;
+        });
         delegate.installBridgeTargets([&](BridgeTargets& targets) { targets.chatOpener = controller; });
         return controller;
     };

@@ -15,7 +15,6 @@
 #include "platform/ui/tab_bar_item.h"
 #include "ui/widget_layout.h"
 #include "ui/zelvan_widget.h"
-#include "web/zlv_web_database_manager.h"
 
 namespace zelvan {
 
@@ -174,8 +173,7 @@ void IMController::viewWillDisappear(ui::Animated /*animated*/) {
 
 void IMController::viewDidAppear(ui::Animated /*animated*/) {
     auto delegate = delegate_.lock();
-    auto databases = delegate ? delegate->webDatabases() : nullptr;
-    if (!databases || databases->featureVisible("imads") == 0) {
+    if (!delegate || !featureVisible_ || !featureVisible_("imads")) {
         return;
     }
     auto ad = delegate->adView();

@@ -121,6 +121,9 @@ public:
     void hideMask();
     void updateProgress(float progress);
 
+    // Whether the server enabled a feature (the web databases' switches); the composition root sets it.
+    void setFeatureVisible(std::function<bool(const std::string&)> check) { featureVisible_ = std::move(check); }
+
     // --- Fields read by the list screens ---
     const std::shared_ptr<ui::TableView>& tableView() const { return tableView_; }
     const std::shared_ptr<ZSimpleProgressView>& syncView() const { return syncView_; }
@@ -183,6 +186,7 @@ private:
     bool showContact_ = true;
     int reloadCount_ = 0;
     std::function<void(ZSimpleAlertView&, int)> alertAnswerHook_;
+    std::function<bool(const std::string&)> featureVisible_;
     std::thread syncThread_;
     std::deque<fnd::Value> waitingCommands_;
 };

@@ -138,6 +138,7 @@ TEST_F(IMControllerTest, SignInCarriesTheStoredRevisionThenSessionAndFriends) {
 TEST_F(IMControllerTest, AnotherUsersFilesAreDropped) {
     writefile(ContactManage::kContactFile, storedContacts(9, 42));
     fnd::UserDefaults::standard().setInteger(77, IMController::kUserIdDefault);
+    setBook({"Ann"});
     launch();
     std::vector<Value> sent = afterLogin(2);
     ASSERT_GE(sent.size(), 2u);
@@ -145,6 +146,17 @@ TEST_F(IMControllerTest, AnotherUsersFilesAreDropped) {
     EXPECT_TRUE(controller_->all().empty());
     EXPECT_EQ(controller_->rev(), 0);
     EXPECT_EQ(fnd::UserDefaults::standard().integerForKey(IMController::kUserIdDefault), 1001);
+    // This user's first sign-in with people in the address book asks before importing.
+    std::shared_ptr<ZSimpleAlertView> ask;
+    for (const auto& view : delegate_->tabBarController()->view()->subviews()) {
+        if (auto alert = std::dynamic_pointer_cast<ZSimpleAlertView>(view)) {
+            ask = alert;
+        }
+    }
+    ASSERT_TRUE(ask);
+    EXPECT_EQ(ask->tag(), IMController::kTagImport);
+    EXPECT_FALSE(controller_->syncing());
+    ask->hide();
 }
 
 TEST_F(IMControllerTest, EditorReturnSendsOnlyAChangedCard) {
@@ -199,6 +211,37 @@ TEST_F(IMControllerTest, SyncAppliesOnMainAndCommandsWaitForIt) {
     ASSERT_EQ(sent.size(), 3u);
     EXPECT_EQ(sent[2].asArray()->count(), 3u);
     EXPECT_EQ(controller_->waitadd().size(), 2u);
+}
+
+TEST_F(IMControllerTest, ConfirmationAlertsStartTheSyncOnlyOnYes) {
+    fnd::UserDefaults::standard().setInteger(1001, IMController::kUserIdDefault);
+    launch();
+    afterLogin(2);
+    setBook({"Ann"});
+    int other = -1;
+    controller_->setAlertAnswerHook([&](ZSimpleAlertView&, int index) { other = index; });
+
+    auto alert = controller_->showAlert("import?", IMController::kTagImport, controller_->view());
+    EXPECT_EQ(alert->numberOfButtons(), 2);
+    alert->setAlertId(Value(7));
+    controller_->buttonClickedFromAlert(*alert, "No", 0);
+    EXPECT_FALSE(controller_->syncing());
+    EXPECT_TRUE(alert->alertId().isNull());
+    controller_->buttonClickedFromAlert(*alert, "Yes", 1);
+    EXPECT_TRUE(controller_->syncing());
+    controller_->waitForSync();
+    EXPECT_EQ(controller_->waitadd().size(), 1u);
+
+    // Tags of the list actions go to their hook; the warning has no buttons.
+    auto logout = controller_->showAlert("sign out?", 0);
+    controller_->buttonClickedFromAlert(*logout, "Yes", 1);
+    EXPECT_EQ(other, 1);
+    auto warning = controller_->showWarning("careful");
+    EXPECT_EQ(warning->tag(), IMController::kTagWarning);
+    EXPECT_EQ(warning->numberOfButtons(), 0);
+    warning->hide();
+    logout->hide();
+    alert->hide();
 }
 
 } // namespace
