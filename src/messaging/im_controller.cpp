@@ -95,6 +95,10 @@ void IMController::didLogIn(const LoginSession& session) {
         friends->addObject(card->userid());
     }
     send(fnd::Value(friends));
+    if (firstSignIn && addressBook_) {
+        // The handle was opened at start; it reads the book as it stands now.
+        addressBook_->revert();
+    }
     if (firstSignIn && addressBook_ && addressBook_->personCount() > 0) {
         syncContacts(ContactSync::kImport, true);
     }

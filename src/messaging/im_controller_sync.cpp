@@ -4,10 +4,14 @@
 #include "core/localization.h"
 #include "core/zelvan_app_delegate.h"
 #include "messaging/im_controller.h"
+#include "messaging/zelvan_avatar_manager.h"
 #include "platform/foundation/date.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/graphics/color.h"
+#include "platform/graphics/image.h"
+#include "platform/ui/bar_button_item.h"
+#include "platform/ui/navigation_item.h"
 #include "platform/ui/tab_bar_controller.h"
 
 namespace zelvan {
@@ -99,6 +103,9 @@ std::shared_ptr<ui::View> IMController::overlayView() {
 void IMController::showMask() {
     syncView_->updateProgress(0, ui::Animated::No);
     syncView_->showInView(overlayView());
+    if (const auto& button = navigationItem()->rightBarButtonItem()) {
+        button->setEnabled(false);
+    }
 }
 
 void IMController::hideMask() {
@@ -106,6 +113,9 @@ void IMController::hideMask() {
     fnd::RunLoop::main().post([weak] {
         if (auto self = weak.lock()) {
             self->syncView_->hide();
+            if (const auto& button = self->navigationItem()->rightBarButtonItem()) {
+                button->setEnabled(true);
+            }
             self->reloadInternal();
         }
     });
@@ -192,6 +202,12 @@ void IMController::actionShowProfile(const std::shared_ptr<vCard>& card) {
     }
     auto person = device::Person::create();
     card->save(person);
+    if (card->userid() >= 1) {
+        auto avatars = currentAvatarManager();
+        if (gfx::ImagePtr head = avatars ? avatars->newImageAvatarHead(card->userid(), false) : nullptr) {
+            person->setImageData(gfx::pngRepresentation(*head));
+        }
+    }
     addressBook_->addRecord(person);
     if (auto saved = addressBook_->save(); !saved.ok()) {
         ZLOG(Warn, "messenger: the profile's person could not be saved: %s", saved.error().localizedDescription());
