@@ -1,10 +1,12 @@
 // Composition root: the web cache as the delegate's web cache and the photo viewer's source, the page
 // controller of web dialogs, the web databases following the connection and the signed-in user, the
-// messenger's card pictures behind the widget kit, and the avatar manager behind them and the pages.
+// messenger's card pictures behind the widget kit, the avatar manager behind them and the pages, and
+// the messenger controller with the pages' chat opener.
 #include "app/services.h"
 
 #include <memory>
 
+#include "messaging/im_controller.h"
 #include "messaging/messenger_card_pictures.h"
 #include "messaging/zelvan_avatar_manager.h"
 #include "web/z_advanced_web_view_controller.h"
@@ -39,6 +41,19 @@ AppRegistry makeRegistry() {
         delegate.installBridgeTargets([&](BridgeTargets& targets) { targets.avatarFinder = manager; });
         cardPictures->setAvatarHeads(manager);
         return manager;
+    };
+    // Made on the main thread when the window is built; it keeps the contact lists and opens the
+    // pages' chats.
+    registry.im.factory = [](zelvanAppDelegate& delegate) -> std::shared_ptr<MessengerService> {
+        auto controller = IMController::create(delegate.shared_from_this());
+        std::weak_ptr<zelvanAppDelegate> weak = delegate.weak_from_this();
+        controller->setFeatureVisible([weak](const std::string& name) {
+            auto strong = weak.lock();
+            auto databases = strong ? strong->webDatabases() : nullptr;
+            return databases && databases->featureVisible(name) != 0;
+        });
+        delegate.installBridgeTargets([&](BridgeTargets& targets) { targets.chatOpener = controller; });
+        return controller;
     };
     return registry;
 }

@@ -84,6 +84,9 @@ void zelvanAppDelegate::applicationWillTerminate() {
 void zelvanAppDelegate::loadStateFiles() {
     chatRoomRuleLogs_ = loadDictionary(kRuleLogFile);
     displayGuide_ = loadDictionary(kDisplayGuideFile);
+    if (auto im = this->im()) {
+        im->loadState();
+    }
 }
 
 void zelvanAppDelegate::saveStateFiles() {

@@ -50,6 +50,17 @@ void zelvanAppDelegate::buildWindow() {
     for (const char* title : {"Games", "myHome", "IM", "Circle", "More"}) {
         std::shared_ptr<PageService> page = pages[index++];
         std::shared_ptr<ui::ViewController> root = page ? page->pageViewController() : nullptr;
+        // The messenger's controller brings its own title and tab item.
+        auto messenger = index - 1 == TabMessenger ? im() : nullptr;
+        if (messenger) {
+            root = messenger->rootViewController();
+        }
+        if (root && messenger) {
+            tabs.push_back(ui::NavigationController::initWithRootViewController(root));
+            tabs.back()->setTitle(root->title());
+            tabs.back()->setTabBarItem(root->tabBarItem());
+            continue;
+        }
         if (!root) {
             root = std::make_shared<ui::ViewController>();
         }

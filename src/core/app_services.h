@@ -31,10 +31,15 @@ class MessengerService : public CommandHandler {
 public:
     // The revision of the messenger's stored data, sent with every log-in.
     virtual int dataRevision() { return 0; }
+    // Loads the stored data (main thread, with the other state files, before the stored account
+    // signs in so the log-in carries the stored revision).
+    virtual void loadState() {}
     // The user signed in (main thread): load or reset the stored data for this user.
     virtual void didLogIn(const LoginSession& /*session*/) {}
     // Saves the messenger's state (main thread, at stop).
     virtual void saveState() {}
+    // The controller the messenger tab shows as its root; null leaves the tab empty.
+    virtual std::shared_ptr<ui::ViewController> rootViewController() { return nullptr; }
 };
 
 // The avatar manager: owns the avatar command numbers.

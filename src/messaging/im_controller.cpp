@@ -1,0 +1,303 @@
+// IMController's construction, view and navigation events, the editor return, the reload hop to the
+// main thread, and the messenger's part of signing in.
+#include "messaging/im_controller.h"
+
+#include "core/localization.h"
+#include "core/state_files.h"
+#include "core/zelvan_app_delegate.h"
+#include "core/zelvan_style.h"
+#include "platform/foundation/date.h"
+#include "platform/foundation/log.h"
+#include "platform/foundation/log_preview.h"
+#include "platform/foundation/run_loop.h"
+#include "platform/foundation/user_defaults.h"
+#include "platform/ui/tab_bar_controller.h"
+#include "platform/ui/tab_bar_item.h"
+#include "ui/widget_layout.h"
+#include "ui/zelvan_widget.h"
+
+namespace zelvan {
+
+namespace {
+
+std::function<bool()> loggedOutOf(const std::weak_ptr<zelvanAppDelegate>& delegate) {
+    return [delegate] {
+        auto strong = delegate.lock();
+        return strong && strong->loggedout();
+    };
+}
+
+} // namespace
+
+std::shared_ptr<IMController> IMController::create(const std::shared_ptr<zelvanAppDelegate>& delegate) {
+    auto controller = std::make_shared<IMController>(delegate);
+    if (delegate) {
+        delegate->addConnectionDelegate(controller);
+    }
+    return controller;
+}
+
+IMController::IMController(const std::shared_ptr<zelvanAppDelegate>& delegate)
+    : ContactManage(loggedOutOf(delegate), std::make_shared<IMChatList>()), delegate_(delegate) {
+    addressBook_ = device::AddressBook::create();
+    lastChatRoomQuery_ = fnd::Date::now().sinceReferenceDate();
+    unfoldStates_.setIntValue(1, 1);
+    for (int key : {5, 2, 6, 4}) {
+        unfoldStates_.setIntValue(0, key);
+    }
+    syncView_ = ZSimpleProgressView::create();
+    setTitle(ZLS("imtitle"));
+    setTabBarItem(ui::TabBarItem::initWithTitle(ZLS("imtitle"), ZelvanWidget::newImageFromResource("friends", false),
+                                                zelvanAppDelegate::TabMessenger));
+}
+
+IMController::~IMController() {
+    if (syncThread_.joinable()) {
+        syncThread_.join();
+    }
+    if (miniblogTimer_) {
+        miniblogTimer_->invalidate();
+    }
+    if (auto delegate = delegate_.lock()) {
+        delegate->removeConnectionDelegate(this);
+    }
+}
+
+void IMController::send(const fnd::Value& packet) {
+    if (auto delegate = delegate_.lock()) {
+        delegate->send(packet);
+    }
+}
+
+void IMController::loadState() {
+    loadStorage();
+}
+
+std::shared_ptr<ui::ViewController> IMController::rootViewController() {
+    return std::static_pointer_cast<ui::ViewController>(shared_from_this());
+}
+
+void IMController::didLogIn(const LoginSession& session) {
+    fnd::UserDefaults& defaults = fnd::UserDefaults::standard();
+    if (defaults.integerForKey(kUserIdDefault) != session.userId) {
+        if (!all().empty() || rev() != 0) {
+            ZLOG(Info, "messenger: user %d signed in; the stored contacts of another user are dropped",
+                 static_cast<int>(session.userId));
+        }
+        resetAllData();
+        defaults.setInteger(session.userId, kUserIdDefault);
+        defaults.synchronize();
+    }
+    const bool firstSignIn = !existfile(kContactFile);
+    sessionKeyUpdated();
+    auto friends = fnd::Array::make({kFriendListCommand});
+    for (const auto& card : zelvanFriends()) {
+        friends->addObject(card->userid());
+    }
+    send(fnd::Value(friends));
+    if (firstSignIn && addressBook_) {
+        // The handle was opened at start; it reads the book as it stands now.
+        addressBook_->revert();
+    }
+    if (firstSignIn && addressBook_ && addressBook_->personCount() > 0) {
+        syncContacts(ContactSync::kImport, true);
+    }
+}
+
+void IMController::handleServerResponse(const fnd::Value& packet) {
+    std::weak_ptr<IMController> weak = std::static_pointer_cast<IMController>(shared_from_this());
+    auto run = [weak, packet] {
+        auto self = weak.lock();
+        if (!self) {
+            return;
+        }
+        if (self->syncing_) {
+            self->waitingCommands_.push_back(packet);
+            return;
+        }
+        std::lock_guard<std::recursive_mutex> hold(self->lock());
+        self->handleCommand(packet);
+    };
+    if (fnd::RunLoop::main().isCurrent()) {
+        run();
+    } else {
+        fnd::RunLoop::main().post(std::move(run));
+    }
+}
+
+void IMController::runQueuedCommands() {
+    while (!syncing_ && !waitingCommands_.empty()) {
+        fnd::Value packet = std::move(waitingCommands_.front());
+        waitingCommands_.pop_front();
+        std::lock_guard<std::recursive_mutex> hold(lock());
+        handleCommand(packet);
+    }
+}
+
+void IMController::loadView() {
+    setView(ZelvanWidget::newContentViewForViewController());
+    if (!tableView_) {
+        tableView_ = ui::View::create<ui::TableView>(widgetGetMainFrame(), ui::TableViewStyle::Plain);
+        if (auto delegate = delegate_.lock()) {
+            tableView_->setSeparatorColor(delegate->style()->tableViewSeparatorColor());
+            tableView_->setBackgroundColor(delegate->style()->viewBackgroundColor());
+        }
+        tableView_->setRowHeight(kRowHeight);
+    }
+    view()->addSubview(tableView_);
+}
+
+void IMController::viewDidLoad() {
+    if (miniblogTimer_) {
+        return;
+    }
+    for (const auto& card : zelvanFriends()) {
+        miniblogRequestQueue().addValue(card->userid());
+    }
+    fireTimerEvent();
+    std::weak_ptr<IMController> weak = std::static_pointer_cast<IMController>(shared_from_this());
+    miniblogTimer_ = fnd::Timer::scheduled(kTimerInterval, fnd::Repeats::Yes, [weak](fnd::Timer&) {
+        if (auto self = weak.lock()) {
+            self->fireTimerEvent();
+        }
+    });
+}
+
+void IMController::viewWillAppear(ui::Animated /*animated*/) {
+    if (auto nav = navigationController()) {
+        nav->setDelegate(std::static_pointer_cast<IMController>(shared_from_this()));
+    }
+    reloadInternal();
+    appeared_ = true;
+}
+
+void IMController::viewWillDisappear(ui::Animated /*animated*/) {
+    appeared_ = false;
+}
+
+void IMController::viewDidAppear(ui::Animated /*animated*/) {
+    auto delegate = delegate_.lock();
+    if (!delegate || !featureVisible_ || !featureVisible_("imads")) {
+        return;
+    }
+    auto ad = delegate->adView();
+    if (!ad) {
+        return;
+    }
+    ad->setDisplayMode(1);
+    if (auto adView = std::dynamic_pointer_cast<ui::View>(ad)) {
+        view()->addSubview(adView);
+    }
+}
+
+void IMController::navigationControllerWillShowViewController(ui::NavigationController& /*nav*/,
+                                                              ui::ViewController& /*vc*/, ui::Animated /*animated*/) {
+    inTransition_ = true;
+}
+
+void IMController::navigationControllerDidShowViewController(ui::NavigationController& /*nav*/, ui::ViewController& vc,
+                                                             ui::Animated /*animated*/) {
+    // Record ids start at 0, so 0 is a valid temporary person; selectedCard and the id are always
+    // cleared so a failed look-up leaves nothing behind.
+    if (&vc == this && selectedCard_ && tmpLocalId_ >= 0) {
+        auto person = addressBook_ ? addressBook_->personWithRecordID(tmpLocalId_) : nullptr;
+        if (person) {
+            auto edited = vCard::initWithPerson(*person);
+            auto selectedUi = selectedCard_->ui();
+            if (selectedUi && selectedUi->objectForKey(vCard::kKeyType).isInt()) {
+                edited->setType(selectedCard_->type());
+            }
+            if (selectedUi && selectedUi->objectForKey(vCard::kKeyUserId).isInt()) {
+                edited->setUserid(selectedCard_->userid());
+            }
+            if (!edited->isEqualTovCard(*selectedCard_)) {
+                setRev(rev() + 1);
+                selectedCard_->setUi(edited->ui());
+                send(fnd::Value::array({kEditCommand, selectedCard_->contactid(), edited->ui()}));
+            }
+            addressBook_->removeRecord(person);
+            if (auto saved = addressBook_->save(); !saved.ok()) {
+                ZLOG(Warn, "messenger: the temporary person could not be removed: %s",
+                     saved.error().localizedDescription());
+            }
+        }
+        selectedCard_ = nullptr;
+        tmpLocalId_ = -1;
+    }
+    inTransition_ = false;
+}
+
+void IMController::showChatWithCard(const std::shared_ptr<baseCard>& card) {
+    chat()->activateChatWithCard(card);
+    auto screen = chat()->viewController();
+    auto nav = navigationController();
+    if (screen && nav && !screen->navigationController()) {
+        nav->pushViewController(screen, ui::Animated::Yes);
+    }
+}
+
+void IMController::showChatWithCard(const fnd::Value& cardInfo) {
+    auto info = cardInfo.asDictionary();
+    std::shared_ptr<baseCard> card;
+    if (info) {
+        if (const fnd::Value& v = info->objectForKey("userid"); !v.isNull()) {
+            card = getuserid(v.intValue());
+        } else if (const fnd::Value& g = info->objectForKey("groupid"); !g.isNull()) {
+            card = findChatGroup(g.intValue());
+        } else if (const fnd::Value& r = info->objectForKey("roomid"); !r.isNull()) {
+            card = findChatRoom(r.intValue());
+        } else if (const fnd::Value& p = info->objectForKey("phone"); !p.isNull()) {
+            card = getunknown(p.stringValue());
+        }
+    }
+    if (!card) {
+        ZLOG(Warn, "messenger: the page asked for a chat with no known card: %s",
+             fnd::logPreviewValue(cardInfo, fnd::kLogPreviewBytes));
+        return;
+    }
+    showChatWithCard(card);
+}
+
+void IMController::safeReload() {
+    if (fnd::RunLoop::main().isCurrent()) {
+        reloadInternal();
+        return;
+    }
+    std::weak_ptr<IMController> weak = std::static_pointer_cast<IMController>(shared_from_this());
+    fnd::RunLoop::main().post([weak] {
+        if (auto self = weak.lock()) {
+            self->reloadInternal();
+        }
+    });
+}
+
+void IMController::reloadInternal() {
+    ++reloadCount_;
+    if (tableView_) {
+        tableView_->reloadData();
+    }
+}
+
+void IMController::setTableEditing(const std::shared_ptr<ui::View>& view) {
+    if (!view) {
+        return;
+    }
+    if (auto table = std::dynamic_pointer_cast<ui::TableView>(view)) {
+        table->setEditing(true, ui::Animated::Yes);
+        table->setEditing(false, ui::Animated::Yes);
+    }
+    for (const auto& sub : view->subviews()) {
+        setTableEditing(sub);
+    }
+}
+
+void IMController::sessionKeyUpdated() {
+    auto delegate = delegate_.lock();
+    if (!delegate || !delegate->sessionKey()) {
+        return;
+    }
+    send(fnd::Value::array({kSessionCommand}));
+    safeReload();
+}
+
+} // namespace zelvan
