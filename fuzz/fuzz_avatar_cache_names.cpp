@@ -11,25 +11,17 @@
 
 #include "messaging/zelvan_avatar_manager.h"
 #include "platform/foundation/log.h"
+#include "temp_folder_fuzz_support.h"
 
 namespace {
 
 const std::filesystem::path& root() {
-    static const std::filesystem::path path = [] {
-        std::string pattern = (std::filesystem::temp_directory_path() / "fuzz-avatar-names-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            std::abort();
-        }
-        return std::filesystem::path(pattern);
-    }();
-    return path;
+    return fuzzsupport::temporaryFolder("fuzz-avatar-names");
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static bool quiet = (fnd::setLogToStderr(false), true);
-    (void)quiet;
     const std::filesystem::path folder = root() / "avatar_cache";
     std::filesystem::remove_all(root());
     std::filesystem::create_directories(folder);

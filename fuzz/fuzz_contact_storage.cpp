@@ -12,16 +12,12 @@
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/log.h"
+#include "temp_folder_fuzz_support.h"
 
 namespace {
 
 void prepareRoot() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "fuzz-contacts-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        std::abort();
-    }
-    ::setenv("ZELVAN_HOME", pattern.c_str(), 1);
-    fnd::setLogToStderr(false);
+    ::setenv("ZELVAN_HOME", fuzzsupport::temporaryFolder("fuzz-contacts").c_str(), 1);
 }
 
 void store(const char* name, const fnd::Bytes& bytes) {
