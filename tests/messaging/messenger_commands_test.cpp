@@ -133,6 +133,38 @@ TEST_F(MessengerCommandsTest, MessagesDeliveryMiniblogAndOptions) {
     EXPECT_TRUE(model.getuserid(2001)->supportOfflineGame());
 }
 
+TEST_F(MessengerCommandsTest, ExternalAccountsSignInAndBuddies) {
+    auto im = imGroup::create();
+    im->setProt(3);
+    im->setUser("ann@net");
+    im->setConnectionStatus(imGroup::kStatusSigningIn);
+    model.ims().push_back(im);
+    std::vector<std::string> warnings;
+    MessengerCommands::Hooks h;
+    h.showWarning = [&](const std::string& text) { warnings.push_back(text); };
+    h.statusHeight = [](const std::string& text) { return static_cast<double>(text.size()); };
+    MessengerCommands withHooks{model, h};
+
+    withHooks.handle(Value::array({5, 8, 3, "ann@net"}));
+    EXPECT_EQ(im->connectionStatus(), 3);
+    EXPECT_EQ(model.findIMWithID(8), im);
+    withHooks.handle(Value::array({6, 8, "bo", "Bo", 1, "away"}));
+    auto bo = im->getuser("bo");
+    EXPECT_EQ(bo->disp(), "Bo");
+    EXPECT_EQ(bo->statusHeight(), 4.0F);
+    withHooks.handle(Value::array({6, 8, "bo", "Bo B", 1})); // five elements keep the status
+    EXPECT_EQ(bo->status(), "away");
+    withHooks.handle(Value::array({8, 8, "bo", "hi"}));
+    EXPECT_EQ(window->findChatWithCard(bo, false)->messages().size(), 1u);
+
+    im->setConnectionStatus(imGroup::kStatusSigningIn);
+    withHooks.handle(Value::array({5, 0, 3, "ann@net"}));
+    EXPECT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(im->connectionStatus(), imGroup::kStatusSignedOut);
+    EXPECT_EQ(im->all()->count(), 0u);
+    EXPECT_FALSE(window->findChatWithCard(bo, false));
+}
+
 TEST_F(MessengerCommandsTest, MalformedPacketsChangeNothingAndWarn) {
     fnd::testing::LogCapture log;
     run({2, 5, 3});                   // no deleted ids, no block
