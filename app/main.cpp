@@ -11,6 +11,7 @@
 #include "core/launch_options.h"
 #include "core/state_files.h"
 #include "core/zelvan_app_delegate.h"
+#include "messaging/im_controller.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/bundle.h"
 #include "platform/foundation/log.h"
@@ -24,6 +25,23 @@
 #include "platform/ui/application.h"
 
 namespace {
+
+// The messenger's share of the summary: what its lists and open chats hold at the end.
+void logMessengerSummary(zelvan::zelvanAppDelegate& delegate) {
+    auto im = std::dynamic_pointer_cast<zelvan::IMController>(delegate.im());
+    if (!im) {
+        return;
+    }
+    long long unread = 0;
+    const auto chats = im->chat()->chats();
+    for (const auto& chat : chats) {
+        unread += chat->unread();
+    }
+    ZLOG(Info, "messenger: friends %d, contacts %d, rooms %d, groups %d, open chats %d, unread lines %lld",
+         static_cast<int>(im->zelvanFriends().size()), static_cast<int>(im->abContacts().size()),
+         static_cast<int>(im->chatRooms().size()), static_cast<int>(im->chatGroups().size()),
+         static_cast<int>(chats.size()), unread);
+}
 
 int runClient(const zelvan::LaunchOptions& options) {
     using zelvan::zelvanAppDelegate;
@@ -79,6 +97,7 @@ int runClient(const zelvan::LaunchOptions& options) {
          delegate->loggedout() ? "not signed in" : "signed in",
          static_cast<long long>(delegate->networkLoop().packetsSent()),
          static_cast<long long>(delegate->networkLoop().packetsReceived()), static_cast<int>(panels.size()));
+    logMessengerSummary(*delegate);
     zelvanAppDelegate::setInstance(nullptr);
     media::installAudioDevice(nullptr); // closes the WAV file with its final header
     return EXIT_SUCCESS;

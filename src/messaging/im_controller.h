@@ -155,8 +155,8 @@ protected:
     virtual void reloadInternal();
     // The 10-second tick; the home lists send the miniblog and room queries.
     virtual void fireTimerEvent() {}
-    // One server command on the main thread; the command handlers come with the server commands.
-    virtual void handleCommand(const fnd::Value& /*packet*/) {}
+    // One server command on the main thread, with the messenger's lock held.
+    virtual void handleCommand(const fnd::Value& packet);
 
 private:
     void send(const fnd::Value& packet);

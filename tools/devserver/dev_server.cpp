@@ -1,6 +1,8 @@
 // The dev server's listener, log-in handling, session bookkeeping and the cues tests give it.
 #include "tools/devserver/dev_server.h"
 
+#include "tools/devserver/demo_messenger.h"
+
 #include <algorithm>
 #include <future>
 #include <random>
@@ -16,7 +18,11 @@
 
 namespace zelvan::devserver {
 
-DevServer::DevServer(DevServerOptions options) : options_(std::move(options)), acceptor_(io_) {}
+DevServer::DevServer(DevServerOptions options) : options_(std::move(options)), acceptor_(io_) {
+    if (options_.demoMessenger) {
+        addDemoMessengerRules(options_.rules);
+    }
+}
 
 DevServer::~DevServer() {
     stop();
@@ -179,6 +185,11 @@ void DevServer::handleLogin(DevSession& session, const fnd::Value& packet) {
     ZLOG(Info, "devserver: connection #%d logged in as %s (user %d)", session.id(), account->phone.c_str(),
          static_cast<int>(account->userId));
     reply(session, makeLoginSuccess(key, options_.protocols, *account));
+    if (options_.demoMessenger) {
+        for (const fnd::Value& packet : demoMessengerWorld()) {
+            reply(session, packet);
+        }
+    }
 }
 
 void DevServer::handleResource(DevSession& session, const fnd::Value& packet) {

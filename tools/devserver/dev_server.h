@@ -35,6 +35,8 @@ struct DevServerOptions {
     std::string webRoot;
     // Replies by received command number, for logged-in connections (the standard ones by default).
     ReplyRules rules = standardRules();
+    // The demo messenger world: pushed after each log-in, with its rules for 300 and 403.
+    bool demoMessenger = false;
 };
 
 // One packet the server received.

@@ -31,9 +31,10 @@ bool parsePort(std::string_view value, uint16_t& port) {
 int usage() {
     std::fprintf(stderr,
                  "usage: zelvan-devserver [--port N] [--accounts phone:password[:name],...] [--log FILE]\n"
-                 "                        [--web-port N] [--web-root DIR]\n"
+                 "                        [--web-port N] [--web-root DIR] [--demo-messenger]\n"
                  "  --port 0 (the default) picks a free port; so does --web-port 0\n"
-                 "  --web-root defaults to the demo site %s\n",
+                 "  --web-root defaults to the demo site %s\n"
+                 "  --demo-messenger pushes the demo messenger world after each log-in\n",
                  ZELVAN_DEVSERVER_SITE);
     return 2;
 }
@@ -48,6 +49,10 @@ int main(int argc, char** argv) {
     std::string webRoot = ZELVAN_DEVSERVER_SITE;
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
+        if (arg == "--demo-messenger") {
+            options.demoMessenger = true;
+            continue;
+        }
         if (i + 1 >= argc) {
             return usage();
         }

@@ -1,0 +1,70 @@
+// End to end over loopback: the dev server's demo messenger world reaches a launched client's
+// messenger - friends, contacts, rooms and groups in their lists, two friends online and the greeting
+// in friend 2001's chat.
+#include <gtest/gtest.h>
+
+#include "core/state_files.h"
+#include "core/zelvan_app_delegate.h"
+#include "messaging/im_controller.h"
+#include "platform/foundation/run_loop.h"
+#include "tools/devserver/dev_server.h"
+
+namespace zelvan {
+namespace {
+
+using fnd::Value;
+
+TEST(MessengerDemoWorldTest, DemoWorldFillsTheListsAfterLogIn) {
+    deletefile(ContactManage::kContactFile);
+    devserver::DevServerOptions options;
+    options.accounts = {{"5550100", "secret", "Demo Player", 1001}};
+    options.demoMessenger = true;
+    devserver::DevServer server(options);
+    ASSERT_TRUE(server.start());
+    writefile(zelvanAppDelegate::kAccountFile, Value::dictionary({{"phone", "5550100"}, {"password", "secret"}}));
+    AppConfig config;
+    config.serverHost = "127.0.0.1";
+    config.serverPort = server.port();
+    std::shared_ptr<IMController> controller;
+    AppRegistry registry;
+    registry.im.factory = [&](zelvanAppDelegate& delegate) -> std::shared_ptr<MessengerService> {
+        controller = std::make_shared<IMController>(delegate.shared_from_this());
+        delegate.addConnectionDelegate(controller);
+        return controller;
+    };
+    auto delegate = zelvanAppDelegate::create(config, std::move(registry));
+    delegate->applicationDidFinishLaunching();
+    ASSERT_TRUE(fnd::RunLoop::main().pumpUntil(
+        [&] {
+            // The option answer comes last.
+            auto last = controller ? controller->getuserid(2003) : nullptr;
+            return last && last->supportOfflineMessage();
+        },
+        10.0));
+
+    EXPECT_EQ(controller->zelvanFriends().size(), 3u);
+    EXPECT_EQ(controller->abContacts().size(), 2u);
+    EXPECT_EQ(controller->chatGroups().size(), 2u);
+    EXPECT_EQ(controller->chatRooms().size(), 2u);
+    int online = 0;
+    for (const auto& card : controller->zelvanFriends()) {
+        online += card->state() == 1 ? 1 : 0;
+        EXPECT_TRUE(card->supportOfflineMessage());
+    }
+    EXPECT_EQ(online, 2);
+    auto chat = controller->chat()->findChatWithCard(controller->getuserid(2001), false);
+    ASSERT_TRUE(chat);
+    ASSERT_EQ(chat->messages().size(), 1u);
+    EXPECT_EQ(chat->messages()[0]->card(), controller->getuserid(2001));
+
+    controller->waitForSync();
+    controller.reset();
+    delegate.reset();
+    server.stop();
+    fnd::RunLoop::main().runUntilIdle();
+    deletefile(zelvanAppDelegate::kAccountFile);
+    deletefile(ContactManage::kContactFile);
+}
+
+} // namespace
+} // namespace zelvan

@@ -1,0 +1,55 @@
+// The demo messenger world of the dev server: fixed contacts, rooms and groups that make the
+// messenger's lists and chats show something in `make run` and in end-to-end tests.
+#include "tools/devserver/demo_messenger.h"
+
+#include <array>
+
+namespace zelvan::devserver {
+
+namespace {
+
+using fnd::Value;
+
+constexpr std::array<int, 3> kDemoFriends = {2001, 2002, 2003};
+
+// One update entry: contact id, user id and the card's fields (key 0 the name, key -1 the type).
+void addContact(fnd::Array& block, int contactId, int userId, const char* name) {
+    block.addObject(contactId);
+    block.addObject(userId);
+    block.addObject(Value::dictionary({{0, name}, {-1, 0}}));
+}
+
+} // namespace
+
+std::vector<fnd::Value> demoMessengerWorld() {
+    Value block = Value::array();
+    addContact(*block.asArray(), 1, 2001, "Ada Demo");
+    addContact(*block.asArray(), 2, 2002, "\xC5\x81ukasz Demo"); // a letter beyond Latin-1
+    addContact(*block.asArray(), 3, 2003, "Mia Demo");
+    addContact(*block.asArray(), 4, 0, "Plumber");
+    addContact(*block.asArray(), 5, 0, "Dentist");
+    return {
+        Value::array({2, 1, Value::array(), block}),
+        Value::array({13, 2001, 2002}),
+        Value::array({90, Value::array({Value::array({1, "Lobby", 2, 50, 0, 1}),
+                                        Value::array({2, "Quiet corner", 0, 20, 0, 0})})}),
+        Value::array({3, 2001, "Welcome to the demo messenger!"}),
+    };
+}
+
+void addDemoMessengerRules(ReplyRules& rules) {
+    rules[300] = [](const fnd::Value&) -> std::vector<fnd::Value> {
+        return {Value::array({300, Value::array({1, 1, 0, "Demo team", 2, 3, "The user's own group", 0}),
+                              Value::array({2, 0, 0, "Lobby friends", 1, 4, "", 0})})};
+    };
+    rules[403] = [](const fnd::Value&) -> std::vector<fnd::Value> {
+        Value answer = Value::array({403, 1});
+        for (int id : kDemoFriends) {
+            answer.asArray()->addObject(id);
+            answer.asArray()->addObject(3);
+        }
+        return {answer};
+    };
+}
+
+} // namespace zelvan::devserver

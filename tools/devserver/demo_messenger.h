@@ -1,0 +1,19 @@
+// The dev server's demo messenger world: the packets pushed to a client after each log-in (contacts,
+// presence, chat rooms and a greeting) and the replies to its group list and friend option requests.
+#pragma once
+
+#include <vector>
+
+#include "tools/devserver/dev_rules.h"
+
+namespace zelvan::devserver {
+
+// Pushed after each log-in, in order: the contact sync answer with three friends (2001-2003) and two
+// plain contacts, friends 2001 and 2002 online, two chat rooms, and a greeting from friend 2001.
+std::vector<fnd::Value> demoMessengerWorld();
+
+// Adds the rules of the demo world: [300] gets two chat groups (the first administered by the user);
+// [403, ...] gets [403, 1, (id, 3) per demo friend].
+void addDemoMessengerRules(ReplyRules& rules);
+
+} // namespace zelvan::devserver
