@@ -21,6 +21,7 @@ std::shared_ptr<IMChat> IMChatList::findChatWithCard(const std::shared_ptr<baseC
     }
     auto chat = IMChat::create();
     chat->setCard(card);
+    chat->setDelegate(shared_from_this());
     chats_.push_back(chat);
     return chat;
 }

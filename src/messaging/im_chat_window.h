@@ -45,7 +45,9 @@ public:
 };
 
 // Chats by card identity, in opening order; nothing is shown.
-class IMChatList : public IMChatWindow {
+// No chat is ever on screen here, so every line a chat receives counts as unread, as the window counts it
+// for a chat that is not shown.
+class IMChatList : public IMChatWindow, public IMChatDelegate, public std::enable_shared_from_this<IMChatList> {
 public:
     using IMChatWindow::findChatWithCard;
     std::shared_ptr<IMChat> findChatWithCard(const std::shared_ptr<baseCard>& card, bool create) override;
@@ -57,6 +59,9 @@ public:
     void displayRuleOfChatRoom(int32_t /*roomId*/) override {}
     std::vector<std::shared_ptr<IMChat>> chats() const override { return chats_; }
     std::shared_ptr<IMChat> currentChat() const override { return current_; }
+
+    void messagesUpdated(IMChat& chat) override { chat.setUnread(chat.unread() + 1); }
+    void callStatusUpdated() override {}
 
 private:
     std::vector<std::shared_ptr<IMChat>> chats_;

@@ -109,6 +109,7 @@ TEST_F(MessengerCommandsTest, MessagesDeliveryMiniblogAndOptions) {
     run({3, "+155501", "from a phone"});
     run({3, 4242, "nobody"});
     ASSERT_EQ(chatOf(2001)->messages().size(), 1u);
+    EXPECT_EQ(chatOf(2001)->unread(), 1); // no chat is on screen: the line waits unread
     EXPECT_EQ(model.unknowns().size(), 1u);
     EXPECT_EQ(window->chats().size(), 2u);
 
