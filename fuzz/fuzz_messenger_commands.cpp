@@ -13,18 +13,14 @@
 #include "messaging/messenger_commands.h"
 #include "platform/foundation/log.h"
 #include "protocol/tagged_codec.h"
+#include "temp_folder_fuzz_support.h"
 
 namespace {
 
 using fnd::Value;
 
 void prepareRoot() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "fuzz-messenger-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        std::abort();
-    }
-    ::setenv("ZELVAN_HOME", pattern.c_str(), 1);
-    fnd::setLogToStderr(false);
+    ::setenv("ZELVAN_HOME", fuzzsupport::temporaryFolder("fuzz-messenger").c_str(), 1);
 }
 
 std::shared_ptr<zelvan::vCard> card(const std::string& name, int32_t userId, int32_t contactId) {

@@ -2,6 +2,7 @@
 // the elements it reads before it changes the model, then updates the cards, the open chats and the
 // lists.
 #include "messaging/messenger_commands.h"
+#include "messaging/packet_elements.h"
 
 #include <algorithm>
 #include <array>
@@ -14,24 +15,15 @@
 
 namespace zelvan {
 
+using packet::arrayAt;
+using packet::intAt;
+using packet::stringAt;
+
 namespace {
 
 constexpr std::array<int32_t, 36> kCommands = {1,  2,  3,  5,   6,   7,   8,   11,  13,  14,  15,  16,
                                                25, 26, 27, 28,  29,  34,  37,  56,  58,  59,  72,  80,
                                                90, 91, 92, 300, 303, 307, 309, 312, 313, 314, 317, 403};
-
-// The element at `index` when it is a string.
-const std::string* stringAt(const fnd::Array& p, size_t index) {
-    return index < p.count() ? p.objectAtIndex(index).asString() : nullptr;
-}
-
-std::shared_ptr<fnd::Array> arrayAt(const fnd::Array& p, size_t index) {
-    return index < p.count() ? p.objectAtIndex(index).asArray() : nullptr;
-}
-
-int32_t intAt(const fnd::Array& p, size_t index) {
-    return intValue(p, static_cast<int>(index));
-}
 
 } // namespace
 

@@ -7,25 +7,18 @@
 #include "core/category_helpers.h"
 #include "core/localization.h"
 #include "messaging/messenger_commands.h"
+#include "messaging/packet_elements.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/log_preview.h"
 #include "protocol/tracer.h"
 
 namespace zelvan {
 
+using packet::arrayAt;
+using packet::intAt;
+using packet::stringAt;
+
 namespace {
-
-const std::string* stringAt(const fnd::Array& p, size_t index) {
-    return index < p.count() ? p.objectAtIndex(index).asString() : nullptr;
-}
-
-std::shared_ptr<fnd::Array> arrayAt(const fnd::Array& p, size_t index) {
-    return index < p.count() ? p.objectAtIndex(index).asArray() : nullptr;
-}
-
-int32_t intAt(const fnd::Array& p, size_t index) {
-    return intValue(p, static_cast<int>(index));
-}
 
 // A group record (eight elements) whose strings are where they belong.
 bool validGroupRecord(const fnd::Array* record) {
