@@ -16,6 +16,8 @@ class ViewController;
 
 namespace zelvan {
 
+class ChatRoomCard;
+
 class IMChatWindow {
 public:
     virtual ~IMChatWindow() = default;
@@ -36,8 +38,8 @@ public:
     virtual void closeIMGroup(const std::shared_ptr<imGroup>& group) = 0;
     // Closes every chat.
     virtual void clear() = 0;
-    // The chat room's rules are shown in its chat.
-    virtual void displayRuleOfChatRoom(int32_t roomId) = 0;
+    // Asks the user to accept the room's rule (once it is known and unless accepted before).
+    virtual void displayRuleOfChatRoom(const std::shared_ptr<ChatRoomCard>& room) = 0;
     virtual std::vector<std::shared_ptr<IMChat>> chats() const = 0;
     virtual std::shared_ptr<IMChat> currentChat() const = 0;
     // The screen of the chat window; null while there is none.
@@ -56,7 +58,7 @@ public:
     void removeChatWithCard(const std::shared_ptr<baseCard>& card) override;
     void closeIMGroup(const std::shared_ptr<imGroup>& group) override;
     void clear() override;
-    void displayRuleOfChatRoom(int32_t /*roomId*/) override {}
+    void displayRuleOfChatRoom(const std::shared_ptr<ChatRoomCard>& /*room*/) override {}
     std::vector<std::shared_ptr<IMChat>> chats() const override { return chats_; }
     std::shared_ptr<IMChat> currentChat() const override { return current_; }
 

@@ -38,7 +38,12 @@ std::shared_ptr<IMController> IMController::create(const std::shared_ptr<zelvanA
 }
 
 IMController::IMController(const std::shared_ptr<zelvanAppDelegate>& delegate)
-    : ContactManage(loggedOutOf(delegate), std::make_shared<IMChatList>()), delegate_(delegate) {
+    : IMController(delegate, IMChatController::create(delegate, this)) {}
+
+IMController::IMController(const std::shared_ptr<zelvanAppDelegate>& delegate,
+                           std::shared_ptr<IMChatController> chatController)
+    : ContactManage(loggedOutOf(delegate), chatController), delegate_(delegate),
+      chatController_(std::move(chatController)) {
     addressBook_ = device::AddressBook::create();
     lastChatRoomQuery_ = fnd::Date::now().sinceReferenceDate();
     unfoldStates_.setIntValue(1, 1);
@@ -52,6 +57,7 @@ IMController::IMController(const std::shared_ptr<zelvanAppDelegate>& delegate)
 }
 
 IMController::~IMController() {
+    chatController_->detachMessenger();
     if (syncThread_.joinable()) {
         syncThread_.join();
     }
@@ -256,6 +262,21 @@ void IMController::showChatWithCard(const fnd::Value& cardInfo) {
         return;
     }
     showChatWithCard(card);
+}
+
+void IMController::safePopToRootViewController() {
+    if (inTransition_) {
+        std::weak_ptr<IMController> weak = std::static_pointer_cast<IMController>(shared_from_this());
+        fnd::RunLoop::main().performAfter(kPopRetryDelay, [weak] {
+            if (auto self = weak.lock()) {
+                self->safePopToRootViewController();
+            }
+        });
+        return;
+    }
+    if (auto nav = navigationController()) {
+        nav->popToRootViewControllerAnimated(ui::Animated::Yes);
+    }
 }
 
 void IMController::safeReload() {

@@ -14,6 +14,8 @@
 #include "core/bridge_targets.h"
 #include "core/int_collections.h"
 #include "messaging/contact_manage.h"
+#include "messaging/im_chat_controller.h"
+#include "messaging/messenger_screens.h"
 #include "platform/device/address_book.h"
 #include "platform/device/new_person_view_controller.h"
 #include "platform/device/person_view_controller.h"
@@ -123,6 +125,15 @@ public:
 
     // Whether the server enabled a feature (the web databases' switches); the composition root sets it.
     void setFeatureVisible(std::function<bool(const std::string&)> check) { featureVisible_ = std::move(check); }
+    bool featureVisible(const std::string& name) const { return featureVisible_ && featureVisible_(name); }
+
+    // --- The chat window and the screens it pushes ---
+    const std::shared_ptr<IMChatController>& chatController() const { return chatController_; }
+    // The makers of the member screens the chat window pushes.
+    MessengerScreens& screens() { return screens_; }
+    // Pops the messenger's navigation back to its list; while a transition runs, tries again 0.1 s later.
+    void safePopToRootViewController();
+    static constexpr double kPopRetryDelay = 0.1;
 
     // --- Fields read by the list screens ---
     const std::shared_ptr<ui::TableView>& tableView() const { return tableView_; }
@@ -159,6 +170,7 @@ protected:
     virtual void handleCommand(const fnd::Value& packet);
 
 private:
+    IMController(const std::shared_ptr<zelvanAppDelegate>& delegate, std::shared_ptr<IMChatController> chatController);
     void send(const fnd::Value& packet);
     std::shared_ptr<ui::View> overlayView();
     std::shared_ptr<ZSimpleAlertView> makeAlert(const std::string& text, int tag);
@@ -167,6 +179,8 @@ private:
     void runQueuedCommands();
 
     std::weak_ptr<zelvanAppDelegate> delegate_;
+    std::shared_ptr<IMChatController> chatController_;
+    MessengerScreens screens_;
     std::shared_ptr<ui::TableView> tableView_;
     ZIntMap unfoldStates_;
     int32_t lasthit_ = 0;

@@ -306,7 +306,7 @@ void MessengerCommands::roomRules(const fnd::Array& p, const fnd::Value& packet)
         if (auto room = model_.findChatRoom(intAt(p, i))) {
             room->setRule(*rule);
             if (model_.chat()) {
-                model_.chat()->displayRuleOfChatRoom(room->roomId());
+                model_.chat()->displayRuleOfChatRoom(room);
                 model_.chat()->updateChatWithCard(room);
             }
         }
