@@ -340,8 +340,7 @@ void IMChatController::messagesUpdated(IMChat& chat) {
     }
 }
 
-void IMChatController::messageTapped(IMChatView& /*chatView*/, const std::shared_ptr<IMMessage>& message,
-                                     int /*row*/) {
+void IMChatController::messageTapped(IMChatView& /*chatView*/, const std::shared_ptr<IMMessage>& message, int /*row*/) {
     if (!message || message->type() != IMMessage::kTypePicture || !message->url()) {
         return;
     }

@@ -161,7 +161,8 @@ void IMChatController::relocateInputView() {
         list->setFrame(gfx::Rect(f.minX(), f.minY(), f.width(), listHeight));
     }
     if (pageControl_) {
-        pageControl_->setFrame(widgetRectMoveTo(pageControl_->frame(), 0, inputView_->frame().minY() - kPageControlHeight));
+        pageControl_->setFrame(
+            widgetRectMoveTo(pageControl_->frame(), 0, inputView_->frame().minY() - kPageControlHeight));
     }
 }
 

@@ -34,8 +34,7 @@ constexpr ToolbarButtonSpec kToolbarButtons[] = {
     {IMChatController::kBtnBlock, "Block", "btn_block", &IMChatController::blockGroup},
     {IMChatController::kBtnUnblock, "Unblock", "btn_unblock", &IMChatController::unblockGroup},
     {IMChatController::kBtnRoomUsers, "Users", "btn_users", &IMChatController::showChatRoomUsers},
-    {IMChatController::kBtnPrivateChatOn, "chatroom.privatechat.on", "btn_chat",
-     &IMChatController::turnOnPrivateChat},
+    {IMChatController::kBtnPrivateChatOn, "chatroom.privatechat.on", "btn_chat", &IMChatController::turnOnPrivateChat},
     {IMChatController::kBtnPrivateChatOff, "chatroom.privatechat.off", "btn_chat",
      &IMChatController::turnOffPrivateChat},
     {IMChatController::kBtnDisallow, "privatechat.disallow", "btn_block", &IMChatController::disallowPrivateChat},
@@ -150,8 +149,8 @@ void IMChatController::loadView() {
     }
     root->addSubview(pageControl_);
 
-    const gfx::Rect listFrame(0, kToolbarBackgroundHeight, W, H - kToolbarBackgroundHeight - kInputHeight -
-                                                                  kPageControlHeight);
+    const gfx::Rect listFrame(0, kToolbarBackgroundHeight, W,
+                              H - kToolbarBackgroundHeight - kInputHeight - kPageControlHeight);
     if (!chatView_) {
         chatView_ = ui::View::create<IMChatView>(listFrame);
         chatView_->reloadWithChat(currentChat_);
@@ -171,8 +170,8 @@ void IMChatController::loadView() {
     }
 
     if (!titleView_) {
-        titleView_ = ui::View::create<ZChatTitleView>(
-            gfx::Rect(0, 0, kTitleViewWidth, ui::NavigationBar::kDefaultHeight));
+        titleView_ =
+            ui::View::create<ZChatTitleView>(gfx::Rect(0, 0, kTitleViewWidth, ui::NavigationBar::kDefaultHeight));
         titleView_->setBackgroundColor(gfx::Color::clear());
         titleView_->setChatWindow(selfAs<IMChatController>());
         titleView_->setTitleViewDelegate(selfAs<IMChatController>());
@@ -291,7 +290,8 @@ void IMChatController::reloadToolbar() {
     placeToolbarButtons(*card);
     const double toolbarWidth = toolbarView_->bounds().width();
     const double toolbarHeight = toolbarView_->bounds().height();
-    double w = toolbarBtns_.empty() ? 0 : static_cast<double>(static_cast<int64_t>(toolbarBtns_.back()->frame().maxX()));
+    double w =
+        toolbarBtns_.empty() ? 0 : static_cast<double>(static_cast<int64_t>(toolbarBtns_.back()->frame().maxX()));
     if (!toolbarBtns_.empty()) {
         toolbarBtnView_->setFrame(gfx::Rect(toolbarWidth - w, 0, w, toolbarHeight));
     }

@@ -54,8 +54,10 @@ TEST(MessengerDemoWorldTest, DemoWorldFillsTheListsAfterLogIn) {
     EXPECT_EQ(online, 2);
     auto chat = controller->chat()->findChatWithCard(controller->getuserid(2001), false);
     ASSERT_TRUE(chat);
-    ASSERT_EQ(chat->messages().size(), 1u);
-    EXPECT_EQ(chat->messages()[0]->card(), controller->getuserid(2001));
+    // The chat opens with the friend's presence line, then the friend's message.
+    ASSERT_EQ(chat->messages().size(), 2u);
+    EXPECT_EQ(chat->messages()[0]->type(), IMMessage::kTypeSystem);
+    EXPECT_EQ(chat->messages()[1]->card(), controller->getuserid(2001));
 
     controller->waitForSync();
     controller.reset();
