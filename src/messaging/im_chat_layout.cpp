@@ -277,7 +277,8 @@ void IMChatController::reloadToolbar() {
         return;
     }
     initToolbarButtons();
-    for (const auto& sub : toolbarBtnView_->subviews()) {
+    const auto placed = toolbarBtnView_->subviews();
+    for (const auto& sub : placed) {
         sub->removeFromSuperview();
     }
     toolbarBtns_.clear();
