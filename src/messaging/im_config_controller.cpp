@@ -29,11 +29,7 @@ constexpr double kLabelFontSize = 14;
 // The network names the server sent at log-in; an entry that is not a string is shown without a name.
 std::vector<std::string> networkNames(const std::shared_ptr<zelvanAppDelegate>& app) {
     std::vector<std::string> names;
-    if (!app) {
-        ZLOG(Warn, "IM form without an application delegate: no networks to offer");
-        return names;
-    }
-    const auto list = app->protocol().asArray();
+    const auto list = app ? app->protocol().asArray() : nullptr;
     if (!list) {
         return names;
     }

@@ -239,5 +239,19 @@ TEST_F(IMConfigControllerTest, EditingAnAccountKeepsItAndScreenshot) {
     EXPECT_EQ(existing->pass(), "x");
 }
 
+TEST_F(IMConfigControllerTest, WithoutNetworksNothingIsSubmitted) {
+    // No application delegate: no networks to choose from, so a filled form hands over nothing.
+    form_ = std::make_shared<IMConfigController>(std::weak_ptr<zelvanAppDelegate>());
+    form_->setImConfigDelegate(delegate_);
+    show();
+    EXPECT_EQ(form_->segmentedControl()->numberOfSegments(), 0);
+    ASSERT_TRUE(Keyboard::type("bob"));
+    ASSERT_TRUE(Keyboard::pressReturn());
+    ASSERT_TRUE(Keyboard::type("pw"));
+    ASSERT_TRUE(Keyboard::pressReturn());
+    EXPECT_TRUE(delegate_->accounts.empty());
+    EXPECT_EQ(form_->im(), nullptr);
+}
+
 } // namespace
 } // namespace zelvan
