@@ -80,6 +80,14 @@ void IMConfigController::loadView() {
         ui::ControlEvents::ValueChanged);
     view->addSubview(segmentedControl_);
 
+    // The fields exist before the table that shows them in its rows.
+    nameField_ = newField(ZLS("Account Name"), ui::ReturnKeyType::Next);
+    nameField_->setKeyboardType(ui::KeyboardType::URL);
+    nameField_->setText(im_ ? im_->user() : std::string());
+    pwField_ = newField(ZLS("Password"), ui::ReturnKeyType::Go);
+    pwField_->setSecureTextEntry(true);
+    pwField_->setText(im_ ? im_->pass() : std::string());
+
     tableView_ = ui::View::create<ui::TableView>(gfx::Rect(0, segmentedControl_->frame().maxY(), width, kTableHeight),
                                                  ui::TableViewStyle::Grouped);
     tableView_->setDataSource(self);
@@ -87,13 +95,6 @@ void IMConfigController::loadView() {
     tableView_->setScrollEnabled(false);
     tableView_->setBackgroundColor(gfx::Color::clear());
     view->addSubview(tableView_);
-
-    nameField_ = newField(ZLS("Account Name"), ui::ReturnKeyType::Next);
-    nameField_->setKeyboardType(ui::KeyboardType::URL);
-    nameField_->setText(im_ ? im_->user() : std::string());
-    pwField_ = newField(ZLS("Password"), ui::ReturnKeyType::Go);
-    pwField_->setSecureTextEntry(true);
-    pwField_->setText(im_ ? im_->pass() : std::string());
 
     setTitle(ZLS("Add IM"));
 }
