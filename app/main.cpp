@@ -73,7 +73,12 @@ int runClient(const zelvan::LaunchOptions& options) {
     if (options.runSeconds) {
         loop.performAfter(*options.runSeconds, [&loop] { loop.stop(); });
     }
-    loop.post([delegate] { delegate->applicationDidFinishLaunching(); });
+    loop.post([delegate, tab = options.tab] {
+        delegate->applicationDidFinishLaunching();
+        if (tab) {
+            delegate->switchTab(*tab, ui::Animated::No);
+        }
+    });
     loop.run();
     signals.cancel();
 

@@ -33,7 +33,7 @@ fi
 
 echo "== dev server on 127.0.0.1:$port, web on 127.0.0.1:$web_port; client runs ${seconds}s as $phone"
 "$build/app/zelvan" --server "127.0.0.1:$port" --web "127.0.0.1:$web_port" --account "$phone:$password" \
-    --home "$out/home" --run-seconds "$seconds" --idle-turns 20 --screenshots "$out/screens"
+    --home "$out/home" --run-seconds "$seconds" --idle-turns 20 --tab 2 --screenshots "$out/screens"
 
 echo "== what the dev server saw"
 cat "$out/devserver.log"

@@ -51,6 +51,7 @@ std::string LaunchOptions::usage() {
            "  --screenshots DIR         write a PNG of every window there when stopping\n"
            "  --audio-out FILE          write every sound played to this WAV file\n"
            "  --idle-turns N            empty network turns (0.1 s each) before a keep-alive (default 600)\n"
+           "  --tab N                   select tab N (0 games, 1 home, 2 messenger, 3 circle, 4 more) once launched\n"
            "  --help                    print this text\n";
 }
 
@@ -112,6 +113,12 @@ fnd::Result<LaunchOptions> LaunchOptions::parse(std::span<const std::string> arg
                 return usageError(fnd::format("--idle-turns wants a positive count, not %s", value.c_str()));
             }
             options.config.keepAliveTurns = *turns;
+        } else if (name == "--tab") {
+            std::optional<int> tab = parseNumber<int>(value);
+            if (!tab || *tab < zelvanAppDelegate::TabGames || *tab > zelvanAppDelegate::TabMore) {
+                return usageError(fnd::format("--tab wants a tab from 0 to 4, not %s", value.c_str()));
+            }
+            options.tab = *tab;
         } else {
             return usageError(fnd::format("unknown option %s", name.c_str()));
         }

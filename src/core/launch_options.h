@@ -23,13 +23,15 @@ struct LaunchOptions {
     std::optional<std::string> screenshotFolder;
     // WAV file that receives every sound the client plays (calls, message sounds, games).
     std::optional<std::string> audioOut;
+    // The tab (0 games ... 4 more) selected once the client has launched; none keeps the first.
+    std::optional<int> tab;
     bool help = false;
 
     // The text --help prints.
     static std::string usage();
     // Reads `--server HOST:PORT`, `--web HOST[:PORT]`, `--account PHONE:PASSWORD`, `--home DIR`,
-    // `--run-seconds N`, `--screenshots DIR`, `--audio-out FILE`, `--idle-turns N` and `--help` (arguments without the
-    // program name). An unknown option, a missing value or a malformed one is an error.
+    // `--run-seconds N`, `--screenshots DIR`, `--audio-out FILE`, `--idle-turns N`, `--tab N` and `--help` (arguments
+    // without the program name). An unknown option, a missing value or a malformed one is an error.
     static fnd::Result<LaunchOptions> parse(std::span<const std::string> args);
 };
 

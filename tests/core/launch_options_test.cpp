@@ -15,9 +15,9 @@ fnd::Result<LaunchOptions> parse(std::vector<std::string> args) {
 }
 
 TEST(LaunchOptionsTest, ReadsEveryOption) {
-    auto parsed =
-        parse({"--server", "127.0.0.1:4001", "--web", "localhost:8080", "--account", "555:pa:ss", "--home", "/tmp/h",
-               "--run-seconds", "2.5", "--screenshots", "shots", "--audio-out", "out.wav", "--idle-turns", "20"});
+    auto parsed = parse({"--server", "127.0.0.1:4001", "--web", "localhost:8080", "--account", "555:pa:ss", "--home",
+                         "/tmp/h", "--run-seconds", "2.5", "--screenshots", "shots", "--audio-out", "out.wav",
+                         "--idle-turns", "20", "--tab", "2"});
     ASSERT_TRUE(parsed.ok()) << parsed.error().localizedDescription();
     const LaunchOptions& o = parsed.value();
     EXPECT_EQ(o.config.serverHost, "127.0.0.1");
@@ -31,6 +31,7 @@ TEST(LaunchOptionsTest, ReadsEveryOption) {
     EXPECT_EQ(o.screenshotFolder, "shots");
     EXPECT_EQ(o.audioOut, "out.wav");
     EXPECT_EQ(o.config.keepAliveTurns, 20);
+    EXPECT_EQ(o.tab, 2);
     EXPECT_FALSE(o.help);
 
     auto defaults = parse({});
@@ -53,6 +54,7 @@ TEST(LaunchOptionsTest, RefusesMalformedLines) {
         {"--run-seconds", "-1"},
         {"--run-seconds", "nan"},
         {"--idle-turns", "0"},
+        {"--tab", "5"},
         {"--home", ""},
         {"--server"},
         {"--bogus", "1"},

@@ -3,6 +3,9 @@
 #include "tools/devserver/demo_messenger.h"
 
 #include <array>
+#include <atomic>
+#include <memory>
+#include <string>
 
 namespace zelvan::devserver {
 
@@ -11,6 +14,21 @@ namespace {
 using fnd::Value;
 
 constexpr std::array<int, 3> kDemoFriends = {2001, 2002, 2003};
+
+// The status lines of the demo friends (user id, line, age in seconds).
+struct DemoStatus {
+    int userId;
+    const char* line;
+    int age;
+};
+constexpr std::array<DemoStatus, 3> kDemoStatusLines = {{
+    {2001, "Up for a round of cards tonight", 300},
+    {2002, "At work until six", 5400},
+    {2003, "Learning the new board game", 86400},
+}};
+
+// People in each demo room (room id, people).
+constexpr std::array<std::pair<int, int>, 2> kDemoRoomPeople = {{{1, 12}, {2, 3}}};
 
 // One update entry: contact id, user id and the card's fields (key 0 the name, key -1 the type).
 void addContact(fnd::Array& block, int contactId, int userId, const char* name) {
@@ -49,6 +67,45 @@ void addDemoMessengerRules(ReplyRules& rules) {
             answer.asArray()->addObject(3);
         }
         return {answer};
+    };
+    // Status lines: the demo friends among the ids asked for; the answer always comes, so the
+    // client's count of outstanding requests goes down.
+    rules[70] = [](const fnd::Value& packet) -> std::vector<fnd::Value> {
+        Value lines = Value::array();
+        const auto* asked = packet.asArray().get();
+        for (size_t i = 1; asked && i < asked->count(); ++i) {
+            for (const auto& status : kDemoStatusLines) {
+                if (asked->objectAtIndex(i).intValue() == status.userId) {
+                    lines.asArray()->addObject(status.userId);
+                    lines.asArray()->addObject(status.line);
+                    lines.asArray()->addObject(status.age);
+                }
+            }
+        }
+        return {Value::array({80, lines})};
+    };
+    // Room counts for the demo rooms asked for.
+    rules[80] = [](const fnd::Value& packet) -> std::vector<fnd::Value> {
+        Value answer = Value::array({91});
+        const auto* asked = packet.asArray().get();
+        for (size_t i = 1; asked && i < asked->count(); ++i) {
+            for (const auto& [roomId, people] : kDemoRoomPeople) {
+                if (asked->objectAtIndex(i).intValue() == roomId) {
+                    answer.asArray()->addObject(roomId);
+                    answer.asArray()->addObject(people);
+                }
+            }
+        }
+        return {answer};
+    };
+    // An external IM account signs in at once with a new account id.
+    auto nextImId = std::make_shared<std::atomic<int>>(0);
+    rules[4] = [nextImId](const fnd::Value& packet) -> std::vector<fnd::Value> {
+        const auto* request = packet.asArray().get();
+        if (!request || request->count() < 3) {
+            return {};
+        }
+        return {Value::array({5, ++*nextImId, request->objectAtIndex(1), request->objectAtIndex(2)})};
     };
 }
 
