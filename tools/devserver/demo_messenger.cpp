@@ -11,6 +11,7 @@ namespace {
 using fnd::Value;
 
 constexpr std::array<int, 3> kDemoFriends = {2001, 2002, 2003};
+constexpr const char* kDemoRoomRule = "Be kind to each other. No advertising.";
 
 // One update entry: contact id, user id and the card's fields (key 0 the name, key -1 the type).
 void addContact(fnd::Array& block, int contactId, int userId, const char* name) {
@@ -49,6 +50,14 @@ void addDemoMessengerRules(ReplyRules& rules) {
             answer.asArray()->addObject(3);
         }
         return {answer};
+    };
+    // A room's rule: [81, room] gets [92, room, rule]; a packet without an integer room gets nothing.
+    rules[81] = [](const fnd::Value& packet) -> std::vector<fnd::Value> {
+        const auto items = packet.asArray();
+        if (!items || items->count() < 2 || !items->objectAtIndex(1).isInt()) {
+            return {};
+        }
+        return {Value::array({92, items->objectAtIndex(1).intValue(), kDemoRoomRule})};
     };
 }
 

@@ -13,7 +13,7 @@ namespace zelvan::devserver {
 std::vector<fnd::Value> demoMessengerWorld();
 
 // Adds the rules of the demo world: [300] gets two chat groups (the first administered by the user);
-// [403, ...] gets [403, 1, (id, 3) per demo friend].
+// [403, ...] gets [403, 1, (id, 3) per demo friend]; [81, room] gets [92, room, rule].
 void addDemoMessengerRules(ReplyRules& rules);
 
 } // namespace zelvan::devserver
