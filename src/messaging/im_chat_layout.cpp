@@ -1,5 +1,8 @@
 // The chat window's views: the toolbar with the chat's icon, name and the action buttons of its kind,
 // the two message lists, the page dots, the input bar and the navigation bar's title strip and buttons.
+#include <memory>
+#include <vector>
+
 #include "core/localization.h"
 #include "core/zelvan_app_delegate.h"
 #include "messaging/chat_group_card.h"
@@ -277,7 +280,8 @@ void IMChatController::reloadToolbar() {
         return;
     }
     initToolbarButtons();
-    const auto placed = toolbarBtnView_->subviews();
+    // A copy: each removal changes the strip's list of subviews.
+    const std::vector<std::shared_ptr<ui::View>> placed = toolbarBtnView_->subviews();
     for (const auto& sub : placed) {
         sub->removeFromSuperview();
     }

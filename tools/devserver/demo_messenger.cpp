@@ -14,6 +14,7 @@ namespace {
 using fnd::Value;
 
 constexpr std::array<int, 3> kDemoFriends = {2001, 2002, 2003};
+constexpr const char* kDemoRoomRule = "Be kind to each other. No advertising.";
 
 // The status lines of the demo friends (user id, line, age in seconds).
 struct DemoStatus {
@@ -106,6 +107,14 @@ void addDemoMessengerRules(ReplyRules& rules) {
             return {};
         }
         return {Value::array({5, ++*nextImId, request->objectAtIndex(1), request->objectAtIndex(2)})};
+    };
+    // A room's rule: [81, room] gets [92, room, rule]; a packet without an integer room gets nothing.
+    rules[81] = [](const fnd::Value& packet) -> std::vector<fnd::Value> {
+        const auto items = packet.asArray();
+        if (!items || items->count() < 2 || !items->objectAtIndex(1).isInt()) {
+            return {};
+        }
+        return {Value::array({92, items->objectAtIndex(1).intValue(), kDemoRoomRule})};
     };
 }
 
