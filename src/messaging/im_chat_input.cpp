@@ -52,6 +52,8 @@ void IMChatController::textFieldDidEndEditing(ui::TextField& /*field*/) {
         setInputMovedUp(-appliedInputOffset_);
         appliedInputOffset_ = 0;
     }
+    // An ad that became ready while the keyboard was up gets its room under the bar now.
+    relocateInputView();
     reloadRightBarButton();
 }
 
