@@ -33,6 +33,9 @@ std::shared_ptr<IMController> IMController::create(const std::shared_ptr<zelvanA
     auto controller = std::make_shared<IMController>(delegate);
     if (delegate) {
         delegate->addConnectionDelegate(controller);
+        if (auto avatars = std::dynamic_pointer_cast<AvatarFinder>(delegate->avatarManager())) {
+            avatars->addDelegate(controller);
+        }
     }
     return controller;
 }
@@ -149,6 +152,9 @@ void IMController::loadView() {
             tableView_->setBackgroundColor(delegate->style()->viewBackgroundColor());
         }
         tableView_->setRowHeight(kRowHeight);
+        auto self = std::static_pointer_cast<IMController>(shared_from_this());
+        tableView_->setDataSource(self);
+        tableView_->setDelegate(self);
     }
     view()->addSubview(tableView_);
 }
@@ -290,13 +296,6 @@ void IMController::safeReload() {
             self->reloadInternal();
         }
     });
-}
-
-void IMController::reloadInternal() {
-    ++reloadCount_;
-    if (tableView_) {
-        tableView_->reloadData();
-    }
 }
 
 void IMController::setTableEditing(const std::shared_ptr<ui::View>& view) {

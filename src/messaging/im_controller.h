@@ -15,11 +15,15 @@
 #include "core/int_collections.h"
 #include "messaging/contact_manage.h"
 #include "messaging/im_chat_controller.h"
+#include "messaging/im_config_controller.h"
+#include "messaging/im_list_host.h"
 #include "messaging/messenger_screens.h"
 #include "platform/device/address_book.h"
 #include "platform/device/new_person_view_controller.h"
 #include "platform/device/person_view_controller.h"
 #include "platform/foundation/timer.h"
+#include "platform/ui/action_sheet.h"
+#include "platform/ui/bar_button_item.h"
 #include "platform/ui/navigation_controller.h"
 #include "platform/ui/table_view.h"
 #include "platform/ui/view_controller.h"
@@ -39,7 +43,13 @@ class IMController : public ui::ViewController,
                      public ZSimpleAlertViewDelegate,
                      public device::NewPersonViewControllerDelegate,
                      public device::PersonViewControllerDelegate,
-                     public ChatOpener {
+                     public ChatOpener,
+                     public ui::TableViewDataSource,
+                     public ui::TableViewDelegate,
+                     public IMListHost,
+                     public IMConfigControllerDelegate,
+                     public ui::ActionSheetDelegate,
+                     public AvatarUpdateDelegate {
 public:
     static constexpr double kRowHeight = 60.0;
     static constexpr double kTimerInterval = 10.0;
@@ -51,6 +61,37 @@ public:
     static constexpr int kTagImport = 3;
     static constexpr int kTagExport = 4;
     static constexpr int kTagWarning = 6;
+    static constexpr int kTagLogout = 0;
+    static constexpr int kTagDeleteIM = 1;
+    static constexpr int kTagLeaveAdminGroup = 5;
+    // The list's section types.
+    enum SectionType {
+        kSectionUnknown = 0,
+        kSectionChatting = 1,
+        kSectionZelvan = 2,
+        kSectionIM = 3,
+        kSectionAB = 4,
+        kSectionChatGroup = 5,
+        kSectionChatRoom = 6,
+        kSectionPrivateChat = 7,
+        kSectionAd = 8,
+    };
+    // Edit modes of the list.
+    enum EditType { kEditNone = 0, kEditCloseChats = 1, kEditZelvan = 2, kEditContacts = 3, kEditLeaveGroups = 4 };
+    // Ids outstanding in status-line requests (command 70) at most.
+    static constexpr int32_t kMaxMiniblogRequests = 50;
+    // Seconds without a room answer before the room counts are asked for again.
+    static constexpr double kChatRoomQueryInterval = 60.0;
+    static constexpr int kMiniblogCommand = 70;
+    static constexpr int kRoomCountCommand = 80;
+    static constexpr int kStatusCommand = 24;
+    static constexpr int kIMLoginCommand = 4;
+    static constexpr int kIMLogoutCommand = 5;
+    static constexpr int kDeleteContactCommand = 19;
+    static constexpr int kLeaveGroupCommand = 303;
+    static constexpr int kDisbandGroupCommand = 306;
+    static constexpr double kBarButtonMaxWidth = 120;
+    static constexpr double kBarButtonHeight = 33;
     // The user defaults key of the user whose files are loaded.
     static constexpr const char* kUserIdDefault = "messengerUserId";
 
@@ -115,10 +156,6 @@ public:
                                                 const std::shared_ptr<ui::View>& view);
     std::shared_ptr<ZSimpleAlertView> showWarning(const std::string& text);
     void buttonClickedFromAlert(ZSimpleAlertView& alert, const std::string& buttonTitle, int buttonIndex) override;
-    // Answers to the alert tags this screen does not own (0, 1 and 5 of the list actions).
-    void setAlertAnswerHook(std::function<void(ZSimpleAlertView&, int buttonIndex)> hook) {
-        alertAnswerHook_ = std::move(hook);
-    }
     void showMask();
     void hideMask();
     void updateProgress(float progress);
@@ -135,6 +172,66 @@ public:
     void safePopToRootViewController();
     static constexpr double kPopRetryDelay = 0.1;
 
+    // --- The list (sections, rows, folding, edit modes) ---
+    int sectionType(int section);
+    void showChat(int section, int row);
+    void switchFold(int type);
+    // Whether the section type is expanded (a non-zero fold value).
+    bool isUnfolded(int type) const;
+    void unfold(int type, bool exclusive);
+    void expandGroup(int32_t index);
+    void expandAll();
+    void forceReload();
+    void reloadRightBarButton();
+    bool isVisible() const;
+    int32_t editType() const { return editType_; }
+    void actionDone();
+    int numberOfSectionsInTableView(ui::TableView& tableView) override;
+    int tableViewNumberOfRowsInSection(ui::TableView& tableView, int section) override;
+    std::shared_ptr<ui::TableViewCell> tableViewCellForRowAtIndexPath(ui::TableView& tableView,
+                                                                      const ui::IndexPath& indexPath) override;
+    std::shared_ptr<ui::TableViewCell> tableViewCellForIdentifier(const std::string& identifier);
+    void tableViewDidSelectRowAtIndexPath(ui::TableView& tableView, const ui::IndexPath& indexPath) override;
+    void tableViewAccessoryButtonTappedForRowWithIndexPath(ui::TableView& tableView,
+                                                           const ui::IndexPath& indexPath) override;
+    std::optional<ui::TableViewCellEditingStyle>
+    tableViewEditingStyleForRowAtIndexPath(ui::TableView& tableView, const ui::IndexPath& indexPath) override;
+    std::optional<bool> tableViewShouldIndentWhileEditingRowAtIndexPath(ui::TableView& tableView,
+                                                                        const ui::IndexPath& indexPath) override;
+    void tableViewCommitEditingStyle(ui::TableView& tableView, ui::TableViewCellEditingStyle style,
+                                     const ui::IndexPath& indexPath) override;
+
+    // --- List actions (IMListHost) ---
+    ContactManage& listModel() override { return *this; }
+    int32_t zelvanState() const override { return zelvanState_; }
+    void actionCloseChat() override;
+    void actionDeleteZelvan() override;
+    void actionDeleteContacts() override;
+    void actionLeaveChatGroup() override;
+    void actionCreateChatGroup() override;
+    void actionSearchChatGroup() override;
+    void actionZelvanStatus() override;
+    void actionNewProfile() override;
+    void actionIMLogin(int32_t index) override;
+    void actionIMLogout(int32_t index) override;
+    void actionIMShowOffline(int32_t index) override;
+    void actionIMDelete(int32_t index) override;
+    void actionCellDisclosure(ui::TableViewCell& cell) override;
+    void actionCellEdit(ui::TableViewCell& cell) override;
+    // Pushes the account form.
+    void actionAddIM();
+    // The form's account: added and signed in unless already known; the form closes either way.
+    void imAccountConfigured(const std::shared_ptr<imGroup>& im, IMConfigController& controller) override;
+    void actionSheetClickedButtonAtIndex(ui::ActionSheet& sheet, int buttonIndex) override;
+    // Queues a friend's status line request once.
+    void addMiniblogRequest(int32_t userId);
+    // The 10-second tick: status-line requests and, once the room counts are old, the room query.
+    virtual void fireTimerEvent();
+    // Connection events (any thread): the volatile lists go and the list returns to its root.
+    void connectionLost() override;
+    void connectionResumed() override {}
+    void avatarUpdated(int32_t userId, int32_t type, int32_t version) override;
+
     // --- Fields read by the list screens ---
     const std::shared_ptr<ui::TableView>& tableView() const { return tableView_; }
     const std::shared_ptr<ZSimpleProgressView>& syncView() const { return syncView_; }
@@ -145,7 +242,6 @@ public:
     int32_t tmpLocalId() const { return tmpLocalId_; }
     void setTmpLocalId(int32_t id) { tmpLocalId_ = id; }
     ZIntMap& unfoldStates() { return unfoldStates_; }
-    int32_t zelvanState() const { return zelvanState_; }
     void setZelvanState(int32_t state) { zelvanState_ = state; }
     bool appeared() const { return appeared_; }
     bool inTransition() const { return inTransition_; }
@@ -164,8 +260,6 @@ protected:
     void listsChanged() override { safeReload(); }
     // The list's reload; the home lists fill the table.
     virtual void reloadInternal();
-    // The 10-second tick; the home lists send the miniblog and room queries.
-    virtual void fireTimerEvent() {}
     // One server command on the main thread, with the messenger's lock held.
     virtual void handleCommand(const fnd::Value& packet);
 
@@ -177,6 +271,20 @@ private:
     void startSync(int mode);
     void finishSync(const ContactSync::Plan& plan);
     void runQueuedCommands();
+    void connectionLostInMainThread();
+    // The list's cell for a card row, a bar or the ad row.
+    std::shared_ptr<ui::TableViewCell> cellForChatting(const ui::IndexPath& indexPath);
+    std::shared_ptr<ui::TableViewCell> cellForIM(const ui::IndexPath& indexPath);
+    std::shared_ptr<ui::TableViewCell> cellForList(int type, const ui::IndexPath& indexPath);
+    // The card shown at a row of a section type, or null.
+    std::shared_ptr<baseCard> cardAt(int type, int section, int row);
+    std::shared_ptr<imGroup> imAt(int32_t index) const;
+    // Toggles edit mode `mode`, unfolding its section alone on entry.
+    void toggleEditMode(int mode, int sectionType);
+    // Removes the row; with the open chats becoming empty, their bar goes with it.
+    void deleteRow(const ui::IndexPath& indexPath, bool chatsWereOpen);
+    std::shared_ptr<ui::BarButtonItem> makeBarItem(const std::string& title, void (IMController::*action)());
+    void pushPage(const std::string& url);
 
     std::weak_ptr<zelvanAppDelegate> delegate_;
     std::shared_ptr<IMChatController> chatController_;
@@ -185,6 +293,8 @@ private:
     ZIntMap unfoldStates_;
     int32_t lasthit_ = 0;
     int32_t editType_ = 0;
+    std::shared_ptr<ui::BarButtonItem> itemDone_;
+    std::shared_ptr<ui::BarButtonItem> itemAddIM_;
     std::shared_ptr<device::AddressBook> addressBook_;
     std::shared_ptr<ZSimpleProgressView> syncView_;
     std::shared_ptr<fnd::Timer> miniblogTimer_;
@@ -199,7 +309,6 @@ private:
     bool showChatGroup_ = true;
     bool showContact_ = true;
     int reloadCount_ = 0;
-    std::function<void(ZSimpleAlertView&, int)> alertAnswerHook_;
     std::function<bool(const std::string&)> featureVisible_;
     std::thread syncThread_;
     std::deque<fnd::Value> waitingCommands_;

@@ -159,19 +159,6 @@ std::shared_ptr<ZSimpleAlertView> IMController::showWarning(const std::string& t
     return alert;
 }
 
-void IMController::buttonClickedFromAlert(ZSimpleAlertView& alert, const std::string& /*buttonTitle*/,
-                                          int buttonIndex) {
-    const int64_t tag = alert.tag();
-    if (tag >= kTagMerge && tag <= kTagExport) {
-        if (buttonIndex == 1) {
-            startSync(static_cast<int>(tag) - 1);
-        }
-    } else if (alertAnswerHook_) {
-        alertAnswerHook_(alert, buttonIndex);
-    }
-    alert.setAlertId(fnd::Value());
-}
-
 void IMController::newPersonViewControllerDidCompleteWithNewPerson(device::NewPersonViewController& /*controller*/,
                                                                    const std::shared_ptr<device::Person>& person) {
     if (auto nav = navigationController()) {

@@ -128,7 +128,7 @@ void IMFriendCell::reloadWithCard(const fnd::Value& value, double height, int32_
         const auto& friendCard = static_cast<const vCard&>(*card);
         const auto time = friendCard.miniblogTime();
         setTexts(friendCard.getname(),
-                 friendCard.userid() >= 1 ? friendCard.miniblog() : phoneText(friendCard.getFirstTel()),
+                 friendCard.userid() >= 1 ? friendCard.miniblog().value_or("") : phoneText(friendCard.getFirstTel()),
                  time ? timetostr(*time) : std::string());
         timeShown_ = true;
         if (friendCard.state() >= 2) {

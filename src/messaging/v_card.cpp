@@ -168,18 +168,9 @@ int vCard::compareTo(const vCard& other) const {
         }
         return typeA > typeB ? -1 : 1;
     }
-    if (!nameCache_) {
-        nameCache_ = displayName();
-    }
-    if (!other.nameCache_) {
-        other.nameCache_ = other.displayName();
-    }
-    const std::optional<std::string>& nameA = *nameCache_;
-    const std::optional<std::string>& nameB = *other.nameCache_;
-    if (!nameA || !nameB) {
-        return nameA.has_value() == nameB.has_value() ? 0 : (nameA ? -1 : 1);
-    }
-    return fnd::caseInsensitiveCompare(*nameA, *nameB);
+    // The names compared are the ones the lists show: a card without name fields shows "" and so
+    // sorts before the named ones.
+    return fnd::caseInsensitiveCompare(getname(), other.getname());
 }
 
 bool vCard::supportOfflineMessage() const {

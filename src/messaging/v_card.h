@@ -98,8 +98,9 @@ public:
     void setUi(std::shared_ptr<fnd::Dictionary> ui);
     bool found() const { return found_; }
     void setFound(bool found) { found_ = found; }
-    const std::string& miniblog() const { return miniblog_; }
-    void setMiniblog(std::string miniblog) { miniblog_ = std::move(miniblog); }
+    // The friend's status line; nullopt until the list has asked the server for it.
+    const std::optional<std::string>& miniblog() const { return miniblog_; }
+    void setMiniblog(std::optional<std::string> miniblog) { miniblog_ = std::move(miniblog); }
     std::optional<fnd::Date> miniblogTime() const { return miniblogTime_; }
     void setMiniblogTime(std::optional<fnd::Date> time) { miniblogTime_ = time; }
     // Options the server sent for this contact (int key to number).
@@ -117,7 +118,7 @@ private:
     int32_t online_ = 0;
     std::shared_ptr<fnd::Dictionary> ui_;
     bool found_ = false;
-    std::string miniblog_;
+    std::optional<std::string> miniblog_;
     std::optional<fnd::Date> miniblogTime_;
     ZIntNSObjectMap options_;
     mutable std::optional<std::optional<std::string>> nameCache_;

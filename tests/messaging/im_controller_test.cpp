@@ -9,6 +9,7 @@
 #include "core/state_files.h"
 #include "core/zelvan_app_delegate.h"
 #include "messaging/im_controller.h"
+#include "messaging/im_group.h"
 #include "platform/device/address_book.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/testing/log_capture.h"
@@ -218,8 +219,6 @@ TEST_F(IMControllerTest, ConfirmationAlertsStartTheSyncOnlyOnYes) {
     launch();
     afterLogin(2);
     setBook({"Ann"});
-    int other = -1;
-    controller_->setAlertAnswerHook([&](ZSimpleAlertView&, int index) { other = index; });
 
     auto alert = controller_->showAlert("import?", IMController::kTagImport, controller_->view());
     EXPECT_EQ(alert->numberOfButtons(), 2);
@@ -232,10 +231,15 @@ TEST_F(IMControllerTest, ConfirmationAlertsStartTheSyncOnlyOnYes) {
     controller_->waitForSync();
     EXPECT_EQ(controller_->waitadd().size(), 1u);
 
-    // Tags of the list actions go to their hook; the warning has no buttons.
-    auto logout = controller_->showAlert("sign out?", 0);
+    // Tags of the list actions reach their own answers: signing out marks the account at once; the
+    // warning has no buttons.
+    auto account = imGroup::create();
+    account->setConnectionStatus(3);
+    controller_->ims().push_back(account);
+    auto logout = controller_->showAlert("sign out?", IMController::kTagLogout);
+    logout->setAlertId(Value(account));
     controller_->buttonClickedFromAlert(*logout, "Yes", 1);
-    EXPECT_EQ(other, 1);
+    EXPECT_EQ(account->connectionStatus(), 1);
     auto warning = controller_->showWarning("careful");
     EXPECT_EQ(warning->tag(), IMController::kTagWarning);
     EXPECT_EQ(warning->numberOfButtons(), 0);
