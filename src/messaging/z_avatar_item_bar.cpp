@@ -155,20 +155,16 @@ void ZAvatarItemBar::refreshWithCtx(const fnd::Value& ctx, const std::string& ba
 }
 
 void ZAvatarItemBar::connectionDidFinish(const std::shared_ptr<ZelvanURLConnection>& connection) {
-    std::weak_ptr<ZAvatarItemBar> weak = self<ZAvatarItemBar>();
-    invokeOnMainThread([weak, request = connection->zelvanRequest()] {
-        if (auto bar = weak.lock()) {
-            bar->connectionDidFinishInMainThread(request);
-        }
+    // The task keeps the bar, so that its last owner lets it go on the main thread.
+    invokeOnMainThread([bar = self<ZAvatarItemBar>(), request = connection->zelvanRequest()] {
+        bar->connectionDidFinishInMainThread(request);
     });
 }
 
 void ZAvatarItemBar::connectionDidFail(const std::shared_ptr<ZelvanURLConnection>& connection) {
-    std::weak_ptr<ZAvatarItemBar> weak = self<ZAvatarItemBar>();
-    invokeOnMainThread([weak, request = connection->zelvanRequest()] {
-        if (auto bar = weak.lock()) {
-            bar->connectionDidFailInMainThread(request);
-        }
+    // The task keeps the bar, so that its last owner lets it go on the main thread.
+    invokeOnMainThread([bar = self<ZAvatarItemBar>(), request = connection->zelvanRequest()] {
+        bar->connectionDidFailInMainThread(request);
     });
 }
 
