@@ -1,13 +1,15 @@
 // Composition root: the web cache as the delegate's web cache and the photo viewer's source, the page
 // controller of web dialogs, the web databases following the connection and the signed-in user, the
 // messenger's card pictures behind the widget kit, the avatar manager behind them and the pages, and
-// the messenger controller with the pages' chat opener.
+// the messenger controller with the pages' chat opener, and the avatar shop's item bar, which loads
+// through the web cache.
 #include "app/services.h"
 
 #include <memory>
 
 #include "messaging/im_controller.h"
 #include "messaging/messenger_card_pictures.h"
+#include "messaging/z_avatar_item_bar.h"
 #include "messaging/zelvan_avatar_manager.h"
 #include "web/z_advanced_web_view_controller.h"
 #include "web/zelvan_web_cache.h"
@@ -63,6 +65,18 @@ void connectServices(zelvanAppDelegate& delegate) {
         delegate.addConnectionDelegate(databases->connectionListener());
         delegate.addLoginObserver([databases](const LoginSession& session) { databases->setUserId(session.userId); });
     }
+    // A page's showAvatarItemBar makes a bar that loads through the delegate's web cache.
+    std::weak_ptr<zelvanAppDelegate> weak = delegate.weak_from_this();
+    delegate.installBridgeTargets([&](BridgeTargets& targets) {
+        targets.avatarItemBarFactory = [weak](const gfx::Rect& frame) -> std::shared_ptr<AvatarItemBarTarget> {
+            auto strong = weak.lock();
+            auto cache = strong ? std::dynamic_pointer_cast<ZelvanWebCache>(strong->zelvanWebCache()) : nullptr;
+            if (!cache) {
+                return nullptr;
+            }
+            return ZAvatarItemBar::create(frame, cache);
+        };
+    });
 }
 
 } // namespace zelvan::app
