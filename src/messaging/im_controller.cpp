@@ -179,8 +179,10 @@ void IMController::viewWillAppear(ui::Animated /*animated*/) {
     if (auto nav = navigationController()) {
         nav->setDelegate(std::static_pointer_cast<IMController>(shared_from_this()));
     }
-    reloadInternal();
+    // On screen from now on, so the reload below is not skipped: coming back from a chat shows the
+    // lists as they are now.
     appeared_ = true;
+    reloadInternal();
 }
 
 void IMController::viewWillDisappear(ui::Animated /*animated*/) {
