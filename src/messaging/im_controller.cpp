@@ -46,7 +46,8 @@ IMController::IMController(const std::shared_ptr<zelvanAppDelegate>& delegate)
 IMController::IMController(const std::shared_ptr<zelvanAppDelegate>& delegate,
                            std::shared_ptr<IMChatController> chatController)
     : ContactManage(loggedOutOf(delegate), chatController), delegate_(delegate),
-      chatController_(std::move(chatController)) {
+      chatController_(std::move(chatController)),
+      groupReplies_(delegate ? ChatGroupReplyRouter::create(*delegate) : nullptr) {
     addressBook_ = device::AddressBook::create();
     lastChatRoomQuery_ = fnd::Date::now().sinceReferenceDate();
     unfoldStates_.setIntValue(1, 1);

@@ -13,6 +13,7 @@
 #include "core/app_services.h"
 #include "core/bridge_targets.h"
 #include "core/int_collections.h"
+#include "messaging/chat_group_reply_router.h"
 #include "messaging/contact_manage.h"
 #include "messaging/im_chat_controller.h"
 #include "messaging/im_config_controller.h"
@@ -168,6 +169,8 @@ public:
     const std::shared_ptr<IMChatController>& chatController() const { return chatController_; }
     // The makers of the member screens the chat window pushes.
     MessengerScreens& screens() { return screens_; }
+    // Where the chat-group screens wait for their replies; null without a delegate.
+    const std::shared_ptr<ChatGroupReplyRouter>& groupReplies() const { return groupReplies_; }
     // Pops the messenger's navigation back to its list; while a transition runs, tries again 0.1 s later.
     void safePopToRootViewController();
     static constexpr double kPopRetryDelay = 0.1;
@@ -289,6 +292,7 @@ private:
     std::weak_ptr<zelvanAppDelegate> delegate_;
     std::shared_ptr<IMChatController> chatController_;
     MessengerScreens screens_;
+    std::shared_ptr<ChatGroupReplyRouter> groupReplies_;
     std::shared_ptr<ui::TableView> tableView_;
     ZIntMap unfoldStates_;
     int32_t lasthit_ = 0;
