@@ -26,6 +26,9 @@ struct MessengerScreens {
     std::function<std::shared_ptr<ui::ViewController>(const std::shared_ptr<ChatGroupCard>&)> groupMembers;
     // The manage menu of a chat group.
     std::function<std::shared_ptr<ui::ViewController>(const std::shared_ptr<ChatGroupCard>&)> groupManageMenu;
+    // The member management (invite and remove) of a chat group, opened from the manage menu and
+    // from the pages.
+    std::function<std::shared_ptr<ui::ViewController>(const std::shared_ptr<ChatGroupCard>&)> groupMemberManager;
 };
 
 } // namespace zelvan
