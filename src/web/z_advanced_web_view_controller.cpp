@@ -7,6 +7,7 @@
 #include "core/zelvan_app_delegate.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/foundation/thread.h"
+#include "platform/foundation/url.h"
 #include "platform/foundation/url_error.h"
 #include "platform/ui/screen.h"
 #include "protocol/tracer.h"
@@ -27,8 +28,19 @@ public:
         auto controller = controller_.lock();
         return controller ? controller->parentController() : nullptr;
     }
-    // Pages carry their parameters in their URL; there is no separate context dictionary.
-    fnd::Value pageContext() override { return fnd::Value(); }
+    // Pages carry their parameters in their URL: the context is its query, name to value (the first
+    // of a repeated name wins).
+    fnd::Value pageContext() override {
+        fnd::Value context = fnd::Value::dictionary();
+        if (auto url = fnd::Url::parse(pageUrl())) {
+            for (const auto& item : url->queryItems()) {
+                if (!context.asDictionary()->containsKey(item.name)) {
+                    context.asDictionary()->setObject(fnd::Value(item.value), item.name);
+                }
+            }
+        }
+        return context;
+    }
     std::string pageUrl() override {
         auto controller = controller_.lock();
         return controller && controller->webView() ? controller->webView()->pageUrl() : std::string();

@@ -113,6 +113,22 @@ TEST_F(ZAdvancedWebViewControllerTest, PageKeysLoadFromTheWebHostAndSlideToNewPa
     EXPECT_GT(cache_->fileSize(pageUrl), 0); // the page came through the cache
     EXPECT_FALSE(home->isShowingLoading());
 
+    // A bar the page asks for gets the page's parameters, the query of its URL, as its context.
+    struct Bar : AvatarItemBarTarget {
+        fnd::Value context;
+        std::shared_ptr<ui::View> view() override { return nullptr; }
+        void setWebView(const std::shared_ptr<ui::View>&) override {}
+        void refreshWithCtx(const fnd::Value& ctx, const std::string&) override { context = ctx; }
+        void selectButton(int32_t, bool) override {}
+        void scrollToItem(int32_t, bool) override {}
+        void flashScrollIndicators() override {}
+    };
+    auto bar = std::make_shared<Bar>();
+    zelvanAppDelegate::current()->installBridgeTargets(
+        [&](BridgeTargets& t) { t.avatarItemBarFactory = [bar](const gfx::Rect&) { return bar; }; });
+    recordingHost(*home)->invokeBinding("Zelvan", "showAvatarItemBar", {0, 0, 320, 60});
+    EXPECT_EQ(bar->context, fnd::Value::dictionary({{"uid", "1"}}));
+
     // The page opens a user's home page: a new controller is pushed with that page.
     recordingHost(*home)->triggerNavigation("zelvan://slidenewpage?static_home?uid=42");
     fnd::RunLoop::main().runUntilIdle();
