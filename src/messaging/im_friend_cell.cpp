@@ -174,13 +174,15 @@ void IMFriendCell::reloadWithCard(const fnd::Value& value, double height, int32_
         setAccessoryWithView(nullptr, disclosure);
         break;
     }
-    default: {
+    case CardKind::PrivateChat: {
         const auto& partner = static_cast<const PrivateChatCard&>(*card);
         setTexts(partner.name(), "", "");
         showCornerMark(nullptr);
         setAccessoryWithView(nullptr, disclosure);
         break;
     }
+    default:
+        break;
     }
     updateTimeHidden();
 }
