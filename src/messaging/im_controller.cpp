@@ -319,6 +319,9 @@ void IMController::sessionKeyUpdated() {
     if (!delegate || !delegate->sessionKey()) {
         return;
     }
+    // A new session answers nothing asked on the old one.
+    setMiniblogRequestCount(0);
+    miniblogRequestCounts() = ZIntArray();
     send(fnd::Value::array({kSessionCommand}));
     safeReload();
 }
