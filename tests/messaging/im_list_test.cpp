@@ -23,8 +23,8 @@
 #include "platform/ui/testing/alert_driver.h"
 #include "platform/ui/window.h"
 #include "protocol/tagged_codec.h"
+#include "tests/messaging/launched_messenger.h"
 #include "tests/support/scoped_app_delegate.h"
-#include "tools/devserver/dev_server.h"
 #include "tools/devserver/login_protocol.h"
 
 namespace zelvan {
@@ -341,30 +341,14 @@ TEST_F(IMListTest, Screenshots) {
 }
 
 TEST(IMListDevServerTest, AnAccountFromTheFormSignsInThroughTheServer) {
-    devserver::DevServerOptions options;
-    options.accounts = {{"5550100", "secret", "Demo Player", 1001}};
-    options.demoMessenger = true;
-    devserver::DevServer server(options);
-    ASSERT_TRUE(server.start());
-    writefile(zelvanAppDelegate::kAccountFile, Value::dictionary({{"phone", "5550100"}, {"password", "secret"}}));
-    AppConfig config;
-    config.serverHost = "127.0.0.1";
-    config.serverPort = server.port();
-    std::shared_ptr<IMController> messenger;
-    AppRegistry registry;
-    registry.im.factory = [&](zelvanAppDelegate& delegate) -> std::shared_ptr<MessengerService> {
-        messenger = IMController::create(delegate.shared_from_this());
-        return messenger;
-    };
-    auto delegate = zelvanAppDelegate::create(config, std::move(registry));
-    delegate->applicationDidFinishLaunching();
-    ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return !delegate->loggedout(); }, 10.0));
-
+    LaunchedMessenger client;
+    ASSERT_TRUE(client.launch());
+    const auto& messenger = client.messenger();
     auto im = imGroup::create();
     im->setProt(1);
     im->setUser("me@example.net");
     im->setPass("pw");
-    IMConfigController form(delegate);
+    IMConfigController form(client.delegate());
     messenger->imAccountConfigured(im, form);
     EXPECT_EQ(im->connectionStatus(), 2);
     ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return im->connectionStatus() == 3; }, 10.0));
@@ -375,15 +359,6 @@ TEST(IMListDevServerTest, AnAccountFromTheFormSignsInThroughTheServer) {
     twin->setUser("me@example.net");
     messenger->imAccountConfigured(twin, form);
     EXPECT_EQ(messenger->ims().size(), 1u);
-
-    messenger->waitForSync();
-    messenger.reset();
-    delegate.reset();
-    server.stop();
-    fnd::RunLoop::main().runUntilIdle();
-    deletefile(zelvanAppDelegate::kAccountFile);
-    deletefile(ContactManage::kContactFile);
-    deletefile(ContactManage::kIMFile);
 }
 
 } // namespace

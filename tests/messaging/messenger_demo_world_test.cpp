@@ -7,7 +7,7 @@
 #include "core/zelvan_app_delegate.h"
 #include "messaging/im_controller.h"
 #include "platform/foundation/run_loop.h"
-#include "tools/devserver/dev_server.h"
+#include "tests/messaging/launched_messenger.h"
 
 namespace zelvan {
 namespace {
@@ -15,25 +15,9 @@ namespace {
 using fnd::Value;
 
 TEST(MessengerDemoWorldTest, DemoWorldFillsTheListsAfterLogIn) {
-    deletefile(ContactManage::kContactFile);
-    devserver::DevServerOptions options;
-    options.accounts = {{"5550100", "secret", "Demo Player", 1001}};
-    options.demoMessenger = true;
-    devserver::DevServer server(options);
-    ASSERT_TRUE(server.start());
-    writefile(zelvanAppDelegate::kAccountFile, Value::dictionary({{"phone", "5550100"}, {"password", "secret"}}));
-    AppConfig config;
-    config.serverHost = "127.0.0.1";
-    config.serverPort = server.port();
-    std::shared_ptr<IMController> controller;
-    AppRegistry registry;
-    registry.im.factory = [&](zelvanAppDelegate& delegate) -> std::shared_ptr<MessengerService> {
-        controller = std::make_shared<IMController>(delegate.shared_from_this());
-        delegate.addConnectionDelegate(controller);
-        return controller;
-    };
-    auto delegate = zelvanAppDelegate::create(config, std::move(registry));
-    delegate->applicationDidFinishLaunching();
+    LaunchedMessenger client;
+    ASSERT_TRUE(client.launch());
+    const auto& controller = client.messenger();
     ASSERT_TRUE(fnd::RunLoop::main().pumpUntil(
         [&] {
             // The option answer comes last.
@@ -58,14 +42,6 @@ TEST(MessengerDemoWorldTest, DemoWorldFillsTheListsAfterLogIn) {
     ASSERT_EQ(chat->messages().size(), 2u);
     EXPECT_EQ(chat->messages()[0]->type(), IMMessage::kTypeSystem);
     EXPECT_EQ(chat->messages()[1]->card(), controller->getuserid(2001));
-
-    controller->waitForSync();
-    controller.reset();
-    delegate.reset();
-    server.stop();
-    fnd::RunLoop::main().runUntilIdle();
-    deletefile(zelvanAppDelegate::kAccountFile);
-    deletefile(ContactManage::kContactFile);
 }
 
 } // namespace
