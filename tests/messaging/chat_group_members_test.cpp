@@ -338,7 +338,6 @@ TEST_F(ChatGroupMembersDevServerTest, RemovingMembersAlsoWithALateReply) {
     ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return screen->users().size() == 3; }, kWait));
 
     auto remove = [&](int row) {
-        screen->deleteTableView()->cellForRowAtIndexPath(fnd::IndexPath(0, row));
         screen->tableViewDidSelectRowAtIndexPath(*screen->deleteTableView(), fnd::IndexPath(0, row));
         screen->btnDelete();
         auto alert = find<ZSimpleAlertView>(screen->view());
