@@ -45,7 +45,7 @@ AppRegistry makeRegistry() {
         return manager;
     };
     // Made on the main thread when the window is built; it keeps the contact lists and opens the
-    // pages' chats.
+    // pages' chats and chat group member screens.
     registry.im.factory = [](zelvanAppDelegate& delegate) -> std::shared_ptr<MessengerService> {
         auto controller = IMController::create(delegate.shared_from_this());
         std::weak_ptr<zelvanAppDelegate> weak = delegate.weak_from_this();
@@ -54,7 +54,10 @@ AppRegistry makeRegistry() {
             auto databases = strong ? strong->webDatabases() : nullptr;
             return databases && databases->featureVisible(name) != 0;
         });
-        delegate.installBridgeTargets([&](BridgeTargets& targets) { targets.chatOpener = controller; });
+        delegate.installBridgeTargets([&](BridgeTargets& targets) {
+            targets.chatOpener = controller;
+            targets.chatGroupManager = controller;
+        });
         return controller;
     };
     return registry;

@@ -107,6 +107,13 @@ public:
     virtual void showChatWithCard(const fnd::Value& cardInfo) = 0;
 };
 
+// The messenger: shows the member management screen of one of the user's chat groups.
+class ChatGroupManagerOpener {
+public:
+    virtual ~ChatGroupManagerOpener() = default;
+    virtual void manageChatGroup(int32_t groupId) = 0;
+};
+
 // Every target the bridge reaches; an empty member means its module has not installed it yet. The
 // application delegate keeps one set in its registry (installBridgeTargets / bridgeTargets).
 struct BridgeTargets {
@@ -117,6 +124,7 @@ struct BridgeTargets {
     std::shared_ptr<GameInviteOpener> gameInvite;
     std::shared_ptr<GameCacheTarget> gameCache;
     std::shared_ptr<ChatOpener> chatOpener;
+    std::shared_ptr<ChatGroupManagerOpener> chatGroupManager;
 };
 
 } // namespace zelvan

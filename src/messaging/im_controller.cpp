@@ -6,6 +6,7 @@
 #include "core/state_files.h"
 #include "core/zelvan_app_delegate.h"
 #include "core/zelvan_style.h"
+#include "messaging/chat_group_config_member_controller.h"
 #include "platform/foundation/date.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
@@ -58,6 +59,12 @@ IMController::IMController(const std::shared_ptr<zelvanAppDelegate>& delegate,
     setTitle(ZLS("imtitle"));
     setTabBarItem(ui::TabBarItem::initWithTitle(ZLS("imtitle"), ZelvanWidget::newImageFromResource("friends", false),
                                                 zelvanAppDelegate::TabMessenger));
+    screens_.groupMemberManager = [this](const std::shared_ptr<ChatGroupCard>& group) {
+        auto screen = ChatGroupConfigMemberController::create(
+            delegate_, std::static_pointer_cast<IMController>(shared_from_this()));
+        screen->setGroup(group);
+        return std::static_pointer_cast<ui::ViewController>(screen);
+    };
 }
 
 IMController::~IMController() {
@@ -271,6 +278,24 @@ void IMController::showChatWithCard(const fnd::Value& cardInfo) {
         return;
     }
     showChatWithCard(card);
+}
+
+void IMController::manageChatGroup(int32_t groupId) {
+    auto group = findChatGroup(groupId);
+    if (!group) {
+        ZLOG(Warn, "messenger: the page asked to manage an unknown chat group %d", static_cast<int>(groupId));
+        return;
+    }
+    auto screen = screens_.groupMemberManager ? screens_.groupMemberManager(group) : nullptr;
+    auto nav = navigationController();
+    if (!screen || !nav) {
+        ZLOG(Warn, "messenger: no member management screen or navigation for chat group %d", static_cast<int>(groupId));
+        return;
+    }
+    nav->pushViewController(screen, ui::Animated::Yes);
+    if (auto refreshable = std::dynamic_pointer_cast<RefreshableScreen>(screen)) {
+        refreshable->refresh();
+    }
 }
 
 void IMController::safePopToRootViewController() {

@@ -45,6 +45,7 @@ class IMController : public ui::ViewController,
                      public device::NewPersonViewControllerDelegate,
                      public device::PersonViewControllerDelegate,
                      public ChatOpener,
+                     public ChatGroupManagerOpener,
                      public ui::TableViewDataSource,
                      public ui::TableViewDelegate,
                      public IMListHost,
@@ -127,6 +128,8 @@ public:
     void showChatWithCard(const std::shared_ptr<baseCard>& card);
     // The page's request: a dictionary naming the card by "userid", "groupid", "roomid" or "phone".
     void showChatWithCard(const fnd::Value& cardInfo) override;
+    // The page's request: the member management screen of a known group, pushed onto the messenger.
+    void manageChatGroup(int32_t groupId) override;
     // Reloads the lists on the main thread: at once there, else posted without waiting.
     void safeReload();
     static void setTableEditing(const std::shared_ptr<ui::View>& view);

@@ -244,6 +244,15 @@ void ZelvanWebScript::addPageMethods() {
                   }
                   return fnd::Value();
               }));
+    addMethod("manageChatGroup", simple([](ZelvanWebScript&, const std::vector<fnd::Value>& values) {
+                  PageArgs args("manageChatGroup", values);
+                  auto groupId = args.integer(0, "groupId");
+                  auto opener = requireTarget(bridgeTargets().chatGroupManager, args.method(), "messenger");
+                  if (groupId && opener) {
+                      opener->manageChatGroup(*groupId);
+                  }
+                  return fnd::Value();
+              }));
     addMethod("clearCache", simple([](ZelvanWebScript&, const std::vector<fnd::Value>&) {
                   if (auto cache = requireTarget(bridgeTargets().gameCache, "clearCache", "game cache")) {
                       cache->clearCache();

@@ -40,6 +40,8 @@ namespace zelvan {
 //   openGameInvite(gameId)                    opens the game invitation dialog
 //   clearCache()                              empties the game resource cache
 //   showChat(cardInfo)                        opens the chat of a card (a dictionary, or its JSON)
+//   manageChatGroup(groupId)                  opens the member management screen of one of the
+//                                             user's chat groups in the messenger
 //
 // Script the bridge runs in the page, only when the page defines the function:
 //   avatarUpdated(userId, type, version, path) for each picture the page looked up with findAvatar

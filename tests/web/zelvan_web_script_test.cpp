@@ -27,7 +27,8 @@ struct Fakes : AvatarItemBarTarget,
                ChipsExchangeOpener,
                GameInviteOpener,
                GameCacheTarget,
-               ChatOpener {
+               ChatOpener,
+               ChatGroupManagerOpener {
     Calls calls;
     std::shared_ptr<ui::View> barView = ui::View::create(gfx::Rect());
     std::optional<std::string> avatarPath;
@@ -68,6 +69,7 @@ struct Fakes : AvatarItemBarTarget,
     void showChatWithCard(const fnd::Value& card) override {
         calls.push_back(fnd::format("chat %lld", card.asDictionary()->objectForKey("uid").longLongValue()));
     }
+    void manageChatGroup(int32_t groupId) override { calls.push_back(fnd::format("manage %d", groupId)); }
 };
 
 struct GameScreen : ui::ViewController, GameScreenTarget {
@@ -104,6 +106,7 @@ protected:
             t.gameInvite = fakes_;
             t.gameCache = fakes_;
             t.chatOpener = fakes_;
+            t.chatGroupManager = fakes_;
         });
         host_.bindObject("Zelvan", ZelvanWebScript::create(page_));
     }
@@ -196,14 +199,16 @@ TEST_F(ZelvanWebScriptTest, OpenersReachTheirTargetsWithCheckedArguments) {
     call("clearCache");
     call("showChat", {fnd::Value::dictionary({{"uid", 1234}})});
     call("showChat", {"{\"uid\": 77}"});
+    call("manageChatGroup", {12});
     // Refused: out of range, wrong kinds, a card that is not a dictionary.
     EXPECT_EQ(call("gameVersion", {7}), fnd::Value(-1));
     call("openChipsExchange", {1e12});
     call("openGameInvite", {"7"});
     call("showChat", {"[1]"});
     call("showChat", {"{bad"});
+    call("manageChatGroup", {"12"});
     EXPECT_EQ(fakes_->calls, (Calls{"version 7 en", "download 7 en Poker", "showDownload", "chips 250 1", "invite 7 1",
-                                    "clearCache", "chat 1234", "chat 77"}));
+                                    "clearCache", "chat 1234", "chat 77", "manage 12"}));
 }
 
 TEST_F(ZelvanWebScriptTest, MissingTargetsAreLoggedAndDoNothing) {
@@ -218,9 +223,10 @@ TEST_F(ZelvanWebScriptTest, MissingTargetsAreLoggedAndDoNothing) {
     call("openGameInvite", {7});
     call("clearCache");
     call("showChat", {"{\"uid\": 1}"});
+    call("manageChatGroup", {12});
     EXPECT_TRUE(fakes_->calls.empty());
     EXPECT_TRUE(page_->view->subviews().empty());
-    EXPECT_EQ(log.count("is installed; the call does nothing"), 9u);
+    EXPECT_EQ(log.count("is installed; the call does nothing"), 10u);
 }
 
 } // namespace

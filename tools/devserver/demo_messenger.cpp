@@ -116,6 +116,17 @@ void addDemoMessengerRules(ReplyRules& rules) {
         }
         return {Value::array({92, items->objectAtIndex(1).intValue(), kDemoRoomRule})};
     };
+    // Inviting friends to a group and removing members succeed: [n, group, ...] gets [n, group, 0];
+    // a packet without an integer group gets nothing.
+    for (int cmd : {310, 311}) {
+        rules[cmd] = [cmd](const fnd::Value& packet) -> std::vector<fnd::Value> {
+            const auto items = packet.asArray();
+            if (!items || items->count() < 2 || !items->objectAtIndex(1).isInt()) {
+                return {};
+            }
+            return {Value::array({cmd, items->objectAtIndex(1).intValue(), 0})};
+        };
+    }
 }
 
 } // namespace zelvan::devserver
