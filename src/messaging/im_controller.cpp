@@ -6,6 +6,7 @@
 #include "core/state_files.h"
 #include "core/zelvan_app_delegate.h"
 #include "core/zelvan_style.h"
+#include "messaging/chat_room_members_screen.h"
 #include "platform/foundation/date.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
@@ -58,6 +59,9 @@ IMController::IMController(const std::shared_ptr<zelvanAppDelegate>& delegate,
     setTitle(ZLS("imtitle"));
     setTabBarItem(ui::TabBarItem::initWithTitle(ZLS("imtitle"), ZelvanWidget::newImageFromResource("friends", false),
                                                 zelvanAppDelegate::TabMessenger));
+    screens_.roomMembers = [this](const auto& room) {
+        return ChatRoomMembersScreen::forRoom(delegate_, selfAs<IMController>(), room);
+    };
 }
 
 IMController::~IMController() {

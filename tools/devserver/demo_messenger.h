@@ -15,7 +15,8 @@ std::vector<fnd::Value> demoMessengerWorld();
 // Adds the rules of the demo world: [300] gets two chat groups (the first administered by the user);
 // [403, ...] gets [403, 1, (id, 3) per demo friend]; [81, room] gets [92, room, rule]; [70, ids] gets
 // the demo friends' status lines as [80, [id, line, age, ...]]; [80, room ids] gets
-// [91, (room, people)...]; [4, prot, user, pass] signs the account in as [5, new id, prot, user].
+// [91, (room, people)...]; [4, prot, user, pass] signs the account in as [5, new id, prot, user];
+// [48, room, user] removes the member: [56, [room, "Member <user>", 1, user]].
 void addDemoMessengerRules(ReplyRules& rules);
 
 } // namespace zelvan::devserver
