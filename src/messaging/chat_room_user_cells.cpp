@@ -86,6 +86,14 @@ void ChatRoomMemberRow::fillShared(const std::shared_ptr<ChatRoomUser>& user, in
     btnHome_->setTag(user->userId());
     btnChat_->setTag(row);
     btnChat_->setHidden(user->userId() == screen.signedInUserId());
+    btnHome_->setHidden(false);
+}
+
+void ChatRoomMemberRow::clearRow() {
+    headView_->setImage(nullptr);
+    nameLabel_->setText("");
+    btnChat_->setHidden(true);
+    btnHome_->setHidden(true);
 }
 
 // --- ChatRoomUserCell ---
@@ -112,6 +120,8 @@ void ChatRoomUserCell::reloadWithUser(const std::shared_ptr<ChatRoomUser>& user,
     screen_ = controller;
     mode_ = mode;
     if (!user || !controller) {
+        clearRow();
+        friendLabel_->setText("");
         return;
     }
     fillShared(user, row, *controller);
@@ -166,6 +176,9 @@ void ChatRoomUserCheckCell::reloadWithUser(const std::shared_ptr<ChatRoomUser>& 
     // The box lets go of its previous member first, so setting its state below marks nobody.
     checkBox_->setData(fnd::Value());
     if (!user || !controller) {
+        clearRow();
+        checkBox_->setHidden(true);
+        adminView_->setHidden(true);
         return;
     }
     checkBox_->setTag(user->userId());

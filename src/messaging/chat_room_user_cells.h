@@ -48,6 +48,8 @@ protected:
     void buildButtons(ui::View& content, const std::weak_ptr<const void>& owner);
     // Picture, button tags and the chat button's visibility for `user` at `row`.
     void fillShared(const std::shared_ptr<ChatRoomUser>& user, int row, const ChatRoomMembersScreen& screen);
+    // A row without a member (a list entry that is none): no picture, name or buttons.
+    void clearRow();
 
     std::shared_ptr<ui::ImageView> headView_;
     std::shared_ptr<ui::Label> nameLabel_;
