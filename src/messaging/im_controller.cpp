@@ -7,6 +7,7 @@
 #include "core/zelvan_app_delegate.h"
 #include "core/zelvan_style.h"
 #include "messaging/chat_group_config_member_controller.h"
+#include "messaging/chat_room_members_screen.h"
 #include "platform/foundation/date.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
@@ -64,6 +65,9 @@ IMController::IMController(const std::shared_ptr<zelvanAppDelegate>& delegate,
             delegate_, std::static_pointer_cast<IMController>(shared_from_this()));
         screen->setGroup(group);
         return std::static_pointer_cast<ui::ViewController>(screen);
+    };
+    screens_.roomMembers = [this](const auto& room) {
+        return ChatRoomMembersScreen::forRoom(delegate_, selfAs<IMController>(), room);
     };
 }
 

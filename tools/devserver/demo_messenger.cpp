@@ -127,6 +127,17 @@ void addDemoMessengerRules(ReplyRules& rules) {
             return {Value::array({cmd, items->objectAtIndex(1).intValue(), 0})};
         };
     }
+    // Removing a member from a room always succeeds: [48, room, user] gets [56, [room, name, 1, user]],
+    // the member named "Member <user>"; a packet without two integers gets nothing.
+    rules[48] = [](const fnd::Value& packet) -> std::vector<fnd::Value> {
+        const auto items = packet.asArray();
+        if (!items || items->count() < 3 || !items->objectAtIndex(1).isInt() || !items->objectAtIndex(2).isInt()) {
+            return {};
+        }
+        const int32_t room = items->objectAtIndex(1).intValue();
+        const int32_t user = items->objectAtIndex(2).intValue();
+        return {Value::array({56, Value::array({room, "Member " + std::to_string(user), 1, user})})};
+    };
 }
 
 } // namespace zelvan::devserver

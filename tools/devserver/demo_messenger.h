@@ -17,6 +17,7 @@ std::vector<fnd::Value> demoMessengerWorld();
 // the demo friends' status lines as [80, [id, line, age, ...]]; [80, room ids] gets
 // [91, (room, people)...]; [4, prot, user, pass] signs the account in as [5, new id, prot, user];
 // [310, group, ...] and [311, group, ...] (invite to and remove from a group) get [n, group, 0].
+// [48, room, user] removes the member: [56, [room, "Member <user>", 1, user]].
 void addDemoMessengerRules(ReplyRules& rules);
 
 } // namespace zelvan::devserver
