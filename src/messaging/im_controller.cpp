@@ -6,6 +6,8 @@
 #include "core/state_files.h"
 #include "core/zelvan_app_delegate.h"
 #include "core/zelvan_style.h"
+#include "messaging/chat_group_config_select_controller.h"
+#include "messaging/chat_group_user_controller.h"
 #include "platform/foundation/date.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
@@ -58,6 +60,13 @@ IMController::IMController(const std::shared_ptr<zelvanAppDelegate>& delegate,
     setTitle(ZLS("imtitle"));
     setTabBarItem(ui::TabBarItem::initWithTitle(ZLS("imtitle"), ZelvanWidget::newImageFromResource("friends", false),
                                                 zelvanAppDelegate::TabMessenger));
+    screens_.groupMembers = [this](const std::shared_ptr<ChatGroupCard>& group) -> std::shared_ptr<ui::ViewController> {
+        return ChatGroupUserController::create(delegate_, groupReplies_, group);
+    };
+    screens_.groupManageMenu = [this](const std::shared_ptr<ChatGroupCard>& g) -> std::shared_ptr<ui::ViewController> {
+        return ChatGroupConfigSelectController::create(delegate_,
+                                                       std::static_pointer_cast<IMController>(shared_from_this()), g);
+    };
 }
 
 IMController::~IMController() {

@@ -15,7 +15,9 @@ std::vector<fnd::Value> demoMessengerWorld();
 // Adds the rules of the demo world: [300] gets two chat groups (the first administered by the user);
 // [403, ...] gets [403, 1, (id, 3) per demo friend]; [81, room] gets [92, room, rule]; [70, ids] gets
 // the demo friends' status lines as [80, [id, line, age, ...]]; [80, room ids] gets
-// [91, (room, people)...]; [4, prot, user, pass] signs the account in as [5, new id, prot, user].
+// [91, (room, people)...]; [4, prot, user, pass] signs the account in as [5, new id, prot, user];
+// [305, group, 0] gets [305, group, 0, (user id, name, online, admin)...] with the group's members;
+// [306, group] (disband) gets [306, group, 0].
 void addDemoMessengerRules(ReplyRules& rules);
 
 } // namespace zelvan::devserver
