@@ -23,6 +23,8 @@ void ChatGroupUserCell::buildViews() {
     }
     const auto& style = *ZelvanStyle::shared();
     const auto& content = contentView();
+    // The accessory button sits outside the content view, on the cell's own background.
+    setBackgroundColor(style.viewBackgroundColor());
     content->setBackgroundColor(style.viewBackgroundColor());
 
     headView_ = ui::View::create<ui::ImageView>(gfx::Rect(0, 0, kHeadSide, kHeadSide));

@@ -26,6 +26,7 @@
 #include "platform/foundation/format.h"
 #include "platform/foundation/testing/log_capture.h"
 #include "platform/ui/navigation_controller.h"
+#include "platform/ui/snapshot.h"
 #include "platform/ui/testing/table_driver.h"
 #include "platform/ui/testing/touch_driver.h"
 #include "protocol/tagged_codec.h"
@@ -106,6 +107,12 @@ protected:
         fnd::RunLoop::main().runUntilIdle();
     }
     // Everything queued since the last call, decoded.
+    void saveScreenshot(const std::string& name) {
+        std::error_code ec;
+        std::filesystem::create_directories("screenshots", ec);
+        window_->layoutIfNeeded();
+        ASSERT_TRUE(ui::Snapshot::saveViewAsPng(*window_, "screenshots/" + name));
+    }
     std::vector<Value> sent() {
         std::vector<Value> out;
         for (const auto& bytes : (*app_)->packetQueue().drain()) {
@@ -183,6 +190,7 @@ TEST_F(ChatGroupScreensTest, MemberListWaitsForItsOwnGroupAndShowsPresenceAndAdm
     EXPECT_TRUE(bo.adminView()->isHidden());
     EXPECT_EQ(bo.headView()->image(), avatars_->newImageAvatarHead(2002, true));
     EXPECT_NE(bo.headView()->image(), avatars_->newImageAvatarHead(2002, false));
+    saveScreenshot("messaging-chat-group-members.png");
 
     // A later reply for the group replaces the whole list.
     screen->refresh();
@@ -225,6 +233,7 @@ TEST_F(ChatGroupScreensTest, ManageMenuDisbandTextFollowsTheMemberCountAndCancel
     auto menu = pushMenu(messenger_->findChatGroup(7));
     EXPECT_EQ(menu->title(), ZLS("Manage"));
     EXPECT_EQ(menu->tableView()->numberOfSections(), 3);
+    saveScreenshot("messaging-chat-group-manage-menu.png");
 
     const struct {
         int32_t allCount;
