@@ -7,6 +7,8 @@
 #include "core/zelvan_app_delegate.h"
 #include "core/zelvan_style.h"
 #include "messaging/chat_group_config_member_controller.h"
+#include "messaging/chat_group_config_select_controller.h"
+#include "messaging/chat_group_user_controller.h"
 #include "messaging/chat_room_members_screen.h"
 #include "platform/foundation/date.h"
 #include "platform/foundation/log.h"
@@ -68,6 +70,13 @@ IMController::IMController(const std::shared_ptr<zelvanAppDelegate>& delegate,
     };
     screens_.roomMembers = [this](const auto& room) {
         return ChatRoomMembersScreen::forRoom(delegate_, selfAs<IMController>(), room);
+    };
+    screens_.groupMembers = [this](const std::shared_ptr<ChatGroupCard>& group) -> std::shared_ptr<ui::ViewController> {
+        return ChatGroupUserController::create(delegate_, groupReplies_, group);
+    };
+    screens_.groupManageMenu = [this](const std::shared_ptr<ChatGroupCard>& g) -> std::shared_ptr<ui::ViewController> {
+        return ChatGroupConfigSelectController::create(delegate_,
+                                                       std::static_pointer_cast<IMController>(shared_from_this()), g);
     };
 }
 

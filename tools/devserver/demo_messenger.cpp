@@ -31,6 +31,25 @@ constexpr std::array<DemoStatus, 3> kDemoStatusLines = {{
 // People in each demo room (room id, people).
 constexpr std::array<std::pair<int, int>, 2> kDemoRoomPeople = {{{1, 12}, {2, 3}}};
 
+// The members of the demo groups (group id, user id, name, online, admin), as many online and in all as
+// the group list says; user 1001 is the demo account.
+struct DemoGroupMember {
+    int groupId;
+    int userId;
+    const char* name;
+    int online;
+    int admin;
+};
+constexpr std::array<DemoGroupMember, 7> kDemoGroupMembers = {{
+    {1, 1001, "Demo Player", 1, 1},
+    {1, 2001, "Ada Demo", 1, 0},
+    {1, 2003, "Mia Demo", 0, 0},
+    {2, 2002, "\xC5\x81ukasz Demo", 0, 1},
+    {2, 1001, "Demo Player", 1, 0},
+    {2, 2001, "Ada Demo", 0, 0},
+    {2, 2003, "Mia Demo", 0, 0},
+}};
+
 // One update entry: contact id, user id and the card's fields (key 0 the name, key -1 the type).
 void addContact(fnd::Array& block, int contactId, int userId, const char* name) {
     block.addObject(contactId);
@@ -137,6 +156,30 @@ void addDemoMessengerRules(ReplyRules& rules) {
         const int32_t room = items->objectAtIndex(1).intValue();
         const int32_t user = items->objectAtIndex(2).intValue();
         return {Value::array({56, Value::array({room, "Member " + std::to_string(user), 1, user})})};
+    };
+    // A group's members: [305, group, 0] gets [305, group, 0, record...], each record (user id, name,
+    // online, admin); a group the demo world does not know has no members.
+    rules[305] = [](const fnd::Value& packet) -> std::vector<fnd::Value> {
+        const auto items = packet.asArray();
+        if (!items || items->count() < 2 || !items->objectAtIndex(1).isInt()) {
+            return {};
+        }
+        const auto groupId = items->objectAtIndex(1).intValue();
+        Value answer = Value::array({305, groupId, 0});
+        for (const auto& member : kDemoGroupMembers) {
+            if (member.groupId == groupId) {
+                answer.asArray()->addObject(Value::array({member.userId, member.name, member.online, member.admin}));
+            }
+        }
+        return {answer};
+    };
+    // Disbanding a group always succeeds: [306, group] gets [306, group, 0].
+    rules[306] = [](const fnd::Value& packet) -> std::vector<fnd::Value> {
+        const auto items = packet.asArray();
+        if (!items || items->count() < 2 || !items->objectAtIndex(1).isInt()) {
+            return {};
+        }
+        return {Value::array({306, items->objectAtIndex(1).intValue(), 0})};
     };
 }
 

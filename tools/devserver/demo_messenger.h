@@ -18,6 +18,8 @@ std::vector<fnd::Value> demoMessengerWorld();
 // [91, (room, people)...]; [4, prot, user, pass] signs the account in as [5, new id, prot, user];
 // [310, group, ...] and [311, group, ...] (invite to and remove from a group) get [n, group, 0].
 // [48, room, user] removes the member: [56, [room, "Member <user>", 1, user]].
+// [305, group, 0] gets [305, group, 0, (user id, name, online, admin)...] with the group's members;
+// [306, group] (disband) gets [306, group, 0].
 void addDemoMessengerRules(ReplyRules& rules);
 
 } // namespace zelvan::devserver
