@@ -94,6 +94,8 @@ public:
 
     // The incoming-call question's answer (main thread).
     void alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) override;
+    // The question went away without an answer (the system took it): a later call may ask again.
+    void alertViewDidDismissWithButtonIndex(ui::AlertView& alert, int buttonIndex) override;
 
     // The call's fields, as one snapshot (any thread).
     VoipCall call() const;

@@ -182,6 +182,12 @@ void ZelvanVoip::alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonI
     }
 }
 
+void ZelvanVoip::alertViewDidDismissWithButtonIndex(ui::AlertView& alert, int /*buttonIndex*/) {
+    if (&alert == callAlert_.get()) {
+        callAlert_.reset();
+    }
+}
+
 void ZelvanVoip::callConnected(const Signal& signal) {
     const std::string party = partyText(signal.party);
     auto delegate = app();
