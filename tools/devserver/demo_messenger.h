@@ -2,6 +2,7 @@
 // presence, chat rooms and a greeting) and the replies to its group list and friend option requests.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "tools/devserver/dev_rules.h"
@@ -15,7 +16,9 @@ std::vector<fnd::Value> demoMessengerWorld();
 // Adds the rules of the demo world: [300] gets two chat groups (the first administered by the user);
 // [403, ...] gets [403, 1, (id, 3) per demo friend]; [81, room] gets [92, room, rule]; [70, ids] gets
 // the demo friends' status lines as [80, [id, line, age, ...]]; [80, room ids] gets
-// [91, (room, people)...]; [4, prot, user, pass] signs the account in as [5, new id, prot, user].
-void addDemoMessengerRules(ReplyRules& rules);
+// [91, (room, people)...]; [4, prot, user, pass] signs the account in as [5, new id, prot, user];
+// a call to a demo friend, [10, -1, friend, 0], is accepted with [10, -1, friend, 1] and, when a voice
+// relay runs on `voiceRelayPort` (not 0), connected with [10, -1, friend, 4, "127.0.0.1", port, friend].
+void addDemoMessengerRules(ReplyRules& rules, uint16_t voiceRelayPort = 0);
 
 } // namespace zelvan::devserver
