@@ -99,6 +99,11 @@ void ZelvanVoip::handleSignal(const Signal& signal) {
         chatLine(signal.imId, party, ZLS("callRejectTip"), false);
         break;
     case kEnded:
+        // A caller who gave up while the question is open: the question goes without an answer.
+        if (callAlert_ && callAlertImId_ == fnd::Value(signal.imId) && partyText(callAlertParty_) == party) {
+            auto question = std::move(callAlert_);
+            question->dismissWithClickedButtonIndex(kReject, ui::Animated::Yes);
+        }
         chatLine(signal.imId, party, ZLS("callEnd"), false);
         setShouldStop(true);
         chatLine(signal.imId, party, std::nullopt, true);

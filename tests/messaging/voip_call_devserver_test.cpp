@@ -208,6 +208,14 @@ TEST_F(VoipCallDevServerTest, IncomingCallsAreAskedAboutAndAnsweredOrRefused) {
     ASSERT_TRUE(waitForCallPackets(5));
     EXPECT_EQ(callPackets()[4], Value::array({10, -1, 9999, 2}));
     EXPECT_EQ(voip_->callAlert(), nullptr);
+    // A caller who hangs up while asked about takes the question away; nothing is answered.
+    ASSERT_TRUE(server_->push(0, Value::array({10, -1, 2002, 0})));
+    ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return voip_->callAlert() != nullptr; }, kWait));
+    auto third = voip_->callAlert();
+    ASSERT_TRUE(server_->push(0, Value::array({10, -1, 2002, 3})));
+    ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return voip_->callAlert() == nullptr; }, kWait));
+    waitUntilGone(std::move(third));
+    EXPECT_EQ(lastLine(*chat), ZLS("callEnd"));
     // Status lines of the caller's side.
     ASSERT_TRUE(server_->push(0, Value::array({10, -1, 2002, 2})));
     ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return lastLine(*chat) == ZLS("callRejectTip"); }, kWait));
