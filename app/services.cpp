@@ -11,6 +11,7 @@
 #include "messaging/messenger_card_pictures.h"
 #include "messaging/z_avatar_item_bar.h"
 #include "messaging/zelvan_avatar_manager.h"
+#include "messaging/zelvan_voip.h"
 #include "web/z_advanced_web_view_controller.h"
 #include "web/zelvan_web_cache.h"
 #include "web/zlv_web_database_manager.h"
@@ -59,6 +60,10 @@ AppRegistry makeRegistry() {
             targets.chatGroupManager = controller;
         });
         return controller;
+    };
+    // Made in the delegate's start-up; the network loop polls it and the delegate hands it command 10.
+    registry.zelvanVoip.factory = [](zelvanAppDelegate& delegate) -> std::shared_ptr<VoipService> {
+        return ZelvanVoip::makeForDelegate(delegate);
     };
     return registry;
 }

@@ -2,6 +2,7 @@
 // messenger's lists and chats show something in `make run` and in end-to-end tests.
 #include "tools/devserver/demo_messenger.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <memory>
@@ -75,7 +76,7 @@ std::vector<fnd::Value> demoMessengerWorld() {
     };
 }
 
-void addDemoMessengerRules(ReplyRules& rules) {
+void addDemoMessengerRules(ReplyRules& rules, uint16_t voiceRelayPort) {
     rules[300] = [](const fnd::Value&) -> std::vector<fnd::Value> {
         return {Value::array({300, Value::array({1, 1, 0, "Demo team", 2, 3, "The user's own group", 0}),
                               Value::array({2, 0, 0, "Lobby friends", 1, 4, "", 0})})};
@@ -180,6 +181,24 @@ void addDemoMessengerRules(ReplyRules& rules) {
             return {};
         }
         return {Value::array({306, items->objectAtIndex(1).intValue(), 0})};
+    };
+    // A call to a demo friend is accepted at once and, with a relay running, connected through it on
+    // the friend's own channel; hang-ups and calls to anyone else get no answer.
+    rules[10] = [voiceRelayPort](const fnd::Value& packet) -> std::vector<fnd::Value> {
+        const auto items = packet.asArray();
+        if (!items || items->count() < 4 || !items->objectAtIndex(2).isInt() ||
+            items->objectAtIndex(1).intValue() != -1 || items->objectAtIndex(3).intValue() != 0) {
+            return {};
+        }
+        const int64_t friendId = *items->objectAtIndex(2).asInt();
+        if (std::find(kDemoFriends.begin(), kDemoFriends.end(), friendId) == kDemoFriends.end()) {
+            return {};
+        }
+        std::vector<fnd::Value> answers{Value::array({10, -1, friendId, 1})};
+        if (voiceRelayPort != 0) {
+            answers.push_back(Value::array({10, -1, friendId, 4, "127.0.0.1", voiceRelayPort, friendId}));
+        }
+        return answers;
     };
 }
 

@@ -2,6 +2,7 @@
 // presence, chat rooms and a greeting) and the replies to its group list and friend option requests.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "tools/devserver/dev_rules.h"
@@ -20,6 +21,8 @@ std::vector<fnd::Value> demoMessengerWorld();
 // [48, room, user] removes the member: [56, [room, "Member <user>", 1, user]].
 // [305, group, 0] gets [305, group, 0, (user id, name, online, admin)...] with the group's members;
 // [306, group] (disband) gets [306, group, 0].
-void addDemoMessengerRules(ReplyRules& rules);
+// A call to a demo friend, [10, -1, friend, 0], is accepted with [10, -1, friend, 1] and, when a voice
+// relay runs on `voiceRelayPort` (not 0), connected with [10, -1, friend, 4, "127.0.0.1", port, friend].
+void addDemoMessengerRules(ReplyRules& rules, uint16_t voiceRelayPort = 0);
 
 } // namespace zelvan::devserver

@@ -20,7 +20,7 @@ namespace zelvan::devserver {
 
 DevServer::DevServer(DevServerOptions options) : options_(std::move(options)), acceptor_(io_) {
     if (options_.demoMessenger) {
-        addDemoMessengerRules(options_.rules);
+        addDemoMessengerRules(options_.rules, options_.voiceRelayPort);
     }
 }
 

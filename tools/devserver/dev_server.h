@@ -37,6 +37,8 @@ struct DevServerOptions {
     ReplyRules rules = standardRules();
     // The demo messenger world: pushed after each log-in, with its rules for 300 and 403.
     bool demoMessenger = false;
+    // The port of a voice relay on 127.0.0.1 that the demo world connects its calls through (0: none).
+    uint16_t voiceRelayPort = 0;
 };
 
 // One packet the server received.

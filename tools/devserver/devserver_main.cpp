@@ -1,6 +1,7 @@
-// zelvan-devserver: runs the loopback game server (and, with --web-port, its web server) until
-// interrupted. Prints "listening on 127.0.0.1:PORT" and "web on 127.0.0.1:PORT" once they accept
-// connections, so scripts can read the ports.
+// zelvan-devserver: runs the loopback game server (and, with --web-port, its web server, with
+// --voice-port an echoing voice relay) until interrupted. Prints "listening on 127.0.0.1:PORT", "web on
+// 127.0.0.1:PORT" and "voice relay on 127.0.0.1:PORT" once they accept connections, so scripts can read the ports.
+#include <atomic>
 #include <charconv>
 #include <csignal>
 #include <cstdio>
@@ -13,6 +14,7 @@
 
 #include "platform/foundation/log.h"
 #include "tools/devserver/dev_server.h"
+#include "tools/devserver/dev_voice_relay.h"
 #include "tools/devserver/dev_web_server.h"
 
 namespace {
@@ -31,10 +33,12 @@ bool parsePort(std::string_view value, uint16_t& port) {
 int usage() {
     std::fprintf(stderr,
                  "usage: zelvan-devserver [--port N] [--accounts phone:password[:name],...] [--log FILE]\n"
-                 "                        [--web-port N] [--web-root DIR] [--demo-messenger]\n"
+                 "                        [--web-port N] [--web-root DIR] [--demo-messenger] [--voice-port N]\n"
                  "  --port 0 (the default) picks a free port; so does --web-port 0\n"
                  "  --web-root defaults to the demo site %s\n"
-                 "  --demo-messenger pushes the demo messenger world after each log-in\n",
+                 "  --demo-messenger pushes the demo messenger world after each log-in\n"
+                 "  --voice-port N runs an echoing voice relay there (0 picks a free port); the demo\n"
+                 "    world connects calls to its friends through it\n",
                  ZELVAN_DEVSERVER_SITE);
     return 2;
 }
@@ -47,6 +51,7 @@ int main(int argc, char** argv) {
     std::string logPath;
     std::optional<uint16_t> webPort;
     std::string webRoot = ZELVAN_DEVSERVER_SITE;
+    std::optional<uint16_t> voicePort;
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
         if (arg == "--demo-messenger") {
@@ -64,6 +69,11 @@ int main(int argc, char** argv) {
         } else if (arg == "--web-port") {
             webPort.emplace();
             if (!parsePort(value, *webPort)) {
+                return 2;
+            }
+        } else if (arg == "--voice-port") {
+            voicePort.emplace();
+            if (!parsePort(value, *voicePort)) {
                 return 2;
             }
         } else if (arg == "--web-root") {
@@ -105,11 +115,32 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
     options.webRoot = webRoot;
+    // The relay starts first, so the demo world's rules know its port; it accepts the server's live
+    // session keys once the server runs.
+    std::atomic<DevServer*> live{nullptr};
+    std::unique_ptr<DevVoiceRelay> relay;
+    if (voicePort) {
+        DevVoiceRelayOptions relayOptions{*voicePort,
+                                          [&live](const std::string& key) {
+                                              DevServer* s = live.load();
+                                              return s != nullptr && s->hasLiveSessionKey(key);
+                                          },
+                                          true};
+        relay = std::make_unique<DevVoiceRelay>(std::move(relayOptions));
+        if (!relay->start()) {
+            return 1;
+        }
+        options.voiceRelayPort = relay->port();
+    }
     DevServer server(std::move(options));
     if (!server.start()) {
         return 1;
     }
+    live = &server;
     std::printf("listening on 127.0.0.1:%d\n", static_cast<int>(server.port()));
+    if (relay) {
+        std::printf("voice relay on 127.0.0.1:%d\n", static_cast<int>(relay->port()));
+    }
     std::unique_ptr<DevWebServer> web;
     if (webPort) {
         web = std::make_unique<DevWebServer>(DevWebServerOptions{*webPort, webRoot}, [&server](const std::string& key) {
@@ -128,6 +159,10 @@ int main(int argc, char** argv) {
     ZLOG(Info, "devserver: stopping on signal %d", received);
     if (web) {
         web->stop();
+    }
+    live = nullptr;
+    if (relay) {
+        relay->stop();
     }
     server.stop();
     return 0;
