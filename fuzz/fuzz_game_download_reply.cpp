@@ -63,7 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto store = std::make_shared<zelvan::ZLVGameVersion>([&](std::weak_ptr<zelvan::ZLVGameVersion> owner) {
         zelvan::GameDownloadEnvironment environment;
         environment.webHost = "games.test";
-        environment.stores = stores;
+        environment.gameCache = stores.gameCache;
+        environment.webCache = stores.webCache;
         return std::make_shared<zelvan::ZLVGameDownloadView>(std::move(environment), std::move(owner));
     });
 

@@ -44,8 +44,8 @@ GameDownloadEnvironment downloadEnvironment(zelvanAppDelegate& delegate, std::we
         }
     };
     environment.webHost = delegate.zelvanWebHost();
-    environment.stores.gameCache = cache.lock();
-    environment.stores.webCache = std::dynamic_pointer_cast<ZelvanWebCache>(delegate.zelvanWebCache());
+    environment.gameCache = std::move(cache);
+    environment.webCache = std::dynamic_pointer_cast<ZelvanWebCache>(delegate.zelvanWebCache());
     environment.gamesTab = [weak]() -> std::shared_ptr<ZAdvancedWebViewController> {
         auto app = weak.lock();
         return app ? std::dynamic_pointer_cast<ZAdvancedWebViewController>(app->newgamerooms()) : nullptr;

@@ -112,7 +112,7 @@ void ZLVGameDownloadView::handleList(const fnd::Value& packet) {
         auto request =
             ZLVDownloadRequest::initWithPath(*path.asString(), static_cast<int>(*type), environment_.webHost);
         request->setServerSize(*size);
-        if (*size != request->getLocalFileSize(environment_.stores)) {
+        if (*size != request->getLocalFileSize(stores())) {
             total += *size;
             requests.push_back(std::move(request));
         }
@@ -177,7 +177,7 @@ void ZLVGameDownloadView::handleFile(const fnd::Value& packet) {
         request = ZLVDownloadRequest::initWithPath(path, static_cast<int>(*type), environment_.webHost);
     }
     const fnd::Bytes* bytes = data.asData();
-    if (bytes != nullptr && request->saveToFile(*bytes, environment_.stores)) {
+    if (bytes != nullptr && request->saveToFile(*bytes, stores())) {
         downloadedSize_ += static_cast<int64_t>(bytes->size());
         updateProgress();
     } else {

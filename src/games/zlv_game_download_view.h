@@ -38,7 +38,10 @@ struct GameDownloadEnvironment {
     std::function<void(const ConnectionListener*)> removeConnectionDelegate;
     // The web host of the files' URLs.
     std::string webHost;
-    DownloadStores stores;
+    // Where files are kept. The game cache owns the version store that owns the run, so the run
+    // holds it weakly.
+    std::weak_ptr<ZelvanGameCache> gameCache;
+    std::shared_ptr<ZelvanWebCache> webCache;
     // The Games tab's page controller, or null while there is none.
     std::function<std::shared_ptr<ZAdvancedWebViewController>()> gamesTab;
     // Shows the information box without a title.
@@ -89,6 +92,7 @@ public:
     const std::shared_ptr<ui::ProgressView>& progressView() const { return progressView_; }
 
 private:
+    DownloadStores stores() const { return {environment_.gameCache.lock(), environment_.webCache}; }
     void handleList(const fnd::Value& packet);
     void handleFile(const fnd::Value& packet);
     void startRequestsIfPossible();

@@ -137,7 +137,8 @@ TEST_F(GameCacheDevServerTest, ADownloadRunUpdatesTheGameUnderItsProgressBar) {
         };
         environment.removeCmdDelegate = [this](const CommandHandler* handler) { map_.removeCmdDelegate(handler); };
         environment.webHost = "games.test";
-        environment.stores = stores;
+        environment.gameCache = stores.gameCache;
+        environment.webCache = stores.webCache;
         environment.gamesTab = [tab] { return tab; };
         return std::make_shared<ZLVGameDownloadView>(std::move(environment), std::move(owner));
     });

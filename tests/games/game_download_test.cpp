@@ -66,8 +66,10 @@ protected:
                     text += (text.empty() ? "" : " ") + item.stringValue();
                 }
                 sent_.push_back(text);
+                events_.push_back("send " + text);
             };
             environment.addCmdDelegate = [this](int cmd, const std::shared_ptr<CommandHandler>& handler) {
+                events_.push_back("listen " + std::to_string(cmd));
                 map_.addCmdDelegate(cmd, handler);
             };
             environment.removeCmdDelegate = [this](const CommandHandler* handler) { map_.removeCmdDelegate(handler); };
@@ -76,7 +78,8 @@ protected:
             };
             environment.removeConnectionDelegate = [](const ConnectionListener*) {};
             environment.webHost = "games.test";
-            environment.stores = stores_;
+            environment.gameCache = stores_.gameCache;
+            environment.webCache = stores_.webCache;
             environment.gamesTab = [this] { return tab_; };
             environment.showInfo = [this](const std::string& message) { infos_.push_back(message); };
             return std::make_shared<ZLVGameDownloadView>(std::move(environment), std::move(owner));
@@ -105,6 +108,8 @@ protected:
     std::vector<std::string> sent_;
     std::vector<std::weak_ptr<ConnectionListener>> listeners_;
     std::vector<std::string> infos_;
+    // Sends and registrations in the order they happened.
+    std::vector<std::string> events_;
 };
 
 TEST_F(GameDownloadTest, ChangedFilesArriveInBatchesAndThePageHearsOfTheNewVersion) {
