@@ -1,17 +1,20 @@
 // Composition root: the web cache as the delegate's web cache and the photo viewer's source, the page
 // controller of web dialogs, the web databases following the connection and the signed-in user, the
 // messenger's card pictures behind the widget kit, the avatar manager behind them and the pages, and
-// the messenger controller with the pages' chat opener, and the avatar shop's item bar, which loads
-// through the web cache.
+// the messenger controller with the pages' chat opener, the avatar shop's item bar, which loads
+// through the web cache, and the game resource cache with its version store behind the pages.
 #include "app/services.h"
 
 #include <memory>
 
+#include "games/zelvan_game_cache.h"
+#include "games/zlv_game_version.h"
 #include "messaging/im_controller.h"
 #include "messaging/messenger_card_pictures.h"
 #include "messaging/z_avatar_item_bar.h"
 #include "messaging/zelvan_avatar_manager.h"
 #include "messaging/zelvan_voip.h"
+#include "platform/foundation/log.h"
 #include "web/z_advanced_web_view_controller.h"
 #include "web/zelvan_web_cache.h"
 #include "web/zlv_web_database_manager.h"
@@ -44,6 +47,19 @@ AppRegistry makeRegistry() {
         delegate.installBridgeTargets([&](BridgeTargets& targets) { targets.avatarFinder = manager; });
         cardPictures->setAvatarHeads(manager);
         return manager;
+    };
+    // Made when the command map is built at launch; it is also the pages' game version store and
+    // cache reset.
+    registry.gameCache.factory = [](zelvanAppDelegate& delegate) -> std::shared_ptr<GameCacheService> {
+        auto cache = ZelvanGameCache::makeForDelegate(delegate);
+        if (!cache->initCache()) {
+            ZLOG(Error, "game cache init failed");
+        }
+        delegate.installBridgeTargets([&](BridgeTargets& targets) {
+            targets.gameVersion = cache->getVersion();
+            targets.gameCache = cache;
+        });
+        return cache;
     };
     // Made on the main thread when the window is built; it keeps the contact lists and opens the
     // pages' chats and chat group member screens.

@@ -2,6 +2,7 @@
 #include "tools/devserver/dev_server.h"
 
 #include "tools/devserver/demo_messenger.h"
+#include "tools/devserver/game_rules.h"
 
 #include <algorithm>
 #include <future>
@@ -21,6 +22,9 @@ namespace zelvan::devserver {
 DevServer::DevServer(DevServerOptions options) : options_(std::move(options)), acceptor_(io_) {
     if (options_.demoMessenger) {
         addDemoMessengerRules(options_.rules, options_.voiceRelayPort);
+    }
+    if (!options_.gameRoot.empty()) {
+        addGameRules(options_.rules, options_.gameRoot);
     }
 }
 

@@ -35,6 +35,9 @@ struct DevServerOptions {
     std::string webRoot;
     // Replies by received command number, for logged-in connections (the standard ones by default).
     ReplyRules rules = standardRules();
+    // The game folder that commands 76, 406 and 410 answer from (see game_rules.h); empty: those
+    // commands go unanswered unless `rules` has rules for them.
+    std::string gameRoot;
     // The demo messenger world: pushed after each log-in, with its rules for 300 and 403.
     bool demoMessenger = false;
     // The port of a voice relay on 127.0.0.1 that the demo world connects its calls through (0: none).

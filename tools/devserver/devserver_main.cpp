@@ -33,13 +33,15 @@ bool parsePort(std::string_view value, uint16_t& port) {
 int usage() {
     std::fprintf(stderr,
                  "usage: zelvan-devserver [--port N] [--accounts phone:password[:name],...] [--log FILE]\n"
-                 "                        [--web-port N] [--web-root DIR] [--demo-messenger] [--voice-port N]\n"
+                 "                        [--web-port N] [--web-root DIR] [--game-root DIR] [--demo-messenger]\n"
+                 "                        [--voice-port N]\n"
                  "  --port 0 (the default) picks a free port; so does --web-port 0\n"
                  "  --web-root defaults to the demo site %s\n"
+                 "  --game-root (resources and download lists) defaults to %s\n"
                  "  --demo-messenger pushes the demo messenger world after each log-in\n"
                  "  --voice-port N runs an echoing voice relay there (0 picks a free port); the demo\n"
                  "    world connects calls to its friends through it\n",
-                 ZELVAN_DEVSERVER_SITE);
+                 ZELVAN_DEVSERVER_SITE, ZELVAN_DEVSERVER_GAMES);
     return 2;
 }
 
@@ -52,6 +54,7 @@ int main(int argc, char** argv) {
     std::optional<uint16_t> webPort;
     std::string webRoot = ZELVAN_DEVSERVER_SITE;
     std::optional<uint16_t> voicePort;
+    options.gameRoot = ZELVAN_DEVSERVER_GAMES;
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
         if (arg == "--demo-messenger") {
@@ -76,6 +79,8 @@ int main(int argc, char** argv) {
             if (!parsePort(value, *voicePort)) {
                 return 2;
             }
+        } else if (arg == "--game-root") {
+            options.gameRoot = value;
         } else if (arg == "--web-root") {
             webRoot = value;
         } else if (arg == "--accounts") {
