@@ -2,11 +2,13 @@
 // controller of web dialogs, the web databases following the connection and the signed-in user, the
 // messenger's card pictures behind the widget kit, the avatar manager behind them and the pages, and
 // the messenger controller with the pages' chat opener, the avatar shop's item bar, which loads
-// through the web cache, and the game resource cache with its version store behind the pages.
+// through the web cache, the game resource cache with its version store behind the pages, the game
+// lobby's chips exchange panel and invitation dialog, and the More tab's page controller.
 #include "app/services.h"
 
 #include <memory>
 
+#include "games/game_lobby_panels.h"
 #include "games/zelvan_game_cache.h"
 #include "games/zlv_game_version.h"
 #include "messaging/im_controller.h"
@@ -31,6 +33,9 @@ AppRegistry makeRegistry() {
         return std::dynamic_pointer_cast<ZelvanWebCache>(delegate.zelvanWebCache());
     };
     registry.homes.factory = [](zelvanAppDelegate&) { return ZAdvancedWebViewController::initWithUrl("static_home"); };
+    registry.moreController.factory = [](zelvanAppDelegate&) {
+        return ZAdvancedWebViewController::initWithUrl("static_more");
+    };
     registry.webDatabases.factory = [](zelvanAppDelegate&) { return std::make_shared<ZLVWebDatabaseManager>(); };
     registry.webDialogController = [](zelvanAppDelegate&) -> std::shared_ptr<WebDialogController> {
         return ZAdvancedWebViewController::create();
@@ -89,9 +94,13 @@ void connectServices(zelvanAppDelegate& delegate) {
         delegate.addConnectionDelegate(databases->connectionListener());
         delegate.addLoginObserver([databases](const LoginSession& session) { databases->setUserId(session.userId); });
     }
-    // A page's showAvatarItemBar makes a bar that loads through the delegate's web cache.
+    // A page's showAvatarItemBar makes a bar that loads through the delegate's web cache; the lobby
+    // page's openChipsExchange and openGameInvite open their panels over the page.
     std::weak_ptr<zelvanAppDelegate> weak = delegate.weak_from_this();
+    auto lobbyPanels = GameLobbyPanels::create();
     delegate.installBridgeTargets([&](BridgeTargets& targets) {
+        targets.chipsExchange = lobbyPanels;
+        targets.gameInvite = lobbyPanels;
         targets.avatarItemBarFactory = [weak](const gfx::Rect& frame) -> std::shared_ptr<AvatarItemBarTarget> {
             auto strong = weak.lock();
             auto cache = strong ? std::dynamic_pointer_cast<ZelvanWebCache>(strong->zelvanWebCache()) : nullptr;

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/value.h"
@@ -26,9 +27,19 @@ struct LoginSession {
     int32_t userId = 0;
 };
 
+// One of the messenger's product friends, as the other product folders see it.
+struct FriendInfo {
+    int32_t userid = 0;
+    int32_t state = 0; // 0 = offline; any other value = online
+    bool supportOfflineGame = false;
+    std::string name; // the display name
+};
+
 // The messenger controller: owns the messenger's command numbers and data.
 class MessengerService : public CommandHandler {
 public:
+    // The product friends in list order, copied under the messenger's lock (main thread).
+    virtual std::vector<FriendInfo> zelvanFriendInfos() { return {}; }
     // The revision of the messenger's stored data, sent with every log-in.
     virtual int dataRevision() { return 0; }
     // Loads the stored data (main thread, with the other state files, before the stored account

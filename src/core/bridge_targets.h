@@ -10,6 +10,7 @@
 
 #include "platform/foundation/value.h"
 #include "platform/graphics/geometry.h"
+#include "platform/graphics/image.h"
 
 namespace ui {
 class View;
@@ -62,8 +63,13 @@ public:
     // The file holding the user's picture of `type` (1 home picture, 2 head, 3 full avatar, 4 chat
     // group), grey when asked; nullopt when there is none to show.
     virtual std::optional<std::string> findAvatarPath(int32_t userId, int32_t type, bool grayscale) = 0;
+    // The user's head picture (the default head while none is stored), grey when asked; null when
+    // not even the default can be read.
+    virtual gfx::ImagePtr newImageAvatarHead(int32_t userId, bool grayscale) = 0;
     // Adds a listener, held weakly: one that goes is dropped without being removed.
     virtual void addDelegate(const std::shared_ptr<AvatarUpdateListener>& listener) = 0;
+    // Removes a listener added before; one never added is ignored.
+    virtual void removeDelegate(const std::shared_ptr<AvatarUpdateListener>& listener) = 0;
 };
 
 // The per-game resource version store and its download run.
@@ -79,11 +85,14 @@ public:
     virtual void showDownloadView() = 0;
 };
 
-// Opens the panel that turns the service's currency into game chips, over `page`.
+// Opens the panel that turns the service's currency into game chips, over `page`. `callback` is the
+// page's function that hears the units chosen ("" when the page named none; the bridge has checked it
+// is a plain function name).
 class ChipsExchangeOpener {
 public:
     virtual ~ChipsExchangeOpener() = default;
-    virtual void openChipsExchange(int32_t zelvans, const std::shared_ptr<WebPageHost>& page) = 0;
+    virtual void openChipsExchange(int32_t zelvans, const std::string& callback,
+                                   const std::shared_ptr<WebPageHost>& page) = 0;
 };
 
 // Opens the dialog that invites a friend to the game, over `page`.

@@ -107,6 +107,16 @@ std::shared_ptr<ui::ViewController> IMController::rootViewController() {
     return std::static_pointer_cast<ui::ViewController>(shared_from_this());
 }
 
+std::vector<FriendInfo> IMController::zelvanFriendInfos() {
+    std::lock_guard guard(lock());
+    std::vector<FriendInfo> friends;
+    friends.reserve(zelvanFriends().size());
+    for (const auto& card : zelvanFriends()) {
+        friends.push_back({card->userid(), card->state(), card->supportOfflineGame(), card->getname()});
+    }
+    return friends;
+}
+
 void IMController::didLogIn(const LoginSession& session) {
     fnd::UserDefaults& defaults = fnd::UserDefaults::standard();
     if (defaults.integerForKey(kUserIdDefault) != session.userId) {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "core/app_services.h"
 #include "core/bridge_targets.h"
@@ -110,6 +111,7 @@ public:
     void saveState() override { saveStorage(); }
     void didLogIn(const LoginSession& session) override;
     std::shared_ptr<ui::ViewController> rootViewController() override;
+    std::vector<FriendInfo> zelvanFriendInfos() override;
     // Server commands hop to the main thread; while a sync is being applied they wait their turn.
     void handleServerResponse(const fnd::Value& packet) override;
 

@@ -107,7 +107,7 @@ public:
 
     // --- Listeners (avatar_requests.cpp) ---
     void addDelegate(const std::shared_ptr<AvatarUpdateDelegate>& listener) override;
-    void removeDelegate(const std::shared_ptr<AvatarUpdateDelegate>& listener);
+    void removeDelegate(const std::shared_ptr<AvatarUpdateDelegate>& listener) override;
     void fireAvatarUpdatedEvent(int32_t userId, int32_t type, int32_t version);
 
 private:

@@ -15,6 +15,7 @@
 #include "platform/ui/view_controller.h"
 #include "protocol/tracer.h"
 #include "web/js_escape.h"
+#include "web/z_advanced_web_view_controller.h"
 
 namespace zelvan {
 namespace {
@@ -229,9 +230,19 @@ void ZelvanWebScript::addPageMethods() {
     addMethod("openChipsExchange", simple([](ZelvanWebScript& self, const std::vector<fnd::Value>& values) {
                   PageArgs args("openChipsExchange", values);
                   auto zelvans = args.integer(0, "zelvans");
+                  // The page's function that hears the units chosen; left out or null: none.
+                  std::optional<std::string> callback = std::string();
+                  if (!args.optional(1).isNull()) {
+                      callback = args.text(1, "callback", false);
+                      if (callback && !ZAdvancedWebViewController::isScriptFunctionName(*callback)) {
+                          ZTRACE_WARN("Zelvan.openChipsExchange: callback %@ is not a function name",
+                                      fnd::logPreview(*callback));
+                          callback.reset();
+                      }
+                  }
                   auto opener = requireTarget(bridgeTargets().chipsExchange, args.method(), "chips exchange panel");
-                  if (zelvans && opener) {
-                      opener->openChipsExchange(*zelvans, self.host_.lock());
+                  if (zelvans && callback && opener) {
+                      opener->openChipsExchange(*zelvans, *callback, self.host_.lock());
                   }
                   return fnd::Value();
               }));

@@ -36,7 +36,8 @@ namespace zelvan {
 //                                             download already runs
 //   isGameDownloading()                       whether a download runs
 //   showGameDownload()                        shows the running download's progress bar
-//   openChipsExchange(zelvans)                opens the chips exchange panel for the units held
+//   openChipsExchange(zelvans[, callback])    opens the chips exchange panel for the units held; the
+//                                             named page function hears the units the player chose
 //   openGameInvite(gameId)                    opens the game invitation dialog
 //   clearCache()                              empties the game resource cache
 //   showChat(cardInfo)                        opens the chat of a card (a dictionary, or its JSON)

@@ -48,8 +48,12 @@ void ZLVDialog::setPreferredContentSize(gfx::Size size) {
 
 void ZLVDialog::layoutSubviews() {
     const gfx::Rect box = bounds();
-    const double width = std::clamp(preferredContentSize_.width + 2 * kBorder, 0.0, box.width());
-    const double height = std::clamp(preferredContentSize_.height + 2 * kBorder, 0.0, box.height());
+    // A subclass that leaves a side at 0 (or below) asks only for the other side.
+    const double contentWidth = preferredContentSize_.width > 0 ? preferredContentSize_.width : kDefaultContentWidth;
+    const double contentHeight =
+        preferredContentSize_.height > 0 ? preferredContentSize_.height : kDefaultContentHeight;
+    const double width = std::clamp(contentWidth + 2 * kBorder, 0.0, box.width());
+    const double height = std::clamp(contentHeight + 2 * kBorder, 0.0, box.height());
     frameView_->setFrame(gfx::Rect(box.minX() + std::round((box.width() - width) / 2),
                                    box.minY() + std::round((box.height() - height) / 2), width, height));
     contentView_->setFrame(

@@ -25,6 +25,9 @@ public:
     static constexpr double kBorder = 10;
     // The square close button at the frame's top-right corner.
     static constexpr double kCloseButtonSize = 30;
+    // The content size used for a side the subclass leaves at 0.
+    static constexpr double kDefaultContentWidth = 280;
+    static constexpr double kDefaultContentHeight = 200;
 
     void initWithFrame(gfx::Rect frame) override;
     std::string className() const override { return "ZLVDialog"; }
@@ -46,7 +49,8 @@ public:
     // New context for the content (a dictionary from the page or the server); subclasses redraw.
     virtual void refreshWithCtx(const fnd::Value& /*ctx*/) {}
 
-    // The content size asked for (the frame adds kBorder on every side).
+    // The content size asked for (the frame adds kBorder on every side); a side of 0 keeps the
+    // default for that side.
     gfx::Size preferredContentSize() const { return preferredContentSize_; }
     void setPreferredContentSize(gfx::Size size);
 
@@ -57,7 +61,7 @@ public:
     void layoutSubviews() override;
 
 protected:
-    gfx::Size preferredContentSize_{280, 200};
+    gfx::Size preferredContentSize_{kDefaultContentWidth, kDefaultContentHeight};
 
 private:
     std::shared_ptr<ui::View> frameView_;

@@ -230,6 +230,7 @@ TEST(LocalizationTest, BundleTableHasEveryKeyTheApplicationUses) {
         "static_userinfo",
         "static_game_1600",
         "static_invite",
+        "static_more",
         "http://%@/iphone/static_multigamescore_%d?tid=%d&score=%d",
         "http://%@/iphone/static_halloffame_%d?tid=%d&score=%d",
         "http://%@/iphone/static_singlegamescore_%d?tid=%d&score=%d",

@@ -42,7 +42,9 @@ class ListenerStore : public AvatarService, public AvatarFinder {
 public:
     void handleServerResponse(const fnd::Value&) override {}
     std::optional<std::string> findAvatarPath(int32_t, int32_t, bool) override { return std::nullopt; }
+    gfx::ImagePtr newImageAvatarHead(int32_t, bool) override { return nullptr; }
     void addDelegate(const std::shared_ptr<AvatarUpdateListener>& listener) override { listeners.push_back(listener); }
+    void removeDelegate(const std::shared_ptr<AvatarUpdateListener>&) override {}
     void fire(int32_t userId, int32_t type) {
         for (const auto& weak : listeners) {
             if (auto listener = weak.lock()) {

@@ -48,7 +48,9 @@ struct Fakes : AvatarItemBarTarget,
         calls.push_back(fnd::format("find %d %d %d", u, t, g));
         return avatarPath;
     }
+    gfx::ImagePtr newImageAvatarHead(int32_t, bool) override { return nullptr; }
     void addDelegate(const std::shared_ptr<AvatarUpdateListener>& l) override { listeners.push_back(l); }
+    void removeDelegate(const std::shared_ptr<AvatarUpdateListener>&) override {}
     int32_t getLocaleVersion(int32_t id, const std::string& lang) override {
         calls.push_back(fnd::format("version %d %@", id, lang));
         return 5;
@@ -59,8 +61,8 @@ struct Fakes : AvatarItemBarTarget,
     }
     bool hasDownloadView() override { return true; }
     void showDownloadView() override { calls.push_back("showDownload"); }
-    void openChipsExchange(int32_t z, const std::shared_ptr<WebPageHost>& p) override {
-        calls.push_back(fnd::format("chips %d %d", z, p != nullptr));
+    void openChipsExchange(int32_t z, const std::string& callback, const std::shared_ptr<WebPageHost>& p) override {
+        calls.push_back(fnd::format("chips %d [%@] %d", z, callback, p != nullptr));
     }
     void openGameInvite(int32_t id, const std::shared_ptr<WebPageHost>& p) override {
         calls.push_back(fnd::format("invite %d %d", id, p != nullptr));
@@ -195,6 +197,8 @@ TEST_F(ZelvanWebScriptTest, OpenersReachTheirTargetsWithCheckedArguments) {
     EXPECT_EQ(call("isGameDownloading"), fnd::Value(true));
     call("showGameDownload");
     call("openChipsExchange", {250});
+    call("openChipsExchange", {3, "lobby.chipsChosen"});
+    call("openChipsExchange", {4, fnd::Value()});
     call("openGameInvite", {7});
     call("clearCache");
     call("showChat", {fnd::Value::dictionary({{"uid", 1234}})});
@@ -203,12 +207,15 @@ TEST_F(ZelvanWebScriptTest, OpenersReachTheirTargetsWithCheckedArguments) {
     // Refused: out of range, wrong kinds, a card that is not a dictionary.
     EXPECT_EQ(call("gameVersion", {7}), fnd::Value(-1));
     call("openChipsExchange", {1e12});
+    call("openChipsExchange", {5, "alert(1)"});
+    call("openChipsExchange", {5, 12});
     call("openGameInvite", {"7"});
     call("showChat", {"[1]"});
     call("showChat", {"{bad"});
     call("manageChatGroup", {"12"});
-    EXPECT_EQ(fakes_->calls, (Calls{"version 7 en", "download 7 en Poker", "showDownload", "chips 250 1", "invite 7 1",
-                                    "clearCache", "chat 1234", "chat 77", "manage 12"}));
+    EXPECT_EQ(fakes_->calls, (Calls{"version 7 en", "download 7 en Poker", "showDownload", "chips 250 [] 1",
+                                    "chips 3 [lobby.chipsChosen] 1", "chips 4 [] 1", "invite 7 1", "clearCache",
+                                    "chat 1234", "chat 77", "manage 12"}));
 }
 
 TEST_F(ZelvanWebScriptTest, MissingTargetsAreLoggedAndDoNothing) {

@@ -1,6 +1,6 @@
-// The framed dialog: covering its view, the centred frame sized from the preferred content size and
-// clamped to the view, contentViewDidAppear after the fade-in under the manual clock, hiding by the
-// close button, and a hide overtaken by a new show.
+// The framed dialog: covering its view, the centred frame sized from the preferred content size (a
+// side of 0 keeping its default) and clamped to the view, contentViewDidAppear after the fade-in under
+// the manual clock, hiding by the close button, and a hide overtaken by a new show.
 #include <gtest/gtest.h>
 
 #include "platform/foundation/clock.h"
@@ -78,6 +78,15 @@ TEST_F(ZLVDialogTest, FrameIsClampedToTheViewAndFollowsIt) {
     EXPECT_EQ(dialog_->appearances, 1); // at once without the fade
     EXPECT_EQ(dialog_->frameView()->frame(), gfx::Rect(0, 205, 320, 70));
     EXPECT_EQ(dialog_->contentView()->frame(), gfx::Rect(10, 10, 300, 50));
+
+    // A side left at 0 keeps the default for that side rather than an empty content view.
+    dialog_->setPreferredContentSize({0, 100});
+    dialog_->layoutIfNeeded();
+    EXPECT_EQ(dialog_->contentView()->frame(), gfx::Rect(10, 10, ZLVDialog::kDefaultContentWidth, 100));
+    dialog_->setPreferredContentSize({150, 0});
+    dialog_->layoutIfNeeded();
+    EXPECT_EQ(dialog_->frameView()->frame(), gfx::Rect(75, 130, 170, 220));
+    dialog_->setPreferredContentSize({1000, 50});
 
     host_->setFrame(gfx::Rect(0, 0, 200, 40));
     dialog_->layoutIfNeeded();

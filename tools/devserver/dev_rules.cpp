@@ -25,7 +25,7 @@ void appendChunk(fnd::Bytes& out, const char (&type)[5], const fnd::Bytes& data)
 } // namespace
 
 ReplyRules standardRules() {
-    return {{kAvatarAskCommand, avatarRule}};
+    return {{kAvatarAskCommand, avatarRule}, {kGameInviteCommand, gameInviteRule}};
 }
 
 uint32_t avatarColour(int64_t userId) {
@@ -69,6 +69,19 @@ std::vector<fnd::Value> avatarRule(const fnd::Value& packet) {
         return {fnd::Value::array({kAvatarPictureCommand, *userId, *type, 0, fnd::Value()})};
     }
     return {fnd::Value::array({kAvatarPictureCommand, *userId, *type, -1, fnd::Value()})};
+}
+
+std::vector<fnd::Value> gameInviteRule(const fnd::Value& packet) {
+    const auto items = packet.asArray();
+    const auto userId = items && items->count() > 2 ? items->objectAtIndex(1).asInt() : std::nullopt;
+    const auto gameId = items && items->count() > 2 ? items->objectAtIndex(2).asInt() : std::nullopt;
+    if (!userId || !gameId) {
+        ZLOG(Warn, "devserver: malformed game invitation %s", fnd::logPreview(packet));
+        return {};
+    }
+    ZLOG(Info, "devserver: invitation of user %lld to game %lld", static_cast<long long>(*userId),
+         static_cast<long long>(*gameId));
+    return {};
 }
 
 } // namespace zelvan::devserver

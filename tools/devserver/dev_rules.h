@@ -1,6 +1,6 @@
 // Rule-based replies of the dev server: a rule per received command number answers a logged-in
 // connection's packet with zero or more packets. The standard rules stand in for the game server's
-// simple services (avatar pictures).
+// simple services (avatar pictures, game invitations).
 #pragma once
 
 #include <cstdint>
@@ -20,9 +20,14 @@ using ReplyRules = std::map<int64_t, ReplyRule>;
 inline constexpr int kAvatarAskCommand = 71;
 inline constexpr int kAvatarPictureCommand = 17;
 inline constexpr int kAvatarPictureSize = 40;
+inline constexpr int kGameInviteCommand = 43;
 
-// Every standard rule: command 71 answered by avatarRule.
+// Every standard rule: command 71 answered by avatarRule, command 43 taken by gameInviteRule.
 ReplyRules standardRules();
+
+// [43, user, game]: a player invites a friend to a game. Logged as an invitation when both are
+// integers, as malformed otherwise; it needs no answer.
+std::vector<fnd::Value> gameInviteRule(const fnd::Value& packet);
 
 // [71, user, type, version]: a user of 1 or more gets [17, user, type, 1, PNG] for heads (2) and chat
 // group pictures (4), a picture of avatarColour(user); [17, user, type, 0, null] for home pictures
