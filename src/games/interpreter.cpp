@@ -74,15 +74,17 @@ ScriptValue STLScriptCore::execute(std::vector<ScriptValue> locals) {
     locals_ = std::move(locals);
     drawState = DrawState{};
     spareFrames_.clear();
+    std::shared_ptr<gfx::Context> guarded = enterSurfaceGuard();
+    ScriptValue result = nullValue();
     try {
-        ScriptValue result = interpret();
-        spareFrames_.clear();
-        return result;
+        result = interpret();
     } catch (const std::exception& e) {
-        spareFrames_.clear();
         Tracer::sharedTracer().logError(traceFileName(__FILE__), __LINE__, "execute", "script run failed", e);
-        return nullValue();
+        result = nullValue();
     }
+    spareFrames_.clear();
+    leaveSurfaceGuard(guarded);
+    return result;
 }
 
 // GCC would merge the per-instruction dispatches back into one shared jump (cross-jumping) and hoist
@@ -151,6 +153,15 @@ STLScriptCore::interpret() {
 #define CHARGE(cost)                                                                                                   \
     do {                                                                                                               \
         budget -= static_cast<int64_t>(cost);                                                                          \
+        if (budget <= 0) [[unlikely]] {                                                                                \
+            why = "instruction budget exhausted";                                                                      \
+            goto fault;                                                                                                \
+        }                                                                                                              \
+    } while (0)
+// Takes back the budget that a long operation (membership, comparison, a native) left in work_.
+#define TAKE_WORK()                                                                                                    \
+    do {                                                                                                               \
+        budget = work_.left;                                                                                           \
         if (budget <= 0) [[unlikely]] {                                                                                \
             why = "instruction budget exhausted";                                                                      \
             goto fault;                                                                                                \
@@ -246,7 +257,9 @@ op_JumpIfNotKeep8 : {
 op_NotIn : {
     BEGIN(NotIn);
     NEED(2);
-    bool in = script_ops::contains(sp[-1], sp[-2]);
+    work_.left = budget;
+    bool in = script_ops::contains(sp[-1], sp[-2], work_);
+    TAKE_WORK();
     --sp;
     sp[-1] = fromInt(in ? 0 : 1);
     NEXT;
@@ -254,7 +267,9 @@ op_NotIn : {
 op_In : {
     BEGIN(In);
     NEED(2);
-    bool in = script_ops::contains(sp[-1], sp[-2]);
+    work_.left = budget;
+    bool in = script_ops::contains(sp[-1], sp[-2], work_);
+    TAKE_WORK();
     --sp;
     sp[-1] = fromInt(in ? 1 : 0);
     NEXT;
@@ -290,6 +305,7 @@ op_Mul : {
                                           : null;
         *sp++ = repeated;
         CHECK_POOL();
+        CHARGE(1 + script_ops::sizeOf(repeated));
     }
     NEXT;
 }
@@ -338,6 +354,7 @@ op_Add : {
         if (std::optional<ScriptValue> joined = script_ops::concat(b, a, pool_)) {
             *sp++ = *joined;
             CHECK_POOL();
+            CHARGE(1 + script_ops::sizeOf(*joined));
         }
     }
     NEXT;
@@ -437,6 +454,7 @@ op_Copy : {
     if (arrayOf(a) != nullptr || dataOf(a) != nullptr) {
         *sp++ = copy(a, pool_);
         CHECK_POOL();
+        CHARGE(1 + script_ops::sizeOf(sp[-1]));
     }
     NEXT;
 }
@@ -447,6 +465,7 @@ op_SliceFrom : {
     --sp;
     sp[-1] = script_ops::slice(sp[-1], bound, std::nullopt, pool_);
     CHECK_POOL();
+    CHARGE(1 + script_ops::sizeOf(sp[-1]));
     NEXT;
 }
 op_SliceTo : {
@@ -456,6 +475,7 @@ op_SliceTo : {
     --sp;
     sp[-1] = script_ops::slice(sp[-1], 0, bound, pool_);
     CHECK_POOL();
+    CHARGE(1 + script_ops::sizeOf(sp[-1]));
     NEXT;
 }
 op_Slice : {
@@ -466,6 +486,7 @@ op_Slice : {
     sp -= 2;
     sp[-1] = script_ops::slice(sp[-1], start, end, pool_);
     CHECK_POOL();
+    CHARGE(1 + script_ops::sizeOf(sp[-1]));
     NEXT;
 }
 op_Print : {
@@ -646,13 +667,18 @@ op_Native : {
     ScriptValue value = null;
     if (native != nullptr) {
         pc_ = pc;
+        // The native spends what its work costs from the same budget (see WorkBudget).
+        work_.left = budget;
         value = native(*this, std::span<const ScriptValue>(sp, static_cast<size_t>(argc)));
         if (value == kNoValue) {
             value = null;
         }
+        *sp++ = value;
+        CHECK_POOL();
+        TAKE_WORK();
+        NEXT;
     }
     *sp++ = value;
-    CHECK_POOL();
     NEXT;
 }
 op_Call : {
@@ -789,6 +815,7 @@ done:
 #undef PUSH
 #undef CHECK_POOL
 #undef CHARGE
+#undef TAKE_WORK
 #undef JUMP
 #undef TRANSFER
 #undef NEXT
