@@ -29,8 +29,12 @@ inline bool truth(ScriptValue v) {
     return isInt(v) ? static_cast<uint32_t>(v) != 1u : checkTrue(v);
 }
 
+// The integer of any word as unsigned (an object reads 0), and of a word known to be an integer.
+inline uint32_t ru(ScriptValue v) {
+    return static_cast<uint32_t>(intOfInt(v));
+}
 inline uint32_t u(ScriptValue v) {
-    return static_cast<uint32_t>(intOf(v));
+    return isInt(v) ? ru(v) : 0u;
 }
 
 // A function value or return offset: an integer naming a position inside the code.
@@ -278,7 +282,7 @@ op_Neg : {
     BEGIN(Neg);
     NEED(1);
     if (isInt(sp[-1])) {
-        sp[-1] = fromUInt(0u - u(sp[-1]));
+        sp[-1] = fromUInt(0u - ru(sp[-1]));
     } else {
         --sp;
     }
@@ -297,7 +301,7 @@ op_Mul : {
     ScriptValue b = sp[-2];
     sp -= 2;
     if (isInt(a & b)) {
-        *sp++ = fromUInt(u(b) * u(a));
+        *sp++ = fromUInt(ru(b) * ru(a));
     } else {
         // Repetition: the integer counts the copies of the other operand.
         ScriptValue repeated = isInt(a)   ? script_ops::repeat(b, intOf(a), pool_)
@@ -345,7 +349,7 @@ op_Add : {
     ScriptValue b = sp[-2];
     if (isInt(a & b)) [[likely]] {
         --sp;
-        sp[-1] = fromUInt(u(b) + u(a));
+        sp[-1] = fromUInt(ru(b) + ru(a));
         NEXT;
     }
     sp -= 2;
@@ -362,7 +366,9 @@ op_Add : {
 op_Sub : {
     BEGIN(Sub);
     NEED(2);
-    sp[-2] = fromUInt(u(sp[-2]) - u(sp[-1]));
+    ScriptValue a = sp[-1];
+    ScriptValue b = sp[-2];
+    sp[-2] = isInt(a & b) ? fromUInt(ru(b) - ru(a)) : fromUInt(u(b) - u(a));
     --sp;
     NEXT;
 }
@@ -373,7 +379,7 @@ op_GetItem : {
     ScriptValue sequence = sp[-2];
     // In-range array reads take no detour through the general helpers.
     if (ZArray* array = arrayOf(sequence); array != nullptr && isInt(index)) [[likely]] {
-        uint32_t i = static_cast<uint32_t>(intOf(index));
+        uint32_t i = static_cast<uint32_t>(intOfInt(index));
         if (i < array->elements.size()) [[likely]] {
             --sp;
             sp[-1] = array->elements[i];
@@ -394,7 +400,7 @@ op_SetItem : {
     ScriptValue index = sp[-1];
     ScriptValue sequence = sp[-2];
     if (ZArray* array = arrayOf(sequence); array != nullptr && isInt(index)) [[likely]] {
-        uint32_t i = static_cast<uint32_t>(intOf(index));
+        uint32_t i = static_cast<uint32_t>(intOfInt(index));
         if (i < array->elements.size()) [[likely]] {
             array->elements[i] = sp[-3];
             sp -= 3;
@@ -793,7 +799,7 @@ op_Inc : {
     int32_t n = s8At(operand);
     size_t i = static_cast<size_t>(~n);
     if (i < ln && isInt(lv[i])) {
-        lv[i] = fromUInt(u(lv[i]) + 1u);
+        lv[i] = fromUInt(ru(lv[i]) + 1u);
     }
     NEXT;
 }

@@ -109,6 +109,10 @@ inline int32_t intOf(ScriptValue v) {
     ScriptValue integerOnly = v & (ScriptValue{0} - (v & 1u));
     return static_cast<int32_t>(static_cast<uint32_t>(integerOnly)) >> 1;
 }
+// The integer of a word already known to be an integer (isInt): the shift alone, for hot paths.
+inline int32_t intOfInt(ScriptValue v) {
+    return static_cast<int32_t>(static_cast<uint32_t>(v)) >> 1;
+}
 // Encodes n in 31 bits: the top bit of the 32-bit quantity is lost, so results wrap at that width.
 inline ScriptValue fromInt(int32_t n) {
     return static_cast<ScriptValue>((static_cast<uint32_t>(n) << 1) | 1u);
