@@ -49,7 +49,7 @@ inline void runImage(const std::vector<uint8_t>& image) {
     {
         // The budget is set before the initialisation code runs, so that code is bounded too.
         zelvan::STLScriptEngine engine(image, 7, 1, 1, fnd::Value::array({7, 8}), fnd::Value::array({"a", "b"}), 16, 16,
-                                       kBudget);
+                                       nullptr, kBudget);
         gfx::popContext();
         std::vector<std::string> names;
         for (const auto& [name, slot] : engine.core()->entryPoints()) {

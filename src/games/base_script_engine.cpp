@@ -16,7 +16,7 @@ fnd::Value BaseScriptEngine::call(std::string_view, const fnd::Value&) {
     return fnd::Value();
 }
 
-void BaseScriptEngine::setContext(std::shared_ptr<gfx::Context>, int) {}
+void BaseScriptEngine::setContext(std::shared_ptr<gfx::Context>, int, std::shared_ptr<SurfaceGuard>) {}
 
 int32_t BaseScriptEngine::state() const {
     return -2;

@@ -21,10 +21,14 @@ class Context;
 
 namespace zelvan {
 
+struct SurfaceGuard;
+
 class BaseScriptEngine {
 public:
     // "No score query under way" value of _userScore.
     static constexpr int32_t kNoUserScore = -1000000;
+    // "A score query was sent and no answer has come" value of _userScore.
+    static constexpr int32_t kUserScorePending = -999999;
 
     // Stores the image and the game facts; `userids` and `names` are platform arrays (or null).
     BaseScriptEngine(fnd::Bytes script, int32_t myId, int32_t room, int32_t gameId, fnd::Value userids,
@@ -36,8 +40,10 @@ public:
     // Runs the entry point `name` with the platform array `args` (null for none) and returns its
     // result; the base runs nothing and returns null.
     virtual fnd::Value call(std::string_view name, const fnd::Value& args);
-    // Stores a drawing context into a buffer slot of the script; the base does nothing.
-    virtual void setContext(std::shared_ptr<gfx::Context> context, int index);
+    // Stores a drawing context into a buffer slot of the script (slot 0 with an optional surface
+    // guard); the base does nothing.
+    virtual void setContext(std::shared_ptr<gfx::Context> context, int index,
+                            std::shared_ptr<SurfaceGuard> guard = nullptr);
     // The game state; the base has none and gives -2.
     virtual int32_t state() const;
     // Sets the game state; the base does nothing.
@@ -59,6 +65,11 @@ public:
     void setFoescore(int32_t v) { foescore_.store(v); }
     int32_t _userScore() const { return userScore_.load(); }
     void set_userScore(int32_t v) { userScore_.store(v); }
+    // Replaces _userScore with `desired` only while it holds `expected`; false (nothing changed)
+    // otherwise. The score query's steps use it, so an answer stored meanwhile is never lost.
+    bool exchangeUserScore(int32_t expected, int32_t desired) {
+        return userScore_.compare_exchange_strong(expected, desired);
+    }
     int32_t width() const { return width_; }
     void setWidth(int32_t v) { width_ = v; }
     int32_t height() const { return height_; }

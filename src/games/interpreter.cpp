@@ -29,8 +29,12 @@ inline bool truth(ScriptValue v) {
     return isInt(v) ? static_cast<uint32_t>(v) != 1u : checkTrue(v);
 }
 
+// The integer of any word as unsigned (an object reads 0), and of a word known to be an integer.
+inline uint32_t ru(ScriptValue v) {
+    return static_cast<uint32_t>(intOfInt(v));
+}
 inline uint32_t u(ScriptValue v) {
-    return static_cast<uint32_t>(intOf(v));
+    return isInt(v) ? ru(v) : 0u;
 }
 
 // A function value or return offset: an integer naming a position inside the code.
@@ -74,15 +78,17 @@ ScriptValue STLScriptCore::execute(std::vector<ScriptValue> locals) {
     locals_ = std::move(locals);
     drawState = DrawState{};
     spareFrames_.clear();
+    std::shared_ptr<gfx::Context> guarded = enterSurfaceGuard();
+    ScriptValue result = nullValue();
     try {
-        ScriptValue result = interpret();
-        spareFrames_.clear();
-        return result;
+        result = interpret();
     } catch (const std::exception& e) {
-        spareFrames_.clear();
         Tracer::sharedTracer().logError(traceFileName(__FILE__), __LINE__, "execute", "script run failed", e);
-        return nullValue();
+        result = nullValue();
     }
+    spareFrames_.clear();
+    leaveSurfaceGuard(guarded);
+    return result;
 }
 
 // GCC would merge the per-instruction dispatches back into one shared jump (cross-jumping) and hoist
@@ -151,6 +157,15 @@ STLScriptCore::interpret() {
 #define CHARGE(cost)                                                                                                   \
     do {                                                                                                               \
         budget -= static_cast<int64_t>(cost);                                                                          \
+        if (budget <= 0) [[unlikely]] {                                                                                \
+            why = "instruction budget exhausted";                                                                      \
+            goto fault;                                                                                                \
+        }                                                                                                              \
+    } while (0)
+// Takes back the budget that a long operation (membership, comparison, a native) left in work_.
+#define TAKE_WORK()                                                                                                    \
+    do {                                                                                                               \
+        budget = work_.left;                                                                                           \
         if (budget <= 0) [[unlikely]] {                                                                                \
             why = "instruction budget exhausted";                                                                      \
             goto fault;                                                                                                \
@@ -246,7 +261,9 @@ op_JumpIfNotKeep8 : {
 op_NotIn : {
     BEGIN(NotIn);
     NEED(2);
-    bool in = script_ops::contains(sp[-1], sp[-2]);
+    work_.left = budget;
+    bool in = script_ops::contains(sp[-1], sp[-2], work_);
+    TAKE_WORK();
     --sp;
     sp[-1] = fromInt(in ? 0 : 1);
     NEXT;
@@ -254,7 +271,9 @@ op_NotIn : {
 op_In : {
     BEGIN(In);
     NEED(2);
-    bool in = script_ops::contains(sp[-1], sp[-2]);
+    work_.left = budget;
+    bool in = script_ops::contains(sp[-1], sp[-2], work_);
+    TAKE_WORK();
     --sp;
     sp[-1] = fromInt(in ? 1 : 0);
     NEXT;
@@ -263,7 +282,7 @@ op_Neg : {
     BEGIN(Neg);
     NEED(1);
     if (isInt(sp[-1])) {
-        sp[-1] = fromUInt(0u - u(sp[-1]));
+        sp[-1] = fromUInt(0u - ru(sp[-1]));
     } else {
         --sp;
     }
@@ -282,7 +301,7 @@ op_Mul : {
     ScriptValue b = sp[-2];
     sp -= 2;
     if (isInt(a & b)) {
-        *sp++ = fromUInt(u(b) * u(a));
+        *sp++ = fromUInt(ru(b) * ru(a));
     } else {
         // Repetition: the integer counts the copies of the other operand.
         ScriptValue repeated = isInt(a)   ? script_ops::repeat(b, intOf(a), pool_)
@@ -290,6 +309,7 @@ op_Mul : {
                                           : null;
         *sp++ = repeated;
         CHECK_POOL();
+        CHARGE(1 + script_ops::sizeOf(repeated));
     }
     NEXT;
 }
@@ -329,7 +349,7 @@ op_Add : {
     ScriptValue b = sp[-2];
     if (isInt(a & b)) [[likely]] {
         --sp;
-        sp[-1] = fromUInt(u(b) + u(a));
+        sp[-1] = fromUInt(ru(b) + ru(a));
         NEXT;
     }
     sp -= 2;
@@ -338,6 +358,7 @@ op_Add : {
         if (std::optional<ScriptValue> joined = script_ops::concat(b, a, pool_)) {
             *sp++ = *joined;
             CHECK_POOL();
+            CHARGE(1 + script_ops::sizeOf(*joined));
         }
     }
     NEXT;
@@ -345,7 +366,9 @@ op_Add : {
 op_Sub : {
     BEGIN(Sub);
     NEED(2);
-    sp[-2] = fromUInt(u(sp[-2]) - u(sp[-1]));
+    ScriptValue a = sp[-1];
+    ScriptValue b = sp[-2];
+    sp[-2] = isInt(a & b) ? fromUInt(ru(b) - ru(a)) : fromUInt(u(b) - u(a));
     --sp;
     NEXT;
 }
@@ -356,7 +379,7 @@ op_GetItem : {
     ScriptValue sequence = sp[-2];
     // In-range array reads take no detour through the general helpers.
     if (ZArray* array = arrayOf(sequence); array != nullptr && isInt(index)) [[likely]] {
-        uint32_t i = static_cast<uint32_t>(intOf(index));
+        uint32_t i = static_cast<uint32_t>(intOfInt(index));
         if (i < array->elements.size()) [[likely]] {
             --sp;
             sp[-1] = array->elements[i];
@@ -377,7 +400,7 @@ op_SetItem : {
     ScriptValue index = sp[-1];
     ScriptValue sequence = sp[-2];
     if (ZArray* array = arrayOf(sequence); array != nullptr && isInt(index)) [[likely]] {
-        uint32_t i = static_cast<uint32_t>(intOf(index));
+        uint32_t i = static_cast<uint32_t>(intOfInt(index));
         if (i < array->elements.size()) [[likely]] {
             array->elements[i] = sp[-3];
             sp -= 3;
@@ -437,6 +460,7 @@ op_Copy : {
     if (arrayOf(a) != nullptr || dataOf(a) != nullptr) {
         *sp++ = copy(a, pool_);
         CHECK_POOL();
+        CHARGE(1 + script_ops::sizeOf(sp[-1]));
     }
     NEXT;
 }
@@ -447,6 +471,7 @@ op_SliceFrom : {
     --sp;
     sp[-1] = script_ops::slice(sp[-1], bound, std::nullopt, pool_);
     CHECK_POOL();
+    CHARGE(1 + script_ops::sizeOf(sp[-1]));
     NEXT;
 }
 op_SliceTo : {
@@ -456,6 +481,7 @@ op_SliceTo : {
     --sp;
     sp[-1] = script_ops::slice(sp[-1], 0, bound, pool_);
     CHECK_POOL();
+    CHARGE(1 + script_ops::sizeOf(sp[-1]));
     NEXT;
 }
 op_Slice : {
@@ -466,6 +492,7 @@ op_Slice : {
     sp -= 2;
     sp[-1] = script_ops::slice(sp[-1], start, end, pool_);
     CHECK_POOL();
+    CHARGE(1 + script_ops::sizeOf(sp[-1]));
     NEXT;
 }
 op_Print : {
@@ -646,13 +673,18 @@ op_Native : {
     ScriptValue value = null;
     if (native != nullptr) {
         pc_ = pc;
+        // The native spends what its work costs from the same budget (see WorkBudget).
+        work_.left = budget;
         value = native(*this, std::span<const ScriptValue>(sp, static_cast<size_t>(argc)));
         if (value == kNoValue) {
             value = null;
         }
+        *sp++ = value;
+        CHECK_POOL();
+        TAKE_WORK();
+        NEXT;
     }
     *sp++ = value;
-    CHECK_POOL();
     NEXT;
 }
 op_Call : {
@@ -767,7 +799,7 @@ op_Inc : {
     int32_t n = s8At(operand);
     size_t i = static_cast<size_t>(~n);
     if (i < ln && isInt(lv[i])) {
-        lv[i] = fromUInt(u(lv[i]) + 1u);
+        lv[i] = fromUInt(ru(lv[i]) + 1u);
     }
     NEXT;
 }
@@ -789,6 +821,7 @@ done:
 #undef PUSH
 #undef CHECK_POOL
 #undef CHARGE
+#undef TAKE_WORK
 #undef JUMP
 #undef TRANSFER
 #undef NEXT

@@ -1,5 +1,12 @@
-// Slot storage of the native registry and the table that new cores copy.
+// Slot storage of the native registry, the table that new cores copy, and the helpers the families
+// of natives share.
 #include "games/native_table.h"
+
+#include <algorithm>
+
+#include "games/natives.h"
+#include "games/stl_script_core.h"
+#include "games/stl_script_engine.h"
 
 namespace zelvan {
 
@@ -7,6 +14,12 @@ const NativeTable& NativeTable::standard() {
     // Built on first use; each family of natives adds its registrations to this builder.
     static const NativeTable table = [] {
         NativeTable t;
+        registerTimeNatives(t);
+        registerTextNatives(t);
+        registerArrayNatives(t);
+        registerPacketNatives(t);
+        registerResourceNatives(t);
+        registerScreenNatives(t);
         return t;
     }();
     return table;
@@ -20,4 +33,24 @@ bool NativeTable::registerNative(int id, Native fn) {
     return true;
 }
 
+namespace natives {
+
+ScriptValue newString(STLScriptCore& core, std::string_view text) {
+    return valueOf(core.pool().newData(fnd::Bytes(text.begin(), text.end())));
+}
+
+std::string_view textOf(const ZData& data) {
+    return std::string_view(reinterpret_cast<const char*>(data.bytes.data()), data.bytes.size());
+}
+
+GameHost* hostOf(STLScriptCore& core) {
+    return core.engine().host();
+}
+
+size_t clampIndex(int32_t index, size_t length) {
+    int64_t i = index < 0 ? int64_t{index} + static_cast<int64_t>(length) : int64_t{index};
+    return static_cast<size_t>(std::clamp<int64_t>(i, 0, static_cast<int64_t>(length)));
+}
+
+} // namespace natives
 } // namespace zelvan

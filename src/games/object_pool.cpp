@@ -110,8 +110,11 @@ size_t ZObjectPool::footprint(const ZObject* object) {
         return bytes + sizeof(ZArray) + static_cast<const ZArray*>(object)->elements.capacity() * sizeof(ScriptValue);
     case ZObject::kData:
         return bytes + sizeof(ZData) + static_cast<const ZData*>(object)->bytes.capacity();
-    case ZObject::kNSObject:
-        return bytes + sizeof(ZNSObject);
+    case ZObject::kNSObject: {
+        // A wrapper of a data object (a file's contents) holds those bytes too.
+        const fnd::Bytes* data = static_cast<const ZNSObject*>(object)->object.asData();
+        return bytes + sizeof(ZNSObject) + (data != nullptr ? data->size() : 0);
+    }
     default:
         return bytes;
     }

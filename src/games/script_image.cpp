@@ -4,6 +4,8 @@
 #include <exception>
 
 #include "games/dispatch_ops.h"
+#include "games/game_host.h"
+#include "games/script_random.h"
 #include "games/stl_script_core.h"
 #include "games/stl_script_engine.h"
 #include "platform/foundation/clock.h"
@@ -45,16 +47,16 @@ STLScriptCore::STLScriptCore(const fnd::Bytes& image, STLScriptEngine& engine,
         dispatch::prepare(code_.data(), code_.size(), dispatch_);
         loaded = loadEntryPoints();
     }
+    // The seeds are drawn from the scripts' own generator seeded with the whole seconds of the load
+    // time, so two loads in one second agree, on every client.
+    auto loadSeed = static_cast<uint32_t>(static_cast<int64_t>(std::floor(loadTime)));
+    for (uint32_t& seed : randomSeeds) {
+        seed = static_cast<uint32_t>(scriptRandR(loadSeed));
+    }
     globals_ = {nullValue(), fromInt(engine_.myId()), fromInt(-1)};
     if (loaded) {
         execute({});
         locals_.clear();
-    }
-
-    // The seeds follow from the whole seconds of the load time, so two loads in one second agree.
-    random_.seed(static_cast<unsigned>(static_cast<int64_t>(std::floor(loadTime))));
-    for (uint32_t& seed : randomSeeds) {
-        seed = static_cast<uint32_t>(random_());
     }
 }
 
@@ -174,9 +176,13 @@ bool STLScriptCore::setBuffer(int index) {
     return true;
 }
 
-bool STLScriptCore::storeBufferContext(int slot, std::shared_ptr<gfx::Context> context) {
-    if (slot < 0 || slot >= kMaxBufferIndex) {
+bool STLScriptCore::storeBufferContext(int slot, std::shared_ptr<gfx::Context> context,
+                                       std::shared_ptr<SurfaceGuard> guard) {
+    if (slot < 0 || slot >= kMaxBufferIndex || (guard != nullptr && slot != 0)) {
         return false;
+    }
+    if (slot == 0) {
+        surfaceGuard_ = std::move(guard);
     }
     size_t i = static_cast<size_t>(slot);
     if (i >= buffers_.size()) {
@@ -184,6 +190,30 @@ bool STLScriptCore::storeBufferContext(int slot, std::shared_ptr<gfx::Context> c
     }
     buffers_[i] = std::move(context);
     return true;
+}
+
+std::shared_ptr<gfx::Context> STLScriptCore::enterSurfaceGuard() {
+    if (surfaceGuard_ == nullptr) {
+        return nullptr;
+    }
+    std::lock_guard lock(surfaceGuard_->lock);
+    std::shared_ptr<gfx::Context> surface = surfaceGuard_->surface;
+    if (surface != nullptr) {
+        buffers_[0] = surface;
+        if (currentBuffer_ == 0) {
+            currentContext_ = surface;
+        }
+        surface->saveGState();
+    }
+    return surface;
+}
+
+void STLScriptCore::leaveSurfaceGuard(const std::shared_ptr<gfx::Context>& surface) {
+    if (surfaceGuard_ == nullptr || surface == nullptr) {
+        return;
+    }
+    std::lock_guard lock(surfaceGuard_->lock);
+    surface->restoreGState();
 }
 
 void STLScriptCore::setFont(std::optional<std::string_view> name, double size) {

@@ -37,16 +37,38 @@ std::pair<size_t, size_t> sliceBounds(size_t length, std::optional<int32_t> star
 
 } // namespace
 
-bool contains(ScriptValue container, ScriptValue element) {
+bool contains(ScriptValue container, ScriptValue element, WorkBudget& work) {
     if (ZArray* array = arrayOf(container)) {
-        return std::any_of(array->elements.begin(), array->elements.end(),
-                           [element](ScriptValue e) { return cmp(element, e) == 0; });
+        for (ScriptValue e : array->elements) {
+            bool equal = cmp(element, e, work) == 0;
+            if (work.spent()) {
+                return false;
+            }
+            if (equal) {
+                return true;
+            }
+        }
+        return false;
     }
     if (ZData* data = dataOf(container)) {
         ZData* needle = dataOf(element);
-        return needle != nullptr && data->indexOf(*needle) >= 0;
+        if (needle == nullptr) {
+            return false;
+        }
+        work.spend(data->bytes.size() + needle->bytes.size());
+        return !work.spent() && data->indexOf(*needle) >= 0;
     }
     return false;
+}
+
+size_t sizeOf(ScriptValue v) {
+    if (ZArray* array = arrayOf(v)) {
+        return array->elements.size();
+    }
+    if (ZData* data = dataOf(v)) {
+        return data->bytes.size();
+    }
+    return 0;
 }
 
 ScriptValue repeat(ScriptValue sequence, int32_t n, ZObjectPool& pool) {

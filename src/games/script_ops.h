@@ -11,8 +11,12 @@
 namespace zelvan::script_ops {
 
 // Whether `element` is in `container`: an element of an array comparing equal, or a byte string
-// occurring inside a byte string. Any other container holds nothing.
-bool contains(ScriptValue container, ScriptValue element);
+// occurring inside a byte string. Any other container holds nothing. Spends `work` per pair compared
+// and per byte searched, and answers false once it is spent.
+bool contains(ScriptValue container, ScriptValue element, WorkBudget& work);
+
+// The element count of an array or the byte count of a byte string; 0 for anything else.
+size_t sizeOf(ScriptValue v);
 
 // A new sequence holding max(n, 1) copies of the array's or byte string's contents; null when the
 // result would exceed the size caps or `sequence` is neither.

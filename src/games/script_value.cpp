@@ -5,6 +5,7 @@
 #include "games/script_value.h"
 
 #include <algorithm>
+#include <cstring>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -22,8 +23,12 @@ ZNull* ZNull::instance() {
 }
 
 ptrdiff_t ZData::indexOf(const ZData& other) const {
-    auto found = std::search(bytes.begin(), bytes.end(), other.bytes.begin(), other.bytes.end());
-    return found == bytes.end() && !other.bytes.empty() ? -1 : found - bytes.begin();
+    if (other.bytes.empty()) {
+        return 0;
+    }
+    // glibc's memmem runs the two-way algorithm: linear however repetitive the two strings are.
+    const void* found = memmem(bytes.data(), bytes.size(), other.bytes.data(), other.bytes.size());
+    return found == nullptr ? -1 : static_cast<const uint8_t*>(found) - bytes.data();
 }
 
 std::string ZData::newString() const {
@@ -67,7 +72,17 @@ int signOf(T a, T b) {
 
 class Comparer {
 public:
+    explicit Comparer(WorkBudget* work = nullptr) : work_(work) {}
+
     int compare(ScriptValue a, ScriptValue b, int depth) {
+        // Every pair visited costs one unit, equal ones too; once the run's work allowance is spent
+        // everything compares equal.
+        if (work_ != nullptr) {
+            if (work_->spent()) {
+                return 0;
+            }
+            work_->spend(1);
+        }
         if (a == b) {
             return 0;
         }
@@ -110,6 +125,9 @@ public:
             const auto& ba = static_cast<ZData*>(oa)->bytes;
             const auto& bb = static_cast<ZData*>(ob)->bytes;
             size_t n = std::min(ba.size(), bb.size());
+            if (work_ != nullptr) {
+                work_->spend(n);
+            }
             auto diff = std::mismatch(ba.begin(), ba.begin() + static_cast<ptrdiff_t>(n), bb.begin());
             if (diff.first != ba.begin() + static_cast<ptrdiff_t>(n)) {
                 return *diff.first < *diff.second ? -1 : 1;
@@ -123,6 +141,7 @@ public:
     }
 
 private:
+    WorkBudget* work_;
     size_t steps_ = 0;
 };
 
@@ -372,17 +391,15 @@ private:
     bool full_ = false;
 };
 
-void appendLowBytes(std::string& out, std::u16string_view units) {
-    out.reserve(out.size() + units.size());
-    for (char16_t unit : units) {
-        out.push_back(static_cast<char>(unit & 0xFF));
-    }
-}
-
 } // namespace
 
 int cmp(ScriptValue a, ScriptValue b) {
     Comparer comparer;
+    return comparer.compare(a, b, 0);
+}
+
+int cmp(ScriptValue a, ScriptValue b, WorkBudget& work) {
+    Comparer comparer(&work);
     return comparer.compare(a, b, 0);
 }
 
@@ -439,27 +456,19 @@ void obj2nsstr(ScriptValue v, std::string& out) {
     text.append(v, 0);
 }
 
-void makeUTF8String(std::string& out, std::span<const uint8_t> bytes) {
+void makeUTF8String(std::u16string& out, std::span<const uint8_t> bytes) {
     std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    appendLowBytes(out, fnd::toUtf16(text));
+    out += fnd::toUtf16(text);
 }
 
-void makeUTF8CaseString(std::string& out, std::span<const uint8_t> bytes, bool lower) {
+void makeUTF8CaseString(std::u16string& out, std::span<const uint8_t> bytes, bool lower) {
     std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    appendLowBytes(out, fnd::toUtf16(lower ? fnd::lowercase(text) : fnd::uppercase(text)));
+    out += fnd::toUtf16(lower ? fnd::lowercase(text) : fnd::uppercase(text));
 }
 
-void makeUTF8Data(fnd::Bytes& out, std::string_view text) {
-    out.reserve(out.size() + text.size());
-    for (char c : text) {
-        auto code = static_cast<uint8_t>(c);
-        if (code < 0x80) {
-            out.push_back(code);
-        } else {
-            out.push_back(static_cast<uint8_t>(0xC0 | (code >> 6)));
-            out.push_back(static_cast<uint8_t>(0x80 | (code & 0x3F)));
-        }
-    }
+void makeUTF8Data(fnd::Bytes& out, std::u16string_view units) {
+    std::string text = fnd::fromUtf16(units);
+    out.insert(out.end(), text.begin(), text.end());
 }
 
 std::string toUnsignedString(uint32_t value, int bitsPerDigit) {

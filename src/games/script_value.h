@@ -75,6 +75,7 @@ public:
     explicit ZData(fnd::Bytes b) : ZObject(kData), bytes(std::move(b)) {}
 
     // Offset of the first occurrence of `other`'s bytes inside these, or -1; an empty `other` is at 0.
+    // Linear in both lengths.
     ptrdiff_t indexOf(const ZData& other) const;
     // The bytes decoded as UTF-8 (ill-formed sequences become U+FFFD).
     std::string newString() const;
@@ -102,8 +103,14 @@ inline bool isObject(ScriptValue v) {
     return v != 0 && (v & 1u) == 0;
 }
 // The integer of a word: an arithmetic shift of its low 32 bits. Defined for every word (the
-// interpreter's integer instructions read words without checking their kind).
+// interpreter's integer instructions and the natives read words without checking their kind); an
+// object reads as 0, so no arithmetic can turn an object's address into a number a script could send.
 inline int32_t intOf(ScriptValue v) {
+    ScriptValue integerOnly = v & (ScriptValue{0} - (v & 1u));
+    return static_cast<int32_t>(static_cast<uint32_t>(integerOnly)) >> 1;
+}
+// The integer of a word already known to be an integer (isInt): the shift alone, for hot paths.
+inline int32_t intOfInt(ScriptValue v) {
     return static_cast<int32_t>(static_cast<uint32_t>(v)) >> 1;
 }
 // Encodes n in 31 bits: the top bit of the 32-bit quantity is lost, so results wrap at that width.
@@ -140,6 +147,18 @@ inline ZNSObject* nsObjectOf(ScriptValue v) {
     return o != nullptr && o->type == ZObject::kNSObject ? static_cast<ZNSObject*>(o) : nullptr;
 }
 
+// Work allowance of one run for operations whose cost grows with their operands (comparisons of
+// nested arrays, membership, searches, sorts): they spend one unit per pair compared or byte examined
+// and stop early once it is spent. The interpreter hands its instruction budget in and takes the rest back.
+struct WorkBudget {
+    int64_t left = INT64_MAX;
+
+    bool spent() const { return left <= 0; }
+    void spend(uint64_t units) {
+        left -= units > static_cast<uint64_t>(INT64_MAX) ? INT64_MAX : static_cast<int64_t>(units);
+    }
+};
+
 // --- Value operations ---
 
 // Integer: non-zero. Null: false. Array: has elements. Data: has bytes. Wrapper: wraps a non-null value.
@@ -151,6 +170,8 @@ bool checkTrue(ScriptValue v);
 // left once one comparison has visited kMaxElements pairs (shared sub-arrays can make a walk
 // exponential), so every comparison ends.
 int cmp(ScriptValue a, ScriptValue b);
+// As cmp, spending one unit of `work` per pair visited; once `work` is spent the rest compares equal.
+int cmp(ScriptValue a, ScriptValue b, WorkBudget& work);
 // 1 when cmp(a, b) >= 0, else 0.
 int cmpGreater(ScriptValue a, ScriptValue b);
 // 1 when cmp(a, b) < 0, else 0.
@@ -177,12 +198,13 @@ ScriptValue convertFromNS(const fnd::Value& v, ZObjectPool& pool);
 // A cycle or nesting beyond kMaxValueDepth prints "..."; the text stops after about kMaxDebugText bytes.
 void obj2nsstr(ScriptValue v, std::string& out);
 
-// Decodes UTF-8 bytes and appends the low 8 bits of each UTF-16 code unit as one character.
-void makeUTF8String(std::string& out, std::span<const uint8_t> bytes);
+// Decodes UTF-8 bytes (ill-formed sequences become U+FFFD) and appends the UTF-16 code units, the
+// characters the text natives count, cut and trim.
+void makeUTF8String(std::u16string& out, std::span<const uint8_t> bytes);
 // As makeUTF8String after mapping the text to lower case (lower true) or upper case (lower false).
-void makeUTF8CaseString(std::string& out, std::span<const uint8_t> bytes, bool lower);
-// The reverse: each character (0-255) of `text` is a code point; appends its UTF-8 encoding.
-void makeUTF8Data(fnd::Bytes& out, std::string_view text);
+void makeUTF8CaseString(std::u16string& out, std::span<const uint8_t> bytes, bool lower);
+// The reverse: appends the UTF-8 encoding of the code units (a lone surrogate becomes U+FFFD).
+void makeUTF8Data(fnd::Bytes& out, std::u16string_view units);
 // Digits of `value` in base 2^bitsPerDigit ("0123456789abcdef"), most significant first, no leading
 // zeros; 0 gives "0". A bitsPerDigit outside 1-4 is taken as 4.
 std::string toUnsignedString(uint32_t value, int bitsPerDigit);

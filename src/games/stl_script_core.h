@@ -10,7 +10,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +28,7 @@ class Font;
 namespace zelvan {
 
 class STLScriptEngine;
+struct SurfaceGuard;
 
 class STLScriptCore {
 public:
@@ -105,8 +105,11 @@ public:
     // surface of the engine's size. Refuses (false) a negative index or one at or above kMaxBufferIndex.
     bool setBuffer(int index);
     // Stores `context` into `slot` (extending the slots up to it) without changing the current
-    // surface. Refuses indices outside 0 to kMaxBufferIndex - 1.
-    bool storeBufferContext(int slot, std::shared_ptr<gfx::Context> context);
+    // surface. Refuses indices outside 0 to kMaxBufferIndex - 1. Slot 0 may carry a guard (any other
+    // slot refuses one): from then on every run draws on the guard's current surface and saves and
+    // restores its graphics state around the run, under the guard's lock.
+    bool storeBufferContext(int slot, std::shared_ptr<gfx::Context> context,
+                            std::shared_ptr<SurfaceGuard> guard = nullptr);
     const std::shared_ptr<gfx::Context>& currentContext() const { return currentContext_; }
     int currentBuffer() const { return currentBuffer_; }
     int nextBuffer() const { return nextBuffer_; }
@@ -119,6 +122,10 @@ public:
     const std::shared_ptr<gfx::Font>& font() const { return font_; }
 
     STLScriptEngine& engine() { return engine_; }
+
+    // What the running native may still spend of the run's budget on long operations; the
+    // interpreter fills it before each native call and takes the rest back after it.
+    WorkBudget& work() { return work_; }
 
     // Per-run drawing state of the natives: the run's colour (0-255 each) and its accumulated
     // translation. Reset at the start of every run.
@@ -148,6 +155,9 @@ private:
     // Makes room for `needed` entries on the stack, growing it by whole steps of kStackGrowth; false
     // when that would pass kMaxStackCapacity.
     bool reserveStack(uint64_t needed);
+    // Around each run: picks up the guarded surface of slot 0 and saves its state; restores it.
+    std::shared_ptr<gfx::Context> enterSurfaceGuard();
+    void leaveSurfaceGuard(const std::shared_ptr<gfx::Context>& surface);
     // Reads / stores / clears a variable operand: n >= 0 is global n, n < 0 local -n-1.
     ScriptValue variable(int32_t n) const;
     void storeVariable(int32_t n, ScriptValue value);
@@ -170,8 +180,8 @@ private:
     std::atomic<int32_t> state_{-1};
     uint64_t budget_ = kDefaultInstructionBudget;
     NativeTable natives_;
-    // The core's own random source (never the process-wide one), seeded from the load time.
-    std::minstd_rand random_;
+    WorkBudget work_;
+    std::shared_ptr<SurfaceGuard> surfaceGuard_;
 
     std::vector<std::shared_ptr<gfx::Context>> buffers_;
     std::shared_ptr<gfx::Context> currentContext_;

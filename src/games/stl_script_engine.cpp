@@ -14,8 +14,10 @@
 namespace zelvan {
 
 STLScriptEngine::STLScriptEngine(fnd::Bytes script, int32_t myId, int32_t room, int32_t gameId, fnd::Value userids,
-                                 fnd::Value names, int32_t width, int32_t height, uint64_t instructionBudget)
-    : BaseScriptEngine(std::move(script), myId, room, gameId, std::move(userids), std::move(names), width, height) {
+                                 fnd::Value names, int32_t width, int32_t height, std::shared_ptr<GameHost> host,
+                                 uint64_t instructionBudget)
+    : BaseScriptEngine(std::move(script), myId, room, gameId, std::move(userids), std::move(names), width, height),
+      host_(std::move(host)) {
     std::lock_guard lock(mutex_);
     // The initialisation code runs inside the core's constructor; a native that calls back into the
     // engine meanwhile is refused like any nested call.
@@ -54,11 +56,18 @@ fnd::Value STLScriptEngine::call(std::string_view name, const fnd::Value& args) 
     return result;
 }
 
-void STLScriptEngine::setContext(std::shared_ptr<gfx::Context> context, int index) {
+void STLScriptEngine::setContext(std::shared_ptr<gfx::Context> context, int index,
+                                 std::shared_ptr<SurfaceGuard> guard) {
     std::lock_guard lock(mutex_);
-    if (core_ == nullptr || !core_->storeBufferContext(index, std::move(context))) {
+    if (core_ == nullptr || !core_->storeBufferContext(index, std::move(context), std::move(guard))) {
         ZTRACE_WARN("game %d: drawing context for buffer slot %d refused", gameId(), index);
     }
+}
+
+void STLScriptEngine::setPlayers(fnd::Value userids, fnd::Value names) {
+    std::lock_guard lock(mutex_);
+    setUserids(std::move(userids));
+    setNames(std::move(names));
 }
 
 int32_t STLScriptEngine::state() const {

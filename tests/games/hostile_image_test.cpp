@@ -79,7 +79,7 @@ TEST(HostileImageTest, EndlessRunsAreStopped) {
     engine = std::make_unique<STLScriptEngine>(testing::assemble(".entry \"ok\" G4\n func ok\n store G4\n"
                                                                  "spin: jump spin\n ok: push 1\n ret\n"),
                                                testing::kTestMyId, 5, testing::kTestGameId, fnd::Value(), fnd::Value(),
-                                               320, 240, 10000);
+                                               320, 240, nullptr, 10000);
     EXPECT_EQ(log.count("game 77, instruction budget exhausted"), 2u);
     EXPECT_EQ(engine->core()->instructionBudget(), 10000u);
     EXPECT_EQ(engine->call("ok", fnd::Value()), fnd::Value(1));

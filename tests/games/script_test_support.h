@@ -46,6 +46,15 @@ inline std::unique_ptr<STLScriptEngine> engineFor(std::string_view source) {
     return engineForImage(assemble(source));
 }
 
+// An engine of `source` for room `room` with a host and two players: user ids "101" and "102",
+// names "ann" and "bob".
+inline std::unique_ptr<STLScriptEngine> engineWithHost(std::string_view source, std::shared_ptr<GameHost> host,
+                                                       int32_t room = 5) {
+    return std::make_unique<STLScriptEngine>(assemble(source), kTestMyId, room, kTestGameId,
+                                             fnd::Value::array({"101", "102"}), fnd::Value::array({"ann", "bob"}), 320,
+                                             240, std::move(host));
+}
+
 // A program whose entry point "main" (global 3) runs `body`.
 inline std::string mainProgram(std::string_view body) {
     return std::string(".entry \"main\" G3\n    func main\n    store G3\n    stop\nmain:\n") + std::string(body) + "\n";

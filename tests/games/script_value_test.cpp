@@ -319,46 +319,49 @@ TEST(ScriptValueTest, DebugText) {
 
 TEST(ScriptValueTest, ByteStringsAndCharacterStrings) {
     fnd::Bytes data;
-    makeUTF8Data(data, "\xE9");
+    makeUTF8Data(data, u"\xE9");
     EXPECT_EQ(data, (fnd::Bytes{0xC3, 0xA9}));
     data.clear();
-    makeUTF8Data(data, std::string_view("A\0\x7f\x80\xff", 5));
+    makeUTF8Data(data, std::u16string_view(u"A\0\x7f\x80\xff", 5));
     EXPECT_EQ(data, (fnd::Bytes{0x41, 0x00, 0x7F, 0xC2, 0x80, 0xC3, 0xBF}));
+    data.clear();
+    makeUTF8Data(data, std::u16string_view(u"\xD83D", 1)); // a lone surrogate half
+    EXPECT_EQ(data, (fnd::Bytes{0xEF, 0xBF, 0xBD}));
 
     struct Case {
         std::string utf8;
-        std::string chars;
+        std::u16string chars;
     };
     const Case cases[] = {
-        {"abc", "abc"},
-        {"\xC3\xA9", "\xE9"},                             // é
-        {"\xE2\x82\xAC", "\xAC"},                         // U+20AC keeps its low byte
-        {"\xF0\x9F\x98\x80", std::string("\x3D\x00", 2)}, // a surrogate pair gives two characters
-        {"\xFF", "\xFD"},                                 // ill-formed: U+FFFD
+        {"abc", u"abc"},
+        {"\xC3\xA9", u"\xE9"},                 // é
+        {"\xE2\x82\xAC", u"\x20AC"},           // the whole unit, not its low byte
+        {"\xF0\x9F\x98\x80", u"\xD83D\xDE00"}, // a surrogate pair gives two units
+        {"\xFF", u"\xFFFD"},                   // ill-formed: U+FFFD
     };
     for (const Case& c : cases) {
-        std::string out = "<";
+        std::u16string out = u"<";
         makeUTF8String(out, std::span(reinterpret_cast<const uint8_t*>(c.utf8.data()), c.utf8.size()));
-        EXPECT_EQ(out, "<" + c.chars) << c.utf8;
+        EXPECT_EQ(out, u"<" + c.chars) << c.utf8;
     }
     // Latin-1 text survives the round trip through UTF-8.
-    std::string latin;
+    std::u16string latin;
     for (int c = 1; c < 256; ++c) {
-        latin.push_back(static_cast<char>(c));
+        latin.push_back(static_cast<char16_t>(c));
     }
     fnd::Bytes encoded;
     makeUTF8Data(encoded, latin);
-    std::string decoded;
+    std::u16string decoded;
     makeUTF8String(decoded, encoded);
     EXPECT_EQ(decoded, latin);
 
     const std::string mixed = "\xC3\x84Gb"; // ÄGb
-    std::string lower;
+    std::u16string lower;
     makeUTF8CaseString(lower, std::span(reinterpret_cast<const uint8_t*>(mixed.data()), mixed.size()), true);
-    EXPECT_EQ(lower, "\xE4gb");
-    std::string upper;
+    EXPECT_EQ(lower, u"\xE4gb");
+    std::u16string upper;
     makeUTF8CaseString(upper, std::span(reinterpret_cast<const uint8_t*>(mixed.data()), mixed.size()), false);
-    EXPECT_EQ(upper, "\xC4GB");
+    EXPECT_EQ(upper, u"\xC4GB");
 
     EXPECT_EQ(toUnsignedString(255, 4), "ff");
     EXPECT_EQ(toUnsignedString(0, 4), "0");
