@@ -149,12 +149,14 @@ void Gles1Context::enableClientState(GLenum array) {
     if (!ready("enableClientState")) {
         return;
     }
-    glEnableClientState(array);
-    if (array == GL_VERTEX_ARRAY) {
-        vertexArray_.enabled = true;
-    } else if (array == GL_TEXTURE_COORD_ARRAY) {
-        texCoordArray_.enabled = true;
+    // Only the arrays this wrapper can point somewhere: GL would read any other one from address 0.
+    if (array != GL_VERTEX_ARRAY && array != GL_TEXTURE_COORD_ARRAY) {
+        record(GL_INVALID_ENUM);
+        ZLOG(Warn, "GL: client array 0x%x is not supported", array);
+        return;
     }
+    glEnableClientState(array);
+    (array == GL_VERTEX_ARRAY ? vertexArray_ : texCoordArray_).enabled = true;
 }
 
 void Gles1Context::disableClientState(GLenum array) {
@@ -394,11 +396,22 @@ void Gles1Context::drawArrays(GLenum mode, GLint first, GLsizei count) {
         return;
     }
     // Negative ranges read nothing: GL itself reports them.
-    if (first >= 0 && count > 0 &&
-        (!verticesUsable(vertexArray_, first, count) || !verticesUsable(texCoordArray_, first, count))) {
+    if (first < 0 || count <= 0) {
+        glDrawArrays(mode, first, count);
+        return;
+    }
+    const char* problem = nullptr;
+    if ((vertexArray_.enabled && vertexArray_.pointer == nullptr) ||
+        (texCoordArray_.enabled && texCoordArray_.pointer == nullptr)) {
+        record(GL_INVALID_OPERATION);
+        problem = "an enabled array without data";
+    } else if (!verticesUsable(vertexArray_, first, count) || !verticesUsable(texCoordArray_, first, count)) {
+        problem = "non-finite or huge coordinates";
+    }
+    if (problem != nullptr) {
         if (!droppedDrawLogged_) {
             droppedDrawLogged_ = true;
-            ZLOG(Warn, "GL: dropped a draw of %d vertices with non-finite or huge coordinates", count);
+            ZLOG(Warn, "GL: dropped a draw of %d vertices with %s", count, problem);
         }
         return;
     }

@@ -50,6 +50,7 @@ public:
     // --- State ---
     void enable(GLenum cap);
     void disable(GLenum cap);
+    // Only GL_VERTEX_ARRAY and GL_TEXTURE_COORD_ARRAY (others: GL_INVALID_ENUM recorded, logged).
     void enableClientState(GLenum array);
     void disableClientState(GLenum array);
     void blendFunc(GLenum sfactor, GLenum dfactor);
@@ -91,7 +92,8 @@ public:
     void vertexPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer);
     void texCoordPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer);
     // A draw whose enabled float vertex or texture coordinates are not finite (or beyond
-    // kMaxVertexCoordinate) is dropped, logged once per frame (a frame starts at a colour clear).
+    // kMaxVertexCoordinate), or with an enabled array that has no pointer (GL_INVALID_OPERATION), is
+    // dropped and logged once per frame (a frame starts at a colour clear).
     void drawArrays(GLenum mode, GLint first, GLsizei count);
 
     // --- Framebuffer objects ---

@@ -252,6 +252,12 @@ TEST(Gles1ContextTest, GuardsRecordErrorsLogAndKeepTheFrameClean) {
     gl.clear(GL_COLOR_BUFFER_BIT);
     s.quad(0, 0, 10, std::numeric_limits<float>::infinity());
     EXPECT_EQ(log.count("dropped a draw"), 2U);
+    // An array GL would read from address 0 is never drawn from.
+    gl.enableClientState(GL_COLOR_ARRAY);
+    EXPECT_EQ(gl.getError(), GLenum(GL_INVALID_ENUM));
+    gl.vertexPointer(2, GL_FLOAT, 0, nullptr);
+    gl.drawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    EXPECT_EQ(gl.getError(), GLenum(GL_INVALID_OPERATION));
     s.quad(0, 0, 10, 10);
     EXPECT_EQ(countOff(gl.readPixels(), 0, 0, 10, 10, kWhite), 0);
 
