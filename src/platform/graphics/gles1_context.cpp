@@ -46,7 +46,7 @@ Gles1Context::Gles1Context(const Private&, void* context) : context_(context) {}
 Gles1ContextPtr Gles1Context::create() {
     const Gles1Display* d = gles1Display();
     if (d == nullptr) {
-        ZLOG(Error, "GL: no software EGL display, so no OpenGL ES 1.1 context");
+        ZLOG(Error, "GL: no OpenGL ES 1.1 context: %s", gles1DisplayFailure());
         return nullptr;
     }
     eglBindAPI(EGL_OPENGL_ES_API);

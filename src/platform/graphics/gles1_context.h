@@ -100,6 +100,7 @@ public:
     void genRenderbuffers(GLsizei n, GLuint* renderbuffers);
     void deleteRenderbuffers(GLsizei n, const GLuint* renderbuffers);
     void bindRenderbuffer(GLenum target, GLuint renderbuffer);
+    // Refuses sides above 4096 (GL_INVALID_VALUE recorded, a log line), as drawables are capped.
     void renderbufferStorage(GLenum target, GLenum internalformat, GLsizei width, GLsizei height);
     void genFramebuffers(GLsizei n, GLuint* framebuffers);
     void deleteFramebuffers(GLsizei n, const GLuint* framebuffers);

@@ -3,13 +3,17 @@
 #include "platform/graphics/gles1_display.h"
 
 #include <cstring>
+#include <string>
 #include <string_view>
 #include <vector>
 
-#include "platform/foundation/log.h"
+#include "platform/foundation/format.h"
 
 namespace gfx {
 namespace {
+
+// Why the display could not be made (set once, before gles1Display() returns).
+std::string gFailure;
 
 template <class F>
 F lookUp(const char* name) {
@@ -39,12 +43,12 @@ EGLDisplay openSoftwareDisplay() {
     auto queryDeviceString = lookUp<PFNEGLQUERYDEVICESTRINGEXTPROC>("eglQueryDeviceStringEXT");
     auto platformDisplay = lookUp<PFNEGLGETPLATFORMDISPLAYEXTPROC>("eglGetPlatformDisplayEXT");
     if (queryDevices == nullptr || queryDeviceString == nullptr || platformDisplay == nullptr) {
-        ZLOG(Error, "GL: EGL has no device enumeration");
+        gFailure = fnd::format("EGL has no device enumeration");
         return EGL_NO_DISPLAY;
     }
     EGLint count = 0;
     if (queryDevices(0, nullptr, &count) != EGL_TRUE || count <= 0) {
-        ZLOG(Error, "GL: no EGL devices");
+        gFailure = fnd::format("no EGL devices");
         return EGL_NO_DISPLAY;
     }
     std::vector<EGLDeviceEXT> devices(static_cast<size_t>(count));
@@ -58,19 +62,19 @@ EGLDisplay openSoftwareDisplay() {
         EGLint major = 0;
         EGLint minor = 0;
         if (display == EGL_NO_DISPLAY || eglInitialize(display, &major, &minor) != EGL_TRUE) {
-            ZLOG(Error, "GL: the software EGL device did not initialise (0x%x)", eglGetError());
+            gFailure = fnd::format("the software EGL device did not initialise (0x%x)", eglGetError());
             return EGL_NO_DISPLAY;
         }
         return display;
     }
-    ZLOG(Error, "GL: no software EGL device among %d", count);
+    gFailure = fnd::format("no software EGL device among %d", count);
     return EGL_NO_DISPLAY;
 }
 
 bool chooseConfig(Gles1Display& out) {
     const char* extensions = eglQueryString(out.display, EGL_EXTENSIONS);
     if (!hasExtension(extensions, "EGL_KHR_surfaceless_context")) {
-        ZLOG(Error, "GL: the EGL display cannot make surfaceless contexts");
+        gFailure = fnd::format("the EGL display cannot make surfaceless contexts");
         return false;
     }
     if (hasExtension(extensions, "EGL_KHR_no_config_context")) {
@@ -80,7 +84,7 @@ bool chooseConfig(Gles1Display& out) {
     const EGLint attributes[] = {EGL_RENDERABLE_TYPE, EGL_OPENGL_ES_BIT, EGL_NONE};
     EGLint found = 0;
     if (eglChooseConfig(out.display, attributes, &out.config, 1, &found) != EGL_TRUE || found < 1) {
-        ZLOG(Error, "GL: no EGL config for OpenGL ES 1");
+        gFailure = fnd::format("no EGL config for OpenGL ES 1");
         return false;
     }
     return true;
@@ -108,7 +112,7 @@ Gles1Display* makeDisplay() {
     if (!d.genRenderbuffers || !d.deleteRenderbuffers || !d.bindRenderbuffer || !d.renderbufferStorage ||
         !d.getRenderbufferParameteriv || !d.genFramebuffers || !d.deleteFramebuffers || !d.bindFramebuffer ||
         !d.framebufferRenderbuffer || !d.getFramebufferAttachmentParameteriv || !d.checkFramebufferStatus) {
-        ZLOG(Error, "GL: the framebuffer-object calls are missing");
+        gFailure = fnd::format("the framebuffer-object calls are missing");
         return nullptr;
     }
     return &display;
@@ -119,6 +123,11 @@ Gles1Display* makeDisplay() {
 const Gles1Display* gles1Display() {
     static const Gles1Display* display = makeDisplay();
     return display;
+}
+
+const std::string& gles1DisplayFailure() {
+    gles1Display();
+    return gFailure;
 }
 
 } // namespace gfx

@@ -7,6 +7,8 @@
 #include <GLES/gl.h>
 #include <GLES/glext.h>
 
+#include <string>
+
 namespace gfx {
 
 struct Gles1Display {
@@ -27,8 +29,10 @@ struct Gles1Display {
 };
 
 // Made on first use (thread-safe) and kept for the process: never terminated, because terminating
-// unloads the driver and leaves its allocations unreachable. Null (logged once) when the machine has
-// no software EGL device or it cannot be initialised.
+// unloads the driver and leaves its allocations unreachable. Null when the machine has no software
+// EGL device or it cannot be initialised.
 const Gles1Display* gles1Display();
+// Why gles1Display() is null (empty when it is not).
+const std::string& gles1DisplayFailure();
 
 } // namespace gfx
