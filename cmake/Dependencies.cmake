@@ -41,6 +41,9 @@ find_package(Fontconfig REQUIRED)
 find_package(PNG REQUIRED)
 find_package(JPEG REQUIRED)
 find_package(GIF REQUIRED)
+# OpenGL ES 1.1 through EGL (glvnd), run on Mesa's llvmpipe software driver, behind gfx::Gles1Context.
+pkg_check_modules(EGL REQUIRED IMPORTED_TARGET egl)
+pkg_check_modules(GLESV1 REQUIRED IMPORTED_TARGET glesv1_cm)
 
 # SQLite 3, wrapped by fnd's SQL database, for the address book and the web databases.
 find_package(SQLite3 REQUIRED)
