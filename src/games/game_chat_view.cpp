@@ -6,8 +6,8 @@
 #include "core/localization.h"
 #include "messaging/message_measurer.h"
 #include "platform/foundation/format.h"
-#include "protocol/tracer.h"
 #include "platform/ui/touch.h"
+#include "protocol/tracer.h"
 #include "ui/zelvan_widget.h"
 
 namespace zelvan {
@@ -79,8 +79,8 @@ gfx::Color GameChatView::colorForName(const std::string& name, int32_t entry) {
 }
 
 void GameChatView::measureAndAdd(const std::shared_ptr<IMMessage>& message) {
-    message->setSize(MessageMeasurer::installed()->calculateContentSize(bounds().width(), message->tokens(),
-                                                                        textFont_, std::nullopt));
+    message->setSize(MessageMeasurer::installed()->calculateContentSize(bounds().width(), message->tokens(), textFont_,
+                                                                        std::nullopt));
     addMessage(message);
 }
 

@@ -33,9 +33,8 @@ void GameLoadView::initWithFrame(gfx::Rect frame) {
 
     gfx::ImagePtr logo = ZelvanWidget::newImageFromResource("game-logo", true);
     const gfx::Size logoSize = logo ? gfx::Size(logo->width(), logo->height()) : gfx::Size(0, 0);
-    logoView_ = ui::View::create<ui::ImageView>(
-        gfx::Rect(std::floor((b.width() - logoSize.width) / 2), 50 - logoSize.height / 2, logoSize.width,
-                  logoSize.height));
+    logoView_ = ui::View::create<ui::ImageView>(gfx::Rect(std::floor((b.width() - logoSize.width) / 2),
+                                                          50 - logoSize.height / 2, logoSize.width, logoSize.height));
     logoView_->setImage(logo);
     addSubview(logoView_);
 

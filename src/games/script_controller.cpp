@@ -11,17 +11,15 @@
 
 namespace zelvan {
 
-std::shared_ptr<ScriptController> ScriptController::initWithScript(std::string title, fnd::Bytes script,
-                                                                   const fnd::Value& myid, const fnd::Value& room,
-                                                                   const fnd::Value& gameid, fnd::Value userids,
-                                                                   fnd::Value names, int32_t width, int32_t height,
-                                                                   const fnd::Value& attribute,
-                                                                   std::shared_ptr<GameHost> host) {
+std::shared_ptr<ScriptController>
+ScriptController::initWithScript(std::string title, fnd::Bytes script, const fnd::Value& myid, const fnd::Value& room,
+                                 const fnd::Value& gameid, fnd::Value userids, fnd::Value names, int32_t width,
+                                 int32_t height, const fnd::Value& attribute, std::shared_ptr<GameHost> host) {
     auto screen = std::make_shared<ScriptController>(host, gameid.intValue(), attribute.intValue());
     screen->setTitle(std::move(title));
-    auto engine = std::make_shared<STLScriptEngine>(std::move(script), myid.intValue(), room.intValue(),
-                                                    gameid.intValue(), std::move(userids), std::move(names), width,
-                                                    height, std::move(host));
+    auto engine =
+        std::make_shared<STLScriptEngine>(std::move(script), myid.intValue(), room.intValue(), gameid.intValue(),
+                                          std::move(userids), std::move(names), width, height, std::move(host));
     std::lock_guard lock(screen->stateMutex_);
     screen->engine_ = std::move(engine);
     return screen;
@@ -33,8 +31,7 @@ ScriptController::ScriptController(std::shared_ptr<GameHost> host, int32_t gameI
 ScriptController::~ScriptController() {
     // The last reference may go on the game thread (a native's strong reference): the views are
     // taken down on the main thread.
-    auto teardown = [loading = loadingView_, chat = chatView_, input = inputView_, mask = maskView_,
-                     view = mView_]() {
+    auto teardown = [loading = loadingView_, chat = chatView_, input = inputView_, mask = maskView_, view = mView_]() {
         if (loading != nullptr) {
             loading->stopAnimation();
             loading->removeFromSuperview();

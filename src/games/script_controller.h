@@ -46,11 +46,10 @@ public:
     // A screen titled `title` whose engine runs `script` for the players (`myid`, `room`, `gameid` and
     // `attribute` are read with intValue). The engine is built here, running the game's init code on
     // the calling (main) thread, with `host` behind its natives.
-    static std::shared_ptr<ScriptController> initWithScript(std::string title, fnd::Bytes script, const fnd::Value& myid,
-                                                            const fnd::Value& room, const fnd::Value& gameid,
-                                                            fnd::Value userids, fnd::Value names, int32_t width,
-                                                            int32_t height, const fnd::Value& attribute,
-                                                            std::shared_ptr<GameHost> host);
+    static std::shared_ptr<ScriptController>
+    initWithScript(std::string title, fnd::Bytes script, const fnd::Value& myid, const fnd::Value& room,
+                   const fnd::Value& gameid, fnd::Value userids, fnd::Value names, int32_t width, int32_t height,
+                   const fnd::Value& attribute, std::shared_ptr<GameHost> host);
     ScriptController(std::shared_ptr<GameHost> host, int32_t gameId, int32_t attribute);
     ~ScriptController() override;
 

@@ -29,8 +29,8 @@ void ScriptController::drawUserName(fnd::Value info) {
         const std::string name = at(0).stringValue();
         const std::shared_ptr<gfx::Font> font = gfx::Font::withName("Helvetica-Bold", at(3).intValue());
         const double height = list->count() > 8 ? at(8).intValue() : gfx::sizeWithFont(name, font).height;
-        auto label = ui::View::create<ui::Label>(
-            gfx::Rect(at(1).intValue(), at(2).intValue(), at(7).intValue(), height));
+        auto label =
+            ui::View::create<ui::Label>(gfx::Rect(at(1).intValue(), at(2).intValue(), at(7).intValue(), height));
         label->setBackgroundColor(gfx::Color::clear());
         label->setFont(font);
         label->setText(name);
@@ -136,9 +136,8 @@ void ScriptController::webDlgShow(std::string url) {
             if (self.webDialog_ == nullptr) {
                 self.webDialog_ = ZLVWebDialog::create();
                 self.webDialog_->controller()->setInitUrl(url);
-                self.webDialog_->controller()->setParentController(
-                    std::weak_ptr<ui::ViewController>(std::dynamic_pointer_cast<ui::ViewController>(
-                        self.shared_from_this())));
+                self.webDialog_->controller()->setParentController(std::weak_ptr<ui::ViewController>(
+                    std::dynamic_pointer_cast<ui::ViewController>(self.shared_from_this())));
             } else if (self.webDialog_->isVisible()) {
                 self.webDialog_->controller()->openUrl(url);
             } else {

@@ -114,10 +114,9 @@ void ScriptView::callTouchList(const char* name, const ui::TouchSet& touches, ui
             continue;
         }
         gfx::Point p = touch->locationInView(this);
-        entries.asArray()->addObject(fnd::Value::array({static_cast<int64_t>(touches_[touch]),
-                                                        static_cast<int64_t>(std::trunc(p.x)),
-                                                        static_cast<int64_t>(std::trunc(p.y)),
-                                                        static_cast<int64_t>(std::trunc(touch->timestamp() * 1000))}));
+        entries.asArray()->addObject(fnd::Value::array(
+            {static_cast<int64_t>(touches_[touch]), static_cast<int64_t>(std::trunc(p.x)),
+             static_cast<int64_t>(std::trunc(p.y)), static_cast<int64_t>(std::trunc(touch->timestamp() * 1000))}));
         if (phase == ui::TouchPhase::Ended) {
             touches_.erase(touch);
         }
