@@ -14,6 +14,8 @@ namespace zelvan {
 
 void GameMessageCell::initWithFrame(gfx::Rect frame) {
     ui::TableViewCell::initWithFrame(frame);
+    setBackgroundColor(gfx::Color::clear());
+    contentView()->setBackgroundColor(gfx::Color::clear());
     messageView_ = ui::View::create<IMMessageView>(contentView()->bounds());
     messageView_->setBackgroundColor(gfx::Color::clear());
     contentView()->addSubview(messageView_);

@@ -58,12 +58,13 @@ void GameLoadView::initWithFrame(gfx::Rect frame) {
     addSubview(captionLabel_);
 
     y += 24;
+    // The track is as wide as a full fill; its rounded ends keep their shape.
     gfx::ImagePtr track = ZelvanWidget::newImageFromResource("game_loading_progress_1", true);
     const double trackHeight = track ? track->height() : 8;
-    const double trackWidth = track ? track->width() : kBarWidth;
-    const double x = std::floor((b.width() - trackWidth) / 2);
-    loadingView_ = ui::View::create<ui::ImageView>(gfx::Rect(x, y, trackWidth, trackHeight));
-    loadingView_->setImage(track);
+    const double x = std::floor((b.width() - kBarWidth) / 2);
+    loadingView_ = ui::View::create<ui::ImageView>(gfx::Rect(x, y, kBarWidth, trackHeight));
+    loadingView_->setImage(track ? track->stretchableImageWithLeftCapWidth(static_cast<int>(trackHeight / 2), 0)
+                                 : nullptr);
     addSubview(loadingView_);
     gfx::ImagePtr fill = ZelvanWidget::newImageFromResource("game_loading_progress_2", true);
     zelvannView_ = ui::View::create<ui::ImageView>(gfx::Rect(x, y, 0, fill ? fill->height() : trackHeight));

@@ -11,7 +11,9 @@
 #include "core/localization.h"
 #include "games/game_chat_view.h"
 #include "games/game_load_view.h"
+#include "games/game_user_info_view.h"
 #include "platform/foundation/clock.h"
+#include "platform/foundation/format.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/graphics/font.h"
 #include "platform/ui/animation_log.h"
@@ -100,6 +102,17 @@ TEST_F(GameScreenViewsTest, ProgressAnimatesOnlyLargeStepsOfTheBar) {
     EXPECT_EQ(view->fillView()->frame().width(), 92);
     EXPECT_EQ(ui::AnimationLog::entries().size(), 2u);
     EXPECT_NEAR(ui::AnimationLog::entries().back().duration, 0.9, 1e-6);
+
+    // The player panel: the page for the id in the centred panel, gone again with Close.
+    auto info = GameUserInfoView::init();
+    info->showInView(window, 42, "ann");
+    EXPECT_EQ(info->superview(), window);
+    EXPECT_EQ(info->webController()->initUrl(), fnd::format("%@?uid=%d", ZLS("static_userinfo"), 42));
+    EXPECT_FALSE(info->webController()->bounces());
+    EXPECT_EQ(info->webController()->view()->frame().height(), GameUserInfoView::kPageHeight);
+    EXPECT_TRUE(window->bounds().containsRect(info->panel()->frame()));
+    info->closeButton()->sendActionsForControlEvents(ui::ControlEvents::TouchUpInside);
+    EXPECT_EQ(info->superview(), nullptr);
 
     view->updateProgress(0.35f);
     fnd::RunLoop::main().advance(2);

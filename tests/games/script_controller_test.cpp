@@ -204,6 +204,7 @@ TEST_F(ScriptControllerTest, NameLabelsChatAreaAndUnknownLabels) {
     EXPECT_EQ(screen->chat()->colors(), (std::vector<int32_t>{0xffffff, 0xff0000}));
     screen->handleMessage("bob: nice move", -1);
     screen->handleMessage("ann: thanks", -1);
+    screen->hideProgress();
     settle();
 
     std::error_code ec;
