@@ -127,6 +127,11 @@ TEST_F(ScriptControllerTest, OrientationSizesTheScreenAndPlacesTheInputLine) {
         EXPECT_EQ(screen->shouldAutorotateToInterfaceOrientation(ui::InterfaceOrientation::Portrait),
                   !c.landscapeAllowed);
         EXPECT_EQ(screen->loadingView()->portrait(), !c.landscapeAllowed);
+        // The natives' copy of the game as drawn is the script view's backing, from any thread.
+        gfx::ImagePtr drawn;
+        std::thread([&] { drawn = screen->screenImage(); }).join();
+        ASSERT_NE(drawn, nullptr);
+        EXPECT_EQ(drawn->width(), c.size.width);
         screen->showInput();
         settle();
         ASSERT_EQ(screen->maskView()->superview(), screen->view());

@@ -14,6 +14,7 @@
 #include "games/script_view.h"
 #include "platform/foundation/clock.h"
 #include "platform/foundation/run_loop.h"
+#include "platform/foundation/testing/log_capture.h"
 #include "platform/ui/application.h"
 #include "platform/ui/snapshot.h"
 #include "platform/ui/testing/touch_driver.h"
@@ -276,6 +277,12 @@ TEST_F(ScriptViewTest, RealEngineDrawsFromBothThreadsWhileTheWindowComposesAndRe
     EXPECT_GE(gDraws.load(), 1300);
     // Every run found slot 0 in its base state: no run's translation or clip leaked into the next.
     EXPECT_EQ(gStaleStates.load(), 0);
+    // And the saves and restores balanced: the backing holds no saved state after 1,000 paints.
+    {
+        fnd::testing::LogCapture log;
+        view_->withBackingContext([](gfx::Context& ctx) { ctx.restoreGState(); });
+        EXPECT_TRUE(log.contains("restoreGState with no saved state"));
+    }
     // The last paint: cleared, then the square at (7, 7) only.
     gfx::ImagePtr drawn = view_->copyBacking();
     ASSERT_NE(drawn, nullptr);
