@@ -203,6 +203,7 @@ std::shared_ptr<gfx::Context> STLScriptCore::enterSurfaceGuard() {
         if (currentBuffer_ == 0) {
             currentContext_ = surface;
         }
+        std::shared_ptr<void> pixels = surfaceGuard_->lockPixels ? surfaceGuard_->lockPixels() : nullptr;
         surface->saveGState();
     }
     return surface;
@@ -213,7 +214,20 @@ void STLScriptCore::leaveSurfaceGuard(const std::shared_ptr<gfx::Context>& surfa
         return;
     }
     std::lock_guard lock(surfaceGuard_->lock);
+    std::shared_ptr<void> pixels = surfaceGuard_->lockPixels ? surfaceGuard_->lockPixels() : nullptr;
     surface->restoreGState();
+}
+
+std::shared_ptr<void> STLScriptCore::lockDrawing() {
+    if (surfaceGuard_ == nullptr || currentBuffer_ != 0) {
+        return nullptr;
+    }
+    std::function<std::shared_ptr<void>()> lockPixels;
+    {
+        std::lock_guard lock(surfaceGuard_->lock);
+        lockPixels = surfaceGuard_->lockPixels;
+    }
+    return lockPixels ? lockPixels() : nullptr;
 }
 
 void STLScriptCore::setFont(std::optional<std::string_view> name, double size) {

@@ -111,6 +111,9 @@ public:
     bool storeBufferContext(int slot, std::shared_ptr<gfx::Context> context,
                             std::shared_ptr<SurfaceGuard> guard = nullptr);
     const std::shared_ptr<gfx::Context>& currentContext() const { return currentContext_; }
+    // What a drawing native holds around one draw: the pixel lock of the guarded surface while slot 0
+    // is current (a token held until released), else null.
+    std::shared_ptr<void> lockDrawing();
     int currentBuffer() const { return currentBuffer_; }
     int nextBuffer() const { return nextBuffer_; }
     const std::vector<std::shared_ptr<gfx::Context>>& buffers() const { return buffers_; }
