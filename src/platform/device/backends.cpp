@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "platform/device/linux_sources.h"
+#include "platform/device/local_store.h"
 
 namespace device {
 namespace {
@@ -12,6 +13,7 @@ std::mutex mutex;
 std::shared_ptr<BatterySource> battery;
 std::shared_ptr<LocationSource> location;
 std::shared_ptr<AccelerometerSource> accelerometer;
+std::shared_ptr<StoreBackend> store;
 
 template <class T, class Default>
 std::shared_ptr<T> getOrMake(std::shared_ptr<T>& slot) {
@@ -47,6 +49,13 @@ void installAccelerometerSource(std::shared_ptr<AccelerometerSource> source) {
 }
 std::shared_ptr<AccelerometerSource> accelerometerSource() {
     return getOrMake<AccelerometerSource, RestingAccelerometerSource>(accelerometer);
+}
+
+void installStoreBackend(std::shared_ptr<StoreBackend> backend) {
+    put(store, std::move(backend));
+}
+std::shared_ptr<StoreBackend> storeBackend() {
+    return getOrMake<StoreBackend, LocalStore>(store);
 }
 
 } // namespace device
