@@ -8,6 +8,8 @@ find_package(CURL REQUIRED)
 find_package(PkgConfig REQUIRED)
 # libpsl, with the public suffix list built in, decides which cookie domains are public suffixes.
 pkg_check_modules(LIBPSL REQUIRED IMPORTED_TARGET libpsl)
+# minizip (zlib's contrib) reads zip archives for fnd's ZipReader.
+pkg_check_modules(MINIZIP REQUIRED IMPORTED_TARGET minizip)
 
 # Standalone asio is header-only.
 find_path(ASIO_INCLUDE_DIR asio.hpp REQUIRED)
