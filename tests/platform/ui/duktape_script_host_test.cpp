@@ -204,9 +204,26 @@ TEST_F(DuktapeScriptHostTest, BoundObjectsConvertValuesErrorsAndReleases) {
     EXPECT_EQ(eval("Probe.nested()"), "");
     EXPECT_EQ(eval("Probe.nestedHost()"), "|");
 
-    // Releasing the web view from inside a call: the page finishes the entry safely.
+    // Releasing the web view from inside a call: the page finishes the entry, then the heap goes.
+    auto page = host();
     EXPECT_EQ(eval("Probe.close() + ' ' + [1, 2].map(function (x) { return x * 2; })"), "true 2,4");
     EXPECT_FALSE(webView_);
+    EXPECT_EQ(page->heapBytes(), 0u);
+
+    // The same for a host whose document ends and whose last owner lets go during the call.
+    auto solo = std::make_shared<DuktapeScriptHost>();
+    std::weak_ptr<DuktapeScriptHost> watch = solo;
+    solo->beginDocument(ScriptDocumentInfo{"about:blank", "", "", ""});
+    auto owner = std::make_shared<ScriptObject>();
+    owner->addMethod("end", [&solo](const std::vector<fnd::Value>&) {
+        solo->endDocument();
+        solo.reset();
+        return fnd::Value(1);
+    });
+    solo->bindObject("Owner", owner);
+    DuktapeScriptHost* raw = solo.get();
+    EXPECT_EQ(raw->evaluate("Owner.end() + [1, 2].map(function (x) { return x * 2; }).length").toString(), "3");
+    EXPECT_TRUE(watch.expired());
 }
 
 } // namespace
