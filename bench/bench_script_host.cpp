@@ -16,11 +16,12 @@ namespace {
 const char* const kPage = R"JS(
 function fib(n) { return n < 2 ? n : fib(n - 1) + fib(n - 2); }
 var frame = 0;
+// Keys in alphabetical order, the order MuJS writes them in, so both sides give the same text.
 function commandList() {
     var queue = [];
     frame++;
     for (var i = 0; i < 20; i++) {
-        queue.push({cmd: 'draw', id: i, x: i * 2 + frame, y: i * 3, name: 'sprite' + i, visible: (i & 1) === 0});
+        queue.push({cmd: 'draw', id: i, name: 'sprite' + i, visible: (i & 1) === 0, x: i * 2 + frame, y: i * 3});
     }
     return JSON.stringify(queue);
 }

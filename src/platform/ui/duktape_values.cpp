@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/foundation/utf16.h"
+#include "platform/ui/duktape_heap.h"
 
 namespace ui::duk {
 
@@ -84,23 +85,41 @@ bool isSurrogate(char32_t cp) {
     return cp >= 0xD800 && cp <= 0xDFFF;
 }
 
-fnd::Value valueAt(duk_context* ctx, duk_idx_t index, int depth, std::vector<void*>& path);
+// One conversion's progress: the objects on the way down (for cycles) and the values converted.
+struct Walk {
+    std::vector<void*> path;
+    size_t values = 0;
+};
 
-fnd::Value objectAt(duk_context* ctx, duk_idx_t index, int depth, std::vector<void*>& path) {
+// Converting runs in a native call, where the executor cannot stop it: the conversion checks the
+// budget itself, and refuses values larger than any a page should hand over.
+void count(duk_context* ctx, Walk& walk) {
+    ++walk.values;
+    if (walk.values > kMaxValues) {
+        duk_error(ctx, DUK_ERR_RANGE_ERROR, "value too large to pass to native code");
+    }
+    if (walk.values % 1024 == 0 && heapOf(ctx).budgetExpired()) {
+        duk_error(ctx, DUK_ERR_RANGE_ERROR, "execution timeout");
+    }
+}
+
+fnd::Value valueAt(duk_context* ctx, duk_idx_t index, int depth, Walk& walk);
+
+fnd::Value objectAt(duk_context* ctx, duk_idx_t index, int depth, Walk& walk) {
     void* identity = duk_get_heapptr(ctx, index);
-    for (void* seen : path) {
+    for (void* seen : walk.path) {
         if (seen == identity) {
             return {};
         }
     }
-    path.push_back(identity);
+    walk.path.push_back(identity);
     fnd::Value result;
     if (duk_is_array(ctx, index)) {
         auto array = std::make_shared<fnd::Array>();
         const duk_size_t length = duk_get_length(ctx, index);
         for (duk_size_t i = 0; i < length; ++i) {
             duk_get_prop_index(ctx, index, static_cast<duk_uarridx_t>(i));
-            array->addObject(valueAt(ctx, -1, depth + 1, path));
+            array->addObject(valueAt(ctx, -1, depth + 1, walk));
             duk_pop(ctx);
         }
         result = fnd::Value(array);
@@ -109,18 +128,19 @@ fnd::Value objectAt(duk_context* ctx, duk_idx_t index, int depth, std::vector<vo
         duk_enum(ctx, index, DUK_ENUM_OWN_PROPERTIES_ONLY);
         while (duk_next(ctx, -1, 1) != 0) {
             const std::string key = textAt(ctx, -2);
-            dictionary->setObject(valueAt(ctx, -1, depth + 1, path), fnd::Key(key));
+            dictionary->setObject(valueAt(ctx, -1, depth + 1, walk), fnd::Key(key));
             duk_pop_2(ctx);
         }
         duk_pop(ctx);
         result = fnd::Value(dictionary);
     }
-    path.pop_back();
+    walk.path.pop_back();
     return result;
 }
 
-fnd::Value valueAt(duk_context* ctx, duk_idx_t index, int depth, std::vector<void*>& path) {
+fnd::Value valueAt(duk_context* ctx, duk_idx_t index, int depth, Walk& walk) {
     index = duk_normalize_index(ctx, index);
+    count(ctx, walk);
     switch (duk_get_type(ctx, index)) {
     case DUK_TYPE_BOOLEAN:
         return fnd::Value(duk_get_boolean(ctx, index) != 0);
@@ -137,7 +157,7 @@ fnd::Value valueAt(duk_context* ctx, duk_idx_t index, int depth, std::vector<voi
         if (depth >= kMaxValueDepth || duk_is_function(ctx, index)) {
             return {};
         }
-        return objectAt(ctx, index, depth, path);
+        return objectAt(ctx, index, depth, walk);
     default: // undefined, null, buffers, pointers, lightfuncs
         return {};
     }
@@ -255,8 +275,8 @@ void pushValue(duk_context* ctx, const fnd::Value& value) {
 }
 
 fnd::Value valueAt(duk_context* ctx, duk_idx_t index) {
-    std::vector<void*> path;
-    return valueAt(ctx, index, 0, path);
+    Walk walk;
+    return valueAt(ctx, index, 0, walk);
 }
 
 } // namespace ui::duk

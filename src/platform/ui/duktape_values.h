@@ -12,6 +12,8 @@ namespace ui::duk {
 
 // Nesting deeper than this converts to null in both directions.
 constexpr int kMaxValueDepth = 64;
+// A value from the page with more parts than this is refused with an error in the script.
+constexpr size_t kMaxValues = size_t{1} << 20;
 
 // UTF-8 as the engine keeps strings: characters above U+FFFF as two 3-byte surrogates. Malformed
 // input becomes U+FFFD.
@@ -30,8 +32,8 @@ std::string textAt(duk_context* ctx, duk_idx_t index);
 // protected call).
 void pushValue(duk_context* ctx, const fnd::Value& value);
 // The value at `index`: undefined, null, functions and cycles become null, integral numbers within
-// ±2^53 Int, arrays Array, other objects Dictionary of their own enumerable properties. May throw an
-// engine error (call inside a protected call).
+// ±2^53 Int, arrays Array, other objects Dictionary of their own enumerable properties. Throws an
+// engine error (call inside a protected call) past kMaxValues parts or the entry's budget.
 fnd::Value valueAt(duk_context* ctx, duk_idx_t index);
 
 } // namespace ui::duk

@@ -199,6 +199,10 @@ TEST_F(DuktapeScriptHostTest, BoundObjectsConvertValuesErrorsAndReleases) {
         ++depth;
     }
     EXPECT_EQ(depth, 64);
+    // A huge array is refused instead of being copied element by element past any budget.
+    // (a RangeError, or the budget when copying the first million parts already takes that long).
+    EXPECT_NE(eval("try { Probe.echo(new Array(4294967295)); 'copied' } catch (e) { 'refused' }"), "copied");
+    EXPECT_EQ(eval("Probe.echo([1, 2]).length"), "2");
 
     EXPECT_EQ(eval("try { Probe.fail(); 'no' } catch (e) { e.message }"), "Probe.fail: boom");
     EXPECT_EQ(eval("Probe.nested()"), "");
