@@ -223,6 +223,8 @@ void DuktapeScriptHost::clearPageTimer(uint64_t id) {
 }
 
 void DuktapeScriptHost::fireTimer(uint64_t id) {
+    // The callback may release the page's owner and with it this host.
+    auto keep = weak_from_this().lock();
     auto it = timers_.find(id);
     if (it == timers_.end() || !heap_) {
         return;
