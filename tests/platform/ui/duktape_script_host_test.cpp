@@ -208,7 +208,18 @@ TEST_F(DuktapeScriptHostTest, BoundObjectsConvertValuesErrorsAndReleases) {
     EXPECT_EQ(eval("Probe.nested()"), "");
     EXPECT_EQ(eval("Probe.nestedHost()"), "|");
 
-    // Releasing the web view from inside a call: the page finishes the entry, then the heap goes.
+    // Releasing the web view from inside a timer's call: the callback finishes, then host and heap go.
+    std::weak_ptr<ScriptHost> timerHost = webView_->scriptHost();
+    eval("setTimeout(function () { Probe.close(); window.after = [1, 2].map(function (x) { return x; }); }, 10)");
+    fnd::RunLoop::main().advance(0.02);
+    EXPECT_FALSE(webView_);
+    EXPECT_TRUE(timerHost.expired());
+
+    // The same from an evaluation.
+    webView_ = View::create<WebView>(gfx::Rect(0, 0, 320, 200));
+    webView_->setDelegate(delegate_);
+    load("<title>Again</title>");
+    webView_->bindObject("Probe", probe);
     auto page = host();
     EXPECT_EQ(eval("Probe.close() + ' ' + [1, 2].map(function (x) { return x * 2; })"), "true 2,4");
     EXPECT_FALSE(webView_);
