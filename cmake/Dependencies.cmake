@@ -53,3 +53,14 @@ find_package(SQLite3 REQUIRED)
 pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
 # nlohmann/json (header-only) parses and writes the JSON of page data and bridge arguments.
 find_package(nlohmann_json 3.11 REQUIRED)
+
+# Duktape's amalgamated source as duktape-dev installs it; src/platform/ui/duktape compiles it
+# with our configuration (the packaged shared library cannot stop a script).
+find_path(DUKTAPE_SOURCE_DIR duktape.c PATHS /usr/share/duktape NO_DEFAULT_PATH)
+if(NOT DUKTAPE_SOURCE_DIR)
+    message(FATAL_ERROR "Duktape: duktape.c was not found in /usr/share/duktape (install duktape-dev)")
+endif()
+if(ZELVAN_BUILD_BENCH)
+    # MuJS, the peer of the page script host's benchmark (linked only there).
+    pkg_check_modules(MUJS REQUIRED IMPORTED_TARGET mujs)
+endif()
