@@ -13,6 +13,7 @@
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/value.h"
 #include "platform/graphics/geometry.h"
+#include "platform/graphics/image.h"
 
 namespace gfx {
 class Context;
@@ -40,6 +41,9 @@ public:
     virtual void showUserInfo(int32_t index) = 0;
     virtual void webDlgShow(std::string url) = 0;
     virtual void tapHighlight(gfx::Rect rect) = 0;
+    // A copy of the script view's persistent backing: what the script drew, without the screen's
+    // name labels and chat. Never waits for the main thread; null while there is none.
+    virtual gfx::ImagePtr backingCopy() { return nullptr; }
 };
 
 // What the natives ask of the client. Room-controller members move their work to the main thread
@@ -68,6 +72,16 @@ public:
     virtual void scriptQuitGame(fnd::Value args) = 0;
     virtual void scriptShowAlert(fnd::Value args) = 0;
     virtual void scriptOpenUrl(fnd::Value args) = 0;
+
+    // The last frame the main thread composed for the application window, or null. Never waits for
+    // the main thread.
+    virtual gfx::ImagePtr lastComposedFrame() { return nullptr; }
+    // Writes `image` to the device's saved-photos album, with no report back.
+    virtual void saveToPhotoAlbum(gfx::ImagePtr /*image*/) {}
+    // The resolved path of `path` when game code may read it: an absolute path that, with ".." and
+    // symbolic links resolved, names a regular file inside the game cache folder or the bundle's
+    // resources. Nothing for every other path (a client that names no folders admits none).
+    virtual std::optional<std::string> gameFilePath(const std::string& /*path*/) { return std::nullopt; }
 };
 
 // Shares the main drawing surface (buffer slot 0) between the engine and the view that paints it.
