@@ -1,6 +1,7 @@
 // The natives that leave the surface: snapshots of buffers, of the script's backing and of the window,
-// PNG and JPEG encoding, the photo album, sounds on the manual clock, the path rule, the memory that
-// archives and images are charged with, and which ids of the standard table are assigned.
+// PNG and JPEG encoding, the photo album, sounds on the manual clock (and the message alert), the path
+// rule, the memory that archives and images are charged with, and which ids of the standard table are
+// assigned.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -10,10 +11,12 @@
 
 #include "art_builders.h"
 #include "games/cng4.h"
+#include "games/message_sound.h"
 #include "games/native_objects.h"
 #include "games/object_pool.h"
 #include "games/zlv_audio_player.h"
 #include "natives_drawing_support.h"
+#include "platform/foundation/bundle.h"
 #include "platform/foundation/clock.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/testing/log_capture.h"
@@ -242,6 +245,18 @@ TEST_F(NativesSoundTest, MissingSoundsGiveNullWithTheirLogLines) {
     auto fromCache = ZLVAudioPlayer::initWithFilepath(bench.put("tone.wav", wav(1)));
     ASSERT_NE(fromCache, nullptr);
     EXPECT_DOUBLE_EQ(fromCache->player()->duration(), 1.0);
+}
+
+TEST_F(NativesSoundTest, TheMessageAlertPlaysFromTheBundle) {
+    auto alert = MessageSound::fromBundle(fnd::Bundle::main());
+    ASSERT_NE(alert, nullptr);
+    EXPECT_GT(alert->player()->player()->duration(), 0.1);
+    alert->play();
+    alert->play(); // a second line restarts it
+    EXPECT_EQ(events(), (std::vector<PlaybackEvent>{PlaybackEvent::Play, PlaybackEvent::Stop, PlaybackEvent::Play}));
+    // A bundle without the sound has no alert.
+    NativesBench bench(8, 8);
+    EXPECT_EQ(MessageSound::fromBundle(fnd::Bundle(bench.root)), nullptr);
 }
 
 TEST(NativesMemoryTest, ArchivesAndImagesAreChargedWhatTheyHold) {
