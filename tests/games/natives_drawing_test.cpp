@@ -4,6 +4,8 @@
 // height - 1 - y.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "art_builders.h"
 #include "font_builders.h"
 #include "games/bitmap_font.h"
@@ -243,6 +245,64 @@ TEST(NativesDrawingTest, MissingFilesAndWrongKindsDrawNothing) {
     EXPECT_EQ(bench.engine->core()->bitmapFont, nullptr);
     EXPECT_EQ(bench.screen->pngRepresentation(),
               gfx::BitmapContext::create(16, 16, gfx::PixelFormat::Bgra8PremulFirstLE)->pngRepresentation());
+}
+
+// A frame drawn only by natives (a ground, a clipped fill, lines, sprites in two palettes at several
+// anchors, system and bitmap-font text), kept under the build tree for a person to look at.
+TEST(NativesDrawingTest, AFrameForAPersonToLookAt) {
+    NativesBench bench(160, 120);
+    std::vector<uint8_t> ring(8 * 8, 1);
+    for (int y = 2; y < 6; ++y) {
+        for (int x = 2; x < 6; ++x) {
+            ring[static_cast<size_t>(y * 8 + x)] = (x + y) % 2 == 0 ? 0 : 2;
+        }
+    }
+    const std::string sprites = bench.put("sprites.cng", testing::ArchiveBuilder()
+                                                             .addPalette({0xFFD700, 0xC0392B, 0xFFFFFF})
+                                                             .addPalette({0x2ECC71, 0x1F618D, 0x000000})
+                                                             .addImage(8, 8, ring)
+                                                             .build());
+    const std::string font = bench.put("font.fnt", testing::pixelFont());
+    std::string body = std::string(kSlot0) +
+                       "push 1911636\n native 48 1\n pop\n push 0\n push 0\n push 160\n push 120\n native 56 4\n pop\n"
+                       "push 10\n push 10\n push 60\n push 30\n native 80 4\n pop\n push 200\n push 80\n push 40\n"
+                       "native 48 3\n pop\n push 0\n push 0\n push 160\n push 120\n native 56 4\n pop\n"
+                       "push 0\n push 0\n push 160\n push 120\n native 64 4\n pop\n"
+                       "push 255\n push 255\n push 255\n native 48 3\n pop\n";
+    for (int x = 0; x < 160; x += 20) {
+        body += "push " + std::to_string(x) + "\n push 60\n push " + std::to_string(x + 10) +
+                "\n push 110\n native 50 4\n pop\n";
+    }
+    body += "bytes " + lit(sprites) + "\n native 72 1\n store G4\n";
+    for (int i = 0; i < 9; ++i) {
+        body += "load G4\n push 0\n push " + std::to_string(i % 2) + "\n push " + std::to_string(90 + (i % 3) * 24) +
+                "\n push " + std::to_string(20 + (i / 3) * 16) + "\n push " + std::to_string(i + 1) +
+                "\n native 65 6\n pop\n";
+    }
+    body += "bytes \"Natives 2\"\n push 10\n push 45\n native 62 3\n pop\n bytes " + lit(font) +
+            "\n native 76 1\n store G5\n load G5\n push 16776960\n push 255\n native 78 3\n store G6\n"
+            "load G5\n load G6\n native 79 2\n pop\n load G5\n native 59 1\n pop\n"
+            "bytes \"FRAME 42\"\n push 10\n push 100\n native 62 3\n pop\n push 0\n ret";
+    bench.run(body);
+
+    // Saved the way the script view shows its backing: memory rows bottom first.
+    auto frame = bench.screen->makeImage();
+    fnd::Bytes rows;
+    for (int y = frame->height() - 1; y >= 0; --y) {
+        const uint8_t* row = frame->data() + frame->bytesPerRow() * static_cast<size_t>(y);
+        rows.insert(rows.end(), row, row + frame->bytesPerRow());
+    }
+    const fnd::Bytes png = gfx::pngRepresentation(*gfx::Image::fromPixels(frame->width(), frame->height(), rows));
+    std::error_code ec;
+    std::filesystem::create_directories("screenshots", ec);
+    EXPECT_TRUE(fnd::writeFile("screenshots/game-natives-frame.png", png));
+    auto saved = gfx::Image::imageWithData(*fnd::readFile("screenshots/game-natives-frame.png"));
+    ASSERT_NE(saved, nullptr);
+    EXPECT_TRUE(same(saved->pixelAt(30, 20), 200, 80, 40));
+    // The ground outside the clipped fill, and the fill inside it.
+    EXPECT_TRUE(same(bench.screen->pixelAt(150, 2), 0x1D, 0x2B, 0x54));
+    EXPECT_TRUE(same(bench.screen->pixelAt(30, 119 - 20), 200, 80, 40));
+    EXPECT_TRUE(same(bench.screen->pixelAt(5, 119 - 20), 0x1D, 0x2B, 0x54));
 }
 
 } // namespace
