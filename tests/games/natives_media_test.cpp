@@ -168,12 +168,10 @@ protected:
         media::installAudioDevice(nullptr);
         fnd::Clock::install(nullptr);
     }
-    std::vector<PlaybackEvent> events() {
-        std::vector<PlaybackEvent> out;
-        for (const media::PlaybackRecord& r : media::PlaybackLog::entries()) {
-            out.push_back(r.event);
-        }
-        return out;
+    // The player id of a sound the natives made, whose events the log keeps apart from other players'.
+    static media::StreamId streamOf(const std::shared_ptr<fnd::Object>& sound) {
+        auto player = std::dynamic_pointer_cast<ZLVAudioPlayer>(sound);
+        return player == nullptr ? media::StreamId{} : player->player()->streamId();
     }
     std::shared_ptr<fnd::ManualClock> clock_;
     std::shared_ptr<media::testing::MemoryDevice> device_;
@@ -209,6 +207,8 @@ TEST_F(NativesSoundTest, PlayPauseSeekDestroyAndTheEngineStopsItsSounds) {
     });
     auto engine = testing::engineWithHost(program, bench.host);
     EXPECT_EQ(engine->call("make", fnd::Value()), fnd::Value::array({1, 3}));
+    ASSERT_EQ(engine->core()->sounds.size(), 1u);
+    const media::StreamId stream = streamOf(engine->core()->sounds[0]);
     fnd::RunLoop::main().advance(1.5);
     EXPECT_EQ(engine->call("pause", fnd::Value()), fnd::Value::array({1, 0}));
     EXPECT_EQ(engine->call("seek", fnd::Value()), fnd::Value(2));
@@ -216,15 +216,17 @@ TEST_F(NativesSoundTest, PlayPauseSeekDestroyAndTheEngineStopsItsSounds) {
     // Destroyed: stopped, out of the list, and deaf to later calls.
     EXPECT_EQ(engine->call("destroy", fnd::Value()), fnd::Value::array({fnd::Value(), fnd::Value()}));
     EXPECT_TRUE(engine->core()->sounds.empty());
-    EXPECT_EQ(events(), (std::vector<PlaybackEvent>{PlaybackEvent::Play, PlaybackEvent::Pause, PlaybackEvent::Play,
-                                                    PlaybackEvent::Stop}));
+    EXPECT_EQ(media::PlaybackLog::eventsOf(stream),
+              (std::vector<PlaybackEvent>{PlaybackEvent::Play, PlaybackEvent::Pause, PlaybackEvent::Play,
+                                          PlaybackEvent::Stop}));
 
     // A sound still playing when the engine goes stops with it.
-    media::PlaybackLog::clear();
     auto second = testing::engineWithHost(program, bench.host);
     second->call("make", fnd::Value());
+    const media::StreamId secondStream = streamOf(second->core()->sounds.at(0));
     second.reset();
-    EXPECT_EQ(events(), (std::vector<PlaybackEvent>{PlaybackEvent::Play, PlaybackEvent::Stop}));
+    EXPECT_EQ(media::PlaybackLog::eventsOf(secondStream),
+              (std::vector<PlaybackEvent>{PlaybackEvent::Play, PlaybackEvent::Stop}));
 }
 
 TEST_F(NativesSoundTest, MissingSoundsGiveNullWithTheirLogLines) {
@@ -253,7 +255,10 @@ TEST_F(NativesSoundTest, TheMessageAlertPlaysFromTheBundle) {
     EXPECT_GT(alert->player()->player()->duration(), 0.1);
     alert->play();
     alert->play(); // a second line restarts it
-    EXPECT_EQ(events(), (std::vector<PlaybackEvent>{PlaybackEvent::Play, PlaybackEvent::Stop, PlaybackEvent::Play}));
+    alert->player()->player()->stop();
+    EXPECT_EQ(media::PlaybackLog::eventsOf(alert->player()->player()->streamId()),
+              (std::vector<PlaybackEvent>{PlaybackEvent::Play, PlaybackEvent::Stop, PlaybackEvent::Play,
+                                          PlaybackEvent::Stop}));
     // A bundle without the sound has no alert.
     NativesBench bench(8, 8);
     EXPECT_EQ(MessageSound::fromBundle(fnd::Bundle(bench.root)), nullptr);
