@@ -23,6 +23,8 @@
 #include "platform/media/wav_file_device.h"
 #include "platform/ui/alert_panel.h"
 #include "platform/ui/application.h"
+#include "platform/ui/backends.h"
+#include "platform/ui/duktape_script_host.h"
 
 namespace {
 
@@ -55,6 +57,9 @@ int runClient(const zelvan::LaunchOptions& options) {
             zelvanAppDelegate::kAccountFile,
             fnd::Value::dictionary({{"phone", options.account->phone}, {"password", options.account->password}}));
     }
+
+    // Pages run in the JavaScript engine (tests keep the recording host unless they choose this one).
+    ui::installScriptHostFactory(ui::DuktapeScriptHost::factory());
 
     if (options.audioOut) {
         media::installAudioDevice(std::make_shared<media::WavFileDevice>(*options.audioOut));

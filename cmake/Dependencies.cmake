@@ -8,6 +8,8 @@ find_package(CURL REQUIRED)
 find_package(PkgConfig REQUIRED)
 # libpsl, with the public suffix list built in, decides which cookie domains are public suffixes.
 pkg_check_modules(LIBPSL REQUIRED IMPORTED_TARGET libpsl)
+# minizip (zlib's contrib) reads zip archives for fnd's ZipReader.
+pkg_check_modules(MINIZIP REQUIRED IMPORTED_TARGET minizip)
 
 # Standalone asio is header-only.
 find_path(ASIO_INCLUDE_DIR asio.hpp REQUIRED)
@@ -41,6 +43,9 @@ find_package(Fontconfig REQUIRED)
 find_package(PNG REQUIRED)
 find_package(JPEG REQUIRED)
 find_package(GIF REQUIRED)
+# OpenGL ES 1.1 through EGL (glvnd), run on Mesa's llvmpipe software driver, behind gfx::Gles1Context.
+pkg_check_modules(EGL REQUIRED IMPORTED_TARGET egl)
+pkg_check_modules(GLESV1 REQUIRED IMPORTED_TARGET glesv1_cm)
 
 # SQLite 3, wrapped by fnd's SQL database, for the address book and the web databases.
 find_package(SQLite3 REQUIRED)
@@ -48,3 +53,14 @@ find_package(SQLite3 REQUIRED)
 pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
 # nlohmann/json (header-only) parses and writes the JSON of page data and bridge arguments.
 find_package(nlohmann_json 3.11 REQUIRED)
+
+# Duktape's amalgamated source as duktape-dev installs it; src/platform/ui/duktape compiles it
+# with our configuration (the packaged shared library cannot stop a script).
+find_path(DUKTAPE_SOURCE_DIR duktape.c PATHS /usr/share/duktape NO_DEFAULT_PATH)
+if(NOT DUKTAPE_SOURCE_DIR)
+    message(FATAL_ERROR "Duktape: duktape.c was not found in /usr/share/duktape (install duktape-dev)")
+endif()
+if(ZELVAN_BUILD_BENCH)
+    # MuJS, the peer of the page script host's benchmark (linked only there).
+    pkg_check_modules(MUJS REQUIRED IMPORTED_TARGET mujs)
+endif()

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -41,9 +42,9 @@ public:
     virtual void showUserInfo(int32_t index) = 0;
     virtual void webDlgShow(std::string url) = 0;
     virtual void tapHighlight(gfx::Rect rect) = 0;
-    // A copy of the script view's persistent backing: what the script drew, without the screen's
-    // name labels and chat. Never waits for the main thread; null while there is none.
-    virtual gfx::ImagePtr backingCopy() { return nullptr; }
+    // A copy of the game as drawn (the script view's backing), taken on the calling thread without
+    // waiting for the main thread; null when there is none.
+    virtual gfx::ImagePtr screenImage() const { return nullptr; }
 };
 
 // What the natives ask of the client. Room-controller members move their work to the main thread
@@ -88,9 +89,14 @@ public:
 // The view swaps `surface` under `lock`; every run of the engine takes the lock briefly to pick up
 // the current surface and save its graphics state, and again afterwards to restore it, so the state
 // stack never grows and a clip set during a tick never reaches the next paint.
+// `lockPixels`, when set, locks the surface's pixels against the display pass (the backing mutex of
+// the view that owns it) until the token it gives is released; the token also keeps the owner alive.
+// The save and restore hold it, and so does every draw on slot 0, so the view never copies half a
+// draw. Lock order: engine lock, then `lock`, then the pixel lock.
 struct SurfaceGuard {
     std::mutex lock;
     std::shared_ptr<gfx::Context> surface;
+    std::function<std::shared_ptr<void>()> lockPixels;
 };
 
 } // namespace zelvan

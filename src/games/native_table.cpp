@@ -54,11 +54,7 @@ GameHost* hostOf(STLScriptCore& core) {
     return core.engine().host();
 }
 
-DrawLock::DrawLock(STLScriptCore& core, int otherSlot) {
-    const std::shared_ptr<SurfaceGuard>& guard = core.surfaceGuard();
-    if (guard != nullptr && (core.currentBuffer() == 0 || otherSlot == 0)) {
-        lock_ = std::unique_lock(guard->lock);
-    }
+DrawLock::DrawLock(STLScriptCore& core, int otherSlot) : pixels_(core.lockDrawing(otherSlot)) {
     context_ = core.currentContext().get();
 }
 

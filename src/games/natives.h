@@ -4,7 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <mutex>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -55,7 +55,7 @@ std::string_view textOf(const ZData& data);
 GameHost* hostOf(STLScriptCore& core);
 
 // The current surface for one draw. When the draw involves slot 0 (the current surface is slot 0, or
-// `otherSlot` is 0) and slot 0 is guarded, the guard's lock is held for the lock's lifetime.
+// `otherSlot` is 0) and slot 0 is guarded, its pixel lock is held for the DrawLock's lifetime.
 class DrawLock {
 public:
     explicit DrawLock(STLScriptCore& core, int otherSlot = -1);
@@ -65,7 +65,7 @@ public:
     gfx::Context* context() const { return context_; }
 
 private:
-    std::unique_lock<std::mutex> lock_;
+    std::shared_ptr<void> pixels_;
     gfx::Context* context_ = nullptr;
 };
 

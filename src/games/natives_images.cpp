@@ -255,7 +255,7 @@ ScriptValue snapshot(STLScriptCore& core, Args args) {
     }
     if (which == -1) {
         std::shared_ptr<GameScreen> screen = host->playingGame();
-        return screen == nullptr ? kNoValue : wrapImage(core, screen->backingCopy());
+        return screen == nullptr ? kNoValue : wrapImage(core, screen->screenImage());
     }
     return wrapImage(core, host->lastComposedFrame());
 }

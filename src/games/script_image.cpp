@@ -222,6 +222,7 @@ std::shared_ptr<gfx::Context> STLScriptCore::enterSurfaceGuard() {
         if (currentBuffer_ == 0) {
             currentContext_ = surface;
         }
+        std::shared_ptr<void> pixels = surfaceGuard_->lockPixels ? surfaceGuard_->lockPixels() : nullptr;
         surface->saveGState();
     }
     return surface;
@@ -232,6 +233,7 @@ void STLScriptCore::leaveSurfaceGuard(const std::shared_ptr<gfx::Context>& surfa
         return;
     }
     std::lock_guard lock(surfaceGuard_->lock);
+    std::shared_ptr<void> pixels = surfaceGuard_->lockPixels ? surfaceGuard_->lockPixels() : nullptr;
     surface->restoreGState();
 }
 
@@ -247,6 +249,18 @@ bool STLScriptCore::chargeSurface(int width, int height) {
     }
     surfaceBytes_ += bytes;
     return true;
+}
+
+std::shared_ptr<void> STLScriptCore::lockDrawing(int otherSlot) {
+    if (surfaceGuard_ == nullptr || (currentBuffer_ != 0 && otherSlot != 0)) {
+        return nullptr;
+    }
+    std::function<std::shared_ptr<void>()> lockPixels;
+    {
+        std::lock_guard lock(surfaceGuard_->lock);
+        lockPixels = surfaceGuard_->lockPixels;
+    }
+    return lockPixels ? lockPixels() : nullptr;
 }
 
 void STLScriptCore::setFont(std::optional<std::string_view> name, double size) {

@@ -118,13 +118,13 @@ public:
     bool storeBufferContext(int slot, std::shared_ptr<gfx::Context> context,
                             std::shared_ptr<SurfaceGuard> guard = nullptr);
     const std::shared_ptr<gfx::Context>& currentContext() const { return currentContext_; }
+    // What a drawing native holds around one draw: the pixel lock of the guarded surface while slot 0
+    // is current or is `otherSlot` (the buffer the draw reads), as a token held until released; else null.
+    std::shared_ptr<void> lockDrawing(int otherSlot = -1);
     int currentBuffer() const { return currentBuffer_; }
     int nextBuffer() const { return nextBuffer_; }
     // Pixel bytes of the offscreen surfaces made so far.
     size_t surfaceBytes() const { return surfaceBytes_; }
-    // The guard of slot 0, or null when slot 0 is a plain surface. Natives drawing on slot 0 hold its
-    // lock for their draw.
-    const std::shared_ptr<SurfaceGuard>& surfaceGuard() const { return surfaceGuard_; }
     // The budget that every archive and font the engine's natives make shares.
     const std::shared_ptr<ImageCacheBudget>& imageCacheBudget() const { return imageCacheBudget_; }
     const std::vector<std::shared_ptr<gfx::Context>>& buffers() const { return buffers_; }

@@ -35,9 +35,9 @@ public:
     void tapHighlight(gfx::Rect rect) override {
         record(fnd::Value::array({"tapHighlight", rect.origin.x, rect.origin.y, rect.size.width, rect.size.height}));
     }
-    gfx::ImagePtr backingCopy() override { return backing; }
+    gfx::ImagePtr screenImage() const override { return backing; }
 
-    // What backingCopy() hands out.
+    // What screenImage() hands out.
     gfx::ImagePtr backing;
 
     // Every call so far, each as [name, arguments...].

@@ -45,6 +45,7 @@ int main(int argc, char** argv) {
         ::testing::UnitTest::GetInstance()->listeners().Append(new FreshRootPerTest);
     }
     ::setenv("TZ", "UTC", 1);
+    ::setenv("LANG", "en_US.UTF-8", 1);
     fnd::initMainThread();
 
     int rc = RUN_ALL_TESTS();

@@ -1,14 +1,17 @@
 // The address-book database: a people table with the single values and the picture, and tables of
-// multi-value entries with their labels and identifiers. Record ids come from AUTOINCREMENT, so an
-// id once given is never given again, even after the record is removed and the process restarts.
+// multi-value entries with their labels and identifiers (addresses kept as XML property lists). Record ids come from
+// AUTOINCREMENT, so an id once given is never given again, even after the record is removed and the process restarts.
 #include "platform/device/address_book_store.h"
 
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <optional>
+#include <string>
 
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/log.h"
+#include "platform/foundation/property_list.h"
 #include "platform/foundation/sql_transaction.h"
 
 namespace device {
@@ -20,7 +23,7 @@ constexpr const char* kSchema = R"sql(
 CREATE TABLE IF NOT EXISTS people(
     id INTEGER PRIMARY KEY AUTOINCREMENT,
     first_name TEXT, last_name TEXT, organization TEXT, job_title TEXT, note TEXT,
-    birthday REAL, image BLOB);
+    birthday REAL, image BLOB, kind INTEGER NOT NULL DEFAULT 0);
 CREATE TABLE IF NOT EXISTS multi_values(
     person_id INTEGER NOT NULL, property INTEGER NOT NULL, next_identifier INTEGER NOT NULL,
     PRIMARY KEY(person_id, property));
@@ -36,7 +39,7 @@ constexpr std::array<Property, 5> kStringColumns = {Property::FirstName, Propert
 
 bool isStoredMultiProperty(int64_t property) {
     return property == static_cast<int64_t>(Property::Phone) || property == static_cast<int64_t>(Property::Email) ||
-           property == static_cast<int64_t>(Property::URL);
+           property == static_cast<int64_t>(Property::URL) || property == static_cast<int64_t>(Property::Address);
 }
 
 // The store's error for a failed step: "<what>: <SQLite's message>", with SQLite's result code.
@@ -60,6 +63,52 @@ fnd::Result<void> run(fnd::SqlStatement& statement) {
     return {};
 }
 
+// A list entry's value as stored: strings as they are, address dictionaries as XML property lists.
+std::optional<std::string> storedText(const fnd::Value& value) {
+    if (value.isDictionary()) {
+        return fnd::PropertyList::write(value);
+    }
+    return value.stringValue();
+}
+
+// The value of a stored entry of `property`, or nullopt (logged) for an address that does not read back
+// as a dictionary of strings.
+std::optional<fnd::Value> storedValue(Property property, const std::string& text) {
+    if (property != Property::Address) {
+        return fnd::Value(text);
+    }
+    auto read = fnd::PropertyList::read(std::string_view(text));
+    if (!read || !read->isDictionary()) {
+        ZLOG(Warn, "AddressBook: skipped an unreadable address");
+        return std::nullopt;
+    }
+    for (const auto& [key, v] : *read->asDictionary()) {
+        if (!key.isString() || !v.isString()) {
+            ZLOG(Warn, "AddressBook: skipped an address with a value that is not text");
+            return std::nullopt;
+        }
+    }
+    return *read;
+}
+
+// Brings a database written before people had a kind up to date: the column is added, and every record
+// already there reads as a person. Nothing is dropped or recreated.
+fnd::Result<void> migrate(fnd::SqlDatabase& db) {
+    auto q = TRY(explained(db.prepare("PRAGMA table_info(people)"), "cannot read the people table"));
+    fnd::Result<fnd::SqlStep> step = fnd::SqlStep::Row;
+    while ((step = q.step()) && step.value() == fnd::SqlStep::Row) {
+        if (q.columnText(1) == "kind") {
+            return {};
+        }
+    }
+    if (!step) {
+        return storeError("cannot read the people table", step.error());
+    }
+    ZLOG(Info, "AddressBook: adding the kind column to an older store");
+    return explained(db.exec("ALTER TABLE people ADD COLUMN kind INTEGER NOT NULL DEFAULT 0"),
+                     "cannot add the kind column");
+}
+
 // Binds a person's single values and its id to the people update.
 fnd::Result<void> bindPerson(fnd::SqlStatement& update, RecordID id, const PersonRecord& record) {
     for (size_t i = 0; i < kStringColumns.size(); ++i) {
@@ -70,6 +119,7 @@ fnd::Result<void> bindPerson(fnd::SqlStatement& update, RecordID id, const Perso
     TRY(record.birthday ? update.bindDouble(6, record.birthday->sinceReferenceDate()) : update.bindNull(6));
     TRY(record.image && !record.image->empty() ? update.bindBlob(7, *record.image) : update.bindNull(7));
     TRY(update.bindInt64(8, id));
+    TRY(update.bindInt64(9, static_cast<int64_t>(record.kind)));
     return {};
 }
 
@@ -101,6 +151,10 @@ std::shared_ptr<AddressBookStore> AddressBookStore::shared() {
         ZLOG(Error, "AddressBook: cannot set up %s: %s", file, made.error().localizedDescription());
         return nullptr;
     }
+    if (auto migrated = migrate(store->db_); !migrated) {
+        ZLOG(Error, "AddressBook: cannot update %s: %s", file, migrated.error().localizedDescription());
+        return nullptr;
+    }
     registry = store;
     return store;
 }
@@ -114,7 +168,7 @@ fnd::Result<std::vector<AddressBookStore::StoredPerson>> AddressBookStore::loadA
     std::vector<StoredPerson> people;
     {
         auto q = TRY(explained(db_.prepare("SELECT id, first_name, last_name, organization, job_title, note, "
-                                           "birthday, image FROM people ORDER BY id"),
+                                           "birthday, image, kind FROM people ORDER BY id"),
                                "cannot read people"));
         fnd::Result<fnd::SqlStep> step = fnd::SqlStep::Row;
         while ((step = q.step()) && step.value() == fnd::SqlStep::Row) {
@@ -137,6 +191,7 @@ fnd::Result<std::vector<AddressBookStore::StoredPerson>> AddressBookStore::loadA
             if (fnd::Bytes image = q.columnBlob(7); !image.empty()) {
                 p.record.image = std::move(image);
             }
+            p.record.kind = q.columnInt64(8) == 1 ? PersonKind::Organization : PersonKind::Person;
             people.push_back(std::move(p));
         }
         if (!step) {
@@ -160,8 +215,9 @@ fnd::Result<std::vector<AddressBookStore::StoredPerson>> AddressBookStore::loadA
             PersonRecord* record = find(q.columnInt64(0));
             if (record != nullptr && isStoredMultiProperty(property)) {
                 const int64_t next = q.columnInt64(2);
-                record->multiValues[static_cast<Property>(property)].nextIdentifier =
-                    static_cast<MultiValueIdentifier>(std::clamp<int64_t>(next, 0, INT32_MAX));
+                auto& state = record->multiValues[static_cast<Property>(property)];
+                state.kind = propertyType(static_cast<Property>(property));
+                state.nextIdentifier = static_cast<MultiValueIdentifier>(std::clamp<int64_t>(next, 0, INT32_MAX));
             }
         }
         // Lists cut short by a read error would pass for people with fewer entries, and a later
@@ -182,9 +238,14 @@ fnd::Result<std::vector<AddressBookStore::StoredPerson>> AddressBookStore::loadA
             if (record == nullptr || !isStoredMultiProperty(property) || identifier < 0 || identifier >= INT32_MAX) {
                 continue;
             }
+            auto value = storedValue(static_cast<Property>(property), q.columnText(4));
+            if (!value) {
+                continue;
+            }
             auto& state = record->multiValues[static_cast<Property>(property)];
-            state.entries.push_back(MultiValue::Entry{static_cast<MultiValueIdentifier>(identifier), q.columnText(3),
-                                                      fnd::Value(q.columnText(4))});
+            state.kind = propertyType(static_cast<Property>(property));
+            state.entries.push_back(
+                MultiValue::Entry{static_cast<MultiValueIdentifier>(identifier), q.columnText(3), std::move(*value)});
         }
         if (!step) {
             return storeError("cannot read list entries", step.error());
@@ -200,9 +261,10 @@ fnd::Result<std::vector<AddressBookStore::StoredPerson>> AddressBookStore::loadA
 }
 
 fnd::Result<void> AddressBookStore::writeValues(RecordID id, const PersonRecord& record) {
-    auto update = TRY(explained(db_.prepare("UPDATE people SET first_name = ?1, last_name = ?2, organization = ?3, "
-                                            "job_title = ?4, note = ?5, birthday = ?6, image = ?7 WHERE id = ?8"),
-                                "cannot prepare a person update"));
+    auto update =
+        TRY(explained(db_.prepare("UPDATE people SET first_name = ?1, last_name = ?2, organization = ?3, "
+                                  "job_title = ?4, note = ?5, birthday = ?6, image = ?7, kind = ?9 WHERE id = ?8"),
+                      "cannot prepare a person update"));
     TRY(explained(bindPerson(update, id, record), "cannot write a person"));
     TRY(explained(run(update), "cannot write a person"));
 
@@ -242,7 +304,12 @@ fnd::Result<void> AddressBookStore::writeValues(RecordID id, const PersonRecord&
                 TRY(entry.bindInt64(3, position++));
                 TRY(entry.bindInt64(4, e.identifier));
                 TRY(entry.bindText(5, e.label));
-                TRY(entry.bindText(6, e.value.stringValue()));
+                auto text = storedText(e.value);
+                if (!text) {
+                    return fnd::Error(kErrorDomain, fnd::kSqlCodeError,
+                                      std::string_view("an address cannot be stored"));
+                }
+                TRY(entry.bindText(6, *text));
                 return run(entry);
             };
             TRY(explained(writeEntry(), "cannot write a list entry"));

@@ -61,8 +61,9 @@ void keep(const std::string& identifier) {
 } // namespace
 
 Device& Device::current() {
-    static Device device;
-    return device;
+    // Held by a shared_ptr so notifications can name it as their sender; never destroyed.
+    static auto* device = new std::shared_ptr<Device>(new Device);
+    return **device;
 }
 
 std::string Device::name() const {

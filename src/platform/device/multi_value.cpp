@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "platform/foundation/dictionary.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
 
@@ -30,11 +31,24 @@ bool MultiValue::accepts(const fnd::Value& value) const {
         ZLOG(Warn, "MultiValue: refused a %s value for a list of strings", fnd::logPreview(value));
         return false;
     }
+    if (s_.kind == PropertyType::MultiDictionary) {
+        auto dict = value.asDictionary();
+        bool ok = dict != nullptr;
+        if (ok) {
+            for (const auto& [key, v] : *dict) {
+                ok = ok && key.isString() && v.isString();
+            }
+        }
+        if (!ok) {
+            ZLOG(Warn, "MultiValue: refused a %s value for a list of dictionaries", fnd::logPreview(value));
+            return false;
+        }
+    }
     return true;
 }
 
 fnd::Value MultiValue::valueAtIndex(int index) const {
-    return index >= 0 && index < count() ? s_.entries[static_cast<size_t>(index)].value : fnd::Value();
+    return index >= 0 && index < count() ? s_.entries[static_cast<size_t>(index)].value.deepCopy() : fnd::Value();
 }
 
 std::string MultiValue::labelAtIndex(int index) const {
@@ -64,7 +78,7 @@ MultiValueIdentifier MultiValue::addValueAndLabel(const fnd::Value& value, std::
         return kMultiValueInvalidIdentifier;
     }
     const MultiValueIdentifier id = s_.nextIdentifier++;
-    s_.entries.push_back(Entry{id, std::move(label), value});
+    s_.entries.push_back(Entry{id, std::move(label), value.deepCopy()});
     return id;
 }
 
@@ -76,7 +90,7 @@ bool MultiValue::replaceValueAtIndex(const fnd::Value& value, int index) {
     if (!accepts(value)) {
         return false;
     }
-    s_.entries[static_cast<size_t>(index)].value = value;
+    s_.entries[static_cast<size_t>(index)].value = value.deepCopy();
     return true;
 }
 

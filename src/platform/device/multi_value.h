@@ -22,7 +22,8 @@ enum class PropertyType {
     Real = 3,
     DateTime = 4,
     Dictionary = 5,
-    MultiString = 257
+    MultiString = 257,
+    MultiDictionary = 261
 };
 
 using MultiValueIdentifier = int32_t;
@@ -39,6 +40,14 @@ inline constexpr std::string_view kLabelHome = "home";
 inline constexpr std::string_view kLabelWork = "work";
 inline constexpr std::string_view kLabelHomePage = "home page";
 
+// The keys of an address dictionary (every value a string; any of them may be missing).
+inline constexpr std::string_view kAddressStreetKey = "Street";
+inline constexpr std::string_view kAddressCityKey = "City";
+inline constexpr std::string_view kAddressStateKey = "State";
+inline constexpr std::string_view kAddressZIPKey = "ZIP";
+inline constexpr std::string_view kAddressCountryKey = "Country";
+inline constexpr std::string_view kAddressCountryCodeKey = "CountryCode";
+
 class MultiValue : public fnd::Object {
 public:
     struct Entry {
@@ -48,7 +57,7 @@ public:
         friend bool operator==(const Entry&, const Entry&) = default;
     };
 
-    // An empty multi-value of `kind` (MultiString is the only kind this store holds).
+    // An empty multi-value of `kind`: MultiString (phones, e-mails, web pages) or MultiDictionary (addresses).
     static std::shared_ptr<MultiValue> create(PropertyType kind = PropertyType::MultiString);
     explicit MultiValue(PropertyType kind = PropertyType::MultiString) { s_.kind = kind; }
 
@@ -63,8 +72,9 @@ public:
     // The index of the entry with `identifier`, or -1.
     int indexForIdentifier(MultiValueIdentifier identifier) const;
 
-    // Appends a value with its label and answers its new identifier; a value that is not a string
-    // is refused (logged) with kMultiValueInvalidIdentifier.
+    // Appends a value with its label and answers its new identifier; a value of the wrong kind (not a
+    // string, or for MultiDictionary not a dictionary of strings under string keys) is refused (logged)
+    // with kMultiValueInvalidIdentifier. Dictionaries are copied in and out.
     MultiValueIdentifier addValueAndLabel(const fnd::Value& value, std::string label);
     // False (logged) for an index out of range or a value that is not a string.
     bool replaceValueAtIndex(const fnd::Value& value, int index);

@@ -14,13 +14,16 @@ PropertyType propertyType(Property property) {
     case Property::Email:
     case Property::URL:
         return PropertyType::MultiString;
+    case Property::Address:
+        return PropertyType::MultiDictionary;
     default:
         return PropertyType::String;
     }
 }
 
 bool isMultiValue(Property property) {
-    return propertyType(property) == PropertyType::MultiString;
+    const PropertyType type = propertyType(property);
+    return type == PropertyType::MultiString || type == PropertyType::MultiDictionary;
 }
 
 std::string propertyName(Property property) {
@@ -43,12 +46,27 @@ std::string propertyName(Property property) {
         return "email";
     case Property::URL:
         return "url";
+    case Property::Address:
+        return "address";
     }
     return "unknown";
 }
 
 std::shared_ptr<Person> Person::create() {
     return std::make_shared<Person>();
+}
+
+PersonKind Person::kind() const {
+    std::lock_guard lock(mutex_);
+    return record_.kind;
+}
+
+void Person::setKind(PersonKind kind) {
+    std::lock_guard lock(mutex_);
+    if (record_.kind != kind) {
+        record_.kind = kind;
+        changed();
+    }
 }
 
 RecordID Person::recordID() const {
@@ -61,7 +79,8 @@ fnd::Value Person::copyValue(Property property) const {
     switch (propertyType(property)) {
     case PropertyType::DateTime:
         return record_.birthday ? fnd::Value(*record_.birthday) : fnd::Value();
-    case PropertyType::MultiString: {
+    case PropertyType::MultiString:
+    case PropertyType::MultiDictionary: {
         const auto it = record_.multiValues.find(property);
         return it == record_.multiValues.end() ? fnd::Value() : fnd::Value(MultiValue::restore(it->second));
     }
@@ -85,9 +104,10 @@ bool Person::setValue(Property property, const fnd::Value& value) {
         record_.birthday = value.asDate();
         changed();
         return true;
-    case PropertyType::MultiString: {
+    case PropertyType::MultiString:
+    case PropertyType::MultiDictionary: {
         const auto mv = value.asObject<MultiValue>();
-        if (!mv || mv->kind() != PropertyType::MultiString) {
+        if (!mv || mv->kind() != propertyType(property)) {
             break;
         }
         record_.multiValues.insert_or_assign(property, mv->state());

@@ -24,9 +24,11 @@ inline constexpr RecordID kRecordInvalidID = -1;
 
 enum class PersonKind { Person = 0, Organization = 1 };
 
-enum class Property { FirstName, LastName, Organization, JobTitle, Note, Birthday, Phone, Email, URL };
+// The numeric values are stored in the address-book database; new properties go at the end.
+enum class Property { FirstName, LastName, Organization, JobTitle, Note, Birthday, Phone, Email, URL, Address };
 
-// What values a property holds: strings, a date, or a multi-value of strings.
+// What values a property holds: strings, a date, a multi-value of strings, or (Address) a multi-value of
+// dictionaries.
 PropertyType propertyType(Property property);
 // Whether the property holds a multi-value.
 bool isMultiValue(Property property);
@@ -35,6 +37,7 @@ std::string propertyName(Property property);
 
 // A person's values as plain data, copied between handles and the store.
 struct PersonRecord {
+    PersonKind kind = PersonKind::Person;
     std::map<Property, std::string> strings;
     std::optional<fnd::Date> birthday;
     std::map<Property, MultiValue::State> multiValues;
@@ -52,7 +55,9 @@ public:
 
     // -1 until the person is first saved in a book.
     RecordID recordID() const;
-    PersonKind kind() const { return PersonKind::Person; }
+    // Person, or Organization for a record that stands for a company (its name in Organization).
+    PersonKind kind() const;
+    void setKind(PersonKind kind);
 
     // A string, a date or (for lists) a MultiValue object copied from the person's; null when unset.
     fnd::Value copyValue(Property property) const;

@@ -1,7 +1,8 @@
 // XML property lists through libxml2. The document is parsed into a tree with network access, DTD
 // loading and entity substitution all off, then walked into Values; any element, entity reference
 // or text that does not belong to the format rejects the whole document with an error naming the
-// line and byte offset of the element at fault.
+// line and byte offset of the element at fault. Bytes that do not open with '<' are the old text form of
+// `"k" = "v";` entries, read through StringTable.
 #include "platform/foundation/property_list.h"
 
 #include <libxml/parser.h>
@@ -19,6 +20,7 @@
 #include <string>
 
 #include "platform/foundation/parse_error.h"
+#include "platform/foundation/string_table.h"
 
 namespace fnd {
 namespace {
@@ -406,7 +408,48 @@ void initLibxml() {
 
 } // namespace
 
+namespace {
+
+// Whether the first byte after an optional byte-order mark and white space is '<'. Such bytes are read as XML
+// only; anything else is the old text form.
+bool looksLikeXml(std::string_view text) {
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") {
+        text.remove_prefix(3);
+    }
+    size_t start = text.find_first_not_of(" \t\r\n");
+    return start == std::string_view::npos || text[start] == '<';
+}
+
+// The old text form: `"k" = "v";` entries, optionally inside one pair of braces, read through StringTable into a
+// dictionary of strings. The braces are blanked rather than cut, so the offsets and lines of errors stay right.
+Result<Value> readTextForm(std::string_view text) {
+    std::string copy(text);
+    size_t first = copy.find_first_not_of(" \t\r\n", copy.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0);
+    size_t last = copy.find_last_not_of(" \t\r\n");
+    if (first != std::string::npos && copy[first] == '{') {
+        if (last == first || copy[last] != '}') {
+            return parseError(kParseMalformed, last + 1, "a text property list without its closing brace");
+        }
+        copy[first] = ' ';
+        copy[last] = ' ';
+    }
+    auto table = StringTable::parse(copy);
+    if (!table) {
+        return std::move(table).error();
+    }
+    auto dict = Dictionary::make();
+    for (const auto& [key, value] : *table) {
+        dict->setObject(Value(value), key);
+    }
+    return Value(dict);
+}
+
+} // namespace
+
 Result<Value> PropertyList::read(std::string_view text) {
+    if (text.size() <= kMaxBytes && !looksLikeXml(text)) {
+        return readTextForm(text);
+    }
     if (text.size() > kMaxBytes) {
         return parseError(kParseTooLarge, kMaxBytes,
                           "refused a document of " + std::to_string(text.size()) + " bytes (limit " +

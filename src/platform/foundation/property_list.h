@@ -1,6 +1,6 @@
 // Reader and writer for XML property lists (dict, array, string, integer, real, true, false, date,
-// data) and fnd::Value. Input is treated as untrusted: no network, no DTD loading, no entity
-// expansion, bounded size and nesting.
+// data) and fnd::Value, and reader of the old text form. Input is treated as untrusted: no network, no
+// DTD loading, no entity expansion, bounded size and nesting.
 #pragma once
 
 #include <cstddef>
@@ -27,6 +27,10 @@ public:
     // "<reason> at line <l> (offset <n>)", n the byte offset of the element at fault or of libxml2's
     // error; an empty or oversized document gives "<reason> at offset <n>". Nothing is logged: callers
     // that log write "PropertyList: <description>".
+    //
+    // Bytes whose first character after a byte-order mark and white space is not '<' are read as the old
+    // text form instead: `"key" = "value";` entries (StringTable's syntax), bare or inside one pair of
+    // braces, giving a dictionary of strings; its errors are StringTable's.
     static Result<Value> read(const Bytes& bytes);
     static Result<Value> read(std::string_view text);
 

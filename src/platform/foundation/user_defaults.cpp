@@ -8,9 +8,12 @@
 #include <system_error>
 
 #include "platform/foundation/app_folders.h"
+#include "platform/foundation/array.h"
 #include "platform/foundation/bundle.h"
+#include "platform/foundation/dictionary.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/file_manager.h"
+#include "platform/foundation/locale.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/foundation/paths.h"
@@ -75,6 +78,12 @@ void UserDefaults::load() {
     path_ = AppFolders::preferences() + "/" + identifier + ".plist";
     values_ = Dictionary::make();
     registered_ = Dictionary::make();
+    auto languages = Array::make();
+    for (const std::string& language : Locale::preferredLanguages()) {
+        languages->addObject(Value(language));
+    }
+    registered_->setObject(Value(languages), std::string(kPreferredLanguagesKey));
+    registered_->setObject(Value(Locale::current().identifier()), std::string(kLocaleIdentifierKey));
     dirty_ = false;
     mustNotWrite_ = false;
 

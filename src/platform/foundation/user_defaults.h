@@ -17,11 +17,16 @@ namespace fnd {
 // storing it or after reading it never changes what is stored.
 class UserDefaults {
 public:
+    // The two keys the registration domain fills from fnd::Locale: the user's languages (an array of
+    // language codes, most preferred first) and the locale identifier.
+    static constexpr std::string_view kPreferredLanguagesKey = "PreferredLanguages";
+    static constexpr std::string_view kLocaleIdentifierKey = "LocaleIdentifier";
+
     // The application's defaults, read from disk on first use. It is never destroyed; unsaved
     // changes are written when the process exits normally.
     static UserDefaults& standard();
-    // Forgets everything in memory (stored values, unsaved changes and the registration domain)
-    // and reads the file again, as a freshly started process would. For tests.
+    // Forgets everything in memory (stored values, unsaved changes and the registration domain, which
+    // starts again with the two locale keys) and reads the file again, as a freshly started process would. For tests.
     static void resetStandard();
 
     // The stored value for `key`, else the registered one, else Null.

@@ -10,20 +10,27 @@ namespace ui {
 
 void BackedView::initWithFrame(gfx::Rect frame) {
     View::initWithFrame(frame);
-    syncBackingSize();
+    if (syncBackingSize()) {
+        backingDidChange();
+    }
 }
 
 void BackedView::layoutSubviews() {
     View::layoutSubviews();
-    syncBackingSize();
+    if (syncBackingSize()) {
+        backingDidChange();
+    }
 }
 
-void BackedView::syncBackingSize() {
+bool BackedView::syncBackingSize() {
     const int width = static_cast<int>(std::ceil(bounds().width()));
     const int height = static_cast<int>(std::ceil(bounds().height()));
     std::lock_guard lock(backingMutex_);
     if (backing_ && backing_->width() == width && backing_->height() == height) {
-        return;
+        return false;
+    }
+    if (!backing_ && (width <= 0 || height <= 0)) {
+        return false;
     }
     auto fresh = width > 0 && height > 0 ? gfx::Context::createView(width, height) : nullptr;
     if (fresh && backing_) {
@@ -35,6 +42,7 @@ void BackedView::syncBackingSize() {
         }
     }
     backing_ = std::move(fresh);
+    return true;
 }
 
 void BackedView::withBackingContext(const std::function<void(gfx::Context&)>& fn) {
@@ -48,13 +56,20 @@ void BackedView::withBackingContext(const std::function<void(gfx::Context&)>& fn
     Application::shared().setNeedsPasses();
 }
 
+std::shared_ptr<gfx::Context> BackedView::backingContext() {
+    std::lock_guard lock(backingMutex_);
+    return backing_;
+}
+
 gfx::ImagePtr BackedView::copyBacking() {
     std::lock_guard lock(backingMutex_);
     return backing_ ? backing_->makeImage() : nullptr;
 }
 
 void BackedView::drawContent(gfx::Context& ctx) {
-    syncBackingSize();
+    if (syncBackingSize()) {
+        backingDidChange();
+    }
     gfx::ImagePtr image = copyBacking();
     if (!image) {
         return;

@@ -26,13 +26,21 @@ public:
     void withBackingContext(const std::function<void(gfx::Context&)>& fn);
     // A copy of the backing's pixels under the mutex (null while there is none); any thread.
     gfx::ImagePtr copyBacking();
+    // The current backing context (null while the bounds are empty); any thread. A resize replaces
+    // it, so a holder that draws into it later checks it again (see backingDidChange).
+    std::shared_ptr<gfx::Context> backingContext();
+    // Holds the backing mutex for the lock's life: another thread drawing straight into the backing
+    // context does it under this lock, so the display pass never copies half a draw.
+    std::unique_lock<std::mutex> lockBacking() { return std::unique_lock(backingMutex_); }
 
 protected:
     void drawContent(gfx::Context& ctx) override;
+    // Main thread, outside the mutex: a resize has replaced the backing context.
+    virtual void backingDidChange() {}
 
 private:
-    // Main thread: matches the backing to the bounds size.
-    void syncBackingSize();
+    // Main thread: matches the backing to the bounds size; true when it replaced the context.
+    bool syncBackingSize();
 
     std::mutex backingMutex_;
     std::shared_ptr<gfx::Context> backing_;

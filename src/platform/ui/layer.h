@@ -132,6 +132,9 @@ public:
     // Only the sublayers, in this layer's bounds space (the CTM already maps it): what a view uses
     // for its own layer after drawing its background and backing.
     void renderSublayersInContext(gfx::Context& context);
+    // Only the own content (drawInContext: the contents image by default), in this layer's bounds
+    // space: what a view draws for its own layer between its backing and the sublayers.
+    void renderContentsInContext(gfx::Context& context) { drawInContext(context); }
 
     // --- Layer animations (layer_animations.cpp) ---
     // Adds `animation` under `key`; an animation already under a non-empty `key` is replaced and

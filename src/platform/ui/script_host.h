@@ -98,9 +98,10 @@ public:
 
 // What a host learns of the document it serves.
 struct ScriptDocumentInfo {
-    std::string url;    // the document's URL ("about:blank" for an empty one)
-    std::string title;  // its <title>
-    std::string source; // the raw source
+    std::string url;         // the document's URL ("about:blank" for an empty one)
+    std::string title;       // its <title>
+    std::string source;      // the raw source
+    std::string userAgent{}; // what navigator.userAgent answers: the web view's User-Agent
 };
 
 // A page's script engine. A web view makes one host per document: beginDocument, then bound

@@ -139,6 +139,7 @@ void View::renderTree(gfx::Context& ctx, double parentAlpha) {
     drawContent(ctx);
     if (layer_) {
         gfx::StateSaver layerSaver(ctx);
+        layer_->renderContentsInContext(ctx);
         layer_->renderSublayersInContext(ctx);
     }
     for (const auto& subview : subviews_) {

@@ -149,6 +149,8 @@ std::string WebView::stringByEvaluatingJavaScriptFromString(const std::string& j
         ZLOG(Warn, "WebView: refused a script evaluation from inside another: %s", fnd::logPreview(js, 80));
         return "";
     }
+    // A native the page calls may release this view; it stays until the evaluation returns.
+    auto keep = weak_from_this().lock();
     auto host = scriptHost();
     evaluating_ = true;
     const ScriptResult result = host->evaluate(js);
@@ -157,6 +159,7 @@ std::string WebView::stringByEvaluatingJavaScriptFromString(const std::string& j
 }
 
 void WebView::runPageScript(const std::string& source, const std::string& url) {
+    auto keep = weak_from_this().lock();
     auto host = scriptHost();
     const bool outer = evaluating_;
     evaluating_ = true;
@@ -180,7 +183,7 @@ void WebView::bindObject(const std::string& name, std::shared_ptr<ScriptObject> 
 
 std::shared_ptr<ScriptHost> WebView::scriptHost() {
     if (!host_) {
-        replaceHost(ScriptDocumentInfo{"about:blank", "", ""});
+        replaceHost(ScriptDocumentInfo{"about:blank", "", "", userAgent_});
     }
     return host_;
 }

@@ -135,11 +135,13 @@ void WebView::commitDocument(const Load& load, HtmlDocument document, const fnd:
     document_ = std::move(document);
     documentUrl_ = url;
     documentLoadId_ = load.id;
-    replaceHost(ScriptDocumentInfo{url.absoluteString(), document_.title(), document_.source()});
+    replaceHost(ScriptDocumentInfo{url.absoluteString(), document_.title(), document_.source(), userAgent_});
     setNeedsDisplay();
 }
 
 void WebView::runScriptsFrom(uint64_t loadId) {
+    // A page script may release this view; it stays until the scripts of this pass have run.
+    auto keep = weak_from_this().lock();
     while (isCurrentLoad(loadId) && load_->nextScript < document_.scripts().size()) {
         const HtmlScript script = document_.scripts()[load_->nextScript++];
         if (script.src.empty()) {

@@ -99,7 +99,7 @@ TEST(PropertyListTest, RefusesMalformedAndHostileDocuments) {
         std::string doc, logged;
     } cases[] = {
         {"", "empty"},
-        {"not xml at all", "malformed XML"},
+        {"<not xml at all", "malformed XML"},
         {plist("<dict><key>a</key><string>x</dict>"), "malformed XML"},
         {"<dict><key>a</key><string>x</string></dict>", "not <plist>"},
         {plist(""), "exactly one value"},
@@ -141,6 +141,42 @@ TEST(PropertyListTest, RefusesMalformedAndHostileDocuments) {
         EXPECT_NE(read.error().localizedDescription().find(c.logged), std::string::npos)
             << read.error().localizedDescription();
         EXPECT_TRUE(log.lines().empty()); // the caller decides whether to log
+    }
+}
+
+TEST(PropertyListTest, ReadsTheTextFormWithOrWithoutBraces) {
+    const std::string body = "/* c */ \"greeting\" = \"Hi \\\"you\\\"\";\n\"n\" = \"1\";\n";
+    for (const std::string& doc : {body, "\xEF\xBB\xBF { " + body + "}\n", std::string("{}")}) {
+        SCOPED_TRACE(doc);
+        auto read = PropertyList::read(doc);
+        ASSERT_TRUE(read.ok()) << read.error().localizedDescription();
+        ASSERT_TRUE(read->isDictionary());
+        if (doc == "{}") {
+            EXPECT_EQ(read->asDictionary()->count(), 0u);
+            continue;
+        }
+        auto dict = read->asDictionary();
+        ASSERT_NE(dict->find("greeting"), nullptr);
+        ASSERT_TRUE(dict->find("greeting")->isString());
+        EXPECT_EQ(*dict->find("greeting")->asString(), "Hi \"you\"");
+        ASSERT_NE(dict->find("n"), nullptr);
+        EXPECT_TRUE(dict->find("n")->isString()); // strings stay strings
+    }
+    // Refusals keep StringTable's reasons and places; bytes opening with '<' are never the text form.
+    const struct {
+        std::string doc;
+        std::string reason;
+    } bad[] = {
+        {"not xml at all", "line 1"}, {"{ \"a\" = \"b\";", "closing brace"}, {"\"a\" = \"b\"; }", "line 1"},
+        {"\n\"a\" \"b\";", "line 2"}, {"<\"a\" = \"b\";", "malformed XML"},
+    };
+    for (const auto& c : bad) {
+        SCOPED_TRACE(c.doc);
+        auto read = PropertyList::read(c.doc);
+        ASSERT_FALSE(read.ok());
+        EXPECT_NE(read.error().localizedDescription().find(c.reason), std::string::npos)
+            << read.error().localizedDescription();
+        EXPECT_LE(parseErrorOffset(read.error()).value_or(999), c.doc.size());
     }
 }
 

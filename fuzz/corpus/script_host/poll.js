@@ -1,0 +1,1 @@
+var q = []; function commandList() { var o = JSON.stringify(q); q = []; return o; } q.push(Fuzz.echo({a: [1, "\ud83d\ude00"]})); commandList();

@@ -1,0 +1,1 @@
+try { while (true) {} } catch (e) {} document.cookie = "a=b"; location.href = "marlin://x"; setTimeout("1", 5);

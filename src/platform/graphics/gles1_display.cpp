@@ -1,0 +1,133 @@
+// Finds Mesa's software EGL device (llvmpipe, also on machines with a GPU, so pixels match everywhere),
+// opens and initialises its display once for the process, and looks up the framebuffer-object calls.
+#include "platform/graphics/gles1_display.h"
+
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/foundation/format.h"
+
+namespace gfx {
+namespace {
+
+// Why the display could not be made (set once, before gles1Display() returns).
+std::string gFailure;
+
+template <class F>
+F lookUp(const char* name) {
+    return reinterpret_cast<F>(eglGetProcAddress(name));
+}
+
+bool hasExtension(const char* list, std::string_view name) {
+    if (list == nullptr) {
+        return false;
+    }
+    std::string_view rest(list);
+    while (!rest.empty()) {
+        const size_t space = rest.find(' ');
+        if (rest.substr(0, space) == name) {
+            return true;
+        }
+        if (space == std::string_view::npos) {
+            break;
+        }
+        rest.remove_prefix(space + 1);
+    }
+    return false;
+}
+
+EGLDisplay openSoftwareDisplay() {
+    auto queryDevices = lookUp<PFNEGLQUERYDEVICESEXTPROC>("eglQueryDevicesEXT");
+    auto queryDeviceString = lookUp<PFNEGLQUERYDEVICESTRINGEXTPROC>("eglQueryDeviceStringEXT");
+    auto platformDisplay = lookUp<PFNEGLGETPLATFORMDISPLAYEXTPROC>("eglGetPlatformDisplayEXT");
+    if (queryDevices == nullptr || queryDeviceString == nullptr || platformDisplay == nullptr) {
+        gFailure = fnd::format("EGL has no device enumeration");
+        return EGL_NO_DISPLAY;
+    }
+    EGLint count = 0;
+    if (queryDevices(0, nullptr, &count) != EGL_TRUE || count <= 0) {
+        gFailure = fnd::format("no EGL devices");
+        return EGL_NO_DISPLAY;
+    }
+    std::vector<EGLDeviceEXT> devices(static_cast<size_t>(count));
+    queryDevices(count, devices.data(), &count);
+    for (EGLint i = 0; i < count; ++i) {
+        if (!hasExtension(queryDeviceString(devices[static_cast<size_t>(i)], EGL_EXTENSIONS),
+                          "EGL_MESA_device_software")) {
+            continue;
+        }
+        EGLDisplay display = platformDisplay(EGL_PLATFORM_DEVICE_EXT, devices[static_cast<size_t>(i)], nullptr);
+        EGLint major = 0;
+        EGLint minor = 0;
+        if (display == EGL_NO_DISPLAY || eglInitialize(display, &major, &minor) != EGL_TRUE) {
+            gFailure = fnd::format("the software EGL device did not initialise (0x%x)", eglGetError());
+            return EGL_NO_DISPLAY;
+        }
+        return display;
+    }
+    gFailure = fnd::format("no software EGL device among %d", count);
+    return EGL_NO_DISPLAY;
+}
+
+bool chooseConfig(Gles1Display& out) {
+    const char* extensions = eglQueryString(out.display, EGL_EXTENSIONS);
+    if (!hasExtension(extensions, "EGL_KHR_surfaceless_context")) {
+        gFailure = fnd::format("the EGL display cannot make surfaceless contexts");
+        return false;
+    }
+    if (hasExtension(extensions, "EGL_KHR_no_config_context")) {
+        out.config = EGL_NO_CONFIG_KHR;
+        return true;
+    }
+    const EGLint attributes[] = {EGL_RENDERABLE_TYPE, EGL_OPENGL_ES_BIT, EGL_NONE};
+    EGLint found = 0;
+    if (eglChooseConfig(out.display, attributes, &out.config, 1, &found) != EGL_TRUE || found < 1) {
+        gFailure = fnd::format("no EGL config for OpenGL ES 1");
+        return false;
+    }
+    return true;
+}
+
+Gles1Display* makeDisplay() {
+    static Gles1Display display;
+    display.display = openSoftwareDisplay();
+    if (display.display == EGL_NO_DISPLAY || !chooseConfig(display)) {
+        return nullptr;
+    }
+    Gles1Display& d = display;
+    d.genRenderbuffers = lookUp<PFNGLGENRENDERBUFFERSOESPROC>("glGenRenderbuffersOES");
+    d.deleteRenderbuffers = lookUp<PFNGLDELETERENDERBUFFERSOESPROC>("glDeleteRenderbuffersOES");
+    d.bindRenderbuffer = lookUp<PFNGLBINDRENDERBUFFEROESPROC>("glBindRenderbufferOES");
+    d.renderbufferStorage = lookUp<PFNGLRENDERBUFFERSTORAGEOESPROC>("glRenderbufferStorageOES");
+    d.getRenderbufferParameteriv = lookUp<PFNGLGETRENDERBUFFERPARAMETERIVOESPROC>("glGetRenderbufferParameterivOES");
+    d.genFramebuffers = lookUp<PFNGLGENFRAMEBUFFERSOESPROC>("glGenFramebuffersOES");
+    d.deleteFramebuffers = lookUp<PFNGLDELETEFRAMEBUFFERSOESPROC>("glDeleteFramebuffersOES");
+    d.bindFramebuffer = lookUp<PFNGLBINDFRAMEBUFFEROESPROC>("glBindFramebufferOES");
+    d.framebufferRenderbuffer = lookUp<PFNGLFRAMEBUFFERRENDERBUFFEROESPROC>("glFramebufferRenderbufferOES");
+    d.getFramebufferAttachmentParameteriv =
+        lookUp<PFNGLGETFRAMEBUFFERATTACHMENTPARAMETERIVOESPROC>("glGetFramebufferAttachmentParameterivOES");
+    d.checkFramebufferStatus = lookUp<PFNGLCHECKFRAMEBUFFERSTATUSOESPROC>("glCheckFramebufferStatusOES");
+    if (!d.genRenderbuffers || !d.deleteRenderbuffers || !d.bindRenderbuffer || !d.renderbufferStorage ||
+        !d.getRenderbufferParameteriv || !d.genFramebuffers || !d.deleteFramebuffers || !d.bindFramebuffer ||
+        !d.framebufferRenderbuffer || !d.getFramebufferAttachmentParameteriv || !d.checkFramebufferStatus) {
+        gFailure = fnd::format("the framebuffer-object calls are missing");
+        return nullptr;
+    }
+    return &display;
+}
+
+} // namespace
+
+const Gles1Display* gles1Display() {
+    static const Gles1Display* display = makeDisplay();
+    return display;
+}
+
+const std::string& gles1DisplayFailure() {
+    gles1Display();
+    return gFailure;
+}
+
+} // namespace gfx

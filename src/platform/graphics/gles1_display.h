@@ -1,0 +1,38 @@
+// The process's one EGL display on Mesa's software device, and the framebuffer-object entry points
+// looked up through it; private to gfx's GL context.
+#pragma once
+
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+#include <GLES/gl.h>
+#include <GLES/glext.h>
+
+#include <string>
+
+namespace gfx {
+
+struct Gles1Display {
+    EGLDisplay display = EGL_NO_DISPLAY;
+    // EGL_NO_CONFIG_KHR when the display takes contexts without a config.
+    EGLConfig config = nullptr;
+    PFNGLGENRENDERBUFFERSOESPROC genRenderbuffers = nullptr;
+    PFNGLDELETERENDERBUFFERSOESPROC deleteRenderbuffers = nullptr;
+    PFNGLBINDRENDERBUFFEROESPROC bindRenderbuffer = nullptr;
+    PFNGLRENDERBUFFERSTORAGEOESPROC renderbufferStorage = nullptr;
+    PFNGLGETRENDERBUFFERPARAMETERIVOESPROC getRenderbufferParameteriv = nullptr;
+    PFNGLGENFRAMEBUFFERSOESPROC genFramebuffers = nullptr;
+    PFNGLDELETEFRAMEBUFFERSOESPROC deleteFramebuffers = nullptr;
+    PFNGLBINDFRAMEBUFFEROESPROC bindFramebuffer = nullptr;
+    PFNGLFRAMEBUFFERRENDERBUFFEROESPROC framebufferRenderbuffer = nullptr;
+    PFNGLGETFRAMEBUFFERATTACHMENTPARAMETERIVOESPROC getFramebufferAttachmentParameteriv = nullptr;
+    PFNGLCHECKFRAMEBUFFERSTATUSOESPROC checkFramebufferStatus = nullptr;
+};
+
+// Made on first use (thread-safe) and kept for the process: never terminated, because terminating
+// unloads the driver and leaves its allocations unreachable. Null when the machine has no software
+// EGL device or it cannot be initialised.
+const Gles1Display* gles1Display();
+// Why gles1Display() is null (empty when it is not).
+const std::string& gles1DisplayFailure();
+
+} // namespace gfx
