@@ -104,6 +104,29 @@ TEST(NativesDrawingTest, BuffersWithinTheirSlotsAndBudget) {
     EXPECT_EQ(bench.engine->core()->surfaceBytes(), 0u);
 }
 
+// Draws on slot 0, and draws that read it from another buffer, take the screen's pixel lock; draws
+// between offscreen buffers do not. Each run's save and restore take it once each.
+TEST(NativesDrawingTest, DrawsTouchingSlot0TakeThePixelLock) {
+    NativesBench bench(16, 16);
+    int taken = 0;
+    bench.guard->lockPixels = [&taken] {
+        ++taken;
+        return std::shared_ptr<void>();
+    };
+    auto takenBy = [&](const std::string& body) {
+        taken = 0;
+        bench.run(body);
+        return taken - 2;
+    };
+    EXPECT_EQ(takenBy(std::string(kSlot0) + "push 0\n push 0\n push 4\n push 4\n native 56 4\n pop\n push 0\n ret"), 1);
+    EXPECT_EQ(takenBy("push 2\n native 44 1\n pop\n push 0\n push 0\n push 4\n push 4\n native 56 4\n pop\n"
+                      "push 3\n native 44 1\n pop\n push 2\n push 0\n push 0\n native 66 3\n pop\n push 0\n ret"),
+              0);
+    EXPECT_EQ(takenBy("push 2\n native 44 1\n pop\n push 0\n push 0\n push 0\n native 66 3\n pop\n"
+                      "push 0\n native 122 1\n pop\n push 0\n ret"),
+              2);
+}
+
 TEST(NativesDrawingTest, SystemAndBitmapFontText) {
     NativesBench bench(96, 32);
     // Three arguments: anchor 7, no width or height limit, as the engine's text routine draws it.
