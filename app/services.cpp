@@ -3,12 +3,14 @@
 // messenger's card pictures behind the widget kit, the avatar manager behind them and the pages, and
 // the messenger controller with the pages' chat opener, the avatar shop's item bar, which loads
 // through the web cache, the game resource cache with its version store behind the pages, the game
-// lobby's chips exchange panel and invitation dialog, and the More tab's page controller.
+// lobby's chips exchange panel and invitation dialog, the More tab's page controller, and the message
+// alert sound.
 #include "app/services.h"
 
 #include <memory>
 
 #include "games/game_lobby_panels.h"
+#include "games/message_sound.h"
 #include "games/zelvan_game_cache.h"
 #include "games/zlv_game_version.h"
 #include "messaging/im_controller.h"
@@ -16,6 +18,7 @@
 #include "messaging/z_avatar_item_bar.h"
 #include "messaging/zelvan_avatar_manager.h"
 #include "messaging/zelvan_voip.h"
+#include "platform/foundation/bundle.h"
 #include "platform/foundation/log.h"
 #include "web/z_advanced_web_view_controller.h"
 #include "web/zelvan_web_cache.h"
@@ -85,6 +88,10 @@ AppRegistry makeRegistry() {
     // Made in the delegate's start-up; the network loop polls it and the delegate hands it command 10.
     registry.zelvanVoip.factory = [](zelvanAppDelegate& delegate) -> std::shared_ptr<VoipService> {
         return ZelvanVoip::makeForDelegate(delegate);
+    };
+    // The message alert over the bundle's "msg.wav"; none when the bundle has no such sound.
+    registry.msgPlayer.factory = [](zelvanAppDelegate&) -> std::shared_ptr<MessageSoundService> {
+        return MessageSound::fromBundle(fnd::Bundle::main());
     };
     return registry;
 }

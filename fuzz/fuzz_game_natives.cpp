@@ -1,6 +1,8 @@
 // Fuzz target: one native call of the game engine. The input picks a native id (0-124) and builds
 // 0-8 script values for it (integers, byte strings, nested, shared and cyclic arrays, native objects,
-// null); the native runs against a host whose screen passes the room guard, and its result is walked.
+// null, platform images); the native runs against a host whose screen passes the room guard, on a
+// 64 x 64 slot 0 behind its guard, with "files" under /cache/ whose contents are their own path bytes
+// (so archives, fonts and photos parse input bytes), and its result is walked.
 // Nothing may crash, read or write outside any container, or hang.
 #include <algorithm>
 #include <cstddef>
@@ -11,11 +13,13 @@
 #include <vector>
 
 #include "games/game_host.h"
+#include "games/native_objects.h"
 #include "games/stl_script_core.h"
 #include "games/stl_script_engine.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/thread.h"
+#include "platform/graphics/bitmap_context.h"
 
 namespace {
 
@@ -83,6 +87,9 @@ public:
     void scriptQuitGame(fnd::Value) override {}
     void scriptShowAlert(fnd::Value) override {}
     void scriptOpenUrl(fnd::Value) override {}
+    std::optional<std::string> gameFilePath(const std::string& path) override {
+        return path.rfind("/cache/", 0) == 0 ? std::optional<std::string>(path) : std::nullopt;
+    }
 
 private:
     std::shared_ptr<zelvan::GameScreen> screen_ = std::make_shared<Screen>();
@@ -130,8 +137,14 @@ public:
             v = valueOf(pool_.newArray(std::vector<ScriptValue>(n, fromInt(in_.byte()))));
             break;
         }
-        default:
+        default: {
+            // A small platform image.
+            int w = in_.byte() % 9;
+            int h = in_.byte() % 9;
+            v = valueOf(pool_.newNSObject(fnd::Value(std::make_shared<zelvan::ScriptImage>(
+                gfx::Image::fromPixels(w, h, fnd::Bytes(static_cast<size_t>(w * h * 4), in_.byte()))))));
             break;
+        }
         }
         made_.push_back(v);
         return v;
@@ -160,7 +173,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)ready;
     Reader in(data, size);
     zelvan::STLScriptEngine engine(image(), 7, kRoom, 1, fnd::Value::array({7, "8"}),
-                                   fnd::Value::array({"a", fnd::Value::array()}), 16, 16, std::make_shared<Host>());
+                                   fnd::Value::array({"a", fnd::Value::array()}), 64, 64, std::make_shared<Host>());
+    auto guard = std::make_shared<zelvan::SurfaceGuard>();
+    guard->surface = gfx::BitmapContext::create(64, 64, gfx::PixelFormat::Bgra8PremulFirstLE);
+    guard->surface->saveGState();
+    engine.setContext(guard->surface, 0, guard);
     zelvan::STLScriptCore& core = *engine.core();
     int id = in.byte() % zelvan::NativeTable::kCount;
     std::vector<zelvan::ScriptValue> args;
@@ -174,6 +191,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         args[0] = zelvan::fromInt(zelvan::intOf(args[0]) & 3);
     }
     engine.set_userScore(in.byte() % 2 == 0 ? zelvan::BaseScriptEngine::kNoUserScore : in.int32());
+    // Draw on slot 0 (behind its guard) or on an offscreen buffer.
+    core.setBuffer(in.byte() % 2 == 0 ? 0 : 2);
     if (zelvan::Native native = core.natives().lookup(id)) {
         core.work().left = kWork;
         zelvan::ScriptValue result = native(core, args);

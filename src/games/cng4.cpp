@@ -22,6 +22,56 @@ size_t be16(const fnd::Bytes& data, size_t offset) {
 
 CNG4::CNG4(const Private&) {}
 
+CNG4::~CNG4() {
+    if (budget_ != nullptr) {
+        budget_->used -= std::min(budget_->used, cachedBytes_);
+    }
+}
+
+namespace {
+
+size_t pixelBytes(const gfx::ImagePtr& picture) {
+    return picture == nullptr ? 0 : static_cast<size_t>(picture->width()) * static_cast<size_t>(picture->height()) * 4;
+}
+
+} // namespace
+
+void CNG4::setCacheBudget(std::shared_ptr<ImageCacheBudget> budget) {
+    if (budget_ != nullptr) {
+        budget_->used -= std::min(budget_->used, cachedBytes_);
+    }
+    budget_ = std::move(budget);
+    if (budget_ != nullptr) {
+        budget_->used += cachedBytes_;
+    }
+}
+
+bool CNG4::cacheHasRoom() const {
+    return budget_ == nullptr || budget_->used < budget_->limit;
+}
+
+void CNG4::storeCached(size_t index, gfx::ImagePtr picture) {
+    const size_t before = pixelBytes(buffer_[index]);
+    size_t after = pixelBytes(picture);
+    if (budget_ != nullptr && after > 0 && budget_->used - std::min(budget_->used, before) + after > budget_->limit) {
+        picture = nullptr; // past the budget: decoded again when drawn
+        after = 0;
+    }
+    buffer_[index] = std::move(picture);
+    cachedBytes_ = cachedBytes_ - before + after;
+    if (budget_ != nullptr) {
+        budget_->used = budget_->used - std::min(budget_->used, before) + after;
+    }
+}
+
+void CNG4::resetCache() {
+    if (budget_ != nullptr) {
+        budget_->used -= std::min(budget_->used, cachedBytes_);
+    }
+    cachedBytes_ = 0;
+    buffer_.assign(static_cast<size_t>(imageCount_) * static_cast<size_t>(plteCount_), nullptr);
+}
+
 fnd::Result<std::shared_ptr<CNG4>> CNG4::initWithIData(const fnd::Bytes& data) {
     if (data.size() < CNG_HEAD_LENGTH) {
         return fnd::parseError(fnd::kParseTruncated, data.size(),
@@ -156,9 +206,11 @@ void CNG4::buffer(int image, int palette) {
     lastImage = std::min(lastImage, imageCount_ - 1);
     for (int p = firstPalette; p <= lastPalette; ++p) {
         for (int i = firstImage; i <= lastImage; ++i) {
-            gfx::ImagePtr& slot = buffer_[cacheIndex(i, p)];
-            if (!slot) {
-                slot = newPNG(i, p);
+            if (!cacheHasRoom()) {
+                return;
+            }
+            if (!buffer_[cacheIndex(i, p)]) {
+                storeCached(cacheIndex(i, p), newPNG(i, p));
             }
         }
     }
@@ -177,7 +229,7 @@ void CNG4::clear(int image, int palette) {
     int lastPalette = palette == -1 ? plteCount_ - 1 : palette;
     for (int p = firstPalette; p <= lastPalette; ++p) {
         for (int i = firstImage; i <= lastImage; ++i) {
-            buffer_[cacheIndex(i, p)] = nullptr;
+            storeCached(cacheIndex(i, p), nullptr);
         }
     }
 }
@@ -231,7 +283,7 @@ int CNG4::addPalette(const fnd::Bytes& plte) {
     }
     int index = plteCount_;
     ++plteCount_;
-    buffer_.assign(static_cast<size_t>(imageCount_) * static_cast<size_t>(plteCount_), nullptr);
+    resetCache();
     return index;
 }
 

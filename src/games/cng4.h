@@ -21,6 +21,13 @@ class Context;
 
 namespace zelvan {
 
+// Bytes of decoded images that the archives of one owner (a game engine) may keep cached between
+// them; past the limit an image is decoded for its draw and not kept.
+struct ImageCacheBudget {
+    size_t limit = 0;
+    size_t used = 0;
+};
+
 // Archive layout (numbers big-endian):
 //   0  2 bytes  not interpreted
 //   2  1 byte   flags: bit 0 = 16-bit image sizes, bit 1 = per-image drawing offsets
@@ -114,9 +121,17 @@ public:
     void drawImage(gfx::Context& context, int image, int palette, int destx, int desty, int anchor, int height,
                    int imgWidth, int imgHeight);
 
+    // Shares `budget` among the archives of one owner: an image is kept in the cache only while the
+    // budget's bytes in use stay within its limit, otherwise it is decoded for each draw. Null (the
+    // default) keeps every image.
+    void setCacheBudget(std::shared_ptr<ImageCacheBudget> budget);
+    // Pixel bytes of the cached images.
+    size_t cachedBytes() const { return cachedBytes_; }
+
     // Public so std::make_shared can construct; use initWithIData.
     struct Private;
     explicit CNG4(const Private&);
+    ~CNG4() override;
 
 private:
     bool imageInRange(int image, const char* what) const;
@@ -127,6 +142,12 @@ private:
     // Offset of image header `image` in the archive.
     size_t imageHeader(int image) const { return headOffset_ + static_cast<size_t>(image) * pngHeadLength_; }
     size_t dataLength(int image) const;
+    // Puts `picture` into cache entry `index` (null empties it), keeping the byte counts.
+    void storeCached(size_t index, gfx::ImagePtr picture);
+    // Empties the cache and sizes it for the current image and palette counts.
+    void resetCache();
+    // Whether the budget has room for more cached images.
+    bool cacheHasRoom() const;
 
     fnd::Bytes file_;
     uint8_t type_ = 0;
@@ -140,6 +161,8 @@ private:
     std::vector<size_t> dataOffset_;
     // imageCount_ x plteCount_ cached images, entry image + palette * imageCount_; null = not built.
     std::vector<gfx::ImagePtr> buffer_;
+    size_t cachedBytes_ = 0;
+    std::shared_ptr<ImageCacheBudget> budget_;
 };
 
 } // namespace zelvan

@@ -25,7 +25,8 @@ bool isInside(const std::filesystem::path& child, const std::filesystem::path& p
 } // namespace
 
 std::optional<std::string> gameFilePath(const std::string& path, const std::vector<std::string>& roots) {
-    if (path.empty() || path.find('\0') != std::string::npos) {
+    // Relative paths would depend on the process's working folder: game code names absolute ones.
+    if (path.empty() || path.front() != '/' || path.find('\0') != std::string::npos) {
         return std::nullopt;
     }
     std::error_code ec;

@@ -9,8 +9,9 @@
 
 namespace zelvan {
 
-// The resolved path of `path` when it is a regular file inside one of `roots` (each resolved too);
-// nullopt for anything else: missing files, folders, paths leading out through ".." or a link.
+// The resolved path of the absolute `path` when it is a regular file inside one of `roots` (each
+// resolved too); nullopt for anything else: relative paths, missing files, folders, paths leading out
+// through ".." or a link.
 std::optional<std::string> gameFilePath(const std::string& path, const std::vector<std::string>& roots);
 
 } // namespace zelvan

@@ -73,6 +73,16 @@ public:
     virtual void scriptQuitGame(fnd::Value args) = 0;
     virtual void scriptShowAlert(fnd::Value args) = 0;
     virtual void scriptOpenUrl(fnd::Value args) = 0;
+
+    // The last frame the main thread composed for the application window, or null. Never waits for
+    // the main thread.
+    virtual gfx::ImagePtr lastComposedFrame() { return nullptr; }
+    // Writes `image` to the device's saved-photos album, with no report back.
+    virtual void saveToPhotoAlbum(gfx::ImagePtr /*image*/) {}
+    // The resolved path of `path` when game code may read it: an absolute path that, with ".." and
+    // symbolic links resolved, names a regular file inside the game cache folder or the bundle's
+    // resources. Nothing for every other path (a client that names no folders admits none).
+    virtual std::optional<std::string> gameFilePath(const std::string& /*path*/) { return std::nullopt; }
 };
 
 // Shares the main drawing surface (buffer slot 0) between the engine and the view that paints it.

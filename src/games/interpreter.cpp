@@ -77,6 +77,7 @@ inline ScriptValue* spreadInto(ScriptValue* sp, const ZArray& array) {
 ScriptValue STLScriptCore::execute(std::vector<ScriptValue> locals) {
     locals_ = std::move(locals);
     drawState = DrawState{};
+    surfaceBudgetWarned_ = false;
     spareFrames_.clear();
     std::shared_ptr<gfx::Context> guarded = enterSurfaceGuard();
     ScriptValue result = nullValue();

@@ -4,9 +4,13 @@
 
 #include <algorithm>
 
+#include "games/game_host.h"
 #include "games/natives.h"
 #include "games/stl_script_core.h"
 #include "games/stl_script_engine.h"
+#include "platform/foundation/log_preview.h"
+#include "platform/graphics/context.h"
+#include "protocol/tracer.h"
 
 namespace zelvan {
 
@@ -20,6 +24,9 @@ const NativeTable& NativeTable::standard() {
         registerPacketNatives(t);
         registerResourceNatives(t);
         registerScreenNatives(t);
+        registerDrawingNatives(t);
+        registerImageNatives(t);
+        registerSoundNatives(t);
         return t;
     }();
     return table;
@@ -45,6 +52,23 @@ std::string_view textOf(const ZData& data) {
 
 GameHost* hostOf(STLScriptCore& core) {
     return core.engine().host();
+}
+
+DrawLock::DrawLock(STLScriptCore& core, int otherSlot) : pixels_(core.lockDrawing(otherSlot)) {
+    context_ = core.currentContext().get();
+}
+
+std::optional<std::string> gameFile(STLScriptCore& core, std::string_view path) {
+    GameHost* host = hostOf(core);
+    if (host == nullptr) {
+        return std::nullopt;
+    }
+    std::optional<std::string> resolved = host->gameFilePath(std::string(path));
+    if (!resolved) {
+        ZTRACE_WARN("game %d, the path %@ is not a game file; treated as missing", core.engine().gameId(),
+                    fnd::logPreview(path));
+    }
+    return resolved;
 }
 
 size_t clampIndex(int32_t index, size_t length) {

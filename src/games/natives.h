@@ -4,12 +4,18 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "games/native_table.h"
 #include "games/script_value.h"
+
+namespace gfx {
+class Context;
+} // namespace gfx
 
 namespace zelvan {
 
@@ -23,6 +29,9 @@ void registerArrayNatives(NativeTable& table);
 void registerPacketNatives(NativeTable& table);
 void registerResourceNatives(NativeTable& table);
 void registerScreenNatives(NativeTable& table);
+void registerDrawingNatives(NativeTable& table);
+void registerImageNatives(NativeTable& table);
+void registerSoundNatives(NativeTable& table);
 
 namespace natives {
 
@@ -44,6 +53,25 @@ std::string_view textOf(const ZData& data);
 
 // The client behind the core's engine, or null.
 GameHost* hostOf(STLScriptCore& core);
+
+// The current surface for one draw. When the draw involves slot 0 (the current surface is slot 0, or
+// `otherSlot` is 0) and slot 0 is guarded, its pixel lock is held for the DrawLock's lifetime.
+class DrawLock {
+public:
+    explicit DrawLock(STLScriptCore& core, int otherSlot = -1);
+    DrawLock(const DrawLock&) = delete;
+    DrawLock& operator=(const DrawLock&) = delete;
+    // Null when there is no current surface.
+    gfx::Context* context() const { return context_; }
+
+private:
+    std::shared_ptr<void> pixels_;
+    gfx::Context* context_ = nullptr;
+};
+
+// The resolved path of the script's path `path` when the client lets game code read it; a refused
+// path logs one WARN (the path cut short) and gives nothing, as does a core without a host.
+std::optional<std::string> gameFile(STLScriptCore& core, std::string_view path);
 
 // Adjusts a negative index by `length` once, then clamps it to 0..length.
 size_t clampIndex(int32_t index, size_t length);

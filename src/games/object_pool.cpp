@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "games/native_objects.h"
+
 namespace zelvan {
 
 ZObjectPool::ZObjectPool() {
@@ -111,9 +113,8 @@ size_t ZObjectPool::footprint(const ZObject* object) {
     case ZObject::kData:
         return bytes + sizeof(ZData) + static_cast<const ZData*>(object)->bytes.capacity();
     case ZObject::kNSObject: {
-        // A wrapper of a data object (a file's contents) holds those bytes too.
-        const fnd::Bytes* data = static_cast<const ZNSObject*>(object)->object.asData();
-        return bytes + sizeof(ZNSObject) + (data != nullptr ? data->size() : 0);
+        // A wrapper holds what it wraps too: a file's contents, an archive, a font, an image's pixels.
+        return bytes + sizeof(ZNSObject) + heldBytes(static_cast<const ZNSObject*>(object)->object);
     }
     default:
         return bytes;

@@ -1,5 +1,6 @@
 // Loading of a bytecode image (entry-point table, globals, initialisation run, random seeds), the
 // named entry-point calls with their collection, and the core's surfaces, font and state.
+#include <algorithm>
 #include <cmath>
 #include <exception>
 
@@ -8,10 +9,12 @@
 #include "games/script_random.h"
 #include "games/stl_script_core.h"
 #include "games/stl_script_engine.h"
+#include "games/zlv_audio_player.h"
 #include "platform/foundation/clock.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/graphics/bitmap_context.h"
 #include "platform/graphics/font.h"
+#include "platform/graphics/image.h"
 #include "protocol/tracer.h"
 
 namespace zelvan {
@@ -60,7 +63,17 @@ STLScriptCore::STLScriptCore(const fnd::Bytes& image, STLScriptEngine& engine,
     }
 }
 
-STLScriptCore::~STLScriptCore() = default;
+STLScriptCore::~STLScriptCore() {
+    // Sounds the script left behind stop with the game rather than play on unowned.
+    for (const std::shared_ptr<fnd::Object>& sound : sounds) {
+        if (auto player = std::dynamic_pointer_cast<ZLVAudioPlayer>(sound)) {
+            player->setDestroy(true);
+            if (player->player() != nullptr) {
+                player->player()->stop();
+            }
+        }
+    }
+}
 
 std::optional<int16_t> STLScriptCore::readShort() {
     if (code_.size() < 2 || pc_ > code_.size() - 2) {
@@ -149,6 +162,9 @@ int STLScriptCore::addBuffer(int width, int height) {
         ZTRACE_WARN("game %d, no buffer slot left for a %dx%d surface", engine_.gameId(), width, height);
         return -1;
     }
+    if (!gfx::imageDimensionsAllowed(width, height) || !chargeSurface(width, height)) {
+        return -1;
+    }
     std::shared_ptr<gfx::Context> surface =
         gfx::BitmapContext::create(width, height, gfx::PixelFormat::Bgra8PremulFirstLE);
     if (surface != nullptr) {
@@ -168,6 +184,9 @@ bool STLScriptCore::setBuffer(int index) {
         buffers_.resize(slot + 1);
     }
     if (buffers_[slot] == nullptr) {
+        if (!chargeSurface(engine_.width(), engine_.height())) {
+            return false;
+        }
         buffers_[slot] =
             gfx::BitmapContext::create(engine_.width(), engine_.height(), gfx::PixelFormat::Bgra8PremulFirstLE);
     }
@@ -218,8 +237,22 @@ void STLScriptCore::leaveSurfaceGuard(const std::shared_ptr<gfx::Context>& surfa
     surface->restoreGState();
 }
 
-std::shared_ptr<void> STLScriptCore::lockDrawing() {
-    if (surfaceGuard_ == nullptr || currentBuffer_ != 0) {
+bool STLScriptCore::chargeSurface(int width, int height) {
+    const size_t bytes = static_cast<size_t>(std::max(width, 0)) * static_cast<size_t>(std::max(height, 0)) * 4;
+    if (bytes > kMaxSurfaceBytes - surfaceBytes_) {
+        if (!surfaceBudgetWarned_) {
+            surfaceBudgetWarned_ = true;
+            ZTRACE_WARN("game %d, a %dx%d surface would pass the %d MiB surface budget; refused", engine_.gameId(),
+                        width, height, static_cast<int>(kMaxSurfaceBytes >> 20));
+        }
+        return false;
+    }
+    surfaceBytes_ += bytes;
+    return true;
+}
+
+std::shared_ptr<void> STLScriptCore::lockDrawing(int otherSlot) {
+    if (surfaceGuard_ == nullptr || (currentBuffer_ != 0 && otherSlot != 0)) {
         return nullptr;
     }
     std::function<std::shared_ptr<void>()> lockPixels;

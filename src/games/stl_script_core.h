@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "games/cng4.h"
 #include "games/native_table.h"
 #include "games/script_value.h"
 #include "platform/foundation/bytes.h"
@@ -29,6 +30,7 @@ namespace zelvan {
 
 class STLScriptEngine;
 struct SurfaceGuard;
+class vFont;
 
 class STLScriptCore {
 public:
@@ -50,6 +52,10 @@ public:
     static constexpr size_t kMaxImageSize = size_t{64} * 1024 * 1024;
     // Global slot mirroring the game state.
     static constexpr int kStateGlobal = 2;
+    // Offscreen surfaces (every slot but 0) of one engine hold at most this many pixel bytes.
+    static constexpr size_t kMaxSurfaceBytes = size_t{64} * 1024 * 1024;
+    // Decoded images the engine's archives and fonts may keep cached.
+    static constexpr size_t kMaxImageCacheBytes = size_t{32} * 1024 * 1024;
 
     // Loads `image`, runs its initialisation code and seeds the random streams. A malformed entry table
     // is logged and leaves no entry points; the engine provides myId (global 1), gameId, width, height.
@@ -99,10 +105,11 @@ public:
 
     // --- Drawing surfaces ---
     // Creates a w x h offscreen surface (state saved once) in slot nextBuffer and returns the slot;
-    // -1 once every slot is used.
+    // -1 once every slot is used, for a size no surface may have, or past the surface budget.
     int addBuffer(int width, int height);
     // Makes slot `index` current, first extending the slots up to it and giving an empty slot a new
-    // surface of the engine's size. Refuses (false) a negative index or one at or above kMaxBufferIndex.
+    // surface of the engine's size. Refuses (false) a negative index, one at or above kMaxBufferIndex,
+    // and an empty slot when its surface would pass the surface budget.
     bool setBuffer(int index);
     // Stores `context` into `slot` (extending the slots up to it) without changing the current
     // surface. Refuses indices outside 0 to kMaxBufferIndex - 1. Slot 0 may carry a guard (any other
@@ -112,10 +119,14 @@ public:
                             std::shared_ptr<SurfaceGuard> guard = nullptr);
     const std::shared_ptr<gfx::Context>& currentContext() const { return currentContext_; }
     // What a drawing native holds around one draw: the pixel lock of the guarded surface while slot 0
-    // is current (a token held until released), else null.
-    std::shared_ptr<void> lockDrawing();
+    // is current or is `otherSlot` (the buffer the draw reads), as a token held until released; else null.
+    std::shared_ptr<void> lockDrawing(int otherSlot = -1);
     int currentBuffer() const { return currentBuffer_; }
     int nextBuffer() const { return nextBuffer_; }
+    // Pixel bytes of the offscreen surfaces made so far.
+    size_t surfaceBytes() const { return surfaceBytes_; }
+    // The budget that every archive and font the engine's natives make shares.
+    const std::shared_ptr<ImageCacheBudget>& imageCacheBudget() const { return imageCacheBudget_; }
     const std::vector<std::shared_ptr<gfx::Context>>& buffers() const { return buffers_; }
 
     // --- Text ---
@@ -142,8 +153,8 @@ public:
     DrawState drawState;
 
     // While set, the text natives draw with this bitmap font instead of font().
-    std::shared_ptr<void> bitmapFont;
-    // Sound players created by natives; released with the core.
+    std::shared_ptr<vFont> bitmapFont;
+    // Sound players (ZLVAudioPlayer) created by natives; stopped and released with the core.
     std::vector<std::shared_ptr<fnd::Object>> sounds;
     // Eight independent seed words for the random native.
     std::array<uint32_t, 8> randomSeeds{};
@@ -158,6 +169,9 @@ private:
     // Makes room for `needed` entries on the stack, growing it by whole steps of kStackGrowth; false
     // when that would pass kMaxStackCapacity.
     bool reserveStack(uint64_t needed);
+    // Charges a new offscreen surface of width x height to the surface budget; false (with one WARN
+    // per run) when it does not fit.
+    bool chargeSurface(int width, int height);
     // Around each run: picks up the guarded surface of slot 0 and saves its state; restores it.
     std::shared_ptr<gfx::Context> enterSurfaceGuard();
     void leaveSurfaceGuard(const std::shared_ptr<gfx::Context>& surface);
@@ -190,6 +204,10 @@ private:
     std::shared_ptr<gfx::Context> currentContext_;
     int currentBuffer_ = 0;
     int nextBuffer_ = kFirstOffscreenBuffer;
+    size_t surfaceBytes_ = 0;
+    bool surfaceBudgetWarned_ = false;
+    std::shared_ptr<ImageCacheBudget> imageCacheBudget_ =
+        std::make_shared<ImageCacheBudget>(ImageCacheBudget{kMaxImageCacheBytes, 0});
     std::shared_ptr<gfx::Font> font_;
 };
 

@@ -2,6 +2,8 @@
 // the natives' path rule, and clearing the whole cache.
 #include "games/zelvan_game_cache.h"
 
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 #include "core/digest_helpers.h"
@@ -104,7 +106,10 @@ std::optional<std::string> ZelvanGameCache::bundleFilePath(const std::string& na
     if (name.empty() || bundlePath_.empty() || name.find('\0') != std::string::npos) {
         return std::nullopt;
     }
-    return zelvan::gameFilePath(fnd::appendingPathComponent(bundlePath_, name), {bundlePath_});
+    // The rule takes absolute paths only; a bundle named relative to the working folder is made absolute.
+    std::error_code ec;
+    const std::string file = std::filesystem::absolute(fnd::appendingPathComponent(bundlePath_, name), ec).string();
+    return ec ? std::nullopt : zelvan::gameFilePath(file, {bundlePath_});
 }
 
 std::optional<std::string> ZelvanGameCache::fileFullPath(const std::string& key) const {

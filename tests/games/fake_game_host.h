@@ -9,7 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "games/game_file_path.h"
 #include "games/game_host.h"
+#include "platform/foundation/file_io.h"
+#include "platform/foundation/file_manager.h"
 #include "platform/foundation/value.h"
 
 namespace zelvan::testing {
@@ -32,6 +35,10 @@ public:
     void tapHighlight(gfx::Rect rect) override {
         record(fnd::Value::array({"tapHighlight", rect.origin.x, rect.origin.y, rect.size.width, rect.size.height}));
     }
+    gfx::ImagePtr screenImage() const override { return backing; }
+
+    // What screenImage() hands out.
+    gfx::ImagePtr backing;
 
     // Every call so far, each as [name, arguments...].
     std::vector<fnd::Value> calls() const {
@@ -75,10 +82,14 @@ public:
         readyPaths.erase(found);
         return path;
     }
+    // From `files`, else from the disk.
     std::optional<fnd::Bytes> newFileData(std::string path) override {
         std::lock_guard lock(mutex_);
         auto found = files.find(path);
-        return found == files.end() ? std::nullopt : std::optional<fnd::Bytes>(found->second);
+        if (found == files.end()) {
+            return fnd::FileManager::isRegularFile(path) ? fnd::readFile(path) : std::nullopt;
+        }
+        return found->second;
     }
     std::shared_ptr<GameScreen> playingGame() override {
         std::lock_guard lock(mutex_);
@@ -88,6 +99,15 @@ public:
     void scriptQuitGame(fnd::Value args) override { record(calls_, fnd::Value::array({"scriptQuitGame", args})); }
     void scriptShowAlert(fnd::Value args) override { record(calls_, fnd::Value::array({"scriptShowAlert", args})); }
     void scriptOpenUrl(fnd::Value args) override { record(calls_, fnd::Value::array({"scriptOpenUrl", args})); }
+    gfx::ImagePtr lastComposedFrame() override { return frame; }
+    void saveToPhotoAlbum(gfx::ImagePtr image) override {
+        std::lock_guard lock(mutex_);
+        album.push_back(std::move(image));
+    }
+    // The real rule, over the folders in `fileRoots`.
+    std::optional<std::string> gameFilePath(const std::string& path) override {
+        return zelvan::gameFilePath(path, fileRoots);
+    }
 
     // Packets handed to send(), in order.
     std::vector<fnd::Value> sent() const {
@@ -105,6 +125,10 @@ public:
     std::map<std::string, std::string> readyPaths;
     std::map<std::string, fnd::Bytes> files;
     std::shared_ptr<GameScreen> screen;
+    // The window's frame, the images saved to the album, and the folders game code may read.
+    gfx::ImagePtr frame;
+    std::vector<gfx::ImagePtr> album;
+    std::vector<std::string> fileRoots;
 
 private:
     void record(std::vector<fnd::Value>& list, fnd::Value value) {

@@ -1,5 +1,6 @@
 // zelvan-artgen <out folder>: draws every bundle image of the art table and writes it as a PNG,
-// together with IMAGES.md listing them. Output is byte-for-byte stable from run to run.
+// together with IMAGES.md listing them, and writes the message alert sound. Output is byte-for-byte
+// stable from run to run.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -7,6 +8,7 @@
 #include "platform/foundation/file_io.h"
 #include "tools/artgen/art_table.h"
 #include "tools/artgen/image_list.h"
+#include "tools/artgen/sound_art.h"
 
 int main(int argc, char** argv) {
     using namespace zelvan::artgen;
@@ -29,6 +31,11 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "zelvan-artgen: could not write %s\n", path.c_str());
             ++failures;
         }
+    }
+    const std::string soundPath = (out / kMessageSoundFile).string();
+    if (!fnd::writeFile(soundPath, messageSoundWav())) {
+        std::fprintf(stderr, "zelvan-artgen: could not write %s\n", soundPath.c_str());
+        ++failures;
     }
     std::string list = imageListMarkdown(artTable());
     std::string listPath = (out / "IMAGES.md").string();
