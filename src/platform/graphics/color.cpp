@@ -72,4 +72,10 @@ void Color::getRed(double* red, double* green, double* blue, double* alpha) cons
     }
 }
 
+Color Color::pattern(std::shared_ptr<const Image> image) {
+    Color c(0, 0, 0, 1);
+    c.pattern_ = std::move(image);
+    return c;
+}
+
 } // namespace gfx
