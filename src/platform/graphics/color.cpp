@@ -54,6 +54,7 @@ Color Color::orange() {
 Color Color::withAlphaComponent(double alpha) const {
     Color c(r, g, b, alpha);
     c.space_ = space_;
+    c.pattern_ = pattern_;
     return c;
 }
 

@@ -53,7 +53,8 @@ struct Color {
     static Color orange(); // (1, 0.5, 0)
 
     // A colour that fills by tiling `image` from the user-space origin (tiles of the image's size, each
-    // drawn as drawImage draws it). Its components read as opaque black.
+    // drawn as drawImage draws it). Its components read as opaque black; withAlphaComponent makes the
+    // whole pattern translucent.
     static Color pattern(std::shared_ptr<const Image> image);
     // The tile image of a pattern colour, else null.
     const std::shared_ptr<const Image>& patternImage() const { return pattern_; }

@@ -76,7 +76,10 @@ void Context::render(const std::function<void(cairo_t*)>& paint, const Color& co
     }
     // A soft mask or a pattern colour under a global alpha is drawn into a group first and then
     // composited through the mask, or with the alpha.
-    bool patternAlpha = color.patternImage() && state_.alpha < 1;
+    // A pattern colour's own alpha and the global alpha apply to the whole pattern.
+    double patternOpacity =
+        color.patternImage() ? (std::isfinite(color.a) ? std::clamp(color.a, 0.0, 1.0) : 0.0) * state_.alpha : 1;
+    bool patternAlpha = patternOpacity < 1;
     bool grouped = state_.mask || patternAlpha;
     if (grouped) {
         cairo_push_group(cr_);
@@ -95,13 +98,13 @@ void Context::render(const std::function<void(cairo_t*)>& paint, const Color& co
         cairo_identity_matrix(cr_);
         if (patternAlpha && state_.mask) {
             cairo_push_group(cr_);
-            cairo_paint_with_alpha(cr_, state_.alpha);
+            cairo_paint_with_alpha(cr_, patternOpacity);
             cairo_pop_group_to_source(cr_);
         }
         if (state_.mask) {
             cairo_mask_surface(cr_, state_.mask.get(), 0, 0);
         } else {
-            cairo_paint_with_alpha(cr_, state_.alpha);
+            cairo_paint_with_alpha(cr_, patternOpacity);
         }
         cairo_restore(cr_);
     }

@@ -135,6 +135,13 @@ TEST(DrawingExtrasTest, TilesAndPatternColoursAnchorAtTheUserOrigin) {
         }
     }
 
+    // A translucent pattern colour, under a global alpha, composites as a whole.
+    auto faint = Context::createView(2, 2);
+    faint->setAlpha(0.5);
+    faint->setFillColor(Color::pattern(fourCornerImage()).withAlphaComponent(0.5));
+    faint->fillRect(Rect(0, 0, 2, 2));
+    EXPECT_NEAR(faint->pixelAt(0, 0).a, 64, 2);
+
     // A 1x1 tile over a whole screen is one pattern fill; an empty tile draws nothing.
     auto screen = Context::createView(320, 480);
     auto start = std::chrono::steady_clock::now();
