@@ -73,6 +73,10 @@ void Color::getRed(double* red, double* green, double* blue, double* alpha) cons
     }
 }
 
+Color::Color(const Color& other) = default;
+Color& Color::operator=(const Color& other) = default;
+Color::~Color() = default;
+
 Color Color::pattern(std::shared_ptr<const Image> image) {
     Color c(0, 0, 0, 1);
     c.pattern_ = std::move(image);

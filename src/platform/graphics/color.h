@@ -34,6 +34,11 @@ struct Color {
 
     constexpr Color() = default;
     constexpr Color(double red, double green, double blue, double alpha = 1) : r(red), g(green), b(blue), a(alpha) {}
+    // Out of line: colours are copied all over drawing code, and the pattern reference would otherwise
+    // inline its reference counting into every copy.
+    Color(const Color& other);
+    Color& operator=(const Color& other);
+    ~Color();
 
     static Color rgba(double r, double g, double b, double a) { return Color(r, g, b, a); }
     // A grey colour of white level `w`.
