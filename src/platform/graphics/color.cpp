@@ -54,6 +54,7 @@ Color Color::orange() {
 Color Color::withAlphaComponent(double alpha) const {
     Color c(r, g, b, alpha);
     c.space_ = space_;
+    c.pattern_ = pattern_;
     return c;
 }
 
@@ -70,6 +71,16 @@ void Color::getRed(double* red, double* green, double* blue, double* alpha) cons
     if (alpha) {
         *alpha = a;
     }
+}
+
+Color::Color(const Color& other) = default;
+Color& Color::operator=(const Color& other) = default;
+Color::~Color() = default;
+
+Color Color::pattern(std::shared_ptr<const Image> image) {
+    Color c(0, 0, 0, 1);
+    c.pattern_ = std::move(image);
+    return c;
 }
 
 } // namespace gfx

@@ -3,9 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 namespace gfx {
+
+class Image;
 
 enum class ColorSpace { RGB, Gray };
 
@@ -31,6 +34,11 @@ struct Color {
 
     constexpr Color() = default;
     constexpr Color(double red, double green, double blue, double alpha = 1) : r(red), g(green), b(blue), a(alpha) {}
+    // Out of line: colours are copied all over drawing code, and the pattern reference would otherwise
+    // inline its reference counting into every copy.
+    Color(const Color& other);
+    Color& operator=(const Color& other);
+    ~Color();
 
     static Color rgba(double r, double g, double b, double a) { return Color(r, g, b, a); }
     // A grey colour of white level `w`.
@@ -49,6 +57,13 @@ struct Color {
     static Color blue();
     static Color orange(); // (1, 0.5, 0)
 
+    // A colour that fills by tiling `image` from the user-space origin (tiles of the image's size, each
+    // drawn as drawImage draws it). Its components read as opaque black; withAlphaComponent makes the
+    // whole pattern translucent.
+    static Color pattern(std::shared_ptr<const Image> image);
+    // The tile image of a pattern colour, else null.
+    const std::shared_ptr<const Image>& patternImage() const { return pattern_; }
+
     // The same colour (and space) with another alpha; the result is not a named colour.
     Color withAlphaComponent(double alpha) const;
     // Reads the components as RGB; any pointer may be null.
@@ -58,13 +73,16 @@ struct Color {
     bool isNamed(Named n) const { return named_ == n; }
     std::optional<Named> named() const { return named_; }
 
-    bool operator==(const Color& o) const { return r == o.r && g == o.g && b == o.b && a == o.a && space_ == o.space_; }
+    bool operator==(const Color& o) const {
+        return r == o.r && g == o.g && b == o.b && a == o.a && space_ == o.space_ && pattern_ == o.pattern_;
+    }
 
 private:
     static Color makeNamed(Named n, ColorSpace space, double r, double g, double b, double a);
 
     ColorSpace space_ = ColorSpace::RGB;
     std::optional<Named> named_;
+    std::shared_ptr<const Image> pattern_;
 };
 
 } // namespace gfx

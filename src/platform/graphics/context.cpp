@@ -10,6 +10,7 @@
 
 #include "platform/foundation/log.h"
 #include "platform/graphics/context_internal.h"
+#include "platform/graphics/image.h"
 
 namespace gfx {
 
@@ -138,6 +139,28 @@ void Context::setRGBStrokeColor(double r, double g, double b, double a) {
     state_.stroke = Color(r, g, b, a);
 }
 
+void Context::setGrayFillColor(double gray, double alpha) {
+    state_.fill = Color::white(gray, alpha);
+}
+
+void Context::setGrayStrokeColor(double gray, double alpha) {
+    state_.stroke = Color::white(gray, alpha);
+}
+
+void Context::setFillColorSpace(ColorSpace space) {
+    state_.fillSpace = space;
+}
+
+void Context::setFillColor(std::span<const double> components) {
+    if (state_.fillSpace == ColorSpace::Gray && components.size() >= 2) {
+        state_.fill = Color::white(components[0], components[1]);
+    } else if (state_.fillSpace == ColorSpace::RGB && components.size() >= 4) {
+        state_.fill = Color(components[0], components[1], components[2], components[3]);
+    } else {
+        ZLOG(Warn, "gfx: %d fill colour components do not fill the colour space; ignored", int(components.size()));
+    }
+}
+
 void Context::setLineWidth(double width) {
     cairo_set_line_width(cr_, std::isfinite(width) ? std::max(width, 0.0) : 1.0);
 }
@@ -194,7 +217,27 @@ void Context::setBlendMode(BlendMode mode) {
 }
 
 void Context::setSourceColor(cairo_t* cr, const Color& color) const {
-    cairo_set_source_rgba(cr, clamp01(color.r), clamp01(color.g), clamp01(color.b), clamp01(color.a) * state_.alpha);
+    const std::shared_ptr<const Image>& tile = color.patternImage();
+    if (!tile) {
+        cairo_set_source_rgba(cr, clamp01(color.r), clamp01(color.g), clamp01(color.b),
+                              clamp01(color.a) * state_.alpha);
+        return;
+    }
+    // Tiles of the image's size from the user-space origin, each with its top row along its maximum
+    // y, as drawImage places them. The pattern keeps the pixel view alive; the colour keeps the image.
+    cairo_surface_t* pixels =
+        cairo_image_surface_create_for_data(const_cast<uint8_t*>(tile->data()), CAIRO_FORMAT_ARGB32, tile->width(),
+                                            tile->height(), int(tile->bytesPerRow()));
+    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(pixels);
+    cairo_surface_destroy(pixels);
+    cairo_matrix_t m;
+    cairo_matrix_init(&m, 1, 0, 0, -1, 0, 0);
+    cairo_pattern_set_matrix(pattern, &m);
+    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_REPEAT);
+    cairo_pattern_set_filter(pattern, state_.interpolation == InterpolationQuality::None ? CAIRO_FILTER_NEAREST
+                                                                                         : CAIRO_FILTER_BILINEAR);
+    cairo_set_source(cr, pattern);
+    cairo_pattern_destroy(pattern);
 }
 
 // --- Reading back ---

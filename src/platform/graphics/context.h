@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "platform/foundation/bytes.h"
@@ -20,6 +21,8 @@ namespace gfx {
 
 class Image;
 class Gradient;
+class Layer;
+class Path;
 
 enum class LineCap { Butt = 0, Round = 1, Square = 2 };
 enum class LineJoin { Miter = 0, Round = 1, Bevel = 2 };
@@ -29,6 +32,9 @@ enum class InterpolationQuality { Default = 0, None = 1, Low = 2, High = 3 };
 enum class BlendMode { Normal = 0, Copy = 17 };
 // Which way addArc sweeps: Yes towards decreasing angles, No towards increasing angles.
 enum class Clockwise { No = 0, Yes = 1 };
+
+// How drawPath paints the current path (the original's numbering).
+enum class PathDrawingMode { Fill = 0, EOFill = 1, Stroke = 2, FillStroke = 3, EOFillStroke = 4 };
 
 enum class GradientDrawingOptions : uint32_t { None = 0, DrawsBeforeStart = 1, DrawsAfterEnd = 2 };
 constexpr GradientDrawingOptions operator|(GradientDrawingOptions a, GradientDrawingOptions b) {
@@ -77,6 +83,12 @@ public:
     void setStrokeColor(const Color& color);
     void setRGBFillColor(double r, double g, double b, double a);
     void setRGBStrokeColor(double r, double g, double b, double a);
+    void setGrayFillColor(double gray, double alpha);
+    void setGrayStrokeColor(double gray, double alpha);
+    // The space that component setFillColor reads: RGB (r, g, b, a) or Gray (white, a).
+    void setFillColorSpace(ColorSpace space);
+    // Sets the fill from components in the fill colour space; too few components are ignored.
+    void setFillColor(std::span<const double> components);
     const Color& fillColor() const { return state_.fill; }
     const Color& strokeColor() const { return state_.stroke; }
     void setLineWidth(double width);
@@ -108,11 +120,21 @@ public:
     void addCurveToPoint(Point control1, Point control2, Point end);
     void closePath();
     bool isPathEmpty() const;
+    // An ellipse inscribed in the rect, as a closed sub-path of four curves.
+    void addEllipseInRect(Rect rect);
+    // Appends every element of `path`, taken through the CTM. Points far outside the surface are cut
+    // to a box around it (cairo's fixed-point coordinates cannot hold them).
+    void addPath(const Path& path);
 
     // Painting the current path consumes it.
     void fillPath();   // non-zero winding
     void eoFillPath(); // even-odd
     void strokePath();
+    // Paints the current path in `mode` (fill first, then stroke) and consumes it.
+    void drawPath(PathDrawingMode mode);
+    // Ellipse calls leave the current path alone.
+    void fillEllipseInRect(Rect rect);
+    void strokeEllipseInRect(Rect rect);
 
     // Rect calls leave the current path alone.
     void fillRect(Rect rect);
@@ -125,15 +147,30 @@ public:
     void clipToRect(Rect rect);
     void clip();   // current path, non-zero; consumes it
     void eoClip(); // current path, even-odd; consumes it
+    // Intersects the clip with the rect and with a soft mask made from `mask`, which is placed like
+    // drawImage places an image: its grey is coverage (white paints, black hides); a colour image
+    // covers by its luminance times its alpha. The mask is part of the saved state.
+    void clipToMask(Rect rect, const Image& mask);
 
     // Fills the clip with the gradient along start -> end. Without DrawsBeforeStart/DrawsAfterEnd
     // nothing is painted before the start or after the end.
     void drawLinearGradient(const Gradient& gradient, Point start, Point end, GradientDrawingOptions options);
+    // Fills the clip with the gradient between the circles (c0, r0) and (c1, r1); the options decide
+    // whether the colours extend before the start circle and after the end circle, as above.
+    void drawRadialGradient(const Gradient& gradient, Point startCenter, double startRadius, Point endCenter,
+                            double endRadius, GradientDrawingOptions options);
 
     // Draws the image with its top row along the (standardized) rect's maximum y in user space and its
     // left column along the minimum x, scaled to fill the rect; stretchable images keep their caps.
     void drawImage(Rect rect, const Image& image);
     void drawImage(Rect rect, const std::shared_ptr<const Image>& image);
+    // Fills the clip with copies of the image, each scaled to the rect's size and placed like
+    // drawImage, on a grid through the rect's origin in user space. One repeating pattern does the
+    // work, so the tile count does not matter; an empty rect draws nothing.
+    void drawTiledImage(Rect rect, const Image& image);
+    // Draws the layer's pixels as drawImage would draw an image of them.
+    void drawLayerInRect(Rect rect, const Layer& layer);
+    void drawLayerAtPoint(Point point, const Layer& layer);
 
     // --- Reading back ---
     // The unpremultiplied pixel at column x of memory row y (row 0 is the top of memory); transparent
@@ -163,6 +200,9 @@ protected:
 private:
     struct State {
         Color fill = Color(0, 0, 0, 1);
+        ColorSpace fillSpace = ColorSpace::RGB;
+        // A soft clip in device pixels (A8, the surface's size), or null.
+        std::shared_ptr<cairo_surface_t> mask;
         Color stroke = Color(0, 0, 0, 1);
         double alpha = 1;
         Size shadowOffset;

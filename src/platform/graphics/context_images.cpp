@@ -99,7 +99,7 @@ void Context::drawImagePart(cairo_surface_t* pixels, Rect source, Rect dest) {
                     cairo_paint_with_alpha(cr, alpha);
                 }
             },
-            state_.fill);
+            kSourceSetByPaint);
     });
     cairo_surface_destroy(part);
 }

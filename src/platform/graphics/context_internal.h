@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/graphics/color.h"
 #include "platform/graphics/geometry.h"
 
 namespace gfx::detail {
@@ -28,3 +29,11 @@ int blurExtent(const std::vector<int>& boxes);
 void boxBlurAlpha(uint8_t* data, int width, int height, size_t stride, const std::vector<int>& boxes);
 
 } // namespace gfx::detail
+
+namespace gfx {
+
+// The colour handed to Context::render by calls whose paint step sets its own source (images,
+// gradients, tiles): a plain colour, so a pattern fill colour never adds its own compositing.
+inline const Color kSourceSetByPaint{0, 0, 0, 1};
+
+} // namespace gfx

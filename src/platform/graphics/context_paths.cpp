@@ -74,6 +74,16 @@ void Context::render(const std::function<void(cairo_t*)>& paint, const Color& co
         cairo_new_path(cr_);
         return;
     }
+    // A soft mask or a pattern colour under a global alpha is drawn into a group first and then
+    // composited through the mask, or with the alpha.
+    // A pattern colour's own alpha and the global alpha apply to the whole pattern.
+    double patternOpacity =
+        color.patternImage() ? (std::isfinite(color.a) ? std::clamp(color.a, 0.0, 1.0) : 0.0) * state_.alpha : 1;
+    bool patternAlpha = patternOpacity < 1;
+    bool grouped = state_.mask || patternAlpha;
+    if (grouped) {
+        cairo_push_group(cr_);
+    }
     if (shadowActive()) {
         drawShadow(paint, color);
     }
@@ -82,6 +92,22 @@ void Context::render(const std::function<void(cairo_t*)>& paint, const Color& co
     setSourceColor(cr_, color);
     paint(cr_);
     cairo_restore(cr_);
+    if (grouped) {
+        cairo_pop_group_to_source(cr_);
+        cairo_save(cr_);
+        cairo_identity_matrix(cr_);
+        if (patternAlpha && state_.mask) {
+            cairo_push_group(cr_);
+            cairo_paint_with_alpha(cr_, patternOpacity);
+            cairo_pop_group_to_source(cr_);
+        }
+        if (state_.mask) {
+            cairo_mask_surface(cr_, state_.mask.get(), 0, 0);
+        } else {
+            cairo_paint_with_alpha(cr_, patternOpacity);
+        }
+        cairo_restore(cr_);
+    }
 }
 
 void Context::drawWithEffects(const std::function<void(cairo_t*)>& paint) {

@@ -1,5 +1,5 @@
-// Gradient construction and Context::drawLinearGradient, which fills the clip with a cairo linear
-// pattern, extended past either end only when the options ask for it.
+// Gradient construction, Context::drawLinearGradient and Context::drawRadialGradient, which fill the
+// clip with a cairo pattern, extended past either end only when the options ask for it.
 #include "platform/graphics/gradient.h"
 
 #include <cairo.h>
@@ -9,6 +9,8 @@
 
 #include "platform/foundation/log.h"
 #include "platform/graphics/context.h"
+#include "platform/graphics/context_internal.h"
+#include "platform/graphics/geometry.h"
 
 namespace gfx {
 
@@ -73,7 +75,59 @@ void Context::drawLinearGradient(const Gradient& gradient, Point start, Point en
                 cairo_clip(cr);
                 cairo_paint_with_alpha(cr, alpha);
             },
-            state_.fill);
+            kSourceSetByPaint);
+    });
+    cairo_pattern_destroy(pattern);
+}
+
+void Context::drawRadialGradient(const Gradient& gradient, Point c0, double r0, Point c1, double r1,
+                                 GradientDrawingOptions options) {
+    bool finiteValues = std::isfinite(c0.x) && std::isfinite(c0.y) && std::isfinite(c1.x) && std::isfinite(c1.y) &&
+                        std::isfinite(r0) && std::isfinite(r1);
+    if (!finiteValues || r0 < 0 || r1 < 0 || gradient.stops().empty() || state_.singular) {
+        return;
+    }
+    // Cairo and pixman keep gradient geometry in fixed point; circles reaching past that range in
+    // device space (radii and centres from downloaded files can) are not drawn.
+    constexpr double kMaxDeviceExtent = 1 << 23;
+    const AffineTransform& m = state_.ctm;
+    double stretch = std::sqrt(m.a * m.a + m.b * m.b + m.c * m.c + m.d * m.d);
+    double extent = std::max({std::abs(c0.x), std::abs(c0.y), std::abs(c1.x), std::abs(c1.y), r0, r1});
+    Point d0 = m.applyToPoint(c0), d1 = m.applyToPoint(c1);
+    double deviceExtent = std::max({extent * stretch, std::abs(d0.x), std::abs(d0.y), std::abs(d1.x), std::abs(d1.y)});
+    if (deviceExtent > kMaxDeviceExtent) {
+        ZLOG(Warn, "gfx: radial gradient reaching %g device pixels not drawn", deviceExtent);
+        return;
+    }
+    // Pad extends both ends; an end that must not extend gets a transparent stop just outside it, so
+    // the pad beyond it is transparent. The end colours are repeated at 0 and 1, so the space
+    // between an end and the first or last stop keeps that stop's colour.
+    cairo_pattern_t* pattern = cairo_pattern_create_radial(c0.x, c0.y, r0, c1.x, c1.y, r1);
+    auto unit = [](double v) { return std::clamp(v, 0.0, 1.0); };
+    auto addStop = [&](double at, const Color& c) {
+        cairo_pattern_add_color_stop_rgba(pattern, at, unit(c.r), unit(c.g), unit(c.b), unit(c.a));
+    };
+    const std::vector<Gradient::Stop>& stops = gradient.stops();
+    if (!hasOption(options, GradientDrawingOptions::DrawsBeforeStart)) {
+        addStop(0, Color(0, 0, 0, 0));
+    }
+    addStop(0, stops.front().color);
+    for (const Gradient::Stop& s : stops) {
+        addStop(s.location, s.color);
+    }
+    addStop(1, stops.back().color);
+    if (!hasOption(options, GradientDrawingOptions::DrawsAfterEnd)) {
+        addStop(1, Color(0, 0, 0, 0));
+    }
+    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
+    double alpha = state_.alpha;
+    withScratchPath([&] {
+        render(
+            [&](cairo_t* cr) {
+                cairo_set_source(cr, pattern);
+                cairo_paint_with_alpha(cr, alpha);
+            },
+            kSourceSetByPaint);
     });
     cairo_pattern_destroy(pattern);
 }

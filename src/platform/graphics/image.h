@@ -92,6 +92,14 @@ public:
     // alpha kept, orientation kept.
     ImagePtr grayscaleCopy() const;
 
+    // The pixels of `rect` (pixel units, (0, 0) the top-left of the stored pixels) cut to the image,
+    // orientation kept; null when that leaves nothing.
+    ImagePtr imageWithRect(Rect rect) const;
+    // A copy whose alpha is scaled by the inverse of the mask's grey (its premultiplied luminance),
+    // so black paints and white masks out; the mask is stretched to this image's size. Null for an
+    // empty mask.
+    ImagePtr imageWithMask(const Image& mask) const;
+
     // Draw into the current context of this thread's graphics stack (defined with the drawing code),
     // honouring the orientation as the original did: a Left/Right image is drawn turned upright.
     void drawInRect(Rect rect) const;

@@ -42,10 +42,14 @@ struct AnimationLogEntry {
     AnimationCurve curve = AnimationCurve::EaseInOut;        // view blocks
     TimingFunction timingFunction = TimingFunction::Default; // layer animations
     bool beginsFromCurrentState = false;                     // view blocks
-    // The animation's class for layer animations ("BasicAnimation", "AnimationGroup", "Transition").
+    // The animation's class for layer animations ("BasicAnimation", "KeyframeAnimation", "AnimationGroup",
+    // "Transition").
     std::string animationClass;
-    // "fade" for a fade transition, else empty.
+    // The transition: "fade", "moveIn", "push" or "reveal" for layer transitions, "flipFromLeft",
+    // "flipFromRight", "curlUp" or "curlDown" for view blocks; else empty.
     std::string transition;
+    // A layer transition's side: "fromLeft", "fromRight", "fromTop" or "fromBottom"; else empty.
+    std::string transitionSubtype;
     double repeatCount = 0;
     bool autoreverses = false;
     double speed = 1;

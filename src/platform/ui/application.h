@@ -66,6 +66,15 @@ public:
     bool networkActivityIndicatorVisible() const { return networkActivityIndicatorVisible_; }
     void setNetworkActivityIndicatorVisible(bool visible) { networkActivityIndicatorVisible_ = visible; }
 
+    // --- Rotation ---
+    // Asks the key window's top controller (the root, or what it presents) whether it turns to
+    // `orientation`. If it agrees: will-rotate, then the interface and status bar orientation change
+    // and the root view (and a presented one) takes 480x320 in landscape or the application frame in
+    // portrait, then did-rotate. Returns whether it turned.
+    bool rotateTo(InterfaceOrientation orientation);
+    // What every controller reports as its interfaceOrientation(); Portrait until a rotation.
+    InterfaceOrientation interfaceOrientation() const { return interfaceOrientation_; }
+
     // --- Passes ---
     // Runs the layout pass and then the display pass over every window now.
     void flush();
@@ -94,6 +103,7 @@ private:
     bool statusBarHidden_ = false;
     StatusBarStyle statusBarStyle_ = StatusBarStyle::Default;
     InterfaceOrientation statusBarOrientation_ = InterfaceOrientation::Portrait;
+    InterfaceOrientation interfaceOrientation_ = InterfaceOrientation::Portrait;
     bool idleTimerDisabled_ = false;
     bool networkActivityIndicatorVisible_ = false;
     std::atomic<bool> passesRequested_{false};

@@ -142,7 +142,9 @@ private:
     std::vector<AnimationPtr> animations_;
 };
 
-enum class TransitionType { Fade };
+enum class TransitionType { Fade, MoveIn, Push, Reveal };
+// The side the new appearance comes from (MoveIn, Push) or the old one leaves towards (Reveal).
+enum class TransitionSubtype { FromLeft, FromRight, FromTop, FromBottom };
 
 // A transition between the layer's old and new appearance. Headless rendering shows the new
 // appearance at once; the transition is timed and logged like any animation.
@@ -154,6 +156,9 @@ public:
 
     TransitionType type() const { return type_; }
     void setType(TransitionType type) { type_ = type; }
+    // None by default.
+    std::optional<TransitionSubtype> subtype() const { return subtype_; }
+    void setSubtype(std::optional<TransitionSubtype> subtype) { subtype_ = subtype; }
 
     std::optional<AnimationValue> valueAt(const std::string& keyPath, double elapsed,
                                           const std::optional<AnimationValue>& model,
@@ -161,6 +166,7 @@ public:
 
 private:
     TransitionType type_ = TransitionType::Fade;
+    std::optional<TransitionSubtype> subtype_;
 };
 
 } // namespace ui

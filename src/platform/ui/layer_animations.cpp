@@ -8,6 +8,7 @@
 #include "platform/foundation/run_loop.h"
 #include "platform/ui/animation_log.h"
 #include "platform/ui/basic_animation.h"
+#include "platform/ui/keyframe_animation.h"
 #include "platform/ui/layer.h"
 
 namespace ui {
@@ -35,6 +36,13 @@ void describe(const Layer& layer, const Animation& animation, std::vector<Animat
         std::optional<AnimationValue> model = layer.valueForKeyPath(basic->keyPath());
         out.push_back({target, basic->keyPath(), basic->fromValue() ? basic->fromValue() : model,
                        basic->toValue() ? basic->toValue() : model});
+    } else if (auto keyframes = dynamic_cast<const KeyframeAnimation*>(&animation)) {
+        const std::vector<AnimationValue>& values = keyframes->values();
+        std::optional<AnimationValue> first, last;
+        if (!values.empty()) {
+            first = values.front(), last = values.back();
+        }
+        out.push_back({target, keyframes->keyPath(), first, last});
     } else if (auto group = dynamic_cast<const AnimationGroup*>(&animation)) {
         for (const AnimationPtr& child : group->animations()) {
             if (child) {
@@ -42,6 +50,49 @@ void describe(const Layer& layer, const Animation& animation, std::vector<Animat
             }
         }
     }
+}
+
+// Whether every keyframe animation in `animation` (or in its groups) has usable key times.
+bool keyTimesUsable(const Animation& animation) {
+    if (auto keyframes = dynamic_cast<const KeyframeAnimation*>(&animation)) {
+        return keyframes->hasValidKeyTimes();
+    }
+    if (auto group = dynamic_cast<const AnimationGroup*>(&animation)) {
+        for (const AnimationPtr& child : group->animations()) {
+            if (child && !keyTimesUsable(*child)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+const char* transitionName(TransitionType type) {
+    switch (type) {
+    case TransitionType::Fade:
+        return "fade";
+    case TransitionType::MoveIn:
+        return "moveIn";
+    case TransitionType::Push:
+        return "push";
+    case TransitionType::Reveal:
+        return "reveal";
+    }
+    return "";
+}
+
+const char* subtypeName(TransitionSubtype subtype) {
+    switch (subtype) {
+    case TransitionSubtype::FromLeft:
+        return "fromLeft";
+    case TransitionSubtype::FromRight:
+        return "fromRight";
+    case TransitionSubtype::FromTop:
+        return "fromTop";
+    case TransitionSubtype::FromBottom:
+        return "fromBottom";
+    }
+    return "";
 }
 
 } // namespace
@@ -59,6 +110,10 @@ Layer::~Layer() {
 void Layer::addAnimation(const AnimationPtr& animation, const std::string& key) {
     if (!animation) {
         ZLOG(Warn, "Layer: ignoring a null animation for key '%s'", key);
+        return;
+    }
+    if (!keyTimesUsable(*animation)) {
+        ZLOG(Warn, "Layer: refusing animation '%s': key times outside 0...1, decreasing or not one per value", key);
         return;
     }
     if (!key.empty()) {
@@ -108,8 +163,9 @@ void Layer::addAnimation(const AnimationPtr& animation, const std::string& key) 
     entry.autoreverses = animation->autoreverses();
     entry.speed = animation->effectiveSpeed();
     if (auto transition = dynamic_cast<const Transition*>(animation.get())) {
-        if (transition->type() == TransitionType::Fade) {
-            entry.transition = "fade";
+        entry.transition = transitionName(transition->type());
+        if (transition->subtype()) {
+            entry.transitionSubtype = subtypeName(*transition->subtype());
         }
     }
     describe(*this, *animation, entry.properties, weak_from_this());

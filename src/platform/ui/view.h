@@ -227,6 +227,10 @@ public:
     static void setAnimationDelegate(std::weak_ptr<void> delegate);
     static void setAnimationWillStartSelector(AnimationWillStartSelector selector);
     static void setAnimationDidStopSelector(AnimationDidStopSelector selector);
+    // Shows `view` changing with a flip or curl for the block's duration (None removes it). The view
+    // draws its new state at once; the transition is logged and timed like the block's changes, and a
+    // later transition on the same view stops it.
+    static void setAnimationTransition(ViewAnimationTransition transition, View& view, bool cache);
     static void setAnimationsEnabled(bool enabled);
     static bool areAnimationsEnabled();
 

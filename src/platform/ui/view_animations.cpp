@@ -37,6 +37,10 @@ struct Block {
     AnimationWillStartSelector willStart;
     AnimationDidStopSelector didStop;
     std::vector<Change> changes;
+    // The block's flip or curl and the view it runs on (None: no transition).
+    ViewAnimationTransition transition = ViewAnimationTransition::None;
+    const void* transitionView = nullptr;
+    std::weak_ptr<fnd::Object> transitionOwner;
 };
 
 // A committed animation whose did-stop has not run yet.
@@ -81,6 +85,31 @@ bool delegateAlive(const Block& block) {
     return !block.hasDelegate || !block.delegate.expired();
 }
 
+// Whether both blocks run a transition on the same (live) view.
+bool sameTransitionView(const Block& a, const Block& b) {
+    if (a.transition == ViewAnimationTransition::None || b.transition == ViewAnimationTransition::None) {
+        return false;
+    }
+    return a.transitionView == b.transitionView && !a.transitionOwner.owner_before(b.transitionOwner) &&
+           !b.transitionOwner.owner_before(a.transitionOwner);
+}
+
+const char* transitionName(ViewAnimationTransition transition) {
+    switch (transition) {
+    case ViewAnimationTransition::FlipFromLeft:
+        return "flipFromLeft";
+    case ViewAnimationTransition::FlipFromRight:
+        return "flipFromRight";
+    case ViewAnimationTransition::CurlUp:
+        return "curlUp";
+    case ViewAnimationTransition::CurlDown:
+        return "curlDown";
+    case ViewAnimationTransition::None:
+        break;
+    }
+    return "";
+}
+
 void fireWillStart(const std::shared_ptr<Running>& running) {
     const Block& block = running->block;
     std::shared_ptr<void> guard = block.delegate.lock();
@@ -109,6 +138,7 @@ void interruptOverlapping(const Block& block) {
                 return sameView(old, now) && overlaps(old.property, now.property);
             });
         });
+        hit = hit || sameTransitionView(running->block, block);
         if (hit) {
             interrupted.push_back(running);
         }
@@ -223,6 +253,7 @@ void View::commitAnimations() {
     entry.delay = delay;
     entry.curve = block.curve;
     entry.beginsFromCurrentState = block.fromCurrentState;
+    entry.transition = transitionName(block.transition);
     for (const Change& change : block.changes) {
         entry.properties.push_back({change.owner, change.property, change.from, change.to});
     }
@@ -297,6 +328,14 @@ void View::setAnimationWillStartSelector(AnimationWillStartSelector selector) {
 void View::setAnimationDidStopSelector(AnimationDidStopSelector selector) {
     if (Block* block = current()) {
         block->didStop = std::move(selector);
+    }
+}
+
+void View::setAnimationTransition(ViewAnimationTransition transition, View& view, bool /*cache*/) {
+    if (Block* block = current()) {
+        block->transition = transition;
+        block->transitionView = &view;
+        block->transitionOwner = view.weak_from_this();
     }
 }
 

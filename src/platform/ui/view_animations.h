@@ -12,6 +12,7 @@
 //   static void setAnimationDelegate(std::weak_ptr<void> delegate);
 //   static void setAnimationWillStartSelector(AnimationWillStartSelector selector);
 //   static void setAnimationDidStopSelector(AnimationDidStopSelector selector);
+//   static void setAnimationTransition(ViewAnimationTransition transition, View& view, bool cache);
 //   static void setAnimationsEnabled(bool enabled);
 //   static bool areAnimationsEnabled();
 // The setters apply to the innermost open block and are ignored outside one.
@@ -27,6 +28,8 @@
 namespace ui {
 
 class View;
+
+enum class ViewAnimationTransition { None = 0, FlipFromLeft = 1, FlipFromRight = 2, CurlUp = 3, CurlDown = 4 };
 
 using AnimationWillStartSelector = std::function<void(const std::string& name, void* context)>;
 using AnimationDidStopSelector = std::function<void(const std::string& name, bool finished, void* context)>;

@@ -3,6 +3,8 @@
 // the presenter's window.
 #include "platform/ui/view_controller.h"
 
+#include "platform/ui/application.h"
+
 #include "platform/foundation/log.h"
 #include "platform/foundation/notification_center.h"
 #include "platform/foundation/thread.h"
@@ -179,6 +181,10 @@ void ViewController::releaseChild(ViewController& child) {
     if (child.parent_.lock().get() == this) {
         child.parent_.reset();
     }
+}
+
+InterfaceOrientation ViewController::interfaceOrientation() const {
+    return Application::shared().interfaceOrientation();
 }
 
 bool ViewController::shouldAutorotateToInterfaceOrientation(InterfaceOrientation orientation) {

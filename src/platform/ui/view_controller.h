@@ -83,9 +83,12 @@ public:
     // --- Orientation ---
     // Portrait only by default.
     virtual bool shouldAutorotateToInterfaceOrientation(InterfaceOrientation orientation);
-    InterfaceOrientation interfaceOrientation() const { return InterfaceOrientation::Portrait; }
+    // The application's interface orientation (Application::rotateTo changes it).
+    InterfaceOrientation interfaceOrientation() const;
     virtual void willRotateToInterfaceOrientation(InterfaceOrientation /*orientation*/, double /*duration*/) {}
     virtual void didRotateFromInterfaceOrientation(InterfaceOrientation /*from*/) {}
+    // A view that turns with the interface below the content; none by default.
+    virtual std::shared_ptr<View> rotatingFooterView() const { return nullptr; }
 
     // --- Layout flags ---
     // Pushed onto a navigation controller inside a tab bar controller, the tab bar hides while this

@@ -1,6 +1,6 @@
 // View controllers: lazy loading and the release of off-screen views on a memory warning, the
 // window root's appearance calls, titles and bar items, the responder chain, and modal presentation
-// with its slide and its appearance calls on both sides.
+// with its slide and its appearance calls on both sides, and rotation asked of the top controller.
 #include <memory>
 #include <string>
 #include <vector>
@@ -190,6 +190,48 @@ TEST_F(ViewControllerTest, ModalPresentationSlidesUpAndDismissalRestores) {
 
     // A slide still running when everything goes away leaves nothing behind.
     a->presentModalViewController(d, Animated::Yes);
+}
+
+// Turns to any orientation and logs the rotation calls.
+class TurningController : public RecordingController {
+public:
+    using RecordingController::RecordingController;
+    bool shouldAutorotateToInterfaceOrientation(InterfaceOrientation) override { return true; }
+    void willRotateToInterfaceOrientation(InterfaceOrientation o, double) override {
+        rotations.push_back("will " + std::to_string(int(o)) + " from " + std::to_string(int(interfaceOrientation())));
+    }
+    void didRotateFromInterfaceOrientation(InterfaceOrientation from) override {
+        rotations.push_back("did from " + std::to_string(int(from)) + " now " +
+                            std::to_string(int(interfaceOrientation())));
+    }
+    std::vector<std::string> rotations;
+};
+
+TEST_F(ViewControllerTest, RotationRefusedThenAccepted) {
+    Application& app = Application::shared();
+    auto still = controller("Still");
+    window_->setRootViewController(still);
+    EXPECT_FALSE(app.rotateTo(InterfaceOrientation::LandscapeRight));
+    EXPECT_EQ(still->interfaceOrientation(), InterfaceOrientation::Portrait);
+    EXPECT_EQ(still->view()->frame(), gfx::Rect(0, 20, 320, 460));
+    EXPECT_EQ(still->rotatingFooterView(), nullptr);
+
+    // Asked is the presented controller on top, not the root.
+    auto turning = std::make_shared<TurningController>("Turning", log_);
+    still->presentModalViewController(turning, Animated::No);
+    finishAnimations();
+    ASSERT_TRUE(app.rotateTo(InterfaceOrientation::LandscapeRight));
+    EXPECT_EQ(turning->rotations, (std::vector<std::string>{"will 4 from 1", "did from 1 now 4"}));
+    EXPECT_EQ(app.statusBarOrientation(), InterfaceOrientation::LandscapeRight);
+    EXPECT_EQ(still->view()->frame().size, (gfx::Size{480, 320}));
+    EXPECT_EQ(turning->view()->frame().size, (gfx::Size{480, 320}));
+
+    ASSERT_TRUE(app.rotateTo(InterfaceOrientation::Portrait));
+    EXPECT_EQ(app.interfaceOrientation(), InterfaceOrientation::Portrait);
+    EXPECT_EQ(app.statusBarOrientation(), InterfaceOrientation::Portrait);
+    EXPECT_EQ(still->view()->frame(), gfx::Rect(0, 20, 320, 460));
+    still->dismissModalViewControllerAnimated(Animated::No);
+    finishAnimations();
 }
 
 } // namespace
