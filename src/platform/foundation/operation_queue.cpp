@@ -173,8 +173,11 @@ size_t OperationQueue::operationCount() const {
 }
 
 void OperationQueue::cancelAllOperations() {
-    for (const auto& op : operations()) {
-        op->cancel();
+    // Newest first: the waiting operations are marked before the running one hears of its cancel, so
+    // the running one finishing at once cannot let the next start as if nothing had been cancelled.
+    const auto ops = operations();
+    for (auto it = ops.rbegin(); it != ops.rend(); ++it) {
+        (*it)->cancel();
     }
 }
 
