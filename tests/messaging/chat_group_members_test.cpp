@@ -24,6 +24,7 @@
 #include "platform/ui/testing/alert_driver.h"
 #include "platform/ui/testing/table_driver.h"
 #include "protocol/tagged_codec.h"
+#include "tests/messaging/launched_messenger.h"
 #include "tests/support/scoped_app_delegate.h"
 #include "tests/ui/window_fixture.h"
 #include "tools/devserver/dev_server.h"
@@ -268,54 +269,13 @@ protected:
     static constexpr double kWait = 10.0;
 
     void SetUp() override {
-        deletefile(ContactManage::kContactFile);
-        devserver::DevServerOptions options;
-        options.accounts = {{"5550100", "secret", "Demo Player", 1001}};
-        options.demoMessenger = true;
-        server_ = std::make_unique<devserver::DevServer>(options);
-        ASSERT_TRUE(server_->start());
-        writefile(zelvanAppDelegate::kAccountFile, Value::dictionary({{"phone", "5550100"}, {"password", "secret"}}));
-        AppConfig config;
-        config.serverHost = "127.0.0.1";
-        config.serverPort = server_->port();
-        AppRegistry registry;
-        registry.im.factory = [this](zelvanAppDelegate& delegate) -> std::shared_ptr<MessengerService> {
-            messenger_ = IMController::create(delegate.shared_from_this());
-            return messenger_;
-        };
-        delegate_ = zelvanAppDelegate::create(config, std::move(registry));
-        zelvanAppDelegate::setInstance(delegate_);
-        delegate_->applicationDidFinishLaunching();
-        ASSERT_TRUE(fnd::RunLoop::main().pumpUntil(
-            [&] { return messenger_ && messenger_->findChatGroup(1) && messenger_->getuserid(2003); }, kWait));
-        delegate_->switchTab(zelvanAppDelegate::TabMessenger, ui::Animated::No);
-    }
-    void TearDown() override {
-        messenger_.reset();
-        zelvanAppDelegate::setInstance(nullptr);
-        delegate_.reset();
-        server_->stop();
-        fnd::RunLoop::main().runUntilIdle();
-        deletefile(zelvanAppDelegate::kAccountFile);
-        deletefile(ContactManage::kContactFile);
-    }
-    // Whether the server received `packet`, waiting for it.
-    bool received(const Value& packet) {
-        return fnd::RunLoop::main().pumpUntil(
-            [&] {
-                for (const auto& got : server_->received()) {
-                    if (got.packet == packet) {
-                        return true;
-                    }
-                }
-                return false;
-            },
-            kWait);
+        client_.installAsInstance();
+        ASSERT_TRUE(client_.launch([](IMController& m) { return m.findChatGroup(1) && m.getuserid(2003); }));
+        client_.showMessenger();
     }
 
-    std::unique_ptr<devserver::DevServer> server_;
-    std::shared_ptr<zelvanAppDelegate> delegate_;
-    std::shared_ptr<IMController> messenger_;
+    LaunchedMessenger client_;
+    const std::shared_ptr<IMController>& messenger_ = client_.messenger();
 };
 
 TEST_F(ChatGroupMembersDevServerTest, RemovingMembersAlsoWithALateReply) {
@@ -332,7 +292,7 @@ TEST_F(ChatGroupMembersDevServerTest, RemovingMembersAlsoWithALateReply) {
     auto screen = std::dynamic_pointer_cast<Screen>(nav->topViewController());
     ASSERT_TRUE(screen);
     // The demo world's "Demo team" has the user (administrator), 2001 and 2003.
-    ASSERT_TRUE(received(Value::array({305, 1, 0})));
+    ASSERT_TRUE(client_.serverReceived(Value::array({305, 1, 0})));
     ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return screen->users().size() == 3; }, kWait));
 
     auto remove = [&](int row) {
@@ -344,18 +304,18 @@ TEST_F(ChatGroupMembersDevServerTest, RemovingMembersAlsoWithALateReply) {
         screen->buttonClickedFromAlert(*alert, "", 1);
     };
     remove(1);
-    ASSERT_TRUE(received(Value::array({311, 1, 2001})));
+    ASSERT_TRUE(client_.serverReceived(Value::array({311, 1, 2001})));
     ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return screen->users().size() == 2; }, kWait));
     EXPECT_EQ(screen->users()[1]->userId(), 2003);
 
     // The reply comes late: the screen still waits for it and removes the member then.
-    server_->stallNextReply();
+    client_.server().stallNextReply();
     remove(1);
-    ASSERT_TRUE(received(Value::array({311, 1, 2003})));
+    ASSERT_TRUE(client_.serverReceived(Value::array({311, 1, 2003})));
     fnd::RunLoop::main().runFor(0.3);
     EXPECT_EQ(screen->users().size(), 2u);
     EXPECT_TRUE(screen->loadingView()->superview());
-    server_->releaseHeld();
+    client_.server().releaseHeld();
     ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return screen->users().size() == 1; }, kWait));
     EXPECT_FALSE(screen->loadingView()->superview());
 }

@@ -30,6 +30,7 @@
 #include "platform/ui/testing/table_driver.h"
 #include "platform/ui/testing/touch_driver.h"
 #include "protocol/tagged_codec.h"
+#include "tests/messaging/launched_messenger.h"
 #include "tests/support/scoped_app_delegate.h"
 #include "tests/ui/window_fixture.h"
 #include "tools/devserver/dev_server.h"
@@ -284,57 +285,12 @@ TEST_F(ChatGroupScreensTest, ManageMenuDisbandTextFollowsTheMemberCountAndCancel
 class ChatGroupScreensDevServerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        deletefile(ContactManage::kContactFile);
-        devserver::DevServerOptions options;
-        options.accounts = {{"5550100", "secret", "Demo Player", 1001}};
-        options.demoMessenger = true;
-        server_ = std::make_unique<devserver::DevServer>(options);
-        ASSERT_TRUE(server_->start());
-        writefile(zelvanAppDelegate::kAccountFile, Value::dictionary({{"phone", "5550100"}, {"password", "secret"}}));
-        AppConfig config;
-        config.serverHost = "127.0.0.1";
-        config.serverPort = server_->port();
-        AppRegistry registry;
-        registry.im.factory = [this](zelvanAppDelegate& delegate) -> std::shared_ptr<MessengerService> {
-            controller_ = IMController::create(delegate.shared_from_this());
-            delegate.addConnectionDelegate(controller_);
-            return controller_;
-        };
-        registry.cardPictureRule.factory =
-            ServiceSlot<CardPictureRule>::fixed(std::make_shared<MessengerCardPictures>());
-        delegate_ = zelvanAppDelegate::create(config, std::move(registry));
-        zelvanAppDelegate::setInstance(delegate_);
-        delegate_->applicationDidFinishLaunching();
-        ASSERT_TRUE(fnd::RunLoop::main().pumpUntil(
-            [&] { return controller_ && controller_->findChatGroup(1) && controller_->findChatGroup(2); }, kWait));
-        delegate_->switchTab(zelvanAppDelegate::TabMessenger, ui::Animated::No);
+        client_.useCardPictures();
+        client_.installAsInstance();
+        ASSERT_TRUE(client_.launch([](IMController& m) { return m.findChatGroup(1) && m.findChatGroup(2); }));
+        client_.showMessenger();
     }
-    void TearDown() override {
-        ui::testing::TouchDriver::reset();
-        if (controller_) {
-            controller_->waitForSync();
-        }
-        controller_.reset();
-        zelvanAppDelegate::setInstance(nullptr);
-        delegate_.reset();
-        server_->stop();
-        fnd::RunLoop::main().runUntilIdle();
-        deletefile(zelvanAppDelegate::kAccountFile);
-        deletefile(ContactManage::kContactFile);
-    }
-    // Whether the server received exactly `packet`.
-    bool serverGot(const Value& packet) {
-        return fnd::RunLoop::main().pumpUntil(
-            [&] {
-                for (const auto& r : server_->received()) {
-                    if (r.packet == packet) {
-                        return true;
-                    }
-                }
-                return false;
-            },
-            kWait);
-    }
+    void TearDown() override { ui::testing::TouchDriver::reset(); }
     // Whether `vc` is on top of the messenger's navigation (pushes and pops run to their end).
     bool onTop(const std::shared_ptr<ui::ViewController>& vc) {
         return fnd::RunLoop::main().pumpUntil(
@@ -345,9 +301,9 @@ protected:
             kWait);
     }
 
-    std::unique_ptr<devserver::DevServer> server_;
-    std::shared_ptr<zelvanAppDelegate> delegate_;
-    std::shared_ptr<IMController> controller_;
+    LaunchedMessenger client_;
+    const std::shared_ptr<zelvanAppDelegate>& delegate_ = client_.delegate();
+    const std::shared_ptr<IMController>& controller_ = client_.messenger();
 };
 
 TEST_F(ChatGroupScreensDevServerTest, MembersFromTheChatWindowThenADisbandThatReturnsToTheList) {
@@ -359,7 +315,7 @@ TEST_F(ChatGroupScreensDevServerTest, MembersFromTheChatWindowThenADisbandThatRe
     auto members = std::dynamic_pointer_cast<ChatGroupUserController>(nav->topViewController());
     ASSERT_TRUE(members);
     EXPECT_EQ(members->title(), "Demo team");
-    ASSERT_TRUE(serverGot(Value::array({305, 1, 0})));
+    ASSERT_TRUE(client_.serverReceived(Value::array({305, 1, 0})));
     ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return !members->waiting(); }, kWait));
     ASSERT_EQ(members->users().size(), 3u);
     EXPECT_EQ(members->users()[0]->userId(), 1001);
@@ -382,7 +338,7 @@ TEST_F(ChatGroupScreensDevServerTest, MembersFromTheChatWindowThenADisbandThatRe
         kWait));
     EXPECT_EQ(alert->label()->text(), fnd::format(ZLS("groupManageDisbandTip2"), "Demo team", 3));
     tapView(window, *alert->buttonViews().at(1));
-    EXPECT_TRUE(serverGot(Value::array({306, 1})));
+    EXPECT_TRUE(client_.serverReceived(Value::array({306, 1})));
     EXPECT_FALSE(controller_->findChatGroup(1));
     EXPECT_TRUE(controller_->findChatGroup(2));
     EXPECT_FALSE(team->chat());

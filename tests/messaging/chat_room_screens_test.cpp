@@ -27,6 +27,7 @@
 #include "platform/ui/testing/alert_driver.h"
 #include "platform/ui/testing/touch_driver.h"
 #include "platform/ui/window.h"
+#include "tests/messaging/launched_messenger.h"
 #include "tools/devserver/dev_server.h"
 #include "ui/z_simple_alert_view.h"
 
@@ -70,51 +71,18 @@ std::shared_ptr<T> findView(const std::shared_ptr<ui::View>& root) {
 class ChatRoomScreensTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        deletefile(ContactManage::kContactFile);
-        devserver::DevServerOptions options;
-        options.accounts = {{"5550100", "secret", "Demo Player", kSelf}};
-        options.demoMessenger = true;
-        server_ = std::make_unique<devserver::DevServer>(options);
-        ASSERT_TRUE(server_->start());
-        writefile(zelvanAppDelegate::kAccountFile, Value::dictionary({{"phone", "5550100"}, {"password", "secret"}}));
-        AppConfig config;
-        config.serverHost = "127.0.0.1";
-        config.serverPort = server_->port();
-        AppRegistry registry;
-        registry.im.factory = [this](zelvanAppDelegate& delegate) -> std::shared_ptr<MessengerService> {
-            controller_ = IMController::create(delegate.shared_from_this());
-            delegate.addConnectionDelegate(controller_);
-            return controller_;
-        };
-        registry.cardPictureRule.factory =
-            ServiceSlot<CardPictureRule>::fixed(std::make_shared<MessengerCardPictures>());
-        delegate_ = zelvanAppDelegate::create(config, std::move(registry));
-        zelvanAppDelegate::setInstance(delegate_);
-        delegate_->applicationDidFinishLaunching();
-        ASSERT_TRUE(fnd::RunLoop::main().pumpUntil(
-            [&] {
-                auto last = controller_ ? controller_->getuserid(2003) : nullptr;
-                return last && last->supportOfflineMessage() && controller_->chatRooms().size() == 2;
-            },
-            kWait));
-        delegate_->switchTab(zelvanAppDelegate::TabMessenger, ui::Animated::No);
+        client_.useCardPictures();
+        client_.installAsInstance();
+        ASSERT_TRUE(client_.launch([](IMController& m) {
+            auto last = m.getuserid(2003);
+            return last && last->supportOfflineMessage() && m.chatRooms().size() == 2;
+        }));
+        client_.showMessenger();
         // The member screens open over a friend's chat, as from the chat window.
         controller_->showChatWithCard(std::shared_ptr<baseCard>(controller_->getuserid(2001)));
         ASSERT_TRUE(waitForTop(controller_->chatController()));
     }
-    void TearDown() override {
-        TouchDriver::reset();
-        if (controller_) {
-            controller_->waitForSync();
-        }
-        controller_.reset();
-        zelvanAppDelegate::setInstance(nullptr);
-        delegate_.reset();
-        server_->stop();
-        fnd::RunLoop::main().runUntilIdle();
-        deletefile(zelvanAppDelegate::kAccountFile);
-        deletefile(ContactManage::kContactFile);
-    }
+    void TearDown() override { TouchDriver::reset(); }
 
     std::shared_ptr<ui::NavigationController> nav() { return controller_->navigationController(); }
     bool waitForTop(const std::shared_ptr<ui::ViewController>& top) {
@@ -153,7 +121,7 @@ protected:
     }
     std::vector<Value> received(int number) const {
         std::vector<Value> packets;
-        for (const auto& r : server_->received()) {
+        for (const auto& r : client_.server().received()) {
             auto items = r.packet.asArray();
             if (items && items->objectAtIndex(0).intValue() == number) {
                 packets.push_back(r.packet);
@@ -169,9 +137,9 @@ protected:
         return names;
     }
 
-    std::unique_ptr<devserver::DevServer> server_;
-    std::shared_ptr<IMController> controller_;
-    std::shared_ptr<zelvanAppDelegate> delegate_;
+    LaunchedMessenger client_;
+    const std::shared_ptr<IMController>& controller_ = client_.messenger();
+    const std::shared_ptr<zelvanAppDelegate>& delegate_ = client_.delegate();
 };
 
 TEST_F(ChatRoomScreensTest, AdministratorConfirmsAndRemovesTheMarkedMembers) {

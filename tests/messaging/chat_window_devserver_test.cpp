@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/state_files.h"
@@ -25,6 +26,7 @@
 #include "platform/ui/testing/picker_driver.h"
 #include "platform/ui/testing/touch_driver.h"
 #include "platform/ui/window.h"
+#include "tests/messaging/launched_messenger.h"
 #include "tools/devserver/dev_server.h"
 #include "tools/devserver/dev_web_server.h"
 #include "ui/z_simple_alert_view.h"
@@ -72,84 +74,42 @@ std::shared_ptr<T> findView(const std::shared_ptr<ui::View>& root) {
 class ChatWindowDevServerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        deletefile(ContactManage::kContactFile);
         deletefile(zelvanAppDelegate::kRuleLogFile);
         site_ = fnd::AppFolders::root() + "/chat-site";
         std::filesystem::create_directories(site_);
-        devserver::DevServerOptions options;
-        options.accounts = {{"5550100", "secret", "Demo Player", 1001}};
-        options.demoMessenger = true;
+        auto options = LaunchedMessenger::demoWorld();
         options.webRoot = site_;
-        server_ = std::make_unique<devserver::DevServer>(options);
-        ASSERT_TRUE(server_->start());
-        web_ = std::make_unique<devserver::DevWebServer>(
-            devserver::DevWebServerOptions{0, site_},
-            [server = server_.get()](const std::string& key) { return server->hasLiveSessionKey(key); });
-        ASSERT_TRUE(web_->start());
-
-        writefile(zelvanAppDelegate::kAccountFile, Value::dictionary({{"phone", "5550100"}, {"password", "secret"}}));
-        AppConfig config;
-        config.serverHost = "127.0.0.1";
-        config.serverPort = server_->port();
-        config.webHost = webHost();
-        AppRegistry registry;
-        registry.im.factory = [this](zelvanAppDelegate& delegate) -> std::shared_ptr<MessengerService> {
-            controller_ = IMController::create(delegate.shared_from_this());
-            delegate.addConnectionDelegate(controller_);
-            return controller_;
-        };
-        // As the application wires it: the photo viewer's pictures come from the web cache.
-        registry.zelvanWebCache.factory = [](zelvanAppDelegate& delegate) {
-            return ZelvanWebCache::makeForDelegate(delegate);
-        };
-        registry.photoSource.factory = [](zelvanAppDelegate& delegate) -> std::shared_ptr<PhotoSource> {
-            return std::dynamic_pointer_cast<ZelvanWebCache>(delegate.zelvanWebCache());
-        };
-        registry.cardPictureRule.factory =
-            ServiceSlot<CardPictureRule>::fixed(std::make_shared<MessengerCardPictures>());
-        delegate_ = zelvanAppDelegate::create(config, std::move(registry));
+        client_.emplace(options);
+        ASSERT_TRUE(client_->serveWeb(site_));
+        client_->useCardPictures();
         // The photo viewer finds its source through the installed delegate, as in the application.
-        zelvanAppDelegate::setInstance(delegate_);
-        delegate_->applicationDidFinishLaunching();
-        ASSERT_TRUE(fnd::RunLoop::main().pumpUntil(
-            [&] {
-                // The demo world's option answer comes last.
-                auto last = controller_ ? controller_->getuserid(2003) : nullptr;
-                return last && last->supportOfflineMessage() && controller_->chatRooms().size() == 2;
-            },
-            kWait));
-        delegate_->switchTab(zelvanAppDelegate::TabMessenger, ui::Animated::No);
+        client_->installAsInstance();
+        ASSERT_TRUE(client_->launch([](IMController& m) {
+            // The demo world's option answer comes last.
+            auto last = m.getuserid(2003);
+            return last && last->supportOfflineMessage() && m.chatRooms().size() == 2;
+        }));
+        client_->showMessenger();
     }
     void TearDown() override {
         TouchDriver::reset();
-        if (auto window = delegate_ ? delegate_->window() : nullptr) {
+        if (auto window = client_ && client_->delegate() ? client_->delegate()->window() : nullptr) {
             window->endEditing(ui::Force::Yes);
         }
-        if (controller_) {
-            controller_->waitForSync();
-        }
-        controller_.reset();
-        zelvanAppDelegate::setInstance(nullptr);
-        delegate_.reset();
-        web_->stop();
-        server_->stop();
-        fnd::RunLoop::main().runUntilIdle();
-        deletefile(zelvanAppDelegate::kAccountFile);
-        deletefile(ContactManage::kContactFile);
+        client_.reset();
         deletefile(zelvanAppDelegate::kRuleLogFile);
     }
 
-    std::string webHost() const { return "127.0.0.1:" + std::to_string(web_->port()); }
-    IMChatController& window() { return *controller_->chatController(); }
+    IMChatController& window() { return *client_->messenger()->chatController(); }
 
     // Opens the card's chat on the messenger's navigation and waits until its window is on screen.
     void show(const std::shared_ptr<baseCard>& card) {
-        controller_->showChatWithCard(card);
+        client_->messenger()->showChatWithCard(card);
         ASSERT_TRUE(fnd::RunLoop::main().pumpUntil(
             [&] {
-                auto nav = controller_->navigationController();
-                return nav && nav->topViewController() == controller_->chatController() && window().viewIfLoaded() &&
-                       window().view()->window();
+                auto nav = client_->messenger()->navigationController();
+                return nav && nav->topViewController() == client_->messenger()->chatController() &&
+                       window().viewIfLoaded() && window().view()->window();
             },
             kWait));
         ASSERT_EQ(window().currentChat()->card(), card);
@@ -160,7 +120,7 @@ protected:
         Value found;
         fnd::RunLoop::main().pumpUntil(
             [&] {
-                for (const auto& r : server_->received()) {
+                for (const auto& r : client_->server().received()) {
                     if (auto items = r.packet.asArray(); items && match(*items)) {
                         found = r.packet;
                         return true;
@@ -177,7 +137,7 @@ protected:
     // How many packets of command `number` the server received.
     size_t countOf(int number) const {
         size_t n = 0;
-        for (const auto& r : server_->received()) {
+        for (const auto& r : client_->server().received()) {
             auto items = r.packet.asArray();
             n += items && items->objectAtIndex(0).intValue() == number ? 1 : 0;
         }
@@ -188,22 +148,19 @@ protected:
     void typeLine(const std::string& text) {
         auto field = window().textField();
         const gfx::Point centre(field->bounds().midX(), field->bounds().midY());
-        TouchDriver::tap(delegate_->window(), field->convertPointToView(centre, nullptr));
+        TouchDriver::tap(client_->delegate()->window(), field->convertPointToView(centre, nullptr));
         ASSERT_TRUE(field->isEditing());
         ASSERT_TRUE(Keyboard::type(text));
         ASSERT_TRUE(Keyboard::pressReturn());
     }
 
     std::string site_;
-    std::unique_ptr<devserver::DevServer> server_;
-    std::unique_ptr<devserver::DevWebServer> web_;
-    std::shared_ptr<IMController> controller_;
-    std::shared_ptr<zelvanAppDelegate> delegate_;
+    std::optional<LaunchedMessenger> client_;
 };
 
 TEST_F(ChatWindowDevServerTest, TypedLinesAndAlbumPicturesReachTheServer) {
     // A friend's chat: the typed line goes out as a friend line and shows as the user's own.
-    auto ada = controller_->getuserid(2001);
+    auto ada = client_->messenger()->getuserid(2001);
     ASSERT_TRUE(ada);
     show(ada);
     typeLine("Hello Ada \xF0\x9F\x98\x80");
@@ -213,7 +170,7 @@ TEST_F(ChatWindowDevServerTest, TypedLinesAndAlbumPicturesReachTheServer) {
     EXPECT_EQ(window().currentChat()->messages().back()->card(), nullptr);
 
     // A bare phone number passes the gate whatever its presence: a text message.
-    auto phone = controller_->getunknown("5550199");
+    auto phone = client_->messenger()->getunknown("5550199");
     ASSERT_TRUE(phone);
     show(phone);
     typeLine("Are you coming?");
@@ -223,7 +180,7 @@ TEST_F(ChatWindowDevServerTest, TypedLinesAndAlbumPicturesReachTheServer) {
     // A picture from the album on the friend's chat (the device has no camera, so the picker opens
     // at once): fitted into 240 x 180, as a JPEG.
     window().hideInput();
-    controller_->showChatWithCard(std::shared_ptr<baseCard>(ada));
+    client_->messenger()->showChatWithCard(std::shared_ptr<baseCard>(ada));
     window().uploadPicture();
     ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([] { return ui::testing::PickerDriver::visible() != nullptr; }, kWait));
     ASSERT_TRUE(ui::testing::PickerDriver::pick(solidImage(800, 400, 0x20, 0x80, 0xe0)));
@@ -251,10 +208,10 @@ TEST_F(ChatWindowDevServerTest, TypedLinesAndAlbumPicturesReachTheServer) {
 TEST_F(ChatWindowDevServerTest, TappedPictureLineShowsThePictureTheWebServerServes) {
     const fnd::Bytes served = gfx::jpegRepresentation(*solidImage(200, 150, 0x10, 0xc0, 0x30), 0.9);
     ASSERT_TRUE(fnd::writeFile(site_ + "/pic.jpg", served));
-    auto ada = controller_->getuserid(2001);
+    auto ada = client_->messenger()->getuserid(2001);
     show(ada);
     auto chat = window().currentChat();
-    chat->addChatMessage("[Picture http://" + webHost() + "/pic.jpg]", ada);
+    chat->addChatMessage("[Picture http://" + client_->webHost() + "/pic.jpg]", ada);
     const auto message = chat->messages().back();
     ASSERT_EQ(message->type(), IMMessage::kTypePicture);
     window().messageTapped(*window().chatView(), message, static_cast<int>(chat->messages().size()) - 1);
@@ -272,7 +229,7 @@ TEST_F(ChatWindowDevServerTest, TappedPictureLineShowsThePictureTheWebServerServ
 }
 
 TEST_F(ChatWindowDevServerTest, RoomRuleIsFetchedAcceptedWithATapLoggedAndTheRoomEntered) {
-    auto lobby = controller_->findChatRoom(1);
+    auto lobby = client_->messenger()->findChatRoom(1);
     ASSERT_TRUE(lobby);
     ASSERT_TRUE(lobby->rule().empty());
     show(lobby);
@@ -282,7 +239,7 @@ TEST_F(ChatWindowDevServerTest, RoomRuleIsFetchedAcceptedWithATapLoggedAndTheRoo
     std::shared_ptr<ZSimpleAlertView> alert;
     ASSERT_TRUE(fnd::RunLoop::main().pumpUntil(
         [&] {
-            alert = findView<ZSimpleAlertView>(delegate_->window());
+            alert = findView<ZSimpleAlertView>(client_->delegate()->window());
             return alert != nullptr;
         },
         kWait));
@@ -292,7 +249,7 @@ TEST_F(ChatWindowDevServerTest, RoomRuleIsFetchedAcceptedWithATapLoggedAndTheRoo
     ASSERT_EQ(alert->buttonViews().size(), 2u);
     const auto& agree = alert->buttonViews()[1];
     const gfx::Point centre(agree->bounds().midX(), agree->bounds().midY());
-    TouchDriver::tap(delegate_->window(), agree->convertPointToView(centre, nullptr));
+    TouchDriver::tap(client_->delegate()->window(), agree->convertPointToView(centre, nullptr));
 
     EXPECT_EQ(waitForPacket(command(IMChatController::kCmdEnterRoom)), Value::array({21, 1}));
     auto log = readfile(zelvanAppDelegate::kRuleLogFile);
@@ -309,7 +266,7 @@ TEST_F(ChatWindowDevServerTest, RoomRuleIsFetchedAcceptedWithATapLoggedAndTheRoo
     EXPECT_EQ(waitForPacket(command(IMChatController::kCmdLeaveRoom)), Value::array({23, 1}));
     show(lobby);
     ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return countOf(IMChatController::kCmdEnterRoom) == 2; }, kWait));
-    EXPECT_FALSE(findView<ZSimpleAlertView>(delegate_->window()));
+    EXPECT_FALSE(findView<ZSimpleAlertView>(client_->delegate()->window()));
 }
 
 } // namespace

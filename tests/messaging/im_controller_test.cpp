@@ -16,6 +16,7 @@
 #include "platform/foundation/user_defaults.h"
 #include "platform/ui/navigation_controller.h"
 #include "platform/ui/tab_bar_controller.h"
+#include "tests/messaging/launched_messenger.h"
 #include "tools/devserver/dev_server.h"
 
 namespace zelvan {
@@ -49,45 +50,21 @@ void setBook(const std::vector<std::string>& lastNames) {
 
 class IMControllerTest : public ::testing::Test {
 protected:
-    IMControllerTest() {
-        devserver::DevServerOptions options;
-        options.accounts = {{"5550100", "secret", "Demo Player", 1001}};
-        server_ = std::make_unique<devserver::DevServer>(options);
-        deletefile(ContactManage::kContactFile);
-        setBook({});
-    }
-    void TearDown() override {
-        if (controller_) {
-            controller_->waitForSync();
-        }
-        controller_.reset();
-        delegate_.reset();
-        server_->stop();
-        fnd::RunLoop::main().runUntilIdle();
-        deletefile(zelvanAppDelegate::kAccountFile);
-    }
+    IMControllerTest() { setBook({}); }
     void launch() {
-        ASSERT_TRUE(server_->start());
-        writefile(zelvanAppDelegate::kAccountFile, Value::dictionary({{"phone", "5550100"}, {"password", "secret"}}));
-        AppConfig config;
-        config.serverHost = "127.0.0.1";
-        config.serverPort = server_->port();
-        AppRegistry registry;
-        registry.im.factory = [this](zelvanAppDelegate& delegate) -> std::shared_ptr<MessengerService> {
+        client_.setMessengerFactory([this](zelvanAppDelegate& delegate) {
             controller_ = std::make_shared<RecordingIMController>(delegate.shared_from_this());
             delegate.addConnectionDelegate(controller_);
             delegate.installBridgeTargets([&](BridgeTargets& t) { t.chatOpener = controller_; });
             return controller_;
-        };
-        delegate_ = zelvanAppDelegate::create(config, std::move(registry));
-        delegate_->applicationDidFinishLaunching();
-        ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return !delegate_->loggedout(); }, 10.0));
+        });
+        ASSERT_TRUE(client_.launch());
     }
     // Packets the server received after the log-in, waiting for at least `count`.
     std::vector<Value> afterLogin(size_t count) {
-        server_->waitForReceived(count + 1, std::chrono::seconds(10));
+        client_.server().waitForReceived(count + 1, std::chrono::seconds(10));
         std::vector<Value> out;
-        for (const auto& r : server_->received()) {
+        for (const auto& r : client_.server().received()) {
             if (r.packet.asArray() && r.packet.asArray()->objectAtIndex(0).intValue() != 0) {
                 out.push_back(r.packet);
             }
@@ -95,7 +72,7 @@ protected:
         return out;
     }
     Value loginPacket() {
-        for (const auto& r : server_->received()) {
+        for (const auto& r : client_.server().received()) {
             if (r.packet.asArray()->objectAtIndex(0).intValue() == 0) {
                 return r.packet;
             }
@@ -103,9 +80,9 @@ protected:
         return {};
     }
 
-    std::unique_ptr<devserver::DevServer> server_;
+    LaunchedMessenger client_{LaunchedMessenger::demoAccount()};
     std::shared_ptr<RecordingIMController> controller_;
-    std::shared_ptr<zelvanAppDelegate> delegate_;
+    const std::shared_ptr<zelvanAppDelegate>& delegate_ = client_.delegate();
 };
 
 Value storedContacts(int32_t rev, int32_t friendId) {

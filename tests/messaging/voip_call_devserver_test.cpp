@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,7 @@
 #include "platform/ui/snapshot.h"
 #include "platform/ui/testing/alert_driver.h"
 #include "platform/ui/window.h"
+#include "tests/messaging/launched_messenger.h"
 #include "tools/devserver/dev_server.h"
 #include "tools/devserver/dev_voice_relay.h"
 
@@ -65,70 +67,43 @@ protected:
     void SetUp() override {
         std::error_code ec;
         std::filesystem::create_directories("screenshots", ec);
-        deletefile(ContactManage::kContactFile);
         reachability_ = fnd::testing::FakeReachability::install();
         device_ = std::make_shared<TeeDevice>();
         media::installAudioDevice(device_);
-        devserver::DevServerOptions options;
-        options.accounts = {{"5550100", "secret", "Demo Player", 1001}};
-        options.demoMessenger = true;
         // The relay runs first so the demo world can connect calls through it; it takes the keys of
         // the server's live log-ins.
         devserver::DevVoiceRelayOptions relayOptions;
-        relayOptions.acceptKey = [this](const std::string& key) { return server_ && server_->hasLiveSessionKey(key); };
+        relayOptions.acceptKey = [this](const std::string& key) {
+            return client_ && client_->server().hasLiveSessionKey(key);
+        };
         relay_ = std::make_unique<devserver::DevVoiceRelay>(relayOptions);
         ASSERT_TRUE(relay_->start());
+        auto options = LaunchedMessenger::demoWorld();
         options.voiceRelayPort = relay_->port();
-        server_ = std::make_unique<devserver::DevServer>(options);
-        ASSERT_TRUE(server_->start());
-
-        writefile(zelvanAppDelegate::kAccountFile, Value::dictionary({{"phone", "5550100"}, {"password", "secret"}}));
-        AppConfig config;
-        config.serverHost = "127.0.0.1";
-        config.serverPort = server_->port();
-        AppRegistry registry;
-        registry.im.factory = [this](zelvanAppDelegate& delegate) -> std::shared_ptr<MessengerService> {
-            controller_ = IMController::create(delegate.shared_from_this());
-            delegate.addConnectionDelegate(controller_);
-            return controller_;
-        };
-        registry.cardPictureRule.factory =
-            ServiceSlot<CardPictureRule>::fixed(std::make_shared<MessengerCardPictures>());
-        registry.zelvanVoip.factory = [](zelvanAppDelegate& delegate) -> std::shared_ptr<VoipService> {
+        client_.emplace(options);
+        client_->stopBeforeServer([this] { relay_->stop(); });
+        client_->useCardPictures();
+        client_->registry().zelvanVoip.factory = [](zelvanAppDelegate& delegate) -> std::shared_ptr<VoipService> {
             return ZelvanVoip::makeForDelegate(delegate);
         };
-        delegate_ = zelvanAppDelegate::create(config, std::move(registry));
-        zelvanAppDelegate::setInstance(delegate_);
-        delegate_->applicationDidFinishLaunching();
-        ASSERT_TRUE(fnd::RunLoop::main().pumpUntil(
-            [&] {
-                auto last = controller_ ? controller_->getuserid(2003) : nullptr;
-                return last && last->supportOfflineMessage();
-            },
-            kWait));
-        voip_ = std::dynamic_pointer_cast<ZelvanVoip>(delegate_->zelvanVoip());
+        client_->installAsInstance();
+        ASSERT_TRUE(client_->launch([](IMController& m) {
+            auto last = m.getuserid(2003);
+            return last && last->supportOfflineMessage();
+        }));
+        voip_ = std::dynamic_pointer_cast<ZelvanVoip>(client_->delegate()->zelvanVoip());
         ASSERT_NE(voip_, nullptr);
     }
     void TearDown() override {
-        if (controller_) {
-            controller_->waitForSync();
-        }
-        controller_.reset();
         voip_.reset();
-        zelvanAppDelegate::setInstance(nullptr);
-        delegate_.reset();
-        relay_->stop();
-        server_->stop();
-        fnd::RunLoop::main().runUntilIdle();
+        client_.reset();
         media::installAudioDevice(nullptr);
-        deletefile(zelvanAppDelegate::kAccountFile);
-        deletefile(ContactManage::kContactFile);
     }
 
     // The command-10 packets the server received.
     std::vector<Value> callPackets() const {
         std::vector<Value> out;
-        for (const auto& r : server_->received()) {
+        for (const auto& r : client_->server().received()) {
             if (auto items = r.packet.asArray(); items && items->objectAtIndex(0).intValue() == ZelvanVoip::kCommand) {
                 out.push_back(r.packet);
             }
@@ -157,15 +132,13 @@ protected:
         EXPECT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return weak.expired(); }, kWait));
     }
     std::shared_ptr<IMChat> openChat(int32_t userId) {
-        return controller_->chatController()->findChatWithCard(controller_->getuserid(userId), true);
+        return client_->messenger()->chatController()->findChatWithCard(client_->messenger()->getuserid(userId), true);
     }
 
     std::shared_ptr<fnd::testing::FakeReachability> reachability_;
     std::shared_ptr<TeeDevice> device_;
-    std::unique_ptr<devserver::DevServer> server_;
     std::unique_ptr<devserver::DevVoiceRelay> relay_;
-    std::shared_ptr<IMController> controller_;
-    std::shared_ptr<zelvanAppDelegate> delegate_;
+    std::optional<LaunchedMessenger> client_;
     std::shared_ptr<ZelvanVoip> voip_;
 };
 
@@ -173,14 +146,14 @@ TEST_F(VoipCallDevServerTest, IncomingCallsAreAskedAboutAndAnsweredOrRefused) {
     auto chat = openChat(2002);
     ASSERT_NE(chat, nullptr);
     // On Wi-Fi with a known caller: the question, and Accept sends status 1.
-    ASSERT_TRUE(server_->push(0, Value::array({10, -1, 2002, 0})));
+    ASSERT_TRUE(client_->server().push(0, Value::array({10, -1, 2002, 0})));
     ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return voip_->callAlert() != nullptr; }, kWait));
     auto first = voip_->callAlert();
     EXPECT_EQ(AlertDriver::visibleAlert(), first);
     EXPECT_EQ(first->message(), ZLS("callMessage"));
     EXPECT_EQ(lastLine(*chat), ZLS("callAlert"));
     // A second call while the question is open is refused at once.
-    ASSERT_TRUE(server_->push(0, Value::array({10, -1, 2003, 0})));
+    ASSERT_TRUE(client_->server().push(0, Value::array({10, -1, 2003, 0})));
     ASSERT_TRUE(waitForCallPackets(1));
     EXPECT_EQ(callPackets()[0], Value::array({10, -1, 2003, 2}));
     ASSERT_TRUE(AlertDriver::tap(first, ZLS("Accept")));
@@ -189,7 +162,7 @@ TEST_F(VoipCallDevServerTest, IncomingCallsAreAskedAboutAndAnsweredOrRefused) {
     EXPECT_EQ(callPackets()[1], Value::array({10, -1, 2002, 1}));
 
     // Reject sends status 2.
-    ASSERT_TRUE(server_->push(0, Value::array({10, -1, 2002, 0})));
+    ASSERT_TRUE(client_->server().push(0, Value::array({10, -1, 2002, 0})));
     ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return voip_->callAlert() != nullptr; }, kWait));
     auto second = voip_->callAlert();
     ASSERT_TRUE(AlertDriver::tap(second, ZLS("Reject")));
@@ -199,25 +172,25 @@ TEST_F(VoipCallDevServerTest, IncomingCallsAreAskedAboutAndAnsweredOrRefused) {
 
     // Off Wi-Fi the call is refused with its line; an unknown caller is refused too.
     reachability_->setDefaultFlags(fnd::ReachabilityFlags{});
-    ASSERT_TRUE(server_->push(0, Value::array({10, -1, 2002, 0})));
+    ASSERT_TRUE(client_->server().push(0, Value::array({10, -1, 2002, 0})));
     ASSERT_TRUE(waitForCallPackets(4));
     EXPECT_EQ(callPackets()[3], Value::array({10, -1, 2002, 2}));
     ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return lastLine(*chat) == ZLS("callFailedWiFi"); }, kWait));
     reachability_->setDefaultFlags(fnd::ReachabilityFlag::Reachable);
-    ASSERT_TRUE(server_->push(0, Value::array({10, -1, 9999, 0})));
+    ASSERT_TRUE(client_->server().push(0, Value::array({10, -1, 9999, 0})));
     ASSERT_TRUE(waitForCallPackets(5));
     EXPECT_EQ(callPackets()[4], Value::array({10, -1, 9999, 2}));
     EXPECT_EQ(voip_->callAlert(), nullptr);
     // A caller who hangs up while asked about takes the question away; nothing is answered.
-    ASSERT_TRUE(server_->push(0, Value::array({10, -1, 2002, 0})));
+    ASSERT_TRUE(client_->server().push(0, Value::array({10, -1, 2002, 0})));
     ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return voip_->callAlert() != nullptr; }, kWait));
     auto third = voip_->callAlert();
-    ASSERT_TRUE(server_->push(0, Value::array({10, -1, 2002, 3})));
+    ASSERT_TRUE(client_->server().push(0, Value::array({10, -1, 2002, 3})));
     ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return voip_->callAlert() == nullptr; }, kWait));
     waitUntilGone(std::move(third));
     EXPECT_EQ(lastLine(*chat), ZLS("callEnd"));
     // Status lines of the caller's side.
-    ASSERT_TRUE(server_->push(0, Value::array({10, -1, 2002, 2})));
+    ASSERT_TRUE(client_->server().push(0, Value::array({10, -1, 2002, 2})));
     ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return lastLine(*chat) == ZLS("callRejectTip"); }, kWait));
 }
 
@@ -225,12 +198,12 @@ TEST_F(VoipCallDevServerTest, ConnectedCallStreamsBothWaysAndEndsWithItsLine) {
     auto chat = openChat(kFriend);
     ASSERT_NE(chat, nullptr);
     chat->setInCall(true);
-    const std::string name = controller_->getuserid(kFriend)->getname();
-    ASSERT_TRUE(server_->push(0, Value::array({10, -1, kFriend, 4, "127.0.0.1", relay_->port(), 7})));
+    const std::string name = client_->messenger()->getuserid(kFriend)->getname();
+    ASSERT_TRUE(client_->server().push(0, Value::array({10, -1, kFriend, 4, "127.0.0.1", relay_->port(), 7})));
 
     // The relay is greeted with this log-in's session key and the channel.
     ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return relay_->greetings().size() == 1; }, kWait));
-    EXPECT_EQ(relay_->greetings()[0].sessionKey, delegate_->sessionKey().value_or("?"));
+    EXPECT_EQ(relay_->greetings()[0].sessionKey, client_->delegate()->sessionKey().value_or("?"));
     EXPECT_EQ(relay_->greetings()[0].channelId, 7);
     ASSERT_TRUE(fnd::RunLoop::main().pumpUntil(
         [&] {
@@ -241,7 +214,7 @@ TEST_F(VoipCallDevServerTest, ConnectedCallStreamsBothWaysAndEndsWithItsLine) {
         kWait));
     EXPECT_FALSE(chat->inCall());
     auto banner = voip_->voipView();
-    EXPECT_EQ(banner->superview(), delegate_->window());
+    EXPECT_EQ(banner->superview(), client_->delegate()->window());
     EXPECT_TRUE(banner->timing());
 
     // Recorded voice reaches the relay as mu-law.
@@ -289,10 +262,10 @@ TEST_F(VoipCallDevServerTest, ConnectedCallStreamsBothWaysAndEndsWithItsLine) {
         return false;
     };
     ASSERT_TRUE(fnd::RunLoop::main().pumpUntil(played, kWait));
-    ASSERT_TRUE(ui::Snapshot::saveViewAsPng(*delegate_->window(), "screenshots/voice-call-banner.png"));
+    ASSERT_TRUE(ui::Snapshot::saveViewAsPng(*client_->delegate()->window(), "screenshots/voice-call-banner.png"));
 
     // The other side hangs up: the line, the hang-up packet, the ended call's line and banner.
-    ASSERT_TRUE(server_->push(0, Value::array({10, -1, kFriend, 3})));
+    ASSERT_TRUE(client_->server().push(0, Value::array({10, -1, kFriend, 3})));
     ASSERT_TRUE(waitForCallPackets(1));
     EXPECT_EQ(callPackets()[0], Value::array({10, -1, kFriend, 3}));
     const std::string ended = fnd::format(ZLS("Call with %@ ended"), name);
@@ -307,11 +280,11 @@ TEST_F(VoipCallDevServerTest, ConnectedCallStreamsBothWaysAndEndsWithItsLine) {
 }
 
 TEST_F(VoipCallDevServerTest, CallingADemoFriendConnectsThroughTheRelay) {
-    auto card = controller_->getuserid(2002);
-    controller_->showChatWithCard(std::static_pointer_cast<baseCard>(card));
-    ASSERT_TRUE(
-        fnd::RunLoop::main().pumpUntil([&] { return controller_->chatController()->currentChat() != nullptr; }, kWait));
-    controller_->chatController()->startVoip();
+    auto card = client_->messenger()->getuserid(2002);
+    client_->messenger()->showChatWithCard(std::static_pointer_cast<baseCard>(card));
+    ASSERT_TRUE(fnd::RunLoop::main().pumpUntil(
+        [&] { return client_->messenger()->chatController()->currentChat() != nullptr; }, kWait));
+    client_->messenger()->chatController()->startVoip();
     ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return relay_->greetings().size() == 1; }, kWait));
     EXPECT_EQ(callPackets()[0], Value::array({10, -1, 2002, 0}));
     EXPECT_EQ(relay_->greetings()[0].channelId, 2002);
