@@ -19,7 +19,7 @@
 
 namespace zelvan::devserver {
 
-DevServer::DevServer(DevServerOptions options) : options_(std::move(options)), acceptor_(io_) {
+DevServer::DevServer(DevServerOptions options) : options_(std::move(options)), listener_("devserver") {
     if (options_.demoMessenger) {
         addDemoMessengerRules(options_.rules, options_.voiceRelayPort);
     }
@@ -33,42 +33,14 @@ DevServer::~DevServer() {
 }
 
 bool DevServer::start() {
-    if (running_) {
+    if (running_ || !listener_.listen(options_.port)) {
         return false;
     }
-    asio::error_code ec;
-    asio::ip::tcp::endpoint endpoint(asio::ip::address_v4::loopback(), options_.port);
-    acceptor_.open(endpoint.protocol(), ec);
-    if (!ec) {
-        acceptor_.set_option(asio::ip::tcp::acceptor::reuse_address(true), ec);
-    }
-    if (!ec) {
-        acceptor_.bind(endpoint, ec);
-    }
-    if (!ec) {
-        acceptor_.listen(asio::socket_base::max_listen_connections, ec);
-    }
-    if (ec) {
-        ZLOG(Error, "devserver: cannot listen on 127.0.0.1:%d (%s)", static_cast<int>(options_.port),
-             ec.message().c_str());
-        asio::error_code ignored;
-        acceptor_.close(ignored);
-        return false;
-    }
-    port_ = acceptor_.local_endpoint(ec).port();
+    port_ = listener_.port();
     keySeed_ = (static_cast<uint64_t>(std::random_device{}()) << 32) ^ std::random_device{}();
     running_ = true;
-    io_.restart(); // after an earlier stop() the context has run out of work
-    work_.emplace(io_.get_executor());
     accept();
-    thread_ = std::thread([this] {
-        try {
-            io_.run();
-        } catch (const std::exception& e) {
-            ZLOG(Error, "devserver: server thread stopped by an exception: %s", e.what());
-        }
-    });
-    ZLOG(Info, "devserver: listening on 127.0.0.1:%d", static_cast<int>(port_));
+    listener_.run();
     return true;
 }
 
@@ -76,30 +48,23 @@ void DevServer::stop() {
     if (!running_) {
         return;
     }
-    asio::post(io_, [this] {
-        asio::error_code ignored;
-        acceptor_.close(ignored);
+    listener_.stop([this] {
         for (auto& session : sessions_) {
             session->close();
         }
         sessions_.clear();
         logins_.clear();
     });
-    // Without the guard run() returns once the aborted reads and writes have completed.
-    work_.reset();
-    if (thread_.joinable()) {
-        thread_.join();
-    }
     running_ = false;
 }
 
 void DevServer::accept() {
-    acceptor_.async_accept([this](const asio::error_code& ec, asio::ip::tcp::socket socket) {
+    listener_.acceptor().async_accept([this](const asio::error_code& ec, asio::ip::tcp::socket socket) {
         if (ec) {
             if (ec != asio::error::operation_aborted) {
                 ZLOG(Warn, "devserver: accept failed (%s)", ec.message().c_str());
             }
-            if (acceptor_.is_open() && ec != asio::error::operation_aborted) {
+            if (listener_.acceptor().is_open() && ec != asio::error::operation_aborted) {
                 accept();
             }
             return;
@@ -257,7 +222,7 @@ void DevServer::runOnServer(const std::function<void()>& task) {
         return;
     }
     std::promise<void> done;
-    asio::post(io_, [&] {
+    asio::post(listener_.io(), [&] {
         task();
         done.set_value();
     });

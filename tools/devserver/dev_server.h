@@ -17,6 +17,8 @@
 
 #include <asio.hpp>
 
+#include "tools/devserver/loopback_listener.h"
+
 #include "platform/foundation/value.h"
 #include "tools/devserver/dev_rules.h"
 #include "tools/devserver/login_protocol.h"
@@ -105,10 +107,7 @@ private:
     std::shared_ptr<DevSession> findSession(const std::function<bool(const DevSession&)>& match, bool newest);
 
     DevServerOptions options_;
-    asio::io_context io_;
-    std::optional<asio::executor_work_guard<asio::io_context::executor_type>> work_;
-    asio::ip::tcp::acceptor acceptor_;
-    std::thread thread_;
+    LoopbackListener listener_;
     uint16_t port_ = 0;
     std::atomic<bool> running_{false};
 

@@ -66,48 +66,20 @@ private:
     std::deque<fnd::Bytes> pending_;
 };
 
-DevVoiceRelay::DevVoiceRelay(DevVoiceRelayOptions options) : options_(std::move(options)), acceptor_(io_) {}
+DevVoiceRelay::DevVoiceRelay(DevVoiceRelayOptions options) : options_(std::move(options)), listener_("voice relay") {}
 
 DevVoiceRelay::~DevVoiceRelay() {
     stop();
 }
 
 bool DevVoiceRelay::start() {
-    if (running_) {
+    if (running_ || !listener_.listen(options_.port)) {
         return false;
     }
-    asio::error_code ec;
-    asio::ip::tcp::endpoint endpoint(asio::ip::address_v4::loopback(), options_.port);
-    acceptor_.open(endpoint.protocol(), ec);
-    if (!ec) {
-        acceptor_.set_option(asio::ip::tcp::acceptor::reuse_address(true), ec);
-    }
-    if (!ec) {
-        acceptor_.bind(endpoint, ec);
-    }
-    if (!ec) {
-        acceptor_.listen(asio::socket_base::max_listen_connections, ec);
-    }
-    if (ec) {
-        ZLOG(Error, "voice relay: cannot listen on 127.0.0.1:%d (%s)", static_cast<int>(options_.port),
-             ec.message().c_str());
-        asio::error_code ignored;
-        acceptor_.close(ignored);
-        return false;
-    }
-    port_ = acceptor_.local_endpoint(ec).port();
+    port_ = listener_.port();
     running_ = true;
-    io_.restart();
-    work_.emplace(io_.get_executor());
     accept();
-    thread_ = std::thread([this] {
-        try {
-            io_.run();
-        } catch (const std::exception& e) {
-            ZLOG(Error, "voice relay: thread stopped by an exception: %s", e.what());
-        }
-    });
-    ZLOG(Info, "voice relay: listening on 127.0.0.1:%d", static_cast<int>(port_));
+    listener_.run();
     return true;
 }
 
@@ -115,23 +87,17 @@ void DevVoiceRelay::stop() {
     if (!running_) {
         return;
     }
-    asio::post(io_, [this] {
-        asio::error_code ignored;
-        acceptor_.close(ignored);
+    listener_.stop([this] {
         for (auto& connection : connections_) {
             connection->close();
         }
         connections_.clear();
     });
-    work_.reset();
-    if (thread_.joinable()) {
-        thread_.join();
-    }
     running_ = false;
 }
 
 void DevVoiceRelay::accept() {
-    acceptor_.async_accept([this](const asio::error_code& ec, asio::ip::tcp::socket socket) {
+    listener_.acceptor().async_accept([this](const asio::error_code& ec, asio::ip::tcp::socket socket) {
         if (ec) {
             return;
         }
@@ -193,7 +159,7 @@ void DevVoiceRelay::runOnRelay(const std::function<void()>& task) {
         return;
     }
     std::promise<void> done;
-    asio::post(io_, [&] {
+    asio::post(listener_.io(), [&] {
         task();
         done.set_value();
     });

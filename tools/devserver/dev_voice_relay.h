@@ -17,6 +17,8 @@
 
 #include <asio.hpp>
 
+#include "tools/devserver/loopback_listener.h"
+
 #include "platform/foundation/bytes.h"
 
 namespace zelvan::devserver {
@@ -76,10 +78,7 @@ private:
     void runOnRelay(const std::function<void()>& task);
 
     DevVoiceRelayOptions options_;
-    asio::io_context io_;
-    std::optional<asio::executor_work_guard<asio::io_context::executor_type>> work_;
-    asio::ip::tcp::acceptor acceptor_;
-    std::thread thread_;
+    LoopbackListener listener_;
     uint16_t port_ = 0;
     std::atomic<bool> running_{false};
     std::vector<std::shared_ptr<Connection>> connections_; // relay thread only
