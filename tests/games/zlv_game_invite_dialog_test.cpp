@@ -25,6 +25,7 @@
 #include "platform/ui/window.h"
 #include "protocol/tagged_codec.h"
 #include "tests/support/scoped_app_delegate.h"
+#include "tests/support/sent_packets.h"
 #include "tools/devserver/login_protocol.h"
 
 namespace zelvan {
@@ -122,13 +123,7 @@ protected:
         }
         return out;
     }
-    std::vector<Value> sent() {
-        std::vector<Value> out;
-        for (const auto& bytes : app_->packetQueue().drain()) {
-            out.push_back(loads(bytes).value());
-        }
-        return out;
-    }
+    std::vector<Value> sent() { return takeSentPackets(*app_); }
     static std::optional<std::string> header(ZLVGameInviteDialog& dialog, int section) {
         return dialog.tableViewTitleForHeaderInSection(*dialog.tableView(), section);
     }

@@ -23,9 +23,11 @@
 #include "platform/ui/snapshot.h"
 #include "platform/ui/testing/alert_driver.h"
 #include "platform/ui/testing/table_driver.h"
+#include "platform/ui/testing/view_search.h"
 #include "protocol/tagged_codec.h"
 #include "tests/messaging/launched_messenger.h"
 #include "tests/support/scoped_app_delegate.h"
+#include "tests/support/sent_packets.h"
 #include "tests/ui/window_fixture.h"
 #include "tools/devserver/dev_server.h"
 
@@ -49,20 +51,6 @@ std::shared_ptr<vCard> person(const std::string& name, int32_t userId, int32_t c
     card->setUserid(userId);
     card->setContactid(contactId);
     return card;
-}
-
-// The first view of class T under `root`, depth first.
-template <class T>
-std::shared_ptr<T> find(const std::shared_ptr<ui::View>& root) {
-    for (const auto& sub : root->subviews()) {
-        if (auto hit = std::dynamic_pointer_cast<T>(sub)) {
-            return hit;
-        }
-        if (auto deeper = find<T>(sub)) {
-            return deeper;
-        }
-    }
-    return nullptr;
 }
 
 // A name of `count` copies of `piece`.
@@ -120,13 +108,7 @@ protected:
         screen_->refresh();
         settle();
     }
-    std::vector<Value> sent() {
-        std::vector<Value> out;
-        for (const auto& bytes : (*app_)->packetQueue().drain()) {
-            out.push_back(loads(bytes).value());
-        }
-        return out;
-    }
+    std::vector<Value> sent() { return takeSentPackets(**app_); }
     // A server reply, as the network thread hands it on.
     void reply(const Value& packet) {
         messenger_->groupReplies()->handleServerResponse(packet);
@@ -140,7 +122,9 @@ protected:
         return std::dynamic_pointer_cast<ChatGroupUserInviteCell>(
             screen_->inviteTableView()->cellForRowAtIndexPath(fnd::IndexPath(section, row)));
     }
-    std::shared_ptr<ZSimpleAlertView> confirmation() { return find<ZSimpleAlertView>(screen_->view()); }
+    std::shared_ptr<ZSimpleAlertView> confirmation() {
+        return ui::testing::findView<ZSimpleAlertView>(screen_->view());
+    }
     void answer(int index) {
         auto alert = confirmation();
         ASSERT_TRUE(alert);
@@ -298,7 +282,7 @@ TEST_F(ChatGroupMembersDevServerTest, RemovingMembersAlsoWithALateReply) {
     auto remove = [&](int row) {
         screen->tableViewDidSelectRowAtIndexPath(*screen->deleteTableView(), fnd::IndexPath(0, row));
         screen->btnDelete();
-        auto alert = find<ZSimpleAlertView>(screen->view());
+        auto alert = ui::testing::findView<ZSimpleAlertView>(screen->view());
         ASSERT_TRUE(alert);
         alert->hide();
         screen->buttonClickedFromAlert(*alert, "", 1);

@@ -29,9 +29,11 @@
 #include "platform/ui/snapshot.h"
 #include "platform/ui/testing/table_driver.h"
 #include "platform/ui/testing/touch_driver.h"
+#include "platform/ui/testing/view_search.h"
 #include "protocol/tagged_codec.h"
 #include "tests/messaging/launched_messenger.h"
 #include "tests/support/scoped_app_delegate.h"
+#include "tests/support/sent_packets.h"
 #include "tests/ui/window_fixture.h"
 #include "tools/devserver/dev_server.h"
 #include "ui/z_simple_alert_view.h"
@@ -40,27 +42,12 @@
 namespace zelvan {
 namespace {
 
+using ui::testing::findView;
+
 using fnd::Value;
 using ui::testing::TableDriver;
 
 constexpr double kWait = 10.0;
-
-// The first view under `root` (itself included) of type T, depth first.
-template <class T>
-std::shared_ptr<T> findView(const std::shared_ptr<ui::View>& root) {
-    if (!root) {
-        return nullptr;
-    }
-    if (auto found = std::dynamic_pointer_cast<T>(root)) {
-        return found;
-    }
-    for (const auto& sub : root->subviews()) {
-        if (auto found = findView<T>(sub)) {
-            return found;
-        }
-    }
-    return nullptr;
-}
 
 // Taps the centre of `view` with a finger through `window`.
 void tapView(const std::shared_ptr<ui::Window>& window, ui::View& view) {
@@ -114,13 +101,7 @@ protected:
         window_->layoutIfNeeded();
         ASSERT_TRUE(ui::Snapshot::saveViewAsPng(*window_, "screenshots/" + name));
     }
-    std::vector<Value> sent() {
-        std::vector<Value> out;
-        for (const auto& bytes : (*app_)->packetQueue().drain()) {
-            out.push_back(loads(bytes).value());
-        }
-        return out;
-    }
+    std::vector<Value> sent() { return takeSentPackets(**app_); }
     // The member list of `group`, pushed and refreshed as the chat window does it.
     std::shared_ptr<ChatGroupUserController> pushMembers(const std::shared_ptr<ChatGroupCard>& group) {
         auto screen = std::dynamic_pointer_cast<ChatGroupUserController>(messenger_->screens().groupMembers(group));

@@ -26,6 +26,7 @@
 #include "platform/ui/snapshot.h"
 #include "platform/ui/testing/alert_driver.h"
 #include "platform/ui/testing/touch_driver.h"
+#include "platform/ui/testing/view_search.h"
 #include "platform/ui/window.h"
 #include "tests/messaging/launched_messenger.h"
 #include "tools/devserver/dev_server.h"
@@ -33,6 +34,8 @@
 
 namespace zelvan {
 namespace {
+
+using ui::testing::findView;
 
 using fnd::Value;
 using ui::testing::TouchDriver;
@@ -49,23 +52,6 @@ std::shared_ptr<ChatRoomUser> member(int32_t userId, const std::string& name, in
     user->setAdmin(admin);
     user->setMyfriend(isFriend);
     return user;
-}
-
-// The first view under `root` (itself included) of type T, depth first.
-template <class T>
-std::shared_ptr<T> findView(const std::shared_ptr<ui::View>& root) {
-    if (!root) {
-        return nullptr;
-    }
-    if (auto found = std::dynamic_pointer_cast<T>(root)) {
-        return found;
-    }
-    for (const auto& sub : root->subviews()) {
-        if (auto found = findView<T>(sub)) {
-            return found;
-        }
-    }
-    return nullptr;
 }
 
 class ChatRoomScreensTest : public ::testing::Test {

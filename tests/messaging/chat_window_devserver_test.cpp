@@ -25,6 +25,7 @@
 #include "platform/ui/testing/keyboard.h"
 #include "platform/ui/testing/picker_driver.h"
 #include "platform/ui/testing/touch_driver.h"
+#include "platform/ui/testing/view_search.h"
 #include "platform/ui/window.h"
 #include "tests/messaging/launched_messenger.h"
 #include "tools/devserver/dev_server.h"
@@ -35,6 +36,8 @@
 
 namespace zelvan {
 namespace {
+
+using ui::testing::findView;
 
 using fnd::Value;
 using ui::testing::Keyboard;
@@ -52,23 +55,6 @@ gfx::ImagePtr solidImage(int width, int height, uint8_t b, uint8_t g, uint8_t r)
         pixels[i + 3] = 255;
     }
     return gfx::Image::fromPixels(width, height, std::move(pixels));
-}
-
-// The first view under `root` (itself included) of type T, depth first.
-template <class T>
-std::shared_ptr<T> findView(const std::shared_ptr<ui::View>& root) {
-    if (!root) {
-        return nullptr;
-    }
-    if (auto found = std::dynamic_pointer_cast<T>(root)) {
-        return found;
-    }
-    for (const auto& sub : root->subviews()) {
-        if (auto found = findView<T>(sub)) {
-            return found;
-        }
-    }
-    return nullptr;
 }
 
 class ChatWindowDevServerTest : public ::testing::Test {

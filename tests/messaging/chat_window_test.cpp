@@ -26,9 +26,11 @@
 #include "platform/foundation/testing/log_capture.h"
 #include "platform/ui/tab_bar_item.h"
 #include "platform/ui/testing/touch_driver.h"
+#include "platform/ui/testing/view_search.h"
 #include "platform/ui/window.h"
 #include "protocol/tagged_codec.h"
 #include "tests/support/scoped_app_delegate.h"
+#include "tests/support/sent_packets.h"
 #include "ui/z_simple_photo_view.h"
 
 namespace zelvan {
@@ -98,13 +100,7 @@ protected:
     }
 
     // Everything queued since the last call, decoded.
-    std::vector<Value> sent() {
-        std::vector<Value> out;
-        for (const auto& bytes : app_->packetQueue().drain()) {
-            out.push_back(loads(bytes).value());
-        }
-        return out;
-    }
+    std::vector<Value> sent() { return takeSentPackets(*app_); }
     // Types `text` into the current chat and presses Send.
     void type(const std::string& text) {
         field_->setText(text);
@@ -130,14 +126,7 @@ protected:
         }
         return tags;
     }
-    ZSimpleAlertView* shownAlert() const {
-        for (const auto& sub : chatWindow_->view()->subviews()) {
-            if (auto alert = std::dynamic_pointer_cast<ZSimpleAlertView>(sub)) {
-                return alert.get();
-            }
-        }
-        return nullptr;
-    }
+    ZSimpleAlertView* shownAlert() const { return ui::testing::findView<ZSimpleAlertView>(chatWindow_->view()).get(); }
     void tapAlertButton(int index) {
         auto alert = shownAlert();
         ASSERT_TRUE(alert);

@@ -21,10 +21,12 @@
 #include "platform/ui/action_sheet.h"
 #include "platform/ui/snapshot.h"
 #include "platform/ui/testing/alert_driver.h"
+#include "platform/ui/testing/view_search.h"
 #include "platform/ui/window.h"
 #include "protocol/tagged_codec.h"
 #include "tests/messaging/launched_messenger.h"
 #include "tests/support/scoped_app_delegate.h"
+#include "tests/support/sent_packets.h"
 #include "tools/devserver/login_protocol.h"
 
 namespace zelvan {
@@ -79,13 +81,7 @@ protected:
         fnd::Clock::install(nullptr);
         deletefile(ContactManage::kContactFile);
     }
-    std::vector<Value> sent() {
-        std::vector<Value> out;
-        for (const auto& bytes : app_->packetQueue().drain()) {
-            out.push_back(loads(bytes).value());
-        }
-        return out;
-    }
+    std::vector<Value> sent() { return takeSentPackets(*app_); }
     int rows(int section) { return messenger_->tableViewNumberOfRowsInSection(*messenger_->tableView(), section); }
     // The section of a type (after the accounts).
     int sectionOf(int type) {
@@ -96,20 +92,9 @@ protected:
         }
         return -1;
     }
-    // The first view of class T under `root`, depth first.
-    template <class T>
-    static std::shared_ptr<T> find(const std::shared_ptr<ui::View>& root) {
-        for (const auto& sub : root->subviews()) {
-            if (auto hit = std::dynamic_pointer_cast<T>(sub)) {
-                return hit;
-            }
-            if (auto deeper = find<T>(sub)) {
-                return deeper;
-            }
-        }
-        return nullptr;
+    std::shared_ptr<ZSimpleAlertView> shownAlert() {
+        return ui::testing::findView<ZSimpleAlertView>(messenger_->view());
     }
-    std::shared_ptr<ZSimpleAlertView> shownAlert() { return find<ZSimpleAlertView>(messenger_->view()); }
     // Answers the alert on screen with button `index`, as a tap does: the alert goes, then the answer.
     void answer(int index) {
         auto alert = shownAlert();

@@ -19,6 +19,7 @@
 #include "platform/media/testing/memory_device.h"
 #include "protocol/tagged_codec.h"
 #include "tests/support/scoped_app_delegate.h"
+#include "tests/support/sent_packets.h"
 #include "tools/devserver/dev_voice_relay.h"
 
 namespace zelvan {
@@ -89,13 +90,7 @@ protected:
         device_->pushInput(std::span(reinterpret_cast<const uint8_t*>(tone.data()), samples * 2));
         tones_.insert(tones_.end(), tone.begin(), tone.end());
     }
-    std::vector<Value> sent() {
-        std::vector<Value> out;
-        for (const auto& bytes : app_->packetQueue().drain()) {
-            out.push_back(loads(bytes).value());
-        }
-        return out;
-    }
+    std::vector<Value> sent() { return takeSentPackets(*app_); }
     // Opens the relay connection and starts the audio, as the network thread does.
     void startCall(VoipCall call) {
         call.voipServer = "127.0.0.1";
