@@ -85,6 +85,7 @@ public:
     VCards& waitadd() { return waitadd_; }
     std::vector<std::shared_ptr<fnd::Array>>& updates() { return updates_; }
     std::vector<std::shared_ptr<imGroup>>& ims() { return ims_; }
+    const std::vector<std::shared_ptr<imGroup>>& ims() const { return ims_; }
     std::vector<std::shared_ptr<ChatGroupCard>>& chatGroups() { return chatGroups_; }
     std::vector<std::shared_ptr<ChatRoomCard>>& chatRooms() { return chatRooms_; }
     std::vector<std::shared_ptr<PrivateChatCard>>& privateChatUsers() { return privateChatUsers_; }

@@ -237,6 +237,7 @@ private:
     int inputOffset() const;
     void flick(Flick direction);
     void placeToolbarButtons(const baseCard& card);
+    // Where alerts, sheets and panels show: the tab bar controller's view, else the window's own.
     std::shared_ptr<ui::View> alertHost() const;
     // Runs `action` on the window (while it lives) when the control sends `events`.
     void addButtonAction(ui::Control& control, std::function<void(IMChatController&)> action,

@@ -87,9 +87,7 @@ void IMChatController::showZLVEmoticonPanelView() {
     auto panel = ZLVEmoticonPanelView::create();
     panel->setTitle(ZLS("Emoticons"));
     panel->setEmoticonDelegate(selfAs<IMChatController>());
-    auto delegate = delegate_.lock();
-    auto tabs = delegate ? delegate->tabBarController() : nullptr;
-    panel->showInView(tabs ? tabs->view() : view());
+    panel->showInView(alertHost());
 }
 
 void IMChatController::hideInput() {

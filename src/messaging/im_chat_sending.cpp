@@ -118,9 +118,7 @@ void IMChatController::uploadPicture() {
     }
     auto sheet = ui::ActionSheet::initWithTitle(ZLS("sendPhoto"), selfAs<IMChatController>(), ZLS("Cancel"),
                                                 std::nullopt, {ZLS("SEND_PIC_1"), ZLS("SEND_PIC_2")});
-    auto delegate = delegate_.lock();
-    auto tabs = delegate ? delegate->tabBarController() : nullptr;
-    sheet->showInView(tabs ? tabs->view() : view());
+    sheet->showInView(alertHost());
 }
 
 void IMChatController::actionSheetClickedButtonAtIndex(ui::ActionSheet& sheet, int buttonIndex) {

@@ -39,7 +39,7 @@ constexpr int kStatusSheetTag = 1;
 } // namespace
 
 std::shared_ptr<imGroup> IMController::imAt(int32_t index) const {
-    auto& list = const_cast<IMController*>(this)->ims();
+    const auto& list = ims();
     if (index < 0 || static_cast<size_t>(index) >= list.size()) {
         ZLOG(Warn, "messenger: no IM account at index %d", static_cast<int>(index));
         return nullptr;

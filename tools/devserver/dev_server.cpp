@@ -36,7 +36,6 @@ bool DevServer::start() {
     if (running_ || !listener_.listen(options_.port)) {
         return false;
     }
-    port_ = listener_.port();
     keySeed_ = (static_cast<uint64_t>(std::random_device{}()) << 32) ^ std::random_device{}();
     running_ = true;
     accept();

@@ -66,7 +66,7 @@ public:
     // Closes every connection and the listener and joins the server thread. Idempotent.
     void stop();
     // The bound port (valid after a successful start).
-    uint16_t port() const { return port_; }
+    uint16_t port() const { return listener_.port(); }
 
     // The methods below may be called from any thread except the server's own.
 
@@ -108,7 +108,6 @@ private:
 
     DevServerOptions options_;
     LoopbackListener listener_;
-    uint16_t port_ = 0;
     std::atomic<bool> running_{false};
 
     // Server thread only.

@@ -76,7 +76,6 @@ bool DevVoiceRelay::start() {
     if (running_ || !listener_.listen(options_.port)) {
         return false;
     }
-    port_ = listener_.port();
     running_ = true;
     accept();
     listener_.run();

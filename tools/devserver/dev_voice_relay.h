@@ -52,7 +52,7 @@ public:
     bool start();
     // Closes everything and joins the thread. Idempotent.
     void stop();
-    uint16_t port() const { return port_; }
+    uint16_t port() const { return listener_.port(); }
 
     // Any thread but the relay's own:
     // Sends `bytes` to the latest greeted connection; false when there is none.
@@ -79,7 +79,6 @@ private:
 
     DevVoiceRelayOptions options_;
     LoopbackListener listener_;
-    uint16_t port_ = 0;
     std::atomic<bool> running_{false};
     std::vector<std::shared_ptr<Connection>> connections_; // relay thread only
 
