@@ -9,7 +9,6 @@
 #include "messaging/im_controller.h"
 #include "platform/foundation/log.h"
 #include "platform/ui/navigation_item.h"
-#include "platform/ui/tab_bar_controller.h"
 #include "ui/widget_layout.h"
 #include "ui/zelvan_widget.h"
 

@@ -15,7 +15,6 @@
 #include "platform/foundation/run_loop.h"
 #include "platform/graphics/image.h"
 #include "platform/ui/navigation_controller.h"
-#include "platform/ui/tab_bar_controller.h"
 #include "protocol/zelvan_packet.h"
 #include "ui/z_simple_photo_view.h"
 #include "ui/zelvan_widget.h"
