@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "platform/foundation/log.h"
+#include "tools/devserver/demo_game.h"
 #include "tools/devserver/dev_server.h"
 #include "tools/devserver/dev_voice_relay.h"
 #include "tools/devserver/dev_web_server.h"
@@ -41,7 +42,7 @@ int usage() {
                  "  --demo-messenger pushes the demo messenger world after each log-in\n"
                  "  --voice-port N runs an echoing voice relay there (0 picks a free port); the demo\n"
                  "    world connects calls to its friends through it\n",
-                 ZELVAN_DEVSERVER_SITE, ZELVAN_DEVSERVER_GAMES);
+                 ZELVAN_DEVSERVER_SITE, zelvan::devserver::builtGameRoot().c_str());
     return 2;
 }
 
@@ -54,7 +55,7 @@ int main(int argc, char** argv) {
     std::optional<uint16_t> webPort;
     std::string webRoot = ZELVAN_DEVSERVER_SITE;
     std::optional<uint16_t> voicePort;
-    options.gameRoot = ZELVAN_DEVSERVER_GAMES;
+    options.gameRoot = builtGameRoot();
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
         if (arg == "--demo-messenger") {

@@ -1,4 +1,4 @@
-// Test builders for bitmap fonts, next to the archive builders: the 32-byte colour blocks fonts use,
+// Builders for bitmap fonts, next to the archive builders: the 32-byte colour blocks fonts use,
 // font files from glyphs given as raw pixel indices, and a small legible pixel font.
 #pragma once
 
@@ -8,7 +8,7 @@
 
 #include "platform/foundation/bytes.h"
 
-namespace zelvan::testing {
+namespace zelvan::gameart {
 
 // A glyph image: palette indices (0 paper, 1 ink), width x height, top row first.
 struct GlyphPixels {
@@ -35,4 +35,4 @@ fnd::Bytes buildFont(const std::vector<std::pair<uint8_t, uint8_t>>& ranges, con
 // spacing on the right, a row above and below), ranges (32, 1), (48, 10), (65, 26).
 fnd::Bytes pixelFont(uint32_t ink = 0x000000, uint8_t flags = 0, int bitDepth = 8);
 
-} // namespace zelvan::testing
+} // namespace zelvan::gameart

@@ -1,12 +1,12 @@
-// Bitmap font builders for tests: colour blocks, font files from raw glyph pixels, a small pixel font.
-#include "font_builders.h"
+// Bitmap font builders: colour blocks, font files from raw glyph pixels, a small pixel font.
+#include "tools/gameart/font_builders.h"
 
 #include <array>
 #include <string_view>
 
-#include "art_builders.h"
+#include "tools/gameart/art_builders.h"
 
-namespace zelvan::testing {
+namespace zelvan::gameart {
 namespace {
 
 // 3x5 shapes, rows top first, '#' ink: space, 0-9, A-Z.
@@ -90,4 +90,4 @@ fnd::Bytes pixelFont(uint32_t ink, uint8_t flags, int bitDepth) {
     return buildFont({{32, 1}, {48, 10}, {65, 26}}, glyphs, {fontColorBlock(ink)}, flags, bitDepth);
 }
 
-} // namespace zelvan::testing
+} // namespace zelvan::gameart
