@@ -1,6 +1,7 @@
-// The dev server's demo game as the build made it: its bytecode loads in an engine, asks for its
-// generated sprite archive and reports progress until the cache hands it out, echoes commands, wins
-// after one, and paints the archive's sprite over its background.
+// The dev server's demo game as the build made it: the cache rule serves its generated archive, which
+// decodes; its bytecode loads in an engine, asks for its resources and reports progress until the
+// cache hands them out, shows the player's label and the chat area, plays its chime, echoes commands,
+// wins after one, and paints sprites of the archive and text in its bitmap font.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -8,8 +9,10 @@
 #include <vector>
 
 #include "games/cng4.h"
+#include "games/zlv_audio_player.h"
 #include "natives_drawing_support.h"
 #include "platform/foundation/file_io.h"
+#include "platform/media/playback_log.h"
 #include "tools/devserver/demo_game.h"
 #include "tools/devserver/game_rules.h"
 #include "tools/gameart/demo_art.h"
@@ -47,41 +50,68 @@ TEST(DemoGameTest, CacheRuleServesTheGeneratedArchiveThatDecodesWithEverySpriteA
     }
 }
 
-TEST(DemoGameTest, BuiltBytecodeLoadsReportsProgressEchoesWinsAndPaints) {
+TEST(DemoGameTest, BuiltBytecodeLoadsItsResourcesShowsThePlayerEchoesWinsAndPaints) {
     const std::string root = devserver::builtGameRoot();
     std::optional<fnd::Bytes> image = fnd::readFile(root + "/" + std::string(devserver::kDemoBytecodeFile));
     ASSERT_TRUE(image.has_value()) << root;
+    media::PlaybackLog::clear();
     testing::NativesBench bench(320, 480);
     bench.host->fileRoots = {root};
+    auto screen = std::make_shared<testing::FakeGameScreen>(12, 2);
+    bench.host->screen = screen;
     auto engine = std::make_unique<STLScriptEngine>(*image, testing::kTestMyId, 12, devserver::kDemoGameId,
                                                     Value::array({"1001"}), Value::array({"me"}), 320, 480, bench.host);
     engine->setContext(bench.screen, 0, bench.guard);
 
-    // Asked once; 50 while the cache has nothing ready, on every tick.
-    const std::string key(gameart::kDemoSpritesKey);
-    EXPECT_EQ(engine->call("initialize", Value()), Value(50));
+    // All three keys asked once; 50 on every tick until the cache has handed out every one.
+    const std::vector<std::string> keys = {std::string(gameart::kDemoSpritesKey), std::string(gameart::kDemoFontKey),
+                                           std::string(gameart::kDemoSoundKey)};
     EXPECT_EQ(engine->call("initialize", Value()), Value(50));
     ASSERT_EQ(bench.host->calls().size(), 1u);
-    EXPECT_EQ(bench.host->calls()[0], Value::array({"requestDataWithKeys", Value::array({key})}));
-    bench.host->readyPaths[key] = root + "/resources/" + key;
+    EXPECT_EQ(bench.host->calls()[0], Value::array({"requestDataWithKeys", Value::array({keys[0], keys[1], keys[2]})}));
+    for (const std::string& key : keys) {
+        EXPECT_EQ(engine->call("initialize", Value()), Value(50)) << key;
+        bench.host->readyPaths[key] = root + "/resources/" + key;
+    }
     EXPECT_EQ(engine->call("initialize", Value()), Value(-1));
+    EXPECT_EQ(bench.host->calls().size(), 1u);
+
+    // "start": the player's label and the chat area, and the chime plays.
+    engine->call("start", Value());
+    ASSERT_EQ(screen->calls().size(), 2u);
+    EXPECT_EQ(screen->calls()[0].asArray()->objectAtIndex(0), Value("drawUserName"));
+    EXPECT_EQ(screen->calls()[0].asArray()->objectAtIndex(1).asArray()->objectAtIndex(0), Value("me"));
+    EXPECT_EQ(screen->calls()[1].asArray()->objectAtIndex(0), Value("displayChat"));
+    ASSERT_EQ(engine->core()->sounds.size(), 1u);
+    auto chime = std::dynamic_pointer_cast<ZLVAudioPlayer>(engine->core()->sounds[0]);
+    ASSERT_NE(chime, nullptr);
+    EXPECT_EQ(media::PlaybackLog::eventsOf(chime->player()->streamId()),
+              std::vector<media::PlaybackEvent>{media::PlaybackEvent::Play});
 
     // No win before a command; the command comes back to the room, then the game is won.
     EXPECT_TRUE(engine->call("execute", Value()).isNull());
-    const Value command = Value::array({"hello", 3});
-    engine->call("oncmd", Value::array({command}));
+    engine->call("oncmd", Value::array({Value::array({"move", 1})}));
     ASSERT_EQ(bench.host->sent().size(), 1u);
     // Script strings go out as byte data.
-    EXPECT_EQ(bench.host->sent()[0], Value::array({15, 12, Value::array({testing::bytes("hello"), 3})}));
+    EXPECT_EQ(bench.host->sent()[0], Value::array({15, 12, Value::array({testing::bytes("move"), 1})}));
     EXPECT_EQ(engine->call("execute", Value()), Value(1));
 
-    // The background everywhere but the red ball at (40, 60): its body colour a few pixels right of
-    // its centre (the surface is stored bottom row first).
+    // The background, the red and the blue ball at (40, 60) and (100, 60) (their body colour a few
+    // pixels right of the centre), the table, and the bitmap font's white ink in its line at (40, 140)
+    // (the surface is stored bottom row first).
     engine->call("paint", Value());
-    const int h = bench.height;
-    EXPECT_TRUE(near(bench.screen->pixelAt(5, h - 1 - 5), 0x183050));
-    EXPECT_TRUE(near(bench.screen->pixelAt(300, h - 1 - 400), 0x183050));
-    EXPECT_TRUE(near(bench.screen->pixelAt(40 + 22, h - 1 - (60 + 18)), gameart::kDemoBodyColors[0]));
+    auto at = [&](int x, int y) { return bench.screen->pixelAt(x, bench.height - 1 - y); };
+    EXPECT_TRUE(near(at(5, 5), 0x183050));
+    EXPECT_TRUE(near(at(40 + 22, 60 + 18), gameart::kDemoBodyColors[0]));
+    EXPECT_TRUE(near(at(100 + 22, 60 + 18), gameart::kDemoBodyColors[1]));
+    EXPECT_TRUE(near(at(250, 180), 0x2A6040));
+    int white = 0;
+    for (int y = 140; y < 154; ++y) {
+        for (int x = 40; x < 40 + 12 * 8; ++x) {
+            white += near(at(x, y), 0xFFFFFF) ? 1 : 0;
+        }
+    }
+    EXPECT_GT(white, 100);
 }
 
 } // namespace

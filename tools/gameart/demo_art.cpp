@@ -90,7 +90,7 @@ fnd::Bytes demoSpriteArchive() {
 }
 
 fnd::Bytes demoFont() {
-    return pixelFont(0xFFFFFF);
+    return pixelFont(0xFFFFFF, 0, 8, 2);
 }
 
 } // namespace zelvan::gameart

@@ -1,12 +1,13 @@
-// zelvan-gameart <game folder>: writes the demo game's generated resources (its sprite archive and
-// bitmap font) under <game folder>/resources/, at the keys of demo_art.h. The output is the same on
-// every run.
+// zelvan-gameart <game folder>: writes the demo game's generated resources (its sprite archive, its
+// bitmap font and its chime, three rising tones) under <game folder>/resources/, at the keys of
+// demo_art.h. The output is the same on every run.
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <string_view>
 
 #include "platform/foundation/file_io.h"
+#include "tools/artgen/sound_art.h"
 #include "tools/gameart/demo_art.h"
 
 namespace {
@@ -33,5 +34,6 @@ int main(int argc, char** argv) {
     const std::filesystem::path folder = argv[1];
     bool ok = writeResource(folder, kDemoSpritesKey, demoSpriteArchive());
     ok = writeResource(folder, kDemoFontKey, demoFont()) && ok;
+    ok = writeResource(folder, kDemoSoundKey, zelvan::artgen::toneSequenceWav({660.0, 880.0, 1320.0}, 80)) && ok;
     return ok ? 0 : 1;
 }
