@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "platform/foundation/log.h"
+#include "tools/devserver/demo_game.h"
 #include "tools/devserver/dev_server.h"
 #include "tools/devserver/dev_voice_relay.h"
 #include "tools/devserver/dev_web_server.h"
@@ -34,14 +35,15 @@ int usage() {
     std::fprintf(stderr,
                  "usage: zelvan-devserver [--port N] [--accounts phone:password[:name],...] [--log FILE]\n"
                  "                        [--web-port N] [--web-root DIR] [--game-root DIR] [--demo-messenger]\n"
-                 "                        [--voice-port N]\n"
+                 "                        [--demo-games] [--voice-port N]\n"
                  "  --port 0 (the default) picks a free port; so does --web-port 0\n"
                  "  --web-root defaults to the demo site %s\n"
                  "  --game-root (resources and download lists) defaults to %s\n"
                  "  --demo-messenger pushes the demo messenger world after each log-in\n"
+                 "  --demo-games runs the demo game room (play alone starts the demo game)\n"
                  "  --voice-port N runs an echoing voice relay there (0 picks a free port); the demo\n"
                  "    world connects calls to its friends through it\n",
-                 ZELVAN_DEVSERVER_SITE, ZELVAN_DEVSERVER_GAMES);
+                 ZELVAN_DEVSERVER_SITE, zelvan::devserver::builtGameRoot().c_str());
     return 2;
 }
 
@@ -54,11 +56,15 @@ int main(int argc, char** argv) {
     std::optional<uint16_t> webPort;
     std::string webRoot = ZELVAN_DEVSERVER_SITE;
     std::optional<uint16_t> voicePort;
-    options.gameRoot = ZELVAN_DEVSERVER_GAMES;
+    options.gameRoot = builtGameRoot();
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
         if (arg == "--demo-messenger") {
             options.demoMessenger = true;
+            continue;
+        }
+        if (arg == "--demo-games") {
+            options.demoGames = true;
             continue;
         }
         if (i + 1 >= argc) {
