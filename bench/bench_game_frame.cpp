@@ -20,9 +20,9 @@
 #include "platform/graphics/font.h"
 #include "platform/graphics/graphics_stack.h"
 #include "platform/graphics/text_drawing.h"
-#include "tests/games/art_builders.h"
-#include "tests/games/font_builders.h"
 #include "tools/bcasm/assembler.h"
+#include "tools/gameart/art_builders.h"
+#include "tools/gameart/font_builders.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ constexpr int kImages = 5; // sides 16, 20, 24, 28, 32
 constexpr int kPalettes = 4;
 
 fnd::Bytes spriteArchive() {
-    testing::ArchiveBuilder builder;
+    gameart::ArchiveBuilder builder;
     for (int p = 0; p < kPalettes; ++p) {
         builder.addPalette({0x000000, 0xFF0000u >> (p * 4), 0x00FF00u + static_cast<uint32_t>(p) * 40, 0xFFFFFF},
                            {0, 255, 255, 255});
@@ -128,7 +128,7 @@ std::string program() {
 void frameOurs(benchmark::State& state) {
     fnd::setLogToStderr(false);
     auto host = std::make_shared<Host>();
-    host->files = {{"/bench/sprites.cng", spriteArchive()}, {"/bench/font.fnt", testing::pixelFont()}};
+    host->files = {{"/bench/sprites.cng", spriteArchive()}, {"/bench/font.fnt", gameart::pixelFont()}};
     Assembler assembler;
     auto image = assembler.assemble(program());
     if (!image) {
@@ -152,7 +152,7 @@ BENCHMARK(frameOurs)->Name("frame200/ours")->Unit(benchmark::kMicrosecond);
 void frameGfx(benchmark::State& state) {
     auto archive = CNG4::initWithIData(spriteArchive()).value();
     archive->buffer(-1, -1);
-    auto font = vFont::initWithIData(testing::pixelFont()).value();
+    auto font = vFont::initWithIData(gameart::pixelFont()).value();
     font->setColorIndex(font->addColor(0xFFFF00, 255));
     font->buffer(-1, -1);
     auto system = gfx::Font::withName("Helvetica-Bold", 14);

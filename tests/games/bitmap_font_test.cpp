@@ -8,8 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "art_builders.h"
-#include "font_builders.h"
 #include "games/bitmap_font.h"
 #include "games/drawing_helpers.h"
 #include "platform/foundation/parse_error.h"
@@ -17,14 +15,16 @@
 #include "platform/foundation/zlib_codec.h"
 #include "platform/graphics/context.h"
 #include "platform/graphics/graphics_stack.h"
+#include "tools/gameart/art_builders.h"
+#include "tools/gameart/font_builders.h"
 
 namespace zelvan {
 namespace {
 
-using testing::buildFont;
-using testing::fontColorBlock;
-using testing::GlyphPixels;
-using testing::solidGlyph;
+using gameart::buildFont;
+using gameart::fontColorBlock;
+using gameart::GlyphPixels;
+using gameart::solidGlyph;
 
 // The font of a file that must parse; null, with the parse error reported, when it does not.
 std::shared_ptr<vFont> parsedFont(const fnd::Bytes& file) {
@@ -274,8 +274,8 @@ TEST(BitmapFontTest, AddColorComparesWithTheRealInk) {
 
     // Palette 0 not in the 32-byte form: no colour can be derived.
     const fnd::Bytes otherForms[] = {
-        testing::paletteBlock({0xFFFFFF, 0x000000}),                          // no tRNS
-        testing::paletteBlock({0xFFFFFF, 0x000000, 0x00FF00}, {0, 255, 255}), // three entries
+        gameart::paletteBlock({0xFFFFFF, 0x000000}),                          // no tRNS
+        gameart::paletteBlock({0xFFFFFF, 0x000000, 0x00FF00}, {0, 255, 255}), // three entries
     };
     for (const fnd::Bytes& block : otherForms) {
         auto plain = parsedFont(buildFont({{65, 1}}, glyphs, {block}));
@@ -290,7 +290,7 @@ TEST(BitmapFontTest, AddColorComparesWithTheRealInk) {
 
 TEST(BitmapFontTest, HostileFilesGiveNoFont) {
     const fnd::Bytes goodArchive =
-        testing::ArchiveBuilder().addPaletteBlock(fontColorBlock(0)).addImage(2, 2, {1, 1, 1, 1}).build();
+        gameart::ArchiveBuilder().addPaletteBlock(fontColorBlock(0)).addImage(2, 2, {1, 1, 1, 1}).build();
     fnd::Bytes truncatedArchive = goodArchive;
     truncatedArchive.resize(truncatedArchive.size() - 3);
     // Where the cut archive's image data starts, in a font file with one range.
@@ -305,19 +305,19 @@ TEST(BitmapFontTest, HostileFilesGiveNoFont) {
         {"empty", {}, 0, "bitmap font file is empty"},
         {"ranges past the end", {3, 65, 1, 66}, 1, "3 character ranges do not fit"},
         {"ranges but no archive", {1, 65, 1}, 3, "shorter than its 8-byte header"},
-        {"archive shorter than its header", testing::fontFile({{65, 1}}, {0, 0, 0, 1, 8}), 8,
+        {"archive shorter than its header", gameart::fontFile({{65, 1}}, {0, 0, 0, 1, 8}), 8,
          "shorter than its 8-byte header"},
-        {"archive data cut short", testing::fontFile({{65, 1}}, truncatedArchive), cutDataAt, "past the end"},
+        {"archive data cut short", gameart::fontFile({{65, 1}}, truncatedArchive), cutDataAt, "past the end"},
         {"no images",
-         testing::fontFile({{65, 1}}, testing::ArchiveBuilder().addPaletteBlock(fontColorBlock(0)).build()), 3,
+         gameart::fontFile({{65, 1}}, gameart::ArchiveBuilder().addPaletteBlock(fontColorBlock(0)).build()), 3,
          "0 images and 1 palettes"},
-        {"no palettes", testing::fontFile({{65, 1}}, testing::ArchiveBuilder().addImage(2, 2, {1, 1, 1, 1}).build()), 3,
+        {"no palettes", gameart::fontFile({{65, 1}}, gameart::ArchiveBuilder().addImage(2, 2, {1, 1, 1, 1}).build()), 3,
          "1 images and 0 palettes"},
-        {"a character past the archive's glyphs", testing::fontFile({{65, 2}}, goodArchive), 1,
+        {"a character past the archive's glyphs", gameart::fontFile({{65, 2}}, goodArchive), 1,
          "character 66 has glyph 1"},
         // 'A' would be glyph 256, which a byte would wrap to glyph 0; ' ' (glyph 32, from the first
         // range) is the first character found outside the archive.
-        {"glyph numbers past 255", testing::fontFile({{0, 255}, {1, 1}, {65, 1}}, goodArchive), 1,
+        {"glyph numbers past 255", gameart::fontFile({{0, 255}, {1, 1}, {65, 1}}, goodArchive), 1,
          "character 32 has glyph 32"},
     };
     for (const auto& [name, bytes, offset, reason] : cases) {
@@ -331,11 +331,11 @@ TEST(BitmapFontTest, HostileFilesGiveNoFont) {
         EXPECT_TRUE(log.lines().empty()); // the caller decides whether to log
     }
     // The good archive itself makes a font.
-    EXPECT_NE(parsedFont(testing::fontFile({{65, 1}}, goodArchive)), nullptr);
+    EXPECT_NE(parsedFont(gameart::fontFile({{65, 1}}, goodArchive)), nullptr);
 }
 
 TEST(BitmapFontTest, WritesASampleLine) {
-    auto font = parsedFont(testing::pixelFont(0x202020));
+    auto font = parsedFont(gameart::pixelFont(0x202020));
     ASSERT_NE(font, nullptr);
     const int red = font->addColor(0xD02020, 255);
     ASSERT_EQ(red, 1);

@@ -12,7 +12,6 @@
 #include <optional>
 #include <string>
 
-#include "art_builders.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/parse_error.h"
@@ -22,11 +21,12 @@
 #include "platform/graphics/bitmap_context.h"
 #include "platform/graphics/context.h"
 #include "platform/graphics/image.h"
+#include "tools/gameart/art_builders.h"
 
 namespace zelvan {
 namespace {
 
-using testing::ArchiveBuilder;
+using gameart::ArchiveBuilder;
 
 constexpr gfx::Rgba8 kClear{0, 0, 0, 0};
 constexpr gfx::Rgba8 kRed{255, 0, 0, 255};
@@ -337,7 +337,7 @@ TEST(CNG4Test, PaletteSwapsAndAlpha) {
     EXPECT_EQ(draw(1)->pixelAt(1, 1), kYellow);
     // Replacing palette 0 rebuilds its cached image: drawing shows the new colours at once.
     gfx::ImagePtr before = a->bufferedImage(0, 0);
-    fnd::Bytes swapped = testing::paletteBlock({0x000000, 0x0000FF, 0x00FF00, 0xFF0000}, {0, 255, 255, 255});
+    fnd::Bytes swapped = gameart::paletteBlock({0x000000, 0x0000FF, 0x00FF00, 0xFF0000}, {0, 255, 255, 255});
     ASSERT_TRUE(a->setPalette(0, swapped));
     EXPECT_EQ(*a->getPalette(0), swapped);
     ASSERT_TRUE(a->bufferedImage(0, 0));
@@ -348,20 +348,20 @@ TEST(CNG4Test, PaletteSwapsAndAlpha) {
     EXPECT_EQ(draw(1)->pixelAt(1, 1), kYellow);
     // Images not cached before are built with the new palette too; other palettes stay uncached.
     a->clear(-1, -1);
-    ASSERT_TRUE(a->setPalette(0, testing::paletteBlock({0x000000, 0x00FF00, 0x00FF00, 0x0000FF}, {0, 255, 255, 255})));
+    ASSERT_TRUE(a->setPalette(0, gameart::paletteBlock({0x000000, 0x00FF00, 0x00FF00, 0x0000FF}, {0, 255, 255, 255})));
     ASSERT_TRUE(a->bufferedImage(0, 0));
     EXPECT_EQ(a->bufferedImage(0, 0)->pixelAt(1, 0), kGreen);
     EXPECT_FALSE(a->bufferedImage(0, 1));
     EXPECT_EQ(draw(0)->pixelAt(1, 1), kGreen);
     // Uncached pairs are decoded from the current archive on each draw.
     a->clear(-1, 0);
-    ASSERT_TRUE(a->setPalette(1, testing::paletteBlock({0x000000, 0x0000FF, 0x00FF00, 0x0000FF}, {0, 255, 255, 255})));
+    ASSERT_TRUE(a->setPalette(1, gameart::paletteBlock({0x000000, 0x0000FF, 0x00FF00, 0x0000FF}, {0, 255, 255, 255})));
     EXPECT_FALSE(a->bufferedImage(0, 0));
     EXPECT_EQ(draw(0)->pixelAt(1, 1), kGreen);
     EXPECT_EQ(draw(1)->pixelAt(1, 1), kBlue);
 
     // tRNS alpha: index 0 transparent, index 1 at half alpha over nothing.
-    ASSERT_TRUE(a->setPalette(0, testing::paletteBlock({0x000000, 0xFF0000, 0x00FF00, 0x0000FF}, {0, 128, 255, 255})));
+    ASSERT_TRUE(a->setPalette(0, gameart::paletteBlock({0x000000, 0xFF0000, 0x00FF00, 0x0000FF}, {0, 128, 255, 255})));
     auto screen = draw(0);
     gfx::Rgba8 half = screen->pixelAt(1, 2);
     EXPECT_NEAR(half.a, 128, 1);
@@ -484,7 +484,7 @@ TEST(CNG4Test, BadIndicesAndBlocksAreRefused) {
 
     // Damaged image data parses (it fits) but never decodes: nothing is cached or drawn.
     ArchiveBuilder damaged;
-    damaged.addPalette({0, 0xFFFFFF}).addRawImage(4, 4, testing::pngChunk("IDAT", fnd::Bytes(9, 0x5A)));
+    damaged.addPalette({0, 0xFFFFFF}).addRawImage(4, 4, gameart::pngChunk("IDAT", fnd::Bytes(9, 0x5A)));
     damaged.addImage(4, 4, std::vector<uint8_t>(16, 1));
     auto d = parse(damaged.build());
     ASSERT_TRUE(d);

@@ -6,8 +6,6 @@
 
 #include <filesystem>
 
-#include "art_builders.h"
-#include "font_builders.h"
 #include "games/bitmap_font.h"
 #include "games/drawing_helpers.h"
 #include "natives_drawing_support.h"
@@ -15,6 +13,8 @@
 #include "platform/graphics/font.h"
 #include "platform/graphics/image.h"
 #include "platform/graphics/text_layout.h"
+#include "tools/gameart/art_builders.h"
+#include "tools/gameart/font_builders.h"
 
 namespace zelvan {
 namespace {
@@ -146,7 +146,7 @@ TEST(NativesDrawingTest, SystemAndBitmapFontText) {
               fnd::Value::array({static_cast<int>(size.width), static_cast<int>(size.height)}));
 
     // A bitmap font from a file, with a red colour added and chosen, draws as the font itself does.
-    const std::string path = bench.put("digits.fnt", testing::pixelFont());
+    const std::string path = bench.put("digits.fnt", gameart::pixelFont());
     bench.screen = gfx::BitmapContext::create(96, 32, gfx::PixelFormat::Bgra8PremulFirstLE);
     EXPECT_EQ(bench.run(std::string(kSlot0) + "bytes " + lit(path) +
                         "\n native 76 1\n store G4\n"
@@ -154,7 +154,7 @@ TEST(NativesDrawingTest, SystemAndBitmapFontText) {
                         "load G4\n load G5\n native 79 2\n pop\n load G4\n native 59 1\n pop\n"
                         "bytes \"AB 12\"\n push 2\n push 3\n native 62 3\n pop\n load G5\n ret"),
               fnd::Value(1));
-    auto expected = vFont::initWithIData(testing::pixelFont()).value();
+    auto expected = vFont::initWithIData(gameart::pixelFont()).value();
     ASSERT_EQ(expected->addColor(0xFF0000, 255), 1);
     expected->setColorIndex(1);
     reference = gfx::BitmapContext::create(96, 32, gfx::PixelFormat::Bgra8PremulFirstLE);
@@ -204,7 +204,7 @@ TEST(NativesDrawingTest, PlatformImagesByAnchorAndAlpha) {
 TEST(NativesDrawingTest, ArchiveBufferAndPhotoAgreeOnTheTopRow) {
     // Top row red, green; bottom row blue, white: as an archive image and as a PNG photo.
     NativesBench bench(8, 8);
-    const std::string archive = bench.put("four.cng", testing::ArchiveBuilder()
+    const std::string archive = bench.put("four.cng", gameart::ArchiveBuilder()
                                                           .addPalette({0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF})
                                                           .addImage(2, 2, {0, 1, 2, 3})
                                                           .build());
@@ -242,7 +242,7 @@ TEST(NativesDrawingTest, ArchiveBufferAndPhotoAgreeOnTheTopRow) {
 TEST(NativesDrawingTest, MissingFilesAndWrongKindsDrawNothing) {
     NativesBench bench(16, 16);
     const std::string archive =
-        bench.put("one.cng", testing::ArchiveBuilder().addPalette({0xFF0000}).addImage(1, 1, {0}).build());
+        bench.put("one.cng", gameart::ArchiveBuilder().addPalette({0xFF0000}).addImage(1, 1, {0}).build());
     const fnd::Value result = bench.run(std::string(kSlot0) + "bytes \"" + bench.root +
                                         "/gone.cng\"\n native 72 1\n store G4\n"
                                         "load G4\n push 0\n push 0\n push 0\n push 0\n native 65 5\n"
@@ -280,12 +280,12 @@ TEST(NativesDrawingTest, AFrameForAPersonToLookAt) {
             ring[static_cast<size_t>(y * 8 + x)] = (x + y) % 2 == 0 ? 0 : 2;
         }
     }
-    const std::string sprites = bench.put("sprites.cng", testing::ArchiveBuilder()
+    const std::string sprites = bench.put("sprites.cng", gameart::ArchiveBuilder()
                                                              .addPalette({0xFFD700, 0xC0392B, 0xFFFFFF})
                                                              .addPalette({0x2ECC71, 0x1F618D, 0x000000})
                                                              .addImage(8, 8, ring)
                                                              .build());
-    const std::string font = bench.put("font.fnt", testing::pixelFont());
+    const std::string font = bench.put("font.fnt", gameart::pixelFont());
     std::string body = std::string(kSlot0) +
                        "push 1911636\n native 48 1\n pop\n push 0\n push 0\n push 160\n push 120\n native 56 4\n pop\n"
                        "push 10\n push 10\n push 60\n push 30\n native 80 4\n pop\n push 200\n push 80\n push 40\n"

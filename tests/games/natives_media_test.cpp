@@ -9,7 +9,6 @@
 #include <atomic>
 #include <thread>
 
-#include "art_builders.h"
 #include "games/cng4.h"
 #include "games/message_sound.h"
 #include "games/native_objects.h"
@@ -23,6 +22,7 @@
 #include "platform/media/backends.h"
 #include "platform/media/playback_log.h"
 #include "platform/media/testing/memory_device.h"
+#include "tools/gameart/art_builders.h"
 
 namespace zelvan {
 namespace {
@@ -134,7 +134,7 @@ TEST(NativesMediaTest, SnapshotsFromTheGameThreadNeverWaitForMain) {
 
 TEST(NativesMediaTest, PathsOutsideTheGameFoldersAreRefused) {
     NativesBench bench(8, 8);
-    const fnd::Bytes archive = testing::ArchiveBuilder().addPalette({0xFF0000}).addImage(1, 1, {0}).build();
+    const fnd::Bytes archive = gameart::ArchiveBuilder().addPalette({0xFF0000}).addImage(1, 1, {0}).build();
     const std::string outside = fnd::AppFolders::temporary() + "/outside.cng";
     fnd::FileManager::createFileAtPath(outside, archive);
     const std::string inside = bench.put("inside.cng", archive);
@@ -266,7 +266,7 @@ TEST_F(NativesSoundTest, TheMessageAlertPlaysFromTheBundle) {
 
 TEST(NativesMemoryTest, ArchivesAndImagesAreChargedWhatTheyHold) {
     // An archive of two 64 x 64 images: a budget that fits one keeps one, and the other still draws.
-    const fnd::Bytes bytes = testing::ArchiveBuilder()
+    const fnd::Bytes bytes = gameart::ArchiveBuilder()
                                  .addPalette({0xFF0000, 0x00FF00})
                                  .addImage(64, 64, std::vector<uint8_t>(64 * 64, 0))
                                  .addImage(64, 64, std::vector<uint8_t>(64 * 64, 1))

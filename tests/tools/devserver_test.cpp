@@ -1,6 +1,7 @@
 // The loopback dev server seen from a plain socket client: log-in replies for good, bad and malformed
-// requests, keep-alives, pushed packets, held replies, closing on cue, two sessions at once, and
-// connections that send broken frames.
+// requests, keep-alives, pushed packets, held replies, closing on cue, two sessions at once,
+// connections that send broken frames, and the demo game room (its answers, its timed commands, and a
+// stop while they wait).
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -12,8 +13,11 @@
 #include <asio.hpp>
 
 #include "platform/foundation/array.h"
+#include "platform/foundation/file_io.h"
 #include "protocol/frame_codec.h"
 #include "protocol/tagged_codec.h"
+#include "tools/devserver/demo_game.h"
+#include "tools/devserver/demo_game_room.h"
 #include "tools/devserver/dev_server.h"
 
 namespace zelvan::devserver {
@@ -324,6 +328,96 @@ TEST(DevServer, DropsUndecodablePayloadsAndClosesOnUntrustworthyLengths) {
     EXPECT_EQ(element(client.next(), 0).asInt(), 201);
     server.stop();
     EXPECT_TRUE(client.closedByServer());
+}
+
+TEST(DevServer, DemoGameRoomAnswersStartResultAndGameOver) {
+    using fnd::Value;
+    DemoGameRoom room(builtGameRoot());
+    const std::optional<fnd::Bytes> bytecode = fnd::readFile(builtGameRoot() + "/" + std::string(kDemoBytecodeFile));
+    ASSERT_TRUE(bytecode.has_value());
+    const int64_t first = kFirstDemoRoom;
+    std::vector<Value> commands;
+    for (int n = 1; n <= kDemoCommandCount; ++n) {
+        commands.push_back(Value::array({22, first, "move", n}));
+    }
+    const struct {
+        Value packet;
+        std::vector<Value> now;
+        std::vector<Value> later;
+    } cases[] = {
+        // Another game, a malformed ask, and a result or game over for a room never started.
+        {Value::array({56, 0, kDemoGameId + 1}), {}, {}},
+        {Value::array({56, "0", kDemoGameId}), {}, {}},
+        {Value::array({47, 1, 0, first + 1, kDemoGameId}), {}, {}},
+        {Value::array({40, first}), {}, {}},
+        {Value::array({56, 0, kDemoGameId}),
+         {Value::array({21, kDemoGameName, first, 1001, Value::array({kDemoPlayerName}), Value::array({"1001"}),
+                        *bytecode, kDemoGameId, 0, 2}),
+          Value::array({41, first, Value::array({-1, kDemoChatLine})})},
+         commands},
+        // No score before the result; a result without an integer changes nothing.
+        {Value::array({40, first}), {}, {}},
+        {Value::array({47, "1", 0, first + 1, kDemoGameId}), {}, {}},
+        {Value::array({47, 1, 0, first + 1, kDemoGameId}), {}, {}},
+        {Value::array({40, "x"}), {}, {}},
+        {Value::array({40, first}), {Value::array({65, first, 100})}, {}},
+        // The room is closed once scored.
+        {Value::array({40, first}), {}, {}},
+        {Value::array({47}), {}, {}},
+    };
+    for (const auto& c : cases) {
+        DemoGameRoom::Answer answer = room.handle(1001, c.packet);
+        EXPECT_EQ(answer.now, c.now) << c.packet.description();
+        EXPECT_EQ(answer.later, c.later) << c.packet.description();
+    }
+    // The next game gets the next room; a folder without the bytecode starts nothing.
+    EXPECT_EQ(element(room.handle(1002, Value::array({56, 0, kDemoGameId})).now.at(0), 2).asInt(), first + 1);
+    DemoGameRoom empty(::testing::TempDir() + "/no-game-folder");
+    EXPECT_TRUE(empty.handle(1001, Value::array({56, 0, kDemoGameId})).now.empty());
+    // The names carry letters beyond Latin-1.
+    EXPECT_NE(std::string(kDemoPlayerName).find("\xC5\x81"), std::string::npos);
+}
+
+TEST(DevServer, DemoGamesSendTheCommandsLaterAndStopDoesNotWaitForThem) {
+    DevServerOptions options = demoOptions();
+    options.gameRoot = builtGameRoot();
+    options.demoGames = true;
+    options.demoGameCommandDelay = 50ms;
+    DevServer server(options);
+    ASSERT_TRUE(server.start());
+    Client client(server.port());
+    client.send(fnd::Value::array({56, 0, kDemoGameId})); // before log-in: no answer
+    client.send(loginRequest("5550002", "pw2"));
+    ASSERT_TRUE(element(client.next(), kLoginReplyKey).isString());
+    client.send(fnd::Value::array({56, 0, kDemoGameId}));
+    auto start = client.next();
+    EXPECT_EQ(element(start, 0).asInt(), 21);
+    EXPECT_EQ(element(start, 3).asInt(), 1002);
+    EXPECT_EQ(element(client.next(), 0).asInt(), 41);
+    for (int n = 1; n <= kDemoCommandCount; ++n) {
+        auto command = client.next();
+        EXPECT_EQ(element(command, 0).asInt(), 22);
+        EXPECT_EQ(element(command, 3).asInt(), n);
+    }
+    client.send(fnd::Value::array({47, 1, 0, kFirstDemoRoom + 1, kDemoGameId}));
+    client.send(fnd::Value::array({40, kFirstDemoRoom}));
+    auto score = client.next();
+    EXPECT_EQ(element(score, 0).asInt(), 65);
+    EXPECT_EQ(element(score, 2).asInt(), 100);
+
+    // A game whose commands are due in a minute: stopping the server does not wait for them.
+    DevServerOptions slow = options;
+    slow.demoGameCommandDelay = 60s;
+    DevServer patient(slow);
+    ASSERT_TRUE(patient.start());
+    Client player(patient.port());
+    player.send(loginRequest("5550001", "secret"));
+    ASSERT_TRUE(element(player.next(), kLoginReplyKey).isString());
+    player.send(fnd::Value::array({56, 0, kDemoGameId}));
+    EXPECT_EQ(element(player.next(), 0).asInt(), 21);
+    const auto before = std::chrono::steady_clock::now();
+    patient.stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 5s);
 }
 
 } // namespace

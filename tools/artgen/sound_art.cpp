@@ -30,11 +30,15 @@ void tag(fnd::Bytes& out, const char* fourcc) {
 } // namespace
 
 fnd::Bytes messageSoundWav() {
-    // Two tones of 90 ms (880 Hz, then 1320 Hz) with 10 ms fades at both ends of each.
-    const int toneFrames = kRate * 90 / 1000;
-    const int fadeFrames = kRate * 10 / 1000;
+    // Two tones of 90 ms (880 Hz, then 1320 Hz).
+    return toneSequenceWav({880.0, 1320.0}, 90);
+}
+
+fnd::Bytes toneSequenceWav(const std::vector<double>& frequencies, int toneMilliseconds) {
+    const int toneFrames = kRate * toneMilliseconds / 1000;
+    const int fadeFrames = std::max(1, std::min(kRate * 10 / 1000, toneFrames / 2));
     std::vector<int16_t> samples;
-    for (double frequency : {880.0, 1320.0}) {
+    for (double frequency : frequencies) {
         for (int i = 0; i < toneFrames; ++i) {
             const double edge = std::min(
                 {1.0, static_cast<double>(i) / fadeFrames, static_cast<double>(toneFrames - 1 - i) / fadeFrames});

@@ -1,6 +1,7 @@
 // The dev server's listener, log-in handling, session bookkeeping and the cues tests give it.
 #include "tools/devserver/dev_server.h"
 
+#include "tools/devserver/demo_game_room.h"
 #include "tools/devserver/demo_messenger.h"
 #include "tools/devserver/game_rules.h"
 
@@ -25,6 +26,9 @@ DevServer::DevServer(DevServerOptions options) : options_(std::move(options)), l
     }
     if (!options_.gameRoot.empty()) {
         addGameRules(options_.rules, options_.gameRoot);
+        if (options_.demoGames) {
+            demoGames_ = std::make_unique<DemoGameRoom>(options_.gameRoot);
+        }
     }
 }
 
@@ -48,6 +52,9 @@ void DevServer::stop() {
         return;
     }
     listener_.stop([this] {
+        for (const auto& timer : std::vector(timers_)) {
+            timer->cancel();
+        }
         for (auto& session : sessions_) {
             session->close();
         }
@@ -106,6 +113,10 @@ void DevServer::handlePacket(DevSession& session, const fnd::Value& packet) {
     }
     if (*command == kWebResourceCommand) {
         handleResource(session, packet);
+        return;
+    }
+    if (demoGames_ && DemoGameRoom::takes(*command)) {
+        handleDemoGame(session, packet);
         return;
     }
     if (const auto rule = options_.rules.find(*command); rule != options_.rules.end()) {
@@ -194,6 +205,39 @@ void DevServer::handleResource(DevSession& session, const fnd::Value& packet) {
         return;
     }
     answer(fnd::Value(std::move(*bytes)), "sent");
+}
+
+void DevServer::handleDemoGame(DevSession& session, const fnd::Value& packet) {
+    auto account = std::find_if(options_.accounts.begin(), options_.accounts.end(),
+                                [&](const DevAccount& a) { return session.loggedIn() && a.phone == session.phone(); });
+    if (account == options_.accounts.end()) {
+        ZLOG(Warn, "devserver: connection #%d sent a game room packet before log-in", session.id());
+        return;
+    }
+    DemoGameRoom::Answer answer = demoGames_->handle(account->userId, packet);
+    ZLOG(Info, "devserver: connection #%d received %s, %d repl%s, %d later", session.id(), fnd::logPreview(packet),
+         static_cast<int>(answer.now.size()), answer.now.size() == 1 ? "y" : "ies",
+         static_cast<int>(answer.later.size()));
+    for (const fnd::Value& now : answer.now) {
+        reply(session, now);
+    }
+    if (answer.later.empty()) {
+        return;
+    }
+    auto timer = std::make_shared<asio::steady_timer>(listener_.io(), options_.demoGameCommandDelay);
+    timers_.push_back(timer);
+    timer->async_wait(
+        [this, timer, weak = session.weak_from_this(), later = std::move(answer.later)](const asio::error_code& ec) {
+            std::erase(timers_, timer);
+            std::shared_ptr<DevSession> target = weak.lock();
+            if (ec || target == nullptr || !target->isOpen()) {
+                return;
+            }
+            for (const fnd::Value& packet : later) {
+                ZLOG(Info, "devserver: connection #%d demo game sends %s", target->id(), fnd::logPreview(packet));
+                reply(*target, packet);
+            }
+        });
 }
 
 void DevServer::reply(DevSession& session, const fnd::Value& packet) {

@@ -25,6 +25,7 @@
 
 namespace zelvan::devserver {
 
+class DemoGameRoom;
 class DevSession;
 
 struct DevServerOptions {
@@ -46,6 +47,10 @@ struct DevServerOptions {
     bool demoFriendAnswers = true;
     // The port of a voice relay on 127.0.0.1 that the demo world connects its calls through (0: none).
     uint16_t voiceRelayPort = 0;
+    // The demo game room (see demo_game_room.h): 56, 47 and 40 answered from the game folder (needs
+    // `gameRoot`). Its game commands follow the start after `demoGameCommandDelay`.
+    bool demoGames = false;
+    std::chrono::milliseconds demoGameCommandDelay{1500};
 };
 
 // One packet the server received.
@@ -103,6 +108,7 @@ private:
     void reply(DevSession& session, const fnd::Value& packet);
     void handleLogin(DevSession& session, const fnd::Value& packet);
     void handleResource(DevSession& session, const fnd::Value& packet);
+    void handleDemoGame(DevSession& session, const fnd::Value& packet);
     std::string newSessionKey();
     // Runs `task` on the server thread and waits for it; runs nothing when the server is not running.
     void runOnServer(const std::function<void()>& task);
@@ -118,6 +124,9 @@ private:
     int nextConnection_ = 1;
     bool stallNext_ = false;
     uint64_t keySeed_ = 0;
+    std::unique_ptr<DemoGameRoom> demoGames_;
+    // Timers of packets sent later (the demo game's commands), cancelled by stop().
+    std::vector<std::shared_ptr<asio::steady_timer>> timers_;
 
     mutable std::mutex receivedMutex_;
     mutable std::condition_variable receivedChanged_;

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "platform/foundation/log.h"
+#include "tools/devserver/demo_game.h"
 #include "tools/devserver/dev_server.h"
 #include "tools/devserver/dev_voice_relay.h"
 #include "tools/devserver/dev_web_server.h"
@@ -34,15 +35,16 @@ int usage() {
     std::fprintf(stderr,
                  "usage: zelvan-devserver [--port N] [--accounts phone:password[:name],...] [--log FILE]\n"
                  "                        [--web-port N] [--web-root DIR] [--game-root DIR] [--demo-messenger]\n"
-                 "                        [--demo-silent-friend] [--voice-port N]\n"
+                 "                        [--demo-silent-friend] [--demo-games] [--voice-port N]\n"
                  "  --port 0 (the default) picks a free port; so does --web-port 0\n"
                  "  --web-root defaults to the demo site %s\n"
                  "  --game-root (resources and download lists) defaults to %s\n"
                  "  --demo-messenger pushes the demo messenger world after each log-in\n"
                  "  --demo-silent-friend: the demo world's friend 2001 does not answer the user's lines\n"
+                 "  --demo-games runs the demo game room (play alone starts the demo game)\n"
                  "  --voice-port N runs an echoing voice relay there (0 picks a free port); the demo\n"
                  "    world connects calls to its friends through it\n",
-                 ZELVAN_DEVSERVER_SITE, ZELVAN_DEVSERVER_GAMES);
+                 ZELVAN_DEVSERVER_SITE, zelvan::devserver::builtGameRoot().c_str());
     return 2;
 }
 
@@ -55,7 +57,7 @@ int main(int argc, char** argv) {
     std::optional<uint16_t> webPort;
     std::string webRoot = ZELVAN_DEVSERVER_SITE;
     std::optional<uint16_t> voicePort;
-    options.gameRoot = ZELVAN_DEVSERVER_GAMES;
+    options.gameRoot = builtGameRoot();
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
         if (arg == "--demo-messenger") {
@@ -64,6 +66,10 @@ int main(int argc, char** argv) {
         }
         if (arg == "--demo-silent-friend") {
             options.demoFriendAnswers = false;
+            continue;
+        }
+        if (arg == "--demo-games") {
+            options.demoGames = true;
             continue;
         }
         if (i + 1 >= argc) {

@@ -1,5 +1,5 @@
-// Test builders for game art: PNG chunks, palette blocks, IDAT data from raw pixel indices, and whole
-// palette image archives (CNG4) for every header flag combination, so tests need no original art.
+// Builders for game art: PNG chunks, palette blocks, IDAT data from raw pixel indices, and whole
+// palette image archives (CNG4) for every header flag combination, so tests and the demo game need no original art.
 #pragma once
 
 #include <cstdint>
@@ -9,7 +9,7 @@
 
 #include "platform/foundation/bytes.h"
 
-namespace zelvan::testing {
+namespace zelvan::gameart {
 
 // One PNG chunk: big-endian data length, type, data, and the CRC-32 of type and data.
 fnd::Bytes pngChunk(std::string_view type, const fnd::Bytes& data);
@@ -75,4 +75,4 @@ private:
 // A bitmap font file: the range count, (first code, count) per range, then the glyph archive.
 fnd::Bytes fontFile(const std::vector<std::pair<uint8_t, uint8_t>>& ranges, const fnd::Bytes& archive);
 
-} // namespace zelvan::testing
+} // namespace zelvan::gameart

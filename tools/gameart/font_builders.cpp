@@ -1,12 +1,13 @@
-// Bitmap font builders for tests: colour blocks, font files from raw glyph pixels, a small pixel font.
-#include "font_builders.h"
+// Bitmap font builders: colour blocks, font files from raw glyph pixels, a small pixel font.
+#include "tools/gameart/font_builders.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
-#include "art_builders.h"
+#include "tools/gameart/art_builders.h"
 
-namespace zelvan::testing {
+namespace zelvan::gameart {
 namespace {
 
 // 3x5 shapes, rows top first, '#' ink: space, 0-9, A-Z.
@@ -72,16 +73,19 @@ fnd::Bytes buildFont(const std::vector<std::pair<uint8_t, uint8_t>>& ranges, con
     return fontFile(ranges, archive.build());
 }
 
-fnd::Bytes pixelFont(uint32_t ink, uint8_t flags, int bitDepth) {
-    constexpr int kCellWidth = 4;
-    constexpr int kCellHeight = 7;
+fnd::Bytes pixelFont(uint32_t ink, uint8_t flags, int bitDepth, int scale) {
+    scale = std::max(1, scale);
+    const int cellWidth = 4 * scale;
+    const int cellHeight = 7 * scale;
     std::vector<GlyphPixels> glyphs;
     for (std::string_view shape : kShapes) {
-        GlyphPixels glyph{kCellWidth, kCellHeight, std::vector<uint8_t>(kCellWidth * kCellHeight, 0)};
-        for (int row = 0; row < 5; ++row) {
-            for (int column = 0; column < 3; ++column) {
+        GlyphPixels glyph{cellWidth, cellHeight, std::vector<uint8_t>(static_cast<size_t>(cellWidth * cellHeight), 0)};
+        for (int y = scale; y < 6 * scale; ++y) {
+            for (int x = 0; x < 3 * scale; ++x) {
+                const int row = y / scale - 1;
+                const int column = x / scale;
                 if (shape[static_cast<size_t>(row * 3 + column)] == '#') {
-                    glyph.indices[static_cast<size_t>((row + 1) * kCellWidth + column)] = 1;
+                    glyph.indices[static_cast<size_t>(y * cellWidth + x)] = 1;
                 }
             }
         }
@@ -90,4 +94,4 @@ fnd::Bytes pixelFont(uint32_t ink, uint8_t flags, int bitDepth) {
     return buildFont({{32, 1}, {48, 10}, {65, 26}}, glyphs, {fontColorBlock(ink)}, flags, bitDepth);
 }
 
-} // namespace zelvan::testing
+} // namespace zelvan::gameart

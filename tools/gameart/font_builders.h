@@ -1,4 +1,4 @@
-// Test builders for bitmap fonts, next to the archive builders: the 32-byte colour blocks fonts use,
+// Builders for bitmap fonts, next to the archive builders: the 32-byte colour blocks fonts use,
 // font files from glyphs given as raw pixel indices, and a small legible pixel font.
 #pragma once
 
@@ -8,7 +8,7 @@
 
 #include "platform/foundation/bytes.h"
 
-namespace zelvan::testing {
+namespace zelvan::gameart {
 
 // A glyph image: palette indices (0 paper, 1 ink), width x height, top row first.
 struct GlyphPixels {
@@ -32,7 +32,8 @@ fnd::Bytes buildFont(const std::vector<std::pair<uint8_t, uint8_t>>& ranges, con
                      int bitDepth = 8);
 
 // A legible font of space, the digits and the capital letters: 3x5 letters in 4x7 cells (a column of
-// spacing on the right, a row above and below), ranges (32, 1), (48, 10), (65, 26).
-fnd::Bytes pixelFont(uint32_t ink = 0x000000, uint8_t flags = 0, int bitDepth = 8);
+// spacing on the right, a row above and below), ranges (32, 1), (48, 10), (65, 26). With `scale` > 1
+// every pixel becomes a square of that side.
+fnd::Bytes pixelFont(uint32_t ink = 0x000000, uint8_t flags = 0, int bitDepth = 8, int scale = 1);
 
-} // namespace zelvan::testing
+} // namespace zelvan::gameart

@@ -1,12 +1,12 @@
-// Game art test builders: PNG chunk assembly with CRCs, index packing with filter byte 0, and the
-// palette image archive and bitmap font file layouts.
-#include "art_builders.h"
+// Game art builders: PNG chunk assembly with CRCs, index packing with filter byte 0, and the
+// palette image archive and bitmap font file layouts (used by the tests and the demo game generator).
+#include "tools/gameart/art_builders.h"
 
 #include <algorithm>
 
 #include "platform/foundation/zlib_codec.h"
 
-namespace zelvan::testing {
+namespace zelvan::gameart {
 
 namespace {
 
@@ -158,4 +158,4 @@ fnd::Bytes fontFile(const std::vector<std::pair<uint8_t, uint8_t>>& ranges, cons
     return out;
 }
 
-} // namespace zelvan::testing
+} // namespace zelvan::gameart
