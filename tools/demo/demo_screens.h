@@ -1,5 +1,6 @@
-// DemoScreens: the demo's screenshots - the window as the user sees it, written as a named PNG into
-// the screenshot folder - and the list of the files written, for the summary.
+// DemoScreens: the demo's screenshots - the window as the user sees it, with any alert or sheet on
+// screen over it, written as a named PNG into the screenshot folder - and the list of the files
+// written, for the summary.
 #pragma once
 
 #include <string>
@@ -15,8 +16,8 @@ class DemoScreens {
 public:
     explicit DemoScreens(std::string folder) : folder_(std::move(folder)) {}
 
-    // Lays out and draws `window` and writes it as <folder>/<name>; false (with a log line) when the
-    // folder cannot be made or the file not written.
+    // Lays out and draws `window` (and the alerts and sheets over it) and writes it as <folder>/<name>; false (with a
+    // log line) when the folder cannot be made or the file not written.
     bool save(ui::Window& window, const std::string& name);
 
     const std::string& folder() const { return folder_; }
