@@ -79,6 +79,10 @@ TEST_F(GameRoomControllerTest, TicksRunTheStatesAndReportTheResult) {
         EXPECT_EQ(next->engine()->state(), 3);
         EXPECT_EQ(sent(), c.out);
     }
+    // The application stops: the open game's script hears "quit".
+    EntryLog::shared().take();
+    rooms_->quitGame();
+    EXPECT_EQ(EntryLog::shared().take(), (std::vector<Call>{{kQuit, Value(0)}}));
 }
 
 TEST_F(GameRoomControllerTest, CollectionComesOnTheSixHundredAndFirstTick) {
@@ -145,6 +149,7 @@ TEST_F(GameRoomControllerTest, AScriptThatNeverReturnsIsEndedAndTheMainThreadGet
     rooms_->connectionLost();
     settle(); // closing waits for the screen's lock, which the budget gives back
     gameThread.join();
+    EXPECT_TRUE(log.contains("instruction budget exhausted"));
     EXPECT_EQ(rooms_->playingScreen(), nullptr);
     EXPECT_EQ(game->engine(), nullptr);
     EXPECT_TRUE(sent().empty());
