@@ -8,6 +8,7 @@
 
 #include "core/localization.h"
 #include "core/state_files.h"
+#include "games/app_game_host.h"
 #include "platform/foundation/testing/log_capture.h"
 #include "platform/ui/alert_view.h"
 #include "platform/ui/testing/alert_driver.h"
@@ -221,6 +222,20 @@ TEST_F(GameRoomControllerTest, PageActionsSendTheirPackets) {
     EXPECT_TRUE(sent().empty());
     EXPECT_EQ(rooms_->inputView()->superview(), nullptr);
 
+    // The countdown ends once more than 5 whole seconds have passed, and leaving a table ends it too.
+    rooms_->startTiming();
+    fnd::RunLoop::main().advance(5.5);
+    EXPECT_TRUE(rooms_->isCountingDown());
+    EXPECT_TRUE(scripts().empty());
+    fnd::RunLoop::main().advance(1);
+    EXPECT_FALSE(rooms_->isCountingDown());
+    EXPECT_EQ(scripts(), (std::vector<std::string>{"hidecountdown();"}));
+    rooms_->startTiming();
+    action("zelvan://leavegametable?12");
+    EXPECT_FALSE(rooms_->isCountingDown());
+    EXPECT_EQ(scripts(), (std::vector<std::string>{"hidecountdown();"}));
+    EXPECT_EQ(sent(), (std::vector<Value>{Value::array({35, 12})}));
+
     // Everything else is the base page controller's.
     action("zelvan://loading");
     EXPECT_TRUE(rooms_->isShowingLoading());
@@ -345,6 +360,25 @@ TEST_F(GameRoomControllerTest, TheConnectionHidesTheMaskAndItsLossClosesTheGame)
     EXPECT_EQ(notice->label()->text(), ZLS("No available table"));
     EXPECT_EQ(notice->numberOfButtons(), 0);
     notice->hide();
+}
+
+TEST_F(GameRoomControllerTest, TheApplicationHostServesTheNativesFromTheDelegateAndTheController) {
+    auto appHost = std::make_shared<AppGameHost>(zelvanAppDelegate::current(), nullptr, rooms_);
+    rooms_->setGameHost(appHost);
+    auto game = start(5, 4);
+    EXPECT_EQ(appHost->playingGame(), game);
+    appHost->send(Value::array({34, 5, "hi"}));
+    EXPECT_EQ(sent(), (std::vector<Value>{Value::array({34, 5, "hi"})}));
+    EXPECT_EQ(appHost->gameAudioEnable(), 1);
+    (*app_)->setGameAudioEnable(false);
+    EXPECT_EQ(appHost->gameAudioEnable(), 0);
+    // Without a game cache nothing is served and no file is admitted.
+    EXPECT_EQ(appHost->newDataWithKey("logo.png"), std::nullopt);
+    EXPECT_EQ(appHost->gameFilePath("/etc/hosts"), std::nullopt);
+    appHost->scriptQuitGuide(0);
+    settle();
+    EXPECT_EQ(appHost->playingGame(), nullptr);
+    EXPECT_EQ(game->engine(), nullptr);
 }
 
 } // namespace
