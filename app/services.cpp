@@ -3,13 +3,15 @@
 // messenger's card pictures behind the widget kit, the avatar manager behind them and the pages, and
 // the messenger controller with the pages' chat opener, the avatar shop's item bar, which loads
 // through the web cache, the game resource cache with its version store behind the pages, the game
-// lobby's chips exchange panel and invitation dialog, the More tab's page controller, and the message
-// alert sound.
+// lobby's chips exchange panel and invitation dialog, the Games tab controller with the natives' host
+// of its games, the More tab's page controller, and the message alert sound.
 #include "app/services.h"
 
 #include <memory>
 
+#include "games/app_game_host.h"
 #include "games/game_lobby_panels.h"
+#include "games/game_room_web_controller.h"
 #include "games/message_sound.h"
 #include "games/zelvan_game_cache.h"
 #include "games/zlv_game_version.h"
@@ -68,6 +70,16 @@ AppRegistry makeRegistry() {
             targets.gameCache = cache;
         });
         return cache;
+    };
+    // Made on the main thread when the window is built; it follows the connection, and the games it
+    // opens reach the delegate, the game cache, the controller itself and the photo album through
+    // their host.
+    registry.newgamerooms.factory = [](zelvanAppDelegate& delegate) -> std::shared_ptr<GamesTabService> {
+        auto controller = GameRoomWebController::create();
+        auto cache = std::dynamic_pointer_cast<ZelvanGameCache>(delegate.gameCache());
+        controller->setGameHost(std::make_shared<AppGameHost>(delegate.weak_from_this(), cache, controller));
+        delegate.addConnectionDelegate(controller);
+        return controller;
     };
     // Made on the main thread when the window is built; it keeps the contact lists and opens the
     // pages' chats and chat group member screens.

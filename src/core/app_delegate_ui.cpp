@@ -50,12 +50,17 @@ void zelvanAppDelegate::buildWindow() {
     for (const char* title : {"Games", "myHome", "IM", "Circle", "More"}) {
         std::shared_ptr<PageService> page = pages[index++];
         std::shared_ptr<ui::ViewController> root = page ? page->pageViewController() : nullptr;
-        // The messenger's controller brings its own title and tab item.
-        auto messenger = index - 1 == TabMessenger ? im() : nullptr;
-        if (messenger) {
-            root = messenger->rootViewController();
+        // The Games tab's and the messenger's controllers bring their own title and tab item.
+        std::shared_ptr<ui::ViewController> own;
+        if (index - 1 == TabGames) {
+            auto games = newgamerooms();
+            own = games ? games->rootViewController() : nullptr;
+        } else if (index - 1 == TabMessenger) {
+            auto messenger = im();
+            own = messenger ? messenger->rootViewController() : nullptr;
         }
-        if (root && messenger) {
+        if (own) {
+            root = own;
             tabs.push_back(ui::NavigationController::initWithRootViewController(root));
             tabs.back()->setTitle(root->title());
             tabs.back()->setTabBarItem(root->tabBarItem());

@@ -72,6 +72,8 @@ public:
     virtual void gc(int full) = 0;
     // The application stops: the running game's script gets its "quit" entry point.
     virtual void quitGame() {}
+    // The controller the Games tab shows as its root; null leaves the tab empty.
+    virtual std::shared_ptr<ui::ViewController> rootViewController() { return nullptr; }
 };
 
 // The voice call engine: polled by the network thread, fed by the audio input thread, and told

@@ -11,9 +11,7 @@
 #include "platform/foundation/log_preview.h"
 
 namespace zelvan {
-namespace {
 
-// The readable name of an exception's dynamic type ("std::runtime_error" rather than the mangled one).
 std::string exceptionTypeName(const std::exception& e) {
     const char* mangled = typeid(e).name();
     int status = 0;
@@ -21,8 +19,6 @@ std::string exceptionTypeName(const std::exception& e) {
                                                      std::free);
     return status == 0 && demangled ? std::string(demangled.get()) : std::string(mangled);
 }
-
-} // namespace
 
 Tracer& Tracer::sharedTracer() {
     static Tracer tracer;

@@ -60,6 +60,9 @@ private:
     ErrorRecorder recorder_;
 };
 
+// The readable name of an exception's dynamic type ("std::runtime_error" rather than the mangled one).
+std::string exceptionTypeName(const std::exception& e);
+
 // The source file name without its folders, for trace lines.
 constexpr std::string_view traceFileName(std::string_view path) {
     size_t slash = path.find_last_of('/');

@@ -45,6 +45,20 @@ struct Recorder : CommandHandler {
     }
 };
 
+// A Games tab whose controller brings its own title.
+struct FakeGamesTab : GamesTabService {
+    std::shared_ptr<ui::ViewController> root = [] {
+        auto controller = std::make_shared<ui::ViewController>();
+        controller->setTitle("Lobby");
+        return controller;
+    }();
+    bool playingGame() override { return false; }
+    void executeScript() override {}
+    void gc(int) override {}
+    void handleServerResponse(const Value&) override {}
+    std::shared_ptr<ui::ViewController> rootViewController() override { return root; }
+};
+
 struct FakeMessenger : MessengerService {
     std::mutex mutex;
     std::vector<Value> packets;
@@ -137,6 +151,7 @@ protected:
         config.serverPort = port;
         AppRegistry registry;
         registry.im.factory = ServiceSlot<MessengerService>::fixed(messenger_);
+        registry.newgamerooms.factory = ServiceSlot<GamesTabService>::fixed(games_);
         registry.zelvanWebCache.factory = ServiceSlot<WebCacheService>::fixed(webCache_);
         delegate_ = zelvanAppDelegate::create(config, std::move(registry));
         delegate_->applicationDidFinishLaunching();
@@ -152,6 +167,7 @@ protected:
 
     std::unique_ptr<devserver::DevServer> server_;
     std::shared_ptr<FakeMessenger> messenger_ = std::make_shared<FakeMessenger>();
+    std::shared_ptr<FakeGamesTab> games_ = std::make_shared<FakeGamesTab>();
     std::shared_ptr<WebCacheService> webCache_;
     std::shared_ptr<zelvanAppDelegate> delegate_;
 };
@@ -358,6 +374,11 @@ TEST_F(AppDelegateTest, UserInterfaceActionsHopToTheMainThread) {
     auto tabs = delegate_->tabBarController();
     ASSERT_TRUE(tabs);
     EXPECT_EQ(tabs->viewControllers().size(), 5u);
+    // The Games tab shows its controller under the controller's own title.
+    auto games = std::dynamic_pointer_cast<ui::NavigationController>(tabs->viewControllers()[0]);
+    ASSERT_TRUE(games);
+    EXPECT_EQ(games->topViewController(), games_->root);
+    EXPECT_EQ(games->title(), "Lobby");
 
     auto pushed = std::make_shared<ui::ViewController>();
     auto home = std::dynamic_pointer_cast<ui::NavigationController>(tabs->viewControllers()[1]);

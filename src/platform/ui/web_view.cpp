@@ -143,6 +143,23 @@ std::vector<std::string> WebView::historyUrls() const {
     return urls;
 }
 
+namespace {
+
+// Marks a script run for its span, restoring the outer mark however the run ends (a host may throw).
+class EvaluationScope {
+public:
+    explicit EvaluationScope(bool& flag) : flag_(flag), outer_(flag) { flag_ = true; }
+    ~EvaluationScope() { flag_ = outer_; }
+    EvaluationScope(const EvaluationScope&) = delete;
+    EvaluationScope& operator=(const EvaluationScope&) = delete;
+
+private:
+    bool& flag_;
+    const bool outer_;
+};
+
+} // namespace
+
 std::string WebView::stringByEvaluatingJavaScriptFromString(const std::string& js) {
     VERIFY(fnd::isMainThread());
     if (evaluating_) {
@@ -152,19 +169,16 @@ std::string WebView::stringByEvaluatingJavaScriptFromString(const std::string& j
     // A native the page calls may release this view; it stays until the evaluation returns.
     auto keep = weak_from_this().lock();
     auto host = scriptHost();
-    evaluating_ = true;
+    const EvaluationScope scope(evaluating_);
     const ScriptResult result = host->evaluate(js);
-    evaluating_ = false;
     return result.toString();
 }
 
 void WebView::runPageScript(const std::string& source, const std::string& url) {
     auto keep = weak_from_this().lock();
     auto host = scriptHost();
-    const bool outer = evaluating_;
-    evaluating_ = true;
+    const EvaluationScope scope(evaluating_);
     host->runScript(source, url);
-    evaluating_ = outer;
 }
 
 void WebView::bindObject(const std::string& name, std::shared_ptr<ScriptObject> object) {
