@@ -166,10 +166,11 @@ TEST_F(GameRoomControllerTest, ScorePagesOpenAndTheScreenClosesHalfASecondLater)
         Value packet;
         std::string page;
     };
+    // The score page formats as the string table gives them.
     const std::vector<Case> cases = {
-        {4, Value::array({53, 5, 120}), "http://games.test/iphone/static_halloffame_1600?tid=5&score=120"},
-        {4, Value::array({53, 5, 120, 1}), "http://games.test/iphone/static_multigamescore_1600?tid=5&score=120"},
-        {2, Value::array({65, 5, 90}), "http://games.test/iphone/static_singlegamescore_1600?tid=5&score=90"},
+        {4, Value::array({53, 5, 120}), "http://games.test/iphone/halloffame_1600.html?tid=5&score=120"},
+        {4, Value::array({53, 5, 120, 1}), "http://games.test/iphone/multiscore_1600.html?tid=5&score=120"},
+        {2, Value::array({65, 5, 90}), "http://games.test/iphone/singlescore_1600.html?tid=5&score=90"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.packet.description());
