@@ -2,7 +2,7 @@
 #   make deps    install missing Debian packages (scripts/deps.txt)
 #   make build   configure and build the sanitizer tree (build/asan)
 #   make test    deps + build + every test through CTest
-#   make run     deps + build + the client signing in to the loopback dev server for a few seconds
+#   make run     deps + build + the demo driver playing the client's user against the loopback dev server
 #   make bench   build (Release) and run every benchmark; BENCH_RUN=0 only builds
 #   make fuzz    build (clang + libFuzzer) and run every fuzz target FUZZ_SECONDS each; FUZZ_RUN=0 only builds
 #   make format  apply clang-format to every source file

@@ -23,7 +23,8 @@ target_link_libraries(asio_standalone INTERFACE Threads::Threads)
 find_library(CPP_HTTPLIB_LIBRARY cpp-httplib REQUIRED)
 if(ZELVAN_BUILD_TESTS)
     find_package(GTest REQUIRED)
-    # Python 3 (standard library only) drives the client against the hostile peer in integration tests.
+    # Python 3 (standard library only) drives the client against the hostile peer and the demo driver in
+    # integration tests.
     find_package(Python3 REQUIRED COMPONENTS Interpreter)
 endif()
 if(ZELVAN_BUILD_BENCH)

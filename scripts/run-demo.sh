@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# `make run`: starts the loopback dev server on a free port, runs the headless client against it
-# with a demo account for a few seconds, and shows what both sides did. Everything it writes
-# (data folder, screenshots, the server's log) stays under build/run/ for a look afterwards.
+# `make run`: starts the loopback dev server with its demo messenger world on free ports and runs the
+# demo driver (zelvan-demo) against it: the client signs in, shows the messenger lists, opens the
+# friend's chat, sends a reply typed on the keyboard and gets the friend's answer, leaving a
+# screenshot of each screen. Everything it writes (data folder, screenshots, both logs) stays under
+# build/run/ for a look afterwards. Exits with the driver's status (1 when a step ran out of time).
 set -euo pipefail
 
 build=${1:-build/asan}
-seconds=${RUN_SECONDS:-6}
+step_seconds=${STEP_SECONDS:-15}
 out=build/run
 phone=5550100
 password=demo
@@ -31,10 +33,19 @@ if [ -z "$port" ] || [ -z "$web_port" ]; then
     exit 1
 fi
 
-echo "== dev server on 127.0.0.1:$port, web on 127.0.0.1:$web_port; client runs ${seconds}s as $phone"
-"$build/app/zelvan" --server "127.0.0.1:$port" --web "127.0.0.1:$web_port" --account "$phone:$password" \
-    --home "$out/home" --run-seconds "$seconds" --idle-turns 20 --tab 2 --screenshots "$out/screens"
+echo "== dev server on 127.0.0.1:$port, web on 127.0.0.1:$web_port; the demo signs in as $phone"
+status=0
+"$build/tools/demo/zelvan-demo" --server "127.0.0.1:$port" --web "127.0.0.1:$web_port" \
+    --account "$phone:$password" --home "$out/home" --idle-turns 20 --screenshots "$out/screens" \
+    --step-seconds "$step_seconds" 2>"$out/client.log" || status=$?
 
-echo "== what the dev server saw"
-cat "$out/devserver.log"
-echo "== screenshots in $out/screens"
+echo "== what the dev server received"
+grep -E "logged in|received" "$out/devserver.log" || true
+if [ "$status" -ne 0 ]; then
+    echo "== the demo stopped early (status $status); the client's log:" >&2
+    tail -n 40 "$out/client.log" >&2
+fi
+echo "== client log in $out/client.log, server log in $out/devserver.log"
+echo "== screenshots in $out/screens:"
+ls "$out/screens" 2>/dev/null || echo "(none)"
+exit "$status"

@@ -246,6 +246,10 @@ void NetworkLoop::onPayload(const fnd::Bytes& payload) {
         return;
     }
     ++packetsReceived_;
+    {
+        std::lock_guard lock(countsMutex_);
+        ++receivedByCommand_[packet->asArray()->objectAtIndex(0).asInt().value_or(-1)];
+    }
     if (onPacket_) {
         onPacket_(*packet);
     }
@@ -270,20 +274,32 @@ void NetworkLoop::sendQueued() {
     if (!connection_ || !connection_->isOpen()) {
         return;
     }
-    std::vector<fnd::Bytes> packets = queue_.drain();
+    std::vector<QueuedPacket> packets = queue_.drainPackets();
     if (packets.empty()) {
         queue_.noteEmptyTurn();
         return;
     }
-    for (const fnd::Bytes& payload : packets) {
+    for (const QueuedPacket& packet : packets) {
         if (!connection_ || !connection_->isValid()) {
             break; // the connection failed under us; its close drops the queue anyway
         }
         // A packet refused for its size is logged by the connection; the ones behind it still go.
-        if (connection_->sendData(payload)) {
+        if (connection_->sendData(packet.payload)) {
             ++packetsSent_;
+            std::lock_guard lock(countsMutex_);
+            ++sentByCommand_[packet.command];
         }
     }
+}
+
+std::map<int64_t, uint64_t> NetworkLoop::packetsSentByCommand() const {
+    std::lock_guard lock(countsMutex_);
+    return sentByCommand_;
+}
+
+std::map<int64_t, uint64_t> NetworkLoop::packetsReceivedByCommand() const {
+    std::lock_guard lock(countsMutex_);
+    return receivedByCommand_;
 }
 
 } // namespace zelvan

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -101,6 +102,9 @@ public:
     // Packets written to and decoded from the game server since the loop was made.
     uint64_t packetsSent() const { return packetsSent_.load(); }
     uint64_t packetsReceived() const { return packetsReceived_.load(); }
+    // The same by command number (any thread): sent ones as written, received ones as decoded.
+    std::map<int64_t, uint64_t> packetsSentByCommand() const;
+    std::map<int64_t, uint64_t> packetsReceivedByCommand() const;
 
 private:
     struct Events;
@@ -143,6 +147,9 @@ private:
     std::atomic<bool> stopRequested_{false};
     std::atomic<uint64_t> packetsSent_{0};
     std::atomic<uint64_t> packetsReceived_{0};
+    mutable std::mutex countsMutex_;
+    std::map<int64_t, uint64_t> sentByCommand_;
+    std::map<int64_t, uint64_t> receivedByCommand_;
 
     std::mutex threadMutex_;
     std::shared_ptr<fnd::RunLoop> loop_; // the loop run() turns, for stop() and userTappedRetry()

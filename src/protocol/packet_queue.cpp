@@ -23,14 +23,15 @@ void PacketQueue::send(const fnd::Value& packet) {
         ZTRACE_WARN("refused to send a packet without a command number");
         return;
     }
-    fnd::Bytes encoded = dumps(packet);
+    QueuedPacket encoded{*packet.asArray()->objectAtIndex(0).asInt(), dumps(packet)};
     std::lock_guard lock(mutex_);
     queued_.push_back(std::move(encoded));
 }
 
 void PacketQueue::sendPacket(const ZelvanPacket& packet) {
     fnd::Value array = packet.array();
-    fnd::Bytes encoded = dumps(array);
+    const auto items = array.asArray();
+    QueuedPacket encoded{items ? items->objectAtIndex(0).asInt().value_or(0) : 0, dumps(array)};
     std::lock_guard lock(mutex_);
     if (packet.requiresLogin() && !sessionActive_) {
         held_.push_back(std::move(encoded));
@@ -43,7 +44,7 @@ void PacketQueue::setSessionActive(bool active) {
     std::lock_guard lock(mutex_);
     sessionActive_ = active;
     if (active) {
-        for (fnd::Bytes& packet : held_) {
+        for (QueuedPacket& packet : held_) {
             queued_.push_back(std::move(packet));
         }
         held_.clear();
@@ -56,8 +57,16 @@ bool PacketQueue::sessionActive() const {
 }
 
 std::vector<fnd::Bytes> PacketQueue::drain() {
+    std::vector<fnd::Bytes> payloads;
+    for (QueuedPacket& packet : drainPackets()) {
+        payloads.push_back(std::move(packet.payload));
+    }
+    return payloads;
+}
+
+std::vector<QueuedPacket> PacketQueue::drainPackets() {
     std::lock_guard lock(mutex_);
-    std::vector<fnd::Bytes> taken = std::exchange(queued_, {});
+    std::vector<QueuedPacket> taken = std::exchange(queued_, {});
     if (!taken.empty()) {
         emptyTurns_ = 0;
     }
@@ -76,7 +85,7 @@ bool PacketQueue::noteEmptyTurn() {
         return false;
     }
     emptyTurns_ = 0;
-    queued_.push_back(dumps(fnd::Value::array({kKeepAliveCommand})));
+    queued_.push_back({kKeepAliveCommand, dumps(fnd::Value::array({kKeepAliveCommand}))});
     return true;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <mutex>
 #include <vector>
 
@@ -11,6 +12,12 @@
 #include "protocol/zelvan_packet.h"
 
 namespace zelvan {
+
+// One queued packet: its command number and its encoded bytes.
+struct QueuedPacket {
+    int64_t command = 0;
+    fnd::Bytes payload;
+};
 
 class PacketQueue {
 public:
@@ -36,6 +43,8 @@ public:
     // Takes every queued packet, each encoded with the tagged codec, oldest first. Taking at least one
     // packet starts the count of empty turns afresh.
     std::vector<fnd::Bytes> drain();
+    // The same, each packet with its command number (the network loop counts what it sends by command).
+    std::vector<QueuedPacket> drainPackets();
     // Drops the queued packets (the connection they were meant for has closed); held packets stay.
     void clear();
 
@@ -54,8 +63,8 @@ private:
     void enqueueLocked(const fnd::Value& packet);
 
     mutable std::mutex mutex_;
-    std::vector<fnd::Bytes> queued_;
-    std::vector<fnd::Bytes> held_;
+    std::vector<QueuedPacket> queued_;
+    std::vector<QueuedPacket> held_;
     bool sessionActive_ = false;
     int emptyTurns_ = 0;
     int keepAliveTurns_ = kKeepAliveTurns;

@@ -1,13 +1,18 @@
 // End to end over loopback: the dev server's demo messenger world reaches a launched client's
 // messenger - friends, contacts, rooms and groups in their lists, two friends online and the greeting
-// in friend 2001's chat.
+// in friend 2001's chat; friend 2001 answers the user's lines, the others stay silent.
 #include <gtest/gtest.h>
+
+#include <string>
+#include <variant>
 
 #include "core/state_files.h"
 #include "core/zelvan_app_delegate.h"
 #include "messaging/im_controller.h"
 #include "platform/foundation/run_loop.h"
+#include "protocol/zelvan_packet.h"
 #include "tests/messaging/launched_messenger.h"
+#include "tools/devserver/demo_messenger.h"
 
 namespace zelvan {
 namespace {
@@ -42,6 +47,44 @@ TEST(MessengerDemoWorldTest, DemoWorldFillsTheListsAfterLogIn) {
     ASSERT_EQ(chat->messages().size(), 2u);
     EXPECT_EQ(chat->messages()[0]->type(), IMMessage::kTypeSystem);
     EXPECT_EQ(chat->messages()[1]->card(), controller->getuserid(2001));
+}
+
+TEST(MessengerDemoWorldTest, FriendAnswersTheUsersLineInItsChat) {
+    LaunchedMessenger client;
+    ASSERT_TRUE(client.launch([](IMController& m) { return m.getuserid(2001) && m.getuserid(2002); }));
+    const auto& controller = client.messenger();
+    auto sendLine = [&](int friendId, const char* text) {
+        ZelvanPacket line(6);
+        line.addInt(-1);
+        line.addInt(friendId);
+        line.addObject(text);
+        client.delegate()->sendPacket(line);
+    };
+    // The line to 2002 goes first: when 2001's answer is in, 2002 would have answered already.
+    sendLine(2002, "Hi \xC5\x81ukasz");
+    sendLine(2001, "Hi Ada");
+    auto ada = controller->getuserid(2001);
+    ASSERT_TRUE(fnd::RunLoop::main().pumpUntil(
+        [&] {
+            auto chat = controller->chat()->findChatWithCard(ada, false);
+            return chat && chat->messages().size() >= 3;
+        },
+        10.0));
+    auto chat = controller->chat()->findChatWithCard(ada, false);
+    EXPECT_EQ(chat->messages().back()->card(), ada);
+    std::string shown;
+    for (const auto& token : chat->messages().back()->tokens()) {
+        if (const auto* run = std::get_if<std::string>(&token)) {
+            shown += *run;
+        }
+    }
+    EXPECT_EQ(shown, devserver::kDemoFriendAnswer);
+    auto quiet = controller->chat()->findChatWithCard(controller->getuserid(2002), false);
+    if (quiet) {
+        for (const auto& message : quiet->messages()) {
+            EXPECT_NE(message->card(), controller->getuserid(2002));
+        }
+    }
 }
 
 } // namespace

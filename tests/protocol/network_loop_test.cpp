@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -125,6 +126,9 @@ TEST_F(NetworkLoopTest, NetworkThreadSendsQueuedPacketsInOrder) {
     EXPECT_EQ(packetsOf(server_), expected);
     EXPECT_TRUE(server_.received().back().connection == 1);
     EXPECT_TRUE(listener_->snapshot().empty());
+    // What was written, counted by command.
+    EXPECT_EQ(loop_->packetsSentByCommand(), (std::map<int64_t, uint64_t>{{5, 1}, {6, 1}, {7, 20}}));
+    EXPECT_EQ(loop_->packetsSent(), 22u);
 }
 
 TEST_F(NetworkLoopTest, KeepAliveAfterIdleTurnsAndRepliesDecoded) {
@@ -150,6 +154,9 @@ TEST_F(NetworkLoopTest, KeepAliveAfterIdleTurnsAndRepliesDecoded) {
     manualTurn(); // the next turn writes it
     ASSERT_TRUE(server_.waitForReceived(2, std::chrono::seconds(10)));
     EXPECT_EQ(server_.received()[1].packet, Value::array({PacketQueue::kKeepAliveCommand}));
+    EXPECT_EQ(loop_->packetsSentByCommand(),
+              (std::map<int64_t, uint64_t>{{0, 1}, {PacketQueue::kKeepAliveCommand, 1}}));
+    EXPECT_EQ(loop_->packetsReceivedByCommand(), (std::map<int64_t, uint64_t>{{0, 1}}));
 
     // Voice polling after each slice.
     voice->startNew = true;

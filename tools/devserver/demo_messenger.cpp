@@ -76,7 +76,18 @@ std::vector<fnd::Value> demoMessengerWorld() {
     };
 }
 
-void addDemoMessengerRules(ReplyRules& rules, uint16_t voiceRelayPort) {
+void addDemoMessengerRules(ReplyRules& rules, uint16_t voiceRelayPort, bool friendAnswers) {
+    // Friend 2001 answers a line of text sent to it; a malformed line gets nothing.
+    if (friendAnswers) {
+        rules[6] = [](const fnd::Value& packet) -> std::vector<fnd::Value> {
+            const auto items = packet.asArray();
+            if (!items || items->count() < 4 || items->objectAtIndex(1).intValue() != -1 ||
+                items->objectAtIndex(2).intValue() != kDemoFriends[0] || !items->objectAtIndex(3).isString()) {
+                return {};
+            }
+            return {Value::array({3, kDemoFriends[0], kDemoFriendAnswer})};
+        };
+    }
     rules[300] = [](const fnd::Value&) -> std::vector<fnd::Value> {
         return {Value::array({300, Value::array({1, 1, 0, "Demo team", 2, 3, "The user's own group", 0}),
                               Value::array({2, 0, 0, "Lobby friends", 1, 4, "", 0})})};

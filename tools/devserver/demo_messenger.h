@@ -9,6 +9,9 @@
 
 namespace zelvan::devserver {
 
+// The line friend 2001 answers the user's lines with; its letters go beyond Latin-1.
+inline constexpr const char* kDemoFriendAnswer = "\xC5\x9Awietnie! Zagrajmy \xE2\x80\x94 see you in the games lobby.";
+
 // Pushed after each log-in, in order: the contact sync answer with three friends (2001-2003) and two
 // plain contacts, friends 2001 and 2002 online, two chat rooms, and a greeting from friend 2001.
 std::vector<fnd::Value> demoMessengerWorld();
@@ -23,6 +26,8 @@ std::vector<fnd::Value> demoMessengerWorld();
 // [306, group] (disband) gets [306, group, 0].
 // A call to a demo friend, [10, -1, friend, 0], is accepted with [10, -1, friend, 1] and, when a voice
 // relay runs on `voiceRelayPort` (not 0), connected with [10, -1, friend, 4, "127.0.0.1", port, friend].
-void addDemoMessengerRules(ReplyRules& rules, uint16_t voiceRelayPort = 0);
+// With `friendAnswers`, a line to friend 2001, [6, -1, 2001, text], gets [3, 2001, kDemoFriendAnswer], as
+// the greeting comes; lines to anyone else, and every line without it, get no answer.
+void addDemoMessengerRules(ReplyRules& rules, uint16_t voiceRelayPort = 0, bool friendAnswers = true);
 
 } // namespace zelvan::devserver

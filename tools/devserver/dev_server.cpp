@@ -22,7 +22,7 @@ namespace zelvan::devserver {
 
 DevServer::DevServer(DevServerOptions options) : options_(std::move(options)), listener_("devserver") {
     if (options_.demoMessenger) {
-        addDemoMessengerRules(options_.rules, options_.voiceRelayPort);
+        addDemoMessengerRules(options_.rules, options_.voiceRelayPort, options_.demoFriendAnswers);
     }
     if (!options_.gameRoot.empty()) {
         addGameRules(options_.rules, options_.gameRoot);

@@ -43,6 +43,8 @@ struct DevServerOptions {
     std::string gameRoot;
     // The demo messenger world: pushed after each log-in, with its rules for 300 and 403.
     bool demoMessenger = false;
+    // Whether friend 2001 of the demo world answers the user's lines (off: it stays silent).
+    bool demoFriendAnswers = true;
     // The port of a voice relay on 127.0.0.1 that the demo world connects its calls through (0: none).
     uint16_t voiceRelayPort = 0;
     // The demo game room (see demo_game_room.h): 56, 47 and 40 answered from the game folder (needs

@@ -35,11 +35,12 @@ int usage() {
     std::fprintf(stderr,
                  "usage: zelvan-devserver [--port N] [--accounts phone:password[:name],...] [--log FILE]\n"
                  "                        [--web-port N] [--web-root DIR] [--game-root DIR] [--demo-messenger]\n"
-                 "                        [--demo-games] [--voice-port N]\n"
+                 "                        [--demo-silent-friend] [--demo-games] [--voice-port N]\n"
                  "  --port 0 (the default) picks a free port; so does --web-port 0\n"
                  "  --web-root defaults to the demo site %s\n"
                  "  --game-root (resources and download lists) defaults to %s\n"
                  "  --demo-messenger pushes the demo messenger world after each log-in\n"
+                 "  --demo-silent-friend: the demo world's friend 2001 does not answer the user's lines\n"
                  "  --demo-games runs the demo game room (play alone starts the demo game)\n"
                  "  --voice-port N runs an echoing voice relay there (0 picks a free port); the demo\n"
                  "    world connects calls to its friends through it\n",
@@ -61,6 +62,10 @@ int main(int argc, char** argv) {
         std::string_view arg = argv[i];
         if (arg == "--demo-messenger") {
             options.demoMessenger = true;
+            continue;
+        }
+        if (arg == "--demo-silent-friend") {
+            options.demoFriendAnswers = false;
             continue;
         }
         if (arg == "--demo-games") {

@@ -1,0 +1,198 @@
+#!/usr/bin/env python3
+"""The demo driver (zelvan-demo) against the dev server's demo world, as `make run` plays it: it must
+end with status 0, leave screenshots of the screen's size that show something (the chat's with both
+lines), the server must have received the log-in and then the user's line, and the client's log must
+hold no ERROR line. With the friend kept silent the run must stop at the step that waits for the
+answer, naming it, with status 1."""
+import argparse
+import re
+import shutil
+import struct
+import subprocess
+import sys
+import time
+import zlib
+from pathlib import Path
+
+SCREEN = (320, 480)
+STEP_SECONDS = 10
+PHONE, PASSWORD = "5550100", "demo"
+
+failures = []
+
+
+def check(condition, what):
+    print(("ok:     " if condition else "FAILED: ") + what)
+    if not condition:
+        failures.append(what)
+    return condition
+
+
+def read_png(path):
+    """(width, height, rows of (r, g, b, a)) of an 8-bit, non-interlaced RGB or RGBA PNG."""
+    data = Path(path).read_bytes()
+    if data[:8] != b"\x89PNG\r\n\x1a\n":
+        raise ValueError(f"{path} is not a PNG")
+    pos, idat, header = 8, b"", None
+    while pos < len(data):
+        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
+        body = data[pos + 8:pos + 8 + length]
+        if kind == b"IHDR":
+            header = struct.unpack(">IIBBBBB", body)
+        elif kind == b"IDAT":
+            idat += body
+        pos += 12 + length
+    width, height, depth, colour, _, _, interlace = header
+    if depth != 8 or colour not in (2, 6) or interlace:
+        raise ValueError(f"{path}: unsupported PNG form (depth {depth}, colour {colour}, interlace {interlace})")
+    channels = 4 if colour == 6 else 3
+    raw = zlib.decompress(idat)
+    stride = width * channels
+    rows, previous = [], bytearray(stride)
+    for y in range(height):
+        kind = raw[y * (stride + 1)]
+        line = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        for i in range(stride):
+            left = line[i - channels] if i >= channels else 0
+            up = previous[i]
+            up_left = previous[i - channels] if i >= channels else 0
+            if kind == 1:
+                line[i] = (line[i] + left) & 0xFF
+            elif kind == 2:
+                line[i] = (line[i] + up) & 0xFF
+            elif kind == 3:
+                line[i] = (line[i] + (left + up) // 2) & 0xFF
+            elif kind == 4:
+                p = left + up - up_left
+                pa, pb, pc = abs(p - left), abs(p - up), abs(p - up_left)
+                predictor = left if pa <= pb and pa <= pc else (up if pb <= pc else up_left)
+                line[i] = (line[i] + predictor) & 0xFF
+        rows.append([tuple(line[x * channels:x * channels + 3]) + ((line[x * channels + 3],) if channels == 4 else (255,))
+                     for x in range(width)])
+        previous = line
+    return width, height, rows
+
+
+def start_server(devserver, work, silent):
+    args = [devserver, "--port", "0", "--web-port", "0", "--accounts", f"{PHONE}:{PASSWORD}:Demo Player",
+            "--demo-messenger", "--log", str(work / "devserver.log")]
+    if silent:
+        args.append("--demo-silent-friend")
+    server = subprocess.Popen(args, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    ports = {}
+    deadline = time.monotonic() + 30
+    while len(ports) < 2 and time.monotonic() < deadline:
+        line = server.stdout.readline()
+        if not line:
+            break
+        match = re.match(r"(listening|web) on 127\.0\.0\.1:(\d+)", line)
+        if match:
+            ports[match.group(1)] = match.group(2)
+    if len(ports) < 2:
+        server.kill()
+        raise RuntimeError("the dev server did not start")
+    return server, ports
+
+
+def run_demo(demo, devserver, work, silent=False, step_seconds=STEP_SECONDS):
+    """Runs the driver against a fresh dev server; (status, stdout, stderr)."""
+    shutil.rmtree(work, ignore_errors=True)
+    work.mkdir(parents=True)
+    server, ports = start_server(devserver, work, silent)
+    try:
+        done = subprocess.run([demo, "--server", f"127.0.0.1:{ports['listening']}", "--web",
+                               f"127.0.0.1:{ports['web']}", "--account", f"{PHONE}:{PASSWORD}", "--home",
+                               str(work / "home"), "--screenshots", str(work / "screens"), "--step-seconds",
+                               str(step_seconds)], capture_output=True, text=True, timeout=90)
+    finally:
+        server.terminate()
+        server.wait(timeout=10)
+    (work / "client.log").write_text(done.stderr)
+    print(done.stdout)
+    return done.returncode, done.stdout, done.stderr
+
+
+def check_screenshot(path):
+    if not check(path.exists(), f"{path.name} was written"):
+        return None
+    width, height, rows = read_png(path)
+    check((width, height) == SCREEN, f"{path.name} has the screen's size: {width} x {height}")
+    colours = {pixel for row in rows for pixel in row}
+    check(len(colours) > 16, f"{path.name} is not one flat colour ({len(colours)} colours)")
+    return rows
+
+
+def bubble_colour(resources, name):
+    """The colour a bubble picture's middle shows in the chat: drawn at 40% over the white chat."""
+    width, height, rows = read_png(resources / f"{name}.png")
+    r, g, b, _ = rows[height // 2][width // 2]
+    return tuple(round(c * 0.4 + 255 * 0.6) for c in (r, g, b))
+
+
+def near(pixel, colour):
+    return all(abs(p - c) <= 3 for p, c in zip(pixel, colour))
+
+
+def check_chat(rows, resources):
+    """The user's line in its bubble beside the avatar on the left, the friend's lines in theirs
+    beside the avatar on the right, the answer below the user's line."""
+    own = bubble_colour(resources, "bubble-left-0")
+    friends = [bubble_colour(resources, f"bubble-right-{i}") for i in range(6)]
+
+    def band(y, colours, x_range):
+        return sum(1 for x in x_range if any(near(rows[y][x], c) for c in colours))
+
+    own_rows = [y for y in range(len(rows)) if band(y, [own], range(60, 120)) >= 40 and band(y, [own], range(272, 320)) == 0]
+    friend_rows = [y for y in range(len(rows))
+                   if band(y, friends, range(200, 262)) >= 40 and band(y, friends, range(0, 40)) == 0]
+    check(len(own_rows) >= 20, f"the user's line shows in its bubble on the left ({len(own_rows)} rows)")
+    check(len(friend_rows) >= 40, f"the friend's lines show in their bubbles on the right ({len(friend_rows)} rows)")
+    if own_rows and friend_rows:
+        check(friend_rows[0] < own_rows[0] and own_rows[-1] < friend_rows[-1],
+              "the greeting above the user's line, the answer below it")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--demo", required=True)
+    parser.add_argument("--devserver", required=True)
+    parser.add_argument("--resources", required=True)
+    parser.add_argument("--work", required=True)
+    args = parser.parse_args()
+    work = Path(args.work)
+
+    status, out, err = run_demo(args.demo, args.devserver, work / "run")
+    check(status == 0, f"the demo ends with status 0 (status {status})")
+    check("all steps done" in out, "the summary says every step was done")
+    check(re.search(r"signed in: yes as 5550100, user 1001", out) is not None, "the summary names who signed in")
+    check(re.search(r"chat lines: [2-9]\d* received, 1 sent", out) is not None, "the summary counts the lines")
+    check(re.search(r"packets out: \d+ \(.*\b6 x 1\b", out) is not None, "the summary counts the line sent by command")
+    errors = [line for line in err.splitlines() if line.startswith("ERROR")]
+    check(not errors, f"no ERROR line in the client's log: {errors[:3]}")
+
+    screens = work / "run" / "screens"
+    check_screenshot(screens / "01-messenger.png")
+    chat = check_screenshot(screens / "02-chat.png")
+    if chat:
+        check_chat(chat, Path(args.resources))
+
+    log = (work / "run" / "devserver.log").read_text().splitlines()
+    login = next((i for i, line in enumerate(log) if f"logged in as {PHONE}" in line), None)
+    line = next((i for i, text in enumerate(log) if re.search(r"received \( 6, -1, 2001, ", text)), None)
+    check(login is not None and line is not None and login < line,
+          f"the server log holds the log-in, then the user's line (lines {login}, {line})")
+
+    status, out, err = run_demo(args.demo, args.devserver, work / "silent", silent=True, step_seconds=3)
+    check(status == 1, f"with the friend silent the demo ends with status 1 (status {status})")
+    check("step \"the friend's answer\" timed out" in err, "the failure names the step that ran out of time")
+    check("FAILED: step \"the friend's answer\"" in out, "the summary names the failed step")
+    check(not (work / "silent" / "screens" / "02-chat.png").exists(), "no chat screenshot after the failure")
+
+    if failures:
+        print(f"{len(failures)} check(s) failed")
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

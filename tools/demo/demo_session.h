@@ -1,0 +1,32 @@
+// DemoSession: what the demo's steps share - the launched client, the step runner, the screenshots -
+// and what the summary reports at the end.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "core/zelvan_app_delegate.h"
+#include "tools/demo/demo_screens.h"
+#include "tools/demo/demo_steps.h"
+
+namespace zelvan::demo {
+
+struct DemoSession {
+    DemoSession(std::shared_ptr<zelvanAppDelegate> client, double stepSeconds, std::string screenFolder)
+        : delegate(std::move(client)), steps(stepSeconds), screens(std::move(screenFolder)) {}
+
+    std::shared_ptr<zelvanAppDelegate> delegate;
+    DemoSteps steps;
+    DemoScreens screens;
+    // The friend whose line the user answers, and the user's reply.
+    int32_t friendId = 2001;
+    std::string reply;
+    // Filled by the steps for the summary.
+    std::string phone;
+    std::string displayName;
+    std::string gameResult = "no game played";
+};
+
+} // namespace zelvan::demo
