@@ -127,6 +127,8 @@ void ZAdvancedWebViewController::openUrl(const std::string& url) {
         initUrl_ = url; // opened when the view loads
         return;
     }
+    lastPage_ = *page;
+    lastPageFailed_ = false;
     if (webView_->loadPage(*page)) {
         showLoading();
     }
@@ -155,6 +157,17 @@ void ZAdvancedWebViewController::loadView() {
 void ZAdvancedWebViewController::viewDidLoad() {
     if (!initUrl_.empty()) {
         openUrl(initUrl_);
+    }
+}
+
+void ZAdvancedWebViewController::viewWillAppear(ui::Animated /*animated*/) {
+    if (!lastPageFailed_ || !webView_ || webView_->isLoadingPage()) {
+        return;
+    }
+    ZLOG(Info, "ZAdvancedWebViewController: loading %@ again", fnd::logPreview(lastPage_));
+    lastPageFailed_ = false;
+    if (webView_->loadPage(lastPage_)) {
+        showLoading();
     }
 }
 
@@ -225,11 +238,13 @@ void ZAdvancedWebViewController::webViewDidStartLoad(ui::WebView& /*webView*/) {
 
 void ZAdvancedWebViewController::webViewDidFinishLoad(ui::WebView& /*webView*/) {
     hideLoading();
+    lastPageFailed_ = false;
 }
 
 void ZAdvancedWebViewController::webViewDidFailLoadWithError(ui::WebView& /*webView*/, const fnd::Error& error) {
     hideLoading();
     if (error.code() != fnd::UrlError::Cancelled) {
+        lastPageFailed_ = true;
         ZTRACE_WARN("ZAdvancedWebViewController: page failed: %@", fnd::logPreview(error.description()));
     }
 }

@@ -61,6 +61,9 @@ public:
     // loading overlay.
     void loadView() override;
     void viewDidLoad() override;
+    // A page that failed to load (a page asked for before log-in is refused) loads again each time
+    // the view comes back on screen, until it loads.
+    void viewWillAppear(ui::Animated animated) override;
     // The web view, or null before the view is loaded.
     const std::shared_ptr<ZelvanWebView>& webView() const { return webView_; }
     // Gives the root view `frame` and the web view the whole of it; `bounces` says whether the page
@@ -135,6 +138,9 @@ private:
     std::shared_ptr<ui::ScriptObject> scriptObject_;
     std::shared_ptr<PageHost> pageHost_; // what the default bridge object sees of this controller
     bool bounces_ = true;
+    // The page URL last opened, and whether its load failed (it is loaded again on appearing).
+    std::string lastPage_;
+    bool lastPageFailed_ = false;
 };
 
 } // namespace zelvan

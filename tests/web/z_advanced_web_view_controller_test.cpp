@@ -1,6 +1,7 @@
-// The page controller: page keys loaded from the web host through the web cache, a page's
-// slidenewpage and back actions on a navigation controller, the dispatcher's fallback under a
-// subclass that adds its own action, alerts answering the page, and callJS from a worker thread.
+// The page controller: page keys loaded from the web host through the web cache, a page that failed
+// loaded again when its view appears, a page's slidenewpage and back actions on a navigation controller, the
+// dispatcher's fallback under a subclass that adds its own action, alerts answering the page, and callJS from a worker
+// thread.
 #include <gtest/gtest.h>
 
 #include <httplib.h>
@@ -50,6 +51,16 @@ protected:
                                      "</title></head><body></body></html>",
                                  "text/html");
         });
+        // Refused while the test says so (a page asked for before log-in), then served.
+        http_.Get("/iphone/lobby.html", [this](const httplib::Request&, httplib::Response& response) {
+            std::lock_guard lock(mutex_);
+            ++lobbyRequests_;
+            if (refuseLobby_) {
+                response.status = 401;
+                return;
+            }
+            response.set_content("<html><head><title>Lobby</title></head><body></body></html>", "text/html");
+        });
         http_.set_keep_alive_max_count(1); // every response closes, so stop() never waits on idle clients
         const int port = http_.bind_to_any_port("127.0.0.1");
         server_ = std::thread([this] { http_.listen_after_bind(); });
@@ -96,6 +107,8 @@ protected:
     std::thread server_;
     std::mutex mutex_;
     std::vector<std::string> paths_;
+    bool refuseLobby_ = true;
+    int lobbyRequests_ = 0;
     std::string webHost_;
     // The path of the "static_home" page key on the web host.
     const std::string homePath_ = "/iphone/" + ZLS("static_home");
@@ -149,6 +162,36 @@ TEST_F(ZAdvancedWebViewControllerTest, PageKeysLoadFromTheWebHostAndSlideToNewPa
     fnd::RunLoop::main().advance(1);
     EXPECT_EQ(navigation->viewControllers().size(), 1u);
     EXPECT_EQ(paths(), (std::vector<std::string>{homePath_ + "?uid=1", homePath_ + "?uid=42", homePath_ + "?uid=7"}));
+}
+
+TEST_F(ZAdvancedWebViewControllerTest, PageThatFailedLoadsAgainWhenItsViewAppears) {
+    auto lobby = ZAdvancedWebViewController::initWithUrl("http://" + webHost_ + "/iphone/lobby.html");
+    lobby->view();
+    auto requests = [this] {
+        std::lock_guard lock(mutex_);
+        return lobbyRequests_;
+    };
+    ASSERT_TRUE(fnd::RunLoop::main().pumpUntil(
+        [&] {
+            cache_->startQueuedFetches();
+            return requests() == 1 && !lobby->webView()->isLoadingPage();
+        },
+        10.0));
+    EXPECT_NE(lobby->webView()->document().title(), "Lobby");
+    EXPECT_FALSE(lobby->isShowingLoading());
+
+    {
+        std::lock_guard lock(mutex_);
+        refuseLobby_ = false;
+    }
+    lobby->viewWillAppear(ui::Animated::No);
+    ASSERT_TRUE(showsPage(*lobby, "Lobby"));
+    EXPECT_EQ(requests(), 2);
+    // A page that loaded stays as it is when the view appears again.
+    lobby->viewWillAppear(ui::Animated::No);
+    fnd::RunLoop::main().runUntilIdle();
+    EXPECT_FALSE(lobby->webView()->isLoadingPage());
+    EXPECT_EQ(requests(), 2);
 }
 
 // A page controller of a game list that adds its own action and leaves the rest to the base.
