@@ -161,16 +161,19 @@ TEST_F(GameRoomControllerTest, RoomCommandsReachTheOpenGameOnly) {
 }
 
 TEST_F(GameRoomControllerTest, ScorePagesOpenAndTheScreenClosesHalfASecondLater) {
+    // The localised page format, filled with the test's web host, the game 1600, room 5 and the score.
+    auto scorePage = [](const char* format, int32_t score) {
+        return fnd::format(ZLS(format), std::string("games.test"), 1600, 5, score);
+    };
     struct Case {
         int32_t flags;
         Value packet;
         std::string page;
     };
-    // The score page formats as the string table gives them.
     const std::vector<Case> cases = {
-        {4, Value::array({53, 5, 120}), "http://games.test/iphone/halloffame_1600.html?tid=5&score=120"},
-        {4, Value::array({53, 5, 120, 1}), "http://games.test/iphone/multiscore_1600.html?tid=5&score=120"},
-        {2, Value::array({65, 5, 90}), "http://games.test/iphone/singlescore_1600.html?tid=5&score=90"},
+        {4, Value::array({53, 5, 120}), scorePage("http://%@/iphone/static_halloffame_%d?tid=%d&score=%d", 120)},
+        {4, Value::array({53, 5, 120, 1}), scorePage("http://%@/iphone/static_multigamescore_%d?tid=%d&score=%d", 120)},
+        {2, Value::array({65, 5, 90}), scorePage("http://%@/iphone/static_singlegamescore_%d?tid=%d&score=%d", 90)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.packet.description());

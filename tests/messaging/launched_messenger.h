@@ -80,6 +80,9 @@ public:
     // Runs `stop` once the client is gone and before the server stops: for helpers the test started that
     // look at the server (a voice relay checking its log-ins).
     void stopBeforeServer(std::function<void()> stop) { stops_.push_back(std::move(stop)); }
+    // Runs `connect` on the delegate after it is made and before it launches (the application's
+    // connectServices, say).
+    void beforeLaunch(std::function<void(zelvanAppDelegate&)> connect) { beforeLaunch_ = std::move(connect); }
 
     // Before launch(): serves `root` (also the server options' webRoot) over a loopback web server for
     // the server's live log-ins, points the client at it and, as the application wires it, lets the
@@ -119,6 +122,9 @@ public:
         if (installed_) {
             zelvanAppDelegate::setInstance(delegate_);
         }
+        if (beforeLaunch_) {
+            beforeLaunch_(*delegate_);
+        }
         delegate_->applicationDidFinishLaunching();
         if (!fnd::RunLoop::main().pumpUntil([&] { return !delegate_->loggedout(); }, 10.0)) {
             return ::testing::AssertionFailure() << "the client did not sign in";
@@ -156,6 +162,7 @@ private:
     AppRegistry registry_;
     MessengerFactory makeMessenger_;
     std::vector<std::function<void()>> stops_;
+    std::function<void(zelvanAppDelegate&)> beforeLaunch_;
     bool installed_ = false;
     std::shared_ptr<zelvanAppDelegate> delegate_;
     std::shared_ptr<IMController> messenger_;
