@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# `make run`: starts the loopback dev server with its demo messenger world on free ports and runs the
-# demo driver (zelvan-demo) against it: the client signs in, shows the messenger lists, opens the
-# friend's chat, sends a reply typed on the keyboard and gets the friend's answer, leaving a
-# screenshot of each screen. Everything it writes (data folder, screenshots, both logs) stays under
+# `make run`: starts the loopback dev server with its demo messenger world and demo game room on free
+# ports and runs the demo driver (zelvan-demo) against it: the client signs in, shows the messenger
+# lists, opens the friend's chat, sends a reply typed on the keyboard and gets the friend's answer,
+# then plays the demo game from the Games tab's lobby to its score, leaving a screenshot of each screen. Everything it writes (data folder, screenshots, both logs) stays under
 # build/run/ for a look afterwards. Exits with the driver's status (1 when a step ran out of time).
 set -euo pipefail
 
@@ -15,6 +15,7 @@ password=demo
 rm -rf "$out"
 mkdir -p "$out"
 "$build/tools/devserver/zelvan-devserver" --port 0 --web-port 0 --accounts "$phone:$password:Demo Player" --demo-messenger \
+    --demo-games \
     --log "$out/devserver.log" >"$out/devserver.out" 2>&1 &
 server=$!
 trap 'kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true' EXIT

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""The demo driver (zelvan-demo) against the dev server's demo world, as `make run` plays it: it must
-end with status 0, leave screenshots of the screen's size that show something (the chat's with both
-lines), the server must have received the log-in and then the user's line, and the client's log must
-hold no ERROR line. With the friend kept silent the run must stop at the step that waits for the
+"""The demo driver (zelvan-demo) against the dev server's demo world and demo game room, as `make run`
+plays it: it must end with status 0 and leave screenshots of the screen's size that show something
+(the chat's with both lines, the game's with its sprites where the script draws them); the server
+must have received the log-in, the user's line and the game's packets in order, and the client's log
+must hold no ERROR line. With the friend kept silent the run must stop at the step that waits for the
 answer, naming it, with status 1."""
 import argparse
 import re
@@ -15,6 +16,12 @@ import zlib
 from pathlib import Path
 
 SCREEN = (320, 480)
+SCREENSHOTS = ["01-messenger.png", "02-chat.png", "03-lobby.png", "04-game-loading.png", "05-game.png",
+               "06-game-result.png", "07-lobby-score.png"]
+# What the server receives, in this order: the log-in, the user's line, the lobby's play alone, the
+# game's resource request, the game's first command back to the room, its result and its end.
+EXPECTED_LOG = [r"logged in as 5550100", r"received \( 6, -1, 2001, ", r"received \( 56, 0, 8 \)",
+                r"received \( 76, ", r"received \( 15, ", r"received \( 47, 1, ", r"received \( 40, "]
 STEP_SECONDS = 10
 PHONE, PASSWORD = "5550100", "demo"
 
@@ -75,7 +82,7 @@ def read_png(path):
 
 def start_server(devserver, work, silent):
     args = [devserver, "--port", "0", "--web-port", "0", "--accounts", f"{PHONE}:{PASSWORD}:Demo Player",
-            "--demo-messenger", "--log", str(work / "devserver.log")]
+            "--demo-messenger", "--demo-games", "--log", str(work / "devserver.log")]
     if silent:
         args.append("--demo-silent-friend")
     server = subprocess.Popen(args, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
@@ -152,6 +159,15 @@ def check_chat(rows, resources):
               "the greeting above the user's line, the answer below it")
 
 
+def check_game(rows):
+    """The demo game's frame: its background, the green table and the red ball (palette 0) whose top
+    left the script puts at (40, 60), 32 points across."""
+    for (x, y), colour, what in [((10, 10), (0x18, 0x30, 0x50), "background"),
+                                 ((100, 200), (0x2A, 0x60, 0x40), "table"),
+                                 ((56, 76), (0xD0, 0x20, 0x20), "red ball")]:
+        check(near(rows[y][x], colour), f"the game shows its {what} at ({x}, {y}): {rows[y][x][:3]}")
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--demo", required=True)
@@ -170,17 +186,21 @@ def main():
     errors = [line for line in err.splitlines() if line.startswith("ERROR")]
     check(not errors, f"no ERROR line in the client's log: {errors[:3]}")
 
+    check('game: "You win!", score 100' in out, "the summary gives the game's result and score")
     screens = work / "run" / "screens"
-    check_screenshot(screens / "01-messenger.png")
-    chat = check_screenshot(screens / "02-chat.png")
-    if chat:
-        check_chat(chat, Path(args.resources))
+    shown = {name: check_screenshot(screens / name) for name in SCREENSHOTS}
+    if shown["02-chat.png"]:
+        check_chat(shown["02-chat.png"], Path(args.resources))
+    if shown["05-game.png"]:
+        check_game(shown["05-game.png"])
 
     log = (work / "run" / "devserver.log").read_text().splitlines()
-    login = next((i for i, line in enumerate(log) if f"logged in as {PHONE}" in line), None)
-    line = next((i for i, text in enumerate(log) if re.search(r"received \( 6, -1, 2001, ", text)), None)
-    check(login is not None and line is not None and login < line,
-          f"the server log holds the log-in, then the user's line (lines {login}, {line})")
+    at = -1
+    for pattern in EXPECTED_LOG:
+        found = next((i for i in range(at + 1, len(log)) if re.search(pattern, log[i])), None)
+        if not check(found is not None, f"the server log holds /{pattern}/ after line {at}"):
+            break
+        at = found
 
     status, out, err = run_demo(args.demo, args.devserver, work / "silent", silent=True, step_seconds=3)
     check(status == 1, f"with the friend silent the demo ends with status 1 (status {status})")

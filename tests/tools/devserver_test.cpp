@@ -336,7 +336,8 @@ TEST(DevServer, DemoGameRoomAnswersStartResultAndGameOver) {
     const std::optional<fnd::Bytes> bytecode = fnd::readFile(builtGameRoot() + "/" + std::string(kDemoBytecodeFile));
     ASSERT_TRUE(bytecode.has_value());
     const int64_t first = kFirstDemoRoom;
-    std::vector<Value> commands;
+    // The greeting in the game's chat, then the game commands.
+    std::vector<Value> commands{Value::array({41, first, Value::array({-1, kDemoChatLine})})};
     for (int n = 1; n <= kDemoCommandCount; ++n) {
         commands.push_back(Value::array({22, first, "move", n}));
     }
@@ -352,8 +353,7 @@ TEST(DevServer, DemoGameRoomAnswersStartResultAndGameOver) {
         {Value::array({40, first}), {}, {}},
         {Value::array({56, 0, kDemoGameId}),
          {Value::array({21, kDemoGameName, first, 1001, Value::array({kDemoPlayerName}), Value::array({"1001"}),
-                        *bytecode, kDemoGameId, 0, 2}),
-          Value::array({41, first, Value::array({-1, kDemoChatLine})})},
+                        *bytecode, kDemoGameId, 0, 2})},
          commands},
         // No score before the result; a result without an integer changes nothing.
         {Value::array({40, first}), {}, {}},

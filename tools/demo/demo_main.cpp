@@ -1,7 +1,8 @@
 // zelvan-demo: the demo driver behind `make run`. It runs the client in this process against a dev
 // server and plays its user with the platform's input drivers: the messenger's lists, the friend's
-// chat, a reply typed on the keyboard and the friend's answer, with a screenshot of each screen and a
-// summary at the end. A step that does not happen in time ends the run with exit code 1.
+// chat, a reply typed on the keyboard and the friend's answer, then the Games tab's lobby and a game
+// played alone to its result and score, with a screenshot of each screen and a summary at the end.
+// A step that does not happen in time ends the run with exit code 1.
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include "platform/foundation/log.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/thread.h"
+#include "tools/demo/demo_game_steps.h"
 #include "tools/demo/demo_messenger_steps.h"
 #include "tools/demo/demo_session.h"
 #include "tools/demo/demo_summary.h"
@@ -126,8 +128,9 @@ int main(int argc, char** argv) {
         [&session](const LoginSession& login) { session.displayName = login.displayName; });
 
     session.delegate->applicationDidFinishLaunching();
-    if (session.steps.waitFor("sign in", [&] { return !session.delegate->loggedout(); })) {
-        demo::runMessengerSteps(session);
+    if (session.steps.waitFor("sign in", [&] { return !session.delegate->loggedout(); }) &&
+        demo::runMessengerSteps(session)) {
+        demo::runGameSteps(session);
     }
 
     const std::string summary = demo::demoSummary(session);

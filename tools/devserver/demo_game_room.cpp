@@ -79,7 +79,9 @@ DemoGameRoom::Answer DemoGameRoom::start(int64_t userId, const fnd::Value& packe
     answer.now.push_back(Value::array({kGameStartCommand, kDemoGameName, room, userId, Value::array({kDemoPlayerName}),
                                        Value::array({std::to_string(userId)}), Value(std::move(*bytecode)), kDemoGameId,
                                        0, kDemoGameAttribute}));
-    answer.now.push_back(Value::array({kGameChatCommand, room, Value::array({-1, kDemoChatLine})}));
+    // The greeting waits with the commands: a chat line that comes before the game has shown its chat
+    // area has nowhere to go.
+    answer.later.push_back(Value::array({kGameChatCommand, room, Value::array({-1, kDemoChatLine})}));
     for (int n = 1; n <= kDemoCommandCount; ++n) {
         answer.later.push_back(Value::array({kGameCommandCommand, room, "move", n}));
     }

@@ -1,6 +1,6 @@
 // The dev server's demo game room: a single-player table of the demo game. "Play alone" (56 [0, game
-// id]) starts the game with 21 and greets the player with an in-game chat line; a few game commands (22)
-// follow after a pause; the result the client reports (47, then 40) is answered with the score (65).
+// id]) starts the game with 21; after a pause an in-game chat line greets the player and a few game
+// commands (22) follow; the result the client reports (47, then 40) is answered with the score (65).
 #pragma once
 
 #include <chrono>
@@ -49,8 +49,8 @@ public:
 
     // For the player `userId`:
     //   [56, 0, demo game id] -> now [21, name, room, user id, [player name], ["<user id>"], bytecode,
-    //                            game id, 0, 2] and [41, room, [-1, chat line]]; later [22, room, "move",
-    //                            n] for n = 1 .. kDemoCommandCount
+    //                            game id, 0, 2]; later [41, room, [-1, chat line]], then [22, room,
+    //                            "move", n] for n = 1 .. kDemoCommandCount
     //   [47, result, foe score, room + 1, ...] -> nothing; the score of the room becomes 100 * result
     //   [40, room] -> [65, room, score] for a room with a result, and the room is closed
     // Anything else (another game id, an unknown room, wrong types, a missing bytecode file) is
