@@ -216,9 +216,17 @@ void GameRoomWebController::handleCommand(int cmd, const fnd::Value& value) {
         auto app = zelvanAppDelegate::current();
         openScorePage(
             fnd::format(ZLS(format), app != nullptr ? app->zelvanWebHost() : std::string(), gameId, room, score));
-        // Forgotten now; the screen closes a moment later, held by the delayed close.
+        // Forgotten now; the screen closes a moment later, held by the delayed close. The result box the
+        // game's end put up has no button, so it goes with the screen.
         setPlayingGame(nullptr);
-        fnd::RunLoop::main().performAfter(kCloseDelay, [game] { game->hideAndCloseGame(); });
+        fnd::RunLoop::main().performAfter(kCloseDelay, [game] {
+            auto engine = game->engine();
+            const bool finished = engine != nullptr && engine->state() == kStateFinished;
+            game->hideAndCloseGame();
+            if (auto app = zelvanAppDelegate::current(); finished && app != nullptr) {
+                app->hideInfo();
+            }
+        });
         break;
     }
     case 55:

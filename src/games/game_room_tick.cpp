@@ -64,7 +64,7 @@ void GameRoomWebController::executeScript() {
             }
             const fnd::Value result = engine->call("execute", fnd::Value());
             if (result.isNumber()) {
-                engine->setstate(3);
+                engine->setstate(kStateFinished);
                 reportResult(*game, result.intValue());
             }
         }

@@ -45,6 +45,8 @@ public:
     static constexpr int kAlertQuit = 2;
     // The tag of an invitation's confirmation.
     static constexpr int kConfirmInvitation = 2;
+    // The engine state once the game has reported its result.
+    static constexpr int32_t kStateFinished = 3;
     // Game attribute bits.
     static constexpr int32_t kSingleBit = 2;
     static constexpr int32_t kMultiBit = 4;

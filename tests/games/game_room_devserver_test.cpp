@@ -144,6 +144,8 @@ TEST_F(GameRoomDevServer, TheServerStartsTheDemoGameWhichLoadsPlaysReportsItsWin
     ASSERT_TRUE(pump([&] { return game->engine() == nullptr; }));
     EXPECT_GE(std::chrono::steady_clock::now() - pushed, std::chrono::milliseconds(450));
     EXPECT_FALSE(rooms_->playingGame());
+    // The result box went with the game.
+    EXPECT_TRUE(pump([] { return ui::testing::AlertDriver::visibleAlert() == nullptr; }));
 }
 
 } // namespace
