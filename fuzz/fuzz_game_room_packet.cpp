@@ -19,6 +19,7 @@
 #include "platform/foundation/thread.h"
 #include "platform/ui/alert_panel.h"
 #include "protocol/tagged_codec.h"
+#include "routed_packet_fuzz_support.h"
 #include "temp_folder_fuzz_support.h"
 #include "tools/bcasm/assembler.h"
 #include "web/zlv_web_database_manager.h"
@@ -84,14 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     const int32_t command = kCommands[data[0] % std::size(kCommands)];
-    auto decoded = zelvan::loads(std::span<const uint8_t>(data + 1, size - 1));
-    Value packet = Value::array({command});
-    if (decoded && decoded->isArray() && decoded->asArray()->count() > 0) {
-        packet = decoded->deepCopy();
-        packet.asArray()->replaceObjectAtIndex(0, command);
-    } else if (decoded) {
-        packet.asArray()->addObject(*decoded);
-    }
+    Value packet = fuzzsupport::routedPacket(command, std::span<const uint8_t>(data + 1, size - 1));
 
     w.rooms->handleServerResponseInternal(w.start);
     w.rooms->handleServerResponseInternal(packet);

@@ -12,7 +12,7 @@
 
 #include "messaging/messenger_commands.h"
 #include "platform/foundation/log.h"
-#include "protocol/tagged_codec.h"
+#include "routed_packet_fuzz_support.h"
 #include "temp_folder_fuzz_support.h"
 
 namespace {
@@ -71,14 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     const auto& numbers = zelvan::MessengerCommands::commandNumbers();
     const int32_t command = numbers[data[0] % numbers.size()];
-    auto decoded = zelvan::loads(std::span<const uint8_t>(data + 1, size - 1));
-    Value packet = Value::array({command});
-    if (decoded && decoded->isArray() && decoded->asArray()->count() > 0) {
-        packet = decoded->deepCopy();
-        packet.asArray()->replaceObjectAtIndex(0, command);
-    } else if (decoded) {
-        packet.asArray()->addObject(*decoded);
-    }
+    Value packet = fuzzsupport::routedPacket(command, std::span<const uint8_t>(data + 1, size - 1));
 
     auto window = std::make_shared<zelvan::IMChatList>();
     zelvan::ContactManage model([] { return false; }, window);

@@ -159,11 +159,7 @@ void GameRoomWebController::scriptOpenUrlInMainThread(const fnd::Value& args) {
         if (room != nullptr && room->isSingleGame) {
             send(fnd::Value::array({68, roomId}));
         } else if (GameRoom::checkAttr(game->gameattribute(), kMultiBit)) {
-            fnd::Value packet = elementsFrom(list, 1);
-            packet.asArray()->insertObject(roomId, 0);
-            packet.asArray()->insertObject(35, 0);
-            send(packet);
-            callJS(fnd::format("joingametable(%d,5);", roomId));
+            leaveTable(roomId, list);
         }
     }
     slideNewPage(textOf(list->objectAtIndex(0)));
@@ -181,12 +177,16 @@ void GameRoomWebController::executeScriptQuitGame(const fnd::Value& args) {
     if (room != nullptr && room->isSingleGame) {
         send(fnd::Value::array({68, roomId, list != nullptr && list->count() > 0 ? list->objectAtIndex(0) : 0}));
     } else if (GameRoom::checkAttr(game->gameattribute(), kMultiBit)) {
-        fnd::Value packet = elementsFrom(list, 1);
-        packet.asArray()->insertObject(roomId, 0);
-        packet.asArray()->insertObject(35, 0);
-        send(packet);
-        callJS(fnd::format("joingametable(%d,5);", roomId));
+        leaveTable(roomId, list);
     }
+}
+
+void GameRoomWebController::leaveTable(int32_t roomId, const std::shared_ptr<fnd::Array>& args) {
+    fnd::Value packet = elementsFrom(args, 1);
+    packet.asArray()->insertObject(roomId, 0);
+    packet.asArray()->insertObject(35, 0);
+    send(packet);
+    callJS(fnd::format("joingametable(%d,5);", roomId));
 }
 
 // --- Script alerts and the quit confirmation ---

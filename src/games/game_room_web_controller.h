@@ -160,6 +160,9 @@ private:
     void scriptShowAlertInMainThread(const fnd::Value& args);
     void scriptQuitGameInMainThread(const fnd::Value& args);
     void executeScriptQuitGame(const fnd::Value& args);
+    // A multi-player game ends: [35, room id, the script's values from the second on], and the lobby
+    // shows the player left.
+    void leaveTable(int32_t roomId, const std::shared_ptr<fnd::Array>& args);
     std::shared_ptr<ZSimpleAlertView> reusedGameAlert();
     std::shared_ptr<ui::View> alertHostView() const;
     void fireTimerEvent();
