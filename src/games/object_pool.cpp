@@ -24,19 +24,19 @@ ZArray* ZObjectPool::newArray(std::vector<ScriptValue> elements) {
 }
 
 ZData* ZObjectPool::newData() {
-    return adopt(std::make_unique<ZData>(&arena_, size_t{0}));
+    return adopt(std::unique_ptr<ZData>(new (dataSlots_) ZData(&arena_, size_t{0})));
 }
 
 ZData* ZObjectPool::newData(std::span<const uint8_t> bytes) {
-    return adopt(std::make_unique<ZData>(&arena_, bytes));
+    return adopt(std::unique_ptr<ZData>(new (dataSlots_) ZData(&arena_, bytes)));
 }
 
 ZData* ZObjectPool::newData(std::span<const uint8_t> head, std::span<const uint8_t> tail) {
-    return adopt(std::make_unique<ZData>(&arena_, head, tail));
+    return adopt(std::unique_ptr<ZData>(new (dataSlots_) ZData(&arena_, head, tail)));
 }
 
 ZData* ZObjectPool::newData(size_t length) {
-    return adopt(std::make_unique<ZData>(&arena_, length));
+    return adopt(std::unique_ptr<ZData>(new (dataSlots_) ZData(&arena_, length)));
 }
 
 ZNSObject* ZObjectPool::newNSObject() {
@@ -68,6 +68,7 @@ void ZObjectPool::freePool(std::span<const ScriptValue> roots) {
     });
     liveBytes_ = live;
     arena_.reset();
+    dataSlots_.trim();
 }
 
 void ZObjectPool::mark(ZObject* object) {
@@ -115,6 +116,7 @@ void ZObjectPool::dispose() {
     objects_.clear();
     liveBytes_ = 0;
     arena_.release();
+    dataSlots_.trim();
 }
 
 size_t ZObjectPool::footprint(const ZObject* object) {

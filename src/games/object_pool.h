@@ -66,6 +66,7 @@ public:
 
     size_t size() const { return objects_.size(); }
     const ZByteArena& arena() const { return arena_; }
+    const ZDataSlots& dataSlots() const { return dataSlots_; }
     // Every live object, in allocation order.
     const std::vector<ZObject*>& objects() const { return objects_; }
 
@@ -78,6 +79,7 @@ private:
     }
 
     ZByteArena arena_;
+    ZDataSlots dataSlots_;
     std::vector<ZObject*> objects_;
     std::vector<ZObject*> workList_;
     size_t liveBytes_ = 0;

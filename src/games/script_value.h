@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "games/data_slots.h"
 #include "games/script_bytes.h"
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/value.h"
@@ -69,10 +70,15 @@ public:
     std::vector<ScriptValue> elements;
 };
 
-// A byte string; script text is UTF-8 held in one of these. The pool makes its bytes in its arena
-// (ZByteArena); a byte string that survives a collection has them moved to the heap.
+// A byte string; script text is UTF-8 held in one of these. The pool makes the object in one of its
+// slots (ZDataSlots) and its bytes in its arena (ZByteArena); a byte string that survives a collection
+// has its bytes moved to the heap.
 class ZData final : public ZObject {
 public:
+    static void* operator new(size_t size, ZDataSlots& slots) { return slots.allocate(size); }
+    static void operator delete(void* object, ZDataSlots& /*slots*/) { ZDataSlots::release(object); }
+    static void operator delete(void* object) { ZDataSlots::release(object); }
+
     // `head` followed by `tail`, or `length` zero bytes, held by `storage`.
     ZData(std::pmr::memory_resource* storage, std::span<const uint8_t> head, std::span<const uint8_t> tail = {})
         : ZObject(kData), bytes(storage, head, tail) {}
