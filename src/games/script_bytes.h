@@ -53,17 +53,15 @@ public:
     std::pmr::memory_resource* storage() const { return storage_; }
     // Copies the bytes into a buffer of `storage` and gives the old buffer back to its resource.
     void moveTo(std::pmr::memory_resource* storage) {
-        if (storage == storage_) {
+        if (storage == storage_ || data_ == nullptr) {
+            storage_ = storage;
             return;
         }
-        uint8_t* old = data_;
-        std::pmr::memory_resource* oldStorage = storage_;
+        auto* moved = static_cast<uint8_t*>(storage->allocate(size_, 1));
+        std::memcpy(moved, data_, size_);
+        storage_->deallocate(data_, size_, 1);
+        data_ = moved;
         storage_ = storage;
-        allocate(size_);
-        copyIn(0, std::span<const uint8_t>(old, size_));
-        if (old != nullptr) {
-            oldStorage->deallocate(old, size_, 1);
-        }
     }
 
     friend bool operator==(const ZBytes& a, const ZBytes& b) {
