@@ -53,10 +53,10 @@ void ZObjectPool::freePool(std::span<const ScriptValue> roots) {
             mark(object);
         }
     }
-    // erase_if keeps the survivors' relative order; the predicate clears their marks on the way, and
-    // the total is recounted from the survivors.
+    // erase_if keeps the survivors' relative order; the predicate clears their marks on the way, moves
+    // surviving byte strings' bytes out of the arena, and the total is recounted from the survivors.
     size_t live = 0;
-    std::erase_if(objects_, [this, &live](ZObject* object) {
+    std::erase_if(objects_, [&live](ZObject* object) {
         if (removePredicate(object)) {
             return true;
         }
