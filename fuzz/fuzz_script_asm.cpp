@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "games/native_table.h"
 #include "script_fuzz_support.h"
 
 namespace {
@@ -86,8 +87,12 @@ std::string instruction(ByteReader& in) {
         return std::string(kJumps[in.next() % std::size(kJumps)]) + " l" + std::to_string(in.next() % kLabels);
     case 14:
         return "call " + std::to_string(static_cast<int>(in.next() % 6) - 2);
-    default:
-        return "native " + std::to_string(in.next()) + " " + std::to_string(static_cast<int>(in.next() % 7) - 2);
+    default: {
+        // Native 0 waits real time for as long as its argument says, so it becomes an empty slot here.
+        int id = in.next();
+        return "native " + std::to_string(id == 0 ? zelvan::NativeTable::kCount : id) + " " +
+               std::to_string(static_cast<int>(in.next() % 7) - 2);
+    }
     }
 }
 

@@ -39,7 +39,8 @@ inline constexpr auto kOperandBytes = [] {
     X(Truncated)         /* an instruction whose operands pass the end of the code */                                  \
     X(End)               /* the offset just past the code */                                                           \
     X(LoadLoadLtJumpNot)                                                                                               \
-    X(Push32AndStore)
+    X(Push32AndStore)                                                                                                  \
+    X(IncJumpTest)       /* inc, jump8 to a load, load, lt, jumpifnot8 (the head of a counting loop) */
 // clang-format on
 
 enum : uint8_t {
@@ -75,6 +76,15 @@ inline constexpr Fusion kFusions[] = {
     {{Op::Store8, Op::Load8}, 2, kStoreLoad},
 };
 
+// An inc, jump8 pair whose jump lands on a load, load, lt, jumpifnot8 sequence: the step and the test of
+// a counting loop. The handler runs all six instructions with one dispatch.
+inline bool jumpsToLoopTest(const uint8_t* code, size_t size, size_t pc, const std::vector<uint8_t>& out) {
+    // inc takes 2 bytes, jump8 2; the offset counts from the end of the jump.
+    int64_t target = static_cast<int64_t>(pc) + 4 + static_cast<int8_t>(code[pc + 3]);
+    return target >= 0 && static_cast<uint64_t>(target) < size &&
+           out[static_cast<size_t>(target)] == kLoadLoadLtJumpNot;
+}
+
 // Whether the instructions of `fusion` start at `at` and all of them, operands included, lie within
 // the `left` bytes from there.
 inline bool startsFusion(const uint8_t* at, size_t left, const Fusion& fusion) {
@@ -109,6 +119,12 @@ inline void prepare(const uint8_t* code, size_t size, std::vector<uint8_t>& out)
                 out[pc] = fusion.handler;
                 break;
             }
+        }
+    }
+    // Jump targets may lie ahead, so the loop steps are found once every offset has its handler.
+    for (size_t pc = 0; pc < size; ++pc) {
+        if (out[pc] == kIncJump && jumpsToLoopTest(code, size, pc, out)) {
+            out[pc] = kIncJumpTest;
         }
     }
 }

@@ -616,7 +616,7 @@ op_Bytes : {
         why = "byte string past the end of the code";
         goto fault;
     }
-    PUSH(valueOf(pool_.newData(fnd::Bytes(code + pc, code + pc + n))));
+    PUSH(valueOf(pool_.newData(std::span(code + pc, static_cast<size_t>(n)))));
     pc += static_cast<uint32_t>(n);
     CHECK_POOL();
     NEXT;

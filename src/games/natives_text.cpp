@@ -2,6 +2,7 @@
 // changing the case of text on its UTF-16 code units, the tagged value codec, MD5, and the lengths,
 // reversals and counts shared by byte strings and arrays.
 #include <algorithm>
+#include <span>
 #include <string>
 
 #include "core/digest_helpers.h"
@@ -123,7 +124,7 @@ ScriptValue trim(STLScriptCore& core, Args args) {
 // The last position p with from <= p < to (and p + needle <= haystack) where the needle matches,
 // or -1. Scans backwards with the Knuth-Morris-Pratt table of the reversed needle, so the work is
 // linear in both lengths however repetitive they are.
-int64_t lastMatch(const fnd::Bytes& haystack, const fnd::Bytes& needle, size_t from, size_t to) {
+int64_t lastMatch(std::span<const uint8_t> haystack, std::span<const uint8_t> needle, size_t from, size_t to) {
     const size_t m = needle.size();
     if (m > haystack.size()) {
         return -1;
@@ -192,17 +193,16 @@ ScriptValue dump(STLScriptCore& core, Args args) {
 // 35: the value read back from a byte string or from the data object native 42 made.
 ScriptValue load(STLScriptCore& core, Args args) {
     ScriptValue x = arg(args, 0);
-    const fnd::Bytes* bytes = nullptr;
+    std::span<const uint8_t> bytes;
     if (ZData* data = dataOf(x)) {
-        bytes = &data->bytes;
-    } else if (ZNSObject* wrapper = nsObjectOf(x)) {
-        bytes = wrapper->object.asData();
-    }
-    if (bytes == nullptr) {
+        bytes = data->bytes;
+    } else if (ZNSObject* wrapper = nsObjectOf(x); wrapper != nullptr && wrapper->object.asData() != nullptr) {
+        bytes = *wrapper->object.asData();
+    } else {
         return kNoValue;
     }
-    core.work().spend(bytes->size());
-    fnd::Result<fnd::Value> value = loads(*bytes);
+    core.work().spend(bytes.size());
+    fnd::Result<fnd::Value> value = loads(bytes);
     if (!value) {
         ZTRACE_WARN("game %d: bytes of a script value unreadable: %@", core.engine().gameId(),
                     value.error().localizedDescription());

@@ -24,11 +24,19 @@ ZArray* ZObjectPool::newArray(std::vector<ScriptValue> elements) {
 }
 
 ZData* ZObjectPool::newData() {
-    return adopt(std::make_unique<ZData>());
+    return adopt(std::unique_ptr<ZData>(new (dataSlots_) ZData(&arena_, size_t{0})));
 }
 
-ZData* ZObjectPool::newData(fnd::Bytes bytes) {
-    return adopt(std::make_unique<ZData>(std::move(bytes)));
+ZData* ZObjectPool::newData(std::span<const uint8_t> bytes) {
+    return adopt(std::unique_ptr<ZData>(new (dataSlots_) ZData(&arena_, bytes)));
+}
+
+ZData* ZObjectPool::newData(std::span<const uint8_t> head, std::span<const uint8_t> tail) {
+    return adopt(std::unique_ptr<ZData>(new (dataSlots_) ZData(&arena_, head, tail)));
+}
+
+ZData* ZObjectPool::newData(size_t length) {
+    return adopt(std::unique_ptr<ZData>(new (dataSlots_) ZData(&arena_, length)));
 }
 
 ZNSObject* ZObjectPool::newNSObject() {
@@ -45,17 +53,22 @@ void ZObjectPool::freePool(std::span<const ScriptValue> roots) {
             mark(object);
         }
     }
-    // erase_if keeps the survivors' relative order; the predicate clears their marks on the way, and
-    // the total is recounted from the survivors.
+    // erase_if keeps the survivors' relative order; the predicate clears their marks on the way, moves
+    // surviving byte strings' bytes out of the arena, and the total is recounted from the survivors.
     size_t live = 0;
     std::erase_if(objects_, [&live](ZObject* object) {
         if (removePredicate(object)) {
             return true;
         }
+        if (object->type == ZObject::kData) {
+            static_cast<ZData*>(object)->bytes.moveTo(std::pmr::new_delete_resource());
+        }
         live += footprint(object);
         return false;
     });
     liveBytes_ = live;
+    arena_.reset();
+    dataSlots_.trim();
 }
 
 void ZObjectPool::mark(ZObject* object) {
@@ -102,6 +115,8 @@ void ZObjectPool::dispose() {
     }
     objects_.clear();
     liveBytes_ = 0;
+    arena_.release();
+    dataSlots_.trim();
 }
 
 size_t ZObjectPool::footprint(const ZObject* object) {
@@ -111,7 +126,7 @@ size_t ZObjectPool::footprint(const ZObject* object) {
     case ZObject::kArray:
         return bytes + sizeof(ZArray) + static_cast<const ZArray*>(object)->elements.capacity() * sizeof(ScriptValue);
     case ZObject::kData:
-        return bytes + sizeof(ZData) + static_cast<const ZData*>(object)->bytes.capacity();
+        return bytes + sizeof(ZData) + static_cast<const ZData*>(object)->bytes.size();
     case ZObject::kNSObject: {
         // A wrapper holds what it wraps too: a file's contents, an archive, a font, an image's pixels.
         return bytes + sizeof(ZNSObject) + heldBytes(static_cast<const ZNSObject*>(object)->object);

@@ -1,6 +1,7 @@
 // The per-engine pool of script objects: every array, byte string and wrapper a script makes is
 // appended here, and a mark-and-sweep collection from the engine's roots frees the unreachable ones.
-// The pool also keeps a running total of the memory its objects hold, so a run can be stopped early.
+// Byte strings keep their bytes in the pool's arena until they survive a collection. The pool also
+// keeps a running total of the memory its objects hold, so a run can be stopped early.
 #pragma once
 
 #include <cstddef>
@@ -8,6 +9,7 @@
 #include <span>
 #include <vector>
 
+#include "games/byte_arena.h"
 #include "games/script_value.h"
 
 namespace zelvan {
@@ -27,14 +29,19 @@ public:
     // New objects, appended to the pool and owned by it until collected or disposed.
     ZArray* newArray();
     ZArray* newArray(std::vector<ScriptValue> elements);
+    // Byte strings: empty, a copy of `bytes`, `head` followed by `tail` (written once, in place), or
+    // `length` zero bytes.
     ZData* newData();
-    ZData* newData(fnd::Bytes bytes);
+    ZData* newData(std::span<const uint8_t> bytes);
+    ZData* newData(std::span<const uint8_t> head, std::span<const uint8_t> tail);
+    ZData* newData(size_t length);
     // A wrapper of the null value; callers then put their own value into `object`.
     ZNSObject* newNSObject();
     ZNSObject* newNSObject(fnd::Value object);
 
     // Collection: marks everything reachable from the references among `roots`, deletes the rest,
-    // keeps the survivors in their order and clears their marks.
+    // keeps the survivors in their order and clears their marks. The surviving byte strings' bytes
+    // move out of the arena, which then starts over.
     void freePool(std::span<const ScriptValue> roots);
     // Marks `object` and everything reachable from it through arrays. Uses an explicit work list, so
     // deep and cyclic arrays cannot overflow the stack. The null singleton is never written.
@@ -58,6 +65,8 @@ public:
     static size_t footprint(const ZObject* object);
 
     size_t size() const { return objects_.size(); }
+    const ZByteArena& arena() const { return arena_; }
+    const ZDataSlots& dataSlots() const { return dataSlots_; }
     // Every live object, in allocation order.
     const std::vector<ZObject*>& objects() const { return objects_; }
 
@@ -69,6 +78,8 @@ private:
         return object.release();
     }
 
+    ZByteArena arena_;
+    ZDataSlots dataSlots_;
     std::vector<ZObject*> objects_;
     std::vector<ZObject*> workList_;
     size_t liveBytes_ = 0;

@@ -3,22 +3,20 @@
 #include "games/script_ops.h"
 
 #include <algorithm>
+#include <span>
 
 namespace zelvan::script_ops {
 namespace {
 
-// `count` repetitions of `part`: one copy, then doubling copies of what is already there.
+// Fills `out` with repetitions of its first `partSize` elements: doubling copies of what is there.
 template <class T>
-std::vector<T> repeated(const std::vector<T>& part, size_t count) {
-    std::vector<T> out(part.size() * count);
-    std::copy(part.begin(), part.end(), out.begin());
-    size_t filled = part.size();
+void repeatInPlace(std::span<T> out, size_t partSize) {
+    size_t filled = partSize;
     while (filled < out.size()) {
         size_t n = std::min(filled, out.size() - filled);
         std::copy_n(out.begin(), n, out.begin() + static_cast<ptrdiff_t>(filled));
         filled += n;
     }
-    return out;
 }
 
 // The bounds [start, end) of a slice of `length`, each adjusted once when negative, then clamped.
@@ -78,14 +76,20 @@ ScriptValue repeat(ScriptValue sequence, int32_t n, ZObjectPool& pool) {
         if (length != 0 && count > kMaxElements / length) {
             return nullValue();
         }
-        return valueOf(pool.newArray(repeated(array->elements, length == 0 ? 0 : count)));
+        std::vector<ScriptValue> out(length == 0 ? 0 : length * count);
+        std::copy(array->elements.begin(), array->elements.end(), out.begin());
+        repeatInPlace(std::span(out), length);
+        return valueOf(pool.newArray(std::move(out)));
     }
     if (ZData* data = dataOf(sequence)) {
         size_t length = data->bytes.size();
         if (length != 0 && count > kMaxBytes / length) {
             return nullValue();
         }
-        return valueOf(pool.newData(repeated(data->bytes, length == 0 ? 0 : count)));
+        ZData* out = pool.newData(length == 0 ? 0 : length * count);
+        std::copy(data->bytes.begin(), data->bytes.end(), out->bytes.begin());
+        repeatInPlace(std::span(out->bytes), length);
+        return valueOf(out);
     }
     return nullValue();
 }
@@ -97,11 +101,7 @@ std::optional<ScriptValue> concat(ScriptValue b, ScriptValue a, ZObjectPool& poo
         if (head->bytes.size() + tail->bytes.size() > kMaxBytes) {
             return nullValue();
         }
-        fnd::Bytes out;
-        out.reserve(head->bytes.size() + tail->bytes.size());
-        out.insert(out.end(), head->bytes.begin(), head->bytes.end());
-        out.insert(out.end(), tail->bytes.begin(), tail->bytes.end());
-        return valueOf(pool.newData(std::move(out)));
+        return valueOf(pool.newData(head->bytes, tail->bytes));
     }
     ZArray* tailArray = arrayOf(a);
     ZArray* headArray = arrayOf(b);
@@ -164,9 +164,7 @@ ScriptValue slice(ScriptValue sequence, std::optional<int32_t> start, std::optio
     }
     if (ZData* data = dataOf(sequence)) {
         auto [from, to] = sliceBounds(data->bytes.size(), start, end);
-        auto first = data->bytes.begin();
-        return valueOf(
-            pool.newData(fnd::Bytes(first + static_cast<ptrdiff_t>(from), first + static_cast<ptrdiff_t>(to))));
+        return valueOf(pool.newData(std::span(data->bytes).subspan(from, to - from)));
     }
     return nullValue();
 }

@@ -247,7 +247,7 @@ public:
             auto* data = static_cast<ZData*>(object);
             std::shared_ptr<const fnd::Bytes>& shared = buffers_[data];
             if (shared == nullptr) {
-                shared = std::make_shared<const fnd::Bytes>(data->bytes);
+                shared = std::make_shared<const fnd::Bytes>(data->bytes.begin(), data->bytes.end());
             }
             return fnd::Value(shared);
         }
@@ -363,7 +363,7 @@ public:
             break;
         }
         case ZObject::kData: {
-            const fnd::Bytes& bytes = static_cast<ZData*>(object)->bytes;
+            const ZBytes& bytes = static_cast<ZData*>(object)->bytes;
             out_ += fnd::format("data[%d]{", static_cast<int64_t>(bytes.size()));
             size_t room = limit_ > out_.size() ? limit_ - out_.size() : 0;
             out_ += fnd::decodeUtf8Lossy(std::span(bytes.data(), std::min(bytes.size(), room)));

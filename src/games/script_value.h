@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "games/data_slots.h"
+#include "games/script_bytes.h"
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/value.h"
 
@@ -68,11 +70,19 @@ public:
     std::vector<ScriptValue> elements;
 };
 
-// A byte string; script text is UTF-8 held in one of these.
+// A byte string; script text is UTF-8 held in one of these. The pool makes the object in one of its
+// slots (ZDataSlots) and its bytes in its arena (ZByteArena); a byte string that survives a collection
+// has its bytes moved to the heap.
 class ZData final : public ZObject {
 public:
-    ZData() : ZObject(kData) {}
-    explicit ZData(fnd::Bytes b) : ZObject(kData), bytes(std::move(b)) {}
+    static void* operator new(size_t size, ZDataSlots& slots) { return slots.allocate(size); }
+    static void operator delete(void* object, ZDataSlots& /*slots*/) { ZDataSlots::release(object); }
+    static void operator delete(void* object) { ZDataSlots::release(object); }
+
+    // `head` followed by `tail`, or `length` zero bytes, held by `storage`.
+    ZData(std::pmr::memory_resource* storage, std::span<const uint8_t> head, std::span<const uint8_t> tail = {})
+        : ZObject(kData), bytes(storage, head, tail) {}
+    ZData(std::pmr::memory_resource* storage, size_t length) : ZObject(kData), bytes(storage, length) {}
 
     // Offset of the first occurrence of `other`'s bytes inside these, or -1; an empty `other` is at 0.
     // Linear in both lengths.
@@ -80,7 +90,7 @@ public:
     // The bytes decoded as UTF-8 (ill-formed sequences become U+FFFD).
     std::string newString() const;
 
-    fnd::Bytes bytes;
+    ZBytes bytes;
 };
 
 // Wraps a platform value (an image, a sound, any object a native hands to the script). A fresh one

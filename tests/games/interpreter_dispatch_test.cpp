@@ -95,5 +95,55 @@ TEST(InterpreterDispatchTest, CombinedSequencesMatchSingleSteps) {
     }
 }
 
+// A loop whose step (inc, jump) lands on a load, load, lt, jumpifnot test runs that whole step and test
+// with one dispatch. The same loop with its test written as ge, jumpif (the same bytes, run as separate
+// steps) must give the same results, and run out of the same budgets with the same fault.
+TEST(InterpreterDispatchTest, FusedLoopStepMatchesSingleSteps) {
+    struct Loop {
+        const char* counter;
+        const char* init; // sets up the counter and L2 (the sum)
+        const char* body; // the loop body before the counter's inc
+        bool ends;        // whether a large enough budget lets it finish
+        bool runsOut;     // whether a small budget stops it
+    };
+    const Loop loops[] = {
+        {"L1", "push 0\n store L1\n push 0\n store L2", "load L2\n load L1\n add\n store L2", true, true},
+        // the counter starts past the bound: the body never runs
+        {"L1", "push 50\n store L1\n push 7\n store L2", "load L2\n load L1\n add\n store L2", true, false},
+        // a global counter: inc leaves globals alone, so the loop only ends with the budget
+        {"G5", "push 0\n store G5\n push 0\n store L2", "load L2\n push 1\n add\n store L2", false, true},
+    };
+    const auto program = [](const Loop& loop, const char* test) {
+        const std::string counter = loop.counter;
+        return testing::mainProgram(std::string(loop.init) + "\n top: load " + counter + "\n load L0\n " + test +
+                                    " done\n " + loop.body + "\n inc " + counter + "\n jump top\n done: load L2\n ret");
+    };
+    const fnd::Value args = fnd::Value::array({40});
+    for (const Loop& loop : loops) {
+        auto fused = testing::engineFor(program(loop, "lt\n jumpifnot"));
+        auto single = testing::engineFor(program(loop, "ge\n jumpif"));
+        bool ranOut = false;
+        bool finished = false;
+        for (uint64_t budget = 1; budget <= 1200; budget += 7) {
+            fused->core()->setInstructionBudget(budget);
+            single->core()->setInstructionBudget(budget);
+            fnd::testing::LogCapture fusedLog;
+            const fnd::Value fusedResult = fused->call("main", args);
+            const bool fusedRanOut = fusedLog.contains("instruction budget exhausted");
+            fnd::testing::LogCapture singleLog;
+            EXPECT_EQ(single->call("main", args), fusedResult) << loop.init << ", budget " << budget;
+            EXPECT_EQ(singleLog.contains("instruction budget exhausted"), fusedRanOut)
+                << loop.init << ", budget " << budget;
+            ranOut = ranOut || fusedRanOut;
+            finished = finished || !fusedRanOut;
+        }
+        EXPECT_EQ(finished, loop.ends) << loop.init;
+        EXPECT_EQ(ranOut, loop.runsOut) << loop.init;
+    }
+    // Fused, the first loop sums 0 to 39.
+    auto engine = testing::engineFor(program(loops[0], "lt\n jumpifnot"));
+    EXPECT_EQ(engine->call("main", args), 780);
+}
+
 } // namespace
 } // namespace zelvan

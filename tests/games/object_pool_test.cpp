@@ -1,6 +1,8 @@
 // The script object pool: allocation order, collection that keeps exactly what the roots reach (checked
 // against a reachability oracle on random graphs with cycles), marks cleared after every collection,
-// wrapped platform objects released with their wrapper, and marking of very deep chains.
+// wrapped platform objects released with their wrapper, marking of very deep chains, and byte strings
+// that keep their objects and bytes across collections while the slots and arena they were made in are
+// reused.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -172,6 +174,50 @@ TEST(ObjectPoolTest, LiveBytesFollowAllocationGrowthAndCollection) {
     EXPECT_LT(pool.liveBytes(), afterArray + 100);
     pool.dispose();
     EXPECT_EQ(pool.liveBytes(), 0u);
+}
+
+TEST(ObjectPoolTest, ByteStringsOutliveTheArenaTheyWereMadeIn) {
+    ZObjectPool pool;
+    const fnd::Bytes head{1, 2, 3};
+    const fnd::Bytes tail{4, 5};
+    ZData* joined = pool.newData(head, tail);
+    ZData* big = pool.newData(fnd::Bytes(ZByteArena::kBlockSize, 9)); // past the arena's large-request size
+    ZData* zeros = pool.newData(size_t{4});
+    ZArray* keep = pool.newArray({valueOf(joined), valueOf(big), valueOf(zeros)});
+    // Enough garbage to fill several blocks and slot chunks, so the next round has them to reuse.
+    for (int i = 0; i < 64; ++i) {
+        pool.newData(fnd::Bytes(ZByteArena::kBlockSize / 8, 7));
+    }
+    for (size_t i = 0; i < 2 * ZDataSlots::kSlotsPerChunk; ++i) {
+        pool.newData();
+    }
+    EXPECT_EQ(pool.dataSlots().liveCount(), 2 * ZDataSlots::kSlotsPerChunk + 67);
+    EXPECT_EQ(pool.dataSlots().chunkCount(), 3u);
+    EXPECT_EQ(joined->bytes.storage(), &pool.arena());
+    EXPECT_GE(pool.arena().heldBytes(), 3 * ZByteArena::kBlockSize);
+
+    const ScriptValue roots[] = {valueOf(keep)};
+    pool.freePool(roots);
+    EXPECT_EQ(pool.liveBytes(), ZObjectPool::footprint(keep) + ZObjectPool::footprint(joined) +
+                                    ZObjectPool::footprint(big) + ZObjectPool::footprint(zeros));
+    EXPECT_GE(pool.liveBytes(), ZByteArena::kBlockSize + 9);
+    EXPECT_EQ(pool.dataSlots().liveCount(), 3u);
+    // The survivors' bytes moved out and read the same after the arena's blocks are written again.
+    for (int i = 0; i < 64; ++i) {
+        pool.newData(fnd::Bytes(ZByteArena::kBlockSize / 8, 0xee));
+    }
+    EXPECT_NE(joined->bytes.storage(), &pool.arena());
+    EXPECT_EQ(fnd::Bytes(joined->bytes.begin(), joined->bytes.end()), (fnd::Bytes{1, 2, 3, 4, 5}));
+    EXPECT_EQ(fnd::Bytes(big->bytes.begin(), big->bytes.end()), fnd::Bytes(ZByteArena::kBlockSize, 9));
+    EXPECT_EQ(fnd::Bytes(zeros->bytes.begin(), zeros->bytes.end()), fnd::Bytes(4, 0));
+
+    // A round that needs little gives back the blocks and chunks the big rounds kept.
+    pool.freePool(roots);
+    pool.newData(fnd::Bytes{1});
+    pool.freePool(roots);
+    EXPECT_LE(pool.arena().heldBytes(), ZByteArena::kBlockSize);
+    EXPECT_EQ(pool.dataSlots().chunkCount(), 1u);
+    EXPECT_EQ(fnd::Bytes(joined->bytes.begin(), joined->bytes.end()), (fnd::Bytes{1, 2, 3, 4, 5}));
 }
 
 TEST(ObjectPoolTest, MarksAMillionDeepChainWithoutRecursion) {
