@@ -184,15 +184,21 @@ void Writer::utf16(const std::string& s) {
     size_t i = 0;
     while (i < n) {
 #if defined(__SSE2__)
-        // Sixteen ASCII bytes at a time: interleaving them with zero bytes gives big-endian units.
+        // Sixteen ASCII bytes at a time: interleaving them with zero bytes gives big-endian units. A chunk
+        // with other bytes still gives its leading ASCII ones: all 32 bytes are stored (each byte read so
+        // far gave at most two, so there is room) and only those for the ASCII bytes are kept.
         const __m128i zero = _mm_setzero_si128();
         while (i + 16 <= n) {
             __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
-            if (_mm_movemask_epi8(chunk) != 0) {
-                break;
-            }
+            auto other = static_cast<unsigned>(_mm_movemask_epi8(chunk));
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(zero, chunk));
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16), _mm_unpackhi_epi8(zero, chunk));
+            if (other != 0) {
+                auto lead = static_cast<size_t>(__builtin_ctz(other));
+                out += 2 * lead;
+                i += lead;
+                break;
+            }
             out += 32;
             i += 16;
         }
