@@ -2,7 +2,9 @@
 // as Bytes, with the part it stands for and the owner of that part held beside it.
 #include "platform/foundation/data_slice.h"
 
+#include <cstddef>
 #include <mutex>
+#include <new>
 
 #include "platform/foundation/data_slice_detail.h"
 
@@ -18,11 +20,43 @@ struct SliceState {
     Bytes copy;
 };
 
+// A slice's state and the control block of its buffer pointer share one allocation: a decoded packet
+// with a large byte string makes one slice, and a second allocation would be a good part of its cost.
+struct SliceBlock {
+    SliceState state;
+    alignas(std::max_align_t) unsigned char control[64];
+};
+
 // The deleter of a slice's buffer pointer. Its type is what marks the pointer as a slice's
-// (std::get_deleter), and it carries the slice's state.
+// (std::get_deleter), and it carries the slice's state. It ends the state only; the block's memory goes
+// when the control block is done with it (ControlInBlock::deallocate).
 struct SliceDeleter {
     SliceState* state;
-    void operator()(const Bytes* /*copy*/) const { delete state; }
+    void operator()(const Bytes* /*copy*/) const { state->~SliceState(); }
+};
+
+// Places the control block inside the slice's block, and frees the block with it.
+template <class T>
+struct ControlInBlock {
+    using value_type = T;
+
+    explicit ControlInBlock(SliceBlock* block) : block(block) {}
+    template <class U>
+    ControlInBlock(const ControlInBlock<U>& other) : block(other.block) {}
+
+    // shared_ptr asks for exactly one control block.
+    T* allocate(size_t /*n*/) {
+        static_assert(sizeof(T) <= sizeof(SliceBlock::control) && alignof(T) <= alignof(std::max_align_t));
+        return reinterpret_cast<T*>(block->control);
+    }
+    void deallocate(T* /*control*/, size_t /*n*/) { ::operator delete(block); }
+
+    template <class U>
+    bool operator==(const ControlInBlock<U>& other) const {
+        return block == other.block;
+    }
+
+    SliceBlock* block;
 };
 
 SliceState* sliceOf(const std::shared_ptr<const Bytes>& buffer) {
@@ -33,9 +67,10 @@ SliceState* sliceOf(const std::shared_ptr<const Bytes>& buffer) {
 } // namespace
 
 Value dataSlice(std::shared_ptr<const void> owner, std::span<const uint8_t> part) {
-    auto* state = new SliceState{std::move(owner), part, {}, {}};
-    // Should the control block fail to allocate, shared_ptr calls the deleter, which frees the state.
-    return Value(std::shared_ptr<const Bytes>(&state->copy, SliceDeleter{state}));
+    auto* block = static_cast<SliceBlock*>(::operator new(sizeof(SliceBlock)));
+    SliceState* state = new (&block->state) SliceState{std::move(owner), part, {}, {}};
+    // Nothing below allocates: the control block goes into the block.
+    return Value(std::shared_ptr<const Bytes>(&state->copy, SliceDeleter{state}, ControlInBlock<SliceBlock>(block)));
 }
 
 namespace slicedetail {
