@@ -2,6 +2,7 @@
 // bytes left before it allocates anything, and stops at the first fault with an error naming it and its
 // offset. The writer is in tagged_codec.cpp.
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -156,12 +157,19 @@ size_t asciiPrefix(const uint8_t* in, size_t units, size_t readable, char* out) 
     return i;
 }
 
+// Makes `out` the value built from `args`, in place: no temporary value is built and moved into it. Only
+// for constructions that cannot throw, since `out` has already ended when the new value is built.
+template <class... Args>
+fnd::Value& place(fnd::Value& out, Args&&... args) noexcept {
+    std::destroy_at(&out);
+    return *std::construct_at(&out, std::forward<Args>(args)...);
+}
+
 // The string `out` now holds, empty, for the decoder to fill in place. A short string moved right after it
 // was written is read back before its bytes reach the cache, which stalls the load; filled in place, a
 // decoded string is never moved. `out` itself is never const, so writing through the pointer is sound.
 std::string& stringIn(fnd::Value& out) {
-    out = fnd::Value(std::string());
-    return const_cast<std::string&>(*out.asString());
+    return const_cast<std::string&>(*place(out, std::string()).asString());
 }
 
 class Reader {
@@ -303,7 +311,7 @@ bool Reader::integer(fnd::Value& out, int width, size_t start) {
     if (left() < static_cast<size_t>(width)) {
         return fail(fnd::kParseTruncated, "truncated integer", start);
     }
-    out = fnd::Value(signExtend(getBE(width), width));
+    place(out, signExtend(getBE(width), width));
     return true;
 }
 
@@ -317,7 +325,8 @@ bool Reader::intArray(fnd::Value& out, int width, size_t start) {
     for (uint64_t i = 0; i < count; ++i) {
         items.emplace_back(signExtend(getBE(width), width));
     }
-    out = fnd::Value(std::make_shared<fnd::Array>(std::move(items)));
+    auto made = std::make_shared<fnd::Array>(std::move(items));
+    place(out, std::move(made));
     return true;
 }
 
@@ -333,7 +342,8 @@ bool Reader::array(fnd::Value& out, int depth, size_t start) {
             return false;
         }
     }
-    out = fnd::Value(std::make_shared<fnd::Array>(std::move(items)));
+    auto made = std::make_shared<fnd::Array>(std::move(items));
+    place(out, std::move(made));
     return true;
 }
 
@@ -349,7 +359,8 @@ bool Reader::stringArray(fnd::Value& out, size_t start) {
             return false;
         }
     }
-    out = fnd::Value(std::make_shared<fnd::Array>(std::move(items)));
+    auto made = std::make_shared<fnd::Array>(std::move(items));
+    place(out, std::move(made));
     return true;
 }
 
@@ -401,7 +412,7 @@ bool Reader::dictionary(fnd::Value& out, int depth, size_t start) {
         }
         dict->setObject(std::move(item), std::move(key));
     }
-    out = fnd::Value(std::move(dict));
+    place(out, std::move(dict));
     return true;
 }
 
@@ -416,7 +427,7 @@ bool Reader::value(fnd::Value& out, int depth) {
     auto t = static_cast<CodecTag>(p_[pos_++]);
     switch (t) {
     case CodecTag::Null:
-        out = fnd::Value();
+        place(out);
         return true;
     case CodecTag::Int8:
     case CodecTag::Int16:
