@@ -382,7 +382,6 @@ bool Reader::dictionary(fnd::Value& out, int depth, size_t start) {
             return false;
         }
         auto keyTag = static_cast<CodecTag>(p_[pos_++]);
-        fnd::Key key(0);
         switch (keyTag) {
         case CodecTag::Int8:
         case CodecTag::Int16:
@@ -392,7 +391,17 @@ bool Reader::dictionary(fnd::Value& out, int depth, size_t start) {
             if (left() < static_cast<size_t>(width)) {
                 return fail(fnd::kParseTruncated, "truncated dictionary key", keyStart);
             }
-            key = fnd::Key(signExtend(getBE(width), width));
+            // An integer key (most packets): the entry goes in first with a null value, which is then decoded
+            // in its place, so no value is moved. A repeated key keeps its first place and takes the later
+            // value, as setObject gives it. The dictionary is the reader's own until it is returned.
+            fnd::Key key(signExtend(getBE(width), width));
+            size_t before = dict->count();
+            dict->setObject(fnd::Value(), key);
+            const auto& entries = dict->entries();
+            const fnd::Value& slot = entries.size() > before ? entries.back().second : *dict->find(key);
+            if (!value(const_cast<fnd::Value&>(slot), depth)) {
+                return false;
+            }
             break;
         }
         case CodecTag::String: {
@@ -400,17 +409,16 @@ bool Reader::dictionary(fnd::Value& out, int depth, size_t start) {
             if (!utf16(text, keyStart)) {
                 return false;
             }
-            key = fnd::Key(std::move(text));
+            if (!value(item, depth)) {
+                return false;
+            }
+            dict->setObject(std::move(item), fnd::Key(std::move(text)));
             break;
         }
         default:
             return fail(fnd::kParseMalformed,
                         fnd::format("dictionary key of tag 0x%02x", static_cast<unsigned>(keyTag)), keyStart);
         }
-        if (!value(item, depth)) {
-            return false;
-        }
-        dict->setObject(std::move(item), std::move(key));
     }
     place(out, std::move(dict));
     return true;

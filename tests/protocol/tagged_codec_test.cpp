@@ -314,6 +314,28 @@ TEST(TaggedCodecTest, ShortTextFollowedByMoreBytesReadsExactly) {
     }
 }
 
+TEST(TaggedCodecTest, RepeatedDictionaryKeyKeepsItsPlaceAndTakesTheLaterValue) {
+    // Entries of one-byte integer keys and values; the last entry repeats an earlier key. Small and
+    // large dictionaries (those past a handful of entries keep a hash index) behave alike.
+    for (int entries : {3, 12}) {
+        SCOPED_TRACE(entries);
+        fnd::Bytes bytes = {0x0d, 0, 0, 0, static_cast<uint8_t>(entries)};
+        for (int i = 0; i < entries - 1; ++i) {
+            bytes.insert(bytes.end(), {0x01, static_cast<uint8_t>(i), 0x01, static_cast<uint8_t>(10 + i)});
+        }
+        bytes.insert(bytes.end(), {0x01, 1, 0x0b, 0, 0, 0, 2, 0, 'z'});
+        auto v = loads(bytes);
+        ASSERT_TRUE(v && v->isDictionary());
+        auto dict = v->asDictionary();
+        ASSERT_EQ(dict->count(), static_cast<size_t>(entries - 1));
+        EXPECT_EQ(dict->entries()[1].first, fnd::Key(1));
+        EXPECT_EQ(dict->entries()[1].second, Value("z"));
+        for (int i = 0; i < entries - 1; ++i) {
+            EXPECT_EQ(dict->objectForKey(i), i == 1 ? Value("z") : Value(10 + i));
+        }
+    }
+}
+
 TEST(TaggedCodecTest, LargeByteStringsOfASharedFrameOutliveIt) {
     // A byte string that is most of a shared frame is a slice of it, which keeps the frame alive; the value
     // reads the same however it is asked, and writes back the same bytes.
