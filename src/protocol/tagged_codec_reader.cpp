@@ -394,11 +394,11 @@ bool Reader::dictionary(fnd::Value& out, int depth, size_t start) {
             // An integer key (most packets): the entry goes in first with a null value, which is then decoded
             // in its place, so no value is moved. A repeated key keeps its first place and takes the later
             // value, as setObject gives it. The dictionary is the reader's own until it is returned.
-            fnd::Key key(signExtend(getBE(width), width));
+            int64_t key = signExtend(getBE(width), width);
             size_t before = dict->count();
-            dict->setObject(fnd::Value(), key);
+            dict->setObject(fnd::Value(), fnd::Key(key));
             const auto& entries = dict->entries();
-            const fnd::Value& slot = entries.size() > before ? entries.back().second : *dict->find(key);
+            const fnd::Value& slot = entries.size() > before ? entries.back().second : *dict->find(fnd::Key(key));
             if (!value(const_cast<fnd::Value&>(slot), depth)) {
                 return false;
             }
