@@ -202,6 +202,18 @@ void Writer::utf16(const std::string& s) {
             out += 32;
             i += 16;
         }
+        // Eight at a time the same way, for short text and the end of longer text.
+        if (i + 16 > n && i + 8 <= n) {
+            __m128i chunk = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(in + i));
+            auto other = static_cast<unsigned>(_mm_movemask_epi8(chunk)) & 0xFFu;
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(zero, chunk));
+            auto lead = other != 0 ? static_cast<size_t>(__builtin_ctz(other)) : size_t{8};
+            out += 2 * lead;
+            i += lead;
+            if (lead == 8) {
+                continue;
+            }
+        }
         if (i == n) {
             break;
         }
