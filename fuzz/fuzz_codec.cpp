@@ -1,8 +1,10 @@
 // Fuzz target: untrusted bytes through the tagged value codec. Whatever decodes must encode again
 // and decode to an equal value (the bytes may differ, since the writer picks the narrowest forms).
+// Decoding the same bytes as a shared frame (large byte strings become slices of it) must agree.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <span>
 
 #include "platform/foundation/log.h"
@@ -13,6 +15,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static bool quiet = (fnd::setLogToStderr(false), true);
     (void)quiet;
     auto value = zelvan::loads(std::span<const uint8_t>(data, size));
+    auto frame = std::make_shared<const fnd::Bytes>(data, data + size);
+    auto shared = zelvan::loads(frame);
+    frame.reset();
+    if (value.ok() != shared.ok()) {
+        std::abort();
+    }
+    if (value ? !(*value == *shared) || zelvan::dumps(*shared) != zelvan::dumps(*value)
+              : value.error().localizedDescription() != shared.error().localizedDescription()) {
+        std::abort();
+    }
     if (!value) {
         // A refusal names a place inside the input.
         if (fnd::parseErrorOffset(value.error()).value_or(size + 1) > size) {

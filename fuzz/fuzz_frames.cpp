@@ -1,9 +1,11 @@
 // Fuzz target: a game-server byte stream cut into pieces of varied sizes and fed to the frame
 // reader; every complete payload is decoded, and a command-1000 packet's compressed data is
 // inflated under a cap and decoded again, nesting a few levels. The first bytes pick the piece sizes.
+// Payloads are decoded as shared frames, as the connection hands them to the codec.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -19,9 +21,9 @@ constexpr size_t kInflateCap = 1 << 20;
 constexpr int kMaxNesting = 4;
 
 // Decodes a payload; a packet [1000, data] carries another payload compressed with zlib.
-void decodePayload(std::span<const uint8_t> payload, int depth) {
+void decodePayload(const std::shared_ptr<const fnd::Bytes>& payload, int depth) {
     auto value = zelvan::loads(payload);
-    if (!value && fnd::parseErrorOffset(value.error()).value_or(payload.size() + 1) > payload.size()) {
+    if (!value && fnd::parseErrorOffset(value.error()).value_or(payload->size() + 1) > payload->size()) {
         std::abort(); // a refusal names a place inside the payload
     }
     if (!value || !value->isArray() || depth >= kMaxNesting) {
@@ -39,7 +41,7 @@ void decodePayload(std::span<const uint8_t> payload, int depth) {
         if (inner->size() > kInflateCap) {
             std::abort();
         }
-        decodePayload(*inner, depth + 1);
+        decodePayload(std::make_shared<const fnd::Bytes>(std::move(*inner)), depth + 1);
     }
 }
 
@@ -69,11 +71,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (reader.pendingBytes() > zelvan::kMaxFrameBytes + zelvan::kFrameHeaderBytes + piece) {
             std::abort();
         }
-        for (const fnd::Bytes& payload : payloads) {
+        for (fnd::Bytes& payload : payloads) {
             if (payload.size() > zelvan::kMaxFrameBytes) {
                 std::abort();
             }
-            decodePayload(payload, 0);
+            decodePayload(std::make_shared<const fnd::Bytes>(std::move(payload)), 0);
         }
         payloads.clear();
     }

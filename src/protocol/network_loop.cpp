@@ -19,7 +19,9 @@ struct NetworkLoop::Events final : TCPConnectionDelegate {
     void connectionDidOpen(TCPConnection&) override { owner.onOpen(); }
     void connectionDidFailOpening(TCPConnection&) override { owner.onLost(false); }
     void connectionDidClose(TCPConnection&) override { owner.onLost(true); }
-    void connectionDidReceiveData(TCPConnection&, const fnd::Bytes& payload) override { owner.onPayload(payload); }
+    void connectionDidReceiveFrame(TCPConnection&, const std::shared_ptr<const fnd::Bytes>& payload) override {
+        owner.onPayload(payload);
+    }
     NetworkLoop& owner;
 };
 
@@ -222,13 +224,15 @@ void NetworkLoop::onLost(bool wasOpen) {
     });
 }
 
-void NetworkLoop::onPayload(const fnd::Bytes& payload) {
+void NetworkLoop::onPayload(const std::shared_ptr<const fnd::Bytes>& frame) {
+    const fnd::Bytes& payload = *frame;
     if (payload.empty()) {
         // Nothing to decode: the codec would only add a second line about the same frame.
         ZTRACE_WARN("dropped an empty frame from the game server");
         return;
     }
-    fnd::Result<fnd::Value> packet = loads(payload);
+    // Decoded from the shared frame: a large byte string in it (a file, a picture) is not copied.
+    fnd::Result<fnd::Value> packet = loads(frame);
     if (!packet) {
         if (packet.error().code() == fnd::kParseTooLarge) {
             // A limit of ours, like the frame cap: the server sent more than the client will hold.

@@ -116,7 +116,7 @@ private:
     void loginReplyOverdue();
     void onLoop(std::function<void()> work);
     void onLost(bool wasOpen);
-    void onPayload(const fnd::Bytes& payload);
+    void onPayload(const std::shared_ptr<const fnd::Bytes>& frame);
     void pollVoiceEngine();
     void sendQueued();
 

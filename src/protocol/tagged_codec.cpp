@@ -1,6 +1,5 @@
-// The tagged value codec: a single-pass writer into a growing buffer and a single-pass reader that
-// checks every declared length and count against the bytes left before it allocates anything, and
-// stops at the first fault with an error naming it and its offset.
+// The tagged value codec's writer: a single pass into a buffer sized once from an upper bound of the
+// encoded size. The reader is in tagged_codec_reader.cpp.
 #include "protocol/tagged_codec.h"
 
 #include <algorithm>
@@ -14,8 +13,8 @@
 #include <emmintrin.h>
 #endif
 
+#include "platform/foundation/data_slice.h"
 #include "platform/foundation/log.h"
-#include "platform/foundation/parse_error.h"
 #include "platform/foundation/scalar.h"
 #include "platform/foundation/utf16.h"
 
@@ -23,11 +22,6 @@ namespace zelvan {
 namespace {
 
 constexpr uint64_t kMaxLength = 0xFFFFFFFFu;
-
-// Arrays and dictionaries reserve room for at most this many items before reading them. Their count
-// is only checked against the bytes left, which every nested container would otherwise reserve
-// for again, so a few hundred kilobytes could make the reader reserve gigabytes.
-constexpr uint64_t kMaxReservedItems = 4096;
 
 int widthOf(int64_t v) {
     if (v >= INT8_MIN && v <= INT8_MAX) {
@@ -190,17 +184,35 @@ void Writer::utf16(const std::string& s) {
     size_t i = 0;
     while (i < n) {
 #if defined(__SSE2__)
-        // Sixteen ASCII bytes at a time: interleaving them with zero bytes gives big-endian units.
+        // Sixteen ASCII bytes at a time: interleaving them with zero bytes gives big-endian units. A chunk
+        // with other bytes still gives its leading ASCII ones: all 32 bytes are stored (each byte read so
+        // far gave at most two, so there is room) and only those for the ASCII bytes are kept.
         const __m128i zero = _mm_setzero_si128();
         while (i + 16 <= n) {
             __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
-            if (_mm_movemask_epi8(chunk) != 0) {
-                break;
-            }
+            auto other = static_cast<unsigned>(_mm_movemask_epi8(chunk));
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(zero, chunk));
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16), _mm_unpackhi_epi8(zero, chunk));
+            if (other != 0) {
+                auto lead = static_cast<size_t>(__builtin_ctz(other));
+                out += 2 * lead;
+                i += lead;
+                break;
+            }
             out += 32;
             i += 16;
+        }
+        // Eight at a time the same way, for short text and the end of longer text.
+        if (i + 16 > n && i + 8 <= n) {
+            __m128i chunk = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(in + i));
+            auto other = static_cast<unsigned>(_mm_movemask_epi8(chunk)) & 0xFFu;
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(zero, chunk));
+            auto lead = other != 0 ? static_cast<size_t>(__builtin_ctz(other)) : size_t{8};
+            out += 2 * lead;
+            i += lead;
+            if (lead == 8) {
+                continue;
+            }
         }
         if (i == n) {
             break;
@@ -303,8 +315,8 @@ size_t Writer::bound(const fnd::Value& v, int depth, size_t& data) {
     case fnd::Value::Kind::String:
         return 5 + 2 * v.asString()->size();
     case fnd::Value::Kind::Data:
-        data += v.asData()->size();
-        return 5 + v.asData()->size();
+        data += fnd::dataBytes(v).size();
+        return 5 + fnd::dataBytes(v).size();
     case fnd::Value::Kind::Array: {
         if (depth >= kCodecMaxDepth) {
             return 1;
@@ -341,7 +353,7 @@ void Writer::value(const fnd::Value& v, int depth) {
         }
         return;
     case fnd::Value::Kind::Data: {
-        const fnd::Bytes& data = *v.asData();
+        std::span<const uint8_t> data = fnd::dataBytes(v);
         if (fits(data.size())) {
             uint8_t* p = reserve(5);
             p[0] = static_cast<uint8_t>(CodecTag::Bytes);
@@ -460,348 +472,12 @@ void Writer::dictionary(const fnd::Dictionary& d, int depth) {
     }
 }
 
-// ---- Reading ----
-
-class Reader {
-public:
-    explicit Reader(std::span<const uint8_t> in) : p_(in.data()), n_(in.size()) {}
-
-    bool value(fnd::Value& out, int depth);
-    size_t position() const { return pos_; }
-    size_t left() const { return n_ - pos_; }
-
-    // Keeps the first fault; every caller returns false at once, so it is also the only one.
-    bool fail(fnd::ParseErrorCode code, std::string_view what, size_t offset) {
-        if (!error_) {
-            error_ = fnd::parseError(code, offset, what);
-        }
-        return false;
-    }
-    fnd::Error takeError() { return std::move(*error_); }
-
-private:
-    uint64_t getBE(int width) {
-        uint64_t v = 0;
-        for (int i = 0; i < width; ++i) {
-            v = (v << 8) | p_[pos_ + i];
-        }
-        pos_ += width;
-        return v;
-    }
-    static int64_t signExtend(uint64_t v, int width) {
-        if (width == 8) {
-            return static_cast<int64_t>(v);
-        }
-        uint64_t sign = uint64_t{1} << (width * 8 - 1);
-        return static_cast<int64_t>((v ^ sign) - sign);
-    }
-    // Reads a u32 count or length at `start`, refusing it when `count * unit` exceeds what is left.
-    bool header(uint64_t& count, uint64_t unit, const char* what, size_t start) {
-        if (left() < 4) {
-            return fail(fnd::kParseTruncated, std::string("truncated ") + what, start);
-        }
-        count = getBE(4);
-        if (count * unit > left()) {
-            return fail(fnd::kParseTruncated,
-                        fnd::format("%s of declared size %llu exceeds the %zu bytes left", what,
-                                    static_cast<unsigned long long>(count), left()),
-                        start);
-        }
-        return true;
-    }
-    // Takes `values` values and `bytes` bytes of the decode budget, refusing what would exceed it.
-    bool charge(uint64_t values, uint64_t bytes, size_t start) {
-        if (values > valuesLeft_ || bytes > bytesLeft_) {
-            return fail(fnd::kParseTooLarge,
-                        fnd::format("value over the decode budget of %llu values and %llu bytes",
-                                    static_cast<unsigned long long>(kCodecMaxDecodedValues),
-                                    static_cast<unsigned long long>(kCodecMaxDecodedBytes)),
-                        start);
-        }
-        valuesLeft_ -= values;
-        bytesLeft_ -= bytes;
-        return true;
-    }
-    bool utf16(std::string& out, size_t start);
-    bool integer(fnd::Value& out, int width, size_t start);
-    bool intArray(fnd::Value& out, int width, size_t start);
-    bool array(fnd::Value& out, int depth, size_t start);
-    bool stringArray(fnd::Value& out, size_t start);
-    bool dictionary(fnd::Value& out, int depth, size_t start);
-
-    const uint8_t* p_;
-    size_t n_;
-    size_t pos_ = 0;
-    uint64_t valuesLeft_ = kCodecMaxDecodedValues;
-    uint64_t bytesLeft_ = kCodecMaxDecodedBytes;
-    std::optional<fnd::Error> error_;
-};
-
-// What one decoded value costs in memory before its text or data.
-constexpr uint64_t kValueCost = sizeof(fnd::Value);
-// A dictionary entry: its key and the bookkeeping of an insertion-ordered map.
-constexpr uint64_t kEntryCost = 2 * sizeof(fnd::Value);
-
-// A u32 byte length (even), then big-endian UTF-16 units; unpaired surrogates read as U+FFFD.
-bool Reader::utf16(std::string& out, size_t start) {
-    uint64_t length = 0;
-    if (!header(length, 1, "string", start)) {
-        return false;
-    }
-    if (length % 2 != 0) {
-        return fail(fnd::kParseMalformed,
-                    fnd::format("odd UTF-16 byte count %llu", static_cast<unsigned long long>(length)), start);
-    }
-    const uint8_t* in = p_ + pos_;
-    const size_t units = length / 2;
-    if (!charge(0, units, start)) {
-        return false;
-    }
-    out.resize(units);
-    char* dst = out.data();
-    size_t i = 0;
-#if defined(__SSE2__)
-    // Eight ASCII units at a time: high bytes zero and low bytes below 0x80.
-    const __m128i nonAscii = _mm_set1_epi16(static_cast<short>(0x80FF));
-    while (i + 8 <= units) {
-        __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 2 * i));
-        if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(chunk, nonAscii), _mm_setzero_si128())) != 0xFFFF) {
-            break;
-        }
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + i), _mm_packus_epi16(_mm_srli_epi16(chunk, 8), chunk));
-        i += 8;
-    }
-#endif
-    for (; i < units; ++i) {
-        if (in[2 * i] != 0 || in[2 * i + 1] >= 0x80) {
-            break;
-        }
-        dst[i] = static_cast<char>(in[2 * i + 1]);
-    }
-    if (i < units) {
-        // Each remaining unit gives at most three bytes of UTF-8 (a surrogate pair four for two units).
-        out.resize(i + 3 * (units - i));
-        auto* o = reinterpret_cast<unsigned char*>(out.data()) + i;
-        for (; i < units; ++i) {
-            char32_t u = static_cast<char32_t>((in[2 * i] << 8) | in[2 * i + 1]);
-            if (u >= 0xD800 && u <= 0xDFFF) {
-                char32_t lo = i + 1 < units ? static_cast<char32_t>((in[2 * i + 2] << 8) | in[2 * i + 3]) : 0;
-                if (u <= 0xDBFF && lo >= 0xDC00 && lo <= 0xDFFF) {
-                    u = 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00);
-                    ++i;
-                } else {
-                    u = 0xFFFD; // unpaired surrogate
-                }
-            }
-            if (u < 0x80) {
-                *o++ = static_cast<unsigned char>(u);
-            } else if (u < 0x800) {
-                *o++ = static_cast<unsigned char>(0xC0 | (u >> 6));
-                *o++ = static_cast<unsigned char>(0x80 | (u & 0x3F));
-            } else if (u < 0x10000) {
-                *o++ = static_cast<unsigned char>(0xE0 | (u >> 12));
-                *o++ = static_cast<unsigned char>(0x80 | ((u >> 6) & 0x3F));
-                *o++ = static_cast<unsigned char>(0x80 | (u & 0x3F));
-            } else {
-                *o++ = static_cast<unsigned char>(0xF0 | (u >> 18));
-                *o++ = static_cast<unsigned char>(0x80 | ((u >> 12) & 0x3F));
-                *o++ = static_cast<unsigned char>(0x80 | ((u >> 6) & 0x3F));
-                *o++ = static_cast<unsigned char>(0x80 | (u & 0x3F));
-            }
-        }
-        out.resize(static_cast<size_t>(o - reinterpret_cast<unsigned char*>(out.data())));
-    }
-    pos_ += length;
-    return true;
-}
-
-bool Reader::integer(fnd::Value& out, int width, size_t start) {
-    if (left() < static_cast<size_t>(width)) {
-        return fail(fnd::kParseTruncated, "truncated integer", start);
-    }
-    out = fnd::Value(signExtend(getBE(width), width));
-    return true;
-}
-
-bool Reader::intArray(fnd::Value& out, int width, size_t start) {
-    uint64_t count = 0;
-    if (!header(count, width, "int array", start) || !charge(count, count * kValueCost, start)) {
-        return false;
-    }
-    std::vector<fnd::Value> items;
-    items.reserve(count);
-    for (uint64_t i = 0; i < count; ++i) {
-        items.emplace_back(signExtend(getBE(width), width));
-    }
-    out = fnd::Value(std::make_shared<fnd::Array>(std::move(items)));
-    return true;
-}
-
-bool Reader::array(fnd::Value& out, int depth, size_t start) {
-    uint64_t count = 0;
-    if (!header(count, 1, "array", start)) {
-        return false;
-    }
-    std::vector<fnd::Value> items;
-    items.reserve(std::min(count, kMaxReservedItems));
-    for (uint64_t i = 0; i < count; ++i) {
-        if (!value(items.emplace_back(), depth)) {
-            return false;
-        }
-    }
-    out = fnd::Value(std::make_shared<fnd::Array>(std::move(items)));
-    return true;
-}
-
-bool Reader::stringArray(fnd::Value& out, size_t start) {
-    uint64_t count = 0;
-    if (!header(count, 4, "string array", start) || !charge(count, count * kValueCost, start)) {
-        return false;
-    }
-    std::vector<fnd::Value> items;
-    items.reserve(count);
-    std::string text;
-    for (uint64_t i = 0; i < count; ++i) {
-        if (!utf16(text, pos_)) {
-            return false;
-        }
-        items.emplace_back(std::move(text));
-        text = std::string();
-    }
-    out = fnd::Value(std::make_shared<fnd::Array>(std::move(items)));
-    return true;
-}
-
-bool Reader::dictionary(fnd::Value& out, int depth, size_t start) {
-    // The smallest entry is a one-byte integer key (two bytes) and a null value (one byte).
-    uint64_t count = 0;
-    if (!header(count, 3, "dictionary", start)) {
-        return false;
-    }
-    auto dict = std::make_shared<fnd::Dictionary>();
-    dict->reserve(std::min(count, kMaxReservedItems));
-    fnd::Value item;
-    for (uint64_t i = 0; i < count; ++i) {
-        size_t keyStart = pos_;
-        if (left() < 1) {
-            return fail(fnd::kParseTruncated, "truncated dictionary key", keyStart);
-        }
-        if (!charge(0, kEntryCost, keyStart)) {
-            return false;
-        }
-        auto keyTag = static_cast<CodecTag>(p_[pos_++]);
-        fnd::Key key(0);
-        switch (keyTag) {
-        case CodecTag::Int8:
-        case CodecTag::Int16:
-        case CodecTag::Int32:
-        case CodecTag::Int64: {
-            int width = 1 << (static_cast<int>(keyTag) - 1);
-            if (left() < static_cast<size_t>(width)) {
-                return fail(fnd::kParseTruncated, "truncated dictionary key", keyStart);
-            }
-            key = fnd::Key(signExtend(getBE(width), width));
-            break;
-        }
-        case CodecTag::String: {
-            std::string text;
-            if (!utf16(text, keyStart)) {
-                return false;
-            }
-            key = fnd::Key(std::move(text));
-            break;
-        }
-        default:
-            return fail(fnd::kParseMalformed,
-                        fnd::format("dictionary key of tag 0x%02x", static_cast<unsigned>(keyTag)), keyStart);
-        }
-        if (!value(item, depth)) {
-            return false;
-        }
-        dict->setObject(std::move(item), std::move(key));
-    }
-    out = fnd::Value(std::move(dict));
-    return true;
-}
-
-bool Reader::value(fnd::Value& out, int depth) {
-    size_t start = pos_;
-    if (left() < 1) {
-        return fail(fnd::kParseTruncated, "truncated value", start);
-    }
-    if (!charge(1, kValueCost, start)) {
-        return false;
-    }
-    auto t = static_cast<CodecTag>(p_[pos_++]);
-    switch (t) {
-    case CodecTag::Null:
-        out = fnd::Value();
-        return true;
-    case CodecTag::Int8:
-    case CodecTag::Int16:
-    case CodecTag::Int32:
-    case CodecTag::Int64:
-        return integer(out, 1 << (static_cast<int>(t) - 1), start);
-    case CodecTag::Bytes: {
-        uint64_t length = 0;
-        if (!header(length, 1, "byte string", start) || !charge(0, length, start)) {
-            return false;
-        }
-        out = fnd::Value(fnd::Bytes(p_ + pos_, p_ + pos_ + length));
-        pos_ += length;
-        return true;
-    }
-    case CodecTag::String: {
-        std::string text;
-        if (!utf16(text, start)) {
-            return false;
-        }
-        out = fnd::Value(std::move(text));
-        return true;
-    }
-    case CodecTag::Array:
-    case CodecTag::Int8Array:
-    case CodecTag::Int16Array:
-    case CodecTag::Int32Array:
-    case CodecTag::Int64Array:
-    case CodecTag::StringArray:
-    case CodecTag::Dictionary:
-        if (depth >= kCodecMaxDepth) {
-            return fail(fnd::kParseTooDeep, fnd::format("containers nested deeper than %d", kCodecMaxDepth), start);
-        }
-        switch (t) {
-        case CodecTag::Array:
-            return array(out, depth + 1, start);
-        case CodecTag::StringArray:
-            return stringArray(out, start);
-        case CodecTag::Dictionary:
-            return dictionary(out, depth + 1, start);
-        default:
-            return intArray(out, 1 << (static_cast<int>(t) - static_cast<int>(CodecTag::Int8Array)), start);
-        }
-    }
-    return fail(fnd::kParseMalformed, fnd::format("unknown tag 0x%02x", static_cast<unsigned>(t)), start);
-}
-
 } // namespace
 
 fnd::Bytes dumps(const fnd::Value& value) {
     Writer writer(value);
     writer.value(value, 0);
     return writer.finish();
-}
-
-fnd::Result<fnd::Value> loads(std::span<const uint8_t> bytes) {
-    Reader reader(bytes);
-    fnd::Value out;
-    if (!reader.value(out, 0)) {
-        return reader.takeError();
-    }
-    if (reader.left() > 0) {
-        return fnd::parseError(fnd::kParseTrailingBytes, reader.position(),
-                               fnd::format("%zu trailing bytes after the value", reader.left()));
-    }
-    return out;
 }
 
 } // namespace zelvan

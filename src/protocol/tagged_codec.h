@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 
 #include "platform/foundation/error.h"
@@ -53,5 +54,9 @@ fnd::Result<fnd::Value> loads(std::span<const uint8_t> bytes);
 inline fnd::Result<fnd::Value> loads(const fnd::Bytes& bytes) {
     return loads(std::span<const uint8_t>(bytes.data(), bytes.size()));
 }
+// Decodes a received frame that others may share. The same as loads(*frame), except that a byte string that
+// makes up a large part of the frame becomes a slice of it (fnd::dataSlice) instead of a copy: the value
+// keeps the frame alive. A null frame decodes as no bytes.
+fnd::Result<fnd::Value> loads(const std::shared_ptr<const fnd::Bytes>& frame);
 
 } // namespace zelvan

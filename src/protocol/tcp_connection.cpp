@@ -155,12 +155,12 @@ void TCPConnection::onBytes(fnd::TcpStream& stream) {
         }
         std::vector<fnd::Bytes> payloads;
         bool ok = reader_.feed(std::span<const uint8_t>(chunk, n), payloads);
-        for (const fnd::Bytes& payload : payloads) {
+        for (fnd::Bytes& payload : payloads) {
             if (!valid_) {
                 return;
             }
             if (auto d = delegate()) {
-                d->connectionDidReceiveData(*this, payload);
+                d->connectionDidReceiveFrame(*this, std::make_shared<const fnd::Bytes>(std::move(payload)));
                 if (!*alive) {
                     return;
                 }

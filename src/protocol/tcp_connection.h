@@ -30,6 +30,12 @@ public:
     virtual void connectionDidClose(TCPConnection& /*conn*/) {}
     // Framed format: one complete payload (the bytes after the length prefix).
     virtual void connectionDidReceiveData(TCPConnection& /*conn*/, const fnd::Bytes& /*payload*/) {}
+    // Framed format, for a delegate that keeps parts of a payload: the same payload as a buffer it may share
+    // (values decoded from it can hold on to it instead of copying). By default it goes to
+    // connectionDidReceiveData; a delegate implements one of the two.
+    virtual void connectionDidReceiveFrame(TCPConnection& conn, const std::shared_ptr<const fnd::Bytes>& payload) {
+        connectionDidReceiveData(conn, *payload);
+    }
     // Raw format: bytes as they arrived, in chunks of at most kRawChunkBytes.
     virtual void connectionDidReceiveRawData(TCPConnection& /*conn*/, const uint8_t* /*data*/, size_t /*length*/) {}
 };

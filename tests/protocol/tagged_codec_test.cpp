@@ -5,9 +5,11 @@
 
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/foundation/data_slice.h"
 #include "platform/foundation/parse_error.h"
 #include "platform/foundation/testing/log_capture.h"
 #include "platform/foundation/utf16.h"
@@ -294,6 +296,90 @@ TEST(TaggedCodecTest, OneDecodeStaysWithinItsBudget) {
     ASSERT_FALSE(manyStrings.ok());
     EXPECT_EQ(manyStrings.error().code(), fnd::kParseTooLarge);
     EXPECT_EQ(fnd::parseErrorOffset(manyStrings.error()), 5u + 5u * (kCodecMaxDecodedValues - 1));
+}
+
+TEST(TaggedCodecTest, ShortTextFollowedByMoreBytesReadsExactly) {
+    // Short text is checked for ASCII with one load when more bytes follow it; every length and every
+    // position of one non-ASCII character must still read back exactly.
+    for (size_t n = 0; n <= 9; ++n) {
+        for (size_t at = 0; at <= n; ++at) {
+            std::string text(n, 'q');
+            if (at < n) {
+                text.replace(at, 1, "\xc3\xa9");
+            }
+            SCOPED_TRACE(text);
+            Value packet = Value::array({text, Value::array({"next", 1234567}), text});
+            EXPECT_EQ(loads(dumps(packet)), packet);
+        }
+    }
+}
+
+TEST(TaggedCodecTest, RepeatedDictionaryKeyKeepsItsPlaceAndTakesTheLaterValue) {
+    // Entries of one-byte integer keys and values; the last entry repeats an earlier key. Small and
+    // large dictionaries (those past a handful of entries keep a hash index) behave alike.
+    for (int entries : {3, 12}) {
+        SCOPED_TRACE(entries);
+        fnd::Bytes bytes = {0x0d, 0, 0, 0, static_cast<uint8_t>(entries)};
+        for (int i = 0; i < entries - 1; ++i) {
+            bytes.insert(bytes.end(), {0x01, static_cast<uint8_t>(i), 0x01, static_cast<uint8_t>(10 + i)});
+        }
+        bytes.insert(bytes.end(), {0x01, 1, 0x0b, 0, 0, 0, 2, 0, 'z'});
+        auto v = loads(bytes);
+        ASSERT_TRUE(v && v->isDictionary());
+        auto dict = v->asDictionary();
+        ASSERT_EQ(dict->count(), static_cast<size_t>(entries - 1));
+        EXPECT_EQ(dict->entries()[1].first, fnd::Key(1));
+        EXPECT_EQ(dict->entries()[1].second, Value("z"));
+        for (int i = 0; i < entries - 1; ++i) {
+            EXPECT_EQ(dict->objectForKey(i), i == 1 ? Value("z") : Value(10 + i));
+        }
+    }
+}
+
+TEST(TaggedCodecTest, LargeByteStringsOfASharedFrameOutliveIt) {
+    // A byte string that is most of a shared frame is a slice of it, which keeps the frame alive; the value
+    // reads the same however it is asked, and writes back the same bytes.
+    fnd::Bytes payload(4096);
+    for (size_t i = 0; i < payload.size(); ++i) {
+        payload[i] = static_cast<uint8_t>(i * 7);
+    }
+    Value packet = Value::array({76, Value(payload), Value(fnd::Bytes{1, 2, 3})});
+    auto frame = std::make_shared<const fnd::Bytes>(dumps(packet));
+    std::weak_ptr<const fnd::Bytes> watch = frame;
+    Value data;
+    Value small;
+    {
+        auto decoded = loads(frame);
+        ASSERT_TRUE(decoded && decoded->isArray());
+        data = decoded->asArray()->objectAtIndex(1);
+        small = decoded->asArray()->objectAtIndex(2);
+    }
+    frame.reset();
+    ASSERT_FALSE(watch.expired());
+    auto bytes = fnd::dataBytes(data);
+    EXPECT_EQ(fnd::Bytes(bytes.begin(), bytes.end()), payload);
+    ASSERT_NE(data.asData(), nullptr);
+    EXPECT_EQ(*data.asData(), payload);
+    EXPECT_EQ(*data.dataRef(), payload);
+    EXPECT_EQ(data, Value(payload));
+    EXPECT_EQ(*small.asData(), (fnd::Bytes{1, 2, 3}));
+    EXPECT_EQ(dumps(Value::array({76, data, small})), dumps(packet));
+    EXPECT_TRUE(Value::identical(data, Value(data)));
+    data = Value();
+    EXPECT_TRUE(watch.expired());
+
+    // Small byte strings, or ones that are a small part of their frame, are copies: keeping them does
+    // not keep the frame.
+    frame = std::make_shared<const fnd::Bytes>(dumps(Value::array({fnd::Bytes(300, 1), fnd::Bytes(4096, 2)})));
+    watch = frame;
+    {
+        auto decoded = loads(frame);
+        ASSERT_TRUE(decoded && decoded->isArray());
+        small = decoded->asArray()->objectAtIndex(0);
+    }
+    frame.reset();
+    EXPECT_TRUE(watch.expired());
+    EXPECT_EQ(*small.asData(), fnd::Bytes(300, 1));
 }
 
 TEST(TaggedCodecTest, ReadsUtf16Leniently) {

@@ -8,6 +8,8 @@
 #include <ctime>
 #include <limits>
 
+#include "platform/foundation/data_slice.h"
+#include "platform/foundation/data_slice_detail.h"
 #include "platform/foundation/scalar.h"
 
 namespace fnd {
@@ -164,16 +166,24 @@ const std::string* Value::asDecimal() const {
 
 const Bytes* Value::asData() const {
     if (const auto* d = std::get_if<std::shared_ptr<const Bytes>>(&v_)) {
-        return d->get();
+        return slicedetail::wholeBytes(*d);
     }
     return nullptr;
 }
 
 std::shared_ptr<const Bytes> Value::dataRef() const {
     if (const auto* d = std::get_if<std::shared_ptr<const Bytes>>(&v_)) {
+        slicedetail::wholeBytes(*d);
         return *d;
     }
     return nullptr;
+}
+
+std::span<const uint8_t> dataBytes(const Value& v) {
+    if (const auto* d = std::get_if<std::shared_ptr<const Bytes>>(&ValueOps::raw(v))) {
+        return slicedetail::bytesOf(*d);
+    }
+    return {};
 }
 
 std::optional<Date> Value::asDate() const {
@@ -330,7 +340,7 @@ void ValueOps::describe(const Value& v, std::string& out, bool nested, int depth
         break;
     case Value::Kind::Data: {
         static const char hex[] = "0123456789abcdef";
-        const Bytes& bytes = *v.asData();
+        std::span<const uint8_t> bytes = dataBytes(v);
         out += '<';
         for (size_t i = 0; i < bytes.size(); ++i) {
             if (i > 0 && i % 4 == 0) {
@@ -398,8 +408,10 @@ Value ValueOps::deepCopy(const Value& v, int depth) {
         return v;
     }
     switch (v.kind()) {
-    case Value::Kind::Data:
-        return Value(Bytes(*v.asData()));
+    case Value::Kind::Data: {
+        std::span<const uint8_t> bytes = dataBytes(v);
+        return Value(Bytes(bytes.begin(), bytes.end()));
+    }
     case Value::Kind::Array: {
         auto copy = std::make_shared<Array>();
         for (const Value& item : *v.asArray()) {
@@ -443,7 +455,7 @@ bool ValueOps::equal(const Value& a, const Value& b, int depth) {
     case Value::Kind::String:
         return *a.asString() == *b.asString();
     case Value::Kind::Data:
-        return *a.asData() == *b.asData();
+        return std::ranges::equal(dataBytes(a), dataBytes(b));
     case Value::Kind::Array: {
         auto x = a.asArray();
         auto y = b.asArray();
@@ -496,7 +508,7 @@ bool Value::identical(const Value& a, const Value& b) {
     case Kind::Date:
         return *a.asDate() == *b.asDate();
     case Kind::Data:
-        return a.asData() == b.asData();
+        return std::get<std::shared_ptr<const Bytes>>(a.v_) == std::get<std::shared_ptr<const Bytes>>(b.v_);
     case Kind::Array:
         return a.asArray() == b.asArray();
     case Kind::Dictionary:
