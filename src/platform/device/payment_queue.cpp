@@ -3,7 +3,8 @@
 #include "platform/device/payment_queue.h"
 
 #include <algorithm>
-#include <cstdio>
+
+#include <nlohmann/json.hpp>
 
 #include "platform/device/backends.h"
 #include "platform/foundation/date_formatter.h"
@@ -15,39 +16,6 @@ namespace device {
 namespace {
 
 std::shared_ptr<PaymentQueue>* current = nullptr;
-
-// Text as a JSON string literal.
-std::string jsonString(const std::string& text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (c < 0x20) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                out += buf;
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-    }
-    return out + "\"";
-}
 
 } // namespace
 
@@ -63,10 +31,12 @@ fnd::Bytes PaymentTransaction::transactionReceipt() const {
         return {};
     }
     const fnd::DateFormatter dates("yyyy-MM-dd HH:mm z", *fnd::Locale::withIdentifier("en_US"), fnd::TimeZone::utc());
-    const std::string json = "{\"product-id\":" + jsonString(r_.payment.productIdentifier) +
-                             ",\"transaction-id\":" + jsonString(r_.transactionIdentifier) +
-                             ",\"purchase-date\":" + jsonString(dates.stringFromDate(r_.date)) +
-                             ",\"store\":\"zelvan-local\"}";
+    const nlohmann::ordered_json receipt = {{"product-id", r_.payment.productIdentifier},
+                                            {"transaction-id", r_.transactionIdentifier},
+                                            {"purchase-date", dates.stringFromDate(r_.date)},
+                                            {"store", "zelvan-local"}};
+    // Ill-formed UTF-8 in an identifier becomes U+FFFD rather than failing the receipt.
+    const std::string json = receipt.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
     return fnd::Bytes(json.begin(), json.end());
 }
 
