@@ -8,40 +8,19 @@
 #include <regex>
 #include <string>
 
+#include "byte_reader_fuzz_support.h"
 #include "messaging/zelvan_avatar_manager.h"
 #include "platform/foundation/log.h"
 #include "temp_folder_fuzz_support.h"
 
 namespace {
 
-class Reader {
+// Mostly small numbers, so answers meet the requests; now and then any 32-bit value.
+class Reader : public fuzzsupport::ByteReader {
 public:
-    Reader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-    bool more() const { return pos_ < size_; }
-    uint8_t byte() { return pos_ < size_ ? data_[pos_++] : 0; }
-    // Mostly small numbers, so answers meet the requests; now and then any 32-bit value.
-    int64_t number() {
-        const uint8_t kind = byte();
-        if (kind < 0xf0) {
-            return static_cast<int64_t>(kind % 24) - 4;
-        }
-        uint64_t bits = 0;
-        for (int i = 0; i < 8; ++i) {
-            bits = bits << 8 | byte();
-        }
-        return kind == 0xff ? static_cast<int64_t>(bits) : static_cast<int32_t>(bits);
-    }
-    fnd::Bytes bytes() {
-        const size_t length = std::min<size_t>(byte() * 4u, size_ - pos_);
-        fnd::Bytes out(data_ + pos_, data_ + pos_ + length);
-        pos_ += length;
-        return out;
-    }
-
-private:
-    const uint8_t* data_;
-    size_t size_;
-    size_t pos_ = 0;
+    using ByteReader::ByteReader;
+    int64_t number() { return ByteReader::number(24, 4, true); }
+    fnd::Bytes bytes() { return ByteReader::bytes(4); }
 };
 
 fnd::Value element(Reader& in) {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "byte_reader_fuzz_support.h"
 #include "core/zelvan_app_delegate.h"
 #include "messaging/chat_group_card.h"
 #include "messaging/chat_group_reply_router.h"
@@ -22,28 +23,11 @@ namespace {
 
 using fnd::Value;
 
-class Reader {
+// Mostly small numbers, so replies meet the screens' groups; now and then any 64-bit value.
+class Reader : public fuzzsupport::ByteReader {
 public:
-    Reader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-    bool more() const { return pos_ < size_; }
-    uint8_t byte() { return pos_ < size_ ? data_[pos_++] : 0; }
-    // Mostly small numbers, so replies meet the screens' groups; now and then any 64-bit value.
-    int64_t number() {
-        const uint8_t kind = byte();
-        if (kind < 0xf0) {
-            return static_cast<int64_t>(kind % 8) - 2;
-        }
-        uint64_t bits = 0;
-        for (int i = 0; i < 8; ++i) {
-            bits = bits << 8 | byte();
-        }
-        return static_cast<int64_t>(bits);
-    }
-
-private:
-    const uint8_t* data_;
-    size_t size_;
-    size_t pos_ = 0;
+    using ByteReader::ByteReader;
+    int64_t number() { return ByteReader::number(8, 2); }
 };
 
 Value element(Reader& in, int depth) {

@@ -10,34 +10,18 @@
 #include <functional>
 #include <string>
 
+#include "byte_reader_fuzz_support.h"
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/value.h"
 
 namespace fuzzsupport {
 
-class GameReader {
+class GameReader : public ByteReader {
 public:
-    GameReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-    bool more() const { return pos_ < size_; }
-    uint8_t byte() { return pos_ < size_ ? data_[pos_++] : 0; }
+    using ByteReader::ByteReader;
     // Mostly small numbers, now and then any 64-bit value.
-    int64_t number() {
-        const uint8_t kind = byte();
-        if (kind < 0xf0) {
-            return static_cast<int64_t>(kind % 40) - 4;
-        }
-        uint64_t bits = 0;
-        for (int i = 0; i < 8; ++i) {
-            bits = bits << 8 | byte();
-        }
-        return static_cast<int64_t>(bits);
-    }
-    fnd::Bytes bytes() {
-        const size_t length = std::min<size_t>(byte() * 8u, size_ - pos_);
-        fnd::Bytes out(data_ + pos_, data_ + pos_ + length);
-        pos_ += length;
-        return out;
-    }
+    int64_t number() { return ByteReader::number(40, 4); }
+    fnd::Bytes bytes() { return ByteReader::bytes(8); }
     // A resource name: one of a few hostile or ordinary names, or raw bytes.
     std::string name() {
         static const char* const kNames[] = {"a",    "face/1.png", "../x", ".",  "..",        "a/../../b",
@@ -66,11 +50,6 @@ public:
             return fnd::Value(number());
         }
     }
-
-private:
-    const uint8_t* data_;
-    size_t size_;
-    size_t pos_ = 0;
 };
 
 // Aborts unless every file under `root` is accepted by `allowed` (given the path).
