@@ -84,20 +84,7 @@ void Context::drawImagePart(cairo_surface_t* pixels, Rect source, Rect dest) {
                 double sx = source.width() / dest.width(), sy = source.height() / dest.height();
                 cairo_matrix_t m;
                 cairo_matrix_init(&m, sx, 0, 0, -sy, -dest.minX() * sx, dest.maxY() * sy);
-                cairo_pattern_t* pattern = cairo_pattern_create_for_surface(part);
-                cairo_pattern_set_matrix(pattern, &m);
-                cairo_pattern_set_filter(pattern, filter);
-                cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
-                cairo_set_source(cr, pattern);
-                cairo_pattern_destroy(pattern);
-                cairo_new_path(cr);
-                cairo_rectangle(cr, reachable.minX(), reachable.minY(), reachable.width(), reachable.height());
-                if (alpha >= 1) {
-                    cairo_fill(cr);
-                } else {
-                    cairo_clip(cr);
-                    cairo_paint_with_alpha(cr, alpha);
-                }
+                detail::paintSurface(cr, part, m, CAIRO_EXTEND_PAD, filter, reachable, alpha);
             },
             kSourceSetByPaint);
     });
@@ -120,5 +107,27 @@ fnd::Bytes Context::pngRepresentation() {
     std::shared_ptr<Image> image = makeImage();
     return image ? gfx::pngRepresentation(*image) : fnd::Bytes{};
 }
+
+namespace detail {
+
+void paintSurface(cairo_t* cr, cairo_surface_t* surface, const cairo_matrix_t& matrix, cairo_extend_t extend,
+                  cairo_filter_t filter, const Rect& rect, double alpha) {
+    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(surface);
+    cairo_pattern_set_matrix(pattern, &matrix);
+    cairo_pattern_set_extend(pattern, extend);
+    cairo_pattern_set_filter(pattern, filter);
+    cairo_set_source(cr, pattern);
+    cairo_pattern_destroy(pattern);
+    cairo_new_path(cr);
+    cairo_rectangle(cr, rect.minX(), rect.minY(), rect.width(), rect.height());
+    if (alpha >= 1) {
+        cairo_fill(cr);
+    } else {
+        cairo_clip(cr);
+        cairo_paint_with_alpha(cr, alpha);
+    }
+}
+
+} // namespace detail
 
 } // namespace gfx

@@ -1,6 +1,8 @@
 // Helpers shared by the drawing-context sources (not part of the public gfx interface): surface size
-// limits and the alpha blur the shadows use.
+// limits, the alpha blur the shadows use, and painting a surface into a rect.
 #pragma once
+
+#include <cairo.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -27,6 +29,11 @@ int blurExtent(const std::vector<int>& boxes);
 // Blurs an 8-bit alpha plane in place with the given boxes, horizontally then vertically; pixels
 // outside the plane count as transparent.
 void boxBlurAlpha(uint8_t* data, int width, int height, size_t stride, const std::vector<int>& boxes);
+
+// Fills `rect` on `cr` with `surface` placed by `matrix` (pattern space from user space), extended and
+// filtered as given, at `alpha` (a plain fill when opaque, else a clipped paint).
+void paintSurface(cairo_t* cr, cairo_surface_t* surface, const cairo_matrix_t& matrix, cairo_extend_t extend,
+                  cairo_filter_t filter, const Rect& rect, double alpha);
 
 } // namespace gfx::detail
 

@@ -142,21 +142,8 @@ void Context::drawTiledImage(Rect rect, const Image& image) {
     withScratchPath([&] {
         render(
             [&](cairo_t* cr) {
-                cairo_pattern_t* pattern = cairo_pattern_create_for_surface(pixels);
-                cairo_matrix_t pm = placement(tile, image.width(), image.height());
-                cairo_pattern_set_matrix(pattern, &pm);
-                cairo_pattern_set_extend(pattern, CAIRO_EXTEND_REPEAT);
-                cairo_pattern_set_filter(pattern, filter);
-                cairo_set_source(cr, pattern);
-                cairo_pattern_destroy(pattern);
-                cairo_new_path(cr);
-                cairo_rectangle(cr, area.minX(), area.minY(), area.width(), area.height());
-                if (alpha >= 1) {
-                    cairo_fill(cr);
-                } else {
-                    cairo_clip(cr);
-                    cairo_paint_with_alpha(cr, alpha);
-                }
+                const cairo_matrix_t pm = placement(tile, image.width(), image.height());
+                detail::paintSurface(cr, pixels, pm, CAIRO_EXTEND_REPEAT, filter, area, alpha);
             },
             kSourceSetByPaint);
     });
