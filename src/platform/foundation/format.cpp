@@ -11,6 +11,7 @@
 
 #include "platform/foundation/log.h"
 #include "platform/foundation/scalar.h"
+#include "platform/foundation/unicode_detail.h"
 
 namespace fnd {
 namespace {
@@ -153,19 +154,6 @@ std::string textOf(const FormatArg& a) {
     return {};
 }
 
-void appendUtf8(std::string& out, uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // UTF-16 units of the code point starting with lead byte `c`.
 size_t unitsOfLead(unsigned char c) {
     return c >= 0xF0 ? 2 : 1;
@@ -299,7 +287,7 @@ void appendCharacter(std::string& out, const Directive& directive, const FormatA
     }
     std::string text;
     if (cp != 0) {
-        appendUtf8(text, cp);
+        detail::appendUtf8(text, cp);
     }
     Directive padOnly = directive;
     padOnly.precision = -1;
