@@ -21,6 +21,7 @@
 #include "platform/ui/snapshot.h"
 #include "platform/ui/testing/touch_driver.h"
 #include "platform/ui/window.h"
+#include "tests/ui/window_fixture.h"
 #include "web/web_page_host.h"
 
 namespace zelvan {
@@ -45,19 +46,8 @@ struct LobbyPage : WebPageHost {
     std::shared_ptr<ui::View> webView() override { return view; }
 };
 
-class ExchangeChipsViewTest : public ::testing::Test {
+class ExchangeChipsViewTest : public WindowFixture {
 protected:
-    void SetUp() override {
-        clock_ = fnd::ManualClock::install();
-        window_ = ui::View::create<ui::Window>(gfx::Rect(0, 0, 320, 480));
-        window_->makeKeyAndVisible();
-    }
-    void TearDown() override {
-        ui::testing::TouchDriver::reset();
-        window_->setHidden(true);
-        fnd::RunLoop::main().runUntilIdle();
-        fnd::Clock::install(nullptr);
-    }
     // A panel for `zelvans` units in the window, heard by delegate_.
     std::shared_ptr<ExchangeChipsView> panel(int32_t zelvans) {
         auto view = ExchangeChipsView::initWithZelvan(zelvans);
@@ -66,10 +56,7 @@ protected:
         window_->addSubview(view);
         return view;
     }
-    void tap(const ui::View& view) {
-        ui::testing::TouchDriver::tap(window_,
-                                      view.convertPointToView({view.bounds().midX(), view.bounds().midY()}, nullptr));
-    }
+    void tap(const ui::View& view) { tapIn(view, view.bounds()); }
     static void slide(ExchangeChipsView& view, double value) {
         view.slider()->setValue(value);
         view.slider()->sendActionsForControlEvents(ui::ControlEvents::ValueChanged);
@@ -78,8 +65,6 @@ protected:
         return view.zelvanLabel()->text() + "/" + view.chipsLabel()->text();
     }
 
-    std::shared_ptr<fnd::ManualClock> clock_;
-    std::shared_ptr<ui::Window> window_;
     std::shared_ptr<RecordingChipsDelegate> delegate_ = std::make_shared<RecordingChipsDelegate>();
 };
 
