@@ -34,7 +34,9 @@ public:
 
     // A length byte times `unit`, then that many raw bytes (as many as are left).
     fnd::Bytes bytes(size_t unit) {
-        const size_t length = std::min<size_t>(byte() * unit, size_ - pos_);
+        // The length byte is read first: it moves the position the remainder is measured from.
+        const size_t wanted = byte() * unit;
+        const size_t length = std::min(wanted, size_ - pos_);
         fnd::Bytes out(data_ + pos_, data_ + pos_ + length);
         pos_ += length;
         return out;
