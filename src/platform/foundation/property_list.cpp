@@ -19,8 +19,10 @@
 #include <mutex>
 #include <string>
 
+#include "platform/foundation/log.h"
 #include "platform/foundation/parse_error.h"
 #include "platform/foundation/string_table.h"
+#include "platform/foundation/unicode_detail.h"
 
 namespace fnd {
 namespace {
@@ -420,6 +422,33 @@ bool looksLikeXml(std::string_view text) {
     return start == std::string_view::npos || text[start] == '<';
 }
 
+// `text` without the characters XML cannot carry and without ill-formed UTF-8, counting what it left out.
+std::string keepXmlCharacters(const std::string& text, size_t& dropped) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    size_t i = 0;
+    while (i < text.size()) { // the common case: nothing to drop, no copy
+        const detail::Utf8Step step = detail::decodeUtf8Step(p + i, text.size() - i);
+        if (!step.valid || !detail::isXmlChar(step.codePoint)) {
+            break;
+        }
+        i += step.length;
+    }
+    if (i == text.size()) {
+        return text;
+    }
+    std::string kept = text.substr(0, i);
+    while (i < text.size()) {
+        const detail::Utf8Step step = detail::decodeUtf8Step(p + i, text.size() - i);
+        if (step.valid && detail::isXmlChar(step.codePoint)) {
+            kept.append(text, i, step.length);
+        } else {
+            ++dropped;
+        }
+        i += step.length;
+    }
+    return kept;
+}
+
 // The old text form: `"k" = "v";` entries, optionally inside one pair of braces, read through StringTable into a
 // dictionary of strings. The braces are blanked rather than cut, so the offsets and lines of errors stay right.
 Result<Value> readTextForm(std::string_view text) {
@@ -437,9 +466,15 @@ Result<Value> readTextForm(std::string_view text) {
     if (!table) {
         return std::move(table).error();
     }
+    // The text form's escapes can name characters no XML document carries (U+0000, other controls, U+FFFE);
+    // they are dropped here, so whatever is read can be written back as XML and saved again.
+    size_t dropped = 0;
     auto dict = Dictionary::make();
     for (const auto& [key, value] : *table) {
-        dict->setObject(Value(value), key);
+        dict->setObject(Value(keepXmlCharacters(value, dropped)), keepXmlCharacters(key, dropped));
+    }
+    if (dropped > 0) {
+        ZLOG(Warn, "PropertyList: dropped %zu characters XML cannot carry from a text property list", dropped);
     }
     return Value(dict);
 }

@@ -30,7 +30,9 @@ public:
     //
     // Bytes whose first character after a byte-order mark and white space is not '<' are read as the old
     // text form instead: `"key" = "value";` entries (StringTable's syntax), bare or inside one pair of
-    // braces, giving a dictionary of strings; its errors are StringTable's.
+    // braces, giving a dictionary of strings; its errors are StringTable's. Characters of that form that XML
+    // cannot carry (controls other than tab, line feed and carriage return, U+FFFE, U+FFFF) are dropped with
+    // one WARN, so that whatever was read can always be written back.
     static Result<Value> read(const Bytes& bytes);
     static Result<Value> read(std::string_view text);
 

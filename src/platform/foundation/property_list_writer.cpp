@@ -24,12 +24,6 @@ constexpr double kFirstUnixSecond = -62167219200.0;
 constexpr double kLastUnixSecond = 253402300799.0;
 constexpr size_t kBase64LineChars = 68;
 
-// Characters of XML 1.0: tab, line feed, carriage return and everything from space up, except
-// the surrogates (never decoded here) and U+FFFE/U+FFFF.
-bool isXmlChar(char32_t c) {
-    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
-}
-
 class Writer {
 public:
     bool value(const Value& v, int depth);
@@ -64,7 +58,7 @@ bool Writer::text(std::string_view s) {
         if (!step.valid) {
             return fail("text that is not UTF-8 (byte " + std::to_string(i) + ")");
         }
-        if (!isXmlChar(step.codePoint)) {
+        if (!detail::isXmlChar(step.codePoint)) {
             char name[16];
             std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(step.codePoint));
             return fail(std::string("character ") + name + ", which XML cannot carry,");

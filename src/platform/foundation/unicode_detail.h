@@ -12,6 +12,12 @@ namespace fnd::detail {
 
 inline constexpr char32_t kReplacement = 0xFFFD;
 
+// Characters of XML 1.0: tab, line feed, carriage return and everything from space up, except
+// the surrogates (never decoded here) and U+FFFE/U+FFFF.
+inline constexpr bool isXmlChar(char32_t c) {
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+}
+
 // One decoding step. `valid` is false for an ill-formed sequence; `length` is then the length of
 // its maximal subpart (at least 1), which becomes one U+FFFD, and `codePoint` is U+FFFD.
 struct Utf8Step {

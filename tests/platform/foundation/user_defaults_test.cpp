@@ -163,6 +163,25 @@ TEST_F(UserDefaultsTest, RefusesValuesTheFileCannotHold) {
     EXPECT_EQ(defaults.stringForKey("fine"), "kept");
 }
 
+TEST_F(UserDefaultsTest, AnOldTextFileWithControlCharactersLoadsAndSavesAgain) {
+    // Characters no XML document holds (here U+0001 and U+0000) are dropped as the file is read, with one
+    // line, so every later save still succeeds and the rest of the settings survive.
+    ASSERT_TRUE(FileManager::createDirectoryAtPath(AppFolders::preferences()));
+    static constexpr char kText[] = "\"name\" = \"Ann\x01\";\n\"k\0ey\" = \"v\";\n\"\0\" = \"\";\n";
+    ASSERT_TRUE(writeFile(preferencesFile(), bytesOf(std::string_view(kText, sizeof kText - 1))));
+    testing::LogCapture log;
+    UserDefaults::resetStandard();
+    auto& defaults = UserDefaults::standard();
+    EXPECT_EQ(log.count("dropped 3 characters XML cannot carry"), 1u);
+    EXPECT_EQ(defaults.stringForKey("name"), "Ann");
+    EXPECT_EQ(defaults.stringForKey("key"), "v");
+    defaults.setInteger(7, "later");
+    EXPECT_TRUE(defaults.synchronize());
+    UserDefaults::resetStandard();
+    EXPECT_EQ(defaults.stringForKey("name"), "Ann");
+    EXPECT_EQ(defaults.integerForKey("later"), 7);
+}
+
 TEST_F(UserDefaultsTest, CorruptFileIsKeptAsideAndDefaultsStartEmpty) {
     const std::string garbage = "<plist><dict><key>half";
     ASSERT_TRUE(FileManager::createDirectoryAtPath(AppFolders::preferences()));
