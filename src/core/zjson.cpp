@@ -254,7 +254,9 @@ std::optional<Json> toJson(const fnd::Value& value, int depth, std::string& erro
 
 } // namespace
 
-fnd::Result<fnd::Value> ZJSON::parse(std::string_view text) {
+namespace {
+
+fnd::Result<fnd::Value> parseUpToTheEnd(std::string_view text) {
     size_t taken = 0;
     ValueBuilder builder(text, taken);
     bool ok = false;
@@ -270,6 +272,26 @@ fnd::Result<fnd::Value> ZJSON::parse(std::string_view text) {
         return *builder.error();
     }
     return std::move(builder.result());
+}
+
+} // namespace
+
+fnd::Result<fnd::Value> ZJSON::parse(std::string_view text) {
+    // The JSON library takes a NUL byte for the end of its input, so "123\0garbage" would parse as 123.
+    // A NUL is never part of a JSON text (inside a string it must be escaped): the text before it is
+    // parsed alone, and unless that text fails earlier, the NUL is the fault.
+    const size_t nul = text.find('\0');
+    auto parsed = parseUpToTheEnd(text.substr(0, nul));
+    if (nul == std::string_view::npos) {
+        return parsed;
+    }
+    if (!parsed.ok()) {
+        if (const auto at = fnd::parseErrorOffset(parsed.error()); at && *at < nul) {
+            return parsed;
+        }
+    }
+    const size_t line = 1 + static_cast<size_t>(std::count(text.begin(), text.begin() + nul, '\n'));
+    return fnd::parseError(fnd::kParseMalformed, nul, line, "unexpected NUL byte");
 }
 
 std::optional<std::string> ZJSON::write(const fnd::Value& value) {

@@ -98,6 +98,12 @@ TEST(ZJSONTest, ErrorsNameTheLineAndOffsetOfTheFault) {
          "syntax error while parsing array - unexpected end of input; expected ']' at line 2 (offset 12)"},
         {"[0, 1e400]", fnd::kParseMalformed, "number overflow parsing '1e400' at line 1 (offset 4)"},
         {"\n" + nested(ZJSON::kMaxDepth + 1), fnd::kParseTooDeep, "nesting deeper than 256 at line 2 (offset 257)"},
+        // A NUL ends nothing: trailing, inside a value or a string, it is refused where it stands.
+        {std::string("123\0garbage", 11), fnd::kParseMalformed, "unexpected NUL byte at line 1 (offset 3)"},
+        {std::string("[1,\n\0]", 6), fnd::kParseMalformed, "unexpected NUL byte at line 2 (offset 4)"},
+        {std::string("\"a\0\"", 4), fnd::kParseMalformed, "unexpected NUL byte at line 1 (offset 2)"},
+        {std::string("[1 2\0", 5), fnd::kParseMalformed,
+         "syntax error while parsing array - unexpected number literal; expected ']' at line 1 (offset 3)"},
     };
     for (const Case& c : cases) {
         const auto parsed = ZJSON::parse(c.text);
