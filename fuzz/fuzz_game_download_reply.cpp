@@ -36,7 +36,9 @@ fnd::Value fileList(fuzzsupport::GameReader& in) {
         const uint8_t shape = in.byte();
         list.asArray()->addObject(shape & 1 ? in.element() : fnd::Value(in.name()));
         list.asArray()->addObject(shape & 2 ? in.element() : fnd::Value(in.number() & 1));
-        list.asArray()->addObject(shape & 4 ? in.element() : fnd::Value(in.number() * 997));
+        // Sizes spread over the whole range; the product wraps as unsigned arithmetic does.
+        list.asArray()->addObject(
+            shape & 4 ? in.element() : fnd::Value(static_cast<int64_t>(static_cast<uint64_t>(in.number()) * 997u)));
     }
     if (in.byte() == 0xff) {
         list.asArray()->addObject(in.element()); // a list that is not made of triples
