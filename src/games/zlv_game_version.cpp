@@ -63,19 +63,27 @@ void ZLVGameVersion::clear() {
 }
 
 bool ZLVGameVersion::startDownload(int32_t gameId, const std::string& language, const std::string& name) {
-    std::shared_ptr<ZLVGameDownloadView> run;
+    RunFactory makeRun;
     {
         std::lock_guard lock(mutex_);
-        if (download_) {
+        if (download_ || starting_) {
             ZLOG(Warn, "Won't start new download session, a session in processing...");
             return false;
         }
-        run = makeRun_ ? makeRun_(weak_from_this()) : nullptr;
-        if (!run) {
-            ZLOG(Warn, "game versions: no download run can be made for game %d", gameId);
-            return false;
-        }
+        starting_ = true;
+        makeRun = makeRun_;
+    }
+    // The factory reaches the delegate's registry, whose lock is held while this store is made: it runs
+    // outside this store's lock, so the two locks are only ever taken registry first.
+    std::shared_ptr<ZLVGameDownloadView> run = makeRun ? makeRun(weak_from_this()) : nullptr;
+    {
+        std::lock_guard lock(mutex_);
+        starting_ = false;
         download_ = run;
+    }
+    if (!run) {
+        ZLOG(Warn, "game versions: no download run can be made for game %d", gameId);
+        return false;
     }
     run->startDownload(gameId, language, name);
     return true;

@@ -55,6 +55,7 @@ private:
     fnd::Value versionMap_;
     RunFactory makeRun_;
     std::shared_ptr<ZLVGameDownloadView> download_;
+    bool starting_ = false; // a run is being made, outside the lock
 };
 
 } // namespace zelvan
