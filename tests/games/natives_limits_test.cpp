@@ -3,8 +3,6 @@
 // while the engine refuses re-entry, and the guard that saves and restores the main surface's state.
 #include <gtest/gtest.h>
 
-#include <chrono>
-
 #include "games/game_host.h"
 #include "platform/foundation/clock.h"
 #include "platform/foundation/run_loop.h"
@@ -41,20 +39,17 @@ TEST(NativesLimitsTest, LongWorkSpendsTheRunsBudget) {
         auto engine = testing::engineFor(testing::mainProgram(build + probe));
         engine->core()->setInstructionBudget(1'000'000);
         fnd::testing::LogCapture log;
-        auto start = std::chrono::steady_clock::now();
         EXPECT_TRUE(engine->call("main", fnd::Value()).isNull()) << probe;
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << probe;
         EXPECT_TRUE(log.contains("game 77, instruction budget exhausted")) << probe;
     }
 
-    // Byte strings are searched in linear time: a needle that almost matches everywhere.
+    // Byte strings are searched in linear time: a needle that almost matches everywhere (a quadratic
+    // search of these sizes would not end within the test's time-out).
     const std::string strings = "bytes \"a\"\n push32 1000000\n mul\n store L0\n bytes \"a\"\n push32 400000\n mul\n"
                                 " bytes \"b\"\n add\n store L1\n";
-    auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(runMain(strings + "load L1\n load L0\n in\n load L0\n load L1\n native 29 2\n load L0\n load L1\n"
                                 "native 30 2\n mkarray 3\n ret"),
               fnd::Value::array({0, -1, -1}));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
 TEST(NativesLimitsTest, ArithmeticNeverSeesAnAddress) {
