@@ -13,6 +13,10 @@ JOBS ?= $(shell nproc)
 BENCH_RUN ?= 1
 FUZZ_RUN ?= 1
 FUZZ_SECONDS ?= 60
+# ccache (when present) shares its objects between clones in different folders: paths under the source
+# tree are hashed relative to it, and the build folder is left out of the hash.
+export CCACHE_BASEDIR := $(CURDIR)
+export CCACHE_NOHASHDIR := 1
 # Looked up when a recipe runs, so a clang-format that `make deps` has just installed is found.
 CLANG_FORMAT ?= $$(command -v clang-format-14 || command -v clang-format)
 
@@ -42,10 +46,10 @@ fuzz: deps
 	@cmake --preset fuzz >/dev/null
 	@cmake --build --preset fuzz -j $(JOBS)
 	@if [ "$(FUZZ_RUN)" != "0" ]; then \
-	    for f in build/fuzz/fuzz/fuzz_*; do [ -x "$$f" ] || continue; name=$$(basename $$f); \
+	    for f in build/fuzz/fuzz/fuzz_*; do [ -x "$$f" ] || continue; name=$$(basename $$f); format=$${name#fuzz_}; \
 	        mkdir -p build/fuzz/corpus/$$name; \
-	        seeds=""; [ -d fuzz/corpus/$$name ] && seeds=fuzz/corpus/$$name; \
-	        echo "== $$name ($(FUZZ_SECONDS)s)"; \
+	        seeds=""; for d in fuzz/corpus/$$format fuzz/regressions/$$format; do [ -d $$d ] && seeds="$$seeds $$d"; done; \
+	        echo "== $$name ($(FUZZ_SECONDS)s; seeds:$${seeds:- none})"; \
 	        "$$f" -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build/fuzz/corpus/$$name $$seeds || exit 1; \
 	    done; \
 	fi
