@@ -13,6 +13,8 @@ from pathlib import Path
 PEAK_RSS_LIMIT_MB = 400
 LONGEST_LOG_LINE_LIMIT = 2000
 RUN_SECONDS = 4
+# The longest run of a mode that ends once the peer has sent everything.
+UNTIL_DONE_LIMIT = 60
 # The 4th failed connection in a row waits for the retry alert's button.
 MAX_FAILING_CONNECTIONS = 5
 
@@ -68,7 +70,11 @@ def main():
     else:
         # Honest frames of 16 MiB take the unfixed ASan client long to decode: one of each array kind.
         count = 4 if mode == "huge-arrays" else None
-        report, peer = hostile_run.run_mode(args.client, args.peer, mode, work, RUN_SECONDS, count)
+        # Modes that send a fixed amount after the log-in run until it is all sent (a busy machine
+        # takes longer than RUN_SECONDS), then a second more.
+        until_done = mode in ("huge-arrays", "big-packet")
+        report, peer = hostile_run.run_mode(args.client, args.peer, mode, work,
+                                            UNTIL_DONE_LIMIT if until_done else RUN_SECONDS, count, until_done)
         print(f"client: {report}\npeer: {peer}")
         check_client(report, password_anywhere=mode != "refuse-flood")
         if mode == "accept-close":

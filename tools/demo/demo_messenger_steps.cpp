@@ -103,12 +103,13 @@ bool runMessengerSteps(DemoSession& session) {
     auto field = chatWindow->textField();
     const gfx::Point centre(field->bounds().midX(), field->bounds().midY());
     ui::testing::TouchDriver::tap(window, field->convertPointToView(centre, nullptr));
+    // Counted before the reply leaves: the answer may come back while the keyboard's return is handled.
+    const int before = linesFrom(*im, friendCard);
     if (!steps.act("tap the input field", field->isEditing()) ||
         !steps.act("type the reply", ui::testing::Keyboard::type(session.reply)) ||
         !steps.act("send the reply", ui::testing::Keyboard::pressReturn())) {
         return false;
     }
-    const int before = linesFrom(*im, friendCard);
     if (!steps.waitFor("the friend's answer", [&] { return linesFrom(*im, friendCard) > before; })) {
         return false;
     }

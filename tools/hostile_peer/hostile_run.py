@@ -73,14 +73,33 @@ def longest_line(path):
     return longest
 
 
-def run_client(client, port, work, run_seconds, limit_seconds=120):
-    """Runs the client to its end (killing it after limit_seconds) and reports what it left behind."""
+def stop_when(proc, ready, grace):
+    """Sends SIGTERM (the client's orderly stop) `grace` seconds after `ready()` first holds."""
+    def watch():
+        while proc.poll() is None:
+            if ready():
+                time.sleep(grace)
+                if proc.poll() is None:
+                    proc.send_signal(signal.SIGTERM)
+                return
+            time.sleep(0.1)
+    watcher = threading.Thread(target=watch, daemon=True)
+    watcher.start()
+    return watcher
+
+
+def run_client(client, port, work, run_seconds, limit_seconds=120, ready=None, grace=1.0):
+    """Runs the client to its end (killing it after limit_seconds) and reports what it left behind. With
+    `ready`, the client is stopped `grace` seconds after ready() holds, or after run_seconds at the latest:
+    on a busy machine the run lasts as long as the misbehaviour takes instead of a fixed time."""
     home = work / "home"
     err_path = work / "client.err"
     with open(work / "client.out", "wb") as out, open(err_path, "wb") as err:
         proc = subprocess.Popen(client_argv(client, port, home, run_seconds), stdout=out, stderr=err)
         guard = threading.Timer(limit_seconds, proc.kill)
         guard.start()
+        if ready:
+            stop_when(proc, ready, grace)
         started = time.monotonic()
         _, status, usage = os.wait4(proc.pid, 0)  # ru_maxrss: the client's own peak RSS in kB
         proc.returncode = os.waitstatus_to_exitcode(status)
@@ -150,12 +169,19 @@ def kill_runs(client, devserver, work, kills=20, plant=True, seed=1):
     return {"after_kills": after_kills, "after_restart": final["tmp_files"], "final": final}
 
 
-def run_mode(client, peer, mode, work, run_seconds, count=None):
-    """One client run against the peer in `mode`; returns (client report, peer summary)."""
+def peer_done_sending(out_path):
+    """A readiness check: the peer has written everything it meant to send on a connection."""
+    return lambda: b"done sending" in Path(out_path).read_bytes()
+
+
+def run_mode(client, peer, mode, work, run_seconds, count=None, until_peer_done=False):
+    """One client run against the peer in `mode`; returns (client report, peer summary). With
+    `until_peer_done`, the client runs until the peer has sent everything (run_seconds at most)."""
     work.mkdir(parents=True, exist_ok=True)
     proc, port = start_peer(peer, mode, work / "peer.out", count=count)
     try:
-        report = run_client(client, port, work, run_seconds)
+        ready = peer_done_sending(work / "peer.out") if until_peer_done else None
+        report = run_client(client, port, work, run_seconds, ready=ready)
     finally:
         summary = stop_peer(proc, work / "peer.out")
     return report, summary
