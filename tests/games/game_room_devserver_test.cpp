@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -131,6 +132,8 @@ TEST_F(GameRoomDevServer, TheServerStartsTheDemoGameWhichLoadsPlaysReportsItsWin
 
     // A picture of the game as played, for a person to look at.
     fnd::RunLoop::main().runUntilIdle();
+    std::error_code ec; // the folder is under the build tree; this test may be the first to write there
+    std::filesystem::create_directories("screenshots", ec);
     EXPECT_TRUE(ui::Snapshot::saveViewAsPng(*delegate().window(), "screenshots/demo-game-played.png"));
 
     // The server's score: the score page opens in the lobby, the game is forgotten at once and its
