@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The real client against one misbehaving game server (zelvan-hostile-peer --mode MODE), or killed
 with SIGKILL during its start (MODE kill): it must not crash, grow without bound, reconnect in a loop,
-stack alerts, leave temporary files or copies of the password behind, or print giant log lines."""
+stack alerts, leave temporary files or copies of the password behind, print giant log lines, or keep
+running a game whose script never returns."""
 import argparse
 import os
 import shutil
@@ -15,6 +16,10 @@ LONGEST_LOG_LINE_LIMIT = 2000
 RUN_SECONDS = 4
 # The 4th failed connection in a row waits for the retry alert's button.
 MAX_FAILING_CONNECTIONS = 5
+# A game whose runs never return: the ASan client kept one core busy (about 5 s of CPU in 8 s) until
+# the fix; now the engine stops it after 3 runs, about 0.9 s of CPU with start-up. 3x headroom.
+ENDLESS_GAME_SECONDS = 8
+ENDLESS_GAME_CPU_LIMIT = 3.0
 
 failures = []
 
@@ -68,7 +73,8 @@ def main():
     else:
         # Honest frames of 16 MiB take the unfixed ASan client long to decode: one of each array kind.
         count = 4 if mode == "huge-arrays" else None
-        report, peer = hostile_run.run_mode(args.client, args.peer, mode, work, RUN_SECONDS, count)
+        seconds = ENDLESS_GAME_SECONDS if mode == "endless-game" else RUN_SECONDS
+        report, peer = hostile_run.run_mode(args.client, args.peer, mode, work, seconds, count)
         print(f"client: {report}\npeer: {peer}")
         check_client(report, password_anywhere=mode != "refuse-flood")
         if mode == "accept-close":
@@ -82,6 +88,10 @@ def main():
             check(peer["frames"] > 3000, f"the peer sent its flood: {peer['frames']} frames")
         elif mode in ("huge-arrays", "big-packet"):
             check(peer["frames"] > 1, f"the peer sent its packets after the log-in: {peer['frames']} frames")
+        elif mode == "endless-game":
+            check(report["alert_titles"] == ["Game stopped"], f"the game was ended: {report['alert_titles']}")
+            check(report["cpu_seconds"] < ENDLESS_GAME_CPU_LIMIT,
+                  f"CPU {report['cpu_seconds']:.2f} s in {seconds} s < {ENDLESS_GAME_CPU_LIMIT} s")
     if failures:
         print(f"{len(failures)} check(s) failed", file=sys.stderr)
         return 1

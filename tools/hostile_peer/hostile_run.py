@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Runs the real zelvan client against zelvan-hostile-peer (or the dev server) and collects what a user
-would notice: peak memory, connections made, alerts on screen, files left in the home folder and the
+would notice: peak memory, CPU time, connections made, alerts on screen, files left in the home folder and the
 longest log line. The integration test asserts on these; `measure` prints them (tools/hostile_peer/measure.sh)."""
 import argparse
 import os
@@ -92,6 +92,7 @@ def run_client(client, port, work, run_seconds, limit_seconds=120):
         "returncode": proc.returncode,
         "elapsed": elapsed,
         "peak_rss_mb": usage.ru_maxrss / 1024,
+        "cpu_seconds": usage.ru_utime + usage.ru_stime,
         "alerts": int(summary.group(1)) if summary else None,
         "alert_titles": [t.decode(errors="replace") for t in re.findall(rb'alert on screen: "([^"\n]*)"', log)],
         "longest_log_line": longest_line(err_path),
