@@ -16,7 +16,7 @@ LONGEST_LOG_LINE_LIMIT = 2000
 RUN_SECONDS = 4
 # The 4th failed connection in a row waits for the retry alert's button.
 MAX_FAILING_CONNECTIONS = 5
-# A game whose runs never return: the ASan client kept one core busy (about 5 s of CPU in 8 s) until
+# A game whose runs never return: the ASan client kept one core busy (about 6 s of CPU in 8 s) until
 # the fix; now the engine stops it after 3 runs, about 0.9 s of CPU with start-up. 3x headroom.
 ENDLESS_GAME_SECONDS = 8
 ENDLESS_GAME_CPU_LIMIT = 3.0
