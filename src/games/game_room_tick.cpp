@@ -1,6 +1,6 @@
-// GameRoomWebController: the game thread's tick and collection pacing, the result report, and the
-// script's requests (open a page, show an alert, confirm quitting, leave the guide) with the quit
-// flows they start.
+// GameRoomWebController: the game thread's tick and collection pacing, the result report, the end of
+// a game its engine stopped, and the script's requests (open a page, show an alert, confirm quitting,
+// leave the guide) with the quit flows they start.
 #include <exception>
 
 #include "core/localization.h"
@@ -45,6 +45,13 @@ void GameRoomWebController::executeScript() {
     if (engine == nullptr) {
         return;
     }
+    if (engine->stopped()) {
+        // Its runs never returned: the game ends on the main thread, which takes the screen's lock
+        // once this tick has let it go.
+        std::weak_ptr<ScriptController> weak = game;
+        onMain([weak](GameRoomWebController& self) { self.endStoppedGame(weak.lock()); });
+        return;
+    }
     try {
         const int32_t state = engine->state();
         if (state == -1) {
@@ -75,6 +82,17 @@ void GameRoomWebController::executeScript() {
         ZTRACE_ERROR("GameRoomController executeScript failed, %@, %@", exceptionTypeName(e),
                      fnd::logPreview(e.what()));
     }
+}
+
+void GameRoomWebController::endStoppedGame(const std::shared_ptr<ScriptController>& game) {
+    if (game == nullptr || playingScreen() != game) {
+        return; // already closed, or a later tick's repeat
+    }
+    ZTRACE_WARN("GameRoomController: game %d in room %d never returned from its runs; it is closed", game->gameId(),
+                game->roomId());
+    executeScriptQuitGame(fnd::Value());
+    closeGame();
+    showAlert(ZLS("gameStoppedMessage"), ZLS("gameStopped"));
 }
 
 void GameRoomWebController::reportResult(ScriptController& game, int32_t result) {

@@ -156,6 +156,10 @@ private:
 
     // Ticks and quit flows (game_room_tick.cpp).
     void reportResult(ScriptController& game, int32_t result);
+    // Main thread: a game whose engine stopped it (runs that never return) leaves its table as the
+    // script's own quit does, closes, and the error alert tells the user. Nothing when `game` is no
+    // longer the open one.
+    void endStoppedGame(const std::shared_ptr<ScriptController>& game);
     void scriptOpenUrlInMainThread(const fnd::Value& args);
     void scriptShowAlertInMainThread(const fnd::Value& args);
     void scriptQuitGameInMainThread(const fnd::Value& args);

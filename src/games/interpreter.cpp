@@ -68,6 +68,9 @@ inline ScriptValue* spreadInto(ScriptValue* sp, const ZArray& array) {
              static_cast<int>(pc), static_cast<int>(slot.index), static_cast<int>(slot.length));
 }
 
+// The fault of a run that spent its whole instruction budget (compared by address).
+constexpr const char* kOutOfBudget = "instruction budget exhausted";
+
 [[gnu::cold, gnu::noinline]] void runFault(int gameId, const char* why, uint32_t pc) {
     traceRun(__LINE__, Tracer::kError, "game %d, %s, PC %d; the run ends with null", gameId, why, static_cast<int>(pc));
 }
@@ -81,6 +84,7 @@ ScriptValue STLScriptCore::execute(std::vector<ScriptValue> locals) {
     spareFrames_.clear();
     std::shared_ptr<gfx::Context> guarded = enterSurfaceGuard();
     ScriptValue result = nullValue();
+    lastRunEnd_ = RunEnd::Failed; // until the loop says otherwise
     try {
         result = interpret();
     } catch (const std::exception& e) {
@@ -159,7 +163,7 @@ STLScriptCore::interpret() {
     do {                                                                                                               \
         budget -= static_cast<int64_t>(cost);                                                                          \
         if (budget <= 0) [[unlikely]] {                                                                                \
-            why = "instruction budget exhausted";                                                                      \
+            why = kOutOfBudget;                                                                                        \
             goto fault;                                                                                                \
         }                                                                                                              \
     } while (0)
@@ -168,7 +172,7 @@ STLScriptCore::interpret() {
     do {                                                                                                               \
         budget = work_.left;                                                                                           \
         if (budget <= 0) [[unlikely]] {                                                                                \
-            why = "instruction budget exhausted";                                                                      \
+            why = kOutOfBudget;                                                                                        \
             goto fault;                                                                                                \
         }                                                                                                              \
     } while (0)
@@ -811,8 +815,11 @@ op_Skip:
 
 fault:
     runFault(engine_.gameId(), why, pc);
-    result = null;
+    lastRunEnd_ = why == kOutOfBudget ? RunEnd::OutOfBudget : RunEnd::Failed;
+    pc_ = pc;
+    return null;
 done:
+    lastRunEnd_ = RunEnd::Returned;
     pc_ = pc;
     return result;
 

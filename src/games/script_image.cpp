@@ -125,6 +125,7 @@ bool STLScriptCore::loadEntryPoints() {
 }
 
 fnd::Value STLScriptCore::call(std::string_view name, const fnd::Value& args) {
+    lastRunEnd_ = RunEnd::NotRun;
     auto entry = entryPoints_.find(name);
     if (entry == entryPoints_.end() || entry->second == 0) {
         return fnd::Value();

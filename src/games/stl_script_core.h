@@ -75,6 +75,11 @@ public:
     // (null when the run ended on an error). Not re-entrant: the facade serialises calls.
     ScriptValue execute(std::vector<ScriptValue> locals);
 
+    // How the last call() ended: no run (an unknown entry point), a normal return, a fault, or the
+    // instruction budget spent.
+    enum class RunEnd : uint8_t { NotRun, Returned, Failed, OutOfBudget };
+    RunEnd lastRunEnd() const { return lastRunEnd_; }
+
     // --- Image ---
     const fnd::Bytes& code() const { return code_; }
     uint32_t pc() const { return pc_; }
@@ -196,6 +201,7 @@ private:
     std::vector<ZArray*> spareFrames_;
     std::atomic<int32_t> state_{-1};
     uint64_t budget_ = kDefaultInstructionBudget;
+    RunEnd lastRunEnd_ = RunEnd::NotRun;
     NativeTable natives_;
     WorkBudget work_;
     std::shared_ptr<SurfaceGuard> surfaceGuard_;

@@ -1,5 +1,6 @@
 // The script engine facade: the engine's lock around every call into the interpreter, refusal of
-// nested calls, and locked access to the state and the drawing slots.
+// nested calls, the stop of a game whose runs never return, and locked access to the state and the
+// drawing slots.
 #include "games/stl_script_engine.h"
 
 #include <exception>
@@ -38,6 +39,9 @@ STLScriptEngine::~STLScriptEngine() {
 
 fnd::Value STLScriptEngine::call(std::string_view name, const fnd::Value& args) {
     std::lock_guard lock(mutex_);
+    if (stopped_) {
+        return fnd::Value();
+    }
     if (running_ || core_ == nullptr) {
         ZTRACE_WARN("game %d: call of \"%@\" refused while another call runs on this thread", gameId(),
                     fnd::logPreview(name));
@@ -53,7 +57,19 @@ fnd::Value STLScriptEngine::call(std::string_view name, const fnd::Value& args) 
         result = fnd::Value();
     }
     running_ = false;
+    countBudgetStop(name);
     return result;
+}
+
+void STLScriptEngine::countBudgetStop(std::string_view name) {
+    const STLScriptCore::RunEnd end = core_->lastRunEnd();
+    if (end == STLScriptCore::RunEnd::Returned) {
+        budgetStops_ = 0;
+    } else if (end == STLScriptCore::RunEnd::OutOfBudget && ++budgetStops_ >= kMaxBudgetStops) {
+        stopped_ = true;
+        ZTRACE_ERROR("game %d stopped: %d runs in a row spent the whole instruction budget, the last of \"%@\"",
+                     gameId(), budgetStops_, fnd::logPreview(name));
+    }
 }
 
 void STLScriptEngine::setContext(std::shared_ptr<gfx::Context> context, int index,

@@ -17,6 +17,9 @@ class STLScriptCore;
 
 class STLScriptEngine : public BaseScriptEngine {
 public:
+    // Runs in a row that may spend their whole instruction budget before the engine stops the game.
+    static constexpr int kMaxBudgetStops = 3;
+
     // Stores the game facts and the host, then loads the image into a new core (running its
     // initialisation code, which may already call natives) with the drawing context current on the
     // calling thread (possibly none) as the main surface. Without a host the natives that need one give
@@ -28,8 +31,13 @@ public:
 
     // Under the engine's lock, runs the entry point and returns its result (null for none, for an
     // unknown name, for a failed run). A call made on the same thread while a run is in progress
-    // (a native that pumps the run loop) is refused with a warning and returns null.
+    // (a native that pumps the run loop) is refused with a warning and returns null. Once
+    // kMaxBudgetStops runs in a row (of any entry point) were stopped by the instruction budget, the
+    // engine logs the error and stops the game: every later call returns null without running. A
+    // run that returns normally starts the count again.
     fnd::Value call(std::string_view name, const fnd::Value& args) override;
+    // Whether the game was stopped for runs that never return. Any thread.
+    bool stopped() const { return stopped_.load(); }
     // Under the lock, stores `context` into buffer slot `index` (the current surface is unchanged);
     // slot 0 may carry a surface guard (see SurfaceGuard).
     void setContext(std::shared_ptr<gfx::Context> context, int index,
@@ -54,9 +62,15 @@ public:
     bool isRunning() const { return running_.load(); }
 
 private:
+    // After a run of `name`: counts a budget stop, starts again after a normal return, and stops the
+    // game at kMaxBudgetStops. Under the lock.
+    void countBudgetStop(std::string_view name);
+
     std::shared_ptr<GameHost> host_;
     std::recursive_mutex mutex_;
     std::atomic<bool> running_{false};
+    std::atomic<bool> stopped_{false};
+    int budgetStops_ = 0; // under the lock
     std::unique_ptr<STLScriptCore> core_;
 };
 

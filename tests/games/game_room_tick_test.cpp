@@ -1,6 +1,7 @@
 // The Games tab controller's game thread side and page side: the tick's states and result reports,
-// collection pacing, a forget racing ticks, a script that never returns; the lobby's actions, the
-// new-table strip, script alerts, the quit confirmation, opened pages, invitations and the connection.
+// collection pacing, a forget racing ticks, a script that never returns and a game stopped for it;
+// the lobby's actions, the new-table strip, script alerts, the quit confirmation, opened pages,
+// invitations and the connection.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -126,11 +127,12 @@ TEST_F(GameRoomControllerTest, ForgettingTheGameWhileTheGameThreadTicksIsSafe) {
     EXPECT_EQ(rooms_->playingScreen(), nullptr);
 }
 
+constexpr std::string_view kSpinner = ".entry \"initialize\" G3\n.entry \"execute\" G4\n"
+                                      "    func init\n    store G3\n    func spin\n    store G4\n    stop\n"
+                                      "init:\n    push -1\n    ret\n"
+                                      "spin:\n    push 1\n    pop\n    jump16 spin\n";
+
 TEST_F(GameRoomControllerTest, AScriptThatNeverReturnsIsEndedAndTheMainThreadGetsTheScreenBack) {
-    constexpr std::string_view kSpinner = ".entry \"initialize\" G3\n.entry \"execute\" G4\n"
-                                          "    func init\n    store G3\n    func spin\n    store G4\n    stop\n"
-                                          "init:\n    push -1\n    ret\n"
-                                          "spin:\n    push 1\n    pop\n    jump16 spin\n";
     Value packet = startPacket(5, 4);
     packet.asArray()->replaceObjectAtIndex(6, Value(assemble(kSpinner)));
     receive(packet);
@@ -154,6 +156,31 @@ TEST_F(GameRoomControllerTest, AScriptThatNeverReturnsIsEndedAndTheMainThreadGet
     EXPECT_EQ(rooms_->playingScreen(), nullptr);
     EXPECT_EQ(game->engine(), nullptr);
     EXPECT_TRUE(sent().empty());
+}
+
+TEST_F(GameRoomControllerTest, AGameWhoseRunsNeverReturnLeavesItsTableAndClosesWithTheErrorAlert) {
+    Value packet = startPacket(6, 2);
+    packet.asArray()->replaceObjectAtIndex(6, Value(assemble(kSpinner)));
+    receive(packet);
+    auto game = rooms_->playingScreen();
+    ASSERT_NE(game, nullptr);
+    auto engine = game->engine();
+    engine->core()->setInstructionBudget(20'000);
+    engine->setstate(1);
+    fnd::testing::LogCapture log;
+    for (int i = 0; i < STLScriptEngine::kMaxBudgetStops; ++i) {
+        EXPECT_EQ(rooms_->playingScreen(), game);
+        tick();
+    }
+    tick(); // the next ticks end the game instead of running it
+    tick();
+    EXPECT_EQ(log.count("instruction budget exhausted"), STLScriptEngine::kMaxBudgetStops);
+    EXPECT_EQ(rooms_->playingScreen(), nullptr);
+    EXPECT_EQ(game->engine(), nullptr);
+    EXPECT_EQ(sent(), (std::vector<Value>{Value::array({68, 6, 0})}));
+    auto alert = ui::testing::AlertDriver::visibleAlert();
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->title(), ZLS("gameStopped"));
 }
 
 TEST_F(GameRoomControllerTest, PageActionsSendTheirPackets) {

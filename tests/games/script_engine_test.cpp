@@ -1,6 +1,6 @@
 // The script engine facade: the do-nothing base engine, its command queue across threads, and the
 // engine lock around calls (a nested call on the same thread is refused, calls from other threads
-// wait their turn, the state is set under the lock).
+// wait their turn, the state is set under the lock), and the stop of a game whose runs never return.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -168,6 +168,33 @@ TEST(ScriptEngineTest, StateAndGcWaitForTheRunningCall) {
     EXPECT_EQ(engine->state(), 7);
     // The state is mirrored into global 2, which the script reads.
     EXPECT_EQ(engine->call("state", fnd::Value()), fnd::Value(7));
+}
+
+TEST(ScriptEngineTest, RunsThatNeverReturnStopTheGameOnlyWhenTheyComeInARow) {
+    // "spin" never returns, "ok" returns 5, "bad" faults at once (stack underflow).
+    auto engine = testing::engineFor(".entry \"spin\" G3\n.entry \"ok\" G4\n.entry \"bad\" G5\n"
+                                     "    func spin\n    store G3\n    func ok\n    store G4\n"
+                                     "    func bad\n    store G5\n    stop\n"
+                                     "spin:\n    jump16 spin\n"
+                                     "ok:\n    push 5\n    ret\n"
+                                     "bad:\n    pop\n    ret\n");
+    engine->core()->setInstructionBudget(10'000);
+    fnd::testing::LogCapture log;
+    // Two stops, then a normal return: the count starts again.
+    for (const char* name : {"spin", "spin", "ok", "spin", "spin"}) {
+        engine->call(name, fnd::Value());
+    }
+    // A fault or an unknown entry point neither counts nor starts the count again.
+    engine->call("bad", fnd::Value());
+    engine->call("none", fnd::Value());
+    EXPECT_FALSE(engine->stopped());
+    engine->call("spin", fnd::Value());
+    EXPECT_TRUE(engine->stopped());
+    EXPECT_TRUE(
+        log.contains("game 77 stopped: 3 runs in a row spent the whole instruction budget, the last of \"spin\""));
+    // Stopped: nothing runs any more.
+    EXPECT_TRUE(engine->call("ok", fnd::Value()).isNull());
+    EXPECT_EQ(log.count("instruction budget exhausted"), 5u);
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The real client against one misbehaving game server (zelvan-hostile-peer --mode MODE), or killed
 with SIGKILL during its start (MODE kill): it must not crash, grow without bound, reconnect in a loop,
-stack alerts, leave temporary files or copies of the password behind, or print giant log lines."""
+stack alerts, leave temporary files or copies of the password behind, print giant log lines, or keep
+running a game whose script never returns."""
 import argparse
 import os
 import shutil
@@ -17,6 +18,10 @@ RUN_SECONDS = 4
 UNTIL_DONE_LIMIT = 60
 # The 4th failed connection in a row waits for the retry alert's button.
 MAX_FAILING_CONNECTIONS = 5
+# A game whose runs never return: the ASan client kept one core busy (about 6 s of CPU in 8 s) until
+# the fix; now the engine stops it after 3 runs, about 0.9 s of CPU with start-up. 3x headroom.
+ENDLESS_GAME_STOPPED = b"runs in a row spent the whole instruction budget"
+ENDLESS_GAME_CPU_LIMIT = 3.0
 
 failures = []
 
@@ -70,11 +75,13 @@ def main():
     else:
         # Honest frames of 16 MiB take the unfixed ASan client long to decode: one of each array kind.
         count = 4 if mode == "huge-arrays" else None
-        # Modes that send a fixed amount after the log-in run until it is all sent (a busy machine
-        # takes longer than RUN_SECONDS), then a second more.
+        # Modes that send a fixed amount after the log-in run until it is all sent, and the endless game
+        # until the client has stopped it (a busy machine takes longer than RUN_SECONDS), then a second more.
         until_done = mode in ("huge-arrays", "big-packet")
-        report, peer = hostile_run.run_mode(args.client, args.peer, mode, work,
-                                            UNTIL_DONE_LIMIT if until_done else RUN_SECONDS, count, until_done)
+        until_logged = ENDLESS_GAME_STOPPED if mode == "endless-game" else None
+        seconds = UNTIL_DONE_LIMIT if until_done or until_logged else RUN_SECONDS
+        report, peer = hostile_run.run_mode(args.client, args.peer, mode, work, seconds, count, until_done,
+                                            until_logged)
         print(f"client: {report}\npeer: {peer}")
         check_client(report, password_anywhere=mode != "refuse-flood")
         if mode == "accept-close":
@@ -88,6 +95,10 @@ def main():
             check(peer["frames"] > 3000, f"the peer sent its flood: {peer['frames']} frames")
         elif mode in ("huge-arrays", "big-packet"):
             check(peer["frames"] > 1, f"the peer sent its packets after the log-in: {peer['frames']} frames")
+        elif mode == "endless-game":
+            check(report["alert_titles"] == ["Game stopped"], f"the game was ended: {report['alert_titles']}")
+            check(report["cpu_seconds"] < ENDLESS_GAME_CPU_LIMIT,
+                  f"CPU {report['cpu_seconds']:.2f} s in {seconds} s < {ENDLESS_GAME_CPU_LIMIT} s")
     if failures:
         print(f"{len(failures)} check(s) failed", file=sys.stderr)
         return 1

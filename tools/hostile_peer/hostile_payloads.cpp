@@ -4,12 +4,15 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/foundation/array.h"
 #include "platform/foundation/dictionary.h"
 #include "protocol/frame_codec.h"
 #include "protocol/tagged_codec.h"
+#include "tools/bcasm/assembler.h"
 
 namespace zelvan::hostile {
 
@@ -97,6 +100,23 @@ fnd::Bytes framedPacket(const fnd::Value& packet) {
 
 fnd::Bytes sessionReply() {
     return framedPacket(fnd::Value::array({0, "00112233aabbccdd", fnd::Value::array(), "Hostile", 1, 1001}));
+}
+
+fnd::Bytes endlessGameStart() {
+    // The loop jumps over 16 bytes and back: moving back costs the bytes passed, so a run spends its
+    // budget in a fifth of the instructions of a three-instruction loop and the instrumented client's runs
+    // stay short, yet follow each other without a pause.
+    constexpr std::string_view kEndless =
+        ".entry \"initialize\" G3\n.entry \"execute\" G4\n.entry \"paint\" G5\n"
+        "    func init\n    store G3\n    func spin\n    store G4\n"
+        "    func spin\n    store G5\n    stop\n"
+        "init:\n    push -1\n    ret\n"
+        "spin:\n    jump16 back\n    .byte 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0\n"
+        "back:\n    jump16 spin\n";
+    std::optional<fnd::Bytes> bytecode = Assembler().assemble(kEndless);
+    // [21, name, room, user id, [names], [user ids], bytecode, game id, 0, attribute 2 (single player)]
+    return framedPacket(fnd::Value::array({21, "Endless game", 401, 1001, fnd::Value::array({"Hostile"}),
+                                           fnd::Value::array({"1001"}), bytecode.value_or(fnd::Bytes()), 8, 0, 2}));
 }
 
 fnd::Bytes hugeArrayFrame(int n) {

@@ -1,5 +1,6 @@
 // The frames the hostile peer sends: log-in replies, floods of small packets, honest frames whose
-// arrays hold millions of elements, multi-megabyte packets, and random malformed frames. Every
+// arrays hold millions of elements, multi-megabyte packets, random malformed frames, and a game that never
+// returns. Every
 // function returns a whole frame (length prefix included), ready to write to a socket.
 #pragma once
 
@@ -29,6 +30,10 @@ fnd::Bytes bigResourcePacket(size_t bytes, std::mt19937& rng);
 
 // A log-in reply with data where the session key or failure code belongs: [0, data of `bytes` bytes].
 fnd::Bytes bigMalformedLoginReply(size_t bytes, std::mt19937& rng);
+
+// The start of a single-player game (command 21) for the user of sessionReply(), whose bytecode's
+// "initialize" is done at once and whose "execute" and "paint" loop forever.
+fnd::Bytes endlessGameStart();
 
 // One random frame: random bytes, a length prefix that lies, a length over the cap, deep nesting,
 // a huge claimed count, a corrupted packet or a well-formed packet of random values.

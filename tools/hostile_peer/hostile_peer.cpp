@@ -16,8 +16,8 @@ namespace {
 
 using asio::ip::tcp;
 
-constexpr std::string_view kModeNames[] = {"random-frames", "accept-close", "refuse-flood",
-                                           "huge-arrays",   "stall-login",  "big-packet"};
+constexpr std::string_view kModeNames[] = {"random-frames", "accept-close", "refuse-flood", "huge-arrays",
+                                           "stall-login",   "big-packet",   "endless-game"};
 
 // The refusal code the flood opens with, and how many small frames go out per write.
 constexpr int kRefusalCode = 5;
@@ -171,6 +171,13 @@ asio::awaitable<void> HostilePeer::serve(tcp::socket socket, int id) {
             if (!sent) {
                 co_return;
             }
+        }
+        break;
+    case PeerMode::EndlessGame:
+        // Signed in, the client is told to play a game whose "execute" and "paint" never return.
+        if (!co_await readLogin(socket) || !co_await send(socket, sessionReply(), 1) ||
+            !co_await send(socket, endlessGameStart(), 1)) {
+            co_return;
         }
         break;
     }

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Runs the real zelvan client against zelvan-hostile-peer (or the dev server) and collects what a user
-would notice: peak memory, connections made, alerts on screen, files left in the home folder and the
+would notice: peak memory, CPU time, connections made, alerts on screen, files left in the home folder and the
 longest log line. The integration test asserts on these; `measure` prints them (tools/hostile_peer/measure.sh)."""
 import argparse
 import os
@@ -111,6 +111,7 @@ def run_client(client, port, work, run_seconds, limit_seconds=120, ready=None, g
         "returncode": proc.returncode,
         "elapsed": elapsed,
         "peak_rss_mb": usage.ru_maxrss / 1024,
+        "cpu_seconds": usage.ru_utime + usage.ru_stime,
         "alerts": int(summary.group(1)) if summary else None,
         "alert_titles": [t.decode(errors="replace") for t in re.findall(rb'alert on screen: "([^"\n]*)"', log)],
         "longest_log_line": longest_line(err_path),
@@ -174,13 +175,23 @@ def peer_done_sending(out_path):
     return lambda: b"done sending" in Path(out_path).read_bytes()
 
 
-def run_mode(client, peer, mode, work, run_seconds, count=None, until_peer_done=False):
+def client_logged(err_path, needle):
+    """A readiness check: the client's log holds `needle` (bytes)."""
+    return lambda: err_path.exists() and needle in err_path.read_bytes()
+
+
+def run_mode(client, peer, mode, work, run_seconds, count=None, until_peer_done=False, until_client_logs=None):
     """One client run against the peer in `mode`; returns (client report, peer summary). With
-    `until_peer_done`, the client runs until the peer has sent everything (run_seconds at most)."""
+    `until_peer_done`, the client runs until the peer has sent everything, with `until_client_logs` until
+    its log holds those bytes (run_seconds at most either way)."""
     work.mkdir(parents=True, exist_ok=True)
     proc, port = start_peer(peer, mode, work / "peer.out", count=count)
     try:
-        ready = peer_done_sending(work / "peer.out") if until_peer_done else None
+        ready = None
+        if until_peer_done:
+            ready = peer_done_sending(work / "peer.out")
+        elif until_client_logs:
+            ready = client_logged(work / "client.err", until_client_logs)
         report = run_client(client, port, work, run_seconds, ready=ready)
     finally:
         summary = stop_peer(proc, work / "peer.out")
