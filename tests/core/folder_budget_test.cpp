@@ -42,7 +42,8 @@ TEST(FolderBudgetTest, RemovesTheLeastRecentlyUsedFilesToMakeRoom) {
     budget.stored("b", 6);
 
     // Nothing goes when even every file not pinned would not make room, nor for more than the budget.
-    EXPECT_FALSE(budget.makeRoom("d", 9, [](const std::string& name) { return name == "c"; }, &removed));
+    EXPECT_FALSE(budget.makeRoom(
+        "d", 9, [](const std::string& name) { return name == "c"; }, &removed));
     EXPECT_FALSE(budget.makeRoom("d", 13, {}, &removed));
     EXPECT_TRUE(fs::exists(folder + "b") && fs::exists(folder + "c") && fs::exists(folder + ".tmp"));
     EXPECT_TRUE(budget.makeRoom("d", 5, {}, &removed));
