@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The real client against one misbehaving game server (zelvan-hostile-peer --mode MODE), or killed
 with SIGKILL during its start (MODE kill): it must not crash, grow without bound, reconnect in a loop,
-stack alerts, leave temporary files or copies of the password behind, or print giant log lines."""
+stack alerts, leave temporary files or copies of the password behind, print giant log lines, or keep
+more of the files servers push than its caches allow."""
 import argparse
 import os
 import shutil
@@ -15,6 +16,13 @@ LONGEST_LOG_LINE_LIMIT = 2000
 RUN_SECONDS = 4
 # The 4th failed connection in a row waits for the retry alert's button.
 MAX_FAILING_CONNECTIONS = 5
+# What the client keeps of files servers send: the game resource cache, the avatar pictures and one game
+# download (its web files land in the web cache), in bytes; the home folder holds little else.
+MIB = 1024 * 1024
+FOLDER_CAPS = {"game_cache": 64 * MIB, "avatar_cache": 32 * MIB, "web_cache": 64 * MIB}
+HOME_MARGIN = MIB
+# file-flood sends a little more than the caps allow: it needs more time than the other modes to land.
+FILE_FLOOD_SECONDS = 6
 
 failures = []
 
@@ -68,7 +76,8 @@ def main():
     else:
         # Honest frames of 16 MiB take the unfixed ASan client long to decode: one of each array kind.
         count = 4 if mode == "huge-arrays" else None
-        report, peer = hostile_run.run_mode(args.client, args.peer, mode, work, RUN_SECONDS, count)
+        seconds = FILE_FLOOD_SECONDS if mode == "file-flood" else RUN_SECONDS
+        report, peer = hostile_run.run_mode(args.client, args.peer, mode, work, seconds, count)
         print(f"client: {report}\npeer: {peer}")
         check_client(report, password_anywhere=mode != "refuse-flood")
         if mode == "accept-close":
@@ -82,6 +91,13 @@ def main():
             check(peer["frames"] > 3000, f"the peer sent its flood: {peer['frames']} frames")
         elif mode in ("huge-arrays", "big-packet"):
             check(peer["frames"] > 1, f"the peer sent its packets after the log-in: {peer['frames']} frames")
+        elif mode == "file-flood":
+            check(peer["frames"] > 2, f"the peer sent files after the download started: {peer['frames']} frames")
+            for folder, cap in FOLDER_CAPS.items():
+                held = report["folder_bytes"][folder]
+                check(held <= cap + HOME_MARGIN, f"{folder} holds {held} bytes <= {cap} + {HOME_MARGIN}")
+            limit = sum(FOLDER_CAPS.values()) + HOME_MARGIN
+            check(report["home_bytes"] <= limit, f"the home folder holds {report['home_bytes']} bytes <= {limit}")
     if failures:
         print(f"{len(failures)} check(s) failed", file=sys.stderr)
         return 1
