@@ -3,12 +3,9 @@
 #include "games/zelvan_game_cache.h"
 
 #include <algorithm>
-#include <exception>
 
 #include "platform/foundation/array.h"
 #include "platform/foundation/clock.h"
-#include "platform/foundation/file_io.h"
-#include "platform/foundation/file_manager.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
 
@@ -32,7 +29,7 @@ void ZelvanGameCache::requestKeys(const std::vector<std::string>& keys, bool fro
         const int64_t size = path ? fileSize(*path) : -1;
         if (path && size >= 0) {
             if (!needsRecheck(key) || requestedMap_.contains(key)) {
-                cacheMap_[key] = *path;
+                setAskedResult(key, *path);
             } else {
                 addRequest(key, size);
             }
@@ -51,7 +48,17 @@ std::optional<std::string> ZelvanGameCache::newDataWithKey(const std::string& ke
     }
     std::string path = std::move(found->second);
     cacheMap_.erase(found);
+    askedResults_.erase(cacheFileName(path));
     return path;
+}
+
+void ZelvanGameCache::setAskedResult(const std::string& key, const std::string& path) {
+    std::lock_guard lock(mutex_);
+    cacheMap_[key] = path;
+    if (const std::string file = cacheFileName(path); !file.empty()) {
+        askedResults_.insert(file);
+        budget_.used(file);
+    }
 }
 
 void ZelvanGameCache::addRequest(const std::string& key, int64_t localSize) {
@@ -124,7 +131,9 @@ void ZelvanGameCache::handleServerResponse(const fnd::Value& packet) {
     const std::string key = *keyValue.asString();
 
     std::lock_guard lock(mutex_);
-    if (const int32_t index = findPending(key); index != kNotFound) {
+    const int32_t index = findPending(key);
+    const bool asked = index != kNotFound;
+    if (asked) {
         ZLVGameCacheRequest request = std::move(pendingRequestQueue_[static_cast<size_t>(index)]);
         pendingRequestQueue_.erase(pendingRequestQueue_.begin() + index);
         if (needsRecheck(key)) {
@@ -132,42 +141,38 @@ void ZelvanGameCache::handleServerResponse(const fnd::Value& packet) {
             requestedMap_[key] = std::move(request);
         }
     } else {
+        // Still stored and made a result, within the folder's budget; unlike an asked one, its file may
+        // make room for others before anyone collects it.
         ZLOG(Warn, "not found in pending %@", fnd::logPreview(key));
     }
     // The next batch leaves as soon as this one is answered, before this reply is stored.
     sendRequestIf();
 
     if (items->count() == 2) {
-        if (const auto path = fileFullPath(key)) {
+        if (const auto path = fileFullPath(key); path && asked) {
+            setAskedResult(key, *path);
+        } else if (path) {
             cacheMap_[key] = *path;
-        } else if (reasked_.insert(key).second) {
+        } else if (asked && reasked_.insert(key).second) {
             requestKeys({key}, false);
-        } else {
+        } else if (asked) {
             ZLOG(Warn, "game cache: the server has no data for %@ and there is no local file", fnd::logPreview(key));
         }
         return;
     }
     const fnd::Bytes* data = dataValue.asData();
-    storeReply(key, data != nullptr ? *data : fnd::Bytes{});
+    storeReply(key, data != nullptr ? *data : fnd::Bytes{}, asked);
 }
 
-void ZelvanGameCache::storeReply(const std::string& key, const fnd::Bytes& data) {
-    const std::string path = cacheFilePath(resourceFileName(key));
-    try {
-        // Only something other than a regular file (a folder, say) has to go first: a regular file
-        // is replaced atomically, so a reader never sees a half-written one.
-        if (fnd::FileManager::fileExistsAtPath(path) && !fnd::FileManager::isRegularFile(path) &&
-            !fnd::FileManager::removeItemAtPath(path)) {
-            ZLOG(Warn, "failed to remove file %@", path);
-            return;
-        }
-        if (fnd::writeFile(path, data)) {
-            cacheMap_[key] = path;
-        } else {
-            ZLOG(Warn, "failed to save cache file %@", path);
-        }
-    } catch (const std::exception&) {
-        ZLOG(Error, "exception caught while saving cache file %@", path);
+void ZelvanGameCache::storeReply(const std::string& key, const fnd::Bytes& data, bool asked) {
+    const std::string name = resourceFileName(key);
+    if (!storeFile(name, data)) {
+        return;
+    }
+    if (asked) {
+        setAskedResult(key, cacheFilePath(name));
+    } else {
+        cacheMap_[key] = cacheFilePath(name);
     }
 }
 
@@ -188,6 +193,7 @@ void ZelvanGameCache::clearRequest() {
     requestQueue_.clear();
     requestSet_.clear();
     cacheMap_.clear();
+    askedResults_.clear();
     reasked_.clear();
 }
 

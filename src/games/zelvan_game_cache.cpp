@@ -1,7 +1,8 @@
-// The game resource cache's files: the folder, key normalisation, cache and bundle lookups, sizes,
-// the natives' path rule, and clearing the whole cache.
+// The game resource cache's files: the folder and its byte budget, key normalisation, cache and bundle
+// lookups, sizes, the natives' path rule, storing a file, and clearing the whole cache.
 #include "games/zelvan_game_cache.h"
 
+#include <exception>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -14,6 +15,7 @@
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/file_manager.h"
 #include "platform/foundation/log.h"
+#include "platform/foundation/log_preview.h"
 #include "platform/foundation/paths.h"
 
 namespace zelvan {
@@ -52,6 +54,14 @@ bool ZelvanGameCache::initCache() {
         return false;
     }
     removeTemporaryFiles();
+    budget_.scan(cachePath_, isTemporaryName);
+    std::vector<std::string> removed;
+    budget_.makeRoom("", 0, {}, &removed);
+    forgetRemovedFiles(removed);
+    if (!removed.empty()) {
+        ZLOG(Info, "game cache: removed %d least recently used files beyond its %lld bytes",
+             static_cast<int>(removed.size()), static_cast<long long>(kMaxCacheBytes));
+    }
     return true;
 }
 
@@ -148,6 +158,55 @@ int64_t ZelvanGameCache::fileSize(const std::string& path) {
 
 std::optional<std::string> ZelvanGameCache::gameFilePath(const std::string& path) const {
     return zelvan::gameFilePath(path, {cachePath_, bundlePath_});
+}
+
+bool ZelvanGameCache::storeFile(const std::string& name, const fnd::Bytes& data) {
+    std::lock_guard lock(mutex_);
+    const std::string file = newMD5String(name);
+    const std::string path = cachePath_ + file;
+    try {
+        // Only something other than a regular file (a folder, say) has to go first: a regular file
+        // is replaced atomically, so a reader never sees a half-written one.
+        if (fnd::FileManager::fileExistsAtPath(path) && !fnd::FileManager::isRegularFile(path) &&
+            !fnd::FileManager::removeItemAtPath(path)) {
+            ZLOG(Warn, "failed to remove file %@", path);
+            return false;
+        }
+        std::vector<std::string> removed;
+        const bool room = budget_.makeRoom(
+            file, data.size(), [this](const std::string& f) { return askedResults_.contains(f); }, &removed);
+        forgetRemovedFiles(removed);
+        if (!room) {
+            ZLOG(Warn, "game cache: no room for %@ (%lld bytes) in its %lld bytes", fnd::logPreview(name),
+                 static_cast<long long>(data.size()), static_cast<long long>(kMaxCacheBytes));
+            return false;
+        }
+        if (!fnd::writeFile(path, data)) {
+            ZLOG(Warn, "failed to save cache file %@", path);
+            return false;
+        }
+        budget_.stored(file, data.size());
+        return true;
+    } catch (const std::exception&) {
+        ZLOG(Error, "exception caught while saving cache file %@", path);
+        return false;
+    }
+}
+
+std::string ZelvanGameCache::cacheFileName(const std::string& path) const {
+    if (path.size() <= cachePath_.size() || path.compare(0, cachePath_.size(), cachePath_) != 0 ||
+        path.find('/', cachePath_.size()) != std::string::npos) {
+        return "";
+    }
+    return path.substr(cachePath_.size());
+}
+
+void ZelvanGameCache::forgetRemovedFiles(const std::vector<std::string>& names) {
+    if (names.empty()) {
+        return;
+    }
+    const std::set<std::string> gone(names.begin(), names.end());
+    std::erase_if(cacheMap_, [&](const auto& entry) { return gone.contains(cacheFileName(entry.second)); });
 }
 
 void ZelvanGameCache::clearCache() {

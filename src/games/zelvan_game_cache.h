@@ -1,8 +1,9 @@
 // ZelvanGameCache: the game resource cache. Games ask for resources by key; a key is answered from a
 // file under Documents/<bundle id>/game_cache/ (named by the MD5 of the normalised key) or from the
 // bundle, else asked of the game server in batches of at most five (command 76) and stored from its
-// replies (command 23). Keys containing "face" are re-confirmed with the server every 600 s. The
-// cache owns the per-game version store.
+// replies (command 23). Keys containing "face" are re-confirmed with the server every 600 s. The folder
+// holds at most 64 MiB: the least recently used files make room for new ones. The cache owns the per-game
+// version store.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +19,7 @@
 
 #include "core/app_services.h"
 #include "core/bridge_targets.h"
+#include "core/folder_budget.h"
 #include "games/zlv_game_cache_request.h"
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/value.h"
@@ -54,6 +56,8 @@ public:
     // What findRequest and findPending answer for a key they do not hold.
     static constexpr int32_t kNotFound = INT32_MAX;
     static constexpr const char* kCacheFolder = "game_cache";
+    // The most the cache folder holds.
+    static constexpr uint64_t kMaxCacheBytes = uint64_t{64} * 1024 * 1024;
     // Keys containing this are asked of the server again once their confirmation expires.
     static constexpr const char* kRecheckMarker = "face";
 
@@ -73,8 +77,9 @@ public:
     // The cache folder, ending in "/".
     const std::string& cachePath() const { return cachePath_; }
     const std::string& bundlePath() const { return bundlePath_; }
-    // Creates the folder (with its parents) and removes the temporary files an interrupted write
-    // left in it. False, keeping the error, when the folder cannot be made.
+    // Creates the folder (with its parents), removes the temporary files an interrupted write left in
+    // it and learns its files, removing the least recently used ones beyond the budget. False, keeping
+    // the error, when the folder cannot be made.
     bool initCache();
     // The last file error, empty when none.
     std::string lastError() const;
@@ -98,6 +103,10 @@ public:
     std::optional<std::string> gameFilePath(const std::string& path) const;
     // Empties the version store and the confirmations, deletes the cache folder and makes it again.
     void clearCache() override;
+    // Replaces the cache file of `name` (a resource file name) atomically, first removing the least
+    // recently used files the budget needs gone; false (logged) when it cannot be written or does not
+    // fit. Files of results not yet collected that a game asked for are never removed.
+    bool storeFile(const std::string& name, const fnd::Bytes& data);
 
     // --- Requests and replies (game_cache_requests.cpp) ---
     // Answers each key from a local file or queues it for the server, then sends a batch if none is
@@ -134,8 +143,15 @@ private:
     static bool needsRecheck(const std::string& key);
     // Queues the keys; `fromGame` says a game asked (which renews each key's single re-ask).
     void requestKeys(const std::vector<std::string>& keys, bool fromGame);
-    void storeReply(const std::string& key, const fnd::Bytes& data);
+    // Stores a reply's bytes; the key becomes a result, kept until collected when `asked`.
+    void storeReply(const std::string& key, const fnd::Bytes& data, bool asked);
     void removeTemporaryFiles();
+    // Makes `path` the result of `key` for the game that asked: it is kept until collected.
+    void setAskedResult(const std::string& key, const std::string& path);
+    // The name of `path` inside the cache folder, or "" for a path elsewhere.
+    std::string cacheFileName(const std::string& path) const;
+    // Drops the results whose files the budget removed.
+    void forgetRemovedFiles(const std::vector<std::string>& names);
 
     const std::string cachePath_;
     const std::string bundlePath_;
@@ -145,6 +161,9 @@ private:
     mutable std::recursive_mutex mutex_;
     std::string error_;
     std::map<std::string, std::string> cacheMap_;
+    // Cache file names of results a game asked for and has not collected yet.
+    std::set<std::string> askedResults_;
+    FolderBudget budget_{kMaxCacheBytes};
     double expireTime_ = 0;
     std::vector<ZLVGameCacheRequest> pendingRequestQueue_;
     std::set<std::string> requestSet_;

@@ -39,6 +39,10 @@ int64_t ZLVDownloadRequest::getLocalFileSize(const DownloadStores& stores) const
 }
 
 bool ZLVDownloadRequest::saveToFile(const fnd::Bytes& data, const DownloadStores& stores) const {
+    if (type_ != kWebResource && stores.gameCache) {
+        // The game resource cache keeps its folder within its budget.
+        return stores.gameCache->storeFile(ZelvanGameCache::resourceFileName(filepath_), data);
+    }
     const auto path = localFilePath(stores);
     if (!path) {
         ZLOG(Warn, "failed to save cache file %@", uriStr_);

@@ -43,7 +43,8 @@ public:
     std::optional<std::string> localFilePath(const DownloadStores& stores) const;
     // The size of the local copy, -1 when there is none.
     int64_t getLocalFileSize(const DownloadStores& stores) const;
-    // Replaces the local copy atomically; false (logged) when it cannot be written.
+    // Replaces the local copy atomically (a game resource through the game resource cache's budget);
+    // false (logged) when it cannot be written.
     bool saveToFile(const fnd::Bytes& data, const DownloadStores& stores) const;
     std::optional<fnd::Url> newFileURL() const;
 

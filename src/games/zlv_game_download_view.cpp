@@ -69,12 +69,16 @@ void ZLVGameDownloadView::connectionLost() {
             return;
         }
         ZLOG(Warn, "game download %d: the connection dropped; the run ends as failed", self->id_);
-        self->failedUris_.insert(self->failedUris_.end(), self->pendingRequests_.begin(), self->pendingRequests_.end());
-        self->failedUris_.insert(self->failedUris_.end(), self->requests_.begin(), self->requests_.end());
-        self->pendingRequests_.clear();
-        self->requests_.clear();
-        self->finishFailed();
+        self->abandonRun();
     });
+}
+
+void ZLVGameDownloadView::abandonRun() {
+    failedUris_.insert(failedUris_.end(), pendingRequests_.begin(), pendingRequests_.end());
+    failedUris_.insert(failedUris_.end(), requests_.begin(), requests_.end());
+    pendingRequests_.clear();
+    requests_.clear();
+    finishFailed();
 }
 
 void ZLVGameDownloadView::handleServerResponseInMainThread(const fnd::Value& packet) {
@@ -116,6 +120,15 @@ void ZLVGameDownloadView::handleList(const fnd::Value& packet) {
             total += *size;
             requests.push_back(std::move(request));
         }
+    }
+    if (total > kMaxDownloadBytes) {
+        ZLOG(Warn,
+             "game download %d: the list announces %lld bytes, more than the %lld a download may bring; "
+             "the run ends as failed",
+             id_, static_cast<long long>(total), static_cast<long long>(kMaxDownloadBytes));
+        failedUris_ = std::move(requests);
+        finishFailed();
+        return;
     }
     listed_ = true;
     serverVersion_ = static_cast<int32_t>(std::clamp<int64_t>(*version, INT32_MIN, INT32_MAX));
@@ -169,16 +182,33 @@ void ZLVGameDownloadView::handleFile(const fnd::Value& packet) {
     const auto found = std::find_if(pendingRequests_.begin(), pendingRequests_.end(), [&](const auto& pending) {
         return pending->type() == *type && pending->filepath() == path;
     });
-    if (found != pendingRequests_.end()) {
+    const bool asked = found != pendingRequests_.end();
+    if (asked) {
         request = *found;
         pendingRequests_.erase(found);
     } else {
-        ZLOG(Warn, "not found in pending request %@, %d", path, static_cast<int>(*type));
+        // Stored all the same, within the run's bytes.
+        ZLOG(Warn, "not found in pending request %@, %d", fnd::logPreview(path), static_cast<int>(*type));
         request = ZLVDownloadRequest::initWithPath(path, static_cast<int>(*type), environment_.webHost);
     }
     const fnd::Bytes* bytes = data.asData();
-    if (bytes != nullptr && request->saveToFile(*bytes, stores())) {
-        downloadedSize_ += static_cast<int64_t>(bytes->size());
+    const int64_t size = bytes != nullptr ? static_cast<int64_t>(bytes->size()) : 0;
+    if (size > kMaxDownloadBytes - storedBytes_) {
+        ZLOG(Warn,
+             "game download %d: the server sent more than the %lld bytes a download may bring; the run ends as "
+             "failed",
+             id_, static_cast<long long>(kMaxDownloadBytes));
+        failedUris_.push_back(request);
+        abandonRun();
+        return;
+    }
+    if (asked && size > request->serverSize()) {
+        ZLOG(Warn, "game download %d: %@ brings %lld bytes, more than the %lld announced; refused", id_,
+             fnd::logPreview(path), static_cast<long long>(size), static_cast<long long>(request->serverSize()));
+        failedUris_.push_back(request);
+    } else if (bytes != nullptr && request->saveToFile(*bytes, stores())) {
+        storedBytes_ += size;
+        downloadedSize_ += size;
         updateProgress();
     } else {
         failedUris_.push_back(request);

@@ -1,6 +1,7 @@
 // ZLVGameDownloadView: one run bringing a game's resources for a language up to date. It asks the
 // game server which files changed (command 406), fetches them in batches of about 30 KB (command 410),
-// stores them in the game resource cache or the web cache, shows a progress bar over the Games tab,
+// stores them in the game resource cache or the web cache (each file no larger than the list announced,
+// at most 64 MiB in all), shows a progress bar over the Games tab,
 // and at the end tells the Games tab's page and the version store. Replies and connection events
 // arrive on the network thread and are handled on the main thread, where the run lives.
 #pragma once
@@ -56,6 +57,9 @@ public:
     static constexpr int kFileCommand = 410;
     // A batch grows while its announced sizes add up to less than this.
     static constexpr int64_t kBatchBytes = 30720;
+    // The most one run stores, files asked for and files sent unasked together; a list announcing more,
+    // or a server sending more, ends the run as failed.
+    static constexpr int64_t kMaxDownloadBytes = int64_t{64} * 1024 * 1024;
     static constexpr double kProgressWidth = 320;
     static constexpr double kProgressHeight = 50;
 
@@ -98,6 +102,8 @@ private:
     void startRequestsIfPossible();
     void checkFinish();
     void finishFailed();
+    // Every file still to come counts as failed, and the run ends as failed.
+    void abandonRun();
     void finishSucceeded();
     // Unregisters everything and removes the bar.
     void endRun();
@@ -110,6 +116,8 @@ private:
     int32_t serverVersion_ = -1;
     int64_t downloadSize_ = 0;
     int64_t downloadedSize_ = 0;
+    // Bytes this run has stored, unasked files included.
+    int64_t storedBytes_ = 0;
     bool listed_ = false;
     bool ended_ = false;
     std::atomic<bool> close_{false};

@@ -1,11 +1,12 @@
 // The avatar manager's cache folder and what it knows of versions: creating and scanning the folder,
-// the request timer's start, clearing, and the per-user version records.
+// its byte budget, the request timer's start, clearing, and the per-user version records.
 #include <charconv>
 #include <utility>
 
 #include "core/zelvan_app_delegate.h"
 #include "messaging/zelvan_avatar_manager.h"
 #include "platform/foundation/app_folders.h"
+#include "platform/foundation/file_io.h"
 #include "platform/foundation/file_manager.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/log_preview.h"
@@ -94,6 +95,13 @@ bool ZelvanAvatarManager::initCache() {
         }
     }
     scanCacheFolder();
+    budget_.scan(cachePath_);
+    std::vector<std::string> removed;
+    budget_.makeRoom("", 0, {}, &removed);
+    if (!removed.empty()) {
+        ZTRACE_WARN("avatar manager: removed %d least recently used pictures beyond its %lld bytes",
+                    static_cast<int>(removed.size()), static_cast<long long>(kMaxCacheBytes));
+    }
     std::weak_ptr<ZelvanAvatarManager> weak = weak_from_this();
     timer_ = fnd::Timer::scheduled(kTimerInterval, fnd::Repeats::Yes, [weak](fnd::Timer&) {
         if (auto self = weak.lock()) {
@@ -143,12 +151,33 @@ void ZelvanAvatarManager::clearCache() {
         ZTRACE_WARN("failed to remove file %@", fnd::logPreview(cachePath_));
         return;
     }
+    budget_.scan(cachePath_);
     std::weak_ptr<ZelvanAvatarManager> weak = weak_from_this();
     fnd::RunLoop::main().post([weak] {
         if (auto self = weak.lock()) {
             self->initCache();
         }
     });
+}
+
+std::string ZelvanAvatarManager::cacheFileName(const std::string& path) const {
+    const std::string folder = cachePath();
+    return path.compare(0, folder.size(), folder) == 0 ? path.substr(folder.size()) : path;
+}
+
+bool ZelvanAvatarManager::writeCacheFile(const std::string& path, const fnd::Bytes& bytes) {
+    const std::string name = cacheFileName(path);
+    if (!budget_.makeRoom(name, bytes.size())) {
+        ZTRACE_WARN("avatar manager: no room for %@ (%lld bytes) in its %lld bytes", fnd::logPreview(name),
+                    static_cast<long long>(bytes.size()), static_cast<long long>(kMaxCacheBytes));
+        return false;
+    }
+    if (!fnd::writeFile(path, bytes)) {
+        ZTRACE_WARN("failed to save cache file %@", fnd::logPreview(path));
+        return false;
+    }
+    budget_.stored(name, bytes.size());
+    return true;
 }
 
 void ZelvanAvatarManager::freeCache() {

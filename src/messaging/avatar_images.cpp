@@ -1,7 +1,6 @@
 // The avatar manager's image getters and the web bridge's path lookup: answers come at once from the
 // memory caches, the cache folder or the bundle's default pictures, and what is missing is asked for.
 #include "messaging/zelvan_avatar_manager.h"
-#include "platform/foundation/file_io.h"
 #include "platform/foundation/file_manager.h"
 #include "platform/foundation/log_preview.h"
 #include "protocol/tracer.h"
@@ -98,7 +97,9 @@ gfx::ImagePtr ZelvanAvatarManager::newAvatarImage(int32_t id, int32_t type) {
                     return cached;
                 }
             }
-            if (auto image = ZelvanWidget::newMemoryImageFromFile(avatarFilePath(id, type, version))) {
+            const std::string path = avatarFilePath(id, type, version);
+            if (auto image = ZelvanWidget::newMemoryImageFromFile(path)) {
+                budget_.used(cacheFileName(path));
                 if (type == kAvatarHead) {
                     cacheImage(headCache_, image, id);
                 }
@@ -144,6 +145,7 @@ std::optional<std::string> ZelvanAvatarManager::findAvatarPath(int32_t userId, i
     if (version >= 1) {
         requestHeadOnce(userId, version);
         const std::string path = avatarFilePath(userId, type, version);
+        budget_.used(cacheFileName(path));
         if (!grayscale) {
             return path;
         }
@@ -154,8 +156,8 @@ std::optional<std::string> ZelvanAvatarManager::findAvatarPath(int32_t userId, i
             if (!grey) {
                 grey = ZelvanWidget::newGrayScaleImage(ZelvanWidget::newMemoryImageFromFile(path));
             }
-            if (grey && !fnd::writeFile(grayPath, gfx::pngRepresentation(*grey))) {
-                ZTRACE_WARN("failed to save cache file %@", fnd::logPreview(grayPath));
+            if (grey) {
+                writeCacheFile(grayPath, gfx::pngRepresentation(*grey));
             }
         }
         return grayPath;

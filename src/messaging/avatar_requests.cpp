@@ -7,7 +7,6 @@
 #include "messaging/zelvan_avatar_manager.h"
 #include "platform/foundation/array.h"
 #include "platform/foundation/clock.h"
-#include "platform/foundation/file_io.h"
 #include "platform/foundation/file_manager.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/foundation/run_loop.h"
@@ -178,8 +177,7 @@ void ZelvanAvatarManager::handlePicture(const fnd::Value& packet) {
     if (!removeCacheFile(path)) {
         return;
     }
-    if (!fnd::writeFile(path, *data.asData())) {
-        ZTRACE_WARN("failed to save cache file %@", fnd::logPreview(path));
+    if (!writeCacheFile(path, *data.asData())) {
         return;
     }
     // A grey head made from an earlier picture of this version is stale now.
@@ -198,12 +196,17 @@ void ZelvanAvatarManager::handlePicture(const fnd::Value& packet) {
 
 bool ZelvanAvatarManager::removeCacheFile(const std::string& path) {
     if (!fnd::FileManager::fileExistsAtPath(path)) {
+        budget_.removed(cacheFileName(path));
         return true;
     }
     if (!fnd::FileManager::removeItemAtPath(path)) {
         ZTRACE_WARN("failed to remove file %@", fnd::logPreview(path));
     }
-    return !fnd::FileManager::fileExistsAtPath(path);
+    if (fnd::FileManager::fileExistsAtPath(path)) {
+        return false;
+    }
+    budget_.removed(cacheFileName(path));
+    return true;
 }
 
 void ZelvanAvatarManager::addDelegate(const std::shared_ptr<AvatarUpdateDelegate>& listener) {

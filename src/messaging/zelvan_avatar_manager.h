@@ -1,7 +1,7 @@
 // ZelvanAvatarManager: the pictures of users and chat groups by version. It keeps the files the game
-// server sent under avatar_cache/, answers image requests at once from disk, memory or the bundle's
-// default pictures, asks the server in the background for what is missing (at most two questions in
-// flight, the newest need first) and tells its listeners when a picture arrives.
+// server sent under avatar_cache/ (at most 32 MiB, the least recently used making room), answers image requests at once
+// from disk, memory or the bundle's default pictures, asks the server in the background for what is missing (at most
+// two questions in flight, the newest need first) and tells its listeners when a picture arrives.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +14,7 @@
 
 #include "core/app_services.h"
 #include "core/bridge_targets.h"
+#include "core/folder_budget.h"
 #include "core/int_collections.h"
 #include "core/lfu_cache.h"
 #include "core/weak_reference_array.h"
@@ -47,6 +48,8 @@ public:
     static constexpr double kPendingTimeout = 30.0;
     static constexpr int kHeadCacheCapacity = 10;
     static constexpr const char* kCacheFolder = "avatar_cache";
+    // The most the cache folder holds.
+    static constexpr uint64_t kMaxCacheBytes = uint64_t{32} * 1024 * 1024;
 
     // How a packet array goes to the game server (the delegate's send, not held for log-in).
     using Sender = std::function<void(const fnd::Value& packet)>;
@@ -66,8 +69,9 @@ public:
     void setCachePath(std::string path);
 
     // --- Cache folder (avatar_cache.cpp) ---
-    // Creates the folder, learns the versions from the file names and starts the 1-second request
-    // timer on the calling thread's run loop. False, and no timer, when the folder cannot be made.
+    // Creates the folder, learns the versions from the file names and the files' sizes (removing the
+    // least recently used ones beyond the budget) and starts the 1-second request timer on the calling
+    // thread's run loop. False, and no timer, when the folder cannot be made.
     bool initCache();
     // Deletes every picture and starts over (initCache runs again on the main thread).
     void clearCache();
@@ -120,6 +124,11 @@ private:
     void handleVersion(const fnd::Value& packet);
     // Removes a file of the cache folder; false (logged) when it is still there.
     bool removeCacheFile(const std::string& path);
+    // Writes a file of the cache folder, first removing the least recently used files the budget
+    // needs gone; false (logged) when it does not fit or cannot be written.
+    bool writeCacheFile(const std::string& path, const fnd::Bytes& bytes);
+    // The name of a path of the cache folder, relative to it.
+    std::string cacheFileName(const std::string& path) const;
     // Moves every pending request back to the waiting queue, or only those sent before `sentBefore`.
     void requeuePending(std::optional<double> sentBefore);
     void scanCacheFolder();
@@ -141,6 +150,7 @@ private:
     std::shared_ptr<fnd::Timer> timer_;
     ZLFUCache headCache_{kHeadCacheCapacity};
     ZLFUCache grayHeadCache_{kHeadCacheCapacity};
+    FolderBudget budget_{kMaxCacheBytes};
 };
 
 // The installed delegate's avatar manager, as messenger code uses it; null without a delegate or when

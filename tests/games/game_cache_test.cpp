@@ -1,7 +1,7 @@
 // The game resource cache over a temporary root and bundle: key names and the natives' path rule,
 // batches of command 76 with one in flight, replies of command 23 stored atomically, "face" keys
-// re-confirmed after a sweep under the manual clock, malformed replies, clearing, and requests and
-// replies from two threads.
+// re-confirmed after a sweep under the manual clock, malformed replies, clearing, the folder's byte
+// budget, and requests and replies from two threads.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -204,6 +204,42 @@ TEST_F(GameCacheTest, RepliesAreStoredAtomicallyAndBadOnesChangeNothing) {
     EXPECT_TRUE(fs::is_directory(cache_->cachePath()));
     EXPECT_TRUE(fs::is_empty(cache_->cachePath()));
     EXPECT_EQ(cache_->getVersion()->getLocaleVersion(7, "en"), -1);
+}
+
+TEST_F(GameCacheTest, UnaskedRepliesStayWithinTheBudgetAndNeverPushOutWhatAGameAskedFor) {
+    const uint64_t budget = ZelvanGameCache::kMaxCacheBytes;
+    const fnd::Bytes third(budget / 3 + 1, 7); // two fit, three do not
+    auto folderBytes = [&] {
+        uint64_t total = 0;
+        for (const auto& entry : fs::directory_iterator(cache_->cachePath())) {
+            total += entry.file_size();
+        }
+        return total;
+    };
+    cache_->requestDataWithKeys({"asked.dat"});
+    takeSent();
+    cache_->handleServerResponse(fnd::Value::array({23, "asked.dat", third}));
+    for (const char* key : {"pushed1", "pushed2"}) {
+        cache_->handleServerResponse(fnd::Value::array({23, key, third}));
+    }
+    EXPECT_FALSE(fs::exists(cache_->cacheFilePath("pushed1")));
+    EXPECT_EQ(cache_->readyKeys(), (std::vector<std::string>{"asked.dat", "pushed2"}));
+    EXPECT_LE(folderBytes(), budget);
+
+    // More than the whole budget is refused and removes nothing; an unasked reply without data asks nothing.
+    fnd::testing::LogCapture log;
+    cache_->handleServerResponse(fnd::Value::array({23, "huge", fnd::Bytes(budget + 1, 1)}));
+    reply("pushed-empty");
+    EXPECT_TRUE(log.contains("game cache: no room for huge"));
+    EXPECT_TRUE(takeSent().empty());
+    EXPECT_EQ(cache_->readyKeys(), (std::vector<std::string>{"asked.dat", "pushed2"}));
+
+    // Once collected, the asked file is the least recently used: a download's file takes its room.
+    EXPECT_TRUE(cache_->newDataWithKey("asked.dat"));
+    EXPECT_TRUE(cache_->storeFile("download.dat", third));
+    EXPECT_FALSE(fs::exists(cache_->cacheFilePath("asked.dat")));
+    EXPECT_TRUE(fs::exists(cache_->cacheFilePath("pushed2")));
+    EXPECT_LE(folderBytes(), budget);
 }
 
 TEST_F(GameCacheTest, RequestsAndRepliesFromTwoThreadsKeepTheBookkeeping) {

@@ -1,6 +1,7 @@
 // A game download run through a command map, with the game and web caches on a temporary root and a
 // Games tab stand-in: the 406 list, 410 batches of about 30 KB, the progress bar, the page told with
-// the name as a literal, the version store across reloads, and the ways a run fails or is refused.
+// the name as a literal, the version store across reloads, the ways a run fails or is refused, and the
+// bytes a run may bring.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -216,6 +217,36 @@ TEST_F(GameDownloadTest, FailuresEndTheRunAndKeepTheOldVersion) {
     EXPECT_EQ(infos_.size(), 2u);
     EXPECT_EQ(store_->getLocaleVersion(7, "en"), 2);
     EXPECT_TRUE(store_->startDownload(7, "en", "Poker"));
+}
+
+TEST_F(GameDownloadTest, FilesOverTheirAnnouncedSizeOrOverTheRunsBytesFailIt) {
+    const int64_t budget = ZLVGameDownloadView::kMaxDownloadBytes;
+    fnd::testing::LogCapture log;
+    ASSERT_TRUE(store_->startDownload(7, "en", "Poker"));
+    deliver(list({406, 7, "en", 2, list({"a.dat", 0, budget / 2, "b.dat", 0, budget / 2 + 1})}));
+    EXPECT_TRUE(log.contains("the list announces 67108865 bytes"));
+    EXPECT_FALSE(store_->hasDownloadView());
+
+    // Files nobody asked for are kept, but count: the one that would pass the run's bytes ends it.
+    ASSERT_TRUE(store_->startDownload(7, "en", "Poker"));
+    deliver(list({406, 7, "en", 2, list({"a.dat", 0, 10})}));
+    EXPECT_EQ(takeSent(), (std::vector<std::string>{"406 7 en -1", "406 7 en -1", "410 a.dat 0"}));
+    const fnd::Bytes third(static_cast<size_t>(budget / 3 + 1), 1);
+    for (const char* name : {"x.css", "y.css", "z.css"}) {
+        deliver(list({410, name, 1, third}));
+    }
+    EXPECT_TRUE(log.contains("the server sent more than the 67108864 bytes a download may bring"));
+    EXPECT_FALSE(store_->hasDownloadView());
+    EXPECT_EQ(stores_.webCache->fileSize("http://games.test/y.css"), budget / 3 + 1);
+    EXPECT_EQ(stores_.webCache->fileSize("http://games.test/z.css"), -1);
+
+    ASSERT_TRUE(store_->startDownload(7, "en", "Poker"));
+    deliver(list({406, 7, "en", 2, list({"a.dat", 0, 10})}));
+    deliver(list({410, "a.dat", 0, bytesOfSize(11)}));
+    EXPECT_TRUE(log.contains("brings 11 bytes, more than the 10 announced; refused"));
+    EXPECT_EQ(ZelvanGameCache::fileSize(stores_.gameCache->cacheFilePath("a.dat")), -1);
+    EXPECT_EQ(store_->getLocaleVersion(7, "en"), -1);
+    EXPECT_EQ(infos_, (std::vector<std::string>(3, "Download failed.")));
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// The avatar manager: its request queue under the manual clock, answers written to the cache folder,
-// the folder scan, the getters' version rules and its listeners.
+// The avatar manager: its request queue under the manual clock, answers written to the cache folder
+// within its byte budget, the folder scan, the getters' version rules and its listeners.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -175,6 +175,25 @@ TEST_F(AvatarManagerTest, PictureAnswerReplacesFilesDropsCachesAndTellsListeners
     deliver(fnd::Value("17"));
     EXPECT_EQ(log.count("WARN"), 5u);
     EXPECT_EQ(manager->localAvatarVersion(12, 2), 7);
+}
+
+TEST_F(AvatarManagerTest, PicturesStayWithinTheBudgetAndARemovedOneIsAskedForAgain) {
+    auto manager = start();
+    const uint64_t budget = ZelvanAvatarManager::kMaxCacheBytes;
+    const fnd::Value third(fnd::Bytes(budget / 3 + 1, 9)); // two fit, three do not
+    for (int32_t user : {1, 2, 3}) {
+        deliver(fnd::Value::array({17, user, 3, 1, third}));
+    }
+    EXPECT_FALSE(fnd::FileManager::fileExistsAtPath(folder_ + "1_3_1"));
+    EXPECT_TRUE(fnd::FileManager::fileExistsAtPath(folder_ + "2_3_1"));
+    manager->newImageAvatarFull(1);
+    EXPECT_EQ(manager->waitingRequests(), std::vector<std::string>{"AvatarRequest[1, 3, -1]"});
+
+    fnd::testing::LogCapture log;
+    deliver(fnd::Value::array({17, 4, 3, 1, fnd::Value(fnd::Bytes(budget + 1, 9))}));
+    EXPECT_TRUE(log.contains("no room for 4_3_1"));
+    EXPECT_TRUE(fnd::FileManager::fileExistsAtPath(folder_ + "2_3_1"));
+    EXPECT_TRUE(fnd::FileManager::fileExistsAtPath(folder_ + "3_3_1"));
 }
 
 TEST_F(AvatarManagerTest, ScanKeepsWellFormedNamesOnly) {

@@ -2,7 +2,8 @@
 """The real client against one misbehaving game server (zelvan-hostile-peer --mode MODE), or killed
 with SIGKILL during its start (MODE kill): it must not crash, grow without bound, reconnect in a loop,
 stack alerts, leave temporary files or copies of the password behind, print giant log lines, or keep
-running a game whose script never returns."""
+running a game whose script never returns, or keep more of the files servers push than its caches
+allow."""
 import argparse
 import os
 import shutil
@@ -22,6 +23,11 @@ MAX_FAILING_CONNECTIONS = 5
 # the fix; now the engine stops it after 3 runs, about 0.9 s of CPU with start-up. 3x headroom.
 ENDLESS_GAME_STOPPED = b"runs in a row spent the whole instruction budget"
 ENDLESS_GAME_CPU_LIMIT = 3.0
+# What the client keeps of files servers send: the game resource cache, the avatar pictures and one game
+# download (its web files land in the web cache), in bytes; the home folder holds little else.
+MIB = 1024 * 1024
+FOLDER_CAPS = {"game_cache": 64 * MIB, "avatar_cache": 32 * MIB, "web_cache": 64 * MIB}
+HOME_MARGIN = MIB
 
 failures = []
 
@@ -77,7 +83,7 @@ def main():
         count = 4 if mode == "huge-arrays" else None
         # Modes that send a fixed amount after the log-in run until it is all sent, and the endless game
         # until the client has stopped it (a busy machine takes longer than RUN_SECONDS), then a second more.
-        until_done = mode in ("huge-arrays", "big-packet")
+        until_done = mode in ("huge-arrays", "big-packet", "file-flood")
         until_logged = ENDLESS_GAME_STOPPED if mode == "endless-game" else None
         seconds = UNTIL_DONE_LIMIT if until_done or until_logged else RUN_SECONDS
         report, peer = hostile_run.run_mode(args.client, args.peer, mode, work, seconds, count, until_done,
@@ -99,6 +105,13 @@ def main():
             check(report["alert_titles"] == ["Game stopped"], f"the game was ended: {report['alert_titles']}")
             check(report["cpu_seconds"] < ENDLESS_GAME_CPU_LIMIT,
                   f"CPU {report['cpu_seconds']:.2f} s in {seconds} s < {ENDLESS_GAME_CPU_LIMIT} s")
+        elif mode == "file-flood":
+            check(peer["frames"] > 2, f"the peer sent files after the download started: {peer['frames']} frames")
+            for folder, cap in FOLDER_CAPS.items():
+                held = report["folder_bytes"][folder]
+                check(held <= cap + HOME_MARGIN, f"{folder} holds {held} bytes <= {cap} + {HOME_MARGIN}")
+            limit = sum(FOLDER_CAPS.values()) + HOME_MARGIN
+            check(report["home_bytes"] <= limit, f"the home folder holds {report['home_bytes']} bytes <= {limit}")
     if failures:
         print(f"{len(failures)} check(s) failed", file=sys.stderr)
         return 1

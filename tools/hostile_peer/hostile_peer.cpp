@@ -17,7 +17,7 @@ namespace {
 using asio::ip::tcp;
 
 constexpr std::string_view kModeNames[] = {"random-frames", "accept-close", "refuse-flood", "huge-arrays",
-                                           "stall-login",   "big-packet",   "endless-game"};
+                                           "stall-login",   "big-packet",   "endless-game", "file-flood"};
 
 // The refusal code the flood opens with, and how many small frames go out per write.
 constexpr int kRefusalCode = 5;
@@ -44,7 +44,8 @@ std::string_view peerModeName(PeerMode mode) {
     return kModeNames[static_cast<size_t>(mode)];
 }
 
-HostilePeer::HostilePeer(PeerOptions options) : options_(options), acceptor_(io_), rng_(options.seed) {}
+HostilePeer::HostilePeer(PeerOptions options)
+    : options_(options), acceptor_(io_), webAcceptor_(io_), rng_(options.seed) {}
 
 bool HostilePeer::listen() {
     asio::error_code ec;
@@ -78,6 +79,9 @@ PeerStats HostilePeer::run() {
         }
     });
     asio::co_spawn(io_, acceptLoop(), asio::detached);
+    if (webAcceptor_.is_open()) {
+        asio::co_spawn(io_, webLoop(), asio::detached);
+    }
     const auto start = std::chrono::steady_clock::now();
     io_.run_for(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::duration<double>(options_.seconds)));
     stats_.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -179,6 +183,9 @@ asio::awaitable<void> HostilePeer::serve(tcp::socket socket, int id) {
             !co_await send(socket, endlessGameStart(), 1)) {
             co_return;
         }
+        break;
+    case PeerMode::FileFlood:
+        co_await serveFileFlood(socket);
         break;
     }
     ZLOG(Info, "hostile-peer: connection #%d: done sending; holding it open", id);

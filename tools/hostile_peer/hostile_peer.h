@@ -1,6 +1,7 @@
 // HostilePeer: a game server on 127.0.0.1 that misbehaves in one chosen way (random frames, closing
 // every connection, floods of refusals, huge arrays, a log-in never answered, multi-megabyte
-// packets, a game that never returns) for a bounded time, counting the connections it accepted and the frames it sent.
+// packets, a game that never returns, files nobody asked for) for a bounded time, counting the connections it
+// accepted and the frames it sent.
 #pragma once
 
 #include <cstdint>
@@ -14,7 +15,16 @@
 
 namespace zelvan::hostile {
 
-enum class PeerMode { RandomFrames, AcceptClose, RefuseFlood, HugeArrays, StallLogin, BigPacket, EndlessGame };
+enum class PeerMode {
+    RandomFrames,
+    AcceptClose,
+    RefuseFlood,
+    HugeArrays,
+    StallLogin,
+    BigPacket,
+    EndlessGame,
+    FileFlood
+};
 
 // "random-frames", "accept-close", ... ; nullopt for any other name.
 std::optional<PeerMode> parsePeerMode(std::string_view name);
@@ -43,6 +53,9 @@ public:
     // Binds 127.0.0.1:port and listens; false (with a line on stderr) when it cannot.
     bool listen();
     uint16_t port() const { return port_; }
+    // Binds a second port on 127.0.0.1 for the web host's pages (file-flood); false when it cannot.
+    bool listenWeb();
+    uint16_t webPort() const { return webPort_; }
     // Serves until the time is up or SIGINT/SIGTERM arrives, then returns what happened.
     PeerStats run();
 
@@ -56,11 +69,17 @@ private:
     // Reads and drops whatever the client sends until it closes the connection.
     asio::awaitable<void> drain(asio::ip::tcp::socket& socket);
     int frameCount() const;
+    // file-flood (hostile_file_flood.cpp): after an honest log-in, files nobody asked for.
+    asio::awaitable<void> serveFileFlood(asio::ip::tcp::socket& socket);
+    asio::awaitable<void> webLoop();
+    asio::awaitable<void> servePage(asio::ip::tcp::socket socket);
 
     PeerOptions options_;
     asio::io_context io_;
     asio::ip::tcp::acceptor acceptor_;
     uint16_t port_ = 0;
+    asio::ip::tcp::acceptor webAcceptor_;
+    uint16_t webPort_ = 0;
     std::mt19937 rng_;
     PeerStats stats_;
 };

@@ -1,5 +1,6 @@
 // zelvan-hostile-peer: runs one misbehaving game server on 127.0.0.1 for a bounded time. Prints
-// "listening on 127.0.0.1:PORT" once it accepts connections and a summary line when it stops.
+// "listening on 127.0.0.1:PORT" once it accepts connections (after "web on 127.0.0.1:PORT" for a mode
+// that also serves pages) and a summary line when it stops.
 #include <charconv>
 #include <cstdio>
 #include <string>
@@ -10,12 +11,12 @@
 namespace {
 
 int usage() {
-    std::fprintf(
-        stderr,
-        "usage: zelvan-hostile-peer --mode MODE [--port N] [--seconds N] [--count N] [--seed N]\n"
-        "  MODE: random-frames, accept-close, refuse-flood, huge-arrays, stall-login, big-packet or endless-game\n"
-        "  --port 0 (the default) picks a free port; --seconds (default 10, at most 600) bounds the run;\n"
-        "  --count sets the frames each connection gets (the mode's default otherwise)\n");
+    std::fprintf(stderr,
+                 "usage: zelvan-hostile-peer --mode MODE [--port N] [--seconds N] [--count N] [--seed N]\n"
+                 "  MODE: random-frames, accept-close, refuse-flood, huge-arrays, stall-login, big-packet,\n"
+                 "  endless-game or file-flood\n"
+                 "  --port 0 (the default) picks a free port; --seconds (default 10, at most 600) bounds the run;\n"
+                 "  --count sets the frames each connection gets (the mode's default otherwise)\n");
     return 2;
 }
 
@@ -71,6 +72,13 @@ int main(int argc, char** argv) {
     HostilePeer peer(options);
     if (!peer.listen()) {
         return 1;
+    }
+    // file-flood also serves the pages of the client's web host (--web), announced before the game port.
+    if (options.mode == PeerMode::FileFlood) {
+        if (!peer.listenWeb()) {
+            return 1;
+        }
+        std::printf("web on 127.0.0.1:%d\n", static_cast<int>(peer.webPort()));
     }
     std::printf("listening on 127.0.0.1:%d\n", static_cast<int>(peer.port()));
     std::fflush(stdout);

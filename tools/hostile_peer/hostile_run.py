@@ -17,6 +17,8 @@ from pathlib import Path
 PHONE = "5550100"
 PASSWORD = "demo"
 ACCOUNT_FILE = "zelvan_account"
+# The folders where the client keeps what servers send: game resources, avatar pictures, web resources.
+CACHE_FOLDERS = ("game_cache", "avatar_cache", "web_cache")
 SANITIZER_MARKS = (b"ERROR: AddressSanitizer", b"ERROR: LeakSanitizer", b"runtime error:")
 
 
@@ -60,9 +62,10 @@ def stop_peer(proc, out_path):
             "per_second": connections / seconds if seconds else 0.0}
 
 
-def client_argv(client, port, home, run_seconds):
-    return [client, "--server", f"127.0.0.1:{port}", "--account", f"{PHONE}:{PASSWORD}", "--home", str(home),
+def client_argv(client, port, home, run_seconds, web_port=None):
+    argv = [client, "--server", f"127.0.0.1:{port}", "--account", f"{PHONE}:{PASSWORD}", "--home", str(home),
             "--run-seconds", str(run_seconds)]
+    return argv + ["--web", f"127.0.0.1:{web_port}"] if web_port else argv
 
 
 def longest_line(path):
@@ -88,14 +91,14 @@ def stop_when(proc, ready, grace):
     return watcher
 
 
-def run_client(client, port, work, run_seconds, limit_seconds=120, ready=None, grace=1.0):
+def run_client(client, port, work, run_seconds, limit_seconds=120, ready=None, grace=1.0, web_port=None):
     """Runs the client to its end (killing it after limit_seconds) and reports what it left behind. With
     `ready`, the client is stopped `grace` seconds after ready() holds, or after run_seconds at the latest:
     on a busy machine the run lasts as long as the misbehaviour takes instead of a fixed time."""
     home = work / "home"
     err_path = work / "client.err"
     with open(work / "client.out", "wb") as out, open(err_path, "wb") as err:
-        proc = subprocess.Popen(client_argv(client, port, home, run_seconds), stdout=out, stderr=err)
+        proc = subprocess.Popen(client_argv(client, port, home, run_seconds, web_port), stdout=out, stderr=err)
         guard = threading.Timer(limit_seconds, proc.kill)
         guard.start()
         if ready:
@@ -119,7 +122,15 @@ def run_client(client, port, work, run_seconds, limit_seconds=120, ready=None, g
         "tmp_files": tmp_files(home),
         "files_with_password": files_with_password(home),
         "account_file_exists": any(p.name == ACCOUNT_FILE for p in home.rglob(ACCOUNT_FILE)),
+        "home_bytes": bytes_under(home),
+        "folder_bytes": {name: bytes_under(home, name) for name in CACHE_FOLDERS},
     }
+
+
+def bytes_under(home, folder=None):
+    """Bytes of the files under the home folder, or only under folders named `folder`."""
+    roots = [home] if folder is None else [p for p in home.rglob(folder) if p.is_dir()]
+    return sum(p.stat().st_size for root in roots for p in root.rglob("*") if p.is_file() and not p.is_symlink())
 
 
 def tmp_files(home):
@@ -186,13 +197,15 @@ def run_mode(client, peer, mode, work, run_seconds, count=None, until_peer_done=
     its log holds those bytes (run_seconds at most either way)."""
     work.mkdir(parents=True, exist_ok=True)
     proc, port = start_peer(peer, mode, work / "peer.out", count=count)
+    web = re.search(rb"^web on 127\.0\.0\.1:(\d+)", (work / "peer.out").read_bytes(), re.M)
     try:
         ready = None
         if until_peer_done:
             ready = peer_done_sending(work / "peer.out")
         elif until_client_logs:
             ready = client_logged(work / "client.err", until_client_logs)
-        report = run_client(client, port, work, run_seconds, ready=ready)
+        report = run_client(client, port, work, run_seconds, ready=ready,
+                            web_port=int(web.group(1)) if web else None)
     finally:
         summary = stop_peer(proc, work / "peer.out")
     return report, summary
@@ -222,6 +235,9 @@ def measure(args):
           f"{len(killed['after_restart'])} after a normal start")
     report, _ = run_mode(args.client, args.peer, "big-packet", work / "big-packet", 5)
     print(f"big-packet (5 s): longest log line {report['longest_log_line']} bytes")
+    report, _ = run_mode(args.client, args.peer, "file-flood", work / "file-flood", 8)
+    folders = ", ".join(f"{name} {size / 2**20:.0f} MiB" for name, size in report["folder_bytes"].items())
+    print(f"file-flood (8 s): {report['home_bytes'] / 2**20:.0f} MiB under the home folder ({folders})")
 
 
 def main():
