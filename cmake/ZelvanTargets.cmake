@@ -14,8 +14,10 @@ endfunction()
 # zelvan_tests(<folder under src/> [LIBS ...])
 # Builds tests/<folder>/*.cpp into test_<folder with _> and registers each case with CTest under
 # the prefix <folder with .>. (e.g. platform.foundation.ValueTest.Sharing), each in a process of its
-# own. One more test, <prefix>shuffled, runs the whole binary three times in one process in random
-# order, so a test that leans on files or process state another test left fails there.
+# own. The binary's cases also run three times in one process in random order, so a test that leans on
+# files or process state another test left fails there: split into kShuffledShards shards
+# (<prefix>shuffled.<i>, GoogleTest's own sharding), so no single CTest test runs long on a busy machine.
+set(kShuffledShards 4)
 function(zelvan_tests folder)
     cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
     string(REPLACE "/" "_" flat "${folder}")
@@ -27,11 +29,18 @@ function(zelvan_tests folder)
     target_link_libraries(${target} PRIVATE ${ARG_LIBS} zelvan_test_main GTest::gmock GTest::gtest)
     gtest_discover_tests(${target} TEST_PREFIX "${dotted}." DISCOVERY_MODE PRE_TEST
                          PROPERTIES ENVIRONMENT "ZELVAN_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
-    # The seed is printed at the start of each repetition; --gtest_random_seed=N replays an order.
-    add_test(NAME ${dotted}.shuffled COMMAND ${target} --gtest_shuffle --gtest_repeat=3)
-    # A high cost makes CTest start the long shuffled runs first, beside the short single cases.
-    set_tests_properties(${dotted}.shuffled PROPERTIES ENVIRONMENT "ZELVAN_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
-                                                       COST 1000)
+    # The seed is printed at the start of each repetition; --gtest_random_seed=N replays an order (with
+    # the shard's GTEST_TOTAL_SHARDS and GTEST_SHARD_INDEX).
+    math(EXPR lastShard "${kShuffledShards} - 1")
+    foreach(shard RANGE ${lastShard})
+        add_test(NAME ${dotted}.shuffled.${shard} COMMAND ${target} --gtest_shuffle --gtest_repeat=3)
+        # A high cost makes CTest start the long shuffled runs first, beside the short single cases.
+        set_tests_properties(
+            ${dotted}.shuffled.${shard}
+            PROPERTIES ENVIRONMENT
+                       "ZELVAN_SOURCE_DIR=${PROJECT_SOURCE_DIR};GTEST_TOTAL_SHARDS=${kShuffledShards};GTEST_SHARD_INDEX=${shard}"
+                       COST 1000)
+    endforeach()
 endfunction()
 
 # zelvan_benchmark(<area> [LIBS ...])
