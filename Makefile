@@ -7,6 +7,7 @@
 #   make fuzz    build (clang + libFuzzer) and run every fuzz target FUZZ_SECONDS each; FUZZ_RUN=0 only builds
 #   make format  apply clang-format to every source file
 #   make format-check  fail when a tracked source file is not formatted as .clang-format says
+#   make check-includes  fail when a source file includes a folder its library does not link
 #   make art     build, then redraw the bundle's images (resources/*.png and resources/IMAGES.md) with zelvan-artgen
 
 JOBS ?= $(shell nproc)
@@ -20,7 +21,7 @@ export CCACHE_NOHASHDIR := 1
 # Looked up when a recipe runs, so a clang-format that `make deps` has just installed is found.
 CLANG_FORMAT ?= $$(command -v clang-format-14 || command -v clang-format)
 
-.PHONY: deps build test run bench fuzz format format-check clean art
+.PHONY: deps build test run bench fuzz format format-check check-includes clean art
 
 deps:
 	@bash scripts/deps.sh
@@ -62,6 +63,10 @@ format:
 
 format-check: deps
 	@git ls-files '*.h' '*.cpp' | xargs $(CLANG_FORMAT) --dry-run --Werror
+
+check-includes: deps
+	@cmake --preset asan >/dev/null
+	@python3 scripts/check_includes.py build/asan
 
 clean:
 	@rm -rf build

@@ -1,0 +1,113 @@
+#!/usr/bin/env python3
+"""Checks the direction of includes against the libraries' link graph: a source file under src/, app/ or
+tools/ may include a header of another folder only when its own library (or executable) links the library
+built from that folder. The link graph comes from CMake's file API (the codemodel of a configured build
+tree), so CMakeLists.txt stays the one place where the layering is written down.
+
+Usage: check_includes.py BUILD_DIR [--plant PATH=TEXT ...]
+  BUILD_DIR  a configured build tree, e.g. build/asan (the top CMakeLists.txt asks every configure for the
+             codemodel)
+  --plant    checks TEXT as if it were the file PATH (relative to the project root) as well: the script's
+             own test plants a wrong include this way.
+Exit status: 0 when every include goes the right way, 1 with one line per wrong include, 2 on other errors."""
+import argparse
+import json
+import re
+import sys
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+CHECKED = ("src", "app", "tools")
+INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.M)
+# Header-only libraries that the codemodel does not list, with the folders allowed to include them.
+HEADER_ONLY = {"src/games/opcodes.h": ("tools/bcasm",)}
+
+
+def codemodel(build_dir):
+    """{target name: {"dirs": set of source folders, "deps": set of target names}} of the configured tree."""
+    reply = build_dir / ".cmake/api/v1/reply"
+    index = json.loads(max(reply.glob("index-*.json")).read_text())
+    model = next(o for o in index["objects"] if o["kind"] == "codemodel")
+    config = json.loads((reply / model["jsonFile"]).read_text())["configurations"][0]
+    targets = {}
+    for entry in config["targets"]:
+        target = json.loads((reply / entry["jsonFile"]).read_text())
+        targets[target["id"]] = target
+    graph = {}
+    for target in targets.values():
+        dirs = {str(Path(s["path"]).parent) for s in target.get("sources", []) if not Path(s["path"]).is_absolute()}
+        deps = {targets[d["id"]]["name"] for d in target.get("dependencies", []) if d["id"] in targets}
+        graph[target["name"]] = {"dirs": dirs, "deps": deps}
+    return graph
+
+
+def owners(graph):
+    """{source folder: set of targets built from it}."""
+    folders = {}
+    for name, target in graph.items():
+        for folder in target["dirs"]:
+            folders.setdefault(folder, set()).add(name)
+    return folders
+
+
+def resolve(include):
+    """The project-relative path of a quoted include, or None for a header outside the project's folders."""
+    for candidate in (Path("src") / include, Path(include)):
+        if (ROOT / candidate).is_file():
+            return str(candidate)
+    return None
+
+
+def check_file(path, text, graph, folders):
+    """The wrong includes of one file, as lines to print."""
+    mine = folders.get(str(Path(path).parent), set())
+    if not mine:
+        return []  # a file no target builds (a generated or third-party one)
+    reach = set(mine)
+    for name in mine:
+        reach |= graph[name]["deps"]
+    wrong = []
+    for number, include in ((text.count("\n", 0, m.start()) + 1, m.group(1)) for m in INCLUDE.finditer(text)):
+        target = resolve(include)
+        if target is None or Path(target).parent == Path(path).parent:
+            continue
+        allowed = HEADER_ONLY.get(target)
+        if allowed is not None:
+            if not any(path.startswith(folder + "/") for folder in allowed):
+                wrong.append(f"{path}:{number}: includes {include}, which only {', '.join(allowed)} may include")
+            continue
+        theirs = folders.get(str(Path(target).parent), set())
+        if theirs and not theirs & reach:
+            wrong.append(f"{path}:{number}: includes {include} ({', '.join(sorted(theirs))}), "
+                         f"which {', '.join(sorted(mine))} does not link")
+    return wrong
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("build_dir", type=Path)
+    parser.add_argument("--plant", action="append", default=[], metavar="PATH=TEXT")
+    args = parser.parse_args()
+    try:
+        graph = codemodel(args.build_dir)
+    except (OSError, ValueError, KeyError, StopIteration) as error:
+        print(f"check_includes: cannot read the build's codemodel: {error}", file=sys.stderr)
+        return 2
+    folders = owners(graph)
+    files = {}
+    for top in CHECKED:
+        for source in sorted((ROOT / top).rglob("*")):
+            if source.suffix in (".h", ".cpp", ".inc") and source.is_file():
+                files[str(source.relative_to(ROOT))] = source.read_text(errors="replace")
+    for plant in args.plant:
+        path, _, text = plant.partition("=")
+        files[path] = text
+    wrong = [line for path, text in files.items() for line in check_file(path, text, graph, folders)]
+    for line in wrong:
+        print(line)
+    print(f"check_includes: {len(files)} files, {len(wrong)} wrong include(s)")
+    return 1 if wrong else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
