@@ -178,49 +178,35 @@ std::optional<int> zelvanAppDelegate::lastLoginFailure() const {
 
 // --- Shared objects ---
 
-template <class T>
-std::shared_ptr<T> zelvanAppDelegate::resolve(ServiceSlot<T> AppRegistry::*member) {
-    std::lock_guard lock(servicesMutex_);
-    ServiceSlot<T>& slot = registry_.*member;
-    if (!slot.tried) {
-        // Marked first: a factory that asks the delegate for its own object gets null, not a loop.
-        slot.tried = true;
-        if (slot.factory) {
-            slot.made = slot.factory(*this);
-        }
-    }
-    return slot.made;
-}
-
 std::shared_ptr<MessengerService> zelvanAppDelegate::im() {
-    return resolve(&AppRegistry::im);
+    return service(&AppRegistry::im);
 }
 std::shared_ptr<AvatarService> zelvanAppDelegate::avatarManager() {
-    return resolve(&AppRegistry::avatarManager);
+    return service(&AppRegistry::avatarManager);
 }
 std::shared_ptr<GameCacheService> zelvanAppDelegate::gameCache() {
-    return resolve(&AppRegistry::gameCache);
+    return service(&AppRegistry::gameCache);
 }
 std::shared_ptr<VoipService> zelvanAppDelegate::zelvanVoip() {
-    return resolve(&AppRegistry::zelvanVoip);
+    return service(&AppRegistry::zelvanVoip);
 }
 std::shared_ptr<WebCacheService> zelvanAppDelegate::zelvanWebCache() {
-    return resolve(&AppRegistry::zelvanWebCache);
+    return service(&AppRegistry::zelvanWebCache);
 }
 std::shared_ptr<AdViewService> zelvanAppDelegate::adView() {
-    return resolve(&AppRegistry::adView);
+    return service(&AppRegistry::adView);
 }
 std::shared_ptr<PageService> zelvanAppDelegate::homes() {
-    return resolve(&AppRegistry::homes);
+    return service(&AppRegistry::homes);
 }
 std::shared_ptr<PageService> zelvanAppDelegate::moreController() {
-    return resolve(&AppRegistry::moreController);
+    return service(&AppRegistry::moreController);
 }
 std::shared_ptr<GamesTabService> zelvanAppDelegate::newgamerooms() {
-    return resolve(&AppRegistry::newgamerooms);
+    return service(&AppRegistry::newgamerooms);
 }
 std::shared_ptr<MessageSoundService> zelvanAppDelegate::msgPlayer() {
-    return resolve(&AppRegistry::msgPlayer);
+    return service(&AppRegistry::msgPlayer);
 }
 
 const std::shared_ptr<ZelvanStyle>& zelvanAppDelegate::style() const {
@@ -230,16 +216,16 @@ const std::shared_ptr<ZelvanStyle>& zelvanAppDelegate::style() const {
 // --- Strategies and bridge targets ---
 
 std::shared_ptr<PhotoSource> zelvanAppDelegate::photoSource() {
-    return resolve(&AppRegistry::photoSource);
+    return service(&AppRegistry::photoSource);
 }
 std::shared_ptr<CardPictureRule> zelvanAppDelegate::cardPictureRule() {
-    return resolve(&AppRegistry::cardPictureRule);
+    return service(&AppRegistry::cardPictureRule);
 }
 std::shared_ptr<MessageMeasurer> zelvanAppDelegate::messageMeasurer() {
-    return resolve(&AppRegistry::messageMeasurer);
+    return service(&AppRegistry::messageMeasurer);
 }
 std::shared_ptr<ZLVWebDatabaseManager> zelvanAppDelegate::webDatabases() {
-    return resolve(&AppRegistry::webDatabases);
+    return service(&AppRegistry::webDatabases);
 }
 
 std::function<std::shared_ptr<WebDialogController>(zelvanAppDelegate&)>

@@ -123,6 +123,23 @@ public:
     // Changes the bridge targets in place under the registry's lock: each module sets its own members,
     // e.g. installBridgeTargets([&](BridgeTargets& t) { t.avatarFinder = manager; }).
     void installBridgeTargets(const std::function<void(BridgeTargets&)>& edit);
+    // The object of any slot of the registry, made by its factory on first use under the registry's
+    // lock (see the lock order in docs/architecture.md), then kept; null for a slot without a factory. A
+    // new service needs a slot and its factory in the composition root, nothing here:
+    // delegate.service(&AppRegistry::mySlot). The slot's type may stay forward-declared.
+    template <class T>
+    std::shared_ptr<T> service(ServiceSlot<T> AppRegistry::*member) {
+        std::lock_guard lock(servicesMutex_);
+        ServiceSlot<T>& slot = registry_.*member;
+        if (!slot.tried) {
+            // Marked first: a factory that asks the delegate for its own object gets null, not a loop.
+            slot.tried = true;
+            if (slot.factory) {
+                slot.made = slot.factory(*this);
+            }
+        }
+        return slot.made;
+    }
     // Makes `slot` hand out `object` from now on (a screen installing its own measurer, say).
     template <class T>
     void provide(ServiceSlot<T> AppRegistry::*slot, std::shared_ptr<T> object) {
@@ -206,8 +223,6 @@ private:
     zelvanAppDelegate(AppConfig config, AppRegistry registry);
     void wireNetworkLoop();
     void buildCommandMap();
-    template <class T>
-    std::shared_ptr<T> resolve(ServiceSlot<T> AppRegistry::*slot);
 
     void loadStateFiles();
     void saveStateFiles();
