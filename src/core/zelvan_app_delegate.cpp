@@ -27,15 +27,6 @@ std::shared_ptr<zelvanAppDelegate>& instanceSlot() {
 
 } // namespace
 
-std::shared_ptr<zelvanAppDelegate> zelvanAppDelegate::instance() {
-    std::lock_guard lock(instanceMutex());
-    auto& slot = instanceSlot();
-    if (!slot) {
-        slot = create();
-    }
-    return slot;
-}
-
 std::shared_ptr<zelvanAppDelegate> zelvanAppDelegate::current() {
     std::lock_guard lock(instanceMutex());
     return instanceSlot();

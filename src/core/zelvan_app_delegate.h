@@ -65,10 +65,9 @@ public:
     // Stage of the command-10 call signalling handled by the voice engine.
     static constexpr int kVoipCommand = 10;
 
-    // The application delegate; created with the default configuration on first use.
-    static std::shared_ptr<zelvanAppDelegate> instance();
-    // The installed application delegate, or null; never creates one. Libraries read the registry's
-    // strategies through it, so code running without a delegate simply finds none.
+    // The installed application delegate, or null; never creates one (only app/ and tests create and
+    // install it). Libraries read the registry's strategies through it, so code running without a
+    // delegate simply finds none.
     static std::shared_ptr<zelvanAppDelegate> current();
     // Replaces the application delegate (the headless client and tests install their own).
     static void setInstance(std::shared_ptr<zelvanAppDelegate> delegate);

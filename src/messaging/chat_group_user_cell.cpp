@@ -70,7 +70,7 @@ void ChatGroupUserCell::reloadWithUser(const ChatGroupUser& user) {
 }
 
 void ChatGroupUserCell::showHome() {
-    auto app = zelvanAppDelegate::instance();
+    auto app = zelvanAppDelegate::current();
     if (!app || !btn_) {
         return;
     }

@@ -100,7 +100,11 @@ std::optional<std::string> ZAdvancedWebViewController::pageUrlFor(const std::str
     if (key.empty()) {
         return std::nullopt;
     }
-    std::string page = pageUrlForKey(key, zelvanAppDelegate::instance()->zelvanWebHost());
+    const auto app = zelvanAppDelegate::current();
+    if (!app) {
+        return std::nullopt; // no web host to resolve a page key against
+    }
+    std::string page = pageUrlForKey(key, app->zelvanWebHost());
     if (mark != std::string::npos) {
         page += url.substr(mark);
     }

@@ -103,7 +103,8 @@ std::shared_ptr<ZelvanWebCache> ZelvanWebView::webCache() const {
     if (webCache_) {
         return webCache_;
     }
-    return std::dynamic_pointer_cast<ZelvanWebCache>(zelvanAppDelegate::instance()->zelvanWebCache());
+    const auto app = zelvanAppDelegate::current();
+    return app ? std::dynamic_pointer_cast<ZelvanWebCache>(app->zelvanWebCache()) : nullptr;
 }
 
 void ZelvanWebView::setScriptObject(std::shared_ptr<ui::ScriptObject> object) {
