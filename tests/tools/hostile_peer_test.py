@@ -15,6 +15,9 @@ LONGEST_LOG_LINE_LIMIT = 2000
 RUN_SECONDS = 4
 # The 4th failed connection in a row waits for the retry alert's button.
 MAX_FAILING_CONNECTIONS = 5
+# An alert flood leaves at most one alert of each kind it raises on screen: invitation, no table,
+# messenger warning, messenger alert.
+MAX_FLOOD_ALERTS = 4
 
 failures = []
 
@@ -25,7 +28,7 @@ def check(condition, what):
         failures.append(what)
 
 
-def check_client(report, password_anywhere=False):
+def check_client(report, password_anywhere=False, max_alerts=1):
     """What holds for every run: a clean exit, bounded memory and log lines, no temp files, and the
     password only in the account file (nowhere at all when `password_anywhere` is False after a refusal)."""
     check(report["returncode"] == 0 and not report["sanitizer_report"],
@@ -38,7 +41,8 @@ def check_client(report, password_anywhere=False):
     check(not report["files_with_password"], f"no other file holds the password: {report['files_with_password']}")
     if not password_anywhere:
         check(not report["account_file_exists"], "the refused account is not kept")
-    check(report["alerts"] is not None and report["alerts"] <= 1, f"at most one alert on screen: {report['alerts']}")
+    check(report["alerts"] is not None and report["alerts"] <= max_alerts,
+          f"at most {max_alerts} alert(s) on screen: {report['alerts']} {report['alert_titles']}")
 
 
 def main():
@@ -70,7 +74,8 @@ def main():
         count = 4 if mode == "huge-arrays" else None
         report, peer = hostile_run.run_mode(args.client, args.peer, mode, work, RUN_SECONDS, count)
         print(f"client: {report}\npeer: {peer}")
-        check_client(report, password_anywhere=mode != "refuse-flood")
+        check_client(report, password_anywhere=mode != "refuse-flood",
+                     max_alerts=MAX_FLOOD_ALERTS if mode == "alert-flood" else 1)
         if mode == "accept-close":
             check(peer["connections"] <= MAX_FAILING_CONNECTIONS,
                   f"{peer['connections']} connections in {RUN_SECONDS} s <= {MAX_FAILING_CONNECTIONS}")
@@ -82,6 +87,10 @@ def main():
             check(peer["frames"] > 3000, f"the peer sent its flood: {peer['frames']} frames")
         elif mode in ("huge-arrays", "big-packet"):
             check(peer["frames"] > 1, f"the peer sent its packets after the log-in: {peer['frames']} frames")
+        elif mode == "alert-flood":
+            check(peer["frames"] > 6000, f"the peer sent its flood: {peer['frames']} frames")
+            check(report["alerts"] is not None and report["alerts"] >= 2,
+                  f"the flood's alerts reached the screen: {report['alert_titles']}")
     if failures:
         print(f"{len(failures)} check(s) failed", file=sys.stderr)
         return 1
