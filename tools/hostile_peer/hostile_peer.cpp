@@ -16,9 +16,8 @@ namespace {
 
 using asio::ip::tcp;
 
-constexpr std::string_view kModeNames[] = {"random-frames", "accept-close", "refuse-flood",
-                                           "huge-arrays",   "stall-login",  "big-packet",
-                                           "alert-flood"};
+constexpr std::string_view kModeNames[] = {"random-frames", "accept-close", "refuse-flood", "huge-arrays",
+                                           "stall-login",   "big-packet",   "alert-flood"};
 
 // The refusal code the flood opens with, and how many small frames go out per write.
 constexpr int kRefusalCode = 5;

@@ -1,6 +1,7 @@
 // HostilePeer: a game server on 127.0.0.1 that misbehaves in one chosen way (random frames, closing
 // every connection, floods of refusals, huge arrays, a log-in never answered, multi-megabyte
-// packets, floods of packets that each raise an alert) for a bounded time, counting the connections it accepted and the frames it sent.
+// packets, floods of packets that each raise an alert) for a bounded time, counting the connections
+// it accepted and the frames it sent.
 #pragma once
 
 #include <cstdint>
