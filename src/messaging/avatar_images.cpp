@@ -98,7 +98,7 @@ gfx::ImagePtr ZelvanAvatarManager::newAvatarImage(int32_t id, int32_t type) {
                     return cached;
                 }
             }
-            if (auto image = ZelvanWidget::newMemoryImageFromFile(avatarFilePath(id, type, version))) {
+            if (auto image = ZelvanWidget::newMemoryImageFromFile(avatarFilePath(id, type, version), kPictureLimit)) {
                 if (type == kAvatarHead) {
                     cacheImage(headCache_, image, id);
                 }
@@ -152,7 +152,7 @@ std::optional<std::string> ZelvanAvatarManager::findAvatarPath(int32_t userId, i
             // The grey head cache is keyed by user, so it only stands for heads.
             gfx::ImagePtr grey = type == kAvatarHead ? cachedImage(grayHeadCache_, userId) : nullptr;
             if (!grey) {
-                grey = ZelvanWidget::newGrayScaleImage(ZelvanWidget::newMemoryImageFromFile(path));
+                grey = ZelvanWidget::newGrayScaleImage(ZelvanWidget::newMemoryImageFromFile(path, kPictureLimit));
             }
             if (grey && !fnd::writeFile(grayPath, gfx::pngRepresentation(*grey))) {
                 ZTRACE_WARN("failed to save cache file %@", fnd::logPreview(grayPath));
