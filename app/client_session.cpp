@@ -1,6 +1,8 @@
 // The client session's start and end shared by the zelvan executable and the demo driver.
 #include "app/client_session.h"
 
+#include <algorithm>
+
 #include "app/services.h"
 #include "core/state_files.h"
 #include "messaging/im_controller.h"
@@ -13,6 +15,11 @@
 #include "platform/ui/alert_panel.h"
 #include "platform/ui/backends.h"
 #include "platform/ui/duktape_script_host.h"
+#include "platform/ui/label.h"
+#include "platform/ui/navigation_controller.h"
+#include "platform/ui/tab_bar_controller.h"
+#include "platform/ui/window.h"
+#include "ui/z_simple_alert_view.h"
 
 namespace zelvan::app {
 
@@ -33,6 +40,31 @@ void logMessengerSummary(zelvanAppDelegate& delegate) {
          static_cast<int>(im->zelvanFriends().size()), static_cast<int>(im->abContacts().size()),
          static_cast<int>(im->chatRooms().size()), static_cast<int>(im->chatGroups().size()),
          static_cast<int>(chats.size()), unread);
+}
+
+// The in-view alerts showing in the window or in any tab's screens (a tab not selected keeps its screens'
+// views, and what shows over them).
+std::vector<std::shared_ptr<ZSimpleAlertView>> inViewAlerts(zelvanAppDelegate& delegate) {
+    std::vector<std::shared_ptr<ui::View>> roots{delegate.window()};
+    if (auto tabs = delegate.tabBarController()) {
+        for (const auto& tab : tabs->viewControllers()) {
+            auto nav = std::dynamic_pointer_cast<ui::NavigationController>(tab);
+            for (const auto& screen : nav ? nav->viewControllers() : std::vector{tab}) {
+                if (screen->isViewLoaded()) {
+                    roots.push_back(screen->view());
+                }
+            }
+        }
+    }
+    std::vector<std::shared_ptr<ZSimpleAlertView>> alerts;
+    for (const auto& root : roots) {
+        for (auto& alert : ZSimpleAlertView::alertsShowingIn(root)) {
+            if (std::find(alerts.begin(), alerts.end(), alert) == alerts.end()) {
+                alerts.push_back(std::move(alert));
+            }
+        }
+    }
+    return alerts;
 }
 
 } // namespace
@@ -70,14 +102,23 @@ void finishClient(zelvanAppDelegate& delegate) {
         // A title can come from the server: only its start is shown.
         ZLOG(Info, "alert on screen: \"%s\"", fnd::utf16Substring(panel->title(), fnd::Range{0, 80}));
     }
-    // Alerts still on screen keep themselves alive until dismissed; the run is over.
-    for (const auto& panel : panels) {
-        panel->dismissWithClickedButtonIndex(panel->cancelButtonIndex(), ui::Animated::No);
+    // Alerts still on screen keep themselves alive until dismissed; the run is over. An alert that
+    // waited behind one of them comes up as it goes, and is dismissed in turn.
+    for (auto up = panels; !up.empty(); up = ui::AlertPanel::visiblePanels()) {
+        for (const auto& panel : up) {
+            panel->dismissWithClickedButtonIndex(panel->cancelButtonIndex(), ui::Animated::No);
+        }
+    }
+    // The kit's alerts over a screen count too; their host views hold them, and go with the window.
+    const auto inView = inViewAlerts(delegate);
+    for (const auto& alert : inView) {
+        ZLOG(Info, "alert on screen: \"%s\"", fnd::utf16Substring(alert->label()->text(), fnd::Range{0, 80}));
     }
     ZLOG(Info, "session: %s; packets sent %lld, received %lld; alerts on screen: %d",
          delegate.loggedout() ? "not signed in" : "signed in",
          static_cast<long long>(delegate.networkLoop().packetsSent()),
-         static_cast<long long>(delegate.networkLoop().packetsReceived()), static_cast<int>(panels.size()));
+         static_cast<long long>(delegate.networkLoop().packetsReceived()),
+         static_cast<int>(panels.size() + inView.size()));
     logMessengerSummary(delegate);
     zelvanAppDelegate::setInstance(nullptr);
     media::installAudioDevice(nullptr); // closes the WAV file with its final header

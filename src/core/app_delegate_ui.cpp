@@ -87,9 +87,8 @@ std::shared_ptr<ui::Window> zelvanAppDelegate::window() const {
 }
 
 void zelvanAppDelegate::showAlert(const std::optional<std::string>& title, const std::string& message) {
-    onMain(weak_from_this(), [title, message](zelvanAppDelegate&) {
-        auto alert = ui::AlertView::initWithTitle(title.value_or(""), message, {}, ZLS("OK"));
-        alert->show();
+    onMain(weak_from_this(), [title, message](zelvanAppDelegate& self) {
+        self.messageAlerts_.show(ui::AlertView::initWithTitle(title.value_or(""), message, {}, ZLS("OK")));
     });
 }
 

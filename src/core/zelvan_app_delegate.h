@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/alert_queue.h"
 #include "core/app_registry.h"
 #include "core/app_services.h"
 #include "core/game_loop.h"
@@ -60,6 +61,8 @@ public:
     // Delay between launching and the second half of start-up.
     static constexpr double kLaunchLaterDelay = 0.01;
     static constexpr double kTabFadeDuration = 0.4;
+    // Alerts of showAlert that may wait behind the one on screen.
+    static constexpr size_t kWaitingMessages = 2;
     // The network kind networkStatus() reports for Wi-Fi (and for any reachable network here).
     static constexpr int kNetworkWiFi = 2;
     // Stage of the command-10 call signalling handled by the voice engine.
@@ -169,6 +172,7 @@ public:
     void sendVoip(const fnd::Bytes& chunk);
 
     // --- User interface (any thread; the work runs on the main thread) ---
+    // An alert with an OK button; one on screen at a time, with a short line behind it (AlertQueue).
     void showAlert(const std::optional<std::string>& title, const std::string& message);
     // The information box: one at a time, replaced by the next, removed by hideInfo().
     void showInfo(const std::string& title, const std::string& message);
@@ -273,6 +277,7 @@ private:
     std::shared_ptr<ui::TabBarController> tabBarController_;
     std::shared_ptr<ui::AlertView> infoAlert_;
     std::shared_ptr<ui::AlertView> loginAlert_; // the refused log-in's reason, while on screen
+    AlertQueue messageAlerts_{"message", kWaitingMessages};
     std::shared_ptr<RetryAlert> retryAlert_;
     std::shared_ptr<ui::View> fullScreenView_;
     bool launched_ = false;

@@ -196,7 +196,7 @@ void GameRoomWebController::handleCommand(int cmd, const fnd::Value& value) {
             auto alert = ZSimpleAlertView::create();
             alert->setIcon(ZSimpleAlertView::kIconWarning);
             alert->label()->setText(ZLS("No available table"));
-            alert->showInView(view());
+            noTableAlerts_.show(alert->queueEntry(view()));
         }
         break;
     }

@@ -216,7 +216,7 @@ void GameRoomWebController::showConfirmation(int type, const std::string& messag
         ZAlertView::create(title, message, std::weak_ptr<ui::AlertViewDelegate>(self()), std::nullopt, buttons);
     alert->setTag(type);
     alert->setCarryData(std::move(data));
-    alert->show();
+    invitationAlerts_.show(alert);
 }
 
 void GameRoomWebController::alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) {

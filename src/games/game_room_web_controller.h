@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "core/alert_queue.h"
 #include "core/app_services.h"
 #include "games/game_host.h"
 #include "games/script_controller.h"
@@ -57,6 +58,8 @@ public:
     static constexpr double kCloseDelay = 0.5;
     static constexpr double kQuitDelay = 0.2;
     static constexpr double kCountdownSeconds = 5;
+    // Invitations that may wait behind the one on screen.
+    static constexpr size_t kWaitingInvitations = 2;
     // The new table strip.
     static constexpr double kInputTop = 146;
     static constexpr double kInputHeight = 56;
@@ -175,6 +178,9 @@ private:
     mutable std::mutex gameMutex_; // guards playingGame_, which the game thread reads
     std::shared_ptr<ScriptController> playingGame_;
     std::shared_ptr<ZSimpleAlertView> gameAlert_;
+    // The server's invitations, and its "no table" replies (one at a time, a newer one dropped while one shows).
+    AlertQueue invitationAlerts_{"game invitation", kWaitingInvitations};
+    AlertQueue noTableAlerts_{"no table", 0};
     std::shared_ptr<ZMaskView> mMaskView_;
     std::shared_ptr<ui::View> mInputView_;
     std::shared_ptr<ui::TextField> mTextField_;

@@ -98,7 +98,7 @@ gfx::ImagePtr ZelvanAvatarManager::newAvatarImage(int32_t id, int32_t type) {
                 }
             }
             const std::string path = avatarFilePath(id, type, version);
-            if (auto image = ZelvanWidget::newMemoryImageFromFile(path)) {
+            if (auto image = ZelvanWidget::newMemoryImageFromFile(path, kPictureLimit)) {
                 budget_.used(cacheFileName(path));
                 if (type == kAvatarHead) {
                     cacheImage(headCache_, image, id);
@@ -154,7 +154,7 @@ std::optional<std::string> ZelvanAvatarManager::findAvatarPath(int32_t userId, i
             // The grey head cache is keyed by user, so it only stands for heads.
             gfx::ImagePtr grey = type == kAvatarHead ? cachedImage(grayHeadCache_, userId) : nullptr;
             if (!grey) {
-                grey = ZelvanWidget::newGrayScaleImage(ZelvanWidget::newMemoryImageFromFile(path));
+                grey = ZelvanWidget::newGrayScaleImage(ZelvanWidget::newMemoryImageFromFile(path, kPictureLimit));
             }
             if (grey) {
                 writeCacheFile(grayPath, gfx::pngRepresentation(*grey));

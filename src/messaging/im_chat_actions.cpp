@@ -87,7 +87,7 @@ void IMChatController::displayRuleOfChatRoom(const std::shared_ptr<ChatRoomCard>
     alert->addButtonWithTitle(ZLS("chatroom.disagree"));
     alert->addButtonWithTitle(ZLS("chatroom.agree"));
     std::shared_ptr<ui::View> host = delegate->window();
-    alert->showInView(host ? host : alertHost());
+    ruleAlerts_.show(alert->queueEntry(host ? host : alertHost()));
 }
 
 void IMChatController::acceptRoomRule(const std::shared_ptr<ChatRoomCard>& room) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ads/zlv_ad_wrapper_view.h"
+#include "core/alert_queue.h"
 #include "messaging/im_chat.h"
 #include "messaging/im_chat_view.h"
 #include "messaging/im_chat_window.h"
@@ -53,6 +54,8 @@ public:
     static constexpr int kTagBlockGroup = 1;
     static constexpr int kTagRoomRule = 2;
     static constexpr int kTagDisallowPrivateChat = 3;
+    // Room rules (which the server may send for one room after another) that may wait behind the one on screen.
+    static constexpr size_t kWaitingRoomRules = 2;
     // Toolbar button tags.
     enum ToolbarButton {
         kBtnVoip = 1,
@@ -270,6 +273,7 @@ private:
     // The offset applied when editing began, undone exactly when it ends.
     int appliedInputOffset_ = 0;
     bool inputRaised_ = false;
+    AlertQueue ruleAlerts_{"room rule", kWaitingRoomRules};
 };
 
 } // namespace zelvan

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/alert_queue.h"
 #include "core/app_services.h"
 #include "core/bridge_targets.h"
 #include "core/int_collections.h"
@@ -64,6 +65,8 @@ public:
     static constexpr int kTagImport = 3;
     static constexpr int kTagExport = 4;
     static constexpr int kTagWarning = 6;
+    // Warnings that may wait behind the one on screen.
+    static constexpr size_t kWaitingWarnings = 2;
     static constexpr int kTagLogout = 0;
     static constexpr int kTagDeleteIM = 1;
     static constexpr int kTagLeaveAdminGroup = 5;
@@ -160,6 +163,8 @@ public:
     std::shared_ptr<ZSimpleAlertView> showAlert(const std::string& text, int tag);
     std::shared_ptr<ZSimpleAlertView> showAlert(const std::string& text, int tag,
                                                 const std::shared_ptr<ui::View>& view);
+    // The server's warnings, one on screen at a time with a short line behind it (AlertQueue); the
+    // alert is returned whether it shows, waits or was dropped.
     std::shared_ptr<ZSimpleAlertView> showWarning(const std::string& text);
     void buttonClickedFromAlert(ZSimpleAlertView& alert, const std::string& buttonTitle, int buttonIndex) override;
     void showMask();
@@ -321,6 +326,7 @@ private:
     std::function<bool(const std::string&)> featureVisible_;
     std::thread syncThread_;
     std::deque<fnd::Value> waitingCommands_;
+    AlertQueue warningAlerts_{"messenger warning", kWaitingWarnings};
 };
 
 } // namespace zelvan

@@ -155,7 +155,7 @@ std::shared_ptr<ZSimpleAlertView> IMController::showAlert(const std::string& tex
 
 std::shared_ptr<ZSimpleAlertView> IMController::showWarning(const std::string& text) {
     auto alert = makeAlert(text, kTagWarning);
-    alert->showInView(view());
+    warningAlerts_.show(alert->queueEntry(view()));
     return alert;
 }
 

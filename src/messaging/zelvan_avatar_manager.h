@@ -50,6 +50,9 @@ public:
     static constexpr const char* kCacheFolder = "avatar_cache";
     // The most the cache folder holds.
     static constexpr uint64_t kMaxCacheBytes = uint64_t{32} * 1024 * 1024;
+    // The largest picture decoded from the cache folder: a larger one is refused from its header, with
+    // one warning, before any pixel is decoded or turned grey.
+    static constexpr gfx::DecodeLimit kPictureLimit{1024, 1024};
 
     // How a packet array goes to the game server (the delegate's send, not held for log-in).
     using Sender = std::function<void(const fnd::Value& packet)>;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "core/zelvan_style.h"
 #include "platform/foundation/run_loop.h"
@@ -183,9 +184,8 @@ void ZSimpleAlertView::showInView(const std::shared_ptr<ui::View>& view) {
         ZTRACE_WARN("ZSimpleAlertView: asked to show in no view");
         return;
     }
-    selfRef_ = self<ZSimpleAlertView>();
     setFrame(view->bounds());
-    view->addSubview(selfRef_);
+    view->addSubview(self());
     setNeedsLayout();
     layoutIfNeeded();
 }
@@ -195,10 +195,43 @@ void ZSimpleAlertView::hide() {
 }
 
 void ZSimpleAlertView::removeFromSuperview() {
-    // Held until the end of this call, so dropping the self-reference cannot end the alert while
-    // its own method is still running.
-    const auto keep = std::move(selfRef_);
+    if (!superview()) {
+        return;
+    }
+    // Held until the end of this call: the host may have held the last reference.
+    const auto keep = self<ZSimpleAlertView>();
     View::removeFromSuperview();
+    if (auto handler = std::exchange(dismissHandler_, nullptr)) {
+        handler();
+    }
+}
+
+AlertQueue::Entry ZSimpleAlertView::queueEntry(std::weak_ptr<ui::View> host) {
+    auto alert = self<ZSimpleAlertView>();
+    return {alert, [alert, host = std::move(host)](std::function<void()> left) {
+                alert->setDismissHandler(std::move(left));
+                alert->showInView(host.lock());
+            }};
+}
+
+std::vector<std::shared_ptr<ZSimpleAlertView>>
+ZSimpleAlertView::alertsShowingIn(const std::shared_ptr<ui::View>& root) {
+    std::vector<std::shared_ptr<ZSimpleAlertView>> found;
+    std::vector<std::shared_ptr<ui::View>> pending;
+    if (root) {
+        pending.push_back(root);
+    }
+    while (!pending.empty()) {
+        const auto view = std::move(pending.back());
+        pending.pop_back();
+        if (auto alert = std::dynamic_pointer_cast<ZSimpleAlertView>(view)) {
+            found.push_back(alert);
+            continue; // nothing under an alert is another alert on screen
+        }
+        const auto& subviews = view->subviews();
+        pending.insert(pending.end(), subviews.rbegin(), subviews.rend());
+    }
+    return found;
 }
 
 void ZSimpleAlertView::finish(const std::string& title, int index) {

@@ -1,12 +1,15 @@
 // ZSimpleAlertView: the kit's own in-view alert - a message (with an optional icon) and buttons on a
 // centred panel over a dimmed cover of the whole host view. A tapped button takes the alert away and
-// tells the delegate; an alert without buttons is a notice that any tap dismisses.
+// tells the delegate; an alert without buttons is a notice that any tap dismisses. Its host view holds
+// it while it shows; an alert taken off screen is freed unless someone else keeps it.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "core/alert_queue.h"
 #include "platform/foundation/value.h"
 #include "platform/graphics/color.h"
 #include "platform/ui/alert_panel.h"
@@ -75,14 +78,21 @@ public:
     std::shared_ptr<ZSimpleAlertViewDelegate> delegate() const { return delegate_.lock(); }
     void setDelegate(std::weak_ptr<ZSimpleAlertViewDelegate> delegate) { delegate_ = std::move(delegate); }
 
-    // Covers `view` (its whole bounds, following its size) and centres the panel in it. The alert
-    // keeps itself alive until it is hidden. A null view is refused with a log line.
+    // Covers `view` (its whole bounds, following its size) and centres the panel in it; the view
+    // holds the alert while it shows. A null view is refused with a log line.
     void showInView(const std::shared_ptr<ui::View>& view);
     // Takes the alert out of its host without telling the delegate.
     void hide();
-    // However the alert leaves its host, it stops keeping itself alive.
+    // However the alert leaves its host, the dismiss handler hears of it (once).
     void removeFromSuperview() override;
-    bool isShowing() const { return static_cast<bool>(selfRef_); }
+    bool isShowing() const { return superview() != nullptr; }
+    // Called once, when the alert next leaves its host however it leaves.
+    void setDismissHandler(std::function<void()> handler) { dismissHandler_ = std::move(handler); }
+
+    // The alert as an AlertQueue shows it: over `host`, if that is still there when its turn comes.
+    AlertQueue::Entry queueEntry(std::weak_ptr<ui::View> host);
+    // The alerts showing in `root` or any view under it, outermost first.
+    static std::vector<std::shared_ptr<ZSimpleAlertView>> alertsShowingIn(const std::shared_ptr<ui::View>& root);
 
     // The panel with the icon, message and buttons.
     const std::shared_ptr<ZRoundedCornerView>& panel() const { return panel_; }
@@ -107,7 +117,7 @@ private:
     std::vector<std::shared_ptr<ui::PanelButton>> buttons_;
     fnd::Value alertId_;
     std::weak_ptr<ZSimpleAlertViewDelegate> delegate_;
-    std::shared_ptr<ZSimpleAlertView> selfRef_;
+    std::function<void()> dismissHandler_;
 };
 
 } // namespace zelvan

@@ -12,6 +12,7 @@
 #include "core/zelvan_style.h"
 #include "core/zjson.h"
 #include "platform/foundation/bundle.h"
+#include "platform/foundation/file_io.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/ui/label.h"
@@ -115,8 +116,13 @@ void ZelvanWidget::clearImageCaches() {
     caches.greyIcons.clear();
 }
 
-gfx::ImagePtr ZelvanWidget::newMemoryImageFromFile(const std::string& path) {
-    return gfx::Image::imageWithContentsOfFile(path);
+gfx::ImagePtr ZelvanWidget::newMemoryImageFromFile(const std::string& path, gfx::DecodeLimit limit) {
+    const std::optional<fnd::Bytes> bytes = fnd::readFile(path);
+    if (!bytes) {
+        ZLOG(Warn, "ZelvanWidget: cannot read %@", fnd::logPreview(path));
+        return nullptr;
+    }
+    return gfx::Image::imageWithData(*bytes, limit);
 }
 
 gfx::ImagePtr ZelvanWidget::newGrayScaleImage(const gfx::ImagePtr& image) {

@@ -39,8 +39,9 @@ public:
     // Empties the resource, shared and grey icon caches, as a freshly started process has them. For tests.
     static void clearImageCaches();
 
-    // The image decoded fully from the file at `path`; null when it is missing or not an image.
-    static gfx::ImagePtr newMemoryImageFromFile(const std::string& path);
+    // The image decoded fully from the file at `path`; null (and a log line) when it is missing, not an
+    // image, or larger than `limit` (refused from its header, before any pixel is decoded).
+    static gfx::ImagePtr newMemoryImageFromFile(const std::string& path, gfx::DecodeLimit limit = {});
     // A grey copy (luminance in each channel, alpha kept); null for a null image.
     static gfx::ImagePtr newGrayScaleImage(const gfx::ImagePtr& image);
     // The path of `file` inside the application bundle; nullopt when it is not there (or the name

@@ -1,5 +1,6 @@
 // The avatar manager: its request queue under the manual clock, answers written to the cache folder
-// within its byte budget, the folder scan, the getters' version rules and its listeners.
+// within its byte budget, the folder scan, the getters' version rules, the pictures' size limit and its
+// listeners.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -268,6 +269,33 @@ TEST_F(AvatarManagerTest, GettersFollowTheVersionRules) {
     touch(folder_ + "9_2_1", {1, 2, 3});
     manager->updateAvatarInfo(9, 2, 1);
     EXPECT_EQ(manager->newImageAvatarHead(9), bundle("avatar_unknown"));
+}
+
+TEST_F(AvatarManagerTest, PicturesOverTheLimitAreRefusedBeforeAnyConversion) {
+    auto manager = start();
+    const auto png = [](int width, int height) {
+        fnd::Bytes pixels(static_cast<size_t>(width) * height * 4, 0xff);
+        return gfx::pngRepresentation(*gfx::Image::fromPixels(width, height, std::move(pixels)));
+    };
+    const int side = static_cast<int>(ZelvanAvatarManager::kPictureLimit.maxWidth);
+    touch(folder_ + "3_2_1", png(side + 1, 8));
+    touch(folder_ + "4_2_1", png(side, 8));
+    manager->updateAvatarInfo(3, 2, 1);
+    manager->updateAvatarInfo(4, 2, 1);
+
+    // One warning per look, no grey file, the unknown head shown, and the received file kept.
+    fnd::testing::LogCapture log;
+    EXPECT_EQ(manager->findAvatarPath(3, 2, true), folder_ + "3_2_1_gray");
+    EXPECT_FALSE(fnd::FileManager::fileExistsAtPath(folder_ + "3_2_1_gray"));
+    EXPECT_EQ(manager->newImageAvatarHead(3, true), ZelvanWidget::imageFromResource("avatar_unknown_gray", true));
+    EXPECT_EQ(log.count("refusing a 1025 x 8 image"), 2u);
+    EXPECT_EQ(log.count("WARN"), 2u);
+    EXPECT_TRUE(fnd::FileManager::fileExistsAtPath(folder_ + "3_2_1"));
+
+    // A picture at the limit is turned grey as before.
+    EXPECT_EQ(manager->findAvatarPath(4, 2, true), folder_ + "4_2_1_gray");
+    EXPECT_TRUE(fnd::FileManager::fileExistsAtPath(folder_ + "4_2_1_gray"));
+    EXPECT_EQ(log.count("WARN"), 2u);
 }
 
 TEST_F(AvatarManagerTest, ListenersFailAloneAndGoneOnesAreSkipped) {

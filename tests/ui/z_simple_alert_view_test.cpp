@@ -1,5 +1,6 @@
 // The in-view alert: button numbering, a tapped button reaching the delegate after the alert has
-// gone, the notice without buttons, the kept alert id, a dead delegate, and the panel's layout.
+// gone, the notice without buttons, the kept alert id, a dead delegate, the panel's layout, and
+// notices through an alert queue, freed once off screen.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -138,6 +139,41 @@ TEST_F(ZSimpleAlertViewTest, NoticeWithoutButtonsGoesOnAnyTap) {
     modal->showInView(window_);
     tapButton(*modal, 0);
     EXPECT_FALSE(modal->superview());
+}
+
+TEST_F(ZSimpleAlertViewTest, QueuedNoticesShowOneAtATimeAndAreFreedOffScreen) {
+    std::vector<std::weak_ptr<ZSimpleAlertView>> made;
+    {
+        AlertQueue queue("notice", 1);
+        for (int i = 0; i < 5; ++i) {
+            auto alert = makeAlert({});
+            alert->label()->setText(std::to_string(i));
+            made.push_back(alert);
+            queue.show(alert->queueEntry(window_));
+        }
+        EXPECT_EQ(ZSimpleAlertView::alertsShowingIn(window_), (std::vector{made[0].lock()}));
+        EXPECT_TRUE(made[1].expired()) << "a dropped notice is freed";
+
+        // A tap takes the first away (telling the delegate) and brings up the newest.
+        ui::testing::TouchDriver::tap(window_, {10, 10});
+        EXPECT_EQ(recorder_->calls, (std::vector<std::string>{"|-1|removed|"}));
+        EXPECT_EQ(ZSimpleAlertView::alertsShowingIn(window_), (std::vector{made[4].lock()}));
+        made[4].lock()->hide();
+        EXPECT_TRUE(ZSimpleAlertView::alertsShowingIn(window_).empty());
+    }
+    fnd::RunLoop::main().runUntilIdle();
+    for (const auto& alert : made) {
+        EXPECT_TRUE(alert.expired());
+    }
+
+    // An alert left showing in a host view that goes is freed with it.
+    auto host = ui::View::create<ui::View>(gfx::Rect(0, 0, 100, 100));
+    auto alert = makeAlert({"OK"});
+    alert->showInView(host);
+    const std::weak_ptr<ZSimpleAlertView> weak = alert;
+    alert.reset();
+    host.reset();
+    EXPECT_TRUE(weak.expired());
 }
 
 } // namespace

@@ -149,6 +149,26 @@ fnd::Bytes bigMalformedLoginReply(size_t bytes, std::mt19937& rng) {
     return framedPacket(fnd::Value::array({0, randomBytes(rng, bytes)}));
 }
 
+fnd::Bytes alertFloodFrames(int invitations) {
+    fnd::Bytes out;
+    auto add = [&out](const fnd::Value& packet) {
+        fnd::Bytes frame = framedPacket(packet);
+        out.insert(out.end(), frame.begin(), frame.end());
+    };
+    for (int n = 0; n < invitations; ++n) {
+        const std::string inviter = "Inviter " + std::to_string(n);
+        add(fnd::Value::array({46, fnd::Value::array({1, 2, inviter, 1000 + n, 7, "Hostile Poker"})}));
+        for (int i = 0; i < 4; ++i) {
+            add(fnd::Value::array({52}));
+        }
+        if (n % 2 == 0) {
+            add(fnd::Value::array({303, 1, 1, "Leaving group failed " + std::to_string(n)}));
+            add(fnd::Value::array({34, 1, 0, "Room refused " + std::to_string(n)}));
+        }
+    }
+    return out;
+}
+
 fnd::Bytes randomFrame(std::mt19937& rng) {
     switch (uniform(rng, 0, 9)) {
     case 0: { // random bytes under an honest length

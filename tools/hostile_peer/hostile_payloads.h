@@ -34,6 +34,10 @@ fnd::Bytes bigMalformedLoginReply(size_t bytes, std::mt19937& rng);
 // The start of a single-player game (command 21) for the user of sessionReply(), whose bytecode's
 // "initialize" is done at once and whose "execute" and "paint" loop forever.
 fnd::Bytes endlessGameStart();
+// The frames of an alert flood, `invitations` deep: that many game invitations (command 46), four
+// times as many "no table" replies (52), and half as many messenger warnings (a failed group leave,
+// 303) and messenger alerts (a refused room entry, 34), interleaved.
+fnd::Bytes alertFloodFrames(int invitations);
 
 // One random frame: random bytes, a length prefix that lies, a length over the cap, deep nesting,
 // a huge claimed count, a corrupted packet or a well-formed packet of random values.

@@ -16,8 +16,9 @@ namespace {
 
 using asio::ip::tcp;
 
-constexpr std::string_view kModeNames[] = {"random-frames", "accept-close", "refuse-flood", "huge-arrays",
-                                           "stall-login",   "big-packet",   "endless-game", "file-flood"};
+constexpr std::string_view kModeNames[] = {"random-frames", "accept-close", "refuse-flood",
+                                           "huge-arrays",   "stall-login",  "big-packet",
+                                           "endless-game",  "file-flood",   "alert-flood"};
 
 // The refusal code the flood opens with, and how many small frames go out per write.
 constexpr int kRefusalCode = 5;
@@ -99,6 +100,8 @@ int HostilePeer::frameCount() const {
         return 3000;
     case PeerMode::HugeArrays:
         return 8; // two of each array kind
+    case PeerMode::AlertFlood:
+        return 1000; // invitations, with the other alerts in proportion
     default:
         return 1;
     }
@@ -187,6 +190,15 @@ asio::awaitable<void> HostilePeer::serve(tcp::socket socket, int id) {
     case PeerMode::FileFlood:
         co_await serveFileFlood(socket);
         break;
+    case PeerMode::AlertFlood: {
+        if (!co_await readLogin(socket) || !co_await send(socket, sessionReply(), 1)) {
+            co_return;
+        }
+        if (!co_await send(socket, alertFloodFrames(count), count * 6)) {
+            co_return;
+        }
+        break;
+    }
     }
     ZLOG(Info, "hostile-peer: connection #%d: done sending; holding it open", id);
     co_await drain(socket);

@@ -1,7 +1,7 @@
 // HostilePeer: a game server on 127.0.0.1 that misbehaves in one chosen way (random frames, closing
 // every connection, floods of refusals, huge arrays, a log-in never answered, multi-megabyte
-// packets, a game that never returns, files nobody asked for) for a bounded time, counting the connections it
-// accepted and the frames it sent.
+// packets, a game that never returns, files nobody asked for, floods of packets that each raise an alert) for a
+// bounded time, counting the connections it accepted and the frames it sent.
 #pragma once
 
 #include <cstdint>
@@ -23,7 +23,8 @@ enum class PeerMode {
     StallLogin,
     BigPacket,
     EndlessGame,
-    FileFlood
+    FileFlood,
+    AlertFlood
 };
 
 // "random-frames", "accept-close", ... ; nullopt for any other name.

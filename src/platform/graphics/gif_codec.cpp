@@ -52,7 +52,7 @@ bool isGifData(std::span<const uint8_t> bytes) {
            (std::memcmp(bytes.data(), "GIF87a", 6) == 0 || std::memcmp(bytes.data(), "GIF89a", 6) == 0);
 }
 
-ImagePtr decodeGif(std::span<const uint8_t> bytes) {
+ImagePtr decodeGif(std::span<const uint8_t> bytes, DecodeLimit limit) {
     Reader reader{bytes, 0};
     int error = 0;
     std::unique_ptr<GifFileType, GifCloser> gif(DGifOpen(&reader, readBytes, &error));
@@ -106,7 +106,7 @@ ImagePtr decodeGif(std::span<const uint8_t> bytes) {
     // The first frame is shown on the logical screen; a frame reaching past it widens the canvas.
     int64_t width = std::max<int64_t>(gif->SWidth, left + frameW);
     int64_t height = std::max<int64_t>(gif->SHeight, top + frameH);
-    if (!imageDimensionsAllowed(frameW, frameH) || !imageDimensionsAllowed(width, height)) {
+    if (!imageDimensionsAllowed(frameW, frameH) || !limit.allows(width, height)) {
         ZLOG(Warn, "GIF: refusing a %lld x %lld image (too large or empty)", static_cast<long long>(width),
              static_cast<long long>(height));
         return nullptr;

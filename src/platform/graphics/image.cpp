@@ -103,15 +103,15 @@ ImagePtr Image::fromPixels(int width, int height, fnd::Bytes premultipliedBgra, 
     return std::make_shared<Image>(Private{}, width, height, std::move(pixels), orientation, 0, 0);
 }
 
-ImagePtr Image::imageWithData(std::span<const uint8_t> bytes) {
+ImagePtr Image::imageWithData(std::span<const uint8_t> bytes, DecodeLimit limit) {
     if (isPngData(bytes)) {
-        return decodePng(bytes);
+        return decodePng(bytes, limit);
     }
     if (isJpegData(bytes)) {
-        return decodeJpeg(bytes);
+        return decodeJpeg(bytes, limit);
     }
     if (isGifData(bytes)) {
-        return decodeGif(bytes);
+        return decodeGif(bytes, limit);
     }
     ZLOG(Warn, "Image: %lld bytes are not a PNG, JPEG or GIF image", static_cast<long long>(bytes.size()));
     return nullptr;

@@ -32,6 +32,16 @@ inline constexpr int64_t kMaxImagePixels = int64_t{16} * 1024 * 1024;
 // Whether a width x height image may be allocated (both sides positive and within the limits).
 bool imageDimensionsAllowed(int64_t width, int64_t height);
 
+// The largest image a decode may give; never more than the limits above. The codecs read the size
+// from the image's header and refuse a larger image (one log line) before they decode a pixel.
+struct DecodeLimit {
+    int64_t maxWidth = kMaxImageSide;
+    int64_t maxHeight = kMaxImageSide;
+    bool allows(int64_t width, int64_t height) const {
+        return imageDimensionsAllowed(width, height) && width <= maxWidth && height <= maxHeight;
+    }
+};
+
 class Image;
 using ImagePtr = std::shared_ptr<Image>;
 
@@ -49,8 +59,8 @@ public:
                                ImageOrientation orientation = ImageOrientation::Up);
 
     // Decodes PNG, JPEG or GIF (first frame) bytes, chosen by signature. Null and a log line when
-    // the bytes are not a supported image or are damaged.
-    static ImagePtr imageWithData(std::span<const uint8_t> bytes);
+    // the bytes are not a supported image, are damaged or hold an image larger than `limit`.
+    static ImagePtr imageWithData(std::span<const uint8_t> bytes, DecodeLimit limit = {});
     // Reads and decodes the file at `path`; null when unreadable or undecodable.
     static ImagePtr imageWithContentsOfFile(const std::string& path);
     // The bundle resource `name`, else `name`.png, decoded once and cached for the process

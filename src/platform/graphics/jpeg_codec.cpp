@@ -56,6 +56,7 @@ void installErrorManager(ErrorManager& err) {
 
 struct DecodeState {
     std::span<const uint8_t> input;
+    DecodeLimit limit;
     ErrorManager err;
     jpeg_progress_mgr progress;
     uint32_t width = 0;
@@ -93,7 +94,7 @@ bool readJpeg(jpeg_decompress_struct& cinfo, DecodeState& st) {
     jpeg_read_header(&cinfo, TRUE);
     st.width = cinfo.image_width;
     st.height = cinfo.image_height;
-    if (!imageDimensionsAllowed(st.width, st.height)) {
+    if (!st.limit.allows(st.width, st.height)) {
         st.tooLarge = true;
         return false;
     }
@@ -237,13 +238,14 @@ std::optional<ImageOrientation> exifOrientation(std::span<const uint8_t> app1) {
     return std::nullopt;
 }
 
-ImagePtr decodeJpeg(std::span<const uint8_t> bytes) {
+ImagePtr decodeJpeg(std::span<const uint8_t> bytes, DecodeLimit limit) {
     if (bytes.empty()) {
         ZLOG(Warn, "JPEG: no data");
         return nullptr;
     }
     auto st = std::make_unique<DecodeState>();
     st->input = bytes;
+    st->limit = limit;
     jpeg_decompress_struct cinfo{};
     installErrorManager(st->err);
     cinfo.err = &st->err.base;

@@ -18,6 +18,7 @@ namespace {
 
 struct ReadState {
     std::span<const uint8_t> input;
+    DecodeLimit limit;
     size_t offset = 0;
     std::string error;
     uint32_t width = 0;
@@ -63,7 +64,7 @@ bool readPng(png_structp png, png_infop info, ReadState& state) {
     png_get_IHDR(png, info, &width, &height, &bitDepth, &colorType, &interlace, nullptr, nullptr);
     state.width = width;
     state.height = height;
-    if (!imageDimensionsAllowed(width, height)) {
+    if (!state.limit.allows(width, height)) {
         state.tooLarge = true;
         return false;
     }
@@ -130,9 +131,10 @@ bool isPngData(std::span<const uint8_t> bytes) {
     return bytes.size() >= 8 && png_sig_cmp(bytes.data(), 0, 8) == 0;
 }
 
-ImagePtr decodePng(std::span<const uint8_t> bytes) {
+ImagePtr decodePng(std::span<const uint8_t> bytes, DecodeLimit limit) {
     ReadState state;
     state.input = bytes;
+    state.limit = limit;
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &state, readError, ignoreWarning);
     if (!png) {
         ZLOG(Error, "PNG: cannot start the decoder");

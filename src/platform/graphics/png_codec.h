@@ -12,7 +12,8 @@ namespace gfx {
 
 // Whether the bytes start with the PNG signature.
 bool isPngData(std::span<const uint8_t> bytes);
-// The decoded image (orientation Up), or null and a log line.
-ImagePtr decodePng(std::span<const uint8_t> bytes);
+// The decoded image (orientation Up), or null and a log line (also for an image larger than `limit`,
+// refused after the header).
+ImagePtr decodePng(std::span<const uint8_t> bytes, DecodeLimit limit = {});
 
 } // namespace gfx

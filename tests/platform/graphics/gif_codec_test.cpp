@@ -134,6 +134,7 @@ TEST(GifCodec, RefusesDamagedAndOversizedFiles) {
         const char* name;
         fnd::Bytes bytes;
         const char* log;
+        DecodeLimit limit{};
     };
     const Case cases[] = {
         {"signature only", fnd::Bytes(good.begin(), good.begin() + 6), "GIF: cannot decode"},
@@ -142,13 +143,17 @@ TEST(GifCodec, RefusesDamagedAndOversizedFiles) {
         {"no image", fnd::Bytes{'G', 'I', 'F', '8', '9', 'a', 4, 0, 4, 0, 0, 0, 0, 0x3b}, "GIF: cannot decode"},
         {"screen too large", withScreen(9000, 9000), "too large"},
         {"frame too large", hugeFrame, "too large"},
+        {"over the caller's limit", withScreen(2000, 4), "refusing a 2000 x 4 image (too large", {1024, 1024}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         fnd::testing::LogCapture log;
-        EXPECT_EQ(Image::imageWithData(c.bytes), nullptr);
+        EXPECT_EQ(Image::imageWithData(c.bytes, c.limit), nullptr);
         EXPECT_TRUE(log.contains(c.log)) << (log.lines().empty() ? "" : log.lines().front());
+        EXPECT_EQ(log.lines().size(), 1u);
     }
+    // A caller's limit allows a picture of its size.
+    EXPECT_NE(Image::imageWithData(good, {4, 4}), nullptr);
 }
 
 } // namespace

@@ -279,6 +279,7 @@ TEST(PngCodec, RefusesDamagedAndOversizedFiles) {
         const char* name;
         fnd::Bytes bytes;
         const char* log;
+        DecodeLimit limit{};
     };
     const Case cases[] = {
         {"signature only", fnd::Bytes(good.begin(), good.begin() + 8), "PNG: cannot decode"},
@@ -287,13 +288,18 @@ TEST(PngCodec, RefusesDamagedAndOversizedFiles) {
         {"wide", withSize(9000, 2), "PNG"},
         {"too many pixels", withSize(5000, 5000), "too large"},
         {"zero width", withSize(0, 5), "PNG: cannot decode"},
+        // Refused from the header: the pixels for that size are not there to decode.
+        {"over the caller's limit", withSize(2000, 16), "refusing a 2000 x 16 image (too large)", {1024, 1024}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         fnd::testing::LogCapture log;
-        EXPECT_EQ(Image::imageWithData(c.bytes), nullptr);
+        EXPECT_EQ(Image::imageWithData(c.bytes, c.limit), nullptr);
         EXPECT_TRUE(log.contains(c.log)) << (log.lines().empty() ? "" : log.lines().front());
+        EXPECT_EQ(log.lines().size(), 1u);
     }
+    // A caller's limit allows a picture of its size.
+    EXPECT_NE(Image::imageWithData(good, {kW, kH}), nullptr);
 }
 
 } // namespace
