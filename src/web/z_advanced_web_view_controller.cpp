@@ -100,11 +100,9 @@ std::optional<std::string> ZAdvancedWebViewController::pageUrlFor(const std::str
     if (key.empty()) {
         return std::nullopt;
     }
+    // Without a delegate (a screen built alone) the page key resolves against the default web host.
     const auto app = zelvanAppDelegate::current();
-    if (!app) {
-        return std::nullopt; // no web host to resolve a page key against
-    }
-    std::string page = pageUrlForKey(key, app->zelvanWebHost());
+    std::string page = pageUrlForKey(key, app ? app->zelvanWebHost() : AppConfig{}.webHost);
     if (mark != std::string::npos) {
         page += url.substr(mark);
     }
