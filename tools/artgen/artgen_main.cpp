@@ -1,6 +1,8 @@
 // zelvan-artgen <out folder>: draws every bundle image of the art table and writes it as a PNG,
 // together with IMAGES.md listing them, and writes the message alert sound. Output is byte-for-byte
 // stable from run to run.
+#include <CLI/CLI.hpp>
+
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -12,11 +14,16 @@
 
 int main(int argc, char** argv) {
     using namespace zelvan::artgen;
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: zelvan-artgen <out folder>\n");
-        return 2;
+    std::string folder;
+    CLI::App cli{"Draws every bundle image and the message alert sound into a folder, with IMAGES.md.",
+                 "zelvan-artgen"};
+    cli.add_option("folder", folder, "the output folder")->required();
+    try {
+        cli.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return cli.exit(e) == 0 ? 0 : 2;
     }
-    std::filesystem::path out = argv[1];
+    std::filesystem::path out = folder;
     std::error_code ec;
     std::filesystem::create_directories(out, ec);
     if (ec) {

@@ -1,5 +1,7 @@
 // Command-line front end of the bytecode assembler: `bcasm in.zsa -o out.img` assembles a source
 // file, `bcasm -d image` prints the disassembly of an image.
+#include <CLI/CLI.hpp>
+
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -20,37 +22,32 @@ bool readAll(const std::string& path, std::vector<uint8_t>& out) {
     return !in.bad();
 }
 
-int usage() {
-    std::fprintf(stderr, "usage: bcasm <source.zsa> [-o <image>]\n       bcasm -d <image>\n");
-    return 2;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.size() == 2 && args[0] == "-d") {
+    std::string input;
+    std::string output;
+    std::string disassemble;
+    CLI::App cli{"Assembles a game script source into an image, or prints an image's disassembly.", "bcasm"};
+    auto* sourceOption = cli.add_option("source", input, "the source file (.zsa)");
+    cli.add_option("-o", output, "the image to write (default: the source's name with .img)")->needs(sourceOption);
+    cli.add_option("-d", disassemble, "print the disassembly of this image instead")->excludes(sourceOption);
+    try {
+        cli.parse(argc, argv);
+        if (input.empty() && disassemble.empty()) {
+            throw CLI::RequiredError("a source file or -d <image>");
+        }
+    } catch (const CLI::ParseError& e) {
+        return cli.exit(e) == 0 ? 0 : 2;
+    }
+    if (!disassemble.empty()) {
         std::vector<uint8_t> image;
-        if (!readAll(args[1], image)) {
-            std::fprintf(stderr, "bcasm: cannot read %s\n", args[1].c_str());
+        if (!readAll(disassemble, image)) {
+            std::fprintf(stderr, "bcasm: cannot read %s\n", disassemble.c_str());
             return 1;
         }
         std::fputs(zelvan::Disassembler::disassemble(image).c_str(), stdout);
         return 0;
-    }
-    std::string input;
-    std::string output;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-o" && i + 1 < args.size()) {
-            output = args[++i];
-        } else if (input.empty() && !args[i].empty() && args[i][0] != '-') {
-            input = args[i];
-        } else {
-            return usage();
-        }
-    }
-    if (input.empty()) {
-        return usage();
     }
     if (output.empty()) {
         output =

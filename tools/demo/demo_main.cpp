@@ -3,11 +3,12 @@
 // chat, a reply typed on the keyboard and the friend's answer, then the Games tab's lobby and a game
 // played alone to its result and score, with a screenshot of each screen and a summary at the end.
 // A step that does not happen in time ends the run with exit code 1.
-#include <charconv>
+#include <CLI/CLI.hpp>
+
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "app/client_session.h"
@@ -34,53 +35,18 @@ struct DriverOptions {
     std::vector<std::string> clientArgs;
 };
 
-void usage(FILE* out) {
-    std::fprintf(out,
-                 "usage: zelvan-demo --server HOST:PORT --account PHONE:PASSWORD [--web HOST[:PORT]] [--home DIR]\n"
-                 "                   [--screenshots DIR] [--audio-out FILE] [--idle-turns N]\n"
-                 "                   [--step-seconds N] [--friend USER] [--reply TEXT]\n"
-                 "  --screenshots defaults to %s\n"
-                 "  --step-seconds: how long each step may wait for what it expects (default 15)\n"
-                 "  --friend: the user id whose line the user answers (default 2001)\n",
-                 kDefaultScreens);
-}
-
-bool parseNumber(std::string_view text, double& out) {
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
-    return ec == std::errc() && end == text.data() + text.size() && out > 0;
-}
-
-// Takes the driver's own options out of `args`; the rest are the client's. False on a bad value.
-bool parseDriverOptions(const std::vector<std::string>& args, DriverOptions& options, std::string& error) {
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const bool own = arg == "--step-seconds" || arg == "--friend" || arg == "--reply";
-        if (!own) {
-            if (arg == "--run-seconds" || arg == "--tab") {
-                error = arg + " is the plain client's; the demo decides when to stop and which tab shows";
-                return false;
-            }
-            options.clientArgs.push_back(arg);
-            continue;
-        }
-        if (i + 1 >= args.size()) {
-            error = arg + " needs a value";
-            return false;
-        }
-        const std::string& value = args[++i];
-        double number = 0;
-        if (arg == "--reply") {
-            options.reply = value;
-        } else if (!parseNumber(value, number)) {
-            error = "bad value for " + arg + ": " + value;
-            return false;
-        } else if (arg == "--step-seconds") {
-            options.stepSeconds = number;
-        } else {
-            options.friendId = static_cast<int>(number);
-        }
-    }
-    return true;
+// The driver's own options on `cli`; what it does not know is left for the client's command line.
+void addDriverOptions(CLI::App& cli, DriverOptions& options) {
+    cli.allow_extras();
+    cli.add_option("--step-seconds", options.stepSeconds, "how long each step may wait for what it expects")
+        ->default_val(options.stepSeconds)
+        ->check(CLI::Range(0.1, 3600.0));
+    cli.add_option("--friend", options.friendId, "the user id whose line the user answers")
+        ->default_val(options.friendId)
+        ->check(CLI::Range(1, std::numeric_limits<int>::max()));
+    cli.add_option("--reply", options.reply, "what the user answers")->default_str(options.reply);
+    cli.footer(std::string("The client's own options follow (--screenshots defaults to ") + kDefaultScreens +
+               "; --run-seconds and --tab are the plain client's):\n" + zelvan::LaunchOptions::usage());
 }
 
 } // namespace
@@ -88,26 +54,30 @@ bool parseDriverOptions(const std::vector<std::string>& args, DriverOptions& opt
 int main(int argc, char** argv) {
     using namespace zelvan;
     DriverOptions driver;
-    std::string error;
-    if (!parseDriverOptions(std::vector<std::string>(argv + 1, argv + argc), driver, error)) {
-        std::fprintf(stderr, "zelvan-demo: %s\n", error.c_str());
-        usage(stderr);
-        return 2;
+    CLI::App cli{"The demo driver: the client against a dev server, its user played by the test drivers.",
+                 "zelvan-demo"};
+    addDriverOptions(cli, driver);
+    try {
+        cli.parse(argc, argv);
+        driver.clientArgs = cli.remaining();
+        for (const std::string& arg : driver.clientArgs) {
+            if (arg == "--run-seconds" || arg == "--tab") {
+                throw CLI::ValidationError(arg +
+                                           " is the plain client's; the demo decides when to stop and which tab shows");
+            }
+        }
+    } catch (const CLI::ParseError& e) {
+        return cli.exit(e) == 0 ? EXIT_SUCCESS : 2;
     }
     auto parsed = LaunchOptions::parse(driver.clientArgs);
     if (!parsed.ok()) {
-        std::fprintf(stderr, "zelvan-demo: %s\n", parsed.error().localizedDescription().c_str());
-        usage(stderr);
+        std::fprintf(stderr, "zelvan-demo: %s\nRun with --help for more information.\n",
+                     parsed.error().localizedDescription().c_str());
         return 2;
     }
     LaunchOptions options = parsed.value();
-    if (options.help) {
-        usage(stdout);
-        return EXIT_SUCCESS;
-    }
     if (!options.account) {
-        std::fprintf(stderr, "zelvan-demo: --account is required\n");
-        usage(stderr);
+        std::fprintf(stderr, "zelvan-demo: --account is required\nRun with --help for more information.\n");
         return 2;
     }
     if (options.home) {

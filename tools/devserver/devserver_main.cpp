@@ -1,8 +1,9 @@
 // zelvan-devserver: runs the loopback game server (and, with --web-port, its web server, with
 // --voice-port an echoing voice relay) until interrupted. Prints "listening on 127.0.0.1:PORT", "web on
 // 127.0.0.1:PORT" and "voice relay on 127.0.0.1:PORT" once they accept connections, so scripts can read the ports.
+#include <CLI/CLI.hpp>
+
 #include <atomic>
-#include <charconv>
 #include <csignal>
 #include <cstdio>
 #include <fstream>
@@ -18,38 +19,6 @@
 #include "tools/devserver/dev_voice_relay.h"
 #include "tools/devserver/dev_web_server.h"
 
-namespace {
-
-bool parsePort(std::string_view value, uint16_t& port) {
-    unsigned parsed = 0;
-    auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), parsed);
-    if (value.empty() || ec != std::errc() || end != value.data() + value.size() || parsed > 65535) {
-        std::fprintf(stderr, "zelvan-devserver: bad port \"%s\"\n", std::string(value).c_str());
-        return false;
-    }
-    port = static_cast<uint16_t>(parsed);
-    return true;
-}
-
-int usage() {
-    std::fprintf(stderr,
-                 "usage: zelvan-devserver [--port N] [--accounts phone:password[:name],...] [--log FILE]\n"
-                 "                        [--web-port N] [--web-root DIR] [--game-root DIR] [--demo-messenger]\n"
-                 "                        [--demo-silent-friend] [--demo-games] [--voice-port N]\n"
-                 "  --port 0 (the default) picks a free port; so does --web-port 0\n"
-                 "  --web-root defaults to the demo site %s\n"
-                 "  --game-root (resources and download lists) defaults to %s\n"
-                 "  --demo-messenger pushes the demo messenger world after each log-in\n"
-                 "  --demo-silent-friend: the demo world's friend 2001 does not answer the user's lines\n"
-                 "  --demo-games runs the demo game room (play alone starts the demo game)\n"
-                 "  --voice-port N runs an echoing voice relay there (0 picks a free port); the demo\n"
-                 "    world connects calls to its friends through it\n",
-                 ZELVAN_DEVSERVER_SITE, zelvan::devserver::builtGameRoot().c_str());
-    return 2;
-}
-
-} // namespace
-
 int main(int argc, char** argv) {
     using namespace zelvan::devserver;
     DevServerOptions options;
@@ -58,54 +27,36 @@ int main(int argc, char** argv) {
     std::string webRoot = ZELVAN_DEVSERVER_SITE;
     std::optional<uint16_t> voicePort;
     options.gameRoot = builtGameRoot();
-    for (int i = 1; i < argc; ++i) {
-        std::string_view arg = argv[i];
-        if (arg == "--demo-messenger") {
-            options.demoMessenger = true;
-            continue;
-        }
-        if (arg == "--demo-silent-friend") {
-            options.demoFriendAnswers = false;
-            continue;
-        }
-        if (arg == "--demo-games") {
-            options.demoGames = true;
-            continue;
-        }
-        if (i + 1 >= argc) {
-            return usage();
-        }
-        std::string_view value = argv[++i];
-        if (arg == "--port") {
-            if (!parsePort(value, options.port)) {
-                return 2;
-            }
-        } else if (arg == "--web-port") {
-            webPort.emplace();
-            if (!parsePort(value, *webPort)) {
-                return 2;
-            }
-        } else if (arg == "--voice-port") {
-            voicePort.emplace();
-            if (!parsePort(value, *voicePort)) {
-                return 2;
-            }
-        } else if (arg == "--game-root") {
-            options.gameRoot = value;
-        } else if (arg == "--web-root") {
-            webRoot = value;
-        } else if (arg == "--accounts") {
-            auto accounts = parseAccounts(value);
+
+    CLI::App cli{"The loopback game server (with --web-port its web server, with --voice-port an echoing voice relay); "
+                 "runs until interrupted.",
+                 "zelvan-devserver"};
+    cli.add_option("--port", options.port, "game server port; 0 picks a free one")->default_val(0);
+    cli.add_option("--accounts", "accounts that may sign in, phone:password[:name],...")
+        ->type_name("LIST")
+        ->each([&options](const std::string& text) {
+            auto accounts = parseAccounts(text);
             if (!accounts) {
-                std::fprintf(stderr, "zelvan-devserver: bad account list\n");
-                return 2;
+                throw CLI::ValidationError("bad account list \"" + text + "\"");
             }
             options.accounts = std::move(*accounts);
-        } else if (arg == "--log") {
-            logPath = value;
-        } else {
-            return usage();
-        }
+        });
+    cli.add_option("--log", logPath, "also append the log to this file");
+    cli.add_option("--web-port", webPort, "run the web server there; 0 picks a free port");
+    cli.add_option("--web-root", webRoot, "the web server's site")->default_str(ZELVAN_DEVSERVER_SITE);
+    cli.add_option("--game-root", options.gameRoot, "game resources and download lists")->default_str(options.gameRoot);
+    cli.add_flag("--demo-messenger", options.demoMessenger, "push the demo messenger world after each log-in");
+    cli.add_flag_callback(
+        "--demo-silent-friend", [&options] { options.demoFriendAnswers = false; },
+        "the demo world's friend 2001 does not answer the user's lines");
+    cli.add_flag("--demo-games", options.demoGames, "run the demo game room (play alone starts the demo game)");
+    cli.add_option("--voice-port", voicePort,
+                   "run an echoing voice relay there (0 picks a free port); the demo world connects calls to its "
+                   "friends through it");
+    try {
+        cli.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return cli.exit(e) == 0 ? 0 : 2;
     }
 
     std::ofstream logFile;

@@ -1,6 +1,8 @@
 // zelvan-gameart <game folder>: writes the demo game's generated resources (its sprite archive, its
 // bitmap font and its chime, three rising tones) under <game folder>/resources/, at the keys of
 // demo_art.h. The output is the same on every run.
+#include <CLI/CLI.hpp>
+
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -27,11 +29,15 @@ bool writeResource(const std::filesystem::path& folder, std::string_view key, co
 
 int main(int argc, char** argv) {
     using namespace zelvan::gameart;
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: zelvan-gameart <game folder>\n");
-        return 2;
+    std::string gameFolder;
+    CLI::App cli{"Writes the demo game's generated resources under <folder>/resources/.", "zelvan-gameart"};
+    cli.add_option("folder", gameFolder, "the game folder")->required();
+    try {
+        cli.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return cli.exit(e) == 0 ? 0 : 2;
     }
-    const std::filesystem::path folder = argv[1];
+    const std::filesystem::path folder = gameFolder;
     bool ok = writeResource(folder, kDemoSpritesKey, demoSpriteArchive());
     ok = writeResource(folder, kDemoFontKey, demoFont()) && ok;
     ok = writeResource(folder, kDemoSoundKey, zelvan::artgen::toneSequenceWav({660.0, 880.0, 1320.0}, 80)) && ok;
