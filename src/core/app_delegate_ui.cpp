@@ -23,17 +23,7 @@ namespace {
 // nothing once the delegate is being released, as its threads may still ask while its destructor
 // waits for them to end.
 void onMain(const std::weak_ptr<zelvanAppDelegate>& weak, std::function<void(zelvanAppDelegate&)> work) {
-    if (fnd::isMainThread()) {
-        if (auto self = weak.lock()) {
-            work(*self);
-        }
-        return;
-    }
-    fnd::RunLoop::main().post([weak, work = std::move(work)] {
-        if (auto live = weak.lock()) {
-            work(*live);
-        }
-    });
+    onMainIfAlive(weak, std::move(work));
 }
 
 } // namespace

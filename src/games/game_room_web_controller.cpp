@@ -3,6 +3,7 @@
 #include "games/game_room_web_controller.h"
 
 #include "core/localization.h"
+#include "core/main_thread.h"
 #include "core/zelvan_app_delegate.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/thread.h"
@@ -35,12 +36,7 @@ std::shared_ptr<GameRoomWebController> GameRoomWebController::self() {
 }
 
 void GameRoomWebController::onMain(std::function<void(GameRoomWebController&)> fn) {
-    std::weak_ptr<GameRoomWebController> weak = self();
-    fnd::RunLoop::main().post([weak, fn = std::move(fn)] {
-        if (auto controller = weak.lock()) {
-            fn(*controller);
-        }
-    });
+    onMainIfAlive(std::weak_ptr<GameRoomWebController>(self()), std::move(fn), OnMain::AlwaysPost);
 }
 
 void GameRoomWebController::send(const fnd::Value& packet) {

@@ -3,6 +3,7 @@
 // game thread.
 #include "games/script_controller.h"
 
+#include "core/main_thread.h"
 #include "core/zelvan_app_delegate.h"
 #include "core/zelvan_style.h"
 #include "platform/foundation/run_loop.h"
@@ -55,15 +56,11 @@ ScriptController::~ScriptController() {
 
 void ScriptController::onMain(std::function<void(ScriptController&)> fn, bool nowOnMain) {
     if (nowOnMain && fnd::isMainThread()) {
-        fn(*this);
+        fn(*this); // also while the controller is being made or let go, when no shared owner is at hand
         return;
     }
-    std::weak_ptr<ScriptController> weak = std::dynamic_pointer_cast<ScriptController>(shared_from_this());
-    fnd::RunLoop::main().post([weak, fn = std::move(fn)]() {
-        if (std::shared_ptr<ScriptController> self = weak.lock()) {
-            fn(*self);
-        }
-    });
+    onMainIfAlive(std::weak_ptr<ScriptController>(std::dynamic_pointer_cast<ScriptController>(shared_from_this())),
+                  std::move(fn), OnMain::AlwaysPost);
 }
 
 std::shared_ptr<GameRoom> ScriptController::room() const {
