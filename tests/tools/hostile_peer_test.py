@@ -15,6 +15,11 @@ LONGEST_LOG_LINE_LIMIT = 2000
 RUN_SECONDS = 4
 # The 4th failed connection in a row waits for the retry alert's button.
 MAX_FAILING_CONNECTIONS = 5
+# A server that logs the client in and then ends each connection (0.3 s later) needs about 0.8 s per
+# connection, so the alert comes after some 3.5 s of the client's run.
+RUN_SECONDS_BY_MODE = {"login-then-close": 6, "login-then-bad-frame": 6}
+# What a flood of empty and unreadable frames may make the client write to its log.
+MAX_LOG_BYTES = 1_000_000
 
 failures = []
 
@@ -68,7 +73,8 @@ def main():
     else:
         # Honest frames of 16 MiB take the unfixed ASan client long to decode: one of each array kind.
         count = 4 if mode == "huge-arrays" else None
-        report, peer = hostile_run.run_mode(args.client, args.peer, mode, work, RUN_SECONDS, count)
+        run_seconds = RUN_SECONDS_BY_MODE.get(mode, RUN_SECONDS)
+        report, peer = hostile_run.run_mode(args.client, args.peer, mode, work, run_seconds, count)
         print(f"client: {report}\npeer: {peer}")
         check_client(report, password_anywhere=mode != "refuse-flood")
         if mode == "accept-close":
@@ -82,6 +88,16 @@ def main():
             check(peer["frames"] > 3000, f"the peer sent its flood: {peer['frames']} frames")
         elif mode in ("huge-arrays", "big-packet"):
             check(peer["frames"] > 1, f"the peer sent its packets after the log-in: {peer['frames']} frames")
+        elif mode in ("login-then-close", "login-then-bad-frame"):
+            check(peer["connections"] <= MAX_FAILING_CONNECTIONS,
+                  f"{peer['connections']} connections in {run_seconds} s <= {MAX_FAILING_CONNECTIONS}")
+            check(report["alert_titles"] == ["Network error"], f"the retry alert is up: {report['alert_titles']}")
+        elif mode == "empty-frames":
+            check(peer["frames"] > 100_000, f"the peer sent its flood: {peer['frames']} frames")
+            check(report["log_bytes"] < MAX_LOG_BYTES, f"the client's log {report['log_bytes']} bytes < {MAX_LOG_BYTES}")
+        elif mode == "unasked-call":
+            check(peer["relay_connections"] == 0,
+                  f"no connection reaches the relay of a call nobody placed: {peer['relay_connections']}")
     if failures:
         print(f"{len(failures)} check(s) failed", file=sys.stderr)
         return 1

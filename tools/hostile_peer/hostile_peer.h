@@ -1,6 +1,7 @@
 // HostilePeer: a game server on 127.0.0.1 that misbehaves in one chosen way (random frames, closing
 // every connection, floods of refusals, huge arrays, a log-in never answered, multi-megabyte
-// packets) for a bounded time, counting the connections it accepted and the frames it sent.
+// packets, a log-in followed by a close or a bad frame, floods of empty frames, a call nobody placed)
+// for a bounded time, counting the connections it accepted and the frames it sent.
 #pragma once
 
 #include <cstdint>
@@ -14,7 +15,18 @@
 
 namespace zelvan::hostile {
 
-enum class PeerMode { RandomFrames, AcceptClose, RefuseFlood, HugeArrays, StallLogin, BigPacket };
+enum class PeerMode {
+    RandomFrames,
+    AcceptClose,
+    RefuseFlood,
+    HugeArrays,
+    StallLogin,
+    BigPacket,
+    LoginThenClose,
+    LoginThenBadFrame,
+    EmptyFrames,
+    UnaskedCall,
+};
 
 // "random-frames", "accept-close", ... ; nullopt for any other name.
 std::optional<PeerMode> parsePeerMode(std::string_view name);
@@ -34,13 +46,16 @@ struct PeerStats {
     int connections = 0;
     long long frames = 0;
     double seconds = 0;
+    // Connections to the voice relay the unasked-call mode points the client at.
+    int relayConnections = 0;
 };
 
 class HostilePeer {
 public:
     explicit HostilePeer(PeerOptions options);
 
-    // Binds 127.0.0.1:port and listens; false (with a line on stderr) when it cannot.
+    // Binds 127.0.0.1:port and listens (and, for a mode that names a voice relay, a free port for
+    // it); false (with a line on stderr) when it cannot.
     bool listen();
     uint16_t port() const { return port_; }
     // Serves until the time is up or SIGINT/SIGTERM arrives, then returns what happened.
@@ -56,11 +71,17 @@ private:
     // Reads and drops whatever the client sends until it closes the connection.
     asio::awaitable<void> drain(asio::ip::tcp::socket& socket);
     int frameCount() const;
+    // Sends empty and unreadable frames in batches until the client goes away.
+    asio::awaitable<void> floodBadFrames(asio::ip::tcp::socket& socket);
+    // Counts (and closes) every connection to the relay port.
+    asio::awaitable<void> relayAcceptLoop();
 
     PeerOptions options_;
     asio::io_context io_;
     asio::ip::tcp::acceptor acceptor_;
     uint16_t port_ = 0;
+    asio::ip::tcp::acceptor relay_;
+    uint16_t relayPort_ = 0;
     std::mt19937 rng_;
     PeerStats stats_;
 };
