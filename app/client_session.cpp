@@ -96,6 +96,8 @@ std::shared_ptr<zelvanAppDelegate> startClient(const LaunchOptions& options) {
 
 void finishClient(zelvanAppDelegate& delegate) {
     delegate.applicationWillTerminate();
+    // The counts of lines the log still holds back, before the summary.
+    fnd::flushLogRepeats();
     // What the user had in front of them at the end goes into the summary: the alerts still up.
     const auto panels = ui::AlertPanel::visiblePanels();
     for (const auto& panel : panels) {

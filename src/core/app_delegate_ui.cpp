@@ -116,6 +116,7 @@ void zelvanAppDelegate::showRetryAlert() {
         return; // one alert asks for the tap however many failures wait for it
     }
     hideInfo();
+    ZLOG(Info, "network: the retry alert asks the user before the next connection");
     retryAlert_ = std::make_shared<RetryAlert>(*this);
     retryAlert_->alert =
         ui::AlertView::initWithTitle(ZLS("networkError"), ZLS("networkErrorMessage"), retryAlert_, ZLS("Retry"));

@@ -41,8 +41,9 @@ struct AppConfig {
     std::string serverHost = "game.zelvan.net";
     uint16_t serverPort = kDefaultServerPort;
     std::string webHost = "www.zelvan.net";
-    // Empty network turns before a keep-alive goes out.
-    int keepAliveTurns = PacketQueue::kKeepAliveTurns;
+    // The idle time before a keep-alive goes out, in network turns of NetworkLoop::kSliceSeconds (it is
+    // time that counts, however many turns pass in it).
+    int keepAliveTurns = static_cast<int>(PacketQueue::kKeepAliveSeconds / NetworkLoop::kSliceSeconds);
 };
 
 class zelvanAppDelegate : public std::enable_shared_from_this<zelvanAppDelegate> {

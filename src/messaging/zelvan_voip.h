@@ -10,6 +10,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/app_services.h"
@@ -22,6 +23,7 @@
 namespace zelvan {
 
 class zelvanAppDelegate;
+class baseCard;
 class IMController;
 class VoipView;
 
@@ -141,7 +143,10 @@ private:
     void callConnected(const Signal& signal);
     // A system line in the chat with the party, and its call flag cleared when asked (main thread).
     void chatLine(int32_t imId, const std::string& party, const std::optional<std::string>& line, bool clearCalling);
-    bool cardKnown(int32_t imId, const std::string& party) const;
+    // The card of a service user or of an account's buddy, without making one (main thread).
+    std::shared_ptr<baseCard> knownCard(int32_t imId, const std::string& party) const;
+    // Whether the user called the party and the call is still waiting to connect (main thread).
+    bool userPlacedCall(int32_t imId, const std::string& party) const;
     // Runs `work` on the banner on the main thread, when there is one.
     void withBanner(std::function<void(VoipView&)> work);
     void disposeQueues();
@@ -174,6 +179,8 @@ private:
     std::shared_ptr<ui::AlertView> callAlert_;
     fnd::Value callAlertImId_;
     fnd::Value callAlertParty_;
+    // The account and party of the call the user accepted, until it connects or its caller hangs up.
+    std::optional<std::pair<int32_t, std::string>> acceptedCall_;
 };
 
 } // namespace zelvan

@@ -1,10 +1,13 @@
 // The voice call engine's signalling side: command 10 read on the network thread, then the chat
-// lines, the incoming-call question, the connected call's fields and the banner on the main thread.
+// lines, the incoming-call question, the connected call's fields (for a call the user placed or
+// accepted only) and the banner on the main thread.
 #include <charconv>
 
 #include "core/localization.h"
 #include "core/zelvan_app_delegate.h"
 #include "messaging/im_card.h"
+#include "messaging/im_chat.h"
+#include "messaging/im_chat_controller.h"
 #include "messaging/im_controller.h"
 #include "messaging/im_group.h"
 #include "messaging/packet_elements.h"
@@ -104,6 +107,9 @@ void ZelvanVoip::handleSignal(const Signal& signal) {
             auto question = std::move(callAlert_);
             question->dismissWithClickedButtonIndex(kReject, ui::Animated::Yes);
         }
+        if (acceptedCall_ && acceptedCall_->first == signal.imId && acceptedCall_->second == party) {
+            acceptedCall_.reset(); // the caller gave up before the call connected
+        }
         chatLine(signal.imId, party, ZLS("callEnd"), false);
         setShouldStop(true);
         chatLine(signal.imId, party, std::nullopt, true);
@@ -131,29 +137,38 @@ void ZelvanVoip::chatLine(int32_t imId, const std::string& party, const std::opt
     }
 }
 
-bool ZelvanVoip::cardKnown(int32_t imId, const std::string& party) const {
+std::shared_ptr<baseCard> ZelvanVoip::knownCard(int32_t imId, const std::string& party) const {
     auto im = messenger();
     if (!im) {
-        return false;
+        return nullptr;
     }
     if (imId == -1) {
         int32_t userId = 0;
         std::from_chars(party.data(), party.data() + party.size(), userId);
-        return im->getuserid(userId) != nullptr;
+        return im->getuserid(userId);
     }
     // Looks without creating: the account's getuser would add an unknown buddy.
     auto account = im->findIMWithID(imId);
     if (!account) {
-        return false;
+        return nullptr;
     }
     const auto& buddies = *account->all();
     for (size_t i = 0; i < buddies.count(); ++i) {
         auto buddy = buddies.objectAtIndex(i).asObject<imCard>();
         if (buddy && buddy->user() == party) {
-            return true;
+            return buddy;
         }
     }
-    return false;
+    return nullptr;
+}
+
+bool ZelvanVoip::userPlacedCall(int32_t imId, const std::string& party) const {
+    auto card = knownCard(imId, party);
+    auto im = card ? messenger() : nullptr;
+    auto chats = im ? im->chatController() : nullptr;
+    // The chat the user called from is marked until the call connects, is cancelled or ends.
+    auto chat = chats ? chats->findChatWithCard(card, false) : nullptr;
+    return chat && chat->inCall();
 }
 
 void ZelvanVoip::incomingCall(const Signal& signal) {
@@ -162,7 +177,7 @@ void ZelvanVoip::incomingCall(const Signal& signal) {
     auto delegate = app();
     const bool onWiFi = delegate && delegate->networkStatus() == zelvanAppDelegate::kNetworkWiFi;
     const bool idle = !call().voipServer.has_value();
-    if (!callAlert_ && idle && cardKnown(signal.imId, party) && onWiFi) {
+    if (!callAlert_ && idle && knownCard(signal.imId, party) && onWiFi) {
         callAlertImId_ = fnd::Value(signal.imId);
         callAlertParty_ = signal.party;
         callAlert_ = ui::AlertView::initWithTitle(ZLS("VoIPTitle"), ZLS("callMessage"), weak_from_this(), ZLS("Reject"),
@@ -182,6 +197,9 @@ void ZelvanVoip::alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonI
     }
     callAlert_.reset();
     const int answer = buttonIndex == kAccept ? kAccepted : kRejected;
+    if (answer == kAccepted) {
+        acceptedCall_ = {callAlertImId_.asInt().value_or(0), partyText(callAlertParty_)};
+    }
     if (auto delegate = app()) {
         delegate->send(fnd::Value::array({kCommand, callAlertImId_, callAlertParty_, answer}));
     }
@@ -195,6 +213,15 @@ void ZelvanVoip::alertViewDidDismissWithButtonIndex(ui::AlertView& alert, int /*
 
 void ZelvanVoip::callConnected(const Signal& signal) {
     const std::string party = partyText(signal.party);
+    // Only a call the user placed or accepted connects, once: anything else would send the session
+    // key to whatever relay the packet names.
+    const bool accepted = acceptedCall_ && acceptedCall_->first == signal.imId && acceptedCall_->second == party;
+    if (!accepted && !userPlacedCall(signal.imId, party)) {
+        ZTRACE_WARN("ignored a connected call with %s that the user neither placed nor accepted (relay %s:%d)",
+                    fnd::logPreview(party), fnd::logPreview(signal.host), static_cast<int>(signal.port));
+        return;
+    }
+    acceptedCall_.reset();
     auto delegate = app();
     if (delegate) {
         delegate->hideInfo();

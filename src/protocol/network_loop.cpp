@@ -17,8 +17,8 @@ namespace zelvan {
 struct NetworkLoop::Events final : TCPConnectionDelegate {
     explicit Events(NetworkLoop& owner) : owner(owner) {}
     void connectionDidOpen(TCPConnection&) override { owner.onOpen(); }
-    void connectionDidFailOpening(TCPConnection&) override { owner.onLost(false); }
-    void connectionDidClose(TCPConnection&) override { owner.onLost(true); }
+    void connectionDidFailOpening(TCPConnection&) override { owner.onLost(false, false); }
+    void connectionDidClose(TCPConnection& conn) override { owner.onLost(true, conn.endedOnProtocolError()); }
     void connectionDidReceiveFrame(TCPConnection&, const std::shared_ptr<const fnd::Bytes>& payload) override {
         owner.onPayload(payload);
     }
@@ -156,7 +156,7 @@ void NetworkLoop::loginReplyHandled() {
     onLoop([this] {
         loginDeadline_.cancel();
         if (connected_.load()) {
-            failures_ = 0;
+            loggedInAt_ = fnd::Clock::monotonic();
         }
     });
 }
@@ -189,11 +189,21 @@ void NetworkLoop::onOpen() {
     }
 }
 
-void NetworkLoop::onLost(bool wasOpen) {
+void NetworkLoop::onLost(bool wasOpen, bool protocolError) {
     // The connection is done with; it may be released from inside its own callback.
     connection_.reset();
     connected_ = false;
     loginDeadline_.cancel();
+    const std::optional<double> loggedInAt = std::exchange(loggedInAt_, std::nullopt);
+    if (loggedInAt) {
+        const double lasted = fnd::Clock::monotonic() - *loggedInAt;
+        if (!protocolError && lasted >= kSettledSessionSeconds) {
+            failures_ = 0; // a settled session: its end starts a new run of failures
+        } else {
+            ZTRACE_WARN("the game server session ended %.1f s after its log-in%s; counted as a failed connection",
+                        lasted, protocolError ? " on a protocol error" : "");
+        }
+    }
     int failures = ++failures_;
     lostBefore_ = true;
     if (listener_) {

@@ -1,6 +1,7 @@
 // NetworkLoop: what the network thread runs. Each turn services the thread's run loop for a slice,
 // polls the voice engine, and writes the outgoing packet queue to the game-server connection, which
 // it keeps open by reconnecting after failures (waiting for the user's tap once they keep failing).
+// A session only ends the run of failures once it has lasted a while after its log-in.
 #pragma once
 
 #include <atomic>
@@ -9,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "platform/foundation/run_loop.h"
@@ -51,6 +53,9 @@ public:
     // How long an open connection may carry a log-in request without its reply being handled before
     // it is closed and counted as a failure.
     static constexpr double kLoginReplyTimeout = 30;
+    // How long a connection must stay up after its log-in reply was handled for its end to start the
+    // count of failures afresh; one that ends sooner, or on a protocol error, is one more failure.
+    static constexpr double kSettledSessionSeconds = 10;
 
     NetworkLoop(PacketQueue& queue, std::string host, uint16_t port);
     ~NetworkLoop();
@@ -90,13 +95,16 @@ public:
     // A log-in request has been queued (any thread): its reply must be handled within
     // kLoginReplyTimeout of the connection being open, or the connection is closed as failed.
     void awaitLoginReply();
-    // The reply to the log-in request was handled (any thread). Only now does the connection count as
-    // good: a server that accepts connections and closes them, or never answers, keeps counting
+    // The reply to the log-in request was handled (any thread). The connection counts as good once it
+    // has lasted kSettledSessionSeconds from here: a server that accepts connections and closes them,
+    // never answers, or logs the client in and then closes or breaks the framing keeps counting
     // failures towards the retry alert.
     void loginReplyHandled();
 
     bool isConnected() const { return connected_.load(); }
-    // Failures (failed opens, closes, unanswered log-ins) since a log-in reply was last handled.
+    // Failures in a row: failed opens, unanswered log-ins, and connections that ended before they had
+    // lasted kSettledSessionSeconds after their log-in or on a protocol error. The end of a settled
+    // session is the first failure of a new run.
     int consecutiveFailures() const { return failures_.load(); }
     bool waitingForRetry() const { return waitingForRetry_.load(); }
     // Packets written to and decoded from the game server since the loop was made.
@@ -115,7 +123,7 @@ private:
     void armLoginDeadline();
     void loginReplyOverdue();
     void onLoop(std::function<void()> work);
-    void onLost(bool wasOpen);
+    void onLost(bool wasOpen, bool protocolError);
     void onPayload(const std::shared_ptr<const fnd::Bytes>& frame);
     void pollVoiceEngine();
     void sendQueued();
@@ -137,7 +145,8 @@ private:
     std::unique_ptr<TCPConnection> connection_;
     fnd::PerformHandle reconnect_;
     fnd::PerformHandle loginDeadline_;
-    bool lostBefore_ = false; // a connection was lost and connectionResumed is owed on the next open
+    bool lostBefore_ = false;          // a connection was lost and connectionResumed is owed on the next open
+    std::optional<double> loggedInAt_; // monotonic time the open connection's log-in reply was handled
 
     std::atomic<bool> connected_{false};
     std::atomic<int> failures_{0};

@@ -1,10 +1,12 @@
 // The outgoing packet queue: encoding on the sender's thread, held packets released on log-in, and
-// the keep-alive count.
+// the keep-alive after an idle minute.
 #include "protocol/packet_queue.h"
+
 #include <algorithm>
 
 #include <utility>
 
+#include "platform/foundation/clock.h"
 #include "protocol/tagged_codec.h"
 #include "protocol/tracer.h"
 
@@ -65,10 +67,11 @@ std::vector<fnd::Bytes> PacketQueue::drain() {
 }
 
 std::vector<QueuedPacket> PacketQueue::drainPackets() {
+    const double now = fnd::Clock::monotonic();
     std::lock_guard lock(mutex_);
     std::vector<QueuedPacket> taken = std::exchange(queued_, {});
     if (!taken.empty()) {
-        emptyTurns_ = 0;
+        idleSince_ = now;
     }
     return taken;
 }
@@ -76,22 +79,27 @@ std::vector<QueuedPacket> PacketQueue::drainPackets() {
 void PacketQueue::clear() {
     std::lock_guard lock(mutex_);
     queued_.clear();
-    emptyTurns_ = 0;
+    idleSince_.reset();
 }
 
 bool PacketQueue::noteEmptyTurn() {
+    const double now = fnd::Clock::monotonic();
     std::lock_guard lock(mutex_);
-    if (++emptyTurns_ < keepAliveTurns_) {
+    if (!idleSince_ || now < *idleSince_) {
+        idleSince_ = now; // the first empty turn (or a clock that went back) starts the idle time
         return false;
     }
-    emptyTurns_ = 0;
+    if (now - *idleSince_ < keepAliveSeconds_) {
+        return false;
+    }
+    idleSince_ = now;
     queued_.push_back({kKeepAliveCommand, dumps(fnd::Value::array({kKeepAliveCommand}))});
     return true;
 }
 
-void PacketQueue::setKeepAliveTurns(int turns) {
+void PacketQueue::setKeepAliveSeconds(double seconds) {
     std::lock_guard lock(mutex_);
-    keepAliveTurns_ = std::max(1, turns);
+    keepAliveSeconds_ = std::max(0.1, seconds);
 }
 
 size_t PacketQueue::queuedCount() const {

@@ -1,10 +1,11 @@
 // The outgoing game-server packets: queued from any thread in order, packets that need a session held
-// back until there is one, and the count of idle network turns that calls for a keep-alive.
+// back until there is one, and the idle time that calls for a keep-alive.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "platform/foundation/bytes.h"
@@ -21,9 +22,9 @@ struct QueuedPacket {
 
 class PacketQueue {
 public:
-    // The keep-alive packet, queued after this many consecutive turns in which nothing went out.
+    // The keep-alive packet, queued once nothing has gone out for this many seconds.
     static constexpr int kKeepAliveCommand = 9999;
-    static constexpr int kKeepAliveTurns = 600;
+    static constexpr double kKeepAliveSeconds = 60;
 
     PacketQueue() = default;
     PacketQueue(const PacketQueue&) = delete;
@@ -41,19 +42,22 @@ public:
     bool sessionActive() const;
 
     // Takes every queued packet, each encoded with the tagged codec, oldest first. Taking at least one
-    // packet starts the count of empty turns afresh.
+    // packet starts the idle time afresh.
     std::vector<fnd::Bytes> drain();
     // The same, each packet with its command number (the network loop counts what it sends by command).
     std::vector<QueuedPacket> drainPackets();
     // Drops the queued packets (the connection they were meant for has closed); held packets stay.
     void clear();
 
-    // The number of empty turns that calls for a keep-alive (kKeepAliveTurns unless changed; at least 1).
-    // The headless client lowers it so a short demonstration run shows keep-alives.
-    void setKeepAliveTurns(int turns);
+    // The idle time that calls for a keep-alive (kKeepAliveSeconds unless changed; at least 0.1 s).
+    // The headless client shortens it so a short demonstration run shows keep-alives.
+    void setKeepAliveSeconds(double seconds);
 
-    // Counts one network turn in which nothing was sent. On the keep-alive-turns-th such turn in a row
-    // it queues the keep-alive packet [9999], starts the count afresh and returns true.
+    // Notes a network turn in which nothing was sent, at fnd::Clock's monotonic time. Once nothing has
+    // gone out for the keep-alive time (since packets were last taken, or since the first empty turn
+    // after the queue was made or cleared), it queues the keep-alive packet [9999], starts the idle
+    // time afresh and returns true. Time counts, not turns: a loop whose turns end early (a busy
+    // connection) sends no more keep-alives than an idle one.
     bool noteEmptyTurn();
 
     size_t queuedCount() const;
@@ -66,8 +70,8 @@ private:
     std::vector<QueuedPacket> queued_;
     std::vector<QueuedPacket> held_;
     bool sessionActive_ = false;
-    int emptyTurns_ = 0;
-    int keepAliveTurns_ = kKeepAliveTurns;
+    std::optional<double> idleSince_; // monotonic time
+    double keepAliveSeconds_ = kKeepAliveSeconds;
 };
 
 } // namespace zelvan

@@ -168,6 +168,7 @@ void TCPConnection::onBytes(fnd::TcpStream& stream) {
         }
         if (!ok) {
             ZTRACE_ERROR("closing the connection to %@:%d after a bad frame header", host_, static_cast<int>(port_));
+            protocolError_ = true;
             invalidate();
             return;
         }
@@ -200,6 +201,7 @@ void TCPConnection::onEnd() {
     if (format_ == kFormatFramed && reader_.pendingBytes() > 0) {
         ZTRACE_WARN("%@:%d closed in the middle of a frame; %lld bytes dropped", host_, static_cast<int>(port_),
                     static_cast<long long>(reader_.pendingBytes()));
+        protocolError_ = true;
     }
     invalidate();
 }

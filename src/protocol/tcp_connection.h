@@ -75,6 +75,9 @@ public:
 
     bool isValid() const { return valid_; }
     bool isOpen() const { return valid_ && opened_; }
+    // Framed format: the connection ended because the peer broke the framing (a frame header over the
+    // limit, or a close in the middle of a frame). Read it in connectionDidClose.
+    bool endedOnProtocolError() const { return protocolError_; }
     // Tears the connection down and drops what is queued; an open connection reports
     // connectionDidClose (once). Harmless when already invalid.
     void invalidate();
@@ -110,6 +113,7 @@ private:
     size_t sent_ = 0; // bytes at the front of outbound_ already taken by the stream
     bool valid_ = true;
     bool opened_ = false;
+    bool protocolError_ = false;
 };
 
 } // namespace zelvan

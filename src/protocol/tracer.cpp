@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <typeinfo>
 
 #include "platform/foundation/log.h"
@@ -30,8 +31,10 @@ std::string_view Tracer::levelName(int level) {
 }
 
 void Tracer::write(const fnd::LogRecord& record) {
-    std::string text = fnd::writeLog(record);
-    if (record.level != fnd::LogLevel::Error) {
+    // A repeat the log held back reaches the recorder no more than the log: a flood of one error
+    // hands it a few lines per second, not every one.
+    std::optional<std::string> text = fnd::writeLog(record);
+    if (!text || record.level != fnd::LogLevel::Error) {
         return;
     }
     ErrorRecorder recorder;
@@ -44,7 +47,7 @@ void Tracer::write(const fnd::LogRecord& record) {
     }
     // The recorder belongs to another client; its failure must not reach the code that traced.
     try {
-        recorder(std::string(kErrorLogKey), text);
+        recorder(std::string(kErrorLogKey), *text);
     } catch (const std::exception& e) {
         ZLOG(Warn, "Tracer: the error recorder threw %@: %s", exceptionTypeName(e), fnd::logPreview(e.what()));
     } catch (...) {

@@ -173,11 +173,13 @@ TEST_F(MessengerCommandsTest, MalformedPacketsChangeNothingAndWarn) {
     run({3, 2001, Value::array({})}); // text of the wrong kind
     run({7});
     run({58, 2001, 12});
+    EXPECT_EQ(log.count("IMControlle exception"), 5u);
+    log.clear(); // the log holds one site to a few lines at a time
     run({80, "x"});
     EXPECT_EQ(model.rev(), 0);
     EXPECT_TRUE(model.updates().empty());
     EXPECT_TRUE(window->chats().empty());
-    EXPECT_EQ(log.count("IMControlle exception"), 6u);
+    EXPECT_EQ(log.count("IMControlle exception"), 1u);
 
     log.clear();
     run({99999, 2001});

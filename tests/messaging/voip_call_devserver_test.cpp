@@ -1,6 +1,7 @@
 // A voice call in a launched client against the dev server and its loopback voice relay: incoming
 // calls answered and refused, then a connected call that greets the relay, streams recorded voice,
-// plays what the relay sends, shows its banner and ends with its chat line and hang-up packet.
+// plays what the relay sends, shows its banner and ends with its chat line and hang-up packet; a
+// connected call the user neither placed nor accepted goes nowhere.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -24,6 +25,7 @@
 #include "platform/foundation/format.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/testing/fake_reachability.h"
+#include "platform/foundation/testing/log_capture.h"
 #include "platform/media/backends.h"
 #include "platform/media/testing/memory_device.h"
 #include "platform/media/wav_file_device.h"
@@ -192,6 +194,28 @@ TEST_F(VoipCallDevServerTest, IncomingCallsAreAskedAboutAndAnsweredOrRefused) {
     // Status lines of the caller's side.
     ASSERT_TRUE(client_->server().push(0, Value::array({10, -1, 2002, 2})));
     ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return lastLine(*chat) == ZLS("callRejectTip"); }, kWait));
+}
+
+TEST_F(VoipCallDevServerTest, OnlyACallTheUserPlacedOrAcceptedConnectsAndOnlyOnce) {
+    fnd::testing::LogCapture log;
+    const char* dropped = "neither placed nor accepted";
+    ASSERT_TRUE(client_->server().push(0, Value::array({10, -1, 2002, 4, "127.0.0.1", relay_->port(), 5})));
+    ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return log.count(dropped) == 1; }, kWait));
+    EXPECT_FALSE(voip_->call().voipServer.has_value());
+
+    // Accepted, the call connects to its relay once; a second packet cannot move it elsewhere.
+    ASSERT_TRUE(client_->server().push(0, Value::array({10, -1, 2002, 0})));
+    ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return voip_->callAlert() != nullptr; }, kWait));
+    auto question = voip_->callAlert();
+    ASSERT_TRUE(AlertDriver::tap(question, ZLS("Accept")));
+    waitUntilGone(std::move(question));
+    ASSERT_TRUE(client_->server().push(0, Value::array({10, -1, 2002, 4, "127.0.0.1", relay_->port(), 5})));
+    ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return relay_->greetings().size() == 1; }, kWait));
+    EXPECT_EQ(relay_->greetings()[0].channelId, 5);
+    ASSERT_TRUE(client_->server().push(0, Value::array({10, -1, 2002, 4, "127.0.0.2", relay_->port(), 6})));
+    ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return log.count(dropped) == 2; }, kWait));
+    EXPECT_EQ(voip_->call().voipServer, "127.0.0.1");
+    EXPECT_EQ(voip_->call().channelId, 5);
 }
 
 TEST_F(VoipCallDevServerTest, ConnectedCallStreamsBothWaysAndEndsWithItsLine) {

@@ -1,6 +1,7 @@
 // NetworkLoop against the loopback dev server: packets reaching the wire in order from the network
-// thread, the keep-alive after idle turns, reconnecting after a server close, and the retry alert
-// after repeated refused connects; unreadable and empty payloads are dropped alone.
+// thread, the keep-alive after an idle minute, reconnecting after a server close, and the retry alert
+// after repeated refused connects or sessions that end soon after their log-in or on a protocol error;
+// unreadable and empty payloads are dropped alone.
 #include <gtest/gtest.h>
 
 #include <asio/ip/tcp.hpp>
@@ -91,12 +92,17 @@ protected:
         loop_->setRetryAlertHandler([this] { ++alerts_; });
         loop_->setPacketHandler([this](const Value& p) { received_.push_back(p); });
     }
-    // One turn on the main thread that lasts exactly one slice of manual time.
-    void manualTurn() {
-        fnd::RunLoop::main().post([] { fnd::ManualClock::installed()->advance(NetworkLoop::kSliceSeconds); });
+    // One turn on the main thread that lasts `seconds` of manual time (a whole slice unless cut short).
+    void manualTurn(double seconds = NetworkLoop::kSliceSeconds) {
+        fnd::RunLoop::main().post([seconds] { fnd::ManualClock::installed()->advance(seconds); });
         loop_->turn();
     }
     bool pump(const std::function<bool()>& pred) { return fnd::RunLoop::main().pumpUntil(pred, 10.0); }
+    // The log-in reply is handled now, before the clock moves on.
+    void logIn() {
+        loop_->loginReplyHandled();
+        fnd::RunLoop::main().runUntilIdle();
+    }
 
     PacketQueue queue_;
     devserver::DevServer server_{devserver::DevServerOptions{}};
@@ -147,10 +153,14 @@ TEST_F(NetworkLoopTest, KeepAliveAfterIdleTurnsAndRepliesDecoded) {
     ASSERT_TRUE(received_[0].isArray());
     EXPECT_EQ(received_[0].asArray()->objectAtIndex(0).asInt(), 0);
 
-    for (int turn = 1; turn <= PacketQueue::kKeepAliveTurns; ++turn) {
-        manualTurn();
-        ASSERT_EQ(queue_.queuedCount(), turn == PacketQueue::kKeepAliveTurns ? 1u : 0u) << "turn " << turn;
+    // Turns cut short (as traffic does) do not call for keep-alives; a minute without sending does.
+    const double idleFrom = fnd::Clock::monotonic();
+    for (int turn = 0; turn < 2000; ++turn) {
+        manualTurn(0.001);
+        ASSERT_EQ(queue_.queuedCount(), 0u) << "turn " << turn;
     }
+    manualTurn(idleFrom + PacketQueue::kKeepAliveSeconds - fnd::Clock::monotonic());
+    ASSERT_EQ(queue_.queuedCount(), 1u);
     manualTurn(); // the next turn writes it
     ASSERT_TRUE(server_.waitForReceived(2, std::chrono::seconds(10)));
     EXPECT_EQ(server_.received()[1].packet, Value::array({PacketQueue::kKeepAliveCommand}));
@@ -189,10 +199,8 @@ TEST_F(NetworkLoopTest, ReconnectsHalfASecondAfterServerClose) {
     fnd::RunLoop::main().advance(0.1);
     ASSERT_TRUE(pump([&] { return loop_->isConnected(); }));
     EXPECT_EQ(listener_->snapshot(), (std::vector<std::string>{"lost", "reconnecting", "resumed"}));
-    // Opening is not enough to count as good: the log-in reply has to be handled first.
+    // Opening is not enough to count as good.
     EXPECT_EQ(loop_->consecutiveFailures(), 1);
-    loop_->loginReplyHandled();
-    ASSERT_TRUE(pump([&] { return loop_->consecutiveFailures() == 0; }));
 
     queue_.send(Value::array({9, "fresh"}));
     manualTurn();
@@ -237,8 +245,6 @@ TEST_F(NetworkLoopTest, ThirdRefusalArmsRetryAlertAndLaterOnesWaitForTap) {
     manualTurn();
     ASSERT_TRUE(pump([&] { return loop_->isConnected(); }));
     EXPECT_FALSE(loop_->waitingForRetry());
-    loop_->loginReplyHandled();
-    ASSERT_TRUE(pump([&] { return loop_->consecutiveFailures() == 0; }));
     EXPECT_EQ(alerts_, 1);
     std::vector<std::string> events = listener_->snapshot();
     ASSERT_FALSE(events.empty());
@@ -272,6 +278,56 @@ TEST_F(NetworkLoopTest, ServersThatAcceptButNeverAnswerTheLogInReachTheRetryAler
     ASSERT_TRUE(pump([&] { return !loop_->isConnected(); }));
     EXPECT_EQ(loop_->consecutiveFailures(), NetworkLoop::kRetryAlertFailures + 2);
     EXPECT_EQ(logIns_, logIns + 1); // the closed connection asks for a new log-in
+}
+
+TEST_F(NetworkLoopTest, SessionsEndingSoonAfterTheirLogInOrOnAProtocolErrorKeepCountingFailures) {
+    fnd::ManualClock::install();
+    startServer();
+    makeLoop(server_.port());
+    // Each session is logged in, then closed by the server before it has settled.
+    manualTurn();
+    for (int failure = 1; failure <= NetworkLoop::kRetryAlertFailures + 1; ++failure) {
+        ASSERT_TRUE(pump([&] { return loop_->isConnected() && server_.openConnections() == 1; }));
+        logIn();
+        fnd::RunLoop::main().advance(NetworkLoop::kSettledSessionSeconds - 1);
+        server_.closeAll();
+        ASSERT_TRUE(pump([&] { return loop_->consecutiveFailures() == failure; }));
+        fnd::RunLoop::main().advance(NetworkLoop::kReconnectDelay);
+    }
+    EXPECT_TRUE(loop_->waitingForRetry());
+    EXPECT_EQ(alerts_, 1);
+
+    // A session that settles ends the run: its close is the first failure of a new one.
+    loop_->userTappedRetry();
+    manualTurn();
+    ASSERT_TRUE(pump([&] { return loop_->isConnected() && server_.openConnections() == 1; }));
+    logIn();
+    fnd::RunLoop::main().advance(NetworkLoop::kSettledSessionSeconds);
+    server_.closeAll();
+    ASSERT_TRUE(pump([&] { return !loop_->isConnected(); }));
+    EXPECT_EQ(loop_->consecutiveFailures(), 1);
+
+    // A settled session that ends on a bad frame header (the answer to its first packet) counts on.
+    fnd::testing::LoopbackPeer peer([&](asio::ip::tcp::socket& socket) {
+        std::error_code ec;
+        uint8_t first = 0;
+        asio::read(socket, asio::buffer(&first, 1), ec);
+        asio::write(socket, asio::buffer(fnd::Bytes{0xff, 0xff, 0xff, 0xff}), ec);
+        while (!ec) {
+            asio::read(socket, asio::buffer(&first, 1), ec); // until the client goes
+        }
+    });
+    loop_->setServer("127.0.0.1", peer.port());
+    fnd::RunLoop::main().advance(NetworkLoop::kReconnectDelay);
+    ASSERT_TRUE(pump([&] { return loop_->isConnected(); }));
+    logIn();
+    fnd::RunLoop::main().advance(NetworkLoop::kSettledSessionSeconds + 1);
+    queue_.send(Value::array({9, "settled"}));
+    manualTurn();
+    ASSERT_TRUE(pump([&] { return !loop_->isConnected(); }));
+    EXPECT_EQ(loop_->consecutiveFailures(), 2);
+    loop_.reset();
+    peer.join();
 }
 
 TEST_F(NetworkLoopTest, UnreadablePayloadsAndOversizePacketsAreDroppedAlone) {

@@ -1,11 +1,13 @@
 // The outgoing queue as the network thread sees it: encoded packets in order from several threads,
-// packets held until log-in and released in order, dropping on a closed connection, and keep-alives.
+// packets held until log-in and released in order, dropping on a closed connection, and keep-alives
+// after an idle minute, however many turns it took.
 #include <gtest/gtest.h>
 
 #include <map>
 #include <thread>
 #include <vector>
 
+#include "platform/foundation/clock.h"
 #include "platform/foundation/testing/log_capture.h"
 #include "protocol/packet_queue.h"
 #include "protocol/tagged_codec.h"
@@ -114,25 +116,32 @@ TEST(PacketQueueTest, HeldPacketsAreReleasedInOrderOnLogIn) {
     EXPECT_EQ(decoded(queue.drain()), (std::vector<Value>{Value::array({34, 5})}));
 }
 
-TEST(PacketQueueTest, KeepAliveOnTheSixHundredthEmptyTurn) {
+TEST(PacketQueueTest, KeepAliveAfterAnIdleMinuteHoweverManyTurns) {
+    auto clock = fnd::ManualClock::install();
+    const double start = clock->monotonicTime();
     PacketQueue queue;
-    for (int turn = 1; turn < PacketQueue::kKeepAliveTurns; ++turn) {
+    // A loop whose turns are cut short by traffic turns thousands of times a minute: turns alone never
+    // call for a keep-alive.
+    for (int turn = 0; turn < 10000; ++turn) {
         ASSERT_FALSE(queue.noteEmptyTurn()) << turn;
     }
+    clock->advanceTo(start + PacketQueue::kKeepAliveSeconds - 0.1);
+    EXPECT_FALSE(queue.noteEmptyTurn());
     EXPECT_TRUE(queue.drain().empty());
+    clock->advanceTo(start + PacketQueue::kKeepAliveSeconds);
     EXPECT_TRUE(queue.noteEmptyTurn());
     EXPECT_EQ(decoded(queue.drain()), (std::vector<Value>{Value::array({PacketQueue::kKeepAliveCommand})}));
 
-    // Sending something starts the count afresh.
-    for (int turn = 1; turn < PacketQueue::kKeepAliveTurns; ++turn) {
-        ASSERT_FALSE(queue.noteEmptyTurn());
-    }
+    // Sending something starts the idle time afresh.
+    clock->advance(30);
     queue.send(Value::array({3}));
     EXPECT_EQ(queue.drain().size(), 1u);
-    for (int turn = 1; turn < PacketQueue::kKeepAliveTurns; ++turn) {
-        ASSERT_FALSE(queue.noteEmptyTurn());
-    }
+    const double sent = clock->monotonicTime();
+    clock->advanceTo(sent + PacketQueue::kKeepAliveSeconds - 0.1);
+    EXPECT_FALSE(queue.noteEmptyTurn());
+    clock->advanceTo(sent + PacketQueue::kKeepAliveSeconds);
     EXPECT_TRUE(queue.noteEmptyTurn());
+    fnd::Clock::install(nullptr);
 }
 
 } // namespace

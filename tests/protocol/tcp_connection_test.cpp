@@ -126,6 +126,7 @@ TEST_F(TCPConnectionTest, FramesBothWaysWithOneByteWrites) {
     EXPECT_EQ(rec_->events, std::vector<std::string>{"open"});
     EXPECT_EQ(conn.queuedBytes(), 0u);
     conn.invalidate();
+    EXPECT_FALSE(conn.endedOnProtocolError());
     peer.join();
     EXPECT_EQ(fromClient, encodeFrame(text("ping")));
 }
@@ -160,6 +161,7 @@ TEST_F(TCPConnectionTest, BadLengthsAndMidFrameCloseEndTheConnection) {
         EXPECT_EQ(rec->events, (std::vector<std::string>{"open", "close"})) << c.name;
         EXPECT_EQ(rec->payloads, std::vector<fnd::Bytes>{text("ok")}) << c.name;
         EXPECT_TRUE(log.contains(c.logLine)) << c.name;
+        EXPECT_TRUE(conn.endedOnProtocolError()) << c.name;
         EXPECT_FALSE(conn.isValid()) << c.name;
         EXPECT_FALSE(conn.sendData(text("late"))) << c.name;
     }

@@ -1,5 +1,5 @@
 // The trace log's lines as they reach the process log, the silent levels, and what the error
-// recorder receives (including from logError and when the recorder itself throws).
+// recorder receives (including from logError, when the recorder itself throws, and under a flood).
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/foundation/clock.h"
+#include "platform/foundation/log_repeats.h"
 #include "platform/foundation/testing/log_capture.h"
 #include "protocol/tracer.h"
 
@@ -70,6 +72,20 @@ TEST_F(TracerTest, MacrosNameTheCallSite) {
     ZLOG(Error, "a platform failure");
     EXPECT_TRUE(log.contains("a platform failure"));
     EXPECT_EQ(recorded_.size(), 1u);
+}
+
+TEST_F(TracerTest, AFloodOfOneErrorReachesTheRecorderAsTheLogWritesIt) {
+    fnd::ManualClock::install();
+    fnd::testing::LogCapture log;
+    for (int i = 0; i < 100; ++i) {
+        ZTRACE_ERROR("again %d", i);
+    }
+    fnd::flushLogRepeats();
+    const size_t written = fnd::LogRepeatLimiter::kLinesPerWindow;
+    EXPECT_EQ(recorded_.size(), written);
+    ASSERT_EQ(log.lines().size(), written + 1);
+    EXPECT_TRUE(log.lines().back().ends_with("\t… 95 more like this")) << log.lines().back();
+    fnd::Clock::install(nullptr);
 }
 
 TEST_F(TracerTest, LogsExceptionsAsErrorsAndSurvivesAThrowingRecorder) {

@@ -21,7 +21,6 @@ UNTIL_DONE_LIMIT = 60
 MAX_FAILING_CONNECTIONS = 5
 # A game whose runs never return: the ASan client kept one core busy (about 6 s of CPU in 8 s) until
 # the fix; now the engine stops it after 3 runs, about 0.9 s of CPU with start-up. 3x headroom.
-ENDLESS_GAME_STOPPED = b"runs in a row spent the whole instruction budget"
 ENDLESS_GAME_CPU_LIMIT = 3.0
 # What the client keeps of files servers send: the game resource cache, the avatar pictures and one game
 # download (its web files land in the web cache), in bytes; the home folder holds little else.
@@ -31,6 +30,16 @@ HOME_MARGIN = MIB
 # An alert flood leaves at most one alert of each kind it raises on screen: invitation, no table,
 # messenger warning, messenger alert.
 MAX_FLOOD_ALERTS = 4
+# What a flood of empty and unreadable frames may make the client write to its log.
+MAX_LOG_BYTES = 1_000_000
+# What the client logs once it has done what a mode is about; such modes run until then.
+CLIENT_LOGS_WHEN_DONE = {
+    "endless-game": b"runs in a row spent the whole instruction budget",
+    "accept-close": b"the retry alert asks",
+    "login-then-close": b"the retry alert asks",
+    "login-then-bad-frame": b"the retry alert asks",
+    "unasked-call": b"neither placed nor accepted",
+}
 
 failures = []
 
@@ -85,10 +94,11 @@ def main():
     else:
         # Honest frames of 16 MiB take the unfixed ASan client long to decode: one of each array kind.
         count = 4 if mode == "huge-arrays" else None
-        # Modes that send a fixed amount after the log-in run until it is all sent, and the endless game
-        # until the client has stopped it (a busy machine takes longer than RUN_SECONDS), then a second more.
+        # Modes that send a fixed amount after the log-in run until it is all sent, and those that end in
+        # something the client logs run until it has (a busy machine takes longer than RUN_SECONDS), then
+        # a second more.
         until_done = mode in ("huge-arrays", "big-packet", "file-flood", "alert-flood")
-        until_logged = ENDLESS_GAME_STOPPED if mode == "endless-game" else None
+        until_logged = CLIENT_LOGS_WHEN_DONE.get(mode)
         seconds = UNTIL_DONE_LIMIT if until_done or until_logged else RUN_SECONDS
         report, peer = hostile_run.run_mode(args.client, args.peer, mode, work, seconds, count, until_done,
                                             until_logged)
@@ -121,6 +131,17 @@ def main():
             check(peer["frames"] > 6000, f"the peer sent its flood: {peer['frames']} frames")
             check(report["alerts"] is not None and report["alerts"] >= 2,
                   f"the flood's alerts reached the screen: {report['alert_titles']}")
+        elif mode in ("login-then-close", "login-then-bad-frame"):
+            check(peer["connections"] <= MAX_FAILING_CONNECTIONS,
+                  f"{peer['connections']} connections in {seconds} s <= {MAX_FAILING_CONNECTIONS}")
+            check(report["alert_titles"] == ["Network error"], f"the retry alert is up: {report['alert_titles']}")
+        elif mode == "empty-frames":
+            # Before the log's repeat limit, every 10,000 frames wrote well over 1 MB.
+            check(peer["frames"] > 10_000, f"the peer sent its flood: {peer['frames']} frames")
+            check(report["log_bytes"] < MAX_LOG_BYTES, f"the client's log {report['log_bytes']} bytes < {MAX_LOG_BYTES}")
+        elif mode == "unasked-call":
+            check(peer["relay_connections"] == 0,
+                  f"no connection reaches the relay of a call nobody placed: {peer['relay_connections']}")
     if failures:
         print(f"{len(failures)} check(s) failed", file=sys.stderr)
         return 1

@@ -226,6 +226,8 @@ TEST_F(ZelvanWebScriptTest, MissingTargetsAreLoggedAndDoNothing) {
     EXPECT_EQ(call("gameVersion", {7, "en"}), fnd::Value(-1));
     EXPECT_EQ(call("startGameDownload", {7, "en", "Poker"}), fnd::Value(false));
     EXPECT_EQ(call("isGameDownloading"), fnd::Value(false));
+    EXPECT_EQ(log.count("is installed; the call does nothing"), 5u);
+    log.clear(); // the log holds one site to a few lines at a time
     call("openChipsExchange", {1});
     call("openGameInvite", {7});
     call("clearCache");
@@ -233,7 +235,7 @@ TEST_F(ZelvanWebScriptTest, MissingTargetsAreLoggedAndDoNothing) {
     call("manageChatGroup", {12});
     EXPECT_TRUE(fakes_->calls.empty());
     EXPECT_TRUE(page_->view->subviews().empty());
-    EXPECT_EQ(log.count("is installed; the call does nothing"), 10u);
+    EXPECT_EQ(log.count("is installed; the call does nothing"), 5u);
 }
 
 } // namespace

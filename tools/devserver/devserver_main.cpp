@@ -59,6 +59,8 @@ int main(int argc, char** argv) {
         return cli.exit(e) == 0 ? 0 : 2;
     }
 
+    // The log is the record of every packet received, and tests read it back: nothing is held back.
+    fnd::setLogRepeatsLimited(false);
     std::ofstream logFile;
     std::mutex logMutex;
     if (!logPath.empty()) {

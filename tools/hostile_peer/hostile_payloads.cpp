@@ -212,4 +212,21 @@ fnd::Bytes randomFrame(std::mt19937& rng) {
     }
 }
 
+fnd::Bytes oversizeFrameHeader() {
+    return rawFrame(static_cast<uint32_t>(kMaxFrameBytes) + 1, {});
+}
+
+fnd::Bytes emptyAndUnreadableFrames(int count) {
+    fnd::Bytes out;
+    for (int i = 0; i < count; ++i) {
+        fnd::Bytes frame = i % 2 == 0 ? rawFrame(0, {}) : rawFrame(1, {0xff});
+        out.insert(out.end(), frame.begin(), frame.end());
+    }
+    return out;
+}
+
+fnd::Bytes unaskedCallPacket(int32_t user, uint16_t relayPort, int32_t channel) {
+    return framedPacket(fnd::Value::array({10, -1, user, 4, "127.0.0.1", relayPort, channel}));
+}
+
 } // namespace zelvan::hostile

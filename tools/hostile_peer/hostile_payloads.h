@@ -43,4 +43,13 @@ fnd::Bytes alertFloodFrames(int invitations);
 // a huge claimed count, a corrupted packet or a well-formed packet of random values.
 fnd::Bytes randomFrame(std::mt19937& rng);
 
+// A frame header claiming more than kMaxFrameBytes: the client must refuse the stream behind it.
+fnd::Bytes oversizeFrameHeader();
+
+// `count` frames in turn empty and holding a payload the codec cannot read (an unknown tag).
+fnd::Bytes emptyAndUnreadableFrames(int count);
+
+// A call signal nobody placed: [10, -1, user, 4 (connected), "127.0.0.1", relay port, channel].
+fnd::Bytes unaskedCallPacket(int32_t user, uint16_t relayPort, int32_t channel);
+
 } // namespace zelvan::hostile

@@ -16,15 +16,23 @@ namespace {
 
 using asio::ip::tcp;
 
-constexpr std::string_view kModeNames[] = {"random-frames", "accept-close", "refuse-flood",
-                                           "huge-arrays",   "stall-login",  "big-packet",
-                                           "endless-game",  "file-flood",   "alert-flood"};
+constexpr std::string_view kModeNames[] = {"random-frames", "accept-close",     "refuse-flood",         "huge-arrays",
+                                           "stall-login",   "big-packet",       "endless-game",         "file-flood",
+                                           "alert-flood",   "login-then-close", "login-then-bad-frame", "empty-frames",
+                                           "unasked-call"};
 
 // The refusal code the flood opens with, and how many small frames go out per write.
 constexpr int kRefusalCode = 5;
 constexpr int kFloodBatch = 100;
 // The size of the data in each big-packet packet.
 constexpr size_t kBigPacketBytes = size_t{2} * 1024 * 1024;
+// Frames per write of the empty-frames flood, and the party and channel of the unasked call.
+constexpr int kBadFrameBatch = 1000;
+constexpr int32_t kUnaskedCaller = 2001;
+constexpr int32_t kUnaskedChannel = 7;
+// How long the log-in-then modes let the client take in its log-in before they misbehave: long
+// enough for its reply to be handled while the connection is still up.
+constexpr auto kLoginSettle = std::chrono::milliseconds(300);
 
 auto withError(asio::error_code& ec) {
     return asio::redirect_error(asio::use_awaitable, ec);
@@ -46,7 +54,7 @@ std::string_view peerModeName(PeerMode mode) {
 }
 
 HostilePeer::HostilePeer(PeerOptions options)
-    : options_(options), acceptor_(io_), webAcceptor_(io_), rng_(options.seed) {}
+    : options_(options), acceptor_(io_), webAcceptor_(io_), relay_(io_), rng_(options.seed) {}
 
 bool HostilePeer::listen() {
     asio::error_code ec;
@@ -63,6 +71,19 @@ bool HostilePeer::listen() {
     }
     if (!ec) {
         port_ = acceptor_.local_endpoint(ec).port();
+    }
+    if (!ec && options_.mode == PeerMode::UnaskedCall) {
+        tcp::endpoint any(asio::ip::address_v4::loopback(), 0);
+        relay_.open(any.protocol(), ec);
+        if (!ec) {
+            relay_.bind(any, ec);
+        }
+        if (!ec) {
+            relay_.listen(asio::socket_base::max_listen_connections, ec);
+        }
+        if (!ec) {
+            relayPort_ = relay_.local_endpoint(ec).port();
+        }
     }
     if (ec) {
         std::fprintf(stderr, "zelvan-hostile-peer: cannot listen on 127.0.0.1:%d (%s)\n",
@@ -82,6 +103,9 @@ PeerStats HostilePeer::run() {
     asio::co_spawn(io_, acceptLoop(), asio::detached);
     if (webAcceptor_.is_open()) {
         asio::co_spawn(io_, webLoop(), asio::detached);
+    }
+    if (relay_.is_open()) {
+        asio::co_spawn(io_, relayAcceptLoop(), asio::detached);
     }
     const auto start = std::chrono::steady_clock::now();
     io_.run_for(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::duration<double>(options_.seconds)));
@@ -199,6 +223,35 @@ asio::awaitable<void> HostilePeer::serve(tcp::socket socket, int id) {
         }
         break;
     }
+    case PeerMode::LoginThenClose:
+    case PeerMode::LoginThenBadFrame:
+    case PeerMode::EmptyFrames:
+    case PeerMode::UnaskedCall:
+        if (!co_await readLogin(socket) || !co_await send(socket, sessionReply(), 1)) {
+            co_return;
+        }
+        if (options_.mode == PeerMode::LoginThenClose || options_.mode == PeerMode::LoginThenBadFrame) {
+            asio::steady_timer settle(io_, kLoginSettle);
+            asio::error_code ignored;
+            co_await settle.async_wait(withError(ignored));
+        }
+        if (options_.mode == PeerMode::LoginThenClose) {
+            asio::error_code ignored;
+            socket.close(ignored);
+            co_return;
+        }
+        if (options_.mode == PeerMode::LoginThenBadFrame && !co_await send(socket, oversizeFrameHeader(), 1)) {
+            co_return;
+        }
+        if (options_.mode == PeerMode::EmptyFrames) {
+            co_await floodBadFrames(socket);
+            co_return;
+        }
+        if (options_.mode == PeerMode::UnaskedCall &&
+            !co_await send(socket, unaskedCallPacket(kUnaskedCaller, relayPort_, kUnaskedChannel), 1)) {
+            co_return;
+        }
+        break;
     }
     ZLOG(Info, "hostile-peer: connection #%d: done sending; holding it open", id);
     co_await drain(socket);
@@ -237,6 +290,25 @@ asio::awaitable<void> HostilePeer::drain(tcp::socket& socket) {
         if (ec) {
             co_return;
         }
+    }
+}
+
+asio::awaitable<void> HostilePeer::floodBadFrames(tcp::socket& socket) {
+    const fnd::Bytes batch = emptyAndUnreadableFrames(kBadFrameBatch);
+    while (co_await send(socket, batch, kBadFrameBatch)) {
+    }
+}
+
+asio::awaitable<void> HostilePeer::relayAcceptLoop() {
+    for (;;) {
+        asio::error_code ec;
+        tcp::socket socket = co_await relay_.async_accept(withError(ec));
+        if (ec) {
+            co_return;
+        }
+        const int id = ++stats_.relayConnections;
+        ZLOG(Info, "hostile-peer: relay connection #%d accepted; closing it", id);
+        socket.close(ec);
     }
 }
 

@@ -1,7 +1,8 @@
 // HostilePeer: a game server on 127.0.0.1 that misbehaves in one chosen way (random frames, closing
 // every connection, floods of refusals, huge arrays, a log-in never answered, multi-megabyte
-// packets, a game that never returns, files nobody asked for, floods of packets that each raise an alert) for a
-// bounded time, counting the connections it accepted and the frames it sent.
+// packets, a game that never returns, files nobody asked for, floods of packets that each raise an alert, a
+// log-in followed by a close or a bad frame, floods of empty frames, a call nobody placed) for a bounded time,
+// counting the connections it accepted and the frames it sent.
 #pragma once
 
 #include <cstdint>
@@ -24,7 +25,11 @@ enum class PeerMode {
     BigPacket,
     EndlessGame,
     FileFlood,
-    AlertFlood
+    AlertFlood,
+    LoginThenClose,
+    LoginThenBadFrame,
+    EmptyFrames,
+    UnaskedCall
 };
 
 // "random-frames", "accept-close", ... ; nullopt for any other name.
@@ -45,13 +50,16 @@ struct PeerStats {
     int connections = 0;
     long long frames = 0;
     double seconds = 0;
+    // Connections to the voice relay the unasked-call mode points the client at.
+    int relayConnections = 0;
 };
 
 class HostilePeer {
 public:
     explicit HostilePeer(PeerOptions options);
 
-    // Binds 127.0.0.1:port and listens; false (with a line on stderr) when it cannot.
+    // Binds 127.0.0.1:port and listens (and, for a mode that names a voice relay, a free port for
+    // it); false (with a line on stderr) when it cannot.
     bool listen();
     uint16_t port() const { return port_; }
     // Binds a second port on 127.0.0.1 for the web host's pages (file-flood); false when it cannot.
@@ -74,6 +82,10 @@ private:
     asio::awaitable<void> serveFileFlood(asio::ip::tcp::socket& socket);
     asio::awaitable<void> webLoop();
     asio::awaitable<void> servePage(asio::ip::tcp::socket socket);
+    // Sends empty and unreadable frames in batches until the client goes away.
+    asio::awaitable<void> floodBadFrames(asio::ip::tcp::socket& socket);
+    // Counts (and closes) every connection to the relay port.
+    asio::awaitable<void> relayAcceptLoop();
 
     PeerOptions options_;
     asio::io_context io_;
@@ -81,6 +93,8 @@ private:
     uint16_t port_ = 0;
     asio::ip::tcp::acceptor webAcceptor_;
     uint16_t webPort_ = 0;
+    asio::ip::tcp::acceptor relay_;
+    uint16_t relayPort_ = 0;
     std::mt19937 rng_;
     PeerStats stats_;
 };

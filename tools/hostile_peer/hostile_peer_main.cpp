@@ -14,7 +14,8 @@ int usage() {
     std::fprintf(stderr,
                  "usage: zelvan-hostile-peer --mode MODE [--port N] [--seconds N] [--count N] [--seed N]\n"
                  "  MODE: random-frames, accept-close, refuse-flood, huge-arrays, stall-login, big-packet,\n"
-                 "  endless-game, file-flood or alert-flood\n"
+                 "  endless-game, file-flood, alert-flood, login-then-close, login-then-bad-frame, empty-frames\n"
+                 "  or unasked-call\n"
                  "  --port 0 (the default) picks a free port; --seconds (default 10, at most 600) bounds the run;\n"
                  "  --count sets the frames each connection gets (the mode's default otherwise)\n");
     return 2;
@@ -86,5 +87,8 @@ int main(int argc, char** argv) {
     std::printf("summary: mode %s, connections %d, frames %lld, seconds %.1f, connections/s %.2f\n",
                 std::string(peerModeName(options.mode)).c_str(), stats.connections, stats.frames, stats.seconds,
                 stats.seconds > 0 ? stats.connections / stats.seconds : 0.0);
+    if (options.mode == PeerMode::UnaskedCall) {
+        std::printf("relay: connections %d\n", stats.relayConnections);
+    }
     return 0;
 }

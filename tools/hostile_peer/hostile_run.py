@@ -58,8 +58,10 @@ def stop_peer(proc, out_path):
     if not match:
         raise RuntimeError("no summary from the peer: " + text[-2000:])
     connections, frames, seconds = int(match.group(1)), int(match.group(2)), float(match.group(3))
+    relay = re.search(r"^relay: connections (\d+)", text, re.M)
     return {"connections": connections, "frames": frames, "seconds": seconds,
-            "per_second": connections / seconds if seconds else 0.0}
+            "per_second": connections / seconds if seconds else 0.0,
+            "relay_connections": int(relay.group(1)) if relay else None}
 
 
 def client_argv(client, port, home, run_seconds, web_port=None):
@@ -118,6 +120,7 @@ def run_client(client, port, work, run_seconds, limit_seconds=120, ready=None, g
         "alerts": int(summary.group(1)) if summary else None,
         "alert_titles": [t.decode(errors="replace") for t in re.findall(rb'alert on screen: "([^"\n]*)"', log)],
         "longest_log_line": longest_line(err_path),
+        "log_bytes": len(log),
         "sanitizer_report": any(mark in log for mark in SANITIZER_MARKS),
         "tmp_files": tmp_files(home),
         "files_with_password": files_with_password(home),

@@ -1,4 +1,4 @@
-// The process log: rendering of records, stderr and the sinks.
+// The process log: rendering of records, the limit on repeats, stderr and the sinks.
 #include "platform/foundation/log.h"
 
 #include <unistd.h>
@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/foundation/clock.h"
+#include "platform/foundation/log_repeats.h"
 
 namespace fnd {
 namespace {
@@ -31,6 +32,8 @@ struct LogState {
     std::map<LogSinkToken, std::shared_ptr<Sink>> sinks;
     LogSinkToken next = 1;
     std::atomic<bool> toStderr{true};
+    std::atomic<bool> limitRepeats{true};
+    LogRepeatLimiter repeats; // guarded by mutex
 };
 
 // The sinks the calling thread is inside right now (a sink may log or remove itself). Plain
@@ -127,32 +130,105 @@ std::string renderLogLine(const LogRecord& record) {
     return line;
 }
 
-std::string writeLog(const LogRecord& record) {
-    auto& s = logState();
-    std::string body = renderLogLine(record);
+namespace {
+
+// A record and its line, as handed to the sinks.
+struct Written {
+    LogRecord record;
+    std::string line;
+};
+
+// Writes the summaries and the record (when admitted) to stderr under the log's lock, then hands them
+// to every sink outside it.
+void writeLines(LogState& s, std::vector<Written>& lines) {
     std::vector<std::shared_ptr<Sink>> sinks;
     {
         std::lock_guard lock(s.mutex);
-        if (s.toStderr.load()) {
-            std::string line = timestamp() + " zelvan[" + std::to_string(::getpid()) + "] " + body + "\n";
-            std::fwrite(line.data(), 1, line.size(), stderr);
-        }
         for (auto& [token, sink] : s.sinks) {
             sinks.push_back(sink);
         }
     }
     for (auto& sink : sinks) {
-        {
-            std::lock_guard lock(s.mutex);
-            if (sink->removed) {
-                continue; // removed since the list was taken: its owner may be gone
+        for (const Written& written : lines) {
+            {
+                std::lock_guard lock(s.mutex);
+                if (sink->removed) {
+                    break; // removed since the list was taken: its owner may be gone
+                }
+                ++sink->calls;
             }
-            ++sink->calls;
+            SinkCall call(s, *sink);
+            sink->fn(written.record, written.line);
         }
-        SinkCall call(s, *sink);
-        sink->fn(record, body);
     }
+}
+
+void writeToStderr(const LogState& s, const std::string& body) {
+    if (s.toStderr.load()) {
+        std::string line = timestamp() + " zelvan[" + std::to_string(::getpid()) + "] " + body + "\n";
+        std::fwrite(line.data(), 1, line.size(), stderr);
+    }
+}
+
+// Writes the summary line of each site in `due` to stderr (under the log's lock) and adds it to `lines`.
+void writeSummaries(const LogState& s, const std::vector<LogRepeatLimiter::Summary>& due, std::vector<Written>& lines) {
+    for (const LogRepeatLimiter::Summary& summary : due) {
+        LogRecord held = summary.record();
+        std::string line = renderLogLine(held);
+        writeToStderr(s, line);
+        lines.push_back({std::move(held), std::move(line)});
+    }
+}
+
+} // namespace
+
+std::optional<std::string> writeLog(const LogRecord& record) {
+    auto& s = logState();
+    std::vector<LogRepeatLimiter::Summary> due;
+    std::vector<Written> lines;
+    std::optional<std::string> body;
+    {
+        std::lock_guard lock(s.mutex);
+        const bool admitted =
+            !s.limitRepeats.load() || s.repeats.admit(record.site, record.level, Clock::monotonic(), due);
+        if (due.empty() && !admitted) {
+            return std::nullopt;
+        }
+        writeSummaries(s, due, lines);
+        if (admitted) {
+            body = renderLogLine(record);
+            writeToStderr(s, *body);
+            lines.push_back({record, *body});
+        }
+    }
+    writeLines(s, lines);
     return body;
+}
+
+void flushLogRepeats() {
+    auto& s = logState();
+    std::vector<LogRepeatLimiter::Summary> due;
+    std::vector<Written> lines;
+    {
+        std::lock_guard lock(s.mutex);
+        s.repeats.flush(due);
+        writeSummaries(s, due, lines);
+    }
+    writeLines(s, lines);
+}
+
+void setLogRepeatsLimited(bool limited) {
+    logState().limitRepeats.store(limited);
+}
+
+bool logRepeatsLimited() {
+    return logState().limitRepeats.load();
+}
+
+void resetLogRepeats() {
+    auto& s = logState();
+    std::lock_guard lock(s.mutex);
+    s.repeats.reset();
 }
 
 LogSinkToken addLogSink(std::function<void(const std::string& line)> sink) {

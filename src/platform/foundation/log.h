@@ -1,10 +1,12 @@
 // The process log: records with a level, a source site and a message, written through ZLOG, rendered
 // as one text line each and sent to stderr ("YYYY-MM-DD HH:MM:SS.mmm zelvan[pid] line") and to any
-// installed sinks (tests capture lines through testing::LogCapture). docs/logging.md describes it.
+// installed sinks (tests capture lines through testing::LogCapture); a site that repeats itself is held
+// to a few lines per second. docs/logging.md describes it.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -36,9 +38,25 @@ struct LogRecord {
 // the level is never part of the message itself.
 std::string renderLogLine(const LogRecord& record);
 
-// Renders and writes one record, and returns its line. Safe from any thread; lines never interleave.
-// Product code writes through ZLOG; this is the writer behind it (and behind the trace log).
-std::string writeLog(const LogRecord& record);
+// Renders and writes one record, and returns its line; nullopt when the record was held back as a
+// repeat: its site (file and line) has already written LogRepeatLimiter::kLinesPerWindow lines in the
+// current window of LogRepeatLimiter::kWindowSeconds on fnd::Clock's monotonic time. Held-back records
+// are counted, and each site's count comes out as one summary line ("… 41,220 more like this", at the
+// site's level) ahead of the first record written after its window has ended. Safe from any thread;
+// lines never interleave. Product code writes through ZLOG; this is the writer behind it (and behind
+// the trace log).
+std::optional<std::string> writeLog(const LogRecord& record);
+
+// Writes the summary line of every site holding back records now, whether or not its window has ended
+// (the client does this as it ends, so the count of a last flood is not lost).
+void flushLogRepeats();
+// Whether repeats are held back (on by default). The dev server turns it off: its log is the record
+// of every packet it received, which tests read back.
+void setLogRepeatsLimited(bool limited);
+bool logRepeatsLimited();
+// Forgets every site's window and held-back count. A testing::LogCapture does this as it starts and as it
+// is cleared, so the lines a test captures do not depend on what earlier tests or cases logged.
+void resetLogRepeats();
 
 // Formats the message with fnd::format and writes it; what ZLOG expands to.
 template <class... A>

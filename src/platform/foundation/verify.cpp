@@ -7,10 +7,12 @@
 namespace fnd {
 
 void verifyFailed(std::string_view condition, const LogSite& site) {
-    std::string line = writeLog(LogRecord{LogLevel::Error, site, format("VERIFY(%@) failed", condition)});
-    if (!logToStderr()) {
-        // The process is about to end: the reason reaches stderr even where the log was kept quiet.
-        std::fprintf(stderr, "%s\n", line.c_str());
+    const LogRecord record{LogLevel::Error, site, format("VERIFY(%@) failed", condition)};
+    const bool written = writeLog(record).has_value();
+    if (!logToStderr() || !written) {
+        // The process is about to end: the reason reaches stderr even where the log was kept quiet (or
+        // its site had used up its lines).
+        std::fprintf(stderr, "%s\n", renderLogLine(record).c_str());
     }
     std::abort();
 }

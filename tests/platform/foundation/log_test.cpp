@@ -1,11 +1,13 @@
-// The log's records as ZLOG writes them (level, site, message) and as lines render them, and VERIFY's
-// failure path.
+// The log's records as ZLOG writes them (level, site, message) and as lines render them, the limit on
+// a site that repeats itself, and VERIFY's failure path.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "platform/foundation/clock.h"
 #include "platform/foundation/log.h"
+#include "platform/foundation/log_repeats.h"
 #include "platform/foundation/testing/log_capture.h"
 #include "platform/foundation/verify.h"
 
@@ -55,6 +57,55 @@ TEST(LogTest, ZlogRecordsItsSiteAndRendersTheLevelOnce) {
         EXPECT_EQ(s.rendered, renderLogLine(LogRecord{s.level, {s.file, s.line, s.function}, s.message}));
     }
     EXPECT_EQ(logLevelName(static_cast<LogLevel>(9)), "Unknown");
+}
+
+TEST(LogTest, ASiteRepeatingItselfWritesAFewLinesPerWindowThenItsCount) {
+    auto clock = ManualClock::install();
+    testing::LogCapture capture;
+    const int floodLine = __LINE__ + 3;
+    auto flood = [](int records) {
+        for (int i = 0; i < records; ++i) {
+            ZLOG(Warn, "dropped frame %d", i);
+        }
+    };
+    const size_t burst = LogRepeatLimiter::kLinesPerWindow;
+    flood(1000);
+    ZLOG(Info, "another site"); // not held back by the first one's flood
+    std::vector<std::string> lines = capture.lines();
+    ASSERT_EQ(lines.size(), burst + 1);
+    EXPECT_TRUE(lines[burst - 1].ends_with("dropped frame 4")) << lines[burst - 1];
+    EXPECT_EQ(lines[burst], "another site");
+
+    // Once the window has ended, the next record of any site comes after the count.
+    clock->advance(LogRepeatLimiter::kWindowSeconds);
+    ZLOG(Info, "later");
+    flood(1);
+    lines = capture.lines();
+    ASSERT_EQ(lines.size(), burst + 4);
+    const std::string site = "WARN log_test.cpp:L" + std::to_string(floodLine) + " operator()\n\t";
+    EXPECT_EQ(lines[burst + 1], site + "… 995 more like this");
+    EXPECT_EQ(lines[burst + 2], "later");
+    EXPECT_EQ(lines[burst + 3], site + "dropped frame 0");
+
+    // A flush writes what is held back before its window ends; an Info count names its site.
+    flood(12000);
+    for (int i = 0; i < 7; ++i) {
+        ZLOG(Info, "tick");
+    }
+    const int tickLine = __LINE__ - 2;
+    flushLogRepeats();
+    lines = capture.lines();
+    ASSERT_EQ(lines.size(), 2 * burst + 10);
+    EXPECT_EQ(lines[lines.size() - 2], site + "… 11,996 more like this");
+    EXPECT_EQ(lines.back(), "… 2 more like this (log_test.cpp:L" + std::to_string(tickLine) + ")");
+
+    // With the limit off (the dev server's journal) every record is written.
+    capture.clear();
+    setLogRepeatsLimited(false);
+    flood(20);
+    setLogRepeatsLimited(true);
+    EXPECT_EQ(capture.lines().size(), 20u);
+    Clock::install(nullptr);
 }
 
 TEST(VerifyDeathTest, PassesSilentlyOnceAndAbortsWithTheConditionAndSite) {

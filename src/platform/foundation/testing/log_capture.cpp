@@ -7,7 +7,9 @@ LogCapture::LogCapture()
     : token_(addLogSink([this](const std::string& line) {
           std::lock_guard lock(mutex_);
           lines_.push_back(line);
-      })) {}
+      })) {
+    resetLogRepeats();
+}
 
 LogCapture::~LogCapture() {
     removeLogSink(token_);
@@ -34,8 +36,11 @@ size_t LogCapture::count(std::string_view fragment) const {
 }
 
 void LogCapture::clear() {
-    std::lock_guard lock(mutex_);
-    lines_.clear();
+    {
+        std::lock_guard lock(mutex_);
+        lines_.clear();
+    }
+    resetLogRepeats();
 }
 
 } // namespace fnd::testing

@@ -1,4 +1,5 @@
-// Collects log lines while in scope, so tests can assert on what the code logged.
+// Collects log lines while in scope, so tests can assert on what the code logged. Starting a capture, and
+// clearing it, forget the log's held-back repeats: the lines of each case stand on their own.
 #pragma once
 
 #include <mutex>
