@@ -50,7 +50,7 @@ protected:
 };
 
 TEST_F(AlertQueueTest, AFloodLeavesOneOnScreenAndTheNewestFewWaiting) {
-    fnd::testing::LogCapture log;
+    fnd::testing::LogCapture log(fnd::testing::LogCapture::Repeats::All); // counts every drop line
     auto recorder = std::make_shared<Recorder>();
     std::vector<std::weak_ptr<ui::AlertView>> made;
     {

@@ -179,7 +179,7 @@ TEST(ScriptEngineTest, RunsThatNeverReturnStopTheGameOnlyWhenTheyComeInARow) {
                                      "ok:\n    push 5\n    ret\n"
                                      "bad:\n    pop\n    ret\n");
     engine->core()->setInstructionBudget(10'000);
-    fnd::testing::LogCapture log;
+    fnd::testing::LogCapture log(fnd::testing::LogCapture::Repeats::All); // counts every run's line
     // Two stops, then a normal return: the count starts again.
     for (const char* name : {"spin", "spin", "ok", "spin", "spin"}) {
         engine->call(name, fnd::Value());

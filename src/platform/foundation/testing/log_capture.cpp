@@ -3,16 +3,19 @@
 
 namespace fnd::testing {
 
-LogCapture::LogCapture()
+LogCapture::LogCapture(Repeats repeats)
     : token_(addLogSink([this](const std::string& line) {
           std::lock_guard lock(mutex_);
           lines_.push_back(line);
-      })) {
+      })),
+      wasLimited_(logRepeatsLimited()) {
     resetLogRepeats();
+    setLogRepeatsLimited(repeats == Repeats::Limited);
 }
 
 LogCapture::~LogCapture() {
     removeLogSink(token_);
+    setLogRepeatsLimited(wasLimited_);
 }
 
 std::vector<std::string> LogCapture::lines() const {

@@ -13,7 +13,11 @@ namespace fnd::testing {
 
 class LogCapture {
 public:
-    LogCapture();
+    // Whether the log holds back a site's repeats while the capture runs (as it does in the client), or
+    // writes every line, for a test that counts many lines of one site.
+    enum class Repeats { Limited, All };
+
+    explicit LogCapture(Repeats repeats = Repeats::Limited);
     ~LogCapture();
     LogCapture(const LogCapture&) = delete;
     LogCapture& operator=(const LogCapture&) = delete;
@@ -28,6 +32,7 @@ private:
     mutable std::mutex mutex_;
     std::vector<std::string> lines_;
     LogSinkToken token_;
+    bool wasLimited_;
 };
 
 } // namespace fnd::testing
