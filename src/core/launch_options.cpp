@@ -1,8 +1,13 @@
 // Parsing of the headless client's command line.
 #include "core/launch_options.h"
 
+#include <CLI/CLI.hpp>
+
 #include <charconv>
 #include <cmath>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "platform/foundation/format.h"
 
@@ -41,87 +46,87 @@ std::optional<std::pair<std::string, uint16_t>> parseHostPort(const std::string&
 
 } // namespace
 
+namespace {
+
+// The client's options on `cli`, read into `options`. Values are checked as they are read; a bad one
+// throws CLI11's ValidationError with the option's own message.
+void addOptions(CLI::App& cli, LaunchOptions& options) {
+    cli.add_option("--server", "game server (default game.zelvan.net:1237)")
+        ->type_name("HOST:PORT")
+        ->each([&options](const std::string& value) {
+            auto hostPort = parseHostPort(value);
+            if (!hostPort) {
+                throw CLI::ValidationError("--server wants HOST:PORT, not " + value);
+            }
+            options.config.serverHost = hostPort->first;
+            options.config.serverPort = hostPort->second;
+        });
+    cli.add_option("--web", options.config.webHost, "web host of the pages (default www.zelvan.net)")
+        ->type_name("HOST[:PORT]")
+        ->check([](const std::string& value) {
+            return value.empty() || value.find_first_of("/ ") != std::string::npos ? "wants HOST[:PORT], not " + value
+                                                                                   : std::string();
+        });
+    cli.add_option("--account", "sign in with this account instead of the stored one")
+        ->type_name("PHONE:PASSWORD")
+        ->each([&options](const std::string& value) {
+            const size_t colon = value.find(':');
+            if (colon == std::string::npos || colon == 0) {
+                throw CLI::ValidationError("--account wants PHONE:PASSWORD");
+            }
+            options.account = zelvanAppDelegate::Account{value.substr(0, colon), value.substr(colon + 1)};
+        });
+    const auto notEmpty = [](const std::string& value) { return value.empty() ? "must not be empty" : ""; };
+    cli.add_option("--home", options.home, "application data folder (default $ZELVAN_HOME)")
+        ->type_name("DIR")
+        ->check(notEmpty);
+    cli.add_option("--run-seconds", options.runSeconds, "stop after N seconds (default: run until interrupted)")
+        ->type_name("N")
+        ->check([](const std::string& value) {
+            const std::optional<double> seconds = parseNumber<double>(value);
+            return seconds && std::isfinite(*seconds) && *seconds >= 0 ? std::string()
+                                                                       : "wants a number of seconds, not " + value;
+        });
+    cli.add_option("--screenshots", options.screenshotFolder, "write a PNG of every window there when stopping")
+        ->type_name("DIR")
+        ->check(notEmpty);
+    cli.add_option("--audio-out", options.audioOut, "write every sound played to this WAV file")
+        ->type_name("FILE")
+        ->check(notEmpty);
+    cli.add_option("--idle-turns", options.config.keepAliveTurns,
+                   "empty network turns (0.1 s each) before a keep-alive (default 600)")
+        ->type_name("N")
+        ->check([](const std::string& value) {
+            const std::optional<int> turns = parseNumber<int>(value);
+            return turns && *turns >= 1 ? std::string() : "wants a positive count, not " + value;
+        });
+    cli.add_option("--tab", options.tab, "select tab N (0 games, 1 home, 2 messenger, 3 circle, 4 more) once launched")
+        ->type_name("N")
+        ->check(
+            CLI::Range(static_cast<int>(zelvanAppDelegate::TabGames), static_cast<int>(zelvanAppDelegate::TabMore)));
+}
+
+} // namespace
+
 std::string LaunchOptions::usage() {
-    return "usage: zelvan [options]\n"
-           "  --server HOST:PORT        game server (default game.zelvan.net:1237)\n"
-           "  --web HOST[:PORT]         web host of the pages (default www.zelvan.net)\n"
-           "  --account PHONE:PASSWORD  sign in with this account instead of the stored one\n"
-           "  --home DIR                application data folder (default $ZELVAN_HOME)\n"
-           "  --run-seconds N           stop after N seconds (default: run until interrupted)\n"
-           "  --screenshots DIR         write a PNG of every window there when stopping\n"
-           "  --audio-out FILE          write every sound played to this WAV file\n"
-           "  --idle-turns N            empty network turns (0.1 s each) before a keep-alive (default 600)\n"
-           "  --tab N                   select tab N (0 games, 1 home, 2 messenger, 3 circle, 4 more) once launched\n"
-           "  --help                    print this text\n";
+    LaunchOptions ignored;
+    CLI::App cli{"The headless Zelvan client.", "zelvan"};
+    addOptions(cli, ignored);
+    return cli.help();
 }
 
 fnd::Result<LaunchOptions> LaunchOptions::parse(std::span<const std::string> args) {
     LaunchOptions options;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& name = args[i];
-        if (name == "--help" || name == "-h") {
-            options.help = true;
-            continue;
-        }
-        if (i + 1 >= args.size()) {
-            return usageError(name.starts_with("--") ? fnd::format("%s needs a value", name.c_str())
-                                                     : fnd::format("unexpected argument %s", name.c_str()));
-        }
-        const std::string& value = args[++i];
-        if (name == "--server") {
-            auto hostPort = parseHostPort(value);
-            if (!hostPort) {
-                return usageError(fnd::format("--server wants HOST:PORT, not %s", value.c_str()));
-            }
-            options.config.serverHost = hostPort->first;
-            options.config.serverPort = hostPort->second;
-        } else if (name == "--web") {
-            if (value.empty() || value.find_first_of("/ ") != std::string::npos) {
-                return usageError(fnd::format("--web wants HOST[:PORT], not %s", value.c_str()));
-            }
-            options.config.webHost = value;
-        } else if (name == "--account") {
-            size_t colon = value.find(':');
-            if (colon == std::string::npos || colon == 0) {
-                return usageError("--account wants PHONE:PASSWORD");
-            }
-            options.account = zelvanAppDelegate::Account{value.substr(0, colon), value.substr(colon + 1)};
-        } else if (name == "--home") {
-            if (value.empty()) {
-                return usageError("--home wants a folder");
-            }
-            options.home = value;
-        } else if (name == "--run-seconds") {
-            std::optional<double> seconds = parseNumber<double>(value);
-            if (!seconds || !std::isfinite(*seconds) || *seconds < 0) {
-                return usageError(fnd::format("--run-seconds wants a number of seconds, not %s", value.c_str()));
-            }
-            options.runSeconds = *seconds;
-        } else if (name == "--screenshots") {
-            if (value.empty()) {
-                return usageError("--screenshots wants a folder");
-            }
-            options.screenshotFolder = value;
-        } else if (name == "--audio-out") {
-            if (value.empty()) {
-                return usageError("--audio-out wants a file");
-            }
-            options.audioOut = value;
-        } else if (name == "--idle-turns") {
-            std::optional<int> turns = parseNumber<int>(value);
-            if (!turns || *turns < 1) {
-                return usageError(fnd::format("--idle-turns wants a positive count, not %s", value.c_str()));
-            }
-            options.config.keepAliveTurns = *turns;
-        } else if (name == "--tab") {
-            std::optional<int> tab = parseNumber<int>(value);
-            if (!tab || *tab < zelvanAppDelegate::TabGames || *tab > zelvanAppDelegate::TabMore) {
-                return usageError(fnd::format("--tab wants a tab from 0 to 4, not %s", value.c_str()));
-            }
-            options.tab = *tab;
-        } else {
-            return usageError(fnd::format("unknown option %s", name.c_str()));
-        }
+    CLI::App cli{"The headless Zelvan client.", "zelvan"};
+    addOptions(cli, options);
+    // CLI11 reads a vector of arguments from its back.
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    try {
+        cli.parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+        options.help = true;
+    } catch (const CLI::ParseError& e) {
+        return usageError(e.what());
     }
     return options;
 }
