@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "messaging/contact_manage.h"
+#include "messaging/received_text.h"
 #include "platform/foundation/date.h"
 
 namespace zelvan {
@@ -79,7 +80,7 @@ void ContactManage::deleteChatGroup(int32_t groupId) {
 
 void ContactManage::updateMiniblog(int32_t userId, const std::string& content, int32_t timeDelta) {
     if (auto card = getuserid(userId)) {
-        card->setMiniblog(content);
+        card->setMiniblog(capReceivedText(content, "status line"));
         card->setMiniblogTime(fnd::Date::now().addingTimeInterval(-static_cast<double>(timeDelta)));
     }
 }

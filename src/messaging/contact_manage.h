@@ -54,6 +54,7 @@ public:
     void removeContact(const std::shared_ptr<vCard>& card);
     void resortVCard(const std::shared_ptr<vCard>& card);
     void deleteChatGroup(int32_t groupId);
+    // The friend's status line, cut to kReceivedTextUnits (capReceivedText).
     void updateMiniblog(int32_t userId, const std::string& content, int32_t timeDelta);
     // Inserts the card into the sorted list by the bisection of the contact lists.
     static void insertSorted(VCards& list, const std::shared_ptr<vCard>& card);
