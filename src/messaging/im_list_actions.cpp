@@ -238,7 +238,7 @@ void IMController::buttonClickedFromAlert(ZSimpleAlertView& alert, const std::st
             const auto index = std::find(groups.begin(), groups.end(), group) - groups.begin();
             const int section = static_cast<int>(ims().size()) + 2;
             chat()->removeChatWithCard(group);
-            std::erase(groups, group);
+            groups.remove(group);
             send(fnd::Value::array({kDisbandGroupCommand, group->groupId()}));
             deleteRow(ui::IndexPath::indexPathForRow(static_cast<int>(index) + 1, section), chatsWereOpen);
         }

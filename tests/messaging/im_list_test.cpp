@@ -239,7 +239,7 @@ TEST_F(IMListTest, ConfirmationsActOnlyOnWhatTheyAskedAboutIfStillListed) {
     messenger_->tableViewCommitEditingStyle(*messenger_->tableView(), ui::TableViewCellEditingStyle::Delete,
                                             ui::IndexPath::indexPathForRow(2, groups));
     ASSERT_TRUE(shownAlert());
-    std::erase_if(messenger_->chatGroups(), [](const auto& g) { return g->groupId() == 1; });
+    messenger_->chatGroups().removeIf([](const auto& g) { return g->groupId() == 1; });
     answer(1);
     EXPECT_EQ(sent(), std::vector<Value>{Value::array({306, 2})});
     ASSERT_EQ(messenger_->chatGroups().size(), 1u);

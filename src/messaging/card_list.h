@@ -1,0 +1,98 @@
+// CardList: one of the messenger's contact lists (every contact, the friends, the address-book
+// contacts) as a sequence whose reads by position, insertions at a position and removals of a card all
+// take O(log n), with an optional lookup of the first card holding an id. Lists of 100,000 friends
+// whose presence keeps changing stay cheap to keep in order.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <iterator>
+#include <memory>
+#include <random>
+#include <unordered_map>
+#include <vector>
+
+#include "messaging/v_card.h"
+
+namespace zelvan {
+
+class CardList {
+public:
+    using Card = std::shared_ptr<vCard>;
+    using value_type = Card;
+    // The id a list is looked up by; read once, when the card is inserted.
+    using KeyOf = int32_t (*)(const vCard&);
+
+    // Without `keyOf`, firstWithKey finds nothing.
+    explicit CardList(KeyOf keyOf = nullptr);
+    ~CardList();
+    CardList(const CardList&) = delete;
+    CardList& operator=(const CardList&) = delete;
+
+private:
+    struct Node;
+
+public:
+    // Walks the cards in list order.
+    class const_iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = Card;
+        using difference_type = std::ptrdiff_t;
+        using pointer = const Card*;
+        using reference = const Card&;
+
+        const_iterator() = default;
+        reference operator*() const;
+        pointer operator->() const { return &**this; }
+        const_iterator& operator++();
+        const_iterator operator++(int);
+        bool operator==(const const_iterator& other) const { return node_ == other.node_; }
+
+    private:
+        friend class CardList;
+        explicit const_iterator(const Node* node) : node_(node) {}
+        const Node* node_ = nullptr;
+    };
+
+    size_t size() const;
+    bool empty() const { return root_ == nullptr; }
+    // The card at `index` (VERIFY: below the size).
+    const Card& operator[](size_t index) const;
+    const Card& front() const { return (*this)[0]; }
+    const Card& back() const { return (*this)[size() - 1]; }
+    const_iterator begin() const;
+    const_iterator end() const { return const_iterator(); }
+    std::vector<Card> toVector() const;
+
+    // Inserts `card` before position `index` (at the end when `index` is the size or more).
+    void insert(size_t index, Card card);
+    void push_back(Card card) { insert(size(), std::move(card)); }
+    // Removes every occurrence of the card; returns how many there were.
+    size_t remove(const vCard& card);
+    void clear();
+
+    // The first card in list order whose id was `key` when it was inserted and still is, or null. A
+    // card whose id changes is removed and inserted again by its owner.
+    Card firstWithKey(int32_t key) const;
+
+private:
+    static size_t sizeOf(const Node* node);
+    static void update(Node* node);
+    // Splits `tree` into its first `count` nodes and the rest.
+    static std::pair<Node*, Node*> split(Node* tree, size_t count);
+    static Node* merge(Node* left, Node* right);
+    static const Node* leftmost(const Node* node);
+    // The node's position in the list.
+    static size_t rankOf(const Node* node);
+    void unlink(Node* node);
+
+    KeyOf keyOf_;
+    Node* root_ = nullptr;
+    std::minstd_rand priorities_;
+    // Every node, owned here, by its card (a card listed twice has two).
+    std::unordered_multimap<const vCard*, std::unique_ptr<Node>> nodes_;
+    std::unordered_map<int32_t, std::vector<const Node*>> byKey_;
+};
+
+} // namespace zelvan
