@@ -337,13 +337,13 @@ void IMController::safePopToRootViewController() {
 }
 
 void IMController::safeReload() {
-    if (fnd::RunLoop::main().isCurrent()) {
-        reloadInternal();
+    if (reloadPosted_.exchange(true)) {
         return;
     }
     std::weak_ptr<IMController> weak = std::static_pointer_cast<IMController>(shared_from_this());
     fnd::RunLoop::main().post([weak] {
         if (auto self = weak.lock()) {
+            self->reloadPosted_ = false;
             self->reloadInternal();
         }
     });

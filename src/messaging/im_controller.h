@@ -4,6 +4,7 @@
 // editor with the changed card sent to the server.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -132,7 +133,8 @@ public:
     void showChatWithCard(const fnd::Value& cardInfo) override;
     // The page's request: the member management screen of a known group, pushed onto the messenger.
     void manageChatGroup(int32_t groupId) override;
-    // Reloads the lists on the main thread: at once there, else posted without waiting.
+    // Reloads the lists on the main thread in its next pass; however often it is asked for in one
+    // pass (a burst of presence notices), the reload runs once.
     void safeReload();
     static void setTableEditing(const std::shared_ptr<ui::View>& view);
     // With a session key: command 300, then a reload.
@@ -318,6 +320,8 @@ private:
     bool showChatGroup_ = true;
     bool showContact_ = true;
     int reloadCount_ = 0;
+    // A reload is posted and has not run yet (asked for from any thread).
+    std::atomic<bool> reloadPosted_{false};
     std::function<bool(const std::string&)> featureVisible_;
     std::thread syncThread_;
     std::deque<fnd::Value> waitingCommands_;
