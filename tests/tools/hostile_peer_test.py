@@ -15,6 +15,12 @@ LONGEST_LOG_LINE_LIMIT = 2000
 RUN_SECONDS = 4
 # The 4th failed connection in a row waits for the retry alert's button.
 MAX_FAILING_CONNECTIONS = 5
+# presence-flood: 12,000 friends and 3,000 rooms and groups listed, then every friend online and offline
+# again, then a line from a friend. The ASan client gets through it in about 2 s of CPU (0.3 s idle), so
+# it shows the line within its 6 s run; with lookups and moves that walk the lists it needed 58 s.
+PRESENCE_FLOOD_COUNT = 12000
+PRESENCE_FLOOD_RUN_SECONDS = 6
+PRESENCE_FLOOD_CPU_LIMIT = 10
 
 failures = []
 
@@ -67,8 +73,9 @@ def main():
         check_client(result["final"], password_anywhere=True)
     else:
         # Honest frames of 16 MiB take the unfixed ASan client long to decode: one of each array kind.
-        count = 4 if mode == "huge-arrays" else None
-        report, peer = hostile_run.run_mode(args.client, args.peer, mode, work, RUN_SECONDS, count)
+        count = {"huge-arrays": 4, "presence-flood": PRESENCE_FLOOD_COUNT}.get(mode)
+        run_seconds = PRESENCE_FLOOD_RUN_SECONDS if mode == "presence-flood" else RUN_SECONDS
+        report, peer = hostile_run.run_mode(args.client, args.peer, mode, work, run_seconds, count)
         print(f"client: {report}\npeer: {peer}")
         check_client(report, password_anywhere=mode != "refuse-flood")
         if mode == "accept-close":
@@ -82,6 +89,22 @@ def main():
             check(peer["frames"] > 3000, f"the peer sent its flood: {peer['frames']} frames")
         elif mode in ("huge-arrays", "big-packet"):
             check(peer["frames"] > 1, f"the peer sent its packets after the log-in: {peer['frames']} frames")
+        elif mode == "huge-chat":
+            check(peer["frames"] == 6, f"the peer sent its friend and its four 10 MiB lines: {peer['frames']} frames")
+            check(report["messenger"] is not None and report["messenger"]["unread_lines"] >= 4,
+                  f"the lines reached the chat: {report['messenger']}")
+            check(report["elapsed"] < RUN_SECONDS + 20, f"the client stops on time: {report['elapsed']:.1f} s")
+        elif mode == "presence-flood":
+            check(peer["frames"] == 5 + 2 * PRESENCE_FLOOD_COUNT // 100,
+                  f"the peer sent its lists, every presence notice and its last line: {peer['frames']} frames")
+            quarter = PRESENCE_FLOOD_COUNT // 4
+            lists = report["messenger"] or {}
+            check([lists.get(k) for k in ("friends", "rooms", "groups", "open_chats")] ==
+                  [PRESENCE_FLOOD_COUNT, quarter, quarter, 1] and lists["unread_lines"] >= 1,
+                  f"the client got through the flood to the last line within its run: {lists}")
+            check(report["elapsed"] < run_seconds + 20, f"the client stops on time: {report['elapsed']:.1f} s")
+            check(report["cpu_seconds"] < PRESENCE_FLOOD_CPU_LIMIT,
+                  f"CPU {report['cpu_seconds']:.1f} s < {PRESENCE_FLOOD_CPU_LIMIT} s")
     if failures:
         print(f"{len(failures)} check(s) failed", file=sys.stderr)
         return 1

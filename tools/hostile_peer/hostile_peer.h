@@ -1,6 +1,7 @@
 // HostilePeer: a game server on 127.0.0.1 that misbehaves in one chosen way (random frames, closing
 // every connection, floods of refusals, huge arrays, a log-in never answered, multi-megabyte
-// packets) for a bounded time, counting the connections it accepted and the frames it sent.
+// packets, huge chat lines, floods of presence notices) for a bounded time, counting the connections
+// it accepted and the frames it sent.
 #pragma once
 
 #include <cstdint>
@@ -14,7 +15,16 @@
 
 namespace zelvan::hostile {
 
-enum class PeerMode { RandomFrames, AcceptClose, RefuseFlood, HugeArrays, StallLogin, BigPacket };
+enum class PeerMode {
+    RandomFrames,
+    AcceptClose,
+    RefuseFlood,
+    HugeArrays,
+    StallLogin,
+    BigPacket,
+    HugeChat,
+    PresenceFlood
+};
 
 // "random-frames", "accept-close", ... ; nullopt for any other name.
 std::optional<PeerMode> parsePeerMode(std::string_view name);

@@ -12,7 +12,8 @@ namespace {
 int usage() {
     std::fprintf(stderr,
                  "usage: zelvan-hostile-peer --mode MODE [--port N] [--seconds N] [--count N] [--seed N]\n"
-                 "  MODE: random-frames, accept-close, refuse-flood, huge-arrays, stall-login or big-packet\n"
+                 "  MODE: random-frames, accept-close, refuse-flood, huge-arrays, stall-login, big-packet, huge-chat\n"
+                 "        or presence-flood\n"
                  "  --port 0 (the default) picks a free port; --seconds (default 10, at most 600) bounds the run;\n"
                  "  --count sets the frames each connection gets (the mode's default otherwise)\n");
     return 2;

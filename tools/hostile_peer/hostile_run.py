@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Runs the real zelvan client against zelvan-hostile-peer (or the dev server) and collects what a user
-would notice: peak memory, connections made, alerts on screen, files left in the home folder and the
-longest log line. The integration test asserts on these; `measure` prints them (tools/hostile_peer/measure.sh)."""
+would notice: peak memory, CPU time, connections made, alerts on screen, files left in the home folder and
+the longest log line. The integration test asserts on these; `measure` prints them (tools/hostile_peer/measure.sh)."""
 import argparse
 import os
 import random
@@ -88,11 +88,16 @@ def run_client(client, port, work, run_seconds, limit_seconds=120):
         guard.cancel()
     log = err_path.read_bytes()
     summary = re.search(rb"session: .*; alerts on screen: (\d+)", log)
+    messenger = re.search(rb"messenger: friends (\d+), contacts (\d+), rooms (\d+), groups (\d+), open chats (\d+), "
+                          rb"unread lines (\d+)", log)
     return {
         "returncode": proc.returncode,
         "elapsed": elapsed,
         "peak_rss_mb": usage.ru_maxrss / 1024,
+        "cpu_seconds": usage.ru_utime + usage.ru_stime,
         "alerts": int(summary.group(1)) if summary else None,
+        "messenger": dict(zip(("friends", "contacts", "rooms", "groups", "open_chats", "unread_lines"),
+                              map(int, messenger.groups()))) if messenger else None,
         "alert_titles": [t.decode(errors="replace") for t in re.findall(rb'alert on screen: "([^"\n]*)"', log)],
         "longest_log_line": longest_line(err_path),
         "sanitizer_report": any(mark in log for mark in SANITIZER_MARKS),
@@ -185,6 +190,10 @@ def measure(args):
           f"{len(killed['after_restart'])} after a normal start")
     report, _ = run_mode(args.client, args.peer, "big-packet", work / "big-packet", 5)
     print(f"big-packet (5 s): longest log line {report['longest_log_line']} bytes")
+    report, _ = run_mode(args.client, args.peer, "huge-chat", work / "huge-chat", 5)
+    print(f"huge-chat (5 s): peak RSS {report['peak_rss_mb']:.0f} MB, run {report['elapsed']:.1f} s")
+    report, _ = run_mode(args.client, args.peer, "presence-flood", work / "presence-flood", 5, count=100000)
+    print(f"presence-flood, 100,000 friends (5 s): run {report['elapsed']:.1f} s, CPU {report['cpu_seconds']:.1f} s")
 
 
 def main():
