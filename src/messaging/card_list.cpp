@@ -1,15 +1,19 @@
 // CardList as a treap ordered by position: each node counts the nodes below it, so a position is found
 // by descending and a node's position by climbing its parents; random priorities keep the tree about
-// 2 log n deep whatever order the cards arrive in.
+// 2 log n deep whatever order the cards arrive in. Built for the messenger's card types.
 #include "messaging/card_list.h"
 
 #include <algorithm>
 
+#include "messaging/chat_group_card.h"
+#include "messaging/chat_room_card.h"
+#include "messaging/v_card.h"
 #include "platform/foundation/verify.h"
 
 namespace zelvan {
 
-struct CardList::Node {
+template <class T>
+struct CardList<T>::Node {
     Card card;
     Node* left = nullptr;
     Node* right = nullptr;
@@ -19,16 +23,20 @@ struct CardList::Node {
     int32_t key = 0;
 };
 
-CardList::CardList(KeyOf keyOf) : keyOf_(keyOf) {}
+template <class T>
+CardList<T>::CardList(KeyOf keyOf) : keyOf_(keyOf) {}
 
-CardList::~CardList() = default;
+template <class T>
+CardList<T>::~CardList() = default;
 
-const CardList::Card& CardList::const_iterator::operator*() const {
+template <class T>
+const typename CardList<T>::Card& CardList<T>::const_iterator::operator*() const {
     VERIFY(node_ != nullptr);
     return node_->card;
 }
 
-CardList::const_iterator& CardList::const_iterator::operator++() {
+template <class T>
+typename CardList<T>::const_iterator& CardList<T>::const_iterator::operator++() {
     VERIFY(node_ != nullptr);
     if (node_->right) {
         node_ = leftmost(node_->right);
@@ -43,17 +51,20 @@ CardList::const_iterator& CardList::const_iterator::operator++() {
     return *this;
 }
 
-CardList::const_iterator CardList::const_iterator::operator++(int) {
+template <class T>
+typename CardList<T>::const_iterator CardList<T>::const_iterator::operator++(int) {
     const_iterator before = *this;
     ++*this;
     return before;
 }
 
-size_t CardList::sizeOf(const Node* node) {
+template <class T>
+size_t CardList<T>::sizeOf(const Node* node) {
     return node ? node->size : 0;
 }
 
-void CardList::update(Node* node) {
+template <class T>
+void CardList<T>::update(Node* node) {
     node->size = 1 + sizeOf(node->left) + sizeOf(node->right);
     if (node->left) {
         node->left->parent = node;
@@ -63,7 +74,8 @@ void CardList::update(Node* node) {
     }
 }
 
-std::pair<CardList::Node*, CardList::Node*> CardList::split(Node* tree, size_t count) {
+template <class T>
+std::pair<typename CardList<T>::Node*, typename CardList<T>::Node*> CardList<T>::split(Node* tree, size_t count) {
     if (!tree) {
         return {nullptr, nullptr};
     }
@@ -81,7 +93,8 @@ std::pair<CardList::Node*, CardList::Node*> CardList::split(Node* tree, size_t c
     return {tree, rest};
 }
 
-CardList::Node* CardList::merge(Node* left, Node* right) {
+template <class T>
+typename CardList<T>::Node* CardList<T>::merge(Node* left, Node* right) {
     if (!left || !right) {
         Node* only = left ? left : right;
         if (only) {
@@ -101,14 +114,16 @@ CardList::Node* CardList::merge(Node* left, Node* right) {
     return right;
 }
 
-const CardList::Node* CardList::leftmost(const Node* node) {
+template <class T>
+const typename CardList<T>::Node* CardList<T>::leftmost(const Node* node) {
     while (node && node->left) {
         node = node->left;
     }
     return node;
 }
 
-size_t CardList::rankOf(const Node* node) {
+template <class T>
+size_t CardList<T>::rankOf(const Node* node) {
     size_t rank = sizeOf(node->left);
     for (const Node* at = node; at->parent; at = at->parent) {
         if (at == at->parent->right) {
@@ -118,11 +133,13 @@ size_t CardList::rankOf(const Node* node) {
     return rank;
 }
 
-size_t CardList::size() const {
+template <class T>
+size_t CardList<T>::size() const {
     return sizeOf(root_);
 }
 
-const CardList::Card& CardList::operator[](size_t index) const {
+template <class T>
+const typename CardList<T>::Card& CardList<T>::operator[](size_t index) const {
     VERIFY(index < size());
     const Node* node = root_;
     for (;;) {
@@ -138,18 +155,21 @@ const CardList::Card& CardList::operator[](size_t index) const {
     }
 }
 
-CardList::const_iterator CardList::begin() const {
+template <class T>
+typename CardList<T>::const_iterator CardList<T>::begin() const {
     return const_iterator(leftmost(root_));
 }
 
-std::vector<CardList::Card> CardList::toVector() const {
+template <class T>
+std::vector<typename CardList<T>::Card> CardList<T>::toVector() const {
     std::vector<Card> cards;
     cards.reserve(size());
     cards.insert(cards.end(), begin(), end());
     return cards;
 }
 
-void CardList::insert(size_t index, Card card) {
+template <class T>
+void CardList<T>::insert(size_t index, Card card) {
     VERIFY(card != nullptr);
     auto owned = std::make_unique<Node>();
     Node* node = owned.get();
@@ -159,12 +179,32 @@ void CardList::insert(size_t index, Card card) {
     auto [before, after] = split(root_, std::min(index, size()));
     root_ = merge(merge(before, node), after);
     if (keyOf_) {
-        byKey_[node->key].push_back(node);
+        byKey_[node->key].insert(node);
     }
     nodes_.emplace(node->card.get(), std::move(owned));
 }
 
-void CardList::unlink(Node* node) {
+template <class T>
+CardList<T>& CardList<T>::operator=(std::initializer_list<Card> cards) {
+    clear();
+    for (const Card& card : cards) {
+        push_back(card);
+    }
+    return *this;
+}
+
+template <class T>
+size_t CardList<T>::indexOf(const T& card) const {
+    auto [first, last] = nodes_.equal_range(&card);
+    size_t index = size();
+    for (auto it = first; it != last; ++it) {
+        index = std::min(index, rankOf(it->second.get()));
+    }
+    return index;
+}
+
+template <class T>
+void CardList<T>::unlink(Node* node) {
     Node* parent = node->parent;
     Node* joined = merge(node->left, node->right);
     if (joined) {
@@ -182,13 +222,15 @@ void CardList::unlink(Node* node) {
     }
 }
 
-size_t CardList::remove(const vCard& card) {
+template <class T>
+size_t CardList<T>::remove(const T& card) {
     auto [first, last] = nodes_.equal_range(&card);
     size_t removed = 0;
     for (auto it = first; it != last; ++it) {
         Node* node = it->second.get();
+        // Out of its id's set while it still has its place, which orders the set.
         if (auto keyed = byKey_.find(node->key); keyOf_ && keyed != byKey_.end()) {
-            std::erase(keyed->second, node);
+            keyed->second.erase(node);
             if (keyed->second.empty()) {
                 byKey_.erase(keyed);
             }
@@ -200,30 +242,29 @@ size_t CardList::remove(const vCard& card) {
     return removed;
 }
 
-void CardList::clear() {
+template <class T>
+void CardList<T>::clear() {
     root_ = nullptr;
     byKey_.clear();
     nodes_.clear();
 }
 
-CardList::Card CardList::firstWithKey(int32_t key) const {
+template <class T>
+typename CardList<T>::Card CardList<T>::firstWithKey(int32_t key) const {
     auto keyed = byKey_.find(key);
     if (!keyOf_ || keyed == byKey_.end()) {
         return nullptr;
     }
-    const Node* first = nullptr;
-    size_t firstRank = 0;
     for (const Node* node : keyed->second) {
-        if (keyOf_(*node->card) != key) {
-            continue;
-        }
-        const size_t rank = keyed->second.size() == 1 ? 0 : rankOf(node);
-        if (!first || rank < firstRank) {
-            first = node;
-            firstRank = rank;
+        if (keyOf_(*node->card) == key) {
+            return node->card;
         }
     }
-    return first ? first->card : nullptr;
+    return nullptr;
 }
+
+template class CardList<vCard>;
+template class CardList<ChatRoomCard>;
+template class CardList<ChatGroupCard>;
 
 } // namespace zelvan

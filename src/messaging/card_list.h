@@ -1,33 +1,37 @@
-// CardList: one of the messenger's contact lists (every contact, the friends, the address-book
-// contacts) as a sequence whose reads by position, insertions at a position and removals of a card all
-// take O(log n), with an optional lookup of the first card holding an id. Lists of 100,000 friends
-// whose presence keeps changing stay cheap to keep in order.
+// CardList: one of the messenger's lists of cards (every contact, the friends, the address-book
+// contacts, the chat rooms, the chat groups) as a sequence whose reads by position, insertions at a
+// position and removals of a card all take O(log n), with an optional lookup of the first card holding
+// an id. Lists of 100,000 friends whose presence keeps changing, or of 100,000 rooms, stay cheap.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <iterator>
 #include <memory>
 #include <random>
+#include <set>
 #include <unordered_map>
 #include <vector>
 
-#include "messaging/v_card.h"
-
 namespace zelvan {
 
+// Built for vCard, ChatRoomCard and ChatGroupCard (card_list.cpp).
+template <class T>
 class CardList {
 public:
-    using Card = std::shared_ptr<vCard>;
+    using Card = std::shared_ptr<T>;
     using value_type = Card;
     // The id a list is looked up by; read once, when the card is inserted.
-    using KeyOf = int32_t (*)(const vCard&);
+    using KeyOf = int32_t (*)(const T&);
 
     // Without `keyOf`, firstWithKey finds nothing.
     explicit CardList(KeyOf keyOf = nullptr);
     ~CardList();
     CardList(const CardList&) = delete;
     CardList& operator=(const CardList&) = delete;
+    // The list becomes `cards`, in that order.
+    CardList& operator=(std::initializer_list<Card> cards);
 
 private:
     struct Node;
@@ -64,12 +68,23 @@ public:
     const_iterator begin() const;
     const_iterator end() const { return const_iterator(); }
     std::vector<Card> toVector() const;
+    // The position of the card's first occurrence, or the size when it is not listed.
+    size_t indexOf(const T& card) const;
 
     // Inserts `card` before position `index` (at the end when `index` is the size or more).
     void insert(size_t index, Card card);
     void push_back(Card card) { insert(size(), std::move(card)); }
+    void pop_back() { remove(*back()); }
     // Removes every occurrence of the card; returns how many there were.
-    size_t remove(const vCard& card);
+    size_t remove(const T& card);
+    template <class Pred>
+    void removeIf(Pred pred) {
+        for (const Card& card : toVector()) {
+            if (pred(card)) {
+                remove(*card);
+            }
+        }
+    }
     void clear();
 
     // The first card in list order whose id was `key` when it was inserted and still is, or null. A
@@ -77,6 +92,12 @@ public:
     Card firstWithKey(int32_t key) const;
 
 private:
+    // Orders nodes by their position: listed cards never change places with each other, so a set of
+    // nodes stays ordered while the list around them changes.
+    struct ListOrder {
+        bool operator()(const Node* a, const Node* b) const { return rankOf(a) < rankOf(b); }
+    };
+
     static size_t sizeOf(const Node* node);
     static void update(Node* node);
     // Splits `tree` into its first `count` nodes and the rest.
@@ -91,8 +112,9 @@ private:
     Node* root_ = nullptr;
     std::minstd_rand priorities_;
     // Every node, owned here, by its card (a card listed twice has two).
-    std::unordered_multimap<const vCard*, std::unique_ptr<Node>> nodes_;
-    std::unordered_map<int32_t, std::vector<const Node*>> byKey_;
+    std::unordered_multimap<const T*, std::unique_ptr<Node>> nodes_;
+    // The nodes of each id in list order, so the first is found at once however many share the id.
+    std::unordered_map<int32_t, std::set<const Node*, ListOrder>> byKey_;
 };
 
 } // namespace zelvan

@@ -50,7 +50,7 @@ void ContactManage::insertSorted(VCards& list, const std::shared_ptr<vCard>& car
     list.insert(list.begin() + static_cast<std::ptrdiff_t>(sortedPosition(list, *card)), card);
 }
 
-void ContactManage::insertSorted(CardList& list, const std::shared_ptr<vCard>& card) {
+void ContactManage::insertSorted(VCardList& list, const std::shared_ptr<vCard>& card) {
     list.insert(sortedPosition(list, *card), card);
 }
 
@@ -83,7 +83,7 @@ void ContactManage::deleteChatGroup(int32_t groupId) {
         return;
     }
     chat_->removeChatWithCard(group);
-    chatGroups_.remove(group);
+    chatGroups_.remove(*group);
     listsChanged();
 }
 
@@ -103,7 +103,7 @@ std::shared_ptr<imGroup> ContactManage::findIM(int32_t prot, const std::string& 
 }
 
 std::shared_ptr<ChatRoomCard> ContactManage::findChatRoom(int32_t roomId) const {
-    return chatRooms_.find(roomId);
+    return chatRooms_.firstWithKey(roomId);
 }
 
 std::shared_ptr<PrivateChatCard> ContactManage::findPrivateChatCard(int32_t sid) const {
@@ -111,7 +111,7 @@ std::shared_ptr<PrivateChatCard> ContactManage::findPrivateChatCard(int32_t sid)
 }
 
 std::shared_ptr<ChatGroupCard> ContactManage::findChatGroup(int32_t groupId) const {
-    return chatGroups_.find(groupId);
+    return chatGroups_.firstWithKey(groupId);
 }
 
 std::shared_ptr<vCard> ContactManage::getuserid(int32_t userId) const {

@@ -15,7 +15,6 @@
 #include "messaging/chat_group_card.h"
 #include "messaging/chat_room_card.h"
 #include "messaging/contact_sync.h"
-#include "messaging/id_list.h"
 #include "messaging/im_chat_window.h"
 #include "messaging/im_group.h"
 #include "messaging/private_chat_card.h"
@@ -32,8 +31,10 @@ public:
     static constexpr const char* kIMFile = "zelvanim";
 
     using VCards = std::vector<std::shared_ptr<vCard>>;
-    using ChatRooms = IdList<ChatRoomCard, &ChatRoomCard::roomId>;
-    using ChatGroups = IdList<ChatGroupCard, &ChatGroupCard::groupId>;
+    using VCardList = CardList<vCard>;
+    // Rooms and groups in the order they came, found by id; a card's id is set before it joins.
+    using ChatRooms = CardList<ChatRoomCard>;
+    using ChatGroups = CardList<ChatGroupCard>;
 
     // `loggedOut` tells whether saving must be skipped; `chat` is the chat window (never null).
     ContactManage(std::function<bool()> loggedOut, std::shared_ptr<IMChatWindow> chat);
@@ -62,7 +63,7 @@ public:
     void updateMiniblog(int32_t userId, const std::string& content, int32_t timeDelta);
     // Inserts the card into the sorted list by the bisection of the contact lists.
     static void insertSorted(VCards& list, const std::shared_ptr<vCard>& card);
-    static void insertSorted(CardList& list, const std::shared_ptr<vCard>& card);
+    static void insertSorted(VCardList& list, const std::shared_ptr<vCard>& card);
 
     // Applies a finished sync run (main thread): the new cards wait for their ids, the orphans leave
     // the lists, `rev` rises by one per packet and the packets go out in order through `send`; then
@@ -86,9 +87,9 @@ public:
 
     // --- Lists (shared by the messenger's screens; changed through the operations above) ---
     // Every contact in the order it was (last) inserted; the friends and the address-book contacts sorted.
-    const CardList& all() const { return all_; }
-    const CardList& zelvanFriends() const { return zelvanFriends_; }
-    const CardList& abContacts() const { return abContacts_; }
+    const VCardList& all() const { return all_; }
+    const VCardList& zelvanFriends() const { return zelvanFriends_; }
+    const VCardList& abContacts() const { return abContacts_; }
     VCards& waitadd() { return waitadd_; }
     std::vector<std::shared_ptr<fnd::Array>>& updates() { return updates_; }
     std::vector<std::shared_ptr<imGroup>>& ims() { return ims_; }
@@ -117,9 +118,9 @@ private:
     std::function<bool()> loggedOut_;
     std::shared_ptr<IMChatWindow> chat_;
     std::recursive_mutex lock_;
-    CardList all_;
-    CardList zelvanFriends_;
-    CardList abContacts_;
+    VCardList all_;
+    VCardList zelvanFriends_;
+    VCardList abContacts_;
     VCards waitadd_;
     std::vector<std::shared_ptr<fnd::Array>> updates_;
     std::vector<std::shared_ptr<imGroup>> ims_;

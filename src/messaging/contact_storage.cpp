@@ -42,7 +42,9 @@ bool sortsBefore(const std::shared_ptr<vCard>& a, const std::shared_ptr<vCard>& 
 ContactManage::ContactManage(std::function<bool()> loggedOut, std::shared_ptr<IMChatWindow> chat)
     : loggedOut_(std::move(loggedOut)), chat_(chat ? std::move(chat) : std::make_shared<IMChatList>()),
       all_([](const vCard& card) { return card.contactid(); }),
-      zelvanFriends_([](const vCard& card) { return card.userid(); }) {}
+      zelvanFriends_([](const vCard& card) { return card.userid(); }),
+      chatGroups_([](const ChatGroupCard& group) { return group.groupId(); }),
+      chatRooms_([](const ChatRoomCard& room) { return room.roomId(); }) {}
 
 void ContactManage::loadStorage() {
     loadContactStorage();

@@ -34,7 +34,7 @@ public:
         std::shared_ptr<vCard> copy;
     };
     // Copies of every card of the list (main thread).
-    static std::vector<Entry> snapshot(const CardList& all);
+    static std::vector<Entry> snapshot(const CardList<vCard>& all);
 
     struct Plan {
         // False when the address book could not be opened: nothing is to change.

@@ -381,7 +381,7 @@ void MessengerCommands::groupGone(const fnd::Array& p, const fnd::Value& packet,
     if (model_.chat()) {
         model_.chat()->removeChatWithCard(group);
     }
-    model_.chatGroups().remove(group);
+    model_.chatGroups().remove(*group);
     alert(message ? *message : fnd::format(ZLS(key), group->name()));
     refresh();
 }

@@ -1,5 +1,5 @@
-// The messenger's contact list container against a plain vector doing the same random insertions and
-// removals: the same cards in the same order, the same first card for each id.
+// The messenger's card list container against a plain vector doing the same random insertions and
+// removals: the same cards in the same order, the same positions, the same first card for each id.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "messaging/card_list.h"
+#include "messaging/v_card.h"
 
 namespace zelvan {
 namespace {
 
 TEST(CardListTest, KeepsTheOrderAndFirstCardOfEachIdOfAVector) {
-    CardList list([](const vCard& card) { return card.userid(); });
+    CardList<vCard> list([](const vCard& card) { return card.userid(); });
     std::vector<std::shared_ptr<vCard>> expected;
     std::mt19937 rng(7);
     for (int step = 0; step < 3000; ++step) {
@@ -36,6 +37,8 @@ TEST(CardListTest, KeepsTheOrderAndFirstCardOfEachIdOfAVector) {
             EXPECT_EQ(list.toVector(), expected);
             for (size_t i = 0; i < expected.size(); i += 7) {
                 EXPECT_EQ(list[i], expected[i]);
+                const auto first = std::find(expected.begin(), expected.end(), expected[i]) - expected.begin();
+                EXPECT_EQ(list.indexOf(*expected[i]), static_cast<size_t>(first));
             }
             for (int32_t id = 0; id < 50; ++id) {
                 auto first =
@@ -58,11 +61,15 @@ TEST(CardListTest, KeepsTheOrderAndFirstCardOfEachIdOfAVector) {
     EXPECT_EQ(list.firstWithKey(1000), moved);
     EXPECT_EQ(list.back(), moved);
 
+    EXPECT_EQ(list.indexOf(*vCard::create()), list.size());
+    list.pop_back();
+    EXPECT_NE(list.back(), moved);
+
     list.clear();
     EXPECT_TRUE(list.empty());
     EXPECT_EQ(list.begin(), list.end());
     EXPECT_EQ(list.firstWithKey(1000), nullptr);
-    EXPECT_EQ(CardList().firstWithKey(0), nullptr); // a list without ids finds nothing
+    EXPECT_EQ(CardList<vCard>().firstWithKey(0), nullptr); // a list without ids finds nothing
 }
 
 } // namespace
