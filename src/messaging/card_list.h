@@ -74,6 +74,7 @@ public:
     // Inserts `card` before position `index` (at the end when `index` is the size or more).
     void insert(size_t index, Card card);
     void push_back(Card card) { insert(size(), std::move(card)); }
+    // Removes the last card (with any other occurrence of it).
     void pop_back() { remove(*back()); }
     // Removes every occurrence of the card; returns how many there were.
     size_t remove(const T& card);
