@@ -83,8 +83,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         commands.handle(packet);
     }
 
-    for (const auto& list : {model.zelvanFriends(), model.abContacts()}) {
-        for (const auto& c : list) {
+    for (const zelvan::ContactManage::VCardList* list : {&model.zelvanFriends(), &model.abContacts()}) {
+        for (const auto& c : *list) {
             if (!inAll(model, c) || c->online() < 0) {
                 std::abort();
             }

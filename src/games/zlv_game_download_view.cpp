@@ -74,7 +74,9 @@ void ZLVGameDownloadView::connectionLost() {
 }
 
 void ZLVGameDownloadView::abandonRun() {
-    failedUris_.insert(failedUris_.end(), pendingRequests_.begin(), pendingRequests_.end());
+    for (const auto& [key, request] : pendingRequests_) {
+        failedUris_.push_back(request);
+    }
     failedUris_.insert(failedUris_.end(), requests_.begin(), requests_.end());
     pendingRequests_.clear();
     requests_.clear();
@@ -132,7 +134,7 @@ void ZLVGameDownloadView::handleList(const fnd::Value& packet) {
     }
     listed_ = true;
     serverVersion_ = static_cast<int32_t>(std::clamp<int64_t>(*version, INT32_MIN, INT32_MAX));
-    requests_ = std::move(requests);
+    requests_.assign(std::make_move_iterator(requests.begin()), std::make_move_iterator(requests.end()));
     downloadSize_ = total;
     if (requests_.empty()) {
         // Everything is current: the run succeeds at once.
@@ -152,12 +154,12 @@ void ZLVGameDownloadView::startRequestsIfPossible() {
     ZelvanPacket packet(kFileCommand);
     int64_t total = 0;
     while (total < kBatchBytes && !requests_.empty()) {
-        auto request = requests_.front();
-        requests_.erase(requests_.begin());
+        auto request = std::move(requests_.front());
+        requests_.pop_front();
         total += request->serverSize();
         packet.addObject(request->filepath());
         packet.addInt(request->type());
-        pendingRequests_.push_back(std::move(request));
+        pendingRequests_.emplace(std::make_pair(request->type(), request->filepath()), std::move(request));
     }
     if (environment_.sendPacket) {
         environment_.sendPacket(packet);
@@ -179,12 +181,11 @@ void ZLVGameDownloadView::handleFile(const fnd::Value& packet) {
     }
     const std::string& path = *items->objectAtIndex(1).asString();
     std::shared_ptr<ZLVDownloadRequest> request;
-    const auto found = std::find_if(pendingRequests_.begin(), pendingRequests_.end(), [&](const auto& pending) {
-        return pending->type() == *type && pending->filepath() == path;
-    });
-    const bool asked = found != pendingRequests_.end();
+    const auto key = std::make_pair(static_cast<int32_t>(*type), path);
+    const auto found = pendingRequests_.lower_bound(key);
+    const bool asked = found != pendingRequests_.end() && found->first == key;
     if (asked) {
-        request = *found;
+        request = std::move(found->second);
         pendingRequests_.erase(found);
     } else {
         // Stored all the same, within the run's bytes.

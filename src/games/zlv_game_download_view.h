@@ -8,9 +8,12 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "games/zlv_download_request.h"
@@ -121,8 +124,10 @@ private:
     bool listed_ = false;
     bool ended_ = false;
     std::atomic<bool> close_{false};
-    std::vector<std::shared_ptr<ZLVDownloadRequest>> requests_;
-    std::vector<std::shared_ptr<ZLVDownloadRequest>> pendingRequests_;
+    // Files not asked for yet, in list order; each batch is taken from the front.
+    std::deque<std::shared_ptr<ZLVDownloadRequest>> requests_;
+    // The batch asked for, by (type, path); a file listed twice is answered in the order it was asked.
+    std::multimap<std::pair<int32_t, std::string>, std::shared_ptr<ZLVDownloadRequest>> pendingRequests_;
     std::vector<std::shared_ptr<ZLVDownloadRequest>> failedUris_;
     std::shared_ptr<ui::ProgressView> progressView_;
 };

@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "messaging/contact_manage.h"
+#include "messaging/received_text.h"
 #include "platform/foundation/date.h"
 
 namespace zelvan {
@@ -15,36 +16,42 @@ auto firstWhere(const List& list, Pred pred) -> typename List::value_type {
     return it == list.end() ? nullptr : *it;
 }
 
-} // namespace
-
-void ContactManage::insertSorted(VCards& list, const std::shared_ptr<vCard>& card) {
-    if (list.empty()) {
-        list.push_back(card);
-        return;
+// Where the bisection of the contact lists puts `card`: before the first card when that one does not
+// sort before it, after the last when it does not sort before that one, else by halving the span; a
+// card level with the middle one goes before it. The list need not be sorted (a presence change does
+// not always move its card), so the walk itself is the rule.
+template <class List>
+size_t sortedPosition(const List& list, const vCard& card) {
+    if (list.empty() || list.front()->compareTo(card) >= 0) {
+        return 0;
     }
-    if (list.front()->compareTo(*card) >= 0) {
-        list.insert(list.begin(), card);
-        return;
-    }
-    if (card->compareTo(*list.back()) >= 0) {
-        list.push_back(card);
-        return;
+    if (card.compareTo(*list.back()) >= 0) {
+        return list.size();
     }
     size_t lo = 0;
     size_t hi = list.size() - 1;
     while (lo + 1 < hi) {
         const size_t mid = (lo + hi) / 2;
-        const int order = list[mid]->compareTo(*card);
+        const int order = list[mid]->compareTo(card);
         if (order < 0) {
             lo = mid;
         } else if (order == 0) {
-            list.insert(list.begin() + static_cast<std::ptrdiff_t>(mid), card);
-            return;
+            return mid;
         } else {
             hi = mid;
         }
     }
-    list.insert(list.begin() + static_cast<std::ptrdiff_t>(hi), card);
+    return hi;
+}
+
+} // namespace
+
+void ContactManage::insertSorted(VCards& list, const std::shared_ptr<vCard>& card) {
+    list.insert(list.begin() + static_cast<std::ptrdiff_t>(sortedPosition(list, *card)), card);
+}
+
+void ContactManage::insertSorted(VCardList& list, const std::shared_ptr<vCard>& card) {
+    list.insert(sortedPosition(list, *card), card);
 }
 
 void ContactManage::insertContact(const std::shared_ptr<vCard>& card) {
@@ -56,9 +63,12 @@ void ContactManage::insertContact(const std::shared_ptr<vCard>& card) {
 }
 
 void ContactManage::removeContact(const std::shared_ptr<vCard>& card) {
-    std::erase(zelvanFriends_, card);
-    std::erase(abContacts_, card);
-    std::erase(all_, card);
+    if (!card) {
+        return;
+    }
+    zelvanFriends_.remove(*card);
+    abContacts_.remove(*card);
+    all_.remove(*card);
 }
 
 void ContactManage::resortVCard(const std::shared_ptr<vCard>& card) {
@@ -73,13 +83,13 @@ void ContactManage::deleteChatGroup(int32_t groupId) {
         return;
     }
     chat_->removeChatWithCard(group);
-    std::erase(chatGroups_, group);
+    chatGroups_.remove(*group);
     listsChanged();
 }
 
 void ContactManage::updateMiniblog(int32_t userId, const std::string& content, int32_t timeDelta) {
     if (auto card = getuserid(userId)) {
-        card->setMiniblog(content);
+        card->setMiniblog(capReceivedText(content, "status line"));
         card->setMiniblogTime(fnd::Date::now().addingTimeInterval(-static_cast<double>(timeDelta)));
     }
 }
@@ -93,7 +103,7 @@ std::shared_ptr<imGroup> ContactManage::findIM(int32_t prot, const std::string& 
 }
 
 std::shared_ptr<ChatRoomCard> ContactManage::findChatRoom(int32_t roomId) const {
-    return firstWhere(chatRooms_, [&](const auto& room) { return room->roomId() == roomId; });
+    return chatRooms_.firstWithKey(roomId);
 }
 
 std::shared_ptr<PrivateChatCard> ContactManage::findPrivateChatCard(int32_t sid) const {
@@ -101,15 +111,15 @@ std::shared_ptr<PrivateChatCard> ContactManage::findPrivateChatCard(int32_t sid)
 }
 
 std::shared_ptr<ChatGroupCard> ContactManage::findChatGroup(int32_t groupId) const {
-    return firstWhere(chatGroups_, [&](const auto& group) { return group->groupId() == groupId; });
+    return chatGroups_.firstWithKey(groupId);
 }
 
 std::shared_ptr<vCard> ContactManage::getuserid(int32_t userId) const {
-    return firstWhere(zelvanFriends_, [&](const auto& card) { return card->userid() == userId; });
+    return zelvanFriends_.firstWithKey(userId);
 }
 
 std::shared_ptr<vCard> ContactManage::getcontactid(int32_t contactId) const {
-    return firstWhere(all_, [&](const auto& card) { return card->contactid() == contactId; });
+    return all_.firstWithKey(contactId);
 }
 
 std::shared_ptr<vCard> ContactManage::existvcard(const vCard& card) const {

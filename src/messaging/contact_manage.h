@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/int_collections.h"
+#include "messaging/card_list.h"
 #include "messaging/chat_group_card.h"
 #include "messaging/chat_room_card.h"
 #include "messaging/contact_sync.h"
@@ -30,6 +31,10 @@ public:
     static constexpr const char* kIMFile = "zelvanim";
 
     using VCards = std::vector<std::shared_ptr<vCard>>;
+    using VCardList = CardList<vCard>;
+    // Rooms and groups in the order they came, found by id; a card's id is set before it joins.
+    using ChatRooms = CardList<ChatRoomCard>;
+    using ChatGroups = CardList<ChatGroupCard>;
 
     // `loggedOut` tells whether saving must be skipped; `chat` is the chat window (never null).
     ContactManage(std::function<bool()> loggedOut, std::shared_ptr<IMChatWindow> chat);
@@ -54,9 +59,11 @@ public:
     void removeContact(const std::shared_ptr<vCard>& card);
     void resortVCard(const std::shared_ptr<vCard>& card);
     void deleteChatGroup(int32_t groupId);
+    // The friend's status line, cut to kReceivedTextUnits (capReceivedText).
     void updateMiniblog(int32_t userId, const std::string& content, int32_t timeDelta);
     // Inserts the card into the sorted list by the bisection of the contact lists.
     static void insertSorted(VCards& list, const std::shared_ptr<vCard>& card);
+    static void insertSorted(VCardList& list, const std::shared_ptr<vCard>& card);
 
     // Applies a finished sync run (main thread): the new cards wait for their ids, the orphans leave
     // the lists, `rev` rises by one per packet and the packets go out in order through `send`; then
@@ -79,15 +86,16 @@ public:
     std::shared_ptr<IMChat> getchat(int32_t imId, const std::string& user);
 
     // --- Lists (shared by the messenger's screens; changed through the operations above) ---
-    VCards& all() { return all_; }
-    VCards& zelvanFriends() { return zelvanFriends_; }
-    VCards& abContacts() { return abContacts_; }
+    // Every contact in the order it was (last) inserted; the friends and the address-book contacts sorted.
+    const VCardList& all() const { return all_; }
+    const VCardList& zelvanFriends() const { return zelvanFriends_; }
+    const VCardList& abContacts() const { return abContacts_; }
     VCards& waitadd() { return waitadd_; }
     std::vector<std::shared_ptr<fnd::Array>>& updates() { return updates_; }
     std::vector<std::shared_ptr<imGroup>>& ims() { return ims_; }
     const std::vector<std::shared_ptr<imGroup>>& ims() const { return ims_; }
-    std::vector<std::shared_ptr<ChatGroupCard>>& chatGroups() { return chatGroups_; }
-    std::vector<std::shared_ptr<ChatRoomCard>>& chatRooms() { return chatRooms_; }
+    ChatGroups& chatGroups() { return chatGroups_; }
+    ChatRooms& chatRooms() { return chatRooms_; }
     std::vector<std::shared_ptr<PrivateChatCard>>& privateChatUsers() { return privateChatUsers_; }
     std::vector<std::shared_ptr<unknownCard>>& unknowns() { return unknowns_; }
     std::vector<fnd::Value>& deletedContacts() { return deletedContacts_; }
@@ -110,14 +118,14 @@ private:
     std::function<bool()> loggedOut_;
     std::shared_ptr<IMChatWindow> chat_;
     std::recursive_mutex lock_;
-    VCards all_;
-    VCards zelvanFriends_;
-    VCards abContacts_;
+    VCardList all_;
+    VCardList zelvanFriends_;
+    VCardList abContacts_;
     VCards waitadd_;
     std::vector<std::shared_ptr<fnd::Array>> updates_;
     std::vector<std::shared_ptr<imGroup>> ims_;
-    std::vector<std::shared_ptr<ChatGroupCard>> chatGroups_;
-    std::vector<std::shared_ptr<ChatRoomCard>> chatRooms_;
+    ChatGroups chatGroups_;
+    ChatRooms chatRooms_;
     std::vector<std::shared_ptr<PrivateChatCard>> privateChatUsers_;
     std::vector<std::shared_ptr<unknownCard>> unknowns_;
     std::vector<fnd::Value> deletedContacts_;

@@ -40,7 +40,11 @@ bool sortsBefore(const std::shared_ptr<vCard>& a, const std::shared_ptr<vCard>& 
 } // namespace
 
 ContactManage::ContactManage(std::function<bool()> loggedOut, std::shared_ptr<IMChatWindow> chat)
-    : loggedOut_(std::move(loggedOut)), chat_(chat ? std::move(chat) : std::make_shared<IMChatList>()) {}
+    : loggedOut_(std::move(loggedOut)), chat_(chat ? std::move(chat) : std::make_shared<IMChatList>()),
+      all_([](const vCard& card) { return card.contactid(); }),
+      zelvanFriends_([](const vCard& card) { return card.userid(); }),
+      chatGroups_([](const ChatGroupCard& group) { return group.groupId(); }),
+      chatRooms_([](const ChatRoomCard& room) { return room.roomId(); }) {}
 
 void ContactManage::loadStorage() {
     loadContactStorage();
@@ -65,6 +69,8 @@ void ContactManage::loadContactStorage() {
     all_.clear();
     zelvanFriends_.clear();
     abContacts_.clear();
+    VCards friends;
+    VCards contacts;
     const size_t count = items->count();
     if ((count - 1) % kContactRecord != 0) {
         ZLOG(Warn, "messenger: %s holds %zu elements, not whole records; the last partial one is dropped", kContactFile,
@@ -83,10 +89,16 @@ void ContactManage::loadContactStorage() {
         card->setUi(ui);
         card->setUserid(userId.intValue());
         all_.push_back(card);
-        (card->userid() < 1 ? abContacts_ : zelvanFriends_).push_back(card);
+        (card->userid() < 1 ? contacts : friends).push_back(card);
     }
-    std::stable_sort(zelvanFriends_.begin(), zelvanFriends_.end(), sortsBefore);
-    std::stable_sort(abContacts_.begin(), abContacts_.end(), sortsBefore);
+    std::stable_sort(friends.begin(), friends.end(), sortsBefore);
+    std::stable_sort(contacts.begin(), contacts.end(), sortsBefore);
+    for (auto& card : friends) {
+        zelvanFriends_.push_back(std::move(card));
+    }
+    for (auto& card : contacts) {
+        abContacts_.push_back(std::move(card));
+    }
 }
 
 void ContactManage::saveContactStorage() {

@@ -132,7 +132,7 @@ int32_t ContactSync::timeStamp() {
     return static_cast<int32_t>(ms);
 }
 
-std::vector<ContactSync::Entry> ContactSync::snapshot(const std::vector<std::shared_ptr<vCard>>& all) {
+std::vector<ContactSync::Entry> ContactSync::snapshot(const CardList<vCard>& all) {
     std::vector<Entry> out;
     out.reserve(all.size());
     for (const auto& card : all) {

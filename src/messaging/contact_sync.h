@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "messaging/card_list.h"
 #include "messaging/v_card.h"
 #include "platform/foundation/value.h"
 
@@ -33,7 +34,7 @@ public:
         std::shared_ptr<vCard> copy;
     };
     // Copies of every card of the list (main thread).
-    static std::vector<Entry> snapshot(const std::vector<std::shared_ptr<vCard>>& all);
+    static std::vector<Entry> snapshot(const CardList<vCard>& all);
 
     struct Plan {
         // False when the address book could not be opened: nothing is to change.

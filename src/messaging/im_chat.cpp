@@ -5,6 +5,7 @@
 #include "core/zelvan_style.h"
 #include "messaging/basic_card.h"
 #include "messaging/message_measurer.h"
+#include "messaging/received_text.h"
 #include "platform/foundation/utf16.h"
 #include "ui/zelvan_widget.h"
 
@@ -33,7 +34,8 @@ std::optional<std::string> pictureUrl(std::string_view text) {
 
 IMChat::IMChat() : startDate_(fnd::Date::now()) {}
 
-void IMChat::addChatMessage(std::string_view text, const std::shared_ptr<baseCard>& card) {
+void IMChat::addChatMessage(std::string_view received, const std::shared_ptr<baseCard>& card) {
+    const std::string text = capReceivedText(received, "chat line");
     auto message = IMMessage::create();
     message->setCard(card);
 
@@ -69,7 +71,7 @@ void IMChat::addChatMessage(std::string_view text, const std::shared_ptr<baseCar
 
 void IMChat::addSystemMessage(std::string_view text) {
     auto message = IMMessage::create();
-    message->appendMessage(text);
+    message->appendMessage(capReceivedText(text, "system line"));
     message->setType(IMMessage::kTypeSystem);
     addMessage(message, kSystemLineWidth, kSystemLineFont);
 }
@@ -77,7 +79,7 @@ void IMChat::addSystemMessage(std::string_view text) {
 void IMChat::addSystemMessage(std::string_view text, gfx::Color color) {
     auto message = IMMessage::create();
     message->addToken(color);
-    message->appendMessage(text);
+    message->appendMessage(capReceivedText(text, "system line"));
     message->setType(IMMessage::kTypeSystem);
     addMessage(message, kSystemLineWidth, kSystemLineFont);
 }

@@ -51,7 +51,8 @@ public:
     // gets a bubble colour on its first line and, when it has a name, a "<name>: " header (an
     // administrator's in its own font and green). "[Picture http://...]" becomes a picture line
     // whose url runs from "http" up to the closing bracket. The line is measured, the oldest line
-    // goes past 99, and the delegate hears messagesUpdated.
+    // goes past 99, and the delegate hears messagesUpdated. A chat or system line longer than
+    // kReceivedTextUnits is cut first (capReceivedText).
     void addChatMessage(std::string_view text, const std::shared_ptr<baseCard>& card);
     // Adds a system line (without a sender), optionally starting with a colour token.
     void addSystemMessage(std::string_view text);

@@ -81,6 +81,9 @@ IMController::IMController(const std::shared_ptr<zelvanAppDelegate>& delegate,
 }
 
 IMController::~IMController() {
+    if (reloadObserver_ != 0) {
+        fnd::RunLoop::main().removePassObserver(reloadObserver_);
+    }
     chatController_->detachMessenger();
     if (syncThread_.joinable()) {
         syncThread_.join();
@@ -337,16 +340,19 @@ void IMController::safePopToRootViewController() {
 }
 
 void IMController::safeReload() {
-    if (fnd::RunLoop::main().isCurrent()) {
-        reloadInternal();
-        return;
-    }
-    std::weak_ptr<IMController> weak = std::static_pointer_cast<IMController>(shared_from_this());
-    fnd::RunLoop::main().post([weak] {
-        if (auto self = weak.lock()) {
-            self->reloadInternal();
-        }
+    std::call_once(reloadObserverAdded_, [this] {
+        std::weak_ptr<IMController> weak = std::static_pointer_cast<IMController>(shared_from_this());
+        reloadObserver_ = fnd::RunLoop::main().addPassObserver([weak] {
+            auto self = weak.lock();
+            if (self && self->reloadPending_.exchange(false)) {
+                self->reloadInternal();
+            }
+        });
     });
+    if (!reloadPending_.exchange(true) && !fnd::RunLoop::main().isCurrent()) {
+        // An empty task makes the main loop run a pass, whose end runs the reload.
+        fnd::RunLoop::main().post([] {});
+    }
 }
 
 void IMController::setTableEditing(const std::shared_ptr<ui::View>& view) {

@@ -4,10 +4,12 @@
 // editor with the changed card sent to the server.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -135,7 +137,8 @@ public:
     void showChatWithCard(const fnd::Value& cardInfo) override;
     // The page's request: the member management screen of a known group, pushed onto the messenger.
     void manageChatGroup(int32_t groupId) override;
-    // Reloads the lists on the main thread: at once there, else posted without waiting.
+    // Reloads the lists at the end of the main loop's pass (the next pass when asked from another
+    // thread); however often it is asked for in one pass (a burst of presence notices), it runs once.
     void safeReload();
     static void setTableEditing(const std::shared_ptr<ui::View>& view);
     // With a session key: command 300, then a reload.
@@ -323,6 +326,11 @@ private:
     bool showChatGroup_ = true;
     bool showContact_ = true;
     int reloadCount_ = 0;
+    // A reload was asked for and has not run yet (asked for from any thread); the main loop's pass
+    // observer, added on the first request, runs it.
+    std::atomic<bool> reloadPending_{false};
+    std::once_flag reloadObserverAdded_;
+    uint64_t reloadObserver_ = 0;
     std::function<bool(const std::string&)> featureVisible_;
     std::thread syncThread_;
     std::deque<fnd::Value> waitingCommands_;

@@ -235,10 +235,10 @@ void IMController::buttonClickedFromAlert(ZSimpleAlertView& alert, const std::st
         if (yes && group) {
             const bool chatsWereOpen = !chat()->chats().empty();
             auto& groups = chatGroups();
-            const auto index = std::find(groups.begin(), groups.end(), group) - groups.begin();
+            const size_t index = groups.indexOf(*group);
             const int section = static_cast<int>(ims().size()) + 2;
             chat()->removeChatWithCard(group);
-            std::erase(groups, group);
+            groups.remove(*group);
             send(fnd::Value::array({kDisbandGroupCommand, group->groupId()}));
             deleteRow(ui::IndexPath::indexPathForRow(static_cast<int>(index) + 1, section), chatsWereOpen);
         }

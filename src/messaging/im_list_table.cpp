@@ -581,7 +581,7 @@ void IMController::tableViewCommitEditingStyle(ui::TableView& /*tableView*/, ui:
             return;
         }
         chat()->removeChatWithCard(group);
-        std::erase(chatGroups(), group);
+        chatGroups().remove(*group);
         send(fnd::Value::array({kLeaveGroupCommand, group->groupId()}));
         deleteRow(indexPath, chatsWereOpen);
         forceReload();

@@ -266,9 +266,9 @@ void MessengerCommands::roomList(const fnd::Array& p, const fnd::Value& packet) 
         auto room = model_.findChatRoom(intAt(*r, 0));
         if (!room) {
             room = ChatRoomCard::create();
+            room->setRoomId(intAt(*r, 0));
             model_.chatRooms().push_back(room);
         }
-        room->setRoomId(intAt(*r, 0));
         room->setName(*stringAt(*r, 1));
         room->setCurrent(intAt(*r, 2));
         room->setCapacity(intAt(*r, 3));
@@ -323,11 +323,13 @@ void MessengerCommands::groupList(const fnd::Array& p, const fnd::Value& packet)
     for (size_t i = 1; i < p.count(); ++i) {
         auto r = p.objectAtIndex(i).asArray();
         auto group = model_.findChatGroup(intAt(*r, 0));
-        if (!group) {
-            group = ChatGroupCard::create();
-            model_.chatGroups().push_back(group);
+        if (group) {
+            fillGroup(*group, *r);
+            continue;
         }
+        group = ChatGroupCard::create();
         fillGroup(*group, *r);
+        model_.chatGroups().push_back(group);
     }
     refresh();
 }
@@ -379,7 +381,7 @@ void MessengerCommands::groupGone(const fnd::Array& p, const fnd::Value& packet,
     if (model_.chat()) {
         model_.chat()->removeChatWithCard(group);
     }
-    std::erase(model_.chatGroups(), group);
+    model_.chatGroups().remove(*group);
     alert(message ? *message : fnd::format(ZLS(key), group->name()));
     refresh();
 }

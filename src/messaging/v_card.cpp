@@ -30,6 +30,7 @@ const fnd::Value* vCard::field(int key) const {
 void vCard::setUi(std::shared_ptr<fnd::Dictionary> ui) {
     ui_ = std::move(ui);
     nameCache_.reset();
+    nameKeyCache_.reset();
     if (ui_ && ui_->containsKey(kKeyUserId)) {
         userIdCache_ = kNotRead;
     }
@@ -90,6 +91,13 @@ std::string vCard::getname() const {
         nameCache_ = displayName();
     }
     return nameCache_->value_or(std::string());
+}
+
+const std::u16string& vCard::nameKey() const {
+    if (!nameKeyCache_) {
+        nameKeyCache_ = fnd::caseInsensitiveKey(getname());
+    }
+    return *nameKeyCache_;
 }
 
 fnd::Value vCard::gettels() const {
@@ -170,7 +178,8 @@ int vCard::compareTo(const vCard& other) const {
     }
     // The names compared are the ones the lists show: a card without name fields shows "" and so
     // sorts before the named ones.
-    return fnd::caseInsensitiveCompare(getname(), other.getname());
+    const int order = nameKey().compare(other.nameKey());
+    return order < 0 ? -1 : (order > 0 ? 1 : 0);
 }
 
 bool vCard::supportOfflineMessage() const {

@@ -63,6 +63,9 @@ public:
     // The display name, computed on first request and kept until the next setUi.
     std::string getname() const override;
 
+    // getname()'s fnd::caseInsensitiveKey, computed on first request and kept until the next setUi.
+    const std::u16string& nameKey() const;
+
     // Key 100 (absent reads 0) / key -1 (absent reads -1), each read once and cached; the setters
     // write the cache and the key.
     int32_t userid() const;
@@ -122,6 +125,8 @@ private:
     std::optional<fnd::Date> miniblogTime_;
     ZIntNSObjectMap options_;
     mutable std::optional<std::optional<std::string>> nameCache_;
+    // The display name's case-insensitive key (fnd::caseInsensitiveKey), kept like the name.
+    mutable std::optional<std::u16string> nameKeyCache_;
     mutable int32_t userIdCache_ = kNotRead;
     mutable int32_t typeCache_ = kNotRead;
 };

@@ -173,6 +173,29 @@ TEST_F(GameDownloadTest, EmptyFilesShowAFullBar) {
     EXPECT_EQ(store_->getLocaleVersion(3, "en"), 1);
 }
 
+TEST_F(GameDownloadTest, ThousandsOfEmptyFilesGoInOneBatchAndTheirAnswersComeInAnyOrder) {
+    ASSERT_TRUE(store_->startDownload(5, "en", "Cards"));
+    // 1,000 names, each listed twice: both copies are asked for, and each answer takes one of them.
+    auto files = fnd::Array::make();
+    for (int i = 0; i < 2000; ++i) {
+        files->addObject("f" + std::to_string(i % 1000) + ".dat");
+        files->addObject(0);
+        files->addObject(0);
+    }
+    fnd::testing::LogCapture log;
+    deliver(list({406, 5, "en", 2, fnd::Value(files)}));
+    const std::vector<std::string> sent = takeSent();
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[1].substr(0, 25), "410 f0.dat 0 f1.dat 0 f2.");
+    for (int i = 1999; i >= 0; --i) {
+        deliver(list({410, "f" + std::to_string(i % 1000) + ".dat", 0, fnd::Bytes{}}));
+    }
+    EXPECT_FALSE(log.contains("not found in pending request"));
+    EXPECT_TRUE(takeSent().empty());
+    EXPECT_EQ(scripts(), (std::vector<std::string>{R"(gameDownloaded(5,"en","Cards");)"}));
+    EXPECT_EQ(store_->getLocaleVersion(5, "en"), 2);
+}
+
 TEST_F(GameDownloadTest, FailuresEndTheRunAndKeepTheOldVersion) {
     store_->setLocaleVersion(7, "en", 2);
     ASSERT_TRUE(store_->startDownload(7, "en", "Poker"));

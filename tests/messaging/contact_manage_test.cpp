@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,8 @@ std::shared_ptr<vCard> card(const std::string& name, int32_t userId, int32_t con
     return c;
 }
 
-std::vector<std::string> names(const ContactManage::VCards& cards) {
+template <class Cards>
+std::vector<std::string> names(const Cards& cards) {
     std::vector<std::string> out;
     for (const auto& c : cards) {
         out.push_back(c->getname());
@@ -143,6 +145,29 @@ TEST_F(ContactManageTest, SortedInsertionMatchesASortAndLookups) {
     }
     std::stable_sort(cards.begin(), cards.end(), [](const auto& a, const auto& b) { return a->compareTo(*b) < 0; });
     EXPECT_EQ(names(list), names(cards));
+
+    // The model's friend list stands in the order the bisection over a vector gives, also where names
+    // repeat and states changed without a resort (then the list is not sorted and the walk decides).
+    ContactManage friends{[] { return true; }, nullptr};
+    ContactManage::VCards reference;
+    std::mt19937 rng(3);
+    cards.clear();
+    for (int32_t i = 0; i < 300; ++i) {
+        cards.push_back(card(pool[rng() % pool.size()], 100 + i, 1000 + i));
+        friends.insertContact(cards.back());
+        ContactManage::insertSorted(reference, cards.back());
+    }
+    for (int step = 0; step < 2000; ++step) {
+        const auto& changed = cards[rng() % cards.size()];
+        changed->setState(static_cast<int32_t>(rng() % 3));
+        if (rng() % 4 != 0) {
+            friends.resortVCard(changed);
+            std::erase(reference, changed);
+            ContactManage::insertSorted(reference, changed);
+        }
+    }
+    EXPECT_EQ(friends.zelvanFriends().toVector(), reference);
+    EXPECT_EQ(friends.getuserid(250), cards[150]);
 
     EXPECT_EQ(model.getunknown("+49"), model.getunknown("+49"));
     EXPECT_EQ(model.unknowns().size(), 1u);

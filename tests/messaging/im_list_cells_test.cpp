@@ -390,7 +390,8 @@ TEST_F(IMListCellsTest, ScreenshotOfBarsAndRows) {
     auto tom = friendCard(8, "Tom");
     tom->setState(1);
     tom->setMiniblog("back at 5");
-    model.zelvanFriends() = {anne, tom};
+    model.insertContact(anne);
+    model.insertContact(tom);
     auto chat = host_->chats->findChatWithCard(tom, true);
     chat->setUnread(3);
 

@@ -1,7 +1,7 @@
 // The messenger list: its sections and row counts by fold and edit state, the edit modes, the
 // confirmations acting on what they asked about, the status-line and room-count timer, the presence
-// sheet, a lost connection, screenshots, and an IM account added through the form against the dev
-// server.
+// sheet, one reload per pass of the main loop, a lost connection, screenshots, and an IM account added through the form
+// against the dev server.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -239,7 +239,7 @@ TEST_F(IMListTest, ConfirmationsActOnlyOnWhatTheyAskedAboutIfStillListed) {
     messenger_->tableViewCommitEditingStyle(*messenger_->tableView(), ui::TableViewCellEditingStyle::Delete,
                                             ui::IndexPath::indexPathForRow(2, groups));
     ASSERT_TRUE(shownAlert());
-    std::erase_if(messenger_->chatGroups(), [](const auto& g) { return g->groupId() == 1; });
+    messenger_->chatGroups().removeIf([](const auto& g) { return g->groupId() == 1; });
     answer(1);
     EXPECT_EQ(sent(), std::vector<Value>{Value::array({306, 2})});
     ASSERT_EQ(messenger_->chatGroups().size(), 1u);
@@ -297,6 +297,21 @@ TEST_F(IMListTest, PresenceSheetSendsTheChosenState) {
     ASSERT_TRUE(ui::testing::AlertDriver::tap(sheet, ZLS("Busy   ")));
     EXPECT_EQ(sent(), std::vector<Value>{Value::array({24, 72})});
     EXPECT_EQ(messenger_->zelvanState(), 3);
+}
+
+TEST_F(IMListTest, ChangesInOnePassOfTheMainLoopReloadTheListOnce) {
+    fnd::RunLoop::main().runUntilIdle();
+    const int before = messenger_->reloadCount();
+    for (int32_t userId = 2001; userId <= 2005; ++userId) {
+        messenger_->handleServerResponse(Value::array({13, userId}));
+    }
+    messenger_->safeReload();
+    EXPECT_EQ(messenger_->reloadCount(), before);
+    fnd::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(messenger_->reloadCount(), before + 1);
+    messenger_->safeReload(); // a change in a later pass reloads again
+    fnd::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(messenger_->reloadCount(), before + 2);
 }
 
 TEST_F(IMListTest, Screenshots) {

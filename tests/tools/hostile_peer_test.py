@@ -40,6 +40,12 @@ CLIENT_LOGS_WHEN_DONE = {
     "login-then-bad-frame": b"the retry alert asks",
     "unasked-call": b"neither placed nor accepted",
 }
+# presence-flood: 12,000 friends and 3,000 rooms and groups listed, then every friend online and offline
+# again, then a line from a friend. The ASan client gets through it in about 2 s of CPU (0.3 s idle), and
+# shows the line; with lookups and moves that walk the lists it needed 58 s.
+PRESENCE_FLOOD_COUNT = 12000
+PRESENCE_FLOOD_GRACE = 5.0
+PRESENCE_FLOOD_CPU_LIMIT = 10
 
 failures = []
 
@@ -93,15 +99,17 @@ def main():
         check_client(result["final"], password_anywhere=True)
     else:
         # Honest frames of 16 MiB take the unfixed ASan client long to decode: one of each array kind.
-        count = 4 if mode == "huge-arrays" else None
+        count = {"huge-arrays": 4, "presence-flood": PRESENCE_FLOOD_COUNT}.get(mode)
         # Modes that send a fixed amount after the log-in run until it is all sent, and those that end in
         # something the client logs run until it has (a busy machine takes longer than RUN_SECONDS), then
         # a second more.
-        until_done = mode in ("huge-arrays", "big-packet", "file-flood", "alert-flood")
+        until_done = mode in ("huge-arrays", "big-packet", "file-flood", "alert-flood", "huge-chat", "presence-flood")
         until_logged = CLIENT_LOGS_WHEN_DONE.get(mode)
         seconds = UNTIL_DONE_LIMIT if until_done or until_logged else RUN_SECONDS
+        # The presence flood's last notices are still being handled when the peer has sent them.
+        grace = PRESENCE_FLOOD_GRACE if mode == "presence-flood" else 1.0
         report, peer = hostile_run.run_mode(args.client, args.peer, mode, work, seconds, count, until_done,
-                                            until_logged)
+                                            until_logged, grace)
         print(f"client: {report}\npeer: {peer}")
         check_client(report, password_anywhere=mode != "refuse-flood",
                      max_alerts=MAX_FLOOD_ALERTS if mode == "alert-flood" else 1)
@@ -142,6 +150,22 @@ def main():
         elif mode == "unasked-call":
             check(peer["relay_connections"] == 0,
                   f"no connection reaches the relay of a call nobody placed: {peer['relay_connections']}")
+        elif mode == "huge-chat":
+            check(peer["frames"] == 6, f"the peer sent its friend and its four 10 MiB lines: {peer['frames']} frames")
+            check(report["messenger"] is not None and report["messenger"]["unread_lines"] >= 4,
+                  f"the lines reached the chat: {report['messenger']}")
+            check(report["elapsed"] < seconds + 20, f"the client stops on time: {report['elapsed']:.1f} s")
+        elif mode == "presence-flood":
+            check(peer["frames"] == 5 + 2 * PRESENCE_FLOOD_COUNT // 100,
+                  f"the peer sent its lists, every presence notice and its last line: {peer['frames']} frames")
+            quarter = PRESENCE_FLOOD_COUNT // 4
+            lists = report["messenger"] or {}
+            check([lists.get(k) for k in ("friends", "rooms", "groups", "open_chats")] ==
+                  [PRESENCE_FLOOD_COUNT, quarter, quarter, 1] and lists["unread_lines"] >= 1,
+                  f"the client got through the flood to the last line within its run: {lists}")
+            check(report["elapsed"] < seconds + 20, f"the client stops on time: {report['elapsed']:.1f} s")
+            check(report["cpu_seconds"] < PRESENCE_FLOOD_CPU_LIMIT,
+                  f"CPU {report['cpu_seconds']:.1f} s < {PRESENCE_FLOOD_CPU_LIMIT} s")
     if failures:
         print(f"{len(failures)} check(s) failed", file=sys.stderr)
         return 1

@@ -229,4 +229,62 @@ fnd::Bytes unaskedCallPacket(int32_t user, uint16_t relayPort, int32_t channel) 
     return framedPacket(fnd::Value::array({10, -1, user, 4, "127.0.0.1", relayPort, channel}));
 }
 
+fnd::Bytes friendListFrame(int count) {
+    auto block = fnd::Array::make();
+    for (int i = 0; i < count; ++i) {
+        block->addObject(i + 1);
+        block->addObject(kFirstFriendId + i);
+        // Names sorted unlike the ids, so each friend lands somewhere inside the sorted list.
+        const int64_t spread = (static_cast<int64_t>(i) * 7919) % count;
+        block->addObject(fnd::Value::dictionary({{0, "Friend " + std::to_string(spread)}, {-1, 0}}));
+    }
+    return framedPacket(fnd::Value::array({2, 1, fnd::Value::array(), fnd::Value(block)}));
+}
+
+fnd::Bytes presenceFrames(int command, int count, int perPacket) {
+    fnd::Bytes out;
+    for (int first = 0; first < count; first += perPacket) {
+        auto packet = fnd::Array::make({command});
+        for (int i = first; i < std::min(count, first + perPacket); ++i) {
+            packet->addObject(kFirstFriendId + i);
+        }
+        const fnd::Bytes frame = framedPacket(fnd::Value(packet));
+        out.insert(out.end(), frame.begin(), frame.end());
+    }
+    return out;
+}
+
+fnd::Bytes roomListFrame(int count) {
+    auto rooms = fnd::Array::make();
+    for (int i = 0; i < count; ++i) {
+        rooms->addObject(fnd::Value::array({i + 1, "Room " + std::to_string(i + 1), 0, 50, 0, 0}));
+    }
+    return framedPacket(fnd::Value::array({90, fnd::Value(rooms)}));
+}
+
+fnd::Bytes groupListFrame(int count) {
+    auto packet = fnd::Array::make({300});
+    for (int i = 0; i < count; ++i) {
+        packet->addObject(fnd::Value::array({i + 1, 0, 0, "Group " + std::to_string(i + 1), 0, 0, "", 0}));
+    }
+    return framedPacket(fnd::Value(packet));
+}
+
+fnd::Bytes hugeChatFrame(int n, size_t bytes) {
+    static constexpr std::string_view kCodes[] = {":)", "(y)", "[~12~]", ":D", "8o|", "[~3~]"};
+    std::string text;
+    text.reserve(bytes / 2 + 8);
+    for (size_t i = 0; 2 * text.size() < bytes; ++i) {
+        text += kCodes[i % std::size(kCodes)];
+    }
+    switch (n % 4) {
+    case 2:
+        return framedPacket(fnd::Value::array({58, kFirstFriendId, std::move(text)}));
+    case 3:
+        return framedPacket(fnd::Value::array({15, kFirstFriendId, 0, std::move(text)}));
+    default:
+        return framedPacket(fnd::Value::array({3, kFirstFriendId, std::move(text)}));
+    }
+}
+
 } // namespace zelvan::hostile

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <random>
 
 #include "platform/foundation/bytes.h"
@@ -51,5 +52,27 @@ fnd::Bytes emptyAndUnreadableFrames(int count);
 
 // A call signal nobody placed: [10, -1, user, 4 (connected), "127.0.0.1", relay port, channel].
 fnd::Bytes unaskedCallPacket(int32_t user, uint16_t relayPort, int32_t channel);
+
+// The first user id of the friends the messenger modes list.
+constexpr int32_t kFirstFriendId = 200000;
+
+// A contact sync answer listing `count` friends: [2, 1, [], [contact id, user id, {0: name, -1: 0}, ...]],
+// user ids from kFirstFriendId, names "Friend <n>" in an order unlike the ids'.
+fnd::Bytes friendListFrame(int count);
+
+// Presence notices for the `count` friends of friendListFrame, framed back to back: [command, id, ...]
+// with at most `perPacket` ids each (command 13 online, 14 offline).
+fnd::Bytes presenceFrames(int command, int count, int perPacket);
+
+// A room list of `count` rooms [90, [[id, name, 0, 50, 0, 0], ...]] and a group list of `count` groups
+// [300, [id, 0, 0, name, 0, 0, "", 0], ...].
+fnd::Bytes roomListFrame(int count);
+fnd::Bytes groupListFrame(int count);
+
+// The n-th huge messenger line from friend kFirstFriendId: ASCII emoticon codes filling `bytes` bytes on
+// the wire (text travels as UTF-16, so half as many characters) as a chat line
+// [3, id, text] (n = 0, 1), a system line [58, id, text] (n = 2) or a status line [15, id, 0, text] (n = 3),
+// in turn.
+fnd::Bytes hugeChatFrame(int n, size_t bytes);
 
 } // namespace zelvan::hostile

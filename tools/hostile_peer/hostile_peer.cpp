@@ -19,7 +19,7 @@ using asio::ip::tcp;
 constexpr std::string_view kModeNames[] = {"random-frames", "accept-close",     "refuse-flood",         "huge-arrays",
                                            "stall-login",   "big-packet",       "endless-game",         "file-flood",
                                            "alert-flood",   "login-then-close", "login-then-bad-frame", "empty-frames",
-                                           "unasked-call"};
+                                           "unasked-call",  "huge-chat",        "presence-flood"};
 
 // The refusal code the flood opens with, and how many small frames go out per write.
 constexpr int kRefusalCode = 5;
@@ -33,6 +33,10 @@ constexpr int32_t kUnaskedChannel = 7;
 // How long the log-in-then modes let the client take in its log-in before they misbehave: long
 // enough for its reply to be handled while the connection is still up.
 constexpr auto kLoginSettle = std::chrono::milliseconds(300);
+// The wire size of each huge-chat line's text (UTF-16: half as many characters), and the friend ids in
+// each presence notice of the flood.
+constexpr size_t kHugeChatBytes = size_t{10} * 1024 * 1024;
+constexpr int kPresenceBatch = 100;
 
 auto withError(asio::error_code& ec) {
     return asio::redirect_error(asio::use_awaitable, ec);
@@ -126,6 +130,10 @@ int HostilePeer::frameCount() const {
         return 8; // two of each array kind
     case PeerMode::AlertFlood:
         return 1000; // invitations, with the other alerts in proportion
+    case PeerMode::HugeChat:
+        return 4; // two chat lines, a system line and a status line
+    case PeerMode::PresenceFlood:
+        return 20000; // friends
     default:
         return 1;
     }
@@ -219,6 +227,36 @@ asio::awaitable<void> HostilePeer::serve(tcp::socket socket, int id) {
             co_return;
         }
         if (!co_await send(socket, alertFloodFrames(count), count * 6)) {
+            co_return;
+        }
+        break;
+    }
+    case PeerMode::HugeChat:
+    case PeerMode::PresenceFlood: {
+        if (!co_await readLogin(socket) || !co_await send(socket, sessionReply(), 1)) {
+            co_return;
+        }
+        if (options_.mode == PeerMode::HugeChat) {
+            // One friend to chat with, then its lines.
+            if (!co_await send(socket, friendListFrame(1), 1)) {
+                co_return;
+            }
+            for (int i = 0; i < count; ++i) {
+                if (!co_await send(socket, hugeChatFrame(i, kHugeChatBytes), 1)) {
+                    co_return;
+                }
+            }
+            break;
+        }
+        // `count` friends and a quarter as many rooms and groups; then every friend comes online and goes
+        // offline again, and the first friend says a line, which shows when the client got through.
+        const int notices = (count + kPresenceBatch - 1) / kPresenceBatch;
+        const fnd::Bytes closing = framedPacket(fnd::Value::array({3, kFirstFriendId, "that was all"}));
+        if (!co_await send(socket, friendListFrame(count), 1) || !co_await send(socket, roomListFrame(count / 4), 1) ||
+            !co_await send(socket, groupListFrame(count / 4), 1) ||
+            !co_await send(socket, presenceFrames(13, count, kPresenceBatch), notices) ||
+            !co_await send(socket, presenceFrames(14, count, kPresenceBatch), notices) ||
+            !co_await send(socket, closing, 1)) {
             co_return;
         }
         break;

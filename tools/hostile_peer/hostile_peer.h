@@ -1,8 +1,8 @@
 // HostilePeer: a game server on 127.0.0.1 that misbehaves in one chosen way (random frames, closing
 // every connection, floods of refusals, huge arrays, a log-in never answered, multi-megabyte
 // packets, a game that never returns, files nobody asked for, floods of packets that each raise an alert, a
-// log-in followed by a close or a bad frame, floods of empty frames, a call nobody placed) for a bounded time,
-// counting the connections it accepted and the frames it sent.
+// log-in followed by a close or a bad frame, floods of empty frames, a call nobody placed, huge chat lines,
+// floods of presence notices) for a bounded time, counting the connections it accepted and the frames it sent.
 #pragma once
 
 #include <cstdint>
@@ -29,7 +29,9 @@ enum class PeerMode {
     LoginThenClose,
     LoginThenBadFrame,
     EmptyFrames,
-    UnaskedCall
+    UnaskedCall,
+    HugeChat,
+    PresenceFlood
 };
 
 // "random-frames", "accept-close", ... ; nullopt for any other name.

@@ -15,7 +15,7 @@ int usage() {
                  "usage: zelvan-hostile-peer --mode MODE [--port N] [--seconds N] [--count N] [--seed N]\n"
                  "  MODE: random-frames, accept-close, refuse-flood, huge-arrays, stall-login, big-packet,\n"
                  "  endless-game, file-flood, alert-flood, login-then-close, login-then-bad-frame, empty-frames\n"
-                 "  or unasked-call\n"
+                 "  unasked-call, huge-chat or presence-flood\n"
                  "  --port 0 (the default) picks a free port; --seconds (default 10, at most 600) bounds the run;\n"
                  "  --count sets the frames each connection gets (the mode's default otherwise)\n");
     return 2;

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Runs the real zelvan client against zelvan-hostile-peer (or the dev server) and collects what a user
-would notice: peak memory, CPU time, connections made, alerts on screen, files left in the home folder and the
-longest log line. The integration test asserts on these; `measure` prints them (tools/hostile_peer/measure.sh)."""
+would notice: peak memory, CPU time, connections made, alerts on screen, files left in the home folder and
+the longest log line. The integration test asserts on these; `measure` prints them (tools/hostile_peer/measure.sh)."""
 import argparse
 import os
 import random
@@ -112,12 +112,16 @@ def run_client(client, port, work, run_seconds, limit_seconds=120, ready=None, g
         guard.cancel()
     log = err_path.read_bytes()
     summary = re.search(rb"session: .*; alerts on screen: (\d+)", log)
+    messenger = re.search(rb"messenger: friends (\d+), contacts (\d+), rooms (\d+), groups (\d+), open chats (\d+), "
+                          rb"unread lines (\d+)", log)
     return {
         "returncode": proc.returncode,
         "elapsed": elapsed,
         "peak_rss_mb": usage.ru_maxrss / 1024,
         "cpu_seconds": usage.ru_utime + usage.ru_stime,
         "alerts": int(summary.group(1)) if summary else None,
+        "messenger": dict(zip(("friends", "contacts", "rooms", "groups", "open_chats", "unread_lines"),
+                              map(int, messenger.groups()))) if messenger else None,
         "alert_titles": [t.decode(errors="replace") for t in re.findall(rb'alert on screen: "([^"\n]*)"', log)],
         "longest_log_line": longest_line(err_path),
         "log_bytes": len(log),
@@ -194,10 +198,11 @@ def client_logged(err_path, needle):
     return lambda: err_path.exists() and needle in err_path.read_bytes()
 
 
-def run_mode(client, peer, mode, work, run_seconds, count=None, until_peer_done=False, until_client_logs=None):
+def run_mode(client, peer, mode, work, run_seconds, count=None, until_peer_done=False, until_client_logs=None,
+             grace=1.0):
     """One client run against the peer in `mode`; returns (client report, peer summary). With
     `until_peer_done`, the client runs until the peer has sent everything, with `until_client_logs` until
-    its log holds those bytes (run_seconds at most either way)."""
+    its log holds those bytes (run_seconds at most either way), then `grace` seconds more."""
     work.mkdir(parents=True, exist_ok=True)
     proc, port = start_peer(peer, mode, work / "peer.out", count=count)
     web = re.search(rb"^web on 127\.0\.0\.1:(\d+)", (work / "peer.out").read_bytes(), re.M)
@@ -207,7 +212,7 @@ def run_mode(client, peer, mode, work, run_seconds, count=None, until_peer_done=
             ready = peer_done_sending(work / "peer.out")
         elif until_client_logs:
             ready = client_logged(work / "client.err", until_client_logs)
-        report = run_client(client, port, work, run_seconds, ready=ready,
+        report = run_client(client, port, work, run_seconds, ready=ready, grace=grace,
                             web_port=int(web.group(1)) if web else None)
     finally:
         summary = stop_peer(proc, work / "peer.out")
@@ -241,6 +246,10 @@ def measure(args):
     report, _ = run_mode(args.client, args.peer, "file-flood", work / "file-flood", 8)
     folders = ", ".join(f"{name} {size / 2**20:.0f} MiB" for name, size in report["folder_bytes"].items())
     print(f"file-flood (8 s): {report['home_bytes'] / 2**20:.0f} MiB under the home folder ({folders})")
+    report, _ = run_mode(args.client, args.peer, "huge-chat", work / "huge-chat", 5)
+    print(f"huge-chat (5 s): peak RSS {report['peak_rss_mb']:.0f} MB, run {report['elapsed']:.1f} s")
+    report, _ = run_mode(args.client, args.peer, "presence-flood", work / "presence-flood", 5, count=100000)
+    print(f"presence-flood, 100,000 friends (5 s): run {report['elapsed']:.1f} s, CPU {report['cpu_seconds']:.1f} s")
 
 
 def main():

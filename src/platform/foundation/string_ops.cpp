@@ -186,6 +186,10 @@ int caseInsensitiveCompare(std::string_view a, std::string_view b) {
     return order < 0 ? -1 : (order > 0 ? 1 : 0);
 }
 
+std::u16string caseInsensitiveKey(std::string_view s) {
+    return foldedUnits(s);
+}
+
 uint32_t stableHash32(std::string_view s) {
     uint32_t hash = 2166136261u;
     auto feed = [&hash](uint8_t byte) {

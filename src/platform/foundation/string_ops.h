@@ -72,6 +72,10 @@ std::string uppercase(std::string_view s);
 // lower(upper(c)) and the folded texts compare by UTF-16 code unit.
 int caseInsensitiveCompare(std::string_view a, std::string_view b);
 
+// The folded UTF-16 units caseInsensitiveCompare orders by: comparing two keys by code unit gives its
+// order, so a text compared often keeps its key instead of folding it again each time.
+std::u16string caseInsensitiveKey(std::string_view s);
+
 // A hash that never changes between runs or builds, for file names: FNV-1a 32-bit (offset basis
 // 2166136261, prime 16777619) over the UTF-16 code units of s, each unit fed as two bytes, low
 // byte first. Ill-formed UTF-8 hashes as its U+FFFD replacements.
