@@ -13,6 +13,7 @@ Exit status: 0 when every include goes the right way, 1 with one line per wrong 
 import argparse
 import json
 import re
+import subprocess
 import sys
 from pathlib import Path
 
@@ -26,6 +27,10 @@ HEADER_ONLY = {"src/games/opcodes.h": ("tools/bcasm",)}
 def codemodel(build_dir):
     """{target name: {"dirs": set of source folders, "deps": set of target names}} of the configured tree."""
     reply = build_dir / ".cmake/api/v1/reply"
+    if not list(reply.glob("index-*.json")):
+        # The query is written while a tree configures for the first time, after CMake looked for queries:
+        # one more configure answers it.
+        subprocess.run(["cmake", str(build_dir)], check=True, stdout=subprocess.DEVNULL)
     index = json.loads(max(reply.glob("index-*.json")).read_text())
     model = next(o for o in index["objects"] if o["kind"] == "codemodel")
     config = json.loads((reply / model["jsonFile"]).read_text())["configurations"][0]
@@ -90,7 +95,7 @@ def main():
     args = parser.parse_args()
     try:
         graph = codemodel(args.build_dir)
-    except (OSError, ValueError, KeyError, StopIteration) as error:
+    except (OSError, ValueError, KeyError, StopIteration, subprocess.CalledProcessError) as error:
         print(f"check_includes: cannot read the build's codemodel: {error}", file=sys.stderr)
         return 2
     folders = owners(graph)
