@@ -53,6 +53,10 @@ std::optional<PeerMode> parsePeerMode(std::string_view name) {
     return std::nullopt;
 }
 
+std::vector<std::string> peerModeNames() {
+    return {std::begin(kModeNames), std::end(kModeNames)};
+}
+
 std::string_view peerModeName(PeerMode mode) {
     return kModeNames[static_cast<size_t>(mode)];
 }

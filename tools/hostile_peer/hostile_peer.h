@@ -8,7 +8,9 @@
 #include <cstdint>
 #include <optional>
 #include <random>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include <asio.hpp>
 
@@ -37,6 +39,8 @@ enum class PeerMode {
 // "random-frames", "accept-close", ... ; nullopt for any other name.
 std::optional<PeerMode> parsePeerMode(std::string_view name);
 std::string_view peerModeName(PeerMode mode);
+// Every mode's name, in the order of PeerMode.
+std::vector<std::string> peerModeNames();
 
 struct PeerOptions {
     PeerMode mode = PeerMode::AcceptClose;
