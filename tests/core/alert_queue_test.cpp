@@ -14,6 +14,7 @@
 #include "platform/ui/alert_view.h"
 #include "platform/ui/testing/alert_driver.h"
 #include "platform/ui/window.h"
+#include "tests/ui/window_fixture.h"
 
 namespace zelvan {
 namespace {
@@ -29,24 +30,14 @@ public:
     }
 };
 
-class AlertQueueTest : public ::testing::Test {
+class AlertQueueTest : public WindowFixture {
 protected:
-    void SetUp() override {
-        clock_ = fnd::ManualClock::install();
-        window_ = ui::View::create<ui::Window>(gfx::Rect(0, 0, 320, 480));
-        window_->makeKeyAndVisible();
-    }
     void TearDown() override {
         for (auto up = ui::AlertPanel::visiblePanels(); !up.empty(); up = ui::AlertPanel::visiblePanels()) {
             up.back()->dismissWithClickedButtonIndex(up.back()->cancelButtonIndex(), ui::Animated::No);
         }
-        window_->setHidden(true);
-        fnd::RunLoop::main().runUntilIdle();
-        fnd::Clock::install(nullptr);
+        WindowFixture::TearDown();
     }
-
-    std::shared_ptr<fnd::ManualClock> clock_;
-    std::shared_ptr<ui::Window> window_;
 };
 
 TEST_F(AlertQueueTest, AFloodLeavesOneOnScreenAndTheNewestFewWaiting) {

@@ -96,17 +96,7 @@ fnd::Bytes listedFileFrame() {
 
 bool HostilePeer::listenWeb() {
     asio::error_code ec;
-    tcp::endpoint endpoint(asio::ip::address_v4::loopback(), 0);
-    webAcceptor_.open(endpoint.protocol(), ec);
-    if (!ec) {
-        webAcceptor_.bind(endpoint, ec);
-    }
-    if (!ec) {
-        webAcceptor_.listen(asio::socket_base::max_listen_connections, ec);
-    }
-    if (!ec) {
-        webPort_ = webAcceptor_.local_endpoint(ec).port();
-    }
+    webPort_ = listenOnLoopback(webAcceptor_, 0, ec);
     if (ec) {
         std::fprintf(stderr, "zelvan-hostile-peer: cannot listen for pages on 127.0.0.1 (%s)\n", ec.message().c_str());
         return false;

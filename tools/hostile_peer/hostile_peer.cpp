@@ -64,34 +64,26 @@ std::string_view peerModeName(PeerMode mode) {
 HostilePeer::HostilePeer(PeerOptions options)
     : options_(options), acceptor_(io_), webAcceptor_(io_), relay_(io_), rng_(options.seed) {}
 
+uint16_t listenOnLoopback(tcp::acceptor& acceptor, uint16_t port, asio::error_code& ec) {
+    tcp::endpoint endpoint(asio::ip::address_v4::loopback(), port);
+    acceptor.open(endpoint.protocol(), ec);
+    if (!ec) {
+        acceptor.set_option(tcp::acceptor::reuse_address(true), ec);
+    }
+    if (!ec) {
+        acceptor.bind(endpoint, ec);
+    }
+    if (!ec) {
+        acceptor.listen(asio::socket_base::max_listen_connections, ec);
+    }
+    return ec ? 0 : acceptor.local_endpoint(ec).port();
+}
+
 bool HostilePeer::listen() {
     asio::error_code ec;
-    tcp::endpoint endpoint(asio::ip::address_v4::loopback(), options_.port);
-    acceptor_.open(endpoint.protocol(), ec);
-    if (!ec) {
-        acceptor_.set_option(tcp::acceptor::reuse_address(true), ec);
-    }
-    if (!ec) {
-        acceptor_.bind(endpoint, ec);
-    }
-    if (!ec) {
-        acceptor_.listen(asio::socket_base::max_listen_connections, ec);
-    }
-    if (!ec) {
-        port_ = acceptor_.local_endpoint(ec).port();
-    }
+    port_ = listenOnLoopback(acceptor_, options_.port, ec);
     if (!ec && options_.mode == PeerMode::UnaskedCall) {
-        tcp::endpoint any(asio::ip::address_v4::loopback(), 0);
-        relay_.open(any.protocol(), ec);
-        if (!ec) {
-            relay_.bind(any, ec);
-        }
-        if (!ec) {
-            relay_.listen(asio::socket_base::max_listen_connections, ec);
-        }
-        if (!ec) {
-            relayPort_ = relay_.local_endpoint(ec).port();
-        }
+        relayPort_ = listenOnLoopback(relay_, 0, ec);
     }
     if (ec) {
         std::fprintf(stderr, "zelvan-hostile-peer: cannot listen on 127.0.0.1:%d (%s)\n",

@@ -60,6 +60,9 @@ struct PeerStats {
     int relayConnections = 0;
 };
 
+// Opens `acceptor` on 127.0.0.1:`port` (0 picks a free port) and listens; the port it got, or the error.
+uint16_t listenOnLoopback(asio::ip::tcp::acceptor& acceptor, uint16_t port, asio::error_code& ec);
+
 class HostilePeer {
 public:
     explicit HostilePeer(PeerOptions options);
