@@ -5,7 +5,7 @@
 
 #include "app/services.h"
 #include "core/state_files.h"
-#include "messaging/im_controller.h"
+#include "messaging/lists/im_controller.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/bundle.h"
 #include "platform/foundation/log.h"
@@ -19,7 +19,7 @@
 #include "platform/ui/navigation_controller.h"
 #include "platform/ui/tab_bar_controller.h"
 #include "platform/ui/window.h"
-#include "ui/z_simple_alert_view.h"
+#include "toolkit/z_simple_alert_view.h"
 
 namespace zelvan::app {
 

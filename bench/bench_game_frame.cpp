@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "games/bitmap_font.h"
-#include "games/cng4.h"
-#include "games/drawing_helpers.h"
-#include "games/game_host.h"
-#include "games/stl_script_core.h"
-#include "games/stl_script_engine.h"
+#include "games/engine/natives/drawing_helpers.h"
+#include "games/engine/natives/game_host.h"
+#include "games/engine/stl_script_core.h"
+#include "games/engine/stl_script_engine.h"
+#include "games/formats/bitmap_font.h"
+#include "games/formats/cng4.h"
 #include "platform/foundation/log.h"
 #include "platform/graphics/bitmap_context.h"
 #include "platform/graphics/font.h"

@@ -6,8 +6,8 @@
 #include <map>
 #include <memory>
 
-#include "messaging/contact_manage.h"
-#include "messaging/messenger_commands.h"
+#include "messaging/commands/messenger_commands.h"
+#include "messaging/model/contact_manage.h"
 #include "platform/foundation/dictionary.h"
 #include "platform/foundation/format.h"
 

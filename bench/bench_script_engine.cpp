@@ -14,8 +14,8 @@ extern "C" {
 #include <string>
 #include <vector>
 
-#include "games/stl_script_core.h"
-#include "games/stl_script_engine.h"
+#include "games/engine/stl_script_core.h"
+#include "games/engine/stl_script_engine.h"
 #include "platform/foundation/value.h"
 #include "tools/bcasm/assembler.h"
 

@@ -1,18 +1,35 @@
 # Helpers that give every folder of src/ the same shape: one static library per folder, one test
 # binary per folder (tests prefixed with the folder in dotted form), benchmarks and fuzz targets.
 
+# zelvan_folder_sources(<out var> <folder>)
+# The .cpp files of a folder and of its plain sub-folders, at any depth. A sub-folder with a CMakeLists.txt
+# of its own builds its own target, so it and everything under it are left out, as are the platform's
+# testing/ folders (their doubles build platform_testing).
+function(zelvan_folder_sources out folder)
+    file(GLOB found CONFIGURE_DEPENDS "${folder}/*.cpp")
+    file(GLOB entries LIST_DIRECTORIES true "${folder}/*")
+    foreach(entry ${entries})
+        get_filename_component(name "${entry}" NAME)
+        if(IS_DIRECTORY "${entry}" AND NOT EXISTS "${entry}/CMakeLists.txt" AND NOT name STREQUAL "testing")
+            zelvan_folder_sources(nested "${entry}")
+            list(APPEND found ${nested})
+        endif()
+    endforeach()
+    set(${out} ${found} PARENT_SCOPE)
+endfunction()
+
 # zelvan_library(<target> [PUBLIC_DEPS ...] [PRIVATE_DEPS ...])
-# Builds every .cpp of the calling folder (not its subfolders) into a static library.
+# Builds every .cpp of the calling folder and its plain sub-folders into a static library.
 function(zelvan_library target)
     cmake_parse_arguments(ARG "" "" "PUBLIC_DEPS;PRIVATE_DEPS" ${ARGN})
-    file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+    zelvan_folder_sources(sources "${CMAKE_CURRENT_SOURCE_DIR}")
     add_library(${target} STATIC ${sources})
     target_include_directories(${target} PUBLIC "${PROJECT_SOURCE_DIR}/src")
     target_link_libraries(${target} PUBLIC ${ARG_PUBLIC_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
 endfunction()
 
 # zelvan_tests(<folder under src/> [LIBS ...])
-# Builds tests/<folder>/*.cpp into test_<folder with _> and registers each case with CTest under
+# Builds tests/<folder>/*.cpp (and its plain sub-folders) into test_<folder with _> and registers each case with CTest under
 # the prefix <folder with .>. (e.g. platform.foundation.ValueTest.Sharing), each in a process of its
 # own. The binary's cases also run three times in one process in random order, so a test that leans on
 # files or process state another test left fails there: split into kShuffledShards shards
@@ -22,7 +39,7 @@ function(zelvan_tests folder)
     cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
     string(REPLACE "/" "_" flat "${folder}")
     string(REPLACE "/" "." dotted "${folder}")
-    file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+    zelvan_folder_sources(sources "${CMAKE_CURRENT_SOURCE_DIR}")
     set(target test_${flat})
     add_executable(${target} ${sources})
     target_include_directories(${target} PRIVATE "${PROJECT_SOURCE_DIR}")

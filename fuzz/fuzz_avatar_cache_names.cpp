@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "messaging/zelvan_avatar_manager.h"
+#include "messaging/avatars/zelvan_avatar_manager.h"
 #include "platform/foundation/log.h"
 #include "temp_folder_fuzz_support.h"
 

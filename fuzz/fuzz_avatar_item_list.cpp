@@ -7,7 +7,7 @@
 #include <span>
 #include <string_view>
 
-#include "messaging/avatar_item.h"
+#include "messaging/avatars/avatar_item.h"
 #include "platform/foundation/log.h"
 
 namespace {

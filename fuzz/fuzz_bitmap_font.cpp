@@ -7,8 +7,8 @@
 #include <memory>
 #include <string_view>
 
-#include "games/bitmap_font.h"
-#include "games/drawing_helpers.h"
+#include "games/engine/natives/drawing_helpers.h"
+#include "games/formats/bitmap_font.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/parse_error.h"
 #include "platform/graphics/context.h"

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "messaging/chat_segment.h"
-#include "messaging/emoticon_texts.h"
+#include "messaging/chat/chat_segment.h"
+#include "messaging/chat/emoticon_texts.h"
 #include "platform/foundation/encodings.h"
 #include "platform/foundation/utf16.h"
 

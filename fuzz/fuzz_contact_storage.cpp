@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "messaging/contact_manage.h"
+#include "messaging/model/contact_manage.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/file_io.h"

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "game_reply_fuzz_support.h"
-#include "games/zelvan_game_cache.h"
+#include "games/cache/zelvan_game_cache.h"
 #include "platform/foundation/array.h"
 #include "platform/foundation/file_io.h"
 #include "temp_folder_fuzz_support.h"

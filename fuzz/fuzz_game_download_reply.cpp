@@ -9,9 +9,9 @@
 #include <string>
 
 #include "game_reply_fuzz_support.h"
-#include "games/zelvan_game_cache.h"
-#include "games/zlv_game_download_view.h"
-#include "games/zlv_game_version.h"
+#include "games/cache/zelvan_game_cache.h"
+#include "games/cache/zlv_game_download_view.h"
+#include "games/cache/zlv_game_version.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/array.h"
 #include "temp_folder_fuzz_support.h"

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "games/game_host.h"
-#include "games/native_objects.h"
-#include "games/stl_script_core.h"
-#include "games/stl_script_engine.h"
+#include "games/engine/natives/game_host.h"
+#include "games/engine/natives/native_objects.h"
+#include "games/engine/stl_script_core.h"
+#include "games/engine/stl_script_engine.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/thread.h"

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <span>
 
-#include "games/game_room.h"
+#include "games/room/game_room.h"
 #include "platform/foundation/log.h"
 #include "protocol/tagged_codec.h"
 

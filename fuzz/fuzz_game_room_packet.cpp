@@ -12,8 +12,8 @@
 
 #include "core/app_registry.h"
 #include "core/zelvan_app_delegate.h"
-#include "games/game_room_web_controller.h"
-#include "games/stl_script_core.h"
+#include "games/engine/stl_script_core.h"
+#include "games/room/game_room_web_controller.h"
 #include "platform/foundation/clock.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/thread.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "messaging/messenger_commands.h"
+#include "messaging/commands/messenger_commands.h"
 #include "platform/foundation/log.h"
 #include "routed_packet_fuzz_support.h"
 #include "temp_folder_fuzz_support.h"

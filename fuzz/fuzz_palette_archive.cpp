@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "games/cng4.h"
+#include "games/formats/cng4.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/parse_error.h"
 #include "platform/graphics/bitmap_context.h"

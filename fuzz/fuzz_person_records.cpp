@@ -11,7 +11,7 @@
 #include <string_view>
 #include <type_traits>
 
-#include "messaging/v_card.h"
+#include "messaging/model/v_card.h"
 #include "platform/device/multi_value.h"
 #include "platform/device/person.h"
 #include "platform/foundation/log.h"

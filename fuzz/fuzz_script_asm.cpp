@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "games/native_table.h"
+#include "games/engine/natives/native_table.h"
 #include "script_fuzz_support.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "messaging/im_message_view.h"
+#include "messaging/chat/im_message_view.h"
 #include "platform/foundation/bytes.h"
 #include "platform/graphics/graphics_stack.h"
 #include "platform/graphics/image.h"

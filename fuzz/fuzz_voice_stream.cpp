@@ -9,8 +9,8 @@
 #include <deque>
 #include <vector>
 
-#include "messaging/mulaw_codec.h"
-#include "messaging/voice_play_buffer.h"
+#include "messaging/voice/mulaw_codec.h"
+#include "messaging/voice/voice_play_buffer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     constexpr uint32_t kCapacities[] = {0, 1, 2, 3, 64, 2048, 4096};

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "games/stl_script_core.h"
-#include "games/stl_script_engine.h"
+#include "games/engine/stl_script_core.h"
+#include "games/engine/stl_script_engine.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/thread.h"

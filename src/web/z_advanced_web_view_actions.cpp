@@ -8,7 +8,7 @@
 #include "platform/ui/label.h"
 #include "platform/ui/navigation_controller.h"
 #include "protocol/tracer.h"
-#include "ui/z_simple_loading_view.h"
+#include "toolkit/z_simple_loading_view.h"
 #include "web/js_escape.h"
 #include "web/web_urls.h"
 #include "web/z_advanced_web_view_controller.h"

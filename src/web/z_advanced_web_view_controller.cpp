@@ -11,7 +11,7 @@
 #include "platform/foundation/url_error.h"
 #include "platform/ui/screen.h"
 #include "protocol/tracer.h"
-#include "ui/z_simple_loading_view.h"
+#include "toolkit/z_simple_loading_view.h"
 #include "web/web_page_host.h"
 #include "web/web_urls.h"
 #include "web/zelvan_action.h"

@@ -12,7 +12,7 @@
 #include "core/app_services.h"
 #include "platform/foundation/value.h"
 #include "platform/ui/view_controller.h"
-#include "ui/z_simple_alert_view.h"
+#include "toolkit/z_simple_alert_view.h"
 #include "web/web_dialog_controller.h"
 #include "web/zelvan_web_view.h"
 

@@ -17,7 +17,7 @@
 #include "core/app_services.h"
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/value.h"
-#include "ui/photo_source.h"
+#include "toolkit/photo_source.h"
 #include "web/zelvan_url_connection.h"
 #include "web/zelvan_url_request.h"
 

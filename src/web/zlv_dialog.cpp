@@ -7,7 +7,7 @@
 
 #include "platform/ui/button.h"
 #include "protocol/tracer.h"
-#include "ui/view_fade.h"
+#include "toolkit/view_fade.h"
 
 namespace zelvan {
 

@@ -14,7 +14,7 @@
 #include "platform/ui/alert_view.h"
 #include "platform/ui/testing/alert_driver.h"
 #include "platform/ui/window.h"
-#include "tests/ui/window_fixture.h"
+#include "tests/toolkit/window_fixture.h"
 
 namespace zelvan {
 namespace {

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "games/cng4.h"
-#include "games/zlv_audio_player.h"
-#include "natives_drawing_support.h"
+#include "games/engine/natives/zlv_audio_player.h"
+#include "games/formats/cng4.h"
 #include "platform/foundation/file_io.h"
 #include "platform/media/playback_log.h"
+#include "tests/games/engine/natives/natives_drawing_support.h"
 #include "tools/devserver/demo_game.h"
 #include "tools/devserver/game_rules.h"
 #include "tools/gameart/demo_art.h"

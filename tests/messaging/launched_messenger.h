@@ -12,8 +12,8 @@
 
 #include "core/state_files.h"
 #include "core/zelvan_app_delegate.h"
-#include "messaging/im_controller.h"
-#include "messaging/messenger_card_pictures.h"
+#include "messaging/avatars/messenger_card_pictures.h"
+#include "messaging/lists/im_controller.h"
 #include "platform/foundation/run_loop.h"
 #include "tools/devserver/dev_server.h"
 #include "tools/devserver/dev_web_server.h"

@@ -8,7 +8,7 @@
 
 #include "core/state_files.h"
 #include "core/zelvan_app_delegate.h"
-#include "messaging/im_controller.h"
+#include "messaging/lists/im_controller.h"
 #include "platform/foundation/run_loop.h"
 #include "protocol/zelvan_packet.h"
 #include "tests/messaging/launched_messenger.h"

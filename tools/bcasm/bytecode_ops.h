@@ -1,11 +1,11 @@
 // The game bytecode's instruction set as the assembler and disassembler see it: the engine's opcode
-// table (games/opcodes.h) looked up by mnemonic, plus the mnemonic families that pick the narrowest form.
+// table (games/engine/opcodes.h) looked up by mnemonic, plus the mnemonic families that pick the narrowest form.
 #pragma once
 
 #include <span>
 #include <string_view>
 
-#include "games/opcodes.h"
+#include "games/engine/opcodes.h"
 
 namespace zelvan {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "games/game_load_view.h"
-#include "games/script_view.h"
+#include "games/screen/game_load_view.h"
+#include "games/screen/script_view.h"
 #include "platform/ui/alert_view.h"
 #include "platform/ui/testing/alert_driver.h"
 #include "platform/ui/testing/navigation_driver.h"

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "messaging/im_chat_controller.h"
-#include "messaging/im_controller.h"
-#include "messaging/zelvan_avatar_manager.h"
+#include "messaging/avatars/zelvan_avatar_manager.h"
+#include "messaging/lists/im_controller.h"
+#include "messaging/window/im_chat_controller.h"
 #include "platform/ui/testing/keyboard.h"
 #include "platform/ui/testing/navigation_driver.h"
 #include "platform/ui/testing/table_driver.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <map>
 
-#include "messaging/im_controller.h"
+#include "messaging/lists/im_controller.h"
 #include "platform/foundation/format.h"
 
 namespace zelvan::demo {
