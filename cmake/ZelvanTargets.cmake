@@ -28,6 +28,15 @@ function(zelvan_library target)
     target_link_libraries(${target} PUBLIC ${ARG_PUBLIC_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
 endfunction()
 
+# zelvan_network(<target> [PUBLIC_DEPS ...] [PRIVATE_DEPS ...])
+# A library of one ad, offer, analytics or store network: built as zelvan_library, and its folder noted,
+# so the include check lets only app/ (the composition root) and the network itself include it.
+function(zelvan_network target)
+    zelvan_library(${target} ${ARGN})
+    file(RELATIVE_PATH folder "${PROJECT_SOURCE_DIR}" "${CMAKE_CURRENT_SOURCE_DIR}")
+    set_property(GLOBAL APPEND PROPERTY ZELVAN_NETWORK_FOLDERS "${folder}")
+endfunction()
+
 # zelvan_tests(<folder under src/> [LIBS ...])
 # Builds tests/<folder>/*.cpp (and its plain sub-folders) into test_<folder with _> and registers each case with CTest under
 # the prefix <folder with .>. (e.g. platform.foundation.ValueTest.Sharing), each in a process of its

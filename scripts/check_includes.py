@@ -9,6 +9,11 @@ Usage: check_includes.py BUILD_DIR [--plant PATH=TEXT ...]
              codemodel)
   --plant    checks TEXT as if it were the file PATH (relative to the project root) as well: the script's
              own test plants a wrong include this way.
+  --network  treats FOLDER (relative to the project root) as a network's folder too, beside those the build
+             lists in network_folders.txt (zelvan_network in CMake).
+Networks (the ad, offer, analytics and store clients) are wired only by the composition root: no file outside
+app/ and the network's own folder includes a network's header, so no product folder and no other network
+reaches one.
 Exit status: 0 when every include goes the right way, 1 with one line per wrong include, 2 on other errors."""
 import argparse
 import json
@@ -63,6 +68,31 @@ def resolve(include):
     return None
 
 
+def network_folders(build_dir, extra):
+    """The folders of the networks: those the build lists, and any given on the command line."""
+    listed = build_dir / "network_folders.txt"
+    names = listed.read_text().split() if listed.is_file() else []
+    return [name.rstrip("/") for name in names + list(extra)]
+
+
+def network_of(path, networks):
+    return next((folder for folder in networks if path.startswith(folder + "/")), None)
+
+
+def check_networks(path, text, networks):
+    """The includes of a network's header from outside app/ and that network's own folder."""
+    if path.startswith("app/"):
+        return []
+    own = network_of(path, networks)
+    wrong = []
+    for number, include in ((text.count("\n", 0, m.start()) + 1, m.group(1)) for m in INCLUDE.finditer(text)):
+        target = resolve(include) or str(Path("src") / include)
+        theirs = network_of(target, networks)
+        if theirs is not None and theirs != own:
+            wrong.append(f"{path}:{number}: includes {include} of the network {theirs}, which only app/ may wire")
+    return wrong
+
+
 def check_file(path, text, graph, folders):
     """The wrong includes of one file, as lines to print."""
     mine = folders.get(str(Path(path).parent), set())
@@ -92,6 +122,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("build_dir", type=Path)
     parser.add_argument("--plant", action="append", default=[], metavar="PATH=TEXT")
+    parser.add_argument("--network", action="append", default=[], metavar="FOLDER")
     args = parser.parse_args()
     try:
         graph = codemodel(args.build_dir)
@@ -107,7 +138,9 @@ def main():
     for plant in args.plant:
         path, _, text = plant.partition("=")
         files[path] = text
+    networks = network_folders(args.build_dir, args.network)
     wrong = [line for path, text in files.items() for line in check_file(path, text, graph, folders)]
+    wrong += [line for path, text in files.items() for line in check_networks(path, text, networks)]
     for line in wrong:
         print(line)
     print(f"check_includes: {len(files)} files, {len(wrong)} wrong include(s)")

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """The include-direction check: the tree as it stands passes, and an include of a folder the file's library
-does not link (foundation including the core) is refused with its place and the libraries named."""
+does not link (foundation including the core) is refused with its place and the libraries named, as is an include of
+a network's header from outside app/ and that network."""
 import subprocess
 import sys
 
@@ -14,12 +15,25 @@ def run(*extra):
 clean = run()
 planted = run("--plant", 'src/platform/foundation/planted.cpp=// planted\n#include "core/zjson.h"\n')
 expected = "src/platform/foundation/planted.cpp:2: includes core/zjson.h (zelvan_core), which zelvan_fnd does not link"
+# Two networks declared for the run (the messenger's and the web folders stand in for them): one including the
+# other, and a product folder including one, are both refused; app/ wiring one is not.
+wired = run("--network", "src/web", "--network", "src/ads",
+            "--plant", 'src/web/planted.cpp=#include "ads/ad_source.h"\n',
+            "--plant", 'src/games/planted.cpp=#include "web/zelvan_web_cache.h"\n',
+            "--plant", 'app/planted.cpp=#include "web/zelvan_web_cache.h"\n')
+wired_expected = {
+    "src/web/planted.cpp:1: includes ads/ad_source.h of the network src/ads, which only app/ may wire",
+    "src/games/planted.cpp:1: includes web/zelvan_web_cache.h of the network src/web, which only app/ may wire",
+}
 failures = []
 if clean.returncode != 0:
     failures.append("the tree has wrong includes:\n" + clean.stdout + clean.stderr)
 if planted.returncode != 1 or expected not in planted.stdout.splitlines():
     failures.append(f"the planted include was not refused as expected (status {planted.returncode}):\n{planted.stdout}")
+wired_lines = {line for line in wired.stdout.splitlines() if "planted.cpp" in line and "of the network" in line}
+if wired.returncode != 1 or wired_lines != wired_expected:
+    failures.append(f"the network rule did not refuse exactly the planted includes:\n{wired.stdout}")
 for failure in failures:
     print("FAILED: " + failure)
-print(f"{2 - len(failures)} passed, {len(failures)} failed")
+print(f"{3 - len(failures)} passed, {len(failures)} failed")
 sys.exit(1 if failures else 0)
