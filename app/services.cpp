@@ -75,7 +75,7 @@ AppRegistry makeRegistry() {
     // opens reach the delegate, the game cache, the controller itself and the photo album through
     // their host.
     registry.newgamerooms.factory = [](zelvanAppDelegate& delegate) -> std::shared_ptr<GamesTabService> {
-        auto controller = GameRoomWebController::create();
+        auto controller = GameRoomWebController::create(delegate.shared_from_this());
         auto cache = std::dynamic_pointer_cast<ZelvanGameCache>(delegate.gameCache());
         controller->setGameHost(std::make_shared<AppGameHost>(delegate.weak_from_this(), cache, controller));
         delegate.addConnectionDelegate(controller);
