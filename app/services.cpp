@@ -116,7 +116,7 @@ void connectServices(zelvanAppDelegate& delegate) {
     // A page's showAvatarItemBar makes a bar that loads through the delegate's web cache; the lobby
     // page's openChipsExchange and openGameInvite open their panels over the page.
     std::weak_ptr<zelvanAppDelegate> weak = delegate.weak_from_this();
-    auto lobbyPanels = GameLobbyPanels::create();
+    auto lobbyPanels = GameLobbyPanels::create(weak);
     delegate.installBridgeTargets([&](BridgeTargets& targets) {
         targets.chipsExchange = lobbyPanels;
         targets.gameInvite = lobbyPanels;

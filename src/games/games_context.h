@@ -1,5 +1,5 @@
-// The games library's way to the application delegate where none is handed over: the game screen
-// (made with the natives' host only) and the game invitation dialog (a view the lobby panels build).
+// The games library's way to the application delegate where none is handed over: the game screen,
+// which is made with the natives' host only.
 #pragma once
 
 #include <memory>

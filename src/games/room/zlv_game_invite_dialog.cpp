@@ -6,7 +6,6 @@
 #include "core/localization.h"
 #include "core/zelvan_app_delegate.h"
 #include "core/zelvan_style.h"
-#include "games/games_context.h"
 #include "platform/foundation/format.h"
 #include "platform/ui/table_view_cell.h"
 #include "protocol/tracer.h"
@@ -46,7 +45,7 @@ ZLVGameInviteDialog::~ZLVGameInviteDialog() {
 }
 
 void ZLVGameInviteDialog::loadContentView() {
-    auto delegate = games::context();
+    auto delegate = appDelegate_.lock();
     const int32_t ownId = delegate ? delegate->userId() : 0;
     auto messenger = delegate ? delegate->im() : nullptr;
     if (!messenger) {
@@ -142,7 +141,7 @@ const FriendInfo* ZLVGameInviteDialog::friendAt(const ui::IndexPath& indexPath) 
 
 std::shared_ptr<ui::TableViewCell> ZLVGameInviteDialog::tableViewCellForRowAtIndexPath(ui::TableView& tableView,
                                                                                        const ui::IndexPath& indexPath) {
-    auto delegate = games::context();
+    auto delegate = appDelegate_.lock();
     if (indexPath.section == kSectionInvite) {
         auto cell = tableView.dequeueReusableCellWithIdentifier(kInviteCellId);
         if (!cell) {
@@ -182,7 +181,7 @@ void ZLVGameInviteDialog::tableViewDidSelectRowAtIndexPath(ui::TableView& /*tabl
 }
 
 void ZLVGameInviteDialog::inviteFriend(const FriendInfo& friendInfo) {
-    auto delegate = games::context();
+    auto delegate = appDelegate_.lock();
     auto context = ctx_.asDictionary();
     const fnd::Value game = context ? context->objectForKey("game") : fnd::Value();
     if (!delegate || !game.asInt()) {
@@ -201,7 +200,7 @@ void ZLVGameInviteDialog::openInvitePage() {
     // The dialog may go with the hide; keep it until the page is on its way.
     auto keep = self<ZLVGameInviteDialog>();
     hide(ui::Animated::Yes);
-    auto delegate = games::context();
+    auto delegate = appDelegate_.lock();
     if (!delegate) {
         return;
     }
