@@ -75,7 +75,7 @@ AppRegistry makeRegistry() {
     // opens reach the delegate, the game cache, the controller itself and the photo album through
     // their host.
     registry.newgamerooms.factory = [](zelvanAppDelegate& delegate) -> std::shared_ptr<GamesTabService> {
-        auto controller = GameRoomWebController::create();
+        auto controller = GameRoomWebController::create(delegate.shared_from_this());
         auto cache = std::dynamic_pointer_cast<ZelvanGameCache>(delegate.gameCache());
         controller->setGameHost(std::make_shared<AppGameHost>(delegate.weak_from_this(), cache, controller));
         delegate.addConnectionDelegate(controller);
@@ -116,7 +116,7 @@ void connectServices(zelvanAppDelegate& delegate) {
     // A page's showAvatarItemBar makes a bar that loads through the delegate's web cache; the lobby
     // page's openChipsExchange and openGameInvite open their panels over the page.
     std::weak_ptr<zelvanAppDelegate> weak = delegate.weak_from_this();
-    auto lobbyPanels = GameLobbyPanels::create();
+    auto lobbyPanels = GameLobbyPanels::create(weak);
     delegate.installBridgeTargets([&](BridgeTargets& targets) {
         targets.chipsExchange = lobbyPanels;
         targets.gameInvite = lobbyPanels;

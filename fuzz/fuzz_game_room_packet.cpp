@@ -58,7 +58,7 @@ World& world() {
         };
         made.app = zelvan::zelvanAppDelegate::create({}, std::move(registry));
         zelvan::zelvanAppDelegate::setInstance(made.app);
-        made.rooms = zelvan::GameRoomWebController::create();
+        made.rooms = zelvan::GameRoomWebController::create(made.app);
         made.rooms->setInitUrl("");
         made.rooms->view();
         zelvan::Assembler assembler;

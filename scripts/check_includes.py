@@ -2,7 +2,9 @@
 """Checks the direction of includes against the libraries' link graph: a source file under src/, app/ or
 tools/ may include a header of another folder only when its own library (or executable) links the library
 built from that folder. The link graph comes from CMake's file API (the codemodel of a configured build
-tree), so CMakeLists.txt stays the one place where the layering is written down.
+tree), so CMakeLists.txt stays the one place where the layering is written down. It also checks that a file
+of src/ reads the installed application delegate (zelvanAppDelegate::current()) only where allowed: the core's
+delegate, and each library's one accessor, <folder>/<folder>_context.cpp.
 
 Usage: check_includes.py BUILD_DIR [--plant PATH=TEXT ...]
   BUILD_DIR  a configured build tree, e.g. build/asan (the top CMakeLists.txt asks every configure for the
@@ -14,7 +16,8 @@ Usage: check_includes.py BUILD_DIR [--plant PATH=TEXT ...]
 Networks (the ad, offer, analytics and store clients) are wired only by the composition root: no file outside
 app/ and the network's own folder includes a network's header, so no product folder and no other network
 reaches one.
-Exit status: 0 when every include goes the right way, 1 with one line per wrong include, 2 on other errors."""
+Exit status: 0 when every include goes the right way and the delegate is read only where allowed, 1 with one
+line per wrong include or read, 2 on other errors."""
 import argparse
 import json
 import re
@@ -27,6 +30,8 @@ CHECKED = ("src", "app", "tools")
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.M)
 # Header-only libraries that the codemodel does not list, with the folders allowed to include them.
 HEADER_ONLY = {"src/games/engine/opcodes.h": ("tools/bcasm",)}
+CURRENT = re.compile(r"\bzelvanAppDelegate\s*::\s*current\s*\(")
+CURRENT_READER = "src/core/zelvan_app_delegate.cpp"
 
 
 def codemodel(build_dir):
@@ -118,6 +123,17 @@ def check_file(path, text, graph, folders):
     return wrong
 
 
+def check_current(path, text):
+    """The reads of the installed delegate in one file that is neither the core's delegate nor a library's
+    context accessor."""
+    file = Path(path)
+    if file.parts[0] != "src" or path == CURRENT_READER or file.name == f"{file.parent.name}_context.cpp":
+        return []
+    lines = (text.count("\n", 0, m.start()) + 1 for m in CURRENT.finditer(text))
+    return [f"{path}:{number}: reads zelvanAppDelegate::current(), which outside the core only a library's "
+            "context() in <folder>/<folder>_context.cpp may read" for number in lines]
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("build_dir", type=Path)
@@ -141,10 +157,11 @@ def main():
     networks = network_folders(args.build_dir, args.network)
     wrong = [line for path, text in files.items() for line in check_file(path, text, graph, folders)]
     wrong += [line for path, text in files.items() for line in check_networks(path, text, networks)]
-    for line in wrong:
+    reads = [line for path, text in files.items() for line in check_current(path, text)]
+    for line in wrong + reads:
         print(line)
-    print(f"check_includes: {len(files)} files, {len(wrong)} wrong include(s)")
-    return 1 if wrong else 0
+    print(f"check_includes: {len(files)} files, {len(wrong)} wrong include(s), {len(reads)} stray delegate read(s)")
+    return 1 if wrong or reads else 0
 
 
 if __name__ == "__main__":

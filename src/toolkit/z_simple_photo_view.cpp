@@ -13,6 +13,7 @@
 #include "platform/foundation/thread.h"
 #include "platform/graphics/graphics_stack.h"
 #include "protocol/tracer.h"
+#include "toolkit/toolkit_context.h"
 
 namespace zelvan {
 namespace {
@@ -66,7 +67,7 @@ gfx::Size ZSimplePhotoView::defaultMaxSize() {
 }
 
 std::shared_ptr<PhotoSource> ZSimplePhotoView::photoSource() {
-    auto delegate = zelvanAppDelegate::current();
+    auto delegate = toolkit::context();
     return delegate ? delegate->photoSource() : nullptr;
 }
 

@@ -18,6 +18,7 @@
 #include "platform/ui/label.h"
 #include "platform/ui/view.h"
 #include "protocol/tracer.h"
+#include "toolkit/toolkit_context.h"
 #include "toolkit/widget_layout.h"
 
 namespace zelvan {
@@ -134,7 +135,7 @@ std::optional<std::string> ZelvanWidget::bundleResourcePath(std::string_view fil
 }
 
 gfx::ImagePtr ZelvanWidget::newStatusImageForCard(const fnd::Value& card) {
-    auto delegate = zelvanAppDelegate::current();
+    auto delegate = toolkit::context();
     if (auto rule = delegate ? delegate->cardPictureRule() : nullptr) {
         if (auto picture = rule->pictureForCard(card)) {
             return *picture;

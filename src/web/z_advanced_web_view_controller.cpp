@@ -12,6 +12,7 @@
 #include "platform/ui/screen.h"
 #include "protocol/tracer.h"
 #include "toolkit/z_simple_loading_view.h"
+#include "web/web_context.h"
 #include "web/web_page_host.h"
 #include "web/web_urls.h"
 #include "web/zelvan_action.h"
@@ -101,7 +102,7 @@ std::optional<std::string> ZAdvancedWebViewController::pageUrlFor(const std::str
         return std::nullopt;
     }
     // Without a delegate (a screen built alone) the page key resolves against the default web host.
-    const auto app = zelvanAppDelegate::current();
+    const auto app = web::context();
     std::string page = pageUrlForKey(key, app ? app->zelvanWebHost() : AppConfig{}.webHost);
     if (mark != std::string::npos) {
         page += url.substr(mark);

@@ -15,6 +15,7 @@
 #include "platform/ui/view_controller.h"
 #include "protocol/tracer.h"
 #include "web/js_escape.h"
+#include "web/web_context.h"
 #include "web/z_advanced_web_view_controller.h"
 
 namespace zelvan {
@@ -132,7 +133,7 @@ std::shared_ptr<T> requireTarget(std::shared_ptr<T> target, const char* method, 
 
 // The bridge targets of the application registry; none when no delegate is installed.
 BridgeTargets bridgeTargets() {
-    auto delegate = zelvanAppDelegate::current();
+    auto delegate = web::context();
     return delegate ? delegate->bridgeTargets() : BridgeTargets{};
 }
 

@@ -8,6 +8,7 @@
 #include "platform/foundation/url.h"
 #include "platform/foundation/url_error.h"
 #include "protocol/tracer.h"
+#include "web/web_context.h"
 #include "web/zelvan_action.h"
 #include "web/zelvan_url_connection.h"
 #include "web/zelvan_web_cache.h"
@@ -103,7 +104,7 @@ std::shared_ptr<ZelvanWebCache> ZelvanWebView::webCache() const {
     if (webCache_) {
         return webCache_;
     }
-    const auto app = zelvanAppDelegate::current();
+    const auto app = web::context();
     return app ? std::dynamic_pointer_cast<ZelvanWebCache>(app->zelvanWebCache()) : nullptr;
 }
 

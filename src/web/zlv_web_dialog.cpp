@@ -5,6 +5,7 @@
 
 #include "core/zelvan_app_delegate.h"
 #include "protocol/tracer.h"
+#include "web/web_context.h"
 
 namespace zelvan {
 namespace {
@@ -13,7 +14,7 @@ constexpr gfx::Size kWebContentSize{300, 400};
 
 // The controller factory of the application registry, bound to its delegate; empty when there is none.
 ZLVWebDialog::ControllerFactory registeredFactory() {
-    auto delegate = zelvanAppDelegate::current();
+    auto delegate = web::context();
     auto factory = delegate ? delegate->webDialogControllerFactory() : nullptr;
     if (!factory) {
         return {};

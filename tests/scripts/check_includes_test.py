@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The include-direction check: the tree as it stands passes, and an include of a folder the file's library
-does not link (foundation including the core) is refused with its place and the libraries named, as is an include of
-a network's header from outside app/ and that network."""
+does not link (foundation including the core) is refused with its place and the libraries named, as are a read of
+the installed delegate outside the core and the libraries' context accessors, and an include of a network's header
+from outside app/ and that network."""
 import subprocess
 import sys
 
@@ -13,9 +14,13 @@ def run(*extra):
 
 
 clean = run()
-planted = run("--plant", 'src/platform/foundation/planted.cpp=// planted\n#include "core/zjson.h"\n')
-expected = "src/platform/foundation/planted.cpp:2: includes core/zjson.h (zelvan_core), which zelvan_fnd does not link"
-# Two networks declared for the run (the messenger's and the web folders stand in for them): one including the
+planted = run("--plant", 'src/platform/foundation/planted.cpp=// planted\n#include "core/zjson.h"\n', "--plant",
+              "src/web/planted.cpp=// planted\nauto a = zelvanAppDelegate::current();\n", "--plant",
+              "src/web/web_context.cpp=auto a = zelvanAppDelegate::current();\n")
+expected = ["src/platform/foundation/planted.cpp:2: includes core/zjson.h (zelvan_core), which zelvan_fnd does not link",
+            "src/web/planted.cpp:2: reads zelvanAppDelegate::current(), which outside the core only a library's "
+            "context() in <folder>/<folder>_context.cpp may read"]
+# Two networks declared for the run (the web and ads folders stand in for them): one including the
 # other, and a product folder including one, are both refused; app/ wiring one is not.
 wired = run("--network", "src/web", "--network", "src/ads",
             "--plant", 'src/web/planted.cpp=#include "ads/ad_source.h"\n',
@@ -28,8 +33,8 @@ wired_expected = {
 failures = []
 if clean.returncode != 0:
     failures.append("the tree has wrong includes:\n" + clean.stdout + clean.stderr)
-if planted.returncode != 1 or expected not in planted.stdout.splitlines():
-    failures.append(f"the planted include was not refused as expected (status {planted.returncode}):\n{planted.stdout}")
+if planted.returncode != 1 or sorted(planted.stdout.splitlines()[:-1]) != sorted(expected):
+    failures.append(f"the planted files were not refused as expected (status {planted.returncode}):\n{planted.stdout}")
 wired_lines = {line for line in wired.stdout.splitlines() if "planted.cpp" in line and "of the network" in line}
 if wired.returncode != 1 or wired_lines != wired_expected:
     failures.append(f"the network rule did not refuse exactly the planted includes:\n{wired.stdout}")

@@ -41,7 +41,7 @@ void GameLobbyPanels::openGameInvite(int32_t gameId, const std::shared_ptr<WebPa
         ZTRACE_WARN("GameLobbyPanels: no page view to show the game invitation dialog in");
         return;
     }
-    auto dialog = ui::View::create<ZLVGameInviteDialog>(gfx::Rect());
+    auto dialog = ui::View::create<ZLVGameInviteDialog>(gfx::Rect(), appDelegate_);
     dialog->refreshWithCtx(fnd::Value::dictionary({{"game", gameId}}));
     dialog->showInView(view, ui::Animated::Yes);
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "core/bridge_targets.h"
 #include "games/room/exchange_chips_view.h"
@@ -13,13 +14,18 @@
 namespace zelvan {
 
 class ZLVGameInviteDialog;
+class zelvanAppDelegate;
 
 class GameLobbyPanels : public ChipsExchangeOpener,
                         public GameInviteOpener,
                         public ExchangeChipsViewDelegate,
                         public std::enable_shared_from_this<GameLobbyPanels> {
 public:
-    static std::shared_ptr<GameLobbyPanels> create() { return std::make_shared<GameLobbyPanels>(); }
+    // The invitation dialogs reach `delegate`, held weakly.
+    static std::shared_ptr<GameLobbyPanels> create(std::weak_ptr<zelvanAppDelegate> delegate) {
+        return std::make_shared<GameLobbyPanels>(std::move(delegate));
+    }
+    explicit GameLobbyPanels(std::weak_ptr<zelvanAppDelegate> delegate) : appDelegate_(std::move(delegate)) {}
 
     // Shows a panel for `zelvans` units centred over the page's view, replacing one still open. The
     // units confirmed go to `callback` in the page (as its one number argument) when one is named.
@@ -38,6 +44,7 @@ public:
 private:
     void closePanel();
 
+    std::weak_ptr<zelvanAppDelegate> appDelegate_;
     std::shared_ptr<ExchangeChipsView> panel_;
     std::weak_ptr<WebPageHost> panelPage_;
     std::string callback_;

@@ -72,7 +72,7 @@ bool GameRoomWebController::handleZelvanUrl(const std::string& url, const std::s
         if (!hasValue) {
             return true;
         }
-        auto app = zelvanAppDelegate::current();
+        auto app = appDelegate();
         fnd::Value guides = app != nullptr ? app->displayGuide() : fnd::Value();
         std::shared_ptr<fnd::Dictionary> shown = guides.asDictionary();
         if (shown != nullptr && !shown->containsKey(value)) {

@@ -120,7 +120,7 @@ void GameRoomWebController::handleCommand(int cmd, const fnd::Value& value) {
             send(fnd::Value::array({36, table}));
         }
         if (kind == "logout") {
-            if (auto app = zelvanAppDelegate::current()) {
+            if (auto app = appDelegate()) {
                 app->showInfo("", fnd::format(ZLS("%@ left"), name));
             }
         }
@@ -213,17 +213,17 @@ void GameRoomWebController::handleCommand(int cmd, const fnd::Value& value) {
                              : packet.count() > 3 ? "http://%@/iphone/static_multigamescore_%d?tid=%d&score=%d"
                                                   : "http://%@/iphone/static_halloffame_%d?tid=%d&score=%d";
         const int32_t gameId = record == nullptr ? 0 : cmd == 65 ? record->single : record->multiple;
-        auto app = zelvanAppDelegate::current();
+        auto app = appDelegate();
         openScorePage(
             fnd::format(ZLS(format), app != nullptr ? app->zelvanWebHost() : std::string(), gameId, room, score));
         // Forgotten now; the screen closes a moment later, held by the delayed close. The result box the
         // game's end put up has no button, so it goes with the screen.
         setPlayingGame(nullptr);
-        fnd::RunLoop::main().performAfter(kCloseDelay, [game] {
+        fnd::RunLoop::main().performAfter(kCloseDelay, [game, weakApp = appDelegate_] {
             auto engine = game->engine();
             const bool finished = engine != nullptr && engine->state() == kStateFinished;
             game->hideAndCloseGame();
-            if (auto app = zelvanAppDelegate::current(); finished && app != nullptr) {
+            if (auto app = weakApp.lock(); finished && app != nullptr) {
                 app->hideInfo();
             }
         });
@@ -319,7 +319,7 @@ void GameRoomWebController::startGame(const fnd::Array& packet) {
     game->setRoom(room);
     game->setTitle(name.stringValue());
     setPlayingGame(game);
-    auto app = zelvanAppDelegate::current();
+    auto app = appDelegate();
     if (app != nullptr && app->tabBarController() != nullptr) {
         app->switchTab(zelvanAppDelegate::TabGames, ui::Animated::No);
     }
@@ -335,7 +335,7 @@ void GameRoomWebController::startTutorial(const fnd::Array& packet) {
     if (script.isData()) {
         const int32_t flags = p.intAt(2);
         const bool landscape = GameRoom::checkAttr(flags, kLandscapeBit);
-        auto app = zelvanAppDelegate::current();
+        auto app = appDelegate();
         auto game = ScriptController::initWithScript(
             "Tutorial", *script.asData(), fnd::Value(app != nullptr ? app->userId() : 0), fnd::Value(0), fnd::Value(0),
             fnd::Value::array(), fnd::Value::array(), landscape ? 480 : 320, landscape ? 320 : 480, fnd::Value(flags),
@@ -359,7 +359,7 @@ void GameRoomWebController::openScorePage(const std::string& url) {
 // --- The lobby's table id and page moves ---
 
 std::shared_ptr<ZLVDatabase> GameRoomWebController::connectionDB() const {
-    auto app = zelvanAppDelegate::current();
+    auto app = appDelegate();
     auto databases = app != nullptr ? app->webDatabases() : nullptr;
     return databases != nullptr ? databases->connectionDB() : nullptr;
 }

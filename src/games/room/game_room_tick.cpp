@@ -97,7 +97,7 @@ void GameRoomWebController::endStoppedGame(const std::shared_ptr<ScriptControlle
 
 void GameRoomWebController::reportResult(ScriptController& game, int32_t result) {
     const char* title = result == 1 ? "You Win!" : result == -1 ? "You Lose!" : result == 0 ? "Draw!" : nullptr;
-    auto app = zelvanAppDelegate::current();
+    auto app = appDelegate();
     if (title != nullptr && app != nullptr) {
         app->showInfo(ZLS(title), "");
     }

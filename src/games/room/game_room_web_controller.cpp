@@ -15,8 +15,9 @@
 
 namespace zelvan {
 
-std::shared_ptr<GameRoomWebController> GameRoomWebController::create() {
-    auto controller = std::make_shared<GameRoomWebController>();
+std::shared_ptr<GameRoomWebController>
+GameRoomWebController::create(const std::shared_ptr<zelvanAppDelegate>& delegate) {
+    auto controller = std::make_shared<GameRoomWebController>(delegate);
     controller->setTitle(ZLS("Games"));
     controller->setTabBarItem(ui::TabBarItem::initWithTitle(
         ZLS("Games"), ZelvanWidget::newImageFromResource("games", false), zelvanAppDelegate::TabGames));
@@ -40,7 +41,7 @@ void GameRoomWebController::onMain(std::function<void(GameRoomWebController&)> f
 }
 
 void GameRoomWebController::send(const fnd::Value& packet) {
-    if (auto app = zelvanAppDelegate::current()) {
+    if (auto app = appDelegate()) {
         app->send(packet);
     }
 }

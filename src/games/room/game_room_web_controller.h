@@ -28,6 +28,7 @@
 namespace zelvan {
 
 class ZLVDatabase;
+class zelvanAppDelegate;
 
 // A room packet whose elements are missing or of the wrong kind.
 class BadRoomPacket : public std::runtime_error {
@@ -64,9 +65,10 @@ public:
     static constexpr double kInputTop = 146;
     static constexpr double kInputHeight = 56;
 
-    // `init`: title "Games", tab image "games", the lobby page as start page, no game.
-    static std::shared_ptr<GameRoomWebController> create();
-    GameRoomWebController() = default;
+    // `init`: title "Games", tab image "games", the lobby page as start page, no game. Packets, alerts,
+    // tabs and the lobby's databases go through `delegate`, held weakly.
+    static std::shared_ptr<GameRoomWebController> create(const std::shared_ptr<zelvanAppDelegate>& delegate);
+    explicit GameRoomWebController(std::weak_ptr<zelvanAppDelegate> delegate) : appDelegate_(std::move(delegate)) {}
     ~GameRoomWebController() override;
 
     std::string className() const override { return "GameRoomWebController"; }
@@ -137,6 +139,8 @@ public:
 
 private:
     std::shared_ptr<GameRoomWebController> self();
+    // The delegate this controller was made with, or null once it is gone.
+    std::shared_ptr<zelvanAppDelegate> appDelegate() const { return appDelegate_.lock(); }
     // Posts `fn` to the main thread with this controller held weakly.
     void onMain(std::function<void(GameRoomWebController&)> fn);
     void send(const fnd::Value& packet);
@@ -174,6 +178,7 @@ private:
     std::shared_ptr<ui::View> alertHostView() const;
     void fireTimerEvent();
 
+    std::weak_ptr<zelvanAppDelegate> appDelegate_;
     std::shared_ptr<GameHost> host_;
     mutable std::mutex gameMutex_; // guards playingGame_, which the game thread reads
     std::shared_ptr<ScriptController> playingGame_;

@@ -45,7 +45,7 @@ ZLVGameInviteDialog::~ZLVGameInviteDialog() {
 }
 
 void ZLVGameInviteDialog::loadContentView() {
-    auto delegate = zelvanAppDelegate::current();
+    auto delegate = appDelegate_.lock();
     const int32_t ownId = delegate ? delegate->userId() : 0;
     auto messenger = delegate ? delegate->im() : nullptr;
     if (!messenger) {
@@ -141,7 +141,7 @@ const FriendInfo* ZLVGameInviteDialog::friendAt(const ui::IndexPath& indexPath) 
 
 std::shared_ptr<ui::TableViewCell> ZLVGameInviteDialog::tableViewCellForRowAtIndexPath(ui::TableView& tableView,
                                                                                        const ui::IndexPath& indexPath) {
-    auto delegate = zelvanAppDelegate::current();
+    auto delegate = appDelegate_.lock();
     if (indexPath.section == kSectionInvite) {
         auto cell = tableView.dequeueReusableCellWithIdentifier(kInviteCellId);
         if (!cell) {
@@ -181,7 +181,7 @@ void ZLVGameInviteDialog::tableViewDidSelectRowAtIndexPath(ui::TableView& /*tabl
 }
 
 void ZLVGameInviteDialog::inviteFriend(const FriendInfo& friendInfo) {
-    auto delegate = zelvanAppDelegate::current();
+    auto delegate = appDelegate_.lock();
     auto context = ctx_.asDictionary();
     const fnd::Value game = context ? context->objectForKey("game") : fnd::Value();
     if (!delegate || !game.asInt()) {
@@ -200,7 +200,7 @@ void ZLVGameInviteDialog::openInvitePage() {
     // The dialog may go with the hide; keep it until the page is on its way.
     auto keep = self<ZLVGameInviteDialog>();
     hide(ui::Animated::Yes);
-    auto delegate = zelvanAppDelegate::current();
+    auto delegate = appDelegate_.lock();
     if (!delegate) {
         return;
     }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/app_services.h"
@@ -16,6 +17,8 @@
 #include "web/zlv_dialog.h"
 
 namespace zelvan {
+
+class zelvanAppDelegate;
 
 class ZLVGameInviteDialog : public ZLVDialog, public ui::TableViewDataSource, public ui::TableViewDelegate {
 public:
@@ -29,6 +32,8 @@ public:
     static constexpr int kSectionInvite = 2;
     static constexpr const char* kInvitePageFormat = "zelvan://slidenewpage?%@?method=3";
 
+    // Friends, pictures, the invitation and the More tab come from `delegate`, held weakly.
+    explicit ZLVGameInviteDialog(std::weak_ptr<zelvanAppDelegate> delegate) : appDelegate_(std::move(delegate)) {}
     ~ZLVGameInviteDialog() override;
     std::string className() const override { return "ZLVGameInviteDialog"; }
 
@@ -65,6 +70,7 @@ private:
     std::shared_ptr<ui::TableView> tableView_;
     std::vector<FriendInfo> onlineFriends_;
     std::vector<FriendInfo> notificationFriends_;
+    std::weak_ptr<zelvanAppDelegate> appDelegate_;
     fnd::Value ctx_;
     // Registered with the avatar manager in place of the dialog (which it holds weakly), so the
     // dialog can leave the manager again as it goes.

@@ -6,6 +6,7 @@
 #include "core/main_thread.h"
 #include "core/zelvan_app_delegate.h"
 #include "core/zelvan_style.h"
+#include "games/games_context.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/thread.h"
 #include "toolkit/zelvan_widget.h"
@@ -147,14 +148,14 @@ void ScriptController::handleGameInit() {
     showProgressOnMain();
     root->setFrame(isLandscape() ? gfx::Rect(0, 0, 480, 320) : gfx::Rect(0, 0, 320, 480));
     mView_->setFrame(root->bounds());
-    if (auto app = zelvanAppDelegate::current()) {
+    if (auto app = games::context()) {
         app->switchToFullScreen(root, isLandscape() ? 1 : 0);
     }
 }
 
 void ScriptController::hideAndCloseGame() {
     std::lock_guard lock(screenLock_);
-    if (auto app = zelvanAppDelegate::current()) {
+    if (auto app = games::context()) {
         app->switchToNormalScreen(isLandscape() ? 1 : 0);
     }
     if (webDialog_ != nullptr) {
@@ -177,7 +178,7 @@ void ScriptController::safeRefresh() {
 }
 
 void ScriptController::refreshOnMain() {
-    if (auto app = zelvanAppDelegate::current(); app != nullptr && app->locked()) {
+    if (auto app = games::context(); app != nullptr && app->locked()) {
         return;
     }
     if (webDialog_ != nullptr && webDialog_->isVisible()) {

@@ -4,6 +4,7 @@
 
 #include "core/localization.h"
 #include "core/zelvan_app_delegate.h"
+#include "games/games_context.h"
 #include "games/screen/script_controller.h"
 #include "platform/foundation/format.h"
 #include "platform/graphics/font.h"
@@ -92,7 +93,7 @@ std::optional<bool> ScriptController::textFieldShouldReturn(ui::TextField& field
         fnd::Value packet = fnd::Value::array({kChatCommand, roomId(), text});
         if (host_ != nullptr) {
             host_->send(std::move(packet));
-        } else if (auto app = zelvanAppDelegate::current()) {
+        } else if (auto app = games::context()) {
             app->send(packet);
         }
         if (chatView_ != nullptr) {
@@ -164,7 +165,7 @@ void ScriptController::tapHighlight(gfx::Rect rect) {
 void ScriptController::showResult(const std::string& text) {
     auto sheet = ui::ActionSheet::initWithTitle(text, {}, ZLS("OK"));
     std::shared_ptr<ui::View> over;
-    if (auto app = zelvanAppDelegate::current()) {
+    if (auto app = games::context()) {
         if (auto tabs = app->tabBarController()) {
             over = tabs->view();
         }

@@ -5,6 +5,7 @@
 
 #include "core/zelvan_app_delegate.h"
 #include "messaging/avatars/zelvan_avatar_manager.h"
+#include "messaging/messaging_context.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/file_manager.h"
@@ -55,7 +56,7 @@ std::shared_ptr<ZelvanAvatarManager> ZelvanAvatarManager::makeForDelegate(zelvan
 }
 
 std::shared_ptr<ZelvanAvatarManager> currentAvatarManager() {
-    auto delegate = zelvanAppDelegate::current();
+    auto delegate = messaging::context();
     return delegate ? std::dynamic_pointer_cast<ZelvanAvatarManager>(delegate->avatarManager()) : nullptr;
 }
 

@@ -10,6 +10,7 @@
 #include "core/zelvan_style.h"
 #include "messaging/avatars/zelvan_avatar_manager.h"
 #include "messaging/chat/im_chat.h"
+#include "messaging/messaging_context.h"
 #include "platform/foundation/format.h"
 #include "platform/graphics/graphics_stack.h"
 #include "toolkit/zelvan_widget.h"
@@ -121,7 +122,7 @@ void OwnMessageCell::reloadWithMessage(const std::shared_ptr<IMMessage>& message
         buildViews(gfx::Rect{kAvatarMargin, 0, kAvatarSide, kAvatarSide}, kAvatarSide);
         bubbleView_->setImage(bubbleImage("bubble-left-0", 60, 24));
     }
-    const auto delegate = zelvanAppDelegate::current();
+    const auto delegate = messaging::context();
     if (auto avatars = currentAvatarManager(); avatars && delegate) {
         auto head = avatars->newImageAvatarHead(delegate->userId());
         if (head != avatarView_->image()) {

@@ -3,11 +3,12 @@
 
 #include "core/zelvan_app_delegate.h"
 #include "messaging/chat/im_message_view.h"
+#include "messaging/messaging_context.h"
 
 namespace zelvan {
 
 std::shared_ptr<MessageMeasurer> MessageMeasurer::installed() {
-    auto delegate = zelvanAppDelegate::current();
+    auto delegate = messaging::context();
     if (auto measurer = delegate ? delegate->messageMeasurer() : nullptr) {
         return measurer;
     }

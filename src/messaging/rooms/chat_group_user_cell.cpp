@@ -6,6 +6,7 @@
 #include "core/zelvan_app_delegate.h"
 #include "core/zelvan_style.h"
 #include "messaging/avatars/zelvan_avatar_manager.h"
+#include "messaging/messaging_context.h"
 #include "messaging/model/chat_group_user.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/run_loop.h"
@@ -70,7 +71,7 @@ void ChatGroupUserCell::reloadWithUser(const ChatGroupUser& user) {
 }
 
 void ChatGroupUserCell::showHome() {
-    auto app = zelvanAppDelegate::current();
+    auto app = messaging::context();
     if (!app || !btn_) {
         return;
     }

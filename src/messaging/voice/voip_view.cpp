@@ -4,9 +4,8 @@
 #include <cmath>
 
 #include "core/localization.h"
+#include "core/main_thread.h"
 #include "platform/foundation/format.h"
-#include "platform/foundation/run_loop.h"
-#include "platform/foundation/thread.h"
 #include "platform/graphics/font.h"
 #include "platform/graphics/graphics_stack.h"
 #include "platform/ui/button.h"
@@ -73,12 +72,7 @@ std::shared_ptr<ui::Label> VoipView::addLabel(double fontSize, bool bold) {
 }
 
 void VoipView::onMain(std::function<void(VoipView&)> work) {
-    if (fnd::isMainThread()) {
-        work(*this);
-        return;
-    }
-    auto keep = self<VoipView>();
-    fnd::RunLoop::main().post([keep, work = std::move(work)] { work(*keep); });
+    onMainHolding(self<VoipView>(), std::move(work));
 }
 
 void VoipView::refresh() {

@@ -77,7 +77,7 @@ public:
     bool timing() const { return timer_ != nullptr; }
 
 private:
-    // Runs `work` on the main thread with this view kept alive.
+    // Runs `work` on the main thread with this view kept alive: at once when already there.
     void onMain(std::function<void(VoipView&)> work);
     std::shared_ptr<ui::Label> addLabel(double fontSize, bool bold);
     void refreshInternal();

@@ -5,12 +5,12 @@
 #include <cstring>
 
 #include "core/localization.h"
+#include "core/main_thread.h"
 #include "core/zelvan_app_delegate.h"
 #include "messaging/lists/im_controller.h"
 #include "messaging/voice/mulaw_codec.h"
 #include "messaging/voice/voip_view.h"
 #include "platform/foundation/format.h"
-#include "platform/foundation/run_loop.h"
 #include "platform/media/audio_session.h"
 #include "protocol/tracer.h"
 
@@ -42,12 +42,7 @@ void ZelvanVoip::setCall(VoipCall call) {
 }
 
 void ZelvanVoip::onMain(std::function<void(ZelvanVoip&)> work) {
-    auto keep = shared_from_this();
-    if (fnd::isMainThread()) {
-        work(*keep);
-        return;
-    }
-    fnd::RunLoop::main().post([keep, work = std::move(work)] { work(*keep); });
+    onMainHolding(shared_from_this(), std::move(work));
 }
 
 void ZelvanVoip::withBanner(std::function<void(VoipView&)> work) {

@@ -8,6 +8,7 @@
 
 #include "core/bridge_targets.h"
 #include "core/zelvan_app_delegate.h"
+#include "messaging/messaging_context.h"
 #include "messaging/model/v_card.h"
 #include "messaging/window/im_chat_window.h"
 #include "toolkit/zelvan_widget.h"
@@ -35,7 +36,7 @@ void ZChatTitleView::initWithFrame(gfx::Rect frame) {
     addSubview(scrollView_);
 
     // Friends' head pictures show in the icons, so the strip hears when one changes.
-    if (auto delegate = zelvanAppDelegate::current()) {
+    if (auto delegate = messaging::context()) {
         if (auto finder = std::dynamic_pointer_cast<AvatarFinder>(delegate->avatarManager())) {
             finder->addDelegate(self<ZChatTitleView>());
         }

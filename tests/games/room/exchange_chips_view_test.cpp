@@ -171,7 +171,7 @@ TEST_F(ExchangeChipsViewTest, DelegateHearsTheAnswerWhileItLives) {
 
 TEST_F(ExchangeChipsViewTest, OpenerShowsThePanelOverThePageAndTellsItsCallback) {
     fnd::testing::LogCapture log;
-    auto panels = GameLobbyPanels::create();
+    auto panels = GameLobbyPanels::create({});
     auto page = std::make_shared<LobbyPage>();
     window_->addSubview(page->view);
 

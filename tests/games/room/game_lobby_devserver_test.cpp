@@ -59,7 +59,7 @@ protected:
         config.webHost = "127.0.0.1:" + std::to_string(web_->port());
         delegate_ = zelvanAppDelegate::create(config, registry());
         zelvanAppDelegate::setInstance(delegate_);
-        delegate_->installBridgeTargets([panels = GameLobbyPanels::create()](BridgeTargets& targets) {
+        delegate_->installBridgeTargets([panels = GameLobbyPanels::create(delegate_)](BridgeTargets& targets) {
             targets.chipsExchange = panels;
             targets.gameInvite = panels;
         });

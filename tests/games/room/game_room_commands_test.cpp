@@ -24,6 +24,8 @@ TEST_F(GameRoomControllerTest, ReceivedCommandsSendRunPageFunctionsAndKeepTheTab
         int64_t tid;  // the stored "tid" afterwards (-1: none)
         bool loading; // the loading overlay shown before still shows
     };
+    // The controller reaches the delegate it was made with, not the one installed for the process.
+    zelvanAppDelegate::setInstance(nullptr);
     const std::string tricky = "it's a \\ </script>";
     const std::vector<Row> rows = {
         {Value::array({40, 17}), {}, {"joingametable(17,0);"}, 17, false},

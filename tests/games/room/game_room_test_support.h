@@ -103,7 +103,7 @@ protected:
         AppConfig config;
         config.webHost = "games.test";
         app_.emplace(std::move(registry), config);
-        rooms_ = GameRoomWebController::create();
+        rooms_ = GameRoomWebController::create((**app_).shared_from_this());
         rooms_->setInitUrl(""); // no lobby page is fetched: the stand-in document records the scripts
         rooms_->setGameHost(host_);
         window_ = ui::View::create<ui::Window>(gfx::Rect(0, 0, 320, 480));

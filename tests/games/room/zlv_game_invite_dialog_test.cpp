@@ -88,6 +88,7 @@ protected:
         clock_ = fnd::ManualClock::install();
         app_->trylogin("5550100", "pw");
         app_->handleLoginResult(devserver::makeLoginSuccess("0123456789abcdef", {}, {"5550100", "pw", "Me", kOwnId}));
+        zelvanAppDelegate::setInstance(nullptr); // the dialog reaches the delegate it was made with
         window_ = ui::View::create<ui::Window>(gfx::Rect(0, 0, 320, 480));
         window_->makeKeyAndVisible();
         // Friends of every kind: online, the player's own card, notifiable, offline without offline games.
@@ -111,7 +112,7 @@ protected:
         return r;
     }
     std::shared_ptr<ZLVGameInviteDialog> show(Value ctx = Value::dictionary({{"game", 1600}})) {
-        auto dialog = ui::View::create<ZLVGameInviteDialog>(gfx::Rect());
+        auto dialog = ui::View::create<ZLVGameInviteDialog>(gfx::Rect(), (*app_).weak_from_this());
         dialog->refreshWithCtx(ctx);
         dialog->showInView(window_, ui::Animated::No);
         return dialog;

@@ -1,0 +1,12 @@
+// The web library's access to the installed application delegate: the only place of the library that reads it.
+#include "web/web_context.h"
+
+#include "core/zelvan_app_delegate.h"
+
+namespace zelvan::web {
+
+std::shared_ptr<zelvanAppDelegate> context() {
+    return zelvanAppDelegate::current();
+}
+
+} // namespace zelvan::web
