@@ -12,6 +12,7 @@
 
 #include "messaging/commands/messenger_commands.h"
 #include "platform/foundation/log.h"
+#include "protocol/command_table.h"
 #include "routed_packet_fuzz_support.h"
 #include "temp_folder_fuzz_support.h"
 
@@ -69,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) {
         return 0;
     }
-    const auto& numbers = zelvan::MessengerCommands::commandNumbers();
+    static constexpr auto numbers = zelvan::commandsOwnedBy<zelvan::CommandOwner::Messenger>();
     const int32_t command = numbers[data[0] % numbers.size()];
     Value packet = fuzzsupport::routedPacket(command, std::span<const uint8_t>(data + 1, size - 1));
 

@@ -12,13 +12,15 @@
 #include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/foundation/run_loop.h"
+#include "protocol/command_table.h"
+#include "protocol/packet_reader.h"
 #include "protocol/tracer.h"
 
 namespace zelvan {
 
 namespace {
 
-constexpr int kLoginCommand = 0;
+constexpr int kLoginCommand = cmd::kLogin;
 constexpr int kKeepAliveCommand = PacketQueue::kKeepAliveCommand;
 
 // Log-in reply elements.
@@ -30,8 +32,7 @@ constexpr size_t kReplyUserId = 5;
 
 // Element `index` of a packet array, null when absent.
 fnd::Value element(const fnd::Value& packet, size_t index) {
-    auto array = packet.asArray();
-    return array ? nilableObjectAtIndex(*array, static_cast<int>(index)) : fnd::Value();
+    return PacketReader(packet).element(index).valueOr(fnd::Value());
 }
 
 std::string clientVersion() {

@@ -21,6 +21,7 @@
 #include "platform/foundation/value.h"
 #include "platform/ui/types.h"
 #include "protocol/command_map.h"
+#include "protocol/command_table.h"
 #include "protocol/network_loop.h"
 #include "protocol/packet_queue.h"
 #include "protocol/zelvan_packet.h"
@@ -67,7 +68,7 @@ public:
     // The network kind networkStatus() reports for Wi-Fi (and for any reachable network here).
     static constexpr int kNetworkWiFi = 2;
     // Stage of the command-10 call signalling handled by the voice engine.
-    static constexpr int kVoipCommand = 10;
+    static constexpr int kVoipCommand = cmd::kVoip;
 
     // The installed application delegate, or null; never creates one (only app/ and tests create and
     // install it). Libraries read the registry's strategies through it, so code running without a

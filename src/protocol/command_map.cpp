@@ -1,9 +1,8 @@
-// The fixed ownership table of command numbers, run-time registrations, and dispatch with the
+// Owner lookup in the command table, run-time registrations, and dispatch with the
 // inflation of compressed packets.
 #include "protocol/command_map.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <exception>
 #include <utility>
@@ -16,20 +15,6 @@
 namespace zelvan {
 
 namespace {
-
-constexpr std::array kMessengerCommands = {1,  2,  3,  5,   6,   7,   8,   11,  13,  14,  15,  16,
-                                           25, 26, 27, 28,  29,  34,  37,  56,  58,  59,  72,  80,
-                                           90, 91, 92, 300, 303, 307, 309, 312, 313, 314, 317, 403};
-constexpr std::array kAvatarCommands = {17, 24};
-constexpr std::array kGamesTabCommands = {21, 22, 38, 39, 40, 41, 43, 44, 46, 51, 52,
-                                          53, 55, 64, 65, 69, 74, 78, 79, 81, 82, 83};
-constexpr std::array kGameCacheCommands = {23};
-constexpr std::array kWebCacheCommands = {kWebResourceCommand};
-
-template <size_t N>
-bool listed(const std::array<int, N>& commands, int cmd) {
-    return std::find(commands.begin(), commands.end(), cmd) != commands.end();
-}
 
 // The command number of a packet array, or nullopt when the value is not one.
 std::optional<int> commandOf(const fnd::Value& packet) {
@@ -47,20 +32,21 @@ std::optional<int> commandOf(const fnd::Value& packet) {
 } // namespace
 
 std::optional<CommandMap::Owner> CommandMap::ownerOf(int cmd) {
-    if (listed(kMessengerCommands, cmd)) {
-        return Owner::Messenger;
+    const CommandInfo* info = receivedCommand(cmd);
+    if (info == nullptr) {
+        return std::nullopt;
     }
-    if (listed(kAvatarCommands, cmd)) {
-        return Owner::AvatarManager;
-    }
-    if (listed(kGamesTabCommands, cmd)) {
-        return Owner::GamesTab;
-    }
-    if (listed(kGameCacheCommands, cmd)) {
-        return Owner::GameCache;
-    }
-    if (listed(kWebCacheCommands, cmd)) {
-        return Owner::WebCache;
+    switch (info->owner) {
+    case Owner::Messenger:
+    case Owner::AvatarManager:
+    case Owner::GamesTab:
+    case Owner::GameCache:
+    case Owner::WebCache:
+        return info->owner;
+    case Owner::Core:
+    case Owner::Screens:
+    case Owner::None:
+        break;
     }
     return std::nullopt;
 }

@@ -12,20 +12,22 @@
 
 #include "platform/foundation/value.h"
 #include "protocol/command_handler.h"
+#include "protocol/command_table.h"
 
 namespace zelvan {
 
 // Web resources fetched over the game connection: the request is [400, request id, URL], the reply
 // [400, request id, bytes] or [400, request id, error code]. The web cache owns the number.
-inline constexpr int kWebResourceCommand = 400;
+inline constexpr int kWebResourceCommand = cmd::kWebResource;
 
 class CommandMap {
 public:
-    // The subsystems that own fixed ranges of command numbers.
-    enum class Owner { Messenger, AvatarManager, GamesTab, GameCache, WebCache };
+    // The subsystems that own command numbers (the command table's owner column); Messenger ..
+    // WebCache have slots in the map.
+    using Owner = CommandOwner;
 
     // A packet whose element 1 is a zlib stream of another encoded packet.
-    static constexpr int kCompressedCommand = 1000;
+    static constexpr int kCompressedCommand = cmd::kCompressed;
     // Inflated packets larger than this are refused.
     static constexpr size_t kMaxInflatedSize = 4 * 1024 * 1024;
     // How many compressed packets may be wrapped inside one another.
@@ -36,7 +38,8 @@ public:
     CommandMap(const CommandMap&) = delete;
     CommandMap& operator=(const CommandMap&) = delete;
 
-    // The fixed owner of a command number, if it has one.
+    // The owner slot of a received command number, from the command table; nullopt for numbers that
+    // go to the fallback or to run-time registrations.
     static std::optional<Owner> ownerOf(int cmd);
 
     // Fills (or with an empty pointer clears) the slot of an owner; the map does not keep it alive.

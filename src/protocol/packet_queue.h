@@ -10,6 +10,7 @@
 
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/value.h"
+#include "protocol/command_table.h"
 #include "protocol/zelvan_packet.h"
 
 namespace zelvan {
@@ -23,7 +24,7 @@ struct QueuedPacket {
 class PacketQueue {
 public:
     // The keep-alive packet, queued once nothing has gone out for this many seconds.
-    static constexpr int kKeepAliveCommand = 9999;
+    static constexpr int kKeepAliveCommand = cmd::kKeepAlive;
     static constexpr double kKeepAliveSeconds = 60;
 
     PacketQueue() = default;

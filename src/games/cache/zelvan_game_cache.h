@@ -23,6 +23,7 @@
 #include "games/cache/zlv_game_cache_request.h"
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/value.h"
+#include "protocol/command_table.h"
 #include "protocol/zelvan_packet.h"
 
 namespace zelvan {
@@ -46,8 +47,8 @@ class ZelvanGameCache : public GameCacheService,
                         public GameCacheTarget,
                         public std::enable_shared_from_this<ZelvanGameCache> {
 public:
-    static constexpr int kRequestCommand = 76;
-    static constexpr int kReplyCommand = 23;
+    static constexpr int kRequestCommand = cmd::kGameResourceAsk;
+    static constexpr int kReplyCommand = cmd::kGameResource;
     // Keys in one 76 batch.
     static constexpr size_t kBatchSize = 5;
     // Sweeps of the confirmations run at most this often, and drop those older than the lifetime.

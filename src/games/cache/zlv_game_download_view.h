@@ -19,6 +19,7 @@
 #include "games/cache/zlv_download_request.h"
 #include "platform/foundation/value.h"
 #include "protocol/command_handler.h"
+#include "protocol/command_table.h"
 #include "protocol/network_loop.h"
 #include "protocol/zelvan_packet.h"
 
@@ -56,8 +57,8 @@ class ZLVGameDownloadView : public CommandHandler,
                             public ConnectionListener,
                             public std::enable_shared_from_this<ZLVGameDownloadView> {
 public:
-    static constexpr int kListCommand = 406;
-    static constexpr int kFileCommand = 410;
+    static constexpr int kListCommand = cmd::kGameFileList;
+    static constexpr int kFileCommand = cmd::kGameFile;
     // A batch grows while its announced sizes add up to less than this.
     static constexpr int64_t kBatchBytes = 30720;
     // The most one run stores, files asked for and files sent unasked together; a list announcing more,

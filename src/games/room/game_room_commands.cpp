@@ -10,6 +10,8 @@
 #include "platform/foundation/log_preview.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/ui/tab_bar_controller.h"
+#include "protocol/command_table.h"
+#include "protocol/packet_reader.h"
 #include "protocol/tracer.h"
 #include "web/js_escape.h"
 #include "web/zlv_database.h"
@@ -17,59 +19,6 @@
 
 namespace zelvan {
 namespace {
-
-// Checked reads of a packet's elements; a missing element or one of the wrong kind throws.
-class Reader {
-public:
-    explicit Reader(const fnd::Array& packet) : packet_(packet) {}
-
-    size_t count() const { return packet_.count(); }
-    fnd::Value at(size_t index) const {
-        if (index >= packet_.count()) {
-            throw BadRoomPacket(fnd::format("element %d missing", static_cast<int>(index)));
-        }
-        return packet_.objectAtIndex(index);
-    }
-    int32_t intAt(size_t index) const { return number(at(index), index); }
-    std::string stringAt(size_t index) const {
-        fnd::Value value = at(index);
-        if (!value.isString()) {
-            throw BadRoomPacket(fnd::format("element %d is not text", static_cast<int>(index)));
-        }
-        return *value.asString();
-    }
-    // Text or a number, as its text.
-    std::string textAt(size_t index) const {
-        fnd::Value value = at(index);
-        if (!value.isString() && !value.isNumber()) {
-            throw BadRoomPacket(fnd::format("element %d is not text", static_cast<int>(index)));
-        }
-        return value.stringValue();
-    }
-    // A nested array with at least `minCount` elements.
-    Reader arrayAt(size_t index, size_t minCount) const {
-        std::shared_ptr<fnd::Array> list = at(index).asArray();
-        if (list == nullptr || list->count() < minCount) {
-            throw BadRoomPacket(
-                fnd::format("element %d is not a list of %d", static_cast<int>(index), static_cast<int>(minCount)));
-        }
-        return Reader(list);
-    }
-    const fnd::Array& array() const { return packet_; }
-
-    static int32_t number(const fnd::Value& value, size_t index) {
-        if (!value.isNumber()) {
-            throw BadRoomPacket(fnd::format("element %d is not a number", static_cast<int>(index)));
-        }
-        return value.intValue();
-    }
-
-private:
-    explicit Reader(std::shared_ptr<fnd::Array> owned) : owned_(std::move(owned)), packet_(*owned_) {}
-
-    std::shared_ptr<fnd::Array> owned_;
-    const fnd::Array& packet_;
-};
 
 std::string joinScript(int32_t table, int32_t status) {
     return fnd::format("joingametable(%d,%d);", table, status);
@@ -86,11 +35,12 @@ void GameRoomWebController::handleServerResponseInternal(const fnd::Value& packe
     const int cmd = list != nullptr && list->count() > 0 ? list->objectAtIndex(0).intValue() : -1;
     try {
         if (list == nullptr || list->count() == 0) {
-            throw BadRoomPacket("not a packet");
+            throw BadPacket("not a packet");
         }
         handleCommand(cmd, packet);
     } catch (const std::exception& e) {
-        ZTRACE_WARN("GameRoomController failed, %d, %@, %@", cmd, exceptionTypeName(e), fnd::logPreview(e.what()));
+        PacketReader::warn(fnd::format("GameRoomController failed, %d, %@,", cmd, exceptionTypeName(e)),
+                           fnd::logPreview(e.what()), packet);
     }
 }
 
@@ -100,24 +50,23 @@ std::shared_ptr<ScriptController> GameRoomWebController::playing(int32_t roomId)
 }
 
 void GameRoomWebController::handleCommand(int cmd, const fnd::Value& value) {
-    const fnd::Array& packet = *value.asArray();
-    const Reader p(packet);
+    const PacketReader p(value);
     switch (cmd) {
-    case 21:
-        startGame(packet);
+    case cmd::kStartGame:
+        startGame(p);
         break;
-    case 22:
+    case cmd::kGameScript:
         if (auto game = playing(p.intAt(1))) {
             game->handleGameScript(value);
         }
         break;
-    case 39: {
+    case cmd::kTableEvent: {
         const int32_t table = p.intAt(1);
-        const Reader event = p.arrayAt(2, 4);
+        const PacketReader event = p.arrayAt(2, 4);
         const std::string kind = event.textAt(0);
         const std::string name = event.at(3).stringValue();
         if (kind == "logout" || kind == "left") {
-            send(fnd::Value::array({36, table}));
+            send(fnd::Value::array({cmd::kLeaveTable, table}));
         }
         if (kind == "logout") {
             if (auto app = appDelegate()) {
@@ -126,16 +75,16 @@ void GameRoomWebController::handleCommand(int cmd, const fnd::Value& value) {
         }
         break;
     }
-    case 40: {
+    case cmd::kTableJoined: {
         const int32_t table = p.intAt(1);
         saveTid(table);
         callJS(joinScript(table, 0));
         hideLoading();
         break;
     }
-    case 41: {
+    case cmd::kGameMessage: {
         const int32_t room = p.intAt(1);
-        const Reader message = p.arrayAt(2, 2);
+        const PacketReader message = p.arrayAt(2, 2);
         const int32_t type = message.intAt(0);
         const std::string text = message.textAt(1);
         if (auto game = playing(room)) {
@@ -143,8 +92,8 @@ void GameRoomWebController::handleCommand(int cmd, const fnd::Value& value) {
         }
         break;
     }
-    case 43: {
-        const Reader table = p.arrayAt(2, 7);
+    case cmd::kTableCreated: {
+        const PacketReader table = p.arrayAt(2, 7);
         const int32_t id = table.intAt(0);
         const std::string name = table.textAt(1);
         const int32_t e6 = table.at(6).intValue(); // the page takes it as an integer
@@ -152,7 +101,7 @@ void GameRoomWebController::handleCommand(int cmd, const fnd::Value& value) {
         callJS(fnd::format("creategametable(%d,%@,'%d');", id, jsStringLiteral(name), e6));
         break;
     }
-    case 44: {
+    case cmd::kTableJoinStatus: {
         const int32_t table = p.intAt(1);
         const std::string status = p.textAt(2);
         hideLoading();
@@ -168,20 +117,20 @@ void GameRoomWebController::handleCommand(int cmd, const fnd::Value& value) {
         }
         break;
     }
-    case 46: {
-        const Reader invitation = p.arrayAt(1, 6);
+    case cmd::kGameInvitation: {
+        const PacketReader invitation = p.arrayAt(1, 6);
         const std::string inviter = invitation.textAt(2);
         const std::string game = invitation.textAt(5);
         showConfirmation(kConfirmInvitation, fnd::format(ZLS("%@ invites you to play %@"), inviter, game),
                          ZLS("Game invitation"), fnd::Value::array({invitation.at(3), inviter, invitation.at(4)}));
         break;
     }
-    case 51: {
+    case cmd::kPlayNowResult: {
         const int32_t result = p.intAt(1);
         if (result > 0) {
             const int32_t table = p.arrayAt(2, 1).intAt(0);
             saveTid(table);
-            send(fnd::Value::array({65, table}));
+            send(fnd::Value::array({cmd::kJoinTable, table}));
             callJS(fnd::format("playnow(%d);", table));
         } else {
             clearTid();
@@ -190,7 +139,7 @@ void GameRoomWebController::handleCommand(int cmd, const fnd::Value& value) {
         hideLoading();
         break;
     }
-    case 52: {
+    case cmd::kNoTable: {
         hideMask();
         if (isViewLoaded()) {
             auto alert = ZSimpleAlertView::create();
@@ -200,8 +149,8 @@ void GameRoomWebController::handleCommand(int cmd, const fnd::Value& value) {
         }
         break;
     }
-    case 53:
-    case 65: {
+    case cmd::kMultiGameScore:
+    case cmd::kSingleGameScore: {
         const int32_t room = p.intAt(1);
         const int32_t score = p.intAt(2);
         auto game = playing(room);
@@ -209,10 +158,10 @@ void GameRoomWebController::handleCommand(int cmd, const fnd::Value& value) {
         if (game == nullptr) {
             break;
         }
-        const char* format = cmd == 65            ? "http://%@/iphone/static_singlegamescore_%d?tid=%d&score=%d"
-                             : packet.count() > 3 ? "http://%@/iphone/static_multigamescore_%d?tid=%d&score=%d"
-                                                  : "http://%@/iphone/static_halloffame_%d?tid=%d&score=%d";
-        const int32_t gameId = record == nullptr ? 0 : cmd == 65 ? record->single : record->multiple;
+        const char* format = cmd == cmd::kSingleGameScore ? "http://%@/iphone/static_singlegamescore_%d?tid=%d&score=%d"
+                             : p.count() > 3              ? "http://%@/iphone/static_multigamescore_%d?tid=%d&score=%d"
+                                                          : "http://%@/iphone/static_halloffame_%d?tid=%d&score=%d";
+        const int32_t gameId = record == nullptr ? 0 : cmd == cmd::kSingleGameScore ? record->single : record->multiple;
         auto app = appDelegate();
         openScorePage(
             fnd::format(ZLS(format), app != nullptr ? app->zelvanWebHost() : std::string(), gameId, room, score));
@@ -229,15 +178,15 @@ void GameRoomWebController::handleCommand(int cmd, const fnd::Value& value) {
         });
         break;
     }
-    case 55:
-    case 64:
-    case 79: {
+    case cmd::kFoeScore:
+    case cmd::kQuellinScore:
+    case cmd::kUserScore: {
         const int32_t room = p.intAt(1);
         const int32_t value = p.intAt(2);
         if (auto game = playing(room)) {
-            if (cmd == 55) {
+            if (cmd == cmd::kFoeScore) {
                 game->setFoescore(value);
-            } else if (cmd == 79) {
+            } else if (cmd == cmd::kUserScore) {
                 game->setUserScore(value);
             } else {
                 game->setQuellinscore(game->quellinscore() + value);
@@ -245,11 +194,11 @@ void GameRoomWebController::handleCommand(int cmd, const fnd::Value& value) {
         }
         break;
     }
-    case 74:
-        send(fnd::Value::array({56, 0, p.intAt(1)}));
+    case cmd::kInvitationPrompt:
+        send(fnd::Value::array({cmd::kInvitationAnswer, 0, p.intAt(1)}));
         break;
-    case 78:
-    case 81: {
+    case cmd::kPlayerJoined:
+    case cmd::kPlayerLeft: {
         const int32_t room = p.intAt(1);
         const fnd::Value player = p.at(2);
         p.arrayAt(3, 0); // names
@@ -258,19 +207,19 @@ void GameRoomWebController::handleCommand(int cmd, const fnd::Value& value) {
         auto engine = game != nullptr ? game->engine() : nullptr;
         if (engine != nullptr) {
             engine->setPlayers(p.at(4), p.at(3));
-            engine->call(cmd == 78 ? "join" : "leave", fnd::Value::array({player}));
+            engine->call(cmd == cmd::kPlayerJoined ? "join" : "leave", fnd::Value::array({player}));
         }
         break;
     }
-    case 82:
+    case cmd::kGameReady:
         hideLoading();
         break;
-    case 83:
+    case cmd::kTutorial:
         hideLoading();
-        startTutorial(packet);
+        startTutorial(p);
         break;
-    case 38:
-    case 69:
+    case cmd::kTableNotice:
+    case cmd::kTableClosed:
         break;
     default:
         ZTRACE_WARN("GameRoomController: command %d is not a room command", cmd);
@@ -278,23 +227,22 @@ void GameRoomWebController::handleCommand(int cmd, const fnd::Value& value) {
     }
 }
 
-void GameRoomWebController::startGame(const fnd::Array& packet) {
-    const Reader p(packet);
+void GameRoomWebController::startGame(const PacketReader& p) {
     const fnd::Value name = p.at(1);
     const int32_t roomId = p.intAt(2);
     const fnd::Value myId = p.at(3);
-    Reader::number(myId, 3);
+    p.intAt(3); // the player's id is a number
     const fnd::Value names = p.at(4);
     const fnd::Value userids = p.at(5);
     p.arrayAt(4, 0);
     p.arrayAt(5, 0);
     const fnd::Value script = p.at(6);
     if (!script.isData()) {
-        throw BadRoomPacket("element 6 is not the game's code");
+        throw BadPacket("element 6 is not the game's code");
     }
     const int32_t gameId = p.intAt(7);
     const int32_t flags = p.intAt(9);
-    const std::optional<int32_t> roomAttribute = packet.count() > 10 ? std::optional(p.intAt(10)) : std::nullopt;
+    const std::optional<int32_t> roomAttribute = p.count() > 10 ? std::optional(p.intAt(10)) : std::nullopt;
 
     auto room = std::make_shared<GameRoom>();
     room->roomId = roomId;
@@ -326,8 +274,7 @@ void GameRoomWebController::startGame(const fnd::Array& packet) {
     game->handleGameInit();
 }
 
-void GameRoomWebController::startTutorial(const fnd::Array& packet) {
-    const Reader p(packet);
+void GameRoomWebController::startTutorial(const PacketReader& p) {
     if (playingScreen() != nullptr) {
         return;
     }

@@ -21,6 +21,7 @@
 #include "platform/ui/alert_view.h"
 #include "platform/ui/text_field.h"
 #include "protocol/network_loop.h"
+#include "protocol/packet_reader.h"
 #include "toolkit/z_mask_view.h"
 #include "toolkit/z_simple_alert_view.h"
 #include "web/z_advanced_web_view_controller.h"
@@ -29,12 +30,6 @@ namespace zelvan {
 
 class ZLVDatabase;
 class zelvanAppDelegate;
-
-// A room packet whose elements are missing or of the wrong kind.
-class BadRoomPacket : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 class GameRoomWebController : public ZAdvancedWebViewController,
                               public GamesTabService,
@@ -147,8 +142,8 @@ private:
 
     // Commands (game_room_commands.cpp).
     void handleCommand(int cmd, const fnd::Value& packet);
-    void startGame(const fnd::Array& packet);
-    void startTutorial(const fnd::Array& packet);
+    void startGame(const PacketReader& packet);
+    void startTutorial(const PacketReader& packet);
     void openScorePage(const std::string& url);
     // The open game when its room id is `roomId`, else null.
     std::shared_ptr<ScriptController> playing(int32_t roomId) const;

@@ -14,6 +14,7 @@
 #include "core/bridge_targets.h"
 #include "platform/foundation/value.h"
 #include "platform/ui/table_view.h"
+#include "protocol/command_table.h"
 #include "web/zlv_dialog.h"
 
 namespace zelvan {
@@ -22,7 +23,7 @@ class zelvanAppDelegate;
 
 class ZLVGameInviteDialog : public ZLVDialog, public ui::TableViewDataSource, public ui::TableViewDelegate {
 public:
-    static constexpr int kInviteCommand = 43;
+    static constexpr int kInviteCommand = cmd::kGameInvite;
     static constexpr double kRowHeight = 60;
     static constexpr double kInviteRowHeight = 40;
     static constexpr int kInviteFontNumber = 11;

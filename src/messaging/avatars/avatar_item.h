@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/foundation/error.h"
+
 namespace zelvan {
 
 struct AvatarItem {
@@ -39,8 +41,9 @@ inline constexpr size_t kMaxAvatarItems = 500;
 
 // Reads a list body: UTF-8 JSON, an object with "items" (a flat array read in whole groups of seven:
 // id, icon URL, item URL, price, x, y, z) and "flag". A group with an entry of the wrong kind is
-// skipped and logged. nullopt (logged) when the body is not a JSON object.
-std::optional<AvatarItemList> parseAvatarItemList(std::span<const uint8_t> body);
+// skipped and logged. An error (not logged: the caller logs its reason) when the body is not UTF-8 or
+// not a JSON object.
+fnd::Result<AvatarItemList> parseAvatarItemList(std::span<const uint8_t> body);
 
 // The page-defined flag of an item list URL: the leading integer after the first "flag=" up to the
 // next "&" (or the end); -1 when the URL has no "flag=".

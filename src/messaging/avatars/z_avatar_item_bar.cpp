@@ -201,9 +201,12 @@ void ZAvatarItemBar::connectionDidFailInMainThread(const std::shared_ptr<ZelvanU
 void ZAvatarItemBar::itemListLoaded(const std::shared_ptr<const fnd::Bytes>& body) {
     loadingView_->stopAnimating();
     loadingView_->setHidden(true);
-    const std::optional<AvatarItemList> list =
-        parseAvatarItemList(body ? std::span<const uint8_t>(*body) : std::span<const uint8_t>());
+    const std::span<const uint8_t> bytes = body ? std::span<const uint8_t>(*body) : std::span<const uint8_t>();
+    const fnd::Result<AvatarItemList> list = parseAvatarItemList(bytes);
     if (!list) {
+        ZTRACE_WARN("avatar item list: %@ (%lld bytes): %@", list.error().localizedFailureReason(),
+                    static_cast<long long>(bytes.size()),
+                    fnd::logPreview(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
         showInfo(kFailedText);
         return;
     }

@@ -7,6 +7,7 @@
 #include "platform/foundation/dictionary.h"
 #include "platform/foundation/encodings.h"
 #include "platform/foundation/log_preview.h"
+#include "platform/foundation/parse_error.h"
 #include "platform/foundation/scalar.h"
 #include "protocol/tracer.h"
 #include "toolkit/zelvan_widget.h"
@@ -39,17 +40,15 @@ std::optional<AvatarItem> readItem(const fnd::Array& entries, size_t first) {
 
 } // namespace
 
-std::optional<AvatarItemList> parseAvatarItemList(std::span<const uint8_t> body) {
+fnd::Result<AvatarItemList> parseAvatarItemList(std::span<const uint8_t> body) {
     const std::string_view text(reinterpret_cast<const char*>(body.data()), body.size());
     if (!fnd::isValidUtf8(text)) {
-        ZTRACE_WARN("avatar item list: the body is not UTF-8 text (%lld bytes)", static_cast<long long>(body.size()));
-        return std::nullopt;
+        return fnd::parseError(fnd::kParseBadEncoding, 0, "the body is not UTF-8 text");
     }
     const std::optional<fnd::Value> parsed = ZelvanWidget::newJsonObject(text);
     const auto root = parsed ? parsed->asDictionary() : nullptr;
     if (!root) {
-        ZTRACE_WARN("avatar item list: the body is not a JSON object: %@", fnd::logPreview(text));
-        return std::nullopt;
+        return fnd::parseError(fnd::kParseMalformed, 0, "the body is not a JSON object");
     }
     AvatarItemList list;
     const fnd::Value& flag = root->objectForKey("flag");

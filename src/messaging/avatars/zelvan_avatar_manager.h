@@ -22,6 +22,7 @@
 #include "messaging/avatars/messenger_card_pictures.h"
 #include "platform/foundation/timer.h"
 #include "platform/graphics/image.h"
+#include "protocol/command_table.h"
 #include "protocol/network_loop.h"
 
 namespace zelvan {
@@ -39,9 +40,9 @@ class ZelvanAvatarManager : public AvatarService,
                             public ConnectionListener,
                             public std::enable_shared_from_this<ZelvanAvatarManager> {
 public:
-    static constexpr int kAskCommand = 71;
-    static constexpr int kPictureCommand = 17;
-    static constexpr int kVersionCommand = 24;
+    static constexpr int kAskCommand = cmd::kAvatarAsk;
+    static constexpr int kPictureCommand = cmd::kAvatarPicture;
+    static constexpr int kVersionCommand = cmd::kAvatarVersion;
     static constexpr int kMaxPending = 2;
     static constexpr double kTimerInterval = 1.0;
     // A question unanswered for this long is asked again.

@@ -13,6 +13,7 @@
 
 #include "platform/foundation/value.h"
 #include "protocol/command_handler.h"
+#include "protocol/command_table.h"
 
 namespace zelvan {
 
@@ -27,10 +28,10 @@ public:
 
 class ChatGroupReplyRouter : public CommandHandler, public std::enable_shared_from_this<ChatGroupReplyRouter> {
 public:
-    static constexpr int kMembersCommand = 305;
-    static constexpr int kDisbandCommand = 306;
-    static constexpr int kInviteCommand = 310;
-    static constexpr int kRemoveCommand = 311;
+    static constexpr int kMembersCommand = cmd::kGroupMembers;
+    static constexpr int kDisbandCommand = cmd::kDisbandGroup;
+    static constexpr int kInviteCommand = cmd::kGroupInvite;
+    static constexpr int kRemoveCommand = cmd::kGroupRemove;
     static constexpr std::array<int, 4> kCommands = {kMembersCommand, kDisbandCommand, kInviteCommand, kRemoveCommand};
 
     // A router registered with the delegate for the four commands (the delegate holds it weakly, so the

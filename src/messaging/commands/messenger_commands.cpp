@@ -2,30 +2,17 @@
 // the elements it reads before it changes the model, then updates the cards, the open chats and the
 // lists.
 #include "messaging/commands/messenger_commands.h"
-#include "messaging/commands/packet_elements.h"
 
 #include <algorithm>
-#include <array>
 
 #include "core/category_helpers.h"
 #include "core/localization.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/log_preview.h"
+#include "protocol/command_table.h"
 #include "protocol/tracer.h"
 
 namespace zelvan {
-
-using packet::arrayAt;
-using packet::intAt;
-using packet::stringAt;
-
-namespace {
-
-constexpr std::array<int32_t, 36> kCommands = {1,  2,  3,  5,   6,   7,   8,   11,  13,  14,  15,  16,
-                                               25, 26, 27, 28,  29,  34,  37,  56,  58,  59,  72,  80,
-                                               90, 91, 92, 300, 303, 307, 309, 312, 313, 314, 317, 403};
-
-} // namespace
 
 std::shared_ptr<IMChat> MessengerCommands::openChat(const std::shared_ptr<baseCard>& card) const {
     if (!card) {
@@ -40,16 +27,8 @@ void MessengerCommands::addSystemLine(const std::shared_ptr<baseCard>& card, con
     }
 }
 
-const std::array<int32_t, 36>& MessengerCommands::commandNumbers() {
-    return kCommands;
-}
-
-bool MessengerCommands::handles(int32_t command) {
-    return std::find(kCommands.begin(), kCommands.end(), command) != kCommands.end();
-}
-
 void MessengerCommands::reject(const char* reason, const fnd::Value& packet) {
-    ZTRACE_WARN("IMControlle exception %@ %@, %@", "NSRangeException", reason, fnd::logPreview(packet));
+    PacketReader::warn("IMControlle exception NSRangeException", reason, packet);
 }
 
 void MessengerCommands::refresh() {
@@ -59,127 +38,126 @@ void MessengerCommands::refresh() {
 }
 
 void MessengerCommands::handle(const fnd::Value& packet) {
-    auto array = packet.asArray();
-    if (!array || array->count() == 0) {
+    const PacketReader p(packet);
+    if (p.count() == 0) {
         return;
     }
-    const fnd::Array& p = *array;
-    switch (intAt(p, 0)) {
-    case 1:
+    switch (p.intValue(0)) {
+    case cmd::kContactsConfirmed:
         contactsConfirmed(p);
         break;
-    case 2:
-        contactSync(p, packet);
+    case cmd::kContactSync:
+        contactSync(p);
         break;
-    case 3:
-        friendMessage(p, packet);
+    case cmd::kFriendLine:
+        friendMessage(p);
         break;
-    case 5:
-        imSignIn(p, packet);
+    case cmd::kIMSignInResult:
+        imSignIn(p);
         break;
-    case 6:
-        buddyUpdate(p, packet);
+    case cmd::kBuddyUpdate:
+        buddyUpdate(p);
         break;
-    case 7:
-        updateBlock(p, packet);
+    case cmd::kUpdateBlock:
+        updateBlock(p);
         break;
-    case 8:
-        buddyMessage(p, packet);
+    case cmd::kBuddyLine:
+        buddyMessage(p);
         break;
-    case 11:
-        fileDelivered(p, packet);
+    case cmd::kFileDelivered:
+        fileDelivered(p);
         break;
-    case 13:
+    case cmd::kCameOnline:
         cameOnline(p);
         break;
-    case 14:
+    case cmd::kWentOffline:
         wentOffline(p);
         break;
-    case 15:
-        miniblogLine(p, packet);
+    case cmd::kMiniblogLine:
+        miniblogLine(p);
         break;
-    case 16:
-        miniblogLines(p, packet);
+    case cmd::kMiniblogLines:
+        miniblogLines(p);
         break;
-    case 28:
+    case cmd::kFriendsInState2:
         setStates(p, 2, false);
         break;
-    case 29:
+    case cmd::kFriendsInState1:
         setStates(p, 1, false);
         break;
-    case 58:
-        friendSystemLine(p, packet);
+    case cmd::kFriendSystemLine:
+        friendSystemLine(p);
         break;
-    case 72:
+    case cmd::kFriendsInState3:
         setStates(p, 3, true);
         break;
-    case 80:
-        miniblogAnswer(p, packet);
+    case cmd::kMiniblogAnswer:
+        miniblogAnswer(p);
         break;
-    case 403:
+    case cmd::kFriendOptions:
         friendOptions(p);
         break;
-    case 300:
-    case 313:
-        groupList(p, packet);
+    case cmd::kGroupList:
+    case cmd::kGroupListMore:
+        groupList(p);
         break;
-    case 25:
-        roomMember(p, packet);
+    case cmd::kRoomMember:
+        roomMember(p);
         break;
-    case 26:
-        roomMessage(p, packet);
+    case cmd::kRoomLineReceived:
+        roomMessage(p);
         break;
-    case 27:
-        roomEntered(p, packet);
+    case cmd::kRoomEntered:
+        roomEntered(p);
         break;
-    case 34:
-        roomEntryFailed(p, packet);
+    case cmd::kRoomEntryFailed:
+        roomEntryFailed(p);
         break;
-    case 37:
-        privateChat(p, packet);
+    case cmd::kPrivateChat:
+        privateChat(p);
         break;
-    case 56:
-        kickResult(p, packet);
+    case cmd::kKickResult:
+        kickResult(p);
         break;
-    case 59:
+    case cmd::kKickedOut:
         kickedOut(p);
         break;
-    case 90:
-        roomList(p, packet);
+    case cmd::kRoomList:
+        roomList(p);
         break;
-    case 91:
+    case cmd::kRoomOccupancy:
         roomOccupancy(p);
         break;
-    case 92:
-        roomRules(p, packet);
+    case cmd::kRoomRules:
+        roomRules(p);
         break;
-    case 303:
-        groupLeft(p, packet);
+    case cmd::kLeaveGroup:
+        groupLeft(p);
         break;
-    case 307:
-        groupGone(p, packet, "groupManageDisbandSuccess");
+    case cmd::kGroupDisbanded:
+        groupGone(p, "groupManageDisbandSuccess");
         break;
-    case 309:
-        groupMessages(p, packet);
+    case cmd::kGroupLines:
+        groupMessages(p);
         break;
-    case 312:
-        groupUpdate(p, packet);
+    case cmd::kGroupUpdate:
+        groupUpdate(p);
         break;
-    case 314:
-        groupGone(p, packet, "groupManageRemovedTip");
+    case cmd::kRemovedFromGroup:
+        groupGone(p, "groupManageRemovedTip");
         break;
-    case 317:
-        groupSystemLine(p, packet);
+    case cmd::kGroupSystemLine:
+        groupSystemLine(p);
         break;
     default:
         break;
     }
 }
 
-void MessengerCommands::contactsConfirmed(const fnd::Array& p) {
+void MessengerCommands::contactsConfirmed(const PacketReader& p) {
     for (size_t i = 1; i < p.count(); i += 2) {
-        int32_t contactId = intAt(p, i);
-        int32_t userId = intAt(p, i + 1);
+        int32_t contactId = p.intValue(i);
+        int32_t userId = p.intValue(i + 1);
         if (auto card = model_.getcontactid(contactId)) {
             card->setState(0);
             card->setUserid(userId);
@@ -198,47 +176,48 @@ void MessengerCommands::contactsConfirmed(const fnd::Array& p) {
     refresh();
 }
 
-void MessengerCommands::contactSync(const fnd::Array& p, const fnd::Value& packet) {
-    auto deleted = arrayAt(p, 2);
-    auto block = arrayAt(p, 3);
+void MessengerCommands::contactSync(const PacketReader& p) {
+    auto deleted = p.optionalList(2);
+    auto block = p.optionalList(3);
     if (!deleted || !block) {
-        reject("the contact sync answer lacks its deleted ids or its update block", packet);
+        reject("the contact sync answer lacks its deleted ids or its update block", p.packet());
         return;
     }
     for (size_t i = 0; i < deleted->count(); ++i) {
-        if (auto card = model_.getcontactid(intAt(*deleted, i))) {
+        if (auto card = model_.getcontactid(deleted->intValue(i))) {
             model_.removeContact(card);
         }
     }
-    model_.setRev(intAt(p, 1));
-    model_.updates().push_back(block);
+    model_.setRev(p.intValue(1));
+    model_.updates().push_back(block->arrayPtr());
     applyUpdates();
     refresh();
     model_.saveContactStorage();
 }
 
-void MessengerCommands::updateBlock(const fnd::Array& p, const fnd::Value& packet) {
-    auto block = arrayAt(p, 1);
+void MessengerCommands::updateBlock(const PacketReader& p) {
+    auto block = p.optionalList(1);
     if (!block) {
-        reject("the update packet lacks its block", packet);
+        reject("the update packet lacks its block", p.packet());
         return;
     }
-    model_.updates().push_back(block);
+    model_.updates().push_back(block->arrayPtr());
 }
 
 void MessengerCommands::applyUpdates() {
     auto blocks = std::move(model_.updates());
     model_.updates().clear();
-    for (const auto& block : blocks) {
-        for (size_t i = 0; i < block->count(); i += 3) {
-            auto ui = i + 2 < block->count() ? block->objectAtIndex(i + 2).asDictionary() : nullptr;
+    for (const auto& entries : blocks) {
+        const PacketReader block{fnd::Value(entries)};
+        for (size_t i = 0; i < block.count(); i += 3) {
+            auto ui = block.element(i + 2).valueOr(fnd::Value()).asDictionary();
             if (!ui) {
                 ZTRACE_WARN("messenger: an update entry without its fields was skipped: %@",
-                            fnd::logPreview(fnd::Value(block)));
+                            fnd::logPreview(block.packet()));
                 continue;
             }
-            int32_t contactId = intAt(*block, i);
-            int32_t userId = intAt(*block, i + 1);
+            int32_t contactId = block.intValue(i);
+            int32_t userId = block.intValue(i + 1);
             auto card = model_.getcontactid(contactId);
             if (card) {
                 model_.removeContact(card);
@@ -255,17 +234,17 @@ void MessengerCommands::applyUpdates() {
     }
 }
 
-void MessengerCommands::friendMessage(const fnd::Array& p, const fnd::Value& packet) {
-    const std::string* text = stringAt(p, 2);
+void MessengerCommands::friendMessage(const PacketReader& p) {
+    const std::string* text = p.optionalText(2);
     if (!text || p.count() < 2) {
-        reject("the message lacks its sender or its text", packet);
+        reject("the message lacks its sender or its text", p.packet());
         return;
     }
     std::shared_ptr<baseCard> card;
-    if (const std::string* phone = stringAt(p, 1)) {
+    if (const std::string* phone = p.optionalText(1)) {
         card = model_.getunknown(*phone);
     } else {
-        card = model_.getuserid(intAt(p, 1));
+        card = model_.getuserid(p.intValue(1));
     }
     if (card && model_.chat()) {
         if (auto chat = model_.chat()->findChatWithCard(card)) {
@@ -275,17 +254,17 @@ void MessengerCommands::friendMessage(const fnd::Array& p, const fnd::Value& pac
     refresh();
 }
 
-void MessengerCommands::imSignIn(const fnd::Array& p, const fnd::Value& packet) {
-    const std::string* user = stringAt(p, 3);
+void MessengerCommands::imSignIn(const PacketReader& p) {
+    const std::string* user = p.optionalText(3);
     if (!user) {
-        reject("the sign-in result lacks the account name", packet);
+        reject("the sign-in result lacks the account name", p.packet());
         return;
     }
-    auto im = model_.findIM(intAt(p, 2), *user);
+    auto im = model_.findIM(p.intValue(2), *user);
     if (!im) {
         return;
     }
-    int32_t imId = intAt(p, 1);
+    int32_t imId = p.intValue(1);
     im->setIm_id(imId);
     if (imId > 0) {
         im->setConnectionStatus(3);
@@ -303,21 +282,21 @@ void MessengerCommands::imSignIn(const fnd::Array& p, const fnd::Value& packet) 
     refresh();
 }
 
-void MessengerCommands::buddyUpdate(const fnd::Array& p, const fnd::Value& packet) {
-    const std::string* user = stringAt(p, 2);
-    const std::string* disp = stringAt(p, 3);
-    const std::string* status = stringAt(p, 5);
+void MessengerCommands::buddyUpdate(const PacketReader& p) {
+    const std::string* user = p.optionalText(2);
+    const std::string* disp = p.optionalText(3);
+    const std::string* status = p.optionalText(5);
     if (!user || !disp || p.count() < 5 || (p.count() > 5 && !status)) {
-        reject("the buddy update lacks an element", packet);
+        reject("the buddy update lacks an element", p.packet());
         return;
     }
-    auto im = model_.findIMWithID(intAt(p, 1));
+    auto im = model_.findIMWithID(p.intValue(1));
     if (!im) {
         return;
     }
     auto buddy = im->getuser(*user);
     buddy->setDisp(*disp);
-    buddy->setstate(intAt(p, 4));
+    buddy->setstate(p.intValue(4));
     if (openChat(buddy) && model_.chat()) {
         model_.chat()->updateChatWithCard(buddy);
     }
@@ -328,14 +307,14 @@ void MessengerCommands::buddyUpdate(const fnd::Array& p, const fnd::Value& packe
     refresh();
 }
 
-void MessengerCommands::buddyMessage(const fnd::Array& p, const fnd::Value& packet) {
-    const std::string* user = stringAt(p, 2);
-    const std::string* text = stringAt(p, 3);
+void MessengerCommands::buddyMessage(const PacketReader& p) {
+    const std::string* user = p.optionalText(2);
+    const std::string* text = p.optionalText(3);
     if (!user || !text) {
-        reject("the buddy message lacks its sender or its text", packet);
+        reject("the buddy message lacks its sender or its text", p.packet());
         return;
     }
-    auto im = model_.findIMWithID(intAt(p, 1));
+    auto im = model_.findIMWithID(p.intValue(1));
     if (!im) {
         return;
     }
@@ -348,26 +327,26 @@ void MessengerCommands::buddyMessage(const fnd::Array& p, const fnd::Value& pack
     refresh();
 }
 
-void MessengerCommands::fileDelivered(const fnd::Array& p, const fnd::Value& packet) {
-    const std::string* text = stringAt(p, 3);
+void MessengerCommands::fileDelivered(const PacketReader& p) {
+    const std::string* text = p.optionalText(3);
     if (!text || p.count() < 3) {
-        reject("the delivery notice lacks its target or its text", packet);
+        reject("the delivery notice lacks its target or its text", p.packet());
         return;
     }
-    int32_t kind = intAt(p, 1);
+    int32_t kind = p.intValue(1);
     std::shared_ptr<baseCard> card;
     if (kind == -1) {
-        card = model_.getuserid(intAt(p, 2));
+        card = model_.getuserid(p.intValue(2));
     } else if (kind == -2) {
-        card = model_.findChatGroup(intAt(p, 2));
+        card = model_.findChatGroup(p.intValue(2));
     } else if (auto im = model_.findIMWithID(kind)) {
-        card = im->getuser(p.objectAtIndex(2).stringValue());
+        card = im->getuser(p.array().objectAtIndex(2).stringValue());
     }
     auto chat = openChat(card);
     if (!chat) {
         return;
     }
-    int32_t files = intAt(p, 4);
+    int32_t files = p.intValue(4);
     if (files > 0 && files != 2147483647) {
         chat->addSystemMessage(fnd::format(ZLS("sendFilecount"), files));
     } else {
@@ -376,9 +355,9 @@ void MessengerCommands::fileDelivered(const fnd::Array& p, const fnd::Value& pac
     chat->addChatMessage(*text, nullptr);
 }
 
-void MessengerCommands::cameOnline(const fnd::Array& p) {
+void MessengerCommands::cameOnline(const PacketReader& p) {
     for (size_t i = 1; i < p.count(); ++i) {
-        auto card = model_.getuserid(intAt(p, i));
+        auto card = model_.getuserid(p.intValue(i));
         if (!card) {
             continue;
         }
@@ -395,9 +374,9 @@ void MessengerCommands::cameOnline(const fnd::Array& p) {
     refresh();
 }
 
-void MessengerCommands::wentOffline(const fnd::Array& p) {
+void MessengerCommands::wentOffline(const PacketReader& p) {
     for (size_t i = 1; i < p.count(); ++i) {
-        auto card = model_.getuserid(intAt(p, i));
+        auto card = model_.getuserid(p.intValue(i));
         if (!card) {
             continue;
         }
@@ -423,36 +402,36 @@ void MessengerCommands::wentOffline(const fnd::Array& p) {
     refresh();
 }
 
-void MessengerCommands::miniblogLine(const fnd::Array& p, const fnd::Value& packet) {
-    const std::string* text = stringAt(p, 3);
+void MessengerCommands::miniblogLine(const PacketReader& p) {
+    const std::string* text = p.optionalText(3);
     if (!text) {
-        reject("the miniblog line lacks its text", packet);
+        reject("the miniblog line lacks its text", p.packet());
         return;
     }
-    model_.updateMiniblog(intAt(p, 1), *text, 0);
+    model_.updateMiniblog(p.intValue(1), *text, 0);
     refresh();
 }
 
-void MessengerCommands::miniblogLines(const fnd::Array& p, const fnd::Value& packet) {
-    auto lines = arrayAt(p, 1);
+void MessengerCommands::miniblogLines(const PacketReader& p) {
+    auto lines = p.optionalList(1);
     if (!lines) {
-        reject("the miniblog lines lack their array", packet);
+        reject("the miniblog lines lack their array", p.packet());
         return;
     }
     for (size_t i = 0; i + 2 < lines->count(); i += 4) {
-        const std::string* text = stringAt(*lines, i + 2);
+        const std::string* text = lines->optionalText(i + 2);
         if (!text) {
-            reject("a miniblog line lacks its text", packet);
+            reject("a miniblog line lacks its text", p.packet());
             break;
         }
-        model_.updateMiniblog(intAt(*lines, i), *text, intAt(*lines, i + 3));
+        model_.updateMiniblog(lines->intValue(i), *text, lines->intValue(i + 3));
     }
     refresh();
 }
 
-void MessengerCommands::setStates(const fnd::Array& p, int32_t state, bool resort) {
+void MessengerCommands::setStates(const PacketReader& p, int32_t state, bool resort) {
     for (size_t i = 1; i < p.count(); ++i) {
-        if (auto card = model_.getuserid(intAt(p, i))) {
+        if (auto card = model_.getuserid(p.intValue(i))) {
             card->setState(state);
             if (resort) {
                 model_.resortVCard(card);
@@ -462,31 +441,31 @@ void MessengerCommands::setStates(const fnd::Array& p, int32_t state, bool resor
     refresh();
 }
 
-void MessengerCommands::friendSystemLine(const fnd::Array& p, const fnd::Value& packet) {
-    const std::string* text = stringAt(p, 2);
+void MessengerCommands::friendSystemLine(const PacketReader& p) {
+    const std::string* text = p.optionalText(2);
     if (!text) {
-        reject("the notice lacks its text", packet);
+        reject("the notice lacks its text", p.packet());
         return;
     }
-    if (auto card = model_.getuserid(intAt(p, 1))) {
+    if (auto card = model_.getuserid(p.intValue(1))) {
         addSystemLine(card, *text);
     }
     refresh();
 }
 
-void MessengerCommands::miniblogAnswer(const fnd::Array& p, const fnd::Value& packet) {
-    auto lines = arrayAt(p, 1);
+void MessengerCommands::miniblogAnswer(const PacketReader& p) {
+    auto lines = p.optionalList(1);
     if (!lines) {
-        reject("the miniblog answer lacks its array", packet);
+        reject("the miniblog answer lacks its array", p.packet());
         return;
     }
     for (size_t i = 0; i < lines->count() / 3; ++i) {
-        const std::string* text = stringAt(*lines, 3 * i + 1);
+        const std::string* text = lines->optionalText(3 * i + 1);
         if (!text) {
-            reject("a miniblog answer line lacks its text", packet);
+            reject("a miniblog answer line lacks its text", p.packet());
             break;
         }
-        model_.updateMiniblog(intAt(*lines, 3 * i), *text, intAt(*lines, 3 * i + 2));
+        model_.updateMiniblog(lines->intValue(3 * i), *text, lines->intValue(3 * i + 2));
     }
     // An answer nobody asked for leaves the count alone; the count never goes below zero.
     auto& counts = model_.miniblogRequestCounts();
@@ -497,11 +476,11 @@ void MessengerCommands::miniblogAnswer(const fnd::Array& p, const fnd::Value& pa
     refresh();
 }
 
-void MessengerCommands::friendOptions(const fnd::Array& p) {
-    int32_t key = intAt(p, 1);
+void MessengerCommands::friendOptions(const PacketReader& p) {
+    int32_t key = p.intValue(1);
     for (size_t i = 2; i < p.count(); i += 2) {
-        if (auto card = model_.getuserid(intAt(p, i))) {
-            card->options().setObject(i + 1 < p.count() ? p.objectAtIndex(i + 1) : fnd::Value(), key);
+        if (auto card = model_.getuserid(p.intValue(i))) {
+            card->options().setObject(i + 1 < p.count() ? p.array().objectAtIndex(i + 1) : fnd::Value(), key);
         }
     }
     refresh();

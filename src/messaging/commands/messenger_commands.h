@@ -4,7 +4,6 @@
 // stops before it changes anything and logs one warning.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -12,6 +11,7 @@
 #include "messaging/model/contact_manage.h"
 #include "platform/foundation/value.h"
 #include "platform/graphics/color.h"
+#include "protocol/packet_reader.h"
 
 namespace zelvan {
 
@@ -30,48 +30,45 @@ public:
 
     MessengerCommands(ContactManage& model, Hooks hooks) : model_(model), hooks_(std::move(hooks)) {}
 
-    // The 36 command numbers the messenger handles, ascending.
-    static const std::array<int32_t, 36>& commandNumbers();
-    // Whether the number is one of the messenger's commands.
-    static bool handles(int32_t command);
-    // One packet (main thread, messenger lock held by the caller). Unknown numbers do nothing.
+    // One packet (main thread, messenger lock held by the caller). The numbers handled are the command
+    // table's Messenger rows; unknown numbers do nothing.
     void handle(const fnd::Value& packet);
 
 private:
-    void contactsConfirmed(const fnd::Array& p);
-    void contactSync(const fnd::Array& p, const fnd::Value& packet);
-    void updateBlock(const fnd::Array& p, const fnd::Value& packet);
+    void contactsConfirmed(const PacketReader& p);
+    void contactSync(const PacketReader& p);
+    void updateBlock(const PacketReader& p);
     void applyUpdates();
-    void friendMessage(const fnd::Array& p, const fnd::Value& packet);
-    void imSignIn(const fnd::Array& p, const fnd::Value& packet);
-    void buddyUpdate(const fnd::Array& p, const fnd::Value& packet);
-    void buddyMessage(const fnd::Array& p, const fnd::Value& packet);
-    void fileDelivered(const fnd::Array& p, const fnd::Value& packet);
-    void cameOnline(const fnd::Array& p);
-    void wentOffline(const fnd::Array& p);
-    void miniblogLine(const fnd::Array& p, const fnd::Value& packet);
-    void miniblogLines(const fnd::Array& p, const fnd::Value& packet);
-    void setStates(const fnd::Array& p, int32_t state, bool resort);
-    void friendSystemLine(const fnd::Array& p, const fnd::Value& packet);
-    void miniblogAnswer(const fnd::Array& p, const fnd::Value& packet);
-    void friendOptions(const fnd::Array& p);
+    void friendMessage(const PacketReader& p);
+    void imSignIn(const PacketReader& p);
+    void buddyUpdate(const PacketReader& p);
+    void buddyMessage(const PacketReader& p);
+    void fileDelivered(const PacketReader& p);
+    void cameOnline(const PacketReader& p);
+    void wentOffline(const PacketReader& p);
+    void miniblogLine(const PacketReader& p);
+    void miniblogLines(const PacketReader& p);
+    void setStates(const PacketReader& p, int32_t state, bool resort);
+    void friendSystemLine(const PacketReader& p);
+    void miniblogAnswer(const PacketReader& p);
+    void friendOptions(const PacketReader& p);
 
-    void roomMember(const fnd::Array& p, const fnd::Value& packet);
-    void roomMessage(const fnd::Array& p, const fnd::Value& packet);
-    void roomEntered(const fnd::Array& p, const fnd::Value& packet);
-    void roomEntryFailed(const fnd::Array& p, const fnd::Value& packet);
-    void privateChat(const fnd::Array& p, const fnd::Value& packet);
-    void kickResult(const fnd::Array& p, const fnd::Value& packet);
-    void kickedOut(const fnd::Array& p);
-    void roomList(const fnd::Array& p, const fnd::Value& packet);
-    void roomOccupancy(const fnd::Array& p);
-    void roomRules(const fnd::Array& p, const fnd::Value& packet);
-    void groupList(const fnd::Array& p, const fnd::Value& packet);
-    void groupUpdate(const fnd::Array& p, const fnd::Value& packet);
-    void groupLeft(const fnd::Array& p, const fnd::Value& packet);
-    void groupGone(const fnd::Array& p, const fnd::Value& packet, const char* key);
-    void groupMessages(const fnd::Array& p, const fnd::Value& packet);
-    void groupSystemLine(const fnd::Array& p, const fnd::Value& packet);
+    void roomMember(const PacketReader& p);
+    void roomMessage(const PacketReader& p);
+    void roomEntered(const PacketReader& p);
+    void roomEntryFailed(const PacketReader& p);
+    void privateChat(const PacketReader& p);
+    void kickResult(const PacketReader& p);
+    void kickedOut(const PacketReader& p);
+    void roomList(const PacketReader& p);
+    void roomOccupancy(const PacketReader& p);
+    void roomRules(const PacketReader& p);
+    void groupList(const PacketReader& p);
+    void groupUpdate(const PacketReader& p);
+    void groupLeft(const PacketReader& p);
+    void groupGone(const PacketReader& p, const char* key);
+    void groupMessages(const PacketReader& p);
+    void groupSystemLine(const PacketReader& p);
     std::shared_ptr<ChatRoomUser> roomUser(int32_t userId, const std::string& name, int32_t sid, int32_t admin) const;
     gfx::Color highlight() const;
     void warn(const std::string& message);

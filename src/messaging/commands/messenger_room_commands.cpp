@@ -7,33 +7,28 @@
 #include "core/category_helpers.h"
 #include "core/localization.h"
 #include "messaging/commands/messenger_commands.h"
-#include "messaging/commands/packet_elements.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/log_preview.h"
 #include "protocol/tracer.h"
 
 namespace zelvan {
 
-using packet::arrayAt;
-using packet::intAt;
-using packet::stringAt;
-
 namespace {
 
 // A group record (eight elements) whose strings are where they belong.
-bool validGroupRecord(const fnd::Array* record) {
-    return record && record->count() >= 8 && stringAt(*record, 3) && stringAt(*record, 6);
+bool validGroupRecord(const std::optional<PacketReader>& record) {
+    return record && record->count() >= 8 && record->optionalText(3) && record->optionalText(6);
 }
 
-void fillGroup(ChatGroupCard& group, const fnd::Array& r) {
-    group.setGroupId(intAt(r, 0));
-    group.setIsAdmin(intAt(r, 1) == 1);
-    group.setAttribute(intAt(r, 2));
-    group.setName(*stringAt(r, 3));
-    group.setOnlineCount(intAt(r, 4));
-    group.setAllCount(intAt(r, 5));
-    group.setDescription(*stringAt(r, 6));
-    group.setMembershipAttribute(intAt(r, 7));
+void fillGroup(ChatGroupCard& group, const PacketReader& r) {
+    group.setGroupId(r.intValue(0));
+    group.setIsAdmin(r.intValue(1) == 1);
+    group.setAttribute(r.intValue(2));
+    group.setName(*r.optionalText(3));
+    group.setOnlineCount(r.intValue(4));
+    group.setAllCount(r.intValue(5));
+    group.setDescription(*r.optionalText(6));
+    group.setMembershipAttribute(r.intValue(7));
 }
 
 } // namespace
@@ -65,22 +60,22 @@ void MessengerCommands::alert(const std::string& message) {
     }
 }
 
-void MessengerCommands::roomMember(const fnd::Array& p, const fnd::Value& packet) {
-    auto record = arrayAt(p, 2);
-    const std::string* event = record ? stringAt(*record, 0) : nullptr;
-    const std::string* name = record ? stringAt(*record, 3) : nullptr;
+void MessengerCommands::roomMember(const PacketReader& p) {
+    auto record = p.optionalList(2);
+    const std::string* event = record ? record->optionalText(0) : nullptr;
+    const std::string* name = record ? record->optionalText(3) : nullptr;
     if (!event || !name) {
-        reject("the room member notice lacks its record", packet);
+        reject("the room member notice lacks its record", p.packet());
         return;
     }
-    auto room = model_.findChatRoom(intAt(p, 1));
+    auto room = model_.findChatRoom(p.intValue(1));
     if (!room) {
         return;
     }
-    int32_t userId = intAt(*record, 1);
+    int32_t userId = record->intValue(1);
     auto chat = openChat(room);
     if (*event == "login") {
-        room->userLogin(roomUser(userId, *name, intAt(*record, 4), intAt(*record, 5)));
+        room->userLogin(roomUser(userId, *name, record->intValue(4), record->intValue(5)));
         if (room->allowPrivateChat()) {
             model_.privateChatWhitelist().addValue(userId);
         }
@@ -99,15 +94,15 @@ void MessengerCommands::roomMember(const fnd::Array& p, const fnd::Value& packet
     refresh();
 }
 
-void MessengerCommands::roomMessage(const fnd::Array& p, const fnd::Value& packet) {
-    const std::string* name = stringAt(p, 3);
-    const std::string* text = stringAt(p, 4);
-    int32_t sender = intAt(p, 2);
+void MessengerCommands::roomMessage(const PacketReader& p) {
+    const std::string* name = p.optionalText(3);
+    const std::string* text = p.optionalText(4);
+    int32_t sender = p.intValue(2);
     if (!name || (sender >= 0 && !text)) {
-        reject("the room message lacks its name or its text", packet);
+        reject("the room message lacks its name or its text", p.packet());
         return;
     }
-    auto room = model_.findChatRoom(intAt(p, 1));
+    auto room = model_.findChatRoom(p.intValue(1));
     auto chat = openChat(room);
     if (!chat) {
         return;
@@ -126,20 +121,20 @@ void MessengerCommands::roomMessage(const fnd::Array& p, const fnd::Value& packe
     refresh();
 }
 
-void MessengerCommands::roomEntered(const fnd::Array& p, const fnd::Value& packet) {
-    auto records = arrayAt(p, 2);
+void MessengerCommands::roomEntered(const PacketReader& p) {
+    auto records = p.optionalList(2);
     if (!records) {
-        reject("the room entry lacks its members", packet);
+        reject("the room entry lacks its members", p.packet());
         return;
     }
     for (size_t i = 0; i < records->count(); ++i) {
-        auto record = records->objectAtIndex(i).asArray();
-        if (!record || !stringAt(*record, 2)) {
-            reject("a room member record lacks its name", packet);
+        auto record = records->optionalList(i);
+        if (!record || !record->optionalText(2)) {
+            reject("a room member record lacks its name", p.packet());
             return;
         }
     }
-    auto room = model_.findChatRoom(intAt(p, 1));
+    auto room = model_.findChatRoom(p.intValue(1));
     auto chat = openChat(room);
     if (!chat) {
         return;
@@ -147,8 +142,9 @@ void MessengerCommands::roomEntered(const fnd::Array& p, const fnd::Value& packe
     room->clearUsers();
     room->setState(1);
     for (size_t i = 0; i < records->count(); ++i) {
-        auto record = records->objectAtIndex(i).asArray();
-        room->userLogin(roomUser(intAt(*record, 0), *stringAt(*record, 2), intAt(*record, 4), intAt(*record, 5)));
+        auto record = records->optionalList(i);
+        room->userLogin(
+            roomUser(record->intValue(0), *record->optionalText(2), record->intValue(4), record->intValue(5)));
     }
     chat->addSystemMessage(fnd::format(ZLS("chatroom.joinsucc%@"), room->name()), highlight());
     if (model_.chat()) {
@@ -157,13 +153,13 @@ void MessengerCommands::roomEntered(const fnd::Array& p, const fnd::Value& packe
     refresh();
 }
 
-void MessengerCommands::roomEntryFailed(const fnd::Array& p, const fnd::Value& packet) {
-    const std::string* message = stringAt(p, 3);
+void MessengerCommands::roomEntryFailed(const PacketReader& p) {
+    const std::string* message = p.optionalText(3);
     if (!message) {
-        reject("the room entry failure lacks its message", packet);
+        reject("the room entry failure lacks its message", p.packet());
         return;
     }
-    if (auto room = model_.findChatRoom(intAt(p, 1))) {
+    if (auto room = model_.findChatRoom(p.intValue(1))) {
         if (model_.chat()) {
             model_.chat()->removeChatWithCard(room);
         }
@@ -174,16 +170,16 @@ void MessengerCommands::roomEntryFailed(const fnd::Array& p, const fnd::Value& p
     refresh();
 }
 
-void MessengerCommands::privateChat(const fnd::Array& p, const fnd::Value& packet) {
-    const std::string* name = stringAt(p, 3);
-    auto line = arrayAt(p, 4);
-    const std::string* text = line ? stringAt(*line, 1) : nullptr;
+void MessengerCommands::privateChat(const PacketReader& p) {
+    const std::string* name = p.optionalText(3);
+    auto line = p.optionalList(4);
+    const std::string* text = line ? line->optionalText(1) : nullptr;
     if (!name || !text) {
-        reject("the private chat line lacks its name or its line", packet);
+        reject("the private chat line lacks its name or its line", p.packet());
         return;
     }
-    int32_t sid = intAt(p, 1);
-    int32_t userId = intAt(p, 2);
+    int32_t sid = p.intValue(1);
+    int32_t userId = p.intValue(2);
     auto card = model_.findPrivateChatCard(sid);
     if (!card) {
         if (!model_.privateChatWhitelist().containsValue(userId)) {
@@ -205,27 +201,27 @@ void MessengerCommands::privateChat(const fnd::Array& p, const fnd::Value& packe
     if (!chat) {
         return;
     }
-    if (intAt(*line, 0) == -1) {
+    if (line->intValue(0) == -1) {
         chat->addChatMessage(*text, card);
     } else {
         chat->addSystemMessage(*text);
     }
 }
 
-void MessengerCommands::kickResult(const fnd::Array& p, const fnd::Value& packet) {
-    auto result = arrayAt(p, 1);
-    const std::string* name = result ? stringAt(*result, 1) : nullptr;
+void MessengerCommands::kickResult(const PacketReader& p) {
+    auto result = p.optionalList(1);
+    const std::string* name = result ? result->optionalText(1) : nullptr;
     if (!name) {
-        reject("the kick result lacks its record", packet);
+        reject("the kick result lacks its record", p.packet());
         return;
     }
-    auto room = model_.findChatRoom(intAt(*result, 0));
+    auto room = model_.findChatRoom(result->intValue(0));
     if (!room) {
         return;
     }
     auto chat = openChat(room);
-    if (intAt(*result, 2) > 0) {
-        room->userLogout(intAt(*result, 3));
+    if (result->intValue(2) > 0) {
+        room->userLogout(result->intValue(3));
         if (chat) {
             chat->addSystemMessage(fnd::format(ZLS("chatroom.kicksucc%@"), *name));
         }
@@ -238,8 +234,8 @@ void MessengerCommands::kickResult(const fnd::Array& p, const fnd::Value& packet
     refresh();
 }
 
-void MessengerCommands::kickedOut(const fnd::Array& p) {
-    auto room = model_.findChatRoom(intAt(p, 1));
+void MessengerCommands::kickedOut(const PacketReader& p) {
+    auto room = model_.findChatRoom(p.intValue(1));
     if (!room) {
         return;
     }
@@ -250,30 +246,30 @@ void MessengerCommands::kickedOut(const fnd::Array& p) {
     alert(fnd::format(ZLS("chatroom.kickedout%@"), room->name()));
 }
 
-void MessengerCommands::roomList(const fnd::Array& p, const fnd::Value& packet) {
-    auto records = arrayAt(p, 1);
-    bool valid = records != nullptr;
+void MessengerCommands::roomList(const PacketReader& p) {
+    auto records = p.optionalList(1);
+    bool valid = records.has_value();
     for (size_t i = 0; valid && i < records->count(); ++i) {
-        auto r = records->objectAtIndex(i).asArray();
-        valid = r && r->count() >= 6 && stringAt(*r, 1);
+        auto r = records->optionalList(i);
+        valid = r && r->count() >= 6 && r->optionalText(1);
     }
     if (!valid) {
-        reject("the room list holds a malformed record", packet);
+        reject("the room list holds a malformed record", p.packet());
         return;
     }
     for (size_t i = 0; i < records->count(); ++i) {
-        auto r = records->objectAtIndex(i).asArray();
-        auto room = model_.findChatRoom(intAt(*r, 0));
+        auto r = records->optionalList(i);
+        auto room = model_.findChatRoom(r->intValue(0));
         if (!room) {
             room = ChatRoomCard::create();
-            room->setRoomId(intAt(*r, 0));
+            room->setRoomId(r->intValue(0));
             model_.chatRooms().push_back(room);
         }
-        room->setName(*stringAt(*r, 1));
-        room->setCurrent(intAt(*r, 2));
-        room->setCapacity(intAt(*r, 3));
-        room->setAttribute(intAt(*r, 4));
-        room->setAdmin(intAt(*r, 5) > 0);
+        room->setName(*r->optionalText(1));
+        room->setCurrent(r->intValue(2));
+        room->setCapacity(r->intValue(3));
+        room->setAttribute(r->intValue(4));
+        room->setAdmin(r->intValue(5) > 0);
     }
     if (hooks_.roomsQueried) {
         hooks_.roomsQueried();
@@ -281,10 +277,10 @@ void MessengerCommands::roomList(const fnd::Array& p, const fnd::Value& packet) 
     refresh();
 }
 
-void MessengerCommands::roomOccupancy(const fnd::Array& p) {
+void MessengerCommands::roomOccupancy(const PacketReader& p) {
     for (size_t i = 1; i < p.count(); i += 2) {
-        if (auto room = model_.findChatRoom(intAt(p, i))) {
-            room->setCurrent(intAt(p, i + 1));
+        if (auto room = model_.findChatRoom(p.intValue(i))) {
+            room->setCurrent(p.intValue(i + 1));
             if (openChat(room) && model_.chat()) {
                 model_.chat()->updateChatWithCard(room);
             }
@@ -296,14 +292,14 @@ void MessengerCommands::roomOccupancy(const fnd::Array& p) {
     refresh();
 }
 
-void MessengerCommands::roomRules(const fnd::Array& p, const fnd::Value& packet) {
+void MessengerCommands::roomRules(const PacketReader& p) {
     for (size_t i = 1; i < p.count(); i += 2) {
-        const std::string* rule = stringAt(p, i + 1);
+        const std::string* rule = p.optionalText(i + 1);
         if (!rule) {
-            reject("a room rule is missing", packet);
+            reject("a room rule is missing", p.packet());
             return;
         }
-        if (auto room = model_.findChatRoom(intAt(p, i))) {
+        if (auto room = model_.findChatRoom(p.intValue(i))) {
             room->setRule(*rule);
             if (model_.chat()) {
                 model_.chat()->displayRuleOfChatRoom(room);
@@ -313,16 +309,16 @@ void MessengerCommands::roomRules(const fnd::Array& p, const fnd::Value& packet)
     }
 }
 
-void MessengerCommands::groupList(const fnd::Array& p, const fnd::Value& packet) {
+void MessengerCommands::groupList(const PacketReader& p) {
     for (size_t i = 1; i < p.count(); ++i) {
-        if (!validGroupRecord(p.objectAtIndex(i).asArray().get())) {
-            reject("the group list holds a malformed record", packet);
+        if (!validGroupRecord(p.optionalList(i))) {
+            reject("the group list holds a malformed record", p.packet());
             return;
         }
     }
     for (size_t i = 1; i < p.count(); ++i) {
-        auto r = p.objectAtIndex(i).asArray();
-        auto group = model_.findChatGroup(intAt(*r, 0));
+        auto r = p.optionalList(i);
+        auto group = model_.findChatGroup(r->intValue(0));
         if (group) {
             fillGroup(*group, *r);
             continue;
@@ -334,16 +330,16 @@ void MessengerCommands::groupList(const fnd::Array& p, const fnd::Value& packet)
     refresh();
 }
 
-void MessengerCommands::groupUpdate(const fnd::Array& p, const fnd::Value& packet) {
+void MessengerCommands::groupUpdate(const PacketReader& p) {
     for (size_t i = 1; i < p.count(); ++i) {
-        if (!validGroupRecord(p.objectAtIndex(i).asArray().get())) {
-            reject("the group update holds a malformed record", packet);
+        if (!validGroupRecord(p.optionalList(i))) {
+            reject("the group update holds a malformed record", p.packet());
             return;
         }
     }
     for (size_t i = 1; i < p.count(); ++i) {
-        auto r = p.objectAtIndex(i).asArray();
-        if (auto group = model_.findChatGroup(intAt(*r, 0))) {
+        auto r = p.optionalList(i);
+        if (auto group = model_.findChatGroup(r->intValue(0))) {
             fillGroup(*group, *r);
             if (model_.chat()) {
                 model_.chat()->updateChatWithCard(group);
@@ -352,14 +348,14 @@ void MessengerCommands::groupUpdate(const fnd::Array& p, const fnd::Value& packe
     }
 }
 
-void MessengerCommands::groupLeft(const fnd::Array& p, const fnd::Value& packet) {
-    if (intAt(p, 2) == 0) {
+void MessengerCommands::groupLeft(const PacketReader& p) {
+    if (p.intValue(2) == 0) {
         return;
     }
     if (p.count() > 3) {
-        const std::string* message = stringAt(p, 3);
+        const std::string* message = p.optionalText(3);
         if (!message) {
-            reject("the leave answer's message is not a text", packet);
+            reject("the leave answer's message is not a text", p.packet());
             return;
         }
         warn(*message);
@@ -368,13 +364,13 @@ void MessengerCommands::groupLeft(const fnd::Array& p, const fnd::Value& packet)
     }
 }
 
-void MessengerCommands::groupGone(const fnd::Array& p, const fnd::Value& packet, const char* key) {
-    const std::string* message = stringAt(p, 2);
+void MessengerCommands::groupGone(const PacketReader& p, const char* key) {
+    const std::string* message = p.optionalText(2);
     if (p.count() > 2 && !message) {
-        reject("the group notice's message is not a text", packet);
+        reject("the group notice's message is not a text", p.packet());
         return;
     }
-    auto group = model_.findChatGroup(intAt(p, 1));
+    auto group = model_.findChatGroup(p.intValue(1));
     if (!group) {
         return;
     }
@@ -386,36 +382,36 @@ void MessengerCommands::groupGone(const fnd::Array& p, const fnd::Value& packet,
     refresh();
 }
 
-void MessengerCommands::groupMessages(const fnd::Array& p, const fnd::Value& packet) {
+void MessengerCommands::groupMessages(const PacketReader& p) {
     for (size_t i = 2; i < p.count(); ++i) {
-        auto entry = p.objectAtIndex(i).asArray();
-        if (!entry || !stringAt(*entry, 1) || !stringAt(*entry, 2)) {
-            reject("a group message lacks its name or its text", packet);
+        auto entry = p.optionalList(i);
+        if (!entry || !entry->optionalText(1) || !entry->optionalText(2)) {
+            reject("a group message lacks its name or its text", p.packet());
             return;
         }
     }
-    auto group = model_.findChatGroup(intAt(p, 1));
+    auto group = model_.findChatGroup(p.intValue(1));
     auto chat = group && model_.chat() ? model_.chat()->findChatWithCard(group) : nullptr;
     if (!chat) {
         return;
     }
     for (size_t i = 2; i < p.count(); ++i) {
-        auto entry = p.objectAtIndex(i).asArray();
+        auto entry = p.optionalList(i);
         auto sender = BasicCard::create();
         sender->setState(1);
-        sender->setUserId(intAt(*entry, 0));
-        sender->setName(*stringAt(*entry, 1));
-        chat->addChatMessage(*stringAt(*entry, 2), sender);
+        sender->setUserId(entry->intValue(0));
+        sender->setName(*entry->optionalText(1));
+        chat->addChatMessage(*entry->optionalText(2), sender);
     }
 }
 
-void MessengerCommands::groupSystemLine(const fnd::Array& p, const fnd::Value& packet) {
-    const std::string* text = stringAt(p, 2);
+void MessengerCommands::groupSystemLine(const PacketReader& p) {
+    const std::string* text = p.optionalText(2);
     if (!text) {
-        reject("the group line lacks its text", packet);
+        reject("the group line lacks its text", p.packet());
         return;
     }
-    auto group = model_.findChatGroup(intAt(p, 1));
+    auto group = model_.findChatGroup(p.intValue(1));
     if (group && model_.chat()) {
         if (auto chat = model_.chat()->findChatWithCard(group)) {
             chat->addSystemMessage(*text);

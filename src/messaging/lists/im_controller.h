@@ -32,6 +32,7 @@
 #include "platform/ui/navigation_controller.h"
 #include "platform/ui/table_view.h"
 #include "platform/ui/view_controller.h"
+#include "protocol/command_table.h"
 #include "protocol/network_loop.h"
 #include "toolkit/z_simple_alert_view.h"
 #include "toolkit/z_simple_progress_view.h"
@@ -59,9 +60,9 @@ class IMController : public ui::ViewController,
 public:
     static constexpr double kRowHeight = 60.0;
     static constexpr double kTimerInterval = 10.0;
-    static constexpr int kEditCommand = 18;
-    static constexpr int kSessionCommand = 300;
-    static constexpr int kFriendListCommand = 403;
+    static constexpr int kEditCommand = cmd::kEditContact;
+    static constexpr int kSessionCommand = cmd::kGroupList;
+    static constexpr int kFriendListCommand = cmd::kFriendOptions;
     // Alert tags: the sync confirmations and the warning without buttons.
     static constexpr int kTagMerge = 2;
     static constexpr int kTagImport = 3;
@@ -90,14 +91,14 @@ public:
     static constexpr int32_t kMaxMiniblogRequests = 50;
     // Seconds without a room answer before the room counts are asked for again.
     static constexpr double kChatRoomQueryInterval = 60.0;
-    static constexpr int kMiniblogCommand = 70;
-    static constexpr int kRoomCountCommand = 80;
-    static constexpr int kStatusCommand = 24;
-    static constexpr int kIMLoginCommand = 4;
-    static constexpr int kIMLogoutCommand = 5;
-    static constexpr int kDeleteContactCommand = 19;
-    static constexpr int kLeaveGroupCommand = 303;
-    static constexpr int kDisbandGroupCommand = 306;
+    static constexpr int kMiniblogCommand = cmd::kMiniblog;
+    static constexpr int kRoomCountCommand = cmd::kRoomCount;
+    static constexpr int kStatusCommand = cmd::kStatus;
+    static constexpr int kIMLoginCommand = cmd::kIMLogin;
+    static constexpr int kIMLogoutCommand = cmd::kIMLogout;
+    static constexpr int kDeleteContactCommand = cmd::kRemoveContact;
+    static constexpr int kLeaveGroupCommand = cmd::kLeaveGroup;
+    static constexpr int kDisbandGroupCommand = cmd::kDisbandGroup;
     static constexpr double kBarButtonMaxWidth = 120;
     static constexpr double kBarButtonHeight = 33;
     // The user defaults key of the user whose files are loaded.

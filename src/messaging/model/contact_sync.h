@@ -12,6 +12,7 @@
 #include "messaging/model/card_list.h"
 #include "messaging/model/v_card.h"
 #include "platform/foundation/value.h"
+#include "protocol/command_table.h"
 
 namespace zelvan {
 
@@ -20,8 +21,8 @@ public:
     enum Mode : int { kMerge = 1, kImport = 2, kExport = 3 };
     // At most this many contacts go in one add packet (command 17).
     static constexpr size_t kContactsPerPacket = 100;
-    static constexpr int kAddCommand = 17;
-    static constexpr int kRemoveCommand = 19;
+    static constexpr int kAddCommand = cmd::kAddContact;
+    static constexpr int kRemoveCommand = cmd::kRemoveContact;
     // The time stamp of a new contact (key 200): milliseconds since 1970 saturated to 32 bits, as the
     // server has always received it; every present-day time gives 2147483647.
     static constexpr int kKeyTimeStamp = 200;

@@ -11,6 +11,7 @@
 #include "messaging/model/v_card.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
+#include "protocol/packet_reader.h"
 #include "toolkit/zelvan_widget.h"
 
 namespace zelvan {
@@ -30,19 +31,16 @@ std::shared_ptr<ChatGroupUser> entryFor(int32_t userId, const std::string& name)
     return entry;
 }
 
-// A member record [userId, name, online, admin]; null (with a log line) when it is not one.
-std::shared_ptr<ChatGroupUser> memberFromRecord(const fnd::Value& record) {
-    auto fields = record.asArray();
-    if (!fields || fields->count() < 4 || !fields->objectAtIndex(0).isInt()) {
-        ZLOG(Warn, "chat group members: a member record without an id was skipped: %s",
-             fnd::logPreviewValue(record, fnd::kLogPreviewBytes));
-        return nullptr;
-    }
-    const fnd::Value& name = fields->objectAtIndex(1);
-    auto member = entryFor(static_cast<int32_t>(fields->objectAtIndex(0).intValue()),
-                           name.isString() ? name.stringValue() : std::string());
-    member->setOnline(fields->objectAtIndex(2).intValue() > 0);
-    member->setAdmin(fields->objectAtIndex(3).intValue() == 1);
+// A member record [userId, name, online, admin] (a name of another kind reads as empty); the error
+// names the element at fault when it is not one.
+fnd::Result<std::shared_ptr<ChatGroupUser>> memberFromRecord(const fnd::Value& record) {
+    const PacketReader fields(record);
+    TRY(fields.element(3));
+    TRY(fields.wholeNumber(0));
+    const std::string* name = fields.optionalText(1);
+    auto member = entryFor(fields.intValue(0), name != nullptr ? *name : std::string());
+    member->setOnline(fields.intValue(2) > 0);
+    member->setAdmin(fields.intValue(3) == 1);
     return member;
 }
 
@@ -348,7 +346,10 @@ void ChatGroupConfigMemberController::handleMembers(const fnd::Array& items) {
             continue;
         }
         if (auto member = memberFromRecord(record)) {
-            users_.push_back(std::move(member));
+            users_.push_back(std::move(*member));
+        } else {
+            PacketReader::warn("chat group members: a member record without an id was skipped:",
+                               PacketReader::reasonOf(member.error()), record);
         }
     }
     refreshFriendMembership();

@@ -17,6 +17,7 @@
 #include "platform/ui/button.h"
 #include "platform/ui/table_view.h"
 #include "platform/ui/view_controller.h"
+#include "protocol/command_table.h"
 #include "toolkit/z_simple_alert_view.h"
 #include "toolkit/z_simple_loading_view.h"
 #include "toolkit/zelvan_tab_bar_view.h"
@@ -41,7 +42,7 @@ public:
     static constexpr int kDisbandCommand = ChatGroupReplyRouter::kDisbandCommand;
     static constexpr int kInviteCommand = ChatGroupReplyRouter::kInviteCommand;
     static constexpr int kRemoveCommand = ChatGroupReplyRouter::kRemoveCommand;
-    static constexpr int kSmsInviteCommand = 318;
+    static constexpr int kSmsInviteCommand = cmd::kGroupSmsInvite;
     // Confirmation tags.
     static constexpr int kTagInvite = 1;
     static constexpr int kTagDelete = 2;

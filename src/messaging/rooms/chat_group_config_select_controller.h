@@ -10,6 +10,7 @@
 #include "platform/ui/image_view.h"
 #include "platform/ui/table_view.h"
 #include "platform/ui/view_controller.h"
+#include "protocol/command_table.h"
 #include "toolkit/z_simple_alert_view.h"
 
 namespace zelvan {
@@ -23,7 +24,7 @@ class ChatGroupConfigSelectController : public ui::ViewController,
                                         public ui::TableViewDelegate,
                                         public ZSimpleAlertViewDelegate {
 public:
-    static constexpr int kDisbandCommand = 306;
+    static constexpr int kDisbandCommand = cmd::kDisbandGroup;
     // Sections, one row each.
     static constexpr int kSectionEditProfile = 0;
     static constexpr int kSectionManageMembers = 1;

@@ -9,6 +9,7 @@
 #include "messaging/rooms/chat_group_user_cell.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
+#include "protocol/packet_reader.h"
 #include "toolkit/widget_layout.h"
 #include "toolkit/z_simple_loading_view.h"
 #include "toolkit/zelvan_widget.h"
@@ -61,19 +62,17 @@ void ChatGroupUserController::refresh() {
     showLoading();
 }
 
-std::optional<std::shared_ptr<ChatGroupUser>> ChatGroupUserController::memberFromRecord(const fnd::Value& record) {
-    auto items = record.asArray();
-    if (!items || items->count() < 4 || !items->objectAtIndex(0).isInt() || !items->objectAtIndex(1).isString() ||
-        !items->objectAtIndex(2).isInt() || !items->objectAtIndex(3).isInt()) {
-        ZLOG(Warn, "chat groups: a malformed member record was skipped: %s",
-             fnd::logPreviewValue(record, fnd::kLogPreviewBytes));
-        return std::nullopt;
-    }
+fnd::Result<std::shared_ptr<ChatGroupUser>> ChatGroupUserController::memberFromRecord(const fnd::Value& record) {
+    const PacketReader fields(record);
+    TRY(fields.wholeNumber(0));
+    std::string name = TRY(fields.text(1));
+    const int64_t online = TRY(fields.wholeNumber(2));
+    const int64_t admin = TRY(fields.wholeNumber(3));
     auto user = ChatGroupUser::create();
-    user->setUserId(static_cast<int32_t>(items->objectAtIndex(0).intValue()));
-    user->setName(items->objectAtIndex(1).stringValue());
-    user->setOnline(items->objectAtIndex(2).longLongValue() > 0);
-    user->setAdmin(items->objectAtIndex(3).longLongValue() == 1);
+    user->setUserId(fields.intValue(0));
+    user->setName(std::move(name));
+    user->setOnline(online > 0);
+    user->setAdmin(admin == 1);
     return user;
 }
 
@@ -91,6 +90,9 @@ void ChatGroupUserController::groupReplyReceived(int cmd, const fnd::Value& pack
         }
         if (auto user = memberFromRecord(element)) {
             users_.push_back(*user);
+        } else {
+            PacketReader::warn(
+                "chat groups: a malformed member record was skipped:", PacketReader::reasonOf(user.error()), element);
         }
     }
     if (router_) {

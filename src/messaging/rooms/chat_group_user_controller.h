@@ -12,6 +12,7 @@
 #include "messaging/avatars/zelvan_avatar_manager.h"
 #include "messaging/commands/chat_group_reply_router.h"
 #include "messaging/lists/messenger_screens.h"
+#include "platform/foundation/error.h"
 #include "platform/ui/table_view.h"
 #include "platform/ui/view_controller.h"
 
@@ -56,8 +57,9 @@ public:
     // A new head picture (type 2) reloads the rows.
     void avatarUpdated(int32_t userId, int32_t type, int32_t version) override;
 
-    // A member from one record [user id, name, online, admin]; nullopt (logged) for a malformed one.
-    static std::optional<std::shared_ptr<ChatGroupUser>> memberFromRecord(const fnd::Value& record);
+    // A member from one record [user id, name, online, admin]; for a malformed one the error names the
+    // element at fault (the caller logs it).
+    static fnd::Result<std::shared_ptr<ChatGroupUser>> memberFromRecord(const fnd::Value& record);
 
     void loadView() override;
     void showLoading();

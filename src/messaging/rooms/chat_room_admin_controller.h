@@ -9,6 +9,7 @@
 
 #include "messaging/rooms/chat_room_members_screen.h"
 #include "platform/ui/button.h"
+#include "protocol/command_table.h"
 #include "toolkit/z_simple_alert_view.h"
 
 namespace zelvan {
@@ -16,7 +17,7 @@ namespace zelvan {
 class ChatRoomAdminController : public ChatRoomMembersScreen, public ZSimpleAlertViewDelegate {
 public:
     // Removes a member from a room: [48, room id, user id].
-    static constexpr int kCmdKick = 48;
+    static constexpr int kCmdKick = cmd::kKick;
     // The member names in the confirmation stop once their list is longer than this (UTF-16 units).
     static constexpr size_t kMaxNamesLength = 150;
     static constexpr double kKickButtonMargin = 10;

@@ -18,6 +18,7 @@
 #include "platform/foundation/bytes.h"
 #include "platform/media/audio_queue.h"
 #include "platform/ui/alert_view.h"
+#include "protocol/command_table.h"
 #include "protocol/tcp_connection.h"
 
 namespace zelvan {
@@ -44,7 +45,7 @@ class ZelvanVoip : public VoipService,
                    public ui::AlertViewDelegate,
                    public std::enable_shared_from_this<ZelvanVoip> {
 public:
-    static constexpr int kCommand = 10;
+    static constexpr int kCommand = cmd::kVoip;
     // Statuses of command 10.
     static constexpr int kIncoming = 0;
     static constexpr int kAccepted = 1;

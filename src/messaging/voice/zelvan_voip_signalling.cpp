@@ -6,7 +6,6 @@
 #include "core/localization.h"
 #include "core/zelvan_app_delegate.h"
 #include "messaging/chat/im_chat.h"
-#include "messaging/commands/packet_elements.h"
 #include "messaging/lists/im_controller.h"
 #include "messaging/model/im_card.h"
 #include "messaging/model/im_group.h"

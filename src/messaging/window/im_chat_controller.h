@@ -28,6 +28,7 @@
 #include "platform/ui/page_control.h"
 #include "platform/ui/text_field.h"
 #include "platform/ui/view_controller.h"
+#include "protocol/command_table.h"
 #include "toolkit/z_simple_alert_view.h"
 #include "toolkit/z_simple_chat_input_field.h"
 
@@ -91,17 +92,17 @@ public:
     static constexpr double kShowHomeDelay = 0.4;
     static constexpr double kPictureQuality = 0.3;
     // The command numbers the window sends.
-    static constexpr int kCmdChatLine = 6;
-    static constexpr int kCmdPicture = 7;
-    static constexpr int kCmdCall = 10;
-    static constexpr int kCmdPhoneLine = 3;
-    static constexpr int kCmdEnterRoom = 21;
-    static constexpr int kCmdRoomLine = 22;
-    static constexpr int kCmdLeaveRoom = 23;
-    static constexpr int kCmdPrivateLine = 32;
-    static constexpr int kCmdRoomRule = 81;
-    static constexpr int kCmdGroupLine = 308;
-    static constexpr int kCmdBlockGroup = 315;
+    static constexpr int kCmdChatLine = cmd::kChatLine;
+    static constexpr int kCmdPicture = cmd::kPicture;
+    static constexpr int kCmdCall = cmd::kVoip;
+    static constexpr int kCmdPhoneLine = cmd::kPhoneLine;
+    static constexpr int kCmdEnterRoom = cmd::kEnterRoom;
+    static constexpr int kCmdRoomLine = cmd::kRoomLine;
+    static constexpr int kCmdLeaveRoom = cmd::kLeaveRoom;
+    static constexpr int kCmdPrivateLine = cmd::kPrivateLine;
+    static constexpr int kCmdRoomRule = cmd::kRoomRule;
+    static constexpr int kCmdGroupLine = cmd::kGroupLine;
+    static constexpr int kCmdBlockGroup = cmd::kBlockGroup;
     // Call stages of command 10.
     static constexpr int kCallStart = 0;
     static constexpr int kCallCancel = 3;

@@ -83,7 +83,7 @@ TEST_F(GameRoomControllerTest, MalformedPacketsAndAThrowingPageAreLoggedAndChang
     }
     log.clear();
     receive(Value::array({40}));
-    EXPECT_TRUE(log.contains("GameRoomController failed, 40, zelvan::BadRoomPacket, element 1 missing"))
+    EXPECT_TRUE(log.contains("GameRoomController failed, 40, zelvan::BadPacket, element 1 missing"))
         << ::testing::PrintToString(log.lines());
 
     // A page that throws while the controller calls it: the failure is logged with the command, the

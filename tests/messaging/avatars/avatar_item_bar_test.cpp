@@ -38,7 +38,7 @@ std::optional<std::vector<std::string>> callStrings(const std::string& script) {
     return strings;
 }
 
-std::optional<AvatarItemList> parse(const std::string& text) {
+fnd::Result<AvatarItemList> parse(const std::string& text) {
     return parseAvatarItemList(std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
 }
 
