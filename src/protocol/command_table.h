@@ -61,16 +61,21 @@ enum class CommandDirection { Received, Sent, Both };
     X(29,   FriendsInState1,    Messenger,     Received)                \
     X(32,   PrivateLine,        None,          Sent)                    \
     X(34,   RoomEntryFailed,    Messenger,     Received)                \
+    X(35,   LeaveGameTable,     None,          Sent)                    \
     X(36,   LeaveTable,         None,          Sent)                    \
     X(37,   PrivateChat,        Messenger,     Received)                \
     X(38,   TableNotice,        GamesTab,      Received)                \
     X(39,   TableEvent,         GamesTab,      Received)                \
     X(40,   TableJoined,        GamesTab,      Received)                \
+    X(40,   GameOver,           None,          Sent)                    \
     X(41,   GameMessage,        GamesTab,      Received)                \
+    X(41,   CreateTable,        None,          Sent)                    \
     X(43,   TableCreated,       GamesTab,      Received)                \
     X(43,   GameInvite,         None,          Sent)                    \
     X(44,   TableJoinStatus,    GamesTab,      Received)                \
+    X(44,   InvitationReject,   None,          Sent)                    \
     X(46,   GameInvitation,     GamesTab,      Received)                \
+    X(47,   GameResult,         None,          Sent)                    \
     X(48,   Kick,               None,          Sent)                    \
     X(51,   PlayNowResult,      GamesTab,      Received)                \
     X(52,   NoTable,            GamesTab,      Received)                \
@@ -79,15 +84,20 @@ enum class CommandDirection { Received, Sent, Both };
     X(56,   KickResult,         Messenger,     Received)                \
     X(56,   InvitationAnswer,   None,          Sent)                    \
     X(58,   FriendSystemLine,   Messenger,     Received)                \
+    X(58,   ScoreReport,        None,          Sent)                    \
     X(59,   KickedOut,          Messenger,     Received)                \
     X(64,   QuellinScore,       GamesTab,      Received)                \
     X(65,   SingleGameScore,    GamesTab,      Received)                \
     X(65,   JoinTable,          None,          Sent)                    \
+    X(66,   PlayNow,            None,          Sent)                    \
+    X(68,   LeaveSingleGame,    None,          Sent)                    \
     X(69,   TableClosed,        GamesTab,      Received)                \
     X(70,   Miniblog,           None,          Sent)                    \
     X(71,   AvatarAsk,          None,          Sent)                    \
     X(72,   FriendsInState3,    Messenger,     Received)                \
+    X(72,   UserScoreAsk,       None,          Sent)                    \
     X(74,   InvitationPrompt,   GamesTab,      Received)                \
+    X(74,   GameGuideAsk,       None,          Sent)                    \
     X(76,   GameResourceAsk,    None,          Sent)                    \
     X(78,   PlayerJoined,       GamesTab,      Received)                \
     X(79,   UserScore,          GamesTab,      Received)                \

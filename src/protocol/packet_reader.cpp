@@ -133,6 +133,14 @@ std::optional<int32_t> PacketReader::optionalNumber(size_t index) const {
     return read ? std::optional(*read) : std::nullopt;
 }
 
+std::optional<int32_t> PacketReader::optionalInt32(size_t index) const {
+    fnd::Result<int64_t> read = wholeNumber(index);
+    if (!read || *read < std::numeric_limits<int32_t>::min() || *read > std::numeric_limits<int32_t>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<int32_t>(*read);
+}
+
 int32_t PacketReader::intValue(size_t index) const {
     return index < array_->count() ? array_->objectAtIndex(index).intValue() : kPastEnd;
 }

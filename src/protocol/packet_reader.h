@@ -62,6 +62,8 @@ public:
     const std::string* optionalText(size_t index) const;
     std::optional<PacketReader> optionalList(size_t index) const;
     std::optional<int32_t> optionalNumber(size_t index) const;
+    // A whole number within the 32-bit range (no real number, no text); nullopt otherwise.
+    std::optional<int32_t> optionalInt32(size_t index) const;
 
     // The element's fnd::Value::intValue (a string's leading integer, 0 for null or containers), and
     // kPastEnd when the index is not below the count.

@@ -4,6 +4,7 @@
 #include "core/zelvan_app_delegate.h"
 #include "games/room/game_room_web_controller.h"
 #include "platform/foundation/log_preview.h"
+#include "protocol/command_table.h"
 #include "protocol/tracer.h"
 #include "web/zlv_database.h"
 
@@ -19,15 +20,15 @@ bool GameRoomWebController::handleZelvanUrl(const std::string& url, const std::s
 
     if (action == "joingametable" || action == "playnow" || action == "playsinglegame") {
         if (hasValue) {
-            send(action == "joingametable" ? fnd::Value::array({65, value})
-                 : action == "playnow"     ? fnd::Value::array({66, value})
-                                           : fnd::Value::array({56, 0, value}));
+            send(action == "joingametable" ? fnd::Value::array({cmd::kJoinTable, value})
+                 : action == "playnow"     ? fnd::Value::array({cmd::kPlayNow, value})
+                                           : fnd::Value::array({cmd::kInvitationAnswer, 0, value}));
             showLoading();
         }
     } else if (action == "leavegametable") {
         clearTid();
         if (hasValue) {
-            send(fnd::Value::array({35, value}));
+            send(fnd::Value::array({cmd::kLeaveGameTable, value}));
             if (isCountingDown()) {
                 stopTiming();
             }
@@ -37,22 +38,22 @@ bool GameRoomWebController::handleZelvanUrl(const std::string& url, const std::s
         }
     } else if (action == "startsinglegame") {
         if (hasValue) {
-            send(fnd::Value::array({56, 0, value}));
+            send(fnd::Value::array({cmd::kInvitationAnswer, 0, value}));
         }
     } else if (action == "cancelplay") {
         auto db = connectionDB();
         const int64_t tid = db != nullptr ? db->kvInt("tid", -1) : -1;
         clearTid();
         if (tid > 0) {
-            send(fnd::Value::array({35, tid}));
+            send(fnd::Value::array({cmd::kLeaveGameTable, tid}));
         }
     } else if (action == "invitefriend") {
         // "<game id>~<user id>", with the "~" not the last character.
         const std::string text = jsonVar.stringValue();
         const size_t mark = text.find('~');
         if (hasValue && mark != std::string::npos && mark + 1 < text.size()) {
-            send(fnd::Value::array(
-                {43, fnd::Value(text.substr(mark + 1)).intValue(), fnd::Value(text.substr(0, mark)).intValue()}));
+            send(fnd::Value::array({cmd::kGameInvite, fnd::Value(text.substr(mark + 1)).intValue(),
+                                    fnd::Value(text.substr(0, mark)).intValue()}));
         }
     } else if (action == "creategametable") {
         if (hasValue) {
@@ -61,7 +62,7 @@ bool GameRoomWebController::handleZelvanUrl(const std::string& url, const std::s
         }
     } else if (action == "rereadygame") {
         if (hasValue) {
-            send(fnd::Value::array({36, value}));
+            send(fnd::Value::array({cmd::kLeaveTable, value}));
         }
         stopTiming();
     } else if (action == "howtoplay") {
@@ -92,7 +93,7 @@ bool GameRoomWebController::handleZelvanUrl(const std::string& url, const std::s
 }
 
 void GameRoomWebController::displayGameGuide(int32_t gameId) {
-    send(fnd::Value::array({74, gameId}));
+    send(fnd::Value::array({cmd::kGameGuideAsk, gameId}));
     showLoading();
 }
 

@@ -8,6 +8,7 @@
 #include "games/room/game_room_web_controller.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/foundation/run_loop.h"
+#include "protocol/command_table.h"
 #include "protocol/tracer.h"
 #include "web/js_escape.h"
 
@@ -106,11 +107,11 @@ void GameRoomWebController::reportResult(ScriptController& game, int32_t result)
         return;
     }
     if (result == 2) {
-        send(fnd::Value::array({47, game.quellinscore(), 0, roomId + 1}));
+        send(fnd::Value::array({cmd::kGameResult, game.quellinscore(), 0, roomId + 1}));
     } else {
-        send(fnd::Value::array({47, result, game.foescore(), roomId + 1, game.gameId()}));
+        send(fnd::Value::array({cmd::kGameResult, result, game.foescore(), roomId + 1, game.gameId()}));
     }
-    send(fnd::Value::array({40, roomId}));
+    send(fnd::Value::array({cmd::kGameOver, roomId}));
 }
 
 void GameRoomWebController::gc(int n) {
@@ -175,7 +176,7 @@ void GameRoomWebController::scriptOpenUrlInMainThread(const fnd::Value& args) {
         std::shared_ptr<GameRoom> room = game->room();
         const int32_t roomId = game->roomId();
         if (room != nullptr && room->isSingleGame) {
-            send(fnd::Value::array({68, roomId}));
+            send(fnd::Value::array({cmd::kLeaveSingleGame, roomId}));
         } else if (GameRoom::checkAttr(game->gameattribute(), kMultiBit)) {
             leaveTable(roomId, list);
         }
@@ -193,7 +194,8 @@ void GameRoomWebController::executeScriptQuitGame(const fnd::Value& args) {
     std::shared_ptr<GameRoom> room = game->room();
     const int32_t roomId = game->roomId();
     if (room != nullptr && room->isSingleGame) {
-        send(fnd::Value::array({68, roomId, list != nullptr && list->count() > 0 ? list->objectAtIndex(0) : 0}));
+        send(fnd::Value::array(
+            {cmd::kLeaveSingleGame, roomId, list != nullptr && list->count() > 0 ? list->objectAtIndex(0) : 0}));
     } else if (GameRoom::checkAttr(game->gameattribute(), kMultiBit)) {
         leaveTable(roomId, list);
     }

@@ -9,6 +9,7 @@
 #include "platform/foundation/thread.h"
 #include "platform/ui/image_view.h"
 #include "platform/ui/tab_bar_item.h"
+#include "protocol/command_table.h"
 #include "protocol/tracer.h"
 #include "toolkit/z_alert_view.h"
 #include "toolkit/zelvan_widget.h"
@@ -173,7 +174,7 @@ void GameRoomWebController::hideInput() {
 std::optional<bool> GameRoomWebController::textFieldShouldReturn(ui::TextField& field) {
     const std::string name = field.text();
     if (!name.empty()) {
-        send(fnd::Value::array({41, name, parentId_, 9, 1, 0}));
+        send(fnd::Value::array({cmd::kCreateTable, name, parentId_, 9, 1, 0}));
         showLoading();
     }
     field.setText("");
@@ -229,9 +230,9 @@ void GameRoomWebController::alertViewClickedButtonAtIndex(ui::AlertView& alert, 
     const std::string title = alert.buttonTitleAtIndex(buttonIndex).value_or("");
     const fnd::Value a = data->objectAtIndex(0);
     if (title == ZLS("Accept")) {
-        send(fnd::Value::array({56, a, data->objectAtIndex(2)}));
+        send(fnd::Value::array({cmd::kInvitationAnswer, a, data->objectAtIndex(2)}));
     } else if (title == ZLS("Reject")) {
-        send(fnd::Value::array({44, a, 0}));
+        send(fnd::Value::array({cmd::kInvitationReject, a, 0}));
     }
 }
 

@@ -10,22 +10,11 @@
 #include "platform/foundation/file_manager.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/foundation/run_loop.h"
+#include "protocol/packet_reader.h"
 #include "protocol/tracer.h"
 
 namespace zelvan {
 namespace {
-
-// Element `index` of the packet as a 32-bit integer; nullopt when absent or of another kind.
-std::optional<int32_t> intElement(const fnd::Array& packet, size_t index) {
-    if (index >= packet.count()) {
-        return std::nullopt;
-    }
-    const auto value = packet.objectAtIndex(index).asInt();
-    if (!value || *value < std::numeric_limits<int32_t>::min() || *value > std::numeric_limits<int32_t>::max()) {
-        return std::nullopt;
-    }
-    return static_cast<int32_t>(*value);
-}
 
 std::string describeListener(const void* listener) {
     char text[32];
@@ -119,8 +108,7 @@ void ZelvanAvatarManager::handleServerResponse(const fnd::Value& packet) {
 }
 
 void ZelvanAvatarManager::handleServerResponseInternal(const fnd::Value& packet) {
-    const auto array = packet.asArray();
-    const auto command = array ? intElement(*array, 0) : std::nullopt;
+    const auto command = PacketReader(packet).optionalInt32(0);
     if (command == kPictureCommand) {
         handlePicture(packet);
     } else if (command == kVersionCommand) {
@@ -131,10 +119,10 @@ void ZelvanAvatarManager::handleServerResponseInternal(const fnd::Value& packet)
 }
 
 void ZelvanAvatarManager::handleVersion(const fnd::Value& packet) {
-    const auto& array = *packet.asArray();
-    const auto userId = intElement(array, 1);
-    const auto type = intElement(array, 2);
-    const auto version = intElement(array, 3);
+    const PacketReader p(packet);
+    const auto userId = p.optionalInt32(1);
+    const auto type = p.optionalInt32(2);
+    const auto version = p.optionalInt32(3);
     if (!userId || !type || !version || !isAvatarType(*type)) {
         ZTRACE_WARN("avatar manager: bad version notice %@", fnd::logPreview(packet));
         return;
@@ -146,11 +134,11 @@ void ZelvanAvatarManager::handleVersion(const fnd::Value& packet) {
 }
 
 void ZelvanAvatarManager::handlePicture(const fnd::Value& packet) {
-    const auto& array = *packet.asArray();
-    const auto userId = intElement(array, 1);
-    const auto type = intElement(array, 2);
-    const auto version = intElement(array, 3);
-    const fnd::Value data = array.count() > 4 ? array.objectAtIndex(4) : fnd::Value();
+    const PacketReader p(packet);
+    const auto userId = p.optionalInt32(1);
+    const auto type = p.optionalInt32(2);
+    const auto version = p.optionalInt32(3);
+    const fnd::Value data = p.count() > 4 ? p.array().objectAtIndex(4) : fnd::Value();
     if (!userId || !type || !version || !isAvatarType(*type) || (!data.isData() && !data.isNull())) {
         ZTRACE_WARN("avatar manager: bad picture answer %@", fnd::logPreview(packet));
         return;

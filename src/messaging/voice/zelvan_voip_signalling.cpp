@@ -16,22 +16,11 @@
 #include "platform/foundation/format.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/ui/window.h"
+#include "protocol/packet_reader.h"
 #include "protocol/tracer.h"
 #include "toolkit/zelvan_widget.h"
 
 namespace zelvan {
-
-namespace {
-
-// A whole number element within the 32-bit range, or nullopt.
-std::optional<int64_t> wholeNumber(const fnd::Value& value) {
-    if (auto n = value.asInt()) {
-        return *n;
-    }
-    return std::nullopt;
-}
-
-} // namespace
 
 std::string ZelvanVoip::partyText(const fnd::Value& party) {
     if (auto n = party.asInt()) {
@@ -42,15 +31,15 @@ std::string ZelvanVoip::partyText(const fnd::Value& party) {
 }
 
 void ZelvanVoip::handleVoip(const fnd::Value& packet) {
-    auto array = packet.asArray();
-    if (!array || array->count() < 4) {
+    const PacketReader p(packet);
+    if (!packet.isArray() || p.count() < 4) {
         ZTRACE_WARN("ignored a call signal that is not an array of at least 4 elements: %@",
                     fnd::logPreviewValue(packet, 200));
         return;
     }
-    const auto imId = wholeNumber(array->objectAtIndex(1));
-    const auto status = wholeNumber(array->objectAtIndex(3));
-    const fnd::Value& party = array->objectAtIndex(2);
+    const fnd::Result<int64_t> imId = p.wholeNumber(1);
+    const fnd::Result<int64_t> status = p.wholeNumber(3);
+    const fnd::Value& party = p.array().objectAtIndex(2);
     if (!imId || *imId < -1 || *imId > INT32_MAX || !status) {
         ZTRACE_WARN("ignored a call signal with an unreadable account or status: %@",
                     fnd::logPreviewValue(packet, 200));
@@ -72,9 +61,9 @@ void ZelvanVoip::handleVoip(const fnd::Value& packet) {
     }
     signal.status = static_cast<int>(*status);
     if (signal.status == kConnected) {
-        const std::string* host = array->count() > 4 ? array->objectAtIndex(4).asString() : nullptr;
-        const auto port = array->count() > 5 ? wholeNumber(array->objectAtIndex(5)) : std::nullopt;
-        const auto channel = array->count() > 6 ? wholeNumber(array->objectAtIndex(6)) : std::nullopt;
+        const std::string* host = p.optionalText(4);
+        const fnd::Result<int64_t> port = p.wholeNumber(5);
+        const fnd::Result<int64_t> channel = p.wholeNumber(6);
         if (!host || host->empty() || !port || *port <= 0 || *port > 65535 || !channel || *channel < INT32_MIN ||
             *channel > INT32_MAX) {
             ZTRACE_WARN("ignored a connected call without a usable relay host, port and channel: %@",

@@ -5,6 +5,7 @@
 #include "games/engine/script_ops.h"
 #include "games/engine/stl_script_core.h"
 #include "games/engine/stl_script_engine.h"
+#include "protocol/command_table.h"
 #include "protocol/zelvan_packet.h"
 
 namespace zelvan {
@@ -44,7 +45,7 @@ ScriptValue sendScorePacket(STLScriptCore& core, Args args) {
         return kNoValue;
     }
     STLScriptEngine& engine = core.engine();
-    fnd::Value packet = fnd::Value::array({58, engine.room(), engine.gameId(), engine.foescore()});
+    fnd::Value packet = fnd::Value::array({cmd::kScoreReport, engine.room(), engine.gameId(), engine.foescore()});
     std::shared_ptr<fnd::Array> items = packet.asArray();
     for (ScriptValue v : args) {
         core.work().spend(1 + script_ops::sizeOf(v));
@@ -73,7 +74,8 @@ ScriptValue userScore(STLScriptCore& core, Args args) {
         return kNoValue;
     }
     if (engine.exchangeUserScore(BaseScriptEngine::kNoUserScore, BaseScriptEngine::kUserScorePending)) {
-        host->send(fnd::Value::array({72, userIdBytes(userids->objectAtIndex(static_cast<size_t>(intOf(index)))),
+        host->send(fnd::Value::array({cmd::kUserScoreAsk,
+                                      userIdBytes(userids->objectAtIndex(static_cast<size_t>(intOf(index)))),
                                       engine.gameId(), engine.room()}));
     }
     int32_t score = engine._userScore();
