@@ -1,5 +1,6 @@
 // Page rendering benchmarks: reading the tree's markup, layout and paint at 320 points wide of the
-// dev site's lobby and home pages (their style sheet inline) and of a 200-row table page.
+// dev site's lobby and home pages (their style sheet inline), of a 200-row table page, and of two
+// hostile pages (100,000 nested elements; one 2 MiB line) that must stay within 100 ms.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -56,6 +57,14 @@ std::string tablePage() {
     return page + "</table></body></html>";
 }
 
+std::string deepPage() {
+    std::string page;
+    for (int i = 0; i < 100000; ++i) {
+        page += "<div>";
+    }
+    return page + "deep";
+}
+
 void renderPage(benchmark::State& state, const std::string& html) {
     fnd::setLogToStderr(false);
     ui::installWebPageLoader(std::make_shared<SilentLoader>());
@@ -64,7 +73,7 @@ void renderPage(benchmark::State& state, const std::string& html) {
     double height = 0;
     for (auto _ : state) {
         ui::WebPageRenderer renderer([] {});
-        renderer.setPage(document->tree(), fnd::Url::parse("http://bench.test/"), "bench");
+        renderer.setPage(document->tree(), fnd::Url::parse("http://bench.test/"), fnd::HttpHeaders{});
         height = renderer.layout(320, gfx::Size(320, 480)).height;
         renderer.draw(*context, gfx::Rect(0, 0, 320, 480));
     }
@@ -84,8 +93,17 @@ void BM_table200(benchmark::State& state) {
     renderPage(state, tablePage());
 }
 
+void BM_deep100k(benchmark::State& state) {
+    renderPage(state, deepPage());
+}
+void BM_line2MiB(benchmark::State& state) {
+    renderPage(state, std::string(2 * 1024 * 1024, 'w'));
+}
+
 BENCHMARK(BM_lobby)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_home)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_table200)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_deep100k)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_line2MiB)->Unit(benchmark::kMillisecond);
 
 } // namespace

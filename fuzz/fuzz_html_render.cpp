@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     ui::WebPageRenderer renderer([] {});
-    renderer.setPage(document->tree(), fnd::Url::parse("http://fuzz.test/"), "fuzz");
+    renderer.setPage(document->tree(), fnd::Url::parse("http://fuzz.test/"), fnd::HttpHeaders{});
     const gfx::Size page = renderer.layout(320, gfx::Size(320, 480));
     if (!std::isfinite(page.width) || !std::isfinite(page.height) || page.width < 0 || page.height < 0) {
         std::abort();

@@ -76,6 +76,7 @@ bool runGameSteps(DemoSession& session) {
         })) {
         return false;
     }
+    steps.pause(0.2); // the page's style sheet comes in after the page
     session.screens.save(*window, "03-lobby.png");
 
     if (!steps.act("tap the lobby's play link", ui::testing::WebViewDriver(lobby).tapLinkNamed("Play alone"))) {
@@ -119,6 +120,7 @@ bool runGameSteps(DemoSession& session) {
     if (!points.empty()) {
         session.gameResult += ", score " + points;
     }
+    steps.pause(0.2);
     session.screens.save(*window, "07-lobby-score.png");
     return true;
 }

@@ -30,8 +30,8 @@ std::string lowerAscii(std::string_view s) {
 }
 
 bool isVoidElement(std::string_view name) {
-    static constexpr std::array<std::string_view, 14> kVoid = {"area", "base", "br",   "col",   "embed",  "hr",    "img",
-                                                               "input", "link", "meta", "param", "source", "track", "wbr"};
+    static constexpr std::array<std::string_view, 14> kVoid = {
+        "area", "base", "br", "col", "embed", "hr", "img", "input", "link", "meta", "param", "source", "track", "wbr"};
     return std::find(kVoid.begin(), kVoid.end(), name) != kVoid.end();
 }
 
@@ -145,7 +145,20 @@ std::string selectedOption(xmlNode* select) {
 
 struct WriteOptions {
     bool forLayout = false;
+    size_t maxBytes = std::string::npos;
+    bool truncated = false;
 };
+
+// The first `limit` bytes of `text`, not splitting a UTF-8 sequence.
+std::string_view utf8Prefix(std::string_view text, size_t limit) {
+    if (limit >= text.size()) {
+        return text;
+    }
+    while (limit > 0 && (static_cast<unsigned char>(text[limit]) & 0xC0) == 0x80) {
+        --limit;
+    }
+    return text.substr(0, limit);
+}
 
 } // namespace
 
@@ -197,7 +210,7 @@ namespace {
 
 // Writes `top`'s children (or `top` itself with `self`) as HTML.
 template <class IdOf>
-void writeNodes(std::string& out, xmlNode* top, bool self, const WriteOptions& options, IdOf&& idOf) {
+void writeNodes(std::string& out, xmlNode* top, bool self, WriteOptions& options, IdOf&& idOf) {
     struct Open {
         xmlNode* node;
         bool wroteTag;
@@ -209,6 +222,15 @@ void writeNodes(std::string& out, xmlNode* top, bool self, const WriteOptions& o
     while (node != nullptr) {
         bool descend = false;
         bool wroteTag = false;
+        if (out.size() >= options.maxBytes) {
+            options.truncated = true;
+            for (auto it = open.rbegin(); it != open.rend(); ++it) {
+                if (it->wroteTag) {
+                    close(it->node);
+                }
+            }
+            return;
+        }
         if (node->type == XML_ELEMENT_NODE) {
             const std::string name = lowerAscii(text(node->name));
             const bool flat = options.forLayout && open.size() + 1 > HtmlTree::kMaxLayoutDepth;
@@ -250,10 +272,14 @@ void writeNodes(std::string& out, xmlNode* top, bool self, const WriteOptions& o
             const bool raw = parent != nullptr && parent->type == XML_ELEMENT_NODE &&
                              (xmlStrcasecmp(parent->name, BAD_CAST "style") == 0 ||
                               xmlStrcasecmp(parent->name, BAD_CAST "script") == 0);
+            std::string_view content = text(node->content);
+            if (out.size() + content.size() > options.maxBytes) {
+                content = utf8Prefix(content, options.maxBytes - out.size());
+            }
             if (raw) {
-                out += text(node->content);
+                out += content;
             } else {
-                appendEscaped(out, text(node->content), false);
+                appendEscaped(out, content, false);
             }
         } else if (node->type == XML_COMMENT_NODE && !options.forLayout) {
             out += "<!--";
@@ -291,18 +317,23 @@ void writeNodes(std::string& out, xmlNode* top, bool self, const WriteOptions& o
 
 } // namespace
 
-std::string HtmlTree::layoutMarkup() {
+std::string HtmlTree::layoutMarkup(bool* truncated) {
     std::string out;
     out.reserve(4096);
     out += "<!DOCTYPE html>";
-    writeNodes(out, root(), true, WriteOptions{true}, [this](xmlNode* n) { return idOf(n); });
+    WriteOptions options{true, kMaxLayoutBytes};
+    writeNodes(out, root(), true, options, [this](xmlNode* n) { return idOf(n); });
+    if (truncated != nullptr) {
+        *truncated = options.truncated;
+    }
     return out;
 }
 
 std::string HtmlTree::innerHtml(HtmlNodeId id) const {
     std::string out;
     if (xmlNode* node = nodeOf(id); node != nullptr && node->type == XML_ELEMENT_NODE) {
-        writeNodes(out, node, false, WriteOptions{false}, [](xmlNode*) { return HtmlNodeId{0}; });
+        WriteOptions options;
+        writeNodes(out, node, false, options, [](xmlNode*) { return HtmlNodeId{0}; });
     }
     return out;
 }

@@ -26,6 +26,9 @@ class HtmlTree {
 public:
     // Elements nested deeper than this are laid out flat (their content joins their ancestor's).
     static constexpr size_t kMaxLayoutDepth = 256;
+    // The markup for layout stops at about this many bytes (the rest of the page is not shown),
+    // which keeps one layout of any page near a tenth of a second.
+    static constexpr size_t kMaxLayoutBytes = 512 * 1024;
     // The attribute that carries each element's node id into the markup for layout.
     static constexpr const char* kNodeAttribute = "data-zelvan-node";
 
@@ -37,8 +40,9 @@ public:
 
     // The tree as HTML for the layout engine: scripts and comments left out, elements past
     // kMaxLayoutDepth written without their tags, every element tagged with its node id, and
-    // <input> written as a <z-input> element whose text is what the field shows.
-    std::string layoutMarkup();
+    // <input> written as a <z-input> element whose text is what the field shows. Past
+    // kMaxLayoutBytes the rest is left out and `truncated` (when given) is set.
+    std::string layoutMarkup(bool* truncated = nullptr);
 
     // Bumped by every change; `onChange` runs after each (the web view schedules a layout).
     uint64_t revision() const { return revision_; }

@@ -347,8 +347,8 @@ std::vector<std::pair<std::string, std::string>> HtmlTree::formValues(HtmlNodeId
 }
 
 void HtmlTree::forgetSubtree(xmlNode* top) {
-    for (xmlNode* n = top; n != nullptr; n = n == top ? (top->type == XML_ELEMENT_NODE ? top->children : nullptr)
-                                                      : nextInOrder(n, top)) {
+    for (xmlNode* n = top; n != nullptr;
+         n = n == top ? (top->type == XML_ELEMENT_NODE ? top->children : nullptr) : nextInOrder(n, top)) {
         if (n->_private != nullptr) {
             nodes_.erase(static_cast<HtmlNodeId>(reinterpret_cast<uintptr_t>(n->_private)));
             n->_private = nullptr;

@@ -126,7 +126,20 @@ void WebPageContainer::draw_text(litehtml::uint_ptr hdc, const litehtml::tchar_t
     const PageFont& f = it->second;
     gfx::StateSaver saver(*ctx);
     ctx->setFillColor(colorOf(color));
-    gfx::drawAtPoint(text, gfx::Point(pos.x, pos.y), f.font);
+    std::string_view run(text);
+    // A run reaching past the painted area is cut there: no glyph is narrower than a fifth of the
+    // font's size, so that many characters cover the rest of the area.
+    const double room = paintArea_.maxX() - pos.x;
+    const double glyphs = room / std::max(1.0, f.font->pointSize() / 5) + 2;
+    if (run.size() > 256 && glyphs < static_cast<double>(run.size())) {
+        size_t cut = static_cast<size_t>(std::max(0.0, glyphs)) * 4; // at most 4 bytes a character
+        cut = std::min(cut, run.size());
+        while (cut < run.size() && (static_cast<unsigned char>(run[cut]) & 0xC0) == 0x80) {
+            ++cut;
+        }
+        run = run.substr(0, cut);
+    }
+    gfx::drawAtPoint(run, gfx::Point(pos.x, pos.y), f.font);
     if (f.decoration == 0) {
         return;
     }

@@ -33,10 +33,11 @@ public:
     void beginBuild() { imported_.clear(); }
     // The context painting goes to during one draw (cleared afterwards).
     void setContext(gfx::Context* context) { context_ = context; }
+    // The part of the page being painted (page coordinates): long runs are cut where it ends.
+    void setPaintArea(gfx::Rect area) { paintArea_ = area; }
 
-    litehtml::uint_ptr create_font(const litehtml::tchar_t* faceName, int size, int weight,
-                                   litehtml::font_style italic, unsigned int decoration,
-                                   litehtml::font_metrics* fm) override;
+    litehtml::uint_ptr create_font(const litehtml::tchar_t* faceName, int size, int weight, litehtml::font_style italic,
+                                   unsigned int decoration, litehtml::font_metrics* fm) override;
     void delete_font(litehtml::uint_ptr hFont) override;
     int text_width(const litehtml::tchar_t* text, litehtml::uint_ptr hFont) override;
     void draw_text(litehtml::uint_ptr hdc, const litehtml::tchar_t* text, litehtml::uint_ptr hFont,
@@ -80,6 +81,7 @@ private:
     WebPageResources& resources_;
     gfx::Size viewport_{320, 480};
     gfx::Context* context_ = nullptr;
+    gfx::Rect paintArea_;
     std::map<litehtml::uint_ptr, PageFont> fonts_;
     litehtml::uint_ptr nextFont_ = 1;
     std::set<std::string> imported_;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/foundation/log.h"
 #include "platform/ui/web_page_container.h"
 #include "platform/ui/web_page_resources.h"
 
@@ -105,11 +106,12 @@ WebPageRenderer::WebPageRenderer(std::function<void()> needsLayout)
 
 WebPageRenderer::~WebPageRenderer() = default;
 
-void WebPageRenderer::setPage(std::shared_ptr<HtmlTree> tree, std::optional<fnd::Url> url, std::string userAgent) {
+void WebPageRenderer::setPage(std::shared_ptr<HtmlTree> tree, std::optional<fnd::Url> url, fnd::HttpHeaders headers) {
     engine_->document.reset();
-    engine_->resources.reset(std::move(url), std::move(userAgent));
+    engine_->resources.reset(std::move(url), std::move(headers));
     tree_ = std::move(tree);
     needsRebuild_ = true;
+    truncationLogged_ = false;
     size_ = gfx::Size();
 }
 
@@ -118,7 +120,13 @@ void WebPageRenderer::rebuild() {
     if (!tree_) {
         return;
     }
-    const std::string markup = tree_->layoutMarkup();
+    bool truncated = false;
+    const std::string markup = tree_->layoutMarkup(&truncated);
+    if (truncated && !truncationLogged_) {
+        ZLOG(Warn, "WebView: the page is laid out only up to %lld bytes of its markup",
+             static_cast<long long>(HtmlTree::kMaxLayoutBytes));
+        truncationLogged_ = true;
+    }
     builtRevision_ = tree_->revision();
     engine_->container.beginBuild();
     engine_->document = litehtml::document::createFromUTF8(markup.c_str(), &engine_->container, &engine_->context);
@@ -176,6 +184,7 @@ void WebPageRenderer::draw(gfx::Context& ctx, gfx::Rect clip) {
     ctx.setFillColor(gfx::Color(canvas.red / 255.0, canvas.green / 255.0, canvas.blue / 255.0, canvas.alpha / 255.0));
     ctx.fillRect(clip);
     engine_->container.setContext(&ctx);
+    engine_->container.setPaintArea(clip);
     engine_->document->draw(reinterpret_cast<litehtml::uint_ptr>(&ctx), 0, 0, &area);
     engine_->container.setContext(nullptr);
 }
@@ -206,10 +215,30 @@ std::optional<gfx::Rect> WebPageRenderer::frameOfNode(HtmlNodeId node) const {
         return std::nullopt;
     }
     const litehtml::position p = el->get_placement();
-    if (p.width <= 0 || p.height <= 0) {
-        return std::nullopt;
+    if (p.width > 0 && p.height > 0) {
+        return gfx::Rect(p.x, p.y, p.width, p.height);
     }
-    return gfx::Rect(p.x, p.y, p.width, p.height);
+    // An inline element has no box of its own: its first line is where its content on that line is.
+    std::optional<gfx::Rect> line;
+    std::vector<litehtml::element::ptr> pending{el};
+    while (!pending.empty() && pending.size() < 10000) {
+        litehtml::element::ptr next = pending.back();
+        pending.pop_back();
+        const litehtml::position q = next->get_placement();
+        if (q.width > 0 && q.height > 0 && next != el) {
+            const gfx::Rect r(q.x, q.y, q.width, q.height);
+            if (!line) {
+                line = r;
+            } else if (r.minY() == line->minY()) {
+                line = line->unionRect(r);
+            }
+            continue;
+        }
+        for (size_t i = next->get_children_count(); i > 0; --i) {
+            pending.push_back(next->get_child(static_cast<int>(i - 1)));
+        }
+    }
+    return line;
 }
 
 } // namespace ui

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/foundation/http_headers.h"
 #include "platform/foundation/url.h"
 #include "platform/graphics/context.h"
 #include "platform/graphics/geometry.h"
@@ -26,8 +27,9 @@ public:
     WebPageRenderer(const WebPageRenderer&) = delete;
     WebPageRenderer& operator=(const WebPageRenderer&) = delete;
 
-    // A new page: its tree, its URL (for style sheets and images) and the User-Agent to fetch with.
-    void setPage(std::shared_ptr<HtmlTree> tree, std::optional<fnd::Url> url, std::string userAgent);
+    // A new page: its tree, its URL (for style sheets and images) and the header fields of the
+    // page's request, which its resources are fetched with (see WebPageResources::reset).
+    void setPage(std::shared_ptr<HtmlTree> tree, std::optional<fnd::Url> url, fnd::HttpHeaders headers);
 
     // Lays the page out at `width` for a screen of `viewport` (both in points), reading the tree
     // again first when it changed or a style sheet arrived. Returns the page's size, which is wider
@@ -56,6 +58,7 @@ private:
     uint64_t builtRevision_ = 0;
     bool needsRebuild_ = true;
     bool needsRender_ = true;
+    bool truncationLogged_ = false;
     double width_ = 0;
     gfx::Size viewport_;
     gfx::Size size_;

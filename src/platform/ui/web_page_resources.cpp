@@ -23,7 +23,7 @@ struct WebPageResources::State {
 
     ArrivalHandler onArrival;
     std::optional<fnd::Url> base;
-    std::string userAgent;
+    fnd::HttpHeaders headers;
     std::map<std::string, Entry> sheets;
     std::map<std::string, Entry> images;
     size_t pixelBytes = 0;
@@ -48,7 +48,13 @@ namespace {
 void startFetch(const std::shared_ptr<WebPageResources::State>& state, const fnd::Url& url,
                 WebPageResources::Kind kind) {
     fnd::UrlRequest request(url);
-    request.setValue(state->userAgent, "User-Agent");
+    const bool sameOrigin = state->base && state->base->scheme() == url.scheme() && state->base->host() == url.host() &&
+                            state->base->port() == url.port();
+    if (sameOrigin) {
+        request.setAllHTTPHeaderFields(state->headers);
+    } else if (auto agent = state->headers.value("User-Agent")) {
+        request.setValue(*agent, "User-Agent");
+    }
     request.setMainDocumentUrl(state->base);
     std::weak_ptr<WebPageResources::State> weak = state;
     const std::string key = url.absoluteString();
@@ -76,7 +82,8 @@ void startFetch(const std::shared_ptr<WebPageResources::State>& state, const fnd
         if (sheet) {
             if (data.size() > WebPageResources::kMaxStyleSheetBytes) {
                 ZLOG(Warn, "WebView: skipped the style sheet %s: %lld bytes (limit %lld)", fnd::logPreview(key),
-                     static_cast<long long>(data.size()), static_cast<long long>(WebPageResources::kMaxStyleSheetBytes));
+                     static_cast<long long>(data.size()),
+                     static_cast<long long>(WebPageResources::kMaxStyleSheetBytes));
                 return;
             }
             entry.text = std::string(data.begin(), data.end());
@@ -88,8 +95,8 @@ void startFetch(const std::shared_ptr<WebPageResources::State>& state, const fnd
             }
             const size_t bytes = static_cast<size_t>(image->width()) * static_cast<size_t>(image->height()) * 4;
             if (s->pixelBytes + bytes > WebPageResources::kMaxImagePixelBytes) {
-                ZLOG(Warn, "WebView: skipped the image %s: %dx%d is over the page's pixel budget",
-                     fnd::logPreview(key), image->width(), image->height());
+                ZLOG(Warn, "WebView: skipped the image %s: %dx%d is over the page's pixel budget", fnd::logPreview(key),
+                     image->width(), image->height());
                 return;
             }
             s->pixelBytes += bytes;
@@ -111,10 +118,10 @@ WebPageResources::~WebPageResources() {
     state_->cancelAll();
 }
 
-void WebPageResources::reset(std::optional<fnd::Url> base, std::string userAgent) {
+void WebPageResources::reset(std::optional<fnd::Url> base, fnd::HttpHeaders headers) {
     state_->cancelAll();
     state_->base = std::move(base);
-    state_->userAgent = std::move(userAgent);
+    state_->headers = std::move(headers);
 }
 
 std::optional<fnd::Url> WebPageResources::resolve(std::string_view reference, std::string_view against) const {

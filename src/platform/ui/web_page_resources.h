@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/foundation/http_headers.h"
 #include "platform/foundation/url.h"
 #include "platform/graphics/image.h"
 
@@ -33,8 +34,10 @@ public:
     WebPageResources& operator=(const WebPageResources&) = delete;
 
     // A new page: drops everything fetched or in flight. Relative references resolve against
-    // `base`; requests carry `userAgent` and `base` as their main document.
-    void reset(std::optional<fnd::Url> base, std::string userAgent);
+    // `base`; requests name `base` as their main document and carry the page request's header
+    // fields (`headers`: the User-Agent, and what the view's delegate added) when they go to the
+    // page's own scheme, host and port, else only its User-Agent.
+    void reset(std::optional<fnd::Url> base, fnd::HttpHeaders headers);
     // `reference` resolved against `against` (a style sheet's URL) or the page's base.
     std::optional<fnd::Url> resolve(std::string_view reference, std::string_view against = {}) const;
 

@@ -29,8 +29,7 @@ void WebPageView::drawRect(gfx::Rect rect) {
     gfx::StateSaver saver(*ctx);
     ctx->clipToRect(rect);
     ctx->scaleCTM(scale_, scale_);
-    const gfx::Rect pageRect(rect.minX() / scale_, rect.minY() / scale_, rect.width() / scale_,
-                             rect.height() / scale_);
+    const gfx::Rect pageRect(rect.minX() / scale_, rect.minY() / scale_, rect.width() / scale_, rect.height() / scale_);
     renderer_->draw(*ctx, pageRect);
 }
 

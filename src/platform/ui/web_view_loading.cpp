@@ -145,7 +145,7 @@ void WebView::commitDocument(const Load& load, HtmlDocument document, const fnd:
             view->scheduleLayout();
         }
     });
-    renderer_->setPage(document_.tree(), url, userAgent_);
+    renderer_->setPage(document_.tree(), url, navigation.request.allHTTPHeaderFields());
     pageView_->setContentOffset(gfx::Point(0, 0), Animated::No);
     scheduleLayout();
 }

@@ -119,7 +119,8 @@ void WebView::pageTapped(gfx::Point pagePoint) {
                 return;
             }
         } else if (tag == "INPUT" || tag == "BUTTON") {
-            const std::string type = lowerAscii(tree->attribute(node, "type").value_or(tag == "BUTTON" ? "submit" : ""));
+            const std::string type =
+                lowerAscii(tree->attribute(node, "type").value_or(tag == "BUTTON" ? "submit" : ""));
             if (type == "submit" || type == "image") {
                 if (const HtmlNodeId form = tree->closest(node, "form")) {
                     submitForm(form, node);

@@ -1,13 +1,17 @@
 // Tests of the web view's rendered pages: colours at chosen points for style sheets, backgrounds,
 // borders, lists, images, fitting and scrolling; taps that follow links and submit forms; and pages
-// built to hurt (deep, long, looping, huge images, unknown fonts) still drawn.
+// built to hurt (deep, long, looping, huge images, unknown fonts) still drawn; page scripts changing
+// what is shown through the DOM; and the dev site's lobby.
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 #include "platform/foundation/clock.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/zlib_codec.h"
 #include "platform/graphics/graphics_stack.h"
 #include "platform/ui/backends.h"
+#include "platform/ui/duktape_script_host.h"
 #include "platform/ui/scroll_view.h"
 #include "platform/ui/testing/touch_driver.h"
 #include "platform/ui/testing/web_view_driver.h"
@@ -79,6 +83,7 @@ protected:
         webView_.reset();
         fnd::RunLoop::main().runUntilIdle();
         installWebPageLoader(nullptr);
+        installScriptHostFactory(nullptr);
         fnd::Clock::install(nullptr);
     }
     // Loads `html` as kBase and lets every resource the table has arrive.
@@ -214,6 +219,58 @@ TEST_F(WebPageRenderTest, HostilePagesStayBoundedAndStillDraw) {
     EXPECT_EQ(at(300, 390), kMagenta) << "the looping sheets were applied once each";
     EXPECT_TRUE(anyIn(gfx::Rect(0, 0, 320, 40), kGreen)) << "drawn without the images";
     EXPECT_FALSE(webView_->isLoading());
+}
+
+TEST_F(WebPageRenderTest, PageScriptsChangeWhatIsShownAndCancelTaps) {
+    installScriptHostFactory(DuktapeScriptHost::factory());
+    show("<body style='margin:0'><div id=box style='height:40px;background-color:#f00'></div>"
+         "<a id=stay href='zelvan://stay' style='display:block;height:40px' onclick='return false'>Stay</a>"
+         "<a id=go href='zelvan://go' style='display:block;height:40px'>Go</a><p id=gone>bye</p>"
+         "<script>document.getElementById('go').onclick = function () { window.clicks = 1; };</script></body>");
+    EXPECT_EQ(at(5, 5), kRed);
+    const uint64_t layouts = webView_->pageLayoutCount();
+    webView_->stringByEvaluatingJavaScriptFromString(
+        "var box = document.getElementById('box');"
+        "for (var i = 0; i < 50; i++) box.innerHTML = '<div style=\"height:40px;background:#00f\">' + i + '</div>';");
+    fnd::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(at(300, 5), kBlue) << "innerHTML redraws";
+    EXPECT_EQ(webView_->pageLayoutCount(), layouts + 1) << "fifty changes in one entry, one layout";
+    EXPECT_EQ(webView_->stringByEvaluatingJavaScriptFromString(
+                  "var g = document.getElementById('gone'); g.parentNode.removeChild(g);"
+                  "[g.innerHTML, g.parentNode, document.getElementById('gone'), box.style.backgroundColor].join('|')"),
+              "|||#f00");
+    EXPECT_EQ(webView_->stringByEvaluatingJavaScriptFromString("box.style.display = 'none'; box.getAttribute('style')"),
+              "height: 40px; background-color: #f00; display: none");
+
+    const size_t before = log_->navigations.size();
+    ASSERT_TRUE(testing::WebViewDriver(webView_).tapLinkNamed("stay"));
+    EXPECT_EQ(log_->navigations.size(), before) << "onclick returned false";
+    ASSERT_TRUE(testing::WebViewDriver(webView_).tapLinkNamed("go"));
+    fnd::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(log_->navigations.back(), "0 zelvan://go");
+    EXPECT_EQ(webView_->stringByEvaluatingJavaScriptFromString("window.clicks"), "1");
+    EXPECT_TRUE(webView_->stringByEvaluatingJavaScriptFromString("document.documentElement.innerHTML")
+                    .find("<div style=\"height:40px;background:#00f\">49</div>") != std::string::npos);
+}
+
+TEST_F(WebPageRenderTest, DrawsTheDevSitesLobby) {
+    const char* source = std::getenv("ZELVAN_SOURCE_DIR");
+    ASSERT_NE(source, nullptr);
+    installWebPageLoader(nullptr);
+    webView_->loadRequest(
+        fnd::UrlRequest(fnd::Url::fileUrl(std::string(source) + "/tools/devserver/site/iphone/games.html")));
+    ASSERT_TRUE(testing::WebViewDriver(webView_).finishLoad());
+    auto tree = webView_->document().tree();
+    const HtmlNodeId play = tree->elementById("play");
+    const HtmlNodeId heading = tree->elementsByTagName("h1").front();
+    // The site's sheet makes the heading 18px (2em unstyled) once it arrives.
+    ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] {
+        auto frame = webView_->frameOfElement(heading);
+        return frame && frame->height() < 30;
+    }));
+    const auto frame = webView_->frameOfElement(play);
+    ASSERT_TRUE(frame.has_value());
+    EXPECT_TRUE(anyIn(*frame, gfx::Rgba8{0x06, 0x45, 0xAD, 255})) << "the link in the link colour";
 }
 
 } // namespace
