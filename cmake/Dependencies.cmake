@@ -61,6 +61,8 @@ find_path(DUKTAPE_SOURCE_DIR duktape.c PATHS /usr/share/duktape NO_DEFAULT_PATH)
 if(NOT DUKTAPE_SOURCE_DIR)
     message(FATAL_ERROR "Duktape: duktape.c was not found in /usr/share/duktape (install duktape-dev)")
 endif()
+# litehtml (Debian's build) lays out and paints the web view's pages; src/platform/ui wraps it.
+find_package(litehtml REQUIRED CONFIG)
 if(ZELVAN_BUILD_BENCH)
     # MuJS, the peer of the page script host's benchmark (linked only there).
     pkg_check_modules(MUJS REQUIRED IMPORTED_TARGET mujs)

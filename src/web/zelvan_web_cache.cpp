@@ -411,6 +411,13 @@ void ZelvanWebCache::fetchEnded(const std::shared_ptr<ZelvanURLConnection>& conn
     connection->deliver(result);
 }
 
+std::optional<std::string> ZelvanWebCache::sessionKeyFor(const std::string& absoluteUrl) const {
+    if (!isWebHost(absoluteUrl) || !environment_.sessionKey) {
+        return std::nullopt;
+    }
+    return environment_.sessionKey();
+}
+
 bool ZelvanWebCache::isWebHost(const std::string& absoluteUrl) const {
     if (!environment_.webHost) {
         return false;

@@ -96,6 +96,10 @@ public:
     // (the picture arrives once the network thread has run the fetch).
     void loadPhoto(const std::string& url, std::function<void(gfx::ImagePtr)> done) override;
 
+    // The session key to send with a request for `absoluteUrl`: the current one when the URL is on
+    // the web host, else nullopt (web views send it with their pages' style sheets and images).
+    std::optional<std::string> sessionKeyFor(const std::string& absoluteUrl) const;
+
 private:
     class PhotoLoad;
 

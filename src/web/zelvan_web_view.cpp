@@ -33,7 +33,16 @@ public:
             }
             return false;
         }
-        return delegate ? delegate->webViewShouldStartLoadWithRequest(webView, request, type) : true;
+        const bool allowed = delegate ? delegate->webViewShouldStartLoadWithRequest(webView, request, type) : true;
+        // The page's style sheets and images go to the web host with the page request's fields.
+        if (allowed && request.url().isHttpUrl()) {
+            if (auto cache = owner_->webCache()) {
+                if (auto key = cache->sessionKeyFor(url)) {
+                    request.setValue(*key, ZelvanWebCache::kSessionHeader);
+                }
+            }
+        }
+        return allowed;
     }
     void webViewDidStartLoad(ui::WebView& webView) override {
         if (auto delegate = owner_->zelvanDelegate()) {

@@ -168,6 +168,13 @@ def check_game(rows):
         check(near(rows[y][x], colour), f"the game shows its {what} at ({x}, {y}): {rows[y][x][:3]}")
 
 
+def check_lobby(rows):
+    """The lobby page drawn: its links in the link colour of the page's default style (#0645ad)."""
+    link = (0x06, 0x45, 0xAD)
+    count = sum(1 for row in rows for pixel in row if near(pixel, link))
+    check(count >= 20, f"the lobby shows its links in the link colour ({count} pixels)")
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--demo", required=True)
@@ -191,6 +198,8 @@ def main():
     shown = {name: check_screenshot(screens / name) for name in SCREENSHOTS}
     if shown["02-chat.png"]:
         check_chat(shown["02-chat.png"], Path(args.resources))
+    if shown["03-lobby.png"]:
+        check_lobby(shown["03-lobby.png"])
     if shown["05-game.png"]:
         check_game(shown["05-game.png"])
 

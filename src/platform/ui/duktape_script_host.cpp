@@ -4,6 +4,7 @@
 
 #include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
+#include "platform/ui/duktape_dom.h"
 #include "platform/ui/duktape_environment.h"
 #include "platform/ui/duktape_heap.h"
 #include "platform/ui/duktape_values.h"
@@ -76,6 +77,9 @@ void DuktapeScriptHost::beginDocument(const ScriptDocumentInfo& info) {
     // The environment is ours, but it allocates, so it runs protected like the page's scripts.
     std::function<void(duk_context*)> body = [this](duk_context* ctx) {
         installEnvironment(ctx, document_);
+        if (document_.tree) {
+            installDom(ctx);
+        }
         duk_push_undefined(ctx);
     };
     if (duk_safe_call(heap_->ctx, runBody, &body, 0, 1) != DUK_EXEC_SUCCESS) {
@@ -103,6 +107,18 @@ ScriptResult DuktapeScriptHost::evaluate(const std::string& expression) {
         result = resultAt(ctx, -1);
     });
     return ok ? result : ScriptResult();
+}
+
+bool DuktapeScriptHost::dispatchClick(const std::vector<HtmlNodeId>& path) {
+    bool proceed = true;
+    if (!document_.tree || path.empty()) {
+        return proceed;
+    }
+    enter("the click handler", "onclick", [&](duk_context* ctx) {
+        proceed = dispatchDomClick(ctx, path);
+        duk_push_undefined(ctx);
+    });
+    return proceed;
 }
 
 void DuktapeScriptHost::bindObject(const std::string& name, std::shared_ptr<ScriptObject> object) {

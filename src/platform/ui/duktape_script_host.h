@@ -51,6 +51,8 @@ public:
     // from inside another entry.
     ScriptResult evaluate(const std::string& expression) override;
     void bindObject(const std::string& name, std::shared_ptr<ScriptObject> object) override;
+    // Runs the onclick handlers of the tapped element and its ancestors as one entry.
+    bool dispatchClick(const std::vector<HtmlNodeId>& path) override;
     // Ends the document's timers and destroys its heap; during an entry the heap goes when the entry
     // returns.
     void endDocument() override;

@@ -167,7 +167,15 @@ std::optional<HtmlDocument> HtmlDocument::parse(std::string_view source, std::st
             node = node->next;
         }
     }
+    document.tree_ = std::make_shared<HtmlTree>(doc.release());
     return document;
+}
+
+const std::shared_ptr<HtmlTree>& HtmlDocument::tree() const {
+    if (!tree_) {
+        tree_ = std::make_shared<HtmlTree>(nullptr);
+    }
+    return tree_;
 }
 
 } // namespace ui

@@ -1,13 +1,17 @@
 // ui::HtmlDocument: the light reader of a web view's page. It runs libxml2's HTML push parser (no
 // network, no error output, size-capped) and keeps what the web view acts on: the title, the base
-// href, the script blocks, the body's onload, the links, the frames and the raw source.
+// href, the script blocks, the body's onload, the links, the frames and the raw source, and hands
+// the recovered tree on as the page's live HtmlTree.
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/ui/html_tree.h"
 
 namespace ui {
 
@@ -46,6 +50,9 @@ public:
     const std::vector<std::string>& links() const { return links_; }
     // The src of every <iframe> that has one, as written, in document order.
     const std::vector<std::string>& frames() const { return frames_; }
+    // The live element tree read from the source (scripts change it); copies of the document share
+    // it. An empty document has an empty <html> tree.
+    const std::shared_ptr<HtmlTree>& tree() const;
 
 private:
     std::string source_;
@@ -55,6 +62,7 @@ private:
     std::string bodyOnload_;
     std::vector<std::string> links_;
     std::vector<std::string> frames_;
+    mutable std::shared_ptr<HtmlTree> tree_;
 };
 
 } // namespace ui

@@ -15,6 +15,7 @@
 #include "platform/foundation/date.h"
 #include "platform/foundation/timer.h"
 #include "platform/foundation/value.h"
+#include "platform/ui/html_tree.h"
 
 namespace ui {
 
@@ -98,10 +99,11 @@ public:
 
 // What a host learns of the document it serves.
 struct ScriptDocumentInfo {
-    std::string url;         // the document's URL ("about:blank" for an empty one)
-    std::string title;       // its <title>
-    std::string source;      // the raw source
-    std::string userAgent{}; // what navigator.userAgent answers: the web view's User-Agent
+    std::string url;                  // the document's URL ("about:blank" for an empty one)
+    std::string title;                // its <title>
+    std::string source;               // the raw source
+    std::string userAgent{};          // what navigator.userAgent answers: the web view's User-Agent
+    std::shared_ptr<HtmlTree> tree{}; // the live tree scripts may read and change (null: none)
 };
 
 // A page's script engine. A web view makes one host per document: beginDocument, then bound
@@ -121,6 +123,9 @@ public:
     virtual ScriptResult evaluate(const std::string& expression) = 0;
     // Makes `object` reachable from the page as the global `name` (replacing an earlier one).
     virtual void bindObject(const std::string& name, std::shared_ptr<ScriptObject> object) = 0;
+    // A tap on the page: runs the onclick handlers along `path` (the tapped element first, then
+    // its ancestors). False when one returned false, which cancels the tap's link or submission.
+    virtual bool dispatchClick(const std::vector<HtmlNodeId>& /*path*/) { return true; }
     virtual void endDocument() = 0;
 
 private:

@@ -1,6 +1,5 @@
 // The web view's public face: navigation entry points, history, script evaluation with its
-// re-entrancy guard, the script host client (navigation and main-loop timers), and the
-// placeholder drawing.
+// re-entrancy guard, and the script host client (navigation and main-loop timers).
 #include "platform/ui/web_view.h"
 
 #include "platform/foundation/clock.h"
@@ -9,10 +8,9 @@
 #include "platform/foundation/thread.h"
 #include "platform/foundation/url_error.h"
 #include "platform/foundation/verify.h"
-#include "platform/graphics/font.h"
-#include "platform/graphics/graphics_stack.h"
-#include "platform/graphics/text_drawing.h"
 #include "platform/ui/backends.h"
+#include "platform/ui/web_page_renderer.h"
+#include "platform/ui/web_page_view.h"
 
 namespace ui {
 
@@ -42,10 +40,20 @@ private:
     WebView* view_;
 };
 
-WebView::WebView() : client_(std::make_shared<Client>(this)) {}
+WebView::WebView() : client_(std::make_shared<Client>(this)) {
+    renderer_ = std::make_unique<WebPageRenderer>([client = std::weak_ptr<Client>(client_)] {
+        if (auto c = client.lock(); c && c->view() != nullptr) {
+            c->view()->scheduleLayout();
+        }
+    });
+}
 
 WebView::~WebView() {
     client_->detach();
+    if (pageView_) {
+        pageView_->setPage(nullptr, 1);
+        pageView_->setTapHandler(nullptr);
+    }
     cancelTimers();
     cancelFrames();
     if (load_ && load_->cancel) {
@@ -59,7 +67,14 @@ WebView::~WebView() {
 void WebView::initWithFrame(gfx::Rect frame) {
     View::initWithFrame(frame);
     setBackgroundColor(gfx::Color::white());
-    setContentMode(ContentMode::Redraw);
+    pageView_ = View::create<WebPageView>(bounds());
+    std::weak_ptr<WebView> weak = self<WebView>();
+    pageView_->setTapHandler([weak](gfx::Point point) {
+        if (auto view = weak.lock()) {
+            view->pageTapped(point);
+        }
+    });
+    addSubview(pageView_);
 }
 
 void WebView::loadRequest(const fnd::UrlRequest& request) {
@@ -78,6 +93,12 @@ void WebView::loadData(const fnd::Bytes& data, const std::string& mimeType, cons
 }
 
 bool WebView::simulateNavigation(const std::string& url, NavigationType type) {
+    if (url.size() >= 11 && std::equal(url.begin(), url.begin() + 11, "javascript:", [](char a, char b) {
+            return std::tolower(static_cast<unsigned char>(a)) == b;
+        })) {
+        runJavaScriptUrl(url);
+        return true;
+    }
     auto resolved = resolveUrl(url);
     if (!resolved) {
         ZLOG(Warn, "WebView: ignored a navigation to \"%s\": not a URL", fnd::logPreview(url));
@@ -197,7 +218,7 @@ void WebView::bindObject(const std::string& name, std::shared_ptr<ScriptObject> 
 
 std::shared_ptr<ScriptHost> WebView::scriptHost() {
     if (!host_) {
-        replaceHost(ScriptDocumentInfo{"about:blank", "", "", userAgent_});
+        replaceHost(ScriptDocumentInfo{"about:blank", "", "", userAgent_, document_.tree()});
     }
     return host_;
 }
@@ -250,26 +271,6 @@ void WebView::cancelTimers() {
     for (auto& [id, timer] : timers) {
         timer->invalidate();
     }
-}
-
-void WebView::drawRect(gfx::Rect) {
-    const auto ctx = gfx::getCurrentContext();
-    if (!ctx) {
-        return;
-    }
-    std::string text = document_.title();
-    if (text.empty() && documentUrl_) {
-        text = documentUrl_->absoluteString();
-    }
-    if (text.empty()) {
-        return;
-    }
-    const gfx::Rect b = bounds();
-    const gfx::Rect textRect(b.minX() + 8, b.minY() + 8, std::max(0.0, b.width() - 16), std::max(0.0, b.height() - 16));
-    gfx::StateSaver saver(*ctx);
-    ctx->setFillColor(gfx::Color::black());
-    gfx::drawInRect(text, textRect, gfx::Font::systemFontOfSize(gfx::Font::labelFontSize()),
-                    gfx::LineBreakMode::WordWrap, gfx::TextAlignment::Left);
 }
 
 } // namespace ui

@@ -1,7 +1,7 @@
-// ui::WebView: the web view stand-in. It renders no HTML: it runs navigations through its
-// delegate, fetches pages through the installed page loader, reads them with HtmlDocument, hands
-// their scripts to a script host (one per document), keeps a back/forward list, and draws its
-// background with the page title (or URL) so screenshots show which page it holds.
+// ui::WebView: a page in a view. It runs navigations through its delegate, fetches pages through
+// the installed page loader, reads them with HtmlDocument, hands their scripts to a script host
+// (one per document), keeps a back/forward list, and shows the page rendered by WebPageRenderer in
+// a scrolling WebPageView whose taps follow links and submit forms.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +24,9 @@
 
 namespace ui {
 
+class ScrollView;
+class WebPageRenderer;
+class WebPageView;
 class WebView;
 namespace testing {
 class WebViewDriver;
@@ -109,8 +112,9 @@ public:
     int historyIndex() const { return historyIndex_; }
 
     // --- Appearance (recorded) ---
+    // A page wider than the view is scaled down to the view's width.
     bool scalesPageToFit() const { return scalesPageToFit_; }
-    void setScalesPageToFit(bool scales) { scalesPageToFit_ = scales; }
+    void setScalesPageToFit(bool scales);
     DataDetectorTypes dataDetectorTypes() const { return dataDetectorTypes_; }
     void setDataDetectorTypes(DataDetectorTypes types) { dataDetectorTypes_ = types; }
 
@@ -132,8 +136,16 @@ public:
     // `reference` resolved against the document's <base href> or URL; nullopt when it does not.
     std::optional<fnd::Url> resolveUrl(const std::string& reference) const;
 
-    bool drawsOwnContent() const override { return true; }
-    void drawRect(gfx::Rect rect) override;
+    // --- The rendered page ---
+    // The scroll view that shows the page; its content size is the page's (scaled) size.
+    std::shared_ptr<ScrollView> scrollView() const;
+    // Where the page drew the element `node` of document().tree(), in this view's coordinates
+    // (after scaling and scrolling); nullopt when it has no box.
+    std::optional<gfx::Rect> frameOfElement(HtmlNodeId node) const;
+    // How many times the page has been laid out.
+    uint64_t pageLayoutCount() const;
+
+    void layoutSubviews() override;
 
 private:
     friend class testing::WebViewDriver;
@@ -184,6 +196,13 @@ private:
     void cancelTimer(uint64_t id);
     void cancelTimers();
 
+    // Page rendering: at most one layout per main-loop pass, and taps on the page.
+    void scheduleLayout();
+    void layoutPage();
+    void pageTapped(gfx::Point pagePoint);
+    void submitForm(HtmlNodeId form, HtmlNodeId submitter);
+    void runJavaScriptUrl(const std::string& url);
+
     std::weak_ptr<WebViewDelegate> delegate_;
     std::string userAgent_ = kDefaultUserAgent;
     bool scalesPageToFit_ = false;
@@ -210,6 +229,11 @@ private:
     bool evaluating_ = false;
     std::map<uint64_t, std::shared_ptr<fnd::Timer>> timers_;
     uint64_t nextTimerId_ = 1;
+
+    std::unique_ptr<WebPageRenderer> renderer_;
+    std::shared_ptr<WebPageView> pageView_;
+    bool layoutQueued_ = false;
+    bool layoutPending_ = false;
 };
 
 } // namespace ui

@@ -11,6 +11,8 @@
 #include "platform/foundation/url_error.h"
 #include "platform/foundation/verify.h"
 #include "platform/ui/backends.h"
+#include "platform/ui/web_page_renderer.h"
+#include "platform/ui/web_page_view.h"
 #include "platform/ui/web_view.h"
 
 namespace ui {
@@ -135,8 +137,17 @@ void WebView::commitDocument(const Load& load, HtmlDocument document, const fnd:
     document_ = std::move(document);
     documentUrl_ = url;
     documentLoadId_ = load.id;
-    replaceHost(ScriptDocumentInfo{url.absoluteString(), document_.title(), document_.source(), userAgent_});
-    setNeedsDisplay();
+    replaceHost(
+        ScriptDocumentInfo{url.absoluteString(), document_.title(), document_.source(), userAgent_, document_.tree()});
+    std::weak_ptr<WebView> weak = self<WebView>();
+    document_.tree()->setChangeHandler([weak] {
+        if (auto view = weak.lock()) {
+            view->scheduleLayout();
+        }
+    });
+    renderer_->setPage(document_.tree(), url, navigation.request.allHTTPHeaderFields());
+    pageView_->setContentOffset(gfx::Point(0, 0), Animated::No);
+    scheduleLayout();
 }
 
 void WebView::runScriptsFrom(uint64_t loadId) {

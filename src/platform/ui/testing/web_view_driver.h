@@ -1,5 +1,6 @@
 // testing::WebViewDriver: plays the user and the network for a web view in tests - link taps,
-// waiting for loads to end, injected failures, and the scripts the page ran.
+// link taps where the page drew them, waiting for loads to end, injected failures, and the
+// scripts the page ran.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +22,10 @@ public:
     bool clickLink(const std::string& href);
     // The same for the page's link at `index` (document order); false when there is none.
     bool clickLink(size_t index);
+    // Taps, through the window's touch system, at the centre of where the page drew the first link
+    // whose id or text (white space collapsed) is `name`, scrolling it into view first. False when
+    // there is no such link, it has no box, or the view is in no window.
+    bool tapLinkNamed(const std::string& name);
 
     // Pumps the main loop (real time, manual time frozen) until no navigation is queued and no
     // load runs; false when that takes longer than `realTimeout`.
