@@ -41,6 +41,9 @@ struct AppConfig {
     std::string serverHost = "game.zelvan.net";
     uint16_t serverPort = kDefaultServerPort;
     std::string webHost = "www.zelvan.net";
+    // Where the ad, offer, analytics and store networks are reached: each network's addresses are this URL
+    // followed by "/<network>/..." (no trailing slash). Empty: none is given and those networks send nothing.
+    std::string adsBase;
     // The idle time before a keep-alive goes out, in network turns of NetworkLoop::kSliceSeconds (it is
     // time that counts, however many turns pass in it).
     int keepAliveTurns = static_cast<int>(PacketQueue::kKeepAliveSeconds / NetworkLoop::kSliceSeconds);
