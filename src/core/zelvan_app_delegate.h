@@ -114,6 +114,8 @@ public:
     std::shared_ptr<PageService> moreController();
     std::shared_ptr<GamesTabService> newgamerooms();
     std::shared_ptr<MessageSoundService> msgPlayer();
+    // The offer network's context; null when the registry has none.
+    std::shared_ptr<orvane::OrvaneContext> orvane();
     const std::shared_ptr<ZelvanStyle>& style() const;
 
     // --- Strategies and bridge targets of the registry (any thread) ---
