@@ -185,7 +185,9 @@ void writeSummaries(const LogState& s, const std::vector<LogRepeatLimiter::Summa
 
 std::optional<std::string> writeLog(const LogRecord& record) {
     auto& s = logState();
-    if (static_cast<int>(record.level) < static_cast<int>(s.minLevel.load())) {
+    // Only the known levels below the minimum are dropped; a value outside the enumeration is written.
+    const int level = static_cast<int>(record.level);
+    if (level >= static_cast<int>(LogLevel::Debug) && level < static_cast<int>(s.minLevel.load())) {
         return std::nullopt;
     }
     std::vector<LogRepeatLimiter::Summary> due;
