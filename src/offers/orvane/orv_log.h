@@ -4,7 +4,6 @@
 // Data received from outside enters a line only through fnd::logPreview.
 #pragma once
 
-#include <source_location>
 #include <string>
 #include <string_view>
 
@@ -16,8 +15,9 @@ namespace zelvan::orvane {
 // A format text with the site that wrote it (taken where the text is given), so that each site keeps
 // its own share of the log's repeat limit.
 struct ORVFormat {
-    ORVFormat(const char* text, std::source_location at = std::source_location::current())
-        : text(text), site{at.file_name(), static_cast<int>(at.line()), at.function_name()} {}
+    ORVFormat(const char* text, const char* file = __builtin_FILE(), int line = __builtin_LINE(),
+              const char* function = __builtin_FUNCTION())
+        : text(text), site{file, line, function} {}
     ORVFormat(const char* text, fnd::LogSite site) : text(text), site(site) {}
 
     std::string_view text;
