@@ -70,6 +70,9 @@ std::vector<std::shared_ptr<ZSimpleAlertView>> inViewAlerts(zelvanAppDelegate& d
 } // namespace
 
 std::shared_ptr<zelvanAppDelegate> startClient(const LaunchOptions& options) {
+    if (options.logLevel) {
+        fnd::setMinLogLevel(*options.logLevel);
+    }
     const auto& bundle = fnd::Bundle::main();
     ZLOG(Info, "%@ %@ started (data in %s)", bundle.bundleIdentifier(),
          bundle.objectForInfoDictionaryKey("CFBundleVersion"), fnd::AppFolders::root());

@@ -4,7 +4,8 @@
 // the messenger controller with the pages' chat opener, the avatar shop's item bar, which loads
 // through the web cache, the game resource cache with its version store behind the pages, the game
 // lobby's chips exchange panel and invitation dialog, the Games tab controller with the natives' host
-// of its games, the More tab's page controller, and the message alert sound.
+// of its games, the More tab's page controller, the message alert sound, and the offer network's context
+// (its services under --ads-base, its skin in the bundle).
 #include "app/services.h"
 
 #include <memory>
@@ -20,6 +21,7 @@
 #include "messaging/avatars/zelvan_avatar_manager.h"
 #include "messaging/lists/im_controller.h"
 #include "messaging/voice/zelvan_voip.h"
+#include "offers/orvane/orvane_context.h"
 #include "platform/foundation/bundle.h"
 #include "platform/foundation/log.h"
 #include "web/z_advanced_web_view_controller.h"
@@ -104,6 +106,10 @@ AppRegistry makeRegistry() {
     // The message alert over the bundle's "msg.wav"; none when the bundle has no such sound.
     registry.msgPlayer.factory = [](zelvanAppDelegate&) -> std::shared_ptr<MessageSoundService> {
         return MessageSound::fromBundle(fnd::Bundle::main());
+    };
+    // The offer network: its web services under the --ads-base URL (none without it), its skin the bundle.
+    registry.orvane.factory = [](zelvanAppDelegate& delegate) {
+        return std::make_shared<orvane::OrvaneContext>(delegate.config().adsBase, fnd::Bundle::main().resourcePath());
     };
     return registry;
 }

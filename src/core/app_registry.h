@@ -18,6 +18,9 @@ class MessageMeasurer;
 class PhotoSource;
 class WebDialogController;
 class ZLVWebDatabaseManager;
+namespace orvane {
+class OrvaneContext;
+}
 
 // One shared object: made by its factory, which is handed the delegate, the first time it is asked
 // for, then kept. A slot without a factory gives null.
@@ -50,6 +53,8 @@ struct AppRegistry {
     ServiceSlot<MessageSoundService> msgPlayer;
     // The scoped web databases of the pages.
     ServiceSlot<ZLVWebDatabaseManager> webDatabases;
+    // The offer network's shared context (its parser, skin, log threshold, colour and addresses).
+    ServiceSlot<orvane::OrvaneContext> orvane;
 
     // --- Strategies ---
     // Where the photo viewer gets its pictures (the web resource cache).

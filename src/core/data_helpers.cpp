@@ -110,4 +110,37 @@ fnd::Result<fnd::Bytes> base64Decode(std::string_view text) {
     return out;
 }
 
+fnd::Bytes base64DecodeLenient(std::string_view text) {
+    fnd::Bytes out;
+    out.reserve(text.size() / 4 * 3);
+    uint32_t group = 0;
+    int pending = 0;
+    for (char c : text) {
+        if (c == '=') {
+            // The padding ends the text: what the group holds so far gives its bytes.
+            group <<= 6 * (4 - pending);
+            if (pending >= 1) {
+                out.push_back(static_cast<uint8_t>(group >> 16));
+            }
+            if (pending == 3) {
+                out.push_back(static_cast<uint8_t>(group >> 8));
+            }
+            return out;
+        }
+        const int8_t value = kDecode[static_cast<uint8_t>(c)];
+        if (value == kInvalid) {
+            continue;
+        }
+        group = (group << 6) | static_cast<uint32_t>(value);
+        if (++pending == 4) {
+            out.push_back(static_cast<uint8_t>(group >> 16));
+            out.push_back(static_cast<uint8_t>(group >> 8));
+            out.push_back(static_cast<uint8_t>(group));
+            group = 0;
+            pending = 0;
+        }
+    }
+    return out;
+}
+
 } // namespace zelvan

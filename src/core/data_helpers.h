@@ -1,5 +1,6 @@
 // Helpers over byte buffers: zlib and gzip compression with a cap on inflated size (compressed
-// packets arrive as zlib streams inside command 1000), and Base64 text (RFC 4648) with a strict reader.
+// packets arrive as zlib streams inside command 1000), and Base64 text (RFC 4648) with a strict reader
+// and a lenient one.
 #pragma once
 
 #include <cstddef>
@@ -28,5 +29,11 @@ std::string base64Encode(const fnd::Bytes& data);
 // in the unused part of the last group) gives a parse error, logging nothing, whose offset is the
 // first character at fault (for a length that is not a multiple of 4, the start of the last group).
 fnd::Result<fnd::Bytes> base64Decode(std::string_view text);
+// The bytes of loosely written Base64 text, as the offer network sends it (pictures, icons, ad images):
+// every character outside the standard alphabet other than '=' (blanks, line breaks, anything) is
+// skipped; values are taken four at a time, each full group giving three bytes; the first '=' ends
+// the text, giving one byte for one or two values pending in its group and two bytes for three; at
+// the end of the text without '=' a partial group is dropped. Never fails (nothing gives no bytes).
+fnd::Bytes base64DecodeLenient(std::string_view text);
 
 } // namespace zelvan

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/foundation/format.h"
+#include "platform/foundation/url.h"
 
 namespace zelvan {
 
@@ -99,6 +100,36 @@ void addOptions(CLI::App& cli, LaunchOptions& options) {
         ->check([](const std::string& value) {
             const std::optional<int> turns = parseNumber<int>(value);
             return turns && *turns >= 1 ? std::string() : "wants a positive count, not " + value;
+        });
+    cli.add_option("--ads-base",
+                   "base URL of the ad, offer, analytics and store networks (default: none, nothing sent)")
+        ->type_name("URL")
+        ->each([&options](const std::string& value) {
+            auto url = fnd::Url::parse(value);
+            if (!url || (url->scheme() != "http" && url->scheme() != "https") || url->host().empty() ||
+                !url->query().empty() || !url->fragment().empty()) {
+                throw CLI::ValidationError("--ads-base wants an http(s) URL without query, not " + value);
+            }
+            std::string base = value;
+            while (base.ends_with('/')) {
+                base.pop_back();
+            }
+            options.config.adsBase = base;
+        });
+    cli.add_option("--log-level", "lowest level logged: debug, info, warn or error (default info)")
+        ->type_name("LEVEL")
+        ->each([&options](const std::string& value) {
+            static const std::pair<const char*, fnd::LogLevel> kLevels[] = {{"debug", fnd::LogLevel::Debug},
+                                                                            {"info", fnd::LogLevel::Info},
+                                                                            {"warn", fnd::LogLevel::Warn},
+                                                                            {"error", fnd::LogLevel::Error}};
+            for (const auto& [name, level] : kLevels) {
+                if (value == name) {
+                    options.logLevel = level;
+                    return;
+                }
+            }
+            throw CLI::ValidationError("--log-level wants debug, info, warn or error, not " + value);
         });
     cli.add_option("--tab", options.tab, "select tab N (0 games, 1 home, 2 messenger, 3 circle, 4 more) once launched")
         ->type_name("N")

@@ -8,6 +8,7 @@
 
 #include "core/zelvan_app_delegate.h"
 #include "platform/foundation/error.h"
+#include "platform/foundation/log.h"
 
 namespace zelvan {
 
@@ -23,6 +24,8 @@ struct LaunchOptions {
     std::optional<std::string> screenshotFolder;
     // WAV file that receives every sound the client plays (calls, message sounds, games).
     std::optional<std::string> audioOut;
+    // The log's minimum level; none keeps Info.
+    std::optional<fnd::LogLevel> logLevel;
     // The tab (0 games ... 4 more) selected once the client has launched; none keeps the first.
     std::optional<int> tab;
     bool help = false;
@@ -30,8 +33,9 @@ struct LaunchOptions {
     // The text --help prints.
     static std::string usage();
     // Reads `--server HOST:PORT`, `--web HOST[:PORT]`, `--account PHONE:PASSWORD`, `--home DIR`,
-    // `--run-seconds N`, `--screenshots DIR`, `--audio-out FILE`, `--idle-turns N`, `--tab N` and `--help` (arguments
-    // without the program name). An unknown option, a missing value or a malformed one is an error.
+    // `--run-seconds N`, `--screenshots DIR`, `--audio-out FILE`, `--idle-turns N`, `--ads-base URL`,
+    // `--log-level LEVEL`, `--tab N` and `--help` (arguments without the program name). An unknown option, a missing
+    // value or a malformed one is an error.
     static fnd::Result<LaunchOptions> parse(std::span<const std::string> args);
 };
 

@@ -200,6 +200,10 @@ std::shared_ptr<MessageSoundService> zelvanAppDelegate::msgPlayer() {
     return service(&AppRegistry::msgPlayer);
 }
 
+std::shared_ptr<orvane::OrvaneContext> zelvanAppDelegate::orvane() {
+    return service(&AppRegistry::orvane);
+}
+
 const std::shared_ptr<ZelvanStyle>& zelvanAppDelegate::style() const {
     return ZelvanStyle::shared();
 }

@@ -42,6 +42,9 @@ struct AppConfig {
     std::string serverHost = "game.zelvan.net";
     uint16_t serverPort = kDefaultServerPort;
     std::string webHost = "www.zelvan.net";
+    // Where the ad, offer, analytics and store networks are reached: each network's addresses are this URL
+    // followed by "/<network>/..." (no trailing slash). Empty: none is given and those networks send nothing.
+    std::string adsBase;
     // The idle time before a keep-alive goes out, in network turns of NetworkLoop::kSliceSeconds (it is
     // time that counts, however many turns pass in it).
     int keepAliveTurns = static_cast<int>(PacketQueue::kKeepAliveSeconds / NetworkLoop::kSliceSeconds);
@@ -112,6 +115,8 @@ public:
     std::shared_ptr<PageService> moreController();
     std::shared_ptr<GamesTabService> newgamerooms();
     std::shared_ptr<MessageSoundService> msgPlayer();
+    // The offer network's context; null when the registry has none.
+    std::shared_ptr<orvane::OrvaneContext> orvane();
     const std::shared_ptr<ZelvanStyle>& style() const;
 
     // --- Strategies and bridge targets of the registry (any thread) ---

@@ -233,5 +233,33 @@ TEST(CategoryHelpersTest, Base64VectorsAndStrictDecoding) {
     }
 }
 
+TEST(CategoryHelpersTest, LenientBase64SkipsStrayCharactersAndStopsAtPadding) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"Zm9v\r\nYmFy", "foobar"},      // line breaks skipped
+        {" Zm 9v\tYm Fy ", "foobar"},    // blanks skipped
+        {"Zm-9v_Ym*Fy", "foobar"},       // any other stray character too
+        {"Zm9vYg==", "foob"},            // two "=": one byte from the group
+        {"Zm9vYmE=", "fooba"},           // one "=": two bytes
+        {"Zm9vYg=ignored Zm9v", "foob"}, // the first "=" ends the text
+        {"Zm9vYmE", "foo"},              // a partial group without "=" is dropped
+        {"Zm9vY=", "foo`"},              // one value pending still gives a byte
+        {"Zm9v=", "foo"},                // nothing pending: nothing more
+        {"", ""},
+        {"====", ""},
+    };
+    for (const auto& [text, plain] : cases) {
+        EXPECT_EQ(base64DecodeLenient(text), bytesOf(plain)) << text;
+    }
+    Bytes all;
+    for (int i = 0; i < 256; ++i) {
+        all.push_back(static_cast<uint8_t>(i));
+    }
+    std::string wrapped = base64Encode(all);
+    for (size_t at = 76; at < wrapped.size(); at += 78) {
+        wrapped.insert(at, "\r\n");
+    }
+    EXPECT_EQ(base64DecodeLenient(wrapped), all);
+}
+
 } // namespace
 } // namespace zelvan

@@ -15,9 +15,17 @@ fnd::Result<LaunchOptions> parse(std::vector<std::string> args) {
 }
 
 TEST(LaunchOptionsTest, ReadsEveryOption) {
-    auto parsed = parse({"--server", "127.0.0.1:4001", "--web", "localhost:8080", "--account", "555:pa:ss", "--home",
-                         "/tmp/h", "--run-seconds", "2.5", "--screenshots", "shots", "--audio-out", "out.wav",
-                         "--idle-turns", "20", "--tab", "2"});
+    auto parsed = parse({"--server",      "127.0.0.1:4001",
+                         "--web",         "localhost:8080",
+                         "--account",     "555:pa:ss",
+                         "--home",        "/tmp/h",
+                         "--run-seconds", "2.5",
+                         "--screenshots", "shots",
+                         "--audio-out",   "out.wav",
+                         "--idle-turns",  "20",
+                         "--tab",         "2",
+                         "--ads-base",    "http://127.0.0.1:9/ads/",
+                         "--log-level",   "debug"});
     ASSERT_TRUE(parsed.ok()) << parsed.error().localizedDescription();
     const LaunchOptions& o = parsed.value();
     EXPECT_EQ(o.config.serverHost, "127.0.0.1");
@@ -32,12 +40,16 @@ TEST(LaunchOptionsTest, ReadsEveryOption) {
     EXPECT_EQ(o.audioOut, "out.wav");
     EXPECT_EQ(o.config.keepAliveTurns, 20);
     EXPECT_EQ(o.tab, 2);
+    EXPECT_EQ(o.config.adsBase, "http://127.0.0.1:9/ads"); // networks append "/<network>/..."
+    EXPECT_EQ(o.logLevel, fnd::LogLevel::Debug);
     EXPECT_FALSE(o.help);
 
     auto defaults = parse({});
     ASSERT_TRUE(defaults.ok());
     EXPECT_EQ(defaults.value().config.serverPort, AppConfig::kDefaultServerPort);
     EXPECT_FALSE(defaults.value().runSeconds);
+    EXPECT_EQ(defaults.value().config.adsBase, "");
+    EXPECT_FALSE(defaults.value().logLevel);
     EXPECT_TRUE(parse({"--help"}).value().help);
 }
 
@@ -55,6 +67,9 @@ TEST(LaunchOptionsTest, RefusesMalformedLines) {
         {"--run-seconds", "nan"},
         {"--idle-turns", "0"},
         {"--tab", "5"},
+        {"--ads-base", "ftp://host"},
+        {"--ads-base", "http://host/?a=1"},
+        {"--log-level", "verbose"},
         {"--home", ""},
         {"--server"},
         {"--bogus", "1"},

@@ -17,6 +17,9 @@ BAD_VALUES = {
     "zelvan-gameart": ([], "folder"),
 }
 
+# Further bad values, each refused the same way.
+MORE_BAD_VALUES = {"zelvan": [(["--ads-base", "not a url"], "--ads-base"), (["--log-level", "loud"], "--log-level")]}
+
 failures = []
 paths = dict(arg.split("=", 1) for arg in sys.argv[1:])
 for name, (bad, named) in BAD_VALUES.items():
@@ -28,11 +31,13 @@ for name, (bad, named) in BAD_VALUES.items():
     shown = run("--help")
     if shown.returncode != 0 or "Usage:" not in shown.stdout:
         failures.append(f"{name} --help: status {shown.returncode}, {shown.stdout[:200]!r}")
-    for args, expected in ((REQUIRED.get(name, []) + ["--no-such-option"], "--no-such-option"), (bad, named)):
+    cases = [(REQUIRED.get(name, []) + ["--no-such-option"], "--no-such-option"), (bad, named)]
+    for args, expected in cases + MORE_BAD_VALUES.get(name, []):
         refused = run(*args)
         if refused.returncode != 2 or expected not in refused.stdout + refused.stderr:
             failures.append(f"{name} {' '.join(args)}: status {refused.returncode}, {refused.stderr[:200]!r}")
 for failure in failures:
     print("FAILED: " + failure)
-print(f"{3 * len(BAD_VALUES) - len(failures)} passed, {len(failures)} failed")
+checks = 3 * len(BAD_VALUES) + sum(len(more) for more in MORE_BAD_VALUES.values())
+print(f"{checks - len(failures)} passed, {len(failures)} failed")
 sys.exit(1 if failures else 0)

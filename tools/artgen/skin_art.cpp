@@ -1,5 +1,6 @@
-// The offer wall and leaderboard skin: panels, bars, dialog buttons, the combo box and the scroll bar
-// pieces. These names are used with their ".png" suffix, which is the file name.
+// The offer wall and leaderboard skin: panels, bars, dialog, command and header buttons, the tick and
+// info marks, the combo box and the scroll bar pieces. These names are used with their ".png" suffix, which is the file
+// name.
 #include <numbers>
 
 #include "tools/artgen/art_table.h"
@@ -91,6 +92,32 @@ void addSkinArt(std::vector<ArtEntry>& t) {
                  }});
     t.push_back(
         {"tap-bar.png", 320, 49, "skin: tab bar background", [](Painter& p) { flatBar(p, 0x3b3b3b, 0x0d0d0d); }});
+    t.push_back({"offer-detail-bg.png", 320, 480, "skin: offer detail page background, deep navy",
+                 [](Painter& p) { p.gradientRect(p.bounds(), rgb(0x1d3553), rgb(0x0b1624)); }});
+    t.push_back({"standard-black-button-pressed.png", 80, 30, "skin: standard black button (pressed)",
+                 [](Painter& p) { glossy(p, 0x222222, 0x000000, 0x000000, 6); }});
+    t.push_back({"bottom-button-on.png", 80, 40, "skin: bottom bar button (on), lit blue",
+                 [](Painter& p) { glossy(p, 0x4f8fd8, 0x1f5ca3, 0x123a6a, 6); }});
+    t.push_back({"tick.png", 20, 20, "skin: green tick mark", [](Painter& p) {
+                     p.strokeLine({Point{4, 10.5}, Point{8.5, 15}, Point{16, 5}}, 3, rgb(0x3cb043));
+                 }});
+    t.push_back({"command-button.png", 120, 36, "skin: command button, orange",
+                 [](Painter& p) { glossy(p, 0xf4a63a, 0xc76d0c, 0x8a4a06, 8); }});
+    t.push_back({"tab-selected.png", 64, 49, "skin: selected tab, a light rounded panel", [](Painter& p) {
+                     p.fillRoundRect(Rect(2, 2, p.width() - 4, p.height() - 4), 6, Color(1, 1, 1, 0.18));
+                 }});
+    t.push_back({"round-header-button.png", 60, 30, "skin: rounded header button, slate blue",
+                 [](Painter& p) { glossy(p, 0x5a7fa8, 0x2b4c72, 0x1b324f, 10); }});
+    t.push_back({"round-header-button-pressed.png", 60, 30, "skin: rounded header button (pressed), darker",
+                 [](Painter& p) { glossy(p, 0x2b4c72, 0x18304d, 0x10223a, 10); }});
+    t.push_back({"submit-box-title.png", 280, 40, "skin: submit-score dialog title strip", [](Painter& p) {
+                     p.gradientRoundRect(p.bounds(), 10, rgb(0x8d99a6), rgb(0x55606c));
+                     p.text("Submit Score", p.bounds(), 16, true, kWhite);
+                 }});
+    t.push_back({"info-icon.png", 24, 24, "skin: info icon, blue disc with a white i", [](Painter& p) {
+                     p.gradientCircle(Point{12, 12}, 11, rgb(0x5b9be0), rgb(0x1f5ca3));
+                     p.text("i", p.bounds(), 15, true, kWhite);
+                 }});
 }
 
 } // namespace zelvan::artgen

@@ -33,6 +33,7 @@ struct LogState {
     LogSinkToken next = 1;
     std::atomic<bool> toStderr{true};
     std::atomic<bool> limitRepeats{true};
+    std::atomic<LogLevel> minLevel{LogLevel::Info};
     LogRepeatLimiter repeats; // guarded by mutex
 };
 
@@ -184,6 +185,11 @@ void writeSummaries(const LogState& s, const std::vector<LogRepeatLimiter::Summa
 
 std::optional<std::string> writeLog(const LogRecord& record) {
     auto& s = logState();
+    // Only the known levels below the minimum are dropped; a value outside the enumeration is written.
+    const int level = static_cast<int>(record.level);
+    if (level >= static_cast<int>(LogLevel::Debug) && level < static_cast<int>(s.minLevel.load())) {
+        return std::nullopt;
+    }
     std::vector<LogRepeatLimiter::Summary> due;
     std::vector<Written> lines;
     std::optional<std::string> body;
@@ -215,6 +221,14 @@ void flushLogRepeats() {
         writeSummaries(s, due, lines);
     }
     writeLines(s, lines);
+}
+
+void setMinLogLevel(LogLevel level) {
+    logState().minLevel.store(level);
+}
+
+LogLevel minLogLevel() {
+    return logState().minLevel.load();
 }
 
 void setLogRepeatsLimited(bool limited) {

@@ -50,6 +50,11 @@ std::optional<std::string> writeLog(const LogRecord& record);
 // Writes the summary line of every site holding back records now, whether or not its window has ended
 // (the client does this as it ends, so the count of a last flood is not lost).
 void flushLogRepeats();
+// The lowest level written (Info by default): a record below it is dropped before anything else sees it
+// (no line, no sink, no repeat count), so Debug lines stay off unless asked for (--log-level debug).
+void setMinLogLevel(LogLevel level);
+LogLevel minLogLevel();
+
 // Whether repeats are held back (on by default). The dev server turns it off: its log is the record
 // of every packet it received, which tests read back.
 void setLogRepeatsLimited(bool limited);

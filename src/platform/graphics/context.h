@@ -116,6 +116,10 @@ public:
     void addRect(Rect rect);
     // A rectangle with circular corners of `radius` (clamped to half the shorter side).
     void addRoundedRect(Rect rect, double radius);
+    // A rectangle whose corners are quarter ellipses `ovalWidth` across and `ovalHeight` down (each cut
+    // to half the rect's side); the plain rectangle when either is 0 or less. The offer SDK's and the
+    // offer wall's rounded images clip to it.
+    void addRoundedRectToPath(Rect rect, double ovalWidth, double ovalHeight);
     void addQuadCurveToPoint(Point control, Point end);
     void addCurveToPoint(Point control1, Point control2, Point end);
     void closePath();

@@ -236,6 +236,31 @@ void Context::addRoundedRect(Rect rect, double radius) {
     cairo_close_path(cr_);
 }
 
+void Context::addRoundedRectToPath(Rect rect, double ovalWidth, double ovalHeight) {
+    if (state_.singular || !finite(rect) || !std::isfinite(ovalWidth) || !std::isfinite(ovalHeight)) {
+        return;
+    }
+    const Rect r = rect.standardized();
+    const double ow = std::min(ovalWidth, r.width() / 2);
+    const double oh = std::min(ovalHeight, r.height() / 2);
+    if (ow <= 0 || oh <= 0) {
+        addRect(r);
+        return;
+    }
+    // In a space scaled by the oval sizes every corner is a quarter circle of radius 1.
+    StateSaver saver(*this);
+    translateCTM(r.minX(), r.minY());
+    scaleCTM(ow, oh);
+    const double fw = r.width() / ow;
+    const double fh = r.height() / oh;
+    moveToPoint(fw, fh / 2);
+    addArcToPoint(Point(fw, fh), Point(fw / 2, fh), 1);
+    addArcToPoint(Point(0, fh), Point(0, fh / 2), 1);
+    addArcToPoint(Point(0, 0), Point(fw / 2, 0), 1);
+    addArcToPoint(Point(fw, 0), Point(fw, fh / 2), 1);
+    closePath();
+}
+
 void Context::addQuadCurveToPoint(Point control, Point end) {
     if (state_.singular || !finite(control) || !finite(end)) {
         return;

@@ -23,7 +23,14 @@ struct Seen {
     std::string rendered;
 };
 
+// Sets the log's minimum level for a test's span.
+struct MinLevel {
+    explicit MinLevel(LogLevel level) { setMinLogLevel(level); }
+    ~MinLevel() { setMinLogLevel(LogLevel::Info); }
+};
+
 TEST(LogTest, ZlogRecordsItsSiteAndRendersTheLevelOnce) {
+    MinLevel debug(LogLevel::Debug);
     std::vector<Seen> seen;
     LogSinkToken token = addLogRecordSink([&](const LogRecord& r, const std::string& line) {
         seen.push_back({r.level, std::string(r.site.file), r.site.line, std::string(r.site.function), r.message, line});
@@ -57,6 +64,26 @@ TEST(LogTest, ZlogRecordsItsSiteAndRendersTheLevelOnce) {
         EXPECT_EQ(s.rendered, renderLogLine(LogRecord{s.level, {s.file, s.line, s.function}, s.message}));
     }
     EXPECT_EQ(logLevelName(static_cast<LogLevel>(9)), "Unknown");
+}
+
+TEST(LogTest, RecordsBelowTheMinimumLevelReachNoLineAndNoSink) {
+    ASSERT_EQ(minLogLevel(), LogLevel::Info);
+    int sunk = 0;
+    LogSinkToken token = addLogSink([&](const std::string&) { ++sunk; });
+    testing::LogCapture capture;
+    ZLOG(Debug, "off by default");
+    {
+        MinLevel warn(LogLevel::Warn);
+        ZLOG(Info, "below warn");
+        ZLOG(Warn, "kept");
+    }
+    ZLOG(Info, "info again");
+    removeLogSink(token);
+    const std::vector<std::string> lines = capture.lines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_TRUE(lines[0].starts_with("WARN ") && lines[0].ends_with("\tkept")) << lines[0];
+    EXPECT_EQ(lines[1], "info again");
+    EXPECT_EQ(sunk, 2);
 }
 
 TEST(LogTest, ASiteRepeatingItselfWritesAFewLinesPerWindowThenItsCount) {

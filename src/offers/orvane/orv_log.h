@@ -1,0 +1,55 @@
+// ORVLog: the offer network's log front over the one log. A line is written as "[Log Level: %d]; %@"
+// when its level is at or below the threshold (3 unless set): levels up to 3 as warnings, 4 and 5 as
+// debug tracing. Failure lines (ORV_LOG_FAILURE) begin "%s: %d; %s; " with file, line and function.
+// Data received from outside enters a line only through fnd::logPreview.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/foundation/format.h"
+#include "platform/foundation/log.h"
+
+namespace zelvan::orvane {
+
+// A format text with the site that wrote it (taken where the text is given), so that each site keeps
+// its own share of the log's repeat limit.
+struct ORVFormat {
+    ORVFormat(const char* text, const char* file = __builtin_FILE(), int line = __builtin_LINE(),
+              const char* function = __builtin_FUNCTION())
+        : text(text), site{file, line, function} {}
+    ORVFormat(const char* text, fnd::LogSite site) : text(text), site(site) {}
+
+    std::string_view text;
+    fnd::LogSite site;
+};
+
+class ORVLog {
+public:
+    // The context's threshold; 3 when there is no context.
+    static int logThreshold();
+    // Sets the context's threshold; nothing happens without a context.
+    static void setLogThreshold(int level);
+
+    template <class... A>
+    static void logWithLevel(int level, ORVFormat format, const A&... args) {
+        if (level > logThreshold()) {
+            return;
+        }
+        write(level, format.site, fnd::format(format.text, args...));
+    }
+
+    // "orv_util.cpp" for "src/offers/orvane/orv_util.cpp".
+    static std::string_view sourceName(std::string_view path);
+
+private:
+    static void write(int level, const fnd::LogSite& site, const std::string& text);
+};
+
+} // namespace zelvan::orvane
+
+// A failure line: "<file>: <line>; <function>; " and the formatted text, at `level`.
+#define ORV_LOG_FAILURE(level, fmt, ...)                                                                               \
+    ::zelvan::orvane::ORVLog::logWithLevel(                                                                            \
+        level, ::zelvan::orvane::ORVFormat("%s: %d; %s; " fmt, ::fnd::LogSite{__FILE__, __LINE__, __func__}),          \
+        ::zelvan::orvane::ORVLog::sourceName(__FILE__), __LINE__, __func__ __VA_OPT__(, ) __VA_ARGS__)

@@ -1,0 +1,68 @@
+// The offer network's context in the registry and its log front: what class-level operations find with
+// and without a delegate, the service addresses, and ORVLog's threshold, levels and failure lines.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/app_registry.h"
+#include "offers/orvane/orv_log.h"
+#include "offers/orvane/orv_parser.h"
+#include "offers/orvane/orvane_context.h"
+#include "offers/orvane/orvane_context_access.h"
+#include "platform/foundation/testing/log_capture.h"
+#include "tests/support/scoped_app_delegate.h"
+
+namespace zelvan::orvane {
+namespace {
+
+TEST(OrvaneContextTest, TheRegistryHandsOutOneContext) {
+    EXPECT_FALSE(context());
+    EXPECT_FALSE(ORVParser::sharedParserInstance());
+    EXPECT_EQ(ORVLog::logThreshold(), 3);
+    ORVLog::setLogThreshold(5); // nowhere to keep it: no effect
+    EXPECT_EQ(ORVLog::logThreshold(), 3);
+
+    AppRegistry registry;
+    int made = 0;
+    registry.orvane.factory = [&made](zelvanAppDelegate&) {
+        ++made;
+        return std::make_shared<OrvaneContext>("http://127.0.0.1:9/ads", "/skin");
+    };
+    ScopedAppDelegate delegate(std::move(registry));
+    auto shared = context();
+    ASSERT_TRUE(shared);
+    EXPECT_EQ(context(), shared);
+    EXPECT_EQ(made, 1);
+    EXPECT_EQ(ORVParser::sharedParserInstance(), shared->parser());
+    EXPECT_EQ(shared->serviceBase(), "http://127.0.0.1:9/ads/orvane");
+    EXPECT_EQ(shared->serviceURL("GetPicture"), "http://127.0.0.1:9/ads/orvane/Service1.asmx/GetPicture");
+    EXPECT_EQ(shared->skinFolder(), "/skin");
+}
+
+TEST(OrvaneContextTest, ORVLogWritesAtOrBelowItsThreshold) {
+    AppRegistry registry;
+    auto shared = std::make_shared<OrvaneContext>("http://127.0.0.1:9", "/skin");
+    registry.orvane.factory = ServiceSlot<OrvaneContext>::fixed(shared);
+    ScopedAppDelegate delegate(std::move(registry));
+    fnd::setMinLogLevel(fnd::LogLevel::Debug);
+    fnd::testing::LogCapture capture;
+    ORVLog::logWithLevel(3, "shown %d", 1);
+    ORVLog::logWithLevel(4, "traced %d", 2); // above the default threshold 3
+    ORVLog::setLogThreshold(5);
+    ORVLog::logWithLevel(4, "traced %d", 3);
+    const int line = __LINE__ + 1;
+    ORV_LOG_FAILURE(2, "Value for binding, %@, is empty.", std::string("key"));
+    fnd::setMinLogLevel(fnd::LogLevel::Info);
+    const auto lines = capture.lines();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_TRUE(lines[0].starts_with("WARN orvane_context_test.cpp:L")) << lines[0];
+    EXPECT_TRUE(lines[0].ends_with("\t[Log Level: 3]; shown 1")) << lines[0];
+    EXPECT_TRUE(lines[1].starts_with("DEBUG ")) << lines[1];
+    EXPECT_TRUE(lines[1].ends_with("\t[Log Level: 4]; traced 3")) << lines[1];
+    EXPECT_TRUE(lines[2].ends_with("\t[Log Level: 2]; orvane_context_test.cpp: " + std::to_string(line) +
+                                   "; TestBody; Value for binding, key, is empty."))
+        << lines[2];
+}
+
+} // namespace
+} // namespace zelvan::orvane
