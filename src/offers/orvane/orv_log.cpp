@@ -2,7 +2,6 @@
 #include "offers/orvane/orv_log.h"
 
 #include "offers/orvane/orvane_context.h"
-#include "offers/orvane/orvane_context_access.h"
 
 namespace zelvan::orvane {
 

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "offers/orvane/orvane_context.h"
-#include "offers/orvane/orvane_context_access.h"
 #include "platform/foundation/parse_error.h"
 #include "platform/foundation/scalar.h"
 #include "platform/foundation/string_ops.h"

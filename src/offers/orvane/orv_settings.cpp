@@ -2,7 +2,6 @@
 #include "offers/orvane/orv_settings.h"
 
 #include "offers/orvane/orvane_context.h"
-#include "offers/orvane/orvane_context_access.h"
 #include "platform/foundation/paths.h"
 
 namespace zelvan::orvane {

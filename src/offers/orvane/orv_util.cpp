@@ -6,7 +6,6 @@
 #include "core/data_helpers.h"
 #include "offers/orvane/orv_parser.h"
 #include "offers/orvane/orvane_context.h"
-#include "offers/orvane/orvane_context_access.h"
 #include "platform/foundation/escape.h"
 #include "platform/foundation/scalar.h"
 

@@ -1,6 +1,7 @@
 // The offer network's shared context: its parser, skin folder, log threshold, colour and addresses.
 #include "offers/orvane/orvane_context.h"
 
+#include "core/zelvan_app_delegate.h"
 #include "offers/orvane/orv_parser.h"
 #include "platform/foundation/log.h"
 
@@ -20,6 +21,11 @@ std::string OrvaneContext::serviceURL(std::string_view method) const {
         return {};
     }
     return serviceBase_ + "/Service1.asmx/" + std::string(method);
+}
+
+std::shared_ptr<OrvaneContext> context() {
+    auto delegate = zelvanAppDelegate::current();
+    return delegate ? delegate->orvane() : nullptr;
 }
 
 } // namespace zelvan::orvane

@@ -1,6 +1,6 @@
 // OrvaneContext: what the offer network's class-level operations share - the reply parser, the skin
 // folder, the log threshold, the user colour and the service base - held in the application registry's
-// `orvane` slot and reached through context() (orvane_context_access.h).
+// `orvane` slot and reached through context().
 #pragma once
 
 #include <atomic>
@@ -48,5 +48,9 @@ private:
     std::atomic<int> logThreshold_{kDefaultLogThreshold};
     std::atomic<int32_t> userColorCode_{kDefaultUserColorCode};
 };
+
+// The context in the installed application delegate's registry; null when no delegate is installed or
+// its registry has no offer network. The one place this library reads the installed delegate. Any thread.
+std::shared_ptr<OrvaneContext> context();
 
 } // namespace zelvan::orvane

@@ -40,9 +40,9 @@ enum Dom : duk_int_t {
     DomCount
 };
 
-constexpr const char* kDomNames[DomCount] = {"docElement", "body",    "byId",    "byTag",   "create", "createText",
+constexpr const char* kDomNames[DomCount] = {"docElement", "body",    "byId",    "byTag",   "create",  "createText",
                                              "live",       "tag",     "getAttr", "setAttr", "getText", "setText",
-                                             "getHtml",    "setHtml", "parent",  "kids",    "append", "remove"};
+                                             "getHtml",    "setHtml", "parent",  "kids",    "append",  "remove"};
 constexpr duk_idx_t kDomArgs[DomCount] = {0, 0, 1, 2, 1, 1, 1, 1, 2, 3, 1, 2, 1, 2, 1, 1, 2, 2};
 
 // Runs once per document with the global object, the natives and the old document object, which

@@ -8,7 +8,6 @@
 #include "offers/orvane/orv_log.h"
 #include "offers/orvane/orv_parser.h"
 #include "offers/orvane/orvane_context.h"
-#include "offers/orvane/orvane_context_access.h"
 #include "platform/foundation/testing/log_capture.h"
 #include "tests/support/scoped_app_delegate.h"
 
