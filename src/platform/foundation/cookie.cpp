@@ -15,22 +15,13 @@
 #include "platform/foundation/clock.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
+#include "platform/foundation/string_ops.h"
 
 namespace fnd {
 namespace {
 
 // An expiry before any clock reading: Max-Age 0 or less.
 constexpr double kLongAgo = -1e15;
-
-std::string lowerAscii(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return out;
-}
 
 std::string_view trimSpace(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {

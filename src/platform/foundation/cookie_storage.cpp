@@ -7,22 +7,13 @@
 #include "platform/foundation/clock.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
+#include "platform/foundation/string_ops.h"
 
 namespace fnd {
 namespace {
 
 bool sameKey(const Cookie& a, const Cookie& b) {
     return a.name == b.name && a.domain == b.domain && a.path == b.path;
-}
-
-std::string lowerAscii(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return out;
 }
 
 } // namespace

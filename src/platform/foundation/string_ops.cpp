@@ -203,4 +203,14 @@ uint32_t stableHash32(std::string_view s) {
     return hash;
 }
 
+std::string lowerAscii(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return out;
+}
+
 } // namespace fnd

@@ -67,6 +67,9 @@ std::string removeCharacters(std::string_view s, const CharSet& set);
 // One code point maps to one, so "ß" stays "ß". Ill-formed bytes become U+FFFD.
 std::string lowercase(std::string_view s);
 std::string uppercase(std::string_view s);
+// ASCII letters A-Z lower-cased, every other byte kept: for protocol tokens (schemes, header and
+// attribute names, cookie fields) that must not follow the locale.
+std::string lowerAscii(std::string_view s);
 
 // -1, 0 or 1 as a sorts before, equal to or after b, ignoring case: each code point is folded to
 // lower(upper(c)) and the folded texts compare by UTF-16 code unit.

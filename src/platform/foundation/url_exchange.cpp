@@ -12,6 +12,7 @@
 #include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/foundation/reachability.h"
+#include "platform/foundation/string_ops.h"
 #include "platform/foundation/url_error.h"
 
 namespace fnd {
@@ -20,15 +21,6 @@ namespace {
 
 bool isRedirectStatus(int64_t status) {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
-}
-
-std::string lowerAscii(std::string s) {
-    for (char& c : s) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return s;
 }
 
 // The media type of a file, from its extension.

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <string_view>
 
+#include "platform/foundation/string_ops.h"
+
 namespace fnd {
 
 namespace {
@@ -18,16 +20,6 @@ std::string_view trimAscii(std::string_view s) {
         s.remove_suffix(1);
     }
     return s;
-}
-
-std::string lowerAscii(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return out;
 }
 
 // Splits "type/subtype; charset=utf-8; x=y" into the media type and the charset parameter.

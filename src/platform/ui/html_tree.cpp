@@ -11,22 +11,14 @@
 #include <array>
 #include <cstring>
 
+#include "platform/foundation/string_ops.h"
+
 namespace ui {
 
 namespace {
 
 const char* text(const xmlChar* s) {
     return s != nullptr ? reinterpret_cast<const char*>(s) : "";
-}
-
-std::string lowerAscii(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return out;
 }
 
 bool isVoidElement(std::string_view name) {
@@ -216,7 +208,7 @@ void writeNodes(std::string& out, xmlNode* top, bool self, WriteOptions& options
         bool wroteTag;
     };
     std::vector<Open> open; // the elements the walk is inside
-    const auto close = [&out](const xmlNode* element) { out += "</" + lowerAscii(text(element->name)) + ">"; };
+    const auto close = [&out](const xmlNode* element) { out += "</" + fnd::lowerAscii(text(element->name)) + ">"; };
     xmlNode* const start = self ? top : top->children;
     xmlNode* node = start;
     while (node != nullptr) {
@@ -232,12 +224,13 @@ void writeNodes(std::string& out, xmlNode* top, bool self, WriteOptions& options
             return;
         }
         if (node->type == XML_ELEMENT_NODE) {
-            const std::string name = lowerAscii(text(node->name));
+            const std::string name = fnd::lowerAscii(text(node->name));
             const bool flat = options.forLayout && open.size() + 1 > HtmlTree::kMaxLayoutDepth;
             if (options.forLayout && (name == "script" || name == "noscript" || !plainName(name))) {
                 // left out
             } else if (options.forLayout && (name == "input" || name == "select")) {
-                const std::string type = name == "select" ? "select" : lowerAscii(prop(node, "type").value_or("text"));
+                const std::string type =
+                    name == "select" ? "select" : fnd::lowerAscii(prop(node, "type").value_or("text"));
                 if (type != "hidden") {
                     out += "<z-input";
                     appendAttributes(out, node);

@@ -13,15 +13,6 @@ namespace ui {
 
 namespace {
 
-std::string lowerAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return text;
-}
-
 // Shared between a fetch, its cancel function and the work that completes it.
 struct FetchState {
     WebPageCompletion done;
@@ -89,17 +80,17 @@ WebSchemeRegistry& WebSchemeRegistry::shared() {
 
 void WebSchemeRegistry::registerScheme(const std::string& scheme, Handler handler) {
     std::lock_guard lock(mutex_);
-    handlers_[lowerAscii(scheme)] = std::move(handler);
+    handlers_[fnd::lowerAscii(scheme)] = std::move(handler);
 }
 
 void WebSchemeRegistry::unregisterScheme(const std::string& scheme) {
     std::lock_guard lock(mutex_);
-    handlers_.erase(lowerAscii(scheme));
+    handlers_.erase(fnd::lowerAscii(scheme));
 }
 
 WebSchemeRegistry::Handler WebSchemeRegistry::handlerForScheme(const std::string& scheme) const {
     std::lock_guard lock(mutex_);
-    auto it = handlers_.find(lowerAscii(scheme));
+    auto it = handlers_.find(fnd::lowerAscii(scheme));
     return it == handlers_.end() ? nullptr : it->second;
 }
 

@@ -7,6 +7,7 @@
 #include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/foundation/run_loop.h"
+#include "platform/foundation/string_ops.h"
 #include "platform/ui/web_page_renderer.h"
 #include "platform/ui/web_page_view.h"
 #include "platform/ui/web_view.h"
@@ -17,12 +18,6 @@ namespace {
 
 // Pages are laid out at least this wide (a phone's width) when the view has no width yet.
 constexpr double kDefaultPageWidth = 320;
-
-std::string lowerAscii(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-    return s;
-}
 
 } // namespace
 
@@ -120,7 +115,7 @@ void WebView::pageTapped(gfx::Point pagePoint) {
             }
         } else if (tag == "INPUT" || tag == "BUTTON") {
             const std::string type =
-                lowerAscii(tree->attribute(node, "type").value_or(tag == "BUTTON" ? "submit" : ""));
+                fnd::lowerAscii(tree->attribute(node, "type").value_or(tag == "BUTTON" ? "submit" : ""));
             if (type == "submit" || type == "image") {
                 if (const HtmlNodeId form = tree->closest(node, "form")) {
                     submitForm(form, node);
