@@ -25,7 +25,7 @@ fnd::Error wrongKind(size_t index, std::string_view kind) {
     return fnd::parseError(fnd::kParseMalformed, index, fnd::format("element %d is not %@", asIndex(index), kind));
 }
 
-// The bare name of a function as std::source_location spells it ("void ns::C::f(int)" gives "f").
+// The bare name of a function, also when given a full signature ("void ns::C::f(int)" gives "f").
 std::string_view bareFunctionName(std::string_view signature) {
     signature = signature.substr(0, signature.find('('));
     const size_t start = signature.find_last_of(": ");
@@ -145,9 +145,9 @@ int32_t PacketReader::intValue(size_t index) const {
     return index < array_->count() ? array_->objectAtIndex(index).intValue() : kPastEnd;
 }
 
-void PacketReader::warn(std::string_view what, std::string_view reason, const fnd::Value& packet,
-                        std::source_location where) {
-    const fnd::LogSite site{where.file_name(), static_cast<int>(where.line()), bareFunctionName(where.function_name())};
+void PacketReader::warn(std::string_view what, std::string_view reason, const fnd::Value& packet, const char* file,
+                        int line, const char* function) {
+    const fnd::LogSite site{file, line, bareFunctionName(function)};
     fnd::logAt(fnd::LogLevel::Warn, site, "%@ %@, %@", what, reason, fnd::logPreview(packet));
 }
 

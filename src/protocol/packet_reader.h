@@ -8,7 +8,6 @@
 #include <limits>
 #include <memory>
 #include <optional>
-#include <source_location>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -74,8 +73,10 @@ public:
 
     // The one WARN line of a packet that could not be read: "<what> <reason>, <preview of the packet>",
     // logged at the caller's file, line and function.
+    // (The compiler's built-ins fill the caller's place: both toolchains the project builds with have them.)
     static void warn(std::string_view what, std::string_view reason, const fnd::Value& packet,
-                     std::source_location where = std::source_location::current());
+                     const char* file = __builtin_FILE(), int line = __builtin_LINE(),
+                     const char* function = __builtin_FUNCTION());
 
 private:
     fnd::Value packet_;
