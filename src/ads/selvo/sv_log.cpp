@@ -12,8 +12,8 @@ std::string_view svSourceName(std::string_view path) {
 
 void svWrite(const SelvoContext* context, fnd::LogLevel level, const fnd::LogSite& site, const std::string& message,
              bool toSink) {
-    const std::string line =
-        fnd::format("%@:%d %@; %@", std::string(svSourceName(site.file)), site.line, std::string(site.function), message);
+    const std::string line = fnd::format("%@:%d %@; %@", std::string(svSourceName(site.file)), site.line,
+                                         std::string(site.function), message);
     // Like the tracer's error recorder, the sink hears only the lines the log writes, so a flood of one
     // error reaches it a few times per second rather than every time.
     const bool written = fnd::writeLog(fnd::LogRecord{level, site, line}).has_value();

@@ -45,9 +45,9 @@ void svLogError(const SelvoContext* context, const fnd::LogSite& site, std::stri
 
 // SVLog(context, fmt, ...): a verbose trace line; `context` is a SelvoContext pointer or shared pointer.
 #define SVLog(context, fmt, ...)                                                                                       \
-    ::zelvan::selvo::svLog(::zelvan::selvo::svContextOf(context), ::fnd::LogSite{__FILE__, __LINE__, __func__},         \
+    ::zelvan::selvo::svLog(::zelvan::selvo::svContextOf(context), ::fnd::LogSite{__FILE__, __LINE__, __func__},        \
                            fmt __VA_OPT__(, ) __VA_ARGS__)
 // SVLogError(context, fmt, ...): an error line, always written and handed to the context's error sink.
 #define SVLogError(context, fmt, ...)                                                                                  \
-    ::zelvan::selvo::svLogError(::zelvan::selvo::svContextOf(context), ::fnd::LogSite{__FILE__, __LINE__, __func__},    \
+    ::zelvan::selvo::svLogError(::zelvan::selvo::svContextOf(context), ::fnd::LogSite{__FILE__, __LINE__, __func__},   \
                                 fmt __VA_OPT__(, ) __VA_ARGS__)

@@ -100,7 +100,7 @@ void SqlDatabase_::bindObject(const fnd::Value& object, int column, fnd::SqlStat
 }
 
 std::shared_ptr<SqlStatement_> SqlDatabase_::prepareAndBind(std::string_view sql, const Arguments& arguments,
-                                                             bool update) {
+                                                            bool update) {
     const std::string text(sql);
     if (traceExecution_) {
         SVLog(context_, update ? "%@ executeUpdate: %@" : "%@ executeQuery: %@", description(), text);
@@ -125,8 +125,7 @@ std::shared_ptr<SqlStatement_> SqlDatabase_::prepareAndBind(std::string_view sql
             return nullptr;
         }
         bool gaveUp = false;
-        auto prepared =
-            sqlbusy::retry(busyRetryTimeout_, lastBusyCount_, gaveUp, [&] { return db_->prepare(text); });
+        auto prepared = sqlbusy::retry(busyRetryTimeout_, lastBusyCount_, gaveUp, [&] { return db_->prepare(text); });
         if (!prepared) {
             noteError(&prepared.error());
             if (gaveUp) {
@@ -198,7 +197,8 @@ bool SqlDatabase_::executeUpdate(std::string_view sql, const Arguments& argument
             done = true;
         } else {
             // An update statement yields no rows; one that does is refused.
-            SVLog(context_, "Unknown error calling sqlite3_step (%d: %s) eu", 100, std::string("another row available"));
+            SVLog(context_, "Unknown error calling sqlite3_step (%d: %s) eu", 100,
+                  std::string("another row available"));
             SVLog(context_, "DB Query: %@", std::string(sql));
         }
     } else {

@@ -7,8 +7,7 @@ namespace {
 
 // Runs the query and reads column 0 of its first row with `read`, or gives `fallback` without one.
 template <class T, class Read>
-T firstColumn(SqlDatabase_& db, std::string_view sql, const SqlDatabase_::Arguments& arguments, T fallback,
-              Read read) {
+T firstColumn(SqlDatabase_& db, std::string_view sql, const SqlDatabase_::Arguments& arguments, T fallback, Read read) {
     auto resultSet = db.executeQuery(sql, arguments);
     if (!resultSet) {
         return fallback;

@@ -102,6 +102,11 @@ XmlDocument_::XmlDocument_(_xmlDoc* doc) : XmlNode_(reinterpret_cast<xmlNode*>(d
 XmlDocument_::~XmlDocument_() {
     xmlDoc* owned = doc();
     // Wrappers held elsewhere outlive the tree as detached nodes.
+    if (owned != nullptr) {
+        for (xmlNode* child = owned->children; child != nullptr; child = child->next) {
+            detachSubtree(child);
+        }
+    }
     for (auto& wrapper : nodePool_) {
         wrapper->detach();
     }
@@ -175,7 +180,33 @@ void XmlDocument_::insertChild(const std::shared_ptr<XmlNode_>& node, int index)
     }
     node->ownsNode_ = false;
     added->_private = node.get();
-    addToPool(node);
+    adoptSubtree(added);
+}
+
+void XmlDocument_::addToPool(std::shared_ptr<XmlNode_> node) {
+    if (node && !node->pooled_) {
+        node->pooled_ = true;
+        nodePool_.push_back(std::move(node));
+    }
+}
+
+void XmlDocument_::adoptSubtree(_xmlNode* node) {
+    if (node == nullptr || node->type == XML_NAMESPACE_DECL) {
+        return;
+    }
+    if (node->_private != nullptr) {
+        addToPool(static_cast<XmlNode_*>(node->_private)->weak_from_this().lock());
+    }
+    if (node->type == XML_ELEMENT_NODE) {
+        for (xmlAttr* attribute = node->properties; attribute != nullptr; attribute = attribute->next) {
+            adoptSubtree(reinterpret_cast<xmlNode*>(attribute));
+        }
+    }
+    if (node->type != XML_ENTITY_REF_NODE) {
+        for (xmlNode* child = node->children; child != nullptr; child = child->next) {
+            adoptSubtree(child);
+        }
+    }
 }
 
 void XmlDocument_::addChild(const std::shared_ptr<XmlNode_>& node) {

@@ -48,7 +48,10 @@ public:
 
     // The wrappers made for this document's nodes.
     const std::vector<std::shared_ptr<XmlNode_>>& nodePool() const { return nodePool_; }
-    void addToPool(std::shared_ptr<XmlNode_> node) { nodePool_.push_back(std::move(node)); }
+    // Puts a wrapper in the pool (once).
+    void addToPool(std::shared_ptr<XmlNode_> node);
+    // Pools the wrappers already made for `node` and everything below it (a tree joining this document).
+    void adoptSubtree(_xmlNode* node);
 
 private:
     _xmlDoc* doc() const;

@@ -65,10 +65,8 @@ void XmlElement_::addChild(const std::shared_ptr<XmlNode_>& child) {
     }
     child->ownsNode_ = false;
     if (node_->doc != nullptr && node_->doc->_private != nullptr) {
-        auto* document = dynamic_cast<XmlDocument_*>(static_cast<XmlNode_*>(node_->doc->_private));
-        if (document != nullptr) {
-            added->_private = child.get();
-            document->addToPool(child);
+        if (auto* document = dynamic_cast<XmlDocument_*>(static_cast<XmlNode_*>(node_->doc->_private))) {
+            document->adoptSubtree(added);
         }
     }
 }

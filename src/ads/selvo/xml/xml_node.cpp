@@ -95,6 +95,26 @@ void silentXPathError(void*, xmlError*) {}
 
 } // namespace
 
+void XmlNode_::detachSubtree(_xmlNode* node) {
+    if (node == nullptr || node->type == XML_NAMESPACE_DECL) {
+        return;
+    }
+    if (node->_private != nullptr) {
+        static_cast<XmlNode_*>(node->_private)->detach();
+        node->_private = nullptr;
+    }
+    if (node->type == XML_ELEMENT_NODE) {
+        for (xmlAttr* attribute = node->properties; attribute != nullptr; attribute = attribute->next) {
+            detachSubtree(reinterpret_cast<xmlNode*>(attribute));
+        }
+    }
+    if (node->type != XML_ENTITY_REF_NODE) {
+        for (xmlNode* child = node->children; child != nullptr; child = child->next) {
+            detachSubtree(child);
+        }
+    }
+}
+
 void xmlInconsistency(std::string_view what) {
     ZLOG(Warn, "%@", std::string(what));
 }
@@ -122,11 +142,10 @@ std::shared_ptr<XmlNode_> XmlNode_::nodeWithLibXMLNode(_xmlNode* node) {
         // entity references, entities, processing instructions and the rest are not wrapped.
         return nullptr;
     }
+    node->_private = wrapper.get();
     if (node->doc != nullptr && node->doc->_private != nullptr) {
-        auto* document = dynamic_cast<XmlDocument_*>(static_cast<XmlNode_*>(node->doc->_private));
-        if (document != nullptr) {
+        if (auto* document = dynamic_cast<XmlDocument_*>(static_cast<XmlNode_*>(node->doc->_private))) {
             document->addToPool(wrapper);
-            node->_private = wrapper.get();
         }
     }
     return wrapper;
@@ -146,7 +165,10 @@ XmlNode_::~XmlNode_() {
         node_->_private = nullptr;
     }
     if (ownsNode_ && node_->parent == nullptr && node_->doc == nullptr) {
-        xmlFreeNode(node_);
+        // Wrappers of nodes below, held elsewhere, outlive the tree as detached nodes.
+        xmlNode* owned = node_;
+        detachSubtree(owned);
+        xmlFreeNode(owned);
     }
 }
 
@@ -280,8 +302,7 @@ std::shared_ptr<XmlNode_> XmlNode_::parent() const {
 }
 
 std::shared_ptr<XmlDocument_> XmlNode_::rootDocument() const {
-    if (!attached() || node_->type == XML_NAMESPACE_DECL || node_->doc == nullptr ||
-        node_->doc->_private == nullptr) {
+    if (!attached() || node_->type == XML_NAMESPACE_DECL || node_->doc == nullptr || node_->doc->_private == nullptr) {
         return nullptr;
     }
     return std::dynamic_pointer_cast<XmlDocument_>(

@@ -44,8 +44,9 @@ public:
     static constexpr size_t kEntityExpansionLimit = 1 << 20;
     static constexpr size_t kEntityVisitLimit = 1 << 20;
 
-    // The wrapper of `node`: the one it already has, else a new one (registered in its document's pool
-    // when the document is wrapped). Elements, attributes, text, CDATA, comments and documents are
+    // The wrapper of `node`: the one it already has, else a new one (kept in its document's pool when the
+    // node is in a document; held by the caller while the node is in none, and pooled when its tree joins
+    // a document). Elements, attributes, text, CDATA, comments and documents are
     // wrapped; other kinds give null.
     static std::shared_ptr<XmlNode_> nodeWithLibXMLNode(_xmlNode* node);
     // A wrapper over `node` that does not register itself.
@@ -120,9 +121,12 @@ protected:
     void appendXMLString(std::string& out) const;
     // Forgets the node (its document is going).
     void detach() { node_ = nullptr; }
+    // Detaches every wrapper of `node` and the nodes below it and clears their back pointers.
+    static void detachSubtree(_xmlNode* node);
 
     _xmlNode* node_ = nullptr;
     bool ownsNode_ = false;
+    bool pooled_ = false;
 };
 
 // Reports an internal inconsistency of the XML model (a Warn line).

@@ -48,8 +48,8 @@ std::shared_ptr<XmlNode_> XmlNode_::copy() const {
     }
     copied->next = nullptr;
     clearBackPointers(copied);
-    std::shared_ptr<XmlNode_> wrapper = copied->type == XML_ELEMENT_NODE ? std::make_shared<XmlElement_>(copied)
-                                                                        : std::make_shared<XmlNode_>(copied);
+    std::shared_ptr<XmlNode_> wrapper =
+        copied->type == XML_ELEMENT_NODE ? std::make_shared<XmlElement_>(copied) : std::make_shared<XmlNode_>(copied);
     wrapper->ownsNode_ = true;
     copied->_private = wrapper.get();
     return wrapper;
@@ -76,8 +76,7 @@ std::shared_ptr<XmlDocument_> XmlNode_::documentWithRootElement(const std::share
     }
     xmlDocSetRootElement(reinterpret_cast<xmlDoc*>(document->node_), element->node_);
     element->ownsNode_ = false;
-    element->node_->_private = element.get();
-    document->addToPool(element);
+    document->adoptSubtree(element->node_);
     return document;
 }
 

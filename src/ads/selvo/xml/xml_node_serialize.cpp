@@ -10,8 +10,8 @@ namespace zelvan::selvo {
 namespace {
 
 // Elements that close themselves when they have no children.
-constexpr std::array<std::string_view, 10> kVoidNames = {"br",    "area", "link", "img", "param",
-                                                         "hr",    "input", "col", "base", "meta"};
+constexpr std::array<std::string_view, 10> kVoidNames = {"br", "area",  "link", "img",  "param",
+                                                         "hr", "input", "col",  "base", "meta"};
 
 void appendValue(std::string& out, const std::string& value) {
     for (char c : value) {
