@@ -16,8 +16,8 @@ using zelvan::selvo::XmlDocument_;
 using zelvan::selvo::XmlElement_;
 using zelvan::selvo::XmlNode_;
 
-const char* const kAdPaths[] = {"body/text/bodyText", "body/text/headline", "body/banner/image/url",
-                                "messages/message", "tracking/url"};
+const char* const kAdPaths[] = {"body/text/bodyText", "body/text/headline", "body/banner/image/url", "messages/message",
+                                "tracking/url"};
 const char* const kAttributes[] = {"code", "expiry", "id"};
 
 void readNode(const std::shared_ptr<XmlNode_>& node) {

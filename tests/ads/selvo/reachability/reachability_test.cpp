@@ -70,8 +70,8 @@ TEST(ReachabilityTest, ListensOnlyWhileNotificationsAreOn) {
     auto fake = fnd::testing::FakeReachability::install();
     auto owner = std::make_shared<int>(0);
     int posted = 0;
-    fnd::NotificationCenter::defaultCenter().addObserver(owner, std::string(kNetworkReachabilityChangedNotification), fnd::Value(),
-                                                         [&](const fnd::Notification&) { ++posted; });
+    fnd::NotificationCenter::defaultCenter().addObserver(owner, std::string(kNetworkReachabilityChangedNotification),
+                                                         fnd::Value(), [&](const fnd::Notification&) { ++posted; });
     Reachability monitor;
     fnd::RunLoop& loop = fnd::RunLoop::current();
 
@@ -112,10 +112,10 @@ TEST(ReachabilityTest, SharedMonitorComesFromTheRegistryAndServesTwoThreads) {
     std::atomic<int> wrong{0};
     std::vector<std::thread> threads;
     for (int t = 0; t < 2; ++t) {
-        threads.emplace_back([&, t] {
+        threads.emplace_back([&] {
             for (int i = 0; i < 200; ++i) {
                 wrong += monitor->internetConnectionStatus() != ReachableViaWiFiNetwork;
-                wrong += monitor->reachabilityRefForHostName("host" + std::to_string((i + t) % 7)) == nullptr;
+                wrong += monitor->reachabilityRefForHostName("host" + std::to_string(i)) == nullptr;
             }
         });
     }
@@ -123,7 +123,7 @@ TEST(ReachabilityTest, SharedMonitorComesFromTheRegistryAndServesTwoThreads) {
         thread.join();
     }
     EXPECT_EQ(wrong.load(), 0);
-    EXPECT_EQ(monitor->reachabilityQueries().size(), 8u);
+    EXPECT_EQ(monitor->reachabilityQueries().size(), 201u);
     monitor->stopListeningForReachabilityChanges();
 }
 

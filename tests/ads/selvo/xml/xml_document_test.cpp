@@ -85,7 +85,8 @@ TEST(XmlDocumentTest, WritesMarkup) {
 }
 
 TEST(XmlDocumentTest, EntityBombAndDeepNestingStayBounded) {
-    std::string bomb = "<!DOCTYPE svads [<!ENTITY l0 \"lollollollollollollollollollollollollollollollollollollollollol\">";
+    std::string bomb =
+        "<!DOCTYPE svads [<!ENTITY l0 \"lollollollollollollollollollollollollollollollollollollollollol\">";
     for (int level = 1; level <= 9; ++level) {
         bomb += "<!ENTITY l" + std::to_string(level) + " \"";
         for (int i = 0; i < 10; ++i) {
