@@ -4,12 +4,14 @@
 // the messenger controller with the pages' chat opener, the avatar shop's item bar, which loads
 // through the web cache, the game resource cache with its version store behind the pages, the game
 // lobby's chips exchange panel and invitation dialog, the Games tab controller with the natives' host
-// of its games, the More tab's page controller, the message alert sound, and the offer network's context
-// (its services under --ads-base, its skin in the bundle).
+// of its games, the More tab's page controller, the message alert sound, the offer network's context
+// (its services under --ads-base, its skin in the bundle), the reachability monitor and the Selvo context.
 #include "app/services.h"
 
 #include <memory>
 
+#include "ads/selvo/reachability/reachability.h"
+#include "ads/selvo/selvo_context.h"
 #include "games/cache/zelvan_game_cache.h"
 #include "games/cache/zlv_game_version.h"
 #include "games/room/app_game_host.h"
@@ -110,6 +112,11 @@ AppRegistry makeRegistry() {
     // The offer network: its web services under the --ads-base URL (none without it), its skin the bundle.
     registry.orvane.factory = [](zelvanAppDelegate& delegate) {
         return std::make_shared<orvane::OrvaneContext>(delegate.config().adsBase, fnd::Bundle::main().resourcePath());
+    };
+    // The one reachability monitor, and the Selvo client's context over it.
+    registry.reachability.factory = [](zelvanAppDelegate&) { return std::make_shared<selvo::Reachability>(); };
+    registry.selvo.factory = [](zelvanAppDelegate& delegate) {
+        return std::make_shared<selvo::SelvoContext>(delegate.service(&AppRegistry::reachability));
     };
     return registry;
 }

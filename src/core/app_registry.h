@@ -21,6 +21,10 @@ class ZLVWebDatabaseManager;
 namespace orvane {
 class OrvaneContext;
 }
+namespace selvo {
+class Reachability;
+class SelvoContext;
+} // namespace selvo
 
 // One shared object: made by its factory, which is handed the delegate, the first time it is asked
 // for, then kept. A slot without a factory gives null.
@@ -55,6 +59,10 @@ struct AppRegistry {
     ServiceSlot<ZLVWebDatabaseManager> webDatabases;
     // The offer network's shared context (its parser, skin, log threshold, colour and addresses).
     ServiceSlot<orvane::OrvaneContext> orvane;
+    // The Selvo ad client's shared context (its verbose flag, error sink and the reachability monitor).
+    ServiceSlot<selvo::SelvoContext> selvo;
+    // The product's one network-reachability monitor (the Selvo and Marlin clients ask it).
+    ServiceSlot<selvo::Reachability> reachability;
 
     // --- Strategies ---
     // Where the photo viewer gets its pictures (the web resource cache).

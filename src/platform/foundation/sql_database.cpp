@@ -54,6 +54,10 @@ Result<void> exec(sqlite3* db, const std::string& sql) {
 
 } // namespace sqldetail
 
+std::string sqliteLibVersion() {
+    return sqlite3_libversion();
+}
+
 std::string sqlMessage(const Error& error) {
     if (error.domain() == kSqlErrorDomain) {
         if (const std::string* message = error.userInfo().asDictionary()->objectForKey(kSqlMessageKey).asString()) {

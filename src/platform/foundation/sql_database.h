@@ -31,6 +31,9 @@ inline constexpr int64_t kSqlCodeTooBig = 18;
 inline constexpr int64_t kSqlCodeConstraint = 19;
 inline constexpr int64_t kSqlCodeRange = 25;
 
+// The version text of the SQLite library in use ("3.40.1").
+std::string sqliteLibVersion();
+
 // SQLite's message in a SQL error (as sqlite3_errmsg gave it); the error's description for others.
 std::string sqlMessage(const Error& error);
 

@@ -81,6 +81,10 @@ void SqlStatement::clearBindings() {
     }
 }
 
+int SqlStatement::parameterCount() const {
+    return stmt_ != nullptr ? sqlite3_bind_parameter_count(stmt_) : 0;
+}
+
 Result<SqlStep> SqlStatement::step() {
     if (stmt_ == nullptr) {
         return notPrepared();

@@ -45,6 +45,8 @@ public:
     Result<void> bindBlob(int index, std::span<const uint8_t> bytes);
     // Sets every parameter back to null.
     void clearBindings();
+    // How many parameters the statement's SQL declares (the largest index that can be bound).
+    int parameterCount() const;
 
     // Runs the statement to its next row or to its end.
     Result<SqlStep> step();

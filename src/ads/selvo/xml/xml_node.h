@@ -1,0 +1,135 @@
+// XmlNode_: the Selvo client's wrapper of one libxml2 node. Each wrapped node points back at its one
+// wrapper, so asking twice for a node gives the same object; the wrappers of a document's nodes belong to
+// the document's pool. Walks the tree, reads text (entity references expanded within a bound) and
+// evaluates XPath relative to the node. libxml2 stays behind these classes.
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/foundation/error.h"
+
+struct _xmlNode;
+
+namespace zelvan::selvo {
+
+class XmlDocument_;
+class XmlElement_;
+
+// libxml2's node kinds that callers compare with.
+enum XmlNodeKind : int {
+    XmlElementKind = 1,
+    XmlAttributeKind = 2,
+    XmlTextKind = 3,
+    XmlCDataKind = 4,
+    XmlEntityRefKind = 5,
+    XmlEntityKind = 6,
+    XmlProcessingInstructionKind = 7,
+    XmlCommentKind = 8,
+    XmlDocumentKind = 9,
+    XmlNamespaceKind = 18,
+};
+
+class XmlNode_ : public std::enable_shared_from_this<XmlNode_> {
+public:
+    using Nodes = std::vector<std::shared_ptr<XmlNode_>>;
+
+    // The most text one stringValue() call writes out of entity references; past it a reference stays
+    // "&name;". So does one met after kEntityVisitLimit nodes of entity text have been walked.
+    static constexpr size_t kEntityExpansionLimit = 1 << 20;
+    static constexpr size_t kEntityVisitLimit = 1 << 20;
+
+    // The wrapper of `node`: the one it already has, else a new one (kept in its document's pool when the
+    // node is in a document; held by the caller while the node is in none, and pooled when its tree joins
+    // a document). Elements, attributes, text, CDATA, comments and documents are
+    // wrapped; other kinds give null.
+    static std::shared_ptr<XmlNode_> nodeWithLibXMLNode(_xmlNode* node);
+    // A wrapper over `node` that does not register itself.
+    explicit XmlNode_(_xmlNode* node) : node_(node) {}
+    virtual ~XmlNode_();
+    XmlNode_(const XmlNode_&) = delete;
+    XmlNode_& operator=(const XmlNode_&) = delete;
+
+    // The wrapped node (null once its document has gone).
+    _xmlNode* node() const { return node_; }
+
+    int kind() const;
+    std::optional<std::string> name() const;
+    std::optional<std::string> localName() const { return name(); }
+    std::optional<std::string> prefix() const;
+    std::optional<std::string> URI() const;
+    // A text node's content; for any other node the text of its children with entity references expanded
+    // (at most kEntityExpansionLimit bytes from references); none when there is no text.
+    std::optional<std::string> stringValue() const;
+    // Not supported on a plain node (an internal inconsistency, logged).
+    virtual void setStringValue(std::string_view value);
+
+    int index() const;
+    int level() const;
+    int childCount() const;
+    Nodes children() const;
+    std::shared_ptr<XmlNode_> childAtIndex(int index) const;
+    std::shared_ptr<XmlNode_> previousSibling() const;
+    std::shared_ptr<XmlNode_> nextSibling() const;
+    // The wrapper already made for the parent; none when the parent has none (none is made here).
+    std::shared_ptr<XmlNode_> parent() const;
+    std::shared_ptr<XmlDocument_> rootDocument() const;
+
+    // The node written out as markup: elements with their attributes and children (br, area, link, img,
+    // param, hr, input, col, base and meta closed with "/>" when empty), attributes as name="value" with
+    // '"' written "&quot;", text as it stands, CDATA and comments as nothing.
+    std::string XMLString() const { return XMLStringWithOptions(0); }
+    virtual std::string XMLStringWithOptions(int options) const;
+    // "<XmlNode_ 0x… [0x…] name markup>".
+    virtual std::string description() const;
+
+    // The nodes `xpath` selects with this node as the context node (an absolute path searches from the
+    // document's root); empty when none match. An expression libxml2 cannot evaluate also gives an empty
+    // array, with the reason in `error` when one is given.
+    Nodes nodesForXPath(std::string_view xpath, std::optional<fnd::Error>* error = nullptr) const;
+    // The same, with `namespaceMappings` (prefix to namespace URI) registered first.
+    Nodes nodesForXPath(std::string_view xpath, const std::map<std::string, std::string>& namespaceMappings,
+                        std::optional<fnd::Error>* error = nullptr) const;
+
+    // A deep copy of the node that belongs to no document, in a new wrapper of the same class.
+    std::shared_ptr<XmlNode_> copy() const;
+
+    // --- Creating nodes ---
+    static std::shared_ptr<XmlDocument_> document();
+    static std::shared_ptr<XmlDocument_> documentWithRootElement(const std::shared_ptr<XmlElement_>& element);
+    static std::shared_ptr<XmlElement_> elementWithName(const std::string& name);
+    static std::shared_ptr<XmlElement_> elementWithNameURI(const std::string& name, const std::string& uri);
+    static std::shared_ptr<XmlElement_> elementWithNameStringValue(const std::string& name, const std::string& value);
+    static std::shared_ptr<XmlNode_> namespaceWithName(const std::string& name, const std::string& value);
+    static std::shared_ptr<XmlNode_> processingInstructionWithName(const std::string& name, const std::string& value);
+
+    // Marks a node made for this wrapper: the wrapper frees it when it goes while the node is in no tree.
+    void takeOwnershipOfNode() { ownsNode_ = true; }
+
+protected:
+    friend class XmlDocument_;
+    friend class XmlElement_;
+
+    // Whether the node is still attached; logs the internal inconsistency when not.
+    bool attached() const;
+    // Appends this node's markup to `out`.
+    void appendXMLString(std::string& out) const;
+    // Forgets the node (its document is going).
+    void detach() { node_ = nullptr; }
+    // Detaches every wrapper of `node` and the nodes below it and clears their back pointers.
+    static void detachSubtree(_xmlNode* node);
+
+    _xmlNode* node_ = nullptr;
+    bool ownsNode_ = false;
+    bool pooled_ = false;
+};
+
+// Reports an internal inconsistency of the XML model (a Warn line).
+void xmlInconsistency(std::string_view what);
+
+} // namespace zelvan::selvo
