@@ -10,6 +10,7 @@
 
 #include <memory>
 
+#include "ads/adwick/adwick_context.h"
 #include "games/cache/zelvan_game_cache.h"
 #include "games/cache/zlv_game_version.h"
 #include "games/room/app_game_host.h"
@@ -110,6 +111,10 @@ AppRegistry makeRegistry() {
     // The offer network: its web services under the --ads-base URL (none without it), its skin the bundle.
     registry.orvane.factory = [](zelvanAppDelegate& delegate) {
         return std::make_shared<orvane::OrvaneContext>(delegate.config().adsBase, fnd::Bundle::main().resourcePath());
+    };
+    // The Adwick banner client: its ad server and media under the --ads-base URL (none without it).
+    registry.adwick.factory = [](zelvanAppDelegate& delegate) {
+        return std::make_shared<adwick::AdwickContext>(delegate.config().adsBase);
     };
     return registry;
 }

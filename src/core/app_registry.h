@@ -21,6 +21,9 @@ class ZLVWebDatabaseManager;
 namespace orvane {
 class OrvaneContext;
 }
+namespace adwick {
+class AdwickContext;
+}
 
 // One shared object: made by its factory, which is handed the delegate, the first time it is asked
 // for, then kept. A slot without a factory gives null.
@@ -55,6 +58,8 @@ struct AppRegistry {
     ServiceSlot<ZLVWebDatabaseManager> webDatabases;
     // The offer network's shared context (its parser, skin, log threshold, colour and addresses).
     ServiceSlot<orvane::OrvaneContext> orvane;
+    // The Adwick banner client's shared context (its services, user agent and addresses).
+    ServiceSlot<adwick::AdwickContext> adwick;
 
     // --- Strategies ---
     // Where the photo viewer gets its pictures (the web resource cache).
