@@ -531,8 +531,9 @@ bool Scanner::scanNumberValue(fnd::Value* out) {
 }
 
 fnd::Error Scanner::error() const {
-    fnd::Error error = fnd::parseError(faultTooDeep_ ? fnd::kParseTooDeep : parseCodeFor(faultCode_, faultOffset_ >= text_.size()), faultOffset_,
-                                       scanMessage(faultCode_));
+    fnd::Error error =
+        fnd::parseError(faultTooDeep_ ? fnd::kParseTooDeep : parseCodeFor(faultCode_, faultOffset_ >= text_.size()),
+                        faultOffset_, scanMessage(faultCode_));
     if (auto info = error.userInfo().asDictionary()) {
         info->setObject(fnd::Value(kScannerErrorDomain), fnd::Key(kErrorDomainKey));
         info->setObject(fnd::Value(faultCode_), fnd::Key(kErrorCodeKey));
@@ -644,7 +645,8 @@ std::optional<fnd::Error> write(std::string& out, const fnd::Value& v, int depth
     case K::Array:
     case K::Dictionary: {
         if (depth >= kMaxDepth) {
-            return fnd::Error(std::string(kSerializerDomain), -1, std::string_view("Could not serialize object 'nested too deep'"));
+            return fnd::Error(std::string(kSerializerDomain), -1,
+                              std::string_view("Could not serialize object 'nested too deep'"));
         }
         if (auto array = v.asArray()) {
             out.push_back('[');

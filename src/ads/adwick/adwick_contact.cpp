@@ -13,9 +13,13 @@ namespace zelvan::adwick {
 
 namespace {
 
-fnd::Value tableOrNull(const fnd::Value& v) { return v.isDictionary() ? v : fnd::Value(); }
+fnd::Value tableOrNull(const fnd::Value& v) {
+    return v.isDictionary() ? v : fnd::Value();
+}
 
-std::string textOrEmpty(const fnd::Value& v) { return v.isString() ? *v.asString() : std::string(); }
+std::string textOrEmpty(const fnd::Value& v) {
+    return v.isString() ? *v.asString() : std::string();
+}
 
 std::shared_ptr<fnd::Array> rememberedIds() {
     fnd::Value ids = fnd::UserDefaults::standard().objectForKey(AdwickContact::kRecordIdsKey);

@@ -15,7 +15,9 @@ AdwickImageCache::AdwickImageCache(std::string directory) : directory_(std::move
     fnd::FileManager::createDirectoryAtPath(directory_);
 }
 
-std::string AdwickImageCache::defaultDirectory() { return fnd::AppFolders::caches() + "/adwick/image_cache"; }
+std::string AdwickImageCache::defaultDirectory() {
+    return fnd::AppFolders::caches() + "/adwick/image_cache";
+}
 
 std::shared_ptr<AdwickImageCache> AdwickImageCache::sharedCache() {
     auto shared = context();

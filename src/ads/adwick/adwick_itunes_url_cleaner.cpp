@@ -15,7 +15,9 @@ bool isStoreHost(std::string_view host) {
     return std::find(hosts.begin(), hosts.end(), host) != hosts.end();
 }
 
-bool isWebScheme(std::string_view scheme) { return scheme == "http" || scheme == "https"; }
+bool isWebScheme(std::string_view scheme) {
+    return scheme == "http" || scheme == "https";
+}
 
 } // namespace
 
@@ -69,7 +71,9 @@ bool AdwickITunesURLCleaner::isITunesURL(const fnd::Url& url) {
     return isStoreHost(url.host()) || url.host() == kAffiliateHost || url.scheme() == "itms";
 }
 
-bool AdwickITunesURLCleaner::iTunesURLMightHaveRedirects(const fnd::Url& url) { return !isStoreHost(url.host()); }
+bool AdwickITunesURLCleaner::iTunesURLMightHaveRedirects(const fnd::Url& url) {
+    return !isStoreHost(url.host());
+}
 
 fnd::Url AdwickITunesURLCleaner::cleanITunesURLWithURL(const fnd::Url& url) {
     std::string text = "http://" + std::string(kStoreMediaHost) + url.path();
@@ -79,8 +83,8 @@ fnd::Url AdwickITunesURLCleaner::cleanITunesURLWithURL(const fnd::Url& url) {
     return fnd::Url::parse(text).value_or(url);
 }
 
-std::shared_ptr<AdwickITunesURLCleaner> AdwickITunesURLCleaner::initWithURL(
-    const fnd::Url& url, std::weak_ptr<AdwickITunesURLCleanerDelegate> delegate) {
+std::shared_ptr<AdwickITunesURLCleaner>
+AdwickITunesURLCleaner::initWithURL(const fnd::Url& url, std::weak_ptr<AdwickITunesURLCleanerDelegate> delegate) {
     std::shared_ptr<AdwickITunesURLCleaner> cleaner(new AdwickITunesURLCleaner(url, std::move(delegate)));
     cleaner->start();
     return cleaner;
@@ -89,7 +93,9 @@ std::shared_ptr<AdwickITunesURLCleaner> AdwickITunesURLCleaner::initWithURL(
 AdwickITunesURLCleaner::AdwickITunesURLCleaner(fnd::Url url, std::weak_ptr<AdwickITunesURLCleanerDelegate> delegate)
     : userProvidedURL_(std::move(url)), delegate_(std::move(delegate)) {}
 
-AdwickITunesURLCleaner::~AdwickITunesURLCleaner() { cancel(); }
+AdwickITunesURLCleaner::~AdwickITunesURLCleaner() {
+    cancel();
+}
 
 void AdwickITunesURLCleaner::start() {
     if (!iTunesURLMightHaveRedirects(userProvidedURL_)) {

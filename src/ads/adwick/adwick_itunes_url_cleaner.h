@@ -41,7 +41,7 @@ public:
 
     // Starts following redirects, or opens the cleaned URL at once (no delegate call).
     static std::shared_ptr<AdwickITunesURLCleaner> initWithURL(const fnd::Url& url,
-                                                              std::weak_ptr<AdwickITunesURLCleanerDelegate> delegate);
+                                                               std::weak_ptr<AdwickITunesURLCleanerDelegate> delegate);
     ~AdwickITunesURLCleaner();
     void cancel();
     const fnd::Url& userProvidedURL() const { return userProvidedURL_; }

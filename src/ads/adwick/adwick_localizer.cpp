@@ -87,7 +87,8 @@ void AdwickLocalizer::downloadResourcesIfNecessary() {
             self->downloadDidFail(d);
         }
     });
-    download_->loadContentsOfURLAtString(mediaBase_ + "/static/iphone/i18n/20090609/" + preferredLanguage_ + ".strings");
+    download_->loadContentsOfURLAtString(mediaBase_ + "/static/iphone/i18n/20090609/" + preferredLanguage_ +
+                                         ".strings");
 }
 
 void AdwickLocalizer::downloadDidSucceed(AdwickURLDownload& download) {

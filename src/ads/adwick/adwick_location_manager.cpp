@@ -15,8 +15,8 @@ namespace zelvan::adwick {
 
 std::shared_ptr<AdwickLocationManager> AdwickLocationManager::create(std::string cachePath,
                                                                      std::shared_ptr<device::LocationManager> system) {
-    return std::shared_ptr<AdwickLocationManager>(
-        new AdwickLocationManager(std::move(cachePath), system ? std::move(system) : device::LocationManager::create()));
+    return std::shared_ptr<AdwickLocationManager>(new AdwickLocationManager(
+        std::move(cachePath), system ? std::move(system) : device::LocationManager::create()));
 }
 
 AdwickLocationManager::AdwickLocationManager(std::string cachePath, std::shared_ptr<device::LocationManager> system)

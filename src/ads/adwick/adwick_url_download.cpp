@@ -41,8 +41,7 @@ public:
             self->deliver(self->successSelector_);
         }
     }
-    void connectionDidFailWithError(const std::shared_ptr<fnd::UrlConnection>& connection,
-                                    const fnd::Error&) override {
+    void connectionDidFailWithError(const std::shared_ptr<fnd::UrlConnection>& connection, const fnd::Error&) override {
         if (auto self = current(connection)) {
             self->activeConnection_.reset();
             self->fail(kErrorConnection);

@@ -15,7 +15,9 @@
 namespace zelvan::adwick {
 namespace {
 
-fnd::Bytes bytes(std::string_view s) { return fnd::Bytes(s.begin(), s.end()); }
+fnd::Bytes bytes(std::string_view s) {
+    return fnd::Bytes(s.begin(), s.end());
+}
 
 int64_t scanCode(const fnd::Error& e) {
     return e.userInfo().asDictionary()->objectForKey(jsonscan::kErrorCodeKey).longLongValue();
@@ -33,10 +35,21 @@ TEST(JSONScannerTest, EveryFailureCodeAndMessage) {
         int64_t code;
     };
     const Case cases[] = {
-        {"{\"a\":1 \"b\":2}", -5}, {"{1:2}", -2},      {"{\"a\" 1}", -3},   {"{\"a\":}", -4},
-        {"{\"a\":1", -6},          {"[1 2]", -9},      {"[1,@]", -8},       {"[1,", -10},
-        {"'x'", -11},              {"\"ab", -11},      {"\"\\uZZ00\"", -12}, {"\"\\x\"", -13},
-        {"[\"\xff\"]", -8},         {"[1e+5]", -9},     {"[-]", -8},
+        {"{\"a\":1 \"b\":2}", -5},
+        {"{1:2}", -2},
+        {"{\"a\" 1}", -3},
+        {"{\"a\":}", -4},
+        {"{\"a\":1", -6},
+        {"[1 2]", -9},
+        {"[1,@]", -8},
+        {"[1,", -10},
+        {"'x'", -11},
+        {"\"ab", -11},
+        {"\"\\uZZ00\"", -12},
+        {"\"\\x\"", -13},
+        {"[\"\xff\"]", -8},
+        {"[1e+5]", -9},
+        {"[-]", -8},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(codeOf(c.text), c.code) << c.text;
@@ -65,7 +78,8 @@ TEST(JSONScannerTest, EveryFailureCodeAndMessage) {
 }
 
 TEST(JSONScannerTest, LeniencyOrderAndTypes) {
-    auto r = JSONDeserializer().deserializeAsDictionary(bytes("{\"b\":[1,2,],\"a\":{},\"c\":[],\"b\":true,\"n\":null,}"));
+    auto r =
+        JSONDeserializer().deserializeAsDictionary(bytes("{\"b\":[1,2,],\"a\":{},\"c\":[],\"b\":true,\"n\":null,}"));
     ASSERT_TRUE(r.ok()) << r.error().description();
     auto dict = r->asDictionary();
     ASSERT_EQ(dict->count(), 4U);

@@ -7,7 +7,9 @@ std::shared_ptr<DataScanner> DataScanner::scannerWithData(const fnd::Bytes& data
     return std::make_shared<DataScanner>(data);
 }
 
-DataScanner::DataScanner(const fnd::Bytes& data) { DataScanner::setData(data); }
+DataScanner::DataScanner(const fnd::Bytes& data) {
+    DataScanner::setData(data);
+}
 
 void DataScanner::setData(const fnd::Bytes& data) {
     data_ = data;
@@ -19,7 +21,9 @@ void DataScanner::setDoubleCharacters(std::string characters) {
     scanner_.setNumberBytes(jsonscan::ByteSet(doubleCharacters_));
 }
 
-bool DataScanner::scanCharacter(char c) { return scanner_.scanByte(static_cast<uint8_t>(c)); }
+bool DataScanner::scanCharacter(char c) {
+    return scanner_.scanByte(static_cast<uint8_t>(c));
+}
 
 std::optional<char> DataScanner::scanCharacter() {
     auto b = scanner_.scanAnyByte();
@@ -41,18 +45,24 @@ bool DataScanner::scanUTF8String(std::string_view bytes, std::string* into) {
     return true;
 }
 
-bool DataScanner::scanString(std::string_view text, std::string* into) { return scanUTF8String(text, into); }
+bool DataScanner::scanString(std::string_view text, std::string* into) {
+    return scanUTF8String(text, into);
+}
 
 bool DataScanner::scanCharactersFromSet(std::string_view set, std::string* into) {
     return scanner_.scanRun(jsonscan::ByteSet(set), into);
 }
 
-bool DataScanner::scanUpToString(std::string_view text, std::string* into) { return scanner_.scanUpTo(text, into); }
+bool DataScanner::scanUpToString(std::string_view text, std::string* into) {
+    return scanner_.scanUpTo(text, into);
+}
 
 bool DataScanner::scanUpToCharactersFromSet(std::string_view set, std::string* into) {
     return scanner_.scanUpToAny(jsonscan::ByteSet(set), into);
 }
 
-bool DataScanner::scanNumber(double* into) { return scanner_.scanNumber(into); }
+bool DataScanner::scanNumber(double* into) {
+    return scanner_.scanNumber(into);
+}
 
 } // namespace zelvan::adwick

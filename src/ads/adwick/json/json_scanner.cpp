@@ -7,7 +7,9 @@ std::shared_ptr<JSONScanner> JSONScanner::scannerWithData(const fnd::Bytes& data
     return std::make_shared<JSONScanner>(data);
 }
 
-JSONScanner::JSONScanner(const fnd::Bytes& data) { JSONScanner::setData(data); }
+JSONScanner::JSONScanner(const fnd::Bytes& data) {
+    JSONScanner::setData(data);
+}
 
 void JSONScanner::setData(const fnd::Bytes& data) {
     DataScanner::setData(data);
