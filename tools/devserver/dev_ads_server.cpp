@@ -82,9 +82,13 @@ DevAdsServer::DevAdsServer(uint16_t port) : impl_(std::make_unique<Impl>()) {
     impl_->server.set_keep_alive_max_count(1);
 }
 
-DevAdsServer::~DevAdsServer() { stop(); }
+DevAdsServer::~DevAdsServer() {
+    stop();
+}
 
-void DevAdsServer::addNetwork(const std::string& prefix, Route route) { impl_->networks[prefix] = std::move(route); }
+void DevAdsServer::addNetwork(const std::string& prefix, Route route) {
+    impl_->networks[prefix] = std::move(route);
+}
 
 bool DevAdsServer::start() {
     if (impl_->running) {
@@ -120,7 +124,9 @@ void DevAdsServer::stop() {
     impl_->running = false;
 }
 
-std::string DevAdsServer::baseURL() const { return "http://127.0.0.1:" + std::to_string(port_); }
+std::string DevAdsServer::baseURL() const {
+    return "http://127.0.0.1:" + std::to_string(port_);
+}
 
 std::vector<DevAdsRequest> DevAdsServer::requests() const {
     std::lock_guard lock(impl_->mutex);

@@ -82,6 +82,7 @@ std::string AdwickURLDownload::buildUserAgent(const std::optional<std::string>& 
 }
 
 void AdwickURLDownload::loadContentsOfURLAtString(std::string_view url, std::optional<fnd::Bytes> postBody) {
+    auto keep = shared_from_this(); // a callback sent from here may release the last other hold
     targetURL_ = fnd::trim(url, fnd::CharSet::WhitespaceAndNewline);
     if (activeConnection_) {
         activeConnection_->cancel();

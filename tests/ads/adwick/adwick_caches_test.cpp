@@ -35,8 +35,8 @@ TEST(AdwickImageCacheTest, AgeBoundaryAndUnsafeNames) {
     auto image = gfx::Image::fromPixels(1, 1, fnd::Bytes{0, 0, 255, 255});
     ASSERT_TRUE(cache.storeImage(*image, "18"));
     const std::string path = cache.directory() + "/18";
-    fnd::FileManager::setModificationDate(path, fnd::Date::fromReference(fnd::Clock::now().sinceReferenceDate() -
-                                                                         AdwickImageCache::kMaxAgeSeconds));
+    fnd::FileManager::setModificationDate(
+        path, fnd::Date::fromReference(fnd::Clock::now().sinceReferenceDate() - AdwickImageCache::kMaxAgeSeconds));
     EXPECT_TRUE(cache.imageIsInCache("18"));
     ASSERT_TRUE(cache.fetchImageNamed("18"));
     EXPECT_EQ(cache.fetchImageNamed("18")->width(), 1);
@@ -111,8 +111,9 @@ TEST(AdwickITunesURLCleanerTest, StoreLinksAffiliateRedirectsAndFailures) {
     auto direct = AdwickITunesURLCleaner::initWithURL(store, delegate);
     ASSERT_EQ(ui::Application::shared().openedUrls().size(), 1U);
     EXPECT_EQ(ui::Application::shared().openedUrls()[0], "http://media.store.test/app/id42?mt=8");
-    EXPECT_EQ(AdwickITunesURLCleaner::cleanITunesURLWithURL(*fnd::Url::parse("itms://store.test/app/id1")).absoluteString(),
-              "http://media.store.test/app/id1");
+    EXPECT_EQ(
+        AdwickITunesURLCleaner::cleanITunesURLWithURL(*fnd::Url::parse("itms://store.test/app/id1")).absoluteString(),
+        "http://media.store.test/app/id1");
 
     // localhost is the ad host by another name: two redirects, the second to the store's own scheme.
     const std::string local = "http://localhost:" + std::to_string(host.server().port());

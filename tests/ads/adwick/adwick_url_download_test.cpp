@@ -6,11 +6,11 @@
 
 #include "ads/adwick/adwick_context.h"
 #include "ads/adwick/adwick_localizer.h"
-#include "tests/ads/adwick/adwick_fixture.h"
 #include "core/app_registry.h"
 #include "platform/device/device.h"
 #include "platform/foundation/file_manager.h"
 #include "platform/foundation/testing/log_capture.h"
+#include "tests/ads/adwick/adwick_fixture.h"
 #include "tests/support/scoped_app_delegate.h"
 
 namespace zelvan::adwick {
