@@ -578,10 +578,22 @@ void writeString(std::string& out, std::string_view s) {
             rep = "\\t";
             break;
         default:
-            continue;
+            if (static_cast<unsigned char>(s[i]) >= 0x20) {
+                continue;
+            }
+            break;
         }
         out.append(s.substr(plain, i - plain));
-        out.append(rep);
+        if (rep != nullptr) {
+            out.append(rep);
+        } else {
+            // Other control bytes are not valid raw in JSON text (a leading NUL even reads as another encoding).
+            static constexpr char kHex[] = "0123456789abcdef";
+            const auto c = static_cast<unsigned char>(s[i]);
+            out.append("\\u00");
+            out.push_back(kHex[c >> 4]);
+            out.push_back(kHex[c & 15]);
+        }
         plain = i + 1;
     }
     out.append(s.substr(plain));
@@ -596,7 +608,12 @@ void writeDouble(std::string& out, double d) {
     char buf[32];
     auto [end, ec] = std::to_chars(buf, buf + sizeof buf, d);
     (void)ec;
-    out.append(buf, end);
+    // "1e+80" is written "1e80": a '+' would end the number when the text is read back.
+    for (char* p = buf; p != end; ++p) {
+        if (*p != '+') {
+            out.push_back(*p);
+        }
+    }
 }
 
 const char* kindName(const fnd::Value& v) {

@@ -76,7 +76,9 @@ bool AdwickITunesURLCleaner::iTunesURLMightHaveRedirects(const fnd::Url& url) {
 }
 
 fnd::Url AdwickITunesURLCleaner::cleanITunesURLWithURL(const fnd::Url& url) {
-    std::string text = "http://" + std::string(kStoreMediaHost) + url.path();
+    // A path that does not begin with '/' (an opaque "itms:x" link) would otherwise run into the host.
+    const std::string& path = url.path();
+    std::string text = "http://" + std::string(kStoreMediaHost) + (path.starts_with('/') ? "" : "/") + path;
     if (!url.query().empty()) {
         text += "?" + url.query();
     }

@@ -114,6 +114,8 @@ TEST(AdwickITunesURLCleanerTest, StoreLinksAffiliateRedirectsAndFailures) {
     EXPECT_EQ(
         AdwickITunesURLCleaner::cleanITunesURLWithURL(*fnd::Url::parse("itms://store.test/app/id1")).absoluteString(),
         "http://media.store.test/app/id1");
+    EXPECT_EQ(AdwickITunesURLCleaner::cleanITunesURLWithURL(*fnd::Url::parse("itms:e.tit//store.test/a")).host(),
+              "media.store.test");
 
     // localhost is the ad host by another name: two redirects, the second to the store's own scheme.
     const std::string local = "http://localhost:" + std::to_string(host.server().port());

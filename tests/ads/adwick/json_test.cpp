@@ -141,6 +141,10 @@ TEST(JSONSerializerTest, WritesCompactTextInTableOrder) {
     EXPECT_EQ(*writer.serializeObject(mixed), "[true,false,1,0.5,null,null,\"\\\\\\\"\\t\"]");
     auto dict = fnd::Value::dictionary({{"z", 1}, {"a", 2}});
     EXPECT_EQ(*writer.serializeDictionary(dict), "{\"z\":1,\"a\":2}");
+    EXPECT_EQ(*writer.serializeObject(fnd::Value(std::string("\0\x1f", 2))), "\"\\u0000\\u001f\"");
+    // A large number writes back as text the scanner reads to the same value.
+    auto big = JSONDeserializer().deserialize(bytes(*writer.serializeObject(fnd::Value(8.5e79))));
+    EXPECT_EQ(big->doubleValue(), 8.5e79);
     EXPECT_FALSE(writer.serializeObject(fnd::Value(fnd::Date())).ok());
     EXPECT_FALSE(writer.serializeObject(fnd::Value(fnd::Bytes{0xff})).ok());
 }
