@@ -10,6 +10,7 @@
 
 #include <memory>
 
+#include "ads/adwick/adwick_context.h"
 #include "ads/selvo/reachability/reachability.h"
 #include "ads/selvo/selvo_context.h"
 #include "games/cache/zelvan_game_cache.h"
@@ -117,6 +118,10 @@ AppRegistry makeRegistry() {
     registry.reachability.factory = [](zelvanAppDelegate&) { return std::make_shared<selvo::Reachability>(); };
     registry.selvo.factory = [](zelvanAppDelegate& delegate) {
         return std::make_shared<selvo::SelvoContext>(delegate.service(&AppRegistry::reachability));
+    };
+    // The Adwick banner client: its ad server and media under the --ads-base URL (none without it).
+    registry.adwick.factory = [](zelvanAppDelegate& delegate) {
+        return std::make_shared<adwick::AdwickContext>(delegate.config().adsBase);
     };
     return registry;
 }

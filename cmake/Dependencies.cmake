@@ -32,6 +32,8 @@ if(ZELVAN_BUILD_BENCH)
     # msgpack-c (C API), the peer of the tagged value codec's benchmark.
     find_package(PkgConfig REQUIRED)
     pkg_check_modules(MSGPACK REQUIRED IMPORTED_TARGET msgpack)
+    # RapidJSON (header-only), the peer of the banner client's JSON scanner benchmark.
+    find_path(RAPIDJSON_INCLUDE_DIR rapidjson/reader.h REQUIRED)
     # Lua 5.4, the peer of the game script interpreter's benchmark.
     pkg_check_modules(LUA REQUIRED IMPORTED_TARGET lua5.4)
 endif()

@@ -14,7 +14,7 @@ password=demo
 
 rm -rf "$out"
 mkdir -p "$out"
-"$build/tools/devserver/zelvan-devserver" --port 0 --web-port 0 --accounts "$phone:$password:Demo Player" --demo-messenger \
+"$build/tools/devserver/zelvan-devserver" --port 0 --web-port 0 --ads-port 0 --accounts "$phone:$password:Demo Player" --demo-messenger \
     --demo-games \
     --log "$out/devserver.log" >"$out/devserver.out" 2>&1 &
 server=$!
@@ -22,26 +22,33 @@ trap 'kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true' EX
 
 port=""
 web_port=""
+ads_port=""
 for _ in $(seq 1 100); do
     port=$(sed -n 's/.*listening on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$out/devserver.out" | head -n 1)
     web_port=$(sed -n 's/.*web on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$out/devserver.out" | head -n 1)
-    [ -n "$port" ] && [ -n "$web_port" ] && break
+    ads_port=$(sed -n 's/.*ads on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$out/devserver.out" | head -n 1)
+    [ -n "$port" ] && [ -n "$web_port" ] && [ -n "$ads_port" ] && break
     sleep 0.1
 done
-if [ -z "$port" ] || [ -z "$web_port" ]; then
+if [ -z "$port" ] || [ -z "$web_port" ] || [ -z "$ads_port" ]; then
     echo "the dev server did not start:" >&2
     cat "$out/devserver.out" >&2
     exit 1
 fi
 
-echo "== dev server on 127.0.0.1:$port, web on 127.0.0.1:$web_port; the demo signs in as $phone"
+echo "== dev server on 127.0.0.1:$port, web on 127.0.0.1:$web_port, ads on 127.0.0.1:$ads_port; the demo signs in as $phone"
 status=0
 "$build/tools/demo/zelvan-demo" --server "127.0.0.1:$port" --web "127.0.0.1:$web_port" \
-    --account "$phone:$password" --home "$out/home" --idle-turns 20 --screenshots "$out/screens" \
+    --ads-base "http://127.0.0.1:$ads_port" --account "$phone:$password" --home "$out/home" --idle-turns 20 --screenshots "$out/screens" \
     --step-seconds "$step_seconds" 2>"$out/client.log" || status=$?
 
 echo "== what the dev server received"
 grep -E "logged in|received" "$out/devserver.log" || true
+echo "== what the ad host received, by network"
+for network in adwick selvo marlin orvane; do
+    count=$(grep -c "devads: [A-Z]* /$network/" "$out/devserver.log" || true)
+    echo "$network: ${count:-0} requests"
+done
 if [ "$status" -ne 0 ]; then
     echo "== the demo stopped early (status $status); the client's log:" >&2
     tail -n 40 "$out/client.log" >&2

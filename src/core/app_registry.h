@@ -25,6 +25,9 @@ namespace selvo {
 class Reachability;
 class SelvoContext;
 } // namespace selvo
+namespace adwick {
+class AdwickContext;
+}
 
 // One shared object: made by its factory, which is handed the delegate, the first time it is asked
 // for, then kept. A slot without a factory gives null.
@@ -63,6 +66,8 @@ struct AppRegistry {
     ServiceSlot<selvo::SelvoContext> selvo;
     // The product's one network-reachability monitor (the Selvo and Marlin clients ask it).
     ServiceSlot<selvo::Reachability> reachability;
+    // The Adwick banner client's shared context (its services, user agent and addresses).
+    ServiceSlot<adwick::AdwickContext> adwick;
 
     // --- Strategies ---
     // Where the photo viewer gets its pictures (the web resource cache).

@@ -204,6 +204,10 @@ std::shared_ptr<orvane::OrvaneContext> zelvanAppDelegate::orvane() {
     return service(&AppRegistry::orvane);
 }
 
+std::shared_ptr<adwick::AdwickContext> zelvanAppDelegate::adwick() {
+    return service(&AppRegistry::adwick);
+}
+
 const std::shared_ptr<ZelvanStyle>& zelvanAppDelegate::style() const {
     return ZelvanStyle::shared();
 }

@@ -117,6 +117,7 @@ public:
     std::shared_ptr<MessageSoundService> msgPlayer();
     // The offer network's context; null when the registry has none.
     std::shared_ptr<orvane::OrvaneContext> orvane();
+    std::shared_ptr<adwick::AdwickContext> adwick();
     const std::shared_ptr<ZelvanStyle>& style() const;
 
     // --- Strategies and bridge targets of the registry (any thread) ---

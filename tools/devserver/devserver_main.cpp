@@ -1,6 +1,7 @@
 // zelvan-devserver: runs the loopback game server (and, with --web-port, its web server, with
 // --voice-port an echoing voice relay) until interrupted. Prints "listening on 127.0.0.1:PORT", "web on
-// 127.0.0.1:PORT" and "voice relay on 127.0.0.1:PORT" once they accept connections, so scripts can read the ports.
+// 127.0.0.1:PORT", "voice relay on 127.0.0.1:PORT" and (with --ads-port, the ad networks' host) "ads on
+// 127.0.0.1:PORT" once they accept connections, so scripts can read the ports.
 #include <CLI/CLI.hpp>
 
 #include <atomic>
@@ -15,6 +16,7 @@
 
 #include "platform/foundation/log.h"
 #include "tools/devserver/demo_game.h"
+#include "tools/devserver/dev_ads_server.h"
 #include "tools/devserver/dev_server.h"
 #include "tools/devserver/dev_voice_relay.h"
 #include "tools/devserver/dev_web_server.h"
@@ -26,6 +28,7 @@ int main(int argc, char** argv) {
     std::optional<uint16_t> webPort;
     std::string webRoot = ZELVAN_DEVSERVER_SITE;
     std::optional<uint16_t> voicePort;
+    std::optional<uint16_t> adsPort;
     options.gameRoot = builtGameRoot();
 
     CLI::App cli{"The loopback game server (with --web-port its web server, with --voice-port an echoing voice relay); "
@@ -53,6 +56,8 @@ int main(int argc, char** argv) {
     cli.add_option("--voice-port", voicePort,
                    "run an echoing voice relay there (0 picks a free port); the demo world connects calls to its "
                    "friends through it");
+    cli.add_option("--ads-port", adsPort,
+                   "run the ad networks' host there (0 picks a free port); the client's --ads-base points at it");
     try {
         cli.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -121,11 +126,27 @@ int main(int argc, char** argv) {
         }
         std::printf("web on 127.0.0.1:%d\n", static_cast<int>(web->port()));
     }
+    std::unique_ptr<DevAdsServer> ads;
+    if (adsPort) {
+        ads = std::make_unique<DevAdsServer>(*adsPort);
+        addAdwickRoutes(*ads);
+        if (!ads->start()) {
+            if (web) {
+                web->stop();
+            }
+            server.stop();
+            return 1;
+        }
+        std::printf("ads on 127.0.0.1:%d\n", static_cast<int>(ads->port()));
+    }
     std::fflush(stdout);
 
     int received = 0;
     sigwait(&signals, &received);
     ZLOG(Info, "devserver: stopping on signal %d", received);
+    if (ads) {
+        ads->stop();
+    }
     if (web) {
         web->stop();
     }

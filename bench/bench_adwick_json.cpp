@@ -1,0 +1,201 @@
+// The banner client's JSON reading and writing against RapidJSON: both build the same fnd::Value
+// (RapidJSON through its SAX reader) and write it back (RapidJSON through its Writer), on an ad reply,
+// a rich-ad markup tree, a suggestion list, a click body (writing only) and a nested 1 MB document.
+#include <benchmark/benchmark.h>
+
+#include <rapidjson/reader.h>
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
+
+#include <string>
+#include <vector>
+
+#include "ads/adwick/json/json_deserializer.h"
+#include "ads/adwick/json/json_serializer.h"
+
+namespace {
+
+using zelvan::adwick::JSONDeserializer;
+using zelvan::adwick::JSONSerializer;
+
+// Builds an fnd::Value from RapidJSON's SAX events, numbers as doubles as the client's scanner gives them.
+struct ValueHandler : rapidjson::BaseReaderHandler<rapidjson::UTF8<>, ValueHandler> {
+    std::vector<fnd::Value> stack;
+    std::vector<std::string> keys;
+    fnd::Value root;
+
+    bool add(fnd::Value v) {
+        if (stack.empty()) {
+            root = std::move(v);
+        } else if (auto array = stack.back().asArray()) {
+            array->addObject(std::move(v));
+        } else {
+            stack.back().asDictionary()->setObject(std::move(v), fnd::Key(std::move(keys.back())));
+            keys.pop_back();
+        }
+        return true;
+    }
+    bool Null() { return add(fnd::Value()); }
+    bool Bool(bool b) { return add(fnd::Value(b)); }
+    bool Int(int i) { return add(fnd::Value(static_cast<double>(i))); }
+    bool Uint(unsigned u) { return add(fnd::Value(static_cast<double>(u))); }
+    bool Int64(int64_t i) { return add(fnd::Value(static_cast<double>(i))); }
+    bool Uint64(uint64_t u) { return add(fnd::Value(static_cast<double>(u))); }
+    bool Double(double d) { return add(fnd::Value(d)); }
+    bool String(const char* s, rapidjson::SizeType n, bool) { return add(fnd::Value(std::string_view(s, n))); }
+    bool Key(const char* s, rapidjson::SizeType n, bool) {
+        keys.emplace_back(s, n);
+        return true;
+    }
+    bool StartObject() {
+        stack.push_back(fnd::Value::dictionary());
+        return true;
+    }
+    bool EndObject(rapidjson::SizeType) { return end(); }
+    bool StartArray() {
+        stack.push_back(fnd::Value::array());
+        return true;
+    }
+    bool EndArray(rapidjson::SizeType) { return end(); }
+    bool end() {
+        fnd::Value done = std::move(stack.back());
+        stack.pop_back();
+        return add(std::move(done));
+    }
+};
+
+void writeValue(rapidjson::Writer<rapidjson::StringBuffer>& w, const fnd::Value& v) {
+    switch (v.kind()) {
+    case fnd::Value::Kind::Bool:
+        w.Bool(*v.asBool());
+        break;
+    case fnd::Value::Kind::Int:
+        w.Int64(*v.asInt());
+        break;
+    case fnd::Value::Kind::Double:
+        w.Double(*v.asDouble());
+        break;
+    case fnd::Value::Kind::String:
+        w.String(v.asString()->data(), static_cast<rapidjson::SizeType>(v.asString()->size()));
+        break;
+    case fnd::Value::Kind::Array:
+        w.StartArray();
+        for (const fnd::Value& item : *v.asArray()) {
+            writeValue(w, item);
+        }
+        w.EndArray();
+        break;
+    case fnd::Value::Kind::Dictionary:
+        w.StartObject();
+        for (const auto& [key, item] : *v.asDictionary()) {
+            const std::string text = key.text();
+            w.Key(text.data(), static_cast<rapidjson::SizeType>(text.size()));
+            writeValue(w, item);
+        }
+        w.EndObject();
+        break;
+    default:
+        w.Null();
+        break;
+    }
+}
+
+std::string adReply() {
+    return R"({"ad":{"id":"a81f3","format":0,"medium":1,"text":"Hot pizza delivered in 30 minutes \u2013 order now!",)"
+           R"("image":"http://127.0.0.1/adwick/static/iphone/img/18.png","action_icon":"browser","width":320,)"
+           R"("height":48,"click_url":"http://127.0.0.1/adwick/click?id=a81f3&s=9f2c","pixels":[)"
+           R"("http://127.0.0.1/adwick/pixel?a=1","http://127.0.0.1/adwick/pixel?a=2"],"refresh":30.0,)"
+           R"("ttl":3600,"colors":{"background":"#000000","text":"#ffffff"},"test":false,"extra":null}})";
+}
+
+std::string flexNode(int depth) {
+    std::string node = R"({"type":"view","frame":[0,0,320,48],"gradient":["#112233","#445566"],"label":)"
+                       R"({"text":"Tap to see today's deals","font":"Helvetica-Bold","size":14.5},"children":[)";
+    if (depth > 0) {
+        for (int i = 0; i < 4; ++i) {
+            node += (i ? "," : "") + flexNode(depth - 1);
+        }
+    }
+    return node + "]}";
+}
+
+std::string suggestions() {
+    std::string text = "[";
+    for (int i = 0; i < 40; ++i) {
+        text += (i ? ",\"" : "\"") + std::string("pizza place number ") + std::to_string(i) + "\"";
+    }
+    return text + "]";
+}
+
+std::string nested1mb() {
+    std::string text = "[";
+    int i = 0;
+    while (text.size() < 1024 * 1024) {
+        text += (i ? "," : "") + std::string(R"({"id":)") + std::to_string(i) +
+                R"(,"name":"item \"quoted\" \/ name","tags":["a","b",{"deep":[1.5,-2e3,true,null]}],"score":)" +
+                std::to_string(i * 0.37) + "}";
+        ++i;
+    }
+    return text + "]";
+}
+
+fnd::Value clickBody() {
+    auto interactions = fnd::Value::array();
+    for (int i = 0; i < 200; ++i) {
+        interactions.asArray()->addObject(fnd::Value("t:" + std::to_string(i * 17) + ",x:12.5,y:30/40"));
+    }
+    return fnd::Value::dictionary({{"interactions", interactions}, {"ad_id", "a81f3"}, {"duration", 3.25}});
+}
+
+void ours(benchmark::State& state, const std::string& doc) {
+    const fnd::Bytes bytes(doc.begin(), doc.end());
+    for (auto _ : state) {
+        auto value = JSONDeserializer().deserialize(bytes);
+        auto text = JSONSerializer().serializeObject(*value);
+        benchmark::DoNotOptimize(text);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * doc.size()));
+}
+
+void peer(benchmark::State& state, const std::string& doc) {
+    for (auto _ : state) {
+        ValueHandler handler;
+        rapidjson::Reader reader;
+        rapidjson::StringStream stream(doc.c_str());
+        reader.Parse(stream, handler);
+        rapidjson::StringBuffer buffer;
+        rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
+        writeValue(writer, handler.root);
+        benchmark::DoNotOptimize(buffer.GetString());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * doc.size()));
+}
+
+void registerDoc(const char* name, std::string doc) {
+    benchmark::RegisterBenchmark((std::string(name) + "/ours").c_str(), ours, doc);
+    benchmark::RegisterBenchmark((std::string(name) + "/rapidjson").c_str(), peer, doc);
+}
+
+const bool registered = [] {
+    registerDoc("ad_reply", adReply());
+    registerDoc("flex_markup", flexNode(4));
+    registerDoc("suggestions", suggestions());
+    registerDoc("nested_1mb", nested1mb());
+    static const fnd::Value body = clickBody();
+    benchmark::RegisterBenchmark("click_body_write/ours", [](benchmark::State& state) {
+        for (auto _ : state) {
+            benchmark::DoNotOptimize(JSONSerializer().serializeObject(body));
+        }
+    });
+    benchmark::RegisterBenchmark("click_body_write/rapidjson", [](benchmark::State& state) {
+        for (auto _ : state) {
+            rapidjson::StringBuffer buffer;
+            rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
+            writeValue(writer, body);
+            benchmark::DoNotOptimize(buffer.GetString());
+        }
+    });
+    return true;
+}();
+
+} // namespace

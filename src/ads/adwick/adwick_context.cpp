@@ -1,0 +1,68 @@
+// The banner client's shared context: its addresses and its lazily made shared services.
+#include "ads/adwick/adwick_context.h"
+
+#include "ads/adwick/adwick_app_data.h"
+#include "ads/adwick/adwick_image_cache.h"
+#include "ads/adwick/adwick_localizer.h"
+#include "ads/adwick/adwick_location_manager.h"
+#include "ads/adwick/adwick_url_download.h"
+#include "core/zelvan_app_delegate.h"
+#include "platform/foundation/log.h"
+
+namespace zelvan::adwick {
+
+AdwickContext::AdwickContext(std::string_view adsBase) {
+    if (adsBase.empty()) {
+        ZLOG(Info, "adwick: no --ads-base given, so none of its requests is sent");
+    } else {
+        mediaBase_ = std::string(adsBase) + "/adwick";
+        endpoint_ = mediaBase_ + "/ad_source.php";
+    }
+}
+
+std::shared_ptr<AdwickLocalizer> AdwickContext::localizer() {
+    std::lock_guard lock(mutex_);
+    if (!localizer_) {
+        localizer_ = std::make_shared<AdwickLocalizer>(mediaBase_);
+    }
+    return localizer_;
+}
+
+std::shared_ptr<AdwickImageCache> AdwickContext::imageCache() {
+    std::lock_guard lock(mutex_);
+    if (!imageCache_) {
+        imageCache_ = std::make_shared<AdwickImageCache>();
+    }
+    return imageCache_;
+}
+
+std::shared_ptr<AdwickLocationManager> AdwickContext::locationManager() {
+    std::lock_guard lock(mutex_);
+    if (!locationManager_) {
+        locationManager_ = AdwickLocationManager::create();
+    }
+    return locationManager_;
+}
+
+std::shared_ptr<AdwickAppData> AdwickContext::appData() {
+    std::lock_guard lock(mutex_);
+    if (!appData_) {
+        appData_ = std::make_shared<AdwickAppData>();
+    }
+    return appData_;
+}
+
+std::string AdwickContext::userAgent() {
+    std::lock_guard lock(mutex_);
+    if (!userAgent_) {
+        userAgent_ = AdwickURLDownload::buildUserAgent(localizer()->currentLocale());
+    }
+    return *userAgent_;
+}
+
+std::shared_ptr<AdwickContext> context() {
+    auto delegate = zelvanAppDelegate::current();
+    return delegate ? delegate->adwick() : nullptr;
+}
+
+} // namespace zelvan::adwick

@@ -1,0 +1,54 @@
+// AdwickContext: what the banner client keeps process-wide (localizer, image cache, location manager,
+// app data, user agent) and its server addresses, held in the application registry's `adwick` slot and
+// reached through context(). Each shared service is made on first use.
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zelvan::adwick {
+
+class AdwickAppData;
+class AdwickImageCache;
+class AdwickLocalizer;
+class AdwickLocationManager;
+
+class AdwickContext {
+public:
+    // `adsBase` is the networks' base URL (--ads-base, no trailing slash), or "": then no address is
+    // known, every download fails at once, and this logs one INFO line saying so.
+    explicit AdwickContext(std::string_view adsBase);
+    AdwickContext(const AdwickContext&) = delete;
+    AdwickContext& operator=(const AdwickContext&) = delete;
+
+    // adsBase + "/adwick/ad_source.php", or "".
+    const std::string& endpoint() const { return endpoint_; }
+    // adsBase + "/adwick" (the media server), or "".
+    const std::string& mediaBase() const { return mediaBase_; }
+
+    std::shared_ptr<AdwickLocalizer> localizer();
+    std::shared_ptr<AdwickImageCache> imageCache();
+    std::shared_ptr<AdwickLocationManager> locationManager();
+    std::shared_ptr<AdwickAppData> appData();
+    // Built once, with the localizer's locale.
+    std::string userAgent();
+
+private:
+    std::recursive_mutex mutex_;
+    std::string endpoint_;
+    std::string mediaBase_;
+    std::shared_ptr<AdwickLocalizer> localizer_;
+    std::shared_ptr<AdwickImageCache> imageCache_;
+    std::shared_ptr<AdwickLocationManager> locationManager_;
+    std::shared_ptr<AdwickAppData> appData_;
+    std::optional<std::string> userAgent_;
+};
+
+// The context in the installed application delegate's registry; null when there is none. The one place
+// this library reads the installed delegate. Any thread.
+std::shared_ptr<AdwickContext> context();
+
+} // namespace zelvan::adwick

@@ -1,0 +1,50 @@
+// AdwickLocalizer: the banner client's user-visible texts in the device's language. One strings table
+// per language is fetched once from the media server into Documents/adwick/localization_cache/20090609;
+// the table read at first use is kept for the run.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/foundation/value.h"
+
+namespace zelvan::adwick {
+
+class AdwickURLDownload;
+
+class AdwickLocalizer : public std::enable_shared_from_this<AdwickLocalizer> {
+public:
+    // `mediaBase` is the media server's base URL ("" sends nothing); the cache folder is created.
+    explicit AdwickLocalizer(std::string mediaBase, std::string cacheDirectory = defaultCacheDirectory());
+    static std::string defaultCacheDirectory();
+    // The context's instance; null without a context.
+    static std::shared_ptr<AdwickLocalizer> sharedLocalizer();
+
+    // The table's text for the key when present and not empty, else the key.
+    std::string localizedStringForKey(std::string_view key);
+    // Starts the download of the preferred language's table when it has no file and none is running.
+    void downloadResourcesIfNecessary();
+    // Reads the language's file once per run (no table: an empty one).
+    void loadStrings();
+    std::string stringsPathForLanguage(std::string_view code) const;
+    // The first preferred language that is a plain code ("en" when none or when it is not).
+    const std::string& preferredLanguage() const { return preferredLanguage_; }
+    std::optional<std::string> currentLocale() const;
+
+    bool downloading() const { return download_ != nullptr; }
+
+private:
+    void downloadDidSucceed(AdwickURLDownload& download);
+    void downloadDidFail(AdwickURLDownload& download);
+    void finishDownload();
+
+    std::string mediaBase_;
+    std::string cacheDirectory_;
+    std::string preferredLanguage_;
+    std::shared_ptr<fnd::Dictionary> strings_;
+    std::shared_ptr<AdwickURLDownload> download_;
+};
+
+} // namespace zelvan::adwick

@@ -1,0 +1,136 @@
+// The ad host on cpp-httplib: one catch-all handler per method that routes by network prefix and
+// records what it answered.
+#include "tools/devserver/dev_ads_server.h"
+
+#include <httplib.h>
+
+#include <chrono>
+#include <thread>
+
+#include "platform/foundation/log.h"
+#include "platform/foundation/log_preview.h"
+
+namespace zelvan::devserver {
+
+std::string DevAdsRequest::header(const std::string& name) const {
+    for (const auto& [key, value] : headers) {
+        if (key.size() == name.size() && std::equal(key.begin(), key.end(), name.begin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+            })) {
+            return value;
+        }
+    }
+    return {};
+}
+
+std::string DevAdsRequest::param(const std::string& name) const {
+    auto it = query.find(name);
+    return it == query.end() ? std::string() : it->second;
+}
+
+struct DevAdsServer::Impl {
+    uint16_t requestedPort = 0;
+    httplib::Server server;
+    std::thread thread;
+    bool running = false;
+    std::map<std::string, Route> networks;
+    mutable std::mutex mutex;
+    std::vector<DevAdsRequest> requests;
+
+    void handle(const httplib::Request& request, httplib::Response& response) {
+        DevAdsRequest seen;
+        seen.method = request.method;
+        seen.path = request.path;
+        seen.body = request.body;
+        for (const auto& [key, value] : request.params) {
+            seen.query.emplace(key, value);
+        }
+        for (const auto& [key, value] : request.headers) {
+            seen.headers.emplace(key, value);
+        }
+        DevAdsResponse answer;
+        size_t slash = seen.path.find('/', 1);
+        std::string prefix = seen.path.substr(0, slash);
+        if (auto it = networks.find(prefix); it != networks.end() && slash != std::string::npos) {
+            if (!it->second(seen, answer)) {
+                answer = DevAdsResponse{};
+            }
+        }
+        if (answer.status == 404 && answer.body.empty()) {
+            answer.body = "not found\n";
+        }
+        response.status = answer.status;
+        for (const auto& [key, value] : answer.headers) {
+            response.set_header(key, value);
+        }
+        response.set_content(answer.body, answer.contentType);
+        seen.status = answer.status;
+        ZLOG(Info, "devads: %s %s -> %d", fnd::logPreview(seen.method), fnd::logPreview(seen.path), answer.status);
+        std::lock_guard lock(mutex);
+        requests.push_back(std::move(seen));
+    }
+};
+
+DevAdsServer::DevAdsServer(uint16_t port) : impl_(std::make_unique<Impl>()) {
+    impl_->requestedPort = port;
+    auto handler = [impl = impl_.get()](const httplib::Request& request, httplib::Response& response) {
+        impl->handle(request, response);
+    };
+    impl_->server.Get(".*", handler);
+    impl_->server.Post(".*", handler);
+    // Every response closes its connection, so stop() never waits on an idle client.
+    impl_->server.set_keep_alive_max_count(1);
+}
+
+DevAdsServer::~DevAdsServer() {
+    stop();
+}
+
+void DevAdsServer::addNetwork(const std::string& prefix, Route route) {
+    impl_->networks[prefix] = std::move(route);
+}
+
+bool DevAdsServer::start() {
+    if (impl_->running) {
+        return false;
+    }
+    int port = impl_->requestedPort == 0
+                   ? impl_->server.bind_to_any_port("127.0.0.1")
+                   : (impl_->server.bind_to_port("127.0.0.1", impl_->requestedPort) ? impl_->requestedPort : -1);
+    if (port <= 0) {
+        ZLOG(Error, "devads: cannot listen on 127.0.0.1:%d", static_cast<int>(impl_->requestedPort));
+        return false;
+    }
+    port_ = static_cast<uint16_t>(port);
+    impl_->running = true;
+    impl_->thread = std::thread([impl = impl_.get()] { impl->server.listen_after_bind(); });
+    // stop() only reaches a server whose accept loop runs, so wait for it.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!impl_->server.is_running() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::yield();
+    }
+    ZLOG(Info, "devads: serving on 127.0.0.1:%d", static_cast<int>(port_));
+    return true;
+}
+
+void DevAdsServer::stop() {
+    if (!impl_->running) {
+        return;
+    }
+    impl_->server.stop();
+    if (impl_->thread.joinable()) {
+        impl_->thread.join();
+    }
+    impl_->running = false;
+}
+
+std::string DevAdsServer::baseURL() const {
+    return "http://127.0.0.1:" + std::to_string(port_);
+}
+
+std::vector<DevAdsRequest> DevAdsServer::requests() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->requests;
+}
+
+} // namespace zelvan::devserver

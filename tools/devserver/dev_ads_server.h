@@ -1,0 +1,69 @@
+// DevAdsServer: the dev server's ad host, a loopback HTTP server on its own port for the ad, offer,
+// analytics and store networks. Requests are routed by their first path segment ("/adwick", "/selvo",
+// ...) to the routes each network adds; anything else is 404. Every request is logged and recorded.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace zelvan::devserver {
+
+struct DevAdsRequest {
+    std::string method;
+    std::string path;                              // without the query
+    std::multimap<std::string, std::string> query; // decoded query parameters
+    std::multimap<std::string, std::string> headers;
+    std::string body;
+    int status = 0; // what it was answered with
+
+    // The first value of a header field (any case), or "".
+    std::string header(const std::string& name) const;
+    std::string param(const std::string& name) const;
+};
+
+struct DevAdsResponse {
+    int status = 404;
+    std::string body;
+    std::string contentType = "text/plain; charset=utf-8";
+    std::map<std::string, std::string> headers;
+};
+
+class DevAdsServer {
+public:
+    // Answers a request under its network's prefix; false leaves it 404.
+    using Route = std::function<bool(const DevAdsRequest&, DevAdsResponse&)>;
+
+    explicit DevAdsServer(uint16_t port = 0);
+    ~DevAdsServer();
+    DevAdsServer(const DevAdsServer&) = delete;
+    DevAdsServer& operator=(const DevAdsServer&) = delete;
+
+    // Routes for requests whose path starts with `prefix` + "/" (e.g. "/adwick"); before start().
+    void addNetwork(const std::string& prefix, Route route);
+
+    // Binds 127.0.0.1 and serves on its own thread; false (logged) when binding fails.
+    bool start();
+    void stop();
+    uint16_t port() const { return port_; }
+    // "http://127.0.0.1:PORT", the base the client's --ads-base takes.
+    std::string baseURL() const;
+
+    // The requests answered so far, in order (any thread).
+    std::vector<DevAdsRequest> requests() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+    uint16_t port_ = 0;
+};
+
+// The Adwick network's routes: browser and image PNGs, the English strings table (other languages 404)
+// and the redirect helper "/adwick/redirect?to=<url>" (302).
+void addAdwickRoutes(DevAdsServer& server);
+
+} // namespace zelvan::devserver
