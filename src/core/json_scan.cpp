@@ -9,6 +9,7 @@
 #include "platform/foundation/format.h"
 #include "platform/foundation/parse_error.h"
 #include "platform/foundation/scalar.h"
+#include "platform/foundation/utf16.h"
 
 namespace zelvan::jsonscan {
 
@@ -24,24 +25,6 @@ const ByteSet& whitespaceSet() {
 const ByteSet& stringStopSet() {
     static const ByteSet set(std::string_view("\"\\"));
     return set;
-}
-
-void appendCodePoint(std::string& out, uint32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
 }
 
 fnd::ParseErrorCode parseCodeFor(int code, bool atEnd) {
@@ -497,14 +480,14 @@ bool Scanner::scanStringText(std::string* out) {
                     return false;
                 }
                 if (low >= 0xDC00 && low <= 0xDFFF) {
-                    appendCodePoint(text, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+                    fnd::appendUtf8(text, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
                     break;
                 }
                 pos_ = mark; // the next escape stands on its own
-                appendCodePoint(text, 0xFFFD);
+                fnd::appendUtf8(text, 0xFFFD);
                 break;
             }
-            appendCodePoint(text, unit >= 0xD800 && unit <= 0xDFFF ? 0xFFFD : unit);
+            fnd::appendUtf8(text, unit >= 0xD800 && unit <= 0xDFFF ? 0xFFFD : unit);
             break;
         }
         default:

@@ -25,13 +25,6 @@ fnd::Error wrongKind(size_t index, std::string_view kind) {
     return fnd::parseError(fnd::kParseMalformed, index, fnd::format("element %d is not %@", asIndex(index), kind));
 }
 
-// The bare name of a function, also when given a full signature ("void ns::C::f(int)" gives "f").
-std::string_view bareFunctionName(std::string_view signature) {
-    signature = signature.substr(0, signature.find('('));
-    const size_t start = signature.find_last_of(": ");
-    return start == std::string_view::npos ? signature : signature.substr(start + 1);
-}
-
 template <class T>
 T orThrow(fnd::Result<T> result) {
     if (!result) {
@@ -147,7 +140,7 @@ int32_t PacketReader::intValue(size_t index) const {
 
 void PacketReader::warn(std::string_view what, std::string_view reason, const fnd::Value& packet, const char* file,
                         int line, const char* function) {
-    const fnd::LogSite site{file, line, bareFunctionName(function)};
+    const fnd::LogSite site{file, line, function};
     fnd::logAt(fnd::LogLevel::Warn, site, "%@ %@, %@", what, reason, fnd::logPreview(packet));
 }
 

@@ -2,13 +2,11 @@
 // records what it answered.
 #include "tools/devserver/dev_ads_server.h"
 
-#include <httplib.h>
-
-#include <chrono>
-#include <thread>
+#include <mutex>
 
 #include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
+#include "tools/devserver/http_server_thread.h"
 
 namespace zelvan::devserver {
 
@@ -30,9 +28,7 @@ std::string DevAdsRequest::param(const std::string& name) const {
 
 struct DevAdsServer::Impl {
     uint16_t requestedPort = 0;
-    httplib::Server server;
-    std::thread thread;
-    bool running = false;
+    HttpServerThread http;
     std::map<std::string, Route> networks;
     mutable std::mutex mutex;
     std::vector<DevAdsRequest> requests;
@@ -76,10 +72,8 @@ DevAdsServer::DevAdsServer(uint16_t port) : impl_(std::make_unique<Impl>()) {
     auto handler = [impl = impl_.get()](const httplib::Request& request, httplib::Response& response) {
         impl->handle(request, response);
     };
-    impl_->server.Get(".*", handler);
-    impl_->server.Post(".*", handler);
-    // Every response closes its connection, so stop() never waits on an idle client.
-    impl_->server.set_keep_alive_max_count(1);
+    impl_->http.server().Get(".*", handler);
+    impl_->http.server().Post(".*", handler);
 }
 
 DevAdsServer::~DevAdsServer() {
@@ -91,37 +85,20 @@ void DevAdsServer::addNetwork(const std::string& prefix, Route route) {
 }
 
 bool DevAdsServer::start() {
-    if (impl_->running) {
+    if (impl_->http.running()) {
         return false;
     }
-    int port = impl_->requestedPort == 0
-                   ? impl_->server.bind_to_any_port("127.0.0.1")
-                   : (impl_->server.bind_to_port("127.0.0.1", impl_->requestedPort) ? impl_->requestedPort : -1);
-    if (port <= 0) {
+    port_ = impl_->http.start(impl_->requestedPort);
+    if (port_ == 0) {
         ZLOG(Error, "devads: cannot listen on 127.0.0.1:%d", static_cast<int>(impl_->requestedPort));
         return false;
-    }
-    port_ = static_cast<uint16_t>(port);
-    impl_->running = true;
-    impl_->thread = std::thread([impl = impl_.get()] { impl->server.listen_after_bind(); });
-    // stop() only reaches a server whose accept loop runs, so wait for it.
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!impl_->server.is_running() && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::yield();
     }
     ZLOG(Info, "devads: serving on 127.0.0.1:%d", static_cast<int>(port_));
     return true;
 }
 
 void DevAdsServer::stop() {
-    if (!impl_->running) {
-        return;
-    }
-    impl_->server.stop();
-    if (impl_->thread.joinable()) {
-        impl_->thread.join();
-    }
-    impl_->running = false;
+    impl_->http.stop();
 }
 
 std::string DevAdsServer::baseURL() const {

@@ -2,14 +2,10 @@
 // and answers from the site folder.
 #include "tools/devserver/dev_web_server.h"
 
-#include <httplib.h>
-
-#include <chrono>
-#include <thread>
-
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
+#include "tools/devserver/http_server_thread.h"
 #include "tools/devserver/site_files.h"
 
 namespace zelvan::devserver {
@@ -17,9 +13,7 @@ namespace zelvan::devserver {
 struct DevWebServer::Impl {
     DevWebServerOptions options;
     std::function<bool(const std::string&)> sessionValid;
-    httplib::Server server;
-    std::thread thread;
-    bool running = false;
+    HttpServerThread http;
 
     void handle(const httplib::Request& request, httplib::Response& response) {
         std::string key = request.get_header_value(kSessionHeader);
@@ -47,11 +41,9 @@ DevWebServer::DevWebServer(DevWebServerOptions options, std::function<bool(const
     : impl_(std::make_unique<Impl>()) {
     impl_->options = std::move(options);
     impl_->sessionValid = std::move(sessionValid);
-    impl_->server.Get(".*", [impl = impl_.get()](const httplib::Request& request, httplib::Response& response) {
+    impl_->http.server().Get(".*", [impl = impl_.get()](const httplib::Request& request, httplib::Response& response) {
         impl->handle(request, response);
     });
-    // Every response closes its connection, so stop() never waits on an idle client.
-    impl_->server.set_keep_alive_max_count(1);
 }
 
 DevWebServer::~DevWebServer() {
@@ -59,37 +51,20 @@ DevWebServer::~DevWebServer() {
 }
 
 bool DevWebServer::start() {
-    if (impl_->running) {
+    if (impl_->http.running()) {
         return false;
     }
-    int port = impl_->options.port == 0
-                   ? impl_->server.bind_to_any_port("127.0.0.1")
-                   : (impl_->server.bind_to_port("127.0.0.1", impl_->options.port) ? impl_->options.port : -1);
-    if (port <= 0) {
+    port_ = impl_->http.start(impl_->options.port);
+    if (port_ == 0) {
         ZLOG(Error, "devweb: cannot listen on 127.0.0.1:%d", static_cast<int>(impl_->options.port));
         return false;
-    }
-    port_ = static_cast<uint16_t>(port);
-    impl_->running = true;
-    impl_->thread = std::thread([impl = impl_.get()] { impl->server.listen_after_bind(); });
-    // stop() only reaches a server whose accept loop runs, so wait for it.
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!impl_->server.is_running() && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::yield();
     }
     ZLOG(Info, "devweb: serving %s on 127.0.0.1:%d", impl_->options.root, static_cast<int>(port_));
     return true;
 }
 
 void DevWebServer::stop() {
-    if (!impl_->running) {
-        return;
-    }
-    impl_->server.stop();
-    if (impl_->thread.joinable()) {
-        impl_->thread.join();
-    }
-    impl_->running = false;
+    impl_->http.stop();
 }
 
 } // namespace zelvan::devserver

@@ -212,7 +212,7 @@ std::string fromUtf16(std::u16string_view units) {
         } else if (detail::isSurrogate(c)) {
             c = kReplacement;
         }
-        appendUtf8(out, c);
+        detail::appendUtf8(out, c);
     }
     return out;
 }
@@ -241,6 +241,10 @@ Range rangeOfString(std::string_view s, std::string_view needle, Options options
     }
     const size_t from = folded.offsets[at];
     return Range{from, folded.offsets[at + target.points.size()] - from};
+}
+
+void appendUtf8(std::string& out, char32_t cp) {
+    detail::appendUtf8(out, cp);
 }
 
 } // namespace fnd

@@ -51,6 +51,10 @@ std::u16string toUtf16(std::string_view s);
 // UTF-16 code units as UTF-8 text; a lone surrogate becomes U+FFFD.
 std::string fromUtf16(std::u16string_view units);
 
+// Appends the UTF-8 bytes of the code point `cp` (callers pass a scalar value: surrogates already
+// combined or replaced).
+void appendUtf8(std::string& out, char32_t cp);
+
 // The UTF-16 range of the first (or with Backwards, the last) occurrence of needle inside the UTF-16
 // range `within` of s (clamped to the text; by default all of it), or Range::notFound() when there
 // is none or needle is empty.
