@@ -81,7 +81,8 @@ def network_folders(build_dir, extra):
 
 
 def network_of(path, networks):
-    return next((folder for folder in networks if path.startswith(folder + "/")), None)
+    """The network a path belongs to; a library nested in a network's folder belongs to that network."""
+    return min((folder for folder in networks if path.startswith(folder + "/")), key=len, default=None)
 
 
 def check_networks(path, text, networks):
