@@ -110,8 +110,8 @@ public:
     // `dimension` 0 is the width, 1 the height; the last non-empty value wins.
     static float bannerDimensionFromAdElement(const SelvoContext* context, const XmlElement_& element, int dimension,
                                               int subtype);
-    static std::vector<std::string> trackingPixelsFromAdElement(const SelvoContext* context,
-                                                                const XmlElement_& element, int subtype);
+    static std::vector<std::string> trackingPixelsFromAdElement(const SelvoContext* context, const XmlElement_& element,
+                                                                int subtype);
 
 private:
     std::string dbid_;

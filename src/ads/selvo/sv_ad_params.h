@@ -6,7 +6,12 @@
 
 namespace zelvan::selvo {
 
-enum SVAdPlacement : int { SVAdPlacementTop = 0, SVAdPlacementMiddle = 1, SVAdPlacementBottom = 2, SVAdPlacementUnknown = 3 };
+enum SVAdPlacement : int {
+    SVAdPlacementTop = 0,
+    SVAdPlacementMiddle = 1,
+    SVAdPlacementBottom = 2,
+    SVAdPlacementUnknown = 3
+};
 
 class SVAdParams {
 public:
