@@ -77,10 +77,14 @@ TEST_F(SVAdTest, BatchesCarryTheirIdAndExpiry) {
         std::optional<double> unix;
     };
     // 2010-01-01 13:05 in each zone form; then malformed texts.
-    const Case cases[] = {{"2010-01-01 13:05 GMT", 1262351100},       {"2010-01-01 13:05 PST", 1262351100 + 8 * 3600},
-                          {"2010-01-01 13:05 +0100", 1262351100 - 3600}, {"2010-01-01 13:05 GMT-5:30", 1262351100 + 19800},
-                          {"2010-01-01 13:05 UTC", 1262351100},       {"2010-13-01 13:05 GMT", std::nullopt},
-                          {"2010-01-01 13:05", std::nullopt},         {"tomorrow", std::nullopt}};
+    const Case cases[] = {{"2010-01-01 13:05 GMT", 1262351100},
+                          {"2010-01-01 13:05 PST", 1262351100 + 8 * 3600},
+                          {"2010-01-01 13:05 +0100", 1262351100 - 3600},
+                          {"2010-01-01 13:05 GMT-5:30", 1262351100 + 19800},
+                          {"2010-01-01 13:05 UTC", 1262351100},
+                          {"2010-13-01 13:05 GMT", std::nullopt},
+                          {"2010-01-01 13:05", std::nullopt},
+                          {"tomorrow", std::nullopt}};
     for (const auto& c : cases) {
         const std::string batches = "<ads batchid=\"b1\" expiry=\"" + c.expiry +
                                     "\"><ad id=\"1\"/><ad id=\"2\"/></ads><ads batchid=\"b2\"><ad id=\"3\"/></ads>";
@@ -125,9 +129,10 @@ TEST_F(SVAdTest, FieldsOfEachAdKind) {
     EXPECT_EQ(cache_.asks()[0].dataURL, "http://i/1.png");
     EXPECT_EQ(cache_.asks()[0].userInfo.asDictionary()->objectForKey("SVAdRequestDeviceIDKey").stringValue(), "dev-1");
 
-    const std::string text = "<ads><ad id=\"t\" availableImpressions=\"-4\"><body type=\"text\"><text>"
-                             "<bodyText>Body</bodyText><headline>Head</headline><trackingPixels>"
-                             "<trackingPixelUrl>http://p/t</trackingPixelUrl></trackingPixels></text></body></ad></ads>";
+    const std::string text =
+        "<ads><ad id=\"t\" availableImpressions=\"-4\"><body type=\"text\"><text>"
+        "<bodyText>Body</bodyText><headline>Head</headline><trackingPixels>"
+        "<trackingPixelUrl>http://p/t</trackingPixelUrl></trackingPixels></text></body></ad></ads>";
     auto textAd = SVAd::adForXMLData(env_, bytes(reply(kSuccess, text)));
     ASSERT_NE(textAd, nullptr);
     EXPECT_EQ(textAd->impressionsReserved(), 0u);
@@ -139,7 +144,8 @@ TEST_F(SVAdTest, FieldsOfEachAdKind) {
         "<ads><ad><body type=\"textbanner\"><text><bodyText>B</bodyText><trackingPixels><trackingPixelUrl>x"
         "</trackingPixelUrl></trackingPixels></text></body></ad>"
         "<ad><body type=\"expandablebanner\"><expandablebanner><data><url>http://e/1</url></data>"
-        "<trackingPixels><trackingPixelUrl>http://p/e</trackingPixelUrl></trackingPixels></expandablebanner></body></ad>"
+        "<trackingPixels><trackingPixelUrl>http://p/e</trackingPixelUrl></trackingPixels></expandablebanner></body></"
+        "ad>"
         "<ad><body type=\"interstitial\"><interstitial><image><url>http://i/2</url></image><height>480</height>"
         "</interstitial></body></ad>"
         "<ad><body type=\"animatedbanner\"><animatedbanner><animatedimage><url>http://i/3</url></animatedimage>"

@@ -64,8 +64,9 @@ TEST(SVUserInfoTest, DictionaryKeysInOrderWithBucketsAndSkips) {
     const std::pair<unsigned, int> buckets[] = {{17, 0}, {18, 1}, {24, 1}, {34, 2}, {49, 3}, {50, 4}, {55, 5}};
     for (auto [age, bucket] : buckets) {
         answers.age_ = age;
-        EXPECT_EQ(SVUserInfoDictionary(context, "", "", 3, "", &answers).asDictionary()->objectForKey(SVAdRequestAgeKey),
-                  fnd::Value(bucket))
+        EXPECT_EQ(
+            SVUserInfoDictionary(context, "", "", 3, "", &answers).asDictionary()->objectForKey(SVAdRequestAgeKey),
+            fnd::Value(bucket))
             << age;
     }
     answers.gender_ = 0;
