@@ -10,6 +10,7 @@
 #include "platform/foundation/locale.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/foundation/scalar.h"
+#include "platform/foundation/verify.h"
 
 namespace zelvan::selvo {
 namespace {
@@ -176,6 +177,7 @@ std::vector<std::string> SVAd::trackingPixelsFromAdElement(const SelvoContext* c
 
 std::shared_ptr<SVAd> SVAd::adForXMLAdElement(const SVReplyEnv& env, const XmlElement_& element,
                                               std::optional<fnd::Error>* /*error*/) {
+    VERIFY(env.cache != nullptr);
     auto ad = std::make_shared<SVAd>();
     ad->setDbid(env.cache->uniqueId());
     ad->setAdID(idFromAdElement(element));

@@ -15,11 +15,6 @@ std::string_view asText(const fnd::Bytes& data) {
     return {reinterpret_cast<const char*>(data.data()), data.size()};
 }
 
-// Parses `data` as a document; the caller logs a failure its own way.
-fnd::Result<std::shared_ptr<XmlDocument_>> parseDocument(const fnd::Bytes& data) {
-    return XmlDocument_::initWithData(data);
-}
-
 } // namespace
 
 fnd::Error SVAd::errorWithCode(int64_t code, std::string_view message) {
@@ -97,7 +92,7 @@ std::shared_ptr<SVAd> SVAd::adForXMLData(const SVReplyEnv& env, const fnd::Bytes
     if (!reasonableXML(env.context, data)) {
         return nullptr;
     }
-    auto document = parseDocument(data);
+    auto document = XmlDocument_::initWithData(data);
     if (!document) {
         SVLogError(env.context, "Error parsing xml document from returned data: %@",
                    fnd::logPreview(document.error().description()));
@@ -135,7 +130,7 @@ std::optional<SVAd::Ads> SVAd::adsForXMLData(const SVReplyEnv& env, const fnd::B
     if (!reasonableXML(env.context, data)) {
         return std::nullopt;
     }
-    auto document = parseDocument(data);
+    auto document = XmlDocument_::initWithData(data);
     if (!document) {
         SVLogError(env.context, "Error: Unable to create XML document from data.");
         return std::nullopt;
