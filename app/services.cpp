@@ -114,10 +114,12 @@ AppRegistry makeRegistry() {
     registry.orvane.factory = [](zelvanAppDelegate& delegate) {
         return std::make_shared<orvane::OrvaneContext>(delegate.config().adsBase, fnd::Bundle::main().resourcePath());
     };
-    // The one reachability monitor, and the Selvo client's context over it.
+    // The one reachability monitor, and the Selvo client's context over it (its servers under --ads-base).
     registry.reachability.factory = [](zelvanAppDelegate&) { return std::make_shared<selvo::Reachability>(); };
     registry.selvo.factory = [](zelvanAppDelegate& delegate) {
-        return std::make_shared<selvo::SelvoContext>(delegate.service(&AppRegistry::reachability));
+        selvo::SelvoConfig config;
+        config.adsBase = delegate.config().adsBase;
+        return std::make_shared<selvo::SelvoContext>(delegate.service(&AppRegistry::reachability), std::move(config));
     };
     // The Adwick banner client: its ad server and media under the --ads-base URL (none without it).
     registry.adwick.factory = [](zelvanAppDelegate& delegate) {

@@ -1,7 +1,14 @@
-// The Selvo client's shared context: its verbose flag, its error sink and the reachability monitor.
+// The Selvo client's shared context: its flags, error sink, server addresses, device info and SVMisc.
 #include "ads/selvo/selvo_context.h"
 
 #include <utility>
+
+#include "ads/selvo/sv_misc.h"
+#include "ads/selvo/sv_user_info.h"
+#include "core/app_registry.h"
+#include "core/zelvan_app_delegate.h"
+#include "platform/foundation/log.h"
+#include "platform/foundation/url.h"
 
 namespace zelvan::selvo {
 namespace {
@@ -11,7 +18,16 @@ thread_local bool insideSink = false;
 
 } // namespace
 
-SelvoContext::SelvoContext(std::shared_ptr<Reachability> reachability) : reachability_(std::move(reachability)) {}
+SelvoContext::SelvoContext(std::shared_ptr<Reachability> reachability, SelvoConfig config)
+    : reachability_(std::move(reachability)), config_(std::move(config)) {
+    if (config_.adsBase.empty()) {
+        ZLOG(Info, "selvo: no --ads-base given, so none of its requests is sent");
+    } else if (auto url = fnd::Url::parse(config_.adsBase)) {
+        probeHost_ = url->host();
+    }
+}
+
+SelvoContext::~SelvoContext() = default;
 
 void SelvoContext::setErrorSink(ErrorSink sink) {
     std::lock_guard lock(sinkMutex_);
@@ -33,6 +49,56 @@ void SelvoContext::reportError(const std::string& line) const {
     insideSink = true;
     (*sink)(line);
     insideSink = false;
+}
+
+std::optional<std::string> SelvoContext::adServer(bool batch) const {
+    if (config_.adsBase.empty()) {
+        return std::nullopt;
+    }
+    switch (runMode()) {
+    case kRunModeProduction:
+    case kRunModeTest:
+        return config_.adsBase + (batch ? "/selvo/batch/adserver" : "/selvo/adserver");
+    case kRunModeQualityAssurance:
+        return config_.adsBase + "/selvo/qa/adserver";
+    case kRunModeStaging:
+        return config_.adsBase + "/selvo/staging/adserver";
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<std::string> SelvoContext::proxySiteServer() const {
+    if (config_.adsBase.empty()) {
+        return std::nullopt;
+    }
+    switch (runMode()) {
+    case kRunModeProduction:
+    case kRunModeTest:
+        return config_.adsBase + "/selvo/siteserver/sdkproxy.jsp?";
+    case kRunModeQualityAssurance:
+        return config_.adsBase + "/selvo/qa/siteserver/sdkproxy.jsp?";
+    case kRunModeStaging:
+        return config_.adsBase + "/selvo/staging/siteserver/sdkproxy.jsp?";
+    default:
+        return std::nullopt;
+    }
+}
+
+fnd::Value SelvoContext::deviceInfo() const {
+    // Dictionaries share by reference, so every caller gets its own deep copy of the one built here.
+    std::call_once(deviceOnce_, [this] { deviceInfo_ = SVBuildDeviceInfo(); });
+    return deviceInfo_.deepCopy();
+}
+
+std::shared_ptr<SVMisc> SelvoContext::misc() {
+    std::call_once(miscOnce_, [this] { misc_ = std::make_shared<SVMisc>(this); });
+    return misc_;
+}
+
+std::shared_ptr<SelvoContext> context() {
+    auto delegate = zelvanAppDelegate::current();
+    return delegate ? delegate->service(&AppRegistry::selvo) : nullptr;
 }
 
 } // namespace zelvan::selvo

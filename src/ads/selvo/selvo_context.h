@@ -1,30 +1,59 @@
-// SelvoContext: what the Selvo ad client keeps process-wide - the verbose log flag, the error sink and
-// the product's reachability monitor - held in the application registry's `selvo` slot. Tests build
-// their own.
+// SelvoContext: what the Selvo ad client keeps process-wide - the verbose log flag, the run mode, the
+// error sink, the server addresses derived from --ads-base, the device part of every request's user info
+// and the SVMisc helper - held in the application registry's `selvo` slot and reached through context().
+// Tests build their own.
 #pragma once
 
 #include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
+
+#include "platform/foundation/value.h"
 
 namespace zelvan::selvo {
 
 class Reachability;
+class SVMisc;
+
+// Where the client's servers live and the fixed texts its URL tests compare with.
+struct SelvoConfig {
+    // The networks' base URL (--ads-base, no trailing slash), or "": then no server address is known.
+    std::string adsBase;
+    // A link whose host contains this opens the platform's app store.
+    std::string storeDomain = "store.test";
+    // The page ad content loads to ask for the ad to close.
+    std::string closeURL = "http://close.selvo.test/";
+    // Host suffix of the image servers ad replies name.
+    std::string imageDomainSuffix = "127.0.0.1";
+};
 
 class SelvoContext {
 public:
     // Receives each error line SVLogError writes (the cache manager stores it in its error log).
     using ErrorSink = std::function<void(const std::string& line)>;
 
-    explicit SelvoContext(std::shared_ptr<Reachability> reachability = nullptr);
+    // Run modes: production, test, quality assurance, staging.
+    static constexpr int kRunModeProduction = 0;
+    static constexpr int kRunModeTest = 1;
+    static constexpr int kRunModeQualityAssurance = 2;
+    static constexpr int kRunModeStaging = 3;
+
+    // Without a base address in `config` this logs one INFO line: nothing of the client is requested.
+    explicit SelvoContext(std::shared_ptr<Reachability> reachability = nullptr, SelvoConfig config = {});
+    ~SelvoContext();
     SelvoContext(const SelvoContext&) = delete;
     SelvoContext& operator=(const SelvoContext&) = delete;
 
     // Whether SVLog writes (off until set). Any thread.
     bool verbose() const { return verbose_.load(); }
     void setVerbose(bool on) { verbose_.store(on); }
+
+    // The run mode (0 at start). Any thread.
+    int runMode() const { return runMode_.load(); }
+    void setRunMode(int mode) { runMode_.store(mode); }
 
     // Sets (or with an empty function clears) the sink of error lines. Any thread.
     void setErrorSink(ErrorSink sink);
@@ -35,11 +64,40 @@ public:
     // The product's reachability monitor (null when the registry has none).
     const std::shared_ptr<Reachability>& reachability() const { return reachability_; }
 
+    const SelvoConfig& config() const { return config_; }
+    // The ad server for the run mode: modes 0 and 1 the batch server for batch calls and the single-ad
+    // server otherwise, 2 the quality-assurance server, 3 the staging server; none for any other mode
+    // or without --ads-base.
+    std::optional<std::string> adServer(bool batch) const;
+    // The site proxy for the run mode (modes 0 and 1 production, 2 quality assurance, 3 staging), ending
+    // in "sdkproxy.jsp?"; none for any other mode or without --ads-base.
+    std::optional<std::string> proxySiteServer() const;
+    // The host the reachability probe asks for its image: the base address's host ("" without one).
+    const std::string& probeHost() const { return probeHost_; }
+
+    // A fresh deep copy of the device part of the request user info, built once (on first use, under
+    // a lock) with the device's identifier, system name, version, model and the agent string.
+    fnd::Value deviceInfo() const;
+
+    // This context's one SVMisc, made on first use.
+    std::shared_ptr<SVMisc> misc();
+
 private:
     std::atomic<bool> verbose_{false};
+    std::atomic<int> runMode_{kRunModeProduction};
     mutable std::mutex sinkMutex_;
     std::shared_ptr<const ErrorSink> sink_;
     std::shared_ptr<Reachability> reachability_;
+    SelvoConfig config_;
+    std::string probeHost_;
+    mutable std::once_flag deviceOnce_;
+    mutable fnd::Value deviceInfo_;
+    std::once_flag miscOnce_;
+    std::shared_ptr<SVMisc> misc_;
 };
+
+// The context in the installed application delegate's registry; null when there is none. The one place
+// this library reads the installed delegate. Any thread.
+std::shared_ptr<SelvoContext> context();
 
 } // namespace zelvan::selvo
