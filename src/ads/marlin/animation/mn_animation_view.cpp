@@ -160,8 +160,8 @@ std::shared_ptr<MNCharacter> MNAnimationView::shapeInstanceWithKey(const std::st
 }
 
 std::shared_ptr<MNShape> MNAnimationView::shapeInstanceWithKeyFromEntryOverrideFill(const std::string& key,
-                                                                                     const std::string& entry,
-                                                                                     const std::string& fillKey) {
+                                                                                    const std::string& entry,
+                                                                                    const std::string& fillKey) {
     auto shape = MNShape::create(entry, key, self<MNAnimationView>(), fillKey, std::nullopt);
     activeCharacters_[key] = shape;
     return shape;

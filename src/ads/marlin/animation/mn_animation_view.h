@@ -73,8 +73,7 @@ public:
     std::shared_ptr<MNCharacter> shapeInstanceWithKey(const std::string& key, const std::string& entry,
                                                       bool createIfNecessary);
     // Always a new shape from `entry` whose paths fill with `fillKey`, replacing the instance under `key`.
-    std::shared_ptr<MNShape> shapeInstanceWithKeyFromEntryOverrideFill(const std::string& key,
-                                                                       const std::string& entry,
+    std::shared_ptr<MNShape> shapeInstanceWithKeyFromEntryOverrideFill(const std::string& key, const std::string& entry,
                                                                        const std::string& fillKey);
     // As the shape lookup, for sprites; a new sprite has frame (0, 0, 1, 1) and the key as its name.
     std::shared_ptr<MNCharacter> spriteInstanceWithKey(const std::string& key, bool createIfNecessary);

@@ -32,11 +32,12 @@ std::string libraryText() {
     Value patterns = Value::dictionary({
         {"red", Value::dictionary({{"type", "solid"}, {"color", "#FF0000FF"}})},
         {"odd", Value::dictionary({{"type", "sparkle"}, {"color", "FF0000FF"}})},
-        {"fade", Value::dictionary({{"type", "radial"},
-                                    {"stops", Value::array({Value::dictionary({{"color", "00FF00FF"}, {"ratio", 0}}),
-                                                            Value::dictionary({{"color", "0000FF80"}, {"ratio", "255"}})})},
-                                    {"radius", 12.5},
-                                    {"x", 3}})},
+        {"fade",
+         Value::dictionary({{"type", "radial"},
+                            {"stops", Value::array({Value::dictionary({{"color", "00FF00FF"}, {"ratio", 0}}),
+                                                    Value::dictionary({{"color", "0000FF80"}, {"ratio", "255"}})})},
+                            {"radius", 12.5},
+                            {"x", 3}})},
     });
     Value shapes = Value::dictionary({
         {"box", Value::dictionary({{"x", 1}, {"y", 2}, {"w", 30}, {"h", 40}, {"paths", Value::array()}})},
@@ -120,10 +121,11 @@ TEST(MNLibraryTest, ColoursReadAsOneHexNumber) {
     // Literal keys: seven characters plus "FF", so eight digits use only the first six.
     EXPECT_EQ(MNColorFromLiteralKey("#102030"), gfx::Color(0x10 / 255.0f, 0x20 / 255.0f, 0x30 / 255.0f, 1));
     EXPECT_EQ(MNColorFromLiteralKey("#10203000"), MNColorFromLiteralKey("#102030"));
-    EXPECT_EQ(MNColorFromLiteralKey("#1"), gfx::Color(0, 0, 0x1F / 255.0f, 1)); // short keys read no further
+    EXPECT_EQ(MNColorFromLiteralKey("#1"), gfx::Color(0, 0, 1 / 255.0f, 1)); // "#1FF": short keys read no further
 
     auto view = makeView();
-    ASSERT_TRUE(view->loadPropertiesFromData(fnd::Bytes(libraryText().begin(), libraryText().end())));
+    const std::string text = libraryText();
+    ASSERT_TRUE(view->loadPropertiesFromData(fnd::Bytes(text.begin(), text.end())));
     auto odd = view->patternInstanceWithKey("odd", "odd", true);
     EXPECT_EQ(odd->type(), MNPattern::kUnknown); // a colour does not make an unknown type solid
     EXPECT_EQ(*odd->solidColor(), gfx::Color(1, 0, 0, 1));
@@ -147,9 +149,10 @@ TEST(MNLibraryTest, ImagePatternsLoadBesideTheLibraryFlipped) {
     const fnd::Bytes png = gfx::pngRepresentation(*context->makeImage());
     ASSERT_EQ(context->makeImage()->pixelAt(0, 0), (gfx::Rgba8{255, 0, 0, 255}));
     writeDocument("tile.png", std::string(png.begin(), png.end()));
-    writeDocument("lib.plist", *fnd::PropertyList::write(Value::dictionary(
-                                   {{"patterns", Value::dictionary({{"tile", Value::dictionary({{"type", "image"},
-                                                                                                {"path", "tile.png"}})}})}})));
+    writeDocument("lib.plist",
+                  *fnd::PropertyList::write(Value::dictionary(
+                      {{"patterns", Value::dictionary(
+                                        {{"tile", Value::dictionary({{"type", "image"}, {"path", "tile.png"}})}})}})));
     auto view = makeView();
     view->loadPropertiesFromFile("lib.plist");
     auto tile = view->patternInstanceWithKey("tile", "tile", true);
@@ -167,7 +170,8 @@ TEST(MNLibraryTest, PathsSegmentsAndBounds) {
     const auto inf = std::numeric_limits<double>::infinity();
     Value q = Value::dictionary({{"action", "q"}, {"cpX", 4}, {"cpY", -40}, {"x", 8}, {"y", 0}});
     Value paths = Value::array({
-        Value::dictionary({{"path", Value::array({segment("m", 10, 10), segment("l", 5, 0), segment("spin", 99, 99)})}}),
+        Value::dictionary(
+            {{"path", Value::array({segment("m", 10, 10), segment("l", 5, 0), segment("spin", 99, 99)})}}),
         Value::dictionary({{"path", Value::array({segment("m", 0, 30), q, segment("z")})}, {"strokeWidth", 4}}),
         Value::dictionary({{"path", Value::array({segment("l", nan, inf), Value("not a segment")})}}),
     });
