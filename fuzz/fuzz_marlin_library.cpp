@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Image patterns read beside the library: keep them inside a folder of the fuzzer's own.
     static bool ready = (fnd::setLogToStderr(false), setenv("ZELVAN_HOME", "/tmp/fuzz_marlin_library", 1), true);
     (void)ready;
-    auto view = ui::View::create<marlin::MNAnimationView>(gfx::Rect(0, 0, 320, 480));
+    auto view = ui::View::create<zelvan::marlin::MNAnimationView>(gfx::Rect(0, 0, 320, 480));
     view->loadPropertiesFromData(fnd::Bytes(data, data + size));
 
     for (const std::string& key : view->patternLibraryKeys()) {
@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::abort();
         }
     }
-    auto sprite = std::static_pointer_cast<marlin::MNSprite>(view->spriteInstanceWithKey("scene", true));
+    auto sprite = std::static_pointer_cast<zelvan::marlin::MNSprite>(view->spriteInstanceWithKey("scene", true));
     view->root()->placeObj(sprite, 1);
     unsigned layer = 0;
     for (const std::string& key : view->shapeLibraryKeys()) {

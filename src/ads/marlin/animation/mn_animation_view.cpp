@@ -17,7 +17,7 @@
 #include "platform/foundation/url_connection.h"
 #include "platform/ui/touch.h"
 
-namespace marlin {
+namespace zelvan::marlin {
 
 namespace {
 
@@ -220,4 +220,4 @@ void MNAnimationView::touchesEnded(const ui::TouchSet& touches, const ui::Event*
     }
 }
 
-} // namespace marlin
+} // namespace zelvan::marlin

@@ -1,4 +1,4 @@
-// marlin::MNAnimationView: the animation layer's view. It owns the library (patterns and shapes read
+// zelvan::marlin::MNAnimationView: the animation layer's view. It owns the library (patterns and shapes read
 // from a property list beside the ad), the registries of pattern and character instances with the
 // "root" sprite, and hands touches on interactive shapes to its delegate as script callbacks.
 #pragma once
@@ -16,7 +16,7 @@
 #include "platform/foundation/url.h"
 #include "platform/foundation/value.h"
 
-namespace marlin {
+namespace zelvan::marlin {
 
 class MNAnimationView;
 class MNCharacter;
@@ -107,4 +107,4 @@ private:
     fnd::Value renderContext_;
 };
 
-} // namespace marlin
+} // namespace zelvan::marlin

@@ -11,7 +11,7 @@
 #include "platform/foundation/log.h"
 #include "platform/ui/touch.h"
 
-namespace marlin {
+namespace zelvan::marlin {
 
 MNCharacter::MNCharacter(std::string libraryKey, std::string instanceKey)
     : libraryKey_(std::move(libraryKey)), instanceKey_(std::move(instanceKey)) {
@@ -201,4 +201,4 @@ void MNCharacter::touchesBegan(const ui::TouchSet& /*touches*/, const ui::Event*
 void MNCharacter::touchesMoved(const ui::TouchSet& /*touches*/, const ui::Event* /*event*/) {}
 void MNCharacter::touchesEnded(const ui::TouchSet& /*touches*/, const ui::Event* /*event*/) {}
 
-} // namespace marlin
+} // namespace zelvan::marlin

@@ -1,4 +1,4 @@
-// marlin::MNCharacter: one node of the animation scene (a sprite or a shape): its keys, layer, 2-D
+// zelvan::marlin::MNCharacter: one node of the animation scene (a sprite or a shape): its keys, layer, 2-D
 // transform and its 4x4 form, opacity, bounds, hit testing, responder trees and touch callbacks.
 #pragma once
 
@@ -16,7 +16,7 @@ namespace ui {
 class Event;
 }
 
-namespace marlin {
+namespace zelvan::marlin {
 
 class MNAnimationView;
 class MNSprite;
@@ -122,4 +122,4 @@ protected:
     std::vector<std::weak_ptr<MNCharacter>> responderTrees_;
 };
 
-} // namespace marlin
+} // namespace zelvan::marlin

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-namespace marlin {
+namespace zelvan::marlin {
 
 namespace {
 
@@ -68,4 +68,4 @@ gfx::Color MNColorFromLiteralKey(std::string_view key) {
     return MNColorFromString(text);
 }
 
-} // namespace marlin
+} // namespace zelvan::marlin

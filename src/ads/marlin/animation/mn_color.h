@@ -6,7 +6,7 @@
 
 #include "platform/graphics/color.h"
 
-namespace marlin {
+namespace zelvan::marlin {
 
 // "#FF000080" is half-transparent red; six digits read as 00RRGGBB. Text that is not hexadecimal
 // reads as 0 (transparent black); a number too large for 32 bits reads as all ones.
@@ -16,4 +16,4 @@ gfx::Color MNColorFromString(std::string_view text);
 // appended, read by the rule above, so "#RRGGBB..." is opaque RRGGBB.
 gfx::Color MNColorFromLiteralKey(std::string_view key);
 
-} // namespace marlin
+} // namespace zelvan::marlin

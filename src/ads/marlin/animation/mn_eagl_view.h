@@ -1,4 +1,4 @@
-// marlin::MNEAGLView: the view the animation scene is drawn in. This shell has no drawing surface yet:
+// zelvan::marlin::MNEAGLView: the view the animation scene is drawn in. This shell has no drawing surface yet:
 // its renderScene does nothing, and subclasses draw their frame there.
 #pragma once
 
@@ -6,7 +6,7 @@
 
 #include "platform/ui/view.h"
 
-namespace marlin {
+namespace zelvan::marlin {
 
 class MNEAGLView : public ui::View {
 public:
@@ -16,4 +16,4 @@ public:
     virtual void renderScene() {}
 };
 
-} // namespace marlin
+} // namespace zelvan::marlin

@@ -12,7 +12,7 @@
 #include "platform/foundation/log_preview.h"
 #include "platform/graphics/bitmap_context.h"
 
-namespace marlin {
+namespace zelvan::marlin {
 
 MNPattern::MNPattern(std::string libraryKey, std::string instanceKey)
     : libraryKey_(std::move(libraryKey)), instanceKey_(std::move(instanceKey)) {}
@@ -88,4 +88,4 @@ void MNPattern::loadImage(const std::string& path, const std::shared_ptr<MNAnima
     image_ = context->makeImage();
 }
 
-} // namespace marlin
+} // namespace zelvan::marlin

@@ -1,4 +1,4 @@
-// marlin::MNPattern: a fill of the animation library: a solid colour (also a literal "#RRGGBB" key), an
+// zelvan::marlin::MNPattern: a fill of the animation library: a solid colour (also a literal "#RRGGBB" key), an
 // image loaded beside the library, or a linear or radial gradient.
 #pragma once
 
@@ -11,7 +11,7 @@
 #include "platform/graphics/gradient.h"
 #include "platform/graphics/image.h"
 
-namespace marlin {
+namespace zelvan::marlin {
 
 class MNAnimationView;
 
@@ -54,4 +54,4 @@ private:
     gfx::Point radialGradientCenter_;
 };
 
-} // namespace marlin
+} // namespace zelvan::marlin

@@ -9,7 +9,7 @@
 #include "ads/marlin/animation/mn_sprite.h"
 #include "ads/marlin/animation/mn_values.h"
 
-namespace marlin {
+namespace zelvan::marlin {
 
 namespace {
 
@@ -202,4 +202,4 @@ void MNShape::releaseContents() {
     contentsTextureID_ = kNoTexture;
 }
 
-} // namespace marlin
+} // namespace zelvan::marlin

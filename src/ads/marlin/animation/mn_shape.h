@@ -1,4 +1,4 @@
-// marlin::MNShape: one vector shape instance of the animation scene, built from a shape description of
+// zelvan::marlin::MNShape: one vector shape instance of the animation scene, built from a shape description of
 // the library: its paths (segments "m", "l", "q", "z"), fill and stroke pattern keys, and bounds.
 #pragma once
 
@@ -14,7 +14,7 @@
 #include "platform/graphics/image.h"
 #include "platform/graphics/path.h"
 
-namespace marlin {
+namespace zelvan::marlin {
 
 class MNShape : public MNCharacter {
 public:
@@ -97,4 +97,4 @@ private:
     std::optional<std::string> strokePatternLibraryKey_;
 };
 
-} // namespace marlin
+} // namespace zelvan::marlin

@@ -5,7 +5,7 @@
 #include "ads/marlin/animation/mn_shape.h"
 #include "platform/foundation/log.h"
 
-namespace marlin {
+namespace zelvan::marlin {
 
 MNSprite::MNSprite(std::string instanceKey) : MNCharacter(std::string(), std::move(instanceKey)) {}
 
@@ -139,4 +139,4 @@ void MNSprite::printSceneGraphWithDepth(int depth) const {
     }
 }
 
-} // namespace marlin
+} // namespace zelvan::marlin

@@ -1,4 +1,4 @@
-// marlin::MNSprite: a container of the animation scene holding one child per numbered layer, with
+// zelvan::marlin::MNSprite: a container of the animation scene holding one child per numbered layer, with
 // clipping children, bounds computed from the children and the script's three touch callbacks.
 #pragma once
 
@@ -10,7 +10,7 @@
 
 #include "ads/marlin/animation/mn_character.h"
 
-namespace marlin {
+namespace zelvan::marlin {
 
 class MNSprite : public MNCharacter {
 public:
@@ -66,4 +66,4 @@ private:
     bool hasClipping_ = false;
 };
 
-} // namespace marlin
+} // namespace zelvan::marlin

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-namespace marlin {
+namespace zelvan::marlin {
 
 namespace {
 
@@ -47,4 +47,4 @@ std::shared_ptr<fnd::Array> MNArrayValue(const fnd::Dictionary* dict, std::strin
     return value != nullptr ? value->asArray() : nullptr;
 }
 
-} // namespace marlin
+} // namespace zelvan::marlin

@@ -9,7 +9,7 @@
 
 #include "platform/foundation/value.h"
 
-namespace marlin {
+namespace zelvan::marlin {
 
 // The number under `key`, 0 when absent, not finite or not readable as a number.
 double MNNumber(const fnd::Dictionary* dict, std::string_view key);
@@ -23,4 +23,4 @@ std::shared_ptr<fnd::Array> MNArrayValue(const fnd::Dictionary* dict, std::strin
 // A finite double, or 0.
 double MNFinite(double value);
 
-} // namespace marlin
+} // namespace zelvan::marlin

@@ -18,7 +18,7 @@
 #include "platform/graphics/bitmap_context.h"
 #include "tests/platform/foundation/http_test_server.h"
 
-namespace marlin {
+namespace zelvan::marlin {
 namespace {
 
 using fnd::Value;
@@ -196,4 +196,4 @@ TEST(MNLibraryTest, PathsSegmentsAndBounds) {
 }
 
 } // namespace
-} // namespace marlin
+} // namespace zelvan::marlin

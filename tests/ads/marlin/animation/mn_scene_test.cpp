@@ -17,7 +17,7 @@
 #include "platform/ui/testing/touch_driver.h"
 #include "platform/ui/window.h"
 
-namespace marlin {
+namespace zelvan::marlin {
 namespace {
 
 using fnd::Value;
@@ -217,4 +217,4 @@ TEST_F(MNSceneTest, CharactersOutliveAndChangeTheirSprites) {
 }
 
 } // namespace
-} // namespace marlin
+} // namespace zelvan::marlin
