@@ -11,7 +11,6 @@
 #include <memory>
 
 #include "ads/adwick/adwick_context.h"
-#include "ads/selvo/reachability/reachability.h"
 #include "ads/selvo/selvo_context.h"
 #include "games/cache/zelvan_game_cache.h"
 #include "games/cache/zlv_game_version.h"
@@ -27,6 +26,7 @@
 #include "offers/orvane/orvane_context.h"
 #include "platform/foundation/bundle.h"
 #include "platform/foundation/log.h"
+#include "reachability/reachability.h"
 #include "web/z_advanced_web_view_controller.h"
 #include "web/zelvan_web_cache.h"
 #include "web/zlv_web_database_manager.h"
@@ -115,7 +115,7 @@ AppRegistry makeRegistry() {
         return std::make_shared<orvane::OrvaneContext>(delegate.config().adsBase, fnd::Bundle::main().resourcePath());
     };
     // The one reachability monitor, and the Selvo client's context over it (its servers under --ads-base).
-    registry.reachability.factory = [](zelvanAppDelegate&) { return std::make_shared<selvo::Reachability>(); };
+    registry.reachability.factory = [](zelvanAppDelegate&) { return std::make_shared<Reachability>(); };
     registry.selvo.factory = [](zelvanAppDelegate& delegate) {
         selvo::SelvoConfig config;
         config.adsBase = delegate.config().adsBase;

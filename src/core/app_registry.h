@@ -18,13 +18,13 @@ class MessageMeasurer;
 class PhotoSource;
 class WebDialogController;
 class ZLVWebDatabaseManager;
+class Reachability;
 namespace orvane {
 class OrvaneContext;
 }
 namespace selvo {
-class Reachability;
 class SelvoContext;
-} // namespace selvo
+}
 namespace adwick {
 class AdwickContext;
 }
@@ -65,7 +65,7 @@ struct AppRegistry {
     // The Selvo ad client's shared context (its verbose flag, error sink and the reachability monitor).
     ServiceSlot<selvo::SelvoContext> selvo;
     // The product's one network-reachability monitor (the Selvo and Marlin clients ask it).
-    ServiceSlot<selvo::Reachability> reachability;
+    ServiceSlot<Reachability> reachability;
     // The Adwick banner client's shared context (its services, user agent and addresses).
     ServiceSlot<adwick::AdwickContext> adwick;
 

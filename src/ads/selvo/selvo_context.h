@@ -13,9 +13,12 @@
 
 #include "platform/foundation/value.h"
 
+namespace zelvan {
+class Reachability;
+}
+
 namespace zelvan::selvo {
 
-class Reachability;
 class SVMisc;
 
 // Where the client's servers live and the fixed texts its URL tests compare with.

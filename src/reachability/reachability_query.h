@@ -11,7 +11,7 @@
 #include "platform/foundation/reachability.h"
 #include "platform/foundation/run_loop.h"
 
-namespace zelvan::selvo {
+namespace zelvan {
 
 class ReachabilityQuery {
 public:
@@ -49,4 +49,4 @@ private:
     std::vector<Scheduled> scheduled_;
 };
 
-} // namespace zelvan::selvo
+} // namespace zelvan

@@ -1,12 +1,12 @@
 // A reachability target of the monitor and the run loops on which it posts change notifications.
-#include "ads/selvo/reachability/reachability_query.h"
+#include "reachability/reachability_query.h"
 
 #include <utility>
 
-#include "ads/selvo/reachability/reachability.h"
 #include "platform/foundation/notification_center.h"
+#include "reachability/reachability.h"
 
-namespace zelvan::selvo {
+namespace zelvan {
 
 ReachabilityQuery::ReachabilityQuery(std::string hostNameOrAddress, std::shared_ptr<fnd::ReachabilityRef> ref,
                                      RefMaker maker)
@@ -57,4 +57,4 @@ void ReachabilityQuery::unscheduleFromAllRunLoops() {
     scheduled_.clear();
 }
 
-} // namespace zelvan::selvo
+} // namespace zelvan

@@ -15,7 +15,7 @@
 
 #include "platform/foundation/reachability.h"
 
-namespace zelvan::selvo {
+namespace zelvan {
 
 class ReachabilityQuery;
 
@@ -88,4 +88,4 @@ private:
     std::map<std::string, std::shared_ptr<ReachabilityQuery>> queries_;
 };
 
-} // namespace zelvan::selvo
+} // namespace zelvan

@@ -6,15 +6,15 @@
 #include <thread>
 #include <vector>
 
-#include "ads/selvo/reachability/reachability.h"
-#include "ads/selvo/reachability/reachability_query.h"
 #include "platform/foundation/notification_center.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/testing/fake_reachability.h"
 #include "platform/foundation/testing/log_capture.h"
+#include "reachability/reachability.h"
+#include "reachability/reachability_query.h"
 #include "tests/support/scoped_app_delegate.h"
 
-namespace zelvan::selvo {
+namespace zelvan {
 namespace {
 
 using namespace fnd::ReachabilityFlag;
@@ -128,4 +128,4 @@ TEST(ReachabilityTest, SharedMonitorComesFromTheRegistryAndServesTwoThreads) {
 }
 
 } // namespace
-} // namespace zelvan::selvo
+} // namespace zelvan

@@ -1,18 +1,18 @@
 // The reachability monitor: the status rules over fnd's reachability targets and the query table, which
 // threads share under the monitor's lock.
-#include "ads/selvo/reachability/reachability.h"
+#include "reachability/reachability.h"
 
 #include <arpa/inet.h>
 
 #include <cstring>
 #include <utility>
 
-#include "ads/selvo/reachability/reachability_query.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/foundation/run_loop.h"
+#include "reachability/reachability_query.h"
 
-namespace zelvan::selvo {
+namespace zelvan {
 namespace {
 
 using namespace fnd::ReachabilityFlag;
@@ -189,4 +189,4 @@ void Reachability::stopListeningForReachabilityChanges() {
     }
 }
 
-} // namespace zelvan::selvo
+} // namespace zelvan
