@@ -55,8 +55,7 @@ private:
     std::shared_ptr<DownloadConnection> download_;
 };
 
-DownloadConnection::DownloadConnection(Passkey, std::weak_ptr<DownloadConnectionDelegate> delegate,
-                                       fnd::Value userData)
+DownloadConnection::DownloadConnection(Passkey, std::weak_ptr<DownloadConnectionDelegate> delegate, fnd::Value userData)
     : delegate_(std::move(delegate)), userData_(std::move(userData)) {}
 
 DownloadConnection::~DownloadConnection() {
@@ -66,14 +65,14 @@ DownloadConnection::~DownloadConnection() {
     }
 }
 
-std::shared_ptr<DownloadConnection> DownloadConnection::connectionWithURLRequest(
-    fnd::UrlRequest request, std::weak_ptr<DownloadConnectionDelegate> delegate, fnd::Value userData) {
+std::shared_ptr<DownloadConnection>
+DownloadConnection::connectionWithURLRequest(fnd::UrlRequest request,
+                                             std::weak_ptr<DownloadConnectionDelegate> delegate, fnd::Value userData) {
     return timedConnectionWithURLRequest(std::move(request), std::move(delegate), std::move(userData), -1.0);
 }
 
 std::shared_ptr<DownloadConnection> DownloadConnection::timedConnectionWithURLRequest(
-    fnd::UrlRequest request, std::weak_ptr<DownloadConnectionDelegate> delegate, fnd::Value userData,
-    double timeout) {
+    fnd::UrlRequest request, std::weak_ptr<DownloadConnectionDelegate> delegate, fnd::Value userData, double timeout) {
     auto download = std::make_shared<DownloadConnection>(Passkey(), std::move(delegate), std::move(userData));
     download->start(std::move(request), timeout);
     return download;

@@ -39,12 +39,13 @@ public:
     };
 
     // A download without a time-out.
-    static std::shared_ptr<DownloadConnection> connectionWithURLRequest(
-        fnd::UrlRequest request, std::weak_ptr<DownloadConnectionDelegate> delegate, fnd::Value userData);
+    static std::shared_ptr<DownloadConnection>
+    connectionWithURLRequest(fnd::UrlRequest request, std::weak_ptr<DownloadConnectionDelegate> delegate,
+                             fnd::Value userData);
     // A download cancelled after `timeout` seconds when it has not ended by then (none when not above 0).
-    static std::shared_ptr<DownloadConnection> timedConnectionWithURLRequest(
-        fnd::UrlRequest request, std::weak_ptr<DownloadConnectionDelegate> delegate, fnd::Value userData,
-        double timeout);
+    static std::shared_ptr<DownloadConnection>
+    timedConnectionWithURLRequest(fnd::UrlRequest request, std::weak_ptr<DownloadConnectionDelegate> delegate,
+                                  fnd::Value userData, double timeout);
 
     DownloadConnection(Passkey, std::weak_ptr<DownloadConnectionDelegate> delegate, fnd::Value userData);
     ~DownloadConnection();

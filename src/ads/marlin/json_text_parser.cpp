@@ -186,8 +186,7 @@ bool JsonTextParser::scanValue(fnd::Value* out) {
     }
 }
 
-bool JsonTextParser::scanRestOfLiteral(std::string_view word, const char* message, fnd::Value value,
-                                       fnd::Value* out) {
+bool JsonTextParser::scanRestOfLiteral(std::string_view word, const char* message, fnd::Value value, fnd::Value* out) {
     if (static_cast<size_t>(end_ - c_) < word.size() || std::memcmp(c_, word.data(), word.size()) != 0) {
         return fail(fnd::kParseMalformed, static_cast<size_t>(c_ - begin_), message);
     }

@@ -153,7 +153,8 @@ bool MNDatabase::run(const std::string& sql, const std::vector<fnd::Value>& bind
     }
     auto prepared = database_->prepare(sql);
     if (!prepared) {
-        ZLOG(Error, "ERROR: SQL statement '%@' could not be prepared, error %s.", sql, fnd::sqlMessage(prepared.error()));
+        ZLOG(Error, "ERROR: SQL statement '%@' could not be prepared, error %s.", sql,
+             fnd::sqlMessage(prepared.error()));
         return false;
     }
     for (size_t i = 0; i < binds.size(); ++i) {
@@ -209,7 +210,8 @@ std::optional<fnd::Value> MNDatabase::recordData(std::string_view id, std::strin
     std::string sql = fnd::format("SELECT data FROM %@ WHERE id=?", table);
     auto prepared = database_->prepare(sql);
     if (!prepared) {
-        ZLOG(Warn, "WARNING: SQL statement '%@' could not be prepared, error %s.", sql, fnd::sqlMessage(prepared.error()));
+        ZLOG(Warn, "WARNING: SQL statement '%@' could not be prepared, error %s.", sql,
+             fnd::sqlMessage(prepared.error()));
         return std::nullopt;
     }
     if (auto bound = prepared->bindText(1, id); !bound) {

@@ -76,7 +76,7 @@ TEST(JsonTextParserTest, AcceptedTextsAndTheirValues) {
     EXPECT_EQ(d->objectForKey("e").asArray()->count(), 0U);
     EXPECT_EQ(d->objectForKey("o").asDictionary()->count(), 0U);
     EXPECT_EQ(*d->objectForKey("s").asString(), "abc");
-    EXPECT_EQ(d->objectForKey("k"), fnd::Value(2)); // the later duplicate wins
+    EXPECT_EQ(d->objectForKey("k"), fnd::Value(2));                       // the later duplicate wins
     EXPECT_EQ(*d->objectForKey("astral").asString(), "\xF0\x9F\x98\x80"); // the whole code point
     EXPECT_EQ(*d->objectForKey("esc").asString(), "\"\\/\b\f\n\r\t");
     EXPECT_EQ(d->objectForKey("t"), fnd::Value(true));
@@ -118,7 +118,8 @@ TEST(JsonWriterTest, WritesQuotedKeysEscapesAndNullForWhatJsonCannotHold) {
     EXPECT_EQ(JSON::stringByUnescapingCharacters("q\\\"\\\\\\b\\f\\n\\r\\t\\u0001\\/"), "q\"\\\b\f\n\r\t\\u0001\\/");
 
     JSON writer;
-    EXPECT_TRUE(writer.addObject(fnd::Value::array({true, false, 1.5, fnd::Value::decimal("-2e3"), fnd::Value(), "x"})));
+    EXPECT_TRUE(
+        writer.addObject(fnd::Value::array({true, false, 1.5, fnd::Value::decimal("-2e3"), fnd::Value(), "x"})));
     EXPECT_EQ(writer.string(), "[1,0,1.5,-2e3,null,\"x\"]");
     JSON data;
     EXPECT_FALSE(data.addObject(fnd::Value::array({fnd::Bytes{1, 2}, 3})));
