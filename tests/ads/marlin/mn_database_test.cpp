@@ -110,7 +110,8 @@ TEST(MNDatabaseTest, TableNamesMustBeIdentifiersAndRawSqlGivesTypedRows) {
 
     log.clear();
     EXPECT_EQ(db.sqlExecute("SELEKT nonsense"), fnd::Value::array());
-    EXPECT_TRUE(log.contains("WARNING: SQL statement 'SELEKT nonsense' could not be prepared, error")) << log.lines()[0];
+    EXPECT_TRUE(log.contains("WARNING: SQL statement 'SELEKT nonsense' could not be prepared, error"))
+        << log.lines()[0];
 }
 
 } // namespace

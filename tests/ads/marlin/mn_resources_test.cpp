@@ -132,10 +132,10 @@ TEST(MNResourcesTest, StubTemplateAndArrows) {
         bool back;
         bool enabled;
     };
-    for (const Arrow& arrow : {Arrow{MNResources::backButton(), true, true},
-                               Arrow{MNResources::backButtonDisabled(), true, false},
-                               Arrow{MNResources::forwardButton(), false, true},
-                               Arrow{MNResources::forwardButtonDisabled(), false, false}}) {
+    for (const Arrow& arrow :
+         {Arrow{MNResources::backButton(), true, true}, Arrow{MNResources::backButtonDisabled(), true, false},
+          Arrow{MNResources::forwardButton(), false, true},
+          Arrow{MNResources::forwardButtonDisabled(), false, false}}) {
         ASSERT_TRUE(arrow.image);
         EXPECT_EQ(arrow.image->size().width, 8);
         EXPECT_EQ(arrow.image->size().height, 10);
