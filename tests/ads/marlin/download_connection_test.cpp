@@ -126,14 +126,16 @@ TEST_F(DownloadConnectionTest, TimeOutKeepsThePartialBodyAndFailuresReachTheDele
 
     auto refused = std::make_shared<Recorder>();
     auto closed = DownloadConnection::connectionWithURLRequest(
-        fnd::UrlRequest(*fnd::Url::parse("http://127.0.0.1:" + std::to_string(fnd::testing::HttpTestServer::closedPort()))),
+        fnd::UrlRequest(
+            *fnd::Url::parse("http://127.0.0.1:" + std::to_string(fnd::testing::HttpTestServer::closedPort()))),
         refused, {});
     ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return refused->ends() == 1; }, 20.0));
     EXPECT_EQ(refused->failed, 1);
 
     // A request the platform refuses to start: no callback, no data.
     auto unheard = std::make_shared<Recorder>();
-    auto never = DownloadConnection::connectionWithURLRequest(fnd::UrlRequest(*fnd::Url::parse("gopher://x/")), unheard, {});
+    auto never =
+        DownloadConnection::connectionWithURLRequest(fnd::UrlRequest(*fnd::Url::parse("gopher://x/")), unheard, {});
     fnd::RunLoop::main().runUntilIdle();
     EXPECT_FALSE(never->receivedData().has_value());
     EXPECT_EQ(unheard->ends() + unheard->progress, 0);

@@ -1,0 +1,43 @@
+// Fuzz target: any text through the interstitial client's JSON reader, with and without scalars, parses
+// or is refused at an offset inside the text; whatever parses is written by the client's writer and
+// reads back equal.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+#include "ads/marlin/json.h"
+#include "ads/marlin/json_text_parser.h"
+#include "platform/foundation/log.h"
+#include "platform/foundation/parse_error.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static bool quiet = (fnd::setLogToStderr(false), true);
+    (void)quiet;
+    std::string_view text(reinterpret_cast<const char*>(data), size);
+    const size_t scanned = std::min(size, text.find('\0')); // a NUL ends the text
+    zelvan::marlin::JsonTextParser parser;
+    for (bool allowScalar : {false, true}) {
+        auto value = parser.objectWithString(text, allowScalar);
+        if (!value) {
+            auto offset = fnd::parseErrorOffset(value.error());
+            if (!offset || *offset > scanned || value.error().localizedFailureReason().empty()) {
+                std::abort();
+            }
+            continue;
+        }
+        if (!allowScalar && !value->isArray() && !value->isDictionary()) {
+            std::abort();
+        }
+        zelvan::marlin::JSON writer;
+        if (!writer.addObject(*value)) {
+            std::abort(); // everything the reader makes is representable
+        }
+        auto again = parser.objectWithString(writer.string(), true);
+        if (!again || !(*again == *value)) {
+            std::abort();
+        }
+    }
+    return 0;
+}
