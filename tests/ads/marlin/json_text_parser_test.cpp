@@ -40,6 +40,7 @@ TEST(JsonTextParserTest, RefusalsNameTheFaultAndWhereScanningStopped) {
         {"{1:2}", false, "EPARSE: Object key string expected", 1, fnd::kParseMalformed},
         {"{\"a\" 1}", false, "EPARSE: Expected ':' separating key and value", 5, fnd::kParseMalformed},
         {"{\"ab\":}", false, "EPARSE: Object value expected for key: ab", 6, fnd::kParseMalformed},
+        {"{\"a\":1 \"b\":2}", false, "EPARSE: Expected ',' or '}' after object value", 7, fnd::kParseMalformed},
         {"[1 2]", false, "EPARSE: Expected ',' or ']' after array value", 3, fnd::kParseMalformed},
         {"[\"\\q\"]", false, "EESCAPE: Illegal escape sequence '0x71'", 3, fnd::kParseMalformed},
         {"[\"a\tb\"]", false, "ECTRL: Unescaped control character '0x9'", 3, fnd::kParseMalformed},
