@@ -14,6 +14,7 @@ const std::vector<ArtEntry>& artTable() {
         addScreenArt(all);
         addAvatarArt(all);
         addSkinArt(all);
+        addMarlinArt(all);
         return all;
     }();
     return table;

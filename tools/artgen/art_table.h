@@ -33,6 +33,7 @@ void addEmoticonArt(std::vector<ArtEntry>& table);
 void addScreenArt(std::vector<ArtEntry>& table);
 void addAvatarArt(std::vector<ArtEntry>& table);
 void addSkinArt(std::vector<ArtEntry>& table);
+void addMarlinArt(std::vector<ArtEntry>& table);
 
 // Every entry, families in a fixed order (built once).
 const std::vector<ArtEntry>& artTable();
