@@ -13,8 +13,8 @@ public:
     struct Section {
         std::string name;
         bool timed = false;
-        double startedAt = 0;             // monotonic seconds
-        std::optional<double> duration;   // set when ended (timed sections only carry a length)
+        double startedAt = 0;           // monotonic seconds
+        std::optional<double> duration; // set when ended (timed sections only carry a length)
         bool ended = false;
     };
     // At most this many sections are kept; the oldest ended ones go first.

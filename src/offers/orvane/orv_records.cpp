@@ -14,8 +14,8 @@ int orvIntValue(const fnd::Value& dictionary, std::string_view key, int fallback
     if (!value) {
         return fallback;
     }
-    return static_cast<int>(std::clamp<int64_t>(*value, std::numeric_limits<int>::min(),
-                                                std::numeric_limits<int>::max()));
+    return static_cast<int>(
+        std::clamp<int64_t>(*value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 std::string orvStringValue(const fnd::Value& dictionary, std::string_view key) {
@@ -74,7 +74,8 @@ ORVAdNetwork ORVAdNetwork::initWithInfo(const fnd::Value& e) {
         const std::string key = "EventInterval" + std::to_string(i + 1);
         // An empty (or missing) interval reads 1, and so does one that is not a number.
         std::optional<std::string> text = ORVParser::stringValue(e, key);
-        network.eventIntervals[i] = text && !fnd::trim(*text, fnd::CharSet::WhitespaceAndNewline).empty() ? orvIntValue(e, key, 1) : 1;
+        network.eventIntervals[i] =
+            text && !fnd::trim(*text, fnd::CharSet::WhitespaceAndNewline).empty() ? orvIntValue(e, key, 1) : 1;
     }
     network.adShownURL = orvStringValue(e, "AdShownURL");
     network.getAdURL = orvStringValue(e, "GetAdURL");

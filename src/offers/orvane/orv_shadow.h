@@ -74,6 +74,7 @@ public:
     bool adOrderError() const { return adOrderError_; }
     // -1: not requested yet, 0: asked for (an event waits), 1: arrived.
     int getAdOrderState() const { return adOrderState_; }
+    bool adOrderInFlight() const { return adOrderInFlight_; }
     // Sends GetAdOrder unless one is in flight; before a connect it connects (the order follows).
     void getAdOrder();
     void preLoadAdWithEvent(int eventId);

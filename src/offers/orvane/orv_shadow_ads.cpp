@@ -26,7 +26,8 @@ void ORVShadow::getAdOrder() {
         return;
     }
     adOrderInFlight_ = true;
-    call("GetAdOrder", genericParameters(), [](ORVShadow& self, const Reply& reply) { self.handleAdOrderReply(reply); });
+    call("GetAdOrder", genericParameters(),
+         [](ORVShadow& self, const Reply& reply) { self.handleAdOrderReply(reply); });
 }
 
 void ORVShadow::handleAdOrderReply(const Reply& reply) {

@@ -16,8 +16,8 @@ std::shared_ptr<OrvaneConnect> OrvaneConnect::sharedOrvaneConnect() {
     return ctx ? ctx->facade() : nullptr;
 }
 
-std::shared_ptr<OrvaneConnect> OrvaneConnect::requestOrvaneConnectWithDelegate(
-    const std::shared_ptr<OrvaneConnectDelegate>& delegate) {
+std::shared_ptr<OrvaneConnect>
+OrvaneConnect::requestOrvaneConnectWithDelegate(const std::shared_ptr<OrvaneConnectDelegate>& delegate) {
     auto ctx = context();
     if (!ctx) {
         return nullptr;

@@ -35,8 +35,8 @@ public:
     // Makes the facade and sends the connect request the first time; later calls return the facade and
     // start nothing (a non-null delegate replaces the one held). Null without a context. The delegate is
     // held weakly.
-    static std::shared_ptr<OrvaneConnect> requestOrvaneConnectWithDelegate(
-        const std::shared_ptr<OrvaneConnectDelegate>& delegate);
+    static std::shared_ptr<OrvaneConnect>
+    requestOrvaneConnectWithDelegate(const std::shared_ptr<OrvaneConnectDelegate>& delegate);
 
     // Preloads the banner of `eventId` (connecting again first when the connect failed).
     void preloadAds(int eventId);
