@@ -29,15 +29,15 @@ TEST(ORVRecordsTest, TheAdOrderSplitsClampsAndDefaults) {
     EXPECT_FALSE(model.getAdOrderDataObj());
 
     // Several networks: one full page, the key settled, an empty interval reads 1, a huge number saturates.
-    model.cacheAdOrder(envelopeOf(order(
-        "<RotationTime>99999999999999999999</RotationTime><RotationDirection>0</RotationDirection>"
-        "<LastNetwork>7</LastNetwork><HasLocation>1</HasLocation>",
-        "<AdNetworkClass><AdLibraryName> Custom_Ad </AdLibraryName><AdCampaignID>c-9</AdCampaignID>"
-        "<EventInterval1>3</EventInterval1><EventInterval2></EventInterval2><EventInterval3> </EventInterval3>"
-        "</AdNetworkClass>"
-        "<AdNetworkClass><AdLibraryName>marlin</AdLibraryName><AdFormat>1</AdFormat></AdNetworkClass>"
-        "<AdNetworkClass><AdLibraryName>adwick</AdLibraryName><AdNetworkGameID2>g2</AdNetworkGameID2>"
-        "</AdNetworkClass>")));
+    model.cacheAdOrder(envelopeOf(
+        order("<RotationTime>99999999999999999999</RotationTime><RotationDirection>0</RotationDirection>"
+              "<LastNetwork>7</LastNetwork><HasLocation>1</HasLocation>",
+              "<AdNetworkClass><AdLibraryName> Custom_Ad </AdLibraryName><AdCampaignID>c-9</AdCampaignID>"
+              "<EventInterval1>3</EventInterval1><EventInterval2></EventInterval2><EventInterval3> </EventInterval3>"
+              "</AdNetworkClass>"
+              "<AdNetworkClass><AdLibraryName>marlin</AdLibraryName><AdFormat>1</AdFormat></AdNetworkClass>"
+              "<AdNetworkClass><AdLibraryName>adwick</AdLibraryName><AdNetworkGameID2>g2</AdNetworkGameID2>"
+              "</AdNetworkClass>")));
     ASSERT_TRUE(model.adNetworkArray());
     const auto& banners = *model.adNetworkArray();
     ASSERT_EQ(banners.size(), 2u);

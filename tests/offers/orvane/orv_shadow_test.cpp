@@ -140,8 +140,8 @@ TEST_F(OrvaneServiceTest, TheFeatureStarterConnectsOnceAndTheOrderRunsTheRemembe
     EXPECT_EQ(requestsOf("GetAdOrder").size(), 1u);
     EXPECT_FALSE(order.offMainOrObject);
     // The Part's calls for the remembered event once the order came.
-    EXPECT_EQ(mediation_->calls, (std::vector<std::string>{"reset 1", "reset 1", "get 1", "event 1", "index 0",
-                                                           "preLoadAd"}));
+    EXPECT_EQ(mediation_->calls,
+              (std::vector<std::string>{"reset 1", "reset 1", "get 1", "event 1", "index 0", "preLoadAd"}));
     std::vector<std::string> keys;
     for (const auto& key : shadow().genericParameters().asDictionary()->allKeys()) {
         keys.push_back(key.stringKey());
