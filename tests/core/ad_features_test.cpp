@@ -68,10 +68,10 @@ TEST(AdFeaturesTest, EachNamedFeatureStartsOncePerSignedInUser) {
         many.asArray()->addObject("n" + std::to_string(i));
     }
     capture.clear();
-    for (const Value& packet : {Value::array({cmd::kAdFeatures}), many,
-                                Value::array({cmd::kAdFeatures, 5, Value::array({"orvane"}),
-                                              Value::dictionary({{"orvane", 1}})}),
-                                Value::array({cmd::kAdFeatures, "orvane", "marker"})}) {
+    for (const Value& packet :
+         {Value::array({cmd::kAdFeatures}), many,
+          Value::array({cmd::kAdFeatures, 5, Value::array({"orvane"}), Value::dictionary({{"orvane", 1}})}),
+          Value::array({cmd::kAdFeatures, "orvane", "marker"})}) {
         ASSERT_TRUE(server.push(0, packet));
     }
     ASSERT_TRUE(pump([&] { return marker.users.size() == 1; }));

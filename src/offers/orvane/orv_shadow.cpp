@@ -60,19 +60,23 @@ fnd::Value ORVShadow::genericParameters() const {
 }
 
 ORVShadow::Reply ORVShadow::readReply(const ROZWebServiceFetcher& fetcher) {
-    Reply reply;
     if (fetcher.hasError()) {
+        Reply reply;
         reply.reason = "no reply: " + fetcher.error()->description();
         return reply;
     }
-    const int status = fetcher.response() ? fetcher.response()->statusCode() : 0;
+    return readReply(fetcher.response() ? fetcher.response()->statusCode() : 0, fetcher.data());
+}
+
+ORVShadow::Reply ORVShadow::readReply(int status, std::span<const uint8_t> body) {
+    Reply reply;
     if (status < 200 || status > 299) {
         reply.reason = fnd::format("HTTP status %d", status);
         return reply;
     }
     auto parser = ORVParser::sharedParserInstance();
     ORVParser local;
-    auto parsed = (parser ? *parser : local).parse(fetcher.data());
+    auto parsed = (parser ? *parser : local).parse(body);
     if (!parsed) {
         reply.reason = "unreadable reply: " + parsed.error().description();
         return reply;
@@ -90,16 +94,33 @@ ORVShadow::Reply ORVShadow::readReply(const ROZWebServiceFetcher& fetcher) {
     return reply;
 }
 
-void ORVShadow::call(const std::string& method, fnd::Value bindings, Handler handler) {
+void ORVShadow::receiveReply(std::string_view method, const Reply& reply) {
+    if (method == "Connect") {
+        handleConnectReply(reply);
+    } else if (method == "GetAdOrder") {
+        handleAdOrderReply(reply);
+    } else if (method == "GetPicture") {
+        handlePictureReply(reply);
+    } else if (method == "GetQuote") {
+        handleQuoteReply(reply);
+    } else if (reply.ok()) {
+        // SubmitOfferClick and AdShown: the reply is only logged.
+        ORVLog::logWithLevel(4, "%s answered", std::string(method));
+    } else {
+        ZLOG(Warn, "offer network: %s failed (%s)", std::string(method), reply.reason);
+    }
+}
+
+void ORVShadow::call(const std::string& method, fnd::Value bindings) {
     auto fetcher = ROZWebServiceFetcher::create();
     fetcher->setBaseURL(owner_.serviceURL(method));
     fetcher->setBindings(std::move(bindings));
     fetcher->setRequestTimeout(OrvaneContext::kRequestTimeout);
     std::weak_ptr<ORVShadow> weak = weak_from_this();
     fetcher->fetchAsynchronouslyWithCompletionInvocation(
-        [weak, handler = std::move(handler)](const std::shared_ptr<ROZWebServiceFetcher>& done) {
+        [weak, method](const std::shared_ptr<ROZWebServiceFetcher>& done) {
             if (auto self = weak.lock()) {
-                handler(*self, readReply(*done));
+                self->receiveReply(method, readReply(*done));
             }
         });
 }
@@ -110,7 +131,7 @@ void ORVShadow::requestConnect() {
     }
     connectState_ = ConnectState::InFlight;
     ORVLog::logWithLevel(4, "ORVShadow: connecting to the offer service");
-    call("Connect", genericParameters(), [](ORVShadow& self, const Reply& reply) { self.handleConnectReply(reply); });
+    call("Connect", genericParameters());
 }
 
 void ORVShadow::retryConnectIfFailed() {
@@ -137,39 +158,37 @@ void ORVShadow::SubmitOfferClick(const std::string& cachedOfferId, const std::st
     fnd::Value parameters = genericParameters();
     parameters.asDictionary()->setObject(cachedOfferId, "CachedOfferID");
     parameters.asDictionary()->setObject(publisherUserRecordId, "PublisherUserRecordID");
-    call("SubmitOfferClick", parameters, [](ORVShadow&, const Reply& reply) {
-        if (reply.ok()) {
-            ORVLog::logWithLevel(4, "SubmitOfferClick answered");
-        } else {
-            ZLOG(Warn, "offer network: SubmitOfferClick failed (%s)", reply.reason);
-        }
-    });
+    call("SubmitOfferClick", parameters);
 }
 
 void ORVShadow::getPicture() {
-    call("GetPicture", genericParameters(), [](ORVShadow& self, const Reply& reply) {
-        fnd::Value picture = reply.ok() ? ORVParser::dictionaryValue(reply.envelope, "PictureObject") : fnd::Value();
-        if (!picture.isDictionary()) {
-            ZLOG(Warn, "offer network: GetPicture failed (%s)", reply.ok() ? "no PictureObject" : reply.reason);
-            post(kORVPictureFailed);
-            return;
-        }
-        self.model()->setOrvanePictureReturnObj(ORVOrvanePicture::initWithInfo(picture));
-        post(kORVPictureReceived);
-    });
+    call("GetPicture", genericParameters());
 }
 
 void ORVShadow::getQuote() {
-    call("GetQuote", genericParameters(), [](ORVShadow& self, const Reply& reply) {
-        fnd::Value quote = reply.ok() ? ORVParser::dictionaryValue(reply.envelope, "QuoteObject") : fnd::Value();
-        if (!quote.isDictionary()) {
-            ZLOG(Warn, "offer network: GetQuote failed (%s)", reply.ok() ? "no QuoteObject" : reply.reason);
-            post(kORVQuoteFailed);
-            return;
-        }
-        self.model()->setOrvaneQuoteReturnObj(ORVOrvaneQuote::initWithInfo(quote));
-        post(kORVQuoteReceived);
-    });
+    call("GetQuote", genericParameters());
+}
+
+void ORVShadow::handlePictureReply(const Reply& reply) {
+    fnd::Value picture = reply.ok() ? ORVParser::dictionaryValue(reply.envelope, "PictureObject") : fnd::Value();
+    if (!picture.isDictionary()) {
+        ZLOG(Warn, "offer network: GetPicture failed (%s)", reply.ok() ? "no PictureObject" : reply.reason);
+        post(kORVPictureFailed);
+        return;
+    }
+    model()->setOrvanePictureReturnObj(ORVOrvanePicture::initWithInfo(picture));
+    post(kORVPictureReceived);
+}
+
+void ORVShadow::handleQuoteReply(const Reply& reply) {
+    fnd::Value quote = reply.ok() ? ORVParser::dictionaryValue(reply.envelope, "QuoteObject") : fnd::Value();
+    if (!quote.isDictionary()) {
+        ZLOG(Warn, "offer network: GetQuote failed (%s)", reply.ok() ? "no QuoteObject" : reply.reason);
+        post(kORVQuoteFailed);
+        return;
+    }
+    model()->setOrvaneQuoteReturnObj(ORVOrvaneQuote::initWithInfo(quote));
+    post(kORVQuoteReceived);
 }
 
 } // namespace zelvan::orvane

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -110,13 +111,19 @@ public:
     };
     // Reads a finished fetch (reply, HTTP status, parse, envelope, ErrorMessage). Logs nothing.
     static Reply readReply(const ROZWebServiceFetcher& fetcher);
+    // Reads a reply body that came with HTTP `status`. Logs nothing.
+    static Reply readReply(int status, std::span<const uint8_t> body);
+    // Handles the reply of `method` (one notification for those that announce theirs, one WARN line for a
+    // bad one); what a method does not know is logged at level 4.
+    void receiveReply(std::string_view method, const Reply& reply);
 
 private:
-    using Handler = std::function<void(ORVShadow&, const Reply&)>;
-    // GETs `method` with `bindings` and hands the read reply to `handler` (main run loop).
-    void call(const std::string& method, fnd::Value bindings, Handler handler);
+    // GETs `method` with `bindings` and hands the read reply to receiveReply (main run loop).
+    void call(const std::string& method, fnd::Value bindings);
     void handleConnectReply(const Reply& reply);
     void handleAdOrderReply(const Reply& reply);
+    void handlePictureReply(const Reply& reply);
+    void handleQuoteReply(const Reply& reply);
     void tellHostAdShown(const std::optional<std::string>& campaignId);
     std::shared_ptr<ORVModelController> model() const;
 

@@ -26,8 +26,7 @@ void ORVShadow::getAdOrder() {
         return;
     }
     adOrderInFlight_ = true;
-    call("GetAdOrder", genericParameters(),
-         [](ORVShadow& self, const Reply& reply) { self.handleAdOrderReply(reply); });
+    call("GetAdOrder", genericParameters());
 }
 
 void ORVShadow::handleAdOrderReply(const Reply& reply) {
@@ -121,20 +120,12 @@ void ORVShadow::adShownWithCampaignID(const std::optional<std::string>& campaign
     fnd::Value parameters = genericParameters();
     // A banner shown while no network is current has no campaign: the server still counts it.
     parameters.asDictionary()->setObject(campaignId.value_or(""), "CampaignID");
-    call("AdShown", parameters, [](ORVShadow&, const Reply& reply) {
-        if (!reply.ok()) {
-            ZLOG(Warn, "offer network: AdShown failed (%s)", reply.reason);
-        }
-    });
+    call("AdShown", parameters);
     tellHostAdShown(campaignId);
 }
 
 void ORVShadow::directAdShownWithCampaignID(const std::optional<std::string>& campaignId) {
-    call("AdShown", fnd::Value(), [](ORVShadow&, const Reply& reply) {
-        if (!reply.ok()) {
-            ZLOG(Warn, "offer network: AdShown failed (%s)", reply.reason);
-        }
-    });
+    call("AdShown", fnd::Value());
     tellHostAdShown(campaignId);
 }
 

@@ -226,6 +226,7 @@ TEST_F(OrvaneServiceTest, AFailedOrderIsAskedForAgainWithOneRequestInFlight) {
 }
 
 TEST_F(OrvaneServiceTest, ImpressionsFullPageAndFacadeSettings) {
+    service_->setMode("GetAdOrder", OrvaneReplyMode::ErrorMessage); // the order never arrives here
     auto host = std::make_shared<Host>();
     auto facade = OrvaneConnect::requestOrvaneConnectWithDelegate(host);
     shadow().adShownWithCampaignID(std::string("c-1"));
