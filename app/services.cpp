@@ -23,7 +23,9 @@
 #include "messaging/avatars/zelvan_avatar_manager.h"
 #include "messaging/lists/im_controller.h"
 #include "messaging/voice/zelvan_voip.h"
+#include "offers/orvane/orvane_connect.h"
 #include "offers/orvane/orvane_context.h"
+#include "platform/device/device.h"
 #include "platform/foundation/bundle.h"
 #include "platform/foundation/log.h"
 #include "reachability/reachability.h"
@@ -32,6 +34,19 @@
 #include "web/zlv_web_database_manager.h"
 
 namespace zelvan::app {
+
+namespace {
+
+// The application's side of the offer network: it hears of each banner impression.
+class OrvaneHost final : public orvane::OrvaneConnectDelegate {
+public:
+    bool respondsToAdShown() const override { return true; }
+    void adShownWithCampaignID(const std::string& campaignId) override {
+        ZLOG(Info, "offer network: ad shown (campaign \"%s\")", campaignId);
+    }
+};
+
+} // namespace
 
 AppRegistry makeRegistry() {
     AppRegistry registry;
@@ -112,7 +127,18 @@ AppRegistry makeRegistry() {
     };
     // The offer network: its web services under the --ads-base URL (none without it), its skin the bundle.
     registry.orvane.factory = [](zelvanAppDelegate& delegate) {
-        return std::make_shared<orvane::OrvaneContext>(delegate.config().adsBase, fnd::Bundle::main().resourcePath());
+        auto context =
+            std::make_shared<orvane::OrvaneContext>(delegate.config().adsBase, fnd::Bundle::main().resourcePath());
+        context->setDeviceId(device::Device::current().uniqueIdentifier());
+        return context;
+    };
+    // "orvane" in the game server's feature list: connect with the application as the host delegate, then
+    // preload the banner of event 1.
+    auto orvaneHost = std::make_shared<OrvaneHost>();
+    registry.adFeatureStarters["orvane"] = [orvaneHost](zelvanAppDelegate&, const LoginSession&) {
+        if (auto facade = orvane::OrvaneConnect::requestOrvaneConnectWithDelegate(orvaneHost)) {
+            facade->preloadAds(1);
+        }
     };
     // The one reachability monitor, and the Selvo client's context over it (its servers under --ads-base).
     registry.reachability.factory = [](zelvanAppDelegate&) { return std::make_shared<Reachability>(); };

@@ -15,7 +15,7 @@ password=demo
 rm -rf "$out"
 mkdir -p "$out"
 "$build/tools/devserver/zelvan-devserver" --port 0 --web-port 0 --ads-port 0 --accounts "$phone:$password:Demo Player" --demo-messenger \
-    --demo-games \
+    --demo-games --ad-features orvane \
     --log "$out/devserver.log" >"$out/devserver.out" 2>&1 &
 server=$!
 trap 'kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true' EXIT

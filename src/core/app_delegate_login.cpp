@@ -157,6 +157,8 @@ void zelvanAppDelegate::handleLoginResult(const fnd::Value& packet) {
     for (const auto& observer : observers) {
         observer(session);
     }
+    // Which advertising networks to turn on comes with the feature list.
+    send(fnd::Value::array({cmd::kAdFeatures}));
 }
 
 void zelvanAppDelegate::addLoginObserver(std::function<void(const LoginSession&)> observer) {
@@ -217,6 +219,15 @@ void zelvanAppDelegate::handleOwnCommand(const fnd::Value& packet) {
     switch (cmd) {
     case kKeepAliveCommand:
         return;
+    case cmd::kAdFeatures: {
+        std::weak_ptr<zelvanAppDelegate> weak = weak_from_this();
+        fnd::RunLoop::main().post([weak, packet] {
+            if (auto self = weak.lock()) {
+                self->handleAdFeatures(packet);
+            }
+        });
+        return;
+    }
     case kVoipCommand:
         if (auto voip = zelvanVoip()) {
             voip->handleVoip(packet);
@@ -227,6 +238,50 @@ void zelvanAppDelegate::handleOwnCommand(const fnd::Value& packet) {
     default:
         ZLOG(Warn, "no handler for command %d", cmd);
         return;
+    }
+}
+
+void zelvanAppDelegate::handleAdFeatures(const fnd::Value& packet) {
+    std::optional<LoginSession> session;
+    {
+        std::lock_guard lock(stateMutex_);
+        if (loggedIn_) {
+            session = session_;
+        }
+    }
+    if (!session) {
+        ZLOG(Warn, "ignored an advertising feature list: nobody is signed in");
+        return;
+    }
+    if (adFeaturesUser_ != session->userId) {
+        adFeaturesUser_ = session->userId;
+        startedAdFeatures_.clear();
+    }
+    auto list = packet.asArray();
+    const size_t count = list ? list->count() : 0;
+    if (count > kMaxAdFeatures + 1) {
+        ZLOG(Warn, "advertising feature list of %d names: only the first %d are read", static_cast<int>(count - 1),
+             static_cast<int>(kMaxAdFeatures));
+    }
+    for (size_t i = 1; i < count && i <= kMaxAdFeatures; ++i) {
+        const fnd::Value& name = list->objectAtIndex(i);
+        AppRegistry::AdFeatureStarter starter;
+        if (name.isString()) {
+            std::lock_guard lock(servicesMutex_);
+            auto found = registry_.adFeatureStarters.find(name.stringValue());
+            if (found != registry_.adFeatureStarters.end()) {
+                starter = found->second;
+            }
+        }
+        if (!starter) {
+            ZLOG(Warn, "unknown advertising feature %s", fnd::logPreview(name));
+            continue;
+        }
+        if (!startedAdFeatures_.insert(name.stringValue()).second) {
+            continue; // started already for this user
+        }
+        ZLOG(Info, "starting advertising feature %s", name.stringValue());
+        starter(*this, *session);
     }
 }
 

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
+#include <string>
 
 #include "core/app_services.h"
 #include "core/bridge_targets.h"
@@ -78,6 +80,11 @@ struct AppRegistry {
     ServiceSlot<MessageMeasurer> messageMeasurer;
     // The page controller of every new web dialog (null or empty: a plain web view).
     std::function<std::shared_ptr<WebDialogController>(zelvanAppDelegate&)> webDialogController;
+
+    // --- Advertising features the game server turns on (command 109) ---
+    // Name -> what starts it, once per signed-in user, on the main thread.
+    using AdFeatureStarter = std::function<void(zelvanAppDelegate&, const LoginSession&)>;
+    std::map<std::string, AdFeatureStarter> adFeatureStarters;
 
     // --- The native targets of the pages' bridge object ---
     BridgeTargets bridgeTargets;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,8 @@ public:
     static constexpr int kNetworkWiFi = 2;
     // Stage of the command-10 call signalling handled by the voice engine.
     static constexpr int kVoipCommand = cmd::kVoip;
+    // Names of the advertising feature list walked at most (the rest is ignored, with one line).
+    static constexpr size_t kMaxAdFeatures = 32;
 
     // The installed application delegate, or null; never creates one (only app/ and tests create and
     // install it). Libraries read the registry's strategies through it, so code running without a
@@ -241,6 +244,8 @@ private:
     void showRetryAlert();
     void showLoginRefusal(const std::string& reason);
     void handleOwnCommand(const fnd::Value& packet);
+    // The feature list [109, name, ...] (main thread): starts each named feature once per user.
+    void handleAdFeatures(const fnd::Value& packet);
     void deliverPacket(const fnd::Value& packet);
     void resumeAfterLoginReply();
     void logInAgain();
@@ -266,6 +271,9 @@ private:
     std::optional<int> lastLoginFailure_;
     std::vector<std::function<void(const LoginSession&)>> loginObservers_;
     bool locked_ = false;
+    // Main thread: the user the started ad features belong to, and their names.
+    std::optional<int32_t> adFeaturesUser_;
+    std::set<std::string> startedAdFeatures_;
     bool gameAudioEnable_ = true;
 
     mutable std::mutex listenersMutex_;

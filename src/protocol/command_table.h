@@ -110,6 +110,7 @@ enum class CommandDirection { Received, Sent, Both };
     X(90,   RoomList,           Messenger,     Received)                \
     X(91,   RoomOccupancy,      Messenger,     Received)                \
     X(92,   RoomRules,          Messenger,     Received)                \
+    X(109,  AdFeatures,         Core,          Both)                    \
     X(300,  GroupList,          Messenger,     Both)                    \
     X(303,  LeaveGroup,         Messenger,     Both)                    \
     X(305,  GroupMembers,       Screens,       Both)                    \

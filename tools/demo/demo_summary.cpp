@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 
+#include "app/orvane_summary.h"
 #include "messaging/lists/im_controller.h"
 #include "platform/foundation/format.h"
 
@@ -46,6 +47,7 @@ std::string demoSummary(const DemoSession& session) {
     text += "packets out: " + byCommand(delegate.networkLoop().packetsSentByCommand()) + "\n";
     text += "packets in: " + byCommand(delegate.networkLoop().packetsReceivedByCommand()) + "\n";
     text += "game: " + session.gameResult + "\n";
+    text += app::orvaneSummary(delegate);
     text += fnd::format("steps done: %d\n", static_cast<int>(session.steps.done().size()));
     for (const auto& path : session.screens.written()) {
         text += "wrote " + path + "\n";

@@ -3,6 +3,7 @@
 // ...) to the routes each network adds; anything else is 404. Every request is logged and recorded.
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -65,5 +66,40 @@ private:
 // The Adwick network's routes: browser and image PNGs, the English strings table (other languages 404)
 // and the redirect helper "/adwick/redirect?to=<url>" (302).
 void addAdwickRoutes(DevAdsServer& server);
+
+} // namespace zelvan::devserver
+
+namespace zelvan::devserver {
+
+// How the fake offer service answers one method.
+enum class OrvaneReplyMode { Good, ErrorMessage, Garbage, Empty, ServerError, Stall };
+
+// The fake offer service's switches: a reply mode per method (Good unless set) and the release of stalled
+// requests. Shared between the routes (server thread) and a test.
+class DevOrvaneService {
+public:
+    // The key the client computes: md5(app id + device id + SDK version + timestamp + this secret).
+    static constexpr const char* kAppSecret = "c4b1f0e2-zelvan-offers";
+    // A stalled request is answered after this many seconds at most (or at releaseStalls).
+    static constexpr int kStallSeconds = 10;
+
+    void setMode(const std::string& method, OrvaneReplyMode mode);
+    OrvaneReplyMode mode(const std::string& method) const;
+    // Lets every stalled request go (with a 500), now and from now on.
+    void releaseStalls();
+    // Waits while a stall holds (server thread).
+    void stall();
+
+private:
+    mutable std::mutex mutex_;
+    std::condition_variable released_;
+    bool releasing_ = false;
+    std::map<std::string, OrvaneReplyMode> modes_;
+};
+
+// The offer network's web service under "/orvane": "/orvane/Service1.asmx/<Method>" (and
+// "/orvane/service1.asmx/PurchaseVGWithCurrency") answer canned XML per method in the service's mode;
+// a request whose connect key does not check gets an ErrorMessage reply.
+void addOrvaneRoutes(DevAdsServer& server, std::shared_ptr<DevOrvaneService> service);
 
 } // namespace zelvan::devserver

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "platform/foundation/bytes.h"
@@ -40,5 +41,14 @@ uint32_t avatarColour(int64_t userId);
 
 // A PNG (8-bit RGB) of `width` x `height` pixels of one colour 0xRRGGBB.
 fnd::Bytes solidPng(int width, int height, uint32_t rgb);
+
+} // namespace zelvan::devserver
+
+namespace zelvan::devserver {
+
+inline constexpr int kAdFeaturesCommand = 109;
+
+// [109]: the advertising feature list of `--ad-features`: [109, name, ...] (just [109] when empty).
+ReplyRule adFeaturesRule(std::vector<std::string> names);
 
 } // namespace zelvan::devserver

@@ -29,6 +29,7 @@ int main(int argc, char** argv) {
     std::string webRoot = ZELVAN_DEVSERVER_SITE;
     std::optional<uint16_t> voicePort;
     std::optional<uint16_t> adsPort;
+    std::vector<std::string> adFeatures;
     options.gameRoot = builtGameRoot();
 
     CLI::App cli{"The loopback game server (with --web-port its web server, with --voice-port an echoing voice relay); "
@@ -58,6 +59,10 @@ int main(int argc, char** argv) {
                    "friends through it");
     cli.add_option("--ads-port", adsPort,
                    "run the ad networks' host there (0 picks a free port); the client's --ads-base points at it");
+    cli.add_option("--ad-features", adFeatures,
+                   "advertising networks named in the feature list (command 109) of a logged-in client")
+        ->type_name("LIST")
+        ->delimiter(',');
     try {
         cli.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -89,6 +94,7 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
     options.webRoot = webRoot;
+    options.rules[kAdFeaturesCommand] = adFeaturesRule(adFeatures);
     // The relay starts first, so the demo world's rules know its port; it accepts the server's live
     // session keys once the server runs.
     std::atomic<DevServer*> live{nullptr};
@@ -130,6 +136,7 @@ int main(int argc, char** argv) {
     if (adsPort) {
         ads = std::make_unique<DevAdsServer>(*adsPort);
         addAdwickRoutes(*ads);
+        addOrvaneRoutes(*ads, std::make_shared<DevOrvaneService>());
         if (!ads->start()) {
             if (web) {
                 web->stop();

@@ -2,7 +2,10 @@
 #include "offers/orvane/orvane_context.h"
 
 #include "core/zelvan_app_delegate.h"
+#include "offers/orvane/orv_model_controller.h"
 #include "offers/orvane/orv_parser.h"
+#include "offers/orvane/orv_shadow.h"
+#include "offers/orvane/orvane_connect.h"
 #include "platform/foundation/log.h"
 
 namespace zelvan::orvane {
@@ -21,6 +24,62 @@ std::string OrvaneContext::serviceURL(std::string_view method) const {
         return {};
     }
     return serviceBase_ + "/Service1.asmx/" + std::string(method);
+}
+
+std::string OrvaneContext::deviceId() const {
+    std::lock_guard lock(objectsMutex_);
+    return deviceId_;
+}
+
+void OrvaneContext::setDeviceId(std::string id) {
+    std::lock_guard lock(objectsMutex_);
+    deviceId_ = std::move(id);
+}
+
+std::shared_ptr<ORVShadow> OrvaneContext::shadow() {
+    std::lock_guard lock(objectsMutex_);
+    if (!shadow_) {
+        shadow_ = std::make_shared<ORVShadow>(*this);
+    }
+    return shadow_;
+}
+
+std::shared_ptr<ORVModelController> OrvaneContext::modelController() {
+    std::lock_guard lock(objectsMutex_);
+    if (!model_) {
+        model_ = std::make_shared<ORVModelController>();
+    }
+    return model_;
+}
+
+std::shared_ptr<OrvaneConnect> OrvaneContext::facade() const {
+    std::lock_guard lock(objectsMutex_);
+    return facade_;
+}
+
+void OrvaneContext::setFacade(std::shared_ptr<OrvaneConnect> facade) {
+    std::lock_guard lock(objectsMutex_);
+    facade_ = std::move(facade);
+}
+
+std::shared_ptr<ORVAdModel> OrvaneContext::adModel() const {
+    std::lock_guard lock(objectsMutex_);
+    return adModel_;
+}
+
+void OrvaneContext::setAdModel(std::shared_ptr<ORVAdModel> model) {
+    std::lock_guard lock(objectsMutex_);
+    adModel_ = std::move(model);
+}
+
+OrvaneContext::FullPageFactory OrvaneContext::fullPageFactory() const {
+    std::lock_guard lock(objectsMutex_);
+    return fullPageFactory_;
+}
+
+void OrvaneContext::setFullPageFactory(FullPageFactory factory) {
+    std::lock_guard lock(objectsMutex_);
+    fullPageFactory_ = std::move(factory);
 }
 
 std::shared_ptr<OrvaneContext> context() {

@@ -5,13 +5,20 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 
 namespace zelvan::orvane {
 
 class ORVParser;
+class ORVShadow;
+class ORVModelController;
+class OrvaneConnect;
+class ORVAdModel;
+class ORVFullPageAdsController;
 
 class OrvaneContext {
 public:
@@ -41,7 +48,40 @@ public:
     int32_t userColorCode() const { return userColorCode_.load(); }
     void setUserColorCode(int32_t code) { userColorCode_.store(code & 0xFFFFFF); }
 
+    // --- The request identity (the generic parameters' values; fixed at build time, device id set by the
+    // host). The connect key of a request is fnd::md5Hex(appId + deviceId + sdkVersion + timestamp + secret).
+    static constexpr const char* kAppId = "zelvan-iphone";
+    static constexpr const char* kAppSecret = "c4b1f0e2-zelvan-offers";
+    static constexpr const char* kSdkVersion = "2.4";
+    std::string deviceId() const;
+    void setDeviceId(std::string id);
+    // Seconds a service call may wait for its reply.
+    static constexpr double kRequestTimeout = 20.0;
+
+    // --- The client's objects (main thread) ---
+    // The one session object and reply cache, made on first use.
+    std::shared_ptr<ORVShadow> shadow();
+    std::shared_ptr<ORVModelController> modelController();
+    // The facade: null until the first connect request makes it.
+    std::shared_ptr<OrvaneConnect> facade() const;
+    void setFacade(std::shared_ptr<OrvaneConnect> facade);
+    // The banner mediation's controller registry (none until the host installs one) and the maker of the
+    // full-page controller (none: no full-page ads).
+    std::shared_ptr<ORVAdModel> adModel() const;
+    void setAdModel(std::shared_ptr<ORVAdModel> model);
+    using FullPageFactory = std::function<std::shared_ptr<ORVFullPageAdsController>()>;
+    FullPageFactory fullPageFactory() const;
+    void setFullPageFactory(FullPageFactory factory);
+
 private:
+    mutable std::recursive_mutex objectsMutex_;
+    std::string deviceId_ = "unknown-device";
+    std::shared_ptr<ORVModelController> model_;
+    std::shared_ptr<ORVAdModel> adModel_;
+    FullPageFactory fullPageFactory_;
+    // Ended before the objects above (its end tells the ad model and full-page controller to go).
+    std::shared_ptr<OrvaneConnect> facade_;
+    std::shared_ptr<ORVShadow> shadow_;
     std::shared_ptr<ORVParser> parser_;
     std::string skinFolder_;
     std::string serviceBase_;

@@ -1,0 +1,88 @@
+// OrvaneConnect: the offer network's facade for the host application - the connect request, preloading
+// ads, the host's settings the SDK reads (angle, root controller, view, transitions, beacon switch) and
+// the named beacon sections. Made by the first connect request and kept by the context. Main thread.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "offers/orvane/orv_beacon_recorder.h"
+
+namespace ui {
+class View;
+class ViewController;
+} // namespace ui
+
+namespace zelvan::orvane {
+
+// Posted by the SDK's screens when they close, unless another SDK view opened them (no object).
+inline constexpr const char* kORVShowBoxNotification = "ORV_SHOW_BOX_NOTIFICATION";
+
+// What the host application hears from the SDK; every operation is optional.
+class OrvaneConnectDelegate {
+public:
+    virtual ~OrvaneConnectDelegate() = default;
+    // Whether adShownWithCampaignID is implemented.
+    virtual bool respondsToAdShown() const { return false; }
+    virtual void adShownWithCampaignID(const std::string& /*campaignId*/) {}
+};
+
+class OrvaneConnect {
+public:
+    // The context's facade; null before the first connect request (or without a context).
+    static std::shared_ptr<OrvaneConnect> sharedOrvaneConnect();
+    // Makes the facade and sends the connect request the first time; later calls return the facade and
+    // start nothing (a non-null delegate replaces the one held). Null without a context. The delegate is
+    // held weakly.
+    static std::shared_ptr<OrvaneConnect>
+    requestOrvaneConnectWithDelegate(const std::shared_ptr<OrvaneConnectDelegate>& delegate);
+
+    // Preloads the banner of `eventId` (connecting again first when the connect failed).
+    void preloadAds(int eventId);
+    std::shared_ptr<OrvaneConnectDelegate> delegate() const { return delegate_.lock(); }
+
+    // --- The host's settings ---
+    // Degrees of a fixed orientation (0 until set; 90 and 270 are landscape).
+    static int getApplicationAngel();
+    void setApplicationAngel(int degrees) { angle_ = degrees; }
+    // Whether the host gave a root view controller or a view to rotate with.
+    static bool didApplicationEnabledOrientation();
+    void setRootViewController(std::shared_ptr<ui::ViewController> controller) { rootController_ = controller; }
+    void setApplicationView(std::shared_ptr<ui::View> view) { applicationView_ = view; }
+    // Where full-screen pages go: the root controller's view, else the application view, else the first
+    // window; null when there is none.
+    static std::shared_ptr<ui::View> getApplicationSuperView();
+    // The effect dismissing SDK views: an opening effect 0-4 gives 5-9, -1 (none) stays -1, others 5.
+    int getreverseTransitionEffect() const;
+    int transitionEffect() const { return transitionEffect_; }
+    void setTransitionEffect(int effect) { transitionEffect_ = effect; }
+    // Seconds of SDK view transitions: 0.5 unless changed, 0 when transitions are off.
+    static float getTransitionDelay();
+    void setTransitionDelay(float seconds) { transitionDelay_ = seconds; }
+    void setTransitionsEnabled(bool enabled) { transitionsEnabled_ = enabled; }
+    // The virtual good the offer wall was opened for, or none.
+    const std::optional<std::string>& getOffersItemName() const { return offersItemName_; }
+    void setOffersItemName(std::optional<std::string> name) { offersItemName_ = std::move(name); }
+
+    // --- Beacon sections (off until the host sets the switch nonzero) ---
+    int beaconSwitch() const { return beaconSwitch_; }
+    void setBeaconSwitch(int value) { beaconSwitch_ = value; }
+    void startSubBeaconWithName(const std::string& name, bool timeSession);
+    void endSubBeaconWithName(const std::string& name);
+    const ORVBeaconRecorder& beaconRecorder() const { return beacons_; }
+
+private:
+    std::weak_ptr<OrvaneConnectDelegate> delegate_;
+    int angle_ = 0;
+    std::weak_ptr<ui::ViewController> rootController_;
+    std::weak_ptr<ui::View> applicationView_;
+    int transitionEffect_ = 4;
+    float transitionDelay_ = 0.5f;
+    bool transitionsEnabled_ = true;
+    std::optional<std::string> offersItemName_;
+    int beaconSwitch_ = 0;
+    ORVBeaconRecorder beacons_;
+};
+
+} // namespace zelvan::orvane

@@ -1,0 +1,139 @@
+// The offer network's fake web service on the ad host: canned XML replies per method (good, ErrorMessage,
+// garbage, empty, 500 or a stall), after checking the request's connect key.
+#include <chrono>
+#include <string_view>
+
+#include "platform/foundation/digest.h"
+#include "platform/foundation/log.h"
+#include "tools/devserver/dev_ads_server.h"
+
+namespace zelvan::devserver {
+
+namespace {
+
+constexpr std::string_view kPixelPngBase64 =
+    "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAAAAAA6fptVAAAACklEQVR4nGNoAAAAggCBd81ytgAAAABJRU5ErkJggg==";
+
+std::string envelope(std::string_view inner) {
+    return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<OrvaneConnectReturnObject>" + std::string(inner) +
+           "</OrvaneConnectReturnObject>";
+}
+
+// The good reply of each method.
+std::string goodReply(std::string_view method) {
+    if (method == "Connect") {
+        return envelope("<UserAccountObject><FriendlyName>Demo Player</FriendlyName><CurrencyName>Coins</CurrencyName>"
+                        "<TapPoints>120</TapPoints><PointsID>pts-1001</PointsID></UserAccountObject>"
+                        "<ScoresAndFilterInfo><FilterName1>Level</FilterName1><ScoreName1>Points</ScoreName1>"
+                        "</ScoresAndFilterInfo>");
+    }
+    if (method == "GetAdOrder") {
+        return envelope("<AdOrderData><RotationTime>30</RotationTime><RotationDirection>0</RotationDirection>"
+                        "<LastNetwork>5</LastNetwork><HasLocation>0</HasLocation></AdOrderData><AdNetworkArray>"
+                        "<AdNetworkClass><AdLibraryName>orvaneads</AdLibraryName><AdCampaignID>c-1</AdCampaignID>"
+                        "<MaxTimesToShowAdOnDevice>-1</MaxTimesToShowAdOnDevice><EventInterval1>2</EventInterval1>"
+                        "<EventInterval2></EventInterval2><AdFormat>0</AdFormat></AdNetworkClass>"
+                        "<AdNetworkClass><AdLibraryName>custom_ad</AdLibraryName><AdCampaignID>c-2</AdCampaignID>"
+                        "<AdShownURL>http://127.0.0.1/shown</AdShownURL></AdNetworkClass>"
+                        "<AdNetworkClass><AdLibraryName>marlin</AdLibraryName><AdFormat>1</AdFormat></AdNetworkClass>"
+                        "</AdNetworkArray>");
+    }
+    if (method == "GetPicture") {
+        return envelope("<PictureObject><Image>" + std::string(kPixelPngBase64) +
+                        "</Image><ImageName>pixel.png</ImageName></PictureObject>");
+    }
+    if (method == "GetQuote") {
+        return envelope("<QuoteObject><Text>Play fair.</Text><Author>Demo</Author></QuoteObject>");
+    }
+    return envelope("<Result>OK</Result>");
+}
+
+bool keyChecks(const DevAdsRequest& request) {
+    const std::string key = request.param("ConnectKey");
+    if (key.empty()) {
+        return false;
+    }
+    return key == fnd::md5Hex(request.param("AppID") + request.param("DeviceID") + request.param("SDKVersion") +
+                              request.param("Timestamp") + DevOrvaneService::kAppSecret);
+}
+
+} // namespace
+
+void DevOrvaneService::setMode(const std::string& method, OrvaneReplyMode mode) {
+    std::lock_guard lock(mutex_);
+    modes_[method] = mode;
+}
+
+OrvaneReplyMode DevOrvaneService::mode(const std::string& method) const {
+    std::lock_guard lock(mutex_);
+    auto found = modes_.find(method);
+    return found == modes_.end() ? OrvaneReplyMode::Good : found->second;
+}
+
+void DevOrvaneService::releaseStalls() {
+    {
+        std::lock_guard lock(mutex_);
+        releasing_ = true;
+    }
+    released_.notify_all();
+}
+
+void DevOrvaneService::stall() {
+    std::unique_lock lock(mutex_);
+    released_.wait_for(lock, std::chrono::seconds(kStallSeconds), [this] { return releasing_; });
+}
+
+void addOrvaneRoutes(DevAdsServer& server, std::shared_ptr<DevOrvaneService> service) {
+    server.addNetwork("/orvane", [service](const DevAdsRequest& request, DevAdsResponse& response) {
+        constexpr std::string_view kService = "/orvane/Service1.asmx/";
+        std::string method;
+        if (request.path.starts_with(kService)) {
+            method = request.path.substr(kService.size());
+        } else if (request.path == "/orvane/service1.asmx/PurchaseVGWithCurrency") {
+            method = "PurchaseVGWithCurrency";
+        } else {
+            return false;
+        }
+        if (method.empty() || method.find('/') != std::string::npos) {
+            return false;
+        }
+        response.contentType = "text/xml; charset=utf-8";
+        // A direct impression report carries no parameters at all.
+        const bool direct = method == "AdShown" && request.query.empty();
+        if (!direct && !keyChecks(request)) {
+            ZLOG(Warn, "devads: orvane %s with a connect key that does not check", method);
+            response.status = 200;
+            response.body = envelope("<ErrorMessage>Invalid connect key</ErrorMessage>");
+            return true;
+        }
+        switch (service->mode(method)) {
+        case OrvaneReplyMode::Good:
+            response.status = 200;
+            response.body = goodReply(method);
+            break;
+        case OrvaneReplyMode::ErrorMessage:
+            response.status = 200;
+            response.body = envelope("<ErrorMessage>The service is unavailable</ErrorMessage>");
+            break;
+        case OrvaneReplyMode::Garbage:
+            response.status = 200;
+            response.body = "<OrvaneConnectReturnObject><PictureObject>\x01 not xml";
+            break;
+        case OrvaneReplyMode::Empty:
+            response.status = 200;
+            break;
+        case OrvaneReplyMode::ServerError:
+            response.status = 500;
+            response.body = "server error";
+            break;
+        case OrvaneReplyMode::Stall:
+            service->stall();
+            response.status = 500;
+            response.body = "stalled";
+            break;
+        }
+        return true;
+    });
+}
+
+} // namespace zelvan::devserver
