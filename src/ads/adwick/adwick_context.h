@@ -8,6 +8,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+
+#include "ads/adwick/adwick_flex_ad.h"
+#include "ads/adwick/adwick_landing_screens.h"
 
 namespace zelvan::adwick {
 
@@ -36,6 +40,12 @@ public:
     // Built once, with the localizer's locale.
     std::string userAgent();
 
+    // What builds rich ads and the landing screens of clicks (none until installed). Main thread.
+    const AdwickFlexAdFactory& flexAdFactory() const { return flexAdFactory_; }
+    void setFlexAdFactory(AdwickFlexAdFactory factory) { flexAdFactory_ = std::move(factory); }
+    const AdwickLandingScreens& landingScreens() const { return landingScreens_; }
+    void setLandingScreens(AdwickLandingScreens screens) { landingScreens_ = std::move(screens); }
+
 private:
     std::recursive_mutex mutex_;
     std::string endpoint_;
@@ -45,6 +55,8 @@ private:
     std::shared_ptr<AdwickLocationManager> locationManager_;
     std::shared_ptr<AdwickAppData> appData_;
     std::optional<std::string> userAgent_;
+    AdwickFlexAdFactory flexAdFactory_;
+    AdwickLandingScreens landingScreens_;
 };
 
 // The context in the installed application delegate's registry; null when there is none. The one place
