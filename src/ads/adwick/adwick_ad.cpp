@@ -308,8 +308,8 @@ void AdwickAd::didFinishParsingAdData(const fnd::Value& reply) {
             requestDidFail();
             return;
         }
-        flexAd_ = shared->flexAdFactory()(*markup, weak_from_this(), delegate_,
-                                          gfx::Rect(0, 0, size.width, size.height));
+        flexAd_ =
+            shared->flexAdFactory()(*markup, weak_from_this(), delegate_, gfx::Rect(0, 0, size.width, size.height));
         if (!flexAd_ && state_ == kLoadingFlexAd) {
             requestDidFail();
         }
@@ -451,8 +451,8 @@ void AdwickAd::pixelDownloadEnded(AdwickURLDownload& download) {
 }
 
 std::string AdwickAd::description() const {
-    return fnd::format("<AdwickAd %p: '%@', '%@', %@, %@, %@>", static_cast<const void*>(this), text_.value_or("(null)"),
-                       action_.value_or("(null)"), userImage_ ? "image" : "(null)",
+    return fnd::format("<AdwickAd %p: '%@', '%@', %@, %@, %@>", static_cast<const void*>(this),
+                       text_.value_or("(null)"), action_.value_or("(null)"), userImage_ ? "image" : "(null)",
                        actionImage_ ? "image" : "(null)", fnd::format("%d downloads", int(activeDownloads_.size())));
 }
 

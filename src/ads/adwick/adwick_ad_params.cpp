@@ -59,7 +59,8 @@ Params AdwickAd::userDemographicInfo() const {
             if (*given) {
                 params.emplace_back("d[coord]", AdwickLocationManager::stringForLocation(**given));
             }
-        } else if (auto manager = AdwickLocationManager::sharedManager(); manager && manager->locationServicesEnabled()) {
+        } else if (auto manager = AdwickLocationManager::sharedManager();
+                   manager && manager->locationServicesEnabled()) {
             manager->updateIfAppropriate();
             auto text = manager->locationString();
             auto updated = manager->lastUpdated();

@@ -106,9 +106,8 @@ void AdwickCanvasWebView::webViewDidFinishLoad(ui::WebView& /*webView*/) {
         closeCanvas();
         return;
     }
-    stringByEvaluatingJavaScriptFromString(fnd::format("cb('%@', '%@')",
-                                                       fnd::jsEscape(canvasUrl_ ? canvasUrl_->absoluteString() : ""),
-                                                       fnd::jsEscape(canvasTitle_)));
+    stringByEvaluatingJavaScriptFromString(fnd::format(
+        "cb('%@', '%@')", fnd::jsEscape(canvasUrl_ ? canvasUrl_->absoluteString() : ""), fnd::jsEscape(canvasTitle_)));
     initialLoad_ = false;
 }
 

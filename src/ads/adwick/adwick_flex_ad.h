@@ -35,8 +35,8 @@ public:
 };
 
 // Builds a flex ad from `markup` in `frame`; it reports to `delegate` and reads `publisher`.
-using AdwickFlexAdFactory = std::function<std::shared_ptr<AdwickFlexAd>(
-    const fnd::Value& markup, std::weak_ptr<AdwickFlexAdDelegate> delegate, std::weak_ptr<AdwickDelegate> publisher,
-    gfx::Rect frame)>;
+using AdwickFlexAdFactory =
+    std::function<std::shared_ptr<AdwickFlexAd>(const fnd::Value& markup, std::weak_ptr<AdwickFlexAdDelegate> delegate,
+                                                std::weak_ptr<AdwickDelegate> publisher, gfx::Rect frame)>;
 
 } // namespace zelvan::adwick

@@ -33,8 +33,8 @@ void AdwickOldSchoolSingleAdView::setActionIcon(const gfx::ImagePtr& image) {
     const gfx::Size size = image->size();
     const gfx::Rect area = bounds();
     auto icon = ui::ImageView::initWithImage(image);
-    icon->setFrame(gfx::Rect(area.size.width - 4 - size.width, (area.size.height - size.height) / 2, size.width,
-                             size.height));
+    icon->setFrame(
+        gfx::Rect(area.size.width - 4 - size.width, (area.size.height - size.height) / 2, size.width, size.height));
     addSubview(icon);
     clickAnimationView_ = icon;
 }
@@ -45,8 +45,8 @@ double AdwickOldSchoolSingleAdView::timeIntervalSinceFirstRender() const {
 
 bool AdwickOldSchoolSingleAdView::touchIsInSelf(gfx::Point location) const {
     const gfx::Rect area = bounds();
-    return location.x >= area.origin.x && location.y >= area.origin.y &&
-           location.x < area.origin.x + area.size.width && location.y < area.origin.y + area.size.height;
+    return location.x >= area.origin.x && location.y >= area.origin.y && location.x < area.origin.x + area.size.width &&
+           location.y < area.origin.y + area.size.height;
 }
 
 gfx::Size AdwickOldSchoolSingleAdView::sizeWithBevelsAndRoundedCornersForImage(const gfx::Image& image) {
@@ -177,8 +177,8 @@ void AdwickOldSchoolSingleAdView::drawRect(gfx::Rect /*rect*/) {
 void AdwickOldSchoolSingleAdView::touchesBegan(const ui::TouchSet& touches, const ui::Event* /*event*/) {
     setTouched(true);
     if (!touches.empty()) {
-        storedTouches_ = recordTouch(touches.front()->locationInView(this), false, timeIntervalSinceFirstRender(),
-                                     storedTouches_);
+        storedTouches_ =
+            recordTouch(touches.front()->locationInView(this), false, timeIntervalSinceFirstRender(), storedTouches_);
     }
 }
 

@@ -22,8 +22,8 @@ void AdwickSearchAdView::setAd(std::shared_ptr<AdwickAd> ad) {
     const std::string attribution =
         localizer ? localizer->localizedStringForKey("Ads by Adwick") : std::string("Ads by Adwick");
     auto font = gfx::Font::withName("Helvetica", 9.5);
-    const gfx::Size measured = gfx::sizeWithFont(attribution, font, gfx::Size(40, area.size.height),
-                                                 gfx::LineBreakMode::WordWrap);
+    const gfx::Size measured =
+        gfx::sizeWithFont(attribution, font, gfx::Size(40, area.size.height), gfx::LineBreakMode::WordWrap);
     const double boxHeight = 2.2 * measured.height;
     const gfx::Rect box(area.size.width - 4 - measured.width, (area.size.height - boxHeight) / 2, measured.width,
                         boxHeight);
@@ -42,7 +42,8 @@ void AdwickSearchAdView::setAd(std::shared_ptr<AdwickAd> ad) {
 
     std::shared_ptr<ui::ImageView> tileArea;
     if (tileImage) {
-        tileArea = AdwickSearchBar::tileImageViewWithFrame(gfx::Rect(0, 0, barLeft, area.size.height), *tileImage, *bar);
+        tileArea =
+            AdwickSearchBar::tileImageViewWithFrame(gfx::Rect(0, 0, barLeft, area.size.height), *tileImage, *bar);
     }
     gfx::beginImageContext(area.size);
     auto context = gfx::getCurrentContext();
@@ -58,9 +59,10 @@ void AdwickSearchAdView::setAd(std::shared_ptr<AdwickAd> ad) {
         context->drawImage(tileArea->frame(), *tileArea->image());
     }
     context->setFillColor(ad_->textColor());
-    gfx::drawInRect(attribution, gfx::Rect(box.origin.x, box.origin.y + (boxHeight - measured.height) / 2,
-                                           measured.width, measured.height),
-                    font, gfx::LineBreakMode::WordWrap, gfx::TextAlignment::Right);
+    gfx::drawInRect(
+        attribution,
+        gfx::Rect(box.origin.x, box.origin.y + (boxHeight - measured.height) / 2, measured.width, measured.height),
+        font, gfx::LineBreakMode::WordWrap, gfx::TextAlignment::Right);
     auto picture = gfx::imageFromCurrentImageContext();
     gfx::endImageContext();
     searchAdImage_ = ui::ImageView::initWithImage(picture);

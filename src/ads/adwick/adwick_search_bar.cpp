@@ -27,8 +27,8 @@ std::shared_ptr<AdwickSearchBar> AdwickSearchBar::initWithFrame(gfx::Rect frame,
     bar->searchBar_->setAutocapitalizationType(ui::AutocapitalizationType::None);
     bar->searchBar_->setShowsCancelButton(true);
     if (tile) {
-        bar->tileImageView_ = tileImageViewWithFrame(gfx::Rect(0, 0, field.origin.x, area.size.height), *tileImage,
-                                                     *bar->searchBar_);
+        bar->tileImageView_ =
+            tileImageViewWithFrame(gfx::Rect(0, 0, field.origin.x, area.size.height), *tileImage, *bar->searchBar_);
         bar->addSubview(bar->tileImageView_);
     }
     bar->addSubview(bar->searchBar_);

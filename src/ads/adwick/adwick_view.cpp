@@ -8,8 +8,9 @@ namespace zelvan::adwick {
 
 std::shared_ptr<AdwickView> AdwickView::requestAdWithDelegate(std::weak_ptr<AdwickDelegate> delegate) {
     auto view = ui::View::create<AdwickViewInternal>(gfx::Rect(0, 0, 320, 48));
-    const auto mask = static_cast<uint32_t>(view->autoresizingMask()) &
-                      ~static_cast<uint32_t>(ui::AutoresizingMask::FlexibleWidth | ui::AutoresizingMask::FlexibleHeight);
+    const auto mask =
+        static_cast<uint32_t>(view->autoresizingMask()) &
+        ~static_cast<uint32_t>(ui::AutoresizingMask::FlexibleWidth | ui::AutoresizingMask::FlexibleHeight);
     view->setAutoresizingMask(static_cast<ui::AutoresizingMask>(mask));
     view->setBackgroundColor(gfx::Color::clear());
     auto controller = std::make_shared<AdwickController>();
