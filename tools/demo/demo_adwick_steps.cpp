@@ -17,8 +17,8 @@ bool runAdwickSteps(DemoSession& session) {
     auto im = std::dynamic_pointer_cast<IMController>(delegate->im());
     auto chatWindow = im ? im->chatController() : nullptr;
     auto databases = delegate->webDatabases();
-    if (!steps.act("the chat window is open", chatWindow && chatWindow->viewIfLoaded() &&
-                                                  chatWindow->view()->window() != nullptr) ||
+    if (!steps.act("the chat window is open",
+                   chatWindow && chatWindow->viewIfLoaded() && chatWindow->view()->window() != nullptr) ||
         !steps.act("turn the chat ads on",
                    databases && databases->setFeatures(fnd::Value::dictionary({{"chatads", fnd::Value(1)}})))) {
         return false;
