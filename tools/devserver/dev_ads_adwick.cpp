@@ -186,7 +186,7 @@ std::string clickReply(const std::string& base, const std::string& affiliateBase
     }
     if (action == "app") {
         return R"({"redirect_url":")" + affiliateBase +
-               R"(/adwick/redirect?to=http%3A%2F%2Fstore.test%2Fapp%2Fzelvan-chess%2Fid100"})";
+               R"(/adwick/redirect?to=itms%3A%2F%2Fstore.test%2Fapp%2Fzelvan-chess%2Fid100"})";
     }
     if (action == "call") {
         return R"({"redirect_url":"tel:5550100","acquisition_url":")" + base + R"(/adwick/pixel/track?e=call"})";

@@ -100,8 +100,9 @@ TEST(AdwickAdTest, RepliesBecomeAdsOrFail) {
     };
     const Case cases[] = {
         // "20" wins over "banner", whose URL stays the image; no pixels for a search ad.
-        {R"({"banner":")" + env.host().url("/adwick/static/iphone/ads/banner.png") + R"(","20":1,"6":"url","jsonp_url":")" +
-             click + R"(","cpm_url":")" + env.host().url("/adwick/pixel/cpm") + R"("})",
+        {R"({"banner":")" + env.host().url("/adwick/static/iphone/ads/banner.png") +
+             R"(","20":1,"6":"url","jsonp_url":")" + click + R"(","cpm_url":")" + env.host().url("/adwick/pixel/cpm") +
+             R"("})",
          AdwickAd::kLoaded, AdwickAd::kSearchAd},
         // A text ad: "204" appended to the media base; no "18": the icon is fetched under the action name.
         {R"({"text":"Hi","6":"url","204":"/static/iphone/ads/icon.png","jsonp_url":")" + click + R"("})",
