@@ -74,7 +74,7 @@ void AdwickOldSchoolSingleAdView::drawImage(const gfx::Image& image, gfx::Point 
     context->beginPath();
     context->addRoundedRect(outline, radius);
     context->clip();
-    context->drawImage(gfx::Rect(point.x, point.y, image.size().width, image.size().height), image);
+    image.drawInRect(gfx::Rect(point.x, point.y, image.size().width, image.size().height));
     context->restoreGState();
 
     // Dark along the left and top edges, light along the right and bottom; they meet at the 45-degree

@@ -50,14 +50,20 @@ void AdwickSearchAdView::setAd(std::shared_ptr<AdwickAd> ad) {
     if (!context) {
         return;
     }
-    context->setFillColor(gfx::Color::white());
+    // The bar's own tint under everything, so the attribution stands on the bar's colour.
+    context->setFillColor(ad_->backgroundColor());
     context->fillRect(area);
-    if (renderedBar) {
-        context->drawImage(bar->frame(), *renderedBar);
-    }
+    // Each picture in a saved state, so the text after it draws in a clean one.
+    context->saveGState();
     if (tileArea && tileArea->image()) {
-        context->drawImage(tileArea->frame(), *tileArea->image());
+        tileArea->image()->drawInRect(tileArea->frame());
     }
+    context->restoreGState();
+    context->saveGState();
+    if (renderedBar) {
+        renderedBar->drawInRect(bar->frame());
+    }
+    context->restoreGState();
     context->setFillColor(ad_->textColor());
     gfx::drawInRect(
         attribution,

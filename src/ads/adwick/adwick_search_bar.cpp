@@ -43,6 +43,7 @@ gfx::ImagePtr AdwickSearchBar::renderView(ui::View& view) {
         return nullptr;
     }
     view.layoutIfNeeded();
+    view.displayIfNeeded();
     view.renderInContext(*context);
     auto image = gfx::imageFromCurrentImageContext();
     gfx::endImageContext();
@@ -61,7 +62,7 @@ std::shared_ptr<ui::ImageView> AdwickSearchBar::tileImageViewWithFrame(gfx::Rect
                 // The bar's first column of points, repeated.
                 context->saveGState();
                 context->clipToRect(gfx::Rect(x, 0, 1, frame.size.height));
-                context->drawImage(gfx::Rect(x, 0, barSize.width, frame.size.height), *rendered);
+                rendered->drawInRect(gfx::Rect(x, 0, barSize.width, frame.size.height));
                 context->restoreGState();
             }
         }

@@ -127,8 +127,8 @@ TEST(AdwickControllerTest, ClickRepliesAreDispatchedByAction) {
     click(canvas);
     ASSERT_EQ(env.landings.log.size(), 2U);
     EXPECT_EQ(env.landings.log[0], "browser " + env.host().url("/adwick/static/iphone/landing.html"));
-    EXPECT_EQ(env.landings.log[1], "canvas " + env.host().url("/adwick/static/iphone/landing.html?canvas=1") +
-                                       " Zelvan Chess");
+    EXPECT_EQ(env.landings.log[1],
+              "canvas " + env.host().url("/adwick/static/iphone/landing.html?canvas=1") + " Zelvan Chess");
 
     // The affiliate link is followed to the store and opened there.
     Banner app("text", "app");
@@ -156,9 +156,10 @@ TEST(AdwickControllerTest, ClickRepliesAreDispatchedByAction) {
     ASSERT_EQ(search.controller()->currentlyDisplayedAd()->medium(), AdwickAd::kSearchAd);
     std::dynamic_pointer_cast<AdwickOldSchoolSingleAdView>(search.shown())->clickDidHappen();
     search.controller()->clickDidFail(*search.controller()->currentlyDisplayedAd());
-    EXPECT_EQ(env.landings.log, (std::vector<std::string>{"tile", "placeholder Find games and friends",
-                                                          "help " + env.host().url("/adwick/static/iphone/landing.html"),
-                                                          "search", "relinquish"}));
+    EXPECT_EQ(env.landings.log,
+              (std::vector<std::string>{"tile", "placeholder Find games and friends",
+                                        "help " + env.host().url("/adwick/static/iphone/landing.html"), "search",
+                                        "relinquish"}));
 }
 
 TEST(AdwickControllerTest, CallAndContactAlertsFetchTheAcquisitionFirst) {
