@@ -50,15 +50,16 @@ TEST(AdwickViewsTest, AttributionOnlyUnderTextOfAtMost24Points) {
     BannerEnv env;
     gfx::installTextMetrics(std::make_shared<gfx::SyntheticMetrics>());
     auto text = std::make_shared<std::string>();
-    env.host().server().addNetwork("/reply", [text, &env](const devserver::DevAdsRequest&, devserver::DevAdsResponse& r) {
-        r.status = 200;
-        r.body = R"({"text":")" + *text + R"(","6":"url","204":"/static/iphone/ads/icon.png","jsonp_url":")" +
-                 env.host().url("/adwick/click") + R"("})";
-        return true;
-    });
+    env.host().server().addNetwork(
+        "/reply", [text, &env](const devserver::DevAdsRequest&, devserver::DevAdsResponse& r) {
+            r.status = 200;
+            r.body = R"({"text":")" + *text + R"(","6":"url","204":"/static/iphone/ads/icon.png","jsonp_url":")" +
+                     env.host().url("/adwick/click") + R"("})";
+            return true;
+        });
     // Bold 13 is 16 points a line: one line gets the attribution, two lines (32 points) do not.
-    for (const auto& [line, attributed] : {std::pair{std::string("Play chess"), true},
-                                           std::pair{std::string(60, 'w'), false}}) {
+    for (const auto& [line, attributed] :
+         {std::pair{std::string("Play chess"), true}, std::pair{std::string(60, 'w'), false}}) {
         *text = line;
         auto publisher = std::make_shared<Publisher>();
         publisher->endpoint = env.host().url("/reply/ad");
