@@ -11,13 +11,13 @@
 #include "ads/adwick/adwick_context.h"
 #include "ads/adwick/adwick_image_cache.h"
 #include "ads/adwick/json/json_deserializer.h"
+#include "core/app_registry.h"
+#include "core/zelvan_app_delegate.h"
+#include "platform/foundation/app_folders.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/testing/fake_transport.h"
-#include "platform/foundation/app_folders.h"
 #include "platform/foundation/thread.h"
-#include "core/app_registry.h"
-#include "core/zelvan_app_delegate.h"
 #include "temp_folder_fuzz_support.h"
 
 namespace {
@@ -25,8 +25,8 @@ namespace {
 using zelvan::adwick::AdwickAd;
 
 constexpr const char* kEndpoint = "http://ads.test/ad";
-constexpr const char* kReplyKeys[] = {"text",  "6",  "18",     "8",  "jsonp_url", "suggestion_url", "21",
-                                      "22",    "banner", "204", "20", "cpm_url",   "tracking_pixel", "markup"};
+constexpr const char* kReplyKeys[] = {"text", "6",      "18",  "8",  "jsonp_url", "suggestion_url", "21",
+                                      "22",   "banner", "204", "20", "cpm_url",   "tracking_pixel", "markup"};
 
 struct Publisher : zelvan::adwick::AdwickDelegate {
     std::optional<std::string> publisherId() override { return std::nullopt; }
