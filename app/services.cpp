@@ -10,8 +10,10 @@
 
 #include <memory>
 
+#include "ads/adwick/adwick_ad_source.h"
 #include "ads/adwick/adwick_context.h"
 #include "ads/selvo/selvo_context.h"
+#include "ads/zlv_ad_wrapper_view.h"
 #include "games/cache/zelvan_game_cache.h"
 #include "games/cache/zlv_game_version.h"
 #include "games/room/app_game_host.h"
@@ -150,6 +152,15 @@ AppRegistry makeRegistry() {
     // The Adwick banner client: its ad server and media under the --ads-base URL (none without it).
     registry.adwick.factory = [](zelvanAppDelegate& delegate) {
         return std::make_shared<adwick::AdwickContext>(delegate.config().adsBase);
+    };
+    // The shared ad view: the wrapper over an Adwick banner (none asked for without an ads base).
+    registry.adView.factory = [](zelvanAppDelegate& delegate) -> std::shared_ptr<AdViewService> {
+        auto wrapper = ui::View::create<ZLVAdWrapperView>(gfx::Rect(0, 0, 320, 48));
+        auto shared = delegate.service(&AppRegistry::adwick);
+        if (shared && !shared->endpoint().empty()) {
+            wrapper->setAdSource(adwick::AdwickAdSource::create(shared->publisherId(), shared->keywords()));
+        }
+        return wrapper;
     };
     return registry;
 }

@@ -21,6 +21,8 @@ public:
     virtual std::shared_ptr<ui::View> adView() const = 0;
     // The size the ad wants to be shown at (zero while none is ready).
     virtual gfx::Size adSize() const = 0;
+    // The wrapper view was put into a superview (again); a source may ask for a fresh ad then.
+    virtual void wrapperMovedToSuperview() {}
 
     // Called by the source on the main thread each time an ad becomes ready; the wrapper view
     // installs it when it takes the source.

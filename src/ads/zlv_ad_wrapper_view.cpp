@@ -40,6 +40,12 @@ gfx::Size ZLVAdWrapperView::sizeThatFitsAdView() const {
     return isAdViewAvailable() ? source_->adSize() : gfx::Size();
 }
 
+void ZLVAdWrapperView::didMoveToSuperview() {
+    if (source_ && superview()) {
+        source_->wrapperMovedToSuperview();
+    }
+}
+
 void ZLVAdWrapperView::adBecameAvailable() {
     if (!source_ || !source_->isAdViewReady()) {
         return;

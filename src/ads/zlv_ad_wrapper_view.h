@@ -42,6 +42,9 @@ public:
     std::shared_ptr<ZLVAdWrapperViewDelegate> delegate() const { return delegate_.lock(); }
     void setDelegate(std::weak_ptr<ZLVAdWrapperViewDelegate> delegate) { delegate_ = std::move(delegate); }
 
+    // Tells the source when the wrapper has a superview again.
+    void didMoveToSuperview() override;
+
     // The ad's view currently shown as a subview, or null.
     const std::shared_ptr<ui::View>& shownAdView() const { return shown_; }
 

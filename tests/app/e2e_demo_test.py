@@ -17,7 +17,7 @@ from pathlib import Path
 
 SCREEN = (320, 480)
 SCREENSHOTS = ["01-messenger.png", "02-chat.png", "03-lobby.png", "04-game-loading.png", "05-game.png",
-               "06-game-result.png", "07-lobby-score.png"]
+               "06-game-result.png", "07-lobby-score.png", "09-adwick-banner.png"]
 # What the server receives, in this order: the log-in, the user's line, the lobby's play alone, the
 # game's resource request, the game's first command back to the room, its result and its end.
 EXPECTED_LOG = [r"logged in as 5550100", r"received \( 6, -1, 2001, ", r"received \( 56, 0, 8 \)",
@@ -81,21 +81,21 @@ def read_png(path):
 
 
 def start_server(devserver, work, silent):
-    args = [devserver, "--port", "0", "--web-port", "0", "--accounts", f"{PHONE}:{PASSWORD}:Demo Player",
+    args = [devserver, "--port", "0", "--web-port", "0", "--ads-port", "0", "--accounts", f"{PHONE}:{PASSWORD}:Demo Player",
             "--demo-messenger", "--demo-games", "--log", str(work / "devserver.log")]
     if silent:
         args.append("--demo-silent-friend")
     server = subprocess.Popen(args, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
     ports = {}
     deadline = time.monotonic() + 30
-    while len(ports) < 2 and time.monotonic() < deadline:
+    while len(ports) < 3 and time.monotonic() < deadline:
         line = server.stdout.readline()
         if not line:
             break
-        match = re.match(r"(listening|web) on 127\.0\.0\.1:(\d+)", line)
+        match = re.match(r"(listening|web|ads) on 127\.0\.0\.1:(\d+)", line)
         if match:
             ports[match.group(1)] = match.group(2)
-    if len(ports) < 2:
+    if len(ports) < 3:
         server.kill()
         raise RuntimeError("the dev server did not start")
     return server, ports
@@ -108,7 +108,7 @@ def run_demo(demo, devserver, work, silent=False, step_seconds=STEP_SECONDS):
     server, ports = start_server(devserver, work, silent)
     try:
         done = subprocess.run([demo, "--server", f"127.0.0.1:{ports['listening']}", "--web",
-                               f"127.0.0.1:{ports['web']}", "--account", f"{PHONE}:{PASSWORD}", "--home",
+                               f"127.0.0.1:{ports['web']}", "--ads-base", f"http://127.0.0.1:{ports['ads']}", "--account", f"{PHONE}:{PASSWORD}", "--home",
                                str(work / "home"), "--screenshots", str(work / "screens"), "--step-seconds",
                                str(step_seconds)], capture_output=True, text=True, timeout=90)
     finally:
@@ -193,6 +193,8 @@ def main():
     errors = [line for line in err.splitlines() if line.startswith("ERROR")]
     check(not errors, f"no ERROR line in the client's log: {errors[:3]}")
 
+    check(re.search(r"adwick: ad request http://127\.0\.0\.1:\d+/adwick/ad_source\.php\?s=", out) is not None,
+          "the summary names the Adwick ad request")
     check('game: "You win!", score 100' in out, "the summary gives the game's result and score")
     screens = work / "run" / "screens"
     shown = {name: check_screenshot(screens / name) for name in SCREENSHOTS}

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "core/zelvan_app_delegate.h"
 #include "tools/demo/demo_screens.h"
@@ -27,6 +28,8 @@ struct DemoSession {
     std::string phone;
     std::string displayName;
     std::string gameResult = "no game played";
+    // What the Adwick banner asked the ad host and got back.
+    std::vector<std::string> adwickRequests;
 };
 
 } // namespace zelvan::demo

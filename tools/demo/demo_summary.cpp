@@ -48,6 +48,9 @@ std::string demoSummary(const DemoSession& session) {
     text += "packets in: " + byCommand(delegate.networkLoop().packetsReceivedByCommand()) + "\n";
     text += "game: " + session.gameResult + "\n";
     text += app::orvaneSummary(delegate);
+    for (const auto& request : session.adwickRequests) {
+        text += "adwick: " + request + "\n";
+    }
     text += fnd::format("steps done: %d\n", static_cast<int>(session.steps.done().size()));
     for (const auto& path : session.screens.written()) {
         text += "wrote " + path + "\n";

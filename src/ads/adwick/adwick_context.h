@@ -8,6 +8,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+
+#include "ads/adwick/adwick_flex_ad.h"
+#include "ads/adwick/adwick_landing_screens.h"
 
 namespace zelvan::adwick {
 
@@ -36,6 +40,19 @@ public:
     // Built once, with the localizer's locale.
     std::string userAgent();
 
+    // The application's publisher id and the keywords its banners ask with.
+    static constexpr std::string_view kDefaultPublisherId = "zelvan-messenger";
+    const std::string& publisherId() const { return publisherId_; }
+    void setPublisherId(std::string id) { publisherId_ = std::move(id); }
+    const std::optional<std::string>& keywords() const { return keywords_; }
+    void setKeywords(std::optional<std::string> keywords) { keywords_ = std::move(keywords); }
+
+    // What builds rich ads and the landing screens of clicks (none until installed). Main thread.
+    const AdwickFlexAdFactory& flexAdFactory() const { return flexAdFactory_; }
+    void setFlexAdFactory(AdwickFlexAdFactory factory) { flexAdFactory_ = std::move(factory); }
+    const AdwickLandingScreens& landingScreens() const { return landingScreens_; }
+    void setLandingScreens(AdwickLandingScreens screens) { landingScreens_ = std::move(screens); }
+
 private:
     std::recursive_mutex mutex_;
     std::string endpoint_;
@@ -45,6 +62,10 @@ private:
     std::shared_ptr<AdwickLocationManager> locationManager_;
     std::shared_ptr<AdwickAppData> appData_;
     std::optional<std::string> userAgent_;
+    std::string publisherId_ = std::string(kDefaultPublisherId);
+    std::optional<std::string> keywords_;
+    AdwickFlexAdFactory flexAdFactory_;
+    AdwickLandingScreens landingScreens_;
 };
 
 // The context in the installed application delegate's registry; null when there is none. The one place

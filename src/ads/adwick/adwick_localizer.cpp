@@ -146,4 +146,13 @@ std::string AdwickLocalizer::localizedStringForKey(std::string_view key) {
     return std::string(key);
 }
 
+std::string AdwickLocalizer::fillPlaceholder(std::string_view text, std::string_view value) {
+    std::string filled(text);
+    const size_t at = filled.find("%@");
+    if (at != std::string::npos) {
+        filled.replace(at, 2, value);
+    }
+    return filled;
+}
+
 } // namespace zelvan::adwick

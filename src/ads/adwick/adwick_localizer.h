@@ -32,6 +32,9 @@ public:
     // The first preferred language that is a plain code ("en" when none or when it is not).
     const std::string& preferredLanguage() const { return preferredLanguage_; }
     std::optional<std::string> currentLocale() const;
+    // `text` (a localized format with one "%@") with the first "%@" replaced by `value`; the table comes
+    // from the server, so it is never used as a format string.
+    static std::string fillPlaceholder(std::string_view text, std::string_view value);
 
     bool downloading() const { return download_ != nullptr; }
 

@@ -1,0 +1,87 @@
+// The click-to-call alert: the number shown, the confirmation, the acquisition fetch and the dial.
+#include "ads/adwick/adwick_click_to_call_alert.h"
+
+#include "ads/adwick/adwick_localizer.h"
+#include "ads/adwick/adwick_url_download.h"
+#include "platform/foundation/log.h"
+#include "platform/foundation/string_ops.h"
+#include "platform/ui/application.h"
+
+namespace zelvan::adwick {
+
+namespace {
+
+std::string localized(const char* key) {
+    auto localizer = AdwickLocalizer::sharedLocalizer();
+    return localizer ? localizer->localizedStringForKey(key) : std::string(key);
+}
+
+} // namespace
+
+std::shared_ptr<AdwickClickToCallAlert>
+AdwickClickToCallAlert::initWithPhoneNumber(const std::optional<fnd::Url>& phoneNumberURL,
+                                            std::optional<std::string> acquisitionURL) {
+    if (!phoneNumberURL) {
+        ZLOG(Info, "No phone number in click response.");
+        return nullptr;
+    }
+    std::string number = fnd::replaceOccurrences(phoneNumberURL->absoluteString(), "tel:", "");
+    number = fnd::replaceOccurrences(number, "//", "");
+    if (number.empty()) {
+        ZLOG(Info, "Empty phone number in click response.");
+        return nullptr;
+    }
+    auto alert = ui::AlertView::initWithTitle<AdwickClickToCallAlert>(
+        AdwickLocalizer::fillPlaceholder(localized("Call %@?"), number), "", {}, localized("Cancel"),
+        {localized("Call")});
+    alert->setDelegate(std::dynamic_pointer_cast<ui::AlertViewDelegate>(alert->self<ui::View>()));
+    alert->phoneNumberURL_ = phoneNumberURL;
+    alert->acquisitionEventURL_ = std::move(acquisitionURL);
+    return alert;
+}
+
+void AdwickClickToCallAlert::showOrCall() {
+    selfHold_ = self<AdwickClickToCallAlert>();
+    if (ui::Application::shared().telConfirmsCalls()) {
+        startClickToCall();
+    } else {
+        show();
+    }
+}
+
+void AdwickClickToCallAlert::alertViewClickedButtonAtIndex(ui::AlertView& /*alert*/, int buttonIndex) {
+    if (buttonIndex != cancelButtonIndex()) {
+        startClickToCall();
+    } else {
+        selfHold_.reset();
+    }
+}
+
+void AdwickClickToCallAlert::startClickToCall() {
+    if (!acquisitionEventURL_) {
+        acquisitionDidEnd(true);
+        return;
+    }
+    download_ = AdwickURLDownload::create();
+    download_->setSuccessSelector([this](AdwickURLDownload&) { acquisitionDidEnd(true); });
+    download_->setFailureSelector([this](AdwickURLDownload&) { acquisitionDidEnd(false); });
+    download_->setDelegate(self<ui::View>());
+    download_->loadContentsOfURLAtString(*acquisitionEventURL_);
+}
+
+void AdwickClickToCallAlert::acquisitionDidEnd(bool succeeded) {
+    auto keep = self<AdwickClickToCallAlert>();
+    if (!succeeded) {
+        ZLOG(Warn, "Failed to record click-to-call acquisition.");
+    }
+    if (download_) {
+        download_->cancel();
+        download_.reset();
+    }
+    if (phoneNumberURL_) {
+        ui::Application::shared().openURL(phoneNumberURL_->absoluteString());
+    }
+    selfHold_.reset();
+}
+
+} // namespace zelvan::adwick

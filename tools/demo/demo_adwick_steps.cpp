@@ -1,0 +1,45 @@
+// The demo's banner step, driving the chat window that the messenger steps left open.
+#include "tools/demo/demo_adwick_steps.h"
+
+#include "ads/zlv_ad_wrapper_view.h"
+#include "app/ad_banner_report.h"
+#include "messaging/lists/im_controller.h"
+#include "messaging/window/im_chat_controller.h"
+#include "platform/ui/window.h"
+#include "web/zlv_web_database_manager.h"
+
+namespace zelvan::demo {
+
+bool runAdwickSteps(DemoSession& session) {
+    auto& steps = session.steps;
+    auto delegate = session.delegate;
+    auto window = delegate->window();
+    auto im = std::dynamic_pointer_cast<IMController>(delegate->im());
+    auto chatWindow = im ? im->chatController() : nullptr;
+    auto databases = delegate->webDatabases();
+    if (!steps.act("the chat window is open",
+                   chatWindow && chatWindow->viewIfLoaded() && chatWindow->view()->window() != nullptr) ||
+        !steps.act("turn the chat ads on",
+                   databases && databases->setFeatures(fnd::Value::dictionary({{"chatads", fnd::Value(1)}})))) {
+        return false;
+    }
+    auto wrapper = std::dynamic_pointer_cast<ZLVAdWrapperView>(delegate->adView());
+    if (!steps.act("the shared ad view takes Adwick banners", wrapper && wrapper->adSource() != nullptr)) {
+        return false;
+    }
+    // The chat window shows the ad view when it appears.
+    chatWindow->viewDidAppear(ui::Animated::No);
+    if (!steps.waitFor("the Adwick banner loads in the chat", [&] {
+            // Available once the first ad has loaded with its pictures and its view is in place.
+            return wrapper->isAdViewAvailable() && wrapper->superview() != nullptr;
+        })) {
+        return false;
+    }
+    steps.pause(0.3);
+    session.screens.save(*window, "09-adwick-banner.png");
+
+    session.adwickRequests = app::adwickBannerReport(*delegate);
+    return true;
+}
+
+} // namespace zelvan::demo
