@@ -130,6 +130,7 @@ int main(int argc, char** argv) {
     if (adsPort) {
         ads = std::make_unique<DevAdsServer>(*adsPort);
         addAdwickRoutes(*ads);
+        addSelvoRoutes(*ads);
         if (!ads->start()) {
             if (web) {
                 web->stop();

@@ -12,8 +12,7 @@ namespace zelvan::selvo {
 SVAdRequestOperation::SVAdRequestOperation(SelvoContext& context, SVAdParams params, const fnd::Value& userInfo)
     : context_(context), adParams_(std::move(params)), userInfo_(userInfo.deepCopy()) {}
 
-std::shared_ptr<SVAdRequestOperation> SVAdRequestOperation::requestWithParams(SelvoContext& context,
-                                                                              SVAdParams params,
+std::shared_ptr<SVAdRequestOperation> SVAdRequestOperation::requestWithParams(SelvoContext& context, SVAdParams params,
                                                                               std::weak_ptr<SVAdViewNotifier> adView,
                                                                               const fnd::Value& userInfo) {
     auto operation = std::make_shared<SVAdRequestOperation>(context, std::move(params), userInfo);
@@ -21,9 +20,10 @@ std::shared_ptr<SVAdRequestOperation> SVAdRequestOperation::requestWithParams(Se
     return operation;
 }
 
-std::shared_ptr<SVAdRequestOperation> SVAdRequestOperation::batchRequestWithParams(
-    SelvoContext& context, SVAdParams params, std::weak_ptr<SVAdViewNotifier> adView, unsigned batchSize,
-    const fnd::Value& userInfo) {
+std::shared_ptr<SVAdRequestOperation>
+SVAdRequestOperation::batchRequestWithParams(SelvoContext& context, SVAdParams params,
+                                             std::weak_ptr<SVAdViewNotifier> adView, unsigned batchSize,
+                                             const fnd::Value& userInfo) {
     auto operation = std::make_shared<SVAdRequestOperation>(context, std::move(params), userInfo);
     operation->setBatchSize(batchSize);
     operation->setAdView(std::move(adView));

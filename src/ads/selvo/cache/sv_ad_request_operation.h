@@ -25,8 +25,7 @@ public:
                                                                    const fnd::Value& userInfo);
     static std::shared_ptr<SVAdRequestOperation> batchRequestWithParams(SelvoContext& context, SVAdParams params,
                                                                         std::weak_ptr<SVAdViewNotifier> adView,
-                                                                        unsigned batchSize,
-                                                                        const fnd::Value& userInfo);
+                                                                        unsigned batchSize, const fnd::Value& userInfo);
 
     std::string className() const override { return "SVAdRequestOperation"; }
     // makeBatchAdRequest() with a batch size, else makeAdRequest().

@@ -9,12 +9,12 @@
 #include "ads/selvo/sv_ad_type.h"
 #include "ads/selvo/sv_log.h"
 #include "ads/selvo/sv_user_info.h"
-#include "platform/foundation/log_preview.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/clock.h"
 #include "platform/foundation/date_formatter.h"
 #include "platform/foundation/file_manager.h"
 #include "platform/foundation/locale.h"
+#include "platform/foundation/log_preview.h"
 #include "platform/foundation/operation_queue.h"
 #include "platform/foundation/uuid.h"
 
@@ -47,7 +47,8 @@ std::string expiryText(std::optional<double> since1970) {
     if (!since1970) {
         return "(null)";
     }
-    static const fnd::DateFormatter formatter("yyyy-MM-dd HH:mm z", *fnd::Locale::withIdentifier("en_US"), fnd::TimeZone::utc());
+    static const fnd::DateFormatter formatter("yyyy-MM-dd HH:mm z", *fnd::Locale::withIdentifier("en_US"),
+                                              fnd::TimeZone::utc());
     return formatter.stringFromDate(fnd::Date::fromUnix(*since1970));
 }
 
@@ -316,9 +317,8 @@ std::shared_ptr<SVAd> SVCacheManager::adForParams(const SVAdParams& params) {
     const int served = static_cast<int>(ad->impressionsServed()) + 1;
     SVLog(&context_, "\n#ad %@ (batch %@) served %i times expires :%@ ", fnd::logPreview(ad->adID()),
           fnd::logPreview(ad->batchID()), served, expiryText(ad->expireDate()->since1970()));
-    if (!database_->executeUpdate(
-            "UPDATE ad SET impressions_served = ?, last_impression_time_stamp = ? WHERE dbid = ?",
-            {fnd::Value(served), fnd::Value(nowSince1970()), fnd::Value(ad->dbid())})) {
+    if (!database_->executeUpdate("UPDATE ad SET impressions_served = ?, last_impression_time_stamp = ? WHERE dbid = ?",
+                                  {fnd::Value(served), fnd::Value(nowSince1970()), fnd::Value(ad->dbid())})) {
         SVLogError(&context_, "Database error updating ad impressions count: %@", database_->lastErrorMessage());
     }
     return ad;
@@ -353,8 +353,8 @@ SVAd::Ads SVCacheManager::adsToReport() {
         if (ad->type() != SVAdTypeText) {
             ad->setDataURL(rows->stringForColumn("data_url").value_or(""));
         }
-        ZLOG(Debug, "Ad %@ has served %d of %d", fnd::logPreview(ad->adID()),
-             static_cast<int>(ad->impressionsServed()), static_cast<int>(ad->impressionsReserved()));
+        ZLOG(Debug, "Ad %@ has served %d of %d", fnd::logPreview(ad->adID()), static_cast<int>(ad->impressionsServed()),
+             static_cast<int>(ad->impressionsReserved()));
         reportedAds_.push_back(std::move(ad));
     }
     return reportedAds_;
@@ -419,7 +419,8 @@ void SVCacheManager::logErrorMessage(const std::string& message) {
         return;
     }
     // Twelve-hour clock without an AM/PM marker, as stored lines have always been.
-    static const fnd::DateFormatter formatter("yyyy-MM-dd hh:mm:ss", *fnd::Locale::withIdentifier("en_US"), fnd::TimeZone::local());
+    static const fnd::DateFormatter formatter("yyyy-MM-dd hh:mm:ss", *fnd::Locale::withIdentifier("en_US"),
+                                              fnd::TimeZone::local());
     if (!database_->executeUpdate("INSERT INTO error_log (time_stamp, error_message) VALUES (?,?)",
                                   {fnd::Value(formatter.stringFromDate(fnd::Clock::now())), fnd::Value(message)})) {
         SVLog(&context_, "Problem logging errors to db, exception=%@", database_->lastErrorMessage());
@@ -430,8 +431,9 @@ void SVCacheManager::logErrorMessage(const std::string& message) {
 
 void SVCacheManager::trimErrorLog() {
     // A failing server would otherwise grow the database without end: keep the newest lines only.
-    database_->executeUpdate("DELETE FROM error_log WHERE id NOT IN (SELECT id FROM error_log ORDER BY id DESC LIMIT ?)",
-                             {fnd::Value(kMaxErrorLogRows)});
+    database_->executeUpdate(
+        "DELETE FROM error_log WHERE id NOT IN (SELECT id FROM error_log ORDER BY id DESC LIMIT ?)",
+        {fnd::Value(kMaxErrorLogRows)});
 }
 
 std::string SVCacheManager::errorReport() {
@@ -460,9 +462,9 @@ std::string SVCacheManager::cacheReport() {
     while (rows && rows->next()) {
         any = true;
         auto text = [&](const char* column) { return rows->stringForColumn(column).value_or("(null)"); };
-        report += fnd::format("[batchId:%@: adId:%@](%@/%@) (pubId:%@) (siteId:%@) [%@]", text("batch_id"),
-                              text("ad_ID"), text("ad_type"), text("ad_subtype"), text("pubid"), text("siteid"),
-                              text("dbid"));
+        report +=
+            fnd::format("[batchId:%@: adId:%@](%@/%@) (pubId:%@) (siteId:%@) [%@]", text("batch_id"), text("ad_ID"),
+                        text("ad_type"), text("ad_subtype"), text("pubid"), text("siteid"), text("dbid"));
         report += fnd::format("Reserved:%d Served:%d Clicks:%d ", rows->intForColumn("impressions_reserved"),
                               rows->intForColumn("impressions_served"), rows->intForColumn("clicks"));
         report += "\n";

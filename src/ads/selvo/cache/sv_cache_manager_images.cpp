@@ -8,11 +8,11 @@
 #include "ads/selvo/sql/sql_result_set.h"
 #include "ads/selvo/sv_ad_type.h"
 #include "ads/selvo/sv_log.h"
-#include "platform/foundation/log_preview.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/clock.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/file_manager.h"
+#include "platform/foundation/log_preview.h"
 #include "platform/graphics/image.h"
 
 namespace zelvan::selvo {
@@ -30,8 +30,8 @@ bool isImageId(std::string_view id) {
 std::string SVCacheManager::cachedFileFolderPath() {
     std::lock_guard lock(lock_);
     if (cachedFilesFolder_.empty()) {
-        cachedFilesFolder_ = fnd::AppFolders::documents() + "/" + std::string(SVFolderName) + "/" +
-                             std::string(SVCachedAdsFolderName);
+        cachedFilesFolder_ =
+            fnd::AppFolders::documents() + "/" + std::string(SVFolderName) + "/" + std::string(SVCachedAdsFolderName);
     }
     if (!fnd::FileManager::fileExistsAtPath(cachedFilesFolder_)) {
         fnd::FileManager::createDirectoryAtPath(cachedFilesFolder_);
@@ -97,10 +97,9 @@ void SVCacheManager::storeImage(const SVAd& ad, const gfx::Image& image) {
         SVLogError(&context_, "Image failed to be saved for %@", fnd::logPreview(ad.dataURL()));
         return;
     }
-    if (database_->executeUpdate(
-            "INSERT INTO imap (dbid, data_url, image_uuid, cached_time_stamp) VALUES (?, ?, ?, ?)",
-            {fnd::Value(ad.dbid()), fnd::Value(ad.dataURL()), fnd::Value(*uuid),
-             fnd::Value(fnd::Clock::now().since1970())})) {
+    if (database_->executeUpdate("INSERT INTO imap (dbid, data_url, image_uuid, cached_time_stamp) VALUES (?, ?, ?, ?)",
+                                 {fnd::Value(ad.dbid()), fnd::Value(ad.dataURL()), fnd::Value(*uuid),
+                                  fnd::Value(fnd::Clock::now().since1970())})) {
         return;
     }
     SVLogError(&context_, "Error creating cache record:%@ with error:%@", fnd::logPreview(ad.dataURL()),

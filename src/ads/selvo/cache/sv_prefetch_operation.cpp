@@ -123,7 +123,8 @@ std::optional<fnd::Bytes> SVPrefetchOperation::downloadURL(const fnd::Url& url, 
     while (!collector->completed && !isCancelled()) {
         // The slice's own wake-up keeps the mode busy, so the loop waits for the connection (or the slice's
         // end) instead of returning at once; cancellation is checked between slices.
-        auto sliceEnd = loop.performAfter(kSlice, [] {}, SVPrefetchRunMode);
+        auto sliceEnd = loop.performAfter(
+            kSlice, [] {}, SVPrefetchRunMode);
         loop.runMode(SVPrefetchRunMode, fnd::Clock::now().addingTimeInterval(kSlice));
         sliceEnd.cancel();
     }

@@ -5,8 +5,8 @@
 #include "ads/selvo/selvo_context.h"
 #include "ads/selvo/sv_log.h"
 #include "ads/selvo/sv_url_builder.h"
-#include "platform/foundation/log_preview.h"
 #include "platform/foundation/bundle.h"
+#include "platform/foundation/log_preview.h"
 #include "platform/foundation/user_defaults.h"
 
 namespace zelvan::selvo {

@@ -49,7 +49,8 @@ void SVSubmitReportOperation::main() {
             batch = ad->batchID();
             report = prefix + fnd::format("&batchId=%@", ad->batchID());
         }
-        *report += fnd::format("&ad=%@", ad->adID()) + "%2c" + fnd::format("%d", static_cast<int>(ad->impressionsServed()));
+        *report +=
+            fnd::format("&ad=%@", ad->adID()) + "%2c" + fnd::format("%d", static_cast<int>(ad->impressionsServed()));
     }
     if (report && !isCancelled()) {
         submitRequest(*report);
