@@ -19,8 +19,7 @@ constexpr unsigned char kPixelPng[] = {
     0x77, 0xCD, 0x72, 0xB6, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82};
 
 constexpr std::string_view kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
-constexpr std::string_view kSuccess =
-    "<status code=\"success\"><messages><message code=\"2000\"/></messages></status>";
+constexpr std::string_view kSuccess = "<status code=\"success\"><messages><message code=\"2000\"/></messages></status>";
 constexpr std::string_view kFailure = "<status code=\"failure\"><messages><message code=\"500\" "
                                       "description=\"Server error\">no ads for this publisher</message></messages>"
                                       "</status>";
@@ -45,8 +44,8 @@ std::string bannerAd(const std::string& id, const std::string& imageHost, int pi
 
 std::string textAd(const std::string& id, int impressions) {
     return "<ad id=\"" + id + "\" availableImpressions=\"" + std::to_string(impressions) +
-           "\"><clickUrl>http://127.0.0.1/click/" + id + "</clickUrl><body type=\"text\"><text><bodyText>Text " +
-           id + "</bodyText><headline>Headline</headline></text></body></ad>";
+           "\"><clickUrl>http://127.0.0.1/click/" + id + "</clickUrl><body type=\"text\"><text><bodyText>Text " + id +
+           "</bodyText><headline>Headline</headline></text></body></ad>";
 }
 
 } // namespace
@@ -160,8 +159,8 @@ std::shared_ptr<DevSelvoRecord> addSelvoRoutes(DevAdsServer& server) {
         if (!batch) {
             ads = "<ads>" + (pid == "text" ? textAd("t" + n, 1) : bannerAd("s" + n, host, answer, 1)) + "</ads>";
         } else if (pid == "text") {
-            ads = "<ads batchid=\"b" + n + "\" expiry=\"" + std::string(kExpiry) + "\">" + textAd("t" + n, 5) +
-                  "</ads>";
+            ads =
+                "<ads batchid=\"b" + n + "\" expiry=\"" + std::string(kExpiry) + "\">" + textAd("t" + n, 5) + "</ads>";
         } else {
             ads = "<ads batchid=\"b" + n + "\" expiry=\"" + std::string(kExpiry) + "\">" +
                   bannerAd("a" + n, host, answer, 5) + bannerAd("c" + n, host, answer + 1000, 5) + "</ads>";
