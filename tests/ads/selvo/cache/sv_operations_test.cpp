@@ -120,8 +120,7 @@ TEST_F(SVOperationsTest, ReportsOneURLPerBatch) {
         *context_, {ad("1", "A", 2), ad("2", "A", 5), ad("3&x", "B", 1)}, userInfo("pub", "s"));
     report->start();
     const std::string base = server_.baseURL() + "/selvo/adserver/reportServeStatus?pid=pub&sid=s&batchId=";
-    EXPECT_EQ(report->submittedURLs(),
-              (std::vector<std::string>{base + "A&ad=1%2c2&ad=2%2c5", base + "B&ad=3&x%2c1"}));
+    EXPECT_EQ(report->submittedURLs(), (std::vector<std::string>{base + "A&ad=1%2c2&ad=2%2c5", base + "B&ad=3&x%2c1"}));
 
     manager().clearErrorLog();
     auto anonymous = SVSubmitReportOperation::operationWithAds(*context_, {ad("1", "A", 2)}, userInfo(""));
@@ -133,16 +132,16 @@ TEST_F(SVOperationsTest, ReportsOneURLPerBatch) {
 
 TEST_F(SVOperationsTest, PrefetchFillsTheCache) {
     auto view = notifier("pub");
-    auto prefetch = SVPrefetchOperation::prefetchRequest(
-        *context_, {SVAdRequest::adRequestsForType(SVAdTypeBanner, 5)}, view, userInfo("pub"));
+    auto prefetch = SVPrefetchOperation::prefetchRequest(*context_, {SVAdRequest::adRequestsForType(SVAdTypeBanner, 5)},
+                                                         view, userInfo("pub"));
     runQueued(prefetch);
     EXPECT_FALSE(prefetch->lastError());
     EXPECT_EQ(manager().cachedAdsCount(params("pub")), 10);
     EXPECT_NE(manager().adForParams(params("pub")), nullptr);
 
     auto failingView = notifier("error500");
-    auto garbage = SVPrefetchOperation::prefetchRequest(
-        *context_, {SVAdRequest::adRequestsForType(SVAdTypeBanner, 5)}, failingView, userInfo("error500"));
+    auto garbage = SVPrefetchOperation::prefetchRequest(*context_, {SVAdRequest::adRequestsForType(SVAdTypeBanner, 5)},
+                                                        failingView, userInfo("error500"));
     runQueued(garbage);
     EXPECT_EQ(heard_->lastCode, 500);
 }
