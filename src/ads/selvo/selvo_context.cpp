@@ -33,6 +33,7 @@ SelvoContext::~SelvoContext() {
     {
         std::lock_guard lock(cacheMutex_);
         cache = std::move(adCache_);
+        closing_ = true; // an operation still finishing finds no cache rather than making a new one
     }
     if (cache) {
         cache->shutdown();
@@ -41,7 +42,7 @@ SelvoContext::~SelvoContext() {
 
 std::shared_ptr<SVAdCache> SelvoContext::adCache(const std::function<std::shared_ptr<SVAdCache>()>& make) {
     std::lock_guard lock(cacheMutex_);
-    if (!adCache_ && make) {
+    if (!adCache_ && make && !closing_) {
         adCache_ = make();
     }
     return adCache_;

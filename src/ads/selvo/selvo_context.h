@@ -85,7 +85,7 @@ public:
 
     // This context's one ad cache (the cache manager), made by `make` on first use under the context's
     // lock; `make` may return null (then the next call tries again). The context shuts it down and lets it
-    // go before anything else of the context. Any thread.
+    // go before anything else of the context; from then on there is none. Any thread.
     std::shared_ptr<SVAdCache> adCache(const std::function<std::shared_ptr<SVAdCache>()>& make);
     // The ad cache made so far, or null.
     std::shared_ptr<SVAdCache> existingAdCache() const;
@@ -105,6 +105,7 @@ private:
     // Last, so the cache (which logs through this context) goes first.
     mutable std::mutex cacheMutex_;
     std::shared_ptr<SVAdCache> adCache_;
+    bool closing_ = false;
 };
 
 // The context in the installed application delegate's registry; null when there is none. The one place

@@ -134,6 +134,7 @@ private:
     SVAd::Ads reportedAds_;
     std::unique_ptr<fnd::OperationQueue> requestQueue_;
     std::string cachedFilesFolder_;
+    std::mutex pingMutex_; // the probe's own: a slow probe must not hold up the cache
     std::optional<double> pingTime_;
     bool lastPingResult_ = false;
 };

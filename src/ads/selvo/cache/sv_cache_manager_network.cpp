@@ -19,6 +19,7 @@
 namespace zelvan::selvo {
 
 bool SVCacheManager::networkReachable() {
+    std::lock_guard lock(pingMutex_);
     const double now = fnd::Clock::monotonic();
     if (pingTime_ && now - *pingTime_ < kPingLifetime) {
         return lastPingResult_;

@@ -11,6 +11,7 @@
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/file_manager.h"
+#include "platform/foundation/run_loop.h"
 #include "platform/foundation/sql_database.h"
 #include "tests/ads/selvo/cache/selvo_cache_fixture.h"
 
@@ -87,8 +88,9 @@ TEST_F(SVCacheManagerTest, BatchIsServedByImpressionsThenReportedAndDeleted) {
 
     auto reported = manager().adsToReport();
     ASSERT_EQ(reported.size(), 2u);
-    manager().markAdsReported();
-    EXPECT_EQ(rows("ad"), 1);
+    // The queued report lets the main thread delete the used-up ad once it has finished.
+    manager().submitReport(userInfo("pub"));
+    ASSERT_TRUE(fnd::RunLoop::current().pumpUntil([&] { return rows("ad") == 1; }, 30));
     EXPECT_EQ(rows("pixels"), 1);
     EXPECT_EQ(pngFiles(), 1u);
     EXPECT_EQ(manager().adForParams(params("pub"))->adID(), second->adID());
