@@ -67,6 +67,27 @@ private:
 // and the redirect helper "/adwick/redirect?to=<url>" (302).
 void addAdwickRoutes(DevAdsServer& server);
 
+// What the Selvo routes received: the Cookie field of every request (in order) and the launch reports.
+class DevSelvoRecord {
+public:
+    DevSelvoRecord();
+    std::vector<std::string> cookies() const;
+    int launchReports() const;
+    // Lets every stalled answer end now (503) rather than after its 30 s limit.
+    void releaseStalls();
+
+    struct State;
+
+private:
+    friend std::shared_ptr<DevSelvoRecord> addSelvoRoutes(DevAdsServer& server);
+    std::shared_ptr<State> state_;
+};
+
+// The Selvo network's routes: "/selvo/adserver/render" and "/selvo/batch/adserver/render" (XML replies by
+// publisher id: "error500", "garbage", "empty", "stall", "text", "otherdomain", anything else image ads),
+// "/selvo/adserver/logAction", "/selvo/img/<n>.png" and "/selvo/pixel/<id>". Each answer sets a cookie.
+std::shared_ptr<DevSelvoRecord> addSelvoRoutes(DevAdsServer& server);
+
 } // namespace zelvan::devserver
 
 namespace zelvan::devserver {

@@ -137,6 +137,7 @@ int main(int argc, char** argv) {
         ads = std::make_unique<DevAdsServer>(*adsPort);
         addAdwickRoutes(*ads);
         addOrvaneRoutes(*ads, std::make_shared<DevOrvaneService>());
+        addSelvoRoutes(*ads);
         if (!ads->start()) {
             if (web) {
                 web->stop();

@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "ads/selvo/sv_ad_cache.h"
 #include "ads/selvo/sv_misc.h"
 #include "ads/selvo/sv_user_info.h"
 #include "core/app_registry.h"
@@ -27,7 +28,30 @@ SelvoContext::SelvoContext(std::shared_ptr<Reachability> reachability, SelvoConf
     }
 }
 
-SelvoContext::~SelvoContext() = default;
+SelvoContext::~SelvoContext() {
+    std::shared_ptr<SVAdCache> cache;
+    {
+        std::lock_guard lock(cacheMutex_);
+        cache = std::move(adCache_);
+        closing_ = true; // an operation still finishing finds no cache rather than making a new one
+    }
+    if (cache) {
+        cache->shutdown();
+    }
+}
+
+std::shared_ptr<SVAdCache> SelvoContext::adCache(const std::function<std::shared_ptr<SVAdCache>()>& make) {
+    std::lock_guard lock(cacheMutex_);
+    if (!adCache_ && make && !closing_) {
+        adCache_ = make();
+    }
+    return adCache_;
+}
+
+std::shared_ptr<SVAdCache> SelvoContext::existingAdCache() const {
+    std::lock_guard lock(cacheMutex_);
+    return adCache_;
+}
 
 void SelvoContext::setErrorSink(ErrorSink sink) {
     std::lock_guard lock(sinkMutex_);

@@ -19,6 +19,7 @@ class Reachability;
 
 namespace zelvan::selvo {
 
+class SVAdCache;
 class SVMisc;
 
 // Where the client's servers live and the fixed texts its URL tests compare with.
@@ -85,6 +86,13 @@ public:
     // This context's one SVMisc, made on first use.
     std::shared_ptr<SVMisc> misc();
 
+    // This context's one ad cache (the cache manager), made by `make` on first use under the context's
+    // lock; `make` may return null (then the next call tries again). The context shuts it down and lets it
+    // go before anything else of the context; from then on there is none. Any thread.
+    std::shared_ptr<SVAdCache> adCache(const std::function<std::shared_ptr<SVAdCache>()>& make);
+    // The ad cache made so far, or null.
+    std::shared_ptr<SVAdCache> existingAdCache() const;
+
 private:
     std::atomic<bool> verbose_{false};
     std::atomic<int> runMode_{kRunModeProduction};
@@ -97,6 +105,10 @@ private:
     mutable fnd::Value deviceInfo_;
     std::once_flag miscOnce_;
     std::shared_ptr<SVMisc> misc_;
+    // Last, so the cache (which logs through this context) goes first.
+    mutable std::mutex cacheMutex_;
+    std::shared_ptr<SVAdCache> adCache_;
+    bool closing_ = false;
 };
 
 // The context in the installed application delegate's registry; null when there is none. The one place

@@ -23,6 +23,9 @@ public:
     virtual std::string uniqueId() = 0;
     // The picture at the ad's data URL, fetched with the headers of `userInfo`; null when there is none.
     virtual std::shared_ptr<gfx::Image> imageForAd(const SVAd& ad, const fnd::Value& userInfo) = 0;
+    // Stops the cache's background work; its owner calls it before letting the cache go, so no worker of
+    // the cache is left holding the last reference. Does nothing by default.
+    virtual void shutdown() {}
 };
 
 } // namespace zelvan::selvo
