@@ -15,8 +15,8 @@ const std::string kCellIdentifier = "Cell";
 
 } // namespace
 
-std::shared_ptr<CustomDropDown> CustomDropDown::initWithOrigin(gfx::Point origin, bool arrowButton,
-                                                               bool textFieldBased, bool imageBased) {
+std::shared_ptr<CustomDropDown> CustomDropDown::initWithOrigin(gfx::Point origin, bool arrowButton, bool textFieldBased,
+                                                               bool imageBased) {
     auto control = std::make_shared<CustomDropDown>();
     control->showArrowButton_ = arrowButton;
     control->textFieldBased_ = textFieldBased;
@@ -173,8 +173,8 @@ void CustomDropDown::showOptions() {
         return;
     }
     const double count = static_cast<double>(items_.size());
-    content_->setFrame(gfx::Rect(viewFrame_.origin.x, viewFrame_.origin.y, viewFrame_.size.width,
-                                 itemHeight_ * (count + 1)));
+    content_->setFrame(
+        gfx::Rect(viewFrame_.origin.x, viewFrame_.origin.y, viewFrame_.size.width, itemHeight_ * (count + 1)));
     gfx::Rect table = tableViewInternal_->frame();
     if (table.size.height != itemHeight_ * count) {
         table.size.height = itemHeight_ * count;
@@ -216,8 +216,8 @@ void CustomDropDown::beginEdit() {
     ui::View::setAnimationDuration(kOpenDuration);
     content_->setFrame(gfx::Rect(viewFrame_.origin.x, viewFrame_.origin.y, viewFrame_.size.width, 4 * itemHeight_));
     if (tableViewInternal_->frame().size.height != 3 * itemHeight_) {
-        tableViewInternal_->setFrame(gfx::Rect(tableViewFrame_.origin.x, tableViewFrame_.origin.y,
-                                               tableViewFrame_.size.width, 3 * itemHeight_));
+        tableViewInternal_->setFrame(
+            gfx::Rect(tableViewFrame_.origin.x, tableViewFrame_.origin.y, tableViewFrame_.size.width, 3 * itemHeight_));
     }
     ui::View::commitAnimations();
     content_->addSubview(tableViewInternal_);
@@ -272,9 +272,8 @@ std::shared_ptr<ui::TableViewCell> CustomDropDown::tableViewCellForRowAtIndexPat
         cell->setText(item.text);
         // A row without its own text colour shows the default one.
         cell->setTextColor(item.fontColorNormal.value_or(gfx::Color::black()));
-        const gfx::Color background =
-            chosen ? item.backgroundColorHighlight.value_or(backgroundColorHighlight_)
-                   : item.backgroundColorNormal.value_or(backgroundColorNormal_);
+        const gfx::Color background = chosen ? item.backgroundColorHighlight.value_or(backgroundColorHighlight_)
+                                             : item.backgroundColorNormal.value_or(backgroundColorNormal_);
         cell->setBackgroundColor(background);
         content->setBackgroundColor(background);
     }
@@ -300,8 +299,8 @@ void CustomDropDown::tableViewDidSelectRowAtIndexPath(ui::TableView& tableView, 
         if (oldCell && oldRow >= 0 && static_cast<size_t>(oldRow) < items_.size()) {
             const DropdownItem& old = *items_[static_cast<size_t>(oldRow)];
             if (imageBased_) {
-                if (auto imageView = std::dynamic_pointer_cast<ui::ImageView>(
-                        oldCell->contentView()->viewWithTag(kRowImageTag))) {
+                if (auto imageView =
+                        std::dynamic_pointer_cast<ui::ImageView>(oldCell->contentView()->viewWithTag(kRowImageTag))) {
                     imageView->setImage(old.normalImage);
                 }
                 oldCell->contentView()->setBackgroundColor(old.backgroundColorNormal.value_or(backgroundColorNormal_));

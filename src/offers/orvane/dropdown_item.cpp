@@ -3,8 +3,8 @@
 
 namespace zelvan::orvane {
 
-std::shared_ptr<DropdownItem> DropdownItem::initWithText(std::string text, std::string value,
-                                                         gfx::ImagePtr normalImage, gfx::ImagePtr highlightImage,
+std::shared_ptr<DropdownItem> DropdownItem::initWithText(std::string text, std::string value, gfx::ImagePtr normalImage,
+                                                         gfx::ImagePtr highlightImage,
                                                          std::optional<gfx::Color> backgroundColor) {
     auto item = std::make_shared<DropdownItem>();
     item->value = std::move(value);

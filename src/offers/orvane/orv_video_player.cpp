@@ -130,7 +130,8 @@ void ORVVideoPlayer::removeNotifications() {
     const fnd::NotificationCenter::Owner owner = weak_from_this();
     for (const std::string_view name :
          {media::kMoviePlayerTimeDidJumpNotification, media::kMoviePlayerPlaybackDidFinishNotification,
-          media::kMoviePlayerContentPreloadDidFinishNotification, media::kMoviePlayerScalingModeDidChangeNotification}) {
+          media::kMoviePlayerContentPreloadDidFinishNotification,
+          media::kMoviePlayerScalingModeDidChangeNotification}) {
         center.removeObserver(owner, name, sender);
     }
 }

@@ -56,6 +56,8 @@ void UIComboBox::build(gfx::Rect frame) {
     scrollView_ = ui::View::create<ui::ScrollView>(gfx::Rect(0, height + separatorHeight_, width, maxHeight_));
     scrollView_->setBackgroundColor(gfx::Color::gray());
     scrollView_->setBounces(true);
+    // Items scrolled out of the list stay out of sight.
+    scrollView_->setClipsToBounds(true);
     scrollView_->setHidden(true);
 
     const gfx::ImagePtr arrow = imageAt(scrollBarImages_, UIScrollBar::kTopImage);

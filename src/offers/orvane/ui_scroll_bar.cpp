@@ -69,8 +69,8 @@ void UIScrollBar::initScrollBar(const std::vector<gfx::ImagePtr>& images) {
         },
         ui::ControlEvents::TouchDown);
 
-    barImageView_ = ui::View::create<ui::ImageView>(gfx::Rect(top.width / 2 - track.width / 2, top.height, track.width,
-                                                              height - top.height - bottom.height));
+    barImageView_ = ui::View::create<ui::ImageView>(
+        gfx::Rect(top.width / 2 - track.width / 2, top.height, track.width, height - top.height - bottom.height));
     barImageView_->setImage(images[kBarImage]);
     barImageView_->setContentMode(ui::ContentMode::ScaleToFill);
     barImageView_->setUserInteractionEnabled(true);

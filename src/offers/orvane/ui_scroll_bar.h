@@ -23,7 +23,8 @@ public:
     static constexpr size_t kBarImage = 3;
 
     // A bar with `frame` on `scrollView` (held weakly; its owner keeps it), built from `images`.
-    static std::shared_ptr<UIScrollBar> initWithFrame(gfx::Rect frame, const std::shared_ptr<ui::ScrollView>& scrollView,
+    static std::shared_ptr<UIScrollBar> initWithFrame(gfx::Rect frame,
+                                                      const std::shared_ptr<ui::ScrollView>& scrollView,
                                                       const std::vector<gfx::ImagePtr>& images);
 
     using ui::View::initWithFrame;
