@@ -75,6 +75,14 @@ void CustomDropDown::build(gfx::Point origin) {
     }
 }
 
+void CustomDropDown::loadView() {
+    if (content_) {
+        setView(content_);
+    } else {
+        ui::ViewController::loadView();
+    }
+}
+
 std::shared_ptr<ui::View> CustomDropDown::display() const {
     if (textView_) {
         return textView_;

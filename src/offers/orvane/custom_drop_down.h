@@ -36,6 +36,9 @@ public:
 
     std::string className() const override { return "CustomDropDown"; }
 
+    // The control's view is built once; a memory warning that dropped it gets the same view back.
+    void loadView() override;
+
     // Resizes the display to `size` (the row height follows its height) and the list below it.
     void setBounds(gfx::Size size);
     // Stores the index and shows that item when it is one of the items.

@@ -99,6 +99,11 @@ TEST_F(CustomDropDownTest, TextViewOpensTheListWithoutEditingAndALockedControlIg
     EXPECT_EQ(control->view()->frame(), gfx::Rect(10, 20, 200, 40));
     EXPECT_EQ(control->textView()->frame(), gfx::Rect(1, 1, 198, 38));
     EXPECT_EQ(control->tableView()->frame(), gfx::Rect(1, 39, 198, 130));
+
+    // A memory warning off screen gives back the same view, display and all.
+    control->view()->removeFromSuperview();
+    control->didReceiveMemoryWarning();
+    EXPECT_EQ(control->view(), control->textView()->superview());
 }
 
 } // namespace

@@ -40,7 +40,8 @@ TEST_F(ORVVideoPlayerTest, ListPlaysInOrderAndDoneMovesOnToTheNext) {
     {
         auto player = ORVVideoPlayer::init();
         weak = player;
-        player->playMultipleVideos({"http://videos.test/1.mp4", "http://videos.test/2.mp4", "http://videos.test/3.mp4"});
+        player->playMultipleVideos(
+            {"http://videos.test/1.mp4", "http://videos.test/2.mp4", "http://videos.test/3.mp4"});
     }
     auto player = weak.lock();
     ASSERT_TRUE(player) << "a playing player holds itself";
