@@ -93,6 +93,25 @@ def stop_when(proc, ready, grace):
     return watcher
 
 
+def watch_mapped_files(pid):
+    """Samples a running process's resident pages of mapped files (RssFile) until the returned dict's
+    "done" event is set; "kb" holds the largest sample. It reads /proc only: reaping stays with the caller."""
+    mapped = {"kb": 0, "done": threading.Event()}
+
+    def sample():
+        while not mapped["done"].is_set():
+            try:
+                with open(f"/proc/{pid}/status") as status:
+                    for line in status:
+                        if line.startswith("RssFile:"):
+                            mapped["kb"] = max(mapped["kb"], int(line.split()[1]))
+            except (OSError, ValueError):
+                pass
+            mapped["done"].wait(0.1)
+    threading.Thread(target=sample, daemon=True).start()
+    return mapped
+
+
 def run_client(client, port, work, run_seconds, limit_seconds=120, ready=None, grace=1.0, web_port=None):
     """Runs the client to its end (killing it after limit_seconds) and reports what it left behind. With
     `ready`, the client is stopped `grace` seconds after ready() holds, or after run_seconds at the latest:
@@ -106,7 +125,9 @@ def run_client(client, port, work, run_seconds, limit_seconds=120, ready=None, g
         if ready:
             stop_when(proc, ready, grace)
         started = time.monotonic()
+        mapped = watch_mapped_files(proc.pid)
         _, status, usage = os.wait4(proc.pid, 0)  # ru_maxrss: the client's own peak RSS in kB
+        mapped["done"].set()
         proc.returncode = os.waitstatus_to_exitcode(status)
         elapsed = time.monotonic() - started
         guard.cancel()
@@ -118,6 +139,10 @@ def run_client(client, port, work, run_seconds, limit_seconds=120, ready=None, g
         "returncode": proc.returncode,
         "elapsed": elapsed,
         "peak_rss_mb": usage.ru_maxrss / 1024,
+        "mapped_files_mb": mapped["kb"] / 1024,
+        # The peak less the resident pages of mapped files (the executable's and libraries' code): what the
+        # client allocated, which does not grow with the size of its code.
+        "peak_allocated_mb": (usage.ru_maxrss - mapped["kb"]) / 1024,
         "cpu_seconds": usage.ru_utime + usage.ru_stime,
         "alerts": int(summary.group(1)) if summary else None,
         "messenger": dict(zip(("friends", "contacts", "rooms", "groups", "open_chats", "unread_lines"),

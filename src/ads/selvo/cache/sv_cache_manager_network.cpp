@@ -2,7 +2,7 @@
 // and running impression reports synchronously or on the shared queue.
 #include "ads/selvo/cache/sv_cache_manager.h"
 #include "ads/selvo/cache/sv_submit_report_operation.h"
-#include "ads/selvo/reachability/reachability.h"
+#include "reachability/reachability.h"
 #include "ads/selvo/selvo_context.h"
 #include "ads/selvo/sv_log.h"
 #include "ads/selvo/sv_misc.h"
