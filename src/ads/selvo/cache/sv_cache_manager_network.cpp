@@ -2,7 +2,6 @@
 // and running impression reports synchronously or on the shared queue.
 #include "ads/selvo/cache/sv_cache_manager.h"
 #include "ads/selvo/cache/sv_submit_report_operation.h"
-#include "reachability/reachability.h"
 #include "ads/selvo/selvo_context.h"
 #include "ads/selvo/sv_log.h"
 #include "ads/selvo/sv_misc.h"
@@ -15,6 +14,7 @@
 #include "platform/foundation/url_connection.h"
 #include "platform/foundation/url_error.h"
 #include "platform/foundation/url_request.h"
+#include "reachability/reachability.h"
 
 namespace zelvan::selvo {
 
