@@ -153,8 +153,8 @@ void ORVGenericButtons::buttonActionTouchDown(ui::Control& /*sender*/) {
         return;
     }
     const int32_t code = ORVUtil::addWhite(ORVUtil::getUserDefinedColorCode(), -20);
-    segmentButton_->setTintColor(gfx::Color::rgba(((code >> 16) & 0xFF) / 255.0, ((code >> 8) & 0xFF) / 255.0,
-                                                  (code & 0xFF) / 255.0, 1));
+    segmentButton_->setTintColor(
+        gfx::Color::rgba(((code >> 16) & 0xFF) / 255.0, ((code >> 8) & 0xFF) / 255.0, (code & 0xFF) / 255.0, 1));
 }
 
 void ORVGenericButtons::buttonActionTouchUp(ui::Control& /*sender*/) {

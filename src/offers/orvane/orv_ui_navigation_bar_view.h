@@ -39,8 +39,7 @@ public:
     // The button's action: `action` runs on a tap while `target` lives; the events are not used (a bar
     // button fires on tap). Nothing happens before the button exists.
     void addLeftButtonTarget(std::weak_ptr<const void> target, std::function<void()> action, ui::ControlEvents events);
-    void addRightButtonTarget(std::weak_ptr<const void> target, std::function<void()> action,
-                              ui::ControlEvents events);
+    void addRightButtonTarget(std::weak_ptr<const void> target, std::function<void()> action, ui::ControlEvents events);
     // Show `item` on that side; the kept button (navBarLeftBtn / navBarRightBtn) stays as it is.
     void setNavBarLeftBtn(std::shared_ptr<ui::BarButtonItem> item);
     void setNavBarRightBtn(std::shared_ptr<ui::BarButtonItem> item);

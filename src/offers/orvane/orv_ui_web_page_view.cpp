@@ -30,16 +30,18 @@ void ORVUIWebPageView::initWithFrame(gfx::Rect frame) {
     std::weak_ptr<ORVUIWebPageView> weak = self<ORVUIWebPageView>();
     {
         std::lock_guard lock(timerLock_);
-        checkPageLoadCompletionTimer_ = fnd::Timer::scheduled(kCheckInterval, fnd::Repeats::Yes, [weak](fnd::Timer& timer) {
-            if (auto view = weak.lock()) {
-                view->checkActivityIndicator();
-            } else {
-                timer.invalidate();
-            }
-        });
+        checkPageLoadCompletionTimer_ =
+            fnd::Timer::scheduled(kCheckInterval, fnd::Repeats::Yes, [weak](fnd::Timer& timer) {
+                if (auto view = weak.lock()) {
+                    view->checkActivityIndicator();
+                } else {
+                    timer.invalidate();
+                }
+            });
     }
 
-    activityIndicator_ = ui::ActivityIndicatorView::initWithActivityIndicatorStyle(ui::ActivityIndicatorViewStyle::Gray);
+    activityIndicator_ =
+        ui::ActivityIndicatorView::initWithActivityIndicatorStyle(ui::ActivityIndicatorViewStyle::Gray);
     activityIndicator_->setFrame(gfx::Rect(width / 2 - 10, height / 2 - 10, 20, 20));
     addSubview(cWebView_);
     addSubview(activityIndicator_);
@@ -103,9 +105,9 @@ void ORVUIWebPageView::webViewDidFailLoadWithError(ui::WebView& webView, const f
     if (webView.request()) {
         lastClickedURL_ = *webView.request();
     }
-    auto alert = ui::AlertView::initWithTitle(
-        "", alertErrorMessage_.value_or(kDefaultAlertMessage),
-        std::static_pointer_cast<ui::AlertViewDelegate>(self<ORVUIWebPageView>()), std::string("Cancel"), {"Retry"});
+    auto alert = ui::AlertView::initWithTitle("", alertErrorMessage_.value_or(kDefaultAlertMessage),
+                                              std::static_pointer_cast<ui::AlertViewDelegate>(self<ORVUIWebPageView>()),
+                                              std::string("Cancel"), {"Retry"});
     alert->show();
 }
 

@@ -28,8 +28,8 @@ public:
     // `width` wide at (x, y), as high as the text wrapped by words within the width + 3, in `font`
     // without the panel style; it draws `lines` lines (two unless given).
     static std::shared_ptr<PanelLabel> initAutoFitLabelWithWrappedText(const std::string& text, double width,
-                                                                       const std::shared_ptr<gfx::Font>& font,
-                                                                       double x, double y, int lines = 2);
+                                                                       const std::shared_ptr<gfx::Font>& font, double x,
+                                                                       double y, int lines = 2);
 
     std::string className() const override { return "PanelLabel"; }
 

@@ -52,7 +52,8 @@ TEST_F(HeaderTabBarsTest, HeaderWidthFollowsTheOrientationWhenTheHostLetsTheSdkR
 TEST_F(HeaderTabBarsTest, HeaderButtonsAreMadeOnceAndRetitled) {
     auto header = ORVUINavigationBarView::initWithTitle("Detail", 0);
     EXPECT_FALSE(header->navBarLeftBtn());
-    header->addLeftButtonTarget({}, [] {}, ui::ControlEvents::TouchUpInside); // before the button: nothing
+    header->addLeftButtonTarget(
+        {}, [] {}, ui::ControlEvents::TouchUpInside); // before the button: nothing
     header->setNavBarLeftBtnWithTitle("Back");
     auto left = header->navBarLeftBtn();
     ASSERT_TRUE(left);
@@ -63,7 +64,8 @@ TEST_F(HeaderTabBarsTest, HeaderButtonsAreMadeOnceAndRetitled) {
     EXPECT_EQ(header->navBarTitle()->leftBarButtonItem(), left);
 
     auto page = std::make_shared<int>(0);
-    header->addLeftButtonTarget(page, [page] { ++*page; }, ui::ControlEvents::TouchDown);
+    header->addLeftButtonTarget(
+        page, [page] { ++*page; }, ui::ControlEvents::TouchDown);
     left->performAction();
     EXPECT_EQ(*page, 1);
 

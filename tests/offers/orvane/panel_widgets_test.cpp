@@ -59,12 +59,12 @@ TEST_F(PanelWidgetsTest, LabelsSizeThemselvesToTheirText) {
 
     // Nine words of 4 letters in system 10 (5.5 a character): three a line within 100, lines 12 high.
     auto font = gfx::Font::systemFontOfSize(10);
-    auto wrapped = PanelLabel::initAutoFitLabelWithWrappedText("aaaa bbbb cccc dddd eeee ffff gggg hhhh iiii", 100,
-                                                               font, 10, 40);
+    auto wrapped =
+        PanelLabel::initAutoFitLabelWithWrappedText("aaaa bbbb cccc dddd eeee ffff gggg hhhh iiii", 100, font, 10, 40);
     EXPECT_EQ(wrapped->frame(), gfx::Rect(10, 40, 100, 36 + 3));
     EXPECT_EQ(wrapped->numberOfLines(), 2);
     EXPECT_EQ(wrapped->sizeThatFits(gfx::Size(100, 1000)).height, 24); // draws two lines
-    EXPECT_EQ(wrapped->backgroundColor(), gfx::Color::white());         // no panel style
+    EXPECT_EQ(wrapped->backgroundColor(), gfx::Color::white());        // no panel style
     auto four = PanelLabel::initAutoFitLabelWithWrappedText("x", 100, font, 0, 0, 4);
     EXPECT_EQ(four->numberOfLines(), 4);
 
@@ -83,8 +83,8 @@ TEST_F(PanelWidgetsTest, PanelAndBoxButtonsTakeTheSkinImageSize) {
     auto image = ORVSettings::getStandardBlackNormalBtn();
     ASSERT_TRUE(image);
     auto panel = PanelButton::initWithLocation(5, 6);
-    EXPECT_EQ(panel->frame(), gfx::Rect(5, 6, static_cast<int>(image->size().width),
-                                        static_cast<int>(image->size().height)));
+    EXPECT_EQ(panel->frame(),
+              gfx::Rect(5, 6, static_cast<int>(image->size().width), static_cast<int>(image->size().height)));
     EXPECT_EQ(panel->backgroundImageForState(ui::ControlState::Selected), panel->backgroundImageForState({}));
     EXPECT_TRUE(panel->backgroundImageForState(ui::ControlState::Normal));
     EXPECT_EQ(panel->titleLabel()->font()->pointSize(), 12.5);
@@ -134,7 +134,8 @@ TEST_F(PanelWidgetsTest, GenericButtonLooksAndTheTintedPress) {
     auto button = ORVGenericButtons::initBlackStandarBtnWithFrame(gfx::Rect(20, 100, 120, 40));
     window_->addSubview(button);
     int pressed = 0;
-    button->addTarget({}, [&](ui::Control&, const ui::Event*) { ++pressed; }, ui::ControlEvents::TouchUpInside);
+    button->addTarget(
+        {}, [&](ui::Control&, const ui::Event*) { ++pressed; }, ui::ControlEvents::TouchUpInside);
     button->setCustomButtonTintColor(gfx::Color::red(), "Submit", window_);
     auto segment = button->segmentButton();
     ASSERT_TRUE(segment);

@@ -122,8 +122,8 @@ TEST_F(ShowBoxesTest, QuoteBoxShowsTextAndAuthorOnce) {
 
 TEST_F(ShowBoxesTest, KitPictureForAPersonToLookAt) {
     Heard picture(kORVPictureReceived), quote(kORVQuoteReceived);
-    service_->setReplyContent("GetPicture", std::string("<PictureObject><Image>") + kTwoPixelsWrapped +
-                                                "</Image></PictureObject>");
+    service_->setReplyContent("GetPicture",
+                              std::string("<PictureObject><Image>") + kTwoPixelsWrapped + "</Image></PictureObject>");
     auto screen = ui::View::create(gfx::Rect(0, 0, 320, 480));
     screen->setBackgroundColor(gfx::Color::fromRgbHex(0x303840));
     auto header = ORVUINavigationBarView::initWithTitle("Offers", 0);
@@ -134,8 +134,8 @@ TEST_F(ShowBoxesTest, KitPictureForAPersonToLookAt) {
     screen->addSubview(PanelLabel::initHeaderLabel("Rank", 10, 92));
     screen->addSubview(PanelLabel::initNameLabel("Ann Example", 70, 92));
     screen->addSubview(PanelLabel::initScoreLabel("1,200", 210, 92));
-    auto wrapped = PanelLabel::initAutoFitLabelWithWrappedText(
-        "Complete the offer to earn coins for your next game.", 300, gfx::Font::systemFontOfSize(14), 10, 114);
+    auto wrapped = PanelLabel::initAutoFitLabelWithWrappedText("Complete the offer to earn coins for your next game.",
+                                                               300, gfx::Font::systemFontOfSize(14), 10, 114);
     wrapped->setBackgroundColor(gfx::Color::clear());
     wrapped->setTextColor(gfx::Color::white());
     screen->addSubview(wrapped);
