@@ -4,6 +4,7 @@
 // rotate.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 

@@ -7,6 +7,7 @@
 #include "offers/orvane/orv_ui_navigation_bar_view.h"
 #include "offers/orvane/orv_ui_tab_bar_view.h"
 #include "offers/orvane/orvane_connect.h"
+#include "platform/foundation/log.h"
 #include "platform/foundation/testing/log_capture.h"
 #include "tests/offers/orvane/kit_widget_support.h"
 
@@ -103,11 +104,14 @@ TEST_F(HeaderTabBarsTest, TabBarLaysOutEqualButtonsAndSelectsTheTappedOne) {
     EXPECT_FALSE(bar->getORVTabBarBtnAtIndex(4));
     window_->addSubview(bar);
 
+    const fnd::LogLevel level = fnd::minLogLevel();
+    fnd::setMinLogLevel(fnd::LogLevel::Debug);
     fnd::testing::LogCapture capture;
     context_->setLogThreshold(4);
     auto second = bar->getORVTabBarBtnAtIndex(1);
     widget_test::TouchDriver::tap(window_, widget_test::centerInWindow(*second));
-    EXPECT_TRUE(capture.contains("Button Pressed"));
+    fnd::setMinLogLevel(level);
+    EXPECT_TRUE(capture.contains("[Log Level: 4]; Button Pressed"));
     for (int i = 0; i < 4; ++i) {
         auto button = bar->getORVTabBarBtnAtIndex(i);
         const bool chosen = i == 1;

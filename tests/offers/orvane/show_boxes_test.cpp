@@ -121,6 +121,7 @@ TEST_F(ShowBoxesTest, QuoteBoxShowsTextAndAuthorOnce) {
 }
 
 TEST_F(ShowBoxesTest, KitPictureForAPersonToLookAt) {
+    gfx::installTextMetrics(nullptr); // real glyph widths for the picture
     Heard picture(kORVPictureReceived), quote(kORVQuoteReceived);
     service_->setReplyContent("GetPicture",
                               std::string("<PictureObject><Image>") + kTwoPixelsWrapped + "</Image></PictureObject>");
@@ -171,9 +172,10 @@ TEST_F(ShowBoxesTest, KitPictureForAPersonToLookAt) {
     screen->addSubview(tabs);
     ASSERT_TRUE(pump([&] { return picture.count == 1 && quote.count == 1; }));
 
-    gfx::installTextMetrics(nullptr); // real glyph widths for the picture
     std::error_code ec;
     std::filesystem::create_directories("screenshots", ec);
+    screen->layoutIfNeeded();
+    screen->displayIfNeeded();
     gfx::beginImageContext(screen->bounds().size);
     screen->renderInContext(*gfx::getCurrentContext());
     EXPECT_TRUE(gfx::savePng(*gfx::getCurrentContext(), "screenshots/orvane-widget-kit.png"));
