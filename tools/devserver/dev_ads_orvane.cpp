@@ -70,6 +70,21 @@ OrvaneReplyMode DevOrvaneService::mode(const std::string& method) const {
     return found == modes_.end() ? OrvaneReplyMode::Good : found->second;
 }
 
+void DevOrvaneService::setReplyContent(const std::string& method, std::string inner) {
+    std::lock_guard lock(mutex_);
+    if (inner.empty()) {
+        contents_.erase(method);
+    } else {
+        contents_[method] = std::move(inner);
+    }
+}
+
+std::string DevOrvaneService::replyContent(const std::string& method) const {
+    std::lock_guard lock(mutex_);
+    auto found = contents_.find(method);
+    return found == contents_.end() ? std::string() : found->second;
+}
+
 void DevOrvaneService::releaseStalls() {
     {
         std::lock_guard lock(mutex_);
@@ -107,10 +122,12 @@ void addOrvaneRoutes(DevAdsServer& server, std::shared_ptr<DevOrvaneService> ser
             return true;
         }
         switch (service->mode(method)) {
-        case OrvaneReplyMode::Good:
+        case OrvaneReplyMode::Good: {
             response.status = 200;
-            response.body = goodReply(method);
+            const std::string content = service->replyContent(method);
+            response.body = content.empty() ? goodReply(method) : envelope(content);
             break;
+        }
         case OrvaneReplyMode::ErrorMessage:
             response.status = 200;
             response.body = envelope("<ErrorMessage>The service is unavailable</ErrorMessage>");

@@ -106,6 +106,10 @@ public:
 
     void setMode(const std::string& method, OrvaneReplyMode mode);
     OrvaneReplyMode mode(const std::string& method) const;
+    // What a Good reply of `method` carries inside its envelope instead of the canned content; an empty
+    // text restores the canned one.
+    void setReplyContent(const std::string& method, std::string inner);
+    std::string replyContent(const std::string& method) const;
     // Lets every stalled request go (with a 500), now and from now on.
     void releaseStalls();
     // Waits while a stall holds (server thread).
@@ -116,6 +120,7 @@ private:
     std::condition_variable released_;
     bool releasing_ = false;
     std::map<std::string, OrvaneReplyMode> modes_;
+    std::map<std::string, std::string> contents_;
 };
 
 // The offer network's web service under "/orvane": "/orvane/Service1.asmx/<Method>" (and

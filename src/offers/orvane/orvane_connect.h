@@ -9,12 +9,18 @@
 
 #include "offers/orvane/orv_beacon_recorder.h"
 
+#include "platform/graphics/font.h"
+#include "platform/graphics/geometry.h"
+
 namespace ui {
 class View;
 class ViewController;
 } // namespace ui
 
 namespace zelvan::orvane {
+
+class ShowPicture;
+class ShowQuoteInfo;
 
 // Posted by the SDK's screens when they close, unless another SDK view opened them (no object).
 inline constexpr const char* kORVShowBoxNotification = "ORV_SHOW_BOX_NOTIFICATION";
@@ -72,6 +78,12 @@ public:
     void endSubBeaconWithName(const std::string& name);
     const ORVBeaconRecorder& beaconRecorder() const { return beacons_; }
 
+    // --- Picture and quote boxes (orvane_connect_boxes.cpp) ---
+    // Drops the box made last time and returns a new one of `frame` (kept until the next call) for the
+    // caller to add to its views.
+    std::shared_ptr<ShowPicture> GetPicture(gfx::Rect frame);
+    std::shared_ptr<ShowQuoteInfo> GetQuote(gfx::Rect frame, std::shared_ptr<gfx::Font> font);
+
 private:
     std::weak_ptr<OrvaneConnectDelegate> delegate_;
     int angle_ = 0;
@@ -83,6 +95,8 @@ private:
     std::optional<std::string> offersItemName_;
     int beaconSwitch_ = 0;
     ORVBeaconRecorder beacons_;
+    std::shared_ptr<ShowPicture> pictureBox_;
+    std::shared_ptr<ShowQuoteInfo> quoteBox_;
 };
 
 } // namespace zelvan::orvane
