@@ -97,8 +97,8 @@ struct ORVListMember {
 
 // The game's leaderboard description ("ScoresAndFilterInfo" of the connect reply).
 struct ORVscoresAndFilterInfoReturn {
-    std::array<std::optional<std::string>, 6> filterNames; // filterName1 ... 6; none when not named
-    std::array<std::optional<std::string>, 7> scoreNames;  // ScoreName1 ... 7
+    std::array<std::optional<std::string>, 6> filterNames;  // filterName1 ... 6; none when not named
+    std::array<std::optional<std::string>, 7> scoreNames;   // ScoreName1 ... 7
     std::array<std::vector<ORVListMember>, 6> filterValues; // filterValues1 ... 6, in document order
 
     static ORVscoresAndFilterInfoReturn initWithInfo(const fnd::Value& element);

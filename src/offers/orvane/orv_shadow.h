@@ -117,8 +117,8 @@ public:
     // bought list's start, 100000 at most. See orv_goods_names.h for what their replies post.
     void getAllVGStoreItems();
     void getPurcahsedVGStoreItems();
-    // All bought goods, asked for once a connect succeeded; the reply goes to ORVWebServiceInterface's
-    // GetAllPurchasedVGStoreItemsRequestDidRecieveData.
+    // All bought goods, asked for once a connect succeeded (when screens are installed); the reply goes to
+    // ORVWebServiceInterface's GetAllPurchasedVGStoreItemsRequestDidRecieveData.
     void requestPurchasedGoodsAtStartUp();
     // The bought-item alert: "OK" (1) adds the facade's store view to the first window.
     void alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) override;

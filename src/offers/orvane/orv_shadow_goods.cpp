@@ -77,6 +77,10 @@ void ORVShadow::getPurcahsedVGStoreItems() {
 }
 
 void ORVShadow::requestPurchasedGoodsAtStartUp() {
+    if (!owner_.screens()) {
+        // Its reply only ever opens a store: without screens there is nothing to ask for.
+        return;
+    }
     fnd::Value parameters = genericParameters();
     add(parameters, "start", 0);
     add(parameters, "max", kPurchasedListMax);
@@ -243,8 +247,8 @@ void ORVShadow::handleSubmitScoreReply(const Reply& reply) {
         post(kORVSubmitScoreNoData);
         return;
     }
-    ORVSubmitHighScoreReturn result =
-        ORVSubmitHighScoreReturn::initWithInfo(ORVParser::dictionaryValue(reply.envelope, "SubmitHighScoreReturnObject"));
+    ORVSubmitHighScoreReturn result = ORVSubmitHighScoreReturn::initWithInfo(
+        ORVParser::dictionaryValue(reply.envelope, "SubmitHighScoreReturnObject"));
     if (reply.errorMessage) {
         ZLOG(Warn, "offer network: SubmitHighScore failed (%s)", reply.reason);
         result.submitHighScoreFailMessage = orvStringValue(reply.envelope, "ErrorMessage");

@@ -141,8 +141,8 @@ void ORVWebServiceInterface::GetAllPurchasedVGStoreItemsRequestDidRecieveData(co
         }
         auto shadow = owner_.shadow();
         shadow->holdPreparedStore(store);
-        const std::string message = fnd::format(
-            "You have successfully acquired item %@. Would you like to download it now?", items[i].Name);
+        const std::string message =
+            fnd::format("You have successfully acquired item %@. Would you like to download it now?", items[i].Name);
         ui::AlertView::initWithTitle("", message, std::weak_ptr<ui::AlertViewDelegate>(shadow), "Cancel", {"OK"})
             ->show();
         return;

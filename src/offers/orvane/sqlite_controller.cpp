@@ -56,7 +56,8 @@ std::shared_ptr<SqliteController> SqliteController::sharedInstance() {
 bool SqliteController::openAndCheck() {
     auto opened = fnd::SqlDatabase::open(path_);
     if (!opened) {
-        ZLOG(Error, "offer network: the goods store %s could not be opened (%s)", path_, fnd::sqlMessage(opened.error()));
+        ZLOG(Error, "offer network: the goods store %s could not be opened (%s)", path_,
+             fnd::sqlMessage(opened.error()));
         return false;
     }
     fnd::SqlDatabase db = std::move(opened).value();
@@ -222,8 +223,8 @@ std::vector<ORVLocalVGStoreItem> SqliteController::getAllPurchasedItems() {
         item.currencyName = statement->columnText(10);
         items.push_back(std::move(item));
     }
-    auto attributes = db->prepare(
-        "SELECT AttributeName, AttributeValue FROM orvane_VGStoreItemAttribute WHERE VGStoreItemID = ?1 ORDER BY rowid");
+    auto attributes = db->prepare("SELECT AttributeName, AttributeValue FROM orvane_VGStoreItemAttribute WHERE "
+                                  "VGStoreItemID = ?1 ORDER BY rowid");
     for (auto& item : items) {
         if (!attributes) {
             break;
