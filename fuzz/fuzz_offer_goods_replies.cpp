@@ -37,17 +37,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     // No service base: nothing is ever sent. No facade and no screens: no prompt opens.
     static OrvaneContext context("", "/skin");
-    static Counter counters[] = {
-        Counter(kORVAllVGStoreItemsReceived),      Counter(kORVAllVGStoreItemsError),
-        Counter(kORVAllVGStoreItemsNetError),      Counter(kORVPurchasedVGStoreItemsReceived),
-        Counter(kORVPurchasedVGStoreItemsError),   Counter(kORVPurchasedVGStoreItemsNetError),
-        Counter(kORVPurchaseNetError),             Counter(kORVPurchaseServiceError),
-        Counter(kORVPurchaseReturn),               Counter(kORVHighScoresReceived),
-        Counter(kORVHighScoresError),              Counter(kORVHighScoresNetError),
-        Counter(kORVChallengeScoresReceived),      Counter(kORVChallengeScoresError),
-        Counter(kORVChallengeScoresNetError),      Counter(kORVHighScoreImageReceived),
-        Counter(kORVHighScoreImageError),          Counter(kORVHighScoreImageNetError),
-        Counter(kORVSubmitScoreReturned),          Counter(kORVSubmitScoreFailed)};
+    static Counter counters[] = {Counter(kORVAllVGStoreItemsReceived),
+                                 Counter(kORVAllVGStoreItemsError),
+                                 Counter(kORVAllVGStoreItemsNetError),
+                                 Counter(kORVPurchasedVGStoreItemsReceived),
+                                 Counter(kORVPurchasedVGStoreItemsError),
+                                 Counter(kORVPurchasedVGStoreItemsNetError),
+                                 Counter(kORVPurchaseNetError),
+                                 Counter(kORVPurchaseServiceError),
+                                 Counter(kORVPurchaseReturn),
+                                 Counter(kORVHighScoresReceived),
+                                 Counter(kORVHighScoresError),
+                                 Counter(kORVHighScoresNetError),
+                                 Counter(kORVChallengeScoresReceived),
+                                 Counter(kORVChallengeScoresError),
+                                 Counter(kORVChallengeScoresNetError),
+                                 Counter(kORVHighScoreImageReceived),
+                                 Counter(kORVHighScoreImageError),
+                                 Counter(kORVHighScoreImageNetError),
+                                 Counter(kORVSubmitScoreReturned),
+                                 Counter(kORVSubmitScoreFailed)};
     auto total = [] {
         int sum = 0;
         for (const auto& counter : counters) {
@@ -62,8 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto model = context.modelController();
     auto service = context.webServiceInterface();
     const bool hadAccount = model->orvaneUserAccountObj().has_value();
-    const char* methods[] = {"GetAllVGStoreItems",    "GetPurchasedVGStoreItems", "PurchaseVGWithCurrency",
-                             "GetHighScoresByFilter", "GetHighScoresByChallenge", "GetHighScoreImage",
+    const char* methods[] = {"GetAllVGStoreItems",    "GetPurchasedVGStoreItems",    "PurchaseVGWithCurrency",
+                             "GetHighScoresByFilter", "GetHighScoresByChallenge",    "GetHighScoreImage",
                              "SubmitHighScore",       "StartUpPurchasedVGStoreItems"};
     const size_t pick = (data[0] & 0x7f) % 8;
     model->setMoreHighScore((data[0] & 0x08) != 0);

@@ -102,8 +102,8 @@ std::optional<std::string> orvaneGoodsReply(const std::string& method, const Dev
                            "gAAAABJRU5ErkJggg==</HighScoreImage>");
     }
     if (method == "SubmitHighScore") {
-        return std::string(
-            "<SubmitHighScoreReturnObject><TicketsAwarded>3</TicketsAwarded><DayRank>12</DayRank></SubmitHighScoreReturnObject>");
+        return std::string("<SubmitHighScoreReturnObject><TicketsAwarded>3</TicketsAwarded><DayRank>12</DayRank></"
+                           "SubmitHighScoreReturnObject>");
     }
     return std::nullopt;
 }
