@@ -20,11 +20,16 @@ std::string envelope(std::string_view inner) {
 }
 
 // The good reply of each method.
-std::string goodReply(std::string_view method) {
+std::string goodReply(const std::string& method, const DevAdsRequest& request) {
+    if (auto goods = orvaneGoodsReply(method, request)) {
+        return envelope(*goods);
+    }
     if (method == "Connect") {
         return envelope("<UserAccountObject><FriendlyName>Demo Player</FriendlyName><CurrencyName>Coins</CurrencyName>"
                         "<TapPoints>120</TapPoints><PointsID>pts-1001</PointsID></UserAccountObject>"
                         "<ScoresAndFilterInfo><FilterName1>Level</FilterName1><ScoreName1>Points</ScoreName1>"
+                        "<FilterValues1><FilterValue><Value>1</Value><Caption>Easy</Caption></FilterValue>"
+                        "<FilterValue><Value>2</Value><Caption>Hard</Caption></FilterValue></FilterValues1>"
                         "</ScoresAndFilterInfo>");
     }
     if (method == "GetAdOrder") {
@@ -125,7 +130,7 @@ void addOrvaneRoutes(DevAdsServer& server, std::shared_ptr<DevOrvaneService> ser
         case OrvaneReplyMode::Good: {
             response.status = 200;
             const std::string content = service->replyContent(method);
-            response.body = content.empty() ? goodReply(method) : envelope(content);
+            response.body = content.empty() ? goodReply(method, request) : envelope(content);
             break;
         }
         case OrvaneReplyMode::ErrorMessage:

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -127,5 +128,8 @@ private:
 // "/orvane/service1.asmx/PurchaseVGWithCurrency") answer canned XML per method in the service's mode;
 // a request whose connect key does not check gets an ErrorMessage reply.
 void addOrvaneRoutes(DevAdsServer& server, std::shared_ptr<DevOrvaneService> service);
+// The inside of the good reply to a store or leaderboard method (dev_ads_orvane_goods.cpp), or none for
+// another method.
+std::optional<std::string> orvaneGoodsReply(const std::string& method, const DevAdsRequest& request);
 
 } // namespace zelvan::devserver
