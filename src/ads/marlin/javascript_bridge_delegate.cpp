@@ -941,6 +941,8 @@ void Delegate::didRotateFromInterfaceOrientation() {
     gfx::Size size = h->transformationViewSize();
     send(fnd::format("orientationChange(%d, %f, %f);", h->deviceOrientation(), size.width, size.height));
     if (actionSheet_ && actionSheet_->isVisible() && bridge_ && bridge_->webView()) {
+        // Taken away without a click and shown again, laid out for the new bounds.
+        actionSheet_->dismissWithClickedButtonIndex(actionSheet_->numberOfButtons() - 1, ui::Animated::No);
         actionSheet_->showInView(bridge_->webView());
     }
 }
