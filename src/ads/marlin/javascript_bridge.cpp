@@ -221,11 +221,10 @@ void JavascriptBridge::loadJavascriptString(const std::string& script, const std
     }
     // The start expression stands in an attribute, so it is written with HTML escapes, which the page
     // reads back as the same text; the script name stands in a script string literal.
-    std::string html = "<html>\n\t<head>\n\t\t<title>Advertisement</title>\n" + scriptBlock(bridgeScript()) +
-                       scriptBlock(script) +
-                       scriptBlock("function MNScriptName(){return \"" + fnd::jsEscape(scriptName) + "\";}") +
-                       "\t</head>\n\t<body style=\"margin:0px;\" onload=\"" + fnd::htmlEscape(execute) +
-                       "\">\n\t</body>\n</html>";
+    std::string html =
+        "<html>\n\t<head>\n\t\t<title>Advertisement</title>\n" + scriptBlock(bridgeScript()) + scriptBlock(script) +
+        scriptBlock("function MNScriptName(){return \"" + fnd::jsEscape(scriptName) + "\";}") +
+        "\t</head>\n\t<body style=\"margin:0px;\" onload=\"" + fnd::htmlEscape(execute) + "\">\n\t</body>\n</html>";
     pending_.clear();
     webView_->loadHTMLString(html, baseURL);
     webViewLoading_ = true;
@@ -311,10 +310,9 @@ bool JavascriptBridge::executeCocoaCommand(std::string_view text, std::string* f
     auto self = shared_from_this(); // a command may drop the bridge's last owner
     JavascriptCommandHandler* handler = commandHandlerForSelector(invocation->selector);
     const BridgeCommand* command = handler->commandForSelector(invocation->selector);
-    CommandResult result =
-        invocation->arguments.size() == command->arguments.size()
-            ? command->perform(*handler, invocation->arguments)
-            : CommandResult::fail("wrong number of arguments for " + std::string(command->selector));
+    CommandResult result = invocation->arguments.size() == command->arguments.size()
+                               ? command->perform(*handler, invocation->arguments)
+                               : CommandResult::fail("wrong number of arguments for " + std::string(command->selector));
     if (!result) {
         if (failure) {
             *failure = *result.failure;

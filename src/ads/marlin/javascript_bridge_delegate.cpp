@@ -31,11 +31,10 @@ namespace {
 
 using Delegate = JavascriptBridgeDelegate;
 
-#define MN_COMMAND(selector, function, arguments, method)                                                          \
-    BridgeCommand {                                                                                                \
-        selector, function, arguments, "BridgeLib", [](JavascriptCommandHandler& h, const BridgeArguments& a) {   \
-            return static_cast<Delegate&>(h).method(a);                                                            \
-        }                                                                                                          \
+#define MN_COMMAND(selector, function, arguments, method)                                                              \
+    BridgeCommand {                                                                                                    \
+        selector, function, arguments, "BridgeLib",                                                                    \
+            [](JavascriptCommandHandler& h, const BridgeArguments& a) { return static_cast<Delegate&>(h).method(a); }  \
     }
 
 const BridgeCommand kCommands[] = {
@@ -86,8 +85,7 @@ const BridgeCommand kCommands[] = {
     MN_COMMAND("loadScript:execute:baseURL:", "loadScriptWithBaseURL", "qqq", loadScriptExecuteBaseURL),
     MN_COMMAND("deleteFile:", "deleteFile", "q", deleteFile),
     MN_COMMAND("prepareActionSheet", "prepareActionButtons", "", prepareActionSheet),
-    MN_COMMAND("addButtonToActionSheet:callback:", "addActionButtonWithCallback", "qq",
-               addButtonToActionSheetCallback),
+    MN_COMMAND("addButtonToActionSheet:callback:", "addActionButtonWithCallback", "qq", addButtonToActionSheetCallback),
     MN_COMMAND("displayActionSheet", "displayActionButtons", "", displayActionSheetCommand),
     MN_COMMAND("setBrowserMode:", "setBrowserMode", "b", setBrowserMode),
     MN_COMMAND("getLogContentsWithCallback:", "getLogContentsWithCallback", "q", getLogContentsWithCallback),
@@ -99,8 +97,8 @@ const BridgeCommand kCommands[] = {
                enableJavascriptRequestPassthrough),
     MN_COMMAND("disableJavascriptRequestPassthrough", "disableJavascriptRequestPassthrough", "",
                disableJavascriptRequestPassthrough),
-    MN_COMMAND("enableJavascriptRequestPassthroughWithCallback:", "enableJavascriptRequestPassthroughWithCallback",
-               "q", enableJavascriptRequestPassthroughWithCallback),
+    MN_COMMAND("enableJavascriptRequestPassthroughWithCallback:", "enableJavascriptRequestPassthroughWithCallback", "q",
+               enableJavascriptRequestPassthroughWithCallback),
     MN_COMMAND("disableJavascriptRequestPassthroughWithCallback:", "disableJavascriptRequestPassthroughWithCallback",
                "q", disableJavascriptRequestPassthroughWithCallback),
     MN_COMMAND("requestURL:", "requestURL", "q", requestURL),

@@ -120,9 +120,9 @@ private:
     enum class DownloadKind { File, Zip, Script };
     struct PendingDownload {
         DownloadKind kind = DownloadKind::File;
-        std::string path;     // File: the target file; Zip: the target folder
-        std::string zipPath;  // Zip: where the archive is kept while it is unpacked
-        std::string name;     // Script: the script's name
+        std::string path;    // File: the target file; Zip: the target folder
+        std::string zipPath; // Zip: where the archive is kept while it is unpacked
+        std::string name;    // Script: the script's name
         std::string callback;
         std::string timeoutCallback;
     };

@@ -203,8 +203,7 @@ protected:
     }
     // Pumps the loop in real time (the clock stays) until the page's `expression` is defined.
     bool waitFor(const std::string& expression) {
-        return fnd::RunLoop::main().pumpUntil([&] { return eval("typeof (" + expression + ")") != "undefined"; },
-                                              20.0);
+        return fnd::RunLoop::main().pumpUntil([&] { return eval("typeof (" + expression + ")") != "undefined"; }, 20.0);
     }
 
     fnd::testing::ScopedAppRoot root_;
@@ -261,8 +260,7 @@ TEST_F(MarlinBridgeTest, PolledCommandsRunInOrderAndAFailureEndsItsPoll) {
     EXPECT_TRUE(log.contains("capping interval"));
 
     // An unknown property key fails its command and drops the rest of that poll only.
-    EXPECT_EQ(run("BridgeLib.setContentControllerProperty('nope', '1'); BridgeLib.setSettingString('after', 'x');"),
-              0);
+    EXPECT_EQ(run("BridgeLib.setContentControllerProperty('nope', '1'); BridgeLib.setSettingString('after', 'x');"), 0);
     EXPECT_TRUE(log.contains("An exception occured: "));
     EXPECT_FALSE(host_->database().stringForRecordID("after", "settings"));
     EXPECT_EQ(run("BridgeLib.setContentControllerProperty('clientState', '3');"), 1);
@@ -476,8 +474,7 @@ TEST_F(MarlinBridgeTest, DownloadsInstallsAndArchives) {
     EXPECT_EQ(eval("window.z"), "1");
     EXPECT_EQ(fileText(documents("pkg/a/b.txt")), "inside");
     server.bytes = zipBytes({{"ok.txt", "fine"}, {"../evil.txt", "outside"}});
-    run("BridgeLib.unzipContentsOfURLToFolderWithCallback('" + server.url("/bytes") +
-        "', 'pkg2', 'window.z2 = %d;');");
+    run("BridgeLib.unzipContentsOfURLToFolderWithCallback('" + server.url("/bytes") + "', 'pkg2', 'window.z2 = %d;');");
     ASSERT_TRUE(waitFor("window.z2"));
     EXPECT_EQ(eval("window.z2"), "0");
     EXPECT_FALSE(fnd::FileManager::fileExistsAtPath(documents("evil.txt")));
