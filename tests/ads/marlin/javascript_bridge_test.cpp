@@ -235,6 +235,31 @@ TEST(JavascriptBridgeGrammarTest, CommandTexts) {
     EXPECT_FALSE(JavascriptBridge::parseCommand(";"));
 }
 
+class EventRecorder : public ui::WebViewDelegate {
+public:
+    bool webViewShouldStartLoadWithRequest(ui::WebView&, fnd::UrlRequest&, ui::NavigationType) override {
+        events.push_back("should");
+        return true;
+    }
+    void webViewDidStartLoad(ui::WebView&) override { events.push_back("start"); }
+    void webViewDidFinishLoad(ui::WebView&) override { events.push_back("finish"); }
+    std::vector<std::string> events;
+};
+
+TEST_F(MarlinBridgeTest, WebViewEventsReachThePreviousDelegate) {
+    auto view = ui::View::create<ui::WebView>(gfx::Rect(0, 0, 320, 480));
+    auto recorder = std::make_shared<EventRecorder>();
+    view->setDelegate(recorder);
+    auto bridge = JavascriptBridge::javascriptBridgeWithPollingInterval(1, view);
+    bridge->loadJavascriptString("var x = 1;", "", "page.js", std::nullopt);
+    EXPECT_TRUE(bridge->isWebViewLoading());
+    ASSERT_TRUE(ui::testing::WebViewDriver(view).finishLoad());
+    EXPECT_FALSE(bridge->isWebViewLoading());
+    EXPECT_EQ(recorder->events, (std::vector<std::string>{"should", "start", "finish"}));
+    EXPECT_EQ(view->stringByEvaluatingJavaScriptFromString("MNScriptName() + x"), "page.js1");
+    bridge->halt();
+}
+
 TEST_F(MarlinBridgeTest, PolledCommandsRunInOrderAndAFailureEndsItsPoll) {
     fnd::testing::LogCapture log;
     auto flags = std::make_shared<FlagRecorder>();
@@ -415,8 +440,9 @@ public:
     fnd::testing::HttpTestServer http;
 };
 
-const char* const kGoodReply = R"({"status":"AllOkay","content":{"clientResponse":)"
-                               R"({"source":"function clientInit() {}","clientVersion":"1.2.3"}}})";
+const char* const kGoodReply =
+    R"({"status":"AllOkay","content":{"clientResponse":)"
+    R"({"source":"function clientInit(a, b) { window.inited = b; }","clientVersion":"1.2.3"}}})";
 
 TEST_F(MarlinBridgeTest, DownloadsInstallsAndArchives) {
     Server server;
@@ -432,7 +458,7 @@ TEST_F(MarlinBridgeTest, DownloadsInstallsAndArchives) {
     EXPECT_EQ(server.encodings.back(), "gzip");
     fnd::Value row = host_->database().sqlExecute("SELECT script FROM javascript WHERE filename='client.js'");
     EXPECT_EQ(Base64::stringWithBase64String(row.asArray()->objectAtIndex(0).asArray()->objectAtIndex(0).stringValue()),
-              "function clientInit() {}");
+              "function clientInit(a, b) { window.inited = b; }");
 
     // Without "AllOkay" the source is still stored, the status is 0; a reply that does not parse keeps it.
     server.reply = R"({"status":"Later","content":{"clientResponse":{"source":"var v2;","clientVersion":"2"}}})";
@@ -514,6 +540,9 @@ TEST_F(MarlinBridgeTest, BuiltInBootScriptInstallsTheClientOrGivesUp) {
     EXPECT_EQ(host_->loads[1].expression, "clientInit(5, \"LinuxDevice-3.1\", \"uid\", \"2.3.1\", \"1.2.3\");");
     EXPECT_EQ(server.encodings.back(), "gzip");
     EXPECT_EQ(server.queries.back(), 5U);
+    // The start expression, quotes and all, reaches the installed client's page unchanged.
+    ASSERT_TRUE(ui::testing::WebViewDriver(webView_).finishLoad());
+    EXPECT_EQ(eval("MNScriptName() + ' ' + window.inited"), "client.js LinuxDevice-3.1");
 
     // Garbage every time: ten attempts, then a second later the client is idle and the failure relayed.
     server.reply = "not json";
