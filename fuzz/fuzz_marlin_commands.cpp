@@ -31,8 +31,7 @@ CommandResult check(JavascriptCommandHandler&, const BridgeArguments& arguments,
         }
     }
     // Some rows fail, so the rest of a poll is dropped as well.
-    return count == 2 && arguments[0].stringValue().empty() ? CommandResult::fail("empty name")
-                                                            : CommandResult::ok();
+    return count == 2 && arguments[0].stringValue().empty() ? CommandResult::fail("empty name") : CommandResult::ok();
 }
 
 const BridgeCommand kMockCommands[] = {

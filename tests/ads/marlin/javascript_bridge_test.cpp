@@ -348,6 +348,21 @@ TEST_F(MarlinBridgeTest, RepliesReachTheScriptAsTheSameTextsAndCallbacksAreNoFor
     EXPECT_EQ(eval("window.logs"), "null");
     EXPECT_EQ(eval("window.cb"), "1");
 
+    run("BridgeLib.getDeviceNameWithCallback('window.dn = %s;'); BridgeLib.getDeviceUIDWithCallback('window.uid = "
+        "%s;');"
+        "BridgeLib.disableJavascriptRequestPassthroughWithCallback('window.off = 1;'); BridgeLib.resetLogContents();"
+        "BridgeLib.loadScript('client.js', 'go();'); BridgeLib.loadScriptWithBaseURL('../x.js', 'no();', 'file:/x');"
+        "BridgeLib.loadScriptWithBaseURL('a.js', 'go(\"a\");', 'file:/a');");
+    EXPECT_EQ(eval("window.dn"), "LinuxDevice - 3.1");
+    EXPECT_EQ(eval("window.uid.length"), "40");
+    EXPECT_EQ(eval("window.off"), "1");
+    EXPECT_FALSE(host_->passthrough);
+    ASSERT_EQ(host_->loads.size(), 2U);
+    EXPECT_EQ(host_->loads[0].path, documents("client.js"));
+    EXPECT_EQ(host_->loads[0].expression, "go();");
+    EXPECT_EQ(host_->loads[1].expression, "go(\"a\");");
+    EXPECT_EQ(host_->loads[1].baseURL, "file:/a");
+
     // Display control.
     run("BridgeLib.displayContent(true); BridgeLib.displayLoadingIndicator(true); BridgeLib.setBrowserMode(true);"
         "BridgeLib.requestURL('http://x.test/p'); BridgeLib.notifyDelegateConnectionFailed();");
