@@ -144,6 +144,9 @@ JavascriptBridge::JavascriptBridge() {
 
 JavascriptBridge::~JavascriptBridge() {
     halt();
+    if (webView_ && !webView_->delegate()) {
+        webView_->setDelegate(webViewDelegate_); // the web view's events go back where they went before
+    }
     for (const auto& handler : handlers_) {
         handler->setBridge(nullptr);
     }
