@@ -419,6 +419,12 @@ TEST_F(MarlinBridgeTest, StoreAndFileCommandsStayInsideDocuments) {
     EXPECT_EQ(eval("window.b"), "AAEC");
     EXPECT_EQ(eval("window.refused"), "0");
     EXPECT_EQ(eval("window.w"), "0");
+    // Downloads fetch web addresses only: a file URL would copy local files into the script's reach.
+    const std::string secret = fnd::appendingPathComponent(fnd::AppFolders::root(), "secret.txt");
+    fnd::writeFile(secret, fnd::Bytes({'s'}));
+    run("BridgeLib.writeFileWithContentsOfURLWithCallback('copy.txt', 'file://" + secret + "', 'window.fc = %d;');");
+    EXPECT_EQ(eval("window.fc"), "0");
+    EXPECT_FALSE(fnd::FileManager::fileExistsAtPath(documents("copy.txt")));
     EXPECT_FALSE(fnd::FileManager::fileExistsAtPath(fnd::appendingPathComponent(fnd::AppFolders::root(), "x")));
     EXPECT_FALSE(fnd::FileManager::fileExistsAtPath(outside));
     EXPECT_FALSE(fnd::FileManager::fileExistsAtPath(documents("b.bin")));
