@@ -121,14 +121,14 @@ void MNEAGLView::resizeSurface() {
     const bool refusable = wanted.width <= 0 || wanted.height <= 0 || wanted.width > 4096 || wanted.height > 4096;
     if (refusable) {
         // The layer would refuse this size: keep drawing into the surface we have.
-        if (wanted != refusedSize_) {
+        if (refusedSize_ != wanted) {
             refusedSize_ = wanted;
             ZLOG(Info, "MNEAGLView: keeping the %gx%g surface, a %gx%g one cannot be made", size_.width,
                  size_.height, wanted.width, wanted.height);
         }
         return;
     }
-    refusedSize_ = gfx::Size();
+    refusedSize_.reset();
     ContextScope scope(*this);
     destroySurface();
     if (!createSurface()) {

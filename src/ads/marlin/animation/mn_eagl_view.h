@@ -7,6 +7,7 @@
 #include <GLES/gl.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/ui/eagl_context.h"
@@ -95,7 +96,7 @@ protected:
 
 private:
     bool initialized_ = false;
-    gfx::Size refusedSize_;
+    std::optional<gfx::Size> refusedSize_;
 };
 
 } // namespace zelvan::marlin

@@ -106,8 +106,10 @@ void MNCharacter::render(gfx::Gles1Context& /*gl*/) {}
 // --- Sprites ---
 
 void MNSprite::render(gfx::Gles1Context& gl) {
+    // Only bounds known to be empty skip the sprite: one child of non-finite size must not hide the rest.
     const gfx::Rect b = bounds();
-    if (ceilSide(b.size.width) == 0 || ceilSide(b.size.height) == 0) {
+    const auto empty = [](double side) { return std::isfinite(side) && std::ceil(side) <= 0; };
+    if (empty(b.size.width) || empty(b.size.height)) {
         return;
     }
     // Copied: a child's drawing never changes the layers, but the list must not move under us.
