@@ -26,11 +26,11 @@ Value seg(const char* action, double x, double y) {
 }
 
 Value shape(double w, double h, const char* fill, const char* stroke) {
-    auto path = Value::dictionary({{"path", Value::array({seg("m", 1, 1), seg("l", w, 0), seg("l", 0, h),
-                                                          seg("l", -w, 0), seg("z", 0, 0)})},
-                                   {"fillId", fill},
-                                   {"strokeId", stroke},
-                                   {"strokeWidth", 3}});
+    auto path = Value::dictionary(
+        {{"path", Value::array({seg("m", 1, 1), seg("l", w, 0), seg("l", 0, h), seg("l", -w, 0), seg("z", 0, 0)})},
+         {"fillId", fill},
+         {"strokeId", stroke},
+         {"strokeWidth", 3}});
     return Value::dictionary({{"paths", Value::array({path})}});
 }
 
@@ -114,7 +114,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static bool quiet = (fnd::setLogToStderr(false), fnd::setMinLogLevel(fnd::LogLevel::Error), true);
     (void)quiet;
     static std::shared_ptr<MNAnimationView> view = MNEAGLView::createView<MNAnimationView>(gfx::Rect(0, 0, 64, 48));
-    static auto handler = std::make_shared<JavascriptBridgeAnimationDelegate>(std::weak_ptr<zelvan::marlin::IMarlinContentHost>());
+    static auto handler =
+        std::make_shared<JavascriptBridgeAnimationDelegate>(std::weak_ptr<zelvan::marlin::IMarlinContentHost>());
     if (view == nullptr) {
         return 0;
     }

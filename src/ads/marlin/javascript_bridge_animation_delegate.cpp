@@ -50,10 +50,11 @@ const BridgeCommand kCommands[] = {
     MN_GRAPHICS("bridge_setObject:property:value:", "setObjectPropertyValue", "qqq", setObjectPropertyValue),
     MN_GRAPHICS("bridge_placeObject:inSprite:layer:transform:", "placeObjectInSpriteLayerTransform", "qqqq",
                 placeObjectInSpriteLayerTransform),
-    MN_GRAPHICS("bridge_placeObject:inSprite:layer:transform:alpha:", "placeObjectInSpriteLayerTransformAlpha",
-                "qqqqq", placeObjectInSpriteLayerTransformAlpha),
-    MN_GRAPHICS("bridge_placeObject:inSprite:layer:transform:alpha:useFill:",
-                "placeObjectInSpriteLayerTransformAlphaUseFill", "qqqqqq", placeObjectInSpriteLayerTransformAlphaUseFill),
+    MN_GRAPHICS("bridge_placeObject:inSprite:layer:transform:alpha:", "placeObjectInSpriteLayerTransformAlpha", "qqqqq",
+                placeObjectInSpriteLayerTransformAlpha),
+    MN_GRAPHICS(
+        "bridge_placeObject:inSprite:layer:transform:alpha:useFill:", "placeObjectInSpriteLayerTransformAlphaUseFill",
+        "qqqqqq", placeObjectInSpriteLayerTransformAlphaUseFill),
     MN_GRAPHICS("bridge_placeClippingObject:inSprite:firstLayer:lastLayer:transform:",
                 "placeClippingObjectInSpriteFirstLayerLastLayerTransform", "qqqqq",
                 placeClippingObjectInSpriteFirstLayerLastLayerTransform),
@@ -171,8 +172,7 @@ std::string JavascriptBridgeAnimationDelegate::bridgeScript() {
     return script + "\treturn self;\n}();";
 }
 
-void JavascriptBridgeAnimationDelegate::animationViewPerformedAction(MNAnimationView& view,
-                                                                     const fnd::Value& context) {
+void JavascriptBridgeAnimationDelegate::animationViewPerformedAction(MNAnimationView& view, const fnd::Value& context) {
     if (context.isNull()) {
         return;
     }

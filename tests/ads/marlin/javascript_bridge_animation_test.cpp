@@ -182,11 +182,12 @@ TEST(JavascriptBridgeAnimationScriptTest, GeneratedFunctionsAreExact) {
                            "\t\tsendCommand(\"bridge_initializeAnimation;\");\n\t}\n\n",
                            0),
               0U);
-    EXPECT_NE(script.find("\tself.setSpriteTouchBeganCallbackComplex = function(a_setSprite, a_touchBeganCallback, "
-                          "a_complex)\n\t{\n"
-                          "\t\tsendCommand(\"bridge_setSprite:\\\"\" + a_setSprite + \"\\\" touchBeganCallback:\\\"\" + "
-                          "a_touchBeganCallback + \"\\\" complex:\\\"\" + a_complex + \"\\\";\");\n\t}\n\n"),
-              std::string::npos);
+    EXPECT_NE(
+        script.find("\tself.setSpriteTouchBeganCallbackComplex = function(a_setSprite, a_touchBeganCallback, "
+                    "a_complex)\n\t{\n"
+                    "\t\tsendCommand(\"bridge_setSprite:\\\"\" + a_setSprite + \"\\\" touchBeganCallback:\\\"\" + "
+                    "a_touchBeganCallback + \"\\\" complex:\\\"\" + a_complex + \"\\\";\");\n\t}\n\n"),
+        std::string::npos);
     EXPECT_EQ(script.substr(script.size() - 18), "\treturn self;\n}();");
     EXPECT_EQ(handler.commands().size(), 22U);
 }

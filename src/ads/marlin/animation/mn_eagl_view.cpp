@@ -123,8 +123,8 @@ void MNEAGLView::resizeSurface() {
         // The layer would refuse this size: keep drawing into the surface we have.
         if (refusedSize_ != wanted) {
             refusedSize_ = wanted;
-            ZLOG(Info, "MNEAGLView: keeping the %gx%g surface, a %gx%g one cannot be made", size_.width,
-                 size_.height, wanted.width, wanted.height);
+            ZLOG(Info, "MNEAGLView: keeping the %gx%g surface, a %gx%g one cannot be made", size_.width, size_.height,
+                 wanted.width, wanted.height);
         }
         return;
     }

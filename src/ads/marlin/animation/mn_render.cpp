@@ -349,9 +349,9 @@ void MNPattern::renderInContext(gfx::Context& context, gfx::Rect rect) const {
         break;
     case kLinear:
         if (gradient_ != nullptr) {
-            context.drawLinearGradient(*gradient_, rect.origin, gfx::Point(rect.origin.x + rect.size.width, rect.origin.y),
-                                       gfx::GradientDrawingOptions::DrawsBeforeStart |
-                                           gfx::GradientDrawingOptions::DrawsAfterEnd);
+            context.drawLinearGradient(
+                *gradient_, rect.origin, gfx::Point(rect.origin.x + rect.size.width, rect.origin.y),
+                gfx::GradientDrawingOptions::DrawsBeforeStart | gfx::GradientDrawingOptions::DrawsAfterEnd);
         }
         break;
     case kRadial:

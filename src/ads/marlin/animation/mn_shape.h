@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "ads/marlin/animation/mn_character.h"
-#include "platform/graphics/context.h"
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/value.h"
+#include "platform/graphics/context.h"
 #include "platform/graphics/image.h"
 #include "platform/graphics/path.h"
 

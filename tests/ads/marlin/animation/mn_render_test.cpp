@@ -37,9 +37,9 @@ Value seg(const char* action, double x, double y) {
 
 // A path entry: the rectangle (x, y, w, h) filled with `fill` ("m" is absolute, "l" relative).
 Value rectPath(double x, double y, double w, double h, const char* fill) {
-    return Value::dictionary({{"path", Value::array({seg("m", x, y), seg("l", w, 0), seg("l", 0, h),
-                                                     seg("l", -w, 0), seg("z", 0, 0)})},
-                              {"fillId", fill}});
+    return Value::dictionary(
+        {{"path", Value::array({seg("m", x, y), seg("l", w, 0), seg("l", 0, h), seg("l", -w, 0), seg("z", 0, 0)})},
+         {"fillId", fill}});
 }
 
 // A shape entry with explicit bounds.
@@ -95,8 +95,8 @@ protected:
 };
 
 TEST(MNEAGLViewTest, BitSizes) {
-    const std::vector<std::pair<float, int>> cases = {{0.3F, 0}, {1, 0}, {2, 1}, {3, 2}, {4, 2}, {5, 3}, {8, 3},
-                                                      {0, 0},    {-5, 0}, {std::nanf(""), 0}, {1e30F, 32}};
+    const std::vector<std::pair<float, int>> cases = {
+        {0.3F, 0}, {1, 0}, {2, 1}, {3, 2}, {4, 2}, {5, 3}, {8, 3}, {0, 0}, {-5, 0}, {std::nanf(""), 0}, {1e30F, 32}};
     for (const auto& [x, bits] : cases) {
         EXPECT_EQ(MNEAGLView::bitSizeForNumber(x), bits) << x;
     }
@@ -194,20 +194,19 @@ TEST_F(MNRenderTest, PatternKindsAndRoundCaps) {
     auto stops = Value::array({Value::dictionary({{"color", "#FF0000FF"}, {"ratio", 0}}),
                                Value::dictionary({{"color", "#0000FFFF"}, {"ratio", 255}})});
     view_->setPatternsWithProperties(
-        Value::dictionary({{"tiles", Value::dictionary({{"type", "image"}, {"path", "tile.png"}})},
-                           {"ramp", Value::dictionary({{"type", "linear"}, {"stops", stops}})},
-                           {"glow", Value::dictionary({{"type", "radial"}, {"stops", stops}, {"x", 20}, {"y", 20},
-                                                       {"radius", 10}})},
-                           {"odd", Value::dictionary({{"type", "plaid"}, {"color", "#FFFFFFFF"}})}})
+        Value::dictionary(
+            {{"tiles", Value::dictionary({{"type", "image"}, {"path", "tile.png"}})},
+             {"ramp", Value::dictionary({{"type", "linear"}, {"stops", stops}})},
+             {"glow", Value::dictionary({{"type", "radial"}, {"stops", stops}, {"x", 20}, {"y", 20}, {"radius", 10}})},
+             {"odd", Value::dictionary({{"type", "plaid"}, {"color", "#FFFFFFFF"}})}})
             .asDictionary());
     place("img", shapeEntry({rectPath(0, 0, 40, 40, "tiles")}, 0, 0, 40, 40), 0, 0, 1);
     place("lin", shapeEntry({rectPath(0, 0, 40, 40, "ramp")}, 0, 0, 40, 40), 50, 0, 2);
     place("rad", shapeEntry({rectPath(0, 0, 40, 40, "glow")}, 0, 0, 40, 40), 100, 0, 3);
     place("odd", shapeEntry({rectPath(0, 0, 40, 40, "odd")}, 0, 0, 40, 40), 150, 0, 4);
     // A stroked line from (10, 20) to (30, 20), 10 wide, round caps.
-    auto line = Value::dictionary({{"path", Value::array({seg("m", 10, 20), seg("l", 20, 0)})},
-                                   {"strokeId", "#FFFF00"},
-                                   {"strokeWidth", 10}});
+    auto line = Value::dictionary(
+        {{"path", Value::array({seg("m", 10, 20), seg("l", 20, 0)})}, {"strokeId", "#FFFF00"}, {"strokeWidth", 10}});
     place("line", shapeEntry({line}, 0, 0, 40, 40), 0, 50, 5);
 
     auto image = frame();
