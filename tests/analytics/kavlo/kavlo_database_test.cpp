@@ -15,6 +15,7 @@
 #include "core/zjson.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/dictionary.h"
+#include "platform/foundation/file_manager.h"
 #include "platform/foundation/paths.h"
 #include "platform/foundation/sql_database.h"
 #include "platform/foundation/testing/scoped_app_root.h"
@@ -116,6 +117,7 @@ TEST(KavloDatabaseTest, BatchesDeletesAndTheSessionRowAtTheHead) {
 TEST(KavloDatabaseTest, OlderTableGainsTheSessionColumnAndOddRowsStayWellFormed) {
     fnd::testing::ScopedAppRoot root;
     {
+        ASSERT_TRUE(fnd::FileManager::createDirectoryAtPath(fnd::AppFolders::documents()));
         auto raw = fnd::SqlDatabase::open(dbPath());
         ASSERT_TRUE(raw.ok());
         ASSERT_TRUE(raw.value()
@@ -190,7 +192,7 @@ TEST(KavloDatabaseTest, NoReturnedInsertIsLostToAKill) {
 TEST(KavloDatabaseTest, AWriterAndASenderOnTwoThreadsLoseAndRepeatNothing) {
     fnd::testing::ScopedAppRoot root;
     KavloDatabase db("threads");
-    constexpr int kEvents = 600;
+    constexpr int kEvents = 300;
     std::atomic<bool> done{false};
     std::thread writer([&db, &done] {
         for (int i = 0; i < kEvents; ++i) {
