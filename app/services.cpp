@@ -12,9 +12,9 @@
 
 #include "ads/adwick/adwick_ad_source.h"
 #include "ads/adwick/adwick_context.h"
-#include "analytics/kavlo/kavlo_context.h"
 #include "ads/selvo/selvo_context.h"
 #include "ads/zlv_ad_wrapper_view.h"
+#include "analytics/kavlo/kavlo_context.h"
 #include "games/cache/zelvan_game_cache.h"
 #include "games/cache/zlv_game_version.h"
 #include "games/room/app_game_host.h"

@@ -8,8 +8,8 @@
 #include <span>
 #include <vector>
 
-#include "platform/foundation/dictionary.h"
 #include "platform/foundation/array.h"
+#include "platform/foundation/dictionary.h"
 #include "platform/foundation/encodings.h"
 #include "platform/foundation/format.h"
 

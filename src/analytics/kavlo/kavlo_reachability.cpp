@@ -98,8 +98,7 @@ int KavloReachability::internetConnectionStatus() {
 
 int KavloReachability::localWiFiConnectionStatus() {
     fnd::ReachabilityFlags flags = 0;
-    return isAdHocWiFiNetworkAvailableFlags(&flags) && (flags & IsDirect) != 0 ? ReachableViaWiFiNetwork
-                                                                                : NotReachable;
+    return isAdHocWiFiNetworkAvailableFlags(&flags) && (flags & IsDirect) != 0 ? ReachableViaWiFiNetwork : NotReachable;
 }
 
 int KavloReachability::remoteHostStatus() {

@@ -28,8 +28,9 @@ bool KavloReachabilityQuery::isScheduledOnRunLoop(const fnd::RunLoop& loop) cons
     return query_->isScheduledOnRunLoop(loop);
 }
 
-fnd::RunLoop* KavloReachabilityQuery::startListeningForReachabilityChanges(
-    const std::shared_ptr<fnd::ReachabilityRef>& ref, fnd::RunLoop* loop) {
+fnd::RunLoop*
+KavloReachabilityQuery::startListeningForReachabilityChanges(const std::shared_ptr<fnd::ReachabilityRef>& ref,
+                                                             fnd::RunLoop* loop) {
     if (!ref || loop == nullptr || ref != query_->reachabilityRef()) {
         return nullptr;
     }

@@ -33,13 +33,15 @@ TEST(KavloJSONTest, WritesTextsNumbersAndKeysAsGiven) {
     EXPECT_EQ(json.stringWithFragment(Value(7)).value(), "7");
 
     json.setSortKeys(true);
-    EXPECT_EQ(json.stringWithObject(Value::dictionary({{"b", 1}, {"a", 2}, {"C", 3}})).value(), R"({"C":3,"a":2,"b":1})");
+    EXPECT_EQ(json.stringWithObject(Value::dictionary({{"b", 1}, {"a", 2}, {"C", 3}})).value(),
+              R"({"C":3,"a":2,"b":1})");
 }
 
 TEST(KavloJSONTest, HumanReadableLayout) {
     KavloJSON json;
     json.setHumanReadable(true);
-    auto value = Value::dictionary({{"a", 1}, {"b", Value::dictionary({{"c", Value::array({1, 2})}})}, {"e", Value::dictionary()}});
+    auto value = Value::dictionary(
+        {{"a", 1}, {"b", Value::dictionary({{"c", Value::array({1, 2})}})}, {"e", Value::dictionary()}});
     EXPECT_EQ(json.stringWithObject(value).value(),
               "{\n  \"a\" : 1,\n  \"b\" : {\n    \"c\" : [\n    1,\n    2\n    ]\n  },\n  \"e\" : {}\n}");
 }
