@@ -14,6 +14,7 @@
 #include "ads/adwick/adwick_context.h"
 #include "ads/selvo/selvo_context.h"
 #include "ads/zlv_ad_wrapper_view.h"
+#include "analytics/kavlo/kavlo_context.h"
 #include "games/cache/zelvan_game_cache.h"
 #include "games/cache/zlv_game_version.h"
 #include "games/room/app_game_host.h"
@@ -148,6 +149,10 @@ AppRegistry makeRegistry() {
         selvo::SelvoConfig config;
         config.adsBase = delegate.config().adsBase;
         return std::make_shared<selvo::SelvoContext>(delegate.service(&AppRegistry::reachability), std::move(config));
+    };
+    // The Kavlo analytics client's context over the one reachability monitor.
+    registry.kavlo.factory = [](zelvanAppDelegate& delegate) {
+        return std::make_shared<kavlo::KavloContext>(delegate.service(&AppRegistry::reachability));
     };
     // The Adwick banner client: its ad server and media under the --ads-base URL (none without it).
     registry.adwick.factory = [](zelvanAppDelegate& delegate) {

@@ -208,6 +208,10 @@ std::shared_ptr<adwick::AdwickContext> zelvanAppDelegate::adwick() {
     return service(&AppRegistry::adwick);
 }
 
+std::shared_ptr<kavlo::KavloContext> zelvanAppDelegate::kavlo() {
+    return service(&AppRegistry::kavlo);
+}
+
 const std::shared_ptr<ZelvanStyle>& zelvanAppDelegate::style() const {
     return ZelvanStyle::shared();
 }
