@@ -49,7 +49,7 @@ void MediaView::renderAnimated(const std::string& imageURL, const std::string& t
 }
 
 std::string MediaView::escapedTarget(const std::string& url) {
-    return fnd::escapeLegacyPlus(url, "&=+#");
+    return fnd::escapeLegacyPlus(url, "&=+#?");
 }
 
 void MediaView::home(const std::string& url) {

@@ -54,7 +54,8 @@ public:
     void setAdView(std::weak_ptr<SVAdViewConcrete> adView) { adView_ = std::move(adView); }
     const std::shared_ptr<MediaViewDelegate>& mediaDelegate() const { return delegate_; }
 
-    // The proxy's query value for a URL: escaped so that its own query stays inside the value.
+    // The proxy's query value for a URL: "&", "=", "+", "#" and "?" are escaped too, so the URL's own
+    // query stays inside the value and the proxy gets the URL whole.
     static std::string escapedTarget(const std::string& url);
 
 private:

@@ -20,6 +20,7 @@
 #include "platform/foundation/backends.h"
 #include "platform/foundation/clock.h"
 #include "platform/foundation/cookie_storage.h"
+#include "platform/foundation/log.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/testing/fake_reachability.h"
 #include "platform/foundation/testing/scoped_app_root.h"
@@ -96,12 +97,23 @@ protected:
         context_ = std::make_shared<SelvoContext>(std::make_shared<Reachability>(), config);
     }
     ~SelvoViewFixture() override {
+        fnd::setMinLogLevel(previousLevel_);
         record_->releaseStalls();
         context_.reset();
         fnd::installReachabilityProvider(nullptr);
         fnd::Clock::install(nullptr);
     }
 
+    // Turns the client's verbose log on and lets its Debug lines through.
+    void verbose() {
+        context_->setVerbose(true);
+        fnd::setMinLogLevel(fnd::LogLevel::Debug);
+    }
+    // The last request the ad host answered.
+    devserver::DevAdsRequest lastRequest() const {
+        const auto all = server_.requests();
+        return all.empty() ? devserver::DevAdsRequest() : all.back();
+    }
     std::shared_ptr<SVAdViewConcrete> view(int type, const std::string& pid, unsigned batch = 0) {
         return std::dynamic_pointer_cast<SVAdViewConcrete>(
             SVAdView::batchAdViewWithType(context_, type, pid, "site", 3, std::nullopt, batch, 1, delegate_));
@@ -122,6 +134,7 @@ protected:
         return made;
     }
 
+    fnd::LogLevel previousLevel_ = fnd::minLogLevel();
     fnd::testing::ScopedAppRoot root_;
     std::shared_ptr<fnd::ManualClock> clock_ = fnd::ManualClock::install();
     std::shared_ptr<fnd::testing::FakeReachability> reachability_ = fnd::testing::FakeReachability::install();

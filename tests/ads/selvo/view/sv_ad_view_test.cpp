@@ -15,6 +15,8 @@
 namespace zelvan::selvo {
 namespace {
 
+using testing::RecordingDelegate;
+
 class SVAdViewTest : public testing::SelvoViewFixture {};
 
 TEST_F(SVAdViewTest, FactoriesMakeEachKindAtItsSize) {
@@ -43,7 +45,7 @@ TEST_F(SVAdViewTest, FactoriesMakeEachKindAtItsSize) {
 }
 
 TEST_F(SVAdViewTest, DisplayNewAdShowsTheDefaultThenTheFetchedAdOnMain) {
-    SVSetLogging(*context_, true);
+    verbose();
     fnd::testing::LogCapture log;
     delegate_->fallback = ad("default");
     auto banner = view(1, "pub");
@@ -88,7 +90,7 @@ TEST_F(SVAdViewTest, ServerErrorsFailOffMainWhileEmptyRepliesSayNothing) {
 }
 
 TEST_F(SVAdViewTest, NetworkDownKeepsTheAdShown) {
-    SVSetLogging(*context_, true);
+    verbose();
     fnd::testing::LogCapture log;
     auto banner = view(0, "pub");
     banner->setAd(ad("first"));
@@ -127,7 +129,7 @@ TEST_F(SVAdViewTest, ClicksCarryTheDeviceIdAsQuid) {
 }
 
 TEST_F(SVAdViewTest, RotationTimerRequestsEachIntervalAndWaitsWhileTheLandingPageIsOpen) {
-    SVSetLogging(*context_, true);
+    verbose();
     fnd::testing::LogCapture log;
     auto banner = view(1, "pub");
     banner->setDisplayMode(2);
