@@ -31,8 +31,8 @@ public:
             return;
         }
         view_->setBackgroundColor(gfx::Color::black());
-        if (auto url = selvo::SVURLBuilder(*context_).urlForAdType(view_->requestAdType(), 0,
-                                                                   view_->userInfoDictionary())) {
+        if (auto url =
+                selvo::SVURLBuilder(*context_).urlForAdType(view_->requestAdType(), 0, view_->userInfoDictionary())) {
             request_ = url->absoluteString();
         }
         view_->displayNewAd();

@@ -18,9 +18,9 @@
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/thread.h"
 #include "tools/demo/demo_adwick_steps.h"
-#include "tools/demo/demo_selvo_steps.h"
 #include "tools/demo/demo_game_steps.h"
 #include "tools/demo/demo_messenger_steps.h"
+#include "tools/demo/demo_selvo_steps.h"
 #include "tools/demo/demo_session.h"
 #include "tools/demo/demo_summary.h"
 

@@ -97,12 +97,23 @@ std::string escapeHtml(const std::string& text) {
     std::string out;
     for (char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '\'': out += "&#39;"; break;
-        case '"': out += "&quot;"; break;
-        default: out.push_back(c);
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '\'':
+            out += "&#39;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out.push_back(c);
         }
     }
     return out;
@@ -113,8 +124,7 @@ bool isDigits(std::string_view text) {
 }
 
 // One image banner; "localhost" pictures lie outside the image domain ("127.0.0.1").
-std::string bannerAd(const std::string& id, const std::string& imageHost, const std::string& picture,
-                     int impressions) {
+std::string bannerAd(const std::string& id, const std::string& imageHost, const std::string& picture, int impressions) {
     const std::string image = "http://" + imageHost + "/selvo/img/" + picture + ".png";
     return "<ad id=\"" + id + "\" availableImpressions=\"" + std::to_string(impressions) + "\"><clickUrl>http://" +
            imageHost + "/selvo/landing.html?ad=" + id + "</clickUrl><body type=\"banner\"><banner><actionText>Ad " +
@@ -260,11 +270,10 @@ std::shared_ptr<DevSelvoRecord> addSelvoRoutes(DevAdsServer& server) {
         std::string ads;
         if (!batch) {
             const std::string picture = pid == "demo" ? std::string("banner") : n;
-            ads = "<ads>" + (pid == "text" ? textAd("t" + n, host, 1) : bannerAd("s" + n, host, picture, 1)) +
-                  "</ads>";
+            ads = "<ads>" + (pid == "text" ? textAd("t" + n, host, 1) : bannerAd("s" + n, host, picture, 1)) + "</ads>";
         } else if (pid == "text") {
-            ads =
-                "<ads batchid=\"b" + n + "\" expiry=\"" + std::string(kExpiry) + "\">" + textAd("t" + n, host, 5) + "</ads>";
+            ads = "<ads batchid=\"b" + n + "\" expiry=\"" + std::string(kExpiry) + "\">" + textAd("t" + n, host, 5) +
+                  "</ads>";
         } else {
             ads = "<ads batchid=\"b" + n + "\" expiry=\"" + std::string(kExpiry) + "\">" +
                   bannerAd("a" + n, host, n, 5) + bannerAd("c" + n, host, std::to_string(answer + 1000), 5) + "</ads>";

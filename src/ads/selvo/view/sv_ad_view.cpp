@@ -39,9 +39,8 @@ std::string SVAdView::libBuildInfo() {
                        "18:31:02");
 }
 
-int SVAdView::cachedAdsCount(SelvoContext& context, int type, const std::string& publisherID,
-                             const std::string& siteID, int placement, const std::optional<std::string>& section,
-                             int size) {
+int SVAdView::cachedAdsCount(SelvoContext& context, int type, const std::string& publisherID, const std::string& siteID,
+                             int placement, const std::optional<std::string>& section, int size) {
     return SVCacheManager::forContext(context)->cachedAdsCount(
         SVAdParams(type, publisherID, siteID, placement, section, size));
 }

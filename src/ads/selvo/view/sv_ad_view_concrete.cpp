@@ -96,12 +96,10 @@ double kindWidth(int orientation) {
 
 } // namespace
 
-std::shared_ptr<SVAdViewConcrete> SVAdViewConcrete::adViewWithType(const std::shared_ptr<SelvoContext>& context,
-                                                                   int type, const std::string& publisherID,
-                                                                   const std::string& siteID, int placement,
-                                                                   const std::optional<std::string>& section,
-                                                                   unsigned batchSize, int orientation,
-                                                                   DelegatePtr delegate) {
+std::shared_ptr<SVAdViewConcrete>
+SVAdViewConcrete::adViewWithType(const std::shared_ptr<SelvoContext>& context, int type, const std::string& publisherID,
+                                 const std::string& siteID, int placement, const std::optional<std::string>& section,
+                                 unsigned batchSize, int orientation, DelegatePtr delegate) {
     if (!context) {
         return nullptr;
     }
@@ -157,8 +155,8 @@ SVAdViewConcrete::textAdViewWithOrientation(const std::shared_ptr<SelvoContext>&
 }
 
 std::shared_ptr<SVAdViewConcrete>
-SVAdViewConcrete::interstitialAdViewWithOrientation(const std::shared_ptr<SelvoContext>& context,
-                                                    int /*orientation*/, DelegatePtr delegate) {
+SVAdViewConcrete::interstitialAdViewWithOrientation(const std::shared_ptr<SelvoContext>& context, int /*orientation*/,
+                                                    DelegatePtr delegate) {
     auto view = ui::View::create<SVInterstitialAdView>(gfx::Rect(0, 0, 0, 0), context);
     view->setDelegate(std::move(delegate));
     return view;

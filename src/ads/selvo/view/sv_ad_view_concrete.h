@@ -37,8 +37,7 @@ public:
     static std::shared_ptr<SVAdViewConcrete> adViewWithType(const std::shared_ptr<SelvoContext>& context, int type,
                                                             const std::string& publisherID, const std::string& siteID,
                                                             int placement, const std::optional<std::string>& section,
-                                                            unsigned batchSize, int orientation,
-                                                            DelegatePtr delegate);
+                                                            unsigned batchSize, int orientation, DelegatePtr delegate);
     // The kind factories: 320 (460 for orientations 3 and 4) wide; 80 high for the banner, 50 for the
     // small banner and the text ad; the interstitial starts with a zero frame that follows its parent.
     static std::shared_ptr<SVAdViewConcrete> bannerAdViewWithOrientation(const std::shared_ptr<SelvoContext>& context,

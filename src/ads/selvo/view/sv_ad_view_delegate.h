@@ -46,8 +46,8 @@ public:
     virtual void adViewWillDisplayAd(SVAdView& /*view*/, const std::shared_ptr<SVAd>& /*ad*/) {}
 
     // Whether the landing page turns to `orientation`; none lets it turn.
-    virtual std::optional<bool> adViewWebViewShouldAutorotateToInterfaceOrientation(
-        SVAdView& /*view*/, ui::InterfaceOrientation /*orientation*/) {
+    virtual std::optional<bool>
+    adViewWebViewShouldAutorotateToInterfaceOrientation(SVAdView& /*view*/, ui::InterfaceOrientation /*orientation*/) {
         return std::nullopt;
     }
     // An ad to show while the first request runs; null for none.

@@ -37,8 +37,7 @@ gfx::ImagePtr SVInterstitialAdView::newContentImageRef(gfx::Rect rect) {
     }
     setBackgroundColor(fitsize_ ? gfx::Color::clear() : gfx::Color(0, 0, 0, 0.85));
     const SVAd& ad = *currentAd_;
-    return SVPaintImage(bounds().size,
-                        [&] { paintAd(ad, rect, imageRectForRect(rect, pictureSize(ad)), true); });
+    return SVPaintImage(bounds().size, [&] { paintAd(ad, rect, imageRectForRect(rect, pictureSize(ad)), true); });
 }
 
 void SVInterstitialAdView::layoutSubviews() {

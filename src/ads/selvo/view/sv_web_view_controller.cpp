@@ -14,9 +14,10 @@
 
 namespace zelvan::selvo {
 
-std::shared_ptr<SVWebViewController> SVWebViewController::initWithURL(
-    std::shared_ptr<SelvoContext> context, fnd::Url url, std::weak_ptr<SVWebViewControllerDelegate> delegate,
-    std::weak_ptr<MediaView> mediaView) {
+std::shared_ptr<SVWebViewController>
+SVWebViewController::initWithURL(std::shared_ptr<SelvoContext> context, fnd::Url url,
+                                 std::weak_ptr<SVWebViewControllerDelegate> delegate,
+                                 std::weak_ptr<MediaView> mediaView) {
     auto controller = std::make_shared<SVWebViewController>(std::move(context));
     controller->url_ = std::move(url);
     controller->delegate_ = std::move(delegate);

@@ -159,23 +159,23 @@ TEST_F(SVAdViewKindsTest, DismissPictureIsADiscWithACross) {
     ASSERT_TRUE(picture);
     EXPECT_EQ(picture->size(), gfx::Size(27, 27));
     const auto at = [&](int x, int y) { return picture->pixelAt(x, y); };
-    EXPECT_EQ(at(0, 0).a, 0);                               // outside the disc
-    EXPECT_GT(at(14, 12).r, 200);                           // the cross's middle
-    EXPECT_LT(at(14, 19).r, 60);                            // inside the disc, off the cross
+    EXPECT_EQ(at(0, 0).a, 0);     // outside the disc
+    EXPECT_GT(at(14, 12).r, 200); // the cross's middle
+    EXPECT_LT(at(14, 19).r, 60);  // inside the disc, off the cross
     EXPECT_GT(at(14, 19).a, 200);
-    EXPECT_GT(at(14, 1).r, 150);                            // the white ring at the top
+    EXPECT_GT(at(14, 1).r, 150); // the white ring at the top
     auto arrow = SVImageFactory().backArrowImage();
     ASSERT_TRUE(arrow);
-    EXPECT_GT(arrow->pixelAt(20, 13).a, 200);               // inside the triangle
-    EXPECT_EQ(arrow->pixelAt(4, 13).a, 0);                  // left of its tip
+    EXPECT_GT(arrow->pixelAt(20, 13).a, 200); // inside the triangle
+    EXPECT_EQ(arrow->pixelAt(4, 13).a, 0);    // left of its tip
 }
 
 TEST_F(SVAdViewKindsTest, PicturesOfEveryKind) {
     gfx::installTextMetrics(nullptr);
     std::error_code ec;
     std::filesystem::create_directories("screenshots", ec);
-    for (const auto& [type, name] : {std::pair{0, "banner"}, std::pair{1, "small-banner"}, std::pair{2, "text"},
-                                     std::pair{3, "interstitial"}}) {
+    for (const auto& [type, name] :
+         {std::pair{0, "banner"}, std::pair{1, "small-banner"}, std::pair{2, "text"}, std::pair{3, "interstitial"}}) {
         std::shared_ptr<SVAdViewConcrete> shown;
         if (type == 3) {
             shown = interstitial(pictureAd("Tap to play", 200, 120));
