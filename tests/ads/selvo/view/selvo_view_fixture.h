@@ -109,10 +109,15 @@ protected:
         context_->setVerbose(true);
         fnd::setMinLogLevel(fnd::LogLevel::Debug);
     }
-    // The last request the ad host answered.
-    devserver::DevAdsRequest lastRequest() const {
-        const auto all = server_.requests();
-        return all.empty() ? devserver::DevAdsRequest() : all.back();
+    // The last request the ad host answered for `path`.
+    devserver::DevAdsRequest lastRequestTo(const std::string& path) const {
+        devserver::DevAdsRequest found;
+        for (const auto& request : server_.requests()) {
+            if (request.path == path) {
+                found = request;
+            }
+        }
+        return found;
     }
     std::shared_ptr<SVAdViewConcrete> view(int type, const std::string& pid, unsigned batch = 0) {
         return std::dynamic_pointer_cast<SVAdViewConcrete>(

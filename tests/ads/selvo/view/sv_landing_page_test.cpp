@@ -35,8 +35,7 @@ TEST_F(SVLandingPageTest, LandingPageFollowsItsLinkRules) {
     ASSERT_TRUE(page);
     EXPECT_TRUE(page->absoluteString().find("/selvo/landing.html?ad=s") != std::string::npos);
     EXPECT_TRUE(page->absoluteString().ends_with("&quid=dev-1"));
-    const auto asked = lastRequest();
-    EXPECT_EQ(asked.path, "/selvo/landing.html");
+    const auto asked = lastRequestTo("/selvo/landing.html");
     EXPECT_EQ(asked.header("x-udid"), "dev-1");
     EXPECT_EQ(landing->toolbar()->frame(), gfx::Rect(0, 480 - 20 - 45, 320, 45));
     ASSERT_EQ(landing->toolbar()->items().size(), 2U);
@@ -81,8 +80,7 @@ TEST_F(SVLandingPageTest, MediaViewSendsTheWholeAdURLToTheProxy) {
     ui::testing::WebViewDriver driver(media);
     ASSERT_TRUE(driver.finishLoad(30));
     ASSERT_TRUE(pump([&] { return requestsTo("/selvo/siteserver/") == 1; })); // recorded once answered
-    const auto asked = lastRequest();
-    EXPECT_EQ(asked.path, "/selvo/siteserver/sdkproxy.jsp");
+    const auto asked = lastRequestTo("/selvo/siteserver/sdkproxy.jsp");
     EXPECT_EQ(asked.param("u"), target);
     EXPECT_EQ(asked.query.count("a"), 0U);
     EXPECT_EQ(asked.header("x-udid"), "dev-1");
