@@ -87,6 +87,17 @@ TEST_F(SVAdViewTest, ServerErrorsFailOffMainWhileEmptyRepliesSayNothing) {
     EXPECT_EQ(delegate_->failed, 1);
     EXPECT_EQ(delegate_->didDisplay, 0);
     EXPECT_EQ(empty->ad(), nullptr);
+
+    // A server that cannot be reached: a download failure, told to nobody.
+    SelvoConfig nowhere;
+    nowhere.adsBase = "http://127.0.0.1:1";
+    auto unreachable = std::dynamic_pointer_cast<SVAdViewConcrete>(
+        SVAdView::adViewWithType(std::make_shared<SelvoContext>(nullptr, nowhere), 1, "pub", "site", 1, delegate_));
+    unreachable->displayNewAd();
+    ASSERT_TRUE(pump([&] { return !unreachable->isBusy(); }));
+    EXPECT_EQ(delegate_->failed, 1);
+    EXPECT_EQ(delegate_->didDisplay, 0);
+    EXPECT_EQ(SVAdView::cachedAdsCount(*context_, 0, "pub", "site", 3, std::nullopt), 0);
 }
 
 TEST_F(SVAdViewTest, NetworkDownKeepsTheAdShown) {
