@@ -15,6 +15,7 @@
 #include "platform/ui/activity_indicator_view.h"
 #include "platform/ui/alert_view.h"
 #include "platform/ui/application.h"
+#include "platform/ui/html_document.h"
 #include "platform/ui/navigation_bar.h"
 #include "platform/ui/navigation_item.h"
 #include "platform/ui/toolbar.h"
@@ -175,7 +176,7 @@ void AdwickBrowserController::refreshTopToolbar() {
         }
         return;
     }
-    topNavItem_->setTitle(webView_ ? webView_->stringByEvaluatingJavaScriptFromString("document.title") : "");
+    topNavItem_->setTitle(webView_ ? webView_->document().title() : std::string());
     if (spinner_) {
         spinner_->removeFromSuperview();
         spinner_.reset();
@@ -254,7 +255,7 @@ void AdwickBrowserController::mail() {
     if (!webView_) {
         return;
     }
-    const std::string title = webView_->stringByEvaluatingJavaScriptFromString("document.title");
+    const std::string title = webView_->document().title();
     const std::string url = webView_->request() ? webView_->request()->url().absoluteString() : std::string();
     ui::Application::shared().openURL(mailURL(title, url));
 }
