@@ -242,9 +242,26 @@ std::string clickReply(const std::string& base, const std::string& affiliateBase
     return R"({"redirect_url":")" + base + R"(/adwick/landing.html"})";
 }
 
-// The canned ad reply of kind `kind` (text, banner, search) with click action `action`.
+// A rich ad's markup: a gradient, a bevelled logo image, a fading title and three pages of text.
+std::string flexMarkup(const std::string& base) {
+    return R"({"$":{"logo":{"u":")" + base + R"(/adwick/flex/logo.png"}},"ta":[0,0,320,48],"itid":0.5,"v":[)"
+           R"({"t":"bg","f":[0,0,320,48],"bc":[0.16,0.35,0.62,1],"ia":0.5,"ep":0.5},)"
+           R"({"t":"i","f":[6,6,36,36],"$":"logo","b":true,"cav":1,"ut":"logo"},)"
+           R"({"t":"l","f":[50,3,220,22],"x":"Zelvan Chess","fs":16,"fn":"Helvetica-Bold","ut":"title",)"
+           R"("a":[{"t":"B","kp":"opacity","vt":"F","fv":0,"tv":1,"d":0.5}]},)"
+           R"({"t":"p","f":[50,24,260,24],"ut":"pages","p":[)"
+           R"({"v":[{"t":"l","f":[0,0,260,20],"x":"Play chess with friends","fs":12,"fc":1}]},)"
+           R"({"v":[{"t":"l","f":[0,0,260,20],"x":"A new puzzle every day","fs":12,"fc":1}]},)"
+           R"({"v":[{"t":"l","f":[0,0,260,20],"x":"Free to play","fs":12,"fc":1}]}]}]})";
+}
+
+// The canned ad reply of kind `kind` (text, banner, search, markup) with click action `action`.
 std::string adReply(const std::string& base, const std::string& kind, const std::string& action) {
     const std::string click = base + "/adwick/click?action=" + action;
+    if (kind == "markup") {
+        return R"({"6":")" + action + R"(","jsonp_url":")" + click + R"(","cpm_url":")" + base +
+               R"(/adwick/pixel/cpm","markup":)" + flexMarkup(base) + "}";
+    }
     if (kind == "banner") {
         return R"({"banner":")" + base + R"(/adwick/static/iphone/ads/banner.png","6":")" + action +
                R"(","8":"Zelvan Chess","jsonp_url":")" + click + R"(","cpm_url":")" + base +
@@ -337,6 +354,12 @@ void addAdwickRoutes(DevAdsServer& server) {
         if (path == "/adwick/static/iphone/i18n/20090609/en.strings") {
             response.status = 200;
             response.body = std::string(kEnglishStrings);
+            return true;
+        }
+        if (path == "/adwick/flex/logo.png" || path == "/adwick/flex/not-an-image.png") {
+            response.status = 200;
+            response.contentType = "image/png";
+            response.body = path.ends_with("logo.png") ? iconPng() : std::string("not a picture");
             return true;
         }
         if (path == "/adwick/landing.html" || path == "/adwick/search_help.html") {

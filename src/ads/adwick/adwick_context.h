@@ -49,12 +49,16 @@ public:
     const std::optional<std::string>& keywords() const { return keywords_; }
     void setKeywords(std::optional<std::string> keywords) { keywords_ = std::move(keywords); }
 
-    // What builds rich ads and the landing screens of clicks (none until installed). Main thread.
+    // What builds rich ads and the landing screens of clicks (the real ones unless replaced). Main thread.
     const AdwickFlexAdFactory& flexAdFactory() const { return flexAdFactory_; }
     void setFlexAdFactory(AdwickFlexAdFactory factory) { flexAdFactory_ = std::move(factory); }
     // The real screens unless replaced.
     const AdwickLandingScreens& landingScreens() const { return landingScreens_; }
     void setLandingScreens(AdwickLandingScreens screens) { landingScreens_ = std::move(screens); }
+
+    // The rich ads' colours, taken from the first flex ad's publisher; nullopt until then. Main thread.
+    const std::optional<AdwickFlexColors>& flexColors() const { return flexColors_; }
+    void setFlexColors(AdwickFlexColors colors) { flexColors_ = colors; }
 
     // The landing screen on screen, held until it has given the screen back. Main thread.
     const std::shared_ptr<AdwickModalViewController>& landingScreenOnScreen() const { return landingScreenOnScreen_; }
@@ -83,6 +87,7 @@ private:
     AdwickFlexAdFactory flexAdFactory_;
     AdwickLandingScreens landingScreens_;
     std::shared_ptr<AdwickModalViewController> landingScreenOnScreen_;
+    std::optional<AdwickFlexColors> flexColors_;
     std::vector<std::string> mapHostPrefixes_{"maps.atlas.test", "map.atlas.test"};
     std::vector<std::string> videoHosts_{"vidora.test", "www.vidora.test"};
 };
