@@ -259,8 +259,9 @@ std::string flexMarkup(const std::string& base) {
 std::string adReply(const std::string& base, const std::string& kind, const std::string& action) {
     const std::string click = base + "/adwick/click?action=" + action;
     if (kind == "markup") {
-        return R"({"6":")" + action + R"(","jsonp_url":")" + click + R"(","cpm_url":")" + base +
-               R"(/adwick/pixel/cpm","markup":)" + flexMarkup(base) + "}";
+        return R"({"banner":")" + base + R"(/adwick/static/iphone/ads/banner.png","6":")" + action +
+               R"(","jsonp_url":")" + click + R"(","cpm_url":")" + base + R"(/adwick/pixel/cpm","markup":)" +
+               flexMarkup(base) + "}";
     }
     if (kind == "banner") {
         return R"({"banner":")" + base + R"(/adwick/static/iphone/ads/banner.png","6":")" + action +

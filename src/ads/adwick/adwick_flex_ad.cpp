@@ -90,7 +90,11 @@ AdwickFlexAd::~AdwickFlexAd() {
 }
 
 std::shared_ptr<ui::View> AdwickFlexAd::containerView() {
-    return containerView_;
+    if (containerView_ && done_) {
+        handedContainer_ = containerView_;
+        return std::move(containerView_);
+    }
+    return container();
 }
 
 void AdwickFlexAd::cancel() {

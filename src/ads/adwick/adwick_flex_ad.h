@@ -67,9 +67,12 @@ public:
     AdwickFlexAd(const AdwickFlexAd&) = delete;
     AdwickFlexAd& operator=(const AdwickFlexAd&) = delete;
 
-    // The view that shows the rich ad (given its ad and controller by the ad controller).
+    // The view that shows the rich ad (given its ad and controller by the ad controller). Once handed
+    // out it is held only by whoever shows it: the container holds the ad record, which holds this.
     virtual std::shared_ptr<ui::View> containerView();
-    const std::shared_ptr<AdwickFlexAdContainerView>& container() const { return containerView_; }
+    std::shared_ptr<AdwickFlexAdContainerView> container() const {
+        return containerView_ ? containerView_ : handedContainer_.lock();
+    }
     // Stops loading; no delegate call follows.
     virtual void cancel();
     size_t pendingDownloadCount() const { return downloads_.size(); }
@@ -122,6 +125,7 @@ private:
     std::weak_ptr<AdwickFlexAdDelegate> delegate_;
     std::weak_ptr<AdwickDelegate> adwickDelegate_;
     std::shared_ptr<AdwickFlexAdContainerView> containerView_;
+    std::weak_ptr<AdwickFlexAdContainerView> handedContainer_;
     fnd::Value decodedMarkup_;
     std::set<std::shared_ptr<AdwickURLDownload>> downloads_;
     size_t elementsBuilt_ = 0;

@@ -76,6 +76,7 @@ public:
     double timeSinceFirstRender() const;
 
     void drawRect(gfx::Rect rect) override;
+    bool drawsOwnContent() const override { return true; }
     void touchesBegan(const ui::TouchSet& touches, const ui::Event* event) override;
     void touchesMoved(const ui::TouchSet& touches, const ui::Event* event) override;
     void touchesEnded(const ui::TouchSet& touches, const ui::Event* event) override;
@@ -106,6 +107,7 @@ public:
     double initialAlpha() const { return initialAlpha_; }
     double endPointY() const { return endPointY_; }
     void drawRect(gfx::Rect rect) override;
+    bool drawsOwnContent() const override { return true; }
     void viewDidAppear() override;
 
 private:
@@ -135,6 +137,7 @@ public:
     gfx::Color bevelDarkColor = gfx::Color(0.4, 0.4, 0.4, 1);
     gfx::Color bevelLightColor = gfx::Color(0.937, 0.937, 0.937, 1);
     void drawRect(gfx::Rect rect) override;
+    bool drawsOwnContent() const override { return true; }
     void touchesBegan(const ui::TouchSet& touches, const ui::Event* event) override;
     void touchesEnded(const ui::TouchSet& touches, const ui::Event* event) override;
     void viewDidAppear() override;
