@@ -41,8 +41,8 @@ constexpr std::string_view kEnglishStrings = R"("Ads by Adwick" = "Ads by Adwick
 )";
 
 // The words the search suggestions are drawn from.
-constexpr std::string_view kSuggestionWords[] = {"chess",   "chess clubs", "checkers", "chat",    "friends",
-                                                 "fun games", "games",     "go",       "puzzles", "quiz"};
+constexpr std::string_view kSuggestionWords[] = {"chess",     "chess clubs", "checkers", "chat",    "friends",
+                                                 "fun games", "games",       "go",       "puzzles", "quiz"};
 
 // {"data": [...]} of the words starting with `query` (case-insensitive); an empty query matches none.
 std::string suggestionReply(const std::string& query) {
@@ -65,16 +65,16 @@ std::string suggestionReply(const std::string& query) {
 std::string landingPage(const std::string& base) {
     return "<html><head><title>Zelvan Chess</title></head><body><h1>Zelvan Chess</h1><p>Play with friends.</p>"
            "<a id=\"plain\" href=\"" +
-           base + "/adwick/search_help.html\">Help</a> <a id=\"tel\" href=\"tel:5550100\">Call</a> "
-                  "<a id=\"map\" href=\"http://maps.atlas.test/?q=zelvan\">Map</a> "
-                  "<a id=\"store\" href=\"http://store.test/app/zelvan-chess/id100\">Store</a> "
-                  "<a id=\"missing\" href=\"" +
+           base +
+           "/adwick/search_help.html\">Help</a> <a id=\"tel\" href=\"tel:5550100\">Call</a> "
+           "<a id=\"map\" href=\"http://maps.atlas.test/?q=zelvan\">Map</a> "
+           "<a id=\"store\" href=\"http://store.test/app/zelvan-chess/id100\">Store</a> "
+           "<a id=\"missing\" href=\"" +
            base + "/adwick/missing.html\">Missing</a></body></html>";
 }
 
-constexpr std::string_view kSearchHelpPage =
-    "<html><head><title>Search help</title></head><body><h2>Search Zelvan</h2>"
-    "<p>Type a game or a friend's name.</p></body></html>";
+constexpr std::string_view kSearchHelpPage = "<html><head><title>Search help</title></head><body><h2>Search Zelvan</h2>"
+                                             "<p>Type a game or a friend's name.</p></body></html>";
 
 bool isPlainName(std::string_view name) {
     if (name.empty()) {
@@ -244,7 +244,8 @@ std::string clickReply(const std::string& base, const std::string& affiliateBase
 
 // A rich ad's markup: a gradient, a bevelled logo image, a fading title and three pages of text.
 std::string flexMarkup(const std::string& base) {
-    return R"({"$":{"logo":{"u":")" + base + R"(/adwick/flex/logo.png"}},"ta":[0,0,320,48],"itid":0.5,"v":[)"
+    return R"({"$":{"logo":{"u":")" + base +
+           R"(/adwick/flex/logo.png"}},"ta":[0,0,320,48],"itid":0.5,"v":[)"
            R"({"t":"bg","f":[0,0,320,48],"bc":[0.16,0.35,0.62,1],"ia":0.5,"ep":0.5},)"
            R"({"t":"i","f":[6,6,36,36],"$":"logo","b":true,"cav":1,"ut":"logo"},)"
            R"({"t":"l","f":[50,3,220,22],"x":"Zelvan Chess","fs":16,"fn":"Helvetica-Bold","ut":"title",)"
@@ -270,9 +271,8 @@ std::string adReply(const std::string& base, const std::string& kind, const std:
     }
     if (kind == "search") {
         return R"({"text":"Search Zelvan","20":1,"204":"/static/iphone/ads/search_tile.png","6":")" + action +
-               R"(","21":"Find games and friends","22":")" + base +
-               R"(/adwick/search_help.html","jsonp_url":")" + click + R"(","suggestion_url":")" + base +
-               R"(/adwick/suggest?src=search"})";
+               R"(","21":"Find games and friends","22":")" + base + R"(/adwick/search_help.html","jsonp_url":")" +
+               click + R"(","suggestion_url":")" + base + R"(/adwick/suggest?src=search"})";
     }
     return R"({"text":"Play chess with friends on Zelvan","6":")" + action +
            R"(","8":"Zelvan Chess","204":"/static/iphone/ads/icon.png","jsonp_url":")" + click + R"("})";

@@ -45,8 +45,9 @@ const std::vector<std::string>& AdwickBrowserController::browserIcons() {
     return icons;
 }
 
-AdwickBrowserController::LinkDecision AdwickBrowserController::linkDecision(
-    const fnd::Url& url, const std::vector<std::string>& mapHostPrefixes, const std::vector<std::string>& videoHosts) {
+AdwickBrowserController::LinkDecision
+AdwickBrowserController::linkDecision(const fnd::Url& url, const std::vector<std::string>& mapHostPrefixes,
+                                      const std::vector<std::string>& videoHosts) {
     const std::string& scheme = url.scheme();
     if (scheme == "file") {
         return LinkDecision::Refuse;
@@ -128,8 +129,7 @@ void AdwickBrowserController::loadViewWithBounds(gfx::Rect bounds) {
     }
     webView_->setFrame(gfx::Rect(0, kBarHeight, w, std::max(0.0, h - 2 * kBarHeight)));
     bottomToolbar_ = ui::View::create<ui::Toolbar>(gfx::Rect(0, h - kBarHeight, w, kBarHeight));
-    bottomToolbar_->setAutoresizingMask(ui::AutoresizingMask::FlexibleWidth |
-                                        ui::AutoresizingMask::FlexibleTopMargin |
+    bottomToolbar_->setAutoresizingMask(ui::AutoresizingMask::FlexibleWidth | ui::AutoresizingMask::FlexibleTopMargin |
                                         ui::AutoresizingMask::FlexibleBottomMargin);
     if (auto publisher = adwickDelegate()) {
         auto style = publisher->embeddedWebViewBarStyle();
@@ -156,8 +156,7 @@ void AdwickBrowserController::refreshTopToolbar() {
     if (!topNavItem_ || !topToolbar_) {
         return;
     }
-    std::weak_ptr<AdwickBrowserController> weak =
-        std::static_pointer_cast<AdwickBrowserController>(shared_from_this());
+    std::weak_ptr<AdwickBrowserController> weak = std::static_pointer_cast<AdwickBrowserController>(shared_from_this());
     topNavItem_->setLeftBarButtonItem(
         ui::BarButtonItem::initWithBarButtonSystemItem(ui::BarButtonSystemItem::Done, [weak](ui::BarButtonItem&) {
             if (auto self = weak.lock()) {
@@ -183,9 +182,9 @@ void AdwickBrowserController::refreshTopToolbar() {
     }
 }
 
-std::shared_ptr<ui::BarButtonItem> AdwickBrowserController::barButtonItemWithImageName(
-    const std::string& imageName, const std::string& disabledImageName, bool enabled,
-    ui::BarButtonItem::Action action) {
+std::shared_ptr<ui::BarButtonItem>
+AdwickBrowserController::barButtonItemWithImageName(const std::string& imageName, const std::string& disabledImageName,
+                                                    bool enabled, ui::BarButtonItem::Action action) {
     auto item = ui::BarButtonItem::initWithImage(cachedIcon(enabled ? imageName : disabledImageName),
                                                  ui::BarButtonItemStyle::Plain, std::move(action));
     item->setEnabled(enabled);
@@ -205,8 +204,7 @@ void AdwickBrowserController::refreshBottomToolbar() {
         };
     };
     auto space = [] { return ui::BarButtonItem::initWithBarButtonSystemItem(ui::BarButtonSystemItem::FlexibleSpace); };
-    std::weak_ptr<AdwickBrowserController> weak =
-        std::static_pointer_cast<AdwickBrowserController>(shared_from_this());
+    std::weak_ptr<AdwickBrowserController> weak = std::static_pointer_cast<AdwickBrowserController>(shared_from_this());
     const bool loading = webView_->isLoading();
     bottomToolbar_->setItems({
         barButtonItemWithImageName("back", "back_disable", webView_->canGoBack(), onWeb(&ui::WebView::goBack)),

@@ -8,9 +8,8 @@ namespace zelvan::adwick {
 
 void AdwickCanvasController::presentCanvasFromView(ui::View& view, const fnd::Url& url, const std::string& title) {
     const gfx::Rect app = ui::Screen::main().applicationFrame();
-    canvas_ = ui::View::create<AdwickCanvasWebView>(gfx::Rect((app.size.width - kCanvasWidth) / 2,
-                                                              (app.size.height - kCanvasHeight) / 2, kCanvasWidth,
-                                                              kCanvasHeight));
+    canvas_ = ui::View::create<AdwickCanvasWebView>(gfx::Rect(
+        (app.size.width - kCanvasWidth) / 2, (app.size.height - kCanvasHeight) / 2, kCanvasWidth, kCanvasHeight));
     std::weak_ptr<AdwickModalViewController> weak =
         std::static_pointer_cast<AdwickModalViewController>(shared_from_this());
     canvas_->setController(std::weak_ptr<void>(std::static_pointer_cast<void>(shared_from_this())));

@@ -63,11 +63,12 @@ AdwickFlexColors AdwickFlexAd::flexColors() {
     return AdwickFlexColors{};
 }
 
-std::shared_ptr<AdwickFlexAd> AdwickFlexAd::initWithDictionary(const fnd::Value& markup,
-                                                               std::weak_ptr<AdwickFlexAdDelegate> delegate,
-                                                               std::weak_ptr<AdwickDelegate> adwickDelegate,
-                                                               gfx::Rect frame) {
+std::shared_ptr<AdwickFlexAd>
+AdwickFlexAd::initWithDictionary(const fnd::Value& markup, std::weak_ptr<AdwickFlexAdDelegate> delegate,
+                                 std::weak_ptr<AdwickDelegate> adwickDelegate, gfx::Rect frame,
+                                 std::unordered_map<std::string, fnd::Bytes> preloadedAssets) {
     std::shared_ptr<AdwickFlexAd> ad(new AdwickFlexAd());
+    ad->assets_ = std::move(preloadedAssets);
     ad->delegate_ = std::move(delegate);
     ad->adwickDelegate_ = std::move(adwickDelegate);
     ad->decodedMarkup_ = markup;
@@ -129,7 +130,7 @@ void AdwickFlexAd::buildFlexAd(gfx::Rect frame) {
         for (const auto& [name, entry] : *assets->asDictionary()) {
             auto table = entry.asDictionary();
             const std::string* url = table ? stringMember(*table, "u") : nullptr;
-            if (url == nullptr || !name.isString()) {
+            if (url == nullptr || !name.isString() || assets_.count(name.stringKey()) != 0) {
                 continue;
             }
             auto parsed = fnd::Url::parse(*url);
@@ -160,8 +161,7 @@ void AdwickFlexAd::buildFlexAd(gfx::Rect frame) {
     }
     containerView_->setInitialTouchIgnoreDuration(floatWithValue(member(*markup, "itid"), 0));
     const gfx::Rect area = rectWithValue(member(*markup, "ta"), gfx::Rect());
-    containerView_->setTouchableArea(area.size.width >= 44 && area.size.height >= 44 ? area
-                                                                                       : containerView_->bounds());
+    containerView_->setTouchableArea(area.size.width >= 44 && area.size.height >= 44 ? area : containerView_->bounds());
     containerView_->setUseCATransaction(boolWithValue(member(*markup, "ucat"), true));
 
     if (downloads_.empty()) {
@@ -318,7 +318,8 @@ std::shared_ptr<ui::View> AdwickFlexAd::labelFromDictionary(const fnd::Dictionar
     label->setTextColor(colorWithValue(member(dictionary, "fco"), byCode));
     label->setAdjustsFontSizeToFitWidth(boolWithValue(member(dictionary, "afstfw"), true));
     label->setMinimumFontSize(floatWithValue(member(dictionary, "mfs"), 8));
-    label->setNumberOfLines(static_cast<int>(std::clamp<int64_t>(integerWithValue(member(dictionary, "nol"), 1), 0, 1000)));
+    label->setNumberOfLines(
+        static_cast<int>(std::clamp<int64_t>(integerWithValue(member(dictionary, "nol"), 1), 0, 1000)));
     return label;
 }
 
@@ -350,8 +351,7 @@ std::shared_ptr<ui::View> AdwickFlexAd::imageViewFromDictionary(const fnd::Dicti
     return view;
 }
 
-std::shared_ptr<ui::View> AdwickFlexAd::gradientViewFromDictionary(const fnd::Dictionary& dictionary,
-                                                                   gfx::Rect frame) {
+std::shared_ptr<ui::View> AdwickFlexAd::gradientViewFromDictionary(const fnd::Dictionary& dictionary, gfx::Rect frame) {
     const double initialAlpha = floatWithValue(member(dictionary, "ia"), 0.5);
     // The end point: "ep" when the markup gives it; else "ia" as older markups send it (one key for
     // both); else the default.
@@ -492,9 +492,9 @@ ui::AnimationPtr AdwickFlexAd::animationGroupFromArray(const fnd::Array& array, 
             continue;
         }
         applyTiming(*animation, entry.get(), 0.25);
-        const double end = (animation->beginTime() + animation->timeOffset() +
-                            animation->duration() * animation->repeatCount()) /
-                           animation->speed();
+        const double end =
+            (animation->beginTime() + animation->timeOffset() + animation->duration() * animation->repeatCount()) /
+            animation->speed();
         latestEnd = std::max(latestEnd, end);
         animations.push_back(std::move(animation));
     }

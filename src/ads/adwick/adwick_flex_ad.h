@@ -58,11 +58,11 @@ public:
     static constexpr double kDefaultGradientEndPoint = 0.4375;
 
     // Makes the container with `frame` and builds at once; the outcome reaches `delegate` from the run
-    // loop, never from inside this call.
-    static std::shared_ptr<AdwickFlexAd> initWithDictionary(const fnd::Value& markup,
-                                                            std::weak_ptr<AdwickFlexAdDelegate> delegate,
-                                                            std::weak_ptr<AdwickDelegate> adwickDelegate,
-                                                            gfx::Rect frame);
+    // loop, never from inside this call. Assets already in `preloadedAssets` are not fetched.
+    static std::shared_ptr<AdwickFlexAd>
+    initWithDictionary(const fnd::Value& markup, std::weak_ptr<AdwickFlexAdDelegate> delegate,
+                       std::weak_ptr<AdwickDelegate> adwickDelegate, gfx::Rect frame,
+                       std::unordered_map<std::string, fnd::Bytes> preloadedAssets = {});
     virtual ~AdwickFlexAd();
     AdwickFlexAd(const AdwickFlexAd&) = delete;
     AdwickFlexAd& operator=(const AdwickFlexAd&) = delete;
@@ -118,8 +118,7 @@ private:
     std::shared_ptr<ui::View> imageViewFromDictionary(const fnd::Dictionary& dictionary, gfx::Rect frame);
     std::shared_ptr<ui::View> gradientViewFromDictionary(const fnd::Dictionary& dictionary, gfx::Rect frame);
     std::shared_ptr<ui::View> plainViewFromDictionary(const fnd::Dictionary& dictionary, gfx::Rect frame);
-    std::shared_ptr<ui::View> pagesViewFromDictionary(const fnd::Dictionary& dictionary, gfx::Rect frame,
-                                                      size_t depth);
+    std::shared_ptr<ui::View> pagesViewFromDictionary(const fnd::Dictionary& dictionary, gfx::Rect frame, size_t depth);
 
     std::unordered_map<std::string, fnd::Bytes> assets_;
     std::weak_ptr<AdwickFlexAdDelegate> delegate_;

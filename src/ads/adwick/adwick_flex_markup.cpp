@@ -116,7 +116,7 @@ bool AdwickFlexAd::boolWithValue(const fnd::Value* value, bool defaultValue) {
 }
 
 gfx::AffineTransform AdwickFlexAd::affineTransformWithValue(const fnd::Value* value,
-                                                             gfx::AffineTransform defaultValue) {
+                                                            gfx::AffineTransform defaultValue) {
     double v[6];
     if (!numbers(value, 6, v)) {
         return defaultValue;

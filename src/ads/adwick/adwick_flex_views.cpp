@@ -42,8 +42,8 @@ void AdwickFlexTouchRecorder::record(ui::View& view, const ui::TouchSet& touches
     }
     auto container = containerView_.lock();
     const double time = container ? container->timeSinceFirstRender() : 0;
-    storedTouches_ = AdwickSingleAdView::recordTouch(touches.front()->locationInView(&view), isEnd, time,
-                                                     std::move(storedTouches_));
+    storedTouches_ =
+        AdwickSingleAdView::recordTouch(touches.front()->locationInView(&view), isEnd, time, std::move(storedTouches_));
 }
 
 void AdwickLabelView::initWithFrame(gfx::Rect frame) {

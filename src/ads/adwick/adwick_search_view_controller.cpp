@@ -264,8 +264,8 @@ int AdwickSearchViewController::tableViewNumberOfRowsInSection(ui::TableView& /*
     return suggestionList_ ? static_cast<int>(suggestionList_->size()) : 0;
 }
 
-std::shared_ptr<ui::TableViewCell> AdwickSearchViewController::tableViewCellForRowAtIndexPath(
-    ui::TableView& tableView, const ui::IndexPath& indexPath) {
+std::shared_ptr<ui::TableViewCell>
+AdwickSearchViewController::tableViewCellForRowAtIndexPath(ui::TableView& tableView, const ui::IndexPath& indexPath) {
     std::string text;
     if (suggestionList_ && indexPath.row >= 0 && static_cast<size_t>(indexPath.row) < suggestionList_->size()) {
         text = (*suggestionList_)[static_cast<size_t>(indexPath.row)];
@@ -280,7 +280,7 @@ std::shared_ptr<ui::TableViewCell> AdwickSearchViewController::tableViewCellForR
 }
 
 void AdwickSearchViewController::tableViewDidSelectRowAtIndexPath(ui::TableView& /*tableView*/,
-                                                                   const ui::IndexPath& indexPath) {
+                                                                  const ui::IndexPath& indexPath) {
     if (suggestionList_ && indexPath.row >= 0 && static_cast<size_t>(indexPath.row) < suggestionList_->size()) {
         performSearch((*suggestionList_)[static_cast<size_t>(indexPath.row)]);
     }

@@ -158,8 +158,7 @@ TEST(AdwickControllerTest, ClickRepliesAreDispatchedByAction) {
     search.controller()->clickDidFail(*search.controller()->currentlyDisplayedAd());
     EXPECT_EQ(env.landings.log,
               (std::vector<std::string>{"tile", "placeholder Find games and friends",
-                                        "help " + env.host().url("/adwick/search_help.html"), "search",
-                                        "relinquish"}));
+                                        "help " + env.host().url("/adwick/search_help.html"), "search", "relinquish"}));
 }
 
 TEST(AdwickControllerTest, CallAndContactAlertsFetchTheAcquisitionFirst) {

@@ -55,8 +55,8 @@ struct Built {
 // Builds `markup` ("BASE" stands for the ad host) in a 320 x 48 frame and runs it to its outcome.
 Built build(BannerEnv& env, const std::string& markup) {
     Built built;
-    built.ad = AdwickFlexAd::initWithDictionary(json(replaceAll(markup, "BASE", env.host().url(""))), built.outcome,
-                                                {}, gfx::Rect(0, 0, 320, 48));
+    built.ad = AdwickFlexAd::initWithDictionary(json(replaceAll(markup, "BASE", env.host().url(""))), built.outcome, {},
+                                                gfx::Rect(0, 0, 320, 48));
     EXPECT_EQ(built.outcome->loaded, 0); // never from inside the call
     BannerEnv::pump([&] { return built.outcome->loaded + (built.outcome->error ? 1 : 0) > 0; });
     return built;
@@ -89,7 +89,8 @@ TEST(AdwickFlexTest, MarkupReadersAndAnimations) {
     EXPECT_TRUE(AdwickFlexAd::boolWithValue(&yes, false));
     EXPECT_FALSE(AdwickFlexAd::boolWithValue(&no, true));
     const fnd::Value io("io"), zz("zz"), fb("fb");
-    EXPECT_EQ(AdwickFlexAd::timingFunctionWithValue(&io, ui::TimingFunction::Linear), ui::TimingFunction::EaseInEaseOut);
+    EXPECT_EQ(AdwickFlexAd::timingFunctionWithValue(&io, ui::TimingFunction::Linear),
+              ui::TimingFunction::EaseInEaseOut);
     EXPECT_EQ(AdwickFlexAd::timingFunctionWithValue(&zz, ui::TimingFunction::Linear), ui::TimingFunction::Linear);
     EXPECT_EQ(AdwickFlexAd::fillModeWithValue(&fb, ui::FillMode::Removed), ui::FillMode::Both);
     EXPECT_FALSE(AdwickFlexAd::valueOfType("Q", &half, &AdwickFlexAd::defaultAnimationToValueWithValueType));
@@ -114,11 +115,11 @@ TEST(AdwickFlexTest, MarkupReadersAndAnimations) {
     EXPECT_EQ(good->timingFunctions().size(), 2U);
 
     // The group lasts until the latest end; a speed of 0 counts as 1.
-    auto group = AdwickFlexAd::animationGroupFromArray(
-        *json(R"([{"t":"B","kp":"opacity","vt":"F","d":1,"bt":0.5,"rc":2,"s":2},
+    auto group =
+        AdwickFlexAd::animationGroupFromArray(*json(R"([{"t":"B","kp":"opacity","vt":"F","d":1,"bt":0.5,"rc":2,"s":2},
                   {"t":"B","kp":"opacity","vt":"F","d":1.1,"s":0},{"t":"X"},{"t":"K","kp":"x"}])")
-             .asArray(),
-        nullptr);
+                                                   .asArray(),
+                                              nullptr);
     ASSERT_TRUE(group);
     EXPECT_DOUBLE_EQ(group->duration(), 1.25);
     EXPECT_EQ(std::dynamic_pointer_cast<ui::AnimationGroup>(group)->animations().size(), 2U);
@@ -146,7 +147,8 @@ TEST(AdwickFlexTest, AssetsElementsAndBounds) {
 
     // An undecodable image, a missing asset and a "file:" asset each drop their element only; "ta"
     // under 44 points uses the bounds; the gradient's keys.
-    auto ad = build(env, R"({"$":{"logo":{"u":"BASE/adwick/flex/logo.png"},"junk":{"u":"BASE/adwick/flex/not-an-image.png"},
+    auto ad =
+        build(env, R"({"$":{"logo":{"u":"BASE/adwick/flex/logo.png"},"junk":{"u":"BASE/adwick/flex/not-an-image.png"},
         "local":{"u":"file:///etc/passwd"},"odd":{"x":1},"n":5},
         "ta":[0,0,40,100],"itid":"0.5","ucat":0,"v":[
         {"t":"bg","f":[0,0,320,48],"ia":0.25},{"t":"bg","ia":0.3,"ep":0.9},{"t":"bg"},

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "ads/adwick/adwick_ad.h"
 #include "ads/adwick/adwick_canvas_web_view.h"
@@ -12,6 +13,7 @@
 #include "ads/adwick/adwick_search_bar.h"
 #include "ads/adwick/adwick_view.h"
 #include "platform/foundation/url_error.h"
+#include "platform/graphics/graphics_stack.h"
 #include "platform/ui/activity_indicator_view.h"
 #include "platform/ui/alert_view.h"
 #include "platform/ui/animation_log.h"
@@ -48,6 +50,17 @@ struct Stage {
         window->makeKeyAndVisible();
     }
 };
+
+// Saves a picture of `view` for a person to look at.
+void savePicture(ui::View& view, const std::string& name) {
+    std::error_code ec;
+    std::filesystem::create_directories("screenshots", ec);
+    ASSERT_TRUE(view.screenshot());
+    gfx::beginImageContext(view.bounds().size);
+    view.renderInContext(*gfx::getCurrentContext());
+    EXPECT_TRUE(gfx::savePng(*gfx::getCurrentContext(), "screenshots/" + name));
+    gfx::endImageContext();
+}
 
 const ui::AnimationLogEntry* findEntry(const std::vector<ui::AnimationLogEntry>& entries, const std::string& name) {
     auto it = std::find_if(entries.begin(), entries.end(), [&](const auto& e) { return e.name == name; });
@@ -241,7 +254,8 @@ TEST(AdwickLandingTest, SearchScreenSuggestionsAndSearch) {
     ASSERT_EQ(ad->medium(), AdwickAd::kSearchAd);
     std::dynamic_pointer_cast<AdwickOldSchoolSingleAdView>(banner.shown())->clickDidHappen();
     env.advance(1);
-    auto search = std::dynamic_pointer_cast<AdwickSearchViewController>(AdwickModalViewController::landingScreenOnScreen());
+    auto search =
+        std::dynamic_pointer_cast<AdwickSearchViewController>(AdwickModalViewController::landingScreenOnScreen());
     ASSERT_TRUE(search);
     ASSERT_TRUE(search->webView());
     EXPECT_EQ(search->searchBar()->frame(), gfx::Rect(0, 0, 320, 48));
@@ -259,6 +273,7 @@ TEST(AdwickLandingTest, SearchScreenSuggestionsAndSearch) {
     EXPECT_EQ(*search->suggestionList(), (std::vector<std::string>{"chess", "chess clubs", "checkers", "chat"}));
     EXPECT_FALSE(search->suggestionTable()->isHidden());
     EXPECT_EQ(env.hits("/adwick/suggest"), 2);
+    savePicture(*search->modalWindow(), "adwick-search-screen.png");
     const auto& view = search->view()->subviews();
     EXPECT_EQ(view.front(), search->webView()); // sent to the back while typing
     // Clearing hides the list and brings the help page forward.
@@ -330,11 +345,13 @@ TEST(AdwickLandingTest, BannerClicksOpenTheirScreensEndToEnd) {
     SearchBanner web("text", "url");
     web.click();
     env.advance(1);
-    auto browser = std::dynamic_pointer_cast<AdwickBrowserController>(AdwickModalViewController::landingScreenOnScreen());
+    auto browser =
+        std::dynamic_pointer_cast<AdwickBrowserController>(AdwickModalViewController::landingScreenOnScreen());
     ASSERT_TRUE(browser);
     ASSERT_TRUE(ui::testing::WebViewDriver(browser->webView()).finishLoad());
     EXPECT_EQ(browser->webView()->documentUrl()->absoluteString(), env.host().url("/adwick/landing.html"));
     EXPECT_EQ(browser->topNavItem()->title(), "Zelvan Chess");
+    savePicture(*browser->modalWindow(), "adwick-browser.png");
     browser->dismissModal();
     env.advance(1);
     EXPECT_FALSE(browser->modalWindow());
