@@ -28,6 +28,14 @@ const std::string* stringMember(const fnd::Dictionary& dictionary, std::string_v
     return value ? value->asString() : nullptr;
 }
 
+// Frames are kept within a few screens of the ad, so a markup cannot ask for a giant drawing surface.
+gfx::Rect saneFrame(gfx::Rect frame) {
+    constexpr double kLimit = 4096;
+    auto clamp = [](double v, double lo, double hi) { return std::clamp(v, lo, hi); };
+    return gfx::Rect(clamp(frame.origin.x, -kLimit, kLimit), clamp(frame.origin.y, -kLimit, kLimit),
+                     clamp(frame.size.width, 0, kLimit), clamp(frame.size.height, 0, kLimit));
+}
+
 // A speed of 0 or less would stop time or run it backwards; it counts as 1.
 double sanePositiveSpeed(double speed) {
     return speed > 0 ? speed : 1.0;
@@ -261,7 +269,7 @@ std::vector<std::shared_ptr<ui::View>> AdwickFlexAd::viewsFromArray(const fnd::A
             break;
         }
         ++elementsBuilt_;
-        const gfx::Rect frame = rectWithValue(member(*element, "f"), gfx::Rect());
+        const gfx::Rect frame = saneFrame(rectWithValue(member(*element, "f"), gfx::Rect()));
         std::shared_ptr<ui::View> view;
         if (*type == "l") {
             view = labelFromDictionary(*element, frame);
@@ -306,7 +314,8 @@ std::shared_ptr<ui::View> AdwickFlexAd::labelFromDictionary(const fnd::Dictionar
     if (const std::string* text = stringMember(dictionary, "x")) {
         label->setText(*text);
     }
-    const double size = floatWithValue(member(dictionary, "fs"), gfx::Font::systemFontSize());
+    // Font sizes past any screen's height are bounded like frames are.
+    const double size = std::clamp(floatWithValue(member(dictionary, "fs"), gfx::Font::systemFontSize()), 0.0, 512.0);
     std::shared_ptr<gfx::Font> font;
     if (const std::string* name = stringMember(dictionary, "fn")) {
         font = gfx::Font::withName(*name, size);
@@ -317,7 +326,7 @@ std::shared_ptr<ui::View> AdwickFlexAd::labelFromDictionary(const fnd::Dictionar
         integerWithValue(member(dictionary, "fc"), 0) == 1 ? colors.secondaryText : colors.primaryText;
     label->setTextColor(colorWithValue(member(dictionary, "fco"), byCode));
     label->setAdjustsFontSizeToFitWidth(boolWithValue(member(dictionary, "afstfw"), true));
-    label->setMinimumFontSize(floatWithValue(member(dictionary, "mfs"), 8));
+    label->setMinimumFontSize(std::clamp(floatWithValue(member(dictionary, "mfs"), 8), 0.0, 512.0));
     label->setNumberOfLines(
         static_cast<int>(std::clamp<int64_t>(integerWithValue(member(dictionary, "nol"), 1), 0, 1000)));
     return label;

@@ -185,6 +185,8 @@ TEST(AdwickFlexTest, AssetsElementsAndBounds) {
     }
     auto capped = build(env, many + "]}");
     EXPECT_EQ(capped.container()->subviews().size(), AdwickFlexAd::kMaxElements);
+    auto giant = build(env, R"({"v":[{"t":"P","f":[1e9,0,1e9,-5]},{"t":"l","fs":1e9}]})");
+    EXPECT_EQ(giant.container()->subviews().at(0)->frame(), gfx::Rect(4096, 0, 4096, 0));
     std::string deep = R"({"t":"P"})";
     for (int i = 0; i < 40; ++i) {
         deep = R"({"t":"p","p":[{"v":[)" + deep + "]}]}";

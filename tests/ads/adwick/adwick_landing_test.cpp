@@ -343,6 +343,8 @@ TEST(AdwickLandingTest, BannerClicksOpenTheirScreensEndToEnd) {
 
     // A web click opens the embedded browser on the landing page.
     SearchBanner web("text", "url");
+    // An ad without a suggestion URL asks for no suggestions.
+    EXPECT_FALSE(AdwickSearchViewController::suggestionURL(*web.view->controller()->currentlyDisplayedAd(), "ch"));
     web.click();
     env.advance(1);
     auto browser =
