@@ -20,6 +20,7 @@
 #include "platform/ui/backends.h"
 #include "platform/ui/duktape_script_host.h"
 #include "platform/ui/image_view.h"
+#include "platform/ui/keyboard.h"
 #include "platform/ui/navigation_item.h"
 #include "platform/ui/testing/alert_driver.h"
 #include "platform/ui/testing/web_view_driver.h"
@@ -276,6 +277,15 @@ TEST(AdwickLandingTest, SearchScreenSuggestionsAndSearch) {
     savePicture(*search->modalWindow(), "adwick-search-screen.png");
     const auto& view = search->view()->subviews();
     EXPECT_EQ(view.front(), search->webView()); // sent to the back while typing
+    // The list makes room for the keyboard while it is up.
+    auto& center = fnd::NotificationCenter::defaultCenter();
+    center.postNotificationName(
+        std::string(ui::kKeyboardDidShowNotification), fnd::Value(),
+        fnd::Value::dictionary({{std::string(ui::kKeyboardBoundsUserInfoKey),
+                                 ui::KeyboardController::valueFromRect(gfx::Rect(0, 0, 320, 216))}}));
+    EXPECT_EQ(search->suggestionTable()->frame(), gfx::Rect(0, 48, 320, 480 - 48 - 216));
+    center.postNotificationName(std::string(ui::kKeyboardWillHideNotification));
+    EXPECT_EQ(search->suggestionTable()->frame(), gfx::Rect(0, 48, 320, 480 - 48));
     // Clearing hides the list and brings the help page forward.
     type("");
     EXPECT_TRUE(search->suggestionTable()->isHidden());
