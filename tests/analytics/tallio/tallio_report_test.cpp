@@ -111,14 +111,7 @@ TEST_F(ReportTest, LimitsOfTheSession) {
     session->recordEvent("name0");   // nor is a held name any more
     EXPECT_EQ(session->eventCounts().size(), 100U);
     EXPECT_EQ(session->eventCounts()[0].second, 1);
-    for (int i = 0; i < 898; ++i) {
-        session->recordEvent("later");
-    }
-    EXPECT_EQ(session->eventLog().size(), 1000U);
-    EXPECT_TRUE(session->eventLogComplete());
-    session->recordEvent("name1"); // the 1001st event
-    EXPECT_EQ(session->eventLog().size(), 1000U);
-    EXPECT_FALSE(session->eventLogComplete());
+    EXPECT_EQ(session->eventLog().size(), 102U);
 
     for (int i = 0; i < 11; ++i) {
         session->recordError("id", "message", std::exception_ptr());
@@ -126,28 +119,51 @@ TEST_F(ReportTest, LimitsOfTheSession) {
     EXPECT_EQ(session->errors().size(), 10U);
     EXPECT_EQ(session->totalErrorCount(), 11);
     EXPECT_EQ(session->errors()[0].exception, "nil");
-    session->recordError("", "", std::make_exception_ptr(std::runtime_error("boom")));
-    EXPECT_EQ(session->errors().size(), 10U);
-    EXPECT_EQ(session->totalErrorCount(), 12);
 
-    // The same impression is replaced in place; a full log takes neither new ones nor updates.
+    // The same impression is replaced in place.
     auto first = TallioAdImpression::make(5, "zelvan");
     session->recordAdImpression(first);
     session->recordAdImpression(TallioAdImpression::make(6, "other"));
     session->recordAdImpression(first);
     ASSERT_EQ(session->adLog().size(), 2U);
     EXPECT_EQ(session->adLog()[0], first);
-    for (int i = 2; i < 1001; ++i) {
-        session->recordAdImpression(TallioAdImpression::make(i, "h"));
+
+    // A session one short of the log's caps (made from its archive: a thousand records would each
+    // rewrite the file).
+    auto small = TallioSession::initWithAPIKey(kKey, "1.0");
+    small->recordEvent("a");
+    auto value = small->archive();
+    auto log = fnd::Array::make();
+    auto ads = fnd::Array::make();
+    for (int i = 0; i < 999; ++i) {
+        log->addObject(fnd::Value::dictionary({{"name", "a"}}));
+        ads->addObject(TallioAdImpression::make(i, "h")->archive());
     }
-    EXPECT_EQ(session->adLog().size(), 1000U);
+    value.asDictionary()->setObject(log, "eventLog");
+    value.asDictionary()->setObject(ads, "adLog");
+    value.asDictionary()->setObject(fnd::Value::array({fnd::Value::array({"a", 999})}), "eventCounts");
+    auto full = TallioSession::unarchive(value);
+    ASSERT_TRUE(full.ok()) << full.error().localizedDescription();
+    auto near = full.value();
+    near->setEventLoggingEnabled(true);
+    near->recordEvent("a");
+    EXPECT_EQ(near->eventLog().size(), 1000U);
+    EXPECT_TRUE(near->eventLogComplete());
+    near->recordEvent("a"); // the 1001st event: counted, not logged
+    EXPECT_EQ(near->eventLog().size(), 1000U);
+    EXPECT_FALSE(near->eventLogComplete());
+    EXPECT_EQ(near->eventCounts()[0].second, 1001);
+    near->recordAdImpression(TallioAdImpression::make(1, "last"));
+    near->recordAdImpression(TallioAdImpression::make(2, "over"));
+    ASSERT_EQ(near->adLog().size(), 1000U);
+    EXPECT_EQ(near->adLog().back()->hook(), "last");
 
     // What was saved reads back the same.
     auto saved = fnd::readFile(TallioSession::currentSessionFilePath(kKey));
     ASSERT_TRUE(saved.has_value());
     auto back = TallioSession::readSessionArchive(*saved);
     ASSERT_TRUE(back.ok()) << back.error().localizedDescription();
-    EXPECT_EQ(back.value()->data(), session->data());
+    EXPECT_EQ(back.value()->data(), near->data());
 }
 
 TEST_F(ReportTest, ExceptionTextsAndImpressionUpdates) {
