@@ -11,8 +11,7 @@
 
 namespace zelvan::tallio {
 
-std::shared_ptr<TallioAdImpression> TallioAdImpression::make(int64_t timeIntervalSinceSessionStart,
-                                                             std::string hook) {
+std::shared_ptr<TallioAdImpression> TallioAdImpression::make(int64_t timeIntervalSinceSessionStart, std::string hook) {
     auto impression = std::make_shared<TallioAdImpression>();
     impression->timeIntervalSinceSessionStart_ = timeIntervalSinceSessionStart;
     impression->hook_ = std::move(hook);
@@ -29,8 +28,7 @@ std::shared_ptr<TallioAdImpression> TallioAdImpression::initWithHook(const std::
     if (!session) {
         return make(0, hook);
     }
-    auto impression =
-        make(TallioSession::millisSince1970(fnd::Clock::now()) - session->startTime(), hook);
+    auto impression = make(TallioSession::millisSince1970(fnd::Clock::now()) - session->startTime(), hook);
     session->recordAdImpression(impression);
     return impression;
 }

@@ -99,9 +99,8 @@ void TallioAPI::logError(const std::string& errorId, const std::string& message,
         return;
     }
     recordingError = true;
-    guarded([&] {
-        withCurrentSession([&](TallioSession& session) { session.recordError(errorId, message, exception); });
-    });
+    guarded(
+        [&] { withCurrentSession([&](TallioSession& session) { session.recordError(errorId, message, exception); }); });
     recordingError = false;
 }
 
@@ -110,9 +109,7 @@ void TallioAPI::logError(const std::string& errorId, const std::string& message,
         return;
     }
     recordingError = true;
-    guarded([&] {
-        withCurrentSession([&](TallioSession& session) { session.recordError(errorId, message, error); });
-    });
+    guarded([&] { withCurrentSession([&](TallioSession& session) { session.recordError(errorId, message, error); }); });
     recordingError = false;
 }
 
@@ -188,9 +185,8 @@ std::shared_ptr<ui::View> TallioAPI::getHook(const std::string& hook, int x, int
 void TallioAPI::installErrorHooks() {
     static std::once_flag once;
     std::call_once(once, [] {
-        Tracer::sharedTracer().setErrorRecorder([](const std::string& key, const std::string& text) {
-            logError(key, text, std::exception_ptr());
-        });
+        Tracer::sharedTracer().setErrorRecorder(
+            [](const std::string& key, const std::string& text) { logError(key, text, std::exception_ptr()); });
         previousTerminate = std::set_terminate(recordUncaughtThenTerminate);
     });
 }

@@ -38,7 +38,6 @@ public:
     virtual void countPageViews(const std::shared_ptr<ui::ViewController>& controller) = 0;
 };
 
-
 class TallioContext {
 public:
     // The addresses under `adsBase` (no trailing slash): "/tallio/aap.do", "/tallio/getCanvas.do",

@@ -311,8 +311,7 @@ void TallioSession::recordEvent(const std::string& name, const fnd::Value& param
     saveToDisk();
 }
 
-void TallioSession::recordError(const std::string& errorId, const std::string& message,
-                                std::exception_ptr exception) {
+void TallioSession::recordError(const std::string& errorId, const std::string& message, std::exception_ptr exception) {
     std::string text = "nil";
     if (exception) {
         try {
@@ -406,8 +405,8 @@ void TallioSession::sendReport(TallioContext& context, bool closeMode, std::shar
             // Only the sessions this report carried leave the list: a session stored meanwhile (the
             // run ending during the upload) was appended after them and stays for the next report.
             auto stored = savedSessions(context);
-            stored.erase(stored.begin(), stored.begin() + static_cast<std::ptrdiff_t>(
-                                                               std::min(stored.size(), sessions.size())));
+            stored.erase(stored.begin(),
+                         stored.begin() + static_cast<std::ptrdiff_t>(std::min(stored.size(), sessions.size())));
             setSavedSessions(context, stored);
             setSentSession(context);
         }

@@ -173,8 +173,7 @@ TEST_F(ReportTest, ExceptionTextsAndImpressionUpdates) {
     fnd::Error error("domain", 3);
     session->recordError("E2", "also", &error);
     EXPECT_EQ(session->errors()[0].exception, "std::runtime_error: boom");
-    EXPECT_EQ(session->errors()[1].exception,
-              error.localizedDescription() + ": " + error.localizedFailureReason());
+    EXPECT_EQ(session->errors()[1].exception, error.localizedDescription() + ": " + error.localizedFailureReason());
 
     clock_->advance(1.5);
     auto impression = TallioAdImpression::initWithHook("zelvan");
@@ -214,7 +213,8 @@ TEST_F(ReportTest, RandomSessionsRoundTripToTheSameBytes) {
         clock_->advance(random() % 1000 / 7.0);
         auto s = TallioSession::initWithAPIKey(kKey, word(8));
         for (int e = static_cast<int>(random() % 30); e > 0; --e) {
-            s->recordEvent(word(4), random() % 2 ? fnd::Value::dictionary({{word(5), word(5)}, {"n", e}}) : fnd::Value());
+            s->recordEvent(word(4),
+                           random() % 2 ? fnd::Value::dictionary({{word(5), word(5)}, {"n", e}}) : fnd::Value());
         }
         for (int e = static_cast<int>(random() % 12); e > 0; --e) {
             s->recordErrorText(word(3), word(10), word(10));

@@ -147,9 +147,10 @@ protected:
     devserver::DevTallioReport lastReport() const {
         auto calls = sender_->calls();
         EXPECT_FALSE(calls.empty());
-        auto decoded = calls.empty() ? std::nullopt
-                                     : devserver::decodeTallioReport(
-                                           std::string(calls.back().body.begin(), calls.back().body.end()));
+        auto decoded =
+            calls.empty()
+                ? std::nullopt
+                : devserver::decodeTallioReport(std::string(calls.back().body.begin(), calls.back().body.end()));
         EXPECT_TRUE(decoded.has_value());
         return decoded.value_or(devserver::DevTallioReport{});
     }
