@@ -259,10 +259,11 @@ void TallioSession::endSession(TallioContext& context) {
         }
         endTime_ = nowMillis();
         addToSavedSessions(context, shared_from_this());
-        std::error_code ec;
-        std::filesystem::remove(currentSessionFilePath(apiKey_), ec);
         reportNow = sessionReportsOnCloseEnabled_;
+        // The current-session file is the current session's; another session ending leaves it alone.
         if (context.currentSession().get() == this) {
+            std::error_code ec;
+            std::filesystem::remove(currentSessionFilePath(apiKey_), ec);
             context.setCurrentSession(nullptr);
         }
     }

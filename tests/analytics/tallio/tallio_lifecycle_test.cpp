@@ -203,5 +203,31 @@ TEST_F(LifecycleTest, HostHooksDamagedArchivesAndGuards) {
     Tracer::sharedTracer().setErrorRecorder(nullptr);
 }
 
+TEST_F(LifecycleTest, UncaughtExceptionIsRecordedBeforeTheProcessEnds) {
+    auto ctx = newRun();
+    TallioSession::createActiveTallioSession(*ctx, kKey);
+    pid_t child = ::fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        ::close(STDERR_FILENO);
+        TallioAPI::installErrorHooks();
+        try {
+            throw std::runtime_error("fatal");
+        } catch (...) {
+            std::terminate();
+        }
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGABRT);
+    auto saved = fnd::readFile(TallioSession::currentSessionFilePath(kKey));
+    ASSERT_TRUE(saved.has_value());
+    auto session = TallioSession::readSessionArchive(*saved);
+    ASSERT_TRUE(session.ok());
+    ASSERT_EQ(session.value()->errors().size(), 1U);
+    EXPECT_EQ(session.value()->errors()[0].errorId, "UNCAUGHT");
+    EXPECT_EQ(session.value()->errors()[0].exception, "std::runtime_error: fatal");
+}
+
 } // namespace
 } // namespace zelvan::tallio::testing
