@@ -183,12 +183,10 @@ std::shared_ptr<ui::View> TallioAPI::getHook(const std::string& hook, int x, int
 }
 
 void TallioAPI::installErrorHooks() {
+    Tracer::sharedTracer().setErrorRecorder(
+        [](const std::string& key, const std::string& text) { logError(key, text, std::exception_ptr()); });
     static std::once_flag once;
-    std::call_once(once, [] {
-        Tracer::sharedTracer().setErrorRecorder(
-            [](const std::string& key, const std::string& text) { logError(key, text, std::exception_ptr()); });
-        previousTerminate = std::set_terminate(recordUncaughtThenTerminate);
-    });
+    std::call_once(once, [] { previousTerminate = std::set_terminate(recordUncaughtThenTerminate); });
 }
 
 } // namespace zelvan::tallio

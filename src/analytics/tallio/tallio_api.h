@@ -57,7 +57,7 @@ public:
 
     // Installs the host's error hooks: every traced ERROR goes to logError under "ERROR-LOG", and an
     // exception that ends the process is logged under "UNCAUGHT" before the previous terminate handler
-    // runs. Once per process; later calls do nothing.
+    // runs. The terminate handler is installed once per process; the error recorder again on each call.
     static void installErrorHooks();
 };
 
