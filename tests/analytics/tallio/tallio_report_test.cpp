@@ -196,6 +196,12 @@ TEST_F(ReportTest, ExceptionTextsAndImpressionUpdates) {
     EXPECT_EQ(shown.cookie, std::string("\x01\x02\x03", 3));
     EXPECT_EQ(shown.result, 2);
     EXPECT_EQ(report.sessions[0].errors[1].errorId, "E2");
+
+    // A session of 30 days: its length does not wrap at 32 bits.
+    auto month = TallioSession::initWithAPIKey(kKey, "1.0");
+    clock_->advance(30 * 86400.0);
+    month->endSession(*ctx);
+    EXPECT_EQ(month->sessionLength(), int64_t{30} * 86400 * 1000);
 }
 
 TEST_F(ReportTest, RandomSessionsRoundTripToTheSameBytes) {
