@@ -224,6 +224,7 @@ TEST_F(MarlinAnimationBridgeTest, ScriptBuildsMovesClipsAndHearsCallbacks) {
     run("BridgeGraphics.moveObjectInSpriteLayerTransformAlpha('s', '2', '1,0,0,1,50,20', '-1');");
     image = frame();
     EXPECT_EQ(a->opacity(), 1.0F);
+    EXPECT_EQ(object("s")->bounds(), gfx::Rect(50, 20, 20, 10)); // the sprite's bounds follow the move
     EXPECT_TRUE(near(image->pixelAt(52, 22), 255, 0, 0));
     EXPECT_TRUE(near(image->pixelAt(12, 22), 0, 0, 0));
     run("BridgeGraphics.moveObjectInSpriteLayerTransform('s', '2', '1,0,0,1,5');"
