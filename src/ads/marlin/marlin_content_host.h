@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -11,6 +12,7 @@
 
 namespace zelvan::marlin {
 
+class MNAnimationView;
 class MNDatabase;
 
 class IMarlinContentHost {
@@ -60,6 +62,11 @@ public:
     virtual std::string currentScript() = 0;
     virtual gfx::Size transformationViewSize() const = 0;
     virtual int deviceOrientation() const = 0;
+    // YES makes the animation view (with the web view's frame, in front inside the transformation view)
+    // or re-frames the one there is; NO removes and releases it. A host without an animation layer
+    // has none.
+    virtual void prepareAnimationView(bool prepare) { (void)prepare; }
+    virtual std::shared_ptr<MNAnimationView> animationView() { return nullptr; }
 
     // --- The controller ---
     virtual std::string serverURL() const = 0;
