@@ -14,6 +14,7 @@
 #include "ads/adwick/adwick_context.h"
 #include "ads/selvo/selvo_context.h"
 #include "ads/zlv_ad_wrapper_view.h"
+#include "app/mediation_services.h"
 #include "games/cache/zelvan_game_cache.h"
 #include "games/cache/zlv_game_version.h"
 #include "games/room/app_game_host.h"
@@ -162,6 +163,8 @@ AppRegistry makeRegistry() {
         }
         return wrapper;
     };
+    // The banner mediation behind the offer client, and its banner in the shared ad view.
+    installMediation(registry);
     return registry;
 }
 
