@@ -126,7 +126,7 @@ public:
         auto banner = ui::View::create(gfx::Rect(0, 0, 320, 50));
         banner->setBackgroundColor(gfx::Color::fromRgbHex(0x0E2C4C));
         auto title = ui::View::create<ui::Label>(gfx::Rect(10, 4, 300, 24));
-        title->setText("Zelvan: chat and play with friends");
+        title->setText("Chat and play on Zelvan");
         title->setFont(gfx::Font::boldSystemFontOfSize(16));
         title->setTextColor(gfx::Color::white());
         title->setBackgroundColor(gfx::Color::clear());
