@@ -319,7 +319,18 @@ void ORVAdController::startDownloadingAdFor(std::string_view rawKey) {
         if (context && context->firstMissingAdapter(key)) {
             ZLOG(Info, "mediation: no adapter for %s", fnd::logPreview(key));
         }
+        // Skipping moves straight on to the next network; once every position was skipped in one go (no
+        // network of the order has an adapter here) the rotation ends as when none is eligible, instead of
+        // walking round for ever.
+        const size_t positions = std::max<size_t>(sequenceOfAdProviders_.size(), 1);
+        if (skipDepth_ >= positions) {
+            currentAdProviderIndex_ = static_cast<int>(sequenceOfAdProviders_.size());
+            reportPreloadProblem();
+            return;
+        }
+        ++skipDepth_;
         loadNextAdInLine();
+        --skipDepth_;
         return;
     }
     if (key != "custom_ad") {

@@ -181,6 +181,8 @@ private:
     std::shared_ptr<MediationAdapter> adapter_;
     fnd::PerformHandle watchdog_;
     bool observing_ = false;
+    // Networks skipped in a row for want of an adapter, within one rotation.
+    size_t skipDepth_ = 0;
 };
 
 } // namespace zelvan::mediation

@@ -106,6 +106,14 @@ TEST_F(Controller, KeysAreTrimmedAndComparedExactly) {
     EXPECT_EQ(started, (std::vector<std::string>{"adwick", "adwick", "adwick"}));
     EXPECT_EQ(log.count("mediation: no adapter for Adwick"), 1u);
     EXPECT_EQ(log.count("mediation: no adapter for kavlo"), 1u);
+    // No network with an adapter: the walk ends as when none is eligible.
+    for (int last : {2, 0}) {
+        order({network("x"), network("y"), network("z")}, 0, 2, last);
+        auto lone = context->resetAdController(1);
+        lone->preLoadAd(1);
+        EXPECT_EQ(lone->currentAdProviderIndex(), 3);
+        EXPECT_EQ(lone->anyPreloadActive(), 2);
+    }
 }
 
 TEST_F(Controller, ShowRequestsAndImpressions) {
