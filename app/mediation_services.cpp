@@ -235,7 +235,7 @@ std::shared_ptr<AdSource> bannerSourceFor(zelvanAppDelegate& delegate, std::stri
         return mediation::MediationAdSource::create([weak, promotion]() -> std::shared_ptr<ui::View> {
             auto context = weak.lock();
             auto view = context ? context->shadow()->showAdBox(mediation::MediationAdSource::kEventId,
-                                                                mediation::MediationAdSource::slotRect())
+                                                               mediation::MediationAdSource::slotRect())
                                 : nullptr;
             auto host = std::dynamic_pointer_cast<mediation::ORVAdView>(view);
             if (host && !host->getDelegate()) {

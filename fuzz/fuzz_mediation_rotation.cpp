@@ -3,8 +3,8 @@
 // adapter reports, show requests, rotations and elapsed time: no read outside the list, no undefined
 // behaviour, every step ends.
 #include <cstddef>
-#include <cstdlib>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -12,13 +12,13 @@
 #include "ads/mediation/orv_ad_controller.h"
 #include "ads/mediation/orv_ad_view.h"
 #include "byte_reader_fuzz_support.h"
-#include "temp_folder_fuzz_support.h"
 #include "platform/foundation/clock.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/thread.h"
 #include "platform/foundation/user_defaults.h"
 #include "platform/ui/view.h"
+#include "temp_folder_fuzz_support.h"
 
 namespace {
 
@@ -35,7 +35,9 @@ struct Core : OfferCore {
 };
 
 // Any 32-bit value, mostly small.
-int int32(fuzzsupport::ByteReader& in) { return static_cast<int>(in.number(8, 3, true)); }
+int int32(fuzzsupport::ByteReader& in) {
+    return static_cast<int>(in.number(8, 3, true));
+}
 
 } // namespace
 
@@ -84,16 +86,36 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     while (in.more()) {
         const AttemptToken token = tokens.empty() ? 0 : tokens[in.byte() % tokens.size()];
         switch (in.byte() % 10) {
-        case 0: controller->adwickAdReady(token, ui::View::create(gfx::Rect(0, 0, 320, 50))); break;
-        case 1: controller->loadNextAdInLine(token); break;
-        case 2: controller->ostromAdReady(token, nullptr); break;
-        case 3: controller->broadcastAd(eventId); break;
-        case 4: controller->rotateToNextAd(); break;
-        case 5: screen->addSubview(controller->iORVAdView()); break;
-        case 6: controller->iORVAdView()->removeFromSuperview(); break;
-        case 7: controller = context->resetAdController(eventId); break;
-        case 8: (void)controller->getCurrentAdNetwork(); break;
-        default: fnd::RunLoop::main().advance(static_cast<double>(in.byte())); break;
+        case 0:
+            controller->adwickAdReady(token, ui::View::create(gfx::Rect(0, 0, 320, 50)));
+            break;
+        case 1:
+            controller->loadNextAdInLine(token);
+            break;
+        case 2:
+            controller->ostromAdReady(token, nullptr);
+            break;
+        case 3:
+            controller->broadcastAd(eventId);
+            break;
+        case 4:
+            controller->rotateToNextAd();
+            break;
+        case 5:
+            screen->addSubview(controller->iORVAdView());
+            break;
+        case 6:
+            controller->iORVAdView()->removeFromSuperview();
+            break;
+        case 7:
+            controller = context->resetAdController(eventId);
+            break;
+        case 8:
+            (void)controller->getCurrentAdNetwork();
+            break;
+        default:
+            fnd::RunLoop::main().advance(static_cast<double>(in.byte()));
+            break;
         }
     }
     context->destroy();

@@ -83,7 +83,7 @@ def read_png(path):
 
 def start_server(devserver, work, silent):
     args = [devserver, "--port", "0", "--web-port", "0", "--ads-port", "0", "--accounts", f"{PHONE}:{PASSWORD}:Demo Player",
-            "--demo-messenger", "--demo-games", "--log", str(work / "devserver.log")]
+            "--demo-messenger", "--demo-games", "--ad-features", "orvane", "--log", str(work / "devserver.log")]
     if silent:
         args.append("--demo-silent-friend")
     server = subprocess.Popen(args, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)

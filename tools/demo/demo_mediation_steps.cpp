@@ -15,9 +15,8 @@ bool runMediationSteps(DemoSession& session) {
     if (!steps.act("the shared ad view is in the chat window", wrapper && wrapper->window() != nullptr)) {
         return false;
     }
-    if (!steps.waitFor("the offer network's banner shows in the chat", [&] {
-            return wrapper->isAdViewAvailable() && !app::mediationReport(*delegate).empty();
-        })) {
+    if (!steps.waitFor("the offer network's banner shows in the chat",
+                       [&] { return wrapper->isAdViewAvailable() && !app::mediationReport(*delegate).empty(); })) {
         return false;
     }
     steps.pause(0.3);

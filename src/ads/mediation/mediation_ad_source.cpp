@@ -38,12 +38,20 @@ void MediationAdSource::askForHost() {
     }
 }
 
-bool MediationAdSource::isAdViewReady() const { return host_ && !host_->subviews().empty(); }
+bool MediationAdSource::isAdViewReady() const {
+    return host_ && !host_->subviews().empty();
+}
 
-std::shared_ptr<ui::View> MediationAdSource::adView() const { return isAdViewReady() ? host_ : nullptr; }
+std::shared_ptr<ui::View> MediationAdSource::adView() const {
+    return isAdViewReady() ? host_ : nullptr;
+}
 
-gfx::Size MediationAdSource::adSize() const { return isAdViewReady() ? slotRect().size : gfx::Size(); }
+gfx::Size MediationAdSource::adSize() const {
+    return isAdViewReady() ? slotRect().size : gfx::Size();
+}
 
-void MediationAdSource::wrapperMovedToSuperview() { askForHost(); }
+void MediationAdSource::wrapperMovedToSuperview() {
+    askForHost();
+}
 
 } // namespace zelvan::mediation

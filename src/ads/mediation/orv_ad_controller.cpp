@@ -21,7 +21,9 @@
 namespace zelvan::mediation {
 namespace {
 
-std::string counterKey(int eventId) { return fnd::format("kORVEventID%d", eventId); }
+std::string counterKey(int eventId) {
+    return fnd::format("kORVEventID%d", eventId);
+}
 
 // `value` moved into [0, modulus) (modulus > 0).
 int64_t wrap(int64_t value, int64_t modulus) {
@@ -89,7 +91,9 @@ std::optional<AdOrder> ORVAdController::orderIfAny() const {
     return core ? core->adOrder() : std::nullopt;
 }
 
-AdOrder ORVAdController::order() const { return orderIfAny().value_or(AdOrder{}); }
+AdOrder ORVAdController::order() const {
+    return orderIfAny().value_or(AdOrder{});
+}
 
 void ORVAdController::updateAdProviderList() {
     if (observing_) {
@@ -169,15 +173,16 @@ std::shared_ptr<ORVAdView> ORVAdController::broadcastAd(int eventId) {
     return iORVAdView_;
 }
 
-void ORVAdController::loadNextAdInLine() { rotateToNextAd(); }
+void ORVAdController::loadNextAdInLine() {
+    rotateToNextAd();
+}
 
 void ORVAdController::rotateToNextAd() {
     reportPreloadProblem();
     if (!iORVAdView_) {
         return;
     }
-    if (!sequenceOfAdProviders_.empty() &&
-        currentAdProviderIndex_ == static_cast<int>(sequenceOfAdProviders_.size())) {
+    if (!sequenceOfAdProviders_.empty() && currentAdProviderIndex_ == static_cast<int>(sequenceOfAdProviders_.size())) {
         MED_LOG(4, "restart ad");
         currentAdProviderIndex_ = 0;
     }
@@ -223,8 +228,7 @@ std::string ORVAdController::rotationNextAd(int step, int last) {
     for (;;) {
         const AdNetwork& net = *sequenceOfAdProviders_[static_cast<size_t>(i)];
         const int max = net.maxTimesToShowAdOnDevice;
-        const bool eligible =
-            (max < 0 && canSelectAdProviderWithInfo(net)) || canSelectAdProviderWithInfo(net, max);
+        const bool eligible = (max < 0 && canSelectAdProviderWithInfo(net)) || canSelectAdProviderWithInfo(net, max);
         if (eligible) {
             if (top > 0) {
                 currentAdProviderIndex_ = static_cast<int>(wrap(i + move, modulus));
@@ -248,7 +252,9 @@ int64_t intervalFor(const AdNetwork& network, int eventId) {
     return eventId >= 1 && eventId <= 5 ? network.eventIntervals[static_cast<size_t>(eventId - 1)] : 0;
 }
 
-int64_t storedCounter(int eventId) { return fnd::UserDefaults::standard().integerForKey(counterKey(eventId)); }
+int64_t storedCounter(int eventId) {
+    return fnd::UserDefaults::standard().integerForKey(counterKey(eventId));
+}
 
 } // namespace
 
@@ -442,8 +448,9 @@ void ORVAdController::orvaneConnectDidReceiveAd(std::shared_ptr<ui::View> view) 
             ui::View::beginAnimations("");
             ui::View::setAnimationDuration(1.0);
             host->setAlpha(1);
-            ui::View::setAnimationTransition(settings.rotationDirection == 1 ? ui::ViewAnimationTransition::FlipFromLeft
-                                                                             : ui::ViewAnimationTransition::FlipFromRight,
+            ui::View::setAnimationTransition(settings.rotationDirection == 1
+                                                 ? ui::ViewAnimationTransition::FlipFromLeft
+                                                 : ui::ViewAnimationTransition::FlipFromRight,
                                              *host, true);
             ui::View::commitAnimations();
         }
@@ -721,6 +728,8 @@ void ORVAdController::startAdsRotation() {
     loadNextAdInLine();
 }
 
-void ORVAdController::openWebpage(const std::string& url) { ui::Application::shared().openURL(url); }
+void ORVAdController::openWebpage(const std::string& url) {
+    ui::Application::shared().openURL(url);
+}
 
 } // namespace zelvan::mediation

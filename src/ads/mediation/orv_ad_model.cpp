@@ -21,7 +21,9 @@ std::shared_ptr<ORVAdController> ORVAdModel::resetAdController(int eventId) {
     return shared ? shared->resetAdController(eventId) : nullptr;
 }
 
-void ORVAdModel::cleanView(ui::View& view) { MediationContext::cleanView(view); }
+void ORVAdModel::cleanView(ui::View& view) {
+    MediationContext::cleanView(view);
+}
 
 void ORVAdModel::destroy() {
     if (auto shared = context()) {

@@ -6,8 +6,8 @@
 
 namespace zelvan::mediation {
 
-std::shared_ptr<ORVCustomAdViewController> ORVCustomAdViewController::initWithController(
-    std::weak_ptr<ORVAdController> controller, AttemptToken token) {
+std::shared_ptr<ORVCustomAdViewController>
+ORVCustomAdViewController::initWithController(std::weak_ptr<ORVAdController> controller, AttemptToken token) {
     MED_LOG(4, "CustomAds View Generated");
     auto view = ui::View::create<ORVCustomAdViewController>(gfx::Rect(0, 0, 320, 55));
     view->setBackgroundColor(gfx::Color(0, 1, 0));
@@ -23,7 +23,9 @@ std::shared_ptr<ORVCustomAdViewController> ORVCustomAdViewController::initWithCo
     return view;
 }
 
-ORVCustomAdViewController::~ORVCustomAdViewController() { pending_.cancel(); }
+ORVCustomAdViewController::~ORVCustomAdViewController() {
+    pending_.cancel();
+}
 
 void ORVCustomAdViewController::callAdReady() {
     auto controller = adController_.lock();

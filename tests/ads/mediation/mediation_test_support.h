@@ -105,8 +105,7 @@ struct Fixture : ::testing::Test {
     }
 };
 
-inline FakeAdapter::FakeAdapter(Fixture& f, ORVAdController& controller, AttemptToken token, Reply reply,
-                                double delay)
+inline FakeAdapter::FakeAdapter(Fixture& f, ORVAdController& controller, AttemptToken token, Reply reply, double delay)
     : fixture(f) {
     ++fixture.adaptersAlive;
     if (reply == Reply::Silent) {

@@ -25,10 +25,10 @@ TEST_F(Controller, RotatesUpwardAndDownwardWithFlips) {
         auto made = controller();
         made->preLoadAd(1);
         EXPECT_EQ(made->currentAdProviderIndex(), direction == 2 ? 1 : 2);
-        advance(1);    // the first ad arrives on screen: one impression, a rotation in 10 s
-        advance(33);   // three rotations, each ad 1 s after its start
-        const std::vector<std::string> expected =
-            direction == 2 ? std::vector<std::string>{"a", "b", "c", "a"} : std::vector<std::string>{"a", "c", "b", "a"};
+        advance(1);  // the first ad arrives on screen: one impression, a rotation in 10 s
+        advance(33); // three rotations, each ad 1 s after its start
+        const std::vector<std::string> expected = direction == 2 ? std::vector<std::string>{"a", "b", "c", "a"}
+                                                                 : std::vector<std::string>{"a", "c", "b", "a"};
         EXPECT_EQ(started, expected) << "direction " << direction;
         EXPECT_EQ(core->impressions, (std::vector<std::string>{"c-" + expected[0], "c-" + expected[1],
                                                                "c-" + expected[2], "c-" + expected[3]}));
@@ -228,10 +228,18 @@ TEST_F(Controller, RandomReportOrdersGiveOneOutcomePerAttempt) {
         const AttemptToken pick = tokens.at(random() % tokens.size());
         const bool current = pick == made->currentAttempt() && made->anyPreloadActive() == 1;
         switch (random() % 4) {
-        case 0: made->adwickAdReady(pick, ui::View::create(gfx::Rect(0, 0, 320, 50))); break;
-        case 1: made->loadNextAdInLine(pick); break;
-        case 2: made->ostromAdReady(pick, nullptr); break;
-        default: advance(random() % 50); break;
+        case 0:
+            made->adwickAdReady(pick, ui::View::create(gfx::Rect(0, 0, 320, 50)));
+            break;
+        case 1:
+            made->loadNextAdInLine(pick);
+            break;
+        case 2:
+            made->ostromAdReady(pick, nullptr);
+            break;
+        default:
+            advance(random() % 50);
+            break;
         }
         accepted += current ? 1 : 0;
         EXPECT_LE(made->iORVAdView()->subviews().size(), 1u);
@@ -245,8 +253,8 @@ TEST_F(Controller, RandomReportOrdersGiveOneOutcomePerAttempt) {
 }
 
 TEST_F(Controller, HtmlPageEscapesItsAddresses) {
-    const std::string page = ORVAdController::htmlForAdWithImageSourceURL("http://i/a.png?x=1&y=\"2\"",
-                                                                          "http://c/\"><script>");
+    const std::string page =
+        ORVAdController::htmlForAdWithImageSourceURL("http://i/a.png?x=1&y=\"2\"", "http://c/\"><script>");
     EXPECT_NE(page.find("-//W3C//DTD HTML 4.01 TRANSITIONAL//EN"), std::string::npos);
     EXPECT_NE(page.find("src=\"http://i/a.png?x=1&amp;y=&quot;2&quot;\""), std::string::npos);
     EXPECT_EQ(page.find("<script>"), std::string::npos);
