@@ -5,6 +5,7 @@
 #include <climits>
 #include <random>
 
+#include "platform/foundation/notification_center.h"
 #include "platform/foundation/testing/log_capture.h"
 #include "tests/ads/mediation/mediation_test_support.h"
 
@@ -176,6 +177,44 @@ TEST_F(Controller, ImpressionNamesTheNetworkOnScreenAfterNoAd) {
     EXPECT_EQ(made->getCurrentAdNetwork()->adLibraryName, "c"); // what the rotation would name
     made->broadcastAd(1);
     EXPECT_EQ(core->impressions.back(), "direct c-b");
+    // A new order replaces the list; the network on screen is still the one reported.
+    core->list = std::vector<AdNetworkRef>{network("d")};
+    fnd::NotificationCenter::defaultCenter().postNotificationName(ORVAdController::kOrderReceived);
+    EXPECT_EQ(made->sequenceOfAdProviders().size(), 1u);
+    made->broadcastAd(1);
+    EXPECT_EQ(core->impressions.back(), "direct c-b");
+}
+
+TEST_F(Controller, RawAdsNeedTheirViewFactories) {
+    fnd::testing::LogCapture log;
+    context->setStarter("k", [this](ORVAdController&, AttemptToken token) -> std::shared_ptr<MediationAdapter> {
+        tokens.push_back(token);
+        return nullptr;
+    });
+    order({network("k")}, 0, 2, 0);
+    auto made = controller();
+    made->preLoadAd(1);
+    made->kavloAdReady(tokens.back(), "<p>ad</p>");
+    EXPECT_TRUE(log.contains("mediation: no HTML ad view yet, so the kavlo ad is dropped"));
+    EXPECT_EQ(made->anyPreloadActive(), 0);
+    made->preLoadAd(1);
+    made->orvaneAdReady(tokens.back(), HouseAd{});
+    EXPECT_TRUE(log.contains("mediation: no house-ad view yet"));
+    EXPECT_TRUE(made->iORVAdView()->subviews().empty());
+    std::vector<std::string> pages;
+    context->setHtmlAdFactory([&](const std::string& html, gfx::Size size) {
+        pages.push_back(html);
+        return ui::View::create(gfx::Rect(0, 0, size.width, size.height));
+    });
+    made->preLoadAd(1);
+    made->selvoAdReady(tokens.back(), "http://i/b.png", "http://c/?a=1&b=2", gfx::Size(300, 50));
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_NE(pages[0].find("href=\"http://c/?a=1&amp;b=2\""), std::string::npos);
+    EXPECT_EQ(made->iORVAdView()->subviews().size(), 1u);
+    const fnd::Value params = made->orvaneParameters();
+    EXPECT_EQ(params.asDictionary()->objectForKey("AppID").stringValue(), "app");
+    EXPECT_EQ(params.asDictionary()->objectForKey("AdType").stringValue(), " ");
+    EXPECT_EQ(params.asDictionary()->objectForKey("AdCampaignID").stringValue(), "c-k");
 }
 
 TEST_F(Controller, CounterStopsAtTheTop) {
