@@ -30,6 +30,12 @@ class SelvoContext;
 namespace adwick {
 class AdwickContext;
 }
+namespace kavlo {
+class KavloContext;
+}
+namespace tallio {
+class TallioContext;
+}
 namespace mediation {
 class MediationContext;
 }
@@ -73,6 +79,10 @@ struct AppRegistry {
     ServiceSlot<Reachability> reachability;
     // The Adwick banner client's shared context (its services, user agent and addresses).
     ServiceSlot<adwick::AdwickContext> adwick;
+    // The Kavlo analytics client's shared context (its event queue, JSON writer and reachability front).
+    ServiceSlot<kavlo::KavloContext> kavlo;
+    // The Tallio analytics client's process-wide state (its session, key, addresses and report sender).
+    ServiceSlot<tallio::TallioContext> tallio;
     // The banner mediation's shared context (its controller registry, network starters and settings).
     ServiceSlot<mediation::MediationContext> mediation;
 

@@ -20,11 +20,16 @@ std::string envelope(std::string_view inner) {
 }
 
 // The good reply of each method.
-std::string goodReply(std::string_view method) {
+std::string goodReply(const std::string& method, const DevAdsRequest& request) {
+    if (auto goods = orvaneGoodsReply(method, request)) {
+        return envelope(*goods);
+    }
     if (method == "Connect") {
         return envelope("<UserAccountObject><FriendlyName>Demo Player</FriendlyName><CurrencyName>Coins</CurrencyName>"
                         "<TapPoints>120</TapPoints><PointsID>pts-1001</PointsID></UserAccountObject>"
                         "<ScoresAndFilterInfo><FilterName1>Level</FilterName1><ScoreName1>Points</ScoreName1>"
+                        "<FilterValues1><FilterValue><Value>1</Value><Caption>Easy</Caption></FilterValue>"
+                        "<FilterValue><Value>2</Value><Caption>Hard</Caption></FilterValue></FilterValues1>"
                         "</ScoresAndFilterInfo>");
     }
     if (method == "GetAdOrder") {
@@ -70,6 +75,21 @@ OrvaneReplyMode DevOrvaneService::mode(const std::string& method) const {
     return found == modes_.end() ? OrvaneReplyMode::Good : found->second;
 }
 
+void DevOrvaneService::setReplyContent(const std::string& method, std::string inner) {
+    std::lock_guard lock(mutex_);
+    if (inner.empty()) {
+        contents_.erase(method);
+    } else {
+        contents_[method] = std::move(inner);
+    }
+}
+
+std::string DevOrvaneService::replyContent(const std::string& method) const {
+    std::lock_guard lock(mutex_);
+    auto found = contents_.find(method);
+    return found == contents_.end() ? std::string() : found->second;
+}
+
 void DevOrvaneService::releaseStalls() {
     {
         std::lock_guard lock(mutex_);
@@ -107,10 +127,12 @@ void addOrvaneRoutes(DevAdsServer& server, std::shared_ptr<DevOrvaneService> ser
             return true;
         }
         switch (service->mode(method)) {
-        case OrvaneReplyMode::Good:
+        case OrvaneReplyMode::Good: {
             response.status = 200;
-            response.body = goodReply(method);
+            const std::string content = service->replyContent(method);
+            response.body = content.empty() ? goodReply(method, request) : envelope(content);
             break;
+        }
         case OrvaneReplyMode::ErrorMessage:
             response.status = 200;
             response.body = envelope("<ErrorMessage>The service is unavailable</ErrorMessage>");

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -106,6 +107,10 @@ public:
 
     void setMode(const std::string& method, OrvaneReplyMode mode);
     OrvaneReplyMode mode(const std::string& method) const;
+    // What a Good reply of `method` carries inside its envelope instead of the canned content; an empty
+    // text restores the canned one.
+    void setReplyContent(const std::string& method, std::string inner);
+    std::string replyContent(const std::string& method) const;
     // Lets every stalled request go (with a 500), now and from now on.
     void releaseStalls();
     // Waits while a stall holds (server thread).
@@ -116,11 +121,15 @@ private:
     std::condition_variable released_;
     bool releasing_ = false;
     std::map<std::string, OrvaneReplyMode> modes_;
+    std::map<std::string, std::string> contents_;
 };
 
 // The offer network's web service under "/orvane": "/orvane/Service1.asmx/<Method>" (and
 // "/orvane/service1.asmx/PurchaseVGWithCurrency") answer canned XML per method in the service's mode;
 // a request whose connect key does not check gets an ErrorMessage reply.
 void addOrvaneRoutes(DevAdsServer& server, std::shared_ptr<DevOrvaneService> service);
+// The inside of the good reply to a store or leaderboard method (dev_ads_orvane_goods.cpp), or none for
+// another method.
+std::optional<std::string> orvaneGoodsReply(const std::string& method, const DevAdsRequest& request);
 
 } // namespace zelvan::devserver

@@ -78,16 +78,26 @@ def longest_line(path):
     return longest
 
 
-def stop_when(proc, ready, grace):
-    """Sends SIGTERM (the client's orderly stop) `grace` seconds after `ready()` first holds."""
+def signal_unreaped(proc, exited, sig):
+    """Sends `sig` to the client unless the waiting thread has reaped it. Popen's own poll(), kill() and
+    send_signal() reap the child themselves, which would race the os.wait4 that reads its peak RSS."""
+    if not exited.is_set():
+        try:
+            os.kill(proc.pid, sig)
+        except ProcessLookupError:
+            pass
+
+
+def stop_when(proc, ready, grace, exited):
+    """Sends SIGTERM (the client's orderly stop) `grace` seconds after `ready()` first holds; `exited` is set
+    once the client has been reaped."""
     def watch():
-        while proc.poll() is None:
+        while not exited.is_set():
             if ready():
-                time.sleep(grace)
-                if proc.poll() is None:
-                    proc.send_signal(signal.SIGTERM)
+                if not exited.wait(grace):
+                    signal_unreaped(proc, exited, signal.SIGTERM)
                 return
-            time.sleep(0.1)
+            exited.wait(0.1)
     watcher = threading.Thread(target=watch, daemon=True)
     watcher.start()
     return watcher
@@ -120,13 +130,15 @@ def run_client(client, port, work, run_seconds, limit_seconds=120, ready=None, g
     err_path = work / "client.err"
     with open(work / "client.out", "wb") as out, open(err_path, "wb") as err:
         proc = subprocess.Popen(client_argv(client, port, home, run_seconds, web_port), stdout=out, stderr=err)
-        guard = threading.Timer(limit_seconds, proc.kill)
+        exited = threading.Event()
+        guard = threading.Timer(limit_seconds, signal_unreaped, (proc, exited, signal.SIGKILL))
         guard.start()
         if ready:
-            stop_when(proc, ready, grace)
+            stop_when(proc, ready, grace, exited)
         started = time.monotonic()
         mapped = watch_mapped_files(proc.pid)
         _, status, usage = os.wait4(proc.pid, 0)  # ru_maxrss: the client's own peak RSS in kB
+        exited.set()
         mapped["done"].set()
         proc.returncode = os.waitstatus_to_exitcode(status)
         elapsed = time.monotonic() - started

@@ -1,11 +1,13 @@
 // ORVModelController: the offer network's reply cache - the last picture and quote, the ad order with its
-// banner and full-page networks, and the connect reply with the user's account. Main thread.
+// banner and full-page networks, the connect reply with the user's account, the store's lists, the last
+// purchase and the leaderboards (orv_model_controller_goods.cpp). Main thread.
 #pragma once
 
 #include <memory>
 #include <optional>
 #include <vector>
 
+#include "offers/orvane/orv_goods_records.h"
 #include "offers/orvane/orv_records.h"
 
 namespace zelvan::orvane {
@@ -35,7 +37,61 @@ public:
     // Keeps the connect reply and, when it carries one, its account.
     void cacheConnectReturn(ORVConnectReturn reply);
 
+    // --- Virtual goods ---
+    // The last list reply of each list (ORVAllVGStoreItemClassObject holds its items), or none.
+    const std::optional<ORVVGStoreItemsReturn>& getAllVGStoreItemsArray() const { return allItems_; }
+    const std::optional<ORVVGStoreItemsReturn>& getPurchasedVGStoreItemsArray() const { return purchasedItems_; }
+    void setAllVGStoreItemsArray(ORVVGStoreItemsReturn reply) { allItems_ = std::move(reply); }
+    void setPurchasedVGStoreItemsArray(ORVVGStoreItemsReturn reply) { purchasedItems_ = std::move(reply); }
+    void releaseCacheAllVGStoreArray() { allItems_.reset(); }
+    void releaseCachePurchasedVGStoreArray() { purchasedItems_.reset(); }
+    // The video offers the offer wall keeps here, or none.
+    const std::optional<std::vector<ORVOfferReturnClass>>& getAllVideoArray() const { return videos_; }
+    void setAllVideoArray(std::vector<ORVOfferReturnClass> videos) { videos_ = std::move(videos); }
+    void releaseCacheAllVideoArray() { videos_.reset(); }
+    // The last purchase answer, or none.
+    const std::optional<ORVVGPurchaseReturn>& getVGPurchaseReturnObj() const { return purchase_; }
+    // Keeps a purchase answer and, when the reply carried one, the user's account (the account held
+    // before stays when it did not).
+    void cachePurchaseReturn(ORVVGPurchaseReturn answer, std::optional<ORVUserAccount> account);
+
+    // --- Leaderboards ---
+    using HighScoreList = std::vector<ORVHighScoreReturn>;
+    using ChallengeList = std::vector<ORVHighScoreByChallengeReturn>;
+    // The cached rows: the same list object on every call until releaseHighScoresObject.
+    std::shared_ptr<HighScoreList> getOrvaneHighScoreobj();
+    std::shared_ptr<ChallengeList> getOrvaneHighScoreByChallengeobj();
+    // While set, GetHighScoresByFilter replies append their rows rather than replacing the list.
+    void setMoreHighScore(bool more) { moreHighScore_ = more; }
+    bool moreHighScore() const { return moreHighScore_; }
+    // Caches a GetHighScoresByFilter reply's rows (as setMoreHighScore says) and its best score.
+    void cacheHighScores(HighScoreList rows, std::optional<ORVHighScoreReturn> best);
+    // Replaces the challenge rows.
+    void cacheHighScoresByChallenge(ChallengeList rows);
+    // Empties and drops the cached rows and clears the append flag.
+    void releaseHighScoresObject();
+    // The best-score row of the last reply, or none (the leaderboard may clear its name).
+    std::optional<ORVHighScoreReturn>& getUserBestScoreObj() { return bestScore_; }
+    void releaseCacheBestScores() { bestScore_.reset(); }
+    // The game's leaderboard description from the connect reply; none before it or when the game has none.
+    std::optional<ORVscoresAndFilterInfoReturn> getORVscoresAndFilterInfoReturn() const;
+    const std::optional<ORVHighScoreImageReturn>& getHighScoreImageReturnObj() const { return scoreImage_; }
+    void setHighScoreImageReturnObj(ORVHighScoreImageReturn image) { scoreImage_ = std::move(image); }
+    // The result of the last submitted score, or none.
+    const std::optional<ORVSubmitHighScoreReturn>& getSubmitHighScoreReturnObj() const { return submitted_; }
+    void setSubmitHighScoreReturnObj(ORVSubmitHighScoreReturn result) { submitted_ = std::move(result); }
+    void releaseSubmitHighScoreReturnObj() { submitted_.reset(); }
+
 private:
+    std::optional<ORVVGStoreItemsReturn> allItems_, purchasedItems_;
+    std::optional<std::vector<ORVOfferReturnClass>> videos_;
+    std::optional<ORVVGPurchaseReturn> purchase_;
+    std::shared_ptr<HighScoreList> highScores_;
+    std::shared_ptr<ChallengeList> challengeScores_;
+    bool moreHighScore_ = false;
+    std::optional<ORVHighScoreReturn> bestScore_;
+    std::optional<ORVHighScoreImageReturn> scoreImage_;
+    std::optional<ORVSubmitHighScoreReturn> submitted_;
     std::optional<ORVOrvanePicture> picture_;
     std::optional<ORVOrvaneQuote> quote_;
     std::optional<AdOrderData> adOrder_;

@@ -103,6 +103,8 @@ void ORVShadow::receiveReply(std::string_view method, const Reply& reply) {
         handlePictureReply(reply);
     } else if (method == "GetQuote") {
         handleQuoteReply(reply);
+    } else if (receiveGoodsReply(method, reply)) {
+        return;
     } else if (reply.ok()) {
         // SubmitOfferClick and AdShown: the reply is only logged.
         ORVLog::logWithLevel(4, "%s answered", std::string(method));
@@ -112,15 +114,19 @@ void ORVShadow::receiveReply(std::string_view method, const Reply& reply) {
 }
 
 void ORVShadow::call(const std::string& method, fnd::Value bindings) {
+    send(owner_.serviceURL(method), method, std::move(bindings));
+}
+
+void ORVShadow::send(const std::string& url, const std::string& handler, fnd::Value bindings) {
     auto fetcher = ROZWebServiceFetcher::create();
-    fetcher->setBaseURL(owner_.serviceURL(method));
+    fetcher->setBaseURL(url);
     fetcher->setBindings(std::move(bindings));
     fetcher->setRequestTimeout(OrvaneContext::kRequestTimeout);
     std::weak_ptr<ORVShadow> weak = weak_from_this();
     fetcher->fetchAsynchronouslyWithCompletionInvocation(
-        [weak, method](const std::shared_ptr<ROZWebServiceFetcher>& done) {
+        [weak, handler](const std::shared_ptr<ROZWebServiceFetcher>& done) {
             if (auto self = weak.lock()) {
-                self->receiveReply(method, readReply(*done));
+                self->receiveReply(handler, readReply(*done));
             }
         });
 }
@@ -152,6 +158,7 @@ void ORVShadow::handleConnectReply(const Reply& reply) {
     ZLOG(Info, "offer network: connected");
     post(kORVConnectReceived);
     getAdOrder();
+    requestPurchasedGoodsAtStartUp();
 }
 
 void ORVShadow::SubmitOfferClick(const std::string& cachedOfferId, const std::string& publisherUserRecordId) {

@@ -1,6 +1,7 @@
 // ORVShadow: the offer network's session object. It sends every web-service call with the generic
 // parameters and a per-request connect key, handles the connect, picture, quote, ad-order and AdShown
-// replies (announcing them by notification), and drives the banner mediation and full-page ads. Main thread.
+// replies (announcing them by notification), and drives the banner mediation and full-page ads; its store
+// and leaderboard calls are in orv_shadow_goods.cpp. Main thread.
 #pragma once
 
 #include <functional>
@@ -11,9 +12,11 @@
 #include <string_view>
 
 #include "offers/orvane/orv_ad_model.h"
+#include "offers/orvane/orv_goods_records.h"
 #include "platform/foundation/value.h"
 #include "platform/graphics/color.h"
 #include "platform/graphics/geometry.h"
+#include "platform/ui/alert_view.h"
 
 namespace ui {
 class View;
@@ -24,6 +27,9 @@ namespace zelvan::orvane {
 class OrvaneContext;
 class ORVModelController;
 class ROZWebServiceFetcher;
+class ORVFileDownloadHandler;
+class ORVStoreView;
+class SqliteController;
 
 // Notification names (no object unless noted).
 inline constexpr const char* kORVPictureReceived = "17";
@@ -38,7 +44,7 @@ inline constexpr const char* kORVFullPageAdFailure = "ORV_FULL_PAGE_AD_FAILURE_N
 inline constexpr const char* kORVConnectReceived = "ORV_CONNECT_RETURN";
 inline constexpr const char* kORVConnectFailed = "ORV_CONNECT_ERROR";
 
-class ORVShadow : public std::enable_shared_from_this<ORVShadow> {
+class ORVShadow : public ui::AlertViewDelegate, public std::enable_shared_from_this<ORVShadow> {
 public:
     // The reply envelope's root element.
     static constexpr const char* kEnvelope = "OrvaneConnectReturnObject";
@@ -102,6 +108,40 @@ public:
     void showFullPageAd();
     const std::shared_ptr<ORVFullPageAdsController>& fullPageController() const { return fullPage_; }
 
+    // --- Virtual goods and leaderboards (orv_shadow_goods.cpp) ---
+    // The one download handler of bought items (made by the installed screens; null without them).
+    std::shared_ptr<ORVFileDownloadHandler> vgController();
+    // The context's local store of bought goods.
+    std::shared_ptr<SqliteController> sqliteControllerObj();
+    // GetAllVGStoreItems from the available list's start, 25 at most; GetPurchasedVGStoreItems from the
+    // bought list's start, 100000 at most. See orv_goods_names.h for what their replies post.
+    void getAllVGStoreItems();
+    void getPurcahsedVGStoreItems();
+    // All bought goods, asked for once a connect succeeded (when screens are installed); the reply goes to
+    // ORVWebServiceInterface's GetAllPurchasedVGStoreItemsRequestDidRecieveData.
+    void requestPurchasedGoodsAtStartUp();
+    // The bought-item alert: "OK" (1) adds the facade's store view to the first window.
+    void alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) override;
+    // Keeps the store prepared for the bought-item alert until the alert is answered.
+    void holdPreparedStore(std::shared_ptr<ORVStoreView> store) { preparedStore_ = std::move(store); }
+    // GetHighScoresByFilter with the filters, "daysold", "start" = start1 and "max" = max1; then
+    // start1 += max1.
+    void getHighScores(const ORVFilters& filters, int days);
+    // GetHighScoresByChallenge ("challengeid", "daysold", "start" 0, "max" 0).
+    void ShowHighScoresPanelByChallenge(int days, const std::string& challengeId);
+    // GetHighScoreImage ("HighScoreID").
+    void getHighScoresImage(const std::string& highScoreId);
+    // SubmitHighScore with the submission's values.
+    void showSubmitHighScores(const ORVScoreSubmission& submission);
+    // "8" answers two requests; which one the last "8" answered, and whether each is awaiting its reply.
+    enum class EightSource { None, HighScoresByFilter, SubmitHighScore };
+    EightSource lastEightSource() const { return lastEightSource_; }
+    bool highScoresByFilterPending() const { return highScoresPending_ > 0; }
+    bool submitHighScorePending() const { return submitPending_ > 0; }
+
+    // GETs `url` with `bindings` and hands the read reply to receiveReply(handler) on the main run loop.
+    void send(const std::string& url, const std::string& handler, fnd::Value bindings);
+
     // The result of one call, read from its fetcher: the envelope, or why there is none.
     struct Reply {
         fnd::Value envelope; // the root element's dictionary, Null on failure
@@ -125,6 +165,13 @@ private:
     void handlePictureReply(const Reply& reply);
     void handleQuoteReply(const Reply& reply);
     void tellHostAdShown(const std::optional<std::string>& campaignId);
+    // The goods and leaderboard replies; false when `method` is none of theirs.
+    bool receiveGoodsReply(std::string_view method, const Reply& reply);
+    void handleStoreListReply(bool all, const Reply& reply);
+    void handleHighScoresReply(const Reply& reply);
+    void handleChallengeScoresReply(const Reply& reply);
+    void handleHighScoreImageReply(const Reply& reply);
+    void handleSubmitScoreReply(const Reply& reply);
     std::shared_ptr<ORVModelController> model() const;
 
     OrvaneContext& owner_;
@@ -137,6 +184,11 @@ private:
     std::optional<gfx::Point> coreLocation_;
     float fullPageAngle_ = 0;
     std::shared_ptr<ORVFullPageAdsController> fullPage_;
+    std::shared_ptr<ORVFileDownloadHandler> vgController_;
+    std::shared_ptr<ORVStoreView> preparedStore_;
+    EightSource lastEightSource_ = EightSource::None;
+    int highScoresPending_ = 0;
+    int submitPending_ = 0;
 };
 
 } // namespace zelvan::orvane

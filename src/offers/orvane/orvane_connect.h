@@ -1,6 +1,7 @@
 // OrvaneConnect: the offer network's facade for the host application - the connect request, preloading
 // ads, the host's settings the SDK reads (angle, root controller, view, transitions, beacon switch) and
-// the named beacon sections. Made by the first connect request and kept by the context. Main thread.
+// the named beacon sections, and the openers of the store, leaderboard and submit-score screens
+// (orvane_connect_goods.cpp). Made by the first connect request and kept by the context. Main thread.
 #pragma once
 
 #include <memory>
@@ -8,6 +9,10 @@
 #include <string>
 
 #include "offers/orvane/orv_beacon_recorder.h"
+#include "offers/orvane/orv_goods_records.h"
+
+#include "platform/graphics/font.h"
+#include "platform/graphics/geometry.h"
 
 namespace ui {
 class View;
@@ -15,6 +20,10 @@ class ViewController;
 } // namespace ui
 
 namespace zelvan::orvane {
+
+class ShowPicture;
+class ShowQuoteInfo;
+class ORVStoreView;
 
 // Posted by the SDK's screens when they close, unless another SDK view opened them (no object).
 inline constexpr const char* kORVShowBoxNotification = "ORV_SHOW_BOX_NOTIFICATION";
@@ -72,7 +81,37 @@ public:
     void endSubBeaconWithName(const std::string& name);
     const ORVBeaconRecorder& beaconRecorder() const { return beacons_; }
 
+    // --- Picture and quote boxes (orvane_connect_boxes.cpp) ---
+    // Drops the box made last time and returns a new one of `frame` (kept until the next call) for the
+    // caller to add to its views.
+    std::shared_ptr<ShowPicture> GetPicture(gfx::Rect frame);
+    std::shared_ptr<ShowQuoteInfo> GetQuote(gfx::Rect frame, std::shared_ptr<gfx::Font> font);
+    // --- Screens (made by the context's installed screens; none without them) ---
+    // Each drops the store view opened before, makes a store 320 wide and 480 high (460 while the status
+    // bar shows) at (0, 0), sets its tab (and row), runs myLoadView and animates it in with the current
+    // transition; the caller adds it to a window. Null without screens.
+    std::shared_ptr<ORVStoreView> GetVirtualGoodsWithTab(int tab);
+    std::shared_ptr<ORVStoreView> GetVirtualGoodsWithTab(int tab, int row);
+    std::shared_ptr<ORVStoreView> getVirtualGoods();
+    // The store view made last while it is open, else null (held weakly, cleared when it closes).
+    std::shared_ptr<ORVStoreView> GetVirtualGoodsView() const { return storeView_->lock(); }
+    void upDateCurrent_PreviousVGController() {}
+    // Drops the SDK view shown, makes the leaderboard panel (0, 0, 320, 480) for the filters, keeps it as
+    // the current SDK view and animates it in; the caller adds it to a window. Null without screens.
+    std::shared_ptr<ui::View> getHighScoresByFilter(const ORVFilters& filters);
+    // Makes the submit-score dialog for the panel (20, 90, 280, 300) with the score's values, keeps it as
+    // the current SDK view, adds it to getApplicationSuperView and animates it in. Null without screens.
+    std::shared_ptr<ui::View> showSubmitHighScoresBox(const ORVScoreSubmission& values);
+    const std::shared_ptr<ui::View>& currentSDKView() const { return currentView_; }
+    // The filter values last chosen on a leaderboard (the context's; null without a context).
+    static std::shared_ptr<ORVFiltersValueInfo> getFiltersValueInfo();
+
 private:
+    std::shared_ptr<ORVStoreView> openStore(int tab, std::optional<int> row);
+
+    // Shared with the open store's close callback, which may outlive the facade.
+    std::shared_ptr<std::weak_ptr<ORVStoreView>> storeView_ = std::make_shared<std::weak_ptr<ORVStoreView>>();
+    std::shared_ptr<ui::View> currentView_;
     std::weak_ptr<OrvaneConnectDelegate> delegate_;
     int angle_ = 0;
     std::weak_ptr<ui::ViewController> rootController_;
@@ -83,6 +122,8 @@ private:
     std::optional<std::string> offersItemName_;
     int beaconSwitch_ = 0;
     ORVBeaconRecorder beacons_;
+    std::shared_ptr<ShowPicture> pictureBox_;
+    std::shared_ptr<ShowQuoteInfo> quoteBox_;
 };
 
 } // namespace zelvan::orvane

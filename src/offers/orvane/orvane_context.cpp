@@ -4,8 +4,11 @@
 #include "core/zelvan_app_delegate.h"
 #include "offers/orvane/orv_model_controller.h"
 #include "offers/orvane/orv_parser.h"
+#include "offers/orvane/orv_screens.h"
 #include "offers/orvane/orv_shadow.h"
+#include "offers/orvane/orv_web_service_interface.h"
 #include "offers/orvane/orvane_connect.h"
+#include "offers/orvane/sqlite_controller.h"
 #include "platform/foundation/log.h"
 
 namespace zelvan::orvane {
@@ -80,6 +83,53 @@ OrvaneContext::FullPageFactory OrvaneContext::fullPageFactory() const {
 void OrvaneContext::setFullPageFactory(FullPageFactory factory) {
     std::lock_guard lock(objectsMutex_);
     fullPageFactory_ = std::move(factory);
+}
+
+std::shared_ptr<ORVScreens> OrvaneContext::screens() const {
+    std::lock_guard lock(objectsMutex_);
+    return screens_;
+}
+
+void OrvaneContext::setScreens(std::shared_ptr<ORVScreens> screens) {
+    std::lock_guard lock(objectsMutex_);
+    screens_ = std::move(screens);
+}
+
+std::shared_ptr<ORVWebServiceInterface> OrvaneContext::webServiceInterface() {
+    std::lock_guard lock(objectsMutex_);
+    if (!webService_) {
+        webService_ = std::make_shared<ORVWebServiceInterface>(*this);
+    }
+    return webService_;
+}
+
+std::shared_ptr<SqliteController> OrvaneContext::sqliteController() {
+    std::lock_guard lock(objectsMutex_);
+    if (!sqlite_) {
+        sqlite_ = std::make_shared<SqliteController>(SqliteController::defaultPath());
+    }
+    return sqlite_;
+}
+
+void OrvaneContext::setSqliteController(std::shared_ptr<SqliteController> store) {
+    std::lock_guard lock(objectsMutex_);
+    sqlite_ = std::move(store);
+}
+
+std::shared_ptr<LocalPurchasedItems> OrvaneContext::localPurchasedItems() {
+    std::lock_guard lock(objectsMutex_);
+    if (!localPurchased_) {
+        localPurchased_ = std::make_shared<LocalPurchasedItems>(*this);
+    }
+    return localPurchased_;
+}
+
+std::shared_ptr<ORVFiltersValueInfo> OrvaneContext::filtersValueInfo() {
+    std::lock_guard lock(objectsMutex_);
+    if (!filters_) {
+        filters_ = std::make_shared<ORVFiltersValueInfo>();
+    }
+    return filters_;
 }
 
 std::shared_ptr<OrvaneContext> context() {

@@ -19,6 +19,11 @@ class ORVModelController;
 class OrvaneConnect;
 class ORVAdModel;
 class ORVFullPageAdsController;
+class ORVScreens;
+class ORVWebServiceInterface;
+class SqliteController;
+class LocalPurchasedItems;
+class ORVFiltersValueInfo;
 
 class OrvaneContext {
 public:
@@ -73,8 +78,25 @@ public:
     FullPageFactory fullPageFactory() const;
     void setFullPageFactory(FullPageFactory factory);
 
+    // The store and leaderboard screens (none until the composition root installs them).
+    std::shared_ptr<ORVScreens> screens() const;
+    void setScreens(std::shared_ptr<ORVScreens> screens);
+    // The paging counters and purchase call, the local store of bought goods (<Documents>/
+    // "orvane_goods.sqlite" unless set), the bought-goods update prompt and the leaderboard's last
+    // filters: each made on first use.
+    std::shared_ptr<ORVWebServiceInterface> webServiceInterface();
+    std::shared_ptr<SqliteController> sqliteController();
+    void setSqliteController(std::shared_ptr<SqliteController> store);
+    std::shared_ptr<LocalPurchasedItems> localPurchasedItems();
+    std::shared_ptr<ORVFiltersValueInfo> filtersValueInfo();
+
 private:
     mutable std::recursive_mutex objectsMutex_;
+    std::shared_ptr<ORVScreens> screens_;
+    std::shared_ptr<ORVWebServiceInterface> webService_;
+    std::shared_ptr<SqliteController> sqlite_;
+    std::shared_ptr<LocalPurchasedItems> localPurchased_;
+    std::shared_ptr<ORVFiltersValueInfo> filters_;
     std::string deviceId_ = "unknown-device";
     std::shared_ptr<ORVModelController> model_;
     std::shared_ptr<ORVAdModel> adModel_;
