@@ -18,6 +18,7 @@
 #include "analytics/kavlo/kavlo_context.h"
 #include "analytics/tallio/report_sender.h"
 #include "analytics/tallio/tallio_context.h"
+#include "app/mediation_services.h"
 #include "games/cache/zelvan_game_cache.h"
 #include "games/cache/zlv_game_version.h"
 #include "games/room/app_game_host.h"
@@ -175,6 +176,8 @@ AppRegistry makeRegistry() {
         }
         return wrapper;
     };
+    // The banner mediation behind the offer client, and its banner in the shared ad view.
+    installMediation(registry);
     return registry;
 }
 

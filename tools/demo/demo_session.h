@@ -32,6 +32,8 @@ struct DemoSession {
     std::vector<std::string> adwickRequests;
     // What the Selvo view asked the ad host and shows.
     std::vector<std::string> selvoRequests;
+    // The impressions the offer network's banner reported.
+    std::vector<std::string> mediationImpressions;
 };
 
 } // namespace zelvan::demo
