@@ -203,16 +203,10 @@ bool claimBannerSlot(zelvanAppDelegate& delegate, const LoginSession& session, s
     if (!wrapper || !source) {
         return false;
     }
-    // Which user's feature list last filled each shared ad view.
-    static std::vector<std::pair<std::weak_ptr<ZLVAdWrapperView>, int32_t>> claims;
-    std::erase_if(claims, [](const auto& claim) { return claim.first.expired(); });
-    for (const auto& [view, user] : claims) {
-        if (view.lock() == wrapper && user == session.userId) {
-            return false;
-        }
+    if (wrapper->sourceChosenFor() == session.userId) {
+        return false; // an earlier banner network of this user's list took the slot
     }
-    std::erase_if(claims, [&](const auto& claim) { return claim.first.lock() == wrapper; });
-    claims.emplace_back(wrapper, session.userId);
+    wrapper->setSourceChosenFor(session.userId);
     wrapper->setAdSource(std::move(source));
     return true;
 }
