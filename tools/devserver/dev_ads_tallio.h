@@ -1,6 +1,7 @@
 // The Tallio analytics network on the ad host: POST "/tallio/aap.do" takes the binary session report,
 // decodes it and records what it carried; the reply is 200 with the hook-ad reply stream (on cue a cut,
-// damaged or empty one), or on cue 404, 500 or a stall. The decoder reads the report's layout on its own, so tests can check the client's bytes.
+// damaged or empty one), or on cue 404, 500 or a stall. The decoder reads the report's layout on its own, so tests can
+// check the client's bytes.
 #pragma once
 
 #include <cstdint>

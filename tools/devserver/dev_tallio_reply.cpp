@@ -55,8 +55,8 @@ DevTallioReplyWriter& DevTallioReplyWriter::version(int32_t id) {
 DevTallioReplyWriter& DevTallioReplyWriter::adBlock(uint8_t blockId, const std::vector<DevTallioAd>& ads) {
     std::string payload = u8(blockId) + u16(ads.size());
     for (const auto& ad : ads) {
-        payload += u64(static_cast<uint64_t>(ad.adId)) + u64(static_cast<uint64_t>(ad.projectId)) +
-                   string(ad.adText) + string(ad.advertiser) + u64(static_cast<uint64_t>(ad.canvasId)) +
+        payload += u64(static_cast<uint64_t>(ad.adId)) + u64(static_cast<uint64_t>(ad.projectId)) + string(ad.adText) +
+                   string(ad.advertiser) + u64(static_cast<uint64_t>(ad.canvasId)) +
                    u64(static_cast<uint64_t>(ad.imageId)) + u8(ad.cookie.size()) + ad.cookie;
     }
     return chunk(259, payload);

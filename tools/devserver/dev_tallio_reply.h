@@ -39,13 +39,13 @@ struct DevTallioTheme {
 
 class DevTallioReplyWriter {
 public:
-    DevTallioReplyWriter& version(int32_t id);                                          // 258
+    DevTallioReplyWriter& version(int32_t id);                                           // 258
     DevTallioReplyWriter& adBlock(uint8_t blockId, const std::vector<DevTallioAd>& ads); // 259
-    DevTallioReplyWriter& images(const std::vector<DevTallioImage>& images);            // 262
-    DevTallioReplyWriter& hooks(const std::vector<DevTallioHook>& hooks);               // 263
-    DevTallioReplyWriter& endOfMessage();                                               // 264
-    DevTallioReplyWriter& error(int value, const std::string& text);                    // 265
-    DevTallioReplyWriter& themes(const std::vector<DevTallioTheme>& themes);            // 266
+    DevTallioReplyWriter& images(const std::vector<DevTallioImage>& images);             // 262
+    DevTallioReplyWriter& hooks(const std::vector<DevTallioHook>& hooks);                // 263
+    DevTallioReplyWriter& endOfMessage();                                                // 264
+    DevTallioReplyWriter& error(int value, const std::string& text);                     // 265
+    DevTallioReplyWriter& themes(const std::vector<DevTallioTheme>& themes);             // 266
     DevTallioReplyWriter& imageCodes(const std::vector<std::pair<int64_t, int>>& codes); // 268
     // Any chunk: `payload` under `type` with its own size.
     DevTallioReplyWriter& chunk(int16_t type, const std::string& payload);

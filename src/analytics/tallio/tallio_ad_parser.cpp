@@ -17,7 +17,8 @@ namespace zelvan::tallio {
 // of the value that did not fit.
 class TallioAdParser::Reader {
 public:
-    Reader(std::span<const uint8_t> bytes, size_t base, const char* chunk) : bytes_(bytes), base_(base), chunk_(chunk) {}
+    Reader(std::span<const uint8_t> bytes, size_t base, const char* chunk)
+        : bytes_(bytes), base_(base), chunk_(chunk) {}
 
     fnd::Result<uint64_t> unsignedOf(size_t size) {
         if (bytes_.size() - at_ < size) {
@@ -113,9 +114,9 @@ fnd::Result<void> TallioAdParser::processTaggedFile(std::span<const uint8_t> dat
         auto payload = data.subspan(offset + kChunkHeaderSize, std::min<size_t>(size, payloadLeft));
         TRY(processTaggedFileChunk(type, size, payload, offset + kChunkHeaderSize));
         if (size > payloadLeft) {
-            return fnd::parseError(
-                fnd::kParseTruncated, offset,
-                fnd::format("chunk of declared size %u exceeds the %d bytes left", size, static_cast<int>(payloadLeft)));
+            return fnd::parseError(fnd::kParseTruncated, offset,
+                                   fnd::format("chunk of declared size %u exceeds the %d bytes left", size,
+                                               static_cast<int>(payloadLeft)));
         }
         offset += kChunkHeaderSize + size;
     }
@@ -290,7 +291,8 @@ fnd::Result<void> TallioAdParser::processAuxImageInfoChunk(Reader& in) {
     return {};
 }
 
-std::shared_ptr<TallioAd> TallioAdParser::adWithHook(const std::string& hook, const ui::ViewController& viewController) {
+std::shared_ptr<TallioAd> TallioAdParser::adWithHook(const std::string& hook,
+                                                     const ui::ViewController& viewController) {
     return adWithHook(hook, viewController.description());
 }
 
@@ -410,8 +412,8 @@ gfx::ImagePtr TallioAdParser::getImageWithCode(int code) {
 }
 
 gfx::Color TallioAdParser::parseColor(int64_t value) {
-    return gfx::Color(static_cast<double>((value >> 16) & 0xFF) / 255.0, static_cast<double>((value >> 8) & 0xFF) / 255.0,
-                      static_cast<double>(value & 0xFF) / 255.0, 1.0);
+    return gfx::Color(static_cast<double>((value >> 16) & 0xFF) / 255.0,
+                      static_cast<double>((value >> 8) & 0xFF) / 255.0, static_cast<double>(value & 0xFF) / 255.0, 1.0);
 }
 
 int64_t TallioAdParser::versionId() const {

@@ -1,7 +1,7 @@
 // TallioContext: what the Tallio analytics client keeps process-wide - the current session and its API
 // key, the server, canvas and app-store addresses (derived from --ads-base), the report sender, the
-// hook-ad reply parser, the termination observer and the start-up report's thread. It lives in the application registry's
-// `tallio` slot and is reached through context(); tests build their own.
+// hook-ad reply parser, the termination observer and the start-up report's thread. It lives in the application
+// registry's `tallio` slot and is reached through context(); tests build their own.
 #pragma once
 
 #include <functional>

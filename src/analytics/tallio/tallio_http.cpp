@@ -27,8 +27,7 @@ std::string TallioHTTPResponse::description() const {
         }
     }
     return fnd::format("status:%d error:%s body:%s headers:%s", statusCode_,
-                       error_ ? error_->localizedDescription() : "(null)",
-                       body_ ? fnd::logPreview(*body_) : "(null)",
+                       error_ ? error_->localizedDescription() : "(null)", body_ ? fnd::logPreview(*body_) : "(null)",
                        headers_ ? fnd::logPreview(std::string_view("{" + headers + "}")) : "(null)");
 }
 
@@ -65,8 +64,7 @@ TallioHTTPResponse TallioHTTPEater::get(const fnd::Url& url, const std::optional
     return sendMethod("GET", url, std::nullopt, headerFields, kDefaultTimeoutSeconds);
 }
 
-TallioHTTPResponse TallioHTTPEater::get(const std::string& url,
-                                        const std::optional<TallioHeaderFields>& headerFields) {
+TallioHTTPResponse TallioHTTPEater::get(const std::string& url, const std::optional<TallioHeaderFields>& headerFields) {
     return sendMethod("GET", fnd::Url::parse(url), std::nullopt, headerFields, kDefaultTimeoutSeconds);
 }
 

@@ -199,16 +199,16 @@ TEST(TallioAdParserTest, CutStreamsKeepWhatWasComplete) {
 TEST(TallioAdParserTest, LyingSizesAndCountsStopTheWalk) {
     const std::string head = W().adBlock(1, {ad(1)}).hooks({{"", 1, 1}}).themes({{1, "", 0, 0, 0, 0, 0}}).bytes();
     const std::vector<std::string> lies = {
-        W::u16(259) + W::u32(0xFFFFFFFF) + W::u8(2) + W::u16(1),         // a size far beyond the stream
-        W::u16(259) + W::u32(0x80000000) + W::u8(2),                       // a "negative" size
-        W::u16(262) + W::u32(2) + W::u16(0xFFFF),                           // 65535 images in two bytes
-        W::u16(263) + W::u32(4) + W::u32(0xFFFFFFFF),                       // four billion hooks
+        W::u16(259) + W::u32(0xFFFFFFFF) + W::u8(2) + W::u16(1),                   // a size far beyond the stream
+        W::u16(259) + W::u32(0x80000000) + W::u8(2),                               // a "negative" size
+        W::u16(262) + W::u32(2) + W::u16(0xFFFF),                                  // 65535 images in two bytes
+        W::u16(263) + W::u32(4) + W::u32(0xFFFFFFFF),                              // four billion hooks
         W::u16(268) + W::u32(4 + 10) + W::u32(0x7FFFFFFF) + W::u64(1) + W::u16(1), // codes beyond one entry
-        W::u16(265) + W::u32(4) + W::u16(0) + W::u16(500),                  // an error text beyond its chunk
-        W::u16(266) + W::u32(3) + W::u8(200) + W::u8(1) + W::u8(0),         // a theme cut in its message
+        W::u16(265) + W::u32(4) + W::u16(0) + W::u16(500),                         // an error text beyond its chunk
+        W::u16(266) + W::u32(3) + W::u8(200) + W::u8(1) + W::u8(0),                // a theme cut in its message
         W::u16(262) + W::u32(2 + 8 + 8 + 2 + 4) + W::u16(1) + W::u64(1) + W::u64(0) + W::u16(0) + W::u32(0x7FFFFFFF),
         W::u16(259) + W::u32(3 + 18) + W::u8(2) + W::u16(1) + W::u64(1) + W::u64(2) + W::u16(0xFFFF), // a long text
-        W::u16(264),                                                         // a header cut short
+        W::u16(264), // a header cut short
     };
     for (size_t i = 0; i < lies.size(); ++i) {
         TallioAdParser parser;

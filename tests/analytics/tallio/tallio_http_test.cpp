@@ -41,9 +41,8 @@ protected:
             response.set_content(request.method + " " + request.body + " " + request.get_header_value("X-Extra"),
                                  "text/plain");
         });
-        http_.Get("/moved", [](const httplib::Request&, httplib::Response& response) {
-            response.set_redirect("/status/200");
-        });
+        http_.Get("/moved",
+                  [](const httplib::Request&, httplib::Response& response) { response.set_redirect("/status/200"); });
         http_.Get("/cookie", [this](const httplib::Request& request, httplib::Response& response) {
             note(request);
             response.set_header("Set-Cookie", "tallio=1; Path=/");
@@ -55,6 +54,7 @@ protected:
             response.set_header("WWW-Authenticate", "Basic realm=\"stats\"");
             response.set_content("who are you", "text/plain");
         });
+        http_.set_keep_alive_max_count(1);
         port_ = http_.bind_to_any_port("127.0.0.1");
         thread_ = std::thread([this] { http_.listen_after_bind(); });
         while (!http_.is_running()) {
@@ -161,9 +161,9 @@ TEST_F(TallioHttpTest, QueryAndUrlBuilding) {
                                                   TallioQueryFields{{"k", "v"}, {"n", "2"}});
     ASSERT_TRUE(built);
     EXPECT_EQ(built->absoluteString(), "http://stats.test:8080/aap.do?k=v&n=2");
-    EXPECT_EQ(TallioHTTPEater::urlWithProtocol("https", "stats.test", 80, std::nullopt, std::string("q"))
-                  ->absoluteString(),
-              "https://stats.test?q");
+    EXPECT_EQ(
+        TallioHTTPEater::urlWithProtocol("https", "stats.test", 80, std::nullopt, std::string("q"))->absoluteString(),
+        "https://stats.test?q");
     EXPECT_EQ(TallioHTTPEater::urlWithProtocol(std::nullopt, "stats.test", 0, "p", {})->absoluteString(),
               "http://stats.test/p");
 }
