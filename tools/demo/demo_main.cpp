@@ -20,6 +20,7 @@
 #include "tools/demo/demo_adwick_steps.h"
 #include "tools/demo/demo_game_steps.h"
 #include "tools/demo/demo_messenger_steps.h"
+#include "tools/demo/demo_offer_wall_steps.h"
 #include "tools/demo/demo_session.h"
 #include "tools/demo/demo_summary.h"
 
@@ -101,7 +102,9 @@ int main(int argc, char** argv) {
     session.delegate->applicationDidFinishLaunching();
     if (session.steps.waitFor("sign in", [&] { return !session.delegate->loggedout(); }) &&
         demo::runMessengerSteps(session) && demo::runAdwickSteps(session)) {
-        demo::runGameSteps(session);
+        if (demo::runGameSteps(session)) {
+            demo::runOfferWallSteps(session);
+        }
     }
 
     const std::string summary = demo::demoSummary(session);

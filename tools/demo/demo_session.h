@@ -30,6 +30,8 @@ struct DemoSession {
     std::string gameResult = "no game played";
     // What the Adwick banner asked the ad host and got back.
     std::vector<std::string> adwickRequests;
+    // What the offer wall asked the offer service and got back.
+    std::vector<std::string> orvaneRequests;
 };
 
 } // namespace zelvan::demo

@@ -23,6 +23,8 @@ struct State {
     std::deque<Job> waiting;
     int inFlight = 0;
     int peak = 0;
+    int succeeded = 0;
+    int failed = 0;
 };
 
 State& state() {
@@ -92,6 +94,7 @@ private:
         }
         hold_.reset();
         --state().inFlight;
+        ++(data ? state().succeeded : state().failed);
         auto completion = std::move(completion_);
         if (completion) {
             completion(std::move(data), error);
@@ -141,5 +144,7 @@ int ORVIconReads::inFlight() { return state().inFlight; }
 int ORVIconReads::waiting() { return static_cast<int>(state().waiting.size()); }
 int ORVIconReads::peakInFlight() { return state().peak; }
 void ORVIconReads::resetPeak() { state().peak = state().inFlight; }
+int ORVIconReads::succeeded() { return state().succeeded; }
+int ORVIconReads::failed() { return state().failed; }
 
 } // namespace zelvan::orvane

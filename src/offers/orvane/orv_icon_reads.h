@@ -31,6 +31,9 @@ public:
     // The most reads that ran at once since the last reset (for tests).
     static int peakInFlight();
     static void resetPeak();
+    // Reads that brought bytes and reads that failed, since the process started.
+    static int succeeded();
+    static int failed();
 };
 
 } // namespace zelvan::orvane
