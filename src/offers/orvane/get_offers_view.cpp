@@ -287,7 +287,9 @@ void GetOffersView::rowTapped(int tab, int row) {
     auto offer = rows[row];
     if (tab == VideosTab) {
         if (auto url = fnd::Url::parse(offer->videoURL)) {
-            ORVVideoPlayer::init()->playVideo(*url);
+            auto player = ORVVideoPlayer::init();
+            player_ = player;
+            player->playVideo(*url);
         } else {
             ORVLog::logWithLevel(3, "Offer wall: the video offer's URL is not valid");
         }
@@ -317,7 +319,9 @@ void GetOffersView::playAllVideos() {
     if (urls.empty()) {
         return;
     }
-    ORVVideoPlayer::init()->playMultipleVideos(std::move(urls));
+    auto player = ORVVideoPlayer::init();
+    player_ = player;
+    player->playMultipleVideos(std::move(urls));
 }
 
 void GetOffersView::removeSelfView() {

@@ -21,6 +21,7 @@ namespace zelvan::orvane {
 
 class ORVUINavigationBarView;
 class OffersDetailView;
+class ORVVideoPlayer;
 
 class GetOffersView : public ui::View,
                       public ui::TableViewDataSource,
@@ -73,6 +74,8 @@ public:
     const std::shared_ptr<ORVUINavigationBarView>& headerView() const { return headerView_; }
     const std::shared_ptr<ui::SegmentedControl>& tabStrip() const { return tabStrip_; }
     bool requestInFlight() const { return requestInFlight_; }
+    // The player of the last video started from the wall while it plays.
+    std::shared_ptr<ORVVideoPlayer> videoPlayer() const { return player_.lock(); }
 
     // Table data source and delegate.
     int tableViewNumberOfRowsInSection(ui::TableView& tableView, int section) override;
@@ -102,6 +105,7 @@ private:
     std::shared_ptr<ui::SegmentedControl> tabStrip_;
     std::shared_ptr<ui::TableView> tableView_;
     fnd::ObserverToken removeObserver_;
+    std::weak_ptr<ORVVideoPlayer> player_;
 };
 
 } // namespace zelvan::orvane
