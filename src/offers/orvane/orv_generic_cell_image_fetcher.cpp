@@ -96,10 +96,9 @@ void ORVGenericCellImageFetcher::loadStringURL(const std::string& urlText, const
     myType_ = type;
 }
 
-gfx::ImagePtr ORVGenericCellImageFetcher::iconFromData(const fnd::Bytes& data, bool& failedToDraw) {
-    failedToDraw = false;
+gfx::ImagePtr ORVGenericCellImageFetcher::decodeIcon(std::span<const uint8_t> data, int type) {
     gfx::ImagePtr image;
-    if (myType_ == 1) {
+    if (type == 1) {
         auto parser = ORVParser::sharedParserInstance();
         ORVParser local;
         const ORVParser& use = parser ? *parser : local;
@@ -120,6 +119,14 @@ gfx::ImagePtr ORVGenericCellImageFetcher::iconFromData(const fnd::Bytes& data, b
     }
     if (!image) {
         ORVLog::logWithLevel(3, "Icon bytes are no image; the row shows no icon");
+    }
+    return image;
+}
+
+gfx::ImagePtr ORVGenericCellImageFetcher::iconFromData(const fnd::Bytes& data, bool& failedToDraw) {
+    failedToDraw = false;
+    gfx::ImagePtr image = decodeIcon(data, myType_);
+    if (!image) {
         return nullptr;
     }
     bgImage_ = ORVUtil::scaleToSize(gfx::Size(kDrawnSide, kDrawnSide), image);

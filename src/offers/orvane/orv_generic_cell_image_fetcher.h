@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "platform/foundation/bytes.h"
@@ -81,6 +82,10 @@ public:
     const std::optional<std::string>& urlString() const { return urlString_; }
     const gfx::ImagePtr& bgImage() const { return bgImage_; }
     int myType() const { return myType_; }
+
+    // The picture a finished read carries: for type 1 the Base64 "Icon" of the reply's envelope, else
+    // the bytes themselves; null (with one log line) when there is none.
+    static gfx::ImagePtr decodeIcon(std::span<const uint8_t> data, int type);
 
     // The URL a cell last asked an icon for (a result for another URL is dropped); none when no fetcher
     // started for it.
