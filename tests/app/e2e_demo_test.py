@@ -83,7 +83,7 @@ def read_png(path):
 
 def start_server(devserver, work, silent):
     args = [devserver, "--port", "0", "--web-port", "0", "--ads-port", "0", "--accounts", f"{PHONE}:{PASSWORD}:Demo Player",
-            "--demo-messenger", "--demo-games", "--log", str(work / "devserver.log")]
+            "--demo-messenger", "--demo-games", "--ad-features", "orvane", "--log", str(work / "devserver.log")]
     if silent:
         args.append("--demo-silent-friend")
     server = subprocess.Popen(args, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
@@ -197,6 +197,9 @@ def main():
     check(re.search(r"adwick: ad request http://127\.0\.0\.1:\d+/adwick/ad_source\.php\?s=", out) is not None,
           "the summary names the Adwick ad request")
     check('game: "You win!", score 100' in out, "the summary gives the game's result and score")
+    check(re.search(r"offer wall: GetOffers answered: 30 offers, 3 videos", out) is not None and
+          re.search(r"offer wall: GetAppIcon: [1-9]\d* read", out) is not None,
+          "the summary names the offer list and icon requests")
     screens = work / "run" / "screens"
     shown = {name: check_screenshot(screens / name) for name in SCREENSHOTS}
     if shown["02-chat.png"]:
