@@ -91,8 +91,9 @@ bool orvaneOfferWallRoute(const DevAdsRequest& request, DevAdsResponse& response
             response.body = "<OrvaneConnectReturnObject><Icon>\x01 not xml";
         } else {
             const int n = std::atoi(id.c_str() + std::min<size_t>(id.size(), 4));
-            response.body = std::string("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<OrvaneConnectReturnObject><Icon>") +
-                            kIconPngs[static_cast<unsigned>(n) % 6] + "</Icon></OrvaneConnectReturnObject>";
+            response.body =
+                std::string("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<OrvaneConnectReturnObject><Icon>") +
+                kIconPngs[static_cast<unsigned>(n) % 6] + "</Icon></OrvaneConnectReturnObject>";
         }
         return true;
     }
@@ -106,7 +107,9 @@ bool orvaneOfferWallRoute(const DevAdsRequest& request, DevAdsResponse& response
     if (request.path.starts_with("/orvane/videos/")) {
         response.status = 200;
         response.contentType = "video/mp4";
-        response.body = std::string("\0\0\0\x18" "ftypmp42", 12);
+        response.body = std::string("\0\0\0\x18"
+                                    "ftypmp42",
+                                    12);
         return true;
     }
     return false;

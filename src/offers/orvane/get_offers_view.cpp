@@ -177,9 +177,9 @@ void GetOffersView::requestOffers() {
         }
         if (!list) {
             // The rows shown stay; the user may ask again.
-            auto alert = ui::AlertView::initWithTitle("", kFailureMessage,
-                                                      std::static_pointer_cast<ui::AlertViewDelegate>(wall),
-                                                      std::string("Cancel"), {"Retry"});
+            auto alert =
+                ui::AlertView::initWithTitle("", kFailureMessage, std::static_pointer_cast<ui::AlertViewDelegate>(wall),
+                                             std::string("Cancel"), {"Retry"});
             alert->show();
             return;
         }
@@ -298,8 +298,7 @@ void GetOffersView::rowTapped(int tab, int row) {
     showDetail(offer);
 }
 
-std::shared_ptr<OffersDetailView>
-GetOffersView::showDetail(const std::shared_ptr<const ORVOfferReturnClass>& offer) {
+std::shared_ptr<OffersDetailView> GetOffersView::showDetail(const std::shared_ptr<const ORVOfferReturnClass>& offer) {
     if (auto facade = OrvaneConnect::sharedOrvaneConnect()) {
         facade->startSubBeaconWithName(kORVShowOffersDetailBeacon, true);
     }

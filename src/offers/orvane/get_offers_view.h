@@ -36,11 +36,9 @@ public:
     static constexpr const char* kFailureMessage = "Service is unreachable.\nDo you want to try again?";
 
     // The wall of the account's offers.
-    static std::shared_ptr<GetOffersView> initWithPublisherUserId(const std::string& publisherUserId,
-                                                                  gfx::Rect frame);
+    static std::shared_ptr<GetOffersView> initWithPublisherUserId(const std::string& publisherUserId, gfx::Rect frame);
     // The wall opened by the store for `item` on `tab` (mode 1): the facade's item name becomes the item's.
-    static std::shared_ptr<GetOffersView> initWithFrame(gfx::Rect frame, const ORVAllVGStoreItemClass& item,
-                                                        int tab);
+    static std::shared_ptr<GetOffersView> initWithFrame(gfx::Rect frame, const ORVAllVGStoreItemClass& item, int tab);
     ~GetOffersView() override;
     void initWithFrame(gfx::Rect frame) override { ui::View::initWithFrame(frame); }
     std::string className() const override { return "GetOffersView"; }

@@ -33,7 +33,9 @@ std::string replaceAll(std::string text, std::string_view from, std::string_view
     return text;
 }
 
-std::string blanksEscaped(const std::string& text) { return replaceAll(text, " ", "%20"); }
+std::string blanksEscaped(const std::string& text) {
+    return replaceAll(text, " ", "%20");
+}
 
 int amountOf(const std::string& text) {
     const int64_t value = ORVUtil::getStrLongValue(text);
@@ -221,18 +223,17 @@ void OffersDetailView::fillView(std::shared_ptr<const ORVOfferReturnClass> offer
     }
     content_->addSubview(rows_.currency);
 
-    rows_.instructions = addTextRow(ORVUtil::removeUnRequiredHTMLTags(o.instructions),
-                                    gfx::Font::systemFontOfSize(11), detailColor(), n, false);
+    rows_.instructions = addTextRow(ORVUtil::removeUnRequiredHTMLTags(o.instructions), gfx::Font::systemFontOfSize(11),
+                                    detailColor(), n, false);
     rows_.earn = addTextRow(earnLine(), gfx::Font::systemFontOfSize(11), detailColor(), n, false);
 
     n -= 5;
-    rows_.complete = addButton("Complete Offer", gfx::Rect(23, n - 39, 278, 40), 15,
-                               &OffersDetailView::forCompleteButtonAction);
+    rows_.complete =
+        addButton("Complete Offer", gfx::Rect(23, n - 39, 278, 40), 15, &OffersDetailView::forCompleteButtonAction);
     n += 45;
-    rows_.safari = addButton("Open in Safari", gfx::Rect(23, n - 39, 135, 40), 13,
-                             &OffersDetailView::forSafariButtonAction);
-    rows_.email =
-        addButton("Email Link", gfx::Rect(166, n - 39, 135, 40), 13, &OffersDetailView::forEmailButtonAction);
+    rows_.safari =
+        addButton("Open in Safari", gfx::Rect(23, n - 39, 135, 40), 13, &OffersDetailView::forSafariButtonAction);
+    rows_.email = addButton("Email Link", gfx::Rect(166, n - 39, 135, 40), 13, &OffersDetailView::forEmailButtonAction);
     n += 5;
     contentScrollView_->setContentSize(gfx::Size(320, n));
 }
@@ -275,14 +276,13 @@ void OffersDetailView::forCompleteButtonAction() {
     {
         std::lock_guard lock(timerLock_);
         stopLoadWatch();
-        checkWebViewProgress_ =
-            fnd::Timer::scheduled(kLoadWatchInterval, fnd::Repeats::Yes, [weak](fnd::Timer& timer) {
-                if (auto page = weak.lock()) {
-                    page->checkActivityIndicator();
-                } else {
-                    timer.invalidate();
-                }
-            });
+        checkWebViewProgress_ = fnd::Timer::scheduled(kLoadWatchInterval, fnd::Repeats::Yes, [weak](fnd::Timer& timer) {
+            if (auto page = weak.lock()) {
+                page->checkActivityIndicator();
+            } else {
+                timer.invalidate();
+            }
+        });
     }
 
     addSubview(transparentView_);
@@ -446,7 +446,8 @@ std::string OffersDetailView::mailURL() const {
     const std::string name = ORVUtil::escapeUnrequiredChracterForEmailBody(blanksEscaped(o.offerName));
     const std::string instructions = blanksEscaped(ORVUtil::removeUnRequiredHTMLTags(o.instructions));
     const std::string link = blanksEscaped(o.emailURL);
-    const std::string anchor = replaceAll(replaceAll("<a href='URLString'>myURL</a>", "URLString", link), "myURL", link);
+    const std::string anchor =
+        replaceAll(replaceAll("<a href='URLString'>myURL</a>", "URLString", link), "myURL", link);
     std::string body = earn + "__" + name + "__" + anchor + "__" + instructions + "__" + earn;
     body = ORVUtil::escapeUnrequiredChracterForEmailBody(replaceAll(body, "__", "%0A"));
     return "mailto:?subject=" + name + "&body=" + body;
@@ -476,7 +477,9 @@ void OffersDetailView::backtoGameAction() {
     });
 }
 
-void OffersDetailView::removeView() { removeFromSuperview(); }
+void OffersDetailView::removeView() {
+    removeFromSuperview();
+}
 
 void OffersDetailView::removingSubviews() {
     headerView_.reset();

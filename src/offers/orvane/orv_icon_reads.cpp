@@ -55,7 +55,8 @@ public:
         std::weak_ptr<IconRead> weak = weak_from_this();
         limit_ = fnd::RunLoop::main().performAfter(ORVIconReads::kTimeout, [weak] {
             if (auto self = weak.lock()) {
-                self->end(std::nullopt, fnd::Error(std::string(fnd::kUrlErrorDomain), fnd::UrlError::TimedOut, std::string_view("The request timed out.")));
+                self->end(std::nullopt, fnd::Error(std::string(fnd::kUrlErrorDomain), fnd::UrlError::TimedOut,
+                                                   std::string_view("The request timed out.")));
             }
         });
         hold_ = shared_from_this();
@@ -71,7 +72,8 @@ public:
     }
     void connectionDidFinishLoading(const std::shared_ptr<fnd::UrlConnection>&) override {
         if (status_ >= 400 || data_.empty()) {
-            end(std::nullopt, fnd::Error(std::string(fnd::kUrlErrorDomain), fnd::UrlError::BadServerResponse, std::string_view("The server answered without an image.")));
+            end(std::nullopt, fnd::Error(std::string(fnd::kUrlErrorDomain), fnd::UrlError::BadServerResponse,
+                                         std::string_view("The server answered without an image.")));
         } else {
             end(std::move(data_), std::nullopt);
         }
@@ -123,9 +125,9 @@ void startNext() {
         if (!url) {
             // Ends on the next pass so the asker never hears back inside its own call.
             fnd::RunLoop::main().performAfter(0, [read] {
-                read->connectionDidFailWithError(
-                    nullptr,
-                    fnd::Error(std::string(fnd::kUrlErrorDomain), fnd::UrlError::BadUrl, std::string_view("The URL is not valid.")));
+                read->connectionDidFailWithError(nullptr,
+                                                 fnd::Error(std::string(fnd::kUrlErrorDomain), fnd::UrlError::BadUrl,
+                                                            std::string_view("The URL is not valid.")));
             });
             continue;
         }
@@ -140,11 +142,23 @@ void ORVIconReads::read(const std::string& urlText, Completion completion) {
     startNext();
 }
 
-int ORVIconReads::inFlight() { return state().inFlight; }
-int ORVIconReads::waiting() { return static_cast<int>(state().waiting.size()); }
-int ORVIconReads::peakInFlight() { return state().peak; }
-void ORVIconReads::resetPeak() { state().peak = state().inFlight; }
-int ORVIconReads::succeeded() { return state().succeeded; }
-int ORVIconReads::failed() { return state().failed; }
+int ORVIconReads::inFlight() {
+    return state().inFlight;
+}
+int ORVIconReads::waiting() {
+    return static_cast<int>(state().waiting.size());
+}
+int ORVIconReads::peakInFlight() {
+    return state().peak;
+}
+void ORVIconReads::resetPeak() {
+    state().peak = state().inFlight;
+}
+int ORVIconReads::succeeded() {
+    return state().succeeded;
+}
+int ORVIconReads::failed() {
+    return state().failed;
+}
 
 } // namespace zelvan::orvane

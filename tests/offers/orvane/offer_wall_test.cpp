@@ -52,6 +52,7 @@ protected:
         fetcher->loadStringURL(url, into, type);
         return fetcher;
     }
+
 public:
     static std::shared_ptr<ui::View> icon(const ui::View& cell) {
         for (const auto& v : cell.subviews()) {
@@ -61,6 +62,7 @@ public:
         }
         return nullptr;
     }
+
 protected:
     static int icons(const ui::View& cell) {
         int n = 0;
@@ -91,8 +93,8 @@ TEST_F(IconTest, AReplyBecomesARoundedFadedIconAndASecondStartChangesNothing) {
     bool faded = false;
     for (const auto& entry : ui::AnimationLog::entries()) {
         for (const auto& property : entry.properties) {
-            faded |= property.target.lock().get() == view.get() && property.property == "alpha" &&
-                     entry.duration == 0.5;
+            faded |=
+                property.target.lock().get() == view.get() && property.property == "alpha" && entry.duration == 0.5;
         }
     }
     EXPECT_TRUE(faded);
@@ -276,8 +278,8 @@ TEST_F(GetOffersViewTest, AStoreWallClosesOnItsNoticeAndAFailedListKeepsItsRows)
     EXPECT_EQ(wall->rowsOfTab(0).size(), 30u);
     service_->setMode("GetOffers", devserver::OrvaneReplyMode::Good);
     ASSERT_TRUE(AlertDriver::tap("Retry"));
-    ASSERT_TRUE(pump([&] { return requestsOf("/orvane/Service1.asmx/GetOffers").size() == 3 &&
-                                  !wall->requestInFlight(); }));
+    ASSERT_TRUE(
+        pump([&] { return requestsOf("/orvane/Service1.asmx/GetOffers").size() == 3 && !wall->requestInFlight(); }));
 
     Heard shown(kORVShowBoxNotification);
     fnd::NotificationCenter::defaultCenter().postNotificationName(kORVRemoveOffersView);
