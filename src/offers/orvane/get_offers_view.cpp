@@ -117,6 +117,11 @@ void GetOffersView::myLoadView() {
         ui::ControlEvents::ValueChanged);
     selectTab(startingTab_);
 
+    auto facade = OrvaneConnect::sharedOrvaneConnect();
+    ORVUtil::animateORVView(self<GetOffersView>(),
+                            animationMode_.value_or(facade ? facade->transitionEffect() : ORVUtil::FadeIn),
+                            OrvaneConnect::getTransitionDelay());
+
     auto ctx = context();
     auto model = ctx ? ctx->modelController() : nullptr;
     if (model && model->getAllOffersArray() && model->getAllVideoArray()) {

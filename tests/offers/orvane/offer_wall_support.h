@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/app_registry.h"
+#include "offers/orvane/orv_icon_reads.h"
 #include "offers/orvane/orv_offer_list.h"
 #include "offers/orvane/orvane_context.h"
 #include "platform/device/device.h"
@@ -52,6 +53,8 @@ protected:
             ui::testing::AlertDriver::tap(0);
         }
         service_->releaseStalls();
+        // Icon reads of this test end here, while the service still answers.
+        pump([] { return ORVIconReads::inFlight() == 0 && ORVIconReads::waiting() == 0; }, 20);
         pump([] { return false; }, 0.2);
         fnd::RunLoop::main().runUntilIdle();
         ads_.stop();

@@ -35,6 +35,11 @@ struct Target {
 
 class IconTest : public OfferWallTest {
 protected:
+    void SetUp() override {
+        OfferWallTest::SetUp();
+        // Reads another test left running end before these count theirs.
+        ASSERT_TRUE(pump([] { return ORVIconReads::inFlight() == 0 && ORVIconReads::waiting() == 0; }, 40));
+    }
     std::shared_ptr<ui::TableViewCell> cell() {
         auto c = ui::View::create<ui::TableViewCell>(gfx::Rect(0, 0, 320, 70), std::string("c"));
         window_->addSubview(c);
