@@ -17,8 +17,8 @@ from pathlib import Path
 
 SCREEN = (320, 480)
 SCREENSHOTS = ["01-messenger.png", "02-chat.png", "03-lobby.png", "04-game-loading.png", "05-game.png",
-               "06-game-result.png", "07-lobby-score.png", "09-adwick-banner.png",
-               "10-selvo-ad.png",
+               "06-game-result.png", "07-lobby-score.png", "08-offer-wall.png",
+               "09-adwick-banner.png", "10-selvo-ad.png",
                "13-mediation-banner.png"]
 # What the server receives, in this order: the log-in, the user's line, the lobby's play alone, the
 # game's resource request, the game's first command back to the room, its result and its end.
@@ -204,6 +204,9 @@ def main():
     check(re.search(r'mediation: AdShown campaign "[^"]*"', out) is not None,
           "the summary names the offer network banner's AdShown requests")
     check('game: "You win!", score 100' in out, "the summary gives the game's result and score")
+    check(re.search(r"offer wall: GetOffers answered: 30 offers, 3 videos", out) is not None and
+          re.search(r"offer wall: GetAppIcon: [1-9]\d* read", out) is not None,
+          "the summary names the offer list and icon requests")
     screens = work / "run" / "screens"
     shown = {name: check_screenshot(screens / name) for name in SCREENSHOTS}
     if shown["02-chat.png"]:

@@ -21,6 +21,7 @@
 #include "tools/demo/demo_game_steps.h"
 #include "tools/demo/demo_mediation_steps.h"
 #include "tools/demo/demo_messenger_steps.h"
+#include "tools/demo/demo_offer_wall_steps.h"
 #include "tools/demo/demo_selvo_steps.h"
 #include "tools/demo/demo_session.h"
 #include "tools/demo/demo_summary.h"
@@ -104,7 +105,9 @@ int main(int argc, char** argv) {
     if (session.steps.waitFor("sign in", [&] { return !session.delegate->loggedout(); }) &&
         demo::runMessengerSteps(session) && demo::runAdwickSteps(session) && demo::runSelvoSteps(session) &&
         demo::runMediationSteps(session)) {
-        demo::runGameSteps(session);
+        if (demo::runGameSteps(session)) {
+            demo::runOfferWallSteps(session);
+        }
     }
 
     const std::string summary = demo::demoSummary(session);
