@@ -25,6 +25,7 @@
 #include "messaging/avatars/zelvan_avatar_manager.h"
 #include "messaging/lists/im_controller.h"
 #include "messaging/voice/zelvan_voip.h"
+#include "offers/brightpoint/brightpoint_context.h"
 #include "offers/orvane/orvane_connect.h"
 #include "offers/orvane/orvane_context.h"
 #include "platform/device/device.h"
@@ -153,6 +154,8 @@ AppRegistry makeRegistry() {
     registry.adwick.factory = [](zelvanAppDelegate& delegate) {
         return std::make_shared<adwick::AdwickContext>(delegate.config().adsBase);
     };
+    // The Brightpoint offer wall's context: its process-wide icon cache.
+    registry.brightpoint.factory = [](zelvanAppDelegate&) { return std::make_shared<brightpoint::BrightpointContext>(); };
     // The shared ad view: the wrapper over an Adwick banner (none asked for without an ads base).
     registry.adView.factory = [](zelvanAppDelegate& delegate) -> std::shared_ptr<AdViewService> {
         auto wrapper = ui::View::create<ZLVAdWrapperView>(gfx::Rect(0, 0, 320, 48));

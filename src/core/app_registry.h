@@ -30,6 +30,9 @@ class SelvoContext;
 namespace adwick {
 class AdwickContext;
 }
+namespace brightpoint {
+class BrightpointContext;
+}
 
 // One shared object: made by its factory, which is handed the delegate, the first time it is asked
 // for, then kept. A slot without a factory gives null.
@@ -70,6 +73,8 @@ struct AppRegistry {
     ServiceSlot<Reachability> reachability;
     // The Adwick banner client's shared context (its services, user agent and addresses).
     ServiceSlot<adwick::AdwickContext> adwick;
+    // The Brightpoint offer wall's shared context (its icon cache).
+    ServiceSlot<brightpoint::BrightpointContext> brightpoint;
 
     // --- Strategies ---
     // Where the photo viewer gets its pictures (the web resource cache).
