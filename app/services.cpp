@@ -155,7 +155,9 @@ AppRegistry makeRegistry() {
         return std::make_shared<adwick::AdwickContext>(delegate.config().adsBase);
     };
     // The Brightpoint offer wall's context: its process-wide icon cache.
-    registry.brightpoint.factory = [](zelvanAppDelegate&) { return std::make_shared<brightpoint::BrightpointContext>(); };
+    registry.brightpoint.factory = [](zelvanAppDelegate&) {
+        return std::make_shared<brightpoint::BrightpointContext>();
+    };
     // The shared ad view: the wrapper over an Adwick banner (none asked for without an ads base).
     registry.adView.factory = [](zelvanAppDelegate& delegate) -> std::shared_ptr<AdViewService> {
         auto wrapper = ui::View::create<ZLVAdWrapperView>(gfx::Rect(0, 0, 320, 48));

@@ -206,9 +206,9 @@ std::string wallOffers1MiB() {
 std::string wallEscapes() {
     std::string text = "[";
     for (int i = 0; i < 400; ++i) {
-        text += (i ? "," : "") +
-                std::string(R"({"t":"caf\u00e9 \"quoted\" \/ path\\to\tfile\n\u4e2d\u6587 \ud83d\ude00",)"
-                            R"("b":"line\r\nnext\bback\fform \u0041\u0042\u0043 \\\\ \/\/"})");
+        text +=
+            (i ? "," : "") + std::string(R"({"t":"caf\u00e9 \"quoted\" \/ path\\to\tfile\n\u4e2d\u6587 \ud83d\ude00",)"
+                                         R"("b":"line\r\nnext\bback\fform \u0041\u0042\u0043 \\\\ \/\/"})");
     }
     return text + "]";
 }

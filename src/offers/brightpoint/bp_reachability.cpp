@@ -100,13 +100,12 @@ bool BPReachability::startNotifer() {
         // Asking schedules the default route's target on this thread's run loop.
         return shared_->reachabilityRefForAddress(std::string(Reachability::kDefaultRouteKey)) != nullptr;
     }
-    const bool registered =
-        target_->setCallback([self](fnd::ReachabilityRef& target, fnd::ReachabilityFlags flags) {
-            // A monitor on its way out has stopped listening; a change already under way is dropped.
-            if (auto monitor = self.lock()) {
-                BPReachabilityCallback(target, flags, monitor);
-            }
-        });
+    const bool registered = target_->setCallback([self](fnd::ReachabilityRef& target, fnd::ReachabilityFlags flags) {
+        // A monitor on its way out has stopped listening; a change already under way is dropped.
+        if (auto monitor = self.lock()) {
+            BPReachabilityCallback(target, flags, monitor);
+        }
+    });
     return registered && target_->scheduleWithRunLoop(fnd::RunLoop::current(), fnd::RunLoopMode::Default);
 }
 

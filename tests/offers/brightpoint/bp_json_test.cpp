@@ -73,10 +73,21 @@ TEST(BPJSONTest, EveryErrorCodeWithItsTextTheOutermostContainerWinning) {
         int64_t code;
     };
     const Case cases[] = {
-        {"{1:2}", -2},      {"{\"a\" 1}", -3},       {"{\"a\":\"\\q\"}", -4}, {"{\"a\":1 \"b\":2}", -5},
-        {"{\"a\":1", -6},   {"[1,@]", -8},           {"[1 2]", -9},           {"[1,", -10},
-        {"'x'", -11},       {"\"\\u00g9\"", -12},    {"\"\\q\"", -13},        {"-", -14},
-        {"\"open", -11},    {"{\"a\":[\"\\q\"]}", -4}, {"[{\"a\":1 2}]", -8},
+        {"{1:2}", -2},
+        {"{\"a\" 1}", -3},
+        {"{\"a\":\"\\q\"}", -4},
+        {"{\"a\":1 \"b\":2}", -5},
+        {"{\"a\":1", -6},
+        {"[1,@]", -8},
+        {"[1 2]", -9},
+        {"[1,", -10},
+        {"'x'", -11},
+        {"\"\\u00g9\"", -12},
+        {"\"\\q\"", -13},
+        {"-", -14},
+        {"\"open", -11},
+        {"{\"a\":[\"\\q\"]}", -4},
+        {"[{\"a\":1 2}]", -8},
     };
     for (const Case& c : cases) {
         auto r = BPJSONDeserializer().deserialize(bytes(c.text));
@@ -146,9 +157,9 @@ TEST(BPJSONTest, WideRepliesReadLikeTheirUtf8) {
     const auto expected = read(text);
     ASSERT_TRUE(expected);
     for (auto [utf32, order] : std::vector<std::pair<bool, fnd::ByteOrder>>{{false, fnd::ByteOrder::LittleEndian},
-                                                                          {false, fnd::ByteOrder::BigEndian},
-                                                                          {true, fnd::ByteOrder::LittleEndian},
-                                                                          {true, fnd::ByteOrder::BigEndian}}) {
+                                                                            {false, fnd::ByteOrder::BigEndian},
+                                                                            {true, fnd::ByteOrder::LittleEndian},
+                                                                            {true, fnd::ByteOrder::BigEndian}}) {
         const fnd::Bytes wide = utf32 ? fnd::encodeUtf32(text, order) : fnd::encodeUtf16(text, order);
         auto value = BPJSONDeserializer().deserializeAsDictionary(wide);
         ASSERT_TRUE(value.ok()) << utf32;
@@ -172,13 +183,16 @@ TEST(BPJSONTest, DeepNestingEscapedPairsAndNonFiniteNumbersAreSafe) {
 
     // An escaped surrogate pair is its one character; a lone half is U+FFFD.
     EXPECT_EQ(read(R"("\ud83d\ude00")"), fnd::Value("\xF0\x9F\x98\x80"));
-    EXPECT_EQ(read(R"("a\ud83db")"), fnd::Value("a\xEF\xBF\xBD" "b"));
-    EXPECT_EQ(read(R"("\ude00\ud83d\u0041")"), fnd::Value("\xEF\xBF\xBD\xEF\xBF\xBD" "A"));
+    EXPECT_EQ(read(R"("a\ud83db")"), fnd::Value("a\xEF\xBF\xBD"
+                                                "b"));
+    EXPECT_EQ(read(R"("\ude00\ud83d\u0041")"), fnd::Value("\xEF\xBF\xBD\xEF\xBF\xBD"
+                                                          "A"));
 
     // Non-finite numbers are written as null, so the text stays JSON.
-    EXPECT_EQ(write(fnd::Value::array({std::numeric_limits<double>::quiet_NaN(),
-                                       std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()})),
-              "[null,null,null]");
+    EXPECT_EQ(
+        write(fnd::Value::array({std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+                                 -std::numeric_limits<double>::infinity()})),
+        "[null,null,null]");
 }
 
 fnd::Value randomValue(std::mt19937& rng, int depth) {

@@ -41,9 +41,9 @@ TEST(BPReachabilityTest, StatusRulesAndTheFlagsLine) {
     ASSERT_TRUE(internet);
     EXPECT_FALSE(internet->localWiFiRef());
     EXPECT_EQ(internet->BPNetworkStatusForFlags(Reachable | ConnectionRequired | ConnectionOnTraffic), 1);
-    EXPECT_EQ(internet->BPNetworkStatusForFlags(Reachable | ConnectionRequired | ConnectionOnTraffic |
-                                                InterventionRequired),
-              0);
+    EXPECT_EQ(
+        internet->BPNetworkStatusForFlags(Reachable | ConnectionRequired | ConnectionOnTraffic | InterventionRequired),
+        0);
     EXPECT_EQ(internet->BPNetworkStatusForFlags(Reachable | IsWWAN), 2);
     EXPECT_EQ(internet->BPNetworkStatusForFlags(Reachable | ConnectionRequired), 0);
     EXPECT_EQ(internet->BPNetworkStatusForFlags(IsWWAN), 0);
