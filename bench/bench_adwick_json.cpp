@@ -174,7 +174,7 @@ std::string wallConfig() {
            R"("app_tab_titles":["Free","Paid"],)"
            R"("offer_tab_urls":["http:\/\/127.0.0.1\/o?t=1","http:\/\/127.0.0.1\/o?t=2","http:\/\/127.0.0.1\/o?t=3"],)"
            R"("offer_tab_titles":["Top","New","Surveys"],)"
-           R"("user_agent":"Mozilla\/5.0 (iPhone; U; CPU iPhone OS 3_1 like Mac OS X)"})";
+           R"json("user_agent":"Mozilla\/5.0 (iPhone; U; CPU iPhone OS 3_1 like Mac OS X)"})json";
 }
 
 std::string wallOffer(int i) {
