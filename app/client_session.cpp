@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "analytics/tallio/tallio_api.h"
 #include "app/services.h"
 #include "core/state_files.h"
 #include "messaging/lists/im_controller.h"
@@ -13,6 +14,7 @@
 #include "platform/media/backends.h"
 #include "platform/media/wav_file_device.h"
 #include "platform/ui/alert_panel.h"
+#include "platform/ui/application.h"
 #include "platform/ui/backends.h"
 #include "platform/ui/duktape_script_host.h"
 #include "platform/ui/label.h"
@@ -24,6 +26,9 @@
 namespace zelvan::app {
 
 namespace {
+
+// The application's key at the analytics data server.
+constexpr const char* kTallioApiKey = "K7WDRXHN2TQ4VMBJ8LCA";
 
 // The messenger's share of the summary: what its lists and open chats hold at the end.
 void logMessengerSummary(zelvanAppDelegate& delegate) {
@@ -94,10 +99,16 @@ std::shared_ptr<zelvanAppDelegate> startClient(const LaunchOptions& options) {
     auto delegate = zelvanAppDelegate::create(options.config, makeRegistry());
     zelvanAppDelegate::setInstance(delegate);
     connectServices(*delegate);
+    // The analytics session of this run: traced errors and an uncaught exception are recorded in it, the
+    // previous run's sessions are reported, and the termination notice ends it.
+    tallio::TallioAPI::installErrorHooks();
+    tallio::TallioAPI::startSession(kTallioApiKey);
     return delegate;
 }
 
 void finishClient(zelvanAppDelegate& delegate) {
+    // The termination notice: the analytics session ends and joins the stored sessions.
+    ui::Application::shared().terminate();
     delegate.applicationWillTerminate();
     // The counts of lines the log still holds back, before the summary.
     fnd::flushLogRepeats();

@@ -5,7 +5,8 @@
 // through the web cache, the game resource cache with its version store behind the pages, the game
 // lobby's chips exchange panel and invitation dialog, the Games tab controller with the natives' host
 // of its games, the More tab's page controller, the message alert sound, the offer network's context
-// (its services under --ads-base, its skin in the bundle), the reachability monitor and the Selvo context.
+// (its services under --ads-base, its skin in the bundle), the reachability monitor, the Selvo context
+// and the Tallio analytics context.
 #include "app/services.h"
 
 #include <memory>
@@ -14,6 +15,10 @@
 #include "ads/adwick/adwick_context.h"
 #include "ads/selvo/selvo_context.h"
 #include "ads/zlv_ad_wrapper_view.h"
+#include "analytics/kavlo/kavlo_context.h"
+#include "analytics/tallio/report_sender.h"
+#include "analytics/tallio/tallio_context.h"
+#include "app/mediation_services.h"
 #include "games/cache/zelvan_game_cache.h"
 #include "games/cache/zlv_game_version.h"
 #include "games/room/app_game_host.h"
@@ -150,6 +155,10 @@ AppRegistry makeRegistry() {
         config.adsBase = delegate.config().adsBase;
         return std::make_shared<selvo::SelvoContext>(delegate.service(&AppRegistry::reachability), std::move(config));
     };
+    // The Kavlo analytics client's context over the one reachability monitor.
+    registry.kavlo.factory = [](zelvanAppDelegate& delegate) {
+        return std::make_shared<kavlo::KavloContext>(delegate.service(&AppRegistry::reachability));
+    };
     // The Adwick banner client: its ad server and media under the --ads-base URL (none without it).
     registry.adwick.factory = [](zelvanAppDelegate& delegate) {
         return std::make_shared<adwick::AdwickContext>(delegate.config().adsBase);
@@ -157,6 +166,11 @@ AppRegistry makeRegistry() {
     // The Brightpoint offer wall's context: its process-wide icon cache.
     registry.brightpoint.factory = [](zelvanAppDelegate&) {
         return std::make_shared<brightpoint::BrightpointContext>();
+    };
+    // The Tallio analytics client: its session report goes to the --ads-base URL (none without it).
+    registry.tallio.factory = [](zelvanAppDelegate& delegate) {
+        return std::make_shared<tallio::TallioContext>(delegate.config().adsBase,
+                                                       std::make_shared<tallio::UrlReportSender>());
     };
     // The shared ad view: the wrapper over an Adwick banner (none asked for without an ads base).
     registry.adView.factory = [](zelvanAppDelegate& delegate) -> std::shared_ptr<AdViewService> {
@@ -167,6 +181,8 @@ AppRegistry makeRegistry() {
         }
         return wrapper;
     };
+    // The banner mediation behind the offer client, and its banner in the shared ad view.
+    installMediation(registry);
     return registry;
 }
 

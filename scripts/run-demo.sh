@@ -45,7 +45,7 @@ status=0
 echo "== what the dev server received"
 grep -E "logged in|received" "$out/devserver.log" || true
 echo "== what the ad host received, by network"
-for network in adwick selvo marlin orvane; do
+for network in adwick selvo marlin orvane tallio; do
     count=$(grep -c "devads: [A-Z]* /$network/" "$out/devserver.log" || true)
     echo "$network: ${count:-0} requests"
 done

@@ -33,6 +33,15 @@ class AdwickContext;
 namespace brightpoint {
 class BrightpointContext;
 }
+namespace kavlo {
+class KavloContext;
+}
+namespace tallio {
+class TallioContext;
+}
+namespace mediation {
+class MediationContext;
+}
 
 // One shared object: made by its factory, which is handed the delegate, the first time it is asked
 // for, then kept. A slot without a factory gives null.
@@ -75,6 +84,12 @@ struct AppRegistry {
     ServiceSlot<adwick::AdwickContext> adwick;
     // The Brightpoint offer wall's shared context (its icon cache).
     ServiceSlot<brightpoint::BrightpointContext> brightpoint;
+    // The Kavlo analytics client's shared context (its event queue, JSON writer and reachability front).
+    ServiceSlot<kavlo::KavloContext> kavlo;
+    // The Tallio analytics client's process-wide state (its session, key, addresses and report sender).
+    ServiceSlot<tallio::TallioContext> tallio;
+    // The banner mediation's shared context (its controller registry, network starters and settings).
+    ServiceSlot<mediation::MediationContext> mediation;
 
     // --- Strategies ---
     // Where the photo viewer gets its pictures (the web resource cache).

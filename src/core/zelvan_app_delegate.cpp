@@ -207,6 +207,13 @@ std::shared_ptr<orvane::OrvaneContext> zelvanAppDelegate::orvane() {
 std::shared_ptr<adwick::AdwickContext> zelvanAppDelegate::adwick() {
     return service(&AppRegistry::adwick);
 }
+std::shared_ptr<tallio::TallioContext> zelvanAppDelegate::tallio() {
+    return service(&AppRegistry::tallio);
+}
+
+std::shared_ptr<kavlo::KavloContext> zelvanAppDelegate::kavlo() {
+    return service(&AppRegistry::kavlo);
+}
 
 const std::shared_ptr<ZelvanStyle>& zelvanAppDelegate::style() const {
     return ZelvanStyle::shared();

@@ -121,6 +121,10 @@ public:
     // The offer network's context; null when the registry has none.
     std::shared_ptr<orvane::OrvaneContext> orvane();
     std::shared_ptr<adwick::AdwickContext> adwick();
+    // The Kavlo analytics client's context; null when the registry has none.
+    std::shared_ptr<kavlo::KavloContext> kavlo();
+    // The Tallio analytics client's context; null when the registry has none.
+    std::shared_ptr<tallio::TallioContext> tallio();
     const std::shared_ptr<ZelvanStyle>& style() const;
 
     // --- Strategies and bridge targets of the registry (any thread) ---

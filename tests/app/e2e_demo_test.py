@@ -17,7 +17,9 @@ from pathlib import Path
 
 SCREEN = (320, 480)
 SCREENSHOTS = ["01-messenger.png", "02-chat.png", "03-lobby.png", "04-game-loading.png", "05-game.png",
-               "06-game-result.png", "07-lobby-score.png", "09-adwick-banner.png"]
+               "06-game-result.png", "07-lobby-score.png", "09-adwick-banner.png",
+               "10-selvo-ad.png",
+               "13-mediation-banner.png"]
 # What the server receives, in this order: the log-in, the user's line, the lobby's play alone, the
 # game's resource request, the game's first command back to the room, its result and its end.
 EXPECTED_LOG = [r"logged in as 5550100", r"received \( 6, -1, 2001, ", r"received \( 56, 0, 8 \)",
@@ -82,7 +84,7 @@ def read_png(path):
 
 def start_server(devserver, work, silent):
     args = [devserver, "--port", "0", "--web-port", "0", "--ads-port", "0", "--accounts", f"{PHONE}:{PASSWORD}:Demo Player",
-            "--demo-messenger", "--demo-games", "--log", str(work / "devserver.log")]
+            "--demo-messenger", "--demo-games", "--ad-features", "orvane", "--log", str(work / "devserver.log")]
     if silent:
         args.append("--demo-silent-friend")
     server = subprocess.Popen(args, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
@@ -195,6 +197,12 @@ def main():
 
     check(re.search(r"adwick: ad request http://127\.0\.0\.1:\d+/adwick/ad_source\.php\?s=", out) is not None,
           "the summary names the Adwick ad request")
+    check(re.search(r"selvo: ad request http://127\.0\.0\.1:\d+/selvo/adserver/render\?", out) is not None,
+          "the summary names the Selvo ad request")
+    check(re.search(r"selvo: showing ad s\d+, picture http://127\.0\.0\.1:\d+/selvo/img/banner\.png", out) is not None,
+          "the summary names the Selvo ad shown")
+    check(re.search(r'mediation: AdShown campaign "[^"]*"', out) is not None,
+          "the summary names the offer network banner's AdShown requests")
     check('game: "You win!", score 100' in out, "the summary gives the game's result and score")
     screens = work / "run" / "screens"
     shown = {name: check_screenshot(screens / name) for name in SCREENSHOTS}

@@ -19,7 +19,9 @@
 #include "platform/foundation/thread.h"
 #include "tools/demo/demo_adwick_steps.h"
 #include "tools/demo/demo_game_steps.h"
+#include "tools/demo/demo_mediation_steps.h"
 #include "tools/demo/demo_messenger_steps.h"
+#include "tools/demo/demo_selvo_steps.h"
 #include "tools/demo/demo_session.h"
 #include "tools/demo/demo_summary.h"
 
@@ -100,7 +102,8 @@ int main(int argc, char** argv) {
 
     session.delegate->applicationDidFinishLaunching();
     if (session.steps.waitFor("sign in", [&] { return !session.delegate->loggedout(); }) &&
-        demo::runMessengerSteps(session) && demo::runAdwickSteps(session)) {
+        demo::runMessengerSteps(session) && demo::runAdwickSteps(session) && demo::runSelvoSteps(session) &&
+        demo::runMediationSteps(session)) {
         demo::runGameSteps(session);
     }
 

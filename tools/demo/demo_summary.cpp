@@ -5,6 +5,7 @@
 #include <map>
 
 #include "app/orvane_summary.h"
+#include "app/tallio_summary.h"
 #include "messaging/lists/im_controller.h"
 #include "platform/foundation/format.h"
 
@@ -48,8 +49,15 @@ std::string demoSummary(const DemoSession& session) {
     text += "packets in: " + byCommand(delegate.networkLoop().packetsReceivedByCommand()) + "\n";
     text += "game: " + session.gameResult + "\n";
     text += app::orvaneSummary(delegate);
+    text += app::tallioSummary(delegate);
     for (const auto& request : session.adwickRequests) {
         text += "adwick: " + request + "\n";
+    }
+    for (const auto& request : session.selvoRequests) {
+        text += "selvo: " + request + "\n";
+    }
+    for (const auto& impression : session.mediationImpressions) {
+        text += "mediation: " + impression + "\n";
     }
     text += fnd::format("steps done: %d\n", static_cast<int>(session.steps.done().size()));
     for (const auto& path : session.screens.written()) {

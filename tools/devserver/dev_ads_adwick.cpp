@@ -1,6 +1,6 @@
 // The Adwick network's routes on the ad host: small PNGs for the browser and image paths, the English
 // strings table, a redirect helper for following affiliate links, canned ad and click replies, the
-// counted pixels and the canvas page.
+// counted pixels, the canvas page, the landing and search help pages and the search suggestions.
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
@@ -32,7 +32,49 @@ constexpr std::string_view kEnglishStrings = R"("Ads by Adwick" = "Ads by Adwick
 "Call" = "Call";
 "Add %@ to your Address Book?" = "Add %@ to your Address Book?";
 "Add" = "Add";
+"That page is not supported." = "That page is not supported.";
+"Couldn't connect to that page." = "Couldn't connect to that page.";
+"That file can't be displayed." = "That file can't be displayed.";
+"That page is too large to load." = "That page is too large to load.";
+"That page is not secure." = "That page is not secure.";
+"That page could not be loaded." = "That page could not be loaded.";
 )";
+
+// The words the search suggestions are drawn from.
+constexpr std::string_view kSuggestionWords[] = {"chess",     "chess clubs", "checkers", "chat",    "friends",
+                                                 "fun games", "games",       "go",       "puzzles", "quiz"};
+
+// {"data": [...]} of the words starting with `query` (case-insensitive); an empty query matches none.
+std::string suggestionReply(const std::string& query) {
+    std::string lower;
+    for (char c : query) {
+        lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    }
+    std::string body = R"({"data":[)";
+    bool first = true;
+    for (std::string_view word : kSuggestionWords) {
+        if (!lower.empty() && word.starts_with(lower)) {
+            body += (first ? "\"" : ",\"") + std::string(word) + "\"";
+            first = false;
+        }
+    }
+    return body + "]}";
+}
+
+// The landing page: a plain link, a "tel:" link, a map link, a store link and a link that 404s.
+std::string landingPage(const std::string& base) {
+    return "<html><head><title>Zelvan Chess</title></head><body><h1>Zelvan Chess</h1><p>Play with friends.</p>"
+           "<a id=\"plain\" href=\"" +
+           base +
+           "/adwick/search_help.html\">Help</a> <a id=\"tel\" href=\"tel:5550100\">Call</a> "
+           "<a id=\"map\" href=\"http://maps.atlas.test/?q=zelvan\">Map</a> "
+           "<a id=\"store\" href=\"http://store.test/app/zelvan-chess/id100\">Store</a> "
+           "<a id=\"missing\" href=\"" +
+           base + "/adwick/missing.html\">Missing</a></body></html>";
+}
+
+constexpr std::string_view kSearchHelpPage = "<html><head><title>Search help</title></head><body><h2>Search Zelvan</h2>"
+                                             "<p>Type a game or a friend's name.</p></body></html>";
 
 bool isPlainName(std::string_view name) {
     if (name.empty()) {
@@ -197,12 +239,31 @@ std::string clickReply(const std::string& base, const std::string& affiliateBase
                R"("emails":{"work":"hello@zelvan.test"},"note":"Games for friends","image":")" +
                base + R"(/adwick/static/iphone/img/contact.png"}})";
     }
-    return R"({"redirect_url":")" + base + R"(/adwick/static/iphone/landing.html"})";
+    return R"({"redirect_url":")" + base + R"(/adwick/landing.html"})";
 }
 
-// The canned ad reply of kind `kind` (text, banner, search) with click action `action`.
+// A rich ad's markup: a gradient, a bevelled logo image, a fading title and three pages of text.
+std::string flexMarkup(const std::string& base) {
+    return R"({"$":{"logo":{"u":")" + base +
+           R"(/adwick/flex/logo.png"}},"ta":[0,0,320,48],"itid":0.5,"v":[)"
+           R"({"t":"bg","f":[0,0,320,48],"bc":[0.16,0.35,0.62,1],"ia":0.5,"ep":0.5},)"
+           R"({"t":"i","f":[6,6,36,36],"$":"logo","b":true,"cav":1,"ut":"logo"},)"
+           R"({"t":"l","f":[50,3,220,22],"x":"Zelvan Chess","fs":16,"fn":"Helvetica-Bold","ut":"title",)"
+           R"("a":[{"t":"B","kp":"opacity","vt":"F","fv":0,"tv":1,"d":0.5}]},)"
+           R"({"t":"p","f":[50,24,260,24],"ut":"pages","p":[)"
+           R"({"v":[{"t":"l","f":[0,0,260,20],"x":"Play chess with friends","fs":12,"fc":1}]},)"
+           R"({"v":[{"t":"l","f":[0,0,260,20],"x":"A new puzzle every day","fs":12,"fc":1}]},)"
+           R"({"v":[{"t":"l","f":[0,0,260,20],"x":"Free to play","fs":12,"fc":1}]}]}]})";
+}
+
+// The canned ad reply of kind `kind` (text, banner, search, markup) with click action `action`.
 std::string adReply(const std::string& base, const std::string& kind, const std::string& action) {
     const std::string click = base + "/adwick/click?action=" + action;
+    if (kind == "markup") {
+        return R"({"banner":")" + base + R"(/adwick/static/iphone/ads/banner.png","6":")" + action +
+               R"(","jsonp_url":")" + click + R"(","cpm_url":")" + base + R"(/adwick/pixel/cpm","markup":)" +
+               flexMarkup(base) + "}";
+    }
     if (kind == "banner") {
         return R"({"banner":")" + base + R"(/adwick/static/iphone/ads/banner.png","6":")" + action +
                R"(","8":"Zelvan Chess","jsonp_url":")" + click + R"(","cpm_url":")" + base +
@@ -210,9 +271,8 @@ std::string adReply(const std::string& base, const std::string& kind, const std:
     }
     if (kind == "search") {
         return R"({"text":"Search Zelvan","20":1,"204":"/static/iphone/ads/search_tile.png","6":")" + action +
-               R"(","21":"Find games and friends","22":")" + base +
-               R"(/adwick/static/iphone/landing.html","jsonp_url":")" + click + R"(","suggestion_url":")" + base +
-               R"(/adwick/suggest"})";
+               R"(","21":"Find games and friends","22":")" + base + R"(/adwick/search_help.html","jsonp_url":")" +
+               click + R"(","suggestion_url":")" + base + R"(/adwick/suggest?src=search"})";
     }
     return R"({"text":"Play chess with friends on Zelvan","6":")" + action +
            R"(","8":"Zelvan Chess","204":"/static/iphone/ads/icon.png","jsonp_url":")" + click + R"("})";
@@ -295,6 +355,24 @@ void addAdwickRoutes(DevAdsServer& server) {
         if (path == "/adwick/static/iphone/i18n/20090609/en.strings") {
             response.status = 200;
             response.body = std::string(kEnglishStrings);
+            return true;
+        }
+        if (path == "/adwick/flex/logo.png" || path == "/adwick/flex/not-an-image.png") {
+            response.status = 200;
+            response.contentType = "image/png";
+            response.body = path.ends_with("logo.png") ? iconPng() : std::string("not a picture");
+            return true;
+        }
+        if (path == "/adwick/landing.html" || path == "/adwick/search_help.html") {
+            response.status = 200;
+            response.contentType = "text/html; charset=utf-8";
+            response.body = path == "/adwick/landing.html" ? landingPage(base) : std::string(kSearchHelpPage);
+            return true;
+        }
+        if (path == "/adwick/suggest") {
+            response.status = 200;
+            response.contentType = "application/json";
+            response.body = suggestionReply(request.param("query"));
             return true;
         }
         if (path == "/adwick/redirect" && !request.param("to").empty()) {

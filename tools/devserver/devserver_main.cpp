@@ -17,6 +17,7 @@
 #include "platform/foundation/log.h"
 #include "tools/devserver/demo_game.h"
 #include "tools/devserver/dev_ads_server.h"
+#include "tools/devserver/dev_ads_tallio.h"
 #include "tools/devserver/dev_server.h"
 #include "tools/devserver/dev_voice_relay.h"
 #include "tools/devserver/dev_web_server.h"
@@ -138,6 +139,7 @@ int main(int argc, char** argv) {
         addAdwickRoutes(*ads);
         addOrvaneRoutes(*ads, std::make_shared<DevOrvaneService>());
         addSelvoRoutes(*ads);
+        addTallioRoutes(*ads);
         if (!ads->start()) {
             if (web) {
                 web->stop();

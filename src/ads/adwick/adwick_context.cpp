@@ -11,7 +11,8 @@
 
 namespace zelvan::adwick {
 
-AdwickContext::AdwickContext(std::string_view adsBase) {
+AdwickContext::AdwickContext(std::string_view adsBase)
+    : flexAdFactory_(defaultFlexAdFactory()), landingScreens_(defaultLandingScreens()) {
     if (adsBase.empty()) {
         ZLOG(Info, "adwick: no --ads-base given, so none of its requests is sent");
     } else {

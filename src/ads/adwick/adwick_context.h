@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "ads/adwick/adwick_flex_ad.h"
 #include "ads/adwick/adwick_landing_screens.h"
@@ -19,6 +20,7 @@ class AdwickAppData;
 class AdwickImageCache;
 class AdwickLocalizer;
 class AdwickLocationManager;
+class AdwickModalViewController;
 
 class AdwickContext {
 public:
@@ -47,11 +49,29 @@ public:
     const std::optional<std::string>& keywords() const { return keywords_; }
     void setKeywords(std::optional<std::string> keywords) { keywords_ = std::move(keywords); }
 
-    // What builds rich ads and the landing screens of clicks (none until installed). Main thread.
+    // What builds rich ads and the landing screens of clicks (the real ones unless replaced). Main thread.
     const AdwickFlexAdFactory& flexAdFactory() const { return flexAdFactory_; }
     void setFlexAdFactory(AdwickFlexAdFactory factory) { flexAdFactory_ = std::move(factory); }
+    // The real screens unless replaced.
     const AdwickLandingScreens& landingScreens() const { return landingScreens_; }
     void setLandingScreens(AdwickLandingScreens screens) { landingScreens_ = std::move(screens); }
+
+    // The rich ads' colours, taken from the first flex ad's publisher; nullopt until then. Main thread.
+    const std::optional<AdwickFlexColors>& flexColors() const { return flexColors_; }
+    void setFlexColors(AdwickFlexColors colors) { flexColors_ = colors; }
+
+    // The landing screen on screen, held until it has given the screen back. Main thread.
+    const std::shared_ptr<AdwickModalViewController>& landingScreenOnScreen() const { return landingScreenOnScreen_; }
+    void setLandingScreenOnScreen(std::shared_ptr<AdwickModalViewController> screen) {
+        landingScreenOnScreen_ = std::move(screen);
+    }
+
+    // The map service's host prefixes and the video site's host names whose links the embedded browser
+    // hands to the system (matched only, never fetched).
+    const std::vector<std::string>& mapHostPrefixes() const { return mapHostPrefixes_; }
+    void setMapHostPrefixes(std::vector<std::string> prefixes) { mapHostPrefixes_ = std::move(prefixes); }
+    const std::vector<std::string>& videoHosts() const { return videoHosts_; }
+    void setVideoHosts(std::vector<std::string> hosts) { videoHosts_ = std::move(hosts); }
 
 private:
     std::recursive_mutex mutex_;
@@ -66,6 +86,10 @@ private:
     std::optional<std::string> keywords_;
     AdwickFlexAdFactory flexAdFactory_;
     AdwickLandingScreens landingScreens_;
+    std::shared_ptr<AdwickModalViewController> landingScreenOnScreen_;
+    std::optional<AdwickFlexColors> flexColors_;
+    std::vector<std::string> mapHostPrefixes_{"maps.atlas.test", "map.atlas.test"};
+    std::vector<std::string> videoHosts_{"vidora.test", "www.vidora.test"};
 };
 
 // The context in the installed application delegate's registry; null when there is none. The one place

@@ -100,6 +100,10 @@ bool MNDatabase::validTable(std::string_view table) {
 }
 
 fnd::Value MNDatabase::sqlExecute(std::string_view sql) {
+    return sqlExecute(sql, {});
+}
+
+fnd::Value MNDatabase::sqlExecute(std::string_view sql, const std::vector<fnd::Value>& binds) {
     fnd::Value rows = fnd::Value::array();
     if (!database_) {
         return rows;
@@ -111,6 +115,13 @@ fnd::Value MNDatabase::sqlExecute(std::string_view sql) {
         return rows;
     }
     fnd::SqlStatement& statement = *prepared;
+    for (size_t i = 0; i < binds.size(); ++i) {
+        if (auto bound = bindValue(statement, static_cast<int>(i) + 1, binds[i]); !bound) {
+            ZLOG(Warn, "WARNING: SQL statement '%@' could not bind a value, error %s.", fnd::logPreview(sql),
+                 fnd::sqlMessage(bound.error()));
+            return rows;
+        }
+    }
     for (;;) {
         auto step = statement.step();
         if (!step) {

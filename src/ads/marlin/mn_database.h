@@ -43,6 +43,10 @@ public:
     // The rows of the first statement of `sql`, each an array of its column values (integers, doubles,
     // texts, data, null); an empty array when it cannot be prepared or run.
     fnd::Value sqlExecute(std::string_view sql);
+    // The same with `binds` bound to the statement's parameters in order.
+    fnd::Value sqlExecute(std::string_view sql, const std::vector<fnd::Value>& binds);
+    // Runs one statement with `binds`; false (logged) on any failure.
+    bool execute(const std::string& sql, const std::vector<fnd::Value>& binds) { return run(sql, binds); }
 
     bool createTable(std::string_view table);
     bool dropTable(std::string_view table);

@@ -84,8 +84,14 @@ std::string escapeLegacy(std::string_view s) {
     return percentEscape(s, kLegacy);
 }
 
-std::string escapeLegacyPlus(std::string_view s, std::string_view extra) {
+std::string escapeLegacyPlus(std::string_view s, std::string_view extra, std::string_view keepToo) {
     KeepSet keep = kLegacy;
+    for (char c : keepToo) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x80) {
+            keep[b] = true;
+        }
+    }
     for (char c : extra) {
         const auto b = static_cast<unsigned char>(c);
         if (b < 0x80) {

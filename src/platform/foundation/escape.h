@@ -12,8 +12,9 @@ namespace fnd {
 // byte: space, " % < > [ ] \ ^ ` { | }, controls, DEL and all non-ASCII bytes.
 std::string escapeLegacy(std::string_view s);
 
-// As escapeLegacy, but the characters of `extra` are escaped too.
-std::string escapeLegacyPlus(std::string_view s, std::string_view extra);
+// As escapeLegacy, but the ASCII characters of `keepToo` are kept as well and then those of `extra` are
+// escaped (a character in both is escaped).
+std::string escapeLegacyPlus(std::string_view s, std::string_view extra, std::string_view keepToo = {});
 
 // Keeps only A-Z a-z 0-9 - . _ ~; for keys and values that must not inject structure.
 std::string escapeUnreserved(std::string_view s);

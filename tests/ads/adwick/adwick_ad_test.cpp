@@ -93,6 +93,8 @@ TEST(AdwickAdTest, RepliesBecomeAdsOrFail) {
     auto body = std::make_shared<std::string>();
     const std::string endpoint = replyEndpoint(env, body);
     const std::string click = env.host().url("/adwick/click?action=url");
+    // Rich ads are built in the flex tests; here the builder is taken away.
+    context()->setFlexAdFactory({});
     struct Case {
         std::string reply;
         int state;

@@ -126,7 +126,7 @@ TEST(AdwickControllerTest, ClickRepliesAreDispatchedByAction) {
     Banner canvas("text", "canvas");
     click(canvas);
     ASSERT_EQ(env.landings.log.size(), 2U);
-    EXPECT_EQ(env.landings.log[0], "browser " + env.host().url("/adwick/static/iphone/landing.html"));
+    EXPECT_EQ(env.landings.log[0], "browser " + env.host().url("/adwick/landing.html"));
     EXPECT_EQ(env.landings.log[1],
               "canvas " + env.host().url("/adwick/static/iphone/landing.html?canvas=1") + " Zelvan Chess");
 
@@ -158,8 +158,7 @@ TEST(AdwickControllerTest, ClickRepliesAreDispatchedByAction) {
     search.controller()->clickDidFail(*search.controller()->currentlyDisplayedAd());
     EXPECT_EQ(env.landings.log,
               (std::vector<std::string>{"tile", "placeholder Find games and friends",
-                                        "help " + env.host().url("/adwick/static/iphone/landing.html"), "search",
-                                        "relinquish"}));
+                                        "help " + env.host().url("/adwick/search_help.html"), "search", "relinquish"}));
 }
 
 TEST(AdwickControllerTest, CallAndContactAlertsFetchTheAcquisitionFirst) {

@@ -38,6 +38,8 @@ TEST(EscapeTest, PercentEscapeTablesCharacterByCharacter) {
     EXPECT_EQ(escapeLegacyPlus("a&b=c+d/e", "&=+"), "a%26b%3Dc%2Bd/e");
     EXPECT_EQ(escapeLegacyPlus("a&b", ""), "a&b");
     EXPECT_EQ(escapeLegacyPlus("x y", "x"), "%78%20y");
+    EXPECT_EQ(escapeLegacyPlus("{\"a\":1 }#", " #", "\"{}"), "{\"a\":1%20}%23");
+    EXPECT_EQ(escapeLegacyPlus("{x}", "{", "{}"), "%7Bx}");
 }
 
 TEST(EscapeTest, UnescapeRejectsHostileEscapes) {

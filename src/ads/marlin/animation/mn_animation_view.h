@@ -94,6 +94,9 @@ public:
     void touchesMoved(const ui::TouchSet& touches, const ui::Event* event) override;
     void touchesEnded(const ui::TouchSet& touches, const ui::Event* event) override;
 
+    // Draws one frame (a changed view size first re-creates the surface), then tells the delegate with
+    // the render context.
+    void renderScene() override;
     void layoutSubviews() override { renderScene(); }
 
 private:

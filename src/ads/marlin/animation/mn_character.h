@@ -15,6 +15,9 @@
 namespace ui {
 class Event;
 }
+namespace gfx {
+class Gles1Context;
+}
 
 namespace zelvan::marlin {
 
@@ -98,7 +101,15 @@ public:
     void printSceneGraph() const { printSceneGraphWithDepth(0); }
     virtual void printSceneGraphWithDepth(int depth) const;
 
+    // Draws the character under its transform with its effective opacity (its own times every
+    // ancestor's) as the current colour; a character whose effective opacity is 0 is skipped, subtree
+    // and all. The view's context is current.
+    void transformAndRender(gfx::Gles1Context& gl);
+    // The opacity multiplied by every ancestor's.
+    float effectiveOpacity() const;
+
     // Hooks the subclasses override; the base does nothing.
+    virtual void render(gfx::Gles1Context& gl);
     virtual void touchesBegan(const ui::TouchSet& touches, const ui::Event* event);
     virtual void touchesMoved(const ui::TouchSet& touches, const ui::Event* event);
     virtual void touchesEnded(const ui::TouchSet& touches, const ui::Event* event);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/graphics/color.h"
+#include "platform/graphics/context.h"
 #include "platform/graphics/geometry.h"
 #include "platform/graphics/gradient.h"
 #include "platform/graphics/image.h"
@@ -38,6 +39,9 @@ public:
     const std::shared_ptr<gfx::Gradient>& gradient() const { return gradient_; }
     float radialGradientRadius() const { return radialGradientRadius_; }
     gfx::Point radialGradientCenter() const { return radialGradientCenter_; }
+
+    // Paints the pattern over `rect` of `context` by its type; an unknown type only logs.
+    void renderInContext(gfx::Context& context, gfx::Rect rect) const;
 
     MNPattern(std::string libraryKey, std::string instanceKey);
 

@@ -199,7 +199,17 @@ void MNShape::setContents(gfx::ImagePtr image, fnd::Bytes data, gfx::Size size, 
 void MNShape::releaseContents() {
     contents_.reset();
     contentsData_.clear();
+    rasterRefused_ = false;
+    if (contentsTextureID_ != kNoTexture) {
+        if (auto view = animationView()) {
+            view->deleteTexture(contentsTextureID_);
+        }
+    }
     contentsTextureID_ = kNoTexture;
+}
+
+MNShape::~MNShape() {
+    releaseContents();
 }
 
 } // namespace zelvan::marlin

@@ -11,10 +11,13 @@
 #include "ads/marlin/animation/mn_character.h"
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/value.h"
+#include "platform/graphics/context.h"
 #include "platform/graphics/image.h"
 #include "platform/graphics/path.h"
 
 namespace zelvan::marlin {
+
+class MNPattern;
 
 class MNShape : public MNCharacter {
 public:
@@ -78,7 +81,19 @@ public:
     void setContents(gfx::ImagePtr image, fnd::Bytes data, gfx::Size size, uint32_t textureID);
     void releaseContents();
 
+    // Rasterises the shape into a power-of-two texture on first use, then draws it as one quad over its
+    // bounds. A shape whose texture would exceed the GL cap on a side is skipped (one log line).
+    void render(gfx::Gles1Context& gl) override;
+    // Paints every path with its fill and stroke patterns into `target`, whose coordinates are the
+    // shape's minus its bounds origin.
+    void drawInContext(gfx::Context& target);
+    // Paints `pattern` into `target` exactly where path `index` fills or strokes (round caps), through a
+    // mask drawn in `scratch`.
+    void renderPath(size_t index, const std::shared_ptr<MNPattern>& pattern, gfx::PathDrawingMode mode,
+                    double strokeWidth, gfx::Context& target, gfx::Context& scratch);
+
     MNShape(std::string libraryKey, std::string instanceKey);
+    ~MNShape() override;
 
 private:
     void sendCallback(const std::optional<std::string>& callback, const ui::TouchSet& touches);
@@ -93,6 +108,8 @@ private:
     fnd::Bytes contentsData_;
     gfx::Size contentsSize_;
     uint32_t contentsTextureID_ = kNoTexture;
+    // The raster was refused (too large); not tried again until the contents are released.
+    bool rasterRefused_ = false;
     std::optional<std::string> fillPatternLibraryKey_;
     std::optional<std::string> strokePatternLibraryKey_;
 };

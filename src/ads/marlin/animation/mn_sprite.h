@@ -52,6 +52,10 @@ public:
 
     void printSceneGraphWithDepth(int depth) const override;
 
+    // Draws the children in layer order; clipping children mask the layers above them through the
+    // depth buffer and are never drawn visibly.
+    void render(gfx::Gles1Context& gl) override;
+
     explicit MNSprite(std::string instanceKey);
 
 private:
@@ -64,6 +68,10 @@ private:
     bool usePathChecking_ = false;
     bool needsUpdatedBounds_ = false;
     bool hasClipping_ = false;
+    // Render-time scratch of the clipping pass, made on the first clipped render.
+    std::vector<std::shared_ptr<MNCharacter>> activeClippingSet_;
+    std::vector<std::shared_ptr<MNCharacter>> newClippingObjects_;
+    std::vector<std::shared_ptr<MNCharacter>> oldClippingObjects_;
 };
 
 } // namespace zelvan::marlin

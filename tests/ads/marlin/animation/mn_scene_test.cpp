@@ -48,8 +48,11 @@ std::shared_ptr<MNShape> box(const std::shared_ptr<MNAnimationView>& view, doubl
 
 class Recorder : public MNAnimationViewDelegate {
 public:
+    // Frames without a render context report a null one; only script texts are kept.
     void animationViewPerformedAction(MNAnimationView& /*view*/, const Value& context) override {
-        calls.push_back(context.stringValue());
+        if (!context.isNull()) {
+            calls.push_back(context.stringValue());
+        }
     }
     std::vector<std::string> calls;
 };

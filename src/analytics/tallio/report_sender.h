@@ -1,0 +1,35 @@
+// ReportSender: how the session report reaches the analytics data server - one blocking HTTP exchange
+// (method, URL, body, header fields, time-out) giving the status and the body of the reply.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+
+#include "platform/foundation/bytes.h"
+
+namespace zelvan::tallio {
+
+struct ReportReply {
+    int status = 0;
+    fnd::Bytes body;
+};
+
+class ReportSender {
+public:
+    virtual ~ReportSender() = default;
+    // Blocks the calling thread for at most `timeoutSeconds`; nullopt when no reply came (refused,
+    // timed out, unreadable).
+    virtual std::optional<ReportReply> send(const std::string& method, const std::string& url, const fnd::Bytes& body,
+                                            const std::map<std::string, std::string>& headers,
+                                            double timeoutSeconds) = 0;
+};
+
+// The sender over the platform's synchronous URL loading.
+class UrlReportSender final : public ReportSender {
+public:
+    std::optional<ReportReply> send(const std::string& method, const std::string& url, const fnd::Bytes& body,
+                                    const std::map<std::string, std::string>& headers, double timeoutSeconds) override;
+};
+
+} // namespace zelvan::tallio

@@ -1,0 +1,192 @@
+// TallioAPI: the client's class-level entry points over the installed context, with the guarded ones
+// dropping every exception, and the host's error hooks (the trace log's errors, uncaught exceptions).
+#include "analytics/tallio/tallio_api.h"
+
+#include <mutex>
+
+#include "analytics/tallio/tallio_context.h"
+#include "analytics/tallio/tallio_session.h"
+#include "platform/foundation/notification_center.h"
+#include "platform/foundation/thread.h"
+#include "platform/ui/application.h"
+#include "protocol/tracer.h"
+
+namespace zelvan::tallio {
+
+namespace {
+
+// Runs `body` on the current session under the context's lock; nothing without one.
+template <class F>
+void withCurrentSession(F&& body) {
+    auto ctx = context();
+    if (!ctx) {
+        return;
+    }
+    std::lock_guard guard(ctx->lock());
+    if (auto session = ctx->currentSession()) {
+        body(*session);
+    }
+}
+
+// Runs a guarded operation: whatever it raises goes to handleException and no further.
+template <class F>
+void guarded(F&& body) {
+    try {
+        body();
+    } catch (...) {
+        TallioAPI::handleException(std::current_exception());
+    }
+}
+
+// Set while this thread records an error, so an error traced while recording one is not recorded again.
+thread_local bool recordingError = false;
+
+std::terminate_handler previousTerminate = nullptr;
+
+[[noreturn]] void recordUncaughtThenTerminate() {
+    if (auto exception = std::current_exception()) {
+        TallioAPI::logError("UNCAUGHT", "uncaught exception", exception);
+    }
+    if (previousTerminate) {
+        previousTerminate();
+    }
+    std::abort();
+}
+
+} // namespace
+
+void TallioAPI::handleException(std::exception_ptr) {}
+
+void TallioAPI::startSession(const std::string& apiKey) {
+    guarded([&] {
+        auto ctx = context();
+        if (!ctx) {
+            return;
+        }
+        TallioSession::createActiveTallioSession(*ctx, apiKey);
+        std::weak_ptr<TallioContext> weak = ctx;
+        ctx->setTerminationObserver(fnd::NotificationCenter::defaultCenter().addObserver(
+            std::string(ui::kApplicationWillTerminateNotification), fnd::Value(), [weak](const fnd::Notification&) {
+                if (auto strong = weak.lock()) {
+                    guarded([&] { TallioSession::endCurrentSession(*strong); });
+                }
+            }));
+        fnd::Thread upload([ctx] { TallioSession::sendSessionsToServerWithTimeout(*ctx, false); });
+        upload.setName("tallio report");
+        upload.start();
+        ctx->setUploadThread(upload);
+    });
+}
+
+void TallioAPI::endSession() {
+    guarded([] {
+        if (auto ctx = context()) {
+            TallioSession::endCurrentSession(*ctx);
+        }
+    });
+}
+
+void TallioAPI::logEvent(const std::string& name) {
+    guarded([&] { withCurrentSession([&](TallioSession& session) { session.recordEvent(name); }); });
+}
+
+void TallioAPI::logEvent(const std::string& name, const fnd::Value& parameters) {
+    guarded([&] { withCurrentSession([&](TallioSession& session) { session.recordEvent(name, parameters); }); });
+}
+
+void TallioAPI::logError(const std::string& errorId, const std::string& message, std::exception_ptr exception) {
+    if (recordingError) {
+        return;
+    }
+    recordingError = true;
+    guarded(
+        [&] { withCurrentSession([&](TallioSession& session) { session.recordError(errorId, message, exception); }); });
+    recordingError = false;
+}
+
+void TallioAPI::logError(const std::string& errorId, const std::string& message, const fnd::Error* error) {
+    if (recordingError) {
+        return;
+    }
+    recordingError = true;
+    guarded([&] { withCurrentSession([&](TallioSession& session) { session.recordError(errorId, message, error); }); });
+    recordingError = false;
+}
+
+void TallioAPI::countPageViews(const std::shared_ptr<ui::ViewController>& controller) {
+    auto ctx = context();
+    if (auto counter = ctx ? ctx->pageViewCounter() : nullptr) {
+        counter->countPageViews(controller);
+    }
+}
+
+void TallioAPI::setUserID(const std::string& userId) {
+    withCurrentSession([&](TallioSession& session) { session.setUserID(userId); });
+}
+
+void TallioAPI::setEventLoggingEnabled(bool on) {
+    withCurrentSession([&](TallioSession& session) { session.setEventLoggingEnabled(on); });
+}
+
+void TallioAPI::setSessionReportsOnCloseEnabled(bool on) {
+    withCurrentSession([&](TallioSession& session) { session.setSessionReportsOnCloseEnabled(on); });
+}
+
+void TallioAPI::setAppVersion(const std::string& version) {
+    withCurrentSession([&](TallioSession& session) { session.setAppVersion(version); });
+}
+
+void TallioAPI::setServerURL(const std::string& url) {
+    if (auto ctx = context()) {
+        ctx->setServerURL(url);
+    }
+}
+
+void TallioAPI::setCanvasURL(const std::string& url) {
+    if (auto ctx = context()) {
+        ctx->setCanvasURL(url);
+    }
+}
+
+void TallioAPI::setAppStoreURL(const std::string& url) {
+    if (auto ctx = context()) {
+        ctx->setAppStoreURL(url);
+    }
+}
+
+std::string TallioAPI::serverURL() {
+    auto ctx = context();
+    return ctx ? ctx->serverURL() : std::string();
+}
+
+std::string TallioAPI::canvasURL() {
+    auto ctx = context();
+    return ctx ? ctx->canvasURL() : std::string();
+}
+
+std::string TallioAPI::appStoreURL() {
+    auto ctx = context();
+    return ctx ? ctx->appStoreURL() : std::string();
+}
+
+std::shared_ptr<ui::View> TallioAPI::getHook(const std::string& hook, int x, int y,
+                                             const std::shared_ptr<ui::ViewController>& viewController) {
+    return getHook(hook, x, y, viewController, true, nullptr);
+}
+
+std::shared_ptr<ui::View> TallioAPI::getHook(const std::string& hook, int x, int y,
+                                             const std::shared_ptr<ui::ViewController>& viewController,
+                                             bool attachToView, const std::string* orientation) {
+    auto ctx = context();
+    auto factory = ctx ? ctx->hookViewFactory() : nullptr;
+    return factory ? factory->getHook(hook, x, y, viewController, attachToView, orientation) : nullptr;
+}
+
+void TallioAPI::installErrorHooks() {
+    Tracer::sharedTracer().setErrorRecorder(
+        [](const std::string& key, const std::string& text) { logError(key, text, std::exception_ptr()); });
+    static std::once_flag once;
+    std::call_once(once, [] { previousTerminate = std::set_terminate(recordUncaughtThenTerminate); });
+}
+
+} // namespace zelvan::tallio

@@ -1,0 +1,134 @@
+// The Tallio client's process-wide state: addresses, report sender, current session and its lock.
+#include "analytics/tallio/tallio_context.h"
+
+#include <utility>
+
+#include "analytics/tallio/tallio_session.h"
+#include "core/app_registry.h"
+#include "core/zelvan_app_delegate.h"
+#include "platform/foundation/log.h"
+
+namespace zelvan::tallio {
+
+TallioContext::TallioContext(const std::string& adsBase, std::shared_ptr<ReportSender> sender)
+    : sender_(std::move(sender)) {
+    if (adsBase.empty()) {
+        ZLOG(Info, "tallio: no --ads-base given, so no session report is sent");
+        return;
+    }
+    serverURL_ = adsBase + "/tallio/aap.do";
+    canvasURL_ = adsBase + "/tallio/getCanvas.do";
+    appStoreURL_ = adsBase + "/tallio/getIPhoneApp.do";
+}
+
+TallioContext::~TallioContext() {
+    terminationObserver_.reset();
+    waitForUpload();
+}
+
+std::string TallioContext::serverURL() const {
+    std::lock_guard guard(mutex_);
+    return serverURL_;
+}
+
+std::string TallioContext::canvasURL() const {
+    std::lock_guard guard(mutex_);
+    return canvasURL_;
+}
+
+std::string TallioContext::appStoreURL() const {
+    std::lock_guard guard(mutex_);
+    return appStoreURL_;
+}
+
+void TallioContext::setServerURL(const std::string& url) {
+    std::lock_guard guard(mutex_);
+    serverURL_ = url;
+}
+
+void TallioContext::setCanvasURL(const std::string& url) {
+    std::lock_guard guard(mutex_);
+    canvasURL_ = url;
+}
+
+void TallioContext::setAppStoreURL(const std::string& url) {
+    std::lock_guard guard(mutex_);
+    appStoreURL_ = url;
+}
+
+TallioContext::ReplyHandler TallioContext::replyHandler() const {
+    std::lock_guard guard(mutex_);
+    return replyHandler_;
+}
+
+void TallioContext::setReplyHandler(ReplyHandler handler) {
+    std::lock_guard guard(mutex_);
+    replyHandler_ = std::move(handler);
+}
+
+std::shared_ptr<HookViewFactory> TallioContext::hookViewFactory() const {
+    std::lock_guard guard(mutex_);
+    return hookViewFactory_;
+}
+
+void TallioContext::setHookViewFactory(std::shared_ptr<HookViewFactory> factory) {
+    std::lock_guard guard(mutex_);
+    hookViewFactory_ = std::move(factory);
+}
+
+std::shared_ptr<PageViewCounter> TallioContext::pageViewCounter() const {
+    std::lock_guard guard(mutex_);
+    return pageViewCounter_;
+}
+
+void TallioContext::setPageViewCounter(std::shared_ptr<PageViewCounter> counter) {
+    std::lock_guard guard(mutex_);
+    pageViewCounter_ = std::move(counter);
+}
+
+std::shared_ptr<ReportSender> TallioContext::sender() const {
+    std::lock_guard guard(mutex_);
+    return sender_;
+}
+
+void TallioContext::setSender(std::shared_ptr<ReportSender> sender) {
+    std::lock_guard guard(mutex_);
+    sender_ = std::move(sender);
+}
+
+void TallioContext::setTerminationObserver(fnd::ObserverToken token) {
+    terminationObserver_ = std::move(token);
+}
+
+void TallioContext::setUploadThread(fnd::Thread thread) {
+    std::lock_guard guard(mutex_);
+    upload_ = std::move(thread);
+}
+
+void TallioContext::waitForUpload() {
+    std::optional<fnd::Thread> thread;
+    {
+        std::lock_guard guard(mutex_);
+        thread = upload_;
+    }
+    if (thread) {
+        thread->join();
+    }
+}
+
+std::optional<TallioContext::LastReport> TallioContext::lastReport() const {
+    std::lock_guard guard(mutex_);
+    return lastReport_;
+}
+
+void TallioContext::setLastReport(LastReport report) {
+    std::lock_guard guard(mutex_);
+    lastReport_ = report;
+}
+
+std::shared_ptr<TallioContext> context() {
+    auto delegate = zelvanAppDelegate::current();
+    return delegate ? delegate->service(&AppRegistry::tallio) : nullptr;
+}
+
+} // namespace zelvan::tallio

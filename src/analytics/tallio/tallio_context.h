@@ -1,0 +1,122 @@
+// TallioContext: what the Tallio analytics client keeps process-wide - the current session and its API
+// key, the server, canvas and app-store addresses (derived from --ads-base), the report sender, the
+// termination observer and the start-up report's thread. It lives in the application registry's
+// `tallio` slot and is reached through context(); tests build their own.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "analytics/tallio/report_sender.h"
+#include "platform/foundation/date.h"
+#include "platform/foundation/observer_token.h"
+#include "platform/foundation/thread.h"
+
+namespace ui {
+class View;
+class ViewController;
+} // namespace ui
+
+namespace zelvan::tallio {
+
+class TallioSession;
+
+// Where hook-ad views come from and what counts page views; none until those parts are installed.
+class HookViewFactory {
+public:
+    virtual ~HookViewFactory() = default;
+    virtual std::shared_ptr<ui::View> getHook(const std::string& hook, int x, int y,
+                                              const std::shared_ptr<ui::ViewController>& viewController,
+                                              bool attachToView, const std::string* orientation) = 0;
+};
+class PageViewCounter {
+public:
+    virtual ~PageViewCounter() = default;
+    virtual void countPageViews(const std::shared_ptr<ui::ViewController>& controller) = 0;
+};
+
+class TallioContext {
+public:
+    // The addresses under `adsBase` (no trailing slash): "/tallio/aap.do", "/tallio/getCanvas.do",
+    // "/tallio/getIPhoneApp.do". Without a base this logs one INFO line and no report is ever sent.
+    explicit TallioContext(const std::string& adsBase = "", std::shared_ptr<ReportSender> sender = nullptr);
+    ~TallioContext();
+    TallioContext(const TallioContext&) = delete;
+    TallioContext& operator=(const TallioContext&) = delete;
+
+    // The addresses; the setters replace them. Any thread.
+    std::string serverURL() const;
+    std::string canvasURL() const;
+    std::string appStoreURL() const;
+    void setServerURL(const std::string& url);
+    void setCanvasURL(const std::string& url);
+    void setAppStoreURL(const std::string& url);
+
+    // Receives the body of a delivered start-up report (the hook-ad reply); none by default.
+    using ReplyHandler = std::function<void(const fnd::Bytes& body)>;
+    ReplyHandler replyHandler() const;
+    void setReplyHandler(ReplyHandler handler);
+
+    // Hook-ad views and page-view counting; none until installed. Any thread.
+    std::shared_ptr<HookViewFactory> hookViewFactory() const;
+    void setHookViewFactory(std::shared_ptr<HookViewFactory> factory);
+    std::shared_ptr<PageViewCounter> pageViewCounter() const;
+    void setPageViewCounter(std::shared_ptr<PageViewCounter> counter);
+
+    std::shared_ptr<ReportSender> sender() const;
+    void setSender(std::shared_ptr<ReportSender> sender);
+
+    // The one lock over the current session, the key and the session archives: every record, every
+    // archive read or write and the upload's bookkeeping hold it; the upload itself does not.
+    std::recursive_mutex& lock() const { return lock_; }
+
+    // The current session (null before a start and after the end); under lock().
+    const std::shared_ptr<TallioSession>& currentSession() const { return current_; }
+    void setCurrentSession(std::shared_ptr<TallioSession> session) { current_ = std::move(session); }
+    // The API key given at start ("" before); under lock().
+    const std::string& apiKey() const { return apiKey_; }
+    void setApiKey(std::string key) { apiKey_ = std::move(key); }
+    // When the last page view was counted; under lock().
+    std::optional<fnd::Date> lastPageView;
+
+    // The observer of the application's termination notice, kept while the context lives.
+    void setTerminationObserver(fnd::ObserverToken token);
+
+    // The start-up report's thread; waitForUpload() joins it (tests, shutdown).
+    void setUploadThread(fnd::Thread thread);
+    void waitForUpload();
+
+    // What the last report exchange gave: its HTTP status (0 when no reply came) and the sessions it held.
+    struct LastReport {
+        int status = 0;
+        int sessions = 0;
+        bool closeMode = false;
+    };
+    std::optional<LastReport> lastReport() const;
+    void setLastReport(LastReport report);
+
+private:
+    mutable std::mutex mutex_; // the addresses, the sender, the thread and the last report
+    std::string serverURL_;
+    std::string canvasURL_;
+    std::string appStoreURL_;
+    std::shared_ptr<ReportSender> sender_;
+    ReplyHandler replyHandler_;
+    std::shared_ptr<HookViewFactory> hookViewFactory_;
+    std::shared_ptr<PageViewCounter> pageViewCounter_;
+    std::optional<fnd::Thread> upload_;
+    std::optional<LastReport> lastReport_;
+    mutable std::recursive_mutex lock_;
+    std::shared_ptr<TallioSession> current_;
+    std::string apiKey_;
+    fnd::ObserverToken terminationObserver_;
+};
+
+// The context in the installed application delegate's registry; null when there is none. The one place
+// this library reads the installed delegate. Any thread.
+std::shared_ptr<TallioContext> context();
+
+} // namespace zelvan::tallio

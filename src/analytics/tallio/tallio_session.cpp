@@ -1,0 +1,422 @@
+// TallioSession's lifecycle: the current session and its records within their caps, the stored
+// sessions, the sent marker and the first start's timestamp in the Library folder, and the report's
+// delivery to the analytics data server.
+#include "analytics/tallio/tallio_session.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "analytics/tallio/tallio_ad_impression.h"
+#include "analytics/tallio/tallio_context.h"
+#include "platform/device/device.h"
+#include "platform/foundation/app_folders.h"
+#include "platform/foundation/bundle.h"
+#include "platform/foundation/clock.h"
+#include "platform/foundation/file_io.h"
+#include "platform/foundation/format.h"
+#include "platform/foundation/locale.h"
+#include "platform/foundation/log.h"
+#include "platform/foundation/property_list.h"
+#include "platform/foundation/string_ops.h"
+#include "protocol/tagged_codec.h"
+#include "protocol/tracer.h"
+
+namespace zelvan::tallio {
+
+namespace {
+
+// The report's 16-bit session count bounds how many sessions one report carries.
+constexpr size_t kMaxSessionsPerReport = 65535;
+
+std::string libraryFile(const std::string& name) {
+    const std::string folder = fnd::AppFolders::library();
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    return folder + "/" + name;
+}
+
+std::string hashText(const std::string& key) {
+    return fnd::format("%d", static_cast<int32_t>(fnd::stableHash32(key)));
+}
+
+// A file that cannot be read back is renamed so it cannot stop every later start, with one line.
+void moveAside(const std::string& path, const fnd::Error& error) {
+    std::error_code ec;
+    std::filesystem::rename(path, path + ".damaged", ec);
+    ZLOG(Warn, "tallio: unreadable archive %s moved aside (%s)", path, error.localizedDescription());
+}
+
+int64_t nowMillis() {
+    return TallioSession::millisSince1970(fnd::Clock::now());
+}
+
+} // namespace
+
+// --- Paths, markers, device facts ---
+
+std::string TallioSession::sessionsFilePath(const std::string& key) {
+    return libraryFile("tallioStored" + hashText(key) + ".archive");
+}
+
+std::string TallioSession::currentSessionFilePath(const std::string& key) {
+    return libraryFile("tallioCurrent" + hashText(key) + ".archive");
+}
+
+std::string TallioSession::sessionSentFilePath(const std::string& key) {
+    return libraryFile("tallioSent" + hashText(key) + ".archive");
+}
+
+std::string TallioSession::sessionsFilePath() {
+    auto ctx = context();
+    return ctx ? sessionsFilePath(ctx->apiKey()) : std::string();
+}
+
+std::string TallioSession::currentSessionFilePath() {
+    auto ctx = context();
+    return ctx ? currentSessionFilePath(ctx->apiKey()) : std::string();
+}
+
+std::string TallioSession::sessionSentFilePath() {
+    auto ctx = context();
+    return ctx ? sessionSentFilePath(ctx->apiKey()) : std::string();
+}
+
+bool TallioSession::sentSession(TallioContext& context) {
+    std::error_code ec;
+    return std::filesystem::exists(sessionSentFilePath(context.apiKey()), ec);
+}
+
+void TallioSession::setSentSession(TallioContext& context) {
+    if (!sentSession(context)) {
+        fnd::writeFile(sessionSentFilePath(context.apiKey()), {});
+    }
+}
+
+bool TallioSession::sentSession() {
+    auto ctx = context();
+    return ctx && sentSession(*ctx);
+}
+
+void TallioSession::setSentSession() {
+    if (auto ctx = context()) {
+        setSentSession(*ctx);
+    }
+}
+
+fnd::Date TallioSession::initialTimestamp() {
+    const std::string path = libraryFile("initialTimestamp.archive");
+    if (auto bytes = fnd::readFile(path)) {
+        auto value = loads(*bytes);
+        if (value.ok()) {
+            auto dict = value.value().asDictionary();
+            const fnd::Value* date = dict ? dict->find("date") : nullptr;
+            if (date && date->isInt()) {
+                return fnd::Date::fromUnixMs(*date->asInt());
+            }
+        }
+    }
+    const fnd::Date now = fnd::Clock::now();
+    fnd::writeFile(path, dumps(fnd::Value::dictionary({{"v", 1}, {"date", millisSince1970(now)}})));
+    return fnd::Date::fromUnixMs(millisSince1970(now));
+}
+
+std::string TallioSession::phoneId() {
+    return fnd::format("IPHONE%@", device::Device::current().uniqueIdentifier());
+}
+
+std::string TallioSession::devicePlatform() {
+    return device::Device::current().machine();
+}
+
+std::vector<std::pair<std::string, std::string>> TallioSession::iTunesMetadataPlist() {
+    const std::string bundle = fnd::Bundle::main().bundlePath();
+    const std::string path = std::filesystem::path(bundle).parent_path().string() + "/iTunesMetadata.plist";
+    auto bytes = fnd::readFile(path);
+    if (!bytes) {
+        return {};
+    }
+    auto plist = fnd::PropertyList::read(*bytes);
+    std::shared_ptr<fnd::Dictionary> dict = plist.ok() ? plist.value().asDictionary() : nullptr;
+    if (!dict) {
+        ZLOG(Warn, "tallio: %s is not a readable dictionary; its store entries stay empty", path);
+        dict = fnd::Dictionary::make();
+    }
+    auto text = [](const fnd::Dictionary* from, const char* key) {
+        const fnd::Value* value = from ? from->find(key) : nullptr;
+        return value && !value->isNull() ? value->stringValue() : std::string();
+    };
+    auto downloadInfo = dict->objectForKey("com.apple.iTunesStore.downloadInfo").asDictionary();
+    return {{"store.id", text(dict.get(), "itemId")},
+            {"pur.date", text(downloadInfo.get(), "purchaseDate")},
+            {"pur.price", text(dict.get(), "price")},
+            {"rel.date", text(dict.get(), "releaseDate")}};
+}
+
+// --- Stored sessions ---
+
+TallioSessions TallioSession::savedSessions(TallioContext& context) {
+    std::lock_guard guard(context.lock());
+    const std::string path = sessionsFilePath(context.apiKey());
+    auto bytes = fnd::readFile(path);
+    if (!bytes) {
+        return {};
+    }
+    auto sessions = readStoredArchive(*bytes);
+    if (!sessions.ok()) {
+        moveAside(path, sessions.error());
+        return {};
+    }
+    return std::move(sessions).value();
+}
+
+void TallioSession::setSavedSessions(TallioContext& context, const TallioSessions& sessions) {
+    std::lock_guard guard(context.lock());
+    fnd::writeFile(sessionsFilePath(context.apiKey()), storedArchive(sessions));
+}
+
+void TallioSession::addToSavedSessions(TallioContext& context, const std::shared_ptr<TallioSession>& session) {
+    std::lock_guard guard(context.lock());
+    auto sessions = savedSessions(context);
+    sessions.push_back(session);
+    setSavedSessions(context, sessions);
+}
+
+TallioSessions TallioSession::savedSessions() {
+    auto ctx = context();
+    return ctx ? savedSessions(*ctx) : TallioSessions{};
+}
+
+void TallioSession::setSavedSessions(const TallioSessions& sessions) {
+    if (auto ctx = context()) {
+        setSavedSessions(*ctx, sessions);
+    }
+}
+
+void TallioSession::addToSavedSessions(const std::shared_ptr<TallioSession>& session) {
+    if (auto ctx = context()) {
+        addToSavedSessions(*ctx, session);
+    }
+}
+
+// --- Start and end ---
+
+std::shared_ptr<TallioSession> TallioSession::createActiveTallioSession(TallioContext& context,
+                                                                        const std::string& key) {
+    std::lock_guard guard(context.lock());
+    context.setApiKey(key);
+    const std::string path = currentSessionFilePath(key);
+    if (auto bytes = fnd::readFile(path)) {
+        auto previous = readSessionArchive(*bytes);
+        if (previous.ok()) {
+            // The previous run never ended: its session is reported as crashed.
+            previous.value()->setCrashed(true);
+            addToSavedSessions(context, previous.value());
+        } else {
+            moveAside(path, previous.error());
+        }
+    }
+    auto session = initWithAPIKey(key, fnd::Bundle::main().objectForInfoDictionaryKey("CFBundleVersion").stringValue());
+    context.setCurrentSession(session);
+    return session;
+}
+
+std::shared_ptr<TallioSession> TallioSession::createActiveTallioSession(const std::string& key) {
+    auto ctx = context();
+    return ctx ? createActiveTallioSession(*ctx, key) : nullptr;
+}
+
+std::shared_ptr<TallioSession> TallioSession::currentSession() {
+    auto ctx = context();
+    if (!ctx) {
+        return nullptr;
+    }
+    std::lock_guard guard(ctx->lock());
+    return ctx->currentSession();
+}
+
+std::shared_ptr<TallioSession> TallioSession::initWithAPIKey(const std::string& key, const std::string& appVersion) {
+    auto session = std::make_shared<TallioSession>();
+    session->startTime_ = nowMillis();
+    session->apiKey_ = key;
+    session->appVersion_ = appVersion;
+    session->eventLogComplete_ = true;
+    session->eventLoggingEnabled_ = true;
+    session->sessionReportsOnCloseEnabled_ = false;
+    session->locale_ = fnd::Locale::current().identifier();
+    session->timeZone_ = fnd::TimeZone::local().name();
+    session->internetAvailable_ = true;
+    session->saveToDisk();
+    return session;
+}
+
+void TallioSession::endSession(TallioContext& context) {
+    bool reportNow = false;
+    {
+        std::lock_guard guard(context.lock());
+        if (endTime_) {
+            return; // ended already
+        }
+        endTime_ = nowMillis();
+        addToSavedSessions(context, shared_from_this());
+        reportNow = sessionReportsOnCloseEnabled_;
+        // The current-session file is the current session's; another session ending leaves it alone.
+        if (context.currentSession().get() == this) {
+            std::error_code ec;
+            std::filesystem::remove(currentSessionFilePath(apiKey_), ec);
+            context.setCurrentSession(nullptr);
+        }
+    }
+    // The report on close goes out without the lock held; its header still names this session.
+    if (reportNow) {
+        sendReport(context, true, shared_from_this());
+    }
+}
+
+void TallioSession::endCurrentSession(TallioContext& context) {
+    std::shared_ptr<TallioSession> session;
+    {
+        std::lock_guard guard(context.lock());
+        session = context.currentSession();
+    }
+    if (session) {
+        session->endSession(context);
+    }
+}
+
+// --- Records ---
+
+void TallioSession::recordEvent(const std::string& name, const fnd::Value& parameters) {
+    if (eventCounts_.size() < static_cast<size_t>(MAX_EVENT_COUNTS)) {
+        auto held = std::find_if(eventCounts_.begin(), eventCounts_.end(),
+                                 [&](const auto& entry) { return entry.first == name; });
+        if (held != eventCounts_.end()) {
+            ++held->second;
+        } else {
+            eventCounts_.emplace_back(name, 1);
+        }
+    }
+    if (eventLoggingEnabled_ && eventLog_.size() < static_cast<size_t>(MAX_EVENT_LOG_COUNT)) {
+        TallioEvent event{name, std::nullopt};
+        if (auto dict = parameters.asDictionary()) {
+            event.parameters.emplace();
+            for (const auto& [key, value] : *dict) {
+                event.parameters->emplace_back(key.text(), value.description());
+            }
+        }
+        eventLog_.push_back(std::move(event));
+        saveToDisk();
+        return;
+    }
+    eventLogComplete_ = false;
+    saveToDisk();
+}
+
+void TallioSession::recordError(const std::string& errorId, const std::string& message, std::exception_ptr exception) {
+    std::string text = "nil";
+    if (exception) {
+        try {
+            std::rethrow_exception(exception);
+        } catch (const std::exception& e) {
+            text = exceptionTypeName(e) + ": " + e.what();
+        } catch (...) {
+            text = "unknown exception: no description";
+        }
+    }
+    recordErrorText(errorId, message, text);
+}
+
+void TallioSession::recordError(const std::string& errorId, const std::string& message, const fnd::Error* error) {
+    recordErrorText(errorId, message,
+                    error ? error->localizedDescription() + ": " + error->localizedFailureReason() : "nil");
+}
+
+void TallioSession::recordErrorText(const std::string& errorId, const std::string& message,
+                                    const std::string& exceptionText) {
+    ++totalErrorCount_;
+    if (errors_.size() < static_cast<size_t>(MAX_ERRORS)) {
+        errors_.push_back(TallioErrorRecord{nowMillis(), errorId, message, exceptionText});
+        saveToDisk();
+    }
+}
+
+void TallioSession::recordAdImpression(const std::shared_ptr<TallioAdImpression>& impression) {
+    if (!impression || adLog_.size() >= static_cast<size_t>(MAX_IMPRESSIONS)) {
+        return;
+    }
+    auto held = std::find(adLog_.begin(), adLog_.end(), impression);
+    if (held == adLog_.end()) {
+        adLog_.push_back(impression);
+    }
+    saveToDisk();
+}
+
+int64_t TallioSession::sessionLength() const {
+    return endTime_ ? *endTime_ - startTime_ : -1;
+}
+
+void TallioSession::saveToDisk() const {
+    fnd::writeFile(currentSessionFilePath(apiKey_), dumps(archive()));
+}
+
+// --- Delivery ---
+
+void TallioSession::sendSessionsToServerWithTimeout(TallioContext& context, bool closeMode) {
+    sendReport(context, closeMode, nullptr);
+}
+
+void TallioSession::sendSessionsToServerWithTimeout(bool closeMode) {
+    if (auto ctx = context()) {
+        sendSessionsToServerWithTimeout(*ctx, closeMode);
+    }
+}
+
+void TallioSession::sendReport(TallioContext& context, bool closeMode, std::shared_ptr<TallioSession> header) {
+    TallioSessions sessions;
+    fnd::Bytes body;
+    int counted = 0;
+    {
+        std::lock_guard guard(context.lock());
+        sessions = savedSessions(context);
+        if (sessions.size() > kMaxSessionsPerReport) {
+            sessions.resize(kMaxSessionsPerReport);
+        }
+        if (!header) {
+            header = context.currentSession();
+        }
+        body = buildReport(context, sessions, !closeMode, header, &counted);
+    }
+    const std::string url = context.serverURL();
+    auto sender = context.sender();
+    std::optional<ReportReply> reply;
+    if (!url.empty() && sender) {
+        reply = sender->send("POST", url, body, {{"Content-Type", "application/octet-stream"}}, closeMode ? 5.0 : 20.0);
+    }
+    context.setLastReport({reply ? reply->status : 0, counted, closeMode});
+    if (closeMode) {
+        return; // the reply is not examined; the stored sessions stay stored
+    }
+    const bool delivered = reply && reply->status >= 200 && reply->status <= 399;
+    {
+        std::lock_guard guard(context.lock());
+        if (auto current = context.currentSession()) {
+            current->setInternetAvailable(delivered);
+        }
+        if (delivered) {
+            // Only the sessions this report carried leave the list: a session stored meanwhile (the
+            // run ending during the upload) was appended after them and stays for the next report.
+            auto stored = savedSessions(context);
+            stored.erase(stored.begin(),
+                         stored.begin() + static_cast<std::ptrdiff_t>(std::min(stored.size(), sessions.size())));
+            setSavedSessions(context, stored);
+            setSentSession(context);
+        }
+    }
+    if (delivered) {
+        if (auto handler = context.replyHandler()) {
+            handler(reply->body);
+        }
+    }
+}
+
+} // namespace zelvan::tallio
