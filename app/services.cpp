@@ -30,6 +30,7 @@
 #include "messaging/avatars/zelvan_avatar_manager.h"
 #include "messaging/lists/im_controller.h"
 #include "messaging/voice/zelvan_voip.h"
+#include "offers/brightpoint/brightpoint_context.h"
 #include "offers/orvane/orvane_connect.h"
 #include "offers/orvane/orvane_context.h"
 #include "platform/device/device.h"
@@ -161,6 +162,10 @@ AppRegistry makeRegistry() {
     // The Adwick banner client: its ad server and media under the --ads-base URL (none without it).
     registry.adwick.factory = [](zelvanAppDelegate& delegate) {
         return std::make_shared<adwick::AdwickContext>(delegate.config().adsBase);
+    };
+    // The Brightpoint offer wall's context: its process-wide icon cache.
+    registry.brightpoint.factory = [](zelvanAppDelegate&) {
+        return std::make_shared<brightpoint::BrightpointContext>();
     };
     // The Tallio analytics client: its session report goes to the --ads-base URL (none without it).
     registry.tallio.factory = [](zelvanAppDelegate& delegate) {

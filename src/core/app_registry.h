@@ -30,6 +30,9 @@ class SelvoContext;
 namespace adwick {
 class AdwickContext;
 }
+namespace brightpoint {
+class BrightpointContext;
+}
 namespace kavlo {
 class KavloContext;
 }
@@ -79,6 +82,8 @@ struct AppRegistry {
     ServiceSlot<Reachability> reachability;
     // The Adwick banner client's shared context (its services, user agent and addresses).
     ServiceSlot<adwick::AdwickContext> adwick;
+    // The Brightpoint offer wall's shared context (its icon cache).
+    ServiceSlot<brightpoint::BrightpointContext> brightpoint;
     // The Kavlo analytics client's shared context (its event queue, JSON writer and reachability front).
     ServiceSlot<kavlo::KavloContext> kavlo;
     // The Tallio analytics client's process-wide state (its session, key, addresses and report sender).
