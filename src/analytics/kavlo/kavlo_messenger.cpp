@@ -25,7 +25,7 @@ namespace zelvan::kavlo {
 namespace {
 
 constexpr double kRequestTimeout = 10.0;
-// "Until a distant date": each run of the loop returns after its first pass that ran something.
+// "Until a distant date": the loop runs until a callback or stop() ends it.
 constexpr double kDistantFuture = 63113904000.0;
 // How long stop waits for the thread at most (real time): a cancelled thread ends at its next check.
 constexpr auto kThreadEndBound = std::chrono::seconds(2);
@@ -49,7 +49,7 @@ public:
     }
     void connectionDidReceiveData(const std::shared_ptr<fnd::UrlConnection>&, const fnd::Bytes& bytes) override {
         if (thread_.isCancelled()) {
-            connecting = false;
+            end();
             return;
         }
         data.insert(data.end(), bytes.begin(), bytes.end());
@@ -61,12 +61,12 @@ public:
             ZLOG(Warn, "Kavlo: the server refused a batch (%@)", fnd::logPreview(data));
             thread_.cancel();
         }
-        connecting = false;
+        end();
     }
     void connectionDidFailWithError(const std::shared_ptr<fnd::UrlConnection>&, const fnd::Error& error) override {
         ZLOG(Warn, "Kavlo: a batch upload failed: %@", error.localizedDescription());
         thread_.cancel();
-        connecting = false;
+        end();
     }
 
     fnd::Bytes data;
@@ -74,6 +74,11 @@ public:
     bool sent = false;
 
 private:
+    void end() {
+        connecting = false;
+        fnd::RunLoop::current().stop();
+    }
+
     fnd::Thread thread_;
 };
 
@@ -164,6 +169,12 @@ void KavloMessenger::stop() {
     thread.join();
 }
 
+bool KavloMessenger::waitForSync(double seconds) {
+    std::unique_lock lock(mutex_);
+    return threadEnded_.wait_for(lock, std::chrono::duration<double>(seconds),
+                                 [&] { return !syncThreadRunning_.load(); });
+}
+
 void KavloMessenger::finishThread() {
     {
         std::lock_guard lock(mutex_);
@@ -183,6 +194,7 @@ void KavloMessenger::syncThreadMainRoutine(fnd::Thread self) {
     auto reachability = ctx ? ctx->reachability() : nullptr;
     ctx.reset();
     if (!reachability || reachability->internetConnectionStatus() == 0) {
+        ZLOG(Info, "Kavlo: no network, so nothing is sent now");
         finishThread();
         return;
     }
@@ -240,8 +252,10 @@ bool KavloMessenger::send(fnd::Thread self, const std::string& messageJSON) {
         connection_ = connection;
     }
     connection->start();
-    while (exchange->connecting && !self.isCancelled() &&
-           loop.runMode(fnd::RunLoopMode::Default, fnd::Date::fromReference(kDistantFuture))) {
+    // The replies arrive as posted tasks; each callback that ends the request stops the loop, and so
+    // does stop() from another thread.
+    while (exchange->connecting && !self.isCancelled()) {
+        loop.runUntil(fnd::Date::fromReference(kDistantFuture));
     }
     {
         std::lock_guard lock(mutex_);

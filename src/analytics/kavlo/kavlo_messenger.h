@@ -44,6 +44,9 @@ public:
     // Cancels a running sync thread (and its request) and waits, bounded, until it has ended.
     void stop();
     bool isSyncThreadRunning() const { return syncThreadRunning_.load(); }
+    // Waits up to `seconds` of real time for a running sync thread to end; whether none runs now
+    // (tests, shutdown).
+    bool waitForSync(double seconds);
 
     // The form body of one batch.
     std::string bodyForBatch(const std::string& messageJSON) const;
