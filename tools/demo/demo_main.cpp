@@ -19,6 +19,7 @@
 #include "platform/foundation/thread.h"
 #include "tools/demo/demo_adwick_steps.h"
 #include "tools/demo/demo_game_steps.h"
+#include "tools/demo/demo_kavlo_steps.h"
 #include "tools/demo/demo_messenger_steps.h"
 #include "tools/demo/demo_selvo_steps.h"
 #include "tools/demo/demo_session.h"
@@ -101,7 +102,7 @@ int main(int argc, char** argv) {
 
     session.delegate->applicationDidFinishLaunching();
     if (session.steps.waitFor("sign in", [&] { return !session.delegate->loggedout(); }) &&
-        demo::runMessengerSteps(session) && demo::runAdwickSteps(session) && demo::runSelvoSteps(session)) {
+        demo::runKavloSteps(session) && demo::runMessengerSteps(session) && demo::runAdwickSteps(session) && demo::runSelvoSteps(session)) {
         demo::runGameSteps(session);
     }
 

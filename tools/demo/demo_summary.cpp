@@ -5,6 +5,7 @@
 #include <map>
 
 #include "app/orvane_summary.h"
+#include "app/kavlo_summary.h"
 #include "app/tallio_summary.h"
 #include "messaging/lists/im_controller.h"
 #include "platform/foundation/format.h"
@@ -50,6 +51,7 @@ std::string demoSummary(const DemoSession& session) {
     text += "game: " + session.gameResult + "\n";
     text += app::orvaneSummary(delegate);
     text += app::tallioSummary(delegate);
+    text += app::kavloSummary(delegate);
     for (const auto& request : session.adwickRequests) {
         text += "adwick: " + request + "\n";
     }

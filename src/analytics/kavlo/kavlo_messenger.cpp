@@ -211,8 +211,10 @@ void KavloMessenger::syncThreadMainRoutine(fnd::Thread self) {
             break;
         }
         if (!send(self, textAt(batch, KavloDatabase::kMessageJSON))) {
+            ++failed_;
             break;
         }
+        ++accepted_;
         if (!database_->deleteMessageWithPrimaryKey(key, session)) {
             break;
         }

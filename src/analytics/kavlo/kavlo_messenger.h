@@ -48,6 +48,10 @@ public:
     // (tests, shutdown).
     bool waitForSync(double seconds);
 
+    // Batches the server accepted and batches that failed or were refused, since the messenger was made.
+    int acceptedBatches() const { return accepted_.load(); }
+    int failedBatches() const { return failed_.load(); }
+
     // The form body of one batch.
     std::string bodyForBatch(const std::string& messageJSON) const;
     // Whether a reply body accepts the batch: its text's integer value is 1.
@@ -71,6 +75,8 @@ private:
     std::mutex mutex_; // the thread, its run loop and the current connection
     std::condition_variable threadEnded_;
     std::atomic<bool> syncThreadRunning_{false};
+    std::atomic<int> accepted_{0};
+    std::atomic<int> failed_{0};
     std::optional<fnd::Thread> syncThread_;
     fnd::RunLoop* syncLoop_ = nullptr;
     std::shared_ptr<fnd::UrlConnection> connection_;
