@@ -14,8 +14,8 @@ bool runKavloSteps(DemoSession& session) {
     std::shared_ptr<ui::AlertView> question;
     if (!steps.waitFor("the usage statistics question", [&] {
             question = ui::testing::AlertDriver::visibleAlert();
-            return question && question->message().find("would like to gather anonymous usage statistics") !=
-                                   std::string::npos;
+            return question &&
+                   question->message().find("would like to gather anonymous usage statistics") != std::string::npos;
         })) {
         return false;
     }

@@ -102,7 +102,8 @@ int main(int argc, char** argv) {
 
     session.delegate->applicationDidFinishLaunching();
     if (session.steps.waitFor("sign in", [&] { return !session.delegate->loggedout(); }) &&
-        demo::runKavloSteps(session) && demo::runMessengerSteps(session) && demo::runAdwickSteps(session) && demo::runSelvoSteps(session)) {
+        demo::runKavloSteps(session) && demo::runMessengerSteps(session) && demo::runAdwickSteps(session) &&
+        demo::runSelvoSteps(session)) {
         demo::runGameSteps(session);
     }
 

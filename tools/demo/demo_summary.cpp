@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <map>
 
-#include "app/orvane_summary.h"
 #include "app/kavlo_summary.h"
+#include "app/orvane_summary.h"
 #include "app/tallio_summary.h"
 #include "messaging/lists/im_controller.h"
 #include "platform/foundation/format.h"

@@ -31,7 +31,9 @@ constexpr auto kThreadEndBound = std::chrono::seconds(2);
 // Steps of 0.1 s between two network samples.
 constexpr int kSampleTicks = 600;
 
-std::string processName() { return program_invocation_short_name ? program_invocation_short_name : "zelvan"; }
+std::string processName() {
+    return program_invocation_short_name ? program_invocation_short_name : "zelvan";
+}
 
 // The calling thread's identity as plain lowercase hexadecimal.
 std::string threadIdentity() {
@@ -43,7 +45,9 @@ std::string threadIdentity() {
 
 KavloController::KavloController(Passkey, std::shared_ptr<KavloContext> context) : context_(context) {}
 
-KavloController::~KavloController() { stopConnectionThread(); }
+KavloController::~KavloController() {
+    stopConnectionThread();
+}
 
 std::shared_ptr<KavloController> KavloController::getInstance() {
     auto ctx = context();
@@ -74,8 +78,8 @@ std::shared_ptr<KavloController> KavloController::getInstance() {
             controller = initWithApplicationId(ctx, *id.asString(), level, location, notify);
             ctx->setController(controller);
             controller->saveDictionary(eventRecord(kKavloLifecycleLevel, std::string(kKavloProcess),
-                                                   std::string(kKavloEvent),
-                                                   fnd::format("%@ STARTED", processName()), false),
+                                                   std::string(kKavloEvent), fnd::format("%@ STARTED", processName()),
+                                                   false),
                                        "q");
             std::weak_ptr<KavloController> weak = controller;
             controller->terminationObserver_ = fnd::NotificationCenter::defaultCenter().addObserver(
@@ -107,9 +111,8 @@ std::shared_ptr<KavloController> KavloController::initInstanceWithApplicationId(
 }
 
 std::shared_ptr<KavloController> KavloController::initWithApplicationId(const std::shared_ptr<KavloContext>& context,
-                                                                        const std::string& applicationId,
-                                                                        int logLevel, bool useCoreLocation,
-                                                                        bool notifyUser) {
+                                                                        const std::string& applicationId, int logLevel,
+                                                                        bool useCoreLocation, bool notifyUser) {
     auto controller = std::make_shared<KavloController>(Passkey{}, context);
     controller->initialise(applicationId, logLevel, useCoreLocation, notifyUser);
     return controller;
@@ -436,7 +439,9 @@ void KavloController::alertViewClickedButtonAtIndex(ui::AlertView&, int buttonIn
     }
 }
 
-void Kavlo::start() { KavloController::getInstance(); }
+void Kavlo::start() {
+    KavloController::getInstance();
+}
 
 void Kavlo::sync() {
     if (auto messenger = KavloMessenger::getInstance()) {

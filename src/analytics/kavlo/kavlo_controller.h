@@ -78,7 +78,8 @@ public:
     static fnd::Value eventRecord(int level, const std::string& process, const std::string& event,
                                   const std::string& description, bool stop);
 
-    void locationManagerDidUpdateToLocation(device::LocationManager&, const std::shared_ptr<device::Location>& newLocation,
+    void locationManagerDidUpdateToLocation(device::LocationManager&,
+                                            const std::shared_ptr<device::Location>& newLocation,
                                             const std::shared_ptr<device::Location>& oldLocation) override;
     void locationManagerDidFailWithError(device::LocationManager& manager, const fnd::Error& error) override;
     void alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) override;

@@ -133,7 +133,9 @@ fnd::Value KavloDemographics::demographics(const fnd::Value& demographics) {
     return record;
 }
 
-void KavloFeedback::comment(const std::string& comment) { save(fnd::Value::dictionary({{"y", comment}}), "x"); }
+void KavloFeedback::comment(const std::string& comment) {
+    save(fnd::Value::dictionary({{"y", comment}}), "x");
+}
 
 fnd::Value KavloFeedback::recordFor(const fnd::Value& ratings) {
     auto record = fnd::Value::dictionary();

@@ -111,7 +111,9 @@ KavloMessenger::KavloMessenger(const std::shared_ptr<KavloContext>& context,
     applicationVersion_ = MCCreatePostEncodedString(textAt(environment, "7"));
 }
 
-KavloMessenger::~KavloMessenger() { stop(); }
+KavloMessenger::~KavloMessenger() {
+    stop();
+}
 
 std::string KavloMessenger::bodyForBatch(const std::string& messageJSON) const {
     return fnd::format("a=%@&d=%@&m=%@&v=%@&j=%@", applicationId_, deviceId_, std::string(kKavloSDKVersion),

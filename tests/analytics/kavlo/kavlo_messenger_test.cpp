@@ -164,7 +164,10 @@ TEST(KavloReplyTest, OnlyAnIntegerValueOfOneAccepts) {
     for (auto accepted : {"1", " 1", "1abc", "+1", "001\n"}) {
         EXPECT_TRUE(KavloMessenger::isAccepted(bytes(accepted))) << accepted;
     }
-    for (auto refused : {"", "0", "11", "-1", "abc", "one", "\xff" "1", "1\xff"}) {
+    for (auto refused : {"", "0", "11", "-1", "abc", "one",
+                         "\xff"
+                         "1",
+                         "1\xff"}) {
         EXPECT_FALSE(KavloMessenger::isAccepted(bytes(refused))) << refused;
     }
 }
