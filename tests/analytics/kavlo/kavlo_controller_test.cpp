@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "analytics/kavlo/kavlo_strings.h"
+#include "app/services.h"
 #include "platform/device/device.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/testing/log_capture.h"
@@ -152,12 +153,16 @@ TEST_F(KavloTest, ConsentAlertAndStoredAnswers) {
     EXPECT_EQ(queuedCount(), 1);
 }
 
-TEST_F(KavloTest, TerminationSavesTheStopEventAndEndsBothThreads) {
+TEST_F(KavloTest, TheFeatureStarterAndTermination) {
     bundleWith({});
     newRun("");
-    Kavlo::start();
-    Kavlo::start();
-    auto controller = KavloController::getInstance();
+    // The application's "kavlo" feature starter, run twice, makes one controller with one start event.
+    auto starters = app::makeRegistry().adFeatureStarters;
+    ASSERT_TRUE(starters.count("kavlo"));
+    starters["kavlo"](**delegate_, LoginSession{});
+    starters["kavlo"](**delegate_, LoginSession{});
+    auto controller = context_->controller();
+    ASSERT_NE(controller, nullptr);
     ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return text(controller->session(), "g") == "WiFi"; }));
     EXPECT_TRUE(controller->isConnectionThreadRunning());
     ui::Application::shared().terminate();
