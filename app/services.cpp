@@ -16,6 +16,7 @@
 #include "ads/selvo/selvo_context.h"
 #include "ads/zlv_ad_wrapper_view.h"
 #include "analytics/kavlo/kavlo_context.h"
+#include "analytics/kavlo/kavlo_controller.h"
 #include "analytics/tallio/report_sender.h"
 #include "analytics/tallio/tallio_context.h"
 #include "app/mediation_services.h"
@@ -155,10 +156,13 @@ AppRegistry makeRegistry() {
         config.adsBase = delegate.config().adsBase;
         return std::make_shared<selvo::SelvoContext>(delegate.service(&AppRegistry::reachability), std::move(config));
     };
-    // The Kavlo analytics client's context over the one reachability monitor.
+    // The Kavlo analytics client's context over the one reachability monitor; its data server is under the
+    // --ads-base URL (none without it: events are stored, never sent). "kavlo" in the feature list starts it.
     registry.kavlo.factory = [](zelvanAppDelegate& delegate) {
-        return std::make_shared<kavlo::KavloContext>(delegate.service(&AppRegistry::reachability));
+        return std::make_shared<kavlo::KavloContext>(delegate.service(&AppRegistry::reachability),
+                                                     delegate.config().adsBase);
     };
+    registry.adFeatureStarters["kavlo"] = [](zelvanAppDelegate&, const LoginSession&) { kavlo::Kavlo::start(); };
     // The Adwick banner client: its ad server and media under the --ads-base URL (none without it).
     registry.adwick.factory = [](zelvanAppDelegate& delegate) {
         return std::make_shared<adwick::AdwickContext>(delegate.config().adsBase);

@@ -19,6 +19,7 @@
 #include "platform/foundation/thread.h"
 #include "tools/demo/demo_adwick_steps.h"
 #include "tools/demo/demo_game_steps.h"
+#include "tools/demo/demo_kavlo_steps.h"
 #include "tools/demo/demo_mediation_steps.h"
 #include "tools/demo/demo_messenger_steps.h"
 #include "tools/demo/demo_offer_wall_steps.h"
@@ -103,8 +104,8 @@ int main(int argc, char** argv) {
 
     session.delegate->applicationDidFinishLaunching();
     if (session.steps.waitFor("sign in", [&] { return !session.delegate->loggedout(); }) &&
-        demo::runMessengerSteps(session) && demo::runAdwickSteps(session) && demo::runSelvoSteps(session) &&
-        demo::runMediationSteps(session)) {
+        demo::runKavloSteps(session) && demo::runMessengerSteps(session) && demo::runAdwickSteps(session) &&
+        demo::runSelvoSteps(session) && demo::runMediationSteps(session)) {
         if (demo::runGameSteps(session)) {
             demo::runOfferWallSteps(session);
         }
