@@ -4,6 +4,8 @@
 #include <utility>
 
 #include "analytics/tallio/tallio_ad_parser.h"
+#include "analytics/tallio/tallio_ad_view.h"
+#include "analytics/tallio/tallio_page_view_delegate.h"
 #include "analytics/tallio/tallio_session.h"
 #include "core/app_registry.h"
 #include "core/zelvan_app_delegate.h"
@@ -12,7 +14,9 @@
 namespace zelvan::tallio {
 
 TallioContext::TallioContext(const std::string& adsBase, std::shared_ptr<ReportSender> sender)
-    : sender_(std::move(sender)), adParser_(std::make_shared<TallioAdParser>()) {
+    : sender_(std::move(sender)), adParser_(std::make_shared<TallioAdParser>()),
+      hookViewFactory_(std::make_shared<TallioHookViewFactory>()),
+      pageViewCounter_(std::make_shared<TallioPageViewCounter>(*this)) {
     if (adsBase.empty()) {
         ZLOG(Info, "tallio: no --ads-base given, so no session report is sent");
         return;
