@@ -5,6 +5,7 @@
 #include <cinttypes>
 #include <cstdio>
 
+#include "analytics/tallio/tallio_ad_canvas_view_controller.h"
 #include "analytics/tallio/tallio_ad_impression.h"
 #include "analytics/tallio/tallio_ad_parser.h"
 #include "analytics/tallio/tallio_api.h"
@@ -286,6 +287,34 @@ std::shared_ptr<ui::ViewController> TallioAdView::currentViewController() const 
 
 void TallioAdView::touchesBegan(const ui::TouchSet& /*touches*/, const ui::Event* /*event*/) {
     adImpression_->updateWithResult(TallioAdImpression::kTapped);
+    auto host = viewController();
+    if (!host) {
+        return;
+    }
+    auto canvas = TallioAdCanvasViewController::create();
+    canvas->setWebUrl(canvasAddress());
+    canvas->setAdImpression(adImpression_);
+    canvas->setAd(ad_);
+    auto nav = std::dynamic_pointer_cast<ui::NavigationController>(host);
+    auto screen = currentViewController();
+    if (auto outer = std::dynamic_pointer_cast<TallioAdCanvasViewController>(screen)) {
+        // A canvas opened from a canvas returns to the same host screen.
+        canvas->setAppViewController(outer->appViewController());
+        canvas->setIsModal(outer->isModal());
+    } else {
+        canvas->setAppViewController(screen);
+        canvas->setIsModal(!nav);
+    }
+    if (nav) {
+        nav->pushViewController(canvas, ui::Animated::Yes);
+    } else {
+        modalNavigationController_ = ui::NavigationController::initWithRootViewController(canvas);
+        host->presentModalViewController(modalNavigationController_, ui::Animated::Yes);
+    }
+}
+
+bool TallioAdView::isInCanvas(const ui::ViewController* vc) {
+    return dynamic_cast<const TallioAdCanvasViewController*>(vc) != nullptr;
 }
 
 std::string TallioAdView::canvasAddress() const {

@@ -60,8 +60,14 @@ public:
     // The screen that asked, or its visible screen when it is a navigation controller.
     std::shared_ptr<ui::ViewController> currentViewController() const;
 
-    // Touching a shown banner records result 2.
+    // Touching a shown banner records result 2 and opens the ad's canvas: pushed on the banner's
+    // navigation controller, else presented modally in a new one.
     void touchesBegan(const ui::TouchSet& touches, const ui::Event* event) override;
+    // Whether `vc` is a canvas screen.
+    static bool isInCanvas(const ui::ViewController* vc);
+    const std::shared_ptr<ui::NavigationController>& modalNavigationController() const {
+        return modalNavigationController_;
+    }
     // The ad's canvas page: the canvas URL with the session, ad and impression fields; the hook and the
     // ad's cookie percent-escaped (the cookie text holds blanks).
     std::string canvasAddress() const;
@@ -74,6 +80,8 @@ public:
     const std::shared_ptr<TallioAdImpression>& adImpression() const { return adImpression_; }
     std::shared_ptr<ui::ViewController> viewController() const { return viewController_.lock(); }
     const std::string& viewControllerName() const { return viewControllerName_; }
+    // The screen name the banner's ad is released under when it goes.
+    void setViewControllerName(std::string name) { viewControllerName_ = std::move(name); }
     const std::optional<std::string>& orientation() const { return orientation_; }
     bool isLandscape() const;
 
@@ -105,6 +113,7 @@ private:
     std::shared_ptr<TallioAd> ad_;
     std::weak_ptr<ui::ViewController> viewController_;
     std::shared_ptr<TallioAdImpression> adImpression_;
+    std::shared_ptr<ui::NavigationController> modalNavigationController_;
     std::optional<std::string> orientation_;
     std::string viewControllerName_;
     std::weak_ptr<TallioAdParser> parser_;
