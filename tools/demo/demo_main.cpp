@@ -21,6 +21,7 @@
 #include "tools/demo/demo_game_steps.h"
 #include "tools/demo/demo_kavlo_steps.h"
 #include "tools/demo/demo_mediation_steps.h"
+#include "tools/demo/demo_tallio_steps.h"
 #include "tools/demo/demo_messenger_steps.h"
 #include "tools/demo/demo_offer_wall_steps.h"
 #include "tools/demo/demo_selvo_steps.h"
@@ -105,7 +106,8 @@ int main(int argc, char** argv) {
     session.delegate->applicationDidFinishLaunching();
     if (session.steps.waitFor("sign in", [&] { return !session.delegate->loggedout(); }) &&
         demo::runKavloSteps(session) && demo::runMessengerSteps(session) && demo::runAdwickSteps(session) &&
-        demo::runSelvoSteps(session) && demo::runMediationSteps(session)) {
+        demo::runSelvoSteps(session) && demo::runMediationSteps(session) &&
+        demo::runTallioSteps(session)) {
         if (demo::runGameSteps(session)) {
             demo::runOfferWallSteps(session);
         }

@@ -34,6 +34,7 @@ struct DemoSession {
     std::vector<std::string> selvoRequests;
     // The impressions the offer network's banner reported.
     std::vector<std::string> mediationImpressions;
+    std::vector<std::string> tallioRequests;
     // What the offer wall asked the offer service and got back.
     std::vector<std::string> orvaneRequests;
 };
