@@ -21,12 +21,12 @@
 #include "tools/demo/demo_game_steps.h"
 #include "tools/demo/demo_kavlo_steps.h"
 #include "tools/demo/demo_mediation_steps.h"
-#include "tools/demo/demo_tallio_steps.h"
 #include "tools/demo/demo_messenger_steps.h"
 #include "tools/demo/demo_offer_wall_steps.h"
 #include "tools/demo/demo_selvo_steps.h"
 #include "tools/demo/demo_session.h"
 #include "tools/demo/demo_summary.h"
+#include "tools/demo/demo_tallio_steps.h"
 
 namespace {
 
@@ -106,8 +106,7 @@ int main(int argc, char** argv) {
     session.delegate->applicationDidFinishLaunching();
     if (session.steps.waitFor("sign in", [&] { return !session.delegate->loggedout(); }) &&
         demo::runKavloSteps(session) && demo::runMessengerSteps(session) && demo::runAdwickSteps(session) &&
-        demo::runSelvoSteps(session) && demo::runMediationSteps(session) &&
-        demo::runTallioSteps(session)) {
+        demo::runSelvoSteps(session) && demo::runMediationSteps(session) && demo::runTallioSteps(session)) {
         if (demo::runGameSteps(session)) {
             demo::runOfferWallSteps(session);
         }

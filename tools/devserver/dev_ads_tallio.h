@@ -2,8 +2,8 @@
 // decodes it and records what it carried; the reply is 200 with the hook-ad reply stream (on cue a cut,
 // damaged or empty one), or on cue 404, 500 or a stall. GET "/tallio/getCanvas.do" answers a canvas page
 // (with a link to the store route) and records its query; GET "/tallio/getIPhoneApp.do" redirects twice,
-// the second time to a store address under ".test" in a scheme the client does not fetch. The decoder reads the report's layout on its own, so tests can
-// check the client's bytes.
+// the second time to a store address under ".test" in a scheme the client does not fetch. The decoder reads the
+// report's layout on its own, so tests can check the client's bytes.
 #pragma once
 
 #include <cstdint>

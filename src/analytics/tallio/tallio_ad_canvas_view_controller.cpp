@@ -169,8 +169,7 @@ void TallioAdCanvasViewController::viewWillAppear(ui::Animated /*animated*/) {
     webView_->loadRequest(fnd::UrlRequest(*url));
 }
 
-bool TallioAdCanvasViewController::webViewShouldStartLoadWithRequest(ui::WebView& /*webView*/,
-                                                                     fnd::UrlRequest& request,
+bool TallioAdCanvasViewController::webViewShouldStartLoadWithRequest(ui::WebView& /*webView*/, fnd::UrlRequest& request,
                                                                      ui::NavigationType /*type*/) {
     const std::string store = TallioAPI::appStoreURL();
     const std::string& address = request.url().absoluteString();
@@ -253,7 +252,8 @@ void TallioAdCanvasViewController::cancel() {
 void TallioAdCanvasViewController::openReferralURL(const fnd::Url& url) {
     auto connection = fnd::UrlConnection::create(fnd::UrlRequest(url), selfAs<TallioAdCanvasViewController>());
     if (!connection.ok()) {
-        ZLOG(Info, "tallio: the store link could not be requested: %s", connection.error().localizedDescription().c_str());
+        ZLOG(Info, "tallio: the store link could not be requested: %s",
+             connection.error().localizedDescription().c_str());
     }
 }
 
@@ -269,7 +269,8 @@ TallioAdCanvasViewController::connectionWillSendRequest(const std::shared_ptr<fn
     return request;
 }
 
-void TallioAdCanvasViewController::connectionDidFinishLoading(const std::shared_ptr<fnd::UrlConnection>& /*connection*/) {
+void TallioAdCanvasViewController::connectionDidFinishLoading(
+    const std::shared_ptr<fnd::UrlConnection>& /*connection*/) {
     if (iTunesURL_) {
         ui::Application::shared().openURL(iTunesURL_->absoluteString());
     }

@@ -69,9 +69,9 @@ public:
     void cancel();
     // Requests the store link itself; its last redirecting address is opened when it finishes.
     void openReferralURL(const fnd::Url& url);
-    std::optional<fnd::UrlRequest> connectionWillSendRequest(const std::shared_ptr<fnd::UrlConnection>& connection,
-                                                             const fnd::UrlRequest& request,
-                                                             const std::optional<fnd::UrlResponse>& redirectResponse) override;
+    std::optional<fnd::UrlRequest>
+    connectionWillSendRequest(const std::shared_ptr<fnd::UrlConnection>& connection, const fnd::UrlRequest& request,
+                              const std::optional<fnd::UrlResponse>& redirectResponse) override;
     void connectionDidFinishLoading(const std::shared_ptr<fnd::UrlConnection>& connection) override;
     void connectionDidFailWithError(const std::shared_ptr<fnd::UrlConnection>& connection,
                                     const fnd::Error& error) override;

@@ -218,8 +218,8 @@ void TallioAdView::createViewElements() {
     icon_->setFrame({10, 4, 40, 40});
     landscapeBackground_ = backgroundView(theme ? theme->landscapeAdImage : nullptr);
     portraitBackground_ = backgroundView(theme ? theme->portraitAdImage : nullptr);
-    sellMessageLabel_ = makeLabel(theme ? theme->sellMessage : std::nullopt,
-                                  theme ? theme->sellMessageColor : gfx::Color::white());
+    sellMessageLabel_ =
+        makeLabel(theme ? theme->sellMessage : std::nullopt, theme ? theme->sellMessageColor : gfx::Color::white());
     sellMessageLabel_->setFrame({70, 3, 200, 15});
     sellMessageLabel_->setFont(gfx::Font::withName("ArialMT", 11));
     sellMessageLabel_->setNumberOfLines(2);
@@ -232,9 +232,8 @@ void TallioAdView::createViewElements() {
     advertiserLabel_->setFont(gfx::Font::withName("Arial-BoldMT", 13));
     advertiserLabel_->setHidden(true);
     landscapeBackground_->setHidden(true);
-    for (const std::shared_ptr<ui::View>& view :
-         std::initializer_list<std::shared_ptr<ui::View>>{icon_, landscapeBackground_, portraitBackground_,
-                                                          sellMessageLabel_, appNameLabel_, advertiserLabel_}) {
+    for (const std::shared_ptr<ui::View>& view : std::initializer_list<std::shared_ptr<ui::View>>{
+             icon_, landscapeBackground_, portraitBackground_, sellMessageLabel_, appNameLabel_, advertiserLabel_}) {
         addSubview(view);
     }
     setBackgroundColor(gfx::Color::gray());
@@ -354,14 +353,16 @@ void TallioAdCanvasView::createViewElements() {
     advertiserLabel_ = makeLabel(ad()->advertiser, theme ? theme->advertiserColor : gfx::Color::white());
     advertiserLabel_->setFrame({61, 3, 200, 15});
     advertiserLabel_->setFont(gfx::Font::withName("Arial-BoldMT", 13));
-    for (const std::shared_ptr<ui::View>& view :
-         std::initializer_list<std::shared_ptr<ui::View>>{icon_, portraitBackground_, appNameLabel_, advertiserLabel_}) {
+    for (const std::shared_ptr<ui::View>& view : std::initializer_list<std::shared_ptr<ui::View>>{
+             icon_, portraitBackground_, appNameLabel_, advertiserLabel_}) {
         addSubview(view);
     }
     setBackgroundColor(gfx::Color::gray());
 }
 
-void TallioAdCanvasView::updateToOrientation() { setNeedsDisplay(); }
+void TallioAdCanvasView::updateToOrientation() {
+    setNeedsDisplay();
+}
 
 std::shared_ptr<ui::View> TallioHookViewFactory::getHook(const std::string& hook, int x, int y,
                                                          const std::shared_ptr<ui::ViewController>& viewController,

@@ -10,6 +10,7 @@
 #include "core/app_registry.h"
 #include "core/zelvan_app_delegate.h"
 #include "platform/foundation/log.h"
+#include "platform/ui/tab_bar_controller.h"
 
 namespace zelvan::tallio {
 
@@ -124,6 +125,11 @@ void TallioContext::setLastReport(LastReport report) {
 std::shared_ptr<TallioContext> context() {
     auto delegate = zelvanAppDelegate::current();
     return delegate ? delegate->service(&AppRegistry::tallio) : nullptr;
+}
+
+std::shared_ptr<ui::ViewController> hostTabBarController() {
+    auto delegate = zelvanAppDelegate::current();
+    return delegate ? delegate->tabBarController() : nullptr;
 }
 
 } // namespace zelvan::tallio

@@ -3,17 +3,14 @@
 
 #include "analytics/tallio/tallio_ad_view.h"
 #include "analytics/tallio/tallio_api.h"
-#include "core/zelvan_app_delegate.h"
-#include "platform/ui/tab_bar_controller.h"
+#include "analytics/tallio/tallio_context.h"
 
 namespace zelvan::tallio {
 
 std::shared_ptr<TallioHookAdSource> TallioHookAdSource::create(std::shared_ptr<ui::ViewController> viewController) {
     std::shared_ptr<TallioHookAdSource> source(new TallioHookAdSource());
     if (!viewController) {
-        if (auto delegate = zelvanAppDelegate::current()) {
-            viewController = delegate->tabBarController();
-        }
+        viewController = hostTabBarController();
     }
     auto view = TallioAPI::getHook(kHook, 0, 0, viewController, false, nullptr);
     source->banner_ = std::dynamic_pointer_cast<TallioAdView>(view);
@@ -30,10 +27,16 @@ std::shared_ptr<TallioHookAdSource> TallioHookAdSource::create(std::shared_ptr<u
     return source;
 }
 
-bool TallioHookAdSource::isAdViewReady() const { return banner_ && banner_->ad() && !banner_->isHidden(); }
+bool TallioHookAdSource::isAdViewReady() const {
+    return banner_ && banner_->ad() && !banner_->isHidden();
+}
 
-std::shared_ptr<ui::View> TallioHookAdSource::adView() const { return isAdViewReady() ? banner_ : nullptr; }
+std::shared_ptr<ui::View> TallioHookAdSource::adView() const {
+    return isAdViewReady() ? banner_ : nullptr;
+}
 
-gfx::Size TallioHookAdSource::adSize() const { return isAdViewReady() ? banner_->frame().size : gfx::Size{}; }
+gfx::Size TallioHookAdSource::adSize() const {
+    return isAdViewReady() ? banner_->frame().size : gfx::Size{};
+}
 
 } // namespace zelvan::tallio

@@ -8,7 +8,8 @@
 namespace zelvan::tallio {
 
 std::shared_ptr<TallioPageViewDelegate>
-TallioPageViewDelegate::createDelegateOnTarget(TallioContext& context, const std::shared_ptr<ui::ViewController>& target) {
+TallioPageViewDelegate::createDelegateOnTarget(TallioContext& context,
+                                               const std::shared_ptr<ui::ViewController>& target) {
     std::shared_ptr<TallioSession> session;
     {
         std::lock_guard guard(context.lock());
@@ -64,7 +65,8 @@ std::optional<bool> TallioPageViewDelegate::tabBarControllerShouldSelectViewCont
     return true;
 }
 
-void TallioPageViewDelegate::tabBarControllerDidSelectViewController(ui::TabBarController& tbc, ui::ViewController& vc) {
+void TallioPageViewDelegate::tabBarControllerDidSelectViewController(ui::TabBarController& tbc,
+                                                                     ui::ViewController& vc) {
     if (auto previous = tabBarDelegate_.lock()) {
         previous->tabBarControllerDidSelectViewController(tbc, vc);
     }

@@ -19,8 +19,8 @@ class TallioPageViewDelegate : public ui::NavigationControllerDelegate, public u
 public:
     // A proxy made the delegate of `target` when it is a navigation or tab-bar controller (kept by
     // `context`, as the controllers hold their delegates weakly); null for any other target.
-    static std::shared_ptr<TallioPageViewDelegate> createDelegateOnTarget(TallioContext& context,
-                                                                          const std::shared_ptr<ui::ViewController>& target);
+    static std::shared_ptr<TallioPageViewDelegate>
+    createDelegateOnTarget(TallioContext& context, const std::shared_ptr<ui::ViewController>& target);
 
     TallioPageViewDelegate(std::shared_ptr<TallioSession> session,
                            std::weak_ptr<ui::NavigationControllerDelegate> navigationDelegate,

@@ -113,11 +113,11 @@ TEST_F(TallioCanvasTest, PushedCanvasLoadsOnceAndLaysOnePanel) {
     const size_t opened = ui::Application::shared().openedUrls().size();
     const std::string link = ads_.baseURL() + "/tallio/getIPhoneApp.do?app=11";
     auto request = fnd::UrlRequest(*fnd::Url::parse(link));
-    EXPECT_FALSE(canvas->webViewShouldStartLoadWithRequest(*canvas->webView(), request,
-                                                           ui::NavigationType::LinkClicked));
+    EXPECT_FALSE(
+        canvas->webViewShouldStartLoadWithRequest(*canvas->webView(), request, ui::NavigationType::LinkClicked));
     EXPECT_EQ(view->adImpression()->adResult(), TallioAdImpression::kAppStoreLinkFollowed);
-    ASSERT_TRUE(fnd::RunLoop::main().pumpUntil(
-        [&] { return ui::Application::shared().openedUrls().size() > opened; }, 20));
+    ASSERT_TRUE(
+        fnd::RunLoop::main().pumpUntil([&] { return ui::Application::shared().openedUrls().size() > opened; }, 20));
     EXPECT_EQ(ui::Application::shared().openedUrls().back(), link);
     EXPECT_EQ(host_->storeRequests(), 1);
     // A link answered without a redirect opens nothing.

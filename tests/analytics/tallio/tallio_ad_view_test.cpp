@@ -31,7 +31,9 @@ namespace {
 
 using testing::kKey;
 
-void touchBanner(TallioAdView& view) { view.touchesBegan({}, nullptr); }
+void touchBanner(TallioAdView& view) {
+    view.touchesBegan({}, nullptr);
+}
 
 class TurningScreen : public ui::ViewController {
 public:
@@ -133,6 +135,7 @@ TEST_F(TallioBannerTest, OrientationsAndTheBareBanner) {
     window->makeKeyAndVisible();
     auto turning = std::make_shared<TurningScreen>();
     window->setRootViewController(turning);
+    device::testing::OrientationDriver::setOrientation(device::DeviceOrientation::LandscapeLeft);
     ASSERT_TRUE(ui::Application::shared().rotateTo(ui::InterfaceOrientation::LandscapeLeft));
     auto following = banner("zelvan", turning);
     EXPECT_EQ(following->frame().size.width, 480);
@@ -160,12 +163,12 @@ TEST_F(TallioBannerTest, CanvasAddressEscapesHookAndCookie) {
     auto view = banner("zel van", std::make_shared<ui::ViewController>());
     ASSERT_TRUE(view->ad());
     const std::string address = view->canvasAddress();
-    const std::string expected =
-        context_->canvasURL() + "?apik=" + kKey + "&cid=" + std::to_string(view->ad()->canvasId) +
-        "&adid=" + std::to_string(view->ad()->adId) + "&pid=" + TallioSession::phoneId() +
-        "&sid=" + std::to_string(session_->startTime()) + "&its=2500&hid=zel%20van&ac=" +
-        fnd::escapeUnreserved(view->ad()->adCookieString()) +
-        "&ats=" + std::to_string(TallioSession::millisSince1970(fnd::Clock::now()));
+    const std::string expected = context_->canvasURL() + "?apik=" + kKey +
+                                 "&cid=" + std::to_string(view->ad()->canvasId) +
+                                 "&adid=" + std::to_string(view->ad()->adId) + "&pid=" + TallioSession::phoneId() +
+                                 "&sid=" + std::to_string(session_->startTime()) +
+                                 "&its=2500&hid=zel%20van&ac=" + fnd::escapeUnreserved(view->ad()->adCookieString()) +
+                                 "&ats=" + std::to_string(TallioSession::millisSince1970(fnd::Clock::now()));
     EXPECT_EQ(address, expected);
     // The sample's first ad carries a five-byte cookie, whose text holds a blank.
     const std::string first = banner("zelvan", std::make_shared<ui::ViewController>())->canvasAddress();
@@ -191,7 +194,8 @@ TEST_F(TallioBannerTest, HookSourceReportsTheAdOnce) {
 // Records what reaches it; answers "should select" only when told.
 class PreviousDelegate : public ui::TabBarControllerDelegate, public ui::NavigationControllerDelegate {
 public:
-    std::optional<bool> tabBarControllerShouldSelectViewController(ui::TabBarController&, ui::ViewController&) override {
+    std::optional<bool> tabBarControllerShouldSelectViewController(ui::TabBarController&,
+                                                                   ui::ViewController&) override {
         ++asked;
         return answer;
     }
