@@ -90,6 +90,7 @@ TEST_F(TallioCanvasTest, PushedCanvasLoadsOnceAndLaysOnePanel) {
         EXPECT_TRUE(!row->ad() || row->ad()->adId != view->ad()->adId);
     }
     EXPECT_EQ(shown, 2);
+    EXPECT_TRUE(testing::saveShot(*canvas->view(), "tallio-canvas.png"));
     EXPECT_EQ(canvas->rows()[1]->frame(), gfx::Rect(0, 77, 320, 48));
     const double height = canvas->webView()->frame().size.height;
     const double centre = panel->center().y;

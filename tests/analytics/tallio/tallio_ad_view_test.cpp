@@ -129,6 +129,7 @@ TEST_F(TallioBannerTest, OrientationsAndTheBareBanner) {
     EXPECT_EQ(wide->icon()->frame(), gfx::Rect(170, 4, 40, 40));
     EXPECT_TRUE(wide->portraitBackground()->isHidden());
     EXPECT_FALSE(wide->landscapeBackground()->isHidden());
+    EXPECT_TRUE(testing::saveShot(*wide, "tallio-banner-landscape.png"));
 
     // No orientation given: the screen's, again at each turn of the device.
     auto window = ui::View::create<ui::Window>(gfx::Rect(0, 0, 320, 480));
@@ -143,6 +144,7 @@ TEST_F(TallioBannerTest, OrientationsAndTheBareBanner) {
     device::testing::OrientationDriver::setOrientation(device::DeviceOrientation::Portrait);
     EXPECT_EQ(following->frame().size.width, 320);
     EXPECT_TRUE(following->advertiserLabel()->isHidden());
+    EXPECT_TRUE(testing::saveShot(*following, "tallio-banner-portrait.png"));
     window->setRootViewController(nullptr);
     window->setHidden(true);
 
