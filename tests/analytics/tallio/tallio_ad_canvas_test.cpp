@@ -40,6 +40,7 @@ protected:
         window_->makeKeyAndVisible();
     }
     void TearDown() override {
+        ui::Application::shared().setStatusBarHidden(false);
         window_->setRootViewController(nullptr);
         window_->setHidden(true);
         fnd::RunLoop::main().runUntilIdle();
@@ -143,6 +144,7 @@ TEST_F(TallioCanvasTest, PushedCanvasLoadsOnceAndLaysOnePanel) {
 TEST_F(TallioCanvasTest, ModalCanvasCancelsBackAndFreesItsAssignments) {
     auto home = std::make_shared<ui::ViewController>();
     window_->setRootViewController(home);
+    ui::Application::shared().setStatusBarHidden(true);
     auto view = banner(home);
     ASSERT_TRUE(view && view->ad());
     view->touchesBegan({}, nullptr);
@@ -154,6 +156,9 @@ TEST_F(TallioCanvasTest, ModalCanvasCancelsBackAndFreesItsAssignments) {
     ASSERT_TRUE(canvas.lock());
     EXPECT_TRUE(canvas.lock()->isModal());
     ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return canvas.lock()->listView() != nullptr; }, 20));
+    // Without the status bar the panel's limits move 20 points down.
+    EXPECT_EQ(canvas.lock()->listView()->upperLocationLimit, 302);
+    EXPECT_EQ(canvas.lock()->listView()->lowerLocationLimit, 542);
     const std::string name = canvas.lock()->description();
     // The screen holds its own ad: it is not handed out there again.
     EXPECT_FALSE(context_->adParser()->assignAd(view->ad(), name));
