@@ -18,6 +18,7 @@
 #include "analytics/kavlo/kavlo_context.h"
 #include "analytics/tallio/report_sender.h"
 #include "analytics/tallio/tallio_context.h"
+#include "ads/marlin/marlin_entry_points.h"
 #include "games/cache/zelvan_game_cache.h"
 #include "games/cache/zlv_game_version.h"
 #include "games/room/app_game_host.h"
@@ -165,6 +166,11 @@ AppRegistry makeRegistry() {
     registry.tallio.factory = [](zelvanAppDelegate& delegate) {
         return std::make_shared<tallio::TallioContext>(delegate.config().adsBase,
                                                        std::make_shared<tallio::UrlReportSender>());
+    };
+    // The Marlin interstitial client: its ad bridge server and page hosts under the --ads-base URL.
+    registry.marlin.factory = [](zelvanAppDelegate& delegate) {
+        return std::make_shared<marlin::MarlinEntryPoints>(delegate.config().adsBase,
+                                                           delegate.service(&AppRegistry::reachability));
     };
     // The shared ad view: the wrapper over an Adwick banner (none asked for without an ads base).
     registry.adView.factory = [](zelvanAppDelegate& delegate) -> std::shared_ptr<AdViewService> {

@@ -36,6 +36,9 @@ class KavloContext;
 namespace tallio {
 class TallioContext;
 }
+namespace marlin {
+class MarlinEntryPoints;
+}
 
 // One shared object: made by its factory, which is handed the delegate, the first time it is asked
 // for, then kept. A slot without a factory gives null.
@@ -80,6 +83,8 @@ struct AppRegistry {
     ServiceSlot<kavlo::KavloContext> kavlo;
     // The Tallio analytics client's process-wide state (its session, key, addresses and report sender).
     ServiceSlot<tallio::TallioContext> tallio;
+    // The Marlin interstitial client's process-wide state (its entry points' values, controller, addresses).
+    ServiceSlot<marlin::MarlinEntryPoints> marlin;
 
     // --- Strategies ---
     // Where the photo viewer gets its pictures (the web resource cache).
