@@ -19,6 +19,9 @@ constexpr std::string_view kTemporaryPrefix = "marlin";
 // Leftovers of earlier runs in the temporary folder: every entry named "marlin" and more.
 void clearTemporaryLeftovers() {
     const std::string folder = fnd::AppFolders::temporary();
+    if (!fnd::FileManager::fileExistsAtPath(folder)) {
+        return;
+    }
     auto names = fnd::FileManager::contentsOfDirectoryAtPath(folder);
     if (!names) {
         return;
