@@ -17,6 +17,7 @@
 #include "platform/foundation/log.h"
 #include "tools/devserver/demo_game.h"
 #include "tools/devserver/dev_ads_server.h"
+#include "tools/devserver/dev_ads_marlin.h"
 #include "tools/devserver/dev_ads_tallio.h"
 #include "tools/devserver/dev_server.h"
 #include "tools/devserver/dev_voice_relay.h"
@@ -140,6 +141,7 @@ int main(int argc, char** argv) {
         addOrvaneRoutes(*ads, std::make_shared<DevOrvaneService>());
         addSelvoRoutes(*ads);
         addTallioRoutes(*ads);
+        addMarlinRoutes(*ads);
         if (!ads->start()) {
             if (web) {
                 web->stop();
