@@ -22,6 +22,7 @@ var g_demo = { frame: 0, timer: null };
 
 function clientInit(applicationID, deviceName, deviceUID, hostVersion, clientVersion) {
     BridgeLib.log("Demo client " + clientVersion + " for application " + applicationID);
+    BridgeLib.setClientVersionString(clientVersion);
     prefetchAd();
 }
 
