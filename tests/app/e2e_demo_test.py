@@ -18,7 +18,7 @@ from pathlib import Path
 SCREEN = (320, 480)
 SCREENSHOTS = ["01-messenger.png", "02-chat.png", "03-lobby.png", "04-game-loading.png", "05-game.png",
                "06-game-result.png", "07-lobby-score.png", "09-adwick-banner.png",
-               "10-selvo-ad.png"]
+               "10-selvo-ad.png", "11-marlin-interstitial.png"]
 # What the server receives, in this order: the log-in, the user's line, the lobby's play alone, the
 # game's resource request, the game's first command back to the room, its result and its end.
 EXPECTED_LOG = [r"logged in as 5550100", r"received \( 6, -1, 2001, ", r"received \( 56, 0, 8 \)",
@@ -200,6 +200,10 @@ def main():
           "the summary names the Selvo ad request")
     check(re.search(r"selvo: showing ad s\d+, picture http://127\.0\.0\.1:\d+/selvo/img/banner\.png", out) is not None,
           "the summary names the Selvo ad shown")
+    check(re.search(r"marlin: client [\d.]+ from http://127\.0\.0\.1:\d+/marlin/AdBridgeServer/req_js\.htm", out)
+          is not None, "the summary names the Marlin client install")
+    check(re.search(r"marlin: prefetched http://127\.0\.0\.1:\d+/marlin/AdBridgeServer/ads/demo\.zip", out) is not None,
+          "the summary names the Marlin ad prefetch")
     check('game: "You win!", score 100' in out, "the summary gives the game's result and score")
     screens = work / "run" / "screens"
     shown = {name: check_screenshot(screens / name) for name in SCREENSHOTS}

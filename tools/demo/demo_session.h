@@ -32,6 +32,8 @@ struct DemoSession {
     std::vector<std::string> adwickRequests;
     // What the Selvo view asked the ad host and shows.
     std::vector<std::string> selvoRequests;
+    // What the Marlin interstitial client fetched and showed.
+    std::vector<std::string> marlinRequests;
 };
 
 } // namespace zelvan::demo

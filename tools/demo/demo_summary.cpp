@@ -56,6 +56,9 @@ std::string demoSummary(const DemoSession& session) {
     for (const auto& request : session.selvoRequests) {
         text += "selvo: " + request + "\n";
     }
+    for (const auto& request : session.marlinRequests) {
+        text += "marlin: " + request + "\n";
+    }
     text += fnd::format("steps done: %d\n", static_cast<int>(session.steps.done().size()));
     for (const auto& path : session.screens.written()) {
         text += "wrote " + path + "\n";

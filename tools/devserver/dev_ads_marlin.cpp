@@ -46,6 +46,7 @@ function displayAd(reach, preRoll) {
     if (preRoll == 1) {
         BridgeLib.setContentControllerProperty("hasClientCheckedInOnPreRoll", "1");
     }
+    BridgeLib.setContentControllerProperty("menuTimerValue", "1");
     BridgeLib.displayContent(true);
     BridgeGraphics.initializeAnimation();
     BridgeGraphics.loadPropertyListFromFile("demo/library.plist");
@@ -121,17 +122,17 @@ uint32_t crcOf(const std::string& data) {
     return static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
 }
 
-// A 32 x 32 RGB checker of two blues.
+// A 32 x 32 RGB checker of shaded blues.
 std::string patternPng() {
     constexpr int kSide = 32;
     std::string raw;
     for (int y = 0; y < kSide; ++y) {
         raw.push_back(0);
         for (int x = 0; x < kSide; ++x) {
-            const bool light = ((x / 8) + (y / 8)) % 2 == 0;
-            raw.push_back(static_cast<char>(light ? 60 : 20));
-            raw.push_back(static_cast<char>(light ? 120 : 50));
-            raw.push_back(static_cast<char>(light ? 220 : 140));
+            const int shade = ((x / 8) + (y / 8)) % 2 == 0 ? 40 : 0;
+            raw.push_back(static_cast<char>(20 + shade + x * 2));
+            raw.push_back(static_cast<char>(50 + shade + y * 3));
+            raw.push_back(static_cast<char>(230 - shade - x - y));
         }
     }
     uLongf size = compressBound(static_cast<uLong>(raw.size()));

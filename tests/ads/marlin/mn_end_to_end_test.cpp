@@ -142,6 +142,8 @@ TEST_F(MarlinEndToEndTest, InstallPrefetchDisplayAndSkip) {
     ASSERT_TRUE(until([&] { return recorder_->heard.size() == 2; }));
     EXPECT_EQ(recorder_->heard, (std::vector<std::string>{"WillOpen", "WillClose"}));
     EXPECT_TRUE(controller->mnWindow()->isHidden());
+    fnd::RunLoop::main().advance(1);
+    EXPECT_TRUE(ui::AlertPanel::visiblePanels().empty());
 }
 
 TEST_F(MarlinEndToEndTest, GarbageInstallRepliesEndInConnectionFailed) {
