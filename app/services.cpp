@@ -13,12 +13,12 @@
 
 #include "ads/adwick/adwick_ad_source.h"
 #include "ads/adwick/adwick_context.h"
+#include "ads/marlin/marlin_entry_points.h"
 #include "ads/selvo/selvo_context.h"
 #include "ads/zlv_ad_wrapper_view.h"
 #include "analytics/kavlo/kavlo_context.h"
 #include "analytics/tallio/report_sender.h"
 #include "analytics/tallio/tallio_context.h"
-#include "ads/marlin/marlin_entry_points.h"
 #include "games/cache/zelvan_game_cache.h"
 #include "games/cache/zlv_game_version.h"
 #include "games/room/app_game_host.h"

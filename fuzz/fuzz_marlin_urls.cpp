@@ -47,7 +47,7 @@ struct Fixture {
         fnd::initMainThread();
         auto database = std::make_shared<zelvan::marlin::MNDatabase>();
         content = std::make_shared<zelvan::marlin::MNContentController>(std::weak_ptr<zelvan::marlin::MNController>(),
-                                                                         database);
+                                                                        database);
         content->preparePageBrowserMode(false);
         database->createTable("t1");
         auto bridge = content->jsBridge();

@@ -94,8 +94,9 @@ std::string rectangleShape(const char* name, int w, int h, const char* fill) {
         return "<dict><key>action</key><string>" + std::string(action) + "</string><key>x</key><integer>" +
                std::to_string(x) + "</integer><key>y</key><integer>" + std::to_string(y) + "</integer></dict>";
     };
-    return "<key>" + std::string(name) + "</key><dict><key>x</key><integer>0</integer><key>y</key><integer>0</integer>" +
-           "<key>w</key><integer>" + std::to_string(w) + "</integer><key>h</key><integer>" + std::to_string(h) +
+    return "<key>" + std::string(name) +
+           "</key><dict><key>x</key><integer>0</integer><key>y</key><integer>0</integer>" + "<key>w</key><integer>" +
+           std::to_string(w) + "</integer><key>h</key><integer>" + std::to_string(h) +
            "</integer><key>paths</key><array><dict><key>fillId</key><string>" + fill +
            "</string><key>path</key><array>" + seg("m", 0, 0) + seg("l", w, 0) + seg("l", 0, h) + seg("l", -w, 0) +
            seg("z", 0, 0) + "</array></dict></array></dict>";
@@ -103,7 +104,8 @@ std::string rectangleShape(const char* name, int w, int h, const char* fill) {
 
 std::string libraryPlist() {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-           "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+           "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+           "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
            "<plist version=\"1.0\"><dict><key>patterns</key><dict>"
            "<key>tiles</key><dict><key>type</key><string>image</string><key>path</key><string>demo/pattern.png</string>"
            "</dict><key>gold</key><dict><key>type</key><string>solid</string><key>color</key><string>#F2B705FF</string>"
@@ -145,7 +147,8 @@ std::string patternPng() {
     putBE32(header, kSide);
     header += std::string("\x08\x02\x00\x00\x00", 5);
     std::string png = "\x89PNG\r\n\x1a\n";
-    for (const auto& [type, data] : {std::pair<std::string, std::string>{"IHDR", header}, {"IDAT", packed}, {"IEND", ""}}) {
+    for (const auto& [type, data] :
+         {std::pair<std::string, std::string>{"IHDR", header}, {"IDAT", packed}, {"IEND", ""}}) {
         putBE32(png, static_cast<uint32_t>(data.size()));
         png += type + data;
         putBE32(png, crcOf(type + data));
@@ -304,8 +307,9 @@ void addMarlinRoutes(DevAdsServer& server, std::shared_ptr<DevMarlinService> ser
         response.contentType = "application/json";
         switch (service->mode()) {
         case MarlinReplyMode::Good:
-            response.body = std::string("{\"status\":\"AllOkay\",\"content\":{\"clientResponse\":{\"clientVersion\":\"") +
-                            DevMarlinService::kClientVersion + "\",\"source\":" + jsonString(kDemoClient) + "}}}";
+            response.body =
+                std::string("{\"status\":\"AllOkay\",\"content\":{\"clientResponse\":{\"clientVersion\":\"") +
+                DevMarlinService::kClientVersion + "\",\"source\":" + jsonString(kDemoClient) + "}}}";
             break;
         case MarlinReplyMode::Failure:
             response.body = "{\"status\":\"NoClient\",\"content\":{}}";

@@ -16,8 +16,8 @@
 
 #include "platform/foundation/log.h"
 #include "tools/devserver/demo_game.h"
-#include "tools/devserver/dev_ads_server.h"
 #include "tools/devserver/dev_ads_marlin.h"
+#include "tools/devserver/dev_ads_server.h"
 #include "tools/devserver/dev_ads_tallio.h"
 #include "tools/devserver/dev_server.h"
 #include "tools/devserver/dev_voice_relay.h"

@@ -40,7 +40,8 @@ constexpr std::string_view kPrefetchedKey = "isAdPrefetched";
 constexpr std::string_view kSessionStartKey = "sessionStart";
 constexpr double kNavigationBarHeight = 32;
 constexpr double kPollingInterval = 1.0 / 30.0;
-constexpr ui::AutoresizingMask kFlexibleSize = ui::AutoresizingMask::FlexibleWidth | ui::AutoresizingMask::FlexibleHeight;
+constexpr ui::AutoresizingMask kFlexibleSize =
+    ui::AutoresizingMask::FlexibleWidth | ui::AutoresizingMask::FlexibleHeight;
 
 std::string documentsPath(std::string_view name) {
     return fnd::appendingPathComponent(fnd::AppFolders::documents(), std::string(name));
@@ -118,19 +119,24 @@ void MNContentController::loadView() {
     transformationView_->setAutoresizingMask(kFlexibleSize);
     root->addSubview(transformationView_);
 
-    navigationBar_ = ui::View::create<ui::NavigationBar>(gfx::Rect(0, 0, root->bounds().size.width, kNavigationBarHeight));
+    navigationBar_ =
+        ui::View::create<ui::NavigationBar>(gfx::Rect(0, 0, root->bounds().size.width, kNavigationBarHeight));
     navigationBar_->setBarStyle(ui::BarStyle::Black);
-    navigationBar_->setAutoresizingMask(ui::AutoresizingMask::FlexibleWidth | ui::AutoresizingMask::FlexibleBottomMargin);
+    navigationBar_->setAutoresizingMask(ui::AutoresizingMask::FlexibleWidth |
+                                        ui::AutoresizingMask::FlexibleBottomMargin);
     navigationItem_ = std::make_shared<ui::NavigationItem>();
     std::weak_ptr<MNContentController> weak = std::static_pointer_cast<MNContentController>(shared_from_this());
-    exitItem_ = ui::BarButtonItem::initWithBarButtonSystemItem(ui::BarButtonSystemItem::Done, [weak](ui::BarButtonItem&) {
-        if (auto s = weak.lock()) {
-            s->dismiss();
-        }
-    });
+    exitItem_ =
+        ui::BarButtonItem::initWithBarButtonSystemItem(ui::BarButtonSystemItem::Done, [weak](ui::BarButtonItem&) {
+            if (auto s = weak.lock()) {
+                s->dismiss();
+            }
+        });
     navigationItem_->setLeftBarButtonItem(exitItem_);
-    loadingIndicator_ = ui::ActivityIndicatorView::initWithActivityIndicatorStyle(ui::ActivityIndicatorViewStyle::White);
-    navigationControls_ = ui::SegmentedControl::initWithItems({MNResources::backButton(), MNResources::forwardButton()});
+    loadingIndicator_ =
+        ui::ActivityIndicatorView::initWithActivityIndicatorStyle(ui::ActivityIndicatorViewStyle::White);
+    navigationControls_ =
+        ui::SegmentedControl::initWithItems({MNResources::backButton(), MNResources::forwardButton()});
     navigationControls_->setMomentary(true);
     navigationControls_->setSegmentedControlStyle(ui::SegmentedControlStyle::Bar);
     navigationControls_->setTintColor(gfx::Color::gray());
@@ -276,7 +282,8 @@ void MNContentController::loadScriptWithBaseURL(const std::string& path, const s
     fnd::Value rows = database().sqlExecute("SELECT script FROM javascript WHERE filename=?", {fnd::Value(name)});
     if (rows.asArray() && rows.asArray()->count() > 0) {
         auto row = rows.asArray()->objectAtIndex(0);
-        std::string stored = row.asArray() && row.asArray()->count() > 0 ? row.asArray()->objectAtIndex(0).stringValue() : "";
+        std::string stored =
+            row.asArray() && row.asArray()->count() > 0 ? row.asArray()->objectAtIndex(0).stringValue() : "";
         script = Base64::stringWithBase64String(stored).value_or("");
     } else if (auto bytes = fnd::readFile(path)) {
         script.assign(bytes->begin(), bytes->end());
@@ -486,9 +493,9 @@ void MNContentController::preparePageBrowserMode(bool browserMode) {
     auto tv = transformationView();
     const gfx::Rect bounds = tv->bounds();
     navigationBar_->setHidden(!browserMode);
-    const gfx::Rect webFrame = browserMode ? gfx::Rect(0, kNavigationBarHeight, bounds.size.width,
-                                                       bounds.size.height - kNavigationBarHeight)
-                                           : bounds;
+    const gfx::Rect webFrame =
+        browserMode ? gfx::Rect(0, kNavigationBarHeight, bounds.size.width, bounds.size.height - kNavigationBarHeight)
+                    : bounds;
     if (browserMode && exitItemDisplayTime_ != 0) {
         showExitItem(false);
         dropTimer(exitItemTimer_);
@@ -600,7 +607,8 @@ void MNContentController::updateNavigationImages() {
     if (!navigationControls_ || !webView_) {
         return;
     }
-    navigationControls_->setImage(webView_->canGoBack() ? MNResources::backButton() : MNResources::backButtonDisabled(), 0);
+    navigationControls_->setImage(webView_->canGoBack() ? MNResources::backButton() : MNResources::backButtonDisabled(),
+                                  0);
     navigationControls_->setImage(
         webView_->canGoForward() ? MNResources::forwardButton() : MNResources::forwardButtonDisabled(), 1);
 }
@@ -672,7 +680,8 @@ void MNContentController::showLoadingScreen() {
         loadingScreen_->hide();
     }
     loadingScreen_ = MNMessageBox::messageBox();
-    auto spinner = ui::ActivityIndicatorView::initWithActivityIndicatorStyle(ui::ActivityIndicatorViewStyle::WhiteLarge);
+    auto spinner =
+        ui::ActivityIndicatorView::initWithActivityIndicatorStyle(ui::ActivityIndicatorViewStyle::WhiteLarge);
     spinner->startAnimating();
     loadingScreen_->addView(spinner);
     if (loadingMessage_.starts_with("@")) {

@@ -7,10 +7,10 @@
 #include "ads/marlin/mn_database.h"
 #include "ads/marlin/mn_log.h"
 #include "platform/foundation/app_folders.h"
+#include "platform/foundation/format.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/paths.h"
 #include "platform/foundation/timer.h"
-#include "platform/foundation/format.h"
 #include "platform/foundation/url.h"
 #include "platform/ui/application.h"
 #include "platform/ui/screen.h"
@@ -53,8 +53,8 @@ MNController::~MNController() {
 }
 
 std::shared_ptr<MNController> MNController::initWithAppID(int64_t applicationID,
-                                                         const std::optional<std::string>& server,
-                                                         const std::shared_ptr<MarlinEntryPoints>& context) {
+                                                          const std::optional<std::string>& server,
+                                                          const std::shared_ptr<MarlinEntryPoints>& context) {
     auto self = std::make_shared<MNController>();
     if (context) {
         self->addresses_ = context->addresses();
@@ -131,12 +131,12 @@ bool MNController::displayAdView() {
             content->setClientState(4);
             if (reach != 0) {
                 std::weak_ptr<MNContentController> weak = content;
-                content->setClientPreRollCheckInTimer(fnd::Timer::scheduled(
-                    MNContentController::kPreRollCheckInSeconds, fnd::Repeats::No, [weak](fnd::Timer&) {
-                        if (auto c = weak.lock()) {
-                            c->forceClientReboot();
-                        }
-                    }));
+                content->setClientPreRollCheckInTimer(fnd::Timer::scheduled(MNContentController::kPreRollCheckInSeconds,
+                                                                            fnd::Repeats::No, [weak](fnd::Timer&) {
+                                                                                if (auto c = weak.lock()) {
+                                                                                    c->forceClientReboot();
+                                                                                }
+                                                                            }));
             }
         } else {
             content->setClientState(3);

@@ -18,7 +18,8 @@ namespace zelvan::marlin {
 
 namespace {
 
-constexpr ui::AutoresizingMask kFlexibleSize = ui::AutoresizingMask::FlexibleWidth | ui::AutoresizingMask::FlexibleHeight;
+constexpr ui::AutoresizingMask kFlexibleSize =
+    ui::AutoresizingMask::FlexibleWidth | ui::AutoresizingMask::FlexibleHeight;
 
 // A rounded rectangle with cubic-curve corners of `radius`, its edges half a point inside `size`.
 gfx::Path panelPath(gfx::Size size, double radius) {
