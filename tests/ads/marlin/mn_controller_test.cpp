@@ -334,6 +334,24 @@ TEST_F(MarlinControllerTest, PageUrlPolicy) {
     EXPECT_FALSE(controller->database().dataForRecordID("r3", "t1"));
 }
 
+TEST_F(MarlinControllerTest, VideoPagesAndClickthroughsCarryTextsAsText) {
+    MNInit(5);
+    finishLoad();
+    auto c = content();
+    eval("var clicked = ''; function handleClickthrough(u) { clicked = u; }");
+    c->shouldStartLoad(*fnd::Url::parse("marlin://ct/go?x='+(hacked=1)+'"), ui::NavigationType::Other);
+    EXPECT_EQ(eval("clicked"), "marlin://ct/go?x='+(hacked=1)+'");
+    EXPECT_EQ(eval("typeof hacked"), "undefined");
+
+    c->setWebViewTitle("</title><script>hacked = 1;</script>");
+    c->requestPage("http://127.0.0.1:9/marlin/video/v?id=\"<b>", false);
+    finishLoad();
+    EXPECT_EQ(eval("document.title"), "</title><script>hacked = 1;</script>");
+    EXPECT_EQ(eval("typeof hacked"), "undefined");
+    EXPECT_EQ(eval("document.getElementById('video').getAttribute('src')"),
+              "http://127.0.0.1:9/marlin/video/v?id=\"<b>");
+}
+
 TEST_F(MarlinControllerTest, DeallocReturnsAgainstAClientThatNeverIdles) {
     // Every poll queues another command.
     storeScripts(std::string(kBootScript) + "var polls = 0; var inner = null;\n"
