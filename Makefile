@@ -18,6 +18,9 @@ FUZZ_SECONDS ?= 60
 # tree are hashed relative to it, and the build folder is left out of the hash.
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_NOHASHDIR := 1
+# The sanitizer, release and fuzz trees together outgrow ccache's default 5 GB, which would evict one tree's
+# objects while another builds.
+export CCACHE_MAXSIZE ?= 20G
 # Looked up when a recipe runs, so a clang-format that `make deps` has just installed is found.
 CLANG_FORMAT ?= $$(command -v clang-format-14 || command -v clang-format)
 

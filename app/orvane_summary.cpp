@@ -2,6 +2,8 @@
 #include "app/orvane_summary.h"
 
 #include "core/zelvan_app_delegate.h"
+#include "offers/orvane/get_offers_view.h"
+#include "offers/orvane/orv_icon_reads.h"
 #include "offers/orvane/orv_model_controller.h"
 #include "offers/orvane/orv_shadow.h"
 #include "offers/orvane/orvane_connect.h"
@@ -41,6 +43,45 @@ std::string orvaneSummary(zelvanAppDelegate& delegate) {
     const auto& banners = context->modelController()->adNetworkArray();
     return fnd::format("offer network: connect %s, GetAdOrder %s (%d banner networks)\n", connect, order,
                        banners ? static_cast<int>(banners->size()) : 0);
+}
+
+bool orvaneAccountReady(zelvanAppDelegate& delegate) {
+    auto context = delegate.orvane();
+    return context && context->modelController()->orvaneUserAccountObj().has_value();
+}
+
+std::shared_ptr<ui::View> openOfferWall(zelvanAppDelegate& delegate, ui::View& window) {
+    if (!orvaneAccountReady(delegate)) {
+        return nullptr;
+    }
+    const std::string pointsId = delegate.orvane()->modelController()->orvaneUserAccountObj()->pointsID;
+    auto wall = orvane::GetOffersView::initWithPublisherUserId(pointsId, gfx::Rect(0, 0, 320, 480));
+    wall->myLoadView();
+    window.addSubview(wall);
+    return wall;
+}
+
+int offerWallOffers(const std::shared_ptr<ui::View>& wall) {
+    auto offers = std::dynamic_pointer_cast<orvane::GetOffersView>(wall);
+    return offers ? static_cast<int>(offers->rowsOfTab(orvane::GetOffersView::OffersTab).size()) : -1;
+}
+
+int offerWallIconsRead() {
+    return orvane::ORVIconReads::succeeded();
+}
+
+std::vector<std::string> offerWallReport(const std::shared_ptr<ui::View>& wall, int iconsBefore) {
+    auto offers = std::dynamic_pointer_cast<orvane::GetOffersView>(wall);
+    if (!offers) {
+        return {};
+    }
+    return {fnd::format("GetOffers answered: %d offers, %d videos for %s",
+                        static_cast<int>(offers->rowsOfTab(orvane::GetOffersView::OffersTab).size()),
+                        static_cast<int>(offers->rowsOfTab(orvane::GetOffersView::VideosTab).size()),
+                        offers->publisherUserId()),
+            fnd::format("GetAppIcon: %d read, %d failed, %d running, %d waiting",
+                        orvane::ORVIconReads::succeeded() - iconsBefore, orvane::ORVIconReads::failed(),
+                        orvane::ORVIconReads::inFlight(), orvane::ORVIconReads::waiting())};
 }
 
 } // namespace zelvan::app

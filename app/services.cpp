@@ -17,8 +17,10 @@
 #include "ads/selvo/selvo_context.h"
 #include "ads/zlv_ad_wrapper_view.h"
 #include "analytics/kavlo/kavlo_context.h"
+#include "analytics/kavlo/kavlo_controller.h"
 #include "analytics/tallio/report_sender.h"
 #include "analytics/tallio/tallio_context.h"
+#include "app/mediation_services.h"
 #include "games/cache/zelvan_game_cache.h"
 #include "games/cache/zlv_game_version.h"
 #include "games/room/app_game_host.h"
@@ -30,6 +32,7 @@
 #include "messaging/avatars/zelvan_avatar_manager.h"
 #include "messaging/lists/im_controller.h"
 #include "messaging/voice/zelvan_voip.h"
+#include "offers/brightpoint/brightpoint_context.h"
 #include "offers/orvane/orvane_connect.h"
 #include "offers/orvane/orvane_context.h"
 #include "platform/device/device.h"
@@ -154,13 +157,20 @@ AppRegistry makeRegistry() {
         config.adsBase = delegate.config().adsBase;
         return std::make_shared<selvo::SelvoContext>(delegate.service(&AppRegistry::reachability), std::move(config));
     };
-    // The Kavlo analytics client's context over the one reachability monitor.
+    // The Kavlo analytics client's context over the one reachability monitor; its data server is under the
+    // --ads-base URL (none without it: events are stored, never sent). "kavlo" in the feature list starts it.
     registry.kavlo.factory = [](zelvanAppDelegate& delegate) {
-        return std::make_shared<kavlo::KavloContext>(delegate.service(&AppRegistry::reachability));
+        return std::make_shared<kavlo::KavloContext>(delegate.service(&AppRegistry::reachability),
+                                                     delegate.config().adsBase);
     };
+    registry.adFeatureStarters["kavlo"] = [](zelvanAppDelegate&, const LoginSession&) { kavlo::Kavlo::start(); };
     // The Adwick banner client: its ad server and media under the --ads-base URL (none without it).
     registry.adwick.factory = [](zelvanAppDelegate& delegate) {
         return std::make_shared<adwick::AdwickContext>(delegate.config().adsBase);
+    };
+    // The Brightpoint offer wall's context: its process-wide icon cache.
+    registry.brightpoint.factory = [](zelvanAppDelegate&) {
+        return std::make_shared<brightpoint::BrightpointContext>();
     };
     // The Tallio analytics client: its session report goes to the --ads-base URL (none without it).
     registry.tallio.factory = [](zelvanAppDelegate& delegate) {
@@ -181,6 +191,8 @@ AppRegistry makeRegistry() {
         }
         return wrapper;
     };
+    // The banner mediation behind the offer client, and its banner in the shared ad view.
+    installMediation(registry);
     return registry;
 }
 

@@ -1,6 +1,8 @@
 // The banner client's JSON reading and writing against RapidJSON: both build the same fnd::Value
 // (RapidJSON through its SAX reader) and write it back (RapidJSON through its Writer), on an ad reply,
-// a rich-ad markup tree, a suggestion list, a click body (writing only) and a nested 1 MB document.
+// a rich-ad markup tree, a suggestion list, a click body (writing only) and a nested 1 MB document; and
+// the offer wall's reader and writer (the same engine, lenient) on its configuration reply, a page of 50
+// offers, a 1 MiB array of offers and an escape-heavy document.
 #include <benchmark/benchmark.h>
 
 #include <rapidjson/reader.h>
@@ -12,6 +14,8 @@
 
 #include "ads/adwick/json/json_deserializer.h"
 #include "ads/adwick/json/json_serializer.h"
+#include "offers/brightpoint/bp_json_deserializer.h"
+#include "offers/brightpoint/bp_json_serializer.h"
 
 namespace {
 
@@ -157,6 +161,69 @@ void ours(benchmark::State& state, const std::string& doc) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * doc.size()));
 }
 
+std::string wallConfig() {
+    return R"({"succ":"1","currency_name":"Gems","currency_color":"#1f8a3c","apps_enabled":"1",)"
+           R"("offers_enabled":"1","direct_enabled":"0","inapp_enabled":"1","default_tab":"offers",)"
+           R"("status_url":"http:\/\/127.0.0.1\/brightpoint\/iphone\/status","direct_url":"",)"
+           R"("offers_url":"http:\/\/127.0.0.1\/brightpoint\/iphone\/offers",)"
+           R"("apps_url":"http:\/\/127.0.0.1\/brightpoint\/iphone\/apps",)"
+           R"("inapp_url":"http:\/\/127.0.0.1\/brightpoint\/iphone\/inapp",)"
+           R"("inapp_verify_url":"http:\/\/127.0.0.1\/brightpoint\/iphone\/verify",)"
+           R"("inapp_footer":"Purchases are final.",)"
+           R"("app_tab_urls":["http:\/\/127.0.0.1\/a?p=1","http:\/\/127.0.0.1\/a?p=2"],)"
+           R"("app_tab_titles":["Free","Paid"],)"
+           R"("offer_tab_urls":["http:\/\/127.0.0.1\/o?t=1","http:\/\/127.0.0.1\/o?t=2","http:\/\/127.0.0.1\/o?t=3"],)"
+           R"("offer_tab_titles":["Top","New","Surveys"],)"
+           R"json("user_agent":"Mozilla\/5.0 (iPhone; U; CPU iPhone OS 3_1 like Mac OS X)"})json";
+}
+
+std::string wallOffer(int i) {
+    return R"({"offer_id":")" + std::to_string(100000 + i) + R"(","title":"Install Tower Quest and reach level )" +
+           std::to_string(i % 20 + 2) +
+           R"(","body":"Download the game, open it and finish the tutorial to earn your gems.",)"
+           R"("fineprint":"New users only. Allow up to 24 hours.","currency":")" +
+           std::to_string(i * 5 + 10) + R"(","image_url":"http:\/\/127.0.0.1\/brightpoint\/icons\/)" +
+           std::to_string(i) + R"(.png","url":"http:\/\/127.0.0.1\/brightpoint\/click?o=)" + std::to_string(i) +
+           R"(&u=77","offer_provider":"tq","is_iphone_formatted":"1","payout":)" + std::to_string(i * 0.25) + "}";
+}
+
+std::string wallPage() {
+    std::string text = R"({"succ":"1","page":1,"more":true,"offers":[)";
+    for (int i = 0; i < 50; ++i) {
+        text += (i ? "," : "") + wallOffer(i);
+    }
+    return text + "]}";
+}
+
+std::string wallOffers1MiB() {
+    std::string text = "[";
+    for (int i = 0; text.size() < 1024 * 1024; ++i) {
+        text += (i ? "," : "") + wallOffer(i);
+    }
+    return text + "]";
+}
+
+std::string wallEscapes() {
+    std::string text = "[";
+    for (int i = 0; i < 400; ++i) {
+        text +=
+            (i ? "," : "") + std::string(R"({"t":"caf\u00e9 \"quoted\" \/ path\\to\tfile\n\u4e2d\u6587 \ud83d\ude00",)"
+                                         R"("b":"line\r\nnext\bback\fform \u0041\u0042\u0043 \\\\ \/\/"})");
+    }
+    return text + "]";
+}
+
+// The offer wall's fronts: the same engine in its lenient setting.
+void oursLenient(benchmark::State& state, const std::string& doc) {
+    const fnd::Bytes bytes(doc.begin(), doc.end());
+    for (auto _ : state) {
+        auto value = zelvan::brightpoint::BPJSONDeserializer().deserialize(bytes);
+        auto text = zelvan::brightpoint::BPJSONSerializer().serializeObject(**value);
+        benchmark::DoNotOptimize(text);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * doc.size()));
+}
+
 void peer(benchmark::State& state, const std::string& doc) {
     for (auto _ : state) {
         ValueHandler handler;
@@ -176,7 +243,16 @@ void registerDoc(const char* name, std::string doc) {
     benchmark::RegisterBenchmark((std::string(name) + "/rapidjson").c_str(), peer, doc);
 }
 
+void registerWallDoc(const char* name, std::string doc) {
+    benchmark::RegisterBenchmark((std::string(name) + "/ours").c_str(), oursLenient, doc);
+    benchmark::RegisterBenchmark((std::string(name) + "/rapidjson").c_str(), peer, doc);
+}
+
 const bool registered = [] {
+    registerWallDoc("wall_config", wallConfig());
+    registerWallDoc("wall_offer_page", wallPage());
+    registerWallDoc("wall_offers_1mib", wallOffers1MiB());
+    registerWallDoc("wall_escapes", wallEscapes());
     registerDoc("ad_reply", adReply());
     registerDoc("flex_markup", flexNode(4));
     registerDoc("suggestions", suggestions());

@@ -3,7 +3,9 @@
 // the screen can make room for it.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "ads/ad_source.h"
@@ -30,6 +32,10 @@ public:
     // once and counts as becoming available.
     void setAdSource(std::shared_ptr<AdSource> source);
     const std::shared_ptr<AdSource>& adSource() const { return source_; }
+    // The signed-in user whose advertising feature list chose the current source (none: chosen at start-up),
+    // so a later banner network of the same list leaves the slot to the first.
+    std::optional<int32_t> sourceChosenFor() const { return sourceChosenFor_; }
+    void setSourceChosenFor(std::optional<int32_t> user) { sourceChosenFor_ = user; }
 
     // Whether an ad is shown and ready.
     bool isAdViewAvailable() const;
@@ -56,6 +62,7 @@ private:
     std::shared_ptr<ui::View> shown_;
     std::weak_ptr<ZLVAdWrapperViewDelegate> delegate_;
     int displayMode_ = 0;
+    std::optional<int32_t> sourceChosenFor_;
 };
 
 } // namespace zelvan

@@ -30,11 +30,17 @@ class SelvoContext;
 namespace adwick {
 class AdwickContext;
 }
+namespace brightpoint {
+class BrightpointContext;
+}
 namespace kavlo {
 class KavloContext;
 }
 namespace tallio {
 class TallioContext;
+}
+namespace mediation {
+class MediationContext;
 }
 namespace marlin {
 class MarlinEntryPoints;
@@ -79,10 +85,14 @@ struct AppRegistry {
     ServiceSlot<Reachability> reachability;
     // The Adwick banner client's shared context (its services, user agent and addresses).
     ServiceSlot<adwick::AdwickContext> adwick;
+    // The Brightpoint offer wall's shared context (its icon cache).
+    ServiceSlot<brightpoint::BrightpointContext> brightpoint;
     // The Kavlo analytics client's shared context (its event queue, JSON writer and reachability front).
     ServiceSlot<kavlo::KavloContext> kavlo;
     // The Tallio analytics client's process-wide state (its session, key, addresses and report sender).
     ServiceSlot<tallio::TallioContext> tallio;
+    // The banner mediation's shared context (its controller registry, network starters and settings).
+    ServiceSlot<mediation::MediationContext> mediation;
     // The Marlin interstitial client's process-wide state (its entry points' values, controller, addresses).
     ServiceSlot<marlin::MarlinEntryPoints> marlin;
 

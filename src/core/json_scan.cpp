@@ -217,13 +217,22 @@ bool Scanner::failContainer(int code, int endCode, size_t begin) {
     return false;
 }
 
+bool Scanner::noValueAt(size_t begin, size_t at) {
+    pos_ = begin;
+    if (lenient_) {
+        noValue_ = true;
+        return true;
+    }
+    return fail(kNoValue, at);
+}
+
 bool Scanner::scanValue(fnd::Value* out) {
     size_t begin = pos_;
+    noValue_ = false;
     skipWhitespace();
     auto c = current();
     if (!c) {
-        pos_ = begin;
-        return fail(kNoValue, text_.size());
+        return noValueAt(begin, text_.size());
     }
     bool ok = false;
     switch (*c) {
@@ -238,34 +247,30 @@ bool Scanner::scanValue(fnd::Value* out) {
         ok = scanDictionary(out);
         break;
     case 't':
-        ok = scanExact("true") || fail(kNoValue, pos_);
-        if (ok && out != nullptr) {
-            *out = fnd::Value(true);
-        }
-        break;
     case 'f':
-        ok = scanExact("false") || fail(kNoValue, pos_);
-        if (ok && out != nullptr) {
-            *out = fnd::Value(false);
+    case 'n': {
+        const std::string_view word = *c == 't' ? "true" : *c == 'f' ? "false" : "null";
+        if (!scanExact(word)) {
+            return noValueAt(begin, pos_);
+        }
+        ok = true;
+        if (out != nullptr) {
+            *out = *c == 'n' ? fnd::Value() : fnd::Value(*c == 't');
         }
         break;
-    case 'n':
-        ok = scanExact("null") || fail(kNoValue, pos_);
-        if (ok && out != nullptr) {
-            *out = fnd::Value();
-        }
-        break;
+    }
     default:
         if (*c == '-' || (*c >= '0' && *c <= '9')) {
             ok = scanNumberValue(out);
         } else {
-            ok = fail(kNoValue, pos_);
+            return noValueAt(begin, pos_);
         }
         break;
     }
     if (!ok) {
         pos_ = begin;
     }
+    noValue_ = false; // a nested container's missing value is not this one's
     return ok;
 }
 
@@ -307,7 +312,12 @@ bool Scanner::scanDictionary(fnd::Value* out) {
         if (!scanValue(&value)) {
             return failContainer(kDictionaryValue, kDictionaryEnd, begin);
         }
-        dict->setObject(std::move(value), fnd::Key(std::move(key)));
+        if (noValue_) {
+            noValue_ = false;
+            dict->removeObjectForKey(fnd::Key(std::move(key)));
+        } else {
+            dict->setObject(std::move(value), fnd::Key(std::move(key)));
+        }
         value = fnd::Value();
         skipWhitespace();
         if (current() != '}') {
@@ -344,6 +354,11 @@ bool Scanner::scanArray(fnd::Value* out) {
             return failContainer(kArrayEnd, kArrayEnd, begin);
         }
         if (!scanValue(&value)) {
+            return failContainer(kArrayValue, kArrayEnd, begin);
+        }
+        if (noValue_) {
+            noValue_ = false;
+            fail(kArrayValue, pos_);
             return failContainer(kArrayValue, kArrayEnd, begin);
         }
         array->addObject(std::move(value));

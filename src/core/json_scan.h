@@ -63,9 +63,19 @@ std::string sniffToUtf8(const fnd::Bytes& data);
 
 // A cursor over text. Every scan advances only on success; a failed JSON scan puts the position back
 // where the value began and keeps the failure for error().
+//
+// Two settings for a byte that begins no value (or a misspelled true, false or null, or the end of the
+// text): strict (the default) fails the value; lenient makes it a success with no value that consumes
+// nothing (gaveNoValue()): an object then drops the key of such a value, an array fails with its value
+// code, since it cannot hold the entry.
 class Scanner {
 public:
     explicit Scanner(std::string text = {});
+
+    bool lenient() const { return lenient_; }
+    void setLenient(bool lenient) { lenient_ = lenient; }
+    // Whether the last successful scanValue() found no value (lenient setting only).
+    bool gaveNoValue() const { return noValue_; }
 
     void setText(std::string text);
     const std::string& text() const { return text_; }
@@ -107,11 +117,15 @@ private:
     bool failContainer(int code, int endCode, size_t begin);
     bool scanStringText(std::string* out);
     bool readHex4(uint32_t* unit);
+    // A value that is not there: a lenient success without a value, else a failure (position unchanged).
+    bool noValueAt(size_t begin, size_t at);
 
     std::string text_;
     size_t pos_ = 0;
     int depth_ = 0;
     int faultCode_ = 0;
+    bool lenient_ = false;
+    bool noValue_ = false;
     bool faultTooDeep_ = false;
     size_t faultOffset_ = 0;
     ByteSet numberBytes_;

@@ -3,6 +3,7 @@
 
 #include "ads/zlv_ad_wrapper_view.h"
 #include "app/ad_banner_report.h"
+#include "app/mediation_services.h"
 #include "messaging/lists/im_controller.h"
 #include "messaging/window/im_chat_controller.h"
 #include "platform/ui/window.h"
@@ -24,9 +25,13 @@ bool runAdwickSteps(DemoSession& session) {
         return false;
     }
     auto wrapper = std::dynamic_pointer_cast<ZLVAdWrapperView>(delegate->adView());
-    if (!steps.act("the shared ad view takes Adwick banners", wrapper && wrapper->adSource() != nullptr)) {
+    // For this step only: the feature list's first banner network fills the view otherwise.
+    auto listed = wrapper ? wrapper->adSource() : nullptr;
+    auto adwickSource = app::bannerSourceFor(*delegate, "adwick");
+    if (!steps.act("the shared ad view takes Adwick banners", wrapper && adwickSource != nullptr)) {
         return false;
     }
+    wrapper->setAdSource(adwickSource);
     // The chat window shows the ad view when it appears.
     chatWindow->viewDidAppear(ui::Animated::No);
     if (!steps.waitFor("the Adwick banner loads in the chat", [&] {
@@ -39,6 +44,7 @@ bool runAdwickSteps(DemoSession& session) {
     session.screens.save(*window, "09-adwick-banner.png");
 
     session.adwickRequests = app::adwickBannerReport(*delegate);
+    wrapper->setAdSource(listed);
     return true;
 }
 

@@ -20,8 +20,11 @@
 #include "platform/foundation/thread.h"
 #include "tools/demo/demo_adwick_steps.h"
 #include "tools/demo/demo_game_steps.h"
+#include "tools/demo/demo_kavlo_steps.h"
 #include "tools/demo/demo_marlin_steps.h"
+#include "tools/demo/demo_mediation_steps.h"
 #include "tools/demo/demo_messenger_steps.h"
+#include "tools/demo/demo_offer_wall_steps.h"
 #include "tools/demo/demo_selvo_steps.h"
 #include "tools/demo/demo_session.h"
 #include "tools/demo/demo_summary.h"
@@ -105,9 +108,11 @@ int main(int argc, char** argv) {
 
     session.delegate->applicationDidFinishLaunching();
     if (session.steps.waitFor("sign in", [&] { return !session.delegate->loggedout(); }) &&
-        demo::runMessengerSteps(session) && demo::runAdwickSteps(session) && demo::runSelvoSteps(session) &&
-        demo::runMarlinSteps(session)) {
-        demo::runGameSteps(session);
+        demo::runKavloSteps(session) && demo::runMessengerSteps(session) && demo::runAdwickSteps(session) &&
+        demo::runSelvoSteps(session) && demo::runMediationSteps(session) && demo::runMarlinSteps(session)) {
+        if (demo::runGameSteps(session)) {
+            demo::runOfferWallSteps(session);
+        }
     }
 
     const std::string summary = demo::demoSummary(session);

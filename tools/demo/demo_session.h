@@ -32,6 +32,10 @@ struct DemoSession {
     std::vector<std::string> adwickRequests;
     // What the Selvo view asked the ad host and shows.
     std::vector<std::string> selvoRequests;
+    // The impressions the offer network's banner reported.
+    std::vector<std::string> mediationImpressions;
+    // What the offer wall asked the offer service and got back.
+    std::vector<std::string> orvaneRequests;
     // What the Marlin interstitial client fetched and showed.
     std::vector<std::string> marlinRequests;
 };

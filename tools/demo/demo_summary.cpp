@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 
+#include "app/kavlo_summary.h"
 #include "app/orvane_summary.h"
 #include "app/tallio_summary.h"
 #include "messaging/lists/im_controller.h"
@@ -50,11 +51,18 @@ std::string demoSummary(const DemoSession& session) {
     text += "game: " + session.gameResult + "\n";
     text += app::orvaneSummary(delegate);
     text += app::tallioSummary(delegate);
+    text += app::kavloSummary(delegate);
     for (const auto& request : session.adwickRequests) {
         text += "adwick: " + request + "\n";
     }
     for (const auto& request : session.selvoRequests) {
         text += "selvo: " + request + "\n";
+    }
+    for (const auto& impression : session.mediationImpressions) {
+        text += "mediation: " + impression + "\n";
+    }
+    for (const auto& request : session.orvaneRequests) {
+        text += "offer wall: " + request + "\n";
     }
     for (const auto& request : session.marlinRequests) {
         text += "marlin: " + request + "\n";

@@ -24,6 +24,9 @@ std::string goodReply(const std::string& method, const DevAdsRequest& request) {
     if (auto goods = orvaneGoodsReply(method, request)) {
         return envelope(*goods);
     }
+    if (auto offers = orvaneOffersReply(method, request)) {
+        return envelope(*offers);
+    }
     if (method == "Connect") {
         return envelope("<UserAccountObject><FriendlyName>Demo Player</FriendlyName><CurrencyName>Coins</CurrencyName>"
                         "<TapPoints>120</TapPoints><PointsID>pts-1001</PointsID></UserAccountObject>"
@@ -106,6 +109,9 @@ void DevOrvaneService::stall() {
 void addOrvaneRoutes(DevAdsServer& server, std::shared_ptr<DevOrvaneService> service) {
     server.addNetwork("/orvane", [service](const DevAdsRequest& request, DevAdsResponse& response) {
         constexpr std::string_view kService = "/orvane/Service1.asmx/";
+        if (orvaneOfferWallRoute(request, response, *service)) {
+            return true;
+        }
         std::string method;
         if (request.path.starts_with(kService)) {
             method = request.path.substr(kService.size());

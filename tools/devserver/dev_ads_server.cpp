@@ -73,7 +73,20 @@ DevAdsServer::DevAdsServer(uint16_t port) : impl_(std::make_unique<Impl>()) {
         impl->handle(request, response);
     };
     impl_->http.server().Get(".*", handler);
-    impl_->http.server().Post(".*", handler);
+    // POST bodies are read here rather than by the library, whose form reading refuses bodies over 8 KiB
+    // (an analytics batch is larger); a form body still fills the parameters.
+    impl_->http.server().Post(".*", [impl = impl_.get()](const httplib::Request& request, httplib::Response& response,
+                                                         const httplib::ContentReader& reader) {
+        httplib::Request full = request;
+        reader([&full](const char* data, size_t length) {
+            full.body.append(data, length);
+            return true;
+        });
+        if (full.get_header_value("Content-Type").rfind("application/x-www-form-urlencoded", 0) == 0) {
+            httplib::detail::parse_query_text(full.body, full.params);
+        }
+        impl->handle(full, response);
+    });
 }
 
 DevAdsServer::~DevAdsServer() {

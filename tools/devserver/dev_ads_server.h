@@ -131,5 +131,10 @@ void addOrvaneRoutes(DevAdsServer& server, std::shared_ptr<DevOrvaneService> ser
 // The inside of the good reply to a store or leaderboard method (dev_ads_orvane_goods.cpp), or none for
 // another method.
 std::optional<std::string> orvaneGoodsReply(const std::string& method, const DevAdsRequest& request);
+// The inside of the good GetOffers reply (dev_ads_orvane_offers.cpp), or none for another method.
+std::optional<std::string> orvaneOffersReply(const std::string& method, const DevAdsRequest& request);
+// The offer wall's other answers: GetAppIcon (no connect key), the offers' action pages and the video
+// files; false for any other path.
+bool orvaneOfferWallRoute(const DevAdsRequest& request, DevAdsResponse& response, DevOrvaneService& service);
 
 } // namespace zelvan::devserver

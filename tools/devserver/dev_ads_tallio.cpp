@@ -143,6 +143,7 @@ struct DevTallioRecord::State {
     std::condition_variable released;
     bool stallsReleased = false;
     int status = 200;
+    DevTallioReplyKind reply = DevTallioReplyKind::Full;
     std::vector<DevTallioReport> reports;
 };
 
@@ -156,6 +157,11 @@ std::vector<DevTallioReport> DevTallioRecord::reports() const {
 void DevTallioRecord::setStatus(int status) {
     std::lock_guard lock(state_->mutex);
     state_->status = status;
+}
+
+void DevTallioRecord::setReply(DevTallioReplyKind kind) {
+    std::lock_guard lock(state_->mutex);
+    state_->reply = kind;
 }
 
 void DevTallioRecord::releaseStalls() {
@@ -189,7 +195,7 @@ std::shared_ptr<DevTallioRecord> addTallioRoutes(DevAdsServer& server) {
             return true;
         }
         response.status = state->status == 0 ? 503 : state->status;
-        response.body.clear();
+        response.body = response.status == 200 ? devTallioReply(state->reply) : std::string();
         response.contentType = "application/octet-stream";
         return true;
     });

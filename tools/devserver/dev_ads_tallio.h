@@ -1,6 +1,7 @@
 // The Tallio analytics network on the ad host: POST "/tallio/aap.do" takes the binary session report,
-// decodes it and records what it carried; the reply is 200 with an empty body, or on cue 404, 500 or a
-// stall. The decoder reads the report's layout on its own, so tests can check the client's bytes.
+// decodes it and records what it carried; the reply is 200 with the hook-ad reply stream (on cue a cut,
+// damaged or empty one), or on cue 404, 500 or a stall. The decoder reads the report's layout on its own, so tests can
+// check the client's bytes.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,8 @@
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "tools/devserver/dev_tallio_reply.h"
 
 namespace zelvan::devserver {
 
@@ -72,6 +75,8 @@ public:
     std::vector<DevTallioReport> reports() const;
     // The status of the next answers (200 unless set: 404, 500 ...); 0 stalls them until released.
     void setStatus(int status);
+    // The hook-ad reply stream of the next successful answers (the full sample unless set).
+    void setReply(DevTallioReplyKind kind);
     // Lets every stalled answer end now (with 503), and stalls no more.
     void releaseStalls();
 

@@ -16,6 +16,7 @@
 
 #include "platform/foundation/log.h"
 #include "tools/devserver/demo_game.h"
+#include "tools/devserver/dev_ads_kavlo.h"
 #include "tools/devserver/dev_ads_marlin.h"
 #include "tools/devserver/dev_ads_server.h"
 #include "tools/devserver/dev_ads_tallio.h"
@@ -141,6 +142,7 @@ int main(int argc, char** argv) {
         addOrvaneRoutes(*ads, std::make_shared<DevOrvaneService>());
         addSelvoRoutes(*ads);
         addTallioRoutes(*ads);
+        addKavloRoutes(*ads);
         addMarlinRoutes(*ads);
         if (!ads->start()) {
             if (web) {

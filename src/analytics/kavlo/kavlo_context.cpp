@@ -3,17 +3,71 @@
 
 #include <utility>
 
+#include "analytics/kavlo/kavlo_controller.h"
 #include "analytics/kavlo/kavlo_database.h"
+#include "analytics/kavlo/kavlo_messenger.h"
 #include "analytics/kavlo/kavlo_reachability.h"
 #include "core/app_registry.h"
 #include "core/zelvan_app_delegate.h"
+#include "platform/foundation/log.h"
+#include "platform/foundation/url.h"
 
 namespace zelvan::kavlo {
 
-KavloContext::KavloContext(std::shared_ptr<Reachability> reachability)
-    : reachability_(std::make_shared<KavloReachability>(std::move(reachability))) {}
+KavloContext::KavloContext(std::shared_ptr<Reachability> reachability, const std::string& adsBase)
+    : reachability_(std::make_shared<KavloReachability>(std::move(reachability))) {
+    if (adsBase.empty()) {
+        ZLOG(Info, "Kavlo: no --ads-base given, so events are stored but never sent");
+    } else {
+        serverURL_ = adsBase + "/kavlo";
+    }
+}
 
-KavloContext::~KavloContext() = default;
+KavloContext::~KavloContext() {
+    // The threads hold the controller and the messenger; end them before the queue goes.
+    if (auto messenger = this->messenger()) {
+        messenger->stop();
+    }
+    if (auto controller = this->controller()) {
+        controller->stopConnectionThread();
+    }
+}
+
+std::string KavloContext::serverURL() const {
+    std::lock_guard lock(mutex_);
+    return serverURL_;
+}
+
+std::string KavloContext::serverHost() const {
+    std::lock_guard lock(mutex_);
+    auto url = fnd::Url::parse(serverURL_);
+    return url ? url->host() : std::string();
+}
+
+void KavloContext::setServerURL(const std::string& url) {
+    std::lock_guard lock(mutex_);
+    serverURL_ = url;
+}
+
+std::shared_ptr<KavloController> KavloContext::controller() const {
+    std::lock_guard lock(mutex_);
+    return controller_;
+}
+
+void KavloContext::setController(std::shared_ptr<KavloController> controller) {
+    std::lock_guard lock(mutex_);
+    controller_ = std::move(controller);
+}
+
+std::shared_ptr<KavloMessenger> KavloContext::messenger() const {
+    std::lock_guard lock(mutex_);
+    return messenger_;
+}
+
+void KavloContext::setMessenger(std::shared_ptr<KavloMessenger> messenger) {
+    std::lock_guard lock(mutex_);
+    messenger_ = std::move(messenger);
+}
 
 std::shared_ptr<KavloDatabase> KavloContext::database() const {
     std::lock_guard lock(mutex_);

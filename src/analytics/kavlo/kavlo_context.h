@@ -1,10 +1,13 @@
 // KavloContext: what the Kavlo analytics client keeps process-wide - its event queue database, its JSON
-// writer and its reachability front over the product's one monitor - held in the application registry's
-// `kavlo` slot and reached through context(). Tests build their own.
+// writer, its reachability front over the product's one monitor, the analytics data server's address, the
+// controller and the messenger - held in the application registry's `kavlo` slot and reached through
+// context(). Tests build their own.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <mutex>
+#include <string>
 
 #include "analytics/kavlo/kavlo_json.h"
 
@@ -14,13 +17,16 @@ class Reachability;
 
 namespace zelvan::kavlo {
 
+class KavloController;
 class KavloDatabase;
+class KavloMessenger;
 class KavloReachability;
 
 class KavloContext {
 public:
-    // `reachability` is the product's monitor (may be null: then every status reads 0).
-    explicit KavloContext(std::shared_ptr<Reachability> reachability = nullptr);
+    // `reachability` is the product's monitor (may be null: then every status reads 0). The analytics data
+    // server is `adsBase` + "/kavlo"; without a base events are stored but never sent (one INFO line).
+    explicit KavloContext(std::shared_ptr<Reachability> reachability = nullptr, const std::string& adsBase = "");
     ~KavloContext();
     KavloContext(const KavloContext&) = delete;
     KavloContext& operator=(const KavloContext&) = delete;
@@ -35,8 +41,27 @@ public:
     // The reachability front (never null).
     const std::shared_ptr<KavloReachability>& reachability() const { return reachability_; }
 
+    // The analytics data server's root ("" when none) and its host name (the reachability host).
+    std::string serverURL() const;
+    std::string serverHost() const;
+    void setServerURL(const std::string& url);
+
+    // The controller and the messenger once made (null before). Any thread.
+    std::shared_ptr<KavloController> controller() const;
+    void setController(std::shared_ptr<KavloController> controller);
+    std::shared_ptr<KavloMessenger> messenger() const;
+    void setMessenger(std::shared_ptr<KavloMessenger> messenger);
+    // The class lock that getInstance of the controller and of the messenger take.
+    std::recursive_mutex& classLock() { return classLock_; }
+    // Set once Info.plist was found to name no application id: the client stays off.
+    std::atomic<bool> misconfigured{false};
+
 private:
     mutable std::mutex mutex_;
+    std::recursive_mutex classLock_;
+    std::string serverURL_;
+    std::shared_ptr<KavloController> controller_;
+    std::shared_ptr<KavloMessenger> messenger_;
     std::shared_ptr<KavloDatabase> database_;
     KavloJSON json_;
     std::shared_ptr<KavloReachability> reachability_;

@@ -1,9 +1,10 @@
-// The report sender over the platform's synchronous URL loading.
+// The report sender over the analytics client's blocking HTTP exchange.
 #include "analytics/tallio/report_sender.h"
 
-#include "platform/foundation/url.h"
-#include "platform/foundation/url_connection.h"
-#include "platform/foundation/url_request.h"
+#include <cmath>
+
+#include "analytics/tallio/tallio_http.h"
+#include "platform/foundation/log.h"
 
 namespace zelvan::tallio {
 
@@ -11,21 +12,16 @@ std::optional<ReportReply> UrlReportSender::send(const std::string& method, cons
                                                  const fnd::Bytes& body,
                                                  const std::map<std::string, std::string>& headers,
                                                  double timeoutSeconds) {
-    auto parsed = fnd::Url::parse(url);
-    if (!parsed) {
+    const int seconds = timeoutSeconds >= 1 ? static_cast<int>(std::ceil(timeoutSeconds)) : 1;
+    auto response = TallioHTTPEater::sendMethod(method, fnd::Url::parse(url), body, headers, seconds);
+    if (!response.body()) {
+        ZLOG(Info, "tallio: report exchange failed: %s", response.description());
         return std::nullopt;
     }
-    fnd::UrlRequest request(*parsed, fnd::UrlRequestCachePolicy::UseProtocolCachePolicy, timeoutSeconds);
-    request.setHttpMethod(method);
-    request.setHttpBody(body);
-    for (const auto& [field, value] : headers) {
-        request.setValue(value, field);
+    if (response.isError()) {
+        ZLOG(Info, "tallio: report answered with %s", response.description());
     }
-    auto result = fnd::UrlConnection::sendSynchronousRequest(request);
-    if (!result.ok()) {
-        return std::nullopt;
-    }
-    return ReportReply{static_cast<int>(result.value().response.statusCode()), std::move(result.value().data)};
+    return ReportReply{response.statusCode(), *response.body()};
 }
 
 } // namespace zelvan::tallio

@@ -25,7 +25,8 @@ public:
                                             double timeoutSeconds) = 0;
 };
 
-// The sender over the platform's synchronous URL loading.
+// The sender over the analytics client's blocking HTTP exchange (TallioHTTPEater): the time-out is
+// rounded up to whole seconds; an answer of any status is a reply, no answer at all is nullopt.
 class UrlReportSender final : public ReportSender {
 public:
     std::optional<ReportReply> send(const std::string& method, const std::string& url, const fnd::Bytes& body,

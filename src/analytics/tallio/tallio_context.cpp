@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "analytics/tallio/tallio_ad_parser.h"
 #include "analytics/tallio/tallio_session.h"
 #include "core/app_registry.h"
 #include "core/zelvan_app_delegate.h"
@@ -11,7 +12,7 @@
 namespace zelvan::tallio {
 
 TallioContext::TallioContext(const std::string& adsBase, std::shared_ptr<ReportSender> sender)
-    : sender_(std::move(sender)) {
+    : sender_(std::move(sender)), adParser_(std::make_shared<TallioAdParser>()) {
     if (adsBase.empty()) {
         ZLOG(Info, "tallio: no --ads-base given, so no session report is sent");
         return;
@@ -54,16 +55,6 @@ void TallioContext::setCanvasURL(const std::string& url) {
 void TallioContext::setAppStoreURL(const std::string& url) {
     std::lock_guard guard(mutex_);
     appStoreURL_ = url;
-}
-
-TallioContext::ReplyHandler TallioContext::replyHandler() const {
-    std::lock_guard guard(mutex_);
-    return replyHandler_;
-}
-
-void TallioContext::setReplyHandler(ReplyHandler handler) {
-    std::lock_guard guard(mutex_);
-    replyHandler_ = std::move(handler);
 }
 
 std::shared_ptr<HookViewFactory> TallioContext::hookViewFactory() const {

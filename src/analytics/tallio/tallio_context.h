@@ -1,7 +1,7 @@
 // TallioContext: what the Tallio analytics client keeps process-wide - the current session and its API
 // key, the server, canvas and app-store addresses (derived from --ads-base), the report sender, the
-// termination observer and the start-up report's thread. It lives in the application registry's
-// `tallio` slot and is reached through context(); tests build their own.
+// hook-ad reply parser, the termination observer and the start-up report's thread. It lives in the application
+// registry's `tallio` slot and is reached through context(); tests build their own.
 #pragma once
 
 #include <functional>
@@ -22,6 +22,7 @@ class ViewController;
 
 namespace zelvan::tallio {
 
+class TallioAdParser;
 class TallioSession;
 
 // Where hook-ad views come from and what counts page views; none until those parts are installed.
@@ -55,10 +56,8 @@ public:
     void setCanvasURL(const std::string& url);
     void setAppStoreURL(const std::string& url);
 
-    // Receives the body of a delivered start-up report (the hook-ad reply); none by default.
-    using ReplyHandler = std::function<void(const fnd::Bytes& body)>;
-    ReplyHandler replyHandler() const;
-    void setReplyHandler(ReplyHandler handler);
+    // The one hook-ad reply parser: a delivered start-up report hands it the reply body. Any thread.
+    const std::shared_ptr<TallioAdParser>& adParser() const { return adParser_; }
 
     // Hook-ad views and page-view counting; none until installed. Any thread.
     std::shared_ptr<HookViewFactory> hookViewFactory() const;
@@ -104,7 +103,7 @@ private:
     std::string canvasURL_;
     std::string appStoreURL_;
     std::shared_ptr<ReportSender> sender_;
-    ReplyHandler replyHandler_;
+    const std::shared_ptr<TallioAdParser> adParser_;
     std::shared_ptr<HookViewFactory> hookViewFactory_;
     std::shared_ptr<PageViewCounter> pageViewCounter_;
     std::optional<fnd::Thread> upload_;

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "analytics/tallio/tallio_ad_impression.h"
+#include "analytics/tallio/tallio_ad_parser.h"
 #include "analytics/tallio/tallio_context.h"
 #include "platform/device/device.h"
 #include "platform/foundation/app_folders.h"
@@ -413,9 +414,7 @@ void TallioSession::sendReport(TallioContext& context, bool closeMode, std::shar
         }
     }
     if (delivered) {
-        if (auto handler = context.replyHandler()) {
-            handler(reply->body);
-        }
+        context.adParser()->parseData(reply->body);
     }
 }
 

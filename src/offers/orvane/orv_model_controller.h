@@ -49,6 +49,10 @@ public:
     const std::optional<std::vector<ORVOfferReturnClass>>& getAllVideoArray() const { return videos_; }
     void setAllVideoArray(std::vector<ORVOfferReturnClass> videos) { videos_ = std::move(videos); }
     void releaseCacheAllVideoArray() { videos_.reset(); }
+    // The other offers of the offer wall's last good list, or none.
+    const std::optional<std::vector<ORVOfferReturnClass>>& getAllOffersArray() const { return offers_; }
+    void setAllOffersArray(std::vector<ORVOfferReturnClass> offers) { offers_ = std::move(offers); }
+    void releaseCacheAllOffersArray() { offers_.reset(); }
     // The last purchase answer, or none.
     const std::optional<ORVVGPurchaseReturn>& getVGPurchaseReturnObj() const { return purchase_; }
     // Keeps a purchase answer and, when the reply carried one, the user's account (the account held
@@ -85,6 +89,7 @@ public:
 private:
     std::optional<ORVVGStoreItemsReturn> allItems_, purchasedItems_;
     std::optional<std::vector<ORVOfferReturnClass>> videos_;
+    std::optional<std::vector<ORVOfferReturnClass>> offers_;
     std::optional<ORVVGPurchaseReturn> purchase_;
     std::shared_ptr<HighScoreList> highScores_;
     std::shared_ptr<ChallengeList> challengeScores_;

@@ -58,16 +58,10 @@ gfx::ImagePtr ORVUtil::scaleToSize(gfx::Size size, const gfx::ImagePtr& image) {
 }
 
 gfx::ImagePtr ORVUtil::makeRoundCornerImage(const gfx::ImagePtr& image, int cornerWidth, int cornerHeight) {
-    auto context = image ? bitmap(image->width(), image->height()) : nullptr;
-    if (!context) {
+    if (!image || !validSide(image->width()) || !validSide(image->height())) {
         return nullptr;
     }
-    const gfx::Rect all(0, 0, image->width(), image->height());
-    context->beginPath();
-    context->addRoundedRectToPath(all, cornerWidth, cornerHeight);
-    context->clip();
-    context->drawImage(all, *image);
-    return context->makeImage();
+    return gfx::makeRoundCornerImage(*image, cornerWidth, cornerHeight);
 }
 
 gfx::ImagePtr ORVUtil::gradientButtonImage(int width, int height, int top, int bottom) {

@@ -187,4 +187,17 @@ std::shared_ptr<Image> BitmapContext::makeImage() {
     return Image::fromPixels(width(), height(), std::move(pixels));
 }
 
+std::shared_ptr<Image> makeRoundCornerImage(const Image& image, double cornerWidth, double cornerHeight) {
+    auto context = BitmapContext::create(image.width(), image.height(), PixelFormat::Argb8PremulFirst);
+    if (!context) {
+        return nullptr;
+    }
+    const Rect all(0, 0, image.width(), image.height());
+    context->beginPath();
+    context->addRoundedRectToPath(all, cornerWidth, cornerHeight);
+    context->clip();
+    context->drawImage(all, image);
+    return context->makeImage();
+}
+
 } // namespace gfx

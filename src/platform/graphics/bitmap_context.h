@@ -60,4 +60,9 @@ private:
     fnd::Bytes owned_;
 };
 
+// A copy of `image` (its size in whole pixels, premultiplied ARGB) clipped to a rectangle whose corners
+// are quarter ellipses `cornerWidth` across and `cornerHeight` down; with either 0 or less an unrounded
+// copy. Null when the image's size is not one a bitmap can have.
+std::shared_ptr<Image> makeRoundCornerImage(const Image& image, double cornerWidth, double cornerHeight);
+
 } // namespace gfx

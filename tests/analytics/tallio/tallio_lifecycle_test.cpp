@@ -9,6 +9,7 @@
 
 #include <filesystem>
 
+#include "analytics/tallio/tallio_ad_parser.h"
 #include "analytics/tallio/tallio_api.h"
 #include "analytics/tallio/tallio_session.h"
 #include "platform/foundation/app_folders.h"
@@ -18,6 +19,7 @@
 #include "protocol/tracer.h"
 #include "tests/analytics/tallio/tallio_test_support.h"
 #include "tools/devserver/dev_ads_server.h"
+#include "tools/devserver/dev_tallio_reply.h"
 
 namespace zelvan::tallio::testing {
 namespace {
@@ -45,10 +47,9 @@ TEST_F(LifecycleTest, KilledRunIsReportedAsCrashedAndDeliveryEmptiesTheList) {
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
     EXPECT_FALSE(exists(fnd::AppFolders::library() + "/initialTimestamp.archive"));
 
-    std::vector<fnd::Bytes> handed;
     auto ctx = newRun();
-    ctx->setReplyHandler([&](const fnd::Bytes& body) { handed.push_back(body); });
-    sender_->answer(ReportReply{200, {'h', 'o', 'o', 'k'}});
+    const std::string reply = devserver::DevTallioReplyWriter().version(7).bytes();
+    sender_->answer(ReportReply{200, fnd::Bytes(reply.begin(), reply.end())});
     TallioAPI::startSession(kKey);
     ctx->waitForUpload();
 
@@ -66,11 +67,11 @@ TEST_F(LifecycleTest, KilledRunIsReportedAsCrashedAndDeliveryEmptiesTheList) {
     ASSERT_EQ(report.sessions[0].events.size(), 2U);
     EXPECT_EQ(report.sessions[0].events[1].parameters[0].second, "2");
     EXPECT_EQ(report.sessions[0].errors.size(), 1U);
-    // Delivered: the list is empty, the marker made, the body handed on, the run marked online.
+    // Delivered: the list is empty, the marker made, the body parsed, the run marked online.
     EXPECT_TRUE(TallioSession::savedSessions(*ctx).empty());
     EXPECT_TRUE(TallioSession::sentSession(*ctx));
-    ASSERT_EQ(handed.size(), 1U);
-    EXPECT_EQ(handed[0], (fnd::Bytes{'h', 'o', 'o', 'k'}));
+    EXPECT_EQ(ctx->adParser()->versionId(), 7);
+    EXPECT_EQ(ctx->adParser()->adParsingPhase().get(), 1);
     EXPECT_TRUE(TallioSession::currentSession()->internetAvailable());
 
     // 399 counts as delivered too; this run (ended by the termination notice) goes out with it.

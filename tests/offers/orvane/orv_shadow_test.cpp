@@ -87,6 +87,8 @@ protected:
         service_->releaseStalls();
         fnd::RunLoop::main().runUntilIdle();
         ads_.stop();
+        // A request the last replies sent ends now (refused), so no fetcher outlives the test.
+        fnd::RunLoop::main().pumpUntil([] { return false; }, 0.3);
     }
     void install(const std::string& base) {
         delegate_.reset();

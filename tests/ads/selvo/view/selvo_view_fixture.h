@@ -124,10 +124,11 @@ protected:
             SVAdView::batchAdViewWithType(context_, type, pid, "site", 3, std::nullopt, batch, 1, delegate_));
     }
     static bool pump(const std::function<bool()>& done) { return fnd::RunLoop::current().pumpUntil(done, 30); }
-    size_t requestsTo(const std::string& prefix) const {
+    // Requests answered under `prefix`; with `pid`, only those for that publisher id.
+    size_t requestsTo(const std::string& prefix, const std::string& pid = "") const {
         size_t n = 0;
         for (const auto& request : server_.requests()) {
-            n += request.path.starts_with(prefix) ? 1 : 0;
+            n += request.path.starts_with(prefix) && (pid.empty() || request.param("pid") == pid) ? 1 : 0;
         }
         return n;
     }

@@ -1,0 +1,250 @@
+// The banner mediation's wiring: the offer client as the mediation's core (ad order, generic parameters,
+// impressions), the mediation as the offer client's controller registry, the Zelvan promotion that fills
+// custom ads, and the shared ad view's banner rule.
+#include "app/mediation_services.h"
+
+#include <optional>
+#include <utility>
+
+#include "ads/adwick/adwick_ad_source.h"
+#include "ads/adwick/adwick_context.h"
+#include "ads/mediation/mediation_ad_source.h"
+#include "ads/mediation/mediation_context.h"
+#include "ads/mediation/orv_ad_controller.h"
+#include "ads/mediation/orv_ad_model.h"
+#include "ads/mediation/orv_ad_view.h"
+#include "ads/zlv_ad_wrapper_view.h"
+#include "offers/orvane/orv_ad_model.h"
+#include "offers/orvane/orv_log.h"
+#include "offers/orvane/orv_model_controller.h"
+#include "offers/orvane/orv_shadow.h"
+#include "offers/orvane/orvane_context.h"
+#include "platform/foundation/format.h"
+#include "platform/foundation/log.h"
+#include "platform/foundation/run_loop.h"
+#include "platform/graphics/color.h"
+#include "platform/graphics/font.h"
+#include "platform/ui/label.h"
+
+namespace zelvan::app {
+namespace {
+
+// The offer client as the mediation sees it; it also notes each impression for the demo's summary.
+class OrvaneOfferCore final : public mediation::OfferCore {
+public:
+    std::optional<mediation::AdOrder> adOrder() const override {
+        auto model = orvane::ORVModelController::sharedInstance();
+        if (!model || !model->getAdOrderDataObj()) {
+            return std::nullopt;
+        }
+        const auto& order = *model->getAdOrderDataObj();
+        return mediation::AdOrder{order.rotationTime, order.rotationDirection, order.lastNetwork, order.hasLocation};
+    }
+    std::optional<std::vector<mediation::AdNetworkRef>> adNetworkArray() const override {
+        auto model = orvane::ORVModelController::sharedInstance();
+        if (!model || !model->adNetworkArray()) {
+            return std::nullopt;
+        }
+        std::vector<mediation::AdNetworkRef> list;
+        for (const orvane::ORVAdNetwork& from : *model->adNetworkArray()) {
+            auto to = std::make_shared<mediation::AdNetwork>();
+            to->adLibraryName = from.adLibraryName;
+            to->customAdName = from.customAdName;
+            to->customAd = from.customAd;
+            to->adCampaignId = from.adCampaignId;
+            to->maxTimesToShowAdOnDevice = from.maxTimesToShowAdOnDevice;
+            to->eventIntervals = from.eventIntervals;
+            to->adShownURL = from.adShownURL;
+            to->getAdURL = from.getAdURL;
+            to->adNetworkGameIDs = from.AdNetworkGameIDs;
+            list.push_back(std::move(to));
+        }
+        return list;
+    }
+    fnd::Value genericParameters() const override {
+        auto shadow = orvane::ORVShadow::sharedInstance();
+        return shadow ? shadow->genericParameters() : fnd::Value::dictionary();
+    }
+    void adShownWithCampaignID(const std::string& campaignId) override {
+        sent.push_back(fnd::format("AdShown campaign \"%s\"", campaignId));
+        if (auto shadow = orvane::ORVShadow::sharedInstance()) {
+            shadow->adShownWithCampaignID(campaignId);
+        }
+    }
+    void directAdShownWithCampaignID(const std::string& campaignId) override {
+        sent.push_back(fnd::format("AdShown campaign \"%s\" (direct)", campaignId));
+        if (auto shadow = orvane::ORVShadow::sharedInstance()) {
+            shadow->directAdShownWithCampaignID(campaignId);
+        }
+    }
+
+    std::vector<std::string> sent;
+};
+
+// One event's mediation controller as the offer client drives it.
+class ControllerBridge final : public orvane::ORVAdController,
+                               public orvane::ORVBannerHost,
+                               public std::enable_shared_from_this<ControllerBridge> {
+public:
+    explicit ControllerBridge(std::shared_ptr<mediation::ORVAdController> controller)
+        : controller_(std::move(controller)) {}
+    void setCurrentEventID(int eventId) override { controller_->setCurrentEventID(eventId); }
+    void setCurrentAdProviderIndex(int index) override { controller_->setCurrentAdProviderIndex(index); }
+    void preLoadAd() override { controller_->preLoadAd(controller_->currentEventID()); }
+    std::shared_ptr<ui::View> broadcastAd(int eventId) override { return controller_->broadcastAd(eventId); }
+    std::shared_ptr<orvane::ORVBannerHost> hostView() override {
+        return controller_->iORVAdView() ? shared_from_this() : nullptr;
+    }
+    bool areAdsRotating() const override { return controller_->areAdsRotating(); }
+    int setCanRotateFlagAndReturn() override {
+        auto host = controller_->iORVAdView();
+        return host ? host->setCanRotateFlagAndReturn() : 0;
+    }
+
+private:
+    std::shared_ptr<mediation::ORVAdController> controller_;
+};
+
+// The mediation's registry as the offer client's.
+class AdModelBridge final : public orvane::ORVAdModel {
+public:
+    void resetAdController(int eventId) override { mediation::ORVAdModel::resetAdController(eventId); }
+    std::shared_ptr<orvane::ORVAdController> getAdController(int eventId) override {
+        auto controller = mediation::ORVAdModel::getAdController(eventId);
+        return controller ? std::make_shared<ControllerBridge>(std::move(controller)) : nullptr;
+    }
+    void destroy() override { mediation::ORVAdModel::destroy(); }
+};
+
+// Fills a custom ad with a Zelvan promotion while it is on screen.
+class ZelvanPromotion final : public mediation::CustomAdDelegate {
+public:
+    bool respondsToShowCustomAd() const override { return true; }
+    bool respondsToEndCustomAd() const override { return true; }
+    void showCustomAd(mediation::ORVAdView& host) override {
+        removePromotion();
+        auto banner = ui::View::create(gfx::Rect(0, 0, 320, 50));
+        banner->setBackgroundColor(gfx::Color::fromRgbHex(0x0E2C4C));
+        auto title = ui::View::create<ui::Label>(gfx::Rect(10, 4, 300, 24));
+        title->setText("Chat and play on Zelvan");
+        title->setFont(gfx::Font::boldSystemFontOfSize(16));
+        title->setTextColor(gfx::Color::white());
+        title->setBackgroundColor(gfx::Color::clear());
+        title->setTextAlignment(ui::TextAlignment::Center);
+        banner->addSubview(title);
+        auto line = ui::View::create<ui::Label>(gfx::Rect(10, 28, 300, 18));
+        line->setText("Invite a friend to a game today");
+        line->setFont(gfx::Font::systemFontOfSize(12));
+        line->setTextColor(gfx::Color::fromRgbHex(0xF2C14E));
+        line->setBackgroundColor(gfx::Color::clear());
+        line->setTextAlignment(ui::TextAlignment::Center);
+        banner->addSubview(line);
+        shown_ = banner;
+        // Added once the controller has placed the custom ad, so it lies above that placeholder.
+        std::weak_ptr<ui::View> weakHost = host.self<ui::View>();
+        std::weak_ptr<ui::View> weakBanner = banner;
+        pending_ = fnd::RunLoop::current().performAfter(0, [weakHost, weakBanner] {
+            auto hostView = weakHost.lock();
+            auto promotion = weakBanner.lock();
+            if (hostView && promotion) {
+                hostView->addSubview(promotion);
+            }
+        });
+        ZLOG(Info, "mediation: showing the Zelvan promotion for custom ad %s", host.getAdLibraryName().value_or(""));
+    }
+    void endCustomAd(mediation::ORVAdView& /*host*/) override { removePromotion(); }
+
+private:
+    void removePromotion() {
+        pending_.cancel();
+        if (shown_) {
+            shown_->removeFromSuperview();
+            shown_.reset();
+        }
+    }
+
+    std::shared_ptr<ui::View> shown_;
+    fnd::PerformHandle pending_;
+};
+
+} // namespace
+
+void installMediation(AppRegistry& registry) {
+    registry.mediation.factory = [](zelvanAppDelegate&) {
+        auto context = std::make_shared<mediation::MediationContext>();
+        context->setOfferCore(std::make_shared<OrvaneOfferCore>());
+        context->setLogThresholdSource([] { return orvane::ORVLog::logThreshold(); });
+        return context;
+    };
+    // The offer client drives the mediation's controllers.
+    auto makeOrvane = registry.orvane.factory;
+    registry.orvane.factory = [makeOrvane](zelvanAppDelegate& delegate) -> std::shared_ptr<orvane::OrvaneContext> {
+        auto context = makeOrvane ? makeOrvane(delegate) : nullptr;
+        if (context) {
+            context->setAdModel(std::make_shared<AdModelBridge>());
+        }
+        return context;
+    };
+    // "orvane" in the feature list: the mediation's banner fills the shared ad view unless an earlier
+    // banner network of the list took it.
+    auto startOrvane = registry.adFeatureStarters["orvane"];
+    registry.adFeatureStarters["orvane"] = [startOrvane](zelvanAppDelegate& delegate, const LoginSession& session) {
+        if (startOrvane) {
+            startOrvane(delegate, session);
+        }
+        if (auto source = bannerSourceFor(delegate, "orvane")) {
+            claimBannerSlot(delegate, session, std::move(source));
+        }
+    };
+}
+
+bool claimBannerSlot(zelvanAppDelegate& delegate, const LoginSession& session, std::shared_ptr<AdSource> source) {
+    auto wrapper = std::dynamic_pointer_cast<ZLVAdWrapperView>(delegate.adView());
+    if (!wrapper || !source) {
+        return false;
+    }
+    if (wrapper->sourceChosenFor() == session.userId) {
+        return false; // an earlier banner network of this user's list took the slot
+    }
+    wrapper->setSourceChosenFor(session.userId);
+    wrapper->setAdSource(std::move(source));
+    return true;
+}
+
+std::shared_ptr<AdSource> bannerSourceFor(zelvanAppDelegate& delegate, std::string_view network) {
+    if (network == "adwick") {
+        auto shared = delegate.service(&AppRegistry::adwick);
+        if (!shared || shared->endpoint().empty()) {
+            return nullptr;
+        }
+        return adwick::AdwickAdSource::create(shared->publisherId(), shared->keywords());
+    }
+    if (network == "orvane") {
+        auto offers = delegate.orvane();
+        if (!offers || !delegate.service(&AppRegistry::mediation)) {
+            return nullptr;
+        }
+        std::weak_ptr<orvane::OrvaneContext> weak = offers;
+        auto promotion = std::make_shared<ZelvanPromotion>();
+        return mediation::MediationAdSource::create([weak, promotion]() -> std::shared_ptr<ui::View> {
+            auto context = weak.lock();
+            auto view = context ? context->shadow()->showAdBox(mediation::MediationAdSource::kEventId,
+                                                               mediation::MediationAdSource::slotRect())
+                                : nullptr;
+            auto host = std::dynamic_pointer_cast<mediation::ORVAdView>(view);
+            if (host && !host->getDelegate()) {
+                host->setDelegate(promotion);
+            }
+            return view;
+        });
+    }
+    return nullptr;
+}
+
+std::vector<std::string> mediationReport(zelvanAppDelegate& delegate) {
+    auto context = delegate.service(&AppRegistry::mediation);
+    auto core = context ? std::dynamic_pointer_cast<OrvaneOfferCore>(context->offerCore()) : nullptr;
+    return core ? core->sent : std::vector<std::string>();
+}
+
+} // namespace zelvan::app

@@ -1,0 +1,32 @@
+// The banner mediation's wiring: its context over the offer client, the offer client's controller
+// registry over the mediation, the application's custom-ad promotion, and the page ad slot's rule (the
+// first banner network of the feature list that offers a source fills the shared ad view).
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ads/ad_source.h"
+#include "core/app_registry.h"
+#include "core/zelvan_app_delegate.h"
+
+namespace zelvan::app {
+
+// Fills the `mediation` slot, gives the offer client its controller registry, and lets the "orvane"
+// feature put the mediation's banner into the shared ad view. Call after the "orvane" starter is set.
+void installMediation(AppRegistry& registry);
+
+// Puts `source` into the shared ad view unless an earlier banner network of the same user's feature list
+// did; true when it was put in.
+bool claimBannerSlot(zelvanAppDelegate& delegate, const LoginSession& session, std::shared_ptr<AdSource> source);
+
+// A fresh banner source of the named network ("adwick" or "orvane"), or null when that network is not
+// set up.
+std::shared_ptr<AdSource> bannerSourceFor(zelvanAppDelegate& delegate, std::string_view network);
+
+// The impressions the mediation reported to the offer network, one line each, for the demo's summary.
+std::vector<std::string> mediationReport(zelvanAppDelegate& delegate);
+
+} // namespace zelvan::app

@@ -1,0 +1,181 @@
+// The Kavlo analytics network's route on the ad host: it decodes each batch's form fields and answers as
+// the test or the demo cues it.
+#include "tools/devserver/dev_ads_kavlo.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <utility>
+
+#include "platform/foundation/log.h"
+#include "tools/devserver/dev_ads_server.h"
+
+namespace zelvan::devserver {
+
+namespace {
+
+constexpr auto kStallLimit = std::chrono::seconds(30);
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+std::string percentDecoded(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size()) {
+            const int high = hexDigit(text[i + 1]);
+            const int low = hexDigit(text[i + 2]);
+            if (high >= 0 && low >= 0) {
+                out.push_back(static_cast<char>(high * 16 + low));
+                i += 2;
+                continue;
+            }
+        }
+        out.push_back(text[i]);
+    }
+    return out;
+}
+
+// The top-level member names of a JSON object text (strings skipped, nesting counted).
+std::vector<std::string> topLevelMembers(const std::string& json) {
+    std::vector<std::string> members;
+    int depth = 0;
+    bool expectKey = false;
+    for (size_t i = 0; i < json.size(); ++i) {
+        const char c = json[i];
+        if (c == '"') {
+            size_t end = i + 1;
+            while (end < json.size() && json[end] != '"') {
+                end += json[end] == '\\' ? 2 : 1;
+            }
+            if (depth == 1 && expectKey && end < json.size()) {
+                members.push_back(json.substr(i + 1, end - i - 1));
+                expectKey = false;
+            }
+            i = end;
+        } else if (c == '{' || c == '[') {
+            ++depth;
+            expectKey = depth == 1;
+        } else if (c == '}' || c == ']') {
+            --depth;
+        } else if (c == ',' && depth == 1) {
+            expectKey = true;
+        }
+    }
+    return members;
+}
+
+} // namespace
+
+DevKavloBatch decodeKavloBatch(const std::string& body) {
+    DevKavloBatch batch;
+    size_t start = 0;
+    while (start <= body.size()) {
+        size_t end = body.find('&', start);
+        if (end == std::string::npos) {
+            end = body.size();
+        }
+        const std::string field = body.substr(start, end - start);
+        const size_t equals = field.find('=');
+        if (equals != std::string::npos) {
+            const std::string name = field.substr(0, equals);
+            const std::string value = percentDecoded(field.substr(equals + 1));
+            if (name == "a") {
+                batch.applicationId = value;
+            } else if (name == "d") {
+                batch.deviceId = value;
+            } else if (name == "m") {
+                batch.sdkVersion = value;
+            } else if (name == "v") {
+                batch.applicationVersion = value;
+            } else if (name == "j") {
+                batch.json = value;
+            }
+        }
+        start = end + 1;
+    }
+    batch.members = topLevelMembers(batch.json);
+    return batch;
+}
+
+struct DevKavloRecord::State {
+    mutable std::mutex mutex;
+    std::condition_variable released;
+    bool stallsReleased = false;
+    int status = 200;
+    std::string reply = "1";
+    std::deque<std::string> replies;
+    std::vector<DevKavloBatch> batches;
+};
+
+DevKavloRecord::DevKavloRecord() : state_(std::make_shared<State>()) {}
+
+std::vector<DevKavloBatch> DevKavloRecord::batches() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->batches;
+}
+
+void DevKavloRecord::setReply(const std::string& body) {
+    std::lock_guard lock(state_->mutex);
+    state_->reply = body;
+}
+
+void DevKavloRecord::setReplies(std::vector<std::string> bodies) {
+    std::lock_guard lock(state_->mutex);
+    state_->replies.assign(bodies.begin(), bodies.end());
+}
+
+void DevKavloRecord::setStatus(int status) {
+    std::lock_guard lock(state_->mutex);
+    state_->status = status;
+}
+
+void DevKavloRecord::releaseStalls() {
+    {
+        std::lock_guard lock(state_->mutex);
+        state_->stallsReleased = true;
+    }
+    state_->released.notify_all();
+}
+
+std::shared_ptr<DevKavloRecord> addKavloRoutes(DevAdsServer& server) {
+    auto record = std::make_shared<DevKavloRecord>();
+    auto state = record->state_;
+    server.addNetwork("/kavlo", [state](const DevAdsRequest& request, DevAdsResponse& response) {
+        if (request.method != "POST" || request.path != "/kavlo/post/sendData") {
+            return false;
+        }
+        auto batch = decodeKavloBatch(request.body);
+        std::unique_lock lock(state->mutex);
+        ZLOG(Info, "devads: kavlo batch from %s: %d message(s)", batch.applicationId,
+             static_cast<int>(batch.members.size()));
+        state->batches.push_back(std::move(batch));
+        if (state->status == 0 && !state->stallsReleased) {
+            state->released.wait_for(lock, kStallLimit, [&] { return state->stallsReleased; });
+            response.status = 503;
+            return true;
+        }
+        response.status = state->status == 0 ? 503 : state->status;
+        std::string reply = state->reply;
+        if (!state->replies.empty()) {
+            reply = state->replies.front();
+            state->replies.pop_front();
+        }
+        response.body = response.status == 200 ? reply : std::string("server error");
+        return true;
+    });
+    return record;
+}
+
+} // namespace zelvan::devserver
