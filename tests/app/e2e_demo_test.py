@@ -84,7 +84,7 @@ def read_png(path):
 
 def start_server(devserver, work, silent):
     args = [devserver, "--port", "0", "--web-port", "0", "--ads-port", "0", "--accounts", f"{PHONE}:{PASSWORD}:Demo Player",
-            "--demo-messenger", "--demo-games", "--ad-features", "orvane", "--log", str(work / "devserver.log")]
+            "--demo-messenger", "--demo-games", "--ad-features", "orvane", "kavlo", "--log", str(work / "devserver.log")]
     if silent:
         args.append("--demo-silent-friend")
     server = subprocess.Popen(args, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
@@ -203,6 +203,8 @@ def main():
           "the summary names the Selvo ad shown")
     check(re.search(r'mediation: AdShown campaign "[^"]*"', out) is not None,
           "the summary names the offer network banner's AdShown requests")
+    check(re.search(r"kavlo: [1-9]\d* batch\(es\) accepted", out) is not None,
+          "the summary names the usage statistics batches the ad host accepted")
     check(re.search(r"marlin: client [\d.]+ from http://127\.0\.0\.1:\d+/marlin/AdBridgeServer/req_js\.htm", out)
           is not None, "the summary names the Marlin client install")
     check(re.search(r"marlin: prefetched http://127\.0\.0\.1:\d+/marlin/AdBridgeServer/ads/demo\.zip", out) is not None,
