@@ -36,6 +36,8 @@ struct DemoSession {
     std::vector<std::string> mediationImpressions;
     // What the offer wall asked the offer service and got back.
     std::vector<std::string> orvaneRequests;
+    // What the Marlin interstitial client fetched and showed.
+    std::vector<std::string> marlinRequests;
 };
 
 } // namespace zelvan::demo
