@@ -20,6 +20,7 @@
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/log.h"
+#include "platform/foundation/log_preview.h"
 #include "platform/foundation/paths.h"
 #include "platform/foundation/timer.h"
 #include "platform/ui/activity_indicator_view.h"
@@ -685,9 +686,14 @@ void MNContentController::showLoadingScreen() {
     spinner->startAnimating();
     loadingScreen_->addView(spinner);
     if (loadingMessage_.starts_with("@")) {
-        auto page = ui::View::create<ui::WebView>(gfx::Rect(0, 0, 256, 256));
-        page->loadRequest(fnd::UrlRequest(fnd::Url::fileUrl(documentsPath(loadingMessage_.substr(1)))));
-        loadingScreen_->addView(page);
+        // The client script names a page of its own files: only a path inside Documents is loaded.
+        if (auto path = fnd::containedPath(fnd::AppFolders::documents(), loadingMessage_.substr(1))) {
+            auto page = ui::View::create<ui::WebView>(gfx::Rect(0, 0, 256, 256));
+            page->loadRequest(fnd::UrlRequest(fnd::Url::fileUrl(*path)));
+            loadingScreen_->addView(page);
+        } else {
+            ZLOG(Error, "marlin: loading page %@ is not inside Documents", fnd::logPreview(loadingMessage_));
+        }
     } else {
         loadingScreen_->setMessage(loadingMessage_);
     }

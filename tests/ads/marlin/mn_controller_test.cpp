@@ -276,6 +276,18 @@ TEST_F(MarlinControllerTest, CancelVisibilityAndMenuTimer) {
     fnd::RunLoop::main().advance(1);
     EXPECT_FALSE(c->menuButton()->isHidden());
     EXPECT_EQ(c->menuButton()->frame(), gfx::Rect(8, c->transformationViewSize().height - 32, 64, 24));
+
+    // A loading page the client names is loaded only from inside Documents.
+    fnd::testing::LogCapture log;
+    c->setAdPrefetched(true);
+    c->setLoadingMessage("@../../outside.html");
+    c->showLoadingScreen();
+    EXPECT_TRUE(log.contains("is not inside Documents"));
+    log.clear();
+    c->setLoadingMessage("@MNContent/loading.html");
+    c->showLoadingScreen();
+    EXPECT_FALSE(log.contains("is not inside Documents"));
+    c->dismissLoadingScreen();
 }
 
 TEST_F(MarlinControllerTest, PageUrlPolicy) {
