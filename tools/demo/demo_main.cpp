@@ -28,6 +28,7 @@
 #include "tools/demo/demo_selvo_steps.h"
 #include "tools/demo/demo_session.h"
 #include "tools/demo/demo_summary.h"
+#include "tools/demo/demo_tallio_steps.h"
 
 namespace {
 
@@ -109,7 +110,8 @@ int main(int argc, char** argv) {
     session.delegate->applicationDidFinishLaunching();
     if (session.steps.waitFor("sign in", [&] { return !session.delegate->loggedout(); }) &&
         demo::runKavloSteps(session) && demo::runMessengerSteps(session) && demo::runAdwickSteps(session) &&
-        demo::runSelvoSteps(session) && demo::runMediationSteps(session) && demo::runMarlinSteps(session)) {
+        demo::runSelvoSteps(session) && demo::runMediationSteps(session) && demo::runMarlinSteps(session) &&
+        demo::runTallioSteps(session)) {
         if (demo::runGameSteps(session)) {
             demo::runOfferWallSteps(session);
         }

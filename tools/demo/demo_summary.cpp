@@ -61,6 +61,9 @@ std::string demoSummary(const DemoSession& session) {
     for (const auto& impression : session.mediationImpressions) {
         text += "mediation: " + impression + "\n";
     }
+    for (const auto& request : session.tallioRequests) {
+        text += "hook ad: " + request + "\n";
+    }
     for (const auto& request : session.orvaneRequests) {
         text += "offer wall: " + request + "\n";
     }
