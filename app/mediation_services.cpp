@@ -8,6 +8,7 @@
 
 #include "ads/adwick/adwick_ad_source.h"
 #include "ads/adwick/adwick_context.h"
+#include "ads/mediation/itd_advertisement.h"
 #include "ads/mediation/mediation_ad_source.h"
 #include "ads/mediation/mediation_context.h"
 #include "ads/mediation/orv_ad_controller.h"
@@ -18,6 +19,7 @@
 #include "offers/orvane/orv_log.h"
 #include "offers/orvane/orv_model_controller.h"
 #include "offers/orvane/orv_shadow.h"
+#include "offers/orvane/orv_ui_navigation_bar_view.h"
 #include "offers/orvane/orvane_context.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/log.h"
@@ -167,6 +169,21 @@ private:
     fnd::PerformHandle pending_;
 };
 
+// The offer client's look as the mediation's ad views use it.
+mediation::AdChrome offerChrome() {
+    mediation::AdChrome chrome;
+    if (auto shadow = orvane::ORVShadow::sharedInstance()) {
+        chrome.adsBackground = shadow->adsBackGroundColor();
+    }
+    chrome.headerBar = [](const std::string& title, const std::string& backTitle, std::function<void()> back) {
+        auto bar = orvane::ORVUINavigationBarView::initWithTitle(title, 0);
+        bar->setNavBarLeftBtnWithTitle(backTitle);
+        bar->addLeftButtonTarget(bar, std::move(back), ui::ControlEvents::TouchUpInside);
+        return std::shared_ptr<ui::View>(bar);
+    };
+    return chrome;
+}
+
 } // namespace
 
 void installMediation(AppRegistry& registry) {
@@ -174,6 +191,11 @@ void installMediation(AppRegistry& registry) {
         auto context = std::make_shared<mediation::MediationContext>();
         context->setOfferCore(std::make_shared<OrvaneOfferCore>());
         context->setLogThresholdSource([] { return orvane::ORVLog::logThreshold(); });
+        context->setHtmlAdFactory([](const std::string& html, gfx::Size size) -> std::shared_ptr<ui::View> {
+            auto ad = mediation::ITDHTMLAdvertisement::initWithHTML(html, size, offerChrome());
+            ad->load();
+            return ad;
+        });
         return context;
     };
     // The offer client drives the mediation's controllers.
