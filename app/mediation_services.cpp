@@ -14,13 +14,17 @@
 #include "ads/mediation/orv_ad_controller.h"
 #include "ads/mediation/orv_ad_model.h"
 #include "ads/mediation/orv_ad_view.h"
+#include "ads/mediation/orvane_ad_interface.h"
 #include "ads/zlv_ad_wrapper_view.h"
 #include "offers/orvane/orv_ad_model.h"
 #include "offers/orvane/orv_log.h"
 #include "offers/orvane/orv_model_controller.h"
+#include "offers/orvane/orv_parser.h"
+#include "offers/orvane/orv_records.h"
 #include "offers/orvane/orv_shadow.h"
 #include "offers/orvane/orv_ui_navigation_bar_view.h"
 #include "offers/orvane/orvane_context.h"
+#include "offers/orvane/roz_web_service_fetcher.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/run_loop.h"
@@ -169,6 +173,52 @@ private:
     fnd::PerformHandle pending_;
 };
 
+// The offer network's own web service as the house-ad request reaches it: the service base, fetcher and
+// reply parser of the offer client's context.
+class OrvaneHouseAdService final : public mediation::HouseAdService {
+public:
+    explicit OrvaneHouseAdService(zelvanAppDelegate& delegate) : delegate_(delegate) {}
+    std::string serviceBase() const override {
+        auto offers = delegate_.orvane();
+        return offers ? offers->serviceBase() : std::string();
+    }
+    void fetch(const mediation::HouseAdFetch& request,
+               std::function<void(mediation::HouseAdReply)> completion) override {
+        auto fetcher = orvane::ROZWebServiceFetcher::create();
+        fetcher->setRequestTimeout(request.timeout);
+        fetcher->setBaseURL(request.url);
+        if (!request.parameters.isNull()) {
+            fetcher->setBindings(request.parameters);
+        }
+        fetcher->fetchAsynchronouslyWithCompletionInvocation(
+            [completion = std::move(completion)](const std::shared_ptr<orvane::ROZWebServiceFetcher>& done) {
+                mediation::HouseAdReply reply;
+                reply.error = done->error();
+                reply.statusCode = done->response() ? done->response()->statusCode() : 0;
+                reply.data = done->data();
+                completion(std::move(reply));
+            },
+            request.userAgent);
+    }
+    fnd::Value parseXML(const fnd::Bytes& data) const override {
+        auto offers = delegate_.orvane();
+        auto parser = offers && offers->parser() ? offers->parser() : std::make_shared<orvane::ORVParser>();
+        std::optional<fnd::Error> error;
+        fnd::Value parsed = parser->parseXMLData(data, &error);
+        if (error) {
+            ZLOG(Warn, "mediation: the house-ad reply is not XML: %s", error->localizedDescription());
+        }
+        return parsed;
+    }
+    mediation::HouseAd readHouseAd(const fnd::Value& element) const override {
+        const auto ad = orvane::ORVOrvaneAd::initWithInfo(element);
+        return mediation::HouseAd{ad.image, ad.adHTML, ad.clickURL, ad.openInSafari};
+    }
+
+private:
+    zelvanAppDelegate& delegate_;
+};
+
 // The offer client's look as the mediation's ad views use it.
 mediation::AdChrome offerChrome() {
     mediation::AdChrome chrome;
@@ -187,8 +237,9 @@ mediation::AdChrome offerChrome() {
 } // namespace
 
 void installMediation(AppRegistry& registry) {
-    registry.mediation.factory = [](zelvanAppDelegate&) {
+    registry.mediation.factory = [](zelvanAppDelegate& delegate) {
         auto context = std::make_shared<mediation::MediationContext>();
+        context->setHouseAdService(std::make_shared<OrvaneHouseAdService>(delegate));
         context->setOfferCore(std::make_shared<OrvaneOfferCore>());
         context->setLogThresholdSource([] { return orvane::ORVLog::logThreshold(); });
         context->setHtmlAdFactory([](const std::string& html, gfx::Size size) -> std::shared_ptr<ui::View> {
