@@ -177,9 +177,10 @@ private:
 // reply parser of the offer client's context.
 class OrvaneHouseAdService final : public mediation::HouseAdService {
 public:
-    explicit OrvaneHouseAdService(zelvanAppDelegate& delegate) : delegate_(delegate) {}
+    explicit OrvaneHouseAdService(std::function<std::shared_ptr<orvane::OrvaneContext>()> offers)
+        : offers_(std::move(offers)) {}
     std::string serviceBase() const override {
-        auto offers = delegate_.orvane();
+        auto offers = offers_ ? offers_() : nullptr;
         return offers ? offers->serviceBase() : std::string();
     }
     void fetch(const mediation::HouseAdFetch& request,
@@ -201,7 +202,7 @@ public:
             request.userAgent);
     }
     fnd::Value parseXML(const fnd::Bytes& data) const override {
-        auto offers = delegate_.orvane();
+        auto offers = offers_ ? offers_() : nullptr;
         auto parser = offers && offers->parser() ? offers->parser() : std::make_shared<orvane::ORVParser>();
         std::optional<fnd::Error> error;
         fnd::Value parsed = parser->parseXMLData(data, &error);
@@ -216,7 +217,7 @@ public:
     }
 
 private:
-    zelvanAppDelegate& delegate_;
+    std::function<std::shared_ptr<orvane::OrvaneContext>()> offers_;
 };
 
 // The offer client's look as the mediation's ad views use it.
@@ -239,7 +240,7 @@ mediation::AdChrome offerChrome() {
 void installMediation(AppRegistry& registry) {
     registry.mediation.factory = [](zelvanAppDelegate& delegate) {
         auto context = std::make_shared<mediation::MediationContext>();
-        context->setHouseAdService(std::make_shared<OrvaneHouseAdService>(delegate));
+        context->setHouseAdService(makeHouseAdService([&delegate] { return delegate.orvane(); }));
         context->setOfferCore(std::make_shared<OrvaneOfferCore>());
         context->setLogThresholdSource([] { return orvane::ORVLog::logThreshold(); });
         context->setHtmlAdFactory([](const std::string& html, gfx::Size size) -> std::shared_ptr<ui::View> {
@@ -312,6 +313,11 @@ std::shared_ptr<AdSource> bannerSourceFor(zelvanAppDelegate& delegate, std::stri
         });
     }
     return nullptr;
+}
+
+std::shared_ptr<mediation::HouseAdService> makeHouseAdService(
+    std::function<std::shared_ptr<orvane::OrvaneContext>()> offers) {
+    return std::make_shared<OrvaneHouseAdService>(std::move(offers));
 }
 
 std::vector<std::string> mediationReport(zelvanAppDelegate& delegate) {
