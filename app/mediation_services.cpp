@@ -9,6 +9,7 @@
 #include "ads/adwick/adwick_ad_source.h"
 #include "ads/adwick/adwick_context.h"
 #include "ads/mediation/itd_advertisement.h"
+#include "ads/mediation/itd_orvane_advertisement.h"
 #include "ads/mediation/mediation_ad_source.h"
 #include "ads/mediation/mediation_context.h"
 #include "ads/mediation/orv_ad_controller.h"
@@ -22,7 +23,9 @@
 #include "offers/orvane/orv_parser.h"
 #include "offers/orvane/orv_records.h"
 #include "offers/orvane/orv_shadow.h"
+#include "offers/orvane/orv_ui_html_ad_banner.h"
 #include "offers/orvane/orv_ui_navigation_bar_view.h"
+#include "offers/orvane/orvane_connect.h"
 #include "offers/orvane/orvane_context.h"
 #include "offers/orvane/roz_web_service_fetcher.h"
 #include "platform/foundation/format.h"
@@ -226,12 +229,20 @@ mediation::AdChrome offerChrome() {
     if (auto shadow = orvane::ORVShadow::sharedInstance()) {
         chrome.adsBackground = shadow->adsBackGroundColor();
     }
-    chrome.headerBar = [](const std::string& title, const std::string& backTitle, std::function<void()> back) {
-        auto bar = orvane::ORVUINavigationBarView::initWithTitle(title, 0);
+    chrome.headerBar = [](const std::string& title, const std::string& backTitle, std::function<void()> back,
+                          bool basic) {
+        auto bar = basic ? orvane::ORVUINavigationBarView::initBasicWithTitle(title, 0)
+                         : orvane::ORVUINavigationBarView::initWithTitle(title, 0);
         bar->setNavBarLeftBtnWithTitle(backTitle);
         bar->addLeftButtonTarget(bar, std::move(back), ui::ControlEvents::TouchUpInside);
         return std::shared_ptr<ui::View>(bar);
     };
+    chrome.htmlBanner = [](gfx::Rect frame, const std::string& html) -> std::shared_ptr<ui::View> {
+        return orvane::ORVUIHtmlAdBanner::initWithFrame(frame, html);
+    };
+    chrome.applicationSuperView = [] { return orvane::OrvaneConnect::getApplicationSuperView(); };
+    chrome.applicationAngle = [] { return orvane::OrvaneConnect::getApplicationAngel(); };
+    chrome.orientationEnabled = [] { return orvane::OrvaneConnect::didApplicationEnabledOrientation(); };
     return chrome;
 }
 
@@ -247,6 +258,11 @@ void installMediation(AppRegistry& registry) {
             auto ad = mediation::ITDHTMLAdvertisement::initWithHTML(html, size, offerChrome());
             ad->load();
             return ad;
+        });
+        context->setHouseAdFactory([](const mediation::HouseAd& ad) -> std::shared_ptr<ui::View> {
+            auto banner = mediation::ITDOrvaneAdvertisement::init(ad, offerChrome());
+            banner->load();
+            return banner;
         });
         return context;
     };

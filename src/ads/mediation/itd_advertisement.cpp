@@ -77,11 +77,14 @@ void ITDHTMLAdvertisement::ShowAdDetailedWebView(const std::string& url) {
     page->addSubview(web);
     if (chrome_.headerBar) {
         std::weak_ptr<ITDHTMLAdvertisement> weak = keepAlive_;
-        page->addSubview(chrome_.headerBar("Kavlo", " Back ", [weak] {
-            if (auto ad = weak.lock()) {
-                ad->backtoGameAction();
-            }
-        }));
+        page->addSubview(chrome_.headerBar(
+            "Kavlo", " Back ",
+            [weak] {
+                if (auto ad = weak.lock()) {
+                    ad->backtoGameAction();
+                }
+            },
+            false));
     }
     KavloView_ = page;
     windows.front()->addSubview(page);

@@ -19,11 +19,19 @@ namespace zelvan::mediation {
 struct AdChrome {
     // The offer client's ad background colour (none: clear).
     std::optional<gfx::Color> adsBackground;
-    // Makes the header bar of a full-screen page at y 0: title, left button title, its action. Empty: the
-    // page has no header.
+    // Makes the header bar of a full-screen page at y 0: title, left button title, its action, and whether
+    // it is the basic bar fixed at 320 wide. Empty: the page has no header.
     std::function<std::shared_ptr<ui::View>(const std::string& title, const std::string& backTitle,
-                                            std::function<void()> back)>
+                                            std::function<void()> back, bool basic)>
         headerBar;
+    // Makes the offer client's HTML banner of `frame` showing `html` (only link taps leave it). Empty: a
+    // plain web view.
+    std::function<std::shared_ptr<ui::View>(gfx::Rect frame, const std::string& html)> htmlBanner;
+    // The view full-screen pages are added to (empty or null: the first window).
+    std::function<std::shared_ptr<ui::View>()> applicationSuperView;
+    // The application's interface angle (0, 90, 180, 270) and whether it turns with the device.
+    std::function<int()> applicationAngle;
+    std::function<bool()> orientationEnabled;
 };
 
 class ITDAdvertisement : public ui::View {

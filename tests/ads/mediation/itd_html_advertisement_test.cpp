@@ -86,7 +86,8 @@ TEST_F(HtmlAdTest, DetailPageOpensOverTheFirstWindowAndBackClosesIt) {
     int backs = 0;
     AdChrome chrome;
     std::function<void()> back;
-    chrome.headerBar = [&](const std::string& title, const std::string& backTitle, std::function<void()> action) {
+    chrome.headerBar = [&](const std::string& title, const std::string& backTitle, std::function<void()> action,
+                           bool) {
         EXPECT_EQ(title, "Kavlo");
         EXPECT_EQ(backTitle, " Back ");
         back = std::move(action);
