@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "ads/mediation/med_log.h"
-#include "core/data_helpers.h"
+#include "ads/mediation/orvane_ad_interface.h"
 #include "platform/graphics/image.h"
 #include "platform/ui/application.h"
 #include "platform/ui/button.h"
@@ -54,7 +54,7 @@ void ITDOrvaneAdvertisement::load() {
     }
     html_ = false;
     // A picture that does not decode leaves the banner empty; it still counts as the ad shown.
-    auto picture = gfx::Image::imageWithData(base64DecodeLenient(orvaneAd_.image));
+    auto picture = gfx::Image::imageWithData(OrvaneAdInterface::dataWithBase64EncodedString(orvaneAd_.image));
     if (!picture) {
         MED_LOG(3, "House ad: the picture does not decode");
         return;

@@ -5,6 +5,7 @@
 
 #include "ads/mediation/med_log.h"
 #include "ads/mediation/orv_ad_controller.h"
+#include "core/data_helpers.h"
 #include "platform/device/device.h"
 #include "platform/foundation/array.h"
 #include "platform/foundation/dictionary.h"
@@ -30,6 +31,14 @@ fnd::Value elementOf(const fnd::Value& parent, std::string_view key) {
 }
 
 } // namespace
+
+fnd::Bytes OrvaneAdInterface::dataWithBase64EncodedString(const std::optional<std::string>& text) {
+    return initWithBase64EncodedString(text);
+}
+
+fnd::Bytes OrvaneAdInterface::initWithBase64EncodedString(const std::optional<std::string>& text) {
+    return text ? base64DecodeLenient(*text) : fnd::Bytes();
+}
 
 std::shared_ptr<OrvaneAdInterface> OrvaneAdInterface::sharedInstance() {
     auto shared = context();

@@ -57,6 +57,11 @@ public:
 
     explicit OrvaneAdInterface(std::weak_ptr<MediationContext> context) : context_(std::move(context)) {}
 
+    // The bytes of the offer network's loosely written Base64 text (characters outside the alphabet skipped,
+    // the first "=" ends it, a partial group without "=" dropped; none for an absent text).
+    static fnd::Bytes dataWithBase64EncodedString(const std::optional<std::string>& text);
+    static fnd::Bytes initWithBase64EncodedString(const std::optional<std::string>& text);
+
     // The context's instance; null without a context.
     static std::shared_ptr<OrvaneAdInterface> sharedInstance();
 
