@@ -100,28 +100,35 @@ void OrvaneAdInterface::fetchOrvaneAd(const std::shared_ptr<ORVAdController>& co
 
 void OrvaneAdInterface::orvaneRequestDidReceiveData(const HouseAdReply& reply, ORVAdController& controller,
                                                     AttemptToken token) {
+    if (auto ad = houseAdFromReply(reply)) {
+        controller.orvaneAdReady(token, *ad);
+    } else {
+        controller.loadNextAdInLine(token);
+    }
+}
+
+std::optional<HouseAd> OrvaneAdInterface::houseAdFromReply(const HouseAdReply& reply) const {
     auto parsed = parseReturnObject(reply);
     if (!parsed) {
         MED_LOG_FAILURE(3, "No data received while attempting to fetch the data from the server");
-        controller.loadNextAdInLine(token);
-        return;
+        return std::nullopt;
     }
+    // The parser gives an array for a repeated element and text for a text-only one: only an element's
+    // dictionary (the first of a repeat) is read.
     const fnd::Value root = elementOf(*parsed, "OrvaneConnectReturnObject");
     MED_LOG_FAILURE(4, "Response =%@", root.description());
     auto rootDict = root.asDictionary();
     if (rootDict && rootDict->containsKey("ErrorMessage")) {
         MED_LOG_FAILURE(3, "Error returned from server");
-        controller.loadNextAdInLine(token);
-        return;
+        return std::nullopt;
     }
     auto house = service();
     HouseAd ad = house ? house->readHouseAd(elementOf(root, "OrvaneAdObject")) : HouseAd();
-    if (!ad.image.empty() || !ad.adHTML.empty()) {
-        controller.orvaneAdReady(token, ad);
-        return;
+    if (ad.image.empty() && ad.adHTML.empty()) {
+        MED_LOG_FAILURE(4, "No Data found ");
+        return std::nullopt;
     }
-    MED_LOG_FAILURE(4, "No Data found ");
-    controller.loadNextAdInLine(token);
+    return ad;
 }
 
 std::optional<fnd::Value> OrvaneAdInterface::parseReturnObject(const HouseAdReply& reply) const {

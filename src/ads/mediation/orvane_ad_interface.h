@@ -76,6 +76,8 @@ public:
                        const fnd::Value& bindings);
     // The request's end: reports the ad or moves the rotation on.
     void orvaneRequestDidReceiveData(const HouseAdReply& reply, ORVAdController& controller, AttemptToken token);
+    // The house ad of a reply (one with a picture or HTML), or nullopt (logged) when the reply is no ad.
+    std::optional<HouseAd> houseAdFromReply(const HouseAdReply& reply) const;
     // The parsed reply, or nullopt (logged) for a transport error, a status other than 200 or no body.
     std::optional<fnd::Value> parseReturnObject(const HouseAdReply& reply) const;
 
