@@ -9,6 +9,8 @@
 
 #include "app/mediation_services.h"
 #include "offers/orvane/orvane_context.h"
+#include "platform/foundation/digest.h"
+#include "tools/devserver/dev_ads_server.h"
 #include "tests/ads/mediation/mediation_test_support.h"
 
 namespace zelvan::mediation::testing {
@@ -144,6 +146,42 @@ TEST_F(HouseAdRequest, QueryRepliesAndFailures) {
     const std::string last = server.target();
     EXPECT_TRUE(attempt("html"));
     EXPECT_EQ(server.target(), last);
+}
+
+// The dev server's fake offer service: every campaign it knows ends as its name says.
+struct SignedCore : FakeCore {
+    fnd::Value genericParameters() const override {
+        const std::string key = fnd::md5Hex(std::string("app") + "dev" + "1.0" + "5" +
+                                            devserver::DevOrvaneService::kAppSecret);
+        return fnd::Value::dictionary({{"AppID", fnd::Value("app")},
+                                       {"DeviceID", fnd::Value("dev")},
+                                       {"SDKVersion", fnd::Value("1.0")},
+                                       {"Timestamp", fnd::Value("5")},
+                                       {"ConnectKey", fnd::Value(key)}});
+    }
+};
+
+TEST_F(HouseAdRequest, DevServerCampaigns) {
+    devserver::DevAdsServer ads;
+    devserver::addOrvaneRoutes(ads, std::make_shared<devserver::DevOrvaneService>());
+    ASSERT_TRUE(ads.start());
+    auto signed_ = std::make_shared<SignedCore>();
+    context->setOfferCore(signed_);
+    core = signed_;
+    offers = std::make_shared<orvane::OrvaneContext>(ads.baseURL(), "");
+    EXPECT_FALSE(attempt("picture"));
+    EXPECT_FALSE(shown.back().image.empty());
+    EXPECT_FALSE(attempt("both"));
+    EXPECT_FALSE(shown.back().adHTML.empty());
+    EXPECT_FALSE(attempt("c-1"));
+    EXPECT_TRUE(shown.back().image.empty());
+    EXPECT_EQ(shown.back().clickURL, "http://127.0.0.1/house");
+    for (const char* failing : {"ErrorMessage", "empty", "204", "500", "notxml"}) {
+        EXPECT_TRUE(attempt(failing)) << failing;
+    }
+    EXPECT_EQ(shown.size(), 3u);
+    offers.reset();
+    ads.stop();
 }
 
 } // namespace
