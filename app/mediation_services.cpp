@@ -331,8 +331,8 @@ std::shared_ptr<AdSource> bannerSourceFor(zelvanAppDelegate& delegate, std::stri
     return nullptr;
 }
 
-std::shared_ptr<mediation::HouseAdService> makeHouseAdService(
-    std::function<std::shared_ptr<orvane::OrvaneContext>()> offers) {
+std::shared_ptr<mediation::HouseAdService>
+makeHouseAdService(std::function<std::shared_ptr<orvane::OrvaneContext>()> offers) {
     return std::make_shared<OrvaneHouseAdService>(std::move(offers));
 }
 

@@ -34,8 +34,8 @@ std::shared_ptr<AdSource> bannerSourceFor(zelvanAppDelegate& delegate, std::stri
 
 // The house-ad service over the offer client's context that `offers` returns when asked (null: no service
 // base): its service base, fetcher and reply parser.
-std::shared_ptr<mediation::HouseAdService> makeHouseAdService(
-    std::function<std::shared_ptr<orvane::OrvaneContext>()> offers);
+std::shared_ptr<mediation::HouseAdService>
+makeHouseAdService(std::function<std::shared_ptr<orvane::OrvaneContext>()> offers);
 
 // The impressions the mediation reported to the offer network, one line each, for the demo's summary.
 std::vector<std::string> mediationReport(zelvanAppDelegate& delegate);

@@ -70,8 +70,8 @@ void houseAdReply(const DevAdsRequest& request, DevAdsResponse& response) {
     if (campaign == "picture") {
         response.body = envelope("<OrvaneAdObject>" + picture + click + "</OrvaneAdObject>");
     } else if (campaign == "both") {
-        response.body = envelope("<OrvaneAdObject>" + picture + "<AdHTML>" + html + "</AdHTML>" + click +
-                                 "</OrvaneAdObject>");
+        response.body =
+            envelope("<OrvaneAdObject>" + picture + "<AdHTML>" + html + "</AdHTML>" + click + "</OrvaneAdObject>");
     } else if (campaign == "ErrorMessage") {
         response.body = envelope("<ErrorMessage>No house ad</ErrorMessage>");
     } else if (campaign == "empty") {
@@ -84,8 +84,8 @@ void houseAdReply(const DevAdsRequest& request, DevAdsResponse& response) {
     } else if (campaign == "notxml") {
         response.body = "<OrvaneConnectReturnObject><OrvaneAdObject>\x01 not xml";
     } else {
-        response.body = envelope("<OrvaneAdObject><Image></Image><AdHTML>" + html + "</AdHTML>" + click +
-                                 "</OrvaneAdObject>");
+        response.body =
+            envelope("<OrvaneAdObject><Image></Image><AdHTML>" + html + "</AdHTML>" + click + "</OrvaneAdObject>");
     }
 }
 

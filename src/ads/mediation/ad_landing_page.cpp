@@ -17,8 +17,7 @@ namespace {
 constexpr double kAnimationDelay = 0.2;
 constexpr double kCurlSeconds = 1.0;
 constexpr auto kFlexibleSize = ui::AutoresizingMask::FlexibleWidth | ui::AutoresizingMask::FlexibleHeight;
-constexpr auto kFlexibleMargins = ui::AutoresizingMask::FlexibleLeftMargin |
-                                  ui::AutoresizingMask::FlexibleRightMargin |
+constexpr auto kFlexibleMargins = ui::AutoresizingMask::FlexibleLeftMargin | ui::AutoresizingMask::FlexibleRightMargin |
                                   ui::AutoresizingMask::FlexibleTopMargin | ui::AutoresizingMask::FlexibleBottomMargin;
 
 } // namespace
@@ -187,8 +186,8 @@ void AdLandingPage::webViewDidStartLoad(ui::WebView& /*webView*/) {
         activityIndicator_->removeFromSuperview();
     }
     const gfx::Size size = OrvaneView_->bounds().size;
-    activityIndicator_ = ui::ActivityIndicatorView::initWithActivityIndicatorStyle(
-        ui::ActivityIndicatorViewStyle::WhiteLarge);
+    activityIndicator_ =
+        ui::ActivityIndicatorView::initWithActivityIndicatorStyle(ui::ActivityIndicatorViewStyle::WhiteLarge);
     activityIndicator_->setFrame(gfx::Rect(size.width / 2 - 12, size.height / 2 - 12, 25, 25));
     activityIndicator_->setAutoresizingMask(kFlexibleMargins);
     OrvaneView_->addSubview(activityIndicator_);

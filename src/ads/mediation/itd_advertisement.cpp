@@ -27,8 +27,7 @@ void ITDHTMLAdvertisement::load() {
     linkClicks_ = 0;
     auto container = ui::View::create(frame);
     container->setBackgroundColor(chrome_.adsBackground.value_or(gfx::Color::clear()));
-    auto web = ui::View::create<ui::WebView>(
-        gfx::Rect((320 - adSize_.width) / 2, 0, adSize_.width, adSize_.height));
+    auto web = ui::View::create<ui::WebView>(gfx::Rect((320 - adSize_.width) / 2, 0, adSize_.width, adSize_.height));
     web->setDelegate(self<ITDHTMLAdvertisement>());
     web->loadHTMLString(adHtmlStr_);
     container->addSubview(web);

@@ -81,8 +81,8 @@ public:
     const std::shared_ptr<ui::View>& KavloView() const { return KavloView_; }
 
 private:
-    int loadCount_ = 0;      // navigations the web view asked to start
-    int linkClicks_ = 0;     // of them, the user's link taps
+    int loadCount_ = 0;  // navigations the web view asked to start
+    int linkClicks_ = 0; // of them, the user's link taps
     std::string adHtmlStr_;
     gfx::Size adSize_;
     AdChrome chrome_;

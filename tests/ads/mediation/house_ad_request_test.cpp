@@ -10,8 +10,8 @@
 #include "app/mediation_services.h"
 #include "offers/orvane/orvane_context.h"
 #include "platform/foundation/digest.h"
-#include "tools/devserver/dev_ads_server.h"
 #include "tests/ads/mediation/mediation_test_support.h"
+#include "tools/devserver/dev_ads_server.h"
 
 namespace zelvan::mediation::testing {
 namespace {
@@ -20,7 +20,7 @@ class AdServer {
 public:
     AdServer() {
         http_.Get("/ads/orvane/Service1.asmx/GetOrvaneAd", [this](const httplib::Request& request,
-                                                                 httplib::Response& response) {
+                                                                  httplib::Response& response) {
             std::lock_guard lock(mutex_);
             target_ = request.target;
             userAgent_ = request.get_header_value("User-Agent");
@@ -28,13 +28,17 @@ public:
             const std::string head = "<OrvaneConnectReturnObject>";
             const std::string tail = "</OrvaneConnectReturnObject>";
             if (campaign == "html") {
-                response.set_content(head + "<OrvaneAdObject><Image></Image><AdHTML>&lt;b&gt;hi&lt;/b&gt;</AdHTML>"
-                                            "<ClickURL>http://127.0.0.1:9/x</ClickURL><OpenIn>Safari</OpenIn>"
-                                            "</OrvaneAdObject>" + tail,
+                response.set_content(head +
+                                         "<OrvaneAdObject><Image></Image><AdHTML>&lt;b&gt;hi&lt;/b&gt;</AdHTML>"
+                                         "<ClickURL>http://127.0.0.1:9/x</ClickURL><OpenIn>Safari</OpenIn>"
+                                         "</OrvaneAdObject>" +
+                                         tail,
                                      "text/xml");
             } else if (campaign == "twice") {
-                response.set_content(head + "<OrvaneAdObject><Image>iVBO</Image></OrvaneAdObject>"
-                                            "<OrvaneAdObject><Image>second</Image></OrvaneAdObject>" + tail,
+                response.set_content(head +
+                                         "<OrvaneAdObject><Image>iVBO</Image></OrvaneAdObject>"
+                                         "<OrvaneAdObject><Image>second</Image></OrvaneAdObject>" +
+                                         tail,
                                      "text/xml");
             } else if (campaign == "error") {
                 response.set_content(head + "<ErrorMessage>none</ErrorMessage>" + tail, "text/xml");
@@ -151,8 +155,8 @@ TEST_F(HouseAdRequest, QueryRepliesAndFailures) {
 // The dev server's fake offer service: every campaign it knows ends as its name says.
 struct SignedCore : FakeCore {
     fnd::Value genericParameters() const override {
-        const std::string key = fnd::md5Hex(std::string("app") + "dev" + "1.0" + "5" +
-                                            devserver::DevOrvaneService::kAppSecret);
+        const std::string key =
+            fnd::md5Hex(std::string("app") + "dev" + "1.0" + "5" + devserver::DevOrvaneService::kAppSecret);
         return fnd::Value::dictionary({{"AppID", fnd::Value("app")},
                                        {"DeviceID", fnd::Value("dev")},
                                        {"SDKVersion", fnd::Value("1.0")},

@@ -49,9 +49,9 @@ TEST_F(HtmlAdTest, OnlyTheFirstLinkTapLeavesTheApplication) {
 
     // A redirect and a frame of the ad before any tap stay inside and open nothing.
     const std::string landing = "http://127.0.0.1:9/landing";
-    auto ad = ITDHTMLAdvertisement::initWithHTML(
-        "<html><body><a href=\"" + landing + "\">Play</a><iframe src=\"about:blank\"></iframe></body></html>",
-        gfx::Size(320, 50));
+    auto ad = ITDHTMLAdvertisement::initWithHTML("<html><body><a href=\"" + landing +
+                                                     "\">Play</a><iframe src=\"about:blank\"></iframe></body></html>",
+                                                 gfx::Size(320, 50));
     ad->load();
     window_->addSubview(ad);
     auto web = webViewOf(*ad);
@@ -86,8 +86,7 @@ TEST_F(HtmlAdTest, DetailPageOpensOverTheFirstWindowAndBackClosesIt) {
     int backs = 0;
     AdChrome chrome;
     std::function<void()> back;
-    chrome.headerBar = [&](const std::string& title, const std::string& backTitle, std::function<void()> action,
-                           bool) {
+    chrome.headerBar = [&](const std::string& title, const std::string& backTitle, std::function<void()> action, bool) {
         EXPECT_EQ(title, "Kavlo");
         EXPECT_EQ(backTitle, " Back ");
         back = std::move(action);
