@@ -39,7 +39,7 @@ std::string goodReply(const std::string& method, const DevAdsRequest& request) {
         return envelope("<AdOrderData><RotationTime>30</RotationTime><RotationDirection>0</RotationDirection>"
                         "<LastNetwork>5</LastNetwork><HasLocation>0</HasLocation></AdOrderData><AdNetworkArray>"
                         "<AdNetworkClass><AdLibraryName>orvaneads</AdLibraryName><AdCampaignID>c-1</AdCampaignID>"
-                        "<MaxTimesToShowAdOnDevice>-1</MaxTimesToShowAdOnDevice><EventInterval1>2</EventInterval1>"
+                        "<MaxTimesToShowAdOnDevice>-1</MaxTimesToShowAdOnDevice><EventInterval1>1</EventInterval1>"
                         "<EventInterval2></EventInterval2><AdFormat>0</AdFormat></AdNetworkClass>"
                         "<AdNetworkClass><AdLibraryName>custom_ad</AdLibraryName><AdCampaignID>c-2</AdCampaignID>"
                         "<AdShownURL>http://127.0.0.1/shown</AdShownURL></AdNetworkClass>"
