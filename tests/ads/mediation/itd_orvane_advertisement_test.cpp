@@ -2,6 +2,8 @@
 // landing page (one at a time, Back once, the curls, Retry, landscape).
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "ads/mediation/itd_orvane_advertisement.h"
 #include "core/data_helpers.h"
 #include "platform/device/device.h"
@@ -12,6 +14,7 @@
 #include "platform/ui/application.h"
 #include "platform/ui/button.h"
 #include "platform/ui/image_view.h"
+#include "platform/ui/snapshot.h"
 #include "platform/ui/testing/alert_driver.h"
 #include "platform/ui/testing/web_view_driver.h"
 #include "platform/ui/window.h"
@@ -93,6 +96,11 @@ TEST_F(HouseBannerTest, ShowsHtmlOrPictureAndOpensTheClickURL) {
     auto noClick = banner(HouseAd{"", "<b>house</b>", "", false});
     EXPECT_EQ(noClick->subviews().at(0)->subviews().size(), 1u); // no overlay without a click URL
 
+    // For a person to look at: the HTML banner, then (below) its landing page.
+    std::error_code ec;
+    std::filesystem::create_directories("screenshots", ec);
+    both->setFrame(gfx::Rect(0, 425, 320, 55));
+    EXPECT_TRUE(ui::Snapshot::saveViewAsPng(*window_, "screenshots/mediation-house-banner.png"));
     auto pictureAd = banner(HouseAd{png, "", "http://127.0.0.1:9/b?x=%41%20", false});
     EXPECT_FALSE(pictureAd->html());
     auto image = std::dynamic_pointer_cast<ui::ImageView>(pictureAd->subviews().at(0));
@@ -110,6 +118,7 @@ TEST_F(HouseBannerTest, ShowsHtmlOrPictureAndOpensTheClickURL) {
     EXPECT_EQ(page->OrvaneWebView()->request()->url().absoluteString(), "http://127.0.0.1:9/b?x=%41%20");
     EXPECT_EQ(page->OrvaneView()->superview(), window_);
     EXPECT_EQ(page->lblTitle()->text(), "Loading...");
+    EXPECT_TRUE(ui::Snapshot::saveViewAsPng(*window_, "screenshots/mediation-house-landing.png"));
 
     auto broken = banner(HouseAd{"not a picture", "", "", false});
     EXPECT_TRUE(broken->subviews().empty()); // still the 320 x 55 banner
