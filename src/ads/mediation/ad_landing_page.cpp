@@ -59,6 +59,9 @@ void AdLandingPage::show(const std::string& url, std::shared_ptr<void> owner) {
     if (headerView_) {
         OrvaneView_->addSubview(headerView_);
     }
+    if (options_.spinnerAtOpen) {
+        startSpinner();
+    }
     objectsFramePerOrientation();
     pending_ = fnd::RunLoop::current().performAfter(kAnimationDelay, [weak] {
         if (auto page = weak.lock()) {
@@ -72,6 +75,7 @@ void AdLandingPage::makeWebView() {
         OrvaneWebView_->setDelegate({});
         OrvaneWebView_->removeFromSuperview();
     }
+    pageLoaded_ = false;
     OrvaneWebView_ = ui::View::create<ui::WebView>(gfx::Rect(0, 46, 320, 434));
     OrvaneWebView_->setDelegate(weak_from_this());
     // The URL is loaded as the server gave it (percent escapes included).
@@ -99,6 +103,22 @@ void AdLandingPage::addLoadingLabel() {
     lblTitle_->setBackgroundColor(gfx::Color::clear());
     lblTitle_->setText("Loading...");
     OrvaneView_->addSubview(lblTitle_);
+    // A page that loaded before the label came (within the 0.2 s before the curl) must not be left
+    // showing "Loading..." for good.
+    if (pageLoaded_) {
+        endLoadingLabel();
+    }
+}
+
+void AdLandingPage::endLoadingLabel() {
+    if (!lblTitle_) {
+        return;
+    }
+    if (options_.removeLabelWhenLoaded) {
+        lblTitle_->removeFromSuperview();
+    } else {
+        lblTitle_->setHidden(true);
+    }
 }
 
 void AdLandingPage::animateView() {
@@ -179,6 +199,12 @@ bool AdLandingPage::webViewShouldStartLoadWithRequest(ui::WebView& /*webView*/, 
 }
 
 void AdLandingPage::webViewDidStartLoad(ui::WebView& /*webView*/) {
+    if (!options_.spinnerAtOpen) {
+        startSpinner();
+    }
+}
+
+void AdLandingPage::startSpinner() {
     if (!OrvaneView_) {
         return;
     }
@@ -195,13 +221,8 @@ void AdLandingPage::webViewDidStartLoad(ui::WebView& /*webView*/) {
 }
 
 void AdLandingPage::webViewDidFinishLoad(ui::WebView& /*webView*/) {
-    if (lblTitle_) {
-        if (options_.removeLabelWhenLoaded) {
-            lblTitle_->removeFromSuperview();
-        } else {
-            lblTitle_->setHidden(true);
-        }
-    }
+    pageLoaded_ = true;
+    endLoadingLabel();
     if (activityIndicator_) {
         activityIndicator_->stopAnimating();
         activityIndicator_->removeFromSuperview();
@@ -221,6 +242,9 @@ void AdLandingPage::alertViewClickedButtonAtIndex(ui::AlertView& alert, int butt
     }
     if (buttonIndex == 1) {
         makeWebView();
+        if (options_.spinnerAtOpen) {
+            startSpinner();
+        }
         addLoadingLabel();
         objectsFramePerOrientation();
     } else {

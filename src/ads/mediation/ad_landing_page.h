@@ -23,6 +23,8 @@ struct LandingOptions {
     std::string title;
     // The "Loading..." label is removed when the page has loaded (false: hidden).
     bool removeLabelWhenLoaded = true;
+    // The spinner starts when the page is built (and rebuilt on Retry); false: when its load starts.
+    bool spinnerAtOpen = false;
 };
 
 class AdLandingPage : public ui::WebViewDelegate,
@@ -61,12 +63,15 @@ private:
     void animateRemoveView();
     void makeWebView();
     void addLoadingLabel();
+    void startSpinner();
+    void endLoadingLabel();
     std::shared_ptr<ui::View> superView() const;
 
     AdChrome chrome_;
     LandingOptions options_;
     bool webViewLoading_ = false;
     bool goodByeOnlyOnce_ = false;
+    bool pageLoaded_ = false; // the current web view finished its page
     std::string savedURL_;
     std::shared_ptr<ui::View> OrvaneView_;
     std::shared_ptr<ui::WebView> OrvaneWebView_;

@@ -83,7 +83,7 @@ void ITDOrvaneAdvertisement::touchesEnded(const ui::TouchSet& touches, const ui:
 
 void ITDOrvaneAdvertisement::ShowAdDetailedWebView(const std::string& url) {
     if (!landing_) {
-        landing_ = std::make_shared<AdLandingPage>(chrome_, LandingOptions{"Orvane", true});
+        landing_ = std::make_shared<AdLandingPage>(chrome_, LandingOptions{"Orvane", true, false});
     }
     landing_->show(url, self<ITDOrvaneAdvertisement>());
 }

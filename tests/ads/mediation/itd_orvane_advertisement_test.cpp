@@ -168,5 +168,23 @@ TEST_F(HouseBannerTest, RetryRebuildsAndLandscapeLayout) {
     EXPECT_FALSE(page->webViewLoading());
 }
 
+TEST_F(HouseBannerTest, PageOptionsForTheTwoStepAdapter) {
+    auto page = std::make_shared<AdLandingPage>(chrome_, LandingOptions{"Ostrom", false, true});
+    page->show("about:blank", nullptr);
+    EXPECT_EQ(titles_, std::vector<std::string>{"Ostrom"});
+    ASSERT_TRUE(page->activityIndicator()); // at once, before any load
+    EXPECT_TRUE(page->activityIndicator()->isAnimating());
+    ASSERT_TRUE(WebViewDriver(page->OrvaneWebView()).finishLoad());
+    advance(0.2); // the page loaded before the label came: it does not stay "Loading..."
+    auto label = page->lblTitle();
+    ASSERT_TRUE(label);
+    EXPECT_TRUE(label->isHidden()); // hidden, not removed
+    EXPECT_EQ(label->superview(), page->OrvaneView());
+    EXPECT_FALSE(page->activityIndicator()->superview());
+    back_();
+    advance(0.2);
+    EXPECT_FALSE(page->OrvaneView());
+}
+
 } // namespace
 } // namespace zelvan::mediation
