@@ -8,17 +8,26 @@
 
 #include "ads/adwick/adwick_ad_source.h"
 #include "ads/adwick/adwick_context.h"
+#include "ads/mediation/itd_advertisement.h"
+#include "ads/mediation/itd_orvane_advertisement.h"
 #include "ads/mediation/mediation_ad_source.h"
 #include "ads/mediation/mediation_context.h"
 #include "ads/mediation/orv_ad_controller.h"
 #include "ads/mediation/orv_ad_model.h"
 #include "ads/mediation/orv_ad_view.h"
+#include "ads/mediation/orvane_ad_interface.h"
 #include "ads/zlv_ad_wrapper_view.h"
 #include "offers/orvane/orv_ad_model.h"
 #include "offers/orvane/orv_log.h"
 #include "offers/orvane/orv_model_controller.h"
+#include "offers/orvane/orv_parser.h"
+#include "offers/orvane/orv_records.h"
 #include "offers/orvane/orv_shadow.h"
+#include "offers/orvane/orv_ui_html_ad_banner.h"
+#include "offers/orvane/orv_ui_navigation_bar_view.h"
+#include "offers/orvane/orvane_connect.h"
 #include "offers/orvane/orvane_context.h"
+#include "offers/orvane/roz_web_service_fetcher.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/run_loop.h"
@@ -167,13 +176,94 @@ private:
     fnd::PerformHandle pending_;
 };
 
+// The offer network's own web service as the house-ad request reaches it: the service base, fetcher and
+// reply parser of the offer client's context.
+class OrvaneHouseAdService final : public mediation::HouseAdService {
+public:
+    explicit OrvaneHouseAdService(std::function<std::shared_ptr<orvane::OrvaneContext>()> offers)
+        : offers_(std::move(offers)) {}
+    std::string serviceBase() const override {
+        auto offers = offers_ ? offers_() : nullptr;
+        return offers ? offers->serviceBase() : std::string();
+    }
+    void fetch(const mediation::HouseAdFetch& request,
+               std::function<void(mediation::HouseAdReply)> completion) override {
+        auto fetcher = orvane::ROZWebServiceFetcher::create();
+        fetcher->setRequestTimeout(request.timeout);
+        fetcher->setBaseURL(request.url);
+        if (!request.parameters.isNull()) {
+            fetcher->setBindings(request.parameters);
+        }
+        fetcher->fetchAsynchronouslyWithCompletionInvocation(
+            [completion = std::move(completion)](const std::shared_ptr<orvane::ROZWebServiceFetcher>& done) {
+                mediation::HouseAdReply reply;
+                reply.error = done->error();
+                reply.statusCode = done->response() ? done->response()->statusCode() : 0;
+                reply.data = done->data();
+                completion(std::move(reply));
+            },
+            request.userAgent);
+    }
+    fnd::Value parseXML(const fnd::Bytes& data) const override {
+        auto offers = offers_ ? offers_() : nullptr;
+        auto parser = offers && offers->parser() ? offers->parser() : std::make_shared<orvane::ORVParser>();
+        std::optional<fnd::Error> error;
+        fnd::Value parsed = parser->parseXMLData(data, &error);
+        if (error) {
+            ZLOG(Warn, "mediation: the house-ad reply is not XML: %s", error->localizedDescription());
+        }
+        return parsed;
+    }
+    mediation::HouseAd readHouseAd(const fnd::Value& element) const override {
+        const auto ad = orvane::ORVOrvaneAd::initWithInfo(element);
+        return mediation::HouseAd{ad.image, ad.adHTML, ad.clickURL, ad.openInSafari};
+    }
+
+private:
+    std::function<std::shared_ptr<orvane::OrvaneContext>()> offers_;
+};
+
+// The offer client's look as the mediation's ad views use it.
+mediation::AdChrome offerChrome() {
+    mediation::AdChrome chrome;
+    if (auto shadow = orvane::ORVShadow::sharedInstance()) {
+        chrome.adsBackground = shadow->adsBackGroundColor();
+    }
+    chrome.headerBar = [](const std::string& title, const std::string& backTitle, std::function<void()> back,
+                          bool basic) {
+        auto bar = basic ? orvane::ORVUINavigationBarView::initBasicWithTitle(title, 0)
+                         : orvane::ORVUINavigationBarView::initWithTitle(title, 0);
+        bar->setNavBarLeftBtnWithTitle(backTitle);
+        bar->addLeftButtonTarget(bar, std::move(back), ui::ControlEvents::TouchUpInside);
+        return std::shared_ptr<ui::View>(bar);
+    };
+    chrome.htmlBanner = [](gfx::Rect frame, const std::string& html) -> std::shared_ptr<ui::View> {
+        return orvane::ORVUIHtmlAdBanner::initWithFrame(frame, html);
+    };
+    chrome.applicationSuperView = [] { return orvane::OrvaneConnect::getApplicationSuperView(); };
+    chrome.applicationAngle = [] { return orvane::OrvaneConnect::getApplicationAngel(); };
+    chrome.orientationEnabled = [] { return orvane::OrvaneConnect::didApplicationEnabledOrientation(); };
+    return chrome;
+}
+
 } // namespace
 
 void installMediation(AppRegistry& registry) {
-    registry.mediation.factory = [](zelvanAppDelegate&) {
+    registry.mediation.factory = [](zelvanAppDelegate& delegate) {
         auto context = std::make_shared<mediation::MediationContext>();
+        context->setHouseAdService(makeHouseAdService([&delegate] { return delegate.orvane(); }));
         context->setOfferCore(std::make_shared<OrvaneOfferCore>());
         context->setLogThresholdSource([] { return orvane::ORVLog::logThreshold(); });
+        context->setHtmlAdFactory([](const std::string& html, gfx::Size size) -> std::shared_ptr<ui::View> {
+            auto ad = mediation::ITDHTMLAdvertisement::initWithHTML(html, size, offerChrome());
+            ad->load();
+            return ad;
+        });
+        context->setHouseAdFactory([](const mediation::HouseAd& ad) -> std::shared_ptr<ui::View> {
+            auto banner = mediation::ITDOrvaneAdvertisement::init(ad, offerChrome());
+            banner->load();
+            return banner;
+        });
         return context;
     };
     // The offer client drives the mediation's controllers.
@@ -239,6 +329,11 @@ std::shared_ptr<AdSource> bannerSourceFor(zelvanAppDelegate& delegate, std::stri
         });
     }
     return nullptr;
+}
+
+std::shared_ptr<mediation::HouseAdService>
+makeHouseAdService(std::function<std::shared_ptr<orvane::OrvaneContext>()> offers) {
+    return std::make_shared<OrvaneHouseAdService>(std::move(offers));
 }
 
 std::vector<std::string> mediationReport(zelvanAppDelegate& delegate) {

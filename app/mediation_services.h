@@ -3,14 +3,20 @@
 // first banner network of the feature list that offers a source fills the shared ad view).
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "ads/ad_source.h"
+#include "ads/mediation/orvane_ad_interface.h"
 #include "core/app_registry.h"
 #include "core/zelvan_app_delegate.h"
+
+namespace zelvan::orvane {
+class OrvaneContext;
+}
 
 namespace zelvan::app {
 
@@ -25,6 +31,11 @@ bool claimBannerSlot(zelvanAppDelegate& delegate, const LoginSession& session, s
 // A fresh banner source of the named network ("adwick" or "orvane"), or null when that network is not
 // set up.
 std::shared_ptr<AdSource> bannerSourceFor(zelvanAppDelegate& delegate, std::string_view network);
+
+// The house-ad service over the offer client's context that `offers` returns when asked (null: no service
+// base): its service base, fetcher and reply parser.
+std::shared_ptr<mediation::HouseAdService>
+makeHouseAdService(std::function<std::shared_ptr<orvane::OrvaneContext>()> offers);
 
 // The impressions the mediation reported to the offer network, one line each, for the demo's summary.
 std::vector<std::string> mediationReport(zelvanAppDelegate& delegate);

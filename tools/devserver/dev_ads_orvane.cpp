@@ -39,7 +39,7 @@ std::string goodReply(const std::string& method, const DevAdsRequest& request) {
         return envelope("<AdOrderData><RotationTime>30</RotationTime><RotationDirection>0</RotationDirection>"
                         "<LastNetwork>5</LastNetwork><HasLocation>0</HasLocation></AdOrderData><AdNetworkArray>"
                         "<AdNetworkClass><AdLibraryName>orvaneads</AdLibraryName><AdCampaignID>c-1</AdCampaignID>"
-                        "<MaxTimesToShowAdOnDevice>-1</MaxTimesToShowAdOnDevice><EventInterval1>2</EventInterval1>"
+                        "<MaxTimesToShowAdOnDevice>-1</MaxTimesToShowAdOnDevice><EventInterval1>1</EventInterval1>"
                         "<EventInterval2></EventInterval2><AdFormat>0</AdFormat></AdNetworkClass>"
                         "<AdNetworkClass><AdLibraryName>custom_ad</AdLibraryName><AdCampaignID>c-2</AdCampaignID>"
                         "<AdShownURL>http://127.0.0.1/shown</AdShownURL></AdNetworkClass>"
@@ -54,6 +54,39 @@ std::string goodReply(const std::string& method, const DevAdsRequest& request) {
         return envelope("<QuoteObject><Text>Play fair.</Text><Author>Demo</Author></QuoteObject>");
     }
     return envelope("<Result>OK</Result>");
+}
+
+// GetOrvaneAd: the house ad chosen by "AdCampaignID" - "picture", "html", "both", "ErrorMessage", "empty"
+// (an ad with neither), "204", "500", "notxml"; any other campaign gets the HTML banner.
+void houseAdReply(const DevAdsRequest& request, DevAdsResponse& response) {
+    const std::string campaign = request.param("AdCampaignID");
+    const std::string html = "&lt;html&gt;&lt;body style=\"margin:0;background:#0E2C4C;color:#F2C14E;"
+                             "font:bold 18px sans-serif;text-align:center\"&gt;&lt;a href=\"http://127.0.0.1/house\" "
+                             "style=\"color:#F2C14E\"&gt;Zelvan house ad: play together today&lt;/a&gt;"
+                             "&lt;/body&gt;&lt;/html&gt;";
+    const std::string picture = "<Image>" + std::string(kPixelPngBase64) + "</Image>";
+    const std::string click = "<ClickURL>http://127.0.0.1/house</ClickURL><OpenIn>InApp</OpenIn>";
+    response.status = 200;
+    if (campaign == "picture") {
+        response.body = envelope("<OrvaneAdObject>" + picture + click + "</OrvaneAdObject>");
+    } else if (campaign == "both") {
+        response.body =
+            envelope("<OrvaneAdObject>" + picture + "<AdHTML>" + html + "</AdHTML>" + click + "</OrvaneAdObject>");
+    } else if (campaign == "ErrorMessage") {
+        response.body = envelope("<ErrorMessage>No house ad</ErrorMessage>");
+    } else if (campaign == "empty") {
+        response.body = envelope("<OrvaneAdObject><Image></Image><AdHTML></AdHTML></OrvaneAdObject>");
+    } else if (campaign == "204") {
+        response.status = 204;
+    } else if (campaign == "500") {
+        response.status = 500;
+        response.body = "server error";
+    } else if (campaign == "notxml") {
+        response.body = "<OrvaneConnectReturnObject><OrvaneAdObject>\x01 not xml";
+    } else {
+        response.body =
+            envelope("<OrvaneAdObject><Image></Image><AdHTML>" + html + "</AdHTML>" + click + "</OrvaneAdObject>");
+    }
 }
 
 bool keyChecks(const DevAdsRequest& request) {
@@ -130,6 +163,11 @@ void addOrvaneRoutes(DevAdsServer& server, std::shared_ptr<DevOrvaneService> ser
             ZLOG(Warn, "devads: orvane %s with a connect key that does not check", method);
             response.status = 200;
             response.body = envelope("<ErrorMessage>Invalid connect key</ErrorMessage>");
+            return true;
+        }
+        if (method == "GetOrvaneAd" && service->mode(method) == OrvaneReplyMode::Good &&
+            service->replyContent(method).empty()) {
+            houseAdReply(request, response);
             return true;
         }
         switch (service->mode(method)) {

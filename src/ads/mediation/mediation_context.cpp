@@ -5,6 +5,7 @@
 #include "ads/mediation/orv_ad_controller.h"
 #include "ads/mediation/orv_ad_view.h"
 #include "ads/mediation/orv_custom_ad_view_controller.h"
+#include "ads/mediation/orvane_ad_interface.h"
 #include "core/app_registry.h"
 #include "core/zelvan_app_delegate.h"
 
@@ -23,6 +24,19 @@ MediationContext::MediationContext() {
         MED_LOG(4, "send the request of CUSTOM ADS");
         return view;
     };
+    // The context owns its starters, so it outlives their calls.
+    starters_["orvaneads"] = [this](ORVAdController& controller,
+                                    AttemptToken token) -> std::shared_ptr<MediationAdapter> {
+        orvaneAdInterface()->fetchOrvaneAd(controller.shared_from_this(), token, controller.orvaneParameters());
+        return nullptr;
+    };
+}
+
+std::shared_ptr<OrvaneAdInterface> MediationContext::orvaneAdInterface() {
+    if (!orvaneAdInterface_) {
+        orvaneAdInterface_ = std::make_shared<OrvaneAdInterface>(weak_from_this());
+    }
+    return orvaneAdInterface_;
 }
 
 std::shared_ptr<ORVAdController> MediationContext::getAdController(int eventId) {

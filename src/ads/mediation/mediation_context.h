@@ -22,6 +22,8 @@ namespace zelvan::mediation {
 
 class ORVAdController;
 class MediationAdapter;
+class HouseAdService;
+class OrvaneAdInterface;
 
 // Names one attempt of a controller; the adapter passes it back with its report.
 using AttemptToken = uint64_t;
@@ -40,7 +42,7 @@ public:
     // Makes the view of a house ad.
     using HouseAdFactory = std::function<std::shared_ptr<ui::View>(const HouseAd& ad)>;
 
-    // Starts with the "custom_ad" starter.
+    // Starts with the "custom_ad" and "orvaneads" (house ads) starters.
     MediationContext();
     MediationContext(const MediationContext&) = delete;
     MediationContext& operator=(const MediationContext&) = delete;
@@ -71,6 +73,12 @@ public:
     const HouseAdFactory& houseAdFactory() const { return houseAdFactory_; }
     void setHouseAdFactory(HouseAdFactory factory) { houseAdFactory_ = std::move(factory); }
 
+    // The offer network's house-ad service (null: no house ads are fetched).
+    std::shared_ptr<HouseAdService> houseAdService() const { return houseAdService_; }
+    void setHouseAdService(std::shared_ptr<HouseAdService> service) { houseAdService_ = std::move(service); }
+    // The house-ad request of this context, made at the first call.
+    std::shared_ptr<OrvaneAdInterface> orvaneAdInterface();
+
     // The offer client (null: no order, no impressions sent).
     std::shared_ptr<OfferCore> offerCore() const { return offerCore_; }
     void setOfferCore(std::shared_ptr<OfferCore> core) { offerCore_ = std::move(core); }
@@ -90,6 +98,8 @@ private:
     std::set<std::string> missing_;
     HtmlAdFactory htmlAdFactory_;
     HouseAdFactory houseAdFactory_;
+    std::shared_ptr<HouseAdService> houseAdService_;
+    std::shared_ptr<OrvaneAdInterface> orvaneAdInterface_;
     std::shared_ptr<OfferCore> offerCore_;
     double watchdogSeconds_ = kDefaultWatchdogSeconds;
     std::function<int()> thresholdSource_;
