@@ -49,6 +49,8 @@ int main(int argc, char** argv) {
     // The software GL renderer rasterises on the calling thread: no worker threads of its own are left
     // running when the leak checker stops the process at exit (its frames are the same either way).
     ::setenv("LP_NUM_THREADS", "0", 0);
+    // Nor a shader disk cache, whose writer thread may still be busy when the leak checker walks the threads.
+    ::setenv("MESA_SHADER_CACHE_DISABLE", "true", 0);
     fnd::initMainThread();
 
     int rc = RUN_ALL_TESTS();
