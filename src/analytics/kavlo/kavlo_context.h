@@ -17,6 +17,8 @@ class Reachability;
 
 namespace zelvan::kavlo {
 
+struct KavloAdShared;
+class KavloBrowserView;
 class KavloController;
 class KavloDatabase;
 class KavloMessenger;
@@ -55,6 +57,11 @@ public:
     std::recursive_mutex& classLock() { return classLock_; }
     // Set once Info.plist was found to name no application id: the client stays off.
     std::atomic<bool> misconfigured{false};
+
+    // Main thread only: the values the ad views share (alive while any ad view is) and the one in-app
+    // browser view (made by the first touch-through).
+    std::weak_ptr<KavloAdShared> adShared;
+    std::shared_ptr<KavloBrowserView> browserView;
 
 private:
     mutable std::mutex mutex_;
