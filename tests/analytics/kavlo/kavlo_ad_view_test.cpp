@@ -136,7 +136,12 @@ TEST_F(KavloAdViewTest, RepliesAndFailureCodes) {
     EXPECT_EQ(heard_->events, std::vector<std::string>{"finish"});
     const std::string page = pageText(*view_);
     EXPECT_NE(page.find("play the new game"), std::string::npos);
-    const auto sent = ads_.requests().back();
+    devserver::DevAdsRequest sent;
+    for (const auto& request : ads_.requests()) {
+        if (request.method == "GET" && request.path == "/kavlo") {
+            sent = request;
+        }
+    }
     EXPECT_EQ(sent.header("Accept-Encoding"), "gzip,deflate");
     EXPECT_EQ(sent.param("s"), "300x50");
 
