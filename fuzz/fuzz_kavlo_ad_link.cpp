@@ -22,8 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (command) {
         const std::string decoded = zelvan::kavlo::MCCreateURLDecodedString(text).value_or(text);
-        if (decoded.size() < command->size() + 8 || decoded.compare(decoded.size() - command->size(),
-                                                                    command->size(), *command) != 0) {
+        if (decoded.size() < command->size() + 8 ||
+            decoded.compare(decoded.size() - command->size(), command->size(), *command) != 0) {
             std::abort();
         }
     }

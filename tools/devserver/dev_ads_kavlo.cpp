@@ -153,7 +153,9 @@ static bool answerKavloAd(const DevAdsRequest& request, DevAdsResponse& response
     response.body = "<html><head><script>function shouldOpen() { return '" +
                     (opens.empty() ? std::string() : "http://" + request.header("Host") + "/kavlo/" + opens) +
                     "'; }</script></head><body style='margin:0;background:#e63946;color:#fff'>"
-                    "<a href='/kavlo/" + link + "' style='color:#fff'><b>Kavlo</b> play the new game today</a>"
+                    "<a href='/kavlo/" +
+                    link +
+                    "' style='color:#fff'><b>Kavlo</b> play the new game today</a>"
                     "</body></html>";
     return true;
 }

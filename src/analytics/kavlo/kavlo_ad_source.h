@@ -11,9 +11,7 @@
 
 namespace zelvan::kavlo {
 
-class KavloAdSource : public AdSource,
-                      public KavloAdViewDelegate,
-                      public std::enable_shared_from_this<KavloAdSource> {
+class KavloAdSource : public AdSource, public KavloAdViewDelegate, public std::enable_shared_from_this<KavloAdSource> {
 public:
     static constexpr double kFreshAfterSeconds = 60;
 

@@ -26,9 +26,9 @@ long gAdViewCount = 0;
 
 const std::map<std::string, std::string>& demographicKeyTable() {
     static const std::map<std::string, std::string> table = {
-        {"dbd", "d"},  {"dec", "e"},   {"den", "r"},   {"dg", "g"},   {"ddg", "dg"},
-        {"dic", "m"},  {"dms", "x"},   {"drl", "j"},   {"dac", "c"},  {"dci", "ci"},
-        {"dco", "co"}, {"ddc", "dc"},  {"dmc", "mc"},  {"dpo", "z"},  {"drg", "re"},
+        {"dbd", "d"},  {"dec", "e"},  {"den", "r"},  {"dg", "g"},  {"ddg", "dg"},
+        {"dic", "m"},  {"dms", "x"},  {"drl", "j"},  {"dac", "c"}, {"dci", "ci"},
+        {"dco", "co"}, {"ddc", "dc"}, {"dmc", "mc"}, {"dpo", "z"}, {"drg", "re"},
     };
     return table;
 }
@@ -363,7 +363,8 @@ bool KavloAdView::webViewShouldStartLoadWithRequest(ui::WebView& /*webView*/, fn
             delegate->adViewDidTouchCustomAdWithString(*this, *command);
         }
         // The touch is counted by the ad server; its reply is of no interest.
-        if (auto fired = fnd::UrlConnection::create(request, std::make_shared<Connection>(std::weak_ptr<KavloAdView>()));
+        if (auto fired =
+                fnd::UrlConnection::create(request, std::make_shared<Connection>(std::weak_ptr<KavloAdView>()));
             !fired) {
             ZLOG(Info, "kavlo: the touched ad link could not be sent: %s", fired.error().localizedDescription());
         }

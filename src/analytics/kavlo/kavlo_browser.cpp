@@ -85,7 +85,8 @@ void KavloBrowserView::initWithFrame(gfx::Rect frame) {
     webView_->setAutoresizingMask(ui::AutoresizingMask::FlexibleWidth | ui::AutoresizingMask::FlexibleHeight);
     webView_->setDelegate(std::static_pointer_cast<ui::WebViewDelegate>(self<KavloBrowserView>()));
 
-    activityIndicator_ = ui::ActivityIndicatorView::initWithActivityIndicatorStyle(ui::ActivityIndicatorViewStyle::White);
+    activityIndicator_ =
+        ui::ActivityIndicatorView::initWithActivityIndicatorStyle(ui::ActivityIndicatorViewStyle::White);
     activityIndicator_->setHidesWhenStopped(true);
 
     auto fixed = [] {
@@ -93,7 +94,9 @@ void KavloBrowserView::initWithFrame(gfx::Rect frame) {
         item->setWidth(20);
         return item;
     };
-    auto flexible = [] { return ui::BarButtonItem::initWithBarButtonSystemItem(ui::BarButtonSystemItem::FlexibleSpace); };
+    auto flexible = [] {
+        return ui::BarButtonItem::initWithBarButtonSystemItem(ui::BarButtonSystemItem::FlexibleSpace);
+    };
     std::weak_ptr<ui::WebView> page = webView_;
     std::weak_ptr<KavloBrowserView> weak = self<KavloBrowserView>();
     auto back = ui::BarButtonItem::initWithTitle("\u25C0", ui::BarButtonItemStyle::Plain, [page](ui::BarButtonItem&) {
@@ -101,16 +104,18 @@ void KavloBrowserView::initWithFrame(gfx::Rect frame) {
             web->goBack();
         }
     });
-    auto forward = ui::BarButtonItem::initWithTitle("\u25B6", ui::BarButtonItemStyle::Plain, [page](ui::BarButtonItem&) {
-        if (auto web = page.lock()) {
-            web->goForward();
-        }
-    });
-    auto stop = ui::BarButtonItem::initWithBarButtonSystemItem(ui::BarButtonSystemItem::Stop, [weak](ui::BarButtonItem&) {
-        if (auto browser = weak.lock()) {
-            browser->close();
-        }
-    });
+    auto forward =
+        ui::BarButtonItem::initWithTitle("\u25B6", ui::BarButtonItemStyle::Plain, [page](ui::BarButtonItem&) {
+            if (auto web = page.lock()) {
+                web->goForward();
+            }
+        });
+    auto stop =
+        ui::BarButtonItem::initWithBarButtonSystemItem(ui::BarButtonSystemItem::Stop, [weak](ui::BarButtonItem&) {
+            if (auto browser = weak.lock()) {
+                browser->close();
+            }
+        });
     toolbar_->setItems({fixed(), back, flexible(), forward, flexible(),
                         ui::BarButtonItem::initWithCustomView(activityIndicator_), flexible(), stop, fixed()});
 
@@ -146,8 +151,8 @@ void KavloBrowserView::openRequest(const fnd::UrlRequest& request) {
         ZLOG(Info, "kavlo: no key window to show the ad browser in");
     }
     ui::View::commitAnimations();
-    fnd::NotificationCenter::defaultCenter().postNotificationName(kKavloBrowserOpen,
-                                                                  fnd::Value(std::static_pointer_cast<ui::View>(self())));
+    fnd::NotificationCenter::defaultCenter().postNotificationName(
+        kKavloBrowserOpen, fnd::Value(std::static_pointer_cast<ui::View>(self())));
     isVisible_ = true;
 }
 

@@ -28,9 +28,7 @@ struct KavloBrowserLinkDecision {
 // the first ten characters goes to the system; anything else loads.
 KavloBrowserLinkDecision kavloBrowserLinkDecision(const std::string& urlText);
 
-class KavloBrowserView : public ui::View,
-                         public ui::WebViewDelegate,
-                         public device::AccelerometerDelegate {
+class KavloBrowserView : public ui::View, public ui::WebViewDelegate, public device::AccelerometerDelegate {
 public:
     static constexpr double kCurlSeconds = 0.75;
     static constexpr double kAccelerometerInterval = 1.0 / 24.0;
