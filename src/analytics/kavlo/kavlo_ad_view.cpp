@@ -222,6 +222,8 @@ void KavloAdView::getAd() {
     const std::string text = adQueryURL();
     stopLoading();
     dropConnection();
+    response_.reset();
+    data_.clear();
     if (text.empty()) {
         ZLOG(Info, "kavlo: no ad server configured; no ad requested");
         fail(0, std::nullopt);
