@@ -5,10 +5,10 @@
 #include <string>
 
 #include "ads/zlv_ad_wrapper_view.h"
-#include "analytics/kavlo/kavlo_ad_source.h"
+#include "app/kavlo_summary.h"
+#include "app/mediation_services.h"
 #include "messaging/lists/im_controller.h"
 #include "messaging/window/im_chat_controller.h"
-#include "platform/foundation/format.h"
 #include "platform/ui/alert_view.h"
 #include "platform/ui/testing/alert_driver.h"
 
@@ -33,12 +33,13 @@ bool runKavloBannerSteps(DemoSession& session) {
     auto im = std::dynamic_pointer_cast<IMController>(delegate->im());
     auto chatWindow = im ? im->chatController() : nullptr;
     auto wrapper = std::dynamic_pointer_cast<ZLVAdWrapperView>(delegate->adView());
-    if (!steps.act("the chat window shows the shared ad view", chatWindow && chatWindow->viewIfLoaded() && wrapper)) {
+    // For this step only: the source the view had comes back afterwards.
+    auto listed = wrapper ? wrapper->adSource() : nullptr;
+    auto source = app::bannerSourceFor(*delegate, "kavlo");
+    if (!steps.act("the shared ad view in the chat takes a Kavlo banner",
+                   chatWindow && chatWindow->viewIfLoaded() && wrapper && source)) {
         return false;
     }
-    // For this step only: the source the view had comes back afterwards.
-    auto listed = wrapper->adSource();
-    auto source = kavlo::KavloAdSource::create();
     wrapper->setAdSource(source);
     chatWindow->viewDidAppear(ui::Animated::No);
     if (!steps.waitFor("the Kavlo banner loads in the chat", [&] {
@@ -48,8 +49,7 @@ bool runKavloBannerSteps(DemoSession& session) {
     }
     steps.pause(0.3);
     session.screens.save(*delegate->window(), "12-kavlo-banner.png");
-    session.kavloAdRequests.push_back(
-        fnd::format("%d ad request(s), last %@", source->requestCount(), source->view()->adQueryURL()));
+    session.kavloAdRequests.push_back(app::kavloBannerReport(*source));
     wrapper->setAdSource(listed);
     return true;
 }
