@@ -5,11 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <set>
+
 #include "analytics/kavlo/kavlo_ad_source.h"
 #include "analytics/kavlo/kavlo_browser.h"
 #include "platform/device/accelerometer.h"
 #include "platform/device/location.h"
 #include "platform/foundation/dictionary.h"
+#include "platform/graphics/graphics_stack.h"
 #include "platform/ui/animation_log.h"
 #include "platform/ui/application.h"
 #include "platform/ui/backends.h"
@@ -50,6 +54,26 @@ std::string pageText(const KavloAdView& view) {
     const auto& tree = view.document().tree();
     const auto bodies = tree->elementsByTagName("body");
     return bodies.empty() ? std::string() : tree->textContent(bodies.front());
+}
+
+// Saves a picture of `view` for a person to look at; the number of different colours it shows.
+size_t savePicture(ui::View& view, const std::string& name) {
+    std::error_code ec;
+    std::filesystem::create_directories("screenshots", ec);
+    view.layoutIfNeeded();
+    gfx::beginImageContext(view.bounds().size);
+    auto context = gfx::getCurrentContext();
+    view.renderInContext(*context);
+    EXPECT_TRUE(gfx::savePng(*context, "screenshots/" + name));
+    std::set<uint32_t> colours;
+    for (int y = 0; y < static_cast<int>(view.bounds().size.height); y += 2) {
+        for (int x = 0; x < static_cast<int>(view.bounds().size.width); x += 2) {
+            const auto p = context->pixelAt(x, y);
+            colours.insert(uint32_t{p.r} << 24 | uint32_t{p.g} << 16 | uint32_t{p.b} << 8 | p.a);
+        }
+    }
+    gfx::endImageContext();
+    return colours.size();
 }
 
 class KavloAdViewTest : public KavloTest {
@@ -144,6 +168,7 @@ TEST_F(KavloAdViewTest, RepliesAndFailureCodes) {
     }
     EXPECT_EQ(sent.header("Accept-Encoding"), "gzip,deflate");
     EXPECT_EQ(sent.param("s"), "300x50");
+    EXPECT_GT(savePicture(*view_, "kavlo-banner.png"), 2u);
 
     view_->setAdCode("251");
     view_->getAd();
@@ -230,6 +255,8 @@ TEST_F(KavloAdViewTest, LinkTouches) {
     EXPECT_TRUE(browser->isVisible());
     ASSERT_TRUE(ui::testing::WebViewDriver(browser->webView()).finishLoad());
     EXPECT_EQ(browser->webView()->document().title(), "Kavlo landing");
+    EXPECT_GT(savePicture(*browser, "kavlo-browser.png"), 2u);
+    EXPECT_EQ(browser->toolbar()->items().size(), 9u);
     EXPECT_NE(pageText(*view_).find("play the new game"), std::string::npos);
     browser->close();
     EXPECT_EQ(heard_->events.back(), "through");
