@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "analytics/kavlo/kavlo_browser.h"
 #include "platform/foundation/log.h"
@@ -16,8 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)quiet;
     using zelvan::kavlo::KavloBrowserLinkDecision;
     const std::string text(reinterpret_cast<const char*>(data), size);
-    const auto decision = zelvan::kavlo::kavloBrowserLinkDecision(text);
-    const auto again = zelvan::kavlo::kavloBrowserLinkDecision(text);
+    static const std::vector<std::string> hosts = {"apps.store.test", "maps.test", "video.test"};
+    const auto decision = zelvan::kavlo::kavloBrowserLinkDecision(text, hosts);
+    const auto again = zelvan::kavlo::kavloBrowserLinkDecision(text, hosts);
     if (decision.action != again.action || decision.url != again.url) {
         std::abort();
     }

@@ -2,8 +2,6 @@
 // accelerometer protocol and the link filter that sends system links away.
 #include "analytics/kavlo/kavlo_browser.h"
 
-#include <array>
-
 #include "analytics/kavlo/kavlo_context.h"
 #include "platform/foundation/cookie_storage.h"
 #include "platform/foundation/format.h"
@@ -17,8 +15,6 @@ namespace zelvan::kavlo {
 
 namespace {
 
-// The hosts of the app store, the maps and the video site: their links belong to the system.
-constexpr std::array<const char*, 3> kSystemHosts = {"apps.store.test", "maps.test", "video.test"};
 constexpr size_t kSystemLinkWindow = 10;
 
 std::string lowercase(std::string text) {
@@ -38,12 +34,13 @@ bool startsEarly(const std::string& text, const std::string& needle) {
 
 } // namespace
 
-KavloBrowserLinkDecision kavloBrowserLinkDecision(const std::string& urlText) {
+KavloBrowserLinkDecision kavloBrowserLinkDecision(const std::string& urlText,
+                                                  const std::vector<std::string>& systemHosts) {
     const std::string lower = lowercase(urlText);
     if (lower.rfind("video://", 0) == 0) {
         return {KavloBrowserLinkDecision::Action::LoadInstead, "http://" + urlText.substr(8)};
     }
-    for (const char* host : kSystemHosts) {
+    for (const auto& host : systemHosts) {
         if (startsEarly(urlText, host)) {
             return {KavloBrowserLinkDecision::Action::OpenInSystem, urlText};
         }
@@ -209,7 +206,9 @@ void KavloBrowserView::accelerometerDidAccelerate(device::Accelerometer& /*accel
 
 bool KavloBrowserView::webViewShouldStartLoadWithRequest(ui::WebView& webView, fnd::UrlRequest& request,
                                                          ui::NavigationType /*type*/) {
-    const auto decision = kavloBrowserLinkDecision(request.url().absoluteString());
+    auto ctx = context();
+    const auto decision = kavloBrowserLinkDecision(request.url().absoluteString(),
+                                                   ctx ? ctx->browserSystemHosts : std::vector<std::string>{});
     switch (decision.action) {
     case KavloBrowserLinkDecision::Action::Load:
         return true;

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/device/accelerometer.h"
 #include "platform/foundation/url_request.h"
@@ -24,9 +25,10 @@ struct KavloBrowserLinkDecision {
     enum class Action { Load, LoadInstead, OpenInSystem } action = Action::Load;
     std::string url; // the URL to load instead, or to hand to the system
 };
-// "video://" at position 0 (any case) loads as "http://"; a system host or "mailto:" starting at one of
-// the first ten characters goes to the system; anything else loads.
-KavloBrowserLinkDecision kavloBrowserLinkDecision(const std::string& urlText);
+// "video://" at position 0 (any case) loads as "http://"; one of `systemHosts` or "mailto:" starting at one
+// of the first ten characters goes to the system; anything else loads.
+KavloBrowserLinkDecision kavloBrowserLinkDecision(const std::string& urlText,
+                                                  const std::vector<std::string>& systemHosts);
 
 class KavloBrowserView : public ui::View, public ui::WebViewDelegate, public device::AccelerometerDelegate {
 public:

@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "analytics/kavlo/kavlo_json.h"
 
@@ -62,6 +63,8 @@ public:
     // browser view (made by the first touch-through).
     std::weak_ptr<KavloAdShared> adShared;
     std::shared_ptr<KavloBrowserView> browserView;
+    // The app store, maps and video site hosts whose links the in-app browser hands to the system.
+    const std::vector<std::string> browserSystemHosts{"apps.store.test", "maps.test", "video.test"};
 
 private:
     mutable std::mutex mutex_;

@@ -341,12 +341,13 @@ TEST_F(KavloAdViewTest, BrowserOpenCloseAndAccelerometer) {
     EXPECT_EQ(curls, (std::vector<std::string>{"curlDown", "curlUp"}));
 
     using Action = KavloBrowserLinkDecision::Action;
-    EXPECT_EQ(kavloBrowserLinkDecision("mailto:a@b.test").action, Action::OpenInSystem);
-    EXPECT_EQ(kavloBrowserLinkDecision("123456789maps.test/x").action, Action::OpenInSystem);
-    EXPECT_EQ(kavloBrowserLinkDecision("1234567890maps.test/x").action, Action::Load);
-    EXPECT_EQ(kavloBrowserLinkDecision("http://a.test/?u=http://video.test").action, Action::Load);
-    EXPECT_EQ(kavloBrowserLinkDecision("http://apps.store.test/app").action, Action::OpenInSystem);
-    auto video = kavloBrowserLinkDecision("VIDEO://h/p");
+    const auto& hosts = context_->browserSystemHosts;
+    EXPECT_EQ(kavloBrowserLinkDecision("mailto:a@b.test", hosts).action, Action::OpenInSystem);
+    EXPECT_EQ(kavloBrowserLinkDecision("123456789maps.test/x", hosts).action, Action::OpenInSystem);
+    EXPECT_EQ(kavloBrowserLinkDecision("1234567890maps.test/x", hosts).action, Action::Load);
+    EXPECT_EQ(kavloBrowserLinkDecision("http://a.test/?u=http://video.test", hosts).action, Action::Load);
+    EXPECT_EQ(kavloBrowserLinkDecision("http://apps.store.test/app", hosts).action, Action::OpenInSystem);
+    auto video = kavloBrowserLinkDecision("VIDEO://h/p", hosts);
     EXPECT_EQ(video.action, Action::LoadInstead);
     EXPECT_EQ(video.url, "http://h/p");
 }
