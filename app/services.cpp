@@ -13,6 +13,7 @@
 
 #include "ads/adwick/adwick_ad_source.h"
 #include "ads/adwick/adwick_context.h"
+#include "ads/marlin/marlin_entry_points.h"
 #include "ads/selvo/selvo_context.h"
 #include "ads/zlv_ad_wrapper_view.h"
 #include "analytics/kavlo/kavlo_context.h"
@@ -175,6 +176,11 @@ AppRegistry makeRegistry() {
     registry.tallio.factory = [](zelvanAppDelegate& delegate) {
         return std::make_shared<tallio::TallioContext>(delegate.config().adsBase,
                                                        std::make_shared<tallio::UrlReportSender>());
+    };
+    // The Marlin interstitial client: its ad bridge server and page hosts under the --ads-base URL.
+    registry.marlin.factory = [](zelvanAppDelegate& delegate) {
+        return std::make_shared<marlin::MarlinEntryPoints>(delegate.config().adsBase,
+                                                           delegate.service(&AppRegistry::reachability));
     };
     // The shared ad view: the wrapper over an Adwick banner (none asked for without an ads base).
     registry.adView.factory = [](zelvanAppDelegate& delegate) -> std::shared_ptr<AdViewService> {

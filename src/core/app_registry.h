@@ -42,6 +42,9 @@ class TallioContext;
 namespace mediation {
 class MediationContext;
 }
+namespace marlin {
+class MarlinEntryPoints;
+}
 
 // One shared object: made by its factory, which is handed the delegate, the first time it is asked
 // for, then kept. A slot without a factory gives null.
@@ -90,6 +93,8 @@ struct AppRegistry {
     ServiceSlot<tallio::TallioContext> tallio;
     // The banner mediation's shared context (its controller registry, network starters and settings).
     ServiceSlot<mediation::MediationContext> mediation;
+    // The Marlin interstitial client's process-wide state (its entry points' values, controller, addresses).
+    ServiceSlot<marlin::MarlinEntryPoints> marlin;
 
     // --- Strategies ---
     // Where the photo viewer gets its pictures (the web resource cache).

@@ -211,6 +211,10 @@ std::shared_ptr<tallio::TallioContext> zelvanAppDelegate::tallio() {
     return service(&AppRegistry::tallio);
 }
 
+std::shared_ptr<marlin::MarlinEntryPoints> zelvanAppDelegate::marlin() {
+    return service(&AppRegistry::marlin);
+}
+
 std::shared_ptr<kavlo::KavloContext> zelvanAppDelegate::kavlo() {
     return service(&AppRegistry::kavlo);
 }

@@ -125,6 +125,8 @@ public:
     std::shared_ptr<kavlo::KavloContext> kavlo();
     // The Tallio analytics client's context; null when the registry has none.
     std::shared_ptr<tallio::TallioContext> tallio();
+    // The Marlin interstitial client's context; null when the registry has none.
+    std::shared_ptr<marlin::MarlinEntryPoints> marlin();
     const std::shared_ptr<ZelvanStyle>& style() const;
 
     // --- Strategies and bridge targets of the registry (any thread) ---

@@ -16,16 +16,19 @@
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/run_loop.h"
+#include "platform/foundation/testing/fake_reachability.h"
 #include "platform/foundation/thread.h"
 #include "tools/demo/demo_adwick_steps.h"
 #include "tools/demo/demo_game_steps.h"
 #include "tools/demo/demo_kavlo_steps.h"
+#include "tools/demo/demo_marlin_steps.h"
 #include "tools/demo/demo_mediation_steps.h"
 #include "tools/demo/demo_messenger_steps.h"
 #include "tools/demo/demo_offer_wall_steps.h"
 #include "tools/demo/demo_selvo_steps.h"
 #include "tools/demo/demo_session.h"
 #include "tools/demo/demo_summary.h"
+#include "tools/demo/demo_tallio_steps.h"
 
 namespace {
 
@@ -89,6 +92,8 @@ int main(int argc, char** argv) {
         setenv("ZELVAN_HOME", options.home->c_str(), 1);
     }
     fnd::initMainThread();
+    // Reachability reads the default route, which a CI machine may lack; the demo's servers are loopback.
+    auto reachability = fnd::testing::FakeReachability::install();
     if (!fnd::AppFolders::setUp()) {
         ZLOG(Error, "zelvan-demo: cannot prepare the application folders under %s", fnd::AppFolders::root());
         return EXIT_FAILURE;
@@ -105,7 +110,8 @@ int main(int argc, char** argv) {
     session.delegate->applicationDidFinishLaunching();
     if (session.steps.waitFor("sign in", [&] { return !session.delegate->loggedout(); }) &&
         demo::runKavloSteps(session) && demo::runMessengerSteps(session) && demo::runAdwickSteps(session) &&
-        demo::runKavloBannerSteps(session) && demo::runSelvoSteps(session) && demo::runMediationSteps(session)) {
+        demo::runKavloBannerSteps(session) && demo::runSelvoSteps(session) && demo::runMediationSteps(session) &&
+        demo::runMarlinSteps(session) && demo::runTallioSteps(session)) {
         if (demo::runGameSteps(session)) {
             demo::runOfferWallSteps(session);
         }

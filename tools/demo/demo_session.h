@@ -36,8 +36,12 @@ struct DemoSession {
     std::vector<std::string> selvoRequests;
     // The impressions the offer network's banner reported.
     std::vector<std::string> mediationImpressions;
+    // The hook-ad banner's canvas page and the store address it opened.
+    std::vector<std::string> tallioRequests;
     // What the offer wall asked the offer service and got back.
     std::vector<std::string> orvaneRequests;
+    // What the Marlin interstitial client fetched and showed.
+    std::vector<std::string> marlinRequests;
 };
 
 } // namespace zelvan::demo

@@ -64,8 +64,14 @@ std::string demoSummary(const DemoSession& session) {
     for (const auto& impression : session.mediationImpressions) {
         text += "mediation: " + impression + "\n";
     }
+    for (const auto& request : session.tallioRequests) {
+        text += "hook ad: " + request + "\n";
+    }
     for (const auto& request : session.orvaneRequests) {
         text += "offer wall: " + request + "\n";
+    }
+    for (const auto& request : session.marlinRequests) {
+        text += "marlin: " + request + "\n";
     }
     text += fnd::format("steps done: %d\n", static_cast<int>(session.steps.done().size()));
     for (const auto& path : session.screens.written()) {

@@ -145,6 +145,8 @@ struct DevTallioRecord::State {
     int status = 200;
     DevTallioReplyKind reply = DevTallioReplyKind::Full;
     std::vector<DevTallioReport> reports;
+    std::vector<std::multimap<std::string, std::string>> canvasQueries;
+    int storeRequests = 0;
 };
 
 DevTallioRecord::DevTallioRecord() : state_(std::make_shared<State>()) {}
@@ -152,6 +154,16 @@ DevTallioRecord::DevTallioRecord() : state_(std::make_shared<State>()) {}
 std::vector<DevTallioReport> DevTallioRecord::reports() const {
     std::lock_guard lock(state_->mutex);
     return state_->reports;
+}
+
+std::vector<std::multimap<std::string, std::string>> DevTallioRecord::canvasQueries() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->canvasQueries;
+}
+
+int DevTallioRecord::storeRequests() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->storeRequests;
 }
 
 void DevTallioRecord::setStatus(int status) {
@@ -172,10 +184,43 @@ void DevTallioRecord::releaseStalls() {
     state_->released.notify_all();
 }
 
+namespace {
+
+// The canvas page: a short text about the advertised application and its store link.
+constexpr const char* kTallioCanvasPage =
+    "<html><head><title>Pebble Match</title></head><body style=\"background:#c8cacc\">"
+    "<h1>Pebble Match</h1><p>Match the pebbles before the tide comes in.</p>"
+    "<p><a id=\"store\" href=\"/tallio/getIPhoneApp.do?app=11\">Get it from the store</a></p></body></html>";
+// Where the store route's redirects end; never fetched.
+constexpr const char* kTallioStoreAddress = "itms-apps://apps.store.test/app/pebble-match";
+
+} // namespace
+
 std::shared_ptr<DevTallioRecord> addTallioRoutes(DevAdsServer& server) {
     auto record = std::make_shared<DevTallioRecord>();
     auto state = record->state_;
     server.addNetwork("/tallio", [state](const DevAdsRequest& request, DevAdsResponse& response) {
+        if (request.method == "GET" && request.path == "/tallio/getCanvas.do") {
+            std::lock_guard lock(state->mutex);
+            state->canvasQueries.push_back(request.query);
+            ZLOG(Info, "devads: tallio canvas page for ad %s", request.param("adid"));
+            response.status = 200;
+            response.contentType = "text/html; charset=utf-8";
+            response.body = kTallioCanvasPage;
+            return true;
+        }
+        if (request.method == "GET" && request.path == "/tallio/getIPhoneApp.do") {
+            response.status = 302;
+            if (request.param("hop").empty()) {
+                std::lock_guard lock(state->mutex);
+                ++state->storeRequests;
+                ZLOG(Info, "devads: tallio store link, redirecting");
+                response.headers["Location"] = "/tallio/getIPhoneApp.do?hop=2";
+            } else {
+                response.headers["Location"] = kTallioStoreAddress;
+            }
+            return true;
+        }
         if (request.method != "POST" || request.path != "/tallio/aap.do") {
             return false;
         }

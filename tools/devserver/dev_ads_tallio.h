@@ -1,10 +1,13 @@
 // The Tallio analytics network on the ad host: POST "/tallio/aap.do" takes the binary session report,
 // decodes it and records what it carried; the reply is 200 with the hook-ad reply stream (on cue a cut,
-// damaged or empty one), or on cue 404, 500 or a stall. The decoder reads the report's layout on its own, so tests can
-// check the client's bytes.
+// damaged or empty one), or on cue 404, 500 or a stall. GET "/tallio/getCanvas.do" answers a canvas page
+// (with a link to the store route) and records its query; GET "/tallio/getIPhoneApp.do" redirects twice,
+// the second time to a store address under ".test" in a scheme the client does not fetch. The decoder reads the
+// report's layout on its own, so tests can check the client's bytes.
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -77,6 +80,10 @@ public:
     void setStatus(int status);
     // The hook-ad reply stream of the next successful answers (the full sample unless set).
     void setReply(DevTallioReplyKind kind);
+    // The decoded queries of the canvas pages asked for, in order.
+    std::vector<std::multimap<std::string, std::string>> canvasQueries() const;
+    // How many times the store route's first address was asked for.
+    int storeRequests() const;
     // Lets every stalled answer end now (with 503), and stalls no more.
     void releaseStalls();
 

@@ -17,6 +17,7 @@
 #include "platform/foundation/log.h"
 #include "tools/devserver/demo_game.h"
 #include "tools/devserver/dev_ads_kavlo.h"
+#include "tools/devserver/dev_ads_marlin.h"
 #include "tools/devserver/dev_ads_server.h"
 #include "tools/devserver/dev_ads_tallio.h"
 #include "tools/devserver/dev_server.h"
@@ -142,6 +143,7 @@ int main(int argc, char** argv) {
         addSelvoRoutes(*ads);
         addTallioRoutes(*ads);
         addKavloRoutes(*ads);
+        addMarlinRoutes(*ads);
         if (!ads->start()) {
             if (web) {
                 web->stop();

@@ -4,15 +4,20 @@
 #include <utility>
 
 #include "analytics/tallio/tallio_ad_parser.h"
+#include "analytics/tallio/tallio_ad_view.h"
+#include "analytics/tallio/tallio_page_view_delegate.h"
 #include "analytics/tallio/tallio_session.h"
 #include "core/app_registry.h"
 #include "core/zelvan_app_delegate.h"
 #include "platform/foundation/log.h"
+#include "platform/ui/tab_bar_controller.h"
 
 namespace zelvan::tallio {
 
 TallioContext::TallioContext(const std::string& adsBase, std::shared_ptr<ReportSender> sender)
-    : sender_(std::move(sender)), adParser_(std::make_shared<TallioAdParser>()) {
+    : sender_(std::move(sender)), adParser_(std::make_shared<TallioAdParser>()),
+      hookViewFactory_(std::make_shared<TallioHookViewFactory>()),
+      pageViewCounter_(std::make_shared<TallioPageViewCounter>(*this)) {
     if (adsBase.empty()) {
         ZLOG(Info, "tallio: no --ads-base given, so no session report is sent");
         return;
@@ -120,6 +125,11 @@ void TallioContext::setLastReport(LastReport report) {
 std::shared_ptr<TallioContext> context() {
     auto delegate = zelvanAppDelegate::current();
     return delegate ? delegate->service(&AppRegistry::tallio) : nullptr;
+}
+
+std::shared_ptr<ui::ViewController> hostTabBarController() {
+    auto delegate = zelvanAppDelegate::current();
+    return delegate ? delegate->tabBarController() : nullptr;
 }
 
 } // namespace zelvan::tallio

@@ -117,5 +117,8 @@ private:
 // The context in the installed application delegate's registry; null when there is none. The one place
 // this library reads the installed delegate. Any thread.
 std::shared_ptr<TallioContext> context();
+// The installed delegate's tab bar controller, where the page ad slot's banner asks for its ad; null
+// when there is none. Main thread.
+std::shared_ptr<ui::ViewController> hostTabBarController();
 
 } // namespace zelvan::tallio

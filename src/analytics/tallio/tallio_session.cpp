@@ -352,6 +352,22 @@ void TallioSession::recordAdImpression(const std::shared_ptr<TallioAdImpression>
     saveToDisk();
 }
 
+void TallioSession::maybeIncrementPageView() {
+    if (auto ctx = context()) {
+        maybeIncrementPageView(*ctx);
+    }
+}
+
+void TallioSession::maybeIncrementPageView(TallioContext& context) {
+    std::lock_guard guard(context.lock());
+    const fnd::Date now = fnd::Clock::now();
+    if (context.lastPageView && now.timeIntervalSinceDate(*context.lastPageView) <= kPageViewInterval) {
+        return;
+    }
+    ++pageViewCount_;
+    context.lastPageView = now;
+}
+
 int64_t TallioSession::sessionLength() const {
     return endTime_ ? *endTime_ - startTime_ : -1;
 }

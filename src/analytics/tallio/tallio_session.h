@@ -107,6 +107,11 @@ public:
     // is released.
     void endSession(TallioContext& context);
 
+    // Counts a page view unless the last counted one (process-wide, kept by the context) was at most
+    // 0.3 s ago on fnd::Clock; the count is saved with the session's next change. Takes the lock.
+    void maybeIncrementPageView();
+    void maybeIncrementPageView(TallioContext& context);
+    static constexpr double kPageViewInterval = 0.3;
     // Milliseconds from start to end; -1 while the session has no end.
     int64_t sessionLength() const;
     void saveToDisk() const;

@@ -1,28 +1,10 @@
-// BPJSONSerializer: writes tables, lists, strings, numbers, booleans and null as compact JSON text (no
-// white space, keys in the table's order, '/' escaped; non-finite numbers as null). A value it cannot
-// write ("Cannot serialize data of type '%@'", "Could not serialize object '%@'") comes back as an error.
+// BPJSONSerializer: the offer wall's compact JSON writer, the shared JSON serializer.
 #pragma once
 
-#include <memory>
-#include <string>
-#include <string_view>
-
-#include "platform/foundation/error.h"
-#include "platform/foundation/value.h"
+#include "core/json_serializer.h"
 
 namespace zelvan::brightpoint {
 
-class BPJSONSerializer {
-public:
-    static std::shared_ptr<BPJSONSerializer> serializer() { return std::make_shared<BPJSONSerializer>(); }
-
-    // Any supported value; dates, objects, non-UTF-8 data and too-deep nesting fail.
-    fnd::Result<std::string> serializeObject(const fnd::Value& value) const;
-    std::string serializeNull() const { return "null"; }
-    fnd::Result<std::string> serializeNumber(const fnd::Value& number) const;
-    std::string serializeString(std::string_view text) const;
-    fnd::Result<std::string> serializeArray(const fnd::Value& array) const;
-    fnd::Result<std::string> serializeDictionary(const fnd::Value& dictionary) const;
-};
+using BPJSONSerializer = zelvan::JsonSerializer;
 
 } // namespace zelvan::brightpoint

@@ -22,6 +22,8 @@
 #include "platform/foundation/clock.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/testing/scoped_app_root.h"
+#include "platform/ui/snapshot.h"
+#include "platform/ui/view.h"
 #include "tests/support/scoped_app_delegate.h"
 #include "tools/devserver/dev_ads_tallio.h"
 
@@ -85,6 +87,13 @@ private:
 };
 
 inline constexpr const char* kKey = "K7WDRXHN2TQ4VMBJ8LCA";
+
+// Writes the view as "screenshots/<name>" under the test's folder, for a person to look at.
+inline bool saveShot(ui::View& view, const std::string& name) {
+    std::error_code ec;
+    std::filesystem::create_directories("screenshots", ec);
+    return ui::Snapshot::saveViewAsPng(view, "screenshots/" + name);
+}
 
 // A context of the test's own in the registry of an installed delegate, on a manual clock. Every record
 // rewrites the session's archive with a synced write, so the application root lies in memory when the

@@ -1,0 +1,37 @@
+// TallioHookAdSource: the hook-ad banner as a source of the application's ad wrapper view. It asks for
+// the product's hook at (0, 0) on the application's tab bar controller, not attached, following the
+// screen's orientation, and reports the ad once the banner shows one.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "ads/ad_source.h"
+
+namespace ui {
+class ViewController;
+}
+
+namespace zelvan::tallio {
+
+class TallioAdView;
+
+class TallioHookAdSource : public AdSource, public std::enable_shared_from_this<TallioHookAdSource> {
+public:
+    static constexpr const char* kHook = "zelvan";
+
+    // Asks for the banner at once, on `viewController` (null: the installed delegate's tab bar controller).
+    static std::shared_ptr<TallioHookAdSource> create(std::shared_ptr<ui::ViewController> viewController = nullptr);
+
+    bool isAdViewReady() const override;
+    std::shared_ptr<ui::View> adView() const override;
+    gfx::Size adSize() const override;
+
+    const std::shared_ptr<TallioAdView>& banner() const { return banner_; }
+
+private:
+    TallioHookAdSource() = default;
+    std::shared_ptr<TallioAdView> banner_;
+};
+
+} // namespace zelvan::tallio
