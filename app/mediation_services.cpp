@@ -17,6 +17,8 @@
 #include "ads/mediation/orv_ad_view.h"
 #include "ads/mediation/orvane_ad_interface.h"
 #include "ads/zlv_ad_wrapper_view.h"
+#include "analytics/kavlo/kavlo_ad_source.h"
+#include "analytics/kavlo/kavlo_context.h"
 #include "offers/orvane/orv_ad_model.h"
 #include "offers/orvane/orv_log.h"
 #include "offers/orvane/orv_model_controller.h"
@@ -308,6 +310,13 @@ std::shared_ptr<AdSource> bannerSourceFor(zelvanAppDelegate& delegate, std::stri
             return nullptr;
         }
         return adwick::AdwickAdSource::create(shared->publisherId(), shared->keywords());
+    }
+    if (network == "kavlo") {
+        auto kavloContext = delegate.service(&AppRegistry::kavlo);
+        if (!kavloContext || kavloContext->serverURL().empty()) {
+            return nullptr;
+        }
+        return kavlo::KavloAdSource::create();
     }
     if (network == "orvane") {
         auto offers = delegate.orvane();

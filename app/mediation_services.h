@@ -28,7 +28,7 @@ void installMediation(AppRegistry& registry);
 // did; true when it was put in.
 bool claimBannerSlot(zelvanAppDelegate& delegate, const LoginSession& session, std::shared_ptr<AdSource> source);
 
-// A fresh banner source of the named network ("adwick" or "orvane"), or null when that network is not
+// A fresh banner source of the named network ("adwick", "kavlo" or "orvane"), or null when that network is not
 // set up.
 std::shared_ptr<AdSource> bannerSourceFor(zelvanAppDelegate& delegate, std::string_view network);
 

@@ -19,7 +19,7 @@ SCREEN = (320, 480)
 SCREENSHOTS = ["01-messenger.png", "02-chat.png", "03-lobby.png", "04-game-loading.png", "05-game.png",
                "06-game-result.png", "07-lobby-score.png", "08-offer-wall.png",
                "09-adwick-banner.png", "10-selvo-ad.png",
-               "11-marlin-interstitial.png", "13-mediation-banner.png", "14-tallio-hook-ad.png"]
+               "11-marlin-interstitial.png", "12-kavlo-banner.png", "13-mediation-banner.png", "14-tallio-hook-ad.png"]
 # What the server receives, in this order: the log-in, the user's line, the lobby's play alone, the
 # game's resource request, the game's first command back to the room, its result and its end.
 EXPECTED_LOG = [r"logged in as 5550100", r"received \( 6, -1, 2001, ", r"received \( 56, 0, 8 \)",
@@ -197,6 +197,8 @@ def main():
 
     check(re.search(r"adwick: ad request http://127\.0\.0\.1:\d+/adwick/ad_source\.php\?s=", out) is not None,
           "the summary names the Adwick ad request")
+    check(re.search(r"kavlo: \d+ ad request\(s\), last http://127\.0\.0\.1:\d+/kavlo\?i=", out) is not None,
+          "the summary names the Kavlo banner's ad requests")
     check(re.search(r"selvo: ad request http://127\.0\.0\.1:\d+/selvo/adserver/render\?", out) is not None,
           "the summary names the Selvo ad request")
     check(re.search(r"selvo: showing ad s\d+, picture http://127\.0\.0\.1:\d+/selvo/img/banner\.png", out) is not None,

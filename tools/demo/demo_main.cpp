@@ -110,8 +110,8 @@ int main(int argc, char** argv) {
     session.delegate->applicationDidFinishLaunching();
     if (session.steps.waitFor("sign in", [&] { return !session.delegate->loggedout(); }) &&
         demo::runKavloSteps(session) && demo::runMessengerSteps(session) && demo::runAdwickSteps(session) &&
-        demo::runSelvoSteps(session) && demo::runMediationSteps(session) && demo::runMarlinSteps(session) &&
-        demo::runTallioSteps(session)) {
+        demo::runKavloBannerSteps(session) && demo::runSelvoSteps(session) && demo::runMediationSteps(session) &&
+        demo::runMarlinSteps(session) && demo::runTallioSteps(session)) {
         if (demo::runGameSteps(session)) {
             demo::runOfferWallSteps(session);
         }

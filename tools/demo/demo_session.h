@@ -30,6 +30,8 @@ struct DemoSession {
     std::string gameResult = "no game played";
     // What the Adwick banner asked the ad host and got back.
     std::vector<std::string> adwickRequests;
+    // What the Kavlo banner asked the ad host.
+    std::vector<std::string> kavloAdRequests;
     // What the Selvo view asked the ad host and shows.
     std::vector<std::string> selvoRequests;
     // The impressions the offer network's banner reported.

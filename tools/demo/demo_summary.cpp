@@ -55,6 +55,9 @@ std::string demoSummary(const DemoSession& session) {
     for (const auto& request : session.adwickRequests) {
         text += "adwick: " + request + "\n";
     }
+    for (const auto& request : session.kavloAdRequests) {
+        text += "kavlo: " + request + "\n";
+    }
     for (const auto& request : session.selvoRequests) {
         text += "selvo: " + request + "\n";
     }

@@ -109,6 +109,57 @@ DevKavloBatch decodeKavloBatch(const std::string& body) {
     return batch;
 }
 
+// The banner pages by ad code ("a"): "251" answers 251 with suballocation 7, "404" answers 404, "custom"
+// a page whose link is a "kavlo://" command, "open" a page whose shouldOpen() names the landing page; any
+// other query a banner with a link to the landing page. "/kavlo/landing" is that landing page.
+static bool answerKavloAd(const DevAdsRequest& request, DevAdsResponse& response) {
+    if (request.path == "/kavlo/landing") {
+        response.status = 200;
+        response.contentType = "text/html; charset=utf-8";
+        response.body = "<html><head><title>Kavlo landing</title></head><body style='background:#1d3557;color:#fff'>"
+                        "<h1>Kavlo</h1><p>The advertiser's page.</p></body></html>";
+        return true;
+    }
+    if (request.path == "/kavlo/touch") {
+        response.status = 200;
+        response.body = "ok";
+        return true;
+    }
+    if (request.path != "/kavlo") {
+        return false;
+    }
+    const std::string code = request.param("a");
+    ZLOG(Info, "devads: kavlo ad query (code '%s', size '%s')", code, request.param("s"));
+    if (code == "251") {
+        response.status = 251;
+        response.headers["X-Kavlo-Suballocation"] = "7";
+        response.body = "suballocated";
+        return true;
+    }
+    if (code == "404") {
+        response.status = 404;
+        response.body = "no ad";
+        return true;
+    }
+    std::string link = "landing";
+    std::string opens;
+    if (code == "custom") {
+        link = "touch?next=kavlo%3A%2F%2Fplay%20now";
+    } else if (code == "open") {
+        opens = "landing";
+    }
+    response.status = 200;
+    response.contentType = "text/html; charset=utf-8";
+    response.body = "<html><head><script>function shouldOpen() { return '" +
+                    (opens.empty() ? std::string() : "http://" + request.header("Host") + "/kavlo/" + opens) +
+                    "'; }</script></head><body style='margin:0;background:#e63946;color:#fff'>"
+                    "<a href='/kavlo/" +
+                    link +
+                    "' style='color:#fff'><b>Kavlo</b> play the new game today</a>"
+                    "</body></html>";
+    return true;
+}
+
 struct DevKavloRecord::State {
     mutable std::mutex mutex;
     std::condition_variable released;
@@ -153,6 +204,9 @@ std::shared_ptr<DevKavloRecord> addKavloRoutes(DevAdsServer& server) {
     auto record = std::make_shared<DevKavloRecord>();
     auto state = record->state_;
     server.addNetwork("/kavlo", [state](const DevAdsRequest& request, DevAdsResponse& response) {
+        if (request.method == "GET") {
+            return answerKavloAd(request, response);
+        }
         if (request.method != "POST" || request.path != "/kavlo/post/sendData") {
             return false;
         }

@@ -1,6 +1,9 @@
 // The Kavlo analytics network on the ad host: POST "/kavlo/post/sendData" takes one form-encoded batch of
 // events, records its decoded fields and answers "1" (accepted), or on cue another text ("0", garbage),
-// another status (500) or a stall.
+// another status (500) or a stall. GET "/kavlo" answers the web-view banner's ad query with a scripted page
+// chosen by the ad code "a" ("251", "404", "custom" with a "kavlo://" link, "open" with a landing page to
+// open, anything else a plain banner), "/kavlo/landing" is the ads' landing page and "/kavlo/touch" counts
+// a touched custom ad.
 #pragma once
 
 #include <memory>

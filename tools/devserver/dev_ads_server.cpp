@@ -47,7 +47,8 @@ struct DevAdsServer::Impl {
         DevAdsResponse answer;
         size_t slash = seen.path.find('/', 1);
         std::string prefix = seen.path.substr(0, slash);
-        if (auto it = networks.find(prefix); it != networks.end() && slash != std::string::npos) {
+        // A network's routes take the paths under its prefix and the prefix itself (an ad query root).
+        if (auto it = networks.find(prefix); it != networks.end()) {
             if (!it->second(seen, answer)) {
                 answer = DevAdsResponse{};
             }

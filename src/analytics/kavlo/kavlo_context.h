@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "analytics/kavlo/kavlo_json.h"
 
@@ -17,6 +18,8 @@ class Reachability;
 
 namespace zelvan::kavlo {
 
+struct KavloAdShared;
+class KavloBrowserView;
 class KavloController;
 class KavloDatabase;
 class KavloMessenger;
@@ -55,6 +58,13 @@ public:
     std::recursive_mutex& classLock() { return classLock_; }
     // Set once Info.plist was found to name no application id: the client stays off.
     std::atomic<bool> misconfigured{false};
+
+    // Main thread only: the values the ad views share (alive while any ad view is) and the one in-app
+    // browser view (made by the first touch-through).
+    std::weak_ptr<KavloAdShared> adShared;
+    std::shared_ptr<KavloBrowserView> browserView;
+    // The app store, maps and video site hosts whose links the in-app browser hands to the system.
+    const std::vector<std::string> browserSystemHosts{"apps.store.test", "maps.test", "video.test"};
 
 private:
     mutable std::mutex mutex_;
