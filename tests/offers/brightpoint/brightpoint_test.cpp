@@ -1,0 +1,286 @@
+// The offer wall's client against the dev server's ad host on 127.0.0.1: the configuration request's
+// query, the replies read by publisher key, the synchronous helpers, the install report and the offer
+// e-mail with their alerts, and the encoders.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/app_registry.h"
+#include "offers/brightpoint/brightpoint.h"
+#include "offers/brightpoint/brightpoint_context.h"
+#include "platform/device/device.h"
+#include "platform/foundation/clock.h"
+#include "platform/foundation/locale.h"
+#include "platform/foundation/run_loop.h"
+#include "platform/foundation/testing/log_capture.h"
+#include "platform/foundation/url.h"
+#include "platform/foundation/url_connection.h"
+#include "platform/foundation/url_request.h"
+#include "platform/foundation/user_defaults.h"
+#include "platform/graphics/backends.h"
+#include "platform/graphics/text_metrics.h"
+#include "platform/ui/alert_view.h"
+#include "platform/ui/testing/alert_driver.h"
+#include "platform/ui/view.h"
+#include "platform/ui/window.h"
+#include "tests/support/scoped_app_delegate.h"
+#include "tools/devserver/dev_ads_server.h"
+
+namespace zelvan::brightpoint {
+namespace {
+
+using ui::testing::AlertDriver;
+
+class BrightpointTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        clock_ = fnd::ManualClock::install();
+        gfx::installTextMetrics(std::make_shared<gfx::SyntheticMetrics>());
+        window_ = ui::View::create<ui::Window>(gfx::Rect(0, 0, 320, 480));
+        window_->makeKeyAndVisible();
+        device::Device::current().setUniqueIdentifier("dev1");
+        record_ = devserver::addBrightpointRoutes(ads_);
+        ASSERT_TRUE(ads_.start());
+        context_ = std::make_shared<BrightpointContext>(ads_.baseURL());
+        AppRegistry registry;
+        registry.brightpoint.factory = ServiceSlot<BrightpointContext>::fixed(context_);
+        delegate_ = std::make_unique<ScopedAppDelegate>(std::move(registry));
+    }
+
+    void TearDown() override {
+        while (AlertDriver::visible()) {
+            AlertDriver::tap(0);
+        }
+        record_->releaseStalls();
+        ads_.stop();
+        delegate_.reset();
+        window_->setHidden(true);
+        fnd::RunLoop::main().advance(1);
+        gfx::installTextMetrics(nullptr);
+        fnd::Clock::install(nullptr);
+        device::Device::current().setUniqueIdentifier(std::nullopt);
+    }
+
+    std::vector<devserver::DevAdsRequest> requestsOf(const std::string& path) {
+        std::vector<devserver::DevAdsRequest> out;
+        for (auto& r : ads_.requests()) {
+            if (r.path == path) {
+                out.push_back(r);
+            }
+        }
+        return out;
+    }
+
+    // The configuration reply for publisher key `key`, fetched with the client's own URL.
+    BPConfigurationOutcome configure(const std::string& key) {
+        auto client = Brightpoint::shared();
+        client->setKey(key);
+        auto url = client->configurationURL();
+        EXPECT_TRUE(url);
+        auto reply = fnd::UrlConnection::sendSynchronousRequest(fnd::UrlRequest(*fnd::Url::parse(*url)));
+        return client->applyConfigurationReply(reply ? reply->data : fnd::Bytes());
+    }
+
+    // Title and message of the alert in front ("" without one), after the main loop ran its posts.
+    std::string frontAlert() {
+        fnd::RunLoop::main().runUntilIdle();
+        auto alert = AlertDriver::visibleAlert();
+        std::string text = alert ? alert->title() + "|" + alert->message() : "";
+        if (alert) {
+            AlertDriver::tap(0);
+        }
+        return text;
+    }
+
+    std::shared_ptr<fnd::ManualClock> clock_;
+    std::shared_ptr<ui::Window> window_;
+    devserver::DevAdsServer ads_;
+    std::shared_ptr<devserver::DevBrightpointRecord> record_;
+    std::shared_ptr<BrightpointContext> context_;
+    std::unique_ptr<ScopedAppDelegate> delegate_;
+};
+
+TEST(BrightpointEncodersTest, UrlEncodeColorForHexAndBase64) {
+    EXPECT_EQ(Brightpoint::urlEncode("a b&c-d"), "a%20b%26c%2Dd");
+    EXPECT_EQ(Brightpoint::urlEncode("%'\"?=+<>;:"), "%25%27%22%3F%3D%2B%3C%3E%3B%3A");
+    EXPECT_EQ(Brightpoint::urlEncode("Az09_.!~*()/@$,#"), "Az09_.!~*()/@$,#");
+    EXPECT_EQ(Brightpoint::urlEncode("caf\xC3\xA9"), std::nullopt);
+
+    const gfx::Color orange(1.0, 128 / 255.0, 0, 1);
+    for (const char* text : {"#ff8000", "FF8000", " \t#FF8000\r\n"}) {
+        EXPECT_EQ(Brightpoint::colorForHex(text), orange) << text;
+    }
+    for (const char* text : {"#FFF", "FF80", "#12345", "GG8000", "##FF8000", ""}) {
+        EXPECT_EQ(Brightpoint::colorForHex(text), gfx::Color(0, 0, 0, 1)) << text;
+    }
+
+    const uint8_t bytes[] = {'M', 'a', 'n', 'y'};
+    EXPECT_EQ(Brightpoint::base64Encode(bytes, 0), "");
+    EXPECT_EQ(Brightpoint::base64Encode(bytes, 1), "TQ==");
+    EXPECT_EQ(Brightpoint::base64Encode(bytes, 3), "TWFu");
+    EXPECT_EQ(Brightpoint::base64Encode(bytes, 4), "TWFueQ==");
+}
+
+TEST_F(BrightpointTest, TheConfigurationQueryCarriesItsKeysInOrderEscaped) {
+    auto client = Brightpoint::shared();
+    ASSERT_TRUE(client);
+    EXPECT_EQ(client->uid(), "dev1");
+    const std::string locale = fnd::Locale::current().countryCode();
+    const std::string tail = "&ver=9&uuid=dev1&locale=" + locale;
+    auto url = client->configurationURL();
+    ASSERT_TRUE(url);
+    EXPECT_EQ(url->rfind(ads_.baseURL() + "/brightpoint/iphone/config?uid=dev1&key=" + tail + "&app_ver=", 0), 0u)
+        << *url;
+    EXPECT_NE(url->find("&model=LinuxDevice&sys_name=Linux&sys_ver=3.1"), std::string::npos) << *url;
+    EXPECT_EQ(url->find("&age="), std::string::npos);
+
+    client->setUID("42");
+    client->setKey("k&x=1");
+    client->setAge("30");
+    client->setSex("m f");
+    url = client->configurationURL();
+    ASSERT_TRUE(url);
+    EXPECT_NE(url->find("?uid=42&key=k%26x%3D1" + tail), std::string::npos) << *url;
+    EXPECT_TRUE(url->ends_with("&sys_ver=3.1&age=30&sex=m%20f")) << *url;
+
+    fnd::testing::LogCapture log;
+    client->setUID("j\xC3\xBCrgen");
+    EXPECT_FALSE(client->configurationURL());
+    EXPECT_TRUE(log.contains("its uid is not ASCII text"));
+    client->setAge(std::nullopt);
+    client->setSex(std::nullopt);
+}
+
+TEST_F(BrightpointTest, RepliesByKeyGiveTheWallOrTheErrorText) {
+    auto outcome = configure("Qm4RtzWpLak72HVbYUXEnfgsPuzKoqjd");
+    ASSERT_TRUE(outcome.showWall);
+    const BPConfiguration& c = Brightpoint::shared()->configuration();
+    EXPECT_EQ(c.currencyName, "Gems");
+    EXPECT_EQ(c.currencyColor, gfx::Color(1.0, 128 / 255.0, 0, 1));
+    EXPECT_TRUE(c.appsTabEnabled && c.offersTabEnabled && c.directTabEnabled && c.inAppTabEnabled);
+    EXPECT_EQ(c.defaultTab, "inapp");
+    EXPECT_EQ(c.statusURL, ads_.baseURL() + "/brightpoint/status.html");
+    EXPECT_EQ(c.appTabTitles, std::vector<std::string>{"Top"});
+    EXPECT_EQ(c.offerTabUrls, std::vector<std::string>{ads_.baseURL() + "/brightpoint/offers?list=all"});
+    EXPECT_EQ(c.userAgent, "ZelvanWall/1.0");
+    EXPECT_EQ(requestsOf("/brightpoint/iphone/config").back().param("ver"), "9");
+
+    ASSERT_TRUE(configure("alloff").showWall);
+    EXPECT_FALSE(Brightpoint::shared()->configuration().appsTabEnabled ||
+                 Brightpoint::shared()->configuration().inAppTabEnabled);
+
+    outcome = configure("refuse");
+    EXPECT_FALSE(outcome.showWall);
+    EXPECT_EQ(outcome.errorMessage, "This wall is closed for maintenance.");
+    for (const char* key : {"other", "nosucc", "garbage", "empty", "error500"}) {
+        outcome = configure(key);
+        EXPECT_FALSE(outcome.showWall) << key;
+        EXPECT_EQ(outcome.errorMessage, kBPNoInternetMessage) << key;
+    }
+
+    // Fields of the wrong kind count as missing; a text array keeps only its texts.
+    ASSERT_TRUE(configure("wrongkinds").showWall);
+    EXPECT_EQ(c.currencyColor, gfx::Color(0, 0, 0, 1));
+    EXPECT_FALSE(c.appsTabEnabled);
+    EXPECT_TRUE(c.offersTabEnabled);
+    EXPECT_FALSE(c.defaultTab || c.statusURL || c.userAgent);
+    EXPECT_TRUE(c.appTabUrls.empty());
+    EXPECT_EQ(c.appTabTitles, std::vector<std::string>{"Top"});
+    EXPECT_FALSE(Brightpoint::shared()->applyConfigurationReply(fnd::Bytes{'[', '1', ']'}).showWall);
+}
+
+TEST_F(BrightpointTest, SynchronousRequestsAnswerOnlyJsonWith200) {
+    const std::string config = ads_.baseURL() + "/brightpoint/iphone/config?key=";
+    auto reply = Brightpoint::getRequest(config + "refuse");
+    ASSERT_TRUE(reply && reply->isDictionary());
+    EXPECT_FALSE(Brightpoint::getRequest(config + "error500"));
+    EXPECT_FALSE(Brightpoint::getRequest(config + "garbage"));
+    EXPECT_FALSE(Brightpoint::getRequest(ads_.baseURL() + "/brightpoint/missing"));
+    EXPECT_FALSE(Brightpoint::getRequest("not a url"));
+
+    ASSERT_TRUE(Brightpoint::postRequest(ads_.baseURL() + "/brightpoint/iphone/email_offer", "email=a%40b"));
+    auto posts = requestsOf("/brightpoint/iphone/email_offer");
+    ASSERT_EQ(posts.size(), 1u);
+    EXPECT_EQ(posts[0].method, "POST");
+    EXPECT_EQ(posts[0].body, "email=a%40b");
+    EXPECT_EQ(posts[0].header("Content-Type"), "application/x-www-form-urlencoded");
+}
+
+TEST_F(BrightpointTest, AnInstallIsReportedOncePerAdKeyAndOnlyASuccessCounts) {
+    auto client = Brightpoint::shared();
+    auto& defaults = fnd::UserDefaults::standard();
+    for (const char* key : {"ad-7", "refuse"}) {
+        defaults.removeObjectForKey(Brightpoint::reportedKey(key));
+    }
+
+    client->reportInstallThread("ad-7");
+    auto reports = requestsOf("/brightpoint/iphone/report_install");
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].param("uuid"), "dev1");
+    EXPECT_EQ(reports[0].param("ad_key"), "ad-7");
+    EXPECT_TRUE(defaults.boolForKey("BP:ad_reported:ad-7"));
+    EXPECT_EQ(frontAlert(), "Thanks!|Your install was reported.");
+
+    client->reportInstallThread("ad-7");
+    EXPECT_EQ(requestsOf("/brightpoint/iphone/report_install").size(), 1u);
+
+    client->reportInstallThread("refuse");
+    EXPECT_EQ(requestsOf("/brightpoint/iphone/report_install").size(), 2u);
+    EXPECT_FALSE(defaults.boolForKey("BP:ad_reported:refuse"));
+    EXPECT_EQ(frontAlert(), "");
+
+    // On its own thread: the alert comes to the main loop.
+    client->reportInstall("thread-ad");
+    defaults.removeObjectForKey(Brightpoint::reportedKey("thread-ad"));
+    ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([] { return AlertDriver::visibleAlert() != nullptr; }, 20));
+    EXPECT_EQ(frontAlert(), "Thanks!|Your install was reported.");
+    defaults.removeObjectForKey(Brightpoint::reportedKey("thread-ad"));
+}
+
+TEST_F(BrightpointTest, AnOfferEmailPostsItsFormAndShowsTheReply) {
+    auto client = Brightpoint::shared();
+    client->setKey("pub1");
+    client->setUID("42");
+    auto& defaults = fnd::UserDefaults::standard();
+    defaults.removeObjectForKey(Brightpoint::emailKey("pub1"));
+    const fnd::Value offer = fnd::Value::dictionary(
+        {{"offer_id", "7&x=1"}, {"url", "http://o.test/a?b=c"}, {"title", "Win big"}, {"offer_provider", "p-q"}});
+
+    client->sendOffer(offer, "a@b.test");
+    auto posts = requestsOf("/brightpoint/iphone/email_offer");
+    ASSERT_EQ(posts.size(), 1u);
+    EXPECT_EQ(posts[0].body, "email=a@b.test&key=pub1&url=http%3A//o.test/a%3Fb%3Dc&uid=42&uuid=dev1"
+                             "&title=Win%20big&offer_id=7%26x%3D1&offer_provider=p%2Dq");
+    EXPECT_EQ(defaults.stringForKey("BP:app_email:pub1"), "a@b.test");
+    EXPECT_EQ(frontAlert(), "Sent|Check your inbox.");
+
+    defaults.removeObjectForKey(Brightpoint::emailKey("pub1"));
+    client->sendOffer(offer, "refuse@b.test");
+    EXPECT_FALSE(defaults.stringForKey("BP:app_email:pub1"));
+    EXPECT_EQ(frontAlert(), "Not sent|That address was refused.");
+
+    const std::string error = "Error|" + std::string(kBPEmailFailedMessage);
+    client->sendOffer(offer, "j\xC3\xBC@b.test");
+    EXPECT_EQ(requestsOf("/brightpoint/iphone/email_offer").size(), 2u);
+    EXPECT_EQ(frontAlert(), error);
+
+    Brightpoint offline("");
+    offline.sendOffer(offer, "a@b.test");
+    EXPECT_EQ(requestsOf("/brightpoint/iphone/email_offer").size(), 2u);
+    EXPECT_EQ(frontAlert(), error);
+}
+
+TEST(BrightpointContextTest, WithoutAnAdsBaseNothingIsAddressed) {
+    fnd::testing::LogCapture log;
+    BrightpointContext ctx("");
+    EXPECT_EQ(ctx.server(), "");
+    EXPECT_TRUE(log.contains("no --ads-base given"));
+    EXPECT_FALSE(ctx.client()->configurationURL());
+    EXPECT_EQ(ctx.client(), ctx.client());
+    EXPECT_EQ(BrightpointContext("http://h:1").server(), "http://h:1/brightpoint");
+}
+
+} // namespace
+} // namespace zelvan::brightpoint
