@@ -7,6 +7,7 @@
 
 #include "core/data_helpers.h"
 #include "offers/brightpoint/bp_json_deserializer.h"
+#include "offers/brightpoint/bp_payment_controller.h"
 #include "offers/brightpoint/bp_reachability.h"
 #include "offers/brightpoint/brightpoint_context.h"
 #include "platform/device/device.h"
@@ -15,6 +16,7 @@
 #include "platform/foundation/escape.h"
 #include "platform/foundation/locale.h"
 #include "platform/foundation/log.h"
+#include "platform/foundation/notification_center.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/thread.h"
 #include "platform/foundation/url.h"
@@ -22,6 +24,10 @@
 #include "platform/foundation/url_request.h"
 #include "platform/foundation/user_defaults.h"
 #include "platform/ui/alert_view.h"
+#include "platform/ui/application.h"
+#include "platform/ui/basic_animation.h"
+#include "platform/ui/layer.h"
+#include "platform/ui/window.h"
 
 namespace zelvan::brightpoint {
 
@@ -114,9 +120,15 @@ void Brightpoint::setUID(std::string uid) {
     uid_ = std::move(uid);
 }
 
-void Brightpoint::setDelegate(std::weak_ptr<BrightpointDelegate> delegate) { delegate_ = std::move(delegate); }
-void Brightpoint::setAge(std::optional<std::string> age) { age_ = std::move(age); }
-void Brightpoint::setSex(std::optional<std::string> sex) { sex_ = std::move(sex); }
+void Brightpoint::setDelegate(std::weak_ptr<BrightpointDelegate> delegate) {
+    delegate_ = std::move(delegate);
+}
+void Brightpoint::setAge(std::optional<std::string> age) {
+    age_ = std::move(age);
+}
+void Brightpoint::setSex(std::optional<std::string> sex) {
+    sex_ = std::move(sex);
+}
 
 std::string Brightpoint::key() const {
     std::lock_guard lock(mutex_);
@@ -211,8 +223,176 @@ BPConfigurationOutcome Brightpoint::applyConfigurationReply(const fnd::Bytes& re
     return {false, std::string(kBPNoInternetMessage)};
 }
 
-std::string Brightpoint::reportedKey(std::string_view adKey) { return "BP:ad_reported:" + std::string(adKey); }
-std::string Brightpoint::emailKey(std::string_view key) { return "BP:app_email:" + std::string(key); }
+// Hears the configuration connection on the main loop and hands its end to the client.
+class Brightpoint::ConfigListener : public fnd::UrlConnectionDelegate {
+public:
+    explicit ConfigListener(std::weak_ptr<Brightpoint> client) : client_(std::move(client)) {}
+
+    void connectionDidReceiveData(const std::shared_ptr<fnd::UrlConnection>&, const fnd::Bytes& data) override {
+        if (auto client = client_.lock()) {
+            ui::Application::shared().setNetworkActivityIndicatorVisible(true);
+            if (client->connectionData_.empty()) {
+                client->connectionData_.reserve(2048);
+            }
+            client->connectionData_.insert(client->connectionData_.end(), data.begin(), data.end());
+        }
+    }
+    void connectionDidFinishLoading(const std::shared_ptr<fnd::UrlConnection>& connection) override {
+        if (auto client = client_.lock()) {
+            client->configurationFinished(connection, false);
+        }
+    }
+    void connectionDidFailWithError(const std::shared_ptr<fnd::UrlConnection>& connection,
+                                    const fnd::Error& error) override {
+        ZLOG(Info, "Brightpoint: the configuration request failed: %s", error.localizedDescription());
+        if (auto client = client_.lock()) {
+            client->configurationFinished(connection, true);
+        }
+    }
+
+private:
+    std::weak_ptr<Brightpoint> client_;
+};
+
+void Brightpoint::displayPaymentWindow() {
+    if (isLoading_) {
+        return;
+    }
+    isLoading_ = true;
+    if (!reachabilityObserver_) {
+        std::weak_ptr<Brightpoint> weak = weak_from_this();
+        reachabilityObserver_ = fnd::NotificationCenter::defaultCenter().addObserver(
+            std::string(kBPNetworkReachabilityChangedNotification), fnd::Value(), [weak](const auto&) {
+                if (auto self = weak.lock()) {
+                    self->reachabilityChanged();
+                }
+            });
+    }
+    auto url = configurationURL();
+    const bool reachable = reachability_ && reachability_->currentReachabilityStatus() != BPNotReachable;
+    std::optional<fnd::Url> parsed = url ? fnd::Url::parse(*url) : std::nullopt;
+    if (!reachable || !parsed) {
+        showStatusBar();
+        initializeRootWindow();
+        displayErrorWindow(std::string(kBPNoInternetMessage));
+        isLoading_ = false;
+        return;
+    }
+    ZLOG(Info, "Brightpoint: GET request: %s", *url);
+    connectionData_.clear();
+    auto created = fnd::UrlConnection::create(
+        fnd::UrlRequest(*parsed), std::make_shared<ConfigListener>(weak_from_this()), fnd::StartImmediately::No);
+    if (!created) {
+        configurationFinished(nullptr, true);
+        return;
+    }
+    configConnection_ = *created;
+    configConnection_->scheduleInRunLoop(fnd::RunLoop::main());
+    configConnection_->start();
+}
+
+void Brightpoint::configurationFinished(const std::shared_ptr<fnd::UrlConnection>& connection, bool failed) {
+    ui::Application::shared().setNetworkActivityIndicatorVisible(false);
+    fnd::Bytes reply = std::move(connectionData_);
+    connectionData_.clear();
+    if (connection != configConnection_) {
+        return;
+    }
+    configConnection_.reset();
+    showStatusBar();
+    initializeRootWindow();
+    // A failed connection counts as no reply: the no-internet text, and the wall can be asked for again.
+    BPConfigurationOutcome outcome =
+        failed ? BPConfigurationOutcome{false, std::string(kBPNoInternetMessage)} : applyConfigurationReply(reply);
+    if (outcome.showWall) {
+        auto wall = std::make_shared<BPPaymentController>();
+        rootController_->dismissModalViewControllerAnimated(ui::Animated::No);
+        rootController_->presentModalViewController(wall, ui::Animated::No);
+        isDisplayingErrorWindow_ = false;
+    } else {
+        displayErrorWindow(outcome.errorMessage);
+    }
+    isLoading_ = false;
+}
+
+void Brightpoint::showStatusBar() {
+    auto& app = ui::Application::shared();
+    previousStatusBarStyle_ = static_cast<int>(app.statusBarStyle());
+    previousStatusBarHidden_ = app.statusBarHidden();
+    app.setStatusBarStyle(ui::StatusBarStyle::BlackOpaque, ui::Animated::Yes);
+    app.setStatusBarHidden(false, ui::Animated::Yes);
+}
+
+void Brightpoint::restoreStatusBar() {
+    auto& app = ui::Application::shared();
+    app.setStatusBarStyle(static_cast<ui::StatusBarStyle>(previousStatusBarStyle_), ui::Animated::Yes);
+    app.setStatusBarHidden(previousStatusBarHidden_, ui::Animated::Yes);
+}
+
+namespace {
+
+void windowTransition(ui::TransitionType type, ui::TransitionSubtype side) {
+    auto window = ui::Application::shared().keyWindow();
+    if (!window) {
+        return;
+    }
+    auto transition = ui::Transition::animation();
+    transition->setType(type);
+    transition->setSubtype(side);
+    transition->setDuration(0.5);
+    transition->setTimingFunction(ui::TimingFunction::EaseInEaseOut);
+    window->layer()->addAnimation(transition, "BPWindowTransition");
+}
+
+} // namespace
+
+void Brightpoint::initializeRootWindow() {
+    rootController_ = std::make_shared<ui::ViewController>();
+    auto window = ui::Application::shared().keyWindow();
+    if (!window) {
+        ZLOG(Warn, "Brightpoint: there is no key window to show the offer wall in");
+        return;
+    }
+    window->addSubview(rootController_->view());
+    windowTransition(ui::TransitionType::MoveIn, ui::TransitionSubtype::FromTop);
+}
+
+void Brightpoint::displayErrorWindow(std::string message) {
+    isDisplayingErrorWindow_ = true;
+    if (!rootController_) {
+        return;
+    }
+    rootController_->dismissModalViewControllerAnimated(ui::Animated::No);
+    rootController_->presentModalViewController(BPNavigationController::navigationControllerWithInstantiatedController(
+                                                    BPErrorViewController::initWithMessage(std::move(message))),
+                                                ui::Animated::No);
+}
+
+void Brightpoint::dismissWindow() {
+    restoreStatusBar();
+    if (rootController_) {
+        rootController_->dismissModalViewControllerAnimated(ui::Animated::No);
+        if (rootController_->isViewLoaded()) {
+            rootController_->view()->removeFromSuperview();
+        }
+    }
+    windowTransition(ui::TransitionType::Reveal, ui::TransitionSubtype::FromBottom);
+    isDisplayingErrorWindow_ = false;
+}
+
+void Brightpoint::reachabilityChanged() {
+    if (reachability_ && reachability_->currentReachabilityStatus() != BPNotReachable && isDisplayingErrorWindow_) {
+        dismissWindow();
+        displayPaymentWindow();
+    }
+}
+
+std::string Brightpoint::reportedKey(std::string_view adKey) {
+    return "BP:ad_reported:" + std::string(adKey);
+}
+std::string Brightpoint::emailKey(std::string_view key) {
+    return "BP:app_email:" + std::string(key);
+}
 
 void Brightpoint::reportInstall(const std::string& adKey) {
     fnd::Thread::detach([self = shared_from_this(), adKey] { self->reportInstallThread(adKey); });
@@ -235,9 +415,8 @@ void Brightpoint::reportInstallThread(const std::string& adKey) {
         return;
     }
     fnd::UserDefaults::standard().setBool(true, reportedKey(adKey));
-    fnd::RunLoop::main().post([title = textOr(*table, "message_title"), body = textOr(*table, "message_body")] {
-        showAlert(title, body);
-    });
+    fnd::RunLoop::main().post(
+        [title = textOr(*table, "message_title"), body = textOr(*table, "message_body")] { showAlert(title, body); });
 }
 
 void Brightpoint::sendOffer(const fnd::Value& offer, const std::string& email) {
@@ -339,7 +518,8 @@ gfx::Color Brightpoint::colorForHex(std::string_view text) {
     if (text.front() == '#') {
         text.remove_prefix(1);
     }
-    if (text.size() != 6 || !std::all_of(text.begin(), text.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); })) {
+    if (text.size() != 6 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); })) {
         return black;
     }
     auto channel = [&](size_t at) { return std::stoi(std::string(text.substr(at, 2)), nullptr, 16) / 255.0; };

@@ -15,8 +15,16 @@
 #include <vector>
 
 #include "platform/foundation/bytes.h"
+#include "platform/foundation/observer_token.h"
 #include "platform/foundation/value.h"
 #include "platform/graphics/color.h"
+
+namespace fnd {
+class UrlConnection;
+}
+namespace ui {
+class ViewController;
+}
 
 namespace zelvan::brightpoint {
 
@@ -102,6 +110,23 @@ public:
     BPConfigurationOutcome applyConfigurationReply(const fnd::Bytes& reply);
     const BPConfiguration& configuration() const { return configuration_; }
 
+    // Fetches the configuration and then shows the wall or the error window over the key window; while
+    // a request is in flight further calls do nothing. Without a network (or a server), the error
+    // window with the no-internet text comes at once. Main thread.
+    void displayPaymentWindow();
+    // Closes the wall or the error window: status bar restored, the root page removed with a reveal
+    // towards the bottom.
+    void dismissWindow();
+    // Shows the error page with `message` in place of whatever the root page presents.
+    void displayErrorWindow(std::string message);
+    // While the error window shows and the network is back: closes it and asks again.
+    void reachabilityChanged();
+
+    bool isLoading() const { return isLoading_; }
+    bool isDisplayingErrorWindow() const { return isDisplayingErrorWindow_; }
+    // The page laid over the key window while the wall or its error shows; null before the first.
+    const std::shared_ptr<ui::ViewController>& rootController() const { return rootController_; }
+
     // Reports the install of `adKey` on a new thread (reportInstallThread), once per ad key.
     void reportInstall(const std::string& adKey);
     // The report itself, on the calling thread: nothing when the ad key is marked in user defaults;
@@ -130,6 +155,13 @@ public:
     static std::string emailKey(std::string_view key);
 
 private:
+    class ConfigListener;
+    friend class ConfigListener;
+
+    void configurationFinished(const std::shared_ptr<fnd::UrlConnection>& connection, bool failed);
+    void showStatusBar();
+    void restoreStatusBar();
+    void initializeRootWindow();
     static void showAlert(std::string title, std::string message);
 
     const std::string server_;
@@ -142,6 +174,16 @@ private:
     std::string countryCode_;
     std::shared_ptr<BPReachability> reachability_;
     BPConfiguration configuration_;
+    fnd::ObserverToken reachabilityObserver_;
+
+    // Window state, main thread only.
+    bool isLoading_ = false;
+    bool isDisplayingErrorWindow_ = false;
+    std::shared_ptr<fnd::UrlConnection> configConnection_;
+    fnd::Bytes connectionData_;
+    std::shared_ptr<ui::ViewController> rootController_;
+    int previousStatusBarStyle_ = 0;
+    bool previousStatusBarHidden_ = false;
 };
 
 } // namespace zelvan::brightpoint

@@ -6,6 +6,7 @@
 #include "offers/brightpoint/bp_image_cache.h"
 #include "offers/brightpoint/brightpoint.h"
 #include "platform/foundation/log.h"
+#include "platform/ui/view_controller.h"
 
 namespace zelvan::brightpoint {
 
@@ -23,6 +24,21 @@ std::shared_ptr<Brightpoint> BrightpointContext::client() {
         client_ = std::make_shared<Brightpoint>(server_);
     }
     return client_;
+}
+
+void BrightpointContext::setTabFactory(BPTab tab, TabFactory factory) {
+    std::lock_guard lock(mutex_);
+    tabFactories_[static_cast<size_t>(tab)] = std::move(factory);
+}
+
+std::shared_ptr<ui::ViewController> BrightpointContext::makeTab(BPTab tab) {
+    TabFactory factory;
+    {
+        std::lock_guard lock(mutex_);
+        factory = tabFactories_[static_cast<size_t>(tab)];
+    }
+    std::shared_ptr<ui::ViewController> vc = factory ? factory() : nullptr;
+    return vc ? vc : std::make_shared<ui::ViewController>();
 }
 
 std::shared_ptr<BrightpointContext> context() {

@@ -3,15 +3,24 @@
 // reached through context().
 #pragma once
 
+#include <array>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
 
+namespace ui {
+class ViewController;
+}
+
 namespace zelvan::brightpoint {
 
 class BPImageCache;
 class Brightpoint;
+
+// The offer wall's tabs, in the order they stand.
+enum class BPTab { Apps, Offers, Direct, InApp, Status };
 
 class BrightpointContext {
 public:
@@ -28,7 +37,13 @@ public:
     // The one client, made on first use.
     std::shared_ptr<Brightpoint> client();
 
+    // What makes a tab's root page. A tab without one gets a plain page (titled by the wall).
+    using TabFactory = std::function<std::shared_ptr<ui::ViewController>()>;
+    void setTabFactory(BPTab tab, TabFactory factory);
+    std::shared_ptr<ui::ViewController> makeTab(BPTab tab);
+
 private:
+    std::array<TabFactory, 5> tabFactories_;
     std::shared_ptr<BPImageCache> imageCache_;
     const std::string server_;
     std::mutex mutex_;
