@@ -15,8 +15,8 @@
 
 namespace zelvan::brightpoint {
 
-std::shared_ptr<BPNavigationController> BPNavigationController::navigationControllerWithInstantiatedController(
-    std::shared_ptr<ui::ViewController> root) {
+std::shared_ptr<BPNavigationController>
+BPNavigationController::navigationControllerWithInstantiatedController(std::shared_ptr<ui::ViewController> root) {
     auto nav = std::make_shared<BPNavigationController>();
     nav->pushViewController(std::move(root), ui::Animated::No);
     return nav;
@@ -104,9 +104,11 @@ void BPPaymentController::viewDidLoad() {
         }
         auto root = ctx->makeTab(rows[i].tab);
         root->setTitle(rows[i].title);
-        root->setTabBarItem(ui::TabBarItem::initWithTitle(rows[i].title, gfx::Image::imageNamed(rows[i].image),
-                                                          rows[i].tag));
+        auto item = ui::TabBarItem::initWithTitle(rows[i].title, gfx::Image::imageNamed(rows[i].image), rows[i].tag);
+        root->setTabBarItem(item);
         byRow[i] = BPNavigationController::navigationControllerWithInstantiatedController(root);
+        // The tab bar shows the item of the navigation around the page.
+        byRow[i]->setTabBarItem(item);
         tabs.push_back(byRow[i]);
     }
     setViewControllers(tabs);

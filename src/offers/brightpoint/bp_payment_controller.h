@@ -24,8 +24,8 @@ inline constexpr std::string_view kBPConfigErrorMessage = "The developer hasn't 
 class BPNavigationController : public ui::NavigationController, public ui::NavigationControllerDelegate {
 public:
     // A navigation controller holding `root` as its root (pushed without animation).
-    static std::shared_ptr<BPNavigationController> navigationControllerWithInstantiatedController(
-        std::shared_ptr<ui::ViewController> root);
+    static std::shared_ptr<BPNavigationController>
+    navigationControllerWithInstantiatedController(std::shared_ptr<ui::ViewController> root);
 
     std::string className() const override { return "BPNavigationController"; }
     void viewDidLoad() override;

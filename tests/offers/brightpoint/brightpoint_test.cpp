@@ -8,12 +8,15 @@
 #include <vector>
 
 #include "core/app_registry.h"
+#include "offers/brightpoint/bp_payment_controller.h"
+#include "offers/brightpoint/bp_reachability.h"
 #include "offers/brightpoint/brightpoint.h"
 #include "offers/brightpoint/brightpoint_context.h"
 #include "platform/device/device.h"
 #include "platform/foundation/clock.h"
 #include "platform/foundation/locale.h"
 #include "platform/foundation/run_loop.h"
+#include "platform/foundation/testing/fake_reachability.h"
 #include "platform/foundation/testing/log_capture.h"
 #include "platform/foundation/url.h"
 #include "platform/foundation/url_connection.h"
@@ -22,6 +25,11 @@
 #include "platform/graphics/backends.h"
 #include "platform/graphics/text_metrics.h"
 #include "platform/ui/alert_view.h"
+#include "platform/ui/animation_log.h"
+#include "platform/ui/application.h"
+#include "platform/ui/bar_button_item.h"
+#include "platform/ui/navigation_item.h"
+#include "platform/ui/tab_bar_item.h"
 #include "platform/ui/testing/alert_driver.h"
 #include "platform/ui/view.h"
 #include "platform/ui/window.h"
@@ -37,6 +45,8 @@ class BrightpointTest : public ::testing::Test {
 protected:
     void SetUp() override {
         clock_ = fnd::ManualClock::install();
+        reachability_ = fnd::testing::FakeReachability::install();
+        reachability_->setFlagsForAddress(0, fnd::ReachabilityFlag::Reachable);
         gfx::installTextMetrics(std::make_shared<gfx::SyntheticMetrics>());
         window_ = ui::View::create<ui::Window>(gfx::Rect(0, 0, 320, 480));
         window_->makeKeyAndVisible();
@@ -94,7 +104,40 @@ protected:
         return text;
     }
 
+    // Asks for the wall with publisher key `key` and runs the main loop until the reply is read.
+    std::shared_ptr<Brightpoint> open(const std::string& key) {
+        auto client = Brightpoint::shared();
+        client->setKey(key);
+        client->displayPaymentWindow();
+        EXPECT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return !client->isLoading(); }, 20));
+        return client;
+    }
+
+    // What the root page presents, as its class name ("" for nothing).
+    static std::shared_ptr<ui::ViewController> presented() {
+        auto root = Brightpoint::shared()->rootController();
+        return root ? root->modalViewController() : nullptr;
+    }
+
+    // The message of the error page that shows, or "" when none does.
+    static std::string errorPage() {
+        auto nav = std::dynamic_pointer_cast<BPNavigationController>(presented());
+        auto page = nav ? std::dynamic_pointer_cast<BPErrorViewController>(nav->topViewController()) : nullptr;
+        return page ? page->message() : "";
+    }
+
+    static bool logged(const std::string& transition, const std::string& side) {
+        for (const auto& e : ui::AnimationLog::entries()) {
+            if (e.transition == transition && e.transitionSubtype == side && e.duration == 0.5 &&
+                e.timingFunction == ui::TimingFunction::EaseInEaseOut) {
+                return true;
+            }
+        }
+        return false;
+    }
+
     std::shared_ptr<fnd::ManualClock> clock_;
+    std::shared_ptr<fnd::testing::FakeReachability> reachability_;
     std::shared_ptr<ui::Window> window_;
     devserver::DevAdsServer ads_;
     std::shared_ptr<devserver::DevBrightpointRecord> record_;
@@ -270,6 +313,105 @@ TEST_F(BrightpointTest, AnOfferEmailPostsItsFormAndShowsTheReply) {
     offline.sendOffer(offer, "a@b.test");
     EXPECT_EQ(requestsOf("/brightpoint/iphone/email_offer").size(), 2u);
     EXPECT_EQ(frontAlert(), error);
+}
+
+TEST_F(BrightpointTest, TheWallShowsItsTabsAndCloseRemovesIt) {
+    ui::AnimationLog::clear();
+    auto& app = ui::Application::shared();
+    app.setStatusBarStyle(ui::StatusBarStyle::Default);
+    auto client = Brightpoint::shared();
+    client->setKey("Qm4RtzWpLak72HVbYUXEnfgsPuzKoqjd");
+    client->displayPaymentWindow();
+    client->displayPaymentWindow(); // in flight: sends nothing
+    ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return !client->isLoading(); }, 20));
+    EXPECT_EQ(requestsOf("/brightpoint/iphone/config").size(), 1u);
+
+    auto wall = std::dynamic_pointer_cast<BPPaymentController>(presented());
+    ASSERT_TRUE(wall);
+    wall->view();
+    std::vector<std::string> titles;
+    for (const auto& tab : wall->viewControllers()) {
+        titles.push_back(std::static_pointer_cast<ui::NavigationController>(tab)->topViewController()->title());
+    }
+    EXPECT_EQ(titles, (std::vector<std::string>{"Apps", "Offers", "Pay", "Pay", "Status"}));
+    EXPECT_EQ(wall->viewControllers()[0]->tabBarItem()->tag(), 1);
+    EXPECT_EQ(wall->selectedIndex(), 3u);
+    EXPECT_EQ(app.statusBarStyle(), ui::StatusBarStyle::BlackOpaque);
+    EXPECT_TRUE(logged("moveIn", "fromTop"));
+
+    // The shown page and a page pushed inside a tab carry "Close", and it closes the whole wall.
+    auto inApp = std::static_pointer_cast<ui::NavigationController>(wall->viewControllers()[3]);
+    ASSERT_TRUE(inApp->topViewController()->navigationItem()->rightBarButtonItem());
+    wall->setSelectedIndex(1);
+    auto offers = std::static_pointer_cast<ui::NavigationController>(wall->viewControllers()[1]);
+    auto details = std::make_shared<ui::ViewController>();
+    offers->pushViewController(details, ui::Animated::No);
+    auto close = details->navigationItem()->rightBarButtonItem();
+    ASSERT_TRUE(close);
+    EXPECT_EQ(close->title(), "Close");
+    close->action()(*close);
+    EXPECT_FALSE(presented());
+    EXPECT_FALSE(client->rootController()->view()->superview());
+    EXPECT_EQ(app.statusBarStyle(), ui::StatusBarStyle::Default);
+    EXPECT_TRUE(logged("reveal", "fromBottom"));
+
+    // Offers alone with no default tab: the fallback picks it.
+    open("wrongkinds");
+    wall = std::dynamic_pointer_cast<BPPaymentController>(presented());
+    ASSERT_TRUE(wall);
+    wall->view();
+    EXPECT_EQ(wall->selectedViewController(), wall->viewControllers()[0]);
+    EXPECT_EQ(wall->viewControllers().size(), 2u);
+    client->dismissWindow();
+}
+
+TEST_F(BrightpointTest, ErrorRepliesShowTheErrorPage) {
+    auto client = open("refuse");
+    EXPECT_EQ(errorPage(), "This wall is closed for maintenance.");
+    EXPECT_TRUE(client->isDisplayingErrorWindow());
+    client->dismissWindow();
+    for (const char* key : {"garbage", "nosucc", "empty", "error500"}) {
+        open(key);
+        EXPECT_EQ(errorPage(), kBPNoInternetMessage) << key;
+        client->dismissWindow();
+    }
+
+    // Every tab off: the wall shows, then the configuration error replaces it on a later turn.
+    open("alloff");
+    auto wall = std::dynamic_pointer_cast<BPPaymentController>(presented());
+    ASSERT_TRUE(wall);
+    wall->view();
+    EXPECT_EQ(wall->viewControllers().size(), 1u);
+    fnd::RunLoop::main().advance(0.1);
+    EXPECT_EQ(errorPage(), kBPConfigErrorMessage);
+    client->dismissWindow();
+
+    // A failed connection clears the loading state and shows the error page.
+    ads_.stop();
+    open("any");
+    EXPECT_EQ(errorPage(), kBPNoInternetMessage);
+    EXPECT_FALSE(client->isLoading());
+    client->dismissWindow();
+}
+
+TEST_F(BrightpointTest, UnreachableShowsTheErrorAtOnceAndRetriesWhenTheNetworkReturns) {
+    reachability_->setFlagsForAddress(0, 0);
+    auto client = Brightpoint::shared();
+    client->setKey("k1");
+    client->displayPaymentWindow();
+    EXPECT_FALSE(client->isLoading());
+    EXPECT_EQ(errorPage(), kBPNoInternetMessage);
+    EXPECT_TRUE(requestsOf("/brightpoint/iphone/config").empty());
+
+    reachability_->setFlagsForAddress(0, fnd::ReachabilityFlag::Reachable);
+    reachability_->change();
+    fnd::RunLoop::main().runUntilIdle();
+    EXPECT_TRUE(client->isLoading());
+    ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return !client->isLoading(); }, 20));
+    EXPECT_EQ(requestsOf("/brightpoint/iphone/config").size(), 1u);
+    EXPECT_TRUE(std::dynamic_pointer_cast<BPPaymentController>(presented()));
+    EXPECT_FALSE(client->isDisplayingErrorWindow());
+    client->dismissWindow();
 }
 
 TEST(BrightpointContextTest, WithoutAnAdsBaseNothingIsAddressed) {
