@@ -210,6 +210,8 @@ void connectServices(zelvanAppDelegate& delegate) {
     std::weak_ptr<zelvanAppDelegate> weak = delegate.weak_from_this();
     auto lobbyPanels = GameLobbyPanels::create(weak);
     delegate.installBridgeTargets([&](BridgeTargets& targets) {
+        // A page's showOffers with type 2 opens the Brightpoint offer wall.
+        targets.offerWall = std::make_shared<brightpoint::BPOfferWallOpener>();
         targets.chipsExchange = lobbyPanels;
         targets.gameInvite = lobbyPanels;
         targets.avatarItemBarFactory = [weak](const gfx::Rect& frame) -> std::shared_ptr<AvatarItemBarTarget> {

@@ -21,14 +21,14 @@ std::string fullConfiguration(const std::string& base, const std::string& flags)
     const std::string bp = base + "/brightpoint";
     return R"({"succ":"1","currency_name":"Gems","currency_color":"#FF8000",)"
            R"("apps_enabled":")" +
-           flags + R"(","offers_enabled":")" + flags + R"(","direct_enabled":")" + flags +
-           R"(","inapp_enabled":")" + flags +
+           flags + R"(","offers_enabled":")" + flags + R"(","direct_enabled":")" + flags + R"(","inapp_enabled":")" +
+           flags +
            R"(","default_tab":"inapp",)"
            R"("status_url":")" +
            bp + R"(/status.html","direct_url":")" + bp + R"(/direct.html","offers_url":")" + bp +
-           R"(/offers","apps_url":")" + bp + R"(/apps","inapp_url":")" + bp + R"(/inapp","inapp_verify_url":")" +
-           bp + R"(/inapp_verify","inapp_footer":"Gems never expire.",)"
-                R"("app_tab_urls":[")" +
+           R"(/offers","apps_url":")" + bp + R"(/apps","inapp_url":")" + bp + R"(/inapp","inapp_verify_url":")" + bp +
+           R"(/inapp_verify","inapp_footer":"Gems never expire.",)"
+           R"("app_tab_urls":[")" +
            bp + R"(/apps?list=top"],"app_tab_titles":["Top"],"offer_tab_urls":[")" + bp +
            R"(/offers?list=all"],"offer_tab_titles":["All"],"user_agent":"ZelvanWall/1.0"})";
 }

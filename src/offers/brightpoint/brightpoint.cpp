@@ -535,4 +535,16 @@ void Brightpoint::showAlert(std::string title, std::string message) {
         ->show();
 }
 
+void BPOfferWallOpener::showOffers(int32_t type) {
+    if (type != 2) {
+        ZLOG(Warn, "Brightpoint: offers of type %d are not offered here", type);
+        return;
+    }
+    if (auto client = Brightpoint::shared()) {
+        client->displayPaymentWindow();
+    } else {
+        ZLOG(Warn, "Brightpoint: the offer wall is not set up");
+    }
+}
+
 } // namespace zelvan::brightpoint

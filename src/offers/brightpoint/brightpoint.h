@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/bridge_targets.h"
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/observer_token.h"
 #include "platform/foundation/value.h"
@@ -184,6 +185,13 @@ private:
     std::shared_ptr<ui::ViewController> rootController_;
     int previousStatusBarStyle_ = 0;
     bool previousStatusBarHidden_ = false;
+};
+
+// The pages' offer action: type 2 opens the offer wall (displayPaymentWindow); other types are refused
+// with one WARN line. Main thread.
+class BPOfferWallOpener : public OfferWallOpener {
+public:
+    void showOffers(int32_t type) override;
 };
 
 } // namespace zelvan::brightpoint

@@ -414,6 +414,19 @@ TEST_F(BrightpointTest, UnreachableShowsTheErrorAtOnceAndRetriesWhenTheNetworkRe
     client->dismissWindow();
 }
 
+TEST_F(BrightpointTest, ThePagesOfferActionOpensTheWallForType2Only) {
+    fnd::testing::LogCapture log;
+    BPOfferWallOpener opener;
+    opener.showOffers(3);
+    EXPECT_TRUE(log.contains("offers of type 3 are not offered here"));
+    EXPECT_FALSE(Brightpoint::shared()->isLoading());
+    opener.showOffers(2);
+    ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([] { return !Brightpoint::shared()->isLoading(); }, 20));
+    EXPECT_EQ(requestsOf("/brightpoint/iphone/config").size(), 1u);
+    EXPECT_TRUE(std::dynamic_pointer_cast<BPPaymentController>(presented()));
+    Brightpoint::shared()->dismissWindow();
+}
+
 TEST(BrightpointContextTest, WithoutAnAdsBaseNothingIsAddressed) {
     fnd::testing::LogCapture log;
     BrightpointContext ctx("");
