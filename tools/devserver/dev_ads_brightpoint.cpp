@@ -95,8 +95,18 @@ std::shared_ptr<DevBrightpointRecord> addBrightpointRoutes(DevAdsServer& server)
             }
             return true;
         }
-        if (path == "/brightpoint/iphone/report_install" || path == "/brightpoint/iphone/report_install_basic") {
-            if (request.param("ad_key") == "refuse") {
+        if (path == "/brightpoint/iphone/report_install" || path == "/brightpoint/iphone/report_install_basic" ||
+            path == "/brightpoint/iphone/get_install_instructions") {
+            const std::string adKey = request.param("ad_key");
+            if (adKey == "error500") {
+                response.status = 500;
+                response.body = "server error";
+            } else if (adKey == "empty") {
+                response.body.clear();
+            } else if (path == "/brightpoint/iphone/get_install_instructions") {
+                response.contentType = "text/plain; charset=utf-8";
+                response.body = "Open the app once to earn your reward.";
+            } else if (adKey == "refuse") {
                 response.body = R"({"succ":"0","message_title":"Sorry","message_body":"Not this time."})";
             } else {
                 response.body = R"({"succ":"1","message_title":"Thanks!","message_body":"Your install was reported."})";
@@ -109,11 +119,6 @@ std::shared_ptr<DevBrightpointRecord> addBrightpointRoutes(DevAdsServer& server)
             } else {
                 response.body = R"({"succ":"1","message_title":"Sent","message_body":"Check your inbox."})";
             }
-            return true;
-        }
-        if (path == "/brightpoint/iphone/get_install_instructions") {
-            response.contentType = "text/plain; charset=utf-8";
-            response.body = "Open the app once to earn your reward.";
             return true;
         }
         if (path == "/brightpoint/direct.html" || path == "/brightpoint/status.html") {

@@ -81,9 +81,10 @@ private:
 // The Brightpoint offer wall's routes under "/brightpoint": "/iphone/config" answering by publisher key
 // ("refuse" "succ" "2" with a message, "other" another value, "nosucc", "garbage" not JSON, "empty",
 // "wrongkinds", "alloff" every tab off, "error500", "stall"; any other key the whole configuration),
-// "/iphone/report_install" and "/iphone/report_install_basic" (ad key "refuse" answers "succ" "0"),
-// "/iphone/email_offer" (an address starting "refuse" answers "succ" "0"),
-// "/iphone/get_install_instructions" (text) and the pages "/direct.html" and "/status.html".
+// "/iphone/report_install", "/iphone/report_install_basic" (ad key "refuse" answers "succ" "0") and
+// "/iphone/get_install_instructions" (text) - for all three ad key "error500" answers 500 and "empty" 200
+// with no body -, "/iphone/email_offer" (an address starting "refuse" answers "succ" "0") and the pages
+// "/direct.html" and "/status.html".
 std::shared_ptr<DevBrightpointRecord> addBrightpointRoutes(DevAdsServer& server);
 
 // The Adwick network's routes: browser and image PNGs, the English strings table (other languages 404)

@@ -72,6 +72,53 @@ void BPErrorViewController::viewDidLoad() {
     root->addSubview(errorLabel_);
 }
 
+namespace {
+
+struct TabRow {
+    const char* title;
+    const char* image;
+    int tag;
+    const char* defaultName;
+};
+
+// The tab table, by BPTab.
+constexpr std::array<TabRow, 5> kTabRows = {{
+    {"Apps", "BPAppsTab.png", 1, "apps"},
+    {"Offers", "BPOffersTab.png", 0, "offers"},
+    {"Pay", "BPDirectTab.png", 2, "direct"},
+    {"Pay", "BPInAppTab.png", 3, "inapp"},
+    {"Status", "BPStatusTab.png", 4, nullptr},
+}};
+
+} // namespace
+
+BPTabChoice BPChooseTabs(const BPConfiguration& config) {
+    const std::array<bool, 4> present = {config.appsTabEnabled, config.offersTabEnabled, config.directTabEnabled,
+                                         config.inAppTabEnabled};
+    BPTabChoice choice;
+    std::array<std::optional<size_t>, 4> at;
+    for (size_t i = 0; i < present.size(); ++i) {
+        if (present[i]) {
+            at[i] = choice.tabs.size();
+            choice.tabs.push_back(static_cast<BPTab>(i));
+        }
+    }
+    choice.tabs.push_back(BPTab::Status);
+    for (size_t i : {size_t{1}, size_t{0}, size_t{2}, size_t{3}}) {
+        if (at[i] && config.defaultTab == kTabRows[i].defaultName) {
+            choice.selected = at[i];
+            return choice;
+        }
+    }
+    for (size_t i = 0; i < at.size(); ++i) {
+        if (at[i]) {
+            choice.selected = at[i];
+            return choice;
+        }
+    }
+    return choice;
+}
+
 void BPPaymentController::viewDidLoad() {
     ui::TabBarController::viewDidLoad();
     auto client = Brightpoint::shared();
@@ -79,56 +126,27 @@ void BPPaymentController::viewDidLoad() {
     if (!client || !ctx) {
         return;
     }
-    const BPConfiguration& config = client->configuration();
-    struct Row {
-        BPTab tab;
-        const char* title;
-        const char* image;
-        int tag;
-        bool present;
-        const char* defaultName;
-    };
-    const std::array<Row, 5> rows = {{
-        {BPTab::Apps, "Apps", "BPAppsTab.png", 1, config.appsTabEnabled, "apps"},
-        {BPTab::Offers, "Offers", "BPOffersTab.png", 0, config.offersTabEnabled, "offers"},
-        {BPTab::Direct, "Pay", "BPDirectTab.png", 2, config.directTabEnabled, "direct"},
-        {BPTab::InApp, "Pay", "BPInAppTab.png", 3, config.inAppTabEnabled, "inapp"},
-        {BPTab::Status, "Status", "BPStatusTab.png", 4, true, nullptr},
-    }};
+    const BPTabChoice choice = BPChooseTabs(client->configuration());
     std::vector<std::shared_ptr<ui::ViewController>> tabs;
     tabs.reserve(8);
-    std::array<std::shared_ptr<ui::ViewController>, 5> byRow;
-    for (size_t i = 0; i < rows.size(); ++i) {
-        if (!rows[i].present) {
-            continue;
-        }
-        auto root = ctx->makeTab(rows[i].tab);
-        root->setTitle(rows[i].title);
-        auto item = ui::TabBarItem::initWithTitle(rows[i].title, gfx::Image::imageNamed(rows[i].image), rows[i].tag);
+    for (BPTab tab : choice.tabs) {
+        const TabRow& row = kTabRows[static_cast<size_t>(tab)];
+        auto root = ctx->makeTab(tab);
+        root->setTitle(row.title);
+        auto item = ui::TabBarItem::initWithTitle(row.title, gfx::Image::imageNamed(row.image), row.tag);
         root->setTabBarItem(item);
-        byRow[i] = BPNavigationController::navigationControllerWithInstantiatedController(root);
+        auto nav = BPNavigationController::navigationControllerWithInstantiatedController(root);
         // The tab bar shows the item of the navigation around the page.
-        byRow[i]->setTabBarItem(item);
-        tabs.push_back(byRow[i]);
+        nav->setTabBarItem(item);
+        tabs.push_back(nav);
     }
     setViewControllers(tabs);
     setDelegate(std::static_pointer_cast<BPPaymentController>(shared_from_this()));
-
-    // The named default tab when it is present, else the first present of Apps, Offers, direct and in-app.
-    std::shared_ptr<ui::ViewController> selected;
-    for (size_t i : {size_t{1}, size_t{0}, size_t{2}, size_t{3}}) {
-        if (byRow[i] && config.defaultTab == rows[i].defaultName) {
-            selected = byRow[i];
-            break;
-        }
-    }
-    for (size_t i = 0; !selected && i < 4; ++i) {
-        selected = byRow[i];
-    }
-    if (selected) {
-        setSelectedViewController(selected);
+    if (choice.selected) {
+        setSelectedIndex(*choice.selected);
         return;
     }
+    // Only Status: the configuration error comes up once the wall has been presented.
     std::weak_ptr<BPPaymentController> weak = std::static_pointer_cast<BPPaymentController>(shared_from_this());
     configErrorTimer_ = fnd::Timer::scheduled(0, fnd::Repeats::No, [weak](fnd::Timer&) {
         if (auto self = weak.lock()) {

@@ -5,8 +5,11 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "offers/brightpoint/brightpoint_context.h"
 #include "platform/ui/image_view.h"
 #include "platform/ui/label.h"
 #include "platform/ui/navigation_controller.h"
@@ -20,6 +23,17 @@ class Timer;
 namespace zelvan::brightpoint {
 
 inline constexpr std::string_view kBPConfigErrorMessage = "The developer hasn't configured the store properly.";
+
+struct BPConfiguration;
+
+// The tabs a configuration asks for, in order (Status always last), and the index of the one to select:
+// the tab `defaultTab` names exactly when it is present, else the first present of Apps, Offers, direct
+// and in-app; nullopt when only Status is present.
+struct BPTabChoice {
+    std::vector<BPTab> tabs;
+    std::optional<size_t> selected;
+};
+BPTabChoice BPChooseTabs(const BPConfiguration& config);
 
 class BPNavigationController : public ui::NavigationController, public ui::NavigationControllerDelegate {
 public:

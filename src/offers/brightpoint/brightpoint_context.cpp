@@ -3,6 +3,7 @@
 
 #include "core/app_registry.h"
 #include "core/zelvan_app_delegate.h"
+#include "offers/brightpoint/bp_advertising.h"
 #include "offers/brightpoint/bp_image_cache.h"
 #include "offers/brightpoint/brightpoint.h"
 #include "platform/foundation/log.h"
@@ -24,6 +25,14 @@ std::shared_ptr<Brightpoint> BrightpointContext::client() {
         client_ = std::make_shared<Brightpoint>(server_);
     }
     return client_;
+}
+
+std::shared_ptr<BPAdvertising> BrightpointContext::advertising() {
+    std::lock_guard lock(mutex_);
+    if (!advertising_) {
+        advertising_ = std::make_shared<BPAdvertising>(server_);
+    }
+    return advertising_;
 }
 
 void BrightpointContext::setTabFactory(BPTab tab, TabFactory factory) {

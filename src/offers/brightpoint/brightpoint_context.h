@@ -16,6 +16,7 @@ class ViewController;
 
 namespace zelvan::brightpoint {
 
+class BPAdvertising;
 class BPImageCache;
 class Brightpoint;
 
@@ -36,6 +37,8 @@ public:
     const std::string& server() const { return server_; }
     // The one client, made on first use.
     std::shared_ptr<Brightpoint> client();
+    // The one advertiser report, made on first use.
+    std::shared_ptr<BPAdvertising> advertising();
 
     // What makes a tab's root page. A tab without one gets a plain page (titled by the wall).
     using TabFactory = std::function<std::shared_ptr<ui::ViewController>()>;
@@ -48,6 +51,7 @@ private:
     const std::string server_;
     std::mutex mutex_;
     std::shared_ptr<Brightpoint> client_;
+    std::shared_ptr<BPAdvertising> advertising_;
 };
 
 // The context in the installed application delegate's registry; null when no delegate is installed or

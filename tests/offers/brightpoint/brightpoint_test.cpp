@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/app_registry.h"
+#include "offers/brightpoint/bp_advertising.h"
 #include "offers/brightpoint/bp_payment_controller.h"
 #include "offers/brightpoint/bp_reachability.h"
 #include "offers/brightpoint/brightpoint.h"
@@ -425,6 +426,57 @@ TEST_F(BrightpointTest, ThePagesOfferActionOpensTheWallForType2Only) {
     EXPECT_EQ(requestsOf("/brightpoint/iphone/config").size(), 1u);
     EXPECT_TRUE(std::dynamic_pointer_cast<BPPaymentController>(presented()));
     Brightpoint::shared()->dismissWindow();
+}
+
+struct InstructionsHeard : BPAdvertisingDelegate {
+    std::vector<std::string> texts;
+    void displayInstructionsAlert(const std::string& text) override { texts.push_back(text); }
+};
+
+TEST_F(BrightpointTest, TheAdvertiserReportsOnceAndShowsTheServersText) {
+    auto ads = BPAdvertising::shared();
+    ASSERT_TRUE(ads);
+    auto& defaults = fnd::UserDefaults::standard();
+    for (const char* key : {"adv-1", "empty", "error500"}) {
+        defaults.removeObjectForKey(Brightpoint::reportedKey(key));
+    }
+    ads->reportInstall(); // no default ad key: nothing
+    ads->displayInstructionsThread("adv-1");
+    EXPECT_EQ(frontAlert(), "Instructions|Open the app once to earn your reward.");
+    auto asked = requestsOf("/brightpoint/iphone/get_install_instructions");
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].param("uuid"), "dev1");
+    EXPECT_EQ(asked[0].param("ad_key"), "adv-1");
+    EXPECT_EQ(asked[0].param("sys_name"), "Linux");
+
+    ads->reportInstallThread("adv-1");
+    EXPECT_TRUE(defaults.boolForKey("BP:ad_reported:adv-1"));
+    EXPECT_NE(frontAlert().find("Success!|{\"succ\":\"1\""), std::string::npos);
+    ads->displayInstructionsThread("adv-1"); // reported: no request
+    ads->reportInstallThread("adv-1");
+    EXPECT_EQ(requestsOf("/brightpoint/iphone/get_install_instructions").size(), 1u);
+    EXPECT_EQ(requestsOf("/brightpoint/iphone/report_install_basic").size(), 1u);
+
+    ads->reportInstallThread("empty"); // marked, nothing shown
+    EXPECT_TRUE(defaults.boolForKey("BP:ad_reported:empty"));
+    ads->reportInstallThread("error500"); // not marked, nothing shown
+    EXPECT_FALSE(defaults.boolForKey("BP:ad_reported:error500"));
+    EXPECT_EQ(frontAlert(), "");
+
+    // A delegate takes the text instead of the alert; the thread form reaches it through the main loop.
+    auto heard = std::make_shared<InstructionsHeard>();
+    ads->setDelegate(heard);
+    ads->setDefaultAdKey("adv-2");
+    defaults.removeObjectForKey(Brightpoint::reportedKey("adv-2"));
+    ads->displayInstructions();
+    ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return !heard->texts.empty(); }, 20));
+    EXPECT_EQ(heard->texts, std::vector<std::string>{"Open the app once to earn your reward."});
+    EXPECT_EQ(frontAlert(), "");
+    ads->setDelegate({});
+    ads->setDefaultAdKey(std::nullopt);
+    for (const char* key : {"adv-1", "empty"}) {
+        defaults.removeObjectForKey(Brightpoint::reportedKey(key));
+    }
 }
 
 TEST(BrightpointContextTest, WithoutAnAdsBaseNothingIsAddressed) {
