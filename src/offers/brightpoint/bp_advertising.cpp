@@ -130,8 +130,12 @@ void BPAdvertising::displayInstructionsThread(const std::string& adKey) {
     }
 }
 
-void BPAdvertising::reportInstallAlert(const std::string& text) { showText("Success!", text); }
-void BPAdvertising::displayInstructionsAlert(const std::string& text) { showText("Instructions", text); }
+void BPAdvertising::reportInstallAlert(const std::string& text) {
+    showText("Success!", text);
+}
+void BPAdvertising::displayInstructionsAlert(const std::string& text) {
+    showText("Instructions", text);
+}
 
 void BPAdvertising::showText(const std::string& title, const std::string& text) {
     // The server's text is read as ASCII; anything else is not shown.
@@ -151,6 +155,8 @@ void BPAdvertising::showText(const std::string& title, const std::string& text) 
     ui::AlertView::initWithTitle(title, text, std::weak_ptr<ui::AlertViewDelegate>(), "OK")->show();
 }
 
-std::optional<std::string> BPAdvertising::urlEncode(std::string_view text) { return Brightpoint::urlEncode(text); }
+std::optional<std::string> BPAdvertising::urlEncode(std::string_view text) {
+    return Brightpoint::urlEncode(text);
+}
 
 } // namespace zelvan::brightpoint

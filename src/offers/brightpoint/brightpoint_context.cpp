@@ -5,6 +5,7 @@
 #include "core/zelvan_app_delegate.h"
 #include "offers/brightpoint/bp_advertising.h"
 #include "offers/brightpoint/bp_image_cache.h"
+#include "offers/brightpoint/bp_web_pages.h"
 #include "offers/brightpoint/brightpoint.h"
 #include "platform/foundation/log.h"
 #include "platform/ui/view_controller.h"
@@ -47,7 +48,26 @@ std::shared_ptr<ui::ViewController> BrightpointContext::makeTab(BPTab tab) {
         factory = tabFactories_[static_cast<size_t>(tab)];
     }
     std::shared_ptr<ui::ViewController> vc = factory ? factory() : nullptr;
-    return vc ? vc : std::make_shared<ui::ViewController>();
+    if (vc) {
+        return vc;
+    }
+    if (tab == BPTab::Direct) {
+        return std::make_shared<BPDirectViewController>();
+    }
+    if (tab == BPTab::Status) {
+        return std::make_shared<BPStatusViewController>();
+    }
+    return std::make_shared<ui::ViewController>();
+}
+
+std::string BrightpointContext::storeLinkPrefix() const {
+    std::lock_guard lock(mutex_);
+    return storeLinkPrefix_;
+}
+
+void BrightpointContext::setStoreLinkPrefix(std::string prefix) {
+    std::lock_guard lock(mutex_);
+    storeLinkPrefix_ = std::move(prefix);
 }
 
 std::shared_ptr<BrightpointContext> context() {

@@ -40,16 +40,23 @@ public:
     // The one advertiser report, made on first use.
     std::shared_ptr<BPAdvertising> advertising();
 
-    // What makes a tab's root page. A tab without one gets a plain page (titled by the wall).
+    // The plain-http address prefix of the application store's link server: web pages of the wall hand
+    // links under it (and "itms://" links) to the system. "http://store.test" unless set.
+    std::string storeLinkPrefix() const;
+    void setStoreLinkPrefix(std::string prefix);
+
+    // What makes a tab's root page. Without one, the direct and status tabs get their web pages and the
+    // other tabs a plain page (titled by the wall).
     using TabFactory = std::function<std::shared_ptr<ui::ViewController>()>;
     void setTabFactory(BPTab tab, TabFactory factory);
     std::shared_ptr<ui::ViewController> makeTab(BPTab tab);
 
 private:
     std::array<TabFactory, 5> tabFactories_;
+    std::string storeLinkPrefix_ = "http://store.test";
     std::shared_ptr<BPImageCache> imageCache_;
     const std::string server_;
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
     std::shared_ptr<Brightpoint> client_;
     std::shared_ptr<BPAdvertising> advertising_;
 };
