@@ -54,7 +54,8 @@ void BPTabWebViewController::viewDidLoad() {
     webView_->setScalesPageToFit(true);
     webView_->setBackgroundColor(gfx::Color(0, 0, 0, 1));
     setView(webView_);
-    loadingView_ = ui::ActivityIndicatorView::initWithActivityIndicatorStyle(ui::ActivityIndicatorViewStyle::WhiteLarge);
+    loadingView_ =
+        ui::ActivityIndicatorView::initWithActivityIndicatorStyle(ui::ActivityIndicatorViewStyle::WhiteLarge);
     loadingView_->setHidesWhenStopped(true);
     loadingView_->setCenter(gfx::Point(frame.width() / 2, frame.height() / 2));
     webView_->addSubview(loadingView_);
@@ -76,7 +77,9 @@ bool BPTabWebViewController::webViewShouldStartLoadWithRequest(ui::WebView& webV
     return BPShouldStartLoad(webView_.get(), webView, request);
 }
 
-void BPTabWebViewController::webViewDidStartLoad(ui::WebView&) { loadingView_->startAnimating(); }
+void BPTabWebViewController::webViewDidStartLoad(ui::WebView&) {
+    loadingView_->startAnimating();
+}
 
 void BPTabWebViewController::webViewDidFinishLoad(ui::WebView& webView) {
     ZLOG(Info, "Brightpoint: Loaded %s", currentURL(webView));
@@ -110,8 +113,8 @@ void BPWebViewController::viewDidLoad() {
             }
         };
     };
-    navigationItem()->setLeftBarButtonItem(
-        ui::BarButtonItem::initWithTitle("Close", ui::BarButtonItemStyle::Plain, act(&BPWebViewController::dismissSelf)));
+    navigationItem()->setLeftBarButtonItem(ui::BarButtonItem::initWithTitle("Close", ui::BarButtonItemStyle::Plain,
+                                                                            act(&BPWebViewController::dismissSelf)));
     setTitle("Complete Offer");
 
     const gfx::Rect bounds = view()->bounds();
@@ -121,13 +124,13 @@ void BPWebViewController::viewDidLoad() {
 
     flexButton_ = ui::BarButtonItem::initWithBarButtonSystemItem(ui::BarButtonSystemItem::FlexibleSpace);
     backButton_ = ui::BarButtonItem::initWithBarButtonSystemItem(ui::BarButtonSystemItem::Rewind,
-                                                                  act(&BPWebViewController::actionBack));
+                                                                 act(&BPWebViewController::actionBack));
     forwardButton_ = ui::BarButtonItem::initWithBarButtonSystemItem(ui::BarButtonSystemItem::FastForward,
-                                                                     act(&BPWebViewController::actionForward));
+                                                                    act(&BPWebViewController::actionForward));
     stopButton_ = ui::BarButtonItem::initWithBarButtonSystemItem(ui::BarButtonSystemItem::Stop,
-                                                                  act(&BPWebViewController::actionStop));
+                                                                 act(&BPWebViewController::actionStop));
     refreshButton_ = ui::BarButtonItem::initWithBarButtonSystemItem(ui::BarButtonSystemItem::Refresh,
-                                                                     act(&BPWebViewController::actionRefresh));
+                                                                    act(&BPWebViewController::actionRefresh));
     for (const auto& item : {backButton_, forwardButton_, stopButton_, refreshButton_}) {
         item->setStyle(ui::BarButtonItemStyle::Plain);
     }
@@ -176,10 +179,20 @@ void BPWebViewController::webViewDidFailLoadWithError(ui::WebView&, const fnd::E
     refreshButton_->setEnabled(true);
 }
 
-void BPWebViewController::actionBack() { webView_->goBack(); }
-void BPWebViewController::actionForward() { webView_->goForward(); }
-void BPWebViewController::actionStop() { webView_->stopLoading(); }
-void BPWebViewController::actionRefresh() { webView_->reload(); }
-void BPWebViewController::dismissSelf() { dismissModalViewControllerAnimated(ui::Animated::Yes); }
+void BPWebViewController::actionBack() {
+    webView_->goBack();
+}
+void BPWebViewController::actionForward() {
+    webView_->goForward();
+}
+void BPWebViewController::actionStop() {
+    webView_->stopLoading();
+}
+void BPWebViewController::actionRefresh() {
+    webView_->reload();
+}
+void BPWebViewController::dismissSelf() {
+    dismissModalViewControllerAnimated(ui::Animated::Yes);
+}
 
 } // namespace zelvan::brightpoint

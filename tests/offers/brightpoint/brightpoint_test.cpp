@@ -11,6 +11,7 @@
 #include "offers/brightpoint/bp_advertising.h"
 #include "offers/brightpoint/bp_payment_controller.h"
 #include "offers/brightpoint/bp_reachability.h"
+#include "offers/brightpoint/bp_web_pages.h"
 #include "offers/brightpoint/brightpoint.h"
 #include "offers/brightpoint/brightpoint_context.h"
 #include "platform/device/device.h"
@@ -32,7 +33,9 @@
 #include "platform/ui/navigation_item.h"
 #include "platform/ui/tab_bar_item.h"
 #include "platform/ui/testing/alert_driver.h"
+#include "platform/ui/toolbar.h"
 #include "platform/ui/view.h"
+#include "platform/ui/web_view.h"
 #include "platform/ui/window.h"
 #include "tests/support/scoped_app_delegate.h"
 #include "tools/devserver/dev_ads_server.h"
@@ -477,6 +480,69 @@ TEST_F(BrightpointTest, TheAdvertiserReportsOnceAndShowsTheServersText) {
     for (const char* key : {"adv-1", "empty"}) {
         defaults.removeObjectForKey(Brightpoint::reportedKey(key));
     }
+}
+
+TEST_F(BrightpointTest, WebPagesSendTheUserAgentAndHandStoreLinksToTheSystem) {
+    ui::Application::shared().clearOpenedUrls();
+    ASSERT_TRUE(configure("k").showWall);
+    auto status = std::make_shared<BPStatusViewController>();
+    status->view();
+    auto web = status->webView();
+    ASSERT_TRUE(web);
+    ASSERT_TRUE(
+        fnd::RunLoop::main().pumpUntil([&] { return !web->isLoading() && web->document().title() == "Status"; }, 20));
+    EXPECT_FALSE(status->loadingView()->isAnimating());
+    auto pages = requestsOf("/brightpoint/status.html");
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(pages[0].header("User_Agent"), "ZelvanWall/1.0");
+    EXPECT_EQ(web->document().title(), "Status");
+
+    for (const char* link : {"itms://store.test/app/id100", "http://store.test/app/id7"}) {
+        web->simulateNavigation(link);
+        fnd::RunLoop::main().runUntilIdle();
+    }
+    EXPECT_EQ(ui::Application::shared().openedUrls(),
+              (std::vector<std::string>{"itms://store.test/app/id100", "http://store.test/app/id7"}));
+    EXPECT_EQ(web->document().title(), "Status");
+    EXPECT_EQ(requestsOf("/brightpoint/status.html").size(), 1u);
+
+    // Another web view's request is allowed without the store check.
+    auto other = ui::View::create<ui::WebView>(gfx::Rect(0, 0, 10, 10));
+    fnd::UrlRequest store(*fnd::Url::parse("itms://store.test/app/id1"));
+    EXPECT_TRUE(status->webViewShouldStartLoadWithRequest(*other, store, ui::NavigationType::Other));
+    EXPECT_EQ(store.valueForHTTPHeaderField("User_Agent"), "ZelvanWall/1.0");
+    ui::Application::shared().clearOpenedUrls();
+}
+
+TEST_F(BrightpointTest, TheCompletionPagesToolbarFollowsTheLoad) {
+    ASSERT_TRUE(configure("k").showWall);
+    auto page = BPWebViewController::initWithURL(ads_.baseURL() + "/brightpoint/direct.html", false);
+    page->view();
+    EXPECT_EQ(page->title(), "Complete Offer");
+    EXPECT_TRUE(page->webView()->scalesPageToFit());
+    auto items = [&] { return page->toolbar()->items(); };
+    ASSERT_EQ(items().size(), 7u);
+    ASSERT_TRUE(fnd::RunLoop::main().pumpUntil(
+        [&] { return !page->webView()->isLoading() && page->webView()->document().title() == "Pay"; }, 20));
+    EXPECT_EQ(items()[6], page->refreshButton());
+    EXPECT_FALSE(page->stopButton()->isEnabled());
+    EXPECT_TRUE(page->refreshButton()->isEnabled());
+    EXPECT_FALSE(page->backButton()->isEnabled());
+
+    // While a load runs: the spinner in the refresh button's place, stop on; a failure puts refresh back.
+    page->webViewDidStartLoad(*page->webView());
+    EXPECT_EQ(items()[6], page->activityButton());
+    EXPECT_TRUE(page->stopButton()->isEnabled());
+    EXPECT_FALSE(page->refreshButton()->isEnabled());
+    page->webViewDidFailLoadWithError(*page->webView(), fnd::Error("test", -1));
+    EXPECT_EQ(items()[6], page->refreshButton());
+    EXPECT_FALSE(page->stopButton()->isEnabled());
+    EXPECT_TRUE(page->refreshButton()->isEnabled());
+
+    auto zoomed = BPWebViewController::initWithURL("http://127.0.0.1:9/", true);
+    zoomed->view();
+    EXPECT_FALSE(zoomed->webView()->scalesPageToFit());
+    zoomed->webView()->stopLoading();
 }
 
 TEST(BrightpointContextTest, WithoutAnAdsBaseNothingIsAddressed) {
