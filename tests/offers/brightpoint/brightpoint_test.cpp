@@ -3,6 +3,7 @@
 // e-mail with their alerts, and the encoders.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,6 +26,7 @@
 #include "platform/foundation/url_request.h"
 #include "platform/foundation/user_defaults.h"
 #include "platform/graphics/backends.h"
+#include "platform/graphics/graphics_stack.h"
 #include "platform/graphics/text_metrics.h"
 #include "platform/ui/alert_view.h"
 #include "platform/ui/animation_log.h"
@@ -128,6 +130,18 @@ protected:
         auto nav = std::dynamic_pointer_cast<BPNavigationController>(presented());
         auto page = nav ? std::dynamic_pointer_cast<BPErrorViewController>(nav->topViewController()) : nullptr;
         return page ? page->message() : "";
+    }
+
+    // Writes what the window shows to screenshots/<name>, for a person to look at.
+    void shoot(const std::string& name) {
+        std::error_code ec;
+        std::filesystem::create_directories("screenshots", ec);
+        window_->layoutIfNeeded();
+        window_->displayIfNeeded();
+        gfx::beginImageContext(window_->bounds().size);
+        window_->renderInContext(*gfx::getCurrentContext());
+        EXPECT_TRUE(gfx::savePng(*gfx::getCurrentContext(), "screenshots/" + name));
+        gfx::endImageContext();
     }
 
     static bool logged(const std::string& transition, const std::string& side) {
@@ -342,6 +356,7 @@ TEST_F(BrightpointTest, TheWallShowsItsTabsAndCloseRemovesIt) {
     EXPECT_EQ(wall->selectedIndex(), 3u);
     EXPECT_EQ(app.statusBarStyle(), ui::StatusBarStyle::BlackOpaque);
     EXPECT_TRUE(logged("moveIn", "fromTop"));
+    shoot("bp-offer-wall-tabs.png");
 
     // The shown page and a page pushed inside a tab carry "Close", and it closes the whole wall.
     auto inApp = std::static_pointer_cast<ui::NavigationController>(wall->viewControllers()[3]);
@@ -372,6 +387,14 @@ TEST_F(BrightpointTest, TheWallShowsItsTabsAndCloseRemovesIt) {
 TEST_F(BrightpointTest, ErrorRepliesShowTheErrorPage) {
     auto client = open("refuse");
     EXPECT_EQ(errorPage(), "This wall is closed for maintenance.");
+    auto nav = std::static_pointer_cast<BPNavigationController>(presented());
+    auto page = std::static_pointer_cast<BPErrorViewController>(nav->topViewController());
+    EXPECT_EQ(page->title(), "Error");
+    EXPECT_EQ(page->errorLabel()->frame().origin.y, 230);
+    EXPECT_EQ(page->errorLabel()->frame().size.width, 280);
+    EXPECT_GT(page->errorLabel()->frame().size.height, 0);
+    EXPECT_EQ(page->navigationItem()->rightBarButtonItem()->title(), "Close");
+    shoot("bp-error-page.png");
     EXPECT_TRUE(client->isDisplayingErrorWindow());
     client->dismissWindow();
     for (const char* key : {"garbage", "nosucc", "empty", "error500"}) {
@@ -528,6 +551,9 @@ TEST_F(BrightpointTest, TheCompletionPagesToolbarFollowsTheLoad) {
     EXPECT_FALSE(page->stopButton()->isEnabled());
     EXPECT_TRUE(page->refreshButton()->isEnabled());
     EXPECT_FALSE(page->backButton()->isEnabled());
+    window_->addSubview(page->view());
+    shoot("bp-complete-offer.png");
+    page->view()->removeFromSuperview();
 
     // While a load runs: the spinner in the refresh button's place, stop on; a failure puts refresh back.
     page->webViewDidStartLoad(*page->webView());
