@@ -7,7 +7,6 @@
 #include <mutex>
 #include <string>
 
-#include "platform/foundation/log.h"
 #include "tools/devserver/dev_ads_server.h"
 
 namespace zelvan::devserver {

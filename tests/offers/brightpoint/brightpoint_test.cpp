@@ -432,9 +432,8 @@ TEST_F(BrightpointTest, UnreachableShowsTheErrorAtOnceAndRetriesWhenTheNetworkRe
 
     reachability_->setFlagsForAddress(0, fnd::ReachabilityFlag::Reachable);
     reachability_->change();
-    fnd::RunLoop::main().runUntilIdle();
-    EXPECT_TRUE(client->isLoading());
-    ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return !client->isLoading(); }, 20));
+    ASSERT_TRUE(fnd::RunLoop::main().pumpUntil(
+        [&] { return !client->isLoading() && !requestsOf("/brightpoint/iphone/config").empty(); }, 20));
     EXPECT_EQ(requestsOf("/brightpoint/iphone/config").size(), 1u);
     EXPECT_TRUE(std::dynamic_pointer_cast<BPPaymentController>(presented()));
     EXPECT_FALSE(client->isDisplayingErrorWindow());
@@ -569,6 +568,28 @@ TEST_F(BrightpointTest, TheCompletionPagesToolbarFollowsTheLoad) {
     zoomed->view();
     EXPECT_FALSE(zoomed->webView()->scalesPageToFit());
     zoomed->webView()->stopLoading();
+}
+
+TEST(BPChooseTabsTest, TheDefaultTabMatchesExactlyAndOnlyAPresentTab) {
+    BPConfiguration c;
+    c.appsTabEnabled = c.offersTabEnabled = c.directTabEnabled = c.inAppTabEnabled = true;
+    c.defaultTab = "inapp";
+    BPTabChoice choice = BPChooseTabs(c);
+    EXPECT_EQ(choice.tabs,
+              (std::vector<BPTab>{BPTab::Apps, BPTab::Offers, BPTab::Direct, BPTab::InApp, BPTab::Status}));
+    EXPECT_EQ(choice.selected, 3u);
+    c.defaultTab = "Offers"; // another case: no match, the first present
+    EXPECT_EQ(BPChooseTabs(c).selected, 0u);
+    c.appsTabEnabled = false;
+    c.defaultTab = "apps"; // names a tab that is off: the fallback
+    EXPECT_EQ(BPChooseTabs(c).selected, 0u);
+    c.defaultTab = "direct";
+    EXPECT_EQ(BPChooseTabs(c).selected, 1u);
+    c = BPConfiguration{};
+    c.defaultTab = "offers";
+    choice = BPChooseTabs(c);
+    EXPECT_EQ(choice.tabs, std::vector<BPTab>{BPTab::Status});
+    EXPECT_FALSE(choice.selected);
 }
 
 TEST(BrightpointContextTest, WithoutAnAdsBaseNothingIsAddressed) {
