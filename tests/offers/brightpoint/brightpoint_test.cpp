@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/services.h"
 #include "core/app_registry.h"
 #include "offers/brightpoint/bp_advertising.h"
 #include "offers/brightpoint/bp_payment_controller.h"
@@ -568,6 +569,16 @@ TEST_F(BrightpointTest, TheCompletionPagesToolbarFollowsTheLoad) {
     zoomed->view();
     EXPECT_FALSE(zoomed->webView()->scalesPageToFit());
     zoomed->webView()->stopLoading();
+}
+
+TEST_F(BrightpointTest, TheFeatureStarterGivesThePublisherKeyAndTheUserId) {
+    auto starters = app::makeRegistry().adFeatureStarters;
+    ASSERT_TRUE(starters.count("brightpoint"));
+    LoginSession session;
+    session.userId = 4071;
+    starters["brightpoint"](**delegate_, session);
+    EXPECT_EQ(Brightpoint::shared()->key(), "Qm4RtzWpLak72HVbYUXEnfgsPuzKoqjd");
+    EXPECT_EQ(Brightpoint::shared()->uid(), "4071");
 }
 
 TEST(BPChooseTabsTest, TheDefaultTabMatchesExactlyAndOnlyAPresentTab) {
