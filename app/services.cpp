@@ -32,6 +32,7 @@
 #include "messaging/avatars/zelvan_avatar_manager.h"
 #include "messaging/lists/im_controller.h"
 #include "messaging/voice/zelvan_voip.h"
+#include "offers/brightpoint/brightpoint.h"
 #include "offers/brightpoint/brightpoint_context.h"
 #include "offers/orvane/orvane_connect.h"
 #include "offers/orvane/orvane_context.h"
@@ -168,9 +169,18 @@ AppRegistry makeRegistry() {
     registry.adwick.factory = [](zelvanAppDelegate& delegate) {
         return std::make_shared<adwick::AdwickContext>(delegate.config().adsBase);
     };
-    // The Brightpoint offer wall's context: its process-wide icon cache.
-    registry.brightpoint.factory = [](zelvanAppDelegate&) {
-        return std::make_shared<brightpoint::BrightpointContext>();
+    // The Brightpoint offer wall's context: its icon cache, and its client with the offer-wall API server
+    // under the --ads-base URL (none without it). "brightpoint" in the feature list gives the client the
+    // publisher key and the signed-in user's id.
+    registry.brightpoint.factory = [](zelvanAppDelegate& delegate) {
+        return std::make_shared<brightpoint::BrightpointContext>(delegate.config().adsBase);
+    };
+    registry.adFeatureStarters["brightpoint"] = [](zelvanAppDelegate& delegate, const LoginSession& session) {
+        if (auto ctx = delegate.service(&AppRegistry::brightpoint)) {
+            auto client = ctx->client();
+            client->setKey("Qm4RtzWpLak72HVbYUXEnfgsPuzKoqjd");
+            client->setUID(std::to_string(session.userId));
+        }
     };
     // The Tallio analytics client: its session report goes to the --ads-base URL (none without it).
     registry.tallio.factory = [](zelvanAppDelegate& delegate) {
@@ -206,6 +216,8 @@ void connectServices(zelvanAppDelegate& delegate) {
     std::weak_ptr<zelvanAppDelegate> weak = delegate.weak_from_this();
     auto lobbyPanels = GameLobbyPanels::create(weak);
     delegate.installBridgeTargets([&](BridgeTargets& targets) {
+        // A page's showOffers with type 2 opens the Brightpoint offer wall.
+        targets.offerWall = std::make_shared<brightpoint::BPOfferWallOpener>();
         targets.chipsExchange = lobbyPanels;
         targets.gameInvite = lobbyPanels;
         targets.avatarItemBarFactory = [weak](const gfx::Rect& frame) -> std::shared_ptr<AvatarItemBarTarget> {

@@ -123,6 +123,13 @@ public:
     virtual void manageChatGroup(int32_t groupId) = 0;
 };
 
+// The offer wall: opens the offers of one kind (2: the tabbed offer wall); other kinds are refused.
+class OfferWallOpener {
+public:
+    virtual ~OfferWallOpener() = default;
+    virtual void showOffers(int32_t type) = 0;
+};
+
 // Every target the bridge reaches; an empty member means its module has not installed it yet. The
 // application delegate keeps one set in its registry (installBridgeTargets / bridgeTargets).
 struct BridgeTargets {
@@ -134,6 +141,7 @@ struct BridgeTargets {
     std::shared_ptr<GameCacheTarget> gameCache;
     std::shared_ptr<ChatOpener> chatOpener;
     std::shared_ptr<ChatGroupManagerOpener> chatGroupManager;
+    std::shared_ptr<OfferWallOpener> offerWall;
 };
 
 } // namespace zelvan

@@ -3,10 +3,12 @@
 #include "web/zelvan_web_script.h"
 
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 #include "core/zelvan_app_delegate.h"
 #include "core/zjson.h"
+#include "platform/foundation/dictionary.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/foundation/run_loop.h"
@@ -167,6 +169,7 @@ void ZelvanWebScript::addPageMethods() {
     addMethod("showAvatarItemBar", method(&ZelvanWebScript::showAvatarItemBar));
     addMethod("findAvatar", method(&ZelvanWebScript::findAvatar));
     addMethod("showChat", method(&ZelvanWebScript::showChat));
+    addMethod("showOffers", method(&ZelvanWebScript::showOffers));
 
     addMethod("avatarBarSelectButton", simple([](ZelvanWebScript& self, const std::vector<fnd::Value>& values) {
                   PageArgs args("avatarBarSelectButton", values);
@@ -427,6 +430,25 @@ fnd::Value ZelvanWebScript::showChat(const std::vector<fnd::Value>& values) {
     }
     if (auto opener = requireTarget(bridgeTargets().chatOpener, args.method(), "messenger")) {
         opener->showChatWithCard(cardInfo);
+    }
+    return {};
+}
+
+fnd::Value ZelvanWebScript::showOffers(const std::vector<fnd::Value>& values) {
+    PageArgs args("showOffers", values);
+    fnd::Value options = args.optional(0);
+    if (const std::string* text = options.asString()) {
+        options = ZJSON::parse(*text).valueOr(fnd::Value());
+    }
+    std::shared_ptr<fnd::Dictionary> table = options.isDictionary() ? options.asDictionary() : nullptr;
+    const fnd::Value* type = table ? table->find("type") : nullptr;
+    std::optional<int64_t> kind = type ? type->asInt() : std::nullopt;
+    if (!kind || *kind < INT32_MIN || *kind > INT32_MAX) {
+        ZTRACE_WARN("Zelvan.showOffers: the options must give a whole number \"type\"; nothing is opened");
+        return {};
+    }
+    if (auto opener = requireTarget(bridgeTargets().offerWall, args.method(), "offer wall")) {
+        opener->showOffers(static_cast<int32_t>(*kind));
     }
     return {};
 }

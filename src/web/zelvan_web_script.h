@@ -43,6 +43,8 @@ namespace zelvan {
 //   showChat(cardInfo)                        opens the chat of a card (a dictionary, or its JSON)
 //   manageChatGroup(groupId)                  opens the member management screen of one of the
 //                                             user's chat groups in the messenger
+//   showOffers(options)                       opens the offers of options.type (a dictionary, or its
+//                                             JSON): 2 is the offer wall
 //
 // Script the bridge runs in the page, only when the page defines the function:
 //   avatarUpdated(userId, type, version, path) for each picture the page looked up with findAvatar
@@ -69,6 +71,7 @@ private:
     fnd::Value showAvatarItemBar(const std::vector<fnd::Value>& args);
     fnd::Value findAvatar(const std::vector<fnd::Value>& args);
     fnd::Value showChat(const std::vector<fnd::Value>& args);
+    fnd::Value showOffers(const std::vector<fnd::Value>& args);
     void tellAvatarUpdated(int32_t userId, int32_t type, int32_t version);
     // The strip, or null with a log line naming `method`.
     std::shared_ptr<AvatarItemBarTarget> requireAvatarItemBar(const char* method) const;

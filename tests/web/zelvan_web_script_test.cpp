@@ -28,6 +28,7 @@ struct Fakes : AvatarItemBarTarget,
                GameInviteOpener,
                GameCacheTarget,
                ChatOpener,
+               OfferWallOpener,
                ChatGroupManagerOpener {
     Calls calls;
     std::shared_ptr<ui::View> barView = ui::View::create(gfx::Rect());
@@ -72,6 +73,7 @@ struct Fakes : AvatarItemBarTarget,
         calls.push_back(fnd::format("chat %lld", card.asDictionary()->objectForKey("uid").longLongValue()));
     }
     void manageChatGroup(int32_t groupId) override { calls.push_back(fnd::format("manage %d", groupId)); }
+    void showOffers(int32_t type) override { calls.push_back(fnd::format("offers %d", type)); }
 };
 
 struct GameScreen : ui::ViewController, GameScreenTarget {
@@ -109,6 +111,7 @@ protected:
             t.gameCache = fakes_;
             t.chatOpener = fakes_;
             t.chatGroupManager = fakes_;
+            t.offerWall = fakes_;
         });
         host_.bindObject("Zelvan", ZelvanWebScript::create(page_));
     }
@@ -204,6 +207,8 @@ TEST_F(ZelvanWebScriptTest, OpenersReachTheirTargetsWithCheckedArguments) {
     call("showChat", {fnd::Value::dictionary({{"uid", 1234}})});
     call("showChat", {"{\"uid\": 77}"});
     call("manageChatGroup", {12});
+    call("showOffers", {fnd::Value::dictionary({{"type", 2}})});
+    call("showOffers", {"{\"type\": 3}"});
     // Refused: out of range, wrong kinds, a card that is not a dictionary.
     EXPECT_EQ(call("gameVersion", {7}), fnd::Value(-1));
     call("openChipsExchange", {1e12});
@@ -213,9 +218,12 @@ TEST_F(ZelvanWebScriptTest, OpenersReachTheirTargetsWithCheckedArguments) {
     call("showChat", {"[1]"});
     call("showChat", {"{bad"});
     call("manageChatGroup", {"12"});
+    call("showOffers", {fnd::Value::dictionary({{"type", "2"}})});
+    call("showOffers", {"{bad"});
+    call("showOffers", {});
     EXPECT_EQ(fakes_->calls, (Calls{"version 7 en", "download 7 en Poker", "showDownload", "chips 250 [] 1",
                                     "chips 3 [lobby.chipsChosen] 1", "chips 4 [] 1", "invite 7 1", "clearCache",
-                                    "chat 1234", "chat 77", "manage 12"}));
+                                    "chat 1234", "chat 77", "manage 12", "offers 2", "offers 3"}));
 }
 
 TEST_F(ZelvanWebScriptTest, MissingTargetsAreLoggedAndDoNothing) {
@@ -233,9 +241,12 @@ TEST_F(ZelvanWebScriptTest, MissingTargetsAreLoggedAndDoNothing) {
     call("clearCache");
     call("showChat", {"{\"uid\": 1}"});
     call("manageChatGroup", {12});
+    EXPECT_EQ(log.count("is installed; the call does nothing"), 5u);
+    log.clear();
+    call("showOffers", {fnd::Value::dictionary({{"type", 2}})});
     EXPECT_TRUE(fakes_->calls.empty());
     EXPECT_TRUE(page_->view->subviews().empty());
-    EXPECT_EQ(log.count("is installed; the call does nothing"), 5u);
+    EXPECT_EQ(log.count("is installed; the call does nothing"), 1u);
 }
 
 } // namespace

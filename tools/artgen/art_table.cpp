@@ -15,6 +15,7 @@ const std::vector<ArtEntry>& artTable() {
         addAvatarArt(all);
         addSkinArt(all);
         addMarlinArt(all);
+        addBrightpointArt(all);
         return all;
     }();
     return table;

@@ -34,6 +34,7 @@ void addScreenArt(std::vector<ArtEntry>& table);
 void addAvatarArt(std::vector<ArtEntry>& table);
 void addSkinArt(std::vector<ArtEntry>& table);
 void addMarlinArt(std::vector<ArtEntry>& table);
+void addBrightpointArt(std::vector<ArtEntry>& table);
 
 // Every entry, families in a fixed order (built once).
 const std::vector<ArtEntry>& artTable();

@@ -64,6 +64,29 @@ private:
     uint16_t port_ = 0;
 };
 
+// What the Brightpoint routes keep: the release of stalled configuration answers.
+class DevBrightpointRecord {
+public:
+    DevBrightpointRecord();
+    // Lets every stalled answer end now (503) rather than after its 30 s limit.
+    void releaseStalls();
+
+    struct State;
+
+private:
+    friend std::shared_ptr<DevBrightpointRecord> addBrightpointRoutes(DevAdsServer& server);
+    std::shared_ptr<State> state_;
+};
+
+// The Brightpoint offer wall's routes under "/brightpoint": "/iphone/config" answering by publisher key
+// ("refuse" "succ" "2" with a message, "other" another value, "nosucc", "garbage" not JSON, "empty",
+// "wrongkinds", "alloff" every tab off, "error500", "stall"; any other key the whole configuration),
+// "/iphone/report_install", "/iphone/report_install_basic" (ad key "refuse" answers "succ" "0") and
+// "/iphone/get_install_instructions" (text) - for all three ad key "error500" answers 500 and "empty" 200
+// with no body -, "/iphone/email_offer" (an address starting "refuse" answers "succ" "0") and the pages
+// "/direct.html" and "/status.html".
+std::shared_ptr<DevBrightpointRecord> addBrightpointRoutes(DevAdsServer& server);
+
 // The Adwick network's routes: browser and image PNGs, the English strings table (other languages 404)
 // and the redirect helper "/adwick/redirect?to=<url>" (302).
 void addAdwickRoutes(DevAdsServer& server);

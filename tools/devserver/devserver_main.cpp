@@ -139,6 +139,7 @@ int main(int argc, char** argv) {
     if (adsPort) {
         ads = std::make_unique<DevAdsServer>(*adsPort);
         addAdwickRoutes(*ads);
+        addBrightpointRoutes(*ads);
         addOrvaneRoutes(*ads, std::make_shared<DevOrvaneService>());
         addSelvoRoutes(*ads);
         addTallioRoutes(*ads);

@@ -3,11 +3,72 @@
 
 #include "core/app_registry.h"
 #include "core/zelvan_app_delegate.h"
+#include "offers/brightpoint/bp_advertising.h"
 #include "offers/brightpoint/bp_image_cache.h"
+#include "offers/brightpoint/bp_web_pages.h"
+#include "offers/brightpoint/brightpoint.h"
+#include "platform/foundation/log.h"
+#include "platform/ui/view_controller.h"
 
 namespace zelvan::brightpoint {
 
-BrightpointContext::BrightpointContext() : imageCache_(std::make_shared<BPImageCache>(BPImageCache::Passkey())) {}
+BrightpointContext::BrightpointContext(std::string_view adsBase)
+    : imageCache_(std::make_shared<BPImageCache>(BPImageCache::Passkey())),
+      server_(adsBase.empty() ? std::string() : std::string(adsBase) + "/brightpoint") {
+    if (server_.empty()) {
+        ZLOG(Info, "Brightpoint: no --ads-base given, so none of the offer wall's requests is sent");
+    }
+}
+
+std::shared_ptr<Brightpoint> BrightpointContext::client() {
+    std::lock_guard lock(mutex_);
+    if (!client_) {
+        client_ = std::make_shared<Brightpoint>(server_);
+    }
+    return client_;
+}
+
+std::shared_ptr<BPAdvertising> BrightpointContext::advertising() {
+    std::lock_guard lock(mutex_);
+    if (!advertising_) {
+        advertising_ = std::make_shared<BPAdvertising>(server_);
+    }
+    return advertising_;
+}
+
+void BrightpointContext::setTabFactory(BPTab tab, TabFactory factory) {
+    std::lock_guard lock(mutex_);
+    tabFactories_[static_cast<size_t>(tab)] = std::move(factory);
+}
+
+std::shared_ptr<ui::ViewController> BrightpointContext::makeTab(BPTab tab) {
+    TabFactory factory;
+    {
+        std::lock_guard lock(mutex_);
+        factory = tabFactories_[static_cast<size_t>(tab)];
+    }
+    std::shared_ptr<ui::ViewController> vc = factory ? factory() : nullptr;
+    if (vc) {
+        return vc;
+    }
+    if (tab == BPTab::Direct) {
+        return std::make_shared<BPDirectViewController>();
+    }
+    if (tab == BPTab::Status) {
+        return std::make_shared<BPStatusViewController>();
+    }
+    return std::make_shared<ui::ViewController>();
+}
+
+std::string BrightpointContext::storeLinkPrefix() const {
+    std::lock_guard lock(mutex_);
+    return storeLinkPrefix_;
+}
+
+void BrightpointContext::setStoreLinkPrefix(std::string prefix) {
+    std::lock_guard lock(mutex_);
+    storeLinkPrefix_ = std::move(prefix);
+}
 
 std::shared_ptr<BrightpointContext> context() {
     auto delegate = zelvanAppDelegate::current();

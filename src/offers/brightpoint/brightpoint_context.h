@@ -1,24 +1,64 @@
-// BrightpointContext: what the offer wall keeps process-wide - here its icon cache - held in the
-// application registry's `brightpoint` slot and reached through context().
+// BrightpointContext: what the offer wall keeps process-wide - its icon cache, the offer-wall API
+// server's address and the one client - held in the application registry's `brightpoint` slot and
+// reached through context().
 #pragma once
 
+#include <array>
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+namespace ui {
+class ViewController;
+}
 
 namespace zelvan::brightpoint {
 
+class BPAdvertising;
 class BPImageCache;
+class Brightpoint;
+
+// The offer wall's tabs, in the order they stand.
+enum class BPTab { Apps, Offers, Direct, InApp, Status };
 
 class BrightpointContext {
 public:
-    BrightpointContext();
+    // `adsBase` is the networks' base URL (--ads-base, no trailing slash), or "": then no server is
+    // known, nothing is sent, and this logs one INFO line saying so.
+    explicit BrightpointContext(std::string_view adsBase = {});
     BrightpointContext(const BrightpointContext&) = delete;
     BrightpointContext& operator=(const BrightpointContext&) = delete;
 
     // The one icon cache of the process.
     const std::shared_ptr<BPImageCache>& imageCache() const { return imageCache_; }
+    // adsBase + "/brightpoint", or "".
+    const std::string& server() const { return server_; }
+    // The one client, made on first use.
+    std::shared_ptr<Brightpoint> client();
+    // The one advertiser report, made on first use.
+    std::shared_ptr<BPAdvertising> advertising();
+
+    // The plain-http address prefix of the application store's link server: web pages of the wall hand
+    // links under it (and "itms://" links) to the system. "http://store.test" unless set.
+    std::string storeLinkPrefix() const;
+    void setStoreLinkPrefix(std::string prefix);
+
+    // What makes a tab's root page. Without one, the direct and status tabs get their web pages and the
+    // other tabs a plain page (titled by the wall).
+    using TabFactory = std::function<std::shared_ptr<ui::ViewController>()>;
+    void setTabFactory(BPTab tab, TabFactory factory);
+    std::shared_ptr<ui::ViewController> makeTab(BPTab tab);
 
 private:
+    std::array<TabFactory, 5> tabFactories_;
+    std::string storeLinkPrefix_ = "http://store.test";
     std::shared_ptr<BPImageCache> imageCache_;
+    const std::string server_;
+    mutable std::mutex mutex_;
+    std::shared_ptr<Brightpoint> client_;
+    std::shared_ptr<BPAdvertising> advertising_;
 };
 
 // The context in the installed application delegate's registry; null when no delegate is installed or

@@ -1,0 +1,134 @@
+// The Brightpoint offer wall's routes on the ad host: the configuration answered by publisher key, the
+// install report, the e-mail offer, the advertiser's install report and instructions, and the direct
+// payment and status pages. Every URL in the configuration points back at the ad host.
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "tools/devserver/dev_ads_server.h"
+
+namespace zelvan::devserver {
+
+namespace {
+
+constexpr auto kStallLimit = std::chrono::seconds(30);
+
+// The whole configuration with every tab on; `flags` is the text of the four tab flags.
+std::string fullConfiguration(const std::string& base, const std::string& flags) {
+    const std::string bp = base + "/brightpoint";
+    return R"({"succ":"1","currency_name":"Gems","currency_color":"#FF8000",)"
+           R"("apps_enabled":")" +
+           flags + R"(","offers_enabled":")" + flags + R"(","direct_enabled":")" + flags + R"(","inapp_enabled":")" +
+           flags +
+           R"(","default_tab":"inapp",)"
+           R"("status_url":")" +
+           bp + R"(/status.html","direct_url":")" + bp + R"(/direct.html","offers_url":")" + bp +
+           R"(/offers","apps_url":")" + bp + R"(/apps","inapp_url":")" + bp + R"(/inapp","inapp_verify_url":")" + bp +
+           R"(/inapp_verify","inapp_footer":"Gems never expire.",)"
+           R"("app_tab_urls":[")" +
+           bp + R"(/apps?list=top"],"app_tab_titles":["Top"],"offer_tab_urls":[")" + bp +
+           R"(/offers?list=all"],"offer_tab_titles":["All"],"user_agent":"ZelvanWall/1.0"})";
+}
+
+std::string page(const std::string& title) {
+    return "<html><head><title>" + title + "</title></head><body><h1>" + title +
+           "</h1><a id=\"store\" href=\"itms://store.test/app/id100\">Store</a></body></html>";
+}
+
+} // namespace
+
+struct DevBrightpointRecord::State {
+    std::mutex mutex;
+    std::condition_variable released;
+    bool stallsReleased = false;
+};
+
+DevBrightpointRecord::DevBrightpointRecord() : state_(std::make_shared<State>()) {}
+
+void DevBrightpointRecord::releaseStalls() {
+    {
+        std::lock_guard lock(state_->mutex);
+        state_->stallsReleased = true;
+    }
+    state_->released.notify_all();
+}
+
+std::shared_ptr<DevBrightpointRecord> addBrightpointRoutes(DevAdsServer& server) {
+    auto record = std::make_shared<DevBrightpointRecord>();
+    auto state = record->state_;
+    DevAdsServer* host = &server;
+    server.addNetwork("/brightpoint", [state, host](const DevAdsRequest& request, DevAdsResponse& response) {
+        const std::string& path = request.path;
+        response.status = 200;
+        response.contentType = "application/json";
+        if (path == "/brightpoint/iphone/config") {
+            const std::string key = request.param("key");
+            if (key == "refuse") {
+                response.body = R"({"succ":"2","message":"This wall is closed for maintenance."})";
+            } else if (key == "other") {
+                response.body = R"({"succ":"3"})";
+            } else if (key == "nosucc") {
+                response.body = R"({"message":"no success value"})";
+            } else if (key == "garbage") {
+                response.body = "<html>not json</html>";
+            } else if (key == "empty") {
+                response.body.clear();
+            } else if (key == "wrongkinds") {
+                response.body = R"({"succ":"1","currency_color":255,"apps_enabled":1,"offers_enabled":"1",)"
+                                R"("default_tab":null,"app_tab_urls":"x","app_tab_titles":[1,"Top"],)"
+                                R"("status_url":{"a":"b"},"user_agent":7})";
+            } else if (key == "alloff") {
+                response.body = fullConfiguration(host->baseURL(), "0");
+            } else if (key == "error500") {
+                response.status = 500;
+                response.body = "server error";
+            } else if (key == "stall") {
+                std::unique_lock lock(state->mutex);
+                state->released.wait_for(lock, kStallLimit, [&] { return state->stallsReleased; });
+                response.status = 503;
+                response.body = "stalled";
+            } else {
+                response.body = fullConfiguration(host->baseURL(), "1");
+            }
+            return true;
+        }
+        if (path == "/brightpoint/iphone/report_install" || path == "/brightpoint/iphone/report_install_basic" ||
+            path == "/brightpoint/iphone/get_install_instructions") {
+            const std::string adKey = request.param("ad_key");
+            if (adKey == "error500") {
+                response.status = 500;
+                response.body = "server error";
+            } else if (adKey == "empty") {
+                response.body.clear();
+            } else if (path == "/brightpoint/iphone/get_install_instructions") {
+                response.contentType = "text/plain; charset=utf-8";
+                response.body = "Open the app once to earn your reward.";
+            } else if (adKey == "refuse") {
+                response.body = R"({"succ":"0","message_title":"Sorry","message_body":"Not this time."})";
+            } else {
+                response.body = R"({"succ":"1","message_title":"Thanks!","message_body":"Your install was reported."})";
+            }
+            return true;
+        }
+        if (path == "/brightpoint/iphone/email_offer") {
+            if (request.body.starts_with("email=refuse")) {
+                response.body = R"({"succ":"0","message_title":"Not sent","message_body":"That address was refused."})";
+            } else {
+                response.body = R"({"succ":"1","message_title":"Sent","message_body":"Check your inbox."})";
+            }
+            return true;
+        }
+        if (path == "/brightpoint/direct.html" || path == "/brightpoint/status.html") {
+            response.contentType = "text/html; charset=utf-8";
+            response.body = page(path == "/brightpoint/direct.html" ? "Pay" : "Status");
+            return true;
+        }
+        response.status = 404;
+        return false;
+    });
+    return record;
+}
+
+} // namespace zelvan::devserver
