@@ -8,6 +8,7 @@
 #include <mutex>
 #include <utility>
 
+#include "platform/foundation/escape.h"
 #include "platform/foundation/log.h"
 #include "tools/devserver/dev_ads_server.h"
 
@@ -16,36 +17,6 @@ namespace zelvan::devserver {
 namespace {
 
 constexpr auto kStallLimit = std::chrono::seconds(30);
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
-std::string percentDecoded(const std::string& text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size()) {
-            const int high = hexDigit(text[i + 1]);
-            const int low = hexDigit(text[i + 2]);
-            if (high >= 0 && low >= 0) {
-                out.push_back(static_cast<char>(high * 16 + low));
-                i += 2;
-                continue;
-            }
-        }
-        out.push_back(text[i]);
-    }
-    return out;
-}
 
 // The top-level member names of a JSON object text (strings skipped, nesting counted).
 std::vector<std::string> topLevelMembers(const std::string& json) {
@@ -90,7 +61,7 @@ DevKavloBatch decodeKavloBatch(const std::string& body) {
         const size_t equals = field.find('=');
         if (equals != std::string::npos) {
             const std::string name = field.substr(0, equals);
-            const std::string value = percentDecoded(field.substr(equals + 1));
+            const std::string value = fnd::unescapeLenient(field.substr(equals + 1));
             if (name == "a") {
                 batch.applicationId = value;
             } else if (name == "d") {
