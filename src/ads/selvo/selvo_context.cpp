@@ -29,6 +29,14 @@ SelvoContext::SelvoContext(std::shared_ptr<Reachability> reachability, SelvoConf
 }
 
 SelvoContext::~SelvoContext() {
+    std::vector<fnd::Thread> workers;
+    {
+        std::lock_guard lock(workersMutex_);
+        workers.swap(workers_);
+    }
+    for (auto& worker : workers) {
+        worker.join();
+    }
     std::shared_ptr<SVAdCache> cache;
     {
         std::lock_guard lock(cacheMutex_);
@@ -38,6 +46,16 @@ SelvoContext::~SelvoContext() {
     if (cache) {
         cache->shutdown();
     }
+}
+
+void SelvoContext::startWorker(std::function<void()> body) {
+    fnd::Thread worker(std::move(body));
+    {
+        std::lock_guard lock(workersMutex_);
+        std::erase_if(workers_, [](const fnd::Thread& done) { return done.isFinished(); });
+        workers_.push_back(worker);
+    }
+    worker.start();
 }
 
 std::shared_ptr<SVAdCache> SelvoContext::adCache(const std::function<std::shared_ptr<SVAdCache>()>& make) {

@@ -10,7 +10,9 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "platform/foundation/thread.h"
 #include "platform/foundation/value.h"
 
 namespace zelvan {
@@ -50,6 +52,10 @@ public:
     ~SelvoContext();
     SelvoContext(const SelvoContext&) = delete;
     SelvoContext& operator=(const SelvoContext&) = delete;
+
+    // Starts `body` on a thread of its own that the context joins when it goes, so such work (tracking
+    // pixels) never outlives the context, nor at exit the process's shared stores it uses. Any thread.
+    void startWorker(std::function<void()> body);
 
     // Whether SVLog writes (off until set). Any thread.
     bool verbose() const { return verbose_.load(); }
@@ -101,6 +107,8 @@ private:
     std::shared_ptr<Reachability> reachability_;
     SelvoConfig config_;
     std::string probeHost_;
+    std::mutex workersMutex_;
+    std::vector<fnd::Thread> workers_;
     mutable std::once_flag deviceOnce_;
     mutable fnd::Value deviceInfo_;
     std::once_flag miscOnce_;

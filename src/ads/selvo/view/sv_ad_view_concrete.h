@@ -77,7 +77,7 @@ public:
     std::shared_ptr<fnd::Operation> requestAdOperation();
     fnd::Value userInfoDictionary() const;
     // Pings the ad's tracking pixels one after the other on the calling thread.
-    static void touchTrackingPixels(const std::shared_ptr<SelvoContext>& context, const std::shared_ptr<SVAd>& ad);
+    static void touchTrackingPixels(SelvoContext& context, const std::shared_ptr<SVAd>& ad);
     void createMediaView();
     // A bitmap context of `size` (truncated to whole pixels), RGBA premultiplied, alpha last.
     static std::shared_ptr<gfx::BitmapContext> newContext(gfx::Size size);

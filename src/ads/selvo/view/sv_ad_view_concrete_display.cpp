@@ -39,8 +39,9 @@ void SVAdViewConcrete::setAd(const std::shared_ptr<SVAd>& ad) {
     }
     setNeedsLayout();
     notifyDelegateDidDisplayAd();
-    // The thread gets the ad itself (and the context), never the view.
-    fnd::Thread::detach([context = context_, ad] { touchTrackingPixels(context, ad); });
+    // The thread gets the ad itself and the context, never the view; the context joins it when it goes, so
+    // the plain pointer stays good while the thread runs.
+    context_->startWorker([context = context_.get(), ad] { touchTrackingPixels(*context, ad); });
     if (manager) {
         manager->cleanupExpired();
     }
@@ -98,25 +99,24 @@ void SVAdViewConcrete::createMediaView() {
     mediaView_->setAdView(weakSelf_);
 }
 
-void SVAdViewConcrete::touchTrackingPixels(const std::shared_ptr<SelvoContext>& context,
-                                           const std::shared_ptr<SVAd>& ad) {
+void SVAdViewConcrete::touchTrackingPixels(SelvoContext& context, const std::shared_ptr<SVAd>& ad) {
     if (!ad) {
-        SVLog(context, "invalid ad in touch tracking pixels");
+        SVLog(&context, "invalid ad in touch tracking pixels");
         return;
     }
     if (ad->tracking().empty()) {
         return;
     }
-    auto manager = SVCacheManager::forContext(*context);
+    auto manager = SVCacheManager::forContext(context);
     if (!manager) {
         return;
     }
-    const fnd::Value userInfo = SVUserInfoWithDeviceInfo(*context);
+    const fnd::Value userInfo = SVUserInfoWithDeviceInfo(context);
     for (const auto& pixel : ad->tracking()) {
-        SVLog(context, "ping tracking pixel:%@", fnd::logPreview(pixel));
+        SVLog(&context, "ping tracking pixel:%@", fnd::logPreview(pixel));
         std::optional<fnd::Error> error;
         if (!manager->downloadURL(fnd::Url::parse(pixel), &userInfo, &error)) {
-            SVLogError(context, "Error pinging tracking pixel URL:%@ Error:%@", fnd::logPreview(pixel),
+            SVLogError(&context, "Error pinging tracking pixel URL:%@ Error:%@", fnd::logPreview(pixel),
                        error ? error->localizedDescription() : std::string("none"));
         }
     }
