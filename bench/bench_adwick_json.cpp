@@ -16,93 +16,12 @@
 #include "ads/adwick/json/json_serializer.h"
 #include "offers/brightpoint/bp_json_deserializer.h"
 #include "offers/brightpoint/bp_json_serializer.h"
+#include "rapidjson_values.h"
 
 namespace {
 
 using zelvan::adwick::JSONDeserializer;
 using zelvan::adwick::JSONSerializer;
-
-// Builds an fnd::Value from RapidJSON's SAX events, numbers as doubles as the client's scanner gives them.
-struct ValueHandler : rapidjson::BaseReaderHandler<rapidjson::UTF8<>, ValueHandler> {
-    std::vector<fnd::Value> stack;
-    std::vector<std::string> keys;
-    fnd::Value root;
-
-    bool add(fnd::Value v) {
-        if (stack.empty()) {
-            root = std::move(v);
-        } else if (auto array = stack.back().asArray()) {
-            array->addObject(std::move(v));
-        } else {
-            stack.back().asDictionary()->setObject(std::move(v), fnd::Key(std::move(keys.back())));
-            keys.pop_back();
-        }
-        return true;
-    }
-    bool Null() { return add(fnd::Value()); }
-    bool Bool(bool b) { return add(fnd::Value(b)); }
-    bool Int(int i) { return add(fnd::Value(static_cast<double>(i))); }
-    bool Uint(unsigned u) { return add(fnd::Value(static_cast<double>(u))); }
-    bool Int64(int64_t i) { return add(fnd::Value(static_cast<double>(i))); }
-    bool Uint64(uint64_t u) { return add(fnd::Value(static_cast<double>(u))); }
-    bool Double(double d) { return add(fnd::Value(d)); }
-    bool String(const char* s, rapidjson::SizeType n, bool) { return add(fnd::Value(std::string_view(s, n))); }
-    bool Key(const char* s, rapidjson::SizeType n, bool) {
-        keys.emplace_back(s, n);
-        return true;
-    }
-    bool StartObject() {
-        stack.push_back(fnd::Value::dictionary());
-        return true;
-    }
-    bool EndObject(rapidjson::SizeType) { return end(); }
-    bool StartArray() {
-        stack.push_back(fnd::Value::array());
-        return true;
-    }
-    bool EndArray(rapidjson::SizeType) { return end(); }
-    bool end() {
-        fnd::Value done = std::move(stack.back());
-        stack.pop_back();
-        return add(std::move(done));
-    }
-};
-
-void writeValue(rapidjson::Writer<rapidjson::StringBuffer>& w, const fnd::Value& v) {
-    switch (v.kind()) {
-    case fnd::Value::Kind::Bool:
-        w.Bool(*v.asBool());
-        break;
-    case fnd::Value::Kind::Int:
-        w.Int64(*v.asInt());
-        break;
-    case fnd::Value::Kind::Double:
-        w.Double(*v.asDouble());
-        break;
-    case fnd::Value::Kind::String:
-        w.String(v.asString()->data(), static_cast<rapidjson::SizeType>(v.asString()->size()));
-        break;
-    case fnd::Value::Kind::Array:
-        w.StartArray();
-        for (const fnd::Value& item : *v.asArray()) {
-            writeValue(w, item);
-        }
-        w.EndArray();
-        break;
-    case fnd::Value::Kind::Dictionary:
-        w.StartObject();
-        for (const auto& [key, item] : *v.asDictionary()) {
-            const std::string text = key.text();
-            w.Key(text.data(), static_cast<rapidjson::SizeType>(text.size()));
-            writeValue(w, item);
-        }
-        w.EndObject();
-        break;
-    default:
-        w.Null();
-        break;
-    }
-}
 
 std::string adReply() {
     return R"({"ad":{"id":"a81f3","format":0,"medium":1,"text":"Hot pizza delivered in 30 minutes \u2013 order now!",)"
@@ -226,13 +145,13 @@ void oursLenient(benchmark::State& state, const std::string& doc) {
 
 void peer(benchmark::State& state, const std::string& doc) {
     for (auto _ : state) {
-        ValueHandler handler;
+        bench::RapidJsonValueHandler handler;
         rapidjson::Reader reader;
         rapidjson::StringStream stream(doc.c_str());
         reader.Parse(stream, handler);
         rapidjson::StringBuffer buffer;
         rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
-        writeValue(writer, handler.root);
+        bench::writeRapidJson(writer, handler.root);
         benchmark::DoNotOptimize(buffer.GetString());
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * doc.size()));
@@ -267,7 +186,7 @@ const bool registered = [] {
         for (auto _ : state) {
             rapidjson::StringBuffer buffer;
             rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
-            writeValue(writer, body);
+            bench::writeRapidJson(writer, body);
             benchmark::DoNotOptimize(buffer.GetString());
         }
     });

@@ -10,46 +10,11 @@
 #include "analytics/kavlo/kavlo_json.h"
 #include "platform/foundation/array.h"
 #include "platform/foundation/dictionary.h"
+#include "rapidjson_values.h"
 
 namespace {
 
 using fnd::Value;
-
-void writeValue(rapidjson::Writer<rapidjson::StringBuffer>& w, const Value& v) {
-    switch (v.kind()) {
-    case Value::Kind::Bool:
-        w.Bool(*v.asBool());
-        break;
-    case Value::Kind::Int:
-        w.Int64(*v.asInt());
-        break;
-    case Value::Kind::Double:
-        w.Double(*v.asDouble());
-        break;
-    case Value::Kind::String:
-        w.String(v.asString()->data(), static_cast<rapidjson::SizeType>(v.asString()->size()));
-        break;
-    case Value::Kind::Array:
-        w.StartArray();
-        for (const Value& item : *v.asArray()) {
-            writeValue(w, item);
-        }
-        w.EndArray();
-        break;
-    case Value::Kind::Dictionary:
-        w.StartObject();
-        for (const auto& [key, item] : *v.asDictionary()) {
-            const std::string& text = key.stringKey();
-            w.Key(text.data(), static_cast<rapidjson::SizeType>(text.size()));
-            writeValue(w, item);
-        }
-        w.EndObject();
-        break;
-    default:
-        w.Null();
-        break;
-    }
-}
 
 Value session() {
     return Value::dictionary({{"b", "9C1A6F0E55B3D2A8C4E7F19B20D6A3E85F4C7B12"},
@@ -105,7 +70,7 @@ void registerCase(const char* name, Value (*make)()) {
         for (auto _ : state) {
             rapidjson::StringBuffer buffer;
             rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
-            writeValue(writer, value);
+            bench::writeRapidJson(writer, value);
             std::string text(buffer.GetString(), buffer.GetSize());
             benchmark::DoNotOptimize(text);
         }

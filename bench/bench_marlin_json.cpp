@@ -10,49 +10,9 @@
 
 #include "ads/marlin/json_text_parser.h"
 #include "core/data_helpers.h"
+#include "rapidjson_values.h"
 
 namespace {
-
-struct ValueHandler : rapidjson::BaseReaderHandler<rapidjson::UTF8<>, ValueHandler> {
-    std::vector<fnd::Value> stack;
-    std::vector<std::string> keys;
-    fnd::Value root;
-
-    bool add(fnd::Value v) {
-        if (stack.empty()) {
-            root = std::move(v);
-        } else if (auto array = stack.back().asArray()) {
-            array->addObject(std::move(v));
-        } else {
-            stack.back().asDictionary()->setObject(std::move(v), fnd::Key(std::move(keys.back())));
-            keys.pop_back();
-        }
-        return true;
-    }
-    bool Null() { return add(fnd::Value()); }
-    bool Bool(bool b) { return add(fnd::Value(b)); }
-    bool RawNumber(const char* s, rapidjson::SizeType n, bool) { return add(fnd::Value::decimal(std::string(s, n))); }
-    bool String(const char* s, rapidjson::SizeType n, bool) { return add(fnd::Value(std::string_view(s, n))); }
-    bool Key(const char* s, rapidjson::SizeType n, bool) {
-        keys.emplace_back(s, n);
-        return true;
-    }
-    bool StartObject() {
-        stack.push_back(fnd::Value::dictionary());
-        return true;
-    }
-    bool EndObject(rapidjson::SizeType) { return end(); }
-    bool StartArray() {
-        stack.push_back(fnd::Value::array());
-        return true;
-    }
-    bool EndArray(rapidjson::SizeType) { return end(); }
-    bool end() {
-        fnd::Value done = std::move(stack.back());
-        stack.pop_back();
-        return add(std::move(done));
-    }
-};
 
 std::string installReply() {
     std::string script;
@@ -100,7 +60,7 @@ void ours(benchmark::State& state, const std::string& doc) {
 
 void peer(benchmark::State& state, const std::string& doc) {
     for (auto _ : state) {
-        ValueHandler handler;
+        bench::RapidJsonValueHandler handler;
         rapidjson::Reader reader;
         rapidjson::StringStream stream(doc.c_str());
         if (!reader.Parse<rapidjson::kParseNumbersAsStringsFlag>(stream, handler)) {
