@@ -34,6 +34,7 @@
 #include "messaging/voice/zelvan_voip.h"
 #include "offers/brightpoint/brightpoint.h"
 #include "offers/brightpoint/brightpoint_context.h"
+#include "offers/orvane/orv_default_screens.h"
 #include "offers/orvane/orvane_connect.h"
 #include "offers/orvane/orvane_context.h"
 #include "platform/device/device.h"
@@ -141,6 +142,7 @@ AppRegistry makeRegistry() {
         auto context =
             std::make_shared<orvane::OrvaneContext>(delegate.config().adsBase, fnd::Bundle::main().resourcePath());
         context->setDeviceId(device::Device::current().uniqueIdentifier());
+        context->setScreens(std::make_shared<orvane::ORVDefaultScreens>());
         return context;
     };
     // "orvane" in the game server's feature list: connect with the application as the host delegate, then

@@ -1,0 +1,29 @@
+// Makes the offer network's own screens. A screen this client does not have yet is none: the facade's
+// opener then logs its line and opens nothing.
+#include "offers/orvane/orv_default_screens.h"
+
+namespace zelvan::orvane {
+
+// The store of virtual goods.
+std::shared_ptr<ORVStoreView> ORVDefaultScreens::makeVirtualGoods(gfx::Rect /*frame*/) {
+    return nullptr;
+}
+
+// The leaderboard panel.
+std::shared_ptr<ui::View> ORVDefaultScreens::makeHighScoreFilterPanel(gfx::Rect /*frame*/,
+                                                                      const ORVFilters& /*filters*/) {
+    return nullptr;
+}
+
+// The submit-score dialog.
+std::shared_ptr<ui::View> ORVDefaultScreens::makeSubmitHighScoreBox(gfx::Rect /*frame*/,
+                                                                    const ORVScoreSubmission& /*values*/) {
+    return nullptr;
+}
+
+// The one download handler of bought items.
+std::shared_ptr<ORVFileDownloadHandler> ORVDefaultScreens::makeFileDownloadHandler() {
+    return nullptr;
+}
+
+} // namespace zelvan::orvane
