@@ -220,7 +220,7 @@ std::string DateFormatter::stringFromDate(Date date) const {
         --days;
     }
     const Civil c = civilFromDays(days);
-    char year[8];
+    char year[24]; // wide enough for any 64-bit year, so the compiler sees no truncation
     std::snprintf(year, sizeof year, "%04lld", static_cast<long long>(c.year));
     const unsigned hour = static_cast<unsigned>(secs / 3600), minute = static_cast<unsigned>(secs % 3600 / 60),
                    second = static_cast<unsigned>(secs % 60);
