@@ -123,8 +123,7 @@ void ORVDefaultFileDownloadHandler::addItemDownloadObservers(const std::shared_p
     downloader->setObservers(std::move(observers));
 }
 
-void ORVDefaultFileDownloadHandler::removeItemDownloadObservers(
-    const std::shared_ptr<ORVVGItemDownloder>& downloader) {
+void ORVDefaultFileDownloadHandler::removeItemDownloadObservers(const std::shared_ptr<ORVVGItemDownloder>& downloader) {
     downloader->removeObservers();
 }
 

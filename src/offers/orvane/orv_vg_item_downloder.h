@@ -27,8 +27,7 @@ namespace zelvan::orvane {
 inline constexpr const char* kORVItemDownloadSuccess = "ITEM_DOWNLOAD_SUCCESS_NOTIFICATION";
 inline constexpr const char* kORVItemDownloadError = "ITEM_DOWNLOAD_ERROR_NOTIFICATION";
 
-class ORVVGItemDownloder final : public fnd::Object,
-                                 public ORVFileDownloadConnectionDelegate {
+class ORVVGItemDownloder final : public fnd::Object, public ORVFileDownloadConnectionDelegate {
 public:
     // The files of an item inside its folder.
     static constexpr const char* kThumbImageFile = "thumbImageFile";
@@ -48,8 +47,7 @@ public:
     // A downloader for a copy of `item`, its folder <Documents>/<store id> made. `initSuccessful` is
     // false (logged) when the folder cannot be made, or when the store id could name anything but one
     // folder inside Documents (see isSafeStoreItemID).
-    static std::shared_ptr<ORVVGItemDownloder> initWithObject(const ORVAllVGStoreItemClass& item,
-                                                              bool& initSuccessful);
+    static std::shared_ptr<ORVVGItemDownloder> initWithObject(const ORVAllVGStoreItemClass& item, bool& initSuccessful);
     ORVVGItemDownloder() = default;
     ~ORVVGItemDownloder() override;
     std::string className() const override { return "ORVVGItemDownloder"; }
