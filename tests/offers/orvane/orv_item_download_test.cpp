@@ -120,8 +120,9 @@ TEST_F(ItemDownloadTest, DownloadsOnceUnpacksStoresAndTurnsTheStripComplete) {
     ASSERT_TRUE(pump([&] { return success_.count > 0; }));
     EXPECT_EQ(requestsOf("a-thumb.png") + requestsOf("nolength-a-full.png") + requestsOf("a.zip"), 3);
     for (const auto& r : ads_.requests()) {
-        EXPECT_NE(r.header("User-Agent").find("Version/" + device::Device::current().systemVersion() + " Mobile/1A543a"),
-                  std::string::npos);
+        EXPECT_NE(
+            r.header("User-Agent").find("Version/" + device::Device::current().systemVersion() + " Mobile/1A543a"),
+            std::string::npos);
     }
     const std::string d = dir("goods-a");
     EXPECT_EQ(text(d + "/thumbImageFile").substr(1, 3), "PNG");
@@ -161,9 +162,10 @@ TEST_F(ItemDownloadTest, EmptyAddressesSkipTheirStep) {
         const char* id;
         const char *thumb, *full, *data;
     };
-    const std::vector<Case> cases = {
-        {"none", "", "", ""}, {"nothumb", "", "n-full.png", "n.zip"}, {"nofull", "f-thumb.png", "", "f.zip"},
-        {"nodata", "d-thumb.png", "d-full.png", ""}};
+    const std::vector<Case> cases = {{"none", "", "", ""},
+                                     {"nothumb", "", "n-full.png", "n.zip"},
+                                     {"nofull", "f-thumb.png", "", "f.zip"},
+                                     {"nodata", "d-thumb.png", "d-full.png", ""}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.id);
         const int before = success_.count;
@@ -220,10 +222,10 @@ TEST_F(ItemDownloadTest, GatewayPageIsPostedBackAndItsAnswerUnpacked) {
 }
 
 TEST_F(ItemDownloadTest, AFailedStepShowsRetryHalfASecondLaterAndStoresNothing) {
-    std::vector<ORVAllVGStoreItemClass> failing = {
-        item("t404", "404-t.png", "t-full.png", "t.zip"), item("fcut", "f-thumb.png", "cut-f-full.png", "f.zip"),
-        item("d404", "d-thumb.png", "d-full.png", "404-d.zip"), item("dnotzip", "", "", "x.png"),
-        item("dfile", "", "", "")};
+    std::vector<ORVAllVGStoreItemClass> failing = {item("t404", "404-t.png", "t-full.png", "t.zip"),
+                                                   item("fcut", "f-thumb.png", "cut-f-full.png", "f.zip"),
+                                                   item("d404", "d-thumb.png", "d-full.png", "404-d.zip"),
+                                                   item("dnotzip", "", "", "x.png"), item("dfile", "", "", "")};
     // Only web addresses are fetched, never the device's own files.
     failing.back().DatafileURL = "file:///etc/hostname";
     for (const auto& goods : failing) {
