@@ -2,6 +2,8 @@
 // opener then logs its line and opens nothing.
 #include "offers/orvane/orv_default_screens.h"
 
+#include "offers/orvane/orv_default_file_download_handler.h"
+
 namespace zelvan::orvane {
 
 // The store of virtual goods.
@@ -23,7 +25,7 @@ std::shared_ptr<ui::View> ORVDefaultScreens::makeSubmitHighScoreBox(gfx::Rect /*
 
 // The one download handler of bought items.
 std::shared_ptr<ORVFileDownloadHandler> ORVDefaultScreens::makeFileDownloadHandler() {
-    return nullptr;
+    return std::make_shared<ORVDefaultFileDownloadHandler>();
 }
 
 } // namespace zelvan::orvane
