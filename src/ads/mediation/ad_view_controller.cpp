@@ -33,7 +33,7 @@ void AdViewController::requestAd() {
     auto context = context_.lock();
     auto library = context ? context->libraries().adwick : nullptr;
     adwickAd_ = library ? library->requestAdWithDelegate(self<AdViewController>()) : nullptr;
-    if (!adwickAd_) {
+    if (!adwickAd()) {
         if (context) {
             context->libraries().noteMissingClient("adwick");
         }

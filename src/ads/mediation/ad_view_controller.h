@@ -26,7 +26,8 @@ public:
 
     std::shared_ptr<ORVAdController> adController() const { return adController_.lock(); }
     void setAdController(std::weak_ptr<ORVAdController> controller, AttemptToken token);
-    const std::shared_ptr<ui::View>& adwickAd() const { return adwickAd_; }
+    // The banner view, or null.
+    std::shared_ptr<ui::View> adwickAd() const { return adwickAd_ ? adwickAd_->view() : nullptr; }
 
     // Frame (0, 0, 320, 48), clear, and the banner requested with this view as delegate. Without the Adwick
     // client the attempt finds no ad (reported on the next pass).
@@ -60,7 +61,7 @@ private:
     std::weak_ptr<ORVAdController> adController_;
     AttemptToken token_ = 0;
     bool reported_ = false;
-    std::shared_ptr<ui::View> adwickAd_;
+    std::shared_ptr<AdwickBanner> adwickAd_;
     fnd::PerformHandle pending_;
 };
 

@@ -37,11 +37,18 @@ public:
     virtual void didFailToReceiveAd(ui::View& view) = 0;
 };
 
+// One banner of the client (it keeps what ties the banner to its delegate).
+class AdwickBanner {
+public:
+    virtual ~AdwickBanner() = default;
+    virtual std::shared_ptr<ui::View> view() = 0;
+};
+
 class AdwickLibrary {
 public:
     virtual ~AdwickLibrary() = default;
-    // A new banner view whose first request has started; null when the client is not set up in this run.
-    virtual std::shared_ptr<ui::View> requestAdWithDelegate(std::weak_ptr<AdwickBannerDelegate> delegate) = 0;
+    // A new banner whose first request has started; null when the client is not set up in this run.
+    virtual std::shared_ptr<AdwickBanner> requestAdWithDelegate(std::weak_ptr<AdwickBannerDelegate> delegate) = 0;
 };
 
 } // namespace zelvan::mediation

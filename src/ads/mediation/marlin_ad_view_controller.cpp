@@ -25,8 +25,8 @@ void postFailure(const char* reason) {
 MarlinAdViewController::MarlinAdViewController(std::weak_ptr<MediationContext> context)
     : context_(std::move(context)) {}
 
-std::shared_ptr<MarlinAdViewController> MarlinAdViewController::initWithNetworkInfo(
-    std::weak_ptr<MediationContext> context, AdNetworkRef network) {
+std::shared_ptr<MarlinAdViewController>
+MarlinAdViewController::initWithNetworkInfo(std::weak_ptr<MediationContext> context, AdNetworkRef network) {
     auto made = std::make_shared<MarlinAdViewController>(std::move(context));
     made->networkObj_ = std::move(network);
     made->setAppIdFromStr(gameId(made->networkObj_));

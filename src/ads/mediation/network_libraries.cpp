@@ -17,18 +17,18 @@ void NetworkLibraries::noteMissingClient(const std::string& network) {
 
 void addLibraryStarters(MediationContext& context) {
     // The context owns its starters, so it outlives their calls.
-    context.setStarter("adwick", [&context](ORVAdController& controller,
-                                            AttemptToken token) -> std::shared_ptr<MediationAdapter> {
-        auto adapter = AdViewController::init(context.weak_from_this());
-        adapter->setAdController(controller.shared_from_this(), token);
-        adapter->requestAd();
-        return adapter;
-    });
-    context.setStarter("selvo", [&context](ORVAdController& controller,
-                                           AttemptToken token) -> std::shared_ptr<MediationAdapter> {
-        return ITDSelvoAdvertisement::initWithController(controller.shared_from_this(), token,
-                                                         context.weak_from_this());
-    });
+    context.setStarter(
+        "adwick", [&context](ORVAdController& controller, AttemptToken token) -> std::shared_ptr<MediationAdapter> {
+            auto adapter = AdViewController::init(context.weak_from_this());
+            adapter->setAdController(controller.shared_from_this(), token);
+            adapter->requestAd();
+            return adapter;
+        });
+    context.setStarter(
+        "selvo", [&context](ORVAdController& controller, AttemptToken token) -> std::shared_ptr<MediationAdapter> {
+            return ITDSelvoAdvertisement::initWithController(controller.shared_from_this(), token,
+                                                             context.weak_from_this());
+        });
 }
 
 } // namespace zelvan::mediation
