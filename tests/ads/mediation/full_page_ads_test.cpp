@@ -19,8 +19,8 @@ struct FullPage : LibraryFixture {
     void SetUp() override {
         LibraryFixture::SetUp();
         context->libraries().marlin = marlin;
-        for (const char* name : {kFullPageAdFailureNotification, kFullPageAdOpenNotification,
-                                 kFullPageAdCloseNotification}) {
+        for (const char* name :
+             {kFullPageAdFailureNotification, kFullPageAdOpenNotification, kFullPageAdCloseNotification}) {
             observers.push_back(fnd::NotificationCenter::defaultCenter().addObserver(
                 name, fnd::Value(), [this](const fnd::Notification& note) {
                     heard.push_back(note.name + (note.object.isNull() ? "" : " " + note.object.stringValue()));
@@ -32,7 +32,9 @@ struct FullPage : LibraryFixture {
         LibraryFixture::TearDown();
     }
     std::shared_ptr<ORVFullPageAdsController> chooser() { return ORVFullPageAdsController::shared(*context); }
-    std::string failure(const std::string& why) const { return std::string(kFullPageAdFailureNotification) + " " + why; }
+    std::string failure(const std::string& why) const {
+        return std::string(kFullPageAdFailureNotification) + " " + why;
+    }
 };
 
 TEST_F(FullPage, ApplicationIdsAndRestarts) {
@@ -100,9 +102,9 @@ TEST_F(FullPage, ShowsAndAnnouncesEveryOutcome) {
     listener->marlinConnectionFailed();
     listener->marlinDidReceiveMemoryWarning();
     runLoop();
-    EXPECT_EQ(heard, (std::vector<std::string>{kFullPageAdOpenNotification, kFullPageAdCloseNotification,
-                                               failure("Marlin: Ad display failed"),
-                                               failure("Marlin: Connection failed")}));
+    EXPECT_EQ(heard,
+              (std::vector<std::string>{kFullPageAdOpenNotification, kFullPageAdCloseNotification,
+                                        failure("Marlin: Ad display failed"), failure("Marlin: Connection failed")}));
 }
 
 TEST_F(FullPage, ALibraryThatThrowsStaysStopped) {
