@@ -85,7 +85,9 @@ protected:
             config.adsBase = base;
             return std::make_shared<selvo::SelvoContext>(std::make_shared<Reachability>(), config);
         };
-        registry.marlin.factory = [base](zelvanAppDelegate&) { return std::make_shared<marlin::MarlinEntryPoints>(base); };
+        registry.marlin.factory = [base](zelvanAppDelegate&) {
+            return std::make_shared<marlin::MarlinEntryPoints>(base);
+        };
         registry.mediation.factory = [core = core_](zelvanAppDelegate& delegate) {
             auto context = std::make_shared<mediation::MediationContext>();
             context->setOfferCore(core);
