@@ -19,6 +19,7 @@
 #include "ads/zlv_ad_wrapper_view.h"
 #include "analytics/kavlo/kavlo_ad_source.h"
 #include "analytics/kavlo/kavlo_context.h"
+#include "app/mediation_libraries.h"
 #include "offers/orvane/orv_ad_model.h"
 #include "offers/orvane/orv_log.h"
 #include "offers/orvane/orv_model_controller.h"
@@ -40,6 +41,25 @@
 namespace zelvan::app {
 namespace {
 
+// The order's networks as the mediation reads them.
+std::vector<mediation::AdNetworkRef> networks(const std::vector<orvane::ORVAdNetwork>& list) {
+    std::vector<mediation::AdNetworkRef> out;
+    for (const orvane::ORVAdNetwork& from : list) {
+        auto to = std::make_shared<mediation::AdNetwork>();
+        to->adLibraryName = from.adLibraryName;
+        to->customAdName = from.customAdName;
+        to->customAd = from.customAd;
+        to->adCampaignId = from.adCampaignId;
+        to->maxTimesToShowAdOnDevice = from.maxTimesToShowAdOnDevice;
+        to->eventIntervals = from.eventIntervals;
+        to->adShownURL = from.adShownURL;
+        to->getAdURL = from.getAdURL;
+        to->adNetworkGameIDs = from.AdNetworkGameIDs;
+        out.push_back(std::move(to));
+    }
+    return out;
+}
+
 // The offer client as the mediation sees it; it also notes each impression for the demo's summary.
 class OrvaneOfferCore final : public mediation::OfferCore {
 public:
@@ -56,21 +76,23 @@ public:
         if (!model || !model->adNetworkArray()) {
             return std::nullopt;
         }
-        std::vector<mediation::AdNetworkRef> list;
-        for (const orvane::ORVAdNetwork& from : *model->adNetworkArray()) {
-            auto to = std::make_shared<mediation::AdNetwork>();
-            to->adLibraryName = from.adLibraryName;
-            to->customAdName = from.customAdName;
-            to->customAd = from.customAd;
-            to->adCampaignId = from.adCampaignId;
-            to->maxTimesToShowAdOnDevice = from.maxTimesToShowAdOnDevice;
-            to->eventIntervals = from.eventIntervals;
-            to->adShownURL = from.adShownURL;
-            to->getAdURL = from.getAdURL;
-            to->adNetworkGameIDs = from.AdNetworkGameIDs;
-            list.push_back(std::move(to));
-        }
-        return list;
+        return networks(*model->adNetworkArray());
+    }
+    std::vector<mediation::AdNetworkRef> fullPageAdNetworkArray() const override {
+        auto model = orvane::ORVModelController::sharedInstance();
+        return model ? networks(model->getFullPageAdNetworkArray()) : std::vector<mediation::AdNetworkRef>();
+    }
+    float fullPageAdAngle() const override {
+        auto shadow = orvane::ORVShadow::sharedInstance();
+        return shadow ? shadow->geFullPageAdAngel() : 0;
+    }
+    std::optional<gfx::Point> coreLocation() const override {
+        auto shadow = orvane::ORVShadow::sharedInstance();
+        return shadow ? shadow->coreLocation() : std::nullopt;
+    }
+    std::optional<gfx::Color> adsBackGroundColor() const override {
+        auto shadow = orvane::ORVShadow::sharedInstance();
+        return shadow ? shadow->adsBackGroundColor() : std::nullopt;
     }
     fnd::Value genericParameters() const override {
         auto shadow = orvane::ORVShadow::sharedInstance();
@@ -256,6 +278,7 @@ void installMediation(AppRegistry& registry) {
         context->setHouseAdService(makeHouseAdService([&delegate] { return delegate.orvane(); }));
         context->setOfferCore(std::make_shared<OrvaneOfferCore>());
         context->setLogThresholdSource([] { return orvane::ORVLog::logThreshold(); });
+        installNetworkLibraries(*context, delegate);
         context->setHtmlAdFactory([](const std::string& html, gfx::Size size) -> std::shared_ptr<ui::View> {
             auto ad = mediation::ITDHTMLAdvertisement::initWithHTML(html, size, offerChrome());
             ad->load();
@@ -274,6 +297,7 @@ void installMediation(AppRegistry& registry) {
         auto context = makeOrvane ? makeOrvane(delegate) : nullptr;
         if (context) {
             context->setAdModel(std::make_shared<AdModelBridge>());
+            context->setFullPageFactory([&delegate] { return makeFullPageController(delegate); });
         }
         return context;
     };

@@ -30,6 +30,7 @@ MediationContext::MediationContext() {
         orvaneAdInterface()->fetchOrvaneAd(controller.shared_from_this(), token, controller.orvaneParameters());
         return nullptr;
     };
+    addLibraryStarters(*this);
 }
 
 std::shared_ptr<OrvaneAdInterface> MediationContext::orvaneAdInterface() {

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "ads/mediation/mediation_types.h"
+#include "ads/mediation/network_libraries.h"
 #include "platform/graphics/geometry.h"
 
 namespace ui {
@@ -90,6 +91,9 @@ public:
     int logThreshold() const { return thresholdSource_ ? thresholdSource_() : kDefaultLogThreshold; }
     void setLogThresholdSource(std::function<int()> source) { thresholdSource_ = std::move(source); }
 
+    // --- The clients behind thin interfaces, and full-page ads ---
+    NetworkLibraries& libraries() { return libraries_; }
+
 private:
     std::recursive_mutex lock_;
     std::map<int, std::shared_ptr<ORVAdController>> controllers_;
@@ -103,6 +107,7 @@ private:
     std::shared_ptr<OfferCore> offerCore_;
     double watchdogSeconds_ = kDefaultWatchdogSeconds;
     std::function<int()> thresholdSource_;
+    NetworkLibraries libraries_;
 };
 
 // The context in the installed application delegate's registry; null when there is none. The one place

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "platform/foundation/value.h"
+#include "platform/graphics/color.h"
+#include "platform/graphics/geometry.h"
 
 namespace zelvan::mediation {
 
@@ -55,6 +57,13 @@ public:
     // The impression report, with the generic parameters, or with none at all (direct).
     virtual void adShownWithCampaignID(const std::string& campaignId) = 0;
     virtual void directAdShownWithCampaignID(const std::string& campaignId) = 0;
+    // The order's full-page networks (empty before the order arrived).
+    virtual std::vector<AdNetworkRef> fullPageAdNetworkArray() const { return {}; }
+    // The angle full-page ads are shown at (0, 90, 180 or 270).
+    virtual float fullPageAdAngle() const { return 0; }
+    // The host application's location (latitude in x, longitude in y) and ad background, if it gave them.
+    virtual std::optional<gfx::Point> coreLocation() const { return std::nullopt; }
+    virtual std::optional<gfx::Color> adsBackGroundColor() const { return std::nullopt; }
 };
 
 // A one-entry list holding the house network: key "orvaneads", no campaign, no show limit, intervals 1.

@@ -1,0 +1,26 @@
+// The real Adwick, Selvo and Marlin clients behind the mediation's thin interfaces, and the mediation's
+// full-page controller as the offer client drives it. Each client is reached through its registry slot
+// when it is used; an empty slot makes that network have no ad.
+#pragma once
+
+#include <memory>
+
+#include "core/zelvan_app_delegate.h"
+
+namespace zelvan::mediation {
+class MediationContext;
+}
+namespace zelvan::orvane {
+class ORVFullPageAdsController;
+}
+
+namespace zelvan::app {
+
+// Gives `context` the three clients of `delegate`'s registry (the delegate outlives the context, which
+// lives in its registry).
+void installNetworkLibraries(mediation::MediationContext& context, zelvanAppDelegate& delegate);
+
+// The full-page controller of `delegate`'s mediation as the offer client's (null without a mediation).
+std::shared_ptr<orvane::ORVFullPageAdsController> makeFullPageController(zelvanAppDelegate& delegate);
+
+} // namespace zelvan::app
