@@ -84,12 +84,12 @@ void AdFrameView::createCloseButton() {
     toolbar->setBarStyle(ui::BarStyle::Default);
     toolbar->setTintColor(gfx::Color::darkGray());
     std::weak_ptr<AdFrameView> weak = self<AdFrameView>();
-    toolbar->setItems({ui::BarButtonItem::initWithTitle("Return", ui::BarButtonItemStyle::Done,
-                                                        [weak](ui::BarButtonItem&) {
-                                                            if (auto view = weak.lock()) {
-                                                                view->onCloseEvent();
-                                                            }
-                                                        })});
+    toolbar->setItems(
+        {ui::BarButtonItem::initWithTitle("Return", ui::BarButtonItemStyle::Done, [weak](ui::BarButtonItem&) {
+            if (auto view = weak.lock()) {
+                view->onCloseEvent();
+            }
+        })});
     takeoverContainer_->addSubview(toolbar);
     auto label = ui::View::create<ui::Label>(gfx::Rect(194, 0, 120, 44));
     label->setFont(label->font()->fontWithSize(12));
@@ -99,7 +99,8 @@ void AdFrameView::createCloseButton() {
     label->setShadowOffset(gfx::Size(1, 1));
     label->setText("Powered by Reelbox");
     takeoverContainer_->addSubview(label);
-    activityIndicator_ = ui::ActivityIndicatorView::initWithActivityIndicatorStyle(ui::ActivityIndicatorViewStyle::White);
+    activityIndicator_ =
+        ui::ActivityIndicatorView::initWithActivityIndicatorStyle(ui::ActivityIndicatorViewStyle::White);
     activityIndicator_->setHidesWhenStopped(true);
     const gfx::Rect box = activityIndicator_->frame();
     activityIndicator_->setFrame(
@@ -329,12 +330,12 @@ void AdFrameView::animationWillStart(const std::string& name) {
     // Closing hides the bar again only when it was hidden before the takeover.
     const bool hide = hideTakeover ? statusBarWasHidden_ : true;
     std::weak_ptr<AdFrameView> weak = self<AdFrameView>();
-    statusBarTimer_ = fnd::RunLoop::current().performAfter(hideTakeover ? kHideStatusBarDelay : kShowStatusBarDelay,
-                                                           [weak, hide] {
-                                                               if (auto view = weak.lock()) {
-                                                                   view->toggleStatusBar(hide);
-                                                               }
-                                                           });
+    statusBarTimer_ =
+        fnd::RunLoop::current().performAfter(hideTakeover ? kHideStatusBarDelay : kShowStatusBarDelay, [weak, hide] {
+            if (auto view = weak.lock()) {
+                view->toggleStatusBar(hide);
+            }
+        });
 }
 
 void AdFrameView::toggleStatusBar(bool hide) {

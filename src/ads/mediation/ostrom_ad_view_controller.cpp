@@ -7,9 +7,9 @@
 
 namespace zelvan::mediation {
 
-std::shared_ptr<OstromAdViewController> OstromAdViewController::initWithController(
-    const std::shared_ptr<ORVAdController>& controller, AttemptToken token, std::weak_ptr<MediationContext> context,
-    AdChrome chrome) {
+std::shared_ptr<OstromAdViewController>
+OstromAdViewController::initWithController(const std::shared_ptr<ORVAdController>& controller, AttemptToken token,
+                                           std::weak_ptr<MediationContext> context, AdChrome chrome) {
     auto view = ui::View::create<OstromAdViewController>(gfx::Rect());
     view->addObservers();
     view->adController_ = controller;

@@ -19,10 +19,9 @@ public:
     std::string className() const override { return "OstromAdViewController"; }
 
     // Makes the adapter for the controller's attempt `token` and starts its fetcher.
-    static std::shared_ptr<OstromAdViewController> initWithController(const std::shared_ptr<ORVAdController>& controller,
-                                                                      AttemptToken token,
-                                                                      std::weak_ptr<MediationContext> context,
-                                                                      AdChrome chrome = {});
+    static std::shared_ptr<OstromAdViewController>
+    initWithController(const std::shared_ptr<ORVAdController>& controller, AttemptToken token,
+                       std::weak_ptr<MediationContext> context, AdChrome chrome = {});
     ~OstromAdViewController() override;
 
     std::shared_ptr<ORVAdController> adController() const { return adController_.lock(); }

@@ -216,9 +216,9 @@ void OstromAdsFetcher::linkBtnClickAction() {
     }
     MED_LOG(4, "Clicked URL = %@", ostromAdModelObj_->adClickLink);
     if (!landing_) {
-        landing_ = std::make_shared<AdLandingPage>(
-            chrome_, LandingOptions{"Ostrom", /*removeLabelWhenLoaded=*/false, /*spinnerAtOpen=*/true,
-                                    /*storeLinksToSystem=*/true});
+        landing_ = std::make_shared<AdLandingPage>(chrome_, LandingOptions{"Ostrom", /*removeLabelWhenLoaded=*/false,
+                                                                           /*spinnerAtOpen=*/true,
+                                                                           /*storeLinksToSystem=*/true});
     }
     // The page keeps this fetcher alive while it is open.
     landing_->show(ostromAdModelObj_->adClickLink, shared_from_this());

@@ -13,7 +13,9 @@ namespace {
 
 constexpr double kLargestSize = 100000;
 
-char foldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char foldAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 size_t findMarker(std::string_view source, std::string_view marker, bool caseSensitive, size_t from) {
     if (caseSensitive) {
