@@ -17,7 +17,8 @@ constexpr unsigned char kPixelPng[] = {
 
 std::string adElement(const std::string& root, int number, bool withLink, bool withClick = true) {
     const std::string n = std::to_string(number);
-    return "<ad id=\"ad-" + n + "\" type=\"IMG\">" + (withLink ? "<link>" + root + "/ostrom/img/" + n + ".png</link>" : "") +
+    return "<ad id=\"ad-" + n + "\" type=\"IMG\">" +
+           (withLink ? "<link>" + root + "/ostrom/img/" + n + ".png</link>" : "") +
            (withClick ? "<action target=\"" + root + "/ostrom/landing?ad=" + n + "\"/>" : "") + "</ad>";
 }
 

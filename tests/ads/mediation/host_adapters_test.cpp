@@ -6,6 +6,7 @@
 #include "ads/mediation/kavlo_interface.h"
 #include "ads/mediation/network_starters.h"
 #include "ads/mediation/ostrom_ad_view_controller.h"
+#include "ads/mediation/selvo_interface.h"
 #include "app/mediation_services.h"
 #include "platform/ui/application.h"
 #include "platform/ui/button.h"
@@ -27,6 +28,7 @@ struct HostAdapters : Fixture {
         Fixture::SetUp();
         devserver::addOstromRoutes(ads);
         devserver::addKavloRoutes(ads);
+        devserver::addSelvoRoutes(ads);
         ASSERT_TRUE(ads.start());
         context->setHouseAdService(app::makeHouseAdService([] { return nullptr; }));
         context->setHtmlAdFactory([this](const std::string& html, gfx::Size) {
@@ -81,9 +83,8 @@ TEST_F(HostAdapters, OstromQueryUserIdAndImage) {
     ASSERT_EQ(requests.size(), 2u);
     const std::map<std::string, std::string> query(requests[0].query.begin(), requests[0].query.end());
     const std::map<std::string, std::string> expected{
-        {"adspace", "space-1"}, {"pub", "pub-1"},    {"beacon", "true"},    {"format", "IMG"},
-        {"position", "top"},    {"adcount", "1"},    {"user", "0"},         {"response", "XML"},
-        {"height", "55"},       {"width", "320"}};
+        {"adspace", "space-1"}, {"pub", "pub-1"}, {"beacon", "true"},  {"format", "IMG"}, {"position", "top"},
+        {"adcount", "1"},       {"user", "0"},    {"response", "XML"}, {"height", "55"},  {"width", "320"}};
     EXPECT_EQ(query, expected);
     // The image is fetched with the user agent the web view probe gave.
     EXPECT_EQ(requests[1].path, "/ostrom/img/1.png");
@@ -139,7 +140,8 @@ TEST_F(HostAdapters, OstromTapAndLandingPage) {
     // A store link is handed to the system as well, "phobos" for "itunes".
     ui::Application::shared().clearOpenedUrls();
     fnd::UrlRequest store(*fnd::Url::parse("http://itunes.test/app?itunes=1"));
-    EXPECT_TRUE(page->webViewShouldStartLoadWithRequest(*page->OrvaneWebView(), store, ui::NavigationType::LinkClicked));
+    EXPECT_TRUE(
+        page->webViewShouldStartLoadWithRequest(*page->OrvaneWebView(), store, ui::NavigationType::LinkClicked));
     EXPECT_EQ(ui::Application::shared().openedUrls(), std::vector<std::string>{"http://phobos.test/app?phobos=1"});
     page->backtoGameAction();
     page->backtoGameAction();
@@ -165,6 +167,26 @@ TEST_F(HostAdapters, KavloRawReplies) {
     EXPECT_TRUE(attempt("kavlo", "", "plain"));
     EXPECT_TRUE(context->kavloInterface()->hasError());
     EXPECT_EQ(htmlAds.size(), 2u);
+}
+
+// Nothing in the client starts the raw Selvo adapter; here a starter wires it to an attempt.
+TEST_F(HostAdapters, SelvoRawAdapter) {
+    context->setStarter("selvoraw",
+                        [this](ORVAdController& controller, AttemptToken token) -> std::shared_ptr<MediationAdapter> {
+                            context->selvoInterface()->setAdController(controller.weak_from_this(), token);
+                            context->selvoInterface()->fetchAd();
+                            return nullptr;
+                        });
+    EXPECT_FALSE(attempt("selvoraw", "pub-7"));
+    ASSERT_EQ(htmlAds.size(), 1u);
+    auto selvo = context->selvoInterface();
+    EXPECT_NE(htmlAds[0].find(selvo->bannerURL()), std::string::npos);
+    EXPECT_EQ(selvo->adWidth(), 320);
+    const auto query = requestsUnder("/selvo").back();
+    EXPECT_EQ(query.param("pid"), "pub-7");
+    EXPECT_EQ(query.param("fmt"), "xml");
+    EXPECT_TRUE(attempt("selvoraw", "garbage"));
+    EXPECT_EQ(htmlAds.size(), 1u);
 }
 
 } // namespace

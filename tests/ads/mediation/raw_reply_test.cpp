@@ -11,7 +11,9 @@
 namespace zelvan::mediation {
 namespace {
 
-fnd::Bytes bytes(std::string_view text) { return fnd::Bytes(text.begin(), text.end()); }
+fnd::Bytes bytes(std::string_view text) {
+    return fnd::Bytes(text.begin(), text.end());
+}
 
 TEST(RawReply, SubstringBetween) {
     EXPECT_EQ(substringBetween("<a>", "</a>", true, "x<a>1</a>2</a>"), "1");
