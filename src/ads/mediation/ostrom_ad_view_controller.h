@@ -29,6 +29,7 @@ public:
     const std::shared_ptr<OstromAdsFetcher>& ostromAdsFetcherObj() const { return fetcher_; }
 
     // The fetcher's outcome; only the first of either reaches the controller.
+    bool reported() const { return reported_; }
     void adSuccessAction();
     void adFailureAction();
 

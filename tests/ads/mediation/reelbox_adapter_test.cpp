@@ -56,7 +56,9 @@ struct Reelbox : Fixture {
         view->setServerBase(base());
         return view;
     }
-    static bool finish(const std::shared_ptr<ui::WebView>& web) { return ui::testing::WebViewDriver(web).finishLoad(10); }
+    static bool finish(const std::shared_ptr<ui::WebView>& web) {
+        return ui::testing::WebViewDriver(web).finishLoad(10);
+    }
     static std::vector<std::string> evaluations(const std::shared_ptr<ui::WebView>& web) {
         auto host = ui::testing::WebViewDriver(web).recordingHost();
         return host ? host->evaluations() : std::vector<std::string>();
@@ -130,12 +132,9 @@ TEST_F(Reelbox, OneOutcomePerAttempt) {
 TEST_F(Reelbox, AdTypesPrepareTheTakeover) {
     const std::string takeover = ads.baseURL() + "/reelbox/ads/takeover.html";
     const std::string rule = "document.getElementById( 'gfx' ).sheet.cssRules";
-    page = {{"getCloseBounds()", "1"},
-            {"getTakeoverURL()", takeover + "?three"},
-            {"getBanner()", takeover + "?four"},
-            {rule + ".length", "2"},
-            {rule + "[0].cssText", "a{}"},
-            {rule + "[1].cssText", "b{}"}};
+    page = {{"getCloseBounds()", "1"},           {"getTakeoverURL()", takeover + "?three"},
+            {"getBanner()", takeover + "?four"}, {rule + ".length", "2"},
+            {rule + "[0].cssText", "a{}"},       {rule + "[1].cssText", "b{}"}};
     auto load = [&](const std::string& type, const std::string& publisher) {
         page["getAdType()"] = type;
         auto view = frameView();
@@ -164,8 +163,10 @@ TEST_F(Reelbox, AdTypesPrepareTheTakeover) {
     }
     EXPECT_EQ(reads, static_cast<size_t>(AdFrameView::kMaxStyleRules));
     page[rule + ".length"] = "1e3";
-    EXPECT_TRUE(load("2", "type2")->takeoverView()->stringByEvaluatingJavaScriptFromString(
-        "document.documentElement.innerHTML").find("<style type=\"text/css\"></style>") != std::string::npos);
+    EXPECT_TRUE(load("2", "type2")
+                    ->takeoverView()
+                    ->stringByEvaluatingJavaScriptFromString("document.documentElement.innerHTML")
+                    .find("<style type=\"text/css\"></style>") != std::string::npos);
 }
 
 TEST_F(Reelbox, TakeoverReturnAndLinks) {
@@ -218,7 +219,8 @@ TEST_F(Reelbox, TakeoverReturnAndLinks) {
     EXPECT_TRUE(view->activityIndicator()->isAnimating());
     EXPECT_TRUE(ask("http://127.0.0.1:9/frame", ui::NavigationType::Other));
     EXPECT_FALSE(ask("video://media.test/clip.mp4", ui::NavigationType::Other));
-    EXPECT_EQ(view->generateRequest("http://media.test/clip.mp4")->url().absoluteString(), "http://media.test/clip.mp4");
+    EXPECT_EQ(view->generateRequest("http://media.test/clip.mp4")->url().absoluteString(),
+              "http://media.test/clip.mp4");
     EXPECT_TRUE(ask("mailto:someone@test", ui::NavigationType::LinkClicked));
 
     // Return: curled down, beacons, the window and status bar as they were.
