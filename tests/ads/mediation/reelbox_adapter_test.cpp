@@ -1,6 +1,9 @@
 // The Reelbox adapter and its ad frame view against the dev server's Reelbox pages on 127.0.0.1: with a
 // recording script host playing the ad page's functions, and once with the real script engine running the
 // pages' own scripts.
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <map>
 
 #include "ads/mediation/ad_frame_view.h"
@@ -8,6 +11,7 @@
 #include "ads/mediation/reelbox_ad_controller.h"
 #include "app/mediation_services.h"
 #include "platform/device/device.h"
+#include "platform/foundation/bundle.h"
 #include "platform/foundation/notification_center.h"
 #include "platform/ui/application.h"
 #include "platform/ui/backends.h"
@@ -197,6 +201,8 @@ TEST_F(Reelbox, TakeoverReturnAndLinks) {
     EXPECT_EQ(entries[0].name, "showTakeover");
     EXPECT_EQ(entries[0].duration, AdFrameView::kTakeoverSeconds);
     EXPECT_EQ(entries[0].transition, "curlUp");
+    view->touchesBegan({ui::Touch::begin(window, gfx::Point(10, 10))}, nullptr); // already open
+    EXPECT_EQ(heard.size(), 1u);
     view->requestAd({{"publisher", "TestPublisher"}}); // ignored while the takeover shows
     fnd::RunLoop::main().runUntilIdle();
     EXPECT_EQ(view->bannerView()->request()->url().absoluteString(), bannerURL);
@@ -240,6 +246,34 @@ TEST_F(Reelbox, TakeoverReturnAndLinks) {
     EXPECT_FALSE(view->landingView());
     EXPECT_FALSE(view->takeoverContainer()->superview());
     EXPECT_TRUE(ask("http://127.0.0.1:9/page", ui::NavigationType::LinkClicked)); // no takeover: allowed
+}
+
+// A page from the application bundle, and the takeover's links looked up there too.
+TEST_F(Reelbox, BundledAd) {
+    const std::string folder = ::testing::TempDir() + "reelbox_bundle";
+    std::filesystem::create_directories(folder);
+    for (const char* name : {"ad.html", "clip.mp4"}) {
+        std::ofstream(folder + "/" + name) << "<html><body>bundled</body></html>";
+    }
+    setenv("ZELVAN_BUNDLE", folder.c_str(), 1);
+    fnd::Bundle::resetMain();
+    page = {{"getCloseBounds()", "1"}};
+    auto view = frameView();
+    bool succeeded = false;
+    auto token = fnd::NotificationCenter::defaultCenter().addObserver(
+        AdFrameView::kVELoadSuccess, fnd::Value(view), [&](const fnd::Notification&) { succeeded = true; });
+    view->requestAd({{"localAd", "ad"}, {"publisher", "TestPublisher"}});
+    EXPECT_TRUE(view->localAd());
+    ASSERT_TRUE(finish(view->bannerView()));
+    EXPECT_TRUE(succeeded);
+    EXPECT_EQ(view->bannerView()->request()->url().path(), folder + "/ad.html");
+    EXPECT_EQ(view->generateRequest("http://media.test/a/clip.v2.mp4")->url().path(), folder + "/clip.mp4");
+    EXPECT_FALSE(view->generateRequest("http://media.test/a/other.mp4"));
+    auto missing = frameView();
+    missing->requestAd({{"localAd", "absent"}});
+    EXPECT_EQ(missing->lastError(), AdFrameView::kNoAdError);
+    unsetenv("ZELVAN_BUNDLE");
+    fnd::Bundle::resetMain();
 }
 
 // The pages' own scripts, run by the script engine.
