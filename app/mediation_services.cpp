@@ -12,6 +12,7 @@
 #include "ads/mediation/itd_orvane_advertisement.h"
 #include "ads/mediation/mediation_ad_source.h"
 #include "ads/mediation/mediation_context.h"
+#include "ads/mediation/network_starters.h"
 #include "ads/mediation/orv_ad_controller.h"
 #include "ads/mediation/orv_ad_model.h"
 #include "ads/mediation/orv_ad_view.h"
@@ -279,6 +280,8 @@ void installMediation(AppRegistry& registry) {
         context->setOfferCore(std::make_shared<OrvaneOfferCore>());
         context->setLogThresholdSource([] { return orvane::ORVLog::logThreshold(); });
         installNetworkLibraries(*context, delegate);
+        context->setAdsBase(delegate.config().adsBase);
+        mediation::addNetworkStarters(*context, offerChrome());
         context->setHtmlAdFactory([](const std::string& html, gfx::Size size) -> std::shared_ptr<ui::View> {
             auto ad = mediation::ITDHTMLAdvertisement::initWithHTML(html, size, offerChrome());
             ad->load();

@@ -112,6 +112,17 @@ static bool answerKavloAd(const DevAdsRequest& request, DevAdsResponse& response
         response.body = "no ad";
         return true;
     }
+    // Plain pages for banners read as raw HTML: a link tag in capitals, and no body at all.
+    if (code == "upper") {
+        response.status = 200;
+        response.contentType = "text/html; charset=utf-8";
+        response.body = "<A HREF='/kavlo/landing'><B>Kavlo</B> play today</A>";
+        return true;
+    }
+    if (code == "empty") {
+        response.status = 200;
+        return true;
+    }
     std::string link = "landing";
     std::string opens;
     if (code == "custom") {

@@ -92,6 +92,15 @@ private:
 // "/direct.html" and "/status.html".
 std::shared_ptr<DevBrightpointRecord> addBrightpointRoutes(DevAdsServer& server);
 
+// The Ostrom network's routes: "/ostrom/oapi/reqAd.jsp" answering by "adspace" ("error" an error element,
+// "500", "nolink" an ad without an image link, "noclick" one without a click target, "notxml", "repeated" two ads;
+// anything else one ad, each reply with the user id "abc"), "/ostrom/img/<n>.png" and "/ostrom/landing".
+void addOstromRoutes(DevAdsServer& server);
+// The Reelbox network's routes: ad tags "/reelbox/LSERVER/hserver/..." by publisher ("type1" ... "type4"
+// a working ad of that type, "noclose" one without getCloseBounds(), anything else type 1), the sample
+// "/reelbox/ads/iphone/sample/invite.html", "/reelbox/ads/takeover.html" and "/reelbox/ads/ad.css".
+void addReelboxRoutes(DevAdsServer& server);
+
 // The Adwick network's routes: browser and image PNGs, the English strings table (other languages 404)
 // and the redirect helper "/adwick/redirect?to=<url>" (302).
 void addAdwickRoutes(DevAdsServer& server);

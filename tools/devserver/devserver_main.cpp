@@ -144,6 +144,8 @@ int main(int argc, char** argv) {
         addSelvoRoutes(*ads);
         addTallioRoutes(*ads);
         addKavloRoutes(*ads);
+        addOstromRoutes(*ads);
+        addReelboxRoutes(*ads);
         addMarlinRoutes(*ads);
         if (!ads->start()) {
             if (web) {

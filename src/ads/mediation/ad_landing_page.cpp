@@ -193,8 +193,17 @@ void AdLandingPage::objectsFramePerOrientation() {
     }
 }
 
-bool AdLandingPage::webViewShouldStartLoadWithRequest(ui::WebView& /*webView*/, fnd::UrlRequest& /*request*/,
+bool AdLandingPage::webViewShouldStartLoadWithRequest(ui::WebView& /*webView*/, fnd::UrlRequest& request,
                                                       ui::NavigationType /*type*/) {
+    if (options_.storeLinksToSystem) {
+        std::string link = request.url().absoluteString();
+        if (link.find("itunes") != std::string::npos) {
+            for (size_t at = link.find("itunes"); at != std::string::npos; at = link.find("itunes", at + 6)) {
+                link.replace(at, 6, "phobos");
+            }
+            ui::Application::shared().openURL(link);
+        }
+    }
     return true;
 }
 

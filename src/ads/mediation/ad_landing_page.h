@@ -25,6 +25,8 @@ struct LandingOptions {
     bool removeLabelWhenLoaded = true;
     // The spinner starts when the page is built (and rebuilt on Retry); false: when its load starts.
     bool spinnerAtOpen = false;
+    // A link holding "itunes" is also handed to the system with every "itunes" made "phobos".
+    bool storeLinksToSystem = false;
 };
 
 class AdLandingPage : public ui::WebViewDelegate,

@@ -1,11 +1,13 @@
 // The mediation's shared context: the controller registry, the starters and the settings.
 #include "ads/mediation/mediation_context.h"
 
+#include "ads/mediation/kavlo_interface.h"
 #include "ads/mediation/med_log.h"
 #include "ads/mediation/orv_ad_controller.h"
 #include "ads/mediation/orv_ad_view.h"
 #include "ads/mediation/orv_custom_ad_view_controller.h"
 #include "ads/mediation/orvane_ad_interface.h"
+#include "ads/mediation/selvo_interface.h"
 #include "core/app_registry.h"
 #include "core/zelvan_app_delegate.h"
 
@@ -38,6 +40,20 @@ std::shared_ptr<OrvaneAdInterface> MediationContext::orvaneAdInterface() {
         orvaneAdInterface_ = std::make_shared<OrvaneAdInterface>(weak_from_this());
     }
     return orvaneAdInterface_;
+}
+
+std::shared_ptr<KavloInterface> MediationContext::kavloInterface() {
+    if (!kavloInterface_) {
+        kavloInterface_ = std::make_shared<KavloInterface>(weak_from_this());
+    }
+    return kavloInterface_;
+}
+
+std::shared_ptr<SelvoInterface> MediationContext::selvoInterface() {
+    if (!selvoInterface_) {
+        selvoInterface_ = std::make_shared<SelvoInterface>(weak_from_this());
+    }
+    return selvoInterface_;
 }
 
 std::shared_ptr<ORVAdController> MediationContext::getAdController(int eventId) {

@@ -25,6 +25,8 @@ class ORVAdController;
 class MediationAdapter;
 class HouseAdService;
 class OrvaneAdInterface;
+class KavloInterface;
+class SelvoInterface;
 
 // Names one attempt of a controller; the adapter passes it back with its report.
 using AttemptToken = uint64_t;
@@ -80,6 +82,15 @@ public:
     // The house-ad request of this context, made at the first call.
     std::shared_ptr<OrvaneAdInterface> orvaneAdInterface();
 
+    // The raw-HTTP adapters' shared instances, made at the first call.
+    std::shared_ptr<KavloInterface> kavloInterface();
+    std::shared_ptr<SelvoInterface> selvoInterface();
+    // The networks' base URL (--ads-base, no trailing slash); "" when none was given.
+    const std::string& adsBase() const { return adsBase_; }
+    void setAdsBase(std::string base) { adsBase_ = std::move(base); }
+    // True the first time `network` finds no ad host in this run (it logs one line then).
+    bool firstWithoutHost(const std::string& network) { return withoutHost_.insert(network).second; }
+
     // The offer client (null: no order, no impressions sent).
     std::shared_ptr<OfferCore> offerCore() const { return offerCore_; }
     void setOfferCore(std::shared_ptr<OfferCore> core) { offerCore_ = std::move(core); }
@@ -104,6 +115,10 @@ private:
     HouseAdFactory houseAdFactory_;
     std::shared_ptr<HouseAdService> houseAdService_;
     std::shared_ptr<OrvaneAdInterface> orvaneAdInterface_;
+    std::shared_ptr<KavloInterface> kavloInterface_;
+    std::shared_ptr<SelvoInterface> selvoInterface_;
+    std::string adsBase_;
+    std::set<std::string> withoutHost_;
     std::shared_ptr<OfferCore> offerCore_;
     double watchdogSeconds_ = kDefaultWatchdogSeconds;
     std::function<int()> thresholdSource_;

@@ -1,0 +1,111 @@
+// The Reelbox adapter and its one report.
+#include "ads/mediation/reelbox_ad_controller.h"
+
+#include <map>
+#include <utility>
+
+#include "ads/mediation/med_log.h"
+#include "platform/foundation/log.h"
+#include "platform/foundation/run_loop.h"
+
+namespace zelvan::mediation {
+
+std::shared_ptr<ReelboxAdController> ReelboxAdController::init(std::weak_ptr<MediationContext> context,
+                                                               AdChrome chrome) {
+    auto view = ui::View::create<ReelboxAdController>(gfx::Rect());
+    view->context_ = std::move(context);
+    view->chrome_ = std::move(chrome);
+    return view;
+}
+
+ReelboxAdController::~ReelboxAdController() {
+    if (adView_) {
+        adView_->removeFromSuperview();
+    }
+}
+
+void ReelboxAdController::setAdController(std::weak_ptr<ORVAdController> controller, AttemptToken token) {
+    adController_ = std::move(controller);
+    token_ = token;
+}
+
+void ReelboxAdController::loadAdView() {
+    {
+        std::lock_guard lock(flagLockObject_);
+        flag_ = 0;
+    }
+    setFrame(gfx::Rect(0, 0, 300, 50));
+    setBackgroundColor(chrome_.adsBackground.value_or(gfx::Color::clear()));
+    auto controller = adController_.lock();
+    auto net = controller ? controller->getCurrentAdNetwork() : nullptr;
+    std::map<std::string, std::string> parameters{{"publisher", net ? net->adNetworkGameIDs[0] : std::string()},
+                                                  {"area", net ? net->adNetworkGameIDs[1] : std::string()}};
+    adView_ = AdFrameView::create(gfx::Rect(0, 0, 300, 50));
+    addSubview(adView_);
+    adView_->setAlpha(0);
+    auto shared = context_.lock();
+    const std::string base = shared ? shared->adsBase() : std::string();
+    if (base.empty()) {
+        if (shared && shared->firstWithoutHost("reelbox")) {
+            ZLOG(Info, "mediation: no --ads-base given, so no reelbox banner is fetched");
+        }
+        std::weak_ptr<ReelboxAdController> weak = self<ReelboxAdController>();
+        fnd::RunLoop::current().performAfter(0, [weak] {
+            if (auto self = weak.lock()) {
+                self->adLoadFailure();
+            }
+        });
+        return;
+    }
+    adView_->setServerBase(base + kPrefix);
+    // Only this attempt's own ad view: another banner's outcome is not this one's.
+    auto& center = fnd::NotificationCenter::defaultCenter();
+    std::weak_ptr<ReelboxAdController> weak = self<ReelboxAdController>();
+    center.addObserver(weak, AdFrameView::kVELoadFailure, fnd::Value(adView_), [weak](const fnd::Notification&) {
+        if (auto self = weak.lock()) {
+            self->adLoadFailure();
+        }
+    });
+    center.addObserver(weak, AdFrameView::kVELoadSuccess, fnd::Value(adView_), [weak](const fnd::Notification&) {
+        if (auto self = weak.lock()) {
+            self->adLoaded();
+        }
+    });
+    adView_->requestAd(parameters);
+}
+
+void ReelboxAdController::removeObserver() {
+    fnd::NotificationCenter::defaultCenter().removeObserver(weak_from_this());
+}
+
+bool ReelboxAdController::firstOutcome() {
+    std::lock_guard lock(flagLockObject_);
+    if (flag_ == 1) {
+        return false;
+    }
+    flag_ = 1;
+    return true;
+}
+
+void ReelboxAdController::adLoaded() {
+    removeObserver();
+    if (!firstOutcome()) {
+        return;
+    }
+    adView_->setAlpha(1);
+    if (auto controller = std::exchange(adController_, {}).lock()) {
+        controller->reelboxAdReady(token_, self<ReelboxAdController>());
+    }
+}
+
+void ReelboxAdController::adLoadFailure() {
+    removeObserver();
+    if (!firstOutcome()) {
+        return;
+    }
+    if (auto controller = std::exchange(adController_, {}).lock()) {
+        controller->loadNextAdInLine(token_);
+    }
+}
+
+} // namespace zelvan::mediation
