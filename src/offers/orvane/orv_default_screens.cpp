@@ -2,6 +2,8 @@
 // opener then logs its line and opens nothing.
 #include "offers/orvane/orv_default_screens.h"
 
+#include "offers/orvane/high_score_filter_panel.h"
+
 namespace zelvan::orvane {
 
 // The store of virtual goods.
@@ -10,9 +12,8 @@ std::shared_ptr<ORVStoreView> ORVDefaultScreens::makeVirtualGoods(gfx::Rect /*fr
 }
 
 // The leaderboard panel.
-std::shared_ptr<ui::View> ORVDefaultScreens::makeHighScoreFilterPanel(gfx::Rect /*frame*/,
-                                                                      const ORVFilters& /*filters*/) {
-    return nullptr;
+std::shared_ptr<ui::View> ORVDefaultScreens::makeHighScoreFilterPanel(gfx::Rect frame, const ORVFilters& filters) {
+    return HighScoreFilterPanel::initWithFrame(frame, filters);
 }
 
 // The submit-score dialog.
