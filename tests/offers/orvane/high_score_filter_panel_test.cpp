@@ -110,6 +110,7 @@ TEST_F(LeaderboardTest, NextPageRowOffersAtMostAPageAndStopsWhenThereIsNoMore) {
     EXPECT_EQ(alert->message(), "No More Data");
     EXPECT_EQ(alert->numberOfButtons(), 1);
     EXPECT_FALSE(context_->shadow()->highScoresByFilterPending());
+    EXPECT_FALSE(panel_->listeningForRows());
 
     // An empty list with more rows on the server still offers them.
     service_->setReplyContent("GetHighScoresByFilter", scoresReply(0, 3, "Me"));
