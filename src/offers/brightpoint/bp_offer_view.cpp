@@ -10,6 +10,7 @@
 #include "platform/foundation/user_defaults.h"
 #include "platform/graphics/font.h"
 #include "platform/graphics/image.h"
+#include "platform/graphics/text_layout.h"
 #include "platform/ui/application.h"
 
 namespace zelvan::brightpoint {
@@ -28,7 +29,9 @@ std::shared_ptr<ui::Label> makeLabel(const char* font, double size, std::string 
 }
 
 double fittedHeight(const ui::Label& label) {
-    return label.sizeThatFits(gfx::Size(BPOfferView::kTextWidth, 9999)).height;
+    return gfx::sizeWithFont(label.text(), label.font(), gfx::Size(BPOfferView::kTextWidth, 9999),
+                             gfx::LineBreakMode::WordWrap)
+        .height;
 }
 
 } // namespace
@@ -49,7 +52,7 @@ void BPOfferView::initWithFrame(gfx::Rect frame) {
     requirementsLabel_ = makeLabel("Helvetica-Oblique", 12, "Requirements");
     offerImage_ = ui::ImageView::initWithImage(gfx::Image::imageNamed("BPOfferPlaceholder.png"));
     for (const auto& view : std::initializer_list<std::shared_ptr<ui::View>>{titleLabel_, subtitleLabel_, offerImage_,
-                                                                            payoutLabel_, requirementsLabel_}) {
+                                                                             payoutLabel_, requirementsLabel_}) {
         scrollView_->addSubview(view);
     }
     completeButton_ = makeButton("Complete Offer", &BPOfferView::completeOffer);
@@ -161,9 +164,8 @@ void BPOfferView::emailOffer() {
         remembered = fnd::UserDefaults::standard().stringForKey(Brightpoint::emailKey(client->key())).value_or("");
     }
     std::weak_ptr<BPOfferView> weak = self<BPOfferView>();
-    emailAlert_ = ui::AlertView::initWithTitle("Email Required",
-                                               "Please enter an email address so we can send the link.\n\n\n", weak,
-                                               "Cancel", {"Send"});
+    emailAlert_ = ui::AlertView::initWithTitle(
+        "Email Required", "Please enter an email address so we can send the link.\n\n\n", weak, "Cancel", {"Send"});
     emailTextField_ = ui::View::create<ui::TextField>(gfx::Rect(12, 100, 260, 25));
     emailTextField_->setBackgroundColor(gfx::Color(1, 1, 1, 1));
     emailTextField_->setPlaceholder("Enter Your Email");
