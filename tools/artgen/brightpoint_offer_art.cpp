@@ -42,8 +42,8 @@ void addBrightpointOfferArt(std::vector<ArtEntry>& t) {
                  [](Painter& p) { fadingEdge(p, true); }});
     t.push_back({"BPScrollRightOverlayLightGray.png", 30, 40, "offer sub-tab strip: right edge fading to clear",
                  [](Painter& p) { fadingEdge(p, false); }});
-    t.push_back({"BPOfferPlaceholder.png", 100, 100, "offer icon placeholder: grey tile with a gift box",
-                 offerPlaceholder});
+    t.push_back(
+        {"BPOfferPlaceholder.png", 100, 100, "offer icon placeholder: grey tile with a gift box", offerPlaceholder});
     t.push_back({"BPOfferBackground.png", 320, 416, "offer details page: pale blue-grey gradient",
                  [](Painter& p) { p.gradientRect(Rect(0, 0, 320, 416), rgb(0xf7f9fc), rgb(0xdfe5ee)); }});
     t.push_back({"BPButtonNormal.png", 40, 43, "offer details button: white rounded face, grey rim",
