@@ -44,6 +44,8 @@ struct DemoSession {
     std::vector<std::string> leaderboardRequests;
     // What the Marlin interstitial client fetched and showed.
     std::vector<std::string> marlinRequests;
+    // What the Brightpoint offer wall asked the ad host (configuration, offer pages) and its list shows.
+    std::vector<std::string> brightpointRequests;
 };
 
 } // namespace zelvan::demo

@@ -90,6 +90,9 @@ private:
 // "/iphone/get_install_instructions" (text) - for all three ad key "error500" answers 500 and "empty" 200
 // with no body -, "/iphone/email_offer" (an address starting "refuse" answers "succ" "0") and the pages
 // "/direct.html" and "/status.html".
+// Offer lists: "/offers?tab=<t>&page=<p>" (tab 0 two pages of 10 offers, tab 1 one, then empty pages;
+// tabs "fail" 500, "object" a JSON object, "mixed" a list with non-objects, "stall" as above), their
+// icons "/img/<n>.png" and offer pages "/offer/<n>.html".
 std::shared_ptr<DevBrightpointRecord> addBrightpointRoutes(DevAdsServer& server);
 
 // The Ostrom network's routes: "/ostrom/oapi/reqAd.jsp" answering by "adspace" ("error" an error element,
