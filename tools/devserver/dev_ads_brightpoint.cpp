@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 
+#include "platform/foundation/escape.h"
 #include "tools/devserver/dev_ads_server.h"
 
 namespace zelvan::devserver {
@@ -35,6 +36,80 @@ std::string fullConfiguration(const std::string& base, const std::string& flags)
 std::string page(const std::string& title) {
     return "<html><head><title>" + title + "</title></head><body><h1>" + title +
            "</h1><a id=\"store\" href=\"itms://store.test/app/id100\">Store</a></body></html>";
+}
+
+// A field of a form body ("a=1&b=2"), unescaped; "" when missing.
+std::string formField(const std::string& body, const std::string& name) {
+    size_t at = 0;
+    while (at <= body.size()) {
+        size_t end = body.find('&', at);
+        if (end == std::string::npos) {
+            end = body.size();
+        }
+        const std::string field = body.substr(at, end - at);
+        if (field.starts_with(name + "=")) {
+            return fnd::unescapeLenient(field.substr(name.size() + 1));
+        }
+        at = end + 1;
+    }
+    return "";
+}
+
+// The in-app store's routes. "/inapp" is the inventory: the catalogue's gem packs, or by "kind" "abc"
+// (["A", "B", "C"]), "empty", "object" (not an array), "mixed" (entries of wrong kinds among "A" and "C")
+// or "fail" (500). "/inapp_verify" checks a posted receipt by its product id - "invalid" "succ" "2",
+// "undecided" "0", "empty" no body, "notobject" an array, "fail" 500, "huge" and "nonnumeric" amounts;
+// "com.zelvan.gems.<n>" credits n, anything else 500 - unless the query's "answer" names one of these.
+bool storeRoute(const DevAdsRequest& request, DevAdsResponse& response) {
+    if (request.path == "/brightpoint/inapp") {
+        const std::string kind = request.param("kind");
+        if (kind == "abc") {
+            response.body = R"([{"itunes_product_id":"A"},{"itunes_product_id":"B"},{"itunes_product_id":"C"}])";
+        } else if (kind == "empty") {
+            response.body = "[]";
+        } else if (kind == "object") {
+            response.body = R"({"itunes_product_id":"A"})";
+        } else if (kind == "mixed") {
+            response.body = R"([{"itunes_product_id":"A"},5,{"itunes_product_id":7},{"id":"B"},"C",)"
+                            R"({"itunes_product_id":"C"}])";
+        } else if (kind == "fail") {
+            response.status = 500;
+            response.body = "server error";
+        } else {
+            response.body =
+                R"([{"itunes_product_id":"com.zelvan.gems.500"},{"itunes_product_id":"com.zelvan.gems.1200"}])";
+        }
+        return true;
+    }
+    if (request.path == "/brightpoint/inapp_verify") {
+        std::string answer = request.param("answer");
+        if (answer.empty()) {
+            answer = formField(request.body, "product_id");
+        }
+        constexpr std::string_view kGems = "com.zelvan.gems.";
+        if (answer.find("invalid") != std::string::npos) {
+            response.body = R"({"succ":"2"})";
+        } else if (answer.find("undecided") != std::string::npos) {
+            response.body = R"({"succ":"0"})";
+        } else if (answer.find("empty") != std::string::npos) {
+            response.body.clear();
+        } else if (answer.find("notobject") != std::string::npos) {
+            response.body = R"(["succ","1"])";
+        } else if (answer.find("huge") != std::string::npos) {
+            response.body = R"({"succ":"1","currency_amount":"99999999999"})";
+        } else if (answer.find("nonnumeric") != std::string::npos) {
+            response.body = R"({"succ":"1","currency_amount":"lots"})";
+        } else if (answer.starts_with(kGems)) {
+            response.body = R"({"succ":"1","currency_amount":")" + answer.substr(kGems.size()) + R"("})";
+        } else if (answer == "valid" || answer.size() == 1) {
+            response.body = R"({"succ":"1","currency_amount":"500"})";
+        } else {
+            response.status = 500;
+            response.body = "server error";
+        }
+        return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -123,6 +198,9 @@ std::shared_ptr<DevBrightpointRecord> addBrightpointRoutes(DevAdsServer& server)
         if (path == "/brightpoint/direct.html" || path == "/brightpoint/status.html") {
             response.contentType = "text/html; charset=utf-8";
             response.body = page(path == "/brightpoint/direct.html" ? "Pay" : "Status");
+            return true;
+        }
+        if (storeRoute(request, response)) {
             return true;
         }
         response.status = 404;
