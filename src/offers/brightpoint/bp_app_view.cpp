@@ -163,7 +163,8 @@ void BPAppView::initWithFrame(gfx::Rect frame) {
 
     loadingView_ = ui::View::create<ui::View>(bounds());
     loadingView_->setBackgroundColor(gfx::Color(0, 0, 0, 0.5));
-    loadingIndicator_ = ui::ActivityIndicatorView::initWithActivityIndicatorStyle(ui::ActivityIndicatorViewStyle::WhiteLarge);
+    loadingIndicator_ =
+        ui::ActivityIndicatorView::initWithActivityIndicatorStyle(ui::ActivityIndicatorViewStyle::WhiteLarge);
     loadingIndicator_->setHidesWhenStopped(true);
     loadingIndicator_->setCenter(gfx::Point(bounds().width() / 2, bounds().height() / 2));
     loadingView_->addSubview(loadingIndicator_);
@@ -180,9 +181,8 @@ void BPAppView::setApp(const fnd::Value& app) {
     requirementsLabel_->setText(BPRecordText(app, "fineprint"));
     priceButton_->setTitle(BPRecordText(app, "price"), ui::ControlState::Normal);
 
-    fnd::Thread::detach([page = weakSelf(), url = BPRecordText(app, "screenshot_url")] {
-        downloadScreenshotThread(page, url);
-    });
+    fnd::Thread::detach(
+        [page = weakSelf(), url = BPRecordText(app, "screenshot_url")] { downloadScreenshotThread(page, url); });
     fnd::Thread::detach([page = weakSelf(), url = BPRecordText(app, "image_url")] { downloadIconThread(page, url); });
     layoutLabels();
 }
@@ -278,8 +278,8 @@ void BPAppView::referralFailed(const fnd::Error& error) {
     ZLOG(Info, "Brightpoint: Error loading url: %s", error.localizedDescription());
     loadingIndicator_->stopAnimating();
     loadingView_->removeFromSuperview();
-    ui::AlertView::initWithTitle("Error", std::string(kBPOpenAppFailedMessage),
-                                 std::weak_ptr<ui::AlertViewDelegate>(), "OK")
+    ui::AlertView::initWithTitle("Error", std::string(kBPOpenAppFailedMessage), std::weak_ptr<ui::AlertViewDelegate>(),
+                                 "OK")
         ->show();
 }
 

@@ -25,7 +25,8 @@ std::optional<fnd::Value> parse(const fnd::Bytes& reply) {
 }
 
 int clampToInt(int64_t value) {
-    return static_cast<int>(std::clamp<int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+    return static_cast<int>(
+        std::clamp<int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 } // namespace

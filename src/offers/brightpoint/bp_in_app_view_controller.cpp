@@ -110,7 +110,8 @@ void BPInAppViewController::viewDidLoad() {
     loadingView_ = ui::View::create<ui::View>(frame);
     loadingView_->setBackgroundColor(gfx::Color(0, 0, 0, 1));
     loadingView_->setAlpha(0.5);
-    loadingIndicator_ = ui::ActivityIndicatorView::initWithActivityIndicatorStyle(ui::ActivityIndicatorViewStyle::WhiteLarge);
+    loadingIndicator_ =
+        ui::ActivityIndicatorView::initWithActivityIndicatorStyle(ui::ActivityIndicatorViewStyle::WhiteLarge);
     loadingIndicator_->setHidesWhenStopped(true);
     loadingIndicator_->setCenter(gfx::Point(frame.midX(), frame.midY()));
     loadingIndicator_->setAutoresizingMask(
@@ -242,8 +243,8 @@ void BPInAppViewController::createButtons() {
     std::weak_ptr<BPInAppViewController> weak = self();
     for (size_t i = 0; i < storeKitProducts_.size(); ++i) {
         const device::Product& product = storeKitProducts_[i];
-        const std::string price = fnd::NumberFormatter::currency(product.price, product.priceLocale)
-                                      .value_or(product.price.stringValue());
+        const std::string price =
+            fnd::NumberFormatter::currency(product.price, product.priceLocale).value_or(product.price.stringValue());
         auto button = ui::View::create<ui::Button>(gfx::Rect(20, y, 280, 50));
         button->setTitle(fnd::format("Get %s for %s", product.localizedTitle, price), ui::ControlState::Normal);
         button->titleLabel()->setFont(gfx::Font::withName("Helvetica-Bold", 16));
@@ -380,8 +381,8 @@ void BPInAppViewController::failedTransaction(const std::shared_ptr<device::Paym
     if (code != kErrorPaymentCancelled) {
         ZLOG(Info, "Brightpoint: In App Purchase Transaction Failed (%d), Product ID: %s", code,
              transaction->payment().productIdentifier);
-        ui::AlertView::initWithTitle("In App Purchase Error", "There was an error purchasing this item please try again.",
-                                     self(), "OK")
+        ui::AlertView::initWithTitle("In App Purchase Error",
+                                     "There was an error purchasing this item please try again.", self(), "OK")
             ->show();
     }
     device::PaymentQueue::defaultQueue().finishTransaction(transaction);
@@ -413,9 +414,8 @@ void BPInAppViewController::verifyReceipt(const std::shared_ptr<device::PaymentT
     request.setHttpMethod("POST");
     request.setHttpBody(fnd::Bytes(body.begin(), body.end()));
     request.setValue("application/x-www-form-urlencoded", "Content-Type");
-    auto created = fnd::UrlConnection::create(std::move(request),
-                                              std::make_shared<Connection>(self(), Connection::Kind::Verify),
-                                              fnd::StartImmediately::No);
+    auto created = fnd::UrlConnection::create(
+        std::move(request), std::make_shared<Connection>(self(), Connection::Kind::Verify), fnd::StartImmediately::No);
     if (!created) {
         verifyFinished({}, true);
         return;
