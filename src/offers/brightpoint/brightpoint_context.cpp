@@ -5,6 +5,7 @@
 #include "core/zelvan_app_delegate.h"
 #include "offers/brightpoint/bp_advertising.h"
 #include "offers/brightpoint/bp_image_cache.h"
+#include "offers/brightpoint/bp_offer_table_view_controller.h"
 #include "offers/brightpoint/bp_web_pages.h"
 #include "offers/brightpoint/brightpoint.h"
 #include "platform/foundation/log.h"
@@ -18,6 +19,8 @@ BrightpointContext::BrightpointContext(std::string_view adsBase)
     if (server_.empty()) {
         ZLOG(Info, "Brightpoint: no --ads-base given, so none of the offer wall's requests is sent");
     }
+    // The Offers tab: the configured offer lists under their sub-tab strip.
+    tabFactories_[static_cast<size_t>(BPTab::Offers)] = [] { return std::make_shared<BPOfferTableViewController>(); };
 }
 
 std::shared_ptr<Brightpoint> BrightpointContext::client() {

@@ -1,0 +1,165 @@
+// An offer row: its two layouts, highlight colours and the delayed icon download.
+#include "offers/brightpoint/bp_offer_table_view_cell.h"
+
+#include "offers/brightpoint/bp_image_cache.h"
+#include "offers/brightpoint/bp_offer_support.h"
+#include "platform/foundation/run_loop.h"
+#include "platform/graphics/font.h"
+
+namespace zelvan::brightpoint {
+
+namespace {
+
+const gfx::Color kClear(0, 0, 0, 0);
+const gfx::Color kWhite(1, 1, 1, 1);
+
+std::shared_ptr<ui::Label> makeLabel(std::shared_ptr<gfx::Font> font, int lines, const gfx::Color& color) {
+    auto label = ui::View::create<ui::Label>(gfx::Rect());
+    label->setFont(std::move(font));
+    label->setNumberOfLines(lines);
+    label->setTextColor(color);
+    label->setBackgroundColor(kClear);
+    return label;
+}
+
+} // namespace
+
+BPOfferTableViewCell::BPOfferTableViewCell(ui::TableViewCellStyle style, std::string reuseIdentifier)
+    : ui::TableViewCell(style, std::move(reuseIdentifier)) {}
+
+BPOfferTableViewCell::~BPOfferTableViewCell() {
+    cancelDownload();
+}
+
+void BPOfferTableViewCell::initWithFrame(gfx::Rect frame) {
+    ui::TableViewCell::initWithFrame(frame);
+    setAccessoryType(ui::TableViewCellAccessoryType::DisclosureIndicator);
+    payoutColor_ = BPCurrencyColor();
+    titleLabel_ = makeLabel(gfx::Font::boldSystemFontOfSize(14), 3, titleColor_);
+    payoutLabel_ = makeLabel(gfx::Font::boldSystemFontOfSize(16), 1, payoutColor_);
+    titleNoImageLabel_ = makeLabel(gfx::Font::boldSystemFontOfSize(13), 1, titleColor_);
+    subtitleLabel_ = makeLabel(gfx::Font::systemFontOfSize(12), 4, titleColor_);
+    currencyAmountLabel_ = makeLabel(gfx::Font::boldSystemFontOfSize(20), 1, payoutColor_);
+    currencyAmountLabel_->setTextAlignment(gfx::TextAlignment::Center);
+    currencyNameLabel_ = makeLabel(gfx::Font::boldSystemFontOfSize(12), 2, payoutColor_);
+    currencyNameLabel_->setTextAlignment(gfx::TextAlignment::Center);
+    currencyNameLabel_->setText(BPCurrencyName());
+    placeholderImage_ = gfx::Image::imageNamed("BPOfferPlaceholder.png");
+    offerImageView_ = ui::ImageView::initWithImage(placeholderImage_);
+}
+
+void BPOfferTableViewCell::setOffer(fnd::Value offer) {
+    offer_ = std::move(offer);
+    const std::string title = BPOfferText(offer_, "title");
+    const std::string currency = BPOfferText(offer_, "currency");
+    titleLabel_->setText(title);
+    titleNoImageLabel_->setText(title);
+    payoutLabel_->setText("Get " + currency + " " + BPCurrencyName() + "!");
+    subtitleLabel_->setText(BPOfferText(offer_, "body"));
+    currencyAmountLabel_->setText(currency);
+
+    const bool withImage = BPOfferHasImage(offer_);
+    const auto& content = contentView();
+    for (const auto& view : std::initializer_list<std::shared_ptr<ui::View>>{offerImageView_, titleLabel_, payoutLabel_}) {
+        if (withImage) {
+            content->addSubview(view);
+        } else {
+            view->removeFromSuperview();
+        }
+    }
+    for (const auto& view : std::initializer_list<std::shared_ptr<ui::View>>{titleNoImageLabel_, subtitleLabel_,
+                                                                            currencyAmountLabel_, currencyNameLabel_}) {
+        if (withImage) {
+            view->removeFromSuperview();
+        } else {
+            content->addSubview(view);
+        }
+    }
+    setAccessoryType(withImage ? ui::TableViewCellAccessoryType::DisclosureIndicator
+                               : ui::TableViewCellAccessoryType::None);
+    setNeedsLayout();
+    setNeedsDisplay();
+}
+
+void BPOfferTableViewCell::cancelDownload() {
+    if (downloadThread_) {
+        downloadThread_->cancel();
+        downloadSleep_->interrupt();
+    }
+    downloadThread_.reset();
+    downloadSleep_.reset();
+}
+
+void BPOfferTableViewCell::prepareForReuse() {
+    ui::TableViewCell::prepareForReuse();
+    cancelDownload();
+}
+
+void BPOfferTableViewCell::showImage() {
+    if (!BPOfferHasImage(offer_)) {
+        return;
+    }
+    cancelDownload();
+    const std::string url = BPOfferText(offer_, "image_url");
+    auto cache = BPImageCache::sharedCache();
+    if (gfx::ImagePtr cached = cache ? cache->getImage(url) : nullptr) {
+        offerImageView_->setImage(cached);
+        return;
+    }
+    offerImageView_->setImage(placeholderImage_);
+    auto sleep = std::make_shared<fnd::ClockSleep>();
+    std::weak_ptr<BPOfferTableViewCell> weak = std::static_pointer_cast<BPOfferTableViewCell>(shared_from_this());
+    downloadSleep_ = sleep;
+    downloadThread_.emplace([weak, url, sleep] { downloadIconThread(weak, url, sleep); });
+    downloadThread_->setName("bp-offer-icon");
+    downloadThread_->start();
+}
+
+void BPOfferTableViewCell::downloadIconThread(std::weak_ptr<BPOfferTableViewCell> weak, std::string url,
+                                              std::shared_ptr<fnd::ClockSleep> sleep) {
+    fnd::Thread me = fnd::Thread::current();
+    if (!sleep->sleepFor(kIconDelay) || me.isCancelled()) {
+        return;
+    }
+    auto cache = BPImageCache::sharedCache();
+    gfx::ImagePtr image = BPDownloadIcon(url, cache.get());
+    if (!image || me.isCancelled()) {
+        return;
+    }
+    fnd::RunLoop::main().post([weak = std::move(weak), me, image] {
+        auto self = weak.lock();
+        // A row that has gone, or moved on to another download or offer, drops the picture.
+        if (!self || !self->downloadThread_ || !(*self->downloadThread_ == me) || me.isCancelled()) {
+            return;
+        }
+        self->offerImageView_->setImage(image);
+    });
+}
+
+void BPOfferTableViewCell::setHighlighted(bool highlighted, ui::Animated animated) {
+    ui::TableViewCell::setHighlighted(highlighted, animated);
+    for (const auto& label : {titleLabel_, titleNoImageLabel_, subtitleLabel_}) {
+        label->setTextColor(highlighted ? kWhite : titleColor_);
+    }
+    for (const auto& label : {payoutLabel_, currencyAmountLabel_, currencyNameLabel_}) {
+        label->setTextColor(highlighted ? kWhite : payoutColor_);
+    }
+}
+
+void BPOfferTableViewCell::layoutSubviews() {
+    ui::TableViewCell::layoutSubviews();
+    setBackgroundColor(kClear);
+    if (BPOfferHasImage(offer_)) {
+        offerImageView_->setFrame(gfx::Rect(10, 10, 80, 80));
+        const gfx::Size fitted = titleLabel_->sizeThatFits(gfx::Size(190, 9999));
+        titleLabel_->setFrame(gfx::Rect(100, 8, 190, fitted.height));
+        payoutLabel_->setFrame(gfx::Rect(100, 74, 210, 20));
+    } else {
+        titleNoImageLabel_->setFrame(gfx::Rect(10, 10, 300, 16));
+        subtitleLabel_->setFrame(gfx::Rect(10, 24, 240, 75));
+        currencyAmountLabel_->setFrame(gfx::Rect(250, 35, 60, 20));
+        currencyNameLabel_->setFrame(gfx::Rect(250, 55, 60, 30));
+    }
+}
+
+} // namespace zelvan::brightpoint
