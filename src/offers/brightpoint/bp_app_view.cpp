@@ -7,7 +7,7 @@
 #include "offers/brightpoint/bp_app_record.h"
 #include "offers/brightpoint/bp_image_cache.h"
 #include "offers/brightpoint/bp_image_manipulator.h"
-#include "offers/brightpoint/brightpoint.h"
+#include "offers/brightpoint/bp_offer_support.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/thread.h"
@@ -172,18 +172,17 @@ void BPAppView::initWithFrame(gfx::Rect frame) {
 
 void BPAppView::setApp(const fnd::Value& app) {
     app_ = app;
-    titleLabel_->setText(BPRecordText(app, "title"));
+    titleLabel_->setText(BPOfferText(app, "title"));
     subtitleLabel_->setText(BPPayoutSubtitle(app));
-    bodyLabel_->setText(BPRecordText(app, "body"));
+    bodyLabel_->setText(BPOfferText(app, "body"));
     payoutLabel_->setText(BPPayoutLine(app));
-    auto client = Brightpoint::shared();
-    payoutLabel_->setTextColor(client ? client->configuration().currencyColor : gfx::Color(0, 0, 0, 1));
-    requirementsLabel_->setText(BPRecordText(app, "fineprint"));
-    priceButton_->setTitle(BPRecordText(app, "price"), ui::ControlState::Normal);
+    payoutLabel_->setTextColor(BPCurrencyColor());
+    requirementsLabel_->setText(BPOfferText(app, "fineprint"));
+    priceButton_->setTitle(BPOfferText(app, "price"), ui::ControlState::Normal);
 
     fnd::Thread::detach(
-        [page = weakSelf(), url = BPRecordText(app, "screenshot_url")] { downloadScreenshotThread(page, url); });
-    fnd::Thread::detach([page = weakSelf(), url = BPRecordText(app, "image_url")] { downloadIconThread(page, url); });
+        [page = weakSelf(), url = BPOfferText(app, "screenshot_url")] { downloadScreenshotThread(page, url); });
+    fnd::Thread::detach([page = weakSelf(), url = BPOfferText(app, "image_url")] { downloadIconThread(page, url); });
     layoutLabels();
 }
 
@@ -244,7 +243,7 @@ void BPAppView::openApp() {
     loadingIndicator_->setCenter(gfx::Point(bounds().width() / 2, bounds().height() / 2));
     addSubview(loadingView_);
     loadingIndicator_->startAnimating();
-    openReferralURL(BPRecordText(app_, "url"));
+    openReferralURL(BPOfferText(app_, "url"));
 }
 
 void BPAppView::openReferralURL(const std::string& url) {
