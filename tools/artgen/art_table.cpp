@@ -16,6 +16,7 @@ const std::vector<ArtEntry>& artTable() {
         addSkinArt(all);
         addMarlinArt(all);
         addBrightpointArt(all);
+        addBrightpointAppsArt(all);
         return all;
     }();
     return table;

@@ -50,8 +50,8 @@ void BPAppTableViewCell::initWithFrame(gfx::Rect frame) {
     placeholderImage_ = gfx::Image::imageNamed("BPAppPlaceholder.png");
     appImageView_ = ui::View::create<ui::ImageView>(gfx::Rect(10, 7, 57, 57));
     appImageView_->setImage(placeholderImage_);
-    for (const auto& view : std::initializer_list<std::shared_ptr<ui::View>>{appImageView_, titleLabel_, payoutLabel_,
-                                                                             priceLabel_}) {
+    for (const auto& view :
+         std::initializer_list<std::shared_ptr<ui::View>>{appImageView_, titleLabel_, payoutLabel_, priceLabel_}) {
         contentView()->addSubview(view);
     }
     applyLabelColors(false);

@@ -3,9 +3,9 @@
 
 #include <algorithm>
 
-#include "offers/brightpoint/bp_loading_table_view_cell.h"
 #include "offers/brightpoint/bp_app_table_view_cell.h"
 #include "offers/brightpoint/bp_app_view_controller.h"
+#include "offers/brightpoint/bp_loading_table_view_cell.h"
 #include "offers/brightpoint/brightpoint.h"
 #include "platform/foundation/log.h"
 #include "platform/graphics/font.h"
@@ -163,14 +163,14 @@ void BPAppTableViewController::scrollViewDidScroll(ui::ScrollView& scrollView) {
 }
 
 void BPAppTableViewController::tableViewWillDisplayCell(ui::TableView&, ui::TableViewCell& cell,
-                                                          const fnd::IndexPath&) {
+                                                        const fnd::IndexPath&) {
     if (auto* appCell = dynamic_cast<BPAppTableViewCell*>(&cell)) {
         appCell->showImage();
     }
 }
 
 std::optional<double> BPAppTableViewController::tableViewHeightForRowAtIndexPath(ui::TableView& tableView,
-                                                                                   const fnd::IndexPath& indexPath) {
+                                                                                 const fnd::IndexPath& indexPath) {
     const size_t results = dataSource_ ? dataSource_->results().size() : 0;
     if (static_cast<size_t>(indexPath.row) < results) {
         return BPAppTableView::kRowHeight;
@@ -182,7 +182,7 @@ std::optional<double> BPAppTableViewController::tableViewHeightForRowAtIndexPath
 }
 
 void BPAppTableViewController::tableViewDidSelectRowAtIndexPath(ui::TableView& tableView,
-                                                                  const fnd::IndexPath& indexPath) {
+                                                                const fnd::IndexPath& indexPath) {
     const size_t results = dataSource_ ? dataSource_->results().size() : 0;
     if (results == 0) {
         return;

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "offers/brightpoint/bp_data_source.h"
 #include "offers/brightpoint/bp_app_data_source.h"
+#include "offers/brightpoint/bp_data_source.h"
 #include "platform/ui/button.h"
 #include "platform/ui/image_view.h"
 #include "platform/ui/scroll_view.h"
@@ -16,9 +16,7 @@
 
 namespace zelvan::brightpoint {
 
-class BPAppTableViewController : public ui::ViewController,
-                                   public ui::TableViewDelegate,
-                                   public BPDataSourceDelegate {
+class BPAppTableViewController : public ui::ViewController, public ui::TableViewDelegate, public BPDataSourceDelegate {
 public:
     static constexpr double kHeaderHeight = 40;
 

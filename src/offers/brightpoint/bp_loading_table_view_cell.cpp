@@ -12,7 +12,8 @@ BPLoadingTableViewCell::BPLoadingTableViewCell(ui::TableViewCellStyle style, std
 
 void BPLoadingTableViewCell::initWithFrame(gfx::Rect frame) {
     ui::TableViewCell::initWithFrame(frame);
-    loadingIndicatorView_ = ui::ActivityIndicatorView::initWithActivityIndicatorStyle(ui::ActivityIndicatorViewStyle::Gray);
+    loadingIndicatorView_ =
+        ui::ActivityIndicatorView::initWithActivityIndicatorStyle(ui::ActivityIndicatorViewStyle::Gray);
     contentView()->addSubview(loadingIndicatorView_);
     statusTitle_ = ui::View::create<ui::Label>(gfx::Rect());
     statusTitle_->setText("Load More...");
@@ -61,7 +62,8 @@ void BPLoadingTableViewCell::layoutSubviews() {
                                               std::round((bounds.height() - spinner.height()) / 2), spinner.width(),
                                               spinner.height()));
     const gfx::Size title = statusTitle_->sizeThatFits(bounds.size);
-    statusTitle_->setFrame(gfx::Rect(0, std::round((bounds.height() - title.height) / 2), bounds.width(), title.height));
+    statusTitle_->setFrame(
+        gfx::Rect(0, std::round((bounds.height() - title.height) / 2), bounds.width(), title.height));
 }
 
 } // namespace zelvan::brightpoint

@@ -60,15 +60,16 @@ void BPOfferTableViewCell::setOffer(fnd::Value offer) {
 
     const bool withImage = BPOfferHasImage(offer_);
     const auto& content = contentView();
-    for (const auto& view : std::initializer_list<std::shared_ptr<ui::View>>{offerImageView_, titleLabel_, payoutLabel_}) {
+    for (const auto& view :
+         std::initializer_list<std::shared_ptr<ui::View>>{offerImageView_, titleLabel_, payoutLabel_}) {
         if (withImage) {
             content->addSubview(view);
         } else {
             view->removeFromSuperview();
         }
     }
-    for (const auto& view : std::initializer_list<std::shared_ptr<ui::View>>{titleNoImageLabel_, subtitleLabel_,
-                                                                            currencyAmountLabel_, currencyNameLabel_}) {
+    for (const auto& view : std::initializer_list<std::shared_ptr<ui::View>>{
+             titleNoImageLabel_, subtitleLabel_, currencyAmountLabel_, currencyNameLabel_}) {
         if (withImage) {
             view->removeFromSuperview();
         } else {

@@ -49,7 +49,7 @@ void BPOfferView::initWithFrame(gfx::Rect frame) {
     requirementsLabel_ = makeLabel("Helvetica-Oblique", 12, "Requirements");
     offerImage_ = ui::ImageView::initWithImage(gfx::Image::imageNamed("BPOfferPlaceholder.png"));
     for (const auto& view : std::initializer_list<std::shared_ptr<ui::View>>{titleLabel_, subtitleLabel_, offerImage_,
-                                                                            payoutLabel_, requirementsLabel_}) {
+                                                                             payoutLabel_, requirementsLabel_}) {
         scrollView_->addSubview(view);
     }
     completeButton_ = makeButton("Complete Offer", &BPOfferView::completeOffer);
@@ -161,9 +161,8 @@ void BPOfferView::emailOffer() {
         remembered = fnd::UserDefaults::standard().stringForKey(Brightpoint::emailKey(client->key())).value_or("");
     }
     std::weak_ptr<BPOfferView> weak = self<BPOfferView>();
-    emailAlert_ = ui::AlertView::initWithTitle("Email Required",
-                                               "Please enter an email address so we can send the link.\n\n\n", weak,
-                                               "Cancel", {"Send"});
+    emailAlert_ = ui::AlertView::initWithTitle(
+        "Email Required", "Please enter an email address so we can send the link.\n\n\n", weak, "Cancel", {"Send"});
     emailTextField_ = ui::View::create<ui::TextField>(gfx::Rect(12, 100, 260, 25));
     emailTextField_->setBackgroundColor(gfx::Color(1, 1, 1, 1));
     emailTextField_->setPlaceholder("Enter Your Email");

@@ -216,8 +216,8 @@ TEST_F(BPInAppTest, APurchaseIsCreditedOnlyOnceTheServerAcceptsItsReceipt) {
 TEST_F(BPInAppTest, AnUndecidedCheckKeepsTheTransactionUntilTheServerDecides) {
     // Unreadable, not an object, a failing server, a server that cannot be reached: each is undecided.
     const std::string bp = ads_.baseURL() + "/brightpoint/inapp_verify?answer=";
-    for (std::string verify : {bp + "undecided", bp + "empty", bp + "notobject", bp + "fail",
-                               std::string("http://127.0.0.1:1/verify")}) {
+    for (std::string verify :
+         {bp + "undecided", bp + "empty", bp + "notobject", bp + "fail", std::string("http://127.0.0.1:1/verify")}) {
         const std::string json = R"({"succ":"1","inapp_url":")" + ads_.baseURL() +
                                  R"(/brightpoint/inapp?kind=abc","inapp_verify_url":")" + verify + R"("})";
         ASSERT_TRUE(Brightpoint::shared()->applyConfigurationReply(bytes(json)).showWall);
