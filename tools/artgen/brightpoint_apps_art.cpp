@@ -28,8 +28,7 @@ void appPlaceholder(Painter& p) {
 void screenshotPlaceholder(Painter& p) {
     p.fillRect(Rect(0, 0, 280, 460), rgb(0x3c3f45));
     p.strokeRoundRect(Rect(90, 180, 100, 80), 6, 3, rgb(0x8a8f99));
-    p.fillPolygon({Point{100, 250}, Point{130, 212}, Point{150, 236}, Point{162, 222}, Point{180, 250}},
-                  rgb(0x8a8f99));
+    p.fillPolygon({Point{100, 250}, Point{130, 212}, Point{150, 236}, Point{162, 222}, Point{180, 250}}, rgb(0x8a8f99));
     p.fillCircle(Point{165, 198}, 7, rgb(0x8a8f99));
 }
 
@@ -60,12 +59,13 @@ void addBrightpointAppsArt(std::vector<ArtEntry>& t) {
                  [](Painter& p) { sideFade(p, true, 0x55575c); }});
     t.push_back({"BPScrollRightOverlayDarkGray.png", 30, 40, "offer wall apps sub-tabs: dark grey fade, right edge",
                  [](Painter& p) { sideFade(p, false, 0x55575c); }});
-    t.push_back({"BPInAppBackground.png", 40, 40, "offer wall currency store: pale blue striped tile", inAppBackground});
-    t.push_back({"BPInAppButtonNormal.png", 40, 50, "offer wall currency store button: white rounded gradient",
-                 [](Painter& p) {
-                     p.gradientRoundRect(Rect(0, 0, 40, 50), 12, rgb(0xffffff), rgb(0xdde3ec));
-                     p.strokeRoundRect(Rect(0, 0, 40, 50), 12, 1.5, rgb(0x9aa7ba));
-                 }});
+    t.push_back(
+        {"BPInAppBackground.png", 40, 40, "offer wall currency store: pale blue striped tile", inAppBackground});
+    t.push_back(
+        {"BPInAppButtonNormal.png", 40, 50, "offer wall currency store button: white rounded gradient", [](Painter& p) {
+             p.gradientRoundRect(Rect(0, 0, 40, 50), 12, rgb(0xffffff), rgb(0xdde3ec));
+             p.strokeRoundRect(Rect(0, 0, 40, 50), 12, 1.5, rgb(0x9aa7ba));
+         }});
     t.push_back({"BPInAppButtonPressed.png", 40, 50, "offer wall currency store button (pressed): blue",
                  [](Painter& p) { p.gradientRoundRect(Rect(0, 0, 40, 50), 12, rgb(0x4f86d9), rgb(0x2c5896)); }});
 }

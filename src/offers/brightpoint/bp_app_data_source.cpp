@@ -20,6 +20,8 @@ std::shared_ptr<ui::TableViewCell> BPAppDataSource::tableViewCellForRowAtIndexPa
             cell = ui::TableViewCell::initWithStyle<BPLoadingTableViewCell>(ui::TableViewCellStyle::Default,
                                                                             BPLoadingTableViewCell::kReuseIdentifier);
         }
+        // The white spinner turns on the table's own grey.
+        cell->setBackgroundColor(gfx::Color(0, 0, 0, 0));
         cell->setActivityIndicatorStyle(ui::ActivityIndicatorViewStyle::White);
         // Without a base URL there is nothing to wait for, so the lone row does not spin.
         const bool waitingForFirst = results().empty() && !hasCompletedInitialLoad() && !baseURL().empty();

@@ -269,6 +269,9 @@ void BPAppView::openReferralURL(const std::string& url) {
 
 void BPAppView::referralFinished() {
     referral_.reset();
+    // The cover goes too, so the page is usable when the user comes back from the store.
+    loadingIndicator_->stopAnimating();
+    loadingView_->removeFromSuperview();
     ui::Application::shared().openURL(storeURL_);
 }
 
