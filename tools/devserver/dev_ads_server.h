@@ -84,7 +84,8 @@ private:
 // "/iphone/report_install", "/iphone/report_install_basic" (ad key "refuse" answers "succ" "0") and
 // "/iphone/get_install_instructions" (text) - for all three ad key "error500" answers 500 and "empty" 200
 // with no body -, "/iphone/email_offer" (an address starting "refuse" answers "succ" "0") and the pages
-// "/direct.html" and "/status.html".
+// "/direct.html" and "/status.html"; the apps tab's lists, pictures and referral redirects, and the
+// currency store's inventory and receipt check (docs/dev-server.md).
 std::shared_ptr<DevBrightpointRecord> addBrightpointRoutes(DevAdsServer& server);
 
 // The Adwick network's routes: browser and image PNGs, the English strings table (other languages 404)

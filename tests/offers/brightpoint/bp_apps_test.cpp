@@ -59,7 +59,8 @@ protected:
         delegate_ = std::make_unique<ScopedAppDelegate>(std::move(registry));
         const std::string bp = ads_.baseURL() + "/brightpoint";
         const std::string json = R"({"succ":"1","currency_name":"Gems","currency_color":"#FF8000","app_tab_urls":[")" +
-                                 bp + R"(/apps?list=top",")" + bp + R"(/apps?list=empty"],)"
+                                 bp + R"(/apps?list=top",")" + bp +
+                                 R"(/apps?list=empty"],)"
                                  R"("app_tab_titles":["Top Apps","New"]})";
         ASSERT_TRUE(Brightpoint::shared()->applyConfigurationReply(fnd::Bytes(json.begin(), json.end())).showWall);
         ui::Application::shared().clearOpenedUrls();
@@ -212,7 +213,7 @@ TEST_F(BPAppsTest, TheRowIconComesLateRoundedAndCached) {
     auto icon = cell->appImageView()->image();
     ASSERT_TRUE(icon);
     EXPECT_EQ(icon, BPImageCache::sharedCache()->getImage(url));
-    EXPECT_EQ(icon->pixelAt(0, 0).a, 0);   // a rounded corner
+    EXPECT_EQ(icon->pixelAt(0, 0).a, 0); // a rounded corner
     EXPECT_EQ(icon->pixelAt(28, 28).a, 255);
 }
 
@@ -229,8 +230,10 @@ TEST_F(BPAppsTest, TheAppPageShowsItsTextsIconAndReflection) {
     EXPECT_EQ(view->priceButton()->titleForState(ui::ControlState::Normal), "Free");
     EXPECT_EQ(view->requirementsLabel()->text(), "Install the app and open it once to earn your reward.");
     EXPECT_TRUE(fnd::RunLoop::main().pumpUntil(
-        [&] { return view->appImageReflection()->image() && view->screenshotImage()->image()->width() == 280 &&
-                     view->screenshotImage()->image()->pixelAt(140, 230).b == 0xD5; },
+        [&] {
+            return view->appImageReflection()->image() && view->screenshotImage()->image()->width() == 280 &&
+                   view->screenshotImage()->image()->pixelAt(140, 230).b == 0xD5;
+        },
         20));
     auto reflection = view->appImageReflection()->image();
     EXPECT_EQ(reflection->width(), 57);
