@@ -70,6 +70,8 @@ protected:
         while (AlertDriver::visible()) {
             AlertDriver::tap(0);
         }
+        // The rows go now, and with them their icon threads.
+        window_->setRootViewController(nullptr);
         nav_.reset();
         apps_.reset();
         ads_.stop();
