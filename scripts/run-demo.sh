@@ -15,7 +15,7 @@ password=demo
 rm -rf "$out"
 mkdir -p "$out"
 "$build/tools/devserver/zelvan-devserver" --port 0 --web-port 0 --ads-port 0 --accounts "$phone:$password:Demo Player" --demo-messenger \
-    --demo-games --ad-features orvane kavlo \
+    --demo-games --ad-features orvane kavlo brightpoint \
     --log "$out/devserver.log" >"$out/devserver.out" 2>&1 &
 server=$!
 trap 'kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true' EXIT
@@ -45,7 +45,7 @@ status=0
 echo "== what the dev server received"
 grep -E "logged in|received" "$out/devserver.log" || true
 echo "== what the ad host received, by network"
-for network in adwick selvo marlin orvane tallio kavlo; do
+for network in adwick selvo marlin orvane tallio kavlo brightpoint; do
     count=$(grep -c "devads: [A-Z]* /$network/" "$out/devserver.log" || true)
     echo "$network: ${count:-0} requests"
 done

@@ -19,7 +19,8 @@ SCREEN = (320, 480)
 SCREENSHOTS = ["01-messenger.png", "02-chat.png", "03-lobby.png", "04-game-loading.png", "05-game.png",
                "06-game-result.png", "07-lobby-score.png", "08-offer-wall.png",
                "09-adwick-banner.png", "10-selvo-ad.png",
-               "11-marlin-interstitial.png", "12-kavlo-banner.png", "13-mediation-banner.png", "14-tallio-hook-ad.png"]
+               "11-marlin-interstitial.png", "12-kavlo-banner.png", "13-mediation-banner.png", "14-tallio-hook-ad.png",
+               "15-brightpoint-offers.png"]
 # What the server receives, in this order: the log-in, the user's line, the lobby's play alone, the
 # game's resource request, the game's first command back to the room, its result and its end.
 EXPECTED_LOG = [r"logged in as 5550100", r"received \( 6, -1, 2001, ", r"received \( 56, 0, 8 \)",
@@ -84,7 +85,7 @@ def read_png(path):
 
 def start_server(devserver, work, silent):
     args = [devserver, "--port", "0", "--web-port", "0", "--ads-port", "0", "--accounts", f"{PHONE}:{PASSWORD}:Demo Player",
-            "--demo-messenger", "--demo-games", "--ad-features", "orvane", "kavlo", "--log", str(work / "devserver.log")]
+            "--demo-messenger", "--demo-games", "--ad-features", "orvane", "kavlo", "brightpoint", "--log", str(work / "devserver.log")]
     if silent:
         args.append("--demo-silent-friend")
     server = subprocess.Popen(args, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
@@ -215,6 +216,11 @@ def main():
     check(re.search(r"offer wall: GetOffers answered: 30 offers, 3 videos", out) is not None and
           re.search(r"offer wall: GetAppIcon: [1-9]\d* read", out) is not None,
           "the summary names the offer list and icon requests")
+    check(re.search(r"brightpoint: configuration http://127\.0\.0\.1:\d+/brightpoint/iphone/config\?uid=1001&", out)
+          is not None and
+          re.search(r"brightpoint: page http://127\.0\.0\.1:\d+/brightpoint/offers\?tab=0&page=0", out) is not None and
+          re.search(r"brightpoint: 10 offers listed, [1-9]\d* icons shown, first http://127\.0\.0\.1:\d+/brightpoint/img/", out)
+          is not None, "the summary names the offer wall's configuration, offer page and icon requests")
     screens = work / "run" / "screens"
     shown = {name: check_screenshot(screens / name) for name in SCREENSHOTS}
     if shown["02-chat.png"]:

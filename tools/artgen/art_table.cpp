@@ -16,6 +16,7 @@ const std::vector<ArtEntry>& artTable() {
         addSkinArt(all);
         addMarlinArt(all);
         addBrightpointArt(all);
+        addBrightpointOfferArt(all);
         addBrightpointAppsArt(all);
         return all;
     }();

@@ -35,6 +35,7 @@ void addAvatarArt(std::vector<ArtEntry>& table);
 void addSkinArt(std::vector<ArtEntry>& table);
 void addMarlinArt(std::vector<ArtEntry>& table);
 void addBrightpointArt(std::vector<ArtEntry>& table);
+void addBrightpointOfferArt(std::vector<ArtEntry>& table);
 void addBrightpointAppsArt(std::vector<ArtEntry>& table);
 
 // Every entry, families in a fixed order (built once).

@@ -1,5 +1,6 @@
 // The offer wall's apps tab and currency store pictures: the app placeholders and page background, the
-// price and "Open in iTunes" buttons, the dark sub-tab overlays, and the store's background and buttons.
+// price button, the dark sub-tab overlays, and the store's background and buttons. (The page's "Open in
+// iTunes" button shares the offer details page's button pictures.)
 #include "tools/artgen/art_table.h"
 
 namespace zelvan::artgen {
@@ -49,10 +50,6 @@ void addBrightpointAppsArt(std::vector<ArtEntry>& t) {
                  [](Painter& p) { p.gradientRect(Rect(0, 0, 320, 480), rgb(0xeef0f3), rgb(0xc4c8cf)); }});
     t.push_back({"BPPriceButton.png", 71, 26, "offer wall app price tag: blue pill",
                  [](Painter& p) { p.gradientRoundRect(Rect(0, 0, 71, 26), 12, rgb(0x5d9ae8), rgb(0x2b63b8)); }});
-    t.push_back({"BPButtonNormal.png", 40, 44, "offer wall app page button: green rounded gradient (stretched)",
-                 [](Painter& p) { p.gradientRoundRect(Rect(0, 0, 40, 44), 10, rgb(0x7bd36a), rgb(0x3e9a2f)); }});
-    t.push_back({"BPButtonPressed.png", 40, 44, "offer wall app page button (pressed): darker green",
-                 [](Painter& p) { p.gradientRoundRect(Rect(0, 0, 40, 44), 10, rgb(0x3e9a2f), rgb(0x2a7020)); }});
     t.push_back({"BPScreenshotPlaceholder.png", 280, 460, "offer wall app screenshot placeholder: dark frame",
                  screenshotPlaceholder});
     t.push_back({"BPScrollLeftOverlayDarkGray.png", 30, 40, "offer wall apps sub-tabs: dark grey fade, left edge",

@@ -19,6 +19,7 @@
 #include "platform/foundation/testing/fake_reachability.h"
 #include "platform/foundation/thread.h"
 #include "tools/demo/demo_adwick_steps.h"
+#include "tools/demo/demo_brightpoint_steps.h"
 #include "tools/demo/demo_game_steps.h"
 #include "tools/demo/demo_kavlo_steps.h"
 #include "tools/demo/demo_marlin_steps.h"
@@ -112,7 +113,7 @@ int main(int argc, char** argv) {
         demo::runKavloSteps(session) && demo::runMessengerSteps(session) && demo::runAdwickSteps(session) &&
         demo::runKavloBannerSteps(session) && demo::runSelvoSteps(session) && demo::runMediationSteps(session) &&
         demo::runMarlinSteps(session) && demo::runTallioSteps(session)) {
-        if (demo::runGameSteps(session)) {
+        if (demo::runGameSteps(session) && demo::runBrightpointSteps(session)) {
             demo::runOfferWallSteps(session);
         }
     }

@@ -42,6 +42,8 @@ struct DemoSession {
     std::vector<std::string> orvaneRequests;
     // What the Marlin interstitial client fetched and showed.
     std::vector<std::string> marlinRequests;
+    // What the Brightpoint offer wall asked the ad host (configuration, offer pages) and its list shows.
+    std::vector<std::string> brightpointRequests;
 };
 
 } // namespace zelvan::demo

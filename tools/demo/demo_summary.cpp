@@ -73,6 +73,9 @@ std::string demoSummary(const DemoSession& session) {
     for (const auto& request : session.marlinRequests) {
         text += "marlin: " + request + "\n";
     }
+    for (const auto& request : session.brightpointRequests) {
+        text += "brightpoint: " + request + "\n";
+    }
     text += fnd::format("steps done: %d\n", static_cast<int>(session.steps.done().size()));
     for (const auto& path : session.screens.written()) {
         text += "wrote " + path + "\n";

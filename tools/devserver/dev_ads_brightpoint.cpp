@@ -1,6 +1,7 @@
 // The Brightpoint offer wall's routes on the ad host: the configuration answered by publisher key, the
-// install report, the e-mail offer, the advertiser's install report and instructions, and the direct
-// payment and status pages. Every URL in the configuration points back at the ad host.
+// install report, the e-mail offer, the advertiser's install report and instructions, the direct
+// payment and status pages, the paged offer lists with their icons and offer pages, the apps tab's lists
+// and the currency store. Every URL in the configuration points back at the ad host.
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -32,8 +33,8 @@ std::string fullConfiguration(const std::string& base, const std::string& flags)
            R"(/offers","apps_url":")" + bp + R"(/apps","inapp_url":")" + bp + R"(/inapp","inapp_verify_url":")" + bp +
            R"(/inapp_verify","inapp_footer":"Gems never expire.",)"
            R"("app_tab_urls":[")" +
-           bp + R"(/apps?list=top"],"app_tab_titles":["Top"],"offer_tab_urls":[")" + bp +
-           R"(/offers?list=all"],"offer_tab_titles":["All"],"user_agent":"ZelvanWall/1.0"})";
+           bp + R"(/apps?list=top"],"app_tab_titles":["Top"],"offer_tab_urls":[")" + bp + R"(/offers?tab=0",")" + bp +
+           R"(/offers?tab=1"],"offer_tab_titles":["Featured","Games"],"user_agent":"ZelvanWall/1.0"})";
 }
 
 std::string page(const std::string& title) {
@@ -184,6 +185,101 @@ struct DevBrightpointRecord::State {
     bool stallsReleased = false;
 };
 
+namespace {
+
+constexpr int kOffersPerPage = 10;
+
+// Offer `n` of the lists: even numbers with an icon, odd ones without; odd ones are made for the phone.
+std::string offerJson(const std::string& bp, int n) {
+    const std::string id = std::to_string(n);
+    std::string json = R"({"offer_id":")" + id + R"(","title":"Offer )" + id +
+                       R"(: play and win",)"
+                       R"("body":"Install the game and reach level )" +
+                       std::to_string(3 + n % 5) + R"( to earn your reward.","currency":")" +
+                       std::to_string(10 * (1 + n % 7)) + R"(","fineprint":"New players only.","url":")" + bp +
+                       "/offer/" + id + R"(.html","is_iphone_formatted":")" + (n % 2 == 1 ? "1" : "0") +
+                       R"(","offer_provider":"devwall")";
+    if (n % 2 == 0) {
+        json += R"(,"image_url":")" + bp + "/img/" + id + R"(.png")";
+    }
+    return json + "}";
+}
+
+// "/brightpoint/offers?tab=<tab>&page=<page>": tab 0 has two pages of offers and tab 1 one, then empty
+// pages; tab "fail" answers 500, "object" a JSON object, "mixed" a list holding non-objects, and "stall"
+// nothing until the stalls are released (or 30 s), then 503.
+void answerOfferPage(const std::string& bp, const std::string& tab, const std::string& pageText,
+                     DevBrightpointRecord::State& state, DevAdsResponse& response) {
+    const int page = std::atoi(pageText.c_str());
+    if (tab == "fail") {
+        response.status = 500;
+        response.body = "server error";
+        return;
+    }
+    if (tab == "stall") {
+        std::unique_lock lock(state.mutex);
+        state.released.wait_for(lock, kStallLimit, [&] { return state.stallsReleased; });
+        response.status = 503;
+        response.body = "stalled";
+        return;
+    }
+    if (tab == "object") {
+        response.body = R"({"offers":[]})";
+        return;
+    }
+    if (tab == "mixed") {
+        response.body = "[1,\"text\",null,[]," + offerJson(bp, 900) + "]";
+        return;
+    }
+    const int pages = tab == "0" ? 2 : tab == "1" ? 1 : 0;
+    response.body = "[";
+    if (page >= 0 && page < pages) {
+        for (int k = 0; k < kOffersPerPage; ++k) {
+            response.body +=
+                (k > 0 ? "," : "") + offerJson(bp, std::atoi(tab.c_str()) * 100 + page * kOffersPerPage + k);
+        }
+    }
+    response.body += "]";
+}
+
+// "/brightpoint/img/<n>.png": an 80 x 80 icon whose colour follows n; other names are not found.
+bool answerOfferIcon(const std::string& path, DevAdsResponse& response) {
+    const std::string name =
+        path.substr(std::string("/brightpoint/img/").size(), path.size() - std::string("/brightpoint/img/").size() - 4);
+    if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) {
+        response.status = 404;
+        return true;
+    }
+    const uint32_t n = static_cast<uint32_t>(std::atoi(name.c_str()));
+    const uint32_t rgb =
+        (((40 + n * 53) % 200 + 40) << 16) | (((90 + n * 97) % 200 + 40) << 8) | ((150 + n * 31) % 200 + 40);
+    const fnd::Bytes png = solidPng(80, 80, rgb);
+    response.contentType = "image/png";
+    response.body.assign(png.begin(), png.end());
+    return true;
+}
+
+// The offer lists' routes; false for any other path.
+bool answerOfferRoutes(const DevAdsRequest& request, const std::string& bp, DevBrightpointRecord::State& state,
+                       DevAdsResponse& response) {
+    const std::string& path = request.path;
+    if (path == "/brightpoint/offers") {
+        answerOfferPage(bp, request.param("tab"), request.param("page"), state, response);
+        return true;
+    }
+    if (path.starts_with("/brightpoint/img/") && path.ends_with(".png")) {
+        return answerOfferIcon(path, response);
+    }
+    if (path.starts_with("/brightpoint/offer/") && path.ends_with(".html")) {
+        response.contentType = "text/html; charset=utf-8";
+        response.body = page("Offer " + path.substr(19, path.size() - 19 - 5));
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
 DevBrightpointRecord::DevBrightpointRecord() : state_(std::make_shared<State>()) {}
 
 void DevBrightpointRecord::releaseStalls() {
@@ -264,7 +360,8 @@ std::shared_ptr<DevBrightpointRecord> addBrightpointRoutes(DevAdsServer& server)
             response.body = page(path == "/brightpoint/direct.html" ? "Pay" : "Status");
             return true;
         }
-        if (storeRoute(request, response) || appsRoute(host->baseURL(), request, response)) {
+        if (answerOfferRoutes(request, host->baseURL() + "/brightpoint", *state, response) ||
+            storeRoute(request, response) || appsRoute(host->baseURL(), request, response)) {
             return true;
         }
         response.status = 404;

@@ -84,8 +84,12 @@ private:
 // "/iphone/report_install", "/iphone/report_install_basic" (ad key "refuse" answers "succ" "0") and
 // "/iphone/get_install_instructions" (text) - for all three ad key "error500" answers 500 and "empty" 200
 // with no body -, "/iphone/email_offer" (an address starting "refuse" answers "succ" "0") and the pages
-// "/direct.html" and "/status.html"; the apps tab's lists, pictures and referral redirects, and the
-// currency store's inventory and receipt check (docs/dev-server.md).
+// "/direct.html" and "/status.html".
+// Offer lists: "/offers?tab=<t>&page=<p>" (tab 0 two pages of 10 offers, tab 1 one, then empty pages;
+// tabs "fail" 500, "object" a JSON object, "mixed" a list with non-objects, "stall" as above), their
+// icons "/img/<n>.png" and offer pages "/offer/<n>.html".
+// The apps tab's lists, pictures and referral redirects, and the currency store's inventory and
+// receipt check (docs/dev-server.md).
 std::shared_ptr<DevBrightpointRecord> addBrightpointRoutes(DevAdsServer& server);
 
 // The Adwick network's routes: browser and image PNGs, the English strings table (other languages 404)

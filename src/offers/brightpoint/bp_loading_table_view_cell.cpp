@@ -61,9 +61,8 @@ void BPLoadingTableViewCell::layoutSubviews() {
     loadingIndicatorView_->setFrame(gfx::Rect(std::round((bounds.width() - spinner.width()) / 2),
                                               std::round((bounds.height() - spinner.height()) / 2), spinner.width(),
                                               spinner.height()));
-    const gfx::Size title = statusTitle_->sizeThatFits(bounds.size);
-    statusTitle_->setFrame(
-        gfx::Rect(0, std::round((bounds.height() - title.height) / 2), bounds.width(), title.height));
+    const double height = statusTitle_->font()->lineHeight();
+    statusTitle_->setFrame(gfx::Rect(0, std::round((bounds.height() - height) / 2), bounds.width(), height));
 }
 
 } // namespace zelvan::brightpoint

@@ -5,6 +5,7 @@
 #include "offers/brightpoint/bp_offer_support.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/graphics/font.h"
+#include "platform/graphics/text_layout.h"
 
 namespace zelvan::brightpoint {
 
@@ -152,7 +153,10 @@ void BPOfferTableViewCell::layoutSubviews() {
     setBackgroundColor(kClear);
     if (BPOfferHasImage(offer_)) {
         offerImageView_->setFrame(gfx::Rect(10, 10, 80, 80));
-        const gfx::Size fitted = titleLabel_->sizeThatFits(gfx::Size(190, 9999));
+        // At most the label's three lines.
+        const gfx::Size fitted =
+            gfx::sizeWithFont(titleLabel_->text(), titleLabel_->font(),
+                              gfx::Size(190, 3 * titleLabel_->font()->lineHeight()), gfx::LineBreakMode::WordWrap);
         titleLabel_->setFrame(gfx::Rect(100, 8, 190, fitted.height));
         payoutLabel_->setFrame(gfx::Rect(100, 74, 210, 20));
     } else {

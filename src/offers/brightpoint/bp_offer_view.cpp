@@ -10,6 +10,7 @@
 #include "platform/foundation/user_defaults.h"
 #include "platform/graphics/font.h"
 #include "platform/graphics/image.h"
+#include "platform/graphics/text_layout.h"
 #include "platform/ui/application.h"
 
 namespace zelvan::brightpoint {
@@ -28,7 +29,9 @@ std::shared_ptr<ui::Label> makeLabel(const char* font, double size, std::string 
 }
 
 double fittedHeight(const ui::Label& label) {
-    return label.sizeThatFits(gfx::Size(BPOfferView::kTextWidth, 9999)).height;
+    return gfx::sizeWithFont(label.text(), label.font(), gfx::Size(BPOfferView::kTextWidth, 9999),
+                             gfx::LineBreakMode::WordWrap)
+        .height;
 }
 
 } // namespace

@@ -225,7 +225,8 @@ TEST_F(BrightpointTest, RepliesByKeyGiveTheWallOrTheErrorText) {
     EXPECT_EQ(c.defaultTab, "inapp");
     EXPECT_EQ(c.statusURL, ads_.baseURL() + "/brightpoint/status.html");
     EXPECT_EQ(c.appTabTitles, std::vector<std::string>{"Top"});
-    EXPECT_EQ(c.offerTabUrls, std::vector<std::string>{ads_.baseURL() + "/brightpoint/offers?list=all"});
+    EXPECT_EQ(c.offerTabUrls, (std::vector<std::string>{ads_.baseURL() + "/brightpoint/offers?tab=0",
+                                                        ads_.baseURL() + "/brightpoint/offers?tab=1"}));
     EXPECT_EQ(c.userAgent, "ZelvanWall/1.0");
     EXPECT_EQ(requestsOf("/brightpoint/iphone/config").back().param("ver"), "9");
 
