@@ -115,6 +115,7 @@ void BPAppView::initWithFrame(gfx::Rect frame) {
     appImage_ = makeImageView(gfx::Rect(10, 10, 57, 57), "BPAppPlaceholder.png");
     scrollView_->addSubview(appImage_);
     appImageReflection_ = ui::View::create<ui::ImageView>(gfx::Rect(10, 67, 57, kReflectionHeight));
+    appImageReflection_->setImage(reflectedImage(appImage_.get(), kReflectionHeight));
     scrollView_->addSubview(appImageReflection_);
     titleLabel_ = makeLabel(gfx::Rect(75, 8, 215, 37), "Helvetica-Bold", 18, "Title");
     scrollView_->addSubview(titleLabel_);

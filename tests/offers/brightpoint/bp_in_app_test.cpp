@@ -211,6 +211,16 @@ TEST_F(BPInAppTest, APurchaseIsCreditedOnlyOnceTheServerAcceptsItsReceipt) {
                              "Please contact support.");
     EXPECT_EQ(credits_->amounts, std::vector<int>{500});
     EXPECT_EQ(pending(), 0u);
+
+    // The dev server's own inventory and its check by product id; one pack still scrolls by two points.
+    store_->addProduct({"com.zelvan.gems.1200", "1,200 Gems", "", fnd::Value::decimal("9.99"), "en_US"});
+    configure("", "");
+    open();
+    ASSERT_EQ(page_->buttons().size(), 1u);
+    EXPECT_EQ(page_->scrollView()->contentSize().height, page_->scrollView()->frame().height() + 2);
+    buy(0);
+    EXPECT_EQ(answerAlert(), "Payment Successful|You have bought 1,200 Gems");
+    EXPECT_EQ(credits_->amounts, (std::vector<int>{500, 1200}));
 }
 
 TEST_F(BPInAppTest, AnUndecidedCheckKeepsTheTransactionUntilTheServerDecides) {
