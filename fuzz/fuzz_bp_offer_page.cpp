@@ -12,6 +12,7 @@
 #include "offers/brightpoint/bp_offer_table_view_cell.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/thread.h"
+#include "platform/graphics/backends.h"
 #include "platform/graphics/text_metrics.h"
 
 using zelvan::brightpoint::BPDataSource;

@@ -52,6 +52,7 @@ bool runBrightpointSteps(DemoSession& session) {
     bool ok =
         steps.act("tap the More tab", ui::testing::tapTab(delegate->tabBarController(), zelvanAppDelegate::TabMore)) &&
         steps.waitFor("the More page", [&] { return (more = morePage(window)) != nullptr; }) &&
+        (steps.pause(0.5), true) && // the page's style sheet and loading overlay settle after the page
         steps.act("tap the More page's offer link", ui::testing::WebViewDriver(more).tapLinkNamed("offers")) &&
         steps.waitFor("the offer wall and its Offers tab", [] { return app::brightpointOffersTab().has_value(); }) &&
         steps.act("tap the wall's Offers tab",

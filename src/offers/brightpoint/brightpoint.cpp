@@ -331,8 +331,23 @@ void Brightpoint::restoreStatusBar() {
 
 namespace {
 
+// The key window; when none is key (a window that was key has gone without handing key status back), the
+// first visible window of the normal level, which is the application's own.
+std::shared_ptr<ui::Window> hostWindow() {
+    auto& app = ui::Application::shared();
+    if (auto key = app.keyWindow()) {
+        return key;
+    }
+    for (const auto& window : app.windows()) {
+        if (!window->isHidden() && window->windowLevel() == ui::kWindowLevelNormal) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
 void windowTransition(ui::TransitionType type, ui::TransitionSubtype side) {
-    auto window = ui::Application::shared().keyWindow();
+    auto window = hostWindow();
     if (!window) {
         return;
     }
@@ -348,9 +363,9 @@ void windowTransition(ui::TransitionType type, ui::TransitionSubtype side) {
 
 void Brightpoint::initializeRootWindow() {
     rootController_ = std::make_shared<ui::ViewController>();
-    auto window = ui::Application::shared().keyWindow();
+    auto window = hostWindow();
     if (!window) {
-        ZLOG(Warn, "Brightpoint: there is no key window to show the offer wall in");
+        ZLOG(Warn, "Brightpoint: there is no window to show the offer wall in");
         return;
     }
     window->addSubview(rootController_->view());

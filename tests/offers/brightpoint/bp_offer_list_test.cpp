@@ -18,6 +18,8 @@
 #include "platform/foundation/thread.h"
 #include "platform/graphics/font.h"
 #include "platform/graphics/text_layout.h"
+#include "platform/ui/application.h"
+#include "platform/ui/navigation_controller.h"
 #include "platform/ui/testing/table_driver.h"
 #include "tests/offers/brightpoint/bp_wall_fixture.h"
 
@@ -295,6 +297,24 @@ TEST_F(BPOfferListTest, IconsWaitAndARowReusedOrGoneFetchesNothing) {
     waiting.join();
     clock_->advance(1);
     EXPECT_EQ(requestsTo("/brightpoint/img/4.png"), 0u);
+}
+
+TEST_F(BPOfferListTest, TheWallsOffersTabListsOffersAlsoWhenNoWindowIsKey) {
+    ui::Application::shared().setKeyWindow(nullptr); // a window that was key has gone
+    auto client = Brightpoint::shared();
+    client->displayPaymentWindow();
+    ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return !client->isLoading(); }, 20));
+    ASSERT_EQ(client->rootController()->view()->window(), window_);
+    auto wall = std::dynamic_pointer_cast<BPPaymentController>(client->rootController()->modalViewController());
+    ASSERT_TRUE(wall);
+    std::shared_ptr<BPOfferTableViewController> offers;
+    for (const auto& tab : wall->viewControllers()) {
+        auto nav = std::dynamic_pointer_cast<ui::NavigationController>(tab);
+        offers = offers ? offers : std::dynamic_pointer_cast<BPOfferTableViewController>(nav->viewControllers()[0]);
+    }
+    ASSERT_TRUE(offers);
+    EXPECT_EQ(offers->titles(), (std::vector<std::string>{"Featured", "Games"}));
+    client->dismissWindow();
 }
 
 TEST_F(BPOfferListTest, ScreenshotsOfAListWithBothRowKindsAndTheLoadingRow) {
