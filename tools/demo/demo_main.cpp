@@ -20,6 +20,7 @@
 #include "platform/foundation/thread.h"
 #include "tools/demo/demo_adwick_steps.h"
 #include "tools/demo/demo_brightpoint_steps.h"
+#include "tools/demo/demo_brightpoint_store_steps.h"
 #include "tools/demo/demo_game_steps.h"
 #include "tools/demo/demo_kavlo_steps.h"
 #include "tools/demo/demo_marlin_steps.h"
@@ -113,7 +114,8 @@ int main(int argc, char** argv) {
         demo::runKavloSteps(session) && demo::runMessengerSteps(session) && demo::runAdwickSteps(session) &&
         demo::runKavloBannerSteps(session) && demo::runSelvoSteps(session) && demo::runMediationSteps(session) &&
         demo::runMarlinSteps(session) && demo::runTallioSteps(session)) {
-        if (demo::runGameSteps(session) && demo::runBrightpointSteps(session)) {
+        if (demo::runGameSteps(session) && demo::runBrightpointSteps(session) &&
+            demo::runBrightpointStoreSteps(session)) {
             demo::runOfferWallSteps(session);
         }
     }
