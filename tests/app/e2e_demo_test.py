@@ -20,7 +20,8 @@ SCREENSHOTS = ["01-messenger.png", "02-chat.png", "03-lobby.png", "04-game-loadi
                "06-game-result.png", "07-lobby-score.png", "08-offer-wall.png",
                "09-adwick-banner.png", "10-selvo-ad.png",
                "11-marlin-interstitial.png", "12-kavlo-banner.png", "13-mediation-banner.png", "14-tallio-hook-ad.png",
-               "15-brightpoint-offers.png", "17-leaderboard.png"]
+               "15-brightpoint-offers.png", "16-brightpoint-apps.png", "17-brightpoint-store.png",
+               "18-brightpoint-bought.png", "20-leaderboard.png"]
 # What the server receives, in this order: the log-in, the user's line, the lobby's play alone, the
 # game's resource request, the game's first command back to the room, its result and its end.
 EXPECTED_LOG = [r"logged in as 5550100", r"received \( 6, -1, 2001, ", r"received \( 56, 0, 8 \)",
@@ -223,6 +224,10 @@ def main():
           re.search(r"brightpoint: page http://127\.0\.0\.1:\d+/brightpoint/offers\?tab=0&page=0", out) is not None and
           re.search(r"brightpoint: 10 offers listed, [1-9]\d* icons shown, first http://127\.0\.0\.1:\d+/brightpoint/img/", out)
           is not None, "the summary names the offer wall's configuration, offer page and icon requests")
+    check(re.search(r"brightpoint: 3 apps listed, 3 icons shown", out) is not None and
+          re.search(r"brightpoint: 2 packs: 500 Gems; 1,200 Gems;", out) is not None and
+          re.search(r"brightpoint: bought: You have bought 500 Gems", out) is not None,
+          "the summary names the apps tab's list, the store's packs and the checked purchase")
     screens = work / "run" / "screens"
     shown = {name: check_screenshot(screens / name) for name in SCREENSHOTS}
     if shown["02-chat.png"]:

@@ -17,6 +17,7 @@ const std::vector<ArtEntry>& artTable() {
         addMarlinArt(all);
         addBrightpointArt(all);
         addBrightpointOfferArt(all);
+        addBrightpointAppsArt(all);
         return all;
     }();
     return table;

@@ -36,6 +36,7 @@ void addSkinArt(std::vector<ArtEntry>& table);
 void addMarlinArt(std::vector<ArtEntry>& table);
 void addBrightpointArt(std::vector<ArtEntry>& table);
 void addBrightpointOfferArt(std::vector<ArtEntry>& table);
+void addBrightpointAppsArt(std::vector<ArtEntry>& table);
 
 // Every entry, families in a fixed order (built once).
 const std::vector<ArtEntry>& artTable();

@@ -19,7 +19,7 @@ bool runLeaderboardSteps(DemoSession& session) {
         return false;
     }
     steps.pause(0.6); // the panel's transition
-    session.screens.save(*window, "17-leaderboard.png");
+    session.screens.save(*window, "20-leaderboard.png");
     session.leaderboardRequests = app::leaderboardReport(leaderboard);
     app::closeLeaderboard(leaderboard);
     steps.pause(0.6);

@@ -6,7 +6,7 @@
 
 namespace zelvan::demo {
 
-// Opens the leaderboard in the key window, waits for its rows, saves "17-leaderboard.png", notes the
+// Opens the leaderboard in the key window, waits for its rows, saves "20-leaderboard.png", notes the
 // score request for the summary and closes it again. False when a step fails.
 bool runLeaderboardSteps(DemoSession& session);
 

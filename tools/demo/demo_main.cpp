@@ -20,6 +20,7 @@
 #include "platform/foundation/thread.h"
 #include "tools/demo/demo_adwick_steps.h"
 #include "tools/demo/demo_brightpoint_steps.h"
+#include "tools/demo/demo_brightpoint_store_steps.h"
 #include "tools/demo/demo_game_steps.h"
 #include "tools/demo/demo_kavlo_steps.h"
 #include "tools/demo/demo_leaderboard_steps.h"
@@ -114,7 +115,8 @@ int main(int argc, char** argv) {
         demo::runKavloSteps(session) && demo::runMessengerSteps(session) && demo::runAdwickSteps(session) &&
         demo::runKavloBannerSteps(session) && demo::runSelvoSteps(session) && demo::runMediationSteps(session) &&
         demo::runMarlinSteps(session) && demo::runTallioSteps(session)) {
-        if (demo::runGameSteps(session) && demo::runBrightpointSteps(session)) {
+        if (demo::runGameSteps(session) && demo::runBrightpointSteps(session) &&
+            demo::runBrightpointStoreSteps(session)) {
             if (demo::runOfferWallSteps(session)) {
                 demo::runLeaderboardSteps(session);
             }

@@ -1,7 +1,8 @@
 // The Brightpoint offer wall's routes on the ad host: the configuration answered by publisher key, the
 // install report, the e-mail offer, the advertiser's install report and instructions, the direct
-// payment and status pages, and the paged offer lists with their icons and offer pages. Every URL in the
-// configuration points back at the ad host.
+// payment and status pages, the paged offer lists with their icons and offer pages, the apps tab's lists
+// and the currency store. Every URL in the configuration points back at the ad host.
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
@@ -9,6 +10,7 @@
 #include <mutex>
 #include <string>
 
+#include "platform/foundation/escape.h"
 #include "tools/devserver/dev_ads_server.h"
 #include "tools/devserver/dev_rules.h"
 
@@ -38,6 +40,141 @@ std::string fullConfiguration(const std::string& base, const std::string& flags)
 std::string page(const std::string& title) {
     return "<html><head><title>" + title + "</title></head><body><h1>" + title +
            "</h1><a id=\"store\" href=\"itms://store.test/app/id100\">Store</a></body></html>";
+}
+
+// One app of the apps tab's lists; app 3's referral link is gone (404).
+std::string appRecord(const std::string& bp, int n, const char* title, const char* currency, const char* price) {
+    const std::string id = std::to_string(n);
+    const std::string link = n == 3 ? "gone" : id;
+    return R"({"title":")" + std::string(title) + R"(","currency":")" + currency + R"(","price":")" + price +
+           R"(","body":"Dig for gems in a hundred caverns, trade them with friends and build the deepest mine.",)"
+           R"("fineprint":"Install the app and open it once to earn your reward.","image_url":")" +
+           bp + "/app_icon.png?app=" + id + R"(","screenshot_url":")" + bp + "/app_shot.png?app=" + id +
+           R"(","url":")" + bp + "/app_link?app=" + link + R"("})";
+}
+
+// The apps tab's routes. "/apps" is a list page by "list": "top" has 3 apps on page 0 and none after,
+// "empty" none, "fail" answers 500. "/app_icon.png" (57 x 57) and "/app_shot.png" (280 x 460) are
+// pictures by app. "/app_link?app=<n>" redirects twice ("/app_hop", then "/store/app/<n>", a page);
+// "app=gone" answers 404.
+bool appsRoute(const std::string& base, const DevAdsRequest& request, DevAdsResponse& response) {
+    const std::string bp = base + "/brightpoint";
+    const std::string& path = request.path;
+    if (path == "/brightpoint/apps") {
+        const std::string list = request.param("list");
+        if (list == "fail") {
+            response.status = 500;
+            response.body = "server error";
+        } else if (list == "top" && request.param("page") == "0") {
+            response.body = "[" + appRecord(bp, 1, "Gem Miner", "25", "Free") + "," +
+                            appRecord(bp, 2, "Cave Racer", "40", "$0.99") + "," +
+                            appRecord(bp, 3, "Crystal Quest", "15", "Free") + "]";
+        } else {
+            response.body = "[]";
+        }
+        return true;
+    }
+    if (path == "/brightpoint/app_icon.png" || path == "/brightpoint/app_shot.png") {
+        const bool icon = path == "/brightpoint/app_icon.png";
+        const uint32_t colours[] = {0x3A7BD5, 0xE0702A, 0x2EA86B};
+        const int app = std::max(1, std::min(3, std::atoi(request.param("app").c_str())));
+        const fnd::Bytes png = solidPng(icon ? 57 : 280, icon ? 57 : 460, colours[app - 1]);
+        response.contentType = "image/png";
+        response.body.assign(png.begin(), png.end());
+        return true;
+    }
+    if (path == "/brightpoint/app_link" || path == "/brightpoint/app_hop") {
+        const std::string app = request.param("app");
+        if (app == "gone") {
+            response.status = 404;
+            response.body = "no such app";
+            return true;
+        }
+        response.status = 302;
+        response.headers["Location"] =
+            path == "/brightpoint/app_link" ? bp + "/app_hop?app=" + app : bp + "/store/app/" + app;
+        return true;
+    }
+    if (path.starts_with("/brightpoint/store/app/")) {
+        response.contentType = "text/html; charset=utf-8";
+        response.body = "<html><body><h1>App " + path.substr(23) + "</h1></body></html>";
+        return true;
+    }
+    return false;
+}
+
+// A field of a form body ("a=1&b=2"), unescaped; "" when missing.
+std::string formField(const std::string& body, const std::string& name) {
+    size_t at = 0;
+    while (at <= body.size()) {
+        size_t end = body.find('&', at);
+        if (end == std::string::npos) {
+            end = body.size();
+        }
+        const std::string field = body.substr(at, end - at);
+        if (field.starts_with(name + "=")) {
+            return fnd::unescapeLenient(field.substr(name.size() + 1));
+        }
+        at = end + 1;
+    }
+    return "";
+}
+
+// The in-app store's routes. "/inapp" is the inventory: the catalogue's gem packs, or by "kind" "abc"
+// (["A", "B", "C"]), "empty", "object" (not an array), "mixed" (entries of wrong kinds among "A" and "C")
+// or "fail" (500). "/inapp_verify" checks a posted receipt by its product id - "invalid" "succ" "2",
+// "undecided" "0", "empty" no body, "notobject" an array, "fail" 500, "huge" and "nonnumeric" amounts;
+// "com.zelvan.gems.<n>" credits n, anything else 500 - unless the query's "answer" names one of these.
+bool storeRoute(const DevAdsRequest& request, DevAdsResponse& response) {
+    if (request.path == "/brightpoint/inapp") {
+        const std::string kind = request.param("kind");
+        if (kind == "abc") {
+            response.body = R"([{"itunes_product_id":"A"},{"itunes_product_id":"B"},{"itunes_product_id":"C"}])";
+        } else if (kind == "empty") {
+            response.body = "[]";
+        } else if (kind == "object") {
+            response.body = R"({"itunes_product_id":"A"})";
+        } else if (kind == "mixed") {
+            response.body = R"([{"itunes_product_id":"A"},5,{"itunes_product_id":7},{"id":"B"},"C",)"
+                            R"({"itunes_product_id":"C"}])";
+        } else if (kind == "fail") {
+            response.status = 500;
+            response.body = "server error";
+        } else {
+            response.body =
+                R"([{"itunes_product_id":"com.zelvan.gems.500"},{"itunes_product_id":"com.zelvan.gems.1200"}])";
+        }
+        return true;
+    }
+    if (request.path == "/brightpoint/inapp_verify") {
+        std::string answer = request.param("answer");
+        if (answer.empty()) {
+            answer = formField(request.body, "product_id");
+        }
+        constexpr std::string_view kGems = "com.zelvan.gems.";
+        if (answer.find("invalid") != std::string::npos) {
+            response.body = R"({"succ":"2"})";
+        } else if (answer.find("undecided") != std::string::npos) {
+            response.body = R"({"succ":"0"})";
+        } else if (answer.find("empty") != std::string::npos) {
+            response.body.clear();
+        } else if (answer.find("notobject") != std::string::npos) {
+            response.body = R"(["succ","1"])";
+        } else if (answer.find("huge") != std::string::npos) {
+            response.body = R"({"succ":"1","currency_amount":"99999999999"})";
+        } else if (answer.find("nonnumeric") != std::string::npos) {
+            response.body = R"({"succ":"1","currency_amount":"lots"})";
+        } else if (answer.starts_with(kGems)) {
+            response.body = R"({"succ":"1","currency_amount":")" + answer.substr(kGems.size()) + R"("})";
+        } else if (answer == "valid" || answer.size() == 1) {
+            response.body = R"({"succ":"1","currency_amount":"500"})";
+        } else {
+            response.status = 500;
+            response.body = "server error";
+        }
+        return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -223,7 +360,8 @@ std::shared_ptr<DevBrightpointRecord> addBrightpointRoutes(DevAdsServer& server)
             response.body = page(path == "/brightpoint/direct.html" ? "Pay" : "Status");
             return true;
         }
-        if (answerOfferRoutes(request, host->baseURL() + "/brightpoint", *state, response)) {
+        if (answerOfferRoutes(request, host->baseURL() + "/brightpoint", *state, response) ||
+            storeRoute(request, response) || appsRoute(host->baseURL(), request, response)) {
             return true;
         }
         response.status = 404;

@@ -93,6 +93,8 @@ private:
 // Offer lists: "/offers?tab=<t>&page=<p>" (tab 0 two pages of 10 offers, tab 1 one, then empty pages;
 // tabs "fail" 500, "object" a JSON object, "mixed" a list with non-objects, "stall" as above), their
 // icons "/img/<n>.png" and offer pages "/offer/<n>.html".
+// The apps tab's lists, pictures and referral redirects, and the currency store's inventory and
+// receipt check (docs/dev-server.md).
 std::shared_ptr<DevBrightpointRecord> addBrightpointRoutes(DevAdsServer& server);
 
 // The Ostrom network's routes: "/ostrom/oapi/reqAd.jsp" answering by "adspace" ("error" an error element,

@@ -4,7 +4,9 @@
 #include "core/app_registry.h"
 #include "core/zelvan_app_delegate.h"
 #include "offers/brightpoint/bp_advertising.h"
+#include "offers/brightpoint/bp_app_table_view_controller.h"
 #include "offers/brightpoint/bp_image_cache.h"
+#include "offers/brightpoint/bp_in_app_view_controller.h"
 #include "offers/brightpoint/bp_offer_table_view_controller.h"
 #include "offers/brightpoint/bp_web_pages.h"
 #include "offers/brightpoint/brightpoint.h"
@@ -21,6 +23,9 @@ BrightpointContext::BrightpointContext(std::string_view adsBase)
     }
     // The Offers tab: the configured offer lists under their sub-tab strip.
     tabFactories_[static_cast<size_t>(BPTab::Offers)] = [] { return std::make_shared<BPOfferTableViewController>(); };
+    // The Apps tab: the configured app lists; the in-app tab: the currency store on the payment queue.
+    tabFactories_[static_cast<size_t>(BPTab::Apps)] = [] { return std::make_shared<BPAppTableViewController>(); };
+    tabFactories_[static_cast<size_t>(BPTab::InApp)] = [] { return std::make_shared<BPInAppViewController>(); };
 }
 
 std::shared_ptr<Brightpoint> BrightpointContext::client() {

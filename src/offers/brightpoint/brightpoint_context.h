@@ -46,7 +46,8 @@ public:
     void setStoreLinkPrefix(std::string prefix);
 
     // What makes a tab's root page. Without one, the direct and status tabs get their web pages and the
-    // other tabs a plain page (titled by the wall). The Offers tab starts with the offer lists.
+    // other tabs a plain page (titled by the wall). The Offers tab starts with the offer lists, the
+    // Apps tab with the app lists and the in-app tab with the currency store.
     using TabFactory = std::function<std::shared_ptr<ui::ViewController>()>;
     void setTabFactory(BPTab tab, TabFactory factory);
     std::shared_ptr<ui::ViewController> makeTab(BPTab tab);

@@ -1,0 +1,289 @@
+// The app page: its layout, its picture threads and the referral link to the store.
+#include "offers/brightpoint/bp_app_view.h"
+
+#include <algorithm>
+
+#include "offers/brightpoint/bp_app_images.h"
+#include "offers/brightpoint/bp_app_record.h"
+#include "offers/brightpoint/bp_image_cache.h"
+#include "offers/brightpoint/bp_image_manipulator.h"
+#include "offers/brightpoint/bp_offer_support.h"
+#include "platform/foundation/log.h"
+#include "platform/foundation/run_loop.h"
+#include "platform/foundation/thread.h"
+#include "platform/foundation/url.h"
+#include "platform/foundation/url_connection.h"
+#include "platform/foundation/url_request.h"
+#include "platform/graphics/font.h"
+#include "platform/ui/alert_view.h"
+#include "platform/ui/application.h"
+
+namespace zelvan::brightpoint {
+
+namespace {
+
+const gfx::Color kClear(0, 0, 0, 0);
+constexpr int kReflectionHeight = 15;
+constexpr double kGap = 10;
+
+std::shared_ptr<ui::Label> makeLabel(gfx::Rect frame, const char* font, double size, const std::string& text) {
+    auto label = ui::View::create<ui::Label>(frame);
+    label->setFont(gfx::Font::withName(font, size));
+    label->setBackgroundColor(kClear);
+    label->setText(text);
+    return label;
+}
+
+std::shared_ptr<ui::ImageView> makeImageView(gfx::Rect frame, const char* image) {
+    auto view = ui::View::create<ui::ImageView>(frame);
+    view->setImage(gfx::Image::imageNamed(image));
+    return view;
+}
+
+// The cached picture of `url`, or one loaded now (rounded when `round`) and cached; null on failure.
+gfx::ImagePtr cachedOrLoaded(const std::string& url, bool round) {
+    auto cache = BPImageCache::sharedCache();
+    if (cache) {
+        if (auto image = cache->getImage(url)) {
+            return image;
+        }
+    }
+    auto image = BPLoadImageUncached(url);
+    if (image && round) {
+        image = BPImageManipulator::makeRoundCornerImage(std::move(image), 10, 10);
+    }
+    if (image && cache) {
+        cache->cacheImage(image, url);
+    }
+    return image;
+}
+
+} // namespace
+
+// Follows the referral link for the page, which it reaches weakly.
+class BPAppView::Referral : public fnd::UrlConnectionDelegate {
+public:
+    explicit Referral(std::weak_ptr<BPAppView> page) : page_(std::move(page)) {}
+
+    std::optional<fnd::UrlRequest> connectionWillSendRequest(const std::shared_ptr<fnd::UrlConnection>&,
+                                                             const fnd::UrlRequest& request,
+                                                             const std::optional<fnd::UrlResponse>&) override {
+        ZLOG(Info, "Brightpoint: Redirecting to %s", request.url().absoluteString());
+        if (auto page = page_.lock()) {
+            page->storeURL_ = request.url().absoluteString();
+        }
+        return request;
+    }
+    void connectionDidReceiveResponse(const std::shared_ptr<fnd::UrlConnection>& connection,
+                                      const fnd::UrlResponse& response) override {
+        const auto status = static_cast<int>(response.statusCode());
+        if (status < 400) {
+            return;
+        }
+        ZLOG(Info, "Brightpoint: Server returned status code %d - throwing error", status);
+        connection->cancel();
+        connectionDidFailWithError(
+            connection, fnd::Error("NSHTTPPropertyStatusCodeKey", status,
+                                   std::string_view("Server returned status code " + std::to_string(status))));
+    }
+    void connectionDidFinishLoading(const std::shared_ptr<fnd::UrlConnection>&) override {
+        if (auto page = page_.lock()) {
+            page->referralFinished();
+        }
+    }
+    void connectionDidFailWithError(const std::shared_ptr<fnd::UrlConnection>&, const fnd::Error& error) override {
+        if (auto page = page_.lock()) {
+            page->referralFailed(error);
+        }
+    }
+
+private:
+    std::weak_ptr<BPAppView> page_;
+};
+
+std::weak_ptr<BPAppView> BPAppView::weakSelf() {
+    return std::static_pointer_cast<BPAppView>(shared_from_this());
+}
+
+void BPAppView::initWithFrame(gfx::Rect frame) {
+    ui::View::initWithFrame(frame);
+    scrollView_ = ui::View::create<ui::ScrollView>(gfx::Rect(0, 0, 320, 480));
+    scrollView_->setContentSize(gfx::Size(320, 480));
+    addSubview(scrollView_);
+    scrollView_->addSubview(makeImageView(gfx::Rect(0, 0, 320, 480), "BPAppBackground.png"));
+
+    appImage_ = makeImageView(gfx::Rect(10, 10, 57, 57), "BPAppPlaceholder.png");
+    scrollView_->addSubview(appImage_);
+    appImageReflection_ = ui::View::create<ui::ImageView>(gfx::Rect(10, 67, 57, kReflectionHeight));
+    appImageReflection_->setImage(reflectedImage(appImage_.get(), kReflectionHeight));
+    scrollView_->addSubview(appImageReflection_);
+    titleLabel_ = makeLabel(gfx::Rect(75, 8, 215, 37), "Helvetica-Bold", 18, "Title");
+    scrollView_->addSubview(titleLabel_);
+    subtitleLabel_ = makeLabel(gfx::Rect(75, 38, 150, 21), "Helvetica-Bold", 12, "Sub Title");
+    scrollView_->addSubview(subtitleLabel_);
+
+    std::weak_ptr<const void> owner = weak_from_this();
+    auto open = [this, alive = weak_from_this()](ui::Control&, const ui::Event*) {
+        if (!alive.expired()) {
+            openApp();
+        }
+    };
+    auto price = gfx::Image::imageNamed("BPPriceButton.png");
+    priceButton_ = ui::View::create<ui::Button>(
+        gfx::Rect(239, 49, price ? price->size().width : 71, price ? price->size().height : 26));
+    priceButton_->setBackgroundImage(price, ui::ControlState::Normal);
+    priceButton_->titleLabel()->setFont(gfx::Font::withName("Helvetica", 15));
+    priceButton_->addTarget(owner, open, ui::ControlEvents::TouchUpInside);
+    scrollView_->addSubview(priceButton_);
+
+    payoutLabel_ = makeLabel(gfx::Rect(10, 90, 300, 24), "Helvetica-Bold", 20, "Payout");
+    payoutLabel_->setTextAlignment(ui::TextAlignment::Center);
+    scrollView_->addSubview(payoutLabel_);
+    bodyLabel_ = makeLabel(gfx::Rect(10, 124, 300, 15), "Helvetica", 12, "");
+    bodyLabel_->setNumberOfLines(0);
+    scrollView_->addSubview(bodyLabel_);
+    requirementsLabel_ = makeLabel(gfx::Rect(10, 149, 300, 15), "Helvetica-Oblique", 12, "Requirements");
+    requirementsLabel_->setNumberOfLines(0);
+    scrollView_->addSubview(requirementsLabel_);
+
+    completeButton_ = ui::View::create<ui::Button>(gfx::Rect(20, 174, 280, 44));
+    completeButton_->setTitle("Open in iTunes", ui::ControlState::Normal);
+    completeButton_->titleLabel()->setFont(gfx::Font::boldSystemFontOfSize(20));
+    if (auto normal = gfx::Image::imageNamed("BPButtonNormal.png")) {
+        completeButton_->setBackgroundImage(normal->stretchableImageWithLeftCapWidth(12, 12), ui::ControlState::Normal);
+    }
+    if (auto pressed = gfx::Image::imageNamed("BPButtonPressed.png")) {
+        completeButton_->setBackgroundImage(pressed->stretchableImageWithLeftCapWidth(12, 12),
+                                            ui::ControlState::Highlighted);
+    }
+    completeButton_->addTarget(owner, open, ui::ControlEvents::TouchUpInside);
+    scrollView_->addSubview(completeButton_);
+
+    screenshotImage_ = makeImageView(gfx::Rect(20, 228, 280, 460), "BPScreenshotPlaceholder.png");
+    scrollView_->addSubview(screenshotImage_);
+
+    loadingView_ = ui::View::create<ui::View>(bounds());
+    loadingView_->setBackgroundColor(gfx::Color(0, 0, 0, 0.5));
+    loadingIndicator_ =
+        ui::ActivityIndicatorView::initWithActivityIndicatorStyle(ui::ActivityIndicatorViewStyle::WhiteLarge);
+    loadingIndicator_->setHidesWhenStopped(true);
+    loadingIndicator_->setCenter(gfx::Point(bounds().width() / 2, bounds().height() / 2));
+    loadingView_->addSubview(loadingIndicator_);
+}
+
+void BPAppView::setApp(const fnd::Value& app) {
+    app_ = app;
+    titleLabel_->setText(BPOfferText(app, "title"));
+    subtitleLabel_->setText(BPPayoutSubtitle(app));
+    bodyLabel_->setText(BPOfferText(app, "body"));
+    payoutLabel_->setText(BPPayoutLine(app));
+    payoutLabel_->setTextColor(BPCurrencyColor());
+    requirementsLabel_->setText(BPOfferText(app, "fineprint"));
+    priceButton_->setTitle(BPOfferText(app, "price"), ui::ControlState::Normal);
+
+    fnd::Thread::detach(
+        [page = weakSelf(), url = BPOfferText(app, "screenshot_url")] { downloadScreenshotThread(page, url); });
+    fnd::Thread::detach([page = weakSelf(), url = BPOfferText(app, "image_url")] { downloadIconThread(page, url); });
+    layoutLabels();
+}
+
+void BPAppView::layoutLabels() {
+    double y = 90;
+    for (const auto& label : {payoutLabel_, bodyLabel_, requirementsLabel_}) {
+        const double height = label->sizeThatFits(gfx::Size(300, 9999)).height;
+        label->setFrame(gfx::Rect(10, y, 300, height));
+        y += height + kGap;
+    }
+    completeButton_->setFrame(gfx::Rect(20, y, 280, 44));
+    y += 44 + kGap;
+    screenshotImage_->setFrame(gfx::Rect(20, y, 280, 460));
+    scrollView_->setContentSize(gfx::Size(320, y + 460 + 20));
+}
+
+void BPAppView::downloadIconThread(std::weak_ptr<BPAppView> page, std::string url) {
+    if (url.empty()) {
+        return;
+    }
+    auto icon = cachedOrLoaded(url, true);
+    if (!icon) {
+        return;
+    }
+    fnd::RunLoop::main().post([page = std::move(page), icon] {
+        if (auto self = page.lock()) {
+            self->showIcon(icon);
+        }
+    });
+}
+
+void BPAppView::downloadScreenshotThread(std::weak_ptr<BPAppView> page, std::string url) {
+    if (url.empty()) {
+        return;
+    }
+    auto screenshot = cachedOrLoaded(url, false);
+    if (!screenshot) {
+        return;
+    }
+    fnd::RunLoop::main().post([page = std::move(page), screenshot] {
+        if (auto self = page.lock()) {
+            self->screenshotImage_->setImage(screenshot);
+        }
+    });
+}
+
+void BPAppView::showIcon(gfx::ImagePtr icon) {
+    appImage_->setImage(std::move(icon));
+    appImageReflection_->setImage(reflectedImage(appImage_.get(), kReflectionHeight));
+}
+
+gfx::ImagePtr BPAppView::reflectedImage(ui::View* fromImage, int height) {
+    return BPReflectedImage(fromImage, height);
+}
+
+void BPAppView::openApp() {
+    loadingView_->setFrame(bounds());
+    loadingIndicator_->setCenter(gfx::Point(bounds().width() / 2, bounds().height() / 2));
+    addSubview(loadingView_);
+    loadingIndicator_->startAnimating();
+    openReferralURL(BPOfferText(app_, "url"));
+}
+
+void BPAppView::openReferralURL(const std::string& url) {
+    ZLOG(Info, "Brightpoint: Opening referral URL %s", url);
+    if (referral_) {
+        referral_->cancel();
+        referral_.reset();
+    }
+    storeURL_.clear();
+    auto parsed = fnd::Url::parse(url);
+    auto created = parsed ? fnd::UrlConnection::create(fnd::UrlRequest(*parsed), std::make_shared<Referral>(weakSelf()),
+                                                       fnd::StartImmediately::No)
+                          : fnd::Result<std::shared_ptr<fnd::UrlConnection>>(
+                                fnd::Error("NSURLErrorDomain", -1000, std::string_view("bad URL")));
+    if (!created) {
+        referralFailed(created.error());
+        return;
+    }
+    referral_ = *created;
+    referral_->scheduleInRunLoop(fnd::RunLoop::main());
+    referral_->start();
+}
+
+void BPAppView::referralFinished() {
+    referral_.reset();
+    // The cover goes too, so the page is usable when the user comes back from the store.
+    loadingIndicator_->stopAnimating();
+    loadingView_->removeFromSuperview();
+    ui::Application::shared().openURL(storeURL_);
+}
+
+void BPAppView::referralFailed(const fnd::Error& error) {
+    referral_.reset();
+    ZLOG(Info, "Brightpoint: Error loading url: %s", error.localizedDescription());
+    loadingIndicator_->stopAnimating();
+    loadingView_->removeFromSuperview();
+    ui::AlertView::initWithTitle("Error", std::string(kBPOpenAppFailedMessage), std::weak_ptr<ui::AlertViewDelegate>(),
+                                 "OK")
+        ->show();
+}
+
+} // namespace zelvan::brightpoint

@@ -1,0 +1,21 @@
+// The app page's controller.
+#include "offers/brightpoint/bp_app_view_controller.h"
+
+namespace zelvan::brightpoint {
+
+void BPAppViewController::viewDidLoad() {
+    ui::ViewController::viewDidLoad();
+    gfx::Rect frame = view()->bounds();
+    frame.size.height -= 93;
+    appView_ = ui::View::create<BPAppView>(frame);
+    view()->addSubview(appView_);
+}
+
+void BPAppViewController::setApp(const fnd::Value& app) {
+    view();
+    if (appView_) {
+        appView_->setApp(app);
+    }
+}
+
+} // namespace zelvan::brightpoint

@@ -1,0 +1,121 @@
+// BPInAppViewController: the offer wall's in-app "Pay" tab. It fetches the packs of currency on sale from
+// the offer-wall server, asks the store for their titles and prices, shows one button per pack, buys the
+// chosen one through the payment queue, and credits the currency only once the server has accepted the
+// purchase's receipt. Main thread only.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/device/payment_queue.h"
+#include "platform/device/products_request.h"
+#include "platform/foundation/bytes.h"
+#include "platform/ui/activity_indicator_view.h"
+#include "platform/ui/alert_view.h"
+#include "platform/ui/button.h"
+#include "platform/ui/image_view.h"
+#include "platform/ui/label.h"
+#include "platform/ui/scroll_view.h"
+#include "platform/ui/view_controller.h"
+
+namespace fnd {
+class UrlConnection;
+}
+
+namespace zelvan::brightpoint {
+
+inline constexpr std::string_view kBPCannotPayMessage = "Your device is not able to make purchases through iTunes.";
+inline constexpr std::string_view kBPNoInventoryMessage = "We couldn't load the payments. Please try again.";
+
+class BPInAppViewController : public ui::ViewController,
+                              public device::PaymentTransactionObserver,
+                              public device::ProductsRequestDelegate,
+                              public ui::AlertViewDelegate {
+public:
+    ~BPInAppViewController() override;
+    std::string className() const override { return "BPInAppViewController"; }
+
+    // The scroll view and the loading overlay over the view's bounds less 93 points, then the inventory.
+    void viewDidLoad() override;
+    // Asks the server for the packs on sale, under "Loading inventory...".
+    void loadInventory();
+    void showLoading(const std::string& text);
+    void hideLoading();
+
+    // The store's answer: buttons for the known packs in server order, or the no-inventory message.
+    void productsRequestDidReceiveResponse(device::ProductsRequest& request,
+                                           const device::ProductsResponse& response) override;
+    void requestDidFailWithError(device::ProductsRequest& request, const fnd::Error& error) override;
+    void createButtons();
+    void displayNoInventoryError();
+    // Buys the pack of the button's tag.
+    void purchaseProduct(const ui::Button& sender);
+
+    void paymentQueueUpdatedTransactions(device::PaymentQueue& queue,
+                                         const std::vector<std::shared_ptr<device::PaymentTransaction>>& list) override;
+    void paymentQueueRemovedTransactions(device::PaymentQueue& queue,
+                                         const std::vector<std::shared_ptr<device::PaymentTransaction>>& list) override;
+    void completeTransaction(const std::shared_ptr<device::PaymentTransaction>& transaction);
+    void restoreTransaction(const std::shared_ptr<device::PaymentTransaction>& transaction);
+    void failedTransaction(const std::shared_ptr<device::PaymentTransaction>& transaction);
+
+    // Sends the transaction's receipt to the server for checking, under "Verifying purchase...".
+    void verifyReceipt(const std::shared_ptr<device::PaymentTransaction>& transaction);
+    void validReceipt(const std::shared_ptr<device::PaymentTransaction>& transaction);
+    void invalidReceipt(const std::shared_ptr<device::PaymentTransaction>& transaction);
+    // Offers "Cancel" (the transaction stays in the queue) and "Try Again" (the same receipt again).
+    void retryValidation(const std::shared_ptr<device::PaymentTransaction>& transaction);
+
+    void alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) override;
+
+    // --- What the page shows ---
+    const std::shared_ptr<ui::ScrollView>& scrollView() const { return scrollView_; }
+    const std::vector<std::shared_ptr<ui::Button>>& buttons() const { return buttons_; }
+    const std::shared_ptr<ui::Label>& bottomLabel() const { return bottomLabel_; }
+    const std::shared_ptr<ui::View>& loadingView() const { return loadingView_; }
+    const std::shared_ptr<ui::Label>& loadingLabel() const { return loadingLabel_; }
+    // Whether the overlay covers the page.
+    bool isLoadingShown() const;
+    const std::vector<device::Product>& storeKitProducts() const { return storeKitProducts_; }
+    const std::shared_ptr<device::PaymentTransaction>& latestTransaction() const { return latestTransaction_; }
+
+private:
+    class Connection;
+    friend class Connection;
+
+    std::shared_ptr<BPInAppViewController> self();
+    void inventoryFinished(const fnd::Bytes& reply, bool failed);
+    void verifyFinished(const fnd::Bytes& reply, bool failed);
+    // Starts the check of a purchased or restored transaction, or queues it behind the one under way.
+    void checkTransaction(const std::shared_ptr<device::PaymentTransaction>& transaction);
+    // The check under way has ended: the next queued transaction is checked.
+    void checkNext();
+    void showCannotPayAlert();
+    void showAlert(const std::string& title, const std::string& message);
+
+    std::vector<std::string> products_;
+    std::vector<device::Product> storeKitProducts_;
+    std::map<std::string, device::Product> idenitfiersToProducts_;
+    std::string selectedTitle_;
+    std::shared_ptr<device::PaymentTransaction> latestTransaction_;
+    // Purchased or restored transactions waiting for the check under way to end.
+    std::deque<std::shared_ptr<device::PaymentTransaction>> waitingChecks_;
+    std::shared_ptr<ui::AlertView> retryAlert_;
+    bool observing_ = false;
+
+    std::shared_ptr<ui::ScrollView> scrollView_;
+    std::shared_ptr<ui::ImageView> backgroundImage_;
+    std::shared_ptr<ui::Label> bottomLabel_;
+    std::vector<std::shared_ptr<ui::Button>> buttons_;
+    std::shared_ptr<fnd::UrlConnection> inventoryConnection_;
+    std::shared_ptr<fnd::UrlConnection> verifyConnection_;
+    std::shared_ptr<device::ProductsRequest> productsRequest_;
+    std::shared_ptr<ui::View> loadingView_;
+    std::shared_ptr<ui::ActivityIndicatorView> loadingIndicator_;
+    std::shared_ptr<ui::Label> loadingLabel_;
+};
+
+} // namespace zelvan::brightpoint
