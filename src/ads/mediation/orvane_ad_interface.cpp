@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "ads/mediation/house_ad_reply.h"
 #include "ads/mediation/med_log.h"
 #include "ads/mediation/orv_ad_controller.h"
 #include "core/data_helpers.h"
@@ -14,23 +15,7 @@
 #include "platform/foundation/run_loop.h"
 
 namespace zelvan::mediation {
-namespace {
-
-// An element of a parsed reply: its dictionary, the first of a repeated element; Null for a missing
-// element, a text-only one, or a non-dictionary parent.
-fnd::Value elementOf(const fnd::Value& parent, std::string_view key) {
-    auto dict = parent.asDictionary();
-    if (!dict) {
-        return fnd::Value();
-    }
-    fnd::Value value = dict->objectForKey(key);
-    if (auto list = value.asArray()) {
-        value = list->count() > 0 ? list->objectAtIndex(0) : fnd::Value();
-    }
-    return value.isDictionary() ? value : fnd::Value();
-}
-
-} // namespace
+namespace {} // namespace
 
 fnd::Bytes OrvaneAdInterface::dataWithBase64EncodedString(const std::optional<std::string>& text) {
     return initWithBase64EncodedString(text);
@@ -108,14 +93,14 @@ void OrvaneAdInterface::orvaneRequestDidReceiveData(const HouseAdReply& reply, O
 }
 
 std::optional<HouseAd> OrvaneAdInterface::houseAdFromReply(const HouseAdReply& reply) const {
-    auto parsed = parseReturnObject(reply);
+    auto parsed = parseHouseAdReply(reply, service().get());
     if (!parsed) {
         MED_LOG_FAILURE(3, "No data received while attempting to fetch the data from the server");
         return std::nullopt;
     }
     // The parser gives an array for a repeated element and text for a text-only one: only an element's
     // dictionary (the first of a repeat) is read.
-    const fnd::Value root = elementOf(*parsed, "OrvaneConnectReturnObject");
+    const fnd::Value root = xmlElement(*parsed, "OrvaneConnectReturnObject");
     MED_LOG_FAILURE(4, "Response =%@", root.description());
     auto rootDict = root.asDictionary();
     if (rootDict && rootDict->containsKey("ErrorMessage")) {
@@ -123,32 +108,12 @@ std::optional<HouseAd> OrvaneAdInterface::houseAdFromReply(const HouseAdReply& r
         return std::nullopt;
     }
     auto house = service();
-    HouseAd ad = house ? house->readHouseAd(elementOf(root, "OrvaneAdObject")) : HouseAd();
+    HouseAd ad = house ? house->readHouseAd(xmlElement(root, "OrvaneAdObject")) : HouseAd();
     if (ad.image.empty() && ad.adHTML.empty()) {
         MED_LOG_FAILURE(4, "No Data found ");
         return std::nullopt;
     }
     return ad;
-}
-
-std::optional<fnd::Value> OrvaneAdInterface::parseReturnObject(const HouseAdReply& reply) const {
-    if (reply.error) {
-        MED_LOG_FAILURE(3, "Error while attempting to fetch data from server: %@", reply.error->localizedDescription());
-        return std::nullopt;
-    }
-    if (reply.statusCode != 200) {
-        MED_LOG_FAILURE(3,
-                        "Unexpected HTTP response status code while attempting to fetch data from server:: Status "
-                        "Code = %d",
-                        reply.statusCode);
-        return std::nullopt;
-    }
-    if (reply.data.empty()) {
-        MED_LOG_FAILURE(3, "No data received while attempting to fetch data from server.");
-        return std::nullopt;
-    }
-    auto house = service();
-    return house ? house->parseXML(reply.data) : fnd::Value::dictionary();
 }
 
 } // namespace zelvan::mediation

@@ -78,8 +78,6 @@ public:
     void orvaneRequestDidReceiveData(const HouseAdReply& reply, ORVAdController& controller, AttemptToken token);
     // The house ad of a reply (one with a picture or HTML), or nullopt (logged) when the reply is no ad.
     std::optional<HouseAd> houseAdFromReply(const HouseAdReply& reply) const;
-    // The parsed reply, or nullopt (logged) for a transport error, a status other than 200 or no body.
-    std::optional<fnd::Value> parseReturnObject(const HouseAdReply& reply) const;
 
 private:
     std::shared_ptr<HouseAdService> service() const;

@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "ads/mediation/house_ad_reply.h"
 #include "ads/mediation/med_log.h"
 #include "ads/mediation/orv_ad_controller.h"
 #include "ads/mediation/ostrom_ad_view_controller.h"
@@ -106,30 +107,10 @@ void OstromAdsFetcher::fetchOstromAdInternal() {
     fetch(std::move(request), &OstromAdsFetcher::processOstromXMLResponse);
 }
 
-std::optional<fnd::Value> OstromAdsFetcher::parseReturnObject(const HouseAdReply& reply) const {
-    if (reply.error) {
-        MED_LOG_FAILURE(3, "Error while attempting to fetch data from server: %@", reply.error->localizedDescription());
-        return std::nullopt;
-    }
-    if (reply.statusCode != 200) {
-        MED_LOG_FAILURE(3,
-                        "Unexpected HTTP response status code while attempting to fetch data from server:: Status "
-                        "Code = %d",
-                        reply.statusCode);
-        return std::nullopt;
-    }
-    if (reply.data.empty()) {
-        MED_LOG_FAILURE(3, "No data received while attempting to fetch data from server.");
-        return std::nullopt;
-    }
-    auto shared = context_.lock();
-    auto service = shared ? shared->houseAdService() : nullptr;
-    return service ? service->parseXML(reply.data) : fnd::Value::dictionary();
-}
-
 void OstromAdsFetcher::processOstromXMLResponse(const HouseAdReply& reply) {
     MED_LOG(4, "Ostrom Process XML response Called");
-    auto parsed = parseReturnObject(reply);
+    auto shared = context_.lock();
+    auto parsed = parseHouseAdReply(reply, shared ? shared->houseAdService().get() : nullptr);
     if (!parsed) {
         MED_LOG_FAILURE(3, "OSTROM FAILED: No data received while attempting to fetch the data from the server");
         fail();

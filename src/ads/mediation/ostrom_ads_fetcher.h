@@ -42,8 +42,6 @@ public:
     bool startOstromAdRequestWithXMLData();
     void fetchOstromAdInternal();
     bool fetchOstromActualAd();
-    // The parsed reply, or nullopt (logged) for a transport error, a status other than 200 or no body.
-    std::optional<fnd::Value> parseReturnObject(const HouseAdReply& reply) const;
     void processOstromXMLResponse(const HouseAdReply& reply);
     void processActualAdResponse(const HouseAdReply& reply);
     // Builds the banner from the image bytes (undecodable bytes: an empty banner).

@@ -1,40 +1,13 @@
 // The Ostrom ad as its reply names it.
 #include "ads/mediation/ostrom_ads_model.h"
 
+#include "ads/mediation/house_ad_reply.h"
 #include "ads/mediation/med_log.h"
 #include "platform/foundation/array.h"
 #include "platform/foundation/dictionary.h"
 #include "platform/foundation/user_defaults.h"
 
 namespace zelvan::mediation {
-namespace {
-
-fnd::Value firstOf(const fnd::Value& parent, std::string_view key) {
-    auto dict = parent.asDictionary();
-    if (!dict) {
-        return fnd::Value();
-    }
-    fnd::Value value = dict->objectForKey(key);
-    if (auto list = value.asArray()) {
-        value = list->count() > 0 ? list->objectAtIndex(0) : fnd::Value();
-    }
-    return value;
-}
-
-} // namespace
-
-fnd::Value xmlElement(const fnd::Value& parent, std::string_view key) {
-    fnd::Value value = firstOf(parent, key);
-    return value.isDictionary() ? value : fnd::Value();
-}
-
-std::string xmlText(const fnd::Value& parent, std::string_view key) {
-    fnd::Value value = firstOf(parent, key);
-    if (auto text = value.asString()) {
-        return *text;
-    }
-    return std::string();
-}
 
 OstromAdsModel OstromAdsModel::initWithInfo(const fnd::Value& response) {
     MED_LOG(4, "Recieved Ostrom's XML data response now populating the properties");

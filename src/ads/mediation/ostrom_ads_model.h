@@ -1,7 +1,7 @@
 // OstromAdsModel: the ad an Ostrom ad request names - the user id the server hands out (kept in the user
 // defaults and sent back with later requests), the ad's id, type, image link and click link - read from
 // the reply's "response" element as the XML parser gives it (a repeated element reads as its first; a
-// value that is not text reads as ""). Also the readers of that parsed form.
+// value that is not text reads as "").
 #pragma once
 
 #include <string>
@@ -11,11 +11,6 @@
 #include "platform/foundation/value.h"
 
 namespace zelvan::mediation {
-
-// An element's dictionary (the first of a repeat); Null when missing, text, or under a non-dictionary.
-fnd::Value xmlElement(const fnd::Value& parent, std::string_view key);
-// A text value (the first of a repeat; an empty element reads as ""); "" for anything else.
-std::string xmlText(const fnd::Value& parent, std::string_view key);
 
 class OstromAdsModel {
 public:
