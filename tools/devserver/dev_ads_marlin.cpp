@@ -10,6 +10,7 @@
 #include <zlib.h>
 
 #include "tools/devserver/dev_ads_server.h"
+#include "tools/devserver/dev_zip.h"
 
 namespace zelvan::devserver {
 
@@ -154,64 +155,6 @@ std::string patternPng() {
         putBE32(png, crcOf(type + data));
     }
     return png;
-}
-
-void putLE(std::string& out, uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) {
-        out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-    }
-}
-
-// A zip archive of `entries` stored without compression.
-std::string storedZip(const std::vector<std::pair<std::string, std::string>>& entries) {
-    std::string out, central;
-    for (const auto& [name, data] : entries) {
-        const uint32_t offset = static_cast<uint32_t>(out.size());
-        const uint32_t crc = crcOf(data);
-        const auto size = static_cast<uint32_t>(data.size());
-        const auto nameLength = static_cast<uint32_t>(name.size());
-        putLE(out, 0x04034b50, 4);
-        putLE(out, 20, 2);
-        putLE(out, 0, 2);
-        putLE(out, 0, 2);
-        putLE(out, 0, 2);
-        putLE(out, 0x21, 2);
-        putLE(out, crc, 4);
-        putLE(out, size, 4);
-        putLE(out, size, 4);
-        putLE(out, nameLength, 2);
-        putLE(out, 0, 2);
-        out += name + data;
-        putLE(central, 0x02014b50, 4);
-        putLE(central, 20, 2);
-        putLE(central, 20, 2);
-        putLE(central, 0, 2);
-        putLE(central, 0, 2);
-        putLE(central, 0, 2);
-        putLE(central, 0x21, 2);
-        putLE(central, crc, 4);
-        putLE(central, size, 4);
-        putLE(central, size, 4);
-        putLE(central, nameLength, 2);
-        putLE(central, 0, 2);
-        putLE(central, 0, 2);
-        putLE(central, 0, 2);
-        putLE(central, 0, 2);
-        putLE(central, 0, 4);
-        putLE(central, offset, 4);
-        central += name;
-    }
-    const auto centralOffset = static_cast<uint32_t>(out.size());
-    out += central;
-    putLE(out, 0x06054b50, 4);
-    putLE(out, 0, 2);
-    putLE(out, 0, 2);
-    putLE(out, static_cast<uint32_t>(entries.size()), 2);
-    putLE(out, static_cast<uint32_t>(entries.size()), 2);
-    putLE(out, static_cast<uint32_t>(central.size()), 4);
-    putLE(out, centralOffset, 4);
-    putLE(out, 0, 2);
-    return out;
 }
 
 std::string gzipped(const std::string& data) {
