@@ -100,6 +100,9 @@ std::shared_ptr<DevBrightpointRecord> addBrightpointRoutes(DevAdsServer& server)
 // The Ostrom network's routes: "/ostrom/oapi/reqAd.jsp" answering by "adspace" ("error" an error element,
 // "500", "nolink" an ad without an image link, "noclick" one without a click target, "notxml", "repeated" two ads;
 // anything else one ad, each reply with the user id "abc"), "/ostrom/img/<n>.png" and "/ostrom/landing".
+// A 1 x 1 opaque grey PNG: the picture the networks' image routes answer with.
+std::string greyPixelPng();
+
 void addOstromRoutes(DevAdsServer& server);
 // The Reelbox network's routes: ad tags "/reelbox/LSERVER/hserver/..." by publisher ("type1" ... "type4"
 // a working ad of that type, "noclose" one without getCloseBounds(), anything else type 1), the sample
