@@ -25,8 +25,8 @@ size_t BPTabbedTableViewController::pairedTabCount(const std::vector<std::string
                                                    const std::vector<std::string>& urls, const char* kind) {
     const size_t pairs = std::min(titles.size(), urls.size());
     if (titles.size() != urls.size()) {
-        ZLOG(Warn, "Brightpoint: %zu %s sub-tab titles for %zu URLs; only %zu sub-tabs are shown", titles.size(),
-             kind, urls.size(), pairs);
+        ZLOG(Warn, "Brightpoint: %zu %s sub-tab titles for %zu URLs; only %zu sub-tabs are shown", titles.size(), kind,
+             urls.size(), pairs);
     }
     return pairs;
 }
@@ -154,7 +154,7 @@ void BPTabbedTableViewController::scrollViewDidScroll(ui::ScrollView& scrollView
 }
 
 std::optional<double> BPTabbedTableViewController::tableViewHeightForRowAtIndexPath(ui::TableView& tableView,
-                                                                                 const fnd::IndexPath& indexPath) {
+                                                                                    const fnd::IndexPath& indexPath) {
     const size_t results = dataSource_ ? dataSource_->results().size() : 0;
     if (static_cast<size_t>(indexPath.row) < results) {
         return look_.rowHeight;
@@ -166,7 +166,7 @@ std::optional<double> BPTabbedTableViewController::tableViewHeightForRowAtIndexP
 }
 
 void BPTabbedTableViewController::tableViewDidSelectRowAtIndexPath(ui::TableView& tableView,
-                                                                const fnd::IndexPath& indexPath) {
+                                                                   const fnd::IndexPath& indexPath) {
     const size_t results = dataSource_ ? dataSource_->results().size() : 0;
     if (results == 0) {
         return;

@@ -32,7 +32,8 @@ protected:
     // A reused cell of `Cell`'s kind from `tableView`, or a new one.
     template <class Cell>
     static std::shared_ptr<Cell> dequeueOrCreate(ui::TableView& tableView) {
-        auto cell = std::dynamic_pointer_cast<Cell>(tableView.dequeueReusableCellWithIdentifier(Cell::kReuseIdentifier));
+        auto cell =
+            std::dynamic_pointer_cast<Cell>(tableView.dequeueReusableCellWithIdentifier(Cell::kReuseIdentifier));
         if (!cell) {
             cell = ui::TableViewCell::initWithStyle<Cell>(ui::TableViewCellStyle::Default, Cell::kReuseIdentifier);
         }
