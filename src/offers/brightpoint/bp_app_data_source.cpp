@@ -6,34 +6,14 @@
 
 namespace zelvan::brightpoint {
 
-int BPAppDataSource::tableViewNumberOfRowsInSection(ui::TableView&, int) {
-    return static_cast<int>(results().size()) + 1;
+void BPAppDataSource::styleLoadingCell(BPLoadingTableViewCell& cell) {
+    // The white spinner turns on the table's own grey.
+    cell.setBackgroundColor(gfx::Color(0, 0, 0, 0));
+    cell.setActivityIndicatorStyle(ui::ActivityIndicatorViewStyle::White);
 }
 
-std::shared_ptr<ui::TableViewCell> BPAppDataSource::tableViewCellForRowAtIndexPath(ui::TableView& tableView,
-                                                                                   const fnd::IndexPath& indexPath) {
-    const size_t row = static_cast<size_t>(indexPath.row);
-    if (row >= results().size()) {
-        auto cell = std::dynamic_pointer_cast<BPLoadingTableViewCell>(
-            tableView.dequeueReusableCellWithIdentifier(BPLoadingTableViewCell::kReuseIdentifier));
-        if (!cell) {
-            cell = ui::TableViewCell::initWithStyle<BPLoadingTableViewCell>(ui::TableViewCellStyle::Default,
-                                                                            BPLoadingTableViewCell::kReuseIdentifier);
-        }
-        // The white spinner turns on the table's own grey.
-        cell->setBackgroundColor(gfx::Color(0, 0, 0, 0));
-        cell->setActivityIndicatorStyle(ui::ActivityIndicatorViewStyle::White);
-        // Without a base URL there is nothing to wait for, so the lone row does not spin.
-        const bool waitingForFirst = results().empty() && !hasCompletedInitialLoad() && !baseURL().empty();
-        cell->setLoading(isLoading() || waitingForFirst);
-        return cell;
-    }
-    auto cell = std::dynamic_pointer_cast<BPAppTableViewCell>(
-        tableView.dequeueReusableCellWithIdentifier(BPAppTableViewCell::kReuseIdentifier));
-    if (!cell) {
-        cell = ui::TableViewCell::initWithStyle<BPAppTableViewCell>(ui::TableViewCellStyle::Default,
-                                                                    BPAppTableViewCell::kReuseIdentifier);
-    }
+std::shared_ptr<ui::TableViewCell> BPAppDataSource::resultCell(ui::TableView& tableView, size_t row) {
+    auto cell = dequeueOrCreate<BPAppTableViewCell>(tableView);
     cell->setApp(results()[row]);
     cell->setIsOdd(row % 2 == 1);
     return cell;

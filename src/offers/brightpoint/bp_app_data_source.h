@@ -1,25 +1,24 @@
 // BPAppDataSource: the rows of one apps sub-tab - an app row per loaded app (lighter and darker grey in
-// turn), then the loading row. BPAppTableView: the table they show in, rows 71 high, no separators.
+// turn), then the loading row (white spinner). BPAppTableView: the table they show in, rows 71 high, no
+// separators.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
-#include "offers/brightpoint/bp_data_source.h"
+#include "offers/brightpoint/bp_table_data_source.h"
 #include "platform/ui/table_view.h"
 
 namespace zelvan::brightpoint {
 
-class BPAppDataSource : public BPDataSource, public ui::TableViewDataSource {
+class BPAppDataSource : public BPTableDataSource {
 public:
-    using BPDataSource::BPDataSource;
+    using BPTableDataSource::BPTableDataSource;
 
-    // The number of apps plus the loading row.
-    int tableViewNumberOfRowsInSection(ui::TableView& tableView, int section) override;
-    // The loading row (white spinner) at index "number of apps", spinning while a page loads or while
-    // nothing has arrived and the first load has not completed; an app row everywhere else.
-    std::shared_ptr<ui::TableViewCell> tableViewCellForRowAtIndexPath(ui::TableView& tableView,
-                                                                      const fnd::IndexPath& indexPath) override;
+protected:
+    void styleLoadingCell(BPLoadingTableViewCell& cell) override;
+    std::shared_ptr<ui::TableViewCell> resultCell(ui::TableView& tableView, size_t row) override;
 };
 
 class BPAppTableView : public ui::TableView {

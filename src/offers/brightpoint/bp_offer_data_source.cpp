@@ -6,35 +6,12 @@
 
 namespace zelvan::brightpoint {
 
-int BPOfferDataSource::tableViewNumberOfRowsInSection(ui::TableView&, int) {
-    return static_cast<int>(results().size()) + 1;
+void BPOfferDataSource::styleLoadingCell(BPLoadingTableViewCell& cell) {
+    cell.setActivityIndicatorStyle(ui::ActivityIndicatorViewStyle::Gray);
 }
 
-std::shared_ptr<ui::TableViewCell> BPOfferDataSource::tableViewCellForRowAtIndexPath(ui::TableView& tableView,
-                                                                                     const fnd::IndexPath& indexPath) {
-    const size_t row = static_cast<size_t>(indexPath.row);
-    if (row >= results().size()) {
-        auto cell = std::dynamic_pointer_cast<BPLoadingTableViewCell>(
-            tableView.dequeueReusableCellWithIdentifier(BPLoadingTableViewCell::kReuseIdentifier));
-        if (!cell) {
-            cell = ui::TableViewCell::initWithStyle<BPLoadingTableViewCell>(ui::TableViewCellStyle::Default,
-                                                                            BPLoadingTableViewCell::kReuseIdentifier);
-        }
-        cell->setActivityIndicatorStyle(ui::ActivityIndicatorViewStyle::Gray);
-        cell->setLoading(false);
-        // Without a base URL there is nothing to wait for, so the lone row does not spin.
-        const bool waitingForFirst = results().empty() && !hasCompletedInitialLoad() && !baseURL().empty();
-        if (isLoading() || waitingForFirst) {
-            cell->setLoading(true);
-        }
-        return cell;
-    }
-    auto cell = std::dynamic_pointer_cast<BPOfferTableViewCell>(
-        tableView.dequeueReusableCellWithIdentifier(BPOfferTableViewCell::kReuseIdentifier));
-    if (!cell) {
-        cell = ui::TableViewCell::initWithStyle<BPOfferTableViewCell>(ui::TableViewCellStyle::Default,
-                                                                      BPOfferTableViewCell::kReuseIdentifier);
-    }
+std::shared_ptr<ui::TableViewCell> BPOfferDataSource::resultCell(ui::TableView& tableView, size_t row) {
+    auto cell = dequeueOrCreate<BPOfferTableViewCell>(tableView);
     cell->setOffer(results()[row]);
     return cell;
 }

@@ -1,25 +1,23 @@
 // BPOfferDataSource: the rows of one offer sub-tab - an offer row per loaded offer, then the loading
-// row ("Load More..." or a spinner). BPOfferTableView: the table they show in, rows 100 high.
+// row ("Load More..." or a grey spinner). BPOfferTableView: the table they show in, rows 100 high.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
-#include "offers/brightpoint/bp_data_source.h"
+#include "offers/brightpoint/bp_table_data_source.h"
 #include "platform/ui/table_view.h"
 
 namespace zelvan::brightpoint {
 
-class BPOfferDataSource : public BPDataSource, public ui::TableViewDataSource {
+class BPOfferDataSource : public BPTableDataSource {
 public:
-    using BPDataSource::BPDataSource;
+    using BPTableDataSource::BPTableDataSource;
 
-    // The number of offers plus the loading row.
-    int tableViewNumberOfRowsInSection(ui::TableView& tableView, int section) override;
-    // The loading row at index "number of offers" (spinning while a page loads, or while nothing has
-    // arrived yet and there is a page to ask for); an offer row everywhere else.
-    std::shared_ptr<ui::TableViewCell> tableViewCellForRowAtIndexPath(ui::TableView& tableView,
-                                                                      const fnd::IndexPath& indexPath) override;
+protected:
+    void styleLoadingCell(BPLoadingTableViewCell& cell) override;
+    std::shared_ptr<ui::TableViewCell> resultCell(ui::TableView& tableView, size_t row) override;
 };
 
 class BPOfferTableView : public ui::TableView {

@@ -3,12 +3,10 @@
 // reflection, and the referral link through its redirects or to its 404.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "core/app_registry.h"
 #include "offers/brightpoint/bp_app_data_source.h"
 #include "offers/brightpoint/bp_app_images.h"
 #include "offers/brightpoint/bp_app_table_view_cell.h"
@@ -18,20 +16,14 @@
 #include "offers/brightpoint/bp_loading_table_view_cell.h"
 #include "offers/brightpoint/bp_payment_controller.h"
 #include "offers/brightpoint/brightpoint.h"
-#include "offers/brightpoint/brightpoint_context.h"
-#include "platform/foundation/clock.h"
 #include "platform/foundation/run_loop.h"
-#include "platform/foundation/testing/fake_reachability.h"
 #include "platform/graphics/backends.h"
 #include "platform/graphics/graphics_stack.h"
-#include "platform/graphics/text_metrics.h"
 #include "platform/ui/alert_view.h"
 #include "platform/ui/application.h"
 #include "platform/ui/testing/alert_driver.h"
 #include "platform/ui/testing/table_driver.h"
-#include "platform/ui/window.h"
-#include "tests/support/scoped_app_delegate.h"
-#include "tools/devserver/dev_ads_server.h"
+#include "tests/offers/brightpoint/bp_wall_fixture.h"
 
 namespace zelvan::brightpoint {
 namespace {
@@ -43,20 +35,10 @@ IndexPath row(int r) {
     return IndexPath::indexPathForRow(r, 0);
 }
 
-class BPAppsTest : public ::testing::Test {
+class BPAppsTest : public BPWallFixture {
 protected:
     void SetUp() override {
-        clock_ = fnd::ManualClock::install();
-        reachability_ = fnd::testing::FakeReachability::install();
-        gfx::installTextMetrics(std::make_shared<gfx::SyntheticMetrics>());
-        window_ = ui::View::create<ui::Window>(gfx::Rect(0, 0, 320, 480));
-        window_->makeKeyAndVisible();
-        devserver::addBrightpointRoutes(ads_);
-        ASSERT_TRUE(ads_.start());
-        context_ = std::make_shared<BrightpointContext>(ads_.baseURL());
-        AppRegistry registry;
-        registry.brightpoint.factory = ServiceSlot<BrightpointContext>::fixed(context_);
-        delegate_ = std::make_unique<ScopedAppDelegate>(std::move(registry));
+        ASSERT_NO_FATAL_FAILURE(BPWallFixture::SetUp());
         const std::string bp = ads_.baseURL() + "/brightpoint";
         const std::string json = R"({"succ":"1","currency_name":"Gems","currency_color":"#FF8000","app_tab_urls":[")" +
                                  bp + R"(/apps?list=top",")" + bp +
@@ -66,20 +48,10 @@ protected:
         ui::Application::shared().clearOpenedUrls();
     }
 
-    void TearDown() override {
-        while (AlertDriver::visible()) {
-            AlertDriver::tap(0);
-        }
-        // The rows go now, and with them their icon threads.
-        window_->setRootViewController(nullptr);
+    // The rows go now, and with them their icon threads.
+    void releasePages() override {
         nav_.reset();
         apps_.reset();
-        ads_.stop();
-        delegate_.reset();
-        window_->setHidden(true);
-        fnd::RunLoop::main().advance(1);
-        gfx::installTextMetrics(nullptr);
-        fnd::Clock::install(nullptr);
     }
 
     // The Apps tab in its navigation, on screen, with its first page loaded.
@@ -113,23 +85,6 @@ protected:
         return std::dynamic_pointer_cast<BPAppViewController>(nav_->topViewController());
     }
 
-    void shoot(const std::string& name) {
-        std::error_code ec;
-        std::filesystem::create_directories("screenshots", ec);
-        window_->layoutIfNeeded();
-        window_->displayIfNeeded();
-        gfx::beginImageContext(window_->bounds().size);
-        window_->renderInContext(*gfx::getCurrentContext());
-        EXPECT_TRUE(gfx::savePng(*gfx::getCurrentContext(), "screenshots/" + name));
-        gfx::endImageContext();
-    }
-
-    std::shared_ptr<fnd::ManualClock> clock_;
-    std::shared_ptr<fnd::testing::FakeReachability> reachability_;
-    std::shared_ptr<ui::Window> window_;
-    devserver::DevAdsServer ads_;
-    std::shared_ptr<BrightpointContext> context_;
-    std::unique_ptr<ScopedAppDelegate> delegate_;
     std::shared_ptr<BPAppTableViewController> apps_;
     std::shared_ptr<BPNavigationController> nav_;
 };

@@ -4,30 +4,20 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "core/app_registry.h"
 #include "offers/brightpoint/bp_in_app_replies.h"
 #include "offers/brightpoint/bp_in_app_view_controller.h"
 #include "offers/brightpoint/brightpoint.h"
-#include "offers/brightpoint/brightpoint_context.h"
 #include "platform/device/payment_queue.h"
 #include "platform/device/testing/fake_store.h"
-#include "platform/foundation/clock.h"
 #include "platform/foundation/run_loop.h"
-#include "platform/foundation/testing/fake_reachability.h"
 #include "platform/foundation/testing/log_capture.h"
-#include "platform/graphics/backends.h"
-#include "platform/graphics/graphics_stack.h"
-#include "platform/graphics/text_metrics.h"
 #include "platform/ui/alert_view.h"
 #include "platform/ui/testing/alert_driver.h"
-#include "platform/ui/window.h"
-#include "tests/support/scoped_app_delegate.h"
-#include "tools/devserver/dev_ads_server.h"
+#include "tests/offers/brightpoint/bp_wall_fixture.h"
 
 namespace zelvan::brightpoint {
 namespace {
@@ -44,20 +34,10 @@ struct Credits : BrightpointDelegate {
     void didReceiveCurrency(int amount) override { amounts.push_back(amount); }
 };
 
-class BPInAppTest : public ::testing::Test {
+class BPInAppTest : public BPWallFixture {
 protected:
     void SetUp() override {
-        clock_ = fnd::ManualClock::install();
-        reachability_ = fnd::testing::FakeReachability::install();
-        gfx::installTextMetrics(std::make_shared<gfx::SyntheticMetrics>());
-        window_ = ui::View::create<ui::Window>(gfx::Rect(0, 0, 320, 480));
-        window_->makeKeyAndVisible();
-        record_ = devserver::addBrightpointRoutes(ads_);
-        ASSERT_TRUE(ads_.start());
-        context_ = std::make_shared<BrightpointContext>(ads_.baseURL());
-        AppRegistry registry;
-        registry.brightpoint.factory = ServiceSlot<BrightpointContext>::fixed(context_);
-        delegate_ = std::make_unique<ScopedAppDelegate>(std::move(registry));
+        ASSERT_NO_FATAL_FAILURE(BPWallFixture::SetUp());
         Brightpoint::shared()->setDelegate(credits_);
         store_ = std::make_unique<FakeStore>();
         store_->addProduct({"A", "Alpha Gems", "", fnd::Value::decimal("0.99"), "en_US"});
@@ -65,19 +45,10 @@ protected:
         configure("abc", "");
     }
 
-    void TearDown() override {
-        while (AlertDriver::visible()) {
-            AlertDriver::tap(0);
-        }
+    void releasePages() override {
         page_.reset();
         store_.reset();
         device::PaymentQueue::resetDefaultQueue();
-        ads_.stop();
-        delegate_.reset();
-        window_->setHidden(true);
-        fnd::RunLoop::main().advance(1);
-        gfx::installTextMetrics(nullptr);
-        fnd::Clock::install(nullptr);
     }
 
     // The wall's configuration with the inventory of `kind` and receipt checks answered by `answer`
@@ -141,13 +112,6 @@ protected:
 
     static size_t pending() { return device::PaymentQueue::defaultQueue().transactions().size(); }
 
-    std::shared_ptr<fnd::ManualClock> clock_;
-    std::shared_ptr<fnd::testing::FakeReachability> reachability_;
-    std::shared_ptr<ui::Window> window_;
-    devserver::DevAdsServer ads_;
-    std::shared_ptr<devserver::DevBrightpointRecord> record_;
-    std::shared_ptr<BrightpointContext> context_;
-    std::unique_ptr<ScopedAppDelegate> delegate_;
     std::shared_ptr<Credits> credits_ = std::make_shared<Credits>();
     std::unique_ptr<FakeStore> store_;
     std::shared_ptr<BPInAppViewController> page_;
@@ -348,14 +312,7 @@ TEST_F(BPInAppTest, EveryFailureBeforeTheButtonsEndsInTheNoInventoryMessage) {
 TEST_F(BPInAppTest, ScreenshotOfTheStore) {
     configure("abc", "", "Gems never expire. Packs are credited once the purchase has been checked.");
     open();
-    std::error_code ec;
-    std::filesystem::create_directories("screenshots", ec);
-    window_->layoutIfNeeded();
-    window_->displayIfNeeded();
-    gfx::beginImageContext(window_->bounds().size);
-    window_->renderInContext(*gfx::getCurrentContext());
-    EXPECT_TRUE(gfx::savePng(*gfx::getCurrentContext(), "screenshots/bp_in_app_store.png"));
-    gfx::endImageContext();
+    shoot("bp_in_app_store.png");
     EXPECT_EQ(page_->buttons().size(), 2u);
 }
 

@@ -1,5 +1,6 @@
-// A fixture for the offer wall's pages: the dev server's ad host on 127.0.0.1, an installed context and
-// client configured from a test's own reply, a key window, a manual clock and text metrics.
+// The fixture of the offer wall's tests: the dev server's ad host on 127.0.0.1, an installed context and
+// client (configured from a test's own reply), a reachable network, a key window, a manual clock and
+// text metrics.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -50,6 +51,7 @@ protected:
             ui::testing::AlertDriver::tap(0);
         }
         window_->setRootViewController(nullptr);
+        releasePages();
         record_->releaseStalls();
         ads_.stop();
         delegate_.reset();
@@ -59,6 +61,9 @@ protected:
         fnd::Clock::install(nullptr);
         device::Device::current().setUniqueIdentifier(std::nullopt);
     }
+
+    // Drops the pages and helpers a test holds, while the ad host still answers their last requests.
+    virtual void releasePages() {}
 
     // An offer list URL of the dev server.
     std::string tabURL(const std::string& tab) const { return ads_.baseURL() + "/brightpoint/offers?tab=" + tab; }

@@ -3,21 +3,17 @@
 // e-mail with their alerts, and the encoders.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/services.h"
-#include "core/app_registry.h"
 #include "offers/brightpoint/bp_advertising.h"
 #include "offers/brightpoint/bp_payment_controller.h"
 #include "offers/brightpoint/bp_reachability.h"
 #include "offers/brightpoint/bp_web_pages.h"
 #include "offers/brightpoint/brightpoint.h"
 #include "offers/brightpoint/brightpoint_context.h"
-#include "platform/device/device.h"
-#include "platform/foundation/clock.h"
 #include "platform/foundation/locale.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/testing/fake_reachability.h"
@@ -26,9 +22,6 @@
 #include "platform/foundation/url_connection.h"
 #include "platform/foundation/url_request.h"
 #include "platform/foundation/user_defaults.h"
-#include "platform/graphics/backends.h"
-#include "platform/graphics/graphics_stack.h"
-#include "platform/graphics/text_metrics.h"
 #include "platform/ui/alert_view.h"
 #include "platform/ui/animation_log.h"
 #include "platform/ui/application.h"
@@ -39,8 +32,7 @@
 #include "platform/ui/toolbar.h"
 #include "platform/ui/view.h"
 #include "platform/ui/web_view.h"
-#include "platform/ui/window.h"
-#include "tests/support/scoped_app_delegate.h"
+#include "tests/offers/brightpoint/bp_wall_fixture.h"
 #include "tools/devserver/dev_ads_server.h"
 
 namespace zelvan::brightpoint {
@@ -48,38 +40,8 @@ namespace {
 
 using ui::testing::AlertDriver;
 
-class BrightpointTest : public ::testing::Test {
+class BrightpointTest : public BPWallFixture {
 protected:
-    void SetUp() override {
-        clock_ = fnd::ManualClock::install();
-        reachability_ = fnd::testing::FakeReachability::install();
-        reachability_->setFlagsForAddress(0, fnd::ReachabilityFlag::Reachable);
-        gfx::installTextMetrics(std::make_shared<gfx::SyntheticMetrics>());
-        window_ = ui::View::create<ui::Window>(gfx::Rect(0, 0, 320, 480));
-        window_->makeKeyAndVisible();
-        device::Device::current().setUniqueIdentifier("dev1");
-        record_ = devserver::addBrightpointRoutes(ads_);
-        ASSERT_TRUE(ads_.start());
-        context_ = std::make_shared<BrightpointContext>(ads_.baseURL());
-        AppRegistry registry;
-        registry.brightpoint.factory = ServiceSlot<BrightpointContext>::fixed(context_);
-        delegate_ = std::make_unique<ScopedAppDelegate>(std::move(registry));
-    }
-
-    void TearDown() override {
-        while (AlertDriver::visible()) {
-            AlertDriver::tap(0);
-        }
-        record_->releaseStalls();
-        ads_.stop();
-        delegate_.reset();
-        window_->setHidden(true);
-        fnd::RunLoop::main().advance(1);
-        gfx::installTextMetrics(nullptr);
-        fnd::Clock::install(nullptr);
-        device::Device::current().setUniqueIdentifier(std::nullopt);
-    }
-
     std::vector<devserver::DevAdsRequest> requestsOf(const std::string& path) {
         std::vector<devserver::DevAdsRequest> out;
         for (auto& r : ads_.requests()) {
@@ -133,18 +95,6 @@ protected:
         return page ? page->message() : "";
     }
 
-    // Writes what the window shows to screenshots/<name>, for a person to look at.
-    void shoot(const std::string& name) {
-        std::error_code ec;
-        std::filesystem::create_directories("screenshots", ec);
-        window_->layoutIfNeeded();
-        window_->displayIfNeeded();
-        gfx::beginImageContext(window_->bounds().size);
-        window_->renderInContext(*gfx::getCurrentContext());
-        EXPECT_TRUE(gfx::savePng(*gfx::getCurrentContext(), "screenshots/" + name));
-        gfx::endImageContext();
-    }
-
     static bool logged(const std::string& transition, const std::string& side) {
         for (const auto& e : ui::AnimationLog::entries()) {
             if (e.transition == transition && e.transitionSubtype == side && e.duration == 0.5 &&
@@ -154,14 +104,6 @@ protected:
         }
         return false;
     }
-
-    std::shared_ptr<fnd::ManualClock> clock_;
-    std::shared_ptr<fnd::testing::FakeReachability> reachability_;
-    std::shared_ptr<ui::Window> window_;
-    devserver::DevAdsServer ads_;
-    std::shared_ptr<devserver::DevBrightpointRecord> record_;
-    std::shared_ptr<BrightpointContext> context_;
-    std::unique_ptr<ScopedAppDelegate> delegate_;
 };
 
 TEST(BrightpointEncodersTest, UrlEncodeColorForHexAndBase64) {
