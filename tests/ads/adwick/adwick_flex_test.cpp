@@ -17,6 +17,7 @@
 #include "platform/graphics/graphics_stack.h"
 #include "platform/ui/keyframe_animation.h"
 #include "platform/ui/page_control.h"
+#include "platform/ui/testing/screenshot.h"
 #include "platform/ui/testing/touch_driver.h"
 #include "platform/ui/window.h"
 #include "tests/ads/adwick/adwick_banner_fixture.h"
@@ -264,10 +265,7 @@ TEST(AdwickFlexTest, RichAdFromTheAdHostIsShownAndClicked) {
     EXPECT_EQ(container->subviews().size(), 4U);
 
     ASSERT_TRUE(view->screenshot());
-    gfx::beginImageContext(view->bounds().size);
-    view->renderInContext(*gfx::getCurrentContext());
-    EXPECT_TRUE(gfx::savePng(*gfx::getCurrentContext(), "screenshots/adwick-flex.png"));
-    gfx::endImageContext();
+    EXPECT_TRUE(ui::testing::saveScreenshot(*view, "adwick-flex.png"));
     ASSERT_TRUE(container->dateOfFirstRender());
     EXPECT_TRUE(container->ad());
     EXPECT_TRUE(BannerEnv::pump([&] { return env.hits("/adwick/pixel/cpm") == 1; }));

@@ -23,6 +23,7 @@
 #include "platform/ui/keyboard.h"
 #include "platform/ui/navigation_item.h"
 #include "platform/ui/testing/alert_driver.h"
+#include "platform/ui/testing/screenshot.h"
 #include "platform/ui/testing/web_view_driver.h"
 #include "platform/ui/toolbar.h"
 #include "platform/ui/web_view.h"
@@ -54,13 +55,8 @@ struct Stage {
 
 // Saves a picture of `view` for a person to look at.
 void savePicture(ui::View& view, const std::string& name) {
-    std::error_code ec;
-    std::filesystem::create_directories("screenshots", ec);
     ASSERT_TRUE(view.screenshot());
-    gfx::beginImageContext(view.bounds().size);
-    view.renderInContext(*gfx::getCurrentContext());
-    EXPECT_TRUE(gfx::savePng(*gfx::getCurrentContext(), "screenshots/" + name));
-    gfx::endImageContext();
+    EXPECT_TRUE(ui::testing::saveScreenshot(view, name));
 }
 
 const ui::AnimationLogEntry* findEntry(const std::vector<ui::AnimationLogEntry>& entries, const std::string& name) {

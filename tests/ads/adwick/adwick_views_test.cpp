@@ -15,6 +15,7 @@
 #include "platform/graphics/text_metrics.h"
 #include "platform/ui/activity_indicator_view.h"
 #include "platform/ui/animation_log.h"
+#include "platform/ui/testing/screenshot.h"
 #include "platform/ui/testing/touch_driver.h"
 #include "platform/ui/window.h"
 #include "tests/ads/adwick/adwick_banner_fixture.h"
@@ -164,10 +165,7 @@ TEST(AdwickViewsTest, PicturesOfTheThreeKinds) {
         if (std::string(kind) == "search") {
             EXPECT_TRUE(std::dynamic_pointer_cast<AdwickSearchAdView>(shown(view))) << kind;
         }
-        gfx::beginImageContext(view->bounds().size);
-        view->renderInContext(*gfx::getCurrentContext());
-        EXPECT_TRUE(gfx::savePng(*gfx::getCurrentContext(), std::string("screenshots/adwick-") + kind + ".png"));
-        gfx::endImageContext();
+        EXPECT_TRUE(ui::testing::saveScreenshot(*view, std::string("adwick-") + kind + ".png"));
     }
 }
 

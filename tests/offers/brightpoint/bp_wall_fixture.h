@@ -21,6 +21,7 @@
 #include "platform/graphics/graphics_stack.h"
 #include "platform/graphics/text_metrics.h"
 #include "platform/ui/testing/alert_driver.h"
+#include "platform/ui/testing/screenshot.h"
 #include "platform/ui/view.h"
 #include "platform/ui/window.h"
 #include "tests/support/scoped_app_delegate.h"
@@ -103,16 +104,7 @@ protected:
     }
 
     // Writes what the window shows to screenshots/<name>, for a person to look at.
-    void shoot(const std::string& name) {
-        std::error_code ec;
-        std::filesystem::create_directories("screenshots", ec);
-        window_->layoutIfNeeded();
-        window_->displayIfNeeded();
-        gfx::beginImageContext(window_->bounds().size);
-        window_->renderInContext(*gfx::getCurrentContext());
-        EXPECT_TRUE(gfx::savePng(*gfx::getCurrentContext(), "screenshots/" + name));
-        gfx::endImageContext();
-    }
+    void shoot(const std::string& name) { EXPECT_TRUE(ui::testing::saveScreenshot(*window_, name)); }
 
     std::shared_ptr<fnd::ManualClock> clock_;
     std::shared_ptr<fnd::testing::FakeReachability> reachability_;

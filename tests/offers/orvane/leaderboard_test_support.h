@@ -26,6 +26,7 @@
 #include "platform/foundation/run_loop.h"
 #include "platform/graphics/graphics_stack.h"
 #include "platform/ui/testing/alert_driver.h"
+#include "platform/ui/testing/screenshot.h"
 #include "platform/ui/testing/touch_driver.h"
 #include "platform/ui/window.h"
 #include "tests/support/scoped_app_delegate.h"
@@ -140,16 +141,7 @@ protected:
         auto label = std::dynamic_pointer_cast<ui::Label>(view.viewWithTag(tag));
         return label ? label->text() : "<none>";
     }
-    void saveScreenshot(const std::string& name) {
-        std::error_code ec;
-        std::filesystem::create_directories("screenshots", ec);
-        window_->layoutIfNeeded();
-        window_->displayIfNeeded();
-        gfx::beginImageContext(window_->bounds().size);
-        window_->renderInContext(*gfx::getCurrentContext());
-        EXPECT_TRUE(gfx::savePng(*gfx::getCurrentContext(), "screenshots/" + name));
-        gfx::endImageContext();
-    }
+    void saveScreenshot(const std::string& name) { EXPECT_TRUE(ui::testing::saveScreenshot(*window_, name)); }
     ORVModelController& model() { return *context_->modelController(); }
     ORVWebServiceInterface& web() { return *context_->webServiceInterface(); }
 

@@ -18,6 +18,7 @@
 #include "offers/orvane/show_quote_info.h"
 #include "platform/foundation/notification_center.h"
 #include "platform/graphics/graphics_stack.h"
+#include "platform/ui/testing/screenshot.h"
 #include "tests/offers/orvane/kit_widget_support.h"
 #include "tools/devserver/dev_ads_server.h"
 
@@ -172,14 +173,7 @@ TEST_F(ShowBoxesTest, KitPictureForAPersonToLookAt) {
     screen->addSubview(tabs);
     ASSERT_TRUE(pump([&] { return picture.count == 1 && quote.count == 1; }));
 
-    std::error_code ec;
-    std::filesystem::create_directories("screenshots", ec);
-    screen->layoutIfNeeded();
-    screen->displayIfNeeded();
-    gfx::beginImageContext(screen->bounds().size);
-    screen->renderInContext(*gfx::getCurrentContext());
-    EXPECT_TRUE(gfx::savePng(*gfx::getCurrentContext(), "screenshots/orvane-widget-kit.png"));
-    gfx::endImageContext();
+    EXPECT_TRUE(ui::testing::saveScreenshot(*screen, "orvane-widget-kit.png"));
     EXPECT_TRUE(pictureBox->image()->image());
     EXPECT_EQ(quoteBox->authorLabel()->text(), "~ Demo");
 }

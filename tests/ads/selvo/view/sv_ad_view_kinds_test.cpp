@@ -11,6 +11,7 @@
 #include "platform/graphics/backends.h"
 #include "platform/graphics/graphics_stack.h"
 #include "platform/graphics/text_metrics.h"
+#include "platform/ui/testing/screenshot.h"
 #include "tests/ads/selvo/view/selvo_view_fixture.h"
 
 namespace zelvan::selvo {
@@ -189,10 +190,7 @@ TEST_F(SVAdViewKindsTest, PicturesOfEveryKind) {
         auto picture = target->screenshot();
         ASSERT_TRUE(picture) << name;
         EXPECT_FALSE(inkBox(*picture, [](gfx::Rgba8 p) { return p.a > 0; }).isEmpty()) << name;
-        gfx::beginImageContext(target->bounds().size);
-        target->renderInContext(*gfx::getCurrentContext());
-        EXPECT_TRUE(gfx::savePng(*gfx::getCurrentContext(), std::string("screenshots/selvo-") + name + ".png"));
-        gfx::endImageContext();
+        EXPECT_TRUE(ui::testing::saveScreenshot(*target, std::string("selvo-") + name + ".png"));
     }
 }
 
