@@ -2,6 +2,8 @@
 // opener then logs its line and opens nothing.
 #include "offers/orvane/orv_default_screens.h"
 
+#include "offers/orvane/show_submit_high_score_box.h"
+
 namespace zelvan::orvane {
 
 // The store of virtual goods.
@@ -16,9 +18,11 @@ std::shared_ptr<ui::View> ORVDefaultScreens::makeHighScoreFilterPanel(gfx::Rect 
 }
 
 // The submit-score dialog.
-std::shared_ptr<ui::View> ORVDefaultScreens::makeSubmitHighScoreBox(gfx::Rect /*frame*/,
-                                                                    const ORVScoreSubmission& /*values*/) {
-    return nullptr;
+std::shared_ptr<ui::View> ORVDefaultScreens::makeSubmitHighScoreBox(gfx::Rect frame, const ORVScoreSubmission& values) {
+    auto box = ui::View::create<ShowSubmitHighScoreBox>(frame);
+    box->setParams(values);
+    box->initFirstView();
+    return box;
 }
 
 // The one download handler of bought items.
