@@ -91,7 +91,7 @@ void ShowSubmitHighScoreBox::setParams(const ORVScoreSubmission& values) {
 }
 
 std::shared_ptr<ShowBoxButton> ShowSubmitHighScoreBox::addButton(ui::View& panel, const char* title, double top,
-                                                                  void (ShowSubmitHighScoreBox::*action)()) {
+                                                                 void (ShowSubmitHighScoreBox::*action)()) {
     auto button = ShowBoxButton::initWithLocation(1, static_cast<int>(top));
     button->setTitle(std::string(title), ui::ControlState::Normal);
     std::weak_ptr<ShowSubmitHighScoreBox> weak = self<ShowSubmitHighScoreBox>();

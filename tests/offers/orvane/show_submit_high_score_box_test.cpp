@@ -137,11 +137,19 @@ TEST_F(ShowSubmitHighScoreBoxTest, SubmitSendsTheTrimmedNameWithTheScoreAndShows
     shoot("orvane-submit-progress-panel.png");
     ASSERT_TRUE(pump([&] { return box->currentView() == box->successMsgView(); }));
     const auto sent = requestsOf("SubmitHighScore").at(0);
-    const std::vector<std::pair<std::string, std::string>> expected = {
-        {"filter1", "Easy"}, {"filter2", "Level 2"}, {"filter3", ""},   {"filter4", "f4"},
-        {"filter5", "f5"},   {"filter6", "f6"},      {"score1", "10"},  {"score4", "40"},
-        {"score7", "70"},    {"screenshot", "shot"}, {"scoreverification", "verify"},
-        {"playername", "Al"}, {"challengeid", ""}};
+    const std::vector<std::pair<std::string, std::string>> expected = {{"filter1", "Easy"},
+                                                                       {"filter2", "Level 2"},
+                                                                       {"filter3", ""},
+                                                                       {"filter4", "f4"},
+                                                                       {"filter5", "f5"},
+                                                                       {"filter6", "f6"},
+                                                                       {"score1", "10"},
+                                                                       {"score4", "40"},
+                                                                       {"score7", "70"},
+                                                                       {"screenshot", "shot"},
+                                                                       {"scoreverification", "verify"},
+                                                                       {"playername", "Al"},
+                                                                       {"challengeid", ""}};
     for (const auto& [key, value] : expected) {
         EXPECT_EQ(sent.param(key), value) << key;
     }
