@@ -33,6 +33,10 @@ std::shared_ptr<ui::Label> addLine(ui::View& panel, gfx::Rect frame, const std::
     return label;
 }
 
+bool named(const std::optional<std::string>& name) {
+    return name && !name->empty();
+}
+
 } // namespace
 
 HighScoreImageController::~HighScoreImageController() {
@@ -56,7 +60,7 @@ void HighScoreImageController::loadView() {
         },
         ui::ControlEvents::TouchUpInside);
     page->addSubview(navBarView_);
-    requestImage();
+    requestImageWhenReady();
     addImageNotifications();
     progIndicator_ = ui::ActivityIndicatorView::initWithActivityIndicatorStyle(ui::ActivityIndicatorViewStyle::Gray);
     progIndicator_->setFrame(gfx::Rect(148, 270, 25, 25));
@@ -66,6 +70,21 @@ void HighScoreImageController::loadView() {
     loadingImage_->setTextColor(gfx::Color::lightGray());
     loadingImage_->setBackgroundColor(gfx::Color::clear());
     page->addSubview(loadingImage_);
+}
+
+void HighScoreImageController::setChallId(const std::optional<std::string>& highScoreId) {
+    challId_ = highScoreId.value_or("");
+    if (isViewLoaded()) {
+        requestImageWhenReady();
+    }
+}
+
+void HighScoreImageController::requestImageWhenReady() {
+    if (imageRequested_ || challId_.empty()) {
+        return;
+    }
+    imageRequested_ = true;
+    requestImage();
 }
 
 void HighScoreImageController::requestImage() {
@@ -81,7 +100,12 @@ std::string HighScoreImageController::scoreLine(const std::string& name, const s
     return fnd::format("%@: %@", name, name == "Time" || name == "time" ? formatTime(score) : formatString(score));
 }
 
-void HighScoreImageController::setParams(const HighScoreCardValues& values) {
+void HighScoreImageController::startActivityIndicator() {
+    view();
+    progIndicator_->startAnimating();
+}
+
+void HighScoreImageController::setParams(const HighScoreCardParams& values) {
     values_ = values;
     auto page = view();
     if (textPanel_) {
@@ -90,24 +114,25 @@ void HighScoreImageController::setParams(const HighScoreCardValues& values) {
     textPanel_ = ui::View::create<ui::View>(gfx::Rect(2, 60, 318, 160));
     textPanel_->setBackgroundColor(gfx::Color::clear());
     auto head = gfx::Font::boldSystemFontOfSize(15);
-    addLine(*textPanel_, gfx::Rect(kLeftX, 0, 180, kHeadHeight), fnd::format("Player: %@", values.playerName), head,
-            gfx::Color::orange());
-    addLine(*textPanel_, gfx::Rect(kRightX, 0, 100, kHeadHeight), fnd::format("Rank: %@", values.rank), head,
-            gfx::Color::orange());
+    addLine(*textPanel_, gfx::Rect(kLeftX, 0, 180, kHeadHeight),
+            fnd::format("Player: %@", values.playerName.value_or("")), head, gfx::Color::orange());
+    addLine(*textPanel_, gfx::Rect(kRightX, 0, 100, kHeadHeight), fnd::format("Rank: %@", values.rank.value_or("")),
+            head, gfx::Color::orange());
     auto small = gfx::Font::systemFontOfSize(12);
     double y = kHeadHeight;
     for (size_t i = 0; i < values.scoreLabels.size(); ++i) {
-        if (!values.scoreLabels[i].empty()) {
+        if (named(values.scoreLabels[i])) {
             addLine(*textPanel_, gfx::Rect(kLeftX, y, 110, kLineHeight),
-                    scoreLine(values.scoreLabels[i], values.scoreData[i]), small, gfx::Color::white());
+                    scoreLine(*values.scoreLabels[i], values.scoreValues[i].value_or("")), small, gfx::Color::white());
             y += kLineHeight;
         }
     }
     y = kHeadHeight;
     for (size_t i = 0; i < values.filterLabels.size(); ++i) {
-        if (!values.filterLabels[i].empty()) {
+        if (named(values.filterLabels[i])) {
             addLine(*textPanel_, gfx::Rect(kRightX, y, 170, kLineHeight),
-                    fnd::format("%@: %@", values.filterLabels[i], values.filterData[i]), small, gfx::Color::white());
+                    fnd::format("%@: %@", *values.filterLabels[i], values.filterValues[i].value_or("")), small,
+                    gfx::Color::white());
             y += kLineHeight;
         }
     }

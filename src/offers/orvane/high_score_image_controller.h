@@ -3,11 +3,12 @@
 // row's score picture is asked for (with a retry alert when the service cannot be reached). Main thread.
 #pragma once
 
-#include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "offers/orvane/high_score_card.h"
 #include "platform/foundation/observer_token.h"
 #include "platform/ui/activity_indicator_view.h"
 #include "platform/ui/alert_view.h"
@@ -18,15 +19,7 @@ namespace zelvan::orvane {
 
 class ORVUINavigationBarView;
 
-// What a card shows of one row: the six filter names and values, the seven score names and scores (as
-// decimal text), the player's name and the rank text.
-struct HighScoreCardValues {
-    std::array<std::string, 6> filterLabels, filterData;
-    std::array<std::string, 7> scoreLabels, scoreData;
-    std::string playerName, rank;
-};
-
-class HighScoreImageController : public ui::ViewController, public ui::AlertViewDelegate {
+class HighScoreImageController : public ui::ViewController, public ui::AlertViewDelegate, public HighScoreCard {
 public:
     static constexpr double kSlideSeconds = 0.8;
     static constexpr const char* kRetryMessage = "Service is unreachable.\nDo you want to try again?";
@@ -34,12 +27,17 @@ public:
     ~HighScoreImageController() override;
     std::string className() const override { return "HighScoreImageController"; }
 
-    // Keeps the row's high-score id; called before the view loads (the view's load asks for the picture).
-    void setChallId(std::string highScoreId) { challId_ = std::move(highScoreId); }
+    // Keeps the row's high-score id. The picture is asked for once the view is loaded and an id is known,
+    // so a view loaded before the id still asks for the right picture.
+    void setChallId(const std::optional<std::string>& highScoreId) override;
     const std::string& challId() const { return challId_; }
-    // Keeps the values and builds the text panel; loads the view first when it is not loaded.
-    void setParams(const HighScoreCardValues& values);
-    const HighScoreCardValues& params() const { return values_; }
+    // Keeps the values and builds the text panel; loads the view first when it is not loaded. A score or
+    // filter without a name gets no line; a missing value shows as empty (a missing score as 0).
+    void setParams(const HighScoreCardParams& values) override;
+    const HighScoreCardParams& params() const { return values_; }
+    // The card's page (loaded on first use), as the leaderboard screen adds it.
+    std::shared_ptr<ui::View> view() override { return ui::ViewController::view(); }
+    void startActivityIndicator() override;
 
     // The black page with its "Detail" bar, the picture request, the spinner and "Loading Image".
     void loadView() override;
@@ -73,9 +71,12 @@ public:
 
 private:
     void requestImage();
+    // The first request, once both the page and the id are there.
+    void requestImageWhenReady();
 
     std::string challId_;
-    HighScoreCardValues values_;
+    bool imageRequested_ = false;
+    HighScoreCardParams values_;
     std::shared_ptr<ORVUINavigationBarView> navBarView_;
     std::shared_ptr<ui::ActivityIndicatorView> progIndicator_;
     std::shared_ptr<ui::Label> loadingImage_;

@@ -2,6 +2,7 @@
 // opener then logs its line and opens nothing.
 #include "offers/orvane/orv_default_screens.h"
 
+#include "offers/orvane/high_score_filter_panel.h"
 #include "offers/orvane/show_submit_high_score_box.h"
 
 namespace zelvan::orvane {
@@ -12,9 +13,8 @@ std::shared_ptr<ORVStoreView> ORVDefaultScreens::makeVirtualGoods(gfx::Rect /*fr
 }
 
 // The leaderboard panel.
-std::shared_ptr<ui::View> ORVDefaultScreens::makeHighScoreFilterPanel(gfx::Rect /*frame*/,
-                                                                      const ORVFilters& /*filters*/) {
-    return nullptr;
+std::shared_ptr<ui::View> ORVDefaultScreens::makeHighScoreFilterPanel(gfx::Rect frame, const ORVFilters& filters) {
+    return HighScoreFilterPanel::initWithFrame(frame, filters);
 }
 
 // The submit-score dialog.

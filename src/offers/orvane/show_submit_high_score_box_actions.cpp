@@ -1,12 +1,11 @@
 // ShowSubmitHighScoreBox: submitting, waiting and its answers, retry, the closing actions with the
 // notifications the host game hears, and the leaderboard opened over the dialog.
+#include "offers/orvane/high_score_filter_panel.h"
 #include "offers/orvane/orv_goods_names.h"
 #include "offers/orvane/orv_log.h"
 #include "offers/orvane/orv_model_controller.h"
-#include "offers/orvane/orv_screens.h"
 #include "offers/orvane/orv_shadow.h"
 #include "offers/orvane/orvane_connect.h"
-#include "offers/orvane/orvane_context.h"
 #include "offers/orvane/show_box_label.h"
 #include "offers/orvane/show_submit_high_score_box.h"
 #include "platform/foundation/notification_center.h"
@@ -204,14 +203,11 @@ void ShowSubmitHighScoreBox::viewHighScoresAction() {
     ORVLog::logWithLevel(4, " View high scores button pressed");
     // Nothing of ours waits now; the leaderboard's own replies (its "8" among them) are its alone.
     removeObservers();
-    auto ctx = context();
-    auto screens = ctx ? ctx->screens() : nullptr;
     const gfx::Rect screen(0, 0, 320, 480);
-    highScoresPanel_ = screens ? screens->makeHighScoreFilterPanel(screen, filters_) : nullptr;
-    if (!highScoresPanel_) {
-        ORVLog::logWithLevel(3, "ShowSubmitHighScoreBox: no leaderboard panel to open");
-        return;
-    }
+    auto panel = HighScoreFilterPanel::initWithFrame(screen, filters_);
+    // Opened from this dialog: closing it posts nothing for the host game.
+    panel->setOpenedFromORVView(true);
+    highScoresPanel_ = panel;
     addSubview(highScoresPanel_);
     gfx::Rect below = screen;
     below.origin.y += screen.size.height;

@@ -3,11 +3,15 @@
 // card for a person to look at.
 #include <gtest/gtest.h>
 
+#include "offers/orvane/high_score_filter_panel.h"
 #include "offers/orvane/high_score_image_controller.h"
+#include "offers/orvane/high_score_view.h"
 #include "offers/orvane/orv_goods_names.h"
+#include "offers/orvane/orv_shadow.h"
 #include "offers/orvane/orv_ui_navigation_bar_view.h"
 #include "platform/ui/animation_log.h"
 #include "platform/ui/label.h"
+#include "platform/ui/testing/table_driver.h"
 #include "tests/offers/orvane/leaderboard_test_support.h"
 
 namespace zelvan::orvane {
@@ -18,20 +22,20 @@ using ui::testing::AlertDriver;
 
 class HighScoreImageControllerTest : public widget_test::LeaderboardTest {
 protected:
-    static HighScoreCardValues values() {
-        HighScoreCardValues v;
-        v.filterLabels = {"Mode", "", "Map", "", "", ""};
-        v.filterData = {"Easy", "x", "Forest", "", "", ""};
-        v.scoreLabels = {"Points", "Time", "", "Kills", "", "", ""};
-        v.scoreData = {"1234567", "3725", "9", "12", "", "", ""};
+    static HighScoreCardParams values() {
+        HighScoreCardParams v;
+        v.filterLabels = {"Mode", "", "Map", std::nullopt, "", ""};
+        v.filterValues = {"Easy", "x", "Forest", "", "", ""};
+        v.scoreLabels = {"Points", "Time", "", "Kills", std::nullopt, "", ""};
+        v.scoreValues = {"1234567", "3725", "9", "12", "", "", ""};
         v.playerName = "Ann";
         v.rank = "3";
         return v;
     }
     // A card for row "hs-7", shown in the window.
-    std::shared_ptr<HighScoreImageController> openCard(const HighScoreCardValues& v) {
-        auto card = std::make_shared<HighScoreImageController>();
-        card->setChallId("hs-7");
+    std::shared_ptr<HighScoreImageController> openCard(const HighScoreCardParams& v) {
+        auto card = std::dynamic_pointer_cast<HighScoreImageController>(makeHighScoreImageController());
+        card->setChallId(std::string("hs-7"));
         card->setParams(v);
         window_->addSubview(card->view());
         return card;
@@ -56,7 +60,7 @@ TEST_F(HighScoreImageControllerTest, TheTextPanelShowsTheNamedScoresAndFilters) 
     EXPECT_EQ(lines(*card), (std::vector<std::string>{"Player: Ann", "Rank: 3", "Points: 1,234,567", "Time: 01:02:05",
                                                       "Kills: 12", "Mode: Easy", "Map: Forest"}));
     EXPECT_EQ(card->loadingImage()->text(), "Loading Image");
-    card->getProgIndicator()->startAnimating(); // as the screen does when the card slides in
+    card->startActivityIndicator(); // as the screen does when the card slides in
     shoot("orvane-score-card.png");
 
     // The picture's answer ends the wait.
@@ -67,8 +71,8 @@ TEST_F(HighScoreImageControllerTest, TheTextPanelShowsTheNamedScoresAndFilters) 
     EXPECT_FALSE(card->isObservingImage());
 
     // A row whose game names no score: the player line and the filter lines only.
-    HighScoreCardValues unnamed = values();
-    unnamed.scoreLabels = {"", "", "", "", "", "", ""};
+    HighScoreCardParams unnamed = values();
+    unnamed.scoreLabels = {"", "", "", "", "", "", std::nullopt};
     auto bare = openCard(unnamed);
     EXPECT_EQ(lines(*bare), (std::vector<std::string>{"Player: Ann", "Rank: 3", "Mode: Easy", "Map: Forest"}));
     EXPECT_EQ(HighScoreImageController::scoreLine("time", "59"), "time: 00:00:59");
@@ -123,6 +127,32 @@ TEST_F(HighScoreImageControllerTest, BackSlidesTheCardOutOnceAndAReleasedCardHea
     service_->releaseStalls();
     ASSERT_TRUE(pump([&] { return failed.heard.size() >= 1; }));
     EXPECT_FALSE(AlertDriver::visible());
+}
+
+TEST_F(HighScoreImageControllerTest, ARowTappedOnTheLeaderboardOpensItsCardWithTheRowsValues) {
+    service_->setReplyContent(
+        "Connect", "<ScoresAndFilterInfo><FilterName1>Mode</FilterName1><ScoreName1>Points</ScoreName1>"
+                   "<ScoreName2>Time</ScoreName2><FilterValues1><FilterValue><Value>Easy</Value><Caption>Easy "
+                   "mode</Caption></FilterValue></FilterValues1></ScoresAndFilterInfo>");
+    widget_test::HeardInOrder connected({kORVConnectReceived});
+    context_->shadow()->requestConnect();
+    ASSERT_TRUE(pump([&] { return connected.heard.size() == 1; }));
+    auto panel = HighScoreFilterPanel::initWithFrame(gfx::Rect(0, 0, 320, 480), {"Easy", "", "", "", "", ""});
+    window_->addSubview(panel);
+    ASSERT_TRUE(pump([&] { return !panel->dataArray().empty(); }));
+    ASSERT_TRUE(ui::testing::TableDriver::select(*panel->myView()->table(), fnd::IndexPath{0, 1}));
+    auto card = std::dynamic_pointer_cast<HighScoreImageController>(panel->getHighScoreImageController());
+    ASSERT_TRUE(card);
+    EXPECT_EQ(card->challId(), "hs-2");
+    EXPECT_EQ(lines(*card), (std::vector<std::string>{"Player: Player", "Rank: 2", "Points: 99,800", "Time: 00:00:04",
+                                                      "Mode: Easy"}));
+    advance(0.8);
+    EXPECT_EQ(card->view()->frame().origin.x, 0);
+    shoot("orvane-score-card-from-leaderboard.png");
+    ASSERT_TRUE(pump([&] { return !requestsOf("GetHighScoreImage").empty(); }));
+    const auto asked = requestsOf("GetHighScoreImage");
+    ASSERT_EQ(asked.size(), 1u); // the screen loads the card's view before it gives the id: one request
+    EXPECT_EQ(asked[0].param("HighScoreID"), "hs-2");
 }
 
 } // namespace

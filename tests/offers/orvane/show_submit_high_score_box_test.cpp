@@ -3,6 +3,7 @@
 // the shared "8", and pictures of its panels for a person to look at.
 #include <gtest/gtest.h>
 
+#include "offers/orvane/high_score_filter_panel.h"
 #include "offers/orvane/orv_default_screens.h"
 #include "offers/orvane/orv_goods_names.h"
 #include "offers/orvane/orv_model_controller.h"
@@ -243,20 +244,63 @@ TEST_F(ShowSubmitHighScoreBoxTest, ClosingActionsPostTheirNotificationsInTheirOr
     EXPECT_FALSE(context_->modelController()->getSubmitHighScoreReturnObj());
 }
 
-TEST_F(ShowSubmitHighScoreBoxTest, AnEightAnsweringTheLeaderboardIsNotTheDialogs) {
-    service_->setMode("SubmitHighScore", OrvaneReplyMode::Stall);
-    service_->setMode("GetHighScoresByFilter", OrvaneReplyMode::ErrorMessage);
+TEST_F(ShowSubmitHighScoreBoxTest, AnEightAnsweringTheLeaderboardIsNotTheDialogsNorTheOtherWayRound) {
     widget_test::HeardInOrder eights({kORVHighScoresError});
+    // The dialog's "no data" while the leaderboard waits is not the leaderboard's.
+    service_->setMode("GetHighScoresByFilter", OrvaneReplyMode::Stall);
+    service_->setMode("SubmitHighScore", OrvaneReplyMode::Empty);
+    auto panel = HighScoreFilterPanel::initWithFrame(gfx::Rect(0, 0, 320, 480), values_.filters);
+    window_->addSubview(panel);
     auto box = open();
     submit(*box, "Gus");
-    context_->shadow()->getHighScores(values_.filters, 1);
     ASSERT_TRUE(pump([&] { return eights.heard.size() == 1; }));
-    EXPECT_EQ(box->currentView(), box->progressView()); // still waiting for its own answer
+    EXPECT_EQ(box->currentView(), box->serverNetErrorView());
+    EXPECT_TRUE(panel->listeningForRows());
+    EXPECT_FALSE(ui::testing::AlertDriver::visible());
+    panel->removeFromSuperview();
+    panel.reset();
+
+    // The leaderboard's "8" while the dialog waits is not the dialog's; its own "8" then is.
+    service_->setMode("SubmitHighScore", OrvaneReplyMode::Stall);
+    service_->setMode("GetHighScoresByFilter", OrvaneReplyMode::ErrorMessage);
+    box = open();
+    submit(*box, "Hal");
+    context_->shadow()->getHighScores(values_.filters, 1);
+    ASSERT_TRUE(pump([&] { return eights.heard.size() == 2; }));
+    EXPECT_EQ(box->currentView(), box->progressView());
     EXPECT_TRUE(box->isObserving());
     service_->releaseStalls();
-    ASSERT_TRUE(pump([&] { return eights.heard.size() == 2; }));
+    ASSERT_TRUE(pump([&] { return eights.heard.size() == 3; }));
     EXPECT_EQ(box->currentView(), box->serverNetErrorView());
     EXPECT_FALSE(box->isObserving());
+}
+
+TEST_F(ShowSubmitHighScoreBoxTest, ViewHighScoresSlidesTheLeaderboardUpOverTheDialogAndItsCloseTellsNoOne) {
+    widget_test::HeardInOrder closed({kORVShowBoxNotification});
+    auto box = open();
+    submit(*box, "Ida");
+    ASSERT_TRUE(pump([&] { return box->currentView() == box->successMsgView(); }));
+    ui::AnimationLog::clear();
+    ASSERT_TRUE(tap(box->currentView(), "View High Scores"));
+    auto panel = std::dynamic_pointer_cast<HighScoreFilterPanel>(box->highScoresPanel());
+    ASSERT_TRUE(panel);
+    EXPECT_TRUE(panel->openedFromORVView());
+    EXPECT_EQ(box->subviews().back(), panel);
+    EXPECT_EQ(panel->frame(), gfx::Rect(0, 0, 320, 480));
+    bool slid = false;
+    for (const auto& entry : ui::AnimationLog::entries()) {
+        for (const auto& property : entry.properties) {
+            slid |= entry.duration == 0.8 && property.target.lock() == panel && property.property == "frame";
+        }
+    }
+    EXPECT_TRUE(slid);
+    ASSERT_TRUE(pump([&] { return !panel->dataArray().empty(); }));
+    EXPECT_EQ(requestsOf("GetHighScoresByFilter").back().param("filter2"), "Level 2");
+    panel->backButtonAction();
+    advance(1);
+    EXPECT_FALSE(panel->superview());
+    EXPECT_EQ(box->superview(), window_); // the dialog stays underneath
+    EXPECT_TRUE(closed.heard.empty());
 }
 
 } // namespace
