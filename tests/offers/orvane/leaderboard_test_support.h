@@ -3,6 +3,7 @@
 // tap a titled button, record notifications in order and write a screenshot for a person to look at.
 #pragma once
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <memory>
