@@ -101,7 +101,8 @@ void HighScoreFilterPanel::loadView() {
 
     progressView_ = ui::View::create<ui::View>(gfx::Rect(0, 0, 320, 480));
     progressView_->setTag(kProgressTag);
-    progressIndicator_ = ui::ActivityIndicatorView::initWithActivityIndicatorStyle(ui::ActivityIndicatorViewStyle::WhiteLarge);
+    progressIndicator_ =
+        ui::ActivityIndicatorView::initWithActivityIndicatorStyle(ui::ActivityIndicatorViewStyle::WhiteLarge);
     gfx::Rect spot = progressIndicator_->frame();
     spot.origin = gfx::Point(150, 260);
     progressIndicator_->setFrame(spot);
@@ -148,8 +149,8 @@ void HighScoreFilterPanel::loadView() {
 // --- Subscriptions: each set lives while its request is pending ---
 
 void HighScoreFilterPanel::addObservers() {
-    std::weak_ptr<HighScoreFilterPanel> weak = std::static_pointer_cast<HighScoreFilterPanel>(
-        std::static_pointer_cast<ui::View>(shared_from_this()));
+    std::weak_ptr<HighScoreFilterPanel> weak =
+        std::static_pointer_cast<HighScoreFilterPanel>(std::static_pointer_cast<ui::View>(shared_from_this()));
     auto& center = fnd::NotificationCenter::defaultCenter();
     rowsObservers_.clear();
     rowsObservers_.push_back(center.addObserver(kORVHighScoresReceived, fnd::Value(), [weak](const auto&) {
@@ -382,7 +383,8 @@ void HighScoreFilterPanel::backButtonAction() {
     if (auto web = ORVWebServiceInterface::sharedInstance()) {
         web->RelaodStartMax1();
     }
-    auto facade = OrvaneConnect::requestOrvaneConnectWithDelegate(nullptr);
+    // The facade that opened the panel; a panel made without one does not start a connect by closing.
+    auto facade = OrvaneConnect::sharedOrvaneConnect();
     const double delay = OrvaneConnect::getTransitionDelay();
     ORVUtil::animateORVView(self(), facade ? facade->getreverseTransitionEffect() : ORVUtil::FadeOut, delay);
     std::weak_ptr<HighScoreFilterPanel> weak = self<HighScoreFilterPanel>();

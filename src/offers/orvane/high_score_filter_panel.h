@@ -138,7 +138,8 @@ private:
     ORVFilters filters_;
     int daysScore_ = kToday;
     std::optional<DayAction> currentAction_;
-    std::shared_ptr<ORVModelController::HighScoreList> dataArray_ = std::make_shared<ORVModelController::HighScoreList>();
+    std::shared_ptr<ORVModelController::HighScoreList> dataArray_ =
+        std::make_shared<ORVModelController::HighScoreList>();
     std::shared_ptr<HighScoreView> myView_;
     std::shared_ptr<ui::View> myHighScoreView_;
     std::shared_ptr<ui::Label> noScoreLbl_;

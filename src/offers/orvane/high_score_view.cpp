@@ -273,12 +273,12 @@ void HighScoreView::generateGameTypeView() {
         if (!info_ || info_->filterValuesOf(n).empty()) {
             continue;
         }
-        auto label = ShowBoxLabel::initAutoFitLabelWithText(
-            fnd::format("%@:", info_->filterName(n).value_or("")), 10, static_cast<int>(y + 6));
+        auto label = ShowBoxLabel::initAutoFitLabelWithText(fnd::format("%@:", info_->filterName(n).value_or("")), 10,
+                                                            static_cast<int>(y + 6));
         subFilterView_->addSubview(label);
-        auto combo = UIComboBox::initWithFrame(gfx::Rect(size.width - comboSize.width - 10, y, comboSize.width,
-                                                         comboSize.height),
-                                               images, scrollBarImages());
+        auto combo = UIComboBox::initWithFrame(
+            gfx::Rect(size.width - comboSize.width - 10, y, comboSize.width, comboSize.height), images,
+            scrollBarImages());
         initComboValues(info_->filterValuesOf(n), *combo);
         if (panel) {
             combo->setSelectedItemByValue(panel->filter(n));

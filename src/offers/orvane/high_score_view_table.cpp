@@ -26,7 +26,8 @@ int intOf(const std::optional<std::string>& text) {
 
 int HighScoreView::tableViewNumberOfRowsInSection(ui::TableView& /*tableView*/, int /*section*/) {
     auto panel = delegate();
-    const HighScoreFilterPanel::RowCount count = panel ? panel->numberOfRowsInTable() : HighScoreFilterPanel::RowCount{};
+    const HighScoreFilterPanel::RowCount count =
+        panel ? panel->numberOfRowsInTable() : HighScoreFilterPanel::RowCount{};
     showButton_ = count.more;
     r_ = count.count + (count.more ? 1 : 0);
     return r_;

@@ -12,7 +12,7 @@
 #include "platform/ui/animation_log.h"
 #include "platform/ui/label.h"
 #include "platform/ui/testing/table_driver.h"
-#include "tests/offers/orvane/leaderboard_test_support.h"
+#include "tests/offers/orvane/score_dialog_test_support.h"
 
 namespace zelvan::orvane {
 namespace {
@@ -20,7 +20,7 @@ namespace {
 using devserver::OrvaneReplyMode;
 using ui::testing::AlertDriver;
 
-class HighScoreImageControllerTest : public widget_test::LeaderboardTest {
+class HighScoreImageControllerTest : public widget_test::ScoreDialogTest {
 protected:
     static HighScoreCardParams values() {
         HighScoreCardParams v;

@@ -1,119 +1,143 @@
-// Shared fixture of the score card and submit-score dialog tests: the skinned widget fixture with the dev
-// server's fake offer service, a facade, a fresh application root (user defaults) and helpers to find and
-// tap a titled button, record notifications in order and write a screenshot for a person to look at.
+// Shared fixture of the leaderboard tests: the dev server's fake offer service, a context whose connect
+// reply describes the game's scores and filters, a manual clock, a visible window, a recording score
+// card, and the panel opened against them.
 #pragma once
 
-#include <algorithm>
+#include <gtest/gtest.h>
+
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "offers/orvane/orvane_connect.h"
+#include "core/app_registry.h"
+#include "offers/orvane/high_score_card.h"
+#include "offers/orvane/high_score_filter_panel.h"
+#include "offers/orvane/high_score_view.h"
+#include "offers/orvane/orv_goods_names.h"
+#include "offers/orvane/orv_model_controller.h"
+#include "offers/orvane/orv_parser.h"
+#include "offers/orvane/orv_shadow.h"
+#include "offers/orvane/orv_web_service_interface.h"
+#include "offers/orvane/orvane_context.h"
+#include "platform/foundation/bundle.h"
+#include "platform/foundation/clock.h"
 #include "platform/foundation/notification_center.h"
-#include "platform/foundation/testing/scoped_app_root.h"
+#include "platform/foundation/run_loop.h"
 #include "platform/graphics/graphics_stack.h"
-#include "platform/ui/alert_view.h"
-#include "platform/ui/button.h"
 #include "platform/ui/testing/alert_driver.h"
-#include "tests/offers/orvane/kit_widget_support.h"
+#include "platform/ui/window.h"
+#include "tests/support/scoped_app_delegate.h"
 #include "tools/devserver/dev_ads_server.h"
 
-namespace zelvan::orvane::widget_test {
+namespace zelvan::orvane::leaderboard_test {
 
-// Every notification of the given names, in the order heard.
-struct HeardInOrder {
-    explicit HeardInOrder(const std::vector<std::string>& names) {
-        for (const auto& name : names) {
-            tokens.push_back(fnd::NotificationCenter::defaultCenter().addObserver(
-                name, fnd::Value(), [this](const fnd::Notification& n) { heard.push_back(n.name); }));
-        }
-    }
-    int count(const std::string& name) const { return static_cast<int>(std::count(heard.begin(), heard.end(), name)); }
-    std::vector<std::string> heard;
-    std::vector<fnd::ObserverToken> tokens;
+using devserver::OrvaneReplyMode;
+using ui::testing::AlertDriver;
+
+// Level (two values), Mode (two values) and Region (no values); scores Points, time, Bonus.
+inline constexpr const char* kFullInfo =
+    "<ScoresAndFilterInfo><FilterName1>Level</FilterName1><FilterName2>Region</FilterName2>"
+    "<FilterName3>Mode</FilterName3><ScoreName1>Points</ScoreName1><ScoreName2>time</ScoreName2>"
+    "<ScoreName3>Bonus</ScoreName3>"
+    "<FilterValues1><FilterValue><Value>1</Value><Caption>Easy</Caption></FilterValue>"
+    "<FilterValue><Value>2</Value><Caption>Hard</Caption></FilterValue></FilterValues1>"
+    "<FilterValues3><FilterValue><Value>a</Value><Caption>Arcade</Caption></FilterValue>"
+    "<FilterValue><Value>s</Value><Caption>Story</Caption></FilterValue></FilterValues3>"
+    "</ScoresAndFilterInfo>";
+
+// Remembers what the screen gave it.
+struct RecordingCard : HighScoreCard {
+    std::optional<std::string> challId;
+    HighScoreCardParams params;
+    int indicatorStarts = 0;
+    std::shared_ptr<ui::View> cardView = ui::View::create<ui::View>(gfx::Rect(0, 0, 320, 480));
+    void setChallId(const std::optional<std::string>& id) override { challId = id; }
+    void setParams(const HighScoreCardParams& p) override { params = p; }
+    std::shared_ptr<ui::View> view() override { return cardView; }
+    void startActivityIndicator() override { ++indicatorStarts; }
 };
 
-class LeaderboardTest : public KitWidgetTest {
+// Counts the notifications of one name.
+struct Heard {
+    explicit Heard(const char* name)
+        : token(fnd::NotificationCenter::defaultCenter().addObserver(name, fnd::Value(),
+                                                                     [this](const auto&) { ++count; })) {}
+    int count = 0;
+    fnd::ObserverToken token;
+};
+
+class LeaderboardTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        root_ = std::make_unique<fnd::testing::ScopedAppRoot>();
-        KitWidgetTest::SetUp();
         devserver::addOrvaneRoutes(ads_, service_);
         ASSERT_TRUE(ads_.start());
-        delegate_.reset();
         context_ = std::make_shared<OrvaneContext>(ads_.baseURL(), fnd::Bundle::main().resourcePath());
+        context_->setDeviceId("device-1");
         AppRegistry registry;
         registry.orvane.factory = ServiceSlot<OrvaneContext>::fixed(context_);
         delegate_ = std::make_unique<ScopedAppDelegate>(std::move(registry));
-        facade_ = std::make_shared<OrvaneConnect>();
-        context_->setFacade(facade_);
+        clock_ = fnd::ManualClock::install();
+        window_ = ui::View::create<ui::Window>(gfx::Rect(0, 0, 320, 480));
+        window_->makeKeyAndVisible();
+        describe(kFullInfo);
     }
     void TearDown() override {
-        while (auto panel = ui::testing::AlertDriver::visible()) {
+        while (auto panel = AlertDriver::visible()) {
             panel->dismissWithClickedButtonIndex(0, ui::Animated::No);
         }
         service_->releaseStalls();
-        fnd::RunLoop::main().runUntilIdle();
+        auto shadow = context_->shadow();
+        EXPECT_TRUE(pump([&] { return !shadow->highScoresByFilterPending() && !shadow->submitHighScorePending(); }));
+        panel_.reset();
+        window_->setHidden(true);
+        fnd::RunLoop::main().advance(2);
         ads_.stop();
-        facade_.reset();
-        KitWidgetTest::TearDown();
-        root_.reset();
+        fnd::Clock::install(nullptr);
     }
-    static bool pump(const std::function<bool()>& until) { return fnd::RunLoop::main().pumpUntil(until, 20.0); }
-
-    std::vector<devserver::DevAdsRequest> requestsOf(const std::string& method) {
+    // The game's leaderboard description, as its connect reply gives it.
+    void describe(const std::string& xml) {
+        const fnd::Value root = ORVParser::sharedParserInstance()->parseXMLData(fnd::Bytes(xml.begin(), xml.end()),
+                                                                               nullptr);
+        ORVConnectReturn reply;
+        reply.scoresAndFilterInfo = ORVParser::dictionaryValue(root, "ScoresAndFilterInfo");
+        model().cacheConnectReturn(reply);
+    }
+    // Opens the panel in the window and waits for its first answer.
+    void open(const ORVFilters& filters = {"1", "", "a", "", "", ""}) {
+        Heard rows(kORVHighScoresReceived), eight(kORVHighScoresError), nine(kORVHighScoresNetError);
+        panel_ = HighScoreFilterPanel::initWithFrame(gfx::Rect(0, 0, 320, 480), filters, [this] {
+            auto card = std::make_shared<RecordingCard>();
+            cards_.push_back(card);
+            return card;
+        });
+        window_->addSubview(panel_);
+        ASSERT_TRUE(pump([&] { return rows.count + eight.count + nine.count > 0; }));
+    }
+    // Runs `action` and waits for the rows it asked for.
+    void andWait(const std::function<void()>& action) {
+        Heard rows(kORVHighScoresReceived);
+        action();
+        ASSERT_TRUE(pump([&] { return rows.count == 1; }));
+    }
+    bool pump(const std::function<bool()>& until) { return fnd::RunLoop::main().pumpUntil(until, 20.0); }
+    std::vector<devserver::DevAdsRequest> scoreRequests() {
         std::vector<devserver::DevAdsRequest> out;
         for (auto& r : ads_.requests()) {
-            if (r.path == "/orvane/Service1.asmx/" + method) {
+            if (r.path == "/orvane/Service1.asmx/GetHighScoresByFilter") {
                 out.push_back(r);
             }
         }
         return out;
     }
-
-    // The first button under `root` titled `title`, or null.
-    static std::shared_ptr<ui::Button> button(const std::shared_ptr<ui::View>& root, const std::string& title) {
-        if (!root) {
-            return nullptr;
-        }
-        if (auto found = std::dynamic_pointer_cast<ui::Button>(root)) {
-            if (found->titleForState(ui::ControlState::Normal) == title) {
-                return found;
-            }
-        }
-        for (const auto& sub : root->subviews()) {
-            if (auto found = button(sub, title)) {
-                return found;
-            }
-        }
-        return nullptr;
+    HighScoreView& screen() { return *panel_->myView(); }
+    ui::TableView& table() { return *screen().table(); }
+    // The text of the label with `tag` in `view`, or "<none>".
+    static std::string textOf(ui::View& view, int tag) {
+        auto label = std::dynamic_pointer_cast<ui::Label>(view.viewWithTag(tag));
+        return label ? label->text() : "<none>";
     }
-    // Taps the button titled `title` under `root` with a finger; false when there is none.
-    bool tap(const std::shared_ptr<ui::View>& root, const std::string& title) {
-        auto found = button(root, title);
-        if (!found) {
-            return false;
-        }
-        TouchDriver::tap(window_, centerInWindow(*found));
-        return true;
-    }
-
-    // The front alert's title, message and first button, then taps that button.
-    static std::string answerAlert() {
-        auto alert = ui::testing::AlertDriver::visibleAlert();
-        if (!alert) {
-            return "(no alert)";
-        }
-        const std::string seen =
-            alert->title() + "|" + alert->message() + "|" + alert->buttonTitleAtIndex(0).value_or("");
-        ui::testing::AlertDriver::tap(0);
-        return seen;
-    }
-
-    // Writes what the window shows to screenshots/<name>.
-    void shoot(const std::string& name) {
+    void saveScreenshot(const std::string& name) {
         std::error_code ec;
         std::filesystem::create_directories("screenshots", ec);
         window_->layoutIfNeeded();
@@ -123,11 +147,17 @@ protected:
         EXPECT_TRUE(gfx::savePng(*gfx::getCurrentContext(), "screenshots/" + name));
         gfx::endImageContext();
     }
+    ORVModelController& model() { return *context_->modelController(); }
+    ORVWebServiceInterface& web() { return *context_->webServiceInterface(); }
 
-    std::unique_ptr<fnd::testing::ScopedAppRoot> root_;
     devserver::DevAdsServer ads_;
     std::shared_ptr<devserver::DevOrvaneService> service_ = std::make_shared<devserver::DevOrvaneService>();
-    std::shared_ptr<OrvaneConnect> facade_;
+    std::shared_ptr<OrvaneContext> context_;
+    std::unique_ptr<ScopedAppDelegate> delegate_;
+    std::shared_ptr<fnd::ManualClock> clock_;
+    std::shared_ptr<ui::Window> window_;
+    std::shared_ptr<HighScoreFilterPanel> panel_;
+    std::vector<std::shared_ptr<RecordingCard>> cards_;
 };
 
-} // namespace zelvan::orvane::widget_test
+} // namespace zelvan::orvane::leaderboard_test

@@ -13,7 +13,7 @@
 #include "platform/foundation/user_defaults.h"
 #include "platform/ui/animation_log.h"
 #include "platform/ui/testing/keyboard.h"
-#include "tests/offers/orvane/leaderboard_test_support.h"
+#include "tests/offers/orvane/score_dialog_test_support.h"
 
 namespace zelvan::orvane {
 namespace {
@@ -22,10 +22,10 @@ using devserver::OrvaneReplyMode;
 using ui::testing::Keyboard;
 using ui::testing::TouchDriver;
 
-class ShowSubmitHighScoreBoxTest : public widget_test::LeaderboardTest {
+class ShowSubmitHighScoreBoxTest : public widget_test::ScoreDialogTest {
 protected:
     void SetUp() override {
-        LeaderboardTest::SetUp();
+        ScoreDialogTest::SetUp();
         context_->setScreens(std::make_shared<ORVDefaultScreens>());
         values_.filters = {"Easy", "Level 2", "", "f4", "f5", "f6"};
         values_.scores = {10, 20, 30, 40, 50, 60, 70};
