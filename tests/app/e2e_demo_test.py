@@ -19,7 +19,8 @@ SCREEN = (320, 480)
 SCREENSHOTS = ["01-messenger.png", "02-chat.png", "03-lobby.png", "04-game-loading.png", "05-game.png",
                "06-game-result.png", "07-lobby-score.png", "08-offer-wall.png",
                "09-adwick-banner.png", "10-selvo-ad.png",
-               "11-marlin-interstitial.png", "12-kavlo-banner.png", "13-mediation-banner.png", "14-tallio-hook-ad.png"]
+               "11-marlin-interstitial.png", "12-kavlo-banner.png", "13-mediation-banner.png", "14-tallio-hook-ad.png",
+               "17-leaderboard.png"]
 # What the server receives, in this order: the log-in, the user's line, the lobby's play alone, the
 # game's resource request, the game's first command back to the room, its result and its end.
 EXPECTED_LOG = [r"logged in as 5550100", r"received \( 6, -1, 2001, ", r"received \( 56, 0, 8 \)",
@@ -215,6 +216,8 @@ def main():
     check(re.search(r"offer wall: GetOffers answered: 30 offers, 3 videos", out) is not None and
           re.search(r"offer wall: GetAppIcon: [1-9]\d* read", out) is not None,
           "the summary names the offer list and icon requests")
+    check(re.search(r'leaderboard: GetHighScoresByFilter answered: 25 rows for filter1 "1", 1 day\(s\), 15 more', out)
+          is not None, "the summary names the leaderboard's score request")
     screens = work / "run" / "screens"
     shown = {name: check_screenshot(screens / name) for name in SCREENSHOTS}
     if shown["02-chat.png"]:

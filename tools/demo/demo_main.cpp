@@ -21,6 +21,7 @@
 #include "tools/demo/demo_adwick_steps.h"
 #include "tools/demo/demo_game_steps.h"
 #include "tools/demo/demo_kavlo_steps.h"
+#include "tools/demo/demo_leaderboard_steps.h"
 #include "tools/demo/demo_marlin_steps.h"
 #include "tools/demo/demo_mediation_steps.h"
 #include "tools/demo/demo_messenger_steps.h"
@@ -113,7 +114,9 @@ int main(int argc, char** argv) {
         demo::runKavloBannerSteps(session) && demo::runSelvoSteps(session) && demo::runMediationSteps(session) &&
         demo::runMarlinSteps(session) && demo::runTallioSteps(session)) {
         if (demo::runGameSteps(session)) {
-            demo::runOfferWallSteps(session);
+            if (demo::runOfferWallSteps(session)) {
+                demo::runLeaderboardSteps(session);
+            }
         }
     }
 

@@ -40,6 +40,8 @@ struct DemoSession {
     std::vector<std::string> tallioRequests;
     // What the offer wall asked the offer service and got back.
     std::vector<std::string> orvaneRequests;
+    // What the leaderboard asked the offer service and got back.
+    std::vector<std::string> leaderboardRequests;
     // What the Marlin interstitial client fetched and showed.
     std::vector<std::string> marlinRequests;
 };

@@ -97,8 +97,8 @@ protected:
     }
     // The game's leaderboard description, as its connect reply gives it.
     void describe(const std::string& xml) {
-        const fnd::Value root = ORVParser::sharedParserInstance()->parseXMLData(fnd::Bytes(xml.begin(), xml.end()),
-                                                                               nullptr);
+        const fnd::Value root =
+            ORVParser::sharedParserInstance()->parseXMLData(fnd::Bytes(xml.begin(), xml.end()), nullptr);
         ORVConnectReturn reply;
         reply.scoresAndFilterInfo = ORVParser::dictionaryValue(root, "ScoresAndFilterInfo");
         model().cacheConnectReturn(reply);
