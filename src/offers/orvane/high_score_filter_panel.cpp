@@ -259,12 +259,13 @@ void HighScoreFilterPanel::performCurrentAction() {
     dayRangeAction(*currentAction_);
 }
 
+// Subscribes only when it sends: with no further rows nothing is pending, so nothing is awaited.
 void HighScoreFilterPanel::getmoredata() {
-    addObservers();
     auto web = ORVWebServiceInterface::sharedInstance();
     auto model = ORVModelController::sharedInstance();
     auto shadow = ORVShadow::sharedInstance();
     if (web && model && shadow && web->getmoredatavalue() > 0) {
+        addObservers();
         model->setMoreHighScore(true);
         showProgress();
         if (model->getUserBestScoreObj()) {

@@ -35,6 +35,25 @@ gfx::Size sizeOf(const gfx::ImagePtr& image, gfx::Size fallback) {
     return image ? image->size() : fallback;
 }
 
+// A dialog part that also takes touches where its subviews stick out of it: a combo box's open list
+// reaches below the dialog's buttons, and its lower items must still take taps.
+template <class Base>
+class OverhangView : public Base {
+public:
+    bool pointInside(gfx::Point point, const ui::Event* event) const override {
+        if (Base::pointInside(point, event)) {
+            return true;
+        }
+        for (const auto& sub : this->subviews()) {
+            if (!sub->isHidden() && sub->alpha() >= 0.01 && sub->isUserInteractionEnabled() &&
+                sub->pointInside(sub->convertPointFromView(point, this), event)) {
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
 void fade(const std::vector<std::pair<ui::View*, double>>& views, double seconds) {
     ui::View::beginAnimations("");
     ui::View::setAnimationDuration(seconds);
@@ -243,7 +262,8 @@ void HighScoreView::generateGameTypeView() {
     auto panel = delegate();
     const gfx::ImagePtr background = ORVSettings::getGameTypeBGImage();
     const gfx::Size size = sizeOf(background, gfx::Size(280, 160));
-    gameTypeView_ = ui::ImageView::initWithImage(background);
+    gameTypeView_ = ui::View::create<OverhangView<ui::ImageView>>(gfx::Rect(0, 0, size.width, size.height));
+    gameTypeView_->setImage(background);
     gameTypeView_->setFrame(gfx::Rect((320 - size.width) / 2, kDialogTop, size.width, size.height));
     gameTypeView_->setAlpha(0);
     gameTypeView_->setUserInteractionEnabled(true);
@@ -264,7 +284,7 @@ void HighScoreView::generateGameTypeView() {
         ui::ControlEvents::TouchUpInside);
     gameTypeView_->addSubview(tabGameTypeBtn_);
 
-    subFilterView_ = ui::View::create<ui::View>(gfx::Rect(0, kSubFilterTop, size.width, 0));
+    subFilterView_ = ui::View::create<OverhangView<ui::View>>(gfx::Rect(0, kSubFilterTop, size.width, 0));
     const auto images = comboImages();
     const gfx::Size comboSize = sizeOf(images[0], gfx::Size(140, 30));
     double y = 0;

@@ -110,6 +110,7 @@ TEST_F(LeaderboardTest, NextPageRowOffersAtMostAPageAndStopsWhenThereIsNoMore) {
     EXPECT_EQ(alert->message(), "No More Data");
     EXPECT_EQ(alert->numberOfButtons(), 1);
     EXPECT_FALSE(context_->shadow()->highScoresByFilterPending());
+    EXPECT_FALSE(panel_->listeningForRows());
 
     // An empty list with more rows on the server still offers them.
     service_->setReplyContent("GetHighScoresByFilter", scoresReply(0, 3, "Me"));
@@ -191,6 +192,11 @@ TEST_F(LeaderboardTest, FailuresAlertAndRetryRepeatsTheDayRange) {
 }
 
 TEST_F(LeaderboardTest, ClosingPostsUnlessOpenedByAnotherSdkView) {
+    auto facade = OrvaneConnect::requestOrvaneConnectWithDelegate(nullptr);
+    ASSERT_TRUE(facade);
+    facade->setBeaconSwitch(1);
+    auto shadow = context_->shadow();
+    ASSERT_TRUE(pump([&] { return shadow->getAdOrderState() == 1 && !shadow->adOrderInFlight(); }));
     for (const bool inside : {false, true}) {
         open();
         panel_->setOpenedFromORVView(inside);
@@ -202,6 +208,13 @@ TEST_F(LeaderboardTest, ClosingPostsUnlessOpenedByAnotherSdkView) {
         EXPECT_EQ(shown.count, inside ? 0 : 1);
         EXPECT_TRUE(model().getOrvaneHighScoreobj()->empty());
         EXPECT_FALSE(model().getUserBestScoreObj());
+    }
+    // Each panel timed its own section of the usage beacon.
+    const auto& sections = facade->beaconRecorder().sections();
+    ASSERT_EQ(sections.size(), 2u);
+    for (const auto& section : sections) {
+        EXPECT_EQ(section.name, "ORV View High Score");
+        EXPECT_TRUE(section.timed && section.ended);
     }
     // The shared picture path refuses ids that could leave its folder.
     EXPECT_FALSE(HighScoreFilterPanel::imagePathForID("../x"));

@@ -9,6 +9,12 @@ namespace zelvan::orvane::leaderboard_test {
 namespace {
 
 using ui::testing::TableDriver;
+using ui::testing::TouchDriver;
+
+gfx::Point centerInWindow(const ui::View& view) {
+    const gfx::Rect rect = view.convertRectToView(view.bounds(), nullptr);
+    return gfx::Point(rect.origin.x + rect.size.width / 2, rect.origin.y + rect.size.height / 2);
+}
 
 double scoreX(ui::View& parent, int tag) {
     return parent.viewWithTag(tag)->frame().origin.x;
@@ -38,12 +44,18 @@ TEST_F(LeaderboardTest, FilterBoxesDescriptionAndGameTypeOk) {
     EXPECT_DOUBLE_EQ(screen().disableView()->alpha(), 0.7);
     saveScreenshot("orvane-leaderboard-game-type.png");
 
-    screen().comboBox(1)->setSelectedItemByValue("2");
+    // The last box's list opens below the dialog's buttons, and its last item still takes the tap.
+    auto mode = screen().comboBox(3);
+    TouchDriver::tap(window_, centerInWindow(*mode->comboButton()));
+    fnd::RunLoop::main().advance(1);
+    TouchDriver::tap(window_, centerInWindow(*mode->items()[2]));
+    fnd::RunLoop::main().advance(1);
+    EXPECT_EQ(mode->getSelectedItem()->getCaption(), "Timed");
     andWait([&] { screen().gameTypeOkBtn()->sendActionsForControlEvents(ui::ControlEvents::TouchUpInside); });
-    EXPECT_EQ(panel_->filters(), (ORVFilters{"2", "", "a", "", "", ""}));
-    EXPECT_EQ(scoreRequests().back().param("filter1"), "2");
+    EXPECT_EQ(panel_->filters(), (ORVFilters{"1", "", "t", "", "", ""}));
+    EXPECT_EQ(scoreRequests().back().param("filter3"), "t");
     EXPECT_EQ(scoreRequests().back().param("daysold"), "1"); // Today, as nothing ran before
-    EXPECT_EQ(screen().filtersDesc()->text(), " Level: Hard  Mode: Arcade ");
+    EXPECT_EQ(screen().filtersDesc()->text(), " Level: Easy  Mode: Timed ");
     EXPECT_EQ(screen().gameTypeView()->alpha(), 0);
     EXPECT_EQ(screen().disableView()->alpha(), 0);
 }

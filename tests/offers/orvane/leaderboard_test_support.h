@@ -26,6 +26,7 @@
 #include "platform/foundation/run_loop.h"
 #include "platform/graphics/graphics_stack.h"
 #include "platform/ui/testing/alert_driver.h"
+#include "platform/ui/testing/touch_driver.h"
 #include "platform/ui/window.h"
 #include "tests/support/scoped_app_delegate.h"
 #include "tools/devserver/dev_ads_server.h"
@@ -35,7 +36,7 @@ namespace zelvan::orvane::leaderboard_test {
 using devserver::OrvaneReplyMode;
 using ui::testing::AlertDriver;
 
-// Level (two values), Mode (two values) and Region (no values); scores Points, time, Bonus.
+// Level (two values), Mode (three values) and Region (no values); scores Points, time, Bonus.
 inline constexpr const char* kFullInfo =
     "<ScoresAndFilterInfo><FilterName1>Level</FilterName1><FilterName2>Region</FilterName2>"
     "<FilterName3>Mode</FilterName3><ScoreName1>Points</ScoreName1><ScoreName2>time</ScoreName2>"
@@ -43,7 +44,8 @@ inline constexpr const char* kFullInfo =
     "<FilterValues1><FilterValue><Value>1</Value><Caption>Easy</Caption></FilterValue>"
     "<FilterValue><Value>2</Value><Caption>Hard</Caption></FilterValue></FilterValues1>"
     "<FilterValues3><FilterValue><Value>a</Value><Caption>Arcade</Caption></FilterValue>"
-    "<FilterValue><Value>s</Value><Caption>Story</Caption></FilterValue></FilterValues3>"
+    "<FilterValue><Value>s</Value><Caption>Story</Caption></FilterValue>"
+    "<FilterValue><Value>t</Value><Caption>Timed</Caption></FilterValue></FilterValues3>"
     "</ScoresAndFilterInfo>";
 
 // Remembers what the screen gave it.
@@ -83,6 +85,7 @@ protected:
         describe(kFullInfo);
     }
     void TearDown() override {
+        ui::testing::TouchDriver::reset();
         while (auto panel = AlertDriver::visible()) {
             panel->dismissWithClickedButtonIndex(0, ui::Animated::No);
         }
