@@ -1,10 +1,12 @@
-// The leaderboard's default score card: none yet, so a tapped row logs one line and opens nothing.
+// The leaderboard's default score card: the score card page of one row.
 #include "offers/orvane/high_score_card.h"
+
+#include "offers/orvane/high_score_image_controller.h"
 
 namespace zelvan::orvane {
 
 std::shared_ptr<HighScoreCard> makeHighScoreImageController() {
-    return nullptr;
+    return std::make_shared<HighScoreImageController>();
 }
 
 } // namespace zelvan::orvane

@@ -4,6 +4,7 @@
 
 #include "offers/orvane/high_score_filter_panel.h"
 #include "offers/orvane/orv_default_file_download_handler.h"
+#include "offers/orvane/show_submit_high_score_box.h"
 
 namespace zelvan::orvane {
 
@@ -18,9 +19,11 @@ std::shared_ptr<ui::View> ORVDefaultScreens::makeHighScoreFilterPanel(gfx::Rect 
 }
 
 // The submit-score dialog.
-std::shared_ptr<ui::View> ORVDefaultScreens::makeSubmitHighScoreBox(gfx::Rect /*frame*/,
-                                                                    const ORVScoreSubmission& /*values*/) {
-    return nullptr;
+std::shared_ptr<ui::View> ORVDefaultScreens::makeSubmitHighScoreBox(gfx::Rect frame, const ORVScoreSubmission& values) {
+    auto box = ui::View::create<ShowSubmitHighScoreBox>(frame);
+    box->setParams(values);
+    box->initFirstView();
+    return box;
 }
 
 // The one download handler of bought items.
