@@ -17,6 +17,7 @@
 #include "platform/ui/alert_view.h"
 #include "platform/ui/button.h"
 #include "platform/ui/testing/alert_driver.h"
+#include "platform/ui/testing/screenshot.h"
 #include "tests/offers/orvane/kit_widget_support.h"
 #include "tools/devserver/dev_ads_server.h"
 
@@ -113,16 +114,7 @@ protected:
     }
 
     // Writes what the window shows to screenshots/<name>.
-    void shoot(const std::string& name) {
-        std::error_code ec;
-        std::filesystem::create_directories("screenshots", ec);
-        window_->layoutIfNeeded();
-        window_->displayIfNeeded();
-        gfx::beginImageContext(window_->bounds().size);
-        window_->renderInContext(*gfx::getCurrentContext());
-        EXPECT_TRUE(gfx::savePng(*gfx::getCurrentContext(), "screenshots/" + name));
-        gfx::endImageContext();
-    }
+    void shoot(const std::string& name) { EXPECT_TRUE(ui::testing::saveScreenshot(*window_, name)); }
 
     std::unique_ptr<fnd::testing::ScopedAppRoot> root_;
     devserver::DevAdsServer ads_;
