@@ -2,11 +2,13 @@
 // opener then logs its line and opens nothing.
 #include "offers/orvane/orv_default_screens.h"
 
+#include "offers/orvane/get_virtual_goods.h"
+
 namespace zelvan::orvane {
 
 // The store of virtual goods.
-std::shared_ptr<ORVStoreView> ORVDefaultScreens::makeVirtualGoods(gfx::Rect /*frame*/) {
-    return nullptr;
+std::shared_ptr<ORVStoreView> ORVDefaultScreens::makeVirtualGoods(gfx::Rect frame) {
+    return ui::View::create<GetVirtualGoods>(frame);
 }
 
 // The leaderboard panel.
