@@ -42,6 +42,7 @@ std::shared_ptr<ui::Label> clearLabel(gfx::Rect frame, const std::string& text, 
     label->setText(text);
     label->setFont(std::move(font));
     label->setBackgroundColor(gfx::Color::clear());
+    label->setTextColor(gfx::Color::white());
     label->setUserInteractionEnabled(false);
     return label;
 }

@@ -229,7 +229,8 @@ void GetVirtualGoods::myLoadView() {
     addSubview(dataAvailability_);
 
     lowerBar_ = ORVUINavigationBarView::initWithTitle("", static_cast<int>(height - kBarHeight));
-    lowerBar_->setNavBarRightBtnWithTitle("Get More ");
+    const auto user = account();
+    lowerBar_->setNavBarRightBtnWithTitle(fnd::format("Get More %s", user ? user->currencyName : std::string()));
     lowerBar_->addRightButtonTarget(
         weak,
         [weak] {
@@ -368,7 +369,7 @@ void GetVirtualGoods::showRetryAlert() {
     if (closing_) {
         return;
     }
-    if (auto shown = retryAlert_.lock(); shown && shown->window()) {
+    if (!retryAlert_.expired()) {
         return; // one alert at a time
     }
     auto alert = ui::AlertView::initWithTitle("", kRetryMessage, std::static_pointer_cast<ui::AlertViewDelegate>(
@@ -407,7 +408,11 @@ void GetVirtualGoods::getPurchasedVGStoreItemSelectorInternetError() {
 }
 
 void GetVirtualGoods::alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) {
-    if (alert.tag() != kRetryAlertTag || closing_) {
+    if (alert.tag() != kRetryAlertTag) {
+        return;
+    }
+    retryAlert_.reset();
+    if (closing_) {
         return;
     }
     internetErrorForAllVGSTORE_ = false;
@@ -569,7 +574,7 @@ void GetVirtualGoods::giveBackNotification() {
         downloads->removeDownloadErrorObjects();
     }
     // An unanswered retry alert would answer a store that is gone.
-    if (auto alert = retryAlert_.lock(); alert && alert->window()) {
+    if (auto alert = retryAlert_.lock()) {
         alert->dismissWithClickedButtonIndex(0, ui::Animated::No);
     }
     fnd::RunLoop::main().performAfter(0, [keep] { keep->releaseMe(); });

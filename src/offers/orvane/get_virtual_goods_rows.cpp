@@ -33,7 +33,7 @@ std::shared_ptr<ui::Label> rowLabel(gfx::Rect frame, const std::string& text, st
     label->setText(text);
     label->setFont(std::move(font));
     label->setBackgroundColor(gfx::Color::clear());
-    label->setHighlightedTextColor(gfx::Color::white());
+    label->setTextColor(gfx::Color::white());
     return label;
 }
 
@@ -157,7 +157,7 @@ void GetVirtualGoods::myCustomTableRow(const ORVLocalVGStoreItem& item, double r
     auto content = cell->contentView();
     const double x = kStripX;
     auto type = rowLabel(gfx::Rect(x, 6, 160, 16), item.VGStoreItemTypeName, gfx::Font::systemFontOfSize(12));
-    type->setTextColor(gfx::Color(0.35, 0.35, 0.35, 1));
+    type->setTextColor(gfx::Color(0.75, 0.8, 0.85, 1));
     content->addSubview(type);
     content->addSubview(rowLabel(gfx::Rect(x, 22, 170, 22), item.Name, gfx::Font::boldSystemFontOfSize(16)));
     if (!item.AttributeValues.empty()) {
