@@ -20,6 +20,7 @@
 #include "platform/foundation/thread.h"
 #include "tools/demo/demo_adwick_steps.h"
 #include "tools/demo/demo_game_steps.h"
+#include "tools/demo/demo_goods_store_steps.h"
 #include "tools/demo/demo_kavlo_steps.h"
 #include "tools/demo/demo_marlin_steps.h"
 #include "tools/demo/demo_mediation_steps.h"
@@ -109,11 +110,13 @@ int main(int argc, char** argv) {
 
     session.delegate->applicationDidFinishLaunching();
     if (session.steps.waitFor("sign in", [&] { return !session.delegate->loggedout(); }) &&
-        demo::runKavloSteps(session) && demo::runMessengerSteps(session) && demo::runAdwickSteps(session) &&
-        demo::runKavloBannerSteps(session) && demo::runSelvoSteps(session) && demo::runMediationSteps(session) &&
-        demo::runMarlinSteps(session) && demo::runTallioSteps(session)) {
+        demo::runKavloSteps(session) && demo::runBoughtGoodsPromptSteps(session) && demo::runMessengerSteps(session) &&
+        demo::runAdwickSteps(session) && demo::runKavloBannerSteps(session) && demo::runSelvoSteps(session) &&
+        demo::runMediationSteps(session) && demo::runMarlinSteps(session) && demo::runTallioSteps(session)) {
         if (demo::runGameSteps(session)) {
-            demo::runOfferWallSteps(session);
+            if (demo::runOfferWallSteps(session)) {
+                demo::runGoodsStoreSteps(session);
+            }
         }
     }
 

@@ -40,6 +40,8 @@ struct DemoSession {
     std::vector<std::string> tallioRequests;
     // What the offer wall asked the offer service and got back.
     std::vector<std::string> orvaneRequests;
+    // The goods store's lists (demo_goods_store_steps).
+    std::vector<std::string> goodsStoreRequests;
     // What the Marlin interstitial client fetched and showed.
     std::vector<std::string> marlinRequests;
 };

@@ -70,6 +70,9 @@ std::string demoSummary(const DemoSession& session) {
     for (const auto& request : session.orvaneRequests) {
         text += "offer wall: " + request + "\n";
     }
+    for (const auto& request : session.goodsStoreRequests) {
+        text += "goods store: " + request + "\n";
+    }
     for (const auto& request : session.marlinRequests) {
         text += "marlin: " + request + "\n";
     }

@@ -98,8 +98,8 @@ void AllVirtualGoodsDetailView::loadView(const ORVLocalVGStoreItem& item,
     }
     double y = addWrapped(first, item.Name, gfx::Font::withName("Helvetica-Bold", 17.5), 62, 8, 170);
     y = addWrapped(first, item.VGStoreItemTypeName, gfx::Font::systemFontOfSize(13), 62, y, 160);
-    priceLabel_ = clearLabel(gfx::Rect(250, 10, 60, 20), ORVUtil::formatString(item.Price),
-                             gfx::Font::boldSystemFontOfSize(13));
+    priceLabel_ =
+        clearLabel(gfx::Rect(250, 10, 60, 20), ORVUtil::formatString(item.Price), gfx::Font::boldSystemFontOfSize(13));
     priceLabel_->setTextAlignment(ui::TextAlignment::Right);
     first->addSubview(priceLabel_);
     labels_.push_back(priceLabel_);
@@ -315,7 +315,8 @@ void AllVirtualGoodsDetailView::removeVirtualGoodsView() {
 
 std::shared_ptr<GetOffersView> AllVirtualGoodsDetailView::panelButtonAction() {
     const auto user = account();
-    auto wall = GetOffersView::initWithPublisherUserId(user ? user->pointsID : std::string(), gfx::Rect(0, 0, 320, 480));
+    auto wall =
+        GetOffersView::initWithPublisherUserId(user ? user->pointsID : std::string(), gfx::Rect(0, 0, 320, 480));
     wall->setAnimationMode(ORVUtil::OutToLeft);
     wall->setIsInternallyOpened(true);
     wall->myLoadView();

@@ -53,7 +53,8 @@ void GetVirtualGoods::initWithFrame(gfx::Rect frame) {
     ORVStoreView::initWithFrame(frame);
     const double width = frame.size.width;
     const double height = frame.size.height;
-    genericIndicator_ = ui::ActivityIndicatorView::initWithActivityIndicatorStyle(ui::ActivityIndicatorViewStyle::White);
+    genericIndicator_ =
+        ui::ActivityIndicatorView::initWithActivityIndicatorStyle(ui::ActivityIndicatorViewStyle::White);
     genericIndicator_->setFrame(
         gfx::Rect(width / 2 - kSpinnerSide / 2, height / 2 - kSpinnerSide / 2, kSpinnerSide, kSpinnerSide));
     addSubview(genericIndicator_);
@@ -87,10 +88,9 @@ void GetVirtualGoods::initWithFrame(gfx::Rect frame) {
         ORVLog::logWithLevel(3, "GetVirtualGoods: no offer network client, so no list is asked for");
     }
     setBackgroundColor(gfx::Color(0.85, 0.85, 0.85, 1));
-    cellBackgrounds_ = {ORVUtil::gradientCellBackgroundImage(1, 80, -5, 0),
-                        ORVUtil::gradientCellBackgroundImage(1, 103, -12, 0),
-                        ORVUtil::gradientCellBackgroundImage(1, 80, -65, -60),
-                        ORVUtil::gradientCellBackgroundImage(1, 103, -72, -60)};
+    cellBackgrounds_ = {
+        ORVUtil::gradientCellBackgroundImage(1, 80, -5, 0), ORVUtil::gradientCellBackgroundImage(1, 103, -12, 0),
+        ORVUtil::gradientCellBackgroundImage(1, 80, -65, -60), ORVUtil::gradientCellBackgroundImage(1, 103, -72, -60)};
 }
 
 GetVirtualGoods::~GetVirtualGoods() {
@@ -140,8 +140,8 @@ void GetVirtualGoods::addObserversForPurchasedVGStoreItems() {
 
 void GetVirtualGoods::addObserverForSuccessfullPurchasedItem() {
     std::weak_ptr<GetVirtualGoods> weak = self<GetVirtualGoods>();
-    purchaseToken_ =
-        fnd::NotificationCenter::defaultCenter().addObserver(kORVPurchaseSuccessBack, fnd::Value(), [weak](const auto&) {
+    purchaseToken_ = fnd::NotificationCenter::defaultCenter().addObserver(
+        kORVPurchaseSuccessBack, fnd::Value(), [weak](const auto&) {
             if (auto store = weak.lock()) {
                 store->purchasedItemSuccessfullyAction();
             }
@@ -372,8 +372,8 @@ void GetVirtualGoods::showRetryAlert() {
     if (!retryAlert_.expired()) {
         return; // one alert at a time
     }
-    auto alert = ui::AlertView::initWithTitle("", kRetryMessage, std::static_pointer_cast<ui::AlertViewDelegate>(
-                                                                     self<GetVirtualGoods>()),
+    auto alert = ui::AlertView::initWithTitle("", kRetryMessage,
+                                              std::static_pointer_cast<ui::AlertViewDelegate>(self<GetVirtualGoods>()),
                                               std::string("Cancel"), {"Retry"});
     alert->setTag(kRetryAlertTag);
     retryAlert_ = alert;
@@ -487,7 +487,8 @@ std::shared_ptr<GetOffersView> GetVirtualGoods::panelButtonAction() {
     if (!user) {
         ORVLog::logWithLevel(3, "GetVirtualGoods: no account yet, so the offer wall opens without a currency id");
     }
-    auto wall = GetOffersView::initWithPublisherUserId(user ? user->pointsID : std::string(), gfx::Rect(0, 0, 320, 480));
+    auto wall =
+        GetOffersView::initWithPublisherUserId(user ? user->pointsID : std::string(), gfx::Rect(0, 0, 320, 480));
     wall->setAnimationMode(ORVUtil::OutToLeft);
     wall->setIsInternallyOpened(true);
     wall->myLoadView();

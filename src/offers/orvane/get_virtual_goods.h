@@ -143,8 +143,7 @@ private:
     void cellBackGroundImageView(int type, const std::shared_ptr<ui::TableViewCell>& cell);
     void myCustomTableRow(const ORVLocalVGStoreItem& item, double rowHeight,
                           const std::shared_ptr<ui::TableViewCell>& cell, bool purchased);
-    void loadThumbnail(const ORVLocalVGStoreItem& item, const std::shared_ptr<ui::TableViewCell>& cell,
-                       bool fromFile);
+    void loadThumbnail(const ORVLocalVGStoreItem& item, const std::shared_ptr<ui::TableViewCell>& cell, bool fromFile);
     void scrollToInitialRow();
     void openItemPage(const ORVLocalVGStoreItem& item, int tabType, bool isPurchased, gfx::ImagePtr thumb);
     void requestNextAvailablePage(ui::TableView& tableView, const ui::IndexPath& indexPath);

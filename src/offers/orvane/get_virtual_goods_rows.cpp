@@ -176,8 +176,9 @@ void GetVirtualGoods::loadThumbnail(const ORVLocalVGStoreItem& item, const std::
                                     bool fromFile) {
     if (fromFile) {
         auto thumb = ui::View::create<ui::ImageView>(gfx::Rect(kThumbX, kThumbY, kThumbSide, kThumbSide));
-        thumb->setImage(item.thumbImageFilePath().empty() ? nullptr
-                                                          : gfx::Image::imageWithContentsOfFile(item.thumbImageFilePath()));
+        thumb->setImage(item.thumbImageFilePath().empty()
+                            ? nullptr
+                            : gfx::Image::imageWithContentsOfFile(item.thumbImageFilePath()));
         thumb->setTag(kThumbTag);
         cell->addSubview(thumb);
         return;

@@ -91,10 +91,9 @@ void ORVVGPurchaseBox::initFirstView() {
     auto view = content(First, fresh);
     if (fresh) {
         const std::string currency = vgStoreItem_.currencyName;
-        promptLabel_ = prompt(*view,
-                              fnd::format(kConfirmFormat, vgStoreItem_.Name, ORVUtil::formatString(vgStoreItem_.Price),
-                                          currency),
-                              20);
+        promptLabel_ = prompt(
+            *view, fnd::format(kConfirmFormat, vgStoreItem_.Name, ORVUtil::formatString(vgStoreItem_.Price), currency),
+            20);
         view->addSubview(promptLabel_);
         const double width = boxFrame_.size.width;
         addButton(view, "Cancel", width / 2 - kButtonWidth - 10, [](ORVVGPurchaseBox& box) { box.cancelBtnAction(); });
@@ -111,8 +110,7 @@ void ORVVGPurchaseBox::initProgressView() {
         progressIndicator_ =
             ui::ActivityIndicatorView::initWithActivityIndicatorStyle(ui::ActivityIndicatorViewStyle::WhiteLarge);
         const gfx::Size side = progressIndicator_->frame().size;
-        progressIndicator_->setFrame(
-            gfx::Rect((boxFrame_.size.width - side.width) / 2, 80, side.width, side.height));
+        progressIndicator_->setFrame(gfx::Rect((boxFrame_.size.width - side.width) / 2, 80, side.width, side.height));
         view->addSubview(progressIndicator_);
     }
     progressIndicator_->startAnimating();
@@ -149,7 +147,8 @@ void ORVVGPurchaseBox::initResponseReturnViewUnsuccessful() {
     if (fresh) {
         view->addSubview(prompt(*view, "", 20));
         const double width = boxFrame_.size.width;
-        addButton(view, "Get More", width / 2 - kButtonWidth - 10, [](ORVVGPurchaseBox& box) { box.getMoreBtnAction(); });
+        addButton(view, "Get More", width / 2 - kButtonWidth - 10,
+                  [](ORVVGPurchaseBox& box) { box.getMoreBtnAction(); });
         addButton(view, "OK", width / 2 + 10, [](ORVVGPurchaseBox& box) { box.okBtnAction(); });
     }
     messageLabel_ = std::static_pointer_cast<ShowBoxLabel>(view->subviews().front());
@@ -250,7 +249,8 @@ std::shared_ptr<GetOffersView> ORVVGPurchaseBox::getMoreBtnAction() {
     if (auto cache = model(); cache && cache->orvaneUserAccountObj()) {
         user = cache->orvaneUserAccountObj();
     }
-    auto wall = GetOffersView::initWithPublisherUserId(user ? user->pointsID : std::string(), gfx::Rect(0, 0, 320, 480));
+    auto wall =
+        GetOffersView::initWithPublisherUserId(user ? user->pointsID : std::string(), gfx::Rect(0, 0, 320, 480));
     wall->setAnimationMode(ORVUtil::OutToLeft);
     wall->setIsInternallyOpened(true);
     wall->myLoadView();

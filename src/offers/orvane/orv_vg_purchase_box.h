@@ -74,7 +74,8 @@ private:
     // A content view the size of the box, built when first asked for.
     std::shared_ptr<ui::View> content(Content which, bool& fresh);
     // A black standard button with the title and the action, at x on the content's button line.
-    void addButton(const std::shared_ptr<ui::View>& view, const std::string& title, double x, void (*action)(ORVVGPurchaseBox&));
+    void addButton(const std::shared_ptr<ui::View>& view, const std::string& title, double x,
+                   void (*action)(ORVVGPurchaseBox&));
     void sendPurchase();
 
     gfx::Rect boxFrame_;

@@ -6,13 +6,13 @@
 #include "offers/orvane/all_virtual_goods_detail_view.h"
 #include "offers/orvane/get_offers_view.h"
 #include "offers/orvane/orv_generic_buttons.h"
-#include "offers/orvane/orv_ui_navigation_bar_view.h"
-#include "platform/ui/navigation_item.h"
 #include "offers/orvane/orv_goods_names.h"
+#include "offers/orvane/orv_ui_navigation_bar_view.h"
 #include "offers/orvane/orv_vg_purchase_box.h"
 #include "offers/orvane/orv_vg_store_names.h"
 #include "offers/orvane/orvane_connect.h"
 #include "offers/orvane/show_box_label.h"
+#include "platform/ui/navigation_item.h"
 #include "platform/ui/table_view_cell.h"
 #include "tests/offers/orvane/goods_store_support.h"
 
@@ -52,8 +52,8 @@ TEST_F(GoodsPageTest, ThePageShowsTheItemAndCancelSendsNothing) {
     EXPECT_EQ(view->headerView()->navBarTitle()->title(), "Detail");
     EXPECT_EQ(view->contentScrollView()->frame(), gfx::Rect(0, 46, 320, 392));
     const auto texts = view->texts();
-    for (const char* text : {"Gem", "Jewel", "1,500", "Coins", "Colour: Red", "Size: Large", "Description:",
-                             "A shiny gem"}) {
+    for (const char* text :
+         {"Gem", "Jewel", "1,500", "Coins", "Colour: Red", "Size: Large", "Description:", "A shiny gem"}) {
         EXPECT_NE(std::find(texts.begin(), texts.end(), text), texts.end()) << text;
     }
     ASSERT_TRUE(view->buyWithOfferBtn());

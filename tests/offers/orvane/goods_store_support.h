@@ -95,13 +95,14 @@ protected:
     std::string goodsList(int count, int more = 0) const {
         std::string items;
         for (int n = 1; n <= count; ++n) {
-            items += fnd::format("<VGStoreItemClass><VGStoreItemID>goods-%d</VGStoreItemID><Name>Item %d</Name>"
-                                 "<Description>Good %d</Description><Price>%d</Price><VGStoreItemTypeName>Power-up"
-                                 "</VGStoreItemTypeName><AttributeValues><VGStoreItemAttributeValueClass><AttributeType>"
-                                 "Colour</AttributeType><AttributeValue>Blue</AttributeValue>"
-                                 "</VGStoreItemAttributeValueClass></AttributeValues><ThumbImageURL>file://%s"
-                                 "</ThumbImageURL><CurrencyName>Coins</CurrencyName></VGStoreItemClass>",
-                                 n, n, n, n * 500, thumb_);
+            items +=
+                fnd::format("<VGStoreItemClass><VGStoreItemID>goods-%d</VGStoreItemID><Name>Item %d</Name>"
+                            "<Description>Good %d</Description><Price>%d</Price><VGStoreItemTypeName>Power-up"
+                            "</VGStoreItemTypeName><AttributeValues><VGStoreItemAttributeValueClass><AttributeType>"
+                            "Colour</AttributeType><AttributeValue>Blue</AttributeValue>"
+                            "</VGStoreItemAttributeValueClass></AttributeValues><ThumbImageURL>file://%s"
+                            "</ThumbImageURL><CurrencyName>Coins</CurrencyName></VGStoreItemClass>",
+                            n, n, n, n * 500, thumb_);
         }
         return fnd::format("<VGStoreItemsArray>%s</VGStoreItemsArray><MoreDataAvailable>%d</MoreDataAvailable>", items,
                            more);

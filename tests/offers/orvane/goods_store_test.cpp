@@ -74,7 +74,9 @@ TEST_F(GoodsStoreTest, TheShowMoreRowAppendsTheNextPageUntilTheListEnds) {
     ASSERT_TRUE(pump([&] { return store->allVGStoreItemsArray().size() == 25; }));
     auto& table = *store->allVGStoreItemsTableView();
     const auto moreRow = [&](int row) {
-        return store->tableViewCellForRowAtIndexPath(table, ui::IndexPath::indexPathForRow(row, 0))->textLabel()->text();
+        return store->tableViewCellForRowAtIndexPath(table, ui::IndexPath::indexPathForRow(row, 0))
+            ->textLabel()
+            ->text();
     };
     EXPECT_EQ(store->tableViewNumberOfRowsInSection(table, 0), 26);
     EXPECT_EQ(moreRow(25), "Show 25 more..."); // 35 more on the server
@@ -176,14 +178,15 @@ TEST_F(GoodsStoreTest, ClosingGivesBackInOrderAndLeavesNoDeadViewOrAlert) {
     std::weak_ptr<GetVirtualGoods> opened = store;
     ASSERT_TRUE(store);
     window_->addSubview(store);
-    ASSERT_TRUE(pump([&] { return AlertDriver::visibleAlert() != nullptr && !store->purchasedVGStoreItemsArray().empty(); }));
+    ASSERT_TRUE(
+        pump([&] { return AlertDriver::visibleAlert() != nullptr && !store->purchasedVGStoreItemsArray().empty(); }));
     auto& model = *context_->modelController();
     ASSERT_TRUE(model.getPurchasedVGStoreItemsArray());
 
     // At the show-box notice the store has left its superview and the caches are still there.
     bool removedFirst = false, cachesKept = false;
-    auto token = fnd::NotificationCenter::defaultCenter().addObserver(
-        kORVShowBoxNotification, fnd::Value(), [&](const auto&) {
+    auto token =
+        fnd::NotificationCenter::defaultCenter().addObserver(kORVShowBoxNotification, fnd::Value(), [&](const auto&) {
             removedFirst = !store->superview();
             cachesKept = model.getPurchasedVGStoreItemsArray().has_value() && screens_->downloads->errorsDropped == 0;
         });
