@@ -38,8 +38,8 @@ std::shared_ptr<ui::View> openGoodsStore(zelvanAppDelegate& delegate, ui::View& 
 bool goodsStoreListed(const std::shared_ptr<ui::View>& store) {
     auto goods = std::dynamic_pointer_cast<orvane::GetVirtualGoods>(store);
     return goods && !goods->allVGStoreItemsArray().empty() && goods->loadingImagePage() &&
-           goods->loadingImagePage()->isHidden() && goods->downloadStatusArray().size() ==
-                                                        goods->purchasedVGStoreItemsArray().size() &&
+           goods->loadingImagePage()->isHidden() &&
+           goods->downloadStatusArray().size() == goods->purchasedVGStoreItemsArray().size() &&
            !goods->purchasedVGStoreItemsArray().empty();
 }
 
@@ -54,8 +54,8 @@ std::vector<std::string> goodsStoreReport(const std::shared_ptr<ui::View>& store
     for (int status : goods->downloadStatusArray()) {
         downloaded += status;
     }
-    return {fnd::format("GetAllVGStoreItems answered: %d items, %d more", static_cast<int>(goods->allVGStoreItemsArray().size()),
-                        more),
+    return {fnd::format("GetAllVGStoreItems answered: %d items, %d more",
+                        static_cast<int>(goods->allVGStoreItemsArray().size()), more),
             fnd::format("GetPurchasedVGStoreItems answered: %d bought, %d on the device",
                         static_cast<int>(goods->purchasedVGStoreItemsArray().size()), downloaded),
             "balance: " + (goods->lowerBarCurrencyLabel() ? goods->lowerBarCurrencyLabel()->text() : std::string())};

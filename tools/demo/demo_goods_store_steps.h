@@ -1,5 +1,6 @@
-// The demo's goods store steps: the start-up prompt to download bought goods is answered; after the offer wall the offer network's store of virtual goods opens through
-// the facade on "Available Items", lists the fake offer service's goods, and a screenshot of it is saved.
+// The demo's goods store steps: the start-up prompt to download bought goods is answered; after the offer wall the
+// offer network's store of virtual goods opens through the facade on "Available Items", lists the fake offer service's
+// goods, and a screenshot of it is saved.
 #pragma once
 
 #include "tools/demo/demo_session.h"
