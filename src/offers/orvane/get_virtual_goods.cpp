@@ -498,7 +498,8 @@ std::shared_ptr<GetOffersView> GetVirtualGoods::panelButtonAction() {
 }
 
 void GetVirtualGoods::purchasedItemSuccessfullyAction() {
-    if (closing_) {
+    // Only the store on screen reopens: one prepared but not shown, or closing, stays as it is.
+    if (closing_ || !window()) {
         return;
     }
     // Through the facade when there is one, so that it hands out the fresh store from now on.

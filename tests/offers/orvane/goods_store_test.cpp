@@ -68,6 +68,17 @@ TEST_F(GoodsStoreTest, OpensOnMyItemsScrollsOnceAndPlacesEachRowsStrip) {
     savePng(*window_, "goods-store-my-items.png");
 }
 
+TEST_F(GoodsStoreTest, TabTwoShowsMyItemsUnderTheAvailableTitle) {
+    auto store = open(2);
+    EXPECT_EQ(title(*store), "Available Items");
+    EXPECT_EQ(store->segmentControl()->selectedSegmentIndex(), 0);
+    EXPECT_FALSE(store->purchasedVGStoreItemsTableView()->isHidden());
+    EXPECT_TRUE(store->allVGStoreItemsTableView()->isHidden());
+    // The first tap on a segment is the user's, not swallowed.
+    selectSegment(*store, 1);
+    EXPECT_EQ(title(*store), "  My Items");
+}
+
 TEST_F(GoodsStoreTest, TheShowMoreRowAppendsTheNextPageUntilTheListEnds) {
     auto store = open(0);
     EXPECT_EQ(title(*store), "Available Items");
