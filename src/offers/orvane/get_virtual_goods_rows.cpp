@@ -26,6 +26,8 @@ class GoodsCell : public ui::TableViewCell {
 public:
     using ui::TableViewCell::TableViewCell;
     std::string builtFor;
+    // The download strip placed last (a stored item's strip is a new view on every ask).
+    std::weak_ptr<ui::View> strip;
 };
 
 std::shared_ptr<ui::Label> rowLabel(gfx::Rect frame, const std::string& text, std::shared_ptr<gfx::Font> font) {
@@ -122,6 +124,10 @@ std::shared_ptr<ui::TableViewCell> GetVirtualGoods::tableViewCellForRowAtIndexPa
         if (auto downloads = shadow_ ? shadow_->vgController() : nullptr) {
             downloads->downloadItem(item);
             if (auto strip = downloads->getVGPurchasedItemDownloadProgressView(item.VGStoreItemID)) {
+                if (auto old = cell->strip.lock(); old && old != strip && old->superview() == cell->contentView()) {
+                    old->removeFromSuperview();
+                }
+                cell->strip = strip;
                 const gfx::Size size = strip->frame().size;
                 strip->setFrame(gfx::Rect(kStripX, kStripY, size.width, size.height));
                 cell->contentView()->addSubview(strip);

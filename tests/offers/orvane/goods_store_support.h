@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,14 +23,21 @@
 
 namespace zelvan::orvane::widget_test {
 
-// Records the downloads asked for; each item's strip is one label kept for the test's life.
+// Records the downloads asked for; each item's strip is one label kept for the test's life, but a
+// `complete` item's is a new "Download Complete" label on every ask, as for an item already stored.
 struct RecordingDownloads : ORVFileDownloadHandler {
     std::vector<std::string> started;
     int errorsDropped = 0;
     std::map<std::string, std::shared_ptr<ui::View>> strips;
+    std::set<std::string> complete;
 
     void downloadItem(const ORVAllVGStoreItemClass& item) override { started.push_back(item.VGStoreItemID); }
     std::shared_ptr<ui::View> getVGPurchasedItemDownloadProgressView(const std::string& id) override {
+        if (complete.count(id) != 0) {
+            auto label = ui::View::create<ui::Label>(gfx::Rect(0, 0, 229, 20));
+            label->setText("Download Complete");
+            return label;
+        }
         auto& strip = strips[id];
         if (!strip) {
             auto label = ui::View::create<ui::Label>(gfx::Rect(0, 0, 220, 22));

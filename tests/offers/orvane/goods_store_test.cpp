@@ -221,10 +221,22 @@ TEST_F(GoodsStoreTest, ClosingGivesBackInOrderAndLeavesNoDeadViewOrAlert) {
 }
 
 TEST_F(GoodsStoreTest, ARowsDownloadFinishingOnItsPageMarksItDownloaded) {
+    screens_->downloads->complete = {"goods-3"};
     auto store = open(1);
     ASSERT_TRUE(pump([&] { return store->purchasedVGStoreItemsArray().size() == 3; }));
     auto& table = *store->purchasedVGStoreItemsTableView();
     draw(table);
+    // A stored item's row shows one "Download Complete" strip however often it is drawn.
+    table.reloadData();
+    draw(table);
+    auto stored = table.cellForRowAtIndexPath(ui::IndexPath::indexPathForRow(2, 0));
+    ASSERT_TRUE(stored);
+    int completeStrips = 0;
+    for (const auto& view : stored->contentView()->subviews()) {
+        auto label = std::dynamic_pointer_cast<ui::Label>(view);
+        completeStrips += label && label->text() == "Download Complete" ? 1 : 0;
+    }
+    EXPECT_EQ(completeStrips, 1);
     store->tableViewDidSelectRowAtIndexPath(table, ui::IndexPath::indexPathForRow(1, 0));
     ASSERT_TRUE(store->openPage());
     EXPECT_FALSE(store->openPage()->isPurchased());
