@@ -444,6 +444,9 @@ void GetVirtualGoods::segmentControlBtnsAction() {
 }
 
 void GetVirtualGoods::allVGStoreItemsButtonAction() {
+    if (!loaded_) {
+        return;
+    }
     updateNoDataFor(false);
     headerView_->navBarTitle()->setTitle(kAvailableTitle);
     purchasedTable_->setHidden(true);
@@ -468,6 +471,9 @@ void GetVirtualGoods::allVGStoreItemsButtonAction() {
 }
 
 void GetVirtualGoods::purchasedVGStoreItemsButtonAction() {
+    if (!loaded_) {
+        return;
+    }
     updateNoDataFor(true);
     headerView_->navBarTitle()->setTitle(kPurchasedTitle);
     allTable_->setHidden(true);

@@ -248,6 +248,10 @@ void GetVirtualGoods::tableViewDidSelectRowAtIndexPath(ui::TableView& tableView,
 }
 
 void GetVirtualGoods::requestNextAvailablePage(ui::TableView& tableView, const ui::IndexPath& indexPath) {
+    // A page already asked for: a second ask would advance the paging past a page that is never shown.
+    if (allTokens_[0]) {
+        return;
+    }
     addObserversForAllVGStoreItems();
     if (shadow_) {
         shadow_->getAllVGStoreItems();
