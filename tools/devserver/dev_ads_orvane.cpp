@@ -200,6 +200,7 @@ void addOrvaneRoutes(DevAdsServer& server, std::shared_ptr<DevOrvaneService> ser
         }
         return true;
     });
+    addStoreItemRoutes(server, service);
 }
 
 } // namespace zelvan::devserver

@@ -1,6 +1,7 @@
 // The fake offer service's store and leaderboard answers: 60 goods (the first 3 bought), paged by "start"
-// and "max"; a purchase accepted, or refused for the item "refused"; 40 scores paged the same way with the
-// player's best; a challenge's scores; a score picture; a submitted score's result.
+// and "max", their files on the ad host under "/store/items/"; a purchase accepted, or refused for the
+// item "refused"; 40 scores paged the same way with the player's best; a challenge's scores; a score
+// picture; a submitted score's result.
 #include <algorithm>
 #include <cstdlib>
 #include <string>
@@ -27,7 +28,13 @@ int count(const DevAdsRequest& request, const char* name, int fallback) {
     return static_cast<int>(std::min<long>(value, 1000000));
 }
 
-std::string item(int n) {
+// Item n's files on the ad host (`host` as the request named it): the second bought item's archive stands
+// behind a gateway page, the third's comes without a length.
+std::string item(int n, const std::string& host) {
+    const std::string files = "http://" + host + "/store/items/";
+    const std::string data = n == 2   ? fnd::format("gateway-%d.zip", n)
+                             : n == 3 ? fnd::format("nolength-%d.zip", n)
+                                      : fnd::format("%d.zip", n);
     return fnd::format("<VGStoreItemClass><VGStoreItemID>goods-%d</VGStoreItemID><AppleProductID>com.zelvan.goods%d"
                        "</AppleProductID><Name>Item %d</Name><Description>Demo good number %d</Description>"
                        "<Price>%d</Price><VGStoreItemTypeName>Power-up</VGStoreItemTypeName>"
@@ -35,10 +42,10 @@ std::string item(int n) {
                        "<AttributeType>Colour</AttributeType><AttributeValue>Blue</AttributeValue>"
                        "</VGStoreItemAttributeValueClass><VGStoreItemAttributeValueClass><AttributeType>Level"
                        "</AttributeType><AttributeValue>%d</AttributeValue></VGStoreItemAttributeValueClass>"
-                       "</AttributeValues><DatafileURL>http://127.0.0.1/goods/%d.zip</DatafileURL><FullImageURL>"
-                       "http://127.0.0.1/goods/%d.png</FullImageURL><ThumbImageURL>http://127.0.0.1/goods/%d-t.png"
-                       "</ThumbImageURL><CurrencyName>Coins</CurrencyName></VGStoreItemClass>",
-                       n, n, n, n, n * 10, n <= kBought ? 1 : 0, n, n, n, n);
+                       "</AttributeValues><DatafileURL>%@%@</DatafileURL><FullImageURL>%@%d-full.png</FullImageURL>"
+                       "<ThumbImageURL>%@%d-thumb.png</ThumbImageURL><CurrencyName>Coins</CurrencyName>"
+                       "</VGStoreItemClass>",
+                       n, n, n, n, n * 10, n <= kBought ? 1 : 0, n, files, data, files, n, files, n);
 }
 
 std::string goodsPage(const DevAdsRequest& request, int total) {
@@ -47,7 +54,7 @@ std::string goodsPage(const DevAdsRequest& request, int total) {
     std::string items;
     const int end = static_cast<int>(std::min<long>(total, static_cast<long>(start) + max));
     for (int n = start + 1; n <= end; ++n) {
-        items += item(n);
+        items += item(n, request.header("Host"));
     }
     return fnd::format("<VGStoreItemsArray>%s</VGStoreItemsArray><MoreDataAvailable>%d</MoreDataAvailable>", items,
                        std::max(0, total - std::max(end, start)));

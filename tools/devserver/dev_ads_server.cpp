@@ -60,7 +60,32 @@ struct DevAdsServer::Impl {
         for (const auto& [key, value] : answer.headers) {
             response.set_header(key, value);
         }
-        response.set_content(answer.body, answer.contentType);
+        switch (answer.delivery) {
+        case DevAdsResponse::Delivery::Whole:
+            response.set_content(answer.body, answer.contentType);
+            break;
+        case DevAdsResponse::Delivery::NoLength:
+            response.set_content_provider(answer.contentType,
+                                          [body = answer.body](size_t offset, httplib::DataSink& sink) {
+                                              if (offset < body.size()) {
+                                                  sink.write(body.data() + offset, body.size() - offset);
+                                              } else {
+                                                  sink.done();
+                                              }
+                                              return true;
+                                          });
+            break;
+        case DevAdsResponse::Delivery::Cut:
+            response.set_content_provider(answer.body.size() * 2, answer.contentType,
+                                          [body = answer.body](size_t offset, size_t, httplib::DataSink& sink) {
+                                              if (offset < body.size()) {
+                                                  sink.write(body.data() + offset, body.size() - offset);
+                                                  return true;
+                                              }
+                                              return false; // closes the connection mid-body
+                                          });
+            break;
+        }
         seen.status = answer.status;
         ZLOG(Info, "devads: %s %s -> %d", fnd::logPreview(seen.method), fnd::logPreview(seen.path), answer.status);
         std::lock_guard lock(mutex);

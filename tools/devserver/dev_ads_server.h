@@ -29,10 +29,15 @@ struct DevAdsRequest {
 };
 
 struct DevAdsResponse {
+    // How the body goes out: with its length; without one (the connection's close ends it); or with
+    // twice its length announced and the connection closed after the body (a cut transfer).
+    enum class Delivery { Whole, NoLength, Cut };
+
     int status = 404;
     std::string body;
     std::string contentType = "text/plain; charset=utf-8";
     std::map<std::string, std::string> headers;
+    Delivery delivery = Delivery::Whole;
 };
 
 class DevAdsServer {
@@ -146,6 +151,10 @@ private:
     std::map<std::string, OrvaneReplyMode> modes_;
     std::map<std::string, std::string> contents_;
 };
+
+// The bought items' files on the ad host under "/store/items/<name>" (dev_ads_store_items.cpp); the
+// records of the fake offer service point at them. Stalled files wait on the service's stalls.
+void addStoreItemRoutes(DevAdsServer& server, std::shared_ptr<DevOrvaneService> service);
 
 // The offer network's web service under "/orvane": "/orvane/Service1.asmx/<Method>" (and
 // "/orvane/service1.asmx/PurchaseVGWithCurrency") answer canned XML per method in the service's mode;

@@ -3,6 +3,7 @@
 #include "offers/orvane/orv_default_screens.h"
 
 #include "offers/orvane/get_virtual_goods.h"
+#include "offers/orvane/orv_default_file_download_handler.h"
 
 namespace zelvan::orvane {
 
@@ -25,7 +26,7 @@ std::shared_ptr<ui::View> ORVDefaultScreens::makeSubmitHighScoreBox(gfx::Rect /*
 
 // The one download handler of bought items.
 std::shared_ptr<ORVFileDownloadHandler> ORVDefaultScreens::makeFileDownloadHandler() {
-    return nullptr;
+    return std::make_shared<ORVDefaultFileDownloadHandler>();
 }
 
 } // namespace zelvan::orvane
