@@ -21,7 +21,7 @@ SCREENSHOTS = ["01-messenger.png", "02-chat.png", "03-lobby.png", "04-game-loadi
                "09-adwick-banner.png", "10-selvo-ad.png",
                "11-marlin-interstitial.png", "12-kavlo-banner.png", "13-mediation-banner.png", "14-tallio-hook-ad.png",
                "15-brightpoint-offers.png", "16-brightpoint-apps.png", "17-brightpoint-store.png",
-               "18-brightpoint-bought.png", "20-leaderboard.png"]
+               "18-brightpoint-bought.png", "19-goods-store.png", "20-leaderboard.png"]
 # What the server receives, in this order: the log-in, the user's line, the lobby's play alone, the
 # game's resource request, the game's first command back to the room, its result and its end.
 EXPECTED_LOG = [r"logged in as 5550100", r"received \( 6, -1, 2001, ", r"received \( 56, 0, 8 \)",
@@ -214,6 +214,8 @@ def main():
     check(re.search(r"marlin: prefetched http://127\.0\.0\.1:\d+/marlin/AdBridgeServer/ads/demo\.zip", out) is not None,
           "the summary names the Marlin ad prefetch")
     check('game: "You win!", score 100' in out, "the summary gives the game's result and score")
+    check(re.search(r"goods store: GetAllVGStoreItems answered: 25 items, 35 more", out) is not None,
+          "the summary names the goods store's requests")
     check(re.search(r"offer wall: GetOffers answered: 30 offers, 3 videos", out) is not None and
           re.search(r"offer wall: GetAppIcon: [1-9]\d* read", out) is not None,
           "the summary names the offer list and icon requests")

@@ -22,6 +22,7 @@
 #include "tools/demo/demo_brightpoint_steps.h"
 #include "tools/demo/demo_brightpoint_store_steps.h"
 #include "tools/demo/demo_game_steps.h"
+#include "tools/demo/demo_goods_store_steps.h"
 #include "tools/demo/demo_kavlo_steps.h"
 #include "tools/demo/demo_leaderboard_steps.h"
 #include "tools/demo/demo_marlin_steps.h"
@@ -112,12 +113,12 @@ int main(int argc, char** argv) {
 
     session.delegate->applicationDidFinishLaunching();
     if (session.steps.waitFor("sign in", [&] { return !session.delegate->loggedout(); }) &&
-        demo::runKavloSteps(session) && demo::runMessengerSteps(session) && demo::runAdwickSteps(session) &&
-        demo::runKavloBannerSteps(session) && demo::runSelvoSteps(session) && demo::runMediationSteps(session) &&
-        demo::runMarlinSteps(session) && demo::runTallioSteps(session)) {
+        demo::runKavloSteps(session) && demo::runBoughtGoodsPromptSteps(session) && demo::runMessengerSteps(session) &&
+        demo::runAdwickSteps(session) && demo::runKavloBannerSteps(session) && demo::runSelvoSteps(session) &&
+        demo::runMediationSteps(session) && demo::runMarlinSteps(session) && demo::runTallioSteps(session)) {
         if (demo::runGameSteps(session) && demo::runBrightpointSteps(session) &&
             demo::runBrightpointStoreSteps(session)) {
-            if (demo::runOfferWallSteps(session)) {
+            if (demo::runOfferWallSteps(session) && demo::runGoodsStoreSteps(session)) {
                 demo::runLeaderboardSteps(session);
             }
         }

@@ -42,6 +42,8 @@ struct DemoSession {
     std::vector<std::string> orvaneRequests;
     // What the leaderboard asked the offer service and got back.
     std::vector<std::string> leaderboardRequests;
+    // The goods store's lists (demo_goods_store_steps).
+    std::vector<std::string> goodsStoreRequests;
     // What the Marlin interstitial client fetched and showed.
     std::vector<std::string> marlinRequests;
     // What the Brightpoint offer wall asked the ad host (configuration, offer pages) and its list shows.

@@ -73,6 +73,9 @@ std::string demoSummary(const DemoSession& session) {
     for (const auto& request : session.leaderboardRequests) {
         text += "leaderboard: " + request + "\n";
     }
+    for (const auto& request : session.goodsStoreRequests) {
+        text += "goods store: " + request + "\n";
+    }
     for (const auto& request : session.marlinRequests) {
         text += "marlin: " + request + "\n";
     }

@@ -2,6 +2,7 @@
 // opener then logs its line and opens nothing.
 #include "offers/orvane/orv_default_screens.h"
 
+#include "offers/orvane/get_virtual_goods.h"
 #include "offers/orvane/high_score_filter_panel.h"
 #include "offers/orvane/orv_default_file_download_handler.h"
 #include "offers/orvane/show_submit_high_score_box.h"
@@ -9,8 +10,8 @@
 namespace zelvan::orvane {
 
 // The store of virtual goods.
-std::shared_ptr<ORVStoreView> ORVDefaultScreens::makeVirtualGoods(gfx::Rect /*frame*/) {
-    return nullptr;
+std::shared_ptr<ORVStoreView> ORVDefaultScreens::makeVirtualGoods(gfx::Rect frame) {
+    return ui::View::create<GetVirtualGoods>(frame);
 }
 
 // The leaderboard panel.
