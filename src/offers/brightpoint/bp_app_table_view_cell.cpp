@@ -34,9 +34,7 @@ std::shared_ptr<ui::Label> makeLabel(gfx::Rect frame, std::shared_ptr<gfx::Font>
 BPAppTableViewCell::BPAppTableViewCell(ui::TableViewCellStyle style, std::string reuseIdentifier)
     : ui::TableViewCell(style, std::move(reuseIdentifier)) {}
 
-BPAppTableViewCell::~BPAppTableViewCell() {
-    cancelDownload();
-}
+BPAppTableViewCell::~BPAppTableViewCell() = default;
 
 void BPAppTableViewCell::initWithFrame(gfx::Rect frame) {
     ui::TableViewCell::initWithFrame(frame);
@@ -72,22 +70,13 @@ void BPAppTableViewCell::setIsOdd(bool odd) {
     }
 }
 
-void BPAppTableViewCell::cancelDownload() {
-    if (downloadThread_) {
-        downloadThread_->cancel();
-        downloadSleep_->interrupt();
-    }
-    downloadThread_.reset();
-    downloadSleep_.reset();
-}
-
 void BPAppTableViewCell::prepareForReuse() {
     ui::TableViewCell::prepareForReuse();
-    cancelDownload();
+    iconDownload_.cancel();
 }
 
 void BPAppTableViewCell::showImage() {
-    cancelDownload();
+    iconDownload_.cancel();
     const std::string url = BPOfferText(app_, "image_url");
     auto cache = BPImageCache::sharedCache();
     if (gfx::ImagePtr cached = cache && !url.empty() ? cache->getImage(url) : nullptr) {
@@ -98,39 +87,24 @@ void BPAppTableViewCell::showImage() {
     if (url.empty()) {
         return;
     }
-    auto sleep = std::make_shared<fnd::ClockSleep>();
     std::weak_ptr<BPAppTableViewCell> weak = std::static_pointer_cast<BPAppTableViewCell>(shared_from_this());
-    downloadSleep_ = sleep;
-    downloadThread_.emplace([weak, url, sleep] { downloadIconThread(weak, url, sleep); });
-    downloadThread_->setName("bp-app-icon");
-    downloadThread_->start();
-}
-
-void BPAppTableViewCell::downloadIconThread(std::weak_ptr<BPAppTableViewCell> weak, std::string url,
-                                            std::shared_ptr<fnd::ClockSleep> sleep) {
-    fnd::Thread me = fnd::Thread::current();
-    if (!sleep->sleepFor(kIconDelay) || me.isCancelled()) {
-        return;
-    }
-    gfx::ImagePtr image = BPLoadImageUncached(url);
-    if (!image || me.isCancelled()) {
-        return;
-    }
-    image = BPImageManipulator::makeRoundCornerImage(std::move(image), 10, 10);
-    if (!image) {
-        return;
-    }
-    if (auto cache = BPImageCache::sharedCache()) {
-        cache->cacheImage(image, url);
-    }
-    fnd::RunLoop::main().post([weak = std::move(weak), me, image] {
-        auto self = weak.lock();
-        // A row that has gone, or moved on to another download or app, drops the picture.
-        if (!self || !self->downloadThread_ || !(*self->downloadThread_ == me) || me.isCancelled()) {
-            return;
-        }
-        self->appImageView_->setImage(image);
-    });
+    iconDownload_.start(
+        url, kIconDelay, "bp-app-icon",
+        [](const std::string& iconUrl) -> gfx::ImagePtr {
+            gfx::ImagePtr image = BPLoadImageUncached(iconUrl);
+            image = image ? BPImageManipulator::makeRoundCornerImage(std::move(image), 10, 10) : nullptr;
+            if (image) {
+                if (auto cache = BPImageCache::sharedCache()) {
+                    cache->cacheImage(image, iconUrl);
+                }
+            }
+            return image;
+        },
+        [weak](gfx::ImagePtr image) {
+            if (auto self = weak.lock()) {
+                self->appImageView_->setImage(std::move(image));
+            }
+        });
 }
 
 void BPAppTableViewCell::applyLabelColors(bool highlighted) {

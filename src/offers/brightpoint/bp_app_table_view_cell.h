@@ -8,8 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/foundation/clock_sleep.h"
-#include "platform/foundation/thread.h"
+#include "offers/brightpoint/bp_row_icon_download.h"
 #include "platform/foundation/value.h"
 #include "platform/ui/image_view.h"
 #include "platform/ui/label.h"
@@ -49,14 +48,9 @@ public:
     const std::shared_ptr<ui::Label>& priceLabel() const { return priceLabel_; }
     const std::shared_ptr<ui::ImageView>& appImageView() const { return appImageView_; }
     const gfx::ImagePtr& placeholderImage() const { return placeholderImage_; }
-    const std::optional<fnd::Thread>& downloadThread() const { return downloadThread_; }
+    const std::optional<fnd::Thread>& downloadThread() const { return iconDownload_.thread(); }
 
 private:
-    // The download thread's body: waits, then loads, rounds and caches the icon and hands it to the main
-    // thread, where it shows only while this download is still the row's own.
-    static void downloadIconThread(std::weak_ptr<BPAppTableViewCell> weak, std::string url,
-                                   std::shared_ptr<fnd::ClockSleep> sleep);
-    void cancelDownload();
     void applyLabelColors(bool highlighted);
 
     bool isOdd_ = false;
@@ -70,8 +64,7 @@ private:
     gfx::Color shadowColor_{0.8, 0.8, 0.8, 1};
     std::shared_ptr<ui::ImageView> appImageView_;
     gfx::ImagePtr placeholderImage_;
-    std::optional<fnd::Thread> downloadThread_;
-    std::shared_ptr<fnd::ClockSleep> downloadSleep_;
+    BPRowIconDownload iconDownload_;
 };
 
 } // namespace zelvan::brightpoint

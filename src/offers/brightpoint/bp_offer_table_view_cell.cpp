@@ -28,9 +28,7 @@ std::shared_ptr<ui::Label> makeLabel(std::shared_ptr<gfx::Font> font, int lines,
 BPOfferTableViewCell::BPOfferTableViewCell(ui::TableViewCellStyle style, std::string reuseIdentifier)
     : ui::TableViewCell(style, std::move(reuseIdentifier)) {}
 
-BPOfferTableViewCell::~BPOfferTableViewCell() {
-    cancelDownload();
-}
+BPOfferTableViewCell::~BPOfferTableViewCell() = default;
 
 void BPOfferTableViewCell::initWithFrame(gfx::Rect frame) {
     ui::TableViewCell::initWithFrame(frame);
@@ -83,25 +81,16 @@ void BPOfferTableViewCell::setOffer(fnd::Value offer) {
     setNeedsDisplay();
 }
 
-void BPOfferTableViewCell::cancelDownload() {
-    if (downloadThread_) {
-        downloadThread_->cancel();
-        downloadSleep_->interrupt();
-    }
-    downloadThread_.reset();
-    downloadSleep_.reset();
-}
-
 void BPOfferTableViewCell::prepareForReuse() {
     ui::TableViewCell::prepareForReuse();
-    cancelDownload();
+    iconDownload_.cancel();
 }
 
 void BPOfferTableViewCell::showImage() {
     if (!BPOfferHasImage(offer_)) {
         return;
     }
-    cancelDownload();
+    iconDownload_.cancel();
     const std::string url = BPOfferText(offer_, "image_url");
     auto cache = BPImageCache::sharedCache();
     if (gfx::ImagePtr cached = cache ? cache->getImage(url) : nullptr) {
@@ -109,33 +98,18 @@ void BPOfferTableViewCell::showImage() {
         return;
     }
     offerImageView_->setImage(placeholderImage_);
-    auto sleep = std::make_shared<fnd::ClockSleep>();
     std::weak_ptr<BPOfferTableViewCell> weak = std::static_pointer_cast<BPOfferTableViewCell>(shared_from_this());
-    downloadSleep_ = sleep;
-    downloadThread_.emplace([weak, url, sleep] { downloadIconThread(weak, url, sleep); });
-    downloadThread_->setName("bp-offer-icon");
-    downloadThread_->start();
-}
-
-void BPOfferTableViewCell::downloadIconThread(std::weak_ptr<BPOfferTableViewCell> weak, std::string url,
-                                              std::shared_ptr<fnd::ClockSleep> sleep) {
-    fnd::Thread me = fnd::Thread::current();
-    if (!sleep->sleepFor(kIconDelay) || me.isCancelled()) {
-        return;
-    }
-    auto cache = BPImageCache::sharedCache();
-    gfx::ImagePtr image = BPDownloadIcon(url, cache.get());
-    if (!image || me.isCancelled()) {
-        return;
-    }
-    fnd::RunLoop::main().post([weak = std::move(weak), me, image] {
-        auto self = weak.lock();
-        // A row that has gone, or moved on to another download or offer, drops the picture.
-        if (!self || !self->downloadThread_ || !(*self->downloadThread_ == me) || me.isCancelled()) {
-            return;
-        }
-        self->offerImageView_->setImage(image);
-    });
+    iconDownload_.start(
+        url, kIconDelay, "bp-offer-icon",
+        [](const std::string& iconUrl) {
+            auto cache = BPImageCache::sharedCache();
+            return BPDownloadIcon(iconUrl, cache.get());
+        },
+        [weak](gfx::ImagePtr image) {
+            if (auto self = weak.lock()) {
+                self->offerImageView_->setImage(std::move(image));
+            }
+        });
 }
 
 void BPOfferTableViewCell::setHighlighted(bool highlighted, ui::Animated animated) {

@@ -8,8 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/foundation/clock_sleep.h"
-#include "platform/foundation/thread.h"
+#include "offers/brightpoint/bp_row_icon_download.h"
 #include "platform/foundation/value.h"
 #include "platform/graphics/color.h"
 #include "platform/graphics/image.h"
@@ -50,15 +49,9 @@ public:
     const std::shared_ptr<ui::Label>& subtitleLabel() const { return subtitleLabel_; }
     const gfx::ImagePtr& placeholderImage() const { return placeholderImage_; }
     // The running icon download, if any.
-    const std::optional<fnd::Thread>& downloadThread() const { return downloadThread_; }
+    const std::optional<fnd::Thread>& downloadThread() const { return iconDownload_.thread(); }
 
 private:
-    // The download thread's body: waits, then reads and caches the icon and hands it to the main thread,
-    // where it shows only while this download is still the row's own.
-    static void downloadIconThread(std::weak_ptr<BPOfferTableViewCell> weak, std::string url,
-                                   std::shared_ptr<fnd::ClockSleep> sleep);
-    void cancelDownload();
-
     fnd::Value offer_;
     std::shared_ptr<ui::Label> titleLabel_;
     std::shared_ptr<ui::Label> payoutLabel_;
@@ -70,8 +63,7 @@ private:
     gfx::Color titleColor_{0, 0, 0, 1};
     gfx::Color payoutColor_{0, 0, 0, 1};
     gfx::ImagePtr placeholderImage_;
-    std::optional<fnd::Thread> downloadThread_;
-    std::shared_ptr<fnd::ClockSleep> downloadSleep_;
+    BPRowIconDownload iconDownload_;
 };
 
 } // namespace zelvan::brightpoint
