@@ -195,13 +195,9 @@ std::vector<std::string> AllVirtualGoodsDetailView::texts() const {
 }
 
 void AllVirtualGoodsDetailView::addObserverForSuccessfullPurchasedItem() {
-    std::weak_ptr<AllVirtualGoodsDetailView> weak = self<AllVirtualGoodsDetailView>();
     purchaseToken_ =
-        fnd::NotificationCenter::defaultCenter().addObserver(kORVPurchaseSuccess, fnd::Value(), [weak](const auto&) {
-            if (auto page = weak.lock()) {
-                page->purchasedItemSuccessfullyAction();
-            }
-        });
+        fnd::NotificationCenter::defaultCenter().observe(kORVPurchaseSuccess, self<AllVirtualGoodsDetailView>(),
+                                                         &AllVirtualGoodsDetailView::purchasedItemSuccessfullyAction);
 }
 
 std::shared_ptr<ORVVGPurchaseBox> AllVirtualGoodsDetailView::buyWithOfferBtnAction() {

@@ -54,13 +54,8 @@ std::shared_ptr<GetOffersView> GetOffersView::initWithFrame(gfx::Rect frame, con
     if (auto facade = OrvaneConnect::sharedOrvaneConnect()) {
         facade->setOffersItemName(item.Name);
     }
-    std::weak_ptr<GetOffersView> weak = view;
     view->removeObserver_ =
-        fnd::NotificationCenter::defaultCenter().addObserver(kORVRemoveOffersView, fnd::Value(), [weak](const auto&) {
-            if (auto wall = weak.lock()) {
-                wall->removeSelfView();
-            }
-        });
+        fnd::NotificationCenter::defaultCenter().observe(kORVRemoveOffersView, view, &GetOffersView::removeSelfView);
     return view;
 }
 

@@ -63,18 +63,11 @@ void GetVirtualGoods::initWithFrame(gfx::Rect frame) {
     addObserversForAllVGStoreItems();
     addObserversForPurchasedVGStoreItems();
     addObserverForSuccessfullPurchasedItem();
-    std::weak_ptr<GetVirtualGoods> weak = self<GetVirtualGoods>();
     auto& center = fnd::NotificationCenter::defaultCenter();
-    updateDownloadToken_ = center.addObserver(kORVUpdateDownload, fnd::Value(), [weak](const auto&) {
-        if (auto store = weak.lock()) {
-            store->updateDownloadStatusArray();
-        }
-    });
-    removeToken_ = center.addObserver(kORVRemoveVirtualGoodsView, fnd::Value(), [weak](const auto&) {
-        if (auto store = weak.lock()) {
-            store->removeSelfView();
-        }
-    });
+    updateDownloadToken_ =
+        center.observe(kORVUpdateDownload, self<GetVirtualGoods>(), &GetVirtualGoods::updateDownloadStatusArray);
+    removeToken_ =
+        center.observe(kORVRemoveVirtualGoodsView, self<GetVirtualGoods>(), &GetVirtualGoods::removeSelfView);
 
     shadow_ = ORVShadow::sharedInstance();
     if (auto service = ORVWebServiceInterface::sharedInstance()) {
@@ -103,49 +96,28 @@ GetVirtualGoods::~GetVirtualGoods() {
 }
 
 void GetVirtualGoods::addObserversForAllVGStoreItems() {
-    std::weak_ptr<GetVirtualGoods> weak = self<GetVirtualGoods>();
+    auto store = self<GetVirtualGoods>();
     auto& center = fnd::NotificationCenter::defaultCenter();
-    auto failed = [weak](const auto&) {
-        if (auto store = weak.lock()) {
-            store->getAllVGStoreItemSelectorInternetError();
-        }
-    };
-    allTokens_ = {center.addObserver(kORVAllVGStoreItemsReceived, fnd::Value(),
-                                     [weak](const auto&) {
-                                         if (auto store = weak.lock()) {
-                                             store->getAllVGStoreItemSelector();
-                                         }
-                                     }),
-                  center.addObserver(kORVAllVGStoreItemsNetError, fnd::Value(), failed),
-                  center.addObserver(kORVAllVGStoreItemsError, fnd::Value(), failed)};
+    allTokens_ = {
+        center.observe(kORVAllVGStoreItemsReceived, store, &GetVirtualGoods::getAllVGStoreItemSelector),
+        center.observe(kORVAllVGStoreItemsNetError, store, &GetVirtualGoods::getAllVGStoreItemSelectorInternetError),
+        center.observe(kORVAllVGStoreItemsError, store, &GetVirtualGoods::getAllVGStoreItemSelectorInternetError)};
 }
 
 void GetVirtualGoods::addObserversForPurchasedVGStoreItems() {
-    std::weak_ptr<GetVirtualGoods> weak = self<GetVirtualGoods>();
+    auto store = self<GetVirtualGoods>();
     auto& center = fnd::NotificationCenter::defaultCenter();
-    auto failed = [weak](const auto&) {
-        if (auto store = weak.lock()) {
-            store->getPurchasedVGStoreItemSelectorInternetError();
-        }
-    };
-    purchasedTokens_ = {center.addObserver(kORVPurchasedVGStoreItemsReceived, fnd::Value(),
-                                           [weak](const auto&) {
-                                               if (auto store = weak.lock()) {
-                                                   store->getPurchasedVGStoreItemSelector();
-                                               }
-                                           }),
-                        center.addObserver(kORVPurchasedVGStoreItemsNetError, fnd::Value(), failed),
-                        center.addObserver(kORVPurchasedVGStoreItemsError, fnd::Value(), failed)};
+    purchasedTokens_ = {
+        center.observe(kORVPurchasedVGStoreItemsReceived, store, &GetVirtualGoods::getPurchasedVGStoreItemSelector),
+        center.observe(kORVPurchasedVGStoreItemsNetError, store,
+                       &GetVirtualGoods::getPurchasedVGStoreItemSelectorInternetError),
+        center.observe(kORVPurchasedVGStoreItemsError, store,
+                       &GetVirtualGoods::getPurchasedVGStoreItemSelectorInternetError)};
 }
 
 void GetVirtualGoods::addObserverForSuccessfullPurchasedItem() {
-    std::weak_ptr<GetVirtualGoods> weak = self<GetVirtualGoods>();
-    purchaseToken_ = fnd::NotificationCenter::defaultCenter().addObserver(
-        kORVPurchaseSuccessBack, fnd::Value(), [weak](const auto&) {
-            if (auto store = weak.lock()) {
-                store->purchasedItemSuccessfullyAction();
-            }
-        });
+    purchaseToken_ = fnd::NotificationCenter::defaultCenter().observe(
+        kORVPurchaseSuccessBack, self<GetVirtualGoods>(), &GetVirtualGoods::purchasedItemSuccessfullyAction);
 }
 
 void GetVirtualGoods::myLoadView() {

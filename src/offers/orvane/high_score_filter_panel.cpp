@@ -153,11 +153,8 @@ void HighScoreFilterPanel::addObservers() {
         std::static_pointer_cast<HighScoreFilterPanel>(std::static_pointer_cast<ui::View>(shared_from_this()));
     auto& center = fnd::NotificationCenter::defaultCenter();
     rowsObservers_.clear();
-    rowsObservers_.push_back(center.addObserver(kORVHighScoresReceived, fnd::Value(), [weak](const auto&) {
-        if (auto panel = weak.lock()) {
-            panel->getHighScoresSelector();
-        }
-    }));
+    rowsObservers_.push_back(
+        center.observe(kORVHighScoresReceived, weak, &HighScoreFilterPanel::getHighScoresSelector));
     rowsObservers_.push_back(center.addObserver(kORVHighScoresError, fnd::Value(), [weak](const auto&) {
         if (auto panel = weak.lock()) {
             panel->getHighScoresSelector2(true);
@@ -171,24 +168,15 @@ void HighScoreFilterPanel::addObservers() {
 }
 
 void HighScoreFilterPanel::addChallengeObservers() {
-    std::weak_ptr<HighScoreFilterPanel> weak = self<HighScoreFilterPanel>();
+    auto panel = self<HighScoreFilterPanel>();
     auto& center = fnd::NotificationCenter::defaultCenter();
     challengeObservers_.clear();
-    challengeObservers_.push_back(center.addObserver(kORVChallengeScoresReceived, fnd::Value(), [weak](const auto&) {
-        if (auto panel = weak.lock()) {
-            panel->getHighScoresChallenge();
-        }
-    }));
-    challengeObservers_.push_back(center.addObserver(kORVChallengeScoresNetError, fnd::Value(), [weak](const auto&) {
-        if (auto panel = weak.lock()) {
-            panel->getHighScoresChallengeNoReply();
-        }
-    }));
-    challengeObservers_.push_back(center.addObserver(kORVChallengeScoresError, fnd::Value(), [weak](const auto&) {
-        if (auto panel = weak.lock()) {
-            panel->getHighScoresChallengeError();
-        }
-    }));
+    challengeObservers_.push_back(
+        center.observe(kORVChallengeScoresReceived, panel, &HighScoreFilterPanel::getHighScoresChallenge));
+    challengeObservers_.push_back(
+        center.observe(kORVChallengeScoresNetError, panel, &HighScoreFilterPanel::getHighScoresChallengeNoReply));
+    challengeObservers_.push_back(
+        center.observe(kORVChallengeScoresError, panel, &HighScoreFilterPanel::getHighScoresChallengeError));
 }
 
 void HighScoreFilterPanel::showProgress() {

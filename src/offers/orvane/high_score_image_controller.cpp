@@ -145,17 +145,11 @@ void HighScoreImageController::setParams(const HighScoreCardParams& values) {
 void HighScoreImageController::addImageNotifications() {
     RemoveImageNotifications();
     auto& center = fnd::NotificationCenter::defaultCenter();
-    std::weak_ptr<HighScoreImageController> weak = selfAs<HighScoreImageController>();
-    observers_.push_back(center.addObserver(kORVHighScoreImageReceived, fnd::Value(), [weak](const fnd::Notification&) {
-        if (auto card = weak.lock()) {
-            card->getHighScoresImageSelector();
-        }
-    }));
-    observers_.push_back(center.addObserver(kORVHighScoreImageNetError, fnd::Value(), [weak](const fnd::Notification&) {
-        if (auto card = weak.lock()) {
-            card->getHighScoresImageSelector1();
-        }
-    }));
+    std::weak_ptr<HighScoreImageController> card = selfAs<HighScoreImageController>();
+    observers_.push_back(
+        center.observe(kORVHighScoreImageReceived, card, &HighScoreImageController::getHighScoresImageSelector));
+    observers_.push_back(
+        center.observe(kORVHighScoreImageNetError, card, &HighScoreImageController::getHighScoresImageSelector1));
 }
 
 void HighScoreImageController::RemoveImageNotifications() {

@@ -106,20 +106,12 @@ void ORVDefaultFileDownloadHandler::removeDownloadErrorObjects() {
 
 void ORVDefaultFileDownloadHandler::addItemDownloadObservers(const std::shared_ptr<ORVVGItemDownloder>& downloader) {
     auto& center = fnd::NotificationCenter::defaultCenter();
-    std::weak_ptr<ORVDefaultFileDownloadHandler> weak = weak_from_this();
+    std::weak_ptr<ORVDefaultFileDownloadHandler> handler = weak_from_this();
     std::vector<fnd::ObserverToken> observers;
-    observers.push_back(center.addObserver(kORVItemDownloadSuccess, fnd::Value(downloader),
-                                           [weak](const fnd::Notification& notification) {
-                                               if (auto handler = weak.lock()) {
-                                                   handler->itemDownloaded(notification);
-                                               }
-                                           }));
-    observers.push_back(center.addObserver(kORVItemDownloadError, fnd::Value(downloader),
-                                           [weak](const fnd::Notification& notification) {
-                                               if (auto handler = weak.lock()) {
-                                                   handler->itemDownloadError(notification);
-                                               }
-                                           }));
+    observers.push_back(center.observe(kORVItemDownloadSuccess, handler, &ORVDefaultFileDownloadHandler::itemDownloaded,
+                                       fnd::Value(downloader)));
+    observers.push_back(center.observe(kORVItemDownloadError, handler,
+                                       &ORVDefaultFileDownloadHandler::itemDownloadError, fnd::Value(downloader)));
     downloader->setObservers(std::move(observers));
 }
 

@@ -168,21 +168,11 @@ void ORVVGPurchaseBox::visibleCurrentSubView(const std::shared_ptr<ui::View>& vi
 }
 
 void ORVVGPurchaseBox::addObservers() {
-    std::weak_ptr<ORVVGPurchaseBox> weak = self<ORVVGPurchaseBox>();
+    auto box = self<ORVVGPurchaseBox>();
     auto& center = fnd::NotificationCenter::defaultCenter();
-    auto failed = [weak](const auto&) {
-        if (auto box = weak.lock()) {
-            box->internetErrorCase();
-        }
-    };
-    tokens_ = {center.addObserver(kORVPurchaseReturn, fnd::Value(),
-                                  [weak](const auto&) {
-                                      if (auto box = weak.lock()) {
-                                          box->submitVGStorePurchaseReturn();
-                                      }
-                                  }),
-               center.addObserver(kORVPurchaseServiceError, fnd::Value(), failed),
-               center.addObserver(kORVPurchaseNetError, fnd::Value(), failed)};
+    tokens_ = {center.observe(kORVPurchaseReturn, box, &ORVVGPurchaseBox::submitVGStorePurchaseReturn),
+               center.observe(kORVPurchaseServiceError, box, &ORVVGPurchaseBox::internetErrorCase),
+               center.observe(kORVPurchaseNetError, box, &ORVVGPurchaseBox::internetErrorCase)};
 }
 
 void ORVVGPurchaseBox::sendPurchase() {

@@ -26,19 +26,12 @@ void post(const char* name) {
 void ShowSubmitHighScoreBox::addObservers() {
     removeObservers();
     auto& center = fnd::NotificationCenter::defaultCenter();
-    std::weak_ptr<ShowSubmitHighScoreBox> weak = self<ShowSubmitHighScoreBox>();
-    auto answer = [weak](const fnd::Notification&) {
-        if (auto box = weak.lock()) {
-            box->submitHighScoresReturnAction();
-        }
-    };
-    observers_.push_back(center.addObserver(kORVSubmitScoreReturned, fnd::Value(), answer));
-    observers_.push_back(center.addObserver(kORVSubmitScoreFailed, fnd::Value(), answer));
-    observers_.push_back(center.addObserver(kORVSubmitScoreNoData, fnd::Value(), [weak](const fnd::Notification&) {
-        if (auto box = weak.lock()) {
-            box->netConnectionErrorAction();
-        }
-    }));
+    auto box = self<ShowSubmitHighScoreBox>();
+    observers_.push_back(
+        center.observe(kORVSubmitScoreReturned, box, &ShowSubmitHighScoreBox::submitHighScoresReturnAction));
+    observers_.push_back(
+        center.observe(kORVSubmitScoreFailed, box, &ShowSubmitHighScoreBox::submitHighScoresReturnAction));
+    observers_.push_back(center.observe(kORVSubmitScoreNoData, box, &ShowSubmitHighScoreBox::netConnectionErrorAction));
 }
 
 void ShowSubmitHighScoreBox::removeObservers() {

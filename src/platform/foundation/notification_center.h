@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 
 #include "platform/foundation/observer_token.h"
 #include "platform/foundation/value.h"
@@ -48,6 +50,31 @@ public:
     ObserverId addObserver(Owner owner, std::string name, Value sender, Handler fn);
     // The same for an observer with no owner, living as long as the returned token.
     ObserverToken addObserver(std::string name, Value sender, Handler fn);
+
+    // Calls `method` on `target` for each notification called `name` from `sender` (matched as
+    // above) while the target lives, never after it is gone; the target is not kept alive between
+    // posts. The observation lasts as long as the returned token.
+    template <class T>
+    ObserverToken observe(std::string name, std::type_identity_t<std::weak_ptr<T>> target, void (T::*method)(),
+                          Value sender = Value()) {
+        return addObserver(std::move(name), std::move(sender),
+                           [target = std::move(target), method](const Notification&) {
+                               if (auto live = target.lock()) {
+                                   (live.get()->*method)();
+                               }
+                           });
+    }
+    // The same for a method that reads the notification.
+    template <class T>
+    ObserverToken observe(std::string name, std::type_identity_t<std::weak_ptr<T>> target,
+                          void (T::*method)(const Notification&), Value sender = Value()) {
+        return addObserver(std::move(name), std::move(sender),
+                           [target = std::move(target), method](const Notification& notification) {
+                               if (auto live = target.lock()) {
+                                   (live.get()->*method)(notification);
+                               }
+                           });
+    }
 
     // Removing an observer during a post stops it receiving the rest of that post.
     void removeObserver(ObserverId id);

@@ -182,6 +182,36 @@ TEST(NotificationCenterTest, DeadOwnersAreSkippedAndTheirHandlersReleased) {
     EXPECT_EQ(livingCalls, 3);
 }
 
+TEST(NotificationCenterTest, ObserveCallsTheTargetWhileItAndTheTokenLive) {
+    int refreshes = 0;
+    std::vector<std::string> senders;
+    struct Screen {
+        void refresh() { ++*refreshes; }
+        void read(const Notification& n) { senders->push_back(*n.object.asString()); }
+        int* refreshes;
+        std::vector<std::string>* senders;
+    };
+    NotificationCenter center;
+    auto screen = std::make_shared<Screen>(Screen{&refreshes, &senders});
+    auto refreshToken = center.observe("n", screen, &Screen::refresh);
+    auto readToken = center.observe("n", screen, &Screen::read, Value("a"));
+    center.postNotificationName("n", Value("a"));
+    center.postNotificationName("n", Value("b"));
+    EXPECT_EQ(refreshes, 2);
+    EXPECT_EQ(senders, std::vector<std::string>{"a"});
+
+    refreshToken.reset();
+    center.postNotificationName("n", Value("a"));
+    EXPECT_EQ(refreshes, 2);
+    EXPECT_EQ(senders.size(), 2u);
+
+    // A gone target is never called, though its token still holds the observation.
+    screen.reset();
+    center.postNotificationName("n", Value("a"));
+    EXPECT_TRUE(readToken);
+    EXPECT_EQ(senders.size(), 2u);
+}
+
 TEST(NotificationCenterTest, DeliversOnThePostingThread) {
     auto& center = NotificationCenter::defaultCenter();
     auto owner = std::make_shared<Owner>();
