@@ -186,9 +186,14 @@ TEST(AdwickControllerTest, CallAndContactAlertsFetchTheAcquisitionFirst) {
     alert = ui::testing::AlertDriver::visibleAlert();
     ASSERT_TRUE(alert);
     EXPECT_EQ(alert->title(), "Add Zelvan Games to your Address Book?");
+    std::weak_ptr<ui::AlertView> held = alert;
+    alert.reset();
     ASSERT_TRUE(ui::testing::AlertDriver::tap("Add"));
     BannerEnv::pump([&] { return env.hits("/adwick/pixel/track") == tracked + 2; });
     EXPECT_TRUE(AdwickContact::initWithAddressBookEntryForOrganization("Zelvan Games"));
+    // The alert keeps itself until its acquisition request has ended, then lets go.
+    BannerEnv::pump([&] { return held.expired(); });
+    EXPECT_TRUE(held.expired());
 }
 
 } // namespace
