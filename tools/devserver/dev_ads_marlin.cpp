@@ -9,6 +9,7 @@
 
 #include <zlib.h>
 
+#include "platform/foundation/zlib_codec.h"
 #include "tools/devserver/dev_ads_server.h"
 #include "tools/devserver/dev_zip.h"
 
@@ -122,7 +123,7 @@ void putBE32(std::string& out, uint32_t v) {
 }
 
 uint32_t crcOf(const std::string& data) {
-    return static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
+    return fnd::crc32(reinterpret_cast<const uint8_t*>(data.data()), data.size());
 }
 
 // A 32 x 32 RGB checker of shaded blues.

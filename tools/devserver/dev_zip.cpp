@@ -1,7 +1,7 @@
 // Writes the dev server's stored (uncompressed) zip archives.
 #include "tools/devserver/dev_zip.h"
 
-#include <zlib.h>
+#include "platform/foundation/zlib_codec.h"
 
 namespace zelvan::devserver {
 
@@ -19,8 +19,7 @@ std::string storedZip(const std::vector<ZipEntry>& entries) {
     std::string out, central;
     for (const auto& entry : entries) {
         const auto offset = static_cast<uint32_t>(out.size());
-        const auto crc = static_cast<uint32_t>(
-            crc32(0, reinterpret_cast<const Bytef*>(entry.data.data()), static_cast<uInt>(entry.data.size())));
+        const auto crc = fnd::crc32(reinterpret_cast<const uint8_t*>(entry.data.data()), entry.data.size());
         const auto size = static_cast<uint32_t>(entry.data.size());
         const uint32_t declared = entry.declaredSize ? entry.declaredSize : size;
         const auto nameLength = static_cast<uint32_t>(entry.name.size());
