@@ -224,10 +224,14 @@ void AllVirtualGoodsDetailView::purchasedItemSuccessfullyAction() {
     }
     buyWithOfferBtn_.reset();
     buyWithOfferBtnLabel_.reset();
+    startDownload("AllVirtualGoodsDetailView: no download handler, so the bought item is not fetched");
+}
+
+bool AllVirtualGoodsDetailView::startDownload(const char* withoutHandlerLine) {
     auto handler = downloads();
     if (!handler) {
-        ORVLog::logWithLevel(3, "AllVirtualGoodsDetailView: no download handler, so the bought item is not fetched");
-        return;
+        ORVLog::logWithLevel(3, withoutHandlerLine);
+        return false;
     }
     handler->downloadItem(item_);
     if (auto strip = handler->getVGPurchasedItemDownloadProgressView(item_.VGStoreItemID)) {
@@ -236,6 +240,7 @@ void AllVirtualGoodsDetailView::purchasedItemSuccessfullyAction() {
         panels_[0]->addSubview(strip);
         strip_ = strip;
     }
+    return true;
 }
 
 void AllVirtualGoodsDetailView::backtoGameAction() {
@@ -267,17 +272,8 @@ void AllVirtualGoodsDetailView::removeView() {
 }
 
 void AllVirtualGoodsDetailView::downloadFileAction() {
-    auto handler = downloads();
-    if (!handler) {
-        ORVLog::logWithLevel(3, "AllVirtualGoodsDetailView: no download handler, so nothing is fetched");
+    if (!startDownload("AllVirtualGoodsDetailView: no download handler, so nothing is fetched")) {
         return;
-    }
-    handler->downloadItem(item_);
-    if (auto strip = handler->getVGPurchasedItemDownloadProgressView(item_.VGStoreItemID)) {
-        const gfx::Size size = strip->frame().size;
-        strip->setFrame(gfx::Rect(kStripX, kStripY, size.width, size.height));
-        panels_[0]->addSubview(strip);
-        strip_ = strip;
     }
     // The page's contents take no touches while the download runs.
     if (!transparentViewForDisabling_ && contentScrollView_) {

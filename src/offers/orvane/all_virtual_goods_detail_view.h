@@ -76,6 +76,8 @@ public:
     std::vector<std::string> texts() const;
 
 private:
+    // Starts the item's download and shows its strip in the first panel; false (logged) without a handler.
+    bool startDownload(const char* withoutHandlerLine);
     // Adds a wrapped label to the panel at y; returns the y under it.
     double addWrapped(const std::shared_ptr<ui::View>& panel, const std::string& text, std::shared_ptr<gfx::Font> font,
                       double x, double y, double width);
