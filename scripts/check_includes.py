@@ -16,8 +16,11 @@ Usage: check_includes.py BUILD_DIR [--plant PATH=TEXT ...]
 Networks (the ad, offer, analytics and store clients) are wired only by the composition root: no file outside
 app/ and the network's own folder includes a network's header, so no product folder and no other network
 reaches one.
-Exit status: 0 when every include goes the right way and the delegate is read only where allowed, 1 with one
-line per wrong include or read, 2 on other errors."""
+The demo's helpers (app/demo) are the second composition root: they may wire networks like app/, but the shipped
+executable (`zelvan`, or the target named by --shipped) may link no library built from app/demo, tools/ or a
+platform testing folder, directly or through another library.
+Exit status: 0 when every include goes the right way, the delegate is read only where allowed and the shipped
+executable links no demo or test code, 1 with one line per wrong include, read or link, 2 on other errors."""
 import argparse
 import json
 import re
@@ -32,6 +35,9 @@ INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.M)
 HEADER_ONLY = {"src/games/engine/opcodes.h": ("tools/bcasm",)}
 CURRENT = re.compile(r"\bzelvanAppDelegate\s*::\s*current\s*\(")
 CURRENT_READER = "src/core/zelvan_app_delegate.cpp"
+SHIPPED = "zelvan"
+# Folders whose code the shipped executable must not carry.
+NOT_SHIPPED = re.compile(r"^(app/demo|tools)(/|$)|^src/platform/[^/]+/testing(/|$)")
 
 
 def codemodel(build_dir):
@@ -135,11 +141,26 @@ def check_current(path, text):
             "context() in <folder>/<folder>_context.cpp may read" for number in lines]
 
 
+def check_shipped(graph, shipped):
+    """The libraries of demo or test code that the shipped executable links, directly or not."""
+    if shipped not in graph:
+        return [f"the shipped executable {shipped} is not a target of the build"]
+    seen, todo = set(), [shipped]
+    while todo:
+        for dep in graph[todo.pop()]["deps"]:
+            if dep not in seen and dep in graph:
+                seen.add(dep)
+                todo.append(dep)
+    return [f"{shipped} links {name}, built from {folder}, which the shipped executable may not carry"
+            for name in sorted(seen) for folder in sorted(graph[name]["dirs"]) if NOT_SHIPPED.match(folder)]
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("build_dir", type=Path)
     parser.add_argument("--plant", action="append", default=[], metavar="PATH=TEXT")
     parser.add_argument("--network", action="append", default=[], metavar="FOLDER")
+    parser.add_argument("--shipped", default=SHIPPED, metavar="TARGET")
     args = parser.parse_args()
     try:
         graph = codemodel(args.build_dir)
@@ -159,10 +180,12 @@ def main():
     wrong = [line for path, text in files.items() for line in check_file(path, text, graph, folders)]
     wrong += [line for path, text in files.items() for line in check_networks(path, text, networks)]
     reads = [line for path, text in files.items() for line in check_current(path, text)]
-    for line in wrong + reads:
+    links = check_shipped(graph, args.shipped)
+    for line in wrong + reads + links:
         print(line)
-    print(f"check_includes: {len(files)} files, {len(wrong)} wrong include(s), {len(reads)} stray delegate read(s)")
-    return 1 if wrong or reads else 0
+    print(f"check_includes: {len(files)} files, {len(wrong)} wrong include(s), {len(reads)} stray delegate read(s), "
+          f"{len(links)} demo or test link(s) of {args.shipped}")
+    return 1 if wrong or reads or links else 0
 
 
 if __name__ == "__main__":

@@ -2,7 +2,7 @@
 #include "tools/demo/demo_adwick_steps.h"
 
 #include "ads/zlv_ad_wrapper_view.h"
-#include "app/ad_banner_report.h"
+#include "app/demo/ad_banner_report.h"
 #include "app/mediation_services.h"
 #include "messaging/lists/im_controller.h"
 #include "messaging/window/im_chat_controller.h"

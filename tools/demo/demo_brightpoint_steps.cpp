@@ -5,7 +5,7 @@
 #include <mutex>
 #include <string_view>
 
-#include "app/brightpoint_demo.h"
+#include "app/demo/brightpoint_demo.h"
 #include "platform/foundation/log.h"
 #include "platform/ui/testing/navigation_driver.h"
 #include "platform/ui/testing/view_search.h"

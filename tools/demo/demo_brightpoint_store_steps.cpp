@@ -3,8 +3,8 @@
 
 #include <memory>
 
-#include "app/brightpoint_demo.h"
-#include "app/brightpoint_store_demo.h"
+#include "app/demo/brightpoint_demo.h"
+#include "app/demo/brightpoint_store_demo.h"
 #include "platform/ui/alert_view.h"
 #include "platform/ui/testing/alert_driver.h"
 #include "platform/ui/testing/navigation_driver.h"

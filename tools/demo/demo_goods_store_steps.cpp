@@ -2,7 +2,7 @@
 // before left open.
 #include "tools/demo/demo_goods_store_steps.h"
 
-#include "app/orvane_store_demo.h"
+#include "app/demo/orvane_store_demo.h"
 #include "core/zelvan_app_delegate.h"
 #include "platform/ui/alert_view.h"
 #include "platform/ui/testing/alert_driver.h"

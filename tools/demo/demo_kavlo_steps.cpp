@@ -5,7 +5,7 @@
 #include <string>
 
 #include "ads/zlv_ad_wrapper_view.h"
-#include "app/kavlo_summary.h"
+#include "app/demo/kavlo_summary.h"
 #include "app/mediation_services.h"
 #include "messaging/lists/im_controller.h"
 #include "messaging/window/im_chat_controller.h"

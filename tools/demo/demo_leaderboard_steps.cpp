@@ -1,7 +1,7 @@
 // The demo's leaderboard step, over the window the offer wall step left.
 #include "tools/demo/demo_leaderboard_steps.h"
 
-#include "app/orvane_leaderboard.h"
+#include "app/demo/orvane_leaderboard.h"
 #include "core/zelvan_app_delegate.h"
 #include "platform/ui/window.h"
 

@@ -1,7 +1,7 @@
 // The demo's Marlin step, with the touch and alert drivers standing in for the user.
 #include "tools/demo/demo_marlin_steps.h"
 
-#include "app/marlin_demo_interstitial.h"
+#include "app/demo/marlin_demo_interstitial.h"
 #include "platform/ui/alert_panel.h"
 #include "platform/ui/testing/alert_driver.h"
 #include "platform/ui/testing/touch_driver.h"

@@ -1,7 +1,7 @@
 // The demo's offer wall step, over the window the game steps left.
 #include "tools/demo/demo_offer_wall_steps.h"
 
-#include "app/orvane_summary.h"
+#include "app/demo/orvane_summary.h"
 #include "core/zelvan_app_delegate.h"
 #include "platform/ui/window.h"
 

@@ -1,7 +1,7 @@
 // The demo's Selvo step, over whatever the window shows at that point.
 #include "tools/demo/demo_selvo_steps.h"
 
-#include "app/selvo_demo_ad.h"
+#include "app/demo/selvo_demo_ad.h"
 #include "platform/ui/window.h"
 
 namespace zelvan::demo {

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <map>
 
-#include "app/kavlo_summary.h"
-#include "app/orvane_summary.h"
-#include "app/tallio_summary.h"
+#include "app/demo/kavlo_summary.h"
+#include "app/demo/orvane_summary.h"
+#include "app/demo/tallio_summary.h"
 #include "messaging/lists/im_controller.h"
 #include "platform/foundation/format.h"
 

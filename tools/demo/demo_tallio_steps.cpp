@@ -1,7 +1,7 @@
 // The demo's hook-ad step, over whatever the window shows at that point.
 #include "tools/demo/demo_tallio_steps.h"
 
-#include "app/tallio_demo_ad.h"
+#include "app/demo/tallio_demo_ad.h"
 #include "platform/ui/window.h"
 
 namespace zelvan::demo {

@@ -1,4 +1,4 @@
-#include "app/marlin_demo_interstitial.h"
+#include "app/demo/marlin_demo_interstitial.h"
 
 #include "ads/marlin/animation/mn_animation_view.h"
 #include "ads/marlin/marlin_entry_points.h"

@@ -1,5 +1,5 @@
 // The offer network's leaderboard as the demo driver opens, reads and closes it.
-#include "app/orvane_leaderboard.h"
+#include "app/demo/orvane_leaderboard.h"
 
 #include "core/zelvan_app_delegate.h"
 #include "offers/orvane/high_score_filter_panel.h"

@@ -1,6 +1,6 @@
 // The demo's Selvo ad: a type-1 view made, configured and started as the banner mediation does, with a
 // delegate that notes the displayed ad.
-#include "app/selvo_demo_ad.h"
+#include "app/demo/selvo_demo_ad.h"
 
 #include <atomic>
 

@@ -1,5 +1,5 @@
 // The offer network's line of the demo summary: how its connect and ad-order requests ended.
-#include "app/orvane_summary.h"
+#include "app/demo/orvane_summary.h"
 
 #include "core/zelvan_app_delegate.h"
 #include "offers/orvane/get_offers_view.h"

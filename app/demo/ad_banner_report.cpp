@@ -1,5 +1,5 @@
 // The Adwick banner's request and loaded ad, read from the shared ad view's source.
-#include "app/ad_banner_report.h"
+#include "app/demo/ad_banner_report.h"
 
 #include "ads/adwick/adwick_ad.h"
 #include "ads/adwick/adwick_ad_source.h"

@@ -1,5 +1,5 @@
 // The analytics client's line in the demo's summary: how the last session report was answered.
-#include "app/tallio_summary.h"
+#include "app/demo/tallio_summary.h"
 
 #include "analytics/tallio/tallio_context.h"
 #include "core/zelvan_app_delegate.h"

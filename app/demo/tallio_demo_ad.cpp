@@ -1,5 +1,5 @@
 // The demo's hook-ad banner: a wrapper view over the hook-ad source, its canvas and the store link.
-#include "app/tallio_demo_ad.h"
+#include "app/demo/tallio_demo_ad.h"
 
 #include "ads/zlv_ad_wrapper_view.h"
 #include "analytics/tallio/tallio_ad_canvas_view_controller.h"

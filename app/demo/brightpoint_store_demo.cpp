@@ -1,9 +1,9 @@
 // The demo's view of the offer wall's Apps tab and currency store, through the wall's tab bar.
-#include "app/brightpoint_store_demo.h"
+#include "app/demo/brightpoint_store_demo.h"
 
 #include <memory>
 
-#include "app/brightpoint_demo.h"
+#include "app/demo/brightpoint_demo.h"
 #include "offers/brightpoint/bp_app_table_view_cell.h"
 #include "offers/brightpoint/bp_app_table_view_controller.h"
 #include "offers/brightpoint/bp_in_app_view_controller.h"

@@ -1,5 +1,5 @@
 // The Kavlo client's line in the demo's summary: how many event batches reached the ad host.
-#include "app/kavlo_summary.h"
+#include "app/demo/kavlo_summary.h"
 
 #include "analytics/kavlo/kavlo_ad_source.h"
 #include "analytics/kavlo/kavlo_context.h"

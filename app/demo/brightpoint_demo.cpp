@@ -1,5 +1,5 @@
 // The demo's view of the Brightpoint offer wall, through the client's root page.
-#include "app/brightpoint_demo.h"
+#include "app/demo/brightpoint_demo.h"
 
 #include "offers/brightpoint/bp_offer_support.h"
 #include "offers/brightpoint/bp_offer_table_view_cell.h"

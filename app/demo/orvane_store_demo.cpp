@@ -1,6 +1,6 @@
 // The offer network's store of virtual goods for the demo driver: opened through the facade, read back for
 // the summary.
-#include "app/orvane_store_demo.h"
+#include "app/demo/orvane_store_demo.h"
 
 #include "core/zelvan_app_delegate.h"
 #include "offers/orvane/get_virtual_goods.h"
