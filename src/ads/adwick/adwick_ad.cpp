@@ -135,6 +135,16 @@ void AdwickAd::request() {
 
 void AdwickAd::loadBrowserIcons() {
     state_ = kLoadingBrowserIcons;
+    // The pictures are asked for by the run's first ad only: a host that fails them (or an outage) is not
+    // asked for all four again with every later ad; the browser opens without the ones that are missing.
+    auto shared = context();
+    if (shared && shared->browserIconsRequested()) {
+        browserIconsDidFinishLoading();
+        return;
+    }
+    if (shared) {
+        shared->setBrowserIconsRequested();
+    }
     auto cache = AdwickImageCache::sharedCache();
     bool started = false;
     for (const char* name : kBrowserIcons) {

@@ -1,7 +1,8 @@
 // AdwickAd: one banner ad from the moment it is asked for until it is thrown away. It fetches the
-// browser icons, sends the request to the ad server, reads the JSON reply on a thread of its own, loads
-// the ad image and action icon (or hands "markup" to the flex-ad factory), and later sends clicks and the
-// accounting pixels. It reports to one AdwickAdDelegate and reads the publisher's AdwickDelegate.
+// browser icons (with the run's first ad only), sends the request to the ad server, reads the JSON reply
+// on a thread of its own, loads the ad image and action icon (or hands "markup" to the flex-ad factory),
+// and later sends clicks and the accounting pixels. It reports to one AdwickAdDelegate and reads the
+// publisher's AdwickDelegate.
 #pragma once
 
 #include <memory>

@@ -73,6 +73,10 @@ public:
     const std::vector<std::string>& videoHosts() const { return videoHosts_; }
     void setVideoHosts(std::vector<std::string> hosts) { videoHosts_ = std::move(hosts); }
 
+    // Whether an ad of this run already asked for the embedded browser's button pictures. Main thread.
+    bool browserIconsRequested() const { return browserIconsRequested_; }
+    void setBrowserIconsRequested() { browserIconsRequested_ = true; }
+
 private:
     std::recursive_mutex mutex_;
     std::string endpoint_;
@@ -88,6 +92,7 @@ private:
     AdwickLandingScreens landingScreens_;
     std::shared_ptr<AdwickModalViewController> landingScreenOnScreen_;
     std::optional<AdwickFlexColors> flexColors_;
+    bool browserIconsRequested_ = false;
     std::vector<std::string> mapHostPrefixes_{"maps.atlas.test", "map.atlas.test"};
     std::vector<std::string> videoHosts_{"vidora.test", "www.vidora.test"};
 };

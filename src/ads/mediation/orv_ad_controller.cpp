@@ -56,6 +56,7 @@ ORVAdController::ORVAdController(std::weak_ptr<MediationContext> context) : cont
 
 ORVAdController::~ORVAdController() {
     watchdog_.cancel();
+    backoffTimer_.cancel();
     if (observing_) {
         fnd::NotificationCenter::defaultCenter().removeObserver(weak_from_this());
     }
@@ -188,10 +189,33 @@ void ORVAdController::rotateToNextAd() {
     }
     const AdOrder settings = order();
     const int step = settings.rotationDirection == 1 ? -1 : 1;
+    const int resume = currentAdProviderIndex_;
     const std::string next = rotationNextAd(step, settings.lastNetwork);
-    if (next != kNoAd) {
-        startDownloadingAdFor(next);
+    if (next == kNoAd) {
+        return;
     }
+    if (backoff_.tried(pickedPosition_)) {
+        // Back at a network this round tried: the next round starts with it, after the back-off.
+        currentAdProviderIndex_ = resume;
+        beginBackoff();
+        return;
+    }
+    startDownloadingAdFor(next);
+}
+
+void ORVAdController::beginBackoff() {
+    const double seconds = backoff_.roundFailed();
+    ZLOG(Warn, "mediation: no network of the ad order had an ad for event %d; the next round in %g s", currentEventID_,
+         seconds);
+    backoffTimer_.cancel();
+    std::weak_ptr<ORVAdController> weak = weak_from_this();
+    backoffTimer_ = fnd::RunLoop::current().performAfter(seconds, [weak] {
+        auto self = weak.lock();
+        // An attempt started meanwhile (a preload) carries the rotation on by itself.
+        if (self && self->attemptReported_) {
+            self->rotateToNextAd();
+        }
+    });
 }
 
 void ORVAdController::scheduleRotation(double seconds) {
@@ -207,6 +231,7 @@ void ORVAdController::scheduleRotation(double seconds) {
 
 std::string ORVAdController::rotationNextAd(int step, int last) {
     loadSequence();
+    pickedPosition_ = -1;
     if (sequenceOfAdProviders_.empty()) {
         MED_LOG_FAILURE(3, "Failed to get a sequence of providers?! Returning default provider: %@", kDefaultProvider);
         return kDefaultProvider;
@@ -233,6 +258,7 @@ std::string ORVAdController::rotationNextAd(int step, int last) {
             if (top > 0) {
                 currentAdProviderIndex_ = static_cast<int>(wrap(i + move, modulus));
             }
+            pickedPosition_ = i;
             return net.adLibraryName;
         }
         if (top > 0) {
@@ -342,6 +368,7 @@ void ORVAdController::startDownloadingAdFor(std::string_view rawKey) {
     if (key != "custom_ad") {
         adProviderName_ = key;
     }
+    backoff_.attempted(pickedPosition_);
     const AttemptToken token = ++attempt_;
     attemptReported_ = false;
     watchdog_.cancel();
@@ -424,6 +451,8 @@ void ORVAdController::orvaneConnectDidReceiveAd(std::shared_ptr<ui::View> view) 
         unRegisterPreLoad();
         return;
     }
+    backoff_.reset();
+    backoffTimer_.cancel();
     MED_LOG_FAILURE(3, "showingAd = YES %@", adProviderName_);
     MED_LOG(4, "orvaneConnectDidReceiveAd %d", static_cast<int>(view.use_count()));
     MED_LOG(3, "ORVAdController::orvaneConnectDidReceiveAd %d", static_cast<int>(view.use_count()));

@@ -7,7 +7,9 @@
 // Each attempt gets a token that its adapter passes back with its one report; a second or late report is
 // logged and dropped. A silent attempt is ended after the context's watchdog time as if its adapter had
 // found no ad. The controller owns the running adapter (adapters hold it weakly and only report) and
-// releases it on the run loop's next pass once the attempt ended. Main thread.
+// releases it on the run loop's next pass once the attempt ended. A failed attempt starts the next network
+// at once until the rotation comes back to a network this round already tried; then the next round waits
+// for the round back-off (RoundBackoff), which an ad that shows starts over. Main thread.
 #pragma once
 
 #include <memory>
@@ -18,6 +20,7 @@
 
 #include "ads/mediation/mediation_context.h"
 #include "ads/mediation/mediation_types.h"
+#include "ads/mediation/round_backoff.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/value.h"
 #include "platform/graphics/geometry.h"
@@ -81,7 +84,7 @@ public:
     void preLoadAd(int eventId);
     // Counts a show request, resumes a waiting rotation and returns the host view.
     std::shared_ptr<ORVAdView> broadcastAd(int eventId);
-    // The network had no ad: the next one is tried at once.
+    // The network had no ad: the next one is tried at once, or after the back-off once the round is over.
     void loadNextAdInLine();
     // The rotation step (also the rotation timer's target).
     void rotateToNextAd();
@@ -150,6 +153,8 @@ private:
     void retire(std::shared_ptr<MediationAdapter> adapter);
     void watchdogFired(AttemptToken token);
     void scheduleRotation(double seconds);
+    // Every network of the round was tried without an ad: the next round starts after the back-off.
+    void beginBackoff();
     // The ready calls that hand over a finished view (nil ends the attempt).
     void viewReady(AttemptToken token, const char* call, std::shared_ptr<ui::View> view);
     void showCustomAdTo(const std::shared_ptr<CustomAdDelegate>& delegate);
@@ -183,6 +188,10 @@ private:
     bool observing_ = false;
     // Networks skipped in a row for want of an adapter, within one rotation.
     size_t skipDepth_ = 0;
+    // The position of the network rotationNextAd named last (-1 for none, or the default provider).
+    int pickedPosition_ = -1;
+    RoundBackoff backoff_;
+    fnd::PerformHandle backoffTimer_;
 };
 
 } // namespace zelvan::mediation

@@ -1,5 +1,6 @@
 // The Ostrom and Kavlo adapters through the application's fetcher against the dev server's ad host on
-// 127.0.0.1: what they ask for, which replies become ads, and that every attempt ends in one report.
+// 127.0.0.1: what they ask for, which replies become ads, that every attempt ends in one report, and the
+// wait between rounds of the order that all fail.
 #include <map>
 
 #include "ads/mediation/ad_landing_page.h"
@@ -8,6 +9,7 @@
 #include "ads/mediation/ostrom_ad_view_controller.h"
 #include "ads/mediation/selvo_interface.h"
 #include "app/mediation_services.h"
+#include "platform/foundation/testing/log_capture.h"
 #include "platform/ui/application.h"
 #include "platform/ui/button.h"
 #include "platform/ui/web_view.h"
@@ -187,6 +189,52 @@ TEST_F(HostAdapters, SelvoRawAdapter) {
     EXPECT_EQ(query.param("fmt"), "xml");
     EXPECT_TRUE(attempt("selvoraw", "garbage"));
     EXPECT_EQ(htmlAds.size(), 1u);
+}
+
+// Both networks of the order fail at once on the host. Simulated minutes, second by second, each second's
+// attempts left to finish on the host before the clock moves on: a round of the order, then 30 s, 60 s ...
+// until an ad shows, after which the waits start over.
+TEST_F(HostAdapters, FailedRoundsWaitLongerEachTime) {
+    fnd::testing::LogCapture log;
+    auto ostrom = network("ostrom");
+    ostrom->adNetworkGameIDs = {"500", "pub-1", ""};
+    auto kavlo = network("kavlo");
+    kavlo->adNetworkGameIDs = {"", "empty", ""};
+    order({ostrom, kavlo}, 10, 2, 1);
+    made = controller();
+    // Without a wait the host sees this many requests long before the first simulated second ends.
+    constexpr size_t kFlood = 200;
+    auto run = [&](int seconds) {
+        for (int i = 0; i < seconds && ads.requests().size() <= kFlood; ++i) {
+            fnd::RunLoop::main().pumpUntil(
+                [&] { return made->anyPreloadActive() != 1 || ads.requests().size() > kFlood; }, 20);
+            advance(1);
+        }
+    };
+    auto waits = [&] {
+        std::vector<double> out;
+        for (const auto& line : log.lines()) {
+            if (auto at = line.find("the next round in "); at != std::string::npos) {
+                out.push_back(std::stod(line.substr(at + 18)));
+            }
+        }
+        return out;
+    };
+    made->preLoadAd(1);
+    run(600); // rounds at 0, 30, 90, 210 and 450 s; the next is due at 930 s
+    EXPECT_EQ(requestsUnder("/ostrom").size(), 5u);
+    EXPECT_EQ(requestsUnder("/kavlo").size(), 5u);
+    EXPECT_EQ(waits(), (std::vector<double>{30, 60, 120, 240, 480}));
+
+    // The round at 930 s shows a Kavlo ad; the rotation 10 s later fails in full and waits 30 s again.
+    kavlo->adNetworkGameIDs[1] = "plain";
+    run(335);
+    ASSERT_EQ(htmlAds.size(), 1u);
+    kavlo->adNetworkGameIDs[1] = "empty";
+    run(60); // rounds at 940 and 970 s
+    EXPECT_EQ(requestsUnder("/ostrom").size(), 8u);
+    EXPECT_EQ(requestsUnder("/kavlo").size(), 8u);
+    EXPECT_EQ(waits(), (std::vector<double>{30, 60, 120, 240, 480, 30, 60}));
 }
 
 } // namespace
