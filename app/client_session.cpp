@@ -96,7 +96,7 @@ std::shared_ptr<zelvanAppDelegate> startClient(const LaunchOptions& options) {
         ZLOG(Info, "sound goes to %s", *options.audioOut);
     }
 
-    auto delegate = zelvanAppDelegate::create(options.config, makeRegistry());
+    auto delegate = zelvanAppDelegate::create(options.config, makeRegistry(options.config.adsBase));
     zelvanAppDelegate::setInstance(delegate);
     connectServices(*delegate);
     // The analytics session of this run: traced errors and an uncaught exception are recorded in it, the

@@ -4,23 +4,14 @@
 // the messenger controller with the pages' chat opener, the avatar shop's item bar, which loads
 // through the web cache, the game resource cache with its version store behind the pages, the game
 // lobby's chips exchange panel and invitation dialog, the Games tab controller with the natives' host
-// of its games, the More tab's page controller, the message alert sound, the offer network's context
-// (its services under --ads-base, its skin in the bundle), the reachability monitor, the Selvo context
-// and the Tallio analytics context.
+// of its games, the More tab's page controller, the message alert sound, the reachability monitor, and
+// the ad, offer, analytics and store networks, each installed by its wiring file (app/wiring/) with its
+// endpoint under --ads-base.
 #include "app/services.h"
 
 #include <memory>
 
-#include "ads/adwick/adwick_ad_source.h"
-#include "ads/adwick/adwick_context.h"
-#include "ads/marlin/marlin_entry_points.h"
-#include "ads/selvo/selvo_context.h"
-#include "ads/zlv_ad_wrapper_view.h"
-#include "analytics/kavlo/kavlo_context.h"
-#include "analytics/kavlo/kavlo_controller.h"
-#include "analytics/tallio/report_sender.h"
-#include "analytics/tallio/tallio_context.h"
-#include "app/mediation_services.h"
+#include "app/wiring/networks.h"
 #include "games/cache/zelvan_game_cache.h"
 #include "games/cache/zlv_game_version.h"
 #include "games/room/app_game_host.h"
@@ -33,11 +24,6 @@
 #include "messaging/lists/im_controller.h"
 #include "messaging/voice/zelvan_voip.h"
 #include "offers/brightpoint/brightpoint.h"
-#include "offers/brightpoint/brightpoint_context.h"
-#include "offers/orvane/orv_default_screens.h"
-#include "offers/orvane/orvane_connect.h"
-#include "offers/orvane/orvane_context.h"
-#include "platform/device/device.h"
 #include "platform/foundation/bundle.h"
 #include "platform/foundation/log.h"
 #include "reachability/reachability.h"
@@ -47,20 +33,7 @@
 
 namespace zelvan::app {
 
-namespace {
-
-// The application's side of the offer network: it hears of each banner impression.
-class OrvaneHost final : public orvane::OrvaneConnectDelegate {
-public:
-    bool respondsToAdShown() const override { return true; }
-    void adShownWithCampaignID(const std::string& campaignId) override {
-        ZLOG(Info, "offer network: ad shown (campaign \"%s\")", campaignId);
-    }
-};
-
-} // namespace
-
-AppRegistry makeRegistry() {
+AppRegistry makeRegistry(std::string_view adsBase) {
     AppRegistry registry;
     registry.zelvanWebCache.factory = [](zelvanAppDelegate& delegate) {
         return ZelvanWebCache::makeForDelegate(delegate);
@@ -137,74 +110,21 @@ AppRegistry makeRegistry() {
     registry.msgPlayer.factory = [](zelvanAppDelegate&) -> std::shared_ptr<MessageSoundService> {
         return MessageSound::fromBundle(fnd::Bundle::main());
     };
-    // The offer network: its web services under the --ads-base URL (none without it), its skin the bundle.
-    registry.orvane.factory = [](zelvanAppDelegate& delegate) {
-        auto context =
-            std::make_shared<orvane::OrvaneContext>(delegate.config().adsBase, fnd::Bundle::main().resourcePath());
-        context->setDeviceId(device::Device::current().uniqueIdentifier());
-        context->setScreens(std::make_shared<orvane::ORVDefaultScreens>());
-        return context;
-    };
-    // "orvane" in the game server's feature list: connect with the application as the host delegate, then
-    // preload the banner of event 1.
-    auto orvaneHost = std::make_shared<OrvaneHost>();
-    registry.adFeatureStarters["orvane"] = [orvaneHost](zelvanAppDelegate&, const LoginSession&) {
-        if (auto facade = orvane::OrvaneConnect::requestOrvaneConnectWithDelegate(orvaneHost)) {
-            facade->preloadAds(1);
-        }
-    };
-    // The one reachability monitor, and the Selvo client's context over it (its servers under --ads-base).
+    // The one reachability monitor the networks share.
     registry.reachability.factory = [](zelvanAppDelegate&) { return std::make_shared<Reachability>(); };
-    registry.selvo.factory = [](zelvanAppDelegate& delegate) {
-        selvo::SelvoConfig config;
-        config.adsBase = delegate.config().adsBase;
-        return std::make_shared<selvo::SelvoContext>(delegate.service(&AppRegistry::reachability), std::move(config));
-    };
-    // The Kavlo analytics client's context over the one reachability monitor; its data server is under the
-    // --ads-base URL (none without it: events are stored, never sent). "kavlo" in the feature list starts it.
-    registry.kavlo.factory = [](zelvanAppDelegate& delegate) {
-        return std::make_shared<kavlo::KavloContext>(delegate.service(&AppRegistry::reachability),
-                                                     delegate.config().adsBase);
-    };
-    registry.adFeatureStarters["kavlo"] = [](zelvanAppDelegate&, const LoginSession&) { kavlo::Kavlo::start(); };
-    // The Adwick banner client: its ad server and media under the --ads-base URL (none without it).
-    registry.adwick.factory = [](zelvanAppDelegate& delegate) {
-        return std::make_shared<adwick::AdwickContext>(delegate.config().adsBase);
-    };
-    // The Brightpoint offer wall's context: its icon cache, and its client with the offer-wall API server
-    // under the --ads-base URL (none without it). "brightpoint" in the feature list gives the client the
-    // publisher key and the signed-in user's id.
-    registry.brightpoint.factory = [](zelvanAppDelegate& delegate) {
-        return std::make_shared<brightpoint::BrightpointContext>(delegate.config().adsBase);
-    };
-    registry.adFeatureStarters["brightpoint"] = [](zelvanAppDelegate& delegate, const LoginSession& session) {
-        if (auto ctx = delegate.service(&AppRegistry::brightpoint)) {
-            auto client = ctx->client();
-            client->setKey("Qm4RtzWpLak72HVbYUXEnfgsPuzKoqjd");
-            client->setUID(std::to_string(session.userId));
-        }
-    };
-    // The Tallio analytics client: its session report goes to the --ads-base URL (none without it).
-    registry.tallio.factory = [](zelvanAppDelegate& delegate) {
-        return std::make_shared<tallio::TallioContext>(delegate.config().adsBase,
-                                                       std::make_shared<tallio::UrlReportSender>());
-    };
-    // The Marlin interstitial client: its ad bridge server and page hosts under the --ads-base URL.
-    registry.marlin.factory = [](zelvanAppDelegate& delegate) {
-        return std::make_shared<marlin::MarlinEntryPoints>(delegate.config().adsBase,
-                                                           delegate.service(&AppRegistry::reachability));
-    };
-    // The shared ad view: the wrapper over an Adwick banner (none asked for without an ads base).
-    registry.adView.factory = [](zelvanAppDelegate& delegate) -> std::shared_ptr<AdViewService> {
-        auto wrapper = ui::View::create<ZLVAdWrapperView>(gfx::Rect(0, 0, 320, 48));
-        auto shared = delegate.service(&AppRegistry::adwick);
-        if (shared && !shared->endpoint().empty()) {
-            wrapper->setAdSource(adwick::AdwickAdSource::create(shared->publisherId(), shared->keywords()));
-        }
-        return wrapper;
-    };
-    // The banner mediation behind the offer client, and its banner in the shared ad view.
-    installMediation(registry);
+    // The networks, each under its endpoint of the --ads-base URL.
+    if (adsBase.empty()) {
+        ZLOG(Info, "no --ads-base given: the ad, offer, analytics and store networks are not configured and send "
+                   "nothing");
+    }
+    installOrvane(registry, NetworkEndpoint(adsBase, "/orvane"));
+    installSelvo(registry, NetworkEndpoint(adsBase, "/selvo"));
+    installKavlo(registry, NetworkEndpoint(adsBase, "/kavlo"));
+    installAdwick(registry, NetworkEndpoint(adsBase, "/adwick"));
+    installBrightpoint(registry, NetworkEndpoint(adsBase, "/brightpoint"));
+    installTallio(registry, NetworkEndpoint(adsBase, "/tallio"));
+    installMarlin(registry, NetworkEndpoint(adsBase, "/marlin"));
+    installMediation(registry, NetworkEndpoint(adsBase, ""));
     return registry;
 }
 

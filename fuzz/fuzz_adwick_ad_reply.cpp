@@ -59,7 +59,8 @@ World& world() {
         // A context on a media server the fake transport knows nothing of, with the browser icons cached.
         zelvan::AppRegistry registry;
         registry.adwick.factory = [](zelvan::zelvanAppDelegate&) {
-            return std::make_shared<zelvan::adwick::AdwickContext>("http://media.test");
+            return std::make_shared<zelvan::adwick::AdwickContext>(
+                zelvan::NetworkEndpoint("http://media.test", "/adwick"));
         };
         made.app = zelvan::zelvanAppDelegate::create(zelvan::AppConfig{}, std::move(registry));
         zelvan::zelvanAppDelegate::setInstance(made.app);

@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     // No service base: nothing is ever sent. No facade and no screens: no prompt opens.
-    static OrvaneContext context("", "/skin");
+    static OrvaneContext context(zelvan::NetworkEndpoint("", "/orvane"), "/skin");
     static Counter counters[] = {Counter(kORVAllVGStoreItemsReceived),
                                  Counter(kORVAllVGStoreItemsError),
                                  Counter(kORVAllVGStoreItemsNetError),

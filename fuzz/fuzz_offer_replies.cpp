@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     // No service base: nothing is ever sent.
-    static OrvaneContext context("", "/skin");
+    static OrvaneContext context(zelvan::NetworkEndpoint("", "/orvane"), "/skin");
     static Counter picture(kORVPictureReceived), pictureFailed(kORVPictureFailed), quote(kORVQuoteReceived),
         quoteFailed(kORVQuoteFailed), order(kORVAdOrderReceived), orderFailed(kORVAdOrderFailed);
     const int status = (data[0] & 0x80) != 0 ? 500 : 200;

@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static auto context = [] {
         auto made = std::make_shared<mediation::MediationContext>();
         made->setHouseAdService(service);
-        made->setAdsBase("http://127.0.0.1:9");
+        made->setEndpoint(zelvan::NetworkEndpoint("http://127.0.0.1:9", ""));
         return made;
     }();
     service->fetches = 0;

@@ -18,7 +18,7 @@
 #include "ads/mediation/orv_ad_view.h"
 #include "ads/mediation/orv_full_page_ads_controller.h"
 #include "ads/selvo/selvo_context.h"
-#include "app/mediation_libraries.h"
+#include "app/wiring/mediation_libraries.h"
 #include "core/app_registry.h"
 #include "offers/orvane/orv_ad_model.h"
 #include "platform/device/device.h"
@@ -79,14 +79,16 @@ protected:
         ASSERT_TRUE(server_.start());
         const std::string base = server_.baseURL();
         AppRegistry registry;
-        registry.adwick.factory = [base](zelvanAppDelegate&) { return std::make_shared<adwick::AdwickContext>(base); };
+        registry.adwick.factory = [base](zelvanAppDelegate&) {
+            return std::make_shared<adwick::AdwickContext>(NetworkEndpoint(base, "/adwick"));
+        };
         registry.selvo.factory = [base](zelvanAppDelegate&) {
             selvo::SelvoConfig config;
-            config.adsBase = base;
+            config.endpoint = NetworkEndpoint(base, "/selvo");
             return std::make_shared<selvo::SelvoContext>(std::make_shared<Reachability>(), config);
         };
         registry.marlin.factory = [base](zelvanAppDelegate&) {
-            return std::make_shared<marlin::MarlinEntryPoints>(base);
+            return std::make_shared<marlin::MarlinEntryPoints>(NetworkEndpoint(base, "/marlin"));
         };
         registry.mediation.factory = [core = core_](zelvanAppDelegate& delegate) {
             auto context = std::make_shared<mediation::MediationContext>();

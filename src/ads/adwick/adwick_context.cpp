@@ -11,15 +11,9 @@
 
 namespace zelvan::adwick {
 
-AdwickContext::AdwickContext(std::string_view adsBase)
-    : flexAdFactory_(defaultFlexAdFactory()), landingScreens_(defaultLandingScreens()) {
-    if (adsBase.empty()) {
-        ZLOG(Info, "adwick: no --ads-base given, so none of its requests is sent");
-    } else {
-        mediaBase_ = std::string(adsBase) + "/adwick";
-        endpoint_ = mediaBase_ + "/ad_source.php";
-    }
-}
+AdwickContext::AdwickContext(const NetworkEndpoint& endpoint)
+    : endpoint_(endpoint.url("/ad_source.php")), mediaBase_(endpoint.root()), flexAdFactory_(defaultFlexAdFactory()),
+      landingScreens_(defaultLandingScreens()) {}
 
 std::shared_ptr<AdwickLocalizer> AdwickContext::localizer() {
     std::lock_guard lock(mutex_);

@@ -13,6 +13,7 @@
 
 #include "ads/adwick/adwick_flex_ad.h"
 #include "ads/adwick/adwick_landing_screens.h"
+#include "core/network_endpoint.h"
 
 namespace zelvan::adwick {
 
@@ -24,15 +25,15 @@ class AdwickModalViewController;
 
 class AdwickContext {
 public:
-    // `adsBase` is the networks' base URL (--ads-base, no trailing slash), or "": then no address is
-    // known, every download fails at once, and this logs one INFO line saying so.
-    explicit AdwickContext(std::string_view adsBase);
+    // `endpoint` is the media server (not configured: no address is known and every download fails at
+    // once).
+    explicit AdwickContext(const NetworkEndpoint& endpoint);
     AdwickContext(const AdwickContext&) = delete;
     AdwickContext& operator=(const AdwickContext&) = delete;
 
-    // adsBase + "/adwick/ad_source.php", or "".
+    // The endpoint's "/ad_source.php", or "".
     const std::string& endpoint() const { return endpoint_; }
-    // adsBase + "/adwick" (the media server), or "".
+    // The endpoint's root (the media server), or "".
     const std::string& mediaBase() const { return mediaBase_; }
 
     std::shared_ptr<AdwickLocalizer> localizer();

@@ -35,15 +35,12 @@ void clearTemporaryLeftovers() {
 
 } // namespace
 
-MarlinEntryPoints::MarlinEntryPoints(const std::string& adsBase, std::shared_ptr<Reachability> reachability)
+MarlinEntryPoints::MarlinEntryPoints(const NetworkEndpoint& endpoint, std::shared_ptr<Reachability> reachability)
     : reachability_(std::move(reachability)) {
-    if (adsBase.empty()) {
-        return;
-    }
-    addresses_.defaultServer = adsBase + "/marlin/AdBridgeServer";
-    addresses_.storeURL = adsBase + "/marlin/store";
-    addresses_.mapsURL = adsBase + "/marlin/maps";
-    addresses_.videoURL = adsBase + "/marlin/video";
+    addresses_.defaultServer = endpoint.url("/AdBridgeServer");
+    addresses_.storeURL = endpoint.url("/store");
+    addresses_.mapsURL = endpoint.url("/maps");
+    addresses_.videoURL = endpoint.url("/video");
 }
 
 MarlinEntryPoints::~MarlinEntryPoints() = default;

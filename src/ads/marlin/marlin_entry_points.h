@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 
+#include "core/network_endpoint.h"
+
 namespace zelvan {
 class Reachability;
 }
@@ -42,10 +44,10 @@ struct MarlinAddresses {
 
 class MarlinEntryPoints {
 public:
-    // The addresses under `adsBase` (no trailing slash): "/marlin/AdBridgeServer", "/marlin/store",
-    // "/marlin/maps" and "/marlin/video"; none without a base. `reachability` is what the controller
-    // asks (a monitor of its own when null).
-    explicit MarlinEntryPoints(const std::string& adsBase = "", std::shared_ptr<Reachability> reachability = nullptr);
+    // The addresses under `endpoint`: "/AdBridgeServer", "/store", "/maps" and "/video"; none when it is not
+    // configured. `reachability` is what the controller asks (a monitor of its own when null).
+    explicit MarlinEntryPoints(const NetworkEndpoint& endpoint = {},
+                               std::shared_ptr<Reachability> reachability = nullptr);
     ~MarlinEntryPoints();
     MarlinEntryPoints(const MarlinEntryPoints&) = delete;
     MarlinEntryPoints& operator=(const MarlinEntryPoints&) = delete;

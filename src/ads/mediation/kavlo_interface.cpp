@@ -19,7 +19,7 @@ std::shared_ptr<KavloInterface> KavloInterface::sharedInstance() {
 
 std::string KavloInterface::baseURL() const {
     auto shared = context_.lock();
-    return shared && !shared->adsBase().empty() ? shared->adsBase() + kPrefix : std::string();
+    return shared ? shared->endpoint().sibling(kPrefix).root() : std::string();
 }
 
 fnd::Value KavloInterface::bindings(const ORVAdController& controller) const {

@@ -13,6 +13,7 @@
 
 #include "ads/mediation/mediation_types.h"
 #include "ads/mediation/network_libraries.h"
+#include "core/network_endpoint.h"
 #include "platform/graphics/geometry.h"
 
 namespace ui {
@@ -85,9 +86,10 @@ public:
     // The raw-HTTP adapters' shared instances, made at the first call.
     std::shared_ptr<KavloInterface> kavloInterface();
     std::shared_ptr<SelvoInterface> selvoInterface();
-    // The networks' base URL (--ads-base, no trailing slash); "" when none was given.
-    const std::string& adsBase() const { return adsBase_; }
-    void setAdsBase(std::string base) { adsBase_ = std::move(base); }
+    // Where the ad hosts the adapters ask directly are: each under its own prefix of this endpoint's base
+    // (not configured when no --ads-base was given).
+    const NetworkEndpoint& endpoint() const { return endpoint_; }
+    void setEndpoint(NetworkEndpoint endpoint) { endpoint_ = std::move(endpoint); }
     // True the first time `network` finds no ad host in this run (it logs one line then).
     bool firstWithoutHost(const std::string& network) { return withoutHost_.insert(network).second; }
 
@@ -117,7 +119,7 @@ private:
     std::shared_ptr<OrvaneAdInterface> orvaneAdInterface_;
     std::shared_ptr<KavloInterface> kavloInterface_;
     std::shared_ptr<SelvoInterface> selvoInterface_;
-    std::string adsBase_;
+    NetworkEndpoint endpoint_;
     std::set<std::string> withoutHost_;
     std::shared_ptr<OfferCore> offerCore_;
     double watchdogSeconds_ = kDefaultWatchdogSeconds;

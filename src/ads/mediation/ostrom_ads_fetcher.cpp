@@ -22,7 +22,7 @@ OstromAdsFetcher::OstromAdsFetcher(std::weak_ptr<MediationContext> context, AdCh
 
 std::string OstromAdsFetcher::baseURL() const {
     auto shared = context_.lock();
-    return shared && !shared->adsBase().empty() ? shared->adsBase() + kPrefix + kAdPath : std::string();
+    return shared ? shared->endpoint().sibling(kPrefix).url(kAdPath) : std::string();
 }
 
 fnd::Value OstromAdsFetcher::bindings() const {

@@ -44,7 +44,7 @@ void ReelboxAdController::loadAdView() {
     addSubview(adView_);
     adView_->setAlpha(0);
     auto shared = context_.lock();
-    const std::string base = shared ? shared->adsBase() : std::string();
+    const std::string base = shared ? shared->endpoint().sibling(kPrefix).root() : std::string();
     if (base.empty()) {
         if (shared && shared->firstWithoutHost("reelbox")) {
             ZLOG(Info, "mediation: no --ads-base given, so no reelbox banner is fetched");
@@ -57,7 +57,7 @@ void ReelboxAdController::loadAdView() {
         });
         return;
     }
-    adView_->setServerBase(base + kPrefix);
+    adView_->setServerBase(base);
     // Only this attempt's own ad view: another banner's outcome is not this one's.
     auto& center = fnd::NotificationCenter::defaultCenter();
     std::weak_ptr<ReelboxAdController> weak = self<ReelboxAdController>();

@@ -18,7 +18,7 @@ std::shared_ptr<SelvoInterface> SelvoInterface::sharedInstance() {
 
 std::string SelvoInterface::baseURL() const {
     auto shared = context_.lock();
-    return shared && !shared->adsBase().empty() ? shared->adsBase() + kPath : std::string();
+    return shared ? shared->endpoint().sibling(kPrefix).url(kPath) : std::string();
 }
 
 fnd::Value SelvoInterface::bindings() const {

@@ -19,7 +19,9 @@ namespace zelvan::mediation {
 class SelvoInterface : public std::enable_shared_from_this<SelvoInterface> {
 public:
     static constexpr double kTimeout = 10.0;
-    static constexpr const char* kPath = "/selvo/adserver/render";
+    // Under the Selvo host's prefix of the ads base.
+    static constexpr const char* kPrefix = "/selvo";
+    static constexpr const char* kPath = "/adserver/render";
     static constexpr const char* kUserAgent = "Mozilla/5.0 (iPhone; U; CPU iPhone OS 2_2 like Mac OS X; en-us) "
                                               "AppleWebKit/525.18.1 (KHTML, like Gecko) Mobile/5G77";
     static constexpr const char* kIp = "192.168.1.1";

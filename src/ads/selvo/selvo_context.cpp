@@ -21,9 +21,7 @@ thread_local bool insideSink = false;
 
 SelvoContext::SelvoContext(std::shared_ptr<Reachability> reachability, SelvoConfig config)
     : reachability_(std::move(reachability)), config_(std::move(config)) {
-    if (config_.adsBase.empty()) {
-        ZLOG(Info, "selvo: no --ads-base given, so none of its requests is sent");
-    } else if (auto url = fnd::Url::parse(config_.adsBase)) {
+    if (auto url = config_.endpoint.configured() ? fnd::Url::parse(config_.endpoint.root()) : std::nullopt) {
         probeHost_ = url->host();
     }
 }
@@ -94,34 +92,34 @@ void SelvoContext::reportError(const std::string& line) const {
 }
 
 std::optional<std::string> SelvoContext::adServer(bool batch) const {
-    if (config_.adsBase.empty()) {
+    if (!config_.endpoint.configured()) {
         return std::nullopt;
     }
     switch (runMode()) {
     case kRunModeProduction:
     case kRunModeTest:
-        return config_.adsBase + (batch ? "/selvo/batch/adserver" : "/selvo/adserver");
+        return config_.endpoint.url(batch ? "/batch/adserver" : "/adserver");
     case kRunModeQualityAssurance:
-        return config_.adsBase + "/selvo/qa/adserver";
+        return config_.endpoint.url("/qa/adserver");
     case kRunModeStaging:
-        return config_.adsBase + "/selvo/staging/adserver";
+        return config_.endpoint.url("/staging/adserver");
     default:
         return std::nullopt;
     }
 }
 
 std::optional<std::string> SelvoContext::proxySiteServer() const {
-    if (config_.adsBase.empty()) {
+    if (!config_.endpoint.configured()) {
         return std::nullopt;
     }
     switch (runMode()) {
     case kRunModeProduction:
     case kRunModeTest:
-        return config_.adsBase + "/selvo/siteserver/sdkproxy.jsp?";
+        return config_.endpoint.url("/siteserver/sdkproxy.jsp?");
     case kRunModeQualityAssurance:
-        return config_.adsBase + "/selvo/qa/siteserver/sdkproxy.jsp?";
+        return config_.endpoint.url("/qa/siteserver/sdkproxy.jsp?");
     case kRunModeStaging:
-        return config_.adsBase + "/selvo/staging/siteserver/sdkproxy.jsp?";
+        return config_.endpoint.url("/staging/siteserver/sdkproxy.jsp?");
     default:
         return std::nullopt;
     }

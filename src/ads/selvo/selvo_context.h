@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/network_endpoint.h"
 #include "platform/foundation/thread.h"
 #include "platform/foundation/value.h"
 
@@ -26,8 +27,9 @@ class SVMisc;
 
 // Where the client's servers live and the fixed texts its URL tests compare with.
 struct SelvoConfig {
-    // The networks' base URL (--ads-base, no trailing slash), or "": then no server address is known.
-    std::string adsBase;
+    // The client's servers (the endpoint's root, "/selvo" under --ads-base); not configured: no server
+    // address is known.
+    NetworkEndpoint endpoint;
     // A link whose host contains this opens the platform's app store.
     std::string storeDomain = "store.test";
     // The page ad content loads to ask for the ad to close.

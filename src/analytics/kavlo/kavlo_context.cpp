@@ -14,14 +14,8 @@
 
 namespace zelvan::kavlo {
 
-KavloContext::KavloContext(std::shared_ptr<Reachability> reachability, const std::string& adsBase)
-    : reachability_(std::make_shared<KavloReachability>(std::move(reachability))) {
-    if (adsBase.empty()) {
-        ZLOG(Info, "Kavlo: no --ads-base given, so events are stored but never sent");
-    } else {
-        serverURL_ = adsBase + "/kavlo";
-    }
-}
+KavloContext::KavloContext(std::shared_ptr<Reachability> reachability, const NetworkEndpoint& endpoint)
+    : serverURL_(endpoint.root()), reachability_(std::make_shared<KavloReachability>(std::move(reachability))) {}
 
 KavloContext::~KavloContext() {
     // The threads hold the controller and the messenger; end them before the queue goes.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "analytics/kavlo/kavlo_json.h"
+#include "core/network_endpoint.h"
 
 namespace zelvan {
 class Reachability;
@@ -28,8 +29,8 @@ class KavloReachability;
 class KavloContext {
 public:
     // `reachability` is the product's monitor (may be null: then every status reads 0). The analytics data
-    // server is `adsBase` + "/kavlo"; without a base events are stored but never sent (one INFO line).
-    explicit KavloContext(std::shared_ptr<Reachability> reachability = nullptr, const std::string& adsBase = "");
+    // server is the endpoint's root; not configured, events are stored but never sent.
+    explicit KavloContext(std::shared_ptr<Reachability> reachability = nullptr, const NetworkEndpoint& endpoint = {});
     ~KavloContext();
     KavloContext(const KavloContext&) = delete;
     KavloContext& operator=(const KavloContext&) = delete;

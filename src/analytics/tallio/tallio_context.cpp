@@ -14,17 +14,13 @@
 
 namespace zelvan::tallio {
 
-TallioContext::TallioContext(const std::string& adsBase, std::shared_ptr<ReportSender> sender)
+TallioContext::TallioContext(const NetworkEndpoint& endpoint, std::shared_ptr<ReportSender> sender)
     : sender_(std::move(sender)), adParser_(std::make_shared<TallioAdParser>()),
       hookViewFactory_(std::make_shared<TallioHookViewFactory>()),
       pageViewCounter_(std::make_shared<TallioPageViewCounter>(*this)) {
-    if (adsBase.empty()) {
-        ZLOG(Info, "tallio: no --ads-base given, so no session report is sent");
-        return;
-    }
-    serverURL_ = adsBase + "/tallio/aap.do";
-    canvasURL_ = adsBase + "/tallio/getCanvas.do";
-    appStoreURL_ = adsBase + "/tallio/getIPhoneApp.do";
+    serverURL_ = endpoint.url("/aap.do");
+    canvasURL_ = endpoint.url("/getCanvas.do");
+    appStoreURL_ = endpoint.url("/getIPhoneApp.do");
 }
 
 TallioContext::~TallioContext() {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "analytics/tallio/report_sender.h"
+#include "core/network_endpoint.h"
 #include "platform/foundation/date.h"
 #include "platform/foundation/observer_token.h"
 #include "platform/foundation/thread.h"
@@ -41,9 +42,9 @@ public:
 
 class TallioContext {
 public:
-    // The addresses under `adsBase` (no trailing slash): "/tallio/aap.do", "/tallio/getCanvas.do",
-    // "/tallio/getIPhoneApp.do". Without a base this logs one INFO line and no report is ever sent.
-    explicit TallioContext(const std::string& adsBase = "", std::shared_ptr<ReportSender> sender = nullptr);
+    // The addresses under `endpoint`: "/aap.do", "/getCanvas.do", "/getIPhoneApp.do". Not configured: no
+    // report is ever sent.
+    explicit TallioContext(const NetworkEndpoint& endpoint = {}, std::shared_ptr<ReportSender> sender = nullptr);
     ~TallioContext();
     TallioContext(const TallioContext&) = delete;
     TallioContext& operator=(const TallioContext&) = delete;

@@ -15,12 +15,8 @@
 
 namespace zelvan::brightpoint {
 
-BrightpointContext::BrightpointContext(std::string_view adsBase)
-    : imageCache_(std::make_shared<BPImageCache>(BPImageCache::Passkey())),
-      server_(adsBase.empty() ? std::string() : std::string(adsBase) + "/brightpoint") {
-    if (server_.empty()) {
-        ZLOG(Info, "Brightpoint: no --ads-base given, so none of the offer wall's requests is sent");
-    }
+BrightpointContext::BrightpointContext(const NetworkEndpoint& endpoint)
+    : imageCache_(std::make_shared<BPImageCache>(BPImageCache::Passkey())), server_(endpoint.root()) {
     // The Offers tab: the configured offer lists under their sub-tab strip.
     tabFactories_[static_cast<size_t>(BPTab::Offers)] = [] { return std::make_shared<BPOfferTableViewController>(); };
     // The Apps tab: the configured app lists; the in-app tab: the currency store on the payment queue.

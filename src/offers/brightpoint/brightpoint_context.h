@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/network_endpoint.h"
+
 namespace ui {
 class ViewController;
 }
@@ -25,15 +27,14 @@ enum class BPTab { Apps, Offers, Direct, InApp, Status };
 
 class BrightpointContext {
 public:
-    // `adsBase` is the networks' base URL (--ads-base, no trailing slash), or "": then no server is
-    // known, nothing is sent, and this logs one INFO line saying so.
-    explicit BrightpointContext(std::string_view adsBase = {});
+    // `endpoint` is the offer-wall API server (not configured: no server is known and nothing is sent).
+    explicit BrightpointContext(const NetworkEndpoint& endpoint = {});
     BrightpointContext(const BrightpointContext&) = delete;
     BrightpointContext& operator=(const BrightpointContext&) = delete;
 
     // The one icon cache of the process.
     const std::shared_ptr<BPImageCache>& imageCache() const { return imageCache_; }
-    // adsBase + "/brightpoint", or "".
+    // The endpoint's root, or "".
     const std::string& server() const { return server_; }
     // The one client, made on first use.
     std::shared_ptr<Brightpoint> client();

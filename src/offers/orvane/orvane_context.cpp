@@ -13,14 +13,8 @@
 
 namespace zelvan::orvane {
 
-OrvaneContext::OrvaneContext(std::string_view adsBase, std::string skinFolder)
-    : parser_(std::make_shared<ORVParser>()), skinFolder_(std::move(skinFolder)) {
-    if (adsBase.empty()) {
-        ZLOG(Info, "offer network: no --ads-base given, so none of its requests is sent");
-    } else {
-        serviceBase_ = std::string(adsBase) + "/orvane";
-    }
-}
+OrvaneContext::OrvaneContext(const NetworkEndpoint& endpoint, std::string skinFolder)
+    : parser_(std::make_shared<ORVParser>()), skinFolder_(std::move(skinFolder)), serviceBase_(endpoint.root()) {}
 
 std::string OrvaneContext::serviceURL(std::string_view method) const {
     if (serviceBase_.empty()) {

@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/network_endpoint.h"
+
 namespace zelvan::orvane {
 
 class ORVParser;
@@ -30,17 +32,16 @@ public:
     static constexpr int kDefaultLogThreshold = 3;
     static constexpr int32_t kDefaultUserColorCode = 0x0E2C4C;
 
-    // `adsBase` is the networks' base URL (--ads-base, no trailing slash), or "" when none was given: then
-    // the service base is empty, no request is sent, and this logs one INFO line saying so. `skinFolder`
-    // holds the skin's images.
-    OrvaneContext(std::string_view adsBase, std::string skinFolder);
+    // `endpoint` is where the network's web services are (not configured: the service base is empty and
+    // no request is sent). `skinFolder` holds the skin's images.
+    OrvaneContext(const NetworkEndpoint& endpoint, std::string skinFolder);
     OrvaneContext(const OrvaneContext&) = delete;
     OrvaneContext& operator=(const OrvaneContext&) = delete;
 
     // The shared reply parser.
     const std::shared_ptr<ORVParser>& parser() const { return parser_; }
     const std::string& skinFolder() const { return skinFolder_; }
-    // adsBase + "/orvane", or "" when no base was given.
+    // The endpoint's root, or "" when it is not configured.
     const std::string& serviceBase() const { return serviceBase_; }
     // The address of a web-service method: serviceBase + "/Service1.asmx/" + method; "" without a base
     // (the fetcher refuses an empty address, so the call ends at once as failed).

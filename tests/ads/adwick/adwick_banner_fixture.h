@@ -110,7 +110,9 @@ private:
     static AppRegistry makeRegistry(AdHost& host) {
         AppRegistry registry;
         const std::string base = host.server().baseURL();
-        registry.adwick.factory = [base](zelvanAppDelegate&) { return std::make_shared<AdwickContext>(base); };
+        registry.adwick.factory = [base](zelvanAppDelegate&) {
+            return std::make_shared<AdwickContext>(NetworkEndpoint(base, "/adwick"));
+        };
         return registry;
     }
 

@@ -34,7 +34,9 @@ TEST(AdwickCanvasTest, CallbackWithEscapedValuesAndTheAdwickScheme) {
     testing::AdHost host;
     AppRegistry registry;
     const std::string base = host.url("");
-    registry.adwick.factory = [base](zelvanAppDelegate&) { return std::make_shared<AdwickContext>(base); };
+    registry.adwick.factory = [base](zelvanAppDelegate&) {
+        return std::make_shared<AdwickContext>(NetworkEndpoint(base, "/adwick"));
+    };
     ScopedAppDelegate delegate(std::move(registry));
     ui::installScriptHostFactory(ui::DuktapeScriptHost::factory());
     ui::Application::shared().clearOpenedUrls();
@@ -80,7 +82,9 @@ TEST(AdwickCanvasTest, PageWithoutAdwickOrWithoutAnEngineCloses) {
     for (const std::string& path : {std::string("/plain"), std::string("")}) {
         AppRegistry registry;
         const std::string base = host.url(path);
-        registry.adwick.factory = [base](zelvanAppDelegate&) { return std::make_shared<AdwickContext>(base); };
+        registry.adwick.factory = [base](zelvanAppDelegate&) {
+            return std::make_shared<AdwickContext>(NetworkEndpoint(base, "/adwick"));
+        };
         ScopedAppDelegate delegate(std::move(registry));
         // The plain page runs in a real engine; the canvas page in the default host, which runs nothing.
         ui::installScriptHostFactory(path.empty() ? nullptr : ui::DuktapeScriptHost::factory());

@@ -98,14 +98,12 @@ TEST(AdwickURLDownloadTest, MayBeReleasedInsideItsCallback) {
 
 TEST(AdwickURLDownloadTest, WithoutAdsBaseNothingIsSent) {
     fnd::testing::ScopedAppRoot root;
-    fnd::testing::LogCapture capture;
     AppRegistry registry;
-    registry.adwick.factory = [](zelvanAppDelegate&) { return std::make_shared<AdwickContext>(""); };
+    registry.adwick.factory = [](zelvanAppDelegate&) { return std::make_shared<AdwickContext>(NetworkEndpoint()); };
     ScopedAppDelegate delegate(std::move(registry));
     auto shared = context();
     ASSERT_TRUE(shared);
     EXPECT_EQ(context(), shared);
-    EXPECT_EQ(capture.count("adwick: no --ads-base given"), 1U);
     auto localizer = shared->localizer();
     localizer->downloadResourcesIfNecessary();
     EXPECT_FALSE(localizer->downloading()); // failed at once (-2), nothing in flight
@@ -114,7 +112,7 @@ TEST(AdwickURLDownloadTest, WithoutAdsBaseNothingIsSent) {
     run.run(shared->endpoint());
     EXPECT_EQ(run.code(), AdwickURLDownload::kErrorNoConnection);
 
-    AdwickContext based("http://127.0.0.1:9");
+    AdwickContext based(NetworkEndpoint("http://127.0.0.1:9", "/adwick"));
     EXPECT_EQ(based.endpoint(), "http://127.0.0.1:9/adwick/ad_source.php");
     EXPECT_EQ(based.mediaBase(), "http://127.0.0.1:9/adwick");
 }

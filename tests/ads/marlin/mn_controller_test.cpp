@@ -73,7 +73,7 @@ protected:
         ui::installScriptHostFactory(ui::DuktapeScriptHost::factory());
         appWindow_ = ui::View::create<ui::Window>(gfx::Rect(0, 0, 320, 480));
         appWindow_->makeKeyAndVisible();
-        context_ = std::make_shared<MarlinEntryPoints>("http://127.0.0.1:9");
+        context_ = std::make_shared<MarlinEntryPoints>(NetworkEndpoint("http://127.0.0.1:9", "/marlin"));
         app_ = std::make_unique<ScopedAppDelegate>(registryWith(context_));
         storeScripts(kBootScript, kClientScript);
     }

@@ -51,8 +51,8 @@ protected:
         devserver::addMarlinRoutes(server_, service_);
         ASSERT_TRUE(server_.start());
         AppRegistry registry;
-        registry.marlin.factory =
-            ServiceSlot<MarlinEntryPoints>::fixed(std::make_shared<MarlinEntryPoints>(server_.baseURL()));
+        registry.marlin.factory = ServiceSlot<MarlinEntryPoints>::fixed(
+            std::make_shared<MarlinEntryPoints>(NetworkEndpoint(server_.baseURL(), "/marlin")));
         app_ = std::make_unique<ScopedAppDelegate>(std::move(registry));
         recorder_ = std::make_shared<Recorder>();
         MNSetDelegate(recorder_);

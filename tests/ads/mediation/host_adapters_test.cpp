@@ -8,7 +8,7 @@
 #include "ads/mediation/network_starters.h"
 #include "ads/mediation/ostrom_ad_view_controller.h"
 #include "ads/mediation/selvo_interface.h"
-#include "app/mediation_services.h"
+#include "app/wiring/mediation.h"
 #include "platform/foundation/testing/log_capture.h"
 #include "platform/ui/application.h"
 #include "platform/ui/button.h"
@@ -37,7 +37,7 @@ struct HostAdapters : Fixture {
             htmlAds.push_back(html);
             return ui::View::create(gfx::Rect(0, 0, 320, 50));
         });
-        context->setAdsBase(ads.baseURL());
+        context->setEndpoint(NetworkEndpoint(ads.baseURL(), ""));
         addNetworkStarters(*context, {});
         add("next", Reply::NoAd);
         fnd::UserDefaults::standard().removeObjectForKey(OstromAdsModel::kUserIdKey);
@@ -114,7 +114,7 @@ TEST_F(HostAdapters, OstromFailuresMoveOnOnce) {
         // No image is asked for.
         EXPECT_EQ(requestsUnder("/ostrom").size(), before + 1) << space;
     }
-    context->setAdsBase(""); // no ad host: nothing is sent
+    context->setEndpoint(NetworkEndpoint()); // no ad host: nothing is sent
     const size_t before = ads.requests().size();
     EXPECT_TRUE(attempt("ostrom", "space-1"));
     EXPECT_EQ(ads.requests().size(), before);
@@ -165,7 +165,7 @@ TEST_F(HostAdapters, KavloRawReplies) {
 
     EXPECT_FALSE(attempt("kavlo", "", "upper")); // "A HREF" counts
     EXPECT_TRUE(attempt("kavlo", "", "empty"));
-    context->setAdsBase("http://127.0.0.1:9"); // nothing listens: a transport error
+    context->setEndpoint(NetworkEndpoint("http://127.0.0.1:9", "")); // nothing listens: a transport error
     EXPECT_TRUE(attempt("kavlo", "", "plain"));
     EXPECT_TRUE(context->kavloInterface()->hasError());
     EXPECT_EQ(htmlAds.size(), 2u);

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <thread>
 
-#include "app/mediation_services.h"
+#include "app/wiring/mediation.h"
 #include "offers/orvane/orvane_context.h"
 #include "platform/foundation/digest.h"
 #include "tests/ads/mediation/mediation_test_support.h"
@@ -124,7 +124,7 @@ struct HouseAdRequest : Fixture {
 };
 
 TEST_F(HouseAdRequest, QueryRepliesAndFailures) {
-    offers = std::make_shared<orvane::OrvaneContext>(server.root() + "/ads", "");
+    offers = std::make_shared<orvane::OrvaneContext>(NetworkEndpoint(server.root() + "/ads", "/orvane"), "");
     EXPECT_FALSE(attempt("html"));
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].adHTML, "<b>hi</b>"); // an empty "Image" with HTML is an ad
@@ -172,7 +172,7 @@ TEST_F(HouseAdRequest, DevServerCampaigns) {
     auto signed_ = std::make_shared<SignedCore>();
     context->setOfferCore(signed_);
     core = signed_;
-    offers = std::make_shared<orvane::OrvaneContext>(ads.baseURL(), "");
+    offers = std::make_shared<orvane::OrvaneContext>(NetworkEndpoint(ads.baseURL(), "/orvane"), "");
     EXPECT_FALSE(attempt("picture"));
     EXPECT_FALSE(shown.back().image.empty());
     EXPECT_FALSE(attempt("both"));

@@ -9,7 +9,7 @@
 #include "ads/mediation/ad_frame_view.h"
 #include "ads/mediation/network_starters.h"
 #include "ads/mediation/reelbox_ad_controller.h"
-#include "app/mediation_services.h"
+#include "app/wiring/mediation.h"
 #include "platform/device/device.h"
 #include "platform/foundation/bundle.h"
 #include "platform/foundation/notification_center.h"
@@ -36,7 +36,7 @@ struct Reelbox : Fixture {
         Fixture::SetUp();
         devserver::addReelboxRoutes(ads);
         ASSERT_TRUE(ads.start());
-        context->setAdsBase(ads.baseURL());
+        context->setEndpoint(NetworkEndpoint(ads.baseURL(), ""));
         addNetworkStarters(*context, {});
         add("next", Reply::NoAd);
         ui::installScriptHostFactory([this] {
@@ -127,7 +127,7 @@ TEST_F(Reelbox, OneOutcomePerAttempt) {
     EXPECT_TRUE(started.empty());
     EXPECT_EQ(shown(), adapter);
 
-    context->setAdsBase(""); // no ad host: nothing is sent
+    context->setEndpoint(NetworkEndpoint()); // no ad host: nothing is sent
     const size_t before = ads.requests().size();
     EXPECT_TRUE(attempt("type1"));
     EXPECT_EQ(ads.requests().size(), before);

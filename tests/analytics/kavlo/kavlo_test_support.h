@@ -86,7 +86,8 @@ protected:
     std::shared_ptr<KavloContext> newRun(std::string adsBase = "-") {
         endRun();
         monitor_ = std::make_shared<Reachability>();
-        context_ = std::make_shared<KavloContext>(monitor_, adsBase == "-" ? ads_.baseURL() : adsBase);
+        context_ = std::make_shared<KavloContext>(monitor_,
+                                                  NetworkEndpoint(adsBase == "-" ? ads_.baseURL() : adsBase, "/kavlo"));
         AppRegistry registry;
         registry.kavlo.factory = ServiceSlot<KavloContext>::fixed(context_);
         delegate_ = std::make_unique<ScopedAppDelegate>(std::move(registry));

@@ -145,7 +145,7 @@ protected:
             context_->waitForUpload();
         }
         delegate_.reset();
-        context_ = std::make_shared<TallioContext>(adsBase, sender ? sender : sender_);
+        context_ = std::make_shared<TallioContext>(NetworkEndpoint(adsBase, "/tallio"), sender ? sender : sender_);
         AppRegistry registry;
         registry.tallio.factory = ServiceSlot<TallioContext>::fixed(context_);
         delegate_ = std::make_unique<ScopedAppDelegate>(std::move(registry));

@@ -41,7 +41,7 @@ protected:
         device::Device::current().setUniqueIdentifier("dev1");
         record_ = devserver::addBrightpointRoutes(ads_);
         ASSERT_TRUE(ads_.start());
-        context_ = std::make_shared<BrightpointContext>(ads_.baseURL());
+        context_ = std::make_shared<BrightpointContext>(NetworkEndpoint(ads_.baseURL(), "/brightpoint"));
         AppRegistry registry;
         registry.brightpoint.factory = ServiceSlot<BrightpointContext>::fixed(context_);
         delegate_ = std::make_unique<ScopedAppDelegate>(std::move(registry));

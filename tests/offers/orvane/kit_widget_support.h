@@ -31,7 +31,7 @@ protected:
     }
     void install(const std::string& skinFolder) {
         delegate_.reset();
-        context_ = std::make_shared<OrvaneContext>("", skinFolder);
+        context_ = std::make_shared<OrvaneContext>(NetworkEndpoint("", "/orvane"), skinFolder);
         AppRegistry registry;
         registry.orvane.factory = ServiceSlot<OrvaneContext>::fixed(context_);
         delegate_ = std::make_unique<ScopedAppDelegate>(std::move(registry));

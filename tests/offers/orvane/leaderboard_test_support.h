@@ -75,7 +75,8 @@ protected:
     void SetUp() override {
         devserver::addOrvaneRoutes(ads_, service_);
         ASSERT_TRUE(ads_.start());
-        context_ = std::make_shared<OrvaneContext>(ads_.baseURL(), fnd::Bundle::main().resourcePath());
+        context_ = std::make_shared<OrvaneContext>(NetworkEndpoint(ads_.baseURL(), "/orvane"),
+                                                   fnd::Bundle::main().resourcePath());
         context_->setDeviceId("device-1");
         AppRegistry registry;
         registry.orvane.factory = ServiceSlot<OrvaneContext>::fixed(context_);

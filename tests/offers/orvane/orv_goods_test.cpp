@@ -83,7 +83,7 @@ protected:
     void SetUp() override {
         devserver::addOrvaneRoutes(ads_, service_);
         ASSERT_TRUE(ads_.start());
-        context_ = std::make_shared<OrvaneContext>(ads_.baseURL(), "/skin");
+        context_ = std::make_shared<OrvaneContext>(NetworkEndpoint(ads_.baseURL(), "/orvane"), "/skin");
         context_->setDeviceId("device-1");
         AppRegistry registry;
         registry.orvane.factory = ServiceSlot<OrvaneContext>::fixed(context_);

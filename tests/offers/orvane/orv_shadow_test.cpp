@@ -92,7 +92,7 @@ protected:
     }
     void install(const std::string& base) {
         delegate_.reset();
-        context_ = std::make_shared<OrvaneContext>(base, "/skin");
+        context_ = std::make_shared<OrvaneContext>(NetworkEndpoint(base, "/orvane"), "/skin");
         context_->setDeviceId("device-1");
         context_->setAdModel(mediation_);
         AppRegistry registry;

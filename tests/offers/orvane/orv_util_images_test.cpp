@@ -42,7 +42,7 @@ void expectColour(const gfx::Rgba8& pixel, int32_t code, int tolerance) {
 class ORVUtilImagesTest : public ::testing::Test {
 protected:
     ORVUtilImagesTest() {
-        context_ = std::make_shared<OrvaneContext>("", fnd::Bundle::main().resourcePath());
+        context_ = std::make_shared<OrvaneContext>(NetworkEndpoint("", "/orvane"), fnd::Bundle::main().resourcePath());
         AppRegistry registry;
         registry.orvane.factory = ServiceSlot<OrvaneContext>::fixed(context_);
         delegate_ = std::make_unique<ScopedAppDelegate>(std::move(registry));

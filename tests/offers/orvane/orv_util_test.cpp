@@ -72,7 +72,8 @@ TEST(ORVUtilTest, TextHelpers) {
 TEST(ORVUtilTest, UserColourComesFromTheContext) {
     EXPECT_EQ(ORVUtil::getUserDefinedColorCode(), 0x0E2C4C); // no context at all
     AppRegistry registry;
-    auto context = std::make_shared<OrvaneContext>("http://127.0.0.1:9", ::testing::TempDir());
+    auto context =
+        std::make_shared<OrvaneContext>(NetworkEndpoint("http://127.0.0.1:9", "/orvane"), ::testing::TempDir());
     registry.orvane.factory = ServiceSlot<OrvaneContext>::fixed(context);
     ScopedAppDelegate delegate(std::move(registry));
     EXPECT_EQ(ORVUtil::getUserDefinedColorCode(), 0x0E2C4C); // until the host sets one

@@ -25,7 +25,7 @@ TEST(OrvaneContextTest, TheRegistryHandsOutOneContext) {
     int made = 0;
     registry.orvane.factory = [&made](zelvanAppDelegate&) {
         ++made;
-        return std::make_shared<OrvaneContext>("http://127.0.0.1:9/ads", "/skin");
+        return std::make_shared<OrvaneContext>(NetworkEndpoint("http://127.0.0.1:9/ads", "/orvane"), "/skin");
     };
     ScopedAppDelegate delegate(std::move(registry));
     auto shared = context();
@@ -40,7 +40,7 @@ TEST(OrvaneContextTest, TheRegistryHandsOutOneContext) {
 
 TEST(OrvaneContextTest, ORVLogWritesAtOrBelowItsThreshold) {
     AppRegistry registry;
-    auto shared = std::make_shared<OrvaneContext>("http://127.0.0.1:9", "/skin");
+    auto shared = std::make_shared<OrvaneContext>(NetworkEndpoint("http://127.0.0.1:9", "/orvane"), "/skin");
     registry.orvane.factory = ServiceSlot<OrvaneContext>::fixed(shared);
     ScopedAppDelegate delegate(std::move(registry));
     fnd::setMinLogLevel(fnd::LogLevel::Debug);

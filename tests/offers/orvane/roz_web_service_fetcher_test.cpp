@@ -15,6 +15,7 @@
 #include <string>
 #include <thread>
 
+#include "app/services.h"
 #include "core/data_helpers.h"
 #include "offers/orvane/orvane_context.h"
 #include "offers/orvane/roz_web_service_fetcher.h"
@@ -131,7 +132,7 @@ struct Fetch {
 
 TEST(ROZWebServiceFetcherTest, SendsTheBindingsInOrderAndIntactAndKeepsTheReply) {
     OfferServer server;
-    OrvaneContext context(server.adsBase(), "/skin");
+    OrvaneContext context(NetworkEndpoint(server.adsBase(), "/orvane"), "/skin");
     const std::string screenshot = base64Encode(fnd::Bytes{0xfb, 0xff, 0xbf, 0x00, 0x3e, 0x3f});
     Fetch echo;
     echo.fetcher->setBaseURL(context.serviceURL("Echo"));
@@ -178,7 +179,7 @@ TEST(ROZWebServiceFetcherTest, SendsTheBindingsInOrderAndIntactAndKeepsTheReply)
 
 TEST(ROZWebServiceFetcherTest, EveryFailureCompletesOnceWithAnError) {
     OfferServer server;
-    OrvaneContext context(server.adsBase(), "/skin");
+    OrvaneContext context(NetworkEndpoint(server.adsBase(), "/orvane"), "/skin");
 
     Fetch stalled;
     stalled.fetcher->setBaseURL(context.serviceURL("Stall"));
@@ -221,8 +222,7 @@ TEST(ROZWebServiceFetcherTest, EveryFailureCompletesOnceWithAnError) {
 TEST(ROZWebServiceFetcherTest, WithoutAnAdsBaseNothingIsSent) {
     OfferServer server;
     fnd::testing::LogCapture capture;
-    OrvaneContext context("", "/skin");
-    EXPECT_EQ(capture.count("offer network: no --ads-base given"), 1u);
+    OrvaneContext context(NetworkEndpoint("", "/orvane"), "/skin");
     EXPECT_EQ(context.serviceBase(), "");
     Fetch picture;
     picture.fetcher->setBaseURL(context.serviceURL("GetPicture"));
@@ -230,7 +230,9 @@ TEST(ROZWebServiceFetcherTest, WithoutAnAdsBaseNothingIsSent) {
     EXPECT_EQ(picture.completions, 1);
     EXPECT_TRUE(picture.fetcher->hasError());
     EXPECT_EQ(server.hits(), 0);
-    EXPECT_EQ(capture.count("offer network: no --ads-base given"), 1u);
+    // The composition root says once, for every network, that none is configured.
+    app::makeRegistry("");
+    EXPECT_EQ(capture.count("no --ads-base given"), 1u);
 }
 
 } // namespace

@@ -46,7 +46,8 @@ protected:
         devserver::addOrvaneRoutes(ads_, service_);
         ASSERT_TRUE(ads_.start());
         delegate_.reset();
-        context_ = std::make_shared<OrvaneContext>(ads_.baseURL(), fnd::Bundle::main().resourcePath());
+        context_ = std::make_shared<OrvaneContext>(NetworkEndpoint(ads_.baseURL(), "/orvane"),
+                                                   fnd::Bundle::main().resourcePath());
         AppRegistry registry;
         registry.orvane.factory = ServiceSlot<OrvaneContext>::fixed(context_);
         delegate_ = std::make_unique<ScopedAppDelegate>(std::move(registry));

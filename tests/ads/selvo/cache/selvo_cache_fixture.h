@@ -69,7 +69,7 @@ protected:
         record_ = devserver::addSelvoRoutes(server_);
         EXPECT_TRUE(server_.start());
         SelvoConfig config;
-        config.adsBase = server_.baseURL();
+        config.endpoint = NetworkEndpoint(server_.baseURL(), "/selvo");
         context_ = std::make_unique<SelvoContext>(nullptr, config);
     }
     ~SelvoCacheFixture() override {

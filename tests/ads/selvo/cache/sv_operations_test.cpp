@@ -85,7 +85,7 @@ TEST_F(SVOperationsTest, SingleRequestsTellTheViewOfServerErrorsOnly) {
 
     // No server at all: logged, and the view hears nothing of it.
     SelvoConfig nowhere;
-    nowhere.adsBase = "http://127.0.0.1:1";
+    nowhere.endpoint = NetworkEndpoint("http://127.0.0.1:1", "/selvo");
     SelvoContext offline(nullptr, nowhere);
     auto lost = SVAdRequestOperation::requestWithParams(offline, params("pub"), view, userInfo("pub"));
     lost->start();
@@ -186,7 +186,7 @@ TEST_F(SVOperationsTest, PrefetchWaitsInSlicesAndTimesOut) {
 TEST_F(SVOperationsTest, LaunchIsReportedUntilOneSucceeds) {
     ASSERT_FALSE(SVRegisterAppLaunchOperation::alreadyRegistered());
     SelvoConfig nowhere;
-    nowhere.adsBase = "http://127.0.0.1:1";
+    nowhere.endpoint = NetworkEndpoint("http://127.0.0.1:1", "/selvo");
     SelvoContext offline(nullptr, nowhere);
     std::make_shared<SVRegisterAppLaunchOperation>(offline, userInfo("pub"))->start();
     EXPECT_FALSE(SVRegisterAppLaunchOperation::alreadyRegistered());

@@ -90,7 +90,7 @@ TEST_F(SVAdViewTest, ServerErrorsFailOffMainWhileEmptyRepliesSayNothing) {
 
     // A server that cannot be reached: a download failure, told to nobody.
     SelvoConfig nowhere;
-    nowhere.adsBase = "http://127.0.0.1:1";
+    nowhere.endpoint = NetworkEndpoint("http://127.0.0.1:1", "/selvo");
     auto unreachable = std::dynamic_pointer_cast<SVAdViewConcrete>(
         SVAdView::adViewWithType(std::make_shared<SelvoContext>(nullptr, nowhere), 1, "pub", "site", 1, delegate_));
     unreachable->displayNewAd();

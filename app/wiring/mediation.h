@@ -20,10 +20,6 @@ class OrvaneContext;
 
 namespace zelvan::app {
 
-// Fills the `mediation` slot, gives the offer client its controller registry, and lets the "orvane"
-// feature put the mediation's banner into the shared ad view. Call after the "orvane" starter is set.
-void installMediation(AppRegistry& registry);
-
 // Puts `source` into the shared ad view unless an earlier banner network of the same user's feature list
 // did; true when it was put in.
 bool claimBannerSlot(zelvanAppDelegate& delegate, const LoginSession& session, std::shared_ptr<AdSource> source);

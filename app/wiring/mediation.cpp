@@ -1,7 +1,7 @@
 // The banner mediation's wiring: the offer client as the mediation's core (ad order, generic parameters,
 // impressions), the mediation as the offer client's controller registry, the Zelvan promotion that fills
 // custom ads, and the shared ad view's banner rule.
-#include "app/mediation_services.h"
+#include "app/wiring/mediation.h"
 
 #include <optional>
 #include <utility>
@@ -20,7 +20,8 @@
 #include "ads/zlv_ad_wrapper_view.h"
 #include "analytics/kavlo/kavlo_ad_source.h"
 #include "analytics/kavlo/kavlo_context.h"
-#include "app/mediation_libraries.h"
+#include "app/wiring/mediation_libraries.h"
+#include "app/wiring/networks.h"
 #include "offers/orvane/orv_ad_model.h"
 #include "offers/orvane/orv_log.h"
 #include "offers/orvane/orv_model_controller.h"
@@ -273,14 +274,16 @@ mediation::AdChrome offerChrome() {
 
 } // namespace
 
-void installMediation(AppRegistry& registry) {
-    registry.mediation.factory = [](zelvanAppDelegate& delegate) {
+// The `mediation` slot, the offer client's controller registry, and the "orvane" feature putting the
+// mediation's banner into the shared ad view. Called after the "orvane" starter is set.
+void installMediation(AppRegistry& registry, const NetworkEndpoint& endpoint) {
+    registry.mediation.factory = [endpoint](zelvanAppDelegate& delegate) {
         auto context = std::make_shared<mediation::MediationContext>();
         context->setHouseAdService(makeHouseAdService([&delegate] { return delegate.orvane(); }));
         context->setOfferCore(std::make_shared<OrvaneOfferCore>());
         context->setLogThresholdSource([] { return orvane::ORVLog::logThreshold(); });
         installNetworkLibraries(*context, delegate);
-        context->setAdsBase(delegate.config().adsBase);
+        context->setEndpoint(endpoint);
         mediation::addNetworkStarters(*context, offerChrome());
         context->setHtmlAdFactory([](const std::string& html, gfx::Size size) -> std::shared_ptr<ui::View> {
             auto ad = mediation::ITDHTMLAdvertisement::initWithHTML(html, size, offerChrome());

@@ -1,5 +1,5 @@
 // The mediation's thin client interfaces over the real clients, and the full-page bridge.
-#include "app/mediation_libraries.h"
+#include "app/wiring/mediation_libraries.h"
 
 #include <mutex>
 

@@ -1,0 +1,18 @@
+// The Selvo ad client: its servers under its endpoint, over the one reachability monitor.
+#include <memory>
+#include <utility>
+
+#include "ads/selvo/selvo_context.h"
+#include "app/wiring/networks.h"
+
+namespace zelvan::app {
+
+void installSelvo(AppRegistry& registry, const NetworkEndpoint& endpoint) {
+    registry.selvo.factory = [endpoint](zelvanAppDelegate& delegate) {
+        selvo::SelvoConfig config;
+        config.endpoint = endpoint;
+        return std::make_shared<selvo::SelvoContext>(delegate.service(&AppRegistry::reachability), std::move(config));
+    };
+}
+
+} // namespace zelvan::app
