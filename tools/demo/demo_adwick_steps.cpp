@@ -3,7 +3,7 @@
 
 #include "ads/zlv_ad_wrapper_view.h"
 #include "app/demo/ad_banner_report.h"
-#include "app/mediation_services.h"
+#include "app/wiring/mediation.h"
 #include "messaging/lists/im_controller.h"
 #include "messaging/window/im_chat_controller.h"
 #include "platform/ui/window.h"

@@ -6,7 +6,7 @@
 
 #include "ads/zlv_ad_wrapper_view.h"
 #include "app/demo/kavlo_summary.h"
-#include "app/mediation_services.h"
+#include "app/wiring/mediation.h"
 #include "messaging/lists/im_controller.h"
 #include "messaging/window/im_chat_controller.h"
 #include "platform/ui/alert_view.h"

@@ -2,7 +2,7 @@
 #include "tools/demo/demo_mediation_steps.h"
 
 #include "ads/zlv_ad_wrapper_view.h"
-#include "app/mediation_services.h"
+#include "app/wiring/mediation.h"
 #include "platform/ui/window.h"
 
 namespace zelvan::demo {
