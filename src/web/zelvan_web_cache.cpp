@@ -1,9 +1,10 @@
-// The web cache's files (names, lookups, atomic stores), the bundle fallback, the fetch queue and its
-// draining on the network thread, and the photo source on top of them.
+// The web cache's files (names, lookups, atomic stores within the byte budget), the bundle fallback,
+// the fetch queue and its draining on the network thread, and the photo source on top of them.
 #include "web/zelvan_web_cache.h"
 
 #include <algorithm>
 #include <cctype>
+#include <vector>
 
 #include "core/zelvan_app_delegate.h"
 #include "platform/foundation/app_folders.h"
@@ -12,6 +13,7 @@
 #include "platform/foundation/digest.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/file_manager.h"
+#include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/foundation/paths.h"
 #include "platform/foundation/string_ops.h"
@@ -199,6 +201,7 @@ ZelvanWebCache::newDataFromURLString(const std::string& url, const std::string& 
         if (auto path = cacheFilePathForUrl(*absolute)) {
             if (fnd::FileManager::fileExistsAtPath(*path)) {
                 if (auto bytes = fnd::readFile(*path)) {
+                    usedFile(*path);
                     return bytes;
                 }
             }
@@ -233,6 +236,7 @@ ZelvanWebCache::cacheFilePathWithRelativeUrl(const std::string& url, const std::
     }
     auto path = cacheFilePathForUrl(*absolute);
     if (path && fnd::FileManager::fileExistsAtPath(*path)) {
+        usedFile(*path);
         return path;
     }
     if (request) {
@@ -250,6 +254,7 @@ ZelvanWebCache::absoluteUrlStringWithRelativeUrl(const std::string& url, const s
     }
     auto path = cacheFilePathForUrl(*absolute);
     if (path && fnd::FileManager::fileExistsAtPath(*path)) {
+        usedFile(*path);
         return "file://" + *path;
     }
     return absolute;
@@ -318,6 +323,7 @@ void ZelvanWebCache::startFetch(const std::shared_ptr<ZelvanURLRequest>& request
         auto path = cacheFilePathForUrl(*absolute);
         if (path && fnd::FileManager::fileExistsAtPath(*path)) {
             if (auto bytes = fnd::readFile(*path)) {
+                usedFile(*path);
                 connection = ZelvanURLConnection::init(request);
                 connection->setAbsoluteUrl(*absolute);
                 connection->deliver(ZelvanFetchResult{true, std::move(*bytes), 0});
@@ -442,8 +448,39 @@ void ZelvanWebCache::store(const std::string& absoluteUrl, const fnd::Bytes& bod
         ZTRACE_ERROR("web cache cannot create %s", cachePath_);
         return;
     }
+    const std::string name = fnd::lastPathComponent(*path);
+    std::lock_guard lock(budgetMutex_);
+    learnFolder();
+    if (!budget_.makeRoom(name, body.size())) {
+        ZTRACE_WARN("web cache: no room for %s (%lld bytes) in its %lld bytes", fnd::logPreview(absoluteUrl),
+                    static_cast<long long>(body.size()), static_cast<long long>(kMaxCacheBytes));
+        return;
+    }
     if (!fnd::writeFile(*path, body, fnd::Atomic::Yes)) {
         ZTRACE_ERROR("web cache could not store %s", fnd::logPreview(absoluteUrl));
+        return;
+    }
+    budget_.stored(name, body.size());
+}
+
+void ZelvanWebCache::usedFile(const std::string& path) {
+    std::lock_guard lock(budgetMutex_);
+    learnFolder();
+    budget_.used(fnd::lastPathComponent(path));
+}
+
+void ZelvanWebCache::learnFolder() {
+    if (folderLearnt_) {
+        return;
+    }
+    folderLearnt_ = true;
+    // Only names the cache makes are counted; an atomic store's leftover temporary file is not one.
+    budget_.scan(cachePath_, [](const std::string& name) { return !isCacheFilename(name); });
+    std::vector<std::string> removed;
+    budget_.makeRoom("", 0, {}, &removed);
+    if (!removed.empty()) {
+        ZLOG(Info, "web cache: removed %d least recently used files beyond its %lld bytes",
+             static_cast<int>(removed.size()), static_cast<long long>(kMaxCacheBytes));
     }
 }
 

@@ -2,7 +2,8 @@
 // <Library/Caches>/web_cache/ (named by the MD5 of their absolute URL) or from the bundle; others are
 // fetched through the queue, which the network thread drains after every slice - over HTTP(S) with
 // the session key in the "X-Zelvan-Session" header field, or over the game connection (command 400)
-// for "zelvan-game://" URLs. Only complete, successful answers are written to the cache, atomically.
+// for "zelvan-game://" URLs. Only complete, successful answers are written to the cache, atomically,
+// and the folder holds at most 32 MiB: the least recently used files make room for a new one.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "core/app_services.h"
+#include "core/folder_budget.h"
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/value.h"
 #include "toolkit/photo_source.h"
@@ -44,6 +46,9 @@ public:
     static constexpr const char* kSessionHeader = "X-Zelvan-Session";
     // The folder under Library/Caches.
     static constexpr const char* kFolderName = "web_cache";
+    // The most the cache folder holds. Files already there are learnt at the first use of the folder
+    // (the least recently modified beyond the budget removed); reads and stores count as uses.
+    static constexpr uint64_t kMaxCacheBytes = uint64_t{32} * 1024 * 1024;
 
     explicit ZelvanWebCache(WebCacheEnvironment environment);
     // The cache wired to the application delegate's session key, web host and send().
@@ -110,6 +115,10 @@ private:
     void fetchEnded(const std::shared_ptr<ZelvanURLConnection>& connection, ZelvanFetchResult result);
     bool isWebHost(const std::string& absoluteUrl) const;
     void store(const std::string& absoluteUrl, const fnd::Bytes& body);
+    // The cache file at `path` was read or handed out: it becomes the most recently used.
+    void usedFile(const std::string& path);
+    // Learns the folder's files once, trimming them to the budget (under budgetMutex_).
+    void learnFolder();
     void forgetPhotoLoad(const PhotoLoad* load);
 
     WebCacheEnvironment environment_;
@@ -120,6 +129,10 @@ private:
     std::vector<std::shared_ptr<ZelvanURLConnection>> inFlight_;
     std::vector<std::shared_ptr<PhotoLoad>> photoLoads_;
     int64_t nextRequestId_ = 1;
+    // The budget and its files; a lock of its own, taken last, so the queue never waits on a store.
+    std::mutex budgetMutex_;
+    FolderBudget budget_{kMaxCacheBytes};
+    bool folderLearnt_ = false;
 };
 
 } // namespace zelvan

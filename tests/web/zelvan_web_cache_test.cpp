@@ -1,7 +1,7 @@
 // The web cache without a network: file names, hits and misses, the bundle fallback,
 // "zelvan_cache_file://" URLs, URLs that try to climb out of the cache folder, the fetch queue's
-// order, fetches over the game connection driven by hand-fed command-400 replies, and hostile replies
-// that must not flood the log.
+// order, fetches over the game connection driven by hand-fed command-400 replies, the folder's byte
+// budget, and hostile replies that must not flood the log.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -204,6 +204,45 @@ TEST(ZelvanWebCache, QueueOrderAndGameConnectionFetches) {
     ASSERT_EQ(delegate->count(), 6u);
     EXPECT_FALSE(delegate->outcomes()[5].finished);
     EXPECT_EQ(r[5]->errorCode(), fnd::UrlError::NetworkConnectionLost);
+}
+
+TEST(ZelvanWebCache, StoresStayWithinTheBudgetLeastRecentlyUsedGoingFirst) {
+    std::vector<Value> sent;
+    WebCacheEnvironment environment;
+    environment.sendPacket = [&](const Value& packet) { sent.push_back(packet); };
+    auto cache = std::make_shared<ZelvanWebCache>(environment);
+    auto delegate = std::make_shared<testing::RecordingDelegate>();
+    const auto url = [](int i) { return "zelvan-game://site/r" + std::to_string(i) + ".png"; };
+    // The server answers `i` with `bytes` bytes.
+    const auto fetch = [&](int i, uint64_t bytes) {
+        auto request = ZelvanURLRequest::init();
+        request->setUrl(url(i));
+        request->setDelegate(delegate);
+        cache->appendURLRequest(request);
+        cache->startQueuedFetches();
+        cache->handleServerResponse(
+            Value::array({400, Value(static_cast<int64_t>(sent.size())), fnd::Bytes(bytes, 1)}));
+    };
+    const uint64_t third = ZelvanWebCache::kMaxCacheBytes / 3 + 1; // two fit, three do not
+
+    putInCache(*cache, url(0), std::string(third, 'x')); // left by an earlier run
+    fetch(1, third);
+    fetch(2, third);
+    EXPECT_EQ(cache->fileSize(url(0)), -1);
+    std::shared_ptr<ZelvanURLRequest> none;
+    EXPECT_TRUE(cache->newDataFromURLString(url(1), "", delegate, &none)); // 1 is now used after 2
+    fetch(3, third);
+    EXPECT_EQ(cache->fileSize(url(1)), static_cast<int64_t>(third));
+    EXPECT_EQ(cache->fileSize(url(2)), -1);
+
+    // A body larger than the whole budget is delivered but not stored, and nothing is removed for it.
+    fnd::testing::LogCapture log;
+    fetch(4, ZelvanWebCache::kMaxCacheBytes + 1);
+    EXPECT_EQ(log.count("web cache: no room for"), 1u);
+    EXPECT_EQ(cache->fileSize(url(4)), -1);
+    EXPECT_EQ(cache->fileSize(url(1)), static_cast<int64_t>(third));
+    EXPECT_EQ(cache->fileSize(url(3)), static_cast<int64_t>(third));
+    EXPECT_EQ(delegate->count(), 4u);
 }
 
 TEST(ZelvanWebCache, HugeCommand400RepliesLogOnlyBoundedLines) {

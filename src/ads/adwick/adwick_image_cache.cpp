@@ -1,5 +1,7 @@
-// The banner client's image files and their age rule.
+// The banner client's image files, their age rule and the folder's budget.
 #include "ads/adwick/adwick_image_cache.h"
+
+#include <vector>
 
 #include "ads/adwick/adwick_context.h"
 #include "platform/foundation/app_folders.h"
@@ -11,8 +13,24 @@
 
 namespace zelvan::adwick {
 
+namespace {
+
+// The temporary file of an atomic write in progress (or left by a run that died).
+bool isTemporaryName(const std::string& name) {
+    return name.starts_with(".") && name.find(".tmp-") != std::string::npos;
+}
+
+} // namespace
+
 AdwickImageCache::AdwickImageCache(std::string directory) : directory_(std::move(directory)) {
     fnd::FileManager::createDirectoryAtPath(directory_);
+    budget_.scan(directory_ + "/", isTemporaryName);
+    std::vector<std::string> removed;
+    budget_.makeRoom("", 0, {}, &removed);
+    if (!removed.empty()) {
+        ZLOG(Info, "adwick: removed %d least recently used images beyond the cache's %lld bytes",
+             static_cast<int>(removed.size()), static_cast<long long>(kMaxBytes));
+    }
 }
 
 std::string AdwickImageCache::defaultDirectory() {
@@ -35,10 +53,24 @@ bool AdwickImageCache::storeImage(const gfx::Image& image, std::string_view name
         return false;
     }
     fnd::Bytes png = gfx::pngRepresentation(image);
-    return !png.empty() && fnd::writeFile(directory_ + "/" + std::string(name), png);
+    if (png.empty()) {
+        return false;
+    }
+    const std::string file(name);
+    std::lock_guard lock(mutex_);
+    if (!budget_.makeRoom(file, png.size())) {
+        ZLOG(Warn, "adwick: no room for image %s (%lld bytes) in the cache's %lld bytes", fnd::logPreview(name),
+             static_cast<long long>(png.size()), static_cast<long long>(kMaxBytes));
+        return false;
+    }
+    if (!fnd::writeFile(directory_ + "/" + file, png)) {
+        return false;
+    }
+    budget_.stored(file, png.size());
+    return true;
 }
 
-bool AdwickImageCache::imageIsInCache(std::string_view name) const {
+bool AdwickImageCache::imageIsInCache(std::string_view name) {
     if (!isCacheableName(name)) {
         return false;
     }
@@ -47,14 +79,24 @@ bool AdwickImageCache::imageIsInCache(std::string_view name) const {
         return false;
     }
     double age = fnd::Clock::now().timeIntervalSinceDate(attributes->modificationDate);
-    return age <= kMaxAgeSeconds;
+    if (age > kMaxAgeSeconds) {
+        return false;
+    }
+    std::lock_guard lock(mutex_);
+    budget_.used(std::string(name));
+    return true;
 }
 
-gfx::ImagePtr AdwickImageCache::fetchImageNamed(std::string_view name) const {
+gfx::ImagePtr AdwickImageCache::fetchImageNamed(std::string_view name) {
     if (!isCacheableName(name)) {
         return nullptr;
     }
-    return gfx::Image::imageWithContentsOfFile(directory_ + "/" + std::string(name));
+    auto image = gfx::Image::imageWithContentsOfFile(directory_ + "/" + std::string(name));
+    if (image) {
+        std::lock_guard lock(mutex_);
+        budget_.used(std::string(name));
+    }
+    return image;
 }
 
 } // namespace zelvan::adwick

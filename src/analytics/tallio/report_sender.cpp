@@ -13,7 +13,7 @@ std::optional<ReportReply> UrlReportSender::send(const std::string& method, cons
                                                  const std::map<std::string, std::string>& headers,
                                                  double timeoutSeconds) {
     const int seconds = timeoutSeconds >= 1 ? static_cast<int>(std::ceil(timeoutSeconds)) : 1;
-    auto response = TallioHTTPEater::sendMethod(method, fnd::Url::parse(url), body, headers, seconds);
+    auto response = TallioHTTPEater::sendMethod(method, fnd::Url::parse(url), body, headers, seconds, &cancel_);
     if (!response.body()) {
         ZLOG(Info, "tallio: report exchange failed: %s", response.description());
         return std::nullopt;

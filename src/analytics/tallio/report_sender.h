@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/foundation/bytes.h"
+#include "platform/foundation/url_connection.h"
 
 namespace zelvan::tallio {
 
@@ -23,6 +24,9 @@ public:
     virtual std::optional<ReportReply> send(const std::string& method, const std::string& url, const fnd::Bytes& body,
                                             const std::map<std::string, std::string>& headers,
                                             double timeoutSeconds) = 0;
+    // The client is ending: an exchange under way, and every later one, ends at once with no reply. Any
+    // thread. A sender that cannot stop an exchange does nothing.
+    virtual void cancel() {}
 };
 
 // The sender over the analytics client's blocking HTTP exchange (TallioHTTPEater): the time-out is
@@ -31,6 +35,10 @@ class UrlReportSender final : public ReportSender {
 public:
     std::optional<ReportReply> send(const std::string& method, const std::string& url, const fnd::Bytes& body,
                                     const std::map<std::string, std::string>& headers, double timeoutSeconds) override;
+    void cancel() override { cancel_.cancel(); }
+
+private:
+    fnd::UrlCancelToken cancel_;
 };
 
 } // namespace zelvan::tallio

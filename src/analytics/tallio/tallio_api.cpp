@@ -65,16 +65,16 @@ void TallioAPI::startSession(const std::string& apiKey) {
         }
         TallioSession::createActiveTallioSession(*ctx, apiKey);
         std::weak_ptr<TallioContext> weak = ctx;
+        // At the end the session joins the stored ones, and a start-up report still waiting for the
+        // server is given a few seconds more, then given up (its sessions stay stored).
         ctx->setTerminationObserver(fnd::NotificationCenter::defaultCenter().addObserver(
             std::string(ui::kApplicationWillTerminateNotification), fnd::Value(), [weak](const fnd::Notification&) {
                 if (auto strong = weak.lock()) {
                     guarded([&] { TallioSession::endCurrentSession(*strong); });
+                    strong->finishUpload(TallioContext::kExitWaitSeconds);
                 }
             }));
-        fnd::Thread upload([ctx] { TallioSession::sendSessionsToServerWithTimeout(*ctx, false); });
-        upload.setName("tallio report");
-        upload.start();
-        ctx->setUploadThread(upload);
+        ctx->startUpload();
     });
 }
 

@@ -1,6 +1,7 @@
 // The Tallio client's process-wide state: addresses, report sender, current session and its lock.
 #include "analytics/tallio/tallio_context.h"
 
+#include <chrono>
 #include <utility>
 
 #include "analytics/tallio/tallio_ad_parser.h"
@@ -25,7 +26,7 @@ TallioContext::TallioContext(const NetworkEndpoint& endpoint, std::shared_ptr<Re
 
 TallioContext::~TallioContext() {
     terminationObserver_.reset();
-    waitForUpload();
+    finishUpload(kExitWaitSeconds);
 }
 
 std::string TallioContext::serverURL() const {
@@ -92,20 +93,56 @@ void TallioContext::setTerminationObserver(fnd::ObserverToken token) {
     terminationObserver_ = std::move(token);
 }
 
-void TallioContext::setUploadThread(fnd::Thread thread) {
-    std::lock_guard guard(mutex_);
-    upload_ = std::move(thread);
+void TallioContext::startUpload() {
+    fnd::Thread upload([this] {
+        // Counted out however the report ends (a sender may throw).
+        struct Ended {
+            TallioContext& context;
+            ~Ended() {
+                std::lock_guard guard(context.mutex_);
+                --context.uploadsRunning_;
+                context.uploadsChanged_.notify_all();
+            }
+        } ended{*this};
+        TallioSession::sendSessionsToServerWithTimeout(*this, false);
+    });
+    upload.setName("tallio report");
+    {
+        std::lock_guard guard(mutex_);
+        uploads_.push_back(upload);
+        ++uploadsRunning_;
+    }
+    upload.start();
 }
 
 void TallioContext::waitForUpload() {
-    std::optional<fnd::Thread> thread;
+    std::vector<fnd::Thread> threads;
     {
         std::lock_guard guard(mutex_);
-        thread = upload_;
+        threads.swap(uploads_);
     }
-    if (thread) {
-        thread->join();
+    for (auto& thread : threads) {
+        thread.join();
     }
+}
+
+void TallioContext::finishUpload(double seconds) {
+    bool ended = false;
+    {
+        std::unique_lock guard(mutex_);
+        ended = uploadsChanged_.wait_for(guard, std::chrono::duration<double>(seconds),
+                                         [this] { return uploadsRunning_ == 0; });
+    }
+    if (!ended) {
+        ZLOG(Warn,
+             "tallio: the session report had no answer within %g s of the end; it stays stored for the "
+             "next start",
+             seconds);
+        if (auto current = sender()) {
+            current->cancel();
+        }
+    }
+    waitForUpload();
 }
 
 std::optional<TallioContext::LastReport> TallioContext::lastReport() const {

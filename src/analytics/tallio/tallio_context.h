@@ -4,11 +4,13 @@
 // registry's `tallio` slot and is reached through context(); tests build their own.
 #pragma once
 
+#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "analytics/tallio/report_sender.h"
 #include "core/network_endpoint.h"
@@ -85,9 +87,18 @@ public:
     // The observer of the application's termination notice, kept while the context lives.
     void setTerminationObserver(fnd::ObserverToken token);
 
-    // The start-up report's thread; waitForUpload() joins it (tests, shutdown).
-    void setUploadThread(fnd::Thread thread);
+    // The most the client's end (the termination notice, or the context going) waits for the start-up
+    // report before giving it up.
+    static constexpr double kExitWaitSeconds = 3.0;
+    // Sends the start-up report (TallioSession::sendSessionsToServerWithTimeout in start mode) on a
+    // thread of its own, "tallio report". The context outlives it: it ends the thread before it goes.
+    void startUpload();
+    // Joins the start-up reports' threads (tests).
     void waitForUpload();
+    // Waits at most `seconds` of real time for the start-up reports; one still without an answer then
+    // has its exchange cancelled (no reply: the sessions it carried stay stored for the next start)
+    // and is joined.
+    void finishUpload(double seconds);
 
     // What the last report exchange gave: its HTTP status (0 when no reply came) and the sessions it held.
     struct LastReport {
@@ -107,7 +118,9 @@ private:
     const std::shared_ptr<TallioAdParser> adParser_;
     std::shared_ptr<HookViewFactory> hookViewFactory_;
     std::shared_ptr<PageViewCounter> pageViewCounter_;
-    std::optional<fnd::Thread> upload_;
+    std::vector<fnd::Thread> uploads_;
+    int uploadsRunning_ = 0;
+    std::condition_variable uploadsChanged_;
     std::optional<LastReport> lastReport_;
     mutable std::recursive_mutex lock_;
     std::shared_ptr<TallioSession> current_;

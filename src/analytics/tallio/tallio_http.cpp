@@ -34,7 +34,7 @@ std::string TallioHTTPResponse::description() const {
 TallioHTTPResponse TallioHTTPEater::sendMethod(const std::string& method, const std::optional<fnd::Url>& url,
                                                const std::optional<fnd::Bytes>& body,
                                                const std::optional<TallioHeaderFields>& headerFields,
-                                               int timeoutSeconds) {
+                                               int timeoutSeconds, fnd::UrlCancelToken* cancel) {
     if (!url) {
         return TallioHTTPResponse(std::nullopt, {}, fnd::UrlError::make(fnd::UrlError::BadUrl, ""));
     }
@@ -53,7 +53,7 @@ TallioHTTPResponse TallioHTTPEater::sendMethod(const std::string& method, const 
     fnd::UrlCache::shared().setMemoryCapacity(0);
     fnd::UrlCache::shared().setDiskCapacity(0);
 
-    auto result = fnd::UrlConnection::sendSynchronousRequest(request);
+    auto result = fnd::UrlConnection::sendSynchronousRequest(request, cancel);
     if (!result.ok()) {
         return TallioHTTPResponse(std::nullopt, {}, result.error());
     }

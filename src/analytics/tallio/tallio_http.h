@@ -14,6 +14,7 @@
 #include "platform/foundation/error.h"
 #include "platform/foundation/http_headers.h"
 #include "platform/foundation/url.h"
+#include "platform/foundation/url_connection.h"
 #include "platform/foundation/url_response.h"
 
 namespace zelvan::tallio {
@@ -53,11 +54,13 @@ class TallioHTTPEater {
 public:
     static constexpr int kDefaultTimeoutSeconds = 20;
 
-    // Sends the request and blocks the calling thread (no run loop is pumped) until the answer, a failure
-    // or the time-out; redirects are followed. Safe from any thread, the main thread included.
+    // Sends the request and blocks the calling thread (no run loop is pumped) until the answer, a failure,
+    // the time-out or the cancelling of `cancel`; redirects are followed. Safe from any thread, the main
+    // thread included.
     static TallioHTTPResponse sendMethod(const std::string& method, const std::optional<fnd::Url>& url,
                                          const std::optional<fnd::Bytes>& body,
-                                         const std::optional<TallioHeaderFields>& headerFields, int timeoutSeconds);
+                                         const std::optional<TallioHeaderFields>& headerFields, int timeoutSeconds,
+                                         fnd::UrlCancelToken* cancel = nullptr);
 
     // "GET", no body, 20 seconds. A text that is not a URL gives a failed response.
     static TallioHTTPResponse get(const std::string& url, const std::optional<TallioHeaderFields>& headerFields);

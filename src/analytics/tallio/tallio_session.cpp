@@ -259,6 +259,9 @@ void TallioSession::endSession(TallioContext& context) {
             return; // ended already
         }
         endTime_ = nowMillis();
+        // The stored list takes the whole session; no delayed archive follows.
+        dirty_ = false;
+        pendingSave_.cancel();
         addToSavedSessions(context, shared_from_this());
         reportNow = sessionReportsOnCloseEnabled_;
         // The current-session file is the current session's; another session ending leaves it alone.
@@ -288,6 +291,7 @@ void TallioSession::endCurrentSession(TallioContext& context) {
 // --- Records ---
 
 void TallioSession::recordEvent(const std::string& name, const fnd::Value& parameters) {
+    bool changed = false;
     if (eventCounts_.size() < static_cast<size_t>(MAX_EVENT_COUNTS)) {
         auto held = std::find_if(eventCounts_.begin(), eventCounts_.end(),
                                  [&](const auto& entry) { return entry.first == name; });
@@ -296,6 +300,7 @@ void TallioSession::recordEvent(const std::string& name, const fnd::Value& param
         } else {
             eventCounts_.emplace_back(name, 1);
         }
+        changed = true;
     }
     if (eventLoggingEnabled_ && eventLog_.size() < static_cast<size_t>(MAX_EVENT_LOG_COUNT)) {
         TallioEvent event{name, std::nullopt};
@@ -306,11 +311,15 @@ void TallioSession::recordEvent(const std::string& name, const fnd::Value& param
             }
         }
         eventLog_.push_back(std::move(event));
-        saveToDisk();
-        return;
+        changed = true;
+    } else if (eventLogComplete_) {
+        eventLogComplete_ = false;
+        changed = true;
     }
-    eventLogComplete_ = false;
-    saveToDisk();
+    // At both caps an event changes nothing, and nothing is written.
+    if (changed) {
+        saveSoon();
+    }
 }
 
 void TallioSession::recordError(const std::string& errorId, const std::string& message, std::exception_ptr exception) {
@@ -349,7 +358,7 @@ void TallioSession::recordAdImpression(const std::shared_ptr<TallioAdImpression>
     if (held == adLog_.end()) {
         adLog_.push_back(impression);
     }
-    saveToDisk();
+    saveSoon();
 }
 
 void TallioSession::maybeIncrementPageView() {
@@ -372,8 +381,34 @@ int64_t TallioSession::sessionLength() const {
     return endTime_ ? *endTime_ - startTime_ : -1;
 }
 
-void TallioSession::saveToDisk() const {
+void TallioSession::saveToDisk() {
+    dirty_ = false;
     fnd::writeFile(currentSessionFilePath(apiKey_), dumps(archive()));
+}
+
+void TallioSession::saveSoon() {
+    dirty_ = true;
+    if (pendingSave_.isPending()) {
+        return;
+    }
+    auto ctx = context();
+    if (!ctx) {
+        saveToDisk();
+        return;
+    }
+    std::weak_ptr<TallioSession> weakSession = weak_from_this();
+    std::weak_ptr<TallioContext> weakContext = ctx;
+    pendingSave_ = fnd::RunLoop::main().performAfter(kSaveDelay, [weakSession, weakContext] {
+        auto session = weakSession.lock();
+        auto context = weakContext.lock();
+        if (!session || !context) {
+            return;
+        }
+        std::lock_guard guard(context->lock());
+        if (session->dirty_ && !session->endTime_) {
+            session->saveToDisk();
+        }
+    });
 }
 
 // --- Delivery ---

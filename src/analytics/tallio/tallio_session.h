@@ -1,9 +1,10 @@
 // TallioSession: one run of the application as the analytics client records it - named events with
 // their parameters, errors, page views and hook-ad impressions, within fixed caps - archived to the
-// current-session file on every change, so that a run that dies leaves its session for the next start
-// to report as crashed. Its class operations keep the stored sessions, the sent marker and the first
-// start's timestamp in the Library folder and send the stored sessions to the analytics data server.
-// Instance operations run under the context's lock (TallioContext::lock()); the class ones take it.
+// current-session file, so that a run that dies leaves its session for the next start to report as
+// crashed. Errors are archived at once; other records are archived together kSaveDelay seconds after
+// the first of them, so a run that dies loses at most that much of them. Its class operations keep the stored sessions,
+// the sent marker and the first start's timestamp in the Library folder and send the stored sessions to the analytics
+// data server. Instance operations run under the context's lock (TallioContext::lock()); the class ones take it.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +19,7 @@
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/date.h"
 #include "platform/foundation/error.h"
+#include "platform/foundation/run_loop.h"
 #include "platform/foundation/value.h"
 
 namespace zelvan::tallio {
@@ -47,6 +49,8 @@ public:
     static constexpr int MAX_EVENT_LOG_COUNT = 1000;
     static constexpr int MAX_ERRORS = 10;
     static constexpr int MAX_IMPRESSIONS = 1000;
+    // How long a record other than an error waits to be archived (main loop, fnd::Clock).
+    static constexpr double kSaveDelay = 2.0;
 
     // --- Class operations (on the installed context; nothing without one) ---
     // Takes `key` as the process-wide key, queues the previous run's unfinished session as crashed and
@@ -114,7 +118,9 @@ public:
     static constexpr double kPageViewInterval = 0.3;
     // Milliseconds from start to end; -1 while the session has no end.
     int64_t sessionLength() const;
-    void saveToDisk() const;
+    // Archives the session to the current-session file now (atomically: the earlier file stays whole
+    // until the new one replaces it).
+    void saveToDisk();
 
     const std::string& apiKey() const { return apiKey_; }
     const std::string& appVersion() const { return appVersion_; }
@@ -183,6 +189,9 @@ public:
     TallioSession() = default;
 
 private:
+    // A record changed the session: archived kSaveDelay seconds later on the main loop, under the
+    // installed context's lock; at once when no context is installed (nothing else would take it).
+    void saveSoon();
     // Posts the stored sessions; the report's header names `header`, or the current session when null.
     static void sendReport(TallioContext& context, bool closeMode, std::shared_ptr<TallioSession> header);
     static fnd::Bytes buildReport(TallioContext& context, const TallioSessions& sessions, bool requestAds,
@@ -206,6 +215,9 @@ private:
     std::string locale_;
     std::string timeZone_;
     bool internetAvailable_ = false;
+    // A record is waiting for the delayed archive.
+    bool dirty_ = false;
+    fnd::PerformHandle pendingSave_;
 };
 
 } // namespace zelvan::tallio

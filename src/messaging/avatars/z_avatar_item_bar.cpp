@@ -222,7 +222,7 @@ void ZAvatarItemBar::itemListLoaded(const std::shared_ptr<const fnd::Bytes>& bod
             cache_->newDataFromURLString(item.iconUrlString, itemBaseURL_, delegate, &request);
         gfx::ImagePtr image;
         if (data) {
-            image = gfx::Image::imageWithData(*data);
+            image = gfx::Image::imageWithData(*data, kIconLimit);
             if (!image) {
                 ZTRACE_WARN("avatar item bar: the icon %@ is not a picture", fnd::logPreview(item.iconUrlString));
             }
@@ -245,7 +245,7 @@ void ZAvatarItemBar::itemListLoaded(const std::shared_ptr<const fnd::Bytes>& bod
 void ZAvatarItemBar::iconLoaded(size_t index, const std::shared_ptr<const fnd::Bytes>& body) {
     iconRequests_[index].reset();
     const auto& target = avatarBarButtons_[index];
-    gfx::ImagePtr image = body ? gfx::Image::imageWithData(*body) : nullptr;
+    gfx::ImagePtr image = body ? gfx::Image::imageWithData(*body, kIconLimit) : nullptr;
     if (image) {
         target->setImage(image, ui::ControlState::Normal);
     } else {

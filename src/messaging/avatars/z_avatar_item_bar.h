@@ -47,6 +47,9 @@ public:
     static constexpr const char* kTapAnimationKey = "scale";
     static constexpr const char* kEmptyText = "Empty";
     static constexpr const char* kFailedText = "Failed to load avatar items";
+    // The largest icon decoded, as for the avatar pictures: a larger one is refused from its header,
+    // with one warning, before any pixel is decoded, and the placeholder stays.
+    static constexpr gfx::DecodeLimit kIconLimit{1024, 1024};
 
     // The bar over `frame`, loading through `cache` (initWithFrame).
     static std::shared_ptr<ZAvatarItemBar> create(gfx::Rect frame, std::shared_ptr<ZelvanWebCache> cache);

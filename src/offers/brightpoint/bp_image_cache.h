@@ -1,8 +1,11 @@
-// BPImageCache: the offer wall's downloaded icons, kept in memory for the whole process and keyed by
-// their URL text. It never evicts, so lists visited again scroll without network work; its memory grows
-// with the number of distinct icon URLs. Icon download threads and the main thread use it at once.
+// BPImageCache: the offer wall's downloaded icons, kept in memory for the process and keyed by their
+// URL text, within a byte budget: when a new icon does not fit, the least recently used ones go (an
+// icon larger than the whole budget is not kept). Icon download threads and the main thread use it at
+// once.
 #pragma once
 
+#include <cstddef>
+#include <list>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -16,6 +19,9 @@ class BrightpointContext;
 
 class BPImageCache {
 public:
+    // The most the icons' pixels take (4 bytes a pixel): some six hundred 57-point icons.
+    static constexpr size_t kMaxBytes = size_t{8} * 1024 * 1024;
+
     // The context's cache; null when no application delegate or no offer-wall context is installed.
     static std::shared_ptr<BPImageCache> sharedCache();
 
@@ -28,14 +34,25 @@ public:
     BPImageCache(const BPImageCache&) = delete;
     BPImageCache& operator=(const BPImageCache&) = delete;
 
-    // The image cached under `url`, or null.
-    gfx::ImagePtr getImage(const std::string& url) const;
-    // Stores or replaces the entry of `url`.
+    // The image cached under `url` (now the most recently used), or null.
+    gfx::ImagePtr getImage(const std::string& url);
+    // Stores or replaces the entry of `url`, removing the least recently used others it needs room of.
     void cacheImage(gfx::ImagePtr image, const std::string& url);
 
 private:
-    mutable std::mutex mutex_;
-    std::unordered_map<std::string, gfx::ImagePtr> cache_;
+    struct Entry {
+        std::string url;
+        gfx::ImagePtr image;
+        size_t bytes = 0;
+    };
+
+    void remove(std::unordered_map<std::string, std::list<Entry>::iterator>::iterator found);
+
+    std::mutex mutex_;
+    // Least recently used first.
+    std::list<Entry> order_;
+    std::unordered_map<std::string, std::list<Entry>::iterator> entries_;
+    size_t totalBytes_ = 0;
 };
 
 } // namespace zelvan::brightpoint

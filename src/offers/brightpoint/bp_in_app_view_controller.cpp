@@ -7,6 +7,7 @@
 
 #include "offers/brightpoint/bp_in_app_replies.h"
 #include "offers/brightpoint/brightpoint.h"
+#include "offers/brightpoint/brightpoint_context.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/number_formatter.h"
@@ -87,7 +88,14 @@ BPInAppViewController::~BPInAppViewController() {
     if (productsRequest_) {
         productsRequest_->cancel();
     }
-    // The queue holds its observers weakly and drops this one now that it has gone.
+    // The queue holds its observers weakly and drops this one now that it has gone. The checks this page
+    // held go back, so the next page to observe the queue checks those transactions.
+    if (latestTransaction_) {
+        releaseCheck(*latestTransaction_);
+    }
+    for (const auto& waiting : waitingChecks_) {
+        releaseCheck(*waiting);
+    }
 }
 
 std::shared_ptr<BPInAppViewController> BPInAppViewController::self() {
@@ -124,6 +132,43 @@ void BPInAppViewController::viewDidLoad() {
     loadingLabel_->setFont(gfx::Font::withName("Verdana-Bold", 14));
     loadingLabel_->setTextAlignment(ui::TextAlignment::Center);
     loadInventory();
+}
+
+void BPInAppViewController::viewWillAppear(ui::Animated animated) {
+    ui::ViewController::viewWillAppear(animated);
+    if (!buttons_.empty()) {
+        startObserving();
+    }
+}
+
+void BPInAppViewController::viewDidDisappear(ui::Animated animated) {
+    ui::ViewController::viewDidDisappear(animated);
+    stopObserving();
+}
+
+void BPInAppViewController::startObserving() {
+    if (!observing_) {
+        observing_ = true;
+        device::PaymentQueue::defaultQueue().addTransactionObserver(self());
+    }
+}
+
+void BPInAppViewController::stopObserving() {
+    if (observing_) {
+        observing_ = false;
+        device::PaymentQueue::defaultQueue().removeTransactionObserver(self());
+    }
+}
+
+bool BPInAppViewController::claimCheck(const device::PaymentTransaction& transaction) {
+    auto shared = context();
+    return !shared || shared->claimTransactionCheck(transaction.transactionIdentifier());
+}
+
+void BPInAppViewController::releaseCheck(const device::PaymentTransaction& transaction) {
+    if (auto shared = context()) {
+        shared->releaseTransactionCheck(transaction.transactionIdentifier());
+    }
 }
 
 void BPInAppViewController::showLoading(const std::string& text) {
@@ -224,10 +269,7 @@ void BPInAppViewController::productsRequestDidReceiveResponse(device::ProductsRe
     }
     createButtons();
     // Only now: unfinished transactions of an earlier run come to the page once it can show them.
-    if (!observing_) {
-        observing_ = true;
-        device::PaymentQueue::defaultQueue().addTransactionObserver(self());
-    }
+    startObserving();
 }
 
 void BPInAppViewController::requestDidFailWithError(device::ProductsRequest&, const fnd::Error& error) {
@@ -354,6 +396,11 @@ void BPInAppViewController::checkTransaction(const std::shared_ptr<device::Payme
     if (known) {
         return;
     }
+    if (!claimCheck(*transaction)) {
+        ZLOG(Info, "Brightpoint: transaction %s is being checked by another store page",
+             transaction->transactionIdentifier());
+        return;
+    }
     if (latestTransaction_) {
         // One check at a time: this one waits with its own transaction until the one under way ends.
         waitingChecks_.push_back(transaction);
@@ -364,6 +411,9 @@ void BPInAppViewController::checkTransaction(const std::shared_ptr<device::Payme
 }
 
 void BPInAppViewController::checkNext() {
+    if (latestTransaction_) {
+        releaseCheck(*latestTransaction_);
+    }
     latestTransaction_.reset();
     retryAlert_.reset();
     if (!waitingChecks_.empty()) {

@@ -1,7 +1,8 @@
 // BPInAppViewController: the offer wall's in-app "Pay" tab. It fetches the packs of currency on sale from
 // the offer-wall server, asks the store for their titles and prices, shows one button per pack, buys the
 // chosen one through the payment queue, and credits the currency only once the server has accepted the
-// purchase's receipt. Main thread only.
+// purchase's receipt. It observes the queue from its buttons' arrival until it leaves the screen (again
+// when it comes back), and checks only transactions no other store page is checking. Main thread only.
 #pragma once
 
 #include <deque>
@@ -40,6 +41,10 @@ public:
 
     // The scroll view and the loading overlay over the view's bounds less 93 points, then the inventory.
     void viewDidLoad() override;
+    // Back on screen with its buttons: observes the queue again (and so hears the unfinished transactions).
+    void viewWillAppear(ui::Animated animated) override;
+    // Closed or covered: stops observing the queue; a check under way still ends on this page.
+    void viewDidDisappear(ui::Animated animated) override;
     // Asks the server for the packs on sale, under "Loading inventory...".
     void loadInventory();
     void showLoading(const std::string& text);
@@ -91,8 +96,13 @@ private:
     void verifyFinished(const fnd::Bytes& reply, bool failed);
     // Starts the check of a purchased or restored transaction, or queues it behind the one under way.
     void checkTransaction(const std::shared_ptr<device::PaymentTransaction>& transaction);
-    // The check under way has ended: the next queued transaction is checked.
+    // The check under way has ended: its claim goes back and the next queued transaction is checked.
     void checkNext();
+    void startObserving();
+    void stopObserving();
+    // The context's claim on checking the transaction (true without a context), and its release.
+    static bool claimCheck(const device::PaymentTransaction& transaction);
+    static void releaseCheck(const device::PaymentTransaction& transaction);
     void showCannotPayAlert();
     void showAlert(const std::string& title, const std::string& message);
 

@@ -64,6 +64,16 @@ std::shared_ptr<ui::ViewController> BrightpointContext::makeTab(BPTab tab) {
     return std::make_shared<ui::ViewController>();
 }
 
+bool BrightpointContext::claimTransactionCheck(const std::string& transactionIdentifier) {
+    std::lock_guard lock(mutex_);
+    return checkedTransactions_.insert(transactionIdentifier).second;
+}
+
+void BrightpointContext::releaseTransactionCheck(const std::string& transactionIdentifier) {
+    std::lock_guard lock(mutex_);
+    checkedTransactions_.erase(transactionIdentifier);
+}
+
 std::string BrightpointContext::storeLinkPrefix() const {
     std::lock_guard lock(mutex_);
     return storeLinkPrefix_;

@@ -1,12 +1,13 @@
 // BrightpointContext: what the offer wall keeps process-wide - its icon cache, the offer-wall API
-// server's address and the one client - held in the application registry's `brightpoint` slot and
-// reached through context().
+// server's address, the one client and the payment transactions the store pages are checking - held in
+// the application registry's `brightpoint` slot and reached through context().
 #pragma once
 
 #include <array>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -53,6 +54,12 @@ public:
     void setTabFactory(BPTab tab, TabFactory factory);
     std::shared_ptr<ui::ViewController> makeTab(BPTab tab);
 
+    // The transactions (by identifier) a store page is checking or has queued for its check, so that
+    // each is checked by one page even when several observe the payment queue. Claiming gives false
+    // when another claim holds the transaction; the claim is given back when the check ends.
+    bool claimTransactionCheck(const std::string& transactionIdentifier);
+    void releaseTransactionCheck(const std::string& transactionIdentifier);
+
 private:
     std::array<TabFactory, 5> tabFactories_;
     std::string storeLinkPrefix_ = "http://store.test";
@@ -61,6 +68,7 @@ private:
     mutable std::mutex mutex_;
     std::shared_ptr<Brightpoint> client_;
     std::shared_ptr<BPAdvertising> advertising_;
+    std::set<std::string> checkedTransactions_;
 };
 
 // The context in the installed application delegate's registry; null when no delegate is installed or

@@ -277,11 +277,59 @@ struct SyncState final : UrlExchangeClient {
 
 } // namespace
 
-Result<UrlSynchronousResult> UrlConnection::sendSynchronousRequest(const UrlRequest& request) {
+void UrlCancelToken::cancel() {
+    std::vector<std::pair<uint64_t, std::function<void()>>> hooks;
+    {
+        std::lock_guard lock(mutex_);
+        cancelled_ = true;
+        hooks.swap(hooks_);
+    }
+    for (auto& [id, hook] : hooks) {
+        hook();
+    }
+}
+
+bool UrlCancelToken::isCancelled() const {
+    std::lock_guard lock(mutex_);
+    return cancelled_;
+}
+
+uint64_t UrlCancelToken::addHook(std::function<void()> hook) {
+    std::lock_guard lock(mutex_);
+    if (cancelled_) {
+        return 0;
+    }
+    const uint64_t id = nextId_++;
+    hooks_.emplace_back(id, std::move(hook));
+    return id;
+}
+
+void UrlCancelToken::removeHook(uint64_t id) {
+    std::lock_guard lock(mutex_);
+    std::erase_if(hooks_, [id](const auto& entry) { return entry.first == id; });
+}
+
+Result<UrlSynchronousResult> UrlConnection::sendSynchronousRequest(const UrlRequest& request, UrlCancelToken* cancel) {
     if (std::optional<Error> error = checkLoadable(request.url())) {
         return *error;
     }
     auto state = std::make_shared<SyncState>();
+    uint64_t hook = 0;
+    if (cancel) {
+        std::weak_ptr<SyncState> waiting = state;
+        hook = cancel->addHook([waiting, url = request.url().absoluteString()] {
+            if (auto s = waiting.lock()) {
+                std::lock_guard lock(s->workMutex);
+                if (!s->done) {
+                    s->error = UrlError::make(UrlError::Cancelled, url);
+                    s->finish();
+                }
+            }
+        });
+        if (hook == 0) {
+            return UrlError::make(UrlError::Cancelled, request.url().absoluteString());
+        }
+    }
     std::weak_ptr<SyncState> weak = state;
     auto exchange = std::make_shared<UrlExchange>(request, httpTransport(), [weak](std::function<void()> work) {
         if (auto s = weak.lock()) {
@@ -295,6 +343,9 @@ Result<UrlSynchronousResult> UrlConnection::sendSynchronousRequest(const UrlRequ
     {
         std::unique_lock lock(state->doneMutex);
         state->doneCv.wait(lock, [&] { return state->done.load(); });
+    }
+    if (cancel) {
+        cancel->removeHook(hook);
     }
     std::lock_guard lock(state->workMutex); // the last piece of work has returned
     exchange->cancel();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -11,6 +12,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/error.h"
@@ -65,6 +68,26 @@ struct UrlSynchronousResult {
     Bytes data;
 };
 
+// Ends blocking requests early from another thread (a client shutting down): once cancel() is called,
+// every request waiting with the token fails at once with UrlError::Cancelled, and so does every later
+// one. Any thread.
+class UrlCancelToken {
+public:
+    void cancel();
+    bool isCancelled() const;
+
+private:
+    friend class UrlConnection;
+    // Runs `hook` at cancel(); 0 (and no hook kept) when the token is cancelled already.
+    uint64_t addHook(std::function<void()> hook);
+    void removeHook(uint64_t id);
+
+    mutable std::mutex mutex_;
+    bool cancelled_ = false;
+    uint64_t nextId_ = 1;
+    std::vector<std::pair<uint64_t, std::function<void()>>> hooks_;
+};
+
 class UrlConnection : public std::enable_shared_from_this<UrlConnection> {
 public:
     struct Passkey {
@@ -105,8 +128,10 @@ public:
     const UrlRequest& originalRequest() const { return original_; }
 
     // Loads `request` while blocking the calling thread (its run loop is not pumped). Redirects are
-    // followed. An HTTP error status is an ordinary response.
-    static Result<UrlSynchronousResult> sendSynchronousRequest(const UrlRequest& request);
+    // followed. An HTTP error status is an ordinary response. With `cancel`, cancelling the token ends
+    // the wait at once with UrlError::Cancelled.
+    static Result<UrlSynchronousResult> sendSynchronousRequest(const UrlRequest& request,
+                                                               UrlCancelToken* cancel = nullptr);
 
 private:
     class Client;

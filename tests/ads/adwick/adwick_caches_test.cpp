@@ -1,4 +1,4 @@
-// The image cache's age rule and names, the location rules (fixes, accuracy, denial) and the store-link
+// The image cache's age rule, names and byte budget, the location rules (fixes, accuracy, denial) and the store-link
 // cleaner against the ad host's redirects.
 #include <gtest/gtest.h>
 
@@ -49,6 +49,32 @@ TEST(AdwickImageCacheTest, AgeBoundaryAndUnsafeNames) {
     }
     EXPECT_FALSE(cache.storeImage(*image, std::string_view("a\0b", 3)));
     EXPECT_FALSE(fnd::FileManager::fileExistsAtPath(root.root() + "/Library/Caches/adwick/escape"));
+}
+
+TEST(AdwickImageCacheTest, FilesStayWithinTheBudgetLeastRecentlyUsedGoingFirst) {
+    fnd::testing::ScopedAppRoot root;
+    const std::string folder = AdwickImageCache::defaultDirectory();
+    ASSERT_TRUE(fnd::FileManager::createDirectoryAtPath(folder));
+    const uint64_t half = AdwickImageCache::kMaxBytes / 2;
+    // Left by earlier runs, oldest first; together more than the budget.
+    const std::pair<const char*, uint64_t> earlier[] = {{"old", half}, {"mid", half}, {"new", half - 40}};
+    double age = 300;
+    for (const auto& [name, bytes] : earlier) {
+        ASSERT_TRUE(fnd::writeFile(folder + "/" + name, fnd::Bytes(bytes, 7)));
+        fnd::FileManager::setModificationDate(folder + "/" + name,
+                                              fnd::Date::fromReference(fnd::Clock::now().sinceReferenceDate() - age));
+        age -= 100;
+    }
+    AdwickImageCache cache;
+    EXPECT_FALSE(fnd::FileManager::fileExistsAtPath(folder + "/old"));
+    EXPECT_TRUE(cache.imageIsInCache("mid")); // now used after "new"
+
+    // 40 bytes are left: a new picture takes the least recently used file's room.
+    auto image = gfx::Image::fromPixels(1, 1, fnd::Bytes{0, 0, 255, 255});
+    ASSERT_TRUE(cache.storeImage(*image, "icon"));
+    EXPECT_FALSE(fnd::FileManager::fileExistsAtPath(folder + "/new"));
+    EXPECT_TRUE(cache.imageIsInCache("mid"));
+    EXPECT_TRUE(cache.fetchImageNamed("icon"));
 }
 
 std::shared_ptr<device::Location> fix(double latitude, double longitude, double accuracy) {

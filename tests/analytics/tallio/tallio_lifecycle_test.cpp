@@ -1,6 +1,6 @@
 // Tests of the session lifecycle: the first start, a killed run reported as crashed at the next start,
-// delivery and failure bookkeeping of the stored sessions, the end during an upload, and the host's
-// error hooks.
+// delivery and failure bookkeeping of the stored sessions, the end during an upload, a report stalled at
+// the end, records archived together, and the host's error hooks.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -14,6 +14,7 @@
 #include "analytics/tallio/tallio_session.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/file_io.h"
+#include "platform/foundation/run_loop.h"
 #include "platform/foundation/testing/log_capture.h"
 #include "platform/ui/application.h"
 #include "protocol/tracer.h"
@@ -167,6 +168,74 @@ TEST_F(LifecycleTest, EndDuringAHeldUploadKeepsTheEndedSession) {
     ASSERT_EQ(stored.size(), 1U);
     ASSERT_EQ(stored[0]->eventLog().size(), 1U);
     EXPECT_EQ(stored[0]->eventLog()[0].name, "during");
+}
+
+TEST_F(LifecycleTest, TheEndGivesUpAStalledReportAndItsSessionsGoAtTheNextStart) {
+    devserver::DevAdsServer ads;
+    auto host = devserver::addTallioRoutes(ads);
+    ASSERT_TRUE(ads.start());
+    // An earlier run, ended with no server to report to.
+    newRun("");
+    TallioAPI::startSession(kKey);
+    TallioAPI::logEvent("earlier");
+    TallioAPI::endSession();
+
+    host->setStatus(0);
+    auto ctx = newRun(ads.baseURL(), std::make_shared<UrlReportSender>());
+    TallioAPI::startSession(kKey);
+    ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return host->reports().size() == 1; }, 20));
+    {
+        fnd::testing::LogCapture log;
+        ctx->finishUpload(0);
+        EXPECT_EQ(log.count("no answer within"), 1U);
+    }
+    EXPECT_EQ(ctx->lastReport()->status, 0);
+    ASSERT_EQ(TallioSession::savedSessions(*ctx).size(), 1U);
+    host->releaseStalls();
+
+    // The next start reports it, with the run that never ended as crashed.
+    host->setStatus(200);
+    auto next = newRun(ads.baseURL(), std::make_shared<UrlReportSender>());
+    TallioAPI::startSession(kKey);
+    next->waitForUpload();
+    auto received = host->reports();
+    ASSERT_EQ(received.size(), 2U);
+    ASSERT_EQ(received[1].sessions.size(), 2U);
+    EXPECT_EQ(received[1].sessions[0].events[0].name, "earlier");
+    EXPECT_TRUE(TallioSession::savedSessions(*next).empty());
+}
+
+TEST_F(LifecycleTest, RecordsAreArchivedTogetherAfterADelayAndErrorsAtOnce) {
+    auto ctx = newRun();
+    TallioAPI::startSession(kKey);
+    ctx->waitForUpload();
+    // The events in the current-session file.
+    const auto archivedEvents = []() -> size_t {
+        auto bytes = fnd::readFile(TallioSession::currentSessionFilePath(kKey));
+        if (!bytes) {
+            return 999;
+        }
+        auto session = TallioSession::readSessionArchive(*bytes);
+        return session.ok() ? session.value()->eventLog().size() : 999;
+    };
+    TallioAPI::logEvent("a");
+    TallioAPI::logEvent("b");
+    EXPECT_EQ(archivedEvents(), 0U);
+    fnd::RunLoop::main().advance(TallioSession::kSaveDelay);
+    EXPECT_EQ(archivedEvents(), 2U);
+
+    // An error is archived at once, with the records before it.
+    TallioAPI::logEvent("c");
+    TallioAPI::logError("E", "failed", static_cast<const fnd::Error*>(nullptr));
+    EXPECT_EQ(archivedEvents(), 3U);
+
+    // The end stores the whole session; no delayed write brings the current-session file back.
+    TallioAPI::logEvent("d");
+    TallioAPI::endSession();
+    fnd::RunLoop::main().advance(TallioSession::kSaveDelay);
+    EXPECT_FALSE(exists(TallioSession::currentSessionFilePath(kKey)));
+    ASSERT_EQ(TallioSession::savedSessions(*ctx).size(), 1U);
+    EXPECT_EQ(TallioSession::savedSessions(*ctx)[0]->eventLog().size(), 4U);
 }
 
 TEST_F(LifecycleTest, HostHooksDamagedArchivesAndGuards) {

@@ -8,6 +8,7 @@
 #include "analytics/tallio/tallio_ad_impression.h"
 #include "analytics/tallio/tallio_session.h"
 #include "platform/foundation/file_io.h"
+#include "platform/foundation/run_loop.h"
 #include "protocol/tagged_codec.h"
 #include "tests/analytics/tallio/tallio_test_support.h"
 
@@ -128,8 +129,7 @@ TEST_F(ReportTest, LimitsOfTheSession) {
     ASSERT_EQ(session->adLog().size(), 2U);
     EXPECT_EQ(session->adLog()[0], first);
 
-    // A session one short of the log's caps (made from its archive: a thousand records would each
-    // rewrite the file).
+    // A session one short of the log's caps (made from its archive).
     auto small = TallioSession::initWithAPIKey(kKey, "1.0");
     small->recordEvent("a");
     auto value = small->archive();
@@ -158,7 +158,8 @@ TEST_F(ReportTest, LimitsOfTheSession) {
     ASSERT_EQ(near->adLog().size(), 1000U);
     EXPECT_EQ(near->adLog().back()->hook(), "last");
 
-    // What was saved reads back the same.
+    // What was saved, once the delayed write has run, reads back the same.
+    fnd::RunLoop::main().advance(TallioSession::kSaveDelay);
     auto saved = fnd::readFile(TallioSession::currentSessionFilePath(kKey));
     ASSERT_TRUE(saved.has_value());
     auto back = TallioSession::readSessionArchive(*saved);

@@ -95,9 +95,9 @@ inline bool saveShot(ui::View& view, const std::string& name) {
     return ui::Snapshot::saveViewAsPng(view, "screenshots/" + name);
 }
 
-// A context of the test's own in the registry of an installed delegate, on a manual clock. Every record
-// rewrites the session's archive with a synced write, so the application root lies in memory when the
-// machine has a memory file system (the caps take thousands of records).
+// A context of the test's own in the registry of an installed delegate, on a manual clock. Session
+// archives are rewritten with synced writes, so the application root lies in memory when the machine has
+// a memory file system.
 class TallioTest : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -1,6 +1,6 @@
 // The avatar item bar without a network: the list and flag readers against odd input, the bar's
-// labels, taps on icons still loading, a bar that starts over or goes leaving nothing queued, and
-// hostile URLs reaching the page only as string literals of one call.
+// labels, taps on icons still loading, icons over the decode limit, a bar that starts over or goes
+// leaving nothing queued, and hostile URLs reaching the page only as string literals of one call.
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -11,6 +11,7 @@
 #include "messaging/avatars/avatar_item.h"
 #include "messaging/avatars/z_avatar_item_bar.h"
 #include "platform/foundation/run_loop.h"
+#include "platform/foundation/testing/log_capture.h"
 #include "platform/ui/testing/web_view_driver.h"
 #include "web/zelvan_url_connection.h"
 #include "web/zelvan_web_cache.h"
@@ -163,6 +164,29 @@ TEST_F(AvatarItemBarTest, LoadingIconsIgnoreTapsAndNothingStaysQueued) {
 
     bar_.reset();
     EXPECT_TRUE(cache_->queuedRequests().empty());
+}
+
+TEST_F(AvatarItemBarTest, IconsOverTheDecodeLimitKeepThePlaceholder) {
+    const auto png = [](int width) {
+        const fnd::Bytes bytes =
+            gfx::pngRepresentation(*gfx::Image::fromPixels(width, 1, fnd::Bytes(static_cast<size_t>(width) * 4, 0xff)));
+        return std::string(bytes.begin(), bytes.end());
+    };
+    deliver(refresh("items.json"), R"({"items": [1, "big.png", "", 1, 0, 0, 0, 2, "edge.png", "", 1, 0, 0, 0]})");
+    auto icons = cache_->queuedRequests();
+    ASSERT_EQ(icons.size(), 2u);
+    const auto& buttons = bar_->avatarBarButtons();
+    const gfx::ImagePtr placeholder = buttons[0]->imageForState(ui::ControlState::Normal);
+    const int side = static_cast<int>(ZAvatarItemBar::kIconLimit.maxWidth);
+
+    fnd::testing::LogCapture log;
+    deliver(icons[0], png(side + 1));
+    deliver(icons[1], png(side));
+    EXPECT_EQ(log.count("refusing a 1025 x 1 image"), 1u);
+    EXPECT_EQ(buttons[0]->imageForState(ui::ControlState::Normal), placeholder);
+    EXPECT_TRUE(buttons[0]->isEnabled());
+    ASSERT_TRUE(buttons[1]->imageForState(ui::ControlState::Normal));
+    EXPECT_EQ(buttons[1]->imageForState(ui::ControlState::Normal)->width(), side);
 }
 
 TEST_F(AvatarItemBarTest, HostileUrlsReachThePageAsOneCallWithTheirOwnText) {

@@ -1,6 +1,7 @@
 // The in-app currency store against the dev server's inventory and receipt routes on 127.0.0.1 and the
 // scripted store: buttons in server order, purchases credited only after the server accepts the receipt,
-// the retry prompt keeping the transaction, failures of every connection, and the reply readers.
+// the retry prompt keeping the transaction, one check per transaction with two pages open, a closed page
+// no longer observing, failures of every connection, and the reply readers.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -252,6 +253,48 @@ TEST_F(BPInAppTest, TransactionsArrivingTogetherAreCheckedOneAfterAnother) {
     EXPECT_TRUE(bodies[0].starts_with("product_id=A&"));
     EXPECT_TRUE(bodies[1].starts_with("product_id=C&"));
     EXPECT_EQ(credits_->amounts, (std::vector<int>{500, 500}));
+    EXPECT_EQ(pending(), 0u);
+}
+
+TEST_F(BPInAppTest, TwoOpenPagesCheckATransactionOnce) {
+    store_->setOutcome("A", {FakeStore::Script::Kind::Pending});
+    configure("abc", "");
+    auto first = open();
+    auto second = open();
+    device::PaymentQueue::defaultQueue().addPayment({"A"});
+    fnd::RunLoop::main().runUntilIdle();
+    ASSERT_TRUE(store_->completeNext());
+    EXPECT_TRUE(fnd::RunLoop::main().pumpUntil(
+        [&] { return AlertDriver::visible() && !first->isLoadingShown() && !second->isLoadingShown(); }, 20));
+    EXPECT_EQ(answerAlert(), "Payment Successful|You have bought Alpha Gems");
+    EXPECT_EQ(answerAlert(), "");
+    EXPECT_EQ(verifyBodies().size(), 1u);
+    EXPECT_EQ(credits_->amounts, std::vector<int>{500});
+    EXPECT_EQ(pending(), 0u);
+}
+
+TEST_F(BPInAppTest, AClosedPageStopsObservingUntilItComesBack) {
+    store_->setOutcome("C", {FakeStore::Script::Kind::Pending});
+    configure("abc", "");
+    page_ = std::make_shared<BPInAppViewController>();
+    window_->setRootViewController(page_);
+    settle();
+    ASSERT_EQ(page_->buttons().size(), 2u);
+    window_->setRootViewController(nullptr);
+    device::PaymentQueue::defaultQueue().addPayment({"C"});
+    fnd::RunLoop::main().runUntilIdle();
+    ASSERT_TRUE(store_->completeNext());
+    fnd::RunLoop::main().runUntilIdle();
+    EXPECT_FALSE(page_->isLoadingShown());
+    EXPECT_TRUE(verifyBodies().empty());
+    EXPECT_EQ(pending(), 1u);
+
+    // Shown again, it hears the unfinished purchase and checks it.
+    window_->setRootViewController(page_);
+    fnd::RunLoop::main().runUntilIdle();
+    settle();
+    EXPECT_EQ(answerAlert(), "Payment Successful|You have bought Charlie Gems");
+    EXPECT_EQ(verifyBodies().size(), 1u);
     EXPECT_EQ(pending(), 0u);
 }
 

@@ -1,5 +1,6 @@
 // The offer wall's reachability monitor on a fake provider (the status rules, the flags line, the change
-// notification with and without the product's monitor), its icon cache and its rounded icons.
+// notification with and without the product's monitor), its icon cache and its budget, and its rounded
+// icons.
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -187,6 +188,31 @@ TEST(BPImageCacheTest, OneEntryPerURLSharedAcrossThreads) {
     }
     EXPECT_EQ(missing.load(), 0);
     EXPECT_EQ(cache->getImage("icon199"), first);
+}
+
+TEST(BPImageCacheTest, IconsStayWithinTheBudgetLeastRecentlyUsedGoingFirst) {
+    AppRegistry registry;
+    registry.brightpoint.factory = ServiceSlot<BrightpointContext>::fixed(std::make_shared<BrightpointContext>());
+    ScopedAppDelegate delegate(std::move(registry));
+    auto cache = BPImageCache::sharedCache();
+    ASSERT_TRUE(cache);
+    // A quarter of the budget in pixels, 1024 wide; one image stands in for every icon.
+    const int width = 1024;
+    const int rows = static_cast<int>(BPImageCache::kMaxBytes / 4 / (width * 4));
+    auto quarter = solid(width, rows, 1);
+    for (int i = 0; i < 4; ++i) {
+        cache->cacheImage(quarter, "icon" + std::to_string(i));
+    }
+    EXPECT_EQ(cache->getImage("icon0"), quarter); // now used after the others
+    cache->cacheImage(quarter, "icon4");
+    EXPECT_EQ(cache->getImage("icon1"), nullptr);
+    for (const char* kept : {"icon0", "icon2", "icon3", "icon4"}) {
+        EXPECT_EQ(cache->getImage(kept), quarter) << kept;
+    }
+    // One larger than the whole budget is not kept, and nothing makes room for it.
+    cache->cacheImage(solid(width, rows * 4 + 1, 1), "huge");
+    EXPECT_EQ(cache->getImage("huge"), nullptr);
+    EXPECT_EQ(cache->getImage("icon2"), quarter);
 }
 
 TEST(BPImageManipulatorTest, RoundedCopyClearsTheCornersOnly) {
