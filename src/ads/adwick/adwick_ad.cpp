@@ -245,6 +245,10 @@ void AdwickAd::loadAdWithData(const fnd::Bytes& data) {
     auto self = shared_from_this();
     fnd::Thread::detach([self, data] {
         auto parsed = JSONDeserializer().deserializeAsDictionary(data);
+        if (!parsed) {
+            ZLOG(Warn, "adwick: refused the ad reply (%@): %@", parsed.error().localizedDescription(),
+                 fnd::logPreview(data));
+        }
         fnd::Value table = parsed ? *parsed : fnd::Value();
         fnd::RunLoop::main().post([self, table] { self->didFinishParsingAdData(table); });
     });
@@ -256,8 +260,11 @@ void AdwickAd::didFinishParsingAdData(const fnd::Value& reply) {
     }
     auto dictionary = reply.asDictionary();
     if (!dictionary) {
-        ZLOG(Warn, "adwick: the ad reply is not a table: %@", fnd::logPreviewValue(reply, 120));
-        dictionary = std::make_shared<fnd::Dictionary>();
+        if (!reply.isNull()) { // a reply that did not parse has had its line
+            ZLOG(Warn, "adwick: the ad reply is not a table: %@", fnd::logPreviewValue(reply, 120));
+        }
+        requestDidFail();
+        return;
     }
     const fnd::Dictionary& table = *dictionary;
     text_ = stringFor(table, "text");
