@@ -350,7 +350,9 @@ void AdwickAd::flexAdDidLoad(AdwickFlexAd& /*flexAd*/) {
 
 void AdwickAd::flexAdDidFailLoadWithError(AdwickFlexAd& /*flexAd*/, const fnd::Error& error) {
     if (state_ == kLoadingFlexAd) {
-        ZLOG(Warn, "adwick: the rich ad failed to load: %@", error.description());
+        if (error.domain() != AdwickURLDownload::kErrorDomain) { // a failed asset download has had its line
+            ZLOG(Warn, "adwick: the rich ad failed to load: %@", error.description());
+        }
         requestDidFail();
     }
 }
