@@ -529,9 +529,12 @@ bool Scanner::scanNumberValue(fnd::Value* out) {
 }
 
 fnd::Error Scanner::error() const {
-    fnd::Error error =
-        fnd::parseError(faultTooDeep_ ? fnd::kParseTooDeep : parseCodeFor(faultCode_, faultOffset_ >= text_.size()),
-                        faultOffset_, scanMessage(faultCode_));
+    // Too deep a text fails with its container's code, but the reason says what was refused.
+    fnd::Error error = faultTooDeep_
+                           ? fnd::parseError(fnd::kParseTooDeep, faultOffset_,
+                                             "containers nested deeper than " + std::to_string(kMaxDepth) + " levels")
+                           : fnd::parseError(parseCodeFor(faultCode_, faultOffset_ >= text_.size()), faultOffset_,
+                                             scanMessage(faultCode_));
     if (auto info = error.userInfo().asDictionary()) {
         info->setObject(fnd::Value(kScannerErrorDomain), fnd::Key(kErrorDomainKey));
         info->setObject(fnd::Value(faultCode_), fnd::Key(kErrorCodeKey));

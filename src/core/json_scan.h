@@ -40,7 +40,8 @@ enum ScanCode : int {
     kNumber = -14,
 };
 
-// Containers nested deeper than this fail (the enclosing container's value code).
+// Containers nested deeper than this fail (the enclosing container's value code, and a reason that
+// names the limit).
 inline constexpr int kMaxDepth = 256;
 
 // The message of a scanner code.

@@ -255,6 +255,10 @@ void AdwickAd::loadAdWithData(const fnd::Bytes& data) {
     auto self = shared_from_this();
     fnd::Thread::detach([self, data] {
         auto parsed = JSONDeserializer().deserializeAsDictionary(data);
+        if (!parsed) {
+            ZLOG(Warn, "adwick: refused the ad reply (%@): %@", parsed.error().localizedDescription(),
+                 fnd::logPreview(data));
+        }
         fnd::Value table = parsed ? *parsed : fnd::Value();
         fnd::RunLoop::main().post([self, table] { self->didFinishParsingAdData(table); });
     });
@@ -266,8 +270,11 @@ void AdwickAd::didFinishParsingAdData(const fnd::Value& reply) {
     }
     auto dictionary = reply.asDictionary();
     if (!dictionary) {
-        ZLOG(Warn, "adwick: the ad reply is not a table: %@", fnd::logPreviewValue(reply, 120));
-        dictionary = std::make_shared<fnd::Dictionary>();
+        if (!reply.isNull()) { // a reply that did not parse has had its line
+            ZLOG(Warn, "adwick: the ad reply is not a table: %@", fnd::logPreviewValue(reply, 120));
+        }
+        requestDidFail();
+        return;
     }
     const fnd::Dictionary& table = *dictionary;
     text_ = stringFor(table, "text");
@@ -353,7 +360,9 @@ void AdwickAd::flexAdDidLoad(AdwickFlexAd& /*flexAd*/) {
 
 void AdwickAd::flexAdDidFailLoadWithError(AdwickFlexAd& /*flexAd*/, const fnd::Error& error) {
     if (state_ == kLoadingFlexAd) {
-        ZLOG(Warn, "adwick: the rich ad failed to load: %@", error.description());
+        if (error.domain() != AdwickURLDownload::kErrorDomain) { // a failed asset download has had its line
+            ZLOG(Warn, "adwick: the rich ad failed to load: %@", error.description());
+        }
         requestDidFail();
     }
 }

@@ -100,7 +100,7 @@ public:
     void flexAdDidLoad(AdwickFlexAd& flexAd) override;
     void flexAdDidFailLoadWithError(AdwickFlexAd& flexAd, const fnd::Error& error) override;
 
-    // The reply table taken into the ad (main thread; a null or non-table value reads as empty).
+    // The reply table taken into the ad (main thread; a null or non-table value fails the request).
     void didFinishParsingAdData(const fnd::Value& table);
 
 private:

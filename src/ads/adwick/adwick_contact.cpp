@@ -230,9 +230,8 @@ void AdwickContact::contactImageDownloadDidSucceed(AdwickURLDownload& download) 
     addToAddressBook();
 }
 
-void AdwickContact::contactImageDownloadDidFail(AdwickURLDownload& download) {
-    ZLOG(Warn, "adwick: the picture of contact %s did not arrive (%@)", fnd::logPreview(organization_),
-         download.error() ? download.error()->localizedDescription() : std::string());
+void AdwickContact::contactImageDownloadDidFail(AdwickURLDownload& /*download*/) {
+    // The download has logged why; the contact is not added without its picture.
     auto keep = std::move(selfHold_);
     download_->cancel();
     download_.reset();

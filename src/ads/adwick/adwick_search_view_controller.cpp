@@ -10,6 +10,7 @@
 #include "platform/foundation/dictionary.h"
 #include "platform/foundation/escape.h"
 #include "platform/foundation/log.h"
+#include "platform/foundation/log_preview.h"
 #include "platform/foundation/url.h"
 #include "platform/foundation/url_request.h"
 #include "platform/graphics/font.h"
@@ -54,12 +55,15 @@ std::vector<std::string> AdwickSearchViewController::suggestionsFromReply(const 
     std::vector<std::string> rows;
     auto decoded = JSONDeserializer().deserialize(data);
     if (!decoded) {
+        ZLOG(Warn, "adwick: refused the search suggestions (%@): %@", decoded.error().localizedDescription(),
+             fnd::logPreview(data));
         return rows;
     }
     auto table = decoded->asDictionary();
     const fnd::Value* list = table ? table->find("data") : nullptr;
     auto array = list ? list->asArray() : nullptr;
     if (!array) {
+        ZLOG(Warn, "adwick: the search suggestions hold no \"data\" list: %@", fnd::logPreview(*decoded));
         return rows;
     }
     for (size_t i = 0; i < array->count(); ++i) {

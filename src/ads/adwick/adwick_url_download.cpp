@@ -5,11 +5,26 @@
 #include "ads/adwick/adwick_localizer.h"
 #include "platform/device/device.h"
 #include "platform/foundation/format.h"
+#include "platform/foundation/log.h"
+#include "platform/foundation/log_preview.h"
 #include "platform/foundation/string_ops.h"
 #include "platform/foundation/url.h"
 #include "platform/foundation/url_connection.h"
 
 namespace zelvan::adwick {
+
+namespace {
+
+// Why a load failed: the error's description and, when it has one, its reason (which may quote the server).
+std::string whyFailed(const fnd::Error& error) {
+    std::string reason = error.localizedFailureReason();
+    if (reason.empty()) {
+        return error.localizedDescription();
+    }
+    return fnd::format("%@ (%@)", error.localizedDescription(), fnd::logPreview(reason));
+}
+
+} // namespace
 
 // Hears the connection and hands each event to the download while it lives.
 class AdwickURLDownload::Forwarder final : public fnd::UrlConnectionDelegate {
@@ -26,7 +41,8 @@ public:
         if (response.statusCode() > 399) {
             self->activeConnection_.reset();
             connection->cancel();
-            self->fail(kErrorHttpStatus);
+            self->fail(kErrorHttpStatus,
+                       fnd::format("the server answered HTTP %lld", static_cast<long long>(response.statusCode())));
         }
     }
     void connectionDidReceiveData(const std::shared_ptr<fnd::UrlConnection>& connection,
@@ -41,10 +57,11 @@ public:
             self->deliver(self->successSelector_);
         }
     }
-    void connectionDidFailWithError(const std::shared_ptr<fnd::UrlConnection>& connection, const fnd::Error&) override {
+    void connectionDidFailWithError(const std::shared_ptr<fnd::UrlConnection>& connection,
+                                    const fnd::Error& error) override {
         if (auto self = current(connection)) {
             self->activeConnection_.reset();
-            self->fail(kErrorConnection);
+            self->fail(kErrorConnection, whyFailed(error));
         }
     }
 
@@ -92,7 +109,9 @@ void AdwickURLDownload::loadContentsOfURLAtString(std::string_view url, std::opt
     auto parsed = fnd::Url::parse(targetURL_);
     bool web = parsed && (parsed->scheme() == "http" || parsed->scheme() == "https");
     if (!web) {
-        fail(kErrorNoConnection);
+        // Without an ad host every address is relative; the context said so once, at start.
+        auto shared = context();
+        fail(kErrorNoConnection, shared && shared->mediaBase().empty() ? std::string() : "not a web URL");
         return;
     }
     fnd::UrlRequest request(*parsed, fnd::UrlRequestCachePolicy::UseProtocolCachePolicy, kTimeoutSeconds);
@@ -110,7 +129,7 @@ void AdwickURLDownload::loadContentsOfURLAtString(std::string_view url, std::opt
     auto forwarder = std::make_shared<Forwarder>(weak_from_this());
     auto created = fnd::UrlConnection::create(std::move(request), forwarder, fnd::StartImmediately::No);
     if (!created) {
-        fail(kErrorNoConnection);
+        fail(kErrorNoConnection, whyFailed(created.error()));
         return;
     }
     activeConnection_ = *created;
@@ -130,7 +149,13 @@ void AdwickURLDownload::cancel() {
     failureSelector_ = nullptr;
 }
 
-void AdwickURLDownload::fail(int code) {
+void AdwickURLDownload::fail(int code, const std::string& why) {
+    // Every download of the network that brings nothing ends here, so this is its one line for it.
+    if (!why.empty()) {
+        // Named without its query, which carries the device's identity.
+        ZLOG(Warn, "adwick: refused the download of %@: %@",
+             fnd::logPreview(std::string_view(targetURL_).substr(0, targetURL_.find('?'))), why);
+    }
     error_ = fnd::Error(std::string(kErrorDomain), code);
     deliver(failureSelector_);
 }

@@ -64,7 +64,8 @@ private:
     class Forwarder;
     friend class Forwarder;
     AdwickURLDownload() = default;
-    void fail(int code);
+    // Ends the download with `code` and one WARN line saying why (none when `why` is empty).
+    void fail(int code, const std::string& why);
     void deliver(const Selector& selector);
 
     std::string identifier_;

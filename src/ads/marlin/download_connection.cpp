@@ -3,11 +3,28 @@
 // callback holds it again, so a delegate may drop it anywhere.
 #include "ads/marlin/download_connection.h"
 
-#include "ads/marlin/mn_log.h"
+#include <algorithm>
+
+#include "platform/foundation/format.h"
+#include "platform/foundation/log.h"
+#include "platform/foundation/log_preview.h"
 #include "platform/foundation/timer.h"
 #include "platform/foundation/url_connection.h"
 
 namespace zelvan::marlin {
+
+namespace {
+
+// Why a load failed: the error's description and, when it has one, its reason (which may quote the server).
+std::string whyFailed(const fnd::Error& error) {
+    std::string reason = error.localizedFailureReason();
+    if (reason.empty()) {
+        return error.localizedDescription();
+    }
+    return fnd::format("%@ (%@)", error.localizedDescription(), fnd::logPreview(reason));
+}
+
+} // namespace
 
 // Hears the connection and hands each event to the download.
 class DownloadConnection::Forwarder final : public fnd::UrlConnectionDelegate {
@@ -39,8 +56,10 @@ public:
         }
         download_.reset();
     }
-    void connectionDidFailWithError(const std::shared_ptr<fnd::UrlConnection>& connection, const fnd::Error&) override {
+    void connectionDidFailWithError(const std::shared_ptr<fnd::UrlConnection>& connection,
+                                    const fnd::Error& error) override {
         if (auto self = current(connection)) {
+            ZLOG(Warn, "Marlin: refused the download of %@: %@", fnd::logPreview(self->url_), whyFailed(error));
             self->stopTimer();
             self->tell(&DownloadConnectionDelegate::downloadFailed);
             self->connection_.reset();
@@ -79,11 +98,16 @@ std::shared_ptr<DownloadConnection> DownloadConnection::timedConnectionWithURLRe
 }
 
 void DownloadConnection::start(fnd::UrlRequest request, double timeout) {
-    std::string url = request.url().absoluteString();
+    // Logged without its query, which carries the device's identity.
+    url_ = request.url().absoluteString();
+    url_.resize(std::min(url_.size(), url_.find('?')));
+    timeout_ = timeout;
     auto forwarder = std::make_shared<Forwarder>(shared_from_this());
     auto created = fnd::UrlConnection::create(std::move(request), forwarder, fnd::StartImmediately::No);
     if (created) {
         connection_ = *created;
+    } else {
+        ZLOG(Warn, "Marlin: cannot download %@: %@", fnd::logPreview(url_), whyFailed(created.error()));
     }
     if (timeout > 0) {
         std::weak_ptr<DownloadConnection> weak = weak_from_this();
@@ -95,7 +119,6 @@ void DownloadConnection::start(fnd::UrlRequest request, double timeout) {
         });
     }
     if (!connection_) {
-        MNLog("Network failure for request: %@", url);
         return;
     }
     receivedData_ = fnd::Bytes();
@@ -105,6 +128,7 @@ void DownloadConnection::start(fnd::UrlRequest request, double timeout) {
 void DownloadConnection::connectionDidTimeout(const std::shared_ptr<fnd::UrlConnection>& connection) {
     auto keep = shared_from_this();
     timeoutTimer_.reset();
+    ZLOG(Warn, "Marlin: the download of %@ did not end within %g s; cancelled", fnd::logPreview(url_), timeout_);
     if (connection) {
         connection->cancel(); // drops the forwarder, and with it the forwarder's hold on this download
     }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/url_request.h"
@@ -75,6 +76,8 @@ private:
     std::shared_ptr<fnd::Timer> timeoutTimer_;
     fnd::Value userData_;
     std::shared_ptr<fnd::UrlConnection> connection_;
+    std::string url_;     // without its query, for the log line of a failure
+    double timeout_ = -1; // seconds, when above 0
 };
 
 } // namespace zelvan::marlin

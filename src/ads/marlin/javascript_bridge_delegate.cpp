@@ -787,8 +787,8 @@ void Delegate::finishScriptInstall(const PendingDownload& pending, const fnd::By
     auto parsed = JSON::objectWithString(reply);
     auto top = parsed ? parsed->asDictionary() : nullptr;
     if (!top) {
-        ZLOG(Warn, "Marlin: the install reply for %@ is not a JSON object; the stored client stays",
-             fnd::logPreview(pending.name));
+        ZLOG(Warn, "Marlin: the install reply for %@ is not a JSON object; the stored client stays: %@",
+             fnd::logPreview(pending.name), fnd::logPreview(body));
         send(fnd::formatUntrusted(pending.callback, 0, quoted("")));
         return;
     }

@@ -3,6 +3,7 @@
 
 #include "offers/orvane/orv_icon_reads.h"
 #include "offers/orvane/orv_log.h"
+#include "platform/foundation/log_preview.h"
 #include "platform/ui/image_view.h"
 
 namespace zelvan::orvane {
@@ -27,10 +28,12 @@ void ORVGenericCell::loadStringURL(const std::string& urlText) {
 
 void ORVGenericCell::loadDidFinishWithData(const fnd::Bytes& data) {
     isLoading_ = false;
+    const std::string url = urlString_.value_or("");
     urlString_.reset();
     bgImage_ = gfx::Image::imageWithData(data);
     if (!bgImage_) {
-        ORVLog::logWithLevel(3, "Cell picture bytes are no image");
+        ORVLog::logWithLevel(3, "Offer wall: refused the picture from %@, its %lld bytes are no picture it can show",
+                             fnd::logPreview(url), static_cast<long long>(data.size()));
     } else if (auto holder = viewWithTag(kPictureHolderTag)) {
         auto view = ui::View::create<ui::ImageView>(kPictureFrame);
         view->setImage(bgImage_);
@@ -42,8 +45,8 @@ void ORVGenericCell::loadDidFinishWithData(const fnd::Bytes& data) {
 
 void ORVGenericCell::loadDidFinishWithError(const std::optional<fnd::Error>& error) {
     isLoading_ = false;
-    ORVLog::logWithLevel(4, "Cell picture read failed: %s",
-                         error ? error->localizedDescription() : std::string("no data"));
+    ORVLog::logWithLevel(3, "Offer wall: refused the picture from %@: %@", fnd::logPreview(urlString_.value_or("")),
+                         ORVIconReads::describe(error));
     urlString_.reset();
     callbacks_.failure();
 }

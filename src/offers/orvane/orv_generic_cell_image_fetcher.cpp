@@ -8,6 +8,10 @@
 #include "offers/orvane/orv_parser.h"
 #include "offers/orvane/orv_shadow.h"
 #include "offers/orvane/orv_util.h"
+#include "platform/foundation/log_preview.h"
+#include "platform/graphics/gif_codec.h"
+#include "platform/graphics/jpeg_codec.h"
+#include "platform/graphics/png_codec.h"
 #include "platform/ui/image_view.h"
 #include "platform/ui/view.h"
 
@@ -96,36 +100,46 @@ void ORVGenericCellImageFetcher::loadStringURL(const std::string& urlText, const
     myType_ = type;
 }
 
-gfx::ImagePtr ORVGenericCellImageFetcher::decodeIcon(std::span<const uint8_t> data, int type) {
-    gfx::ImagePtr image;
+gfx::ImagePtr ORVGenericCellImageFetcher::decodeIcon(std::span<const uint8_t> data, int type, std::string_view source) {
+    const std::string from = fnd::logPreview(source);
+    fnd::Bytes decoded;
+    std::span<const uint8_t> picture = data;
     if (type == 1) {
         auto parser = ORVParser::sharedParserInstance();
         ORVParser local;
         const ORVParser& use = parser ? *parser : local;
         auto parsed = use.parse(data);
         if (!parsed) {
-            ORVLog::logWithLevel(3, "Icon reply is not XML; the row shows no icon");
+            ORVLog::logWithLevel(
+                3, "Offer wall: refused the icon reply from %@, not XML (%@): %@", from,
+                parsed.error().localizedDescription(),
+                fnd::logPreview(std::string_view(reinterpret_cast<const char*>(data.data()), data.size())));
             return nullptr;
         }
         fnd::Value envelope = ORVParser::dictionaryValue(*parsed, ORVShadow::kEnvelope);
         auto icon = ORVParser::stringValue(envelope, "Icon");
         if (!icon || icon->empty()) {
-            ORVLog::logWithLevel(3, "Icon reply holds no icon; the row shows no icon");
+            ORVLog::logWithLevel(3, "Offer wall: refused the icon reply from %@, it holds no icon: %@", from,
+                                 fnd::logPreview(*parsed));
             return nullptr;
         }
-        image = gfx::Image::imageWithData(ORVUtil::dataWithBase64EncodedString(*icon));
-    } else {
-        image = gfx::Image::imageWithData(data);
+        decoded = ORVUtil::dataWithBase64EncodedString(*icon);
+        picture = decoded;
     }
+    gfx::ImagePtr image = gfx::Image::imageWithData(picture);
     if (!image) {
-        ORVLog::logWithLevel(3, "Icon bytes are no image; the row shows no icon");
+        const bool known = gfx::isPngData(picture) || gfx::isJpegData(picture) || gfx::isGifData(picture);
+        ORVLog::logWithLevel(3, "Offer wall: refused the icon from %@, its %lld bytes are %@", from,
+                             static_cast<long long>(picture.size()),
+                             known ? "damaged or a picture larger than allowed" : "not a PNG, JPEG or GIF picture");
     }
     return image;
 }
 
-gfx::ImagePtr ORVGenericCellImageFetcher::iconFromData(const fnd::Bytes& data, bool& failedToDraw) {
+gfx::ImagePtr ORVGenericCellImageFetcher::iconFromData(const fnd::Bytes& data, std::string_view source,
+                                                       bool& failedToDraw) {
     failedToDraw = false;
-    gfx::ImagePtr image = decodeIcon(data, myType_);
+    gfx::ImagePtr image = decodeIcon(data, myType_, source);
     if (!image) {
         return nullptr;
     }
@@ -147,7 +161,7 @@ void ORVGenericCellImageFetcher::loadDidFinishWithData(const fnd::Bytes& data) {
     }
     if (cell) {
         bool failedToDraw = false;
-        gfx::ImagePtr icon = iconFromData(data, failedToDraw);
+        gfx::ImagePtr icon = iconFromData(data, url, failedToDraw);
         if (failedToDraw) {
             auto alert = ui::AlertView::initWithTitle(kAlertTitle, "", shared_from_this(), std::nullopt, {"OK"});
             alert->show();
@@ -169,7 +183,8 @@ void ORVGenericCellImageFetcher::loadDidFinishWithData(const fnd::Bytes& data) {
 
 void ORVGenericCellImageFetcher::loadDidFinishWithError(const std::optional<fnd::Error>& error) {
     isLoading_ = false;
-    ORVLog::logWithLevel(4, "Icon read failed: %s", error ? error->localizedDescription() : std::string("no data"));
+    ORVLog::logWithLevel(3, "Offer wall: refused the icon from %@: %@", fnd::logPreview(urlString_.value_or("")),
+                         ORVIconReads::describe(error));
     urlString_.reset();
     callbacks_.failure();
 }

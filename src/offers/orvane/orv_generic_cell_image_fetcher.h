@@ -10,6 +10,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/error.h"
@@ -84,8 +85,9 @@ public:
     int myType() const { return myType_; }
 
     // The picture a finished read carries: for type 1 the Base64 "Icon" of the reply's envelope, else
-    // the bytes themselves; null (with one log line) when there is none.
-    static gfx::ImagePtr decodeIcon(std::span<const uint8_t> data, int type);
+    // the bytes themselves; null (with one WARN line naming `source`, where the bytes came from) when
+    // there is none.
+    static gfx::ImagePtr decodeIcon(std::span<const uint8_t> data, int type, std::string_view source = {});
 
     // The URL a cell last asked an icon for (a result for another URL is dropped); none when no fetcher
     // started for it.
@@ -95,7 +97,7 @@ public:
 
 private:
     // The icon of a finished read: decoded, drawn at 80 x 80 and rounded; null when it yields none.
-    gfx::ImagePtr iconFromData(const fnd::Bytes& data, bool& failedToDraw);
+    gfx::ImagePtr iconFromData(const fnd::Bytes& data, std::string_view source, bool& failedToDraw);
 
     std::optional<std::string> urlString_;
     gfx::ImagePtr bgImage_;

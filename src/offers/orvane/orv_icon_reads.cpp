@@ -5,6 +5,7 @@
 #include <deque>
 #include <memory>
 
+#include "platform/foundation/log_preview.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/url.h"
 #include "platform/foundation/url_connection.h"
@@ -140,6 +141,17 @@ void startNext() {
 void ORVIconReads::read(const std::string& urlText, Completion completion) {
     state().waiting.push_back(Job{urlText, std::move(completion)});
     startNext();
+}
+
+std::string ORVIconReads::describe(const std::optional<fnd::Error>& error) {
+    if (!error) {
+        return "no data";
+    }
+    std::string why = error->localizedDescription();
+    if (std::string reason = error->localizedFailureReason(); !reason.empty()) {
+        why += " (" + fnd::logPreview(reason) + ")";
+    }
+    return why;
 }
 
 int ORVIconReads::inFlight() {

@@ -31,6 +31,9 @@ public:
     // The most reads that ran at once since the last reset (for tests).
     static int peakInFlight();
     static void resetPeak();
+    // Why a read brought nothing, for a log line: the error's description and its reason (as a preview,
+    // since it may quote the server), or "no data".
+    static std::string describe(const std::optional<fnd::Error>& error);
     // Reads that brought bytes and reads that failed, since the process started.
     static int succeeded();
     static int failed();

@@ -36,7 +36,8 @@ public:
 
     // Before a request goes out: first with no redirect response, then before each redirect is
     // followed, with the redirect's response and the request that would follow it (a POST already
-    // turned into a GET for 301/302/303). Return the request (or a changed one) to send it.
+    // turned into a GET for 301/302/303; on a redirect to another host, without the header fields the
+    // caller set but for the standard ones). Return the request (or a changed one) to send it.
     // nullopt on a redirect delivers the redirect response as the final one; nullopt on the first
     // send ends the connection with no further callback.
     virtual std::optional<UrlRequest> connectionWillSendRequest(const std::shared_ptr<UrlConnection>& connection,

@@ -54,6 +54,17 @@ bool hostReachable(const Url& url) {
            ((*flags & ReachabilityFlag::Reachable) != 0 && (*flags & ReachabilityFlag::ConnectionRequired) == 0);
 }
 
+// Header fields that say nothing about the user or the device: they go with a request wherever a
+// redirect leads. Every other field the caller set goes only to the host it was set for.
+bool travelsToAnyHost(std::string_view name) {
+    for (std::string_view kept : {"User-Agent", "Accept", "Accept-Language", "Accept-Encoding", "Content-Type"}) {
+        if (equalsIgnoringAsciiCase(name, kept)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 // Receives one hop's events on the transport thread, counts the body against the cap, and hands
@@ -296,6 +307,17 @@ std::optional<UrlRequest> UrlExchange::redirectRequest(const UrlResponse& respon
     }
     UrlRequest next = request_;
     next.setUrl(*target);
+    if (!equalsIgnoringAsciiCase(target->host(), request_.url().host())) {
+        // Stored cookies are chosen per hop from the jar; the caller's own fields (a device id, a token)
+        // stay behind once the redirect leaves their host, and do not come back on a later hop.
+        HttpHeaders kept;
+        for (const HttpHeaders::Field& field : next.allHTTPHeaderFields()) {
+            if (travelsToAnyHost(field.name)) {
+                kept.add(field.name, field.value);
+            }
+        }
+        next.setAllHTTPHeaderFields(std::move(kept));
+    }
     int64_t status = response.statusCode();
     bool keepsMethod = status == 307 || status == 308 || next.httpMethod() == "GET" || next.httpMethod() == "HEAD";
     if (!keepsMethod && (status == 303 || next.httpMethod() == "POST")) {

@@ -1,7 +1,8 @@
 // UrlExchange: one URL load from first request to final response, shared by asynchronous connections
 // and synchronous requests. It adds the default header fields and cookies, follows redirects hop by
-// hop (asking its client before each), enforces the body cap and loads file URLs from disk; the
-// transport carries each HTTP hop.
+// hop (asking its client before each; a redirect to another host leaves the caller's header fields
+// behind, but for User-Agent, Accept, Accept-Language, Accept-Encoding and Content-Type), enforces the
+// body cap and loads file URLs from disk; the transport carries each HTTP hop.
 #pragma once
 
 #include <cstdint>

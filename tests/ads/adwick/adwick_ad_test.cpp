@@ -4,6 +4,7 @@
 
 #include "ads/adwick/adwick_ad.h"
 #include "ads/adwick/adwick_image_cache.h"
+#include "platform/foundation/testing/log_capture.h"
 #include "tests/ads/adwick/adwick_banner_fixture.h"
 
 namespace zelvan::adwick {
@@ -137,6 +138,32 @@ TEST(AdwickAdTest, RepliesBecomeAdsOrFail) {
     }
     EXPECT_EQ(env.hits("/adwick/static/iphone/img/url.png"), 1); // fetched once, then cached
     ASSERT_TRUE(AdwickImageCache::sharedCache()->imageIsInCache("url"));
+}
+
+TEST(AdwickAdTest, ARefusedReplyFailsTheAdWithOneWarning) {
+    BannerEnv env;
+    auto body = std::make_shared<std::string>();
+    const std::string endpoint = replyEndpoint(env, body);
+    std::string deep;
+    for (int i = 0; i < 300; ++i) {
+        deep += "{\"k\":";
+    }
+    const std::pair<std::string, std::string> cases[] = {
+        {deep + "1" + std::string(300, '}'), "adwick: refused the ad reply (containers nested deeper than 256 levels"},
+        {"{\"k\":\"" + std::string(AdwickURLDownload::kJsonBodyBytes, 'x') + "\"}",
+         "adwick: refused the download of " + endpoint},
+        {"[1,2]", "adwick: refused the ad reply (Could not scan dictionary."},
+    };
+    for (const auto& [reply, line] : cases) {
+        *body = reply;
+        fnd::testing::LogCapture log;
+        AdRun run;
+        run.publisher->endpoint = endpoint;
+        run.load();
+        EXPECT_EQ(run.owner->failed, 1) << line;
+        EXPECT_EQ(log.count("WARN "), 1U) << line;
+        EXPECT_EQ(log.count(line), 1U) << line;
+    }
 }
 
 TEST(AdwickAdTest, ClicksAndPixels) {

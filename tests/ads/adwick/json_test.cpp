@@ -128,6 +128,7 @@ TEST(JSONScannerTest, NestingIsCapped) {
     ASSERT_FALSE(r.ok());
     EXPECT_EQ(scanCode(r.error()), -8);
     EXPECT_EQ(r.error().code(), fnd::kParseTooDeep);
+    EXPECT_EQ(r.error().localizedFailureReason(), "containers nested deeper than 256 levels");
     std::string ok(200, '[');
     EXPECT_TRUE(JSONDeserializer().deserialize(bytes(ok + std::string(200, ']'))).ok());
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <zip.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,6 +29,7 @@
 #include "platform/foundation/testing/fake_reachability.h"
 #include "platform/foundation/testing/log_capture.h"
 #include "platform/foundation/testing/scoped_app_root.h"
+#include "platform/foundation/url_request.h"
 #include "platform/foundation/zlib_codec.h"
 #include "platform/ui/alert_panel.h"
 #include "platform/ui/backends.h"
@@ -537,6 +539,21 @@ TEST_F(MarlinBridgeTest, DownloadsInstallsAndArchives) {
     EXPECT_FALSE(fnd::FileManager::fileExistsAtPath(documents("evil.txt")));
 }
 
+TEST_F(MarlinBridgeTest, AnInstallReplyInflatingPastTheCapFailsWithOneWarning) {
+    Server server;
+    server.reply = std::string(fnd::UrlRequest::kDefaultMaxBodyBytes + 1, ' '); // a few KiB on the wire
+    load("", "", "boot.js");
+    fnd::testing::LogCapture log;
+    run("BridgeLib.installScriptFromURL('client.js', '" + server.url("/client") +
+        "', 'window.inst = [%d, %s];', '10', 'window.to = 1;');");
+    ASSERT_TRUE(waitFor("window.inst"));
+    EXPECT_EQ(eval("window.inst.join()"), "0,");
+    EXPECT_EQ(server.encodings.back(), "gzip");
+    EXPECT_EQ(log.count("WARN "), 1U);
+    EXPECT_EQ(log.count("Marlin: refused the download of " + server.url("/client") + ": resource exceeds maximum size"),
+              1U);
+}
+
 TEST_F(MarlinBridgeTest, BuiltInBootScriptInstallsTheClientOrGivesUp) {
     Server server;
     server.reply = kGoodReply;
@@ -565,17 +582,28 @@ TEST_F(MarlinBridgeTest, BuiltInBootScriptInstallsTheClientOrGivesUp) {
     ASSERT_TRUE(ui::testing::WebViewDriver(webView_).finishLoad());
     EXPECT_EQ(eval("MNScriptName() + ' ' + window.inited"), "client.js LinuxDevice-3.1");
 
-    // Garbage every time: ten attempts, then a second later the client is idle and the failure relayed.
+    // Garbage every time: ten attempts, each after a wait twice the one before (at most 16 s), then a
+    // second later the client is idle and the failure relayed.
     server.reply = "not json";
     server.queries.clear();
     ASSERT_TRUE(ui::testing::WebViewDriver(webView_).finishLoad());
     boot();
-    ASSERT_TRUE(fnd::RunLoop::main().pumpUntil(
-        [&] {
+    for (size_t attempt = 1; attempt <= 10; ++attempt) {
+        ASSERT_TRUE(fnd::RunLoop::main().pumpUntil(
+            [&] {
+                bridge_->poll();
+                return server.queries.size() == attempt && handler_->activeDownloadCount() == 0 && bridge_->poll() == 0;
+            },
+            20.0))
+            << attempt;
+        if (attempt < 10) {
+            const double wait = std::min(1 << (attempt - 1), 16);
+            fnd::RunLoop::main().advance(wait - 0.2);
             bridge_->poll();
-            return server.queries.size() == 10 && handler_->activeDownloadCount() == 0 && bridge_->poll() == 0;
-        },
-        30.0));
+            EXPECT_EQ(handler_->activeDownloadCount(), 0U) << attempt; // not yet asked again
+            fnd::RunLoop::main().advance(0.2);
+        }
+    }
     EXPECT_EQ(host_->state, 0);
     EXPECT_EQ(host_->connectionFailed, 0);
     fnd::RunLoop::main().advance(0.9);

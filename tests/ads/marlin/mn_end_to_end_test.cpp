@@ -72,13 +72,14 @@ protected:
         fnd::Clock::install(nullptr);
     }
 
-    // Runs the loop in small manual steps, waiting in real time for the network, until `pred` holds.
-    bool until(const std::function<bool()>& pred) {
+    // Runs the loop in manual steps of `step` seconds, waiting in real time for the network, until `pred`
+    // holds.
+    bool until(const std::function<bool()>& pred, double step = 0.05) {
         for (int i = 0; i < 600; ++i) {
             if (fnd::RunLoop::main().pumpUntil(pred, 0.02)) {
                 return true;
             }
-            fnd::RunLoop::main().advance(0.05);
+            fnd::RunLoop::main().advance(step);
         }
         return pred();
     }
@@ -150,7 +151,8 @@ TEST_F(MarlinEndToEndTest, GarbageInstallRepliesEndInConnectionFailed) {
     service_->setMode(devserver::MarlinReplyMode::Garbage);
     auto controller = MNInit(42);
     ASSERT_TRUE(controller);
-    ASSERT_TRUE(until([&] { return !recorder_->heard.empty(); }));
+    // Ten attempts with growing waits between them (95 s in all) before the client gives up.
+    ASSERT_TRUE(until([&] { return !recorder_->heard.empty(); }, 0.5));
     EXPECT_EQ(recorder_->heard, (std::vector<std::string>{"ConnectionFailed"}));
     EXPECT_FALSE(controller->contentController()->isAdPrefetched());
     EXPECT_FALSE(MNDisplayAd());

@@ -1,6 +1,6 @@
 // The built-in resources: the boot script's whole road run in the page's JavaScript engine against a
-// recording BridgeLib (request URL and keys, limits, the hand-over rule and the failure path), the client
-// stub, the video template's four conversions and the four arrows.
+// recording BridgeLib (request URL and keys, limits, the hand-over rule, the growing waits between attempts
+// and the failure path), the client stub, the video template's four conversions and the four arrows.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -91,13 +91,31 @@ TEST(MNResourcesTest, BootScriptInstallsAndStartsANewerClient) {
               R"(loadScript["client.js","clientInit(7, \"d\", \"u\", \"2.3.1\", \"0.10.000\");"])");
 }
 
-TEST(MNResourcesTest, BootScriptGivesUpAfterTenAttempts) {
+TEST(MNResourcesTest, BootScriptBacksOffThenGivesUpAfterTenAttempts) {
     BootPage page(MNResources::bootJS());
+    auto takeTimer = [&] {
+        auto timer = page.client().timers.extract(page.client().timers.begin());
+        return timer.mapped();
+    };
+    // A new boot drops the retry still waiting from the one before.
     page.run("boot(1, 'd', 'u', '2.3.1', '0.0')");
+    page.run("bootWithState(\"0\")");
+    page.run("bootTimedOut()");
+    EXPECT_EQ(page.run("bootHandOverInState(\"0\")"), "");
+    EXPECT_EQ(page.client().timers.size(), 1U);
+    page.run("boot(1, 'd', 'u', '2.3.1', '0.0')");
+    EXPECT_TRUE(page.client().timers.empty());
+
     EXPECT_EQ(page.run("bootWithState(\"0\")"), kAskReach);
-    for (int attempt = 1; attempt < 10; ++attempt) {
+    // Each failed attempt waits twice as long as the one before it for the next, at most 16 s.
+    for (double wait : {1, 2, 4, 8, 16, 16, 16, 16, 16}) {
         EXPECT_EQ(page.run("bootTimedOut()"), kAskHandOver);
-        EXPECT_EQ(page.run("bootHandOverInState(\"0\")"), kAskReach) << attempt;
+        EXPECT_EQ(page.run("bootHandOverInState(\"0\")"), "") << wait;
+        ASSERT_EQ(page.client().timers.size(), 1U);
+        auto [delay, fire] = takeTimer();
+        EXPECT_EQ(delay, wait);
+        fire();
+        EXPECT_EQ(page.run(""), kAskReach) << wait;
     }
     page.run("bootInstalled(0, \"\")");
     EXPECT_EQ(page.run("bootHandOverInState(\"0\")"), "");

@@ -1,6 +1,7 @@
 // The offer wall and its row icons against the fake offer service: the list and its rows, a tapped
 // offer's detail page, video rows, closing, a failed list; the icon fetcher's placement, its dropped
-// second start, failures, reused cells, the bound on running reads and the time-out; the picture cell.
+// second start, failures, reused cells, the bound on running reads and the time-out, the one warning of
+// each refused icon; the picture cell.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -15,6 +16,8 @@
 #include "offers/orvane/orv_video_player.h"
 #include "offers/orvane/orvane_connect.h"
 #include "platform/foundation/file_io.h"
+#include "platform/foundation/testing/log_capture.h"
+#include "platform/foundation/zlib_codec.h"
 #include "platform/ui/animation_log.h"
 #include "platform/ui/button.h"
 #include "platform/ui/image_view.h"
@@ -141,6 +144,50 @@ TEST_F(IconTest, FailuresReachOnlyATargetAndAReusedCellKeepsItsNewRowsIcon) {
     ASSERT_TRUE(pump([&] { return !first->isLoading(); }));
     EXPECT_EQ(icons(*reused), 1);
     EXPECT_EQ(target->success + target->failure, 4);
+}
+
+// PNG bytes up to the header of a width x height picture.
+fnd::Bytes pngHeaderOf(uint32_t width, uint32_t height) {
+    fnd::Bytes chunk = {'I', 'H', 'D', 'R'};
+    for (uint32_t side : {width, height}) {
+        for (int shift = 24; shift >= 0; shift -= 8) {
+            chunk.push_back(static_cast<uint8_t>(side >> shift));
+        }
+    }
+    chunk.insert(chunk.end(), {8, 6, 0, 0, 0});
+    const uint32_t crc = fnd::crc32(chunk);
+    fnd::Bytes out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0, 13};
+    out.insert(out.end(), chunk.begin(), chunk.end());
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        out.push_back(static_cast<uint8_t>(crc >> shift));
+    }
+    return out;
+}
+
+TEST_F(IconTest, EachRefusedIconLeavesOneWarningNamingItsAddressAndWhy) {
+    const std::string bomb = (std::filesystem::path(::testing::TempDir()) / "orv_bomb.png").string();
+    ASSERT_TRUE(fnd::writeFile(bomb, pngHeaderOf(8192, 8192)));
+    struct Case {
+        std::string url;
+        int type;
+        std::string why;
+    };
+    const Case cases[] = {
+        {appIconURL("app-13"), 1, "not XML"},
+        {"file://" + bomb, 0, "damaged or a picture larger than allowed"},
+        {"http://127.0.0.1:9/icon", 0, "Could not connect to the server."},
+    };
+    auto target = std::make_shared<Target>();
+    int ended = 0;
+    for (const Case& c : cases) {
+        fnd::testing::LogCapture log;
+        fetch(c.url, cell(), target, c.type);
+        ASSERT_TRUE(pump([&] { return target->success + target->failure == ended + 1; })) << c.url;
+        ++ended;
+        EXPECT_EQ(log.count("Offer wall: refused the icon"), 1U) << c.url;
+        EXPECT_EQ(log.count(c.url), 1U) << c.url;
+        EXPECT_EQ(log.count(c.why), 1U) << c.url;
+    }
 }
 
 TEST_F(IconTest, AtMostFourReadsRunAndAStalledReadEndsAtTheTimeOut) {

@@ -16,6 +16,7 @@
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/backends.h"
 #include "platform/foundation/cookie_storage.h"
+#include "platform/foundation/escape.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/testing/fake_reachability.h"
@@ -173,6 +174,26 @@ TEST_F(UrlConnectionTest, RedirectsAreAskedAboutHopByHop) {
     ASSERT_TRUE(looping->error);
     EXPECT_EQ(looping->error->code(), UrlError::HttpTooManyRedirects);
     EXPECT_EQ(looping->sends.size(), 17u);
+}
+
+TEST_F(UrlConnectionTest, CallerFieldsStayWithTheirHost) {
+    // A redirect within the host keeps the caller's fields; one to another host (localhost instead of
+    // 127.0.0.1) carries only the standard ones, and a later hop back does not bring the rest again.
+    const std::string here = "http://127.0.0.1:" + std::to_string(server_.port());
+    const std::string there = "http://localhost:" + std::to_string(server_.port());
+    auto redirected = [&](const std::string& to) {
+        UrlRequest request(server_.url("/redirect/302?to=" + escapeUnreserved(to)));
+        request.setValue("device-1", "X-Custom");
+        request.setValue("text/plain", "Accept");
+        auto got = load(request);
+        EXPECT_EQ(got->response ? got->response->statusCode() : 0, 200) << to;
+        return got->text();
+    };
+    EXPECT_EQ(redirected("/echo"), "method: GET\nUser-Agent: Zelvan/1.0.0 (Linux)\nAccept: text/plain\n"
+                                   "X-Custom: device-1\nbody: \n");
+    const std::string without = "method: GET\nUser-Agent: Zelvan/1.0.0 (Linux)\nAccept: text/plain\nbody: \n";
+    EXPECT_EQ(redirected(there + "/echo"), without);
+    EXPECT_EQ(redirected(there + "/redirect/302?to=" + escapeUnreserved(here + "/echo")), without);
 }
 
 TEST_F(UrlConnectionTest, RedirectedPostBecomesGetOnlyFor301To303) {
