@@ -17,10 +17,13 @@ public:
     bool more() const { return pos_ < size_; }
     uint8_t byte() { return pos_ < size_ ? data_[pos_++] : 0; }
 
-    // A number from -`below` to `spread` - `below` - 1 for most leading bytes; after a leading byte of
-    // 0xf0 or more, the next eight bytes as a 64-bit value (as a 32-bit one when `narrow` and the
-    // leading byte is not 0xff).
-    int64_t number(int spread, int below, bool narrow = false) {
+    // A number from -`below` to `spread` - `below` - 1, always: callers may do arithmetic on it.
+    int64_t number(int spread, int below) { return static_cast<int64_t>(byte() % spread) - below; }
+
+    // Mostly the same as `number`, but after a leading byte of 0xf0 or more, the next eight bytes as a
+    // 64-bit value (as a 32-bit one when `narrow` and the leading byte is not 0xff): any value at all,
+    // for harnesses that hand numbers on unchanged to the code under test.
+    int64_t numberOrAny(int spread, int below, bool narrow = false) {
         const uint8_t kind = byte();
         if (kind < 0xf0) {
             return static_cast<int64_t>(kind % spread) - below;

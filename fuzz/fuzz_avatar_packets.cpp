@@ -19,7 +19,7 @@ namespace {
 class Reader : public fuzzsupport::ByteReader {
 public:
     using ByteReader::ByteReader;
-    int64_t number() { return ByteReader::number(24, 4, true); }
+    int64_t number() { return ByteReader::numberOrAny(24, 4, true); }
     fnd::Bytes bytes() { return ByteReader::bytes(4); }
 };
 

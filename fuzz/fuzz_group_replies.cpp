@@ -27,7 +27,7 @@ using fnd::Value;
 class Reader : public fuzzsupport::ByteReader {
 public:
     using ByteReader::ByteReader;
-    int64_t number() { return ByteReader::number(8, 2); }
+    int64_t number() { return ByteReader::numberOrAny(8, 2); }
 };
 
 Value element(Reader& in, int depth) {

@@ -65,7 +65,7 @@ std::string number(fuzzsupport::ByteReader& in) {
     case 3:
         return "junk";
     default:
-        return std::to_string(in.number(120, 10));
+        return std::to_string(in.numberOrAny(120, 10));
     }
 }
 
@@ -84,7 +84,7 @@ std::string transform(fuzzsupport::ByteReader& in) {
 // The argument of one selector part, chosen by the part's name.
 std::string argument(fuzzsupport::ByteReader& in, const std::string& part) {
     if (part.find("layer") != std::string::npos || part.find("Layer") != std::string::npos) {
-        return std::to_string(in.number(12, 2));
+        return std::to_string(in.numberOrAny(12, 2));
     }
     if (part == "transform") {
         return transform(in);
@@ -100,7 +100,7 @@ std::string argument(fuzzsupport::ByteReader& in, const std::string& part) {
         return kProperties[in.byte() % 5];
     }
     if (part == "X" || part == "y" || part == "width" || part == "height") {
-        return std::to_string(in.number(200, 20));
+        return std::to_string(in.numberOrAny(200, 20));
     }
     if (part.find("Callback") != std::string::npos) {
         return "cb(%s)";

@@ -36,7 +36,7 @@ struct Core : OfferCore {
 
 // Any 32-bit value, mostly small.
 int int32(fuzzsupport::ByteReader& in) {
-    return static_cast<int>(in.number(8, 3, true));
+    return static_cast<int>(in.numberOrAny(8, 3, true));
 }
 
 } // namespace
@@ -70,8 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         core->list = std::move(list);
         core->order = AdOrder{int32(in), int32(in), int32(in), 0};
     }
-    const int eventId = static_cast<int>(in.number(8, 1));
-    fnd::UserDefaults::standard().setInteger(in.number(16, 4), fnd::format("kORVEventID%d", eventId));
+    const int eventId = static_cast<int>(in.numberOrAny(8, 1));
+    fnd::UserDefaults::standard().setInteger(in.numberOrAny(16, 4), fnd::format("kORVEventID%d", eventId));
     // The networks' adapters: each attempt is remembered by its token; the input decides its reports.
     std::vector<AttemptToken> tokens;
     for (const char* key : {"a", "b"}) {
