@@ -8,6 +8,7 @@
 #include <string>
 
 #include "messaging/model/contact_manage.h"
+#include "messaging/window/im_chat_window.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/file_io.h"
@@ -45,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         store(zelvan::ContactManage::kIMFile, bytes);
     }
 
-    zelvan::ContactManage model([] { return false; }, nullptr);
+    zelvan::ContactManage model([] { return false; }, std::make_shared<zelvan::IMChatList>());
     model.loadStorage();
     for (const auto& card : model.all()) {
         model.getuserid(card->userid());
@@ -59,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t cards = model.all().size();
     model.saveStorage();
 
-    zelvan::ContactManage again([] { return false; }, nullptr);
+    zelvan::ContactManage again([] { return false; }, std::make_shared<zelvan::IMChatList>());
     again.loadStorage();
     if (again.all().size() != cards || again.rev() != model.rev()) {
         std::abort();

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "messaging/commands/messenger_commands.h"
+#include "messaging/window/im_chat_window.h"
 #include "platform/foundation/log.h"
 #include "protocol/command_table.h"
 #include "routed_packet_fuzz_support.h"

@@ -16,6 +16,8 @@ Usage: check_includes.py BUILD_DIR [--plant PATH=TEXT ...]
 Networks (the ad, offer, analytics and store clients) are wired only by the composition root: no file outside
 app/ and the network's own folder includes a network's header, so no product folder and no other network
 reaches one.
+Inside one library, an optional order of its sub-folders (SUBFOLDER_LAYERS) says which sub-folder may include
+which: a file in a sub-folder of one layer includes only sub-folders of its own layer or the layers below it.
 The demo's helpers (app/demo) are the second composition root: they may wire networks like app/, but the shipped
 executable (`zelvan`, or the target named by --shipped) may link no library built from app/demo, tools/ or a
 platform testing folder, directly or through another library.
@@ -35,6 +37,10 @@ INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.M)
 HEADER_ONLY = {"src/games/engine/opcodes.h": ("tools/bcasm",)}
 CURRENT = re.compile(r"\bzelvanAppDelegate\s*::\s*current\s*\(")
 CURRENT_READER = "src/core/zelvan_app_delegate.cpp"
+# Libraries whose sub-folders stand in layers, lowest first: the messenger's model knows none of its screens.
+SUBFOLDER_LAYERS = {
+    "src/messaging": [{"model"}, {"commands", "chat", "window", "lists", "rooms", "avatars"}],
+}
 SHIPPED = "zelvan"
 # Folders whose code the shipped executable must not carry.
 NOT_SHIPPED = re.compile(r"^(app/demo|tools)(/|$)|^src/platform/[^/]+/testing(/|$)")
@@ -130,6 +136,33 @@ def check_file(path, text, graph, folders):
     return wrong
 
 
+def layer_of(path, layers):
+    """(library folder, layer index) of a path inside a layered library, or None."""
+    for library, order in layers.items():
+        if path.startswith(library + "/"):
+            sub = path[len(library) + 1:].split("/")[0]
+            for index, names in enumerate(order):
+                if sub in names:
+                    return library, index
+    return None
+
+
+def check_layers(path, text, layers):
+    """The includes of a higher sub-folder from a lower one of the same library."""
+    mine = layer_of(path, layers)
+    if mine is None:
+        return []
+    wrong = []
+    for number, include in ((text.count("\n", 0, m.start()) + 1, m.group(1)) for m in INCLUDE.finditer(text)):
+        target = resolve(include) or str(Path("src") / include)
+        theirs = layer_of(target, layers)
+        if theirs is not None and theirs[0] == mine[0] and theirs[1] > mine[1]:
+            folder = target[len(mine[0]) + 1:].split("/")[0]
+            wrong.append(f"{path}:{number}: includes {include}, but {folder}/ stands above "
+                         f"{path[len(mine[0]) + 1:].split('/')[0]}/ in {mine[0]}")
+    return wrong
+
+
 def check_current(path, text):
     """The reads of the installed delegate in one file that is neither the core's delegate nor a library's
     context accessor."""
@@ -179,6 +212,7 @@ def main():
     networks = network_folders(args.build_dir, args.network)
     wrong = [line for path, text in files.items() for line in check_file(path, text, graph, folders)]
     wrong += [line for path, text in files.items() for line in check_networks(path, text, networks)]
+    wrong += [line for path, text in files.items() for line in check_layers(path, text, SUBFOLDER_LAYERS)]
     reads = [line for path, text in files.items() for line in check_current(path, text)]
     links = check_shipped(graph, args.shipped)
     for line in wrong + reads + links:

@@ -3,7 +3,8 @@
 does not link (foundation including the core) is refused with its place and the libraries named, as are a read of
 the installed delegate outside the core and the libraries' context accessors, and an include of a network's header
 from outside app/ and that network; and that the shipped executable links no demo or test code (the demo driver,
-checked as if it were shipped, is refused for the demo's helpers and the platform's test drivers)."""
+checked as if it were shipped, is refused for the demo's helpers and the platform's test drivers), and that the
+messenger's model includes none of its screens' folders."""
 import subprocess
 import sys
 
@@ -31,6 +32,10 @@ wired_expected = {
     "src/web/planted.cpp:1: includes ads/ad_source.h of the network src/ads, which only app/ may wire",
     "src/games/planted.cpp:1: includes web/zelvan_web_cache.h of the network src/web, which only app/ may wire",
 }
+# The messenger's model includes none of its screens' folders.
+layered = run("--plant", 'src/messaging/model/planted.cpp=#include "messaging/window/im_chat_controller.h"\n',
+              "--plant", 'src/messaging/window/planted.cpp=#include "messaging/model/base_card.h"\n')
+layered_lines = [line for line in layered.stdout.splitlines() if "planted.cpp" in line]
 demo = run("--shipped", "zelvan-demo")
 demo_lines = {line.split(",")[0] for line in demo.stdout.splitlines() if line.startswith("zelvan-demo links")}
 failures = []
@@ -41,9 +46,13 @@ if planted.returncode != 1 or sorted(planted.stdout.splitlines()[:-1]) != sorted
 wired_lines = {line for line in wired.stdout.splitlines() if "planted.cpp" in line and "of the network" in line}
 if wired.returncode != 1 or wired_lines != wired_expected:
     failures.append(f"the network rule did not refuse exactly the planted includes:\n{wired.stdout}")
+if layered.returncode != 1 or layered_lines != [
+        "src/messaging/model/planted.cpp:1: includes messaging/window/im_chat_controller.h, but window/ stands above "
+        "model/ in src/messaging"]:
+    failures.append(f"the sub-folder order did not refuse exactly the planted include:\n{layered.stdout}")
 if demo.returncode != 1 or demo_lines != {"zelvan-demo links zelvan_app_demo", "zelvan-demo links platform_testing"}:
     failures.append(f"the demo driver was not refused as a shipped executable:\n{demo.stdout}")
 for failure in failures:
     print("FAILED: " + failure)
-print(f"{4 - len(failures)} passed, {len(failures)} failed")
+print(f"{5 - len(failures)} passed, {len(failures)} failed")
 sys.exit(1 if failures else 0)

@@ -4,8 +4,8 @@
 #include "core/localization.h"
 #include "core/zelvan_style.h"
 #include "messaging/chat/message_measurer.h"
-#include "messaging/chat/received_text.h"
 #include "messaging/model/basic_card.h"
+#include "messaging/model/received_text.h"
 #include "platform/foundation/utf16.h"
 #include "toolkit/zelvan_widget.h"
 

@@ -7,6 +7,7 @@
 
 #include "core/category_helpers.h"
 #include "core/localization.h"
+#include "messaging/chat/im_chat.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/log_preview.h"
 #include "protocol/command_table.h"

@@ -6,6 +6,7 @@
 
 #include "core/category_helpers.h"
 #include "core/localization.h"
+#include "messaging/chat/im_chat.h"
 #include "messaging/commands/messenger_commands.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/log_preview.h"

@@ -5,7 +5,7 @@
 #include <memory>
 #include <utility>
 
-#include "messaging/lists/im_list_host.h"
+#include "messaging/model/im_list_host.h"
 #include "platform/ui/table_view_cell.h"
 
 namespace zelvan {

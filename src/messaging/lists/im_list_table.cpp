@@ -6,6 +6,7 @@
 #include "core/localization.h"
 #include "core/zelvan_app_delegate.h"
 #include "core/zelvan_style.h"
+#include "messaging/chat/im_chat.h"
 #include "messaging/lists/im_bar_cells.h"
 #include "messaging/lists/im_controller.h"
 #include "messaging/lists/im_friend_cell.h"

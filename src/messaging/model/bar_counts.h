@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "messaging/lists/im_list_host.h"
+#include "messaging/model/im_list_host.h"
 #include "platform/graphics/image.h"
 
 namespace zelvan {

@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <charconv>
 
-#include "messaging/chat/received_text.h"
 #include "messaging/model/contact_manage.h"
+#include "messaging/model/received_text.h"
 #include "platform/foundation/date.h"
 
 namespace zelvan {

@@ -15,11 +15,11 @@
 #include "messaging/model/chat_group_card.h"
 #include "messaging/model/chat_room_card.h"
 #include "messaging/model/contact_sync.h"
+#include "messaging/model/im_chat_window.h"
 #include "messaging/model/im_group.h"
 #include "messaging/model/private_chat_card.h"
 #include "messaging/model/unknown_card.h"
 #include "messaging/model/v_card.h"
-#include "messaging/window/im_chat_window.h"
 #include "platform/foundation/value.h"
 
 namespace zelvan {

@@ -40,7 +40,7 @@ bool sortsBefore(const std::shared_ptr<vCard>& a, const std::shared_ptr<vCard>& 
 } // namespace
 
 ContactManage::ContactManage(std::function<bool()> loggedOut, std::shared_ptr<IMChatWindow> chat)
-    : loggedOut_(std::move(loggedOut)), chat_(chat ? std::move(chat) : std::make_shared<IMChatList>()),
+    : loggedOut_(std::move(loggedOut)), chat_(std::move(chat)),
       all_([](const vCard& card) { return card.contactid(); }),
       zelvanFriends_([](const vCard& card) { return card.userid(); }),
       chatGroups_([](const ChatGroupCard& group) { return group.groupId(); }),

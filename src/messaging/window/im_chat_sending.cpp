@@ -2,6 +2,7 @@
 // or the album, call requests and cancels, and the partner's home page.
 #include "core/localization.h"
 #include "core/zelvan_app_delegate.h"
+#include "messaging/chat/im_chat.h"
 #include "messaging/model/chat_group_card.h"
 #include "messaging/model/chat_room_card.h"
 #include "messaging/model/im_card.h"

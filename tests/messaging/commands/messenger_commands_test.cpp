@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "core/state_files.h"
+#include "messaging/chat/im_chat.h"
 #include "messaging/commands/messenger_commands.h"
+#include "messaging/window/im_chat_window.h"
 #include "platform/foundation/testing/log_capture.h"
 
 namespace zelvan {

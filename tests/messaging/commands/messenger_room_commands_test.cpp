@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "messaging/commands/messenger_commands.h"
+#include "messaging/window/im_chat_window.h"
 #include "platform/foundation/testing/log_capture.h"
 
 namespace zelvan {

@@ -8,6 +8,7 @@
 
 #include "core/state_files.h"
 #include "core/zelvan_app_delegate.h"
+#include "messaging/chat/im_chat.h"
 #include "messaging/lists/im_controller.h"
 #include "messaging/model/im_group.h"
 #include "platform/device/address_book.h"

@@ -20,6 +20,7 @@
 #include "messaging/model/im_group.h"
 #include "messaging/model/private_chat_card.h"
 #include "messaging/model/v_card.h"
+#include "messaging/window/im_chat_window.h"
 #include "platform/ui/snapshot.h"
 #include "tests/support/scoped_app_delegate.h"
 #include "tests/toolkit/window_fixture.h"

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "core/state_files.h"
+#include "messaging/chat/im_chat.h"
 #include "messaging/model/contact_manage.h"
+#include "messaging/window/im_chat_window.h"
 #include "platform/foundation/testing/log_capture.h"
 
 namespace zelvan {
@@ -40,7 +42,7 @@ protected:
         deletefile(ContactManage::kIMFile);
     }
     bool loggedOut = false;
-    ContactManage model{[this] { return loggedOut; }, nullptr};
+    ContactManage model{[this] { return loggedOut; }, std::make_shared<IMChatList>()};
 };
 
 TEST_F(ContactManageTest, FilesRoundTripAndSkipWhileLoggedOut) {
@@ -58,7 +60,7 @@ TEST_F(ContactManageTest, FilesRoundTripAndSkipWhileLoggedOut) {
     model.ims() = {full, noPass};
     model.saveStorage();
 
-    ContactManage loaded{[] { return false; }, nullptr};
+    ContactManage loaded{[] { return false; }, std::make_shared<IMChatList>()};
     loaded.loadStorage();
     EXPECT_EQ(loaded.rev(), 12);
     EXPECT_EQ(names(loaded.all()), (std::vector<std::string>{"Zed", "Amy", "Bob"}));
@@ -73,7 +75,7 @@ TEST_F(ContactManageTest, FilesRoundTripAndSkipWhileLoggedOut) {
     loggedOut = true;
     model.setRev(99);
     model.saveStorage();
-    ContactManage again{[] { return false; }, nullptr};
+    ContactManage again{[] { return false; }, std::make_shared<IMChatList>()};
     again.loadStorage();
     EXPECT_EQ(again.rev(), 12);
 }
@@ -129,7 +131,7 @@ TEST_F(ContactManageTest, ResetLeavesNothingOfThePreviousAccount) {
     // The next account's save holds only its own cards.
     model.insertContact(card("Cyd", 0, 5));
     model.saveStorage();
-    ContactManage loaded{[] { return false; }, nullptr};
+    ContactManage loaded{[] { return false; }, std::make_shared<IMChatList>()};
     loaded.loadStorage();
     EXPECT_EQ(names(loaded.all()), (std::vector<std::string>{"Cyd"}));
 }
@@ -148,7 +150,7 @@ TEST_F(ContactManageTest, SortedInsertionMatchesASortAndLookups) {
 
     // The model's friend list stands in the order the bisection over a vector gives, also where names
     // repeat and states changed without a resort (then the list is not sorted and the walk decides).
-    ContactManage friends{[] { return true; }, nullptr};
+    ContactManage friends{[] { return true; }, std::make_shared<IMChatList>()};
     ContactManage::VCards reference;
     std::mt19937 rng(3);
     cards.clear();

@@ -9,6 +9,7 @@
 #include "core/state_files.h"
 #include "messaging/model/contact_manage.h"
 #include "messaging/model/contact_sync.h"
+#include "messaging/window/im_chat_window.h"
 #include "platform/device/address_book.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/file_io.h"
@@ -67,7 +68,7 @@ protected:
         return sent;
     }
 
-    ContactManage model{[] { return false; }, nullptr};
+    ContactManage model{[] { return false; }, std::make_shared<IMChatList>()};
     std::vector<float> progress;
 };
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "messaging/avatars/messenger_card_pictures.h"
+#include "messaging/chat/im_chat.h"
 #include "messaging/model/chat_room_card.h"
 #include "messaging/model/im_group.h"
 #include "messaging/model/unknown_card.h"

@@ -13,6 +13,7 @@
 #include "core/state_files.h"
 #include "core/zelvan_app_delegate.h"
 #include "messaging/avatars/messenger_card_pictures.h"
+#include "messaging/chat/im_chat.h"
 #include "messaging/lists/im_controller.h"
 #include "messaging/model/chat_room_card.h"
 #include "messaging/model/unknown_card.h"

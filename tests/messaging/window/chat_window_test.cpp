@@ -10,6 +10,7 @@
 #include "core/localization.h"
 #include "core/state_files.h"
 #include "messaging/avatars/messenger_card_pictures.h"
+#include "messaging/chat/im_chat.h"
 #include "messaging/lists/im_controller.h"
 #include "messaging/model/chat_group_card.h"
 #include "messaging/model/chat_room_card.h"

@@ -6,8 +6,9 @@
 #include <variant>
 
 #include "core/state_files.h"
-#include "messaging/chat/received_text.h"
 #include "messaging/commands/messenger_commands.h"
+#include "messaging/model/received_text.h"
+#include "messaging/window/im_chat_window.h"
 #include "platform/foundation/testing/log_capture.h"
 #include "platform/foundation/utf16.h"
 

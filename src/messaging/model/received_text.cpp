@@ -1,5 +1,5 @@
 // Cutting a received messenger line to its bound, counted in UTF-16 units.
-#include "messaging/chat/received_text.h"
+#include "messaging/model/received_text.h"
 
 #include "platform/foundation/log.h"
 #include "platform/foundation/utf16.h"
