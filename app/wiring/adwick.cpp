@@ -10,7 +10,9 @@
 namespace zelvan::app {
 
 void installAdwick(AppRegistry& registry, const NetworkEndpoint& endpoint) {
-    registry.adwick.factory = [endpoint](zelvanAppDelegate&) { return std::make_shared<adwick::AdwickContext>(endpoint); };
+    registry.adwick.factory = [endpoint](zelvanAppDelegate&) {
+        return std::make_shared<adwick::AdwickContext>(endpoint);
+    };
     // None asked for without an endpoint.
     registry.adView.factory = [](zelvanAppDelegate& delegate) -> std::shared_ptr<AdViewService> {
         auto wrapper = ui::View::create<ZLVAdWrapperView>(gfx::Rect(0, 0, 320, 48));

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "core/app_registry.h"
-#include "core/zelvan_app_delegate.h"
 #include "core/network_endpoint.h"
+#include "core/zelvan_app_delegate.h"
 
 namespace zelvan::app {
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "messaging/avatars/zelvan_avatar_manager.h"
+#include "messaging/chat/im_chat.h"
 #include "messaging/lists/im_controller.h"
 #include "messaging/window/im_chat_controller.h"
 #include "platform/ui/testing/keyboard.h"
