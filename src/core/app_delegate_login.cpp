@@ -174,6 +174,7 @@ void zelvanAppDelegate::connectionDidReceiveData(const fnd::Value& packet) {
         if (afterLoginReply_.size() >= kMaxPacketsAfterLoginReply) {
             ZTRACE_WARN("dropped a packet: %d are already waiting for the log-in reply to be handled",
                         static_cast<int>(afterLoginReply_.size()));
+            networkLoop_->packetNotHandled();
             return;
         }
         afterLoginReply_.push_back(packet);
@@ -185,7 +186,9 @@ void zelvanAppDelegate::connectionDidReceiveData(const fnd::Value& packet) {
 void zelvanAppDelegate::deliverPacket(const fnd::Value& packet) {
     fnd::Value cmd = element(packet, 0);
     if (!cmd.isNumber() || cmd.intValue() != kLoginCommand) {
-        commandMap_.dispatch(packet);
+        if (!commandMap_.dispatch(packet)) {
+            networkLoop_->packetNotHandled();
+        }
         return;
     }
     // The reply is handled on the main thread; the packets behind it wait until it has been.
@@ -237,6 +240,7 @@ void zelvanAppDelegate::handleOwnCommand(const fnd::Value& packet) {
         return;
     default:
         ZLOG(Warn, "no handler for command %d", cmd);
+        networkLoop_->packetNotHandled(); // dispatched on the network thread
         return;
     }
 }

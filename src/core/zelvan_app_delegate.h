@@ -217,7 +217,9 @@ public:
     };
     static std::optional<Account> storedAccount();
 
-    // One decoded packet from the game server (network thread).
+    // One decoded packet from the game server (network thread). One that nobody takes (an unknown
+    // command, a packet the command map refuses) is reported to the network loop, whose limit on frames
+    // without a packet closes a connection that floods them.
     void connectionDidReceiveData(const fnd::Value& packet);
 
     // --- Life cycle (main thread) ---

@@ -1,5 +1,5 @@
-// The network thread's turn: run-loop slice, voice-engine polling, queue drain with keep-alive, and
-// the reconnect policy of the game-server connection.
+// The network thread's turn: run-loop slice, voice-engine polling, queue drain with keep-alive, the
+// reconnect policy of the game-server connection, and the limit on frames that carry no packet.
 #include "protocol/network_loop.h"
 
 #include <utility>
@@ -134,6 +134,7 @@ void NetworkLoop::open() {
         port = port_;
     }
     connected_ = false;
+    packetless_ = 0;
     connection_ = std::make_unique<TCPConnection>(host, port, TCPConnection::kFormatFramed);
     connection_->setDelegate(events_);
 }
@@ -239,6 +240,7 @@ void NetworkLoop::onPayload(const std::shared_ptr<const fnd::Bytes>& frame) {
     if (payload.empty()) {
         // Nothing to decode: the codec would only add a second line about the same frame.
         ZTRACE_WARN("dropped an empty frame from the game server");
+        countPacketlessFrame();
         return;
     }
     // Decoded from the shared frame: a large byte string in it (a file, a picture) is not copied.
@@ -252,11 +254,13 @@ void NetworkLoop::onPayload(const std::shared_ptr<const fnd::Bytes>& frame) {
             ZTRACE_WARN("dropped an unreadable packet of %d bytes from the game server (codec: %@)",
                         static_cast<int>(payload.size()), packet.error().localizedDescription());
         }
+        countPacketlessFrame();
         return;
     }
     if (!packet->isArray()) {
         ZTRACE_WARN("dropped an unreadable packet of %d bytes from the game server (not an array)",
                     static_cast<int>(payload.size()));
+        countPacketlessFrame();
         return;
     }
     ++packetsReceived_;
@@ -267,6 +271,29 @@ void NetworkLoop::onPayload(const std::shared_ptr<const fnd::Bytes>& frame) {
     if (onPacket_) {
         onPacket_(*packet);
     }
+}
+
+void NetworkLoop::packetNotHandled() {
+    countPacketlessFrame();
+}
+
+void NetworkLoop::countPacketlessFrame() {
+    if (!connection_ || !connection_->isValid()) {
+        return;
+    }
+    // A window opens with the first such frame and lasts kPacketlessWindowSeconds; packets in between
+    // leave it alone.
+    const double now = fnd::Clock::monotonic();
+    if (packetless_ == 0 || now - packetlessSince_ >= kPacketlessWindowSeconds) {
+        packetlessSince_ = now;
+        packetless_ = 0;
+    }
+    if (++packetless_ <= kMaxPacketlessFrames) {
+        return;
+    }
+    ZTRACE_WARN("the game server sent more than %d frames without a packet within %.0f s; closing the connection",
+                kMaxPacketlessFrames, kPacketlessWindowSeconds);
+    connection_->closeOnProtocolError(); // reports the close, which counts the failure and logs in again
 }
 
 void NetworkLoop::pollVoiceEngine() {

@@ -1,7 +1,8 @@
 // NetworkLoop: what the network thread runs. Each turn services the thread's run loop for a slice,
 // polls the voice engine, and writes the outgoing packet queue to the game-server connection, which
 // it keeps open by reconnecting after failures (waiting for the user's tap once they keep failing).
-// A session only ends the run of failures once it has lasted a while after its log-in.
+// A session only ends the run of failures once it has lasted a while after its log-in. A connection
+// that floods frames carrying no packet is closed as broken.
 #pragma once
 
 #include <atomic>
@@ -56,6 +57,12 @@ public:
     // How long a connection must stay up after its log-in reply was handled for its end to start the
     // count of failures afresh; one that ends sooner, or on a protocol error, is one more failure.
     static constexpr double kSettledSessionSeconds = 10;
+    // Frames that carry no packet (empty, unreadable, or a packet no handler takes) one connection may
+    // send within kPacketlessWindowSeconds; the next one is a protocol error that closes it. A real
+    // server sends a few hundred packets a second at its busiest, next to none of them unknown, while
+    // a flood of empty frames passes the limit within milliseconds.
+    static constexpr int kMaxPacketlessFrames = 5000;
+    static constexpr double kPacketlessWindowSeconds = 1;
 
     NetworkLoop(PacketQueue& queue, std::string host, uint16_t port);
     ~NetworkLoop();
@@ -68,7 +75,8 @@ public:
     // Called on the network thread after every slice, before the voice engine is polled (the web
     // cache starts its queued fetches here).
     void setSliceHandler(std::function<void()> handler) { onSlice_ = std::move(handler); }
-    // Every decoded packet received, on the network thread.
+    // Every decoded packet received, on the network thread. A packet no handler takes is reported back
+    // through packetNotHandled().
     void setPacketHandler(std::function<void(const fnd::Value&)> handler) { onPacket_ = std::move(handler); }
     // Called after a close has dropped the queued packets, so a new log-in gets queued.
     void setLogInHandler(std::function<void()> handler) { logInAgain_ = std::move(handler); }
@@ -95,6 +103,11 @@ public:
     // A log-in request has been queued (any thread): its reply must be handled within
     // kLoginReplyTimeout of the connection being open, or the connection is closed as failed.
     void awaitLoginReply();
+    // A received packet that no handler took (an unknown command, or one the dispatch refused): counted
+    // like a frame that carries no packet. Network thread only, from the packet handler or a later task
+    // of that thread; nothing happens while no connection is open.
+    void packetNotHandled();
+
     // The reply to the log-in request was handled (any thread). The connection counts as good once it
     // has lasted kSettledSessionSeconds from here: a server that accepts connections and closes them,
     // never answers, or logs the client in and then closes or breaks the framing keeps counting
@@ -125,6 +138,8 @@ private:
     void onLoop(std::function<void()> work);
     void onLost(bool wasOpen, bool protocolError);
     void onPayload(const std::shared_ptr<const fnd::Bytes>& frame);
+    // Counts a frame without a packet in the current window and closes the connection past the limit.
+    void countPacketlessFrame();
     void pollVoiceEngine();
     void sendQueued();
 
@@ -147,6 +162,8 @@ private:
     fnd::PerformHandle loginDeadline_;
     bool lostBefore_ = false;          // a connection was lost and connectionResumed is owed on the next open
     std::optional<double> loggedInAt_; // monotonic time the open connection's log-in reply was handled
+    double packetlessSince_ = 0;       // monotonic start of the window of frames without a packet
+    int packetless_ = 0;               // such frames of the open connection within that window
 
     std::atomic<bool> connected_{false};
     std::atomic<int> failures_{0};

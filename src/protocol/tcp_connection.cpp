@@ -112,6 +112,14 @@ void TCPConnection::invalidate() {
     }
 }
 
+void TCPConnection::closeOnProtocolError() {
+    if (!valid_) {
+        return;
+    }
+    protocolError_ = true;
+    invalidate();
+}
+
 bool TCPConnection::tearDown() {
     bool wasOpen = opened_;
     valid_ = false;
@@ -168,8 +176,7 @@ void TCPConnection::onBytes(fnd::TcpStream& stream) {
         }
         if (!ok) {
             ZTRACE_ERROR("closing the connection to %@:%d after a bad frame header", host_, static_cast<int>(port_));
-            protocolError_ = true;
-            invalidate();
+            closeOnProtocolError();
             return;
         }
     }

@@ -76,11 +76,14 @@ public:
     bool isValid() const { return valid_; }
     bool isOpen() const { return valid_ && opened_; }
     // Framed format: the connection ended because the peer broke the framing (a frame header over the
-    // limit, or a close in the middle of a frame). Read it in connectionDidClose.
+    // limit, or a close in the middle of a frame) or its delegate refused what the frames carried
+    // (closeOnProtocolError). Read it in connectionDidClose.
     bool endedOnProtocolError() const { return protocolError_; }
     // Tears the connection down and drops what is queued; an open connection reports
     // connectionDidClose (once). Harmless when already invalid.
     void invalidate();
+    // invalidate() for a peer that broke the protocol: the close reads endedOnProtocolError().
+    void closeOnProtocolError();
 
     const std::string& host() const { return host_; }
     uint16_t port() const { return port_; }

@@ -1,7 +1,7 @@
 // NetworkLoop against the loopback dev server: packets reaching the wire in order from the network
 // thread, the keep-alive after an idle minute, reconnecting after a server close, and the retry alert
 // after repeated refused connects or sessions that end soon after their log-in or on a protocol error;
-// unreadable and empty payloads are dropped alone.
+// unreadable and empty payloads are dropped alone, until too many of them in a second close the connection.
 #include <gtest/gtest.h>
 
 #include <asio/ip/tcp.hpp>
@@ -382,6 +382,72 @@ TEST_F(NetworkLoopTest, AnEmptyFrameIsDroppedWithOneLine) {
     std::vector<std::string> lines = log.lines();
     ASSERT_EQ(lines.size(), 1u) << ::testing::PrintToString(lines);
     EXPECT_NE(lines[0].find("empty frame"), std::string::npos) << lines[0];
+    loop_.reset();
+    peer.join();
+}
+
+TEST_F(NetworkLoopTest, FramesWithoutAPacketPastTheLimitCloseTheConnectionAsBroken) {
+    fnd::ManualClock::install();
+    fnd::testing::LogCapture log;
+    constexpr int kLimit = NetworkLoop::kMaxPacketlessFrames;
+    const Value unknown = Value::array({43});
+    fnd::testing::LoopbackPeer peer([&](asio::ip::tcp::socket& socket) {
+        std::error_code ec;
+        auto awaitClientFrame = [&] {
+            fnd::Bytes header(4);
+            asio::read(socket, asio::buffer(header), ec);
+            fnd::Bytes payload(header[3]); // the client's packets here are short
+            asio::read(socket, asio::buffer(payload), ec);
+        };
+        // Within one second: the limit's worth of frames without a packet (empty, unreadable, not an array,
+        // a packet the handler does not take) among twice as many packets.
+        awaitClientFrame();
+        const fnd::Bytes packetless[] = {encodeFrame(fnd::Bytes{}), encodeFrame(fnd::Bytes{0xff}),
+                                         encodeFrame(dumps(Value("not a packet"))), encodeFrame(dumps(unknown))};
+        fnd::Bytes stream;
+        for (int i = 0; i < kLimit; ++i) {
+            fnd::append(stream, packetless[i % 4]);
+            fnd::append(stream, encodeFrame(dumps(Value::array({42, i}))));
+            fnd::append(stream, encodeFrame(dumps(Value::array({42, i}))));
+        }
+        asio::write(socket, asio::buffer(stream), ec);
+        // One more in the same second.
+        awaitClientFrame();
+        asio::write(socket, asio::buffer(packetless[0]), ec);
+        uint8_t byte = 0;
+        while (!ec) {
+            asio::read(socket, asio::buffer(&byte, 1), ec); // until the client goes
+        }
+    });
+    // One failed connection first, so the count shows whether the flood's close kept the run going.
+    makeLoop(refusedPort());
+    loop_->setPacketHandler([this, &unknown](const Value& p) {
+        if (p == unknown) {
+            loop_->packetNotHandled();
+        } else {
+            received_.push_back(p);
+        }
+    });
+    manualTurn();
+    ASSERT_TRUE(pump([&] { return loop_->consecutiveFailures() == 1; }));
+    loop_->setServer("127.0.0.1", peer.port());
+    fnd::RunLoop::main().advance(NetworkLoop::kReconnectDelay);
+    ASSERT_TRUE(pump([&] { return loop_->isConnected(); }));
+    logIn();
+    fnd::RunLoop::main().advance(NetworkLoop::kSettledSessionSeconds); // settled: a plain close would end the run
+
+    queue_.send(Value::array({9, "go"}));
+    manualTurn();
+    ASSERT_TRUE(pump([&] { return received_.size() == 2u * kLimit; }));
+    EXPECT_TRUE(loop_->isConnected());
+    EXPECT_EQ(log.count("frames without a packet"), 0u);
+
+    queue_.send(Value::array({9, "again"}));
+    manualTurn();
+    ASSERT_TRUE(pump([&] { return !loop_->isConnected(); }));
+    EXPECT_EQ(loop_->consecutiveFailures(), 2);
+    EXPECT_EQ(logIns_, 1); // the close asks for a new log-in
+    EXPECT_EQ(log.count("frames without a packet"), 1u);
     loop_.reset();
     peer.join();
 }

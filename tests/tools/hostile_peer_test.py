@@ -31,7 +31,7 @@ HOME_MARGIN = MIB
 # An alert flood leaves at most one alert of each kind it raises on screen: invitation, no table,
 # messenger warning, messenger alert.
 MAX_FLOOD_ALERTS = 4
-# What a flood of empty and unreadable frames may make the client write to its log.
+# What a flood of empty and unreadable frames, or of packets nobody handles, may make the client write to its log.
 MAX_LOG_BYTES = 1_000_000
 # What the client logs once it has done what a mode is about; such modes run until then.
 CLIENT_LOGS_WHEN_DONE = {
@@ -39,6 +39,8 @@ CLIENT_LOGS_WHEN_DONE = {
     "accept-close": b"the retry alert asks",
     "login-then-close": b"the retry alert asks",
     "login-then-bad-frame": b"the retry alert asks",
+    "empty-frames": b"the retry alert asks",
+    "unknown-packets": b"the retry alert asks",
     "unasked-call": b"neither placed nor accepted",
 }
 # presence-flood: 12,000 friends and 3,000 rooms and groups listed, then every friend online and offline
@@ -145,10 +147,15 @@ def main():
             check(peer["connections"] <= MAX_FAILING_CONNECTIONS,
                   f"{peer['connections']} connections in {seconds} s <= {MAX_FAILING_CONNECTIONS}")
             check(report["alert_titles"] == ["Network error"], f"the retry alert is up: {report['alert_titles']}")
-        elif mode == "empty-frames":
+        elif mode in ("empty-frames", "unknown-packets"):
             # Before the log's repeat limit, every 10,000 frames wrote well over 1 MB.
             check(peer["frames"] > 10_000, f"the peer sent its flood: {peer['frames']} frames")
             check(report["log_bytes"] < MAX_LOG_BYTES, f"the client's log {report['log_bytes']} bytes < {MAX_LOG_BYTES}")
+            # Each flooding connection is closed as broken and counted, so the flood ends at the retry alert
+            # (before, one connection took it for as long as the peer sent).
+            check(peer["connections"] <= MAX_FAILING_CONNECTIONS,
+                  f"{peer['connections']} connections in {seconds} s <= {MAX_FAILING_CONNECTIONS}")
+            check(report["alert_titles"] == ["Network error"], f"the retry alert is up: {report['alert_titles']}")
         elif mode == "unasked-call":
             check(peer["relay_connections"] == 0,
                   f"no connection reaches the relay of a call nobody placed: {peer['relay_connections']}")

@@ -18,6 +18,9 @@ namespace zelvan::hostile {
 
 namespace {
 
+// The command number of the packets nobody handles.
+constexpr int kUnknownCommand = 54321;
+
 void putU32(fnd::Bytes& out, uint32_t n) {
     out.push_back(static_cast<uint8_t>(n >> 24));
     out.push_back(static_cast<uint8_t>(n >> 16));
@@ -138,7 +141,7 @@ fnd::Bytes hugeArrayFrame(int n) {
 }
 
 fnd::Bytes bigUnknownPacket(size_t bytes, std::mt19937& rng) {
-    return framedPacket(fnd::Value::array({54321, randomBytes(rng, bytes)}));
+    return framedPacket(fnd::Value::array({kUnknownCommand, randomBytes(rng, bytes)}));
 }
 
 fnd::Bytes bigResourcePacket(size_t bytes, std::mt19937& rng) {
@@ -221,6 +224,14 @@ fnd::Bytes emptyAndUnreadableFrames(int count) {
     for (int i = 0; i < count; ++i) {
         fnd::Bytes frame = i % 2 == 0 ? rawFrame(0, {}) : rawFrame(1, {0xff});
         out.insert(out.end(), frame.begin(), frame.end());
+    }
+    return out;
+}
+
+fnd::Bytes unknownPackets(int count) {
+    fnd::Bytes out;
+    for (int n = 0; n < count; ++n) {
+        fnd::append(out, framedPacket(fnd::Value::array({kUnknownCommand, n})));
     }
     return out;
 }

@@ -50,6 +50,9 @@ fnd::Bytes oversizeFrameHeader();
 // `count` frames in turn empty and holding a payload the codec cannot read (an unknown tag).
 fnd::Bytes emptyAndUnreadableFrames(int count);
 
+// `count` well-formed packets under a command nobody handles: [54321, n] for n = 0 .. count - 1.
+fnd::Bytes unknownPackets(int count);
+
 // A call signal nobody placed: [10, -1, user, 4 (connected), "127.0.0.1", relay port, channel].
 fnd::Bytes unaskedCallPacket(int32_t user, uint16_t relayPort, int32_t channel);
 

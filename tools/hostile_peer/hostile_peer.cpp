@@ -16,17 +16,18 @@ namespace {
 
 using asio::ip::tcp;
 
-constexpr std::string_view kModeNames[] = {"random-frames", "accept-close",     "refuse-flood",         "huge-arrays",
-                                           "stall-login",   "big-packet",       "endless-game",         "file-flood",
-                                           "alert-flood",   "login-then-close", "login-then-bad-frame", "empty-frames",
-                                           "unasked-call",  "huge-chat",        "presence-flood"};
+constexpr std::string_view kModeNames[] = {
+    "random-frames", "accept-close", "refuse-flood",   "huge-arrays",      "stall-login",          "big-packet",
+    "endless-game",  "file-flood",   "alert-flood",    "login-then-close", "login-then-bad-frame", "empty-frames",
+    "unasked-call",  "huge-chat",    "presence-flood", "unknown-packets"};
 
 // The refusal code the flood opens with, and how many small frames go out per write.
 constexpr int kRefusalCode = 5;
 constexpr int kFloodBatch = 100;
 // The size of the data in each big-packet packet.
 constexpr size_t kBigPacketBytes = size_t{2} * 1024 * 1024;
-// Frames per write of the empty-frames flood, and the party and channel of the unasked call.
+// Frames per write of the empty-frames and unknown-packets floods, and the party and channel of the
+// unasked call.
 constexpr int kBadFrameBatch = 1000;
 constexpr int32_t kUnaskedCaller = 2001;
 constexpr int32_t kUnaskedChannel = 7;
@@ -260,6 +261,7 @@ asio::awaitable<void> HostilePeer::serve(tcp::socket socket, int id) {
     case PeerMode::LoginThenClose:
     case PeerMode::LoginThenBadFrame:
     case PeerMode::EmptyFrames:
+    case PeerMode::UnknownPackets:
     case PeerMode::UnaskedCall:
         if (!co_await readLogin(socket) || !co_await send(socket, sessionReply(), 1)) {
             co_return;
@@ -277,7 +279,7 @@ asio::awaitable<void> HostilePeer::serve(tcp::socket socket, int id) {
         if (options_.mode == PeerMode::LoginThenBadFrame && !co_await send(socket, oversizeFrameHeader(), 1)) {
             co_return;
         }
-        if (options_.mode == PeerMode::EmptyFrames) {
+        if (options_.mode == PeerMode::EmptyFrames || options_.mode == PeerMode::UnknownPackets) {
             co_await floodBadFrames(socket);
             co_return;
         }
@@ -328,7 +330,8 @@ asio::awaitable<void> HostilePeer::drain(tcp::socket& socket) {
 }
 
 asio::awaitable<void> HostilePeer::floodBadFrames(tcp::socket& socket) {
-    const fnd::Bytes batch = emptyAndUnreadableFrames(kBadFrameBatch);
+    const fnd::Bytes batch = options_.mode == PeerMode::UnknownPackets ? unknownPackets(kBadFrameBatch)
+                                                                       : emptyAndUnreadableFrames(kBadFrameBatch);
     while (co_await send(socket, batch, kBadFrameBatch)) {
     }
 }

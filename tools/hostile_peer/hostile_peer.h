@@ -1,8 +1,9 @@
 // HostilePeer: a game server on 127.0.0.1 that misbehaves in one chosen way (random frames, closing
 // every connection, floods of refusals, huge arrays, a log-in never answered, multi-megabyte
 // packets, a game that never returns, files nobody asked for, floods of packets that each raise an alert, a
-// log-in followed by a close or a bad frame, floods of empty frames, a call nobody placed, huge chat lines,
-// floods of presence notices) for a bounded time, counting the connections it accepted and the frames it sent.
+// log-in followed by a close or a bad frame, floods of empty frames or of packets nobody handles, a call
+// nobody placed, huge chat lines, floods of presence notices) for a bounded time, counting the connections it accepted
+// and the frames it sent.
 #pragma once
 
 #include <cstdint>
@@ -33,7 +34,8 @@ enum class PeerMode {
     EmptyFrames,
     UnaskedCall,
     HugeChat,
-    PresenceFlood
+    PresenceFlood,
+    UnknownPackets
 };
 
 // "random-frames", "accept-close", ... ; nullopt for any other name.
@@ -91,7 +93,8 @@ private:
     asio::awaitable<void> serveFileFlood(asio::ip::tcp::socket& socket);
     asio::awaitable<void> webLoop();
     asio::awaitable<void> servePage(asio::ip::tcp::socket socket);
-    // Sends empty and unreadable frames in batches until the client goes away.
+    // Sends empty and unreadable frames (or, in unknown-packets, packets nobody handles) in batches until
+    // the client goes away.
     asio::awaitable<void> floodBadFrames(asio::ip::tcp::socket& socket);
     // Counts (and closes) every connection to the relay port.
     asio::awaitable<void> relayAcceptLoop();

@@ -1,6 +1,6 @@
 // The script engine facade: the engine's lock around every call into the interpreter, refusal of
-// nested calls, the stop of a game whose runs never return, and locked access to the state and the
-// drawing slots.
+// nested calls, the stop of a game whose runs (its load-time code's included) never return, and
+// locked access to the state and the drawing slots.
 #include "games/engine/stl_script_engine.h"
 
 #include <exception>
@@ -30,6 +30,12 @@ STLScriptEngine::STLScriptEngine(fnd::Bytes script, int32_t myId, int32_t room, 
         throw;
     }
     running_ = false;
+    // Load-time code runs once: a game whose set-up never finished has no state worth running, so
+    // one overrun stops it, as a run of them stops a game looping in its entry points.
+    if (core_->lastRunEnd() == STLScriptCore::RunEnd::OutOfBudget) {
+        stopped_ = true;
+        ZTRACE_ERROR("game %d stopped: its load-time code spent the whole instruction budget", this->gameId());
+    }
 }
 
 STLScriptEngine::~STLScriptEngine() {

@@ -23,7 +23,8 @@ public:
     // Stores the game facts and the host, then loads the image into a new core (running its
     // initialisation code, which may already call natives) with the drawing context current on the
     // calling thread (possibly none) as the main surface. Without a host the natives that need one give
-    // null. `instructionBudget` bounds each run of the core, the initialisation code's included (0: the default).
+    // null. `instructionBudget` bounds each run of the core, the initialisation code's included (0: the default);
+    // initialisation code that spends all of it stops the game at once (stopped(), with an ERROR line).
     STLScriptEngine(fnd::Bytes script, int32_t myId, int32_t room, int32_t gameId, fnd::Value userids, fnd::Value names,
                     int32_t width, int32_t height, std::shared_ptr<GameHost> host = nullptr,
                     uint64_t instructionBudget = 0);
@@ -36,7 +37,7 @@ public:
     // engine logs the error and stops the game: every later call returns null without running. A
     // run that returns normally starts the count again.
     fnd::Value call(std::string_view name, const fnd::Value& args) override;
-    // Whether the game was stopped for runs that never return. Any thread.
+    // Whether the game was stopped for runs that never return (or load-time code that never did). Any thread.
     bool stopped() const { return stopped_.load(); }
     // Under the lock, stores `context` into buffer slot `index` (the current surface is unchanged);
     // slot 0 may carry a surface guard (see SurfaceGuard).

@@ -1,10 +1,12 @@
-// GameChatView: colour dealing, measuring, the 100-line window, the rows and the tap.
+// GameChatView: colour dealing, the messenger's bound on a line's text, measuring, the 100-line window,
+// the rows and the tap.
 #include "games/screen/game_chat_view.h"
 
 #include <exception>
 
 #include "core/localization.h"
 #include "messaging/chat/message_measurer.h"
+#include "messaging/chat/received_text.h"
 #include "platform/foundation/format.h"
 #include "platform/ui/touch.h"
 #include "protocol/tracer.h"
@@ -86,14 +88,15 @@ void GameChatView::measureAndAdd(const std::shared_ptr<IMMessage>& message) {
     addMessage(message);
 }
 
-void GameChatView::addSystemMessage(const std::string& text) {
+void GameChatView::addSystemMessage(const std::string& received) {
     auto message = IMMessage::create();
     message->setType(IMMessage::kTypeSystem);
-    message->appendMessage(text);
+    message->appendMessage(capReceivedText(received, "game system line"));
     measureAndAdd(message);
 }
 
-void GameChatView::addUserMessage(const std::string& text) {
+void GameChatView::addUserMessage(const std::string& received) {
+    const std::string text = capReceivedText(received, "game chat line");
     auto message = IMMessage::create();
     message->setType(IMMessage::kTypeChat);
     const size_t colon = text.find(':');
@@ -116,7 +119,7 @@ void GameChatView::addSelfMessage(const std::string& text) {
     if (!colors_.empty()) {
         message->addToken(colorForName(ZLS("Me"), 0));
     }
-    message->appendMessage(fnd::format(ZLS("Me: %@"), text));
+    message->appendMessage(fnd::format(ZLS("Me: %@"), capReceivedText(text, "game chat line")));
     measureAndAdd(message);
 }
 

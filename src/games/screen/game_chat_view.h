@@ -1,6 +1,7 @@
-// GameChatView: the chat panel inside a game screen - a transparent table of at most 100 chat lines
-// drawn with the messenger's token layout, other players' names each in a colour of their own, the
-// player's own lines marked "Me", a hint until the first line, and taps passed to its delegate.
+// GameChatView: the chat panel inside a game screen - a transparent table of at most 100 chat lines, each
+// cut to the messenger's bound on a line's text (capReceivedText) and drawn with its token layout, other players' names
+// each in a colour of their own, the player's own lines marked "Me", a hint until the first line, and taps passed to
+// its delegate.
 #pragma once
 
 #include <map>
@@ -49,10 +50,11 @@ public:
     std::string className() const override { return "GameChatView"; }
     void initWithFrame(gfx::Rect frame) override;
 
-    // A system line (type 2).
-    void addSystemMessage(const std::string& text);
+    // A system line (type 2). Like the player's own line and other players' lines, its text is cut to
+    // kReceivedTextUnits first, as the chat window cuts its lines.
+    void addSystemMessage(const std::string& received);
     // "name: words" from another player; the name gets its dealt colour when colours are set.
-    void addUserMessage(const std::string& text);
+    void addUserMessage(const std::string& received);
     // The player's own line, shown as "Me: <text>" in colour entry 0 when colours are set.
     void addSelfMessage(const std::string& text);
     // Appends a measured line, hides the hint, drops the oldest beyond kMaxLines, reloads and

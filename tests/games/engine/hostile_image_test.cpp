@@ -75,14 +75,17 @@ TEST(HostileImageTest, EndlessRunsAreStopped) {
     EXPECT_TRUE(engine->call("main", fnd::Value()).isNull());
     EXPECT_EQ(log.count("game 77, stack overflow"), 2u);
 
-    // Endless initialisation code is bounded by a budget given at construction.
+    // Endless initialisation code is bounded by a budget given at construction, and stops the game at once:
+    // a game whose set-up never finished runs nothing more.
     engine = std::make_unique<STLScriptEngine>(testing::assemble(".entry \"ok\" G4\n func ok\n store G4\n"
                                                                  "spin: jump spin\n ok: push 1\n ret\n"),
                                                testing::kTestMyId, 5, testing::kTestGameId, fnd::Value(), fnd::Value(),
                                                320, 240, nullptr, 10000);
     EXPECT_EQ(log.count("game 77, instruction budget exhausted"), 2u);
     EXPECT_EQ(engine->core()->instructionBudget(), 10000u);
-    EXPECT_EQ(engine->call("ok", fnd::Value()), fnd::Value(1));
+    EXPECT_TRUE(engine->stopped());
+    EXPECT_TRUE(log.contains("game 77 stopped: its load-time code spent the whole instruction budget"));
+    EXPECT_TRUE(engine->call("ok", fnd::Value()).isNull());
 }
 
 TEST(HostileImageTest, MemoryWithinOneRunIsBounded) {

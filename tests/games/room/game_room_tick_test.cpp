@@ -1,7 +1,7 @@
 // The Games tab controller's game thread side and page side: the tick's states and result reports,
-// collection pacing, a forget racing ticks, a script that never returns and a game stopped for it;
-// the lobby's actions, the new-table strip, script alerts, the quit confirmation, opened pages,
-// invitations and the connection.
+// collection pacing, a forget racing ticks, a script that never returns and a game stopped for it (or
+// for load-time code that never returns); the lobby's actions, the new-table strip, script alerts, the
+// quit confirmation, opened pages, invitations and the connection.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -175,6 +175,35 @@ TEST_F(GameRoomControllerTest, AGameWhoseRunsNeverReturnLeavesItsTableAndClosesW
     tick(); // the next ticks end the game instead of running it
     tick();
     EXPECT_EQ(log.count("instruction budget exhausted"), STLScriptEngine::kMaxBudgetStops);
+    EXPECT_EQ(rooms_->playingScreen(), nullptr);
+    EXPECT_EQ(game->engine(), nullptr);
+    EXPECT_EQ(sent(), (std::vector<Value>{Value::array({68, 6, 0})}));
+    auto alert = ui::testing::AlertDriver::visibleAlert();
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->title(), ZLS("gameStopped"));
+}
+
+// A game whose "initialize" returns at once but whose load-time code never ends: each round of its loop
+// jumps back over 30,000 bytes, so it spends the default instruction budget in a few thousand rounds.
+std::string loadTimeSpinner() {
+    std::string padding = "    .int 0";
+    for (int i = 1; i < 7500; ++i) {
+        padding += ", 0";
+    }
+    return ".entry \"initialize\" G3\n    func init\n    store G3\n"
+           "spin:\n    jump16 over\n" +
+           padding + "\nover:\n    jump16 spin\ninit:\n    push -1\n    ret\n";
+}
+
+TEST_F(GameRoomControllerTest, AGameWhoseLoadTimeCodeNeverReturnsLeavesItsTableAndClosesWithTheErrorAlert) {
+    Value packet = startPacket(6, 2);
+    packet.asArray()->replaceObjectAtIndex(6, Value(assemble(loadTimeSpinner())));
+    fnd::testing::LogCapture log;
+    receive(packet);
+    auto game = rooms_->playingScreen();
+    ASSERT_NE(game, nullptr);
+    EXPECT_EQ(log.count("instruction budget exhausted"), 1u);
+    tick(); // the first tick ends the game instead of running it
     EXPECT_EQ(rooms_->playingScreen(), nullptr);
     EXPECT_EQ(game->engine(), nullptr);
     EXPECT_EQ(sent(), (std::vector<Value>{Value::array({68, 6, 0})}));

@@ -1,6 +1,6 @@
 // The game screen's own views: the loading view's background frames on the manual clock and its
-// animated progress bar, and the in-game chat's colour dealing, its 100-line window and its hint;
-// with a picture of the loading view for a person to look at.
+// animated progress bar, and the in-game chat's colour dealing, its 100-line window, its bound on a
+// line's text and its hint; with a picture of the loading view for a person to look at.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,9 +12,11 @@
 #include "games/screen/game_chat_view.h"
 #include "games/screen/game_load_view.h"
 #include "games/screen/game_user_info_view.h"
+#include "messaging/chat/received_text.h"
 #include "platform/foundation/clock.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/run_loop.h"
+#include "platform/foundation/testing/log_capture.h"
 #include "platform/graphics/font.h"
 #include "platform/ui/animation_log.h"
 #include "platform/ui/snapshot.h"
@@ -171,6 +173,29 @@ TEST_F(GameScreenViewsTest, ChatDealsColoursInOrderOfFirstAppearance) {
     ASSERT_EQ(chat->messages().size(), 100u);
     EXPECT_EQ(chat->messages().front()->tokens().back(), MessageToken(std::string("1")));
     EXPECT_EQ(chat->numberOfRowsInSection(0), 100);
+}
+
+TEST_F(GameScreenViewsTest, ChatLinesAreCutLikeTheChatWindowsLines) {
+    auto chat = ui::View::create<GameChatView>(gfx::Rect(0, 0, 300, 200));
+    chat->setTextFont(gfx::Font::withName("Helvetica-Bold", 12));
+    fnd::testing::LogCapture log;
+    // 100,000 emoticons from the server, as another player's line and as a system line, and typed by the player.
+    std::string smileys;
+    for (int i = 0; i < 100000; ++i) {
+        smileys += ":)";
+    }
+    chat->addUserMessage("ann: " + smileys);
+    chat->addSystemMessage(smileys);
+    chat->addSelfMessage(smileys);
+    ASSERT_EQ(chat->messages().size(), 3u);
+    for (const auto& line : chat->messages()) {
+        const auto& tokens = line->tokens();
+        EXPECT_LE(tokens.size(), kReceivedTextUnits / 2 + 2);
+        const std::string* last = std::get_if<std::string>(&tokens.back());
+        ASSERT_NE(last, nullptr);
+        EXPECT_TRUE(last->ends_with("\u2026")) << *last;
+    }
+    EXPECT_EQ(log.count("was cut"), 3u);
 }
 
 } // namespace
