@@ -6,7 +6,7 @@
 
 #include "core/localization.h"
 #include "messaging/chat/message_measurer.h"
-#include "messaging/chat/received_text.h"
+#include "messaging/model/received_text.h"
 #include "platform/foundation/format.h"
 #include "platform/ui/touch.h"
 #include "protocol/tracer.h"

@@ -12,7 +12,7 @@
 #include "games/screen/game_chat_view.h"
 #include "games/screen/game_load_view.h"
 #include "games/screen/game_user_info_view.h"
-#include "messaging/chat/received_text.h"
+#include "messaging/model/received_text.h"
 #include "platform/foundation/clock.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/run_loop.h"
