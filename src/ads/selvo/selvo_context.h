@@ -49,7 +49,7 @@ public:
     static constexpr int kRunModeQualityAssurance = 2;
     static constexpr int kRunModeStaging = 3;
 
-    // Without a base address in `config` this logs one INFO line: nothing of the client is requested.
+    // Without a configured endpoint in `config` nothing of the client is requested.
     explicit SelvoContext(std::shared_ptr<Reachability> reachability = nullptr, SelvoConfig config = {});
     ~SelvoContext();
     SelvoContext(const SelvoContext&) = delete;
