@@ -8,8 +8,8 @@
 
 #include "ads/mediation/mediation_context.h"
 #include "ads/mediation/orvane_ad_interface.h"
-#include "offers/orvane/orv_parser.h"
-#include "offers/orvane/orv_records.h"
+#include "offers/orvane/client/orv_parser.h"
+#include "offers/orvane/client/orv_records.h"
 #include "platform/foundation/log.h"
 
 namespace {

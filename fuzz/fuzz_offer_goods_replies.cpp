@@ -7,11 +7,11 @@
 #include <cstdlib>
 #include <span>
 
-#include "offers/orvane/orv_goods_names.h"
-#include "offers/orvane/orv_model_controller.h"
-#include "offers/orvane/orv_shadow.h"
-#include "offers/orvane/orv_web_service_interface.h"
-#include "offers/orvane/orvane_context.h"
+#include "offers/orvane/client/orv_goods_names.h"
+#include "offers/orvane/client/orv_model_controller.h"
+#include "offers/orvane/client/orv_shadow.h"
+#include "offers/orvane/client/orv_web_service_interface.h"
+#include "offers/orvane/client/orvane_context.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/notification_center.h"
 

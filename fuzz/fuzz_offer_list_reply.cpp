@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <span>
 
-#include "offers/orvane/orv_generic_cell_image_fetcher.h"
-#include "offers/orvane/orv_offer_list.h"
-#include "offers/orvane/orv_util.h"
+#include "offers/orvane/client/orv_util.h"
+#include "offers/orvane/offers/orv_generic_cell_image_fetcher.h"
+#include "offers/orvane/offers/orv_offer_list.h"
 #include "platform/foundation/log.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

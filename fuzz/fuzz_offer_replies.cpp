@@ -8,10 +8,10 @@
 #include <span>
 #include <string_view>
 
-#include "offers/orvane/orv_model_controller.h"
-#include "offers/orvane/orv_records.h"
-#include "offers/orvane/orv_shadow.h"
-#include "offers/orvane/orvane_context.h"
+#include "offers/orvane/client/orv_model_controller.h"
+#include "offers/orvane/client/orv_records.h"
+#include "offers/orvane/client/orv_shadow.h"
+#include "offers/orvane/client/orvane_context.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/notification_center.h"
 

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "offers/orvane/orv_util.h"
+#include "offers/orvane/client/orv_util.h"
 #include "platform/foundation/log.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

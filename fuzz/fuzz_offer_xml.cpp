@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <span>
 
-#include "offers/orvane/orv_parser.h"
+#include "offers/orvane/client/orv_parser.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/parse_error.h"
 

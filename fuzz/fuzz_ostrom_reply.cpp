@@ -8,7 +8,7 @@
 
 #include "ads/mediation/mediation_context.h"
 #include "ads/mediation/ostrom_ad_view_controller.h"
-#include "offers/orvane/orv_parser.h"
+#include "offers/orvane/client/orv_parser.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/user_defaults.h"
 

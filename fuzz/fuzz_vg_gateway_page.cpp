@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "offers/orvane/orv_vg_item_downloder.h"
+#include "offers/orvane/goods/orv_vg_item_downloder.h"
 #include "platform/foundation/log.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -3,12 +3,12 @@
 #include "app/demo/orvane_store_demo.h"
 
 #include "core/zelvan_app_delegate.h"
-#include "offers/orvane/get_virtual_goods.h"
-#include "offers/orvane/orv_model_controller.h"
-#include "offers/orvane/orv_shadow.h"
-#include "offers/orvane/orv_web_service_interface.h"
+#include "offers/orvane/client/orv_model_controller.h"
+#include "offers/orvane/client/orv_shadow.h"
+#include "offers/orvane/client/orv_web_service_interface.h"
+#include "offers/orvane/client/orvane_context.h"
+#include "offers/orvane/goods/get_virtual_goods.h"
 #include "offers/orvane/orvane_connect.h"
-#include "offers/orvane/orvane_context.h"
 #include "platform/foundation/format.h"
 
 namespace zelvan::app {

@@ -17,7 +17,7 @@
 #include "ads/selvo/sv_run_mode.h"
 #include "ads/selvo/view/sv_ad_view.h"
 #include "core/app_registry.h"
-#include "offers/orvane/orv_ad_model.h"
+#include "offers/orvane/client/orv_ad_model.h"
 #include "platform/device/location.h"
 
 namespace zelvan::app {

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "app/wiring/networks.h"
+#include "offers/orvane/client/orvane_context.h"
 #include "offers/orvane/orv_default_screens.h"
 #include "offers/orvane/orvane_connect.h"
-#include "offers/orvane/orvane_context.h"
 #include "platform/device/device.h"
 #include "platform/foundation/bundle.h"
 #include "platform/foundation/log.h"

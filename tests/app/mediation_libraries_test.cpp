@@ -20,7 +20,7 @@
 #include "ads/selvo/selvo_context.h"
 #include "app/wiring/mediation_libraries.h"
 #include "core/app_registry.h"
-#include "offers/orvane/orv_ad_model.h"
+#include "offers/orvane/client/orv_ad_model.h"
 #include "platform/device/device.h"
 #include "platform/foundation/backends.h"
 #include "platform/foundation/clock.h"

@@ -2,10 +2,10 @@
 // opener then logs its line and opens nothing.
 #include "offers/orvane/orv_default_screens.h"
 
-#include "offers/orvane/get_virtual_goods.h"
-#include "offers/orvane/high_score_filter_panel.h"
-#include "offers/orvane/orv_default_file_download_handler.h"
-#include "offers/orvane/show_submit_high_score_box.h"
+#include "offers/orvane/goods/get_virtual_goods.h"
+#include "offers/orvane/goods/orv_default_file_download_handler.h"
+#include "offers/orvane/scores/high_score_filter_panel.h"
+#include "offers/orvane/scores/show_submit_high_score_box.h"
 
 namespace zelvan::orvane {
 

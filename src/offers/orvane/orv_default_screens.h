@@ -2,7 +2,7 @@
 // of virtual goods, the leaderboard panel, the submit-score dialog and the download handler of bought items.
 #pragma once
 
-#include "offers/orvane/orv_screens.h"
+#include "offers/orvane/client/orv_screens.h"
 
 namespace zelvan::orvane {
 

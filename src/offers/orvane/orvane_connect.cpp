@@ -1,9 +1,9 @@
 // The offer network's facade: the connect request, preloading and the host's settings.
 #include "offers/orvane/orvane_connect.h"
 
-#include "offers/orvane/orv_log.h"
-#include "offers/orvane/orv_shadow.h"
-#include "offers/orvane/orvane_context.h"
+#include "offers/orvane/client/orv_log.h"
+#include "offers/orvane/client/orv_shadow.h"
+#include "offers/orvane/client/orvane_context.h"
 #include "platform/ui/application.h"
 #include "platform/ui/view.h"
 #include "platform/ui/view_controller.h"

@@ -8,8 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "offers/orvane/orv_beacon_recorder.h"
-#include "offers/orvane/orv_goods_records.h"
+#include "offers/orvane/client/orv_beacon_recorder.h"
+#include "offers/orvane/client/orv_goods_records.h"
 
 #include "platform/graphics/font.h"
 #include "platform/graphics/geometry.h"

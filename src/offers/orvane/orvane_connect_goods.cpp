@@ -1,9 +1,9 @@
 // The facade's openers of the store, the leaderboard panel and the submit-score dialog.
-#include "offers/orvane/orv_log.h"
-#include "offers/orvane/orv_screens.h"
-#include "offers/orvane/orv_util.h"
+#include "offers/orvane/client/orv_log.h"
+#include "offers/orvane/client/orv_screens.h"
+#include "offers/orvane/client/orv_util.h"
+#include "offers/orvane/client/orvane_context.h"
 #include "offers/orvane/orvane_connect.h"
-#include "offers/orvane/orvane_context.h"
 #include "platform/ui/application.h"
 
 namespace zelvan::orvane {

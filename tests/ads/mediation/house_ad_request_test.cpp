@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "app/wiring/mediation.h"
-#include "offers/orvane/orvane_context.h"
+#include "offers/orvane/client/orvane_context.h"
 #include "platform/foundation/digest.h"
 #include "tests/ads/mediation/mediation_test_support.h"
 #include "tools/devserver/dev_ads_server.h"

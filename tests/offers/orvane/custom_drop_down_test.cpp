@@ -1,6 +1,6 @@
 // The offer kit's drop-down list in a window: its default size, opening and closing, the unsigned index
 // rule, a delegate's veto, the text view that opens the list instead of editing, and the editable switch.
-#include "offers/orvane/custom_drop_down.h"
+#include "offers/orvane/kit/custom_drop_down.h"
 
 #include "tests/offers/orvane/widget_test_support.h"
 

@@ -3,15 +3,15 @@
 // an error with Retry, and the strip a "My Items" page borrows from its row.
 #include <gtest/gtest.h>
 
-#include "offers/orvane/all_virtual_goods_detail_view.h"
-#include "offers/orvane/get_offers_view.h"
-#include "offers/orvane/orv_generic_buttons.h"
-#include "offers/orvane/orv_goods_names.h"
-#include "offers/orvane/orv_ui_navigation_bar_view.h"
-#include "offers/orvane/orv_vg_purchase_box.h"
-#include "offers/orvane/orv_vg_store_names.h"
+#include "offers/orvane/client/orv_goods_names.h"
+#include "offers/orvane/client/orv_vg_store_names.h"
+#include "offers/orvane/goods/all_virtual_goods_detail_view.h"
+#include "offers/orvane/goods/orv_vg_purchase_box.h"
+#include "offers/orvane/kit/orv_generic_buttons.h"
+#include "offers/orvane/kit/orv_ui_navigation_bar_view.h"
+#include "offers/orvane/kit/show_box_label.h"
+#include "offers/orvane/offers/get_offers_view.h"
 #include "offers/orvane/orvane_connect.h"
-#include "offers/orvane/show_box_label.h"
 #include "platform/ui/navigation_item.h"
 #include "platform/ui/table_view_cell.h"
 #include "tests/offers/orvane/goods_store_support.h"

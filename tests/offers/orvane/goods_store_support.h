@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "offers/orvane/get_virtual_goods.h"
-#include "offers/orvane/orv_model_controller.h"
-#include "offers/orvane/orv_screens.h"
+#include "offers/orvane/client/orv_model_controller.h"
+#include "offers/orvane/client/orv_screens.h"
+#include "offers/orvane/client/sqlite_controller.h"
+#include "offers/orvane/goods/get_virtual_goods.h"
 #include "offers/orvane/orvane_connect.h"
-#include "offers/orvane/sqlite_controller.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/format.h"
 #include "platform/graphics/image.h"

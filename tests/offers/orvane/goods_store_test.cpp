@@ -3,11 +3,11 @@
 // failed bought list, download statuses and strips, and closing.
 #include <gtest/gtest.h>
 
-#include "offers/orvane/all_virtual_goods_detail_view.h"
-#include "offers/orvane/get_offers_view.h"
-#include "offers/orvane/orv_goods_names.h"
-#include "offers/orvane/orv_ui_navigation_bar_view.h"
-#include "offers/orvane/orv_vg_store_names.h"
+#include "offers/orvane/client/orv_goods_names.h"
+#include "offers/orvane/client/orv_vg_store_names.h"
+#include "offers/orvane/goods/all_virtual_goods_detail_view.h"
+#include "offers/orvane/kit/orv_ui_navigation_bar_view.h"
+#include "offers/orvane/offers/get_offers_view.h"
 #include "offers/orvane/orvane_connect.h"
 #include "platform/ui/image_view.h"
 #include "platform/ui/navigation_item.h"

@@ -2,10 +2,10 @@
 // a tap).
 #include <gtest/gtest.h>
 
-#include "offers/orvane/orv_settings.h"
-#include "offers/orvane/orv_ui_nav_bar_btn.h"
-#include "offers/orvane/orv_ui_navigation_bar_view.h"
-#include "offers/orvane/orv_ui_tab_bar_view.h"
+#include "offers/orvane/client/orv_settings.h"
+#include "offers/orvane/kit/orv_ui_nav_bar_btn.h"
+#include "offers/orvane/kit/orv_ui_navigation_bar_view.h"
+#include "offers/orvane/kit/orv_ui_tab_bar_view.h"
 #include "offers/orvane/orvane_connect.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/testing/log_capture.h"

@@ -3,12 +3,12 @@
 // card for a person to look at.
 #include <gtest/gtest.h>
 
-#include "offers/orvane/high_score_filter_panel.h"
-#include "offers/orvane/high_score_image_controller.h"
-#include "offers/orvane/high_score_view.h"
-#include "offers/orvane/orv_goods_names.h"
-#include "offers/orvane/orv_shadow.h"
-#include "offers/orvane/orv_ui_navigation_bar_view.h"
+#include "offers/orvane/client/orv_goods_names.h"
+#include "offers/orvane/client/orv_shadow.h"
+#include "offers/orvane/kit/orv_ui_navigation_bar_view.h"
+#include "offers/orvane/scores/high_score_filter_panel.h"
+#include "offers/orvane/scores/high_score_image_controller.h"
+#include "offers/orvane/scores/high_score_view.h"
 #include "platform/ui/animation_log.h"
 #include "platform/ui/label.h"
 #include "platform/ui/testing/table_driver.h"

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "core/app_registry.h"
-#include "offers/orvane/orvane_context.h"
+#include "offers/orvane/client/orvane_context.h"
 #include "platform/device/device.h"
 #include "platform/foundation/bundle.h"
 #include "platform/graphics/backends.h"

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "core/app_registry.h"
-#include "offers/orvane/orv_icon_reads.h"
-#include "offers/orvane/orv_offer_list.h"
-#include "offers/orvane/orvane_context.h"
+#include "offers/orvane/client/orvane_context.h"
+#include "offers/orvane/offers/orv_icon_reads.h"
+#include "offers/orvane/offers/orv_offer_list.h"
 #include "platform/device/device.h"
 #include "platform/foundation/bundle.h"
 #include "platform/foundation/notification_center.h"

@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "offers/orvane/orv_goods_names.h"
-#include "offers/orvane/orv_model_controller.h"
-#include "offers/orvane/orv_screens.h"
-#include "offers/orvane/orv_shadow.h"
-#include "offers/orvane/orv_web_service_interface.h"
+#include "offers/orvane/client/orv_goods_names.h"
+#include "offers/orvane/client/orv_model_controller.h"
+#include "offers/orvane/client/orv_screens.h"
+#include "offers/orvane/client/orv_shadow.h"
+#include "offers/orvane/client/orv_web_service_interface.h"
+#include "offers/orvane/client/orvane_context.h"
+#include "offers/orvane/client/sqlite_controller.h"
 #include "offers/orvane/orvane_connect.h"
-#include "offers/orvane/orvane_context.h"
-#include "offers/orvane/sqlite_controller.h"
 #include "platform/foundation/clock.h"
 #include "platform/foundation/notification_center.h"
 #include "platform/foundation/run_loop.h"

@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "offers/orvane/orv_image_store.h"
+#include "offers/orvane/client/orv_image_store.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/file_io.h"
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "offers/orvane/orv_default_file_download_handler.h"
-#include "offers/orvane/orv_vg_item_downloder.h"
-#include "offers/orvane/orvane_context.h"
-#include "offers/orvane/sqlite_controller.h"
+#include "offers/orvane/client/orvane_context.h"
+#include "offers/orvane/client/sqlite_controller.h"
+#include "offers/orvane/goods/orv_default_file_download_handler.h"
+#include "offers/orvane/goods/orv_vg_item_downloder.h"
 #include "platform/device/device.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/clock.h"

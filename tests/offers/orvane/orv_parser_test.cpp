@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "offers/orvane/orv_parser.h"
+#include "offers/orvane/client/orv_parser.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/parse_error.h"
 

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "offers/orvane/orv_model_controller.h"
-#include "offers/orvane/orv_parser.h"
-#include "offers/orvane/orv_records.h"
+#include "offers/orvane/client/orv_model_controller.h"
+#include "offers/orvane/client/orv_parser.h"
+#include "offers/orvane/client/orv_records.h"
 
 namespace zelvan::orvane {
 namespace {

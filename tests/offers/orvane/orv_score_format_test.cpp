@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "offers/orvane/orv_score_format.h"
+#include "offers/orvane/client/orv_score_format.h"
 
 namespace zelvan::orvane {
 namespace {

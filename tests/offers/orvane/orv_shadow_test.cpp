@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "app/services.h"
-#include "offers/orvane/orv_model_controller.h"
-#include "offers/orvane/orv_shadow.h"
+#include "offers/orvane/client/orv_model_controller.h"
+#include "offers/orvane/client/orv_shadow.h"
+#include "offers/orvane/client/orvane_context.h"
 #include "offers/orvane/orvane_connect.h"
-#include "offers/orvane/orvane_context.h"
 #include "platform/foundation/notification_center.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/testing/log_capture.h"

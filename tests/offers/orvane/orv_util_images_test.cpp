@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "core/app_registry.h"
-#include "offers/orvane/orv_settings.h"
-#include "offers/orvane/orv_util.h"
-#include "offers/orvane/orvane_context.h"
+#include "offers/orvane/client/orv_settings.h"
+#include "offers/orvane/client/orv_util.h"
+#include "offers/orvane/client/orvane_context.h"
 #include "platform/foundation/bundle.h"
 #include "platform/foundation/file_io.h"
 #include "platform/graphics/bitmap_context.h"

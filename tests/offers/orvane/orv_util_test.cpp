@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "core/app_registry.h"
-#include "offers/orvane/orv_util.h"
-#include "offers/orvane/orvane_context.h"
+#include "offers/orvane/client/orv_util.h"
+#include "offers/orvane/client/orvane_context.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/file_manager.h"
 #include "tests/support/scoped_app_delegate.h"

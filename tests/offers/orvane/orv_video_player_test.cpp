@@ -1,7 +1,7 @@
 // The video-offer player with the platform movie player: one movie or a list in order, Done ending a
 // movie early, each movie's overlay leaving the window with it, the player letting go after the last
 // movie, the bar toggle, and a picture of a playing movie with its overlay (orvane_video.png).
-#include "offers/orvane/orv_video_player.h"
+#include "offers/orvane/kit/orv_video_player.h"
 
 #include <cmath>
 

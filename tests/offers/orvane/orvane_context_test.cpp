@@ -5,9 +5,9 @@
 #include <string>
 
 #include "core/app_registry.h"
-#include "offers/orvane/orv_log.h"
-#include "offers/orvane/orv_parser.h"
-#include "offers/orvane/orvane_context.h"
+#include "offers/orvane/client/orv_log.h"
+#include "offers/orvane/client/orv_parser.h"
+#include "offers/orvane/client/orvane_context.h"
 #include "platform/foundation/testing/log_capture.h"
 #include "tests/support/scoped_app_delegate.h"
 

@@ -2,12 +2,12 @@
 // synthetic metrics, skin images, the tinted look's press feedback through real touches.
 #include <gtest/gtest.h>
 
-#include "offers/orvane/orv_generic_buttons.h"
-#include "offers/orvane/orv_settings.h"
-#include "offers/orvane/panel_button.h"
-#include "offers/orvane/panel_label.h"
-#include "offers/orvane/show_box_button.h"
-#include "offers/orvane/show_box_label.h"
+#include "offers/orvane/client/orv_settings.h"
+#include "offers/orvane/kit/orv_generic_buttons.h"
+#include "offers/orvane/kit/panel_button.h"
+#include "offers/orvane/kit/panel_label.h"
+#include "offers/orvane/kit/show_box_button.h"
+#include "offers/orvane/kit/show_box_label.h"
 #include "tests/offers/orvane/kit_widget_support.h"
 
 namespace zelvan::orvane {

@@ -17,8 +17,8 @@
 
 #include "app/services.h"
 #include "core/data_helpers.h"
-#include "offers/orvane/orvane_context.h"
-#include "offers/orvane/roz_web_service_fetcher.h"
+#include "offers/orvane/client/orvane_context.h"
+#include "offers/orvane/client/roz_web_service_fetcher.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/testing/log_capture.h"
 #include "platform/foundation/url_error.h"

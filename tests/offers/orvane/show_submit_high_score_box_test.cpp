@@ -3,13 +3,13 @@
 // the shared "8", and pictures of its panels for a person to look at.
 #include <gtest/gtest.h>
 
-#include "offers/orvane/high_score_filter_panel.h"
+#include "offers/orvane/client/orv_goods_names.h"
+#include "offers/orvane/client/orv_model_controller.h"
+#include "offers/orvane/client/orv_shadow.h"
+#include "offers/orvane/kit/show_box_label.h"
 #include "offers/orvane/orv_default_screens.h"
-#include "offers/orvane/orv_goods_names.h"
-#include "offers/orvane/orv_model_controller.h"
-#include "offers/orvane/orv_shadow.h"
-#include "offers/orvane/show_box_label.h"
-#include "offers/orvane/show_submit_high_score_box.h"
+#include "offers/orvane/scores/high_score_filter_panel.h"
+#include "offers/orvane/scores/show_submit_high_score_box.h"
 #include "platform/foundation/user_defaults.h"
 #include "platform/ui/animation_log.h"
 #include "platform/ui/testing/keyboard.h"

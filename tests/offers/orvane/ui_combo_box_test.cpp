@@ -1,9 +1,9 @@
 // The offer kit's combo box in a window: item layout and list sizing, the unreported first and program
 // selections, reported taps, removals that move the selection, opening and closing; and a picture of an
 // open combo box beside an open drop-down list (orvane_widgets.png in the test's working folder).
-#include "offers/orvane/ui_combo_box.h"
+#include "offers/orvane/kit/ui_combo_box.h"
 
-#include "offers/orvane/custom_drop_down.h"
+#include "offers/orvane/kit/custom_drop_down.h"
 #include "platform/ui/snapshot.h"
 #include "tests/offers/orvane/widget_test_support.h"
 

@@ -1,6 +1,6 @@
 // The offer kit's scroll bar on a scroll view under the manual clock: arrow taps and holds, the step
 // rules at the ends, slider placement and dragging, the one-point glide and content that does not scroll.
-#include "offers/orvane/ui_scroll_bar.h"
+#include "offers/orvane/kit/ui_scroll_bar.h"
 
 #include <cmath>
 

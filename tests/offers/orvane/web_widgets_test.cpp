@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "offers/orvane/orv_ui_html_ad_banner.h"
-#include "offers/orvane/orv_ui_web_page_view.h"
+#include "offers/orvane/kit/orv_ui_html_ad_banner.h"
+#include "offers/orvane/kit/orv_ui_web_page_view.h"
 #include "platform/foundation/url_error.h"
 #include "platform/ui/application.h"
 #include "platform/ui/testing/alert_driver.h"
