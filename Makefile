@@ -4,7 +4,8 @@
 #   make test    deps + build + every test through CTest
 #   make run     deps + build + the demo driver playing the client's user against the loopback dev server
 #   make bench   build (Release) and run every benchmark; BENCH_RUN=0 only builds
-#   make fuzz    build (clang + libFuzzer) and run every fuzz target FUZZ_SECONDS each; FUZZ_RUN=0 only builds
+#   make fuzz    build (clang + libFuzzer) and run every fuzz target FUZZ_SECONDS each (undefined behaviour stops
+#                a target like a crash); FUZZ_RUN=0 only builds
 #   make format  apply clang-format to every source file
 #   make format-check  fail when a tracked source file is not formatted as .clang-format says
 #   make check-includes  fail when a source file includes a folder its library does not link
@@ -54,7 +55,8 @@ fuzz: deps
 	        mkdir -p build/fuzz/corpus/$$name; \
 	        seeds=""; for d in fuzz/corpus/$$format fuzz/regressions/$$format; do [ -d $$d ] && seeds="$$seeds $$d"; done; \
 	        echo "== $$name ($(FUZZ_SECONDS)s; seeds:$${seeds:- none})"; \
-	        "$$f" -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build/fuzz/corpus/$$name $$seeds || exit 1; \
+	        UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+	            "$$f" -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build/fuzz/corpus/$$name $$seeds || exit 1; \
 	    done; \
 	fi
 

@@ -31,11 +31,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string mail = AdwickBrowserController::mailURL(text, text);
     check(std::count(mail.begin(), mail.end(), '&') == 1);
     check(std::count(mail.begin(), mail.end(), '#') == 0);
-    int64_t code = 0;
+    // Any 64-bit code, negated in unsigned arithmetic (the lowest value negates to itself).
+    uint64_t bits = 0;
     for (size_t i = 0; i < size && i < 8; ++i) {
-        code = (code << 8) | data[i];
+        bits = (bits << 8) | data[i];
     }
-    check(!AdwickBrowserController::errorMessageKeyForCode(-code).empty());
+    check(!AdwickBrowserController::errorMessageKeyForCode(static_cast<int64_t>(0 - bits)).empty());
     auto url = fnd::Url::parse(text);
     if (!url) {
         return 0;
