@@ -13,19 +13,6 @@
 
 namespace zelvan::adwick {
 
-namespace {
-
-// Why a load failed: the error's description and, when it has one, its reason (which may quote the server).
-std::string whyFailed(const fnd::Error& error) {
-    std::string reason = error.localizedFailureReason();
-    if (reason.empty()) {
-        return error.localizedDescription();
-    }
-    return fnd::format("%@ (%@)", error.localizedDescription(), fnd::logPreview(reason));
-}
-
-} // namespace
-
 // Hears the connection and hands each event to the download while it lives.
 class AdwickURLDownload::Forwarder final : public fnd::UrlConnectionDelegate {
 public:
@@ -61,7 +48,7 @@ public:
                                     const fnd::Error& error) override {
         if (auto self = current(connection)) {
             self->activeConnection_.reset();
-            self->fail(kErrorConnection, whyFailed(error));
+            self->fail(kErrorConnection, fnd::logReason(error));
         }
     }
 
@@ -129,7 +116,7 @@ void AdwickURLDownload::loadContentsOfURLAtString(std::string_view url, std::opt
     auto forwarder = std::make_shared<Forwarder>(weak_from_this());
     auto created = fnd::UrlConnection::create(std::move(request), forwarder, fnd::StartImmediately::No);
     if (!created) {
-        fail(kErrorNoConnection, whyFailed(created.error()));
+        fail(kErrorNoConnection, fnd::logReason(created.error()));
         return;
     }
     activeConnection_ = *created;

@@ -13,19 +13,6 @@
 
 namespace zelvan::marlin {
 
-namespace {
-
-// Why a load failed: the error's description and, when it has one, its reason (which may quote the server).
-std::string whyFailed(const fnd::Error& error) {
-    std::string reason = error.localizedFailureReason();
-    if (reason.empty()) {
-        return error.localizedDescription();
-    }
-    return fnd::format("%@ (%@)", error.localizedDescription(), fnd::logPreview(reason));
-}
-
-} // namespace
-
 // Hears the connection and hands each event to the download.
 class DownloadConnection::Forwarder final : public fnd::UrlConnectionDelegate {
 public:
@@ -59,7 +46,7 @@ public:
     void connectionDidFailWithError(const std::shared_ptr<fnd::UrlConnection>& connection,
                                     const fnd::Error& error) override {
         if (auto self = current(connection)) {
-            ZLOG(Warn, "Marlin: refused the download of %@: %@", fnd::logPreview(self->url_), whyFailed(error));
+            ZLOG(Warn, "Marlin: refused the download of %@: %@", fnd::logPreview(self->url_), fnd::logReason(error));
             self->stopTimer();
             self->tell(&DownloadConnectionDelegate::downloadFailed);
             self->connection_.reset();
@@ -107,7 +94,7 @@ void DownloadConnection::start(fnd::UrlRequest request, double timeout) {
     if (created) {
         connection_ = *created;
     } else {
-        ZLOG(Warn, "Marlin: cannot download %@: %@", fnd::logPreview(url_), whyFailed(created.error()));
+        ZLOG(Warn, "Marlin: cannot download %@: %@", fnd::logPreview(url_), fnd::logReason(created.error()));
     }
     if (timeout > 0) {
         std::weak_ptr<DownloadConnection> weak = weak_from_this();

@@ -284,4 +284,12 @@ std::string logPreviewValue(const Value& value, size_t limit) {
     return w.finish(w.cut() ? sizeOf(value) : std::string());
 }
 
+std::string logReason(const Error& error) {
+    std::string reason = error.localizedFailureReason();
+    if (reason.empty()) {
+        return error.localizedDescription();
+    }
+    return error.localizedDescription() + " (" + logPreview(reason) + ")";
+}
+
 } // namespace fnd

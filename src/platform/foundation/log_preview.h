@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/foundation/bytes.h"
+#include "platform/foundation/error.h"
 #include "platform/foundation/value.h"
 
 namespace fnd {
@@ -36,5 +37,9 @@ template <class V>
 requires std::same_as<V, Value> std::string logPreview(const V& value, size_t limit = kLogPreviewBytes) {
     return logPreviewValue(value, limit);
 }
+
+// Why an operation failed, for a log line: the error's description and, when it has one, its failure reason
+// (which may quote a server) as a preview.
+std::string logReason(const Error& error);
 
 } // namespace fnd

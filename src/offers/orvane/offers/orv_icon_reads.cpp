@@ -147,11 +147,7 @@ std::string ORVIconReads::describe(const std::optional<fnd::Error>& error) {
     if (!error) {
         return "no data";
     }
-    std::string why = error->localizedDescription();
-    if (std::string reason = error->localizedFailureReason(); !reason.empty()) {
-        why += " (" + fnd::logPreview(reason) + ")";
-    }
-    return why;
+    return fnd::logReason(*error);
 }
 
 int ORVIconReads::inFlight() {
