@@ -3,6 +3,7 @@
 // names the format; each format runs in a process of its own, as its fuzz target does.
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -23,6 +24,11 @@ int main(int argc, char** argv) {
                      argc > 1 ? argv[1] : "");
         return 2;
     }
+    // As in the test binaries: the software GL renderer rasterises on the calling thread (no driver threads
+    // left running at exit, none drawing beside the replay under ThreadSanitizer) and keeps no shader cache
+    // on disk.
+    ::setenv("LP_NUM_THREADS", "0", 0);
+    ::setenv("MESA_SHADER_CACHE_DISABLE", "true", 0);
     size_t count = 0;
     for (int i = 2; i < argc; ++i) {
         std::error_code ec;

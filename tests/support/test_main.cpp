@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/foundation/testing/scoped_app_root.h"
@@ -16,14 +17,41 @@
 namespace {
 
 // Moves the application root to a fresh temporary folder before each test is constructed and back
-// after it is destroyed, removing the folder and what the test left in it.
+// after it is destroyed, removing the folder and what the test left in it. GoogleTest's TempDir()
+// ($TEST_TMPDIR) is a folder inside that root for the test's span: the same case runs in several
+// processes at once (alone and in its shuffled shard), so a shared /tmp path would be written and
+// removed by both.
 class FreshRootPerTest : public ::testing::EmptyTestEventListener {
 public:
-    void OnTestStart(const ::testing::TestInfo&) override { root_ = std::make_unique<fnd::testing::ScopedAppRoot>(); }
-    void OnTestEnd(const ::testing::TestInfo&) override { root_.reset(); }
+    void OnTestStart(const ::testing::TestInfo&) override {
+        root_ = std::make_unique<fnd::testing::ScopedAppRoot>();
+        if (!root_->root().empty()) {
+            const std::string temp = root_->root() + "/test-tmp";
+            std::error_code ec;
+            std::filesystem::create_directories(temp, ec);
+            if (const char* previous = std::getenv("TEST_TMPDIR")) {
+                previousTemp_ = previous;
+            }
+            ::setenv("TEST_TMPDIR", temp.c_str(), 1);
+        }
+    }
+    void OnTestEnd(const ::testing::TestInfo&) override {
+        if (!root_ || root_->root().empty()) {
+            root_.reset();
+            return;
+        }
+        if (previousTemp_) {
+            ::setenv("TEST_TMPDIR", previousTemp_->c_str(), 1);
+        } else {
+            ::unsetenv("TEST_TMPDIR");
+        }
+        previousTemp_.reset();
+        root_.reset();
+    }
 
 private:
     std::unique_ptr<fnd::testing::ScopedAppRoot> root_;
+    std::optional<std::string> previousTemp_;
 };
 
 } // namespace

@@ -24,7 +24,9 @@ void put32(fnd::Bytes& out, uint32_t v) {
 }
 
 void tag(fnd::Bytes& out, const char* fourcc) {
-    out.insert(out.end(), fourcc, fourcc + 4);
+    for (int i = 0; i < 4; ++i) {
+        out.push_back(static_cast<uint8_t>(fourcc[i]));
+    }
 }
 
 } // namespace

@@ -95,6 +95,9 @@ int main(int argc, char** argv) {
     if (options.home) {
         setenv("ZELVAN_HOME", options.home->c_str(), 1);
     }
+    // The software GL renderer rasterises on the calling thread, as in the tests: the same frames, and no
+    // threads of the (uninstrumented) driver drawing beside the client under ThreadSanitizer.
+    setenv("LP_NUM_THREADS", "0", 0);
     fnd::initMainThread();
     // Reachability reads the default route, which a CI machine may lack; the demo's servers are loopback.
     auto reachability = fnd::testing::FakeReachability::install();

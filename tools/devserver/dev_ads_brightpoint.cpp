@@ -183,6 +183,7 @@ struct DevBrightpointRecord::State {
     std::mutex mutex;
     std::condition_variable released;
     bool stallsReleased = false;
+    bool pagesHeld = false;
 };
 
 namespace {
@@ -207,10 +208,15 @@ std::string offerJson(const std::string& bp, int n) {
 
 // "/brightpoint/offers?tab=<tab>&page=<page>": tab 0 has two pages of offers and tab 1 one, then empty
 // pages; tab "fail" answers 500, "object" a JSON object, "mixed" a list holding non-objects, and "stall"
-// nothing until the stalls are released (or 30 s), then 503.
+// nothing until the stalls are released (or 30 s), then 503. While the pages are held, every page waits
+// for their release (or the stalls', or 30 s) before it is answered.
 void answerOfferPage(const std::string& bp, const std::string& tab, const std::string& pageText,
                      DevBrightpointRecord::State& state, DevAdsResponse& response) {
     const int page = std::atoi(pageText.c_str());
+    {
+        std::unique_lock lock(state.mutex);
+        state.released.wait_for(lock, kStallLimit, [&] { return !state.pagesHeld || state.stallsReleased; });
+    }
     if (tab == "fail") {
         response.status = 500;
         response.body = "server error";
@@ -286,6 +292,19 @@ void DevBrightpointRecord::releaseStalls() {
     {
         std::lock_guard lock(state_->mutex);
         state_->stallsReleased = true;
+    }
+    state_->released.notify_all();
+}
+
+void DevBrightpointRecord::holdOfferPages() {
+    std::lock_guard lock(state_->mutex);
+    state_->pagesHeld = true;
+}
+
+void DevBrightpointRecord::releaseOfferPages() {
+    {
+        std::lock_guard lock(state_->mutex);
+        state_->pagesHeld = false;
     }
     state_->released.notify_all();
 }

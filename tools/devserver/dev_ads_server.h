@@ -69,12 +69,16 @@ private:
     uint16_t port_ = 0;
 };
 
-// What the Brightpoint routes keep: the release of stalled configuration answers.
+// What the Brightpoint routes keep: the release of stalled answers and the hold on the offer pages.
 class DevBrightpointRecord {
 public:
     DevBrightpointRecord();
-    // Lets every stalled answer end now (503) rather than after its 30 s limit.
+    // Lets every stalled answer end now (503) rather than after its 30 s limit; held pages go too.
     void releaseStalls();
+    // Offer pages asked for from now on are answered only at releaseOfferPages (or releaseStalls, or
+    // after 30 s), so a test sees the list while its page is still on the way.
+    void holdOfferPages();
+    void releaseOfferPages();
 
     struct State;
 

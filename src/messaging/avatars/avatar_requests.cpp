@@ -212,12 +212,16 @@ void ZelvanAvatarManager::removeDelegate(const std::shared_ptr<AvatarUpdateDeleg
 }
 
 void ZelvanAvatarManager::fireAvatarUpdatedEvent(int32_t userId, int32_t type, int32_t version) {
-    std::lock_guard lock(delegatesMutex_);
-    // A listener may add or remove listeners while it is called; the round goes over those present now.
+    // The listeners present now are copied under the lock and called after it is released: a listener
+    // may add or remove listeners, or resolve a service of the delegate (whose registry lock comes
+    // before this one), while it is called.
     std::vector<std::shared_ptr<AvatarUpdateDelegate>> listeners;
-    for (size_t i = 0, n = delegates_.count(); i < n; ++i) {
-        if (auto listener = delegates_.objectAtIndex(static_cast<int>(i))) {
-            listeners.push_back(std::move(listener));
+    {
+        std::lock_guard lock(delegatesMutex_);
+        for (size_t i = 0, n = delegates_.count(); i < n; ++i) {
+            if (auto listener = delegates_.objectAtIndex(static_cast<int>(i))) {
+                listeners.push_back(std::move(listener));
+            }
         }
     }
     for (const auto& listener : listeners) {

@@ -2,12 +2,16 @@
 // opens and initialises its display once for the process, and looks up the framebuffer-object calls.
 #include "platform/graphics/gles1_display.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/foundation/app_folders.h"
+#include "platform/foundation/file_manager.h"
 #include "platform/foundation/format.h"
+#include "platform/foundation/log.h"
 
 namespace gfx {
 namespace {
@@ -91,6 +95,7 @@ bool chooseConfig(Gles1Display& out) {
 }
 
 Gles1Display* makeDisplay() {
+    keepShaderCacheInAppCaches();
     static Gles1Display display;
     display.display = openSoftwareDisplay();
     if (display.display == EGL_NO_DISPLAY || !chooseConfig(display)) {
@@ -119,6 +124,24 @@ Gles1Display* makeDisplay() {
 }
 
 } // namespace
+
+void keepShaderCacheInAppCaches() {
+    // The driver also still reads the older names of both settings.
+    for (const char* set :
+         {"MESA_SHADER_CACHE_DIR", "MESA_SHADER_CACHE_DISABLE", "MESA_GLSL_CACHE_DIR", "MESA_GLSL_CACHE_DISABLE"}) {
+        if (std::getenv(set) != nullptr) {
+            return;
+        }
+    }
+    // The driver makes its own folder (mesa_shader_cache) inside this one, but not the folders above.
+    const std::string caches = fnd::AppFolders::caches();
+    if (!fnd::FileManager::createDirectoryAtPath(caches)) {
+        ZLOG(Warn, "gfx: no cache folder %@; the shader cache is off", caches);
+        ::setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
+        return;
+    }
+    ::setenv("MESA_SHADER_CACHE_DIR", caches.c_str(), 1);
+}
 
 const Gles1Display* gles1Display() {
     static const Gles1Display* display = makeDisplay();

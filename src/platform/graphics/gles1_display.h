@@ -35,4 +35,9 @@ const Gles1Display* gles1Display();
 // Why gles1Display() is null (empty when it is not).
 const std::string& gles1DisplayFailure();
 
+// Points Mesa's disk cache of compiled shaders ($MESA_SHADER_CACHE_DIR, by default under ~/.cache) into
+// the client's own cache folder, unless the user chose a folder or turned the cache off. gles1Display()
+// calls it before opening the display, since the driver reads the environment when it loads.
+void keepShaderCacheInAppCaches();
+
 } // namespace gfx

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -434,13 +435,19 @@ TEST_F(MarlinBridgeTest, StoreAndFileCommandsStayInsideDocuments) {
     EXPECT_EQ(JSON::stringWithObject(scripts), "[[\"s.js\",\"dmFyIHggPSAxOw==\"],[\"t.js\",\"dmFyIHk7\"]]");
 }
 
+// The bridge's web server on 127.0.0.1. Its handlers run on the server's threads while the test reads
+// what they recorded and sets the next reply, so that state is kept under one lock.
 class Server {
 public:
     Server() {
         auto client = [this](const httplib::Request& req, httplib::Response& res) {
-            encodings.push_back(req.get_header_value("Accept-Encoding"));
-            queries.push_back(req.params.size());
-            std::string body = reply;
+            std::string body;
+            {
+                std::lock_guard lock(mutex_);
+                encodings_.push_back(req.get_header_value("Accept-Encoding"));
+                queries_.push_back(req.params.size());
+                body = reply_;
+            }
             if (req.get_header_value("Accept-Encoding").find("gzip") != std::string::npos) {
                 fnd::Bytes packed = fnd::deflate(fnd::Bytes(body.begin(), body.end()), -1, fnd::ZlibFraming::Gzip);
                 body.assign(packed.begin(), packed.end());
@@ -451,16 +458,46 @@ public:
         http.server().Get("/client", client);
         http.server().Get("/AdBridgeServer/req_js.htm", client);
         http.server().Get("/bytes", [this](const httplib::Request&, httplib::Response& res) {
-            res.set_content(bytes, "application/octet-stream");
+            std::lock_guard lock(mutex_);
+            res.set_content(bytes_, "application/octet-stream");
         });
     }
     std::string url(const std::string& path) { return http.url(path).absoluteString(); }
 
-    std::string reply;
-    std::string bytes;
-    std::vector<std::string> encodings;
-    std::vector<size_t> queries;
+    void setReply(std::string reply) {
+        std::lock_guard lock(mutex_);
+        reply_ = std::move(reply);
+    }
+    void setBytes(std::string bytes) {
+        std::lock_guard lock(mutex_);
+        bytes_ = std::move(bytes);
+    }
+    std::string bytes() const {
+        std::lock_guard lock(mutex_);
+        return bytes_;
+    }
+    std::string lastEncoding() const {
+        std::lock_guard lock(mutex_);
+        return encodings_.empty() ? std::string() : encodings_.back();
+    }
+    // The number of query parameters of each request for the client, in order.
+    std::vector<size_t> queries() const {
+        std::lock_guard lock(mutex_);
+        return queries_;
+    }
+    void clearQueries() {
+        std::lock_guard lock(mutex_);
+        queries_.clear();
+    }
+
     fnd::testing::HttpTestServer http;
+
+private:
+    mutable std::mutex mutex_;
+    std::string reply_;
+    std::string bytes_;
+    std::vector<std::string> encodings_;
+    std::vector<size_t> queries_;
 };
 
 const char* const kGoodReply =
@@ -469,7 +506,7 @@ const char* const kGoodReply =
 
 TEST_F(MarlinBridgeTest, DownloadsInstallsAndArchives) {
     Server server;
-    server.reply = kGoodReply;
+    server.setReply(kGoodReply);
     load("", "", "boot.js");
     auto install = [&](const std::string& url, const std::string& seconds) {
         run("BridgeLib.installScriptFromURL('client.js', '" + url + "', 'window.inst = [%d, %s];', '" + seconds +
@@ -478,18 +515,18 @@ TEST_F(MarlinBridgeTest, DownloadsInstallsAndArchives) {
     install(server.url("/client"), "10");
     ASSERT_TRUE(waitFor("window.inst"));
     EXPECT_EQ(eval("window.inst.join()"), "1,1.2.3");
-    EXPECT_EQ(server.encodings.back(), "gzip");
+    EXPECT_EQ(server.lastEncoding(), "gzip");
     fnd::Value row = host_->database().sqlExecute("SELECT script FROM javascript WHERE filename='client.js'");
     EXPECT_EQ(Base64::stringWithBase64String(row.asArray()->objectAtIndex(0).asArray()->objectAtIndex(0).stringValue()),
               "function clientInit(a, b) { window.inited = b; }");
 
     // Without "AllOkay" the source is still stored, the status is 0; a reply that does not parse keeps it.
-    server.reply = R"({"status":"Later","content":{"clientResponse":{"source":"var v2;","clientVersion":"2"}}})";
+    server.setReply(R"({"status":"Later","content":{"clientResponse":{"source":"var v2;","clientVersion":"2"}}})");
     eval("delete window.inst");
     install(server.url("/client"), "10");
     ASSERT_TRUE(waitFor("window.inst"));
     EXPECT_EQ(eval("window.inst.join()"), "0,2");
-    server.reply = "<<garbage";
+    server.setReply("<<garbage");
     eval("delete window.inst");
     install(server.url("/client"), "10");
     ASSERT_TRUE(waitFor("window.inst"));
@@ -511,18 +548,18 @@ TEST_F(MarlinBridgeTest, DownloadsInstallsAndArchives) {
     EXPECT_EQ(eval("typeof window.to + typeof window.inst"), "undefinedundefined");
 
     // A file, a good archive and one with an entry that climbs out of its folder.
-    server.bytes = "file body";
+    server.setBytes("file body");
     run("BridgeLib.writeFileWithContentsOfURLWithCallback('sub/f.txt', '" + server.url("/bytes") +
         "', 'window.f = %d;');");
     ASSERT_TRUE(waitFor("window.f"));
     EXPECT_EQ(eval("window.f"), "1");
     EXPECT_EQ(fileText(documents("sub/f.txt")), "file body");
-    server.bytes = zipBytes({{"a/b.txt", "inside"}, {"c.txt", "too"}});
+    server.setBytes(zipBytes({{"a/b.txt", "inside"}, {"c.txt", "too"}}));
     run("BridgeLib.unzipContentsOfURLToFolderWithCallback('" + server.url("/bytes") + "', 'pkg', 'window.z = %d;');");
     ASSERT_TRUE(waitFor("window.z"));
     EXPECT_EQ(eval("window.z"), "1");
     EXPECT_EQ(fileText(documents("pkg/a/b.txt")), "inside");
-    server.bytes = zipBytes({{"ok.txt", "fine"}, {"../evil.txt", "outside"}});
+    server.setBytes(zipBytes({{"ok.txt", "fine"}, {"../evil.txt", "outside"}}));
     run("BridgeLib.unzipContentsOfURLToFolderWithCallback('" + server.url("/bytes") + "', 'pkg2', 'window.z2 = %d;');");
     ASSERT_TRUE(waitFor("window.z2"));
     EXPECT_EQ(eval("window.z2"), "0");
@@ -533,7 +570,8 @@ TEST_F(MarlinBridgeTest, DownloadsInstallsAndArchives) {
         EXPECT_NE(name.rfind("marlin-", 0), 0U) << name; // no archive is left behind
     }
     // A file already in Documents unzips through the same reader.
-    fnd::writeFile(documents("local.zip"), fnd::Bytes(server.bytes.begin(), server.bytes.end()));
+    const std::string zip = server.bytes();
+    fnd::writeFile(documents("local.zip"), fnd::Bytes(zip.begin(), zip.end()));
     run("BridgeLib.unzipFileToFolderWithCallback('local.zip', 'pkg3', 'window.u = 1;');");
     EXPECT_EQ(eval("window.u"), "1");
     EXPECT_FALSE(fnd::FileManager::fileExistsAtPath(documents("evil.txt")));
@@ -541,14 +579,14 @@ TEST_F(MarlinBridgeTest, DownloadsInstallsAndArchives) {
 
 TEST_F(MarlinBridgeTest, AnInstallReplyInflatingPastTheCapFailsWithOneWarning) {
     Server server;
-    server.reply = std::string(fnd::UrlRequest::kDefaultMaxBodyBytes + 1, ' '); // a few KiB on the wire
+    server.setReply(std::string(fnd::UrlRequest::kDefaultMaxBodyBytes + 1, ' ')); // a few KiB on the wire
     load("", "", "boot.js");
     fnd::testing::LogCapture log;
     run("BridgeLib.installScriptFromURL('client.js', '" + server.url("/client") +
         "', 'window.inst = [%d, %s];', '10', 'window.to = 1;');");
     ASSERT_TRUE(waitFor("window.inst"));
     EXPECT_EQ(eval("window.inst.join()"), "0,");
-    EXPECT_EQ(server.encodings.back(), "gzip");
+    EXPECT_EQ(server.lastEncoding(), "gzip");
     EXPECT_EQ(log.count("WARN "), 1U);
     EXPECT_EQ(log.count("Marlin: refused the download of " + server.url("/client") + ": resource exceeds maximum size"),
               1U);
@@ -556,7 +594,7 @@ TEST_F(MarlinBridgeTest, AnInstallReplyInflatingPastTheCapFailsWithOneWarning) {
 
 TEST_F(MarlinBridgeTest, BuiltInBootScriptInstallsTheClientOrGivesUp) {
     Server server;
-    server.reply = kGoodReply;
+    server.setReply(kGoodReply);
     host_->server = server.url("/AdBridgeServer");
     host_->runScripts = true;
     MNDatabase& db = host_->database();
@@ -576,23 +614,23 @@ TEST_F(MarlinBridgeTest, BuiltInBootScriptInstallsTheClientOrGivesUp) {
         20.0));
     EXPECT_EQ(host_->loads[1].path, documents("client.js"));
     EXPECT_EQ(host_->loads[1].expression, "clientInit(5, \"LinuxDevice-3.1\", \"uid\", \"2.3.1\", \"1.2.3\");");
-    EXPECT_EQ(server.encodings.back(), "gzip");
-    EXPECT_EQ(server.queries.back(), 5U);
+    EXPECT_EQ(server.lastEncoding(), "gzip");
+    EXPECT_EQ(server.queries().back(), 5U);
     // The start expression, quotes and all, reaches the installed client's page unchanged.
     ASSERT_TRUE(ui::testing::WebViewDriver(webView_).finishLoad());
     EXPECT_EQ(eval("MNScriptName() + ' ' + window.inited"), "client.js LinuxDevice-3.1");
 
     // Garbage every time: ten attempts, each after a wait twice the one before (at most 16 s), then a
     // second later the client is idle and the failure relayed.
-    server.reply = "not json";
-    server.queries.clear();
+    server.setReply("not json");
+    server.clearQueries();
     ASSERT_TRUE(ui::testing::WebViewDriver(webView_).finishLoad());
     boot();
     for (size_t attempt = 1; attempt <= 10; ++attempt) {
         ASSERT_TRUE(fnd::RunLoop::main().pumpUntil(
             [&] {
                 bridge_->poll();
-                return server.queries.size() == attempt && handler_->activeDownloadCount() == 0 && bridge_->poll() == 0;
+                return server.queries().size() == attempt && handler_->activeDownloadCount() == 0 && bridge_->poll() == 0;
             },
             20.0))
             << attempt;
@@ -613,7 +651,7 @@ TEST_F(MarlinBridgeTest, BuiltInBootScriptInstallsTheClientOrGivesUp) {
     EXPECT_EQ(host_->state, 1);
     EXPECT_EQ(host_->connectionFailed, 1);
     EXPECT_EQ(host_->dismissed, 1);
-    EXPECT_EQ(server.queries.size(), 10U);
+    EXPECT_EQ(server.queries().size(), 10U);
 }
 
 TEST_F(MarlinBridgeTest, ActionSheetButtonsSkipAndRotation) {

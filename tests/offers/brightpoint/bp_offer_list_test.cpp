@@ -94,8 +94,11 @@ TEST_F(BPOfferListTest, PagesAppendInOrderAndAnEmptyPageKeepsTheRows) {
     ASSERT_TRUE(row);
     EXPECT_FALSE(row->loading());
     EXPECT_EQ(row->statusTitle()->text(), "Load More...");
+    // The tap runs the main loop until idle: the page is held on the server until the spinning row is seen.
+    record_->holdOfferPages();
     ASSERT_TRUE(tapRow(vc, 20));
     EXPECT_TRUE(loadingRow(vc)->loading());
+    record_->releaseOfferPages();
     settle(vc);
     EXPECT_EQ(pagesAsked("0"), (std::vector<std::string>{"0", "1", "2", "3"}));
 }

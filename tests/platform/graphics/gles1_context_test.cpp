@@ -4,11 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <optional>
+#include <string>
 #include <vector>
 
+#include "platform/foundation/app_folders.h"
+#include "platform/foundation/file_manager.h"
 #include "platform/foundation/testing/log_capture.h"
 #include "platform/graphics/gles1_context.h"
+#include "platform/graphics/gles1_display.h"
 
 namespace gfx {
 namespace {
@@ -269,6 +275,46 @@ TEST(Gles1ContextTest, GuardsRecordErrorsLogAndKeepTheFrameClean) {
     EXPECT_TRUE(log.contains("clear called while context"));
     ASSERT_TRUE(gl.makeCurrent());
     EXPECT_EQ(countOff(gl.readPixels(), 0, 0, 10, 10, kWhite), 0);
+}
+
+// Sets one environment variable (or removes it) for its span.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) {
+            old_ = old;
+        }
+        value ? ::setenv(name, value, 1) : ::unsetenv(name);
+    }
+    ~ScopedEnv() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+TEST(Gles1ContextTest, TheShaderCacheStaysInTheClientsCacheFolderUnlessTheUserChoseOtherwise) {
+    ScopedEnv dir("MESA_SHADER_CACHE_DIR", nullptr);
+    ScopedEnv off("MESA_SHADER_CACHE_DISABLE", nullptr);
+    ScopedEnv oldDir("MESA_GLSL_CACHE_DIR", nullptr);
+    ScopedEnv oldOff("MESA_GLSL_CACHE_DISABLE", nullptr);
+    keepShaderCacheInAppCaches();
+    ASSERT_NE(std::getenv("MESA_SHADER_CACHE_DIR"), nullptr);
+    EXPECT_EQ(std::string(std::getenv("MESA_SHADER_CACHE_DIR")), fnd::AppFolders::caches());
+    bool isFolder = false;
+    EXPECT_TRUE(fnd::FileManager::fileExistsAtPath(fnd::AppFolders::caches(), &isFolder) && isFolder);
+    EXPECT_EQ(fnd::AppFolders::caches().rfind(fnd::AppFolders::root(), 0), 0u);
+
+    // The user's own folder, or the cache turned off, is kept as it is.
+    ::setenv("MESA_SHADER_CACHE_DIR", "/elsewhere", 1);
+    keepShaderCacheInAppCaches();
+    EXPECT_EQ(std::string(std::getenv("MESA_SHADER_CACHE_DIR")), "/elsewhere");
+    ::unsetenv("MESA_SHADER_CACHE_DIR");
+    ::setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
+    keepShaderCacheInAppCaches();
+    EXPECT_EQ(std::getenv("MESA_SHADER_CACHE_DIR"), nullptr);
 }
 
 } // namespace

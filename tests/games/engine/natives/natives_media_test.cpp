@@ -41,7 +41,11 @@ fnd::Bytes wav(int seconds) {
         }
     };
     auto put16 = [&](uint16_t v) { out.insert(out.end(), {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)}); };
-    auto tag = [&](const char* t) { out.insert(out.end(), t, t + 4); };
+    auto tag = [&](const char* t) {
+        for (int i = 0; i < 4; ++i) {
+            out.push_back(static_cast<uint8_t>(t[i]));
+        }
+    };
     tag("RIFF");
     put32(36 + frames * 2);
     tag("WAVE");
