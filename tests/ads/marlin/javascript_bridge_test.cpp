@@ -630,7 +630,8 @@ TEST_F(MarlinBridgeTest, BuiltInBootScriptInstallsTheClientOrGivesUp) {
         ASSERT_TRUE(fnd::RunLoop::main().pumpUntil(
             [&] {
                 bridge_->poll();
-                return server.queries().size() == attempt && handler_->activeDownloadCount() == 0 && bridge_->poll() == 0;
+                return server.queries().size() == attempt && handler_->activeDownloadCount() == 0 &&
+                       bridge_->poll() == 0;
             },
             20.0))
             << attempt;
