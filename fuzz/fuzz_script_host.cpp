@@ -34,7 +34,8 @@ public:
         case 1:
             return fnd::Value((tag & 0x80) != 0);
         case 2:
-            return fnd::Value(static_cast<int64_t>(word()) - (int64_t{1} << 55));
+            // Any 64-bit value, shifted in unsigned arithmetic (it wraps rather than overflows).
+            return fnd::Value(static_cast<int64_t>(word() - (uint64_t{1} << 55)));
         case 3:
             return fnd::Value(static_cast<double>(word()) / 3.0);
         case 4:
