@@ -14,27 +14,12 @@
 #include "platform/foundation/locale.h"
 #include "platform/foundation/number_formatter.h"
 #include "platform/foundation/testing/log_capture.h"
+#include "platform/foundation/testing/scoped_env.h"
 #include "platform/foundation/user_defaults.h"
 #include "platform/foundation/uuid.h"
 
 namespace fnd {
 namespace {
-
-// Sets an environment variable for the scope, restoring the old value after.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) {
-            old_ = old;
-        }
-        value ? ::setenv(name, value, 1) : ::unsetenv(name);
-    }
-    ~ScopedEnv() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 const Locale kEnUs = *Locale::withIdentifier("en_US");
 
@@ -57,19 +42,19 @@ TEST(LocaleTest, LangAndTzWithFallbacks) {
     };
     for (const auto& c : langs) {
         SCOPED_TRACE(c.lang ? c.lang : "(unset)");
-        ScopedEnv env("LANG", c.lang);
+        fnd::testing::ScopedEnv env("LANG", c.lang);
         EXPECT_EQ(Locale::current().identifier(), c.identifier);
         EXPECT_EQ(Locale::current().countryCode(), c.country);
         EXPECT_EQ(Locale::preferredLanguages(), std::vector<std::string>{Locale::current().languageCode()});
     }
     for (const char* tz : {"", "UTC", ":UTC", "Nowhere/Atlantis", "../../etc/passwd", "EST5EDT,M3.2.0"}) {
         SCOPED_TRACE(tz);
-        ScopedEnv env("TZ", tz);
+        fnd::testing::ScopedEnv env("TZ", tz);
         EXPECT_EQ(TimeZone::local().name(), "UTC");
         EXPECT_EQ(TimeZone::local().secondsFromGmtForDate(Date::fromUnix(0)), 0);
     }
     {
-        ScopedEnv env("TZ", ":Europe/Berlin");
+        fnd::testing::ScopedEnv env("TZ", ":Europe/Berlin");
         const TimeZone berlin = TimeZone::local();
         EXPECT_EQ(berlin.name(), "Europe/Berlin");
         EXPECT_EQ(berlin.secondsFromGmtForDate(Date::fromUnix(1262304000)), 3600); // 2010-01-01, winter
@@ -82,7 +67,7 @@ TEST(LocaleTest, LangAndTzWithFallbacks) {
     ::tzset();
 
     // The defaults' registration domain carries the locale.
-    ScopedEnv env("LANG", "pt_BR.UTF-8");
+    fnd::testing::ScopedEnv env("LANG", "pt_BR.UTF-8");
     UserDefaults::resetStandard();
     EXPECT_EQ(UserDefaults::standard().stringForKey(UserDefaults::kLocaleIdentifierKey), "pt_BR");
     Value languages = UserDefaults::standard().objectForKey(UserDefaults::kPreferredLanguagesKey);

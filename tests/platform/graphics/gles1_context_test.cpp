@@ -13,6 +13,7 @@
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/file_manager.h"
 #include "platform/foundation/testing/log_capture.h"
+#include "platform/foundation/testing/scoped_env.h"
 #include "platform/graphics/gles1_context.h"
 #include "platform/graphics/gles1_display.h"
 
@@ -277,29 +278,11 @@ TEST(Gles1ContextTest, GuardsRecordErrorsLogAndKeepTheFrameClean) {
     EXPECT_EQ(countOff(gl.readPixels(), 0, 0, 10, 10, kWhite), 0);
 }
 
-// Sets one environment variable (or removes it) for its span.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) {
-            old_ = old;
-        }
-        value ? ::setenv(name, value, 1) : ::unsetenv(name);
-    }
-    ~ScopedEnv() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
-
 TEST(Gles1ContextTest, TheShaderCacheStaysInTheClientsCacheFolderUnlessTheUserChoseOtherwise) {
-    ScopedEnv dir("MESA_SHADER_CACHE_DIR", nullptr);
-    ScopedEnv off("MESA_SHADER_CACHE_DISABLE", nullptr);
-    ScopedEnv oldDir("MESA_GLSL_CACHE_DIR", nullptr);
-    ScopedEnv oldOff("MESA_GLSL_CACHE_DISABLE", nullptr);
+    fnd::testing::ScopedEnv dir("MESA_SHADER_CACHE_DIR", nullptr);
+    fnd::testing::ScopedEnv off("MESA_SHADER_CACHE_DISABLE", nullptr);
+    fnd::testing::ScopedEnv oldDir("MESA_GLSL_CACHE_DIR", nullptr);
+    fnd::testing::ScopedEnv oldOff("MESA_GLSL_CACHE_DISABLE", nullptr);
     keepShaderCacheInAppCaches();
     ASSERT_NE(std::getenv("MESA_SHADER_CACHE_DIR"), nullptr);
     EXPECT_EQ(std::string(std::getenv("MESA_SHADER_CACHE_DIR")), fnd::AppFolders::caches());
