@@ -37,6 +37,13 @@ void FolderBudget::scan(const std::string& folder, const NameTest& ignore) {
     }
 }
 
+std::vector<std::string> FolderBudget::learn(const std::string& folder, const NameTest& ignore) {
+    scan(folder, ignore);
+    std::vector<std::string> removed;
+    makeRoom("", 0, {}, &removed);
+    return removed;
+}
+
 bool FolderBudget::makeRoom(const std::string& name, uint64_t bytes, const NameTest& pinned,
                             std::vector<std::string>* removed) {
     const auto own = entries_.find(name);

@@ -23,6 +23,9 @@ public:
     // Forgets what it knew and learns the regular files directly in `folder` (ending in "/"), the least
     // recently modified first; names `ignore` accepts are left out.
     void scan(const std::string& folder, const NameTest& ignore = {});
+    // Scans `folder` as above, then removes the least recently used files beyond the budget (a folder a
+    // run with a larger budget, or no budget, filled); returns the names removed.
+    std::vector<std::string> learn(const std::string& folder, const NameTest& ignore = {});
     // Removes files, least recently used first, until `bytes` more fit beside the others; the file
     // `name` itself (which the new bytes replace) and files `pinned` accepts are never removed. False
     // when the bytes cannot fit. The names removed are added to `removed` when given.

@@ -475,9 +475,8 @@ void ZelvanWebCache::learnFolder() {
     }
     folderLearnt_ = true;
     // Only names the cache makes are counted; an atomic store's leftover temporary file is not one.
-    budget_.scan(cachePath_, [](const std::string& name) { return !isCacheFilename(name); });
-    std::vector<std::string> removed;
-    budget_.makeRoom("", 0, {}, &removed);
+    const std::vector<std::string> removed =
+        budget_.learn(cachePath_, [](const std::string& name) { return !isCacheFilename(name); });
     if (!removed.empty()) {
         ZLOG(Info, "web cache: removed %d least recently used files beyond its %lld bytes",
              static_cast<int>(removed.size()), static_cast<long long>(kMaxCacheBytes));

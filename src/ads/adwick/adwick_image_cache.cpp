@@ -8,25 +8,15 @@
 #include "platform/foundation/clock.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/file_manager.h"
+#include "platform/foundation/interrupted_writes.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
 
 namespace zelvan::adwick {
 
-namespace {
-
-// The temporary file of an atomic write in progress (or left by a run that died).
-bool isTemporaryName(const std::string& name) {
-    return name.starts_with(".") && name.find(".tmp-") != std::string::npos;
-}
-
-} // namespace
-
 AdwickImageCache::AdwickImageCache(std::string directory) : directory_(std::move(directory)) {
     fnd::FileManager::createDirectoryAtPath(directory_);
-    budget_.scan(directory_ + "/", isTemporaryName);
-    std::vector<std::string> removed;
-    budget_.makeRoom("", 0, {}, &removed);
+    const std::vector<std::string> removed = budget_.learn(directory_ + "/", fnd::isAtomicWriteTemporary);
     if (!removed.empty()) {
         ZLOG(Info, "adwick: removed %d least recently used images beyond the cache's %lld bytes",
              static_cast<int>(removed.size()), static_cast<long long>(kMaxBytes));

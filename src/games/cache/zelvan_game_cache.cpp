@@ -14,6 +14,7 @@
 #include "platform/foundation/digest_helpers.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/file_manager.h"
+#include "platform/foundation/interrupted_writes.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/foundation/paths.h"
@@ -27,11 +28,6 @@ std::string withTrailingSlash(std::string path) {
         path += '/';
     }
     return path;
-}
-
-// The names fnd::writeFile gives its temporary files: "." + target name + ".tmp-XXXXXX".
-bool isTemporaryName(const std::string& name) {
-    return name.size() > 1 && name.front() == '.' && name.find(".tmp-") != std::string::npos;
 }
 
 } // namespace
@@ -54,9 +50,7 @@ bool ZelvanGameCache::initCache() {
         return false;
     }
     removeTemporaryFiles();
-    budget_.scan(cachePath_, isTemporaryName);
-    std::vector<std::string> removed;
-    budget_.makeRoom("", 0, {}, &removed);
+    const std::vector<std::string> removed = budget_.learn(cachePath_, fnd::isAtomicWriteTemporary);
     forgetRemovedFiles(removed);
     if (!removed.empty()) {
         ZLOG(Info, "game cache: removed %d least recently used files beyond its %lld bytes",
@@ -71,7 +65,7 @@ void ZelvanGameCache::removeTemporaryFiles() {
         return;
     }
     for (const std::string& name : *names) {
-        if (isTemporaryName(name)) {
+        if (fnd::isAtomicWriteTemporary(name)) {
             const std::string path = cachePath_ + name;
             if (!fnd::FileManager::removeItemAtPath(path)) {
                 ZLOG(Warn, "failed to remove file %@", path);

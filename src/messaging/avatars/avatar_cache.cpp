@@ -96,9 +96,7 @@ bool ZelvanAvatarManager::initCache() {
         }
     }
     scanCacheFolder();
-    budget_.scan(cachePath_);
-    std::vector<std::string> removed;
-    budget_.makeRoom("", 0, {}, &removed);
+    const std::vector<std::string> removed = budget_.learn(cachePath_);
     if (!removed.empty()) {
         ZTRACE_WARN("avatar manager: removed %d least recently used pictures beyond its %lld bytes",
                     static_cast<int>(removed.size()), static_cast<long long>(kMaxCacheBytes));
