@@ -6,7 +6,8 @@ A module's floor is one above the highest floor it includes; where modules inclu
 the circle is broken at the fewest includes a greedy order finds (Eades, Lin and Smyth), and those includes are
 the ones that "run back up". Also counted: the pairs of modules that include each other, directly.
 
-Usage: include_layers.py [FOLDER ...]   (default: the network folders of build/asan/network_folders.txt)
+Usage: include_layers.py [--list] [FOLDER ...]   (default: the network folders of build/asan/network_folders.txt)
+With --list, also prints each include that runs back up.
 Prints one line per folder and a total; exit status 0."""
 import re
 import sys
@@ -79,20 +80,23 @@ def measure(folder):
     for n in sorted(graph, key=lambda x: -order[x]):
         floor[n] = 1 + max((floor[m] for m in forward[n]), default=0)
     mutual = {tuple(sorted((a, b))) for a, edges in graph.items() for b in edges if a in graph.get(b, ())}
-    return len(graph), max(floor.values(), default=0), len(back), len(mutual)
+    return len(graph), max(floor.values(), default=0), back, len(mutual)
 
 
 def main():
-    folders = sys.argv[1:]
+    folders = [a for a in sys.argv[1:] if a != "--list"]
+    listing = "--list" in sys.argv[1:]
     if not folders:
         listed = ROOT / "build/asan/network_folders.txt"
         folders = listed.read_text().split() if listed.is_file() else []
     total_back = total_mutual = 0
     for folder in folders:
         rooms, floors, back, mutual = measure(folder)
-        total_back += back
+        total_back += len(back)
         total_mutual += mutual
-        print(f"{folder}: {rooms} modules on {floors} floors, {back} includes back up, {mutual} mutual pairs")
+        print(f"{folder}: {rooms} modules on {floors} floors, {len(back)} includes back up, {mutual} mutual pairs")
+        for a, b in sorted(back) if listing else ():
+            print(f"    {a} -> {b}")
     print(f"total: {total_back} includes back up, {total_mutual} mutual pairs")
     return 0
 
