@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "offers/brightpoint/brightpoint.h"
-#include "offers/brightpoint/brightpoint_context.h"
 #include "platform/device/device.h"
 #include "platform/foundation/bundle.h"
 #include "platform/foundation/locale.h"
@@ -28,11 +27,6 @@ std::string infoText(std::string_view key) {
 }
 
 } // namespace
-
-std::shared_ptr<BPAdvertising> BPAdvertising::shared() {
-    auto ctx = context();
-    return ctx ? ctx->advertising() : nullptr;
-}
 
 BPAdvertising::BPAdvertising(std::string server) : server_(std::move(server)) {}
 

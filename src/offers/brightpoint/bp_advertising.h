@@ -21,7 +21,7 @@ public:
 
 class BPAdvertising : public std::enable_shared_from_this<BPAdvertising> {
 public:
-    // The registry context's instance; null without one.
+    // The registry context's instance, made on first use; null without one (brightpoint_entry_points.cpp).
     static std::shared_ptr<BPAdvertising> shared();
 
     // `server` as the wall client's: the offer-wall API server, or "" (then nothing is sent).

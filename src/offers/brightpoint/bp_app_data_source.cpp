@@ -6,6 +6,9 @@
 
 namespace zelvan::brightpoint {
 
+BPAppDataSource::BPAppDataSource(std::string baseURL, BPPageServices services)
+    : BPTableDataSource(std::move(baseURL)), services_(std::move(services)) {}
+
 void BPAppDataSource::styleLoadingCell(BPLoadingTableViewCell& cell) {
     // The white spinner turns on the table's own grey.
     cell.setBackgroundColor(gfx::Color(0, 0, 0, 0));
@@ -13,7 +16,7 @@ void BPAppDataSource::styleLoadingCell(BPLoadingTableViewCell& cell) {
 }
 
 std::shared_ptr<ui::TableViewCell> BPAppDataSource::resultCell(ui::TableView& tableView, size_t row) {
-    auto cell = dequeueOrCreate<BPAppTableViewCell>(tableView);
+    auto cell = dequeueOrCreate<BPAppTableViewCell>(tableView, services_);
     cell->setApp(results()[row]);
     cell->setIsOdd(row % 2 == 1);
     return cell;

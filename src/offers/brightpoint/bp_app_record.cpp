@@ -5,12 +5,12 @@
 
 namespace zelvan::brightpoint {
 
-std::string BPPayoutSubtitle(const fnd::Value& record) {
-    return "Get " + BPOfferText(record, "currency") + " " + BPCurrencyName();
+std::string BPPayoutSubtitle(const fnd::Value& record, std::string_view currencyName) {
+    return "Get " + BPOfferText(record, "currency") + " " + std::string(currencyName);
 }
 
-std::string BPPayoutLine(const fnd::Value& record) {
-    return BPPayoutSubtitle(record) + "!";
+std::string BPPayoutLine(const fnd::Value& record, std::string_view currencyName) {
+    return BPPayoutSubtitle(record, currencyName) + "!";
 }
 
 } // namespace zelvan::brightpoint

@@ -31,8 +31,9 @@ std::shared_ptr<ui::Label> makeLabel(gfx::Rect frame, std::shared_ptr<gfx::Font>
 
 } // namespace
 
-BPAppTableViewCell::BPAppTableViewCell(ui::TableViewCellStyle style, std::string reuseIdentifier)
-    : ui::TableViewCell(style, std::move(reuseIdentifier)) {}
+BPAppTableViewCell::BPAppTableViewCell(ui::TableViewCellStyle style, std::string reuseIdentifier,
+                                       BPPageServices services)
+    : ui::TableViewCell(style, std::move(reuseIdentifier)), services_(std::move(services)) {}
 
 BPAppTableViewCell::~BPAppTableViewCell() = default;
 
@@ -58,7 +59,7 @@ void BPAppTableViewCell::initWithFrame(gfx::Rect frame) {
 void BPAppTableViewCell::setApp(fnd::Value app) {
     app_ = std::move(app);
     titleLabel_->setText(BPOfferText(app_, "title"));
-    payoutLabel_->setText(BPPayoutLine(app_));
+    payoutLabel_->setText(BPPayoutLine(app_, BPCurrencyName(services_.client)));
     priceLabel_->setText(BPOfferText(app_, "price"));
     setNeedsDisplay();
 }
@@ -78,7 +79,7 @@ void BPAppTableViewCell::prepareForReuse() {
 void BPAppTableViewCell::showImage() {
     iconDownload_.cancel();
     const std::string url = BPOfferText(app_, "image_url");
-    auto cache = BPImageCache::sharedCache();
+    const auto& cache = services_.imageCache;
     if (gfx::ImagePtr cached = cache && !url.empty() ? cache->getImage(url) : nullptr) {
         appImageView_->setImage(cached);
         return;
@@ -90,13 +91,11 @@ void BPAppTableViewCell::showImage() {
     std::weak_ptr<BPAppTableViewCell> weak = std::static_pointer_cast<BPAppTableViewCell>(shared_from_this());
     iconDownload_.start(
         url, kIconDelay, "bp-app-icon",
-        [](const std::string& iconUrl) -> gfx::ImagePtr {
+        [cache](const std::string& iconUrl) -> gfx::ImagePtr {
             gfx::ImagePtr image = BPLoadImageUncached(iconUrl);
             image = image ? BPImageManipulator::makeRoundCornerImage(std::move(image), 10, 10) : nullptr;
-            if (image) {
-                if (auto cache = BPImageCache::sharedCache()) {
-                    cache->cacheImage(image, iconUrl);
-                }
+            if (image && cache) {
+                cache->cacheImage(image, iconUrl);
             }
             return image;
         },

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "offers/brightpoint/bp_page_services.h"
 #include "offers/brightpoint/bp_row_icon_download.h"
 #include "platform/foundation/value.h"
 #include "platform/ui/image_view.h"
@@ -21,7 +22,8 @@ public:
     static constexpr const char* kReuseIdentifier = "ResultCell";
     static constexpr double kIconDelay = 0.2;
 
-    BPAppTableViewCell(ui::TableViewCellStyle style, std::string reuseIdentifier);
+    // `services`: the client's currency and the icon cache.
+    BPAppTableViewCell(ui::TableViewCellStyle style, std::string reuseIdentifier, BPPageServices services);
     ~BPAppTableViewCell() override;
 
     void initWithFrame(gfx::Rect frame) override;
@@ -53,6 +55,7 @@ public:
 private:
     void applyLabelColors(bool highlighted);
 
+    const BPPageServices services_;
     bool isOdd_ = false;
     fnd::Value app_;
     std::shared_ptr<ui::Label> titleLabel_;

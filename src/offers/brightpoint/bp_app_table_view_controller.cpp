@@ -1,6 +1,8 @@
 // The "Apps" tab: its look, its rows' icons and the page a tapped app opens.
 #include "offers/brightpoint/bp_app_table_view_controller.h"
 
+#include <utility>
+
 #include "offers/brightpoint/bp_app_data_source.h"
 #include "offers/brightpoint/bp_app_table_view_cell.h"
 #include "offers/brightpoint/bp_app_view_controller.h"
@@ -9,13 +11,14 @@
 
 namespace zelvan::brightpoint {
 
-BPAppTableViewController::BPAppTableViewController()
+BPAppTableViewController::BPAppTableViewController(BPPageServices services)
     : BPTabbedTableViewController({gfx::Color(0, 0, 0, 0), "BPScrollLeftOverlayDarkGray.png",
                                    "BPScrollRightOverlayDarkGray.png", BPAppTableView::kRowHeight,
-                                   ui::ActivityIndicatorViewStyle::White}) {
-    if (auto client = Brightpoint::shared()) {
+                                   ui::ActivityIndicatorViewStyle::White}),
+      services_(std::move(services)) {
+    if (auto client = services_.client.lock()) {
         const BPConfiguration& config = client->configuration();
-        addTabs<BPAppDataSource>(config.appTabTitles, config.appTabUrls, "app");
+        addTabs<BPAppDataSource>(config.appTabTitles, config.appTabUrls, "app", services_);
     }
 }
 
@@ -35,7 +38,7 @@ std::shared_ptr<BPTableDataSource> BPAppTableViewController::makeEmptyDataSource
 }
 
 void BPAppTableViewController::pushDetails(fnd::Value app) {
-    auto details = std::make_shared<BPAppViewController>();
+    auto details = std::make_shared<BPAppViewController>(services_);
     details->setTitle("Details");
     if (auto nav = navigationController()) {
         nav->pushViewController(details, ui::Animated::Yes);

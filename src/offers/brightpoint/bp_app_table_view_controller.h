@@ -6,14 +6,16 @@
 #include <memory>
 #include <string>
 
+#include "offers/brightpoint/bp_page_services.h"
 #include "offers/brightpoint/bp_tabbed_table_view_controller.h"
 
 namespace zelvan::brightpoint {
 
 class BPAppTableViewController : public BPTabbedTableViewController {
 public:
-    // Pairs the configuration's app sub-tab titles with its URLs by position, up to the shorter list.
-    BPAppTableViewController();
+    // Pairs the configuration of `services`' client's app sub-tab titles with its URLs by position, up
+    // to the shorter list; its lists, rows and details pages are handed `services`.
+    explicit BPAppTableViewController(BPPageServices services);
 
     std::string className() const override { return "BPAppTableViewController"; }
 
@@ -24,6 +26,9 @@ protected:
     std::shared_ptr<ui::TableView> makeTableView(gfx::Rect frame) override;
     std::shared_ptr<BPTableDataSource> makeEmptyDataSource() override;
     void pushDetails(fnd::Value app) override;
+
+private:
+    const BPPageServices services_;
 };
 
 } // namespace zelvan::brightpoint

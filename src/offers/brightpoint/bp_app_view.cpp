@@ -41,8 +41,7 @@ std::shared_ptr<ui::ImageView> makeImageView(gfx::Rect frame, const char* image)
 }
 
 // The cached picture of `url`, or one loaded now (rounded when `round`) and cached; null on failure.
-gfx::ImagePtr cachedOrLoaded(const std::string& url, bool round) {
-    auto cache = BPImageCache::sharedCache();
+gfx::ImagePtr cachedOrLoaded(const std::shared_ptr<BPImageCache>& cache, const std::string& url, bool round) {
     if (cache) {
         if (auto image = cache->getImage(url)) {
             return image;
@@ -104,6 +103,8 @@ private:
 std::weak_ptr<BPAppView> BPAppView::weakSelf() {
     return std::static_pointer_cast<BPAppView>(shared_from_this());
 }
+
+BPAppView::BPAppView(BPPageServices services) : services_(std::move(services)) {}
 
 void BPAppView::initWithFrame(gfx::Rect frame) {
     ui::View::initWithFrame(frame);
@@ -173,17 +174,21 @@ void BPAppView::initWithFrame(gfx::Rect frame) {
 
 void BPAppView::setApp(const fnd::Value& app) {
     app_ = app;
+    const std::string currencyName = BPCurrencyName(services_.client);
     titleLabel_->setText(BPOfferText(app, "title"));
-    subtitleLabel_->setText(BPPayoutSubtitle(app));
+    subtitleLabel_->setText(BPPayoutSubtitle(app, currencyName));
     bodyLabel_->setText(BPOfferText(app, "body"));
-    payoutLabel_->setText(BPPayoutLine(app));
-    payoutLabel_->setTextColor(BPCurrencyColor());
+    payoutLabel_->setText(BPPayoutLine(app, currencyName));
+    payoutLabel_->setTextColor(BPCurrencyColor(services_.client));
     requirementsLabel_->setText(BPOfferText(app, "fineprint"));
     priceButton_->setTitle(BPOfferText(app, "price"), ui::ControlState::Normal);
 
-    fnd::Thread::detach(
-        [page = weakSelf(), url = BPOfferText(app, "screenshot_url")] { downloadScreenshotThread(page, url); });
-    fnd::Thread::detach([page = weakSelf(), url = BPOfferText(app, "image_url")] { downloadIconThread(page, url); });
+    fnd::Thread::detach([page = weakSelf(), cache = services_.imageCache, url = BPOfferText(app, "screenshot_url")] {
+        downloadScreenshotThread(page, cache, url);
+    });
+    fnd::Thread::detach([page = weakSelf(), cache = services_.imageCache, url = BPOfferText(app, "image_url")] {
+        downloadIconThread(page, cache, url);
+    });
     layoutLabels();
 }
 
@@ -200,11 +205,12 @@ void BPAppView::layoutLabels() {
     scrollView_->setContentSize(gfx::Size(320, y + 460 + 20));
 }
 
-void BPAppView::downloadIconThread(std::weak_ptr<BPAppView> page, std::string url) {
+void BPAppView::downloadIconThread(std::weak_ptr<BPAppView> page, std::shared_ptr<BPImageCache> cache,
+                                   std::string url) {
     if (url.empty()) {
         return;
     }
-    auto icon = cachedOrLoaded(url, true);
+    auto icon = cachedOrLoaded(cache, url, true);
     if (!icon) {
         return;
     }
@@ -215,11 +221,12 @@ void BPAppView::downloadIconThread(std::weak_ptr<BPAppView> page, std::string ur
     });
 }
 
-void BPAppView::downloadScreenshotThread(std::weak_ptr<BPAppView> page, std::string url) {
+void BPAppView::downloadScreenshotThread(std::weak_ptr<BPAppView> page, std::shared_ptr<BPImageCache> cache,
+                                         std::string url) {
     if (url.empty()) {
         return;
     }
-    auto screenshot = cachedOrLoaded(url, false);
+    auto screenshot = cachedOrLoaded(cache, url, false);
     if (!screenshot) {
         return;
     }

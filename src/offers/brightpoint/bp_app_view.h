@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "offers/brightpoint/bp_page_services.h"
 #include "platform/foundation/error.h"
 #include "platform/foundation/value.h"
 #include "platform/ui/activity_indicator_view.h"
@@ -27,6 +28,9 @@ inline constexpr std::string_view kBPOpenAppFailedMessage =
 
 class BPAppView : public ui::View {
 public:
+    // `services`: the client's currency and the icon cache.
+    explicit BPAppView(BPPageServices services);
+
     void initWithFrame(gfx::Rect frame) override;
     std::string className() const override { return "BPAppView"; }
 
@@ -35,10 +39,11 @@ public:
     // Shows the loading cover and follows the record's "url".
     void openApp();
     void openReferralURL(const std::string& url);
-    // The icon and screenshot loads (bodies of background threads): from the image cache or loaded past
-    // any cache, the icon rounded, both cached; they reach the page on the main loop while it exists.
-    static void downloadIconThread(std::weak_ptr<BPAppView> page, std::string url);
-    static void downloadScreenshotThread(std::weak_ptr<BPAppView> page, std::string url);
+    // The icon and screenshot loads (bodies of background threads): from `cache` or loaded past any
+    // cache, the icon rounded, both cached; they reach the page on the main loop while it exists.
+    static void downloadIconThread(std::weak_ptr<BPAppView> page, std::shared_ptr<BPImageCache> cache, std::string url);
+    static void downloadScreenshotThread(std::weak_ptr<BPAppView> page, std::shared_ptr<BPImageCache> cache,
+                                         std::string url);
     // The bottom `height` rows of the view, mirrored and fading; null for 0.
     static gfx::ImagePtr reflectedImage(ui::View* fromImage, int height);
 
@@ -68,6 +73,7 @@ private:
     void layoutLabels();
     std::weak_ptr<BPAppView> weakSelf();
 
+    const BPPageServices services_;
     fnd::Value app_;
     std::string storeURL_;
     std::shared_ptr<fnd::UrlConnection> referral_;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "offers/brightpoint/bp_app_view.h"
+#include "offers/brightpoint/bp_page_services.h"
 #include "platform/foundation/value.h"
 #include "platform/ui/view_controller.h"
 
@@ -12,6 +13,9 @@ namespace zelvan::brightpoint {
 
 class BPAppViewController : public ui::ViewController {
 public:
+    // The page is handed `services`.
+    explicit BPAppViewController(BPPageServices services);
+
     std::string className() const override { return "BPAppViewController"; }
     // Its view is a BPAppView as large as the bounds less 93 points of height.
     void viewDidLoad() override;
@@ -20,6 +24,7 @@ public:
     const std::shared_ptr<BPAppView>& appView() const { return appView_; }
 
 private:
+    const BPPageServices services_;
     std::shared_ptr<BPAppView> appView_;
 };
 

@@ -1,8 +1,6 @@
 // The icon cache: its entries in order of use and their bytes, under one lock.
 #include "offers/brightpoint/bp_image_cache.h"
 
-#include "offers/brightpoint/brightpoint_context.h"
-
 namespace zelvan::brightpoint {
 
 namespace {
@@ -12,11 +10,6 @@ size_t pixelBytes(const gfx::Image& image) {
     return image.bytesPerRow() * static_cast<size_t>(image.height());
 }
 } // namespace
-
-std::shared_ptr<BPImageCache> BPImageCache::sharedCache() {
-    auto shared = context();
-    return shared ? shared->imageCache() : nullptr;
-}
 
 BPImageCache::BPImageCache(Passkey) {
     entries_.reserve(kInitialCapacity);

@@ -22,7 +22,8 @@ public:
     // The most the icons' pixels take (4 bytes a pixel): some six hundred 57-point icons.
     static constexpr size_t kMaxBytes = size_t{8} * 1024 * 1024;
 
-    // The context's cache; null when no application delegate or no offer-wall context is installed.
+    // The context's cache; null when no application delegate or no offer-wall context is installed
+    // (brightpoint_entry_points.cpp). The wall's pages are handed the cache instead.
     static std::shared_ptr<BPImageCache> sharedCache();
 
     // Only the context makes one (one per process).

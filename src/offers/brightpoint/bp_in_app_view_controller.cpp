@@ -78,6 +78,8 @@ private:
     fnd::Bytes data_;
 };
 
+BPInAppViewController::BPInAppViewController(BPPageServices services) : services_(std::move(services)) {}
+
 BPInAppViewController::~BPInAppViewController() {
     if (inventoryConnection_) {
         inventoryConnection_->cancel();
@@ -160,13 +162,13 @@ void BPInAppViewController::stopObserving() {
     }
 }
 
-bool BPInAppViewController::claimCheck(const device::PaymentTransaction& transaction) {
-    auto shared = context();
+bool BPInAppViewController::claimCheck(const device::PaymentTransaction& transaction) const {
+    auto shared = services_.context.lock();
     return !shared || shared->claimTransactionCheck(transaction.transactionIdentifier());
 }
 
-void BPInAppViewController::releaseCheck(const device::PaymentTransaction& transaction) {
-    if (auto shared = context()) {
+void BPInAppViewController::releaseCheck(const device::PaymentTransaction& transaction) const {
+    if (auto shared = services_.context.lock()) {
         shared->releaseTransactionCheck(transaction.transactionIdentifier());
     }
 }
@@ -200,7 +202,7 @@ bool BPInAppViewController::isLoadingShown() const {
 
 void BPInAppViewController::loadInventory() {
     showLoading("Loading inventory...");
-    auto client = Brightpoint::shared();
+    auto client = services_.client.lock();
     const std::string url = client ? client->configuration().inAppURL.value_or("") : "";
     ZLOG(Info, "Brightpoint: GET request: %s", url);
     auto parsed = fnd::Url::parse(url);
@@ -312,7 +314,7 @@ void BPInAppViewController::createButtons() {
         buttons_.push_back(button);
         y += 70;
     }
-    auto client = Brightpoint::shared();
+    auto client = services_.client.lock();
     bottomLabel_ = ui::View::create<ui::Label>(gfx::Rect(20, y, 280, 0));
     bottomLabel_->setText(client ? client->configuration().inAppFooter.value_or("") : "");
     bottomLabel_->setFont(gfx::Font::withName("Helvetica-Oblique", 12));
@@ -449,7 +451,7 @@ void BPInAppViewController::verifyReceipt(const std::shared_ptr<device::PaymentT
     }
     const fnd::Bytes receiptBytes = transaction->transactionReceipt();
     const std::string receipt(receiptBytes.begin(), receiptBytes.end());
-    auto client = Brightpoint::shared();
+    auto client = services_.client.lock();
     const std::string url = client ? client->configuration().inAppVerifyURL.value_or("") : "";
     auto encodedId = Brightpoint::urlEncode(productId);
     auto encodedReceipt = Brightpoint::urlEncode(receipt);
@@ -486,7 +488,7 @@ void BPInAppViewController::verifyFinished(const fnd::Bytes& reply, bool failed)
     switch (decision.kind) {
     case BPReceiptDecision::Kind::Valid:
         validReceipt(transaction);
-        if (auto client = Brightpoint::shared()) {
+        if (auto client = services_.client.lock()) {
             client->didReceiveCurrency(decision.amount);
         }
         checkNext();

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "offers/brightpoint/bp_page_services.h"
 #include "platform/device/payment_queue.h"
 #include "platform/device/products_request.h"
 #include "platform/foundation/bytes.h"
@@ -36,6 +37,9 @@ class BPInAppViewController : public ui::ViewController,
                               public device::ProductsRequestDelegate,
                               public ui::AlertViewDelegate {
 public:
+    // `services`: the client's configuration (the inventory and receipt addresses, the footer) and its
+    // currency grants, and the context's claims on the transactions being checked.
+    explicit BPInAppViewController(BPPageServices services);
     ~BPInAppViewController() override;
     std::string className() const override { return "BPInAppViewController"; }
 
@@ -101,11 +105,12 @@ private:
     void startObserving();
     void stopObserving();
     // The context's claim on checking the transaction (true without a context), and its release.
-    static bool claimCheck(const device::PaymentTransaction& transaction);
-    static void releaseCheck(const device::PaymentTransaction& transaction);
+    bool claimCheck(const device::PaymentTransaction& transaction) const;
+    void releaseCheck(const device::PaymentTransaction& transaction) const;
     void showCannotPayAlert();
     void showAlert(const std::string& title, const std::string& message);
 
+    const BPPageServices services_;
     std::vector<std::string> products_;
     std::vector<device::Product> storeKitProducts_;
     std::map<std::string, device::Product> idenitfiersToProducts_;

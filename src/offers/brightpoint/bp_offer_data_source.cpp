@@ -6,12 +6,15 @@
 
 namespace zelvan::brightpoint {
 
+BPOfferDataSource::BPOfferDataSource(std::string baseURL, BPPageServices services)
+    : BPTableDataSource(std::move(baseURL)), services_(std::move(services)) {}
+
 void BPOfferDataSource::styleLoadingCell(BPLoadingTableViewCell& cell) {
     cell.setActivityIndicatorStyle(ui::ActivityIndicatorViewStyle::Gray);
 }
 
 std::shared_ptr<ui::TableViewCell> BPOfferDataSource::resultCell(ui::TableView& tableView, size_t row) {
-    auto cell = dequeueOrCreate<BPOfferTableViewCell>(tableView);
+    auto cell = dequeueOrCreate<BPOfferTableViewCell>(tableView, services_);
     cell->setOffer(results()[row]);
     return cell;
 }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "offers/brightpoint/bp_page_services.h"
 #include "offers/brightpoint/bp_table_data_source.h"
 #include "platform/ui/table_view.h"
 
@@ -13,11 +14,17 @@ namespace zelvan::brightpoint {
 
 class BPOfferDataSource : public BPTableDataSource {
 public:
-    using BPTableDataSource::BPTableDataSource;
+    // No list: the lone loading row of a tab without sub-tabs.
+    BPOfferDataSource() = default;
+    // The list at `baseURL`; its rows are handed `services`.
+    BPOfferDataSource(std::string baseURL, BPPageServices services);
 
 protected:
     void styleLoadingCell(BPLoadingTableViewCell& cell) override;
     std::shared_ptr<ui::TableViewCell> resultCell(ui::TableView& tableView, size_t row) override;
+
+private:
+    BPPageServices services_;
 };
 
 class BPOfferTableView : public ui::TableView {

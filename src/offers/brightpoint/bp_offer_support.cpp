@@ -34,14 +34,14 @@ bool BPOfferHasImage(const fnd::Value& offer) {
     return v != nullptr && v->isString() && !v->asString()->empty();
 }
 
-std::string BPCurrencyName() {
-    auto client = Brightpoint::shared();
-    return client ? client->configuration().currencyName.value_or("") : "";
+std::string BPCurrencyName(const std::weak_ptr<Brightpoint>& client) {
+    auto shown = client.lock();
+    return shown ? shown->configuration().currencyName.value_or("") : "";
 }
 
-gfx::Color BPCurrencyColor() {
-    auto client = Brightpoint::shared();
-    return client ? client->configuration().currencyColor : gfx::Color(0, 0, 0, 1);
+gfx::Color BPCurrencyColor(const std::weak_ptr<Brightpoint>& client) {
+    auto shown = client.lock();
+    return shown ? shown->configuration().currencyColor : gfx::Color(0, 0, 0, 1);
 }
 
 gfx::ImagePtr BPDownloadIcon(const std::string& url, BPImageCache* cache) {

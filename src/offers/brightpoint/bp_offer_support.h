@@ -2,6 +2,7 @@
 // currency name and colour, and an icon read from the network into the process-wide icon cache.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,7 @@
 namespace zelvan::brightpoint {
 
 class BPImageCache;
+class Brightpoint;
 
 // The offer's `key` as shown: text as it is, a number as its decimal text; "" when missing or of
 // another kind (or when `offer` is not an object).
@@ -20,8 +22,8 @@ std::string BPOfferText(const fnd::Value& offer, std::string_view key);
 bool BPOfferHasImage(const fnd::Value& offer);
 
 // The configuration's currency name ("" without one) and colour (black without a client).
-std::string BPCurrencyName();
-gfx::Color BPCurrencyColor();
+std::string BPCurrencyName(const std::weak_ptr<Brightpoint>& client);
+gfx::Color BPCurrencyColor(const std::weak_ptr<Brightpoint>& client);
 
 // Reads `url` bypassing any cache and decodes the picture; on success stores it in `cache` (when given)
 // under the URL text. Null, with one log line, when it cannot be read or decoded. Blocks; any thread.

@@ -25,15 +25,16 @@ std::shared_ptr<ui::Label> makeLabel(std::shared_ptr<gfx::Font> font, int lines,
 
 } // namespace
 
-BPOfferTableViewCell::BPOfferTableViewCell(ui::TableViewCellStyle style, std::string reuseIdentifier)
-    : ui::TableViewCell(style, std::move(reuseIdentifier)) {}
+BPOfferTableViewCell::BPOfferTableViewCell(ui::TableViewCellStyle style, std::string reuseIdentifier,
+                                           BPPageServices services)
+    : ui::TableViewCell(style, std::move(reuseIdentifier)), services_(std::move(services)) {}
 
 BPOfferTableViewCell::~BPOfferTableViewCell() = default;
 
 void BPOfferTableViewCell::initWithFrame(gfx::Rect frame) {
     ui::TableViewCell::initWithFrame(frame);
     setAccessoryType(ui::TableViewCellAccessoryType::DisclosureIndicator);
-    payoutColor_ = BPCurrencyColor();
+    payoutColor_ = BPCurrencyColor(services_.client);
     titleLabel_ = makeLabel(gfx::Font::boldSystemFontOfSize(14), 3, titleColor_);
     payoutLabel_ = makeLabel(gfx::Font::boldSystemFontOfSize(16), 1, payoutColor_);
     titleNoImageLabel_ = makeLabel(gfx::Font::boldSystemFontOfSize(13), 1, titleColor_);
@@ -42,7 +43,7 @@ void BPOfferTableViewCell::initWithFrame(gfx::Rect frame) {
     currencyAmountLabel_->setTextAlignment(gfx::TextAlignment::Center);
     currencyNameLabel_ = makeLabel(gfx::Font::boldSystemFontOfSize(12), 2, payoutColor_);
     currencyNameLabel_->setTextAlignment(gfx::TextAlignment::Center);
-    currencyNameLabel_->setText(BPCurrencyName());
+    currencyNameLabel_->setText(BPCurrencyName(services_.client));
     placeholderImage_ = gfx::Image::imageNamed("BPOfferPlaceholder.png");
     offerImageView_ = ui::ImageView::initWithImage(placeholderImage_);
 }
@@ -53,7 +54,7 @@ void BPOfferTableViewCell::setOffer(fnd::Value offer) {
     const std::string currency = BPOfferText(offer_, "currency");
     titleLabel_->setText(title);
     titleNoImageLabel_->setText(title);
-    payoutLabel_->setText("Get " + currency + " " + BPCurrencyName() + "!");
+    payoutLabel_->setText("Get " + currency + " " + BPCurrencyName(services_.client) + "!");
     subtitleLabel_->setText(BPOfferText(offer_, "body"));
     currencyAmountLabel_->setText(currency);
 
@@ -92,7 +93,7 @@ void BPOfferTableViewCell::showImage() {
     }
     iconDownload_.cancel();
     const std::string url = BPOfferText(offer_, "image_url");
-    auto cache = BPImageCache::sharedCache();
+    const auto& cache = services_.imageCache;
     if (gfx::ImagePtr cached = cache ? cache->getImage(url) : nullptr) {
         offerImageView_->setImage(cached);
         return;
@@ -101,10 +102,7 @@ void BPOfferTableViewCell::showImage() {
     std::weak_ptr<BPOfferTableViewCell> weak = std::static_pointer_cast<BPOfferTableViewCell>(shared_from_this());
     iconDownload_.start(
         url, kIconDelay, "bp-offer-icon",
-        [](const std::string& iconUrl) {
-            auto cache = BPImageCache::sharedCache();
-            return BPDownloadIcon(iconUrl, cache.get());
-        },
+        [cache](const std::string& iconUrl) { return BPDownloadIcon(iconUrl, cache.get()); },
         [weak](gfx::ImagePtr image) {
             if (auto self = weak.lock()) {
                 self->offerImageView_->setImage(std::move(image));

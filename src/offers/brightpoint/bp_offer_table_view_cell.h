@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "offers/brightpoint/bp_page_services.h"
 #include "offers/brightpoint/bp_row_icon_download.h"
 #include "platform/foundation/value.h"
 #include "platform/graphics/color.h"
@@ -24,7 +25,8 @@ public:
     // How long a row waits before its icon download touches the network.
     static constexpr double kIconDelay = 0.2;
 
-    BPOfferTableViewCell(ui::TableViewCellStyle style, std::string reuseIdentifier);
+    // `services`: the client's currency and the icon cache.
+    BPOfferTableViewCell(ui::TableViewCellStyle style, std::string reuseIdentifier, BPPageServices services);
     ~BPOfferTableViewCell() override;
 
     void initWithFrame(gfx::Rect frame) override;
@@ -52,6 +54,7 @@ public:
     const std::optional<fnd::Thread>& downloadThread() const { return iconDownload_.thread(); }
 
 private:
+    const BPPageServices services_;
     fnd::Value offer_;
     std::shared_ptr<ui::Label> titleLabel_;
     std::shared_ptr<ui::Label> payoutLabel_;

@@ -11,13 +11,14 @@
 
 namespace zelvan::brightpoint {
 
-BPOfferTableViewController::BPOfferTableViewController()
+BPOfferTableViewController::BPOfferTableViewController(BPPageServices services)
     : BPTabbedTableViewController({gfx::Color(238 / 255.0, 238 / 255.0, 238 / 255.0, 1),
                                    "BPScrollLeftOverlayLightGray.png", "BPScrollRightOverlayLightGray.png",
-                                   BPOfferTableView::kRowHeight, ui::ActivityIndicatorViewStyle::Gray}) {
-    if (auto client = Brightpoint::shared()) {
+                                   BPOfferTableView::kRowHeight, ui::ActivityIndicatorViewStyle::Gray}),
+      services_(std::move(services)) {
+    if (auto client = services_.client.lock()) {
         const BPConfiguration& config = client->configuration();
-        addTabs<BPOfferDataSource>(config.offerTabTitles, config.offerTabUrls, "offer");
+        addTabs<BPOfferDataSource>(config.offerTabTitles, config.offerTabUrls, "offer", services_);
     }
 }
 
@@ -37,7 +38,7 @@ std::shared_ptr<BPTableDataSource> BPOfferTableViewController::makeEmptyDataSour
 }
 
 void BPOfferTableViewController::pushDetails(fnd::Value offer) {
-    auto details = std::make_shared<BPOfferViewController>();
+    auto details = std::make_shared<BPOfferViewController>(services_);
     details->setTitle("Details");
     if (auto nav = navigationController()) {
         nav->pushViewController(details, ui::Animated::Yes);

@@ -6,14 +6,16 @@
 #include <memory>
 #include <string>
 
+#include "offers/brightpoint/bp_page_services.h"
 #include "offers/brightpoint/bp_tabbed_table_view_controller.h"
 
 namespace zelvan::brightpoint {
 
 class BPOfferTableViewController : public BPTabbedTableViewController {
 public:
-    // Pairs the configuration's offer sub-tab titles with its URLs by position, up to the shorter list.
-    BPOfferTableViewController();
+    // Pairs the configuration of `services`' client's offer sub-tab titles with its URLs by position, up
+    // to the shorter list; its lists, rows and details pages are handed `services`.
+    explicit BPOfferTableViewController(BPPageServices services);
 
     std::string className() const override { return "BPOfferTableViewController"; }
 
@@ -24,6 +26,9 @@ protected:
     std::shared_ptr<ui::TableView> makeTableView(gfx::Rect frame) override;
     std::shared_ptr<BPTableDataSource> makeEmptyDataSource() override;
     void pushDetails(fnd::Value offer) override;
+
+private:
+    const BPPageServices services_;
 };
 
 } // namespace zelvan::brightpoint

@@ -36,6 +36,8 @@ double fittedHeight(const ui::Label& label) {
 
 } // namespace
 
+BPOfferView::BPOfferView(BPPageServices services) : services_(std::move(services)) {}
+
 void BPOfferView::initWithFrame(gfx::Rect frame) {
     ui::View::initWithFrame(frame);
     background_ = ui::ImageView::initWithImage(gfx::Image::imageNamed("BPOfferBackground.png"));
@@ -48,7 +50,7 @@ void BPOfferView::initWithFrame(gfx::Rect frame) {
     titleLabel_ = makeLabel("Helvetica-Bold", 16, "Title");
     subtitleLabel_ = makeLabel("Helvetica", 12, "Sub Title");
     payoutLabel_ = makeLabel("Helvetica-Bold", 24, "Payout");
-    payoutLabel_->setTextColor(BPCurrencyColor());
+    payoutLabel_->setTextColor(BPCurrencyColor(services_.client));
     requirementsLabel_ = makeLabel("Helvetica-Oblique", 12, "Requirements");
     offerImage_ = ui::ImageView::initWithImage(gfx::Image::imageNamed("BPOfferPlaceholder.png"));
     for (const auto& view : std::initializer_list<std::shared_ptr<ui::View>>{titleLabel_, subtitleLabel_, offerImage_,
@@ -89,17 +91,19 @@ void BPOfferView::setOffer(fnd::Value offer) {
     offer_ = std::move(offer);
     titleLabel_->setText(BPOfferText(offer_, "title"));
     subtitleLabel_->setText(BPOfferText(offer_, "body"));
-    payoutLabel_->setText(BPOfferText(offer_, "currency") + " " + BPCurrencyName() + "!");
+    payoutLabel_->setText(BPOfferText(offer_, "currency") + " " + BPCurrencyName(services_.client) + "!");
     requirementsLabel_->setText(BPOfferText(offer_, "fineprint"));
     if (BPOfferHasImage(offer_)) {
         std::weak_ptr<BPOfferView> weak = self<BPOfferView>();
-        fnd::Thread::detach([weak, url = BPOfferText(offer_, "image_url")] { downloadIconThread(weak, url); });
+        fnd::Thread::detach([weak, cache = services_.imageCache, url = BPOfferText(offer_, "image_url")] {
+            downloadIconThread(weak, cache, url);
+        });
     }
     setNeedsLayout();
 }
 
-void BPOfferView::downloadIconThread(std::weak_ptr<BPOfferView> weak, std::string url) {
-    auto cache = BPImageCache::sharedCache();
+void BPOfferView::downloadIconThread(std::weak_ptr<BPOfferView> weak, std::shared_ptr<BPImageCache> cache,
+                                     std::string url) {
     gfx::ImagePtr image = cache ? cache->getImage(url) : nullptr;
     if (!image) {
         image = BPDownloadIcon(url, cache.get());
@@ -160,7 +164,7 @@ void BPOfferView::emailOffer() {
     emailAlert_.reset();
     emailTextField_.reset();
     std::string remembered;
-    if (auto client = Brightpoint::shared()) {
+    if (auto client = services_.client.lock()) {
         remembered = fnd::UserDefaults::standard().stringForKey(Brightpoint::emailKey(client->key())).value_or("");
     }
     std::weak_ptr<BPOfferView> weak = self<BPOfferView>();
@@ -188,7 +192,7 @@ void BPOfferView::alertViewClickedButtonAtIndex(ui::AlertView& alert, int button
     if (&alert != emailAlert_.get() || buttonIndex != 1) {
         return;
     }
-    if (auto client = Brightpoint::shared()) {
+    if (auto client = services_.client.lock()) {
         client->sendOffer(offer_, emailTextField_ ? emailTextField_->text() : std::string());
     }
 }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "offers/brightpoint/bp_page_services.h"
 #include "platform/foundation/value.h"
 #include "platform/ui/alert_view.h"
 #include "platform/ui/button.h"
@@ -30,6 +31,9 @@ public:
     static constexpr double kTextWidth = 280;
     // How far everything below the icon moves up when the offer has none.
     static constexpr double kIconRoom = 120;
+
+    // `services`: the client's currency, key and e-mail request, and the icon cache.
+    explicit BPOfferView(BPPageServices services);
 
     void initWithFrame(gfx::Rect frame) override;
     std::string className() const override { return "BPOfferView"; }
@@ -63,9 +67,11 @@ public:
 
 private:
     std::shared_ptr<ui::Button> makeButton(const std::string& title, void (BPOfferView::*action)());
-    // Fetches the icon (cache first) and shows it on the main thread while this page still exists.
-    static void downloadIconThread(std::weak_ptr<BPOfferView> weak, std::string url);
+    // Fetches the icon (`cache` first) and shows it on the main thread while this page still exists.
+    static void downloadIconThread(std::weak_ptr<BPOfferView> weak, std::shared_ptr<BPImageCache> cache,
+                                   std::string url);
 
+    const BPPageServices services_;
     std::weak_ptr<BPOfferViewDelegate> delegate_;
     fnd::Value offer_;
     std::shared_ptr<ui::ImageView> background_;

@@ -9,11 +9,13 @@
 
 namespace zelvan::brightpoint {
 
+BPOfferViewController::BPOfferViewController(BPPageServices services) : services_(std::move(services)) {}
+
 void BPOfferViewController::viewDidLoad() {
     ui::ViewController::viewDidLoad();
     gfx::Rect bounds = view()->bounds();
     bounds.size.height -= 93;
-    offerView_ = ui::View::create<BPOfferView>(bounds);
+    offerView_ = ui::View::create<BPOfferView>(bounds, services_);
     offerView_->setDelegate(std::static_pointer_cast<BPOfferViewController>(shared_from_this()));
     setView(offerView_);
 }
@@ -27,7 +29,7 @@ void BPOfferViewController::completeOffer(const fnd::Value& offer) {
     const bool zoom = BPOfferText(offer, "is_iphone_formatted") == "1";
     const std::string url = BPOfferText(offer, "url");
     ZLOG(Info, "Brightpoint: Completing offer with zoom=%s url=%s", zoom ? "YES" : "NO", url);
-    auto page = BPWebViewController::initWithURL(url, zoom);
+    auto page = BPWebViewController::initWithURL(url, zoom, services_);
     auto nav = std::make_shared<ui::NavigationController>();
     nav->pushViewController(page, ui::Animated::No);
     if (auto current = navigationController()) {

@@ -6,12 +6,16 @@
 #include <string>
 
 #include "offers/brightpoint/bp_offer_view.h"
+#include "offers/brightpoint/bp_page_services.h"
 #include "platform/ui/view_controller.h"
 
 namespace zelvan::brightpoint {
 
 class BPOfferViewController : public ui::ViewController, public BPOfferViewDelegate {
 public:
+    // The page and its completion page are handed `services`.
+    explicit BPOfferViewController(BPPageServices services);
+
     std::string className() const override { return "BPOfferViewController"; }
     // The offer view (the view's bounds less 93 points of height) becomes the view.
     void viewDidLoad() override;
@@ -24,6 +28,7 @@ public:
     const std::shared_ptr<BPOfferView>& offerView() const { return offerView_; }
 
 private:
+    const BPPageServices services_;
     std::shared_ptr<BPOfferView> offerView_;
 };
 

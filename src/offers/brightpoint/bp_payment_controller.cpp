@@ -1,76 +1,15 @@
-// The offer wall's tab bar, its navigation with the "Close" button, and its error page.
+// The offer wall's tab bar: its tab choice, the tabs' pages in their navigation, the configuration error.
 #include "offers/brightpoint/bp_payment_controller.h"
 
 #include <array>
 
+#include "offers/brightpoint/bp_navigation_controller.h"
 #include "offers/brightpoint/brightpoint.h"
-#include "offers/brightpoint/brightpoint_context.h"
 #include "platform/foundation/timer.h"
-#include "platform/graphics/font.h"
 #include "platform/graphics/image.h"
-#include "platform/ui/bar_button_item.h"
-#include "platform/ui/navigation_bar.h"
-#include "platform/ui/navigation_item.h"
 #include "platform/ui/tab_bar_item.h"
 
 namespace zelvan::brightpoint {
-
-std::shared_ptr<BPNavigationController>
-BPNavigationController::navigationControllerWithInstantiatedController(std::shared_ptr<ui::ViewController> root) {
-    auto nav = std::make_shared<BPNavigationController>();
-    nav->pushViewController(std::move(root), ui::Animated::No);
-    return nav;
-}
-
-void BPNavigationController::viewDidLoad() {
-    ui::NavigationController::viewDidLoad();
-    setDelegate(std::static_pointer_cast<BPNavigationController>(shared_from_this()));
-    navigationBar()->setBarStyle(ui::BarStyle::Black);
-}
-
-void BPNavigationController::navigationControllerWillShowViewController(ui::NavigationController&,
-                                                                        ui::ViewController& vc, ui::Animated) {
-    std::weak_ptr<BPNavigationController> weak = std::static_pointer_cast<BPNavigationController>(shared_from_this());
-    vc.navigationItem()->setRightBarButtonItem(
-        ui::BarButtonItem::initWithTitle("Close", ui::BarButtonItemStyle::Bordered, [weak](ui::BarButtonItem&) {
-            if (auto self = weak.lock()) {
-                self->dismissWindow();
-            }
-        }));
-}
-
-void BPNavigationController::dismissWindow() {
-    if (auto client = Brightpoint::shared()) {
-        client->dismissWindow();
-    }
-}
-
-std::shared_ptr<BPErrorViewController> BPErrorViewController::initWithMessage(std::string message) {
-    auto vc = std::make_shared<BPErrorViewController>();
-    vc->message_ = std::move(message);
-    return vc;
-}
-
-void BPErrorViewController::viewDidLoad() {
-    ui::ViewController::viewDidLoad();
-    navigationItem()->setHidesBackButton(true);
-    setTitle("Error");
-    auto root = view();
-    errorBackground_ = ui::ImageView::initWithImage(gfx::Image::imageNamed("BPErrorBackground.png"));
-    root->addSubview(errorBackground_);
-    errorImage_ = ui::ImageView::initWithImage(gfx::Image::imageNamed("BPErrorImage.png"));
-    errorImage_->setFrame(gfx::Rect(60, 20, 200, 180));
-    root->addSubview(errorImage_);
-    errorLabel_ = ui::View::create<ui::Label>(gfx::Rect(20, 230, 280, 0));
-    errorLabel_->setText(message_);
-    errorLabel_->setTextAlignment(ui::TextAlignment::Center);
-    errorLabel_->setNumberOfLines(0);
-    errorLabel_->setFont(gfx::Font::withName("Helvetica", 17));
-    errorLabel_->setBackgroundColor(gfx::Color(0, 0, 0, 0));
-    const gfx::Size fitted = errorLabel_->sizeThatFits(gfx::Size(280, 9999));
-    errorLabel_->setFrame(gfx::Rect(20, 230, 280, fitted.height));
-    root->addSubview(errorLabel_);
-}
 
 namespace {
 
@@ -119,23 +58,33 @@ BPTabChoice BPChooseTabs(const BPConfiguration& config) {
     return choice;
 }
 
+BPPaymentController::BPPaymentController(std::weak_ptr<Brightpoint> client, BPTabMaker makeTab)
+    : client_(std::move(client)), makeTab_(std::move(makeTab)) {}
+
 void BPPaymentController::viewDidLoad() {
     ui::TabBarController::viewDidLoad();
-    auto client = Brightpoint::shared();
-    auto ctx = context();
-    if (!client || !ctx) {
+    auto client = client_.lock();
+    if (!client) {
         return;
     }
+    std::function<void()> closeWall = [weak = client_] {
+        if (auto owner = weak.lock()) {
+            owner->dismissWindow();
+        }
+    };
     const BPTabChoice choice = BPChooseTabs(client->configuration());
     std::vector<std::shared_ptr<ui::ViewController>> tabs;
     tabs.reserve(8);
     for (BPTab tab : choice.tabs) {
         const TabRow& row = kTabRows[static_cast<size_t>(tab)];
-        auto root = ctx->makeTab(tab);
+        std::shared_ptr<ui::ViewController> root = makeTab_ ? makeTab_(tab, client) : nullptr;
+        if (!root) {
+            root = std::make_shared<ui::ViewController>();
+        }
         root->setTitle(row.title);
         auto item = ui::TabBarItem::initWithTitle(row.title, gfx::Image::imageNamed(row.image), row.tag);
         root->setTabBarItem(item);
-        auto nav = BPNavigationController::navigationControllerWithInstantiatedController(root);
+        auto nav = BPNavigationController::navigationControllerWithInstantiatedController(root, closeWall);
         // The tab bar shows the item of the navigation around the page.
         nav->setTabBarItem(item);
         tabs.push_back(nav);
@@ -156,7 +105,7 @@ void BPPaymentController::viewDidLoad() {
 }
 
 void BPPaymentController::displayConfigError() {
-    if (auto client = Brightpoint::shared()) {
+    if (auto client = client_.lock()) {
         client->displayErrorWindow(std::string(kBPConfigErrorMessage));
     }
 }

@@ -70,13 +70,15 @@ protected:
     explicit BPTabbedTableViewController(BPTabbedTableLook look);
 
     // Adds a sub-tab per configured list, pairing `titles` with `urls` by position up to the shorter list
-    // (one log line naming the `kind` of list when their lengths differ).
-    template <class Source>
-    void addTabs(const std::vector<std::string>& titles, const std::vector<std::string>& urls, const char* kind) {
+    // (one log line naming the `kind` of list when their lengths differ); each list is made from its URL
+    // and `extra`.
+    template <class Source, class... Extra>
+    void addTabs(const std::vector<std::string>& titles, const std::vector<std::string>& urls, const char* kind,
+                 const Extra&... extra) {
         const size_t pairs = pairedTabCount(titles, urls, kind);
         for (size_t i = 0; i < pairs; ++i) {
             titles_.push_back(titles[i]);
-            dataSources_.push_back(std::make_shared<Source>(urls[i]));
+            dataSources_.push_back(std::make_shared<Source>(urls[i], extra...));
         }
     }
 

@@ -29,13 +29,15 @@ protected:
     // The row of loaded item `row` (below the number of results).
     virtual std::shared_ptr<ui::TableViewCell> resultCell(ui::TableView& tableView, size_t row) = 0;
 
-    // A reused cell of `Cell`'s kind from `tableView`, or a new one.
-    template <class Cell>
-    static std::shared_ptr<Cell> dequeueOrCreate(ui::TableView& tableView) {
+    // A reused cell of `Cell`'s kind from `tableView`, or a new one made with `extra` after its style and
+    // reuse identifier.
+    template <class Cell, class... Extra>
+    static std::shared_ptr<Cell> dequeueOrCreate(ui::TableView& tableView, const Extra&... extra) {
         auto cell =
             std::dynamic_pointer_cast<Cell>(tableView.dequeueReusableCellWithIdentifier(Cell::kReuseIdentifier));
         if (!cell) {
-            cell = ui::TableViewCell::initWithStyle<Cell>(ui::TableViewCellStyle::Default, Cell::kReuseIdentifier);
+            cell = ui::TableViewCell::initWithStyle<Cell>(ui::TableViewCellStyle::Default, Cell::kReuseIdentifier,
+                                                          extra...);
         }
         return cell;
     }

@@ -28,14 +28,15 @@ std::string currentURL(const ui::WebView& webView) {
 
 } // namespace
 
-bool BPShouldStartLoad(const ui::WebView* own, ui::WebView& webView, fnd::UrlRequest& request) {
-    auto client = Brightpoint::shared();
+bool BPShouldStartLoad(const BPPageServices& services, const ui::WebView* own, ui::WebView& webView,
+                       fnd::UrlRequest& request) {
+    auto client = services.client.lock();
     request.setValue(client ? client->configuration().userAgent.value_or("") : "", "User_Agent");
     if (&webView != own) {
         return true;
     }
     const std::string& url = request.url().absoluteString();
-    auto ctx = context();
+    auto ctx = services.context.lock();
     const std::string prefix = ctx ? ctx->storeLinkPrefix() : std::string();
     if (url.starts_with("itms://") || (!prefix.empty() && url.starts_with(prefix))) {
         ZLOG(Info, "Brightpoint: Opening URL: %s", url);
@@ -44,6 +45,8 @@ bool BPShouldStartLoad(const ui::WebView* own, ui::WebView& webView, fnd::UrlReq
     }
     return true;
 }
+
+BPTabWebViewController::BPTabWebViewController(BPPageServices services) : services_(std::move(services)) {}
 
 void BPTabWebViewController::viewDidLoad() {
     ui::ViewController::viewDidLoad();
@@ -74,7 +77,7 @@ void BPTabWebViewController::reload() {
 
 bool BPTabWebViewController::webViewShouldStartLoadWithRequest(ui::WebView& webView, fnd::UrlRequest& request,
                                                                ui::NavigationType) {
-    return BPShouldStartLoad(webView_.get(), webView, request);
+    return BPShouldStartLoad(services_, webView_.get(), webView, request);
 }
 
 void BPTabWebViewController::webViewDidStartLoad(ui::WebView&) {
@@ -87,17 +90,19 @@ void BPTabWebViewController::webViewDidFinishLoad(ui::WebView& webView) {
 }
 
 std::optional<std::string> BPDirectViewController::pageURL() const {
-    auto client = Brightpoint::shared();
+    auto client = services_.client.lock();
     return client ? client->configuration().directURL : std::nullopt;
 }
 
 std::optional<std::string> BPStatusViewController::pageURL() const {
-    auto client = Brightpoint::shared();
+    auto client = services_.client.lock();
     return client ? client->configuration().statusURL : std::nullopt;
 }
 
-std::shared_ptr<BPWebViewController> BPWebViewController::initWithURL(std::string urlString, bool zoomEnabled) {
+std::shared_ptr<BPWebViewController> BPWebViewController::initWithURL(std::string urlString, bool zoomEnabled,
+                                                                      BPPageServices services) {
     auto vc = std::make_shared<BPWebViewController>();
+    vc->services_ = std::move(services);
     vc->urlString_ = std::move(urlString);
     vc->zoomEnabled_ = zoomEnabled;
     return vc;
@@ -153,7 +158,7 @@ void BPWebViewController::setToolbarItems(const std::shared_ptr<ui::BarButtonIte
 
 bool BPWebViewController::webViewShouldStartLoadWithRequest(ui::WebView& webView, fnd::UrlRequest& request,
                                                             ui::NavigationType) {
-    return BPShouldStartLoad(webView_.get(), webView, request);
+    return BPShouldStartLoad(services_, webView_.get(), webView, request);
 }
 
 void BPWebViewController::webViewDidStartLoad(ui::WebView& webView) {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "offers/brightpoint/bp_page_services.h"
 #include "platform/ui/activity_indicator_view.h"
 #include "platform/ui/bar_button_item.h"
 #include "platform/ui/toolbar.h"
@@ -16,14 +17,18 @@
 
 namespace zelvan::brightpoint {
 
-// The shared request policy for `own`, the page's web view: adds "User_Agent"; a request of another web
-// view is allowed as it is; an "itms://" URL or one under the store's link prefix (the context's
-// setting) opens in the system and is refused here.
-bool BPShouldStartLoad(const ui::WebView* own, ui::WebView& webView, fnd::UrlRequest& request);
+// The shared request policy for `own`, the page's web view: adds "User_Agent" (the configuration's of
+// the services' client); a request of another web view is allowed as it is; an "itms://" URL or one
+// under the store's link prefix (the services' context's setting) opens in the system and is refused here.
+bool BPShouldStartLoad(const BPPageServices& services, const ui::WebView* own, ui::WebView& webView,
+                       fnd::UrlRequest& request);
 
 // A tab page showing one configured web page, with a spinner while it loads.
 class BPTabWebViewController : public ui::ViewController, public ui::WebViewDelegate {
 public:
+    // `services`: the client's configuration (the page's address, the user agent) and the link policy.
+    explicit BPTabWebViewController(BPPageServices services);
+
     void viewDidLoad() override;
     void reload();
 
@@ -39,6 +44,8 @@ protected:
     // The configured address of the page; nullopt when the configuration gave none.
     virtual std::optional<std::string> pageURL() const = 0;
 
+    const BPPageServices services_;
+
 private:
     std::shared_ptr<ui::WebView> webView_;
     std::shared_ptr<ui::ActivityIndicatorView> loadingView_;
@@ -47,6 +54,8 @@ private:
 // The direct "Pay" tab: the configuration's direct_url.
 class BPDirectViewController : public BPTabWebViewController {
 public:
+    using BPTabWebViewController::BPTabWebViewController;
+
     std::string className() const override { return "BPDirectViewController"; }
 
 protected:
@@ -56,6 +65,8 @@ protected:
 // The "Status" tab: the configuration's status_url.
 class BPStatusViewController : public BPTabWebViewController {
 public:
+    using BPTabWebViewController::BPTabWebViewController;
+
     std::string className() const override { return "BPStatusViewController"; }
 
 protected:
@@ -66,7 +77,9 @@ protected:
 // toolbar whose refresh button gives way to a spinner while a page loads.
 class BPWebViewController : public ui::ViewController, public ui::WebViewDelegate {
 public:
-    static std::shared_ptr<BPWebViewController> initWithURL(std::string urlString, bool zoomEnabled);
+    // `services`: the user agent and the link policy of the wall.
+    static std::shared_ptr<BPWebViewController> initWithURL(std::string urlString, bool zoomEnabled,
+                                                            BPPageServices services);
 
     std::string className() const override { return "BPWebViewController"; }
     void viewDidLoad() override;
@@ -95,6 +108,7 @@ private:
     // back, flex, forward, flex, stop, flex, then `last`.
     void setToolbarItems(const std::shared_ptr<ui::BarButtonItem>& last);
 
+    BPPageServices services_;
     std::string urlString_;
     bool zoomEnabled_ = false;
     std::shared_ptr<ui::WebView> webView_;

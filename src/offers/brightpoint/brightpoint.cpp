@@ -6,10 +6,10 @@
 #include <cctype>
 
 #include "core/data_helpers.h"
+#include "offers/brightpoint/bp_error_view_controller.h"
 #include "offers/brightpoint/bp_json_deserializer.h"
-#include "offers/brightpoint/bp_payment_controller.h"
+#include "offers/brightpoint/bp_navigation_controller.h"
 #include "offers/brightpoint/bp_reachability.h"
-#include "offers/brightpoint/brightpoint_context.h"
 #include "platform/device/device.h"
 #include "platform/foundation/bundle.h"
 #include "platform/foundation/dictionary.h"
@@ -96,13 +96,8 @@ std::optional<fnd::Value> sendSynchronously(fnd::UrlRequest request) {
 
 } // namespace
 
-std::shared_ptr<Brightpoint> Brightpoint::shared() {
-    auto ctx = context();
-    return ctx ? ctx->client() : nullptr;
-}
-
-Brightpoint::Brightpoint(std::string server)
-    : server_(std::move(server)), uid_(device::Device::current().uniqueIdentifier()),
+Brightpoint::Brightpoint(std::string server, BPWallMaker makeWall)
+    : server_(std::move(server)), makeWall_(std::move(makeWall)), uid_(device::Device::current().uniqueIdentifier()),
       countryCode_(fnd::Locale::current().countryCode()),
       reachability_(BPReachability::reachabilityForInternetConnection()) {
     if (reachability_) {
@@ -305,9 +300,10 @@ void Brightpoint::configurationFinished(const std::shared_ptr<fnd::UrlConnection
     BPConfigurationOutcome outcome =
         failed ? BPConfigurationOutcome{false, std::string(kBPNoInternetMessage)} : applyConfigurationReply(reply);
     if (outcome.showWall) {
-        auto wall = std::make_shared<BPPaymentController>();
         rootController_->dismissModalViewControllerAnimated(ui::Animated::No);
-        rootController_->presentModalViewController(wall, ui::Animated::No);
+        if (makeWall_) {
+            rootController_->presentModalViewController(makeWall_(shared_from_this()), ui::Animated::No);
+        }
         isDisplayingErrorWindow_ = false;
     } else {
         displayErrorWindow(outcome.errorMessage);
@@ -378,9 +374,16 @@ void Brightpoint::displayErrorWindow(std::string message) {
         return;
     }
     rootController_->dismissModalViewControllerAnimated(ui::Animated::No);
-    rootController_->presentModalViewController(BPNavigationController::navigationControllerWithInstantiatedController(
-                                                    BPErrorViewController::initWithMessage(std::move(message))),
-                                                ui::Animated::No);
+    std::weak_ptr<Brightpoint> weak = weak_from_this();
+    auto closeWall = [weak] {
+        if (auto self = weak.lock()) {
+            self->dismissWindow();
+        }
+    };
+    rootController_->presentModalViewController(
+        BPNavigationController::navigationControllerWithInstantiatedController(
+            BPErrorViewController::initWithMessage(std::move(message)), closeWall),
+        ui::Animated::No);
 }
 
 void Brightpoint::dismissWindow() {
@@ -548,18 +551,6 @@ std::string Brightpoint::base64Encode(const uint8_t* bytes, size_t length) {
 void Brightpoint::showAlert(std::string title, std::string message) {
     ui::AlertView::initWithTitle(std::move(title), std::move(message), std::weak_ptr<ui::AlertViewDelegate>(), "OK")
         ->show();
-}
-
-void BPOfferWallOpener::showOffers(int32_t type) {
-    if (type != 2) {
-        ZLOG(Warn, "Brightpoint: offers of type %d are not offered here", type);
-        return;
-    }
-    if (auto client = Brightpoint::shared()) {
-        client->displayPaymentWindow();
-    } else {
-        ZLOG(Warn, "Brightpoint: the offer wall is not set up");
-    }
 }
 
 } // namespace zelvan::brightpoint

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -30,6 +31,10 @@ class ViewController;
 namespace zelvan::brightpoint {
 
 class BPReachability;
+class Brightpoint;
+
+// Makes the wall the client presents when a configuration reply asks for it (the tab bar), for `client`.
+using BPWallMaker = std::function<std::shared_ptr<ui::ViewController>(const std::shared_ptr<Brightpoint>& client)>;
 
 // Hears the currency that the wall's store grants.
 class BrightpointDelegate {
@@ -75,13 +80,15 @@ struct BPConfigurationOutcome {
 
 class Brightpoint : public std::enable_shared_from_this<Brightpoint> {
 public:
-    // The client of the registry's offer-wall context; null without one.
+    // The client of the registry's offer-wall context, made on first use; null without one
+    // (brightpoint_entry_points.cpp).
     static std::shared_ptr<Brightpoint> shared();
 
     // `server` is the offer-wall API server ("http://host:port/brightpoint", no trailing slash), or ""
-    // when none is known: then nothing is sent and every request fails as with no reply. Sets the uid
-    // to the device's unique identifier and the country code from the current locale.
-    explicit Brightpoint(std::string server);
+    // when none is known: then nothing is sent and every request fails as with no reply. `makeWall`
+    // makes the wall on each good configuration reply. Sets the uid to the device's unique identifier
+    // and the country code from the current locale.
+    Brightpoint(std::string server, BPWallMaker makeWall);
     Brightpoint(const Brightpoint&) = delete;
     Brightpoint& operator=(const Brightpoint&) = delete;
 
@@ -166,6 +173,7 @@ private:
     static void showAlert(std::string title, std::string message);
 
     const std::string server_;
+    const BPWallMaker makeWall_;
     mutable std::mutex mutex_; // key_ and uid_, read by the report thread
     std::string key_;
     std::string uid_;
@@ -187,8 +195,8 @@ private:
     bool previousStatusBarHidden_ = false;
 };
 
-// The pages' offer action: type 2 opens the offer wall (displayPaymentWindow); other types are refused
-// with one WARN line. Main thread.
+// The pages' offer action: type 2 opens the offer wall (displayPaymentWindow of the shared client); other
+// types are refused with one WARN line. Main thread (brightpoint_entry_points.cpp).
 class BPOfferWallOpener : public OfferWallOpener {
 public:
     void showOffers(int32_t type) override;

@@ -14,7 +14,7 @@
 #include "offers/brightpoint/bp_app_view_controller.h"
 #include "offers/brightpoint/bp_image_cache.h"
 #include "offers/brightpoint/bp_loading_table_view_cell.h"
-#include "offers/brightpoint/bp_payment_controller.h"
+#include "offers/brightpoint/bp_navigation_controller.h"
 #include "offers/brightpoint/brightpoint.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/graphics/backends.h"
@@ -56,7 +56,7 @@ protected:
 
     // The Apps tab in its navigation, on screen, with its first page loaded.
     void openTab() {
-        apps_ = std::make_shared<BPAppTableViewController>();
+        apps_ = std::make_shared<BPAppTableViewController>(pageServices());
         nav_ = BPNavigationController::navigationControllerWithInstantiatedController(apps_);
         window_->setRootViewController(nav_);
         window_->layoutIfNeeded();
@@ -99,7 +99,7 @@ gfx::Rgba8 bandPixel(BPAppTableViewCell& cell, int x, int y) {
 }
 
 TEST_F(BPAppsTest, RowsHeightsBandsAndTheLoadingRow) {
-    apps_ = std::make_shared<BPAppTableViewController>();
+    apps_ = std::make_shared<BPAppTableViewController>(pageServices());
     nav_ = BPNavigationController::navigationControllerWithInstantiatedController(apps_);
     window_->setRootViewController(nav_);
     window_->layoutIfNeeded();

@@ -65,7 +65,7 @@ protected:
 
     // A new store page, run until its overlay is gone.
     std::shared_ptr<BPInAppViewController> open() {
-        page_ = std::make_shared<BPInAppViewController>();
+        page_ = std::make_shared<BPInAppViewController>(pageServices());
         window_->addSubview(page_->view());
         settle();
         return page_;
@@ -276,7 +276,7 @@ TEST_F(BPInAppTest, TwoOpenPagesCheckATransactionOnce) {
 TEST_F(BPInAppTest, AClosedPageStopsObservingUntilItComesBack) {
     store_->setOutcome("C", {FakeStore::Script::Kind::Pending});
     configure("abc", "");
-    page_ = std::make_shared<BPInAppViewController>();
+    page_ = std::make_shared<BPInAppViewController>(pageServices());
     window_->setRootViewController(page_);
     settle();
     ASSERT_EQ(page_->buttons().size(), 2u);

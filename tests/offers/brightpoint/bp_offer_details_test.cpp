@@ -7,8 +7,8 @@
 #include <string>
 
 #include "offers/brightpoint/bp_image_cache.h"
+#include "offers/brightpoint/bp_navigation_controller.h"
 #include "offers/brightpoint/bp_offer_view_controller.h"
-#include "offers/brightpoint/bp_payment_controller.h"
 #include "offers/brightpoint/bp_web_pages.h"
 #include "platform/foundation/dictionary.h"
 #include "platform/foundation/testing/log_capture.h"
@@ -50,7 +50,7 @@ protected:
         nav_ = BPNavigationController::navigationControllerWithInstantiatedController(
             std::make_shared<ui::ViewController>());
         window_->setRootViewController(nav_);
-        auto vc = std::make_shared<BPOfferViewController>();
+        auto vc = std::make_shared<BPOfferViewController>(pageServices());
         vc->setTitle("Details");
         nav_->pushViewController(vc, ui::Animated::No);
         vc->setOffer(std::move(offer));

@@ -8,6 +8,7 @@
 
 #include "offers/brightpoint/bp_image_cache.h"
 #include "offers/brightpoint/bp_loading_table_view_cell.h"
+#include "offers/brightpoint/bp_navigation_controller.h"
 #include "offers/brightpoint/bp_offer_data_source.h"
 #include "offers/brightpoint/bp_offer_support.h"
 #include "offers/brightpoint/bp_offer_table_view_cell.h"
@@ -45,7 +46,7 @@ class BPOfferListTest : public BPWallFixture {
 protected:
     // The Offers tab inside the wall's navigation, shown in the window.
     std::shared_ptr<BPOfferTableViewController> open() {
-        auto vc = std::make_shared<BPOfferTableViewController>();
+        auto vc = std::make_shared<BPOfferTableViewController>(pageServices());
         nav_ = BPNavigationController::navigationControllerWithInstantiatedController(vc);
         window_->setRootViewController(nav_);
         window_->layoutIfNeeded();
@@ -140,7 +141,7 @@ public:
 TEST_F(BPOfferListTest, PagesReachTheDelegateOnMainOnlyWhileBothStillExist) {
     auto delegate = std::make_shared<RecordingDelegate>();
     auto load = [&](const std::string& tab) {
-        auto source = std::make_shared<BPOfferDataSource>(tabURL(tab));
+        auto source = std::make_shared<BPOfferDataSource>(tabURL(tab), pageServices());
         source->setDelegate(delegate);
         source->loadNextPage();
         source->loadNextPage(); // one load at a time
@@ -155,11 +156,11 @@ TEST_F(BPOfferListTest, PagesReachTheDelegateOnMainOnlyWhileBothStillExist) {
     EXPECT_EQ(pagesAsked("object").size() + pagesAsked("mixed").size(), 2u);
 
     // A page that comes back after its delegate, or its data source, has gone is dropped.
-    auto orphan = std::make_shared<BPOfferDataSource>(tabURL("0"));
+    auto orphan = std::make_shared<BPOfferDataSource>(tabURL("0"), pageServices());
     orphan->setDelegate(delegate);
     orphan->loadNextPage();
     auto thread = *orphan->loadThread();
-    auto gone = std::make_shared<BPOfferDataSource>(tabURL("1"));
+    auto gone = std::make_shared<BPOfferDataSource>(tabURL("1"), pageServices());
     gone->setDelegate(delegate);
     gone->loadNextPage();
     auto goneThread = *gone->loadThread();
@@ -232,7 +233,8 @@ TEST_F(BPOfferListTest, UnevenOrMissingSubTabsPairUpToTheShorterList) {
 
 TEST_F(BPOfferListTest, OfferRowsShowTheirKindLayoutAndHighlightColours) {
     configure({"Featured"}, {tabURL("0")});
-    auto cell = ui::TableViewCell::initWithStyle<BPOfferTableViewCell>(ui::TableViewCellStyle::Default, "ResultCell");
+    auto cell = ui::TableViewCell::initWithStyle<BPOfferTableViewCell>(ui::TableViewCellStyle::Default, "ResultCell",
+                                                                       pageServices());
     cell->setFrame(gfx::Rect(0, 0, 320, 100));
     cell->setOffer(offer("With icon", "50", ads_.baseURL() + "/brightpoint/img/0.png"));
     cell->layoutIfNeeded();
@@ -270,7 +272,8 @@ TEST_F(BPOfferListTest, OfferRowsShowTheirKindLayoutAndHighlightColours) {
 TEST_F(BPOfferListTest, IconsWaitAndARowReusedOrGoneFetchesNothing) {
     configure({"Featured"}, {tabURL("0")});
     auto icon = [&](int n) { return ads_.baseURL() + "/brightpoint/img/" + std::to_string(n) + ".png"; };
-    auto cell = ui::TableViewCell::initWithStyle<BPOfferTableViewCell>(ui::TableViewCellStyle::Default, "ResultCell");
+    auto cell = ui::TableViewCell::initWithStyle<BPOfferTableViewCell>(ui::TableViewCellStyle::Default, "ResultCell",
+                                                                       pageServices());
     cell->setOffer(offer("First", "10", icon(0)));
     cell->showImage();
     auto first = *cell->downloadThread();
@@ -286,7 +289,8 @@ TEST_F(BPOfferListTest, IconsWaitAndARowReusedOrGoneFetchesNothing) {
     EXPECT_EQ(cell->offerImageView()->image(), cached);
 
     // A cached icon shows at once.
-    auto again = ui::TableViewCell::initWithStyle<BPOfferTableViewCell>(ui::TableViewCellStyle::Default, "ResultCell");
+    auto again = ui::TableViewCell::initWithStyle<BPOfferTableViewCell>(ui::TableViewCellStyle::Default, "ResultCell",
+                                                                        pageServices());
     again->setOffer(offer("Again", "20", icon(2)));
     again->showImage();
     EXPECT_EQ(again->offerImageView()->image(), cached);

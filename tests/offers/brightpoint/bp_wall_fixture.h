@@ -11,8 +11,10 @@
 #include <vector>
 
 #include "core/app_registry.h"
+#include "offers/brightpoint/bp_page_services.h"
 #include "offers/brightpoint/brightpoint.h"
 #include "offers/brightpoint/brightpoint_context.h"
+#include "offers/brightpoint/brightpoint_wiring.h"
 #include "platform/device/device.h"
 #include "platform/foundation/clock.h"
 #include "platform/foundation/run_loop.h"
@@ -41,7 +43,7 @@ protected:
         device::Device::current().setUniqueIdentifier("dev1");
         record_ = devserver::addBrightpointRoutes(ads_);
         ASSERT_TRUE(ads_.start());
-        context_ = std::make_shared<BrightpointContext>(NetworkEndpoint(ads_.baseURL(), "/brightpoint"));
+        context_ = makeBrightpoint(NetworkEndpoint(ads_.baseURL(), "/brightpoint"));
         AppRegistry registry;
         registry.brightpoint.factory = ServiceSlot<BrightpointContext>::fixed(context_);
         delegate_ = std::make_unique<ScopedAppDelegate>(std::move(registry));
@@ -65,6 +67,9 @@ protected:
 
     // Drops the pages and helpers a test holds, while the ad host still answers their last requests.
     virtual void releasePages() {}
+
+    // What the wall hands a page it makes: the installed client, the icon cache and the context.
+    BPPageServices pageServices() const { return {Brightpoint::shared(), context_->imageCache(), context_}; }
 
     // An offer list URL of the dev server.
     std::string tabURL(const std::string& tab) const { return ads_.baseURL() + "/brightpoint/offers?tab=" + tab; }

@@ -9,11 +9,14 @@
 
 #include "app/services.h"
 #include "offers/brightpoint/bp_advertising.h"
+#include "offers/brightpoint/bp_error_view_controller.h"
+#include "offers/brightpoint/bp_navigation_controller.h"
 #include "offers/brightpoint/bp_payment_controller.h"
 #include "offers/brightpoint/bp_reachability.h"
 #include "offers/brightpoint/bp_web_pages.h"
 #include "offers/brightpoint/brightpoint.h"
 #include "offers/brightpoint/brightpoint_context.h"
+#include "offers/brightpoint/brightpoint_wiring.h"
 #include "platform/foundation/locale.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/testing/fake_reachability.h"
@@ -271,7 +274,7 @@ TEST_F(BrightpointTest, AnOfferEmailPostsItsFormAndShowsTheReply) {
     EXPECT_EQ(requestsOf("/brightpoint/iphone/email_offer").size(), 2u);
     EXPECT_EQ(frontAlert(), error);
 
-    Brightpoint offline("");
+    Brightpoint offline("", {});
     offline.sendOffer(offer, "a@b.test");
     EXPECT_EQ(requestsOf("/brightpoint/iphone/email_offer").size(), 2u);
     EXPECT_EQ(frontAlert(), error);
@@ -451,7 +454,7 @@ TEST_F(BrightpointTest, TheAdvertiserReportsOnceAndShowsTheServersText) {
 TEST_F(BrightpointTest, WebPagesSendTheUserAgentAndHandStoreLinksToTheSystem) {
     ui::Application::shared().clearOpenedUrls();
     ASSERT_TRUE(configure("k").showWall);
-    auto status = std::make_shared<BPStatusViewController>();
+    auto status = std::make_shared<BPStatusViewController>(pageServices());
     status->view();
     auto web = status->webView();
     ASSERT_TRUE(web);
@@ -482,7 +485,7 @@ TEST_F(BrightpointTest, WebPagesSendTheUserAgentAndHandStoreLinksToTheSystem) {
 
 TEST_F(BrightpointTest, TheCompletionPagesToolbarFollowsTheLoad) {
     ASSERT_TRUE(configure("k").showWall);
-    auto page = BPWebViewController::initWithURL(ads_.baseURL() + "/brightpoint/direct.html", false);
+    auto page = BPWebViewController::initWithURL(ads_.baseURL() + "/brightpoint/direct.html", false, pageServices());
     page->view();
     EXPECT_EQ(page->title(), "Complete Offer");
     EXPECT_TRUE(page->webView()->scalesPageToFit());
@@ -508,7 +511,7 @@ TEST_F(BrightpointTest, TheCompletionPagesToolbarFollowsTheLoad) {
     EXPECT_FALSE(page->stopButton()->isEnabled());
     EXPECT_TRUE(page->refreshButton()->isEnabled());
 
-    auto zoomed = BPWebViewController::initWithURL("http://127.0.0.1:9/", true);
+    auto zoomed = BPWebViewController::initWithURL("http://127.0.0.1:9/", true, pageServices());
     zoomed->view();
     EXPECT_FALSE(zoomed->webView()->scalesPageToFit());
     zoomed->webView()->stopLoading();
@@ -547,10 +550,10 @@ TEST(BPChooseTabsTest, TheDefaultTabMatchesExactlyAndOnlyAPresentTab) {
 }
 
 TEST(BrightpointContextTest, WithoutAnAdsBaseNothingIsAddressed) {
-    BrightpointContext ctx{NetworkEndpoint()};
-    EXPECT_EQ(ctx.server(), "");
-    EXPECT_FALSE(ctx.client()->configurationURL());
-    EXPECT_EQ(ctx.client(), ctx.client());
+    auto ctx = makeBrightpoint(NetworkEndpoint());
+    EXPECT_EQ(ctx->server(), "");
+    EXPECT_FALSE(ctx->client()->configurationURL());
+    EXPECT_EQ(ctx->client(), ctx->client());
     EXPECT_EQ(BrightpointContext(NetworkEndpoint("http://h:1", "/brightpoint")).server(), "http://h:1/brightpoint");
 }
 
