@@ -41,16 +41,17 @@ std::shared_ptr<BrightpointContext> makeBrightpoint(const NetworkEndpoint& endpo
     auto context = std::make_shared<BrightpointContext>(endpoint);
     // The pages hold the context weakly: it holds the client, which holds the wall they are part of.
     std::weak_ptr<BrightpointContext> weakContext = context;
-    BPTabMaker tabMaker = [weakContext, cache = context->imageCache()](BPTab tab,
-                                                                      const std::shared_ptr<Brightpoint>& client) {
+    BPTabMaker tabMaker = [weakContext, cache = context->imageCache()](BPTab tab, const auto& client) {
         return makeTab(tab, BPPageServices{client, cache, weakContext});
     };
     BPWallMaker wallMaker = [tabMaker](const std::shared_ptr<Brightpoint>& client) {
         return std::make_shared<BPPaymentController>(client, tabMaker);
     };
-    context->setMakers([server = context->server(),
-                        wallMaker] { return std::make_shared<Brightpoint>(server, wallMaker); },
-                       [server = context->server()] { return std::make_shared<BPAdvertising>(server); });
+    auto clientMaker = [server = context->server(), wallMaker] {
+        return std::make_shared<Brightpoint>(server, wallMaker);
+    };
+    auto advertisingMaker = [server = context->server()] { return std::make_shared<BPAdvertising>(server); };
+    context->setMakers(clientMaker, advertisingMaker);
     return context;
 }
 
