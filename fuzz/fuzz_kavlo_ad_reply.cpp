@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     gAnswer.assign(answer.begin(), answer.end());
 
     auto heard = std::make_shared<Heard>();
-    auto view = zelvan::kavlo::MMABannerXLAdView::make();
+    auto view = zelvan::kavlo::MMABannerXLAdView::make(nullptr);
     view->setAdDelegate(heard);
     fnd::HttpHeaders headers{{"Content-Type", "text/html"}};
     headers.set("X-Kavlo-Suballocation", std::string(header.begin(), header.end()));

@@ -10,6 +10,7 @@
 #include "analytics/tallio/tallio_hook_ad_source.h"
 #include "platform/ui/application.h"
 #include "platform/ui/navigation_controller.h"
+#include "platform/ui/tab_bar_controller.h"
 
 namespace zelvan::app {
 
@@ -17,12 +18,13 @@ namespace {
 
 class Demo final : public TallioDemoAd {
 public:
-    explicit Demo(std::shared_ptr<tallio::TallioContext> context) : context_(std::move(context)) {}
+    Demo(zelvanAppDelegate& delegate, std::shared_ptr<tallio::TallioContext> context)
+        : delegate_(delegate), context_(std::move(context)) {}
 
     bool replyParsed() const override { return context_->adParser()->adParsingPhase().get() >= 1; }
 
     bool show(ui::View& parent, gfx::Rect frame) override {
-        source_ = tallio::TallioHookAdSource::create();
+        source_ = tallio::TallioHookAdSource::create(context_->hookViewFactory(), delegate_.tabBarController());
         if (!source_->banner()) {
             return false;
         }
@@ -83,6 +85,7 @@ private:
                    : nullptr;
     }
 
+    zelvanAppDelegate& delegate_;
     std::shared_ptr<tallio::TallioContext> context_;
     std::shared_ptr<tallio::TallioHookAdSource> source_;
     std::shared_ptr<ZLVAdWrapperView> wrapper_;
@@ -94,7 +97,7 @@ private:
 
 std::shared_ptr<TallioDemoAd> makeTallioDemoAd(zelvanAppDelegate& delegate) {
     auto context = delegate.tallio();
-    return context ? std::make_shared<Demo>(std::move(context)) : nullptr;
+    return context ? std::make_shared<Demo>(delegate, std::move(context)) : nullptr;
 }
 
 } // namespace zelvan::app

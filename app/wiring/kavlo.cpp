@@ -1,16 +1,15 @@
 // The Kavlo analytics client: its data server under its endpoint (without one events are stored, never
 // sent); "kavlo" in the feature list starts it.
-#include <memory>
-
 #include "analytics/kavlo/kavlo_context.h"
 #include "analytics/kavlo/kavlo_controller.h"
+#include "analytics/kavlo/kavlo_wiring.h"
 #include "app/wiring/networks.h"
 
 namespace zelvan::app {
 
 void installKavlo(AppRegistry& registry, const NetworkEndpoint& endpoint) {
     registry.kavlo.factory = [endpoint](zelvanAppDelegate& delegate) {
-        return std::make_shared<kavlo::KavloContext>(delegate.service(&AppRegistry::reachability), endpoint);
+        return kavlo::makeKavlo(delegate.service(&AppRegistry::reachability), endpoint);
     };
     registry.adFeatureStarters["kavlo"] = [](zelvanAppDelegate&, const LoginSession&) { kavlo::Kavlo::start(); };
 }

@@ -346,7 +346,7 @@ std::shared_ptr<AdSource> bannerSourceFor(zelvanAppDelegate& delegate, std::stri
         if (!kavloContext || kavloContext->serverURL().empty()) {
             return nullptr;
         }
-        return kavlo::KavloAdSource::create();
+        return kavlo::KavloAdSource::create(kavloContext);
     }
     if (network == "orvane") {
         auto offers = delegate.orvane();

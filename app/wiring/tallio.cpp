@@ -3,13 +3,14 @@
 
 #include "analytics/tallio/report_sender.h"
 #include "analytics/tallio/tallio_context.h"
+#include "analytics/tallio/tallio_wiring.h"
 #include "app/wiring/networks.h"
 
 namespace zelvan::app {
 
 void installTallio(AppRegistry& registry, const NetworkEndpoint& endpoint) {
     registry.tallio.factory = [endpoint](zelvanAppDelegate&) {
-        return std::make_shared<tallio::TallioContext>(endpoint, std::make_shared<tallio::UrlReportSender>());
+        return tallio::makeTallio(endpoint, std::make_shared<tallio::UrlReportSender>());
     };
 }
 

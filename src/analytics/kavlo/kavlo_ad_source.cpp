@@ -5,9 +5,9 @@
 
 namespace zelvan::kavlo {
 
-std::shared_ptr<KavloAdSource> KavloAdSource::create() {
+std::shared_ptr<KavloAdSource> KavloAdSource::create(std::shared_ptr<KavloContext> context) {
     std::shared_ptr<KavloAdSource> source(new KavloAdSource());
-    source->view_ = MMABannerXLAdView::make();
+    source->view_ = MMABannerXLAdView::make(std::move(context));
     source->view_->setAdDelegate(std::static_pointer_cast<KavloAdViewDelegate>(source));
     source->request();
     return source;

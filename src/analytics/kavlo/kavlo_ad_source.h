@@ -15,8 +15,8 @@ class KavloAdSource : public AdSource, public KavloAdViewDelegate, public std::e
 public:
     static constexpr double kFreshAfterSeconds = 60;
 
-    // Starts the first request at once.
-    static std::shared_ptr<KavloAdSource> create();
+    // A banner of the client over `context`; starts the first request at once.
+    static std::shared_ptr<KavloAdSource> create(std::shared_ptr<KavloContext> context);
 
     bool isAdViewReady() const override { return loaded_ && view_; }
     std::shared_ptr<ui::View> adView() const override;

@@ -93,7 +93,7 @@ private:
     std::weak_ptr<KavloAdView> view_;
 };
 
-KavloAdView::KavloAdView() = default;
+KavloAdView::KavloAdView(std::shared_ptr<KavloContext> context) : context_(std::move(context)) {}
 
 KavloAdView::~KavloAdView() {
     if (adTimer_) {
@@ -122,7 +122,7 @@ void KavloAdView::initAdViewWithFrame(gfx::Rect /*frame*/) {
         counted_ = true;
         ++gAdViewCount;
     }
-    auto ctx = context();
+    auto ctx = context_.lock();
     if (ctx) {
         shared_ = ctx->adShared.lock();
         if (!shared_) {
@@ -164,7 +164,7 @@ void KavloAdView::setRefreshTime(double seconds) {
 }
 
 std::string KavloAdView::adQueryURL() {
-    auto ctx = context();
+    auto ctx = context_.lock();
     const std::string root = ctx ? ctx->serverURL() : std::string();
     if (root.empty()) {
         return "";
@@ -384,7 +384,8 @@ void KavloAdView::openURLRequest(const fnd::UrlRequest& request) {
     if (auto delegate = adDelegate(); delegate && !delegate->adViewShouldTouchThrough(*this)) {
         return;
     }
-    auto browser = KavloBrowser::sharedBrowser();
+    auto ctx = context_.lock();
+    auto browser = ctx ? KavloBrowserView::sharedIn(*ctx) : nullptr;
     if (!browser) {
         ZLOG(Info, "kavlo: no in-app browser; the ad link stays closed");
         return;

@@ -22,6 +22,7 @@
 namespace zelvan::kavlo {
 
 class KavloAdView;
+class KavloContext;
 class KavloController;
 
 // The ad view's error domain; codes 0 (network, page or non-HTTP reply), -503 (a status other than 200 and
@@ -56,7 +57,9 @@ class KavloAdView : public ui::WebView, public ui::WebViewDelegate {
 public:
     static constexpr const char* kSdkVersion = "3.1.0";
 
-    KavloAdView();
+    // A view of the client over `context` (its server, its controller, the values its ad views share and
+    // its in-app browser; kept weakly). Without one the view asks for no ad and opens no link.
+    explicit KavloAdView(std::shared_ptr<KavloContext> context);
     ~KavloAdView() override;
     std::string className() const override { return "KavloAdView"; }
 
@@ -110,6 +113,7 @@ private:
     void fail(int64_t code, const std::optional<fnd::Error>& underlying);
     void dropConnection();
 
+    std::weak_ptr<KavloContext> context_;
     std::weak_ptr<KavloAdViewDelegate> adDelegate_;
     double refreshTime_ = 0;
     std::string adCode_;
@@ -127,7 +131,10 @@ private:
 // 300 x 50, ad size "300x50".
 class MMABannerXLAdView : public KavloAdView {
 public:
-    static std::shared_ptr<MMABannerXLAdView> make() { return create<MMABannerXLAdView>(gfx::Rect()); }
+    using KavloAdView::KavloAdView;
+    static std::shared_ptr<MMABannerXLAdView> make(std::shared_ptr<KavloContext> context) {
+        return create<MMABannerXLAdView>(gfx::Rect(), std::move(context));
+    }
     std::string className() const override { return "MMABannerXLAdView"; }
     void initWithFrame(gfx::Rect frame) override;
 };
@@ -135,7 +142,10 @@ public:
 // 300 x 250, ad size "300x250".
 class IABRectangleMAdView : public KavloAdView {
 public:
-    static std::shared_ptr<IABRectangleMAdView> make() { return create<IABRectangleMAdView>(gfx::Rect()); }
+    using KavloAdView::KavloAdView;
+    static std::shared_ptr<IABRectangleMAdView> make(std::shared_ptr<KavloContext> context) {
+        return create<IABRectangleMAdView>(gfx::Rect(), std::move(context));
+    }
     std::string className() const override { return "IABRectangleMAdView"; }
     void initWithFrame(gfx::Rect frame) override;
 };

@@ -51,17 +51,13 @@ KavloBrowserLinkDecision kavloBrowserLinkDecision(const std::string& urlText,
     return {KavloBrowserLinkDecision::Action::Load, urlText};
 }
 
-std::shared_ptr<KavloBrowserView> KavloBrowserView::getInstance() {
-    auto ctx = context();
-    if (!ctx) {
-        return nullptr;
-    }
-    std::lock_guard lock(ctx->classLock());
-    if (!ctx->browserView) {
-        ctx->browserView = create<KavloBrowserView>(gfx::Rect(0, 0, 320, 480));
+std::shared_ptr<KavloBrowserView> KavloBrowserView::sharedIn(KavloContext& context) {
+    std::lock_guard lock(context.classLock());
+    if (!context.browserView) {
+        context.browserView = create<KavloBrowserView>(gfx::Rect(0, 0, 320, 480), context.browserSystemHosts);
         fnd::CookieStorage::shared().setCookieAcceptPolicy(fnd::CookieAcceptPolicy::Always);
     }
-    return ctx->browserView;
+    return context.browserView;
 }
 
 void KavloBrowserView::initWithFrame(gfx::Rect frame) {
@@ -206,9 +202,7 @@ void KavloBrowserView::accelerometerDidAccelerate(device::Accelerometer& /*accel
 
 bool KavloBrowserView::webViewShouldStartLoadWithRequest(ui::WebView& webView, fnd::UrlRequest& request,
                                                          ui::NavigationType /*type*/) {
-    auto ctx = context();
-    const auto decision = kavloBrowserLinkDecision(request.url().absoluteString(),
-                                                   ctx ? ctx->browserSystemHosts : std::vector<std::string>{});
+    const auto decision = kavloBrowserLinkDecision(request.url().absoluteString(), systemHosts_);
     switch (decision.action) {
     case KavloBrowserLinkDecision::Action::Load:
         return true;
@@ -224,18 +218,6 @@ bool KavloBrowserView::webViewShouldStartLoadWithRequest(ui::WebView& webView, f
         return false;
     }
     return true;
-}
-
-void KavloBrowser::openRequest(const fnd::UrlRequest& request) {
-    if (auto browser = sharedBrowser()) {
-        browser->openRequest(request);
-    }
-}
-
-void KavloBrowser::close() {
-    if (auto browser = sharedBrowser()) {
-        browser->close();
-    }
 }
 
 } // namespace zelvan::kavlo

@@ -17,6 +17,8 @@
 
 namespace zelvan::kavlo {
 
+class KavloContext;
+
 inline constexpr const char* kKavloBrowserOpen = "KAVLO_BROWSER_OPEN";
 inline constexpr const char* kKavloBrowserClose = "KAVLO_BROWSER_CLOSE";
 
@@ -35,8 +37,14 @@ public:
     static constexpr double kCurlSeconds = 0.75;
     static constexpr double kAccelerometerInterval = 1.0 / 24.0;
 
-    // The shared view, made on first use with (0, 0, 320, 480); null without a Kavlo context.
+    // The installed registry's view (sharedIn); null without a Kavlo context. An entry point
+    // (kavlo_entry_points.cpp), as is the KavloBrowser front.
     static std::shared_ptr<KavloBrowserView> getInstance();
+    // The one view of `context`, made on first use with (0, 0, 320, 480) and the context's system hosts.
+    static std::shared_ptr<KavloBrowserView> sharedIn(KavloContext& context);
+
+    // A view that hands links to `systemHosts` (and "mailto:") to the system.
+    explicit KavloBrowserView(std::vector<std::string> systemHosts) : systemHosts_(std::move(systemHosts)) {}
 
     std::string className() const override { return "KavloBrowserView"; }
     void initWithFrame(gfx::Rect frame) override;
@@ -58,6 +66,7 @@ public:
                                     const device::Acceleration& acceleration) override;
 
 private:
+    const std::vector<std::string> systemHosts_;
     std::shared_ptr<ui::WebView> webView_;
     std::shared_ptr<ui::Toolbar> toolbar_;
     std::shared_ptr<ui::ActivityIndicatorView> activityIndicator_;

@@ -3,13 +3,9 @@
 
 #include <utility>
 
-#include "analytics/kavlo/kavlo_controller.h"
-#include "analytics/kavlo/kavlo_database.h"
-#include "analytics/kavlo/kavlo_messenger.h"
 #include "analytics/kavlo/kavlo_reachability.h"
 #include "core/app_registry.h"
 #include "core/zelvan_app_delegate.h"
-#include "platform/foundation/log.h"
 #include "platform/foundation/url.h"
 
 namespace zelvan::kavlo {
@@ -18,12 +14,8 @@ KavloContext::KavloContext(std::shared_ptr<Reachability> reachability, const Net
     : serverURL_(endpoint.root()), reachability_(std::make_shared<KavloReachability>(std::move(reachability))) {}
 
 KavloContext::~KavloContext() {
-    // The threads hold the controller and the messenger; end them before the queue goes.
-    if (auto messenger = this->messenger()) {
-        messenger->stop();
-    }
-    if (auto controller = this->controller()) {
-        controller->stopConnectionThread();
+    if (teardown_) {
+        teardown_(*this);
     }
 }
 

@@ -1,13 +1,17 @@
 // KavloContext: what the Kavlo analytics client keeps process-wide - its event queue database, its JSON
-// writer, its reachability front over the product's one monitor, the analytics data server's address, the
-// controller and the messenger - held in the application registry's `kavlo` slot and reached through
-// context(). Tests build their own.
+// writer, its reachability front over the product's one monitor, the analytics data server's address, and
+// the controller and the messenger once the entry points made them - held in the application registry's
+// `kavlo` slot. It constructs none of the client's parts; makeKavlo (kavlo_wiring.h) makes it and says
+// how it ends them. Only the class-level entry points (kavlo_entry_points.cpp) reach it through
+// context(); every other part is handed it. Tests make their own.
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analytics/kavlo/kavlo_json.h"
@@ -26,11 +30,15 @@ class KavloDatabase;
 class KavloMessenger;
 class KavloReachability;
 
+// The client's version, in every environment record and every upload.
+inline constexpr std::string_view kKavloSDKVersion = "3.1.0";
+
 class KavloContext {
 public:
     // `reachability` is the product's monitor (may be null: then every status reads 0). The analytics data
     // server is the endpoint's root; not configured, events are stored but never sent.
     explicit KavloContext(std::shared_ptr<Reachability> reachability = nullptr, const NetworkEndpoint& endpoint = {});
+    // Runs the teardown first.
     ~KavloContext();
     KavloContext(const KavloContext&) = delete;
     KavloContext& operator=(const KavloContext&) = delete;
@@ -49,6 +57,10 @@ public:
     std::string serverURL() const;
     std::string serverHost() const;
     void setServerURL(const std::string& url);
+
+    // What runs first when the context goes (makeKavlo's: the client's threads hold the controller and the
+    // messenger, so they end before the queue goes). Set before the context is shared.
+    void setTeardown(std::function<void(KavloContext&)> teardown) { teardown_ = std::move(teardown); }
 
     // The controller and the messenger once made (null before). Any thread.
     std::shared_ptr<KavloController> controller() const;
@@ -76,10 +88,11 @@ private:
     std::shared_ptr<KavloDatabase> database_;
     KavloJSON json_;
     std::shared_ptr<KavloReachability> reachability_;
+    std::function<void(KavloContext&)> teardown_;
 };
 
 // The context in the installed application delegate's registry; null when there is none. The one place
-// this library reads the installed delegate. Any thread.
+// this library reads the installed delegate; called by the class-level entry points only. Any thread.
 std::shared_ptr<KavloContext> context();
 
 } // namespace zelvan::kavlo

@@ -1,5 +1,5 @@
 // The Kavlo controller: settings, consent, the session and environment records, the connection thread
-// and the event records, plus the `Kavlo` front.
+// and the event records.
 #include "analytics/kavlo/kavlo_controller.h"
 
 #include <errno.h>
@@ -49,8 +49,7 @@ KavloController::~KavloController() {
     stopConnectionThread();
 }
 
-std::shared_ptr<KavloController> KavloController::getInstance() {
-    auto ctx = context();
+std::shared_ptr<KavloController> KavloController::instanceOf(const std::shared_ptr<KavloContext>& ctx) {
     if (!ctx) {
         return nullptr;
     }
@@ -94,19 +93,6 @@ std::shared_ptr<KavloController> KavloController::getInstance() {
     if (made && controller->isKavloEnabledKnown() && controller->isKavloEnabled()) {
         controller->sync();
     }
-    return controller;
-}
-
-std::shared_ptr<KavloController> KavloController::initInstanceWithApplicationId(const std::string& applicationId,
-                                                                                int logLevel, bool useCoreLocation,
-                                                                                bool notifyUser) {
-    auto ctx = context();
-    if (!ctx) {
-        return nullptr;
-    }
-    std::lock_guard lock(ctx->classLock());
-    auto controller = initWithApplicationId(ctx, applicationId, logLevel, useCoreLocation, notifyUser);
-    ctx->setController(controller);
     return controller;
 }
 
@@ -385,13 +371,32 @@ void KavloController::willTerminate() {
                                fnd::format("%@ STOPPED", processName()), true),
                    "q");
     stopConnectionThread();
-    if (auto messenger = KavloMessenger::getInstance()) {
+    if (auto messenger = this->messenger()) {
         messenger->stop();
     }
 }
 
+std::shared_ptr<KavloMessenger> KavloController::messenger() {
+    auto ctx = context_.lock();
+    if (!ctx) {
+        return nullptr;
+    }
+    std::lock_guard lock(ctx->classLock());
+    auto messenger = ctx->messenger();
+    // A controller made beside the context's own (initWithApplicationId alone) makes none.
+    if (!messenger && ctx->controller().get() == this) {
+        std::weak_ptr<KavloController> weak = weak_from_this();
+        messenger = std::make_shared<KavloMessenger>(ctx, infoDictionary(), [weak] {
+            auto controller = weak.lock();
+            return controller && controller->isKavloEnabledKnown();
+        });
+        ctx->setMessenger(messenger);
+    }
+    return messenger;
+}
+
 void KavloController::sync() {
-    if (auto messenger = KavloMessenger::getInstance()) {
+    if (auto messenger = this->messenger()) {
         messenger->sync();
     }
 }
@@ -437,32 +442,6 @@ void KavloController::alertViewClickedButtonAtIndex(ui::AlertView&, int buttonIn
     if (buttonIndex == 1) {
         sync();
     }
-}
-
-void Kavlo::start() {
-    KavloController::getInstance();
-}
-
-void Kavlo::sync() {
-    if (auto messenger = KavloMessenger::getInstance()) {
-        messenger->sync();
-    }
-}
-
-void Kavlo::updateLocation(const std::shared_ptr<device::Location>& location) {
-    if (auto controller = KavloController::getInstance()) {
-        controller->updateLocation(location);
-    }
-}
-
-void Kavlo::logEventWithLevel(int level, const std::string& processName, const std::string& eventName,
-                              const std::string& description, bool stop) {
-    auto controller = KavloController::getInstance();
-    if (!controller || static_cast<unsigned>(controller->logLevel()) > static_cast<unsigned>(level)) {
-        return;
-    }
-    ZLOG(Info, "%@, %@: %@", processName, eventName, description);
-    controller->saveDictionary(KavloController::eventRecord(level, processName, eventName, description, stop), "q");
 }
 
 } // namespace zelvan::kavlo

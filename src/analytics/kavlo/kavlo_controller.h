@@ -22,8 +22,8 @@ namespace zelvan::kavlo {
 
 class KavloContext;
 class KavloDatabase;
+class KavloMessenger;
 
-inline constexpr std::string_view kKavloSDKVersion = "3.1.0";
 inline constexpr std::string_view kKavloProcess = "KAVLO_APPLICATION_PROCESS";
 inline constexpr std::string_view kKavloEvent = "KAVLO_APPLICATION_EVENT";
 inline constexpr int kKavloLifecycleLevel = 32;
@@ -33,15 +33,18 @@ class KavloController : public device::LocationManagerDelegate,
                         public ui::AlertViewDelegate,
                         public std::enable_shared_from_this<KavloController> {
 public:
-    // The controller of the installed registry's Kavlo context, made on first use from Info.plist with the
-    // start event and the termination observer; a sync follows when consent is settled and given. Null
-    // when there is no context or Info.plist names no application id (one ERROR line).
+    // The controller of the installed registry's Kavlo context (instanceOf); null without a context. An
+    // entry point (kavlo_entry_points.cpp), as is initInstanceWithApplicationId.
     static std::shared_ptr<KavloController> getInstance();
-    // Makes the controller from the given values and stores it in the context, without Info.plist, the
-    // start event or the termination observer.
+    // Makes the controller from the given values and stores it in the installed context, without
+    // Info.plist, the start event or the termination observer.
     static std::shared_ptr<KavloController> initInstanceWithApplicationId(const std::string& applicationId,
                                                                           int logLevel, bool useCoreLocation,
                                                                           bool notifyUser);
+    // The controller of `context`, made on first use from Info.plist with the start event and the
+    // termination observer; a sync follows when consent is settled and given. Null when Info.plist names
+    // no application id (one ERROR line).
+    static std::shared_ptr<KavloController> instanceOf(const std::shared_ptr<KavloContext>& context);
     // A controller over `context` (its queue is opened for the application), initialised in full.
     static std::shared_ptr<KavloController> initWithApplicationId(const std::shared_ptr<KavloContext>& context,
                                                                   const std::string& applicationId, int logLevel,
@@ -70,6 +73,9 @@ public:
     void connectionThreadMainRoutine();
     // Saves the stop event, ends the connection thread and stops the messenger.
     void willTerminate();
+    // The context's messenger, made on first use over this controller when it is the context's; null
+    // once the context is gone.
+    std::shared_ptr<KavloMessenger> messenger();
     // Cancels the connection thread and waits (bounded) until it has ended.
     void stopConnectionThread();
     bool isConnectionThreadRunning() const { return connectionThreadRunning_.load(); }
@@ -124,7 +130,8 @@ private:
     bool hasEnvironmentTail_ = false;
 };
 
-// The public front: class operations only, reaching the controller of the installed registry.
+// The public front: class operations only, reaching the controller of the installed registry (entry
+// points, in kavlo_entry_points.cpp).
 class Kavlo {
 public:
     static void start();

@@ -5,7 +5,6 @@
 #include <charconv>
 #include <utility>
 
-#include "analytics/kavlo/kavlo_context.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/dictionary.h"
 #include "platform/foundation/file_manager.h"
@@ -50,19 +49,6 @@ struct StatementReset {
 };
 
 } // namespace
-
-std::shared_ptr<KavloDatabase> KavloDatabase::initForApplication(const std::string& applicationId) {
-    auto database = std::make_shared<KavloDatabase>(applicationId);
-    if (auto shared = context()) {
-        shared->setDatabase(database);
-    }
-    return database;
-}
-
-std::shared_ptr<KavloDatabase> KavloDatabase::getInstance() {
-    auto shared = context();
-    return shared ? shared->database() : nullptr;
-}
 
 KavloDatabase::KavloDatabase(const std::string& applicationId) {
     std::string id = applicationId;

@@ -28,7 +28,7 @@ public:
     static constexpr int kBatchLimit = 50;
 
     // Opens the queue of `applicationId` and makes it the one in the installed registry's Kavlo context
-    // (when there is one). Returns it.
+    // (when there is one). Returns it. Entry points, as is getInstance (kavlo_entry_points.cpp).
     static std::shared_ptr<KavloDatabase> initForApplication(const std::string& applicationId);
     // The queue in the installed registry's Kavlo context; null before initForApplication.
     static std::shared_ptr<KavloDatabase> getInstance();

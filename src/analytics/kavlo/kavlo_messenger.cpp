@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "analytics/kavlo/kavlo_context.h"
-#include "analytics/kavlo/kavlo_controller.h"
 #include "analytics/kavlo/kavlo_database.h"
 #include "analytics/kavlo/kavlo_reachability.h"
 #include "analytics/kavlo/kavlo_strings.h"
@@ -82,30 +81,12 @@ private:
     fnd::Thread thread_;
 };
 
-std::shared_ptr<KavloMessenger> KavloMessenger::getInstance() {
-    auto ctx = context();
-    if (!ctx) {
-        return nullptr;
-    }
-    std::lock_guard lock(ctx->classLock());
-    auto messenger = ctx->messenger();
-    if (!messenger) {
-        auto controller = ctx->controller();
-        if (!controller) {
-            return nullptr;
-        }
-        messenger = std::make_shared<KavloMessenger>(ctx, controller);
-        ctx->setMessenger(messenger);
-    }
-    return messenger;
-}
-
-KavloMessenger::KavloMessenger(const std::shared_ptr<KavloContext>& context,
-                               const std::shared_ptr<KavloController>& controller)
-    : context_(context), controller_(controller), database_(context ? context->database() : nullptr),
+KavloMessenger::KavloMessenger(const std::shared_ptr<KavloContext>& context, const fnd::Value& infoDictionary,
+                               std::function<bool()> consentSettled)
+    : context_(context), consentSettled_(std::move(consentSettled)), database_(context ? context->database() : nullptr),
       serverURL_(context ? context->serverURL() : std::string()) {
-    const fnd::Value info = controller ? controller->infoDictionary() : fnd::Value();
-    const fnd::Value environment = info.asDictionary() ? info.asDictionary()->objectForKey("h") : fnd::Value();
+    const fnd::Value environment =
+        infoDictionary.asDictionary() ? infoDictionary.asDictionary()->objectForKey("h") : fnd::Value();
     applicationId_ = textAt(environment, "j");
     deviceId_ = textAt(environment, "p");
     applicationVersion_ = MCCreatePostEncodedString(textAt(environment, "7"));
@@ -127,8 +108,7 @@ bool KavloMessenger::isAccepted(const fnd::Bytes& reply) {
 
 void KavloMessenger::sync() {
     std::lock_guard lock(syncLock_);
-    auto controller = controller_.lock();
-    if (!controller || !controller->isKavloEnabledKnown() || syncThreadRunning_.load()) {
+    if (!consentSettled_ || !consentSettled_() || syncThreadRunning_.load()) {
         return;
     }
     if (serverURL_.empty() || !database_) {

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -24,17 +25,20 @@ class UrlConnection;
 namespace zelvan::kavlo {
 
 class KavloContext;
-class KavloController;
 class KavloDatabase;
 
 class KavloMessenger : public std::enable_shared_from_this<KavloMessenger> {
 public:
     // The messenger of the installed registry's Kavlo context, made on first use once the controller
-    // exists; null before that or without a context.
+    // exists (KavloController::messenger); null before that or without a context. An entry point
+    // (kavlo_entry_points.cpp).
     static std::shared_ptr<KavloMessenger> getInstance();
 
-    // Over `context`'s queue and server, with the application id, device id and version of `controller`.
-    KavloMessenger(const std::shared_ptr<KavloContext>& context, const std::shared_ptr<KavloController>& controller);
+    // Over `context`'s queue and server, with the application id, device id and version of the
+    // controller's `infoDictionary`; `consentSettled` tells whether the user's consent is known (the
+    // controller's), and no sync starts before it is.
+    KavloMessenger(const std::shared_ptr<KavloContext>& context, const fnd::Value& infoDictionary,
+                   std::function<bool()> consentSettled);
     ~KavloMessenger();
     KavloMessenger(const KavloMessenger&) = delete;
     KavloMessenger& operator=(const KavloMessenger&) = delete;
@@ -66,7 +70,7 @@ private:
     void finishThread();
 
     std::weak_ptr<KavloContext> context_;
-    std::weak_ptr<KavloController> controller_;
+    std::function<bool()> consentSettled_;
     std::shared_ptr<KavloDatabase> database_;
     std::string serverURL_;
     std::string applicationId_, deviceId_, applicationVersion_;

@@ -3,7 +3,6 @@
 
 #include <utility>
 
-#include "analytics/kavlo/kavlo_context.h"
 #include "analytics/kavlo/kavlo_reachability_query.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
@@ -19,11 +18,6 @@ int statusOf(fnd::ReachabilityFlags flags) {
 }
 
 } // namespace
-
-std::shared_ptr<KavloReachability> KavloReachability::getInstance() {
-    auto shared = context();
-    return shared ? shared->reachability() : nullptr;
-}
 
 KavloReachability::KavloReachability(std::shared_ptr<Reachability> monitor) : monitor_(std::move(monitor)) {}
 

@@ -23,7 +23,8 @@ class KavloReachabilityQuery;
 
 class KavloReachability {
 public:
-    // The front of the installed registry's Kavlo context; null when there is none.
+    // The front of the installed registry's Kavlo context; null when there is none. An entry point
+    // (kavlo_entry_points.cpp).
     static std::shared_ptr<KavloReachability> getInstance();
 
     // Over `monitor` (null: every flag is unreadable, every status 0).

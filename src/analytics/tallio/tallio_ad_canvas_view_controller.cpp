@@ -6,8 +6,7 @@
 
 #include "analytics/tallio/tallio_ad_impression.h"
 #include "analytics/tallio/tallio_ad_parser.h"
-#include "analytics/tallio/tallio_ad_view.h"
-#include "analytics/tallio/tallio_api.h"
+#include "analytics/tallio/tallio_context.h"
 #include "platform/foundation/log.h"
 #include "platform/ui/activity_indicator_view.h"
 #include "platform/ui/application.h"
@@ -91,10 +90,39 @@ void TallioAdListView::updateWebViewFrame(double dy) {
 
 // --- The screen ---
 
-std::shared_ptr<TallioAdCanvasViewController> TallioAdCanvasViewController::create() {
+std::shared_ptr<TallioAdCanvasViewController> TallioAdCanvasViewController::create(TallioBannerParts parts) {
     auto vc = std::make_shared<TallioAdCanvasViewController>();
+    vc->parts_ = std::move(parts);
     vc->init();
     return vc;
+}
+
+std::shared_ptr<ui::NavigationController> TallioAdCanvasViewController::openFromBanner(TallioAdView& banner) {
+    auto host = banner.viewController();
+    if (!host) {
+        return nullptr;
+    }
+    auto canvas = create(banner.parts());
+    canvas->setWebUrl(banner.canvasAddress());
+    canvas->setAdImpression(banner.adImpression());
+    canvas->setAd(banner.ad());
+    auto nav = std::dynamic_pointer_cast<ui::NavigationController>(host);
+    auto screen = banner.currentViewController();
+    if (auto outer = std::dynamic_pointer_cast<TallioAdCanvasViewController>(screen)) {
+        // A canvas opened from a canvas returns to the same host screen.
+        canvas->setAppViewController(outer->appViewController());
+        canvas->setIsModal(outer->isModal());
+    } else {
+        canvas->setAppViewController(screen);
+        canvas->setIsModal(!nav);
+    }
+    if (nav) {
+        nav->pushViewController(canvas, ui::Animated::Yes);
+        return nullptr;
+    }
+    auto modal = ui::NavigationController::initWithRootViewController(canvas);
+    host->presentModalViewController(modal, ui::Animated::Yes);
+    return modal;
 }
 
 void TallioAdCanvasViewController::init() {
@@ -140,8 +168,8 @@ TallioAdCanvasViewController::~TallioAdCanvasViewController() {
         webView_->setDelegate({});
         webView_->stopLoading();
     }
-    if (auto parser = TallioAdParser::instance()) {
-        parser->removeAdsOnViewControllerName(name_);
+    if (parts_.parser) {
+        parts_.parser->removeAdsOnViewControllerName(name_);
     }
 }
 
@@ -171,7 +199,8 @@ void TallioAdCanvasViewController::viewWillAppear(ui::Animated /*animated*/) {
 
 bool TallioAdCanvasViewController::webViewShouldStartLoadWithRequest(ui::WebView& /*webView*/, fnd::UrlRequest& request,
                                                                      ui::NavigationType /*type*/) {
-    const std::string store = TallioAPI::appStoreURL();
+    auto context = parts_.context.lock();
+    const std::string store = context ? context->appStoreURL() : std::string();
     const std::string& address = request.url().absoluteString();
     if (store.empty() || address.rfind(store, 0) != 0) {
         return true;
@@ -208,7 +237,7 @@ void TallioAdCanvasViewController::addPanel() {
     panel->webView = webView_;
     adjustForStatusBar(*panel);
 
-    auto parser = TallioAdParser::instance();
+    const auto& parser = parts_.parser;
     if (parser && ad_) {
         parser->assignAd(ad_, name_);
     }
@@ -220,7 +249,7 @@ void TallioAdCanvasViewController::addPanel() {
     for (int i = 1; i <= kPanelRows; ++i) {
         char hook[40];
         std::snprintf(hook, sizeof hook, "Tallio_Canvas_Hook_%d", i);
-        auto row = TallioAdView::initWithAd<TallioAdCanvasView>(nullptr, hook, 0, 29 + 48 * (i - 1), nav, false,
+        auto row = TallioAdView::initWithAd<TallioAdCanvasView>(parts_, nullptr, hook, 0, 29 + 48 * (i - 1), nav, false,
                                                                 std::string("portrait"));
         // The row's ad is assigned to this screen; freed with it.
         row->setViewControllerName(name_);

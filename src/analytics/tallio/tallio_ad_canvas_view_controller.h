@@ -10,6 +10,7 @@
 #include <string>
 
 #include "analytics/tallio/tallio_ad.h"
+#include "analytics/tallio/tallio_ad_view.h"
 #include "platform/foundation/url.h"
 #include "platform/foundation/url_connection.h"
 #include "platform/ui/view.h"
@@ -18,12 +19,12 @@
 
 namespace ui {
 class ActivityIndicatorView;
-}
+class NavigationController;
+} // namespace ui
 
 namespace zelvan::tallio {
 
 class TallioAdImpression;
-class TallioAdCanvasView;
 
 // The panel: dragged up and down between two limits of its centre, a tap toggles between them; the web
 // view's height follows it.
@@ -54,7 +55,13 @@ class TallioAdCanvasViewController : public ui::ViewController,
                                      public fnd::UrlConnectionDelegate {
 public:
     static constexpr int kPanelRows = 5;
-    static std::shared_ptr<TallioAdCanvasViewController> create();
+    // A canvas screen whose panel rows get `parts` (the parts of the banner that opens it).
+    static std::shared_ptr<TallioAdCanvasViewController> create(TallioBannerParts parts);
+    // Opens the canvas of the touched `banner` (its TallioBannerParts::openCanvas): the canvas address
+    // and the banner's ad and impression; pushed on the banner's navigation controller, else presented
+    // modally in a new navigation controller, which is returned. A canvas opened from a canvas returns to
+    // the same host screen.
+    static std::shared_ptr<ui::NavigationController> openFromBanner(TallioAdView& banner);
     ~TallioAdCanvasViewController() override;
     std::string className() const override { return "TallioAdCanvasViewController"; }
 
@@ -100,6 +107,7 @@ private:
     void init();
     void addPanel();
 
+    TallioBannerParts parts_;
     std::string webUrl_;
     std::shared_ptr<TallioAdImpression> adImpression_;
     std::shared_ptr<ui::ActivityIndicatorView> loadingView_;

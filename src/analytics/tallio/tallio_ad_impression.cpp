@@ -18,23 +18,24 @@ std::shared_ptr<TallioAdImpression> TallioAdImpression::make(int64_t timeInterva
     return impression;
 }
 
-std::shared_ptr<TallioAdImpression> TallioAdImpression::initWithHook(const std::string& hook) {
-    auto ctx = context();
-    if (!ctx) {
+std::shared_ptr<TallioAdImpression> TallioAdImpression::initWithHook(const std::shared_ptr<TallioContext>& context,
+                                                                     const std::string& hook) {
+    if (!context) {
         return make(0, hook);
     }
-    std::lock_guard guard(ctx->lock());
-    auto session = ctx->currentSession();
-    if (!session) {
-        return make(0, hook);
+    std::lock_guard guard(context->lock());
+    auto session = context->currentSession();
+    auto impression =
+        session ? make(TallioSession::millisSince1970(fnd::Clock::now()) - session->startTime(), hook) : make(0, hook);
+    impression->context_ = context;
+    if (session) {
+        session->recordAdImpression(impression);
     }
-    auto impression = make(TallioSession::millisSince1970(fnd::Clock::now()) - session->startTime(), hook);
-    session->recordAdImpression(impression);
     return impression;
 }
 
 void TallioAdImpression::recordAgain() {
-    auto ctx = context();
+    auto ctx = context_.lock();
     if (!ctx) {
         return;
     }
@@ -46,7 +47,7 @@ void TallioAdImpression::recordAgain() {
 
 void TallioAdImpression::updateWithAd(const TallioAd& ad) {
     {
-        auto ctx = context();
+        auto ctx = context_.lock();
         std::unique_lock<std::recursive_mutex> guard;
         if (ctx) {
             guard = std::unique_lock(ctx->lock());
@@ -60,7 +61,7 @@ void TallioAdImpression::updateWithAd(const TallioAd& ad) {
 
 void TallioAdImpression::updateWithResult(int result) {
     {
-        auto ctx = context();
+        auto ctx = context_.lock();
         std::unique_lock<std::recursive_mutex> guard;
         if (ctx) {
             guard = std::unique_lock(ctx->lock());

@@ -14,6 +14,7 @@
 namespace zelvan::tallio {
 
 struct TallioAd;
+class TallioContext;
 
 class TallioAdImpression : public std::enable_shared_from_this<TallioAdImpression> {
 public:
@@ -24,13 +25,16 @@ public:
     static constexpr int kCanvasOpened = 3;
     static constexpr int kAppStoreLinkFollowed = 4;
 
-    // A new impression of `hook`, timed from the current session's start, with result 0, recorded in the
-    // current session's ad log (none to record in: the impression stands alone, timed 0).
-    static std::shared_ptr<TallioAdImpression> initWithHook(const std::string& hook);
+    // A new impression of `hook`, timed from the start of `context`'s current session, with result 0,
+    // recorded in that session's ad log (no context or no session to record in: the impression stands
+    // alone, timed 0). It keeps the context (weakly) to record its updates.
+    static std::shared_ptr<TallioAdImpression> initWithHook(const std::shared_ptr<TallioContext>& context,
+                                                            const std::string& hook);
     // The same without recording: the archive reader and tests.
     static std::shared_ptr<TallioAdImpression> make(int64_t timeIntervalSinceSessionStart, std::string hook);
 
-    // Copies the ad's ids and cookie, then records again (replacing this impression in the log).
+    // Copies the ad's ids and cookie, then records again in its context's current session (replacing
+    // this impression in the log).
     void updateWithAd(const TallioAd& ad);
     // Sets the result code, then records again.
     void updateWithResult(int result);
@@ -53,6 +57,7 @@ public:
 private:
     void recordAgain();
 
+    std::weak_ptr<TallioContext> context_;
     int64_t timeIntervalSinceSessionStart_ = 0;
     std::string hook_;
     int64_t adId_ = 0;

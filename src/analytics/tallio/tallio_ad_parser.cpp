@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "analytics/tallio/tallio_context.h"
 #include "platform/foundation/encodings.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/log.h"
@@ -82,11 +81,6 @@ gfx::ImagePtr TallioAdImage::getImage() {
         }
     }
     return image_;
-}
-
-std::shared_ptr<TallioAdParser> TallioAdParser::instance() {
-    auto ctx = context();
-    return ctx ? ctx->adParser() : nullptr;
 }
 
 void TallioAdParser::parseData(std::span<const uint8_t> data) {

@@ -44,7 +44,8 @@ public:
     TallioAdParser(const TallioAdParser&) = delete;
     TallioAdParser& operator=(const TallioAdParser&) = delete;
 
-    // The parser of the installed application's Tallio context; null when there is none.
+    // The parser of the installed application's Tallio context; null when there is none. An entry point
+    // (tallio_entry_points.cpp): the client's own parts are handed their parser.
     static std::shared_ptr<TallioAdParser> instance();
 
     // Walks the reply, then sets the phase to 1. A damaged stream logs one WARN line; what was complete

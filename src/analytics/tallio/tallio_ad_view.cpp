@@ -5,10 +5,8 @@
 #include <cinttypes>
 #include <cstdio>
 
-#include "analytics/tallio/tallio_ad_canvas_view_controller.h"
 #include "analytics/tallio/tallio_ad_impression.h"
 #include "analytics/tallio/tallio_ad_parser.h"
-#include "analytics/tallio/tallio_api.h"
 #include "analytics/tallio/tallio_session.h"
 #include "platform/device/device.h"
 #include "platform/foundation/clock.h"
@@ -66,16 +64,17 @@ bool equalsIgnoringCase(const std::string& a, const std::string& b) {
 
 } // namespace
 
-std::shared_ptr<TallioAdView> TallioAdView::getHook(const std::string& hook, int x, int y,
+std::shared_ptr<TallioAdView> TallioAdView::getHook(TallioBannerParts parts, const std::string& hook, int x, int y,
                                                     const std::shared_ptr<ui::ViewController>& viewController,
                                                     bool attachToView, std::optional<std::string> orientation) {
-    auto parser = TallioAdParser::instance();
-    auto banner = initWithAd(nullptr, hook, x, y, viewController, attachToView, std::move(orientation));
+    auto parser = parts.parser;
+    auto banner =
+        initWithAd(std::move(parts), nullptr, hook, x, y, viewController, attachToView, std::move(orientation));
     if (!parser) {
         return banner;
     }
     if (parser->adParsingPhase().get() < 1) {
-        banner->observePhase(parser);
+        banner->observePhase();
     } else if (viewController) {
         banner->updateWithAd(parser->adWithHook(hook, *viewController));
         banner->refreshed_ = true;
@@ -83,8 +82,8 @@ std::shared_ptr<TallioAdView> TallioAdView::getHook(const std::string& hook, int
     return banner;
 }
 
-void TallioAdView::observePhase(const std::shared_ptr<TallioAdParser>& parser) {
-    parser_ = parser;
+void TallioAdView::observePhase() {
+    const auto& parser = parts_.parser;
     std::weak_ptr<TallioAdView> weak = self<TallioAdView>();
     // The phase changes on the report thread; the refresh runs on main, posted in order, not waited for
     // (the main thread may be waiting for the session lock the report thread holds).
@@ -104,16 +103,17 @@ void TallioAdView::observePhase(const std::shared_ptr<TallioAdParser>& parser) {
     }
 }
 
-void TallioAdView::setUp(std::shared_ptr<TallioAd> ad, const std::string& hook,
+void TallioAdView::setUp(TallioBannerParts parts, std::shared_ptr<TallioAd> ad, const std::string& hook,
                          const std::shared_ptr<ui::ViewController>& viewController, bool attachToView,
                          std::optional<std::string> orientation) {
+    parts_ = std::move(parts);
     setHidden(true);
     hook_ = hook;
     viewController_ = viewController;
     // Assignments in the parser are keyed by the screen passed in; the release uses the same name.
     viewControllerName_ = viewController ? viewController->description() : std::string();
     setBackgroundColor(gfx::Color::blue());
-    adImpression_ = TallioAdImpression::initWithHook(hook);
+    adImpression_ = TallioAdImpression::initWithHook(parts_.context.lock(), hook);
     setAutoresizingMask(AutoresizingMask::FlexibleTopMargin | AutoresizingMask::FlexibleBottomMargin);
     orientation_ = std::move(orientation);
     if (ad) {
@@ -140,14 +140,8 @@ void TallioAdView::setUp(std::shared_ptr<TallioAd> ad, const std::string& hook,
 TallioAdView::~TallioAdView() {
     orientationToken_.reset();
     phaseToken_.reset();
-    if (ad_) {
-        auto parser = parser_.lock();
-        if (!parser) {
-            parser = TallioAdParser::instance();
-        }
-        if (parser) {
-            parser->removeAd(*ad_, viewControllerName_);
-        }
+    if (ad_ && parts_.parser) {
+        parts_.parser->removeAd(*ad_, viewControllerName_);
     }
 }
 
@@ -157,10 +151,9 @@ void TallioAdView::refreshWithAd() {
     }
     refreshed_ = true;
     phaseToken_.reset();
-    auto parser = parser_.lock();
     auto vc = viewController();
-    if (parser && vc) {
-        updateWithAd(parser->adWithHook(hook_, *vc));
+    if (parts_.parser && vc) {
+        updateWithAd(parts_.parser->adWithHook(hook_, *vc));
     }
     setNeedsDisplay();
 }
@@ -169,9 +162,6 @@ void TallioAdView::updateWithAd(std::shared_ptr<TallioAd> ad) {
     ad_ = std::move(ad);
     if (!ad_) {
         return;
-    }
-    if (!parser_.lock()) {
-        parser_ = TallioAdParser::instance();
     }
     if (ad_->adImage) {
         createViewElements();
@@ -286,40 +276,24 @@ std::shared_ptr<ui::ViewController> TallioAdView::currentViewController() const 
 
 void TallioAdView::touchesBegan(const ui::TouchSet& /*touches*/, const ui::Event* /*event*/) {
     adImpression_->updateWithResult(TallioAdImpression::kTapped);
-    auto host = viewController();
-    if (!host) {
+    if (!viewController() || !parts_.openCanvas) {
         return;
     }
-    auto canvas = TallioAdCanvasViewController::create();
-    canvas->setWebUrl(canvasAddress());
-    canvas->setAdImpression(adImpression_);
-    canvas->setAd(ad_);
-    auto nav = std::dynamic_pointer_cast<ui::NavigationController>(host);
-    auto screen = currentViewController();
-    if (auto outer = std::dynamic_pointer_cast<TallioAdCanvasViewController>(screen)) {
-        // A canvas opened from a canvas returns to the same host screen.
-        canvas->setAppViewController(outer->appViewController());
-        canvas->setIsModal(outer->isModal());
-    } else {
-        canvas->setAppViewController(screen);
-        canvas->setIsModal(!nav);
-    }
-    if (nav) {
-        nav->pushViewController(canvas, ui::Animated::Yes);
-    } else {
-        modalNavigationController_ = ui::NavigationController::initWithRootViewController(canvas);
-        host->presentModalViewController(modalNavigationController_, ui::Animated::Yes);
+    if (auto modal = parts_.openCanvas(*this)) {
+        modalNavigationController_ = std::move(modal);
     }
 }
 
 bool TallioAdView::isInCanvas(const ui::ViewController* vc) {
-    return dynamic_cast<const TallioAdCanvasViewController*>(vc) != nullptr;
+    return vc && vc->className() == "TallioAdCanvasViewController";
 }
 
 std::string TallioAdView::canvasAddress() const {
     std::string apiKey;
     int64_t sessionStart = 0;
-    if (auto ctx = context()) {
+    std::string canvasURL;
+    if (auto ctx = parts_.context.lock()) {
+        canvasURL = ctx->canvasURL();
         std::lock_guard guard(ctx->lock());
         apiKey = ctx->apiKey();
         if (auto session = ctx->currentSession()) {
@@ -332,7 +306,7 @@ std::string TallioAdView::canvasAddress() const {
     const std::string cookie = ad_ ? ad_->adCookieString() : std::string();
     char numbers[160];
     std::snprintf(numbers, sizeof numbers, "&cid=%" PRId64 "&adid=%" PRId64, canvasId, adId);
-    std::string out = TallioAPI::canvasURL() + "?apik=" + apiKey + numbers + "&pid=" + TallioSession::phoneId();
+    std::string out = canvasURL + "?apik=" + apiKey + numbers + "&pid=" + TallioSession::phoneId();
     std::snprintf(numbers, sizeof numbers, "&sid=%" PRId64 "&its=%" PRId64, sessionStart,
                   adImpression_->timeIntervalSinceSessionStart());
     out += numbers;
@@ -367,7 +341,7 @@ void TallioAdCanvasView::updateToOrientation() {
 std::shared_ptr<ui::View> TallioHookViewFactory::getHook(const std::string& hook, int x, int y,
                                                          const std::shared_ptr<ui::ViewController>& viewController,
                                                          bool attachToView, const std::string* orientation) {
-    return TallioAdView::getHook(hook, x, y, viewController, attachToView,
+    return TallioAdView::getHook(parts_, hook, x, y, viewController, attachToView,
                                  orientation ? std::optional<std::string>(*orientation) : std::nullopt);
 }
 

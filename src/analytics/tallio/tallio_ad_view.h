@@ -25,6 +25,18 @@ class ViewController;
 namespace zelvan::tallio {
 
 class TallioAdImpression;
+class TallioAdParser;
+class TallioAdView;
+
+// What a banner is handed, by the client's wiring and by a canvas screen to its rows: the client's
+// context (the current session and key, the canvas address), the hook-ad reply parser, and what opens
+// the canvas screen of a touched banner (the screen is a higher part of the client; it returns the
+// navigation controller it presented the canvas in modally, null when it pushed it).
+struct TallioBannerParts {
+    std::weak_ptr<TallioContext> context;
+    std::shared_ptr<TallioAdParser> parser;
+    std::function<std::shared_ptr<ui::NavigationController>(TallioAdView& banner)> openCanvas;
+};
 
 class TallioAdView : public ui::View {
 public:
@@ -36,15 +48,15 @@ public:
     // `attachToView` it is added to that screen's view. `orientation`: "landscape", "portrait" (any
     // case) or none (follow the screen).
     template <class T = TallioAdView>
-    static std::shared_ptr<T> initWithAd(std::shared_ptr<TallioAd> ad, const std::string& hook, int x, int y,
-                                         const std::shared_ptr<ui::ViewController>& viewController, bool attachToView,
-                                         std::optional<std::string> orientation) {
+    static std::shared_ptr<T> initWithAd(TallioBannerParts parts, std::shared_ptr<TallioAd> ad, const std::string& hook,
+                                         int x, int y, const std::shared_ptr<ui::ViewController>& viewController,
+                                         bool attachToView, std::optional<std::string> orientation) {
         auto view = ui::View::create<T>(gfx::Rect{double(x), double(y), kPortraitWidth, kHeight});
-        view->setUp(std::move(ad), hook, viewController, attachToView, std::move(orientation));
+        view->setUp(std::move(parts), std::move(ad), hook, viewController, attachToView, std::move(orientation));
         return view;
     }
     // The banner the API hands out: filled at once when the reply is parsed, else when it is.
-    static std::shared_ptr<TallioAdView> getHook(const std::string& hook, int x, int y,
+    static std::shared_ptr<TallioAdView> getHook(TallioBannerParts parts, const std::string& hook, int x, int y,
                                                  const std::shared_ptr<ui::ViewController>& viewController,
                                                  bool attachToView, std::optional<std::string> orientation);
 
@@ -60,10 +72,10 @@ public:
     // The screen that asked, or its visible screen when it is a navigation controller.
     std::shared_ptr<ui::ViewController> currentViewController() const;
 
-    // Touching a shown banner records result 2 and opens the ad's canvas: pushed on the banner's
-    // navigation controller, else presented modally in a new one.
+    // Touching a shown banner records result 2 and opens the ad's canvas through its parts: pushed on the
+    // banner's navigation controller, else presented modally in a new one.
     void touchesBegan(const ui::TouchSet& touches, const ui::Event* event) override;
-    // Whether `vc` is a canvas screen.
+    // Whether `vc` is a canvas screen (TallioAdCanvasViewController).
     static bool isInCanvas(const ui::ViewController* vc);
     const std::shared_ptr<ui::NavigationController>& modalNavigationController() const {
         return modalNavigationController_;
@@ -74,6 +86,8 @@ public:
 
     // Runs each time the banner is shown with an ad.
     std::function<void()> onAdShown;
+
+    const TallioBannerParts& parts() const { return parts_; }
 
     const std::shared_ptr<TallioAd>& ad() const { return ad_; }
     const std::string& hook() const { return hook_; }
@@ -93,7 +107,7 @@ public:
     std::shared_ptr<ui::Label> advertiserLabel() const { return advertiserLabel_; }
 
 protected:
-    void setUp(std::shared_ptr<TallioAd> ad, const std::string& hook,
+    void setUp(TallioBannerParts parts, std::shared_ptr<TallioAd> ad, const std::string& hook,
                const std::shared_ptr<ui::ViewController>& viewController, bool attachToView,
                std::optional<std::string> orientation);
     void removeElements();
@@ -107,8 +121,9 @@ protected:
     std::shared_ptr<ui::Label> advertiserLabel_;
 
 private:
-    void observePhase(const std::shared_ptr<TallioAdParser>& parser);
+    void observePhase();
 
+    TallioBannerParts parts_;
     std::string hook_;
     std::shared_ptr<TallioAd> ad_;
     std::weak_ptr<ui::ViewController> viewController_;
@@ -116,7 +131,6 @@ private:
     std::shared_ptr<ui::NavigationController> modalNavigationController_;
     std::optional<std::string> orientation_;
     std::string viewControllerName_;
-    std::weak_ptr<TallioAdParser> parser_;
     bool refreshed_ = false;
     fnd::ObserverToken phaseToken_;
     fnd::ObserverToken orientationToken_;
@@ -130,12 +144,16 @@ public:
     void updateToOrientation() override;
 };
 
-// Hands out banners for TallioAPI::getHook; installed in every context.
+// Hands out banners for TallioAPI::getHook, each with `parts`; makeTallio installs one in every context.
 class TallioHookViewFactory : public HookViewFactory {
 public:
+    explicit TallioHookViewFactory(TallioBannerParts parts) : parts_(std::move(parts)) {}
     std::shared_ptr<ui::View> getHook(const std::string& hook, int x, int y,
                                       const std::shared_ptr<ui::ViewController>& viewController, bool attachToView,
                                       const std::string* orientation) override;
+
+private:
+    TallioBannerParts parts_;
 };
 
 } // namespace zelvan::tallio

@@ -1,8 +1,8 @@
-// TallioAPI: the analytics client's entry points, all class operations on the installed context. The
-// host starts the session at launch, logs its errors and asks for hook ads; the client answers nothing
-// back. The guarded operations (startSession, endSession, both logEvent and both logError) never let an
-// exception out: it goes to handleException, which drops it. Without a context, or before a start or
-// after the end, the operations that reach the current session do nothing.
+// TallioAPI: the analytics client's entry points, all class operations on the installed context (defined
+// in tallio_entry_points.cpp). The host starts the session at launch, logs its errors and asks for hook
+// ads; the client answers nothing back. The guarded operations (startSession, endSession, both logEvent
+// and both logError) never let an exception out: it goes to handleException, which drops it. Without a
+// context, or before a start or after the end, the operations that reach the current session do nothing.
 #pragma once
 
 #include <exception>

@@ -4,21 +4,15 @@
 #include <chrono>
 #include <utility>
 
-#include "analytics/tallio/tallio_ad_parser.h"
-#include "analytics/tallio/tallio_ad_view.h"
-#include "analytics/tallio/tallio_page_view_delegate.h"
-#include "analytics/tallio/tallio_session.h"
 #include "core/app_registry.h"
 #include "core/zelvan_app_delegate.h"
 #include "platform/foundation/log.h"
-#include "platform/ui/tab_bar_controller.h"
 
 namespace zelvan::tallio {
 
-TallioContext::TallioContext(const NetworkEndpoint& endpoint, std::shared_ptr<ReportSender> sender)
-    : sender_(std::move(sender)), adParser_(std::make_shared<TallioAdParser>()),
-      hookViewFactory_(std::make_shared<TallioHookViewFactory>()),
-      pageViewCounter_(std::make_shared<TallioPageViewCounter>(*this)) {
+TallioContext::TallioContext(const NetworkEndpoint& endpoint, std::shared_ptr<ReportSender> sender,
+                             std::shared_ptr<TallioAdParser> adParser)
+    : sender_(std::move(sender)), adParser_(std::move(adParser)) {
     serverURL_ = endpoint.url("/aap.do");
     canvasURL_ = endpoint.url("/getCanvas.do");
     appStoreURL_ = endpoint.url("/getIPhoneApp.do");
@@ -93,8 +87,8 @@ void TallioContext::setTerminationObserver(fnd::ObserverToken token) {
     terminationObserver_ = std::move(token);
 }
 
-void TallioContext::startUpload() {
-    fnd::Thread upload([this] {
+void TallioContext::startUpload(std::function<void()> report) {
+    fnd::Thread upload([this, report = std::move(report)] {
         // Counted out however the report ends (a sender may throw).
         struct Ended {
             TallioContext& context;
@@ -104,7 +98,7 @@ void TallioContext::startUpload() {
                 context.uploadsChanged_.notify_all();
             }
         } ended{*this};
-        TallioSession::sendSessionsToServerWithTimeout(*this, false);
+        report();
     });
     upload.setName("tallio report");
     {
@@ -158,11 +152,6 @@ void TallioContext::setLastReport(LastReport report) {
 std::shared_ptr<TallioContext> context() {
     auto delegate = zelvanAppDelegate::current();
     return delegate ? delegate->service(&AppRegistry::tallio) : nullptr;
-}
-
-std::shared_ptr<ui::ViewController> hostTabBarController() {
-    auto delegate = zelvanAppDelegate::current();
-    return delegate ? delegate->tabBarController() : nullptr;
 }
 
 } // namespace zelvan::tallio

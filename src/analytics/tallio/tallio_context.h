@@ -1,7 +1,9 @@
 // TallioContext: what the Tallio analytics client keeps process-wide - the current session and its API
 // key, the server, canvas and app-store addresses (derived from --ads-base), the report sender, the
-// hook-ad reply parser, the termination observer and the start-up report's thread. It lives in the application
-// registry's `tallio` slot and is reached through context(); tests build their own.
+// hook-ad reply parser, the termination observer and the start-up report's thread. It constructs none of
+// the client's parts: makeTallio (tallio_wiring.h) makes them and hands them in. It lives in the
+// application registry's `tallio` slot; only the class-level entry points (tallio_entry_points.cpp) reach
+// it through context(), every other part is handed it. Tests make their own.
 #pragma once
 
 #include <condition_variable>
@@ -42,11 +44,12 @@ public:
     virtual void countPageViews(const std::shared_ptr<ui::ViewController>& controller) = 0;
 };
 
-class TallioContext {
+class TallioContext : public std::enable_shared_from_this<TallioContext> {
 public:
     // The addresses under `endpoint`: "/aap.do", "/getCanvas.do", "/getIPhoneApp.do". Not configured: no
-    // report is ever sent.
-    explicit TallioContext(const NetworkEndpoint& endpoint = {}, std::shared_ptr<ReportSender> sender = nullptr);
+    // report is ever sent. Without `adParser` a delivered report's reply is not read.
+    explicit TallioContext(const NetworkEndpoint& endpoint = {}, std::shared_ptr<ReportSender> sender = nullptr,
+                           std::shared_ptr<TallioAdParser> adParser = nullptr);
     ~TallioContext();
     TallioContext(const TallioContext&) = delete;
     TallioContext& operator=(const TallioContext&) = delete;
@@ -59,7 +62,8 @@ public:
     void setCanvasURL(const std::string& url);
     void setAppStoreURL(const std::string& url);
 
-    // The one hook-ad reply parser: a delivered start-up report hands it the reply body. Any thread.
+    // The one hook-ad reply parser (null when none was given): a delivered start-up report hands it the
+    // reply body. Any thread.
     const std::shared_ptr<TallioAdParser>& adParser() const { return adParser_; }
 
     // Hook-ad views and page-view counting; none until installed. Any thread.
@@ -90,9 +94,9 @@ public:
     // The most the client's end (the termination notice, or the context going) waits for the start-up
     // report before giving it up.
     static constexpr double kExitWaitSeconds = 3.0;
-    // Sends the start-up report (TallioSession::sendSessionsToServerWithTimeout in start mode) on a
-    // thread of its own, "tallio report". The context outlives it: it ends the thread before it goes.
-    void startUpload();
+    // Runs `report` (the start-up report: TallioSession::sendSessionsToServerWithTimeout in start mode) on
+    // a thread of its own, "tallio report". The context outlives it: it ends the thread before it goes.
+    void startUpload(std::function<void()> report);
     // Joins the start-up reports' threads (tests).
     void waitForUpload();
     // Waits at most `seconds` of real time for the start-up reports; one still without an answer then
@@ -129,10 +133,7 @@ private:
 };
 
 // The context in the installed application delegate's registry; null when there is none. The one place
-// this library reads the installed delegate. Any thread.
+// this library reads the installed delegate; called by the class-level entry points only. Any thread.
 std::shared_ptr<TallioContext> context();
-// The installed delegate's tab bar controller, where the page ad slot's banner asks for its ad; null
-// when there is none. Main thread.
-std::shared_ptr<ui::ViewController> hostTabBarController();
 
 } // namespace zelvan::tallio

@@ -2,18 +2,19 @@
 #include "analytics/tallio/tallio_hook_ad_source.h"
 
 #include "analytics/tallio/tallio_ad_view.h"
-#include "analytics/tallio/tallio_api.h"
 #include "analytics/tallio/tallio_context.h"
 
 namespace zelvan::tallio {
 
-std::shared_ptr<TallioHookAdSource> TallioHookAdSource::create(std::shared_ptr<ui::ViewController> viewController) {
+std::shared_ptr<TallioHookAdSource>
+TallioHookAdSource::create(const std::shared_ptr<HookViewFactory>& hooks,
+                           const std::shared_ptr<ui::ViewController>& viewController) {
     std::shared_ptr<TallioHookAdSource> source(new TallioHookAdSource());
-    if (!viewController) {
-        viewController = hostTabBarController();
+    if (!hooks) {
+        return source;
     }
-    auto view = TallioAPI::getHook(kHook, 0, 0, viewController, false, nullptr);
-    source->banner_ = std::dynamic_pointer_cast<TallioAdView>(view);
+    source->banner_ =
+        std::dynamic_pointer_cast<TallioAdView>(hooks->getHook(kHook, 0, 0, viewController, false, nullptr));
     if (!source->banner_) {
         return source;
     }

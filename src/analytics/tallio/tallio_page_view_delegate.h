@@ -53,7 +53,8 @@ private:
     std::weak_ptr<ui::TabBarControllerDelegate> tabBarDelegate_;
 };
 
-// Counts page views for TallioAPI::countPageViews; installed in every context, it keeps the proxies.
+// Counts page views for TallioAPI::countPageViews; makeTallio installs one in every context. It keeps the
+// proxies.
 class TallioPageViewCounter : public PageViewCounter {
 public:
     explicit TallioPageViewCounter(TallioContext& context) : context_(context) {}

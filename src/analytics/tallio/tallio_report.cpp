@@ -196,16 +196,4 @@ fnd::Bytes TallioSession::dataForSessions(TallioContext& context, const TallioSe
     return buildReport(context, sessions, requestAds, context.currentSession(), nullptr);
 }
 
-fnd::Bytes TallioSession::dataForSessions(const TallioSessions& sessions, bool requestAds) {
-    auto ctx = context();
-    if (!ctx) {
-        return {};
-    }
-    return dataForSessions(*ctx, sessions, requestAds);
-}
-
-fnd::Bytes TallioSession::dataForSessions(const TallioSessions& sessions) {
-    return dataForSessions(sessions, true);
-}
-
 } // namespace zelvan::tallio

@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "analytics/tallio/tallio_ad_impression.h"
 #include "analytics/tallio/tallio_ad_parser.h"
 #include "analytics/tallio/tallio_context.h"
 #include "platform/device/device.h"
@@ -68,21 +67,6 @@ std::string TallioSession::sessionSentFilePath(const std::string& key) {
     return libraryFile("tallioSent" + hashText(key) + ".archive");
 }
 
-std::string TallioSession::sessionsFilePath() {
-    auto ctx = context();
-    return ctx ? sessionsFilePath(ctx->apiKey()) : std::string();
-}
-
-std::string TallioSession::currentSessionFilePath() {
-    auto ctx = context();
-    return ctx ? currentSessionFilePath(ctx->apiKey()) : std::string();
-}
-
-std::string TallioSession::sessionSentFilePath() {
-    auto ctx = context();
-    return ctx ? sessionSentFilePath(ctx->apiKey()) : std::string();
-}
-
 bool TallioSession::sentSession(TallioContext& context) {
     std::error_code ec;
     return std::filesystem::exists(sessionSentFilePath(context.apiKey()), ec);
@@ -91,17 +75,6 @@ bool TallioSession::sentSession(TallioContext& context) {
 void TallioSession::setSentSession(TallioContext& context) {
     if (!sentSession(context)) {
         fnd::writeFile(sessionSentFilePath(context.apiKey()), {});
-    }
-}
-
-bool TallioSession::sentSession() {
-    auto ctx = context();
-    return ctx && sentSession(*ctx);
-}
-
-void TallioSession::setSentSession() {
-    if (auto ctx = context()) {
-        setSentSession(*ctx);
     }
 }
 
@@ -183,23 +156,6 @@ void TallioSession::addToSavedSessions(TallioContext& context, const std::shared
     setSavedSessions(context, sessions);
 }
 
-TallioSessions TallioSession::savedSessions() {
-    auto ctx = context();
-    return ctx ? savedSessions(*ctx) : TallioSessions{};
-}
-
-void TallioSession::setSavedSessions(const TallioSessions& sessions) {
-    if (auto ctx = context()) {
-        setSavedSessions(*ctx, sessions);
-    }
-}
-
-void TallioSession::addToSavedSessions(const std::shared_ptr<TallioSession>& session) {
-    if (auto ctx = context()) {
-        addToSavedSessions(*ctx, session);
-    }
-}
-
 // --- Start and end ---
 
 std::shared_ptr<TallioSession> TallioSession::createActiveTallioSession(TallioContext& context,
@@ -218,22 +174,9 @@ std::shared_ptr<TallioSession> TallioSession::createActiveTallioSession(TallioCo
         }
     }
     auto session = initWithAPIKey(key, fnd::Bundle::main().objectForInfoDictionaryKey("CFBundleVersion").stringValue());
+    session->context_ = context.weak_from_this();
     context.setCurrentSession(session);
     return session;
-}
-
-std::shared_ptr<TallioSession> TallioSession::createActiveTallioSession(const std::string& key) {
-    auto ctx = context();
-    return ctx ? createActiveTallioSession(*ctx, key) : nullptr;
-}
-
-std::shared_ptr<TallioSession> TallioSession::currentSession() {
-    auto ctx = context();
-    if (!ctx) {
-        return nullptr;
-    }
-    std::lock_guard guard(ctx->lock());
-    return ctx->currentSession();
 }
 
 std::shared_ptr<TallioSession> TallioSession::initWithAPIKey(const std::string& key, const std::string& appVersion) {
@@ -362,7 +305,7 @@ void TallioSession::recordAdImpression(const std::shared_ptr<TallioAdImpression>
 }
 
 void TallioSession::maybeIncrementPageView() {
-    if (auto ctx = context()) {
+    if (auto ctx = context_.lock()) {
         maybeIncrementPageView(*ctx);
     }
 }
@@ -391,13 +334,12 @@ void TallioSession::saveSoon() {
     if (pendingSave_.isPending()) {
         return;
     }
-    auto ctx = context();
-    if (!ctx) {
+    if (!context_.lock()) {
         saveToDisk();
         return;
     }
     std::weak_ptr<TallioSession> weakSession = weak_from_this();
-    std::weak_ptr<TallioContext> weakContext = ctx;
+    std::weak_ptr<TallioContext> weakContext = context_;
     pendingSave_ = fnd::RunLoop::main().performAfter(kSaveDelay, [weakSession, weakContext] {
         auto session = weakSession.lock();
         auto context = weakContext.lock();
@@ -415,12 +357,6 @@ void TallioSession::saveSoon() {
 
 void TallioSession::sendSessionsToServerWithTimeout(TallioContext& context, bool closeMode) {
     sendReport(context, closeMode, nullptr);
-}
-
-void TallioSession::sendSessionsToServerWithTimeout(bool closeMode) {
-    if (auto ctx = context()) {
-        sendSessionsToServerWithTimeout(*ctx, closeMode);
-    }
 }
 
 void TallioSession::sendReport(TallioContext& context, bool closeMode, std::shared_ptr<TallioSession> header) {
@@ -464,8 +400,8 @@ void TallioSession::sendReport(TallioContext& context, bool closeMode, std::shar
             setSentSession(context);
         }
     }
-    if (delivered) {
-        context.adParser()->parseData(reply->body);
+    if (auto parser = context.adParser(); delivered && parser) {
+        parser->parseData(reply->body);
     }
 }
 

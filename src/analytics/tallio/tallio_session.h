@@ -5,6 +5,8 @@
 // the first of them, so a run that dies loses at most that much of them. Its class operations keep the stored sessions,
 // the sent marker and the first start's timestamp in the Library folder and send the stored sessions to the analytics
 // data server. Instance operations run under the context's lock (TallioContext::lock()); the class ones take it.
+// A session made by createActiveTallioSession keeps its context (weakly) for its delayed archive and its
+// page views.
 #pragma once
 
 #include <cstdint>
@@ -52,9 +54,8 @@ public:
     // How long a record other than an error waits to be archived (main loop, fnd::Clock).
     static constexpr double kSaveDelay = 2.0;
 
-    // --- Class operations (on the installed context; nothing without one) ---
-    // Takes `key` as the process-wide key, queues the previous run's unfinished session as crashed and
-    // makes (and saves) the new current session.
+    // --- Class operations (entry points on the installed context, in tallio_entry_points.cpp; nothing
+    // without one) ---
     static std::shared_ptr<TallioSession> createActiveTallioSession(const std::string& key);
     static std::shared_ptr<TallioSession> currentSession();
     // The stored sessions (empty when the file is missing or damaged; a damaged one is moved aside).
@@ -78,6 +79,8 @@ public:
     static void sendSessionsToServerWithTimeout(bool closeMode);
 
     // The same operations on a given context (the ones above use the installed one).
+    // Takes `key` as the process-wide key, queues the previous run's unfinished session as crashed and
+    // makes (and saves) the new current session, which keeps `context` when a shared pointer owns it.
     static std::shared_ptr<TallioSession> createActiveTallioSession(TallioContext& context, const std::string& key);
     static TallioSessions savedSessions(TallioContext& context);
     static void setSavedSessions(TallioContext& context, const TallioSessions& sessions);
@@ -112,7 +115,8 @@ public:
     void endSession(TallioContext& context);
 
     // Counts a page view unless the last counted one (process-wide, kept by the context) was at most
-    // 0.3 s ago on fnd::Clock; the count is saved with the session's next change. Takes the lock.
+    // 0.3 s ago on fnd::Clock; the count is saved with the session's next change. Takes the lock. Without
+    // a context (its own, for the first form) nothing is counted.
     void maybeIncrementPageView();
     void maybeIncrementPageView(TallioContext& context);
     static constexpr double kPageViewInterval = 0.3;
@@ -169,7 +173,8 @@ public:
 
     // The session block.
     fnd::Bytes data() const;
-    // The whole report over `sessions`; a session whose block fails is left out and not counted.
+    // The whole report over `sessions`; a session whose block fails is left out and not counted. The
+    // first two are entry points on the installed context (empty without one).
     static fnd::Bytes dataForSessions(const TallioSessions& sessions, bool requestAds);
     static fnd::Bytes dataForSessions(const TallioSessions& sessions);
     static fnd::Bytes dataForSessions(TallioContext& context, const TallioSessions& sessions, bool requestAds);
@@ -189,14 +194,15 @@ public:
     TallioSession() = default;
 
 private:
-    // A record changed the session: archived kSaveDelay seconds later on the main loop, under the
-    // installed context's lock; at once when no context is installed (nothing else would take it).
+    // A record changed the session: archived kSaveDelay seconds later on the main loop, under its
+    // context's lock; at once when it has no context (nothing else would take it).
     void saveSoon();
     // Posts the stored sessions; the report's header names `header`, or the current session when null.
     static void sendReport(TallioContext& context, bool closeMode, std::shared_ptr<TallioSession> header);
     static fnd::Bytes buildReport(TallioContext& context, const TallioSessions& sessions, bool requestAds,
                                   const std::shared_ptr<TallioSession>& header, int* counted);
 
+    std::weak_ptr<TallioContext> context_;
     int64_t startTime_ = 0; // milliseconds since 1970
     std::optional<int64_t> endTime_;
     bool crashed_ = false;

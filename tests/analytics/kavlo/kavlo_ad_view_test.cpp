@@ -93,7 +93,7 @@ protected:
         KavloTest::TearDown();
     }
     std::shared_ptr<MMABannerXLAdView> banner() {
-        view_ = MMABannerXLAdView::make();
+        view_ = MMABannerXLAdView::make(context_);
         view_->setAdDelegate(heard_);
         window_->addSubview(view_);
         return view_;
@@ -143,7 +143,7 @@ TEST_F(KavloAdViewTest, QueryTable) {
     coded.replace(coded.find("?i=test-app&s=300x50"), 20, "?a=XYZ");
     EXPECT_EQ(view_->adQueryURL(), coded + "&ll=51.500000,-0.120000&g=f&ci=New%20York");
     // Both sizes; the shared values belong to every live view and are rebuilt after the last one.
-    auto rectangle = IABRectangleMAdView::make();
+    auto rectangle = IABRectangleMAdView::make(context_);
     EXPECT_EQ(rectangle->frame().size, gfx::Size(300, 250));
     EXPECT_EQ(rectangle->adSize(), "300x250");
     EXPECT_EQ(rectangle->shared(), view_->shared());
@@ -274,7 +274,7 @@ TEST_F(KavloAdViewTest, RefreshTimerAndSixtySecondRule) {
     fnd::RunLoop::main().runUntilIdle();
     EXPECT_EQ(adQueries(), 2u);
 
-    auto source = KavloAdSource::create();
+    auto source = KavloAdSource::create(context_);
     int available = 0;
     source->onAdAvailable = [&] { ++available; };
     ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return source->isAdViewReady(); }));

@@ -14,6 +14,7 @@
 #include "analytics/kavlo/kavlo_controller.h"
 #include "analytics/kavlo/kavlo_database.h"
 #include "analytics/kavlo/kavlo_messenger.h"
+#include "analytics/kavlo/kavlo_wiring.h"
 #include "platform/device/testing/device_simulators.h"
 #include "platform/foundation/bundle.h"
 #include "platform/foundation/clock.h"
@@ -86,8 +87,7 @@ protected:
     std::shared_ptr<KavloContext> newRun(std::string adsBase = "-") {
         endRun();
         monitor_ = std::make_shared<Reachability>();
-        context_ = std::make_shared<KavloContext>(monitor_,
-                                                  NetworkEndpoint(adsBase == "-" ? ads_.baseURL() : adsBase, "/kavlo"));
+        context_ = makeKavlo(monitor_, NetworkEndpoint(adsBase == "-" ? ads_.baseURL() : adsBase, "/kavlo"));
         AppRegistry registry;
         registry.kavlo.factory = ServiceSlot<KavloContext>::fixed(context_);
         delegate_ = std::make_unique<ScopedAppDelegate>(std::move(registry));

@@ -151,8 +151,8 @@ TEST_F(TallioBannerTest, OrientationsAndTheBareBanner) {
     // An ad without an icon: shown, blue, without elements.
     TallioAd bare;
     bare.adId = 7;
-    auto plain = TallioAdView::initWithAd(std::make_shared<TallioAd>(bare), "zelvan", 5, 6, screen, false,
-                                          std::string("portrait"));
+    auto plain = TallioAdView::initWithAd(bannerParts(context_), std::make_shared<TallioAd>(bare), "zelvan", 5, 6,
+                                          screen, false, std::string("portrait"));
     EXPECT_FALSE(plain->isHidden());
     EXPECT_TRUE(plain->subviews().empty());
     EXPECT_EQ(plain->backgroundColor(), gfx::Color::blue());
@@ -180,7 +180,7 @@ TEST_F(TallioBannerTest, CanvasAddressEscapesHookAndCookie) {
 
 TEST_F(TallioBannerTest, HookSourceReportsTheAdOnce) {
     auto screen = std::make_shared<ui::ViewController>();
-    auto source = TallioHookAdSource::create(screen);
+    auto source = TallioHookAdSource::create(context_->hookViewFactory(), screen);
     int available = 0;
     source->onAdAvailable = [&] { ++available; };
     EXPECT_FALSE(source->isAdViewReady());

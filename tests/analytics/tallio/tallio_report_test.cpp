@@ -177,7 +177,7 @@ TEST_F(ReportTest, ExceptionTextsAndImpressionUpdates) {
     EXPECT_EQ(session->errors()[1].exception, error.localizedDescription() + ": " + error.localizedFailureReason());
 
     clock_->advance(1.5);
-    auto impression = TallioAdImpression::initWithHook("zelvan");
+    auto impression = TallioAdImpression::initWithHook(ctx, "zelvan");
     TallioAd ad;
     ad.adId = 77;
     ad.canvasId = 88;

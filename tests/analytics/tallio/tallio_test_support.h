@@ -18,6 +18,7 @@
 
 #include "analytics/tallio/report_sender.h"
 #include "analytics/tallio/tallio_context.h"
+#include "analytics/tallio/tallio_wiring.h"
 #include "platform/foundation/bundle.h"
 #include "platform/foundation/clock.h"
 #include "platform/foundation/file_io.h"
@@ -145,7 +146,7 @@ protected:
             context_->waitForUpload();
         }
         delegate_.reset();
-        context_ = std::make_shared<TallioContext>(NetworkEndpoint(adsBase, "/tallio"), sender ? sender : sender_);
+        context_ = makeTallio(NetworkEndpoint(adsBase, "/tallio"), sender ? sender : sender_);
         AppRegistry registry;
         registry.tallio.factory = ServiceSlot<TallioContext>::fixed(context_);
         delegate_ = std::make_unique<ScopedAppDelegate>(std::move(registry));

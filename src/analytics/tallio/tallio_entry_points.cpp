@@ -1,9 +1,11 @@
-// TallioAPI: the client's class-level entry points over the installed context, with the guarded ones
-// dropping every exception, and the host's error hooks (the trace log's errors, uncaught exceptions).
-#include "analytics/tallio/tallio_api.h"
-
+// The client's class-level entry points, the only code of the client that looks up the installed context
+// (context()): TallioAPI, with the guarded operations dropping every exception, and the host's error
+// hooks (the trace log's errors, uncaught exceptions); TallioSession's class operations; the shared
+// TallioAdParser. Every other part of the client is handed its context.
 #include <mutex>
 
+#include "analytics/tallio/tallio_ad_parser.h"
+#include "analytics/tallio/tallio_api.h"
 #include "analytics/tallio/tallio_context.h"
 #include "analytics/tallio/tallio_session.h"
 #include "platform/foundation/notification_center.h"
@@ -74,7 +76,7 @@ void TallioAPI::startSession(const std::string& apiKey) {
                     strong->finishUpload(TallioContext::kExitWaitSeconds);
                 }
             }));
-        ctx->startUpload();
+        ctx->startUpload([&context = *ctx] { TallioSession::sendSessionsToServerWithTimeout(context, false); });
     });
 }
 
@@ -187,6 +189,87 @@ void TallioAPI::installErrorHooks() {
         [](const std::string& key, const std::string& text) { logError(key, text, std::exception_ptr()); });
     static std::once_flag once;
     std::call_once(once, [] { previousTerminate = std::set_terminate(recordUncaughtThenTerminate); });
+}
+
+// --- TallioSession's class operations ---
+
+std::shared_ptr<TallioSession> TallioSession::createActiveTallioSession(const std::string& key) {
+    auto ctx = context();
+    return ctx ? createActiveTallioSession(*ctx, key) : nullptr;
+}
+
+std::shared_ptr<TallioSession> TallioSession::currentSession() {
+    auto ctx = context();
+    if (!ctx) {
+        return nullptr;
+    }
+    std::lock_guard guard(ctx->lock());
+    return ctx->currentSession();
+}
+
+TallioSessions TallioSession::savedSessions() {
+    auto ctx = context();
+    return ctx ? savedSessions(*ctx) : TallioSessions{};
+}
+
+void TallioSession::setSavedSessions(const TallioSessions& sessions) {
+    if (auto ctx = context()) {
+        setSavedSessions(*ctx, sessions);
+    }
+}
+
+void TallioSession::addToSavedSessions(const std::shared_ptr<TallioSession>& session) {
+    if (auto ctx = context()) {
+        addToSavedSessions(*ctx, session);
+    }
+}
+
+std::string TallioSession::sessionsFilePath() {
+    auto ctx = context();
+    return ctx ? sessionsFilePath(ctx->apiKey()) : std::string();
+}
+
+std::string TallioSession::currentSessionFilePath() {
+    auto ctx = context();
+    return ctx ? currentSessionFilePath(ctx->apiKey()) : std::string();
+}
+
+std::string TallioSession::sessionSentFilePath() {
+    auto ctx = context();
+    return ctx ? sessionSentFilePath(ctx->apiKey()) : std::string();
+}
+
+bool TallioSession::sentSession() {
+    auto ctx = context();
+    return ctx && sentSession(*ctx);
+}
+
+void TallioSession::setSentSession() {
+    if (auto ctx = context()) {
+        setSentSession(*ctx);
+    }
+}
+
+void TallioSession::sendSessionsToServerWithTimeout(bool closeMode) {
+    if (auto ctx = context()) {
+        sendSessionsToServerWithTimeout(*ctx, closeMode);
+    }
+}
+
+fnd::Bytes TallioSession::dataForSessions(const TallioSessions& sessions, bool requestAds) {
+    auto ctx = context();
+    return ctx ? dataForSessions(*ctx, sessions, requestAds) : fnd::Bytes{};
+}
+
+fnd::Bytes TallioSession::dataForSessions(const TallioSessions& sessions) {
+    return dataForSessions(sessions, true);
+}
+
+// --- The shared reply parser ---
+
+std::shared_ptr<TallioAdParser> TallioAdParser::instance() {
+    auto ctx = context();
+    return ctx ? ctx->adParser() : nullptr;
 }
 
 } // namespace zelvan::tallio
