@@ -5,8 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "ads/selvo/xml/xml_document.h"
-#include "ads/selvo/xml/xml_element.h"
+#include "ads/selvo/xml/xml_tree.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/parse_error.h"
 

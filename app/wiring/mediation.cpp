@@ -10,8 +10,10 @@
 #include "ads/adwick/adwick_context.h"
 #include "ads/mediation/itd_advertisement.h"
 #include "ads/mediation/itd_orvane_advertisement.h"
+#include "ads/mediation/med_log.h"
 #include "ads/mediation/mediation_ad_source.h"
 #include "ads/mediation/mediation_context.h"
+#include "ads/mediation/mediation_wiring.h"
 #include "ads/mediation/network_starters.h"
 #include "ads/mediation/orv_ad_controller.h"
 #include "ads/mediation/orv_ad_model.h"
@@ -278,11 +280,10 @@ mediation::AdChrome offerChrome() {
 // mediation's banner into the shared ad view. Called after the "orvane" starter is set.
 void installMediation(AppRegistry& registry, const NetworkEndpoint& endpoint) {
     registry.mediation.factory = [endpoint](zelvanAppDelegate& delegate) {
-        auto context = std::make_shared<mediation::MediationContext>();
+        auto context = mediation::makeMediation(makeNetworkLibraries(delegate));
         context->setHouseAdService(makeHouseAdService([&delegate] { return delegate.orvane(); }));
         context->setOfferCore(std::make_shared<OrvaneOfferCore>());
-        context->setLogThresholdSource([] { return orvane::ORVLog::logThreshold(); });
-        installNetworkLibraries(*context, delegate);
+        mediation::setMedLogThresholdSource([] { return orvane::ORVLog::logThreshold(); });
         context->setEndpoint(endpoint);
         mediation::addNetworkStarters(*context, offerChrome());
         context->setHtmlAdFactory([](const std::string& html, gfx::Size size) -> std::shared_ptr<ui::View> {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "ads/ad_source.h"
-#include "ads/mediation/orvane_ad_interface.h"
+#include "ads/mediation/house_ad_service.h"
 #include "core/app_registry.h"
 #include "core/zelvan_app_delegate.h"
 

@@ -291,11 +291,12 @@ private:
 
 } // namespace
 
-void installNetworkLibraries(mediation::MediationContext& context, zelvanAppDelegate& delegate) {
-    auto& libraries = context.libraries();
-    libraries.adwick = std::make_shared<AdwickClient>(delegate);
-    libraries.selvo = std::make_shared<SelvoClient>(delegate);
-    libraries.marlin = std::make_shared<MarlinClient>(delegate);
+std::shared_ptr<mediation::NetworkLibraries> makeNetworkLibraries(zelvanAppDelegate& delegate) {
+    auto libraries = std::make_shared<mediation::NetworkLibraries>();
+    libraries->adwick = std::make_shared<AdwickClient>(delegate);
+    libraries->selvo = std::make_shared<SelvoClient>(delegate);
+    libraries->marlin = std::make_shared<MarlinClient>(delegate);
+    return libraries;
 }
 
 std::shared_ptr<orvane::ORVFullPageAdsController> makeFullPageController(zelvanAppDelegate& delegate) {

@@ -8,7 +8,7 @@
 #include "core/zelvan_app_delegate.h"
 
 namespace zelvan::mediation {
-class MediationContext;
+struct NetworkLibraries;
 }
 namespace zelvan::orvane {
 class ORVFullPageAdsController;
@@ -16,9 +16,9 @@ class ORVFullPageAdsController;
 
 namespace zelvan::app {
 
-// Gives `context` the three clients of `delegate`'s registry (the delegate outlives the context, which
-// lives in its registry).
-void installNetworkLibraries(mediation::MediationContext& context, zelvanAppDelegate& delegate);
+// The three clients of `delegate`'s registry, for the mediation's context (the delegate outlives the
+// context, which lives in its registry).
+std::shared_ptr<mediation::NetworkLibraries> makeNetworkLibraries(zelvanAppDelegate& delegate);
 
 // The full-page controller of `delegate`'s mediation as the offer client's (null without a mediation).
 std::shared_ptr<orvane::ORVFullPageAdsController> makeFullPageController(zelvanAppDelegate& delegate);

@@ -1,8 +1,7 @@
 // The Selvo ad client: its servers under its endpoint, over the one reachability monitor.
-#include <memory>
 #include <utility>
 
-#include "ads/selvo/selvo_context.h"
+#include "ads/selvo/selvo_wiring.h"
 #include "app/wiring/networks.h"
 
 namespace zelvan::app {
@@ -11,7 +10,7 @@ void installSelvo(AppRegistry& registry, const NetworkEndpoint& endpoint) {
     registry.selvo.factory = [endpoint](zelvanAppDelegate& delegate) {
         selvo::SelvoConfig config;
         config.endpoint = endpoint;
-        return std::make_shared<selvo::SelvoContext>(delegate.service(&AppRegistry::reachability), std::move(config));
+        return selvo::makeSelvo(delegate.service(&AppRegistry::reachability), std::move(config));
     };
 }
 

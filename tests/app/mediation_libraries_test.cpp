@@ -10,10 +10,12 @@
 #include "ads/marlin/marlin_entry_points.h"
 #include "ads/marlin/mn_content_controller.h"
 #include "ads/marlin/mn_controller.h"
+#include "ads/mediation/ad_controller_registry.h"
 #include "ads/mediation/ad_view_controller.h"
 #include "ads/mediation/itd_selvo_advertisement.h"
 #include "ads/mediation/marlin_ad_view_controller.h"
 #include "ads/mediation/mediation_context.h"
+#include "ads/mediation/mediation_wiring.h"
 #include "ads/mediation/orv_ad_controller.h"
 #include "ads/mediation/orv_ad_view.h"
 #include "ads/mediation/orv_full_page_ads_controller.h"
@@ -91,9 +93,8 @@ protected:
             return std::make_shared<marlin::MarlinEntryPoints>(NetworkEndpoint(base, "/marlin"));
         };
         registry.mediation.factory = [core = core_](zelvanAppDelegate& delegate) {
-            auto context = std::make_shared<mediation::MediationContext>();
+            auto context = mediation::makeMediation(makeNetworkLibraries(delegate));
             context->setOfferCore(core);
-            installNetworkLibraries(*context, delegate);
             return context;
         };
         app_ = std::make_unique<ScopedAppDelegate>(std::move(registry));
@@ -103,7 +104,7 @@ protected:
         for (const auto& panel : ui::AlertPanel::visiblePanels()) {
             panel->dismissWithClickedButtonIndex(panel->cancelButtonIndex(), ui::Animated::No);
         }
-        context_->destroy();
+        context_->controllers()->destroy();
         mediation::ORVFullPageAdsController::destroy(*context_);
         context_.reset();
         fnd::RunLoop::main().advance(1);
@@ -152,7 +153,7 @@ protected:
 TEST_F(MediationLibraries, RotatesOverAdwickAndSelvo) {
     core_->banners = {network("adwick", "pub-1"), network("selvo", "demo", "zelvan-demo")};
     core_->order = mediation::AdOrder{5, 2, 1, 0};
-    auto controller = context_->resetAdController(1);
+    auto controller = context_->controllers()->resetAdController(1);
     auto host = controller->iORVAdView();
     window_->addSubview(host);
     host->setCanRotateFlagAndReturn();

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "ads/mediation/orvane_ad_interface.h"
+#include "ads/mediation/house_ad_service.h"
 #include "platform/foundation/value.h"
 
 namespace zelvan::mediation {

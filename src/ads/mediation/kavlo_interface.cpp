@@ -12,11 +12,6 @@
 
 namespace zelvan::mediation {
 
-std::shared_ptr<KavloInterface> KavloInterface::sharedInstance() {
-    auto shared = context();
-    return shared ? shared->kavloInterface() : nullptr;
-}
-
 std::string KavloInterface::baseURL() const {
     auto shared = context_.lock();
     return shared ? shared->endpoint().sibling(kPrefix).root() : std::string();

@@ -1,15 +1,16 @@
 // KavloInterface: the "kavlo" banner network served by one plain HTTP GET to the Kavlo ad server (the
 // ad host's "/kavlo" root). A reply holding a link ("<a href=" in any case) goes to the controller as an
 // HTML page (kavloAdReady); anything else, a transport error included, moves the rotation on. One shared
-// instance per mediation context; it keeps no per-attempt state beyond the running requests. Main thread.
+// instance per mediation context, made by makeMediation and handed to the "kavlo" starter; it keeps no
+// per-attempt state beyond the running requests. Main thread.
 #pragma once
 
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "ads/mediation/house_ad_service.h"
 #include "ads/mediation/mediation_context.h"
-#include "ads/mediation/orvane_ad_interface.h"
 #include "platform/foundation/error.h"
 #include "platform/foundation/value.h"
 
@@ -27,7 +28,7 @@ public:
 
     explicit KavloInterface(std::weak_ptr<MediationContext> context) : context_(std::move(context)) {}
 
-    // The context's instance; null without a context.
+    // The installed context's instance; null without a context (mediation_entry_points.cpp).
     static std::shared_ptr<KavloInterface> sharedInstance();
     // The Kavlo ad server: the ad host + "/kavlo" ("" without an ad host).
     std::string baseURL() const;

@@ -111,12 +111,8 @@ void MarlinAdViewController::destroy(MediationContext& context) {
     MED_LOG(4, "Static destroy of MarlinAdViewController");
     std::lock_guard lock(context.libraries().marlinLock);
     destoryMarlin(context);
-    if (auto& shared = context.libraries().sharedMarlin) {
-        if (auto& fullPage = context.libraries().fullPage) {
-            fullPage->forgetNetwork(shared.get());
-        }
-        shared.reset();
-    }
+    // The full-page controller holds the adapter weakly, so it forgets it with this.
+    context.libraries().sharedMarlin.reset();
 }
 
 // --- The full-page network ---

@@ -9,9 +9,9 @@
 #include <memory>
 #include <string_view>
 
+#include "ads/mediation/full_page_network.h"
 #include "ads/mediation/marlin_library.h"
 #include "ads/mediation/mediation_context.h"
-#include "ads/mediation/orv_full_page_ads_controller.h"
 
 namespace zelvan::mediation {
 

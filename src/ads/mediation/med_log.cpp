@@ -1,13 +1,39 @@
-// The mediation's log front over the one log, its threshold from the context.
+// The mediation's log front over the one log, its threshold from the source the composition root sets.
 #include "ads/mediation/med_log.h"
 
-#include "ads/mediation/mediation_context.h"
+#include <memory>
+#include <mutex>
+#include <utility>
 
 namespace zelvan::mediation {
+namespace {
+
+std::mutex& sourceMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::shared_ptr<const std::function<int()>>& thresholdSource() {
+    static std::shared_ptr<const std::function<int()>> source;
+    return source;
+}
+
+} // namespace
+
+void setMedLogThresholdSource(std::function<int()> source) {
+    auto held = source ? std::make_shared<const std::function<int()>>(std::move(source)) : nullptr;
+    std::lock_guard lock(sourceMutex());
+    thresholdSource() = std::move(held);
+}
 
 int medLogThreshold() {
-    auto shared = context();
-    return shared ? shared->logThreshold() : MediationContext::kDefaultLogThreshold;
+    std::shared_ptr<const std::function<int()>> source;
+    {
+        std::lock_guard lock(sourceMutex());
+        source = thresholdSource();
+    }
+    // Asked outside the lock: the source may log through this front itself.
+    return source ? (*source)() : kMedLogDefaultThreshold;
 }
 
 void medLogWrite(int level, const fnd::LogSite& site, const std::string& text) {

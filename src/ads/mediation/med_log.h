@@ -1,9 +1,10 @@
 // The mediation's log front: a line is written as "[Log Level: %d]; <text>" when its level is at or below
-// the offer network's threshold (3 unless the context's threshold source says otherwise): levels up to 3
-// as warnings, 4 and 5 as debug tracing. Failure lines (MED_LOG_FAILURE) begin "%s: %d; %s; " with the
-// source file name, line and function.
+// the threshold (the offer network's, through the source the composition root sets; 3 without one): levels
+// up to 3 as warnings, 4 and 5 as debug tracing. Failure lines (MED_LOG_FAILURE) begin "%s: %d; %s; " with
+// the source file name, line and function.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,11 @@
 
 namespace zelvan::mediation {
 
+inline constexpr int kMedLogDefaultThreshold = 3;
+
+// Where the threshold comes from (empty: kMedLogDefaultThreshold). Process-wide, like the log itself; any
+// thread.
+void setMedLogThresholdSource(std::function<int()> source);
 int medLogThreshold();
 void medLogWrite(int level, const fnd::LogSite& site, const std::string& text);
 std::string_view medSourceName(std::string_view path);

@@ -1,7 +1,10 @@
-// MediationContext: what the banner mediation shares process-wide - the controller registry (one
-// controller per event id) and its lock, the impression state, the network starters, the view factories
-// of the networks whose adapters hand over raw ads, the offer core and the settings - held in the
-// application registry's `mediation` slot and reached through context(). Main thread unless noted.
+// MediationContext: what the banner mediation shares process-wide - the registry lock and the impression
+// state, the network starters, the view factories of the networks whose adapters hand over raw ads, the offer
+// core, the house-ad service, the ad hosts' endpoint, the settings and the clients behind the thin interfaces
+// (NetworkLibraries). It constructs nothing of the mediation above it: makeMediation (mediation_wiring.h)
+// makes it with the objects its class-level entry points hand out (the controller registry, the house-ad
+// request, the raw Kavlo and Selvo requests), and every adapter is handed it at construction. The
+// application registry's `mediation` slot holds it. Main thread unless noted.
 #pragma once
 
 #include <functional>
@@ -25,6 +28,7 @@ namespace zelvan::mediation {
 class ORVAdController;
 class MediationAdapter;
 class HouseAdService;
+class AdControllerRegistry;
 class OrvaneAdInterface;
 class KavloInterface;
 class SelvoInterface;
@@ -34,7 +38,6 @@ using AttemptToken = uint64_t;
 
 class MediationContext : public std::enable_shared_from_this<MediationContext> {
 public:
-    static constexpr int kDefaultLogThreshold = 3;
     // Above the slowest adapter's own limits (10 s connect plus 20 s reply).
     static constexpr double kDefaultWatchdogSeconds = 45;
 
@@ -46,21 +49,14 @@ public:
     // Makes the view of a house ad.
     using HouseAdFactory = std::function<std::shared_ptr<ui::View>(const HouseAd& ad)>;
 
-    // Starts with the "custom_ad" and "orvaneads" (house ads) starters.
-    MediationContext();
+    // No starters yet; `libraries` are the clients behind the thin interfaces (an empty set: no network of
+    // theirs has an ad).
+    explicit MediationContext(std::shared_ptr<NetworkLibraries> libraries = std::make_shared<NetworkLibraries>());
     MediationContext(const MediationContext&) = delete;
     MediationContext& operator=(const MediationContext&) = delete;
 
-    // --- The controller registry (every operation holds the registry lock) ---
+    // The lock of the controller registry, which every registry operation and every ad put on screen holds.
     std::recursive_mutex& getLock() { return lock_; }
-    // The event's controller, or null.
-    std::shared_ptr<ORVAdController> getAdController(int eventId);
-    // Replaces the event's controller by a new one that takes over the old one's host view.
-    std::shared_ptr<ORVAdController> resetAdController(int eventId);
-    // Drops every controller; their host views forget them.
-    void destroy();
-    // Removes every subview of `view`.
-    static void cleanView(ui::View& view);
 
     // -1: no show request since launch; 0: a show request and no ad since; 1: an ad was received.
     int adShownState() const { return adShownState_; }
@@ -80,12 +76,6 @@ public:
     // The offer network's house-ad service (null: no house ads are fetched).
     std::shared_ptr<HouseAdService> houseAdService() const { return houseAdService_; }
     void setHouseAdService(std::shared_ptr<HouseAdService> service) { houseAdService_ = std::move(service); }
-    // The house-ad request of this context, made at the first call.
-    std::shared_ptr<OrvaneAdInterface> orvaneAdInterface();
-
-    // The raw-HTTP adapters' shared instances, made at the first call.
-    std::shared_ptr<KavloInterface> kavloInterface();
-    std::shared_ptr<SelvoInterface> selvoInterface();
     // Where the ad hosts the adapters ask directly are: each under its own prefix of this endpoint's base
     // (not configured when no --ads-base was given).
     const NetworkEndpoint& endpoint() const { return endpoint_; }
@@ -100,16 +90,26 @@ public:
     // --- Settings ---
     double watchdogSeconds() const { return watchdogSeconds_; }
     void setWatchdogSeconds(double seconds) { watchdogSeconds_ = seconds; }
-    // The log threshold: the source's answer when one is set (the offer network's), else 3.
-    int logThreshold() const { return thresholdSource_ ? thresholdSource_() : kDefaultLogThreshold; }
-    void setLogThresholdSource(std::function<int()> source) { thresholdSource_ = std::move(source); }
 
     // --- The clients behind thin interfaces, and full-page ads ---
-    NetworkLibraries& libraries() { return libraries_; }
+    NetworkLibraries& libraries() { return *libraries_; }
+
+    // --- What the class-level entry points hand out, set by makeMediation (null until then) ---
+    // The controller registry (ORVAdModel).
+    const std::shared_ptr<AdControllerRegistry>& controllers() const { return controllers_; }
+    void setControllers(std::shared_ptr<AdControllerRegistry> registry) { controllers_ = std::move(registry); }
+    // The house-ad request and the raw-HTTP adapters (their sharedInstance).
+    const std::shared_ptr<OrvaneAdInterface>& orvaneAdInterface() const { return orvaneAdInterface_; }
+    void setOrvaneAdInterface(std::shared_ptr<OrvaneAdInterface> made) { orvaneAdInterface_ = std::move(made); }
+    const std::shared_ptr<KavloInterface>& kavloInterface() const { return kavloInterface_; }
+    void setKavloInterface(std::shared_ptr<KavloInterface> made) { kavloInterface_ = std::move(made); }
+    const std::shared_ptr<SelvoInterface>& selvoInterface() const { return selvoInterface_; }
+    void setSelvoInterface(std::shared_ptr<SelvoInterface> made) { selvoInterface_ = std::move(made); }
 
 private:
     std::recursive_mutex lock_;
-    std::map<int, std::shared_ptr<ORVAdController>> controllers_;
+    // Members go bottom-up: the clients (libraries_) first, the controllers with their running adapters last.
+    std::shared_ptr<AdControllerRegistry> controllers_;
     int adShownState_ = -1;
     std::map<std::string, Starter> starters_;
     std::set<std::string> missing_;
@@ -123,12 +123,12 @@ private:
     std::set<std::string> withoutHost_;
     std::shared_ptr<OfferCore> offerCore_;
     double watchdogSeconds_ = kDefaultWatchdogSeconds;
-    std::function<int()> thresholdSource_;
-    NetworkLibraries libraries_;
+    std::shared_ptr<NetworkLibraries> libraries_;
 };
 
 // The context in the installed application delegate's registry; null when there is none. The one place
-// this library reads the installed delegate.
+// this library reads the installed delegate; only the class-level entry points (mediation_entry_points.cpp)
+// call it.
 std::shared_ptr<MediationContext> context();
 
 } // namespace zelvan::mediation

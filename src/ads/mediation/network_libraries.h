@@ -1,7 +1,8 @@
 // NetworkLibraries: what the mediation keeps of the networks it reaches through this folder's thin
 // interfaces - the Adwick, Selvo and Marlin clients (set by the composition root; null: that network has
 // no ad in this run), the full-page controller, the one shared Marlin adapter and its lock, and which
-// networks already said their client is missing. Held in MediationContext. Main thread.
+// networks already said their client is missing. The composition root makes it and hands it to the
+// context's constructor. Main thread.
 #pragma once
 
 #include <memory>
@@ -14,7 +15,6 @@ namespace zelvan::mediation {
 class AdwickLibrary;
 class SelvoLibrary;
 class MarlinLibrary;
-class MediationContext;
 class ORVFullPageAdsController;
 class MarlinAdViewController;
 
@@ -36,8 +36,5 @@ struct NetworkLibraries {
 private:
     std::set<std::string> missing_;
 };
-
-// Registers the "adwick" and "selvo" starters.
-void addLibraryStarters(MediationContext& context);
 
 } // namespace zelvan::mediation

@@ -17,10 +17,12 @@ void addNetworkStarters(MediationContext& context, AdChrome chrome) {
             adapter->setAdController(controller.weak_from_this());
             return adapter;
         });
+    // The context's one Kavlo request, made by makeMediation; the context holds it.
+    std::weak_ptr<KavloInterface> kavlo = context.kavloInterface();
     context.setStarter("kavlo",
-                       [weak](ORVAdController& controller, AttemptToken token) -> std::shared_ptr<MediationAdapter> {
-                           if (auto shared = weak.lock()) {
-                               shared->kavloInterface()->fetchAd(controller.shared_from_this(), token);
+                       [kavlo](ORVAdController& controller, AttemptToken token) -> std::shared_ptr<MediationAdapter> {
+                           if (auto shared = kavlo.lock()) {
+                               shared->fetchAd(controller.shared_from_this(), token);
                            }
                            return nullptr;
                        });

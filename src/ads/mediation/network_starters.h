@@ -7,7 +7,8 @@
 
 namespace zelvan::mediation {
 
-// Registers the three starters with `context`; `chrome` is the offer client's look for their views.
+// Registers the three starters with `context` (made by makeMediation: the "kavlo" starter uses its Kavlo
+// request); `chrome` is the offer client's look for their views.
 void addNetworkStarters(MediationContext& context, AdChrome chrome);
 
 } // namespace zelvan::mediation

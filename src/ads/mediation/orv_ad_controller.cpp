@@ -6,8 +6,6 @@
 #include <cstdint>
 
 #include "ads/mediation/med_log.h"
-#include "ads/mediation/orv_ad_view.h"
-#include "ads/mediation/orv_custom_ad_view_controller.h"
 #include "platform/foundation/escape.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/log_preview.h"

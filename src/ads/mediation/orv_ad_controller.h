@@ -20,6 +20,7 @@
 
 #include "ads/mediation/mediation_context.h"
 #include "ads/mediation/mediation_types.h"
+#include "ads/mediation/orv_ad_view.h"
 #include "ads/mediation/round_backoff.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/value.h"
@@ -31,8 +32,6 @@ class View;
 
 namespace zelvan::mediation {
 
-class ORVAdView;
-class CustomAdDelegate;
 class ORVCustomAdViewController;
 
 // One network's attempt: made by its starter, owned by the controller until it reports.
@@ -41,7 +40,7 @@ public:
     virtual ~MediationAdapter() = default;
 };
 
-class ORVAdController : public std::enable_shared_from_this<ORVAdController> {
+class ORVAdController : public ORVAdViewOwner, public std::enable_shared_from_this<ORVAdController> {
 public:
     static constexpr const char* kNoAd = "noAd";
     static constexpr const char* kDefaultProvider = "orvaneads";
@@ -49,7 +48,7 @@ public:
 
     // A controller with a fresh host view (0, 430, 320, 50), listening for the next ad order.
     static std::shared_ptr<ORVAdController> create(std::weak_ptr<MediationContext> context);
-    ~ORVAdController();
+    ~ORVAdController() override;
     ORVAdController(const ORVAdController&) = delete;
     ORVAdController& operator=(const ORVAdController&) = delete;
 
@@ -127,8 +126,8 @@ public:
     void loadNextAdInLine(AttemptToken token);
 
     // --- Custom ads ---
-    void handleCustomAdStartSelector(const std::shared_ptr<CustomAdDelegate>& delegate);
-    void handleCustomAdEndSelector(const std::shared_ptr<CustomAdDelegate>& delegate);
+    void handleCustomAdStartSelector(const std::shared_ptr<CustomAdDelegate>& delegate) override;
+    void handleCustomAdEndSelector(const std::shared_ptr<CustomAdDelegate>& delegate) override;
 
     // --- Kept for completeness; nothing in the client calls them ---
     std::shared_ptr<ui::View> populateAdView();

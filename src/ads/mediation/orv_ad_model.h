@@ -1,5 +1,6 @@
-// ORVAdModel: the class-level front of the controller registry, over the context in the application
-// registry (without one, nothing happens and nothing is returned).
+// ORVAdModel: the class-level front of the controller registry (AdControllerRegistry), over the context in
+// the application registry (without one, nothing happens and nothing is returned). Defined in
+// mediation_entry_points.cpp.
 #pragma once
 
 #include <memory>

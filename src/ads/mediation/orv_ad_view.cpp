@@ -2,7 +2,6 @@
 #include "ads/mediation/orv_ad_view.h"
 
 #include "ads/mediation/med_log.h"
-#include "ads/mediation/orv_ad_controller.h"
 
 namespace zelvan::mediation {
 

@@ -12,7 +12,6 @@
 
 namespace zelvan::mediation {
 
-class ORVAdController;
 class ORVAdView;
 
 // The application's side of custom ads; both operations are optional and given the host view, whose
@@ -24,6 +23,15 @@ public:
     virtual void showCustomAd(ORVAdView& /*view*/) {}
     virtual bool respondsToEndCustomAd() const { return false; }
     virtual void endCustomAd(ORVAdView& /*view*/) {}
+};
+
+// The controller that owns a host view (ORVAdController), as the view reaches it: told when the
+// application's custom-ad delegate changes, so a custom ad on screen is ended and announced again.
+class ORVAdViewOwner {
+public:
+    virtual ~ORVAdViewOwner() = default;
+    virtual void handleCustomAdEndSelector(const std::shared_ptr<CustomAdDelegate>& delegate) = 0;
+    virtual void handleCustomAdStartSelector(const std::shared_ptr<CustomAdDelegate>& delegate) = 0;
 };
 
 class ORVAdView : public ui::View {
@@ -41,8 +49,8 @@ public:
     void drawRect(gfx::Rect /*rect*/) override {}
 
     // The owning controller, held weakly (the registry clears it when the controller goes).
-    void setAdController(std::weak_ptr<ORVAdController> controller) { adController_ = std::move(controller); }
-    std::shared_ptr<ORVAdController> adController() const { return adController_.lock(); }
+    void setAdController(std::weak_ptr<ORVAdViewOwner> controller) { adController_ = std::move(controller); }
+    std::shared_ptr<ORVAdViewOwner> adController() const { return adController_.lock(); }
     void setEventId(int eventId) { adsEventId_ = eventId; }
     int getEventId() const { return adsEventId_; }
     void setAdLibraryName(std::optional<std::string> name) { adLibraryName_ = std::move(name); }
@@ -61,7 +69,7 @@ private:
     int adsEventId_ = 0;
     std::shared_ptr<CustomAdDelegate> usersDelegate_;
     std::optional<std::string> adLibraryName_;
-    std::weak_ptr<ORVAdController> adController_;
+    std::weak_ptr<ORVAdViewOwner> adController_;
     std::function<void(ORVAdView&)> adPlaced_;
 };
 

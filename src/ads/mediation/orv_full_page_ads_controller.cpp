@@ -44,7 +44,7 @@ void ORVFullPageAdsController::showFullScreenAd() {
 void ORVFullPageAdsController::performFullScreenAdSelector() {
     MED_LOG(4, "Finalizing Full Screen Ad Request");
     // Held for the call: the network may be destroyed from inside it.
-    if (auto network = currentFullPageNetwork_) {
+    if (auto network = currentFullPageNetwork_.lock()) {
         MED_LOG(4, "Request Sent from Controller");
         network->showFullpageAd();
         return;
@@ -54,19 +54,13 @@ void ORVFullPageAdsController::performFullScreenAdSelector() {
 }
 
 void ORVFullPageAdsController::setFullPagenNetworkOrientation(float angle) {
-    if (auto network = currentFullPageNetwork_) {
+    if (auto network = currentFullPageNetwork_.lock()) {
         network->setFullPagenNetworkOrientation(angle);
     }
 }
 
 void ORVFullPageAdsController::destroy(MediationContext& context) {
     MarlinAdViewController::destroy(context);
-}
-
-void ORVFullPageAdsController::forgetNetwork(const FullPageNetwork* network) {
-    if (network && currentFullPageNetwork_.get() == network) {
-        currentFullPageNetwork_.reset();
-    }
 }
 
 } // namespace zelvan::mediation

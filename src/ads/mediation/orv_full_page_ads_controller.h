@@ -7,21 +7,10 @@
 
 #include <memory>
 
+#include "ads/mediation/full_page_network.h"
 #include "ads/mediation/mediation_context.h"
 
 namespace zelvan::mediation {
-
-inline constexpr const char* kFullPageAdFailureNotification = "ORV_FULL_PAGE_AD_FAILURE_NOTIFICATION";
-inline constexpr const char* kFullPageAdOpenNotification = "ORV_FULL_PAGE_AD_OPEN_NOTIFICATION";
-inline constexpr const char* kFullPageAdCloseNotification = "ORV_FULL_PAGE_AD_CLOSE_NOTIFICATION";
-
-// A full-page network as the controller drives it.
-class FullPageNetwork {
-public:
-    virtual ~FullPageNetwork() = default;
-    virtual void showFullpageAd() = 0;
-    virtual void setFullPagenNetworkOrientation(float angle) = 0;
-};
 
 class ORVFullPageAdsController {
 public:
@@ -41,14 +30,13 @@ public:
     // Stops the Marlin library and drops the shared adapter; the controller forgets it.
     static void destroy(MediationContext& context);
 
-    const std::shared_ptr<FullPageNetwork>& currentFullPageNetwork() const { return currentFullPageNetwork_; }
+    // The network chosen, while it lives (destroy lets it go), or null.
+    std::shared_ptr<FullPageNetwork> currentFullPageNetwork() const { return currentFullPageNetwork_.lock(); }
     int currentNetworkIndex() const { return currentNetworkIndex_; }
-    // Forgets the network when it is `network` (it is being destroyed).
-    void forgetNetwork(const FullPageNetwork* network);
 
 private:
     std::weak_ptr<MediationContext> context_;
-    std::shared_ptr<FullPageNetwork> currentFullPageNetwork_;
+    std::weak_ptr<FullPageNetwork> currentFullPageNetwork_;
     int currentNetworkIndex_ = 0;
 };
 

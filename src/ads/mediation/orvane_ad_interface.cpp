@@ -25,11 +25,6 @@ fnd::Bytes OrvaneAdInterface::initWithBase64EncodedString(const std::optional<st
     return text ? base64DecodeLenient(*text) : fnd::Bytes();
 }
 
-std::shared_ptr<OrvaneAdInterface> OrvaneAdInterface::sharedInstance() {
-    auto shared = context();
-    return shared ? shared->orvaneAdInterface() : nullptr;
-}
-
 std::shared_ptr<HouseAdService> OrvaneAdInterface::service() const {
     auto shared = context_.lock();
     return shared ? shared->houseAdService() : nullptr;

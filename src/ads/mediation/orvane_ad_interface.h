@@ -1,51 +1,21 @@
 // OrvaneAdInterface: fetches a house ad (an ad of the offer network itself) from the offer network's
 // GetOrvaneAd web service for a controller's attempt, reads the XML reply and reports exactly once:
-// orvaneAdReady with the ad, or loadNextAdInLine. HouseAdService is the offer client's side of it (its
-// service address, fetcher and reply parser), adapted by the composition root.
+// orvaneAdReady with the ad, or loadNextAdInLine. HouseAdService (house_ad_service.h) is the offer client's
+// side of it (its service address, fetcher and reply parser), adapted by the composition root. One per
+// context, made by makeMediation.
 #pragma once
 
-#include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "ads/mediation/house_ad_service.h"
 #include "ads/mediation/mediation_context.h"
 #include "ads/mediation/mediation_types.h"
 #include "platform/foundation/bytes.h"
-#include "platform/foundation/error.h"
 #include "platform/foundation/value.h"
 
 namespace zelvan::mediation {
-
-// One request of the house-ad service: an HTTP GET of `url` with `parameters` (a dictionary, or Null for
-// none) as its query.
-struct HouseAdFetch {
-    std::string url;
-    fnd::Value parameters;
-    std::string userAgent;
-    double timeout = 20.0;
-};
-
-// How a request ended: a transport error, or the HTTP status with the body.
-struct HouseAdReply {
-    std::optional<fnd::Error> error;
-    int64_t statusCode = 0;
-    fnd::Bytes data;
-};
-
-class HouseAdService {
-public:
-    virtual ~HouseAdService() = default;
-    // The offer network's web-service base ("" when no ad host is configured).
-    virtual std::string serviceBase() const = 0;
-    // Starts the request; `completion` runs once on the main thread.
-    virtual void fetch(const HouseAdFetch& request, std::function<void(HouseAdReply)> completion) = 0;
-    // The reply read into nested dictionaries (an empty dictionary when it does not parse).
-    virtual fnd::Value parseXML(const fnd::Bytes& data) const = 0;
-    // The fields of an "OrvaneAdObject" element (Null: an empty ad).
-    virtual HouseAd readHouseAd(const fnd::Value& element) const = 0;
-};
 
 class OrvaneAdInterface : public std::enable_shared_from_this<OrvaneAdInterface> {
 public:
@@ -62,7 +32,7 @@ public:
     static fnd::Bytes dataWithBase64EncodedString(const std::optional<std::string>& text);
     static fnd::Bytes initWithBase64EncodedString(const std::optional<std::string>& text);
 
-    // The context's instance; null without a context.
+    // The installed context's instance; null without a context (mediation_entry_points.cpp).
     static std::shared_ptr<OrvaneAdInterface> sharedInstance();
 
     // The default request URL: the service base + kAdPath ("" without a service base).

@@ -32,6 +32,11 @@ void OstromAdViewController::removeObservers() {
     MED_LOG(4, "Removing OSTROM Notifications");
 }
 
+AdNetworkRef OstromAdViewController::currentAdNetwork() const {
+    auto controller = adController_.lock();
+    return controller ? controller->getCurrentAdNetwork() : nullptr;
+}
+
 void OstromAdViewController::adSuccessAction() {
     if (reported_) {
         return;

@@ -14,7 +14,7 @@
 
 namespace zelvan::mediation {
 
-class OstromAdViewController : public ui::View, public MediationAdapter {
+class OstromAdViewController : public ui::View, public MediationAdapter, public OstromAdsFetcherOwner {
 public:
     std::string className() const override { return "OstromAdViewController"; }
 
@@ -28,10 +28,13 @@ public:
     void setAdController(std::weak_ptr<ORVAdController> controller) { adController_ = std::move(controller); }
     const std::shared_ptr<OstromAdsFetcher>& ostromAdsFetcherObj() const { return fetcher_; }
 
+    // --- OstromAdsFetcherOwner ---
+    // The network the controller is trying, or null.
+    AdNetworkRef currentAdNetwork() const override;
     // The fetcher's outcome; only the first of either reaches the controller.
     bool reported() const { return reported_; }
-    void adSuccessAction();
-    void adFailureAction();
+    void adSuccessAction() override;
+    void adFailureAction() override;
 
 private:
     void addObservers();

@@ -5,8 +5,6 @@
 
 #include "ads/mediation/house_ad_reply.h"
 #include "ads/mediation/med_log.h"
-#include "ads/mediation/orv_ad_controller.h"
-#include "ads/mediation/ostrom_ad_view_controller.h"
 #include "platform/foundation/dictionary.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/url.h"
@@ -27,8 +25,7 @@ std::string OstromAdsFetcher::baseURL() const {
 
 fnd::Value OstromAdsFetcher::bindings() const {
     auto controller = controller_.lock();
-    auto adController = controller ? controller->adController() : nullptr;
-    auto net = adController ? adController->getCurrentAdNetwork() : nullptr;
+    auto net = controller ? controller->currentAdNetwork() : nullptr;
     auto stored = fnd::UserDefaults::standard().stringForKey(OstromAdsModel::kUserIdKey);
     const std::string user = stored && !stored->empty() ? *stored : "0";
     return fnd::Value::dictionary({{"adspace", fnd::Value(net ? net->adNetworkGameIDs[0] : std::string())},

@@ -9,9 +9,10 @@
 #include <string>
 
 #include "ads/mediation/ad_landing_page.h"
+#include "ads/mediation/house_ad_service.h"
 #include "ads/mediation/itd_advertisement.h"
 #include "ads/mediation/mediation_context.h"
-#include "ads/mediation/orvane_ad_interface.h"
+#include "ads/mediation/mediation_types.h"
 #include "ads/mediation/ostrom_ads_model.h"
 #include "platform/foundation/value.h"
 #include "platform/ui/view.h"
@@ -19,7 +20,16 @@
 
 namespace zelvan::mediation {
 
-class OstromAdViewController;
+// The adapter a fetcher works for (OstromAdViewController): asked for the network being tried, told the
+// outcome.
+class OstromAdsFetcherOwner {
+public:
+    virtual ~OstromAdsFetcherOwner() = default;
+    // The network whose ids the request carries; null when the attempt has no controller any more.
+    virtual AdNetworkRef currentAdNetwork() const = 0;
+    virtual void adSuccessAction() = 0;
+    virtual void adFailureAction() = 0;
+};
 
 class OstromAdsFetcher : public ui::WebViewDelegate, public std::enable_shared_from_this<OstromAdsFetcher> {
 public:
@@ -31,7 +41,7 @@ public:
 
     OstromAdsFetcher(std::weak_ptr<MediationContext> context, AdChrome chrome);
 
-    void setController(std::weak_ptr<OstromAdViewController> controller) { controller_ = std::move(controller); }
+    void setController(std::weak_ptr<OstromAdsFetcherOwner> controller) { controller_ = std::move(controller); }
 
     // The ad request endpoint under the ad host ("" without one).
     std::string baseURL() const;
@@ -67,7 +77,7 @@ private:
 
     std::weak_ptr<MediationContext> context_;
     AdChrome chrome_;
-    std::weak_ptr<OstromAdViewController> controller_;
+    std::weak_ptr<OstromAdsFetcherOwner> controller_;
     std::shared_ptr<ui::View> ostromAdView_;
     std::optional<OstromAdsModel> ostromAdModelObj_;
     std::string userAgent_;

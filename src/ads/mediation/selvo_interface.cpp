@@ -11,11 +11,6 @@
 
 namespace zelvan::mediation {
 
-std::shared_ptr<SelvoInterface> SelvoInterface::sharedInstance() {
-    auto shared = context();
-    return shared ? shared->selvoInterface() : nullptr;
-}
-
 std::string SelvoInterface::baseURL() const {
     auto shared = context_.lock();
     return shared ? shared->endpoint().sibling(kPrefix).url(kPath) : std::string();

@@ -1,16 +1,16 @@
 // SelvoInterface: a Selvo banner by one plain HTTP GET of the Selvo ad server's "/adserver/render": the
 // reply's image URL, click URL and size are kept here and the controller's selvoAdReady builds the ad from
 // them; a reply without both URLs, or a transport error, moves the rotation on. One shared instance per
-// mediation context; nothing in the client starts it (the "selvo" key has its own adapter), a test or a
-// caller sets its controller. Main thread.
+// mediation context, made by makeMediation; nothing in the client starts it (the "selvo" key has its own adapter), a
+// test or a caller sets its controller. Main thread.
 #pragma once
 
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "ads/mediation/house_ad_service.h"
 #include "ads/mediation/mediation_context.h"
-#include "ads/mediation/orvane_ad_interface.h"
 #include "platform/foundation/error.h"
 #include "platform/foundation/value.h"
 
@@ -28,6 +28,7 @@ public:
 
     explicit SelvoInterface(std::weak_ptr<MediationContext> context) : context_(std::move(context)) {}
 
+    // The installed context's instance; null without a context (mediation_entry_points.cpp).
     static std::shared_ptr<SelvoInterface> sharedInstance();
     // The ad host + "/selvo/adserver/render" ("" without an ad host).
     std::string baseURL() const;

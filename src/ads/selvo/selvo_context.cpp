@@ -1,11 +1,10 @@
-// The Selvo client's shared context: its flags, error sink, server addresses, device info and SVMisc.
+// The Selvo client's shared context: its flags, error sink, server addresses, device info and ad cache slot.
 #include "ads/selvo/selvo_context.h"
 
 #include <utility>
 
 #include "ads/selvo/sv_ad_cache.h"
-#include "ads/selvo/sv_misc.h"
-#include "ads/selvo/sv_user_info.h"
+#include "ads/selvo/sv_device_info.h"
 #include "core/app_registry.h"
 #include "core/zelvan_app_delegate.h"
 #include "platform/foundation/log.h"
@@ -131,9 +130,14 @@ fnd::Value SelvoContext::deviceInfo() const {
     return deviceInfo_.deepCopy();
 }
 
-std::shared_ptr<SVMisc> SelvoContext::misc() {
-    std::call_once(miscOnce_, [this] { misc_ = std::make_shared<SVMisc>(this); });
+std::shared_ptr<SVMisc> SelvoContext::misc() const {
+    std::lock_guard lock(miscMutex_);
     return misc_;
+}
+
+void SelvoContext::setMisc(std::shared_ptr<SVMisc> misc) {
+    std::lock_guard lock(miscMutex_);
+    misc_ = std::move(misc);
 }
 
 std::shared_ptr<SelvoContext> context() {

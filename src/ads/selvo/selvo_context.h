@@ -1,7 +1,8 @@
 // SelvoContext: what the Selvo ad client keeps process-wide - the verbose log flag, the run mode, the
-// error sink, the server addresses derived from --ads-base, the device part of every request's user info
-// and the SVMisc helper - held in the application registry's `selvo` slot and reached through context().
-// Tests build their own.
+// error sink, the server addresses derived from --ads-base, the device part of every request's user info,
+// the ad cache's slot and the SVMisc the class-level entry point hands out. It constructs nothing of the
+// client above it: makeSelvo (selvo_wiring.h) makes it for the application registry's `selvo` slot, and
+// every object of the client is handed it at construction. Tests build their own.
 #pragma once
 
 #include <atomic>
@@ -91,8 +92,10 @@ public:
     // a lock) with the device's identifier, system name, version, model and the agent string.
     fnd::Value deviceInfo() const;
 
-    // This context's one SVMisc, made on first use.
-    std::shared_ptr<SVMisc> misc();
+    // The SVMisc that SVMisc::sharedSVMisc() hands out, set by makeSelvo; null for a context made without it.
+    // The client's own objects make their SVMisc over the context they were given.
+    std::shared_ptr<SVMisc> misc() const;
+    void setMisc(std::shared_ptr<SVMisc> misc);
 
     // This context's one ad cache (the cache manager), made by `make` on first use under the context's
     // lock; `make` may return null (then the next call tries again). The context shuts it down and lets it
@@ -113,7 +116,7 @@ private:
     std::vector<fnd::Thread> workers_;
     mutable std::once_flag deviceOnce_;
     mutable fnd::Value deviceInfo_;
-    std::once_flag miscOnce_;
+    mutable std::mutex miscMutex_;
     std::shared_ptr<SVMisc> misc_;
     // Last, so the cache (which logs through this context) goes first.
     mutable std::mutex cacheMutex_;
@@ -122,7 +125,8 @@ private:
 };
 
 // The context in the installed application delegate's registry; null when there is none. The one place
-// this library reads the installed delegate. Any thread.
+// this library reads the installed delegate; only the class-level entry points (selvo_entry_points.cpp)
+// call it. Any thread.
 std::shared_ptr<SelvoContext> context();
 
 } // namespace zelvan::selvo

@@ -5,7 +5,7 @@
 #include "ads/selvo/sv_ad_cache.h"
 #include "ads/selvo/sv_ad_type.h"
 #include "ads/selvo/sv_log.h"
-#include "ads/selvo/xml/xml_element.h"
+#include "ads/selvo/xml/xml_tree.h"
 #include "platform/foundation/date_formatter.h"
 #include "platform/foundation/locale.h"
 #include "platform/foundation/log_preview.h"

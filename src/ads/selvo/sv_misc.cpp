@@ -11,11 +11,6 @@
 
 namespace zelvan::selvo {
 
-std::shared_ptr<SVMisc> SVMisc::sharedSVMisc() {
-    auto shared = context();
-    return shared ? shared->misc() : nullptr;
-}
-
 void SVMisc::addSVHeaders(fnd::UrlRequest& request, const fnd::Value& userInfo) const {
     SVLog(context_, "adding SV headers");
     auto info = userInfo.asDictionary();

@@ -1,5 +1,6 @@
 // SVMisc: the four headers every Selvo request carries, and the two link tests of the ad views (a store
-// link, the close pseudo-URL). One per context.
+// link, the close pseudo-URL), over a context's config and log. It keeps nothing else, so the client's
+// objects make one over the context they hold; makeSelvo makes the one sharedSVMisc() hands out.
 #pragma once
 
 #include <memory>
@@ -14,10 +15,10 @@ class SelvoContext;
 
 class SVMisc {
 public:
-    // `context` owns this object and outlives it.
+    // `context` outlives this object.
     explicit SVMisc(SelvoContext* context) : context_(context) {}
 
-    // The installed context's SVMisc; null without one.
+    // The installed context's SVMisc; null without one (selvo_entry_points.cpp).
     static std::shared_ptr<SVMisc> sharedSVMisc();
 
     // Sets "User-Agent", "x-udid", "x-selvo-iphone-os" and "x-qauttro-iphone-devicemodel" from the user

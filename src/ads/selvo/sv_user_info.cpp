@@ -1,12 +1,8 @@
-// The request user info: its device part, agent string and the per-request dictionary.
+// The request user info: the context's device part and the per-request dictionary.
 #include "ads/selvo/sv_user_info.h"
 
 #include "ads/selvo/selvo_context.h"
 #include "ads/selvo/sv_ad_params.h"
-#include "platform/device/device.h"
-#include "platform/foundation/bundle.h"
-#include "platform/foundation/format.h"
-#include "platform/foundation/locale.h"
 
 namespace zelvan::selvo {
 namespace {
@@ -18,31 +14,6 @@ void setNonEmpty(fnd::Dictionary& info, std::string_view key, const std::optiona
 }
 
 } // namespace
-
-std::string SVAgentString() {
-    auto& device = device::Device::current();
-    const fnd::Bundle& bundle = fnd::Bundle::main();
-    std::string version = bundle.objectForInfoDictionaryKey("CFBundleShortVersionString").stringValue();
-    if (version.empty()) {
-        version = bundle.objectForInfoDictionaryKey("CFBundleVersion").stringValue();
-    }
-    return fnd::format("%@; %@ %@; %@ %@/%@ %@", device.model(), device.systemName(), device.systemVersion(),
-                       fnd::Locale::current().identifier(),
-                       bundle.objectForInfoDictionaryKey("CFBundleDisplayName").stringValue(), version,
-                       std::string(SVSDKAgent));
-}
-
-fnd::Value SVBuildDeviceInfo() {
-    auto& device = device::Device::current();
-    fnd::Value value = fnd::Value::dictionary();
-    auto& info = *value.asDictionary();
-    info.setObject(device.uniqueIdentifier(), SVAdRequestDeviceIDKey);
-    info.setObject(device.systemName(), SVAdRequestSystemNameKey);
-    info.setObject(device.systemVersion(), SVAdRequestSystemVersionKey);
-    info.setObject(device.model(), SVAdRequestSystemModelKey);
-    setNonEmpty(info, SVAdRequestUserAgentKey, SVAgentString());
-    return value;
-}
 
 fnd::Value SVUserInfoWithDeviceInfo(const SelvoContext& context) {
     return context.deviceInfo();

@@ -1,11 +1,13 @@
-// The request user info that travels with every Selvo download: its keys, the device part (with the
-// client's agent string), and the dictionary an ad view builds from its ids and its demographics source.
+// The request user info that travels with every Selvo download: its keys (the device part's are in
+// sv_device_info.h), the context's device part, and the dictionary an ad view builds from its ids and its
+// demographics source.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "ads/selvo/sv_device_info.h"
 #include "platform/foundation/date.h"
 #include "platform/foundation/value.h"
 
@@ -13,11 +15,6 @@ namespace zelvan::selvo {
 
 class SelvoContext;
 
-inline constexpr std::string_view SVAdRequestDeviceIDKey = "SVAdRequestDeviceIDKey";
-inline constexpr std::string_view SVAdRequestSystemNameKey = "SVAdRequestSystemNameKey";
-inline constexpr std::string_view SVAdRequestSystemVersionKey = "SVAdRequestSystemVersionKey";
-inline constexpr std::string_view SVAdRequestSystemModelKey = "SVAdRequestSystemModelKey";
-inline constexpr std::string_view SVAdRequestUserAgentKey = "SVAdRequestUserAgentKey";
 inline constexpr std::string_view SVAdRequestPublisherIDKey = "SVAdRequestPublisherIDKey";
 inline constexpr std::string_view SVAdRequestSiteIDKey = "SVAdRequestSiteIDKey";
 inline constexpr std::string_view SVAdRequestPlacementKey = "SVAdRequestPlacementKey";
@@ -34,10 +31,6 @@ inline constexpr std::string_view SVAdRequestLocationLongitudeKey = "SVAdRequest
 inline constexpr std::string_view SVAdRequestGenderKey = "SVAdRequestGenderKey";
 inline constexpr std::string_view SVAdRequestIncomeKey = "SVAdRequestIncomeKey";
 inline constexpr std::string_view SVAdRequestEducationKey = "SVAdRequestEducationKey";
-
-// The SDK's version and the agent constant that ends the agent string.
-inline constexpr std::string_view SVSDKVersion = "2.0.0";
-inline constexpr std::string_view SVSDKAgent = "SelvoMobileSDK/2.0.0";
 
 // The demographic answers an ad view's delegate may give; each answers none unless overridden.
 class SVDemographics {
@@ -58,12 +51,6 @@ public:
     virtual std::optional<int> education() const { return std::nullopt; }
 };
 
-// "%@; %@ %@; %@ %@/%@ %@": device model, system name and version, the locale, the application's display
-// name and short version (or build version), and SVSDKAgent.
-std::string SVAgentString();
-// The device part, made afresh: device id, system name, version, model and (when non-empty) the agent
-// string. SelvoContext::deviceInfo() builds it once per context.
-fnd::Value SVBuildDeviceInfo();
 // A fresh deep copy of the context's device part.
 fnd::Value SVUserInfoWithDeviceInfo(const SelvoContext& context);
 // Age bucket: 0 up to 17, 1 for 18-24, 2 for 25-34, 3 for 35-49, 4 for 50-54, 5 from 55.

@@ -9,7 +9,9 @@
 #include <utility>
 #include <vector>
 
+#include "ads/mediation/ad_controller_registry.h"
 #include "ads/mediation/mediation_context.h"
+#include "ads/mediation/mediation_wiring.h"
 #include "ads/mediation/orv_ad_controller.h"
 #include "ads/mediation/orv_ad_view.h"
 #include "platform/foundation/clock.h"
@@ -56,7 +58,7 @@ struct FakeAdapter : MediationAdapter {
 
 struct Fixture : ::testing::Test {
     std::shared_ptr<fnd::ManualClock> clock = fnd::ManualClock::install();
-    std::shared_ptr<MediationContext> context = std::make_shared<MediationContext>();
+    std::shared_ptr<MediationContext> context = makeMediation();
     std::shared_ptr<FakeCore> core = std::make_shared<FakeCore>();
     std::shared_ptr<ui::View> screen = ui::View::create(gfx::Rect(0, 0, 320, 480));
     std::vector<std::string> started;
@@ -70,7 +72,7 @@ struct Fixture : ::testing::Test {
         ui::AnimationLog::clear();
     }
     void TearDown() override {
-        context->destroy();
+        context->controllers()->destroy();
         fnd::RunLoop::current().runUntilIdle();
     }
 
@@ -88,7 +90,7 @@ struct Fixture : ::testing::Test {
     }
     // A controller for event 1 whose host view is on screen.
     std::shared_ptr<ORVAdController> controller() {
-        auto made = context->resetAdController(1);
+        auto made = context->controllers()->resetAdController(1);
         screen->addSubview(made->iORVAdView());
         made->iORVAdView()->setCanRotateFlagAndReturn();
         return made;

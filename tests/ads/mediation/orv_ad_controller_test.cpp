@@ -41,7 +41,7 @@ TEST_F(Controller, RotatesUpwardAndDownwardWithFlips) {
 }
 
 TEST_F(Controller, EligibilityByCounterLimitAndEvent) {
-    auto made = context->resetAdController(1);
+    auto made = context->controllers()->resetAdController(1);
     auto& defaults = fnd::UserDefaults::standard();
     made->setCurrentEventID(1);
     const auto limited = network("x", 2, 3);
@@ -59,7 +59,7 @@ TEST_F(Controller, EligibilityByCounterLimitAndEvent) {
     // Events outside 1 to 5 never find a network: the first attempt answers "noAd".
     for (int event : {0, 6}) {
         order({network("a")}, 0, 2, 0);
-        auto other = context->resetAdController(event);
+        auto other = context->controllers()->resetAdController(event);
         other->setCurrentEventID(event);
         EXPECT_EQ(other->rotationNextAd(1, 0), ORVAdController::kNoAd);
     }
@@ -110,7 +110,7 @@ TEST_F(Controller, KeysAreTrimmedAndComparedExactly) {
     // No network with an adapter: the walk ends as when none is eligible.
     for (int last : {2, 0}) {
         order({network("x"), network("y"), network("z")}, 0, 2, last);
-        auto lone = context->resetAdController(1);
+        auto lone = context->controllers()->resetAdController(1);
         lone->preLoadAd(1);
         EXPECT_EQ(lone->currentAdProviderIndex(), 3);
         EXPECT_EQ(lone->anyPreloadActive(), 2);
@@ -123,7 +123,7 @@ TEST_F(Controller, ShowRequestsAndImpressions) {
     order({network("a"), network("b")}, 10, 2, 1);
     // Preload, then show: the ad arrives off screen (no impression); the show request reports it and
     // schedules the rotation.
-    auto made = context->resetAdController(1);
+    auto made = context->controllers()->resetAdController(1);
     made->preLoadAd(1);
     advance(1);
     EXPECT_TRUE(core->impressions.empty());

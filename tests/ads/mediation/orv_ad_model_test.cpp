@@ -29,21 +29,21 @@ struct Promo : CustomAdDelegate {
 };
 
 TEST_F(Registry, ResetKeepsTheHostViewAndDestroyForgetsTheControllers) {
-    EXPECT_EQ(context->getAdController(1), nullptr);
-    auto first = context->resetAdController(1);
+    EXPECT_EQ(context->controllers()->getAdController(1), nullptr);
+    auto first = context->controllers()->resetAdController(1);
     auto host = first->iORVAdView();
     host->addSubview(ui::View::create(gfx::Rect(0, 0, 10, 10)));
     host->addSubview(ui::View::create(gfx::Rect(0, 0, 10, 10)));
-    auto second = context->resetAdController(1);
+    auto second = context->controllers()->resetAdController(1);
     EXPECT_EQ(second->iORVAdView(), host);
     EXPECT_EQ(first->iORVAdView(), nullptr);
     EXPECT_EQ(first->die(), 1);
     EXPECT_TRUE(host->subviews().empty());
     EXPECT_EQ(host->adController(), second);
-    EXPECT_EQ(context->getAdController(1), second);
+    EXPECT_EQ(context->controllers()->getAdController(1), second);
     EXPECT_EQ(host->frame(), gfx::Rect(0, 430, 320, 50));
-    context->destroy();
-    EXPECT_EQ(context->getAdController(1), nullptr);
+    context->controllers()->destroy();
+    EXPECT_EQ(context->controllers()->getAdController(1), nullptr);
     EXPECT_EQ(host->adController(), nullptr);
     // Off screen and back: the flag follows.
     screen->addSubview(host);
@@ -58,7 +58,7 @@ TEST_F(Registry, AnOldControllersTimerDoesNothing) {
     auto old = controller();
     old->preLoadAd(1);
     advance(1); // on screen: a rotation is due in 10 s
-    auto fresh = context->resetAdController(1);
+    auto fresh = context->controllers()->resetAdController(1);
     advance(20);
     EXPECT_EQ(started.size(), 1u);
     EXPECT_EQ(old->anyPreloadActive(), 2); // its rotation found no host view and stopped
@@ -112,7 +112,7 @@ TEST_F(Registry, ClassOperationsReadTheApplicationRegistry) {
 TEST_F(Registry, AdSourceAnnouncesTheFirstAdOnce) {
     add("a", Reply::View);
     order({network("a"), network("a")}, 10, 2, 1);
-    auto made = context->resetAdController(1);
+    auto made = context->controllers()->resetAdController(1);
     made->preLoadAd(1);
     int boxes = 0;
     auto source = MediationAdSource::create([&]() -> std::shared_ptr<ui::View> {

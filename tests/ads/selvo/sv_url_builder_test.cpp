@@ -121,25 +121,25 @@ TEST_F(SVURLBuilderTest, ServersReportAndHeaders) {
     EXPECT_FALSE(SVURLBuilder(without).urlForAdType(0, 0, info));
     EXPECT_FALSE(SVURLBuilder(without).urlForReportingAction(info));
 
-    auto misc = context_.misc();
+    const SVMisc misc(&context_);
     fnd::UrlRequest request(*fnd::Url::parse(kBase));
-    misc->addSVHeaders(request, fnd::Value::dictionary({{SVAdRequestSystemModelKey, "M"},
-                                                        {SVAdRequestUserAgentKey, "A"},
-                                                        {SVAdRequestSystemNameKey, "Linux"}}));
+    misc.addSVHeaders(request, fnd::Value::dictionary({{SVAdRequestSystemModelKey, "M"},
+                                                       {SVAdRequestUserAgentKey, "A"},
+                                                       {SVAdRequestSystemNameKey, "Linux"}}));
     // In their fixed order whatever the user info's order; the missing device id sets none.
     std::vector<fnd::HttpHeaders::Field> fields(request.allHTTPHeaderFields().begin(),
                                                 request.allHTTPHeaderFields().end());
     EXPECT_EQ(fields, (std::vector<fnd::HttpHeaders::Field>{
                           {"User-Agent", "A"}, {"x-selvo-iphone-os", "Linux"}, {"x-qauttro-iphone-devicemodel", "M"}}));
     fnd::UrlRequest bare(*fnd::Url::parse(kBase));
-    misc->addSVHeaders(bare, fnd::Value());
+    misc.addSVHeaders(bare, fnd::Value());
     EXPECT_EQ(bare.allHTTPHeaderFields().count(), 0u);
     EXPECT_TRUE(capture.contains("Warning: no user info provided."));
 
-    EXPECT_TRUE(misc->isITunesURL(*fnd::Url::parse("http://apps.store.test/app/1")));
-    EXPECT_FALSE(misc->isITunesURL(*fnd::Url::parse("http://example.org/store.test")));
-    EXPECT_TRUE(misc->isCloseURL(*fnd::Url::parse("http://close.selvo.test/")));
-    EXPECT_FALSE(misc->isCloseURL(*fnd::Url::parse("http://close.selvo.test/x")));
+    EXPECT_TRUE(misc.isITunesURL(*fnd::Url::parse("http://apps.store.test/app/1")));
+    EXPECT_FALSE(misc.isITunesURL(*fnd::Url::parse("http://example.org/store.test")));
+    EXPECT_TRUE(misc.isCloseURL(*fnd::Url::parse("http://close.selvo.test/")));
+    EXPECT_FALSE(misc.isCloseURL(*fnd::Url::parse("http://close.selvo.test/x")));
 }
 
 } // namespace

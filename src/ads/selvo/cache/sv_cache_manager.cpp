@@ -54,11 +54,6 @@ std::string expiryText(std::optional<double> since1970) {
 
 } // namespace
 
-std::shared_ptr<SVCacheManager> SVCacheManager::sharedSVCacheManager() {
-    auto installed = zelvan::selvo::context();
-    return installed ? forContext(*installed) : nullptr;
-}
-
 std::shared_ptr<SVCacheManager> SVCacheManager::forContext(SelvoContext& context) {
     bool made = false;
     auto cache = context.adCache([&]() -> std::shared_ptr<SVAdCache> {

@@ -45,7 +45,8 @@ public:
     static constexpr size_t kMaxReplyBytes = 1024 * 1024;
     static constexpr size_t kMaxImageBytes = 4 * 1024 * 1024;
 
-    // The manager of the installed context, made on first use; null without a context.
+    // The manager of the installed context, made on first use; null without a context
+    // (selvo_entry_points.cpp).
     static std::shared_ptr<SVCacheManager> sharedSVCacheManager();
     // The manager of `context`, made on first use under the context's lock (and then set as the
     // context's error sink).

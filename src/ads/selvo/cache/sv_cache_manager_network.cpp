@@ -68,7 +68,7 @@ std::optional<fnd::Bytes> SVCacheManager::downloadURL(const std::optional<fnd::U
         }
     }
     if (userInfo != nullptr) {
-        context_.misc()->addSVHeaders(request, *userInfo);
+        SVMisc(&context_).addSVHeaders(request, *userInfo);
     }
     auto result = fnd::UrlConnection::sendSynchronousRequest(request);
     if (result) {

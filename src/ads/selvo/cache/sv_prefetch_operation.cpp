@@ -106,7 +106,7 @@ void SVPrefetchOperation::requestAds(const std::vector<SVAdRequest>& requests) {
 std::optional<fnd::Bytes> SVPrefetchOperation::downloadURL(const fnd::Url& url, std::optional<fnd::Error>* error) {
     fnd::UrlRequest request(url, fnd::UrlRequestCachePolicy::ReloadIgnoringLocalCacheData, kTimeout);
     request.setMaxBodyBytes(SVCacheManager::kMaxImageBytes);
-    context_.misc()->addSVHeaders(request, userInfo_);
+    SVMisc(&context_).addSVHeaders(request, userInfo_);
     auto collector = std::make_shared<PrefetchCollector>();
     auto created = fnd::UrlConnection::create(request, collector, fnd::StartImmediately::No);
     if (!created) {

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ads/selvo/sql/sql_result_set.h"
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/sql_database.h"
 #include "platform/foundation/value.h"
@@ -18,17 +19,16 @@
 namespace zelvan::selvo {
 
 class SelvoContext;
-class SqlResultSet_;
 class SqlStatement_;
 
-class SqlDatabase_ : public std::enable_shared_from_this<SqlDatabase_> {
+class SqlDatabase_ : public SqlResultSetParent, public std::enable_shared_from_this<SqlDatabase_> {
 public:
     using Arguments = std::vector<fnd::Value>;
 
     // A closed database object for the file at `path`, logging through `context` (may be null).
     static std::shared_ptr<SqlDatabase_> databaseWithPath(std::string path, std::shared_ptr<SelvoContext> context);
     SqlDatabase_(std::string path, std::shared_ptr<SelvoContext> context);
-    ~SqlDatabase_();
+    ~SqlDatabase_() override;
     SqlDatabase_(const SqlDatabase_&) = delete;
     SqlDatabase_& operator=(const SqlDatabase_&) = delete;
 
@@ -91,13 +91,13 @@ public:
     bool checkedOut() const { return checkedOut_; }
     void setCheckedOut(bool value) { checkedOut_ = value; }
     // 0: retry busy results without limit.
-    int busyRetryTimeout() const { return busyRetryTimeout_; }
+    int busyRetryTimeout() const override { return busyRetryTimeout_; }
     void setBusyRetryTimeout(int value) { busyRetryTimeout_ = value; }
     // How many busy results in a row the last prepare or step of this database (or of its result sets) met.
     int lastBusyCount() const { return lastBusyCount_; }
-    void setLastBusyCount(int count) { lastBusyCount_ = count; }
+    void setLastBusyCount(int count) override { lastBusyCount_ = count; }
 
-    const std::string& databasePath() const { return databasePath_; }
+    const std::string& databasePath() const override { return databasePath_; }
     fnd::SqlDatabase* sqliteHandle() { return db_ ? &*db_ : nullptr; }
     const std::shared_ptr<SelvoContext>& context() const { return context_; }
     // "<SqlDatabase_: 0x…>".
@@ -112,7 +112,7 @@ public:
     std::optional<fnd::Bytes> dataForQuery(std::string_view sql, const Arguments& arguments = {});
 
     // Records the outcome of a call that reached SQLite (null: success).
-    void noteError(const fnd::Error* error);
+    void noteError(const fnd::Error* error) override;
 
 private:
     std::shared_ptr<SqlStatement_> prepareAndBind(std::string_view sql, const Arguments& arguments, bool update);

@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "ads/selvo/sql/sql_busy.h"
-#include "ads/selvo/sql/sql_database.h"
 #include "ads/selvo/sql/sql_statement.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/string_ops.h"
@@ -13,11 +12,11 @@
 namespace zelvan::selvo {
 
 std::shared_ptr<SqlResultSet_> SqlResultSet_::resultSetWithStatement(std::shared_ptr<SqlStatement_> statement,
-                                                                     std::weak_ptr<SqlDatabase_> parentDB) {
+                                                                     std::weak_ptr<SqlResultSetParent> parentDB) {
     return std::make_shared<SqlResultSet_>(std::move(statement), std::move(parentDB));
 }
 
-SqlResultSet_::SqlResultSet_(std::shared_ptr<SqlStatement_> statement, std::weak_ptr<SqlDatabase_> parentDB)
+SqlResultSet_::SqlResultSet_(std::shared_ptr<SqlStatement_> statement, std::weak_ptr<SqlResultSetParent> parentDB)
     : parentDB_(std::move(parentDB)), statement_(std::move(statement)) {
     if (statement_) {
         statement_->setHeldByResultSet(true);

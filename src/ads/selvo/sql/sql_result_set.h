@@ -10,18 +10,31 @@
 
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/date.h"
+#include "platform/foundation/error.h"
 
 namespace zelvan::selvo {
 
-class SqlDatabase_;
 class SqlStatement_;
+
+// What a result set asks of, and reports to, the database its query ran on (SqlDatabase_ implements it):
+// the busy-retry limit, and the outcome of each step.
+class SqlResultSetParent {
+public:
+    virtual ~SqlResultSetParent() = default;
+    // 0: retry busy results without limit.
+    virtual int busyRetryTimeout() const = 0;
+    virtual void setLastBusyCount(int count) = 0;
+    // Records the outcome of a call that reached SQLite (null: success).
+    virtual void noteError(const fnd::Error* error) = 0;
+    virtual const std::string& databasePath() const = 0;
+};
 
 class SqlResultSet_ {
 public:
     // A result set over `statement`, whose database is `parentDB` (not kept alive by it).
     static std::shared_ptr<SqlResultSet_> resultSetWithStatement(std::shared_ptr<SqlStatement_> statement,
-                                                                 std::weak_ptr<SqlDatabase_> parentDB);
-    SqlResultSet_(std::shared_ptr<SqlStatement_> statement, std::weak_ptr<SqlDatabase_> parentDB);
+                                                                 std::weak_ptr<SqlResultSetParent> parentDB);
+    SqlResultSet_(std::shared_ptr<SqlStatement_> statement, std::weak_ptr<SqlResultSetParent> parentDB);
     ~SqlResultSet_();
     SqlResultSet_(const SqlResultSet_&) = delete;
     SqlResultSet_& operator=(const SqlResultSet_&) = delete;
@@ -61,13 +74,13 @@ public:
     const std::shared_ptr<SqlStatement_>& statement() const { return statement_; }
     const std::string& query() const { return query_; }
     void setQuery(std::string query) { query_ = std::move(query); }
-    void setParentDB(std::weak_ptr<SqlDatabase_> parentDB) { parentDB_ = std::move(parentDB); }
+    void setParentDB(std::weak_ptr<SqlResultSetParent> parentDB) { parentDB_ = std::move(parentDB); }
     const std::map<std::string, int>& columnNameToIndexMap() const { return columnNameToIndexMap_; }
 
 private:
     bool readable(int column) const;
 
-    std::weak_ptr<SqlDatabase_> parentDB_;
+    std::weak_ptr<SqlResultSetParent> parentDB_;
     std::shared_ptr<SqlStatement_> statement_;
     std::string query_;
     std::map<std::string, int> columnNameToIndexMap_;

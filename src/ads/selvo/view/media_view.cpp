@@ -7,7 +7,7 @@
 #include "ads/selvo/sv_log.h"
 #include "ads/selvo/sv_misc.h"
 #include "ads/selvo/sv_user_info.h"
-#include "ads/selvo/view/sv_ad_view_concrete.h"
+#include "ads/selvo/view/sv_ad_view.h"
 #include "platform/foundation/escape.h"
 #include "platform/foundation/format.h"
 
@@ -28,7 +28,7 @@ constexpr std::string_view kEmptyPage = "<html><head></head><body></body></html>
 
 bool MediaViewDelegate::webViewShouldStartLoadWithRequest(ui::WebView& /*webView*/, fnd::UrlRequest& request,
                                                           ui::NavigationType /*type*/) {
-    return !context_->misc()->isCloseURL(request.url());
+    return !SVMisc(context_.get()).isCloseURL(request.url());
 }
 
 void MediaView::setup() {
@@ -77,7 +77,7 @@ std::optional<fnd::UrlRequest> MediaView::urlRequest(const std::optional<fnd::Ur
         return std::nullopt;
     }
     fnd::UrlRequest request(*url);
-    context_->misc()->addSVHeaders(request, SVUserInfoWithDeviceInfo(*context_));
+    SVMisc(context_.get()).addSVHeaders(request, SVUserInfoWithDeviceInfo(*context_));
     return request;
 }
 

@@ -14,7 +14,7 @@
 namespace zelvan::selvo {
 
 class SelvoContext;
-class SVAdViewConcrete;
+class SVAdView;
 class MediaView;
 
 class MediaViewDelegate : public ui::WebViewDelegate {
@@ -50,8 +50,9 @@ public:
     // Forgets the ad view and its delegate.
     void cleanup();
 
-    std::shared_ptr<SVAdViewConcrete> adView() const { return adView_.lock(); }
-    void setAdView(std::weak_ptr<SVAdViewConcrete> adView) { adView_ = std::move(adView); }
+    // The ad view this one shows inside (its text colour picks the caption's), held weakly.
+    std::shared_ptr<SVAdView> adView() const { return adView_.lock(); }
+    void setAdView(std::weak_ptr<SVAdView> adView) { adView_ = std::move(adView); }
     const std::shared_ptr<MediaViewDelegate>& mediaDelegate() const { return delegate_; }
 
     // The proxy's query value for a URL: "&", "=", "+", "#" and "?" are escaped too, so the URL's own
@@ -60,7 +61,7 @@ public:
 
 private:
     std::shared_ptr<SelvoContext> context_;
-    std::weak_ptr<SVAdViewConcrete> adView_;
+    std::weak_ptr<SVAdView> adView_;
     std::shared_ptr<MediaViewDelegate> delegate_;
 };
 

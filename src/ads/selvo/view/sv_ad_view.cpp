@@ -1,5 +1,5 @@
-// The Selvo ad view's class operations (factories, run mode, cache reports, build info), its guarded
-// properties and its size for the ad it shows.
+// The Selvo ad view's class operations (run mode, cache reports, build info), its guarded properties and
+// its size for the ad it shows. The factories are in sv_ad_view_factories.cpp.
 #include "ads/selvo/view/sv_ad_view.h"
 
 #include <algorithm>
@@ -11,7 +11,6 @@
 #include "ads/selvo/sv_ad_params.h"
 #include "ads/selvo/sv_ad_type.h"
 #include "ads/selvo/sv_run_mode.h"
-#include "ads/selvo/view/sv_ad_view_concrete.h"
 #include "platform/foundation/format.h"
 #include "platform/graphics/image.h"
 #include "platform/graphics/text_layout.h"
@@ -43,36 +42,6 @@ int SVAdView::cachedAdsCount(SelvoContext& context, int type, const std::string&
                              int placement, const std::optional<std::string>& section, int size) {
     return SVCacheManager::forContext(context)->cachedAdsCount(
         SVAdParams(type, publisherID, siteID, placement, section, size));
-}
-
-std::shared_ptr<SVAdView> SVAdView::adViewWithType(const std::shared_ptr<SelvoContext>& context, int type,
-                                                   const std::string& publisherID, const std::string& siteID,
-                                                   int orientation, DelegatePtr delegate) {
-    return adViewWithType(context, type, publisherID, siteID, SVAdPlacementUnknown, std::nullopt, orientation,
-                          std::move(delegate));
-}
-
-std::shared_ptr<SVAdView> SVAdView::adViewWithType(const std::shared_ptr<SelvoContext>& context, int type,
-                                                   const std::string& publisherID, const std::string& siteID,
-                                                   int placement, const std::optional<std::string>& section,
-                                                   int orientation, DelegatePtr delegate) {
-    return SVAdViewConcrete::adViewWithType(context, type, publisherID, siteID, placement, section, 0, orientation,
-                                            std::move(delegate));
-}
-
-std::shared_ptr<SVAdView> SVAdView::batchAdViewWithType(const std::shared_ptr<SelvoContext>& context, int type,
-                                                        const std::string& publisherID, const std::string& siteID,
-                                                        unsigned batchSize, int orientation, DelegatePtr delegate) {
-    return SVAdViewConcrete::adViewWithType(context, type, publisherID, siteID, SVAdPlacementUnknown, std::nullopt,
-                                            batchSize, orientation, std::move(delegate));
-}
-
-std::shared_ptr<SVAdView> SVAdView::batchAdViewWithType(const std::shared_ptr<SelvoContext>& context, int type,
-                                                        const std::string& publisherID, const std::string& siteID,
-                                                        int placement, const std::optional<std::string>& section,
-                                                        unsigned batchSize, int orientation, DelegatePtr delegate) {
-    return SVAdViewConcrete::adViewWithType(context, type, publisherID, siteID, placement, section, batchSize,
-                                            orientation, std::move(delegate));
 }
 
 gfx::Rect SVAdView::desiredFrame() const {

@@ -1,5 +1,6 @@
-// SVAdViewConcrete: the factories, initial state and tear-down, and the request side of the cycle -
-// queuing single, batch and prefetch operations and taking their completion back to the main thread.
+// SVAdViewConcrete: initial state and tear-down, and the request side of the cycle - queuing single, batch
+// and prefetch operations and taking their completion back to the main thread. The factories are in
+// sv_ad_view_factories.cpp.
 #include "ads/selvo/view/sv_ad_view_concrete.h"
 
 #include <exception>
@@ -14,9 +15,6 @@
 #include "ads/selvo/sv_ad_type.h"
 #include "ads/selvo/sv_log.h"
 #include "ads/selvo/view/media_view.h"
-#include "ads/selvo/view/sv_banner_ad_view.h"
-#include "ads/selvo/view/sv_interstitial_ad_view.h"
-#include "ads/selvo/view/sv_text_ad_view.h"
 #include "platform/foundation/run_loop.h"
 
 namespace zelvan::selvo {
@@ -87,80 +85,6 @@ private:
     SVAdViewConcrete* view_;
     std::atomic<int> type_{0};
 };
-
-namespace {
-
-double kindWidth(int orientation) {
-    return orientation == 3 || orientation == 4 ? 460 : 320;
-}
-
-} // namespace
-
-std::shared_ptr<SVAdViewConcrete>
-SVAdViewConcrete::adViewWithType(const std::shared_ptr<SelvoContext>& context, int type, const std::string& publisherID,
-                                 const std::string& siteID, int placement, const std::optional<std::string>& section,
-                                 unsigned batchSize, int orientation, DelegatePtr delegate) {
-    if (!context) {
-        return nullptr;
-    }
-    std::shared_ptr<SVAdViewConcrete> view;
-    switch (type) {
-    case SVAdTypeBanner:
-        view = bannerAdViewWithOrientation(context, orientation, delegate);
-        break;
-    case SVAdTypeSmallBanner:
-        view = smallBannerAdViewWithOrientation(context, orientation, delegate);
-        break;
-    case SVAdTypeText:
-        view = textAdViewWithOrientation(context, orientation, delegate);
-        break;
-    case SVAdTypeInterstitial:
-        view = interstitialAdViewWithOrientation(context, orientation, delegate);
-        break;
-    default:
-        return nullptr;
-    }
-    view->setPublisherID(publisherID);
-    view->setSiteID(siteID);
-    view->setDelegate(std::move(delegate));
-    view->setBatchSize(batchSize);
-    view->setPlacement(placement);
-    view->setSection(section);
-    view->setRealType(type);
-    return view;
-}
-
-std::shared_ptr<SVAdViewConcrete>
-SVAdViewConcrete::bannerAdViewWithOrientation(const std::shared_ptr<SelvoContext>& context, int orientation,
-                                              DelegatePtr delegate) {
-    auto view = ui::View::create<SVBannerAdView>(gfx::Rect(0, 0, kindWidth(orientation), 80), context);
-    view->setDelegate(std::move(delegate));
-    return view;
-}
-
-std::shared_ptr<SVAdViewConcrete>
-SVAdViewConcrete::smallBannerAdViewWithOrientation(const std::shared_ptr<SelvoContext>& context, int orientation,
-                                                   DelegatePtr delegate) {
-    auto view = ui::View::create<SVSmallBannerAdView>(gfx::Rect(0, 0, kindWidth(orientation), 50), context);
-    view->setDelegate(std::move(delegate));
-    return view;
-}
-
-std::shared_ptr<SVAdViewConcrete>
-SVAdViewConcrete::textAdViewWithOrientation(const std::shared_ptr<SelvoContext>& context, int orientation,
-                                            DelegatePtr delegate) {
-    auto view = ui::View::create<SVTextAdView>(gfx::Rect(0, 0, kindWidth(orientation), 50), context);
-    view->setDelegate(std::move(delegate));
-    return view;
-}
-
-std::shared_ptr<SVAdViewConcrete>
-SVAdViewConcrete::interstitialAdViewWithOrientation(const std::shared_ptr<SelvoContext>& context, int /*orientation*/,
-                                                    DelegatePtr delegate) {
-    auto view = ui::View::create<SVInterstitialAdView>(gfx::Rect(0, 0, 0, 0), context);
-    view->setDelegate(std::move(delegate));
-    return view;
-}
 
 SVAdViewConcrete::SVAdViewConcrete(std::shared_ptr<SelvoContext> context)
     : context_(std::move(context)), handle_(std::make_shared<Handle>(this)) {}

@@ -29,7 +29,7 @@ void SVBannerAdView::paintAd(const SVAd& ad, gfx::Rect rect, gfx::Rect imageRect
 
 gfx::ImagePtr SVBannerAdView::newContentImageRef(gfx::Rect rect) {
     if (!currentAd_) {
-        SVLogError(context(), "Error: can't create content for nil ad.");
+        SVLogError(this->context(), "Error: can't create content for nil ad.");
         return nullptr;
     }
     const SVAd& ad = *currentAd_;
@@ -41,7 +41,7 @@ gfx::ImagePtr SVBannerAdView::newContentImageRef(gfx::Rect rect) {
 
 gfx::ImagePtr SVSmallBannerAdView::newContentImageRef(gfx::Rect rect) {
     if (!currentAd_) {
-        SVLogError(context(), "Error: can't create content for nil ad.");
+        SVLogError(this->context(), "Error: can't create content for nil ad.");
         return nullptr;
     }
     const SVAd& ad = *currentAd_;

@@ -32,7 +32,7 @@ gfx::Rect SVInterstitialAdView::imageRectForRect(gfx::Rect rect, gfx::Size image
 
 gfx::ImagePtr SVInterstitialAdView::newContentImageRef(gfx::Rect rect) {
     if (!currentAd_) {
-        SVLogError(context(), "Error: can't create content for nil ad.");
+        SVLogError(this->context(), "Error: can't create content for nil ad.");
         return nullptr;
     }
     setBackgroundColor(fitsize_ ? gfx::Color::clear() : gfx::Color(0, 0, 0, 0.85));

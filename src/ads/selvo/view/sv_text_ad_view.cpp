@@ -16,7 +16,7 @@ void SVTextAdView::initWithFrame(gfx::Rect frame) {
 
 gfx::ImagePtr SVTextAdView::newContentImageRef(gfx::Rect rect) {
     if (!currentAd_) {
-        SVLogError(context(), "Error: can't create content for nil text ad.");
+        SVLogError(this->context(), "Error: can't create content for nil text ad.");
         return nullptr;
     }
     const SVAd& ad = *currentAd_;

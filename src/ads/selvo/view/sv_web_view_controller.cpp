@@ -90,7 +90,7 @@ std::optional<fnd::UrlRequest> SVWebViewController::urlRequest() const {
         return std::nullopt;
     }
     fnd::UrlRequest request(*url_);
-    context_->misc()->addSVHeaders(request, SVUserInfoWithDeviceInfo(*context_));
+    SVMisc(context_.get()).addSVHeaders(request, SVUserInfoWithDeviceInfo(*context_));
     return request;
 }
 
@@ -113,12 +113,12 @@ bool SVWebViewController::shouldAutorotateToInterfaceOrientation(ui::InterfaceOr
 
 bool SVWebViewController::webViewShouldStartLoadWithRequest(ui::WebView& /*webView*/, fnd::UrlRequest& request,
                                                             ui::NavigationType /*type*/) {
-    const auto misc = context_->misc();
-    if (misc->isITunesURL(request.url())) {
+    const SVMisc misc(context_.get());
+    if (misc.isITunesURL(request.url())) {
         openITunesURL(request.url());
         return false;
     }
-    if (misc->isCloseURL(request.url())) {
+    if (misc.isCloseURL(request.url())) {
         auto keep = std::static_pointer_cast<SVWebViewController>(shared_from_this());
         if (auto delegate = this->delegate()) {
             delegate->dismissWebview(*this);

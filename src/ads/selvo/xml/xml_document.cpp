@@ -1,10 +1,9 @@
 // The Selvo XML model's document: parsing reply bytes and text (XML or HTML), writing it out, and owning
 // the libxml2 tree with the wrappers of its nodes.
-#include "ads/selvo/xml/xml_document.h"
+#include "ads/selvo/xml/xml_tree.h"
 
 #include <climits>
 
-#include "ads/selvo/xml/xml_element.h"
 #include "ads/selvo/xml/xml_libxml.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/parse_error.h"

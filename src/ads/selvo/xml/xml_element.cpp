@@ -1,7 +1,6 @@
 // The Selvo XML model's element: children by name, attributes, and building trees.
-#include "ads/selvo/xml/xml_element.h"
+#include "ads/selvo/xml/xml_tree.h"
 
-#include "ads/selvo/xml/xml_document.h"
 #include "ads/selvo/xml/xml_libxml.h"
 #include "platform/foundation/format.h"
 

@@ -1,11 +1,9 @@
 // The Selvo XML model's node wrapper: the wrapper factory, tree walking, text with bounded entity
 // expansion, and XPath.
-#include "ads/selvo/xml/xml_node.h"
+#include "ads/selvo/xml/xml_tree.h"
 
 #include <mutex>
 
-#include "ads/selvo/xml/xml_document.h"
-#include "ads/selvo/xml/xml_element.h"
 #include "ads/selvo/xml/xml_libxml.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/log.h"

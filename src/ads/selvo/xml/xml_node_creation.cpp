@@ -1,9 +1,7 @@
 // The Selvo XML model's creation operations: new documents, elements, namespaces, processing
 // instructions, and deep copies of nodes.
-#include "ads/selvo/xml/xml_document.h"
-#include "ads/selvo/xml/xml_element.h"
 #include "ads/selvo/xml/xml_libxml.h"
-#include "ads/selvo/xml/xml_node.h"
+#include "ads/selvo/xml/xml_tree.h"
 
 namespace zelvan::selvo {
 namespace {

@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "ads/selvo/xml/xml_libxml.h"
-#include "ads/selvo/xml/xml_node.h"
+#include "ads/selvo/xml/xml_tree.h"
 #include "platform/foundation/format.h"
 
 namespace zelvan::selvo {

@@ -5,8 +5,7 @@
 
 #include <string>
 
-#include "ads/selvo/xml/xml_document.h"
-#include "ads/selvo/xml/xml_element.h"
+#include "ads/selvo/xml/xml_tree.h"
 #include "platform/foundation/parse_error.h"
 #include "platform/foundation/testing/log_capture.h"
 

@@ -1,7 +1,8 @@
-// XmlNode_: the Selvo client's wrapper of one libxml2 node. Each wrapped node points back at its one
-// wrapper, so asking twice for a node gives the same object; the wrappers of a document's nodes belong to
-// the document's pool. Walks the tree, reads text (entity references expanded within a bound) and
-// evaluates XPath relative to the node. libxml2 stays behind these classes.
+// The Selvo client's XML document model: XmlNode_, the wrapper of one libxml2 node, and its two kinds with
+// more to them, XmlElement_ and XmlDocument_. They are one unit (a node makes the wrapper of the right kind
+// and knows its document's pool; an element adopts its new children into its document), so they share this
+// header; each class's operations are in its own source file (xml_node*.cpp, xml_element.cpp,
+// xml_document.cpp). libxml2 stays behind these classes.
 #pragma once
 
 #include <cstddef>
@@ -12,9 +13,11 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/foundation/bytes.h"
 #include "platform/foundation/error.h"
 
 struct _xmlNode;
+struct _xmlDoc;
 
 namespace zelvan::selvo {
 
@@ -35,6 +38,10 @@ enum XmlNodeKind : int {
     XmlNamespaceKind = 18,
 };
 
+// XmlNode_: the Selvo client's wrapper of one libxml2 node. Each wrapped node points back at its one
+// wrapper, so asking twice for a node gives the same object; the wrappers of a document's nodes belong to
+// the document's pool. Walks the tree, reads text (entity references expanded within a bound) and
+// evaluates XPath relative to the node.
 class XmlNode_ : public std::enable_shared_from_this<XmlNode_> {
 public:
     using Nodes = std::vector<std::shared_ptr<XmlNode_>>;
@@ -131,5 +138,73 @@ protected:
 
 // Reports an internal inconsistency of the XML model (a Warn line).
 void xmlInconsistency(std::string_view what);
+
+// XmlElement_: the Selvo XML model's element: its element children by name, its attributes, and the
+// operations that build new trees.
+class XmlElement_ : public XmlNode_ {
+public:
+    explicit XmlElement_(_xmlNode* node) : XmlNode_(node) {}
+
+    // The element children named exactly `name`, in document order.
+    Nodes elementsForName(std::string_view name) const;
+    // The attributes in order; the first attribute named exactly `name`, or none.
+    Nodes attributes() const;
+    std::shared_ptr<XmlNode_> attributeForName(std::string_view name) const;
+
+    // Appends `child` (a node in no document yet) as the last child.
+    void addChild(const std::shared_ptr<XmlNode_>& child);
+    // Makes `ns` (from namespaceWithName) this element's namespace.
+    void addNamespace(const std::shared_ptr<XmlNode_>& ns);
+    // Appends a text child holding `value`.
+    void setStringValue(std::string_view value) override;
+    // Appends a new element named `name` and returns it.
+    std::shared_ptr<XmlElement_> subelement(const std::string& name);
+
+    std::string description() const override;
+};
+
+// XmlDocument_: a parsed XML (or HTML) document of the Selvo XML model. It owns the libxml2 tree and the
+// wrappers made for its nodes, and frees both when it goes; wrappers still held elsewhere then answer as
+// detached nodes.
+class XmlDocument_ : public XmlNode_ {
+public:
+    // initWithXMLString's option that parses the text as HTML.
+    static constexpr int kHtmlOption = 0x200;
+
+    // Parses reply bytes (recovering from errors where libxml2 can, never reaching the network, never
+    // loading external DTDs or substituting entities). Empty bytes or a parse that gives no document fail
+    // with a fnd.parse error (offset and libxml2's reason). `options` is not used.
+    static fnd::Result<std::shared_ptr<XmlDocument_>> initWithData(const fnd::Bytes& data, int options = 0);
+    // Parses UTF-8 text, as HTML with kHtmlOption (the HTML parser's messages silenced).
+    static fnd::Result<std::shared_ptr<XmlDocument_>> initWithXMLString(std::string_view text, int options = 0);
+
+    // Takes ownership of `doc`, which must not have a wrapper yet.
+    explicit XmlDocument_(_xmlDoc* doc);
+    ~XmlDocument_() override;
+
+    std::shared_ptr<XmlElement_> rootElement() const;
+    // The whole document with its XML declaration.
+    fnd::Bytes XMLData() const { return XMLDataWithOptions(0); }
+    fnd::Bytes XMLDataWithOptions(int options) const;
+    // The root element written out, without a declaration.
+    std::string XMLStringWithOptions(int options) const override;
+    std::string description() const override;
+
+    // Inserts `node` before the document's child at `index` (appends past the end); appends it.
+    void insertChild(const std::shared_ptr<XmlNode_>& node, int index);
+    void addChild(const std::shared_ptr<XmlNode_>& node);
+
+    // The wrappers made for this document's nodes.
+    const std::vector<std::shared_ptr<XmlNode_>>& nodePool() const { return nodePool_; }
+    // Puts a wrapper in the pool (once).
+    void addToPool(std::shared_ptr<XmlNode_> node);
+    // Pools the wrappers already made for `node` and everything below it (a tree joining this document).
+    void adoptSubtree(_xmlNode* node);
+
+private:
+    _xmlDoc* doc() const;
+
+    std::vector<std::shared_ptr<XmlNode_>> nodePool_;
+};
 
 } // namespace zelvan::selvo
