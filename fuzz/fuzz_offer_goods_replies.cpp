@@ -12,6 +12,7 @@
 #include "offers/orvane/client/orv_shadow.h"
 #include "offers/orvane/client/orv_web_service_interface.h"
 #include "offers/orvane/client/orvane_context.h"
+#include "offers/orvane/orvane_wiring.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/notification_center.h"
 
@@ -36,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     // No service base: nothing is ever sent. No facade and no screens: no prompt opens.
-    static OrvaneContext context(zelvan::NetworkEndpoint("", "/orvane"), "/skin");
+    static const auto context = makeOrvane(zelvan::NetworkEndpoint("", "/orvane"), "/skin");
     static Counter counters[] = {Counter(kORVAllVGStoreItemsReceived),
                                  Counter(kORVAllVGStoreItemsError),
                                  Counter(kORVAllVGStoreItemsNetError),
@@ -67,9 +68,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int status = (data[0] & 0x80) != 0 ? 500 : 200;
     const ORVShadow::Reply reply = ORVShadow::readReply(status, std::span<const uint8_t>(data + 1, size - 1));
 
-    auto shadow = context.shadow();
-    auto model = context.modelController();
-    auto service = context.webServiceInterface();
+    auto shadow = context->shadow();
+    auto model = context->modelController();
+    auto service = context->webServiceInterface();
     const bool hadAccount = model->orvaneUserAccountObj().has_value();
     const char* methods[] = {"GetAllVGStoreItems",    "GetPurchasedVGStoreItems",    "PurchaseVGWithCurrency",
                              "GetHighScoresByFilter", "GetHighScoresByChallenge",    "GetHighScoreImage",

@@ -12,6 +12,7 @@
 #include "offers/orvane/client/orv_records.h"
 #include "offers/orvane/client/orv_shadow.h"
 #include "offers/orvane/client/orvane_context.h"
+#include "offers/orvane/orvane_wiring.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/notification_center.h"
 
@@ -36,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     // No service base: nothing is ever sent.
-    static OrvaneContext context(zelvan::NetworkEndpoint("", "/orvane"), "/skin");
+    static const auto context = makeOrvane(zelvan::NetworkEndpoint("", "/orvane"), "/skin");
     static Counter picture(kORVPictureReceived), pictureFailed(kORVPictureFailed), quote(kORVQuoteReceived),
         quoteFailed(kORVQuoteFailed), order(kORVAdOrderReceived), orderFailed(kORVAdOrderFailed);
     const int status = (data[0] & 0x80) != 0 ? 500 : 200;
@@ -46,8 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
     }
 
-    auto shadow = context.shadow();
-    auto model = context.modelController();
+    auto shadow = context->shadow();
+    auto model = context->modelController();
     const int before =
         picture.count + pictureFailed.count + quote.count + quoteFailed.count + order.count + orderFailed.count;
     const auto keptPicture = model->getOrvanePictureReturnObj();

@@ -4,8 +4,8 @@
 #include "core/zelvan_app_delegate.h"
 #include "offers/orvane/client/orv_model_controller.h"
 #include "offers/orvane/client/orv_web_service_interface.h"
+#include "offers/orvane/client/orvane_connect.h"
 #include "offers/orvane/client/orvane_context.h"
-#include "offers/orvane/orvane_connect.h"
 #include "offers/orvane/scores/high_score_filter_panel.h"
 #include "platform/foundation/format.h"
 

@@ -6,9 +6,9 @@
 #include "offers/orvane/client/orv_model_controller.h"
 #include "offers/orvane/client/orv_shadow.h"
 #include "offers/orvane/client/orv_web_service_interface.h"
+#include "offers/orvane/client/orvane_connect.h"
 #include "offers/orvane/client/orvane_context.h"
 #include "offers/orvane/goods/get_virtual_goods.h"
-#include "offers/orvane/orvane_connect.h"
 #include "platform/foundation/format.h"
 
 namespace zelvan::app {

@@ -4,10 +4,10 @@
 #include "core/zelvan_app_delegate.h"
 #include "offers/orvane/client/orv_model_controller.h"
 #include "offers/orvane/client/orv_shadow.h"
+#include "offers/orvane/client/orvane_connect.h"
 #include "offers/orvane/client/orvane_context.h"
 #include "offers/orvane/offers/get_offers_view.h"
 #include "offers/orvane/offers/orv_icon_reads.h"
-#include "offers/orvane/orvane_connect.h"
 #include "platform/foundation/format.h"
 
 namespace zelvan::app {

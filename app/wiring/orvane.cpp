@@ -1,12 +1,14 @@
-// The offer network: its context (web services under its endpoint, the skin in the bundle, the device id,
-// its own screens) and the "orvane" feature, which connects with the application as the host delegate.
+// The offer network: its context and client objects (makeOrvane: web services under its endpoint, the skin
+// in the bundle; then the device id and its own screens) and the "orvane" feature, which connects with the
+// application as the host delegate.
 #include <memory>
 #include <string>
 
 #include "app/wiring/networks.h"
+#include "offers/orvane/client/orvane_connect.h"
 #include "offers/orvane/client/orvane_context.h"
 #include "offers/orvane/orv_default_screens.h"
-#include "offers/orvane/orvane_connect.h"
+#include "offers/orvane/orvane_wiring.h"
 #include "platform/device/device.h"
 #include "platform/foundation/bundle.h"
 #include "platform/foundation/log.h"
@@ -28,7 +30,7 @@ public:
 
 void installOrvane(AppRegistry& registry, const NetworkEndpoint& endpoint) {
     registry.orvane.factory = [endpoint](zelvanAppDelegate&) {
-        auto context = std::make_shared<orvane::OrvaneContext>(endpoint, fnd::Bundle::main().resourcePath());
+        auto context = orvane::makeOrvane(endpoint, fnd::Bundle::main().resourcePath());
         context->setDeviceId(device::Device::current().uniqueIdentifier());
         context->setScreens(std::make_shared<orvane::ORVDefaultScreens>());
         return context;

@@ -1,7 +1,7 @@
 // The facade's picture and quote boxes: one of each kind kept at a time.
+#include "offers/orvane/client/orvane_connect.h"
 #include "offers/orvane/kit/show_picture.h"
 #include "offers/orvane/kit/show_quote_info.h"
-#include "offers/orvane/orvane_connect.h"
 
 namespace zelvan::orvane {
 

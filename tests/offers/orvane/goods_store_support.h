@@ -12,9 +12,9 @@
 
 #include "offers/orvane/client/orv_model_controller.h"
 #include "offers/orvane/client/orv_screens.h"
+#include "offers/orvane/client/orvane_connect.h"
 #include "offers/orvane/client/sqlite_controller.h"
 #include "offers/orvane/goods/get_virtual_goods.h"
-#include "offers/orvane/orvane_connect.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/format.h"
 #include "platform/graphics/image.h"
@@ -62,12 +62,12 @@ struct StoreScreens : ORVScreens {
 class GoodsStoreTest : public OfferWallTest {
 protected:
     void SetUp() override {
-        OfferWallTest::SetUp();
         folder_ = std::filesystem::path(::testing::TempDir()) /
                   ("goods-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         std::filesystem::remove_all(folder_);
         std::filesystem::create_directories(folder_);
-        context_->setSqliteController(std::make_shared<SqliteController>((folder_ / "goods.sqlite").string()));
+        goodsStorePath_ = (folder_ / "goods.sqlite").string();
+        OfferWallTest::SetUp();
         context_->setScreens(screens_);
         ORVConnectReturn connect;
         connect.userAccount = ORVUserAccount{std::string("Demo"), "Coins", 1500, "pts-1001"};

@@ -5,10 +5,10 @@
 
 #include "offers/orvane/client/orv_goods_names.h"
 #include "offers/orvane/client/orv_vg_store_names.h"
+#include "offers/orvane/client/orvane_connect.h"
 #include "offers/orvane/goods/all_virtual_goods_detail_view.h"
 #include "offers/orvane/kit/orv_ui_navigation_bar_view.h"
 #include "offers/orvane/offers/get_offers_view.h"
-#include "offers/orvane/orvane_connect.h"
 #include "platform/ui/image_view.h"
 #include "platform/ui/navigation_item.h"
 #include "platform/ui/table_view_cell.h"

@@ -2,11 +2,12 @@
 // a tap).
 #include <gtest/gtest.h>
 
+#include "offers/orvane/client/orv_log.h"
 #include "offers/orvane/client/orv_settings.h"
+#include "offers/orvane/client/orvane_connect.h"
 #include "offers/orvane/kit/orv_ui_nav_bar_btn.h"
 #include "offers/orvane/kit/orv_ui_navigation_bar_view.h"
 #include "offers/orvane/kit/orv_ui_tab_bar_view.h"
-#include "offers/orvane/orvane_connect.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/testing/log_capture.h"
 #include "tests/offers/orvane/kit_widget_support.h"
@@ -27,7 +28,7 @@ TEST_F(HeaderTabBarsTest, HeaderWidthFollowsTheOrientationWhenTheHostLetsTheSdkR
     EXPECT_EQ(portrait->navBar()->tintColor(), gfx::Color::fromRgbHex(0x0E2C4C));
     EXPECT_EQ(static_cast<uint32_t>(portrait->autoresizingMask()), 34u);
 
-    auto facade = std::make_shared<OrvaneConnect>();
+    auto facade = context_->makeFacade();
     context_->setFacade(facade);
     facade->setApplicationAngel(90);
     EXPECT_EQ(ORVUINavigationBarView::initWithTitle("Store", 20)->frame(), gfx::Rect(0, 20, 320, 44)); // no host view
@@ -107,10 +108,11 @@ TEST_F(HeaderTabBarsTest, TabBarLaysOutEqualButtonsAndSelectsTheTappedOne) {
     const fnd::LogLevel level = fnd::minLogLevel();
     fnd::setMinLogLevel(fnd::LogLevel::Debug);
     fnd::testing::LogCapture capture;
-    context_->setLogThreshold(4);
+    ORVLog::setLogThreshold(4);
     auto second = bar->getORVTabBarBtnAtIndex(1);
     widget_test::TouchDriver::tap(window_, widget_test::centerInWindow(*second));
     fnd::setMinLogLevel(level);
+    ORVLog::setLogThreshold(ORVLog::kDefaultThreshold);
     EXPECT_TRUE(capture.contains("[Log Level: 4]; Button Pressed"));
     for (int i = 0; i < 4; ++i) {
         auto button = bar->getORVTabBarBtnAtIndex(i);

@@ -3,7 +3,7 @@
 // that answers a submitted score, and closing.
 #include "leaderboard_test_support.h"
 
-#include "offers/orvane/orvane_connect.h"
+#include "offers/orvane/client/orvane_connect.h"
 #include "platform/foundation/format.h"
 #include "platform/ui/animation_log.h"
 #include "platform/ui/testing/table_driver.h"

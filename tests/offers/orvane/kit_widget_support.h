@@ -6,6 +6,7 @@
 
 #include "core/app_registry.h"
 #include "offers/orvane/client/orvane_context.h"
+#include "offers/orvane/orvane_wiring.h"
 #include "platform/device/device.h"
 #include "platform/foundation/bundle.h"
 #include "platform/graphics/backends.h"
@@ -31,7 +32,7 @@ protected:
     }
     void install(const std::string& skinFolder) {
         delegate_.reset();
-        context_ = std::make_shared<OrvaneContext>(NetworkEndpoint("", "/orvane"), skinFolder);
+        context_ = makeOrvane(NetworkEndpoint("", "/orvane"), skinFolder);
         AppRegistry registry;
         registry.orvane.factory = ServiceSlot<OrvaneContext>::fixed(context_);
         delegate_ = std::make_unique<ScopedAppDelegate>(std::move(registry));

@@ -17,6 +17,7 @@
 #include "offers/orvane/client/orv_shadow.h"
 #include "offers/orvane/client/orv_web_service_interface.h"
 #include "offers/orvane/client/orvane_context.h"
+#include "offers/orvane/orvane_wiring.h"
 #include "offers/orvane/scores/high_score_card.h"
 #include "offers/orvane/scores/high_score_filter_panel.h"
 #include "offers/orvane/scores/high_score_view.h"
@@ -75,8 +76,7 @@ protected:
     void SetUp() override {
         devserver::addOrvaneRoutes(ads_, service_);
         ASSERT_TRUE(ads_.start());
-        context_ = std::make_shared<OrvaneContext>(NetworkEndpoint(ads_.baseURL(), "/orvane"),
-                                                   fnd::Bundle::main().resourcePath());
+        context_ = makeOrvane(NetworkEndpoint(ads_.baseURL(), "/orvane"), fnd::Bundle::main().resourcePath());
         context_->setDeviceId("device-1");
         AppRegistry registry;
         registry.orvane.factory = ServiceSlot<OrvaneContext>::fixed(context_);

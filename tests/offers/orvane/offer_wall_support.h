@@ -11,6 +11,7 @@
 #include "offers/orvane/client/orvane_context.h"
 #include "offers/orvane/offers/orv_icon_reads.h"
 #include "offers/orvane/offers/orv_offer_list.h"
+#include "offers/orvane/orvane_wiring.h"
 #include "platform/device/device.h"
 #include "platform/foundation/bundle.h"
 #include "platform/foundation/notification_center.h"
@@ -42,8 +43,8 @@ protected:
         ui::Application::shared().clearOpenedUrls();
         devserver::addOrvaneRoutes(ads_, service_);
         ASSERT_TRUE(ads_.start());
-        context_ = std::make_shared<OrvaneContext>(NetworkEndpoint(ads_.baseURL(), "/orvane"),
-                                                   fnd::Bundle::main().resourcePath());
+        context_ =
+            makeOrvane(NetworkEndpoint(ads_.baseURL(), "/orvane"), fnd::Bundle::main().resourcePath(), goodsStorePath_);
         context_->setDeviceId("device-1");
         AppRegistry registry;
         registry.orvane.factory = ServiceSlot<OrvaneContext>::fixed(context_);
@@ -92,6 +93,8 @@ protected:
 
     devserver::DevAdsServer ads_;
     std::shared_ptr<devserver::DevOrvaneService> service_ = std::make_shared<devserver::DevOrvaneService>();
+    // Where the context's store of bought goods is (the default when empty); set before SetUp.
+    std::string goodsStorePath_;
     std::shared_ptr<OrvaneContext> context_;
     std::unique_ptr<ScopedAppDelegate> delegate_;
 };

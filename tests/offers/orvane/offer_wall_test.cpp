@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "offers/orvane/client/orv_model_controller.h"
+#include "offers/orvane/client/orvane_connect.h"
 #include "offers/orvane/kit/orv_generic_buttons.h"
 #include "offers/orvane/kit/orv_video_player.h"
 #include "offers/orvane/offers/get_offers_view.h"
@@ -14,7 +15,6 @@
 #include "offers/orvane/offers/orv_generic_cell.h"
 #include "offers/orvane/offers/orv_generic_cell_image_fetcher.h"
 #include "offers/orvane/offers/orv_icon_reads.h"
-#include "offers/orvane/orvane_connect.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/testing/log_capture.h"
 #include "platform/foundation/zlib_codec.h"

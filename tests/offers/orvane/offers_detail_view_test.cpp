@@ -3,10 +3,10 @@
 // return to the store of a wall the store opened.
 #include <gtest/gtest.h>
 
+#include "offers/orvane/client/orvane_connect.h"
 #include "offers/orvane/kit/orv_generic_buttons.h"
 #include "offers/orvane/kit/panel_label.h"
 #include "offers/orvane/offers/offers_detail_view.h"
-#include "offers/orvane/orvane_connect.h"
 #include "platform/foundation/escape.h"
 #include "platform/foundation/url_error.h"
 #include "platform/ui/snapshot.h"

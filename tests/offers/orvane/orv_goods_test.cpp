@@ -13,9 +13,10 @@
 #include "offers/orvane/client/orv_screens.h"
 #include "offers/orvane/client/orv_shadow.h"
 #include "offers/orvane/client/orv_web_service_interface.h"
+#include "offers/orvane/client/orvane_connect.h"
 #include "offers/orvane/client/orvane_context.h"
 #include "offers/orvane/client/sqlite_controller.h"
-#include "offers/orvane/orvane_connect.h"
+#include "offers/orvane/orvane_wiring.h"
 #include "platform/foundation/clock.h"
 #include "platform/foundation/notification_center.h"
 #include "platform/foundation/run_loop.h"
@@ -83,7 +84,7 @@ protected:
     void SetUp() override {
         devserver::addOrvaneRoutes(ads_, service_);
         ASSERT_TRUE(ads_.start());
-        context_ = std::make_shared<OrvaneContext>(NetworkEndpoint(ads_.baseURL(), "/orvane"), "/skin");
+        context_ = makeOrvane(NetworkEndpoint(ads_.baseURL(), "/orvane"), "/skin");
         context_->setDeviceId("device-1");
         AppRegistry registry;
         registry.orvane.factory = ServiceSlot<OrvaneContext>::fixed(context_);
@@ -369,7 +370,7 @@ TEST_F(OrvaneGoodsTest, BoughtItemPromptsAndScreenOpeners) {
     }
 
     // More on the server than stored: "YES" opens tab 2 in the first window, "NO" opens nothing.
-    auto local = context_->localPurchasedItems();
+    auto local = web().localPurchasedItems();
     EXPECT_FALSE(local->localDataUpdateReceievedSelector(1));
     ASSERT_TRUE(local->localDataUpdateReceievedSelector(3));
     EXPECT_EQ(AlertDriver::visibleAlert()->message(), LocalPurchasedItems::kMessage);

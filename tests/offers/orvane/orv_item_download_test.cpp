@@ -11,6 +11,7 @@
 #include "offers/orvane/client/sqlite_controller.h"
 #include "offers/orvane/goods/orv_default_file_download_handler.h"
 #include "offers/orvane/goods/orv_vg_item_downloder.h"
+#include "offers/orvane/orvane_wiring.h"
 #include "platform/device/device.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/clock.h"
@@ -50,7 +51,7 @@ protected:
     void SetUp() override {
         devserver::addOrvaneRoutes(ads_, service_);
         ASSERT_TRUE(ads_.start());
-        context_ = std::make_shared<OrvaneContext>(NetworkEndpoint(ads_.baseURL(), "/orvane"), "/skin");
+        context_ = makeOrvane(NetworkEndpoint(ads_.baseURL(), "/orvane"), "/skin");
         AppRegistry registry;
         registry.orvane.factory = ServiceSlot<OrvaneContext>::fixed(context_);
         delegate_ = std::make_unique<ScopedAppDelegate>(std::move(registry));

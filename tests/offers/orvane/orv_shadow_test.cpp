@@ -7,10 +7,12 @@
 #include <vector>
 
 #include "app/services.h"
+#include "offers/orvane/client/orv_log.h"
 #include "offers/orvane/client/orv_model_controller.h"
 #include "offers/orvane/client/orv_shadow.h"
+#include "offers/orvane/client/orvane_connect.h"
 #include "offers/orvane/client/orvane_context.h"
-#include "offers/orvane/orvane_connect.h"
+#include "offers/orvane/orvane_wiring.h"
 #include "platform/foundation/notification_center.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/testing/log_capture.h"
@@ -92,7 +94,7 @@ protected:
     }
     void install(const std::string& base) {
         delegate_.reset();
-        context_ = std::make_shared<OrvaneContext>(NetworkEndpoint(base, "/orvane"), "/skin");
+        context_ = makeOrvane(NetworkEndpoint(base, "/orvane"), "/skin");
         context_->setDeviceId("device-1");
         context_->setAdModel(mediation_);
         AppRegistry registry;
@@ -268,7 +270,7 @@ TEST_F(OrvaneServiceTest, ImpressionsFullPageAndFacadeSettings) {
     EXPECT_FALSE(OrvaneConnect::didApplicationEnabledOrientation());
     EXPECT_EQ(OrvaneConnect::getApplicationAngel(), 0);
 
-    context_->setLogThreshold(4);
+    ORVLog::setLogThreshold(4);
     fnd::setMinLogLevel(fnd::LogLevel::Debug);
     capture.clear();
     facade->startSubBeaconWithName("ORV Show Offers Tab", true);
@@ -279,6 +281,7 @@ TEST_F(OrvaneServiceTest, ImpressionsFullPageAndFacadeSettings) {
     facade->startSubBeaconWithName("ORV Show Offers Tab", true);
     facade->endSubBeaconWithName("ORV Show Offers Tab");
     fnd::setMinLogLevel(fnd::LogLevel::Info);
+    ORVLog::setLogThreshold(ORVLog::kDefaultThreshold);
     EXPECT_EQ(capture.count("BEACON (2):: Ending EVENT= ORV Show Offers Tab"), 1u);
     ASSERT_EQ(facade->beaconRecorder().sections().size(), 1u);
     EXPECT_TRUE(facade->beaconRecorder().sections()[0].ended);

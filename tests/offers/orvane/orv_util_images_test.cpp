@@ -10,6 +10,7 @@
 #include "offers/orvane/client/orv_settings.h"
 #include "offers/orvane/client/orv_util.h"
 #include "offers/orvane/client/orvane_context.h"
+#include "offers/orvane/orvane_wiring.h"
 #include "platform/foundation/bundle.h"
 #include "platform/foundation/file_io.h"
 #include "platform/graphics/bitmap_context.h"
@@ -42,7 +43,7 @@ void expectColour(const gfx::Rgba8& pixel, int32_t code, int tolerance) {
 class ORVUtilImagesTest : public ::testing::Test {
 protected:
     ORVUtilImagesTest() {
-        context_ = std::make_shared<OrvaneContext>(NetworkEndpoint("", "/orvane"), fnd::Bundle::main().resourcePath());
+        context_ = makeOrvane(NetworkEndpoint("", "/orvane"), fnd::Bundle::main().resourcePath());
         AppRegistry registry;
         registry.orvane.factory = ServiceSlot<OrvaneContext>::fixed(context_);
         delegate_ = std::make_unique<ScopedAppDelegate>(std::move(registry));

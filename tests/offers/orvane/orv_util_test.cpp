@@ -9,6 +9,7 @@
 #include "core/app_registry.h"
 #include "offers/orvane/client/orv_util.h"
 #include "offers/orvane/client/orvane_context.h"
+#include "offers/orvane/orvane_wiring.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/file_manager.h"
 #include "tests/support/scoped_app_delegate.h"
@@ -72,8 +73,7 @@ TEST(ORVUtilTest, TextHelpers) {
 TEST(ORVUtilTest, UserColourComesFromTheContext) {
     EXPECT_EQ(ORVUtil::getUserDefinedColorCode(), 0x0E2C4C); // no context at all
     AppRegistry registry;
-    auto context =
-        std::make_shared<OrvaneContext>(NetworkEndpoint("http://127.0.0.1:9", "/orvane"), ::testing::TempDir());
+    auto context = makeOrvane(NetworkEndpoint("http://127.0.0.1:9", "/orvane"), ::testing::TempDir());
     registry.orvane.factory = ServiceSlot<OrvaneContext>::fixed(context);
     ScopedAppDelegate delegate(std::move(registry));
     EXPECT_EQ(ORVUtil::getUserDefinedColorCode(), 0x0E2C4C); // until the host sets one

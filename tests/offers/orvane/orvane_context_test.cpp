@@ -7,7 +7,10 @@
 #include "core/app_registry.h"
 #include "offers/orvane/client/orv_log.h"
 #include "offers/orvane/client/orv_parser.h"
+#include "offers/orvane/client/orv_shadow.h"
+#include "offers/orvane/client/orvane_connect.h"
 #include "offers/orvane/client/orvane_context.h"
+#include "offers/orvane/orvane_wiring.h"
 #include "platform/foundation/testing/log_capture.h"
 #include "tests/support/scoped_app_delegate.h"
 
@@ -17,15 +20,14 @@ namespace {
 TEST(OrvaneContextTest, TheRegistryHandsOutOneContext) {
     EXPECT_FALSE(context());
     EXPECT_FALSE(ORVParser::sharedParserInstance());
-    EXPECT_EQ(ORVLog::logThreshold(), 3);
-    ORVLog::setLogThreshold(5); // nowhere to keep it: no effect
-    EXPECT_EQ(ORVLog::logThreshold(), 3);
+    EXPECT_FALSE(ORVShadow::sharedInstance());
+    EXPECT_FALSE(OrvaneConnect::requestOrvaneConnectWithDelegate(nullptr));
 
     AppRegistry registry;
     int made = 0;
     registry.orvane.factory = [&made](zelvanAppDelegate&) {
         ++made;
-        return std::make_shared<OrvaneContext>(NetworkEndpoint("http://127.0.0.1:9/ads", "/orvane"), "/skin");
+        return makeOrvane(NetworkEndpoint("http://127.0.0.1:9/ads", "/orvane"), "/skin");
     };
     ScopedAppDelegate delegate(std::move(registry));
     auto shared = context();
@@ -33,16 +35,16 @@ TEST(OrvaneContextTest, TheRegistryHandsOutOneContext) {
     EXPECT_EQ(context(), shared);
     EXPECT_EQ(made, 1);
     EXPECT_EQ(ORVParser::sharedParserInstance(), shared->parser());
+    ASSERT_TRUE(shared->shadow());
+    EXPECT_EQ(ORVShadow::sharedInstance(), shared->shadow());
+    EXPECT_FALSE(OrvaneConnect::sharedOrvaneConnect()); // made by the first connect request
     EXPECT_EQ(shared->serviceBase(), "http://127.0.0.1:9/ads/orvane");
     EXPECT_EQ(shared->serviceURL("GetPicture"), "http://127.0.0.1:9/ads/orvane/Service1.asmx/GetPicture");
     EXPECT_EQ(shared->skinFolder(), "/skin");
 }
 
 TEST(OrvaneContextTest, ORVLogWritesAtOrBelowItsThreshold) {
-    AppRegistry registry;
-    auto shared = std::make_shared<OrvaneContext>(NetworkEndpoint("http://127.0.0.1:9", "/orvane"), "/skin");
-    registry.orvane.factory = ServiceSlot<OrvaneContext>::fixed(shared);
-    ScopedAppDelegate delegate(std::move(registry));
+    EXPECT_EQ(ORVLog::logThreshold(), 3);
     fnd::setMinLogLevel(fnd::LogLevel::Debug);
     fnd::testing::LogCapture capture;
     ORVLog::logWithLevel(3, "shown %d", 1);
@@ -52,6 +54,8 @@ TEST(OrvaneContextTest, ORVLogWritesAtOrBelowItsThreshold) {
     const int line = __LINE__ + 1;
     ORV_LOG_FAILURE(2, "Value for binding, %@, is empty.", std::string("key"));
     fnd::setMinLogLevel(fnd::LogLevel::Info);
+    makeOrvane(NetworkEndpoint("", "/orvane"), "/skin"); // each new context starts from the default again
+    EXPECT_EQ(ORVLog::logThreshold(), 3);
     const auto lines = capture.lines();
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_TRUE(lines[0].starts_with("WARN orvane_context_test.cpp:L")) << lines[0];

@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "offers/orvane/orvane_connect.h"
+#include "offers/orvane/client/orvane_connect.h"
+#include "offers/orvane/orvane_wiring.h"
 #include "platform/foundation/notification_center.h"
 #include "platform/foundation/testing/scoped_app_root.h"
 #include "platform/graphics/graphics_stack.h"
@@ -44,12 +45,11 @@ protected:
         devserver::addOrvaneRoutes(ads_, service_);
         ASSERT_TRUE(ads_.start());
         delegate_.reset();
-        context_ = std::make_shared<OrvaneContext>(NetworkEndpoint(ads_.baseURL(), "/orvane"),
-                                                   fnd::Bundle::main().resourcePath());
+        context_ = makeOrvane(NetworkEndpoint(ads_.baseURL(), "/orvane"), fnd::Bundle::main().resourcePath());
         AppRegistry registry;
         registry.orvane.factory = ServiceSlot<OrvaneContext>::fixed(context_);
         delegate_ = std::make_unique<ScopedAppDelegate>(std::move(registry));
-        facade_ = std::make_shared<OrvaneConnect>();
+        facade_ = context_->makeFacade();
         context_->setFacade(facade_);
     }
     void TearDown() override {

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "offers/orvane/client/orv_shadow.h"
+#include "offers/orvane/client/orvane_connect.h"
 #include "offers/orvane/kit/orv_generic_buttons.h"
 #include "offers/orvane/kit/orv_ui_navigation_bar_view.h"
 #include "offers/orvane/kit/orv_ui_tab_bar_view.h"
@@ -15,7 +16,7 @@
 #include "offers/orvane/kit/show_box_label.h"
 #include "offers/orvane/kit/show_picture.h"
 #include "offers/orvane/kit/show_quote_info.h"
-#include "offers/orvane/orvane_connect.h"
+#include "offers/orvane/orvane_wiring.h"
 #include "platform/foundation/notification_center.h"
 #include "platform/graphics/graphics_stack.h"
 #include "platform/ui/testing/screenshot.h"
@@ -46,12 +47,11 @@ protected:
         devserver::addOrvaneRoutes(ads_, service_);
         ASSERT_TRUE(ads_.start());
         delegate_.reset();
-        context_ = std::make_shared<OrvaneContext>(NetworkEndpoint(ads_.baseURL(), "/orvane"),
-                                                   fnd::Bundle::main().resourcePath());
+        context_ = makeOrvane(NetworkEndpoint(ads_.baseURL(), "/orvane"), fnd::Bundle::main().resourcePath());
         AppRegistry registry;
         registry.orvane.factory = ServiceSlot<OrvaneContext>::fixed(context_);
         delegate_ = std::make_unique<ScopedAppDelegate>(std::move(registry));
-        facade_ = std::make_shared<OrvaneConnect>();
+        facade_ = context_->makeFacade();
         context_->setFacade(facade_);
     }
     void TearDown() override {

@@ -1,19 +1,22 @@
-// The offer network's log front: its threshold lives in the context, its lines go to the one log.
+// The offer network's log front: one threshold for the process, its lines go to the one log.
 #include "offers/orvane/client/orv_log.h"
 
-#include "offers/orvane/client/orvane_context.h"
+#include <atomic>
 
 namespace zelvan::orvane {
 
+namespace {
+
+std::atomic<int> threshold{ORVLog::kDefaultThreshold};
+
+} // namespace
+
 int ORVLog::logThreshold() {
-    auto shared = context();
-    return shared ? shared->logThreshold() : OrvaneContext::kDefaultLogThreshold;
+    return threshold.load();
 }
 
 void ORVLog::setLogThreshold(int level) {
-    if (auto shared = context()) {
-        shared->setLogThreshold(level);
-    }
+    threshold.store(level);
 }
 
 std::string_view ORVLog::sourceName(std::string_view path) {

@@ -1,7 +1,8 @@
 // ORVLog: the offer network's log front over the one log. A line is written as "[Log Level: %d]; %@"
-// when its level is at or below the threshold (3 unless set): levels up to 3 as warnings, 4 and 5 as
-// debug tracing. Failure lines (ORV_LOG_FAILURE) begin "%s: %d; %s; " with file, line and function.
-// Data received from outside enters a line only through fnd::logPreview.
+// when its level is at or below the threshold, one value for the process (3 unless set; makeOrvane sets
+// it back to 3 for each context it makes): levels up to 3 as warnings, 4 and 5 as debug tracing. Failure
+// lines (ORV_LOG_FAILURE) begin "%s: %d; %s; " with file, line and function. Data received from outside
+// enters a line only through fnd::logPreview.
 #pragma once
 
 #include <string>
@@ -26,9 +27,10 @@ struct ORVFormat {
 
 class ORVLog {
 public:
-    // The context's threshold; 3 when there is no context.
+    static constexpr int kDefaultThreshold = 3;
+
+    // The threshold lines are written at or below. Any thread.
     static int logThreshold();
-    // Sets the context's threshold; nothing happens without a context.
     static void setLogThreshold(int level);
 
     template <class... A>

@@ -2,14 +2,8 @@
 #include "offers/orvane/client/orv_model_controller.h"
 
 #include "offers/orvane/client/orv_parser.h"
-#include "offers/orvane/client/orvane_context.h"
 
 namespace zelvan::orvane {
-
-std::shared_ptr<ORVModelController> ORVModelController::sharedInstance() {
-    auto ctx = context();
-    return ctx ? ctx->modelController() : nullptr;
-}
 
 void ORVModelController::cacheAdOrder(const fnd::Value& envelope) {
     std::vector<ORVAdNetwork> banners;

@@ -14,7 +14,7 @@ namespace zelvan::orvane {
 
 class ORVModelController {
 public:
-    // The context's cache; null without a context.
+    // The context's cache; null without a context (orvane_entry_points.cpp).
     static std::shared_ptr<ORVModelController> sharedInstance();
 
     const std::optional<ORVOrvanePicture>& getOrvanePictureReturnObj() const { return picture_; }

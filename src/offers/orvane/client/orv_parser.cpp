@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "offers/orvane/client/orvane_context.h"
 #include "platform/foundation/parse_error.h"
 #include "platform/foundation/scalar.h"
 #include "platform/foundation/string_ops.h"
@@ -202,11 +201,6 @@ const fnd::Value* firstEntry(const fnd::Value& dictionary, std::string_view key)
 ORVParser::ORVParser() {
     static std::once_flag once;
     std::call_once(once, [] { xmlInitParser(); });
-}
-
-std::shared_ptr<ORVParser> ORVParser::sharedParserInstance() {
-    auto shared = context();
-    return shared ? shared->parser() : nullptr;
 }
 
 fnd::Result<fnd::Value> ORVParser::parse(std::span<const uint8_t> bytes) const {

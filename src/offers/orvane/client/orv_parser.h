@@ -27,7 +27,7 @@ public:
 
     ORVParser();
 
-    // The shared parser of the context; null when there is none.
+    // The shared parser of the context; null when there is none (orvane_entry_points.cpp).
     static std::shared_ptr<ORVParser> sharedParserInstance();
 
     // The reply as a dictionary holding the root element under its name. Each element is a dictionary

@@ -1,19 +1,8 @@
-// The offer network's skin: images from the context's skin folder (through fnd::containedPath) and fonts.
+// The offer network's skin: its images by name (initWithImageName reads the context's skin folder, in
+// orvane_entry_points.cpp) and its fonts.
 #include "offers/orvane/client/orv_settings.h"
 
-#include "offers/orvane/client/orvane_context.h"
-#include "platform/foundation/paths.h"
-
 namespace zelvan::orvane {
-
-gfx::ImagePtr ORVSettings::initWithImageName(std::string_view fileName) {
-    auto shared = context();
-    if (!shared) {
-        return nullptr;
-    }
-    auto path = fnd::containedPath(shared->skinFolder(), fileName);
-    return path ? gfx::Image::imageWithContentsOfFile(*path) : nullptr;
-}
 
 gfx::ImagePtr ORVSettings::getOfferDetailBg() {
     return initWithImageName(kOfferDetailBg);

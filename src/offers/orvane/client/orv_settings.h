@@ -64,8 +64,9 @@ public:
     static std::shared_ptr<gfx::Font> getPromptFont();      // "Arial-ItalicMT" 15
     static std::shared_ptr<gfx::Font> getNavBarBtnFont();   // bold system kNavBarBtnFontSize
 
-    // The image `fileName` of the skin folder; null without a context, for a name that would reach
-    // outside the folder (absolute, "..", NUL), or when the file is missing or not an image.
+    // The image `fileName` of the context's skin folder; null without a context, for a name that would
+    // reach outside the folder (absolute, "..", NUL), or when the file is missing or not an image. A
+    // class-level entry point (orvane_entry_points.cpp).
     static gfx::ImagePtr initWithImageName(std::string_view fileName);
 };
 

@@ -26,10 +26,12 @@ void post(const char* name) {
 
 } // namespace
 
-ORVShadow::ORVShadow(OrvaneContext& owner) : owner_(owner) {}
+ORVShadow::ORVShadow(OrvaneContext& context, std::shared_ptr<ORVModelController> model,
+                     std::shared_ptr<SqliteController> store, std::shared_ptr<ORVWebServiceInterface> webService)
+    : context_(context), model_(std::move(model)), store_(std::move(store)), webService_(std::move(webService)) {}
 
 ORVShadow::~ORVShadow() {
-    if (auto model = owner_.adModel()) {
+    if (auto model = context_.adModel()) {
         model->destroy();
     }
     if (fullPage_) {
@@ -37,17 +39,8 @@ ORVShadow::~ORVShadow() {
     }
 }
 
-std::shared_ptr<ORVShadow> ORVShadow::sharedInstance() {
-    auto ctx = context();
-    return ctx ? ctx->shadow() : nullptr;
-}
-
-std::shared_ptr<ORVModelController> ORVShadow::model() const {
-    return owner_.modelController();
-}
-
 fnd::Value ORVShadow::genericParameters() const {
-    const std::string deviceId = owner_.deviceId();
+    const std::string deviceId = context_.deviceId();
     const auto seconds = static_cast<int64_t>(std::floor(fnd::Clock::now().since1970()));
     const std::string timestamp = fnd::format("%lld", static_cast<long long>(seconds));
     const std::string key = fnd::md5Hex(std::string(OrvaneContext::kAppId) + deviceId + OrvaneContext::kSdkVersion +
@@ -113,8 +106,12 @@ void ORVShadow::receiveReply(std::string_view method, const Reply& reply) {
     }
 }
 
+std::string ORVShadow::serviceURL(std::string_view method) const {
+    return context_.serviceURL(method);
+}
+
 void ORVShadow::call(const std::string& method, fnd::Value bindings) {
-    send(owner_.serviceURL(method), method, std::move(bindings));
+    send(serviceURL(method), method, std::move(bindings));
 }
 
 void ORVShadow::send(const std::string& url, const std::string& handler, fnd::Value bindings) {

@@ -29,6 +29,7 @@ class ORVModelController;
 class ROZWebServiceFetcher;
 class ORVFileDownloadHandler;
 class ORVStoreView;
+class ORVWebServiceInterface;
 class SqliteController;
 
 // Notification names (no object unless noted).
@@ -49,13 +50,17 @@ public:
     // The reply envelope's root element.
     static constexpr const char* kEnvelope = "OrvaneConnectReturnObject";
 
-    explicit ORVShadow(OrvaneContext& owner);
+    // `context` gives the request identity, the addresses and what the composition root installs (the
+    // screens, the ad model, the full-page factory and the facade); the reply cache, the local store of
+    // bought goods and the paging counters are the ones makeOrvane made with it.
+    ORVShadow(OrvaneContext& context, std::shared_ptr<ORVModelController> model,
+              std::shared_ptr<SqliteController> store, std::shared_ptr<ORVWebServiceInterface> webService);
     // Tells the ad model and the full-page controller to go.
     ~ORVShadow();
     ORVShadow(const ORVShadow&) = delete;
     ORVShadow& operator=(const ORVShadow&) = delete;
 
-    // The context's session object; null without a context.
+    // The context's session object; null without a context (orvane_entry_points.cpp).
     static std::shared_ptr<ORVShadow> sharedInstance();
 
     // A new dictionary: "AppID", "DeviceID", "SDKVersion", "Timestamp" (Unix seconds) and "ConnectKey"
@@ -111,8 +116,8 @@ public:
     // --- Virtual goods and leaderboards (orv_shadow_goods.cpp) ---
     // The one download handler of bought items (made by the installed screens; null without them).
     std::shared_ptr<ORVFileDownloadHandler> vgController();
-    // The context's local store of bought goods.
-    std::shared_ptr<SqliteController> sqliteControllerObj();
+    // The local store of bought goods.
+    std::shared_ptr<SqliteController> sqliteControllerObj() { return store_; }
     // GetAllVGStoreItems from the available list's start, 25 at most; GetPurchasedVGStoreItems from the
     // bought list's start, 100000 at most. See orv_goods_names.h for what their replies post.
     void getAllVGStoreItems();
@@ -139,6 +144,8 @@ public:
     bool highScoresByFilterPending() const { return highScoresPending_ > 0; }
     bool submitHighScorePending() const { return submitPending_ > 0; }
 
+    // The address of a web-service method (OrvaneContext::serviceURL).
+    std::string serviceURL(std::string_view method) const;
     // GETs `url` with `bindings` and hands the read reply to receiveReply(handler) on the main run loop.
     void send(const std::string& url, const std::string& handler, fnd::Value bindings);
 
@@ -172,9 +179,12 @@ private:
     void handleChallengeScoresReply(const Reply& reply);
     void handleHighScoreImageReply(const Reply& reply);
     void handleSubmitScoreReply(const Reply& reply);
-    std::shared_ptr<ORVModelController> model() const;
+    const std::shared_ptr<ORVModelController>& model() const { return model_; }
 
-    OrvaneContext& owner_;
+    OrvaneContext& context_;
+    std::shared_ptr<ORVModelController> model_;
+    std::shared_ptr<SqliteController> store_;
+    std::shared_ptr<ORVWebServiceInterface> webService_;
     ConnectState connectState_ = ConnectState::None;
     int adOrderState_ = -1;
     bool adOrderError_ = false;

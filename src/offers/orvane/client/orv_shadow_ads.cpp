@@ -4,8 +4,8 @@
 
 #include "offers/orvane/client/orv_log.h"
 #include "offers/orvane/client/orv_model_controller.h"
+#include "offers/orvane/client/orvane_connect.h"
 #include "offers/orvane/client/orvane_context.h"
-#include "offers/orvane/orvane_connect.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/notification_center.h"
 #include "platform/ui/view.h"
@@ -56,7 +56,7 @@ void ORVShadow::handleAdOrderSuccess() {
 }
 
 void ORVShadow::preLoadAdWithEvent(int eventId) {
-    auto adModel = owner_.adModel();
+    auto adModel = context_.adModel();
     if (adModel) {
         adModel->resetAdController(eventId);
     }
@@ -84,7 +84,7 @@ void ORVShadow::preLoadAdWithEvent(int eventId) {
 
 std::shared_ptr<ui::View> ORVShadow::showAdBox(int eventId, gfx::Rect rect) {
     retryConnectIfFailed();
-    auto adModel = owner_.adModel();
+    auto adModel = context_.adModel();
     auto controller = adModel ? adModel->getAdController(eventId) : nullptr;
     if (!controller) {
         preLoadAdWithEvent(eventId);
@@ -109,7 +109,7 @@ std::shared_ptr<ui::View> ORVShadow::showAdBox(int eventId, gfx::Rect rect) {
 }
 
 void ORVShadow::tellHostAdShown(const std::optional<std::string>& campaignId) {
-    auto facade = owner_.facade();
+    auto facade = context_.facade();
     auto delegate = facade ? facade->delegate() : nullptr;
     if (delegate && delegate->respondsToAdShown()) {
         delegate->adShownWithCampaignID(campaignId.value_or(""));
@@ -142,7 +142,7 @@ void ORVShadow::fullPageAdOrientation(int angle) {
 
 void ORVShadow::handleFullPageAdRequests() {
     if (!fullPage_) {
-        auto factory = owner_.fullPageFactory();
+        auto factory = context_.fullPageFactory();
         fullPage_ = factory ? factory() : nullptr;
         if (fullPage_) {
             fullPage_->setFullPagenNetworkOrientation(fullPageAngle_);

@@ -10,9 +10,9 @@
 #include "offers/orvane/client/orv_screens.h"
 #include "offers/orvane/client/orv_shadow.h"
 #include "offers/orvane/client/orv_web_service_interface.h"
+#include "offers/orvane/client/orvane_connect.h"
 #include "offers/orvane/client/orvane_context.h"
 #include "offers/orvane/client/sqlite_controller.h"
-#include "offers/orvane/orvane_connect.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/notification_center.h"
 #include "platform/ui/application.h"
@@ -51,40 +51,36 @@ std::vector<Row> rowsOf(const fnd::Value& envelope) {
 
 std::shared_ptr<ORVFileDownloadHandler> ORVShadow::vgController() {
     if (!vgController_) {
-        if (auto screens = owner_.screens()) {
+        if (auto screens = context_.screens()) {
             vgController_ = screens->makeFileDownloadHandler();
         }
     }
     return vgController_;
 }
 
-std::shared_ptr<SqliteController> ORVShadow::sqliteControllerObj() {
-    return owner_.sqliteController();
-}
-
 void ORVShadow::getAllVGStoreItems() {
     fnd::Value parameters = genericParameters();
-    add(parameters, "start", owner_.webServiceInterface()->startForAllVGStoreItems());
+    add(parameters, "start", webService_->startForAllVGStoreItems());
     add(parameters, "max", ORVWebServiceInterface::kPageSize);
     call("GetAllVGStoreItems", parameters);
 }
 
 void ORVShadow::getPurcahsedVGStoreItems() {
     fnd::Value parameters = genericParameters();
-    add(parameters, "start", owner_.webServiceInterface()->startForPurchasedVGStoreItems());
+    add(parameters, "start", webService_->startForPurchasedVGStoreItems());
     add(parameters, "max", kPurchasedListMax);
     call("GetPurchasedVGStoreItems", parameters);
 }
 
 void ORVShadow::requestPurchasedGoodsAtStartUp() {
-    if (!owner_.screens()) {
+    if (!context_.screens()) {
         // Its reply only ever opens a store: without screens there is nothing to ask for.
         return;
     }
     fnd::Value parameters = genericParameters();
     add(parameters, "start", 0);
     add(parameters, "max", kPurchasedListMax);
-    send(owner_.serviceURL("GetPurchasedVGStoreItems"), "StartUpPurchasedVGStoreItems", parameters);
+    send(serviceURL("GetPurchasedVGStoreItems"), "StartUpPurchasedVGStoreItems", parameters);
 }
 
 void ORVShadow::alertViewClickedButtonAtIndex(ui::AlertView& /*alert*/, int buttonIndex) {
@@ -93,7 +89,7 @@ void ORVShadow::alertViewClickedButtonAtIndex(ui::AlertView& /*alert*/, int butt
     if (buttonIndex != 1) {
         return;
     }
-    auto facade = owner_.facade();
+    auto facade = context_.facade();
     auto store = facade ? facade->GetVirtualGoodsView() : nullptr;
     auto windows = ui::Application::shared().windows();
     if (!store || windows.empty()) {
@@ -104,7 +100,7 @@ void ORVShadow::alertViewClickedButtonAtIndex(ui::AlertView& /*alert*/, int butt
 }
 
 void ORVShadow::getHighScores(const ORVFilters& filters, int days) {
-    auto service = owner_.webServiceInterface();
+    const auto& service = webService_;
     fnd::Value parameters = genericParameters();
     for (size_t i = 0; i < filters.size(); ++i) {
         add(parameters, "filter" + std::to_string(i + 1), filters[i]);
@@ -152,9 +148,9 @@ bool ORVShadow::receiveGoodsReply(std::string_view method, const Reply& reply) {
     if (method == "GetAllVGStoreItems" || method == "GetPurchasedVGStoreItems") {
         handleStoreListReply(method == "GetAllVGStoreItems", reply);
     } else if (method == "StartUpPurchasedVGStoreItems") {
-        owner_.webServiceInterface()->GetAllPurchasedVGStoreItemsRequestDidRecieveData(reply);
+        webService_->GetAllPurchasedVGStoreItemsRequestDidRecieveData(reply);
     } else if (method == "PurchaseVGWithCurrency") {
-        owner_.webServiceInterface()->handlePurchaseReply(reply);
+        webService_->handlePurchaseReply(reply);
     } else if (method == "GetHighScoresByFilter") {
         handleHighScoresReply(reply);
     } else if (method == "GetHighScoresByChallenge") {
@@ -181,7 +177,7 @@ void ORVShadow::handleStoreListReply(bool all, const Reply& reply) {
         return;
     }
     ORVVGStoreItemsReturn list = ORVVGStoreItemsReturn::initWithInfo(reply.envelope);
-    auto service = owner_.webServiceInterface();
+    const auto& service = webService_;
     if (all) {
         service->updateStartForAllVGStoreItems();
         service->setMoreDataValueForAllItems(list.moreDataAvailable);
@@ -213,7 +209,7 @@ void ORVShadow::handleHighScoresReply(const Reply& reply) {
         bestRow = ORVHighScoreReturn::initWithInfo(best);
     }
     model()->cacheHighScores(rowsOf<ORVHighScoreReturn>(reply.envelope), std::move(bestRow));
-    owner_.webServiceInterface()->setMoreDataValue(orvIntValue(reply.envelope, "MoreDataAvailable"));
+    webService_->setMoreDataValue(orvIntValue(reply.envelope, "MoreDataAvailable"));
     post(kORVHighScoresReceived);
 }
 

@@ -5,7 +5,6 @@
 
 #include "core/data_helpers.h"
 #include "offers/orvane/client/orv_parser.h"
-#include "offers/orvane/client/orvane_context.h"
 #include "platform/foundation/escape.h"
 #include "platform/foundation/scalar.h"
 
@@ -72,11 +71,6 @@ int32_t ORVUtil::addWhite(int32_t colorCode, int amount) {
         out |= static_cast<int32_t>(std::clamp<int64_t>(channel, 0, 255)) << shift;
     }
     return out;
-}
-
-int32_t ORVUtil::getUserDefinedColorCode() {
-    auto shared = context();
-    return shared ? shared->userColorCode() : OrvaneContext::kDefaultUserColorCode;
 }
 
 gfx::Color ORVUtil::getUserDefinedColor() {

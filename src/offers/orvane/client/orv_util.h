@@ -65,7 +65,8 @@ public:
     // --- Colour (orv_util.cpp) ---
     // 0xRRGGBB with `amount` added to each of red, green and blue, each clamped to 0...255.
     static int32_t addWhite(int32_t colorCode, int amount);
-    // The skin's primary colour: the context's, 0E2C4C until the host sets one (or without a context).
+    // The skin's primary colour: the context's, 0E2C4C until the host sets one (or without a context). A
+    // class-level entry point (orvane_entry_points.cpp).
     static int32_t getUserDefinedColorCode();
     static gfx::Color getUserDefinedColor();
 

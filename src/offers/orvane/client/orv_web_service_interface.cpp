@@ -10,9 +10,9 @@
 #include "offers/orvane/client/orv_model_controller.h"
 #include "offers/orvane/client/orv_parser.h"
 #include "offers/orvane/client/orv_screens.h"
+#include "offers/orvane/client/orvane_connect.h"
 #include "offers/orvane/client/orvane_context.h"
 #include "offers/orvane/client/sqlite_controller.h"
-#include "offers/orvane/orvane_connect.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/notification_center.h"
@@ -44,19 +44,24 @@ bool addToFirstWindow(const std::shared_ptr<ui::View>& view) {
 
 } // namespace
 
-std::shared_ptr<ORVWebServiceInterface> ORVWebServiceInterface::sharedInstance() {
-    auto ctx = context();
-    return ctx ? ctx->webServiceInterface() : nullptr;
-}
+ORVWebServiceInterface::ORVWebServiceInterface(OrvaneContext& context, std::shared_ptr<ORVModelController> model,
+                                               std::shared_ptr<SqliteController> store,
+                                               std::shared_ptr<LocalPurchasedItems> localPurchasedItems)
+    : context_(context), model_(std::move(model)), store_(std::move(store)),
+      localPurchasedItems_(std::move(localPurchasedItems)) {}
 
 void ORVWebServiceInterface::sendVGPurchaseItemRequest(fnd::Value genericParameters, const std::string& storeItemId) {
     if (!genericParameters.isDictionary()) {
         genericParameters = fnd::Value::dictionary();
     }
     genericParameters.asDictionary()->setObject(storeItemId, "VirtualGoodID");
-    const std::string base = owner_.serviceBase();
-    owner_.shadow()->send(base.empty() ? std::string() : base + kPurchasePath, "PurchaseVGWithCurrency",
-                          std::move(genericParameters));
+    auto shadow = shadow_.lock();
+    if (!shadow) {
+        return;
+    }
+    const std::string base = context_.serviceBase();
+    shadow->send(base.empty() ? std::string() : base + kPurchasePath, "PurchaseVGWithCurrency",
+                 std::move(genericParameters));
 }
 
 void ORVWebServiceInterface::handlePurchaseReply(const ORVShadow::Reply& reply) {
@@ -75,8 +80,7 @@ void ORVWebServiceInterface::handlePurchaseReply(const ORVShadow::Reply& reply) 
     if (element.isDictionary()) {
         account = ORVUserAccount::initWithInfo(element);
     }
-    owner_.modelController()->cachePurchaseReturn(ORVVGPurchaseReturn::initWithInfo(reply.envelope),
-                                                  std::move(account));
+    model_->cachePurchaseReturn(ORVVGPurchaseReturn::initWithInfo(reply.envelope), std::move(account));
     post(kORVPurchaseReturn);
 }
 
@@ -117,14 +121,13 @@ void ORVWebServiceInterface::GetAllPurchasedVGStoreItemsRequestDidRecieveData(co
     }
     ORVVGStoreItemsReturn list = ORVVGStoreItemsReturn::initWithInfo(reply.envelope);
     const size_t serverCount = list.ORVAllVGStoreItemClassObject.size();
-    auto model = owner_.modelController();
-    model->setPurchasedVGStoreItemsArray(list);
-    auto facade = owner_.facade();
-    if (!facade || !owner_.screens()) {
+    model_->setPurchasedVGStoreItemsArray(list);
+    auto facade = context_.facade();
+    if (!facade || !context_.screens()) {
         ORVLog::logWithLevel(4, "ORVWebServiceInterface: no store to offer the bought goods in");
         return;
     }
-    const auto stored = owner_.sqliteController()->getPurchasedItemsIDArray();
+    const auto stored = store_->getPurchasedItemsIDArray();
     const std::set<std::string> local(stored.begin(), stored.end());
     const auto& items = list.ORVAllVGStoreItemClassObject;
     for (size_t i = 0; i < items.size(); ++i) {
@@ -139,7 +142,10 @@ void ORVWebServiceInterface::GetAllPurchasedVGStoreItemsRequestDidRecieveData(co
         if (!store) {
             return;
         }
-        auto shadow = owner_.shadow();
+        auto shadow = shadow_.lock();
+        if (!shadow) {
+            return;
+        }
         shadow->holdPreparedStore(store);
         const std::string message =
             fnd::format("You have successfully acquired item %@. Would you like to download it now?", items[i].Name);
@@ -147,11 +153,11 @@ void ORVWebServiceInterface::GetAllPurchasedVGStoreItemsRequestDidRecieveData(co
             ->show();
         return;
     }
-    owner_.localPurchasedItems()->localDataUpdateReceievedSelector(serverCount);
+    localPurchasedItems_->localDataUpdateReceievedSelector(serverCount);
 }
 
 bool LocalPurchasedItems::localDataUpdateReceievedSelector(size_t serverCount) {
-    if (!owner_.screens() || serverCount <= owner_.sqliteController()->getPurchasedItemsIDArray().size()) {
+    if (!context_.screens() || serverCount <= store_->getPurchasedItemsIDArray().size()) {
         return false;
     }
     ui::AlertView::initWithTitle("", kMessage, weak_from_this(), "NO", {"YES"})->show();
@@ -163,8 +169,8 @@ void LocalPurchasedItems::alertViewClickedButtonAtIndex(ui::AlertView& /*alert*/
         ORVLog::logWithLevel(4, "User refused to get purchased item updates.");
         return;
     }
-    owner_.modelController()->releaseCachePurchasedVGStoreArray();
-    auto facade = owner_.facade();
+    model_->releaseCachePurchasedVGStoreArray();
+    auto facade = context_.facade();
     auto store = facade ? facade->GetVirtualGoodsWithTab(2) : nullptr;
     if (!addToFirstWindow(store)) {
         ORVLog::logWithLevel(3, "LocalPurchasedItems: the store could not be opened");

@@ -1,6 +1,6 @@
 // ORVWebServiceInterface: the offer network's paging counters of the store lists and the leaderboard, the
-// purchase call, and the start-up reply of bought goods that raises the bought-item prompt. Kept by the
-// context. Main thread.
+// purchase call, and the start-up reply of bought goods that raises the bought-item prompt. Made by
+// makeOrvane. Main thread.
 #pragma once
 
 #include <memory>
@@ -12,6 +12,9 @@
 namespace zelvan::orvane {
 
 class OrvaneContext;
+class ORVModelController;
+class SqliteController;
+class LocalPurchasedItems;
 
 class ORVWebServiceInterface {
 public:
@@ -20,12 +23,22 @@ public:
     // The purchase's path under the service base (its lower-case "s" is the service's own).
     static constexpr const char* kPurchasePath = "/service1.asmx/PurchaseVGWithCurrency";
 
-    explicit ORVWebServiceInterface(OrvaneContext& owner) : owner_(owner) {}
+    // `context` gives the service base and what the composition root installs (the screens, the facade);
+    // the reply cache, the local store of bought goods and the update prompt are the ones makeOrvane made.
+    ORVWebServiceInterface(OrvaneContext& context, std::shared_ptr<ORVModelController> model,
+                           std::shared_ptr<SqliteController> store,
+                           std::shared_ptr<LocalPurchasedItems> localPurchasedItems);
     ORVWebServiceInterface(const ORVWebServiceInterface&) = delete;
     ORVWebServiceInterface& operator=(const ORVWebServiceInterface&) = delete;
 
-    // The context's interface; null without a context.
+    // The context's interface; null without a context (orvane_entry_points.cpp).
     static std::shared_ptr<ORVWebServiceInterface> sharedInstance();
+
+    // The session object the purchase is sent through and that answers the bought-item alert. It holds
+    // this interface, so makeOrvane hands it over once both are made; held weakly.
+    void setShadow(std::weak_ptr<ORVShadow> shadow) { shadow_ = std::move(shadow); }
+    // The bought-goods update prompt.
+    const std::shared_ptr<LocalPurchasedItems>& localPurchasedItems() const { return localPurchasedItems_; }
 
     // GET PurchaseVGWithCurrency with the parameters and "VirtualGoodID". Its reply posts
     // "ORV_VG_ITEM_PURCHASE_NET_ERROR" (nothing usable), "ORV_VG_ITEM_PURCHASE_SERVICE_ERROR" (an
@@ -64,7 +77,11 @@ public:
     void GetAllPurchasedVGStoreItemsRequestDidRecieveData(const ORVShadow::Reply& reply);
 
 private:
-    OrvaneContext& owner_;
+    OrvaneContext& context_;
+    std::shared_ptr<ORVModelController> model_;
+    std::shared_ptr<SqliteController> store_;
+    std::shared_ptr<LocalPurchasedItems> localPurchasedItems_;
+    std::weak_ptr<ORVShadow> shadow_;
     int startAll_ = 0;
     int startPurchased_ = 0;
     int moreAll_ = 0;
@@ -79,7 +96,10 @@ class LocalPurchasedItems : public ui::AlertViewDelegate, public std::enable_sha
 public:
     static constexpr const char* kMessage = "New purchased item update available\nDo you want to update ?";
 
-    explicit LocalPurchasedItems(OrvaneContext& owner) : owner_(owner) {}
+    // `context` gives what the composition root installs (the screens, the facade).
+    LocalPurchasedItems(OrvaneContext& context, std::shared_ptr<ORVModelController> model,
+                        std::shared_ptr<SqliteController> store)
+        : context_(context), model_(std::move(model)), store_(std::move(store)) {}
     // With `serverCount` items on the server and fewer in the local store, shows the alert (no title,
     // "NO" and "YES"). True when it asked.
     bool localDataUpdateReceievedSelector(size_t serverCount);
@@ -88,7 +108,9 @@ public:
     void alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) override;
 
 private:
-    OrvaneContext& owner_;
+    OrvaneContext& context_;
+    std::shared_ptr<ORVModelController> model_;
+    std::shared_ptr<SqliteController> store_;
 };
 
 } // namespace zelvan::orvane

@@ -1,15 +1,9 @@
-// The offer network's shared context: its parser, skin folder, log threshold, colour and addresses.
+// The offer network's shared context: its parser, skin folder, colour, addresses, what the composition root
+// installs and the client objects makeOrvane sets.
 #include "offers/orvane/client/orvane_context.h"
 
 #include "core/zelvan_app_delegate.h"
-#include "offers/orvane/client/orv_model_controller.h"
 #include "offers/orvane/client/orv_parser.h"
-#include "offers/orvane/client/orv_screens.h"
-#include "offers/orvane/client/orv_shadow.h"
-#include "offers/orvane/client/orv_web_service_interface.h"
-#include "offers/orvane/client/sqlite_controller.h"
-#include "offers/orvane/orvane_connect.h"
-#include "platform/foundation/log.h"
 
 namespace zelvan::orvane {
 
@@ -31,32 +25,6 @@ std::string OrvaneContext::deviceId() const {
 void OrvaneContext::setDeviceId(std::string id) {
     std::lock_guard lock(objectsMutex_);
     deviceId_ = std::move(id);
-}
-
-std::shared_ptr<ORVShadow> OrvaneContext::shadow() {
-    std::lock_guard lock(objectsMutex_);
-    if (!shadow_) {
-        shadow_ = std::make_shared<ORVShadow>(*this);
-    }
-    return shadow_;
-}
-
-std::shared_ptr<ORVModelController> OrvaneContext::modelController() {
-    std::lock_guard lock(objectsMutex_);
-    if (!model_) {
-        model_ = std::make_shared<ORVModelController>();
-    }
-    return model_;
-}
-
-std::shared_ptr<OrvaneConnect> OrvaneContext::facade() const {
-    std::lock_guard lock(objectsMutex_);
-    return facade_;
-}
-
-void OrvaneContext::setFacade(std::shared_ptr<OrvaneConnect> facade) {
-    std::lock_guard lock(objectsMutex_);
-    facade_ = std::move(facade);
 }
 
 std::shared_ptr<ORVAdModel> OrvaneContext::adModel() const {
@@ -89,41 +57,53 @@ void OrvaneContext::setScreens(std::shared_ptr<ORVScreens> screens) {
     screens_ = std::move(screens);
 }
 
-std::shared_ptr<ORVWebServiceInterface> OrvaneContext::webServiceInterface() {
+void OrvaneContext::setObjects(Objects objects) {
     std::lock_guard lock(objectsMutex_);
-    if (!webService_) {
-        webService_ = std::make_shared<ORVWebServiceInterface>(*this);
-    }
-    return webService_;
+    objects_ = std::move(objects);
 }
 
-std::shared_ptr<SqliteController> OrvaneContext::sqliteController() {
+std::shared_ptr<ORVShadow> OrvaneContext::shadow() const {
     std::lock_guard lock(objectsMutex_);
-    if (!sqlite_) {
-        sqlite_ = std::make_shared<SqliteController>(SqliteController::defaultPath());
-    }
-    return sqlite_;
+    return objects_.shadow;
 }
 
-void OrvaneContext::setSqliteController(std::shared_ptr<SqliteController> store) {
+std::shared_ptr<ORVModelController> OrvaneContext::modelController() const {
     std::lock_guard lock(objectsMutex_);
-    sqlite_ = std::move(store);
+    return objects_.modelController;
 }
 
-std::shared_ptr<LocalPurchasedItems> OrvaneContext::localPurchasedItems() {
+std::shared_ptr<ORVWebServiceInterface> OrvaneContext::webServiceInterface() const {
     std::lock_guard lock(objectsMutex_);
-    if (!localPurchased_) {
-        localPurchased_ = std::make_shared<LocalPurchasedItems>(*this);
-    }
-    return localPurchased_;
+    return objects_.webServiceInterface;
 }
 
-std::shared_ptr<ORVFiltersValueInfo> OrvaneContext::filtersValueInfo() {
+std::shared_ptr<SqliteController> OrvaneContext::sqliteController() const {
     std::lock_guard lock(objectsMutex_);
-    if (!filters_) {
-        filters_ = std::make_shared<ORVFiltersValueInfo>();
+    return objects_.sqliteController;
+}
+
+std::shared_ptr<ORVFiltersValueInfo> OrvaneContext::filtersValueInfo() const {
+    std::lock_guard lock(objectsMutex_);
+    return objects_.filtersValueInfo;
+}
+
+std::shared_ptr<OrvaneConnect> OrvaneContext::makeFacade() const {
+    std::function<std::shared_ptr<OrvaneConnect>()> maker;
+    {
+        std::lock_guard lock(objectsMutex_);
+        maker = objects_.makeFacade;
     }
-    return filters_;
+    return maker ? maker() : nullptr;
+}
+
+std::shared_ptr<OrvaneConnect> OrvaneContext::facade() const {
+    std::lock_guard lock(objectsMutex_);
+    return facade_;
+}
+
+void OrvaneContext::setFacade(std::shared_ptr<OrvaneConnect> facade) {
+    std::lock_guard lock(objectsMutex_);
+    facade_ = std::move(facade);
 }
 
 std::shared_ptr<OrvaneContext> context() {

@@ -1,6 +1,8 @@
-// OrvaneContext: what the offer network's class-level operations share - the reply parser, the skin
-// folder, the log threshold, the user colour and the service base - held in the application registry's
-// `orvane` slot and reached through context().
+// OrvaneContext: the offer network's values and shared services - the reply parser, the skin folder, the
+// user colour, the service base and request identity, the screens and banner mediation the composition root
+// installs - and the client objects the class-level entry points hand out. It makes none of those objects:
+// makeOrvane (orvane_wiring.h) does and sets them here. Held in the application registry's `orvane` slot
+// and reached through context() only by orvane_entry_points.cpp.
 #pragma once
 
 #include <atomic>
@@ -24,12 +26,10 @@ class ORVFullPageAdsController;
 class ORVScreens;
 class ORVWebServiceInterface;
 class SqliteController;
-class LocalPurchasedItems;
 class ORVFiltersValueInfo;
 
 class OrvaneContext {
 public:
-    static constexpr int kDefaultLogThreshold = 3;
     static constexpr int32_t kDefaultUserColorCode = 0x0E2C4C;
 
     // `endpoint` is where the network's web services are (not configured: the service base is empty and
@@ -47,9 +47,6 @@ public:
     // (the fetcher refuses an empty address, so the call ends at once as failed).
     std::string serviceURL(std::string_view method) const;
 
-    // ORVLog writes levels at or below this (3 until set). Any thread.
-    int logThreshold() const { return logThreshold_.load(); }
-    void setLogThreshold(int level) { logThreshold_.store(level); }
     // The skin's primary colour as 0xRRGGBB (0E2C4C until the host sets one). Any thread.
     int32_t userColorCode() const { return userColorCode_.load(); }
     void setUserColorCode(int32_t code) { userColorCode_.store(code & 0xFFFFFF); }
@@ -64,13 +61,7 @@ public:
     // Seconds a service call may wait for its reply.
     static constexpr double kRequestTimeout = 20.0;
 
-    // --- The client's objects (main thread) ---
-    // The one session object and reply cache, made on first use.
-    std::shared_ptr<ORVShadow> shadow();
-    std::shared_ptr<ORVModelController> modelController();
-    // The facade: null until the first connect request makes it.
-    std::shared_ptr<OrvaneConnect> facade() const;
-    void setFacade(std::shared_ptr<OrvaneConnect> facade);
+    // --- What the composition root installs (main thread) ---
     // The banner mediation's controller registry (none until the host installs one) and the maker of the
     // full-page controller (none: no full-page ads).
     std::shared_ptr<ORVAdModel> adModel() const;
@@ -78,42 +69,53 @@ public:
     using FullPageFactory = std::function<std::shared_ptr<ORVFullPageAdsController>()>;
     FullPageFactory fullPageFactory() const;
     void setFullPageFactory(FullPageFactory factory);
-
     // The store and leaderboard screens (none until the composition root installs them).
     std::shared_ptr<ORVScreens> screens() const;
     void setScreens(std::shared_ptr<ORVScreens> screens);
-    // The paging counters and purchase call, the local store of bought goods (<Documents>/
-    // "orvane_goods.sqlite" unless set), the bought-goods update prompt and the leaderboard's last
-    // filters: each made on first use.
-    std::shared_ptr<ORVWebServiceInterface> webServiceInterface();
-    std::shared_ptr<SqliteController> sqliteController();
-    void setSqliteController(std::shared_ptr<SqliteController> store);
-    std::shared_ptr<LocalPurchasedItems> localPurchasedItems();
-    std::shared_ptr<ORVFiltersValueInfo> filtersValueInfo();
+
+    // --- The client objects (main thread), made by makeOrvane and handed out by the class-level entry
+    // points; null on a context makeOrvane did not fill. ---
+    struct Objects {
+        std::shared_ptr<ORVModelController> modelController;
+        std::shared_ptr<SqliteController> sqliteController;
+        std::shared_ptr<ORVWebServiceInterface> webServiceInterface;
+        std::shared_ptr<ORVShadow> shadow;
+        // The leaderboard's last filter values.
+        std::shared_ptr<ORVFiltersValueInfo> filtersValueInfo;
+        // Makes the facade; the first connect request calls it.
+        std::function<std::shared_ptr<OrvaneConnect>()> makeFacade;
+    };
+    void setObjects(Objects objects);
+    std::shared_ptr<ORVShadow> shadow() const;
+    std::shared_ptr<ORVModelController> modelController() const;
+    std::shared_ptr<ORVWebServiceInterface> webServiceInterface() const;
+    std::shared_ptr<SqliteController> sqliteController() const;
+    std::shared_ptr<ORVFiltersValueInfo> filtersValueInfo() const;
+    // A new facade from the maker makeOrvane set; null without one.
+    std::shared_ptr<OrvaneConnect> makeFacade() const;
+    // The facade: null until the first connect request makes it.
+    std::shared_ptr<OrvaneConnect> facade() const;
+    void setFacade(std::shared_ptr<OrvaneConnect> facade);
 
 private:
     mutable std::recursive_mutex objectsMutex_;
     std::shared_ptr<ORVScreens> screens_;
-    std::shared_ptr<ORVWebServiceInterface> webService_;
-    std::shared_ptr<SqliteController> sqlite_;
-    std::shared_ptr<LocalPurchasedItems> localPurchased_;
-    std::shared_ptr<ORVFiltersValueInfo> filters_;
     std::string deviceId_ = "unknown-device";
-    std::shared_ptr<ORVModelController> model_;
     std::shared_ptr<ORVAdModel> adModel_;
     FullPageFactory fullPageFactory_;
-    // Ended before the objects above (its end tells the ad model and full-page controller to go).
-    std::shared_ptr<OrvaneConnect> facade_;
-    std::shared_ptr<ORVShadow> shadow_;
     std::shared_ptr<ORVParser> parser_;
     std::string skinFolder_;
     std::string serviceBase_;
-    std::atomic<int> logThreshold_{kDefaultLogThreshold};
     std::atomic<int32_t> userColorCode_{kDefaultUserColorCode};
+    // Ended before everything above (the session object's end tells the ad model and full-page controller
+    // to go), the facade first.
+    Objects objects_;
+    std::shared_ptr<OrvaneConnect> facade_;
 };
 
 // The context in the installed application delegate's registry; null when no delegate is installed or
-// its registry has no offer network. The one place this library reads the installed delegate. Any thread.
+// its registry has no offer network. The one place this library reads the installed delegate, called
+// only by the class-level entry points (orvane_entry_points.cpp). Any thread.
 std::shared_ptr<OrvaneContext> context();
 
 } // namespace zelvan::orvane

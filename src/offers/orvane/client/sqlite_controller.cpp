@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "offers/orvane/client/orvane_context.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/file_manager.h"
 #include "platform/foundation/log.h"
@@ -46,11 +45,6 @@ SqliteController::SqliteController(std::string path) : path_(std::move(path)) {}
 
 std::string SqliteController::defaultPath() {
     return fnd::appendingPathComponent(fnd::AppFolders::documents(), kFileName);
-}
-
-std::shared_ptr<SqliteController> SqliteController::sharedInstance() {
-    auto ctx = context();
-    return ctx ? ctx->sqliteController() : nullptr;
 }
 
 bool SqliteController::openAndCheck() {

@@ -24,7 +24,7 @@ public:
     explicit SqliteController(std::string path);
     // <Documents>/kFileName.
     static std::string defaultPath();
-    // The context's store; null without a context.
+    // The context's store; null without a context (orvane_entry_points.cpp).
     static std::shared_ptr<SqliteController> sharedInstance();
 
     // True when orvane_VGStoreItems holds a row with that id.

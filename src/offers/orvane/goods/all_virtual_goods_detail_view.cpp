@@ -8,7 +8,6 @@
 #include "offers/orvane/client/orv_shadow.h"
 #include "offers/orvane/client/orv_util.h"
 #include "offers/orvane/client/orv_vg_store_names.h"
-#include "offers/orvane/client/orvane_context.h"
 #include "offers/orvane/goods/orv_vg_purchase_box.h"
 #include "offers/orvane/kit/orv_generic_buttons.h"
 #include "offers/orvane/kit/orv_ui_navigation_bar_view.h"
@@ -33,8 +32,8 @@ std::shared_ptr<ORVFileDownloadHandler> downloads() {
 }
 
 std::optional<ORVUserAccount> account() {
-    auto ctx = context();
-    return ctx ? ctx->modelController()->orvaneUserAccountObj() : std::nullopt;
+    auto model = ORVModelController::sharedInstance();
+    return model ? model->orvaneUserAccountObj() : std::nullopt;
 }
 
 std::shared_ptr<ui::Label> clearLabel(gfx::Rect frame, const std::string& text, std::shared_ptr<gfx::Font> font) {

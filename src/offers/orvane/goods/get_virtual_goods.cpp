@@ -9,12 +9,11 @@
 #include "offers/orvane/client/orv_util.h"
 #include "offers/orvane/client/orv_vg_store_names.h"
 #include "offers/orvane/client/orv_web_service_interface.h"
-#include "offers/orvane/client/orvane_context.h"
+#include "offers/orvane/client/orvane_connect.h"
 #include "offers/orvane/client/sqlite_controller.h"
 #include "offers/orvane/goods/all_virtual_goods_detail_view.h"
 #include "offers/orvane/kit/orv_ui_navigation_bar_view.h"
 #include "offers/orvane/offers/get_offers_view.h"
-#include "offers/orvane/orvane_connect.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/notification_center.h"
 #include "platform/ui/application.h"
@@ -29,13 +28,8 @@ constexpr double kBarHeight = ORVUINavigationBarView::kHeight;
 constexpr double kHeadingHeight = 25;
 constexpr double kSpinnerSide = 45;
 
-std::shared_ptr<ORVModelController> model() {
-    auto ctx = context();
-    return ctx ? ctx->modelController() : nullptr;
-}
-
 std::optional<ORVUserAccount> account() {
-    auto cache = model();
+    auto cache = ORVModelController::sharedInstance();
     return cache ? cache->orvaneUserAccountObj() : std::nullopt;
 }
 
@@ -284,7 +278,7 @@ void GetVirtualGoods::getAllVGStoreItemSelector() {
         showLoading(false);
     }
     removeObserversForAllVGStoreItems();
-    auto cache = model();
+    auto cache = ORVModelController::sharedInstance();
     if (cache && cache->getAllVGStoreItemsArray()) {
         for (const auto& item : cache->getAllVGStoreItemsArray()->ORVAllVGStoreItemClassObject) {
             allItems_.push_back(ORVLocalVGStoreItem::initWithObject(item));
@@ -305,7 +299,7 @@ void GetVirtualGoods::getPurchasedVGStoreItemSelector() {
         showLoading(false);
     }
     removeObserversForPurchasedVGStoreItems();
-    auto cache = model();
+    auto cache = ORVModelController::sharedInstance();
     if (cache && cache->getPurchasedVGStoreItemsArray()) {
         for (const auto& item : cache->getPurchasedVGStoreItemsArray()->ORVAllVGStoreItemClassObject) {
             purchasedItems_.push_back(ORVLocalVGStoreItem::initWithObject(item));
@@ -545,7 +539,7 @@ void GetVirtualGoods::giveBackNotification() {
     removeObserversForAllVGStoreItems();
     removeObserversForPurchasedVGStoreItems();
     removeObserverForSuccessfullPurchasedItem();
-    if (auto cache = model()) {
+    if (auto cache = ORVModelController::sharedInstance()) {
         cache->releaseCacheAllVGStoreArray();
         cache->releaseCachePurchasedVGStoreArray();
         cache->releaseCacheAllVideoArray();

@@ -9,11 +9,10 @@
 #include "offers/orvane/client/orv_util.h"
 #include "offers/orvane/client/orv_vg_store_names.h"
 #include "offers/orvane/client/orv_web_service_interface.h"
-#include "offers/orvane/client/orvane_context.h"
+#include "offers/orvane/client/orvane_connect.h"
 #include "offers/orvane/kit/orv_generic_buttons.h"
 #include "offers/orvane/kit/show_box_label.h"
 #include "offers/orvane/offers/get_offers_view.h"
-#include "offers/orvane/orvane_connect.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/notification_center.h"
 
@@ -23,11 +22,6 @@ namespace {
 
 constexpr double kButtonWidth = 100;
 constexpr double kButtonHeight = 40;
-
-std::shared_ptr<ORVModelController> model() {
-    auto ctx = context();
-    return ctx ? ctx->modelController() : nullptr;
-}
 
 std::shared_ptr<ShowBoxLabel> prompt(const ui::View& view, const std::string& text, int y) {
     auto label = ShowBoxLabel::initCenterPromptForView(view, y);
@@ -48,7 +42,7 @@ std::shared_ptr<ORVVGPurchaseBox> ORVVGPurchaseBox::initWithFrame(gfx::Rect boxF
     box->backGroundImage_->setImage(ORVSettings::getBackPanelImage280_300());
     box->backGroundImage_->setUserInteractionEnabled(true);
     box->addSubview(box->backGroundImage_);
-    if (auto cache = model()) {
+    if (auto cache = ORVModelController::sharedInstance()) {
         box->orvaneUserAccountObj_ = cache->orvaneUserAccountObj();
     }
     box->initFirstView();
@@ -204,7 +198,7 @@ void ORVVGPurchaseBox::submitVGStorePurchaseReturn() {
     if (progressIndicator_) {
         progressIndicator_->stopAnimating();
     }
-    auto cache = model();
+    auto cache = ORVModelController::sharedInstance();
     const auto& answer = cache ? cache->getVGPurchaseReturnObj() : std::nullopt;
     if (!answer) {
         ORVLog::logWithLevel(3, "ORVVGPurchaseBox: a purchase reply came without an answer");
@@ -227,7 +221,7 @@ void ORVVGPurchaseBox::internetErrorCase() {
 }
 
 void ORVVGPurchaseBox::okBtnAction() {
-    auto cache = model();
+    auto cache = ORVModelController::sharedInstance();
     if (cache && cache->getVGPurchaseReturnObj() && cache->getVGPurchaseReturnObj()->success) {
         fnd::NotificationCenter::defaultCenter().postNotificationName(kORVPurchaseSuccess);
     }
@@ -236,7 +230,7 @@ void ORVVGPurchaseBox::okBtnAction() {
 
 std::shared_ptr<GetOffersView> ORVVGPurchaseBox::getMoreBtnAction() {
     auto user = orvaneUserAccountObj_;
-    if (auto cache = model(); cache && cache->orvaneUserAccountObj()) {
+    if (auto cache = ORVModelController::sharedInstance(); cache && cache->orvaneUserAccountObj()) {
         user = cache->orvaneUserAccountObj();
     }
     auto wall =

@@ -2,7 +2,7 @@
 #include "offers/orvane/kit/orv_ui_navigation_bar_view.h"
 
 #include "offers/orvane/client/orv_util.h"
-#include "offers/orvane/orvane_connect.h"
+#include "offers/orvane/client/orvane_connect.h"
 #include "platform/device/device.h"
 
 namespace zelvan::orvane {

@@ -4,13 +4,12 @@
 #include "offers/orvane/client/orv_log.h"
 #include "offers/orvane/client/orv_model_controller.h"
 #include "offers/orvane/client/orv_util.h"
-#include "offers/orvane/client/orvane_context.h"
+#include "offers/orvane/client/orvane_connect.h"
 #include "offers/orvane/kit/orv_generic_buttons.h"
 #include "offers/orvane/kit/orv_ui_navigation_bar_view.h"
 #include "offers/orvane/kit/orv_video_player.h"
 #include "offers/orvane/offers/offers_detail_view.h"
 #include "offers/orvane/offers/orv_generic_cell_image_fetcher.h"
-#include "offers/orvane/orvane_connect.h"
 #include "platform/foundation/notification_center.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/url.h"
@@ -46,8 +45,8 @@ std::shared_ptr<GetOffersView> GetOffersView::initWithFrame(gfx::Rect frame, con
     view->offersViewMode_ = 1;
     view->item_ = item;
     view->startingTab_ = tab == VideosTab ? VideosTab : OffersTab;
-    if (auto ctx = context()) {
-        if (auto account = ctx->modelController()->orvaneUserAccountObj()) {
+    if (auto model = ORVModelController::sharedInstance()) {
+        if (auto account = model->orvaneUserAccountObj()) {
             view->publisherUserId_ = account->pointsID;
         }
     }
@@ -117,8 +116,7 @@ void GetOffersView::myLoadView() {
                             animationMode_.value_or(facade ? facade->transitionEffect() : ORVUtil::FadeIn),
                             OrvaneConnect::getTransitionDelay());
 
-    auto ctx = context();
-    auto model = ctx ? ctx->modelController() : nullptr;
+    auto model = ORVModelController::sharedInstance();
     if (model && model->getAllOffersArray() && model->getAllVideoArray()) {
         offers_ = shared(*model->getAllOffersArray());
         videos_ = shared(*model->getAllVideoArray());
@@ -188,9 +186,9 @@ void GetOffersView::requestOffers() {
 }
 
 void GetOffersView::showList(const ORVOfferList& list) {
-    if (auto ctx = context()) {
-        ctx->modelController()->setAllOffersArray(list.offers);
-        ctx->modelController()->setAllVideoArray(list.videos);
+    if (auto model = ORVModelController::sharedInstance()) {
+        model->setAllOffersArray(list.offers);
+        model->setAllVideoArray(list.videos);
     }
     offers_ = shared(list.offers);
     videos_ = shared(list.videos);

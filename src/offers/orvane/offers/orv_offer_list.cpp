@@ -42,8 +42,7 @@ std::optional<ORVOfferList> readOfferListReply(int status, std::span<const uint8
 
 void requestOfferList(const std::string& publisherUserId, int start, int max,
                       std::function<void(std::optional<ORVOfferList>)> done) {
-    auto ctx = context();
-    auto shadow = ctx ? ctx->shadow() : nullptr;
+    auto shadow = ORVShadow::sharedInstance();
     if (!shadow) {
         ZLOG(Warn, "offer network: %s not sent, there is no offer context", kORVOfferListMethod);
         fnd::RunLoop::main().performAfter(0, [done] { done(std::nullopt); });
@@ -55,7 +54,7 @@ void requestOfferList(const std::string& publisherUserId, int start, int max,
     dictionary->setObject(start, "start");
     dictionary->setObject(max, "max");
     auto fetcher = ROZWebServiceFetcher::create();
-    fetcher->setBaseURL(ctx->serviceURL(kORVOfferListMethod));
+    fetcher->setBaseURL(shadow->serviceURL(kORVOfferListMethod));
     fetcher->setBindings(std::move(bindings));
     fetcher->setRequestTimeout(OrvaneContext::kRequestTimeout);
     fetcher->fetchAsynchronouslyWithCompletionInvocation([done](const std::shared_ptr<ROZWebServiceFetcher>& f) {
@@ -70,8 +69,8 @@ void requestOfferList(const std::string& publisherUserId, int start, int max,
 }
 
 std::string appIconURL(const std::string& advertiserAppId) {
-    auto ctx = context();
-    const std::string base = ctx ? ctx->serviceURL(kORVAppIconMethod) : std::string();
+    auto shadow = ORVShadow::sharedInstance();
+    const std::string base = shadow ? shadow->serviceURL(kORVAppIconMethod) : std::string();
     if (base.empty()) {
         return "";
     }

@@ -38,10 +38,8 @@ public:
     virtual void startActivityIndicator() = 0;
 };
 
-// Makes a new card for a tapped row; null when there is none to show.
+// Makes a new card for a tapped row; null when there is none to show. The leaderboard's default is
+// makeHighScoreImageController (high_score_image_controller.h).
 using HighScoreCardMaker = std::function<std::shared_ptr<HighScoreCard>()>;
-
-// The card the leaderboard opens unless given another maker.
-std::shared_ptr<HighScoreCard> makeHighScoreImageController();
 
 } // namespace zelvan::orvane

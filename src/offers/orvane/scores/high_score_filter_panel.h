@@ -14,6 +14,7 @@
 #include "offers/orvane/client/orv_goods_records.h"
 #include "offers/orvane/client/orv_model_controller.h"
 #include "offers/orvane/scores/high_score_card.h"
+#include "offers/orvane/scores/high_score_view.h"
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/observer_token.h"
 #include "platform/ui/activity_indicator_view.h"
@@ -23,9 +24,7 @@
 
 namespace zelvan::orvane {
 
-class HighScoreView;
-
-class HighScoreFilterPanel : public ui::View, public ui::AlertViewDelegate {
+class HighScoreFilterPanel : public ui::View, public ui::AlertViewDelegate, public HighScoreViewDelegate {
 public:
     static constexpr const char* kBeaconName = "ORV View High Score";
     static constexpr const char* kNoScores = "No scores available";
@@ -41,13 +40,6 @@ public:
 
     // The day-range operations Retry and Game Type OK repeat.
     enum class DayAction { Today, ThisWeek, AllTime };
-
-    // What numberOfRowsInTable answers: the rows held, and whether the server holds more (the screen then
-    // adds the next-page row).
-    struct RowCount {
-        int count = 0;
-        bool more = false;
-    };
 
     // Subscribes, keeps the filters (also in the facade's filter values), asks for one day of scores with
     // them, builds the screen and starts the timed beacon section.
@@ -66,11 +58,11 @@ public:
     void thisButtonAction();
     void lastButtonAction();
     // The next page of the current query, or the "No More Data" alert when the server holds none.
-    void getmoredata();
+    void getmoredata() override;
     // Empties the rows and repeats the current day-range action.
     void gameTypOkBtnAction();
     // Replaces the filters (and the facade's filter values); sends nothing.
-    void setFilterDataWithFilter(const ORVFilters& filters);
+    void setFilterDataWithFilter(const ORVFilters& filters) override;
     // Cancel (0) does nothing; Retry (1) repeats the current day-range action from its first page.
     void alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) override;
 
@@ -82,19 +74,19 @@ public:
     void giveBackNotification();
 
     // --- The screen's questions ---
-    RowCount numberOfRowsInTable() const;
+    RowCount numberOfRowsInTable() const override;
     // The text of `code` for `row` (see the codes in the .cpp); none for an unknown code, or a row code
     // past the rows held.
-    std::optional<std::string> getTableLabel(int row, int code) const;
+    std::optional<std::string> getTableLabel(int row, int code) const override;
     // The row's high-score id; none past the rows held.
-    std::optional<std::string> getHighScoreID(int row) const;
+    std::optional<std::string> getHighScoreID(int row) const override;
     // Answers NO: the screen always shows its " Back " button.
-    bool isBackButton() const { return false; }
+    bool isBackButton() const override { return false; }
     void emptyUserBestScoreView();
     void fillUserBestScoreView();
-    void setHighScoreImageController(std::shared_ptr<HighScoreCard> card) { card_ = std::move(card); }
+    void setHighScoreImageController(std::shared_ptr<HighScoreCard> card) override { card_ = std::move(card); }
     const std::shared_ptr<HighScoreCard>& getHighScoreImageController() const { return card_; }
-    std::shared_ptr<HighScoreCard> makeHighScoreCard() const { return cardMaker_ ? cardMaker_() : nullptr; }
+    std::shared_ptr<HighScoreCard> makeHighScoreCard() const override { return cardMaker_ ? cardMaker_() : nullptr; }
     void touchesBegan(const ui::TouchSet& touches, const ui::Event* event) override;
 
     // --- Shared helpers (the Base64 decoding is the core's lenient one) ---
@@ -104,14 +96,14 @@ public:
 
     // --- State ---
     const ORVFilters& filters() const { return filters_; }
-    const std::string& filter(int n) const { return filters_.at(n - 1); }
+    const std::string& filter(int n) const override { return filters_.at(n - 1); }
     int daysScore() const { return daysScore_; }
     std::optional<DayAction> currentAction() const { return currentAction_; }
     const ORVModelController::HighScoreList& dataArray() const { return *dataArray_; }
     bool openedFromORVView() const { return openedFromORVView_; }
     void setOpenedFromORVView(bool opened) { openedFromORVView_ = opened; }
     const std::shared_ptr<HighScoreView>& myView() const { return myView_; }
-    const std::shared_ptr<ui::Label>& noScoreLbl() const { return noScoreLbl_; }
+    const std::shared_ptr<ui::Label>& noScoreLbl() const override { return noScoreLbl_; }
     const std::shared_ptr<ui::View>& progressView() const { return progressView_; }
     const std::shared_ptr<ui::ActivityIndicatorView>& progressIndicator() const { return progressIndicator_; }
     // Whether the panel listens for the filter request's replies ("3", "8", "9") and the challenge

@@ -39,6 +39,10 @@ bool named(const std::optional<std::string>& name) {
 
 } // namespace
 
+std::shared_ptr<HighScoreCard> makeHighScoreImageController() {
+    return std::make_shared<HighScoreImageController>();
+}
+
 HighScoreImageController::~HighScoreImageController() {
     observers_.clear();
 }

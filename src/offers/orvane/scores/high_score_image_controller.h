@@ -85,4 +85,7 @@ private:
     std::vector<fnd::ObserverToken> observers_;
 };
 
+// The card the leaderboard opens unless given another maker: a new HighScoreImageController.
+std::shared_ptr<HighScoreCard> makeHighScoreImageController();
+
 } // namespace zelvan::orvane

@@ -8,7 +8,6 @@
 #include "offers/orvane/client/orv_settings.h"
 #include "offers/orvane/client/orv_util.h"
 #include "offers/orvane/kit/show_box_label.h"
-#include "offers/orvane/scores/high_score_filter_panel.h"
 #include "platform/foundation/format.h"
 #include "platform/graphics/image.h"
 

@@ -1,8 +1,8 @@
 // HighScoreView: the visible leaderboard - title bar with " Back " and the day-range button, the "Game
 // Type" bar describing the chosen filters, the column header, the player's best-score strip, the table
 // of scores with its next-page row, the day-range menu and the "Game Type" dialog of filter combo boxes.
-// It holds no rows: its delegate, the panel, answers for them. A tapped row opens its score card.
-// Main thread.
+// It holds no rows: its delegate, the panel (HighScoreViewDelegate), answers for them. A tapped row opens its score
+// card. Main thread.
 #pragma once
 
 #include <array>
@@ -18,13 +18,42 @@
 #include "offers/orvane/kit/ui_combo_box.h"
 #include "offers/orvane/scores/high_score_card.h"
 #include "platform/ui/image_view.h"
+#include "platform/ui/label.h"
 #include "platform/ui/scroll_view.h"
 #include "platform/ui/table_view.h"
 #include "platform/ui/text_field.h"
 
 namespace zelvan::orvane {
 
-class HighScoreFilterPanel;
+// What the screen asks of the panel that owns it (HighScoreFilterPanel): the rows, the chosen filters, the
+// next page and the score card of a tapped row.
+class HighScoreViewDelegate {
+public:
+    // What numberOfRowsInTable answers: the rows held, and whether the server holds more (the screen then
+    // adds the next-page row).
+    struct RowCount {
+        int count = 0;
+        bool more = false;
+    };
+
+    virtual ~HighScoreViewDelegate() = default;
+    virtual RowCount numberOfRowsInTable() const = 0;
+    // The text of `code` for `row`; none for an unknown code, or a row code past the rows held.
+    virtual std::optional<std::string> getTableLabel(int row, int code) const = 0;
+    // The row's high-score id; none past the rows held.
+    virtual std::optional<std::string> getHighScoreID(int row) const = 0;
+    virtual bool isBackButton() const = 0;
+    // Filter n (1 ... 6).
+    virtual const std::string& filter(int n) const = 0;
+    // The "No scores available" label, or null.
+    virtual const std::shared_ptr<ui::Label>& noScoreLbl() const = 0;
+    virtual void setFilterDataWithFilter(const ORVFilters& filters) = 0;
+    // The next page of the current query.
+    virtual void getmoredata() = 0;
+    // A new card for a tapped row, and the card shown.
+    virtual std::shared_ptr<HighScoreCard> makeHighScoreCard() const = 0;
+    virtual void setHighScoreImageController(std::shared_ptr<HighScoreCard> card) = 0;
+};
 
 class HighScoreView : public ui::View,
                       public ui::TableViewDataSource,
@@ -49,8 +78,8 @@ public:
     ~HighScoreView() override;
     std::string className() const override { return "HighScoreView"; }
 
-    void setDelegate(std::weak_ptr<HighScoreFilterPanel> panel) { delegate_ = std::move(panel); }
-    std::shared_ptr<HighScoreFilterPanel> delegate() const { return delegate_.lock(); }
+    void setDelegate(std::weak_ptr<HighScoreViewDelegate> panel) { delegate_ = std::move(panel); }
+    std::shared_ptr<HighScoreViewDelegate> delegate() const { return delegate_.lock(); }
 
     // Builds everything and returns mainView.
     std::shared_ptr<ui::View> generate();
@@ -131,7 +160,7 @@ private:
     void toggleGameTypeView(bool show);
     void openCard(int row);
 
-    std::weak_ptr<HighScoreFilterPanel> delegate_;
+    std::weak_ptr<HighScoreViewDelegate> delegate_;
     std::shared_ptr<ui::View> mainView_;
     std::shared_ptr<ORVUINavigationBarView> navBarView_;
     std::shared_ptr<ui::TableView> table_;

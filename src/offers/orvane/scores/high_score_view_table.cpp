@@ -7,7 +7,6 @@
 #include "offers/orvane/client/orv_log.h"
 #include "offers/orvane/client/orv_score_format.h"
 #include "offers/orvane/client/orv_web_service_interface.h"
-#include "offers/orvane/scores/high_score_filter_panel.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/scalar.h"
@@ -26,8 +25,8 @@ int intOf(const std::optional<std::string>& text) {
 
 int HighScoreView::tableViewNumberOfRowsInSection(ui::TableView& /*tableView*/, int /*section*/) {
     auto panel = delegate();
-    const HighScoreFilterPanel::RowCount count =
-        panel ? panel->numberOfRowsInTable() : HighScoreFilterPanel::RowCount{};
+    const HighScoreViewDelegate::RowCount count =
+        panel ? panel->numberOfRowsInTable() : HighScoreViewDelegate::RowCount{};
     showButton_ = count.more;
     r_ = count.count + (count.more ? 1 : 0);
     return r_;

@@ -2,24 +2,19 @@
 #include "offers/orvane/client/orv_log.h"
 #include "offers/orvane/client/orv_screens.h"
 #include "offers/orvane/client/orv_util.h"
+#include "offers/orvane/client/orvane_connect.h"
 #include "offers/orvane/client/orvane_context.h"
-#include "offers/orvane/orvane_connect.h"
 #include "platform/ui/application.h"
 
 namespace zelvan::orvane {
 
-namespace {
-
-std::shared_ptr<ORVScreens> installedScreens() {
-    auto ctx = context();
-    auto screens = ctx ? ctx->screens() : nullptr;
+std::shared_ptr<ORVScreens> OrvaneConnect::installedScreens() const {
+    auto screens = context_.screens();
     if (!screens) {
         ORVLog::logWithLevel(3, "OrvaneConnect: no screens are installed, so none opens");
     }
     return screens;
 }
-
-} // namespace
 
 std::shared_ptr<ORVStoreView> OrvaneConnect::openStore(int tab, std::optional<int> row) {
     storeView_->reset();
@@ -91,11 +86,6 @@ std::shared_ptr<ui::View> OrvaneConnect::showSubmitHighScoresBox(const ORVScoreS
     }
     ORVUtil::animateORVView(box, transitionEffect_, getTransitionDelay());
     return box;
-}
-
-std::shared_ptr<ORVFiltersValueInfo> OrvaneConnect::getFiltersValueInfo() {
-    auto ctx = context();
-    return ctx ? ctx->filtersValueInfo() : nullptr;
 }
 
 } // namespace zelvan::orvane

@@ -1,7 +1,9 @@
 // OrvaneConnect: the offer network's facade for the host application - the connect request, preloading
 // ads, the host's settings the SDK reads (angle, root controller, view, transitions, beacon switch) and
 // the named beacon sections, and the openers of the store, leaderboard and submit-score screens
-// (orvane_connect_goods.cpp). Made by the first connect request and kept by the context. Main thread.
+// (orvane_connect_goods.cpp; its picture and quote boxes are the kit's, made in ../orvane_connect_boxes.cpp).
+// Made by the first connect request (through the maker makeOrvane gives the context) and kept by the
+// context. Main thread.
 #pragma once
 
 #include <memory>
@@ -24,6 +26,9 @@ namespace zelvan::orvane {
 class ShowPicture;
 class ShowQuoteInfo;
 class ORVStoreView;
+class ORVShadow;
+class ORVScreens;
+class OrvaneContext;
 
 // Posted by the SDK's screens when they close, unless another SDK view opened them (no object).
 inline constexpr const char* kORVShowBoxNotification = "ORV_SHOW_BOX_NOTIFICATION";
@@ -39,6 +44,13 @@ public:
 
 class OrvaneConnect {
 public:
+    // `context` gives the screens the composition root installs; `shadow` is the session object the
+    // connect and preloads go through.
+    OrvaneConnect(OrvaneContext& context, std::shared_ptr<ORVShadow> shadow);
+    OrvaneConnect(const OrvaneConnect&) = delete;
+    OrvaneConnect& operator=(const OrvaneConnect&) = delete;
+
+    // --- Class-level entry points (orvane_entry_points.cpp) ---
     // The context's facade; null before the first connect request (or without a context).
     static std::shared_ptr<OrvaneConnect> sharedOrvaneConnect();
     // Makes the facade and sends the connect request the first time; later calls return the facade and
@@ -103,11 +115,17 @@ public:
     // the current SDK view, adds it to getApplicationSuperView and animates it in. Null without screens.
     std::shared_ptr<ui::View> showSubmitHighScoresBox(const ORVScoreSubmission& values);
     const std::shared_ptr<ui::View>& currentSDKView() const { return currentView_; }
-    // The filter values last chosen on a leaderboard (the context's; null without a context).
+    // The filter values last chosen on a leaderboard (the context's; null without a context; an entry
+    // point, orvane_entry_points.cpp).
     static std::shared_ptr<ORVFiltersValueInfo> getFiltersValueInfo();
 
 private:
     std::shared_ptr<ORVStoreView> openStore(int tab, std::optional<int> row);
+    // The installed screens; logs one line when there are none.
+    std::shared_ptr<ORVScreens> installedScreens() const;
+
+    OrvaneContext& context_;
+    std::shared_ptr<ORVShadow> shadow_;
 
     // Shared with the open store's close callback, which may outlive the facade.
     std::shared_ptr<std::weak_ptr<ORVStoreView>> storeView_ = std::make_shared<std::weak_ptr<ORVStoreView>>();

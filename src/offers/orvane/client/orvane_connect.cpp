@@ -1,9 +1,8 @@
-// The offer network's facade: the connect request, preloading and the host's settings.
-#include "offers/orvane/orvane_connect.h"
+// The offer network's facade: preloading, the host's settings and the beacon sections.
+#include "offers/orvane/client/orvane_connect.h"
 
 #include "offers/orvane/client/orv_log.h"
 #include "offers/orvane/client/orv_shadow.h"
-#include "offers/orvane/client/orvane_context.h"
 #include "platform/ui/application.h"
 #include "platform/ui/view.h"
 #include "platform/ui/view_controller.h"
@@ -11,38 +10,15 @@
 
 namespace zelvan::orvane {
 
-std::shared_ptr<OrvaneConnect> OrvaneConnect::sharedOrvaneConnect() {
-    auto ctx = context();
-    return ctx ? ctx->facade() : nullptr;
-}
-
-std::shared_ptr<OrvaneConnect>
-OrvaneConnect::requestOrvaneConnectWithDelegate(const std::shared_ptr<OrvaneConnectDelegate>& delegate) {
-    auto ctx = context();
-    if (!ctx) {
-        return nullptr;
-    }
-    if (auto facade = ctx->facade()) {
-        if (delegate) {
-            facade->delegate_ = delegate;
-        }
-        return facade;
-    }
-    auto facade = std::make_shared<OrvaneConnect>();
-    facade->delegate_ = delegate;
-    ctx->setFacade(facade);
-    ctx->shadow()->requestConnect();
-    return facade;
-}
+OrvaneConnect::OrvaneConnect(OrvaneContext& context, std::shared_ptr<ORVShadow> shadow)
+    : context_(context), shadow_(std::move(shadow)) {}
 
 void OrvaneConnect::preloadAds(int eventId) {
-    auto ctx = context();
-    if (!ctx) {
+    if (!shadow_) {
         return;
     }
-    auto shadow = ctx->shadow();
-    shadow->retryConnectIfFailed();
-    shadow->preLoadAdWithEvent(eventId);
+    shadow_->retryConnectIfFailed();
+    shadow_->preLoadAdWithEvent(eventId);
 }
 
 int OrvaneConnect::getApplicationAngel() {
