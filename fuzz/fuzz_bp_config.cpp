@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return true;
     }();
     (void)quiet;
-    static auto client = std::make_shared<zelvan::brightpoint::Brightpoint>("");
+    static auto client = std::make_shared<zelvan::brightpoint::Brightpoint>("", nullptr);
     const fnd::Bytes reply(data, data + size);
     const auto outcome = client->applyConfigurationReply(reply);
     if (outcome.showWall && !outcome.errorMessage.empty()) {

@@ -8,7 +8,9 @@
 #include <memory>
 #include <vector>
 
+#include "ads/mediation/ad_controller_registry.h"
 #include "ads/mediation/mediation_context.h"
+#include "ads/mediation/mediation_wiring.h"
 #include "ads/mediation/orv_ad_controller.h"
 #include "ads/mediation/orv_ad_view.h"
 #include "byte_reader_fuzz_support.h"
@@ -50,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }();
     (void)ready;
     fuzzsupport::ByteReader in(data, size);
-    auto context = std::make_shared<MediationContext>();
+    auto context = makeMediation();
     auto core = std::make_shared<Core>();
     context->setOfferCore(core);
     const int networks = in.byte() % 9;
@@ -80,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             return std::make_shared<MediationAdapter>();
         });
     }
-    auto controller = context->resetAdController(eventId);
+    auto controller = context->controllers()->resetAdController(eventId);
     auto screen = ui::View::create(gfx::Rect(0, 0, 320, 480));
     controller->preLoadAd(eventId);
     while (in.more()) {
@@ -108,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             controller->iORVAdView()->removeFromSuperview();
             break;
         case 7:
-            controller = context->resetAdController(eventId);
+            controller = context->controllers()->resetAdController(eventId);
             break;
         case 8:
             (void)controller->getCurrentAdNetwork();
@@ -118,7 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             break;
         }
     }
-    context->destroy();
+    context->controllers()->destroy();
     fnd::RunLoop::main().advance(100);
     return 0;
 }
