@@ -4,9 +4,9 @@
 // the messenger controller with the pages' chat opener, the avatar shop's item bar, which loads
 // through the web cache, the game resource cache with its version store behind the pages, the game
 // lobby's chips exchange panel and invitation dialog, the Games tab controller with the natives' host
-// of its games, the More tab's page controller, the message alert sound, the reachability monitor, and
-// the ad, offer, analytics and store networks, each installed by its wiring file (app/wiring/) with its
-// endpoint under --ads-base.
+// of its games, the More tab's page controller, the message alert sound, the reachability monitor, the
+// shared worker pool, and the ad, offer, analytics and store networks, each installed by its wiring file
+// (app/wiring/) with its endpoint under --ads-base.
 #include "app/services.h"
 
 #include <memory>
@@ -26,6 +26,7 @@
 #include "offers/brightpoint/brightpoint.h"
 #include "platform/foundation/bundle.h"
 #include "platform/foundation/log.h"
+#include "platform/foundation/worker_pool.h"
 #include "reachability/reachability.h"
 #include "web/z_advanced_web_view_controller.h"
 #include "web/zelvan_web_cache.h"
@@ -112,6 +113,10 @@ AppRegistry makeRegistry(std::string_view adsBase) {
     };
     // The one reachability monitor the networks share.
     registry.reachability.factory = [](zelvanAppDelegate&) { return std::make_shared<Reachability>(); };
+    // The worker threads the networks' short blocking work shares ("worker 1" ...).
+    registry.workerPool.factory = [](zelvanAppDelegate&) {
+        return std::make_shared<fnd::WorkerPool>("worker", fnd::WorkerPool::kDefaultThreads);
+    };
     // The networks, each under its endpoint of the --ads-base URL.
     if (adsBase.empty()) {
         ZLOG(Info, "no --ads-base given: the ad, offer, analytics and store networks are not configured and send "

@@ -78,6 +78,7 @@ void zelvanAppDelegate::applicationWillTerminate() {
     saveStateFiles();
     gameLoop_->stop();
     networkLoop_->stop();
+    shutDownWorkerPool();
     threadsStarted_ = false;
 }
 

@@ -12,6 +12,10 @@
 #include "core/app_services.h"
 #include "core/bridge_targets.h"
 
+namespace fnd {
+class WorkerPool;
+}
+
 namespace zelvan {
 
 class zelvanAppDelegate;
@@ -83,6 +87,9 @@ struct AppRegistry {
     ServiceSlot<selvo::SelvoContext> selvo;
     // The product's one network-reachability monitor (the Selvo and Marlin clients ask it).
     ServiceSlot<Reachability> reachability;
+    // The worker threads short blocking work shares; the delegate shuts the pool down (joining its
+    // threads) when the application terminates and when the delegate goes.
+    ServiceSlot<fnd::WorkerPool> workerPool;
     // The Adwick banner client's shared context (its services, user agent and addresses).
     ServiceSlot<adwick::AdwickContext> adwick;
     // The Brightpoint offer wall's shared context (its icon cache).

@@ -9,6 +9,7 @@
 #include "platform/foundation/reachability.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/thread.h"
+#include "platform/foundation/worker_pool.h"
 #include "protocol/tracer.h"
 
 namespace zelvan {
@@ -70,6 +71,18 @@ zelvanAppDelegate::~zelvanAppDelegate() {
     // The threads call back into this object; they end before any member goes.
     gameLoop_->stop();
     networkLoop_->stop();
+    shutDownWorkerPool();
+}
+
+void zelvanAppDelegate::shutDownWorkerPool() {
+    std::shared_ptr<fnd::WorkerPool> pool;
+    {
+        std::lock_guard lock(servicesMutex_);
+        pool = registry_.workerPool.made; // a pool nobody asked for was never made, and has no threads
+    }
+    if (pool) {
+        pool->shutdown();
+    }
 }
 
 void zelvanAppDelegate::wireNetworkLoop() {

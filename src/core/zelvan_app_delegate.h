@@ -229,7 +229,7 @@ public:
     void applicationDidFinishLaunchingLater();
     void applicationWillResignActive();
     void applicationDidBecomeActive();
-    // Quits the running game, saves the state files and stops the threads.
+    // Quits the running game, saves the state files and stops the threads (the worker pool's included).
     void applicationWillTerminate();
 
     // The parts the headless client and tests look into.
@@ -245,6 +245,8 @@ private:
     zelvanAppDelegate(AppConfig config, AppRegistry registry);
     void wireNetworkLoop();
     void buildCommandMap();
+    // Shuts the registry's worker pool down when it was made.
+    void shutDownWorkerPool();
 
     void loadStateFiles();
     void saveStateFiles();

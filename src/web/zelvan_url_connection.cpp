@@ -1,10 +1,14 @@
-// The connection's life (start, one completion, cancel) and its HTTP(S) fetch through
-// fnd::UrlConnection: a body counts only when the status is 2xx and every announced byte arrived.
+// The connection's life (start, one completion, cancel) and its HTTP(S) fetch through fnd::fetch: a body
+// counts only when the status is 2xx and every announced byte arrived.
 #include "web/zelvan_url_connection.h"
 
+#include <optional>
+
+#include "platform/foundation/fetch.h"
 #include "platform/foundation/http_headers.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/foundation/run_loop.h"
+#include "platform/foundation/string_ops.h"
 #include "platform/foundation/url_connection.h"
 #include "platform/foundation/url_error.h"
 #include "protocol/tracer.h"
@@ -12,85 +16,13 @@
 
 namespace zelvan {
 
-// Collects the HTTP answer and hands the connection its result. It holds the connection weakly, so
-// dropping the connection cancels the load instead of keeping it alive.
-class ZelvanURLConnection::HttpBridge : public fnd::UrlConnectionDelegate {
-public:
-    HttpBridge(std::weak_ptr<ZelvanURLConnection> owner, fnd::Url origin, std::vector<std::string> ownFields)
-        : owner_(std::move(owner)), origin_(std::move(origin)), ownFields_(std::move(ownFields)) {}
+namespace {
 
-    // A redirect to another scheme, host or port leaves out the fields the connection added (the
-    // session key): they are meant for the fetched URL's own server only.
-    std::optional<fnd::UrlRequest> connectionWillSendRequest(const std::shared_ptr<fnd::UrlConnection>&,
-                                                             const fnd::UrlRequest& request,
-                                                             const std::optional<fnd::UrlResponse>&) override {
-        if (ownFields_.empty() || sameOrigin(request.url(), origin_)) {
-            return request;
-        }
-        fnd::UrlRequest next = request;
-        fnd::HttpHeaders fields = next.allHTTPHeaderFields();
-        for (const auto& name : ownFields_) {
-            fields.remove(name);
-        }
-        next.setAllHTTPHeaderFields(std::move(fields));
-        return next;
-    }
+bool sameOrigin(const fnd::Url& a, const fnd::Url& b) {
+    return a.scheme() == b.scheme() && a.port() == b.port() && fnd::equalsIgnoringAsciiCase(a.host(), b.host());
+}
 
-    void connectionDidReceiveResponse(const std::shared_ptr<fnd::UrlConnection>&,
-                                      const fnd::UrlResponse& response) override {
-        status_ = response.statusCode();
-        expected_ = response.expectedContentLength();
-        body_.clear();
-    }
-    void connectionDidReceiveData(const std::shared_ptr<fnd::UrlConnection>&, const fnd::Bytes& data) override {
-        fnd::append(body_, data);
-    }
-    void connectionDidFinishLoading(const std::shared_ptr<fnd::UrlConnection>& connection) override {
-        auto owner = owner_.lock();
-        if (!owner) {
-            return;
-        }
-        std::string url = connection->originalRequest().url().absoluteString();
-        ZelvanFetchResult result;
-        if (status_ < 200 || status_ > 299) {
-            ZTRACE_WARN("web fetch of %s answered HTTP %lld", fnd::logPreview(url), static_cast<long long>(status_));
-            result.errorCode = status_;
-        } else if (expected_ >= 0 && static_cast<int64_t>(body_.size()) != expected_) {
-            // A body cut short (or overlong) is not the resource.
-            ZTRACE_WARN("web fetch of %s ended after %lld of %lld bytes", fnd::logPreview(url),
-                        static_cast<long long>(body_.size()), static_cast<long long>(expected_));
-            result.errorCode = fnd::UrlError::NetworkConnectionLost;
-        } else {
-            result.ok = true;
-            result.body = std::move(body_);
-        }
-        owner->complete(std::move(result));
-    }
-    void connectionDidFailWithError(const std::shared_ptr<fnd::UrlConnection>& connection,
-                                    const fnd::Error& error) override {
-        auto owner = owner_.lock();
-        if (!owner) {
-            return;
-        }
-        ZTRACE_WARN("web fetch of %s failed: %@", fnd::logPreview(connection->originalRequest().url().absoluteString()),
-                    fnd::logPreview(error.description()));
-        ZelvanFetchResult result;
-        result.errorCode = error.code() != 0 ? error.code() : fnd::UrlError::Unknown;
-        owner->complete(std::move(result));
-    }
-
-private:
-    static bool sameOrigin(const fnd::Url& a, const fnd::Url& b) {
-        return a.scheme() == b.scheme() && a.port() == b.port() && fnd::equalsIgnoringAsciiCase(a.host(), b.host());
-    }
-
-    std::weak_ptr<ZelvanURLConnection> owner_;
-    const fnd::Url origin_;
-    const std::vector<std::string> ownFields_;
-    int64_t status_ = 0;
-    int64_t expected_ = -1;
-    fnd::Bytes body_;
-};
+} // namespace
 
 ZelvanURLConnection::ZelvanURLConnection(std::shared_ptr<ZelvanURLRequest> request) : request_(std::move(request)) {}
 
@@ -99,8 +31,8 @@ std::shared_ptr<ZelvanURLConnection> ZelvanURLConnection::init(std::shared_ptr<Z
 }
 
 ZelvanURLConnection::~ZelvanURLConnection() {
-    if (http_) {
-        http_->cancel();
+    if (httpCancel_) {
+        httpCancel_->cancel();
     }
 }
 
@@ -157,7 +89,7 @@ void ZelvanURLConnection::complete(ZelvanFetchResult result) {
         done_ = true;
         completion = std::move(completion_);
     }
-    http_.reset();
+    httpCancel_.reset();
     auto self = std::static_pointer_cast<ZelvanURLConnection>(shared_from_this());
     if (completion) {
         completion(self, std::move(result));
@@ -215,31 +147,63 @@ void ZelvanURLConnection::begin() {
         request.setValue(value, field);
         ownFields.push_back(field);
     }
-    auto bridge = std::make_shared<HttpBridge>(
-        std::weak_ptr<ZelvanURLConnection>(std::static_pointer_cast<ZelvanURLConnection>(shared_from_this())), *url,
-        std::move(ownFields));
-    auto created = fnd::UrlConnection::create(std::move(request), bridge, fnd::StartImmediately::No);
-    if (!created) {
-        ZTRACE_WARN("web fetch of %s could not start: %@", fnd::logPreview(text),
-                    fnd::logPreview(created.error().description()));
-        int64_t code = created.error().code();
-        auto weak =
-            std::weak_ptr<ZelvanURLConnection>(std::static_pointer_cast<ZelvanURLConnection>(shared_from_this()));
-        fnd::RunLoop::current().post([weak, code] {
-            if (auto self = weak.lock()) {
-                self->complete(ZelvanFetchResult{false, {}, code});
-            }
-        });
+    fnd::FetchOptions options;
+    httpCancel_ = options.cancel = std::make_shared<fnd::UrlCancelToken>();
+    if (!ownFields.empty()) {
+        // A redirect to another scheme, host or port leaves out the fields the connection added (the
+        // session key): they are meant for the fetched URL's own server only.
+        options.redirects =
+            fnd::RedirectPolicy::ask([origin = *url, ownFields](const fnd::UrlRequest& next, const fnd::UrlResponse&) {
+                if (sameOrigin(next.url(), origin)) {
+                    return std::optional<fnd::UrlRequest>(next);
+                }
+                fnd::UrlRequest stripped = next;
+                fnd::HttpHeaders fields = stripped.allHTTPHeaderFields();
+                for (const auto& name : ownFields) {
+                    fields.remove(name);
+                }
+                stripped.setAllHTTPHeaderFields(std::move(fields));
+                return std::optional<fnd::UrlRequest>(std::move(stripped));
+            });
+    }
+    // Dropping the connection ends the fetch unheard; while the completion runs the fetch holds it.
+    fnd::fetch(std::move(request), std::move(options), weak_from_this(),
+               [this, text](fnd::Result<fnd::FetchReply> reply) { httpFetchEnded(text, std::move(reply)); });
+}
+
+void ZelvanURLConnection::httpFetchEnded(const std::string& url, fnd::Result<fnd::FetchReply> reply) {
+    if (!isRunning()) {
+        return; // cancelled: nobody waits for this outcome
+    }
+    ZelvanFetchResult result;
+    if (!reply) {
+        const fnd::Error& error = reply.error();
+        ZTRACE_WARN("web fetch of %s failed: %@", fnd::logPreview(url), fnd::logPreview(error.description()));
+        result.errorCode = error.code() != 0 ? error.code() : fnd::UrlError::Unknown;
+        complete(std::move(result));
         return;
     }
-    http_ = created.value();
-    http_->start();
+    const int64_t status = reply->response.statusCode();
+    const int64_t expected = reply->response.expectedContentLength();
+    if (status < 200 || status > 299) {
+        ZTRACE_WARN("web fetch of %s answered HTTP %lld", fnd::logPreview(url), static_cast<long long>(status));
+        result.errorCode = status;
+    } else if (expected >= 0 && static_cast<int64_t>(reply->body.size()) != expected) {
+        // A body cut short (or overlong) is not the resource.
+        ZTRACE_WARN("web fetch of %s ended after %lld of %lld bytes", fnd::logPreview(url),
+                    static_cast<long long>(reply->body.size()), static_cast<long long>(expected));
+        result.errorCode = fnd::UrlError::NetworkConnectionLost;
+    } else {
+        result.ok = true;
+        result.body = std::move(reply->body);
+    }
+    complete(std::move(result));
 }
 
 void ZelvanURLConnection::end() {
-    if (http_) {
-        http_->cancel();
-        http_.reset();
+    if (httpCancel_) {
+        httpCancel_->cancel();
+        httpCancel_.reset();
     }
 }
 

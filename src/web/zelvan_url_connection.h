@@ -1,6 +1,6 @@
-// ZelvanURLConnection: runs one fetch for a ZelvanURLRequest - over HTTP(S) through fnd's URL loading
-// here, over the game connection in ZelvanGameConnection - and reports the outcome once, on the run
-// loop of the thread that started it. ZelvanURLConnectionDelegate is who hears about it.
+// ZelvanURLConnection: runs one fetch for a ZelvanURLRequest - over HTTP(S) through fnd::fetch here, over
+// the game connection in ZelvanGameConnection - and reports the outcome once, on the run loop of the
+// thread that started it. ZelvanURLConnectionDelegate is who hears about it.
 #pragma once
 
 #include <cstdint>
@@ -12,12 +12,14 @@
 #include <vector>
 
 #include "platform/foundation/bytes.h"
+#include "platform/foundation/error.h"
 #include "platform/foundation/object.h"
 #include "web/zelvan_url_request.h"
 
 namespace fnd {
-class UrlConnection;
-}
+class UrlCancelToken;
+struct FetchReply;
+} // namespace fnd
 
 namespace zelvan {
 
@@ -85,7 +87,8 @@ protected:
     void complete(ZelvanFetchResult result);
 
 private:
-    class HttpBridge;
+    // Ends the HTTP(S) fetch with the result the request's owner reads from `reply`.
+    void httpFetchEnded(const std::string& url, fnd::Result<fnd::FetchReply> reply);
 
     std::shared_ptr<ZelvanURLRequest> request_;
     std::string absoluteUrl_;
@@ -95,7 +98,7 @@ private:
     Completion completion_;
     bool started_ = false;
     bool done_ = false;
-    std::shared_ptr<fnd::UrlConnection> http_;
+    std::shared_ptr<fnd::UrlCancelToken> httpCancel_; // the HTTP(S) fetch in flight
 };
 
 } // namespace zelvan

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/zelvan_app_delegate.h"
+#include "platform/foundation/worker_pool.h"
 
 namespace zelvan {
 namespace {
@@ -58,6 +59,28 @@ TEST(AppRegistryTest, ATestsOwnRegistryServesItsDelegateWithoutAnyGlobal) {
     // empty registry sees none of the first one's objects.
     EXPECT_EQ(zelvanAppDelegate::current(), nullptr);
     EXPECT_EQ(zelvanAppDelegate::create()->homes(), nullptr);
+}
+
+TEST(AppRegistryTest, TheWorkerPoolEndsWithTheApplication) {
+    // Whoever else still holds the pool, its threads are joined when the application terminates.
+    auto pool = std::make_shared<fnd::WorkerPool>("test", 1);
+    AppRegistry registry;
+    registry.workerPool.factory = ServiceSlot<fnd::WorkerPool>::fixed(pool);
+    auto delegate = zelvanAppDelegate::create({}, std::move(registry));
+    ASSERT_EQ(delegate->service(&AppRegistry::workerPool), pool);
+    EXPECT_TRUE(pool->submit([] {}));
+    delegate->applicationWillTerminate();
+    EXPECT_TRUE(pool->shutdownToken()->isCancelled());
+    EXPECT_FALSE(pool->submit([] {}));
+
+    // A delegate that goes without terminating shuts its pool down too.
+    auto other = std::make_shared<fnd::WorkerPool>("other", 1);
+    AppRegistry second;
+    second.workerPool.factory = ServiceSlot<fnd::WorkerPool>::fixed(other);
+    auto ending = zelvanAppDelegate::create({}, std::move(second));
+    ASSERT_EQ(ending->service(&AppRegistry::workerPool), other);
+    ending.reset();
+    EXPECT_FALSE(other->submit([] {}));
 }
 
 } // namespace

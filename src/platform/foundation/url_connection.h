@@ -25,6 +25,9 @@ namespace fnd {
 
 class UrlConnection;
 class UrlExchange;
+namespace detail {
+class FetchState;
+}
 
 enum class StartImmediately { No, Yes };
 
@@ -69,9 +72,9 @@ struct UrlSynchronousResult {
     Bytes data;
 };
 
-// Ends blocking requests early from another thread (a client shutting down): once cancel() is called,
-// every request waiting with the token fails at once with UrlError::Cancelled, and so does every later
-// one. Any thread.
+// Ends requests early from another thread (a client shutting down): once cancel() is called, every
+// blocking request waiting with the token fails at once with UrlError::Cancelled, every fetch (fetch.h)
+// holding it ends with that error, and so does every later one. Any thread.
 class UrlCancelToken {
 public:
     void cancel();
@@ -79,6 +82,7 @@ public:
 
 private:
     friend class UrlConnection;
+    friend class detail::FetchState;
     // Runs `hook` at cancel(); 0 (and no hook kept) when the token is cancelled already.
     uint64_t addHook(std::function<void()> hook);
     void removeHook(uint64_t id);
