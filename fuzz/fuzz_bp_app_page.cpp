@@ -31,8 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!app.isDictionary()) {
             std::abort();
         }
-        const std::string line = BPPayoutLine(app);
-        if (!line.starts_with("Get ") || !line.ends_with("!") || BPPayoutSubtitle(app) + "!" != line) {
+        const std::string line = BPPayoutLine(app, "coins");
+        if (!line.starts_with("Get ") || !line.ends_with("!") || BPPayoutSubtitle(app, "coins") + "!" != line) {
             std::abort();
         }
         for (const char* key : {"title", "price", "body", "fineprint", "image_url", "screenshot_url", "url"}) {
