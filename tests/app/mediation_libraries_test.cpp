@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ads/adwick/adwick_context.h"
+#include "ads/marlin/marlin_context.h"
 #include "ads/marlin/marlin_entry_points.h"
 #include "ads/marlin/mn_content_controller.h"
 #include "ads/marlin/mn_controller.h"
@@ -88,7 +89,7 @@ protected:
             return std::make_shared<selvo::SelvoContext>(std::make_shared<Reachability>(), config);
         };
         registry.marlin.factory = [base](zelvanAppDelegate&) {
-            return std::make_shared<marlin::MarlinEntryPoints>(NetworkEndpoint(base, "/marlin"));
+            return std::make_shared<marlin::MarlinContext>(NetworkEndpoint(base, "/marlin"));
         };
         registry.mediation.factory = [core = core_](zelvanAppDelegate& delegate) {
             auto context = std::make_shared<mediation::MediationContext>();
