@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ads/adwick/adwick_context.h"
+#include "ads/adwick/adwick_wiring.h"
 #include "ads/marlin/marlin_context.h"
 #include "ads/marlin/marlin_entry_points.h"
 #include "ads/marlin/mn_content_controller.h"
@@ -81,7 +81,7 @@ protected:
         const std::string base = server_.baseURL();
         AppRegistry registry;
         registry.adwick.factory = [base](zelvanAppDelegate&) {
-            return std::make_shared<adwick::AdwickContext>(NetworkEndpoint(base, "/adwick"));
+            return adwick::makeAdwick(NetworkEndpoint(base, "/adwick"));
         };
         registry.selvo.factory = [base](zelvanAppDelegate&) {
             selvo::SelvoConfig config;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "ads/marlin/marlin_delegate.h"
 #include "core/network_endpoint.h"
