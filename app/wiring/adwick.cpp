@@ -4,15 +4,14 @@
 
 #include "ads/adwick/adwick_ad_source.h"
 #include "ads/adwick/adwick_context.h"
+#include "ads/adwick/adwick_wiring.h"
 #include "ads/zlv_ad_wrapper_view.h"
 #include "app/wiring/networks.h"
 
 namespace zelvan::app {
 
 void installAdwick(AppRegistry& registry, const NetworkEndpoint& endpoint) {
-    registry.adwick.factory = [endpoint](zelvanAppDelegate&) {
-        return std::make_shared<adwick::AdwickContext>(endpoint);
-    };
+    registry.adwick.factory = [endpoint](zelvanAppDelegate&) { return adwick::makeAdwick(endpoint); };
     // None asked for without an endpoint.
     registry.adView.factory = [](zelvanAppDelegate& delegate) -> std::shared_ptr<AdViewService> {
         auto wrapper = ui::View::create<ZLVAdWrapperView>(gfx::Rect(0, 0, 320, 48));

@@ -1,14 +1,14 @@
 // The Marlin interstitial client: its ad bridge server and page hosts under its endpoint.
 #include <memory>
 
-#include "ads/marlin/marlin_entry_points.h"
+#include "ads/marlin/marlin_context.h"
 #include "app/wiring/networks.h"
 
 namespace zelvan::app {
 
 void installMarlin(AppRegistry& registry, const NetworkEndpoint& endpoint) {
     registry.marlin.factory = [endpoint](zelvanAppDelegate& delegate) {
-        return std::make_shared<marlin::MarlinEntryPoints>(endpoint, delegate.service(&AppRegistry::reachability));
+        return std::make_shared<marlin::MarlinContext>(endpoint, delegate.service(&AppRegistry::reachability));
     };
 }
 

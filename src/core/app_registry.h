@@ -47,7 +47,7 @@ namespace mediation {
 class MediationContext;
 }
 namespace marlin {
-class MarlinEntryPoints;
+class MarlinContext;
 }
 
 // One shared object: made by its factory, which is handed the delegate, the first time it is asked
@@ -101,7 +101,7 @@ struct AppRegistry {
     // The banner mediation's shared context (its controller registry, network starters and settings).
     ServiceSlot<mediation::MediationContext> mediation;
     // The Marlin interstitial client's process-wide state (its entry points' values, controller, addresses).
-    ServiceSlot<marlin::MarlinEntryPoints> marlin;
+    ServiceSlot<marlin::MarlinContext> marlin;
 
     // --- Strategies ---
     // Where the photo viewer gets its pictures (the web resource cache).

@@ -224,7 +224,7 @@ std::shared_ptr<tallio::TallioContext> zelvanAppDelegate::tallio() {
     return service(&AppRegistry::tallio);
 }
 
-std::shared_ptr<marlin::MarlinEntryPoints> zelvanAppDelegate::marlin() {
+std::shared_ptr<marlin::MarlinContext> zelvanAppDelegate::marlin() {
     return service(&AppRegistry::marlin);
 }
 

@@ -126,7 +126,7 @@ public:
     // The Tallio analytics client's context; null when the registry has none.
     std::shared_ptr<tallio::TallioContext> tallio();
     // The Marlin interstitial client's context; null when the registry has none.
-    std::shared_ptr<marlin::MarlinEntryPoints> marlin();
+    std::shared_ptr<marlin::MarlinContext> marlin();
     const std::shared_ptr<ZelvanStyle>& style() const;
 
     // --- Strategies and bridge targets of the registry (any thread) ---

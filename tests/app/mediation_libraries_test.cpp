@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "ads/adwick/adwick_context.h"
+#include "ads/adwick/adwick_wiring.h"
+#include "ads/marlin/marlin_context.h"
 #include "ads/marlin/marlin_entry_points.h"
 #include "ads/marlin/mn_content_controller.h"
 #include "ads/marlin/mn_controller.h"
@@ -82,7 +83,7 @@ protected:
         const std::string base = server_.baseURL();
         AppRegistry registry;
         registry.adwick.factory = [base](zelvanAppDelegate&) {
-            return std::make_shared<adwick::AdwickContext>(NetworkEndpoint(base, "/adwick"));
+            return adwick::makeAdwick(NetworkEndpoint(base, "/adwick"));
         };
         registry.selvo.factory = [base](zelvanAppDelegate&) {
             selvo::SelvoConfig config;
@@ -90,7 +91,7 @@ protected:
             return std::make_shared<selvo::SelvoContext>(std::make_shared<Reachability>(), config);
         };
         registry.marlin.factory = [base](zelvanAppDelegate&) {
-            return std::make_shared<marlin::MarlinEntryPoints>(NetworkEndpoint(base, "/marlin"));
+            return std::make_shared<marlin::MarlinContext>(NetworkEndpoint(base, "/marlin"));
         };
         registry.mediation.factory = [core = core_](zelvanAppDelegate& delegate) {
             auto context = mediation::makeMediation(makeNetworkLibraries(delegate));

@@ -51,8 +51,8 @@ std::optional<std::string> webURLFor(const fnd::Dictionary& table, const char* k
 
 } // namespace
 
-std::shared_ptr<AdwickAd> AdwickAd::initWithAdFormat(int format) {
-    return std::shared_ptr<AdwickAd>(new AdwickAd(format));
+std::shared_ptr<AdwickAd> AdwickAd::initWithAdFormat(int format, std::shared_ptr<AdwickContext> context) {
+    return std::shared_ptr<AdwickAd>(new AdwickAd(format, std::move(context)));
 }
 
 AdwickAd::~AdwickAd() {
@@ -66,8 +66,7 @@ AdwickAd::~AdwickAd() {
 }
 
 std::string AdwickAd::mediaBase() const {
-    auto shared = context();
-    return shared ? shared->mediaBase() : std::string();
+    return context_ ? context_->mediaBase() : std::string();
 }
 
 void AdwickAd::abandon() {
@@ -96,7 +95,7 @@ void AdwickAd::cancelActiveDownloads() {
 }
 
 void AdwickAd::addDownload(const std::string& url, const std::string& identifier, std::optional<fnd::Bytes> body) {
-    auto download = AdwickURLDownload::create();
+    auto download = AdwickURLDownload::create(context_ ? context_->downloadSettings() : AdwickDownloadSettings{});
     std::weak_ptr<AdwickAd> weak = weak_from_this();
     download->setSuccessSelector([weak](AdwickURLDownload& d) {
         if (auto ad = weak.lock()) {
@@ -127,8 +126,8 @@ void AdwickAd::request() {
     if (state_ != kCreated) {
         return;
     }
-    if (auto localizer = AdwickLocalizer::sharedLocalizer()) {
-        localizer->downloadResourcesIfNecessary();
+    if (context_) {
+        context_->localizer()->downloadResourcesIfNecessary();
     }
     loadBrowserIcons();
 }
@@ -137,15 +136,14 @@ void AdwickAd::loadBrowserIcons() {
     state_ = kLoadingBrowserIcons;
     // The pictures are asked for by the run's first ad only: a host that fails them (or an outage) is not
     // asked for all four again with every later ad; the browser opens without the ones that are missing.
-    auto shared = context();
-    if (shared && shared->browserIconsRequested()) {
+    if (context_ && context_->browserIconsRequested()) {
         browserIconsDidFinishLoading();
         return;
     }
-    if (shared) {
-        shared->setBrowserIconsRequested();
+    if (context_) {
+        context_->setBrowserIconsRequested();
     }
-    auto cache = AdwickImageCache::sharedCache();
+    auto cache = context_ ? context_->imageCache() : nullptr;
     bool started = false;
     for (const char* name : kBrowserIcons) {
         if (cache && cache->imageIsInCache(name)) {
@@ -175,8 +173,8 @@ void AdwickAd::requestAdFromServer() {
     auto publisher = delegate();
     if (auto given = publisher ? publisher->adserverEndpoint() : std::nullopt) {
         endpoint = *given;
-    } else if (auto shared = context()) {
-        endpoint = shared->endpoint();
+    } else if (context_) {
+        endpoint = context_->endpoint();
     }
     const std::string query = queryStringFromDictionary(buildParams());
     state_ = kRequestSent;
@@ -193,8 +191,8 @@ void AdwickAd::downloadDidSucceed(AdwickURLDownload& download) {
             requestDidFail();
             break;
         }
-        if (auto cache = AdwickImageCache::sharedCache()) {
-            cache->storeImage(*image, held->identifier());
+        if (context_) {
+            context_->imageCache()->storeImage(*image, held->identifier());
         }
         if (activeDownloads_.empty()) {
             browserIconsDidFinishLoading();
@@ -216,8 +214,8 @@ void AdwickAd::downloadDidSucceed(AdwickURLDownload& download) {
                 userImage_ = image;
             } else {
                 actionImage_ = image;
-                if (auto cache = AdwickImageCache::sharedCache(); cache && actionImageName_) {
-                    cache->storeImage(*image, *actionImageName_);
+                if (context_ && actionImageName_) {
+                    context_->imageCache()->storeImage(*image, *actionImageName_);
                 }
             }
         }
@@ -319,14 +317,13 @@ void AdwickAd::didFinishParsingAdData(const fnd::Value& reply) {
         state_ = kLoadingFlexAd;
         auto owner = adDelegate();
         const gfx::Size size = owner ? owner->adSize() : gfx::Size();
-        auto shared = context();
-        if (!shared || !shared->flexAdFactory()) {
+        if (!context_ || !context_->flexAdFactory()) {
             ZLOG(Warn, "adwick: a rich ad arrived but no flex ad builder is installed");
             requestDidFail();
             return;
         }
-        flexAd_ =
-            shared->flexAdFactory()(*markup, weak_from_this(), delegate_, gfx::Rect(0, 0, size.width, size.height));
+        flexAd_ = context_->flexAdFactory()(*markup, weak_from_this(), delegate_,
+                                            gfx::Rect(0, 0, size.width, size.height), context_);
         if (!flexAd_ && state_ == kLoadingFlexAd) {
             requestDidFail();
         }
@@ -342,7 +339,7 @@ void AdwickAd::didFinishParsingAdData(const fnd::Value& reply) {
     if (state_ != kLoadingImages) {
         return;
     }
-    auto cache = AdwickImageCache::sharedCache();
+    auto cache = context_ ? context_->imageCache() : nullptr;
     if (cache && cache->imageIsInCache(*actionImageName_)) {
         actionImage_ = cache->fetchImageNamed(*actionImageName_);
     }
@@ -444,7 +441,7 @@ void AdwickAd::loadAccountingPixel() {
 }
 
 void AdwickAd::addPixelDownload(const std::string& url, const std::string& identifier) {
-    auto download = AdwickURLDownload::create();
+    auto download = AdwickURLDownload::create(context_ ? context_->downloadSettings() : AdwickDownloadSettings{});
     std::weak_ptr<AdwickAd> weak = weak_from_this();
     auto ended = [weak](AdwickURLDownload& d) {
         if (auto ad = weak.lock()) {

@@ -1,8 +1,9 @@
 // AdwickAd: one banner ad from the moment it is asked for until it is thrown away. It fetches the
 // browser icons (with the run's first ad only), sends the request to the ad server, reads the JSON reply
 // on a thread of its own, loads the ad image and action icon (or hands "markup" to the flex-ad factory),
-// and later sends clicks and the accounting pixels. It reports to one AdwickAdDelegate and reads the
-// publisher's AdwickDelegate.
+// and later sends clicks and the accounting pixels. It reports to one AdwickAdDelegate, reads the
+// publisher's AdwickDelegate, and takes its addresses, shared services and rich-ad factory from the
+// context it is made with.
 #pragma once
 
 #include <memory>
@@ -10,10 +11,10 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "ads/adwick/adwick_delegate.h"
-#include "ads/adwick/adwick_flex_ad.h"
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/value.h"
 #include "platform/graphics/color.h"
@@ -21,6 +22,7 @@
 
 namespace zelvan::adwick {
 
+class AdwickContext;
 class AdwickURLDownload;
 
 class AdwickAd : public AdwickFlexAdDelegate, public std::enable_shared_from_this<AdwickAd> {
@@ -42,8 +44,8 @@ public:
     };
     enum Medium { kTextAd = 0, kImageBanner = 1, kSearchAd = 2 };
 
-    // `format` 0 is a banner, anything else full screen.
-    static std::shared_ptr<AdwickAd> initWithAdFormat(int format);
+    // `format` 0 is a banner, anything else full screen. Without a context the ad has no server to ask.
+    static std::shared_ptr<AdwickAd> initWithAdFormat(int format, std::shared_ptr<AdwickContext> context);
     ~AdwickAd() override;
     AdwickAd(const AdwickAd&) = delete;
     AdwickAd& operator=(const AdwickAd&) = delete;
@@ -82,7 +84,7 @@ public:
     bool accountingPixelLoaded() const { return accountingPixelLoaded_; }
     const gfx::ImagePtr& userImage() const { return userImage_; }
     const gfx::ImagePtr& actionImage() const { return actionImage_; }
-    const std::shared_ptr<AdwickFlexAd>& flexAd() const { return flexAd_; }
+    const std::shared_ptr<AdwickRichAd>& flexAd() const { return flexAd_; }
     size_t activeDownloadCount() const { return activeDownloads_.size(); }
 
     gfx::Color backgroundColor() const;
@@ -104,7 +106,7 @@ public:
     void didFinishParsingAdData(const fnd::Value& table);
 
 private:
-    explicit AdwickAd(int format) : format_(format) {}
+    AdwickAd(int format, std::shared_ptr<AdwickContext> context) : context_(std::move(context)), format_(format) {}
 
     void loadBrowserIcons();
     void browserIconsDidFinishLoading();
@@ -124,6 +126,7 @@ private:
     void pixelDownloadEnded(AdwickURLDownload& download);
     std::string mediaBase() const;
 
+    std::shared_ptr<AdwickContext> context_;
     std::weak_ptr<AdwickDelegate> delegate_;
     std::weak_ptr<AdwickAdDelegate> adDelegate_;
     int state_ = kCreated;
@@ -143,7 +146,7 @@ private:
     std::optional<std::string> userString_;
     gfx::ImagePtr userImage_;
     gfx::ImagePtr actionImage_;
-    std::shared_ptr<AdwickFlexAd> flexAd_;
+    std::shared_ptr<AdwickRichAd> flexAd_;
     // Pixel downloads hold the ad (pixelHold_) until the last of them ends.
     std::set<std::shared_ptr<AdwickURLDownload>> pixelDownloads_;
     std::shared_ptr<AdwickAd> pixelHold_;

@@ -5,6 +5,7 @@
 
 #include "ads/adwick/adwick_ad.h"
 #include "ads/adwick/adwick_app_data.h"
+#include "ads/adwick/adwick_context.h"
 #include "ads/adwick/adwick_localizer.h"
 #include "ads/adwick/adwick_location_manager.h"
 #include "platform/device/device.h"
@@ -59,7 +60,7 @@ Params AdwickAd::userDemographicInfo() const {
             if (*given) {
                 params.emplace_back("d[coord]", AdwickLocationManager::stringForLocation(**given));
             }
-        } else if (auto manager = AdwickLocationManager::sharedManager();
+        } else if (auto manager = context_ ? context_->locationManager() : nullptr;
                    manager && manager->locationServicesEnabled()) {
             manager->updateIfAppropriate();
             auto text = manager->locationString();
@@ -98,7 +99,7 @@ Params AdwickAd::buildParams() const {
     if (!isu.empty()) {
         params.emplace_back("isu", isu);
     }
-    if (auto app = AdwickAppData::sharedAppData()) {
+    if (auto app = context_ ? context_->appData() : nullptr) {
         params.emplace_back("pub_data[display_name]", app->bundleDisplayName());
         params.emplace_back("pub_data[name]", app->bundleName());
         params.emplace_back("pub_data[identifier]", app->bundleIdentifier());
@@ -110,7 +111,7 @@ Params AdwickAd::buildParams() const {
     for (auto& pair : userDemographicInfo()) {
         params.push_back(std::move(pair));
     }
-    if (auto localizer = AdwickLocalizer::sharedLocalizer()) {
+    if (auto localizer = context_ ? context_->localizer() : nullptr) {
         params.emplace_back("l", localizer->preferredLanguage());
     }
     addIf(params, "search", publisher->searchString());

@@ -1,7 +1,6 @@
 // The bundle names the ad request sends.
 #include "ads/adwick/adwick_app_data.h"
 
-#include "ads/adwick/adwick_context.h"
 #include "platform/foundation/bundle.h"
 
 namespace zelvan::adwick {
@@ -15,11 +14,6 @@ AdwickAppData::AdwickAppData() {
     bundleDisplayName_ = text("CFBundleDisplayName");
     bundleName_ = text("CFBundleName");
     bundleIdentifier_ = text("CFBundleIdentifier");
-}
-
-std::shared_ptr<AdwickAppData> AdwickAppData::sharedAppData() {
-    auto shared = context();
-    return shared ? shared->appData() : nullptr;
 }
 
 } // namespace zelvan::adwick

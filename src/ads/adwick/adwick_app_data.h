@@ -10,7 +10,7 @@ namespace zelvan::adwick {
 class AdwickAppData {
 public:
     AdwickAppData();
-    // The context's instance; null without a context.
+    // The context's instance; null without a context (an entry point, in adwick_entry_points.cpp).
     static std::shared_ptr<AdwickAppData> sharedAppData();
 
     const std::string& bundleDisplayName() const { return bundleDisplayName_; }

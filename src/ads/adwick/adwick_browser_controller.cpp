@@ -24,14 +24,12 @@ namespace zelvan::adwick {
 
 namespace {
 
-std::string localized(std::string_view key) {
-    auto shared = context();
-    return shared ? shared->localizer()->localizedStringForKey(key) : std::string(key);
+std::string localized(const std::shared_ptr<AdwickContext>& context, std::string_view key) {
+    return context ? context->localizer()->localizedStringForKey(key) : std::string(key);
 }
 
-gfx::ImagePtr cachedIcon(const std::string& name) {
-    auto shared = context();
-    return shared ? shared->imageCache()->fetchImageNamed(name) : nullptr;
+gfx::ImagePtr cachedIcon(const std::shared_ptr<AdwickContext>& context, const std::string& name) {
+    return context ? context->imageCache()->fetchImageNamed(name) : nullptr;
 }
 
 bool startsWith(std::string_view text, std::string_view prefix) {
@@ -185,7 +183,7 @@ void AdwickBrowserController::refreshTopToolbar() {
 std::shared_ptr<ui::BarButtonItem>
 AdwickBrowserController::barButtonItemWithImageName(const std::string& imageName, const std::string& disabledImageName,
                                                     bool enabled, ui::BarButtonItem::Action action) {
-    auto item = ui::BarButtonItem::initWithImage(cachedIcon(enabled ? imageName : disabledImageName),
+    auto item = ui::BarButtonItem::initWithImage(cachedIcon(adwickContext(), enabled ? imageName : disabledImageName),
                                                  ui::BarButtonItemStyle::Plain, std::move(action));
     item->setEnabled(enabled);
     return item;
@@ -227,9 +225,9 @@ void AdwickBrowserController::refreshBottomToolbar() {
 }
 
 void AdwickBrowserController::systemAction() {
-    sheet_ = ui::ActionSheet::initWithTitle("", std::static_pointer_cast<AdwickBrowserController>(shared_from_this()),
-                                            localized("Cancel"), std::nullopt,
-                                            {localized("Launch Safari"), localized("Email link")});
+    sheet_ = ui::ActionSheet::initWithTitle(
+        "", std::static_pointer_cast<AdwickBrowserController>(shared_from_this()), localized(adwickContext(), "Cancel"),
+        std::nullopt, {localized(adwickContext(), "Launch Safari"), localized(adwickContext(), "Email link")});
     if (bottomToolbar_) {
         sheet_->showFromToolbar(bottomToolbar_);
     }
@@ -284,15 +282,17 @@ void AdwickBrowserController::webViewDidFailLoadWithError(ui::WebView& /*webView
         return;
     }
     ZLOG(Info, "adwick: the embedded browser could not load a page (%lld)", static_cast<long long>(error.code()));
-    auto alert = ui::AlertView::initWithTitle(localized("Whoops"), localized(errorMessageKeyForCode(error.code())),
-                                              std::weak_ptr<ui::AlertViewDelegate>(), localized("Ok"));
+    const auto& shared = adwickContext();
+    auto alert = ui::AlertView::initWithTitle(localized(shared, "Whoops"),
+                                              localized(shared, errorMessageKeyForCode(error.code())),
+                                              std::weak_ptr<ui::AlertViewDelegate>(), localized(shared, "Ok"));
     alert->show();
 }
 
 bool AdwickBrowserController::webViewShouldStartLoadWithRequest(ui::WebView& /*webView*/, fnd::UrlRequest& request,
                                                                 ui::NavigationType /*type*/) {
     const fnd::Url& url = request.url();
-    auto shared = context();
+    const auto& shared = adwickContext();
     static const std::vector<std::string> none;
     const auto decision =
         linkDecision(url, shared ? shared->mapHostPrefixes() : none, shared ? shared->videoHosts() : none);

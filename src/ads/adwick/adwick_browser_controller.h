@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "ads/adwick/adwick_itunes_url_cleaner.h"
@@ -44,6 +45,10 @@ public:
         OpenInSystem, // handed to the system, not loaded here
         Clean,        // a store link: resolved by a cleaner, then handed to the system
     };
+
+    // `context` gives the texts, the button pictures and the hosts handed to the system.
+    explicit AdwickBrowserController(std::shared_ptr<AdwickContext> context)
+        : AdwickModalViewController(std::move(context)) {}
 
     std::string className() const override { return "AdwickBrowserController"; }
 

@@ -1,6 +1,7 @@
 #include "ads/adwick/adwick_canvas_controller.h"
 
 #include "ads/adwick/adwick_canvas_web_view.h"
+#include "ads/adwick/adwick_context.h"
 #include "platform/ui/screen.h"
 #include "platform/ui/view.h"
 
@@ -18,6 +19,7 @@ void AdwickCanvasController::presentCanvasFromView(ui::View& view, const fnd::Ur
             self->relinquishScreen();
         }
     });
+    canvas_->setMediaBase(adwickContext() ? adwickContext()->mediaBase() : std::string());
     canvas_->setCanvasUrl(url);
     canvas_->setCanvasTitle(title);
     canvas_->startLoadingCanvas();

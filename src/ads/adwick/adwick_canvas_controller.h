@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "ads/adwick/adwick_modal_view_controller.h"
 #include "platform/foundation/url.h"
@@ -21,6 +22,10 @@ public:
     static constexpr double kCanvasWidth = 320;
     static constexpr double kCanvasHeight = 295;
     static constexpr double kDarkenSeconds = 0.5;
+
+    // `context` names the media server the canvas page comes from.
+    explicit AdwickCanvasController(std::shared_ptr<AdwickContext> context)
+        : AdwickModalViewController(std::move(context)) {}
 
     std::string className() const override { return "AdwickCanvasController"; }
 

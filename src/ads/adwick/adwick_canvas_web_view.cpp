@@ -2,7 +2,6 @@
 // callback script with the canvas URL and title escaped, and the "adwick:" scheme's two hosts.
 #include "ads/adwick/adwick_canvas_web_view.h"
 
-#include "ads/adwick/adwick_context.h"
 #include "platform/foundation/escape.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/log.h"
@@ -25,8 +24,7 @@ void AdwickCanvasWebView::setCanvasUrl(const fnd::Url& url) {
 }
 
 void AdwickCanvasWebView::startLoadingCanvas() {
-    auto shared = context();
-    auto page = fnd::Url::parse((shared ? shared->mediaBase() : std::string()) + "/static/iphone/canvas.html");
+    auto page = fnd::Url::parse(mediaBase_ + "/static/iphone/canvas.html");
     if (!page) {
         ZLOG(Warn, "adwick: no media server for the canvas page");
         closeCanvas();

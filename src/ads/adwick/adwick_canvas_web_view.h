@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/foundation/url.h"
 #include "platform/foundation/value.h"
@@ -23,6 +24,8 @@ public:
     std::string className() const override { return "AdwickCanvasWebView"; }
     void initWithFrame(gfx::Rect frame) override;
 
+    // The media server the canvas page is loaded from ("": none, the canvas closes).
+    void setMediaBase(std::string mediaBase) { mediaBase_ = std::move(mediaBase); }
     // Kept with "#sdk" appended.
     void setCanvasUrl(const fnd::Url& url);
     const std::optional<fnd::Url>& canvasUrl() const { return canvasUrl_; }
@@ -47,6 +50,7 @@ private:
     void closeCanvas();
     void removeIndicator();
 
+    std::string mediaBase_;
     std::weak_ptr<void> controller_;
     std::function<void()> dismissSelector_;
     std::optional<fnd::Url> canvasUrl_;

@@ -1,6 +1,7 @@
 // The click-to-call alert: the number shown, the confirmation, the acquisition fetch and the dial.
 #include "ads/adwick/adwick_click_to_call_alert.h"
 
+#include "ads/adwick/adwick_context.h"
 #include "ads/adwick/adwick_localizer.h"
 #include "ads/adwick/adwick_url_download.h"
 #include "platform/foundation/log.h"
@@ -11,16 +12,16 @@ namespace zelvan::adwick {
 
 namespace {
 
-std::string localized(const char* key) {
-    auto localizer = AdwickLocalizer::sharedLocalizer();
-    return localizer ? localizer->localizedStringForKey(key) : std::string(key);
+std::string localized(const std::shared_ptr<AdwickContext>& context, const char* key) {
+    return context ? context->localizer()->localizedStringForKey(key) : std::string(key);
 }
 
 } // namespace
 
 std::shared_ptr<AdwickClickToCallAlert>
 AdwickClickToCallAlert::initWithPhoneNumber(const std::optional<fnd::Url>& phoneNumberURL,
-                                            std::optional<std::string> acquisitionURL) {
+                                            std::optional<std::string> acquisitionURL,
+                                            const std::shared_ptr<AdwickContext>& context) {
     if (!phoneNumberURL) {
         ZLOG(Info, "No phone number in click response.");
         return nullptr;
@@ -32,11 +33,12 @@ AdwickClickToCallAlert::initWithPhoneNumber(const std::optional<fnd::Url>& phone
         return nullptr;
     }
     auto alert = ui::AlertView::initWithTitle<AdwickClickToCallAlert>(
-        AdwickLocalizer::fillPlaceholder(localized("Call %@?"), number), "", {}, localized("Cancel"),
-        {localized("Call")});
+        AdwickLocalizer::fillPlaceholder(localized(context, "Call %@?"), number), "", {}, localized(context, "Cancel"),
+        {localized(context, "Call")});
     alert->setDelegate(std::dynamic_pointer_cast<ui::AlertViewDelegate>(alert->self<ui::View>()));
     alert->phoneNumberURL_ = phoneNumberURL;
     alert->acquisitionEventURL_ = std::move(acquisitionURL);
+    alert->downloads_ = context ? context->downloadSettings() : AdwickDownloadSettings{};
     return alert;
 }
 
@@ -62,7 +64,7 @@ void AdwickClickToCallAlert::startClickToCall() {
         acquisitionDidEnd(true);
         return;
     }
-    download_ = AdwickURLDownload::create();
+    download_ = AdwickURLDownload::create(downloads_);
     download_->setSuccessSelector([this](AdwickURLDownload&) { acquisitionDidEnd(true); });
     download_->setFailureSelector([this](AdwickURLDownload&) { acquisitionDidEnd(false); });
     download_->setDelegate(self<ui::View>());

@@ -2,6 +2,7 @@
 #include "ads/adwick/adwick_click_to_contacts_alert.h"
 
 #include "ads/adwick/adwick_contact.h"
+#include "ads/adwick/adwick_context.h"
 #include "ads/adwick/adwick_localizer.h"
 #include "ads/adwick/adwick_url_download.h"
 #include "platform/foundation/log.h"
@@ -10,30 +11,32 @@ namespace zelvan::adwick {
 
 namespace {
 
-std::string localized(const char* key) {
-    auto localizer = AdwickLocalizer::sharedLocalizer();
-    return localizer ? localizer->localizedStringForKey(key) : std::string(key);
+std::string localized(const std::shared_ptr<AdwickContext>& context, const char* key) {
+    return context ? context->localizer()->localizedStringForKey(key) : std::string(key);
 }
 
 } // namespace
 
 std::shared_ptr<AdwickClickToContactsAlert>
-AdwickClickToContactsAlert::initWithContact(const fnd::Value& contact, std::optional<std::string> acquisitionURL) {
+AdwickClickToContactsAlert::initWithContact(const fnd::Value& contact, std::optional<std::string> acquisitionURL,
+                                            const std::shared_ptr<AdwickContext>& context) {
     if (!contact.asDictionary()) {
         ZLOG(Info, "No contact information in click response.");
         return nullptr;
     }
-    auto entry = AdwickContact::initWithDictionary(contact);
+    const AdwickDownloadSettings downloads = context ? context->downloadSettings() : AdwickDownloadSettings{};
+    auto entry = AdwickContact::initWithDictionary(contact, downloads);
     if (!entry || entry->organization().empty()) {
         ZLOG(Info, "No organization name in the contact information in click response.");
         return nullptr;
     }
     auto alert = ui::AlertView::initWithTitle<AdwickClickToContactsAlert>(
-        AdwickLocalizer::fillPlaceholder(localized("Add %@ to your Address Book?"), entry->organization()), "", {},
-        localized("Cancel"), {localized("Add")});
+        AdwickLocalizer::fillPlaceholder(localized(context, "Add %@ to your Address Book?"), entry->organization()), "",
+        {}, localized(context, "Cancel"), {localized(context, "Add")});
     alert->setDelegate(std::dynamic_pointer_cast<ui::AlertViewDelegate>(alert->self<ui::View>()));
     alert->contact_ = std::move(entry);
     alert->acquisitionEventURL_ = std::move(acquisitionURL);
+    alert->downloads_ = downloads;
     return alert;
 }
 
@@ -52,7 +55,7 @@ void AdwickClickToContactsAlert::alertViewClickedButtonAtIndex(ui::AlertView& /*
         selfHold_.reset();
         return;
     }
-    download_ = AdwickURLDownload::create();
+    download_ = AdwickURLDownload::create(downloads_);
     download_->setSuccessSelector([this](AdwickURLDownload&) { acquisitionDidEnd(true); });
     download_->setFailureSelector([this](AdwickURLDownload&) { acquisitionDidEnd(false); });
     download_->setDelegate(self<ui::View>());

@@ -73,7 +73,8 @@ bool isOrganizationNamed(const device::Person& person, std::string_view name) {
 
 } // namespace
 
-std::shared_ptr<AdwickContact> AdwickContact::initWithDictionary(const fnd::Value& dictionary) {
+std::shared_ptr<AdwickContact> AdwickContact::initWithDictionary(const fnd::Value& dictionary,
+                                                                 AdwickDownloadSettings downloads) {
     auto dict = dictionary.asDictionary();
     if (!dict) {
         return nullptr;
@@ -86,6 +87,7 @@ std::shared_ptr<AdwickContact> AdwickContact::initWithDictionary(const fnd::Valu
     contact->links_ = tableOrNull(dict->objectForKey("links"));
     contact->note_ = textOrEmpty(dict->objectForKey("note"));
     contact->imageLocation_ = textOrEmpty(dict->objectForKey("image"));
+    contact->downloads_ = std::move(downloads);
     return contact;
 }
 
@@ -206,7 +208,7 @@ void AdwickContact::downloadContactImageAndAddToAddressBook() {
         return;
     }
     selfHold_ = shared_from_this();
-    download_ = AdwickURLDownload::create();
+    download_ = AdwickURLDownload::create(downloads_);
     download_->setMaxBodyBytes(AdwickURLDownload::kImageBodyBytes);
     std::weak_ptr<AdwickContact> weak = weak_from_this();
     download_->setSuccessSelector([weak](AdwickURLDownload& d) {

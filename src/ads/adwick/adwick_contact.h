@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "ads/adwick/adwick_url_download.h"
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/value.h"
 
@@ -17,16 +18,16 @@ class AddressBook;
 
 namespace zelvan::adwick {
 
-class AdwickURLDownload;
-
 class AdwickContact : public std::enable_shared_from_this<AdwickContact> {
 public:
     // The user-defaults key of the record ids of the entries this client saved.
     static constexpr std::string_view kRecordIdsKey = "AdwickContactRecordIDs";
 
     // From a click reply's contact table ("organization", "phonenums", "emails", "addresses", "links",
-    // "note", "image"); values of the wrong kind are left out.
-    static std::shared_ptr<AdwickContact> initWithDictionary(const fnd::Value& dictionary);
+    // "note", "image"); values of the wrong kind are left out. `downloads` is what the picture's download
+    // carries.
+    static std::shared_ptr<AdwickContact> initWithDictionary(const fnd::Value& dictionary,
+                                                             AdwickDownloadSettings downloads = {});
     // The first organisation entry of that name, read back; null when there is none.
     static std::shared_ptr<AdwickContact> initWithAddressBookEntryForOrganization(std::string_view name);
 
@@ -59,6 +60,7 @@ private:
     std::string note_;
     std::string imageLocation_;
     std::optional<fnd::Bytes> image_;
+    AdwickDownloadSettings downloads_;
     std::shared_ptr<AdwickURLDownload> download_;
     std::shared_ptr<AdwickContact> selfHold_; // while the picture downloads
 };

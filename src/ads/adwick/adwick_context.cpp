@@ -1,4 +1,4 @@
-// The banner client's shared context: its addresses and its lazily made shared services.
+// The banner client's shared context: its addresses, its lazily made shared services and the way to it.
 #include "ads/adwick/adwick_context.h"
 
 #include "ads/adwick/adwick_app_data.h"
@@ -7,18 +7,16 @@
 #include "ads/adwick/adwick_location_manager.h"
 #include "ads/adwick/adwick_url_download.h"
 #include "core/zelvan_app_delegate.h"
-#include "platform/foundation/log.h"
 
 namespace zelvan::adwick {
 
 AdwickContext::AdwickContext(const NetworkEndpoint& endpoint)
-    : endpoint_(endpoint.url("/ad_source.php")), mediaBase_(endpoint.root()), flexAdFactory_(defaultFlexAdFactory()),
-      landingScreens_(defaultLandingScreens()) {}
+    : endpoint_(endpoint.url("/ad_source.php")), mediaBase_(endpoint.root()) {}
 
 std::shared_ptr<AdwickLocalizer> AdwickContext::localizer() {
     std::lock_guard lock(mutex_);
     if (!localizer_) {
-        localizer_ = std::make_shared<AdwickLocalizer>(mediaBase_);
+        localizer_ = std::make_shared<AdwickLocalizer>(mediaBase_, downloadSettings());
     }
     return localizer_;
 }
@@ -50,9 +48,13 @@ std::shared_ptr<AdwickAppData> AdwickContext::appData() {
 std::string AdwickContext::userAgent() {
     std::lock_guard lock(mutex_);
     if (!userAgent_) {
-        userAgent_ = AdwickURLDownload::buildUserAgent(localizer()->currentLocale());
+        userAgent_ = AdwickURLDownload::buildUserAgent(AdwickLocalizer::currentLocale());
     }
     return *userAgent_;
+}
+
+AdwickDownloadSettings AdwickContext::downloadSettings() {
+    return {userAgent(), !mediaBase_.empty()};
 }
 
 std::shared_ptr<AdwickContext> context() {

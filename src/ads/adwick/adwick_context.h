@@ -1,8 +1,12 @@
-// AdwickContext: what the banner client keeps process-wide (localizer, image cache, location manager,
-// app data, user agent) and its server addresses, held in the application registry's `adwick` slot and
-// reached through context(). Each shared service is made on first use.
+// AdwickContext: what the banner client keeps process-wide: its server addresses, the shared services
+// below it (localizer, image cache, location manager, app data, each made on first use), the user agent,
+// the publisher's id and keywords, the rich ads' colours, the landing screen on screen, and the factories
+// of rich ads and landing screens (installed by the wiring, adwick_wiring.h). It lives in the application
+// registry's `adwick` slot; the classes of the client are handed it when they are made, and only the
+// entry points (adwick_entry_points.cpp) reach it through context().
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -11,22 +15,52 @@
 #include <utility>
 #include <vector>
 
-#include "ads/adwick/adwick_flex_ad.h"
-#include "ads/adwick/adwick_landing_screens.h"
+#include "ads/adwick/adwick_url_download.h"
 #include "core/network_endpoint.h"
+#include "platform/foundation/value.h"
+#include "platform/graphics/color.h"
+#include "platform/graphics/geometry.h"
 
 namespace zelvan::adwick {
 
 class AdwickAppData;
+class AdwickBrowserController;
+class AdwickCanvasController;
+class AdwickContext;
+class AdwickDelegate;
+class AdwickFlexAdDelegate;
 class AdwickImageCache;
 class AdwickLocalizer;
 class AdwickLocationManager;
 class AdwickModalViewController;
+class AdwickRichAd;
+class AdwickSearchViewController;
+
+// The colours rich ads take from the first flex ad's publisher.
+struct AdwickFlexColors {
+    gfx::Color primaryText = gfx::Color::white();
+    gfx::Color secondaryText = gfx::Color::white();
+    gfx::Color adBackground = gfx::Color(0.443, 0.514, 0.631, 1);
+};
+
+// Builds a rich ad from `markup` in `frame`; it reports to `delegate`, reads `publisher` and is handed
+// `context`.
+using AdwickFlexAdFactory = std::function<std::shared_ptr<AdwickRichAd>(
+    const fnd::Value& markup, std::weak_ptr<AdwickFlexAdDelegate> delegate, std::weak_ptr<AdwickDelegate> publisher,
+    gfx::Rect frame, const std::shared_ptr<AdwickContext>& context)>;
+
+// What makes the landing screens a click can open (embedded browser, canvas page, search screen), each
+// handed the context. A click whose screen has no factory logs one line and opens nothing.
+struct AdwickLandingScreens {
+    std::function<std::shared_ptr<AdwickBrowserController>(const std::shared_ptr<AdwickContext>&)> browser;
+    std::function<std::shared_ptr<AdwickCanvasController>(const std::shared_ptr<AdwickContext>&)> canvas;
+    std::function<std::shared_ptr<AdwickSearchViewController>(const std::shared_ptr<AdwickContext>&)> search;
+};
 
 class AdwickContext {
 public:
     // `endpoint` is the media server (not configured: no address is known and every download fails at
-    // once).
+    // once). No rich ad or landing screen is made until their factories are installed.
     explicit AdwickContext(const NetworkEndpoint& endpoint);
     AdwickContext(const AdwickContext&) = delete;
     AdwickContext& operator=(const AdwickContext&) = delete;
@@ -40,8 +74,10 @@ public:
     std::shared_ptr<AdwickImageCache> imageCache();
     std::shared_ptr<AdwickLocationManager> locationManager();
     std::shared_ptr<AdwickAppData> appData();
-    // Built once, with the localizer's locale.
+    // Built once, with the device's locale.
     std::string userAgent();
+    // What the client's downloads carry: the user agent, and whether the media server is configured.
+    AdwickDownloadSettings downloadSettings();
 
     // The application's publisher id and the keywords its banners ask with.
     static constexpr std::string_view kDefaultPublisherId = "zelvan-messenger";
@@ -50,10 +86,10 @@ public:
     const std::optional<std::string>& keywords() const { return keywords_; }
     void setKeywords(std::optional<std::string> keywords) { keywords_ = std::move(keywords); }
 
-    // What builds rich ads and the landing screens of clicks (the real ones unless replaced). Main thread.
+    // What builds rich ads and the landing screens of clicks (the real ones, installed by the wiring;
+    // tests may swap in recorders). Main thread.
     const AdwickFlexAdFactory& flexAdFactory() const { return flexAdFactory_; }
     void setFlexAdFactory(AdwickFlexAdFactory factory) { flexAdFactory_ = std::move(factory); }
-    // The real screens unless replaced.
     const AdwickLandingScreens& landingScreens() const { return landingScreens_; }
     void setLandingScreens(AdwickLandingScreens screens) { landingScreens_ = std::move(screens); }
 
@@ -99,7 +135,7 @@ private:
 };
 
 // The context in the installed application delegate's registry; null when there is none. The one place
-// this library reads the installed delegate. Any thread.
+// this library reads the installed delegate; called only by the entry points. Any thread.
 std::shared_ptr<AdwickContext> context();
 
 } // namespace zelvan::adwick

@@ -5,14 +5,17 @@
 #include <utility>
 
 #include "ads/adwick/adwick_ad.h"
+#include "ads/adwick/adwick_browser_controller.h"
+#include "ads/adwick/adwick_canvas_controller.h"
 #include "ads/adwick/adwick_click_to_call_alert.h"
 #include "ads/adwick/adwick_click_to_contacts_alert.h"
 #include "ads/adwick/adwick_context.h"
 #include "ads/adwick/adwick_old_school_single_ad_view.h"
 #include "ads/adwick/adwick_search_ad_view.h"
-#include "ads/adwick/adwick_view.h"
+#include "ads/adwick/adwick_search_view_controller.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
+#include "platform/graphics/color.h"
 #include "platform/ui/application.h"
 
 namespace zelvan::adwick {
@@ -49,6 +52,30 @@ std::optional<std::string> acquisitionURL(const fnd::Value& response) {
 
 } // namespace
 
+std::shared_ptr<AdwickViewInternal> AdwickViewInternal::create(std::shared_ptr<AdwickContext> context,
+                                                               std::weak_ptr<AdwickDelegate> delegate) {
+    auto view = ui::View::create<AdwickViewInternal>(gfx::Rect(0, 0, 320, 48));
+    const auto mask =
+        static_cast<uint32_t>(view->autoresizingMask()) &
+        ~static_cast<uint32_t>(ui::AutoresizingMask::FlexibleWidth | ui::AutoresizingMask::FlexibleHeight);
+    view->setAutoresizingMask(static_cast<ui::AutoresizingMask>(mask));
+    view->setBackgroundColor(gfx::Color::clear());
+    auto controller = std::make_shared<AdwickController>(std::move(context));
+    controller->setView(view);
+    controller->setDelegate(std::move(delegate));
+    view->setController(controller);
+    controller->startFirstAdRequest();
+    return view;
+}
+
+void AdwickViewInternal::requestFreshAd() {
+    if (controller_) {
+        controller_->requestFreshAd();
+    }
+}
+
+AdwickController::AdwickController(std::shared_ptr<AdwickContext> context) : context_(std::move(context)) {}
+
 AdwickController::~AdwickController() {
     if (currentlyDisplayedAd_) {
         currentlyDisplayedAd_->abandon();
@@ -62,7 +89,7 @@ AdwickController::~AdwickController() {
 }
 
 std::shared_ptr<AdwickAd> AdwickController::createAdWithInitiatedAdRequest() {
-    auto ad = AdwickAd::initWithAdFormat(0);
+    auto ad = AdwickAd::initWithAdFormat(0, context_);
     ad->setDelegate(delegate_);
     ad->setAdDelegate(weak_from_this());
     ad->request();
@@ -71,7 +98,7 @@ std::shared_ptr<AdwickAd> AdwickController::createAdWithInitiatedAdRequest() {
 
 void AdwickController::startFirstAdRequest() {
     // The field is set before the request runs: a request can load or fail inside the call.
-    currentlyDisplayedAd_ = AdwickAd::initWithAdFormat(0);
+    currentlyDisplayedAd_ = AdwickAd::initWithAdFormat(0, context_);
     currentlyDisplayedAd_->setDelegate(delegate_);
     currentlyDisplayedAd_->setAdDelegate(weak_from_this());
     auto first = currentlyDisplayedAd_;
@@ -90,7 +117,7 @@ void AdwickController::requestFreshAd() {
     if (loadingAd_) {
         loadingAd_->abandon(); // superseded: its result would be ignored anyway
     }
-    loadingAd_ = AdwickAd::initWithAdFormat(0);
+    loadingAd_ = AdwickAd::initWithAdFormat(0, context_);
     loadingAd_->setDelegate(delegate_);
     loadingAd_->setAdDelegate(weak_from_this());
     auto fresh = loadingAd_;
@@ -110,6 +137,7 @@ std::shared_ptr<ui::View> AdwickController::createSingleAdViewWithAd(const std::
     }
     if (auto single = std::dynamic_pointer_cast<AdwickSingleAdView>(display)) {
         single->setController(weak_from_this());
+        single->setLocalizer(context_ ? context_->localizer() : nullptr);
         single->setAd(ad);
     }
     return display;
@@ -250,14 +278,14 @@ void AdwickController::clickDidSucceed(AdwickAd& ad, const fnd::Value& response)
             displayCanvasWithURL(*url, ad);
         }
     } else if (call) {
-        if (auto alert = AdwickClickToCallAlert::initWithPhoneNumber(url, acquisitionURL(response))) {
+        if (auto alert = AdwickClickToCallAlert::initWithPhoneNumber(url, acquisitionURL(response), context_)) {
             alert->showOrCall();
         }
     } else if (contact) {
         auto table = response.asDictionary();
         const fnd::Value* entry = table ? table->find("contact") : nullptr;
-        if (auto alert =
-                AdwickClickToContactsAlert::initWithContact(entry ? *entry : fnd::Value(), acquisitionURL(response))) {
+        if (auto alert = AdwickClickToContactsAlert::initWithContact(entry ? *entry : fnd::Value(),
+                                                                     acquisitionURL(response), context_)) {
             alert->showAndHold();
         }
     } else {
@@ -279,13 +307,12 @@ void AdwickController::cleanerDidGenerateURL(AdwickITunesURLCleaner& cleaner, co
 
 void AdwickController::displayEmbeddedBrowserWithURL(const fnd::Url& url) {
     browserController_.reset();
-    auto shared = context();
     auto banner = view();
-    if (!shared || !shared->landingScreens().browser || !banner) {
+    if (!context_ || !context_->landingScreens().browser || !banner) {
         ZLOG(Info, "adwick: no embedded browser to open %@", fnd::logPreview(url.absoluteString()));
         return;
     }
-    browserController_ = shared->landingScreens().browser();
+    browserController_ = context_->landingScreens().browser(context_);
     if (browserController_) {
         browserController_->presentBrowserFromView(*banner, url);
     }
@@ -293,13 +320,12 @@ void AdwickController::displayEmbeddedBrowserWithURL(const fnd::Url& url) {
 
 void AdwickController::displayCanvasWithURL(const fnd::Url& url, const AdwickAd& ad) {
     canvasController_.reset();
-    auto shared = context();
     auto banner = view();
-    if (!shared || !shared->landingScreens().canvas || !banner) {
+    if (!context_ || !context_->landingScreens().canvas || !banner) {
         ZLOG(Info, "adwick: no canvas screen to open %@", fnd::logPreview(url.absoluteString()));
         return;
     }
-    canvasController_ = shared->landingScreens().canvas();
+    canvasController_ = context_->landingScreens().canvas(context_);
     if (canvasController_) {
         canvasController_->presentCanvasFromView(*banner, url, ad.userString().value_or(""));
     }
@@ -315,13 +341,12 @@ void AdwickController::clickDidFail(AdwickAd& ad) {
 bool AdwickController::displaySearchWithAd(AdwickAd& ad, const std::string& placeholderText,
                                            const std::string& webpageURL) {
     searchController_.reset();
-    auto shared = context();
     auto banner = view();
-    if (!shared || !shared->landingScreens().search || !banner) {
+    if (!context_ || !context_->landingScreens().search || !banner) {
         ZLOG(Info, "adwick: no search screen to open");
         return true;
     }
-    searchController_ = shared->landingScreens().search();
+    searchController_ = context_->landingScreens().search(context_);
     if (!searchController_) {
         return true;
     }

@@ -1,6 +1,8 @@
-// AdwickDelegate and AdwickAdDelegate: what the publisher's object answers (publisher id, request keys,
-// colours, spinner style, location permission) and hears (the first ad), and what an ad record reports
-// to (its owner). An optional query answers nullopt when the delegate does not answer it.
+// The banner client's delegate interfaces: AdwickDelegate, what the publisher's object answers (publisher
+// id, request keys, colours, spinner style, location permission) and hears (the first ad); AdwickAdDelegate,
+// what an ad record reports to (its owner); AdwickFlexAdDelegate, what a rich ad reports to (its ad record);
+// and AdwickRichAd, what an ad record holds of the rich ad it had built. An optional query answers nullopt
+// when the delegate does not answer it.
 #pragma once
 
 #include <memory>
@@ -8,6 +10,7 @@
 #include <string>
 
 #include "platform/foundation/date.h"
+#include "platform/foundation/error.h"
 #include "platform/foundation/value.h"
 #include "platform/graphics/color.h"
 #include "platform/graphics/geometry.h"
@@ -15,10 +18,14 @@
 namespace device {
 class Location;
 }
+namespace ui {
+class View;
+}
 
 namespace zelvan::adwick {
 
 class AdwickAd;
+class AdwickFlexAd;
 class AdwickView;
 
 class AdwickDelegate {
@@ -69,6 +76,23 @@ public:
                                      const std::string& /*webpageURL*/) {
         return false;
     }
+};
+
+class AdwickFlexAdDelegate {
+public:
+    virtual ~AdwickFlexAdDelegate() = default;
+    virtual void flexAdDidLoad(AdwickFlexAd& flexAd) = 0;
+    virtual void flexAdDidFailLoadWithError(AdwickFlexAd& flexAd, const fnd::Error& error) = 0;
+};
+
+// A rich ad (AdwickFlexAd) as the ad record that asked for it sees it.
+class AdwickRichAd {
+public:
+    virtual ~AdwickRichAd() = default;
+    // The view that shows the rich ad; once handed out it is held only by whoever shows it.
+    virtual std::shared_ptr<ui::View> containerView() = 0;
+    // Stops loading; no delegate call follows.
+    virtual void cancel() = 0;
 };
 
 } // namespace zelvan::adwick

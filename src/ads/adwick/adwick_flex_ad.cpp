@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "ads/adwick/adwick_context.h"
-#include "ads/adwick/adwick_delegate.h"
 #include "ads/adwick/adwick_flex_views.h"
 #include "ads/adwick/adwick_url_download.h"
 #include "platform/foundation/array.h"
@@ -58,15 +56,15 @@ void applyTiming(ui::Animation& animation, const fnd::Dictionary* props, double 
 
 AdwickFlexAdFactory defaultFlexAdFactory() {
     return [](const fnd::Value& markup, std::weak_ptr<AdwickFlexAdDelegate> delegate,
-              std::weak_ptr<AdwickDelegate> publisher, gfx::Rect frame) {
-        return AdwickFlexAd::initWithDictionary(markup, std::move(delegate), std::move(publisher), frame);
+              std::weak_ptr<AdwickDelegate> publisher, gfx::Rect frame,
+              const std::shared_ptr<AdwickContext>& context) -> std::shared_ptr<AdwickRichAd> {
+        return AdwickFlexAd::initWithDictionary(markup, std::move(delegate), std::move(publisher), frame, context);
     };
 }
 
-AdwickFlexColors AdwickFlexAd::flexColors() {
-    auto shared = context();
-    if (shared && shared->flexColors()) {
-        return *shared->flexColors();
+AdwickFlexColors AdwickFlexAd::flexColors() const {
+    if (context_ && context_->flexColors()) {
+        return *context_->flexColors();
     }
     return AdwickFlexColors{};
 }
@@ -74,14 +72,16 @@ AdwickFlexColors AdwickFlexAd::flexColors() {
 std::shared_ptr<AdwickFlexAd>
 AdwickFlexAd::initWithDictionary(const fnd::Value& markup, std::weak_ptr<AdwickFlexAdDelegate> delegate,
                                  std::weak_ptr<AdwickDelegate> adwickDelegate, gfx::Rect frame,
+                                 std::shared_ptr<AdwickContext> context,
                                  std::unordered_map<std::string, fnd::Bytes> preloadedAssets) {
     std::shared_ptr<AdwickFlexAd> ad(new AdwickFlexAd());
+    ad->context_ = std::move(context);
     ad->assets_ = std::move(preloadedAssets);
     ad->delegate_ = std::move(delegate);
     ad->adwickDelegate_ = std::move(adwickDelegate);
     ad->decodedMarkup_ = markup;
     // The colours are taken once, from the first flex ad's publisher.
-    if (auto shared = context(); shared && !shared->flexColors()) {
+    if (const auto& shared = ad->context_; shared && !shared->flexColors()) {
         AdwickFlexColors colors;
         if (auto publisher = ad->adwickDelegate_.lock()) {
             colors.primaryText = publisher->primaryTextColor().value_or(colors.primaryText);
@@ -150,7 +150,8 @@ void AdwickFlexAd::buildFlexAd(gfx::Rect frame) {
                 ZLOG(Info, "adwick: the rich ad names more than %zu assets; the rest are skipped", kMaxAssets);
                 break;
             }
-            auto download = AdwickURLDownload::create();
+            auto download =
+                AdwickURLDownload::create(context_ ? context_->downloadSettings() : AdwickDownloadSettings{});
             download->setIdentifier(name.stringKey());
             download->setDelegate(weak);
             download->setSuccessSelector([weak](AdwickURLDownload& d) {

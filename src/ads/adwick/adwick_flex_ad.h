@@ -13,6 +13,8 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "ads/adwick/adwick_context.h"
+#include "ads/adwick/adwick_delegate.h"
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/error.h"
 #include "platform/foundation/value.h"
@@ -28,26 +30,10 @@ class View;
 
 namespace zelvan::adwick {
 
-class AdwickDelegate;
-class AdwickFlexAd;
 class AdwickFlexAdContainerView;
 class AdwickURLDownload;
 
-class AdwickFlexAdDelegate {
-public:
-    virtual ~AdwickFlexAdDelegate() = default;
-    virtual void flexAdDidLoad(AdwickFlexAd& flexAd) = 0;
-    virtual void flexAdDidFailLoadWithError(AdwickFlexAd& flexAd, const fnd::Error& error) = 0;
-};
-
-// The colours rich ads take from the first flex ad's publisher (kept process-wide in the context).
-struct AdwickFlexColors {
-    gfx::Color primaryText = gfx::Color::white();
-    gfx::Color secondaryText = gfx::Color::white();
-    gfx::Color adBackground = gfx::Color(0.443, 0.514, 0.631, 1);
-};
-
-class AdwickFlexAd : public std::enable_shared_from_this<AdwickFlexAd> {
+class AdwickFlexAd : public AdwickRichAd, public std::enable_shared_from_this<AdwickFlexAd> {
 public:
     static constexpr std::string_view kErrorDomain = "kAdwickFlexAdErrorDomain";
     static constexpr int kBadMarkupCode = -1;
@@ -58,27 +44,29 @@ public:
     static constexpr double kDefaultGradientEndPoint = 0.4375;
 
     // Makes the container with `frame` and builds at once; the outcome reaches `delegate` from the run
-    // loop, never from inside this call. Assets already in `preloadedAssets` are not fetched.
+    // loop, never from inside this call. Assets already in `preloadedAssets` are not fetched. `context`
+    // keeps the rich ads' colours and gives the asset downloads their settings (null: the defaults).
     static std::shared_ptr<AdwickFlexAd>
     initWithDictionary(const fnd::Value& markup, std::weak_ptr<AdwickFlexAdDelegate> delegate,
                        std::weak_ptr<AdwickDelegate> adwickDelegate, gfx::Rect frame,
+                       std::shared_ptr<AdwickContext> context,
                        std::unordered_map<std::string, fnd::Bytes> preloadedAssets = {});
-    virtual ~AdwickFlexAd();
+    ~AdwickFlexAd() override;
     AdwickFlexAd(const AdwickFlexAd&) = delete;
     AdwickFlexAd& operator=(const AdwickFlexAd&) = delete;
 
     // The view that shows the rich ad (given its ad and controller by the ad controller). Once handed
     // out it is held only by whoever shows it: the container holds the ad record, which holds this.
-    virtual std::shared_ptr<ui::View> containerView();
+    std::shared_ptr<ui::View> containerView() override;
     std::shared_ptr<AdwickFlexAdContainerView> container() const {
         return containerView_ ? containerView_ : handedContainer_.lock();
     }
     // Stops loading; no delegate call follows.
-    virtual void cancel();
+    void cancel() override;
     size_t pendingDownloadCount() const { return downloads_.size(); }
 
-    // The cached colours (taken once from the first flex ad's publisher).
-    static AdwickFlexColors flexColors();
+    // The context's colours (taken once from the first flex ad's publisher), else the defaults.
+    AdwickFlexColors flexColors() const;
 
     // Markup readers: the value in its type, or `defaultValue` for any other shape.
     static gfx::Rect rectWithValue(const fnd::Value* value, gfx::Rect defaultValue);
@@ -120,6 +108,7 @@ private:
     std::shared_ptr<ui::View> plainViewFromDictionary(const fnd::Dictionary& dictionary, gfx::Rect frame);
     std::shared_ptr<ui::View> pagesViewFromDictionary(const fnd::Dictionary& dictionary, gfx::Rect frame, size_t depth);
 
+    std::shared_ptr<AdwickContext> context_;
     std::unordered_map<std::string, fnd::Bytes> assets_;
     std::weak_ptr<AdwickFlexAdDelegate> delegate_;
     std::weak_ptr<AdwickDelegate> adwickDelegate_;
@@ -130,11 +119,6 @@ private:
     size_t elementsBuilt_ = 0;
     bool done_ = false;
 };
-
-// Builds a flex ad from `markup` in `frame`; it reports to `delegate` and reads `publisher`.
-using AdwickFlexAdFactory =
-    std::function<std::shared_ptr<AdwickFlexAd>(const fnd::Value& markup, std::weak_ptr<AdwickFlexAdDelegate> delegate,
-                                                std::weak_ptr<AdwickDelegate> publisher, gfx::Rect frame)>;
 
 // The real builder.
 AdwickFlexAdFactory defaultFlexAdFactory();

@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "ads/adwick/adwick_ad.h"
-#include "ads/adwick/adwick_controller.h"
 #include "platform/foundation/dictionary.h"
 #include "platform/foundation/format.h"
 #include "platform/graphics/context.h"

@@ -9,12 +9,6 @@
 
 namespace zelvan::adwick {
 
-std::shared_ptr<AdwickFullScreenAd> AdwickFullScreenAd::requestAdWithDelegate(std::weak_ptr<AdwickDelegate> delegate) {
-    auto ad = std::make_shared<AdwickFullScreenAdInternal>();
-    ad->start(std::move(delegate));
-    return ad;
-}
-
 void AdwickFullScreenAd::showFromNavigationController(ui::NavigationController& /*controller*/) {
     ZLOG(Info, "%s", kUseFactoryLine);
 }
@@ -39,7 +33,7 @@ void AdwickFullScreenAdInternal::start(std::weak_ptr<AdwickDelegate> delegate) {
         ad_->abandon();
     }
     readyForDisplay_ = false;
-    ad_ = AdwickAd::initWithAdFormat(1);
+    ad_ = AdwickAd::initWithAdFormat(1, context_);
     ad_->setDelegate(delegate_);
     ad_->setAdDelegate(weak_from_this());
     auto ad = ad_;

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "ads/adwick/adwick_delegate.h"
 #include "platform/ui/view_controller.h"
@@ -16,12 +17,15 @@ class View;
 
 namespace zelvan::adwick {
 
+class AdwickContext;
+
 class AdwickFullScreenAd {
 public:
     static constexpr const char* kUseFactoryLine =
         "Adwick: Use +requestAdWithDelegate: to create an AdwickFullScreenAd. Do not alloc/init directly.";
 
     virtual ~AdwickFullScreenAd() = default;
+    // The working full-screen ad, its request started (an entry point, in adwick_entry_points.cpp).
     static std::shared_ptr<AdwickFullScreenAd> requestAdWithDelegate(std::weak_ptr<AdwickDelegate> delegate);
 
     virtual bool readyForDisplay() const { return false; }
@@ -36,6 +40,8 @@ class AdwickFullScreenAdInternal : public AdwickFullScreenAd,
 public:
     static constexpr int kVideoMedium = 5;
 
+    // `context` gives the ad its server and services.
+    explicit AdwickFullScreenAdInternal(std::shared_ptr<AdwickContext> context) : context_(std::move(context)) {}
     ~AdwickFullScreenAdInternal() override;
     void start(std::weak_ptr<AdwickDelegate> delegate);
 
@@ -53,6 +59,7 @@ public:
     void clickDidFail(AdwickAd& /*ad*/) override {}
 
 private:
+    std::shared_ptr<AdwickContext> context_;
     std::weak_ptr<AdwickDelegate> delegate_;
     std::shared_ptr<AdwickAd> ad_;
     bool readyForDisplay_ = false;

@@ -3,7 +3,6 @@
 
 #include <vector>
 
-#include "ads/adwick/adwick_context.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/clock.h"
 #include "platform/foundation/file_io.h"
@@ -25,11 +24,6 @@ AdwickImageCache::AdwickImageCache(std::string directory) : directory_(std::move
 
 std::string AdwickImageCache::defaultDirectory() {
     return fnd::AppFolders::caches() + "/adwick/image_cache";
-}
-
-std::shared_ptr<AdwickImageCache> AdwickImageCache::sharedCache() {
-    auto shared = context();
-    return shared ? shared->imageCache() : nullptr;
 }
 
 bool AdwickImageCache::isCacheableName(std::string_view name) {

@@ -25,7 +25,7 @@ public:
     // beyond the budget removed).
     explicit AdwickImageCache(std::string directory = defaultDirectory());
     static std::string defaultDirectory();
-    // The context's instance; null without a context.
+    // The context's instance; null without a context (an entry point, in adwick_entry_points.cpp).
     static std::shared_ptr<AdwickImageCache> sharedCache();
 
     // Whether `name` is a plain file name (no "/", "\\", "..", NUL; not empty).

@@ -1,24 +1,12 @@
-// The landing screens a click can open (embedded browser, canvas page, search screen) and the factories
-// the context holds to make them: the real screens unless a test replaces them. A click whose screen
-// has no factory logs one line and opens nothing.
+// The real landing screens a click can open (embedded browser, canvas page, search screen), as the
+// factories the wiring installs in the context (AdwickLandingScreens, adwick_context.h).
 #pragma once
 
-#include <functional>
-#include <memory>
-
-#include "ads/adwick/adwick_browser_controller.h"
-#include "ads/adwick/adwick_canvas_controller.h"
-#include "ads/adwick/adwick_search_view_controller.h"
+#include "ads/adwick/adwick_context.h"
 
 namespace zelvan::adwick {
 
-struct AdwickLandingScreens {
-    std::function<std::shared_ptr<AdwickBrowserController>()> browser;
-    std::function<std::shared_ptr<AdwickCanvasController>()> canvas;
-    std::function<std::shared_ptr<AdwickSearchViewController>()> search;
-};
-
-// Factories of the real screens.
+// Factories of the real screens, each made with the context it is handed.
 AdwickLandingScreens defaultLandingScreens();
 
 } // namespace zelvan::adwick

@@ -1,7 +1,6 @@
 // The banner client's strings tables: download, cache file and lookup.
 #include "ads/adwick/adwick_localizer.h"
 
-#include "ads/adwick/adwick_context.h"
 #include "ads/adwick/adwick_url_download.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/file_io.h"
@@ -33,8 +32,9 @@ bool isPlainLanguageCode(std::string_view code) {
 
 } // namespace
 
-AdwickLocalizer::AdwickLocalizer(std::string mediaBase, std::string cacheDirectory)
-    : mediaBase_(std::move(mediaBase)), cacheDirectory_(std::move(cacheDirectory)), preferredLanguage_("en") {
+AdwickLocalizer::AdwickLocalizer(std::string mediaBase, AdwickDownloadSettings downloads, std::string cacheDirectory)
+    : mediaBase_(std::move(mediaBase)), downloads_(std::move(downloads)), cacheDirectory_(std::move(cacheDirectory)),
+      preferredLanguage_("en") {
     fnd::FileManager::createDirectoryAtPath(cacheDirectory_);
     fnd::Value languages = fnd::UserDefaults::standard().objectForKey(fnd::UserDefaults::kPreferredLanguagesKey);
     if (auto list = languages.asArray(); list && !list->empty()) {
@@ -52,16 +52,11 @@ std::string AdwickLocalizer::defaultCacheDirectory() {
     return fnd::AppFolders::documents() + "/adwick/localization_cache/20090609";
 }
 
-std::shared_ptr<AdwickLocalizer> AdwickLocalizer::sharedLocalizer() {
-    auto shared = context();
-    return shared ? shared->localizer() : nullptr;
-}
-
 std::string AdwickLocalizer::stringsPathForLanguage(std::string_view code) const {
     return cacheDirectory_ + "/" + std::string(code) + ".strings";
 }
 
-std::optional<std::string> AdwickLocalizer::currentLocale() const {
+std::optional<std::string> AdwickLocalizer::currentLocale() {
     fnd::Value locale = fnd::UserDefaults::standard().objectForKey(fnd::UserDefaults::kLocaleIdentifierKey);
     if (const std::string* text = locale.asString()) {
         return *text;
@@ -73,7 +68,7 @@ void AdwickLocalizer::downloadResourcesIfNecessary() {
     if (download_ || fnd::FileManager::fileExistsAtPath(stringsPathForLanguage(preferredLanguage_))) {
         return;
     }
-    download_ = AdwickURLDownload::create();
+    download_ = AdwickURLDownload::create(downloads_);
     download_->setIdentifier(preferredLanguage_);
     download_->setDelegate(weak_from_this());
     std::weak_ptr<AdwickLocalizer> weak = weak_from_this();

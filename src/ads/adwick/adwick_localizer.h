@@ -8,18 +8,19 @@
 #include <string>
 #include <string_view>
 
+#include "ads/adwick/adwick_url_download.h"
 #include "platform/foundation/value.h"
 
 namespace zelvan::adwick {
 
-class AdwickURLDownload;
-
 class AdwickLocalizer : public std::enable_shared_from_this<AdwickLocalizer> {
 public:
-    // `mediaBase` is the media server's base URL ("" sends nothing); the cache folder is created.
-    explicit AdwickLocalizer(std::string mediaBase, std::string cacheDirectory = defaultCacheDirectory());
+    // `mediaBase` is the media server's base URL ("" sends nothing) and `downloads` what the table's download
+    // carries; the cache folder is created.
+    explicit AdwickLocalizer(std::string mediaBase, AdwickDownloadSettings downloads = {},
+                             std::string cacheDirectory = defaultCacheDirectory());
     static std::string defaultCacheDirectory();
-    // The context's instance; null without a context.
+    // The context's instance; null without a context (an entry point, in adwick_entry_points.cpp).
     static std::shared_ptr<AdwickLocalizer> sharedLocalizer();
 
     // The table's text for the key when present and not empty, else the key.
@@ -31,7 +32,8 @@ public:
     std::string stringsPathForLanguage(std::string_view code) const;
     // The first preferred language that is a plain code ("en" when none or when it is not).
     const std::string& preferredLanguage() const { return preferredLanguage_; }
-    std::optional<std::string> currentLocale() const;
+    // The device's locale identifier (the user defaults' locale), or nullopt.
+    static std::optional<std::string> currentLocale();
     // `text` (a localized format with one "%@") with the first "%@" replaced by `value`; the table comes
     // from the server, so it is never used as a format string.
     static std::string fillPlaceholder(std::string_view text, std::string_view value);
@@ -44,6 +46,7 @@ private:
     void finishDownload();
 
     std::string mediaBase_;
+    AdwickDownloadSettings downloads_;
     std::string cacheDirectory_;
     std::string preferredLanguage_;
     std::shared_ptr<fnd::Dictionary> strings_;

@@ -3,7 +3,6 @@
 
 #include <cmath>
 
-#include "ads/adwick/adwick_context.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/clock.h"
 #include "platform/foundation/file_io.h"
@@ -26,11 +25,6 @@ AdwickLocationManager::AdwickLocationManager(std::string cachePath, std::shared_
 
 std::string AdwickLocationManager::defaultCachePath() {
     return fnd::AppFolders::caches() + "/adwick/location_cache/location.txt";
-}
-
-std::shared_ptr<AdwickLocationManager> AdwickLocationManager::sharedManager() {
-    auto shared = context();
-    return shared ? shared->locationManager() : nullptr;
 }
 
 std::string AdwickLocationManager::stringForLocation(const device::Location& location) {

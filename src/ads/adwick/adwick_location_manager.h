@@ -23,7 +23,7 @@ public:
     static std::shared_ptr<AdwickLocationManager> create(std::string cachePath = defaultCachePath(),
                                                          std::shared_ptr<device::LocationManager> system = nullptr);
     static std::string defaultCachePath();
-    // The context's instance; null without a context.
+    // The context's instance; null without a context (an entry point, in adwick_entry_points.cpp).
     static std::shared_ptr<AdwickLocationManager> sharedManager();
 
     static std::string stringForLocation(const device::Location& location);

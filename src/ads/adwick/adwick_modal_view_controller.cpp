@@ -21,26 +21,22 @@ constexpr const char* kMoveToTop = "AdwickModalAdMoveToTop";
 constexpr const char* kFadeIn = "LandingPageFadeIn";
 constexpr const char* kFadeOut = "LandingPageFadeOut";
 
-// Without a context (a bare test) the screen on screen is kept here.
-std::shared_ptr<AdwickModalViewController>& fallbackOnScreen() {
+} // namespace
+
+std::shared_ptr<AdwickModalViewController>& AdwickModalViewController::screenWithoutContext() {
     static std::shared_ptr<AdwickModalViewController> screen;
     return screen;
 }
 
-} // namespace
-
-std::shared_ptr<AdwickModalViewController> AdwickModalViewController::landingScreenOnScreen() {
-    if (auto shared = context()) {
-        return shared->landingScreenOnScreen();
-    }
-    return fallbackOnScreen();
+std::shared_ptr<AdwickModalViewController> AdwickModalViewController::screenOnScreen() const {
+    return context_ ? context_->landingScreenOnScreen() : screenWithoutContext();
 }
 
-void AdwickModalViewController::setLandingScreenOnScreen(std::shared_ptr<AdwickModalViewController> screen) {
-    if (auto shared = context()) {
-        shared->setLandingScreenOnScreen(std::move(screen));
+void AdwickModalViewController::setScreenOnScreen(std::shared_ptr<AdwickModalViewController> screen) {
+    if (context_) {
+        context_->setLandingScreenOnScreen(std::move(screen));
     } else {
-        fallbackOnScreen() = std::move(screen);
+        screenWithoutContext() = std::move(screen);
     }
 }
 
@@ -67,7 +63,7 @@ void AdwickModalViewController::commandeerScreenFromAdView(ui::View& adView, int
     fadingOut_ = false;
 
     auto& app = ui::Application::shared();
-    auto other = landingScreenOnScreen();
+    auto other = screenOnScreen();
     if (other == keep) {
         other.reset();
     }
@@ -159,11 +155,11 @@ void AdwickModalViewController::fadeInDidStop() {
         return;
     }
     auto keep = std::static_pointer_cast<AdwickModalViewController>(shared_from_this());
-    auto other = landingScreenOnScreen();
+    auto other = screenOnScreen();
     if (other && other != keep) {
         other->relinquishScreen();
     }
-    setLandingScreenOnScreen(keep);
+    setScreenOnScreen(keep);
     landingPageDidAppear();
 }
 
@@ -246,8 +242,8 @@ void AdwickModalViewController::adFinishAnimationDidStop() {
     modalWindow_->setHidden(true);
     modalWindow_.reset();
     previousKeyWindow_.reset();
-    if (keep && landingScreenOnScreen() == keep) {
-        setLandingScreenOnScreen(nullptr);
+    if (keep && screenOnScreen() == keep) {
+        setScreenOnScreen(nullptr);
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/graphics/geometry.h"
 #include "platform/ui/view_controller.h"
@@ -19,6 +20,8 @@ class Window;
 
 namespace zelvan::adwick {
 
+class AdwickContext;
+
 class AdwickModalViewController : public ui::ViewController {
 public:
     enum Transition { kTransitionNone = 0, kTransitionBackgroundExpand = 1, kTransitionMoveAdToTop = 2 };
@@ -27,6 +30,9 @@ public:
     static constexpr double kExpandSeconds = 0.4;
     // A move of the banner takes 0.8 s per 480 points of its distance from the top.
     static constexpr double kMoveSecondsPer480 = 0.8;
+
+    // `context` keeps the one landing screen on screen (null: a slot of the class's own).
+    explicit AdwickModalViewController(std::shared_ptr<AdwickContext> context) : context_(std::move(context)) {}
 
     std::string className() const override { return "AdwickModalViewController"; }
 
@@ -52,19 +58,25 @@ public:
     // Between taking the screen and having given it back.
     bool isTakingScreen() const { return static_cast<bool>(modalWindow_); }
 
-    // The landing screen now on screen (process-wide), or null.
+    // The landing screen now on screen (process-wide), or null (an entry point, in adwick_entry_points.cpp).
     static std::shared_ptr<AdwickModalViewController> landingScreenOnScreen();
 
 protected:
+    const std::shared_ptr<AdwickContext>& adwickContext() const { return context_; }
+
     void adStartAnimationDidStop();
     void fadeInDidStop();
     void fadeOutDidStop();
     void adFinishAnimationDidStop();
 
 private:
-    static void setLandingScreenOnScreen(std::shared_ptr<AdwickModalViewController> screen);
+    // Where the landing screen on screen is kept without a context (a bare test).
+    static std::shared_ptr<AdwickModalViewController>& screenWithoutContext();
+    std::shared_ptr<AdwickModalViewController> screenOnScreen() const;
+    void setScreenOnScreen(std::shared_ptr<AdwickModalViewController> screen);
     std::weak_ptr<void> weakVoid();
 
+    std::shared_ptr<AdwickContext> context_;
     std::shared_ptr<ui::View> adView_;
     std::shared_ptr<ui::Window> previousKeyWindow_;
     std::shared_ptr<ui::Window> modalWindow_;

@@ -6,7 +6,6 @@
 #include <numbers>
 
 #include "ads/adwick/adwick_ad.h"
-#include "ads/adwick/adwick_controller.h"
 #include "ads/adwick/adwick_localizer.h"
 #include "platform/graphics/gradient.h"
 #include "platform/graphics/graphics_stack.h"
@@ -155,8 +154,7 @@ void AdwickOldSchoolSingleAdView::drawRect(gfx::Rect /*rect*/) {
     gfx::Size attributionSize;
     drewAttribution_ = textSize.height <= kAttributionMaxTextHeight;
     if (drewAttribution_) {
-        auto localizer = AdwickLocalizer::sharedLocalizer();
-        attribution = localizer ? localizer->localizedStringForKey("Ads by Adwick") : std::string("Ads by Adwick");
+        attribution = localizer_ ? localizer_->localizedStringForKey("Ads by Adwick") : std::string("Ads by Adwick");
         attributionFont = gfx::Font::withName("Helvetica", 9.5);
         attributionSize = gfx::sizeWithFont(attribution, attributionFont);
         blockHeight = textSize.height + 4 + attributionSize.height;

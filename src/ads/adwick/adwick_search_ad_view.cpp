@@ -18,9 +18,8 @@ void AdwickSearchAdView::setAd(std::shared_ptr<AdwickAd> ad) {
         return;
     }
     const gfx::Rect area = bounds();
-    auto localizer = AdwickLocalizer::sharedLocalizer();
     const std::string attribution =
-        localizer ? localizer->localizedStringForKey("Ads by Adwick") : std::string("Ads by Adwick");
+        localizer_ ? localizer_->localizedStringForKey("Ads by Adwick") : std::string("Ads by Adwick");
     auto font = gfx::Font::withName("Helvetica", 9.5);
     const gfx::Size measured =
         gfx::sizeWithFont(attribution, font, gfx::Size(40, area.size.height), gfx::LineBreakMode::WordWrap);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ads/adwick/adwick_ad.h"
+#include "ads/adwick/adwick_context.h"
 #include "ads/adwick/adwick_search_bar.h"
 #include "ads/adwick/adwick_url_download.h"
 #include "ads/adwick/json/json_deserializer.h"
@@ -198,7 +199,8 @@ void AdwickSearchViewController::searchBarTextDidChange(ui::SearchBar& /*bar*/, 
     }
     auto url = originalAd_ ? suggestionURL(*originalAd_, text) : std::nullopt;
     if (url) {
-        auto download = AdwickURLDownload::create();
+        auto download =
+            AdwickURLDownload::create(adwickContext() ? adwickContext()->downloadSettings() : AdwickDownloadSettings{});
         download->setIdentifier(text);
         std::weak_ptr<AdwickSearchViewController> weak =
             std::static_pointer_cast<AdwickSearchViewController>(shared_from_this());

@@ -8,6 +8,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ads/adwick/adwick_modal_view_controller.h"
@@ -36,6 +37,9 @@ public:
     static constexpr double kRowFontSize = 15;
     static constexpr double kSpinnerSide = 25;
 
+    // `context` gives the suggestion downloads their settings.
+    explicit AdwickSearchViewController(std::shared_ptr<AdwickContext> context)
+        : AdwickModalViewController(std::move(context)) {}
     ~AdwickSearchViewController() override;
     std::string className() const override { return "AdwickSearchViewController"; }
 

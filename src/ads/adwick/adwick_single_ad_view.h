@@ -1,11 +1,13 @@
 // AdwickSingleAdView: the base of the views that show one loaded ad inside the banner view: the touch
 // highlight, and the click animation (the action icon pulses, then a spinner shows until the click's
-// reply has come back).
+// reply has come back). A view hands its clicks to its controller through AdwickAdClickHandler.
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/foundation/timer.h"
 #include "platform/foundation/value.h"
@@ -19,7 +21,16 @@ class ActivityIndicatorView;
 namespace zelvan::adwick {
 
 class AdwickAd;
-class AdwickController;
+class AdwickLocalizer;
+class AdwickSingleAdView;
+
+// What a display view hands its clicks to: the controller of the banner it is shown in (AdwickController).
+class AdwickAdClickHandler {
+public:
+    virtual ~AdwickAdClickHandler() = default;
+    // Sends the view's ad's click (`data` as its JSON body when given) and animates the view for it.
+    virtual void clickWithData(AdwickSingleAdView& view, const std::optional<fnd::Value>& data) = 0;
+};
 
 class AdwickSingleAdView : public ui::View, public ui::AnimationDelegate {
 public:
@@ -32,8 +43,11 @@ public:
 
     const std::shared_ptr<AdwickAd>& ad() const { return ad_; }
     virtual void setAd(std::shared_ptr<AdwickAd> ad) { ad_ = std::move(ad); }
-    std::shared_ptr<AdwickController> controller() const { return controller_.lock(); }
-    void setController(std::weak_ptr<AdwickController> controller) { controller_ = std::move(controller); }
+    std::shared_ptr<AdwickAdClickHandler> controller() const { return controller_.lock(); }
+    void setController(std::weak_ptr<AdwickAdClickHandler> controller) { controller_ = std::move(controller); }
+    // The texts the view draws (none: the keys themselves). Set before the ad.
+    const std::shared_ptr<AdwickLocalizer>& localizer() const { return localizer_; }
+    void setLocalizer(std::shared_ptr<AdwickLocalizer> localizer) { localizer_ = std::move(localizer); }
     std::shared_ptr<ui::View> clickAnimationView() const { return clickAnimationView_.lock(); }
     void setClickAnimationView(std::weak_ptr<ui::View> view) { clickAnimationView_ = std::move(view); }
     std::shared_ptr<ui::ActivityIndicatorView> spinner() const { return spinner_.lock(); }
@@ -58,7 +72,8 @@ protected:
     static void replaceTimer(std::shared_ptr<fnd::Timer>& slot, std::shared_ptr<fnd::Timer> timer);
 
     std::shared_ptr<AdwickAd> ad_;
-    std::weak_ptr<AdwickController> controller_;
+    std::weak_ptr<AdwickAdClickHandler> controller_;
+    std::shared_ptr<AdwickLocalizer> localizer_;
     std::weak_ptr<ui::View> clickAnimationView_;
     std::weak_ptr<ui::ActivityIndicatorView> spinner_;
     bool animatingForClick_ = false;

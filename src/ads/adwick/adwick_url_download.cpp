@@ -1,8 +1,6 @@
 // The banner client's fetcher over fnd::UrlConnection.
 #include "ads/adwick/adwick_url_download.h"
 
-#include "ads/adwick/adwick_context.h"
-#include "ads/adwick/adwick_localizer.h"
 #include "platform/device/device.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/log.h"
@@ -61,8 +59,8 @@ private:
     std::weak_ptr<AdwickURLDownload> download_;
 };
 
-std::shared_ptr<AdwickURLDownload> AdwickURLDownload::create() {
-    return std::shared_ptr<AdwickURLDownload>(new AdwickURLDownload());
+std::shared_ptr<AdwickURLDownload> AdwickURLDownload::create(AdwickDownloadSettings settings) {
+    return std::shared_ptr<AdwickURLDownload>(new AdwickURLDownload(std::move(settings)));
 }
 
 AdwickURLDownload::~AdwickURLDownload() {
@@ -96,14 +94,12 @@ void AdwickURLDownload::loadContentsOfURLAtString(std::string_view url, std::opt
     auto parsed = fnd::Url::parse(targetURL_);
     bool web = parsed && (parsed->scheme() == "http" || parsed->scheme() == "https");
     if (!web) {
-        // Without an ad host every address is relative; the context said so once, at start.
-        auto shared = context();
-        fail(kErrorNoConnection, shared && shared->mediaBase().empty() ? std::string() : "not a web URL");
+        // Without an ad host every address is relative; the client said so once, at start.
+        fail(kErrorNoConnection, settings_.adHostConfigured ? "not a web URL" : std::string());
         return;
     }
     fnd::UrlRequest request(*parsed, fnd::UrlRequestCachePolicy::UseProtocolCachePolicy, kTimeoutSeconds);
-    auto shared = context();
-    request.setValue(shared ? shared->userAgent() : buildUserAgent(std::nullopt), "USER-AGENT");
+    request.setValue(settings_.userAgent.empty() ? buildUserAgent(std::nullopt) : settings_.userAgent, "USER-AGENT");
     std::string isu = device::Device::current().uniqueIdentifier();
     if (!isu.empty()) {
         request.setValue(isu, "X-ADWICK-ISU");

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/error.h"
@@ -17,6 +18,14 @@ class UrlConnection;
 }
 
 namespace zelvan::adwick {
+
+// What every download of the client carries besides its URL, handed to it when it is made: the client's
+// user agent (empty: the one built without a locale), and whether an ad host is configured (without one
+// every address is relative; the client said so once, at start, so such a refusal is not logged again).
+struct AdwickDownloadSettings {
+    std::string userAgent;
+    bool adHostConfigured = true;
+};
 
 class AdwickURLDownload : public std::enable_shared_from_this<AdwickURLDownload> {
 public:
@@ -32,7 +41,7 @@ public:
     // A selector: called with the download, which stays alive until it returns.
     using Selector = std::function<void(AdwickURLDownload&)>;
 
-    static std::shared_ptr<AdwickURLDownload> create();
+    static std::shared_ptr<AdwickURLDownload> create(AdwickDownloadSettings settings = {});
     ~AdwickURLDownload();
     AdwickURLDownload(const AdwickURLDownload&) = delete;
     AdwickURLDownload& operator=(const AdwickURLDownload&) = delete;
@@ -63,11 +72,12 @@ public:
 private:
     class Forwarder;
     friend class Forwarder;
-    AdwickURLDownload() = default;
+    explicit AdwickURLDownload(AdwickDownloadSettings settings) : settings_(std::move(settings)) {}
     // Ends the download with `code` and one WARN line saying why (none when `why` is empty).
     void fail(int code, const std::string& why);
     void deliver(const Selector& selector);
 
+    AdwickDownloadSettings settings_;
     std::string identifier_;
     std::weak_ptr<void> delegate_;
     bool hasDelegate_ = false;

@@ -1,6 +1,6 @@
 // AdwickView: the banner view embedding code names. requestAdWithDelegate gives a 320 x 48 view that
-// loads its first ad at once and replaces it by itself afterwards; AdwickViewInternal is the working
-// subclass that owns the ad controller.
+// loads its first ad at once and replaces it by itself afterwards; the working subclass that owns the ad
+// controller, AdwickViewInternal, is declared with the controller (adwick_controller.h).
 #pragma once
 
 #include <memory>
@@ -11,7 +11,6 @@
 
 namespace zelvan::adwick {
 
-class AdwickController;
 class AdwickDelegate;
 
 class AdwickView : public ui::View {
@@ -20,22 +19,12 @@ public:
 
     std::string className() const override { return "AdwickView"; }
 
-    // A new banner view whose first ad request has started; empty until an ad loads.
+    // A new banner view whose first ad request has started; empty until an ad loads (an entry point, in
+    // adwick_entry_points.cpp).
     static std::shared_ptr<AdwickView> requestAdWithDelegate(std::weak_ptr<AdwickDelegate> delegate);
     static std::string version() { return std::string(kVersion); }
     // A fresh ad, unless one was asked for within 30 s or an image banner is shown.
     virtual void requestFreshAd() {}
-};
-
-class AdwickViewInternal : public AdwickView {
-public:
-    std::string className() const override { return "AdwickViewInternal"; }
-    void requestFreshAd() override;
-    const std::shared_ptr<AdwickController>& controller() const { return controller_; }
-    void setController(std::shared_ptr<AdwickController> controller) { controller_ = std::move(controller); }
-
-private:
-    std::shared_ptr<AdwickController> controller_;
 };
 
 } // namespace zelvan::adwick

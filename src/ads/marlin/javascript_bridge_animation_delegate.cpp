@@ -10,7 +10,6 @@
 
 #include "ads/marlin/animation/mn_character.h"
 #include "ads/marlin/animation/mn_shape.h"
-#include "ads/marlin/animation/mn_sprite.h"
 #include "ads/marlin/marlin_content_host.h"
 #include "ads/marlin/mn_log.h"
 #include "platform/foundation/log_preview.h"

@@ -1,14 +1,17 @@
+// The interstitial client's entry points: the plain functions and MNController::sharedController, the one
+// place the client reaches its context. The controller is made here on first use and handed the addresses
+// and the reachability monitor it asks.
 #include "ads/marlin/marlin_entry_points.h"
 
 #include <utility>
 
+#include "ads/marlin/marlin_context.h"
 #include "ads/marlin/mn_content_controller.h"
 #include "ads/marlin/mn_controller.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/file_manager.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/paths.h"
-#include "reachability/reachability.h"
 
 namespace zelvan::marlin {
 
@@ -35,21 +38,9 @@ void clearTemporaryLeftovers() {
 
 } // namespace
 
-MarlinEntryPoints::MarlinEntryPoints(const NetworkEndpoint& endpoint, std::shared_ptr<Reachability> reachability)
-    : reachability_(std::move(reachability)) {
-    addresses_.defaultServer = endpoint.url("/AdBridgeServer");
-    addresses_.storeURL = endpoint.url("/store");
-    addresses_.mapsURL = endpoint.url("/maps");
-    addresses_.videoURL = endpoint.url("/video");
-}
-
-MarlinEntryPoints::~MarlinEntryPoints() = default;
-
-const std::shared_ptr<Reachability>& MarlinEntryPoints::reachability() {
-    if (!reachability_) {
-        reachability_ = std::make_shared<Reachability>();
-    }
-    return reachability_;
+std::shared_ptr<MNController> MNController::sharedController() {
+    auto context = MarlinContext::context();
+    return context ? context->shared.lock() : nullptr;
 }
 
 std::shared_ptr<MNController> MNInit(int64_t applicationID) {
@@ -57,7 +48,7 @@ std::shared_ptr<MNController> MNInit(int64_t applicationID) {
 }
 
 std::shared_ptr<MNController> MNInitWithCustomServer(int64_t applicationID, const char* server) {
-    auto context = MarlinEntryPoints::context();
+    auto context = MarlinContext::context();
     if (!context) {
         return nullptr;
     }
@@ -67,7 +58,7 @@ std::shared_ptr<MNController> MNInitWithCustomServer(int64_t applicationID, cons
 }
 
 std::shared_ptr<MNController> MNControllerInstance() {
-    auto context = MarlinEntryPoints::context();
+    auto context = MarlinContext::context();
     if (!context) {
         return nullptr;
     }
@@ -82,7 +73,9 @@ std::shared_ptr<MNController> MNControllerInstance() {
         return nullptr;
     }
     clearTemporaryLeftovers();
-    context->controller = MNController::initWithAppID(context->applicationID, context->server, context);
+    context->controller = MNController::initWithAppID(context->applicationID, context->server, context->addresses(),
+                                                      context->reachability());
+    context->shared = context->controller;
     if (context->delegate) {
         context->controller->setDelegate(*context->delegate);
     }
@@ -93,7 +86,7 @@ std::shared_ptr<MNController> MNControllerInstance() {
 }
 
 void MNSetDelegate(std::weak_ptr<MarlinDelegate> delegate) {
-    auto context = MarlinEntryPoints::context();
+    auto context = MarlinContext::context();
     if (!context) {
         return;
     }
@@ -104,7 +97,7 @@ void MNSetDelegate(std::weak_ptr<MarlinDelegate> delegate) {
 }
 
 void MNSetRelativeRotation(float degrees) {
-    auto context = MarlinEntryPoints::context();
+    auto context = MarlinContext::context();
     if (!context) {
         return;
     }
@@ -134,7 +127,7 @@ bool MNDisplayAd() {
 }
 
 void MNDealloc() {
-    auto context = MarlinEntryPoints::context();
+    auto context = MarlinContext::context();
     if (!context || !context->controller) {
         return;
     }

@@ -9,7 +9,7 @@
 #include "ads/marlin/javascript_bridge.h"
 #include "ads/marlin/javascript_bridge_animation_delegate.h"
 #include "ads/marlin/javascript_bridge_delegate.h"
-#include "ads/marlin/mn_controller.h"
+#include "ads/marlin/mn_content_owner.h"
 #include "ads/marlin/mn_database.h"
 #include "ads/marlin/mn_log.h"
 #include "ads/marlin/mn_message_box.h"
@@ -77,7 +77,7 @@ std::map<std::string, std::string> commandArguments(const std::string& query) {
 
 } // namespace
 
-MNContentController::MNContentController(std::weak_ptr<MNController> controller, std::shared_ptr<MNDatabase> database)
+MNContentController::MNContentController(std::weak_ptr<MNContentOwner> controller, std::shared_ptr<MNDatabase> database)
     : controller_(std::move(controller)), database_(std::move(database)) {}
 
 MNContentController::~MNContentController() {
@@ -222,7 +222,7 @@ std::string MNContentController::bootExpression(int64_t applicationID) {
     const std::string version = clientVersion().value_or("0.0");
     return fnd::format("boot(%lld, '%@', '%@', '%@', '%@');", static_cast<long long>(applicationID),
                        fnd::jsEscape(deviceName), fnd::jsEscape(device.uniqueIdentifier()),
-                       std::string(MNController::kSdkVersion), fnd::jsEscape(version));
+                       std::string(MNContentOwner::kSdkVersion), fnd::jsEscape(version));
 }
 
 void MNContentController::bootClient(int64_t applicationID) {

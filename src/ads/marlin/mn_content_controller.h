@@ -33,7 +33,7 @@ namespace zelvan::marlin {
 class JavascriptBridge;
 class JavascriptBridgeAnimationDelegate;
 class JavascriptBridgeDelegate;
-class MNController;
+class MNContentOwner;
 class MNMessageBox;
 
 class MNContentController : public ui::ViewController,
@@ -47,8 +47,8 @@ public:
     static constexpr unsigned kVisibleLoadingScreen = 2;
     static constexpr double kPreRollCheckInSeconds = 10;
 
-    // `database` is the controller's store, shared so that it outlives both.
-    MNContentController(std::weak_ptr<MNController> controller, std::shared_ptr<MNDatabase> database);
+    // `controller` owns this content controller; `database` is its store, shared so that it outlives both.
+    MNContentController(std::weak_ptr<MNContentOwner> controller, std::shared_ptr<MNDatabase> database);
     ~MNContentController() override;
 
     std::string className() const override { return "MNContentController"; }
@@ -164,7 +164,7 @@ public:
 
 private:
     std::shared_ptr<MNContentController> self();
-    std::shared_ptr<MNController> controller() const { return controller_.lock(); }
+    std::shared_ptr<MNContentOwner> controller() const { return controller_.lock(); }
     // "file:/" and the Documents/"MNContent" path with every "/" doubled and blanks as "%20", then "//".
     static std::string contentBaseURL();
     void handleMarlinURL(const fnd::Url& url);
@@ -172,7 +172,7 @@ private:
     void showExitItem(bool show);
     void dropTimer(std::shared_ptr<fnd::Timer>& timer);
 
-    std::weak_ptr<MNController> controller_;
+    std::weak_ptr<MNContentOwner> controller_;
     std::shared_ptr<MNDatabase> database_;
     std::shared_ptr<ui::View> transformationView_;
     std::shared_ptr<ui::NavigationBar> navigationBar_;

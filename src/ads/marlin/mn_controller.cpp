@@ -28,11 +28,6 @@ constexpr double kSlideSeconds = 0.5;
 
 } // namespace
 
-std::shared_ptr<MNController> MNController::sharedController() {
-    auto context = MarlinEntryPoints::context();
-    return context ? context->shared.lock() : nullptr;
-}
-
 std::string MNController::localFileBasePath() {
     return fnd::AppFolders::documents();
 }
@@ -54,12 +49,11 @@ MNController::~MNController() {
 
 std::shared_ptr<MNController> MNController::initWithAppID(int64_t applicationID,
                                                           const std::optional<std::string>& server,
-                                                          const std::shared_ptr<MarlinEntryPoints>& context) {
+                                                          MarlinAddresses addresses,
+                                                          std::shared_ptr<Reachability> reachability) {
     auto self = std::make_shared<MNController>();
-    if (context) {
-        self->addresses_ = context->addresses();
-        self->reachability_ = context->reachability();
-    }
+    self->addresses_ = std::move(addresses);
+    self->reachability_ = std::move(reachability);
     if (server) {
         self->serverURL_ = *server;
         MNLog("Initializing with custom server: %@", self->serverURL_);
@@ -78,9 +72,6 @@ std::shared_ptr<MNController> MNController::initWithAppID(int64_t applicationID,
     self->mnWindow_->setWindowLevel(ui::kWindowLevelAlert);
     self->applicationID_ = applicationID;
     self->database_ = std::make_shared<MNDatabase>();
-    if (context) {
-        context->shared = self;
-    }
     self->contentController_ = std::make_shared<MNContentController>(self, self->database_);
     self->contentController_->setMenuTimerValue(
         static_cast<double>(self->database_->valueForRecordID(kMenuTimerValueKey, MNDatabase::kSettingsTable, 10)));

@@ -10,11 +10,16 @@
 #include <string>
 
 #include "ads/marlin/javascript_bridge.h"
-#include "ads/marlin/marlin_entry_points.h"
+#include "ads/marlin/marlin_context.h"
+#include "ads/marlin/mn_content_owner.h"
 #include "platform/ui/view_controller.h"
 
 namespace ui {
 class Window;
+}
+
+namespace zelvan {
+class Reachability;
 }
 
 namespace zelvan::marlin {
@@ -22,39 +27,41 @@ namespace zelvan::marlin {
 class MNContentController;
 class MNDatabase;
 
-class MNController : public ui::ViewController, public MarlinDelegate, public JavascriptBridgeFlagListener {
+class MNController : public ui::ViewController, public MNContentOwner, public JavascriptBridgeFlagListener {
 public:
-    static constexpr std::string_view kSdkVersion = "2.3.1";
     // At most this many polls run while the client shuts down.
     static constexpr int kMaxShutdownPolls = 100;
 
-    // The controller being set up or running, from the installed context; null without one.
+    // The controller running, from the installed context; null without one (an entry point, defined with
+    // the others in marlin_entry_points.cpp).
     static std::shared_ptr<MNController> sharedController();
     static std::string sdkVersion() { return std::string(kSdkVersion); }
     // Documents and its file URL.
     static std::string localFileBasePath();
     static std::string localFileBaseURL();
 
-    // Makes the controller with its window, store and content controller, registers it in `context`
-    // as the shared instance and boots the client. `server` replaces the context's default server.
+    // Makes the controller with its window, store and content controller and boots the client. `server`
+    // replaces the addresses' default server; `reachability` is asked for the server's host (a monitor of
+    // its own when null).
     static std::shared_ptr<MNController> initWithAppID(int64_t applicationID, const std::optional<std::string>& server,
-                                                       const std::shared_ptr<MarlinEntryPoints>& context);
+                                                       MarlinAddresses addresses,
+                                                       std::shared_ptr<Reachability> reachability);
     MNController();
     ~MNController() override;
 
     std::string className() const override { return "MNController"; }
 
     // The stored "clientVersion" setting.
-    std::optional<std::string> clientVersion();
-    void setClientVersion(const std::string& version);
+    std::optional<std::string> clientVersion() override;
+    void setClientVersion(const std::string& version) override;
 
-    const std::string& serverURL() const { return serverURL_; }
-    void setServerURL(const std::string& url) { serverURL_ = url; }
-    int64_t applicationID() const { return applicationID_; }
-    void setApplicationID(int64_t id) { applicationID_ = id; }
-    const MarlinAddresses& addresses() const { return addresses_; }
-    const std::shared_ptr<ui::Window>& mnWindow() const { return mnWindow_; }
-    std::shared_ptr<ui::Window> appWindow() const { return appWindow_.lock(); }
+    const std::string& serverURL() const override { return serverURL_; }
+    void setServerURL(const std::string& url) override { serverURL_ = url; }
+    int64_t applicationID() const override { return applicationID_; }
+    void setApplicationID(int64_t id) override { applicationID_ = id; }
+    const MarlinAddresses& addresses() const override { return addresses_; }
+    const std::shared_ptr<ui::Window>& mnWindow() const override { return mnWindow_; }
+    std::shared_ptr<ui::Window> appWindow() const override { return appWindow_.lock(); }
     std::shared_ptr<MarlinDelegate> delegate() const { return delegate_.lock(); }
     void setDelegate(std::weak_ptr<MarlinDelegate> delegate) { delegate_ = std::move(delegate); }
     MNDatabase& database() { return *database_; }
@@ -65,9 +72,9 @@ public:
     // 0 not reachable, 1 carrier network, 2 Wi-Fi, for the server's host.
     int serverReachability();
 
-    void presentController(const std::shared_ptr<ui::ViewController>& controller, bool animated);
-    void dismissController(const std::shared_ptr<ui::ViewController>& controller, bool animated);
-    void makeKeyWindow();
+    void presentController(const std::shared_ptr<ui::ViewController>& controller, bool animated) override;
+    void dismissController(const std::shared_ptr<ui::ViewController>& controller, bool animated) override;
+    void makeKeyWindow() override;
     void resignKeyWindow();
 
     void jsBridgeDidChangeStateForFlag(JavascriptBridge& bridge, const std::string& flag) override;

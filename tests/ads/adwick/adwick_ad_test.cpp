@@ -32,7 +32,7 @@ struct Owner : AdwickAdDelegate {
 struct AdRun {
     std::shared_ptr<Publisher> publisher = std::make_shared<Publisher>();
     std::shared_ptr<Owner> owner = std::make_shared<Owner>();
-    std::shared_ptr<AdwickAd> ad = AdwickAd::initWithAdFormat(0);
+    std::shared_ptr<AdwickAd> ad = AdwickAd::initWithAdFormat(0, context());
     AdRun() {
         ad->setDelegate(publisher);
         ad->setAdDelegate(owner);

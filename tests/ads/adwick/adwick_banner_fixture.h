@@ -6,11 +6,15 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "ads/adwick/adwick_browser_controller.h"
+#include "ads/adwick/adwick_canvas_controller.h"
 #include "ads/adwick/adwick_context.h"
 #include "ads/adwick/adwick_delegate.h"
-#include "ads/adwick/adwick_landing_screens.h"
+#include "ads/adwick/adwick_search_view_controller.h"
+#include "ads/adwick/adwick_wiring.h"
 #include "core/app_registry.h"
 #include "platform/foundation/clock.h"
 #include "platform/foundation/run_loop.h"
@@ -43,21 +47,24 @@ public:
 struct Landings {
     struct Browser : AdwickBrowserController {
         std::vector<std::string>* log;
-        explicit Browser(std::vector<std::string>* l) : log(l) {}
+        Browser(std::vector<std::string>* l, std::shared_ptr<AdwickContext> c)
+            : AdwickBrowserController(std::move(c)), log(l) {}
         void presentBrowserFromView(ui::View&, const fnd::Url& url) override {
             log->push_back("browser " + url.absoluteString());
         }
     };
     struct Canvas : AdwickCanvasController {
         std::vector<std::string>* log;
-        explicit Canvas(std::vector<std::string>* l) : log(l) {}
+        Canvas(std::vector<std::string>* l, std::shared_ptr<AdwickContext> c)
+            : AdwickCanvasController(std::move(c)), log(l) {}
         void presentCanvasFromView(ui::View&, const fnd::Url& url, const std::string& title) override {
             log->push_back("canvas " + url.absoluteString() + " " + title);
         }
     };
     struct Search : AdwickSearchViewController {
         std::vector<std::string>* log;
-        explicit Search(std::vector<std::string>* l) : log(l) {}
+        Search(std::vector<std::string>* l, std::shared_ptr<AdwickContext> c)
+            : AdwickSearchViewController(std::move(c)), log(l) {}
         void setSearchBarHeight(double) override {}
         void setTileImage(gfx::ImagePtr image) override { log->push_back(image ? "tile" : "no tile"); }
         void setTintColor(const gfx::Color&) override {}
@@ -70,8 +77,10 @@ struct Landings {
 
     AdwickLandingScreens screens() {
         auto* l = &log;
-        return {[l] { return std::make_shared<Browser>(l); }, [l] { return std::make_shared<Canvas>(l); },
-                [l] { return std::make_shared<Search>(l); }};
+        using Context = const std::shared_ptr<AdwickContext>&;
+        return {[l](Context c) { return std::make_shared<Browser>(l, c); },
+                [l](Context c) { return std::make_shared<Canvas>(l, c); },
+                [l](Context c) { return std::make_shared<Search>(l, c); }};
     }
 };
 
@@ -110,9 +119,7 @@ private:
     static AppRegistry makeRegistry(AdHost& host) {
         AppRegistry registry;
         const std::string base = host.server().baseURL();
-        registry.adwick.factory = [base](zelvanAppDelegate&) {
-            return std::make_shared<AdwickContext>(NetworkEndpoint(base, "/adwick"));
-        };
+        registry.adwick.factory = [base](zelvanAppDelegate&) { return makeAdwick(NetworkEndpoint(base, "/adwick")); };
         return registry;
     }
 

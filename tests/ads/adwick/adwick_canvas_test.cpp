@@ -20,6 +20,7 @@ struct Canvas {
     std::shared_ptr<int> controller = std::make_shared<int>(0);
     int dismissed = 0;
     Canvas() {
+        view->setMediaBase(context()->mediaBase());
         view->setController(controller);
         view->setDismissSelector([this] { ++dismissed; });
     }

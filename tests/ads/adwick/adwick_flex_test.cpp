@@ -57,7 +57,7 @@ struct Built {
 Built build(BannerEnv& env, const std::string& markup) {
     Built built;
     built.ad = AdwickFlexAd::initWithDictionary(json(replaceAll(markup, "BASE", env.host().url(""))), built.outcome, {},
-                                                gfx::Rect(0, 0, 320, 48));
+                                                gfx::Rect(0, 0, 320, 48), context());
     EXPECT_EQ(built.outcome->loaded, 0); // never from inside the call
     BannerEnv::pump([&] { return built.outcome->loaded + (built.outcome->error ? 1 : 0) > 0; });
     return built;

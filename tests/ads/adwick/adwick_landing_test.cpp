@@ -9,6 +9,7 @@
 #include "ads/adwick/adwick_ad.h"
 #include "ads/adwick/adwick_canvas_web_view.h"
 #include "ads/adwick/adwick_controller.h"
+#include "ads/adwick/adwick_landing_screens.h"
 #include "ads/adwick/adwick_old_school_single_ad_view.h"
 #include "ads/adwick/adwick_search_bar.h"
 #include "ads/adwick/adwick_view.h"
@@ -36,6 +37,7 @@ namespace {
 using testing::BannerEnv;
 
 struct Screen : AdwickModalViewController {
+    Screen() : AdwickModalViewController(context()) {}
     std::vector<std::string> hooks;
     void landingPageDidAppear() override { hooks.push_back("appear"); }
     void landingPageDidDisappear() override { hooks.push_back("disappear"); }
@@ -161,7 +163,7 @@ TEST(AdwickLandingTest, BrowserLinkPolicyErrorsToolbarAndMail) {
 
     BannerEnv env;
     Stage stage(240);
-    auto browser = std::make_shared<AdwickBrowserController>();
+    auto browser = std::make_shared<AdwickBrowserController>(context());
     browser->presentBrowserFromView(*stage.banner, *fnd::Url::parse(env.host().url("/adwick/landing.html")));
     auto web = browser->webView();
     ui::testing::WebViewDriver driver(web);

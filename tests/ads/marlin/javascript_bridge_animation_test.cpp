@@ -13,8 +13,8 @@
 #include <string>
 
 #include "ads/marlin/animation/mn_animation_view.h"
+#include "ads/marlin/animation/mn_character.h"
 #include "ads/marlin/animation/mn_shape.h"
-#include "ads/marlin/animation/mn_sprite.h"
 #include "ads/marlin/javascript_bridge.h"
 #include "ads/marlin/javascript_bridge_animation_delegate.h"
 #include "ads/marlin/marlin_content_host.h"

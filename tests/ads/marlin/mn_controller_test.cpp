@@ -10,6 +10,7 @@
 
 #include "ads/marlin/base64.h"
 #include "ads/marlin/javascript_bridge.h"
+#include "ads/marlin/marlin_context.h"
 #include "ads/marlin/marlin_entry_points.h"
 #include "ads/marlin/mn_content_controller.h"
 #include "ads/marlin/mn_controller.h"
@@ -59,9 +60,9 @@ constexpr const char* kClientScript = "var shown = '', prefetches = 0;\n"
                                       "function prefetchAd() { prefetches++; }\n"
                                       "function shutdown() {}\n";
 
-AppRegistry registryWith(std::shared_ptr<MarlinEntryPoints> context) {
+AppRegistry registryWith(std::shared_ptr<MarlinContext> context) {
     AppRegistry registry;
-    registry.marlin.factory = ServiceSlot<MarlinEntryPoints>::fixed(std::move(context));
+    registry.marlin.factory = ServiceSlot<MarlinContext>::fixed(std::move(context));
     return registry;
 }
 
@@ -73,7 +74,7 @@ protected:
         ui::installScriptHostFactory(ui::DuktapeScriptHost::factory());
         appWindow_ = ui::View::create<ui::Window>(gfx::Rect(0, 0, 320, 480));
         appWindow_->makeKeyAndVisible();
-        context_ = std::make_shared<MarlinEntryPoints>(NetworkEndpoint("http://127.0.0.1:9", "/marlin"));
+        context_ = std::make_shared<MarlinContext>(NetworkEndpoint("http://127.0.0.1:9", "/marlin"));
         app_ = std::make_unique<ScopedAppDelegate>(registryWith(context_));
         storeScripts(kBootScript, kClientScript);
     }
@@ -106,7 +107,7 @@ protected:
     std::shared_ptr<fnd::ManualClock> clock_;
     std::shared_ptr<fnd::testing::FakeReachability> reachability_;
     std::shared_ptr<ui::Window> appWindow_;
-    std::shared_ptr<MarlinEntryPoints> context_;
+    std::shared_ptr<MarlinContext> context_;
     std::unique_ptr<ScopedAppDelegate> app_;
 };
 
@@ -116,7 +117,7 @@ TEST(MarlinEntryPointsTest, WithoutContextOrServerNothingIsMade) {
     EXPECT_FALSE(MNDisplayAd());
     MNDealloc();
 
-    auto context = std::make_shared<MarlinEntryPoints>();
+    auto context = std::make_shared<MarlinContext>();
     ScopedAppDelegate app(registryWith(context));
     fnd::testing::LogCapture log;
     EXPECT_FALSE(MNInit(5));

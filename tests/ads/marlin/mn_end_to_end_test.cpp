@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ads/marlin/animation/mn_animation_view.h"
+#include "ads/marlin/marlin_context.h"
 #include "ads/marlin/marlin_entry_points.h"
 #include "ads/marlin/mn_content_controller.h"
 #include "ads/marlin/mn_controller.h"
@@ -51,8 +52,8 @@ protected:
         devserver::addMarlinRoutes(server_, service_);
         ASSERT_TRUE(server_.start());
         AppRegistry registry;
-        registry.marlin.factory = ServiceSlot<MarlinEntryPoints>::fixed(
-            std::make_shared<MarlinEntryPoints>(NetworkEndpoint(server_.baseURL(), "/marlin")));
+        registry.marlin.factory = ServiceSlot<MarlinContext>::fixed(
+            std::make_shared<MarlinContext>(NetworkEndpoint(server_.baseURL(), "/marlin")));
         app_ = std::make_unique<ScopedAppDelegate>(std::move(registry));
         recorder_ = std::make_shared<Recorder>();
         MNSetDelegate(recorder_);

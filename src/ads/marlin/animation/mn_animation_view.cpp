@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <iterator>
 
+#include "ads/marlin/animation/mn_character.h"
 #include "ads/marlin/animation/mn_pattern.h"
 #include "ads/marlin/animation/mn_shape.h"
-#include "ads/marlin/animation/mn_sprite.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/log.h"
@@ -200,6 +200,12 @@ MNAnimationView::touchesForCharacters(const ui::TouchSet& touches, const std::sh
         group->second.push_back(touch);
     }
     return groups;
+}
+
+void MNAnimationView::performSceneAction(const fnd::Value& script) {
+    if (auto listener = delegate()) {
+        listener->animationViewPerformedAction(*this, script);
+    }
 }
 
 void MNAnimationView::touchesBegan(const ui::TouchSet& touches, const ui::Event* event) {

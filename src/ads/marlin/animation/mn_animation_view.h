@@ -3,6 +3,7 @@
 // "root" sprite, and hands touches on interactive shapes to its delegate as script callbacks.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "ads/marlin/animation/mn_eagl_view.h"
+#include "ads/marlin/animation/mn_scene_host.h"
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/error.h"
 #include "platform/foundation/url.h"
@@ -32,7 +34,7 @@ public:
     virtual void animationViewPerformedAction(MNAnimationView& view, const fnd::Value& context) = 0;
 };
 
-class MNAnimationView : public MNEAGLView {
+class MNAnimationView : public MNEAGLView, public MNSceneHost {
 public:
     // Initial capacity of each registry.
     static constexpr size_t kRegistryCapacity = 10;
@@ -57,17 +59,17 @@ public:
     void setPatternsWithProperties(std::shared_ptr<fnd::Dictionary> patterns) { patternLibrary_ = std::move(patterns); }
     void setShapesWithProperties(std::shared_ptr<fnd::Dictionary> shapes) { shapeLibrary_ = std::move(shapes); }
     // The bytes of a file beside the library: `name` joined to the base URL, or inside Documents.
-    fnd::Result<fnd::Bytes> libraryFileData(const std::string& name) const;
+    fnd::Result<fnd::Bytes> libraryFileData(const std::string& name) const override;
 
-    std::shared_ptr<fnd::Dictionary> patternPropertiesWithKey(const std::string& key) const;
-    std::shared_ptr<fnd::Dictionary> shapePropertiesWithKey(const std::string& key) const;
+    std::shared_ptr<fnd::Dictionary> patternPropertiesWithKey(const std::string& key) const override;
+    std::shared_ptr<fnd::Dictionary> shapePropertiesWithKey(const std::string& key) const override;
     std::vector<std::string> patternLibraryKeys() const;
     std::vector<std::string> shapeLibraryKeys() const;
 
     std::shared_ptr<MNCharacter> characterInstanceWithKey(const std::string& key) const;
     // The pattern registered under `key`, else (when asked) a new one from library entry `entry`.
     std::shared_ptr<MNPattern> patternInstanceWithKey(const std::string& key, const std::string& entry,
-                                                      bool createIfNecessary);
+                                                      bool createIfNecessary) override;
     // The shape registered under `key`; else, when asked, a new shape from `entry` registered in place of
     // whatever was there; else whatever is registered (possibly a sprite).
     std::shared_ptr<MNCharacter> shapeInstanceWithKey(const std::string& key, const std::string& entry,
@@ -78,7 +80,11 @@ public:
     // As the shape lookup, for sprites; a new sprite has frame (0, 0, 1, 1) and the key as its name.
     std::shared_ptr<MNCharacter> spriteInstanceWithKey(const std::string& key, bool createIfNecessary);
 
-    const std::shared_ptr<MNSprite>& root() const { return rootSprite_; }
+    const std::shared_ptr<MNSprite>& root() const override { return rootSprite_; }
+    const ui::View& sceneView() const override { return *this; }
+    // To the delegate as animationViewPerformedAction.
+    void performSceneAction(const fnd::Value& script) override;
+    void deleteShapeTexture(uint32_t texture) override { deleteTexture(texture); }
 
     std::shared_ptr<MNAnimationViewDelegate> delegate() const { return delegate_.lock(); }
     void setDelegate(const std::shared_ptr<MNAnimationViewDelegate>& delegate) { delegate_ = delegate; }

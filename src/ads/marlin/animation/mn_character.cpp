@@ -5,8 +5,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "ads/marlin/animation/mn_animation_view.h"
-#include "ads/marlin/animation/mn_sprite.h"
+#include "ads/marlin/animation/mn_scene_host.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/log.h"
 #include "platform/ui/touch.h"
@@ -144,9 +143,10 @@ std::optional<std::string> MNCharacter::callbackString(const std::optional<std::
     }
     auto view = animationView();
     const MNSprite* root = view != nullptr ? view->root().get() : nullptr;
+    const ui::View* located = view != nullptr ? &view->sceneView() : nullptr;
     std::string list = fnd::format("%d", static_cast<int>(touches.size()));
     for (const auto& touch : touches) {
-        const gfx::Point v = touch->locationInView(view.get());
+        const gfx::Point v = touch->locationInView(located);
         const gfx::Point l = convertPointFromSprite(v, root);
         list = fnd::format("%@, %f, %f, %f, %f", list, l.x, l.y, v.x, v.y);
     }

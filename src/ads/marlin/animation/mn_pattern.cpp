@@ -5,8 +5,8 @@
 #include <array>
 #include <vector>
 
-#include "ads/marlin/animation/mn_animation_view.h"
 #include "ads/marlin/animation/mn_color.h"
+#include "ads/marlin/animation/mn_scene_host.h"
 #include "ads/marlin/animation/mn_values.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
@@ -18,7 +18,7 @@ MNPattern::MNPattern(std::string libraryKey, std::string instanceKey)
     : libraryKey_(std::move(libraryKey)), instanceKey_(std::move(instanceKey)) {}
 
 std::shared_ptr<MNPattern> MNPattern::create(const std::string& libraryKey, const std::string& instanceKey,
-                                             const std::shared_ptr<MNAnimationView>& view) {
+                                             const std::shared_ptr<MNSceneHost>& view) {
     auto pattern = std::make_shared<MNPattern>(libraryKey, instanceKey);
     if (!libraryKey.empty() && libraryKey.front() == '#') {
         pattern->type_ = kSolid;
@@ -62,7 +62,7 @@ std::shared_ptr<MNPattern> MNPattern::create(const std::string& libraryKey, cons
     return pattern;
 }
 
-void MNPattern::loadImage(const std::string& path, const std::shared_ptr<MNAnimationView>& view) {
+void MNPattern::loadImage(const std::string& path, const std::shared_ptr<MNSceneHost>& view) {
     if (view == nullptr) {
         return;
     }

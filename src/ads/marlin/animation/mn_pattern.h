@@ -14,7 +14,7 @@
 
 namespace zelvan::marlin {
 
-class MNAnimationView;
+class MNSceneHost;
 
 class MNPattern {
 public:
@@ -27,7 +27,7 @@ public:
     static constexpr int kUnknown = 0x7FFFFFFF;
 
     static std::shared_ptr<MNPattern> create(const std::string& libraryKey, const std::string& instanceKey,
-                                             const std::shared_ptr<MNAnimationView>& view);
+                                             const std::shared_ptr<MNSceneHost>& view);
 
     int type() const { return type_; }
     void setType(int type) { type_ = type; }
@@ -46,7 +46,7 @@ public:
     MNPattern(std::string libraryKey, std::string instanceKey);
 
 private:
-    void loadImage(const std::string& path, const std::shared_ptr<MNAnimationView>& view);
+    void loadImage(const std::string& path, const std::shared_ptr<MNSceneHost>& view);
 
     std::string libraryKey_;
     std::string instanceKey_;

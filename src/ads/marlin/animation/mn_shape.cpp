@@ -5,8 +5,7 @@
 #include <map>
 #include <string_view>
 
-#include "ads/marlin/animation/mn_animation_view.h"
-#include "ads/marlin/animation/mn_sprite.h"
+#include "ads/marlin/animation/mn_scene_host.h"
 #include "ads/marlin/animation/mn_values.h"
 
 namespace zelvan::marlin {
@@ -36,8 +35,8 @@ MNShape::MNShape(std::string libraryKey, std::string instanceKey)
     : MNCharacter(std::move(libraryKey), std::move(instanceKey)) {}
 
 std::shared_ptr<MNShape> MNShape::create(const std::string& libraryKey, const std::string& instanceKey,
-                                         const std::shared_ptr<MNAnimationView>& view,
-                                         std::optional<std::string> fillID, std::optional<std::string> strokeID) {
+                                         const std::shared_ptr<MNSceneHost>& view, std::optional<std::string> fillID,
+                                         std::optional<std::string> strokeID) {
     auto shape = std::make_shared<MNShape>(libraryKey, instanceKey);
     shape->setName(instanceKey);
     shape->setWithProperties(view != nullptr ? view->shapePropertiesWithKey(libraryKey) : nullptr, view,
@@ -46,7 +45,7 @@ std::shared_ptr<MNShape> MNShape::create(const std::string& libraryKey, const st
 }
 
 void MNShape::setWithProperties(const std::shared_ptr<fnd::Dictionary>& description,
-                                const std::shared_ptr<MNAnimationView>& view, std::optional<std::string> fillID,
+                                const std::shared_ptr<MNSceneHost>& view, std::optional<std::string> fillID,
                                 std::optional<std::string> strokeID) {
     description_ = description;
     fillPatternLibraryKey_ = std::move(fillID);
@@ -161,11 +160,10 @@ void MNShape::sendCallback(const std::optional<std::string>& callback, const ui:
     if (view == nullptr) {
         return;
     }
-    auto delegate = view->delegate();
     std::optional<std::string> context = callbackString(callback, touches);
     // A none callback has nothing for the script to run.
-    if (delegate != nullptr && context) {
-        delegate->animationViewPerformedAction(*view, fnd::Value(std::move(*context)));
+    if (context) {
+        view->performSceneAction(fnd::Value(std::move(*context)));
     }
 }
 
@@ -202,7 +200,7 @@ void MNShape::releaseContents() {
     rasterRefused_ = false;
     if (contentsTextureID_ != kNoTexture) {
         if (auto view = animationView()) {
-            view->deleteTexture(contentsTextureID_);
+            view->deleteShapeTexture(contentsTextureID_);
         }
     }
     contentsTextureID_ = kNoTexture;

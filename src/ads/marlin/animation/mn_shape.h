@@ -29,14 +29,13 @@ public:
     // A shape from the library entry `libraryKey` of `view` (no entry: no paths, zero bounds), named
     // after its instance key; the overrides replace every path's "fillId" and "strokeId".
     static std::shared_ptr<MNShape> create(const std::string& libraryKey, const std::string& instanceKey,
-                                           const std::shared_ptr<MNAnimationView>& view,
+                                           const std::shared_ptr<MNSceneHost>& view,
                                            std::optional<std::string> fillID = std::nullopt,
                                            std::optional<std::string> strokeID = std::nullopt);
 
     // Rebuilds the paths and bounds from `description`.
     void setWithProperties(const std::shared_ptr<fnd::Dictionary>& description,
-                           const std::shared_ptr<MNAnimationView>& view,
-                           std::optional<std::string> fillID = std::nullopt,
+                           const std::shared_ptr<MNSceneHost>& view, std::optional<std::string> fillID = std::nullopt,
                            std::optional<std::string> strokeID = std::nullopt);
 
     // The segment actions, performed by name from a table.

@@ -1,7 +1,6 @@
 // MNSprite: layer placement and removal, the sorted child cache, bounds from the children's frames
 // and the touch callbacks that make the sprite's shapes interactive.
-#include "ads/marlin/animation/mn_sprite.h"
-
+#include "ads/marlin/animation/mn_character.h"
 #include "ads/marlin/animation/mn_shape.h"
 #include "platform/foundation/log.h"
 

@@ -8,10 +8,10 @@
 #include <string>
 
 #include "ads/marlin/animation/mn_animation_view.h"
+#include "ads/marlin/animation/mn_character.h"
 #include "ads/marlin/animation/mn_color.h"
 #include "ads/marlin/animation/mn_pattern.h"
 #include "ads/marlin/animation/mn_shape.h"
-#include "ads/marlin/animation/mn_sprite.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/property_list.h"
 #include "platform/foundation/testing/log_capture.h"

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "ads/marlin/animation/mn_animation_view.h"
+#include "ads/marlin/animation/mn_character.h"
 #include "ads/marlin/animation/mn_shape.h"
-#include "ads/marlin/animation/mn_sprite.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/file_manager.h"

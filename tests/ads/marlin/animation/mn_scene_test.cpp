@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "ads/marlin/animation/mn_animation_view.h"
+#include "ads/marlin/animation/mn_character.h"
 #include "ads/marlin/animation/mn_shape.h"
-#include "ads/marlin/animation/mn_sprite.h"
 #include "platform/foundation/clock.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/ui/application.h"
