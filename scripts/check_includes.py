@@ -39,7 +39,7 @@ INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.M)
 HEADER_ONLY = {"src/games/engine/opcodes.h": ("tools/bcasm",)}
 CURRENT = re.compile(r"\bzelvanAppDelegate\s*::\s*current\s*\(")
 # A call of a process-wide context(): free or qualified by a class or namespace, not a member call.
-CONTEXT_CALL = re.compile(r"(?<![\w.>:])(?:\w+\s*::\s*)?\bcontext\s*\(\s*\)")
+CONTEXT_CALL = re.compile(r"(?<![\w.>:])(?:\w+\s*::\s*)*\bcontext\s*\(\s*\)")
 LINE_COMMENT = re.compile(r"//[^\n]*")
 CURRENT_READER = "src/core/zelvan_app_delegate.cpp"
 # Libraries whose sub-folders stand in layers, lowest first: the messenger's model knows none of its screens.

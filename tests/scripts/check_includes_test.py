@@ -29,7 +29,7 @@ wired = run("--network", "src/web", "--network", "src/ads",
             "--plant", 'src/web/planted.cpp=#include "ads/ad_source.h"\n',
             "--plant", 'src/games/planted.cpp=#include "web/zelvan_web_cache.h"\n',
             "--plant", 'app/planted.cpp=#include "web/zelvan_web_cache.h"\n',
-            "--plant", "src/web/planted_view.cpp=// context() in a comment\nauto a = context();\nauto b = X::context();\n"
+            "--plant", "src/web/planted_view.cpp=// context() in a comment\nauto a = context();\nauto b = zelvan::x::context();\n"
             "auto c = layer->context();\n",
             "--plant", "src/web/web_entry_points.cpp=auto a = WebContext::context();\n")
 wired_expected = {
