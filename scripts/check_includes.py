@@ -15,7 +15,9 @@ Usage: check_includes.py BUILD_DIR [--plant PATH=TEXT ...]
              lists in network_folders.txt (zelvan_network in CMake).
 Networks (the ad, offer, analytics and store clients) are wired only by the composition root: no file outside
 app/ and the network's own folder includes a network's header, so no product folder and no other network
-reaches one.
+reaches one. Inside a network, its classes receive what they use at construction: a call of the network's
+process-wide context() (free or X::context()) stands only in its entry points, <name>_entry_points.cpp, and in
+the accessor's own <name>_context.cpp.
 Inside one library, an optional order of its sub-folders (SUBFOLDER_LAYERS) says which sub-folder may include
 which: a file in a sub-folder of one layer includes only sub-folders of its own layer or the layers below it.
 The demo's helpers (app/demo) are the second composition root: they may wire networks like app/, but the shipped
@@ -36,6 +38,9 @@ INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.M)
 # Header-only libraries that the codemodel does not list, with the folders allowed to include them.
 HEADER_ONLY = {"src/games/engine/opcodes.h": ("tools/bcasm",)}
 CURRENT = re.compile(r"\bzelvanAppDelegate\s*::\s*current\s*\(")
+# A call of a process-wide context(): free or qualified by a class or namespace, not a member call.
+CONTEXT_CALL = re.compile(r"(?<![\w.>:])(?:\w+\s*::\s*)*\bcontext\s*\(\s*\)")
+LINE_COMMENT = re.compile(r"//[^\n]*")
 CURRENT_READER = "src/core/zelvan_app_delegate.cpp"
 # Libraries whose sub-folders stand in layers, lowest first: the messenger's model knows none of its screens.
 SUBFOLDER_LAYERS = {
@@ -177,6 +182,19 @@ def check_current(path, text):
             "context() in <folder>/<folder>_context.cpp may read" for number in lines]
 
 
+def check_context_calls(path, text, networks):
+    """The calls of a network's context() outside its entry points and its context accessor."""
+    file = Path(path)
+    if file.suffix != ".cpp" or network_of(path, networks) is None:
+        return []
+    if file.name.endswith("_entry_points.cpp") or file.name.endswith("_context.cpp"):
+        return []
+    code = LINE_COMMENT.sub("", text)
+    lines = sorted({code.count("\n", 0, m.start()) + 1 for m in CONTEXT_CALL.finditer(code)})
+    return [f"{path}:{number}: calls context(), which in a network only its <name>_entry_points.cpp may call; "
+            "hand the class what it uses at construction" for number in lines]
+
+
 def check_shipped(graph, shipped):
     """The libraries of demo or test code that the shipped executable links, directly or not."""
     if shipped not in graph:
@@ -217,10 +235,11 @@ def main():
     wrong += [line for path, text in files.items() for line in check_networks(path, text, networks)]
     wrong += [line for path, text in files.items() for line in check_layers(path, text, SUBFOLDER_LAYERS)]
     reads = [line for path, text in files.items() for line in check_current(path, text)]
+    reads += [line for path, text in files.items() for line in check_context_calls(path, text, networks)]
     links = check_shipped(graph, args.shipped)
     for line in wrong + reads + links:
         print(line)
-    print(f"check_includes: {len(files)} files, {len(wrong)} wrong include(s), {len(reads)} stray delegate read(s), "
+    print(f"check_includes: {len(files)} files, {len(wrong)} wrong include(s), {len(reads)} stray delegate or context read(s), "
           f"{len(links)} demo or test link(s) of {args.shipped}")
     return 1 if wrong or reads or links else 0
 
