@@ -10,6 +10,7 @@
 #include "ads/adwick/adwick_ad.h"
 #include "ads/adwick/adwick_context.h"
 #include "ads/adwick/adwick_image_cache.h"
+#include "ads/adwick/adwick_wiring.h"
 #include "ads/adwick/json/json_deserializer.h"
 #include "core/app_registry.h"
 #include "core/zelvan_app_delegate.h"
@@ -44,6 +45,7 @@ struct Owner : zelvan::adwick::AdwickAdDelegate {
 struct World {
     std::shared_ptr<zelvan::zelvanAppDelegate> app;
     std::shared_ptr<fnd::testing::FakeTransport> transport;
+    std::shared_ptr<zelvan::adwick::AdwickContext> context;
     std::shared_ptr<Publisher> publisher = std::make_shared<Publisher>();
     std::shared_ptr<Owner> owner = std::make_shared<Owner>();
 };
@@ -58,10 +60,8 @@ World& world() {
         made.transport = fnd::testing::FakeTransport::install();
         // A context on a media server the fake transport knows nothing of, with the browser icons cached.
         zelvan::AppRegistry registry;
-        registry.adwick.factory = [](zelvan::zelvanAppDelegate&) {
-            return std::make_shared<zelvan::adwick::AdwickContext>(
-                zelvan::NetworkEndpoint("http://media.test", "/adwick"));
-        };
+        made.context = zelvan::adwick::makeAdwick(zelvan::NetworkEndpoint("http://media.test", "/adwick"));
+        registry.adwick.factory = [context = made.context](zelvan::zelvanAppDelegate&) { return context; };
         made.app = zelvan::zelvanAppDelegate::create(zelvan::AppConfig{}, std::move(registry));
         zelvan::zelvanAppDelegate::setInstance(made.app);
         auto icon = gfx::Image::fromPixels(1, 1, fnd::Bytes{0x80, 0x80, 0x80, 0xFF});
@@ -85,7 +85,7 @@ void check(bool ok) {
 
 void run(const fnd::Value& table) {
     World& w = world();
-    auto ad = AdwickAd::initWithAdFormat(0);
+    auto ad = AdwickAd::initWithAdFormat(0, w.context);
     ad->setDelegate(w.publisher);
     ad->setAdDelegate(w.owner);
     ad->request();

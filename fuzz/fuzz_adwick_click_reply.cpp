@@ -11,6 +11,7 @@
 #include "ads/adwick/adwick_contact.h"
 #include "ads/adwick/adwick_controller.h"
 #include "ads/adwick/adwick_view.h"
+#include "ads/adwick/adwick_wiring.h"
 #include "ads/adwick/json/json_deserializer.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/log.h"
@@ -35,6 +36,7 @@ struct Publisher : zelvan::adwick::AdwickDelegate {
 
 struct World {
     std::shared_ptr<fnd::testing::FakeTransport> transport;
+    std::shared_ptr<zelvan::adwick::AdwickContext> context;
     std::shared_ptr<Publisher> publisher = std::make_shared<Publisher>();
 };
 
@@ -46,6 +48,7 @@ World& world() {
         fnd::AppFolders::setUp();
         World made;
         made.transport = fnd::testing::FakeTransport::install();
+        made.context = zelvan::adwick::makeAdwick({});
         return made;
     }();
     return w;
@@ -69,10 +72,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const fnd::Value response = parsed ? *parsed : fnd::Value();
 
     auto view = ui::View::create<zelvan::adwick::AdwickViewInternal>(gfx::Rect(0, 0, 320, 48));
-    auto controller = std::make_shared<zelvan::adwick::AdwickController>();
+    auto controller = std::make_shared<zelvan::adwick::AdwickController>(w.context);
     controller->setView(view);
     controller->setDelegate(w.publisher);
-    auto ad = AdwickAd::initWithAdFormat(0);
+    auto ad = AdwickAd::initWithAdFormat(0, w.context);
     ad->setDelegate(w.publisher);
     ad->setAdDelegate(controller);
     ad->request();

@@ -52,7 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::unordered_map<std::string, fnd::Bytes> assets{{"a", fnd::Bytes(std::begin(kPixelPng), std::end(kPixelPng))},
                                                        {"b", fnd::Bytes{1, 2, 3}}};
     auto outcome = std::make_shared<Outcome>();
-    auto ad = AdwickFlexAd::initWithDictionary(*markup, outcome, {}, gfx::Rect(0, 0, 320, 48), std::move(assets));
+    auto ad =
+        AdwickFlexAd::initWithDictionary(*markup, outcome, {}, gfx::Rect(0, 0, 320, 48), nullptr, std::move(assets));
     fnd::RunLoop::main().pumpUntil([&] { return outcome->loaded + outcome->failed > 0; }, 5.0);
     fnd::RunLoop::main().runUntilIdle();
     if (outcome->loaded + outcome->failed != 1) {

@@ -26,8 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return true;
     }();
     (void)ready;
-    static auto cell = ui::TableViewCell::initWithStyle<BPOfferTableViewCell>(ui::TableViewCellStyle::Default,
-                                                                              BPOfferTableViewCell::kReuseIdentifier, zelvan::brightpoint::BPPageServices{});
+    static auto cell = ui::TableViewCell::initWithStyle<BPOfferTableViewCell>(
+        ui::TableViewCellStyle::Default, BPOfferTableViewCell::kReuseIdentifier, zelvan::brightpoint::BPPageServices{});
     auto parsed = zelvan::brightpoint::BPJSONDeserializer::deserializer()->deserialize(fnd::Bytes(data, data + size));
     std::optional<fnd::Value> reply;
     if (parsed && parsed->has_value()) {

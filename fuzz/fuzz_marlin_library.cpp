@@ -8,9 +8,9 @@
 #include <string>
 
 #include "ads/marlin/animation/mn_animation_view.h"
+#include "ads/marlin/animation/mn_character.h"
 #include "ads/marlin/animation/mn_pattern.h"
 #include "ads/marlin/animation/mn_shape.h"
-#include "ads/marlin/animation/mn_sprite.h"
 #include "platform/foundation/log.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -46,7 +46,7 @@ struct Fixture {
     Fixture() {
         fnd::initMainThread();
         auto database = std::make_shared<zelvan::marlin::MNDatabase>();
-        content = std::make_shared<zelvan::marlin::MNContentController>(std::weak_ptr<zelvan::marlin::MNController>(),
+        content = std::make_shared<zelvan::marlin::MNContentController>(std::weak_ptr<zelvan::marlin::MNContentOwner>(),
                                                                         database);
         content->preparePageBrowserMode(false);
         database->createTable("t1");
