@@ -2,9 +2,9 @@
 // fnd::UrlConnection: a body counts only when the status is 2xx and every announced byte arrived.
 #include "web/zelvan_url_connection.h"
 
+#include "core/main_thread.h"
 #include "platform/foundation/http_headers.h"
 #include "platform/foundation/log_preview.h"
-#include "platform/foundation/run_loop.h"
 #include "platform/foundation/url_connection.h"
 #include "platform/foundation/url_error.h"
 #include "protocol/tracer.h"
@@ -193,13 +193,10 @@ void ZelvanURLConnection::begin() {
     if (!url || !url->isHttpUrl()) {
         ZTRACE_WARN("web fetch refused for a URL that is not http(s): %s", fnd::logPreview(text));
         // Reported on the next pass, as every other outcome is, so the caller's start() returns first.
-        auto weak =
-            std::weak_ptr<ZelvanURLConnection>(std::static_pointer_cast<ZelvanURLConnection>(shared_from_this()));
-        fnd::RunLoop::current().post([weak] {
-            if (auto self = weak.lock()) {
-                self->complete(ZelvanFetchResult{false, {}, fnd::UrlError::UnsupportedUrl});
-            }
-        });
+        laterOnThisLoop(std::static_pointer_cast<ZelvanURLConnection>(shared_from_this()),
+                        [](ZelvanURLConnection& self) {
+                            self.complete(ZelvanFetchResult{false, {}, fnd::UrlError::UnsupportedUrl});
+                        });
         return;
     }
     fnd::UrlRequest request(*url);
@@ -223,13 +220,10 @@ void ZelvanURLConnection::begin() {
         ZTRACE_WARN("web fetch of %s could not start: %@", fnd::logPreview(text),
                     fnd::logPreview(created.error().description()));
         int64_t code = created.error().code();
-        auto weak =
-            std::weak_ptr<ZelvanURLConnection>(std::static_pointer_cast<ZelvanURLConnection>(shared_from_this()));
-        fnd::RunLoop::current().post([weak, code] {
-            if (auto self = weak.lock()) {
-                self->complete(ZelvanFetchResult{false, {}, code});
-            }
-        });
+        laterOnThisLoop(std::static_pointer_cast<ZelvanURLConnection>(shared_from_this()),
+                        [code](ZelvanURLConnection& self) {
+                            self.complete(ZelvanFetchResult{false, {}, code});
+                        });
         return;
     }
     http_ = created.value();
