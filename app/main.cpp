@@ -9,6 +9,7 @@
 
 #include "app/client_session.h"
 #include "core/launch_options.h"
+#include "core/main_thread.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/run_loop.h"
@@ -29,7 +30,7 @@ int runClient(const zelvan::LaunchOptions& options) {
     if (options.runSeconds) {
         loop.performAfter(*options.runSeconds, [&loop] { loop.stop(); });
     }
-    loop.post([delegate, tab = options.tab] {
+    zelvan::onMain([delegate, tab = options.tab] {
         delegate->applicationDidFinishLaunching();
         if (tab) {
             delegate->switchTab(*tab, ui::Animated::No);

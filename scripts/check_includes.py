@@ -4,7 +4,10 @@ tools/ may include a header of another folder only when its own library (or exec
 built from that folder. The link graph comes from CMake's file API (the codemodel of a configured build
 tree), so CMakeLists.txt stays the one place where the layering is written down. It also checks that a file
 of src/ reads the installed application delegate (zelvanAppDelegate::current()) only where allowed: the core's
-delegate, and each library's one accessor, <folder>/<folder>_context.cpp (or in a sub-folder of <folder>).
+delegate, and each library's one accessor, <folder>/<folder>_context.cpp (or in a sub-folder of <folder>). Outside
+src/platform, work reaches the main thread only through the core's hop (core/main_thread.h): the run loop's own
+spellings (RunLoop::main().post, RunLoop::current().post, performAfter(0, ...)) are refused elsewhere, but in the
+folders of HOP_EXEMPT, which have not moved onto the hop yet.
 
 Usage: check_includes.py BUILD_DIR [--plant PATH=TEXT ...]
   BUILD_DIR  a configured build tree, e.g. build/asan (the top CMakeLists.txt asks every configure for the
@@ -23,8 +26,9 @@ which: a file in a sub-folder of one layer includes only sub-folders of its own 
 The demo's helpers (app/demo) are the second composition root: they may wire networks like app/, but the shipped
 executable (`zelvan`, or the target named by --shipped) may link no library built from app/demo, tools/ or a
 platform testing folder, directly or through another library.
-Exit status: 0 when every include goes the right way, the delegate is read only where allowed and the shipped
-executable links no demo or test code, 1 with one line per wrong include, read or link, 2 on other errors."""
+Exit status: 0 when every include goes the right way, the delegate is read only where allowed, no stray main-thread
+hop is left and the shipped executable links no demo or test code, 1 with one line per wrong include, read, hop or
+link, 2 on other errors."""
 import argparse
 import json
 import re
@@ -42,6 +46,12 @@ CURRENT = re.compile(r"\bzelvanAppDelegate\s*::\s*current\s*\(")
 CONTEXT_CALL = re.compile(r"(?<![\w.>:])(?:\w+\s*::\s*)*\bcontext\s*\(\s*\)")
 LINE_COMMENT = re.compile(r"//[^\n]*")
 CURRENT_READER = "src/core/zelvan_app_delegate.cpp"
+# Posting to a run loop directly, or a delay of zero: the main-thread hop's work, outside the platform.
+HOP = re.compile(r"\bRunLoop\s*::\s*(?:main|current)\s*\(\s*\)\s*\.\s*post\s*\(|\bperformAfter\s*\(\s*0(?:\.0*)?\s*,")
+HOP_FILES = ("src/core/main_thread.h", "src/core/main_thread.cpp")
+# Folders that still hop to the main thread in the run loop's own spellings, until they move onto the hop.
+HOP_EXEMPT = ("src/ads/selvo", "src/ads/adwick", "src/ads/marlin", "src/ads/mediation", "src/offers/orvane",
+              "src/offers/brightpoint", "src/analytics/kavlo", "src/analytics/tallio", "app/wiring")
 # Libraries whose sub-folders stand in layers, lowest first: the messenger's model knows none of its screens.
 SUBFOLDER_LAYERS = {
     "src/messaging": [{"model"}, {"commands", "chat", "window", "lists", "rooms", "avatars"}],
@@ -195,6 +205,16 @@ def check_context_calls(path, text, networks):
             "hand the class what it uses at construction" for number in lines]
 
 
+def check_hops(path, text):
+    """The run loop's own spellings of a main-thread hop in one file outside the platform, the hop itself and the
+    folders still exempt."""
+    if (path.startswith("src/platform/") or path in HOP_FILES
+            or any(path.startswith(folder + "/") for folder in HOP_EXEMPT)):
+        return []
+    return [f"{path}:{text.count(chr(10), 0, m.start()) + 1}: hops with \"{''.join(m.group(0).split())}\", which "
+            "outside the platform only core/main_thread.h may do" for m in HOP.finditer(text)]
+
+
 def check_shipped(graph, shipped):
     """The libraries of demo or test code that the shipped executable links, directly or not."""
     if shipped not in graph:
@@ -236,12 +256,13 @@ def main():
     wrong += [line for path, text in files.items() for line in check_layers(path, text, SUBFOLDER_LAYERS)]
     reads = [line for path, text in files.items() for line in check_current(path, text)]
     reads += [line for path, text in files.items() for line in check_context_calls(path, text, networks)]
+    hops = [line for path, text in files.items() for line in check_hops(path, text)]
     links = check_shipped(graph, args.shipped)
-    for line in wrong + reads + links:
+    for line in wrong + reads + hops + links:
         print(line)
-    print(f"check_includes: {len(files)} files, {len(wrong)} wrong include(s), {len(reads)} stray delegate or context read(s), "
-          f"{len(links)} demo or test link(s) of {args.shipped}")
-    return 1 if wrong or reads or links else 0
+    print(f"check_includes: {len(files)} files, {len(wrong)} wrong include(s), {len(reads)} stray delegate or context "
+          f"read(s), {len(hops)} stray main-thread hop(s), {len(links)} demo or test link(s) of {args.shipped}")
+    return 1 if wrong or reads or hops or links else 0
 
 
 if __name__ == "__main__":

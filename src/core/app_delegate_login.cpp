@@ -6,6 +6,7 @@
 #include "core/app_delegate_parts.h"
 #include "core/category_helpers.h"
 #include "core/localization.h"
+#include "core/main_thread.h"
 #include "core/state_files.h"
 #include "platform/foundation/bundle.h"
 #include "platform/foundation/format.h"
@@ -195,7 +196,7 @@ void zelvanAppDelegate::deliverPacket(const fnd::Value& packet) {
     loginReplyPending_ = true;
     std::weak_ptr<zelvanAppDelegate> weak = weak_from_this();
     std::shared_ptr<fnd::RunLoop> network = fnd::RunLoop::current().shared_from_this();
-    fnd::RunLoop::main().post([weak, network, packet] {
+    onMain([weak, network, packet] {
         if (auto self = weak.lock()) {
             self->handleLoginResult(packet);
         }
@@ -223,12 +224,7 @@ void zelvanAppDelegate::handleOwnCommand(const fnd::Value& packet) {
     case kKeepAliveCommand:
         return;
     case cmd::kAdFeatures: {
-        std::weak_ptr<zelvanAppDelegate> weak = weak_from_this();
-        fnd::RunLoop::main().post([weak, packet] {
-            if (auto self = weak.lock()) {
-                self->handleAdFeatures(packet);
-            }
-        });
+        onMain(weak_from_this(), [packet](zelvanAppDelegate& self) { self.handleAdFeatures(packet); });
         return;
     }
     case kVoipCommand:

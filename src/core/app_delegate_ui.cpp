@@ -6,7 +6,6 @@
 #include "core/localization.h"
 #include "core/main_thread.h"
 #include "platform/foundation/log.h"
-#include "platform/foundation/thread.h"
 #include "platform/ui/application.h"
 #include "platform/ui/keyboard.h"
 #include "platform/ui/navigation_controller.h"
@@ -16,17 +15,6 @@
 #include "platform/ui/window.h"
 
 namespace zelvan {
-
-namespace {
-
-// Runs `work` on the main thread with the delegate still alive: at once when already there. Does
-// nothing once the delegate is being released, as its threads may still ask while its destructor
-// waits for them to end.
-void onMain(const std::weak_ptr<zelvanAppDelegate>& weak, std::function<void(zelvanAppDelegate&)> work) {
-    onMainIfAlive(weak, std::move(work));
-}
-
-} // namespace
 
 void zelvanAppDelegate::buildWindow() {
     gfx::Rect screen = ui::Screen::main().bounds();
@@ -77,13 +65,15 @@ std::shared_ptr<ui::Window> zelvanAppDelegate::window() const {
 }
 
 void zelvanAppDelegate::showAlert(const std::optional<std::string>& title, const std::string& message) {
-    onMain(weak_from_this(), [title, message](zelvanAppDelegate& self) {
+    // On main at once; from the delegate's threads later, and not at all once it is being released
+    // (its destructor waits for those threads to end).
+    onMainInline(weak_from_this(), [title, message](zelvanAppDelegate& self) {
         self.messageAlerts_.show(ui::AlertView::initWithTitle(title.value_or(""), message, {}, ZLS("OK")));
     });
 }
 
 void zelvanAppDelegate::showInfo(const std::string& title, const std::string& message) {
-    onMain(weak_from_this(), [title, message](zelvanAppDelegate& self) {
+    onMainInline(weak_from_this(), [title, message](zelvanAppDelegate& self) {
         if (self.infoAlert_) {
             self.infoAlert_->dismissWithClickedButtonIndex(-1, ui::Animated::No);
         }
@@ -93,7 +83,7 @@ void zelvanAppDelegate::showInfo(const std::string& title, const std::string& me
 }
 
 void zelvanAppDelegate::hideInfo() {
-    onMain(weak_from_this(), [](zelvanAppDelegate& self) {
+    onMainInline(weak_from_this(), [](zelvanAppDelegate& self) {
         if (auto info = std::exchange(self.infoAlert_, nullptr)) {
             info->dismissWithClickedButtonIndex(-1, ui::Animated::No);
         }
@@ -101,7 +91,7 @@ void zelvanAppDelegate::hideInfo() {
 }
 
 void zelvanAppDelegate::showLoginRefusal(const std::string& reason) {
-    onMain(weak_from_this(), [reason](zelvanAppDelegate& self) {
+    onMainInline(weak_from_this(), [reason](zelvanAppDelegate& self) {
         if (self.loginAlert_ && self.loginAlert_->isVisible()) {
             self.loginAlert_->setMessage(reason); // one alert tells the latest refusal
             return;

@@ -8,13 +8,24 @@
 
 namespace zelvan {
 
-void invokeOnMainThread(std::function<void()> fn) {
+void onMain(std::function<void()> fn) {
     if (fn) {
         fnd::RunLoop::main().post(std::move(fn));
     }
 }
 
-void invokeOnMainThreadWaitUntilDone(std::function<void()> fn) {
+void onMainInline(std::function<void()> fn) {
+    if (!fn) {
+        return;
+    }
+    if (fnd::isMainThread()) {
+        fn();
+        return;
+    }
+    fnd::RunLoop::main().post(std::move(fn));
+}
+
+void onMainAndWait(std::function<void()> fn) {
     if (!fn) {
         return;
     }
@@ -23,6 +34,12 @@ void invokeOnMainThreadWaitUntilDone(std::function<void()> fn) {
         return;
     }
     fnd::RunLoop::main().postAndWait(std::move(fn));
+}
+
+void laterOnThisLoop(std::function<void()> fn) {
+    if (fn) {
+        fnd::RunLoop::current().post(std::move(fn));
+    }
 }
 
 } // namespace zelvan

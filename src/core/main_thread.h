@@ -1,51 +1,75 @@
-// Running work on the main thread from anywhere: fire-and-forget, or waiting until it has run.
+// Running work on the main thread from anywhere. Outside src/platform this file is the one way to reach
+// the main thread (scripts/check_includes.py refuses the run loop's own spellings elsewhere):
+//
+//   onMain(fn)                  always queues: returns at once, also on main, and `fn` runs on a later
+//                               pass of the main loop, after the work already queued.
+//   onMain(owner, fn)           the same, and `fn(*owner)` runs only if `owner` still lives then.
+//   onMainInline(fn)            on main runs `fn` at once, inside the call; elsewhere queues it as onMain.
+//   onMainInline(owner, fn)     the same with an owner: at once on main, else queued and run only if
+//                               `owner` still lives then.
+//   onMainAndWait(fn)           runs `fn` on main and returns after it has run: inline on main, else
+//                               the caller blocks until the main loop next runs it.
+//   laterOnThisLoop(fn)         not a hop: queues `fn` on the calling thread's own run loop (the network
+//   laterOnThisLoop(owner, fn)  thread's from a web fetch it starts), so a result is reported after the
+//                               caller has returned. The owner form runs only if `owner` still lives.
+//
+// An owner is held weakly (also when given as a shared_ptr); `fn` is anything callable with the
+// owner, a lambda taking `T&` or a method pointer `&T::method`. Delayed work is a timer, not a hop:
+// it goes through the run loop's performAfter.
 #pragma once
 
 #include <functional>
 #include <memory>
+#include <type_traits>
 #include <utility>
-
-#include "platform/foundation/run_loop.h"
-#include "platform/foundation/thread.h"
 
 namespace zelvan {
 
-// Whether work asked for on the main thread from the main thread runs at once or on a later turn.
-enum class OnMain { RunNowIfOnMain, AlwaysPost };
+namespace detail {
 
-// Queues `fn` on the main thread's run loop and returns at once, also when called on the main
-// thread (the work then runs on a later turn of the loop).
-void invokeOnMainThread(std::function<void()> fn);
-
-// Runs `fn` on the main thread and returns after it has run: inline when already on the main
-// thread, else posted to the main run loop while the caller waits. A worker that calls it blocks
-// until the main loop next runs.
-void invokeOnMainThreadWaitUntilDone(std::function<void()> fn);
-
-// Runs `work` on `object` on the main thread, keeping the object alive until it has run.
-template <class T>
-void onMainHolding(std::shared_ptr<T> object, std::function<void(T&)> work, OnMain when = OnMain::RunNowIfOnMain) {
-    if (when == OnMain::RunNowIfOnMain && fnd::isMainThread()) {
-        work(*object);
-        return;
-    }
-    fnd::RunLoop::main().post([object = std::move(object), work = std::move(work)] { work(*object); });
+// `fn(*owner)` while the owner lives; nothing once it has gone.
+template <class T, class Fn>
+std::function<void()> whileAlive(std::weak_ptr<T> owner, Fn fn) {
+    static_assert(std::is_invocable_v<Fn&, T&>, "the work is called with the owner");
+    return [owner = std::move(owner), fn = std::move(fn)]() mutable {
+        if (auto live = owner.lock()) {
+            std::invoke(fn, *live);
+        }
+    };
 }
 
-// Runs `work` on `object` on the main thread if the object still lives then; nothing otherwise.
-template <class T>
-void onMainIfAlive(std::weak_ptr<T> object, std::function<void(T&)> work, OnMain when = OnMain::RunNowIfOnMain) {
-    if (when == OnMain::RunNowIfOnMain && fnd::isMainThread()) {
-        if (auto live = object.lock()) {
-            work(*live);
-        }
-        return;
-    }
-    fnd::RunLoop::main().post([object = std::move(object), work = std::move(work)] {
-        if (auto live = object.lock()) {
-            work(*live);
-        }
-    });
+} // namespace detail
+
+void onMain(std::function<void()> fn);
+void onMainInline(std::function<void()> fn);
+void onMainAndWait(std::function<void()> fn);
+void laterOnThisLoop(std::function<void()> fn);
+
+template <class T, class Fn>
+void onMain(std::weak_ptr<T> owner, Fn fn) {
+    onMain(detail::whileAlive(std::move(owner), std::move(fn)));
+}
+template <class T, class Fn>
+void onMain(const std::shared_ptr<T>& owner, Fn fn) {
+    onMain(std::weak_ptr<T>(owner), std::move(fn));
+}
+
+template <class T, class Fn>
+void onMainInline(std::weak_ptr<T> owner, Fn fn) {
+    onMainInline(detail::whileAlive(std::move(owner), std::move(fn)));
+}
+template <class T, class Fn>
+void onMainInline(const std::shared_ptr<T>& owner, Fn fn) {
+    onMainInline(std::weak_ptr<T>(owner), std::move(fn));
+}
+
+template <class T, class Fn>
+void laterOnThisLoop(std::weak_ptr<T> owner, Fn fn) {
+    laterOnThisLoop(detail::whileAlive(std::move(owner), std::move(fn)));
+}
+template <class T, class Fn>
+void laterOnThisLoop(const std::shared_ptr<T>& owner, Fn fn) {
+    laterOnThisLoop(std::weak_ptr<T>(owner), std::move(fn));
 }
 
 } // namespace zelvan

@@ -5,10 +5,9 @@
 #include <algorithm>
 
 #include "core/app_delegate_parts.h"
+#include "core/main_thread.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/reachability.h"
-#include "platform/foundation/run_loop.h"
-#include "platform/foundation/thread.h"
 #include "platform/foundation/worker_pool.h"
 #include "protocol/tracer.h"
 
@@ -45,14 +44,9 @@ void zelvanAppDelegate::setInstance(std::shared_ptr<zelvanAppDelegate> delegate)
 std::shared_ptr<zelvanAppDelegate> zelvanAppDelegate::create(AppConfig config, AppRegistry registry) {
     // Its destructor joins the threads that call back into it, so the delegate always ends on the
     // main thread, even when a worker thread happens to drop the last reference.
-    std::shared_ptr<zelvanAppDelegate> delegate(new zelvanAppDelegate(std::move(config), std::move(registry)),
-                                                [](zelvanAppDelegate* released) {
-                                                    if (fnd::isMainThread()) {
-                                                        delete released;
-                                                        return;
-                                                    }
-                                                    fnd::RunLoop::main().post([released] { delete released; });
-                                                });
+    std::shared_ptr<zelvanAppDelegate> delegate(
+        new zelvanAppDelegate(std::move(config), std::move(registry)),
+        [](zelvanAppDelegate* released) { onMainInline([released] { delete released; }); });
     delegate->wireNetworkLoop();
     return delegate;
 }
@@ -97,13 +91,7 @@ void zelvanAppDelegate::wireNetworkLoop() {
             cache->startQueuedFetches();
         }
     });
-    networkLoop_->setRetryAlertHandler([weak] {
-        fnd::RunLoop::main().post([weak] {
-            if (auto self = weak.lock()) {
-                self->showRetryAlert();
-            }
-        });
-    });
+    networkLoop_->setRetryAlertHandler([weak] { onMain(weak, &zelvanAppDelegate::showRetryAlert); });
 }
 
 void zelvanAppDelegate::buildCommandMap() {

@@ -7,8 +7,8 @@
 #include <cmath>
 #include <utility>
 
+#include "core/main_thread.h"
 #include "core/zelvan_style.h"
-#include "platform/foundation/run_loop.h"
 #include "platform/graphics/graphics_stack.h"
 #include "platform/graphics/text_drawing.h"
 #include "platform/ui/alert_panel.h"
@@ -151,18 +151,7 @@ int ZSimpleAlertView::addButtonWithTitle(const std::string& title) {
     button->setTitleColor(ZelvanStyle::shared()->labelTextColor(), ui::ControlState::Normal);
     button->setTitleColor(gfx::Color::white(), ui::ControlState::Highlighted);
     button->setFillColor(gfx::Color::white());
-    std::weak_ptr<ZSimpleAlertView> weakSelf = self<ZSimpleAlertView>();
-    button->addTarget(
-        weakSelf,
-        [weakSelf, index](ui::Control&, const ui::Event*) {
-            auto alert = weakSelf.lock();
-            if (alert && index < alert->numberOfButtons()) {
-                // A copy: the delegate may change the alert's buttons while it still reads the title.
-                const std::string title = alert->titles_[static_cast<size_t>(index)];
-                alert->finish(title, index);
-            }
-        },
-        ui::ControlEvents::TouchUpInside);
+    button->addTarget(self<ZSimpleAlertView>(), &ZSimpleAlertView::buttonTapped, ui::ControlEvents::TouchUpInside);
     titles_.push_back(title);
     buttons_.push_back(button);
     panel_->addSubview(button);
@@ -234,6 +223,18 @@ ZSimpleAlertView::alertsShowingIn(const std::shared_ptr<ui::View>& root) {
     return found;
 }
 
+void ZSimpleAlertView::buttonTapped(ui::Control& button) {
+    const auto found =
+        std::find_if(buttons_.begin(), buttons_.end(),
+                     [&button](const std::shared_ptr<ui::PanelButton>& item) { return item.get() == &button; });
+    const auto index = static_cast<size_t>(found - buttons_.begin());
+    if (index < titles_.size()) {
+        // A copy: the delegate may change the alert's buttons while it still reads the title.
+        const std::string title = titles_[index];
+        finish(title, static_cast<int>(index));
+    }
+}
+
 void ZSimpleAlertView::finish(const std::string& title, int index) {
     const auto keep = self<ZSimpleAlertView>();
     hide();
@@ -241,7 +242,7 @@ void ZSimpleAlertView::finish(const std::string& title, int index) {
         d->buttonClickedFromAlert(*this, title, index);
     }
     // The tapped button is still delivering its touch; release the alert after this pass.
-    fnd::RunLoop::main().post([keep] {});
+    onMain([keep] {});
 }
 
 void ZSimpleAlertView::layoutSubviews() {

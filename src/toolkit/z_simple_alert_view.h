@@ -106,6 +106,8 @@ public:
     void touchesCancelled(const ui::TouchSet& touches, const ui::Event* event) override;
 
 private:
+    // A tap on one of the buttons: its index and title go to finish().
+    void buttonTapped(ui::Control& button);
     // Removes the alert, then reports the choice to a live delegate.
     void finish(const std::string& title, int index);
 

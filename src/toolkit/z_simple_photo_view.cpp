@@ -10,7 +10,6 @@
 #include "core/main_thread.h"
 #include "core/zelvan_app_delegate.h"
 #include "platform/foundation/log_preview.h"
-#include "platform/foundation/thread.h"
 #include "platform/graphics/graphics_stack.h"
 #include "protocol/tracer.h"
 #include "toolkit/toolkit_context.h"
@@ -115,10 +114,8 @@ void ZSimplePhotoView::startLoading() {
     }
     std::weak_ptr<ZSimplePhotoView> weak = self<ZSimplePhotoView>();
     source->loadPhoto(url_, [weak, load](gfx::ImagePtr image) {
-        invokeOnMainThread([weak, load, image = std::move(image)]() mutable {
-            if (const auto view = weak.lock()) {
-                view->photoArrived(load, std::move(image));
-            }
+        onMain(weak, [load, image = std::move(image)](ZSimplePhotoView& view) mutable {
+            view.photoArrived(load, std::move(image));
         });
     });
 }

@@ -197,12 +197,7 @@ void ZAdvancedWebViewController::setScriptObject(std::shared_ptr<ui::ScriptObjec
 
 void ZAdvancedWebViewController::callJS(const std::string& script) {
     if (!fnd::isMainThread()) {
-        std::weak_ptr<ZAdvancedWebViewController> weak = sharedSelf();
-        invokeOnMainThread([weak, script] {
-            if (auto self = weak.lock()) {
-                self->callJS(script);
-            }
-        });
+        onMain(sharedSelf(), [script](ZAdvancedWebViewController& self) { self.callJS(script); });
         return;
     }
     if (!webView_) {

@@ -1,6 +1,7 @@
 // The command-400 fetch: the request packet, the reply's two forms, and the time-out.
 #include "web/zelvan_game_connection.h"
 
+#include "core/main_thread.h"
 #include "platform/foundation/array.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/foundation/url_error.h"
@@ -20,10 +21,8 @@ void ZelvanGameConnection::begin() {
     std::string url = absoluteUrl();
     if (!sender_ || url.empty()) {
         ZTRACE_WARN("game-connection fetch of \"%s\" cannot be sent", fnd::logPreview(url));
-        fnd::RunLoop::current().post([weak] {
-            if (auto self = weak.lock()) {
-                self->complete(ZelvanFetchResult{false, {}, fnd::UrlError::BadUrl});
-            }
+        laterOnThisLoop(weak, [](ZelvanGameConnection& self) {
+            self.complete(ZelvanFetchResult{false, {}, fnd::UrlError::BadUrl});
         });
         return;
     }

@@ -6,13 +6,12 @@
 #include <cstdint>
 #include <limits>
 
+#include "core/main_thread.h"
 #include "core/zelvan_app_delegate.h"
 #include "core/zjson.h"
 #include "platform/foundation/dictionary.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/log_preview.h"
-#include "platform/foundation/run_loop.h"
-#include "platform/foundation/thread.h"
 #include "platform/ui/view.h"
 #include "platform/ui/view_controller.h"
 #include "protocol/tracer.h"
@@ -385,16 +384,8 @@ fnd::Value ZelvanWebScript::findAvatar(const std::vector<fnd::Value>& values) {
 }
 
 void ZelvanWebScript::avatarUpdated(int32_t userId, int32_t type, int32_t version) {
-    if (fnd::isMainThread()) {
-        tellAvatarUpdated(userId, type, version);
-        return;
-    }
-    std::weak_ptr<ZelvanWebScript> weak = weak_from_this();
-    fnd::RunLoop::main().post([weak, userId, type, version] {
-        if (std::shared_ptr<ZelvanWebScript> self = weak.lock()) {
-            self->tellAvatarUpdated(userId, type, version);
-        }
-    });
+    onMainInline(weak_from_this(),
+                 [userId, type, version](ZelvanWebScript& self) { self.tellAvatarUpdated(userId, type, version); });
 }
 
 void ZelvanWebScript::tellAvatarUpdated(int32_t userId, int32_t type, int32_t version) {

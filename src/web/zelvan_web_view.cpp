@@ -84,7 +84,7 @@ public:
 
 private:
     void deliver(std::shared_ptr<const fnd::Bytes> body, int64_t errorCode) {
-        invokeOnMainThread([self = shared_from_this(), body = std::move(body), errorCode] {
+        onMain([self = shared_from_this(), body = std::move(body), errorCode] {
             if (auto view = self->view_.lock()) {
                 view->fetchEnded(*self, body, errorCode);
             }

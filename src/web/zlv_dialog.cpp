@@ -29,15 +29,7 @@ void ZLVDialog::initWithFrame(gfx::Rect frame) {
     closeButton_->setTitle("X", ui::ControlState::Normal);
     closeButton_->setTitleColor(gfx::Color::white(), ui::ControlState::Normal);
     closeButton_->setBackgroundColor(gfx::Color(0.2, 0.2, 0.2, 1));
-    std::weak_ptr<ZLVDialog> weak = self<ZLVDialog>();
-    closeButton_->addTarget(
-        weak,
-        [weak](ui::Control&, const ui::Event*) {
-            if (auto dialog = weak.lock()) {
-                dialog->hide(ui::Animated::Yes);
-            }
-        },
-        ui::ControlEvents::TouchUpInside);
+    closeButton_->addTarget(self<ZLVDialog>(), &ZLVDialog::closeTapped, ui::ControlEvents::TouchUpInside);
     frameView_->addSubview(closeButton_);
 }
 
@@ -88,6 +80,10 @@ void ZLVDialog::showInView(const std::shared_ptr<ui::View>& view, ui::Animated a
             contentViewDidAppear();
         }
     });
+}
+
+void ZLVDialog::closeTapped() {
+    hide(ui::Animated::Yes);
 }
 
 void ZLVDialog::hide(ui::Animated animated) {

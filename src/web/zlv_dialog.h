@@ -64,6 +64,8 @@ protected:
     gfx::Size preferredContentSize_{kDefaultContentWidth, kDefaultContentHeight};
 
 private:
+    void closeTapped();
+
     std::shared_ptr<ui::View> frameView_;
     std::shared_ptr<ui::View> contentView_;
     std::shared_ptr<ui::Button> closeButton_;

@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """The include-direction check: the tree as it stands passes, and an include of a folder the file's library
 does not link (foundation including the core) is refused with its place and the libraries named, as are a read of
-the installed delegate outside the core and the libraries' context accessors, and an include of a network's header
-from outside app/ and that network, and a call of a network's context() outside its entry points; and that the shipped executable links no demo or test code (the demo driver,
+the installed delegate outside the core and the libraries' context accessors, a main-thread hop in the run loop's own
+spellings outside the platform and the folders still exempt, an include of a network's header from outside app/
+and that network, and a call of a network's context() outside its entry points; and that the shipped executable
+links no demo or test code (the demo driver,
 checked as if it were shipped, is refused for the demo's helpers and the platform's test drivers), and that the
 messenger's model includes none of its screens' folders."""
 import subprocess
@@ -18,10 +20,18 @@ def run(*extra):
 clean = run()
 planted = run("--plant", 'src/platform/foundation/planted.cpp=// planted\n#include "core/zjson.h"\n', "--plant",
               "src/web/planted.cpp=// planted\nauto a = zelvanAppDelegate::current();\n", "--plant",
-              "src/web/web_context.cpp=auto a = zelvanAppDelegate::current();\n")
+              "src/web/web_context.cpp=auto a = zelvanAppDelegate::current();\n", "--plant",
+              "src/games/planted.cpp=fnd::RunLoop::main().post(f);\nfnd::RunLoop::current().post(f);\n"
+              "loop.performAfter(0, f);\nloop.performAfter(0.5, f);\n", "--plant",
+              "src/ads/adwick/planted.cpp=fnd::RunLoop::main().post(f);\n", "--plant",
+              "src/platform/ui/planted.cpp=fnd::RunLoop::main().post(f);\n")
+hop = "which outside the platform only core/main_thread.h may do"
 expected = ["src/platform/foundation/planted.cpp:2: includes core/zjson.h (zelvan_core), which zelvan_fnd does not link",
             "src/web/planted.cpp:2: reads zelvanAppDelegate::current(), which outside the core only a library's "
-            "context() in <folder>/<folder>_context.cpp may read"]
+            "context() in <folder>/<folder>_context.cpp may read",
+            f'src/games/planted.cpp:1: hops with "RunLoop::main().post(", {hop}',
+            f'src/games/planted.cpp:2: hops with "RunLoop::current().post(", {hop}',
+            f'src/games/planted.cpp:3: hops with "performAfter(0,", {hop}']
 # Two networks declared for the run (the web and ads folders stand in for them): one including the
 # other, and a product folder including one, are both refused; app/ wiring one is not. A class of a network
 # calling its context() is refused; the network's entry points and a member call named context() are not.

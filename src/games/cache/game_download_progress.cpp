@@ -10,7 +10,7 @@
 namespace zelvan {
 
 void ZLVGameDownloadView::showProgressView() {
-    invokeOnMainThreadWaitUntilDone([this] {
+    onMainAndWait([this] {
         if (ended_ || close_) {
             return;
         }

@@ -60,11 +60,11 @@ void ZLVGameDownloadView::startDownload(int32_t gameId, const std::string& langu
 }
 
 void ZLVGameDownloadView::handleServerResponse(const fnd::Value& packet) {
-    invokeOnMainThread([self = shared_from_this(), packet] { self->handleServerResponseInMainThread(packet); });
+    onMain([self = shared_from_this(), packet] { self->handleServerResponseInMainThread(packet); });
 }
 
 void ZLVGameDownloadView::connectionLost() {
-    invokeOnMainThread([self = shared_from_this()] {
+    onMain([self = shared_from_this()] {
         if (self->ended_ || self->close_) {
             return;
         }

@@ -70,15 +70,7 @@ void ExchangeChipsView::build(int32_t zelvans) {
     cancel_ = imageButton("chips_cancel", 170, 125, &ExchangeChipsView::cancel);
 
     slider_ = newCustomSlider(45, 90);
-    std::weak_ptr<ExchangeChipsView> weak = self<ExchangeChipsView>();
-    slider_->addTarget(
-        weak,
-        [weak](ui::Control&, const ui::Event*) {
-            if (auto panel = weak.lock()) {
-                panel->sliderAction();
-            }
-        },
-        ui::ControlEvents::ValueChanged);
+    slider_->addTarget(self<ExchangeChipsView>(), &ExchangeChipsView::sliderAction, ui::ControlEvents::ValueChanged);
     addSubview(slider_);
     updateLabels();
 }
@@ -90,15 +82,7 @@ std::shared_ptr<ui::Button> ExchangeChipsView::imageButton(const char* key, doub
     button->setImage(image, ui::ControlState::Normal);
     const gfx::Size size = image ? image->size() : gfx::Size();
     button->setFrame(gfx::Rect(x, y, size.width, size.height));
-    std::weak_ptr<ExchangeChipsView> weak = self<ExchangeChipsView>();
-    button->addTarget(
-        weak,
-        [weak, action](ui::Control&, const ui::Event*) {
-            if (auto panel = weak.lock()) {
-                ((*panel).*action)();
-            }
-        },
-        ui::ControlEvents::TouchUpInside);
+    button->addTarget(self<ExchangeChipsView>(), action, ui::ControlEvents::TouchUpInside);
     addSubview(button);
     return button;
 }

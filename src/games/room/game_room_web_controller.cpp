@@ -5,7 +5,6 @@
 #include "core/localization.h"
 #include "core/main_thread.h"
 #include "core/zelvan_app_delegate.h"
-#include "platform/foundation/run_loop.h"
 #include "platform/foundation/thread.h"
 #include "platform/ui/image_view.h"
 #include "platform/ui/tab_bar_item.h"
@@ -38,7 +37,7 @@ std::shared_ptr<GameRoomWebController> GameRoomWebController::self() {
 }
 
 void GameRoomWebController::onMain(std::function<void(GameRoomWebController&)> fn) {
-    onMainIfAlive(std::weak_ptr<GameRoomWebController>(self()), std::move(fn), OnMain::AlwaysPost);
+    zelvan::onMain(self(), std::move(fn));
 }
 
 void GameRoomWebController::send(const fnd::Value& packet) {

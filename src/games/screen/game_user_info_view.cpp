@@ -36,15 +36,7 @@ void GameUserInfoView::initWithFrame(gfx::Rect frame) {
     btnOk_ = ZelvanWidget::newWhiteButton();
     btnOk_->titleLabel()->setFont(gfx::Font::withName("Helvetica-Bold", 15));
     btnOk_->setTitle(ZLS("Close"), ui::ControlState::Normal);
-    std::weak_ptr<GameUserInfoView> weak = self<GameUserInfoView>();
-    btnOk_->addTarget(
-        weak,
-        [weak](ui::Control&, const ui::Event*) {
-            if (auto panel = weak.lock()) {
-                panel->hide();
-            }
-        },
-        ui::ControlEvents::TouchUpInside);
+    btnOk_->addTarget(self<GameUserInfoView>(), &GameUserInfoView::hide, ui::ControlEvents::TouchUpInside);
     addSubview(btnOk_);
 }
 

@@ -7,7 +7,6 @@
 #include "core/zelvan_app_delegate.h"
 #include "core/zelvan_style.h"
 #include "games/games_context.h"
-#include "platform/foundation/run_loop.h"
 #include "platform/foundation/thread.h"
 #include "toolkit/zelvan_widget.h"
 
@@ -48,20 +47,19 @@ ScriptController::~ScriptController() {
             view->setParent(nullptr);
         }
     };
-    if (fnd::isMainThread()) {
-        teardown();
-    } else {
-        fnd::RunLoop::main().post(std::move(teardown));
-    }
+    zelvan::onMainInline(std::move(teardown));
 }
 
-void ScriptController::onMain(std::function<void(ScriptController&)> fn, bool nowOnMain) {
-    if (nowOnMain && fnd::isMainThread()) {
+void ScriptController::onMain(std::function<void(ScriptController&)> fn) {
+    zelvan::onMain(std::dynamic_pointer_cast<ScriptController>(shared_from_this()), std::move(fn));
+}
+
+void ScriptController::onMainInline(std::function<void(ScriptController&)> fn) {
+    if (fnd::isMainThread()) {
         fn(*this); // also while the controller is being made or let go, when no shared owner is at hand
         return;
     }
-    onMainIfAlive(std::weak_ptr<ScriptController>(std::dynamic_pointer_cast<ScriptController>(shared_from_this())),
-                  std::move(fn), OnMain::AlwaysPost);
+    onMain(std::move(fn));
 }
 
 std::shared_ptr<GameRoom> ScriptController::room() const {
@@ -127,15 +125,7 @@ void ScriptController::loadView() {
 
     maskView_ = ui::View::create<ui::Control>(gfx::Rect());
     maskView_->setBackgroundColor(ZelvanWidget::colorFromWeb(0, 0.5));
-    std::weak_ptr<ScriptController> weak = self;
-    maskView_->addTarget(
-        weak,
-        [weak](ui::Control&, const ui::Event*) {
-            if (auto screen = weak.lock()) {
-                screen->hideInput();
-            }
-        },
-        ui::ControlEvents::TouchUpInside);
+    maskView_->addTarget(self, &ScriptController::hideInput, ui::ControlEvents::TouchUpInside);
 
     inputView_ = ui::View::create<ZSimpleInputField>(gfx::Rect());
     inputView_->setDelegate(std::weak_ptr<ui::TextFieldDelegate>(self));
@@ -174,7 +164,7 @@ void ScriptController::disposeEngine() {
 }
 
 void ScriptController::safeRefresh() {
-    onMain([](ScriptController& self) { self.refreshOnMain(); }, true);
+    onMainInline([](ScriptController& self) { self.refreshOnMain(); });
 }
 
 void ScriptController::refreshOnMain() {
@@ -207,32 +197,28 @@ void ScriptController::handleGameScript(const fnd::Value& packet) {
 }
 
 void ScriptController::handleMessage(const std::string& message, int32_t type) {
-    onMain(
-        [message, type](ScriptController& self) {
-            if (self.chatView_ == nullptr) {
-                return;
-            }
-            if (type == -1) {
-                self.chatView_->addUserMessage(message);
-            } else if (type == -2) {
-                self.chatView_->addSystemMessage(message);
-            }
-        },
-        true);
+    onMainInline([message, type](ScriptController& self) {
+        if (self.chatView_ == nullptr) {
+            return;
+        }
+        if (type == -1) {
+            self.chatView_->addUserMessage(message);
+        } else if (type == -2) {
+            self.chatView_->addSystemMessage(message);
+        }
+    });
 }
 
 void ScriptController::setProgress(int32_t percent) {
-    onMain(
-        [percent](ScriptController& self) {
-            if (self.loadingView_ != nullptr) {
-                self.loadingView_->updateProgress(static_cast<float>(percent) / 100.0f);
-            }
-        },
-        true);
+    onMainInline([percent](ScriptController& self) {
+        if (self.loadingView_ != nullptr) {
+            self.loadingView_->updateProgress(static_cast<float>(percent) / 100.0f);
+        }
+    });
 }
 
 void ScriptController::showProgress() {
-    onMain([](ScriptController& self) { self.showProgressOnMain(); }, true);
+    onMainInline([](ScriptController& self) { self.showProgressOnMain(); });
 }
 
 void ScriptController::showProgressOnMain() {
@@ -244,16 +230,14 @@ void ScriptController::showProgressOnMain() {
 }
 
 void ScriptController::hideProgress() {
-    onMain(
-        [](ScriptController& self) {
-            self.progressHidden_ = true;
-            if (self.loadingView_ != nullptr) {
-                self.loadingView_->stopAnimation();
-                self.loadingView_->removeFromSuperview();
-                self.loadingView_.reset();
-            }
-        },
-        true);
+    onMainInline([](ScriptController& self) {
+        self.progressHidden_ = true;
+        if (self.loadingView_ != nullptr) {
+            self.loadingView_->stopAnimation();
+            self.loadingView_->removeFromSuperview();
+            self.loadingView_.reset();
+        }
+    });
 }
 
 void ScriptController::setUserScore(int32_t score) {

@@ -128,9 +128,10 @@ public:
     const std::map<int32_t, std::shared_ptr<ui::Label>>& nameLabels() const { return nameLabels_; }
 
 private:
-    // Runs `fn` on the main thread: at once when already there and `nowOnMain`, else posted (the
-    // screen held weakly, so a screen gone meanwhile runs nothing).
-    void onMain(std::function<void(ScriptController&)> fn, bool nowOnMain = false);
+    // Queue `fn` for the main thread with the screen held weakly, so a screen gone meanwhile runs
+    // nothing; the inline form runs it at once when already on main.
+    void onMain(std::function<void(ScriptController&)> fn);
+    void onMainInline(std::function<void(ScriptController&)> fn);
     void showInputOnMain();
     void showProgressOnMain();
     void refreshOnMain();

@@ -129,37 +129,33 @@ void ScriptController::showUserInfo(int32_t index) {
 }
 
 void ScriptController::webDlgShow(std::string url) {
-    onMain(
-        [url = std::move(url)](ScriptController& self) {
-            if (self.mView_ == nullptr) {
-                return;
-            }
-            if (self.webDialog_ == nullptr) {
-                self.webDialog_ = ZLVWebDialog::create();
-                self.webDialog_->controller()->setInitUrl(url);
-                self.webDialog_->controller()->setParentController(std::weak_ptr<ui::ViewController>(
-                    std::dynamic_pointer_cast<ui::ViewController>(self.shared_from_this())));
-            } else if (self.webDialog_->isVisible()) {
-                self.webDialog_->controller()->openUrl(url);
-            } else {
-                self.webDialog_->controller()->setInitUrl(url);
-            }
-            self.webDialog_->showInView(self.mView_, ui::Animated::Yes);
-        },
-        true);
+    onMainInline([url = std::move(url)](ScriptController& self) {
+        if (self.mView_ == nullptr) {
+            return;
+        }
+        if (self.webDialog_ == nullptr) {
+            self.webDialog_ = ZLVWebDialog::create();
+            self.webDialog_->controller()->setInitUrl(url);
+            self.webDialog_->controller()->setParentController(std::weak_ptr<ui::ViewController>(
+                std::dynamic_pointer_cast<ui::ViewController>(self.shared_from_this())));
+        } else if (self.webDialog_->isVisible()) {
+            self.webDialog_->controller()->openUrl(url);
+        } else {
+            self.webDialog_->controller()->setInitUrl(url);
+        }
+        self.webDialog_->showInView(self.mView_, ui::Animated::Yes);
+    });
 }
 
 void ScriptController::tapHighlight(gfx::Rect rect) {
-    onMain(
-        [rect](ScriptController& self) {
-            if (self.mView_ == nullptr) {
-                return;
-            }
-            auto glow = ZSimpleTapHighlightView::create();
-            glow->setFrame(rect);
-            glow->showInView(self.mView_);
-        },
-        true);
+    onMainInline([rect](ScriptController& self) {
+        if (self.mView_ == nullptr) {
+            return;
+        }
+        auto glow = ZSimpleTapHighlightView::create();
+        glow->setFrame(rect);
+        glow->showInView(self.mView_);
+    });
 }
 
 void ScriptController::showResult(const std::string& text) {

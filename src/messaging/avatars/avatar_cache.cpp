@@ -3,6 +3,7 @@
 #include <charconv>
 #include <utility>
 
+#include "core/main_thread.h"
 #include "core/zelvan_app_delegate.h"
 #include "messaging/avatars/zelvan_avatar_manager.h"
 #include "messaging/messaging_context.h"
@@ -11,7 +12,6 @@
 #include "platform/foundation/file_manager.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/log_preview.h"
-#include "platform/foundation/run_loop.h"
 #include "protocol/tracer.h"
 #include "toolkit/zelvan_widget.h"
 
@@ -151,12 +151,7 @@ void ZelvanAvatarManager::clearCache() {
         return;
     }
     budget_.scan(cachePath_);
-    std::weak_ptr<ZelvanAvatarManager> weak = weak_from_this();
-    fnd::RunLoop::main().post([weak] {
-        if (auto self = weak.lock()) {
-            self->initCache();
-        }
-    });
+    onMain(weak_from_this(), &ZelvanAvatarManager::initCache);
 }
 
 std::string ZelvanAvatarManager::cacheFileName(const std::string& path) const {

@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <limits>
 
+#include "core/main_thread.h"
 #include "messaging/avatars/zelvan_avatar_manager.h"
 #include "platform/foundation/array.h"
 #include "platform/foundation/clock.h"
 #include "platform/foundation/file_manager.h"
 #include "platform/foundation/log_preview.h"
-#include "platform/foundation/run_loop.h"
 #include "protocol/packet_reader.h"
 #include "protocol/tracer.h"
 
@@ -70,12 +70,7 @@ void ZelvanAvatarManager::requeuePending(std::optional<double> sentBefore) {
 }
 
 void ZelvanAvatarManager::connectionLost() {
-    std::weak_ptr<ZelvanAvatarManager> weak = weak_from_this();
-    fnd::RunLoop::main().post([weak] {
-        if (auto self = weak.lock()) {
-            self->requeuePending(std::nullopt);
-        }
-    });
+    onMain(weak_from_this(), [](ZelvanAvatarManager& self) { self.requeuePending(std::nullopt); });
 }
 
 void ZelvanAvatarManager::connectionResumed() {
@@ -99,12 +94,7 @@ std::vector<std::string> ZelvanAvatarManager::pendingRequests() const {
 }
 
 void ZelvanAvatarManager::handleServerResponse(const fnd::Value& packet) {
-    std::weak_ptr<ZelvanAvatarManager> weak = weak_from_this();
-    fnd::RunLoop::main().post([weak, packet] {
-        if (auto self = weak.lock()) {
-            self->handleServerResponseInternal(packet);
-        }
-    });
+    onMain(weak_from_this(), [packet](ZelvanAvatarManager& self) { self.handleServerResponseInternal(packet); });
 }
 
 void ZelvanAvatarManager::handleServerResponseInternal(const fnd::Value& packet) {

@@ -156,14 +156,14 @@ void ZAvatarItemBar::refreshWithCtx(const fnd::Value& ctx, const std::string& ba
 
 void ZAvatarItemBar::connectionDidFinish(const std::shared_ptr<ZelvanURLConnection>& connection) {
     // The task keeps the bar, so that its last owner lets it go on the main thread.
-    invokeOnMainThread([bar = self<ZAvatarItemBar>(), request = connection->zelvanRequest()] {
+    onMain([bar = self<ZAvatarItemBar>(), request = connection->zelvanRequest()] {
         bar->connectionDidFinishInMainThread(request);
     });
 }
 
 void ZAvatarItemBar::connectionDidFail(const std::shared_ptr<ZelvanURLConnection>& connection) {
     // The task keeps the bar, so that its last owner lets it go on the main thread.
-    invokeOnMainThread([bar = self<ZAvatarItemBar>(), request = connection->zelvanRequest()] {
+    onMain([bar = self<ZAvatarItemBar>(), request = connection->zelvanRequest()] {
         bar->connectionDidFailInMainThread(request);
     });
 }
@@ -262,18 +262,7 @@ void ZAvatarItemBar::addButton(const gfx::ImagePtr& image) {
         avatarBarButtons_.empty() ? kButtonInset : avatarBarButtons_.back()->frame().maxX() + kButtonGap;
     added->setFrame({left, kButtonInset, kIconSide, kIconSide});
     added->setShowsTouchWhenHighlighted(true);
-    std::weak_ptr<ZAvatarItemBar> weak = self<ZAvatarItemBar>();
-    std::weak_ptr<ui::Button> weakButton = added;
-    added->addTarget(
-        weak,
-        [weak, weakButton](ui::Control&, const ui::Event*) {
-            auto bar = weak.lock();
-            auto tapped = weakButton.lock();
-            if (bar && tapped) {
-                bar->buttonClicked(tapped);
-            }
-        },
-        ui::ControlEvents::TouchUpInside);
+    added->addTarget(self<ZAvatarItemBar>(), &ZAvatarItemBar::buttonClicked, ui::ControlEvents::TouchUpInside);
     backgroundView_->addSubview(added);
     avatarBarButtons_.push_back(added);
     button(*added, iconRequests_.size() >= avatarBarButtons_.size() && !iconRequests_[avatarBarButtons_.size() - 1]);

@@ -76,7 +76,7 @@ public:
     // Takes the tapped item's picture requests out of the cache's queue and forgets them.
     void cancelImageRequests();
     // What a tap on the item button does (under the bar's lock).
-    void buttonClicked(const std::shared_ptr<ui::Button>& button);
+    void buttonClicked(ui::Control& button);
 
     // --- ZelvanURLConnectionDelegate (network thread; the work moves to the main thread) ---
     void connectionDidFinish(const std::shared_ptr<ZelvanURLConnection>& connection) override;

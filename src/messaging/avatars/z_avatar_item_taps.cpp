@@ -47,12 +47,15 @@ std::vector<std::string> ZAvatarItemBar::pictureParts(const AvatarItem& item) {
     return parts;
 }
 
-void ZAvatarItemBar::buttonClicked(const std::shared_ptr<ui::Button>& tapped) {
+void ZAvatarItemBar::buttonClicked(ui::Control& button) {
     std::lock_guard guard(lock_);
-    const auto found = std::find(avatarBarButtons_.begin(), avatarBarButtons_.end(), tapped);
+    const auto found =
+        std::find_if(avatarBarButtons_.begin(), avatarBarButtons_.end(),
+                     [&button](const std::shared_ptr<ui::Button>& item) { return item.get() == &button; });
     if (found == avatarBarButtons_.end()) {
         return;
     }
+    const std::shared_ptr<ui::Button> tapped = *found;
     const size_t index = static_cast<size_t>(found - avatarBarButtons_.begin());
     if (index >= iconRequests_.size() || index >= avatarItems_.size() || iconRequests_[index]) {
         return;

@@ -3,10 +3,10 @@
 
 #include <algorithm>
 
+#include "core/main_thread.h"
 #include "core/zelvan_app_delegate.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
-#include "platform/foundation/run_loop.h"
 
 namespace zelvan {
 
@@ -75,11 +75,7 @@ void ChatGroupReplyRouter::handleServerResponse(const fnd::Value& packet) {
         }
     }
     for (auto& target : targets) {
-        fnd::RunLoop::main().post([target, cmd, packet] {
-            if (auto listener = target.lock()) {
-                listener->groupReplyReceived(cmd, packet);
-            }
-        });
+        onMain(target, [cmd, packet](ChatGroupReplyListener& listener) { listener.groupReplyReceived(cmd, packet); });
     }
 }
 

@@ -69,15 +69,7 @@ void IMConfigController::loadView() {
     segmentedControl_->setSelectedSegmentIndex(0);
     segmentedControl_->setFrame(gfx::Rect(0, 0, width - 2 * kMargin, kControlHeight));
     segmentedControl_->setCenter(gfx::Point(width / 2, kControlCenterY));
-    std::weak_ptr<IMConfigController> weak = self;
-    segmentedControl_->addTarget(
-        self,
-        [weak](ui::Control&, const ui::Event*) {
-            if (auto controller = weak.lock()) {
-                controller->switchIM();
-            }
-        },
-        ui::ControlEvents::ValueChanged);
+    segmentedControl_->addTarget(self, &IMConfigController::switchIM, ui::ControlEvents::ValueChanged);
     view->addSubview(segmentedControl_);
 
     // The fields exist before the table that shows them in its rows.
@@ -110,15 +102,8 @@ std::shared_ptr<ui::TextField> IMConfigController::newField(const std::string& p
     field->setDelegate(selfAs<IMConfigController>());
     // The Done button follows each change once it has applied (the should-change question comes
     // before it, when the text still lacks the new character).
-    std::weak_ptr<IMConfigController> weak = selfAs<IMConfigController>();
-    field->addTarget(
-        selfAs<IMConfigController>(),
-        [weak](ui::Control&, const ui::Event*) {
-            if (auto controller = weak.lock()) {
-                controller->reloadRightBarButton();
-            }
-        },
-        ui::ControlEvents::EditingChanged);
+    field->addTarget(selfAs<IMConfigController>(), &IMConfigController::reloadRightBarButton,
+                     ui::ControlEvents::EditingChanged);
     return field;
 }
 

@@ -3,6 +3,7 @@
 #include "messaging/lists/im_controller.h"
 
 #include "core/localization.h"
+#include "core/main_thread.h"
 #include "core/state_files.h"
 #include "core/zelvan_app_delegate.h"
 #include "core/zelvan_style.h"
@@ -148,24 +149,14 @@ void IMController::didLogIn(const LoginSession& session) {
 }
 
 void IMController::handleServerResponse(const fnd::Value& packet) {
-    std::weak_ptr<IMController> weak = std::static_pointer_cast<IMController>(shared_from_this());
-    auto run = [weak, packet] {
-        auto self = weak.lock();
-        if (!self) {
+    onMainInline(std::static_pointer_cast<IMController>(shared_from_this()), [packet](IMController& self) {
+        if (self.syncing_) {
+            self.waitingCommands_.push_back(packet);
             return;
         }
-        if (self->syncing_) {
-            self->waitingCommands_.push_back(packet);
-            return;
-        }
-        std::lock_guard<std::recursive_mutex> hold(self->lock());
-        self->handleCommand(packet);
-    };
-    if (fnd::RunLoop::main().isCurrent()) {
-        run();
-    } else {
-        fnd::RunLoop::main().post(std::move(run));
-    }
+        std::lock_guard<std::recursive_mutex> hold(self.lock());
+        self.handleCommand(packet);
+    });
 }
 
 void IMController::runQueuedCommands() {
@@ -351,7 +342,7 @@ void IMController::safeReload() {
     });
     if (!reloadPending_.exchange(true) && !fnd::RunLoop::main().isCurrent()) {
         // An empty task makes the main loop run a pass, whose end runs the reload.
-        fnd::RunLoop::main().post([] {});
+        onMain([] {});
     }
 }
 

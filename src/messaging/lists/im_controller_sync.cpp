@@ -2,6 +2,7 @@
 // result applied on the main thread, the progress overlay, the confirmation alerts' answers, and the
 // new-person and profile pages over the address book.
 #include "core/localization.h"
+#include "core/main_thread.h"
 #include "core/zelvan_app_delegate.h"
 #include "messaging/avatars/zelvan_avatar_manager.h"
 #include "messaging/lists/im_controller.h"
@@ -57,17 +58,9 @@ void IMController::startSync(int mode) {
     // The run sees copies of the cards only; the lists change on the main thread when it is done.
     syncThread_ = std::thread([weak, mode, cards = ContactSync::snapshot(all())] {
         ContactSync::Plan plan = ContactSync::run(mode, cards, [weak](float progress) {
-            fnd::RunLoop::main().post([weak, progress] {
-                if (auto self = weak.lock()) {
-                    self->updateProgress(progress);
-                }
-            });
+            onMain(weak, [progress](IMController& self) { self.updateProgress(progress); });
         });
-        fnd::RunLoop::main().post([weak, plan = std::move(plan)] {
-            if (auto self = weak.lock()) {
-                self->finishSync(plan);
-            }
-        });
+        onMain(weak, [plan = std::move(plan)](IMController& self) { self.finishSync(plan); });
     });
 }
 
@@ -109,25 +102,18 @@ void IMController::showMask() {
 }
 
 void IMController::hideMask() {
-    std::weak_ptr<IMController> weak = std::static_pointer_cast<IMController>(shared_from_this());
-    fnd::RunLoop::main().post([weak] {
-        if (auto self = weak.lock()) {
-            self->syncView_->hide();
-            if (const auto& button = self->navigationItem()->rightBarButtonItem()) {
-                button->setEnabled(true);
-            }
-            self->reloadInternal();
+    onMain(std::static_pointer_cast<IMController>(shared_from_this()), [](IMController& self) {
+        self.syncView_->hide();
+        if (const auto& button = self.navigationItem()->rightBarButtonItem()) {
+            button->setEnabled(true);
         }
+        self.reloadInternal();
     });
 }
 
 void IMController::updateProgress(float progress) {
-    std::weak_ptr<IMController> weak = std::static_pointer_cast<IMController>(shared_from_this());
-    fnd::RunLoop::main().post([weak, progress] {
-        if (auto self = weak.lock()) {
-            self->syncView_->updateProgress(progress, ui::Animated::No);
-        }
-    });
+    onMain(std::static_pointer_cast<IMController>(shared_from_this()),
+           [progress](IMController& self) { self.syncView_->updateProgress(progress, ui::Animated::No); });
 }
 
 std::shared_ptr<ZSimpleAlertView> IMController::makeAlert(const std::string& text, int tag) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/localization.h"
+#include "core/main_thread.h"
 #include "core/state_files.h"
 #include "core/zelvan_app_delegate.h"
 #include "messaging/lists/im_controller.h"
@@ -12,7 +13,6 @@
 #include "platform/device/new_person_view_controller.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/log.h"
-#include "platform/foundation/run_loop.h"
 #include "platform/ui/tab_bar_controller.h"
 #include "toolkit/zelvan_widget.h"
 #include "web/z_advanced_web_view_controller.h"
@@ -282,12 +282,7 @@ void IMController::fireTimerEvent() {
 // --- Connection and pictures ---
 
 void IMController::connectionLost() {
-    std::weak_ptr<IMController> weak = std::static_pointer_cast<IMController>(shared_from_this());
-    fnd::RunLoop::main().post([weak] {
-        if (auto self = weak.lock()) {
-            self->connectionLostInMainThread();
-        }
-    });
+    onMain(std::static_pointer_cast<IMController>(shared_from_this()), &IMController::connectionLostInMainThread);
 }
 
 void IMController::connectionLostInMainThread() {

@@ -83,15 +83,8 @@ std::shared_ptr<ui::BarButtonItem> IMController::makeBarItem(const std::string& 
     button->setTitle(title, ui::ControlState::Normal);
     const gfx::Size natural = widgetGetButtonSize(*button, kBarButtonMaxWidth);
     button->setBounds(gfx::Rect(0, 0, natural.width, kBarButtonHeight));
-    std::weak_ptr<IMController> weak = std::static_pointer_cast<IMController>(shared_from_this());
-    button->addTarget(
-        weak,
-        [weak, action](ui::Control&, const ui::Event*) {
-            if (auto self = weak.lock()) {
-                ((*self).*action)();
-            }
-        },
-        ui::ControlEvents::TouchUpInside);
+    button->addTarget(std::static_pointer_cast<IMController>(shared_from_this()), action,
+                      ui::ControlEvents::TouchUpInside);
     return ui::BarButtonItem::initWithCustomView(button);
 }
 

@@ -94,15 +94,7 @@ std::shared_ptr<ui::View> ChatGroupConfigMemberController::makePane(gfx::Rect fr
     button->titleLabel()->setFont(style.font(kButtonFont));
     button->setFrame(
         gfx::Rect(kButtonInset, frame.height() - kButtonBottomGap, kPaneWidth - 2 * kButtonInset, kButtonHeight));
-    std::weak_ptr<ChatGroupConfigMemberController> weak = selfAs<ChatGroupConfigMemberController>();
-    button->addTarget(
-        weak,
-        [weak, action](ui::Control&, const ui::Event*) {
-            if (auto self = weak.lock()) {
-                ((*self).*action)();
-            }
-        },
-        ui::ControlEvents::TouchUpInside);
+    button->addTarget(selfAs<ChatGroupConfigMemberController>(), action, ui::ControlEvents::TouchUpInside);
     table =
         ui::View::create<ui::TableView>(gfx::Rect(0, 0, kPaneWidth, button->frame().minY()), ui::TableViewStyle::Plain);
     table->setBackgroundColor(view()->backgroundColor());

@@ -49,15 +49,8 @@ void ChatGroupUserCell::buildViews() {
     btn_->setTitle(ZLS("home"), ui::ControlState::Normal);
     btn_->setFrame(gfx::Rect(0, 0, kButtonWidth, kButtonHeight));
     btn_->setShowsTouchWhenHighlighted(true);
-    std::weak_ptr<ChatGroupUserCell> weak = std::static_pointer_cast<ChatGroupUserCell>(shared_from_this());
-    btn_->addTarget(
-        weak,
-        [weak](ui::Control&, const ui::Event*) {
-            if (auto self = weak.lock()) {
-                self->showHome();
-            }
-        },
-        ui::ControlEvents::TouchUpInside);
+    btn_->addTarget(std::static_pointer_cast<ChatGroupUserCell>(shared_from_this()), &ChatGroupUserCell::showHome,
+                    ui::ControlEvents::TouchUpInside);
     setAccessoryView(btn_);
 }
 

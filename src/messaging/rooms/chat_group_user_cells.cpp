@@ -21,9 +21,8 @@ void ChatGroupUserCheckCell::initViews(int style) {
     checkBox_ = ZelvanCheckBox::initWithFrame(gfx::Rect(10, 0, kCheckBoxSide, kCheckBoxSide), std::nullopt, style);
     checkBox_->setBackgroundColor(content->backgroundColor());
     checkBox_->setCenter({checkBox_->center().x, kRowHeight / 2});
-    std::weak_ptr<const void> owner = std::weak_ptr<const void>(weak_from_this());
-    checkBox_->addTarget(
-        owner, [this](ui::Control&, const ui::Event*) { checkBoxChanged(); }, ui::ControlEvents::ValueChanged);
+    checkBox_->addTarget(self<ChatGroupUserCheckCell>(), &ChatGroupUserCheckCell::checkBoxChanged,
+                         ui::ControlEvents::ValueChanged);
     content->addSubview(checkBox_);
 
     headView_ = ui::View::create<ui::ImageView>(gfx::Rect(checkBox_->frame().maxX() + 10, 0, kRowHeight, kRowHeight));

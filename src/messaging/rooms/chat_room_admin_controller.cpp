@@ -69,15 +69,8 @@ void ChatRoomAdminController::loadView() {
     kickBtn_->setFrame(gfx::Rect(kKickButtonMargin, height - kKickButtonRise, kKickButtonWidth, kKickButtonHeight));
     // The button keeps to the bottom when the navigation gives the view another height.
     kickBtn_->setAutoresizingMask(ui::AutoresizingMask::FlexibleTopMargin);
-    std::weak_ptr<ChatRoomAdminController> weak = selfAs<ChatRoomAdminController>();
-    kickBtn_->addTarget(
-        weak,
-        [weak](ui::Control&, const ui::Event*) {
-            if (auto self = weak.lock()) {
-                self->btnKick();
-            }
-        },
-        ui::ControlEvents::TouchUpInside);
+    kickBtn_->addTarget(selfAs<ChatRoomAdminController>(), &ChatRoomAdminController::btnKick,
+                        ui::ControlEvents::TouchUpInside);
     view->addSubview(kickBtn_);
     addTable(gfx::Rect(0, 0, view->bounds().width(), kickBtn_->frame().minY()));
     finishLoadView();

@@ -93,15 +93,8 @@ void ChatRoomMembersScreen::reloadLeftBarButton() {
     back->setContentHorizontalAlignment(ui::ContentHorizontalAlignment::Left);
     back->titleLabel()->setFont(gfx::Font::withName("Helvetica-Bold", kBackButtonFontSize));
     back->setTitle(below->title(), ui::ControlState::Normal);
-    std::weak_ptr<ChatRoomMembersScreen> weak = selfAs<ChatRoomMembersScreen>();
-    back->addTarget(
-        weak,
-        [weak](ui::Control&, const ui::Event*) {
-            if (auto self = weak.lock()) {
-                self->backAction();
-            }
-        },
-        ui::ControlEvents::TouchUpInside);
+    back->addTarget(selfAs<ChatRoomMembersScreen>(), &ChatRoomMembersScreen::backAction,
+                    ui::ControlEvents::TouchUpInside);
     const gfx::Size natural = widgetGetButtonSize(*back, 2147483647.0);
     back->setFrame(gfx::Rect(0, 0, natural.width, kBackButtonHeight));
     navigationItem()->setLeftBarButtonItem(ui::BarButtonItem::initWithCustomView(back), ui::Animated::Yes);

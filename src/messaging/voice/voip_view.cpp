@@ -47,15 +47,7 @@ void VoipView::initWithFrame(gfx::Rect frame) {
     button_ = ZelvanWidget::newWhiteButton();
     button_->setTitle(ZLS("End call"), ui::ControlState::Normal);
     button_->titleLabel()->setFont(gfx::Font::boldSystemFontOfSize(ZelvanWidget::buttonFontSize()));
-    std::weak_ptr<VoipView> weakSelf = self<VoipView>();
-    button_->addTarget(
-        weakSelf,
-        [weakSelf](ui::Control&, const ui::Event*) {
-            if (auto banner = weakSelf.lock()) {
-                banner->endsCall();
-            }
-        },
-        ui::ControlEvents::TouchUpInside);
+    button_->addTarget(self<VoipView>(), &VoipView::endsCall, ui::ControlEvents::TouchUpInside);
     addSubview(button_);
     iconView_ = View::create<ui::ImageView>(gfx::Rect(0, 0, kIconSide, kIconSide));
     addSubview(iconView_);
@@ -71,16 +63,16 @@ std::shared_ptr<ui::Label> VoipView::addLabel(double fontSize, bool bold) {
     return label;
 }
 
-void VoipView::onMain(std::function<void(VoipView&)> work) {
-    onMainHolding(self<VoipView>(), std::move(work));
+void VoipView::onMainInline(std::function<void(VoipView&)> work) {
+    zelvan::onMainInline([view = self<VoipView>(), work = std::move(work)] { work(*view); });
 }
 
 void VoipView::refresh() {
-    onMain([](VoipView& v) { v.refreshInternal(); });
+    onMainInline([](VoipView& v) { v.refreshInternal(); });
 }
 
 void VoipView::startTiming() {
-    onMain([](VoipView& v) {
+    onMainInline([](VoipView& v) {
         v.startDate_ = fnd::Date::now();
         v.timeLabel_->setTextColor(clockColor(true));
         if (v.timer_) {
@@ -96,7 +88,7 @@ void VoipView::startTiming() {
 }
 
 void VoipView::stopTiming() {
-    onMain([](VoipView& v) {
+    onMainInline([](VoipView& v) {
         if (v.timer_) {
             v.timer_->invalidate();
             v.timer_.reset();
@@ -110,7 +102,7 @@ void VoipView::showInView(const std::shared_ptr<ui::View>& view) {
         return;
     }
     visible_ = true;
-    onMain([view](VoipView& v) {
+    onMainInline([view](VoipView& v) {
         v.setFrame(view->bounds());
         if (auto window = view->window()) {
             window->endEditing(ui::Force::Yes);
@@ -124,23 +116,23 @@ void VoipView::hide() {
     if (!visible_.exchange(false)) {
         return;
     }
-    onMain([](VoipView& v) { v.removeFromSuperview(); });
+    onMainInline([](VoipView& v) { v.removeFromSuperview(); });
 }
 
 void VoipView::setTitle(std::string title) {
-    onMain([title = std::move(title)](VoipView& v) { v.titleLabel_->setText(title); });
+    onMainInline([title = std::move(title)](VoipView& v) { v.titleLabel_->setText(title); });
 }
 
 void VoipView::setContent(std::string content) {
-    onMain([content = std::move(content)](VoipView& v) { v.infoLabel_->setText(content); });
+    onMainInline([content = std::move(content)](VoipView& v) { v.infoLabel_->setText(content); });
 }
 
 void VoipView::setButtonTitle(std::string title) {
-    onMain([title = std::move(title)](VoipView& v) { v.button_->setTitle(title, ui::ControlState::Normal); });
+    onMainInline([title = std::move(title)](VoipView& v) { v.button_->setTitle(title, ui::ControlState::Normal); });
 }
 
 void VoipView::setIcon(gfx::ImagePtr icon) {
-    onMain([icon = std::move(icon)](VoipView& v) { v.iconView_->setImage(icon); });
+    onMainInline([icon = std::move(icon)](VoipView& v) { v.iconView_->setImage(icon); });
 }
 
 void VoipView::fireTimerEvent() {

@@ -78,7 +78,7 @@ public:
 
 private:
     // Runs `work` on the main thread with this view kept alive: at once when already there.
-    void onMain(std::function<void(VoipView&)> work);
+    void onMainInline(std::function<void(VoipView&)> work);
     std::shared_ptr<ui::Label> addLabel(double fontSize, bool bold);
     void refreshInternal();
 

@@ -41,12 +41,12 @@ void ZelvanVoip::setCall(VoipCall call) {
     call_ = std::move(call);
 }
 
-void ZelvanVoip::onMain(std::function<void(ZelvanVoip&)> work) {
-    onMainHolding(shared_from_this(), std::move(work));
+void ZelvanVoip::onMainInline(std::function<void(ZelvanVoip&)> work) {
+    zelvan::onMainInline([self = shared_from_this(), work = std::move(work)] { work(*self); });
 }
 
 void ZelvanVoip::withBanner(std::function<void(VoipView&)> work) {
-    onMain([work = std::move(work)](ZelvanVoip& self) {
+    onMainInline([work = std::move(work)](ZelvanVoip& self) {
         if (self.voipView_) {
             work(*self.voipView_);
         }
@@ -274,7 +274,7 @@ void ZelvanVoip::stopVOIP() {
     if (voipCon_) {
         const std::string partner = ended.imId == -1 ? std::to_string(ended.userId) : ended.username.value_or("");
         const std::optional<std::string> name = ended.username;
-        onMain([ended, partner, name](ZelvanVoip& self) {
+        onMainInline([ended, partner, name](ZelvanVoip& self) {
             const auto line = name ? std::optional<std::string>(fnd::format(ZLS("Call with %@ ended"), *name))
                                    : std::optional<std::string>(fnd::format(ZLS("Call with %@ ended"), ""));
             self.chatLine(ended.imId, partner, line, true);

@@ -138,7 +138,7 @@ private:
     std::shared_ptr<zelvanAppDelegate> app() const { return delegate_.lock(); }
     std::shared_ptr<IMController> messenger() const;
     // Runs `work` on the main thread with this engine kept alive: at once when already there.
-    void onMain(std::function<void(ZelvanVoip&)> work);
+    void onMainInline(std::function<void(ZelvanVoip&)> work);
     // Main-thread steps of the signalling.
     void handleSignal(const Signal& signal);
     void incomingCall(const Signal& signal);

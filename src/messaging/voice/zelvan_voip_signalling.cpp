@@ -74,7 +74,7 @@ void ZelvanVoip::handleVoip(const fnd::Value& packet) {
         signal.port = static_cast<uint16_t>(*port);
         signal.channelId = static_cast<int32_t>(*channel);
     }
-    onMain([signal](ZelvanVoip& self) { self.handleSignal(signal); });
+    onMainInline([signal](ZelvanVoip& self) { self.handleSignal(signal); });
 }
 
 void ZelvanVoip::handleSignal(const Signal& signal) {

@@ -244,7 +244,7 @@ private:
     // Where alerts, sheets and panels show: the tab bar controller's view, else the window's own.
     std::shared_ptr<ui::View> alertHost() const;
     // Runs `action` on the window (while it lives) when the control sends `events`.
-    void addButtonAction(ui::Control& control, std::function<void(IMChatController&)> action,
+    void addButtonAction(ui::Control& control, void (IMChatController::*action)(),
                          ui::ControlEvents events = ui::ControlEvents::TouchUpInside);
 
     std::weak_ptr<zelvanAppDelegate> delegate_;

@@ -38,7 +38,7 @@ void IMChatController::textFieldDidBeginEditing(ui::TextField& /*field*/) {
         button->setTitle(ZLS("Fullscreen"), ui::ControlState::Normal);
         const gfx::Size natural = widgetGetButtonSize(*button, kFullscreenButtonMaxWidth);
         button->setBounds(gfx::Rect(0, 0, natural.width, kFullscreenButtonHeight));
-        addButtonAction(*button, [](IMChatController& self) { self.hideInput(); });
+        addButtonAction(*button, &IMChatController::hideInput);
         itemFullscreen_ = ui::BarButtonItem::initWithCustomView(button);
     }
     navigationItem()->setRightBarButtonItem(itemFullscreen_, ui::Animated::Yes);

@@ -48,17 +48,9 @@ constexpr int32_t kBlockedBit = 1;
 
 } // namespace
 
-void IMChatController::addButtonAction(ui::Control& control, std::function<void(IMChatController&)> action,
+void IMChatController::addButtonAction(ui::Control& control, void (IMChatController::*action)(),
                                        ui::ControlEvents events) {
-    std::weak_ptr<IMChatController> weak = selfAs<IMChatController>();
-    control.addTarget(
-        weak,
-        [weak, action = std::move(action)](ui::Control&, const ui::Event*) {
-            if (auto self = weak.lock()) {
-                action(*self);
-            }
-        },
-        events);
+    control.addTarget(selfAs<IMChatController>(), action, events);
 }
 
 void IMChatController::loadView() {
@@ -121,9 +113,7 @@ void IMChatController::loadView() {
         const gfx::Size size = image ? image->size() : gfx::Size(kInputHeight, kInputHeight);
         emoticonBtn_->setFrame(gfx::Rect(inputWidth - size.width, 0, size.width, size.height));
         emoticonBtn_->setCenter(gfx::Point(emoticonBtn_->center().x, kInputHeight / 2));
-        addButtonAction(
-            *emoticonBtn_, [](IMChatController& self) { self.showZLVEmoticonPanelView(); },
-            ui::ControlEvents::TouchDown);
+        addButtonAction(*emoticonBtn_, &IMChatController::showZLVEmoticonPanelView, ui::ControlEvents::TouchDown);
         inputView_->addSubview(emoticonBtn_);
     }
     if (!textField_) {
@@ -145,7 +135,7 @@ void IMChatController::loadView() {
         pageControl_ = ui::View::create<ui::PageControl>(
             gfx::Rect(0, inputView_->frame().minY() - kPageControlHeight, W, kPageControlHeight));
         pageControl_->setBackgroundColor(ZelvanWidget::colorForId(8));
-        addButtonAction(*pageControl_, [](IMChatController& self) { self.pageAction(); });
+        addButtonAction(*pageControl_, &IMChatController::pageAction);
         pageControl_->setNumberOfPages(static_cast<int>(chats_.size()));
         pageControl_->setHidesForSinglePage(false);
         pageControl_->setCurrentPage(0);
@@ -209,7 +199,7 @@ void IMChatController::initToolbarButtons() {
     btnsMade_ = true;
     for (const auto& spec : kToolbarButtons) {
         auto button = makeToolbarButton(ZLS(spec.title), spec.image, spec.tag);
-        addButtonAction(*button, [action = spec.action](IMChatController& self) { (self.*action)(); });
+        addButtonAction(*button, spec.action);
     }
 }
 
@@ -321,7 +311,7 @@ void IMChatController::reloadLeftBarButton() {
     back->setContentHorizontalAlignment(ui::ContentHorizontalAlignment::Center);
     back->titleLabel()->setFont(gfx::Font::withName("Helvetica-Bold", 12));
     back->setTitle(stack[stack.size() - 2]->title(), ui::ControlState::Normal);
-    addButtonAction(*back, [](IMChatController& self) { self.backAction(); });
+    addButtonAction(*back, &IMChatController::backAction);
     const gfx::Size natural = widgetGetButtonSize(*back, 2147483647.0);
     back->setFrame(gfx::Rect(0, 0, natural.width, kBackButtonHeight));
     navigationItem()->setLeftBarButtonItem(ui::BarButtonItem::initWithCustomView(back), ui::Animated::Yes);
@@ -331,7 +321,7 @@ void IMChatController::reloadRightBarButton() {
     if (!itemClose_) {
         auto close = ZelvanWidget::newMossBarButton();
         close->setTitle(ZLS("Close"), ui::ControlState::Normal);
-        addButtonAction(*close, [](IMChatController& self) { self.removeCurrentChat(); });
+        addButtonAction(*close, &IMChatController::removeCurrentChat);
         itemClose_ = ui::BarButtonItem::initWithCustomView(close);
     }
     navigationItem()->setRightBarButtonItem(itemClose_, ui::Animated::Yes);

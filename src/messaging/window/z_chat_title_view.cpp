@@ -80,22 +80,7 @@ void ZChatTitleView::addChat(const std::shared_ptr<IMChat>& chat) {
     refreshButtonImage(chatBtns_.size() - 1);
     button->setBackgroundColor(gfx::Color::clear());
     button->setShowsTouchWhenHighlighted(true);
-    std::weak_ptr<ZChatTitleView> weak = self<ZChatTitleView>();
-    button->addTarget(
-        weak,
-        [weak](ui::Control& control, const ui::Event*) {
-            auto strip = weak.lock();
-            if (!strip) {
-                return;
-            }
-            for (const auto& candidate : strip->chatBtns_) {
-                if (candidate.get() == &control) {
-                    strip->buttonClicked(candidate);
-                    return;
-                }
-            }
-        },
-        ui::ControlEvents::TouchUpInside);
+    button->addTarget(self<ZChatTitleView>(), &ZChatTitleView::buttonClicked, ui::ControlEvents::TouchUpInside);
     scrollView_->addSubview(button);
     setButtonSelected(button, chat == windowCurrentChat(), chat);
     updateContentSize();
@@ -196,8 +181,10 @@ void ZChatTitleView::setContentOffset(gfx::Point offset, bool animated) {
     scrollView_->setContentOffset(offset, animated ? ui::Animated::Yes : ui::Animated::No);
 }
 
-void ZChatTitleView::buttonClicked(const std::shared_ptr<ui::Button>& button) {
-    const auto it = std::find(chatBtns_.begin(), chatBtns_.end(), button);
+void ZChatTitleView::buttonClicked(ui::Control& button) {
+    const auto it =
+        std::find_if(chatBtns_.begin(), chatBtns_.end(),
+                     [&button](const std::shared_ptr<ui::Button>& candidate) { return candidate.get() == &button; });
     if (it != chatBtns_.end()) {
         activateChat(chats_[static_cast<size_t>(it - chatBtns_.begin())], true);
     }

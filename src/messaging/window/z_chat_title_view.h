@@ -94,7 +94,8 @@ public:
     void scrollViewDidEndScrollingAnimation(ui::ScrollView& scrollView) override;
 
 private:
-    void buttonClicked(const std::shared_ptr<ui::Button>& button);
+    // A tap on one of the chats' buttons.
+    void buttonClicked(ui::Control& button);
     void placeButton(size_t index);
     void updateContentSize();
     void refreshButtonImage(size_t index);

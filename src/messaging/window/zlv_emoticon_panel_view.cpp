@@ -38,19 +38,12 @@ void ZLVEmoticonPanelView::addPictureButtons() {
         button->setContentHorizontalAlignment(ui::ContentHorizontalAlignment::Center);
         button->setContentVerticalAlignment(ui::ContentVerticalAlignment::Center);
         button->setImage(ZelvanWidget::imageFromResource(emoticonImageName(i), true), ui::ControlState::Normal);
-        button->addTarget(
-            weakSelf,
-            [weakSelf](ui::Control& control, const ui::Event*) {
-                if (auto panel = weakSelf.lock()) {
-                    panel->iconSelected(control);
-                }
-            },
-            ui::ControlEvents::TouchUpInside);
+        button->addTarget(weakSelf, &ZLVEmoticonPanelView::iconSelected, ui::ControlEvents::TouchUpInside);
         addSubview(button);
     }
 }
 
-void ZLVEmoticonPanelView::iconSelected(const ui::Control& button) {
+void ZLVEmoticonPanelView::iconSelected(ui::Control& button) {
     const int64_t index = button.tag() - kFirstTag;
     const auto& texts = emoticonTextList();
     if (index < 0 || index >= static_cast<int64_t>(texts.size())) {

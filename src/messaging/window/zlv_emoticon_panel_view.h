@@ -33,7 +33,7 @@ public:
     static const std::vector<std::string>& emoticonTextList();
 
     // The action of every picture button: the delegate hears the choice, then the sheet closes.
-    void iconSelected(const ui::Control& button);
+    void iconSelected(ui::Control& button);
     // A touch that finds no picture button closes the sheet (and goes where the sheet's own test sends it).
     std::shared_ptr<ui::View> hitTest(gfx::Point point, const ui::Event* event) override;
     // The plain sheet's size, at least one row high, so that with the rows' room added every

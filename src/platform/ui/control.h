@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "platform/graphics/geometry.h"
@@ -83,6 +84,31 @@ public:
     // Registers `fn` for `events`. `owner` guards liveness: once it has died its actions are skipped
     // (an empty owner is never skipped). Actions run in registration order.
     void addTarget(std::weak_ptr<const void> owner, ActionFn fn, ControlEvents events);
+    // Calls `method` on `target` for `events` while the target lives, never after it is gone; the
+    // target is not kept alive and counts as the owner for removeTarget.
+    template <class T>
+    void addTarget(std::type_identity_t<std::weak_ptr<T>> target, void (T::*method)(), ControlEvents events) {
+        addTarget(
+            target,
+            [target, method](Control&, const Event*) {
+                if (auto live = target.lock()) {
+                    (live.get()->*method)();
+                }
+            },
+            events);
+    }
+    // The same for a method that reads the control that sent the action.
+    template <class T>
+    void addTarget(std::type_identity_t<std::weak_ptr<T>> target, void (T::*method)(Control&), ControlEvents events) {
+        addTarget(
+            target,
+            [target, method](Control& sender, const Event*) {
+                if (auto live = target.lock()) {
+                    (live.get()->*method)(sender);
+                }
+            },
+            events);
+    }
     // Drops `events` from the actions registered by `owner` (every action when `owner` is empty);
     // an action left with no events is removed.
     void removeTarget(const std::weak_ptr<const void>& owner, ControlEvents events);

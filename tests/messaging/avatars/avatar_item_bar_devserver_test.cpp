@@ -196,13 +196,13 @@ TEST_F(AvatarItemBarDevServer, ListIconsAndTapsThroughTheBridge) {
     EXPECT_EQ(buttons[2]->alpha(), 0.5);
 
     // A tap on the item whose icon never came does nothing.
-    bar->buttonClicked(buttons[2]);
+    bar->buttonClicked(*buttons[2]);
     EXPECT_TRUE(barCalls().empty());
     EXPECT_EQ(bar->selectedIndex(), -1);
 
     // Item 1's pictures are not cached yet: no files at first, both once fetched.
     const std::string icon = cachedFileUrl("icons/i1.png");
-    bar->buttonClicked(buttons[0]);
+    bar->buttonClicked(*buttons[0]);
     EXPECT_EQ(bar->selectedIndex(), 0);
     ASSERT_TRUE(main().pumpUntil([&] { return barCalls().size() == 2; }, 20.0));
     const std::string files = cachedFileUrl("pictures/a.png") + "~" + cachedFileUrl("pictures/b.png");
@@ -224,7 +224,7 @@ TEST_F(AvatarItemBarDevServer, ListIconsAndTapsThroughTheBridge) {
     EXPECT_EQ(image->pixelAt(88, 30), (gfx::Rgba8{0x30, 0x60, 0xd0, 255}));
 
     // Tapping the selected item again unmarks it; its files are cached now and reported at once.
-    bar->buttonClicked(buttons[0]);
+    bar->buttonClicked(*buttons[0]);
     EXPECT_EQ(bar->selectedIndex(), -1);
     EXPECT_TRUE(bar->selectedView()->isHidden());
     ASSERT_EQ(barCalls().size(), 3u);

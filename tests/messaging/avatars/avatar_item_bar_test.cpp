@@ -146,13 +146,13 @@ TEST_F(AvatarItemBarTest, LoadingIconsIgnoreTapsAndNothingStaysQueued) {
     EXPECT_EQ(icons[1]->url(), "i2.png");
     EXPECT_EQ(bar_->avatarBarButtons()[0]->alpha(), 0.5);
 
-    bar_->buttonClicked(bar_->avatarBarButtons()[0]);
+    bar_->buttonClicked(*bar_->avatarBarButtons()[0]);
     EXPECT_TRUE(pageCalls().empty());
     EXPECT_EQ(bar_->selectedIndex(), -1);
 
     deliver(icons[1], "not a picture");
     EXPECT_TRUE(bar_->avatarBarButtons()[1]->isEnabled());
-    bar_->buttonClicked(bar_->avatarBarButtons()[1]);
+    bar_->buttonClicked(*bar_->avatarBarButtons()[1]);
     EXPECT_EQ(pageCalls(), (std::vector<std::string>{
                                R"(avatarbartapped(1, 1, 2, "", "http://shop.test/shop/i2.png", 6, 0, 0, 0))"}));
     // Icon 0 and the two pictures wait in the queue; starting over takes them all out.
@@ -209,7 +209,7 @@ TEST_F(AvatarItemBarTest, HostileUrlsReachThePageAsOneCallWithTheirOwnText) {
             deliver(icon, "icon");
         }
         const size_t before = pageCalls().size();
-        bar_->buttonClicked(bar_->avatarBarButtons()[0]);
+        bar_->buttonClicked(*bar_->avatarBarButtons()[0]);
         ASSERT_EQ(pageCalls().size(), before + 1);
         const std::string script = pageCalls().back();
         const auto strings = callStrings(script);

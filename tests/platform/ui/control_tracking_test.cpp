@@ -1,6 +1,6 @@
 // Control tracking and dispatch: the events a touch produces (down, drag inside/outside, enter and
 // exit at the 70-point margin, up inside/outside, cancel, repeat), the highlight that follows the
-// finger, actions in registration order with dead owners skipped, and disabled controls.
+// finger, actions in registration order with dead owners skipped, method targets, and disabled controls.
 #include <memory>
 #include <string>
 #include <vector>
@@ -103,6 +103,36 @@ TEST_F(ControlTrackingTest, ActionsRunInRegistrationOrderAndSkipDeadOwners) {
     order.clear();
     control->removeTarget({}, ControlEvents::AllEvents);
     EXPECT_EQ(control->allControlEvents(), ControlEvents::None);
+    control->sendActionsForControlEvents(ControlEvents::AllEvents);
+    EXPECT_TRUE(order.empty());
+}
+
+TEST_F(ControlTrackingTest, MethodTargetsRunWhileTheirTargetLivesAndNotAfter) {
+    struct Screen {
+        explicit Screen(Events& log) : log(log) {}
+        void tapped() { log.push_back("tapped"); }
+        void changed(Control& sender) { log.push_back("changed by " + std::to_string(sender.tag())); }
+        Events& log;
+    };
+    Events order;
+    auto screen = std::make_shared<Screen>(order);
+    auto control = View::create<Control>(gfx::Rect(0, 0, 10, 10));
+    control->setTag(7);
+    control->addTarget(screen, &Screen::tapped, ControlEvents::TouchUpInside);
+    control->addTarget(screen, &Screen::changed, ControlEvents::ValueChanged);
+    control->sendActionsForControlEvents(ControlEvents::TouchUpInside | ControlEvents::ValueChanged);
+    EXPECT_EQ(order, (Events{"tapped", "changed by 7"}));
+
+    // The target is the owner removeTarget names.
+    control->removeTarget(screen, ControlEvents::TouchUpInside);
+    control->sendActionsForControlEvents(ControlEvents::TouchUpInside | ControlEvents::ValueChanged);
+    EXPECT_EQ(order, (Events{"tapped", "changed by 7", "changed by 7"}));
+
+    // The control does not keep its target alive and calls nothing once it has gone.
+    std::weak_ptr<Screen> gone = screen;
+    screen.reset();
+    EXPECT_TRUE(gone.expired());
+    order.clear();
     control->sendActionsForControlEvents(ControlEvents::AllEvents);
     EXPECT_TRUE(order.empty());
 }
