@@ -78,6 +78,9 @@ std::shared_ptr<zelvanAppDelegate> startClient(const LaunchOptions& options) {
     if (options.logLevel) {
         fnd::setMinLogLevel(*options.logLevel);
     }
+    for (const auto& [channel, level] : options.channelLogLevels) {
+        fnd::setChannelLogLevel(channel, level);
+    }
     const auto& bundle = fnd::Bundle::main();
     ZLOG(Info, "%@ %@ started (data in %s)", bundle.bundleIdentifier(),
          bundle.objectForInfoDictionaryKey("CFBundleVersion"), fnd::AppFolders::root());

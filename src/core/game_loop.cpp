@@ -36,7 +36,7 @@ double GameLoop::turn() {
         }
     } catch (const std::exception& e) {
         // A failing game must not end the thread that every later game runs on.
-        Tracer::sharedTracer().logError(traceFileName(__FILE__), __LINE__, __func__, "game turn failed", e);
+        Tracer::sharedTracer().logError(__FILE__, __LINE__, __func__, "game turn failed", e);
     }
     return kIdleInterval;
 }

@@ -45,9 +45,19 @@ std::optional<std::pair<std::string, uint16_t>> parseHostPort(const std::string&
     return std::pair{text.substr(0, colon), static_cast<uint16_t>(*port)};
 }
 
-} // namespace
-
-namespace {
+// "debug", "info", "warn" or "error".
+std::optional<fnd::LogLevel> parseLogLevel(const std::string& text) {
+    static const std::pair<const char*, fnd::LogLevel> kLevels[] = {{"debug", fnd::LogLevel::Debug},
+                                                                    {"info", fnd::LogLevel::Info},
+                                                                    {"warn", fnd::LogLevel::Warn},
+                                                                    {"error", fnd::LogLevel::Error}};
+    for (const auto& [name, level] : kLevels) {
+        if (text == name) {
+            return level;
+        }
+    }
+    return std::nullopt;
+}
 
 // The client's options on `cli`, read into `options`. Values are checked as they are read; a bad one
 // throws CLI11's ValidationError with the option's own message.
@@ -116,20 +126,24 @@ void addOptions(CLI::App& cli, LaunchOptions& options) {
             }
             options.config.adsBase = base;
         });
-    cli.add_option("--log-level", "lowest level logged: debug, info, warn or error (default info)")
-        ->type_name("LEVEL")
+    cli.add_option("--log-level", "lowest level logged: debug, info, warn or error (default info); CHANNEL=LEVEL "
+                                  "sets it for one log channel only, e.g. orvane=debug (repeatable)")
+        ->type_name("[CHANNEL=]LEVEL")
+        ->take_all()
         ->each([&options](const std::string& value) {
-            static const std::pair<const char*, fnd::LogLevel> kLevels[] = {{"debug", fnd::LogLevel::Debug},
-                                                                            {"info", fnd::LogLevel::Info},
-                                                                            {"warn", fnd::LogLevel::Warn},
-                                                                            {"error", fnd::LogLevel::Error}};
-            for (const auto& [name, level] : kLevels) {
-                if (value == name) {
-                    options.logLevel = level;
-                    return;
-                }
+            const size_t equals = value.find('=');
+            const std::string channel = equals == std::string::npos ? std::string() : value.substr(0, equals);
+            const std::optional<fnd::LogLevel> level =
+                parseLogLevel(equals == std::string::npos ? value : value.substr(equals + 1));
+            if (!level || (equals != std::string::npos && channel.empty())) {
+                throw CLI::ValidationError("--log-level wants debug, info, warn or error, or CHANNEL=LEVEL, not " +
+                                           value);
             }
-            throw CLI::ValidationError("--log-level wants debug, info, warn or error, not " + value);
+            if (equals == std::string::npos) {
+                options.logLevel = level;
+            } else {
+                options.channelLogLevels[channel] = *level;
+            }
         });
     cli.add_option("--tab", options.tab, "select tab N (0 games, 1 home, 2 messenger, 3 circle, 4 more) once launched")
         ->type_name("N")

@@ -2,6 +2,7 @@
 // the application's data lives, how long to run and where to leave screenshots.
 #pragma once
 
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
@@ -24,8 +25,10 @@ struct LaunchOptions {
     std::optional<std::string> screenshotFolder;
     // WAV file that receives every sound the client plays (calls, message sounds, games).
     std::optional<std::string> audioOut;
-    // The log's minimum level; none keeps Info.
+    // The log's global minimum level; none keeps Info.
     std::optional<fnd::LogLevel> logLevel;
+    // Minimum levels named for log channels (`--log-level orvane=debug`), by channel name.
+    std::map<std::string, fnd::LogLevel> channelLogLevels;
     // The tab (0 games ... 4 more) selected once the client has launched; none keeps the first.
     std::optional<int> tab;
     bool help = false;
@@ -34,8 +37,8 @@ struct LaunchOptions {
     static std::string usage();
     // Reads `--server HOST:PORT`, `--web HOST[:PORT]`, `--account PHONE:PASSWORD`, `--home DIR`,
     // `--run-seconds N`, `--screenshots DIR`, `--audio-out FILE`, `--idle-turns N`, `--ads-base URL`,
-    // `--log-level LEVEL`, `--tab N` and `--help` (arguments without the program name). An unknown option, a missing
-    // value or a malformed one is an error.
+    // `--log-level [CHANNEL=]LEVEL` (repeatable), `--tab N` and `--help` (arguments without the program name). An
+    // unknown option, a missing value or a malformed one is an error.
     static fnd::Result<LaunchOptions> parse(std::span<const std::string> args);
 };
 

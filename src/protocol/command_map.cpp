@@ -165,8 +165,8 @@ void CommandMap::deliver(CommandHandler& handler, const fnd::Value& packet, int 
     try {
         handler.handleServerResponse(packet);
     } catch (const std::exception& e) {
-        Tracer::sharedTracer().logError(traceFileName(__FILE__), __LINE__, __func__,
-                                        fnd::format("handler of command %d failed", cmd), e);
+        Tracer::sharedTracer().logError(__FILE__, __LINE__, __func__, fnd::format("handler of command %d failed", cmd),
+                                        e);
     } catch (...) {
         ZTRACE_ERROR("handler of command %d failed with an unknown exception", cmd);
     }

@@ -63,12 +63,6 @@ private:
 // The readable name of an exception's dynamic type ("std::runtime_error" rather than the mangled one).
 std::string exceptionTypeName(const std::exception& e);
 
-// The source file name without its folders, for trace lines.
-constexpr std::string_view traceFileName(std::string_view path) {
-    size_t slash = path.find_last_of('/');
-    return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
 } // namespace zelvan
 
 // A warning is a plain Warn record of the process log; an error also reaches the error recorder.

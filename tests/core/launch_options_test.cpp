@@ -2,6 +2,7 @@
 // lines refused with a message rather than half-applied.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,10 @@ TEST(LaunchOptionsTest, ReadsEveryOption) {
                          "--idle-turns",  "20",
                          "--tab",         "2",
                          "--ads-base",    "http://127.0.0.1:9/ads/",
-                         "--log-level",   "debug"});
+                         "--log-level",   "orvane=warn",
+                         "--log-level",   "debug",
+                         "--log-level",   "adwick=error",
+                         "--log-level",   "orvane=debug"});
     ASSERT_TRUE(parsed.ok()) << parsed.error().localizedDescription();
     const LaunchOptions& o = parsed.value();
     EXPECT_EQ(o.config.serverHost, "127.0.0.1");
@@ -41,7 +45,10 @@ TEST(LaunchOptionsTest, ReadsEveryOption) {
     EXPECT_EQ(o.config.keepAliveTurns, 20);
     EXPECT_EQ(o.tab, 2);
     EXPECT_EQ(o.config.adsBase, "http://127.0.0.1:9/ads"); // networks append "/<network>/..."
+    // A plain level is the global one; a named one is its channel's, the last naming winning.
     EXPECT_EQ(o.logLevel, fnd::LogLevel::Debug);
+    EXPECT_EQ(o.channelLogLevels, (std::map<std::string, fnd::LogLevel>{{"adwick", fnd::LogLevel::Error},
+                                                                        {"orvane", fnd::LogLevel::Debug}}));
     EXPECT_FALSE(o.help);
 
     auto defaults = parse({});
@@ -50,6 +57,7 @@ TEST(LaunchOptionsTest, ReadsEveryOption) {
     EXPECT_FALSE(defaults.value().runSeconds);
     EXPECT_EQ(defaults.value().config.adsBase, "");
     EXPECT_FALSE(defaults.value().logLevel);
+    EXPECT_TRUE(defaults.value().channelLogLevels.empty());
     EXPECT_TRUE(parse({"--help"}).value().help);
 }
 
@@ -70,6 +78,10 @@ TEST(LaunchOptionsTest, RefusesMalformedLines) {
         {"--ads-base", "ftp://host"},
         {"--ads-base", "http://host/?a=1"},
         {"--log-level", "verbose"},
+        {"--log-level", "orvane=loud"},
+        {"--log-level", "=debug"},
+        {"--log-level", "orvane="},
+        {"--log-level", "debug", "--log-level", "orvane=verbose"},
         {"--home", ""},
         {"--server"},
         {"--bogus", "1"},
@@ -79,7 +91,8 @@ TEST(LaunchOptionsTest, RefusesMalformedLines) {
         auto parsed = parse(args);
         EXPECT_FALSE(parsed.ok()) << args[0] << (args.size() > 1 ? " " + args[1] : "");
         if (!parsed.ok()) {
-            EXPECT_FALSE(parsed.error().localizedDescription().empty());
+            EXPECT_NE(parsed.error().localizedDescription().find(args[0]), std::string::npos)
+                << parsed.error().localizedDescription();
         }
     }
 }

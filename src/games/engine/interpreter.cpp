@@ -28,7 +28,7 @@ ScriptValue STLScriptCore::execute(std::vector<ScriptValue> locals) {
     try {
         result = interpret();
     } catch (const std::exception& e) {
-        Tracer::sharedTracer().logError(traceFileName(__FILE__), __LINE__, "execute", "script run failed", e);
+        Tracer::sharedTracer().logError(__FILE__, __LINE__, "execute", "script run failed", e);
         result = nullValue();
     }
     spareFrames_.clear();

@@ -58,7 +58,7 @@ fnd::Value STLScriptEngine::call(std::string_view name, const fnd::Value& args) 
     try {
         result = core_->call(name, args);
     } catch (const std::exception& e) {
-        Tracer::sharedTracer().logError(traceFileName(__FILE__), __LINE__, __func__,
+        Tracer::sharedTracer().logError(__FILE__, __LINE__, __func__,
                                         fnd::format("game %d: call of \"%@\" failed", gameId(), std::string(name)), e);
         result = fnd::Value();
     }

@@ -8,7 +8,7 @@ namespace zelvan {
 std::shared_ptr<GameRoom> GameRoom::newFromArray(const fnd::Value& array, size_t start) {
     std::shared_ptr<fnd::Array> list = array.asArray();
     if (list == nullptr || start > list->count() || list->count() - start < kFieldCount) {
-        Tracer::sharedTracer().output(traceFileName(__FILE__), __LINE__, "newFromArray", Tracer::kError,
+        Tracer::sharedTracer().output(__FILE__, __LINE__, "newFromArray", Tracer::kError,
                                       "room record needs %d elements from %d, got %d", static_cast<int>(kFieldCount),
                                       static_cast<int>(start), list == nullptr ? -1 : static_cast<int>(list->count()));
         return nullptr;

@@ -134,7 +134,7 @@ void GameChatView::addMessage(const std::shared_ptr<IMMessage>& message) {
         scrollToRowAtIndexPath(ui::IndexPath::indexPathForRow(static_cast<int>(messages_.size()) - 1, 0),
                                ui::TableViewScrollPosition::Bottom, ui::Animated::Yes);
     } catch (const std::exception& e) {
-        Tracer::sharedTracer().output(traceFileName(__FILE__), __LINE__, "addMessage", Tracer::kError,
+        Tracer::sharedTracer().output(__FILE__, __LINE__, "addMessage", Tracer::kError,
                                       "error occurred while scrollToRowAtIndexPath: %@", std::string(e.what()));
     }
 }

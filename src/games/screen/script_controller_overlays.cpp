@@ -21,7 +21,7 @@ void ScriptController::drawUserName(fnd::Value info) {
     onMain([info = std::move(info)](ScriptController& self) {
         std::shared_ptr<fnd::Array> list = info.asArray();
         if (list == nullptr || list->count() < 8 || !self.isViewLoaded()) {
-            Tracer::sharedTracer().output(traceFileName(__FILE__), __LINE__, "drawUserName", Tracer::kWarn,
+            Tracer::sharedTracer().output(__FILE__, __LINE__, "drawUserName", Tracer::kWarn,
                                           "name label needs 8 elements, got %d",
                                           list == nullptr ? -1 : static_cast<int>(list->count()));
             return;
@@ -45,7 +45,7 @@ void ScriptController::hideUserName(int32_t index) {
     onMain([index](ScriptController& self) {
         auto found = self.nameLabels_.find(index);
         if (found == self.nameLabels_.end()) {
-            Tracer::sharedTracer().output(traceFileName(__FILE__), __LINE__, "hideUserName", Tracer::kWarn,
+            Tracer::sharedTracer().output(__FILE__, __LINE__, "hideUserName", Tracer::kWarn,
                                           "hideUserNameInMainThread not found %@", std::to_string(index));
             return;
         }
@@ -119,8 +119,8 @@ void ScriptController::showUserInfo(int32_t index) {
         std::shared_ptr<STLScriptEngine> game = self.engine();
         std::shared_ptr<fnd::Array> ids = game != nullptr ? game->userids().asArray() : nullptr;
         if (ids == nullptr || index < 0 || static_cast<size_t>(index) >= ids->count()) {
-            Tracer::sharedTracer().output(traceFileName(__FILE__), __LINE__, "showUserInfo", Tracer::kWarn,
-                                          "no player %d to show", index);
+            Tracer::sharedTracer().output(__FILE__, __LINE__, "showUserInfo", Tracer::kWarn, "no player %d to show",
+                                          index);
             return;
         }
         const int32_t uid = ids->objectAtIndex(static_cast<size_t>(index)).intValue();

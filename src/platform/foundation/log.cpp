@@ -1,4 +1,4 @@
-// The process log: rendering of records, the limit on repeats, stderr and the sinks.
+// The process log: the level filter, rendering of records, the limit on repeats, stderr and the sinks.
 #include "platform/foundation/log.h"
 
 #include <unistd.h>
@@ -35,6 +35,11 @@ struct LogState {
     std::atomic<bool> limitRepeats{true};
     std::atomic<LogLevel> minLevel{LogLevel::Info};
     LogRepeatLimiter repeats; // guarded by mutex
+    // Levels named for channels. A record looks here only while some are named (so the usual record takes
+    // no lock); its own lock, since sinks run while `mutex` is not held but may log.
+    std::atomic<bool> anyNamed{false};
+    std::mutex namedMutex;
+    std::map<std::string, LogLevel, std::less<>> named; // guarded by namedMutex
 };
 
 // The sinks the calling thread is inside right now (a sink may log or remove itself). Plain
@@ -114,14 +119,9 @@ std::string renderLogLine(const LogRecord& record) {
     if (record.level == LogLevel::Info) {
         return record.message;
     }
-    std::string_view file = record.site.file;
-    size_t slash = file.find_last_of('/');
-    if (slash != std::string_view::npos) {
-        file.remove_prefix(slash + 1);
-    }
     std::string line(logLevelName(record.level));
     line += ' ';
-    line += file;
+    line += sourceFileName(record.site.file);
     line += ":L";
     line += std::to_string(record.site.line);
     line += ' ';
@@ -184,19 +184,16 @@ void writeSummaries(const LogState& s, const std::vector<LogRepeatLimiter::Summa
 } // namespace
 
 std::optional<std::string> writeLog(const LogRecord& record) {
-    auto& s = logState();
-    // Only the known levels below the minimum are dropped; a value outside the enumeration is written.
-    const int level = static_cast<int>(record.level);
-    if (level >= static_cast<int>(LogLevel::Debug) && level < static_cast<int>(s.minLevel.load())) {
+    if (!logWrites(record.channel, record.level)) {
         return std::nullopt;
     }
+    auto& s = logState();
     std::vector<LogRepeatLimiter::Summary> due;
     std::vector<Written> lines;
     std::optional<std::string> body;
     {
         std::lock_guard lock(s.mutex);
-        const bool admitted =
-            !s.limitRepeats.load() || s.repeats.admit(record.site, record.level, Clock::monotonic(), due);
+        const bool admitted = !s.limitRepeats.load() || s.repeats.admit(record, Clock::monotonic(), due);
         if (due.empty() && !admitted) {
             return std::nullopt;
         }
@@ -229,6 +226,38 @@ void setMinLogLevel(LogLevel level) {
 
 LogLevel minLogLevel() {
     return logState().minLevel.load();
+}
+
+void setChannelLogLevel(std::string_view name, LogLevel level) {
+    auto& s = logState();
+    std::lock_guard lock(s.namedMutex);
+    s.named.insert_or_assign(std::string(name), level);
+    s.anyNamed.store(true);
+}
+
+void clearChannelLogLevels() {
+    auto& s = logState();
+    std::lock_guard lock(s.namedMutex);
+    s.named.clear();
+    s.anyNamed.store(false);
+}
+
+LogLevel minLogLevel(const LogChannel& channel) {
+    auto& s = logState();
+    if (s.anyNamed.load()) {
+        std::lock_guard lock(s.namedMutex);
+        if (auto it = s.named.find(channel.name); it != s.named.end()) {
+            return it->second;
+        }
+    }
+    return std::max(channel.threshold, s.minLevel.load());
+}
+
+bool logWrites(const LogChannel& channel, LogLevel level) {
+    // Only the known levels below the minimum are dropped; a value outside the enumeration is written.
+    const int value = static_cast<int>(level);
+    return value < static_cast<int>(LogLevel::Debug) || value > static_cast<int>(LogLevel::Error) ||
+           value >= static_cast<int>(minLogLevel(channel));
 }
 
 void setLogRepeatsLimited(bool limited) {

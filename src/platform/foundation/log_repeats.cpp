@@ -20,15 +20,11 @@ std::string groupedDigits(int64_t n) {
 LogRecord LogRepeatLimiter::Summary::record() const {
     std::string message = "\u2026 " + groupedDigits(count) + " more like this";
     if (level == LogLevel::Info) {
-        std::string_view name = file;
-        if (size_t slash = name.find_last_of('/'); slash != std::string_view::npos) {
-            name.remove_prefix(slash + 1);
-        }
         message += " (";
-        message += name;
+        message += sourceFileName(file);
         message += ":L" + std::to_string(line) + ")";
     }
-    return LogRecord{level, LogSite{file, line, function}, std::move(message)};
+    return LogRecord{level, LogSite{file, line, function}, std::move(message), channel};
 }
 
 bool LogRepeatLimiter::ended(const Window& window, double now) {
@@ -36,7 +32,8 @@ bool LogRepeatLimiter::ended(const Window& window, double now) {
     return now >= window.start + kWindowSeconds || now < window.start;
 }
 
-bool LogRepeatLimiter::admit(const LogSite& site, LogLevel level, double now, std::vector<Summary>& due) {
+bool LogRepeatLimiter::admit(const LogRecord& record, double now, std::vector<Summary>& due) {
+    const LogSite& site = record.site;
     if (holding_ > 0 && (now >= nextEnd_ || now < nextEnd_ - kWindowSeconds)) {
         collectEnded(now, due);
     }
@@ -64,7 +61,8 @@ bool LogRepeatLimiter::admit(const LogSite& site, LogLevel level, double now, st
         nextEnd_ = holding_ == 0 ? window.start + kWindowSeconds : std::min(nextEnd_, window.start + kWindowSeconds);
         ++holding_;
     }
-    window.held.level = level;
+    window.held.level = record.level;
+    window.held.channel = record.channel;
     window.held.function.assign(site.function);
     ++window.held.count;
     return false;

@@ -23,6 +23,7 @@ public:
     // The lines a site held back in a window that has ended, to be written as one record.
     struct Summary {
         LogLevel level = LogLevel::Info;
+        LogChannel channel = kDefaultLogChannel;
         std::string file;
         int line = 0;
         std::string function;
@@ -33,10 +34,10 @@ public:
         LogRecord record() const;
     };
 
-    // Whether a record of `level` from `site` at monotonic time `now` is written. Before that it moves
+    // Whether `record` (its site, level and channel) at monotonic time `now` is written. Before that it moves
     // to `due` the summaries of every site whose window has ended by `now` (this one's among them), in
     // the order to write them ahead of the record.
-    bool admit(const LogSite& site, LogLevel level, double now, std::vector<Summary>& due);
+    bool admit(const LogRecord& record, double now, std::vector<Summary>& due);
     // Moves every held-back count to `due`, whether or not its window has ended.
     void flush(std::vector<Summary>& due);
     // Forgets every window and held-back count.

@@ -86,6 +86,78 @@ TEST(LogTest, RecordsBelowTheMinimumLevelReachNoLineAndNoSink) {
     EXPECT_EQ(sunk, 2);
 }
 
+// Levels named for channels, forgotten at the end of a test.
+struct NamedLevels {
+    NamedLevels() = default;
+    NamedLevels(const NamedLevels&) = delete;
+    NamedLevels& operator=(const NamedLevels&) = delete;
+    ~NamedLevels() { clearChannelLogLevels(); }
+};
+
+TEST(LogTest, AChannelWritesAtTheHigherOfItsThresholdAndTheGlobalMinimumUnlessNamed) {
+    static constexpr LogChannel kFollows{"follows"};
+    static constexpr LogChannel kQuiet{"quiet", LogLevel::Warn};
+    std::vector<std::string> channels;
+    LogSinkToken token =
+        addLogRecordSink([&](const LogRecord& r, const std::string&) { channels.emplace_back(r.channel.name); });
+    testing::LogCapture capture;
+    NamedLevels named;
+    auto logAll = [](const char* phase) {
+        ZLOG(Debug, "%s default debug", phase);
+        ZLOG(Info, "%s default info", phase);
+        ZLOG_TO(kFollows, Debug, "%s follows debug", phase);
+        ZLOG_TO(kFollows, Warn, "%s follows warn", phase);
+        ZLOG_TO(kQuiet, Info, "%s quiet info", phase);
+        ZLOG_TO(kQuiet, Warn, "%s quiet warn", phase);
+    };
+    const std::string site = "WARN log_test.cpp:L" + std::to_string(__LINE__ - 4) + " operator()\n\t";
+    const std::string quietSite = "WARN log_test.cpp:L" + std::to_string(__LINE__ - 3) + " operator()\n\t";
+    const std::string debugSite = "DEBUG log_test.cpp:L" + std::to_string(__LINE__ - 7) + " operator()\n\t";
+
+    // By default a channel declared at Debug writes what the default channel writes, in the same line.
+    logAll("a");
+    EXPECT_EQ(capture.lines(),
+              (std::vector<std::string>{"a default info", site + "a follows warn", quietSite + "a quiet warn"}));
+    EXPECT_EQ(channels, (std::vector<std::string>{"zelvan", "follows", "quiet"}));
+
+    // The global level moves every channel, but not below a channel's own threshold.
+    capture.clear();
+    {
+        MinLevel debug(LogLevel::Debug);
+        logAll("b");
+    }
+    EXPECT_EQ(capture.lines().size(), 5u);
+    EXPECT_EQ(capture.lines()[2], debugSite + "b follows debug");
+    EXPECT_EQ(capture.lines()[4], quietSite + "b quiet warn");
+
+    // A named level replaces both, whether raised or lowered, and leaves the other channels alone. A name
+    // given before any channel of that name writes is found as it does.
+    capture.clear();
+    setChannelLogLevel("quiet", LogLevel::Debug);
+    setChannelLogLevel("follows", LogLevel::Error);
+    setChannelLogLevel("not-declared", LogLevel::Debug);
+    logAll("c");
+    static constexpr LogChannel kLate{"not-declared", LogLevel::Error};
+    ZLOG_TO(kLate, Info, "late info");
+    EXPECT_EQ(capture.lines(),
+              (std::vector<std::string>{"c default info", "c quiet info", quietSite + "c quiet warn", "late info"}));
+
+    clearChannelLogLevels();
+    capture.clear();
+    logAll("d");
+    EXPECT_EQ(capture.lines().size(), 3u);
+    // The count of a channel's held-back repeats is a record of that channel.
+    auto clock = ManualClock::install();
+    for (int i = 0; i <= LogRepeatLimiter::kLinesPerWindow; ++i) {
+        ZLOG_TO(kQuiet, Warn, "flood");
+    }
+    flushLogRepeats();
+    EXPECT_TRUE(capture.lines().back().ends_with("\t… 1 more like this")) << capture.lines().back();
+    EXPECT_EQ(channels.back(), "quiet");
+    Clock::install(nullptr);
+    removeLogSink(token);
+}
+
 TEST(LogTest, ASiteRepeatingItselfWritesAFewLinesPerWindowThenItsCount) {
     auto clock = ManualClock::install();
     testing::LogCapture capture;

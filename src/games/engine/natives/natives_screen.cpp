@@ -47,7 +47,7 @@ fnd::Value asText(ScriptValue v) {
 std::optional<std::string> playerName(STLScriptCore& core, int32_t index, std::string_view failure) {
     std::shared_ptr<fnd::Array> names = core.engine().names().asArray();
     if (names == nullptr || index < 0 || static_cast<size_t>(index) >= names->count()) {
-        Tracer::sharedTracer().output(traceFileName(__FILE__), __LINE__, "execute", Tracer::kError, failure, index);
+        Tracer::sharedTracer().output(__FILE__, __LINE__, "execute", Tracer::kError, failure, index);
         return std::nullopt;
     }
     return names->objectAtIndex(static_cast<size_t>(index)).stringValue();

@@ -21,8 +21,7 @@ using natives::intArg;
 ScriptValue createSound(STLScriptCore& core, Args args) {
     ZData* path = dataOf(arg(args, 0));
     if (path == nullptr) {
-        Tracer::sharedTracer().output(traceFileName(__FILE__), __LINE__, "execute", 3,
-                                      "file path is null on creating audio");
+        Tracer::sharedTracer().output(__FILE__, __LINE__, "execute", 3, "file path is null on creating audio");
         return kNoValue;
     }
     std::optional<std::string> resolved = natives::gameFile(core, natives::textOf(*path));
