@@ -2,19 +2,13 @@
 // counts only when the status is 2xx and every announced byte arrived.
 #include "web/zelvan_url_connection.h"
 
-<<<<<<< HEAD
 #include <optional>
 
+#include "core/main_thread.h"
 #include "platform/foundation/fetch.h"
 #include "platform/foundation/http_headers.h"
 #include "platform/foundation/log_preview.h"
-#include "platform/foundation/run_loop.h"
 #include "platform/foundation/string_ops.h"
-=======
-#include "core/main_thread.h"
-#include "platform/foundation/http_headers.h"
-#include "platform/foundation/log_preview.h"
->>>>>>> wt-hops
 #include "platform/foundation/url_connection.h"
 #include "platform/foundation/url_error.h"
 #include "protocol/tracer.h"
@@ -150,7 +144,6 @@ void ZelvanURLConnection::begin() {
         request.setValue(value, field);
         ownFields.push_back(field);
     }
-<<<<<<< HEAD
     fnd::FetchOptions options;
     httpCancel_ = options.cancel = std::make_shared<fnd::UrlCancelToken>();
     if (!ownFields.empty()) {
@@ -185,20 +178,6 @@ void ZelvanURLConnection::httpFetchEnded(const std::string& url, fnd::Result<fnd
         ZTRACE_WARN("web fetch of %s failed: %@", fnd::logPreview(url), fnd::logPreview(error.description()));
         result.errorCode = error.code() != 0 ? error.code() : fnd::UrlError::Unknown;
         complete(std::move(result));
-=======
-    auto bridge = std::make_shared<HttpBridge>(
-        std::weak_ptr<ZelvanURLConnection>(std::static_pointer_cast<ZelvanURLConnection>(shared_from_this())), *url,
-        std::move(ownFields));
-    auto created = fnd::UrlConnection::create(std::move(request), bridge, fnd::StartImmediately::No);
-    if (!created) {
-        ZTRACE_WARN("web fetch of %s could not start: %@", fnd::logPreview(text),
-                    fnd::logPreview(created.error().description()));
-        int64_t code = created.error().code();
-        laterOnThisLoop(std::static_pointer_cast<ZelvanURLConnection>(shared_from_this()),
-                        [code](ZelvanURLConnection& self) {
-                            self.complete(ZelvanFetchResult{false, {}, code});
-                        });
->>>>>>> wt-hops
         return;
     }
     const int64_t status = reply->response.statusCode();
