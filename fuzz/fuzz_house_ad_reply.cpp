@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "ads/mediation/mediation_context.h"
+#include "ads/mediation/mediation_wiring.h"
 #include "ads/mediation/orvane_ad_interface.h"
 #include "offers/orvane/client/orv_parser.h"
 #include "offers/orvane/client/orv_records.h"
@@ -40,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static bool quiet = (fnd::setLogToStderr(false), true);
     (void)quiet;
     static auto context = [] {
-        auto made = std::make_shared<mediation::MediationContext>();
+        auto made = mediation::makeMediation();
         made->setHouseAdService(std::make_shared<ParserService>());
         return made;
     }();

@@ -15,7 +15,6 @@
 #include "platform/foundation/run_loop.h"
 
 namespace zelvan::mediation {
-namespace {} // namespace
 
 fnd::Bytes OrvaneAdInterface::dataWithBase64EncodedString(const std::optional<std::string>& text) {
     return initWithBase64EncodedString(text);
