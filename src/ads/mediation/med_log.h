@@ -5,36 +5,27 @@
 #pragma once
 
 #include <functional>
-#include <string>
-#include <string_view>
 
-#include "platform/foundation/format.h"
 #include "platform/foundation/log.h"
+#include "platform/foundation/numbered_log.h"
 
 namespace zelvan::mediation {
 
+// The mediation's channel of the one log (`--log-level mediation=debug`).
+inline constexpr fnd::LogChannel kMediationLog{"mediation"};
 inline constexpr int kMedLogDefaultThreshold = 3;
 
-// Where the threshold comes from (empty: kMedLogDefaultThreshold). Process-wide, like the log itself; any
-// thread.
+// The front, process-wide like the log itself; any thread.
+fnd::NumberedLog& medLogFront();
+// Where the threshold comes from (empty: kMedLogDefaultThreshold).
 void setMedLogThresholdSource(std::function<int()> source);
 int medLogThreshold();
-void medLogWrite(int level, const fnd::LogSite& site, const std::string& text);
-std::string_view medSourceName(std::string_view path);
-
-template <class... A>
-void medLog(int level, const fnd::LogSite& site, std::string_view format, const A&... args) {
-    if (level > medLogThreshold()) {
-        return;
-    }
-    medLogWrite(level, site, fnd::format(format, args...));
-}
 
 } // namespace zelvan::mediation
 
 #define MED_LOG(level, fmt, ...)                                                                                       \
-    ::zelvan::mediation::medLog(level, ::fnd::LogSite{__FILE__, __LINE__, __func__}, fmt __VA_OPT__(, ) __VA_ARGS__)
+    ::zelvan::mediation::medLogFront().write(level, ::fnd::LogSite{__FILE__, __LINE__, __func__},                      \
+                                             fmt __VA_OPT__(, ) __VA_ARGS__)
 #define MED_LOG_FAILURE(level, fmt, ...)                                                                               \
-    ::zelvan::mediation::medLog(level, ::fnd::LogSite{__FILE__, __LINE__, __func__}, "%s: %d; %s; " fmt,               \
-                                ::zelvan::mediation::medSourceName(__FILE__), __LINE__,                                \
-                                __func__ __VA_OPT__(, ) __VA_ARGS__)
+    ::zelvan::mediation::medLogFront().failure(level, ::fnd::LogSite{__FILE__, __LINE__, __func__},                    \
+                                               fmt __VA_OPT__(, ) __VA_ARGS__)

@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/foundation/format.h"
 #include "platform/foundation/log.h"
+#include "platform/foundation/numbered_log.h"
 
 namespace zelvan::orvane {
 
@@ -25,6 +25,9 @@ struct ORVFormat {
     fnd::LogSite site;
 };
 
+// The offer network's channel of the one log (`--log-level orvane=debug`).
+inline constexpr fnd::LogChannel kOrvaneLog{"orvane"};
+
 class ORVLog {
 public:
     static constexpr int kDefaultThreshold = 3;
@@ -35,23 +38,20 @@ public:
 
     template <class... A>
     static void logWithLevel(int level, ORVFormat format, const A&... args) {
-        if (level > logThreshold()) {
-            return;
-        }
-        write(level, format.site, fnd::format(format.text, args...));
+        front().write(level, format.site, format.text, args...);
+    }
+    template <class... A>
+    static void logFailure(int level, const fnd::LogSite& site, std::string_view format, const A&... args) {
+        front().failure(level, site, format, args...);
     }
 
-    // "orv_util.cpp" for "src/offers/orvane/orv_util.cpp".
-    static std::string_view sourceName(std::string_view path);
-
 private:
-    static void write(int level, const fnd::LogSite& site, const std::string& text);
+    static fnd::NumberedLog& front();
 };
 
 } // namespace zelvan::orvane
 
 // A failure line: "<file>: <line>; <function>; " and the formatted text, at `level`.
 #define ORV_LOG_FAILURE(level, fmt, ...)                                                                               \
-    ::zelvan::orvane::ORVLog::logWithLevel(                                                                            \
-        level, ::zelvan::orvane::ORVFormat("%s: %d; %s; " fmt, ::fnd::LogSite{__FILE__, __LINE__, __func__}),          \
-        ::zelvan::orvane::ORVLog::sourceName(__FILE__), __LINE__, __func__ __VA_OPT__(, ) __VA_ARGS__)
+    ::zelvan::orvane::ORVLog::logFailure(level, ::fnd::LogSite{__FILE__, __LINE__, __func__},                          \
+                                         fmt __VA_OPT__(, ) __VA_ARGS__)
