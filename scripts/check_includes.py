@@ -36,8 +36,9 @@ import subprocess
 import sys
 from pathlib import Path
 
+from source_tree import source_files
+
 ROOT = Path(__file__).resolve().parent.parent
-CHECKED = ("src", "app", "tools")
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.M)
 # Header-only libraries that the codemodel does not list, with the folders allowed to include them.
 HEADER_ONLY = {"src/games/engine/opcodes.h": ("tools/bcasm",)}
@@ -242,14 +243,7 @@ def main():
         print(f"check_includes: cannot read the build's codemodel: {error}", file=sys.stderr)
         return 2
     folders = owners(graph)
-    files = {}
-    for top in CHECKED:
-        for source in sorted((ROOT / top).rglob("*")):
-            if source.suffix in (".h", ".cpp", ".inc") and source.is_file():
-                files[str(source.relative_to(ROOT))] = source.read_text(errors="replace")
-    for plant in args.plant:
-        path, _, text = plant.partition("=")
-        files[path] = text
+    files = source_files(args.plant)
     networks = network_folders(args.build_dir, args.network)
     wrong = [line for path, text in files.items() for line in check_file(path, text, graph, folders)]
     wrong += [line for path, text in files.items() for line in check_networks(path, text, networks)]
