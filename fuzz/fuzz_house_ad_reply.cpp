@@ -23,8 +23,8 @@ public:
     std::string serviceBase() const override { return "http://127.0.0.1:9/orvane"; }
     void fetch(const mediation::HouseAdFetch&, std::function<void(mediation::HouseAdReply)>) override {}
     fnd::Value parseXML(const fnd::Bytes& data) const override {
-        std::optional<fnd::Error> error;
-        return parser_.parseXMLData(data, &error);
+        auto parsed = parser_.parse(data);
+        return parsed ? parsed.value() : fnd::Value::dictionary();
     }
     mediation::HouseAd readHouseAd(const fnd::Value& element) const override {
         const auto ad = orvane::ORVOrvaneAd::initWithInfo(element);

@@ -22,8 +22,8 @@ public:
     std::string serviceBase() const override { return ""; }
     void fetch(const mediation::HouseAdFetch&, std::function<void(mediation::HouseAdReply)>) override { ++fetches; }
     fnd::Value parseXML(const fnd::Bytes& data) const override {
-        std::optional<fnd::Error> error;
-        return parser_.parseXMLData(data, &error);
+        auto parsed = parser_.parse(data);
+        return parsed ? parsed.value() : fnd::Value::dictionary();
     }
     mediation::HouseAd readHouseAd(const fnd::Value&) const override { return {}; }
 

@@ -235,12 +235,12 @@ public:
     fnd::Value parseXML(const fnd::Bytes& data) const override {
         auto offers = offers_ ? offers_() : nullptr;
         auto parser = offers && offers->parser() ? offers->parser() : std::make_shared<orvane::ORVParser>();
-        std::optional<fnd::Error> error;
-        fnd::Value parsed = parser->parseXMLData(data, &error);
-        if (error) {
-            ZLOG(Warn, "mediation: the house-ad reply is not XML: %s", error->localizedDescription());
+        auto parsed = parser->parse(data);
+        if (!parsed) {
+            ZLOG(Warn, "mediation: the house-ad reply is not XML: %s", parsed.error().localizedDescription());
+            return fnd::Value::dictionary();
         }
-        return parsed;
+        return parsed.value();
     }
     mediation::HouseAd readHouseAd(const fnd::Value& element) const override {
         const auto ad = orvane::ORVOrvaneAd::initWithInfo(element);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/wiring/networks.h"
+#include "offers/orvane/client/orv_log.h"
 #include "offers/orvane/client/orvane_connect.h"
 #include "offers/orvane/client/orvane_context.h"
 #include "offers/orvane/orv_default_screens.h"
@@ -22,7 +23,7 @@ class OrvaneHost final : public orvane::OrvaneConnectDelegate {
 public:
     bool respondsToAdShown() const override { return true; }
     void adShownWithCampaignID(const std::string& campaignId) override {
-        ZLOG(Info, "offer network: ad shown (campaign \"%s\")", campaignId);
+        ZLOG_TO(orvane::kOrvaneLog, Info, "offer network: ad shown (campaign \"%s\")", campaignId);
     }
 };
 

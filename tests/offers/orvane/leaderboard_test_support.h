@@ -102,8 +102,7 @@ protected:
     }
     // The game's leaderboard description, as its connect reply gives it.
     void describe(const std::string& xml) {
-        const fnd::Value root =
-            ORVParser::sharedParserInstance()->parseXMLData(fnd::Bytes(xml.begin(), xml.end()), nullptr);
+        const fnd::Value root = ORVParser::sharedParserInstance()->parse(fnd::Bytes(xml.begin(), xml.end())).value();
         ORVConnectReturn reply;
         reply.scoresAndFilterInfo = ORVParser::dictionaryValue(root, "ScoresAndFilterInfo");
         model().cacheConnectReturn(reply);

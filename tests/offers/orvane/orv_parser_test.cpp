@@ -62,7 +62,7 @@ TEST(ORVParserTest, RepliesBecomeDictionariesAndTypedReadersTakeThemApart) {
     EXPECT_EQ(ORVParser::listValue(root, "Missing"), Value::array());
 }
 
-TEST(ORVParserTest, MalformedRepliesGiveAnEmptyDictionaryAndWhereTheyBreak) {
+TEST(ORVParserTest, MalformedRepliesGiveAnErrorAndWhereTheyBreak) {
     struct Case {
         std::string text;
         fnd::ParseErrorCode code;
@@ -77,12 +77,10 @@ TEST(ORVParserTest, MalformedRepliesGiveAnEmptyDictionaryAndWhereTheyBreak) {
         {"<a/><b/>", fnd::kParseMalformed, 4},
     };
     for (const Case& c : cases) {
-        std::optional<fnd::Error> error;
-        const Value result = ORVParser().parseXMLData(fnd::Bytes(c.text.begin(), c.text.end()), &error);
-        EXPECT_EQ(result, Value::dictionary()) << c.text;
-        ASSERT_TRUE(error) << c.text;
-        EXPECT_EQ(error->code(), c.code) << c.text;
-        const size_t offset = fnd::parseErrorOffset(*error).value_or(999);
+        const auto result = parse(c.text);
+        ASSERT_FALSE(result.ok()) << c.text;
+        EXPECT_EQ(result.error().code(), c.code) << c.text;
+        const size_t offset = fnd::parseErrorOffset(result.error()).value_or(999);
         EXPECT_GE(offset, c.minOffset) << c.text;
         EXPECT_LE(offset, c.text.size()) << c.text;
     }

@@ -1,6 +1,7 @@
 // The offer network's picture files in Documents.
 #include "offers/orvane/client/orv_image_store.h"
 
+#include "offers/orvane/client/orv_log.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/file_manager.h"
@@ -13,7 +14,7 @@ namespace zelvan::orvane {
 
 std::optional<std::string> imagePathForID(std::string_view id) {
     if (id.empty() || id.find_first_of("/\\") != std::string_view::npos || id.find("..") != std::string_view::npos) {
-        ZLOG(Warn, "orvane: refused the picture id %@", fnd::logPreview(id));
+        ZLOG_TO(kOrvaneLog, Warn, "orvane: refused the picture id %@", fnd::logPreview(id));
         return std::nullopt;
     }
     const std::string folder = fnd::AppFolders::documents() + "/orvane";

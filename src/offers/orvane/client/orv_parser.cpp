@@ -214,14 +214,6 @@ fnd::Result<fnd::Value> ORVParser::parse(std::span<const uint8_t> bytes) const {
     return ReaderRun(bytes).run();
 }
 
-fnd::Value ORVParser::parseXMLData(const fnd::Bytes& data, std::optional<fnd::Error>* parseError) const {
-    auto parsed = parse(data);
-    if (parseError != nullptr) {
-        *parseError = parsed.ok() ? std::nullopt : std::optional<fnd::Error>(parsed.error());
-    }
-    return parsed.ok() ? parsed.value() : fnd::Value::dictionary();
-}
-
 std::optional<std::string> ORVParser::stringValue(const fnd::Value& dictionary, std::string_view key) {
     const fnd::Value* found = firstEntry(dictionary, key);
     if (found == nullptr) {

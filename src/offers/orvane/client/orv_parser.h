@@ -40,8 +40,6 @@ public:
     // the fault. Entity references other than the predefined and character ones read as nothing.
     // Logs nothing. Any thread.
     fnd::Result<fnd::Value> parse(std::span<const uint8_t> bytes) const;
-    // parse(), with the error (if any) put in `parseError` and an empty dictionary in its place.
-    fnd::Value parseXMLData(const fnd::Bytes& data, std::optional<fnd::Error>* parseError) const;
 
     // --- Typed readers of a parsed dictionary. A repeated element (an array) reads as its first value. ---
     // A text value; an element with no text, children or attributes reads as "". Absent for a missing

@@ -102,7 +102,7 @@ void ORVShadow::receiveReply(std::string_view method, const Reply& reply) {
         // SubmitOfferClick and AdShown: the reply is only logged.
         ORVLog::logWithLevel(4, "%s answered", std::string(method));
     } else {
-        ZLOG(Warn, "offer network: %s failed (%s)", std::string(method), reply.reason);
+        ZLOG_TO(kOrvaneLog, Warn, "offer network: %s failed (%s)", std::string(method), reply.reason);
     }
 }
 
@@ -146,13 +146,13 @@ void ORVShadow::retryConnectIfFailed() {
 void ORVShadow::handleConnectReply(const Reply& reply) {
     if (!reply.ok()) {
         connectState_ = ConnectState::Failed;
-        ZLOG(Warn, "offer network: Connect failed (%s)", reply.reason);
+        ZLOG_TO(kOrvaneLog, Warn, "offer network: Connect failed (%s)", reply.reason);
         post(kORVConnectFailed);
         return;
     }
     connectState_ = ConnectState::Connected;
     model()->cacheConnectReturn(ORVConnectReturn::initWithInfo(reply.envelope));
-    ZLOG(Info, "offer network: connected");
+    ZLOG_TO(kOrvaneLog, Info, "offer network: connected");
     post(kORVConnectReceived);
     getAdOrder();
     requestPurchasedGoodsAtStartUp();
@@ -176,7 +176,8 @@ void ORVShadow::getQuote() {
 void ORVShadow::handlePictureReply(const Reply& reply) {
     fnd::Value picture = reply.ok() ? ORVParser::dictionaryValue(reply.envelope, "PictureObject") : fnd::Value();
     if (!picture.isDictionary()) {
-        ZLOG(Warn, "offer network: GetPicture failed (%s)", reply.ok() ? "no PictureObject" : reply.reason);
+        ZLOG_TO(kOrvaneLog, Warn, "offer network: GetPicture failed (%s)",
+                reply.ok() ? "no PictureObject" : reply.reason);
         post(kORVPictureFailed);
         return;
     }
@@ -187,7 +188,7 @@ void ORVShadow::handlePictureReply(const Reply& reply) {
 void ORVShadow::handleQuoteReply(const Reply& reply) {
     fnd::Value quote = reply.ok() ? ORVParser::dictionaryValue(reply.envelope, "QuoteObject") : fnd::Value();
     if (!quote.isDictionary()) {
-        ZLOG(Warn, "offer network: GetQuote failed (%s)", reply.ok() ? "no QuoteObject" : reply.reason);
+        ZLOG_TO(kOrvaneLog, Warn, "offer network: GetQuote failed (%s)", reply.ok() ? "no QuoteObject" : reply.reason);
         post(kORVQuoteFailed);
         return;
     }

@@ -34,7 +34,7 @@ void ORVShadow::handleAdOrderReply(const Reply& reply) {
     auto& center = fnd::NotificationCenter::defaultCenter();
     if (!reply.ok()) {
         adOrderError_ = true;
-        ZLOG(Warn, "offer network: GetAdOrder failed (%s)", reply.reason);
+        ZLOG_TO(kOrvaneLog, Warn, "offer network: GetAdOrder failed (%s)", reply.reason);
         center.postNotificationName(kORVAdOrderFailed);
         return;
     }

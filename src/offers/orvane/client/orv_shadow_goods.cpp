@@ -168,7 +168,7 @@ bool ORVShadow::receiveGoodsReply(std::string_view method, const Reply& reply) {
 void ORVShadow::handleStoreListReply(bool all, const Reply& reply) {
     const char* method = all ? "GetAllVGStoreItems" : "GetPurchasedVGStoreItems";
     if (!reply.ok()) {
-        ZLOG(Warn, "offer network: %s failed (%s)", method, reply.reason);
+        ZLOG_TO(kOrvaneLog, Warn, "offer network: %s failed (%s)", method, reply.reason);
         if (all) {
             post(reply.errorMessage ? kORVAllVGStoreItemsError : kORVAllVGStoreItemsNetError);
         } else {
@@ -194,7 +194,7 @@ void ORVShadow::handleStoreListReply(bool all, const Reply& reply) {
 void ORVShadow::handleHighScoresReply(const Reply& reply) {
     highScoresPending_ = std::max(0, highScoresPending_ - 1);
     if (!reply.ok()) {
-        ZLOG(Warn, "offer network: GetHighScoresByFilter failed (%s)", reply.reason);
+        ZLOG_TO(kOrvaneLog, Warn, "offer network: GetHighScoresByFilter failed (%s)", reply.reason);
         if (reply.errorMessage) {
             lastEightSource_ = EightSource::HighScoresByFilter;
             post(kORVHighScoresError);
@@ -215,7 +215,7 @@ void ORVShadow::handleHighScoresReply(const Reply& reply) {
 
 void ORVShadow::handleChallengeScoresReply(const Reply& reply) {
     if (!reply.ok()) {
-        ZLOG(Warn, "offer network: GetHighScoresByChallenge failed (%s)", reply.reason);
+        ZLOG_TO(kOrvaneLog, Warn, "offer network: GetHighScoresByChallenge failed (%s)", reply.reason);
         post(reply.errorMessage ? kORVChallengeScoresError : kORVChallengeScoresNetError);
         return;
     }
@@ -227,7 +227,8 @@ void ORVShadow::handleHighScoreImageReply(const Reply& reply) {
     std::optional<std::string> image =
         reply.ok() ? ORVParser::stringValue(reply.envelope, "HighScoreImage") : std::nullopt;
     if (!image) {
-        ZLOG(Warn, "offer network: GetHighScoreImage failed (%s)", reply.ok() ? "no HighScoreImage" : reply.reason);
+        ZLOG_TO(kOrvaneLog, Warn, "offer network: GetHighScoreImage failed (%s)",
+                reply.ok() ? "no HighScoreImage" : reply.reason);
         post(reply.errorMessage ? kORVHighScoreImageError : kORVHighScoreImageNetError);
         return;
     }
@@ -238,7 +239,7 @@ void ORVShadow::handleHighScoreImageReply(const Reply& reply) {
 void ORVShadow::handleSubmitScoreReply(const Reply& reply) {
     submitPending_ = std::max(0, submitPending_ - 1);
     if (!reply.envelope.isDictionary()) {
-        ZLOG(Warn, "offer network: SubmitHighScore failed (%s)", reply.reason);
+        ZLOG_TO(kOrvaneLog, Warn, "offer network: SubmitHighScore failed (%s)", reply.reason);
         lastEightSource_ = EightSource::SubmitHighScore;
         post(kORVSubmitScoreNoData);
         return;
@@ -246,7 +247,7 @@ void ORVShadow::handleSubmitScoreReply(const Reply& reply) {
     ORVSubmitHighScoreReturn result = ORVSubmitHighScoreReturn::initWithInfo(
         ORVParser::dictionaryValue(reply.envelope, "SubmitHighScoreReturnObject"));
     if (reply.errorMessage) {
-        ZLOG(Warn, "offer network: SubmitHighScore failed (%s)", reply.reason);
+        ZLOG_TO(kOrvaneLog, Warn, "offer network: SubmitHighScore failed (%s)", reply.reason);
         result.submitHighScoreFailMessage = orvStringValue(reply.envelope, "ErrorMessage");
         model()->setSubmitHighScoreReturnObj(std::move(result));
         post(kORVSubmitScoreFailed);

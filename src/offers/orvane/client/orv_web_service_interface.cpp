@@ -66,12 +66,12 @@ void ORVWebServiceInterface::sendVGPurchaseItemRequest(fnd::Value genericParamet
 
 void ORVWebServiceInterface::handlePurchaseReply(const ORVShadow::Reply& reply) {
     if (!reply.envelope.isDictionary()) {
-        ZLOG(Warn, "offer network: PurchaseVGWithCurrency failed (%s)", reply.reason);
+        ZLOG_TO(kOrvaneLog, Warn, "offer network: PurchaseVGWithCurrency failed (%s)", reply.reason);
         post(kORVPurchaseNetError);
         return;
     }
     if (reply.errorMessage) {
-        ZLOG(Warn, "offer network: PurchaseVGWithCurrency failed (%s)", reply.reason);
+        ZLOG_TO(kOrvaneLog, Warn, "offer network: PurchaseVGWithCurrency failed (%s)", reply.reason);
         post(kORVPurchaseServiceError);
         return;
     }
@@ -115,7 +115,7 @@ void ORVWebServiceInterface::setMoreDataValue(int more) {
 
 void ORVWebServiceInterface::GetAllPurchasedVGStoreItemsRequestDidRecieveData(const ORVShadow::Reply& reply) {
     if (!reply.ok()) {
-        ZLOG(Warn, "offer network: the bought goods could not be read (%s)", reply.reason);
+        ZLOG_TO(kOrvaneLog, Warn, "offer network: the bought goods could not be read (%s)", reply.reason);
         post(reply.errorMessage ? kORVPurchasedVGStoreItemsError : kORVPurchasedVGStoreItemsNetError);
         return;
     }

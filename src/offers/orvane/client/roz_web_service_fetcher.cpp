@@ -1,14 +1,16 @@
-// The offer network's web-service fetcher: builds the query from the bindings, loads it through
-// fnd::UrlConnection on the main run loop, and completes once with what came back.
+// The offer network's web-service fetcher: builds the query from the bindings, loads it through fnd::fetch
+// on the main run loop, and completes once with what came back.
 #include "offers/orvane/client/roz_web_service_fetcher.h"
 
 #include <charconv>
 #include <exception>
 
+#include "core/main_thread.h"
 #include "offers/orvane/client/orv_log.h"
 #include "platform/foundation/escape.h"
+#include "platform/foundation/fetch.h"
 #include "platform/foundation/log_preview.h"
-#include "platform/foundation/run_loop.h"
+#include "platform/foundation/url_connection.h"
 #include "platform/foundation/url_error.h"
 #include "platform/foundation/url_request.h"
 
@@ -40,47 +42,8 @@ std::string bindingText(const fnd::Value& value) {
 
 } // namespace
 
-class ROZWebServiceFetcher::Listener : public fnd::UrlConnectionDelegate {
-public:
-    explicit Listener(std::shared_ptr<ROZWebServiceFetcher> fetcher) : fetcher_(std::move(fetcher)) {}
-
-    void connectionDidReceiveResponse(const std::shared_ptr<fnd::UrlConnection>&,
-                                      const fnd::UrlResponse& response) override {
-        if (fetcher_) {
-            fetcher_->response_ = response;
-            fetcher_->data_.clear();
-        }
-    }
-    void connectionDidReceiveData(const std::shared_ptr<fnd::UrlConnection>&, const fnd::Bytes& data) override {
-        if (fetcher_) {
-            fetcher_->data_.insert(fetcher_->data_.end(), data.begin(), data.end());
-        }
-    }
-    void connectionDidFinishLoading(const std::shared_ptr<fnd::UrlConnection>&) override { end(std::nullopt); }
-    void connectionDidFailWithError(const std::shared_ptr<fnd::UrlConnection>&, const fnd::Error& error) override {
-        end(error);
-    }
-    // Lets go of the fetcher (it holds this listener while its connection runs).
-    void drop() { fetcher_.reset(); }
-
-private:
-    void end(std::optional<fnd::Error> error) {
-        if (auto fetcher = std::move(fetcher_)) {
-            fetcher->finish(std::move(error));
-        }
-    }
-
-    std::shared_ptr<ROZWebServiceFetcher> fetcher_;
-};
-
 std::shared_ptr<ROZWebServiceFetcher> ROZWebServiceFetcher::create() {
     return std::make_shared<ROZWebServiceFetcher>(Passkey());
-}
-
-ROZWebServiceFetcher::~ROZWebServiceFetcher() {
-    if (connection_) {
-        connection_->cancel();
-    }
 }
 
 std::string ROZWebServiceFetcher::requestURL() const {
@@ -115,7 +78,7 @@ void ROZWebServiceFetcher::fetchAsynchronouslyWithCompletionInvocation(Completio
 void ROZWebServiceFetcher::start(Completion completion, const std::string& userAgent) {
     if (started_) {
         ORV_LOG_FAILURE(3, "A fetcher fetches once; this second fetch is refused.");
-        fnd::RunLoop::main().post([self = shared_from_this(), completion = std::move(completion)] {
+        onMain([self = shared_from_this(), completion = std::move(completion)] {
             if (completion) {
                 completion(self);
             }
@@ -138,41 +101,39 @@ void ROZWebServiceFetcher::start(Completion completion, const std::string& userA
             return;
         }
         fnd::UrlRequest request(*url);
-        if (timeout_) {
-            request.setTimeoutInterval(*timeout_);
-        }
-        request.setMaxBodyBytes(maxBodyBytes_);
         if (!userAgent.empty()) {
             request.setValue(userAgent, "User-Agent");
         }
+        fnd::FetchOptions options;
+        options.timeout = timeout_.value_or(options.timeout);
+        options.maxBodyBytes = maxBodyBytes_;
         fnd::UrlCache::shared().setMemoryCapacity(0);
         fnd::UrlCache::shared().setDiskCapacity(0);
-        listener_ = std::make_shared<Listener>(shared_from_this());
-        auto created = fnd::UrlConnection::create(request, listener_, fnd::StartImmediately::No);
-        if (!created.ok()) {
-            ORV_LOG_FAILURE(3, "Cannot load %@: %@", fnd::logPreview(address), created.error().localizedDescription());
-            listener_->drop();
-            failSoon(created.error());
-            return;
-        }
-        connection_ = created.value();
-        connection_->scheduleInRunLoop(fnd::RunLoop::main());
-        connection_->start();
+        // The completion holds the fetcher: it stays alive until it has completed.
+        fnd::fetch(std::move(request), std::move(options), weak_from_this(),
+                   [self = shared_from_this(), address](fnd::Result<fnd::FetchReply> reply) {
+                       if (!reply) {
+                           const fnd::Error& error = reply.error();
+                           // An address the loader refuses never reached the network.
+                           if (error.code() == fnd::UrlError::UnsupportedUrl || error.code() == fnd::UrlError::BadUrl) {
+                               ORV_LOG_FAILURE(3, "Cannot load %@: %@", fnd::logPreview(address),
+                                               error.localizedDescription());
+                           }
+                           self->finish(error);
+                           return;
+                       }
+                       self->response_ = std::move(reply.value().response);
+                       self->data_ = std::move(reply.value().body);
+                       self->finish(std::nullopt);
+                   });
     } catch (const std::exception& e) {
         ORV_LOG_FAILURE(2, "Exception raised: %@", fnd::logPreview(std::string_view(e.what())));
-        if (listener_) {
-            listener_->drop();
-        }
-        if (connection_) {
-            connection_->cancel();
-        }
         failSoon(fnd::UrlError::make(fnd::UrlError::Unknown, baseURL_));
     }
 }
 
 void ROZWebServiceFetcher::failSoon(fnd::Error error) {
-    fnd::RunLoop::main().post(
-        [self = shared_from_this(), error = std::move(error)]() mutable { self->finish(std::move(error)); });
+    onMain([self = shared_from_this(), error = std::move(error)]() mutable { self->finish(std::move(error)); });
 }
 
 void ROZWebServiceFetcher::finish(std::optional<fnd::Error> error) {
@@ -181,8 +142,6 @@ void ROZWebServiceFetcher::finish(std::optional<fnd::Error> error) {
     }
     fetched_ = true;
     error_ = std::move(error);
-    connection_.reset();
-    listener_.reset();
     if (auto completion = std::move(completion_)) {
         completion(shared_from_this());
     }

@@ -10,7 +10,6 @@
 
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/error.h"
-#include "platform/foundation/url_connection.h"
 #include "platform/foundation/url_response.h"
 #include "platform/foundation/value.h"
 
@@ -30,7 +29,6 @@ public:
     };
     static std::shared_ptr<ROZWebServiceFetcher> create();
     explicit ROZWebServiceFetcher(Passkey) {}
-    ~ROZWebServiceFetcher();
     ROZWebServiceFetcher(const ROZWebServiceFetcher&) = delete;
     ROZWebServiceFetcher& operator=(const ROZWebServiceFetcher&) = delete;
 
@@ -63,7 +61,6 @@ public:
     const fnd::Value& bindings() const { return bindings_; }
 
 private:
-    class Listener;
     void start(Completion completion, const std::string& userAgent);
     // Completes on the next pass of the main run loop with `error`.
     void failSoon(fnd::Error error);
@@ -79,8 +76,6 @@ private:
     std::optional<fnd::Error> error_;
     std::optional<fnd::UrlResponse> response_;
     fnd::Bytes data_;
-    std::shared_ptr<fnd::UrlConnection> connection_;
-    std::shared_ptr<Listener> listener_;
 };
 
 } // namespace zelvan::orvane

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "offers/orvane/client/orv_log.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/file_manager.h"
 #include "platform/foundation/log.h"
@@ -50,21 +51,21 @@ std::string SqliteController::defaultPath() {
 bool SqliteController::openAndCheck() {
     auto opened = fnd::SqlDatabase::open(path_);
     if (!opened) {
-        ZLOG(Error, "offer network: the goods store %s could not be opened (%s)", path_,
-             fnd::sqlMessage(opened.error()));
+        ZLOG_TO(kOrvaneLog, Error, "offer network: the goods store %s could not be opened (%s)", path_,
+                fnd::sqlMessage(opened.error()));
         return false;
     }
     fnd::SqlDatabase db = std::move(opened).value();
     db.setBusyTimeout(2000);
     auto made = db.exec(kSchema);
     if (!made) {
-        ZLOG(Error, "ERROR: the goods store %s is not this store (%s); it is set aside", path_,
-             fnd::sqlMessage(made.error()));
+        ZLOG_TO(kOrvaneLog, Error, "ERROR: the goods store %s is not this store (%s); it is set aside", path_,
+                fnd::sqlMessage(made.error()));
         return false;
     }
     if (auto probe = db.prepare(kProbe); !probe) {
-        ZLOG(Error, "ERROR: the goods store %s is not this store (%s); it is set aside", path_,
-             fnd::sqlMessage(probe.error()));
+        ZLOG_TO(kOrvaneLog, Error, "ERROR: the goods store %s is not this store (%s); it is set aside", path_,
+                fnd::sqlMessage(probe.error()));
         return false;
     }
     database_.emplace(std::move(db));
@@ -86,7 +87,8 @@ fnd::SqlDatabase* SqliteController::database() {
     std::error_code error;
     std::filesystem::rename(path_, path_ + kSetAsideSuffix, error);
     if (error) {
-        ZLOG(Error, "offer network: the goods store %s could not be set aside (%s)", path_, error.message());
+        ZLOG_TO(kOrvaneLog, Error, "offer network: the goods store %s could not be set aside (%s)", path_,
+                error.message());
         return nullptr;
     }
     for (const char* journal : {"-journal", "-wal", "-shm"}) {
@@ -114,7 +116,7 @@ bool SqliteController::saveVirtualGoodData(const ORVLocalVGStoreItem& item) {
         return false;
     }
     auto failed = [&](const fnd::Error& error) {
-        ZLOG(Error, "offer network: the bought item could not be stored (%s)", fnd::sqlMessage(error));
+        ZLOG_TO(kOrvaneLog, Error, "offer network: the bought item could not be stored (%s)", fnd::sqlMessage(error));
         return false;
     };
     auto transaction = fnd::SqlTransaction::begin(*db, fnd::SqlTransaction::Mode::Immediate);

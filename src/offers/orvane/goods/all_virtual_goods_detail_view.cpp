@@ -70,14 +70,8 @@ void AllVirtualGoodsDetailView::loadView(const ORVLocalVGStoreItem& item,
     std::weak_ptr<AllVirtualGoodsDetailView> weak = self<AllVirtualGoodsDetailView>();
     headerView_ = ORVUINavigationBarView::initWithTitle(kTitle, 0);
     headerView_->setNavBarLeftBtnWithTitle(" Back ");
-    headerView_->addLeftButtonTarget(
-        weak,
-        [weak] {
-            if (auto page = weak.lock()) {
-                page->backtoGameAction();
-            }
-        },
-        ui::ControlEvents::TouchUpInside);
+    headerView_->addLeftButtonTarget(weak, &AllVirtualGoodsDetailView::backtoGameAction,
+                                     ui::ControlEvents::TouchUpInside);
     addSubview(headerView_);
 
     contentScrollView_ = ui::View::create<ui::ScrollView>(gfx::Rect(0, 46, 320, 392));

@@ -2,6 +2,7 @@
 // and closing.
 #include "offers/orvane/goods/get_virtual_goods.h"
 
+#include "core/main_thread.h"
 #include "offers/orvane/client/orv_goods_names.h"
 #include "offers/orvane/client/orv_log.h"
 #include "offers/orvane/client/orv_model_controller.h"
@@ -127,14 +128,7 @@ void GetVirtualGoods::myLoadView() {
 
     headerView_ = ORVUINavigationBarView::initWithTitle(purchasedTab ? kPurchasedTitle : kAvailableTitle, 0);
     headerView_->setNavBarLeftBtnWithTitle(" Back ");
-    headerView_->addLeftButtonTarget(
-        weak,
-        [weak] {
-            if (auto store = weak.lock()) {
-                store->backtoGameAction();
-            }
-        },
-        ui::ControlEvents::TouchUpInside);
+    headerView_->addLeftButtonTarget(weak, &GetVirtualGoods::backtoGameAction, ui::ControlEvents::TouchUpInside);
     addSubview(headerView_);
 
     auto strip = ui::View::create<ui::ImageView>(gfx::Rect(0, kBarHeight, width, kBarHeight));
@@ -144,14 +138,7 @@ void GetVirtualGoods::myLoadView() {
     segmentControl_->setFrame(gfx::Rect(56, 52, 207, 30));
     segmentControl_->setSegmentedControlStyle(ui::SegmentedControlStyle::Bar);
     segmentControl_->setTintColor(ORVUtil::getUserDefinedColor());
-    segmentControl_->addTarget(
-        weak,
-        [weak](ui::Control&, const ui::Event*) {
-            if (auto store = weak.lock()) {
-                store->segmentControlBtnsAction();
-            }
-        },
-        ui::ControlEvents::ValueChanged);
+    segmentControl_->addTarget(weak, &GetVirtualGoods::segmentControlBtnsAction, ui::ControlEvents::ValueChanged);
     addSubview(segmentControl_);
 
     const double headingTop = 2 * kBarHeight;
@@ -514,8 +501,7 @@ void GetVirtualGoods::backtoGameAction() {
 
 void GetVirtualGoods::removeView() {
     closing_ = true;
-    auto keep = self<GetVirtualGoods>();
-    giveBackPerform_ = fnd::RunLoop::main().performAfter(0, [keep] { keep->giveBackNotification(); });
+    onMain(self<GetVirtualGoods>(), &GetVirtualGoods::giveBackNotification);
 }
 
 void GetVirtualGoods::removeSelfView() {
@@ -551,7 +537,7 @@ void GetVirtualGoods::giveBackNotification() {
     if (auto alert = retryAlert_.lock()) {
         alert->dismissWithClickedButtonIndex(0, ui::Animated::No);
     }
-    fnd::RunLoop::main().performAfter(0, [keep] { keep->releaseMe(); });
+    onMain([keep] { keep->releaseMe(); });
 }
 
 void GetVirtualGoods::releaseMe() {

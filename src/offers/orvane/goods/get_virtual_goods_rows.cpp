@@ -2,6 +2,7 @@
 // "My Items" rows with their download strip, the "Show %d more..." row - the first scroll, and selection.
 #include <algorithm>
 
+#include "core/main_thread.h"
 #include "offers/orvane/client/orv_log.h"
 #include "offers/orvane/client/orv_shadow.h"
 #include "offers/orvane/client/orv_util.h"
@@ -136,12 +137,7 @@ std::shared_ptr<ui::TableViewCell> GetVirtualGoods::tableViewCellForRowAtIndexPa
         if (!scrollTest_) {
             scrollTest_ = true;
             // After this pass of drawing, not inside it.
-            std::weak_ptr<GetVirtualGoods> weak = self<GetVirtualGoods>();
-            fnd::RunLoop::main().performAfter(0, [weak] {
-                if (auto store = weak.lock()) {
-                    store->scrollToInitialRow();
-                }
-            });
+            onMain(self<GetVirtualGoods>(), &GetVirtualGoods::scrollToInitialRow);
         }
     }
     return cell;

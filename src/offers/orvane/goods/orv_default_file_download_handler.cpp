@@ -59,14 +59,8 @@ void ORVDefaultFileDownloadHandler::downloadItem(const ORVAllVGStoreItemClass& i
     itemsArray_[id] = downloader;
     addItemDownloadObservers(downloader);
     std::weak_ptr<ORVDefaultFileDownloadHandler> weak = weak_from_this();
-    downloader->retryBtn()->addTarget(
-        weak,
-        [weak](ui::Control& sender, const ui::Event*) {
-            if (auto handler = weak.lock()) {
-                handler->retryBtnAction(sender);
-            }
-        },
-        ui::ControlEvents::TouchUpInside);
+    downloader->retryBtn()->addTarget(weak, &ORVDefaultFileDownloadHandler::retryBtnAction,
+                                      ui::ControlEvents::TouchUpInside);
     // The running look comes first: a download with nothing to fetch is through (and complete) before
     // the call below returns.
     showRunningLook(*downloader);

@@ -1,5 +1,7 @@
-// ORVFileDownloadConnection: the load, its file and the forwarding of its callbacks.
+// ORVFileDownloadConnection: the fetch, its file and the forwarding of its outcome.
 #include "offers/orvane/goods/orv_file_download_connection.h"
+
+#include "platform/foundation/url_exchange.h"
 
 namespace zelvan::orvane {
 
@@ -7,12 +9,20 @@ std::shared_ptr<ORVFileDownloadConnection>
 ORVFileDownloadConnection::initWithRequest(fnd::UrlRequest request,
                                            std::weak_ptr<ORVFileDownloadConnectionDelegate> delegate,
                                            std::shared_ptr<fnd::FileHandle> fh) {
-    auto connection = std::make_shared<ORVFileDownloadConnection>(std::move(delegate), std::move(fh));
-    auto created = fnd::UrlConnection::create(std::move(request), connection, fnd::StartImmediately::Yes);
-    if (!created.ok()) {
+    const fnd::Url& url = request.url();
+    if (!fnd::UrlExchange::supportsScheme(url) || (url.isFileUrl() ? url.filePath().empty() : url.host().empty())) {
         return nullptr;
     }
-    connection->connection_ = created.value();
+    auto connection = std::make_shared<ORVFileDownloadConnection>(std::move(delegate), std::move(fh));
+    connection->running_ = std::make_shared<fnd::UrlCancelToken>();
+    fnd::FetchOptions options;
+    options.timeout = request.timeoutInterval();
+    options.maxBodyBytes = request.maxBodyBytes();
+    options.cookies = request.httpShouldHandleCookies();
+    options.cancel = connection->running_;
+    ORVFileDownloadConnection* self = connection.get();
+    fnd::fetch(std::move(request), std::move(options), connection,
+               [self](fnd::Result<fnd::FetchReply> reply) { self->loaded(std::move(reply)); });
     return connection;
 }
 
@@ -25,47 +35,46 @@ ORVFileDownloadConnection::~ORVFileDownloadConnection() {
 }
 
 void ORVFileDownloadConnection::cancel() {
-    if (auto connection = std::exchange(connection_, nullptr)) {
-        connection->cancel();
+    if (auto running = std::exchange(running_, nullptr)) {
+        running->cancel();
     }
+    closeFile();
+}
+
+void ORVFileDownloadConnection::closeFile() {
     if (fh_) {
         fh_->closeFile();
     }
 }
 
-void ORVFileDownloadConnection::connectionDidReceiveResponse(const std::shared_ptr<fnd::UrlConnection>&,
-                                                             const fnd::UrlResponse& response) {
-    if (auto delegate = delegate_.lock()) {
-        delegate->connectionDidReceiveResponse(*this, response);
+void ORVFileDownloadConnection::loaded(fnd::Result<fnd::FetchReply> reply) {
+    if (!running_) {
+        return;
     }
-}
-
-void ORVFileDownloadConnection::connectionDidReceiveData(const std::shared_ptr<fnd::UrlConnection>&,
-                                                         const fnd::Bytes& data) {
-    if (auto delegate = delegate_.lock()) {
-        delegate->connectionDidReceiveData(*this, data);
+    auto delegate = delegate_.lock();
+    if (!reply) {
+        running_.reset();
+        closeFile();
+        if (delegate) {
+            delegate->connectionDidFailWithError(*this, reply.error());
+        }
+        return;
     }
-}
-
-void ORVFileDownloadConnection::connectionDidFinishLoading(const std::shared_ptr<fnd::UrlConnection>&) {
+    if (delegate) {
+        delegate->connectionDidReceiveResponse(*this, reply.value().response);
+    }
+    // The delegate may cancel on any call: nothing follows then.
+    if (delegate && running_ && !reply.value().body.empty()) {
+        delegate->connectionDidReceiveData(*this, reply.value().body);
+    }
+    if (!running_) {
+        return;
+    }
+    running_.reset();
     // The body is complete on disk before the downloader reads or moves it.
-    if (fh_) {
-        fh_->closeFile();
-    }
-    connection_.reset();
-    if (auto delegate = delegate_.lock()) {
+    closeFile();
+    if (delegate) {
         delegate->connectionDidFinishLoading(*this);
-    }
-}
-
-void ORVFileDownloadConnection::connectionDidFailWithError(const std::shared_ptr<fnd::UrlConnection>&,
-                                                           const fnd::Error& error) {
-    if (fh_) {
-        fh_->closeFile();
-    }
-    connection_.reset();
-    if (auto delegate = delegate_.lock()) {
-        delegate->connectionDidFailWithError(*this, error);
     }
 }
 

@@ -7,14 +7,15 @@
 
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/error.h"
+#include "platform/foundation/fetch.h"
 #include "platform/foundation/file_handle.h"
-#include "platform/foundation/url_connection.h"
 
 namespace zelvan::orvane {
 
 class ORVFileDownloadConnection;
 
-// What a download connection reports, on the main run loop.
+// What a download connection reports, on the main run loop: once the whole body has arrived, the
+// response, the body and the end, in that order; or the failure.
 class ORVFileDownloadConnectionDelegate {
 public:
     virtual ~ORVFileDownloadConnectionDelegate() = default;
@@ -25,16 +26,16 @@ public:
     virtual void connectionDidFailWithError(ORVFileDownloadConnection& connection, const fnd::Error& error) = 0;
 };
 
-class ORVFileDownloadConnection final : public fnd::UrlConnectionDelegate,
-                                        public std::enable_shared_from_this<ORVFileDownloadConnection> {
+class ORVFileDownloadConnection final : public std::enable_shared_from_this<ORVFileDownloadConnection> {
 public:
     // Step numbers.
     static constexpr int kDataFile = 1;
     static constexpr int kThumbImage = 2;
     static constexpr int kFullImage = 3;
 
-    // Starts loading `request` at once, reporting to `delegate` (held weakly) and keeping `fh`; null when
-    // the load cannot be made (an unsupported or hostless URL).
+    // Starts loading `request` (through fnd::fetch, with the request's time-out, body cap and cookie
+    // handling), reporting to `delegate` (held weakly) and keeping `fh`; null when the load cannot be made
+    // (an unsupported or hostless URL). The load ends when the connection goes.
     static std::shared_ptr<ORVFileDownloadConnection>
     initWithRequest(fnd::UrlRequest request, std::weak_ptr<ORVFileDownloadConnectionDelegate> delegate,
                     std::shared_ptr<fnd::FileHandle> fh);
@@ -42,7 +43,7 @@ public:
     ORVFileDownloadConnection(std::weak_ptr<ORVFileDownloadConnectionDelegate> delegate,
                               std::shared_ptr<fnd::FileHandle> fh);
     // Stops the load and closes the file.
-    ~ORVFileDownloadConnection() override;
+    ~ORVFileDownloadConnection();
     ORVFileDownloadConnection(const ORVFileDownloadConnection&) = delete;
     ORVFileDownloadConnection& operator=(const ORVFileDownloadConnection&) = delete;
 
@@ -58,19 +59,15 @@ public:
     int fileNumber() const { return fileNumber_; }
     void setFileNumber(int step) { fileNumber_ = step; }
 
-    // fnd::UrlConnectionDelegate, forwarded to the delegate.
-    void connectionDidReceiveResponse(const std::shared_ptr<fnd::UrlConnection>& connection,
-                                      const fnd::UrlResponse& response) override;
-    void connectionDidReceiveData(const std::shared_ptr<fnd::UrlConnection>& connection,
-                                  const fnd::Bytes& data) override;
-    void connectionDidFinishLoading(const std::shared_ptr<fnd::UrlConnection>& connection) override;
-    void connectionDidFailWithError(const std::shared_ptr<fnd::UrlConnection>& connection,
-                                    const fnd::Error& error) override;
-
 private:
+    // The fetch's end, forwarded to the delegate unless the load was cancelled meanwhile.
+    void loaded(fnd::Result<fnd::FetchReply> reply);
+    void closeFile();
+
     std::weak_ptr<ORVFileDownloadConnectionDelegate> delegate_;
     std::shared_ptr<fnd::FileHandle> fh_;
-    std::shared_ptr<fnd::UrlConnection> connection_;
+    // Set while the load runs.
+    std::shared_ptr<fnd::UrlCancelToken> running_;
     uint32_t dataReceived_ = 0;
     uint32_t totalData_ = 0;
     int fileNumber_ = 0;

@@ -4,18 +4,19 @@
 
 #include <algorithm>
 
+#include "core/main_thread.h"
 #include "offers/orvane/client/orv_log.h"
 #include "offers/orvane/client/orv_settings.h"
 #include "offers/orvane/client/orv_util.h"
 #include "offers/orvane/client/sqlite_controller.h"
 #include "platform/device/device.h"
 #include "platform/foundation/app_folders.h"
+#include "platform/foundation/fetch.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/file_manager.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/foundation/notification_center.h"
-#include "platform/foundation/run_loop.h"
 #include "platform/graphics/font.h"
 #include "platform/ui/alert_view.h"
 
@@ -125,14 +126,7 @@ void ORVVGItemDownloder::buildStrip() {
     infoIcon_->setAlpha(0);
     // The strip lives as long as its downloader or a screen holding it; the action must keep neither.
     std::weak_ptr<ORVVGItemDownloder> weak = self();
-    infoIcon_->addTarget(
-        weak,
-        [weak](ui::Control&, const ui::Event*) {
-            if (auto downloader = weak.lock()) {
-                downloader->infoIconAction();
-            }
-        },
-        ui::ControlEvents::TouchUpInside);
+    infoIcon_->addTarget(weak, &ORVVGItemDownloder::infoIconAction, ui::ControlEvents::TouchUpInside);
 
     retryBtn_ = ui::View::create<ORVGenericButtons>(gfx::Rect(143, 0, 60, 20));
     // The kit's initialiser moves a button down by 2; the strip's button sits at its top.
@@ -289,11 +283,7 @@ void ORVVGItemDownloder::connectionDidFinishLoading(ORVFileDownloadConnection& c
         if (connection_.get() == &connection) {
             releaseLater(std::move(connection_));
         }
-        // An archive that could not be unpacked leaves the item unstored, ready for a retry.
-        if (dataFileDownloaded()) {
-            setProgress(100);
-            saveItemToLocalDB();
-        }
+        dataFileDownloaded();
         break;
     }
 }
@@ -324,12 +314,17 @@ void ORVVGItemDownloder::stepFailed(int fileNumber, std::string_view why) {
     post(kORVItemDownloadError);
 }
 
-bool ORVVGItemDownloder::dataFileDownloaded() {
+void ORVVGItemDownloder::dataFileDownloaded() {
+    if (mimeType_ == "text/html") {
+        exchangeGatewayPage(itemDir_ + "/" + kDataFile);
+        return;
+    }
+    unpackDataFile();
+}
+
+void ORVVGItemDownloder::unpackDataFile() {
     const std::string zip = itemDir_ + "/" + kDataFile;
     const std::string dir = itemDir_ + "/" + kDataFileDirectory;
-    if (mimeType_ == "text/html") {
-        exchangeGatewayPage(zip);
-    }
     const bool unzipped = ORVUtil::unZipFile(zip, dir);
     if (unzipped) {
         ORVLog::logWithLevel(4, "Unzipped directory path: %@", dir);
@@ -341,9 +336,12 @@ bool ORVVGItemDownloder::dataFileDownloaded() {
         ORVLog::logWithLevel(4, "Unable to delete zip file: %@", zip);
     }
     if (!unzipped) {
+        // An archive that could not be unpacked leaves the item unstored, ready for a retry.
         post(kORVItemDownloadError);
+        return;
     }
-    return unzipped;
+    setProgress(100);
+    saveItemToLocalDB();
 }
 
 void ORVVGItemDownloder::exchangeGatewayPage(const std::string& zipPath) {
@@ -355,26 +353,30 @@ void ORVVGItemDownloder::exchangeGatewayPage(const std::string& zipPath) {
         // Left as it is, the page fails to unpack like any other bad archive.
         ORVLog::logWithLevel(3, "Item %@: its data file is a page without a gateway address",
                              fnd::logPreview(itemsArrayKey_));
+        unpackDataFile();
         return;
     }
     const auto target = fnd::Url::parse(itemObj_.DatafileURL);
     if (!target || (target->scheme() != "http" && target->scheme() != "https")) {
+        unpackDataFile();
         return;
     }
     const std::string form = fnd::format(kGatewayFormFormat, *gatewayURL, itemObj_.DatafileURL);
     fnd::UrlRequest request(*target, fnd::UrlRequestCachePolicy::UseProtocolCachePolicy, kRequestTimeout);
     request.setHttpMethod("POST");
     request.setHttpBody(fnd::Bytes(form.begin(), form.end()));
-    // Blocks the main thread until the gateway answers or the time-out passes.
-    const auto reply = fnd::UrlConnection::sendSynchronousRequest(request);
-    if (!reply.ok()) {
-        ORVLog::logWithLevel(3, "Item %@: the gateway could not be reached: %@", fnd::logPreview(itemsArrayKey_),
-                             reply.error().localizedDescription());
-        return;
-    }
-    if (!reply.value().data.empty() && !fnd::writeFile(zipPath, reply.value().data, fnd::Atomic::Yes)) {
-        ORVLog::logWithLevel(3, "Item %@: the gateway's answer could not be written", fnd::logPreview(itemsArrayKey_));
-    }
+    fnd::FetchOptions options;
+    options.timeout = kRequestTimeout;
+    fnd::fetch(std::move(request), std::move(options), self(), [this, zipPath](fnd::Result<fnd::FetchReply> reply) {
+        if (!reply) {
+            ORVLog::logWithLevel(3, "Item %@: the gateway could not be reached: %@", fnd::logPreview(itemsArrayKey_),
+                                 reply.error().localizedDescription());
+        } else if (!reply.value().body.empty() && !fnd::writeFile(zipPath, reply.value().body, fnd::Atomic::Yes)) {
+            ORVLog::logWithLevel(3, "Item %@: the gateway's answer could not be written",
+                                 fnd::logPreview(itemsArrayKey_));
+        }
+        unpackDataFile();
+    });
 }
 
 void ORVVGItemDownloder::saveItemToLocalDB() {
@@ -396,7 +398,7 @@ void ORVVGItemDownloder::infoIconAction() {
 
 void ORVVGItemDownloder::releaseLater(std::shared_ptr<void> object) {
     if (object) {
-        fnd::RunLoop::main().performAfter(0, [object = std::move(object)] {});
+        onMain([object = std::move(object)] {});
     }
 }
 

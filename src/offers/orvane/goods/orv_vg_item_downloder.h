@@ -66,9 +66,12 @@ public:
     void startThumbImageFileDownload();
     void startFullImageFileDownload();
     void startDataFileDownload();
-    // The data file received: a gateway page is exchanged for the archive it stands for, the archive is
-    // unpacked into DataFileDirectory and deleted. False (the error posted) when it could not be unpacked.
-    bool dataFileDownloaded();
+    // The data file received: a gateway page is first exchanged for the archive it stands for (an
+    // asynchronous POST back to the gateway), then unpackDataFile.
+    void dataFileDownloaded();
+    // Unpacks the archive into DataFileDirectory and deletes it, then records the item; the error is posted
+    // when it could not be unpacked.
+    void unpackDataFile();
     // Records the item in the local store and posts the success (or, when it cannot be stored, the error).
     void saveItemToLocalDB();
     // The alert explaining a failed download.
@@ -107,7 +110,8 @@ private:
     void startStep(int fileNumber);
     void stepFailed(int fileNumber, std::string_view why);
     void setProgress(int percent);
-    // Asks the gateway for the archive its page stands for and writes the answer over the zip.
+    // Asks the gateway for the archive its page stands for, writes the answer over the zip and goes on
+    // to unpackDataFile (also when the gateway cannot be asked or reached).
     void exchangeGatewayPage(const std::string& zipPath);
     void post(const char* name);
     std::shared_ptr<ORVVGItemDownloder> self();

@@ -48,11 +48,6 @@ void CustomDropDown::build(gfx::Point origin) {
     const double displayWidth = showArrowButton_ ? 140 : kDefaultWidth;
     const gfx::Rect displayFrame(1, 1, displayWidth, itemHeight_);
     std::weak_ptr<CustomDropDown> weak = self;
-    auto tapped = [weak](ui::Control&, const ui::Event*) {
-        if (auto control = weak.lock()) {
-            control->clickedButton();
-        }
-    };
     if (textFieldBased_) {
         textView_ = ui::View::create<ui::TextView>(displayFrame);
         textView_->setDelegate(std::static_pointer_cast<ui::TextViewDelegate>(self));
@@ -62,7 +57,7 @@ void CustomDropDown::build(gfx::Point origin) {
         content_->addSubview(textView_);
     } else {
         displayButton_ = ui::View::create<ui::Button>(displayFrame, ui::ButtonType::RoundedRect);
-        displayButton_->addTarget(weak, tapped, ui::ControlEvents::TouchUpInside);
+        displayButton_->addTarget(weak, &CustomDropDown::clickedButton, ui::ControlEvents::TouchUpInside);
         content_->addSubview(displayButton_);
     }
     if (showArrowButton_) {
@@ -70,7 +65,7 @@ void CustomDropDown::build(gfx::Point origin) {
         but_->setBackgroundImage(image_, ui::ControlState::Normal);
         but_->setContentVerticalAlignment(ui::ContentVerticalAlignment::Fill);
         but_->setBackgroundColor(gfx::Color::clear());
-        but_->addTarget(weak, tapped, ui::ControlEvents::TouchDown);
+        but_->addTarget(weak, &CustomDropDown::clickedButton, ui::ControlEvents::TouchDown);
         content_->addSubview(but_);
     }
 }

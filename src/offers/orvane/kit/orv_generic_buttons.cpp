@@ -130,22 +130,9 @@ void ORVGenericButtons::applyTint(const std::string& title, const std::shared_pt
     customColor_ = custom;
 
     std::weak_ptr<ORVGenericButtons> weak = self<ORVGenericButtons>();
-    addTarget(
-        weak,
-        [weak](ui::Control& sender, const ui::Event*) {
-            if (auto button = weak.lock()) {
-                button->buttonActionTouchDown(sender);
-            }
-        },
-        ui::ControlEvents::TouchDown);
-    addTarget(
-        weak,
-        [weak](ui::Control& sender, const ui::Event*) {
-            if (auto button = weak.lock()) {
-                button->buttonActionTouchUp(sender);
-            }
-        },
-        ui::ControlEvents::TouchUpInside | ui::ControlEvents::TouchDragOutside);
+    addTarget(weak, &ORVGenericButtons::buttonActionTouchDown, ui::ControlEvents::TouchDown);
+    addTarget(weak, &ORVGenericButtons::buttonActionTouchUp,
+              ui::ControlEvents::TouchUpInside | ui::ControlEvents::TouchDragOutside);
 }
 
 void ORVGenericButtons::buttonActionTouchDown(ui::Control& /*sender*/) {

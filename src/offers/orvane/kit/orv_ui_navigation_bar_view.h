@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <type_traits>
 
 #include "platform/ui/bar_button_item.h"
 #include "platform/ui/control.h"
@@ -41,6 +42,17 @@ public:
     // button fires on tap). Nothing happens before the button exists.
     void addLeftButtonTarget(std::weak_ptr<const void> target, std::function<void()> action, ui::ControlEvents events);
     void addRightButtonTarget(std::weak_ptr<const void> target, std::function<void()> action, ui::ControlEvents events);
+    // The same calling `method` on `target` while it lives.
+    template <class T>
+    void addLeftButtonTarget(std::type_identity_t<std::weak_ptr<T>> target, void (T::*method)(),
+                             ui::ControlEvents events) {
+        addLeftButtonTarget(target, calling(target, method), events);
+    }
+    template <class T>
+    void addRightButtonTarget(std::type_identity_t<std::weak_ptr<T>> target, void (T::*method)(),
+                              ui::ControlEvents events) {
+        addRightButtonTarget(target, calling(target, method), events);
+    }
     // Show `item` on that side; the kept button (navBarLeftBtn / navBarRightBtn) stays as it is.
     void setNavBarLeftBtn(std::shared_ptr<ui::BarButtonItem> item);
     void setNavBarRightBtn(std::shared_ptr<ui::BarButtonItem> item);
@@ -51,6 +63,14 @@ public:
     const std::shared_ptr<ui::BarButtonItem>& navBarRightBtn() const { return navBarRightBtn_; }
 
 private:
+    template <class T>
+    static std::function<void()> calling(std::weak_ptr<T> target, void (T::*method)()) {
+        return [target = std::move(target), method] {
+            if (auto live = target.lock()) {
+                (live.get()->*method)();
+            }
+        };
+    }
     static std::shared_ptr<ORVUINavigationBarView> build(const std::string& title, int y, bool basic);
     static void setTarget(const std::shared_ptr<ui::BarButtonItem>& item, std::weak_ptr<const void> target,
                           std::function<void()> action);

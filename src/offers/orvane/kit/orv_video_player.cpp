@@ -4,11 +4,12 @@
 
 #include <numbers>
 
+#include "core/main_thread.h"
+#include "offers/orvane/client/orv_log.h"
 #include "platform/foundation/dictionary.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
-#include "platform/foundation/run_loop.h"
 #include "platform/graphics/image.h"
 #include "platform/ui/application.h"
 #include "platform/ui/window.h"
@@ -25,7 +26,7 @@ std::shared_ptr<ORVVideoPlayer> ORVVideoPlayer::init() {
 }
 
 std::shared_ptr<ORVVideoPlayer> ORVVideoPlayer::initwithDelegate(std::shared_ptr<fnd::Object> delegate) {
-    ZLOG(Info, "Init With Delegate");
+    ZLOG_TO(kOrvaneLog, Info, "Init With Delegate");
     auto player = init();
     player->localDelegate_ = std::move(delegate);
     return player;
@@ -65,7 +66,7 @@ void ORVVideoPlayer::playListEntry() {
             ++videoIndex_;
             return;
         }
-        ZLOG(Warn, "ORVVideoPlayer: skipping a video that is not a URL: %s", fnd::logPreview(text));
+        ZLOG_TO(kOrvaneLog, Warn, "ORVVideoPlayer: skipping a video that is not a URL: %s", fnd::logPreview(text));
         ++videoIndex_;
     }
     self_.reset();
@@ -74,7 +75,7 @@ void ORVVideoPlayer::playListEntry() {
 void ORVVideoPlayer::initAndPlayMovie(const fnd::Url& url) {
     self_ = std::static_pointer_cast<ORVVideoPlayer>(shared_from_this());
     isFullyWatched_ = true;
-    ZLOG(Info, "Video Index %d", videoIndex_);
+    ZLOG_TO(kOrvaneLog, Info, "Video Index %d", videoIndex_);
     moviePlayer_ = media::MoviePlayerController::initWithContentURL(url);
     addNotifications();
     disableMovieControls(false);
@@ -83,7 +84,7 @@ void ORVVideoPlayer::initAndPlayMovie(const fnd::Url& url) {
 }
 
 void ORVVideoPlayer::doneButtonClicked() {
-    ZLOG(Info, "Done Button Clicked");
+    ZLOG_TO(kOrvaneLog, Info, "Done Button Clicked");
     isFullyWatched_ = false;
     if (auto player = moviePlayer_) {
         player->stop();
@@ -92,7 +93,7 @@ void ORVVideoPlayer::doneButtonClicked() {
 
 void ORVVideoPlayer::disableMovieControls(bool disable) {
     if (disable && moviePlayer_) {
-        ZLOG(Info, "Movie Controlls have been disabled");
+        ZLOG_TO(kOrvaneLog, Info, "Movie Controlls have been disabled");
         moviePlayer_->setMovieControlMode(media::MovieControlMode::Hidden);
     }
 }
@@ -104,40 +105,22 @@ void ORVVideoPlayer::addNotifications() {
     auto& center = fnd::NotificationCenter::defaultCenter();
     const fnd::Value sender(std::static_pointer_cast<fnd::Object>(moviePlayer_));
     std::weak_ptr<ORVVideoPlayer> weak = std::static_pointer_cast<ORVVideoPlayer>(shared_from_this());
-    auto route = [weak](void (ORVVideoPlayer::*handler)(const fnd::Notification&)) {
-        return [weak, handler](const fnd::Notification& note) {
-            if (auto player = weak.lock()) {
-                ((*player).*handler)(note);
-            }
-        };
-    };
-    center.addObserver(weak, std::string(media::kMoviePlayerTimeDidJumpNotification), sender,
-                       route(&ORVVideoPlayer::handleTimeChanged));
-    center.addObserver(weak, std::string(media::kMoviePlayerPlaybackDidFinishNotification), sender,
-                       route(&ORVVideoPlayer::moviePlayBackDidFinish));
-    center.addObserver(weak, std::string(media::kMoviePlayerContentPreloadDidFinishNotification), sender,
-                       route(&ORVVideoPlayer::moviePreloadDidFinish));
-    center.addObserver(weak, std::string(media::kMoviePlayerScalingModeDidChangeNotification), sender,
-                       route(&ORVVideoPlayer::movieScalingModeDidChange));
+    observers_ = {center.observe(std::string(media::kMoviePlayerTimeDidJumpNotification), weak,
+                                 &ORVVideoPlayer::handleTimeChanged, sender),
+                  center.observe(std::string(media::kMoviePlayerPlaybackDidFinishNotification), weak,
+                                 &ORVVideoPlayer::moviePlayBackDidFinish, sender),
+                  center.observe(std::string(media::kMoviePlayerContentPreloadDidFinishNotification), weak,
+                                 &ORVVideoPlayer::moviePreloadDidFinish, sender),
+                  center.observe(std::string(media::kMoviePlayerScalingModeDidChangeNotification), weak,
+                                 &ORVVideoPlayer::movieScalingModeDidChange, sender)};
 }
 
 void ORVVideoPlayer::removeNotifications() {
-    if (!moviePlayer_) {
-        return;
-    }
-    auto& center = fnd::NotificationCenter::defaultCenter();
-    const fnd::Value sender(std::static_pointer_cast<fnd::Object>(moviePlayer_));
-    const fnd::NotificationCenter::Owner owner = weak_from_this();
-    for (const std::string_view name :
-         {media::kMoviePlayerTimeDidJumpNotification, media::kMoviePlayerPlaybackDidFinishNotification,
-          media::kMoviePlayerContentPreloadDidFinishNotification,
-          media::kMoviePlayerScalingModeDidChangeNotification}) {
-        center.removeObserver(owner, name, sender);
-    }
+    observers_ = {};
 }
 
 void ORVVideoPlayer::createButtonGraphics() {
-    ZLOG(Info, "Creating Button Graphics");
+    ZLOG_TO(kOrvaneLog, Info, "Creating Button Graphics");
     std::weak_ptr<ORVVideoPlayer> weak = std::static_pointer_cast<ORVVideoPlayer>(shared_from_this());
     std::vector<std::shared_ptr<ui::Button>> buttons;
     for (const gfx::Rect& frame : kShieldFrames) {
@@ -153,31 +136,17 @@ void ORVVideoPlayer::createButtonGraphics() {
     btnDone_->setTransform(gfx::AffineTransform::makeRotation(std::numbers::pi / 2));
     btnDone_->setBackgroundImage(gfx::Image::imageNamed("ButtonDone.png"), ui::ControlState::Normal);
     btnDone_->setBackgroundColor(gfx::Color::red());
-    btnDone_->addTarget(
-        weak,
-        [weak](ui::Control&, const ui::Event*) {
-            if (auto player = weak.lock()) {
-                player->doneButtonClicked();
-            }
-        },
-        ui::ControlEvents::TouchUpInside);
+    btnDone_->addTarget(weak, &ORVVideoPlayer::doneButtonClicked, ui::ControlEvents::TouchUpInside);
     buttons.push_back(btnDone_);
 
     // Built for the bar toggle but shown nowhere.
     btnFullScreen_ = ui::View::create<ui::Button>(kFullScreenFrame, ui::ButtonType::Custom);
     btnFullScreen_->setBackgroundColor(gfx::Color::clear());
-    btnFullScreen_->addTarget(
-        weak,
-        [weak](ui::Control&, const ui::Event*) {
-            if (auto player = weak.lock()) {
-                player->fullScreenButtonClicked();
-            }
-        },
-        ui::ControlEvents::TouchUpInside);
+    btnFullScreen_->addTarget(weak, &ORVVideoPlayer::fullScreenButtonClicked, ui::ControlEvents::TouchUpInside);
 
     auto window = ui::Application::shared().keyWindow();
     if (!window) {
-        ZLOG(Warn, "ORVVideoPlayer: no key window for the movie's buttons");
+        ZLOG_TO(kOrvaneLog, Warn, "ORVVideoPlayer: no key window for the movie's buttons");
         return;
     }
     for (const auto& button : buttons) {
@@ -194,12 +163,12 @@ void ORVVideoPlayer::removeOverlay() {
         button->removeFromSuperview();
     }
     // The Done button may be running its own action right now: its last references go on the next pass.
-    fnd::RunLoop::main().post([gone = std::move(overlay_)] {});
+    onMain([gone = std::move(overlay_)] {});
     overlay_.clear();
 }
 
 void ORVVideoPlayer::fullScreenButtonClicked() {
-    ZLOG(Info, "Full Screen Button Was pressed");
+    ZLOG_TO(kOrvaneLog, Info, "Full Screen Button Was pressed");
     if (moviePlayer_) {
         moviePlayer_->pause();
         moviePlayer_->setCurrentPlaybackTime(kToggleSeekTime);
@@ -208,9 +177,9 @@ void ORVVideoPlayer::fullScreenButtonClicked() {
     const bool odd = gFullScreenClicks % 2 == 1;
     // The two lines keep their texts, though each names the other parity.
     if (odd) {
-        ZLOG(Info, "Click Count is even");
+        ZLOG_TO(kOrvaneLog, Info, "Click Count is even");
     } else {
-        ZLOG(Info, "Click Count is Odd");
+        ZLOG_TO(kOrvaneLog, Info, "Click Count is Odd");
     }
     ui::View::beginAnimations("", nullptr);
     ui::View::setAnimationDuration(kToggleDuration);
@@ -226,12 +195,12 @@ void ORVVideoPlayer::fullScreenButtonClicked() {
 
 void ORVVideoPlayer::moviePlayBackDidFinish(const fnd::Notification& /*notification*/) {
     auto keep = self_; // alive to the end of this call even when the last movie ends here
-    ZLOG(Info, "End of Movie");
+    ZLOG_TO(kOrvaneLog, Info, "End of Movie");
     removeNotifications();
     removeOverlay();
     moviePlayer_.reset();
     if (videoIndex_ < totalNumOfVideos_ && totalNumOfVideos_ > 1) {
-        ZLOG(Info, "There is more than one Video to be Played");
+        ZLOG_TO(kOrvaneLog, Info, "There is more than one Video to be Played");
         playListEntry();
         return;
     }
@@ -249,19 +218,19 @@ void ORVVideoPlayer::handleTimeChanged(const fnd::Notification& notification) {
             }
         }
     }
-    ZLOG(Info, "Last time was %d", seconds);
+    ZLOG_TO(kOrvaneLog, Info, "Last time was %d", seconds);
 }
 
 void ORVVideoPlayer::moviePreloadDidFinish(const fnd::Notification& /*notification*/) {
-    ZLOG(Info, "Pre Load Did Finish");
+    ZLOG_TO(kOrvaneLog, Info, "Pre Load Did Finish");
 }
 
 void ORVVideoPlayer::movieScalingModeDidChange(const fnd::Notification& /*notification*/) {
-    ZLOG(Info, "Scaling MOde");
+    ZLOG_TO(kOrvaneLog, Info, "Scaling MOde");
 }
 
 void ORVVideoPlayer::movieFinishedCallback(const fnd::Notification& /*notification*/) {
-    ZLOG(Info, "Finished Call Back");
+    ZLOG_TO(kOrvaneLog, Info, "Finished Call Back");
 }
 
 } // namespace zelvan::orvane

@@ -3,6 +3,7 @@
 // in the key window. It keeps itself alive while it plays, so callers need hold no reference.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -90,6 +91,8 @@ private:
     std::vector<std::shared_ptr<ui::Button>> overlay_;
     // Held from the first movie's start until the last one ends.
     std::shared_ptr<ORVVideoPlayer> self_;
+    // The current movie's notifications.
+    std::array<fnd::ObserverToken, 4> observers_;
 };
 
 } // namespace zelvan::orvane

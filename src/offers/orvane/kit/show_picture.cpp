@@ -29,23 +29,13 @@ void ShowPicture::initWithFrame(gfx::Rect frame) {
     }
 }
 
-ShowPicture::~ShowPicture() {
-    removeObservers();
-}
-
 void ShowPicture::addObservers() {
-    std::weak_ptr<ShowPicture> weak = self<ShowPicture>();
-    fnd::NotificationCenter::defaultCenter().addObserver(weak, kORVPictureReceived, fnd::Value(),
-                                                         [weak](const fnd::Notification&) {
-                                                             if (auto box = weak.lock()) {
-                                                                 box->pictureReturnAction();
-                                                             }
-                                                         });
+    pictureToken_ = fnd::NotificationCenter::defaultCenter().observe(kORVPictureReceived, self<ShowPicture>(),
+                                                                     &ShowPicture::pictureReturnAction);
 }
 
 void ShowPicture::removeObservers() {
-    const fnd::NotificationCenter::Owner owner = weak_from_this();
-    fnd::NotificationCenter::defaultCenter().removeObserver(owner, kORVPictureReceived, fnd::Value());
+    pictureToken_ = {};
 }
 
 void ShowPicture::pictureReturnAction() {

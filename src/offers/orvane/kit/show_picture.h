@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/foundation/bytes.h"
+#include "platform/foundation/observer_token.h"
 #include "platform/ui/activity_indicator_view.h"
 #include "platform/ui/image_view.h"
 #include "platform/ui/view.h"
@@ -17,7 +18,6 @@ class ShowPicture : public ui::View {
 public:
     // The image view filling the box, the spinner in its centre, the observer, and the GetPicture call.
     void initWithFrame(gfx::Rect frame) override;
-    ~ShowPicture() override;
     std::string className() const override { return "ShowPicture"; }
 
     // Register / unregister for the picture reply ("17").
@@ -36,6 +36,7 @@ public:
 private:
     std::shared_ptr<ui::ActivityIndicatorView> activityIndicator_;
     std::shared_ptr<ui::ImageView> image_;
+    fnd::ObserverToken pictureToken_;
 };
 
 } // namespace zelvan::orvane

@@ -42,23 +42,13 @@ void ShowQuoteInfo::initWithFrame(gfx::Rect frame) {
     setBackgroundColor(gfx::Color::clear());
 }
 
-ShowQuoteInfo::~ShowQuoteInfo() {
-    removeObservers();
-}
-
 void ShowQuoteInfo::addObservers() {
-    std::weak_ptr<ShowQuoteInfo> weak = self<ShowQuoteInfo>();
-    fnd::NotificationCenter::defaultCenter().addObserver(weak, kORVQuoteReceived, fnd::Value(),
-                                                         [weak](const fnd::Notification&) {
-                                                             if (auto box = weak.lock()) {
-                                                                 box->quoteReturnAction();
-                                                             }
-                                                         });
+    quoteToken_ = fnd::NotificationCenter::defaultCenter().observe(kORVQuoteReceived, self<ShowQuoteInfo>(),
+                                                                   &ShowQuoteInfo::quoteReturnAction);
 }
 
 void ShowQuoteInfo::removeObservers() {
-    const fnd::NotificationCenter::Owner owner = weak_from_this();
-    fnd::NotificationCenter::defaultCenter().removeObserver(owner, kORVQuoteReceived, fnd::Value());
+    quoteToken_ = {};
 }
 
 void ShowQuoteInfo::quoteReturnAction() {

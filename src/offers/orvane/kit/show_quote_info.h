@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "platform/foundation/observer_token.h"
 #include "platform/graphics/font.h"
 #include "platform/ui/activity_indicator_view.h"
 #include "platform/ui/label.h"
@@ -24,7 +25,6 @@ public:
 
     // The labels, the spinner, the observer, and the GetQuote call.
     void initWithFrame(gfx::Rect frame) override;
-    ~ShowQuoteInfo() override;
     std::string className() const override { return "ShowQuoteInfo"; }
 
     // Register / unregister for the quote reply ("15").
@@ -42,6 +42,7 @@ private:
     std::shared_ptr<ui::Label> textLabel_;
     std::shared_ptr<ui::Label> authorLabel_;
     std::shared_ptr<ui::ActivityIndicatorView> activityIndicator_;
+    fnd::ObserverToken quoteToken_;
 };
 
 } // namespace zelvan::orvane

@@ -44,14 +44,7 @@ void UIComboBox::build(gfx::Rect frame) {
     comboButton_->setTitleColor(gfx::Color::black(), ui::ControlState::Highlighted);
     comboButton_->setContentHorizontalAlignment(ui::ContentHorizontalAlignment::Left);
     comboButton_->titleLabel()->setFont(font_);
-    comboButton_->addTarget(
-        weak,
-        [weak](ui::Control&, const ui::Event*) {
-            if (auto box = weak.lock()) {
-                box->expandCollapseComboBox();
-            }
-        },
-        ui::ControlEvents::TouchUpInside);
+    comboButton_->addTarget(weak, &UIComboBox::expandCollapseComboBox, ui::ControlEvents::TouchUpInside);
 
     scrollView_ = ui::View::create<ui::ScrollView>(gfx::Rect(0, height + separatorHeight_, width, maxHeight_));
     scrollView_->setBackgroundColor(gfx::Color::gray());

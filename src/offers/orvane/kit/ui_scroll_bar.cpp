@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/main_thread.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/ui/touch.h"
 
@@ -49,25 +50,11 @@ void UIScrollBar::initScrollBar(const std::vector<gfx::ImagePtr>& images) {
 
     topImageView_ = ui::View::create<ui::Button>(gfx::Rect(0, 0, top.width, top.height));
     topImageView_->setBackgroundImage(images[kTopImage], ui::ControlState::Normal);
-    topImageView_->addTarget(
-        weak,
-        [weak](ui::Control& sender, const ui::Event*) {
-            if (auto bar = weak.lock()) {
-                bar->moveUp(sender);
-            }
-        },
-        ui::ControlEvents::TouchDown);
+    topImageView_->addTarget(weak, &UIScrollBar::moveUp, ui::ControlEvents::TouchDown);
 
     bottomImageView_ = ui::View::create<ui::Button>(gfx::Rect(0, height - bottom.height, bottom.width, bottom.height));
     bottomImageView_->setBackgroundImage(images[kBottomImage], ui::ControlState::Normal);
-    bottomImageView_->addTarget(
-        weak,
-        [weak](ui::Control& sender, const ui::Event*) {
-            if (auto bar = weak.lock()) {
-                bar->moveDown(sender);
-            }
-        },
-        ui::ControlEvents::TouchDown);
+    bottomImageView_->addTarget(weak, &UIScrollBar::moveDown, ui::ControlEvents::TouchDown);
 
     barImageView_ = ui::View::create<ui::ImageView>(
         gfx::Rect(top.width / 2 - track.width / 2, top.height, track.width, height - top.height - bottom.height));
@@ -87,11 +74,7 @@ void UIScrollBar::initScrollBar(const std::vector<gfx::ImagePtr>& images) {
     addSubview(bottomImageView_);
     addSubview(sliderImageView_);
 
-    fnd::RunLoop::main().performAfter(0, [weak] {
-        if (auto bar = weak.lock()) {
-            bar->setBackground();
-        }
-    });
+    onMain(weak, &UIScrollBar::setBackground);
 }
 
 void UIScrollBar::setBackground() {

@@ -77,14 +77,7 @@ void GetOffersView::myLoadView() {
     std::weak_ptr<GetOffersView> weak = self<GetOffersView>();
     headerView_ = ORVUINavigationBarView::initBasicWithTitle("Offers", 0);
     headerView_->setNavBarLeftBtnWithTitle("Close");
-    headerView_->addLeftButtonTarget(
-        weak,
-        [weak] {
-            if (auto wall = weak.lock()) {
-                wall->removeSelfView();
-            }
-        },
-        ui::ControlEvents::TouchUpInside);
+    headerView_->addLeftButtonTarget(weak, &GetOffersView::removeSelfView, ui::ControlEvents::TouchUpInside);
     addSubview(headerView_);
 
     tabStrip_ = ui::SegmentedControl::initWithItems({std::string("Offers"), std::string("Videos")});
@@ -135,14 +128,7 @@ void GetOffersView::selectTab(int tab) {
         if (selectedTab_ == VideosTab) {
             headerView_->setNavBarRightBtnWithTitle("Play All");
             std::weak_ptr<GetOffersView> weak = self<GetOffersView>();
-            headerView_->addRightButtonTarget(
-                weak,
-                [weak] {
-                    if (auto wall = weak.lock()) {
-                        wall->playAllVideos();
-                    }
-                },
-                ui::ControlEvents::TouchUpInside);
+            headerView_->addRightButtonTarget(weak, &GetOffersView::playAllVideos, ui::ControlEvents::TouchUpInside);
             headerView_->setNavBarRightBtn(headerView_->navBarRightBtn());
         } else {
             headerView_->setNavBarRightBtn(nullptr);

@@ -2,6 +2,7 @@
 // offer mail and the closing steps.
 #include "offers/orvane/offers/offers_detail_view.h"
 
+#include "core/main_thread.h"
 #include "offers/orvane/client/orv_log.h"
 #include "offers/orvane/client/orv_screens.h"
 #include "offers/orvane/client/orv_settings.h"
@@ -121,14 +122,7 @@ std::shared_ptr<ORVGenericButtons> OffersDetailView::addButton(const std::string
     button->setTitle(title, ui::ControlState::Normal);
     button->titleLabel()->setFont(gfx::Font::boldSystemFontOfSize(fontSize));
     std::weak_ptr<OffersDetailView> weak = self<OffersDetailView>();
-    button->addTarget(
-        weak,
-        [weak, action](ui::Control&, const ui::Event*) {
-            if (auto page = weak.lock()) {
-                ((*page).*action)();
-            }
-        },
-        ui::ControlEvents::TouchUpInside);
+    button->addTarget(weak, action, ui::ControlEvents::TouchUpInside);
     content_->addSubview(button);
     return button;
 }
@@ -161,14 +155,7 @@ void OffersDetailView::fillView(std::shared_ptr<const ORVOfferReturnClass> offer
     headerView_ = ORVUINavigationBarView::initWithTitle("Detail", 0);
     headerView_->setNavBarLeftBtnWithTitle(" Back ");
     std::weak_ptr<OffersDetailView> weak = self<OffersDetailView>();
-    headerView_->addLeftButtonTarget(
-        weak,
-        [weak] {
-            if (auto page = weak.lock()) {
-                page->backtoGameAction();
-            }
-        },
-        ui::ControlEvents::TouchUpInside);
+    headerView_->addLeftButtonTarget(weak, &OffersDetailView::backtoGameAction, ui::ControlEvents::TouchUpInside);
     addSubview(headerView_);
 
     contentScrollView_ = ui::View::create<ui::ScrollView>(gfx::Rect(0, 44, 320, 434));
@@ -312,25 +299,14 @@ void OffersDetailView::forCompleteButtonAction() {
     blackBackGroundView_->addSubview(webPageView_);
     addSubview(blackBackGroundView_);
     webPageView_->setTag(kWebPageTag);
-    fnd::RunLoop::main().performAfter(0, [weak] {
-        if (auto page = weak.lock()) {
-            page->addingProgressIndicator();
-        }
-    });
+    onMain(weak, &OffersDetailView::addingProgressIndicator);
 }
 
 void OffersDetailView::addingMyWebView() {
     URLheaderView_->navBarTitle()->setTitle(urlName_);
     URLheaderView_->setNavBarLeftBtnWithTitle(" Back ");
     std::weak_ptr<OffersDetailView> weak = self<OffersDetailView>();
-    URLheaderView_->addLeftButtonTarget(
-        weak,
-        [weak] {
-            if (auto page = weak.lock()) {
-                page->backAction();
-            }
-        },
-        ui::ControlEvents::TouchUpInside);
+    URLheaderView_->addLeftButtonTarget(weak, &OffersDetailView::backAction, ui::ControlEvents::TouchUpInside);
     URLheaderView_->setNavBarRightBtn(ui::BarButtonItem::initWithCustomView(progressIndicatorForWeb_));
     animateRightToMid();
 }
@@ -399,13 +375,7 @@ void OffersDetailView::animateMidToLeft() {
     }
     if (offersViewMode_ == 1) {
         auto facade = OrvaneConnect::sharedOrvaneConnect();
-        auto& center = fnd::NotificationCenter::defaultCenter();
-        if (facade) {
-            if (auto store = facade->GetVirtualGoodsView()) {
-                center.removeObserver(std::weak_ptr<const void>(store), kORVThumbImageReceived, fnd::Value());
-            }
-        }
-        center.postNotificationName(kORVRemoveVirtualGoodsView);
+        fnd::NotificationCenter::defaultCenter().postNotificationName(kORVRemoveVirtualGoodsView);
         if (facade) {
             auto store = facade->GetVirtualGoodsWithTab(1);
             auto windows = ui::Application::shared().windows();

@@ -15,12 +15,12 @@ void ORVGenericCell::loadStringURL(const std::string& urlText) {
     isLoading_ = true;
     urlString_ = urlText;
     std::weak_ptr<ORVGenericCell> weak = self<ORVGenericCell>();
-    ORVIconReads::read(urlText, [weak](std::optional<fnd::Bytes> data, std::optional<fnd::Error> error) {
+    ORVIconReads::read(urlText, [weak](fnd::Result<fnd::Bytes> data) {
         if (auto cell = weak.lock()) {
             if (data) {
-                cell->loadDidFinishWithData(*data);
+                cell->loadDidFinishWithData(data.value());
             } else {
-                cell->loadDidFinishWithError(error);
+                cell->loadDidFinishWithError(data.error());
             }
         }
     });
@@ -43,10 +43,10 @@ void ORVGenericCell::loadDidFinishWithData(const fnd::Bytes& data) {
     callbacks_.success();
 }
 
-void ORVGenericCell::loadDidFinishWithError(const std::optional<fnd::Error>& error) {
+void ORVGenericCell::loadDidFinishWithError(const fnd::Error& error) {
     isLoading_ = false;
     ORVLog::logWithLevel(3, "Offer wall: refused the picture from %@: %@", fnd::logPreview(urlString_.value_or("")),
-                         ORVIconReads::describe(error));
+                         fnd::logReason(error));
     urlString_.reset();
     callbacks_.failure();
 }

@@ -24,7 +24,7 @@ public:
     // Starts a load of the picture at `urlText`; nothing while a load runs.
     void loadStringURL(const std::string& urlText);
     void loadDidFinishWithData(const fnd::Bytes& data);
-    void loadDidFinishWithError(const std::optional<fnd::Error>& error);
+    void loadDidFinishWithError(const fnd::Error& error);
 
     ORVLoadCallbacks& callbacks() { return callbacks_; }
     bool isLoading() const { return isLoading_; }

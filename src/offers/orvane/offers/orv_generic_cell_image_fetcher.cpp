@@ -77,16 +77,16 @@ void ORVGenericCellImageFetcher::loadStringURL(const std::string& urlText, const
     }
     hold_ = shared_from_this(); // the read keeps the fetcher until its handler has run
     std::weak_ptr<ORVGenericCellImageFetcher> weak = weak_from_this();
-    ORVIconReads::read(urlText, [weak](std::optional<fnd::Bytes> data, std::optional<fnd::Error> error) {
+    ORVIconReads::read(urlText, [weak](fnd::Result<fnd::Bytes> data) {
         auto self = weak.lock();
         if (!self) {
             return;
         }
         auto keep = std::move(self->hold_);
         if (data) {
-            self->loadDidFinishWithData(*data);
+            self->loadDidFinishWithData(data.value());
         } else {
-            self->loadDidFinishWithError(error);
+            self->loadDidFinishWithError(data.error());
         }
     });
 }
@@ -181,10 +181,10 @@ void ORVGenericCellImageFetcher::loadDidFinishWithData(const fnd::Bytes& data) {
     callbacks_.success();
 }
 
-void ORVGenericCellImageFetcher::loadDidFinishWithError(const std::optional<fnd::Error>& error) {
+void ORVGenericCellImageFetcher::loadDidFinishWithError(const fnd::Error& error) {
     isLoading_ = false;
     ORVLog::logWithLevel(3, "Offer wall: refused the icon from %@: %@", fnd::logPreview(urlString_.value_or("")),
-                         ORVIconReads::describe(error));
+                         fnd::logReason(error));
     urlString_.reset();
     callbacks_.failure();
 }

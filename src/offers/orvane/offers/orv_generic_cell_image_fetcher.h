@@ -76,7 +76,7 @@ public:
 
     // Completion handlers (main run loop).
     void loadDidFinishWithData(const fnd::Bytes& data);
-    void loadDidFinishWithError(const std::optional<fnd::Error>& error);
+    void loadDidFinishWithError(const fnd::Error& error);
 
     ORVLoadCallbacks& callbacks() { return callbacks_; }
     bool isLoading() const { return isLoading_; }

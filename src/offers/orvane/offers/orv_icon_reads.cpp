@@ -1,14 +1,14 @@
-// ORVIconReads: the queue of waiting reads, one connection per running read and its main-loop time limit.
+// ORVIconReads: the queue of waiting reads, one fetch per running read and its main-loop time limit.
 #include "offers/orvane/offers/orv_icon_reads.h"
 
 #include <algorithm>
 #include <deque>
 #include <memory>
 
-#include "platform/foundation/log_preview.h"
+#include "core/main_thread.h"
+#include "platform/foundation/fetch.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/url.h"
-#include "platform/foundation/url_connection.h"
 #include "platform/foundation/url_error.h"
 
 namespace zelvan::orvane {
@@ -35,82 +35,57 @@ State& state() {
 
 void startNext();
 
-// One running read: gathers the body and ends exactly once (finish, failure or the time limit).
-class IconRead : public fnd::UrlConnectionDelegate, public std::enable_shared_from_this<IconRead> {
+// One running read: fetches the body and ends exactly once (the reply, a failure or the time limit).
+class IconRead : public std::enable_shared_from_this<IconRead> {
 public:
     explicit IconRead(ORVIconReads::Completion completion) : completion_(std::move(completion)) {}
 
     void begin(const fnd::Url& url) {
-        fnd::UrlRequest request(url);
-        request.setTimeoutInterval(ORVIconReads::kTimeout);
-        request.setMaxBodyBytes(ORVIconReads::kMaxBodyBytes);
-        auto created = fnd::UrlConnection::create(request, shared_from_this(), fnd::StartImmediately::No);
-        if (!created) {
-            // Ends on the next pass so the asker never hears back inside its own call.
-            auto self = shared_from_this();
-            fnd::RunLoop::main().performAfter(0, [self, error = created.error()] { self->end(std::nullopt, error); });
-            return;
-        }
-        connection_ = *created;
-        connection_->scheduleInRunLoop(fnd::RunLoop::main());
+        fnd::FetchOptions options;
+        options.timeout = ORVIconReads::kTimeout;
+        options.maxBodyBytes = ORVIconReads::kMaxBodyBytes;
+        options.cancel = cancel_;
         std::weak_ptr<IconRead> weak = weak_from_this();
         limit_ = fnd::RunLoop::main().performAfter(ORVIconReads::kTimeout, [weak] {
             if (auto self = weak.lock()) {
-                self->end(std::nullopt, fnd::Error(std::string(fnd::kUrlErrorDomain), fnd::UrlError::TimedOut,
-                                                   std::string_view("The request timed out.")));
+                self->end(fnd::Error(std::string(fnd::kUrlErrorDomain), fnd::UrlError::TimedOut,
+                                     std::string_view("The request timed out.")));
             }
         });
-        hold_ = shared_from_this();
-        connection_->start();
+        // The completion holds the read until it has ended.
+        fnd::fetch(fnd::UrlRequest(url), std::move(options), weak_from_this(),
+                   [self = shared_from_this()](fnd::Result<fnd::FetchReply> reply) {
+                       if (!reply) {
+                           self->end(reply.error());
+                       } else if (reply.value().response.statusCode() >= 400 || reply.value().body.empty()) {
+                           self->end(fnd::Error(std::string(fnd::kUrlErrorDomain), fnd::UrlError::BadServerResponse,
+                                                std::string_view("The server answered without an image.")));
+                       } else {
+                           self->end(std::move(reply.value().body));
+                       }
+                   });
     }
 
-    void connectionDidReceiveResponse(const std::shared_ptr<fnd::UrlConnection>&,
-                                      const fnd::UrlResponse& response) override {
-        status_ = response.statusCode();
-    }
-    void connectionDidReceiveData(const std::shared_ptr<fnd::UrlConnection>&, const fnd::Bytes& data) override {
-        data_.insert(data_.end(), data.begin(), data.end());
-    }
-    void connectionDidFinishLoading(const std::shared_ptr<fnd::UrlConnection>&) override {
-        if (status_ >= 400 || data_.empty()) {
-            end(std::nullopt, fnd::Error(std::string(fnd::kUrlErrorDomain), fnd::UrlError::BadServerResponse,
-                                         std::string_view("The server answered without an image.")));
-        } else {
-            end(std::move(data_), std::nullopt);
-        }
-    }
-    void connectionDidFailWithError(const std::shared_ptr<fnd::UrlConnection>&, const fnd::Error& error) override {
-        end(std::nullopt, error);
-    }
-
-private:
-    void end(std::optional<fnd::Bytes> data, std::optional<fnd::Error> error) {
+    void end(fnd::Result<fnd::Bytes> result) {
         if (ended_) {
             return;
         }
         ended_ = true;
         auto keep = shared_from_this();
         limit_.cancel();
-        if (connection_) {
-            connection_->cancel();
-            connection_.reset();
-        }
-        hold_.reset();
+        cancel_->cancel();
         --state().inFlight;
-        ++(data ? state().succeeded : state().failed);
-        auto completion = std::move(completion_);
-        if (completion) {
-            completion(std::move(data), error);
+        ++(result ? state().succeeded : state().failed);
+        if (auto completion = std::move(completion_)) {
+            completion(std::move(result));
         }
         startNext();
     }
 
+private:
     ORVIconReads::Completion completion_;
-    std::shared_ptr<fnd::UrlConnection> connection_;
-    std::shared_ptr<IconRead> hold_;
+    std::shared_ptr<fnd::UrlCancelToken> cancel_ = std::make_shared<fnd::UrlCancelToken>();
     fnd::PerformHandle limit_;
-    fnd::Bytes data_;
-    int64_t status_ = 0;
     bool ended_ = false;
 };
 
@@ -125,10 +100,9 @@ void startNext() {
         auto url = fnd::Url::parse(job.urlText);
         if (!url) {
             // Ends on the next pass so the asker never hears back inside its own call.
-            fnd::RunLoop::main().performAfter(0, [read] {
-                read->connectionDidFailWithError(nullptr,
-                                                 fnd::Error(std::string(fnd::kUrlErrorDomain), fnd::UrlError::BadUrl,
-                                                            std::string_view("The URL is not valid.")));
+            onMain([read] {
+                read->end(fnd::Error(std::string(fnd::kUrlErrorDomain), fnd::UrlError::BadUrl,
+                                     std::string_view("The URL is not valid.")));
             });
             continue;
         }
@@ -141,13 +115,6 @@ void startNext() {
 void ORVIconReads::read(const std::string& urlText, Completion completion) {
     state().waiting.push_back(Job{urlText, std::move(completion)});
     startNext();
-}
-
-std::string ORVIconReads::describe(const std::optional<fnd::Error>& error) {
-    if (!error) {
-        return "no data";
-    }
-    return fnd::logReason(*error);
 }
 
 int ORVIconReads::inFlight() {

@@ -1,11 +1,10 @@
-// ORVIconReads: the bounded reader of row icons. Each read is one fnd::UrlConnection scheduled on the main
-// run loop (the transfer itself runs on the transport's thread) with a 30 s limit and a 1 MiB body cap; at
+// ORVIconReads: the bounded reader of row icons. Each read is one fnd::fetch started on the main run loop
+// (the transfer itself runs on the transport's thread) with a 30 s limit and a 1 MiB body cap; at
 // most kMaxInFlight reads run at once and the rest wait in the order they were asked for. Completions run
 // on the main run loop. Main thread.
 #pragma once
 
 #include <functional>
-#include <optional>
 #include <string>
 
 #include "platform/foundation/bytes.h"
@@ -19,8 +18,8 @@ public:
     static constexpr double kTimeout = 30.0;
     static constexpr size_t kMaxBodyBytes = 1024 * 1024;
 
-    // The bytes of a 2xx reply, or why there are none.
-    using Completion = std::function<void(std::optional<fnd::Bytes> data, std::optional<fnd::Error> error)>;
+    // The bytes of a reply below 400, or why there are none.
+    using Completion = std::function<void(fnd::Result<fnd::Bytes>)>;
 
     // Queues a read of `urlText`; a text that forms no http(s) or file URL fails (on the run loop, never
     // inside the call).
@@ -31,9 +30,6 @@ public:
     // The most reads that ran at once since the last reset (for tests).
     static int peakInFlight();
     static void resetPeak();
-    // Why a read brought nothing, for a log line: the error's description and its reason (as a preview,
-    // since it may quote the server), or "no data".
-    static std::string describe(const std::optional<fnd::Error>& error);
     // Reads that brought bytes and reads that failed, since the process started.
     static int succeeded();
     static int failed();

@@ -1,13 +1,14 @@
 // The offer wall's list call and its reply reader.
 #include "offers/orvane/offers/orv_offer_list.h"
 
+#include "core/main_thread.h"
+#include "offers/orvane/client/orv_log.h"
 #include "offers/orvane/client/orv_parser.h"
 #include "offers/orvane/client/orv_shadow.h"
 #include "offers/orvane/client/orvane_context.h"
 #include "offers/orvane/client/roz_web_service_fetcher.h"
 #include "platform/foundation/escape.h"
 #include "platform/foundation/log.h"
-#include "platform/foundation/run_loop.h"
 
 namespace zelvan::orvane {
 
@@ -44,8 +45,8 @@ void requestOfferList(const std::string& publisherUserId, int start, int max,
                       std::function<void(std::optional<ORVOfferList>)> done) {
     auto shadow = ORVShadow::sharedInstance();
     if (!shadow) {
-        ZLOG(Warn, "offer network: %s not sent, there is no offer context", kORVOfferListMethod);
-        fnd::RunLoop::main().performAfter(0, [done] { done(std::nullopt); });
+        ZLOG_TO(kOrvaneLog, Warn, "offer network: %s not sent, there is no offer context", kORVOfferListMethod);
+        onMain([done] { done(std::nullopt); });
         return;
     }
     fnd::Value bindings = shadow->genericParameters();
@@ -60,7 +61,7 @@ void requestOfferList(const std::string& publisherUserId, int start, int max,
     fetcher->fetchAsynchronouslyWithCompletionInvocation([done](const std::shared_ptr<ROZWebServiceFetcher>& f) {
         ORVShadow::Reply reply = ORVShadow::readReply(*f);
         if (!reply.ok()) {
-            ZLOG(Warn, "offer network: %s failed (%s)", kORVOfferListMethod, reply.reason);
+            ZLOG_TO(kOrvaneLog, Warn, "offer network: %s failed (%s)", kORVOfferListMethod, reply.reason);
             done(std::nullopt);
             return;
         }

@@ -121,28 +121,12 @@ void HighScoreFilterPanel::loadView() {
     myView_->todayButton()->setSelected(true);
 
     std::weak_ptr<HighScoreFilterPanel> weak = me;
-    auto on = [weak](void (HighScoreFilterPanel::*method)()) {
-        return [weak, method](ui::Control&, const ui::Event*) {
-            if (auto panel = weak.lock()) {
-                (panel.get()->*method)();
-            }
-        };
-    };
-    myView_->navBarView()->addLeftButtonTarget(
-        weak,
-        [weak] {
-            if (auto panel = weak.lock()) {
-                panel->backButtonAction();
-            }
-        },
-        ui::ControlEvents::TouchUpInside);
-    myView_->todayButton()->addTarget(weak, on(&HighScoreFilterPanel::todayButtonAction),
-                                      ui::ControlEvents::TouchUpInside);
-    myView_->thisButton()->addTarget(weak, on(&HighScoreFilterPanel::thisButtonAction),
-                                     ui::ControlEvents::TouchUpInside);
-    myView_->lastButton()->addTarget(weak, on(&HighScoreFilterPanel::lastButtonAction),
-                                     ui::ControlEvents::TouchUpInside);
-    myView_->gameTypeOkBtn()->addTarget(weak, on(&HighScoreFilterPanel::gameTypOkBtnAction),
+    myView_->navBarView()->addLeftButtonTarget(weak, &HighScoreFilterPanel::backButtonAction,
+                                               ui::ControlEvents::TouchUpInside);
+    myView_->todayButton()->addTarget(weak, &HighScoreFilterPanel::todayButtonAction, ui::ControlEvents::TouchUpInside);
+    myView_->thisButton()->addTarget(weak, &HighScoreFilterPanel::thisButtonAction, ui::ControlEvents::TouchUpInside);
+    myView_->lastButton()->addTarget(weak, &HighScoreFilterPanel::lastButtonAction, ui::ControlEvents::TouchUpInside);
+    myView_->gameTypeOkBtn()->addTarget(weak, &HighScoreFilterPanel::gameTypOkBtnAction,
                                         ui::ControlEvents::TouchUpInside);
     addSubview(progressView_);
 }

@@ -55,14 +55,8 @@ void HighScoreImageController::loadView() {
     navBarView_ = ORVUINavigationBarView::initWithTitle("Detail", 0);
     navBarView_->setNavBarLeftBtnWithTitle(" Back ");
     std::weak_ptr<HighScoreImageController> weak = selfAs<HighScoreImageController>();
-    navBarView_->addLeftButtonTarget(
-        weak,
-        [weak] {
-            if (auto card = weak.lock()) {
-                card->backtoGameAction();
-            }
-        },
-        ui::ControlEvents::TouchUpInside);
+    navBarView_->addLeftButtonTarget(weak, &HighScoreImageController::backtoGameAction,
+                                     ui::ControlEvents::TouchUpInside);
     page->addSubview(navBarView_);
     requestImageWhenReady();
     addImageNotifications();

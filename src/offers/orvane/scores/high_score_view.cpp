@@ -99,14 +99,7 @@ std::shared_ptr<ui::View> HighScoreView::generate() {
         navBarView_->setNavBarLeftBtnWithTitle(kBackTitle);
     }
     navBarView_->setNavBarRightBtnWithTitle(kRightTitle);
-    navBarView_->addRightButtonTarget(
-        weak,
-        [weak] {
-            if (auto screen = weak.lock()) {
-                screen->navBarRightBtnAction();
-            }
-        },
-        ui::ControlEvents::TouchUpInside);
+    navBarView_->addRightButtonTarget(weak, &HighScoreView::navBarRightBtnAction, ui::ControlEvents::TouchUpInside);
 
     // The Game Type bar: the button and the sideways-scrolling description of the chosen filters.
     const bool hasBar = filter1HasValues();
@@ -120,14 +113,7 @@ std::shared_ptr<ui::View> HighScoreView::generate() {
     gameTypeBtn_->setFrame(gfx::Rect(3, 1.5, 75, 22));
     bar->addSubview(gameTypeBtn_);
     gameTypeBtn_->setStandardTintColorWithTitle("Game Type", bar);
-    gameTypeBtn_->addTarget(
-        weak,
-        [weak](ui::Control&, const ui::Event*) {
-            if (auto screen = weak.lock()) {
-                screen->gameTypeBtnAction();
-            }
-        },
-        ui::ControlEvents::TouchUpInside);
+    gameTypeBtn_->addTarget(weak, &HighScoreView::gameTypeBtnAction, ui::ControlEvents::TouchUpInside);
     filtersInfoScrollView_ = ui::View::create<ui::ScrollView>(gfx::Rect(84, 0, 320 - 84 - 3, kBarHeight));
     filtersDesc_ = PanelLabel::initAutoFitLabelWithText(getFilterInfoStr(), 0, 6);
     filtersInfoScrollView_->addSubview(filtersDesc_);
@@ -273,14 +259,7 @@ void HighScoreView::generateGameTypeView() {
     tabGameTypeBtn_->setBtnTitle("Game Type");
     tabGameTypeBtn_->titleLabel()->setFont(gfx::Font::boldSystemFontOfSize(14));
     tabGameTypeBtn_->setSelected(true);
-    tabGameTypeBtn_->addTarget(
-        weak,
-        [weak](ui::Control&, const ui::Event*) {
-            if (auto screen = weak.lock()) {
-                screen->tabGameTypeBtnAction();
-            }
-        },
-        ui::ControlEvents::TouchUpInside);
+    tabGameTypeBtn_->addTarget(weak, &HighScoreView::tabGameTypeBtnAction, ui::ControlEvents::TouchUpInside);
     gameTypeView_->addSubview(tabGameTypeBtn_);
 
     subFilterView_ = ui::View::create<OverhangView<ui::View>>(gfx::Rect(0, kSubFilterTop, size.width, 0));
@@ -319,22 +298,8 @@ void HighScoreView::generateGameTypeView() {
     gameTypeCancelBtn_->setBtnTitle("Cancel");
     gameTypeOkBtn_ = ORVGenericButtons::initBlackStandarBtnWithFrame(gfx::Rect(size.width - 130, y + 8, 100, 30));
     gameTypeOkBtn_->setBtnTitle("OK");
-    gameTypeCancelBtn_->addTarget(
-        weak,
-        [weak](ui::Control&, const ui::Event*) {
-            if (auto screen = weak.lock()) {
-                screen->gameTypeCancelBtnAction();
-            }
-        },
-        ui::ControlEvents::TouchUpInside);
-    gameTypeOkBtn_->addTarget(
-        weak,
-        [weak](ui::Control&, const ui::Event*) {
-            if (auto screen = weak.lock()) {
-                screen->gameTypeOkBtnAction();
-            }
-        },
-        ui::ControlEvents::TouchUpInside);
+    gameTypeCancelBtn_->addTarget(weak, &HighScoreView::gameTypeCancelBtnAction, ui::ControlEvents::TouchUpInside);
+    gameTypeOkBtn_->addTarget(weak, &HighScoreView::gameTypeOkBtnAction, ui::ControlEvents::TouchUpInside);
     subFilterView_->addSubview(gameTypeCancelBtn_);
     subFilterView_->addSubview(gameTypeOkBtn_);
     // The dialog fits its rows and buttons; the boxes' lists open over what lies below.

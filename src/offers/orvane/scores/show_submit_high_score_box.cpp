@@ -95,14 +95,7 @@ std::shared_ptr<ShowBoxButton> ShowSubmitHighScoreBox::addButton(ui::View& panel
     auto button = ShowBoxButton::initWithLocation(1, static_cast<int>(top));
     button->setTitle(std::string(title), ui::ControlState::Normal);
     std::weak_ptr<ShowSubmitHighScoreBox> weak = self<ShowSubmitHighScoreBox>();
-    button->addTarget(
-        weak,
-        [weak, action](ui::Control&, const ui::Event*) {
-            if (auto box = weak.lock()) {
-                ((*box).*action)();
-            }
-        },
-        ui::ControlEvents::TouchUpInside);
+    button->addTarget(weak, action, ui::ControlEvents::TouchUpInside);
     panel.addSubview(button);
     return button;
 }
