@@ -4,15 +4,14 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/main_thread.h"
+#include "offers/brightpoint/bp_log.h"
 #include "offers/brightpoint/brightpoint.h"
 #include "platform/device/device.h"
 #include "platform/foundation/bundle.h"
+#include "platform/foundation/fetch.h"
 #include "platform/foundation/locale.h"
-#include "platform/foundation/log.h"
-#include "platform/foundation/run_loop.h"
-#include "platform/foundation/thread.h"
 #include "platform/foundation/url.h"
-#include "platform/foundation/url_connection.h"
 #include "platform/foundation/url_request.h"
 #include "platform/foundation/user_defaults.h"
 #include "platform/ui/alert_view.h"
@@ -57,17 +56,39 @@ void BPAdvertising::displayInstructions() {
     }
 }
 
-void BPAdvertising::reportInstall(const std::string& adKey) {
-    fnd::Thread::detach([self = shared_from_this(), adKey] { self->reportInstallThread(adKey); });
+void BPAdvertising::reportInstall(const std::string& adKey, std::function<void()> done) {
+    request("/iphone/report_install_basic", adKey,
+            [this, adKey, done = std::move(done)](const std::optional<std::string>& body) {
+                if (body) {
+                    fnd::UserDefaults::standard().setBool(true, Brightpoint::reportedKey(adKey));
+                }
+                if (body && !body->empty()) {
+                    onMainInline(weak_from_this(),
+                                 [text = *body](BPAdvertising& ads) { ads.reportInstallAlert(text); });
+                }
+                if (done) {
+                    done();
+                }
+            });
 }
 
-void BPAdvertising::displayInstructions(const std::string& adKey) {
-    fnd::Thread::detach([self = shared_from_this(), adKey] { self->displayInstructionsThread(adKey); });
+void BPAdvertising::displayInstructions(const std::string& adKey, std::function<void()> done) {
+    request("/iphone/get_install_instructions", adKey,
+            [this, done = std::move(done)](const std::optional<std::string>& body) {
+                if (body && !body->empty()) {
+                    onMainInline(weak_from_this(),
+                                 [text = *body](BPAdvertising& ads) { ads.displayInstructionsAlert(text); });
+                }
+                if (done) {
+                    done();
+                }
+            });
 }
 
-std::optional<std::string> BPAdvertising::request(std::string_view path, const std::string& adKey) {
+void BPAdvertising::request(std::string_view path, const std::string& adKey, Answer answered) {
     if (fnd::UserDefaults::standard().boolForKey(Brightpoint::reportedKey(adKey)) || server_.empty()) {
-        return std::nullopt;
+        answered(std::nullopt);
+        return;
     }
     auto& dev = device::Device::current();
     const std::vector<std::pair<std::string_view, std::string>> fields = {
@@ -85,8 +106,10 @@ std::optional<std::string> BPAdvertising::request(std::string_view path, const s
     for (const auto& [name, value] : fields) {
         auto encoded = urlEncode(value);
         if (!encoded) {
-            ZLOG(Warn, "Brightpoint: the advertiser request is not sent: its %s is not ASCII text", std::string(name));
-            return std::nullopt;
+            ZLOG_TO(kBrightpointLog, Warn, "Brightpoint: the advertiser request is not sent: its %s is not ASCII text",
+                    std::string(name));
+            answered(std::nullopt);
+            return;
         }
         url += sep;
         url += name;
@@ -96,32 +119,18 @@ std::optional<std::string> BPAdvertising::request(std::string_view path, const s
     }
     auto parsed = fnd::Url::parse(url);
     if (!parsed) {
-        return std::nullopt;
-    }
-    ZLOG(Info, "Brightpoint: GET request: %s", url);
-    auto result = fnd::UrlConnection::sendSynchronousRequest(fnd::UrlRequest(*parsed));
-    if (!result || result->response.statusCode() != 200) {
-        return std::nullopt;
-    }
-    return std::string(result->data.begin(), result->data.end());
-}
-
-void BPAdvertising::reportInstallThread(const std::string& adKey) {
-    auto body = request("/iphone/report_install_basic", adKey);
-    if (!body) {
+        answered(std::nullopt);
         return;
     }
-    fnd::UserDefaults::standard().setBool(true, Brightpoint::reportedKey(adKey));
-    if (!body->empty()) {
-        fnd::RunLoop::main().post([self = shared_from_this(), text = *body] { self->reportInstallAlert(text); });
-    }
-}
-
-void BPAdvertising::displayInstructionsThread(const std::string& adKey) {
-    auto body = request("/iphone/get_install_instructions", adKey);
-    if (body && !body->empty()) {
-        fnd::RunLoop::main().post([self = shared_from_this(), text = *body] { self->displayInstructionsAlert(text); });
-    }
+    ZLOG_TO(kBrightpointLog, Info, "Brightpoint: GET request: %s", url);
+    fnd::fetch(fnd::UrlRequest(*parsed), {}, weak_from_this(),
+               [answered = std::move(answered)](fnd::Result<fnd::FetchReply> reply) {
+                   std::optional<std::string> text;
+                   if (reply && reply->response.statusCode() == 200) {
+                       text = std::string(reply->body.begin(), reply->body.end());
+                   }
+                   answered(text);
+               });
 }
 
 void BPAdvertising::reportInstallAlert(const std::string& text) {
@@ -134,7 +143,7 @@ void BPAdvertising::displayInstructionsAlert(const std::string& text) {
 void BPAdvertising::showText(const std::string& title, const std::string& text) {
     // The server's text is read as ASCII; anything else is not shown.
     if (std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
-        ZLOG(Warn, "Brightpoint: the server's text is not ASCII; it is not shown");
+        ZLOG_TO(kBrightpointLog, Warn, "Brightpoint: the server's text is not ASCII; it is not shown");
         return;
     }
     std::shared_ptr<BPAdvertisingDelegate> delegate;

@@ -4,6 +4,7 @@
 // or goes to the delegate when there is one.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -35,14 +36,12 @@ public:
     // With the default ad key; nothing without one.
     void reportInstall();
     void displayInstructions();
-    // Each on a new thread of its own.
-    void reportInstall(const std::string& adKey);
-    void displayInstructions(const std::string& adKey);
-
-    // The requests, on the calling thread: nothing once the ad key is marked reported; a 200 answer
-    // marks it (report only) and a non-empty ASCII body goes to the main loop's alert or delegate.
-    void reportInstallThread(const std::string& adKey);
-    void displayInstructionsThread(const std::string& adKey);
+    // The requests, from the calling thread's loop: nothing once the ad key is marked reported; a 200
+    // answer marks it (report only) and a non-empty ASCII body goes to the alert or delegate on the main
+    // thread. `done`, when given, runs on the calling loop once the request has ended (at once when
+    // nothing is sent).
+    void reportInstall(const std::string& adKey, std::function<void()> done = {});
+    void displayInstructions(const std::string& adKey, std::function<void()> done = {});
 
     // Shows the server's text (main thread): to the delegate, else as an alert titled "Success!" or
     // "Instructions".
@@ -53,8 +52,10 @@ public:
 
 private:
     std::optional<std::string> defaultKey() const;
-    // The text of a 200 answer (empty for no body), or nullopt for no answer.
-    std::optional<std::string> request(std::string_view path, const std::string& adKey);
+    // Asks `path` for the ad key; `answered` gets the text of a 200 answer (empty for no body), or nullopt
+    // when there is none (at once when nothing is sent).
+    using Answer = std::function<void(const std::optional<std::string>&)>;
+    void request(std::string_view path, const std::string& adKey, Answer answered);
     void showText(const std::string& title, const std::string& text);
 
     const std::string server_;

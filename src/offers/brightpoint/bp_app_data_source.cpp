@@ -7,7 +7,7 @@
 namespace zelvan::brightpoint {
 
 BPAppDataSource::BPAppDataSource(std::string baseURL, BPPageServices services)
-    : BPTableDataSource(std::move(baseURL)), services_(std::move(services)) {}
+    : BPTableDataSource(std::move(baseURL), services.workers), services_(std::move(services)) {}
 
 void BPAppDataSource::styleLoadingCell(BPLoadingTableViewCell& cell) {
     // The white spinner turns on the table's own grey.

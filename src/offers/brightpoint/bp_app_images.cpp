@@ -3,9 +3,11 @@
 
 #include <array>
 
-#include "platform/foundation/log.h"
+#include "offers/brightpoint/bp_image_cache.h"
+#include "offers/brightpoint/bp_image_manipulator.h"
+#include "offers/brightpoint/bp_log.h"
+#include "offers/brightpoint/bp_worker_fetch.h"
 #include "platform/foundation/url.h"
-#include "platform/foundation/url_connection.h"
 #include "platform/foundation/url_request.h"
 #include "platform/graphics/gradient.h"
 #include "platform/ui/view.h"
@@ -65,24 +67,48 @@ gfx::ImagePtr BPReflectedImage(ui::View* view, int height) {
     return context->makeImage();
 }
 
-gfx::ImagePtr BPLoadImageUncached(const std::string& url) {
+void BPLoadImageUncached(const std::string& url, const std::shared_ptr<fnd::WorkerPool>& workers,
+                         std::weak_ptr<const void> owner, std::function<void(gfx::ImagePtr)> done) {
     auto parsed = fnd::Url::parse(url);
     if (!parsed) {
-        ZLOG(Info, "Brightpoint: not a picture address: \"%s\"", url);
-        return nullptr;
+        ZLOG_TO(kBrightpointLog, Info, "Brightpoint: not a picture address: \"%s\"", url);
+        return;
     }
-    auto result = fnd::UrlConnection::sendSynchronousRequest(
-        fnd::UrlRequest(*parsed, fnd::UrlRequestCachePolicy::ReloadIgnoringLocalCacheData, kImageTimeout));
-    if (!result || result->response.statusCode() != 200) {
-        ZLOG(Info, "Brightpoint: the picture %s could not be loaded", url);
-        return nullptr;
-    }
-    auto image = gfx::Image::imageWithData(result->data);
-    if (!image || !validSize(image->width(), image->height())) {
-        ZLOG(Info, "Brightpoint: %s is no picture", url);
-        return nullptr;
-    }
-    return image;
+    fnd::FetchOptions options;
+    options.timeout = kImageTimeout;
+    auto loaded = [url, done = std::move(done)](fnd::Result<fnd::FetchReply> reply) {
+        if (!reply || reply->response.statusCode() != 200) {
+            ZLOG_TO(kBrightpointLog, Info, "Brightpoint: the picture %s could not be loaded", url);
+            return;
+        }
+        auto image = gfx::Image::imageWithData(reply->body);
+        if (!image || !validSize(image->width(), image->height())) {
+            ZLOG_TO(kBrightpointLog, Info, "Brightpoint: %s is no picture", url);
+            return;
+        }
+        done(std::move(image));
+    };
+    BPFetchOnWorker(workers,
+                    fnd::UrlRequest(*parsed, fnd::UrlRequestCachePolicy::ReloadIgnoringLocalCacheData, kImageTimeout),
+                    std::move(options), std::move(owner), std::move(loaded));
+}
+
+void BPLoadAppPicture(const std::string& url, bool round, std::shared_ptr<BPImageCache> cache,
+                      const std::shared_ptr<fnd::WorkerPool>& workers, std::weak_ptr<const void> owner,
+                      std::function<void(gfx::ImagePtr)> done) {
+    BPLoadImageUncached(url, workers, std::move(owner),
+                        [url, round, cache = std::move(cache), done = std::move(done)](gfx::ImagePtr image) {
+                            if (round) {
+                                image = BPImageManipulator::makeRoundCornerImage(std::move(image), 10, 10);
+                            }
+                            if (!image) {
+                                return;
+                            }
+                            if (cache) {
+                                cache->cacheImage(image, url);
+                            }
+                            done(std::move(image));
+                        });
 }
 
 } // namespace zelvan::brightpoint

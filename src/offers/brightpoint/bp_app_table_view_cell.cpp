@@ -4,9 +4,7 @@
 #include "offers/brightpoint/bp_app_images.h"
 #include "offers/brightpoint/bp_app_record.h"
 #include "offers/brightpoint/bp_image_cache.h"
-#include "offers/brightpoint/bp_image_manipulator.h"
 #include "offers/brightpoint/bp_offer_support.h"
-#include "platform/foundation/run_loop.h"
 #include "platform/graphics/font.h"
 #include "platform/graphics/graphics_stack.h"
 
@@ -90,14 +88,9 @@ void BPAppTableViewCell::showImage() {
     }
     std::weak_ptr<BPAppTableViewCell> weak = std::static_pointer_cast<BPAppTableViewCell>(shared_from_this());
     iconDownload_.start(
-        url, kIconDelay, "bp-app-icon",
-        [cache](const std::string& iconUrl) -> gfx::ImagePtr {
-            gfx::ImagePtr image = BPLoadImageUncached(iconUrl);
-            image = image ? BPImageManipulator::makeRoundCornerImage(std::move(image), 10, 10) : nullptr;
-            if (image && cache) {
-                cache->cacheImage(image, iconUrl);
-            }
-            return image;
+        url, kIconDelay,
+        [cache, workers = services_.workers](const std::string& iconUrl, auto owner, auto done) {
+            BPLoadAppPicture(iconUrl, true, cache, workers, std::move(owner), std::move(done));
         },
         [weak](gfx::ImagePtr image) {
             if (auto self = weak.lock()) {

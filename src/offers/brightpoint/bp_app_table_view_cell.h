@@ -1,11 +1,10 @@
 // BPAppTableViewCell: one app row of the apps tab - rounded icon, title, "Get <amount> <currency>!" and
 // the price - on a grey band, lighter on even rows and darker on odd ones, with an edge line above and
-// below. The icon comes from the process-wide cache, or from a download thread of the row's own that
-// starts 0.2 s after the row is about to show.
+// below. The icon comes from the process-wide cache, or from a download on the worker pool that starts
+// 0.2 s after the row is about to show.
 #pragma once
 
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "offers/brightpoint/bp_page_services.h"
@@ -50,7 +49,8 @@ public:
     const std::shared_ptr<ui::Label>& priceLabel() const { return priceLabel_; }
     const std::shared_ptr<ui::ImageView>& appImageView() const { return appImageView_; }
     const gfx::ImagePtr& placeholderImage() const { return placeholderImage_; }
-    const std::optional<fnd::Thread>& downloadThread() const { return iconDownload_.thread(); }
+    // Whether an icon download was started for the app shown.
+    bool isDownloadingIcon() const { return iconDownload_.isStarted(); }
 
 private:
     void applyLabelColors(bool highlighted);

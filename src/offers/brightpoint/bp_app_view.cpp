@@ -1,18 +1,18 @@
-// The app page: its layout, its picture threads and the referral link to the store.
+// The app page: its layout, its picture loads and the referral link to the store.
 #include "offers/brightpoint/bp_app_view.h"
 
 #include <algorithm>
 
+#include "core/main_thread.h"
 #include "offers/brightpoint/bp_app_images.h"
 #include "offers/brightpoint/bp_app_record.h"
 #include "offers/brightpoint/bp_image_cache.h"
-#include "offers/brightpoint/bp_image_manipulator.h"
+#include "offers/brightpoint/bp_log.h"
 #include "offers/brightpoint/bp_offer_support.h"
-#include "platform/foundation/log.h"
-#include "platform/foundation/run_loop.h"
-#include "platform/foundation/thread.h"
+#include "offers/brightpoint/bp_worker_fetch.h"
+#include "platform/foundation/fetch.h"
 #include "platform/foundation/url.h"
-#include "platform/foundation/url_connection.h"
+#include "platform/foundation/url_error.h"
 #include "platform/foundation/url_request.h"
 #include "platform/graphics/font.h"
 #include "platform/ui/alert_view.h"
@@ -40,65 +40,7 @@ std::shared_ptr<ui::ImageView> makeImageView(gfx::Rect frame, const char* image)
     return view;
 }
 
-// The cached picture of `url`, or one loaded now (rounded when `round`) and cached; null on failure.
-gfx::ImagePtr cachedOrLoaded(const std::shared_ptr<BPImageCache>& cache, const std::string& url, bool round) {
-    if (cache) {
-        if (auto image = cache->getImage(url)) {
-            return image;
-        }
-    }
-    auto image = BPLoadImageUncached(url);
-    if (image && round) {
-        image = BPImageManipulator::makeRoundCornerImage(std::move(image), 10, 10);
-    }
-    if (image && cache) {
-        cache->cacheImage(image, url);
-    }
-    return image;
-}
-
 } // namespace
-
-// Follows the referral link for the page, which it reaches weakly.
-class BPAppView::Referral : public fnd::UrlConnectionDelegate {
-public:
-    explicit Referral(std::weak_ptr<BPAppView> page) : page_(std::move(page)) {}
-
-    std::optional<fnd::UrlRequest> connectionWillSendRequest(const std::shared_ptr<fnd::UrlConnection>&,
-                                                             const fnd::UrlRequest& request,
-                                                             const std::optional<fnd::UrlResponse>&) override {
-        ZLOG(Info, "Brightpoint: Redirecting to %s", request.url().absoluteString());
-        if (auto page = page_.lock()) {
-            page->storeURL_ = request.url().absoluteString();
-        }
-        return request;
-    }
-    void connectionDidReceiveResponse(const std::shared_ptr<fnd::UrlConnection>& connection,
-                                      const fnd::UrlResponse& response) override {
-        const auto status = static_cast<int>(response.statusCode());
-        if (status < 400) {
-            return;
-        }
-        ZLOG(Info, "Brightpoint: Server returned status code %d - throwing error", status);
-        connection->cancel();
-        connectionDidFailWithError(
-            connection, fnd::Error("NSHTTPPropertyStatusCodeKey", status,
-                                   std::string_view("Server returned status code " + std::to_string(status))));
-    }
-    void connectionDidFinishLoading(const std::shared_ptr<fnd::UrlConnection>&) override {
-        if (auto page = page_.lock()) {
-            page->referralFinished();
-        }
-    }
-    void connectionDidFailWithError(const std::shared_ptr<fnd::UrlConnection>&, const fnd::Error& error) override {
-        if (auto page = page_.lock()) {
-            page->referralFailed(error);
-        }
-    }
-
-private:
-    std::weak_ptr<BPAppView> page_;
-};
 
 std::weak_ptr<BPAppView> BPAppView::weakSelf() {
     return std::static_pointer_cast<BPAppView>(shared_from_this());
@@ -123,18 +65,12 @@ void BPAppView::initWithFrame(gfx::Rect frame) {
     subtitleLabel_ = makeLabel(gfx::Rect(75, 38, 150, 21), "Helvetica-Bold", 12, "Sub Title");
     scrollView_->addSubview(subtitleLabel_);
 
-    std::weak_ptr<const void> owner = weak_from_this();
-    auto open = [this, alive = weak_from_this()](ui::Control&, const ui::Event*) {
-        if (!alive.expired()) {
-            openApp();
-        }
-    };
     auto price = gfx::Image::imageNamed("BPPriceButton.png");
     priceButton_ = ui::View::create<ui::Button>(
         gfx::Rect(239, 49, price ? price->size().width : 71, price ? price->size().height : 26));
     priceButton_->setBackgroundImage(price, ui::ControlState::Normal);
     priceButton_->titleLabel()->setFont(gfx::Font::withName("Helvetica", 15));
-    priceButton_->addTarget(owner, open, ui::ControlEvents::TouchUpInside);
+    priceButton_->addTarget(weakSelf(), &BPAppView::openApp, ui::ControlEvents::TouchUpInside);
     scrollView_->addSubview(priceButton_);
 
     payoutLabel_ = makeLabel(gfx::Rect(10, 90, 300, 24), "Helvetica-Bold", 20, "Payout");
@@ -157,7 +93,7 @@ void BPAppView::initWithFrame(gfx::Rect frame) {
         completeButton_->setBackgroundImage(pressed->stretchableImageWithLeftCapWidth(12, 12),
                                             ui::ControlState::Highlighted);
     }
-    completeButton_->addTarget(owner, open, ui::ControlEvents::TouchUpInside);
+    completeButton_->addTarget(weakSelf(), &BPAppView::openApp, ui::ControlEvents::TouchUpInside);
     scrollView_->addSubview(completeButton_);
 
     screenshotImage_ = makeImageView(gfx::Rect(20, 228, 280, 460), "BPScreenshotPlaceholder.png");
@@ -183,12 +119,11 @@ void BPAppView::setApp(const fnd::Value& app) {
     requirementsLabel_->setText(BPOfferText(app, "fineprint"));
     priceButton_->setTitle(BPOfferText(app, "price"), ui::ControlState::Normal);
 
-    fnd::Thread::detach([page = weakSelf(), cache = services_.imageCache, url = BPOfferText(app, "screenshot_url")] {
-        downloadScreenshotThread(page, cache, url);
+    loadPicture(BPOfferText(app, "screenshot_url"), false, [](BPAppView& page, gfx::ImagePtr screenshot) {
+        page.screenshotImage_->setImage(std::move(screenshot));
     });
-    fnd::Thread::detach([page = weakSelf(), cache = services_.imageCache, url = BPOfferText(app, "image_url")] {
-        downloadIconThread(page, cache, url);
-    });
+    loadPicture(BPOfferText(app, "image_url"), true,
+                [](BPAppView& page, gfx::ImagePtr icon) { page.showIcon(std::move(icon)); });
     layoutLabels();
 }
 
@@ -205,36 +140,21 @@ void BPAppView::layoutLabels() {
     scrollView_->setContentSize(gfx::Size(320, y + 460 + 20));
 }
 
-void BPAppView::downloadIconThread(std::weak_ptr<BPAppView> page, std::shared_ptr<BPImageCache> cache,
-                                   std::string url) {
+void BPAppView::loadPicture(const std::string& url, bool round, void (*show)(BPAppView&, gfx::ImagePtr)) {
     if (url.empty()) {
         return;
     }
-    auto icon = cachedOrLoaded(cache, url, true);
-    if (!icon) {
+    const auto& cache = services_.imageCache;
+    if (gfx::ImagePtr cached = cache ? cache->getImage(url) : nullptr) {
+        show(*this, std::move(cached));
         return;
     }
-    fnd::RunLoop::main().post([page = std::move(page), icon] {
-        if (auto self = page.lock()) {
-            self->showIcon(icon);
-        }
-    });
-}
-
-void BPAppView::downloadScreenshotThread(std::weak_ptr<BPAppView> page, std::shared_ptr<BPImageCache> cache,
-                                         std::string url) {
-    if (url.empty()) {
-        return;
-    }
-    auto screenshot = cachedOrLoaded(cache, url, false);
-    if (!screenshot) {
-        return;
-    }
-    fnd::RunLoop::main().post([page = std::move(page), screenshot] {
-        if (auto self = page.lock()) {
-            self->screenshotImage_->setImage(screenshot);
-        }
-    });
+    // The load serves the cache too, so it goes on after the page has closed.
+    const auto& workers = services_.workers;
+    BPLoadAppPicture(url, round, cache, workers, BPPoolOwner(workers),
+                     [page = weakSelf(), show](gfx::ImagePtr picture) {
+                         onMain(page, [picture = std::move(picture), show](BPAppView& self) { show(self, picture); });
+                     });
 }
 
 void BPAppView::showIcon(gfx::ImagePtr icon) {
@@ -255,28 +175,40 @@ void BPAppView::openApp() {
 }
 
 void BPAppView::openReferralURL(const std::string& url) {
-    ZLOG(Info, "Brightpoint: Opening referral URL %s", url);
+    ZLOG_TO(kBrightpointLog, Info, "Brightpoint: Opening referral URL %s", url);
     if (referral_) {
         referral_->cancel();
-        referral_.reset();
     }
     storeURL_.clear();
     auto parsed = fnd::Url::parse(url);
-    auto created = parsed ? fnd::UrlConnection::create(fnd::UrlRequest(*parsed), std::make_shared<Referral>(weakSelf()),
-                                                       fnd::StartImmediately::No)
-                          : fnd::Result<std::shared_ptr<fnd::UrlConnection>>(
-                                fnd::Error("NSURLErrorDomain", -1000, std::string_view("bad URL")));
-    if (!created) {
-        referralFailed(created.error());
+    if (!parsed) {
+        referral_.reset();
+        referralFailed(fnd::UrlError::make(fnd::UrlError::BadUrl, url));
         return;
     }
-    referral_ = *created;
-    referral_->scheduleInRunLoop(fnd::RunLoop::main());
-    referral_->start();
+    referral_ = std::make_shared<fnd::UrlCancelToken>();
+    fnd::FetchOptions options;
+    options.cancel = referral_;
+    options.redirects = fnd::RedirectPolicy::ask([](const fnd::UrlRequest& next, const fnd::UrlResponse&) {
+        ZLOG_TO(kBrightpointLog, Info, "Brightpoint: Redirecting to %s", next.url().absoluteString());
+        return std::optional<fnd::UrlRequest>(next);
+    });
+    fnd::resolveFinalAddress(fnd::UrlRequest(*parsed), std::move(options), weakSelf(),
+                             [this, token = referral_](fnd::Result<fnd::Url> address) {
+                                 if (token != referral_) {
+                                     return; // a later open took over
+                                 }
+                                 referral_.reset();
+                                 if (!address) {
+                                     referralFailed(address.error());
+                                     return;
+                                 }
+                                 storeURL_ = address->absoluteString();
+                                 referralFinished();
+                             });
 }
 
 void BPAppView::referralFinished() {
-    referral_.reset();
     // The cover goes too, so the page is usable when the user comes back from the store.
     loadingIndicator_->stopAnimating();
     loadingView_->removeFromSuperview();
@@ -284,8 +216,7 @@ void BPAppView::referralFinished() {
 }
 
 void BPAppView::referralFailed(const fnd::Error& error) {
-    referral_.reset();
-    ZLOG(Info, "Brightpoint: Error loading url: %s", error.localizedDescription());
+    ZLOG_TO(kBrightpointLog, Info, "Brightpoint: Error loading url: %s", error.localizedDescription());
     loadingIndicator_->stopAnimating();
     loadingView_->removeFromSuperview();
     ui::AlertView::initWithTitle("Error", std::string(kBPOpenAppFailedMessage), std::weak_ptr<ui::AlertViewDelegate>(),

@@ -18,7 +18,7 @@
 #include "platform/ui/view.h"
 
 namespace fnd {
-class UrlConnection;
+class UrlCancelToken;
 }
 
 namespace zelvan::brightpoint {
@@ -39,16 +39,11 @@ public:
     // Shows the loading cover and follows the record's "url".
     void openApp();
     void openReferralURL(const std::string& url);
-    // The icon and screenshot loads (bodies of background threads): from `cache` or loaded past any
-    // cache, the icon rounded, both cached; they reach the page on the main loop while it exists.
-    static void downloadIconThread(std::weak_ptr<BPAppView> page, std::shared_ptr<BPImageCache> cache, std::string url);
-    static void downloadScreenshotThread(std::weak_ptr<BPAppView> page, std::shared_ptr<BPImageCache> cache,
-                                         std::string url);
     // The bottom `height` rows of the view, mirrored and fading; null for 0.
     static gfx::ImagePtr reflectedImage(ui::View* fromImage, int height);
 
     const fnd::Value& app() const { return app_; }
-    // The last address the referral link asked for.
+    // The address the referral link led to, after its redirects.
     const std::string& storeURL() const { return storeURL_; }
     const std::shared_ptr<ui::ScrollView>& scrollView() const { return scrollView_; }
     const std::shared_ptr<ui::Label>& titleLabel() const { return titleLabel_; }
@@ -64,9 +59,9 @@ public:
     const std::shared_ptr<ui::View>& loadingView() const { return loadingView_; }
 
 private:
-    class Referral;
-    friend class Referral;
-
+    // The picture of `url` (the icon rounded), from the icon cache or loaded on the worker pool and
+    // cached; `show` gets it on the main thread while the page exists.
+    void loadPicture(const std::string& url, bool round, void (*show)(BPAppView&, gfx::ImagePtr));
     void showIcon(gfx::ImagePtr icon);
     void referralFailed(const fnd::Error& error);
     void referralFinished();
@@ -76,7 +71,8 @@ private:
     const BPPageServices services_;
     fnd::Value app_;
     std::string storeURL_;
-    std::shared_ptr<fnd::UrlConnection> referral_;
+    // Cancels the referral being followed.
+    std::shared_ptr<fnd::UrlCancelToken> referral_;
     std::shared_ptr<ui::ScrollView> scrollView_;
     std::shared_ptr<ui::Label> titleLabel_;
     std::shared_ptr<ui::Label> subtitleLabel_;

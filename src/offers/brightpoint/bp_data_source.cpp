@@ -1,16 +1,19 @@
-// The paged list loader: one background fetch per page, applied on the main thread.
+// The paged list loader: one fetch per page on the worker pool, applied on the main thread.
 #include "offers/brightpoint/bp_data_source.h"
 
+#include "core/main_thread.h"
+#include "offers/brightpoint/bp_log.h"
+#include "offers/brightpoint/bp_worker_fetch.h"
 #include "offers/brightpoint/brightpoint.h"
 #include "platform/foundation/array.h"
-#include "platform/foundation/log.h"
-#include "platform/foundation/run_loop.h"
+#include "platform/foundation/worker_pool.h"
 
 namespace zelvan::brightpoint {
 
 BPDataSource::BPDataSource() = default;
 
-BPDataSource::BPDataSource(std::string baseURL) : baseURL_(std::move(baseURL)) {}
+BPDataSource::BPDataSource(std::string baseURL, std::shared_ptr<fnd::WorkerPool> workers)
+    : baseURL_(std::move(baseURL)), workers_(std::move(workers)) {}
 
 BPDataSource::~BPDataSource() = default;
 
@@ -19,23 +22,20 @@ std::string BPDataSource::nextPageURL() const {
 }
 
 void BPDataSource::loadNextPage() {
-    if (isLoading_) {
+    if (isLoading_ || !workers_) {
         return;
     }
     isLoading_ = true;
     errorLoading_ = false;
+    // The request goes out even when this list goes meanwhile; its page is then dropped.
     std::weak_ptr<BPDataSource> weak = weak_from_this();
-    loadThread_.emplace([weak, url = nextPageURL()] { loadNextPageThread(weak, url); });
-    loadThread_->setName("bp-page");
-    loadThread_->start();
-}
-
-void BPDataSource::loadNextPageThread(std::weak_ptr<BPDataSource> weak, std::string url) {
-    std::optional<fnd::Value> reply = Brightpoint::getRequest(url);
-    fnd::RunLoop::main().post([weak = std::move(weak), reply = std::move(reply)] {
-        if (auto self = weak.lock()) {
-            self->applyPage(reply);
-        }
+    workers_->submit([weak, url = nextPageURL(), owner = BPPoolOwner(workers_), cancel = workers_->shutdownToken()] {
+        Brightpoint::getRequest(
+            url, owner,
+            [weak](std::optional<fnd::Value> reply) {
+                onMain(weak, [reply = std::move(reply)](BPDataSource& self) { self.applyPage(reply); });
+            },
+            cancel);
     });
 }
 
@@ -44,7 +44,7 @@ std::optional<std::vector<fnd::Value>> BPDataSource::offersFromReply(const std::
         return std::nullopt;
     }
     if (!reply->isArray()) {
-        ZLOG(Warn, "Brightpoint: an offer page that is not a list is refused");
+        ZLOG_TO(kBrightpointLog, Warn, "Brightpoint: an offer page that is not a list is refused");
         return std::nullopt;
     }
     std::vector<fnd::Value> offers;
@@ -57,7 +57,8 @@ std::optional<std::vector<fnd::Value>> BPDataSource::offersFromReply(const std::
         }
     }
     if (skipped > 0) {
-        ZLOG(Warn, "Brightpoint: %zu entries of an offer page are not offers and were skipped", skipped);
+        ZLOG_TO(kBrightpointLog, Warn, "Brightpoint: %zu entries of an offer page are not offers and were skipped",
+                skipped);
     }
     return offers;
 }

@@ -1,6 +1,6 @@
-// BPDataSource: the offer wall's paged list loader. Each page is fetched on its own background thread
-// through the client's synchronous GET ("<base URL>&page=<n>"); the reply is applied, and the delegate
-// told, on the main thread. The offer and app lists derive their table data sources from it.
+// BPDataSource: the offer wall's paged list loader. Each page is fetched on the worker pool through the
+// client's JSON GET ("<base URL>&page=<n>"); the reply is applied, and the delegate told, on the main
+// thread. The offer and app lists derive their table data sources from it.
 #pragma once
 
 #include <cstdint>
@@ -9,8 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/foundation/thread.h"
 #include "platform/foundation/value.h"
+
+namespace fnd {
+class WorkerPool;
+}
 
 namespace zelvan::brightpoint {
 
@@ -31,13 +34,14 @@ class BPDataSource : public std::enable_shared_from_this<BPDataSource> {
 public:
     // Empty results, page 0, every flag off.
     BPDataSource();
-    // As above, with `baseURL` (it already carries a query part).
-    explicit BPDataSource(std::string baseURL);
+    // As above, with `baseURL` (it already carries a query part), whose pages load on `workers`.
+    BPDataSource(std::string baseURL, std::shared_ptr<fnd::WorkerPool> workers);
     virtual ~BPDataSource();
     BPDataSource(const BPDataSource&) = delete;
     BPDataSource& operator=(const BPDataSource&) = delete;
 
-    // Starts a load of page `currentPage` on a new thread; does nothing while one is loading. Main thread.
+    // Starts a load of page `currentPage` on the worker pool; does nothing while one is loading (or
+    // without a pool). Main thread.
     void loadNextPage();
     // Tells the delegate (when there is one) the page failed, then clears loading and sets errorLoading.
     void reportErrorToDelegate();
@@ -62,13 +66,7 @@ public:
     // The URL of the next page: "<base URL>&page=<currentPage>".
     std::string nextPageURL() const;
 
-    // The thread of the last load (not started when none ran), so a test can wait for it.
-    const std::optional<fnd::Thread>& loadThread() const { return loadThread_; }
-
 protected:
-    // The body of a load thread: fetches `url` and hands the reply to the main thread, where the page is
-    // applied only when this data source still exists.
-    static void loadNextPageThread(std::weak_ptr<BPDataSource> weak, std::string url);
     // Main thread: appends a good page (advancing the page number) or reports the failure.
     void applyPage(const std::optional<fnd::Value>& reply);
 
@@ -80,7 +78,7 @@ private:
     std::vector<fnd::Value> results_;
     std::string baseURL_;
     uint32_t currentPage_ = 0;
-    std::optional<fnd::Thread> loadThread_;
+    std::shared_ptr<fnd::WorkerPool> workers_;
 };
 
 } // namespace zelvan::brightpoint

@@ -1,7 +1,7 @@
 // BPImageCache: the offer wall's downloaded icons, kept in memory for the process and keyed by their
 // URL text, within a byte budget: when a new icon does not fit, the least recently used ones go (an
-// icon larger than the whole budget is not kept). Icon download threads and the main thread use it at
-// once.
+// icon larger than the whole budget is not kept). The workers that load icons and the main thread use it
+// at once.
 #pragma once
 
 #include <cstddef>

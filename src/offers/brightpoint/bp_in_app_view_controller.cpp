@@ -6,14 +6,14 @@
 #include <set>
 
 #include "offers/brightpoint/bp_in_app_replies.h"
+#include "offers/brightpoint/bp_log.h"
 #include "offers/brightpoint/brightpoint.h"
 #include "offers/brightpoint/brightpoint_context.h"
+#include "platform/foundation/fetch.h"
 #include "platform/foundation/format.h"
-#include "platform/foundation/log.h"
 #include "platform/foundation/number_formatter.h"
-#include "platform/foundation/run_loop.h"
 #include "platform/foundation/url.h"
-#include "platform/foundation/url_connection.h"
+#include "platform/foundation/url_error.h"
 #include "platform/foundation/url_request.h"
 #include "platform/graphics/font.h"
 #include "platform/graphics/image.h"
@@ -32,61 +32,10 @@ const gfx::Color kClear(0, 0, 0, 0);
 
 } // namespace
 
-// One request of the page, with its own reply buffer; it reaches the page weakly.
-class BPInAppViewController::Connection : public fnd::UrlConnectionDelegate {
-public:
-    enum class Kind { Inventory, Verify };
-    Connection(std::weak_ptr<BPInAppViewController> page, Kind kind) : page_(std::move(page)), kind_(kind) {}
-
-    void connectionDidReceiveData(const std::shared_ptr<fnd::UrlConnection>&, const fnd::Bytes& data) override {
-        ui::Application::shared().setNetworkActivityIndicatorVisible(true);
-        if (data_.empty()) {
-            data_.reserve(2048);
-        }
-        data_.insert(data_.end(), data.begin(), data.end());
-    }
-    void connectionDidFinishLoading(const std::shared_ptr<fnd::UrlConnection>& connection) override {
-        finish(connection, false);
-    }
-    void connectionDidFailWithError(const std::shared_ptr<fnd::UrlConnection>& connection,
-                                    const fnd::Error& error) override {
-        ZLOG(Info, "Brightpoint: the %s request failed: %s", kind_ == Kind::Inventory ? "inventory" : "receipt",
-             error.localizedDescription());
-        finish(connection, true);
-    }
-
-private:
-    void finish(const std::shared_ptr<fnd::UrlConnection>& connection, bool failed) {
-        ui::Application::shared().setNetworkActivityIndicatorVisible(false);
-        auto page = page_.lock();
-        fnd::Bytes reply = std::move(data_);
-        data_.clear();
-        if (!page) {
-            return;
-        }
-        if (kind_ == Kind::Inventory && connection == page->inventoryConnection_) {
-            page->inventoryConnection_.reset();
-            page->inventoryFinished(reply, failed);
-        } else if (kind_ == Kind::Verify && connection == page->verifyConnection_) {
-            page->verifyConnection_.reset();
-            page->verifyFinished(reply, failed);
-        }
-    }
-
-    std::weak_ptr<BPInAppViewController> page_;
-    Kind kind_;
-    fnd::Bytes data_;
-};
-
 BPInAppViewController::BPInAppViewController(BPPageServices services) : services_(std::move(services)) {}
 
 BPInAppViewController::~BPInAppViewController() {
-    if (inventoryConnection_) {
-        inventoryConnection_->cancel();
-    }
-    if (verifyConnection_) {
-        verifyConnection_->cancel();
-    }
+    // The page's requests stop with it (they hold it weakly).
     if (productsRequest_) {
         productsRequest_->cancel();
     }
@@ -204,33 +153,39 @@ void BPInAppViewController::loadInventory() {
     showLoading("Loading inventory...");
     auto client = services_.client.lock();
     const std::string url = client ? client->configuration().inAppURL.value_or("") : "";
-    ZLOG(Info, "Brightpoint: GET request: %s", url);
+    ZLOG_TO(kBrightpointLog, Info, "Brightpoint: GET request: %s", url);
     auto parsed = fnd::Url::parse(url);
     if (!parsed) {
-        ZLOG(Warn, "Brightpoint: the inventory address is not usable: \"%s\"", url);
-        inventoryFinished({}, true);
+        ZLOG_TO(kBrightpointLog, Warn, "Brightpoint: the inventory address is not usable: \"%s\"", url);
+        inventoryFinished(fnd::UrlError::make(fnd::UrlError::BadUrl, url));
         return;
     }
-    auto created = fnd::UrlConnection::create(fnd::UrlRequest(*parsed),
-                                              std::make_shared<Connection>(self(), Connection::Kind::Inventory),
-                                              fnd::StartImmediately::No);
-    if (!created) {
-        ZLOG(Warn, "Brightpoint: the inventory address is not usable: \"%s\"", url);
-        inventoryFinished({}, true);
-        return;
-    }
-    inventoryConnection_ = *created;
-    inventoryConnection_->scheduleInRunLoop(fnd::RunLoop::main());
-    inventoryConnection_->start();
+    send(fnd::UrlRequest(*parsed), {}, "inventory", &BPInAppViewController::inventoryFinished);
 }
 
-void BPInAppViewController::inventoryFinished(const fnd::Bytes& reply, bool failed) {
-    if (failed) {
+void BPInAppViewController::send(fnd::UrlRequest request, fnd::FetchOptions options, const char* what,
+                                 void (BPInAppViewController::*finished)(const fnd::Result<fnd::Bytes>&)) {
+    ui::Application::shared().setNetworkActivityIndicatorVisible(true);
+    fnd::fetch(std::move(request), std::move(options), self(),
+               [this, what, finished](fnd::Result<fnd::FetchReply> reply) {
+                   ui::Application::shared().setNetworkActivityIndicatorVisible(false);
+                   if (!reply) {
+                       ZLOG_TO(kBrightpointLog, Info, "Brightpoint: the %s request failed: %s", what,
+                               reply.error().localizedDescription());
+                       (this->*finished)(std::move(reply).error());
+                       return;
+                   }
+                   (this->*finished)(std::move(reply->body));
+               });
+}
+
+void BPInAppViewController::inventoryFinished(const fnd::Result<fnd::Bytes>& reply) {
+    if (!reply) {
         hideLoading();
         displayNoInventoryError();
         return;
     }
-    products_ = BPInventoryProductIds(reply);
+    products_ = BPInventoryProductIds(*reply);
     std::set<std::string> ids(products_.begin(), products_.end());
     if (!device::PaymentQueue::canMakePayments()) {
         hideLoading();
@@ -248,15 +203,15 @@ void BPInAppViewController::productsRequestDidReceiveResponse(device::ProductsRe
     productsRequest_.reset();
     hideLoading();
     for (const auto& id : response.invalidProductIdentifiers) {
-        ZLOG(Info, "Brightpoint: Invalid iTunes product ID: %s", id);
+        ZLOG_TO(kBrightpointLog, Info, "Brightpoint: Invalid iTunes product ID: %s", id);
     }
     if (response.products.empty()) {
-        ZLOG(Info, "Brightpoint: No Valid Products!");
+        ZLOG_TO(kBrightpointLog, Info, "Brightpoint: No Valid Products!");
         displayNoInventoryError();
         return;
     }
     for (const auto& product : response.products) {
-        ZLOG(Info, "Brightpoint: Valid iTunes product ID: %s", product.productIdentifier);
+        ZLOG_TO(kBrightpointLog, Info, "Brightpoint: Valid iTunes product ID: %s", product.productIdentifier);
         idenitfiersToProducts_[product.productIdentifier] = product;
     }
     storeKitProducts_.clear();
@@ -275,7 +230,8 @@ void BPInAppViewController::productsRequestDidReceiveResponse(device::ProductsRe
 }
 
 void BPInAppViewController::requestDidFailWithError(device::ProductsRequest&, const fnd::Error& error) {
-    ZLOG(Info, "Brightpoint: the store could not give the prices: %s", error.localizedDescription());
+    ZLOG_TO(kBrightpointLog, Info, "Brightpoint: the store could not give the prices: %s",
+            error.localizedDescription());
     productsRequest_.reset();
     hideLoading();
     displayNoInventoryError();
@@ -283,7 +239,6 @@ void BPInAppViewController::requestDidFailWithError(device::ProductsRequest&, co
 
 void BPInAppViewController::createButtons() {
     double y = 20;
-    std::weak_ptr<const void> owner = self();
     std::weak_ptr<BPInAppViewController> weak = self();
     for (size_t i = 0; i < storeKitProducts_.size(); ++i) {
         const device::Product& product = storeKitProducts_[i];
@@ -302,14 +257,7 @@ void BPInAppViewController::createButtons() {
                                        ui::ControlState::Highlighted);
         }
         button->setTag(static_cast<int64_t>(i));
-        button->addTarget(
-            owner,
-            [weak](ui::Control& sender, const ui::Event*) {
-                if (auto page = weak.lock()) {
-                    page->purchaseProduct(static_cast<ui::Button&>(sender));
-                }
-            },
-            ui::ControlEvents::TouchUpInside);
+        button->addTarget(weak, &BPInAppViewController::purchaseProduct, ui::ControlEvents::TouchUpInside);
         scrollView_->addSubview(button);
         buttons_.push_back(button);
         y += 70;
@@ -341,10 +289,10 @@ void BPInAppViewController::displayNoInventoryError() {
     scrollView_->addSubview(bottomLabel_);
 }
 
-void BPInAppViewController::purchaseProduct(const ui::Button& sender) {
+void BPInAppViewController::purchaseProduct(ui::Control& sender) {
     const auto tag = sender.tag();
     if (tag < 0 || static_cast<size_t>(tag) >= storeKitProducts_.size()) {
-        ZLOG(Warn, "Brightpoint: no pack behind button %lld", static_cast<long long>(tag));
+        ZLOG_TO(kBrightpointLog, Warn, "Brightpoint: no pack behind button %lld", static_cast<long long>(tag));
         return;
     }
     showLoading("Connecting to iTunes...");
@@ -379,16 +327,16 @@ void BPInAppViewController::paymentQueueUpdatedTransactions(
 
 void BPInAppViewController::paymentQueueRemovedTransactions(
     device::PaymentQueue&, const std::vector<std::shared_ptr<device::PaymentTransaction>>&) {
-    ZLOG(Info, "Brightpoint: paymentQueue:removedTransaction");
+    ZLOG_TO(kBrightpointLog, Info, "Brightpoint: paymentQueue:removedTransaction");
 }
 
 void BPInAppViewController::completeTransaction(const std::shared_ptr<device::PaymentTransaction>& transaction) {
-    ZLOG(Info, "Brightpoint: In App Purchase Successful, now verifying...");
+    ZLOG_TO(kBrightpointLog, Info, "Brightpoint: In App Purchase Successful, now verifying...");
     checkTransaction(transaction);
 }
 
 void BPInAppViewController::restoreTransaction(const std::shared_ptr<device::PaymentTransaction>& transaction) {
-    ZLOG(Info, "Brightpoint: Restoring In App Purchase...");
+    ZLOG_TO(kBrightpointLog, Info, "Brightpoint: Restoring In App Purchase...");
     checkTransaction(transaction);
 }
 
@@ -399,8 +347,8 @@ void BPInAppViewController::checkTransaction(const std::shared_ptr<device::Payme
         return;
     }
     if (!claimCheck(*transaction)) {
-        ZLOG(Info, "Brightpoint: transaction %s is being checked by another store page",
-             transaction->transactionIdentifier());
+        ZLOG_TO(kBrightpointLog, Info, "Brightpoint: transaction %s is being checked by another store page",
+                transaction->transactionIdentifier());
         return;
     }
     if (latestTransaction_) {
@@ -426,13 +374,13 @@ void BPInAppViewController::checkNext() {
 }
 
 void BPInAppViewController::failedTransaction(const std::shared_ptr<device::PaymentTransaction>& transaction) {
-    ZLOG(Info, "Brightpoint: In App Purchase failed");
+    ZLOG_TO(kBrightpointLog, Info, "Brightpoint: In App Purchase failed");
     hideLoading();
     const auto error = transaction->error();
     const int code = error ? static_cast<int>(error->code()) : 0;
     if (code != kErrorPaymentCancelled) {
-        ZLOG(Info, "Brightpoint: In App Purchase Transaction Failed (%d), Product ID: %s", code,
-             transaction->payment().productIdentifier);
+        ZLOG_TO(kBrightpointLog, Info, "Brightpoint: In App Purchase Transaction Failed (%d), Product ID: %s", code,
+                transaction->payment().productIdentifier);
         ui::AlertView::initWithTitle("In App Purchase Error",
                                      "There was an error purchasing this item please try again.", self(), "OK")
             ->show();
@@ -457,8 +405,8 @@ void BPInAppViewController::verifyReceipt(const std::shared_ptr<device::PaymentT
     auto encodedReceipt = Brightpoint::urlEncode(receipt);
     auto parsed = fnd::Url::parse(url);
     if (!parsed || !encodedId || !encodedReceipt) {
-        ZLOG(Warn, "Brightpoint: the receipt of %s cannot be sent to \"%s\"", productId, url);
-        verifyFinished({}, true);
+        ZLOG_TO(kBrightpointLog, Warn, "Brightpoint: the receipt of %s cannot be sent to \"%s\"", productId, url);
+        verifyFinished(fnd::UrlError::make(fnd::UrlError::BadUrl, url));
         return;
     }
     const std::string body = "product_id=" + *encodedId + "&receipt=" + *encodedReceipt;
@@ -466,25 +414,19 @@ void BPInAppViewController::verifyReceipt(const std::shared_ptr<device::PaymentT
     request.setHttpMethod("POST");
     request.setHttpBody(fnd::Bytes(body.begin(), body.end()));
     request.setValue("application/x-www-form-urlencoded", "Content-Type");
-    auto created = fnd::UrlConnection::create(
-        std::move(request), std::make_shared<Connection>(self(), Connection::Kind::Verify), fnd::StartImmediately::No);
-    if (!created) {
-        verifyFinished({}, true);
-        return;
-    }
-    verifyConnection_ = *created;
-    verifyConnection_->scheduleInRunLoop(fnd::RunLoop::main());
-    verifyConnection_->start();
+    fnd::FetchOptions options;
+    options.timeout = kReceiptTimeout;
+    send(std::move(request), std::move(options), "receipt", &BPInAppViewController::verifyFinished);
 }
 
-void BPInAppViewController::verifyFinished(const fnd::Bytes& reply, bool failed) {
+void BPInAppViewController::verifyFinished(const fnd::Result<fnd::Bytes>& reply) {
     hideLoading();
     auto transaction = latestTransaction_;
     if (!transaction) {
         return;
     }
     // A check without a reply is undecided, like an unreadable one: the transaction stays.
-    const BPReceiptDecision decision = failed ? BPReceiptDecision{} : BPDecideReceipt(reply);
+    const BPReceiptDecision decision = reply ? BPDecideReceipt(*reply) : BPReceiptDecision{};
     switch (decision.kind) {
     case BPReceiptDecision::Kind::Valid:
         validReceipt(transaction);

@@ -15,6 +15,7 @@
 #include "platform/device/payment_queue.h"
 #include "platform/device/products_request.h"
 #include "platform/foundation/bytes.h"
+#include "platform/foundation/fetch.h"
 #include "platform/ui/activity_indicator_view.h"
 #include "platform/ui/alert_view.h"
 #include "platform/ui/button.h"
@@ -22,10 +23,6 @@
 #include "platform/ui/label.h"
 #include "platform/ui/scroll_view.h"
 #include "platform/ui/view_controller.h"
-
-namespace fnd {
-class UrlConnection;
-}
 
 namespace zelvan::brightpoint {
 
@@ -61,7 +58,7 @@ public:
     void createButtons();
     void displayNoInventoryError();
     // Buys the pack of the button's tag.
-    void purchaseProduct(const ui::Button& sender);
+    void purchaseProduct(ui::Control& sender);
 
     void paymentQueueUpdatedTransactions(device::PaymentQueue& queue,
                                          const std::vector<std::shared_ptr<device::PaymentTransaction>>& list) override;
@@ -92,12 +89,13 @@ public:
     const std::shared_ptr<device::PaymentTransaction>& latestTransaction() const { return latestTransaction_; }
 
 private:
-    class Connection;
-    friend class Connection;
-
     std::shared_ptr<BPInAppViewController> self();
-    void inventoryFinished(const fnd::Bytes& reply, bool failed);
-    void verifyFinished(const fnd::Bytes& reply, bool failed);
+    // Sends the page's `what` request; `finished` gets the body of its reply (any status), or the failure
+    // (one log line), while the page exists.
+    void send(fnd::UrlRequest request, fnd::FetchOptions options, const char* what,
+              void (BPInAppViewController::*finished)(const fnd::Result<fnd::Bytes>&));
+    void inventoryFinished(const fnd::Result<fnd::Bytes>& reply);
+    void verifyFinished(const fnd::Result<fnd::Bytes>& reply);
     // Starts the check of a purchased or restored transaction, or queues it behind the one under way.
     void checkTransaction(const std::shared_ptr<device::PaymentTransaction>& transaction);
     // The check under way has ended: its claim goes back and the next queued transaction is checked.
@@ -125,8 +123,6 @@ private:
     std::shared_ptr<ui::ImageView> backgroundImage_;
     std::shared_ptr<ui::Label> bottomLabel_;
     std::vector<std::shared_ptr<ui::Button>> buttons_;
-    std::shared_ptr<fnd::UrlConnection> inventoryConnection_;
-    std::shared_ptr<fnd::UrlConnection> verifyConnection_;
     std::shared_ptr<device::ProductsRequest> productsRequest_;
     std::shared_ptr<ui::View> loadingView_;
     std::shared_ptr<ui::ActivityIndicatorView> loadingIndicator_;

@@ -25,26 +25,14 @@ fnd::Result<fnd::Value> BPJSONDeserializer::deserializeAsDictionary(const fnd::B
     if (data.empty()) {
         return emptyDataError();
     }
-    BPJSONScanner scanner(data);
-    fnd::Value value;
-    std::optional<fnd::Error> error;
-    if (!scanner.scanJSONDictionary(&value, &error)) {
-        return *error;
-    }
-    return value;
+    return BPJSONScanner(data).scanJSONDictionary();
 }
 
 fnd::Result<std::optional<fnd::Value>> BPJSONDeserializer::deserialize(const fnd::Bytes& data) const {
     if (data.empty()) {
         return emptyDataError();
     }
-    BPJSONScanner scanner(data);
-    std::optional<fnd::Value> value;
-    std::optional<fnd::Error> error;
-    if (!scanner.scanJSONObject(&value, &error)) {
-        return *error;
-    }
-    return value;
+    return BPJSONScanner(data).scanJSONObject();
 }
 
 } // namespace zelvan::brightpoint

@@ -18,38 +18,33 @@ void BPJSONScanner::setData(const fnd::Bytes& data) {
     scanner_.setText(jsonscan::sniffToUtf8(data));
 }
 
-bool BPJSONScanner::report(bool ok, std::optional<fnd::Error>* error) const {
-    if (!ok && error != nullptr) {
-        *error = scanner_.error();
-    }
-    return ok;
-}
-
-bool BPJSONScanner::scanJSONObject(std::optional<fnd::Value>* out, std::optional<fnd::Error>* error) {
+fnd::Result<fnd::Value> BPJSONScanner::scan(bool (jsonscan::Scanner::*step)(fnd::Value*)) {
     fnd::Value value;
-    if (!report(scanner_.scanValue(&value), error)) {
-        return false;
+    if (!(scanner_.*step)(&value)) {
+        return scanner_.error();
     }
-    if (out != nullptr) {
-        *out = scanner_.gaveNoValue() ? std::nullopt : std::optional<fnd::Value>(std::move(value));
-    }
-    return true;
+    return value;
 }
 
-bool BPJSONScanner::scanJSONDictionary(fnd::Value* out, std::optional<fnd::Error>* error) {
-    return report(scanner_.scanDictionary(out), error);
+fnd::Result<std::optional<fnd::Value>> BPJSONScanner::scanJSONObject() {
+    fnd::Value value = TRY(scan(&jsonscan::Scanner::scanValue));
+    return scanner_.gaveNoValue() ? std::nullopt : std::optional<fnd::Value>(std::move(value));
 }
 
-bool BPJSONScanner::scanJSONArray(fnd::Value* out, std::optional<fnd::Error>* error) {
-    return report(scanner_.scanArray(out), error);
+fnd::Result<fnd::Value> BPJSONScanner::scanJSONDictionary() {
+    return scan(&jsonscan::Scanner::scanDictionary);
 }
 
-bool BPJSONScanner::scanJSONStringConstant(fnd::Value* out, std::optional<fnd::Error>* error) {
-    return report(scanner_.scanString(out), error);
+fnd::Result<fnd::Value> BPJSONScanner::scanJSONArray() {
+    return scan(&jsonscan::Scanner::scanArray);
 }
 
-bool BPJSONScanner::scanJSONNumberConstant(fnd::Value* out, std::optional<fnd::Error>* error) {
-    return report(scanner_.scanNumberValue(out), error);
+fnd::Result<fnd::Value> BPJSONScanner::scanJSONStringConstant() {
+    return scan(&jsonscan::Scanner::scanString);
+}
+
+fnd::Result<fnd::Value> BPJSONScanner::scanJSONNumberConstant() {
+    return scan(&jsonscan::Scanner::scanNumberValue);
 }
 
 bool BPJSONScanner::scanNotQuoteCharactersIntoString(std::string* into) {

@@ -1,7 +1,7 @@
 // BPJSONScanner: the offer wall's lenient JSON grammar over reply bytes (UTF-16 and UTF-32 replies are
 // converted to UTF-8 first). A byte that begins no value, or a misspelled true, false or null, is a
 // success with no value that consumes nothing; an object drops the key of such a value and an array
-// fails with -8. A failed scan puts the position back where the value began and, when asked, reports a
+// fails with -8. A failed scan puts the position back where the value began and gives a
 // "JSONScannerErrorDomain" failure as an fnd::parseError, the outermost container's code winning.
 // An unterminated string fails with -11; containers nest at most jsonscan::kMaxDepth deep.
 #pragma once
@@ -21,18 +21,19 @@ public:
     explicit BPJSONScanner(const fnd::Bytes& data = {});
     void setData(const fnd::Bytes& data) override;
 
-    // Any value; `out` gets nullopt for no value. Returns whether the scan succeeded.
-    bool scanJSONObject(std::optional<fnd::Value>* out, std::optional<fnd::Error>* error = nullptr);
-    // Each returns whether a value was scanned into `out`; on failure `error`, when given, gets why.
-    bool scanJSONDictionary(fnd::Value* out, std::optional<fnd::Error>* error = nullptr);
-    bool scanJSONArray(fnd::Value* out, std::optional<fnd::Error>* error = nullptr);
-    bool scanJSONStringConstant(fnd::Value* out, std::optional<fnd::Error>* error = nullptr);
-    bool scanJSONNumberConstant(fnd::Value* out, std::optional<fnd::Error>* error = nullptr);
+    // Any value, or nullopt for no value.
+    fnd::Result<std::optional<fnd::Value>> scanJSONObject();
+    // Each gives the value scanned, or why none was.
+    fnd::Result<fnd::Value> scanJSONDictionary();
+    fnd::Result<fnd::Value> scanJSONArray();
+    fnd::Result<fnd::Value> scanJSONStringConstant();
+    fnd::Result<fnd::Value> scanJSONNumberConstant();
     // The run of bytes other than a double quote and a backslash, decoded as UTF-8 (at least one byte).
     bool scanNotQuoteCharactersIntoString(std::string* into);
 
 private:
-    bool report(bool ok, std::optional<fnd::Error>* error) const;
+    // The value `step` scans, else the scanner's failure.
+    fnd::Result<fnd::Value> scan(bool (jsonscan::Scanner::*step)(fnd::Value*));
 };
 
 } // namespace zelvan::brightpoint

@@ -7,7 +7,7 @@
 namespace zelvan::brightpoint {
 
 BPOfferDataSource::BPOfferDataSource(std::string baseURL, BPPageServices services)
-    : BPTableDataSource(std::move(baseURL)), services_(std::move(services)) {}
+    : BPTableDataSource(std::move(baseURL), services.workers), services_(std::move(services)) {}
 
 void BPOfferDataSource::styleLoadingCell(BPLoadingTableViewCell& cell) {
     cell.setActivityIndicatorStyle(ui::ActivityIndicatorViewStyle::Gray);

@@ -2,11 +2,11 @@
 #include "offers/brightpoint/bp_offer_support.h"
 
 #include "offers/brightpoint/bp_image_cache.h"
+#include "offers/brightpoint/bp_log.h"
+#include "offers/brightpoint/bp_worker_fetch.h"
 #include "offers/brightpoint/brightpoint.h"
 #include "platform/foundation/dictionary.h"
-#include "platform/foundation/log.h"
 #include "platform/foundation/url.h"
-#include "platform/foundation/url_connection.h"
 #include "platform/foundation/url_request.h"
 
 namespace zelvan::brightpoint {
@@ -44,27 +44,35 @@ gfx::Color BPCurrencyColor(const std::weak_ptr<Brightpoint>& client) {
     return shown ? shown->configuration().currencyColor : gfx::Color(0, 0, 0, 1);
 }
 
-gfx::ImagePtr BPDownloadIcon(const std::string& url, BPImageCache* cache) {
+void BPDownloadIcon(const std::string& url, std::shared_ptr<BPImageCache> cache,
+                    const std::shared_ptr<fnd::WorkerPool>& workers, std::weak_ptr<const void> owner,
+                    std::function<void(gfx::ImagePtr)> done) {
     auto parsed = fnd::Url::parse(url);
     if (!parsed) {
-        ZLOG(Warn, "Brightpoint: an offer icon address is not a URL: %s", url);
-        return nullptr;
+        ZLOG_TO(kBrightpointLog, Warn, "Brightpoint: an offer icon address is not a URL: %s", url);
+        return;
     }
-    auto reply = fnd::UrlConnection::sendSynchronousRequest(
-        fnd::UrlRequest(*parsed, fnd::UrlRequestCachePolicy::ReloadIgnoringLocalCacheData, kIconTimeout));
-    if (!reply) {
-        ZLOG(Info, "Brightpoint: the offer icon %s could not be read: %s", url, reply.error().localizedDescription());
-        return nullptr;
-    }
-    gfx::ImagePtr image = gfx::Image::imageWithData(reply->data);
-    if (!image) {
-        ZLOG(Warn, "Brightpoint: the offer icon %s is not a picture", url);
-        return nullptr;
-    }
-    if (cache != nullptr) {
-        cache->cacheImage(image, url);
-    }
-    return image;
+    fnd::FetchOptions options;
+    options.timeout = kIconTimeout;
+    auto read = [url, cache = std::move(cache), done = std::move(done)](fnd::Result<fnd::FetchReply> reply) {
+        if (!reply) {
+            ZLOG_TO(kBrightpointLog, Info, "Brightpoint: the offer icon %s could not be read: %s", url,
+                    reply.error().localizedDescription());
+            return;
+        }
+        gfx::ImagePtr image = gfx::Image::imageWithData(reply->body);
+        if (!image) {
+            ZLOG_TO(kBrightpointLog, Warn, "Brightpoint: the offer icon %s is not a picture", url);
+            return;
+        }
+        if (cache) {
+            cache->cacheImage(image, url);
+        }
+        done(std::move(image));
+    };
+    BPFetchOnWorker(workers,
+                    fnd::UrlRequest(*parsed, fnd::UrlRequestCachePolicy::ReloadIgnoringLocalCacheData, kIconTimeout),
+                    std::move(options), std::move(owner), std::move(read));
 }
 
 } // namespace zelvan::brightpoint

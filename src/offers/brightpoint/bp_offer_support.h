@@ -2,6 +2,7 @@
 // currency name and colour, and an icon read from the network into the process-wide icon cache.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -9,6 +10,10 @@
 #include "platform/foundation/value.h"
 #include "platform/graphics/color.h"
 #include "platform/graphics/image.h"
+
+namespace fnd {
+class WorkerPool;
+}
 
 namespace zelvan::brightpoint {
 
@@ -25,8 +30,11 @@ bool BPOfferHasImage(const fnd::Value& offer);
 std::string BPCurrencyName(const std::weak_ptr<Brightpoint>& client);
 gfx::Color BPCurrencyColor(const std::weak_ptr<Brightpoint>& client);
 
-// Reads `url` bypassing any cache and decodes the picture; on success stores it in `cache` (when given)
-// under the URL text. Null, with one log line, when it cannot be read or decoded. Blocks; any thread.
-gfx::ImagePtr BPDownloadIcon(const std::string& url, BPImageCache* cache);
+// Reads `url` bypassing any cache on a worker of `workers` and decodes the picture there; on success
+// stores it in `cache` (when given) under the URL text and calls `done` on that worker with it. One log
+// line, and nothing else, when it cannot be read or decoded. `owner` as fnd::fetch's.
+void BPDownloadIcon(const std::string& url, std::shared_ptr<BPImageCache> cache,
+                    const std::shared_ptr<fnd::WorkerPool>& workers, std::weak_ptr<const void> owner,
+                    std::function<void(gfx::ImagePtr)> done);
 
 } // namespace zelvan::brightpoint

@@ -3,7 +3,6 @@
 
 #include "offers/brightpoint/bp_image_cache.h"
 #include "offers/brightpoint/bp_offer_support.h"
-#include "platform/foundation/run_loop.h"
 #include "platform/graphics/font.h"
 #include "platform/graphics/text_layout.h"
 
@@ -101,8 +100,10 @@ void BPOfferTableViewCell::showImage() {
     offerImageView_->setImage(placeholderImage_);
     std::weak_ptr<BPOfferTableViewCell> weak = std::static_pointer_cast<BPOfferTableViewCell>(shared_from_this());
     iconDownload_.start(
-        url, kIconDelay, "bp-offer-icon",
-        [cache](const std::string& iconUrl) { return BPDownloadIcon(iconUrl, cache.get()); },
+        url, kIconDelay,
+        [cache, workers = services_.workers](const std::string& iconUrl, auto owner, auto done) {
+            BPDownloadIcon(iconUrl, cache, workers, std::move(owner), std::move(done));
+        },
         [weak](gfx::ImagePtr image) {
             if (auto self = weak.lock()) {
                 self->offerImageView_->setImage(std::move(image));

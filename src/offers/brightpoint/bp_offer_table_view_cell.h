@@ -1,11 +1,10 @@
 // BPOfferTableViewCell: one offer row of the offer wall's lists. With an icon it shows the icon, the
 // title and "Get <amount> <currency>!"; without one, the title, the description and the amount with the
-// currency name at the right. The icon comes from the process-wide cache, or is downloaded on a thread of
-// the row's own 0.2 s after the row is about to show, so rows scrolled past quickly fetch nothing.
+// currency name at the right. The icon comes from the process-wide cache, or is downloaded on the worker
+// pool 0.2 s after the row is about to show, so rows scrolled past quickly fetch nothing.
 #pragma once
 
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "offers/brightpoint/bp_page_services.h"
@@ -50,8 +49,8 @@ public:
     const std::shared_ptr<ui::Label>& titleNoImageLabel() const { return titleNoImageLabel_; }
     const std::shared_ptr<ui::Label>& subtitleLabel() const { return subtitleLabel_; }
     const gfx::ImagePtr& placeholderImage() const { return placeholderImage_; }
-    // The running icon download, if any.
-    const std::optional<fnd::Thread>& downloadThread() const { return iconDownload_.thread(); }
+    // Whether an icon download was started for the offer shown.
+    bool isDownloadingIcon() const { return iconDownload_.isStarted(); }
 
 private:
     const BPPageServices services_;

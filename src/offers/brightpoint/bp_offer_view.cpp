@@ -1,12 +1,12 @@
 // The offer details page's content, its layout and its three actions.
 #include "offers/brightpoint/bp_offer_view.h"
 
+#include "core/main_thread.h"
 #include "offers/brightpoint/bp_image_cache.h"
+#include "offers/brightpoint/bp_log.h"
 #include "offers/brightpoint/bp_offer_support.h"
+#include "offers/brightpoint/bp_worker_fetch.h"
 #include "offers/brightpoint/brightpoint.h"
-#include "platform/foundation/log.h"
-#include "platform/foundation/run_loop.h"
-#include "platform/foundation/thread.h"
 #include "platform/foundation/user_defaults.h"
 #include "platform/graphics/font.h"
 #include "platform/graphics/image.h"
@@ -74,15 +74,7 @@ std::shared_ptr<ui::Button> BPOfferView::makeButton(const std::string& title, vo
     };
     button->setBackgroundImage(stretch("BPButtonNormal.png"), ui::ControlState::Normal);
     button->setBackgroundImage(stretch("BPButtonPressed.png"), ui::ControlState::Highlighted);
-    std::weak_ptr<BPOfferView> weak = self<BPOfferView>();
-    button->addTarget(
-        weak,
-        [weak, action](ui::Control&, const ui::Event*) {
-            if (auto self = weak.lock()) {
-                ((*self).*action)();
-            }
-        },
-        ui::ControlEvents::TouchUpInside);
+    button->addTarget(std::weak_ptr<BPOfferView>(self<BPOfferView>()), action, ui::ControlEvents::TouchUpInside);
     scrollView_->addSubview(button);
     return button;
 }
@@ -94,27 +86,22 @@ void BPOfferView::setOffer(fnd::Value offer) {
     payoutLabel_->setText(BPOfferText(offer_, "currency") + " " + BPCurrencyName(services_.client) + "!");
     requirementsLabel_->setText(BPOfferText(offer_, "fineprint"));
     if (BPOfferHasImage(offer_)) {
-        std::weak_ptr<BPOfferView> weak = self<BPOfferView>();
-        fnd::Thread::detach([weak, cache = services_.imageCache, url = BPOfferText(offer_, "image_url")] {
-            downloadIconThread(weak, cache, url);
-        });
+        loadIcon(BPOfferText(offer_, "image_url"));
     }
     setNeedsLayout();
 }
 
-void BPOfferView::downloadIconThread(std::weak_ptr<BPOfferView> weak, std::shared_ptr<BPImageCache> cache,
-                                     std::string url) {
-    gfx::ImagePtr image = cache ? cache->getImage(url) : nullptr;
-    if (!image) {
-        image = BPDownloadIcon(url, cache.get());
-    }
-    if (!image) {
+void BPOfferView::loadIcon(const std::string& url) {
+    const auto& cache = services_.imageCache;
+    if (gfx::ImagePtr cached = cache ? cache->getImage(url) : nullptr) {
+        offerImage_->setImage(cached);
         return;
     }
-    fnd::RunLoop::main().post([weak = std::move(weak), image] {
-        if (auto self = weak.lock()) {
-            self->offerImage_->setImage(image);
-        }
+    // The download serves the cache too, so it goes on after the page has closed.
+    const auto& workers = services_.workers;
+    std::weak_ptr<BPOfferView> page = self<BPOfferView>();
+    BPDownloadIcon(url, cache, workers, BPPoolOwner(workers), [page](gfx::ImagePtr icon) {
+        onMain(page, [icon = std::move(icon)](BPOfferView& view) { view.offerImage_->setImage(icon); });
     });
 }
 
@@ -156,7 +143,7 @@ void BPOfferView::completeOffer() {
 
 void BPOfferView::openInSafari() {
     const std::string url = BPOfferText(offer_, "url");
-    ZLOG(Info, "Brightpoint: Opening URL: %s", url);
+    ZLOG_TO(kBrightpointLog, Info, "Brightpoint: Opening URL: %s", url);
     ui::Application::shared().openURL(url);
 }
 

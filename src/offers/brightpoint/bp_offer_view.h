@@ -40,7 +40,8 @@ public:
 
     // Held weakly.
     void setDelegate(std::weak_ptr<BPOfferViewDelegate> delegate) { delegate_ = std::move(delegate); }
-    // Fills the texts and, for an offer with an icon, fetches it on a thread (from the cache when there).
+    // Fills the texts and, for an offer with an icon, shows it from the cache or fetches it on the worker
+    // pool.
     void setOffer(fnd::Value offer);
     const fnd::Value& offer() const { return offer_; }
     void layoutSubviews() override;
@@ -67,9 +68,9 @@ public:
 
 private:
     std::shared_ptr<ui::Button> makeButton(const std::string& title, void (BPOfferView::*action)());
-    // Fetches the icon (`cache` first) and shows it on the main thread while this page still exists.
-    static void downloadIconThread(std::weak_ptr<BPOfferView> weak, std::shared_ptr<BPImageCache> cache,
-                                   std::string url);
+    // Shows the icon from the cache, or downloads it on the worker pool (into the cache) and shows it on
+    // the main thread while this page still exists.
+    void loadIcon(const std::string& url);
 
     const BPPageServices services_;
     std::weak_ptr<BPOfferViewDelegate> delegate_;

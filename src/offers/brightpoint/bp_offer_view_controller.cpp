@@ -1,9 +1,9 @@
 // The offer details page and the presentation of its completion page.
 #include "offers/brightpoint/bp_offer_view_controller.h"
 
+#include "offers/brightpoint/bp_log.h"
 #include "offers/brightpoint/bp_offer_support.h"
 #include "offers/brightpoint/bp_web_pages.h"
-#include "platform/foundation/log.h"
 #include "platform/ui/navigation_bar.h"
 #include "platform/ui/navigation_controller.h"
 
@@ -28,7 +28,7 @@ void BPOfferViewController::setOffer(fnd::Value offer) {
 void BPOfferViewController::completeOffer(const fnd::Value& offer) {
     const bool zoom = BPOfferText(offer, "is_iphone_formatted") == "1";
     const std::string url = BPOfferText(offer, "url");
-    ZLOG(Info, "Brightpoint: Completing offer with zoom=%s url=%s", zoom ? "YES" : "NO", url);
+    ZLOG_TO(kBrightpointLog, Info, "Brightpoint: Completing offer with zoom=%s url=%s", zoom ? "YES" : "NO", url);
     auto page = BPWebViewController::initWithURL(url, zoom, services_);
     auto nav = std::make_shared<ui::NavigationController>();
     nav->pushViewController(page, ui::Animated::No);

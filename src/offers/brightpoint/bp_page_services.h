@@ -1,10 +1,14 @@
 // BPPageServices: what the offer wall's pages and rows are handed by the page that makes them - the
-// client whose configuration they show and act on, the process's icon cache, and the context's settings
-// and payment claims. The client and the context are held weakly: the client holds the wall it shows,
-// and the context holds the client.
+// client whose configuration they show and act on, the process's icon cache, the context's settings
+// and payment claims, and the worker pool they load on. The client and the context are held weakly: the client holds
+// the wall it shows, and the context holds the client.
 #pragma once
 
 #include <memory>
+
+namespace fnd {
+class WorkerPool;
+}
 
 namespace zelvan::brightpoint {
 
@@ -17,6 +21,9 @@ struct BPPageServices {
     // Null: icons are downloaded each time and kept nowhere.
     std::shared_ptr<BPImageCache> imageCache;
     std::weak_ptr<BrightpointContext> context;
+    // Where list pages and pictures load (a fetch started in a task, its reply read on that worker); null:
+    // nothing loads.
+    std::shared_ptr<fnd::WorkerPool> workers;
 };
 
 } // namespace zelvan::brightpoint

@@ -4,7 +4,7 @@
 
 #include <arpa/inet.h>
 
-#include "platform/foundation/log.h"
+#include "offers/brightpoint/bp_log.h"
 #include "platform/foundation/notification_center.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/verify.h"
@@ -20,10 +20,10 @@ constexpr uint32_t kLinkLocalNetwork = 0xA9FE0000; // 169.254.0.0
 
 void printReachabilityFlags(fnd::ReachabilityFlags flags, const char* comment) {
     auto bit = [flags](fnd::ReachabilityFlags mask, char letter) { return (flags & mask) != 0 ? letter : '-'; };
-    ZLOG(Debug, "Reachability Flag Status: %c%c %c%c%c%c%c%c%c %s\n", bit(IsWWAN, 'W'), bit(Reachable, 'R'),
-         bit(TransientConnection, 't'), bit(ConnectionRequired, 'c'), bit(ConnectionOnTraffic, 'C'),
-         bit(InterventionRequired, 'i'), bit(ConnectionOnDemand, 'D'), bit(IsLocalAddress, 'l'), bit(IsDirect, 'd'),
-         comment);
+    ZLOG_TO(kBrightpointLog, Debug, "Reachability Flag Status: %c%c %c%c%c%c%c%c%c %s\n", bit(IsWWAN, 'W'),
+            bit(Reachable, 'R'), bit(TransientConnection, 't'), bit(ConnectionRequired, 'c'),
+            bit(ConnectionOnTraffic, 'C'), bit(InterventionRequired, 'i'), bit(ConnectionOnDemand, 'D'),
+            bit(IsLocalAddress, 'l'), bit(IsDirect, 'd'), comment);
 }
 
 void announce(const std::shared_ptr<fnd::Object>& monitor) {
@@ -91,12 +91,10 @@ bool BPReachability::startNotifer() {
     if (shared_) {
         // The product monitor announces every change of its targets; each is passed on as this monitor's.
         shared_->setNetworkStatusNotificationsEnabled(true);
-        forwarding_ = fnd::NotificationCenter::defaultCenter().addObserver(
-            std::string(kNetworkReachabilityChangedNotification), fnd::Value(), [self](const fnd::Notification&) {
-                if (auto monitor = self.lock()) {
-                    announce(monitor);
-                }
-            });
+        forwarding_ = fnd::NotificationCenter::defaultCenter().observe(
+            std::string(kNetworkReachabilityChangedNotification),
+            std::weak_ptr<BPReachability>(std::static_pointer_cast<BPReachability>(shared_from_this())),
+            &BPReachability::forwardChange);
         // Asking schedules the default route's target on this thread's run loop.
         return shared_->reachabilityRefForAddress(std::string(Reachability::kDefaultRouteKey)) != nullptr;
     }
@@ -107,6 +105,10 @@ bool BPReachability::startNotifer() {
         }
     });
     return registered && target_->scheduleWithRunLoop(fnd::RunLoop::current(), fnd::RunLoopMode::Default);
+}
+
+void BPReachability::forwardChange() {
+    announce(shared_from_this());
 }
 
 void BPReachability::stopNotifer() {

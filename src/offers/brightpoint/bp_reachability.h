@@ -74,6 +74,8 @@ private:
     // Null without a target.
     static std::shared_ptr<BPReachability> withTarget(std::shared_ptr<fnd::ReachabilityRef> target, bool localWiFi);
     std::optional<fnd::ReachabilityFlags> readFlags();
+    // Announces a change of the product monitor as this monitor's.
+    void forwardChange();
 
     const std::shared_ptr<fnd::ReachabilityRef> target_;
     const std::shared_ptr<Reachability> shared_;

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "offers/brightpoint/bp_loading_table_view_cell.h"
-#include "platform/foundation/log.h"
+#include "offers/brightpoint/bp_log.h"
 #include "platform/graphics/font.h"
 #include "platform/graphics/image.h"
 #include "platform/graphics/text_layout.h"
@@ -25,8 +25,8 @@ size_t BPTabbedTableViewController::pairedTabCount(const std::vector<std::string
                                                    const std::vector<std::string>& urls, const char* kind) {
     const size_t pairs = std::min(titles.size(), urls.size());
     if (titles.size() != urls.size()) {
-        ZLOG(Warn, "Brightpoint: %zu %s sub-tab titles for %zu URLs; only %zu sub-tabs are shown", titles.size(), kind,
-             urls.size(), pairs);
+        ZLOG_TO(kBrightpointLog, Warn, "Brightpoint: %zu %s sub-tab titles for %zu URLs; only %zu sub-tabs are shown",
+                titles.size(), kind, urls.size(), pairs);
     }
     return pairs;
 }
@@ -75,17 +75,7 @@ void BPTabbedTableViewController::loadHeader() {
         button->setBackgroundImage(selectedBackground, ui::ControlState::Disabled);
         const double width = gfx::sizeWithFont(title, font).width + 20;
         button->setFrame(gfx::Rect(x, 5, width, 30));
-        std::weak_ptr<ui::Button> weakButton = button;
-        button->addTarget(
-            weak,
-            [weak, weakButton](ui::Control&, const ui::Event*) {
-                auto self = weak.lock();
-                auto pressed = weakButton.lock();
-                if (self && pressed) {
-                    self->switchTab(pressed);
-                }
-            },
-            ui::ControlEvents::TouchUpInside);
+        button->addTarget(weak, &BPTabbedTableViewController::tabButtonPressed, ui::ControlEvents::TouchUpInside);
         if (static_cast<int>(i) == selectedIndex_) {
             button->setEnabled(false);
             selectedButton_ = button;
@@ -142,6 +132,15 @@ void BPTabbedTableViewController::switchTab(const std::shared_ptr<ui::Button>& b
         dataSource_->loadNextPage();
     }
     tableView_->reloadData();
+}
+
+void BPTabbedTableViewController::tabButtonPressed(ui::Control& sender) {
+    for (const auto& button : tabButtons_) {
+        if (button.get() == &sender) {
+            switchTab(button);
+            return;
+        }
+    }
 }
 
 void BPTabbedTableViewController::scrollViewDidScroll(ui::ScrollView& scrollView) {

@@ -93,6 +93,8 @@ private:
     static size_t pairedTabCount(const std::vector<std::string>& titles, const std::vector<std::string>& urls,
                                  const char* kind);
     std::shared_ptr<BPTabbedTableViewController> self();
+    // A sub-tab button's action: switches to its sub-tab.
+    void tabButtonPressed(ui::Control& sender);
 
     BPTabbedTableLook look_;
     std::shared_ptr<ui::TableView> tableView_;

@@ -1,9 +1,9 @@
 // The offer wall's web pages and their shared request policy.
 #include "offers/brightpoint/bp_web_pages.h"
 
+#include "offers/brightpoint/bp_log.h"
 #include "offers/brightpoint/brightpoint.h"
 #include "offers/brightpoint/brightpoint_context.h"
-#include "platform/foundation/log.h"
 #include "platform/foundation/url.h"
 #include "platform/foundation/url_request.h"
 #include "platform/ui/application.h"
@@ -16,7 +16,7 @@ namespace {
 void loadPage(ui::WebView& webView, const std::string& url) {
     auto parsed = fnd::Url::parse(url);
     if (!parsed) {
-        ZLOG(Warn, "Brightpoint: the page address is not a URL: %s", url);
+        ZLOG_TO(kBrightpointLog, Warn, "Brightpoint: the page address is not a URL: %s", url);
         return;
     }
     webView.loadRequest(fnd::UrlRequest(*parsed));
@@ -39,7 +39,7 @@ bool BPShouldStartLoad(const BPPageServices& services, const ui::WebView* own, u
     auto ctx = services.context.lock();
     const std::string prefix = ctx ? ctx->storeLinkPrefix() : std::string();
     if (url.starts_with("itms://") || (!prefix.empty() && url.starts_with(prefix))) {
-        ZLOG(Info, "Brightpoint: Opening URL: %s", url);
+        ZLOG_TO(kBrightpointLog, Info, "Brightpoint: Opening URL: %s", url);
         ui::Application::shared().openURL(url);
         return false;
     }
@@ -65,7 +65,7 @@ void BPTabWebViewController::viewDidLoad() {
     if (auto url = pageURL()) {
         loadPage(*webView_, *url);
     } else {
-        ZLOG(Warn, "Brightpoint: the configuration names no page for the %s tab", title());
+        ZLOG_TO(kBrightpointLog, Warn, "Brightpoint: the configuration names no page for the %s tab", title());
     }
 }
 
@@ -85,7 +85,7 @@ void BPTabWebViewController::webViewDidStartLoad(ui::WebView&) {
 }
 
 void BPTabWebViewController::webViewDidFinishLoad(ui::WebView& webView) {
-    ZLOG(Info, "Brightpoint: Loaded %s", currentURL(webView));
+    ZLOG_TO(kBrightpointLog, Info, "Brightpoint: Loaded %s", currentURL(webView));
     loadingView_->stopAnimating();
 }
 
@@ -170,7 +170,7 @@ void BPWebViewController::webViewDidStartLoad(ui::WebView& webView) {
 }
 
 void BPWebViewController::webViewDidFinishLoad(ui::WebView& webView) {
-    ZLOG(Info, "Brightpoint: Loaded %s", currentURL(webView));
+    ZLOG_TO(kBrightpointLog, Info, "Brightpoint: Loaded %s", currentURL(webView));
     setToolbarItems(refreshButton_);
     stopButton_->setEnabled(false);
     refreshButton_->setEnabled(true);

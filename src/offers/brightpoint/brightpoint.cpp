@@ -6,8 +6,10 @@
 #include <cctype>
 
 #include "core/data_helpers.h"
+#include "core/main_thread.h"
 #include "offers/brightpoint/bp_error_view_controller.h"
 #include "offers/brightpoint/bp_json_deserializer.h"
+#include "offers/brightpoint/bp_log.h"
 #include "offers/brightpoint/bp_navigation_controller.h"
 #include "offers/brightpoint/bp_reachability.h"
 #include "platform/device/device.h"
@@ -15,12 +17,8 @@
 #include "platform/foundation/dictionary.h"
 #include "platform/foundation/escape.h"
 #include "platform/foundation/locale.h"
-#include "platform/foundation/log.h"
 #include "platform/foundation/notification_center.h"
-#include "platform/foundation/run_loop.h"
-#include "platform/foundation/thread.h"
 #include "platform/foundation/url.h"
-#include "platform/foundation/url_connection.h"
 #include "platform/foundation/url_request.h"
 #include "platform/foundation/user_defaults.h"
 #include "platform/ui/alert_view.h"
@@ -75,23 +73,50 @@ std::string infoText(std::string_view key) {
     return v.isString() ? *v.asString() : "";
 }
 
-std::optional<fnd::Value> sendSynchronously(fnd::UrlRequest request) {
-    auto result = fnd::UrlConnection::sendSynchronousRequest(request);
+// The value of a JSON reply with status 200; nullopt, with one log line, for anything else.
+std::optional<fnd::Value> jsonReply(const fnd::Result<fnd::FetchReply>& result) {
     if (!result) {
-        ZLOG(Info, "Brightpoint: request failed: %s", result.error().localizedDescription());
+        ZLOG_TO(kBrightpointLog, Info, "Brightpoint: request failed: %s", result.error().localizedDescription());
         return std::nullopt;
     }
     if (result->response.statusCode() != 200) {
-        ZLOG(Info, "Brightpoint: request answered with status %lld",
-             static_cast<long long>(result->response.statusCode()));
+        ZLOG_TO(kBrightpointLog, Info, "Brightpoint: request answered with status %lld",
+                static_cast<long long>(result->response.statusCode()));
         return std::nullopt;
     }
-    auto parsed = BPJSONDeserializer::deserializer()->deserialize(result->data);
+    auto parsed = BPJSONDeserializer::deserializer()->deserialize(result->body);
     if (!parsed || !parsed->has_value()) {
-        ZLOG(Info, "Brightpoint: the reply is not JSON");
+        ZLOG_TO(kBrightpointLog, Info, "Brightpoint: the reply is not JSON");
         return std::nullopt;
     }
     return **parsed;
+}
+
+// Sends a JSON request (5 s) from the calling thread's loop.
+void sendJSON(fnd::UrlRequest request, std::weak_ptr<const void> owner, Brightpoint::JSONCompletion completion,
+              std::shared_ptr<fnd::UrlCancelToken> cancel = nullptr) {
+    fnd::FetchOptions options;
+    options.timeout = kRequestTimeout;
+    options.cancel = std::move(cancel);
+    fnd::fetch(
+        std::move(request), std::move(options), std::move(owner),
+        [completion = std::move(completion)](fnd::Result<fnd::FetchReply> reply) { completion(jsonReply(reply)); });
+}
+
+// The request address `url`; nullopt (one WARN line, and no value for `completion` on the calling loop's
+// next turn) when it is not one.
+std::optional<fnd::Url> requestURL(const std::string& url, const std::weak_ptr<const void>& owner,
+                                   const Brightpoint::JSONCompletion& completion) {
+    auto parsed = fnd::Url::parse(url);
+    if (!parsed) {
+        ZLOG_TO(kBrightpointLog, Warn, "Brightpoint: not a URL: %s", url);
+        laterOnThisLoop([owner, completion] {
+            if (auto held = owner.lock()) {
+                completion(std::nullopt);
+            }
+        });
+    }
+    return parsed;
 }
 
 } // namespace
@@ -163,8 +188,8 @@ std::optional<std::string> Brightpoint::configurationURL() const {
     for (const auto& [name, value] : fields) {
         auto encoded = urlEncode(*value);
         if (!encoded) {
-            ZLOG(Warn, "Brightpoint: the configuration request is not sent: its %s is not ASCII text",
-                 std::string(name));
+            ZLOG_TO(kBrightpointLog, Warn,
+                    "Brightpoint: the configuration request is not sent: its %s is not ASCII text", std::string(name));
             return std::nullopt;
         }
         url += sep;
@@ -183,7 +208,7 @@ BPConfigurationOutcome Brightpoint::applyConfigurationReply(const fnd::Bytes& re
     }
     auto table = asTable(value);
     if (!table) {
-        ZLOG(Info, "Brightpoint: the configuration reply is not a JSON object");
+        ZLOG_TO(kBrightpointLog, Info, "Brightpoint: the configuration reply is not a JSON object");
         return {false, std::string(kBPNoInternetMessage)};
     }
     auto succ = textAt(*table, "succ");
@@ -214,40 +239,9 @@ BPConfigurationOutcome Brightpoint::applyConfigurationReply(const fnd::Bytes& re
     if (succ == "2") {
         return {false, textOr(*table, "message")};
     }
-    ZLOG(Info, "Brightpoint: the configuration reply has no success value");
+    ZLOG_TO(kBrightpointLog, Info, "Brightpoint: the configuration reply has no success value");
     return {false, std::string(kBPNoInternetMessage)};
 }
-
-// Hears the configuration connection on the main loop and hands its end to the client.
-class Brightpoint::ConfigListener : public fnd::UrlConnectionDelegate {
-public:
-    explicit ConfigListener(std::weak_ptr<Brightpoint> client) : client_(std::move(client)) {}
-
-    void connectionDidReceiveData(const std::shared_ptr<fnd::UrlConnection>&, const fnd::Bytes& data) override {
-        if (auto client = client_.lock()) {
-            ui::Application::shared().setNetworkActivityIndicatorVisible(true);
-            if (client->connectionData_.empty()) {
-                client->connectionData_.reserve(2048);
-            }
-            client->connectionData_.insert(client->connectionData_.end(), data.begin(), data.end());
-        }
-    }
-    void connectionDidFinishLoading(const std::shared_ptr<fnd::UrlConnection>& connection) override {
-        if (auto client = client_.lock()) {
-            client->configurationFinished(connection, false);
-        }
-    }
-    void connectionDidFailWithError(const std::shared_ptr<fnd::UrlConnection>& connection,
-                                    const fnd::Error& error) override {
-        ZLOG(Info, "Brightpoint: the configuration request failed: %s", error.localizedDescription());
-        if (auto client = client_.lock()) {
-            client->configurationFinished(connection, true);
-        }
-    }
-
-private:
-    std::weak_ptr<Brightpoint> client_;
-};
 
 void Brightpoint::displayPaymentWindow() {
     if (isLoading_) {
@@ -255,13 +249,9 @@ void Brightpoint::displayPaymentWindow() {
     }
     isLoading_ = true;
     if (!reachabilityObserver_) {
-        std::weak_ptr<Brightpoint> weak = weak_from_this();
-        reachabilityObserver_ = fnd::NotificationCenter::defaultCenter().addObserver(
-            std::string(kBPNetworkReachabilityChangedNotification), fnd::Value(), [weak](const auto&) {
-                if (auto self = weak.lock()) {
-                    self->reachabilityChanged();
-                }
-            });
+        reachabilityObserver_ =
+            fnd::NotificationCenter::defaultCenter().observe(std::string(kBPNetworkReachabilityChangedNotification),
+                                                             weak_from_this(), &Brightpoint::reachabilityChanged);
     }
     auto url = configurationURL();
     const bool reachable = reachability_ && reachability_->currentReachabilityStatus() != BPNotReachable;
@@ -273,32 +263,23 @@ void Brightpoint::displayPaymentWindow() {
         isLoading_ = false;
         return;
     }
-    ZLOG(Info, "Brightpoint: GET request: %s", *url);
-    connectionData_.clear();
-    auto created = fnd::UrlConnection::create(
-        fnd::UrlRequest(*parsed), std::make_shared<ConfigListener>(weak_from_this()), fnd::StartImmediately::No);
-    if (!created) {
-        configurationFinished(nullptr, true);
-        return;
-    }
-    configConnection_ = *created;
-    configConnection_->scheduleInRunLoop(fnd::RunLoop::main());
-    configConnection_->start();
+    ZLOG_TO(kBrightpointLog, Info, "Brightpoint: GET request: %s", *url);
+    ui::Application::shared().setNetworkActivityIndicatorVisible(true);
+    fnd::fetch(fnd::UrlRequest(*parsed), {}, weak_from_this(),
+               [this](fnd::Result<fnd::FetchReply> reply) { configurationFinished(reply); });
 }
 
-void Brightpoint::configurationFinished(const std::shared_ptr<fnd::UrlConnection>& connection, bool failed) {
+void Brightpoint::configurationFinished(const fnd::Result<fnd::FetchReply>& reply) {
     ui::Application::shared().setNetworkActivityIndicatorVisible(false);
-    fnd::Bytes reply = std::move(connectionData_);
-    connectionData_.clear();
-    if (connection != configConnection_) {
-        return;
+    if (!reply) {
+        ZLOG_TO(kBrightpointLog, Info, "Brightpoint: the configuration request failed: %s",
+                reply.error().localizedDescription());
     }
-    configConnection_.reset();
     showStatusBar();
     initializeRootWindow();
     // A failed connection counts as no reply: the no-internet text, and the wall can be asked for again.
     BPConfigurationOutcome outcome =
-        failed ? BPConfigurationOutcome{false, std::string(kBPNoInternetMessage)} : applyConfigurationReply(reply);
+        reply ? applyConfigurationReply(reply->body) : BPConfigurationOutcome{false, std::string(kBPNoInternetMessage)};
     if (outcome.showWall) {
         rootController_->dismissModalViewControllerAnimated(ui::Animated::No);
         if (makeWall_) {
@@ -361,7 +342,7 @@ void Brightpoint::initializeRootWindow() {
     rootController_ = std::make_shared<ui::ViewController>();
     auto window = hostWindow();
     if (!window) {
-        ZLOG(Warn, "Brightpoint: there is no window to show the offer wall in");
+        ZLOG_TO(kBrightpointLog, Warn, "Brightpoint: there is no window to show the offer wall in");
         return;
     }
     window->addSubview(rootController_->view());
@@ -412,29 +393,32 @@ std::string Brightpoint::emailKey(std::string_view key) {
     return "BP:app_email:" + std::string(key);
 }
 
-void Brightpoint::reportInstall(const std::string& adKey) {
-    fnd::Thread::detach([self = shared_from_this(), adKey] { self->reportInstallThread(adKey); });
-}
-
-void Brightpoint::reportInstallThread(const std::string& adKey) {
-    if (fnd::UserDefaults::standard().boolForKey(reportedKey(adKey))) {
-        return;
-    }
+void Brightpoint::reportInstall(const std::string& adKey, std::function<void()> done) {
     auto uuid = urlEncode(device::Device::current().uniqueIdentifier());
     auto key = urlEncode(adKey);
-    if (!uuid || !key || server_.empty()) {
-        if (!server_.empty()) {
-            ZLOG(Warn, "Brightpoint: the install report is not sent: its ad key is not ASCII text");
+    if (fnd::UserDefaults::standard().boolForKey(reportedKey(adKey)) || !uuid || !key || server_.empty()) {
+        if (!server_.empty() && (!uuid || !key)) {
+            ZLOG_TO(kBrightpointLog, Warn, "Brightpoint: the install report is not sent: its ad key is not ASCII text");
+        }
+        if (done) {
+            done();
         }
         return;
     }
-    auto table = asTable(getRequest(server_ + "/iphone/report_install?uuid=" + *uuid + "&ad_key=" + *key));
-    if (!table || textAt(*table, "succ") != "1") {
-        return;
-    }
-    fnd::UserDefaults::standard().setBool(true, reportedKey(adKey));
-    fnd::RunLoop::main().post(
-        [title = textOr(*table, "message_title"), body = textOr(*table, "message_body")] { showAlert(title, body); });
+    auto reported = [adKey, done = std::move(done)](std::optional<fnd::Value> reply) {
+        auto table = asTable(reply);
+        if (table && textAt(*table, "succ") == "1") {
+            fnd::UserDefaults::standard().setBool(true, reportedKey(adKey));
+            onMainInline([title = textOr(*table, "message_title"), body = textOr(*table, "message_body")] {
+                showAlert(title, body);
+            });
+        }
+        if (done) {
+            done();
+        }
+    };
+    getRequest(server_ + "/iphone/report_install?uuid=" + *uuid + "&ad_key=" + *key, weak_from_this(),
+               std::move(reported));
 }
 
 void Brightpoint::sendOffer(const fnd::Value& offer, const std::string& email) {
@@ -454,7 +438,8 @@ void Brightpoint::sendOffer(const fnd::Value& offer, const std::string& email) {
     for (const auto& [name, value] : fields) {
         auto encoded = urlEncode(value);
         if (!encoded) {
-            ZLOG(Warn, "Brightpoint: the offer e-mail is not sent: its %s is not ASCII text", std::string(name));
+            ZLOG_TO(kBrightpointLog, Warn, "Brightpoint: the offer e-mail is not sent: its %s is not ASCII text",
+                    std::string(name));
             showAlert("Error", std::string(kBPEmailFailedMessage));
             return;
         }
@@ -465,21 +450,25 @@ void Brightpoint::sendOffer(const fnd::Value& offer, const std::string& email) {
         body += '=';
         body += *encoded;
     }
-    ZLOG(Info, "Brightpoint: %s", body);
-    std::shared_ptr<fnd::Dictionary> reply;
-    if (!server_.empty()) {
-        reply = asTable(postRequest(server_ + "/iphone/email_offer", body));
-    }
-    if (!reply) {
+    ZLOG_TO(kBrightpointLog, Info, "Brightpoint: %s", body);
+    if (server_.empty()) {
         showAlert("Error", std::string(kBPEmailFailedMessage));
         return;
     }
-    if (textAt(*reply, "succ") == "1") {
-        auto& defaults = fnd::UserDefaults::standard();
-        defaults.setObject(fnd::Value(email), emailKey(key()));
-        defaults.synchronize();
-    }
-    showAlert(textOr(*reply, "message_title"), textOr(*reply, "message_body"));
+    postRequest(server_ + "/iphone/email_offer", body, weak_from_this(),
+                [this, email](std::optional<fnd::Value> value) {
+                    auto reply = asTable(value);
+                    if (!reply) {
+                        showAlert("Error", std::string(kBPEmailFailedMessage));
+                        return;
+                    }
+                    if (textAt(*reply, "succ") == "1") {
+                        auto& defaults = fnd::UserDefaults::standard();
+                        defaults.setObject(fnd::Value(email), emailKey(key()));
+                        defaults.synchronize();
+                    }
+                    showAlert(textOr(*reply, "message_title"), textOr(*reply, "message_body"));
+                });
 }
 
 void Brightpoint::didReceiveCurrency(int amount) {
@@ -488,30 +477,26 @@ void Brightpoint::didReceiveCurrency(int amount) {
     }
 }
 
-std::optional<fnd::Value> Brightpoint::getRequest(const std::string& url) {
-    ZLOG(Info, "Brightpoint: GET request: %s", url);
-    auto parsed = fnd::Url::parse(url);
-    if (!parsed) {
-        ZLOG(Warn, "Brightpoint: not a URL: %s", url);
-        return std::nullopt;
+void Brightpoint::getRequest(const std::string& url, std::weak_ptr<const void> owner, JSONCompletion completion,
+                             std::shared_ptr<fnd::UrlCancelToken> cancel) {
+    ZLOG_TO(kBrightpointLog, Info, "Brightpoint: GET request: %s", url);
+    if (auto parsed = requestURL(url, owner, completion)) {
+        fnd::UrlRequest request(*parsed);
+        request.setHttpMethod("GET");
+        sendJSON(std::move(request), std::move(owner), std::move(completion), std::move(cancel));
     }
-    fnd::UrlRequest request(*parsed, fnd::UrlRequestCachePolicy::UseProtocolCachePolicy, kRequestTimeout);
-    request.setHttpMethod("GET");
-    return sendSynchronously(std::move(request));
 }
 
-std::optional<fnd::Value> Brightpoint::postRequest(const std::string& url, const std::string& body) {
-    ZLOG(Info, "Brightpoint: POST request: %s %s", url, body);
-    auto parsed = fnd::Url::parse(url);
-    if (!parsed) {
-        ZLOG(Warn, "Brightpoint: not a URL: %s", url);
-        return std::nullopt;
+void Brightpoint::postRequest(const std::string& url, const std::string& body, std::weak_ptr<const void> owner,
+                              JSONCompletion completion) {
+    ZLOG_TO(kBrightpointLog, Info, "Brightpoint: POST request: %s %s", url, body);
+    if (auto parsed = requestURL(url, owner, completion)) {
+        fnd::UrlRequest request(*parsed);
+        request.setHttpMethod("POST");
+        request.setHttpBody(fnd::Bytes(body.begin(), body.end()));
+        request.setValue("application/x-www-form-urlencoded", "Content-Type");
+        sendJSON(std::move(request), std::move(owner), std::move(completion));
     }
-    fnd::UrlRequest request(*parsed, fnd::UrlRequestCachePolicy::UseProtocolCachePolicy, kRequestTimeout);
-    request.setHttpMethod("POST");
-    request.setHttpBody(fnd::Bytes(body.begin(), body.end()));
-    request.setValue("application/x-www-form-urlencoded", "Content-Type");
-    return sendSynchronously(std::move(request));
 }
 
 std::optional<std::string> Brightpoint::urlEncode(std::string_view text) {

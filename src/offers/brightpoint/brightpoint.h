@@ -1,7 +1,7 @@
 // Brightpoint: the offer wall's one client object. It holds the publisher key and user id the host
 // gives it, builds the configuration request and reads its reply into a typed configuration, reports
 // an advertised application's install once per ad key, e-mails an offer's link, forwards currency
-// grants, and lends the rest of the wall its synchronous JSON GET and POST, its percent-encoder, its
+// grants, and lends the rest of the wall its asynchronous JSON GET and POST, its percent-encoder, its
 // colour reader and Base64.
 #pragma once
 
@@ -17,13 +17,11 @@
 
 #include "core/bridge_targets.h"
 #include "platform/foundation/bytes.h"
+#include "platform/foundation/fetch.h"
 #include "platform/foundation/observer_token.h"
 #include "platform/foundation/value.h"
 #include "platform/graphics/color.h"
 
-namespace fnd {
-class UrlConnection;
-}
 namespace ui {
 class ViewController;
 }
@@ -135,22 +133,28 @@ public:
     // The page laid over the key window while the wall or its error shows; null before the first.
     const std::shared_ptr<ui::ViewController>& rootController() const { return rootController_; }
 
-    // Reports the install of `adKey` on a new thread (reportInstallThread), once per ad key.
-    void reportInstall(const std::string& adKey);
-    // The report itself, on the calling thread: nothing when the ad key is marked in user defaults;
-    // a reply with "succ" "1" marks it and shows the reply's alert on the main loop.
-    void reportInstallThread(const std::string& adKey);
+    // Reports the install of `adKey`, once per ad key: nothing when the ad key is marked in user defaults;
+    // a reply with "succ" "1" marks it and shows the reply's alert on the main thread. The request runs on
+    // the calling thread's loop; `done`, when given, runs there once the report has ended (at once when
+    // nothing is sent).
+    void reportInstall(const std::string& adKey, std::function<void()> done = {});
 
     // Posts the offer's link for `email` to "/iphone/email_offer" and shows the reply's alert (storing
-    // the address on "succ" "1"), or the "Error" alert without a reply. Blocks up to 5 s.
+    // the address on "succ" "1"), or the "Error" alert without a reply. Main thread; the reply comes on a
+    // later turn of the main loop.
     void sendOffer(const fnd::Value& offer, const std::string& email);
 
     // Forwards to the delegate when there is one.
     void didReceiveCurrency(int amount);
 
-    // Synchronous JSON requests (5 s, status 200 only); the parsed value, or nullopt. Any thread.
-    static std::optional<fnd::Value> getRequest(const std::string& url);
-    static std::optional<fnd::Value> postRequest(const std::string& url, const std::string& body);
+    // JSON requests (5 s, status 200 only) on the calling thread's loop: `completion` runs there with the
+    // parsed value, or nullopt (one log line says why), never inside the call and never once `owner` has
+    // gone (fnd::fetch's rules). Cancelling `cancel` ends the request with nullopt.
+    using JSONCompletion = std::function<void(std::optional<fnd::Value>)>;
+    static void getRequest(const std::string& url, std::weak_ptr<const void> owner, JSONCompletion completion,
+                           std::shared_ptr<fnd::UrlCancelToken> cancel = nullptr);
+    static void postRequest(const std::string& url, const std::string& body, std::weak_ptr<const void> owner,
+                            JSONCompletion completion);
 
     // Percent-escapes ASCII text, escaping % blank ' " ? = & + < > ; : - too; nullopt outside ASCII.
     static std::optional<std::string> urlEncode(std::string_view text);
@@ -163,10 +167,7 @@ public:
     static std::string emailKey(std::string_view key);
 
 private:
-    class ConfigListener;
-    friend class ConfigListener;
-
-    void configurationFinished(const std::shared_ptr<fnd::UrlConnection>& connection, bool failed);
+    void configurationFinished(const fnd::Result<fnd::FetchReply>& reply);
     void showStatusBar();
     void restoreStatusBar();
     void initializeRootWindow();
@@ -174,7 +175,7 @@ private:
 
     const std::string server_;
     const BPWallMaker makeWall_;
-    mutable std::mutex mutex_; // key_ and uid_, read by the report thread
+    mutable std::mutex mutex_; // key_ and uid_, set by the host from any thread
     std::string key_;
     std::string uid_;
     std::weak_ptr<BrightpointDelegate> delegate_;
@@ -188,8 +189,6 @@ private:
     // Window state, main thread only.
     bool isLoading_ = false;
     bool isDisplayingErrorWindow_ = false;
-    std::shared_ptr<fnd::UrlConnection> configConnection_;
-    fnd::Bytes connectionData_;
     std::shared_ptr<ui::ViewController> rootController_;
     int previousStatusBarStyle_ = 0;
     bool previousStatusBarHidden_ = false;

@@ -7,8 +7,9 @@
 
 namespace zelvan::brightpoint {
 
-BrightpointContext::BrightpointContext(const NetworkEndpoint& endpoint)
-    : imageCache_(std::make_shared<BPImageCache>(BPImageCache::Passkey())), server_(endpoint.root()) {}
+BrightpointContext::BrightpointContext(const NetworkEndpoint& endpoint, std::shared_ptr<fnd::WorkerPool> workers)
+    : imageCache_(std::make_shared<BPImageCache>(BPImageCache::Passkey())), workers_(std::move(workers)),
+      server_(endpoint.root()) {}
 
 void BrightpointContext::setMakers(ClientMaker client, AdvertisingMaker advertising) {
     std::lock_guard lock(mutex_);

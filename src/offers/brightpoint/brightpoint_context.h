@@ -1,6 +1,6 @@
-// BrightpointContext: what the offer wall keeps process-wide - its icon cache, the offer-wall API
-// server's address, the store link prefix, the payment transactions the store pages are checking, and
-// the one client and advertiser report, made on first use by what the wiring (brightpoint_wiring.h) set.
+// BrightpointContext: what the offer wall keeps process-wide - its icon cache, the worker pool its pages
+// load on, the offer-wall API server's address, the store link prefix, the payment transactions the store pages are
+// checking, and the one client and advertiser report, made on first use by what the wiring (brightpoint_wiring.h) set.
 // It is held in the application registry's `brightpoint` slot; the class-level entry points
 // (brightpoint_entry_points.cpp) reach it through context().
 #pragma once
@@ -13,6 +13,10 @@
 
 #include "core/network_endpoint.h"
 
+namespace fnd {
+class WorkerPool;
+}
+
 namespace zelvan::brightpoint {
 
 class BPAdvertising;
@@ -21,13 +25,15 @@ class Brightpoint;
 
 class BrightpointContext {
 public:
-    // `endpoint` is the offer-wall API server (not configured: no server is known and nothing is sent).
-    explicit BrightpointContext(const NetworkEndpoint& endpoint = {});
+    // `endpoint` is the offer-wall API server (not configured: no server is known and nothing is sent);
+    // `workers` the pool the pages load their lists and pictures on (null: they load nothing).
+    explicit BrightpointContext(const NetworkEndpoint& endpoint = {}, std::shared_ptr<fnd::WorkerPool> workers = {});
     BrightpointContext(const BrightpointContext&) = delete;
     BrightpointContext& operator=(const BrightpointContext&) = delete;
 
     // The one icon cache of the process.
     const std::shared_ptr<BPImageCache>& imageCache() const { return imageCache_; }
+    const std::shared_ptr<fnd::WorkerPool>& workerPool() const { return workers_; }
     // The endpoint's root, or "".
     const std::string& server() const { return server_; }
 
@@ -55,6 +61,7 @@ public:
 private:
     std::string storeLinkPrefix_ = "http://store.test";
     std::shared_ptr<BPImageCache> imageCache_;
+    const std::shared_ptr<fnd::WorkerPool> workers_;
     const std::string server_;
     mutable std::mutex mutex_;
     ClientMaker makeClient_;

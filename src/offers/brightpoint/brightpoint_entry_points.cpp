@@ -3,9 +3,9 @@
 // for the context; everything else is handed what it uses.
 #include "offers/brightpoint/bp_advertising.h"
 #include "offers/brightpoint/bp_image_cache.h"
+#include "offers/brightpoint/bp_log.h"
 #include "offers/brightpoint/brightpoint.h"
 #include "offers/brightpoint/brightpoint_context.h"
-#include "platform/foundation/log.h"
 
 namespace zelvan::brightpoint {
 
@@ -26,13 +26,13 @@ std::shared_ptr<BPImageCache> BPImageCache::sharedCache() {
 
 void BPOfferWallOpener::showOffers(int32_t type) {
     if (type != 2) {
-        ZLOG(Warn, "Brightpoint: offers of type %d are not offered here", type);
+        ZLOG_TO(kBrightpointLog, Warn, "Brightpoint: offers of type %d are not offered here", type);
         return;
     }
     if (auto client = Brightpoint::shared()) {
         client->displayPaymentWindow();
     } else {
-        ZLOG(Warn, "Brightpoint: the offer wall is not set up");
+        ZLOG_TO(kBrightpointLog, Warn, "Brightpoint: the offer wall is not set up");
     }
 }
 

@@ -1,6 +1,6 @@
 // How the offer wall's objects are made and what each is handed: the client gets the server and what
 // makes its wall; the wall gets the client and what makes its tabs; each tab's page gets the client, the
-// icon cache and the context.
+// icon cache, the context and the worker pool.
 #include "offers/brightpoint/brightpoint_wiring.h"
 
 #include "offers/brightpoint/bp_advertising.h"
@@ -37,12 +37,14 @@ std::shared_ptr<ui::ViewController> makeTab(BPTab tab, const BPPageServices& ser
 
 } // namespace
 
-std::shared_ptr<BrightpointContext> makeBrightpoint(const NetworkEndpoint& endpoint) {
-    auto context = std::make_shared<BrightpointContext>(endpoint);
+std::shared_ptr<BrightpointContext> makeBrightpoint(const NetworkEndpoint& endpoint,
+                                                    std::shared_ptr<fnd::WorkerPool> workers) {
+    auto context = std::make_shared<BrightpointContext>(endpoint, std::move(workers));
     // The pages hold the context weakly: it holds the client, which holds the wall they are part of.
     std::weak_ptr<BrightpointContext> weakContext = context;
-    BPTabMaker tabMaker = [weakContext, cache = context->imageCache()](BPTab tab, const auto& client) {
-        return makeTab(tab, BPPageServices{client, cache, weakContext});
+    BPTabMaker tabMaker = [weakContext, cache = context->imageCache(),
+                           pool = context->workerPool()](BPTab tab, const auto& client) {
+        return makeTab(tab, BPPageServices{client, cache, weakContext, pool});
     };
     BPWallMaker wallMaker = [tabMaker](const std::shared_ptr<Brightpoint>& client) {
         return std::make_shared<BPPaymentController>(client, tabMaker);

@@ -7,13 +7,18 @@
 
 #include "core/network_endpoint.h"
 
+namespace fnd {
+class WorkerPool;
+}
+
 namespace zelvan::brightpoint {
 
 class BrightpointContext;
 
 // The context for the offer-wall API server `endpoint` (not configured: no server is known and nothing
-// is sent). Making it starts nothing: the client, its reachability monitor and the advertiser report come
-// with their first use.
-std::shared_ptr<BrightpointContext> makeBrightpoint(const NetworkEndpoint& endpoint);
+// is sent), whose pages load their lists and pictures on `workers`. Making it starts nothing: the client,
+// its reachability monitor and the advertiser report come with their first use.
+std::shared_ptr<BrightpointContext> makeBrightpoint(const NetworkEndpoint& endpoint,
+                                                    std::shared_ptr<fnd::WorkerPool> workers);
 
 } // namespace zelvan::brightpoint

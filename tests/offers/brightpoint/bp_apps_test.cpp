@@ -48,7 +48,7 @@ protected:
         ui::Application::shared().clearOpenedUrls();
     }
 
-    // The rows go now, and with them their icon threads.
+    // The rows go now, and with them their icon downloads.
     void releasePages() override {
         nav_.reset();
         apps_.reset();

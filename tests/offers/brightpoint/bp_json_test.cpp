@@ -118,15 +118,15 @@ TEST(BPJSONTest, EveryErrorCodeWithItsTextTheOutermostContainerWinning) {
 
     // The scans that name their own start code keep the position on failure.
     BPJSONScanner scanner(bytes("  x"));
-    std::optional<fnd::Error> error;
-    fnd::Value v;
-    EXPECT_FALSE(scanner.scanJSONArray(&v, &error));
-    EXPECT_EQ(scanCode(*error), -7);
-    EXPECT_FALSE(scanner.scanJSONNumberConstant(&v, &error));
-    EXPECT_EQ(scanCode(*error), -14);
-    std::optional<fnd::Value> none = fnd::Value(1.0);
-    EXPECT_TRUE(scanner.scanJSONObject(&none, &error));
-    EXPECT_FALSE(none.has_value());
+    auto array = scanner.scanJSONArray();
+    ASSERT_FALSE(array.ok());
+    EXPECT_EQ(scanCode(array.error()), -7);
+    auto number = scanner.scanJSONNumberConstant();
+    ASSERT_FALSE(number.ok());
+    EXPECT_EQ(scanCode(number.error()), -14);
+    auto none = scanner.scanJSONObject();
+    ASSERT_TRUE(none.ok());
+    EXPECT_FALSE(none->has_value());
     EXPECT_EQ(scanner.scanLocation(), 0U);
 }
 

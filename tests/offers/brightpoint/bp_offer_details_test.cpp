@@ -141,6 +141,7 @@ TEST_F(BPOfferDetailsTest, TheEmailPromptSendsOnlyOnSendAndRemembersTheAddress) 
     view->emailTextField()->setText("me@test.org");
     ASSERT_TRUE(AlertDriver::tap("Send"));
     AlertDriver::finishAnimations();
+    ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([] { return AlertDriver::visibleAlert() != nullptr; }, 20));
     ASSERT_EQ(requestsTo("/brightpoint/iphone/email_offer"), 1u);
     // The offer's icon is fetched meanwhile, so the e-mail request need not be the last one the host saw.
     const auto requests = ads_.requests();

@@ -159,17 +159,14 @@ TEST_F(BPOfferListTest, PagesReachTheDelegateOnMainOnlyWhileBothStillExist) {
     auto orphan = std::make_shared<BPOfferDataSource>(tabURL("0"), pageServices());
     orphan->setDelegate(delegate);
     orphan->loadNextPage();
-    auto thread = *orphan->loadThread();
     auto gone = std::make_shared<BPOfferDataSource>(tabURL("1"), pageServices());
     gone->setDelegate(delegate);
     gone->loadNextPage();
-    auto goneThread = *gone->loadThread();
     gone.reset();
     delegate->calls.clear();
     std::weak_ptr<RecordingDelegate> watch = delegate;
     delegate.reset();
-    thread.join();
-    goneThread.join();
+    ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return !orphan->isLoading() && !pagesAsked("1").empty(); }, 20));
     fnd::RunLoop::main().runUntilIdle();
     EXPECT_FALSE(watch.lock());
     EXPECT_EQ(orphan->results().size(), 10u);
@@ -276,10 +273,8 @@ TEST_F(BPOfferListTest, IconsWaitAndARowReusedOrGoneFetchesNothing) {
                                                                        pageServices());
     cell->setOffer(offer("First", "10", icon(0)));
     cell->showImage();
-    auto first = *cell->downloadThread();
     cell->setOffer(offer("Second", "20", icon(2)));
     cell->showImage(); // reused before the wait is over
-    ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return first.isFinished() && clock_->sleepers() == 1; }));
     clock_->advance(BPOfferTableViewCell::kIconDelay);
     ASSERT_TRUE(fnd::RunLoop::main().pumpUntil(
         [&] { return cell->offerImageView()->image() != cell->placeholderImage(); }, 20));
@@ -294,15 +289,14 @@ TEST_F(BPOfferListTest, IconsWaitAndARowReusedOrGoneFetchesNothing) {
     again->setOffer(offer("Again", "20", icon(2)));
     again->showImage();
     EXPECT_EQ(again->offerImageView()->image(), cached);
-    EXPECT_FALSE(again->downloadThread());
+    EXPECT_FALSE(again->isDownloadingIcon());
 
     // A row that goes while it waits fetches nothing.
     again->setOffer(offer("Gone", "30", icon(4)));
     again->showImage();
-    auto waiting = *again->downloadThread();
     again.reset();
-    waiting.join();
     clock_->advance(1);
+    fnd::RunLoop::main().runUntilIdle();
     EXPECT_EQ(requestsTo("/brightpoint/img/4.png"), 0u);
 }
 

@@ -1,6 +1,6 @@
 // The fixture of the offer wall's tests: the dev server's ad host on 127.0.0.1, an installed context and
-// client (configured from a test's own reply), a reachable network, a key window, a manual clock and
-// text metrics.
+// client (configured from a test's own reply) with a worker pool of its own, a reachable network, a key
+// window, a manual clock and text metrics.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -19,6 +19,7 @@
 #include "platform/foundation/clock.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/testing/fake_reachability.h"
+#include "platform/foundation/worker_pool.h"
 #include "platform/graphics/backends.h"
 #include "platform/graphics/graphics_stack.h"
 #include "platform/graphics/text_metrics.h"
@@ -43,7 +44,7 @@ protected:
         device::Device::current().setUniqueIdentifier("dev1");
         record_ = devserver::addBrightpointRoutes(ads_);
         ASSERT_TRUE(ads_.start());
-        context_ = makeBrightpoint(NetworkEndpoint(ads_.baseURL(), "/brightpoint"));
+        context_ = makeBrightpoint(NetworkEndpoint(ads_.baseURL(), "/brightpoint"), workers_);
         AppRegistry registry;
         registry.brightpoint.factory = ServiceSlot<BrightpointContext>::fixed(context_);
         delegate_ = std::make_unique<ScopedAppDelegate>(std::move(registry));
@@ -56,6 +57,7 @@ protected:
         window_->setRootViewController(nullptr);
         releasePages();
         record_->releaseStalls();
+        workers_->shutdown();
         ads_.stop();
         delegate_.reset();
         window_->setHidden(true);
@@ -68,8 +70,10 @@ protected:
     // Drops the pages and helpers a test holds, while the ad host still answers their last requests.
     virtual void releasePages() {}
 
-    // What the wall hands a page it makes: the installed client, the icon cache and the context.
-    BPPageServices pageServices() const { return {Brightpoint::shared(), context_->imageCache(), context_}; }
+    // What the wall hands a page it makes: the installed client, the icon cache, the context and the pool.
+    BPPageServices pageServices() const {
+        return {Brightpoint::shared(), context_->imageCache(), context_, context_->workerPool()};
+    }
 
     // An offer list URL of the dev server.
     std::string tabURL(const std::string& tab) const { return ads_.baseURL() + "/brightpoint/offers?tab=" + tab; }
@@ -113,6 +117,7 @@ protected:
 
     std::shared_ptr<fnd::ManualClock> clock_;
     std::shared_ptr<fnd::testing::FakeReachability> reachability_;
+    std::shared_ptr<fnd::WorkerPool> workers_ = std::make_shared<fnd::WorkerPool>("bp-worker", 4);
     std::shared_ptr<ui::Window> window_;
     devserver::DevAdsServer ads_;
     std::shared_ptr<devserver::DevBrightpointRecord> record_;

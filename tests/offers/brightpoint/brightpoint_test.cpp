@@ -1,8 +1,9 @@
 // The offer wall's client against the dev server's ad host on 127.0.0.1: the configuration request's
-// query, the replies read by publisher key, the synchronous helpers, the install report and the offer
+// query, the replies read by publisher key, the JSON request helpers, the install report and the offer
 // e-mail with their alerts, and the encoders.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -98,6 +99,37 @@ protected:
         return page ? page->message() : "";
     }
 
+    // Runs the main loop until `start`'s work calls the completion it is handed.
+    static void await(const std::function<void(std::function<void()>)>& start) {
+        bool ended = false;
+        start([&ended] { ended = true; });
+        ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return ended; }, 20));
+    }
+
+    // The value a JSON request helper gives, once it has.
+    std::optional<fnd::Value>
+    reply(const std::function<void(std::weak_ptr<const void>, Brightpoint::JSONCompletion)>& request) {
+        std::optional<fnd::Value> value;
+        await([&](std::function<void()> done) {
+            request(owner_, [&value, done](std::optional<fnd::Value> got) {
+                value = std::move(got);
+                done();
+            });
+        });
+        return value;
+    }
+    std::optional<fnd::Value> get(const std::string& url) {
+        return reply([&](auto owner, auto done) { Brightpoint::getRequest(url, owner, done); });
+    }
+    std::optional<fnd::Value> post(const std::string& url, const std::string& body) {
+        return reply([&](auto owner, auto done) { Brightpoint::postRequest(url, body, owner, done); });
+    }
+
+    // Waits for the alert an offer e-mail always ends with.
+    static void awaitAlert() {
+        ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([] { return AlertDriver::visibleAlert() != nullptr; }, 20));
+    }
+
     static bool logged(const std::string& transition, const std::string& side) {
         for (const auto& e : ui::AnimationLog::entries()) {
             if (e.transition == transition && e.transitionSubtype == side && e.duration == 0.5 &&
@@ -107,6 +139,8 @@ protected:
         }
         return false;
     }
+
+    std::shared_ptr<int> owner_ = std::make_shared<int>(0);
 };
 
 TEST(BrightpointEncodersTest, UrlEncodeColorForHexAndBase64) {
@@ -201,14 +235,14 @@ TEST_F(BrightpointTest, RepliesByKeyGiveTheWallOrTheErrorText) {
 
 TEST_F(BrightpointTest, SynchronousRequestsAnswerOnlyJsonWith200) {
     const std::string config = ads_.baseURL() + "/brightpoint/iphone/config?key=";
-    auto reply = Brightpoint::getRequest(config + "refuse");
+    auto reply = get(config + "refuse");
     ASSERT_TRUE(reply && reply->isDictionary());
-    EXPECT_FALSE(Brightpoint::getRequest(config + "error500"));
-    EXPECT_FALSE(Brightpoint::getRequest(config + "garbage"));
-    EXPECT_FALSE(Brightpoint::getRequest(ads_.baseURL() + "/brightpoint/missing"));
-    EXPECT_FALSE(Brightpoint::getRequest("not a url"));
+    EXPECT_FALSE(get(config + "error500"));
+    EXPECT_FALSE(get(config + "garbage"));
+    EXPECT_FALSE(get(ads_.baseURL() + "/brightpoint/missing"));
+    EXPECT_FALSE(get("not a url"));
 
-    ASSERT_TRUE(Brightpoint::postRequest(ads_.baseURL() + "/brightpoint/iphone/email_offer", "email=a%40b"));
+    ASSERT_TRUE(post(ads_.baseURL() + "/brightpoint/iphone/email_offer", "email=a%40b"));
     auto posts = requestsOf("/brightpoint/iphone/email_offer");
     ASSERT_EQ(posts.size(), 1u);
     EXPECT_EQ(posts[0].method, "POST");
@@ -223,7 +257,7 @@ TEST_F(BrightpointTest, AnInstallIsReportedOncePerAdKeyAndOnlyASuccessCounts) {
         defaults.removeObjectForKey(Brightpoint::reportedKey(key));
     }
 
-    client->reportInstallThread("ad-7");
+    await([&](auto done) { client->reportInstall("ad-7", done); });
     auto reports = requestsOf("/brightpoint/iphone/report_install");
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0].param("uuid"), "dev1");
@@ -231,15 +265,15 @@ TEST_F(BrightpointTest, AnInstallIsReportedOncePerAdKeyAndOnlyASuccessCounts) {
     EXPECT_TRUE(defaults.boolForKey("BP:ad_reported:ad-7"));
     EXPECT_EQ(frontAlert(), "Thanks!|Your install was reported.");
 
-    client->reportInstallThread("ad-7");
+    await([&](auto done) { client->reportInstall("ad-7", done); });
     EXPECT_EQ(requestsOf("/brightpoint/iphone/report_install").size(), 1u);
 
-    client->reportInstallThread("refuse");
+    await([&](auto done) { client->reportInstall("refuse", done); });
     EXPECT_EQ(requestsOf("/brightpoint/iphone/report_install").size(), 2u);
     EXPECT_FALSE(defaults.boolForKey("BP:ad_reported:refuse"));
     EXPECT_EQ(frontAlert(), "");
 
-    // On its own thread: the alert comes to the main loop.
+    // Without a completion: the alert comes to the main loop.
     client->reportInstall("thread-ad");
     defaults.removeObjectForKey(Brightpoint::reportedKey("thread-ad"));
     ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([] { return AlertDriver::visibleAlert() != nullptr; }, 20));
@@ -257,6 +291,7 @@ TEST_F(BrightpointTest, AnOfferEmailPostsItsFormAndShowsTheReply) {
         {{"offer_id", "7&x=1"}, {"url", "http://o.test/a?b=c"}, {"title", "Win big"}, {"offer_provider", "p-q"}});
 
     client->sendOffer(offer, "a@b.test");
+    awaitAlert();
     auto posts = requestsOf("/brightpoint/iphone/email_offer");
     ASSERT_EQ(posts.size(), 1u);
     EXPECT_EQ(posts[0].body, "email=a@b.test&key=pub1&url=http%3A//o.test/a%3Fb%3Dc&uid=42&uuid=dev1"
@@ -266,6 +301,7 @@ TEST_F(BrightpointTest, AnOfferEmailPostsItsFormAndShowsTheReply) {
 
     defaults.removeObjectForKey(Brightpoint::emailKey("pub1"));
     client->sendOffer(offer, "refuse@b.test");
+    awaitAlert();
     EXPECT_FALSE(defaults.stringForKey("BP:app_email:pub1"));
     EXPECT_EQ(frontAlert(), "Not sent|That address was refused.");
 
@@ -413,7 +449,7 @@ TEST_F(BrightpointTest, TheAdvertiserReportsOnceAndShowsTheServersText) {
         defaults.removeObjectForKey(Brightpoint::reportedKey(key));
     }
     ads->reportInstall(); // no default ad key: nothing
-    ads->displayInstructionsThread("adv-1");
+    await([&](auto done) { ads->displayInstructions("adv-1", done); });
     EXPECT_EQ(frontAlert(), "Instructions|Open the app once to earn your reward.");
     auto asked = requestsOf("/brightpoint/iphone/get_install_instructions");
     ASSERT_EQ(asked.size(), 1u);
@@ -421,21 +457,22 @@ TEST_F(BrightpointTest, TheAdvertiserReportsOnceAndShowsTheServersText) {
     EXPECT_EQ(asked[0].param("ad_key"), "adv-1");
     EXPECT_EQ(asked[0].param("sys_name"), "Linux");
 
-    ads->reportInstallThread("adv-1");
+    await([&](auto done) { ads->reportInstall("adv-1", done); });
     EXPECT_TRUE(defaults.boolForKey("BP:ad_reported:adv-1"));
     EXPECT_NE(frontAlert().find("Success!|{\"succ\":\"1\""), std::string::npos);
-    ads->displayInstructionsThread("adv-1"); // reported: no request
-    ads->reportInstallThread("adv-1");
+    await([&](auto done) { ads->displayInstructions("adv-1", done); }); // reported: no request
+    await([&](auto done) { ads->reportInstall("adv-1", done); });
     EXPECT_EQ(requestsOf("/brightpoint/iphone/get_install_instructions").size(), 1u);
     EXPECT_EQ(requestsOf("/brightpoint/iphone/report_install_basic").size(), 1u);
 
-    ads->reportInstallThread("empty"); // marked, nothing shown
+    await([&](auto done) { ads->reportInstall("empty", done); }); // marked, nothing shown
     EXPECT_TRUE(defaults.boolForKey("BP:ad_reported:empty"));
-    ads->reportInstallThread("error500"); // not marked, nothing shown
+    await([&](auto done) { ads->reportInstall("error500", done); }); // not marked, nothing shown
     EXPECT_FALSE(defaults.boolForKey("BP:ad_reported:error500"));
     EXPECT_EQ(frontAlert(), "");
 
-    // A delegate takes the text instead of the alert; the thread form reaches it through the main loop.
+    // A delegate takes the text instead of the alert; the form without a completion reaches it through the
+    // main loop.
     auto heard = std::make_shared<InstructionsHeard>();
     ads->setDelegate(heard);
     ads->setDefaultAdKey("adv-2");
@@ -550,7 +587,7 @@ TEST(BPChooseTabsTest, TheDefaultTabMatchesExactlyAndOnlyAPresentTab) {
 }
 
 TEST(BrightpointContextTest, WithoutAnAdsBaseNothingIsAddressed) {
-    auto ctx = makeBrightpoint(NetworkEndpoint());
+    auto ctx = makeBrightpoint(NetworkEndpoint(), nullptr);
     EXPECT_EQ(ctx->server(), "");
     EXPECT_FALSE(ctx->client()->configurationURL());
     EXPECT_EQ(ctx->client(), ctx->client());
