@@ -58,9 +58,10 @@ World& world() {
         fnd::AppFolders::setUp();
         World made;
         made.transport = fnd::testing::FakeTransport::install();
-        // A context on a media server the fake transport knows nothing of, with the browser icons cached.
+        // A context on a media server the fake transport knows nothing of, with the browser icons cached, and
+        // no workers: the replies are handed to the ad directly.
         zelvan::AppRegistry registry;
-        made.context = zelvan::adwick::makeAdwick(zelvan::NetworkEndpoint("http://media.test", "/adwick"));
+        made.context = zelvan::adwick::makeAdwick(zelvan::NetworkEndpoint("http://media.test", "/adwick"), nullptr);
         registry.adwick.factory = [context = made.context](zelvan::zelvanAppDelegate&) { return context; };
         made.app = zelvan::zelvanAppDelegate::create(zelvan::AppConfig{}, std::move(registry));
         zelvan::zelvanAppDelegate::setInstance(made.app);

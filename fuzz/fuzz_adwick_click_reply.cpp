@@ -48,7 +48,7 @@ World& world() {
         fnd::AppFolders::setUp();
         World made;
         made.transport = fnd::testing::FakeTransport::install();
-        made.context = zelvan::adwick::makeAdwick({});
+        made.context = zelvan::adwick::makeAdwick({}, nullptr); // no ad reply is read
         return made;
     }();
     return w;

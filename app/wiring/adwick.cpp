@@ -11,7 +11,9 @@
 namespace zelvan::app {
 
 void installAdwick(AppRegistry& registry, const NetworkEndpoint& endpoint) {
-    registry.adwick.factory = [endpoint](zelvanAppDelegate&) { return adwick::makeAdwick(endpoint); };
+    registry.adwick.factory = [endpoint](zelvanAppDelegate& delegate) {
+        return adwick::makeAdwick(endpoint, delegate.service(&AppRegistry::workerPool));
+    };
     // None asked for without an endpoint.
     registry.adView.factory = [](zelvanAppDelegate& delegate) -> std::shared_ptr<AdViewService> {
         auto wrapper = ui::View::create<ZLVAdWrapperView>(gfx::Rect(0, 0, 320, 48));

@@ -33,6 +33,7 @@
 #include "platform/foundation/testing/fake_reachability.h"
 #include "platform/foundation/testing/scoped_app_root.h"
 #include "platform/foundation/user_defaults.h"
+#include "platform/foundation/worker_pool.h"
 #include "platform/ui/alert_panel.h"
 #include "platform/ui/backends.h"
 #include "platform/ui/duktape_script_host.h"
@@ -82,8 +83,9 @@ protected:
         ASSERT_TRUE(server_.start());
         const std::string base = server_.baseURL();
         AppRegistry registry;
-        registry.adwick.factory = [base](zelvanAppDelegate&) {
-            return adwick::makeAdwick(NetworkEndpoint(base, "/adwick"));
+        registry.workerPool.factory = [](zelvanAppDelegate&) { return std::make_shared<fnd::WorkerPool>("test", 1); };
+        registry.adwick.factory = [base](zelvanAppDelegate& delegate) {
+            return adwick::makeAdwick(NetworkEndpoint(base, "/adwick"), delegate.service(&AppRegistry::workerPool));
         };
         registry.selvo.factory = [base](zelvanAppDelegate&) {
             selvo::SelvoConfig config;

@@ -1,4 +1,4 @@
-// The ad record's request sequence: browser icons, the ad request, the reply read on its own thread,
+// The ad record's request sequence: browser icons, the ad request, the reply read on a worker,
 // the image and icon downloads (or the flex ad), clicks and pixels, and letting go of everything when
 // the owner abandons the ad.
 #include "ads/adwick/adwick_ad.h"
@@ -8,16 +8,16 @@
 #include "ads/adwick/adwick_context.h"
 #include "ads/adwick/adwick_image_cache.h"
 #include "ads/adwick/adwick_localizer.h"
+#include "ads/adwick/adwick_log.h"
 #include "ads/adwick/adwick_url_download.h"
 #include "ads/adwick/json/json_deserializer.h"
 #include "ads/adwick/json/json_serializer.h"
+#include "core/main_thread.h"
 #include "platform/foundation/escape.h"
 #include "platform/foundation/format.h"
-#include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
-#include "platform/foundation/run_loop.h"
-#include "platform/foundation/thread.h"
 #include "platform/foundation/url.h"
+#include "platform/foundation/worker_pool.h"
 
 namespace zelvan::adwick {
 
@@ -43,7 +43,7 @@ bool isWebURL(const std::string& text) {
 std::optional<std::string> webURLFor(const fnd::Dictionary& table, const char* key) {
     auto text = stringFor(table, key);
     if (text && !isWebURL(*text)) {
-        ZLOG(Warn, "adwick: reply key %s is not a web URL, ignored: %@", key, fnd::logPreview(*text));
+        ZLOG_TO(kAdwickLog, Warn, "adwick: reply key %s is not a web URL, ignored: %@", key, fnd::logPreview(*text));
         return std::nullopt;
     }
     return text;
@@ -187,7 +187,7 @@ void AdwickAd::downloadDidSucceed(AdwickURLDownload& download) {
     case kLoadingBrowserIcons: {
         auto image = gfx::Image::imageWithData(held->data());
         if (!image) {
-            ZLOG(Warn, "adwick: browser icon %@ did not decode", held->identifier());
+            ZLOG_TO(kAdwickLog, Warn, "adwick: browser icon %@ did not decode", held->identifier());
             requestDidFail();
             break;
         }
@@ -206,7 +206,7 @@ void AdwickAd::downloadDidSucceed(AdwickURLDownload& download) {
         auto image = gfx::Image::imageWithData(held->data());
         if (held->identifier() == "userImage" || held->identifier() == "actionIcon") {
             if (!image) {
-                ZLOG(Warn, "adwick: the ad's %@ did not decode", held->identifier());
+                ZLOG_TO(kAdwickLog, Warn, "adwick: the ad's %@ did not decode", held->identifier());
                 requestDidFail();
                 break;
             }
@@ -245,21 +245,25 @@ void AdwickAd::downloadDidFail(AdwickURLDownload& download) {
 
 void AdwickAd::loadAdWithData(const fnd::Bytes& data) {
     if (data.empty()) {
-        ZLOG(Warn, "adwick: empty ad reply");
+        ZLOG_TO(kAdwickLog, Warn, "adwick: empty ad reply");
         requestDidFail();
         return;
     }
-    // The thread holds the ad and the data until the result is handed back to the main thread.
-    auto self = shared_from_this();
-    fnd::Thread::detach([self, data] {
+    // Read on a worker; the result comes back to main while the ad lives.
+    std::weak_ptr<AdwickAd> weak = weak_from_this();
+    const auto& workers = context_->workers();
+    const bool queued = workers && workers->submit([weak, data] {
         auto parsed = JSONDeserializer().deserializeAsDictionary(data);
         if (!parsed) {
-            ZLOG(Warn, "adwick: refused the ad reply (%@): %@", parsed.error().localizedDescription(),
-                 fnd::logPreview(data));
+            ZLOG_TO(kAdwickLog, Warn, "adwick: refused the ad reply (%@): %@", parsed.error().localizedDescription(),
+                    fnd::logPreview(data));
         }
         fnd::Value table = parsed ? *parsed : fnd::Value();
-        fnd::RunLoop::main().post([self, table] { self->didFinishParsingAdData(table); });
+        onMain(weak, [table](AdwickAd& ad) { ad.didFinishParsingAdData(table); });
     });
+    if (!queued) {
+        requestDidFail(); // the client is shutting down
+    }
 }
 
 void AdwickAd::didFinishParsingAdData(const fnd::Value& reply) {
@@ -269,7 +273,7 @@ void AdwickAd::didFinishParsingAdData(const fnd::Value& reply) {
     auto dictionary = reply.asDictionary();
     if (!dictionary) {
         if (!reply.isNull()) { // a reply that did not parse has had its line
-            ZLOG(Warn, "adwick: the ad reply is not a table: %@", fnd::logPreviewValue(reply, 120));
+            ZLOG_TO(kAdwickLog, Warn, "adwick: the ad reply is not a table: %@", fnd::logPreviewValue(reply, 120));
         }
         requestDidFail();
         return;
@@ -308,7 +312,7 @@ void AdwickAd::didFinishParsingAdData(const fnd::Value& reply) {
         trackingPixelUrl_ = webURLFor(table, "tracking_pixel");
     }
     if (!action_ || !jsonpUrl_) {
-        ZLOG(Warn, "adwick: the ad reply has no action or click URL");
+        ZLOG_TO(kAdwickLog, Warn, "adwick: the ad reply has no action or click URL");
         requestDidFail();
         return;
     }
@@ -318,7 +322,7 @@ void AdwickAd::didFinishParsingAdData(const fnd::Value& reply) {
         auto owner = adDelegate();
         const gfx::Size size = owner ? owner->adSize() : gfx::Size();
         if (!context_ || !context_->flexAdFactory()) {
-            ZLOG(Warn, "adwick: a rich ad arrived but no flex ad builder is installed");
+            ZLOG_TO(kAdwickLog, Warn, "adwick: a rich ad arrived but no flex ad builder is installed");
             requestDidFail();
             return;
         }
@@ -330,7 +334,7 @@ void AdwickAd::didFinishParsingAdData(const fnd::Value& reply) {
         return;
     }
     if (!actionImageName_ || !imageURL || (!text_ && medium_ == kTextAd)) {
-        ZLOG(Warn, "adwick: the ad reply lacks its image, icon name or text");
+        ZLOG_TO(kAdwickLog, Warn, "adwick: the ad reply lacks its image, icon name or text");
         requestDidFail();
         return;
     }
@@ -358,7 +362,7 @@ void AdwickAd::flexAdDidLoad(AdwickFlexAd& /*flexAd*/) {
 void AdwickAd::flexAdDidFailLoadWithError(AdwickFlexAd& /*flexAd*/, const fnd::Error& error) {
     if (state_ == kLoadingFlexAd) {
         if (error.domain() != AdwickURLDownload::kErrorDomain) { // a failed asset download has had its line
-            ZLOG(Warn, "adwick: the rich ad failed to load: %@", error.description());
+            ZLOG_TO(kAdwickLog, Warn, "adwick: the rich ad failed to load: %@", error.description());
         }
         requestDidFail();
     }
@@ -388,7 +392,7 @@ void AdwickAd::clickWithData(const std::optional<fnd::Value>& data) {
         if (text) {
             body = fnd::Bytes(text->begin(), text->end());
         } else {
-            ZLOG(Warn, "adwick: the click data could not be written as JSON; sent without it");
+            ZLOG_TO(kAdwickLog, Warn, "adwick: the click data could not be written as JSON; sent without it");
         }
     }
     if (!jsonpUrl_) {
@@ -400,13 +404,13 @@ void AdwickAd::clickWithData(const std::optional<fnd::Value>& data) {
 
 void AdwickAd::performClickWithData(const fnd::Bytes& data) {
     if (data.empty()) {
-        ZLOG(Warn, "adwick: empty click reply");
+        ZLOG_TO(kAdwickLog, Warn, "adwick: empty click reply");
         clickDidFail();
         return;
     }
     auto parsed = JSONDeserializer().deserializeAsDictionary(data);
     if (!parsed) {
-        ZLOG(Warn, "adwick: the click reply is not a table: %@", fnd::logPreview(data));
+        ZLOG_TO(kAdwickLog, Warn, "adwick: the click reply is not a table: %@", fnd::logPreview(data));
     }
     clickDidSucceedWithResponse(parsed ? *parsed : fnd::Value());
 }

@@ -2,7 +2,7 @@
 #include "ads/adwick/adwick_ad_source.h"
 
 #include "ads/adwick/adwick_view.h"
-#include "platform/foundation/run_loop.h"
+#include "core/main_thread.h"
 
 namespace zelvan::adwick {
 
@@ -29,10 +29,9 @@ void AdwickAdSource::didReceiveAd(AdwickView& /*view*/) {
     received_ = true;
     if (onAdAvailable) {
         // Reported after the ad's view is in place: the controller adds it right after this call.
-        std::weak_ptr<AdwickAdSource> weak = weak_from_this();
-        fnd::RunLoop::main().post([weak] {
-            if (auto source = weak.lock(); source && source->onAdAvailable) {
-                source->onAdAvailable();
+        onMain(weak_from_this(), [](AdwickAdSource& source) {
+            if (source.onAdAvailable) {
+                source.onAdAvailable();
             }
         });
     }

@@ -6,8 +6,8 @@
 #include "ads/adwick/adwick_delegate.h"
 #include "ads/adwick/adwick_image_cache.h"
 #include "ads/adwick/adwick_localizer.h"
+#include "ads/adwick/adwick_log.h"
 #include "platform/foundation/escape.h"
-#include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/url_error.h"
@@ -281,7 +281,8 @@ void AdwickBrowserController::webViewDidFailLoadWithError(ui::WebView& /*webView
     if (error.code() == fnd::UrlError::Cancelled) {
         return;
     }
-    ZLOG(Info, "adwick: the embedded browser could not load a page (%lld)", static_cast<long long>(error.code()));
+    ZLOG_TO(kAdwickLog, Info, "adwick: the embedded browser could not load a page (%lld)",
+            static_cast<long long>(error.code()));
     const auto& shared = adwickContext();
     auto alert = ui::AlertView::initWithTitle(localized(shared, "Whoops"),
                                               localized(shared, errorMessageKeyForCode(error.code())),
@@ -298,17 +299,19 @@ bool AdwickBrowserController::webViewShouldStartLoadWithRequest(ui::WebView& /*w
         linkDecision(url, shared ? shared->mapHostPrefixes() : none, shared ? shared->videoHosts() : none);
     switch (decision) {
     case LinkDecision::Refuse:
-        ZLOG(Info, "adwick: the embedded browser refuses %@", fnd::logPreview(url.absoluteString()));
+        ZLOG_TO(kAdwickLog, Info, "adwick: the embedded browser refuses %@", fnd::logPreview(url.absoluteString()));
         return false;
     case LinkDecision::Allow:
         return true;
     case LinkDecision::OpenInSystem:
         // Handed over whole: the web view does not try to load it as well.
-        ZLOG(Info, "adwick: the embedded browser hands %@ to the system", fnd::logPreview(url.absoluteString()));
+        ZLOG_TO(kAdwickLog, Info, "adwick: the embedded browser hands %@ to the system",
+                fnd::logPreview(url.absoluteString()));
         ui::Application::shared().openURL(url.absoluteString());
         return false;
     case LinkDecision::Clean:
-        ZLOG(Info, "adwick: the embedded browser resolves the store link %@", fnd::logPreview(url.absoluteString()));
+        ZLOG_TO(kAdwickLog, Info, "adwick: the embedded browser resolves the store link %@",
+                fnd::logPreview(url.absoluteString()));
         if (cleaner_) {
             cleaner_->cancel();
         }

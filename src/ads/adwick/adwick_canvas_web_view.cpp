@@ -2,9 +2,9 @@
 // callback script with the canvas URL and title escaped, and the "adwick:" scheme's two hosts.
 #include "ads/adwick/adwick_canvas_web_view.h"
 
+#include "ads/adwick/adwick_log.h"
 #include "platform/foundation/escape.h"
 #include "platform/foundation/format.h"
-#include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/ui/activity_indicator_view.h"
 #include "platform/ui/application.h"
@@ -19,14 +19,14 @@ void AdwickCanvasWebView::initWithFrame(gfx::Rect frame) {
 void AdwickCanvasWebView::setCanvasUrl(const fnd::Url& url) {
     canvasUrl_ = fnd::Url::parse(fnd::format("%@#sdk", url.absoluteString()));
     if (!canvasUrl_) {
-        ZLOG(Warn, "adwick: canvas URL not usable: %@", fnd::logPreview(url.absoluteString()));
+        ZLOG_TO(kAdwickLog, Warn, "adwick: canvas URL not usable: %@", fnd::logPreview(url.absoluteString()));
     }
 }
 
 void AdwickCanvasWebView::startLoadingCanvas() {
     auto page = fnd::Url::parse(mediaBase_ + "/static/iphone/canvas.html");
     if (!page) {
-        ZLOG(Warn, "adwick: no media server for the canvas page");
+        ZLOG_TO(kAdwickLog, Warn, "adwick: no media server for the canvas page");
         closeCanvas();
         return;
     }
@@ -83,7 +83,7 @@ bool AdwickCanvasWebView::webViewShouldStartLoadWithRequest(ui::WebView& /*webVi
         if (target != nullptr && target->asString() != nullptr) {
             ui::Application::shared().openURL(*target->asString());
         } else {
-            ZLOG(Warn, "adwick: canvas launch without a url");
+            ZLOG_TO(kAdwickLog, Warn, "adwick: canvas launch without a url");
         }
     } else if (url.host() == "closecanvas") {
         closeCanvas();
@@ -100,7 +100,7 @@ void AdwickCanvasWebView::webViewDidFinishLoad(ui::WebView& /*webView*/) {
     // No engine ran the page, or it failed: "" counts as undefined.
     const std::string kind = stringByEvaluatingJavaScriptFromString("typeof(adwick)");
     if (kind == "undefined" || kind.empty()) {
-        ZLOG(Warn, "adwick: the canvas page does not define adwick; closing");
+        ZLOG_TO(kAdwickLog, Warn, "adwick: the canvas page does not define adwick; closing");
         closeCanvas();
         return;
     }
@@ -115,7 +115,7 @@ void AdwickCanvasWebView::webViewDidFailLoadWithError(ui::WebView& /*webView*/, 
     }
     auto keep = self<AdwickCanvasWebView>();
     removeIndicator();
-    ZLOG(Warn, "adwick: the canvas page failed to load: %@", error.description());
+    ZLOG_TO(kAdwickLog, Warn, "adwick: the canvas page failed to load: %@", error.description());
     closeCanvas();
 }
 

@@ -3,8 +3,8 @@
 
 #include "ads/adwick/adwick_context.h"
 #include "ads/adwick/adwick_localizer.h"
+#include "ads/adwick/adwick_log.h"
 #include "ads/adwick/adwick_url_download.h"
-#include "platform/foundation/log.h"
 #include "platform/foundation/string_ops.h"
 #include "platform/ui/application.h"
 
@@ -23,13 +23,13 @@ AdwickClickToCallAlert::initWithPhoneNumber(const std::optional<fnd::Url>& phone
                                             std::optional<std::string> acquisitionURL,
                                             const std::shared_ptr<AdwickContext>& context) {
     if (!phoneNumberURL) {
-        ZLOG(Info, "No phone number in click response.");
+        ZLOG_TO(kAdwickLog, Info, "No phone number in click response.");
         return nullptr;
     }
     std::string number = fnd::replaceOccurrences(phoneNumberURL->absoluteString(), "tel:", "");
     number = fnd::replaceOccurrences(number, "//", "");
     if (number.empty()) {
-        ZLOG(Info, "Empty phone number in click response.");
+        ZLOG_TO(kAdwickLog, Info, "Empty phone number in click response.");
         return nullptr;
     }
     auto alert = ui::AlertView::initWithTitle<AdwickClickToCallAlert>(
@@ -74,7 +74,7 @@ void AdwickClickToCallAlert::startClickToCall() {
 void AdwickClickToCallAlert::acquisitionDidEnd(bool succeeded) {
     auto keep = self<AdwickClickToCallAlert>();
     if (!succeeded) {
-        ZLOG(Warn, "Failed to record click-to-call acquisition.");
+        ZLOG_TO(kAdwickLog, Warn, "Failed to record click-to-call acquisition.");
     }
     if (download_) {
         download_->cancel();

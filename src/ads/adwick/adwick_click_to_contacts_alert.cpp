@@ -4,8 +4,8 @@
 #include "ads/adwick/adwick_contact.h"
 #include "ads/adwick/adwick_context.h"
 #include "ads/adwick/adwick_localizer.h"
+#include "ads/adwick/adwick_log.h"
 #include "ads/adwick/adwick_url_download.h"
-#include "platform/foundation/log.h"
 
 namespace zelvan::adwick {
 
@@ -21,13 +21,13 @@ std::shared_ptr<AdwickClickToContactsAlert>
 AdwickClickToContactsAlert::initWithContact(const fnd::Value& contact, std::optional<std::string> acquisitionURL,
                                             const std::shared_ptr<AdwickContext>& context) {
     if (!contact.asDictionary()) {
-        ZLOG(Info, "No contact information in click response.");
+        ZLOG_TO(kAdwickLog, Info, "No contact information in click response.");
         return nullptr;
     }
     const AdwickDownloadSettings downloads = context ? context->downloadSettings() : AdwickDownloadSettings{};
     auto entry = AdwickContact::initWithDictionary(contact, downloads);
     if (!entry || entry->organization().empty()) {
-        ZLOG(Info, "No organization name in the contact information in click response.");
+        ZLOG_TO(kAdwickLog, Info, "No organization name in the contact information in click response.");
         return nullptr;
     }
     auto alert = ui::AlertView::initWithTitle<AdwickClickToContactsAlert>(
@@ -65,7 +65,7 @@ void AdwickClickToContactsAlert::alertViewClickedButtonAtIndex(ui::AlertView& /*
 void AdwickClickToContactsAlert::acquisitionDidEnd(bool succeeded) {
     auto keep = self<AdwickClickToContactsAlert>();
     if (!succeeded) {
-        ZLOG(Warn, "Failed to record click-to-contacts acquisition.");
+        ZLOG_TO(kAdwickLog, Warn, "Failed to record click-to-contacts acquisition.");
     }
     download_->cancel();
     download_.reset();

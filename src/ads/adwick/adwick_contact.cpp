@@ -1,11 +1,11 @@
 // Organisation entries of the address book made from click replies.
 #include "ads/adwick/adwick_contact.h"
 
+#include "ads/adwick/adwick_log.h"
 #include "ads/adwick/adwick_url_download.h"
 #include "platform/device/address_book.h"
 #include "platform/device/multi_value.h"
 #include "platform/device/person.h"
-#include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/foundation/user_defaults.h"
 
@@ -156,14 +156,14 @@ bool AdwickContact::saveToAddressBook() {
         return false;
     }
     if (auto saved = book->save(); !saved.ok()) {
-        ZLOG(Warn, "adwick: could not add contact %s: %@", fnd::logPreview(organization_),
-             saved.error().localizedDescription());
+        ZLOG_TO(kAdwickLog, Warn, "adwick: could not add contact %s: %@", fnd::logPreview(organization_),
+                saved.error().localizedDescription());
         return false;
     }
     auto ids = rememberedIds();
     ids->addObject(fnd::Value(person->recordID()));
     storeIds(ids);
-    ZLOG(Info, "Added contact %@ to the address book.", fnd::logPreview(organization_));
+    ZLOG_TO(kAdwickLog, Info, "Added contact %@ to the address book.", fnd::logPreview(organization_));
     return true;
 }
 
@@ -179,8 +179,9 @@ bool AdwickContact::deleteContact(std::string_view name, device::AddressBook& bo
         if (!isOrganizationNamed(*person, name) || !ids->containsObject(id)) {
             continue; // the user's own entries are left alone
         }
-        ZLOG(Info, "Address %@ is already in the address book.  Erasing the old entry before adding the new one.",
-             fnd::logPreview(name));
+        ZLOG_TO(kAdwickLog, Info,
+                "Address %@ is already in the address book.  Erasing the old entry before adding the new one.",
+                fnd::logPreview(name));
         removed = book.removeRecord(person);
         if (removed) {
             ids->removeObject(id);
@@ -189,8 +190,8 @@ bool AdwickContact::deleteContact(std::string_view name, device::AddressBook& bo
     }
     if (any) {
         if (auto saved = book.save(); !saved.ok()) {
-            ZLOG(Warn, "Error removing old contact %@ from the address book:  %@", fnd::logPreview(name),
-                 saved.error().localizedDescription());
+            ZLOG_TO(kAdwickLog, Warn, "Error removing old contact %@ from the address book:  %@", fnd::logPreview(name),
+                    saved.error().localizedDescription());
         } else {
             storeIds(ids);
         }

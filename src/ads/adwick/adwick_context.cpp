@@ -1,17 +1,20 @@
 // The banner client's shared context: its addresses, its lazily made shared services and the way to it.
 #include "ads/adwick/adwick_context.h"
 
+#include <utility>
+
 #include "ads/adwick/adwick_app_data.h"
 #include "ads/adwick/adwick_image_cache.h"
 #include "ads/adwick/adwick_localizer.h"
 #include "ads/adwick/adwick_location_manager.h"
 #include "ads/adwick/adwick_url_download.h"
 #include "core/zelvan_app_delegate.h"
+#include "platform/foundation/worker_pool.h"
 
 namespace zelvan::adwick {
 
-AdwickContext::AdwickContext(const NetworkEndpoint& endpoint)
-    : endpoint_(endpoint.url("/ad_source.php")), mediaBase_(endpoint.root()) {}
+AdwickContext::AdwickContext(const NetworkEndpoint& endpoint, std::shared_ptr<fnd::WorkerPool> workers)
+    : endpoint_(endpoint.url("/ad_source.php")), mediaBase_(endpoint.root()), workers_(std::move(workers)) {}
 
 std::shared_ptr<AdwickLocalizer> AdwickContext::localizer() {
     std::lock_guard lock(mutex_);

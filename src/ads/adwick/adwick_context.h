@@ -1,5 +1,6 @@
-// AdwickContext: what the banner client keeps process-wide: its server addresses, the shared services
-// below it (localizer, image cache, location manager, app data, each made on first use), the user agent,
+// AdwickContext: what the banner client keeps process-wide: its server addresses, the worker pool its ad
+// replies are read on, the shared services below it (localizer, image cache, location manager, app data,
+// each made on first use), the user agent,
 // the publisher's id and keywords, the rich ads' colours, the landing screen on screen, and the factories
 // of rich ads and landing screens (installed by the wiring, adwick_wiring.h). It lives in the application
 // registry's `adwick` slot; the classes of the client are handed it when they are made, and only the
@@ -20,6 +21,10 @@
 #include "platform/foundation/value.h"
 #include "platform/graphics/color.h"
 #include "platform/graphics/geometry.h"
+
+namespace fnd {
+class WorkerPool;
+}
 
 namespace zelvan::adwick {
 
@@ -60,8 +65,9 @@ struct AdwickLandingScreens {
 class AdwickContext {
 public:
     // `endpoint` is the media server (not configured: no address is known and every download fails at
-    // once). No rich ad or landing screen is made until their factories are installed.
-    explicit AdwickContext(const NetworkEndpoint& endpoint);
+    // once); `workers` read the ad replies. No rich ad or landing screen is made until their factories are
+    // installed.
+    AdwickContext(const NetworkEndpoint& endpoint, std::shared_ptr<fnd::WorkerPool> workers);
     AdwickContext(const AdwickContext&) = delete;
     AdwickContext& operator=(const AdwickContext&) = delete;
 
@@ -69,6 +75,8 @@ public:
     const std::string& endpoint() const { return endpoint_; }
     // The endpoint's root (the media server), or "".
     const std::string& mediaBase() const { return mediaBase_; }
+    // Where each ad's JSON reply is read, off the main thread.
+    const std::shared_ptr<fnd::WorkerPool>& workers() const { return workers_; }
 
     std::shared_ptr<AdwickLocalizer> localizer();
     std::shared_ptr<AdwickImageCache> imageCache();
@@ -118,6 +126,7 @@ private:
     std::recursive_mutex mutex_;
     std::string endpoint_;
     std::string mediaBase_;
+    const std::shared_ptr<fnd::WorkerPool> workers_;
     std::shared_ptr<AdwickLocalizer> localizer_;
     std::shared_ptr<AdwickImageCache> imageCache_;
     std::shared_ptr<AdwickLocationManager> locationManager_;

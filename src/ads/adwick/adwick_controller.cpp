@@ -10,10 +10,10 @@
 #include "ads/adwick/adwick_click_to_call_alert.h"
 #include "ads/adwick/adwick_click_to_contacts_alert.h"
 #include "ads/adwick/adwick_context.h"
+#include "ads/adwick/adwick_log.h"
 #include "ads/adwick/adwick_old_school_single_ad_view.h"
 #include "ads/adwick/adwick_search_ad_view.h"
 #include "ads/adwick/adwick_search_view_controller.h"
-#include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/graphics/color.h"
 #include "platform/ui/application.h"
@@ -193,7 +193,7 @@ void AdwickController::swapInLoadingAd() {
     std::shared_ptr<ui::View> old = banner->viewWithTag(kDisplayedTag);
     auto fresh = createSingleAdViewWithAd(loadingAd_);
     if (!fresh) {
-        ZLOG(Warn, "adwick: the fresh ad has no view to show");
+        ZLOG_TO(kAdwickLog, Warn, "adwick: the fresh ad has no view to show");
         loadingAd_->abandon();
         loadingAd_.reset();
         return;
@@ -247,7 +247,8 @@ void AdwickController::clickDidSucceed(AdwickAd& ad, const fnd::Value& response)
     restoreAdAfterClickAnimationIfPossibleForAd(ad);
     std::optional<fnd::Url> url;
     if (!redirectURL(response, url)) {
-        ZLOG(Warn, "adwick: the click reply's redirect is not a string: %@", fnd::logPreviewValue(response, 120));
+        ZLOG_TO(kAdwickLog, Warn, "adwick: the click reply's redirect is not a string: %@",
+                fnd::logPreviewValue(response, 120));
         clickDidFail(ad);
         return;
     }
@@ -255,20 +256,21 @@ void AdwickController::clickDidSucceed(AdwickAd& ad, const fnd::Value& response)
     const bool call = action == "call";
     const bool contact = action == "contact";
     if (!call && !contact && !url) {
-        ZLOG(Warn, "adwick: the click reply for action %@ has no usable redirect", fnd::logPreview(action));
+        ZLOG_TO(kAdwickLog, Warn, "adwick: the click reply for action %@ has no usable redirect",
+                fnd::logPreview(action));
         clickDidFail(ad);
         return;
     }
     if (action == "app" || action == "itunes" || (url && AdwickITunesURLCleaner::isITunesURL(*url))) {
         if (!isWeb(url)) {
-            ZLOG(Warn, "adwick: the store click's redirect is not a web URL");
+            ZLOG_TO(kAdwickLog, Warn, "adwick: the store click's redirect is not a web URL");
             clickDidFail(ad);
             return;
         }
         startCleaner(*url);
     } else if (action == "url" || action == "canvas") {
         if (!isWeb(url)) {
-            ZLOG(Warn, "adwick: the %@ click's redirect is not a web URL", action);
+            ZLOG_TO(kAdwickLog, Warn, "adwick: the %@ click's redirect is not a web URL", action);
             clickDidFail(ad);
             return;
         }
@@ -309,7 +311,7 @@ void AdwickController::displayEmbeddedBrowserWithURL(const fnd::Url& url) {
     browserController_.reset();
     auto banner = view();
     if (!context_ || !context_->landingScreens().browser || !banner) {
-        ZLOG(Info, "adwick: no embedded browser to open %@", fnd::logPreview(url.absoluteString()));
+        ZLOG_TO(kAdwickLog, Info, "adwick: no embedded browser to open %@", fnd::logPreview(url.absoluteString()));
         return;
     }
     browserController_ = context_->landingScreens().browser(context_);
@@ -322,7 +324,7 @@ void AdwickController::displayCanvasWithURL(const fnd::Url& url, const AdwickAd&
     canvasController_.reset();
     auto banner = view();
     if (!context_ || !context_->landingScreens().canvas || !banner) {
-        ZLOG(Info, "adwick: no canvas screen to open %@", fnd::logPreview(url.absoluteString()));
+        ZLOG_TO(kAdwickLog, Info, "adwick: no canvas screen to open %@", fnd::logPreview(url.absoluteString()));
         return;
     }
     canvasController_ = context_->landingScreens().canvas(context_);
@@ -343,7 +345,7 @@ bool AdwickController::displaySearchWithAd(AdwickAd& ad, const std::string& plac
     searchController_.reset();
     auto banner = view();
     if (!context_ || !context_->landingScreens().search || !banner) {
-        ZLOG(Info, "adwick: no search screen to open");
+        ZLOG_TO(kAdwickLog, Info, "adwick: no search screen to open");
         return true;
     }
     searchController_ = context_->landingScreens().search(context_);

@@ -3,12 +3,12 @@
 #include <algorithm>
 
 #include "ads/adwick/adwick_flex_views.h"
+#include "ads/adwick/adwick_log.h"
 #include "ads/adwick/adwick_url_download.h"
+#include "core/main_thread.h"
 #include "platform/foundation/array.h"
 #include "platform/foundation/dictionary.h"
-#include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
-#include "platform/foundation/run_loop.h"
 #include "platform/foundation/url.h"
 #include "platform/graphics/font.h"
 #include "platform/ui/keyframe_animation.h"
@@ -127,7 +127,7 @@ void AdwickFlexAd::buildFlexAd(gfx::Rect frame) {
     }
     const fnd::Value* assets = member(*markup, "$");
     if (assets != nullptr && !assets->asDictionary()) {
-        ZLOG(Warn, "adwick: the rich ad's asset table is not a table");
+        ZLOG_TO(kAdwickLog, Warn, "adwick: the rich ad's asset table is not a table");
         failWithError(fnd::Error(std::string(kErrorDomain), kBadMarkupCode));
         return;
     }
@@ -143,11 +143,13 @@ void AdwickFlexAd::buildFlexAd(gfx::Rect frame) {
             }
             auto parsed = fnd::Url::parse(*url);
             if (!parsed || (parsed->scheme() != "http" && parsed->scheme() != "https")) {
-                ZLOG(Info, "adwick: the rich ad's asset %@ is not a web URL; skipped", fnd::logPreview(*url));
+                ZLOG_TO(kAdwickLog, Info, "adwick: the rich ad's asset %@ is not a web URL; skipped",
+                        fnd::logPreview(*url));
                 continue;
             }
             if (++count > kMaxAssets) {
-                ZLOG(Info, "adwick: the rich ad names more than %zu assets; the rest are skipped", kMaxAssets);
+                ZLOG_TO(kAdwickLog, Info, "adwick: the rich ad names more than %zu assets; the rest are skipped",
+                        kMaxAssets);
                 break;
             }
             auto download =
@@ -175,11 +177,7 @@ void AdwickFlexAd::buildFlexAd(gfx::Rect frame) {
 
     if (downloads_.empty()) {
         // Finished from the run loop, so the owner has the flex ad in hand when it hears.
-        fnd::RunLoop::main().post([weak] {
-            if (auto self = weak.lock()) {
-                self->assetsDidFinishLoading();
-            }
-        });
+        onMain(weak, &AdwickFlexAd::assetsDidFinishLoading);
         return;
     }
     // Started only once all are known, so a download failing at once cannot race the rest.
@@ -219,15 +217,10 @@ void AdwickFlexAd::failWithError(const fnd::Error& error) {
     }
     done_ = true;
     cancelDownloads();
-    std::weak_ptr<AdwickFlexAd> weak = weak_from_this();
     // Told from the run loop, never from inside the owner's own call.
-    fnd::RunLoop::main().post([weak, error] {
-        auto self = weak.lock();
-        if (!self) {
-            return;
-        }
-        if (auto delegate = self->delegate_.lock()) {
-            delegate->flexAdDidFailLoadWithError(*self, error);
+    onMain(weak_from_this(), [error](AdwickFlexAd& self) {
+        if (auto delegate = self.delegate_.lock()) {
+            delegate->flexAdDidFailLoadWithError(self, error);
         }
     });
 }
@@ -256,7 +249,8 @@ void AdwickFlexAd::assetsDidFinishLoading() {
 std::vector<std::shared_ptr<ui::View>> AdwickFlexAd::viewsFromArray(const fnd::Array& array, size_t depth) {
     std::vector<std::shared_ptr<ui::View>> built;
     if (depth >= kMaxDepth) {
-        ZLOG(Info, "adwick: the rich ad nests deeper than %zu levels; the deeper views are skipped", kMaxDepth);
+        ZLOG_TO(kAdwickLog, Info, "adwick: the rich ad nests deeper than %zu levels; the deeper views are skipped",
+                kMaxDepth);
         return built;
     }
     for (size_t i = 0; i < array.count(); ++i) {
@@ -266,7 +260,8 @@ std::vector<std::shared_ptr<ui::View>> AdwickFlexAd::viewsFromArray(const fnd::A
             continue;
         }
         if (elementsBuilt_ >= kMaxElements) {
-            ZLOG(Info, "adwick: the rich ad has more than %zu elements; the rest are skipped", kMaxElements);
+            ZLOG_TO(kAdwickLog, Info, "adwick: the rich ad has more than %zu elements; the rest are skipped",
+                    kMaxElements);
             break;
         }
         ++elementsBuilt_;
@@ -340,12 +335,12 @@ std::shared_ptr<ui::View> AdwickFlexAd::imageViewFromDictionary(const fnd::Dicti
     }
     auto asset = assets_.find(*name);
     if (asset == assets_.end()) {
-        ZLOG(Info, "adwick: the rich ad's image %@ has no asset; dropped", fnd::logPreview(*name));
+        ZLOG_TO(kAdwickLog, Info, "adwick: the rich ad's image %@ has no asset; dropped", fnd::logPreview(*name));
         return nullptr;
     }
     auto image = gfx::Image::imageWithData(std::span<const uint8_t>(asset->second.data(), asset->second.size()));
     if (!image) {
-        ZLOG(Info, "adwick: the rich ad's image %@ does not decode; dropped", fnd::logPreview(*name));
+        ZLOG_TO(kAdwickLog, Info, "adwick: the rich ad's image %@ does not decode; dropped", fnd::logPreview(*name));
         return nullptr;
     }
     auto view = ui::View::create<AdwickImageView>(frame);

@@ -2,7 +2,7 @@
 #include "ads/adwick/adwick_full_screen_ad.h"
 
 #include "ads/adwick/adwick_ad.h"
-#include "platform/foundation/log.h"
+#include "ads/adwick/adwick_log.h"
 #include "platform/ui/label.h"
 #include "platform/ui/navigation_controller.h"
 #include "platform/ui/screen.h"
@@ -10,15 +10,15 @@
 namespace zelvan::adwick {
 
 void AdwickFullScreenAd::showFromNavigationController(ui::NavigationController& /*controller*/) {
-    ZLOG(Info, "%s", kUseFactoryLine);
+    ZLOG_TO(kAdwickLog, Info, "%s", kUseFactoryLine);
 }
 
 void AdwickFullScreenAd::showFromViewController(ui::ViewController& /*controller*/) {
-    ZLOG(Info, "%s", kUseFactoryLine);
+    ZLOG_TO(kAdwickLog, Info, "%s", kUseFactoryLine);
 }
 
 void AdwickFullScreenAd::showFromView(ui::View& /*view*/) {
-    ZLOG(Info, "%s", kUseFactoryLine);
+    ZLOG_TO(kAdwickLog, Info, "%s", kUseFactoryLine);
 }
 
 AdwickFullScreenAdInternal::~AdwickFullScreenAdInternal() {
@@ -51,7 +51,7 @@ void AdwickFullScreenAdInternal::adDidLoad(AdwickAd& ad) {
 }
 
 void AdwickFullScreenAdInternal::playVideo() {
-    ZLOG(Info, "video!");
+    ZLOG_TO(kAdwickLog, Info, "video!");
 }
 
 void AdwickFullScreenAdInternal::showFromNavigationController(ui::NavigationController& controller) {

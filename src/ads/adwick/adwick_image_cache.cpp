@@ -3,12 +3,12 @@
 
 #include <vector>
 
+#include "ads/adwick/adwick_log.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/clock.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/file_manager.h"
 #include "platform/foundation/interrupted_writes.h"
-#include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
 
 namespace zelvan::adwick {
@@ -17,8 +17,8 @@ AdwickImageCache::AdwickImageCache(std::string directory) : directory_(std::move
     fnd::FileManager::createDirectoryAtPath(directory_);
     const std::vector<std::string> removed = budget_.learn(directory_ + "/", fnd::isAtomicWriteTemporary);
     if (!removed.empty()) {
-        ZLOG(Info, "adwick: removed %d least recently used images beyond the cache's %lld bytes",
-             static_cast<int>(removed.size()), static_cast<long long>(kMaxBytes));
+        ZLOG_TO(kAdwickLog, Info, "adwick: removed %d least recently used images beyond the cache's %lld bytes",
+                static_cast<int>(removed.size()), static_cast<long long>(kMaxBytes));
     }
 }
 
@@ -33,7 +33,7 @@ bool AdwickImageCache::isCacheableName(std::string_view name) {
 
 bool AdwickImageCache::storeImage(const gfx::Image& image, std::string_view name) {
     if (!isCacheableName(name)) {
-        ZLOG(Warn, "adwick: image name %s is not cacheable", fnd::logPreview(name));
+        ZLOG_TO(kAdwickLog, Warn, "adwick: image name %s is not cacheable", fnd::logPreview(name));
         return false;
     }
     fnd::Bytes png = gfx::pngRepresentation(image);
@@ -43,8 +43,8 @@ bool AdwickImageCache::storeImage(const gfx::Image& image, std::string_view name
     const std::string file(name);
     std::lock_guard lock(mutex_);
     if (!budget_.makeRoom(file, png.size())) {
-        ZLOG(Warn, "adwick: no room for image %s (%lld bytes) in the cache's %lld bytes", fnd::logPreview(name),
-             static_cast<long long>(png.size()), static_cast<long long>(kMaxBytes));
+        ZLOG_TO(kAdwickLog, Warn, "adwick: no room for image %s (%lld bytes) in the cache's %lld bytes",
+                fnd::logPreview(name), static_cast<long long>(png.size()), static_cast<long long>(kMaxBytes));
         return false;
     }
     if (!fnd::writeFile(directory_ + "/" + file, png)) {

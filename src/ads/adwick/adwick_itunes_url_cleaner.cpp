@@ -2,8 +2,9 @@
 #include "ads/adwick/adwick_itunes_url_cleaner.h"
 
 #include <algorithm>
+#include <utility>
 
-#include "platform/foundation/url_connection.h"
+#include "platform/foundation/fetch.h"
 #include "platform/ui/application.h"
 
 namespace zelvan::adwick {
@@ -20,52 +21,6 @@ bool isWebScheme(std::string_view scheme) {
 }
 
 } // namespace
-
-// Records each hop of the chain for the cleaner while it lives.
-class AdwickITunesURLCleaner::Follower final : public fnd::UrlConnectionDelegate {
-public:
-    explicit Follower(std::weak_ptr<AdwickITunesURLCleaner> cleaner) : cleaner_(std::move(cleaner)) {}
-
-    std::optional<fnd::UrlRequest> connectionWillSendRequest(const std::shared_ptr<fnd::UrlConnection>&,
-                                                             const fnd::UrlRequest& request,
-                                                             const std::optional<fnd::UrlResponse>&) override {
-        if (auto self = cleaner_.lock()) {
-            self->redirectFreeITunesURL_ = request.url();
-        }
-        return request;
-    }
-    void connectionDidReceiveResponse(const std::shared_ptr<fnd::UrlConnection>&,
-                                      const fnd::UrlResponse& response) override {
-        auto self = cleaner_.lock();
-        if (!self || response.statusCode() < 300 || response.statusCode() > 399) {
-            return;
-        }
-        // A redirect the loader did not follow (to a scheme it does not load): its target is the last hop.
-        if (auto location = response.allHeaderFields().value("Location")) {
-            auto base = self->redirectFreeITunesURL_.value_or(self->userProvidedURL_);
-            if (auto target = fnd::Url::resolve(base, *location)) {
-                self->redirectFreeITunesURL_ = *target;
-            }
-        }
-    }
-    void connectionDidFinishLoading(const std::shared_ptr<fnd::UrlConnection>&) override {
-        if (auto self = cleaner_.lock()) {
-            auto keep = self;
-            self->connection_.reset();
-            self->finish(cleanITunesURLWithURL(self->redirectFreeITunesURL_.value_or(self->userProvidedURL_)));
-        }
-    }
-    void connectionDidFailWithError(const std::shared_ptr<fnd::UrlConnection>&, const fnd::Error&) override {
-        if (auto self = cleaner_.lock()) {
-            auto keep = self;
-            self->connection_.reset();
-            self->finish(self->userProvidedURL_);
-        }
-    }
-
-private:
-    std::weak_ptr<AdwickITunesURLCleaner> cleaner_;
-};
 
 bool AdwickITunesURLCleaner::isITunesURL(const fnd::Url& url) {
     return isStoreHost(url.host()) || url.host() == kAffiliateHost || url.scheme() == "itms";
@@ -108,14 +63,16 @@ void AdwickITunesURLCleaner::start() {
         finish(userProvidedURL_);
         return;
     }
-    auto created = fnd::UrlConnection::create(fnd::UrlRequest(userProvidedURL_),
-                                              std::make_shared<Follower>(weak_from_this()), fnd::StartImmediately::No);
-    if (!created) {
-        finish(userProvidedURL_);
-        return;
-    }
-    connection_ = *created;
-    connection_->start();
+    fnd::FetchOptions options;
+    options.cancel = resolving_ = std::make_shared<fnd::UrlCancelToken>();
+    fnd::resolveFinalAddress(fnd::UrlRequest(userProvidedURL_), std::move(options), weak_from_this(),
+                             [this, resolving = resolving_](fnd::Result<fnd::Url> last) {
+                                 if (resolving != resolving_) {
+                                     return; // cancelled
+                                 }
+                                 resolving_.reset();
+                                 finish(last ? cleanITunesURLWithURL(*last) : userProvidedURL_);
+                             });
 }
 
 void AdwickITunesURLCleaner::finish(const fnd::Url& url) {
@@ -125,9 +82,8 @@ void AdwickITunesURLCleaner::finish(const fnd::Url& url) {
 }
 
 void AdwickITunesURLCleaner::cancel() {
-    if (connection_) {
-        connection_->cancel();
-        connection_.reset();
+    if (auto resolving = std::exchange(resolving_, nullptr)) {
+        resolving->cancel();
     }
 }
 

@@ -1,18 +1,18 @@
 // AdwickITunesURLCleaner: turns an app-store link into one that opens the store directly. A link on a
 // store host is cleaned at once and opened; any other (an affiliate click link) is followed through its
-// redirects first and the cleaned form of the last hop goes to the delegate. A redirect to a non-web
-// scheme ends the chain: its Location is the last hop.
+// redirects first (fnd::resolveFinalAddress) and the cleaned form of the last address goes to the
+// delegate. A redirect to a non-web scheme ends the chain: its Location is the last address. A chain
+// that cannot be followed, or ends in an HTTP error, hands the delegate the link as given.
 #pragma once
 
 #include <array>
 #include <memory>
-#include <optional>
 #include <string_view>
 
 #include "platform/foundation/url.h"
 
 namespace fnd {
-class UrlConnection;
+class UrlCancelToken;
 }
 
 namespace zelvan::adwick {
@@ -47,14 +47,13 @@ public:
     const fnd::Url& userProvidedURL() const { return userProvidedURL_; }
 
 private:
-    class Follower;
     AdwickITunesURLCleaner(fnd::Url url, std::weak_ptr<AdwickITunesURLCleanerDelegate> delegate);
     void start();
     void finish(const fnd::Url& url);
 
     fnd::Url userProvidedURL_;
-    std::optional<fnd::Url> redirectFreeITunesURL_;
-    std::shared_ptr<fnd::UrlConnection> connection_;
+    // The redirects' resolution in flight; null when none is.
+    std::shared_ptr<fnd::UrlCancelToken> resolving_;
     std::weak_ptr<AdwickITunesURLCleanerDelegate> delegate_;
 };
 

@@ -1,11 +1,11 @@
 // The banner client's strings tables: download, cache file and lookup.
 #include "ads/adwick/adwick_localizer.h"
 
+#include "ads/adwick/adwick_log.h"
 #include "ads/adwick/adwick_url_download.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/file_manager.h"
-#include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/foundation/property_list.h"
 #include "platform/foundation/user_defaults.h"
@@ -42,8 +42,8 @@ AdwickLocalizer::AdwickLocalizer(std::string mediaBase, AdwickDownloadSettings d
         if (first != nullptr && isPlainLanguageCode(*first)) {
             preferredLanguage_ = *first;
         } else {
-            ZLOG(Warn, "adwick: preferred language %s is not a language code; using en",
-                 fnd::logPreview(list->objectAtIndex(0)));
+            ZLOG_TO(kAdwickLog, Warn, "adwick: preferred language %s is not a language code; using en",
+                    fnd::logPreview(list->objectAtIndex(0)));
         }
     }
 }
@@ -91,12 +91,12 @@ void AdwickLocalizer::downloadDidSucceed(AdwickURLDownload& download) {
     auto table = fnd::PropertyList::read(download.data());
     if (table.ok() && table->isDictionary()) {
         if (!fnd::writeFile(path, download.data())) {
-            ZLOG(Warn, "adwick: could not write the strings of %@", download.identifier());
+            ZLOG_TO(kAdwickLog, Warn, "adwick: could not write the strings of %@", download.identifier());
         }
     } else {
         // A page that is not a strings table (a sign-in portal, say) is not kept: the next request asks again.
-        ZLOG(Warn, "adwick: the strings of %@ are not a table, not kept: %s", download.identifier(),
-             fnd::logPreview(download.data()));
+        ZLOG_TO(kAdwickLog, Warn, "adwick: the strings of %@ are not a table, not kept: %s", download.identifier(),
+                fnd::logPreview(download.data()));
     }
     finishDownload();
 }

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "ads/adwick/adwick_context.h"
+#include "ads/adwick/adwick_log.h"
 #include "ads/adwick/adwick_search_bar.h"
-#include "platform/foundation/log.h"
 #include "platform/ui/application.h"
 #include "platform/ui/image_view.h"
 #include "platform/ui/screen.h"
@@ -54,7 +54,7 @@ bool AdwickModalViewController::isKeyWindow() const {
 
 void AdwickModalViewController::commandeerScreenFromAdView(ui::View& adView, int animation) {
     if (modalWindow_) {
-        ZLOG(Warn, "adwick: a landing screen was asked to take the screen twice");
+        ZLOG_TO(kAdwickLog, Warn, "adwick: a landing screen was asked to take the screen twice");
         return;
     }
     auto keep = std::static_pointer_cast<AdwickModalViewController>(shared_from_this());

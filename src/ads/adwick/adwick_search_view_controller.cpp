@@ -4,13 +4,13 @@
 
 #include "ads/adwick/adwick_ad.h"
 #include "ads/adwick/adwick_context.h"
+#include "ads/adwick/adwick_log.h"
 #include "ads/adwick/adwick_search_bar.h"
 #include "ads/adwick/adwick_url_download.h"
 #include "ads/adwick/json/json_deserializer.h"
 #include "platform/foundation/array.h"
 #include "platform/foundation/dictionary.h"
 #include "platform/foundation/escape.h"
-#include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/foundation/url.h"
 #include "platform/foundation/url_request.h"
@@ -36,9 +36,6 @@ AdwickSearchViewController::~AdwickSearchViewController() {
     for (const auto& download : activeSuggestionDownloads_) {
         download->cancel();
     }
-    if (observingKeyboard_) {
-        fnd::NotificationCenter::defaultCenter().removeObserver(weak_from_this());
-    }
 }
 
 std::optional<std::string> AdwickSearchViewController::suggestionURL(const AdwickAd& ad, const std::string& text) {
@@ -56,15 +53,16 @@ std::vector<std::string> AdwickSearchViewController::suggestionsFromReply(const 
     std::vector<std::string> rows;
     auto decoded = JSONDeserializer().deserialize(data);
     if (!decoded) {
-        ZLOG(Warn, "adwick: refused the search suggestions (%@): %@", decoded.error().localizedDescription(),
-             fnd::logPreview(data));
+        ZLOG_TO(kAdwickLog, Warn, "adwick: refused the search suggestions (%@): %@",
+                decoded.error().localizedDescription(), fnd::logPreview(data));
         return rows;
     }
     auto table = decoded->asDictionary();
     const fnd::Value* list = table ? table->find("data") : nullptr;
     auto array = list ? list->asArray() : nullptr;
     if (!array) {
-        ZLOG(Warn, "adwick: the search suggestions hold no \"data\" list: %@", fnd::logPreview(*decoded));
+        ZLOG_TO(kAdwickLog, Warn, "adwick: the search suggestions hold no \"data\" list: %@",
+                fnd::logPreview(*decoded));
         return rows;
     }
     for (size_t i = 0; i < array->count(); ++i) {
@@ -112,7 +110,7 @@ void AdwickSearchViewController::loadViewWithBounds(gfx::Rect bounds) {
         if (url) {
             webView_->loadRequest(fnd::UrlRequest(*url));
         } else {
-            ZLOG(Warn, "adwick: the search help page URL does not parse");
+            ZLOG_TO(kAdwickLog, Warn, "adwick: the search help page URL does not parse");
         }
         page->insertSubviewAboveSubview(webView_, suggestionTable_.get());
     }
@@ -134,33 +132,21 @@ void AdwickSearchViewController::viewWillDisappear(ui::Animated /*animated*/) {
 }
 
 void AdwickSearchViewController::observeKeyboard() {
-    if (observingKeyboard_) {
+    if (keyboardShowObserver_) {
         return;
     }
-    observingKeyboard_ = true;
     auto& center = fnd::NotificationCenter::defaultCenter();
     std::weak_ptr<AdwickSearchViewController> weak =
         std::static_pointer_cast<AdwickSearchViewController>(shared_from_this());
-    center.addObserver(weak_from_this(), std::string(ui::kKeyboardDidShowNotification), fnd::Value(),
-                       [weak](const fnd::Notification& note) {
-                           if (auto self = weak.lock()) {
-                               self->keyboardDidShow(note);
-                           }
-                       });
-    center.addObserver(weak_from_this(), std::string(ui::kKeyboardWillHideNotification), fnd::Value(),
-                       [weak](const fnd::Notification& note) {
-                           if (auto self = weak.lock()) {
-                               self->keyboardWillHide(note);
-                           }
-                       });
+    keyboardShowObserver_ = center.observe(std::string(ui::kKeyboardDidShowNotification), weak,
+                                           &AdwickSearchViewController::keyboardDidShow);
+    keyboardHideObserver_ = center.observe(std::string(ui::kKeyboardWillHideNotification), weak,
+                                           &AdwickSearchViewController::keyboardWillHide);
 }
 
 void AdwickSearchViewController::stopObservingKeyboard() {
-    if (!observingKeyboard_) {
-        return;
-    }
-    observingKeyboard_ = false;
-    fnd::NotificationCenter::defaultCenter().removeObserver(weak_from_this());
+    keyboardShowObserver_.reset();
+    keyboardHideObserver_.reset();
 }
 
 void AdwickSearchViewController::keyboardDidShow(const fnd::Notification& notification) {

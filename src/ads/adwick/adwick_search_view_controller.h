@@ -102,7 +102,9 @@ private:
     std::shared_ptr<AdwickAd> originalAd_;
     std::shared_ptr<ui::View> originalAdView_;
     std::shared_ptr<ui::ActivityIndicatorView> spinner_;
-    bool observingKeyboard_ = false;
+    // The keyboard's notifications, observed while the screen is on.
+    fnd::ObserverToken keyboardShowObserver_;
+    fnd::ObserverToken keyboardHideObserver_;
 };
 
 } // namespace zelvan::adwick

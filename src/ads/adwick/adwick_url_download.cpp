@@ -1,72 +1,23 @@
-// The banner client's fetcher over fnd::UrlConnection.
+// The banner client's fetcher over fnd::fetch.
 #include "ads/adwick/adwick_url_download.h"
 
+#include "ads/adwick/adwick_log.h"
 #include "platform/device/device.h"
+#include "platform/foundation/fetch.h"
 #include "platform/foundation/format.h"
-#include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/foundation/string_ops.h"
 #include "platform/foundation/url.h"
-#include "platform/foundation/url_connection.h"
+#include "platform/foundation/url_error.h"
 
 namespace zelvan::adwick {
-
-// Hears the connection and hands each event to the download while it lives.
-class AdwickURLDownload::Forwarder final : public fnd::UrlConnectionDelegate {
-public:
-    explicit Forwarder(std::weak_ptr<AdwickURLDownload> download) : download_(std::move(download)) {}
-
-    void connectionDidReceiveResponse(const std::shared_ptr<fnd::UrlConnection>& connection,
-                                      const fnd::UrlResponse& response) override {
-        auto self = current(connection);
-        if (!self) {
-            return;
-        }
-        self->data_.clear();
-        if (response.statusCode() > 399) {
-            self->activeConnection_.reset();
-            connection->cancel();
-            self->fail(kErrorHttpStatus,
-                       fnd::format("the server answered HTTP %lld", static_cast<long long>(response.statusCode())));
-        }
-    }
-    void connectionDidReceiveData(const std::shared_ptr<fnd::UrlConnection>& connection,
-                                  const fnd::Bytes& data) override {
-        if (auto self = current(connection)) {
-            fnd::append(self->data_, data);
-        }
-    }
-    void connectionDidFinishLoading(const std::shared_ptr<fnd::UrlConnection>& connection) override {
-        if (auto self = current(connection)) {
-            self->activeConnection_.reset();
-            self->deliver(self->successSelector_);
-        }
-    }
-    void connectionDidFailWithError(const std::shared_ptr<fnd::UrlConnection>& connection,
-                                    const fnd::Error& error) override {
-        if (auto self = current(connection)) {
-            self->activeConnection_.reset();
-            self->fail(kErrorConnection, fnd::logReason(error));
-        }
-    }
-
-private:
-    // The download, when this connection is still its active one.
-    std::shared_ptr<AdwickURLDownload> current(const std::shared_ptr<fnd::UrlConnection>& connection) const {
-        auto self = download_.lock();
-        return self && self->activeConnection_ == connection ? self : nullptr;
-    }
-    std::weak_ptr<AdwickURLDownload> download_;
-};
 
 std::shared_ptr<AdwickURLDownload> AdwickURLDownload::create(AdwickDownloadSettings settings) {
     return std::shared_ptr<AdwickURLDownload>(new AdwickURLDownload(std::move(settings)));
 }
 
 AdwickURLDownload::~AdwickURLDownload() {
-    if (activeConnection_) {
-        activeConnection_->cancel();
-    }
+    stopLoad();
 }
 
 void AdwickURLDownload::setDelegate(std::weak_ptr<void> delegate) {
@@ -86,10 +37,7 @@ std::string AdwickURLDownload::buildUserAgent(const std::optional<std::string>& 
 void AdwickURLDownload::loadContentsOfURLAtString(std::string_view url, std::optional<fnd::Bytes> postBody) {
     auto keep = shared_from_this(); // a callback sent from here may release the last other hold
     targetURL_ = fnd::trim(url, fnd::CharSet::WhitespaceAndNewline);
-    if (activeConnection_) {
-        activeConnection_->cancel();
-        activeConnection_.reset();
-    }
+    stopLoad();
     error_.reset();
     auto parsed = fnd::Url::parse(targetURL_);
     bool web = parsed && (parsed->scheme() == "http" || parsed->scheme() == "https");
@@ -98,7 +46,7 @@ void AdwickURLDownload::loadContentsOfURLAtString(std::string_view url, std::opt
         fail(kErrorNoConnection, settings_.adHostConfigured ? "not a web URL" : std::string());
         return;
     }
-    fnd::UrlRequest request(*parsed, fnd::UrlRequestCachePolicy::UseProtocolCachePolicy, kTimeoutSeconds);
+    fnd::UrlRequest request(*parsed);
     request.setValue(settings_.userAgent.empty() ? buildUserAgent(std::nullopt) : settings_.userAgent, "USER-AGENT");
     std::string isu = device::Device::current().uniqueIdentifier();
     if (!isu.empty()) {
@@ -108,23 +56,46 @@ void AdwickURLDownload::loadContentsOfURLAtString(std::string_view url, std::opt
         request.setHttpMethod("POST");
         request.setHttpBody(std::move(*postBody));
     }
-    request.setMaxBodyBytes(maxBodyBytes_);
-    auto forwarder = std::make_shared<Forwarder>(weak_from_this());
-    auto created = fnd::UrlConnection::create(std::move(request), forwarder, fnd::StartImmediately::No);
-    if (!created) {
-        fail(kErrorNoConnection, fnd::logReason(created.error()));
+    fnd::FetchOptions options;
+    options.timeout = kTimeoutSeconds;
+    options.maxBodyBytes = maxBodyBytes_;
+    options.cancel = activeLoad_ = std::make_shared<fnd::UrlCancelToken>();
+    data_.clear();
+    fnd::fetch(std::move(request), std::move(options), weak_from_this(),
+               [this, load = activeLoad_](fnd::Result<fnd::FetchReply> reply) {
+                   if (load == activeLoad_) { // not stopped or replaced since
+                       activeLoad_.reset();
+                       didLoad(std::move(reply));
+                   }
+               });
+}
+
+void AdwickURLDownload::didLoad(fnd::Result<fnd::FetchReply> reply) {
+    if (!reply) {
+        const fnd::Error& error = reply.error();
+        const bool unloadable =
+            error.domain() == fnd::kUrlErrorDomain &&
+            (error.code() == fnd::UrlError::BadUrl || error.code() == fnd::UrlError::UnsupportedUrl);
+        fail(unloadable ? kErrorNoConnection : kErrorConnection, fnd::logReason(error));
         return;
     }
-    activeConnection_ = *created;
-    data_.clear();
-    activeConnection_->start();
+    const int64_t status = reply->response.statusCode();
+    if (status > 399) {
+        fail(kErrorHttpStatus, fnd::format("the server answered HTTP %lld", static_cast<long long>(status)));
+        return;
+    }
+    data_ = std::move(reply->body);
+    deliver(successSelector_);
+}
+
+void AdwickURLDownload::stopLoad() {
+    if (auto load = std::exchange(activeLoad_, nullptr)) {
+        load->cancel();
+    }
 }
 
 void AdwickURLDownload::cancel() {
-    if (activeConnection_) {
-        activeConnection_->cancel();
-        activeConnection_.reset();
-    }
+    stopLoad();
     data_.clear();
     delegate_.reset();
     hasDelegate_ = false;
@@ -136,8 +107,8 @@ void AdwickURLDownload::fail(int code, const std::string& why) {
     // Every download of the network that brings nothing ends here, so this is its one line for it.
     if (!why.empty()) {
         // Named without its query, which carries the device's identity.
-        ZLOG(Warn, "adwick: refused the download of %@: %@",
-             fnd::logPreview(std::string_view(targetURL_).substr(0, targetURL_.find('?'))), why);
+        ZLOG_TO(kAdwickLog, Warn, "adwick: refused the download of %@: %@",
+                fnd::logPreview(std::string_view(targetURL_).substr(0, targetURL_.find('?'))), why);
     }
     error_ = fnd::Error(std::string(kErrorDomain), code);
     deliver(failureSelector_);

@@ -1,6 +1,6 @@
-// AdwickURLDownload: the banner client's one HTTP fetcher. A GET or POST of an http(s) URL with the
-// client's user agent and device header and a 60 s time-out, whose body is collected and handed to
-// one success or failure callback on the main loop.
+// AdwickURLDownload: the banner client's one HTTP fetcher, a front over fnd::fetch. A GET or POST of an
+// http(s) URL with the client's user agent and device header and a 60 s time-out, whose body is handed
+// to one success or failure callback on the loop that started it.
 #pragma once
 
 #include <functional>
@@ -14,8 +14,9 @@
 #include "platform/foundation/error.h"
 
 namespace fnd {
-class UrlConnection;
-}
+class UrlCancelToken;
+struct FetchReply;
+} // namespace fnd
 
 namespace zelvan::adwick {
 
@@ -30,9 +31,9 @@ struct AdwickDownloadSettings {
 class AdwickURLDownload : public std::enable_shared_from_this<AdwickURLDownload> {
 public:
     static constexpr std::string_view kErrorDomain = "kAdwickURLDownloadErrorDomain";
-    static constexpr int kErrorNoConnection = -2; // the connection could not be created
+    static constexpr int kErrorNoConnection = -2; // not a loadable web address
     static constexpr int kErrorHttpStatus = -3;   // an HTTP status of 400 or more
-    static constexpr int kErrorConnection = -4;   // the connection failed (network, over the body cap)
+    static constexpr int kErrorConnection = -4;   // the load failed (network, over the body cap)
     static constexpr double kTimeoutSeconds = 60;
     static constexpr size_t kJsonBodyBytes = 256 * 1024;
     static constexpr size_t kImageBodyBytes = 4 * 1024 * 1024;
@@ -70,9 +71,10 @@ public:
     static std::string buildUserAgent(const std::optional<std::string>& locale);
 
 private:
-    class Forwarder;
-    friend class Forwarder;
     explicit AdwickURLDownload(AdwickDownloadSettings settings) : settings_(std::move(settings)) {}
+    void didLoad(fnd::Result<fnd::FetchReply> reply);
+    // Stops the load in flight, whose completion is then ignored.
+    void stopLoad();
     // Ends the download with `code` and one WARN line saying why (none when `why` is empty).
     void fail(int code, const std::string& why);
     void deliver(const Selector& selector);
@@ -84,7 +86,8 @@ private:
     Selector successSelector_;
     Selector failureSelector_;
     fnd::Bytes data_;
-    std::shared_ptr<fnd::UrlConnection> activeConnection_;
+    // The load in flight's own token; null when none is.
+    std::shared_ptr<fnd::UrlCancelToken> activeLoad_;
     std::optional<fnd::Error> error_;
     std::string targetURL_;
     size_t maxBodyBytes_ = kJsonBodyBytes;

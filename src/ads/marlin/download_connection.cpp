@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
+#include "ads/marlin/mn_log.h"
 #include "platform/foundation/format.h"
-#include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/foundation/timer.h"
 #include "platform/foundation/url_connection.h"
@@ -46,7 +46,8 @@ public:
     void connectionDidFailWithError(const std::shared_ptr<fnd::UrlConnection>& connection,
                                     const fnd::Error& error) override {
         if (auto self = current(connection)) {
-            ZLOG(Warn, "Marlin: refused the download of %@: %@", fnd::logPreview(self->url_), fnd::logReason(error));
+            ZLOG_TO(kMarlinLog, Warn, "Marlin: refused the download of %@: %@", fnd::logPreview(self->url_),
+                    fnd::logReason(error));
             self->stopTimer();
             self->tell(&DownloadConnectionDelegate::downloadFailed);
             self->connection_.reset();
@@ -94,7 +95,8 @@ void DownloadConnection::start(fnd::UrlRequest request, double timeout) {
     if (created) {
         connection_ = *created;
     } else {
-        ZLOG(Warn, "Marlin: cannot download %@: %@", fnd::logPreview(url_), fnd::logReason(created.error()));
+        ZLOG_TO(kMarlinLog, Warn, "Marlin: cannot download %@: %@", fnd::logPreview(url_),
+                fnd::logReason(created.error()));
     }
     if (timeout > 0) {
         std::weak_ptr<DownloadConnection> weak = weak_from_this();
@@ -115,7 +117,8 @@ void DownloadConnection::start(fnd::UrlRequest request, double timeout) {
 void DownloadConnection::connectionDidTimeout(const std::shared_ptr<fnd::UrlConnection>& connection) {
     auto keep = shared_from_this();
     timeoutTimer_.reset();
-    ZLOG(Warn, "Marlin: the download of %@ did not end within %g s; cancelled", fnd::logPreview(url_), timeout_);
+    ZLOG_TO(kMarlinLog, Warn, "Marlin: the download of %@ did not end within %g s; cancelled", fnd::logPreview(url_),
+            timeout_);
     if (connection) {
         connection->cancel(); // drops the forwarder, and with it the forwarder's hold on this download
     }

@@ -8,7 +8,6 @@
 #include "ads/marlin/marlin_content_host.h"
 #include "ads/marlin/mn_log.h"
 #include "platform/foundation/escape.h"
-#include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/foundation/paths.h"
 #include "platform/foundation/scalar.h"
@@ -306,7 +305,8 @@ bool JavascriptBridge::executeCocoaCommand(std::string_view text, std::string* f
     auto invocation = invocationForString(text);
     if (!invocation) {
         if (!text.empty()) {
-            ZLOG(Warn, "Neither bridge nor command handlers know how to handle:\n  %@", fnd::logPreview(text));
+            ZLOG_TO(kMarlinLog, Warn, "Neither bridge nor command handlers know how to handle:\n  %@",
+                    fnd::logPreview(text));
         }
         return false;
     }
@@ -343,7 +343,7 @@ int JavascriptBridge::poll() {
         if (executeCocoaCommand(piece, &failure)) {
             ++run;
         } else if (!failure.empty()) {
-            ZLOG(Warn, "An exception occured: %@", fnd::logPreview(failure));
+            ZLOG_TO(kMarlinLog, Warn, "An exception occured: %@", fnd::logPreview(failure));
             break;
         }
         if (end == std::string_view::npos) {

@@ -16,7 +16,6 @@
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/file_manager.h"
 #include "platform/foundation/format.h"
-#include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/foundation/paths.h"
 #include "platform/foundation/scalar.h"
@@ -233,7 +232,7 @@ void JavascriptBridgeDelegate::send(const std::string& expression) {
 std::optional<std::string> JavascriptBridgeDelegate::documentsPath(const std::string& relative) {
     auto path = fnd::containedPath(fnd::AppFolders::documents(), relative);
     if (!path) {
-        ZLOG(Warn, "Marlin: refused the path %@ (outside Documents)", fnd::logPreview(relative));
+        ZLOG_TO(kMarlinLog, Warn, "Marlin: refused the path %@ (outside Documents)", fnd::logPreview(relative));
     }
     return path;
 }
@@ -338,7 +337,7 @@ CommandResult Delegate::getMetaDataCallback(const BridgeArguments& a) {
     auto keys = JSON::objectWithString(text(a, 0));
     auto names = keys ? keys->asArray() : nullptr;
     if (!names) {
-        ZLOG(Warn, "Marlin: the metadata names are not a JSON array: %@", fnd::logPreview(text(a, 0)));
+        ZLOG_TO(kMarlinLog, Warn, "Marlin: the metadata names are not a JSON array: %@", fnd::logPreview(text(a, 0)));
     }
     fnd::Value result = fnd::Value::dictionary();
     auto dictionary = result.asDictionary();
@@ -655,7 +654,8 @@ CommandResult Delegate::unzipFileToFolderCallback(const BridgeArguments& a) {
     auto folder = documentsPath(text(a, 1));
     if (path && folder) {
         if (auto extracted = fnd::ZipReader::extractAll(*path, *folder); !extracted) {
-            ZLOG(Warn, "Marlin: could not unzip %@: %@", fnd::logPreview(text(a, 0)), extracted.error().description());
+            ZLOG_TO(kMarlinLog, Warn, "Marlin: could not unzip %@: %@", fnd::logPreview(text(a, 0)),
+                    extracted.error().description());
         }
     }
     send(text(a, 2));
@@ -719,7 +719,8 @@ void Delegate::startDownload(const std::string& url, PendingDownload pending, do
     auto parsed = fnd::Url::parse(url);
     if (!parsed || (parsed->scheme() != "http" && parsed->scheme() != "https")) {
         // Only web addresses: a file or other URL would copy local files into reach of the script.
-        ZLOG(Warn, "Marlin: refused the download of %@ (not an http or https URL)", fnd::logPreview(url));
+        ZLOG_TO(kMarlinLog, Warn, "Marlin: refused the download of %@ (not an http or https URL)",
+                fnd::logPreview(url));
         if (pending.kind == DownloadKind::Script) {
             send(fnd::formatUntrusted(pending.callback, 0, quoted("")));
         } else {
@@ -787,8 +788,8 @@ void Delegate::finishScriptInstall(const PendingDownload& pending, const fnd::By
     auto parsed = JSON::objectWithString(reply);
     auto top = parsed ? parsed->asDictionary() : nullptr;
     if (!top) {
-        ZLOG(Warn, "Marlin: the install reply for %@ is not a JSON object; the stored client stays: %@",
-             fnd::logPreview(pending.name), fnd::logPreview(body));
+        ZLOG_TO(kMarlinLog, Warn, "Marlin: the install reply for %@ is not a JSON object; the stored client stays: %@",
+                fnd::logPreview(pending.name), fnd::logPreview(body));
         send(fnd::formatUntrusted(pending.callback, 0, quoted("")));
         return;
     }
@@ -835,8 +836,8 @@ void Delegate::downloadFinished(DownloadConnection& download) {
         if (ok) {
             auto extracted = fnd::ZipReader::extractAll(pending.zipPath, pending.path);
             if (!extracted) {
-                ZLOG(Warn, "Marlin: could not unzip the download into %@: %@", fnd::logPreview(pending.path),
-                     extracted.error().description());
+                ZLOG_TO(kMarlinLog, Warn, "Marlin: could not unzip the download into %@: %@",
+                        fnd::logPreview(pending.path), extracted.error().description());
             }
             ok = bool(extracted);
         }

@@ -8,9 +8,9 @@
 #include "ads/marlin/marlin_context.h"
 #include "ads/marlin/mn_content_controller.h"
 #include "ads/marlin/mn_controller.h"
+#include "ads/marlin/mn_log.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/file_manager.h"
-#include "platform/foundation/log.h"
 #include "platform/foundation/paths.h"
 
 namespace zelvan::marlin {
@@ -68,7 +68,8 @@ std::shared_ptr<MNController> MNControllerInstance() {
     if (!context->server && context->addresses().defaultServer.empty()) {
         if (!context->toldNoServer) {
             context->toldNoServer = true;
-            ZLOG(Info, "marlin: no --ads-base and no custom server given, so no interstitial client runs");
+            ZLOG_TO(kMarlinLog, Info,
+                    "marlin: no --ads-base and no custom server given, so no interstitial client runs");
         }
         return nullptr;
     }
@@ -117,7 +118,7 @@ bool MNDisplayAd() {
     auto content = controller->contentController();
     const int state = content->clientState();
     if (state == 3 || state == 4) {
-        ZLOG(Info, "marlin: not displaying an ad while one is on screen (state %d)", state);
+        ZLOG_TO(kMarlinLog, Info, "marlin: not displaying an ad while one is on screen (state %d)", state);
         return false;
     }
     if (!content->isAdPrefetched()) {

@@ -19,7 +19,6 @@
 #include "platform/foundation/escape.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/format.h"
-#include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/foundation/paths.h"
 #include "platform/foundation/timer.h"
@@ -143,14 +142,8 @@ void MNContentController::loadView() {
     navigationControls_->setTintColor(gfx::Color::gray());
     navigationControls_->setWidth(40, 0);
     navigationControls_->setWidth(40, 1);
-    navigationControls_->addTarget(
-        weak,
-        [weak](ui::Control& control, const ui::Event*) {
-            if (auto s = weak.lock()) {
-                s->segmentedControlValueChanged(static_cast<ui::SegmentedControl&>(control));
-            }
-        },
-        ui::ControlEvents::ValueChanged);
+    navigationControls_->addTarget(weak, &MNContentController::segmentedControlValueChanged,
+                                   ui::ControlEvents::ValueChanged);
     navigationItem_->setRightBarButtonItem(ui::BarButtonItem::initWithCustomView(navigationControls_));
     navigationBar_->pushNavigationItem(navigationItem_);
     navigationBar_->setHidden(true);
@@ -289,7 +282,7 @@ void MNContentController::loadScriptWithBaseURL(const std::string& path, const s
     } else if (auto bytes = fnd::readFile(path)) {
         script.assign(bytes->begin(), bytes->end());
     } else {
-        ZLOG(Warn, "marlin: no script named %s to load", name.c_str());
+        ZLOG_TO(kMarlinLog, Warn, "marlin: no script named %s to load", name.c_str());
     }
     jsBridge_->loadJavascriptString(script, execute, name, fnd::Url::parse(baseURL));
     if (animationView_) {
@@ -314,7 +307,7 @@ void MNContentController::updateSessionStart() {
     char* end = nullptr;
     const double value = std::strtod(now.c_str(), &end);
     if (end == now.c_str() || !std::isfinite(value) || value <= 0) {
-        ZLOG(Warn, "marlin: the page gave no usable time for the session start");
+        ZLOG_TO(kMarlinLog, Warn, "marlin: the page gave no usable time for the session start");
         return;
     }
     sessionStart_ = static_cast<int64_t>(value);
@@ -462,15 +455,8 @@ void MNContentController::placeMenuButton() {
     menuButton_->setFrame(gfx::Rect(8, tv->bounds().size.height - 32, 64, 24));
     menuButton_->setTitle("Menu", ui::ControlState::Normal);
     menuButton_->setHidden(hidden);
-    std::weak_ptr<MNContentController> weak = self();
-    menuButton_->addTarget(
-        weak,
-        [weak](ui::Control&, const ui::Event*) {
-            if (auto s = weak.lock()) {
-                s->displayActionSheet();
-            }
-        },
-        ui::ControlEvents::TouchUpInside);
+    menuButton_->addTarget(std::weak_ptr<MNContentController>(self()), &MNContentController::displayActionSheet,
+                           ui::ControlEvents::TouchUpInside);
     tv->addSubview(menuButton_);
 }
 
@@ -538,7 +524,7 @@ void MNContentController::requestPage(const std::string& url, bool browserMode) 
     isLoading_ = true;
     auto parsed = fnd::Url::parse(url);
     if (!parsed) {
-        ZLOG(Warn, "marlin: refusing to open a page whose address does not parse");
+        ZLOG_TO(kMarlinLog, Warn, "marlin: refusing to open a page whose address does not parse");
         return;
     }
     if (startsWith(url, controller() ? controller()->addresses().videoURL : "")) {
@@ -596,8 +582,9 @@ void MNContentController::goForward() {
     }
 }
 
-void MNContentController::segmentedControlValueChanged(ui::SegmentedControl& control) {
-    if (control.selectedSegmentIndex() == 0) {
+void MNContentController::segmentedControlValueChanged(ui::Control& control) {
+    // The back and forward pair sends it.
+    if (static_cast<ui::SegmentedControl&>(control).selectedSegmentIndex() == 0) {
         goBack();
     } else {
         goForward();
@@ -692,7 +679,8 @@ void MNContentController::showLoadingScreen() {
             page->loadRequest(fnd::UrlRequest(fnd::Url::fileUrl(*path)));
             loadingScreen_->addView(page);
         } else {
-            ZLOG(Error, "marlin: loading page %@ is not inside Documents", fnd::logPreview(loadingMessage_));
+            ZLOG_TO(kMarlinLog, Error, "marlin: loading page %@ is not inside Documents",
+                    fnd::logPreview(loadingMessage_));
         }
     } else {
         loadingScreen_->setMessage(loadingMessage_);
@@ -780,7 +768,7 @@ void MNContentController::handleMarlinURL(const fnd::Url& url) {
     if (command == "performCommand") {
         auto method = fnd::unescape(arguments["method"]);
         if (!method) {
-            ZLOG(Warn, "marlin: a performCommand page load carried a badly escaped method");
+            ZLOG_TO(kMarlinLog, Warn, "marlin: a performCommand page load carried a badly escaped method");
             return;
         }
         if (jsBridge_) {
@@ -789,7 +777,7 @@ void MNContentController::handleMarlinURL(const fnd::Url& url) {
     } else if (command == "dbWrite") {
         const fnd::Bytes data = Base64::dataWithBase64String(arguments["data"]);
         if (!database().setRecordIDTableData(arguments["id"], arguments["table"], data)) {
-            ZLOG(Warn, "marlin: a dbWrite page load was refused");
+            ZLOG_TO(kMarlinLog, Warn, "marlin: a dbWrite page load was refused");
         }
     }
 }

@@ -98,7 +98,7 @@ public:
     const std::shared_ptr<ui::NavigationBar>& navigationBar() const { return navigationBar_; }
     void goBack();
     void goForward();
-    void segmentedControlValueChanged(ui::SegmentedControl& control);
+    void segmentedControlValueChanged(ui::Control& control);
 
     // --- Device ---
     void captureAccelerometer();

@@ -8,7 +8,6 @@
 #include "ads/marlin/mn_log.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/format.h"
-#include "platform/foundation/log.h"
 #include "platform/foundation/paths.h"
 #include "platform/foundation/timer.h"
 #include "platform/foundation/url.h"
@@ -260,8 +259,9 @@ void MNController::didReceiveReleaseMessage() {
         int polls = 0;
         while (bridge->poll() > 0) {
             if (++polls >= kMaxShutdownPolls) {
-                ZLOG(Warn, "marlin: the client kept queuing commands through %d polls at shutdown; stopping",
-                     kMaxShutdownPolls);
+                ZLOG_TO(kMarlinLog, Warn,
+                        "marlin: the client kept queuing commands through %d polls at shutdown; stopping",
+                        kMaxShutdownPolls);
                 break;
             }
         }

@@ -3,10 +3,10 @@
 #include "ads/marlin/mn_database.h"
 
 #include "ads/marlin/base64.h"
+#include "ads/marlin/mn_log.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/file_manager.h"
 #include "platform/foundation/format.h"
-#include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/foundation/paths.h"
 
@@ -55,7 +55,8 @@ bool MNDatabase::loadFromFile() {
     fnd::FileManager::createDirectoryAtPath(fnd::AppFolders::documents());
     auto opened = fnd::SqlDatabase::open(path());
     if (!opened) {
-        ZLOG(Error, "ERROR: Failed to open database with message '%s'.", fnd::sqlMessage(opened.error()));
+        ZLOG_TO(kMarlinLog, Error, "ERROR: Failed to open database with message '%s'.",
+                fnd::sqlMessage(opened.error()));
         return false;
     }
     database_.emplace(std::move(opened).value());
@@ -76,7 +77,8 @@ bool MNDatabase::initialize() {
     fnd::FileManager::createDirectoryAtPath(fnd::AppFolders::documents());
     auto opened = fnd::SqlDatabase::open(path());
     if (!opened) {
-        ZLOG(Error, "ERROR: Failed to open database with message '%s'.", fnd::sqlMessage(opened.error()));
+        ZLOG_TO(kMarlinLog, Error, "ERROR: Failed to open database with message '%s'.",
+                fnd::sqlMessage(opened.error()));
         return false;
     }
     database_.emplace(std::move(opened).value());
@@ -94,7 +96,7 @@ bool MNDatabase::validTable(std::string_view table) {
         valid = letter || (i > 0 && c >= '0' && c <= '9');
     }
     if (!valid) {
-        ZLOG(Warn, "MNDatabase: refused the table name %s (not an identifier)", fnd::logPreview(table));
+        ZLOG_TO(kMarlinLog, Warn, "MNDatabase: refused the table name %s (not an identifier)", fnd::logPreview(table));
     }
     return valid;
 }
@@ -110,23 +112,23 @@ fnd::Value MNDatabase::sqlExecute(std::string_view sql, const std::vector<fnd::V
     }
     auto prepared = database_->prepare(sql);
     if (!prepared) {
-        ZLOG(Warn, "WARNING: SQL statement '%@' could not be prepared, error %s.", fnd::logPreview(sql),
-             fnd::sqlMessage(prepared.error()));
+        ZLOG_TO(kMarlinLog, Warn, "WARNING: SQL statement '%@' could not be prepared, error %s.", fnd::logPreview(sql),
+                fnd::sqlMessage(prepared.error()));
         return rows;
     }
     fnd::SqlStatement& statement = *prepared;
     for (size_t i = 0; i < binds.size(); ++i) {
         if (auto bound = bindValue(statement, static_cast<int>(i) + 1, binds[i]); !bound) {
-            ZLOG(Warn, "WARNING: SQL statement '%@' could not bind a value, error %s.", fnd::logPreview(sql),
-                 fnd::sqlMessage(bound.error()));
+            ZLOG_TO(kMarlinLog, Warn, "WARNING: SQL statement '%@' could not bind a value, error %s.",
+                    fnd::logPreview(sql), fnd::sqlMessage(bound.error()));
             return rows;
         }
     }
     for (;;) {
         auto step = statement.step();
         if (!step) {
-            ZLOG(Warn, "WARNING: SQL statement '%@' failed, error %s.", fnd::logPreview(sql),
-                 fnd::sqlMessage(step.error()));
+            ZLOG_TO(kMarlinLog, Warn, "WARNING: SQL statement '%@' failed, error %s.", fnd::logPreview(sql),
+                    fnd::sqlMessage(step.error()));
             break;
         }
         if (*step == fnd::SqlStep::Done) {
@@ -159,26 +161,27 @@ fnd::Value MNDatabase::sqlExecute(std::string_view sql, const std::vector<fnd::V
 
 bool MNDatabase::run(const std::string& sql, const std::vector<fnd::Value>& binds) {
     if (!database_) {
-        ZLOG(Error, "ERROR: the store is not open for '%@'.", sql);
+        ZLOG_TO(kMarlinLog, Error, "ERROR: the store is not open for '%@'.", sql);
         return false;
     }
     auto prepared = database_->prepare(sql);
     if (!prepared) {
-        ZLOG(Error, "ERROR: SQL statement '%@' could not be prepared, error %s.", sql,
-             fnd::sqlMessage(prepared.error()));
+        ZLOG_TO(kMarlinLog, Error, "ERROR: SQL statement '%@' could not be prepared, error %s.", sql,
+                fnd::sqlMessage(prepared.error()));
         return false;
     }
     for (size_t i = 0; i < binds.size(); ++i) {
         if (auto bound = bindValue(*prepared, static_cast<int>(i) + 1, binds[i]); !bound) {
-            ZLOG(Error, "ERROR: SQL statement '%@' could not bind a value, error %s.", sql,
-                 fnd::sqlMessage(bound.error()));
+            ZLOG_TO(kMarlinLog, Error, "ERROR: SQL statement '%@' could not bind a value, error %s.", sql,
+                    fnd::sqlMessage(bound.error()));
             return false;
         }
     }
     for (;;) {
         auto step = prepared->step();
         if (!step) {
-            ZLOG(Error, "ERROR: SQL statement '%@' failed, error %s.", sql, fnd::sqlMessage(step.error()));
+            ZLOG_TO(kMarlinLog, Error, "ERROR: SQL statement '%@' failed, error %s.", sql,
+                    fnd::sqlMessage(step.error()));
             return false;
         }
         if (*step == fnd::SqlStep::Done) {
@@ -221,8 +224,8 @@ std::optional<fnd::Value> MNDatabase::recordData(std::string_view id, std::strin
     std::string sql = fnd::format("SELECT data FROM %@ WHERE id=?", table);
     auto prepared = database_->prepare(sql);
     if (!prepared) {
-        ZLOG(Warn, "WARNING: SQL statement '%@' could not be prepared, error %s.", sql,
-             fnd::sqlMessage(prepared.error()));
+        ZLOG_TO(kMarlinLog, Warn, "WARNING: SQL statement '%@' could not be prepared, error %s.", sql,
+                fnd::sqlMessage(prepared.error()));
         return std::nullopt;
     }
     if (auto bound = prepared->bindText(1, id); !bound) {

@@ -1,6 +1,6 @@
 // Shared pieces of the banner tests: a publisher delegate whose keywords pick the ad host's canned reply,
-// recording landing screens, and an environment with the ad host, a fresh root, the context and a
-// manual clock.
+// recording landing screens, and an environment with the ad host, a fresh root, the context (on a worker
+// pool of the registry's) and a manual clock.
 #pragma once
 
 #include <memory>
@@ -18,6 +18,7 @@
 #include "core/app_registry.h"
 #include "platform/foundation/clock.h"
 #include "platform/foundation/run_loop.h"
+#include "platform/foundation/worker_pool.h"
 #include "platform/ui/application.h"
 #include "tests/ads/adwick/adwick_fixture.h"
 #include "tests/support/scoped_app_delegate.h"
@@ -119,7 +120,10 @@ private:
     static AppRegistry makeRegistry(AdHost& host) {
         AppRegistry registry;
         const std::string base = host.server().baseURL();
-        registry.adwick.factory = [base](zelvanAppDelegate&) { return makeAdwick(NetworkEndpoint(base, "/adwick")); };
+        registry.workerPool.factory = [](zelvanAppDelegate&) { return std::make_shared<fnd::WorkerPool>("test", 1); };
+        registry.adwick.factory = [base](zelvanAppDelegate& delegate) {
+            return makeAdwick(NetworkEndpoint(base, "/adwick"), delegate.service(&AppRegistry::workerPool));
+        };
         return registry;
     }
 

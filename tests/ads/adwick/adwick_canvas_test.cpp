@@ -36,7 +36,7 @@ TEST(AdwickCanvasTest, CallbackWithEscapedValuesAndTheAdwickScheme) {
     AppRegistry registry;
     const std::string base = host.url("");
     registry.adwick.factory = [base](zelvanAppDelegate&) {
-        return std::make_shared<AdwickContext>(NetworkEndpoint(base, "/adwick"));
+        return std::make_shared<AdwickContext>(NetworkEndpoint(base, "/adwick"), nullptr);
     };
     ScopedAppDelegate delegate(std::move(registry));
     ui::installScriptHostFactory(ui::DuktapeScriptHost::factory());
@@ -84,7 +84,7 @@ TEST(AdwickCanvasTest, PageWithoutAdwickOrWithoutAnEngineCloses) {
         AppRegistry registry;
         const std::string base = host.url(path);
         registry.adwick.factory = [base](zelvanAppDelegate&) {
-            return std::make_shared<AdwickContext>(NetworkEndpoint(base, "/adwick"));
+            return std::make_shared<AdwickContext>(NetworkEndpoint(base, "/adwick"), nullptr);
         };
         ScopedAppDelegate delegate(std::move(registry));
         // The plain page runs in a real engine; the canvas page in the default host, which runs nothing.

@@ -99,7 +99,9 @@ TEST(AdwickURLDownloadTest, MayBeReleasedInsideItsCallback) {
 TEST(AdwickURLDownloadTest, WithoutAdsBaseNothingIsSent) {
     fnd::testing::ScopedAppRoot root;
     AppRegistry registry;
-    registry.adwick.factory = [](zelvanAppDelegate&) { return std::make_shared<AdwickContext>(NetworkEndpoint()); };
+    registry.adwick.factory = [](zelvanAppDelegate&) {
+        return std::make_shared<AdwickContext>(NetworkEndpoint(), nullptr);
+    };
     ScopedAppDelegate delegate(std::move(registry));
     auto shared = context();
     ASSERT_TRUE(shared);
@@ -112,7 +114,7 @@ TEST(AdwickURLDownloadTest, WithoutAdsBaseNothingIsSent) {
     run.run(shared->endpoint());
     EXPECT_EQ(run.code(), AdwickURLDownload::kErrorNoConnection);
 
-    AdwickContext based(NetworkEndpoint("http://127.0.0.1:9", "/adwick"));
+    AdwickContext based(NetworkEndpoint("http://127.0.0.1:9", "/adwick"), nullptr);
     EXPECT_EQ(based.endpoint(), "http://127.0.0.1:9/adwick/ad_source.php");
     EXPECT_EQ(based.mediaBase(), "http://127.0.0.1:9/adwick");
 }

@@ -60,15 +60,16 @@ TEST(JSONScannerTest, EveryFailureCodeAndMessage) {
 
     // The scans that name their own start code, and a failed scan keeps the position.
     JSONScanner scanner(bytes("  x"));
-    std::optional<fnd::Error> error;
-    fnd::Value v;
-    EXPECT_FALSE(scanner.scanJSONDictionary(&v, &error));
-    EXPECT_EQ(scanCode(*error), -1);
-    EXPECT_FALSE(scanner.scanJSONArray(&v, &error));
-    EXPECT_EQ(scanCode(*error), -7);
-    EXPECT_EQ(error->localizedFailureReason(), "Could not scan array. Array does not start with '[' character.");
-    EXPECT_FALSE(scanner.scanJSONNumberConstant(&v, &error));
-    EXPECT_EQ(scanCode(*error), -14);
+    auto dictionary = scanner.scanJSONDictionary();
+    ASSERT_FALSE(dictionary.ok());
+    EXPECT_EQ(scanCode(dictionary.error()), -1);
+    auto array = scanner.scanJSONArray();
+    ASSERT_FALSE(array.ok());
+    EXPECT_EQ(scanCode(array.error()), -7);
+    EXPECT_EQ(array.error().localizedFailureReason(), "Could not scan array. Array does not start with '[' character.");
+    auto number = scanner.scanJSONNumberConstant();
+    ASSERT_FALSE(number.ok());
+    EXPECT_EQ(scanCode(number.error()), -14);
     EXPECT_EQ(scanner.scanLocation(), 0U);
 
     auto empty = JSONDeserializer().deserialize({});

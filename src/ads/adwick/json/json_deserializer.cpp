@@ -24,26 +24,14 @@ fnd::Result<fnd::Value> JSONDeserializer::deserializeAsDictionary(const fnd::Byt
     if (data.empty()) {
         return emptyDataError();
     }
-    JSONScanner scanner(data);
-    fnd::Value value;
-    std::optional<fnd::Error> error;
-    if (!scanner.scanJSONDictionary(&value, &error)) {
-        return *error;
-    }
-    return value;
+    return JSONScanner(data).scanJSONDictionary();
 }
 
 fnd::Result<fnd::Value> JSONDeserializer::deserialize(const fnd::Bytes& data) const {
     if (data.empty()) {
         return emptyDataError();
     }
-    JSONScanner scanner(data);
-    fnd::Value value;
-    std::optional<fnd::Error> error;
-    if (!scanner.scanJSONObject(&value, &error)) {
-        return *error;
-    }
-    return value;
+    return JSONScanner(data).scanJSONObject();
 }
 
 } // namespace zelvan::adwick

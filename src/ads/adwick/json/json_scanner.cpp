@@ -16,31 +16,32 @@ void JSONScanner::setData(const fnd::Bytes& data) {
     scanner_.setText(jsonscan::sniffToUtf8(data));
 }
 
-bool JSONScanner::report(bool ok, std::optional<fnd::Error>* error) const {
-    if (!ok && error != nullptr) {
-        *error = scanner_.error();
+fnd::Result<fnd::Value> JSONScanner::scanWith(bool (jsonscan::Scanner::*scan)(fnd::Value*)) {
+    fnd::Value value;
+    if (!(scanner_.*scan)(&value)) {
+        return scanner_.error();
     }
-    return ok;
+    return value;
 }
 
-bool JSONScanner::scanJSONObject(fnd::Value* out, std::optional<fnd::Error>* error) {
-    return report(scanner_.scanValue(out), error);
+fnd::Result<fnd::Value> JSONScanner::scanJSONObject() {
+    return scanWith(&jsonscan::Scanner::scanValue);
 }
 
-bool JSONScanner::scanJSONDictionary(fnd::Value* out, std::optional<fnd::Error>* error) {
-    return report(scanner_.scanDictionary(out), error);
+fnd::Result<fnd::Value> JSONScanner::scanJSONDictionary() {
+    return scanWith(&jsonscan::Scanner::scanDictionary);
 }
 
-bool JSONScanner::scanJSONArray(fnd::Value* out, std::optional<fnd::Error>* error) {
-    return report(scanner_.scanArray(out), error);
+fnd::Result<fnd::Value> JSONScanner::scanJSONArray() {
+    return scanWith(&jsonscan::Scanner::scanArray);
 }
 
-bool JSONScanner::scanJSONStringConstant(fnd::Value* out, std::optional<fnd::Error>* error) {
-    return report(scanner_.scanString(out), error);
+fnd::Result<fnd::Value> JSONScanner::scanJSONStringConstant() {
+    return scanWith(&jsonscan::Scanner::scanString);
 }
 
-bool JSONScanner::scanJSONNumberConstant(fnd::Value* out, std::optional<fnd::Error>* error) {
-    return report(scanner_.scanNumberValue(out), error);
+fnd::Result<fnd::Value> JSONScanner::scanJSONNumberConstant() {
+    return scanWith(&jsonscan::Scanner::scanNumberValue);
 }
 
 } // namespace zelvan::adwick

@@ -1,6 +1,6 @@
 // JSONScanner: the banner client's JSON scanner over reply bytes (UTF-16 and UTF-32 replies are
-// converted first). A failed scan puts the position back where the value began and, when asked,
-// reports a "JSONScannerErrorDomain" failure as an fnd::parseError.
+// converted first). A failed scan puts the position back where the value began and fails with a
+// "JSONScannerErrorDomain" fnd::parseError.
 #pragma once
 
 #include "ads/adwick/json/data_scanner.h"
@@ -16,15 +16,15 @@ public:
     explicit JSONScanner(const fnd::Bytes& data = {});
     void setData(const fnd::Bytes& data) override;
 
-    // Each returns whether a value was scanned into `out`; on failure `error`, when given, gets why.
-    bool scanJSONObject(fnd::Value* out, std::optional<fnd::Error>* error = nullptr);
-    bool scanJSONDictionary(fnd::Value* out, std::optional<fnd::Error>* error = nullptr);
-    bool scanJSONArray(fnd::Value* out, std::optional<fnd::Error>* error = nullptr);
-    bool scanJSONStringConstant(fnd::Value* out, std::optional<fnd::Error>* error = nullptr);
-    bool scanJSONNumberConstant(fnd::Value* out, std::optional<fnd::Error>* error = nullptr);
+    // Each gives the value scanned, or why there is none.
+    fnd::Result<fnd::Value> scanJSONObject();
+    fnd::Result<fnd::Value> scanJSONDictionary();
+    fnd::Result<fnd::Value> scanJSONArray();
+    fnd::Result<fnd::Value> scanJSONStringConstant();
+    fnd::Result<fnd::Value> scanJSONNumberConstant();
 
 private:
-    bool report(bool ok, std::optional<fnd::Error>* error) const;
+    fnd::Result<fnd::Value> scanWith(bool (jsonscan::Scanner::*scan)(fnd::Value*));
 };
 
 } // namespace zelvan::adwick

@@ -6,11 +6,11 @@
 #include <iterator>
 
 #include "ads/marlin/animation/mn_character.h"
+#include "ads/marlin/animation/mn_log_channel.h"
 #include "ads/marlin/animation/mn_pattern.h"
 #include "ads/marlin/animation/mn_shape.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/file_io.h"
-#include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/foundation/paths.h"
 #include "platform/foundation/property_list.h"
@@ -92,7 +92,7 @@ fnd::Result<fnd::Bytes> MNAnimationView::libraryFileData(const std::string& name
 void MNAnimationView::loadPropertiesFromFile(const std::string& name) {
     auto bytes = libraryFileData(name);
     if (!bytes) {
-        ZLOG(Warn, "PropertyList: %@", bytes.error().localizedDescription());
+        ZLOG_TO(kMarlinLog, Warn, "PropertyList: %@", bytes.error().localizedDescription());
         setPatternsWithProperties(nullptr);
         setShapesWithProperties(nullptr);
         return;
@@ -104,9 +104,9 @@ bool MNAnimationView::loadPropertiesFromData(const fnd::Bytes& bytes) {
     auto plist = fnd::PropertyList::read(bytes);
     std::shared_ptr<fnd::Dictionary> library;
     if (!plist) {
-        ZLOG(Warn, "PropertyList: %@", plist.error().localizedDescription());
+        ZLOG_TO(kMarlinLog, Warn, "PropertyList: %@", plist.error().localizedDescription());
     } else if ((library = plist->asDictionary()) == nullptr) {
-        ZLOG(Warn, "PropertyList: the library is not a dictionary");
+        ZLOG_TO(kMarlinLog, Warn, "PropertyList: the library is not a dictionary");
     }
     setPatternsWithProperties(entryOf(library, "patterns"));
     setShapesWithProperties(entryOf(library, "shapes"));

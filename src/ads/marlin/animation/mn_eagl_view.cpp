@@ -7,7 +7,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "platform/foundation/log.h"
+#include "ads/marlin/animation/mn_log_channel.h"
 
 namespace zelvan::marlin {
 
@@ -123,8 +123,8 @@ void MNEAGLView::resizeSurface() {
         // The layer would refuse this size: keep drawing into the surface we have.
         if (refusedSize_ != wanted) {
             refusedSize_ = wanted;
-            ZLOG(Info, "MNEAGLView: keeping the %gx%g surface, a %gx%g one cannot be made", size_.width, size_.height,
-                 wanted.width, wanted.height);
+            ZLOG_TO(kMarlinLog, Info, "MNEAGLView: keeping the %gx%g surface, a %gx%g one cannot be made", size_.width,
+                    size_.height, wanted.width, wanted.height);
         }
         return;
     }
@@ -132,7 +132,7 @@ void MNEAGLView::resizeSurface() {
     ContextScope scope(*this);
     destroySurface();
     if (!createSurface()) {
-        ZLOG(Info, "MNEAGLView: no surface of %gx%g", wanted.width, wanted.height);
+        ZLOG_TO(kMarlinLog, Info, "MNEAGLView: no surface of %gx%g", wanted.width, wanted.height);
         return;
     }
     if (scope.ready()) {
@@ -162,13 +162,14 @@ void MNEAGLView::swapBuffers() {
 
 void MNEAGLView::setCurrentContext() {
     if (!ui::EaglContext::setCurrentContext(context_)) {
-        ZLOG(Debug, "Failed to set current context %p in %s\n", static_cast<const void*>(context_.get()), __func__);
+        ZLOG_TO(kMarlinLog, Debug, "Failed to set current context %p in %s\n", static_cast<const void*>(context_.get()),
+                __func__);
     }
 }
 
 void MNEAGLView::clearCurrentContext() {
     if (!ui::EaglContext::setCurrentContext(nullptr)) {
-        ZLOG(Debug, "Failed to clear current context in %s\n", __func__);
+        ZLOG_TO(kMarlinLog, Debug, "Failed to clear current context in %s\n", __func__);
     }
 }
 

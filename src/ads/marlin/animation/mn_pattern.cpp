@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "ads/marlin/animation/mn_color.h"
+#include "ads/marlin/animation/mn_log_channel.h"
 #include "ads/marlin/animation/mn_scene_host.h"
 #include "ads/marlin/animation/mn_values.h"
-#include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/graphics/bitmap_context.h"
 
@@ -68,12 +68,13 @@ void MNPattern::loadImage(const std::string& path, const std::shared_ptr<MNScene
     }
     const auto bytes = view->libraryFileData(path);
     if (!bytes) {
-        ZLOG(Debug, "MNPattern: no image %@: %@", fnd::logPreview(path), bytes.error().localizedDescription());
+        ZLOG_TO(kMarlinLog, Debug, "MNPattern: no image %@: %@", fnd::logPreview(path),
+                bytes.error().localizedDescription());
         return;
     }
     const gfx::ImagePtr decoded = gfx::Image::imageWithData(*bytes);
     if (decoded == nullptr) {
-        ZLOG(Debug, "MNPattern: %@ is not an image", fnd::logPreview(path));
+        ZLOG_TO(kMarlinLog, Debug, "MNPattern: %@ is not an image", fnd::logPreview(path));
         return;
     }
     const int width = decoded->width();

@@ -9,11 +9,11 @@
 
 #include "ads/marlin/animation/mn_animation_view.h"
 #include "ads/marlin/animation/mn_character.h"
+#include "ads/marlin/animation/mn_log_channel.h"
 #include "ads/marlin/animation/mn_pattern.h"
 #include "ads/marlin/animation/mn_scene_host.h"
 #include "ads/marlin/animation/mn_shape.h"
 #include "ads/marlin/animation/mn_values.h"
-#include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/graphics/bitmap_context.h"
 #include "platform/graphics/gles1_context.h"
@@ -214,9 +214,9 @@ void MNShape::render(gfx::Gles1Context& gl) {
         // A downloaded library sets these sizes: refuse one GL cannot take before any pixels are allocated.
         if (textureWidth > gfx::Gles1Context::kMaxTextureSide || textureHeight > gfx::Gles1Context::kMaxTextureSide) {
             rasterRefused_ = true;
-            ZLOG(Info, "MNShape %@: a %gx%g shape needs a texture over %d a side; not drawn",
-                 fnd::logPreview(instanceKey_), b.size.width, b.size.height,
-                 static_cast<int>(gfx::Gles1Context::kMaxTextureSide));
+            ZLOG_TO(kMarlinLog, Info, "MNShape %@: a %gx%g shape needs a texture over %d a side; not drawn",
+                    fnd::logPreview(instanceKey_), b.size.width, b.size.height,
+                    static_cast<int>(gfx::Gles1Context::kMaxTextureSide));
             return;
         }
         const auto width = static_cast<int>(textureWidth);
@@ -361,7 +361,7 @@ void MNPattern::renderInContext(gfx::Context& context, gfx::Rect rect) const {
         }
         break;
     default:
-        ZLOG(Debug, "Unknown pattern type: %08X", static_cast<unsigned>(type_));
+        ZLOG_TO(kMarlinLog, Debug, "Unknown pattern type: %08X", static_cast<unsigned>(type_));
         break;
     }
 }

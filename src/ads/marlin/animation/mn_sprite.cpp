@@ -1,8 +1,8 @@
 // MNSprite: layer placement and removal, the sorted child cache, bounds from the children's frames
 // and the touch callbacks that make the sprite's shapes interactive.
 #include "ads/marlin/animation/mn_character.h"
+#include "ads/marlin/animation/mn_log_channel.h"
 #include "ads/marlin/animation/mn_shape.h"
-#include "platform/foundation/log.h"
 
 namespace zelvan::marlin {
 
@@ -19,7 +19,7 @@ void MNSprite::placeObj(const std::shared_ptr<MNCharacter>& object, unsigned lay
     // A sprite inside its own subtree would make every walk of the tree endless.
     for (std::shared_ptr<MNCharacter> up = shared_from_this(); up != nullptr; up = up->supersprite()) {
         if (up == object) {
-            ZLOG(Warn, "MNSprite: %s cannot be placed inside itself", object->description());
+            ZLOG_TO(kMarlinLog, Warn, "MNSprite: %s cannot be placed inside itself", object->description());
             return;
         }
     }
