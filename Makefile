@@ -85,6 +85,7 @@ format-check: deps
 check-includes: deps
 	@cmake --preset asan >/dev/null
 	@python3 scripts/check_includes.py build/asan
+	@python3 scripts/check_conventions.py
 
 clean:
 	@rm -rf build
