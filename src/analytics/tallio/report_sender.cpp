@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "analytics/tallio/tallio_http.h"
-#include "platform/foundation/log.h"
+#include "analytics/tallio/tallio_log.h"
 
 namespace zelvan::tallio {
 
@@ -15,11 +15,11 @@ std::optional<ReportReply> UrlReportSender::send(const std::string& method, cons
     const int seconds = timeoutSeconds >= 1 ? static_cast<int>(std::ceil(timeoutSeconds)) : 1;
     auto response = TallioHTTPEater::sendMethod(method, fnd::Url::parse(url), body, headers, seconds, &cancel_);
     if (!response.body()) {
-        ZLOG(Info, "tallio: report exchange failed: %s", response.description());
+        ZLOG_TO(kTallioLog, Info, "tallio: report exchange failed: %s", response.description());
         return std::nullopt;
     }
     if (response.isError()) {
-        ZLOG(Info, "tallio: report answered with %s", response.description());
+        ZLOG_TO(kTallioLog, Info, "tallio: report answered with %s", response.description());
     }
     return ReportReply{response.statusCode(), *response.body()};
 }

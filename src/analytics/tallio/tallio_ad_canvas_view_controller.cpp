@@ -7,7 +7,7 @@
 #include "analytics/tallio/tallio_ad_impression.h"
 #include "analytics/tallio/tallio_ad_parser.h"
 #include "analytics/tallio/tallio_context.h"
-#include "platform/foundation/log.h"
+#include "analytics/tallio/tallio_log.h"
 #include "platform/ui/activity_indicator_view.h"
 #include "platform/ui/application.h"
 #include "platform/ui/bar_button_item.h"
@@ -191,7 +191,7 @@ void TallioAdCanvasViewController::viewWillAppear(ui::Animated /*animated*/) {
     }
     auto url = fnd::Url::parse(webUrl_);
     if (!url) {
-        ZLOG(Warn, "tallio: the canvas address is not a URL: %s", webUrl_.c_str());
+        ZLOG_TO(kTallioLog, Warn, "tallio: the canvas address is not a URL: %s", webUrl_.c_str());
         return;
     }
     webView_->loadRequest(fnd::UrlRequest(*url));
@@ -264,7 +264,7 @@ void TallioAdCanvasViewController::addPanel() {
 }
 
 void TallioAdCanvasViewController::webViewDidFailLoadWithError(ui::WebView& /*webView*/, const fnd::Error& error) {
-    ZLOG(Info, "tallio: the canvas page did not load: %s", error.localizedDescription().c_str());
+    ZLOG_TO(kTallioLog, Info, "tallio: the canvas page did not load: %s", error.localizedDescription().c_str());
 }
 
 void TallioAdCanvasViewController::cancel() {
@@ -281,8 +281,8 @@ void TallioAdCanvasViewController::cancel() {
 void TallioAdCanvasViewController::openReferralURL(const fnd::Url& url) {
     auto connection = fnd::UrlConnection::create(fnd::UrlRequest(url), selfAs<TallioAdCanvasViewController>());
     if (!connection.ok()) {
-        ZLOG(Info, "tallio: the store link could not be requested: %s",
-             connection.error().localizedDescription().c_str());
+        ZLOG_TO(kTallioLog, Info, "tallio: the store link could not be requested: %s",
+                connection.error().localizedDescription().c_str());
     }
 }
 
@@ -307,7 +307,7 @@ void TallioAdCanvasViewController::connectionDidFinishLoading(
 
 void TallioAdCanvasViewController::connectionDidFailWithError(const std::shared_ptr<fnd::UrlConnection>& /*connection*/,
                                                               const fnd::Error& error) {
-    ZLOG(Info, "tallio: the store link failed: %s", error.localizedDescription().c_str());
+    ZLOG_TO(kTallioLog, Info, "tallio: the store link failed: %s", error.localizedDescription().c_str());
 }
 
 } // namespace zelvan::tallio

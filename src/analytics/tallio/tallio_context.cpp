@@ -4,9 +4,9 @@
 #include <chrono>
 #include <utility>
 
+#include "analytics/tallio/tallio_log.h"
 #include "core/app_registry.h"
 #include "core/zelvan_app_delegate.h"
-#include "platform/foundation/log.h"
 
 namespace zelvan::tallio {
 
@@ -128,10 +128,10 @@ void TallioContext::finishUpload(double seconds) {
                                          [this] { return uploadsRunning_ == 0; });
     }
     if (!ended) {
-        ZLOG(Warn,
-             "tallio: the session report had no answer within %g s of the end; it stays stored for the "
-             "next start",
-             seconds);
+        ZLOG_TO(kTallioLog, Warn,
+                "tallio: the session report had no answer within %g s of the end; it stays stored for the "
+                "next start",
+                seconds);
         if (auto current = sender()) {
             current->cancel();
         }

@@ -9,6 +9,7 @@
 
 #include "analytics/tallio/tallio_ad_parser.h"
 #include "analytics/tallio/tallio_context.h"
+#include "analytics/tallio/tallio_log.h"
 #include "platform/device/device.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/bundle.h"
@@ -16,7 +17,6 @@
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/locale.h"
-#include "platform/foundation/log.h"
 #include "platform/foundation/property_list.h"
 #include "platform/foundation/string_ops.h"
 #include "protocol/tagged_codec.h"
@@ -44,7 +44,7 @@ std::string hashText(const std::string& key) {
 void moveAside(const std::string& path, const fnd::Error& error) {
     std::error_code ec;
     std::filesystem::rename(path, path + ".damaged", ec);
-    ZLOG(Warn, "tallio: unreadable archive %s moved aside (%s)", path, error.localizedDescription());
+    ZLOG_TO(kTallioLog, Warn, "tallio: unreadable archive %s moved aside (%s)", path, error.localizedDescription());
 }
 
 int64_t nowMillis() {
@@ -113,7 +113,7 @@ std::vector<std::pair<std::string, std::string>> TallioSession::iTunesMetadataPl
     auto plist = fnd::PropertyList::read(*bytes);
     std::shared_ptr<fnd::Dictionary> dict = plist.ok() ? plist.value().asDictionary() : nullptr;
     if (!dict) {
-        ZLOG(Warn, "tallio: %s is not a readable dictionary; its store entries stay empty", path);
+        ZLOG_TO(kTallioLog, Warn, "tallio: %s is not a readable dictionary; its store entries stay empty", path);
         dict = fnd::Dictionary::make();
     }
     auto text = [](const fnd::Dictionary* from, const char* key) {
