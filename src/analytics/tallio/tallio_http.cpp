@@ -73,20 +73,11 @@ void TallioHTTPEater::get(const std::string& url, const std::optional<TallioHead
                std::move(owner), std::move(done));
 }
 
-void TallioHTTPEater::get(const std::string& url, std::weak_ptr<const void> owner, Completion done) {
-    get(url, std::nullopt, std::move(owner), std::move(done));
-}
-
 void TallioHTTPEater::post(const std::string& url, const fnd::Bytes& body,
                            const std::optional<TallioHeaderFields>& headerFields, std::weak_ptr<const void> owner,
                            Completion done) {
     sendMethod("POST", fnd::Url::parse(url), body, headerFields, kDefaultTimeoutSeconds, nullptr, std::move(owner),
                std::move(done));
-}
-
-void TallioHTTPEater::post(const std::string& url, const fnd::Bytes& body, std::weak_ptr<const void> owner,
-                           Completion done) {
-    post(url, body, std::nullopt, std::move(owner), std::move(done));
 }
 
 std::string TallioHTTPEater::queryDictionaryToString(const TallioQueryFields& fields) {

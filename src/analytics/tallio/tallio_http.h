@@ -66,12 +66,10 @@ public:
     // "GET", no body, 20 seconds. A text that is not a URL gives a failed response.
     static void get(const std::string& url, const std::optional<TallioHeaderFields>& headerFields,
                     std::weak_ptr<const void> owner, Completion done);
-    static void get(const std::string& url, std::weak_ptr<const void> owner, Completion done);
     // "POST" with `body`, 20 seconds.
     static void post(const std::string& url, const fnd::Bytes& body,
                      const std::optional<TallioHeaderFields>& headerFields, std::weak_ptr<const void> owner,
                      Completion done);
-    static void post(const std::string& url, const fnd::Bytes& body, std::weak_ptr<const void> owner, Completion done);
 
     // "key=value" for every field joined with "&", nothing escaped; "" for no fields.
     static std::string queryDictionaryToString(const TallioQueryFields& fields);

@@ -162,7 +162,7 @@ TEST_F(TallioHttpTest, WaitsOnAnyThreadWhileMainRunsItsLoop) {
     std::thread::id startedOn, answeredOn;
     pool.submit([&] {
         startedOn = std::this_thread::get_id();
-        TallioHTTPEater::get(url("/status/204"), owner_, [&](TallioHTTPResponse response) {
+        TallioHTTPEater::get(url("/status/204"), std::nullopt, owner_, [&](TallioHTTPResponse response) {
             answeredOn = std::this_thread::get_id();
             answer = std::move(response);
             done = true;
