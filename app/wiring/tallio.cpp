@@ -1,4 +1,4 @@
-// The Tallio analytics client: its session report goes to its endpoint.
+// The Tallio analytics client: its session reports go to its endpoint, from the registry's worker pool.
 #include <memory>
 
 #include "analytics/tallio/report_sender.h"
@@ -9,8 +9,9 @@
 namespace zelvan::app {
 
 void installTallio(AppRegistry& registry, const NetworkEndpoint& endpoint) {
-    registry.tallio.factory = [endpoint](zelvanAppDelegate&) {
-        return tallio::makeTallio(endpoint, std::make_shared<tallio::UrlReportSender>());
+    registry.tallio.factory = [endpoint](zelvanAppDelegate& delegate) {
+        return tallio::makeTallio(endpoint, std::make_shared<tallio::UrlReportSender>(),
+                                  delegate.service(&AppRegistry::workerPool));
     };
 }
 

@@ -1,18 +1,19 @@
-// The Kavlo banner: its ad query, the request and reply on the main loop, the page events and the link
+// The Kavlo banner: its ad query, its fetch and reply on the main loop, the page events and the link
 // handling that opens the in-app browser or reaches the delegate.
 #include "analytics/kavlo/kavlo_ad_view.h"
 
 #include "analytics/kavlo/kavlo_browser.h"
 #include "analytics/kavlo/kavlo_context.h"
 #include "analytics/kavlo/kavlo_controller.h"
+#include "analytics/kavlo/kavlo_log.h"
 #include "analytics/kavlo/kavlo_strings.h"
 #include "platform/device/device.h"
 #include "platform/foundation/case_mapping.h"
 #include "platform/foundation/cookie_storage.h"
 #include "platform/foundation/dictionary.h"
+#include "platform/foundation/fetch.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/locale.h"
-#include "platform/foundation/log.h"
 #include "platform/foundation/scalar.h"
 #include "platform/foundation/url_error.h"
 #include "platform/ui/window.h"
@@ -56,39 +57,40 @@ std::string lowercase(std::string text) {
 
 } // namespace
 
-// The connection's delegate: forwards to the view while it lives and the connection is still its current
-// one. A fire-and-forget request has no view and ignores its reply.
-class KavloAdView::Connection : public fnd::UrlConnectionDelegate {
+// One request over fnd::fetch: hands its reply to the view as the connection events the view reads (the
+// response, the body, the end) or as the failure, while the view lives and this is still its current
+// request. A fire-and-forget request has no view: it keeps itself until its reply, which it ignores.
+class KavloAdView::Connection : public std::enable_shared_from_this<Connection> {
 public:
     explicit Connection(std::weak_ptr<KavloAdView> view) : view_(std::move(view)) {}
-    void connectionDidReceiveResponse(const std::shared_ptr<fnd::UrlConnection>& connection,
-                                      const fnd::UrlResponse& response) override {
-        if (auto view = current(connection)) {
-            view->connectionDidReceiveResponse(response);
-        }
-    }
-    void connectionDidReceiveData(const std::shared_ptr<fnd::UrlConnection>& connection,
-                                  const fnd::Bytes& data) override {
-        if (auto view = current(connection)) {
-            view->connectionDidReceiveData(data);
-        }
-    }
-    void connectionDidFinishLoading(const std::shared_ptr<fnd::UrlConnection>& connection) override {
-        if (auto view = current(connection)) {
-            view->connectionDidFinishLoading();
-        }
-    }
-    void connectionDidFailWithError(const std::shared_ptr<fnd::UrlConnection>& connection,
-                                    const fnd::Error& error) override {
-        if (auto view = current(connection)) {
-            view->connectionDidFailWithError(error);
-        }
+
+    void start(fnd::UrlRequest request) {
+        std::shared_ptr<Connection> keep = view_.expired() ? shared_from_this() : nullptr;
+        fnd::fetch(std::move(request), {}, weak_from_this(),
+                   [this, keep](fnd::Result<fnd::FetchReply> reply) { finished(std::move(reply)); });
     }
 
 private:
-    std::shared_ptr<KavloAdView> current(const std::shared_ptr<fnd::UrlConnection>& connection) {
+    void finished(fnd::Result<fnd::FetchReply> reply) {
+        auto view = current();
+        if (!view) {
+            return;
+        }
+        if (!reply) {
+            view->connectionDidFailWithError(reply.error());
+            return;
+        }
+        view->connectionDidReceiveResponse(reply.value().response);
+        if (!reply.value().body.empty() && current()) {
+            view->connectionDidReceiveData(reply.value().body);
+        }
+        if (current()) {
+            view->connectionDidFinishLoading();
+        }
+    }
+    std::shared_ptr<KavloAdView> current() {
         auto view = view_.lock();
-        return view && view->connection_ == connection ? view : nullptr;
+        return view && view->connection_.get() == this ? view : nullptr;
     }
     std::weak_ptr<KavloAdView> view_;
 };
@@ -98,9 +100,6 @@ KavloAdView::KavloAdView(std::shared_ptr<KavloContext> context) : context_(std::
 KavloAdView::~KavloAdView() {
     if (adTimer_) {
         adTimer_->invalidate();
-    }
-    if (connection_) {
-        connection_->cancel();
     }
     browserClosed_.reset();
     if (counted_) {
@@ -225,26 +224,21 @@ void KavloAdView::getAd() {
     response_.reset();
     data_.clear();
     if (text.empty()) {
-        ZLOG(Info, "kavlo: no ad server configured; no ad requested");
-        fail(0, std::nullopt);
+        ZLOG_TO(kKavloLog, Info, "kavlo: no ad server configured; no ad requested");
+        fail(0);
         return;
     }
     auto url = fnd::Url::parse(text);
     if (!url) {
-        ZLOG(Warn, "kavlo: the ad query does not parse: %s", text);
-        fail(0, std::nullopt);
+        ZLOG_TO(kKavloLog, Warn, "kavlo: the ad query does not parse: %s", text);
+        fail(0);
         return;
     }
     fnd::UrlRequest request(*url);
     request.setHttpMethod("GET");
     request.setValue("gzip,deflate", "Accept-Encoding");
-    connectionDelegate_ = std::make_shared<Connection>(self<KavloAdView>());
-    auto connection = fnd::UrlConnection::create(request, connectionDelegate_);
-    if (!connection) {
-        fail(0, connection.error());
-        return;
-    }
-    connection_ = *connection;
+    connection_ = std::make_shared<Connection>(self<KavloAdView>());
+    connection_->start(std::move(request));
 }
 
 void KavloAdView::cancelAd() {
@@ -257,14 +251,11 @@ void KavloAdView::cancelAd() {
 }
 
 void KavloAdView::dropConnection() {
-    if (connection_) {
-        connection_->cancel();
-        connection_.reset();
-    }
-    connectionDelegate_.reset();
+    // The request's fetch ends unheard with it.
+    connection_.reset();
 }
 
-void KavloAdView::fail(int64_t code, const std::optional<fnd::Error>& underlying) {
+void KavloAdView::fail(int64_t code, const fnd::Error* underlying) {
     dropConnection();
     auto info = fnd::Value::dictionary();
     if (underlying) {
@@ -282,7 +273,7 @@ void KavloAdView::fail(int64_t code, const std::optional<fnd::Error>& underlying
 
 void KavloAdView::connectionDidReceiveResponse(const fnd::UrlResponse& response) {
     if (!response.isHttp()) {
-        fail(0, std::nullopt);
+        fail(0);
         return;
     }
     response_ = response;
@@ -292,11 +283,11 @@ void KavloAdView::connectionDidReceiveResponse(const fnd::UrlResponse& response)
     }
     if (response.statusCode() == 251) {
         const std::string suballocation = response.allHeaderFields().value("X-Kavlo-Suballocation").value_or("");
-        fail(fnd::intValue(suballocation), std::nullopt);
+        fail(fnd::intValue(suballocation));
         return;
     }
-    ZLOG(Info, "kavlo: the ad server answered status %d", static_cast<int>(response.statusCode()));
-    fail(-503, std::nullopt);
+    ZLOG_TO(kKavloLog, Info, "kavlo: the ad server answered status %d", static_cast<int>(response.statusCode()));
+    fail(-503);
 }
 
 void KavloAdView::connectionDidReceiveData(const fnd::Bytes& data) {
@@ -305,17 +296,16 @@ void KavloAdView::connectionDidReceiveData(const fnd::Bytes& data) {
 
 void KavloAdView::connectionDidFinishLoading() {
     connection_.reset();
-    connectionDelegate_.reset();
     if (!response_) {
-        fail(0, std::nullopt);
+        fail(0);
         return;
     }
     loadData(data_, response_->mimeType(), response_->textEncodingName(), response_->url());
 }
 
 void KavloAdView::connectionDidFailWithError(const fnd::Error& error) {
-    ZLOG(Info, "kavlo: the ad request failed: %s", error.localizedDescription());
-    fail(0, error);
+    ZLOG_TO(kKavloLog, Info, "kavlo: the ad request failed: %s", error.localizedDescription());
+    fail(0, &error);
 }
 
 void KavloAdView::webViewDidFinishLoad(ui::WebView& /*webView*/) {
@@ -330,7 +320,7 @@ void KavloAdView::webViewDidFinishLoad(ui::WebView& /*webView*/) {
     if (target.size() > 6) {
         auto url = fnd::Url::parse(target);
         if (!url) {
-            ZLOG(Info, "kavlo: the ad's landing page address does not parse: %s", target);
+            ZLOG_TO(kKavloLog, Info, "kavlo: the ad's landing page address does not parse: %s", target);
             return;
         }
         openURLRequest(fnd::UrlRequest(*url));
@@ -341,7 +331,7 @@ void KavloAdView::webViewDidFailLoadWithError(ui::WebView& /*webView*/, const fn
     if (error.code() == fnd::UrlError::Cancelled) {
         return; // a newer request replaced the page load; it reports for itself
     }
-    fail(0, error);
+    fail(0, &error);
 }
 
 std::optional<std::string> kavloCustomAdCommand(const std::string& urlText) {
@@ -365,11 +355,7 @@ bool KavloAdView::webViewShouldStartLoadWithRequest(ui::WebView& /*webView*/, fn
             delegate->adViewDidTouchCustomAdWithString(*this, *command);
         }
         // The touch is counted by the ad server; its reply is of no interest.
-        if (auto fired =
-                fnd::UrlConnection::create(request, std::make_shared<Connection>(std::weak_ptr<KavloAdView>()));
-            !fired) {
-            ZLOG(Info, "kavlo: the touched ad link could not be sent: %s", fired.error().localizedDescription());
-        }
+        std::make_shared<Connection>(std::weak_ptr<KavloAdView>())->start(request);
         return false;
     }
     openURLRequest(request);
@@ -387,17 +373,12 @@ void KavloAdView::openURLRequest(const fnd::UrlRequest& request) {
     auto ctx = context_.lock();
     auto browser = ctx ? KavloBrowserView::sharedIn(*ctx) : nullptr;
     if (!browser) {
-        ZLOG(Info, "kavlo: no in-app browser; the ad link stays closed");
+        ZLOG_TO(kKavloLog, Info, "kavlo: no in-app browser; the ad link stays closed");
         return;
     }
-    std::weak_ptr<KavloAdView> weak = keep;
-    browserClosed_ = fnd::NotificationCenter::defaultCenter().addObserver(
-        kKavloBrowserClose, fnd::Value(std::static_pointer_cast<ui::View>(browser)),
-        [weak](const fnd::Notification& notification) {
-            if (auto view = weak.lock()) {
-                view->browserViewClosed(notification);
-            }
-        });
+    browserClosed_ = fnd::NotificationCenter::defaultCenter().observe(
+        kKavloBrowserClose, std::weak_ptr<KavloAdView>(keep), &KavloAdView::browserViewClosed,
+        fnd::Value(std::static_pointer_cast<ui::View>(browser)));
     browser->openRequest(request);
 }
 

@@ -16,7 +16,8 @@
 #include "platform/foundation/notification_center.h"
 #include "platform/foundation/observer_token.h"
 #include "platform/foundation/timer.h"
-#include "platform/foundation/url_connection.h"
+#include "platform/foundation/url_request.h"
+#include "platform/foundation/url_response.h"
 #include "platform/ui/web_view.h"
 
 namespace zelvan::kavlo {
@@ -102,7 +103,7 @@ public:
     void webViewDidFinishLoad(ui::WebView& webView) override;
     void webViewDidFailLoadWithError(ui::WebView& webView, const fnd::Error& error) override;
 
-    // Connection events of the current request (forwarded by the request's own delegate).
+    // The events of the current request's reply (handed on by the request).
     void connectionDidReceiveResponse(const fnd::UrlResponse& response);
     void connectionDidReceiveData(const fnd::Bytes& data);
     void connectionDidFinishLoading();
@@ -110,7 +111,8 @@ public:
 
 private:
     class Connection;
-    void fail(int64_t code, const std::optional<fnd::Error>& underlying);
+    // Tells the delegate, with `underlying` (when given) under the error's underlying-error key.
+    void fail(int64_t code, const fnd::Error* underlying = nullptr);
     void dropConnection();
 
     std::weak_ptr<KavloContext> context_;
@@ -119,12 +121,11 @@ private:
     std::string adCode_;
     std::string adSize_;
     std::shared_ptr<fnd::Timer> adTimer_;
-    std::shared_ptr<fnd::UrlConnection> connection_;
-    std::shared_ptr<Connection> connectionDelegate_;
+    std::shared_ptr<Connection> connection_;
     fnd::Bytes data_;
     std::optional<fnd::UrlResponse> response_;
     std::shared_ptr<KavloAdShared> shared_;
-    std::optional<fnd::ObserverToken> browserClosed_;
+    fnd::ObserverToken browserClosed_;
     bool counted_ = false;
 };
 

@@ -3,9 +3,9 @@
 #include "analytics/kavlo/kavlo_browser.h"
 
 #include "analytics/kavlo/kavlo_context.h"
+#include "analytics/kavlo/kavlo_log.h"
 #include "platform/foundation/cookie_storage.h"
 #include "platform/foundation/format.h"
-#include "platform/foundation/log.h"
 #include "platform/foundation/notification_center.h"
 #include "platform/ui/application.h"
 #include "platform/ui/bar_button_item.h"
@@ -141,7 +141,7 @@ void KavloBrowserView::openRequest(const fnd::UrlRequest& request) {
         ui::View::setAnimationTransition(ui::ViewAnimationTransition::CurlDown, *window, true);
         window->addSubview(self());
     } else {
-        ZLOG(Info, "kavlo: no key window to show the ad browser in");
+        ZLOG_TO(kKavloLog, Info, "kavlo: no key window to show the ad browser in");
     }
     ui::View::commitAnimations();
     fnd::NotificationCenter::defaultCenter().postNotificationName(
@@ -210,7 +210,7 @@ bool KavloBrowserView::webViewShouldStartLoadWithRequest(ui::WebView& webView, f
         if (auto url = fnd::Url::parse(decision.url)) {
             webView.loadRequest(fnd::UrlRequest(*url));
         } else {
-            ZLOG(Info, "kavlo: the video link does not parse: %s", decision.url);
+            ZLOG_TO(kKavloLog, Info, "kavlo: the video link does not parse: %s", decision.url);
         }
         return false;
     case KavloBrowserLinkDecision::Action::OpenInSystem:

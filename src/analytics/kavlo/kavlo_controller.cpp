@@ -9,6 +9,7 @@
 
 #include "analytics/kavlo/kavlo_context.h"
 #include "analytics/kavlo/kavlo_database.h"
+#include "analytics/kavlo/kavlo_log.h"
 #include "analytics/kavlo/kavlo_messenger.h"
 #include "analytics/kavlo/kavlo_reachability.h"
 #include "analytics/kavlo/kavlo_strings.h"
@@ -17,7 +18,6 @@
 #include "platform/foundation/clock.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/locale.h"
-#include "platform/foundation/log.h"
 #include "platform/foundation/notification_center.h"
 #include "platform/foundation/user_defaults.h"
 #include "platform/ui/application.h"
@@ -66,7 +66,7 @@ std::shared_ptr<KavloController> KavloController::instanceOf(const std::shared_p
             const fnd::Value id = bundle.objectForInfoDictionaryKey("MCApplicationId");
             if (!id.isString() || id.asString()->empty()) {
                 ctx->misconfigured = true;
-                ZLOG(Error, "Kavlo: Application Id not specified in Info.plist for application.");
+                ZLOG_TO(kKavloLog, Error, "Kavlo: Application Id not specified in Info.plist for application.");
                 return nullptr;
             }
             const fnd::Value levelValue = bundle.objectForInfoDictionaryKey("MCLogLevel");
@@ -80,13 +80,9 @@ std::shared_ptr<KavloController> KavloController::instanceOf(const std::shared_p
                                                    std::string(kKavloEvent), fnd::format("%@ STARTED", processName()),
                                                    false),
                                        "q");
-            std::weak_ptr<KavloController> weak = controller;
-            controller->terminationObserver_ = fnd::NotificationCenter::defaultCenter().addObserver(
-                std::string(ui::kApplicationWillTerminateNotification), fnd::Value(), [weak](const fnd::Notification&) {
-                    if (auto strong = weak.lock()) {
-                        strong->willTerminate();
-                    }
-                });
+            controller->terminationObserver_ = fnd::NotificationCenter::defaultCenter().observe(
+                std::string(ui::kApplicationWillTerminateNotification), std::weak_ptr<KavloController>(controller),
+                &KavloController::willTerminate);
             made = true;
         }
     }
@@ -171,16 +167,11 @@ void KavloController::initialise(const std::string& applicationId, int logLevel,
     }
     device.setBatteryMonitoringEnabled(true);
     if (device.isBatteryMonitoringEnabled()) {
-        auto onChange = [weak](const fnd::Notification&) {
-            if (auto strong = weak.lock()) {
-                strong->updateBattery();
-            }
-        };
         auto& center = fnd::NotificationCenter::defaultCenter();
-        batteryLevelObserver_ =
-            center.addObserver(std::string(device::kBatteryLevelDidChangeNotification), fnd::Value(), onChange);
-        batteryStateObserver_ =
-            center.addObserver(std::string(device::kBatteryStateDidChangeNotification), fnd::Value(), onChange);
+        batteryLevelObserver_ = center.observe(std::string(device::kBatteryLevelDidChangeNotification), weak,
+                                               &KavloController::updateBattery);
+        batteryStateObserver_ = center.observe(std::string(device::kBatteryStateDidChangeNotification), weak,
+                                               &KavloController::updateBattery);
         updateBattery();
     }
     writeApplicationEnvironmentData();
@@ -246,7 +237,7 @@ void KavloController::saveDictionary(const fnd::Value& dictionary, const std::st
     }
     auto text = ctx->json().stringWithObject(fnd::Value::dictionary({{key, dictionary}}));
     if (!text.ok()) {
-        ZLOG(Warn, "Kavlo: a record under \"%@\" could not be written as JSON", key);
+        ZLOG_TO(kKavloLog, Warn, "Kavlo: a record under \"%@\" could not be written as JSON", key);
         return;
     }
     database_->insertMessage(text.value());
@@ -359,7 +350,7 @@ void KavloController::stopConnectionThread() {
     {
         std::unique_lock lock(mutex_);
         if (!threadEnded_.wait_for(lock, kThreadEndBound, [&] { return !connectionThreadRunning_.load(); })) {
-            ZLOG(Warn, "Kavlo: the connection thread did not end in time");
+            ZLOG_TO(kKavloLog, Warn, "Kavlo: the connection thread did not end in time");
             return;
         }
     }

@@ -5,11 +5,11 @@
 #include <charconv>
 #include <utility>
 
+#include "analytics/kavlo/kavlo_log.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/dictionary.h"
 #include "platform/foundation/file_manager.h"
 #include "platform/foundation/format.h"
-#include "platform/foundation/log.h"
 #include "platform/foundation/paths.h"
 #include "platform/foundation/sql_transaction.h"
 
@@ -63,7 +63,8 @@ KavloDatabase::KavloDatabase(const std::string& applicationId) {
     fnd::FileManager::createDirectoryAtPath(folder);
     auto opened = fnd::SqlDatabase::open(fnd::appendingPathComponent(folder, "kavlo.db"));
     if (!opened.ok()) {
-        ZLOG(Error, "Database: Failed to open database with message '%s'.", fnd::sqlMessage(opened.error()));
+        ZLOG_TO(kKavloLog, Error, "Database: Failed to open database with message '%s'.",
+                fnd::sqlMessage(opened.error()));
         return;
     }
     database_.emplace(std::move(opened).value());
@@ -72,7 +73,7 @@ KavloDatabase::KavloDatabase(const std::string& applicationId) {
     database_->setBusyTimeout(2000);
     std::lock_guard lock(mutex_);
     if (!initializeTableLocked()) {
-        ZLOG(Error, "Kavlo: the event table %s could not be made ready", table_);
+        ZLOG_TO(kKavloLog, Error, "Kavlo: the event table %s could not be made ready", table_);
     }
     prepareStatements();
 }
@@ -93,7 +94,7 @@ int64_t KavloDatabase::sessionpk() const {
 bool KavloDatabase::stepDone(fnd::SqlStatement& statement, std::string_view what) {
     auto stepped = statement.step();
     if (!stepped.ok()) {
-        ZLOG(Error, "Kavlo: failed to %s '%s'.", what, fnd::sqlMessage(stepped.error()));
+        ZLOG_TO(kKavloLog, Error, "Kavlo: failed to %s '%s'.", what, fnd::sqlMessage(stepped.error()));
         return false;
     }
     return true;
@@ -154,7 +155,7 @@ bool KavloDatabase::prepareStatements() {
     for (auto& [statement, sql] : wanted) {
         auto prepared = database_->prepare(sql, true);
         if (!prepared.ok()) {
-            ZLOG(Error, "Kavlo: failed to prepare '%s'.", fnd::sqlMessage(prepared.error()));
+            ZLOG_TO(kKavloLog, Error, "Kavlo: failed to prepare '%s'.", fnd::sqlMessage(prepared.error()));
             all = false;
             continue;
         }
@@ -175,7 +176,7 @@ bool KavloDatabase::insertSessionLocked(const std::string& message) {
     // One transaction: no reader ever sees the new row at -1, and a kill leaves either both steps or none.
     auto transaction = fnd::SqlTransaction::begin(*database_);
     if (!transaction.ok()) {
-        ZLOG(Error, "Kavlo: failed to store a session '%s'.", fnd::sqlMessage(transaction.error()));
+        ZLOG_TO(kKavloLog, Error, "Kavlo: failed to store a session '%s'.", fnd::sqlMessage(transaction.error()));
         return false;
     }
     int64_t rowid = 0;
@@ -196,7 +197,7 @@ bool KavloDatabase::insertSessionLocked(const std::string& message) {
     }
     auto committed = transaction.value().commit();
     if (!committed.ok()) {
-        ZLOG(Error, "Kavlo: failed to store a session '%s'.", fnd::sqlMessage(committed.error()));
+        ZLOG_TO(kKavloLog, Error, "Kavlo: failed to store a session '%s'.", fnd::sqlMessage(committed.error()));
         return false;
     }
     sessionpk_ = rowid;
@@ -226,7 +227,7 @@ fnd::Value KavloDatabase::selectMessage() {
     while (true) {
         auto row = select_statement_.step();
         if (!row.ok()) {
-            ZLOG(Error, "Kavlo: failed to read events '%s'.", fnd::sqlMessage(row.error()));
+            ZLOG_TO(kKavloLog, Error, "Kavlo: failed to read events '%s'.", fnd::sqlMessage(row.error()));
             break;
         }
         if (row.value() != fnd::SqlStep::Row) {
@@ -264,7 +265,7 @@ bool KavloDatabase::deleteMessageWithPrimaryKey(const std::string& primaryKey, c
     const auto parsed = std::from_chars(primaryKey.data(), primaryKey.data() + primaryKey.size(), key);
     if (parsed.ec != std::errc() || parsed.ptr != primaryKey.data() + primaryKey.size()) {
         // Compared as text, such a key would sort after every row number and empty the queue.
-        ZLOG(Warn, "Kavlo: refused to delete events up to a key that is no row number");
+        ZLOG_TO(kKavloLog, Warn, "Kavlo: refused to delete events up to a key that is no row number");
         return false;
     }
     std::lock_guard lock(mutex_);
@@ -284,7 +285,7 @@ bool KavloDatabase::purge() {
     auto stepped = purge_statement_.step();
     purge_statement_.reset();
     if (!stepped.ok()) {
-        ZLOG(Error, "Error: failed to delete kavlo events '%s'.", fnd::sqlMessage(stepped.error()));
+        ZLOG_TO(kKavloLog, Error, "Error: failed to delete kavlo events '%s'.", fnd::sqlMessage(stepped.error()));
         return false;
     }
     return true;

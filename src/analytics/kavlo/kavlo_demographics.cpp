@@ -5,11 +5,11 @@
 #include <string_view>
 
 #include "analytics/kavlo/kavlo_controller.h"
+#include "analytics/kavlo/kavlo_log.h"
 #include "analytics/kavlo/kavlo_messenger.h"
 #include "platform/foundation/date_formatter.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/locale.h"
-#include "platform/foundation/log.h"
 #include "platform/foundation/scalar.h"
 
 namespace zelvan::kavlo {
@@ -114,12 +114,12 @@ fnd::Value KavloDemographics::recordFor(const fnd::Value& demographics) {
         const std::string name = key.text();
         const DemographicKey* known = demographicKey(name);
         if (!known) {
-            ZLOG(Warn, "Kavlo Demographics Error: %@ is not a valid demographics key.", name);
+            ZLOG_TO(kKavloLog, Warn, "Kavlo Demographics Error: %@ is not a valid demographics key.", name);
             continue;
         }
         auto accepted = acceptedDemographic(*known, value);
         if (!accepted) {
-            ZLOG(Warn, "Kavlo Demographics Error: Invalid value for demographics key %@.", name);
+            ZLOG_TO(kKavloLog, Warn, "Kavlo Demographics Error: Invalid value for demographics key %@.", name);
             continue;
         }
         record.asDictionary()->setObject(*accepted, known->code);
@@ -152,16 +152,17 @@ fnd::Value KavloFeedback::recordFor(const fnd::Value& ratings) {
             }
         }
         if (code.empty()) {
-            ZLOG(Warn, "Kavlo Feedback Error: %@ is not a valid rating key.", name);
+            ZLOG_TO(kKavloLog, Warn, "Kavlo Feedback Error: %@ is not a valid rating key.", name);
             continue;
         }
         if (!value.isString()) {
-            ZLOG(Warn, "Kavlo Feedback Error: Object for rating key %@ is not a NSString object.", name);
+            ZLOG_TO(kKavloLog, Warn, "Kavlo Feedback Error: Object for rating key %@ is not a NSString object.", name);
             continue;
         }
         // Read as unsigned, so a negative rating is refused with the too-large ones.
         if (static_cast<uint32_t>(fnd::intValue(*value.asString())) > 5) {
-            ZLOG(Warn, "Kavlo Feedback Error: %@ is not a valid value for rating key %@.", *value.asString(), name);
+            ZLOG_TO(kKavloLog, Warn, "Kavlo Feedback Error: %@ is not a valid value for rating key %@.",
+                    *value.asString(), name);
             continue;
         }
         record.asDictionary()->setObject(*value.asString(), code);

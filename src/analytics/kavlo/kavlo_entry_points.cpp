@@ -8,9 +8,9 @@
 #include "analytics/kavlo/kavlo_context.h"
 #include "analytics/kavlo/kavlo_controller.h"
 #include "analytics/kavlo/kavlo_database.h"
+#include "analytics/kavlo/kavlo_log.h"
 #include "analytics/kavlo/kavlo_messenger.h"
 #include "analytics/kavlo/kavlo_reachability.h"
-#include "platform/foundation/log.h"
 
 namespace zelvan::kavlo {
 
@@ -112,7 +112,7 @@ void Kavlo::logEventWithLevel(int level, const std::string& processName, const s
     if (!controller || static_cast<unsigned>(controller->logLevel()) > static_cast<unsigned>(level)) {
         return;
     }
-    ZLOG(Info, "%@, %@: %@", processName, eventName, description);
+    ZLOG_TO(kKavloLog, Info, "%@, %@: %@", processName, eventName, description);
     controller->saveDictionary(KavloController::eventRecord(level, processName, eventName, description, stop), "q");
 }
 

@@ -1,4 +1,4 @@
-// The Kavlo messenger: the sync thread, its batch loop and the upload request on the thread's run loop.
+// The Kavlo messenger: the sync thread, its batch loop and each batch's fetch on the thread's run loop.
 #include "analytics/kavlo/kavlo_messenger.h"
 
 #include <chrono>
@@ -6,17 +6,17 @@
 
 #include "analytics/kavlo/kavlo_context.h"
 #include "analytics/kavlo/kavlo_database.h"
+#include "analytics/kavlo/kavlo_log.h"
 #include "analytics/kavlo/kavlo_reachability.h"
 #include "analytics/kavlo/kavlo_strings.h"
 #include "platform/foundation/encodings.h"
+#include "platform/foundation/fetch.h"
 #include "platform/foundation/format.h"
-#include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/scalar.h"
 #include "platform/foundation/string_ops.h"
 #include "platform/foundation/url.h"
-#include "platform/foundation/url_connection.h"
 #include "platform/foundation/url_request.h"
 
 namespace zelvan::kavlo {
@@ -36,44 +36,37 @@ std::string textAt(const fnd::Value& dictionary, std::string_view key) {
 
 } // namespace
 
-// One request's callbacks, all on the sync thread's run loop.
-class KavloMessenger::Exchange final : public fnd::UrlConnectionDelegate {
+// One batch's upload over fnd::fetch on the sync thread's loop: the reply says whether the server accepted
+// the batch; any end stops the loop send() runs. A refusal or a failure cancels the thread.
+class KavloMessenger::Exchange final : public std::enable_shared_from_this<Exchange> {
 public:
     explicit Exchange(fnd::Thread thread) : thread_(std::move(thread)) {}
 
-    void connectionDidReceiveResponse(const std::shared_ptr<fnd::UrlConnection>&, const fnd::UrlResponse&) override {
-        if (!thread_.isCancelled()) {
-            data.clear();
-        }
-    }
-    void connectionDidReceiveData(const std::shared_ptr<fnd::UrlConnection>&, const fnd::Bytes& bytes) override {
-        if (thread_.isCancelled()) {
-            end();
-            return;
-        }
-        data.insert(data.end(), bytes.begin(), bytes.end());
-    }
-    void connectionDidFinishLoading(const std::shared_ptr<fnd::UrlConnection>&) override {
-        if (isAccepted(data)) {
-            sent = true;
-        } else {
-            ZLOG(Warn, "Kavlo: the server refused a batch (%@)", fnd::logPreview(data));
-            thread_.cancel();
-        }
-        end();
-    }
-    void connectionDidFailWithError(const std::shared_ptr<fnd::UrlConnection>&, const fnd::Error& error) override {
-        ZLOG(Warn, "Kavlo: a batch upload failed: %@", error.localizedDescription());
-        thread_.cancel();
-        end();
+    // Until the reply, the failure or a cancel of `cancel`; the exchange going first ends it unheard.
+    void start(fnd::UrlRequest request, std::shared_ptr<fnd::UrlCancelToken> cancel) {
+        fnd::FetchOptions options;
+        options.timeout = kRequestTimeout;
+        options.cancel = std::move(cancel);
+        fnd::fetch(std::move(request), std::move(options), weak_from_this(),
+                   [this](fnd::Result<fnd::FetchReply> reply) { finished(std::move(reply)); });
     }
 
-    fnd::Bytes data;
     bool connecting = true;
     bool sent = false;
 
 private:
-    void end() {
+    void finished(fnd::Result<fnd::FetchReply> reply) {
+        if (thread_.isCancelled()) {
+            // stopped: the batch stays queued, nothing to report
+        } else if (!reply) {
+            ZLOG_TO(kKavloLog, Warn, "Kavlo: a batch upload failed: %@", reply.error().localizedDescription());
+            thread_.cancel();
+        } else if (isAccepted(reply.value().body)) {
+            sent = true;
+        } else {
+            ZLOG_TO(kKavloLog, Warn, "Kavlo: the server refused a batch (%@)", fnd::logPreview(reply.value().body));
+            thread_.cancel();
+        }
         connecting = false;
         fnd::RunLoop::current().stop();
     }
@@ -119,6 +112,7 @@ void KavloMessenger::sync() {
         syncThread_->join();
     }
     syncThreadRunning_ = true;
+    cancel_ = std::make_shared<fnd::UrlCancelToken>();
     std::weak_ptr<KavloMessenger> weak = weak_from_this();
     syncThread_.emplace([weak] {
         auto self = fnd::Thread::current();
@@ -136,14 +130,12 @@ void KavloMessenger::stop() {
         return;
     }
     syncThread_->cancel();
-    if (connection_) {
-        connection_->cancel();
-    }
+    cancel_->cancel();
     if (syncLoop_) {
         syncLoop_->stop();
     }
     if (!threadEnded_.wait_for(lock, kThreadEndBound, [&] { return !syncThreadRunning_.load(); })) {
-        ZLOG(Warn, "Kavlo: the sync thread did not end in time");
+        ZLOG_TO(kKavloLog, Warn, "Kavlo: the sync thread did not end in time");
         return;
     }
     auto thread = *syncThread_;
@@ -161,7 +153,6 @@ void KavloMessenger::finishThread() {
     {
         std::lock_guard lock(mutex_);
         syncLoop_ = nullptr;
-        connection_.reset();
         syncThreadRunning_ = false;
     }
     threadEnded_.notify_all();
@@ -176,7 +167,7 @@ void KavloMessenger::syncThreadMainRoutine(fnd::Thread self) {
     auto reachability = ctx ? ctx->reachability() : nullptr;
     ctx.reset();
     if (!reachability || reachability->internetConnectionStatus() == 0) {
-        ZLOG(Info, "Kavlo: no network, so nothing is sent now");
+        ZLOG_TO(kKavloLog, Info, "Kavlo: no network, so nothing is sent now");
         finishThread();
         return;
     }
@@ -208,7 +199,7 @@ void KavloMessenger::syncThreadMainRoutine(fnd::Thread self) {
 bool KavloMessenger::send(fnd::Thread self, const std::string& messageJSON) {
     auto url = fnd::Url::parse(serverURL_ + "/post/sendData");
     if (!url) {
-        ZLOG(Error, "Kavlo: the analytics data server address is not a URL");
+        ZLOG_TO(kKavloLog, Error, "Kavlo: the analytics data server address is not a URL");
         return false;
     }
     fnd::UrlRequest request(*url, fnd::UrlRequestCachePolicy::UseProtocolCachePolicy, kRequestTimeout);
@@ -217,34 +208,19 @@ bool KavloMessenger::send(fnd::Thread self, const std::string& messageJSON) {
     const std::string body = bodyForBatch(messageJSON);
     request.setHttpBody(fnd::Bytes(body.begin(), body.end()));
     auto exchange = std::make_shared<Exchange>(self);
-    auto made = fnd::UrlConnection::create(std::move(request), exchange, fnd::StartImmediately::No);
-    if (!made.ok()) {
-        ZLOG(Warn, "Kavlo: the upload request could not be made: %@", made.error().localizedDescription());
-        return false;
-    }
-    auto connection = made.value();
-    auto& loop = fnd::RunLoop::current();
-    connection->scheduleInRunLoop(loop, fnd::RunLoopMode::Default);
+    std::shared_ptr<fnd::UrlCancelToken> cancel;
     {
         std::lock_guard lock(mutex_);
         if (self.isCancelled()) {
             return false;
         }
-        if (connection_) {
-            connection_->cancel();
-        }
-        connection_ = connection;
+        cancel = cancel_;
     }
-    connection->start();
-    // The replies arrive as posted tasks; each callback that ends the request stops the loop, and so
-    // does stop() from another thread.
+    exchange->start(std::move(request), std::move(cancel));
+    // The reply arrives as a posted task that stops the loop, and so does stop() from another thread.
+    auto& loop = fnd::RunLoop::current();
     while (exchange->connecting && !self.isCancelled()) {
         loop.runUntil(fnd::Date::fromReference(kDistantFuture));
-    }
-    {
-        std::lock_guard lock(mutex_);
-        connection_->cancel();
-        connection_.reset();
     }
     return exchange->sent;
 }

@@ -19,7 +19,7 @@
 
 namespace fnd {
 class RunLoop;
-class UrlConnection;
+class UrlCancelToken;
 } // namespace fnd
 
 namespace zelvan::kavlo {
@@ -76,14 +76,15 @@ private:
     std::string applicationId_, deviceId_, applicationVersion_;
 
     std::recursive_mutex syncLock_;
-    std::mutex mutex_; // the thread, its run loop and the current connection
+    std::mutex mutex_; // the thread, its run loop and the sync's cancel token
     std::condition_variable threadEnded_;
     std::atomic<bool> syncThreadRunning_{false};
     std::atomic<int> accepted_{0};
     std::atomic<int> failed_{0};
     std::optional<fnd::Thread> syncThread_;
     fnd::RunLoop* syncLoop_ = nullptr;
-    std::shared_ptr<fnd::UrlConnection> connection_;
+    // Cancelled by stop(): ends the upload under way. A new one for each sync.
+    std::shared_ptr<fnd::UrlCancelToken> cancel_;
 };
 
 } // namespace zelvan::kavlo

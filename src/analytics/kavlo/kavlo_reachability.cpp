@@ -3,8 +3,8 @@
 
 #include <utility>
 
+#include "analytics/kavlo/kavlo_log.h"
 #include "analytics/kavlo/kavlo_reachability_query.h"
-#include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
 #include "reachability/reachability.h"
 
@@ -104,7 +104,7 @@ int KavloReachability::remoteHostStatus() {
     } else if (dotted && !dotted->empty()) {
         ref = reachabilityRefForAddress(*dotted);
     } else {
-        ZLOG(Error, "No hostName or address specified. Cannot determine reachability.");
+        ZLOG_TO(kKavloLog, Error, "No hostName or address specified. Cannot determine reachability.");
         return NotReachable;
     }
     const auto flags = ref ? ref->getFlags() : std::nullopt;
@@ -129,7 +129,7 @@ std::shared_ptr<fnd::ReachabilityRef> KavloReachability::reachabilityRefForHostN
     }
     auto ref = monitor_ ? monitor_->reachabilityRefForHostName(hostName) : nullptr;
     if (!ref) {
-        ZLOG(Error, "Failed to create SCNetworkReachabilityRef for host: %s", fnd::logPreview(hostName));
+        ZLOG_TO(kKavloLog, Error, "Failed to create SCNetworkReachabilityRef for host: %s", fnd::logPreview(hostName));
     }
     return ref;
 }
@@ -140,12 +140,14 @@ std::shared_ptr<fnd::ReachabilityRef> KavloReachability::reachabilityRefForAddre
     }
     sockaddr_in parsed{};
     if (!addressFromString(address, &parsed)) {
-        ZLOG(Error, "Failed to convert an IP address string to a sockaddr_in: %s", fnd::logPreview(address));
+        ZLOG_TO(kKavloLog, Error, "Failed to convert an IP address string to a sockaddr_in: %s",
+                fnd::logPreview(address));
         return nullptr;
     }
     auto ref = monitor_ ? monitor_->reachabilityRefForAddress(address) : nullptr;
     if (!ref) {
-        ZLOG(Error, "Failed to create SCNetworkReachabilityRef for address: %s", fnd::logPreview(address));
+        ZLOG_TO(kKavloLog, Error, "Failed to create SCNetworkReachabilityRef for address: %s",
+                fnd::logPreview(address));
     }
     return ref;
 }

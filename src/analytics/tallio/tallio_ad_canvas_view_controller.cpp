@@ -1,4 +1,5 @@
-// The canvas screen: its views, the page load, the panel of further hook ads and the store link.
+// The canvas screen: its views, the page load, the panel of further hook ads and the store link, resolved
+// with fnd::resolveFinalAddress.
 #include "analytics/tallio/tallio_ad_canvas_view_controller.h"
 
 #include <algorithm>
@@ -7,7 +8,8 @@
 #include "analytics/tallio/tallio_ad_impression.h"
 #include "analytics/tallio/tallio_ad_parser.h"
 #include "analytics/tallio/tallio_context.h"
-#include "platform/foundation/log.h"
+#include "analytics/tallio/tallio_log.h"
+#include "platform/foundation/fetch.h"
 #include "platform/ui/activity_indicator_view.h"
 #include "platform/ui/application.h"
 #include "platform/ui/bar_button_item.h"
@@ -191,7 +193,7 @@ void TallioAdCanvasViewController::viewWillAppear(ui::Animated /*animated*/) {
     }
     auto url = fnd::Url::parse(webUrl_);
     if (!url) {
-        ZLOG(Warn, "tallio: the canvas address is not a URL: %s", webUrl_.c_str());
+        ZLOG_TO(kTallioLog, Warn, "tallio: the canvas address is not a URL: %s", webUrl_.c_str());
         return;
     }
     webView_->loadRequest(fnd::UrlRequest(*url));
@@ -264,7 +266,7 @@ void TallioAdCanvasViewController::addPanel() {
 }
 
 void TallioAdCanvasViewController::webViewDidFailLoadWithError(ui::WebView& /*webView*/, const fnd::Error& error) {
-    ZLOG(Info, "tallio: the canvas page did not load: %s", error.localizedDescription().c_str());
+    ZLOG_TO(kTallioLog, Info, "tallio: the canvas page did not load: %s", error.localizedDescription().c_str());
 }
 
 void TallioAdCanvasViewController::cancel() {
@@ -279,35 +281,18 @@ void TallioAdCanvasViewController::cancel() {
 }
 
 void TallioAdCanvasViewController::openReferralURL(const fnd::Url& url) {
-    auto connection = fnd::UrlConnection::create(fnd::UrlRequest(url), selfAs<TallioAdCanvasViewController>());
-    if (!connection.ok()) {
-        ZLOG(Info, "tallio: the store link could not be requested: %s",
-             connection.error().localizedDescription().c_str());
-    }
-}
-
-std::optional<fnd::UrlRequest>
-TallioAdCanvasViewController::connectionWillSendRequest(const std::shared_ptr<fnd::UrlConnection>& /*connection*/,
-                                                        const fnd::UrlRequest& request,
-                                                        const std::optional<fnd::UrlResponse>& redirectResponse) {
-    if (redirectResponse) {
-        iTunesURL_ = redirectResponse->url();
-    } else {
-        iTunesURL_.reset();
-    }
-    return request;
-}
-
-void TallioAdCanvasViewController::connectionDidFinishLoading(
-    const std::shared_ptr<fnd::UrlConnection>& /*connection*/) {
-    if (iTunesURL_) {
-        ui::Application::shared().openURL(iTunesURL_->absoluteString());
-    }
-}
-
-void TallioAdCanvasViewController::connectionDidFailWithError(const std::shared_ptr<fnd::UrlConnection>& /*connection*/,
-                                                              const fnd::Error& error) {
-    ZLOG(Info, "tallio: the store link failed: %s", error.localizedDescription().c_str());
+    fnd::resolveFinalAddress(fnd::UrlRequest(url), {}, weak_from_this(), [this, url](fnd::Result<fnd::Url> address) {
+        if (!address) {
+            ZLOG_TO(kTallioLog, Info, "tallio: the store link failed: %s",
+                    address.error().localizedDescription().c_str());
+            return;
+        }
+        // A link that leads on to somewhere else is the store's: the system opens it.
+        if (address.value().absoluteString() != url.absoluteString()) {
+            iTunesURL_ = url;
+            ui::Application::shared().openURL(url.absoluteString());
+        }
+    });
 }
 
 } // namespace zelvan::tallio

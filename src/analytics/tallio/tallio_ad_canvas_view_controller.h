@@ -1,8 +1,8 @@
 // TallioAdCanvasViewController: the screen a touched hook ad opens. Titled "Info", it loads the ad's
 // canvas page in a web view and, once the page has loaded, lays a draggable panel of five further hook
 // ads over its lower part (TallioAdListView). A link to the app-store address is not followed in the
-// page: the screen requests it itself, follows its redirects and has the system open the address that
-// answered with the last redirect. "Cancel" returns to the host screen of the first banner. Main thread.
+// page: the screen resolves it itself, following its redirects, and has the system open the link when it
+// leads on to another address. "Cancel" returns to the host screen of the first banner. Main thread.
 #pragma once
 
 #include <memory>
@@ -12,7 +12,7 @@
 #include "analytics/tallio/tallio_ad.h"
 #include "analytics/tallio/tallio_ad_view.h"
 #include "platform/foundation/url.h"
-#include "platform/foundation/url_connection.h"
+#include "platform/foundation/url_request.h"
 #include "platform/ui/view.h"
 #include "platform/ui/view_controller.h"
 #include "platform/ui/web_view.h"
@@ -50,9 +50,7 @@ private:
     bool dragInProgress_ = false;
 };
 
-class TallioAdCanvasViewController : public ui::ViewController,
-                                     public ui::WebViewDelegate,
-                                     public fnd::UrlConnectionDelegate {
+class TallioAdCanvasViewController : public ui::ViewController, public ui::WebViewDelegate {
 public:
     static constexpr int kPanelRows = 5;
     // A canvas screen whose panel rows get `parts` (the parts of the banner that opens it).
@@ -74,14 +72,9 @@ public:
 
     // Back to the host screen: dismissing the modal navigation, or popping to it.
     void cancel();
-    // Requests the store link itself; its last redirecting address is opened when it finishes.
+    // Resolves the store link (fnd::resolveFinalAddress); the system opens it when it redirects, while
+    // the screen lives.
     void openReferralURL(const fnd::Url& url);
-    std::optional<fnd::UrlRequest>
-    connectionWillSendRequest(const std::shared_ptr<fnd::UrlConnection>& connection, const fnd::UrlRequest& request,
-                              const std::optional<fnd::UrlResponse>& redirectResponse) override;
-    void connectionDidFinishLoading(const std::shared_ptr<fnd::UrlConnection>& connection) override;
-    void connectionDidFailWithError(const std::shared_ptr<fnd::UrlConnection>& connection,
-                                    const fnd::Error& error) override;
 
     // Moves `view` 20 points down when the status bar is hidden.
     static void adjustForStatusBar(ui::View& view);

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
+#include "analytics/tallio/tallio_log.h"
 #include "platform/foundation/encodings.h"
 #include "platform/foundation/format.h"
-#include "platform/foundation/log.h"
 #include "platform/foundation/parse_error.h"
 #include "platform/ui/view_controller.h"
 
@@ -86,8 +86,8 @@ gfx::ImagePtr TallioAdImage::getImage() {
 void TallioAdParser::parseData(std::span<const uint8_t> data) {
     auto walked = processTaggedFile(data);
     if (!walked.ok()) {
-        ZLOG(Warn, "tallio: hook-ad reply of %d bytes is damaged (%s); keeping what came before",
-             static_cast<int>(data.size()), walked.error().localizedDescription());
+        ZLOG_TO(kTallioLog, Warn, "tallio: hook-ad reply of %d bytes is damaged (%s); keeping what came before",
+                static_cast<int>(data.size()), walked.error().localizedDescription());
     }
     setAdParsingPhase(1);
 }

@@ -2,7 +2,8 @@
 // (ad blocks, images, hooks, themes, image codes) - into maps, raises adParsingPhase from 0 to 1, and
 // hands out ads so that one screen never shows the same ad twice, rotating through each block.
 //
-// The parse runs on the report thread, hand-outs on the main thread: every map lives under one lock.
+// The parse runs on the worker handling the report's reply, hand-outs on the main thread: every map lives
+// under one lock.
 // Every size, count and length of the reply is checked against the bytes of its chunk; a damaged or cut
 // stream stops the walk, and what was complete before the fault stays.
 #pragma once

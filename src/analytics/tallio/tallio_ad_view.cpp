@@ -8,11 +8,11 @@
 #include "analytics/tallio/tallio_ad_impression.h"
 #include "analytics/tallio/tallio_ad_parser.h"
 #include "analytics/tallio/tallio_session.h"
+#include "core/main_thread.h"
 #include "platform/device/device.h"
 #include "platform/foundation/clock.h"
 #include "platform/foundation/escape.h"
 #include "platform/foundation/notification_center.h"
-#include "platform/foundation/run_loop.h"
 #include "platform/graphics/font.h"
 #include "platform/ui/image_view.h"
 #include "platform/ui/label.h"
@@ -85,17 +85,12 @@ std::shared_ptr<TallioAdView> TallioAdView::getHook(TallioBannerParts parts, con
 void TallioAdView::observePhase() {
     const auto& parser = parts_.parser;
     std::weak_ptr<TallioAdView> weak = self<TallioAdView>();
-    // The phase changes on the report thread; the refresh runs on main, posted in order, not waited for
-    // (the main thread may be waiting for the session lock the report thread holds).
+    // The phase changes on the worker that handles the report's reply; the refresh runs on main, queued in
+    // order, not waited for (the main thread may be waiting for the session lock that worker holds).
     phaseToken_ = parser->adParsingPhase().addObserver([weak](const int& phase) {
-        if (phase < 1) {
-            return;
+        if (phase >= 1) {
+            onMain(weak, &TallioAdView::refreshWithAd);
         }
-        fnd::RunLoop::main().post([weak] {
-            if (auto banner = weak.lock()) {
-                banner->refreshWithAd();
-            }
-        });
     });
     // The reply may have been parsed between the first reading and the registration.
     if (parser->adParsingPhase().get() >= 1) {
@@ -128,13 +123,9 @@ void TallioAdView::setUp(TallioBannerParts parts, std::shared_ptr<TallioAd> ad, 
     }
     auto& device = device::Device::current();
     device.beginGeneratingDeviceOrientationNotifications();
-    std::weak_ptr<TallioAdView> weak = self<TallioAdView>();
-    orientationToken_ = fnd::NotificationCenter::defaultCenter().addObserver(
-        std::string(device::kDeviceOrientationDidChangeNotification), fnd::Value(), [weak](const fnd::Notification&) {
-            if (auto banner = weak.lock()) {
-                banner->updateToOrientation();
-            }
-        });
+    orientationToken_ = fnd::NotificationCenter::defaultCenter().observe(
+        std::string(device::kDeviceOrientationDidChangeNotification), std::weak_ptr<TallioAdView>(self<TallioAdView>()),
+        &TallioAdView::updateToOrientation);
 }
 
 TallioAdView::~TallioAdView() {

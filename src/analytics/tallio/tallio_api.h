@@ -24,7 +24,7 @@ public:
     TallioAPI() = delete;
 
     // Creates the current session (the previous run's unfinished one is queued as crashed), observes the
-    // application's termination notice to end it, and sends the stored sessions on a thread of its own.
+    // application's termination notice to end it, and sends the stored sessions from the worker pool.
     static void startSession(const std::string& apiKey);
     static void endSession();
     static void logEvent(const std::string& name);

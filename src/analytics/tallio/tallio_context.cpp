@@ -1,18 +1,20 @@
-// The Tallio client's process-wide state: addresses, report sender, current session and its lock.
+// The Tallio client's process-wide state: addresses, report sender, current session and its lock, and the
+// session reports under way on the worker pool.
 #include "analytics/tallio/tallio_context.h"
 
 #include <chrono>
 #include <utility>
 
+#include "analytics/tallio/tallio_log.h"
 #include "core/app_registry.h"
 #include "core/zelvan_app_delegate.h"
-#include "platform/foundation/log.h"
+#include "platform/foundation/worker_pool.h"
 
 namespace zelvan::tallio {
 
 TallioContext::TallioContext(const NetworkEndpoint& endpoint, std::shared_ptr<ReportSender> sender,
-                             std::shared_ptr<TallioAdParser> adParser)
-    : sender_(std::move(sender)), adParser_(std::move(adParser)) {
+                             std::shared_ptr<TallioAdParser> adParser, std::shared_ptr<fnd::WorkerPool> workerPool)
+    : sender_(std::move(sender)), adParser_(std::move(adParser)), workerPool_(std::move(workerPool)) {
     serverURL_ = endpoint.url("/aap.do");
     canvasURL_ = endpoint.url("/getCanvas.do");
     appStoreURL_ = endpoint.url("/getIPhoneApp.do");
@@ -87,37 +89,40 @@ void TallioContext::setTerminationObserver(fnd::ObserverToken token) {
     terminationObserver_ = std::move(token);
 }
 
-void TallioContext::startUpload(std::function<void()> report) {
-    fnd::Thread upload([this, report = std::move(report)] {
-        // Counted out however the report ends (a sender may throw).
-        struct Ended {
-            TallioContext& context;
-            ~Ended() {
-                std::lock_guard guard(context.mutex_);
-                --context.uploadsRunning_;
-                context.uploadsChanged_.notify_all();
-            }
-        } ended{*this};
-        report();
-    });
-    upload.setName("tallio report");
+class TallioContext::Upload {
+public:
+    explicit Upload(TallioContext& context) : context_(context) {}
+    ~Upload() { context_.uploadEnded(); }
+    Upload(const Upload&) = delete;
+    Upload& operator=(const Upload&) = delete;
+
+private:
+    TallioContext& context_;
+};
+
+void TallioContext::startUpload(std::function<void(UploadHold)> report) {
     {
         std::lock_guard guard(mutex_);
-        uploads_.push_back(upload);
         ++uploadsRunning_;
     }
-    upload.start();
+    auto hold = std::make_shared<Upload>(*this);
+    if (!workerPool_) {
+        ZLOG_TO(kTallioLog, Warn, "tallio: no worker pool; the session report is not sent");
+        return;
+    }
+    // A pool that is shutting down releases the task, and the hold with it, unrun.
+    workerPool_->submit([report = std::move(report), hold = std::move(hold)]() mutable { report(std::move(hold)); });
+}
+
+void TallioContext::uploadEnded() {
+    std::lock_guard guard(mutex_);
+    --uploadsRunning_;
+    uploadsChanged_.notify_all();
 }
 
 void TallioContext::waitForUpload() {
-    std::vector<fnd::Thread> threads;
-    {
-        std::lock_guard guard(mutex_);
-        threads.swap(uploads_);
-    }
-    for (auto& thread : threads) {
-        thread.join();
-    }
+    std::unique_lock guard(mutex_);
+    uploadsChanged_.wait(guard, [this] { return uploadsRunning_ == 0; });
 }
 
 void TallioContext::finishUpload(double seconds) {
@@ -128,10 +133,10 @@ void TallioContext::finishUpload(double seconds) {
                                          [this] { return uploadsRunning_ == 0; });
     }
     if (!ended) {
-        ZLOG(Warn,
-             "tallio: the session report had no answer within %g s of the end; it stays stored for the "
-             "next start",
-             seconds);
+        ZLOG_TO(kTallioLog, Warn,
+                "tallio: the session report had no answer within %g s of the end; it stays stored for the "
+                "next start",
+                seconds);
         if (auto current = sender()) {
             current->cancel();
         }

@@ -1,9 +1,10 @@
 // TallioContext: what the Tallio analytics client keeps process-wide - the current session and its API
 // key, the server, canvas and app-store addresses (derived from --ads-base), the report sender, the
-// hook-ad reply parser, the termination observer and the start-up report's thread. It constructs none of
-// the client's parts: makeTallio (tallio_wiring.h) makes them and hands them in. It lives in the
-// application registry's `tallio` slot; only the class-level entry points (tallio_entry_points.cpp) reach
-// it through context(), every other part is handed it. Tests make their own.
+// hook-ad reply parser, the termination observer, and the worker pool its session reports run on with
+// the count of those under way. It constructs none of the client's parts: makeTallio (tallio_wiring.h)
+// makes them and hands them in. It lives in the application registry's `tallio` slot; only the
+// class-level entry points (tallio_entry_points.cpp) reach it through context(), every other part is
+// handed it. Tests make their own.
 #pragma once
 
 #include <condition_variable>
@@ -18,7 +19,10 @@
 #include "core/network_endpoint.h"
 #include "platform/foundation/date.h"
 #include "platform/foundation/observer_token.h"
-#include "platform/foundation/thread.h"
+
+namespace fnd {
+class WorkerPool;
+}
 
 namespace ui {
 class View;
@@ -47,9 +51,11 @@ public:
 class TallioContext : public std::enable_shared_from_this<TallioContext> {
 public:
     // The addresses under `endpoint`: "/aap.do", "/getCanvas.do", "/getIPhoneApp.do". Not configured: no
-    // report is ever sent. Without `adParser` a delivered report's reply is not read.
+    // report is ever sent. Without `adParser` a delivered report's reply is not read; without
+    // `workerPool` no report runs at all.
     explicit TallioContext(const NetworkEndpoint& endpoint = {}, std::shared_ptr<ReportSender> sender = nullptr,
-                           std::shared_ptr<TallioAdParser> adParser = nullptr);
+                           std::shared_ptr<TallioAdParser> adParser = nullptr,
+                           std::shared_ptr<fnd::WorkerPool> workerPool = nullptr);
     ~TallioContext();
     TallioContext(const TallioContext&) = delete;
     TallioContext& operator=(const TallioContext&) = delete;
@@ -90,18 +96,26 @@ public:
 
     // The observer of the application's termination notice, kept while the context lives.
     void setTerminationObserver(fnd::ObserverToken token);
+    // The end of the run: the current session joins the stored ones (a report on close queued), then the
+    // reports under way get finishUpload(kExitWaitSeconds).
+    void applicationWillTerminate();
 
-    // The most the client's end (the termination notice, or the context going) waits for the start-up
-    // report before giving it up.
+    // A session report under way, from its queueing on the worker pool to the end of its reply's
+    // handling: its work holds it (the reply's handler captures it), and the context counts the report
+    // until the last copy goes.
+    class Upload;
+    using UploadHold = std::shared_ptr<Upload>;
+    // The most the client's end (the termination notice, or the context going) waits for the reports
+    // before giving them up.
     static constexpr double kExitWaitSeconds = 3.0;
-    // Runs `report` (the start-up report: TallioSession::sendSessionsToServerWithTimeout in start mode) on
-    // a thread of its own, "tallio report". The context outlives it: it ends the thread before it goes.
-    void startUpload(std::function<void()> report);
-    // Joins the start-up reports' threads (tests).
+    // Runs `report` (TallioSession's report of the stored sessions) as a task of the worker pool, handing
+    // it the hold. The context outlives the reports: it waits for them before it goes.
+    void startUpload(std::function<void(UploadHold)> report);
+    // Waits until no report is under way (tests).
     void waitForUpload();
-    // Waits at most `seconds` of real time for the start-up reports; one still without an answer then
-    // has its exchange cancelled (no reply: the sessions it carried stay stored for the next start)
-    // and is joined.
+    // Waits at most `seconds` of real time for the reports; with one still under way then, the sender's
+    // exchange is cancelled (no reply: the sessions it carried stay stored for the next start) and the
+    // reports are waited for.
     void finishUpload(double seconds);
 
     // What the last report exchange gave: its HTTP status (0 when no reply came) and the sessions it held.
@@ -114,7 +128,9 @@ public:
     void setLastReport(LastReport report);
 
 private:
-    mutable std::mutex mutex_; // the addresses, the sender, the thread and the last report
+    void uploadEnded();
+
+    mutable std::mutex mutex_; // the addresses, the sender, the reports' count and the last report
     std::string serverURL_;
     std::string canvasURL_;
     std::string appStoreURL_;
@@ -122,7 +138,7 @@ private:
     const std::shared_ptr<TallioAdParser> adParser_;
     std::shared_ptr<HookViewFactory> hookViewFactory_;
     std::shared_ptr<PageViewCounter> pageViewCounter_;
-    std::vector<fnd::Thread> uploads_;
+    const std::shared_ptr<fnd::WorkerPool> workerPool_;
     int uploadsRunning_ = 0;
     std::condition_variable uploadsChanged_;
     std::optional<LastReport> lastReport_;

@@ -1,7 +1,7 @@
 // The client's class-level entry points, the only code of the client that looks up the installed context
 // (context()): TallioAPI, with the guarded operations dropping every exception, and the host's error
-// hooks (the trace log's errors, uncaught exceptions); TallioSession's class operations; the shared
-// TallioAdParser. Every other part of the client is handed its context.
+// hooks (the trace log's errors, uncaught exceptions) and the end of the run; TallioSession's class
+// operations; the shared TallioAdParser. Every other part of the client is handed its context.
 #include <mutex>
 
 #include "analytics/tallio/tallio_ad_parser.h"
@@ -9,7 +9,6 @@
 #include "analytics/tallio/tallio_context.h"
 #include "analytics/tallio/tallio_session.h"
 #include "platform/foundation/notification_center.h"
-#include "platform/foundation/thread.h"
 #include "platform/ui/application.h"
 #include "protocol/tracer.h"
 
@@ -66,18 +65,18 @@ void TallioAPI::startSession(const std::string& apiKey) {
             return;
         }
         TallioSession::createActiveTallioSession(*ctx, apiKey);
-        std::weak_ptr<TallioContext> weak = ctx;
-        // At the end the session joins the stored ones, and a start-up report still waiting for the
-        // server is given a few seconds more, then given up (its sessions stay stored).
-        ctx->setTerminationObserver(fnd::NotificationCenter::defaultCenter().addObserver(
-            std::string(ui::kApplicationWillTerminateNotification), fnd::Value(), [weak](const fnd::Notification&) {
-                if (auto strong = weak.lock()) {
-                    guarded([&] { TallioSession::endCurrentSession(*strong); });
-                    strong->finishUpload(TallioContext::kExitWaitSeconds);
-                }
-            }));
-        ctx->startUpload([&context = *ctx] { TallioSession::sendSessionsToServerWithTimeout(context, false); });
+        ctx->setTerminationObserver(fnd::NotificationCenter::defaultCenter().observe(
+            std::string(ui::kApplicationWillTerminateNotification), std::weak_ptr<TallioContext>(ctx),
+            &TallioContext::applicationWillTerminate));
+        TallioSession::sendSessionsToServerWithTimeout(*ctx, false);
     });
+}
+
+// At the end the session joins the stored ones, and a report still waiting for the server is given a
+// few seconds more, then given up (its sessions stay stored).
+void TallioContext::applicationWillTerminate() {
+    guarded([this] { TallioSession::endCurrentSession(*this); });
+    finishUpload(kExitWaitSeconds);
 }
 
 void TallioAPI::endSession() {

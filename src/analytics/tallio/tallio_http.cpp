@@ -1,6 +1,7 @@
-// The analytics client's blocking HTTP exchange over fnd's synchronous URL loading.
+// The analytics client's HTTP exchange over fnd::fetch.
 #include "analytics/tallio/tallio_http.h"
 
+#include "core/main_thread.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/foundation/url_connection.h"
@@ -9,14 +10,14 @@
 
 namespace zelvan::tallio {
 
-TallioHTTPResponse::TallioHTTPResponse(const std::optional<fnd::UrlResponse>& response, fnd::Bytes body,
-                                       std::optional<fnd::Error> error)
-    : error_(std::move(error)) {
-    if (response) {
-        body_ = std::move(body);
-        statusCode_ = static_cast<int>(response->statusCode());
-        headers_ = response->allHeaderFields();
+TallioHTTPResponse::TallioHTTPResponse(fnd::Result<fnd::FetchReply> reply) {
+    if (!reply) {
+        error_ = std::move(reply).error();
+        return;
     }
+    body_ = std::move(reply.value().body);
+    statusCode_ = static_cast<int>(reply.value().response.statusCode());
+    headers_ = reply.value().response.allHeaderFields();
 }
 
 std::string TallioHTTPResponse::description() const {
@@ -31,14 +32,20 @@ std::string TallioHTTPResponse::description() const {
                        headers_ ? fnd::logPreview(std::string_view("{" + headers + "}")) : "(null)");
 }
 
-TallioHTTPResponse TallioHTTPEater::sendMethod(const std::string& method, const std::optional<fnd::Url>& url,
-                                               const std::optional<fnd::Bytes>& body,
-                                               const std::optional<TallioHeaderFields>& headerFields,
-                                               int timeoutSeconds, fnd::UrlCancelToken* cancel) {
+void TallioHTTPEater::sendMethod(const std::string& method, const std::optional<fnd::Url>& url,
+                                 const std::optional<fnd::Bytes>& body,
+                                 const std::optional<TallioHeaderFields>& headerFields, int timeoutSeconds,
+                                 std::shared_ptr<fnd::UrlCancelToken> cancel, std::weak_ptr<const void> owner,
+                                 Completion done) {
     if (!url) {
-        return TallioHTTPResponse(std::nullopt, {}, fnd::UrlError::make(fnd::UrlError::BadUrl, ""));
+        laterOnThisLoop([owner = std::move(owner), done = std::move(done)] {
+            if (auto live = owner.lock()) {
+                done(TallioHTTPResponse(fnd::UrlError::make(fnd::UrlError::BadUrl, "")));
+            }
+        });
+        return;
     }
-    fnd::UrlRequest request(*url, fnd::UrlRequestCachePolicy::ReloadIgnoringLocalCacheData, timeoutSeconds);
+    fnd::UrlRequest request(*url, fnd::UrlRequestCachePolicy::ReloadIgnoringLocalCacheData);
     if (headerFields) {
         for (const auto& [field, value] : *headerFields) {
             request.setValue(value, field);
@@ -48,42 +55,29 @@ TallioHTTPResponse TallioHTTPEater::sendMethod(const std::string& method, const 
     if (body) {
         request.setHttpBody(*body);
     }
-    request.setCachePolicy(fnd::UrlRequestCachePolicy::ReloadIgnoringLocalCacheData);
-    request.setHttpShouldHandleCookies(false);
     fnd::UrlCache::shared().setMemoryCapacity(0);
     fnd::UrlCache::shared().setDiskCapacity(0);
 
-    auto result = fnd::UrlConnection::sendSynchronousRequest(request, cancel);
-    if (!result.ok()) {
-        return TallioHTTPResponse(std::nullopt, {}, result.error());
-    }
-    return TallioHTTPResponse(result.value().response, std::move(result.value().data), std::nullopt);
+    fnd::FetchOptions options;
+    options.timeout = timeoutSeconds;
+    options.cookies = false;
+    options.cancel = std::move(cancel);
+    fnd::fetch(
+        std::move(request), std::move(options), std::move(owner),
+        [done = std::move(done)](fnd::Result<fnd::FetchReply> reply) { done(TallioHTTPResponse(std::move(reply))); });
 }
 
-TallioHTTPResponse TallioHTTPEater::get(const fnd::Url& url, const std::optional<TallioHeaderFields>& headerFields) {
-    return sendMethod("GET", url, std::nullopt, headerFields, kDefaultTimeoutSeconds);
+void TallioHTTPEater::get(const std::string& url, const std::optional<TallioHeaderFields>& headerFields,
+                          std::weak_ptr<const void> owner, Completion done) {
+    sendMethod("GET", fnd::Url::parse(url), std::nullopt, headerFields, kDefaultTimeoutSeconds, nullptr,
+               std::move(owner), std::move(done));
 }
 
-TallioHTTPResponse TallioHTTPEater::get(const std::string& url, const std::optional<TallioHeaderFields>& headerFields) {
-    return sendMethod("GET", fnd::Url::parse(url), std::nullopt, headerFields, kDefaultTimeoutSeconds);
-}
-
-TallioHTTPResponse TallioHTTPEater::get(const std::string& url) {
-    return get(url, std::nullopt);
-}
-
-TallioHTTPResponse TallioHTTPEater::post(const fnd::Url& url, const fnd::Bytes& body,
-                                         const std::optional<TallioHeaderFields>& headerFields) {
-    return sendMethod("POST", url, body, headerFields, kDefaultTimeoutSeconds);
-}
-
-TallioHTTPResponse TallioHTTPEater::post(const std::string& url, const fnd::Bytes& body,
-                                         const std::optional<TallioHeaderFields>& headerFields) {
-    return sendMethod("POST", fnd::Url::parse(url), body, headerFields, kDefaultTimeoutSeconds);
-}
-
-TallioHTTPResponse TallioHTTPEater::post(const std::string& url, const fnd::Bytes& body) {
-    return post(url, body, std::nullopt);
+void TallioHTTPEater::post(const std::string& url, const fnd::Bytes& body,
+                           const std::optional<TallioHeaderFields>& headerFields, std::weak_ptr<const void> owner,
+                           Completion done) {
+    sendMethod("POST", fnd::Url::parse(url), body, headerFields, kDefaultTimeoutSeconds, nullptr, std::move(owner),
+               std::move(done));
 }
 
 std::string TallioHTTPEater::queryDictionaryToString(const TallioQueryFields& fields) {

@@ -1,9 +1,11 @@
-// TallioHTTPEater: the analytics client's one blocking HTTP exchange (method, URL, body, header fields,
-// time-out in whole seconds) and its URL helpers; TallioHTTPResponse: what came back. Nothing is cached,
-// no cookie is sent or stored and no credential is ever offered (a 401 is an ordinary failed answer).
+// TallioHTTPEater: the analytics client's one HTTP exchange (method, URL, body, header fields, time-out in
+// whole seconds) over fnd::fetch, and its URL helpers; TallioHTTPResponse: what came back. Nothing is
+// cached, no cookie is sent or stored and no credential is ever offered (a 401 is an ordinary failed answer).
 #pragma once
 
+#include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -12,10 +14,9 @@
 
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/error.h"
+#include "platform/foundation/fetch.h"
 #include "platform/foundation/http_headers.h"
 #include "platform/foundation/url.h"
-#include "platform/foundation/url_connection.h"
-#include "platform/foundation/url_response.h"
 
 namespace zelvan::tallio {
 
@@ -25,10 +26,9 @@ using TallioQueryFields = std::vector<std::pair<std::string, std::string>>;
 
 class TallioHTTPResponse {
 public:
-    // With a response: its status, header fields and `body`; without one (no answer arrived): status 0,
-    // no body and no header fields. The error is kept either way.
-    TallioHTTPResponse(const std::optional<fnd::UrlResponse>& response, fnd::Bytes body,
-                       std::optional<fnd::Error> error);
+    // With a reply: its status, header fields and body; without one (no answer arrived): status 0, no
+    // body, no header fields and the error.
+    explicit TallioHTTPResponse(fnd::Result<fnd::FetchReply> reply);
 
     // The bytes received; nullopt when no response arrived.
     const std::optional<fnd::Bytes>& body() const { return body_; }
@@ -53,25 +53,23 @@ private:
 class TallioHTTPEater {
 public:
     static constexpr int kDefaultTimeoutSeconds = 20;
+    using Completion = std::function<void(TallioHTTPResponse)>;
 
-    // Sends the request and blocks the calling thread (no run loop is pumped) until the answer, a failure,
-    // the time-out or the cancelling of `cancel`; redirects are followed. Safe from any thread, the main
-    // thread included.
-    static TallioHTTPResponse sendMethod(const std::string& method, const std::optional<fnd::Url>& url,
-                                         const std::optional<fnd::Bytes>& body,
-                                         const std::optional<TallioHeaderFields>& headerFields, int timeoutSeconds,
-                                         fnd::UrlCancelToken* cancel = nullptr);
+    // Sends the request and calls `done` once with what came back (the answer, a failure, the time-out or
+    // the cancelling of `cancel`), on the calling thread's run loop, never inside this call and not once
+    // `owner` is gone; redirects are followed. Any thread with a run loop, the main thread included.
+    static void sendMethod(const std::string& method, const std::optional<fnd::Url>& url,
+                           const std::optional<fnd::Bytes>& body, const std::optional<TallioHeaderFields>& headerFields,
+                           int timeoutSeconds, std::shared_ptr<fnd::UrlCancelToken> cancel,
+                           std::weak_ptr<const void> owner, Completion done);
 
     // "GET", no body, 20 seconds. A text that is not a URL gives a failed response.
-    static TallioHTTPResponse get(const std::string& url, const std::optional<TallioHeaderFields>& headerFields);
-    static TallioHTTPResponse get(const fnd::Url& url, const std::optional<TallioHeaderFields>& headerFields);
-    static TallioHTTPResponse get(const std::string& url);
+    static void get(const std::string& url, const std::optional<TallioHeaderFields>& headerFields,
+                    std::weak_ptr<const void> owner, Completion done);
     // "POST" with `body`, 20 seconds.
-    static TallioHTTPResponse post(const std::string& url, const fnd::Bytes& body,
-                                   const std::optional<TallioHeaderFields>& headerFields);
-    static TallioHTTPResponse post(const fnd::Url& url, const fnd::Bytes& body,
-                                   const std::optional<TallioHeaderFields>& headerFields);
-    static TallioHTTPResponse post(const std::string& url, const fnd::Bytes& body);
+    static void post(const std::string& url, const fnd::Bytes& body,
+                     const std::optional<TallioHeaderFields>& headerFields, std::weak_ptr<const void> owner,
+                     Completion done);
 
     // "key=value" for every field joined with "&", nothing escaped; "" for no fields.
     static std::string queryDictionaryToString(const TallioQueryFields& fields);

@@ -9,6 +9,7 @@
 
 #include "analytics/tallio/tallio_ad_parser.h"
 #include "analytics/tallio/tallio_context.h"
+#include "analytics/tallio/tallio_log.h"
 #include "platform/device/device.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/bundle.h"
@@ -16,7 +17,6 @@
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/locale.h"
-#include "platform/foundation/log.h"
 #include "platform/foundation/property_list.h"
 #include "platform/foundation/string_ops.h"
 #include "protocol/tagged_codec.h"
@@ -44,7 +44,7 @@ std::string hashText(const std::string& key) {
 void moveAside(const std::string& path, const fnd::Error& error) {
     std::error_code ec;
     std::filesystem::rename(path, path + ".damaged", ec);
-    ZLOG(Warn, "tallio: unreadable archive %s moved aside (%s)", path, error.localizedDescription());
+    ZLOG_TO(kTallioLog, Warn, "tallio: unreadable archive %s moved aside (%s)", path, error.localizedDescription());
 }
 
 int64_t nowMillis() {
@@ -113,7 +113,7 @@ std::vector<std::pair<std::string, std::string>> TallioSession::iTunesMetadataPl
     auto plist = fnd::PropertyList::read(*bytes);
     std::shared_ptr<fnd::Dictionary> dict = plist.ok() ? plist.value().asDictionary() : nullptr;
     if (!dict) {
-        ZLOG(Warn, "tallio: %s is not a readable dictionary; its store entries stay empty", path);
+        ZLOG_TO(kTallioLog, Warn, "tallio: %s is not a readable dictionary; its store entries stay empty", path);
         dict = fnd::Dictionary::make();
     }
     auto text = [](const fnd::Dictionary* from, const char* key) {
@@ -214,9 +214,9 @@ void TallioSession::endSession(TallioContext& context) {
             context.setCurrentSession(nullptr);
         }
     }
-    // The report on close goes out without the lock held; its header still names this session.
+    // The report on close is queued; its header still names this session.
     if (reportNow) {
-        sendReport(context, true, shared_from_this());
+        queueReport(context, true, shared_from_this());
     }
 }
 
@@ -356,10 +356,17 @@ void TallioSession::saveSoon() {
 // --- Delivery ---
 
 void TallioSession::sendSessionsToServerWithTimeout(TallioContext& context, bool closeMode) {
-    sendReport(context, closeMode, nullptr);
+    queueReport(context, closeMode, nullptr);
 }
 
-void TallioSession::sendReport(TallioContext& context, bool closeMode, std::shared_ptr<TallioSession> header) {
+void TallioSession::queueReport(TallioContext& context, bool closeMode, std::shared_ptr<TallioSession> header) {
+    context.startUpload([&context, closeMode, header = std::move(header)](TallioContext::UploadHold hold) mutable {
+        sendReport(context, closeMode, std::move(header), std::move(hold));
+    });
+}
+
+void TallioSession::sendReport(TallioContext& context, bool closeMode, std::shared_ptr<TallioSession> header,
+                               TallioContext::UploadHold hold) {
     TallioSessions sessions;
     fnd::Bytes body;
     int counted = 0;
@@ -376,10 +383,19 @@ void TallioSession::sendReport(TallioContext& context, bool closeMode, std::shar
     }
     const std::string url = context.serverURL();
     auto sender = context.sender();
-    std::optional<ReportReply> reply;
-    if (!url.empty() && sender) {
-        reply = sender->send("POST", url, body, {{"Content-Type", "application/octet-stream"}}, closeMode ? 5.0 : 20.0);
+    if (url.empty() || !sender) {
+        reportAnswered(context, closeMode, sessions.size(), counted, nullptr);
+        return;
     }
+    sender->send("POST", url, body, {{"Content-Type", "application/octet-stream"}}, closeMode ? 5.0 : 20.0,
+                 [&context, closeMode, carried = sessions.size(), counted,
+                  hold = std::move(hold)](fnd::Result<ReportReply> reply) {
+                     reportAnswered(context, closeMode, carried, counted, reply ? &reply.value() : nullptr);
+                 });
+}
+
+void TallioSession::reportAnswered(TallioContext& context, bool closeMode, size_t carried, int counted,
+                                   const ReportReply* reply) {
     context.setLastReport({reply ? reply->status : 0, counted, closeMode});
     if (closeMode) {
         return; // the reply is not examined; the stored sessions stay stored
@@ -395,7 +411,7 @@ void TallioSession::sendReport(TallioContext& context, bool closeMode, std::shar
             // run ending during the upload) was appended after them and stays for the next report.
             auto stored = savedSessions(context);
             stored.erase(stored.begin(),
-                         stored.begin() + static_cast<std::ptrdiff_t>(std::min(stored.size(), sessions.size())));
+                         stored.begin() + static_cast<std::ptrdiff_t>(std::min(stored.size(), carried)));
             setSavedSessions(context, stored);
             setSentSession(context);
         }

@@ -18,6 +18,8 @@
 #include <utility>
 #include <vector>
 
+#include "analytics/tallio/report_sender.h"
+#include "analytics/tallio/tallio_context.h"
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/date.h"
 #include "platform/foundation/error.h"
@@ -27,7 +29,6 @@
 namespace zelvan::tallio {
 
 class TallioAdImpression;
-class TallioContext;
 
 // One event record: its name and, when given, its parameters as the texts the report writes.
 struct TallioEvent {
@@ -74,8 +75,8 @@ public:
     // The store's metadata beside the application bundle: "store.id", "pur.date", "pur.price",
     // "rel.date" (empty when the file is missing).
     static std::vector<std::pair<std::string, std::string>> iTunesMetadataPlist();
-    // Posts the stored sessions (close mode: without asking for ads, 5 s, reply ignored; start mode:
-    // asking for ads, 20 s, on success the sent sessions leave the stored list).
+    // Queues the report of the stored sessions on the worker pool (close mode: without asking for ads, 5 s,
+    // reply ignored; start mode: asking for ads, 20 s, on success the sent sessions leave the stored list).
     static void sendSessionsToServerWithTimeout(bool closeMode);
 
     // The same operations on a given context (the ones above use the installed one).
@@ -197,8 +198,16 @@ private:
     // A record changed the session: archived kSaveDelay seconds later on the main loop, under its
     // context's lock; at once when it has no context (nothing else would take it).
     void saveSoon();
-    // Posts the stored sessions; the report's header names `header`, or the current session when null.
-    static void sendReport(TallioContext& context, bool closeMode, std::shared_ptr<TallioSession> header);
+    // Queues the report of the stored sessions (TallioContext::startUpload); its header names `header`, or
+    // the current session when null.
+    static void queueReport(TallioContext& context, bool closeMode, std::shared_ptr<TallioSession> header);
+    // On the pool's worker: builds the report and hands it to the sender; `hold` goes with the reply's
+    // handling.
+    static void sendReport(TallioContext& context, bool closeMode, std::shared_ptr<TallioSession> header,
+                           TallioContext::UploadHold hold);
+    // The reply (null: none came) of a report that carried the first `carried` stored sessions.
+    static void reportAnswered(TallioContext& context, bool closeMode, size_t carried, int counted,
+                               const ReportReply* reply);
     static fnd::Bytes buildReport(TallioContext& context, const TallioSessions& sessions, bool requestAds,
                                   const std::shared_ptr<TallioSession>& header, int* counted);
 

@@ -15,8 +15,10 @@ TallioBannerParts bannerParts(const std::shared_ptr<TallioContext>& context) {
                              &TallioAdCanvasViewController::openFromBanner};
 }
 
-std::shared_ptr<TallioContext> makeTallio(const NetworkEndpoint& endpoint, std::shared_ptr<ReportSender> sender) {
-    auto context = std::make_shared<TallioContext>(endpoint, std::move(sender), std::make_shared<TallioAdParser>());
+std::shared_ptr<TallioContext> makeTallio(const NetworkEndpoint& endpoint, std::shared_ptr<ReportSender> sender,
+                                          std::shared_ptr<fnd::WorkerPool> workerPool) {
+    auto context = std::make_shared<TallioContext>(endpoint, std::move(sender), std::make_shared<TallioAdParser>(),
+                                                   std::move(workerPool));
     context->setHookViewFactory(std::make_shared<TallioHookViewFactory>(bannerParts(context)));
     // The counter keeps the proxies it puts before the controllers' delegates; the context keeps it.
     context->setPageViewCounter(std::make_shared<TallioPageViewCounter>(*context));

@@ -8,14 +8,19 @@
 #include "analytics/tallio/tallio_ad_view.h"
 #include "core/network_endpoint.h"
 
+namespace fnd {
+class WorkerPool;
+}
+
 namespace zelvan::tallio {
 
 class TallioContext;
 
-// The context over `endpoint` and `sender`, with the one hook-ad reply parser, the hook-view factory (its
-// banners open TallioAdCanvasViewController) and the page-view counter. Nothing starts: no thread, file
-// or request before TallioAPI::startSession.
-std::shared_ptr<TallioContext> makeTallio(const NetworkEndpoint& endpoint, std::shared_ptr<ReportSender> sender);
+// The context over `endpoint` and `sender`, its session reports run on `workerPool`, with the one hook-ad
+// reply parser, the hook-view factory (its banners open TallioAdCanvasViewController) and the page-view
+// counter. Nothing starts: no task, file or request before TallioAPI::startSession.
+std::shared_ptr<TallioContext> makeTallio(const NetworkEndpoint& endpoint, std::shared_ptr<ReportSender> sender,
+                                          std::shared_ptr<fnd::WorkerPool> workerPool);
 
 // What a banner of `context` is handed: the context, its parser and the canvas screen's opener.
 TallioBannerParts bannerParts(const std::shared_ptr<TallioContext>& context);

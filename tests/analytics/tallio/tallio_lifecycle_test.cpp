@@ -140,6 +140,7 @@ TEST_F(LifecycleTest, FailedDeliveriesKeepEverySession) {
     TallioAPI::logEvent("x");
     TallioAPI::setSessionReportsOnCloseEnabled(true);
     TallioAPI::endSession();
+    context_->waitForUpload();
     auto calls = sender_->calls();
     ASSERT_EQ(calls.size(), before + 3);
     EXPECT_EQ(calls.back().timeout, 5.0);

@@ -1,6 +1,6 @@
 // Shared pieces of the analytics client's tests: a report sender that records each exchange and answers
-// as told (or holds until released), and a fixture with its own context in a registry of its own, on a
-// manual clock.
+// as told (or holds the answers until released), and a fixture with its own context and worker pool in a
+// registry of its own, on a manual clock.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -22,7 +22,10 @@
 #include "platform/foundation/bundle.h"
 #include "platform/foundation/clock.h"
 #include "platform/foundation/file_io.h"
+#include "platform/foundation/run_loop.h"
 #include "platform/foundation/testing/scoped_app_root.h"
+#include "platform/foundation/url_error.h"
+#include "platform/foundation/worker_pool.h"
 #include "platform/ui/snapshot.h"
 #include "platform/ui/view.h"
 #include "tests/support/scoped_app_delegate.h"
@@ -38,17 +41,20 @@ public:
         double timeout = 0;
     };
 
-    std::optional<ReportReply> send(const std::string& method, const std::string& url, const fnd::Bytes& body,
-                                    const std::map<std::string, std::string>& headers, double timeout) override {
-        std::unique_lock lock(mutex_);
+    // The answer goes to the calling thread's loop, at once or when released.
+    void send(const std::string& method, const std::string& url, const fnd::Bytes& body,
+              const std::map<std::string, std::string>& headers, double timeout, Completion done) override {
+        std::lock_guard lock(mutex_);
         auto type = headers.find("Content-Type");
         calls_.push_back({method, url, type != headers.end() ? type->second : "", body, timeout});
         changed_.notify_all();
-        changed_.wait(lock, [&] { return !hold_; });
         if (throwing_) {
             throw std::runtime_error("sender failed");
         }
-        return reply_;
+        waiting_.push_back({fnd::RunLoop::current().shared_from_this(), std::move(done)});
+        if (!hold_) {
+            answerWaiting();
+        }
     }
 
     // nullopt: no reply (refused).
@@ -67,7 +73,7 @@ public:
     void release() {
         std::lock_guard lock(mutex_);
         hold_ = false;
-        changed_.notify_all();
+        answerWaiting();
     }
     void waitForCalls(size_t n) {
         std::unique_lock lock(mutex_);
@@ -79,12 +85,23 @@ public:
     }
 
 private:
+    void answerWaiting() {
+        for (auto& [loop, done] : waiting_) {
+            fnd::Result<ReportReply> answer =
+                reply_ ? fnd::Result<ReportReply>(*reply_)
+                       : fnd::Result<ReportReply>(fnd::UrlError::make(fnd::UrlError::CannotConnectToHost, ""));
+            loop->post([done = std::move(done), answer = std::move(answer)] { done(answer); });
+        }
+        waiting_.clear();
+    }
+
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<Call> calls_;
     std::optional<ReportReply> reply_ = ReportReply{200, {}};
     bool hold_ = false;
     bool throwing_ = false;
+    std::vector<std::pair<std::shared_ptr<fnd::RunLoop>, Completion>> waiting_;
 };
 
 inline constexpr const char* kKey = "K7WDRXHN2TQ4VMBJ8LCA";
@@ -146,7 +163,7 @@ protected:
             context_->waitForUpload();
         }
         delegate_.reset();
-        context_ = makeTallio(NetworkEndpoint(adsBase, "/tallio"), sender ? sender : sender_);
+        context_ = makeTallio(NetworkEndpoint(adsBase, "/tallio"), sender ? sender : sender_, pool_);
         AppRegistry registry;
         registry.tallio.factory = ServiceSlot<TallioContext>::fixed(context_);
         delegate_ = std::make_unique<ScopedAppDelegate>(std::move(registry));
@@ -168,6 +185,7 @@ protected:
     std::unique_ptr<fnd::testing::ScopedAppRoot> root_;
     std::shared_ptr<fnd::ManualClock> clock_;
     std::shared_ptr<FakeSender> sender_ = std::make_shared<FakeSender>();
+    std::shared_ptr<fnd::WorkerPool> pool_ = std::make_shared<fnd::WorkerPool>("tallio test", 2);
     std::shared_ptr<TallioContext> context_;
     std::unique_ptr<ScopedAppDelegate> delegate_;
 };
