@@ -1,5 +1,5 @@
 // The canvas screen: its views, the page load, the panel of further hook ads and the store link, resolved
-// with fnd::resolveFinalAddress.
+// with fnd::fetch, keeping the address that answered with the last redirect.
 #include "analytics/tallio/tallio_ad_canvas_view_controller.h"
 
 #include <algorithm>
@@ -281,16 +281,24 @@ void TallioAdCanvasViewController::cancel() {
 }
 
 void TallioAdCanvasViewController::openReferralURL(const fnd::Url& url) {
-    fnd::resolveFinalAddress(fnd::UrlRequest(url), {}, weak_from_this(), [this, url](fnd::Result<fnd::Url> address) {
-        if (!address) {
+    // Each hop keeps the address that answered with the redirect; the last one is the store's page.
+    iTunesURL_.reset();
+    fnd::FetchOptions options;
+    options.redirects = fnd::RedirectPolicy::ask(
+        [weak = weak_from_this()](const fnd::UrlRequest& next, const fnd::UrlResponse& redirect) {
+            if (auto self = std::static_pointer_cast<TallioAdCanvasViewController>(weak.lock())) {
+                self->iTunesURL_ = redirect.url();
+            }
+            return std::optional<fnd::UrlRequest>(next);
+        });
+    fnd::fetch(fnd::UrlRequest(url), std::move(options), weak_from_this(), [this](fnd::Result<fnd::FetchReply> reply) {
+        if (!reply) {
             ZLOG_TO(kTallioLog, Info, "tallio: the store link failed: %s",
-                    address.error().localizedDescription().c_str());
+                    reply.error().localizedDescription().c_str());
             return;
         }
-        // A link that leads on to somewhere else is the store's: the system opens it.
-        if (address.value().absoluteString() != url.absoluteString()) {
-            iTunesURL_ = url;
-            ui::Application::shared().openURL(url.absoluteString());
+        if (iTunesURL_) {
+            ui::Application::shared().openURL(iTunesURL_->absoluteString());
         }
     });
 }

@@ -72,8 +72,8 @@ public:
 
     // Back to the host screen: dismissing the modal navigation, or popping to it.
     void cancel();
-    // Resolves the store link (fnd::resolveFinalAddress); the system opens it when it redirects, while
-    // the screen lives.
+    // Requests the store link, following its redirects; once it has loaded, the system opens the address
+    // that answered with the last redirect (nothing without a redirect), while the screen lives.
     void openReferralURL(const fnd::Url& url);
 
     // Moves `view` 20 points down when the status bar is hidden.
