@@ -6,7 +6,6 @@
 #include <mutex>
 #include <thread>
 #include <utility>
-#include <vector>
 
 namespace zelvan::selvo {
 
@@ -90,20 +89,6 @@ void SVWorkQueue::addOperation(const std::shared_ptr<fnd::Operation>& operation)
 size_t SVWorkQueue::operationCount() const {
     std::lock_guard lock(state_->mutex);
     return state_->queued.size() + (state_->running ? 1 : 0);
-}
-
-void SVWorkQueue::cancelAllOperations() {
-    std::vector<std::shared_ptr<fnd::Operation>> pending;
-    {
-        std::lock_guard lock(state_->mutex);
-        pending.assign(state_->queued.begin(), state_->queued.end());
-        if (state_->running) {
-            pending.push_back(state_->running);
-        }
-    }
-    for (const auto& operation : pending) {
-        operation->cancel();
-    }
 }
 
 void SVWorkQueue::shutdown() {

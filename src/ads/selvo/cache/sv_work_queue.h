@@ -24,9 +24,6 @@ public:
     void addOperation(const std::shared_ptr<fnd::Operation>& operation);
     // The operations queued or running.
     size_t operationCount() const;
-    // Cancels every operation not yet finished (the running one sees isCancelled()); queued ones still
-    // take their turn, finishing without running.
-    void cancelAllOperations();
     // Cancels everything, drops the queued operations and waits for the running one to return (unless
     // called from that very operation). Later additions are cancelled at once. Any thread but a worker
     // waiting on the caller.
