@@ -21,7 +21,7 @@ using namespace zelvan;
 class ParserService final : public mediation::HouseAdService {
 public:
     std::string serviceBase() const override { return "http://127.0.0.1:9/orvane"; }
-    void fetch(const mediation::HouseAdFetch&, std::function<void(mediation::HouseAdReply)>) override {}
+    void fetch(const mediation::HouseAdFetch&, std::function<void(mediation::HouseAdResult)>) override {}
     fnd::Value parseXML(const fnd::Bytes& data) const override {
         auto parsed = parser_.parse(data);
         return parsed ? parsed.value() : fnd::Value::dictionary();

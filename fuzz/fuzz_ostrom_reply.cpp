@@ -20,7 +20,7 @@ using namespace zelvan;
 class ParserService final : public mediation::HouseAdService {
 public:
     std::string serviceBase() const override { return ""; }
-    void fetch(const mediation::HouseAdFetch&, std::function<void(mediation::HouseAdReply)>) override { ++fetches; }
+    void fetch(const mediation::HouseAdFetch&, std::function<void(mediation::HouseAdResult)>) override { ++fetches; }
     fnd::Value parseXML(const fnd::Bytes& data) const override {
         auto parsed = parser_.parse(data);
         return parsed ? parsed.value() : fnd::Value::dictionary();

@@ -37,12 +37,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fnd::Bytes reply(declaration.begin(), declaration.end());
     reply.insert(reply.end(), data, data + size);
 
-    std::optional<fnd::Error> error;
-    if (auto ad = zelvan::selvo::SVAd::adForXMLData(env, reply, &error)) {
-        check(*ad);
+    if (auto ad = zelvan::selvo::SVAd::adForXMLData(env, reply); ad && *ad) {
+        check(**ad);
     }
-    if (auto ads = zelvan::selvo::SVAd::adsForXMLData(env, reply, &error)) {
-        for (const auto& ad : *ads) {
+    if (auto ads = zelvan::selvo::SVAd::adsForXMLData(env, reply); ads && *ads) {
+        for (const auto& ad : **ads) {
             check(*ad);
         }
     }

@@ -53,13 +53,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!root) {
         return 0;
     }
-    for (const auto& status : root->nodesForXPath("/svads/status")) {
+    // The paths are fixed and valid: evaluating them never fails.
+    const auto statuses = root->nodesForXPath("/svads/status").value();
+    for (const auto& status : statuses) {
         readNode(status);
     }
-    for (const auto& ad : root->nodesForXPath("/svads/ads/ad")) {
+    const auto ads = root->nodesForXPath("/svads/ads/ad").value();
+    for (const auto& ad : ads) {
         readNode(ad);
         for (const char* path : kAdPaths) {
-            for (const auto& hit : ad->nodesForXPath(path)) {
+            const auto hits = ad->nodesForXPath(path).value();
+            for (const auto& hit : hits) {
                 readNode(hit);
             }
         }

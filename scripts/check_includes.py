@@ -6,8 +6,7 @@ tree), so CMakeLists.txt stays the one place where the layering is written down.
 of src/ reads the installed application delegate (zelvanAppDelegate::current()) only where allowed: the core's
 delegate, and each library's one accessor, <folder>/<folder>_context.cpp (or in a sub-folder of <folder>). Outside
 src/platform, work reaches the main thread only through the core's hop (core/main_thread.h): the run loop's own
-spellings (RunLoop::main().post, RunLoop::current().post, performAfter(0, ...)) are refused elsewhere, but in the
-folders of HOP_EXEMPT, which have not moved onto the hop yet.
+spellings (RunLoop::main().post, RunLoop::current().post, performAfter(0, ...)) are refused elsewhere.
 
 Usage: check_includes.py BUILD_DIR [--plant PATH=TEXT ...]
   BUILD_DIR  a configured build tree, e.g. build/asan (the top CMakeLists.txt asks every configure for the
@@ -50,8 +49,6 @@ CURRENT_READER = "src/core/zelvan_app_delegate.cpp"
 # Posting to a run loop directly, or a delay of zero: the main-thread hop's work, outside the platform.
 HOP = re.compile(r"\bRunLoop\s*::\s*(?:main|current)\s*\(\s*\)\s*\.\s*post\s*\(|\bperformAfter\s*\(\s*0(?:\.0*)?\s*,")
 HOP_FILES = ("src/core/main_thread.h", "src/core/main_thread.cpp")
-# Folders that still hop to the main thread in the run loop's own spellings, until they move onto the hop.
-HOP_EXEMPT = ("src/ads/selvo", "src/ads/mediation", "app/wiring")
 # Libraries whose sub-folders stand in layers, lowest first: the messenger's model knows none of its screens.
 SUBFOLDER_LAYERS = {
     "src/messaging": [{"model"}, {"commands", "chat", "window", "lists", "rooms", "avatars"}],
@@ -206,10 +203,8 @@ def check_context_calls(path, text, networks):
 
 
 def check_hops(path, text):
-    """The run loop's own spellings of a main-thread hop in one file outside the platform, the hop itself and the
-    folders still exempt."""
-    if (path.startswith("src/platform/") or path in HOP_FILES
-            or any(path.startswith(folder + "/") for folder in HOP_EXEMPT)):
+    """The run loop's own spellings of a main-thread hop in one file outside the platform and the hop itself."""
+    if path.startswith("src/platform/") or path in HOP_FILES:
         return []
     return [f"{path}:{text.count(chr(10), 0, m.start()) + 1}: hops with \"{''.join(m.group(0).split())}\", which "
             "outside the platform only core/main_thread.h may do" for m in HOP.finditer(text)]

@@ -24,6 +24,7 @@
 #include "analytics/kavlo/kavlo_context.h"
 #include "app/wiring/mediation_libraries.h"
 #include "app/wiring/networks.h"
+#include "core/main_thread.h"
 #include "offers/orvane/client/orv_ad_model.h"
 #include "offers/orvane/client/orv_log.h"
 #include "offers/orvane/client/orv_model_controller.h"
@@ -37,7 +38,6 @@
 #include "offers/orvane/kit/orv_ui_navigation_bar_view.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/log.h"
-#include "platform/foundation/run_loop.h"
 #include "platform/graphics/color.h"
 #include "platform/graphics/font.h"
 #include "platform/ui/label.h"
@@ -177,23 +177,20 @@ public:
         line->setTextAlignment(ui::TextAlignment::Center);
         banner->addSubview(line);
         shown_ = banner;
-        // Added once the controller has placed the custom ad, so it lies above that placeholder.
-        std::weak_ptr<ui::View> weakHost = host.self<ui::View>();
-        std::weak_ptr<ui::View> weakBanner = banner;
-        pending_ = fnd::RunLoop::current().performAfter(0, [weakHost, weakBanner] {
-            auto hostView = weakHost.lock();
-            auto promotion = weakBanner.lock();
-            if (hostView && promotion) {
-                hostView->addSubview(promotion);
+        // Added once the controller has placed the custom ad, so it lies above that placeholder. The banner
+        // is the owner: a promotion ended (or gone) before then has let it go, and nothing is added.
+        onMain(banner, [weakHost = std::weak_ptr<ui::View>(host.self<ui::View>())](ui::View& promotion) {
+            if (auto hostView = weakHost.lock()) {
+                hostView->addSubview(promotion.self<ui::View>());
             }
         });
-        ZLOG(Info, "mediation: showing the Zelvan promotion for custom ad %s", host.getAdLibraryName().value_or(""));
+        ZLOG_TO(mediation::kMediationLog, Info, "mediation: showing the Zelvan promotion for custom ad %s",
+                host.getAdLibraryName().value_or(""));
     }
     void endCustomAd(mediation::ORVAdView& /*host*/) override { removePromotion(); }
 
 private:
     void removePromotion() {
-        pending_.cancel();
         if (shown_) {
             shown_->removeFromSuperview();
             shown_.reset();
@@ -201,7 +198,6 @@ private:
     }
 
     std::shared_ptr<ui::View> shown_;
-    fnd::PerformHandle pending_;
 };
 
 // The offer network's own web service as the house-ad request reaches it: the service base, fetcher and
@@ -215,7 +211,7 @@ public:
         return offers ? offers->serviceBase() : std::string();
     }
     void fetch(const mediation::HouseAdFetch& request,
-               std::function<void(mediation::HouseAdReply)> completion) override {
+               std::function<void(mediation::HouseAdResult)> completion) override {
         auto fetcher = orvane::ROZWebServiceFetcher::create();
         fetcher->setRequestTimeout(request.timeout);
         fetcher->setBaseURL(request.url);
@@ -224,11 +220,12 @@ public:
         }
         fetcher->fetchAsynchronouslyWithCompletionInvocation(
             [completion = std::move(completion)](const std::shared_ptr<orvane::ROZWebServiceFetcher>& done) {
-                mediation::HouseAdReply reply;
-                reply.error = done->error();
-                reply.statusCode = done->response() ? done->response()->statusCode() : 0;
-                reply.data = done->data();
-                completion(std::move(reply));
+                if (auto error = done->error()) {
+                    completion(std::move(*error));
+                    return;
+                }
+                completion(
+                    mediation::HouseAdReply{done->response() ? done->response()->statusCode() : 0, done->data()});
             },
             request.userAgent);
     }

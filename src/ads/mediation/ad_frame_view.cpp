@@ -165,7 +165,7 @@ void AdFrameView::requestAd(const std::map<std::string, std::string>& parameters
     } else if (const std::string* local = given("localAd")) {
         auto path = fnd::Bundle::main().pathForResource(*local, "html");
         if (!path) {
-            ZLOG(Warn, "mediation: no bundled ad page %s", fnd::logPreview(*local));
+            ZLOG_TO(kMediationLog, Warn, "mediation: no bundled ad page %s", fnd::logPreview(*local));
             setLastError(kNoAdError);
             post(kVELoadFailure);
             return;
@@ -179,7 +179,7 @@ void AdFrameView::requestAd(const std::map<std::string, std::string>& parameters
     } else {
         url = adTagURL(parameters, rid);
     }
-    ZLOG(Info, "Reelbox ad URL: %s", url);
+    ZLOG_TO(kMediationLog, Info, "Reelbox ad URL: %s", url);
     auto parsed = fnd::Url::parse(url);
     if (!parsed) {
         setLastError("The ad URL does not parse");
@@ -270,7 +270,7 @@ void AdFrameView::webViewDidFinishLoad(ui::WebView& webView) {
 
 void AdFrameView::webViewDidFailLoadWithError(ui::WebView& webView, const fnd::Error& error) {
     setLastError(error.localizedDescription());
-    ZLOG(Info, "Error = %s", lastError_);
+    ZLOG_TO(kMediationLog, Info, "Error = %s", lastError_);
     if (&webView == landingView_.get()) {
         activityIndicator_->stopAnimating();
     } else if (&webView == bannerView_.get()) {

@@ -2,6 +2,7 @@
 #include "ads/mediation/ad_view_controller.h"
 
 #include "ads/mediation/med_log.h"
+#include "core/main_thread.h"
 
 namespace zelvan::mediation {
 
@@ -10,10 +11,6 @@ std::shared_ptr<AdViewController> AdViewController::init(std::weak_ptr<Mediation
     view->setHidden(true);
     view->context_ = std::move(context);
     return view;
-}
-
-AdViewController::~AdViewController() {
-    pending_.cancel();
 }
 
 void AdViewController::setAdController(std::weak_ptr<ORVAdController> controller, AttemptToken token) {
@@ -37,12 +34,7 @@ void AdViewController::requestAd() {
         if (context) {
             context->libraries().noteMissingClient("adwick");
         }
-        std::weak_ptr<AdViewController> weak = self<AdViewController>();
-        pending_ = fnd::RunLoop::main().performAfter(0, [weak] {
-            if (auto self = weak.lock()) {
-                self->failed();
-            }
-        });
+        onMain(self<AdViewController>(), &AdViewController::failed);
     }
 }
 
@@ -70,22 +62,13 @@ std::optional<GeoPoint> AdViewController::location() {
 }
 
 void AdViewController::didReceiveAd(ui::View& view) {
-    std::weak_ptr<AdViewController> weak = self<AdViewController>();
     // The banner is held until the answer has been taken, after the client's call has returned.
-    fnd::RunLoop::main().post([weak, banner = view.self<ui::View>()] {
-        if (auto self = weak.lock()) {
-            self->received(banner);
-        }
-    });
+    onMain(self<AdViewController>(),
+           [banner = view.self<ui::View>()](AdViewController& self) { self.received(banner); });
 }
 
 void AdViewController::didFailToReceiveAd(ui::View& view) {
-    std::weak_ptr<AdViewController> weak = self<AdViewController>();
-    fnd::RunLoop::main().post([weak, banner = view.self<ui::View>()] {
-        if (auto self = weak.lock()) {
-            self->failed();
-        }
-    });
+    onMain(self<AdViewController>(), [banner = view.self<ui::View>()](AdViewController& self) { self.failed(); });
 }
 
 std::shared_ptr<ORVAdController> AdViewController::takeController() {

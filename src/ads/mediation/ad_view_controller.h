@@ -11,7 +11,6 @@
 #include "ads/mediation/adwick_library.h"
 #include "ads/mediation/mediation_context.h"
 #include "ads/mediation/orv_ad_controller.h"
-#include "platform/foundation/run_loop.h"
 #include "platform/ui/view.h"
 
 namespace zelvan::mediation {
@@ -20,7 +19,6 @@ class AdViewController : public ui::View, public MediationAdapter, public Adwick
 public:
     // A hidden view without a banner or controller, reaching the Adwick client through `context`.
     static std::shared_ptr<AdViewController> init(std::weak_ptr<MediationContext> context);
-    ~AdViewController() override;
 
     std::string className() const override { return "AdViewController"; }
 
@@ -62,7 +60,6 @@ private:
     AttemptToken token_ = 0;
     bool reported_ = false;
     std::shared_ptr<AdwickBanner> adwickAd_;
-    fnd::PerformHandle pending_;
 };
 
 } // namespace zelvan::mediation

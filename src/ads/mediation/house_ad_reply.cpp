@@ -22,23 +22,24 @@ fnd::Value firstOf(const fnd::Value& parent, std::string_view key) {
 
 } // namespace
 
-std::optional<fnd::Value> parseHouseAdReply(const HouseAdReply& reply, const HouseAdService* service) {
-    if (reply.error) {
-        MED_LOG_FAILURE(3, "Error while attempting to fetch data from server: %@", reply.error->localizedDescription());
+std::optional<fnd::Value> parseHouseAdReply(const HouseAdResult& reply, const HouseAdService* service) {
+    if (!reply) {
+        MED_LOG_FAILURE(3, "Error while attempting to fetch data from server: %@",
+                        reply.error().localizedDescription());
         return std::nullopt;
     }
-    if (reply.statusCode != 200) {
+    if (reply->statusCode != 200) {
         MED_LOG_FAILURE(3,
                         "Unexpected HTTP response status code while attempting to fetch data from server:: Status "
                         "Code = %d",
-                        reply.statusCode);
+                        reply->statusCode);
         return std::nullopt;
     }
-    if (reply.data.empty()) {
+    if (reply->data.empty()) {
         MED_LOG_FAILURE(3, "No data received while attempting to fetch data from server.");
         return std::nullopt;
     }
-    return service ? service->parseXML(reply.data) : fnd::Value::dictionary();
+    return service ? service->parseXML(reply->data) : fnd::Value::dictionary();
 }
 
 fnd::Value xmlElement(const fnd::Value& parent, std::string_view key) {

@@ -14,7 +14,7 @@ namespace zelvan::mediation {
 
 // The parsed reply, or nullopt (logged) for a transport error, a status other than 200 or no body. Without
 // a service the reply reads as an empty dictionary.
-std::optional<fnd::Value> parseHouseAdReply(const HouseAdReply& reply, const HouseAdService* service);
+std::optional<fnd::Value> parseHouseAdReply(const HouseAdResult& reply, const HouseAdService* service);
 
 // An element's dictionary (the first of a repeat); Null when missing, text, or under a non-dictionary.
 fnd::Value xmlElement(const fnd::Value& parent, std::string_view key);

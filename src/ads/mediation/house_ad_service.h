@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <string>
 
 #include "ads/mediation/mediation_types.h"
@@ -24,12 +23,14 @@ struct HouseAdFetch {
     double timeout = 20.0;
 };
 
-// How a request ended: a transport error, or the HTTP status with the body.
+// What a request brought back: the HTTP status with the body.
 struct HouseAdReply {
-    std::optional<fnd::Error> error;
     int64_t statusCode = 0;
     fnd::Bytes data;
 };
+
+// How a request ended: its reply, or the transport error.
+using HouseAdResult = fnd::Result<HouseAdReply>;
 
 class HouseAdService {
 public:
@@ -37,7 +38,7 @@ public:
     // The offer network's web-service base ("" when no ad host is configured).
     virtual std::string serviceBase() const = 0;
     // Starts the request; `completion` runs once on the main thread.
-    virtual void fetch(const HouseAdFetch& request, std::function<void(HouseAdReply)> completion) = 0;
+    virtual void fetch(const HouseAdFetch& request, std::function<void(HouseAdResult)> completion) = 0;
     // The reply read into nested dictionaries (an empty dictionary when it does not parse).
     virtual fnd::Value parseXML(const fnd::Bytes& data) const = 0;
     // The fields of an "OrvaneAdObject" element (Null: an empty ad).

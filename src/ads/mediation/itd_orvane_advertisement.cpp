@@ -37,15 +37,8 @@ void ITDOrvaneAdvertisement::load() {
             auto overlay = ui::Button::buttonWithType(ui::ButtonType::Custom);
             overlay->setFrame(own);
             overlay->setBackgroundColor(gfx::Color::clear());
-            std::weak_ptr<ITDOrvaneAdvertisement> weak = self<ITDOrvaneAdvertisement>();
-            overlay->addTarget(
-                weak_from_this(),
-                [weak](ui::Control&, const ui::Event*) {
-                    if (auto ad = weak.lock()) {
-                        ad->adClicked();
-                    }
-                },
-                ui::ControlEvents::TouchUpInside);
+            overlay->addTarget(self<ITDOrvaneAdvertisement>(), &ITDOrvaneAdvertisement::adClicked,
+                               ui::ControlEvents::TouchUpInside);
             banner->addSubview(overlay);
         }
         banner->setBackgroundColor(gfx::Color::black());

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "ads/mediation/med_log.h"
+#include "core/main_thread.h"
 #include "platform/ui/application.h"
 
 namespace zelvan::mediation {
@@ -38,13 +39,7 @@ public:
     }
 
 private:
-    void hop(std::function<void(ITDSelvoAdvertisement&)> call) {
-        fnd::RunLoop::main().post([adapter = adapter_, call = std::move(call)] {
-            if (auto self = adapter.lock()) {
-                call(*self);
-            }
-        });
-    }
+    void hop(std::function<void(ITDSelvoAdvertisement&)> call) { onMain(adapter_, std::move(call)); }
 
     std::weak_ptr<ITDSelvoAdvertisement> adapter_;
 };
@@ -66,10 +61,6 @@ ITDSelvoAdvertisement::initWithController(std::weak_ptr<ORVAdController> control
     return view;
 }
 
-ITDSelvoAdvertisement::~ITDSelvoAdvertisement() {
-    pending_.cancel();
-}
-
 void ITDSelvoAdvertisement::loadSelvoAd() {
     auto context = context_.lock();
     auto library = context ? context->libraries().selvo : nullptr;
@@ -87,12 +78,7 @@ void ITDSelvoAdvertisement::loadSelvoAd() {
     auto shown = adView_ ? adView_->view() : nullptr;
     if (!shown) {
         adView_.reset();
-        std::weak_ptr<ITDSelvoAdvertisement> weak = self<ITDSelvoAdvertisement>();
-        pending_ = fnd::RunLoop::main().performAfter(0, [weak] {
-            if (auto self = weak.lock()) {
-                self->noAd();
-            }
-        });
+        onMain(self<ITDSelvoAdvertisement>(), &ITDSelvoAdvertisement::noAd);
         return;
     }
     shown->setBackgroundColor(gfx::Color::black());

@@ -13,7 +13,6 @@
 #include "ads/mediation/mediation_context.h"
 #include "ads/mediation/orv_ad_controller.h"
 #include "ads/mediation/selvo_library.h"
-#include "platform/foundation/run_loop.h"
 #include "platform/ui/view.h"
 
 namespace zelvan::mediation {
@@ -24,7 +23,6 @@ public:
     static std::shared_ptr<ITDSelvoAdvertisement> initWithController(std::weak_ptr<ORVAdController> controller,
                                                                      AttemptToken token,
                                                                      std::weak_ptr<MediationContext> context);
-    ~ITDSelvoAdvertisement() override;
 
     std::string className() const override { return "ITDSelvoAdvertisement"; }
 
@@ -60,7 +58,6 @@ private:
     std::shared_ptr<SelvoBanner> adView_;
     std::shared_ptr<Relay> relay_;
     std::optional<SelvoAd> qad_;
-    fnd::PerformHandle pending_;
 };
 
 } // namespace zelvan::mediation

@@ -6,9 +6,9 @@
 #include "ads/mediation/med_log.h"
 #include "ads/mediation/orv_ad_controller.h"
 #include "ads/mediation/raw_reply.h"
+#include "core/main_thread.h"
 #include "platform/device/device.h"
 #include "platform/foundation/log.h"
-#include "platform/foundation/run_loop.h"
 
 namespace zelvan::mediation {
 
@@ -34,14 +34,9 @@ void KavloInterface::fetchAd(const std::shared_ptr<ORVAdController>& controller,
     const std::string base = baseURL();
     if (!service || base.empty()) {
         if (shared && shared->firstWithoutHost("kavlo")) {
-            ZLOG(Info, "mediation: no --ads-base given, so no kavlo banner is fetched");
+            ZLOG_TO(kMediationLog, Info, "mediation: no --ads-base given, so no kavlo banner is fetched");
         }
-        std::weak_ptr<ORVAdController> weak = controller;
-        fnd::RunLoop::current().performAfter(0, [weak, token] {
-            if (auto owner = weak.lock()) {
-                owner->loadNextAdInLine(token);
-            }
-        });
+        onMain(controller, [token](ORVAdController& owner) { owner.loadNextAdInLine(token); });
         return;
     }
     HouseAdFetch request;
@@ -50,7 +45,7 @@ void KavloInterface::fetchAd(const std::shared_ptr<ORVAdController>& controller,
     request.timeout = kTimeout;
     // The controller is kept until the reply has been handled.
     std::weak_ptr<KavloInterface> weakSelf = weak_from_this();
-    service->fetch(request, [weakSelf, controller, token](HouseAdReply reply) {
+    service->fetch(request, [weakSelf, controller, token](HouseAdResult reply) {
         if (auto self = weakSelf.lock()) {
             self->processResponse(reply, *controller, token);
         } else {
@@ -59,14 +54,14 @@ void KavloInterface::fetchAd(const std::shared_ptr<ORVAdController>& controller,
     });
 }
 
-void KavloInterface::processResponse(const HouseAdReply& reply, ORVAdController& controller, AttemptToken token) {
-    if (reply.error) {
-        error_ = reply.error;
-        MED_LOG(3, "Kavlo:: processResponse Error =%@", reply.error->localizedDescription());
+void KavloInterface::processResponse(const HouseAdResult& reply, ORVAdController& controller, AttemptToken token) {
+    if (!reply) {
+        error_ = reply.error();
+        MED_LOG(3, "Kavlo:: processResponse Error =%@", reply.error().localizedDescription());
         controller.loadNextAdInLine(token);
         return;
     }
-    auto page = readKavloReply(asciiText(reply.data));
+    auto page = readKavloReply(asciiText(reply->data));
     if (page) {
         controller.kavloAdReady(token, *page);
         return;

@@ -39,7 +39,7 @@ public:
     // the attempt moves on at the next pass.
     void fetchAd(const std::shared_ptr<ORVAdController>& controller, AttemptToken token);
     // The request's end: kavloAdReady with the body, or loadNextAdInLine.
-    void processResponse(const HouseAdReply& reply, ORVAdController& controller, AttemptToken token);
+    void processResponse(const HouseAdResult& reply, ORVAdController& controller, AttemptToken token);
 
     // Not on the request path: keeps the body when it is an ad.
     bool _parseAdResponse(const fnd::Bytes& data);

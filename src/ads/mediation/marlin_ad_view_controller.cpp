@@ -5,8 +5,8 @@
 #include <exception>
 
 #include "ads/mediation/med_log.h"
+#include "core/main_thread.h"
 #include "platform/foundation/notification_center.h"
-#include "platform/foundation/run_loop.h"
 #include "platform/foundation/scalar.h"
 
 namespace zelvan::mediation {
@@ -146,12 +146,7 @@ void MarlinAdViewController::setFullPagenNetworkOrientation(float angle) {
 // --- The library's callbacks ---
 
 void MarlinAdViewController::later(void (MarlinAdViewController::*step)()) {
-    std::weak_ptr<MarlinAdViewController> weak = weak_from_this();
-    fnd::RunLoop::main().post([weak, step] {
-        if (auto self = weak.lock()) {
-            ((*self).*step)();
-        }
-    });
+    onMain(weak_from_this(), step);
 }
 
 void MarlinAdViewController::marlinDisplayWillOpen() {

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "ads/mediation/med_log.h"
+#include "core/main_thread.h"
 #include "platform/foundation/escape.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/log_preview.h"
@@ -35,14 +36,8 @@ std::shared_ptr<ORVAdController> ORVAdController::create(std::weak_ptr<Mediation
     std::shared_ptr<ORVAdController> controller(new ORVAdController(std::move(context)));
     controller->iORVAdView_->setAdController(controller);
     // addObservers: the next order's banner list replaces the sequence.
-    std::weak_ptr<ORVAdController> weak = controller;
-    fnd::NotificationCenter::defaultCenter().addObserver(controller, kOrderReceived, fnd::Value(),
-                                                         [weak](const fnd::Notification&) {
-                                                             if (auto self = weak.lock()) {
-                                                                 self->updateAdProviderList();
-                                                             }
-                                                         });
-    controller->observing_ = true;
+    controller->orderObserver_ = fnd::NotificationCenter::defaultCenter().observe(
+        kOrderReceived, std::weak_ptr<ORVAdController>(controller), &ORVAdController::updateAdProviderList);
     return controller;
 }
 
@@ -55,9 +50,6 @@ ORVAdController::ORVAdController(std::weak_ptr<MediationContext> context) : cont
 ORVAdController::~ORVAdController() {
     watchdog_.cancel();
     backoffTimer_.cancel();
-    if (observing_) {
-        fnd::NotificationCenter::defaultCenter().removeObserver(weak_from_this());
-    }
 }
 
 int ORVAdController::anyPreloadActive() const {
@@ -95,10 +87,7 @@ AdOrder ORVAdController::order() const {
 }
 
 void ORVAdController::updateAdProviderList() {
-    if (observing_) {
-        fnd::NotificationCenter::defaultCenter().removeObserver(weak_from_this());
-        observing_ = false;
-    }
+    orderObserver_.reset();
     auto context = context_.lock();
     auto core = context ? context->offerCore() : nullptr;
     if (!core) {
@@ -203,8 +192,8 @@ void ORVAdController::rotateToNextAd() {
 
 void ORVAdController::beginBackoff() {
     const double seconds = backoff_.roundFailed();
-    ZLOG(Warn, "mediation: no network of the ad order had an ad for event %d; the next round in %g s", currentEventID_,
-         seconds);
+    ZLOG_TO(kMediationLog, Warn, "mediation: no network of the ad order had an ad for event %d; the next round in %g s",
+            currentEventID_, seconds);
     backoffTimer_.cancel();
     std::weak_ptr<ORVAdController> weak = weak_from_this();
     backoffTimer_ = fnd::RunLoop::current().performAfter(seconds, [weak] {
@@ -347,7 +336,7 @@ void ORVAdController::startDownloadingAdFor(std::string_view rawKey) {
     auto starter = context ? context->starter(key) : MediationContext::Starter();
     if (!starter) {
         if (context && context->firstMissingAdapter(key)) {
-            ZLOG(Info, "mediation: no adapter for %s", fnd::logPreview(key));
+            ZLOG_TO(kMediationLog, Info, "mediation: no adapter for %s", fnd::logPreview(key));
         }
         // Skipping moves straight on to the next network; once every position was skipped in one go (no
         // network of the order has an adapter here) the rotation ends as when none is eligible, instead of
@@ -387,8 +376,9 @@ void ORVAdController::startDownloadingAdFor(std::string_view rawKey) {
 
 bool ORVAdController::acceptReport(AttemptToken token, const char* call) {
     if (token != attempt_ || attemptReported_) {
-        ZLOG(Warn, "mediation: dropped a late or second report (%s) of attempt %llu; the current one is %llu", call,
-             static_cast<unsigned long long>(token), static_cast<unsigned long long>(attempt_));
+        ZLOG_TO(kMediationLog, Warn,
+                "mediation: dropped a late or second report (%s) of attempt %llu; the current one is %llu", call,
+                static_cast<unsigned long long>(token), static_cast<unsigned long long>(attempt_));
         return false;
     }
     attemptReported_ = true;
@@ -400,7 +390,7 @@ bool ORVAdController::acceptReport(AttemptToken token, const char* call) {
 void ORVAdController::retire(std::shared_ptr<MediationAdapter> adapter) {
     if (adapter) {
         // Released on the next pass, never inside the adapter's own callback.
-        fnd::RunLoop::current().performAfter(0, [adapter = std::move(adapter)] {});
+        onMain([adapter = std::move(adapter)] {});
     }
 }
 
@@ -408,8 +398,8 @@ void ORVAdController::watchdogFired(AttemptToken token) {
     if (token != attempt_ || attemptReported_) {
         return;
     }
-    ZLOG(Warn, "mediation: %s gave no answer within %g s; trying the next network", adProviderName_,
-         context_.lock() ? context_.lock()->watchdogSeconds() : MediationContext::kDefaultWatchdogSeconds);
+    ZLOG_TO(kMediationLog, Warn, "mediation: %s gave no answer within %g s; trying the next network", adProviderName_,
+            context_.lock() ? context_.lock()->watchdogSeconds() : MediationContext::kDefaultWatchdogSeconds);
     attemptReported_ = true;
     retire(std::move(adapter_));
     loadNextAdInLine();
@@ -606,7 +596,7 @@ void ORVAdController::kavloAdReady(AttemptToken token, const std::string& html) 
     }
     auto context = context_.lock();
     if (!context || !context->htmlAdFactory()) {
-        ZLOG(Info, "mediation: no HTML ad view yet, so the kavlo ad is dropped");
+        ZLOG_TO(kMediationLog, Info, "mediation: no HTML ad view yet, so the kavlo ad is dropped");
         unRegisterPreLoad();
         return;
     }
@@ -625,7 +615,7 @@ void ORVAdController::selvoAdReady(AttemptToken token, const std::string& banner
     }
     auto context = context_.lock();
     if (!context || !context->htmlAdFactory()) {
-        ZLOG(Info, "mediation: no HTML ad view yet, so the selvo ad is dropped");
+        ZLOG_TO(kMediationLog, Info, "mediation: no HTML ad view yet, so the selvo ad is dropped");
         unRegisterPreLoad();
         return;
     }
@@ -639,7 +629,7 @@ void ORVAdController::orvaneAdReady(AttemptToken token, const HouseAd& ad) {
     }
     auto context = context_.lock();
     if (!context || !context->houseAdFactory()) {
-        ZLOG(Info, "mediation: no house-ad view yet, so the house ad is dropped");
+        ZLOG_TO(kMediationLog, Info, "mediation: no house-ad view yet, so the house ad is dropped");
         unRegisterPreLoad();
         return;
     }

@@ -22,6 +22,7 @@
 #include "ads/mediation/mediation_types.h"
 #include "ads/mediation/orv_ad_view.h"
 #include "ads/mediation/round_backoff.h"
+#include "platform/foundation/observer_token.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/value.h"
 #include "platform/graphics/geometry.h"
@@ -184,7 +185,7 @@ private:
     bool attemptReported_ = true;
     std::shared_ptr<MediationAdapter> adapter_;
     fnd::PerformHandle watchdog_;
-    bool observing_ = false;
+    fnd::ObserverToken orderObserver_;
     // Networks skipped in a row for want of an adapter, within one rotation.
     size_t skipDepth_ = 0;
     // The position of the network rotationNextAd named last (-1 for none, or the default provider).

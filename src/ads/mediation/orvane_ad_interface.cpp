@@ -7,12 +7,12 @@
 #include "ads/mediation/med_log.h"
 #include "ads/mediation/orv_ad_controller.h"
 #include "core/data_helpers.h"
+#include "core/main_thread.h"
 #include "platform/device/device.h"
 #include "platform/foundation/array.h"
 #include "platform/foundation/dictionary.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/log.h"
-#include "platform/foundation/run_loop.h"
 
 namespace zelvan::mediation {
 
@@ -44,14 +44,9 @@ void OrvaneAdInterface::fetchOrvaneAd(const std::shared_ptr<ORVAdController>& co
     if (!house || house->serviceBase().empty()) {
         if (!noServiceLogged_) {
             noServiceLogged_ = true;
-            ZLOG(Info, "mediation: no ad host, so no house ads are fetched");
+            ZLOG_TO(kMediationLog, Info, "mediation: no ad host, so no house ads are fetched");
         }
-        std::weak_ptr<ORVAdController> weak = controller;
-        fnd::RunLoop::current().performAfter(0, [weak, token] {
-            if (auto self = weak.lock()) {
-                self->loadNextAdInLine(token);
-            }
-        });
+        onMain(controller, [token](ORVAdController& owner) { owner.loadNextAdInLine(token); });
         return;
     }
     HouseAdFetch request;
@@ -68,7 +63,7 @@ void OrvaneAdInterface::fetchOrvaneAd(const std::shared_ptr<ORVAdController>& co
     }
     // The controller is kept until the completion has run.
     std::weak_ptr<OrvaneAdInterface> weakSelf = weak_from_this();
-    house->fetch(request, [weakSelf, controller, token](HouseAdReply reply) {
+    house->fetch(request, [weakSelf, controller, token](HouseAdResult reply) {
         if (auto self = weakSelf.lock()) {
             self->orvaneRequestDidReceiveData(reply, *controller, token);
         } else {
@@ -77,7 +72,7 @@ void OrvaneAdInterface::fetchOrvaneAd(const std::shared_ptr<ORVAdController>& co
     });
 }
 
-void OrvaneAdInterface::orvaneRequestDidReceiveData(const HouseAdReply& reply, ORVAdController& controller,
+void OrvaneAdInterface::orvaneRequestDidReceiveData(const HouseAdResult& reply, ORVAdController& controller,
                                                     AttemptToken token) {
     if (auto ad = houseAdFromReply(reply)) {
         controller.orvaneAdReady(token, *ad);
@@ -86,7 +81,7 @@ void OrvaneAdInterface::orvaneRequestDidReceiveData(const HouseAdReply& reply, O
     }
 }
 
-std::optional<HouseAd> OrvaneAdInterface::houseAdFromReply(const HouseAdReply& reply) const {
+std::optional<HouseAd> OrvaneAdInterface::houseAdFromReply(const HouseAdResult& reply) const {
     auto parsed = parseHouseAdReply(reply, service().get());
     if (!parsed) {
         MED_LOG_FAILURE(3, "No data received while attempting to fetch the data from the server");

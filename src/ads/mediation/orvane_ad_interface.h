@@ -45,9 +45,9 @@ public:
     void fetchOrvaneAd(const std::shared_ptr<ORVAdController>& controller, AttemptToken token,
                        const fnd::Value& bindings);
     // The request's end: reports the ad or moves the rotation on.
-    void orvaneRequestDidReceiveData(const HouseAdReply& reply, ORVAdController& controller, AttemptToken token);
+    void orvaneRequestDidReceiveData(const HouseAdResult& reply, ORVAdController& controller, AttemptToken token);
     // The house ad of a reply (one with a picture or HTML), or nullopt (logged) when the reply is no ad.
-    std::optional<HouseAd> houseAdFromReply(const HouseAdReply& reply) const;
+    std::optional<HouseAd> houseAdFromReply(const HouseAdResult& reply) const;
 
 private:
     std::shared_ptr<HouseAdService> service() const;

@@ -5,6 +5,7 @@
 
 #include "ads/mediation/house_ad_reply.h"
 #include "ads/mediation/med_log.h"
+#include "core/main_thread.h"
 #include "platform/foundation/dictionary.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/url.h"
@@ -64,7 +65,7 @@ bool OstromAdsFetcher::webViewShouldStartLoadWithRequest(ui::WebView& webView, f
     return false;
 }
 
-void OstromAdsFetcher::fetch(HouseAdFetch request, void (OstromAdsFetcher::*done)(const HouseAdReply&)) {
+void OstromAdsFetcher::fetch(HouseAdFetch request, void (OstromAdsFetcher::*done)(const HouseAdResult&)) {
     auto shared = context_.lock();
     auto service = shared ? shared->houseAdService() : nullptr;
     if (!service) {
@@ -73,7 +74,7 @@ void OstromAdsFetcher::fetch(HouseAdFetch request, void (OstromAdsFetcher::*done
     }
     request.userAgent = userAgent_;
     std::weak_ptr<OstromAdsFetcher> weak = weak_from_this();
-    service->fetch(request, [weak, done](HouseAdReply reply) {
+    service->fetch(request, [weak, done](HouseAdResult reply) {
         // A fetcher gone with its attempt has nobody to tell.
         if (auto self = weak.lock()) {
             ((*self).*done)(reply);
@@ -86,14 +87,9 @@ void OstromAdsFetcher::fetchOstromAdInternal() {
     if (base.empty()) {
         auto shared = context_.lock();
         if (shared && shared->firstWithoutHost("ostrom")) {
-            ZLOG(Info, "mediation: no --ads-base given, so no ostrom banner is fetched");
+            ZLOG_TO(kMediationLog, Info, "mediation: no --ads-base given, so no ostrom banner is fetched");
         }
-        std::weak_ptr<OstromAdsFetcher> weak = weak_from_this();
-        fnd::RunLoop::current().performAfter(0, [weak] {
-            if (auto self = weak.lock()) {
-                self->fail();
-            }
-        });
+        onMain(weak_from_this(), &OstromAdsFetcher::fail);
         return;
     }
     MED_LOG(4, "Ostrom: Going to fetch Ostrom Ads XML Data");
@@ -104,7 +100,7 @@ void OstromAdsFetcher::fetchOstromAdInternal() {
     fetch(std::move(request), &OstromAdsFetcher::processOstromXMLResponse);
 }
 
-void OstromAdsFetcher::processOstromXMLResponse(const HouseAdReply& reply) {
+void OstromAdsFetcher::processOstromXMLResponse(const HouseAdResult& reply) {
     MED_LOG(4, "Ostrom Process XML response Called");
     auto shared = context_.lock();
     auto parsed = parseHouseAdReply(reply, shared ? shared->houseAdService().get() : nullptr);
@@ -143,16 +139,16 @@ bool OstromAdsFetcher::fetchOstromActualAd() {
     return false;
 }
 
-void OstromAdsFetcher::processActualAdResponse(const HouseAdReply& reply) {
+void OstromAdsFetcher::processActualAdResponse(const HouseAdResult& reply) {
     MED_LOG(4, "SIMPLE Start Processing response of OstromAds Request");
-    if (reply.error) {
-        MED_LOG(3, "OstromAdsFetcher:: processResponse Error =%@", reply.error->localizedDescription());
+    if (!reply) {
+        MED_LOG(3, "OstromAdsFetcher:: processResponse Error =%@", reply.error().localizedDescription());
         MED_LOG(4, "OSTROM FAILED:");
         fail();
         return;
     }
     // The image reply's status is not looked at.
-    if (parseOstromActualAdResponse(reply.data)) {
+    if (parseOstromActualAdResponse(reply->data)) {
         MED_LOG(4, "OSTROM SUCESS: NOtification sent");
         succeed();
     } else {
@@ -173,15 +169,7 @@ bool OstromAdsFetcher::parseOstromActualAdResponse(const fnd::Bytes& data) {
     auto button = ui::Button::buttonWithType(ui::ButtonType::Custom);
     button->setFrame(frame);
     button->setBackgroundColor(gfx::Color::clear());
-    std::weak_ptr<OstromAdsFetcher> weak = weak_from_this();
-    button->addTarget(
-        weak,
-        [weak](ui::Control&, const ui::Event*) {
-            if (auto self = weak.lock()) {
-                self->linkBtnClickAction();
-            }
-        },
-        ui::ControlEvents::TouchUpInside);
+    button->addTarget(weak_from_this(), &OstromAdsFetcher::linkBtnClickAction, ui::ControlEvents::TouchUpInside);
     ostromAdView_->addSubview(button);
     ostromAdView_->bringSubviewToFront(button.get());
     return true;

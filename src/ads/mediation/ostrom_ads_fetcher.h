@@ -52,8 +52,8 @@ public:
     bool startOstromAdRequestWithXMLData();
     void fetchOstromAdInternal();
     bool fetchOstromActualAd();
-    void processOstromXMLResponse(const HouseAdReply& reply);
-    void processActualAdResponse(const HouseAdReply& reply);
+    void processOstromXMLResponse(const HouseAdResult& reply);
+    void processActualAdResponse(const HouseAdResult& reply);
     // Builds the banner from the image bytes (undecodable bytes: an empty banner).
     bool parseOstromActualAdResponse(const fnd::Bytes& data);
 
@@ -71,7 +71,7 @@ public:
     const std::shared_ptr<AdLandingPage>& landingPage() const { return landing_; }
 
 private:
-    void fetch(HouseAdFetch request, void (OstromAdsFetcher::*done)(const HouseAdReply&));
+    void fetch(HouseAdFetch request, void (OstromAdsFetcher::*done)(const HouseAdResult&));
     void fail();
     void succeed();
 

@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "ads/mediation/med_log.h"
+#include "core/main_thread.h"
 #include "platform/foundation/log.h"
-#include "platform/foundation/run_loop.h"
 
 namespace zelvan::mediation {
 
@@ -47,35 +47,25 @@ void ReelboxAdController::loadAdView() {
     const std::string base = shared ? shared->endpoint().sibling(kPrefix).root() : std::string();
     if (base.empty()) {
         if (shared && shared->firstWithoutHost("reelbox")) {
-            ZLOG(Info, "mediation: no --ads-base given, so no reelbox banner is fetched");
+            ZLOG_TO(kMediationLog, Info, "mediation: no --ads-base given, so no reelbox banner is fetched");
         }
-        std::weak_ptr<ReelboxAdController> weak = self<ReelboxAdController>();
-        fnd::RunLoop::current().performAfter(0, [weak] {
-            if (auto self = weak.lock()) {
-                self->adLoadFailure();
-            }
-        });
+        onMain(self<ReelboxAdController>(), &ReelboxAdController::adLoadFailure);
         return;
     }
     adView_->setServerBase(base);
     // Only this attempt's own ad view: another banner's outcome is not this one's.
     auto& center = fnd::NotificationCenter::defaultCenter();
-    std::weak_ptr<ReelboxAdController> weak = self<ReelboxAdController>();
-    center.addObserver(weak, AdFrameView::kVELoadFailure, fnd::Value(adView_), [weak](const fnd::Notification&) {
-        if (auto self = weak.lock()) {
-            self->adLoadFailure();
-        }
-    });
-    center.addObserver(weak, AdFrameView::kVELoadSuccess, fnd::Value(adView_), [weak](const fnd::Notification&) {
-        if (auto self = weak.lock()) {
-            self->adLoaded();
-        }
-    });
+    const std::weak_ptr<ReelboxAdController> weak = self<ReelboxAdController>();
+    failureObserver_ =
+        center.observe(AdFrameView::kVELoadFailure, weak, &ReelboxAdController::adLoadFailure, fnd::Value(adView_));
+    successObserver_ =
+        center.observe(AdFrameView::kVELoadSuccess, weak, &ReelboxAdController::adLoaded, fnd::Value(adView_));
     adView_->requestAd(parameters);
 }
 
 void ReelboxAdController::removeObserver() {
-    fnd::NotificationCenter::defaultCenter().removeObserver(weak_from_this());
+    failureObserver_.reset();
+    successObserver_.reset();
 }
 
 bool ReelboxAdController::firstOutcome() {

@@ -46,6 +46,8 @@ private:
     std::weak_ptr<ORVAdController> adController_;
     AttemptToken token_ = 0;
     std::shared_ptr<AdFrameView> adView_;
+    fnd::ObserverToken failureObserver_;
+    fnd::ObserverToken successObserver_;
     int flag_ = 0;
     std::mutex flagLockObject_;
 };

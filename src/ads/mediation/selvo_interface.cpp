@@ -6,8 +6,8 @@
 #include "ads/mediation/med_log.h"
 #include "ads/mediation/orv_ad_controller.h"
 #include "ads/mediation/raw_reply.h"
+#include "core/main_thread.h"
 #include "platform/foundation/log.h"
-#include "platform/foundation/run_loop.h"
 
 namespace zelvan::mediation {
 
@@ -39,14 +39,9 @@ bool SelvoInterface::fetchAd() {
     const AttemptToken token = token_;
     if (!service || base.empty()) {
         if (shared && shared->firstWithoutHost("selvo raw")) {
-            ZLOG(Info, "mediation: no --ads-base given, so no raw selvo banner is fetched");
+            ZLOG_TO(kMediationLog, Info, "mediation: no --ads-base given, so no raw selvo banner is fetched");
         }
-        std::weak_ptr<ORVAdController> weak = adController_;
-        fnd::RunLoop::current().performAfter(0, [weak, token] {
-            if (auto owner = weak.lock()) {
-                owner->loadNextAdInLine(token);
-            }
-        });
+        onMain(adController_, [token](ORVAdController& owner) { owner.loadNextAdInLine(token); });
         return false;
     }
     HouseAdFetch request;
@@ -54,7 +49,7 @@ bool SelvoInterface::fetchAd() {
     request.parameters = bindings();
     request.timeout = kTimeout;
     std::weak_ptr<SelvoInterface> weakSelf = weak_from_this();
-    service->fetch(request, [weakSelf](HouseAdReply reply) {
+    service->fetch(request, [weakSelf](HouseAdResult reply) {
         if (auto self = weakSelf.lock()) {
             self->processResponse(reply);
         }
@@ -62,17 +57,17 @@ bool SelvoInterface::fetchAd() {
     return false;
 }
 
-void SelvoInterface::processResponse(const HouseAdReply& reply) {
+void SelvoInterface::processResponse(const HouseAdResult& reply) {
     MED_LOG(3, "In Selvo ProcessResponse");
     auto controller = adController_.lock();
-    if (reply.error) {
-        error_ = reply.error;
+    if (!reply) {
+        error_ = reply.error();
         if (controller) {
             controller->loadNextAdInLine(token_);
         }
         return;
     }
-    const bool ad = _parseAdResponse(reply.data);
+    const bool ad = _parseAdResponse(reply->data);
     if (!controller) {
         return;
     }

@@ -42,7 +42,7 @@ public:
     // Starts the request; without an ad host nothing is sent and the attempt moves on at the next pass.
     bool fetchAd();
     // The request's end: selvoAdReady with this reply's URLs and size, or loadNextAdInLine.
-    void processResponse(const HouseAdReply& reply);
+    void processResponse(const HouseAdResult& reply);
     // Reads a reply into the fields; true when both URLs are there.
     bool _parseAdResponse(const fnd::Bytes& data);
 

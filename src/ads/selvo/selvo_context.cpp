@@ -9,6 +9,7 @@
 #include "core/zelvan_app_delegate.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/url.h"
+#include "platform/foundation/worker_pool.h"
 
 namespace zelvan::selvo {
 namespace {
@@ -18,22 +19,15 @@ thread_local bool insideSink = false;
 
 } // namespace
 
-SelvoContext::SelvoContext(std::shared_ptr<Reachability> reachability, SelvoConfig config)
-    : reachability_(std::move(reachability)), config_(std::move(config)) {
+SelvoContext::SelvoContext(std::shared_ptr<Reachability> reachability, SelvoConfig config,
+                           std::shared_ptr<fnd::WorkerPool> workerPool)
+    : reachability_(std::move(reachability)), config_(std::move(config)), workerPool_(std::move(workerPool)) {
     if (auto url = config_.endpoint.configured() ? fnd::Url::parse(config_.endpoint.root()) : std::nullopt) {
         probeHost_ = url->host();
     }
 }
 
 SelvoContext::~SelvoContext() {
-    std::vector<fnd::Thread> workers;
-    {
-        std::lock_guard lock(workersMutex_);
-        workers.swap(workers_);
-    }
-    for (auto& worker : workers) {
-        worker.join();
-    }
     std::shared_ptr<SVAdCache> cache;
     {
         std::lock_guard lock(cacheMutex_);
@@ -45,14 +39,12 @@ SelvoContext::~SelvoContext() {
     }
 }
 
-void SelvoContext::startWorker(std::function<void()> body) {
-    fnd::Thread worker(std::move(body));
-    {
-        std::lock_guard lock(workersMutex_);
-        std::erase_if(workers_, [](const fnd::Thread& done) { return done.isFinished(); });
-        workers_.push_back(worker);
+std::shared_ptr<fnd::WorkerPool> SelvoContext::workerPool() {
+    std::lock_guard lock(poolMutex_);
+    if (!workerPool_) {
+        workerPool_ = std::make_shared<fnd::WorkerPool>("selvo", 1);
     }
-    worker.start();
+    return workerPool_;
 }
 
 std::shared_ptr<SVAdCache> SelvoContext::adCache(const std::function<std::shared_ptr<SVAdCache>()>& make) {

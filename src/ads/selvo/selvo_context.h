@@ -1,6 +1,7 @@
 // SelvoContext: what the Selvo ad client keeps process-wide - the verbose log flag, the run mode, the
 // error sink, the server addresses derived from --ads-base, the device part of every request's user info,
-// the ad cache's slot and the SVMisc the class-level entry point hands out. It constructs nothing of the
+// the worker pool its operations run on, the ad cache's slot and the SVMisc the class-level entry point
+// hands out. It constructs nothing of the
 // client above it: makeSelvo (selvo_wiring.h) makes it for the application registry's `selvo` slot, and
 // every object of the client is handed it at construction. Tests build their own.
 #pragma once
@@ -11,11 +12,13 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "core/network_endpoint.h"
-#include "platform/foundation/thread.h"
 #include "platform/foundation/value.h"
+
+namespace fnd {
+class WorkerPool;
+}
 
 namespace zelvan {
 class Reachability;
@@ -50,15 +53,16 @@ public:
     static constexpr int kRunModeQualityAssurance = 2;
     static constexpr int kRunModeStaging = 3;
 
-    // Without a configured endpoint in `config` nothing of the client is requested.
-    explicit SelvoContext(std::shared_ptr<Reachability> reachability = nullptr, SelvoConfig config = {});
+    // Without a configured endpoint in `config` nothing of the client is requested. The operations run on
+    // `workerPool` (the application's); a context given none makes a pool of its own on first use.
+    explicit SelvoContext(std::shared_ptr<Reachability> reachability = nullptr, SelvoConfig config = {},
+                          std::shared_ptr<fnd::WorkerPool> workerPool = nullptr);
     ~SelvoContext();
     SelvoContext(const SelvoContext&) = delete;
     SelvoContext& operator=(const SelvoContext&) = delete;
 
-    // Starts `body` on a thread of its own that the context joins when it goes, so such work (tracking
-    // pixels) never outlives the context, nor at exit the process's shared stores it uses. Any thread.
-    void startWorker(std::function<void()> body);
+    // The pool the ad views' and the cache's operation queues run on (SVWorkQueue). Any thread.
+    std::shared_ptr<fnd::WorkerPool> workerPool();
 
     // Whether SVLog writes (off until set). Any thread.
     bool verbose() const { return verbose_.load(); }
@@ -112,8 +116,8 @@ private:
     std::shared_ptr<Reachability> reachability_;
     SelvoConfig config_;
     std::string probeHost_;
-    std::mutex workersMutex_;
-    std::vector<fnd::Thread> workers_;
+    std::mutex poolMutex_;
+    std::shared_ptr<fnd::WorkerPool> workerPool_;
     mutable std::once_flag deviceOnce_;
     mutable fnd::Value deviceInfo_;
     mutable std::mutex miscMutex_;

@@ -7,8 +7,9 @@
 
 namespace zelvan::selvo {
 
-std::shared_ptr<SelvoContext> makeSelvo(std::shared_ptr<Reachability> reachability, SelvoConfig config) {
-    auto context = std::make_shared<SelvoContext>(std::move(reachability), std::move(config));
+std::shared_ptr<SelvoContext> makeSelvo(std::shared_ptr<Reachability> reachability, SelvoConfig config,
+                                        std::shared_ptr<fnd::WorkerPool> workerPool) {
+    auto context = std::make_shared<SelvoContext>(std::move(reachability), std::move(config), std::move(workerPool));
     context->setMisc(std::make_shared<SVMisc>(context.get()));
     return context;
 }

@@ -9,7 +9,9 @@
 
 namespace zelvan::selvo {
 
-// A context over `reachability` (may be null) and `config`, with its SVMisc. Starts nothing.
-std::shared_ptr<SelvoContext> makeSelvo(std::shared_ptr<Reachability> reachability, SelvoConfig config);
+// A context over `reachability` (may be null), `config` and the shared `workerPool`, with its SVMisc.
+// Starts nothing.
+std::shared_ptr<SelvoContext> makeSelvo(std::shared_ptr<Reachability> reachability, SelvoConfig config,
+                                        std::shared_ptr<fnd::WorkerPool> workerPool);
 
 } // namespace zelvan::selvo

@@ -18,10 +18,10 @@ namespace {
 // The text of the first node `path` selects under `element`.
 std::optional<std::string> firstText(const XmlElement_& element, std::string_view path) {
     auto nodes = element.nodesForXPath(path);
-    if (nodes.empty() || !nodes.front()) {
+    if (!nodes || nodes->empty() || !nodes->front()) {
         return std::nullopt;
     }
-    return nodes.front()->stringValue();
+    return nodes->front()->stringValue();
 }
 
 std::optional<std::string> attribute(const XmlElement_& element, std::string_view name) {
@@ -127,14 +127,13 @@ float SVAd::bannerDimensionFromAdElement(const SelvoContext* context, const XmlE
         SVLogError(context, "Unknown subtype in bannerDimensionFromAdElement");
         return 0;
     }
-    std::optional<fnd::Error> error;
-    auto nodes = element.nodesForXPath(std::string(*parent) + (dimension == 0 ? "/width" : "/height"), &error);
-    if (error) {
-        SVLogError(context, "Error getting width: %@", error->description());
+    auto nodes = element.nodesForXPath(std::string(*parent) + (dimension == 0 ? "/width" : "/height"));
+    if (!nodes) {
+        SVLogError(context, "Error getting width: %@", nodes.error().description());
         return 0;
     }
     float value = 0;
-    for (const auto& node : nodes) {
+    for (const auto& node : *nodes) {
         auto text = node ? node->stringValue() : std::nullopt;
         if (text && !text->empty()) {
             value = fnd::floatValue(*text);
@@ -167,7 +166,7 @@ std::vector<std::string> SVAd::trackingPixelsFromAdElement(const SelvoContext* c
         return {};
     }
     std::vector<std::string> pixels;
-    for (const auto& node : element.nodesForXPath(path)) {
+    for (const auto& node : element.nodesForXPath(path).valueOr(XmlNode_::Nodes())) {
         if (auto text = node ? node->stringValue() : std::nullopt) {
             pixels.push_back(std::move(*text));
         }
@@ -175,8 +174,7 @@ std::vector<std::string> SVAd::trackingPixelsFromAdElement(const SelvoContext* c
     return pixels;
 }
 
-std::shared_ptr<SVAd> SVAd::adForXMLAdElement(const SVReplyEnv& env, const XmlElement_& element,
-                                              std::optional<fnd::Error>* /*error*/) {
+std::shared_ptr<SVAd> SVAd::adForXMLAdElement(const SVReplyEnv& env, const XmlElement_& element) {
     VERIFY(env.cache != nullptr);
     auto ad = std::make_shared<SVAd>();
     ad->setDbid(env.cache->uniqueId());

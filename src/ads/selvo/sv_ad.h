@@ -85,17 +85,16 @@ public:
     void setTracking(std::vector<std::string> v) { tracking_ = std::move(v); }
 
     // --- Replies ---
-    // One ad from a single-ad reply, or null; a server-reported error comes back through `error`.
-    static std::shared_ptr<SVAd> adForXMLData(const SVReplyEnv& env, const fnd::Bytes& data,
-                                              std::optional<fnd::Error>* error = nullptr);
-    // The ads of a batch reply (possibly none), or none at all.
-    static std::optional<Ads> adsForXMLData(const SVReplyEnv& env, const fnd::Bytes& data,
-                                            std::optional<fnd::Error>* error = nullptr);
-    // One ad from one `ad` element: a record with whatever was found (`error` is never set).
-    static std::shared_ptr<SVAd> adForXMLAdElement(const SVReplyEnv& env, const XmlElement_& element,
-                                                   std::optional<fnd::Error>* error = nullptr);
-    // The error the reply's status block describes, or none.
-    static std::optional<fnd::Error> logErrorMessagesForRootNode(const SelvoContext* context, const XmlNode_& root);
+    // One ad from a single-ad reply, or null (a reply that is not one, logged); fails with the error the
+    // server reported.
+    static fnd::Result<std::shared_ptr<SVAd>> adForXMLData(const SVReplyEnv& env, const fnd::Bytes& data);
+    // The ads of a batch reply (possibly none), or none at all (a reply that is not one, logged); fails
+    // with the error the server reported.
+    static fnd::Result<std::optional<Ads>> adsForXMLData(const SVReplyEnv& env, const fnd::Bytes& data);
+    // One ad from one `ad` element: a record with whatever was found.
+    static std::shared_ptr<SVAd> adForXMLAdElement(const SVReplyEnv& env, const XmlElement_& element);
+    // Fails with the error the reply's status block describes (logged), if any.
+    static fnd::Result<void> logErrorMessagesForRootNode(const SelvoContext* context, const XmlNode_& root);
     static fnd::Error errorWithCode(int64_t code, std::string_view message);
 
     // --- Per-field readers of an `ad` element ("" / 0 / empty when nothing is found) ---

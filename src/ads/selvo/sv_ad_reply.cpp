@@ -33,35 +33,34 @@ bool reasonableXML(const SelvoContext* context, const fnd::Bytes& data) {
     return true;
 }
 
-std::optional<fnd::Error> SVAd::logErrorMessagesForRootNode(const SelvoContext* context, const XmlNode_& root) {
-    std::optional<fnd::Error> queryError;
-    auto statuses = root.nodesForXPath("/svads/status", &queryError);
-    if (queryError) {
-        SVLogError(context, "Error parsing server status messages: %@", queryError->description());
-        return std::nullopt;
+fnd::Result<void> SVAd::logErrorMessagesForRootNode(const SelvoContext* context, const XmlNode_& root) {
+    auto statuses = root.nodesForXPath("/svads/status");
+    if (!statuses) {
+        SVLogError(context, "Error parsing server status messages: %@", statuses.error().description());
+        return {};
     }
-    if (statuses.size() != 1) {
+    if (statuses->size() != 1) {
         SVLogError(context, "Error invalid number of status nodes.");
-        return std::nullopt;
+        return {};
     }
-    auto status = std::dynamic_pointer_cast<XmlElement_>(statuses.front());
+    auto status = std::dynamic_pointer_cast<XmlElement_>(statuses->front());
     if (!status) {
         SVLogError(context, "Error unable to parse status node.");
-        return std::nullopt;
+        return {};
     }
     auto codeNode = status->attributeForName("code");
     if (!codeNode) {
         SVLogError(context, "Error parsing status code");
-        return std::nullopt;
+        return {};
     }
     auto statusWord = codeNode->stringValue();
     if (!statusWord) {
         SVLogError(context, "Error parsing status value");
-        return std::nullopt;
+        return {};
     }
 
-    std::optional<fnd::Error> result;
-    for (const auto& node : status->nodesForXPath("messages/message")) {
+    fnd::Result<void> result;
+    for (const auto& node : status->nodesForXPath("messages/message").valueOr(XmlNode_::Nodes())) {
         auto message = std::dynamic_pointer_cast<XmlElement_>(node);
         if (!message) {
             continue;
@@ -69,7 +68,7 @@ std::optional<fnd::Error> SVAd::logErrorMessagesForRootNode(const SelvoContext* 
         auto codeAttribute = message->attributeForName("code");
         auto code = codeAttribute ? codeAttribute->stringValue() : std::nullopt;
         if (*statusWord == "success" && code && *code == "2000") {
-            return std::nullopt;
+            return {};
         }
         std::string text = "ERROR";
         if (code) {
@@ -86,70 +85,50 @@ std::optional<fnd::Error> SVAd::logErrorMessagesForRootNode(const SelvoContext* 
     return result;
 }
 
-std::shared_ptr<SVAd> SVAd::adForXMLData(const SVReplyEnv& env, const fnd::Bytes& data,
-                                         std::optional<fnd::Error>* error) {
+fnd::Result<std::shared_ptr<SVAd>> SVAd::adForXMLData(const SVReplyEnv& env, const fnd::Bytes& data) {
     if (!reasonableXML(env.context, data)) {
-        return nullptr;
+        return std::shared_ptr<SVAd>();
     }
     auto document = XmlDocument_::initWithData(data);
     if (!document) {
         SVLogError(env.context, "Error parsing xml document from returned data: %@",
                    fnd::logPreview(document.error().description()));
-        return nullptr;
+        return std::shared_ptr<SVAd>();
     }
     SVLog(env.context, "Single XML: %@", fnd::logPreview(asText(data)));
     auto root = document.value()->rootElement();
     if (!root) {
-        return nullptr;
+        return std::shared_ptr<SVAd>();
     }
-    if (auto status = logErrorMessagesForRootNode(env.context, *root)) {
-        if (error != nullptr) {
-            *error = std::move(status);
-        }
-        return nullptr;
-    }
-    auto ads = root->nodesForXPath("/svads/ads/ad");
+    TRY(logErrorMessagesForRootNode(env.context, *root));
+    auto ads = root->nodesForXPath("/svads/ads/ad").valueOr(XmlNode_::Nodes());
     auto first = ads.empty() ? nullptr : std::dynamic_pointer_cast<XmlElement_>(ads.front());
     if (!first) {
-        return nullptr;
+        return std::shared_ptr<SVAd>();
     }
-    std::optional<fnd::Error> adError;
-    auto ad = adForXMLAdElement(env, *first, &adError);
-    if (adError) {
-        SVLogError(env.context, "Error parsing ad from xml: %@", fnd::logPreview(adError->description()));
-        if (error != nullptr) {
-            *error = std::move(adError);
-        }
-    }
-    return ad;
+    return adForXMLAdElement(env, *first);
 }
 
-std::optional<SVAd::Ads> SVAd::adsForXMLData(const SVReplyEnv& env, const fnd::Bytes& data,
-                                             std::optional<fnd::Error>* error) {
+fnd::Result<std::optional<SVAd::Ads>> SVAd::adsForXMLData(const SVReplyEnv& env, const fnd::Bytes& data) {
     if (!reasonableXML(env.context, data)) {
-        return std::nullopt;
+        return std::optional<Ads>();
     }
     auto document = XmlDocument_::initWithData(data);
     if (!document) {
         SVLogError(env.context, "Error: Unable to create XML document from data.");
-        return std::nullopt;
+        return std::optional<Ads>();
     }
     SVLog(env.context, "Batch XML: %@", fnd::logPreview(asText(data)));
     auto root = document.value()->rootElement();
     if (!root) {
         SVLogError(env.context, "Error: Unable to located root element in XML document.");
-        return std::nullopt;
+        return std::optional<Ads>();
     }
-    if (auto status = logErrorMessagesForRootNode(env.context, *root)) {
-        if (error != nullptr) {
-            *error = std::move(status);
-        }
-        return std::nullopt;
-    }
-    auto batches = root->nodesForXPath("/svads/ads");
+    TRY(logErrorMessagesForRootNode(env.context, *root));
+    auto batches = root->nodesForXPath("/svads/ads").valueOr(XmlNode_::Nodes());
     if (batches.empty()) {
         SVLogError(env.context, "Error: Unable to located batch ad elements in XML document.");
-        return std::nullopt;
+        return std::optional<Ads>();
     }
     Ads result;
     for (const auto& node : batches) {
@@ -171,7 +150,7 @@ std::optional<SVAd::Ads> SVAd::adsForXMLData(const SVReplyEnv& env, const fnd::B
             result.push_back(std::move(ad));
         }
     }
-    return result;
+    return std::optional<Ads>(std::move(result));
 }
 
 } // namespace zelvan::selvo

@@ -1,22 +1,15 @@
 // The Selvo client's log lines: "%@:%d %@; %@" written to the one log, errors also to the error sink.
 #include "ads/selvo/sv_log.h"
 
-#include <optional>
-
 namespace zelvan::selvo {
-
-std::string_view svSourceName(std::string_view path) {
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
 
 void svWrite(const SelvoContext* context, fnd::LogLevel level, const fnd::LogSite& site, const std::string& message,
              bool toSink) {
-    const std::string line = fnd::format("%@:%d %@; %@", std::string(svSourceName(site.file)), site.line,
+    const std::string line = fnd::format("%@:%d %@; %@", std::string(fnd::sourceFileName(site.file)), site.line,
                                          std::string(site.function), message);
     // Like the tracer's error recorder, the sink hears only the lines the log writes, so a flood of one
     // error reaches it a few times per second rather than every time.
-    const bool written = fnd::writeLog(fnd::LogRecord{level, site, line}).has_value();
+    const bool written = fnd::writeLog(fnd::LogRecord{level, site, line, kSelvoLog}).has_value();
     if (toSink && written && context != nullptr) {
         context->reportError(line);
     }

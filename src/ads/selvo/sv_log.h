@@ -1,8 +1,8 @@
-// SVLog and SVLogError: the Selvo client's log front over the one log. Both write "%@:%d %@; %@" (the
-// source file's last path component, the line, the function and the message). SVLog writes at Debug and
-// only while the given context is verbose; SVLogError writes at Warn always and then hands the line to
-// the context's error sink when one is set. Data received from outside enters a line only through
-// fnd::logPreview.
+// SVLog and SVLogError: the Selvo client's log front over the one log, on its channel "selvo". Both write
+// "%@:%d %@; %@" (the source file's last path component, the line, the function and the message). SVLog
+// writes at Debug and only while the given context is verbose; SVLogError writes at Warn always and then
+// hands the line to the context's error sink when one is set. Data received from outside enters a line
+// only through fnd::logPreview.
 #pragma once
 
 #include <memory>
@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "ads/selvo/selvo_context.h"
+#include "ads/selvo/xml/selvo_log_channel.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/log.h"
 
@@ -22,8 +23,6 @@ inline const SelvoContext* svContextOf(const std::shared_ptr<SelvoContext>& cont
     return context.get();
 }
 
-// "sv_log.cpp" for "src/ads/selvo/sv_log.cpp".
-std::string_view svSourceName(std::string_view path);
 // Writes the line at `level`; with `toSink`, also hands it to the context's error sink.
 void svWrite(const SelvoContext* context, fnd::LogLevel level, const fnd::LogSite& site, const std::string& message,
              bool toSink);

@@ -44,30 +44,30 @@ TEST_F(SVAdTest, SanityTestAndStatusBlock) {
     EXPECT_EQ(SVAd::adForXMLData(env_, bytes("<svads>" + kSuccess + ad + "</svads>")), nullptr);
     EXPECT_TRUE(capture.contains("Invalid XML response, bad header!"));
 
-    std::optional<fnd::Error> error;
-    auto clean = SVAd::adForXMLData(env_, bytes(reply(kSuccess, ad)), &error);
-    ASSERT_NE(clean, nullptr);
-    EXPECT_FALSE(error);
-    EXPECT_EQ(clean->adID(), "a1");
+    auto clean = SVAd::adForXMLData(env_, bytes(reply(kSuccess, ad)));
+    ASSERT_TRUE(clean);
+    ASSERT_NE(*clean, nullptr);
+    EXPECT_EQ((*clean)->adID(), "a1");
 
     // A message of another code before the 2000 one is logged, yet the reply is clean.
     const std::string mixed = "<status code=\"success\"><messages><message code=\"500\" description=\"x\">y</message>"
                               "<message code=\"2000\"/></messages></status>";
-    EXPECT_NE(SVAd::adForXMLData(env_, bytes(reply(mixed, ad)), &error), nullptr);
-    EXPECT_FALSE(error);
+    auto mixedReply = SVAd::adForXMLData(env_, bytes(reply(mixed, ad)));
+    ASSERT_TRUE(mixedReply);
+    EXPECT_NE(*mixedReply, nullptr);
     EXPECT_TRUE(capture.contains("ERROR[500]: x -- y"));
 
     const std::string failed =
         "<status code=\"failure\"><messages><message code=\"500\" description=\"x\">y</message></messages></status>";
-    EXPECT_EQ(SVAd::adForXMLData(env_, bytes(reply(failed, ad)), &error), nullptr);
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->domain(), "SelvoMobileLib");
-    EXPECT_EQ(error->code(), 500);
-    EXPECT_EQ(error->localizedDescription(), "ERROR[500]: x -- y");
+    auto failure = SVAd::adForXMLData(env_, bytes(reply(failed, ad)));
+    ASSERT_FALSE(failure);
+    EXPECT_EQ(failure.error().domain(), "SelvoMobileLib");
+    EXPECT_EQ(failure.error().code(), 500);
+    EXPECT_EQ(failure.error().localizedDescription(), "ERROR[500]: x -- y");
 
-    error.reset();
-    EXPECT_NE(SVAd::adForXMLData(env_, bytes(reply(kSuccess + kSuccess, ad)), &error), nullptr);
-    EXPECT_FALSE(error);
+    auto twoStatuses = SVAd::adForXMLData(env_, bytes(reply(kSuccess + kSuccess, ad)));
+    ASSERT_TRUE(twoStatuses);
+    EXPECT_NE(*twoStatuses, nullptr);
     EXPECT_TRUE(capture.contains("Error invalid number of status nodes."));
 }
 
@@ -88,7 +88,7 @@ TEST_F(SVAdTest, BatchesCarryTheirIdAndExpiry) {
     for (const auto& c : cases) {
         const std::string batches = "<ads batchid=\"b1\" expiry=\"" + c.expiry +
                                     "\"><ad id=\"1\"/><ad id=\"2\"/></ads><ads batchid=\"b2\"><ad id=\"3\"/></ads>";
-        auto ads = SVAd::adsForXMLData(env_, bytes(reply(kSuccess, batches)));
+        auto ads = SVAd::adsForXMLData(env_, bytes(reply(kSuccess, batches))).valueOr(std::nullopt);
         ASSERT_TRUE(ads) << c.expiry;
         ASSERT_EQ(ads->size(), 3u);
         for (int i = 0; i < 2; ++i) {
@@ -103,7 +103,7 @@ TEST_F(SVAdTest, BatchesCarryTheirIdAndExpiry) {
         EXPECT_FALSE((*ads)[2]->expireDate());
         EXPECT_NE((*ads)[0]->dbid(), (*ads)[1]->dbid());
     }
-    EXPECT_FALSE(SVAd::adsForXMLData(env_, bytes(reply(kSuccess, ""))));
+    EXPECT_EQ(SVAd::adsForXMLData(env_, bytes(reply(kSuccess, ""))), std::nullopt);
 }
 
 TEST_F(SVAdTest, FieldsOfEachAdKind) {
@@ -113,7 +113,7 @@ TEST_F(SVAdTest, FieldsOfEachAdKind) {
         "<width></width><width>320</width><height>50</height>"
         "<trackingPixels><trackingPixelUrl>http://p/1</trackingPixelUrl><trackingPixelUrl>http://p/2"
         "</trackingPixelUrl></trackingPixels></banner></body></ad><ad id=\"second\"/></ads>";
-    auto banner = SVAd::adForXMLData(env_, bytes(reply(kSuccess, ads)));
+    auto banner = SVAd::adForXMLData(env_, bytes(reply(kSuccess, ads))).valueOr(nullptr);
     ASSERT_NE(banner, nullptr);
     EXPECT_EQ(banner->adID(), "first");
     EXPECT_EQ(banner->impressionsReserved(), static_cast<unsigned>(INT32_MAX));
@@ -133,7 +133,7 @@ TEST_F(SVAdTest, FieldsOfEachAdKind) {
         "<ads><ad id=\"t\" availableImpressions=\"-4\"><body type=\"text\"><text>"
         "<bodyText>Body</bodyText><headline>Head</headline><trackingPixels>"
         "<trackingPixelUrl>http://p/t</trackingPixelUrl></trackingPixels></text></body></ad></ads>";
-    auto textAd = SVAd::adForXMLData(env_, bytes(reply(kSuccess, text)));
+    auto textAd = SVAd::adForXMLData(env_, bytes(reply(kSuccess, text))).valueOr(nullptr);
     ASSERT_NE(textAd, nullptr);
     EXPECT_EQ(textAd->impressionsReserved(), 0u);
     EXPECT_EQ(std::make_tuple(textAd->type(), textAd->subtype(), textAd->text(), textAd->headline()),
@@ -151,7 +151,7 @@ TEST_F(SVAdTest, FieldsOfEachAdKind) {
         "<ad><body type=\"animatedbanner\"><animatedbanner><animatedimage><url>http://i/3</url></animatedimage>"
         "<trackingPixels><trackingPixelUrl>http://p/a</trackingPixelUrl></trackingPixels></animatedbanner></body></ad>"
         "</ads>";
-    auto batch = SVAd::adsForXMLData(env_, bytes(reply(kSuccess, others)));
+    auto batch = SVAd::adsForXMLData(env_, bytes(reply(kSuccess, others))).valueOr(std::nullopt);
     ASSERT_TRUE(batch);
     ASSERT_EQ(batch->size(), 4u);
     const auto& textBanner = *(*batch)[0];

@@ -62,24 +62,23 @@ void SVAdRequestOperation::makeAdRequest() {
     if (auto view = adView_.lock()) {
         view->notifyDelegateWillRequestAd();
     }
-    std::optional<fnd::Error> downloadError;
-    auto data = manager->downloadURL(url, &userInfo_, &downloadError);
+    auto data = manager->downloadURL(url, &userInfo_);
     if (isCancelled()) {
         return;
     }
     if (!data) {
-        SVLogError(&context_, "Error retrieving ad from server: %@",
-                   downloadError ? downloadError->localizedDescription() : std::string("(null)"));
+        SVLogError(&context_, "Error retrieving ad from server: %@", data.error().localizedDescription());
         return;
     }
-    std::optional<fnd::Error> error;
-    setAd(SVAd::adForXMLData(SVReplyEnv{&context_, manager.get()}, *data, &error));
-    if (error) {
-        SVLogError(&context_, "Error retrieving ad from server response: %@", error->localizedDescription());
+    auto ad = SVAd::adForXMLData(SVReplyEnv{&context_, manager.get()}, *data);
+    if (!ad) {
+        SVLogError(&context_, "Error retrieving ad from server response: %@", ad.error().localizedDescription());
         if (auto view = adView_.lock()) {
-            view->notifyDelegateFailedWithError(*error);
+            view->notifyDelegateFailedWithError(ad.error());
         }
+        return;
     }
+    setAd(std::move(*ad));
 }
 
 void SVAdRequestOperation::makeBatchAdRequest() {
@@ -112,25 +111,23 @@ void SVAdRequestOperation::makeBatchAdRequest() {
         SVLogError(&context_, "Error creating ad request url");
         return;
     }
-    std::optional<fnd::Error> downloadError;
-    auto data = manager->downloadURL(url, &userInfo_, &downloadError);
+    auto data = manager->downloadURL(url, &userInfo_);
     if (isCancelled()) {
         return;
     }
     if (!data) {
-        SVLogError(&context_, "Error retrieving ad from server: %@",
-                   downloadError ? downloadError->localizedDescription() : std::string("(null)"));
+        SVLogError(&context_, "Error retrieving ad from server: %@", data.error().localizedDescription());
         return;
     }
-    std::optional<fnd::Error> error;
-    auto ads = SVAd::adsForXMLData(SVReplyEnv{&context_, manager.get()}, *data, &error);
-    if (error) {
-        SVLogError(&context_, "Error getting ads from server response: %@", error->localizedDescription());
+    auto parsed = SVAd::adsForXMLData(SVReplyEnv{&context_, manager.get()}, *data);
+    if (!parsed) {
+        SVLogError(&context_, "Error getting ads from server response: %@", parsed.error().localizedDescription());
         if (auto view = adView_.lock()) {
-            view->notifyDelegateFailedWithError(*error);
+            view->notifyDelegateFailedWithError(parsed.error());
         }
         return;
     }
+    const auto& ads = *parsed;
     if (!ads) {
         return;
     }

@@ -15,7 +15,6 @@
 #include "platform/foundation/file_manager.h"
 #include "platform/foundation/locale.h"
 #include "platform/foundation/log_preview.h"
-#include "platform/foundation/operation_queue.h"
 #include "platform/foundation/uuid.h"
 
 namespace zelvan::selvo {
@@ -75,8 +74,7 @@ std::shared_ptr<SVCacheManager> SVCacheManager::forContext(SelvoContext& context
 SVCacheManager::SVCacheManager(SelvoContext& context) : context_(context) {
     std::lock_guard lock(lock_);
     initializeDatabase();
-    requestQueue_ = std::make_unique<fnd::OperationQueue>();
-    requestQueue_->setMaxConcurrentOperationCount(1);
+    requestQueue_ = std::make_unique<SVWorkQueue>(context.workerPool());
 }
 
 SVCacheManager::~SVCacheManager() {
@@ -89,13 +87,9 @@ SVCacheManager::~SVCacheManager() {
 
 void SVCacheManager::shutdown() {
     context_.setErrorSink({});
-    std::unique_ptr<fnd::OperationQueue> queue;
-    {
-        std::lock_guard lock(lock_);
-        queue = std::move(requestQueue_);
-    }
-    // Destroying the queue cancels what is queued and joins its worker, outside the lock the worker may need.
-    queue.reset();
+    fetches_->cancel();
+    // Outside the lock the running operation may need.
+    requestQueue_->shutdown();
 }
 
 std::optional<std::string> SVCacheManager::adServer(bool batch) const {
@@ -146,7 +140,7 @@ void SVCacheManager::initializeDatabase() {
     SVLog(&context_, "Deleting Old SV Tables...");
     deleteTables();
     if (!deleteCacheFolder()) {
-        ZLOG(Warn, "Error clearing ad cache: %@", cachedFileFolderPath());
+        ZLOG_TO(kSelvoLog, Warn, "Error clearing ad cache: %@", cachedFileFolderPath());
     }
     SVLog(&context_, "Creating SV tables...");
     createTables();
@@ -203,8 +197,8 @@ bool SVCacheManager::createTables() {
 
 void SVCacheManager::cacheAds(const SVAd::Ads& ads, const SVAdParams& params) {
     std::lock_guard lock(lock_);
-    ZLOG(Info, "caching ads for publid:%@ siteid:%@", fnd::logPreview(params.pubid()),
-         fnd::logPreview(params.siteid()));
+    ZLOG_TO(kSelvoLog, Info, "caching ads for publid:%@ siteid:%@", fnd::logPreview(params.pubid()),
+            fnd::logPreview(params.siteid()));
     for (const auto& ad : ads) {
         if (ad) {
             cacheAd(*ad, params);
@@ -338,7 +332,7 @@ SVAd::Ads SVCacheManager::adsToReport() {
         const double expiry = rows->doubleForColumn("expiration_time_stamp");
         ad->setExpireDate(fnd::Date::fromUnix(expiry));
         if (ad->impressionsServed() == 0 && expiry > now) {
-            ZLOG(Debug, "Ad %@ has not been served yet", fnd::logPreview(ad->adID()));
+            ZLOG_TO(kSelvoLog, Debug, "Ad %@ has not been served yet", fnd::logPreview(ad->adID()));
             continue;
         }
         ad->setType(SVAdTypeForString(rows->stringForColumn("ad_type").value_or("")));
@@ -348,8 +342,8 @@ SVAd::Ads SVCacheManager::adsToReport() {
         if (ad->type() != SVAdTypeText) {
             ad->setDataURL(rows->stringForColumn("data_url").value_or(""));
         }
-        ZLOG(Debug, "Ad %@ has served %d of %d", fnd::logPreview(ad->adID()), static_cast<int>(ad->impressionsServed()),
-             static_cast<int>(ad->impressionsReserved()));
+        ZLOG_TO(kSelvoLog, Debug, "Ad %@ has served %d of %d", fnd::logPreview(ad->adID()),
+                static_cast<int>(ad->impressionsServed()), static_cast<int>(ad->impressionsReserved()));
         reportedAds_.push_back(std::move(ad));
     }
     return reportedAds_;
@@ -363,18 +357,18 @@ void SVCacheManager::markAdsReported() {
         const int remaining = static_cast<int>(ad->impressionsReserved()) - static_cast<int>(ad->impressionsServed());
         const bool expired = !(ad->expireDate() && ad->expireDate()->since1970() > now);
         if (remaining > 0 && !expired) {
-            ZLOG(Debug, "Ad %@ (%@) - has %d impressions remaining from %d", fnd::logPreview(ad->adID()),
-                 fnd::logPreview(ad->batchID()), remaining, static_cast<int>(ad->impressionsReserved()));
+            ZLOG_TO(kSelvoLog, Debug, "Ad %@ (%@) - has %d impressions remaining from %d", fnd::logPreview(ad->adID()),
+                    fnd::logPreview(ad->batchID()), remaining, static_cast<int>(ad->impressionsReserved()));
             live.push_back(ad);
             continue;
         }
         if (remaining > 0) {
-            ZLOG(Debug, "Ad is expired %@ (%@) - marking for delete", fnd::logPreview(ad->adID()),
-                 fnd::logPreview(ad->batchID()));
+            ZLOG_TO(kSelvoLog, Debug, "Ad is expired %@ (%@) - marking for delete", fnd::logPreview(ad->adID()),
+                    fnd::logPreview(ad->batchID()));
         } else {
-            ZLOG(Debug, "Ad used up %i impressions %@ (%@) - marking for delete",
-                 static_cast<int>(ad->impressionsServed()), fnd::logPreview(ad->adID()),
-                 fnd::logPreview(ad->batchID()));
+            ZLOG_TO(kSelvoLog, Debug, "Ad used up %i impressions %@ (%@) - marking for delete",
+                    static_cast<int>(ad->impressionsServed()), fnd::logPreview(ad->adID()),
+                    fnd::logPreview(ad->batchID()));
         }
         deleteAd(ad.get());
     }

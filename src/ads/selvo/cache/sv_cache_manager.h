@@ -1,26 +1,25 @@
 // SVCacheManager: the Selvo client's store and network service. It keeps batches of ads in an SQLite
 // database (Documents/"SelvoMobile"/"SVDatabase.db") with their images as PNG files, counts impressions,
 // picks the next ad to show, reports served impressions and then deletes used-up or expired ads, keeps an
-// error log, probes reachability and performs every HTTP fetch of the client with its cookie handling.
-// One per SelvoContext; the manager's recursive lock guards its database.
+// error log, probes reachability and performs every HTTP fetch of the client (through fnd::fetch) with its
+// cookie handling. One per SelvoContext; the manager's recursive lock guards its database.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "ads/selvo/cache/sv_work_queue.h"
 #include "ads/selvo/sv_ad.h"
 #include "ads/selvo/sv_ad_cache.h"
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/error.h"
+#include "platform/foundation/fetch.h"
 #include "platform/foundation/url.h"
 #include "platform/foundation/value.h"
-
-namespace fnd {
-class OperationQueue;
-}
 
 namespace zelvan::selvo {
 
@@ -32,6 +31,8 @@ inline constexpr std::string_view SVFolderName = "SelvoMobile";
 inline constexpr std::string_view SVDatabaseFileName = "SVDatabase.db";
 inline constexpr std::string_view SVCachedAdsFolderName = "CachedAds";
 inline constexpr std::string_view SVDatabaseVersion = "3.5";
+// The private run loop mode a download on an operation's worker waits in.
+inline constexpr std::string_view SVDownloadRunMode = "SVDownloadRunMode";
 
 class SVCacheManager : public SVAdCache, public std::enable_shared_from_this<SVCacheManager> {
 public:
@@ -71,7 +72,7 @@ public:
     std::string uniqueId() override;
     // The ad's stored picture, else the downloaded one (kept as PNG when its URL is on the image domain).
     std::shared_ptr<gfx::Image> imageForAd(const SVAd& ad, const fnd::Value& userInfo) override;
-    // Cancels the queued operations and joins the queue's worker.
+    // Cancels the manager's fetches and the queued operations, and waits for the running one.
     void shutdown() override;
 
     // --- The cache ---
@@ -107,14 +108,21 @@ public:
     // --- Network ---
     // Whether the ad network looks reachable (probed at most once a minute).
     bool networkReachable();
-    // Fetches `url` synchronously with the stored cookies and, given `userInfo`, the client's headers;
-    // stores the cookies the answer sets. Only http(s); bodies over `maxBytes` fail. None on failure,
-    // with the failure in `error` when given.
-    std::optional<fnd::Bytes> downloadURL(const std::optional<fnd::Url>& url, const fnd::Value* userInfo,
-                                          std::optional<fnd::Error>* error, size_t maxBytes = kMaxReplyBytes);
+    // Fetches `url` with the stored cookies and, given `userInfo`, the client's headers, and stores the
+    // cookies the answer sets; only http(s), and bodies over `maxBytes` fail. The body whatever the status,
+    // or the failure (logged). Waits for the fetch on the calling thread's loop in SVDownloadRunMode: for
+    // the operations, which run one step after another on a worker.
+    fnd::Result<fnd::Bytes> downloadURL(const std::optional<fnd::Url>& url, const fnd::Value* userInfo,
+                                        size_t maxBytes = kMaxReplyBytes);
+    // The same without waiting: `completion` runs later on the calling thread's loop while this manager
+    // lives, never inside this call.
+    void fetchURL(const std::optional<fnd::Url>& url, const fnd::Value* userInfo,
+                  std::function<void(fnd::Result<fnd::Bytes>)> completion, size_t maxBytes = kMaxReplyBytes);
+    // Pings `pixels` one after the other from the calling thread's loop, logging the ones that fail.
+    void pingTrackingPixels(std::vector<std::string> pixels, fnd::Value userInfo);
 
     // The queue batch requests, prefetches, reports and the launch report share (width 1).
-    fnd::OperationQueue& requestQueue() { return *requestQueue_; }
+    SVWorkQueue& requestQueue() { return *requestQueue_; }
     const std::shared_ptr<SqlDatabase_>& database() const { return database_; }
     SelvoContext& context() const { return context_; }
     std::recursive_mutex& lock() { return lock_; }
@@ -126,14 +134,21 @@ private:
     std::optional<std::string> versionForDatabase();
     bool deleteCacheFolder();
     void trimErrorLog();
-    std::shared_ptr<gfx::Image> downloadImage(const SVAd& ad, const fnd::Value& userInfo, fnd::Bytes* data);
     void storeImage(const SVAd& ad, const gfx::Image& image);
+    // The request for `url` with the cookies and headers, or the refusal (logged).
+    fnd::Result<fnd::UrlRequest> downloadRequest(const std::optional<fnd::Url>& url, const fnd::Value* userInfo);
+    fnd::FetchOptions downloadOptions(size_t maxBytes) const;
+    // Stores the reply's cookies and gives its body, or logs the failure.
+    fnd::Result<fnd::Bytes> downloaded(const fnd::Url& url, fnd::Result<fnd::FetchReply> reply);
+    void pingTrackingPixel(std::vector<std::string> pixels, size_t next, fnd::Value userInfo);
 
     SelvoContext& context_;
     std::recursive_mutex lock_;
     std::shared_ptr<SqlDatabase_> database_;
     SVAd::Ads reportedAds_;
-    std::unique_ptr<fnd::OperationQueue> requestQueue_;
+    std::unique_ptr<SVWorkQueue> requestQueue_;
+    // Every fetch of the manager ends with it.
+    const std::shared_ptr<fnd::UrlCancelToken> fetches_ = std::make_shared<fnd::UrlCancelToken>();
     std::string cachedFilesFolder_;
     std::mutex pingMutex_; // the probe's own: a slow probe must not hold up the cache
     std::optional<double> pingTime_;

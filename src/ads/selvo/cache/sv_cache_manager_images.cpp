@@ -72,7 +72,7 @@ std::shared_ptr<gfx::Image> SVCacheManager::imageForAd(const SVAd& ad, const fnd
     }
     // The download runs outside the lock: a slow image server must not hold up the main thread's
     // cleanupExpired or any other caller of the cache.
-    auto data = downloadURL(fnd::Url::parse(ad.dataURL()), &userInfo, nullptr, kMaxImageBytes);
+    auto data = downloadURL(fnd::Url::parse(ad.dataURL()), &userInfo, kMaxImageBytes);
     if (!data) {
         SVLogError(&context_, "Error downloaing image for URL:%@", fnd::logPreview(ad.dataURL()));
         return nullptr;

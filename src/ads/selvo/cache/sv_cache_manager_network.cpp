@@ -1,17 +1,17 @@
-// SVCacheManager's network side: the synchronous fetch with its own cookie handling, the reachability probe,
-// and running impression reports synchronously or on the shared queue.
+// SVCacheManager's network side: the fetch with its own cookie handling (waited for by the operations,
+// or not), the tracking pixels, the reachability probe, and running impression reports synchronously or on
+// the shared queue.
 #include "ads/selvo/cache/sv_cache_manager.h"
+#include "ads/selvo/cache/sv_fetch_wait.h"
 #include "ads/selvo/cache/sv_submit_report_operation.h"
 #include "ads/selvo/selvo_context.h"
 #include "ads/selvo/sv_log.h"
 #include "ads/selvo/sv_misc.h"
+#include "core/main_thread.h"
 #include "platform/foundation/clock.h"
 #include "platform/foundation/cookie.h"
 #include "platform/foundation/cookie_storage.h"
 #include "platform/foundation/log_preview.h"
-#include "platform/foundation/operation_queue.h"
-#include "platform/foundation/run_loop.h"
-#include "platform/foundation/url_connection.h"
 #include "platform/foundation/url_error.h"
 #include "platform/foundation/url_request.h"
 #include "reachability/reachability.h"
@@ -37,27 +37,21 @@ bool SVCacheManager::networkReachable() {
     return lastPingResult_;
 }
 
-std::optional<fnd::Bytes> SVCacheManager::downloadURL(const std::optional<fnd::Url>& url, const fnd::Value* userInfo,
-                                                      std::optional<fnd::Error>* error, size_t maxBytes) {
+fnd::Result<fnd::UrlRequest> SVCacheManager::downloadRequest(const std::optional<fnd::Url>& url,
+                                                             const fnd::Value* userInfo) {
     if (!url) {
         SVLogError(&context_, "Error url parameter is required.");
-        return std::nullopt;
+        return fnd::UrlError::make(fnd::UrlError::BadUrl, "");
     }
     // Reply-supplied URLs may name local files, which the loading layer would read: only the web is asked.
     if (url->scheme() != "http" && url->scheme() != "https") {
         SVLogError(&context_, "Error creating download URL request.");
         SVLogError(&context_, "Error downloading URL:%@  Error:%@", fnd::logPreview(url->absoluteString()),
                    std::string("only http and https are fetched"));
-        if (error != nullptr) {
-            *error = fnd::Error(std::string(fnd::kUrlErrorDomain), fnd::UrlError::UnsupportedUrl,
-                                std::string_view("unsupported URL"));
-        }
-        return std::nullopt;
+        return fnd::Error(std::string(fnd::kUrlErrorDomain), fnd::UrlError::UnsupportedUrl,
+                          std::string_view("unsupported URL"));
     }
     fnd::UrlRequest request(*url);
-    // The cookies are handled here, so the loading layer must not add or store them a second time.
-    request.setHttpShouldHandleCookies(false);
-    request.setMaxBodyBytes(maxBytes);
     {
         std::lock_guard lock(lock_);
         auto fields = fnd::Cookie::requestHeaderFields(fnd::CookieStorage::shared().cookiesForUrl(*url));
@@ -70,26 +64,75 @@ std::optional<fnd::Bytes> SVCacheManager::downloadURL(const std::optional<fnd::U
     if (userInfo != nullptr) {
         SVMisc(&context_).addSVHeaders(request, *userInfo);
     }
-    auto result = fnd::UrlConnection::sendSynchronousRequest(request);
-    if (result) {
-        auto cookies = fnd::Cookie::cookiesWithResponseHeaderFields(result->response.allHeaderFields(), *url);
-        for (const auto& cookie : cookies) {
-            SVLog(&context_, ">>>>>>Recevied Cooke for %@ name: %@ : value: %@", fnd::logPreview(url->absoluteString()),
-                  fnd::logPreview(cookie.name), fnd::logPreview(cookie.value));
-        }
-        std::lock_guard lock(lock_);
-        fnd::CookieStorage::shared().setCookies(cookies, *url, std::nullopt);
-        return std::move(result->data);
+    return request;
+}
+
+fnd::FetchOptions SVCacheManager::downloadOptions(size_t maxBytes) const {
+    fnd::FetchOptions options;
+    options.maxBodyBytes = maxBytes;
+    options.cancel = fetches_;
+    // The cookies are handled here, so the loading layer must not add or store them a second time.
+    options.cookies = false;
+    return options;
+}
+
+fnd::Result<fnd::Bytes> SVCacheManager::downloaded(const fnd::Url& url, fnd::Result<fnd::FetchReply> reply) {
+    if (!reply) {
+        SVLogError(&context_, "Error downloading URL:%@  Error:%@", fnd::logPreview(url.absoluteString()),
+                   reply.error().localizedDescription());
+        return std::move(reply).error();
     }
-    if (error != nullptr) {
-        *error = result.error();
-        SVLogError(&context_, "Error downloading URL:%@  Error:%@", fnd::logPreview(url->absoluteString()),
-                   result.error().localizedDescription());
-    } else {
-        SVLogError(&context_, "Error downloading URL: -- No Response Data. Url: %@",
-                   fnd::logPreview(url->absoluteString()));
+    auto cookies = fnd::Cookie::cookiesWithResponseHeaderFields(reply->response.allHeaderFields(), url);
+    for (const auto& cookie : cookies) {
+        SVLog(&context_, ">>>>>>Recevied Cooke for %@ name: %@ : value: %@", fnd::logPreview(url.absoluteString()),
+              fnd::logPreview(cookie.name), fnd::logPreview(cookie.value));
     }
-    return std::nullopt;
+    std::lock_guard lock(lock_);
+    fnd::CookieStorage::shared().setCookies(cookies, url, std::nullopt);
+    return std::move(reply->body);
+}
+
+fnd::Result<fnd::Bytes> SVCacheManager::downloadURL(const std::optional<fnd::Url>& url, const fnd::Value* userInfo,
+                                                    size_t maxBytes) {
+    fnd::UrlRequest request = TRY(downloadRequest(url, userInfo));
+    fnd::FetchOptions options = downloadOptions(maxBytes);
+    options.runLoopMode = std::string(SVDownloadRunMode);
+    return downloaded(*url, SVFetchAndWait(std::move(request), std::move(options)));
+}
+
+void SVCacheManager::fetchURL(const std::optional<fnd::Url>& url, const fnd::Value* userInfo,
+                              std::function<void(fnd::Result<fnd::Bytes>)> completion, size_t maxBytes) {
+    auto request = downloadRequest(url, userInfo);
+    if (!request) {
+        laterOnThisLoop(weak_from_this(), [error = std::move(request).error(), completion = std::move(completion)](
+                                              SVCacheManager&) mutable { completion(std::move(error)); });
+        return;
+    }
+    // While the completion runs the fetch holds this manager.
+    fnd::fetch(std::move(request.value()), downloadOptions(maxBytes), weak_from_this(),
+               [this, url = *url, completion = std::move(completion)](fnd::Result<fnd::FetchReply> reply) {
+                   completion(downloaded(url, std::move(reply)));
+               });
+}
+
+void SVCacheManager::pingTrackingPixels(std::vector<std::string> pixels, fnd::Value userInfo) {
+    pingTrackingPixel(std::move(pixels), 0, std::move(userInfo));
+}
+
+void SVCacheManager::pingTrackingPixel(std::vector<std::string> pixels, size_t next, fnd::Value userInfo) {
+    if (next >= pixels.size()) {
+        return;
+    }
+    const std::string pixel = pixels[next];
+    SVLog(&context_, "ping tracking pixel:%@", fnd::logPreview(pixel));
+    fetchURL(fnd::Url::parse(pixel), &userInfo,
+             [this, pixels = std::move(pixels), next, userInfo](fnd::Result<fnd::Bytes> done) mutable {
+                 if (!done) {
+                     SVLogError(&context_, "Error pinging tracking pixel URL:%@ Error:%@",
+                                fnd::logPreview(pixels[next]), done.error().localizedDescription());
+                 }
+                 pingTrackingPixel(std::move(pixels), next + 1, std::move(userInfo));
+             });
 }
 
 void SVCacheManager::submitSynchronousReport(const fnd::Value& userInfo) {
@@ -105,7 +148,7 @@ void SVCacheManager::submitSynchronousReport(const fnd::Value& userInfo) {
 void SVCacheManager::submitReport(const fnd::Value& userInfo) {
     std::lock_guard lock(lock_);
     auto ads = adsToReport();
-    if (ads.empty() || !requestQueue_) {
+    if (ads.empty()) {
         return;
     }
     auto operation = SVSubmitReportOperation::operationWithAds(context_, ads, userInfo);
@@ -117,11 +160,7 @@ void SVCacheManager::submitReport(const fnd::Value& userInfo) {
         if (!finished || finished->isCancelled()) {
             return;
         }
-        fnd::RunLoop::main().post([weak] {
-            if (auto manager = weak.lock()) {
-                manager->markAdsReported();
-            }
-        });
+        onMain(weak, &SVCacheManager::markAdsReported);
     };
     requestQueue_->addOperation(operation);
 }

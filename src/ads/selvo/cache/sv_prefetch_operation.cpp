@@ -1,4 +1,4 @@
-// The prefetch: a batch render request loaded on the worker's run loop in its private mode, parsed and
+// The prefetch: a batch render request fetched on the worker's run loop in its private mode, parsed and
 // cached under the requesting view's parameters.
 #include "ads/selvo/cache/sv_prefetch_operation.h"
 
@@ -9,35 +9,10 @@
 #include "ads/selvo/sv_log.h"
 #include "ads/selvo/sv_misc.h"
 #include "ads/selvo/sv_url_builder.h"
-#include "platform/foundation/clock.h"
-#include "platform/foundation/run_loop.h"
-#include "platform/foundation/url_connection.h"
+#include "platform/foundation/url_error.h"
 #include "platform/foundation/url_request.h"
 
 namespace zelvan::selvo {
-namespace {
-
-// Collects one load's response, data and outcome; the connection holds it until it ends.
-class PrefetchCollector : public fnd::UrlConnectionDelegate {
-public:
-    void connectionDidReceiveResponse(const std::shared_ptr<fnd::UrlConnection>&, const fnd::UrlResponse&) override {
-        data.clear();
-    }
-    void connectionDidReceiveData(const std::shared_ptr<fnd::UrlConnection>&, const fnd::Bytes& chunk) override {
-        data.insert(data.end(), chunk.begin(), chunk.end());
-    }
-    void connectionDidFinishLoading(const std::shared_ptr<fnd::UrlConnection>&) override { completed = true; }
-    void connectionDidFailWithError(const std::shared_ptr<fnd::UrlConnection>&, const fnd::Error& failure) override {
-        error = failure;
-        completed = true;
-    }
-
-    fnd::Bytes data;
-    std::optional<fnd::Error> error;
-    bool completed = false;
-};
-
-} // namespace
 
 SVPrefetchOperation::SVPrefetchOperation(SelvoContext& context, std::vector<SVAdRequest> adRequests,
                                          std::weak_ptr<SVAdViewNotifier> adView, const fnd::Value& userInfo)
@@ -61,19 +36,17 @@ void SVPrefetchOperation::requestAds(const std::vector<SVAdRequest>& requests) {
     if (isCancelled()) {
         return;
     }
-    std::optional<fnd::Error> error;
-    std::optional<fnd::Bytes> data;
-    if (url) {
-        data = downloadURL(*url, &error);
-    } else {
+    if (!url) {
         SVLog(&context_, "Error creating prefetch request");
+        SVLog(&context_, "Error retrieving ad from server: %@", std::string("(null)"));
+        return;
     }
+    auto data = downloadURL(*url);
     if (isCancelled()) {
         return;
     }
     if (!data) {
-        SVLog(&context_, "Error retrieving ad from server: %@",
-              error ? error->localizedDescription() : std::string("(null)"));
+        SVLog(&context_, "Error retrieving ad from server: %@", data.error().localizedDescription());
         return;
     }
     auto manager = SVCacheManager::forContext(context_);
@@ -81,14 +54,16 @@ void SVPrefetchOperation::requestAds(const std::vector<SVAdRequest>& requests) {
         SVLog(&context_, "Error getting handle to SV database.");
         return;
     }
-    std::optional<fnd::Error> parseError;
-    auto ads = SVAd::adsForXMLData(SVReplyEnv{&context_, manager.get()}, *data, &parseError);
-    if (parseError) {
-        SVLog(&context_, "Error retrieving ads from prefetch server response: %@", parseError->localizedDescription());
+    auto parsed = SVAd::adsForXMLData(SVReplyEnv{&context_, manager.get()}, *data);
+    if (!parsed) {
+        SVLog(&context_, "Error retrieving ads from prefetch server response: %@",
+              parsed.error().localizedDescription());
         if (auto view = adView_.lock()) {
-            view->notifyDelegateFailedWithError(*parseError);
+            view->notifyDelegateFailedWithError(parsed.error());
         }
+        return;
     }
+    const auto& ads = *parsed;
     if (!ads || ads->empty() || isCancelled()) {
         return;
     }
@@ -103,46 +78,24 @@ void SVPrefetchOperation::requestAds(const std::vector<SVAdRequest>& requests) {
     manager->cacheAds(*ads, params);
 }
 
-std::optional<fnd::Bytes> SVPrefetchOperation::downloadURL(const fnd::Url& url, std::optional<fnd::Error>* error) {
+fnd::Result<fnd::Bytes> SVPrefetchOperation::downloadURL(const fnd::Url& url) {
     fnd::UrlRequest request(url, fnd::UrlRequestCachePolicy::ReloadIgnoringLocalCacheData, kTimeout);
-    request.setMaxBodyBytes(SVCacheManager::kMaxImageBytes);
     SVMisc(&context_).addSVHeaders(request, userInfo_);
-    auto collector = std::make_shared<PrefetchCollector>();
-    auto created = fnd::UrlConnection::create(request, collector, fnd::StartImmediately::No);
-    if (!created) {
-        SVLog(&context_, "Error creating prefetch request");
-        if (error != nullptr) {
-            *error = created.error();
-        }
-        return std::nullopt;
+    fnd::FetchOptions options;
+    options.timeout = kTimeout;
+    options.maxBodyBytes = SVCacheManager::kMaxImageBytes;
+    options.runLoopMode = std::string(SVPrefetchRunMode);
+    auto reply = SVFetchAndWait(std::move(request), std::move(options), [this] { return isCancelled(); });
+    if (isCancelled()) {
+        return fnd::UrlError::make(fnd::UrlError::Cancelled, url.absoluteString());
     }
-    auto connection = *created;
-    fnd::RunLoop& loop = fnd::RunLoop::current();
-    connection->scheduleInRunLoop(loop, SVPrefetchRunMode);
-    connection->start();
-    while (!collector->completed && !isCancelled()) {
-        // The slice's own wake-up keeps the mode busy, so the loop waits for the connection (or the slice's
-        // end) instead of returning at once; cancellation is checked between slices.
-        auto sliceEnd = loop.performAfter(
-            kSlice, [] {}, SVPrefetchRunMode);
-        loop.runMode(SVPrefetchRunMode, fnd::Clock::now().addingTimeInterval(kSlice));
-        sliceEnd.cancel();
+    std::lock_guard lock(mutex_);
+    if (!reply) {
+        lastError_ = reply.error();
+        return std::move(reply).error();
     }
-    if (!collector->completed) {
-        connection->cancel();
-        return std::nullopt;
-    }
-    {
-        std::lock_guard lock(mutex_);
-        lastError_ = collector->error;
-    }
-    if (collector->error) {
-        if (error != nullptr) {
-            *error = collector->error;
-        }
-        return std::nullopt;
-    }
-    return std::move(collector->data);
+    lastError_.reset();
+    return std::move(reply->body);
 }
 
 } // namespace zelvan::selvo

@@ -1,6 +1,7 @@
-// SVPrefetchOperation: fetches a batch of ads into the cache ahead of display. Its download runs on the
-// worker's own run loop in the private mode "SVPrefetchRunMode", in slices of at most 5 s, so a cancel is
-// seen within one slice; the request ignores local caches and times out after 10 s without progress.
+// SVPrefetchOperation: fetches a batch of ads into the cache ahead of display. Its fetch runs on the
+// worker's own run loop in the private mode "SVPrefetchRunMode", waited for in slices of at most 5 s, so a
+// cancel is seen within one slice; the request ignores local caches and times out after 10 s without
+// progress.
 #pragma once
 
 #include <memory>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "ads/selvo/cache/sv_ad_view_notifier.h"
+#include "ads/selvo/cache/sv_fetch_wait.h"
 #include "ads/selvo/sv_ad_request.h"
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/error.h"
@@ -24,7 +26,7 @@ inline constexpr std::string_view SVPrefetchRunMode = "SVPrefetchRunMode";
 class SVPrefetchOperation : public fnd::Operation {
 public:
     static constexpr double kTimeout = 10;
-    static constexpr double kSlice = 5;
+    static constexpr double kSlice = kSVFetchWaitSlice;
 
     // `context` outlives the queue the operation runs on; the requests and user info are copied.
     SVPrefetchOperation(SelvoContext& context, std::vector<SVAdRequest> adRequests,
@@ -39,8 +41,9 @@ public:
     std::string className() const override { return "SVPrefetchOperation"; }
     void main() override;
     void requestAds(const std::vector<SVAdRequest>& requests);
-    // Loads `url` on this thread's run loop; the data, or none with the failure in `error`.
-    std::optional<fnd::Bytes> downloadURL(const fnd::Url& url, std::optional<fnd::Error>* error);
+    // Loads `url` on this thread's run loop; the data, or the failure (UrlError::Cancelled once the
+    // operation is cancelled).
+    fnd::Result<fnd::Bytes> downloadURL(const fnd::Url& url);
 
     // The failure of the last download (any thread once finished).
     std::optional<fnd::Error> lastError() const;

@@ -46,8 +46,7 @@ void SVRegisterAppLaunchOperation::processActionURLRequest() {
     if (!manager) {
         return;
     }
-    std::optional<fnd::Error> error;
-    auto data = manager->downloadURL(url, &userInfo_, &error);
+    auto data = manager->downloadURL(url, &userInfo_);
     if (isCancelled()) {
         return;
     }
@@ -55,8 +54,7 @@ void SVRegisterAppLaunchOperation::processActionURLRequest() {
         SVLog(&context_, "Successfully processed request, response=%@", fnd::logPreview(*data));
         registerAppInUserPreferences();
     } else {
-        SVLog(&context_, "Error retrieving ad from server: %@",
-              error ? error->localizedDescription() : std::string("(null)"));
+        SVLog(&context_, "Error retrieving ad from server: %@", data.error().localizedDescription());
     }
 }
 

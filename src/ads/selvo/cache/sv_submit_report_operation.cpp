@@ -68,33 +68,4 @@ std::vector<std::string> SVSubmitReportOperation::submittedURLs() const {
     return submitted_;
 }
 
-void SVSubmitReportOperation::connectionDidReceiveResponse() {
-    std::lock_guard lock(mutex_);
-    responseData_ = fnd::Bytes();
-}
-
-void SVSubmitReportOperation::connectionDidReceiveData(const fnd::Bytes& data) {
-    std::lock_guard lock(mutex_);
-    if (!responseData_) {
-        responseData_ = fnd::Bytes();
-    }
-    responseData_->insert(responseData_->end(), data.begin(), data.end());
-}
-
-void SVSubmitReportOperation::connectionDidFailWithError(const fnd::Error& error) {
-    std::lock_guard lock(mutex_);
-    lastError_ = error;
-    requestCompleted_ = true;
-}
-
-void SVSubmitReportOperation::connectionDidFinishLoading() {
-    std::lock_guard lock(mutex_);
-    requestCompleted_ = true;
-}
-
-bool SVSubmitReportOperation::isRequestCompleted() const {
-    std::lock_guard lock(mutex_);
-    return requestCompleted_;
-}
-
 } // namespace zelvan::selvo

@@ -4,13 +4,10 @@
 #pragma once
 
 #include <mutex>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "ads/selvo/sv_ad.h"
-#include "platform/foundation/bytes.h"
-#include "platform/foundation/error.h"
 #include "platform/foundation/operation_queue.h"
 #include "platform/foundation/value.h"
 
@@ -35,22 +32,12 @@ public:
     const SVAd::Ads& ads() const { return ads_; }
     std::vector<std::string> submittedURLs() const;
 
-    // The response collector a transmitting submission step would feed.
-    void connectionDidReceiveResponse();
-    void connectionDidReceiveData(const fnd::Bytes& data);
-    void connectionDidFailWithError(const fnd::Error& error);
-    void connectionDidFinishLoading();
-    bool isRequestCompleted() const;
-
 private:
     SelvoContext& context_;
     const SVAd::Ads ads_;
     const fnd::Value userInfo_;
     mutable std::mutex mutex_;
     std::vector<std::string> submitted_;
-    bool requestCompleted_ = false;
-    std::optional<fnd::Error> lastError_;
-    std::optional<fnd::Bytes> responseData_;
 };
 
 } // namespace zelvan::selvo

@@ -6,6 +6,7 @@
 
 #include "ads/selvo/sql/sql_busy.h"
 #include "ads/selvo/sql/sql_statement.h"
+#include "ads/selvo/sv_log.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/string_ops.h"
 
@@ -59,12 +60,13 @@ bool SqlResultSet_::next() {
     const int code = static_cast<int>(stepped.error().code() & 0xFF);
     const std::string message = fnd::sqlMessage(stepped.error());
     if (gaveUp) {
-        ZLOG(Warn, "%s:%d Database busy (%@)", __func__, __LINE__, parent ? parent->databasePath() : std::string());
-        ZLOG(Warn, "Database busy");
+        ZLOG_TO(kSelvoLog, Warn, "%s:%d Database busy (%@)", __func__, __LINE__,
+                parent ? parent->databasePath() : std::string());
+        ZLOG_TO(kSelvoLog, Warn, "Database busy");
     } else if (code == 1 || code == 21) {
-        ZLOG(Warn, "Error calling sqlite3_step (%d: %s) rs", code, message);
+        ZLOG_TO(kSelvoLog, Warn, "Error calling sqlite3_step (%d: %s) rs", code, message);
     } else {
-        ZLOG(Warn, "Unknown error calling sqlite3_step (%d: %s) rs", code, message);
+        ZLOG_TO(kSelvoLog, Warn, "Unknown error calling sqlite3_step (%d: %s) rs", code, message);
     }
     close();
     return false;
@@ -84,7 +86,7 @@ int SqlResultSet_::columnIndexForName(const std::string& name) {
     const std::string lowered = fnd::lowercase(name);
     auto found = columnNameToIndexMap_.find(lowered);
     if (found == columnNameToIndexMap_.end()) {
-        ZLOG(Warn, "Warning: I could not find the column named '%@'.", lowered);
+        ZLOG_TO(kSelvoLog, Warn, "Warning: I could not find the column named '%@'.", lowered);
         return -1;
     }
     return found->second;

@@ -15,7 +15,7 @@
 #include "ads/selvo/sv_ad_type.h"
 #include "ads/selvo/sv_log.h"
 #include "ads/selvo/view/media_view.h"
-#include "platform/foundation/run_loop.h"
+#include "core/main_thread.h"
 
 namespace zelvan::selvo {
 
@@ -106,8 +106,7 @@ void SVAdViewConcrete::initWithFrame(gfx::Rect frame) {
     closeButton_ = true;
     adTransition_ = ui::Transition::animation();
     adTransition_->setType(ui::TransitionType::Fade);
-    requestQueue_ = std::make_unique<fnd::OperationQueue>();
-    requestQueue_->setMaxConcurrentOperationCount(1);
+    requestQueue_ = std::make_unique<SVWorkQueue>(context_->workerPool());
 }
 
 SVAdViewConcrete::~SVAdViewConcrete() {
@@ -125,10 +124,8 @@ SVAdViewConcrete::~SVAdViewConcrete() {
     for (const auto& operation : batchOps) {
         operation->cancel();
     }
-    if (requestQueue_) {
-        requestQueue_->cancelAllOperations();
-        requestQueue_.reset(); // joins the worker; completions only post to the main thread
-    }
+    // Waits for the running request; completions only post to the main thread.
+    requestQueue_.reset();
     webViewController_.reset();
     imageLayer_.reset();
     if (mediaView_) {
@@ -255,13 +252,9 @@ void SVAdViewConcrete::operationEnded(fnd::Operation& operation, bool finished, 
         if (auto* request = dynamic_cast<SVAdRequestOperation*>(&operation)) {
             auto ad = operation.isCancelled() ? nullptr : request->ad();
             if (own || ad) {
-                // Posted, not waited for: the main thread may be tearing the view down and joining this
-                // very thread. The view stays busy until the completion has run.
-                fnd::RunLoop::main().post([weak = weakSelf_, ad, own] {
-                    if (auto view = weak.lock()) {
-                        view->completedOnMain(ad, own);
-                    }
-                });
+                // Posted, not waited for: the main thread may be tearing the view down and waiting for this
+                // very operation. The view stays busy until the completion has run.
+                onMain(weakSelf_, [ad, own](SVAdViewConcrete& view) { view.completedOnMain(ad, own); });
             }
         } else if (dynamic_cast<SVPrefetchOperation*>(&operation) != nullptr) {
             notifyDelegatePrefetchFinished();

@@ -1,7 +1,7 @@
 // SVAdViewConcrete: the request cycle behind every Selvo view kind. It queues single requests on its own
-// queue (batches and prefetches on the cache manager's), takes finished operations back to the main
-// thread, shows the ad with a fade, pings its tracking pixels on a thread of their own, re-arms a
-// rotation or dismissal timer, opens the landing page on a tap and tells its delegate at each step.
+// queue (batches and prefetches on the cache manager's), both lanes of the shared worker pool, takes
+// finished operations back to the main thread, shows the ad with a fade, pings its tracking pixels,
+// re-arms a rotation or dismissal timer, opens the landing page on a tap and tells its delegate at each step.
 // Operations hear of the view only through a handle that the view cuts when it goes, so neither a running
 // operation nor a pending completion reaches a destroyed view.
 #pragma once
@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "ads/selvo/cache/sv_ad_view_notifier.h"
+#include "ads/selvo/cache/sv_work_queue.h"
 #include "ads/selvo/sv_user_info.h"
 #include "ads/selvo/view/sv_ad_view.h"
 #include "ads/selvo/view/sv_web_view_controller.h"
-#include "platform/foundation/operation_queue.h"
 #include "platform/foundation/timer.h"
 #include "platform/foundation/value.h"
 #include "platform/graphics/bitmap_context.h"
@@ -54,7 +54,7 @@ public:
     // Use the factories; `context` is kept for the view's life.
     explicit SVAdViewConcrete(std::shared_ptr<SelvoContext> context);
     // Invalidates the timer, cuts the operations' handle, cancels the batch operations and the own queue
-    // (joining its worker), and cleans up the media view.
+    // (waiting for its running request), and cleans up the media view.
     ~SVAdViewConcrete() override;
 
     std::string className() const override { return "SVAdViewConcrete"; }
@@ -76,7 +76,7 @@ public:
     void registerAppLaunch();
     std::shared_ptr<fnd::Operation> requestAdOperation();
     fnd::Value userInfoDictionary() const;
-    // Pings the ad's tracking pixels one after the other on the calling thread.
+    // Pings the ad's tracking pixels one after the other from the calling thread's loop.
     static void touchTrackingPixels(SelvoContext& context, const std::shared_ptr<SVAd>& ad);
     void createMediaView();
     // A bitmap context of `size` (truncated to whole pixels), RGBA premultiplied, alpha last.
@@ -98,7 +98,7 @@ public:
     void notifyDelegateWillDismissAd();
     void notifyDelegateDidDismissAd();
     void notifyDelegatePrefetchFinished();
-    void notifyDelegateFailedWithError(const std::optional<fnd::Error>& error);
+    void notifyDelegateFailedWithError(const fnd::Error& error);
     // True when the delegate was asked.
     bool notifyDelegateProcessingLayout(gfx::Rect rect);
 
@@ -159,7 +159,7 @@ private:
     std::shared_ptr<ui::Layer> imageLayer_;
     std::shared_ptr<SVWebViewController> webViewController_;
     std::atomic<unsigned> batchSize_{0};
-    std::unique_ptr<fnd::OperationQueue> requestQueue_;
+    std::unique_ptr<SVWorkQueue> requestQueue_;
     std::shared_ptr<fnd::Timer> adTimer_;
     mutable std::mutex batchMutex_;
     std::vector<std::shared_ptr<fnd::Operation>> runningBatchOps_;

@@ -11,9 +11,8 @@
 #include "ads/selvo/sv_log.h"
 #include "ads/selvo/view/media_view.h"
 #include "ads/selvo/view/sv_ad_view_concrete.h"
+#include "core/main_thread.h"
 #include "platform/foundation/log_preview.h"
-#include "platform/foundation/run_loop.h"
-#include "platform/foundation/thread.h"
 #include "platform/graphics/graphics_stack.h"
 #include "platform/ui/application.h"
 
@@ -39,9 +38,7 @@ void SVAdViewConcrete::setAd(const std::shared_ptr<SVAd>& ad) {
     }
     setNeedsLayout();
     notifyDelegateDidDisplayAd();
-    // The thread gets the ad itself and the context, never the view; the context joins it when it goes, so
-    // the plain pointer stays good while the thread runs.
-    context_->startWorker([context = context_.get(), ad] { touchTrackingPixels(*context, ad); });
+    touchTrackingPixels(*context_, ad);
     if (manager) {
         manager->cleanupExpired();
     }
@@ -111,15 +108,8 @@ void SVAdViewConcrete::touchTrackingPixels(SelvoContext& context, const std::sha
     if (!manager) {
         return;
     }
-    const fnd::Value userInfo = SVUserInfoWithDeviceInfo(context);
-    for (const auto& pixel : ad->tracking()) {
-        SVLog(&context, "ping tracking pixel:%@", fnd::logPreview(pixel));
-        std::optional<fnd::Error> error;
-        if (!manager->downloadURL(fnd::Url::parse(pixel), &userInfo, &error)) {
-            SVLogError(&context, "Error pinging tracking pixel URL:%@ Error:%@", fnd::logPreview(pixel),
-                       error ? error->localizedDescription() : std::string("none"));
-        }
-    }
+    // The fetches go with the manager, never with the view.
+    manager->pingTrackingPixels(ad->tracking(), SVUserInfoWithDeviceInfo(context));
 }
 
 std::shared_ptr<gfx::BitmapContext> SVAdViewConcrete::newContext(gfx::Size size) {
@@ -269,7 +259,7 @@ void SVAdViewConcrete::displayLandingPage() {
     if (expandable) {
         if (auto manager = SVCacheManager::forContext(*context_)) {
             const fnd::Value userInfo = userInfoDictionary();
-            manager->downloadURL(url, &userInfo, nullptr);
+            manager->fetchURL(url, &userInfo, [](fnd::Result<fnd::Bytes>) {});
         }
     }
 }
@@ -282,7 +272,7 @@ void SVAdViewConcrete::dismissWebview(SVWebViewController& controller) {
     controller.setDelegate({});
     if (webViewController_.get() == &controller) {
         // Let go on the next pass: the controller's own Close item is still running.
-        fnd::RunLoop::main().post([held = std::move(webViewController_)] {});
+        onMain([held = std::move(webViewController_)] {});
     }
 }
 
@@ -349,12 +339,9 @@ void SVAdViewConcrete::notifyDelegatePrefetchFinished() {
     }
 }
 
-void SVAdViewConcrete::notifyDelegateFailedWithError(const std::optional<fnd::Error>& error) {
-    if (!error) {
-        return;
-    }
+void SVAdViewConcrete::notifyDelegateFailedWithError(const fnd::Error& error) {
     if (auto delegate = this->delegate()) {
-        delegate->adViewFailedWithError(*this, *error);
+        delegate->adViewFailedWithError(*this, error);
     }
 }
 

@@ -71,16 +71,8 @@ void SVInterstitialAdView::layoutSubviews() {
     if (!dimissButton_) {
         dimissButton_ = ui::Button::buttonWithType(ui::ButtonType::Custom);
         dimissButton_->setImage(SVImageFactory().dismissImage(), ui::ControlState::Normal);
-        auto me = self<SVInterstitialAdView>();
-        std::weak_ptr<SVInterstitialAdView> weak = me;
-        dimissButton_->addTarget(
-            std::weak_ptr<const void>(me),
-            [weak](ui::Control&, const ui::Event*) {
-                if (auto view = weak.lock()) {
-                    view->dismiss();
-                }
-            },
-            ui::ControlEvents::TouchUpInside);
+        dimissButton_->addTarget(self<SVInterstitialAdView>(), &SVInterstitialAdView::dismiss,
+                                 ui::ControlEvents::TouchUpInside);
         addSubview(dimissButton_);
     }
     dimissButton_->setFrame(gfx::Rect(origin.x, origin.y, kCloseButtonSize, kCloseButtonSize));

@@ -4,6 +4,7 @@
 
 #include <mutex>
 
+#include "ads/selvo/xml/selvo_log_channel.h"
 #include "ads/selvo/xml/xml_libxml.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/log.h"
@@ -114,7 +115,7 @@ void XmlNode_::detachSubtree(_xmlNode* node) {
 }
 
 void xmlInconsistency(std::string_view what) {
-    ZLOG(Warn, "%@", std::string(what));
+    ZLOG_TO(kSelvoLog, Warn, "%@", std::string(what));
 }
 
 std::shared_ptr<XmlNode_> XmlNode_::nodeWithLibXMLNode(_xmlNode* node) {
@@ -312,13 +313,8 @@ std::string XmlNode_::description() const {
                        static_cast<const void*>(node_), name().value_or("(null)"), XMLString());
 }
 
-XmlNode_::Nodes XmlNode_::nodesForXPath(std::string_view xpath, std::optional<fnd::Error>* error) const {
-    return nodesForXPath(xpath, {}, error);
-}
-
-XmlNode_::Nodes XmlNode_::nodesForXPath(std::string_view xpath,
-                                        const std::map<std::string, std::string>& namespaceMappings,
-                                        std::optional<fnd::Error>* error) const {
+fnd::Result<XmlNode_::Nodes>
+XmlNode_::nodesForXPath(std::string_view xpath, const std::map<std::string, std::string>& namespaceMappings) const {
     Nodes nodes;
     if (!attached() || node_->type == XML_NAMESPACE_DECL || node_->doc == nullptr) {
         return nodes;
@@ -335,24 +331,22 @@ XmlNode_::Nodes XmlNode_::nodesForXPath(std::string_view xpath,
     const std::string expression(xpath);
     xmlXPathObject* result = xmlXPathEvalExpression(xmldetail::chars(expression), context);
     if (result == nullptr) {
-        if (error != nullptr) {
-            const char* reason = context->lastError.message;
-            std::string text = reason != nullptr ? reason : "XPath expression cannot be evaluated";
-            while (!text.empty() && text.back() == '\n') {
-                text.pop_back();
-            }
-            *error = fnd::parseError(fnd::kParseMalformed, 0, text);
+        const char* reason = context->lastError.message;
+        std::string text = reason != nullptr ? reason : "XPath expression cannot be evaluated";
+        while (!text.empty() && text.back() == '\n') {
+            text.pop_back();
         }
-    } else {
-        if (result->nodesetval != nullptr) {
-            for (int at = 0; at < result->nodesetval->nodeNr; ++at) {
-                if (auto wrapper = nodeWithLibXMLNode(result->nodesetval->nodeTab[at])) {
-                    nodes.push_back(std::move(wrapper));
-                }
-            }
-        }
-        xmlXPathFreeObject(result);
+        xmlXPathFreeContext(context);
+        return fnd::parseError(fnd::kParseMalformed, 0, text);
     }
+    if (result->nodesetval != nullptr) {
+        for (int at = 0; at < result->nodesetval->nodeNr; ++at) {
+            if (auto wrapper = nodeWithLibXMLNode(result->nodesetval->nodeTab[at])) {
+                nodes.push_back(std::move(wrapper));
+            }
+        }
+    }
+    xmlXPathFreeObject(result);
     xmlXPathFreeContext(context);
     return nodes;
 }

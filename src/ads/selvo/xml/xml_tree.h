@@ -96,12 +96,10 @@ public:
     virtual std::string description() const;
 
     // The nodes `xpath` selects with this node as the context node (an absolute path searches from the
-    // document's root); empty when none match. An expression libxml2 cannot evaluate also gives an empty
-    // array, with the reason in `error` when one is given.
-    Nodes nodesForXPath(std::string_view xpath, std::optional<fnd::Error>* error = nullptr) const;
-    // The same, with `namespaceMappings` (prefix to namespace URI) registered first.
-    Nodes nodesForXPath(std::string_view xpath, const std::map<std::string, std::string>& namespaceMappings,
-                        std::optional<fnd::Error>* error = nullptr) const;
+    // document's root), with `namespaceMappings` (prefix to namespace URI) registered first; empty when none
+    // match (or the node is in no document). An expression libxml2 cannot evaluate fails with the reason.
+    fnd::Result<Nodes> nodesForXPath(std::string_view xpath,
+                                     const std::map<std::string, std::string>& namespaceMappings = {}) const;
 
     // A deep copy of the node that belongs to no document, in a new wrapper of the same class.
     std::shared_ptr<XmlNode_> copy() const;

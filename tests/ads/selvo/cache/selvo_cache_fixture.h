@@ -1,5 +1,6 @@
 // What the Selvo cache and operation tests share: a temporary root, the manual clock, the dev server's ad
-// host with the Selvo routes, a context pointed at it, and a recording ad view notifier.
+// host with the Selvo routes, a context pointed at it over a worker pool of the test's own, and a recording
+// ad view notifier.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -20,6 +21,7 @@
 #include "platform/foundation/clock.h"
 #include "platform/foundation/cookie_storage.h"
 #include "platform/foundation/testing/scoped_app_root.h"
+#include "platform/foundation/worker_pool.h"
 #include "tools/devserver/dev_ads_server.h"
 
 namespace zelvan::selvo::testing {
@@ -70,7 +72,7 @@ protected:
         EXPECT_TRUE(server_.start());
         SelvoConfig config;
         config.endpoint = NetworkEndpoint(server_.baseURL(), "/selvo");
-        context_ = std::make_unique<SelvoContext>(nullptr, config);
+        context_ = std::make_unique<SelvoContext>(nullptr, config, pool_);
     }
     ~SelvoCacheFixture() override {
         record_->releaseStalls();
@@ -99,6 +101,7 @@ protected:
     std::shared_ptr<fnd::ManualClock> clock_ = fnd::ManualClock::install();
     devserver::DevAdsServer server_;
     std::shared_ptr<devserver::DevSelvoRecord> record_;
+    std::shared_ptr<fnd::WorkerPool> pool_ = std::make_shared<fnd::WorkerPool>("selvo test", 2);
     std::unique_ptr<SelvoContext> context_;
 };
 

@@ -1,6 +1,6 @@
 // What the Selvo view tests share: a temporary root, the manual clock, a scripted reachability, the dev
-// server's ad host with the Selvo routes, a context pointed at it, and a delegate that records what it
-// hears (and on which thread).
+// server's ad host with the Selvo routes, a context pointed at it over a worker pool of the test's own, and
+// a delegate that records what it hears (and on which thread).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -25,6 +25,7 @@
 #include "platform/foundation/testing/fake_reachability.h"
 #include "platform/foundation/testing/scoped_app_root.h"
 #include "platform/foundation/thread.h"
+#include "platform/foundation/worker_pool.h"
 #include "reachability/reachability.h"
 #include "tools/devserver/dev_ads_server.h"
 
@@ -94,7 +95,7 @@ protected:
         EXPECT_TRUE(server_.start());
         SelvoConfig config;
         config.endpoint = NetworkEndpoint(server_.baseURL(), "/selvo");
-        context_ = std::make_shared<SelvoContext>(std::make_shared<Reachability>(), config);
+        context_ = std::make_shared<SelvoContext>(std::make_shared<Reachability>(), config, pool_);
     }
     ~SelvoViewFixture() override {
         fnd::setMinLogLevel(previousLevel_);
@@ -146,6 +147,7 @@ protected:
     std::shared_ptr<fnd::testing::FakeReachability> reachability_ = fnd::testing::FakeReachability::install();
     devserver::DevAdsServer server_;
     std::shared_ptr<devserver::DevSelvoRecord> record_;
+    std::shared_ptr<fnd::WorkerPool> pool_ = std::make_shared<fnd::WorkerPool>("selvo test", 2);
     std::shared_ptr<SelvoContext> context_;
     std::shared_ptr<RecordingDelegate> delegate_ = std::make_shared<RecordingDelegate>();
 };
