@@ -33,7 +33,7 @@ RULES = [
      "implements fnd::UrlConnectionDelegate; fetch with fnd::fetch"),
     (re.compile(r"\bsendSynchronousRequest\s*\("), lambda path, network: not path.startswith("src/platform/"),
      "calls sendSynchronousRequest; fetch asynchronously with fnd::fetch"),
-    (re.compile(r"\bObserverId\b|\bremoveObserver\s*\("), lambda path, network: not path.startswith("src/platform/"),
+    (re.compile(r"\bObserverId\b|(?:\.|->)\s*removeObserver\s*\("), lambda path, network: not path.startswith("src/platform/"),
      "keeps an observer by id; hold the ObserverToken that observe() returns"),
     (re.compile(r"\bZLOG\s*\("), lambda path, network: network is not None,
      "writes on the default log channel; a network writes on its own (ZLOG_TO)"),
