@@ -1,75 +1,35 @@
-// The interstitial client's download over fnd::UrlConnection and an fnd::Timer on the creating thread's
-// run loop. The running connection holds the download (through its forwarder) until it ends, and every
-// callback holds it again, so a delegate may drop it anywhere.
+// The interstitial client's download as a front over fnd::fetch, with an fnd::Timer on the creating
+// thread's run loop for its time-out. The fetch's completion holds the download until the fetch ends, so a
+// delegate may drop it inside any callback. The body is gathered here from the fetch's chunks, so what
+// arrived before a time-out stays readable.
 #include "ads/marlin/download_connection.h"
 
 #include <algorithm>
+#include <span>
 
 #include "ads/marlin/mn_log.h"
-#include "platform/foundation/format.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/foundation/timer.h"
-#include "platform/foundation/url_connection.h"
+#include "platform/foundation/url_error.h"
 
 namespace zelvan::marlin {
 
-// Hears the connection and hands each event to the download.
-class DownloadConnection::Forwarder final : public fnd::UrlConnectionDelegate {
-public:
-    explicit Forwarder(std::shared_ptr<DownloadConnection> download) : download_(std::move(download)) {}
+namespace {
 
-    void connectionDidReceiveResponse(const std::shared_ptr<fnd::UrlConnection>& connection,
-                                      const fnd::UrlResponse& response) override {
-        if (auto self = current(connection)) {
-            self->expectedDataLength_ = static_cast<uint32_t>(response.expectedContentLength());
-            self->receivedData_ = fnd::Bytes();
-        }
-    }
-    void connectionDidReceiveData(const std::shared_ptr<fnd::UrlConnection>& connection,
-                                  const fnd::Bytes& data) override {
-        if (auto self = current(connection)) {
-            if (!self->receivedData_) {
-                self->receivedData_ = fnd::Bytes();
-            }
-            fnd::append(*self->receivedData_, data);
-            self->tell(&DownloadConnectionDelegate::downloadProgress);
-        }
-    }
-    void connectionDidFinishLoading(const std::shared_ptr<fnd::UrlConnection>& connection) override {
-        if (auto self = current(connection)) {
-            self->stopTimer();
-            self->tell(&DownloadConnectionDelegate::downloadFinished);
-            self->connection_.reset();
-        }
-        download_.reset();
-    }
-    void connectionDidFailWithError(const std::shared_ptr<fnd::UrlConnection>& connection,
-                                    const fnd::Error& error) override {
-        if (auto self = current(connection)) {
-            ZLOG_TO(kMarlinLog, Warn, "Marlin: refused the download of %@: %@", fnd::logPreview(self->url_),
-                    fnd::logReason(error));
-            self->stopTimer();
-            self->tell(&DownloadConnectionDelegate::downloadFailed);
-            self->connection_.reset();
-        }
-        download_.reset();
-    }
+// Whether the platform refused the request before sending anything (a scheme it does not load, an address
+// without a host): the download then tells its delegate nothing, as if it had never begun.
+bool refusedToStart(const fnd::Error& error) {
+    return error.domain() == fnd::kUrlErrorDomain &&
+           (error.code() == fnd::UrlError::UnsupportedUrl || error.code() == fnd::UrlError::BadUrl);
+}
 
-private:
-    std::shared_ptr<DownloadConnection> current(const std::shared_ptr<fnd::UrlConnection>& connection) const {
-        return download_ && download_->connection_ == connection ? download_ : nullptr;
-    }
-    std::shared_ptr<DownloadConnection> download_;
-};
+} // namespace
 
 DownloadConnection::DownloadConnection(Passkey, std::weak_ptr<DownloadConnectionDelegate> delegate, fnd::Value userData)
     : delegate_(std::move(delegate)), userData_(std::move(userData)) {}
 
 DownloadConnection::~DownloadConnection() {
     stopTimer();
-    if (connection_) {
-        connection_->cancel();
-    }
 }
 
 std::shared_ptr<DownloadConnection>
@@ -90,40 +50,61 @@ void DownloadConnection::start(fnd::UrlRequest request, double timeout) {
     url_ = request.url().absoluteString();
     url_.resize(std::min(url_.size(), url_.find('?')));
     timeout_ = timeout;
-    auto forwarder = std::make_shared<Forwarder>(shared_from_this());
-    auto created = fnd::UrlConnection::create(std::move(request), forwarder, fnd::StartImmediately::No);
-    if (created) {
-        connection_ = *created;
-    } else {
-        ZLOG_TO(kMarlinLog, Warn, "Marlin: cannot download %@: %@", fnd::logPreview(url_),
-                fnd::logReason(created.error()));
-    }
     if (timeout > 0) {
         std::weak_ptr<DownloadConnection> weak = weak_from_this();
-        std::weak_ptr<fnd::UrlConnection> weakConnection = connection_;
-        timeoutTimer_ = fnd::Timer::scheduled(timeout, fnd::Repeats::No, [weak, weakConnection](fnd::Timer&) {
+        timeoutTimer_ = fnd::Timer::scheduled(timeout, fnd::Repeats::No, [weak](fnd::Timer&) {
             if (auto self = weak.lock()) {
-                self->connectionDidTimeout(weakConnection.lock());
+                self->connectionDidTimeout();
             }
         });
     }
-    if (!connection_) {
-        return;
-    }
+    fnd::FetchOptions options;
+    options.timeout = request.timeoutInterval();
+    options.maxBodyBytes = request.maxBodyBytes();
+    options.cookies = request.httpShouldHandleCookies();
+    options.cancel = cancel_;
+    // The hooks run only while the fetch lasts, and its completion holds this download until then.
+    options.onResponse = [this](const fnd::UrlResponse& response) {
+        expectedDataLength_ = static_cast<uint32_t>(response.expectedContentLength());
+        receivedData_ = fnd::Bytes();
+    };
+    options.onData = [this](std::span<const uint8_t> data) {
+        fnd::append(*receivedData_, data);
+        tell(&DownloadConnectionDelegate::downloadProgress);
+    };
     receivedData_ = fnd::Bytes();
-    connection_->start();
+    fnd::fetch(std::move(request), std::move(options), weak_from_this(),
+               [self = shared_from_this()](fnd::Result<fnd::FetchReply> reply) { self->loaded(std::move(reply)); });
 }
 
-void DownloadConnection::connectionDidTimeout(const std::shared_ptr<fnd::UrlConnection>& connection) {
+void DownloadConnection::loaded(fnd::Result<fnd::FetchReply> reply) {
+    if (cancel_->isCancelled()) {
+        return; // the time-out ended it and has told the delegate
+    }
+    if (!reply && refusedToStart(reply.error())) {
+        // No data, and no end but the time-out's, when there is one.
+        ZLOG_TO(kMarlinLog, Warn, "Marlin: cannot download %@: %@", fnd::logPreview(url_),
+                fnd::logReason(reply.error()));
+        receivedData_.reset();
+        return;
+    }
+    stopTimer();
+    if (!reply) {
+        ZLOG_TO(kMarlinLog, Warn, "Marlin: refused the download of %@: %@", fnd::logPreview(url_),
+                fnd::logReason(reply.error()));
+        tell(&DownloadConnectionDelegate::downloadFailed);
+        return;
+    }
+    tell(&DownloadConnectionDelegate::downloadFinished);
+}
+
+void DownloadConnection::connectionDidTimeout() {
     auto keep = shared_from_this();
     timeoutTimer_.reset();
     ZLOG_TO(kMarlinLog, Warn, "Marlin: the download of %@ did not end within %g s; cancelled", fnd::logPreview(url_),
             timeout_);
-    if (connection) {
-        connection->cancel(); // drops the forwarder, and with it the forwarder's hold on this download
-    }
+    cancel_->cancel(); // no chunk follows; the fetch's own end is not passed on
     tell(&DownloadConnectionDelegate::downloadTimedOut);
-    connection_.reset();
 }
 
 void DownloadConnection::stopTimer() {

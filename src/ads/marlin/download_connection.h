@@ -9,12 +9,12 @@
 #include <string>
 
 #include "platform/foundation/bytes.h"
+#include "platform/foundation/fetch.h"
 #include "platform/foundation/url_request.h"
 #include "platform/foundation/value.h"
 
 namespace fnd {
 class Timer;
-class UrlConnection;
 } // namespace fnd
 
 namespace zelvan::marlin {
@@ -61,11 +61,9 @@ public:
     void setUserData(fnd::Value userData) { userData_ = std::move(userData); }
 
 private:
-    class Forwarder;
-    friend class Forwarder;
-
     void start(fnd::UrlRequest request, double timeout);
-    void connectionDidTimeout(const std::shared_ptr<fnd::UrlConnection>& connection);
+    void loaded(fnd::Result<fnd::FetchReply> reply);
+    void connectionDidTimeout();
     void stopTimer();
     // Calls `method` on the delegate while it lives, holding this download for the call.
     void tell(void (DownloadConnectionDelegate::*method)(DownloadConnection&));
@@ -75,7 +73,8 @@ private:
     std::optional<fnd::Bytes> receivedData_;
     std::shared_ptr<fnd::Timer> timeoutTimer_;
     fnd::Value userData_;
-    std::shared_ptr<fnd::UrlConnection> connection_;
+    // Cancelled by the time-out alone.
+    const std::shared_ptr<fnd::UrlCancelToken> cancel_ = std::make_shared<fnd::UrlCancelToken>();
     std::string url_;     // without its query, for the log line of a failure
     double timeout_ = -1; // seconds, when above 0
 };

@@ -1,6 +1,6 @@
 // fnd::fetch: a UrlConnection whose delegate gathers the reply and hands it to the one completion, with
-// the redirect policy, the weakly held owner and the cancel token; resolveFinalAddress stops at the final
-// response and reads the address from it.
+// the redirect policy, the streaming hooks, the weakly held owner and the cancel token;
+// resolveFinalAddress stops at the final response and reads the address from it.
 #include "platform/foundation/fetch.h"
 
 #include <mutex>
@@ -96,11 +96,13 @@ public:
         }
         response_ = response;
         body_.clear();
+        hear(options_.onResponse, response);
     }
 
     void connectionDidReceiveData(const std::shared_ptr<UrlConnection>& connection, const Bytes& data) override {
         if (!abandonedByOwner(connection)) {
             append(body_, data);
+            hear(options_.onData, std::span<const uint8_t>(data));
         }
     }
 
@@ -168,6 +170,22 @@ private:
             completion_ = nullptr;
         }
         return true;
+    }
+
+    // On the loop: runs a streaming hook while the fetch has not ended, holding the owner for the call.
+    template <class Hook, class Arg>
+    void hear(const Hook& hook, const Arg& arg) {
+        std::shared_ptr<const void> owner = owner_.lock();
+        if (!hook || !owner) {
+            return;
+        }
+        {
+            std::lock_guard lock(mutex_);
+            if (ended_) {
+                return; // cancelled from another thread meanwhile
+            }
+        }
+        hook(arg);
     }
 
     void post(Error error) {

@@ -1,12 +1,14 @@
 // fnd::fetch: one asynchronous URL load over UrlConnection that ends with a single completion carrying
-// the whole reply (response, body, final address) or the error; plus resolveFinalAddress, which follows a
-// link's redirects to the address it finally leads to.
+// the whole reply (response, body, final address) or the error, with optional hooks that hear the
+// response head and the body's chunks as they arrive; plus resolveFinalAddress, which follows a link's
+// redirects to the address it finally leads to.
 #pragma once
 
 #include <cstddef>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "platform/foundation/bytes.h"
@@ -70,6 +72,13 @@ struct FetchOptions {
     // The mode of the calling thread's run loop the fetch's events and completion wait for (a worker that
     // runs its loop in a mode of its own while it waits).
     std::string runLoopMode = std::string(RunLoopMode::Default);
+    // For a caller that follows the body as it arrives (fetch only). Both run on the fetch's loop while
+    // the owner lives (held for the call), before the completion and never once the fetch has ended:
+    // onResponse with each response head (a later one starts the body over), onData with each chunk of
+    // its body. The reply still carries the whole body; a caller that keeps the chunks itself still has
+    // what arrived when the fetch fails, times out or is cancelled.
+    std::function<void(const UrlResponse&)> onResponse;
+    std::function<void(std::span<const uint8_t>)> onData;
 };
 
 using FetchCompletion = std::function<void(Result<FetchReply>)>;

@@ -1,10 +1,11 @@
 // fnd::fetch against the loopback server: the redirect policy and its hook, the body cap, cancellation,
 // an owner that goes, a time-out and a refused connection, each ending in one completion that never
-// comes inside the call; and the address a link finally leads to.
+// comes inside the call; the streaming hooks; and the address a link finally leads to.
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -180,6 +181,61 @@ TEST_F(FetchTest, NothingIsCalledOnceTheOwnerIsGone) {
         EXPECT_EQ(owner, nullptr);
         EXPECT_FALSE(called) << midway;
     }
+}
+
+TEST_F(FetchTest, StreamingHooksHearTheHeadThenTheChunksAndNothingOnceTheFetchEnds) {
+    // In order: the head, the chunks (together the reply's body), then the completion.
+    std::vector<std::string> events;
+    size_t streamed = 0;
+    FetchOptions options;
+    options.onResponse = [&](const UrlResponse& response) {
+        events.push_back("head " + std::to_string(response.expectedContentLength()));
+    };
+    options.onData = [&](std::span<const uint8_t> chunk) {
+        if (events.empty() || events.back() != "chunks") {
+            events.push_back("chunks");
+        }
+        streamed += chunk.size();
+    };
+    auto outcome = std::make_shared<Outcome<FetchReply>>();
+    fetch(UrlRequest(server_.url("/big/300000")), options, owner_, [&events, outcome](Result<FetchReply> result) {
+        events.push_back("completion");
+        ++outcome->calls;
+        outcome->result.emplace(std::move(result));
+    });
+    auto whole = wait(*outcome);
+    ASSERT_TRUE(whole.ok());
+    EXPECT_EQ(events, (std::vector<std::string>{"head 300000", "chunks", "completion"}));
+    EXPECT_EQ(streamed, whole->body.size());
+
+    // Cancelled inside the first chunk: no other chunk follows, only the cancellation.
+    auto token = std::make_shared<UrlCancelToken>();
+    int chunks = 0;
+    FetchOptions cancelling;
+    cancelling.cancel = token;
+    cancelling.onData = [&chunks, token](std::span<const uint8_t>) {
+        ++chunks;
+        token->cancel();
+    };
+    EXPECT_EQ(errorCode(load(UrlRequest(server_.url("/big/300000")), cancelling)), UrlError::Cancelled);
+    EXPECT_EQ(chunks, 1);
+
+    // The owner gone inside the head's hook: no chunk and no completion, whose captures are released.
+    auto owner = std::make_shared<int>(0);
+    auto captured = std::make_shared<int>(0);
+    std::weak_ptr<int> released = captured;
+    bool called = false;
+    chunks = 0;
+    FetchOptions dropping;
+    dropping.onResponse = [&owner](const UrlResponse&) { owner.reset(); };
+    dropping.onData = [&chunks](std::span<const uint8_t>) { ++chunks; };
+    fetch(UrlRequest(server_.url("/big/300000")), dropping, owner,
+          [&called, captured](Result<FetchReply>) { called = true; });
+    captured.reset();
+    EXPECT_TRUE(RunLoop::main().pumpUntil([&] { return released.expired(); }, 10.0));
+    EXPECT_EQ(owner, nullptr); // the head was heard
+    EXPECT_EQ(chunks, 0);
+    EXPECT_FALSE(called);
 }
 
 TEST_F(FetchTest, ResolvesTheAddressALinkLeadsTo) {
