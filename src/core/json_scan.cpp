@@ -210,8 +210,8 @@ bool Scanner::fail(int code, size_t at) {
     return false;
 }
 
-bool Scanner::failContainer(int code, int endCode, size_t begin) {
-    faultCode_ = faultOffset_ >= text_.size() ? endCode : code;
+bool Scanner::failContainer(int code, size_t begin) {
+    faultCode_ = code;
     pos_ = begin;
     --depth_;
     return false;
@@ -282,7 +282,7 @@ bool Scanner::scanDictionary(fnd::Value* out) {
     if (++depth_ > kMaxDepth) {
         fail(kDictionaryValue, pos_);
         faultTooDeep_ = true;
-        return failContainer(kDictionaryValue, kDictionaryValue, begin);
+        return failContainer(kDictionaryValue, begin);
     }
     auto dict = std::make_shared<fnd::Dictionary>();
     fnd::Value value;
@@ -292,25 +292,21 @@ bool Scanner::scanDictionary(fnd::Value* out) {
         if (c == '}') {
             break;
         }
-        if (!c) {
-            fail(kDictionaryEnd, pos_);
-            return failContainer(kDictionaryEnd, kDictionaryEnd, begin);
-        }
         std::string key;
-        if (*c != '"') {
+        if (c != '"') {
             fail(kDictionaryKey, pos_);
-            return failContainer(kDictionaryKey, kDictionaryEnd, begin);
+            return failContainer(kDictionaryKey, begin);
         }
         if (!scanStringText(&key)) {
-            return failContainer(kDictionaryKey, kDictionaryEnd, begin);
+            return failContainer(kDictionaryKey, begin);
         }
         skipWhitespace();
         if (!scanByte(':')) {
             fail(kDictionaryColon, pos_);
-            return failContainer(kDictionaryColon, kDictionaryEnd, begin);
+            return failContainer(kDictionaryColon, begin);
         }
         if (!scanValue(&value)) {
-            return failContainer(kDictionaryValue, kDictionaryEnd, begin);
+            return failContainer(kDictionaryValue, begin);
         }
         if (noValue_) {
             noValue_ = false;
@@ -323,7 +319,7 @@ bool Scanner::scanDictionary(fnd::Value* out) {
         if (current() != '}') {
             if (!scanByte(',')) {
                 fail(kDictionaryComma, pos_);
-                return failContainer(kDictionaryComma, kDictionaryEnd, begin);
+                return failContainer(kDictionaryComma, begin);
             }
         }
     }
@@ -343,23 +339,19 @@ bool Scanner::scanArray(fnd::Value* out) {
     if (++depth_ > kMaxDepth) {
         fail(kArrayValue, pos_);
         faultTooDeep_ = true;
-        return failContainer(kArrayValue, kArrayValue, begin);
+        return failContainer(kArrayValue, begin);
     }
     auto array = std::make_shared<fnd::Array>();
     fnd::Value value;
     skipWhitespace();
     while (current() != ']') {
-        if (isAtEnd()) {
-            fail(kArrayEnd, pos_);
-            return failContainer(kArrayEnd, kArrayEnd, begin);
-        }
         if (!scanValue(&value)) {
-            return failContainer(kArrayValue, kArrayEnd, begin);
+            return failContainer(kArrayValue, begin);
         }
         if (noValue_) {
             noValue_ = false;
             fail(kArrayValue, pos_);
-            return failContainer(kArrayValue, kArrayEnd, begin);
+            return failContainer(kArrayValue, begin);
         }
         array->addObject(std::move(value));
         value = fnd::Value();
@@ -367,7 +359,7 @@ bool Scanner::scanArray(fnd::Value* out) {
         if (current() != ']') {
             if (!scanByte(',')) {
                 fail(kArrayComma, pos_);
-                return failContainer(kArrayComma, kArrayEnd, begin);
+                return failContainer(kArrayComma, begin);
             }
             skipWhitespace();
         }
@@ -630,6 +622,17 @@ const char* kindName(const fnd::Value& v) {
     }
 }
 
+// Data that is not UTF-8 text yields no text: false, and nothing written.
+bool writeData(std::string& out, const fnd::Value& v) {
+    const fnd::Bytes* bytes = v.asData();
+    std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+    if (!fnd::isValidUtf8(text)) {
+        return false;
+    }
+    writeString(out, text);
+    return true;
+}
+
 std::optional<fnd::Error> write(std::string& out, const fnd::Value& v, int depth) {
     using K = fnd::Value::Kind;
     switch (v.kind()) {
@@ -651,15 +654,11 @@ std::optional<fnd::Error> write(std::string& out, const fnd::Value& v, int depth
     case K::String:
         writeString(out, *v.asString());
         return std::nullopt;
-    case K::Data: {
-        const fnd::Bytes* bytes = v.asData();
-        std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
-        if (fnd::isValidUtf8(text)) {
-            writeString(out, text);
+    case K::Data:
+        if (writeData(out, v)) {
             return std::nullopt;
         }
         break;
-    }
     case K::Array:
     case K::Dictionary: {
         if (depth >= kMaxDepth) {
@@ -674,7 +673,13 @@ std::optional<fnd::Error> write(std::string& out, const fnd::Value& v, int depth
                     out.push_back(',');
                 }
                 first = false;
-                if (auto err = write(out, item, depth + 1)) {
+                if (item.isData()) {
+                    // A list element that yields no text fails the list, named by its description.
+                    if (!writeData(out, item)) {
+                        const std::string message = "Could not serialize object '" + item.description() + "'";
+                        return fnd::Error(std::string(kSerializerDomain), -1, std::string_view(message));
+                    }
+                } else if (auto err = write(out, item, depth + 1)) {
                     return err;
                 }
             }

@@ -29,7 +29,7 @@ enum ScanCode : int {
     kDictionaryColon = -3,
     kDictionaryValue = -4,
     kDictionaryComma = -5,
-    kDictionaryEnd = -6,
+    kDictionaryEnd = -6, // -6 and -10 name the closing bracket; a text cut off fails in the step it stopped in
     kArrayStart = -7,
     kArrayValue = -8,
     kArrayComma = -9,
@@ -115,7 +115,9 @@ public:
 
 private:
     bool fail(int code, size_t at);
-    bool failContainer(int code, int endCode, size_t begin);
+    // A container's failure: its own code replaces the failing step's, also at the end of the text, and
+    // the position goes back to where the container began.
+    bool failContainer(int code, size_t begin);
     bool scanStringText(std::string* out);
     bool readHex4(uint32_t* unit);
     // A value that is not there: a lenient success without a value, else a failure (position unchanged).

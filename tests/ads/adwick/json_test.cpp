@@ -39,10 +39,15 @@ TEST(JSONScannerTest, EveryFailureCodeAndMessage) {
         {"{1:2}", -2},
         {"{\"a\" 1}", -3},
         {"{\"a\":}", -4},
-        {"{\"a\":1", -6},
         {"[1 2]", -9},
         {"[1,@]", -8},
-        {"[1,", -10},
+        // Cut off at the end: the failing step's code, replaced by each enclosing container's own.
+        {"[\"abc", -8},
+        {"[1,", -8},
+        {"{\"abc", -2},
+        {"{\"a\"", -3},
+        {"{\"a\":1", -5},
+        {"{\"a\":[1", -4},
         {"'x'", -11},
         {"\"ab", -11},
         {"\"\\uZZ00\"", -12},
@@ -149,6 +154,13 @@ TEST(JSONSerializerTest, WritesCompactTextInTableOrder) {
     EXPECT_EQ(big->doubleValue(), 8.5e79);
     EXPECT_FALSE(writer.serializeObject(fnd::Value(fnd::Date())).ok());
     EXPECT_FALSE(writer.serializeObject(fnd::Value(fnd::Bytes{0xff})).ok());
+    // In a list, an element that yields no text is named by its description; an unsupported one by its type.
+    auto noText = writer.serializeObject(fnd::Value::array({fnd::Value(1), fnd::Value(fnd::Bytes{0xff, 0})}));
+    ASSERT_FALSE(noText.ok());
+    EXPECT_EQ(noText.error().localizedDescription(), "Could not serialize object '<ff00>'");
+    auto unsupported = writer.serializeObject(fnd::Value::array({fnd::Value(fnd::Date())}));
+    ASSERT_FALSE(unsupported.ok());
+    EXPECT_EQ(unsupported.error().localizedDescription(), "Cannot serialize data of type 'Date'");
 }
 
 } // namespace
