@@ -587,7 +587,8 @@ TEST_F(MarlinBridgeTest, AnInstallReplyInflatingPastTheCapFailsWithOneWarning) {
     ASSERT_TRUE(waitFor("window.inst"));
     EXPECT_EQ(eval("window.inst.join()"), "0,");
     EXPECT_EQ(server.lastEncoding(), "gzip");
-    EXPECT_EQ(log.count("WARN "), 1U);
+    // One warning of the client's own (an earlier case's ended thread may still be told of by the run loop).
+    EXPECT_EQ(log.count("WARN ") - log.count("WARN run_loop.cpp"), 1U);
     EXPECT_EQ(log.count("Marlin: refused the download of " + server.url("/client") + ": resource exceeds maximum size"),
               1U);
 }
