@@ -376,7 +376,9 @@ std::shared_ptr<DevBrightpointRecord> addBrightpointRoutes(DevAdsServer& server)
         }
         if (path == "/brightpoint/direct.html" || path == "/brightpoint/status.html") {
             response.contentType = "text/html; charset=utf-8";
-            response.body = page(path == "/brightpoint/direct.html" ? "Pay" : "Status");
+            // Titled by what the configuration's "direct_url" and "status_url" name: the direct payment
+            // page and the account's status page.
+            response.body = page(path == "/brightpoint/direct.html" ? "Direct payment" : "Account status");
             return true;
         }
         if (answerOfferRoutes(request, host->baseURL() + "/brightpoint", *state, response) ||

@@ -42,8 +42,10 @@ std::string goodReply(const std::string& method, const DevAdsRequest& request) {
                         "<MaxTimesToShowAdOnDevice>-1</MaxTimesToShowAdOnDevice><EventInterval1>1</EventInterval1>"
                         "<EventInterval2></EventInterval2><AdFormat>0</AdFormat></AdNetworkClass>"
                         "<AdNetworkClass><AdLibraryName>custom_ad</AdLibraryName><AdCampaignID>c-2</AdCampaignID>"
+                        "<MaxTimesToShowAdOnDevice>-1</MaxTimesToShowAdOnDevice>"
                         "<AdShownURL>http://127.0.0.1/shown</AdShownURL></AdNetworkClass>"
-                        "<AdNetworkClass><AdLibraryName>marlin</AdLibraryName><AdFormat>1</AdFormat></AdNetworkClass>"
+                        "<AdNetworkClass><AdLibraryName>marlin</AdLibraryName>"
+                        "<MaxTimesToShowAdOnDevice>-1</MaxTimesToShowAdOnDevice><AdFormat>1</AdFormat></AdNetworkClass>"
                         "</AdNetworkArray>");
     }
     if (method == "GetPicture") {

@@ -495,13 +495,13 @@ TEST_F(BrightpointTest, WebPagesSendTheUserAgentAndHandStoreLinksToTheSystem) {
     status->view();
     auto web = status->webView();
     ASSERT_TRUE(web);
-    ASSERT_TRUE(
-        fnd::RunLoop::main().pumpUntil([&] { return !web->isLoading() && web->document().title() == "Status"; }, 20));
+    ASSERT_TRUE(fnd::RunLoop::main().pumpUntil(
+        [&] { return !web->isLoading() && web->document().title() == "Account status"; }, 20));
     EXPECT_FALSE(status->loadingView()->isAnimating());
     auto pages = requestsOf("/brightpoint/status.html");
     ASSERT_EQ(pages.size(), 1u);
     EXPECT_EQ(pages[0].header("User_Agent"), "ZelvanWall/1.0");
-    EXPECT_EQ(web->document().title(), "Status");
+    EXPECT_EQ(web->document().title(), "Account status");
 
     for (const char* link : {"itms://store.test/app/id100", "http://store.test/app/id7"}) {
         web->simulateNavigation(link);
@@ -509,7 +509,7 @@ TEST_F(BrightpointTest, WebPagesSendTheUserAgentAndHandStoreLinksToTheSystem) {
     }
     EXPECT_EQ(ui::Application::shared().openedUrls(),
               (std::vector<std::string>{"itms://store.test/app/id100", "http://store.test/app/id7"}));
-    EXPECT_EQ(web->document().title(), "Status");
+    EXPECT_EQ(web->document().title(), "Account status");
     EXPECT_EQ(requestsOf("/brightpoint/status.html").size(), 1u);
 
     // Another web view's request is allowed without the store check.
@@ -529,7 +529,7 @@ TEST_F(BrightpointTest, TheCompletionPagesToolbarFollowsTheLoad) {
     auto items = [&] { return page->toolbar()->items(); };
     ASSERT_EQ(items().size(), 7u);
     ASSERT_TRUE(fnd::RunLoop::main().pumpUntil(
-        [&] { return !page->webView()->isLoading() && page->webView()->document().title() == "Pay"; }, 20));
+        [&] { return !page->webView()->isLoading() && page->webView()->document().title() == "Direct payment"; }, 20));
     EXPECT_EQ(items()[6], page->refreshButton());
     EXPECT_FALSE(page->stopButton()->isEnabled());
     EXPECT_TRUE(page->refreshButton()->isEnabled());

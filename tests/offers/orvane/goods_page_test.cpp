@@ -124,6 +124,7 @@ TEST_F(GoodsPageTest, ARefusalOffersGetMoreAboveThePage) {
     Heard success(kORVPurchaseSuccess);
     auto wall = box->getMoreBtnAction();
     EXPECT_EQ(wall->superview(), store);
+    EXPECT_EQ(wall->frame(), store->bounds());
     EXPECT_EQ(wall->publisherUserId(), "pts-1001");
     EXPECT_FALSE(box->superview());
     EXPECT_EQ(success.count, 0);

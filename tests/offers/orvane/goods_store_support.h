@@ -85,9 +85,9 @@ protected:
         std::filesystem::remove_all(folder_);
     }
 
-    // A store made as the facade makes it, shown in the window.
+    // A store made as the facade makes it while the status bar shows, shown in the window.
     std::shared_ptr<GetVirtualGoods> open(int tab, int row = 0) {
-        auto store = ui::View::create<GetVirtualGoods>(gfx::Rect(0, 0, 320, 480));
+        auto store = ui::View::create<GetVirtualGoods>(gfx::Rect(0, 20, 320, 460));
         store->setTabIndex(tab);
         store->setScrollToRow(row);
         store->myLoadView();

@@ -1,6 +1,6 @@
 // The store of virtual goods against the dev server's fake offer service: the opening tab and its one
-// scroll, paging with the "Show more" row, the deferred retry alert, the stored items standing in for a
-// failed bought list, download statuses and strips, and closing.
+// scroll, the bought list's "Show more" row, paging with the "Show more" row, the deferred retry alert, the stored
+// items standing in for a failed bought list, download statuses and strips, and closing.
 #include <gtest/gtest.h>
 
 #include "offers/orvane/client/orv_goods_names.h"
@@ -30,7 +30,7 @@ void selectSegment(GetVirtualGoods& store, int segment) {
 }
 
 TEST_F(GoodsStoreTest, OpensOnMyItemsScrollsOnceAndPlacesEachRowsStrip) {
-    service_->setReplyContent("GetPurchasedVGStoreItems", goodsList(12));
+    service_->setReplyContent("GetPurchasedVGStoreItems", goodsList(12, 30));
     storeLocally("goods-2");
     auto store = open(1, 5);
     EXPECT_EQ(title(*store), "  My Items");
@@ -45,6 +45,10 @@ TEST_F(GoodsStoreTest, OpensOnMyItemsScrollsOnceAndPlacesEachRowsStrip) {
     EXPECT_EQ(store->downloadStatusArray(), (std::vector<int>{0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
 
     auto& table = *store->purchasedVGStoreItemsTableView();
+    // The server holds more bought items: the list ends in its "Show more" row.
+    ASSERT_EQ(store->tableViewNumberOfRowsInSection(table, 0), 13);
+    EXPECT_EQ(store->tableViewCellForRowAtIndexPath(table, ui::IndexPath::indexPathForRow(12, 0))->textLabel()->text(),
+              "Show 25 more...");
     draw(table);
     advance(1); // the animated scroll
     EXPECT_EQ(store->initialScrolls(), 1);
@@ -252,6 +256,7 @@ TEST_F(GoodsStoreTest, ARowsDownloadFinishingOnItsPageMarksItDownloaded) {
     // "Get More" opens the offer wall for the account's currency over the store.
     auto wall = store->panelButtonAction();
     EXPECT_EQ(wall->superview(), store);
+    EXPECT_EQ(wall->frame(), gfx::Rect(0, 0, 320, 460)); // it fills the store, down to the screen's bottom
     EXPECT_EQ(wall->publisherUserId(), "pts-1001");
 
     // The page's removal notice closes the store a second later.

@@ -335,8 +335,8 @@ TEST_F(OrvaneGoodsTest, BoughtItemPromptsAndScreenOpeners) {
     ASSERT_TRUE(prepared);
     EXPECT_EQ(prepared->tabIndex(), 1);
     EXPECT_EQ(prepared->scrollToRow(), 1);
-    EXPECT_FALSE(prepared->superview());                   // unshown
-    EXPECT_EQ(screens_->calls.at(0), "store 0,0,320,460"); // the status bar shows
+    EXPECT_FALSE(prepared->superview());                    // unshown
+    EXPECT_EQ(screens_->calls.at(0), "store 0,20,320,460"); // under the status bar, which shows
     ASSERT_TRUE(AlertDriver::tap("OK"));
     EXPECT_EQ(prepared->superview(), window_);
     const auto info = model().getORVscoresAndFilterInfoReturn(); // from the connect reply

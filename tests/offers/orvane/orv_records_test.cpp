@@ -28,7 +28,7 @@ TEST(ORVRecordsTest, TheAdOrderSplitsClampsAndDefaults) {
     EXPECT_FALSE(model.adNetworkArray());
     EXPECT_FALSE(model.getAdOrderDataObj());
 
-    // Several networks: one full page, the key settled, an empty interval reads 1, a huge number saturates.
+    // Several networks: one full page, keys keep their case, an empty interval reads 1, a huge number saturates.
     model.cacheAdOrder(envelopeOf(
         order("<RotationTime>99999999999999999999</RotationTime><RotationDirection>0</RotationDirection>"
               "<LastNetwork>7</LastNetwork><HasLocation>1</HasLocation>",
@@ -36,25 +36,30 @@ TEST(ORVRecordsTest, TheAdOrderSplitsClampsAndDefaults) {
               "<EventInterval1>3</EventInterval1><EventInterval2></EventInterval2><EventInterval3> </EventInterval3>"
               "</AdNetworkClass>"
               "<AdNetworkClass><AdLibraryName>marlin</AdLibraryName><AdFormat>1</AdFormat></AdNetworkClass>"
-              "<AdNetworkClass><AdLibraryName>adwick</AdLibraryName><AdNetworkGameID2>g2</AdNetworkGameID2>"
-              "</AdNetworkClass>")));
+              "<AdNetworkClass><AdLibraryName>Adwick</AdLibraryName><AdNetworkGameID2>g2</AdNetworkGameID2>"
+              "</AdNetworkClass>"
+              "<AdNetworkClass><AdLibraryName> custom_ad\n</AdLibraryName><AdCampaignID>c-9</AdCampaignID>"
+              "<MaxTimesToShowAdOnDevice>-1</MaxTimesToShowAdOnDevice></AdNetworkClass>")));
     ASSERT_TRUE(model.adNetworkArray());
     const auto& banners = *model.adNetworkArray();
-    ASSERT_EQ(banners.size(), 2u);
-    EXPECT_EQ(banners[0].adLibraryName, "custom_ad");
-    EXPECT_TRUE(banners[0].customAd);
-    EXPECT_EQ(banners[0].customAdName, "c-9");
+    ASSERT_EQ(banners.size(), 3u);
+    // Keys keep their case (another case is another, unknown, network); the blanks around them go.
+    EXPECT_EQ(banners[0].adLibraryName, "Custom_Ad");
+    EXPECT_FALSE(banners[0].customAd);
     EXPECT_EQ(banners[0].eventIntervals, (std::array<int, 5>{3, 1, 1, 1, 1}));
-    EXPECT_EQ(banners[1].adLibraryName, "adwick");
-    EXPECT_FALSE(banners[1].customAd);
+    EXPECT_EQ(banners[1].adLibraryName, "Adwick");
     EXPECT_EQ(banners[1].AdNetworkGameIDs[1], "g2");
-    EXPECT_EQ(banners[1].maxTimesToShowAdOnDevice, -1);
+    EXPECT_EQ(banners[1].maxTimesToShowAdOnDevice, 0); // no limit given: never eligible
+    EXPECT_EQ(banners[2].adLibraryName, "custom_ad");
+    EXPECT_TRUE(banners[2].customAd);
+    EXPECT_EQ(banners[2].customAdName, "c-9");
+    EXPECT_EQ(banners[2].maxTimesToShowAdOnDevice, -1);
     ASSERT_EQ(model.getFullPageAdNetworkArray().size(), 1u);
     EXPECT_EQ(model.getFullPageAdNetworkArray()[0].adLibraryName, "marlin");
     const AdOrderData& data = *model.getAdOrderDataObj();
     EXPECT_EQ(data.rotationTime, INT32_MAX);
     EXPECT_EQ(data.rotationDirection, 1);
-    EXPECT_EQ(data.lastNetwork, 1); // 7 is past the two banners
+    EXPECT_EQ(data.lastNetwork, 2); // 7 is past the three banners
     EXPECT_EQ(data.hasLocation, 1);
 
     // One network alone, a direction kept, a last network in range.

@@ -68,7 +68,8 @@ ORVAdNetwork ORVAdNetwork::initWithInfo(const fnd::Value& e) {
     network.adLibraryName = orvStringValue(e, "AdLibraryName");
     network.customAdName = orvStringValue(e, "CustomAdName");
     network.adCampaignId = orvStringValue(e, "AdCampaignID");
-    network.maxTimesToShowAdOnDevice = orvIntValue(e, "MaxTimesToShowAdOnDevice", -1);
+    // No default: a network without its show limit reads 0 and is never eligible.
+    network.maxTimesToShowAdOnDevice = orvIntValue(e, "MaxTimesToShowAdOnDevice");
     network.callAdShown = orvIntValue(e, "CallAdShown", 1);
     for (size_t i = 0; i < network.eventIntervals.size(); ++i) {
         const std::string key = "EventInterval" + std::to_string(i + 1);
@@ -95,7 +96,8 @@ ORVAdNetwork ORVAdNetwork::orvaneProvider() {
 }
 
 void updateAdNetworkCredentials(ORVAdNetwork& network) {
-    network.adLibraryName = fnd::lowerAscii(fnd::trim(network.adLibraryName, fnd::CharSet::WhitespaceAndNewline));
+    // The key keeps its case (the parser has trimmed it): the rotation matches keys case-sensitively, so
+    // "Adwick" is an unknown network and "Custom_Ad" no custom ad.
     network.customAd = network.adLibraryName == "custom_ad";
     if (network.customAd && network.customAdName.empty()) {
         network.customAdName = network.adCampaignId;

@@ -58,7 +58,7 @@ struct ORVAdNetwork {
     std::string customAdName;
     bool customAd = false;
     std::string adCampaignId;
-    int maxTimesToShowAdOnDevice = -1;
+    int maxTimesToShowAdOnDevice = 0; // -1: no limit; 0 (also when missing): never shown
     int callAdShown = 1;
     std::array<int, 5> eventIntervals{1, 1, 1, 1, 1}; // eventInterval1 ... eventInterval5; empty reads 1
     std::string adShownURL, getAdURL;
@@ -71,8 +71,8 @@ struct ORVAdNetwork {
     int eventInterval(int event) const { return event >= 1 && event <= 5 ? eventIntervals[event - 1] : 1; }
 };
 
-// Settles a network's derived fields once the order arrived: the key trimmed and lower-cased, `customAd`
-// from the key, the custom ad's name defaulting to its campaign id.
+// Settles a network's derived fields once the order arrived: `customAd` from the key (its case kept), the
+// custom ad's name defaulting to its campaign id.
 void updateAdNetworkCredentials(ORVAdNetwork& network);
 
 // The "OrvaneAdObject" of a GetOrvaneAd reply (a house banner).

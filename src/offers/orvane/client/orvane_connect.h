@@ -99,9 +99,9 @@ public:
     std::shared_ptr<ShowPicture> GetPicture(gfx::Rect frame);
     std::shared_ptr<ShowQuoteInfo> GetQuote(gfx::Rect frame, std::shared_ptr<gfx::Font> font);
     // --- Screens (made by the context's installed screens; none without them) ---
-    // Each drops the store view opened before, makes a store 320 wide and 480 high (460 while the status
-    // bar shows) at (0, 0), sets its tab (and row), runs myLoadView and animates it in with the current
-    // transition; the caller adds it to a window. Null without screens.
+    // Each drops the store view opened before, makes a store 320 wide and 480 high at (0, 0) (460 high at
+    // (0, 20), under the status bar, while it shows), sets its tab (and row), runs myLoadView and animates
+    // it in with the current transition; the caller adds it to a window. Null without screens.
     std::shared_ptr<ORVStoreView> GetVirtualGoodsWithTab(int tab);
     std::shared_ptr<ORVStoreView> GetVirtualGoodsWithTab(int tab, int row);
     std::shared_ptr<ORVStoreView> getVirtualGoods();

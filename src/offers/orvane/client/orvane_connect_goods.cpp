@@ -4,7 +4,7 @@
 #include "offers/orvane/client/orv_util.h"
 #include "offers/orvane/client/orvane_connect.h"
 #include "offers/orvane/client/orvane_context.h"
-#include "platform/ui/application.h"
+#include "platform/ui/screen.h"
 
 namespace zelvan::orvane {
 
@@ -22,8 +22,8 @@ std::shared_ptr<ORVStoreView> OrvaneConnect::openStore(int tab, std::optional<in
     if (!screens) {
         return nullptr;
     }
-    const double height = ui::Application::shared().statusBarHidden() ? 480 : 460;
-    auto store = screens->makeVirtualGoods(gfx::Rect(0, 0, 320, height));
+    // The application frame: the whole screen, or the 460 points under the status bar while it shows.
+    auto store = screens->makeVirtualGoods(ui::Screen::main().applicationFrame());
     if (!store) {
         return nullptr;
     }

@@ -8,6 +8,7 @@
 #include "offers/orvane/client/orv_shadow.h"
 #include "offers/orvane/client/orv_util.h"
 #include "offers/orvane/client/orv_vg_store_names.h"
+#include "offers/orvane/goods/get_virtual_goods.h"
 #include "offers/orvane/goods/orv_vg_purchase_box.h"
 #include "offers/orvane/kit/orv_generic_buttons.h"
 #include "offers/orvane/kit/orv_ui_navigation_bar_view.h"
@@ -200,7 +201,7 @@ std::shared_ptr<ORVVGPurchaseBox> AllVirtualGoodsDetailView::buyWithOfferBtnActi
 }
 
 std::shared_ptr<GetOffersView> AllVirtualGoodsDetailView::viewStatusButtonAction() {
-    auto wall = GetOffersView::initWithFrame(gfx::Rect(0, 0, 320, 480), item_, 2);
+    auto wall = GetOffersView::initWithFrame(GetVirtualGoods::pageFrameInside(*this), item_, 2);
     wall->myLoadView();
     ORVUtil::animateORVView(wall, ORVUtil::InFromRight, 0.5);
     addSubview(wall);
@@ -300,8 +301,8 @@ void AllVirtualGoodsDetailView::removeVirtualGoodsView() {
 
 std::shared_ptr<GetOffersView> AllVirtualGoodsDetailView::panelButtonAction() {
     const auto user = account();
-    auto wall =
-        GetOffersView::initWithPublisherUserId(user ? user->pointsID : std::string(), gfx::Rect(0, 0, 320, 480));
+    auto wall = GetOffersView::initWithPublisherUserId(user ? user->pointsID : std::string(),
+                                                       GetVirtualGoods::pageFrameInside(*this));
     wall->setAnimationMode(ORVUtil::OutToLeft);
     wall->setIsInternallyOpened(true);
     wall->myLoadView();

@@ -19,6 +19,7 @@
 #include "platform/foundation/notification_center.h"
 #include "platform/ui/application.h"
 #include "platform/ui/image_view.h"
+#include "platform/ui/screen.h"
 #include "platform/ui/window.h"
 
 namespace zelvan::orvane {
@@ -292,8 +293,8 @@ void GetVirtualGoods::getPurchasedVGStoreItemSelector() {
             purchasedItems_.push_back(ORVLocalVGStoreItem::initWithObject(item));
         }
     }
-    // The bought list comes whole: no "Show more" row for it.
-    isShowMore25ForPurchased_ = false;
+    auto service = ORVWebServiceInterface::sharedInstance();
+    isShowMore25ForPurchased_ = service && service->getMoreDataValueForPurchasedItems() >= 1;
     std::vector<std::string> stored;
     if (auto local = SqliteController::sharedInstance()) {
         stored = local->getPurchasedItemsIDArray();
@@ -446,14 +447,26 @@ std::shared_ptr<GetOffersView> GetVirtualGoods::panelButtonAction() {
     if (!user) {
         ORVLog::logWithLevel(3, "GetVirtualGoods: no account yet, so the offer wall opens without a currency id");
     }
-    auto wall =
-        GetOffersView::initWithPublisherUserId(user ? user->pointsID : std::string(), gfx::Rect(0, 0, 320, 480));
+    auto wall = GetOffersView::initWithPublisherUserId(user ? user->pointsID : std::string(), pageFrameInside(*this));
     wall->setAnimationMode(ORVUtil::OutToLeft);
     wall->setIsInternallyOpened(true);
     wall->myLoadView();
     ORVUtil::animateORVView(wall, ORVUtil::InFromRight, 0.5);
     addSubview(wall);
     return wall;
+}
+
+gfx::Rect GetVirtualGoods::pageFrameInside(const ui::View& holder) {
+    // The item page and the purchase box sit at the store's origin, so the store's bounds fit them too.
+    if (dynamic_cast<const GetVirtualGoods*>(&holder)) {
+        return holder.bounds();
+    }
+    for (auto view = holder.superview(); view; view = view->superview()) {
+        if (dynamic_cast<const GetVirtualGoods*>(view.get())) {
+            return view->bounds();
+        }
+    }
+    return ui::Screen::main().bounds();
 }
 
 void GetVirtualGoods::purchasedItemSuccessfullyAction() {
@@ -467,7 +480,7 @@ void GetVirtualGoods::purchasedItemSuccessfullyAction() {
         fresh = facade->GetVirtualGoodsWithTab(1);
     }
     if (!fresh) {
-        fresh = ui::View::create<GetVirtualGoods>(gfx::Rect(0, 0, 320, 480));
+        fresh = ui::View::create<GetVirtualGoods>(ui::Screen::main().applicationFrame());
         fresh->setTabIndex(1);
         fresh->myLoadView();
     }

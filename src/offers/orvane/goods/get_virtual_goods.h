@@ -65,6 +65,9 @@ public:
     void segmentControlBtnsAction();
     void allVGStoreItemsButtonAction();
     void purchasedVGStoreItemsButtonAction();
+    // The frame of a full-screen page (the offer wall) opened inside `holder`: the bounds of the store
+    // holding it (a store under the status bar is 460 high), or the 320 x 480 screen outside a store.
+    static gfx::Rect pageFrameInside(const ui::View& holder);
     // "Get More": the offer wall for the account's currency on top of the store; returns it.
     std::shared_ptr<GetOffersView> panelButtonAction();
     void backtoGameAction();

@@ -10,6 +10,7 @@
 #include "offers/orvane/client/orv_vg_store_names.h"
 #include "offers/orvane/client/orv_web_service_interface.h"
 #include "offers/orvane/client/orvane_connect.h"
+#include "offers/orvane/goods/get_virtual_goods.h"
 #include "offers/orvane/kit/orv_generic_buttons.h"
 #include "offers/orvane/kit/show_box_label.h"
 #include "offers/orvane/offers/get_offers_view.h"
@@ -233,8 +234,8 @@ std::shared_ptr<GetOffersView> ORVVGPurchaseBox::getMoreBtnAction() {
     if (auto cache = ORVModelController::sharedInstance(); cache && cache->orvaneUserAccountObj()) {
         user = cache->orvaneUserAccountObj();
     }
-    auto wall =
-        GetOffersView::initWithPublisherUserId(user ? user->pointsID : std::string(), gfx::Rect(0, 0, 320, 480));
+    auto wall = GetOffersView::initWithPublisherUserId(user ? user->pointsID : std::string(),
+                                                       GetVirtualGoods::pageFrameInside(*this));
     wall->setAnimationMode(ORVUtil::OutToLeft);
     wall->setIsInternallyOpened(true);
     wall->myLoadView();
