@@ -9,6 +9,7 @@
 #include "offers/orvane/offers/get_offers_view.h"
 #include "offers/orvane/offers/orv_icon_reads.h"
 #include "platform/foundation/format.h"
+#include "platform/ui/screen.h"
 
 namespace zelvan::app {
 
@@ -55,7 +56,7 @@ std::shared_ptr<ui::View> openOfferWall(zelvanAppDelegate& delegate, ui::View& w
         return nullptr;
     }
     const std::string pointsId = delegate.orvane()->modelController()->orvaneUserAccountObj()->pointsID;
-    auto wall = orvane::GetOffersView::initWithPublisherUserId(pointsId, gfx::Rect(0, 0, 320, 480));
+    auto wall = orvane::GetOffersView::initWithPublisherUserId(pointsId, ui::Screen::main().applicationFrame());
     wall->myLoadView();
     window.addSubview(wall);
     return wall;
