@@ -1,5 +1,6 @@
-// What the shared ad view's Adwick banner asked the ad server for and what it shows, as text lines for
-// the demo's summary (the demo may not reach into the ad network itself).
+// What the shared ad view's banners asked the ad server for and what they show, as text lines for the
+// demo's summary (the demo may not reach into the ad networks itself): the Adwick banner, and the banner
+// the mediation shows in its host view.
 #pragma once
 
 #include <string>
@@ -11,5 +12,11 @@ namespace zelvan::app {
 
 // Empty when the shared ad view shows no Adwick banner.
 std::vector<std::string> adwickBannerReport(zelvanAppDelegate& delegate);
+
+// The key of the network whose banner the mediation's host view in the shared ad view shows ("" when it
+// shows none).
+std::string mediationNetworkOnScreen(zelvanAppDelegate& delegate);
+// What that banner asked the ad host for, as "<network>: ..." lines; empty when it shows none.
+std::vector<std::string> mediationBannerReport(zelvanAppDelegate& delegate);
 
 } // namespace zelvan::app

@@ -4,7 +4,9 @@
 #include "app/wiring/mediation.h"
 
 #include <optional>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "ads/adwick/adwick_ad_source.h"
 #include "ads/adwick/adwick_context.h"
@@ -201,7 +203,8 @@ private:
 };
 
 // The offer network's own web service as the house-ad request reaches it: the service base, fetcher and
-// reply parser of the offer client's context.
+// reply parser of the offer client's context. It also notes the latest addresses that answered, for the
+// demo's summary.
 class OrvaneHouseAdService final : public mediation::HouseAdService {
 public:
     explicit OrvaneHouseAdService(std::function<std::shared_ptr<orvane::OrvaneContext>()> offers)
@@ -219,10 +222,17 @@ public:
             fetcher->setBindings(request.parameters);
         }
         fetcher->fetchAsynchronouslyWithCompletionInvocation(
-            [completion = std::move(completion)](const std::shared_ptr<orvane::ROZWebServiceFetcher>& done) {
+            [completion = std::move(completion),
+             fetched = fetched_](const std::shared_ptr<orvane::ROZWebServiceFetcher>& done) {
                 if (auto error = done->error()) {
                     completion(std::move(*error));
                     return;
+                }
+                if (done->response()) {
+                    if (fetched->size() == kFetchedKept) {
+                        fetched->erase(fetched->begin());
+                    }
+                    fetched->push_back(done->response()->url().absoluteString());
                 }
                 completion(
                     mediation::HouseAdReply{done->response() ? done->response()->statusCode() : 0, done->data()});
@@ -244,8 +254,13 @@ public:
         return mediation::HouseAd{ad.image, ad.adHTML, ad.clickURL, ad.openInSafari};
     }
 
+    // The addresses that answered, oldest first.
+    const std::vector<std::string>& fetched() const { return *fetched_; }
+
 private:
+    static constexpr size_t kFetchedKept = 16;
     std::function<std::shared_ptr<orvane::OrvaneContext>()> offers_;
+    std::shared_ptr<std::vector<std::string>> fetched_ = std::make_shared<std::vector<std::string>>();
 };
 
 // The offer client's look as the mediation's ad views use it.
@@ -371,6 +386,12 @@ std::shared_ptr<AdSource> bannerSourceFor(zelvanAppDelegate& delegate, std::stri
 std::shared_ptr<mediation::HouseAdService>
 makeHouseAdService(std::function<std::shared_ptr<orvane::OrvaneContext>()> offers) {
     return std::make_shared<OrvaneHouseAdService>(std::move(offers));
+}
+
+std::vector<std::string> mediationRequests(zelvanAppDelegate& delegate) {
+    auto context = delegate.service(&AppRegistry::mediation);
+    auto service = context ? std::dynamic_pointer_cast<OrvaneHouseAdService>(context->houseAdService()) : nullptr;
+    return service ? service->fetched() : std::vector<std::string>();
 }
 
 std::vector<std::string> mediationReport(zelvanAppDelegate& delegate) {

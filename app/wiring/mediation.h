@@ -35,5 +35,8 @@ makeHouseAdService(std::function<std::shared_ptr<orvane::OrvaneContext>()> offer
 
 // The impressions the mediation reported to the offer network, one line each, for the demo's summary.
 std::vector<std::string> mediationReport(zelvanAppDelegate& delegate);
+// The latest addresses (at most 16, oldest first) that answered the mediation's plain HTTP requests: house
+// ads, Kavlo and Ostrom ads and Ostrom's pictures, for the demo's summary.
+std::vector<std::string> mediationRequests(zelvanAppDelegate& delegate);
 
 } // namespace zelvan::app

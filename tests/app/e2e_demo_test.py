@@ -21,7 +21,17 @@ SCREENSHOTS = ["01-messenger.png", "02-chat.png", "03-lobby.png", "04-game-loadi
                "09-adwick-banner.png", "10-selvo-ad.png",
                "11-marlin-interstitial.png", "12-kavlo-banner.png", "13-mediation-banner.png", "14-tallio-hook-ad.png",
                "15-brightpoint-offers.png", "16-brightpoint-apps.png", "17-brightpoint-store.png",
-               "18-brightpoint-bought.png", "19-goods-store.png", "20-leaderboard.png"]
+               "18-brightpoint-bought.png", "19-goods-store.png", "20-leaderboard.png",
+               "21-mediation-custom-ad.png", "22-mediation-adwick.png", "23-mediation-selvo.png",
+               "24-mediation-ostrom.png", "25-mediation-kavlo.png", "26-mediation-reelbox.png"]
+# What the summary names of each network the mediation's banner rotated through.
+MEDIATION_REQUESTS = [r"orvaneads: house ad request http://127\.0\.0\.1:\d+/orvane/Service1\.asmx/GetOrvaneAd\?.*&EventID=1&EventSequenceNumber=\d+&AdCampaignID=c-1&",
+                      r'custom_ad: no request; the application fills custom ad "c-2"',
+                      r"adwick: ad request http://127\.0\.0\.1:\d+/adwick/ad_source\.php for publisher zelvan-mediation, reply: ",
+                      r"selvo: ad request http://127\.0\.0\.1:\d+/selvo/adserver/render\?.*pid=demo&sid=zelvan-mediation",
+                      r"ostrom: ad request http://127\.0\.0\.1:\d+/ostrom/oapi/reqAd\.jsp\?adspace=zelvan-chat&",
+                      r"kavlo: ad request http://127\.0\.0\.1:\d+/kavlo\?a=zelvan-mediation&",
+                      r"reelbox: ad tag http://127\.0\.0\.1:\d+/reelbox/LSERVER/hserver/.*/pb=zelvan/"]
 # What the server receives, in this order: the log-in, the user's line, the lobby's play alone, the
 # game's resource request, the game's first command back to the room, its result and its end.
 EXPECTED_LOG = [r"logged in as 5550100", r"received \( 6, -1, 2001, ", r"received \( 56, 0, 8 \)",
@@ -207,6 +217,9 @@ def main():
           "the summary names the Selvo ad shown")
     check(re.search(r'mediation: AdShown campaign "[^"]*"', out) is not None,
           "the summary names the offer network banner's AdShown requests")
+    for pattern in MEDIATION_REQUESTS:
+        check(re.search(r"^mediation: " + pattern, out, re.MULTILINE) is not None,
+              f"the summary names the request of the mediation's {pattern.split(':')[0]} banner")
     check(re.search(r"kavlo: [1-9]\d* batch\(es\) accepted", out) is not None,
           "the summary names the usage statistics batches the ad host accepted")
     check(re.search(r"marlin: client [\d.]+ from http://127\.0\.0\.1:\d+/marlin/AdBridgeServer/req_js\.htm", out)

@@ -34,8 +34,9 @@ struct DemoSession {
     std::vector<std::string> kavloAdRequests;
     // What the Selvo view asked the ad host and shows.
     std::vector<std::string> selvoRequests;
-    // The impressions the offer network's banner reported.
+    // The impressions the offer network's banner reported, and what each network of its rotation asked.
     std::vector<std::string> mediationImpressions;
+    std::vector<std::string> mediationRequests;
     // The hook-ad banner's canvas page and the store address it opened.
     std::vector<std::string> tallioRequests;
     // What the offer wall asked the offer service and got back.

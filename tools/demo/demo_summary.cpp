@@ -61,6 +61,9 @@ std::string demoSummary(const DemoSession& session) {
     for (const auto& request : session.selvoRequests) {
         text += "selvo: " + request + "\n";
     }
+    for (const auto& request : session.mediationRequests) {
+        text += "mediation: " + request + "\n";
+    }
     for (const auto& impression : session.mediationImpressions) {
         text += "mediation: " + impression + "\n";
     }

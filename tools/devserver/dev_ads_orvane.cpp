@@ -1,6 +1,7 @@
 // The offer network's fake web service on the ad host: canned XML replies per method (good, ErrorMessage,
 // garbage, empty, 500 or a stall), after checking the request's connect key.
 #include <chrono>
+#include <string>
 #include <string_view>
 
 #include "platform/foundation/digest.h"
@@ -17,6 +18,33 @@ constexpr std::string_view kPixelPngBase64 =
 std::string envelope(std::string_view inner) {
     return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<OrvaneConnectReturnObject>" + std::string(inner) +
            "</OrvaneConnectReturnObject>";
+}
+
+// One entry of the ad order: the network's key, campaign, show limit and event-1 interval, then `rest`
+// (its ids, URLs and format).
+std::string adNetwork(std::string_view key, std::string_view campaign, std::string_view rest = "") {
+    return "<AdNetworkClass><AdLibraryName>" + std::string(key) + "</AdLibraryName><AdCampaignID>" +
+           std::string(campaign) +
+           "</AdCampaignID><MaxTimesToShowAdOnDevice>-1</MaxTimesToShowAdOnDevice><EventInterval1>1</EventInterval1>" +
+           std::string(rest) + "</AdNetworkClass>";
+}
+
+// GetAdOrder: every banner network the mediation has an adapter for, in turn every second (a fresh device
+// shows the house ad first), and the full-page network Marlin.
+std::string adOrderReply() {
+    return "<AdOrderData><RotationTime>1</RotationTime><RotationDirection>0</RotationDirection>"
+           "<LastNetwork>6</LastNetwork><HasLocation>0</HasLocation></AdOrderData><AdNetworkArray>" +
+           adNetwork("orvaneads", "c-1", "<EventInterval2></EventInterval2><AdFormat>0</AdFormat>") +
+           adNetwork("custom_ad", "c-2", "<AdShownURL>http://127.0.0.1/shown</AdShownURL>") +
+           adNetwork("adwick", "c-3", "<AdNetworkGameID1>zelvan-mediation</AdNetworkGameID1>") +
+           adNetwork("selvo", "c-4",
+                     "<AdNetworkGameID1>demo</AdNetworkGameID1><AdNetworkGameID2>zelvan-mediation</AdNetworkGameID2>") +
+           adNetwork("ostrom", "c-5",
+                     "<AdNetworkGameID1>zelvan-chat</AdNetworkGameID1><AdNetworkGameID2>zelvan</AdNetworkGameID2>") +
+           adNetwork("kavlo", "c-6", "<AdNetworkGameID2>zelvan-mediation</AdNetworkGameID2>") +
+           adNetwork("reelbox", "c-7",
+                     "<AdNetworkGameID1>zelvan</AdNetworkGameID1><AdNetworkGameID2>chat</AdNetworkGameID2>") +
+           adNetwork("marlin", "c-8", "<AdFormat>1</AdFormat>") + "</AdNetworkArray>";
 }
 
 // The good reply of each method.
@@ -36,17 +64,7 @@ std::string goodReply(const std::string& method, const DevAdsRequest& request) {
                         "</ScoresAndFilterInfo>");
     }
     if (method == "GetAdOrder") {
-        return envelope("<AdOrderData><RotationTime>30</RotationTime><RotationDirection>0</RotationDirection>"
-                        "<LastNetwork>5</LastNetwork><HasLocation>0</HasLocation></AdOrderData><AdNetworkArray>"
-                        "<AdNetworkClass><AdLibraryName>orvaneads</AdLibraryName><AdCampaignID>c-1</AdCampaignID>"
-                        "<MaxTimesToShowAdOnDevice>-1</MaxTimesToShowAdOnDevice><EventInterval1>1</EventInterval1>"
-                        "<EventInterval2></EventInterval2><AdFormat>0</AdFormat></AdNetworkClass>"
-                        "<AdNetworkClass><AdLibraryName>custom_ad</AdLibraryName><AdCampaignID>c-2</AdCampaignID>"
-                        "<MaxTimesToShowAdOnDevice>-1</MaxTimesToShowAdOnDevice>"
-                        "<AdShownURL>http://127.0.0.1/shown</AdShownURL></AdNetworkClass>"
-                        "<AdNetworkClass><AdLibraryName>marlin</AdLibraryName>"
-                        "<MaxTimesToShowAdOnDevice>-1</MaxTimesToShowAdOnDevice><AdFormat>1</AdFormat></AdNetworkClass>"
-                        "</AdNetworkArray>");
+        return envelope(adOrderReply());
     }
     if (method == "GetPicture") {
         return envelope("<PictureObject><Image>" + std::string(kPixelPngBase64) +

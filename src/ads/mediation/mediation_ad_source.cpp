@@ -20,6 +20,13 @@ void MediationAdSource::askForHost() {
         return;
     }
     std::weak_ptr<MediationAdSource> weak = weak_from_this();
+    // Back in the slot after another source had it: a show request counts the showing, sets the can-rotate
+    // flag and resumes a rotation that waited meanwhile.
+    host_->setReturnedObserver([weak](ORVAdView&) {
+        if (auto self = weak.lock(); self && self->showAdBox_) {
+            self->showAdBox_();
+        }
+    });
     host_->setAdPlacedObserver([weak](ORVAdView&) {
         auto self = weak.lock();
         if (!self || self->announced_) {

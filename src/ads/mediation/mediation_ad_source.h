@@ -1,6 +1,7 @@
 // MediationAdSource: the banner mediation as a source of the application's ad wrapper view. It asks the
 // offer network for the banner host view of its slot (event 1, 320 x 50), is ready once an ad is on
-// screen in it, and reports the first ad only (later ads rotate inside the same host view).
+// screen in it, and reports the first ad only (later ads rotate inside the same host view). When the host
+// view comes back into the slot after it was taken off, it asks again: a new show request.
 #pragma once
 
 #include <functional>

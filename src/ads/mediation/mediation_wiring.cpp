@@ -41,7 +41,7 @@ std::shared_ptr<MediationContext> makeMediation(std::shared_ptr<NetworkLibraries
     context->setStarter(
         "orvaneads", [weakHouse](ORVAdController& controller, AttemptToken token) -> std::shared_ptr<MediationAdapter> {
             if (auto request = weakHouse.lock()) {
-                request->fetchOrvaneAd(controller.shared_from_this(), token, controller.orvaneParameters());
+                request->fetchOrvaneAd(controller.shared_from_this(), token, controller.houseAdBindings());
             }
             return nullptr;
         });

@@ -292,6 +292,14 @@ AdNetworkRef ORVAdController::getCurrentAdNetwork() const {
     if (!settings || settings->lastNetwork < 0 || sequenceOfAdProviders_.empty()) {
         return nullptr;
     }
+    // Without a banner list in the offer core the sequence is the built-in default, which no network of
+    // the order stands for. Positions are read from the sequence the rotation walks.
+    auto context = context_.lock();
+    auto core = context ? context->offerCore() : nullptr;
+    auto list = core ? core->adNetworkArray() : std::nullopt;
+    if (!list || list->empty()) {
+        return nullptr;
+    }
     const int count = static_cast<int>(sequenceOfAdProviders_.size());
     const int64_t modulus = static_cast<int64_t>(std::min(settings->lastNetwork, count - 1)) + 1;
     const int64_t d = settings->rotationDirection == 1 ? 1 : -1;
@@ -420,6 +428,17 @@ fnd::Value ORVAdController::orvaneParameters() const {
         dict->setObject(fnd::Value(net->adCampaignId), "AdCampaignID");
     }
     dict->setObject(fnd::Value(" "), "AdType");
+    return params;
+}
+
+fnd::Value ORVAdController::houseAdBindings() const {
+    fnd::Value params = orvaneParameters();
+    auto dict = params.asDictionary();
+    dict->setObject(fnd::Value(currentEventID_), "EventID");
+    const fnd::Value counter = fnd::UserDefaults::standard().objectForKey(counterKey(currentEventID_));
+    if (!counter.isNull()) {
+        dict->setObject(counter, "EventSequenceNumber");
+    }
     return params;
 }
 

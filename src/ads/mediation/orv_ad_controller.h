@@ -96,7 +96,8 @@ public:
     std::string rotationNextAd(int step, int last);
     bool canSelectAdProviderWithInfo(const AdNetwork& network, int maxCount) const;
     bool canSelectAdProviderWithInfo(const AdNetwork& network) const;
-    // The network being tried or shown; null without an order or outside the sequence.
+    // The network being tried or shown; null without an order, while the order names no banner network
+    // (the house ads the rotation then falls back on are no network of the order), or outside the sequence.
     AdNetworkRef getCurrentAdNetwork() const;
     // The forward-only form of the rotation.
     std::string currentAdProviderName();
@@ -104,8 +105,12 @@ public:
     // --- Attempts and display ---
     // Starts one network's adapter (nothing while an attempt runs).
     void startDownloadingAdFor(std::string_view key);
-    // The house-ad request's parameters (a dictionary).
+    // The house-ad request's base parameters (a dictionary): the offer core's generic parameters, "EventID"
+    // and "EventSequenceNumber" 1, the current network's "AdCampaignID" when there is one, "AdType" " ".
     fnd::Value orvaneParameters() const;
+    // What the "orvaneads" network sends: orvaneParameters with "EventID" the current event and, when the
+    // event has a stored show counter, "EventSequenceNumber" that counter.
+    fnd::Value houseAdBindings() const;
     // Puts a finished ad on screen.
     void orvaneConnectDidReceiveAd(std::shared_ptr<ui::View> view);
     // The impression report for the network on screen.

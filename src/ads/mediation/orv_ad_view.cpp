@@ -17,6 +17,14 @@ void ORVAdView::removeFromSuperview() {
     removeCanRotateFlagAndReturn();
 }
 
+void ORVAdView::didMoveToSuperview() {
+    ui::View::didMoveToSuperview();
+    if (superview() && canRotateFlag_ == 0 && returned_) {
+        auto observer = returned_; // the observer may replace itself
+        observer(*this);
+    }
+}
+
 void ORVAdView::setDelegate(std::shared_ptr<CustomAdDelegate> delegate) {
     MED_LOG(4, "setting users delecate");
     usersDelegate_ = std::move(delegate);

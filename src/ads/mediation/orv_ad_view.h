@@ -45,6 +45,9 @@ public:
 
     // Off screen: no further rotations are scheduled until the banner is shown again.
     void removeFromSuperview() override;
+    // Put back into a superview after it was taken off (the can-rotate flag is clear): tells the returned
+    // observer, so its slot can make a new show request.
+    void didMoveToSuperview() override;
     // The view only hosts the ad views.
     void drawRect(gfx::Rect /*rect*/) override {}
 
@@ -63,6 +66,7 @@ public:
     // ad slot can take the view in at once.
     void setAdPlacedObserver(std::function<void(ORVAdView&)> observer) { adPlaced_ = std::move(observer); }
     void adPlaced();
+    void setReturnedObserver(std::function<void(ORVAdView&)> observer) { returned_ = std::move(observer); }
 
 private:
     int canRotateFlag_ = 1;
@@ -71,6 +75,7 @@ private:
     std::optional<std::string> adLibraryName_;
     std::weak_ptr<ORVAdViewOwner> adController_;
     std::function<void(ORVAdView&)> adPlaced_;
+    std::function<void(ORVAdView&)> returned_;
 };
 
 } // namespace zelvan::mediation

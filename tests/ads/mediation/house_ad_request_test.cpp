@@ -107,7 +107,7 @@ struct HouseAdRequest : Fixture {
     }
     // Runs one house-ad attempt with campaign `campaign` (the next network answers no ad) and answers
     // whether the rotation moved on to the next network.
-    bool attempt(const std::string& campaign, const std::string& ownURL = {}) {
+    bool attempt(const std::string& campaign, const std::string& ownURL = {}, int eventId = 1) {
         auto house = network("orvaneads");
         house->adCampaignId = campaign;
         house->getAdURL = ownURL;
@@ -115,7 +115,7 @@ struct HouseAdRequest : Fixture {
         started.clear();
         const size_t before = shown.size();
         auto made = controller();
-        made->preLoadAd(1);
+        made->preLoadAd(eventId);
         EXPECT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return shown.size() > before || !started.empty(); }, 20));
         fnd::RunLoop::main().runUntilIdle();
         advance(0);
@@ -150,6 +150,24 @@ TEST_F(HouseAdRequest, QueryRepliesAndFailures) {
     const std::string last = server.target();
     EXPECT_TRUE(attempt("html"));
     EXPECT_EQ(server.target(), last);
+}
+
+// The event's id and stored show counter go with the request; an order naming no banner network falls
+// back on house ads that name no campaign.
+TEST_F(HouseAdRequest, EventCounterAndNoNetwork) {
+    offers = std::make_shared<orvane::OrvaneContext>(NetworkEndpoint(server.root() + "/ads", "/orvane"), "");
+    fnd::UserDefaults::standard().setInteger(4, "kORVEventID3");
+    EXPECT_FALSE(attempt("html", {}, 3));
+    EXPECT_EQ(server.target(), "/ads/orvane/Service1.asmx/GetOrvaneAd?AppID=app&EventID=3&EventSequenceNumber=4"
+                               "&AdCampaignID=html&AdType=%20");
+
+    order({}, 0, 2, 0);
+    auto made = controller();
+    made->preLoadAd(1);
+    EXPECT_EQ(made->getCurrentAdNetwork(), nullptr);
+    ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return made->anyPreloadActive() != 1; }, 20));
+    EXPECT_EQ(server.target(), "/ads/orvane/Service1.asmx/GetOrvaneAd?AppID=app&EventID=1&EventSequenceNumber=1"
+                               "&AdType=%20");
 }
 
 // The dev server's fake offer service: every campaign it knows ends as its name says.

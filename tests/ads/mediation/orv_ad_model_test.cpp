@@ -138,6 +138,15 @@ TEST_F(Registry, AdSourceAnnouncesTheFirstAdOnce) {
     EXPECT_EQ(started.size(), 2u);
     EXPECT_EQ(available, 1);
     EXPECT_EQ(boxes, 1);
+    // Another source has the slot for a while: the next ad arrives off screen and waits; back in the slot,
+    // the host view makes a new show request, which resumes the rotation.
+    wrapper->setAdSource(nullptr);
+    advance(20);
+    EXPECT_EQ(started.size(), 3u);
+    wrapper->setAdSource(source);
+    EXPECT_EQ(boxes, 2);
+    advance(11);
+    EXPECT_EQ(started.size(), 4u);
 }
 
 } // namespace
