@@ -15,7 +15,8 @@ password=demo
 rm -rf "$out"
 mkdir -p "$out"
 "$build/tools/devserver/zelvan-devserver" --port 0 --web-port 0 --ads-port 0 --accounts "$phone:$password:Demo Player" --demo-messenger \
-    --demo-games --ad-features orvane kavlo brightpoint \
+    --demo-games --ad-features orvane,brightpoint --ad-features kavlo,orvane,brightpoint \
+    --ad-features tallio,kavlo,orvane,brightpoint \
     --log "$out/devserver.log" >"$out/devserver.out" 2>&1 &
 server=$!
 trap 'kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true' EXIT

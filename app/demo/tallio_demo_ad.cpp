@@ -1,4 +1,4 @@
-// The demo's hook-ad banner: a wrapper view over the hook-ad source, its canvas and the store link.
+// The demo's hook-ad banner: the shared ad view's hook-ad source, its canvas and the store link.
 #include "app/demo/tallio_demo_ad.h"
 
 #include "ads/zlv_ad_wrapper_view.h"
@@ -10,7 +10,6 @@
 #include "analytics/tallio/tallio_hook_ad_source.h"
 #include "platform/ui/application.h"
 #include "platform/ui/navigation_controller.h"
-#include "platform/ui/tab_bar_controller.h"
 
 namespace zelvan::app {
 
@@ -18,27 +17,26 @@ namespace {
 
 class Demo final : public TallioDemoAd {
 public:
-    Demo(zelvanAppDelegate& delegate, std::shared_ptr<tallio::TallioContext> context)
-        : delegate_(delegate), context_(std::move(context)) {}
+    Demo(std::shared_ptr<tallio::TallioContext> context, std::shared_ptr<ZLVAdWrapperView> wrapper)
+        : context_(std::move(context)), wrapper_(std::move(wrapper)) {}
 
     bool replyParsed() const override { return context_->adParser()->adParsingPhase().get() >= 1; }
 
-    bool show(ui::View& parent, gfx::Rect frame) override {
-        source_ = tallio::TallioHookAdSource::create(context_->hookViewFactory(), delegate_.tabBarController());
-        if (!source_->banner()) {
-            return false;
-        }
-        wrapper_ = ui::View::create<ZLVAdWrapperView>(frame);
-        wrapper_->setAdSource(source_);
-        parent.addSubview(wrapper_);
-        return true;
+    bool inAdView() const override {
+        auto source = hookAds();
+        return source && source->banner();
     }
 
-    bool adAvailable() const override { return wrapper_ && wrapper_->isAdViewAvailable(); }
+    bool adAvailable() const override { return inAdView() && wrapper_ && wrapper_->isAdViewAvailable(); }
 
     bool touch() override {
+        auto source = hookAds();
+        if (!source || !source->banner()) {
+            return false;
+        }
         opened_ = ui::Application::shared().openedUrls().size();
-        source_->banner()->touchesBegan({}, nullptr);
+        banner_ = source->banner();
+        banner_->touchesBegan({}, nullptr);
         return canvas() != nullptr;
     }
 
@@ -52,8 +50,8 @@ public:
         if (!shown) {
             return false;
         }
-        auto url = fnd::Url::parse(tallio::TallioAPI::appStoreURL() + "?app=" +
-                                   std::to_string(source_->banner()->ad() ? source_->banner()->ad()->adId : 0));
+        auto url = fnd::Url::parse(tallio::TallioAPI::appStoreURL() +
+                                   "?app=" + std::to_string(banner_->ad() ? banner_->ad()->adId : 0));
         if (!url) {
             return false;
         }
@@ -71,24 +69,26 @@ public:
         if (storeOpened()) {
             report_.push_back("store link opened " + ui::Application::shared().openedUrls().back());
         }
-        if (wrapper_) {
-            wrapper_->removeFromSuperview();
-        }
     }
 
     std::vector<std::string> report() const override { return report_; }
 
 private:
+    // The shared ad view's source when it is the hook-ad banner.
+    std::shared_ptr<tallio::TallioHookAdSource> hookAds() const {
+        return wrapper_ ? std::dynamic_pointer_cast<tallio::TallioHookAdSource>(wrapper_->adSource()) : nullptr;
+    }
+
     std::shared_ptr<tallio::TallioAdCanvasViewController> canvas() const {
-        auto nav = source_ && source_->banner() ? source_->banner()->modalNavigationController() : nullptr;
+        auto nav = banner_ ? banner_->modalNavigationController() : nullptr;
         return nav ? std::dynamic_pointer_cast<tallio::TallioAdCanvasViewController>(nav->topViewController())
                    : nullptr;
     }
 
-    zelvanAppDelegate& delegate_;
     std::shared_ptr<tallio::TallioContext> context_;
-    std::shared_ptr<tallio::TallioHookAdSource> source_;
     std::shared_ptr<ZLVAdWrapperView> wrapper_;
+    // The banner touched.
+    std::shared_ptr<tallio::TallioAdView> banner_;
     size_t opened_ = 0;
     std::vector<std::string> report_;
 };
@@ -97,7 +97,8 @@ private:
 
 std::shared_ptr<TallioDemoAd> makeTallioDemoAd(zelvanAppDelegate& delegate) {
     auto context = delegate.tallio();
-    return context ? std::make_shared<Demo>(delegate, std::move(context)) : nullptr;
+    auto wrapper = std::dynamic_pointer_cast<ZLVAdWrapperView>(delegate.adView());
+    return context && wrapper ? std::make_shared<Demo>(std::move(context), std::move(wrapper)) : nullptr;
 }
 
 } // namespace zelvan::app

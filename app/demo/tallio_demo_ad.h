@@ -1,6 +1,6 @@
-// The hook-ad banner shown the way a page ad slot shows it - the shared ad wrapper view over the hook-ad
-// source - for the demo, which may not reach into the analytics client itself. It touches the banner,
-// waits for the canvas page and its panel, follows the page's store link, and reports what it asked.
+// The hook-ad banner in the shared ad view, where the feature list's "tallio" put it, for the demo, which may
+// not reach into the analytics client itself. It touches the banner, waits for the canvas page and its
+// panel, follows the page's store link, and reports what it asked.
 #pragma once
 
 #include <memory>
@@ -17,8 +17,9 @@ public:
     virtual ~TallioDemoAd() = default;
     // Whether the start-up report's reply has been parsed (the banner can get its ad).
     virtual bool replyParsed() const = 0;
-    // Puts a wrapper view over the hook-ad source at `frame` in `parent`; true once it holds a banner.
-    virtual bool show(ui::View& parent, gfx::Rect frame) = 0;
+    // Whether the shared ad view holds the hook-ad banner.
+    virtual bool inAdView() const = 0;
+    // Whether the shared ad view shows the banner's ad.
     virtual bool adAvailable() const = 0;
     // Touches the banner: its canvas opens; true when one opened.
     virtual bool touch() = 0;
@@ -28,13 +29,13 @@ public:
     virtual bool followStoreLink() = 0;
     // Whether the system was asked to open the store address.
     virtual bool storeOpened() const = 0;
-    // Back to the host screen; the wrapper leaves its parent.
+    // Back to the host screen.
     virtual void close() = 0;
     // The canvas page and the store address opened, as lines for the demo's summary.
     virtual std::vector<std::string> report() const = 0;
 };
 
-// Null when the client has no analytics context.
+// Null when the client has no analytics context or no shared ad view.
 std::shared_ptr<TallioDemoAd> makeTallioDemoAd(zelvanAppDelegate& delegate);
 
 } // namespace zelvan::app

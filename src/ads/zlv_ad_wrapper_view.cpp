@@ -4,11 +4,15 @@
 
 #include <utility>
 
+#include "core/main_thread.h"
 #include "protocol/tracer.h"
 
 namespace zelvan {
 
 void ZLVAdWrapperView::setAdSource(std::shared_ptr<AdSource> source) {
+    if (source == source_) {
+        return;
+    }
     if (source_) {
         source_->onAdAvailable = nullptr;
     }
@@ -29,6 +33,13 @@ void ZLVAdWrapperView::setAdSource(std::shared_ptr<AdSource> source) {
     };
     if (source_->isAdViewReady()) {
         adBecameAvailable();
+    }
+}
+
+void ZLVAdWrapperView::setSourceChosenFor(std::optional<int32_t> user) {
+    sourceChosenFor_ = user;
+    if (user) {
+        laterOnThisLoop(self<ZLVAdWrapperView>(), [](ZLVAdWrapperView& wrapper) { wrapper.sourceChosenFor_.reset(); });
     }
 }
 

@@ -28,14 +28,16 @@ class ZLVAdWrapperView : public ui::View, public AdViewService {
 public:
     std::string className() const override { return "ZLVAdWrapperView"; }
 
-    // Takes ads from `source` from now on (null: none). An ad the source already holds is shown at
-    // once and counts as becoming available.
+    // Takes ads from `source` from now on (null: none); the source it already has changes nothing. An ad
+    // the source already holds is shown at once and counts as becoming available.
     void setAdSource(std::shared_ptr<AdSource> source);
     const std::shared_ptr<AdSource>& adSource() const { return source_; }
-    // The signed-in user whose advertising feature list chose the current source (none: chosen at start-up),
-    // so a later banner network of the same list leaves the slot to the first.
+    // The signed-in user whose advertising feature list chose the current source, while that list is being
+    // walked, so a later banner network of the same list leaves the slot to the first. The walk of one
+    // list runs in one pass of the main loop: the mark ends with that pass, and a list the server sends
+    // later chooses again. None: no list is choosing.
     std::optional<int32_t> sourceChosenFor() const { return sourceChosenFor_; }
-    void setSourceChosenFor(std::optional<int32_t> user) { sourceChosenFor_ = user; }
+    void setSourceChosenFor(std::optional<int32_t> user);
 
     // Whether an ad is shown and ready.
     bool isAdViewAvailable() const;

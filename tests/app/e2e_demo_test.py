@@ -37,6 +37,10 @@ MEDIATION_REQUESTS = [r"orvaneads: house ad request http://127\.0\.0\.1:\d+/orva
 EXPECTED_LOG = [r"logged in as 5550100", r"received \( 6, -1, 2001, ", r"received \( 56, 0, 8 \)",
                 r"received \( 76, ", r"received \( 15, ", r"received \( 47, 1, ", r"received \( 40, "]
 STEP_SECONDS = 10
+# The feature lists the demo user gets, one per request: at log-in the offer network's banner takes the page
+# ad slot, the Kavlo step's request puts Kavlo first, the hook-ad step's the hook ads.
+AD_FEATURES = ["--ad-features", "orvane,brightpoint", "--ad-features", "kavlo,orvane,brightpoint",
+               "--ad-features", "tallio,kavlo,orvane,brightpoint"]
 PHONE, PASSWORD = "5550100", "demo"
 
 failures = []
@@ -96,7 +100,7 @@ def read_png(path):
 
 def start_server(devserver, work, silent):
     args = [devserver, "--port", "0", "--web-port", "0", "--ads-port", "0", "--accounts", f"{PHONE}:{PASSWORD}:Demo Player",
-            "--demo-messenger", "--demo-games", "--ad-features", "orvane", "kavlo", "brightpoint", "--log", str(work / "devserver.log")]
+            "--demo-messenger", "--demo-games", "--log", str(work / "devserver.log")] + AD_FEATURES
     if silent:
         args.append("--demo-silent-friend")
     server = subprocess.Popen(args, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)

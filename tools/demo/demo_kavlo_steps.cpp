@@ -1,4 +1,4 @@
-// The demo's answer to the Kavlo client's usage-statistics question.
+// The demo's Kavlo steps: the feature list that starts the client, its question, and its banner in the chat.
 #include "tools/demo/demo_kavlo_steps.h"
 
 #include <memory>
@@ -6,16 +6,18 @@
 
 #include "ads/zlv_ad_wrapper_view.h"
 #include "app/demo/kavlo_summary.h"
-#include "app/wiring/mediation.h"
-#include "messaging/lists/im_controller.h"
-#include "messaging/window/im_chat_controller.h"
 #include "platform/ui/alert_view.h"
 #include "platform/ui/testing/alert_driver.h"
+#include "platform/ui/window.h"
+#include "tools/demo/demo_ad_features.h"
 
 namespace zelvan::demo {
 
 bool runKavloSteps(DemoSession& session) {
     auto& steps = session.steps;
+    if (!askForAdFeatures(session)) {
+        return false;
+    }
     std::shared_ptr<ui::AlertView> question;
     if (!steps.waitFor("the usage statistics question", [&] {
             question = ui::testing::AlertDriver::visibleAlert();
@@ -30,27 +32,21 @@ bool runKavloSteps(DemoSession& session) {
 bool runKavloBannerSteps(DemoSession& session) {
     auto& steps = session.steps;
     auto delegate = session.delegate;
-    auto im = std::dynamic_pointer_cast<IMController>(delegate->im());
-    auto chatWindow = im ? im->chatController() : nullptr;
     auto wrapper = std::dynamic_pointer_cast<ZLVAdWrapperView>(delegate->adView());
-    // For this step only: the source the view had comes back afterwards.
-    auto listed = wrapper ? wrapper->adSource() : nullptr;
-    auto source = app::bannerSourceFor(*delegate, "kavlo");
-    if (!steps.act("the shared ad view in the chat takes a Kavlo banner",
-                   chatWindow && chatWindow->viewIfLoaded() && wrapper && source)) {
+    if (!steps.act("the shared ad view is in the chat window", wrapper && wrapper->window() != nullptr) ||
+        !steps.waitFor("the shared ad view takes a Kavlo banner",
+                       [&] { return wrapper->adSource() && !app::kavloBannerReport(*wrapper->adSource()).empty(); })) {
         return false;
     }
-    wrapper->setAdSource(source);
-    chatWindow->viewDidAppear(ui::Animated::No);
+    const auto source = wrapper->adSource();
     if (!steps.waitFor("the Kavlo banner loads in the chat", [&] {
-            return source->isAdViewReady() && wrapper->isAdViewAvailable() && wrapper->superview() != nullptr;
+            return source->isAdViewReady() && wrapper->isAdViewAvailable() && wrapper->window() != nullptr;
         })) {
         return false;
     }
     steps.pause(0.3);
     session.screens.save(*delegate->window(), "12-kavlo-banner.png");
     session.kavloAdRequests.push_back(app::kavloBannerReport(*source));
-    wrapper->setAdSource(listed);
     return true;
 }
 

@@ -115,10 +115,12 @@ int main(int argc, char** argv) {
         [&session](const LoginSession& login) { session.displayName = login.displayName; });
 
     session.delegate->applicationDidFinishLaunching();
+    // The page ad slot follows the server's feature lists: the first (at log-in) hands it to the offer
+    // network's banner, the Kavlo and hook-ad steps ask for the next ones.
     if (session.steps.waitFor("sign in", [&] { return !session.delegate->loggedout(); }) &&
-        demo::runKavloSteps(session) && demo::runBoughtGoodsPromptSteps(session) && demo::runMessengerSteps(session) &&
-        demo::runAdwickSteps(session) && demo::runKavloBannerSteps(session) && demo::runSelvoSteps(session) &&
-        demo::runMediationSteps(session) && demo::runMarlinSteps(session) && demo::runTallioSteps(session)) {
+        demo::runBoughtGoodsPromptSteps(session) && demo::runMessengerSteps(session) && demo::runAdwickSteps(session) &&
+        demo::runSelvoSteps(session) && demo::runMediationSteps(session) && demo::runKavloSteps(session) &&
+        demo::runKavloBannerSteps(session) && demo::runMarlinSteps(session) && demo::runTallioSteps(session)) {
         if (demo::runGameSteps(session) && demo::runBrightpointSteps(session) &&
             demo::runBrightpointStoreSteps(session)) {
             if (demo::runOfferWallSteps(session) && demo::runGoodsStoreSteps(session)) {

@@ -1,8 +1,9 @@
-// The demo's hook-ad step, over whatever the window shows at that point.
+// The demo's hook-ad step, on the chat window the banner steps left open.
 #include "tools/demo/demo_tallio_steps.h"
 
 #include "app/demo/tallio_demo_ad.h"
 #include "platform/ui/window.h"
+#include "tools/demo/demo_ad_features.h"
 
 namespace zelvan::demo {
 
@@ -13,13 +14,10 @@ bool runTallioSteps(DemoSession& session) {
     if (!steps.act("the analytics client is running", ad && window)) {
         return false;
     }
-    if (!steps.waitFor("the analytics report's hook ads are parsed", [&] { return ad->replyParsed(); })) {
-        return false;
-    }
-    if (!steps.act("a page ad slot takes the hook-ad source", ad->show(*window, gfx::Rect(0, 20, 320, 48)))) {
-        return false;
-    }
-    if (!steps.waitFor("the hook-ad banner shows its ad", [&] { return ad->adAvailable(); })) {
+    if (!steps.waitFor("the analytics report's hook ads are parsed", [&] { return ad->replyParsed(); }) ||
+        !askForAdFeatures(session) ||
+        !steps.waitFor("the shared ad view takes the hook-ad banner", [&] { return ad->inAdView(); }) ||
+        !steps.waitFor("the hook-ad banner shows its ad in the chat", [&] { return ad->adAvailable(); })) {
         return false;
     }
     steps.pause(0.3);

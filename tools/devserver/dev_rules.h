@@ -50,5 +50,10 @@ inline constexpr int kAdFeaturesCommand = 109;
 
 // [109]: the advertising feature list of `--ad-features`: [109, name, ...] (just [109] when empty).
 ReplyRule adFeaturesRule(std::vector<std::string> names);
+// [109] answered from several lists, one per request in the order the server receives them: the first
+// [109] gets the first list, the next the second, and the last list answers every later one (just [109]
+// when there is none). A client asking again sees the list change, as when the game server changes a
+// user's networks.
+ReplyRule adFeatureListsRule(std::vector<std::vector<std::string>> lists);
 
 } // namespace zelvan::devserver

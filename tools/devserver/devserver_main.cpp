@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     std::string webRoot = ZELVAN_DEVSERVER_SITE;
     std::optional<uint16_t> voicePort;
     std::optional<uint16_t> adsPort;
-    std::vector<std::string> adFeatures;
+    std::vector<std::vector<std::string>> adFeatures;
     options.gameRoot = builtGameRoot();
 
     CLI::App cli{"The loopback game server (with --web-port its web server, with --voice-port an echoing voice relay); "
@@ -63,7 +63,8 @@ int main(int argc, char** argv) {
     cli.add_option("--ads-port", adsPort,
                    "run the ad networks' host there (0 picks a free port); the client's --ads-base points at it");
     cli.add_option("--ad-features", adFeatures,
-                   "advertising networks named in the feature list (command 109) of a logged-in client")
+                   "advertising networks named in the feature list (command 109) of a logged-in client; given "
+                   "again, a further list for the next request")
         ->type_name("LIST")
         ->delimiter(',');
     try {
@@ -97,7 +98,7 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
     options.webRoot = webRoot;
-    options.rules[kAdFeaturesCommand] = adFeaturesRule(adFeatures);
+    options.rules[kAdFeaturesCommand] = adFeatureListsRule(adFeatures);
     // The relay starts first, so the demo world's rules know its port; it accepts the server's live
     // session keys once the server runs.
     std::atomic<DevServer*> live{nullptr};

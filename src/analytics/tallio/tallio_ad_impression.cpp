@@ -11,6 +11,19 @@
 
 namespace zelvan::tallio {
 
+namespace {
+
+// Milliseconds from the session's start to now, truncated.
+int64_t sinceStart(const TallioSession& session) {
+    const fnd::Date now = fnd::Clock::now();
+    if (auto start = session.startDate()) {
+        return TallioSession::millisOf(now.timeIntervalSinceDate(*start));
+    }
+    return TallioSession::millisSince1970(now) - session.startTime();
+}
+
+} // namespace
+
 std::shared_ptr<TallioAdImpression> TallioAdImpression::make(int64_t timeIntervalSinceSessionStart, std::string hook) {
     auto impression = std::make_shared<TallioAdImpression>();
     impression->timeIntervalSinceSessionStart_ = timeIntervalSinceSessionStart;
@@ -25,8 +38,7 @@ std::shared_ptr<TallioAdImpression> TallioAdImpression::initWithHook(const std::
     }
     std::lock_guard guard(context->lock());
     auto session = context->currentSession();
-    auto impression =
-        session ? make(TallioSession::millisSince1970(fnd::Clock::now()) - session->startTime(), hook) : make(0, hook);
+    auto impression = session ? make(sinceStart(*session), hook) : make(0, hook);
     impression->context_ = context;
     if (session) {
         session->recordAdImpression(impression);

@@ -317,9 +317,7 @@ std::shared_ptr<TallioAd> TallioAdParser::adWithHook(const std::string& hookName
         }
         auto found = themeMap_.find(hook->second.themeId);
         if (found == themeMap_.end()) {
-            // No theme, no ad: free the screen's assignment so the ad can show there later.
-            adAssignmentMap_[screen].erase(ad->adId);
-            return nullptr;
+            return nullptr; // no theme, no ad; the ad stays assigned to the screen
         }
         theme = found->second;
         auto image = [&](int64_t id) {

@@ -1,6 +1,9 @@
 // The archived form of sessions and impressions: dictionaries of plain values in the tagged value codec,
-// times as int64 milliseconds since 1970, flags as 0/1, "v" 1 naming the layout. Reading checks every
-// key's kind and the session's caps, and returns an error instead of a partial session.
+// times as int64 milliseconds since 1970 (a session's start and end also exactly, as the bits of their
+// seconds since 2001), flags as 0/1, "v" 1 naming the layout. Reading checks every key's kind and the
+// session's caps, and returns an error instead of a partial session.
+#include <bit>
+#include <cmath>
 #include <limits>
 
 #include "analytics/tallio/tallio_ad_impression.h"
@@ -51,6 +54,15 @@ public:
         out = v == 1;
         return true;
     }
+    // A date archived as the bits of its seconds since 2001; any finite value.
+    bool date(const char* key, std::optional<fnd::Date>& out) {
+        int64_t bits = 0;
+        if (!integer(key, bits) || !std::isfinite(std::bit_cast<double>(bits))) {
+            return fail(key);
+        }
+        out = fnd::Date(std::bit_cast<double>(bits));
+        return true;
+    }
     bool text(const char* key, std::string& out) {
         const fnd::Value* v = find(key);
         if (!v || !v->isString()) {
@@ -80,6 +92,10 @@ private:
     std::shared_ptr<fnd::Dictionary> dict_;
     std::string failedKey_;
 };
+
+int64_t dateBits(fnd::Date date) {
+    return std::bit_cast<int64_t>(date.sinceReferenceDate());
+}
 
 const std::string* textAt(const fnd::Array& array, size_t i) {
     return i < array.count() ? array.objectAtIndex(i).asString() : nullptr;
@@ -132,6 +148,12 @@ fnd::Value TallioSession::archive() const {
     dict->setObject(startTime_, "startTime");
     if (endTime_) {
         dict->setObject(*endTime_, "endTime");
+    }
+    if (startDate_) {
+        dict->setObject(dateBits(*startDate_), "startDate");
+    }
+    if (endDate_) {
+        dict->setObject(dateBits(*endDate_), "endDate");
     }
     auto counts = fnd::Array::make();
     for (const auto& [name, count] : eventCounts_) {
@@ -201,6 +223,11 @@ fnd::Result<std::shared_ptr<TallioSession>> TallioSession::unarchive(const fnd::
             return r.error();
         }
         s->endTime_ = end;
+    }
+    // The exact dates, absent from an earlier build's archives.
+    if ((r.find("startDate") && !r.date("startDate", s->startDate_)) ||
+        (r.find("endDate") && !r.date("endDate", s->endDate_))) {
+        return r.error();
     }
     if (r.find("userID")) {
         std::string id;

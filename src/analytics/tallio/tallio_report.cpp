@@ -53,7 +53,11 @@ void TallioSession::appendDouble(double value, fnd::Bytes& data) {
 }
 
 int64_t TallioSession::millisSince1970(fnd::Date date) {
-    const double ms = std::trunc(date.since1970() * 1000.0);
+    return millisOf(date.since1970());
+}
+
+int64_t TallioSession::millisOf(double seconds) {
+    const double ms = std::trunc(seconds * 1000.0);
     // Saturate rather than overflow for dates no clock gives.
     if (!(ms > -9.2e18)) {
         return ms != ms ? 0 : INT64_MIN;

@@ -181,7 +181,9 @@ std::shared_ptr<TallioSession> TallioSession::createActiveTallioSession(TallioCo
 
 std::shared_ptr<TallioSession> TallioSession::initWithAPIKey(const std::string& key, const std::string& appVersion) {
     auto session = std::make_shared<TallioSession>();
-    session->startTime_ = nowMillis();
+    const fnd::Date now = fnd::Clock::now();
+    session->startDate_ = now;
+    session->startTime_ = millisSince1970(now);
     session->apiKey_ = key;
     session->appVersion_ = appVersion;
     session->eventLogComplete_ = true;
@@ -201,7 +203,9 @@ void TallioSession::endSession(TallioContext& context) {
         if (endTime_) {
             return; // ended already
         }
-        endTime_ = nowMillis();
+        const fnd::Date now = fnd::Clock::now();
+        endDate_ = now;
+        endTime_ = millisSince1970(now);
         // The stored list takes the whole session; no delayed archive follows.
         dirty_ = false;
         pendingSave_.cancel();
@@ -321,7 +325,10 @@ void TallioSession::maybeIncrementPageView(TallioContext& context) {
 }
 
 int64_t TallioSession::sessionLength() const {
-    return endTime_ ? *endTime_ - startTime_ : -1;
+    if (!endTime_) {
+        return -1;
+    }
+    return startDate_ && endDate_ ? millisOf(endDate_->timeIntervalSinceDate(*startDate_)) : *endTime_ - startTime_;
 }
 
 void TallioSession::saveToDisk() {

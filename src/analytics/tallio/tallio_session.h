@@ -121,7 +121,8 @@ public:
     void maybeIncrementPageView();
     void maybeIncrementPageView(TallioContext& context);
     static constexpr double kPageViewInterval = 0.3;
-    // Milliseconds from start to end; -1 while the session has no end.
+    // Milliseconds from start to end: the difference of the two dates, truncated (of the two millisecond
+    // times for a session an earlier build archived without its dates); -1 while the session has no end.
     int64_t sessionLength() const;
     // Archives the session to the current-session file now (atomically: the earlier file stays whole
     // until the new one replaces it).
@@ -134,6 +135,8 @@ public:
     void setUserID(std::optional<std::string> id) { userID_ = std::move(id); }
     int64_t startTime() const { return startTime_; }
     std::optional<int64_t> endTime() const { return endTime_; }
+    // When the session started, exactly (none for a session an earlier build archived).
+    std::optional<fnd::Date> startDate() const { return startDate_; }
     bool crashed() const { return crashed_; }
     void setCrashed(bool crashed) { crashed_ = crashed; }
     int pageViewCount() const { return pageViewCount_; }
@@ -171,6 +174,8 @@ public:
     static std::string limitStringLength(const std::string& text);
     // Milliseconds since 1970, truncated toward zero.
     static int64_t millisSince1970(fnd::Date date);
+    // The milliseconds of an interval in seconds, truncated toward zero.
+    static int64_t millisOf(double seconds);
 
     // The session block.
     fnd::Bytes data() const;
@@ -212,8 +217,12 @@ private:
                                   const std::shared_ptr<TallioSession>& header, int* counted);
 
     std::weak_ptr<TallioContext> context_;
-    int64_t startTime_ = 0; // milliseconds since 1970
+    int64_t startTime_ = 0; // milliseconds since 1970, as reported
     std::optional<int64_t> endTime_;
+    // The exact dates lengths are measured between; an archive of an earlier build holds only the
+    // milliseconds above.
+    std::optional<fnd::Date> startDate_;
+    std::optional<fnd::Date> endDate_;
     bool crashed_ = false;
     std::string apiKey_;
     std::string appVersion_;

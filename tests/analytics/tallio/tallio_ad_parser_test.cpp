@@ -125,19 +125,23 @@ TEST(TallioAdParserTest, ChunkCasesAndColours) {
     EXPECT_FALSE(parser.getImageWithCode(6));
 }
 
-TEST(TallioAdParserTest, MissingThemeFreesTheAd) {
+TEST(TallioAdParserTest, MissingThemeKeepsTheAdOnTheScreen) {
     TallioAdParser parser;
     W reply;
     reply.adBlock(1, {ad(5)}).hooks({{"h", 1, 9}});
     parser.parseData(bytes(reply.bytes()));
     EXPECT_FALSE(parser.adWithHook("h", "S"));
-    // The theme arrives with a later reply: the same screen now gets the ad it was refused.
+    // The theme arrives with a later reply: the refused ad still counts as shown on that screen, so only
+    // another screen, or the same one once the ad is freed, gets it.
     W themes;
     themes.themes({{9, "", 0, 0, 0, 0, 0}});
     parser.parseData(bytes(themes.bytes()));
-    auto handed = parser.adWithHook("h", "S");
+    EXPECT_FALSE(parser.adWithHook("h", "S"));
+    auto handed = parser.adWithHook("h", "T");
     ASSERT_TRUE(handed);
     EXPECT_EQ(handed->adId, 5);
+    parser.removeAd(*handed, "S");
+    EXPECT_TRUE(parser.adWithHook("h", "S"));
     EXPECT_FALSE(parser.adWithHook("nothing", "S")); // neither the hook nor an empty-named one
 }
 

@@ -198,6 +198,16 @@ TEST_F(ReportTest, ExceptionTextsAndImpressionUpdates) {
     EXPECT_EQ(shown.result, 2);
     EXPECT_EQ(report.sessions[0].errors[1].errorId, "E2");
 
+    // Lengths are differences of dates, truncated, also once archived and read back: a start 0.0009765625 s
+    // past a whole millisecond and an end (or impression) 499.0234375 ms later make 499, not 500.
+    clock_->advance(0.0009765625);
+    auto brief = TallioSession::createActiveTallioSession(*ctx, kKey);
+    clock_->advance(0.4990234375);
+    EXPECT_EQ(TallioAdImpression::initWithHook(ctx, "zelvan")->timeIntervalSinceSessionStart(), 499);
+    brief->endSession(*ctx);
+    EXPECT_EQ(brief->sessionLength(), 499);
+    EXPECT_EQ(TallioSession::savedSessions(*ctx).back()->sessionLength(), 499);
+
     // A session of 30 days: its length does not wrap at 32 bits.
     auto month = TallioSession::initWithAPIKey(kKey, "1.0");
     clock_->advance(30 * 86400.0);
