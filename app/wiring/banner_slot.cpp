@@ -11,7 +11,7 @@ namespace zelvan::app {
 
 AppRegistry::AdFeatureStarter bannerFeature(BannerSourceMaker source, AppRegistry::AdFeatureStarter start) {
     return [source = std::move(source), start = std::move(start)](zelvanAppDelegate& delegate,
-                                                                   const LoginSession& session) {
+                                                                  const LoginSession& session) {
         if (start) {
             start(delegate, session);
         }

@@ -2,6 +2,7 @@
 // impressions), the mediation as the offer client's controller registry, the Zelvan promotion that fills
 // custom ads, and the shared ad view's banner rule.
 #include "app/wiring/mediation.h"
+#include "app/wiring/banner_slot.h"
 
 #include <optional>
 #include <string>
@@ -322,15 +323,10 @@ void installMediation(AppRegistry& registry, const NetworkEndpoint& endpoint) {
     };
     // "orvane" in the feature list: the mediation's banner fills the shared ad view unless an earlier
     // banner network of the list took it.
-    auto startOrvane = registry.adFeatureStarters["orvane"];
-    registry.adFeatureStarters["orvane"] = [startOrvane](zelvanAppDelegate& delegate, const LoginSession& session) {
-        if (startOrvane) {
-            startOrvane(delegate, session);
-        }
-        if (auto source = bannerSourceFor(delegate, "orvane")) {
-            claimBannerSlot(delegate, session, std::move(source));
-        }
-    };
+    // The banner is made only when it can take the view: making it shows the ad box, which counts a show.
+    registry.adFeatureStarters["orvane"] =
+        bannerFeature([](zelvanAppDelegate& delegate) { return bannerSourceFor(delegate, "orvane"); },
+                      registry.adFeatureStarters["orvane"]);
 }
 
 bool claimBannerSlot(zelvanAppDelegate& delegate, const LoginSession& session, std::shared_ptr<AdSource> source) {
