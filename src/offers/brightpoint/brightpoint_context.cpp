@@ -17,20 +17,30 @@ void BrightpointContext::setMakers(ClientMaker client, AdvertisingMaker advertis
     makeAdvertising_ = std::move(advertising);
 }
 
-std::shared_ptr<Brightpoint> BrightpointContext::client() {
-    std::lock_guard lock(mutex_);
-    if (!client_ && makeClient_) {
-        client_ = makeClient_();
+// Made once, on the first call: the maker runs under makingMutex_ alone.
+template <class T, class Maker>
+std::shared_ptr<T> BrightpointContext::madeOnce(std::shared_ptr<T>& slot, const Maker& maker) {
+    std::lock_guard making(makingMutex_);
+    Maker make;
+    {
+        std::lock_guard lock(mutex_);
+        if (slot || !maker) {
+            return slot;
+        }
+        make = maker;
     }
-    return client_;
+    auto made = make();
+    std::lock_guard lock(mutex_);
+    slot = std::move(made);
+    return slot;
+}
+
+std::shared_ptr<Brightpoint> BrightpointContext::client() {
+    return madeOnce(client_, makeClient_);
 }
 
 std::shared_ptr<BPAdvertising> BrightpointContext::advertising() {
-    std::lock_guard lock(mutex_);
-    if (!advertising_ && makeAdvertising_) {
-        advertising_ = makeAdvertising_();
-    }
-    return advertising_;
+    return madeOnce(advertising_, makeAdvertising_);
 }
 
 bool BrightpointContext::claimTransactionCheck(const std::string& transactionIdentifier) {

@@ -59,11 +59,17 @@ public:
     void releaseTransactionCheck(const std::string& transactionIdentifier);
 
 private:
+    template <class T, class Maker>
+    std::shared_ptr<T> madeOnce(std::shared_ptr<T>& slot, const Maker& maker);
+
     std::string storeLinkPrefix_ = "http://store.test";
     std::shared_ptr<BPImageCache> imageCache_;
     const std::shared_ptr<fnd::WorkerPool> workers_;
     const std::string server_;
     mutable std::mutex mutex_;
+    // Held while the client or the advertising object is made, never with mutex_ held: making one reaches
+    // other services of the registry, whose lock is held while this context's slot is filled.
+    std::mutex makingMutex_;
     ClientMaker makeClient_;
     AdvertisingMaker makeAdvertising_;
     std::shared_ptr<Brightpoint> client_;
