@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <mutex>
 
 #include "platform/foundation/log.h"
 #include "platform/graphics/gles1_display.h"
@@ -34,6 +35,10 @@ bool withCurrent(EGLContext context, F&& fn) {
     return true;
 }
 
+// Contexts alive in the process; the last one to go gives back the driver's idle memory.
+std::mutex gLiveMutex;
+int gLiveContexts = 0;
+
 bool hasGlExtension(const char* name) {
     const auto* list = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
     return list != nullptr && std::strstr(list, name) != nullptr;
@@ -41,7 +46,10 @@ bool hasGlExtension(const char* name) {
 
 } // namespace
 
-Gles1Context::Gles1Context(const Private&, void* context) : context_(context) {}
+Gles1Context::Gles1Context(const Private&, void* context) : context_(context) {
+    std::lock_guard lock(gLiveMutex);
+    ++gLiveContexts;
+}
 
 Gles1ContextPtr Gles1Context::create() {
     const Gles1Display* d = gles1Display();
@@ -75,6 +83,11 @@ Gles1Context::~Gles1Context() {
     }
     // The context's names (textures, renderbuffers, our read framebuffer) go with it.
     eglDestroyContext(gles1Display()->display, context_);
+    // A context another thread makes meanwhile only reads the dropped pages again.
+    std::lock_guard lock(gLiveMutex);
+    if (--gLiveContexts == 0) {
+        releaseIdleDriverMemory();
+    }
 }
 
 bool Gles1Context::makeCurrent() {

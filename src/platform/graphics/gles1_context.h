@@ -30,6 +30,8 @@ public:
     // A client-version-1 context without a surface, GL_DITHER disabled. Null and one log line when
     // there is no software EGL device or the context cannot be made.
     static Gles1ContextPtr create();
+    // The last context of the process to go gives back the driver's idle memory
+    // (releaseIdleDriverMemory in gles1_display.h); the next create() works as the first did.
     ~Gles1Context();
     Gles1Context(const Gles1Context&) = delete;
     Gles1Context& operator=(const Gles1Context&) = delete;
@@ -109,8 +111,10 @@ public:
     GLenum checkFramebufferStatus(GLenum target);
 
     // --- Read-back ---
-    // The colour buffer of the bound framebuffer as an image, top row first. Null (and a log line)
-    // without a complete framebuffer with a colour renderbuffer.
+    // Images read back take the pixel buffer of an earlier image of this context once that image (and
+    // every copy sharing its pixels) has gone, so steady frames neither allocate nor clear memory.
+    // The colour buffer of the bound framebuffer as a premultiplied image, top row first. Null (and a
+    // log line) without a complete framebuffer with a colour renderbuffer.
     ImagePtr readPixels();
     // The colour renderbuffer `renderbuffer` as an opaque image, top row first (read through a
     // framebuffer of our own; the caller's bindings are kept). Null when it has no storage.
@@ -118,6 +122,8 @@ public:
 
     struct Private;
     explicit Gles1Context(const Private&, void* context);
+    // The read-back's reused buffers (defined with the read-back).
+    struct ReadBuffers;
 
 private:
     struct ClientArray {
@@ -140,6 +146,7 @@ private:
     ClientArray texCoordArray_;
     bool droppedDrawLogged_ = false;
     GLuint readFramebuffer_ = 0;
+    std::shared_ptr<ReadBuffers> readBuffers_;
 };
 
 } // namespace gfx

@@ -2,8 +2,11 @@
 // opens and initialises its display once for the process, and looks up the framebuffer-object calls.
 #include "platform/graphics/gles1_display.h"
 
+#include <malloc.h>
+
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,12 +15,15 @@
 #include "platform/foundation/file_manager.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/log.h"
+#include "platform/graphics/gles1_driver_pages.h"
 
 namespace gfx {
 namespace {
 
 // Why the display could not be made (set once, before gles1Display() returns).
 std::string gFailure;
+// The files opening the display mapped: the driver and the libraries it loaded (set once, like gFailure).
+std::set<std::string> gDriverFiles;
 
 template <class F>
 F lookUp(const char* name) {
@@ -97,7 +103,13 @@ bool chooseConfig(Gles1Display& out) {
 Gles1Display* makeDisplay() {
     keepShaderCacheInAppCaches();
     static Gles1Display display;
+    const std::set<std::string> before = mappedFiles();
     display.display = openSoftwareDisplay();
+    for (const std::string& file : mappedFiles()) {
+        if (!before.contains(file)) {
+            gDriverFiles.insert(file);
+        }
+    }
     if (display.display == EGL_NO_DISPLAY || !chooseConfig(display)) {
         return nullptr;
     }
@@ -151,6 +163,15 @@ const Gles1Display* gles1Display() {
 const std::string& gles1DisplayFailure() {
     gles1Display();
     return gFailure;
+}
+
+void releaseIdleDriverMemory() {
+    if (gles1Display() == nullptr) {
+        return;
+    }
+    ::malloc_trim(0);
+    const size_t dropped = dropUnmodifiedPages(gDriverFiles);
+    ZLOG(Debug, "GL: no context left; %zu KiB of the driver's file mappings dropped from memory", dropped / 1024);
 }
 
 } // namespace gfx

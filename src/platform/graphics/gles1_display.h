@@ -35,6 +35,13 @@ const Gles1Display* gles1Display();
 // Why gles1Display() is null (empty when it is not).
 const std::string& gles1DisplayFailure();
 
+// Gives back the memory the GL stack keeps but does not use while no context exists; called when the
+// last context goes. The heap's free pages go back to the system, and the pages of the files opening
+// the display mapped (the driver and its libraries, which stay loaded) that are plain copies of those
+// files leave the resident set: their code is read again from the page cache when the next context
+// draws. What the driver allocated and relocated stays.
+void releaseIdleDriverMemory();
+
 // Points Mesa's disk cache of compiled shaders ($MESA_SHADER_CACHE_DIR, by default under ~/.cache) into
 // the client's own cache folder, unless the user chose a folder or turned the cache off. gles1Display()
 // calls it before opening the display, since the driver reads the environment when it loads.

@@ -88,19 +88,25 @@ Image::Image(const Private&, int width, int height, std::shared_ptr<const fnd::B
       topCap_(topCap) {}
 
 ImagePtr Image::fromPixels(int width, int height, fnd::Bytes premultipliedBgra, ImageOrientation orientation) {
+    return fromSharedPixels(width, height, std::make_shared<const fnd::Bytes>(std::move(premultipliedBgra)),
+                            orientation);
+}
+
+ImagePtr Image::fromSharedPixels(int width, int height, std::shared_ptr<const fnd::Bytes> premultipliedBgra,
+                                 ImageOrientation orientation) {
     if (!imageDimensionsAllowed(width, height)) {
         ZLOG(Warn, "Image: refusing a %d x %d image (at most %lld px a side, %lld px in all)", width, height,
              static_cast<long long>(kMaxImageSide), static_cast<long long>(kMaxImagePixels));
         return nullptr;
     }
-    size_t expected = static_cast<size_t>(width) * static_cast<size_t>(height) * 4;
-    if (premultipliedBgra.size() != expected) {
-        ZLOG(Warn, "Image: pixel buffer of %lld bytes does not fit %d x %d",
-             static_cast<long long>(premultipliedBgra.size()), width, height);
+    const size_t expected = static_cast<size_t>(width) * static_cast<size_t>(height) * 4;
+    const size_t size = premultipliedBgra ? premultipliedBgra->size() : 0;
+    if (size != expected) {
+        ZLOG(Warn, "Image: pixel buffer of %lld bytes does not fit %d x %d", static_cast<long long>(size), width,
+             height);
         return nullptr;
     }
-    auto pixels = std::make_shared<const fnd::Bytes>(std::move(premultipliedBgra));
-    return std::make_shared<Image>(Private{}, width, height, std::move(pixels), orientation, 0, 0);
+    return std::make_shared<Image>(Private{}, width, height, std::move(premultipliedBgra), orientation, 0, 0);
 }
 
 ImagePtr Image::imageWithData(std::span<const uint8_t> bytes, DecodeLimit limit) {

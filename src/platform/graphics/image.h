@@ -57,6 +57,10 @@ public:
     // line) when the size is out of range or the buffer length does not match.
     static ImagePtr fromPixels(int width, int height, fnd::Bytes premultipliedBgra,
                                ImageOrientation orientation = ImageOrientation::Up);
+    // The same over a buffer the image shares; whoever else holds it must not change it while the
+    // image lives (the buffer's deleter may take it back once the image and its copies are gone).
+    static ImagePtr fromSharedPixels(int width, int height, std::shared_ptr<const fnd::Bytes> premultipliedBgra,
+                                     ImageOrientation orientation = ImageOrientation::Up);
 
     // Decodes PNG, JPEG or GIF (first frame) bytes, chosen by signature. Null and a log line when
     // the bytes are not a supported image, are damaged or hold an image larger than `limit`.

@@ -1,12 +1,15 @@
 // Read-back tests of the OpenGL ES 1.1 wrapper on llvmpipe: the animation view's frame set-up and
-// row order, its depth-clip passes, texture coordinates of a power-of-two texture, the blend of
-// premultiplied texels, and the guards (texture cap, non-finite vertices, calls without a context).
+// row order, the read-back's conversion of every RGB565 value and every channel and alpha pair, its
+// depth-clip passes, texture coordinates of a power-of-two texture, the blend of premultiplied texels,
+// and the guards (texture cap, non-finite vertices, calls without a context).
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -24,25 +27,26 @@ constexpr Rgba8 kBlack{0, 0, 0, 255};
 constexpr Rgba8 kWhite{255, 255, 255, 255};
 constexpr Rgba8 kRed{255, 0, 0, 255};
 
-// A context with an RGB565 colour and 16-bit depth framebuffer of w x h, current on this thread, with
-// the animation view's frame state: y-down view points, blending, cleared to opaque black, depth 0.
+// A context with a colour (RGB565 unless told) and 16-bit depth framebuffer of w x h, current on this
+// thread, with the animation view's frame state: y-down view points, blending, cleared to opaque
+// black, depth 0.
 struct Surface {
     Gles1ContextPtr gl;
     int width;
     int height;
+    GLuint colour = 0;
 
-    Surface(int w, int h) : gl(Gles1Context::create()), width(w), height(h) {
+    Surface(int w, int h, GLenum colourFormat = GL_RGB565_OES) : gl(Gles1Context::create()), width(w), height(h) {
         if (!gl || !gl->makeCurrent()) {
             ADD_FAILURE() << "no GL context";
             gl = nullptr;
             return;
         }
-        GLuint colour = 0;
         GLuint depth = 0;
         GLuint framebuffer = 0;
         gl->genRenderbuffers(1, &colour);
         gl->bindRenderbuffer(GL_RENDERBUFFER_OES, colour);
-        gl->renderbufferStorage(GL_RENDERBUFFER_OES, GL_RGB565_OES, w, h);
+        gl->renderbufferStorage(GL_RENDERBUFFER_OES, colourFormat, w, h);
         gl->genFramebuffers(1, &framebuffer);
         gl->bindFramebuffer(GL_FRAMEBUFFER_OES, framebuffer);
         gl->framebufferRenderbuffer(GL_FRAMEBUFFER_OES, GL_COLOR_ATTACHMENT0_OES, GL_RENDERBUFFER_OES, colour);
@@ -139,6 +143,111 @@ TEST(Gles1ContextTest, FrameSetUpPlacesViewPointsTopDownAndReadsBackTheSameBytes
         }
         EXPECT_EQ(s.gl->getError(), GLenum(GL_NO_ERROR));
     }
+}
+
+// GL's own reading of the bound framebuffer as R,G,B,A bytes, bottom row first.
+std::vector<uint8_t> glRgba(int width, int height) {
+    std::vector<uint8_t> rgba(size_t(width) * size_t(height) * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    return rgba;
+}
+
+// Draws `texels` (a 256 x 256 texture of `format` and `type`) over the whole 256 x 256 surface, texel
+// for pixel, without blending.
+void drawTexelForPixel(Surface& s, GLenum format, GLenum type, const void* texels) {
+    GLuint name = 0;
+    s.gl->genTextures(1, &name);
+    s.gl->bindTexture(GL_TEXTURE_2D, name);
+    s.gl->texImage2D(GL_TEXTURE_2D, 0, GLint(format), 256, 256, 0, format, type, texels);
+    s.gl->texParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    s.gl->texParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    s.gl->enable(GL_TEXTURE_2D);
+    s.gl->disable(GL_BLEND);
+    s.gl->color4f(1, 1, 1, 1);
+    s.quad(0, 0, 256, 256, 1, 1);
+}
+
+TEST(Gles1ContextTest, ReadBackGivesGLsOwnRgb565WideningForEveryValue) {
+    Surface s(256, 256);
+    ASSERT_TRUE(s.gl);
+    std::vector<uint16_t> every(256 * 256);
+    for (size_t i = 0; i < every.size(); ++i) {
+        every[i] = uint16_t(i);
+    }
+    drawTexelForPixel(s, GL_RGB, GL_UNSIGNED_SHORT_5_6_5, every.data());
+    const std::vector<uint8_t> rgba = glRgba(256, 256);
+    ImagePtr image = s.gl->readPixels();
+    ImagePtr presented = s.gl->readRenderbuffer(s.colour);
+    ASSERT_TRUE(image && presented);
+    std::set<uint32_t> seen;
+    auto countOffGL = [&] {
+        int off = 0;
+        for (int y = 0; y < 256; ++y) {
+            for (int x = 0; x < 256; ++x) {
+                const uint8_t* p = &rgba[(size_t(255 - y) * 256 + size_t(x)) * 4];
+                seen.insert(uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2]);
+                const Rgba8 expected{p[0], p[1], p[2], 255};
+                off += image->pixelAt(x, y) == expected && presented->pixelAt(x, y) == expected ? 0 : 1;
+            }
+        }
+        return off;
+    };
+    EXPECT_EQ(countOffGL(), 0);
+    EXPECT_EQ(seen.size(), 65536U);
+
+    // Later frames are read into the buffers of frames whose images went, never into one still held.
+    s.gl->clearColor(0, 0, 1, 1);
+    s.gl->clear(GL_COLOR_BUFFER_BIT);
+    for (int frame = 0; frame < 4; ++frame) {
+        ImagePtr later = frame % 2 == 0 ? s.gl->readPixels() : s.gl->readRenderbuffer(s.colour);
+        ASSERT_TRUE(later);
+        EXPECT_EQ(countOff(later, 0, 0, 256, 256, (Rgba8{0, 0, 255, 255})), 0) << frame;
+    }
+    EXPECT_EQ(countOffGL(), 0);
+    EXPECT_EQ(s.gl->getError(), GLenum(GL_NO_ERROR));
+}
+
+TEST(Gles1ContextTest, ReadBackPremultipliesEveryChannelAndAlphaPairAndPresentsOpaque) {
+    Surface s(256, 256, GL_RGBA8_OES);
+    ASSERT_TRUE(s.gl);
+    // Red runs through every value along a row, alpha through every value down the columns.
+    std::vector<uint8_t> texels(256 * 256 * 4);
+    for (int y = 0; y < 256; ++y) {
+        for (int x = 0; x < 256; ++x) {
+            uint8_t* t = &texels[(size_t(y) * 256 + size_t(x)) * 4];
+            t[0] = uint8_t(x);
+            t[1] = uint8_t(255 - x);
+            t[2] = uint8_t(x * 7);
+            t[3] = uint8_t(y);
+        }
+    }
+    drawTexelForPixel(s, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    const std::vector<uint8_t> rgba = glRgba(256, 256);
+    ImagePtr image = s.gl->readPixels();
+    ImagePtr presented = s.gl->readRenderbuffer(s.colour);
+    ASSERT_TRUE(image && presented);
+    std::set<uint32_t> pairs;
+    int off = 0;
+    int offPresented = 0;
+    for (int y = 0; y < 256; ++y) {
+        const uint8_t* row = image->data() + size_t(y) * image->bytesPerRow();
+        const uint8_t* rowPresented = presented->data() + size_t(y) * presented->bytesPerRow();
+        for (int x = 0; x < 256; ++x) {
+            const uint8_t* p = &rgba[(size_t(255 - y) * 256 + size_t(x)) * 4];
+            const unsigned a = p[3];
+            pairs.insert(uint32_t(p[0]) << 8 | a);
+            // Stored B, G, R, A: premultiplied and rounded to nearest.
+            const uint8_t expected[4] = {uint8_t((p[2] * a + 127) / 255), uint8_t((p[1] * a + 127) / 255),
+                                         uint8_t((p[0] * a + 127) / 255), uint8_t(a)};
+            off += std::memcmp(row + x * 4, expected, 4) == 0 ? 0 : 1;
+            const uint8_t opaque[4] = {p[2], p[1], p[0], 255};
+            offPresented += std::memcmp(rowPresented + x * 4, opaque, 4) == 0 ? 0 : 1;
+        }
+    }
+    EXPECT_EQ(pairs.size(), 65536U);
+    EXPECT_EQ(off, 0);
+    EXPECT_EQ(offPresented, 0);
 }
 
 TEST(Gles1ContextTest, ClipPassWritesDepthOnlyAndContentShowsWhereTheClipWrote) {
