@@ -8,6 +8,7 @@
 
 #include "messaging/commands/messenger_commands.h"
 #include "messaging/model/contact_manage.h"
+#include "messaging/window/im_chat_window.h"
 #include "platform/foundation/dictionary.h"
 #include "platform/foundation/format.h"
 
