@@ -180,8 +180,7 @@ std::vector<typename CardList<T>::Card> CardList<T>::toVector() const {
 template <class T>
 void CardList<T>::insert(size_t index, Card card) {
     VERIFY(card != nullptr);
-    auto owned = std::make_unique<Node>();
-    Node* node = owned.get();
+    Node* node = newNode();
     node->card = std::move(card);
     node->priority = static_cast<uint32_t>(priorities_());
     node->key = keyOf_ ? keyOf_(*node->card) : 0;
@@ -190,7 +189,24 @@ void CardList<T>::insert(size_t index, Card card) {
     if (keyOf_) {
         byKey_.emplace(node->key, node);
     }
-    nodes_.emplace(node->card.get(), std::move(owned));
+    nodes_.emplace(node->card.get(), node);
+}
+
+template <class T>
+typename CardList<T>::Node* CardList<T>::newNode() {
+    if (freeNodes_.empty()) {
+        // Blocks grow with the list, so a long one has its nodes in a few large runs of memory.
+        const size_t count = std::min<size_t>(size_t{64} << blocks_.size(), 4096);
+        blocks_.push_back(std::make_unique<Node[]>(count));
+        Node* block = blocks_.back().get();
+        for (size_t i = count; i > 0; --i) {
+            freeNodes_.push_back(&block[i - 1]);
+        }
+    }
+    Node* node = freeNodes_.back();
+    freeNodes_.pop_back();
+    *node = Node{};
+    return node;
 }
 
 template <class T>
@@ -207,7 +223,7 @@ size_t CardList<T>::indexOf(const T& card) const {
     auto [first, last] = nodes_.equal_range(&card);
     size_t index = size();
     for (auto it = first; it != last; ++it) {
-        index = std::min(index, rankOf(it->second.get()));
+        index = std::min(index, rankOf(it->second));
     }
     return index;
 }
@@ -286,7 +302,7 @@ size_t CardList<T>::remove(const T& card) {
     auto [first, last] = nodes_.equal_range(&card);
     size_t removed = 0;
     for (auto it = first; it != last; ++it) {
-        Node* node = it->second.get();
+        Node* node = it->second;
         auto [keyed, keyedEnd] = byKey_.equal_range(node->key);
         for (; keyed != keyedEnd; ++keyed) {
             if (keyed->second == node) {
@@ -295,9 +311,14 @@ size_t CardList<T>::remove(const T& card) {
             }
         }
         unlink(node);
+        freeNodes_.push_back(node);
         ++removed;
     }
     nodes_.erase(first, last);
+    // The cards go last: `card` may be one of them.
+    for (size_t i = freeNodes_.size() - removed; i < freeNodes_.size(); ++i) {
+        freeNodes_[i]->card.reset();
+    }
     return removed;
 }
 
@@ -306,6 +327,8 @@ void CardList<T>::clear() {
     root_ = nullptr;
     byKey_.clear();
     nodes_.clear();
+    freeNodes_.clear();
+    blocks_.clear();
 }
 
 template <class T>

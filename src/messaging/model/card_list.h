@@ -114,8 +114,13 @@ private:
     KeyOf keyOf_;
     Node* root_ = nullptr;
     std::minstd_rand priorities_;
-    // Every node, owned here, by its card (a card listed twice has two).
-    std::unordered_multimap<const T*, std::unique_ptr<Node>> nodes_;
+    // Every listed node by its card (a card listed twice has two).
+    std::unordered_multimap<const T*, Node*> nodes_;
+    // The nodes live in blocks of the list's own, reused through a free list, so that the tree lies
+    // in a few runs of memory rather than scattered among the cards.
+    Node* newNode();
+    std::vector<std::unique_ptr<Node[]>> blocks_;
+    std::vector<Node*> freeNodes_;
     // The nodes of each id, straight from the id; positions decide between the few that share one.
     std::unordered_multimap<int32_t, const Node*> byKey_;
 };
