@@ -86,7 +86,7 @@ public:
 };
 
 // The web resource cache and fetch queue: owns command 400 (resources fetched over the game
-// connection) and starts its queued fetches on the network thread after every slice.
+// connection) and starts its queued fetches on the network thread after every turn.
 class WebCacheService : public CommandHandler {
 public:
     virtual void startQueuedFetches() {}

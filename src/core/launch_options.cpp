@@ -105,7 +105,7 @@ void addOptions(CLI::App& cli, LaunchOptions& options) {
         ->type_name("FILE")
         ->check(notEmpty);
     cli.add_option("--idle-turns", options.config.keepAliveTurns,
-                   "empty network turns (0.1 s each) before a keep-alive (default 600)")
+                   "tenths of a second without sending before a keep-alive (default 600)")
         ->type_name("N")
         ->check([](const std::string& value) {
             const std::optional<int> turns = parseNumber<int>(value);

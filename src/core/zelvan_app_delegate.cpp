@@ -53,7 +53,7 @@ std::shared_ptr<zelvanAppDelegate> zelvanAppDelegate::create(AppConfig config, A
 
 zelvanAppDelegate::zelvanAppDelegate(AppConfig config, AppRegistry registry)
     : config_(std::move(config)), registry_(std::move(registry)) {
-    queue_.setKeepAliveSeconds(config_.keepAliveTurns * NetworkLoop::kSliceSeconds);
+    queue_.setKeepAliveSeconds(config_.keepAliveTurns * AppConfig::kIdleTurnSeconds);
     networkLoop_ = std::make_unique<NetworkLoop>(queue_, config_.serverHost, config_.serverPort);
     gameLoop_ = std::make_unique<GameLoop>([this] { return newgamerooms(); }, [this] { return gameCache(); },
                                            [this] { return locked(); });

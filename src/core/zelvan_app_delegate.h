@@ -46,9 +46,9 @@ struct AppConfig {
     // Where the ad, offer, analytics and store networks are reached: each network's addresses are this URL
     // followed by "/<network>/..." (no trailing slash). Empty: none is given and those networks send nothing.
     std::string adsBase;
-    // The idle time before a keep-alive goes out, in network turns of NetworkLoop::kSliceSeconds (it is
-    // time that counts, however many turns pass in it).
-    int keepAliveTurns = static_cast<int>(PacketQueue::kKeepAliveSeconds / NetworkLoop::kSliceSeconds);
+    // The idle time before a keep-alive goes out, in tenths of a second (`--idle-turns`).
+    static constexpr double kIdleTurnSeconds = 0.1;
+    int keepAliveTurns = static_cast<int>(PacketQueue::kKeepAliveSeconds / kIdleTurnSeconds);
 };
 
 class zelvanAppDelegate : public std::enable_shared_from_this<zelvanAppDelegate> {

@@ -1,7 +1,10 @@
-// The network thread's turn: run-loop slice, voice-engine polling, queue drain with keep-alive, the
-// reconnect policy of the game-server connection, and the limit on frames that carry no packet.
+// The network thread's turn: the sleep until something happens, voice-engine polling, queue drain
+// with keep-alive, the reconnect policy of the game-server connection, and the limit on frames that
+// carry no packet.
 #include "protocol/network_loop.h"
 
+#include <algorithm>
+#include <limits>
 #include <utility>
 
 #include "platform/foundation/clock.h"
@@ -25,16 +28,41 @@ struct NetworkLoop::Events final : TCPConnectionDelegate {
     NetworkLoop& owner;
 };
 
+namespace {
+
+// A turn's sleep has no deadline of its own: the loop's timers end it when they fall due.
+const fnd::Date kNever(std::numeric_limits<double>::infinity());
+
+} // namespace
+
 NetworkLoop::NetworkLoop(PacketQueue& queue, std::string host, uint16_t port)
-    : queue_(queue), host_(std::move(host)), port_(port), events_(std::make_shared<Events>(*this)) {}
+    : queue_(queue), host_(std::move(host)), port_(port), events_(std::make_shared<Events>(*this)) {
+    queue_.setWakeUp([this] { wake(); });
+}
 
 NetworkLoop::~NetworkLoop() {
+    // No wake-up reaches this object once these return.
+    queue_.setWakeUp(nullptr);
+    if (voice_) {
+        voice_->setWakeUp(nullptr);
+    }
     stop();
     reconnect_.cancel();
     loginDeadline_.cancel();
+    keepAlive_.cancel();
     // The connection must go on its own thread; a loop that only ever turned on one thread is fine.
     events_.reset();
     connection_.reset();
+}
+
+void NetworkLoop::setVoiceEngine(std::shared_ptr<VoiceEngineHooks> engine) {
+    if (voice_) {
+        voice_->setWakeUp(nullptr);
+    }
+    voice_ = std::move(engine);
+    if (voice_) {
+        voice_->setWakeUp([this] { wake(); });
+    }
 }
 
 void NetworkLoop::setServer(const std::string& host, uint16_t port) {
@@ -75,6 +103,7 @@ void NetworkLoop::run() {
     }
     // Tear down on this thread, whose loop carries the connection's stream.
     reconnect_.cancel();
+    keepAlive_.cancel();
     if (connection_) {
         auto conn = std::move(connection_);
         connected_ = false;
@@ -103,26 +132,51 @@ void NetworkLoop::turn() {
         open();
     }
 
-    fnd::Date until = fnd::Clock::now().addingTimeInterval(kSliceSeconds);
-    bool ran = loop.runMode(fnd::RunLoopMode::Default, until);
-    if (!ran && !stopRequested_.load()) {
-        // Nothing registered to wait on: let the slice pass without spinning, still woken by posts
-        // and stop().
-        loop.runUntil(until);
+    // Sleeps until the loop has run something: a socket's event, a posted task (a wake-up among
+    // them) or a timer that fell due. No socket and no timer: only a post can end the sleep.
+    if (!loop.runMode(fnd::RunLoopMode::Default, kNever) && !stopRequested_.load()) {
+        sleepUntilPosted(loop);
     }
     if (onSlice_) {
         onSlice_();
     }
     pollVoiceEngine();
     sendQueued();
+    armKeepAlive();
+}
+
+void NetworkLoop::sleepUntilPosted(fnd::RunLoop& loop) {
+    // Posted tasks run here as they come; a wake-up, or stop(), ends it.
+    sleepingUntilPosted_ = true;
+    loop.runUntil(kNever);
+    sleepingUntilPosted_ = false;
+}
+
+void NetworkLoop::wake() {
+    if (wakePending_.exchange(true)) {
+        return;
+    }
+    std::lock_guard lock(threadMutex_);
+    if (!loop_) {
+        wakePending_ = false; // the first turn does what was asked for
+        return;
+    }
+    loop_->post([events = std::weak_ptr<Events>(events_)] {
+        auto alive = events.lock();
+        if (!alive) {
+            return;
+        }
+        NetworkLoop& owner = alive->owner;
+        owner.wakePending_ = false; // what is asked for from here on needs another wake-up
+        if (owner.sleepingUntilPosted_) {
+            fnd::RunLoop::current().stop();
+        }
+    });
 }
 
 void NetworkLoop::userTappedRetry() {
     retryTapped_ = waitingForRetry_.load();
-    std::lock_guard lock(threadMutex_);
-    if (loop_) {
-        loop_->post([] {}); // wake the loop so the next turn reconnects
-    }
+    wake(); // the next turn reconnects
 }
 
 void NetworkLoop::open() {
@@ -317,8 +371,10 @@ void NetworkLoop::sendQueued() {
     }
     std::vector<QueuedPacket> packets = queue_.drainPackets();
     if (packets.empty()) {
-        queue_.noteEmptyTurn();
-        return;
+        if (!queue_.noteEmptyTurn()) {
+            return;
+        }
+        packets = queue_.drainPackets(); // the keep-alive goes out on the wake-up that queued it
     }
     for (const QueuedPacket& packet : packets) {
         if (!connection_ || !connection_->isValid()) {
@@ -331,6 +387,22 @@ void NetworkLoop::sendQueued() {
             ++sentByCommand_[packet.command];
         }
     }
+}
+
+void NetworkLoop::armKeepAlive() {
+    const std::optional<double> due =
+        connection_ && connection_->isOpen() ? queue_.keepAliveDue() : std::optional<double>();
+    if (!due) {
+        keepAlive_.cancel();
+        return;
+    }
+    if (keepAlive_.isPending() && keepAliveAt_ == *due) {
+        return;
+    }
+    keepAlive_.cancel();
+    keepAliveAt_ = *due;
+    // Nothing to do in the timer itself: the turn it ends sends the keep-alive.
+    keepAlive_ = fnd::RunLoop::current().performAfter(std::max(0.0, *due - fnd::Clock::monotonic()), [] {});
 }
 
 std::map<int64_t, uint64_t> NetworkLoop::packetsSentByCommand() const {

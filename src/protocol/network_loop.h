@@ -1,8 +1,9 @@
-// NetworkLoop: what the network thread runs. Each turn services the thread's run loop for a slice,
-// polls the voice engine, and writes the outgoing packet queue to the game-server connection, which
-// it keeps open by reconnecting after failures (waiting for the user's tap once they keep failing).
-// A session only ends the run of failures once it has lasted a while after its log-in. A connection
-// that floods frames carrying no packet is closed as broken.
+// NetworkLoop: what the network thread runs. Each turn sleeps until something wakes the thread (its
+// sockets, a queued packet, a task posted to its run loop, or its next timer: the reconnect, the log-in
+// deadline, the keep-alive), then polls the voice engine and writes the outgoing packet queue to the
+// game-server connection, which it keeps open by reconnecting after failures (waiting for the user's
+// tap once they keep failing). A session only ends the run of failures once it has lasted a while
+// after its log-in. A connection that floods frames carrying no packet is closed as broken.
 #pragma once
 
 #include <atomic>
@@ -22,10 +23,15 @@
 
 namespace zelvan {
 
-// The voice engine as the network thread polls it after every slice; all calls on the network thread.
+// The voice engine as the network thread polls it after every turn; all calls on the network thread
+// except setWakeUp.
 class VoiceEngineHooks {
 public:
     virtual ~VoiceEngineHooks() = default;
+    // The loop's wake-up, from setVoiceEngine. The loop sleeps until something happens, so the engine
+    // calls it (any thread) whenever it has something for the next poll: a call to connect, voice to
+    // send, a call to stop.
+    virtual void setWakeUp(std::function<void()> wakeUp) { (void)wakeUp; }
     virtual bool startNewConnection() = 0;
     virtual void connect() = 0;
     virtual void startVOIP() = 0;
@@ -46,7 +52,6 @@ public:
 
 class NetworkLoop {
 public:
-    static constexpr double kSliceSeconds = 0.1;
     static constexpr double kReconnectDelay = 0.5;
     // The failure in a row that arms the retry alert: it still reconnects, every later one waits for
     // userTappedRetry().
@@ -69,10 +74,10 @@ public:
     NetworkLoop(const NetworkLoop&) = delete;
     NetworkLoop& operator=(const NetworkLoop&) = delete;
 
-    // Set these before the loop starts turning.
-    void setVoiceEngine(std::shared_ptr<VoiceEngineHooks> engine) { voice_ = std::move(engine); }
+    // Set these before the loop starts turning. The voice engine is given the loop's wake-up.
+    void setVoiceEngine(std::shared_ptr<VoiceEngineHooks> engine);
     void setConnectionListener(std::shared_ptr<ConnectionListener> listener) { listener_ = std::move(listener); }
-    // Called on the network thread after every slice, before the voice engine is polled (the web
+    // Called on the network thread after every turn, before the voice engine is polled (the web
     // cache starts its queued fetches here).
     void setSliceHandler(std::function<void()> handler) { onSlice_ = std::move(handler); }
     // Every decoded packet received, on the network thread. A packet no handler takes is reported back
@@ -93,9 +98,13 @@ public:
     void stop();
     // Turns until stop(). Runs on the calling thread, whose run loop carries the connection.
     void run();
-    // One slice: opens a connection when one is due, runs the loop for kSliceSeconds, polls the voice
-    // engine, and while connected sends every queued packet (or counts an empty turn).
+    // One turn: opens a connection when one is due, sleeps until the run loop has run something (a
+    // socket's event, a posted task, a due timer) or stop(), polls the voice engine, and while
+    // connected sends every queued packet, or counts an empty turn and sets the keep-alive's timer.
     void turn();
+    // Ends the current or next turn's sleep (any thread); wake-ups asked for before that turn runs
+    // are one.
+    void wake();
 
     // The user tapped the retry alert: reconnect if a failure is waiting for it. Any thread.
     void userTappedRetry();
@@ -142,6 +151,10 @@ private:
     void countPacketlessFrame();
     void pollVoiceEngine();
     void sendQueued();
+    // Sets the timer that wakes the loop when the keep-alive falls due (connected only).
+    void armKeepAlive();
+    // Sleeps until a task is posted or stop(), for a loop that has nothing else to wait on.
+    void sleepUntilPosted(fnd::RunLoop& loop);
 
     PacketQueue& queue_;
     mutable std::mutex serverMutex_;
@@ -160,6 +173,9 @@ private:
     std::unique_ptr<TCPConnection> connection_;
     fnd::PerformHandle reconnect_;
     fnd::PerformHandle loginDeadline_;
+    fnd::PerformHandle keepAlive_;
+    double keepAliveAt_ = 0;           // the monotonic time keepAlive_ is set for
+    bool sleepingUntilPosted_ = false; // in sleepUntilPosted(), which a wake-up ends
     bool lostBefore_ = false;          // a connection was lost and connectionResumed is owed on the next open
     std::optional<double> loggedInAt_; // monotonic time the open connection's log-in reply was handled
     double packetlessSince_ = 0;       // monotonic start of the window of frames without a packet
@@ -171,6 +187,7 @@ private:
     std::atomic<bool> retryTapped_{false};
     std::atomic<bool> loginAwaited_{false};
     std::atomic<bool> stopRequested_{false};
+    std::atomic<bool> wakePending_{false};
     std::atomic<uint64_t> packetsSent_{0};
     std::atomic<uint64_t> packetsReceived_{0};
     mutable std::mutex countsMutex_;

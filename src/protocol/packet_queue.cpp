@@ -26,30 +26,55 @@ void PacketQueue::send(const fnd::Value& packet) {
         return;
     }
     QueuedPacket encoded{*packet.asArray()->objectAtIndex(0).asInt(), dumps(packet)};
-    std::lock_guard lock(mutex_);
-    queued_.push_back(std::move(encoded));
+    {
+        std::lock_guard lock(mutex_);
+        queued_.push_back(std::move(encoded));
+    }
+    wakeUp();
 }
 
 void PacketQueue::sendPacket(const ZelvanPacket& packet) {
     fnd::Value array = packet.array();
     const auto items = array.asArray();
     QueuedPacket encoded{items ? items->objectAtIndex(0).asInt().value_or(0) : 0, dumps(array)};
-    std::lock_guard lock(mutex_);
-    if (packet.requiresLogin() && !sessionActive_) {
-        held_.push_back(std::move(encoded));
-    } else {
+    {
+        std::lock_guard lock(mutex_);
+        if (packet.requiresLogin() && !sessionActive_) {
+            held_.push_back(std::move(encoded));
+            return;
+        }
         queued_.push_back(std::move(encoded));
     }
+    wakeUp();
 }
 
 void PacketQueue::setSessionActive(bool active) {
-    std::lock_guard lock(mutex_);
-    sessionActive_ = active;
-    if (active) {
-        for (QueuedPacket& packet : held_) {
-            queued_.push_back(std::move(packet));
+    bool released = false;
+    {
+        std::lock_guard lock(mutex_);
+        sessionActive_ = active;
+        if (active) {
+            released = !held_.empty();
+            for (QueuedPacket& packet : held_) {
+                queued_.push_back(std::move(packet));
+            }
+            held_.clear();
         }
-        held_.clear();
+    }
+    if (released) {
+        wakeUp();
+    }
+}
+
+void PacketQueue::setWakeUp(std::function<void()> wakeUp) {
+    std::lock_guard lock(wakeUpMutex_);
+    wakeUp_ = std::move(wakeUp);
+}
+
+void PacketQueue::wakeUp() {
+    std::lock_guard lock(wakeUpMutex_);
+    if (wakeUp_) {
+        wakeUp_();
     }
 }
 
@@ -89,12 +114,21 @@ bool PacketQueue::noteEmptyTurn() {
         idleSince_ = now; // the first empty turn (or a clock that went back) starts the idle time
         return false;
     }
-    if (now - *idleSince_ < keepAliveSeconds_) {
+    // The same sum as keepAliveDue(), so a timer set for that time finds the keep-alive due.
+    if (now < *idleSince_ + keepAliveSeconds_) {
         return false;
     }
     idleSince_ = now;
     queued_.push_back({kKeepAliveCommand, dumps(fnd::Value::array({kKeepAliveCommand}))});
     return true;
+}
+
+std::optional<double> PacketQueue::keepAliveDue() const {
+    std::lock_guard lock(mutex_);
+    if (!idleSince_) {
+        return std::nullopt;
+    }
+    return *idleSince_ + keepAliveSeconds_;
 }
 
 void PacketQueue::setKeepAliveSeconds(double seconds) {

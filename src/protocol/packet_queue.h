@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -40,6 +41,11 @@ public:
 
     // Becoming active releases the held packets, in the order they were given, behind those queued.
     void setSessionActive(bool active);
+
+    // Called (on the sending thread, no lock of the queue held) each time packets join the queue: the
+    // network loop sleeps until something wakes it. Null stops the calls; a call in progress is
+    // waited for, so the callee may go once this returns.
+    void setWakeUp(std::function<void()> wakeUp);
     bool sessionActive() const;
 
     // Takes every queued packet, each encoded with the tagged codec, oldest first. Taking at least one
@@ -60,12 +66,16 @@ public:
     // time afresh and returns true. Time counts, not turns: a loop whose turns end early (a busy
     // connection) sends no more keep-alives than an idle one.
     bool noteEmptyTurn();
+    // The monotonic time from which noteEmptyTurn() queues the keep-alive; nullopt until an empty turn
+    // has started the idle time. The network loop sets its timer for it.
+    std::optional<double> keepAliveDue() const;
 
     size_t queuedCount() const;
     size_t heldCount() const;
 
 private:
     void enqueueLocked(const fnd::Value& packet);
+    void wakeUp();
 
     mutable std::mutex mutex_;
     std::vector<QueuedPacket> queued_;
@@ -73,6 +83,9 @@ private:
     bool sessionActive_ = false;
     std::optional<double> idleSince_; // monotonic time
     double keepAliveSeconds_ = kKeepAliveSeconds;
+    // Its own lock, so the packets' lock is never held while the loop is woken.
+    std::mutex wakeUpMutex_;
+    std::function<void()> wakeUp_;
 };
 
 } // namespace zelvan

@@ -16,6 +16,7 @@
 #include "platform/foundation/log.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/foundation/paths.h"
+#include "platform/foundation/run_loop.h"
 #include "platform/foundation/string_ops.h"
 #include "platform/foundation/url.h"
 #include "platform/graphics/image.h"
@@ -265,8 +266,11 @@ void ZelvanWebCache::appendURLRequest(const std::shared_ptr<ZelvanURLRequest>& r
         return;
     }
     request->setState(ZelvanURLRequest::State::Queued);
-    std::lock_guard lock(mutex_);
-    queue_.push_back(request);
+    {
+        std::lock_guard lock(mutex_);
+        queue_.push_back(request);
+    }
+    nudgeFetchLoop();
 }
 
 void ZelvanWebCache::insertURLRequests(const fnd::Value& requests) {
@@ -281,8 +285,28 @@ void ZelvanWebCache::insertURLRequests(const fnd::Value& requests) {
             found.push_back(request);
         }
     }
-    std::lock_guard lock(mutex_);
-    queue_.insert(queue_.begin(), found.begin(), found.end());
+    {
+        std::lock_guard lock(mutex_);
+        queue_.insert(queue_.begin(), found.begin(), found.end());
+    }
+    nudgeFetchLoop();
+}
+
+void ZelvanWebCache::nudgeFetchLoop() {
+    std::shared_ptr<fnd::RunLoop> loop;
+    {
+        std::lock_guard lock(mutex_);
+        loop = fetchLoop_.lock();
+        if (!loop || nudged_) {
+            return; // not started anywhere yet (the first start takes it), or a start is on its way
+        }
+        nudged_ = true;
+    }
+    loop->post([weak = weak_from_this()] {
+        if (auto self = weak.lock()) {
+            self->startQueuedFetches();
+        }
+    });
 }
 
 void ZelvanWebCache::removeURLRequest(const std::shared_ptr<ZelvanURLRequest>& request) {
@@ -301,6 +325,11 @@ size_t ZelvanWebCache::fetchesInFlight() const {
 }
 
 void ZelvanWebCache::startQueuedFetches() {
+    {
+        std::lock_guard lock(mutex_);
+        fetchLoop_ = fnd::RunLoop::current().weak_from_this();
+        nudged_ = false;
+    }
     while (true) {
         std::shared_ptr<ZelvanURLRequest> request;
         {

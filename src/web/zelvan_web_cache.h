@@ -1,6 +1,6 @@
 // ZelvanWebCache: the web resource cache and fetch queue. Resources are answered from files under
 // <Library/Caches>/web_cache/ (named by the MD5 of their absolute URL) or from the bundle; others are
-// fetched through the queue, which the network thread drains after every slice - over HTTP(S) with
+// fetched through the queue, which the network thread drains after every turn - over HTTP(S) with
 // the session key in the "X-Zelvan-Session" header field, or over the game connection (command 400)
 // for "zelvan-game://" URLs. Only complete, successful answers are written to the cache, atomically,
 // and the folder holds at most 32 MiB: the least recently used files make room for a new one.
@@ -22,6 +22,10 @@
 #include "toolkit/photo_source.h"
 #include "web/zelvan_url_connection.h"
 #include "web/zelvan_url_request.h"
+
+namespace fnd {
+class RunLoop;
+}
 
 namespace zelvan {
 
@@ -91,7 +95,8 @@ public:
     size_t fetchesInFlight() const;
 
     // WebCacheService, on the network thread: starts waiting fetches up to kMaxFetchesInFlight, and
-    // routes the replies of command 400 to their fetches.
+    // routes the replies of command 400 to their fetches. A request queued on another thread later
+    // has this run again on the loop that ran it, which may be asleep.
     void startQueuedFetches() override;
     // Fails every fetch waiting for a command-400 reply (network thread).
     void gameConnectionLost() override;
@@ -120,12 +125,16 @@ private:
     // Learns the folder's files once, trimming them to the budget (under budgetMutex_).
     void learnFolder();
     void forgetPhotoLoad(const PhotoLoad* load);
+    // Has the loop that starts the fetches start the newly queued ones.
+    void nudgeFetchLoop();
 
     WebCacheEnvironment environment_;
     const std::string cachePath_;
 
     mutable std::recursive_mutex mutex_;
     std::deque<std::shared_ptr<ZelvanURLRequest>> queue_;
+    std::weak_ptr<fnd::RunLoop> fetchLoop_; // where startQueuedFetches last ran
+    bool nudged_ = false;                   // a start is posted to it and has not run yet
     std::vector<std::shared_ptr<ZelvanURLConnection>> inFlight_;
     std::vector<std::shared_ptr<PhotoLoad>> photoLoads_;
     int64_t nextRequestId_ = 1;

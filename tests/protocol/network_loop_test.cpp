@@ -92,8 +92,8 @@ protected:
         loop_->setRetryAlertHandler([this] { ++alerts_; });
         loop_->setPacketHandler([this](const Value& p) { received_.push_back(p); });
     }
-    // One turn on the main thread that lasts `seconds` of manual time (a whole slice unless cut short).
-    void manualTurn(double seconds = NetworkLoop::kSliceSeconds) {
+    // One turn on the main thread, woken by a task that moves manual time on by `seconds`.
+    void manualTurn(double seconds = 0.1) {
         fnd::RunLoop::main().post([seconds] { fnd::ManualClock::installed()->advance(seconds); });
         loop_->turn();
     }
@@ -160,15 +160,14 @@ TEST_F(NetworkLoopTest, KeepAliveAfterIdleTurnsAndRepliesDecoded) {
         ASSERT_EQ(queue_.queuedCount(), 0u) << "turn " << turn;
     }
     manualTurn(idleFrom + PacketQueue::kKeepAliveSeconds - fnd::Clock::monotonic());
-    ASSERT_EQ(queue_.queuedCount(), 1u);
-    manualTurn(); // the next turn writes it
-    ASSERT_TRUE(server_.waitForReceived(2, std::chrono::seconds(10)));
+    ASSERT_TRUE(server_.waitForReceived(2, std::chrono::seconds(10))); // written by the turn that queued it
+    EXPECT_EQ(queue_.queuedCount(), 0u);
     EXPECT_EQ(server_.received()[1].packet, Value::array({PacketQueue::kKeepAliveCommand}));
     EXPECT_EQ(loop_->packetsSentByCommand(),
               (std::map<int64_t, uint64_t>{{0, 1}, {PacketQueue::kKeepAliveCommand, 1}}));
     EXPECT_EQ(loop_->packetsReceivedByCommand(), (std::map<int64_t, uint64_t>{{0, 1}}));
 
-    // Voice polling after each slice.
+    // Voice polling after each turn.
     voice->startNew = true;
     voice->status = 1;
     manualTurn();
@@ -178,6 +177,46 @@ TEST_F(NetworkLoopTest, KeepAliveAfterIdleTurnsAndRepliesDecoded) {
     voice->status = 0;
     manualTurn();
     EXPECT_EQ(voice->calls, (std::vector<std::string>{"connect", "startVOIP", "sendBufferedData", "stopVOIP"}));
+}
+
+// The thread sleeps between events: over an idle minute of the run loop's clock it only wakes when the
+// keep-alive falls due (the turns of writing it, the stream's own events among them), and a queued
+// packet wakes it at once.
+TEST_F(NetworkLoopTest, AnIdleConnectionWakesTheThreadOnlyForItsKeepAlive) {
+    auto clock = fnd::ManualClock::install();
+    startServer();
+    makeLoop(server_.port());
+    std::mutex mutex;
+    std::vector<double> turnTimes;
+    loop_->setSliceHandler([&] {
+        std::lock_guard lock(mutex);
+        turnTimes.push_back(fnd::Clock::monotonic());
+    });
+    loop_->start();
+    ASSERT_TRUE(pump([&] { return loop_->isConnected(); }));
+    ASSERT_TRUE(fnd::testing::settle());
+    // The turn that found the connection open with nothing to send started the idle time.
+    const double idleFrom = fnd::Clock::monotonic();
+    const double keepAliveAt = idleFrom + PacketQueue::kKeepAliveSeconds;
+    {
+        std::lock_guard lock(mutex);
+        turnTimes.clear();
+    }
+    for (int tenth = 1; tenth <= 600; ++tenth) {
+        clock->advanceTo(tenth == 600 ? keepAliveAt : idleFrom + tenth * 0.1);
+        ASSERT_TRUE(fnd::testing::settle());
+    }
+    ASSERT_TRUE(server_.waitForReceived(1, std::chrono::seconds(10)));
+    EXPECT_EQ(server_.received()[0].packet, Value::array({PacketQueue::kKeepAliveCommand}));
+    {
+        std::lock_guard lock(mutex);
+        ASSERT_FALSE(turnTimes.empty());
+        EXPECT_EQ(turnTimes, std::vector<double>(turnTimes.size(), keepAliveAt));
+    }
+
+    queue_.send(Value::array({5, "now"}));
+    ASSERT_TRUE(server_.waitForReceived(2, std::chrono::seconds(10)));
+    loop_->stop();
 }
 
 TEST_F(NetworkLoopTest, ReconnectsHalfASecondAfterServerClose) {

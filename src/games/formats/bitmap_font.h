@@ -61,6 +61,7 @@ public:
     // anchor % 3 == 2 by half of it; anchor < 4 moves y up by the line height, 4-6 by half of it.
     // Each drawable character is the archive image of its glyph drawn with the archive's anchor 7 at
     // its natural size; x then advances by its width. Other characters are skipped without advancing.
+    // A glyph is decoded on its first draw in a colour and kept with the font (the archive's cache).
     void drawString(gfx::Context& context, std::string_view str, int destx, int desty, int anchor, int height);
 
     // Appends a palette derived from palette 0 with ink colour `color` (0xRRGGBB) and ink alpha

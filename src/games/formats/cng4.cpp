@@ -210,7 +210,7 @@ void CNG4::buffer(int image, int palette) {
                 return;
             }
             if (!buffer_[cacheIndex(i, p)]) {
-                storeCached(cacheIndex(i, p), newPNG(i, p));
+                storeCached(cacheIndex(i, p), newCachedImage(i, p));
             }
         }
     }

@@ -1,6 +1,10 @@
 // CNG4: the palette image archive of game art. One file holds many indexed-colour images sharing a
 // set of palettes, stored as PNG pieces; the archive rebuilds a PNG per (image, palette), caches the
 // decoded images and draws them into a context with a keypad anchor.
+//
+// The engine's contexts are y-up: what shows at the top of the screen lies at the bottom of their pixel
+// memory. The cache keeps each image in that order, its bottom row first, so that an image drawn at its
+// own size onto whole pixels is a plain copy of rows.
 #pragma once
 
 #include <cstddef>
@@ -96,14 +100,14 @@ public:
     // out of range or the rebuilt PNG does not decode.
     gfx::ImagePtr newPNG(int image, int palette) const;
 
-    // Builds and caches the missing images of a range. image < 0 takes images 0 ... count + image
-    // (-1 every image, -2 all but the last); otherwise only that image. palette -1 takes every
-    // palette, otherwise only that one. Out-of-range indices are logged and ignored.
+    // Builds and caches (bottom row first) the missing images of a range. image < 0 takes images
+    // 0 ... count + image (-1 every image, -2 all but the last); otherwise only that image. palette -1
+    // takes every palette, otherwise only that one. Out-of-range indices are logged and ignored.
     void buffer(int image, int palette);
     // Drops the cached images of a range, with the same ranges as buffer().
     void clear(int image, int palette);
-    // The cached image of (image, palette), or null when none is cached or the indices are out of
-    // range. Does not build anything.
+    // The cached image of (image, palette), its rows bottom-up (the decoded image turned upside down),
+    // or null when none is cached or the indices are out of range. Does not build anything.
     gfx::ImagePtr bufferedImage(int image, int palette) const;
 
     // Replaces palette `palette` with `plte`, then decodes and caches every image with it. Refuses (false
@@ -116,8 +120,9 @@ public:
     // Draws image `image` with palette `palette` so that it lands at (destx, desty) of a y-down
     // screen of height `height` placed by the keypad anchor, after adding the image's own offsets.
     // imgWidth / imgHeight of 0 or more scale the image to that size; negative values keep the
-    // image's own. Uses the cached image when there is one, otherwise decodes for this call only.
-    // Bad indices or an undecodable image draw nothing (with an ERROR line).
+    // image's own. Uses the cached image when there is one, otherwise decodes it and keeps it in the
+    // cache (within the cache budget; past it the image is decoded for this call only). Bad indices or
+    // an undecodable image draw nothing (with an ERROR line).
     void drawImage(gfx::Context& context, int image, int palette, int destx, int desty, int anchor, int height,
                    int imgWidth, int imgHeight);
 
@@ -142,6 +147,8 @@ private:
     // Offset of image header `image` in the archive.
     size_t imageHeader(int image) const { return headOffset_ + static_cast<size_t>(image) * pngHeadLength_; }
     size_t dataLength(int image) const;
+    // newPNG(image, palette) with its rows in reverse order, as the cache keeps it; null as newPNG.
+    gfx::ImagePtr newCachedImage(int image, int palette) const;
     // Puts `picture` into cache entry `index` (null empties it), keeping the byte counts.
     void storeCached(size_t index, gfx::ImagePtr picture);
     // Empties the cache and sizes it for the current image and palette counts.
@@ -159,7 +166,8 @@ private:
     size_t plteLength_ = 0;
     size_t headOffset_ = 0;
     std::vector<size_t> dataOffset_;
-    // imageCount_ x plteCount_ cached images, entry image + palette * imageCount_; null = not built.
+    // imageCount_ x plteCount_ cached images (rows bottom-up), entry image + palette * imageCount_;
+    // null = not built.
     std::vector<gfx::ImagePtr> buffer_;
     size_t cachedBytes_ = 0;
     std::shared_ptr<ImageCacheBudget> budget_;

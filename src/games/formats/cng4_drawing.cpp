@@ -1,6 +1,8 @@
 // CNG4's PNG rebuilding (signature, IHDR with the stored CRC, palette block, IDAT chunks, IEND) and
 // its anchored drawing into a context, with the y-flip that places images on a y-down screen.
 #include <array>
+#include <cmath>
+#include <cstring>
 
 #include "games/formats/cng4.h"
 #include "platform/graphics/context.h"
@@ -20,6 +22,24 @@ void putBE32(fnd::Bytes& out, uint32_t v) {
     out.push_back(static_cast<uint8_t>(v >> 16));
     out.push_back(static_cast<uint8_t>(v >> 8));
     out.push_back(static_cast<uint8_t>(v));
+}
+
+// The same pixels with the order of the rows reversed.
+gfx::ImagePtr upsideDown(const gfx::Image& picture) {
+    const size_t rowBytes = picture.bytesPerRow();
+    const auto rows = static_cast<size_t>(picture.height());
+    fnd::Bytes pixels(rowBytes * rows);
+    for (size_t row = 0; row < rows; ++row) {
+        std::memcpy(pixels.data() + row * rowBytes, picture.data() + (rows - 1 - row) * rowBytes, rowBytes);
+    }
+    return gfx::Image::fromPixels(picture.width(), picture.height(), std::move(pixels));
+}
+
+// Whether user space maps whole pixels onto whole pixels (an integer translation, y possibly flipped):
+// an image drawn there at its own size copies each pixel, whichever way round its rows are stored.
+bool pixelAligned(const gfx::AffineTransform& m) {
+    return m.a == 1 && m.b == 0 && m.c == 0 && (m.d == 1 || m.d == -1) && m.tx == std::trunc(m.tx) &&
+           m.ty == std::trunc(m.ty);
 }
 
 } // namespace
@@ -66,18 +86,25 @@ gfx::ImagePtr CNG4::newPNG(int image, int palette) const {
     return decoded;
 }
 
+gfx::ImagePtr CNG4::newCachedImage(int image, int palette) const {
+    gfx::ImagePtr decoded = newPNG(image, palette);
+    return decoded == nullptr ? nullptr : upsideDown(*decoded);
+}
+
 void CNG4::drawImage(gfx::Context& context, int image, int palette, int destx, int desty, int anchor, int height,
                      int imgWidth, int imgHeight) {
     if (!imageInRange(image, "drawImage") || !paletteInRange(palette, "drawImage")) {
         return;
     }
-    gfx::ImagePtr picture = buffer_[cacheIndex(image, palette)];
-    if (!picture) {
-        // Not cached: decoded for this call only.
-        picture = newPNG(image, palette);
-        if (!picture) {
+    const size_t index = cacheIndex(image, palette);
+    gfx::ImagePtr bottomUp = buffer_[index];
+    if (!bottomUp) {
+        // Decoded on its first draw and kept for the next ones while the cache budget has room.
+        bottomUp = newCachedImage(image, palette);
+        if (!bottomUp) {
             return;
         }
+        storeCached(index, bottomUp);
     }
     // 64-bit arithmetic: script coordinates and sizes may be anywhere in the 32-bit range.
     int64_t x = int64_t{destx} + offsetX(image);
@@ -118,18 +145,31 @@ void CNG4::drawImage(gfx::Context& context, int image, int palette, int destx, i
     default: // 7 and anything else: top-left at (x, y)
         break;
     }
-    // Flip to y-down for a screen of the given height, draw with a negative height (the image's top
-    // row lands on device row y + 1 of a y-down screen), then flip back.
+    // Images wholly off the surface are skipped: coordinates far outside it (scripts may pass any
+    // 32-bit value) lose precision in the drawing library and could otherwise leave stray pixels.
+    gfx::Rect surface(0, 0, context.width(), context.height());
+    const gfx::AffineTransform ctm = context.getCTM();
+    if (w == ownWidth && h == getHeight(image) && pixelAligned(ctm)) {
+        // The flipped draw below fills (x, height - 1 - y, w, -h) of the flipped space, which is
+        // (x, y + 1, w, h) here. Drawn here, unflipped, the cached rows (bottom row first) land where
+        // the flipped draw puts the decoded image's rows, each pixel copied as it is.
+        gfx::Rect rect(static_cast<double>(x), static_cast<double>(y + 1), static_cast<double>(w),
+                       static_cast<double>(h));
+        if (ctm.applyToRect(rect).intersects(surface)) {
+            context.drawImage(rect, *bottomUp);
+        }
+        return;
+    }
+    // Scaled, or onto a transform that does not map whole pixels: the decoded image, upright, is drawn
+    // through a flip to y-down for a screen of the given height with a negative height (the image's top
+    // row lands on device row y + 1 of a y-down screen), then the flip is undone.
     double screenHeight = height;
     context.translateCTM(0, screenHeight);
     context.scaleCTM(1, -1);
     gfx::Rect rect(static_cast<double>(x), static_cast<double>(int64_t{height} - 1 - y), static_cast<double>(w),
                    -static_cast<double>(h));
-    // Images wholly off the surface are skipped: coordinates far outside it (scripts may pass any
-    // 32-bit value) lose precision in the drawing library and could otherwise leave stray pixels.
-    gfx::Rect surface(0, 0, context.width(), context.height());
     if (context.getCTM().applyToRect(rect).intersects(surface)) {
-        context.drawImage(rect, *picture);
+        context.drawImage(rect, *upsideDown(*bottomUp));
     }
     context.translateCTM(0, screenHeight);
     context.scaleCTM(1, -1);

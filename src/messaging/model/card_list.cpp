@@ -4,6 +4,7 @@
 #include "messaging/model/card_list.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "messaging/model/chat_group_card.h"
 #include "messaging/model/chat_room_card.h"
@@ -18,7 +19,10 @@ struct CardList<T>::Node {
     Node* left = nullptr;
     Node* right = nullptr;
     Node* parent = nullptr;
+    // The nodes of this subtree, and of its left part: a walk by position reads only the nodes on
+    // its path, never a child it does not enter.
     size_t size = 1;
+    size_t leftSize = 0;
     uint32_t priority = 0;
     int32_t key = 0;
 };
@@ -64,13 +68,22 @@ size_t CardList<T>::sizeOf(const Node* node) {
 }
 
 template <class T>
-void CardList<T>::update(Node* node) {
-    node->size = 1 + sizeOf(node->left) + sizeOf(node->right);
-    if (node->left) {
-        node->left->parent = node;
+void CardList<T>::setLeft(Node* node, Node* child) {
+    const size_t rightSize = node->size - 1 - node->leftSize;
+    node->left = child;
+    node->leftSize = sizeOf(child);
+    node->size = node->leftSize + 1 + rightSize;
+    if (child) {
+        child->parent = node;
     }
-    if (node->right) {
-        node->right->parent = node;
+}
+
+template <class T>
+void CardList<T>::setRight(Node* node, Node* child) {
+    node->right = child;
+    node->size = node->leftSize + 1 + sizeOf(child);
+    if (child) {
+        child->parent = node;
     }
 }
 
@@ -79,16 +92,14 @@ std::pair<typename CardList<T>::Node*, typename CardList<T>::Node*> CardList<T>:
     if (!tree) {
         return {nullptr, nullptr};
     }
-    if (sizeOf(tree->left) >= count) {
+    if (tree->leftSize >= count) {
         auto [first, rest] = split(tree->left, count);
-        tree->left = rest;
-        update(tree);
+        setLeft(tree, rest);
         tree->parent = nullptr;
         return {first, tree};
     }
-    auto [first, rest] = split(tree->right, count - sizeOf(tree->left) - 1);
-    tree->right = first;
-    update(tree);
+    auto [first, rest] = split(tree->right, count - tree->leftSize - 1);
+    setRight(tree, first);
     tree->parent = nullptr;
     return {tree, rest};
 }
@@ -103,13 +114,11 @@ typename CardList<T>::Node* CardList<T>::merge(Node* left, Node* right) {
         return only;
     }
     if (left->priority > right->priority) {
-        left->right = merge(left->right, right);
-        update(left);
+        setRight(left, merge(left->right, right));
         left->parent = nullptr;
         return left;
     }
-    right->left = merge(left, right->left);
-    update(right);
+    setLeft(right, merge(left, right->left));
     right->parent = nullptr;
     return right;
 }
@@ -124,10 +133,10 @@ const typename CardList<T>::Node* CardList<T>::leftmost(const Node* node) {
 
 template <class T>
 size_t CardList<T>::rankOf(const Node* node) {
-    size_t rank = sizeOf(node->left);
+    size_t rank = node->leftSize;
     for (const Node* at = node; at->parent; at = at->parent) {
         if (at == at->parent->right) {
-            rank += sizeOf(at->parent->left) + 1;
+            rank += at->parent->leftSize + 1;
         }
     }
     return rank;
@@ -143,7 +152,7 @@ const typename CardList<T>::Card& CardList<T>::operator[](size_t index) const {
     VERIFY(index < size());
     const Node* node = root_;
     for (;;) {
-        const size_t before = sizeOf(node->left);
+        const size_t before = node->leftSize;
         if (index < before) {
             node = node->left;
         } else if (index == before) {
@@ -171,17 +180,33 @@ std::vector<typename CardList<T>::Card> CardList<T>::toVector() const {
 template <class T>
 void CardList<T>::insert(size_t index, Card card) {
     VERIFY(card != nullptr);
-    auto owned = std::make_unique<Node>();
-    Node* node = owned.get();
+    Node* node = newNode();
     node->card = std::move(card);
     node->priority = static_cast<uint32_t>(priorities_());
     node->key = keyOf_ ? keyOf_(*node->card) : 0;
     auto [before, after] = split(root_, std::min(index, size()));
     root_ = merge(merge(before, node), after);
     if (keyOf_) {
-        byKey_[node->key].insert(node);
+        byKey_.emplace(node->key, node);
     }
-    nodes_.emplace(node->card.get(), std::move(owned));
+    nodes_.emplace(node->card.get(), node);
+}
+
+template <class T>
+typename CardList<T>::Node* CardList<T>::newNode() {
+    if (freeNodes_.empty()) {
+        // Blocks grow with the list, so a long one has its nodes in a few large runs of memory.
+        const size_t count = std::min<size_t>(size_t{64} << blocks_.size(), 4096);
+        blocks_.push_back(std::make_unique<Node[]>(count));
+        Node* block = blocks_.back().get();
+        for (size_t i = count; i > 0; --i) {
+            freeNodes_.push_back(&block[i - 1]);
+        }
+    }
+    Node* node = freeNodes_.back();
+    freeNodes_.pop_back();
+    *node = Node{};
+    return node;
 }
 
 template <class T>
@@ -198,9 +223,53 @@ size_t CardList<T>::indexOf(const T& card) const {
     auto [first, last] = nodes_.equal_range(&card);
     size_t index = size();
     for (auto it = first; it != last; ++it) {
-        index = std::min(index, rankOf(it->second.get()));
+        index = std::min(index, rankOf(it->second));
     }
     return index;
+}
+
+template <class T>
+size_t CardList<T>::bisect(size_t lo, size_t hi, const std::function<int(const T&)>& weigh) const {
+    VERIFY(lo < hi && hi < size());
+    // `top` holds every card strictly between lo and hi; `topStart` is the position of its first card.
+    const Node* top = root_;
+    size_t topStart = 0;
+    while (lo + 1 < hi) {
+        for (;;) {
+            const size_t at = topStart + top->leftSize;
+            if (hi <= at) {
+                top = top->left;
+            } else if (lo >= at) {
+                topStart = at + 1;
+                top = top->right;
+            } else {
+                break;
+            }
+        }
+        const size_t mid = (lo + hi) / 2;
+        const Node* node = top;
+        size_t start = topStart;
+        for (;;) {
+            const size_t at = start + node->leftSize;
+            if (mid < at) {
+                node = node->left;
+            } else if (mid > at) {
+                start = at + 1;
+                node = node->right;
+            } else {
+                break;
+            }
+        }
+        const int order = weigh(*node->card);
+        if (order < 0) {
+            lo = mid;
+        } else if (order == 0) {
+            return mid;
+        } else {
+            hi = mid;
+        }
+    }
+    return hi;
 }
 
 template <class T>
@@ -210,15 +279,21 @@ void CardList<T>::unlink(Node* node) {
     if (joined) {
         joined->parent = parent;
     }
+    bool fromLeft = parent && parent->left == node;
     if (!parent) {
         root_ = joined;
-    } else if (parent->left == node) {
+    } else if (fromLeft) {
         parent->left = joined;
     } else {
         parent->right = joined;
     }
+    // Each node above lost one, in its left part when the node lay there.
     for (Node* up = parent; up; up = up->parent) {
-        up->size = 1 + sizeOf(up->left) + sizeOf(up->right);
+        --up->size;
+        if (fromLeft) {
+            --up->leftSize;
+        }
+        fromLeft = up->parent && up->parent->left == up;
     }
 }
 
@@ -227,18 +302,23 @@ size_t CardList<T>::remove(const T& card) {
     auto [first, last] = nodes_.equal_range(&card);
     size_t removed = 0;
     for (auto it = first; it != last; ++it) {
-        Node* node = it->second.get();
-        // Out of its id's set while it still has its place, which orders the set.
-        if (auto keyed = byKey_.find(node->key); keyOf_ && keyed != byKey_.end()) {
-            keyed->second.erase(node);
-            if (keyed->second.empty()) {
+        Node* node = it->second;
+        auto [keyed, keyedEnd] = byKey_.equal_range(node->key);
+        for (; keyed != keyedEnd; ++keyed) {
+            if (keyed->second == node) {
                 byKey_.erase(keyed);
+                break;
             }
         }
         unlink(node);
+        freeNodes_.push_back(node);
         ++removed;
     }
     nodes_.erase(first, last);
+    // The cards go last: `card` may be one of them.
+    for (size_t i = freeNodes_.size() - removed; i < freeNodes_.size(); ++i) {
+        freeNodes_[i]->card.reset();
+    }
     return removed;
 }
 
@@ -247,20 +327,37 @@ void CardList<T>::clear() {
     root_ = nullptr;
     byKey_.clear();
     nodes_.clear();
+    freeNodes_.clear();
+    blocks_.clear();
 }
 
 template <class T>
 typename CardList<T>::Card CardList<T>::firstWithKey(int32_t key) const {
-    auto keyed = byKey_.find(key);
-    if (!keyOf_ || keyed == byKey_.end()) {
+    if (!keyOf_) {
         return nullptr;
     }
-    for (const Node* node : keyed->second) {
-        if (keyOf_(*node->card) == key) {
-            return node->card;
+    // Usually one node holds the id; only several need their positions compared.
+    const Node* first = nullptr;
+    std::optional<size_t> firstRank;
+    auto [keyed, keyedEnd] = byKey_.equal_range(key);
+    for (; keyed != keyedEnd; ++keyed) {
+        const Node* node = keyed->second;
+        if (keyOf_(*node->card) != key) {
+            continue;
+        }
+        if (first == nullptr) {
+            first = node;
+            continue;
+        }
+        if (!firstRank) {
+            firstRank = rankOf(first);
+        }
+        if (const size_t rank = rankOf(node); rank < *firstRank) {
+            first = node;
+            firstRank = rank;
         }
     }
-    return nullptr;
+    return first == nullptr ? nullptr : first->card;
 }
 
 template class CardList<vCard>;

@@ -6,11 +6,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <iterator>
 #include <memory>
 #include <random>
-#include <set>
 #include <unordered_map>
 #include <vector>
 
@@ -70,6 +70,12 @@ public:
     std::vector<Card> toVector() const;
     // The position of the card's first occurrence, or the size when it is not listed.
     size_t indexOf(const T& card) const;
+    // Halves the span between positions lo and hi (lo < hi < size) while cards lie strictly inside it:
+    // `weigh` is asked about the card at mid = (lo + hi) / 2; below zero the walk goes on between mid
+    // and hi, above zero between lo and mid, and zero ends it at mid. Returns where it ended: mid, or
+    // hi once no card lies inside. The walk descends the tree once: the subtree holding the span
+    // narrows with it, and each middle card is found below that subtree rather than from the root.
+    size_t bisect(size_t lo, size_t hi, const std::function<int(const T&)>& weigh) const;
 
     // Inserts `card` before position `index` (at the end when `index` is the size or more).
     void insert(size_t index, Card card);
@@ -93,14 +99,10 @@ public:
     Card firstWithKey(int32_t key) const;
 
 private:
-    // Orders nodes by their position: listed cards never change places with each other, so a set of
-    // nodes stays ordered while the list around them changes.
-    struct ListOrder {
-        bool operator()(const Node* a, const Node* b) const { return rankOf(a) < rankOf(b); }
-    };
-
     static size_t sizeOf(const Node* node);
-    static void update(Node* node);
+    // Puts `child` (or nothing) on that side of `node` and recounts `node` from the child alone.
+    static void setLeft(Node* node, Node* child);
+    static void setRight(Node* node, Node* child);
     // Splits `tree` into its first `count` nodes and the rest.
     static std::pair<Node*, Node*> split(Node* tree, size_t count);
     static Node* merge(Node* left, Node* right);
@@ -112,10 +114,15 @@ private:
     KeyOf keyOf_;
     Node* root_ = nullptr;
     std::minstd_rand priorities_;
-    // Every node, owned here, by its card (a card listed twice has two).
-    std::unordered_multimap<const T*, std::unique_ptr<Node>> nodes_;
-    // The nodes of each id in list order, so the first is found at once however many share the id.
-    std::unordered_map<int32_t, std::set<const Node*, ListOrder>> byKey_;
+    // Every listed node by its card (a card listed twice has two).
+    std::unordered_multimap<const T*, Node*> nodes_;
+    // The nodes live in blocks of the list's own, reused through a free list, so that the tree lies
+    // in a few runs of memory rather than scattered among the cards.
+    Node* newNode();
+    std::vector<std::unique_ptr<Node[]>> blocks_;
+    std::vector<Node*> freeNodes_;
+    // The nodes of each id, straight from the id; positions decide between the few that share one.
+    std::unordered_multimap<int32_t, const Node*> byKey_;
 };
 
 } // namespace zelvan

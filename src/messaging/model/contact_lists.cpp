@@ -1,6 +1,7 @@
 // ContactManage's list upkeep (sorted insertion, removal, groups, miniblog lines) and its lookups by id.
 #include <algorithm>
 #include <charconv>
+#include <functional>
 
 #include "messaging/model/contact_manage.h"
 #include "messaging/model/received_text.h"
@@ -16,6 +17,27 @@ auto firstWhere(const List& list, Pred pred) -> typename List::value_type {
     return it == list.end() ? nullptr : *it;
 }
 
+// The halving of the span between lo and hi over a plain list, as CardList::bisect walks it.
+size_t bisect(const ContactManage::VCards& list, size_t lo, size_t hi, const std::function<int(const vCard&)>& weigh) {
+    while (lo + 1 < hi) {
+        const size_t mid = (lo + hi) / 2;
+        const int order = weigh(*list[mid]);
+        if (order < 0) {
+            lo = mid;
+        } else if (order == 0) {
+            return mid;
+        } else {
+            hi = mid;
+        }
+    }
+    return hi;
+}
+
+size_t bisect(const ContactManage::VCardList& list, size_t lo, size_t hi,
+              const std::function<int(const vCard&)>& weigh) {
+    return list.bisect(lo, hi, weigh);
+}
+
 // Where the bisection of the contact lists puts `card`: before the first card when that one does not
 // sort before it, after the last when it does not sort before that one, else by halving the span; a
 // card level with the middle one goes before it. The list need not be sorted (a presence change does
@@ -28,20 +50,7 @@ size_t sortedPosition(const List& list, const vCard& card) {
     if (card.compareTo(*list.back()) >= 0) {
         return list.size();
     }
-    size_t lo = 0;
-    size_t hi = list.size() - 1;
-    while (lo + 1 < hi) {
-        const size_t mid = (lo + hi) / 2;
-        const int order = list[mid]->compareTo(card);
-        if (order < 0) {
-            lo = mid;
-        } else if (order == 0) {
-            return mid;
-        } else {
-            hi = mid;
-        }
-    }
-    return hi;
+    return bisect(list, 0, list.size() - 1, [&card](const vCard& middle) { return middle.compareTo(card); });
 }
 
 } // namespace

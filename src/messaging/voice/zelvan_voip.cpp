@@ -87,8 +87,23 @@ void ZelvanVoip::connect() {
 }
 
 void ZelvanVoip::sendData(const fnd::Bytes& chunk) {
-    std::lock_guard lock(sendMutex_);
-    sendBuf_.push_back(chunk);
+    {
+        std::lock_guard lock(sendMutex_);
+        sendBuf_.push_back(chunk);
+    }
+    wakeNetworkLoop();
+}
+
+void ZelvanVoip::setWakeUp(std::function<void()> wakeUp) {
+    std::lock_guard lock(wakeUpMutex_);
+    wakeUp_ = std::move(wakeUp);
+}
+
+void ZelvanVoip::wakeNetworkLoop() {
+    std::lock_guard lock(wakeUpMutex_);
+    if (wakeUp_) {
+        wakeUp_();
+    }
 }
 
 void ZelvanVoip::sendBufferedData() {

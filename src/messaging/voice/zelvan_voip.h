@@ -80,7 +80,9 @@ public:
     // alert steps on the main thread; only the refusal's send may happen here.
     void handleVoip(const fnd::Value& packet) override;
 
-    // --- VoiceEngineHooks (network thread) ---
+    // --- VoiceEngineHooks (network thread, but setWakeUp) ---
+    // Called with a flag set or a chunk appended, so the sleeping network loop polls again.
+    void setWakeUp(std::function<void()> wakeUp) override;
     bool startNewConnection() override { return startNewConnection_.load(std::memory_order_acquire); }
     void connect() override;
     void startVOIP() override;
@@ -104,8 +106,14 @@ public:
     VoipCall call() const;
     void setCall(VoipCall call);
     // Request flags: set after the fields they publish (release); polled by the network thread.
-    void setStartNewConnection(bool value) { startNewConnection_.store(value, std::memory_order_release); }
-    void setShouldStop(bool value) { shouldStop_.store(value, std::memory_order_release); }
+    void setStartNewConnection(bool value) {
+        startNewConnection_.store(value, std::memory_order_release);
+        wakeNetworkLoop();
+    }
+    void setShouldStop(bool value) {
+        shouldStop_.store(value, std::memory_order_release);
+        wakeNetworkLoop();
+    }
 
     // Main thread: hides and forgets the banner when `reset`, makes one when there is none, and
     // shows it in the application window.
@@ -152,6 +160,8 @@ private:
     // Runs `work` on the banner on the main thread, when there is one.
     void withBanner(std::function<void(VoipView&)> work);
     void disposeQueues();
+    // Calls the network loop's wake-up, when there is one (any thread).
+    void wakeNetworkLoop();
     // Partner text of a party value: the user id or the buddy name.
     static std::string partyText(const fnd::Value& party);
 
@@ -166,6 +176,8 @@ private:
 
     std::mutex sendMutex_; // guards sendBuf_
     std::vector<fnd::Bytes> sendBuf_;
+    std::mutex wakeUpMutex_; // guards wakeUp_, and is held while it runs so that clearing it waits
+    std::function<void()> wakeUp_;
     VoicePlayBuffer playBuffer_;
 
     // Network thread only.

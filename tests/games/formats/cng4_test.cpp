@@ -219,6 +219,14 @@ TEST(CNG4Test, CacheRanges) {
     EXPECT_EQ(cached(), "000|101|");
     a->clear(-1, -1);
     EXPECT_EQ(cached(), "000|000|");
+    // A draw decodes what is not cached and keeps it: the next draws use the same image.
+    auto screen = gfx::Context::createView(8, 8);
+    a->drawImage(*screen, 1, 1, 0, 0, 7, 8, -1, -1);
+    EXPECT_EQ(cached(), "000|010|");
+    kept = a->bufferedImage(1, 1);
+    a->drawImage(*screen, 1, 1, 4, 4, 7, 8, 2, 2);
+    EXPECT_EQ(a->bufferedImage(1, 1), kept);
+    a->clear(-1, -1);
 
     a->buffer(-1, -1);
     EXPECT_EQ(a->addPalette(*a->getPalette(1)), 2);
@@ -493,6 +501,61 @@ TEST(CNG4Test, BadIndicesAndBlocksAreRefused) {
     EXPECT_TRUE(d->bufferedImage(1, 0));
     d->drawImage(*screen, 0, 0, 0, 0, 7, 10, -1, -1);
     EXPECT_EQ(inkBox(*screen), Box{});
+}
+
+// An image drawn at its own size onto whole pixels is a copy of the cached rows; it must give exactly
+// what drawing the decoded image through the y-flip gives: on y-down and y-up contexts, translated by
+// the script, with half-transparent pixels, offsets, every anchor and edges cut off by the surface.
+TEST(CNG4Test, UnscaledDrawsMatchTheDecodedImageDrawnThroughTheFlip) {
+    ArchiveBuilder b(ArchiveBuilder::kHasOffset);
+    b.addPalette({0x000000, 0xFF0000, 0x00FF00, 0x0000FF}, {0, 255, 128, 40});
+    std::vector<uint8_t> pixels(7 * 5);
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        pixels[i] = static_cast<uint8_t>((i * 7 + i / 3) % 4);
+    }
+    b.addImage(7, 5, pixels, -2, 3);
+    auto a = parse(b.build());
+    ASSERT_TRUE(a);
+    gfx::ImagePtr decoded = a->newPNG(0, 0);
+    ASSERT_TRUE(decoded);
+    auto reference = [&](gfx::Context& context, int x, int y, int height) {
+        context.translateCTM(0, height);
+        context.scaleCTM(1, -1);
+        context.drawImage(gfx::Rect(x, height - 1 - y, 7, -5), *decoded);
+        context.translateCTM(0, height);
+        context.scaleCTM(1, -1);
+    };
+    const std::function<std::shared_ptr<gfx::Context>()> contexts[] = {
+        [] { return gfx::Context::createView(24, 20); },
+        [] { return gfx::BitmapContext::create(24, 20, gfx::PixelFormat::Bgra8PremulFirstLE); },
+        [] {
+            std::shared_ptr<gfx::Context> moved =
+                gfx::BitmapContext::create(24, 20, gfx::PixelFormat::Bgra8PremulFirstLE);
+            moved->translateCTM(3, -2);
+            return moved;
+        },
+    };
+    for (const auto& make : contexts) {
+        for (int anchor = 1; anchor <= 9; ++anchor) {
+            for (auto [x, y] : {std::pair{6, 6}, std::pair{0, 0}, std::pair{22, 19}, std::pair{-4, 12}}) {
+                auto ours = make();
+                auto want = make();
+                ours->setAlpha(0.7);
+                want->setAlpha(0.7);
+                a->drawImage(*ours, 0, 0, x, y, anchor, 20, -1, -1);
+                // The anchor's move, as drawImage documents it, then the image's own offsets.
+                const int left = x - 2 - (anchor % 3 == 0 ? 7 : anchor == 2 || anchor == 5 ? 3 : anchor == 8 ? 3 : 0);
+                const int top = y + 3 - (anchor <= 3 ? 5 : anchor <= 6 ? 2 : 0);
+                reference(*want, left, top, 20);
+                for (int py = 0; py < 20; ++py) {
+                    for (int px = 0; px < 24; ++px) {
+                        ASSERT_EQ(ours->pixelAt(px, py), want->pixelAt(px, py))
+                            << "anchor " << anchor << " at " << x << "," << y << " pixel " << px << "," << py;
+                    }
+                }
+            }
+        }
+    }
 }
 
 TEST(CNG4Test, SampleSheetForPeople) {

@@ -174,8 +174,13 @@ ScriptValue drawText(STLScriptCore& core, Args args) {
         return kNoValue;
     }
     if (core.bitmapFont != nullptr) {
+        const size_t before = core.bitmapFont->cng().cachedBytes();
         core.bitmapFont->drawString(*draw.context(), natives::textOf(*text), intArg(args, 1), intArg(args, 2), anchor,
                                     core.engine().height());
+        // Glyphs drawn for the first time stay decoded with the font.
+        if (core.bitmapFont->cng().cachedBytes() > before) {
+            core.pool().charge(core.bitmapFont->cng().cachedBytes() - before);
+        }
         return kNoValue;
     }
     CGContextDrawText(core.currentContext(), natives::textOf(*text), core.font(), intArg(args, 1), intArg(args, 2),

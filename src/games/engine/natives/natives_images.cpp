@@ -72,11 +72,16 @@ ScriptValue drawImage(STLScriptCore& core, Args args) {
     if (std::shared_ptr<CNG4> archive = nativeObject<CNG4>(arg(args, 0))) {
         natives::DrawLock draw(core);
         if (gfx::Context* context = draw.context()) {
+            const size_t before = archive->cachedBytes();
             withAlpha(*context, intArgOr(args, 8, -1), [&] {
                 archive->drawImage(*context, intArg(args, 1), intArg(args, 2), intArg(args, 3), intArg(args, 4),
                                    intArgOr(args, 5, 7), core.engine().height(), intArgOr(args, 6, -1),
                                    intArgOr(args, 7, -1));
             });
+            // A first draw keeps the decoded image with the archive.
+            if (archive->cachedBytes() > before) {
+                core.pool().charge(archive->cachedBytes() - before);
+            }
         }
     } else if (std::shared_ptr<ScriptImage> picture = nativeObject<ScriptImage>(arg(args, 0))) {
         natives::DrawLock draw(core);

@@ -313,6 +313,14 @@ TEST(NativesMemoryTest, ArchivesAndImagesAreChargedWhatTheyHold) {
     EXPECT_LT(bench.engine->core()->pool().liveBytes(), 2u * 64 * 64 * 4);
     bench.run("bytes " + lit(path) + "\n native 72 1\n store G5\n push 0\n ret");
     EXPECT_GE(bench.engine->core()->pool().liveBytes(), 2u * 64 * 64 * 4 + bytes.size());
+    // An image drawn (65) without being prepared is decoded on that draw, kept and charged too.
+    bench.run("push 0\n native 44 1\n pop\n bytes " + lit(path) +
+              "\n push 0\n native 72 2\n store G5\n load G5\n push 1\n push 0\n push 0\n push 0\n native 65 5\n"
+              " pop\n push 0\n ret");
+    EXPECT_EQ(bench.screen->pixelAt(2, 2).g, 255);
+    EXPECT_EQ(bench.engine->core()->imageCacheBudget()->used, 64u * 64 * 4);
+    EXPECT_GE(bench.engine->core()->pool().liveBytes(), 64u * 64 * 4);
+    EXPECT_LT(bench.engine->core()->pool().liveBytes(), 2u * 64 * 64 * 4);
 }
 
 TEST(NativesTableTest, AssignedAndUnassignedIds) {
