@@ -12,8 +12,12 @@ JsonDataScanner::JsonDataScanner(const fnd::Bytes& data) {
 }
 
 void JsonDataScanner::setData(const fnd::Bytes& data) {
+    setDataAndText(data, std::string(data.begin(), data.end()));
+}
+
+void JsonDataScanner::setDataAndText(const fnd::Bytes& data, std::string text) {
     data_ = data;
-    scanner_.setText(std::string(data.begin(), data.end()));
+    scanner_.setText(std::move(text));
 }
 
 void JsonDataScanner::setDoubleCharacters(std::string characters) {

@@ -50,6 +50,9 @@ public:
     std::string remainingString() const { return scanner_.remaining(); }
 
 protected:
+    // Keeps `data` and scans `text`, the data as the subclass reads it (converted to UTF-8, say).
+    void setDataAndText(const fnd::Bytes& data, std::string text);
+
     jsonscan::Scanner scanner_;
 
 private:

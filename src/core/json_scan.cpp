@@ -2,9 +2,11 @@
 // and the compact writer.
 #include "core/json_scan.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
+#include "core/json_text_runs.h"
 #include "platform/foundation/encodings.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/parse_error.h"
@@ -15,16 +17,18 @@ namespace zelvan::jsonscan {
 
 namespace {
 
-constexpr std::string_view kWhitespace = " \t\n\v\f\r";
+// A string's plain bytes end at its closing quote, an escape or the first byte of a multi-byte sequence.
+constexpr RunStops kStringStops{false, true, {'"', '\\'}};
 
-const ByteSet& whitespaceSet() {
-    static const ByteSet set(kWhitespace);
-    return set;
-}
-
-const ByteSet& stringStopSet() {
-    static const ByteSet set(std::string_view("\"\\"));
-    return set;
+// The double of a decimal prefix, read in place by from_chars; what it declines (a leading '+', a value
+// out of range) goes to fnd::doubleValue. Both round to the nearest double, so they agree.
+double readDouble(std::string_view number) {
+    double d = 0;
+    const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), d);
+    if (ec == std::errc() && end == number.data() + number.size()) {
+        return d;
+    }
+    return fnd::doubleValue(number);
 }
 
 fnd::ParseErrorCode parseCodeFor(int code, bool atEnd) {
@@ -186,16 +190,10 @@ bool Scanner::scanNumber(double* out) {
         return false;
     }
     if (out != nullptr) {
-        *out = fnd::doubleValue(run.substr(0, prefix.length));
+        *out = readDouble(run.substr(0, prefix.length));
     }
     pos_ = end;
     return true;
-}
-
-void Scanner::skipWhitespace() {
-    while (pos_ < text_.size() && whitespaceSet().contains(static_cast<uint8_t>(text_[pos_]))) {
-        ++pos_;
-    }
 }
 
 std::string Scanner::remaining() const {
@@ -420,20 +418,23 @@ bool Scanner::scanStringText(std::string* out) {
     const char* data = text_.data();
     const size_t size = text_.size();
     while (true) {
+        // The run up to the closing quote or an escape, its multi-byte sequences checked as they come.
         size_t run = pos_;
-        while (run < size && !stringStopSet().contains(static_cast<uint8_t>(data[run]))) {
-            ++run;
-        }
-        if (run > pos_) {
-            std::string_view bytes(data + pos_, run - pos_);
-            if (!fnd::isValidUtf8(bytes)) {
+        while (true) {
+            run += plainRunLength<kStringStops>(data + run, size - run);
+            if (run == size || static_cast<uint8_t>(data[run]) < 0x80) {
+                break;
+            }
+            const size_t n = utf8SequenceLength(data + run, size - run);
+            if (n == 0) {
                 fail(kStringUnicode, pos_);
                 pos_ = begin;
                 return false;
             }
-            text.append(bytes);
-            pos_ = run;
+            run += n;
         }
+        text.append(data + pos_, run - pos_);
+        pos_ = run;
         if (pos_ >= size) {
             fail(kStringStart, size);
             pos_ = begin;
@@ -542,54 +543,9 @@ constexpr std::string_view kSerializerDomain = "JSONSerializerErrorDomain";
 
 void writeString(std::string& out, std::string_view s) {
     out.push_back('"');
-    size_t plain = 0;
-    for (size_t i = 0; i < s.size(); ++i) {
-        const char* rep = nullptr;
-        switch (s[i]) {
-        case '\\':
-            rep = "\\\\";
-            break;
-        case '"':
-            rep = "\\\"";
-            break;
-        case '/':
-            rep = "\\/";
-            break;
-        case '\b':
-            rep = "\\b";
-            break;
-        case '\f':
-            rep = "\\f";
-            break;
-        case '\n':
-            rep = "\\n";
-            break;
-        case '\r':
-            rep = "\\r";
-            break;
-        case '\t':
-            rep = "\\t";
-            break;
-        default:
-            if (static_cast<unsigned char>(s[i]) >= 0x20) {
-                continue;
-            }
-            break;
-        }
-        out.append(s.substr(plain, i - plain));
-        if (rep != nullptr) {
-            out.append(rep);
-        } else {
-            // Other control bytes are not valid raw in JSON text (a leading NUL even reads as another encoding).
-            static constexpr char kHex[] = "0123456789abcdef";
-            const auto c = static_cast<unsigned char>(s[i]);
-            out.append("\\u00");
-            out.push_back(kHex[c >> 4]);
-            out.push_back(kHex[c & 15]);
-        }
-        plain = i + 1;
-    }
-    out.append(s.substr(plain));
+    // Other control bytes are not valid raw in JSON text (a leading NUL even reads as another encoding), so
+    // they are written as \u00xx.
+    appendEscaped<true>(out, s);
     out.push_back('"');
 }
 
@@ -599,13 +555,12 @@ void writeDouble(std::string& out, double d) {
         return;
     }
     char buf[32];
-    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, d);
-    (void)ec;
+    char* end = std::to_chars(buf, buf + sizeof buf, d).ptr;
     // "1e+80" is written "1e80": a '+' would end the number when the text is read back.
-    for (char* p = buf; p != end; ++p) {
-        if (*p != '+') {
-            out.push_back(*p);
-        }
+    char* plus = std::find(buf, end, '+');
+    out.append(buf, plus);
+    if (plus != end) {
+        out.append(plus + 1, end);
     }
 }
 
@@ -642,9 +597,12 @@ std::optional<fnd::Error> write(std::string& out, const fnd::Value& v, int depth
     case K::Bool:
         out.append(*v.asBool() ? "true" : "false");
         return std::nullopt;
-    case K::Int:
-        out.append(std::to_string(*v.asInt()));
+    case K::Int: {
+        char buf[24];
+        const auto written = std::to_chars(buf, buf + sizeof buf, *v.asInt());
+        out.append(buf, written.ptr);
         return std::nullopt;
+    }
     case K::Double:
         writeDouble(out, *v.asDouble());
         return std::nullopt;
@@ -694,7 +652,11 @@ std::optional<fnd::Error> write(std::string& out, const fnd::Value& v, int depth
                 out.push_back(',');
             }
             first = false;
-            writeString(out, key.text());
+            if (key.isString()) {
+                writeString(out, key.stringKey());
+            } else {
+                writeString(out, key.text());
+            }
             out.push_back(':');
             if (auto err = write(out, item, depth + 1)) {
                 return err;

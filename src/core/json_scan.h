@@ -96,7 +96,12 @@ public:
     bool scanUpToAny(const ByteSet& set, std::string* out);
     // The run of number bytes, read as its longest decimal prefix; none fails.
     bool scanNumber(double* out);
-    void skipWhitespace();
+    // Skips space, tab, line feed, vertical tab, form feed and carriage return.
+    void skipWhitespace() {
+        while (pos_ < text_.size() && isWhitespace(static_cast<uint8_t>(text_[pos_]))) {
+            ++pos_;
+        }
+    }
     std::string remaining() const;
 
     const ByteSet& numberBytes() const { return numberBytes_; }
@@ -114,6 +119,7 @@ public:
     int errorCode() const { return faultCode_; }
 
 private:
+    static constexpr bool isWhitespace(uint8_t b) { return b == ' ' || (b >= '\t' && b <= '\r'); }
     bool fail(int code, size_t at);
     // A container's failure: its own code replaces the failing step's, also at the end of the text, and
     // the position goes back to where the container began.

@@ -9,6 +9,7 @@
 #include <memory>
 #include <utility>
 
+#include "core/json_text_runs.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/log_preview.h"
 #include "platform/foundation/parse_error.h"
@@ -16,6 +17,10 @@
 
 namespace zelvan::marlin {
 namespace {
+
+// A string's plain bytes end at a control byte, a quote, a backslash or the first byte of a multi-byte
+// sequence.
+constexpr jsonscan::RunStops kStringStops{true, true, {'"', '\\'}};
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
@@ -41,36 +46,6 @@ int hexValue(char c) {
         return c - 'A' + 10;
     }
     return -1;
-}
-
-// The length of the well-formed UTF-8 sequence at `p` (before `end`), or 0 when it is not one.
-size_t utf8SequenceLength(const unsigned char* p, const unsigned char* end) {
-    unsigned char b = p[0];
-    size_t n = 0;
-    unsigned char lo = 0x80;
-    unsigned char hi = 0xBF;
-    if (b >= 0xC2 && b <= 0xDF) {
-        n = 2;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-        n = 3;
-        lo = b == 0xE0 ? 0xA0 : 0x80;
-        hi = b == 0xED ? 0x9F : 0xBF;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-        n = 4;
-        lo = b == 0xF0 ? 0x90 : 0x80;
-        hi = b == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (static_cast<size_t>(end - p) < n || p[1] < lo || p[1] > hi) {
-        return 0;
-    }
-    for (size_t i = 2; i < n; ++i) {
-        if (p[i] < 0x80 || p[i] > 0xBF) {
-            return 0;
-        }
-    }
-    return n;
 }
 
 // Whether the literal (already checked against the number grammar) fits a double. Plain integers and
@@ -197,22 +172,18 @@ bool JsonTextParser::scanRestOfLiteral(std::string_view word, const char* messag
 
 bool JsonTextParser::scanRestOfString(std::string* out) {
     for (;;) {
+        // Plain ASCII runs are passed a word at a time; each multi-byte sequence is checked on its own.
         const char* run = c_;
-        while (c_ < end_) {
-            auto b = static_cast<unsigned char>(*c_);
-            if (b >= 0x80) {
-                size_t n = utf8SequenceLength(reinterpret_cast<const unsigned char*>(c_),
-                                              reinterpret_cast<const unsigned char*>(end_));
-                if (n == 0) {
-                    return fail(fnd::kParseBadEncoding, static_cast<size_t>(c_ - begin_),
-                                "EUTF8: Invalid UTF-8 in string");
-                }
-                c_ += n;
-            } else if (b < 0x20 || b == '"' || b == '\\') {
+        while (true) {
+            c_ += jsonscan::plainRunLength<kStringStops>(c_, static_cast<size_t>(end_ - c_));
+            if (c_ == end_ || static_cast<unsigned char>(*c_) < 0x80) {
                 break;
-            } else {
-                ++c_;
             }
+            const size_t n = jsonscan::utf8SequenceLength(c_, static_cast<size_t>(end_ - c_));
+            if (n == 0) {
+                return fail(fnd::kParseBadEncoding, static_cast<size_t>(c_ - begin_), "EUTF8: Invalid UTF-8 in string");
+            }
+            c_ += n;
         }
         out->append(run, static_cast<size_t>(c_ - run));
         if (atEnd()) {

@@ -2,12 +2,12 @@
 #include "analytics/kavlo/kavlo_json.h"
 
 #include <algorithm>
-#include <array>
 #include <charconv>
 #include <cmath>
 #include <span>
 #include <vector>
 
+#include "core/json_text_runs.h"
 #include "platform/foundation/array.h"
 #include "platform/foundation/dictionary.h"
 #include "platform/foundation/encodings.h"
@@ -23,17 +23,6 @@ fnd::Error writerError(int64_t code, const std::string& description) {
 fnd::Error unsupported(std::string_view what) {
     return writerError(kKavloJSONErrorUnsupported, fnd::format("JSON serialisation not supported for %s", what));
 }
-
-// Characters that need a backslash: U+0000-U+001F, double quote and backslash.
-constexpr std::array<bool, 256> kNeedsEscape = [] {
-    std::array<bool, 256> table{};
-    for (int c = 0; c < 0x20; ++c) {
-        table[c] = true;
-    }
-    table['"'] = true;
-    table['\\'] = true;
-    return table;
-}();
 
 // Whether `text` is a JSON number as it stands (decimal values keep their literal text).
 bool isJsonNumber(std::string_view text) {
@@ -69,47 +58,6 @@ bool isJsonNumber(std::string_view text) {
         }
     }
     return i == text.size();
-}
-
-void appendEscaped(std::string_view text, std::string& into) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    size_t plain = 0; // start of the run not yet copied
-    for (size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (!kNeedsEscape[c]) {
-            continue;
-        }
-        into.append(text.substr(plain, i - plain));
-        plain = i + 1;
-        switch (c) {
-        case '"':
-            into.append("\\\"");
-            break;
-        case '\\':
-            into.append("\\\\");
-            break;
-        case '\t':
-            into.append("\\t");
-            break;
-        case '\n':
-            into.append("\\n");
-            break;
-        case '\r':
-            into.append("\\r");
-            break;
-        case '\b':
-            into.append("\\b");
-            break;
-        case '\f':
-            into.append("\\f");
-            break;
-        default:
-            into.append("\\u00");
-            into.push_back(kHex[c >> 4]);
-            into.push_back(kHex[c & 0x0F]);
-        }
-    }
-    into.append(text.substr(plain));
 }
 
 } // namespace
@@ -196,42 +144,46 @@ fnd::Result<void> KavloJSON::appendDictionary(const fnd::Dictionary& dictionary,
     }
     ++nesting_;
     ++depth_;
-    std::vector<const fnd::Dictionary::Entry*> entries;
-    entries.reserve(dictionary.count());
     for (const auto& entry : dictionary) {
         if (!entry.first.isString()) {
             --depth_;
             --nesting_;
             return writerError(kKavloJSONErrorUnsupported, "JSON object key must be string");
         }
-        entries.push_back(&entry);
     }
+    // The entries in the dictionary's own order, or sorted by key.
+    std::vector<const fnd::Dictionary::Entry*> sorted;
     if (sortKeys_) {
-        std::sort(entries.begin(), entries.end(),
+        sorted.reserve(dictionary.count());
+        for (const auto& entry : dictionary) {
+            sorted.push_back(&entry);
+        }
+        std::sort(sorted.begin(), sorted.end(),
                   [](const auto* a, const auto* b) { return a->first.stringKey() < b->first.stringKey(); });
     }
+    const size_t count = dictionary.count();
+    const auto& entries = dictionary.entries();
     into.push_back('{');
-    bool first = true;
-    for (const auto* entry : entries) {
-        if (!first) {
+    for (size_t i = 0; i < count; ++i) {
+        const fnd::Dictionary::Entry& entry = sortKeys_ ? *sorted[i] : entries[i];
+        if (i > 0) {
             into.push_back(',');
         }
-        first = false;
         if (humanReadable_) {
             into.append(indent());
         }
-        appendString(entry->first.stringKey(), into);
+        appendString(entry.first.stringKey(), into);
         into.append(humanReadable_ ? " : " : ":");
-        if (!appendValue(entry->second, into).ok()) {
+        if (!appendValue(entry.second, into).ok()) {
             --depth_;
             --nesting_;
             return writerError(kKavloJSONErrorUnsupported,
-                               fnd::format("Unsupported value for key %s in object", entry->first.stringKey()));
+                               fnd::format("Unsupported value for key %s in object", entry.first.stringKey()));
         }
     }
     --depth_;
     --nesting_;
-    if (humanReadable_ && !entries.empty()) {
+    if (humanReadable_ && count > 0) {
         into.append(indent());
     }
     into.push_back('}');
@@ -267,12 +219,12 @@ fnd::Result<void> KavloJSON::appendArray(const fnd::Array& array, std::string& i
 
 void KavloJSON::appendString(std::string_view text, std::string& into) const {
     into.push_back('"');
-    if (fnd::isValidUtf8(text)) {
-        appendEscaped(text, into);
-    } else {
+    const size_t start = into.size();
+    if (!jsonscan::appendEscapedUtf8<false>(into, text)) {
         // Ill-formed bytes become U+FFFD, so the output is always UTF-8.
+        into.resize(start);
         const auto bytes = std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size());
-        appendEscaped(fnd::decodeUtf8Lossy(bytes), into);
+        jsonscan::appendEscaped<false>(into, fnd::decodeUtf8Lossy(bytes));
     }
     into.push_back('"');
 }

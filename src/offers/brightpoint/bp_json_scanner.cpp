@@ -14,8 +14,7 @@ BPJSONScanner::BPJSONScanner(const fnd::Bytes& data) {
 }
 
 void BPJSONScanner::setData(const fnd::Bytes& data) {
-    BPDataScanner::setData(data);
-    scanner_.setText(jsonscan::sniffToUtf8(data));
+    setDataAndText(data, jsonscan::sniffToUtf8(data));
 }
 
 fnd::Result<fnd::Value> BPJSONScanner::scan(bool (jsonscan::Scanner::*step)(fnd::Value*)) {

@@ -12,8 +12,7 @@ JSONScanner::JSONScanner(const fnd::Bytes& data) {
 }
 
 void JSONScanner::setData(const fnd::Bytes& data) {
-    DataScanner::setData(data);
-    scanner_.setText(jsonscan::sniffToUtf8(data));
+    setDataAndText(data, jsonscan::sniffToUtf8(data));
 }
 
 fnd::Result<fnd::Value> JSONScanner::scanWith(bool (jsonscan::Scanner::*scan)(fnd::Value*)) {
