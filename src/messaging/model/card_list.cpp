@@ -234,19 +234,18 @@ size_t CardList<T>::bisect(size_t lo, size_t hi, const std::function<int(const T
     // `top` holds every card strictly between lo and hi; `topStart` is the position of its first card.
     const Node* top = root_;
     size_t topStart = 0;
-    while (lo + 1 < hi) {
+    return halveSpan(lo, hi, [&](size_t spanLo, size_t spanHi, size_t mid) {
         for (;;) {
             const size_t at = topStart + top->leftSize;
-            if (hi <= at) {
+            if (spanHi <= at) {
                 top = top->left;
-            } else if (lo >= at) {
+            } else if (spanLo >= at) {
                 topStart = at + 1;
                 top = top->right;
             } else {
                 break;
             }
         }
-        const size_t mid = (lo + hi) / 2;
         const Node* node = top;
         size_t start = topStart;
         for (;;) {
@@ -260,16 +259,8 @@ size_t CardList<T>::bisect(size_t lo, size_t hi, const std::function<int(const T
                 break;
             }
         }
-        const int order = weigh(*node->card);
-        if (order < 0) {
-            lo = mid;
-        } else if (order == 0) {
-            return mid;
-        } else {
-            hi = mid;
-        }
-    }
-    return hi;
+        return weigh(*node->card);
+    });
 }
 
 template <class T>

@@ -19,18 +19,7 @@ auto firstWhere(const List& list, Pred pred) -> typename List::value_type {
 
 // The halving of the span between lo and hi over a plain list, as CardList::bisect walks it.
 size_t bisect(const ContactManage::VCards& list, size_t lo, size_t hi, const std::function<int(const vCard&)>& weigh) {
-    while (lo + 1 < hi) {
-        const size_t mid = (lo + hi) / 2;
-        const int order = weigh(*list[mid]);
-        if (order < 0) {
-            lo = mid;
-        } else if (order == 0) {
-            return mid;
-        } else {
-            hi = mid;
-        }
-    }
-    return hi;
+    return halveSpan(lo, hi, [&](size_t, size_t, size_t mid) { return weigh(*list[mid]); });
 }
 
 size_t bisect(const ContactManage::VCardList& list, size_t lo, size_t hi,
