@@ -34,6 +34,57 @@ Dictionary::Dictionary(std::initializer_list<Entry> entries) {
     }
 }
 
+Dictionary::Dictionary(std::vector<Entry> entries) : entries_(std::move(entries)) {
+    if (entries_.size() > kIndexThreshold) {
+        mergeRepeatedKeys();
+        return;
+    }
+    for (size_t i = 1; i < entries_.size(); ++i) {
+        if (!(entries_[i - 1].first < entries_[i].first)) {
+            mergeRepeatedKeys();
+            return;
+        }
+    }
+}
+
+// Gives entries_ the result of setting its entries one by one: a later entry whose key came before hands
+// its value to the first one and goes. Large dictionaries find earlier keys through the index, which is
+// built on the way; small ones scan the entries kept so far.
+void Dictionary::mergeRepeatedKeys() {
+    const bool indexed = entries_.size() > kIndexThreshold;
+    index_.clear();
+    if (indexed) {
+        index_.reserve(entries_.size());
+    }
+    size_t kept = 0;
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        size_t at = kAbsent;
+        if (indexed) {
+            auto [slot, added] = index_.try_emplace(entries_[i].first, kept);
+            at = added ? kAbsent : slot->second;
+        } else {
+            for (size_t j = 0; j < kept; ++j) {
+                if (entries_[j].first == entries_[i].first) {
+                    at = j;
+                    break;
+                }
+            }
+        }
+        if (at != kAbsent) {
+            entries_[at].second = std::move(entries_[i].second);
+            continue;
+        }
+        if (kept != i) {
+            entries_[kept] = std::move(entries_[i]);
+        }
+        ++kept;
+    }
+    entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(kept), entries_.end());
+    if (entries_.size() <= kIndexThreshold) {
+        index_.clear();
+    }
+}
+
 const Value& Dictionary::objectForKey(const Key& key) const {
     const Value* v = find(key);
     return v != nullptr ? *v : kNull;

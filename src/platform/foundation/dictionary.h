@@ -47,6 +47,15 @@ public:
         return a != nullptr ? *a == *std::get_if<int64_t>(&other.v_)
                             : *std::get_if<std::string>(&v_) == *std::get_if<std::string>(&other.v_);
     }
+    // Integer keys before string keys; integers by value, strings byte by byte.
+    bool operator<(const Key& other) const {
+        const int64_t* a = std::get_if<int64_t>(&v_);
+        const int64_t* b = std::get_if<int64_t>(&other.v_);
+        if (a != nullptr || b != nullptr) {
+            return a != nullptr && (b == nullptr || *a < *b);
+        }
+        return *std::get_if<std::string>(&v_) < *std::get_if<std::string>(&other.v_);
+    }
     size_t hash() const { return std::hash<std::variant<int64_t, std::string>>{}(v_); }
 
 private:
@@ -63,6 +72,11 @@ public:
 
     Dictionary() = default;
     Dictionary(std::initializer_list<Entry> entries);
+    // Takes `entries` in their order with the result of setting them one by one: a repeated key keeps its
+    // first place and takes the later value. Decoders build the entries and move them in, so no entry is
+    // searched for on the way; keys in ascending order (integers first, then strings) are distinct as they
+    // stand, other orders are checked once.
+    explicit Dictionary(std::vector<Entry> entries);
 
     static std::shared_ptr<Dictionary> make(std::initializer_list<Entry> entries = {}) {
         return std::make_shared<Dictionary>(entries);
@@ -103,6 +117,7 @@ private:
 
     size_t position(const Key& key) const;
     void rebuildIndex();
+    void mergeRepeatedKeys();
 
     std::vector<Entry> entries_;
     std::unordered_map<Key, size_t, KeyHash> index_;

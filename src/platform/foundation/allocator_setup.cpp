@@ -1,0 +1,17 @@
+// The C allocator's process-wide settings (glibc's mallopt).
+#include "platform/foundation/allocator_setup.h"
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+namespace fnd {
+
+void setUpAllocator() {
+#if defined(__GLIBC__)
+    // No fast lists: a freed small block merges with its free neighbours at once.
+    mallopt(M_MXFAST, 0);
+#endif
+}
+
+} // namespace fnd
