@@ -1,6 +1,8 @@
 // The C allocator's process-wide settings (glibc's mallopt).
 #include "platform/foundation/allocator_setup.h"
 
+#include <cstdlib> // defines __GLIBC__ with the GNU C library
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif

@@ -52,15 +52,15 @@ Dictionary::Dictionary(std::vector<Entry> entries) : entries_(std::move(entries)
 // built on the way; small ones scan the entries kept so far.
 void Dictionary::mergeRepeatedKeys() {
     const bool indexed = entries_.size() > kIndexThreshold;
-    index_.clear();
+    index_.reset();
     if (indexed) {
-        index_.reserve(entries_.size());
+        index().reserve(entries_.size());
     }
     size_t kept = 0;
     for (size_t i = 0; i < entries_.size(); ++i) {
         size_t at = kAbsent;
         if (indexed) {
-            auto [slot, added] = index_.try_emplace(entries_[i].first, kept);
+            auto [slot, added] = index_->try_emplace(entries_[i].first, kept);
             at = added ? kAbsent : slot->second;
         } else {
             for (size_t j = 0; j < kept; ++j) {
@@ -81,7 +81,7 @@ void Dictionary::mergeRepeatedKeys() {
     }
     entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(kept), entries_.end());
     if (entries_.size() <= kIndexThreshold) {
-        index_.clear();
+        index_.reset();
     }
 }
 
@@ -91,7 +91,7 @@ const Value& Dictionary::objectForKey(const Key& key) const {
 }
 
 size_t Dictionary::position(const Key& key) const {
-    if (index_.empty()) {
+    if (!indexed()) {
         for (size_t i = 0; i < entries_.size(); ++i) {
             if (entries_[i].first == key) {
                 return i;
@@ -99,18 +99,21 @@ size_t Dictionary::position(const Key& key) const {
         }
         return kAbsent;
     }
-    auto it = index_.find(key);
-    return it == index_.end() ? kAbsent : it->second;
+    auto it = index_->find(key);
+    return it == index_->end() ? kAbsent : it->second;
 }
 
 void Dictionary::rebuildIndex() {
-    index_.clear();
+    if (index_) {
+        index_->clear();
+    }
     if (entries_.size() <= kIndexThreshold) {
         return;
     }
-    index_.reserve(entries_.size());
+    auto& byKey = index();
+    byKey.reserve(entries_.size());
     for (size_t i = 0; i < entries_.size(); ++i) {
-        index_.emplace(entries_[i].first, i);
+        byKey.emplace(entries_[i].first, i);
     }
 }
 
@@ -122,7 +125,7 @@ const Value* Dictionary::find(const Key& key) const {
 void Dictionary::reserve(size_t n) {
     entries_.reserve(n);
     if (n > kIndexThreshold) {
-        index_.reserve(n);
+        index().reserve(n);
     }
 }
 
@@ -137,8 +140,8 @@ void Dictionary::setObject(Value v, Key&& key) {
         return;
     }
     entries_.emplace_back(std::move(key), std::move(v));
-    if (!index_.empty()) {
-        index_.emplace(entries_.back().first, entries_.size() - 1);
+    if (indexed()) {
+        index_->emplace(entries_.back().first, entries_.size() - 1);
     } else if (entries_.size() > kIndexThreshold) {
         rebuildIndex();
     }
@@ -156,7 +159,9 @@ bool Dictionary::removeObjectForKey(const Key& key) {
 
 void Dictionary::removeAllObjects() {
     entries_.clear();
-    index_.clear();
+    if (index_) {
+        index_->clear();
+    }
 }
 
 std::vector<Key> Dictionary::allKeys() const {

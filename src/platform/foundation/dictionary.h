@@ -9,6 +9,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -119,8 +120,14 @@ private:
     void rebuildIndex();
     void mergeRepeatedKeys();
 
+    // Whether the hash index is in use (it is, exactly while there are more than kIndexThreshold entries).
+    bool indexed() const { return index_.has_value() && !index_->empty(); }
+    // The index, made on first use: most dictionaries never have one, and do not build or tear down an
+    // empty hash table.
+    std::unordered_map<Key, size_t, KeyHash>& index() { return index_ ? *index_ : index_.emplace(); }
+
     std::vector<Entry> entries_;
-    std::unordered_map<Key, size_t, KeyHash> index_;
+    std::optional<std::unordered_map<Key, size_t, KeyHash>> index_;
 };
 
 } // namespace fnd
