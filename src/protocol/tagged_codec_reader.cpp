@@ -4,16 +4,15 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "platform/foundation/data_slice.h"
 #include "platform/foundation/format.h"
 #include "platform/foundation/parse_error.h"
 #include "protocol/tagged_codec.h"
+#include "protocol/utf16_chunks.h"
 
 namespace zelvan {
 namespace {
@@ -28,50 +27,94 @@ constexpr uint64_t kMaxReservedItems = 4096;
 constexpr uint64_t kMinSliceBytes = 256;
 constexpr uint64_t kMaxSliceShare = 8;
 
+// Text of at most this many units is short enough for a std::string to hold in place (its small-string
+// room is at least 15 bytes in the standard libraries we build with), so sizing it allocates nothing.
+constexpr size_t kInPlaceText = 15;
+// Text of up to this many units is converted in a buffer on the stack (three bytes a unit) and then copied.
+constexpr size_t kStackTextUnits = 256;
+
 // What one decoded value costs in memory before its text or data.
 constexpr uint64_t kValueCost = sizeof(fnd::Value);
 // A dictionary entry: its key and the bookkeeping of an insertion-ordered map.
 constexpr uint64_t kEntryCost = 2 * sizeof(fnd::Value);
 
-// Writes the UTF-8 form of `units` big-endian UTF-16 units at `in` to `o`, which has room for three bytes
-// per unit (a surrogate pair gives four bytes for two units; an unpaired surrogate gives U+FFFD). Returns
-// the end of what was written. Runs of ASCII go eight units at a time.
+using utf16_chunks::asciiMask;
+using utf16_chunks::leadingAscii;
+using utf16_chunks::storeLowBytes;
+
+// How many of the `units` (at least eight) big-endian UTF-16 units at `in`, from the first, are ASCII. Only
+// checks them.
+size_t asciiLength(const uint8_t* in, size_t units) {
+    size_t i = 0;
+    for (; i + 8 <= units; i += 8) {
+        unsigned ascii = asciiMask(in + 2 * i);
+        if (ascii != 0xFFFF) {
+            return i + leadingAscii(ascii);
+        }
+    }
+    if (i == units) {
+        return units;
+    }
+    // The last few units: the eight that end the text, overlapping units already checked.
+    size_t last = units - 8;
+    return last + leadingAscii(asciiMask(in + 2 * last));
+}
+
+// Copies the leading ASCII units of `units` big-endian UTF-16 units at `in` to `out` (room for `units`
+// bytes, and for eight whatever `units` is) and returns how many there were. `readable` is how many bytes
+// from `in` on may be read: a short string is checked with one load when the input goes on past it.
+inline size_t asciiPrefix(const uint8_t* in, size_t units, size_t readable, char* out) {
+    size_t i = 0;
+    if (units >= 8) {
+        for (; i + 8 <= units; i += 8) {
+            unsigned ascii = asciiMask(in + 2 * i);
+            storeLowBytes(in + 2 * i, out + i);
+            if (ascii != 0xFFFF) {
+                return i + leadingAscii(ascii);
+            }
+        }
+        if (i == units) {
+            return units;
+        }
+        // The last few units: the eight that end the text, overlapping units already copied.
+        size_t last = units - 8;
+        storeLowBytes(in + 2 * last, out + last);
+        return last + leadingAscii(asciiMask(in + 2 * last));
+    }
+    if (units > 0 && readable >= 16) {
+        // Units past the text count as ASCII; the bytes stored for them are cut off by the caller's size.
+        storeLowBytes(in, out);
+        return std::min<size_t>(units, leadingAscii(asciiMask(in) | (0xFFFFu << (2 * units))));
+    }
+    for (; i < units; ++i) {
+        if (in[2 * i] != 0 || in[2 * i + 1] >= 0x80) {
+            break;
+        }
+        out[i] = static_cast<char>(in[2 * i + 1]);
+    }
+    return i;
+}
+
+// Writes the UTF-8 form of `units` big-endian UTF-16 units at `in` to `o`, which has room for three bytes per
+// unit (a surrogate pair gives four bytes for two units; an unpaired surrogate gives U+FFFD). Returns the end
+// of what was written. At an ASCII unit, the eight units from it go at once when they are all ASCII; other
+// units go one by one (mixed text changes script too often for a partial chunk to pay).
 unsigned char* utf16ToUtf8(const uint8_t* in, size_t units, unsigned char* o) {
     size_t i = 0;
-#if defined(__SSE2__)
-    const __m128i nonAscii = _mm_set1_epi16(static_cast<short>(0x80FF));
-#endif
     while (i < units) {
-#if defined(__SSE2__)
-        // Eight units whose high bytes are zero and low bytes below 0x80 are eight ASCII bytes. A chunk with
-        // other units still gives its leading ASCII units: the eight bytes are stored (there is room for
-        // them) and only the ASCII ones are kept.
-        while (i + 8 <= units) {
-            __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 2 * i));
-            auto ascii = static_cast<unsigned>(
-                _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(chunk, nonAscii), _mm_setzero_si128())));
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(o), _mm_packus_epi16(_mm_srli_epi16(chunk, 8), chunk));
-            if (ascii == 0xFFFF) {
+        char32_t u = static_cast<char32_t>((in[2 * i] << 8) | in[2 * i + 1]);
+        if (u < 0x80) {
+            if (i + 8 <= units && asciiMask(in + 2 * i) == 0xFFFF) {
+                storeLowBytes(in + 2 * i, reinterpret_cast<char*>(o));
                 o += 8;
                 i += 8;
                 continue;
             }
-            // Two mask bits per unit; the first clear bit is in the first unit that is not ASCII.
-            auto lead = static_cast<size_t>(__builtin_ctz(~ascii)) / 2;
-            o += lead;
-            i += lead;
-            break;
-        }
-        if (i == units) {
-            break;
-        }
-#endif
-        char32_t u = static_cast<char32_t>((in[2 * i] << 8) | in[2 * i + 1]);
-        ++i;
-        if (u < 0x80) {
             *o++ = static_cast<unsigned char>(u);
+            ++i;
             continue;
         }
+        ++i;
         if (u >= 0xD800 && u <= 0xDFFF) {
             char32_t lo = i < units ? static_cast<char32_t>((in[2 * i] << 8) | in[2 * i + 1]) : 0;
             if (u <= 0xDBFF && lo >= 0xDC00 && lo <= 0xDFFF) {
@@ -101,67 +144,14 @@ unsigned char* utf16ToUtf8(const uint8_t* in, size_t units, unsigned char* o) {
     return o;
 }
 
-#if defined(__SSE2__)
-// Of eight big-endian UTF-16 units at `in`, a mask with two bits set for each ASCII unit.
-unsigned asciiMask(const uint8_t* in) {
-    __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
-    __m128i nonAscii = _mm_and_si128(chunk, _mm_set1_epi16(static_cast<short>(0x80FF)));
-    return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(nonAscii, _mm_setzero_si128())));
-}
-
-// Stores the low bytes of eight units at `in` as eight bytes at `out`.
-void storeLowBytes(const uint8_t* in, char* out) {
-    __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(_mm_srli_epi16(chunk, 8), chunk));
-}
-#endif
-
-// Copies the leading ASCII units of `units` big-endian UTF-16 units at `in` to `out` (room for `units`
-// bytes, and for eight whatever `units` is) and returns how many there were. `readable` is how many bytes
-// from `in` on may be read: a short string is checked with one load when the input goes on past it.
-size_t asciiPrefix(const uint8_t* in, size_t units, size_t readable, char* out) {
-    size_t i = 0;
-#if defined(__SSE2__)
-    if (units >= 8) {
-        for (; i + 8 <= units; i += 8) {
-            unsigned ascii = asciiMask(in + 2 * i);
-            storeLowBytes(in + 2 * i, out + i);
-            if (ascii != 0xFFFF) {
-                return i + static_cast<size_t>(__builtin_ctz(~ascii)) / 2;
-            }
-        }
-        if (i == units) {
-            return units;
-        }
-        // The last few units: the eight that end the text, overlapping units already copied.
-        size_t last = units - 8;
-        unsigned ascii = asciiMask(in + 2 * last);
-        storeLowBytes(in + 2 * last, out + last);
-        return ascii == 0xFFFF ? units : last + static_cast<size_t>(__builtin_ctz(~ascii)) / 2;
-    }
-    if (units > 0 && readable >= 16) {
-        // Units past the text count as ASCII; the bytes stored for them are cut off by the caller's size.
-        unsigned ascii = (asciiMask(in) | (0xFFFFu << (2 * units))) & 0xFFFFu;
-        storeLowBytes(in, out);
-        return ascii == 0xFFFF ? units : static_cast<size_t>(__builtin_ctz(~ascii)) / 2;
-    }
-#else
-    (void)readable;
-#endif
-    for (; i < units; ++i) {
-        if (in[2 * i] != 0 || in[2 * i + 1] >= 0x80) {
-            break;
-        }
-        out[i] = static_cast<char>(in[2 * i + 1]);
-    }
-    return i;
-}
-
 // Makes `out` the value built from `args`, in place: no temporary value is built and moved into it. Only
-// for constructions that cannot throw, since `out` has already ended when the new value is built.
+// for constructions that cannot throw, since `out` has already ended when the new value is built. The
+// reader's slots start null, which has nothing to destroy.
 template <class... Args>
 fnd::Value& place(fnd::Value& out, Args&&... args) noexcept {
-    std::destroy_at(&out);
+    if (!out.isNull()) {
+        std::destroy_at(&out);
+    }
     return *std::construct_at(&out, std::forward<Args>(args)...);
 }
 
@@ -169,7 +159,15 @@ fnd::Value& place(fnd::Value& out, Args&&... args) noexcept {
 // was written is read back before its bytes reach the cache, which stalls the load; filled in place, a
 // decoded string is never moved. `out` itself is never const, so writing through the pointer is sound.
 std::string& stringIn(fnd::Value& out) {
-    return const_cast<std::string&>(*place(out, std::string()).asString());
+    return const_cast<std::string&>(*place(out, std::string_view()).asString());
+}
+
+// The elements of an array the reader has made, for it to append to in place. The array is made before its
+// elements are read and given to its value after them: a shared pointer copied right after it was made is read
+// back before its two halves reach the cache, which stalls the load. The array is the reader's own until it is
+// returned and is never const, so writing through the reference is sound.
+std::vector<fnd::Value>& elementsOf(fnd::Array& array) {
+    return const_cast<std::vector<fnd::Value>&>(array.items());
 }
 
 class Reader {
@@ -178,6 +176,7 @@ public:
     Reader(std::span<const uint8_t> in, const std::shared_ptr<const fnd::Bytes>* frame)
         : p_(in.data()), n_(in.size()), frame_(frame) {}
 
+    // Decodes the next value into `out`, which is null.
     bool value(fnd::Value& out, int depth);
     size_t position() const { return pos_; }
     size_t left() const { return n_ - pos_; }
@@ -250,6 +249,8 @@ private:
     bool array(fnd::Value& out, int depth, size_t start);
     bool stringArray(fnd::Value& out, size_t start);
     bool dictionary(fnd::Value& out, int depth, size_t start);
+    // Byte strings, arrays, dictionaries and unknown tags.
+    [[gnu::noinline]] bool container(fnd::Value& out, CodecTag t, int depth, size_t start);
 
     const uint8_t* p_;
     size_t n_;
@@ -275,16 +276,38 @@ bool Reader::utf16(std::string& out, size_t start) {
     if (!charge(0, units, start)) {
         return false;
     }
-    // ASCII text (most of it) is sized exactly. At its first other unit the text gets room for three bytes
-    // a unit from there on, and is cut to what the conversion wrote.
-    out.resize(std::max<size_t>(units, 8));
-    size_t ascii = asciiPrefix(in, units, left(), out.data());
-    if (ascii == units) {
-        out.resize(units);
+    // Short text, which the string holds in place, is copied while it is checked for ASCII (most text is).
+    // Longer text is converted on the stack and copied once, so that its storage is allocated once and at its
+    // size; text too long for that is checked first, then sized: exactly when it is ASCII, otherwise with room
+    // for three bytes a unit after its ASCII start, and cut to what the conversion wrote.
+    if (units <= kInPlaceText) {
+        // Sized to the room it has in place, a known size that is filled without a call, then cut.
+        out.resize(kInPlaceText);
+        size_t ascii = asciiPrefix(in, units, left(), out.data());
+        if (ascii != units) {
+            out.resize(ascii + 3 * (units - ascii));
+            auto* first = reinterpret_cast<unsigned char*>(out.data());
+            out.resize(static_cast<size_t>(utf16ToUtf8(in + 2 * ascii, units - ascii, first + ascii) - first));
+        } else {
+            out.resize(units);
+        }
+    } else if (units <= kStackTextUnits) {
+        char text[3 * kStackTextUnits];
+        size_t ascii = asciiPrefix(in, units, left(), text);
+        size_t size = units;
+        if (ascii != units) {
+            auto* first = reinterpret_cast<unsigned char*>(text);
+            size = static_cast<size_t>(utf16ToUtf8(in + 2 * ascii, units - ascii, first + ascii) - first);
+        }
+        out.assign(text, size);
     } else {
-        out.resize(ascii + 3 * (units - ascii));
-        auto* first = reinterpret_cast<unsigned char*>(out.data());
-        out.resize(static_cast<size_t>(utf16ToUtf8(in + 2 * ascii, units - ascii, first + ascii) - first));
+        size_t ascii = asciiLength(in, units);
+        out.resize(ascii == units ? units : ascii + 3 * (units - ascii));
+        asciiPrefix(in, ascii, left(), out.data());
+        if (ascii != units) {
+            auto* first = reinterpret_cast<unsigned char*>(out.data());
+            out.resize(static_cast<size_t>(utf16ToUtf8(in + 2 * ascii, units - ascii, first + ascii) - first));
+        }
     }
     pos_ += length;
     return true;
@@ -320,12 +343,12 @@ bool Reader::intArray(fnd::Value& out, int width, size_t start) {
     if (!header(count, width, "int array", start) || !charge(count, count * kValueCost, start)) {
         return false;
     }
-    std::vector<fnd::Value> items;
+    auto made = std::make_shared<fnd::Array>();
+    std::vector<fnd::Value>& items = elementsOf(*made);
     items.reserve(count);
     for (uint64_t i = 0; i < count; ++i) {
         items.emplace_back(signExtend(getBE(width), width));
     }
-    auto made = std::make_shared<fnd::Array>(std::move(items));
     place(out, std::move(made));
     return true;
 }
@@ -335,14 +358,14 @@ bool Reader::array(fnd::Value& out, int depth, size_t start) {
     if (!header(count, 1, "array", start)) {
         return false;
     }
-    std::vector<fnd::Value> items;
+    auto made = std::make_shared<fnd::Array>();
+    std::vector<fnd::Value>& items = elementsOf(*made);
     items.reserve(std::min(count, kMaxReservedItems));
     for (uint64_t i = 0; i < count; ++i) {
         if (!value(items.emplace_back(), depth)) {
             return false;
         }
     }
-    auto made = std::make_shared<fnd::Array>(std::move(items));
     place(out, std::move(made));
     return true;
 }
@@ -352,14 +375,14 @@ bool Reader::stringArray(fnd::Value& out, size_t start) {
     if (!header(count, 4, "string array", start) || !charge(count, count * kValueCost, start)) {
         return false;
     }
-    std::vector<fnd::Value> items;
+    auto made = std::make_shared<fnd::Array>();
+    std::vector<fnd::Value>& items = elementsOf(*made);
     items.reserve(count);
     for (uint64_t i = 0; i < count; ++i) {
         if (!utf16(stringIn(items.emplace_back()), pos_)) {
             return false;
         }
     }
-    auto made = std::make_shared<fnd::Array>(std::move(items));
     place(out, std::move(made));
     return true;
 }
@@ -370,9 +393,10 @@ bool Reader::dictionary(fnd::Value& out, int depth, size_t start) {
     if (!header(count, 3, "dictionary", start)) {
         return false;
     }
-    auto dict = std::make_shared<fnd::Dictionary>();
-    dict->reserve(std::min(count, kMaxReservedItems));
-    fnd::Value item;
+    // Each entry goes in with a null value, which is then decoded in its place. The dictionary takes the
+    // entries at the end and applies the repeated-key rule itself.
+    std::vector<fnd::Dictionary::Entry> entries;
+    entries.reserve(std::min(count, kMaxReservedItems));
     for (uint64_t i = 0; i < count; ++i) {
         size_t keyStart = pos_;
         if (left() < 1) {
@@ -391,17 +415,8 @@ bool Reader::dictionary(fnd::Value& out, int depth, size_t start) {
             if (left() < static_cast<size_t>(width)) {
                 return fail(fnd::kParseTruncated, "truncated dictionary key", keyStart);
             }
-            // An integer key (most packets): the entry goes in first with a null value, which is then decoded
-            // in its place, so no value is moved. A repeated key keeps its first place and takes the later
-            // value, as setObject gives it. The dictionary is the reader's own until it is returned.
-            int64_t key = signExtend(getBE(width), width);
-            size_t before = dict->count();
-            dict->setObject(fnd::Value(), fnd::Key(key));
-            const auto& entries = dict->entries();
-            const fnd::Value& slot = entries.size() > before ? entries.back().second : *dict->find(fnd::Key(key));
-            if (!value(const_cast<fnd::Value&>(slot), depth)) {
-                return false;
-            }
+            entries.emplace_back(std::piecewise_construct, std::forward_as_tuple(signExtend(getBE(width), width)),
+                                 std::forward_as_tuple());
             break;
         }
         case CodecTag::String: {
@@ -409,22 +424,25 @@ bool Reader::dictionary(fnd::Value& out, int depth, size_t start) {
             if (!utf16(text, keyStart)) {
                 return false;
             }
-            if (!value(item, depth)) {
-                return false;
-            }
-            dict->setObject(std::move(item), fnd::Key(std::move(text)));
+            entries.emplace_back(fnd::Key(std::move(text)), fnd::Value());
             break;
         }
         default:
             return fail(fnd::kParseMalformed,
                         fnd::format("dictionary key of tag 0x%02x", static_cast<unsigned>(keyTag)), keyStart);
         }
+        if (!value(entries.back().second, depth)) {
+            return false;
+        }
     }
-    place(out, std::move(dict));
+    auto made = std::make_shared<fnd::Dictionary>(std::move(entries));
+    place(out, std::move(made));
     return true;
 }
 
-bool Reader::value(fnd::Value& out, int depth) {
+// Scalars, which are most values, are read here, inlined into the loops of the containers; other kinds go to
+// container().
+inline bool Reader::value(fnd::Value& out, int depth) {
     size_t start = pos_;
     if (left() < 1) {
         return fail(fnd::kParseTruncated, "truncated value", start);
@@ -435,17 +453,23 @@ bool Reader::value(fnd::Value& out, int depth) {
     auto t = static_cast<CodecTag>(p_[pos_++]);
     switch (t) {
     case CodecTag::Null:
-        place(out);
         return true;
     case CodecTag::Int8:
     case CodecTag::Int16:
     case CodecTag::Int32:
     case CodecTag::Int64:
         return integer(out, 1 << (static_cast<int>(t) - 1), start);
-    case CodecTag::Bytes:
-        return bytes(out, start);
     case CodecTag::String:
         return utf16(stringIn(out), start);
+    default:
+        return container(out, t, depth, start);
+    }
+}
+
+bool Reader::container(fnd::Value& out, CodecTag t, int depth, size_t start) {
+    switch (t) {
+    case CodecTag::Bytes:
+        return bytes(out, start);
     case CodecTag::Array:
     case CodecTag::Int8Array:
     case CodecTag::Int16Array:
@@ -466,21 +490,22 @@ bool Reader::value(fnd::Value& out, int depth) {
         default:
             return intArray(out, 1 << (static_cast<int>(t) - static_cast<int>(CodecTag::Int8Array)), start);
         }
+    default:
+        return fail(fnd::kParseMalformed, fnd::format("unknown tag 0x%02x", static_cast<unsigned>(t)), start);
     }
-    return fail(fnd::kParseMalformed, fnd::format("unknown tag 0x%02x", static_cast<unsigned>(t)), start);
 }
 
+// The value is decoded in the result that is returned, so that it is not moved on the way out.
 fnd::Result<fnd::Value> decode(std::span<const uint8_t> bytes, const std::shared_ptr<const fnd::Bytes>* frame) {
     Reader reader(bytes, frame);
-    fnd::Value out;
-    if (!reader.value(out, 0)) {
-        return reader.takeError();
+    fnd::Result<fnd::Value> result{fnd::Value()};
+    if (!reader.value(*result, 0)) {
+        result = reader.takeError();
+    } else if (reader.left() > 0) {
+        result = fnd::parseError(fnd::kParseTrailingBytes, reader.position(),
+                                 fnd::format("%zu trailing bytes after the value", reader.left()));
     }
-    if (reader.left() > 0) {
-        return fnd::parseError(fnd::kParseTrailingBytes, reader.position(),
-                               fnd::format("%zu trailing bytes after the value", reader.left()));
-    }
-    return out;
+    return result;
 }
 
 } // namespace

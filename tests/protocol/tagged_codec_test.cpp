@@ -334,6 +334,30 @@ TEST(TaggedCodecTest, RepeatedDictionaryKeyKeepsItsPlaceAndTakesTheLaterValue) {
             EXPECT_EQ(dict->objectForKey(i), i == 1 ? Value("z") : Value(10 + i));
         }
     }
+    // String keys likewise, and the integer 1 and the string "1" are different keys.
+    for (int entries : {3, 12}) {
+        SCOPED_TRACE(entries);
+        auto stringKey = [](fnd::Bytes& bytes, char c) {
+            bytes.insert(bytes.end(), {0x0b, 0, 0, 0, 2, 0, uint8_t(c)});
+        };
+        fnd::Bytes bytes = {0x0d, 0, 0, 0, static_cast<uint8_t>(entries + 1)};
+        for (int i = 0; i < entries - 1; ++i) {
+            stringKey(bytes, static_cast<char>('0' + i));
+            bytes.insert(bytes.end(), {0x01, static_cast<uint8_t>(i)});
+        }
+        bytes.insert(bytes.end(), {0x01, 1, 0x01, 99});
+        stringKey(bytes, '1');
+        bytes.insert(bytes.end(), {0x01, 42});
+        auto v = loads(bytes);
+        ASSERT_TRUE(v && v->isDictionary());
+        auto dict = v->asDictionary();
+        ASSERT_EQ(dict->count(), static_cast<size_t>(entries));
+        EXPECT_EQ(dict->entries()[1].first, fnd::Key("1"));
+        EXPECT_EQ(dict->entries()[1].second, Value(42));
+        EXPECT_EQ(dict->entries().back().first, fnd::Key(1));
+        EXPECT_EQ(dict->objectForKey(1), Value(99));
+        EXPECT_EQ(dict->objectForKey("0"), Value(0));
+    }
 }
 
 TEST(TaggedCodecTest, LargeByteStringsOfASharedFrameOutliveIt) {

@@ -34,13 +34,64 @@ Dictionary::Dictionary(std::initializer_list<Entry> entries) {
     }
 }
 
+Dictionary::Dictionary(std::vector<Entry> entries) : entries_(std::move(entries)) {
+    if (entries_.size() > kIndexThreshold) {
+        mergeRepeatedKeys();
+        return;
+    }
+    for (size_t i = 1; i < entries_.size(); ++i) {
+        if (!(entries_[i - 1].first < entries_[i].first)) {
+            mergeRepeatedKeys();
+            return;
+        }
+    }
+}
+
+// Gives entries_ the result of setting its entries one by one: a later entry whose key came before hands
+// its value to the first one and goes. Large dictionaries find earlier keys through the index, which is
+// built on the way; small ones scan the entries kept so far.
+void Dictionary::mergeRepeatedKeys() {
+    const bool indexed = entries_.size() > kIndexThreshold;
+    index_.reset();
+    if (indexed) {
+        index().reserve(entries_.size());
+    }
+    size_t kept = 0;
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        size_t at = kAbsent;
+        if (indexed) {
+            auto [slot, added] = index_->try_emplace(entries_[i].first, kept);
+            at = added ? kAbsent : slot->second;
+        } else {
+            for (size_t j = 0; j < kept; ++j) {
+                if (entries_[j].first == entries_[i].first) {
+                    at = j;
+                    break;
+                }
+            }
+        }
+        if (at != kAbsent) {
+            entries_[at].second = std::move(entries_[i].second);
+            continue;
+        }
+        if (kept != i) {
+            entries_[kept] = std::move(entries_[i]);
+        }
+        ++kept;
+    }
+    entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(kept), entries_.end());
+    if (entries_.size() <= kIndexThreshold) {
+        index_.reset();
+    }
+}
+
 const Value& Dictionary::objectForKey(const Key& key) const {
     const Value* v = find(key);
     return v != nullptr ? *v : kNull;
 }
 
 size_t Dictionary::position(const Key& key) const {
-    if (index_.empty()) {
+    if (!indexed()) {
         for (size_t i = 0; i < entries_.size(); ++i) {
             if (entries_[i].first == key) {
                 return i;
@@ -48,18 +99,21 @@ size_t Dictionary::position(const Key& key) const {
         }
         return kAbsent;
     }
-    auto it = index_.find(key);
-    return it == index_.end() ? kAbsent : it->second;
+    auto it = index_->find(key);
+    return it == index_->end() ? kAbsent : it->second;
 }
 
 void Dictionary::rebuildIndex() {
-    index_.clear();
+    if (index_) {
+        index_->clear();
+    }
     if (entries_.size() <= kIndexThreshold) {
         return;
     }
-    index_.reserve(entries_.size());
+    auto& byKey = index();
+    byKey.reserve(entries_.size());
     for (size_t i = 0; i < entries_.size(); ++i) {
-        index_.emplace(entries_[i].first, i);
+        byKey.emplace(entries_[i].first, i);
     }
 }
 
@@ -71,7 +125,7 @@ const Value* Dictionary::find(const Key& key) const {
 void Dictionary::reserve(size_t n) {
     entries_.reserve(n);
     if (n > kIndexThreshold) {
-        index_.reserve(n);
+        index().reserve(n);
     }
 }
 
@@ -86,8 +140,8 @@ void Dictionary::setObject(Value v, Key&& key) {
         return;
     }
     entries_.emplace_back(std::move(key), std::move(v));
-    if (!index_.empty()) {
-        index_.emplace(entries_.back().first, entries_.size() - 1);
+    if (indexed()) {
+        index_->emplace(entries_.back().first, entries_.size() - 1);
     } else if (entries_.size() > kIndexThreshold) {
         rebuildIndex();
     }
@@ -105,7 +159,9 @@ bool Dictionary::removeObjectForKey(const Key& key) {
 
 void Dictionary::removeAllObjects() {
     entries_.clear();
-    index_.clear();
+    if (index_) {
+        index_->clear();
+    }
 }
 
 std::vector<Key> Dictionary::allKeys() const {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -47,6 +48,15 @@ public:
         return a != nullptr ? *a == *std::get_if<int64_t>(&other.v_)
                             : *std::get_if<std::string>(&v_) == *std::get_if<std::string>(&other.v_);
     }
+    // Integer keys before string keys; integers by value, strings byte by byte.
+    bool operator<(const Key& other) const {
+        const int64_t* a = std::get_if<int64_t>(&v_);
+        const int64_t* b = std::get_if<int64_t>(&other.v_);
+        if (a != nullptr || b != nullptr) {
+            return a != nullptr && (b == nullptr || *a < *b);
+        }
+        return *std::get_if<std::string>(&v_) < *std::get_if<std::string>(&other.v_);
+    }
     size_t hash() const { return std::hash<std::variant<int64_t, std::string>>{}(v_); }
 
 private:
@@ -63,6 +73,11 @@ public:
 
     Dictionary() = default;
     Dictionary(std::initializer_list<Entry> entries);
+    // Takes `entries` in their order with the result of setting them one by one: a repeated key keeps its
+    // first place and takes the later value. Decoders build the entries and move them in, so no entry is
+    // searched for on the way; keys in ascending order (integers first, then strings) are distinct as they
+    // stand, other orders are checked once.
+    explicit Dictionary(std::vector<Entry> entries);
 
     static std::shared_ptr<Dictionary> make(std::initializer_list<Entry> entries = {}) {
         return std::make_shared<Dictionary>(entries);
@@ -103,9 +118,16 @@ private:
 
     size_t position(const Key& key) const;
     void rebuildIndex();
+    void mergeRepeatedKeys();
+
+    // Whether the hash index is in use (it is, exactly while there are more than kIndexThreshold entries).
+    bool indexed() const { return index_.has_value() && !index_->empty(); }
+    // The index, made on first use: most dictionaries never have one, and do not build or tear down an
+    // empty hash table.
+    std::unordered_map<Key, size_t, KeyHash>& index() { return index_ ? *index_ : index_.emplace(); }
 
     std::vector<Entry> entries_;
-    std::unordered_map<Key, size_t, KeyHash> index_;
+    std::optional<std::unordered_map<Key, size_t, KeyHash>> index_;
 };
 
 } // namespace fnd

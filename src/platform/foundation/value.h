@@ -41,7 +41,7 @@ public:
     template <std::floating_point T>
     Value(T d) : v_(static_cast<double>(d)) {}
     Value(std::string s) : v_(std::move(s)) {}
-    Value(std::string_view s) : v_(std::string(s)) {}
+    Value(std::string_view s) : v_(std::in_place_type<std::string>, s) {}
     // A null pointer gives a Null value.
     Value(const char* s) {
         if (s != nullptr) {
