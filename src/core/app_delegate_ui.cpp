@@ -1,6 +1,7 @@
 // The application delegate's user interface: the window with the five-tab bar, alerts and the
 // information box, the retry alert, tab switching, the keyboard, and the full-screen game view.
 #include <numbers>
+#include <utility>
 
 #include "core/app_delegate_parts.h"
 #include "core/localization.h"
@@ -106,6 +107,10 @@ void zelvanAppDelegate::showRetryAlert() {
         return; // one alert asks for the tap however many failures wait for it
     }
     hideInfo();
+    // A refusal on an earlier connection is past: the retry alert alone stands for what happens next.
+    if (auto refusal = std::exchange(loginAlert_, nullptr); refusal && refusal->isVisible()) {
+        refusal->dismissWithClickedButtonIndex(-1, ui::Animated::No);
+    }
     ZLOG(Info, "network: the retry alert asks the user before the next connection");
     retryAlert_ = std::make_shared<RetryAlert>(*this);
     retryAlert_->alert =

@@ -279,6 +279,14 @@ TEST_F(AppDelegateTest, RefusedSignInDeletesTheAccountAndKeepsPacketsHeld) {
     fnd::RunLoop::main().pumpUntil([] { return false; }, 0.3);
     EXPECT_EQ(ui::AlertPanel::visiblePanels().size(), 1u);
     EXPECT_EQ(ui::testing::AlertDriver::visibleAlert(), alert);
+
+    // When the connections then keep failing, the retry alert takes the refusal's place.
+    delegate_->networkLoop().setServer("127.0.0.1", refusedPort());
+    server_->closeAll();
+    ASSERT_TRUE(pump([&] { return delegate_->networkLoop().waitingForRetry(); }));
+    fnd::RunLoop::main().runUntilIdle();
+    ASSERT_EQ(ui::AlertPanel::visiblePanels().size(), 1u);
+    EXPECT_EQ(ui::testing::AlertDriver::visibleAlert()->title(), "Network error");
 }
 
 TEST_F(AppDelegateTest, LogInRepliesNobodyAskedForChangeNothing) {
