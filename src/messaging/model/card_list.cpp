@@ -1,9 +1,12 @@
-// CardList as a treap ordered by position: each node counts the nodes below it, so a position is found
-// by descending and a node's position by climbing its parents; random priorities keep the tree about
-// 2 log n deep whatever order the cards arrive in. Built for the messenger's card types.
+// CardList as a counted B+ tree: leaves hold runs of cards in list order, inner nodes hold their
+// children and how many cards each child holds. A position is found by descending through the counts; a
+// run's position by climbing its parents. Full nodes split in two, and a node that falls below a quarter
+// merges with a neighbour that has room, so the tree stays about log64(n) deep. Built for the messenger's
+// card types.
 #include "messaging/model/card_list.h"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 
 #include "messaging/model/chat_group_card.h"
@@ -13,44 +16,74 @@
 
 namespace zelvan {
 
+namespace {
+
+// Cards in a run and children of an inner node, at most; a node with fewer than a quarter merges.
+constexpr uint32_t kFanout = 64;
+constexpr uint32_t kMinFill = kFanout / 4;
+
+} // namespace
+
 template <class T>
 struct CardList<T>::Node {
-    Card card;
-    Node* left = nullptr;
-    Node* right = nullptr;
-    Node* parent = nullptr;
-    // The nodes of this subtree, and of its left part: a walk by position reads only the nodes on
-    // its path, never a child it does not enter.
-    size_t size = 1;
-    size_t leftSize = 0;
-    uint32_t priority = 0;
-    int32_t key = 0;
+    explicit Node(bool leaf) : isLeaf(leaf) {}
+    Inner* parent = nullptr;
+    // Cards (a leaf) or children (an inner node).
+    uint32_t count = 0;
+    const bool isLeaf;
+};
+
+template <class T>
+struct CardList<T>::Leaf : Node {
+    Leaf() : Node(true) {}
+    Leaf* next = nullptr;
+    std::array<Card, kFanout> cards;
+};
+
+template <class T>
+struct CardList<T>::Inner : Node {
+    Inner() : Node(false) {}
+    // How many cards lie under each child.
+    std::array<size_t, kFanout> sizes{};
+    std::array<Node*, kFanout> children{};
 };
 
 template <class T>
 CardList<T>::CardList(KeyOf keyOf) : keyOf_(keyOf) {}
 
 template <class T>
-CardList<T>::~CardList() = default;
+CardList<T>::~CardList() {
+    destroy(root_);
+}
+
+template <class T>
+void CardList<T>::destroy(Node* node) {
+    if (node == nullptr) {
+        return;
+    }
+    if (node->isLeaf) {
+        delete static_cast<Leaf*>(node);
+        return;
+    }
+    auto* inner = static_cast<Inner*>(node);
+    for (uint32_t i = 0; i < inner->count; ++i) {
+        destroy(inner->children[i]);
+    }
+    delete inner;
+}
 
 template <class T>
 const typename CardList<T>::Card& CardList<T>::const_iterator::operator*() const {
-    VERIFY(node_ != nullptr);
-    return node_->card;
+    VERIFY(leaf_ != nullptr);
+    return leaf_->cards[at_];
 }
 
 template <class T>
 typename CardList<T>::const_iterator& CardList<T>::const_iterator::operator++() {
-    VERIFY(node_ != nullptr);
-    if (node_->right) {
-        node_ = leftmost(node_->right);
-        return *this;
-    }
-    const Node* from = node_;
-    node_ = node_->parent;
-    while (node_ && from == node_->right) {
-        from = node_;
-        node_ = node_->parent;
+    VERIFY(leaf_ != nullptr);
+    if (++at_ == leaf_->count) {
+        leaf_ = leaf_->next;
+        at_ = 0;
     }
     return *this;
 }
@@ -64,109 +97,76 @@ typename CardList<T>::const_iterator CardList<T>::const_iterator::operator++(int
 
 template <class T>
 size_t CardList<T>::sizeOf(const Node* node) {
-    return node ? node->size : 0;
+    if (node->isLeaf) {
+        return node->count;
+    }
+    const auto* inner = static_cast<const Inner*>(node);
+    size_t total = 0;
+    for (uint32_t i = 0; i < inner->count; ++i) {
+        total += inner->sizes[i];
+    }
+    return total;
 }
 
 template <class T>
-void CardList<T>::setLeft(Node* node, Node* child) {
-    const size_t rightSize = node->size - 1 - node->leftSize;
-    node->left = child;
-    node->leftSize = sizeOf(child);
-    node->size = node->leftSize + 1 + rightSize;
-    if (child) {
-        child->parent = node;
+uint32_t CardList<T>::slotOf(const Node* child) {
+    const Inner* parent = child->parent;
+    const auto* at = std::find(parent->children.begin(), parent->children.begin() + parent->count, child);
+    return static_cast<uint32_t>(at - parent->children.begin());
+}
+
+template <class T>
+void CardList<T>::adjustSizes(Node* node, std::ptrdiff_t delta) {
+    for (; node->parent != nullptr; node = node->parent) {
+        node->parent->sizes[slotOf(node)] += static_cast<size_t>(delta);
     }
 }
 
 template <class T>
-void CardList<T>::setRight(Node* node, Node* child) {
-    node->right = child;
-    node->size = node->leftSize + 1 + sizeOf(child);
-    if (child) {
-        child->parent = node;
-    }
-}
-
-template <class T>
-std::pair<typename CardList<T>::Node*, typename CardList<T>::Node*> CardList<T>::split(Node* tree, size_t count) {
-    if (!tree) {
-        return {nullptr, nullptr};
-    }
-    if (tree->leftSize >= count) {
-        auto [first, rest] = split(tree->left, count);
-        setLeft(tree, rest);
-        tree->parent = nullptr;
-        return {first, tree};
-    }
-    auto [first, rest] = split(tree->right, count - tree->leftSize - 1);
-    setRight(tree, first);
-    tree->parent = nullptr;
-    return {tree, rest};
-}
-
-template <class T>
-typename CardList<T>::Node* CardList<T>::merge(Node* left, Node* right) {
-    if (!left || !right) {
-        Node* only = left ? left : right;
-        if (only) {
-            only->parent = nullptr;
-        }
-        return only;
-    }
-    if (left->priority > right->priority) {
-        setRight(left, merge(left->right, right));
-        left->parent = nullptr;
-        return left;
-    }
-    setLeft(right, merge(left, right->left));
-    right->parent = nullptr;
-    return right;
-}
-
-template <class T>
-const typename CardList<T>::Node* CardList<T>::leftmost(const Node* node) {
-    while (node && node->left) {
-        node = node->left;
-    }
-    return node;
-}
-
-template <class T>
-size_t CardList<T>::rankOf(const Node* node) {
-    size_t rank = node->leftSize;
-    for (const Node* at = node; at->parent; at = at->parent) {
-        if (at == at->parent->right) {
-            rank += at->parent->leftSize + 1;
+size_t CardList<T>::startOf(const Node* node) {
+    size_t start = 0;
+    for (; node->parent != nullptr; node = node->parent) {
+        const Inner* parent = node->parent;
+        for (uint32_t i = 0, slot = slotOf(node); i < slot; ++i) {
+            start += parent->sizes[i];
         }
     }
-    return rank;
+    return start;
 }
 
 template <class T>
-size_t CardList<T>::size() const {
-    return sizeOf(root_);
+std::pair<const typename CardList<T>::Leaf*, size_t> CardList<T>::locate(size_t pos) const {
+    const Node* node = root_;
+    size_t start = 0;
+    while (!node->isLeaf) {
+        const auto* inner = static_cast<const Inner*>(node);
+        uint32_t i = 0;
+        while (pos >= start + inner->sizes[i]) {
+            start += inner->sizes[i];
+            ++i;
+        }
+        node = inner->children[i];
+    }
+    return {static_cast<const Leaf*>(node), start};
 }
 
 template <class T>
 const typename CardList<T>::Card& CardList<T>::operator[](size_t index) const {
     VERIFY(index < size());
-    const Node* node = root_;
-    for (;;) {
-        const size_t before = node->leftSize;
-        if (index < before) {
-            node = node->left;
-        } else if (index == before) {
-            return node->card;
-        } else {
-            index -= before + 1;
-            node = node->right;
-        }
-    }
+    auto [leaf, start] = locate(index);
+    return leaf->cards[index - start];
 }
 
 template <class T>
 typename CardList<T>::const_iterator CardList<T>::begin() const {
-    return const_iterator(leftmost(root_));
+    if (root_ == nullptr) {
+        return end();
+    }
+    const Node* node = root_;
+    while (!node->isLeaf) {
+        node = static_cast<const Inner*>(node)->children[0];
+    }
+    return {static_cast<const Leaf*>(node), 0};
 }
 
 template <class T>
@@ -178,35 +178,91 @@ std::vector<typename CardList<T>::Card> CardList<T>::toVector() const {
 }
 
 template <class T>
-void CardList<T>::insert(size_t index, Card card) {
-    VERIFY(card != nullptr);
-    Node* node = newNode();
-    node->card = std::move(card);
-    node->priority = static_cast<uint32_t>(priorities_());
-    node->key = keyOf_ ? keyOf_(*node->card) : 0;
-    auto [before, after] = split(root_, std::min(index, size()));
-    root_ = merge(merge(before, node), after);
-    if (keyOf_) {
-        byKey_.emplace(node->key, node);
+void CardList<T>::addSibling(Node* left, Node* right) {
+    Inner* parent = left->parent;
+    if (parent == nullptr) {
+        auto* root = new Inner;
+        root->children[0] = left;
+        root->children[1] = right;
+        root->sizes[0] = sizeOf(left);
+        root->sizes[1] = sizeOf(right);
+        root->count = 2;
+        left->parent = right->parent = root;
+        root_ = root;
+        return;
     }
-    nodes_.emplace(node->card.get(), node);
+    uint32_t at = slotOf(left) + 1;
+    if (parent->count == kFanout) {
+        // The upper half of the parent's children goes to a new sibling of the parent.
+        auto* upper = new Inner;
+        constexpr uint32_t kHalf = kFanout / 2;
+        moveChildren(*parent, kHalf, kFanout - kHalf, *upper, 0);
+        upper->count = kFanout - kHalf;
+        parent->count = kHalf;
+        addSibling(parent, upper);
+        if (at > kHalf) {
+            parent = upper;
+            at -= kHalf;
+        }
+    }
+    for (uint32_t i = parent->count; i > at; --i) {
+        parent->children[i] = parent->children[i - 1];
+        parent->sizes[i] = parent->sizes[i - 1];
+    }
+    parent->children[at] = right;
+    right->parent = parent;
+    ++parent->count;
+    // The cards under `left` are now split between it and `right`; the total above is unchanged.
+    parent->sizes[at] = sizeOf(right);
+    parent->sizes[at - 1] = sizeOf(left);
 }
 
 template <class T>
-typename CardList<T>::Node* CardList<T>::newNode() {
-    if (freeNodes_.empty()) {
-        // Blocks grow with the list, so a long one has its nodes in a few large runs of memory.
-        const size_t count = std::min<size_t>(size_t{64} << blocks_.size(), 4096);
-        blocks_.push_back(std::make_unique<Node[]>(count));
-        Node* block = blocks_.back().get();
-        for (size_t i = count; i > 0; --i) {
-            freeNodes_.push_back(&block[i - 1]);
+void CardList<T>::moveCards(Leaf& from, uint32_t first, Leaf& to) {
+    for (uint32_t i = first; i < from.count; ++i) {
+        relink(from.cards[i].get(), from, to);
+        to.cards[to.count++] = std::move(from.cards[i]);
+    }
+    from.count = first;
+}
+
+template <class T>
+void CardList<T>::insert(size_t index, Card card) {
+    VERIFY(card != nullptr);
+    index = std::min(index, size());
+    Leaf* leaf = nullptr;
+    uint32_t at = 0;
+    if (root_ == nullptr) {
+        leaf = new Leaf;
+        root_ = leaf;
+    } else {
+        auto [found, start] = locate(index == size() ? index - 1 : index);
+        leaf = const_cast<Leaf*>(found); // the list's own node, found through its const walk
+        at = static_cast<uint32_t>(index - start);
+    }
+    if (leaf->count == kFanout) {
+        auto* upper = new Leaf;
+        moveCards(*leaf, kFanout / 2, *upper);
+        upper->next = leaf->next;
+        leaf->next = upper;
+        addSibling(leaf, upper);
+        if (at > kFanout / 2) {
+            leaf = upper;
+            at -= kFanout / 2;
         }
     }
-    Node* node = freeNodes_.back();
-    freeNodes_.pop_back();
-    *node = Node{};
-    return node;
+    std::move_backward(leaf->cards.begin() + at, leaf->cards.begin() + leaf->count,
+                       leaf->cards.begin() + leaf->count + 1);
+    const int32_t key = keyOf_ ? keyOf_(*card) : 0;
+    const T* raw = card.get();
+    leaf->cards[at] = std::move(card);
+    ++leaf->count;
+    ++size_;
+    adjustSizes(leaf, 1);
+    places_.emplace(raw, Place{leaf, key});
+    if (keyOf_) {
+        byKey_.emplace(key, raw);
+    }
 }
 
 template <class T>
@@ -219,11 +275,21 @@ CardList<T>& CardList<T>::operator=(std::initializer_list<Card> cards) {
 }
 
 template <class T>
+uint32_t CardList<T>::offsetOf(const Leaf& leaf, const T* card) {
+    uint32_t at = 0;
+    while (leaf.cards[at].get() != card) {
+        ++at;
+    }
+    return at;
+}
+
+template <class T>
 size_t CardList<T>::indexOf(const T& card) const {
-    auto [first, last] = nodes_.equal_range(&card);
+    auto [place, placeEnd] = places_.equal_range(&card);
     size_t index = size();
-    for (auto it = first; it != last; ++it) {
-        index = std::min(index, rankOf(it->second));
+    for (; place != placeEnd; ++place) {
+        const Leaf& leaf = *place->second.leaf;
+        index = std::min(index, startOf(&leaf) + offsetOf(leaf, &card));
     }
     return index;
 }
@@ -231,95 +297,181 @@ size_t CardList<T>::indexOf(const T& card) const {
 template <class T>
 size_t CardList<T>::bisect(size_t lo, size_t hi, const std::function<int(const T&)>& weigh) const {
     VERIFY(lo < hi && hi < size());
-    // `top` holds every card strictly between lo and hi; `topStart` is the position of its first card.
-    const Node* top = root_;
-    size_t topStart = 0;
-    return halveSpan(lo, hi, [&](size_t spanLo, size_t spanHi, size_t mid) {
-        for (;;) {
-            const size_t at = topStart + top->leftSize;
-            if (spanHi <= at) {
-                top = top->left;
-            } else if (spanLo >= at) {
-                topStart = at + 1;
-                top = top->right;
-            } else {
-                break;
-            }
+    // The run the last card was read from, and the position of its first card: once the span lies inside
+    // one run, its cards are read straight from it.
+    const Leaf* leaf = nullptr;
+    size_t start = 0;
+    auto cardAt = [&](size_t pos) -> const T* {
+        if (leaf == nullptr || pos < start || pos - start >= leaf->count) {
+            std::tie(leaf, start) = locate(pos);
         }
-        const Node* node = top;
-        size_t start = topStart;
-        for (;;) {
-            const size_t at = start + node->leftSize;
-            if (mid < at) {
-                node = node->left;
-            } else if (mid > at) {
-                start = at + 1;
-                node = node->right;
-            } else {
-                break;
-            }
-        }
-        return weigh(*node->card);
-    });
+        return leaf->cards[pos - start].get();
+    };
+    return halveSpan(lo, hi, [&](size_t, size_t, size_t mid) { return weigh(*cardAt(mid)); });
 }
 
 template <class T>
-void CardList<T>::unlink(Node* node) {
-    Node* parent = node->parent;
-    Node* joined = merge(node->left, node->right);
-    if (joined) {
-        joined->parent = parent;
-    }
-    bool fromLeft = parent && parent->left == node;
-    if (!parent) {
-        root_ = joined;
-    } else if (fromLeft) {
-        parent->left = joined;
-    } else {
-        parent->right = joined;
-    }
-    // Each node above lost one, in its left part when the node lay there.
-    for (Node* up = parent; up; up = up->parent) {
-        --up->size;
-        if (fromLeft) {
-            --up->leftSize;
+void CardList<T>::rebalance(Node* node) {
+    if (node == root_) {
+        if (node->count == 0) {
+            destroy(node);
+            root_ = nullptr;
+        } else if (!node->isLeaf && node->count == 1) {
+            auto* inner = static_cast<Inner*>(node);
+            root_ = inner->children[0];
+            root_->parent = nullptr;
+            inner->count = 0;
+            destroy(inner);
+            rebalance(root_);
         }
-        fromLeft = up->parent && up->parent->left == up;
+        return;
     }
+    if (node->count >= kMinFill) {
+        return;
+    }
+    // Every node but the root holds at least kMinFill, so the parent has another child.
+    Inner* parent = node->parent;
+    const uint32_t slot = slotOf(node);
+    const uint32_t leftSlot = slot + 1 < parent->count ? slot : slot - 1;
+    Node* left = parent->children[leftSlot];
+    Node* right = parent->children[leftSlot + 1];
+    if (left->count + right->count > kFanout) {
+        // Too many for one node: the two share them, each keeping at least half of a node.
+        if (left->isLeaf) {
+            balanceLeaves(*static_cast<Leaf*>(left), *static_cast<Leaf*>(right));
+        } else {
+            balanceInners(*static_cast<Inner*>(left), *static_cast<Inner*>(right));
+        }
+        parent->sizes[leftSlot] = sizeOf(left);
+        parent->sizes[leftSlot + 1] = sizeOf(right);
+        return;
+    }
+    if (left->isLeaf) {
+        auto* from = static_cast<Leaf*>(right);
+        auto* to = static_cast<Leaf*>(left);
+        moveCards(*from, 0, *to);
+        to->next = from->next;
+    } else {
+        auto* from = static_cast<Inner*>(right);
+        auto* to = static_cast<Inner*>(left);
+        moveChildren(*from, 0, from->count, *to, to->count);
+        to->count += from->count;
+        from->count = 0;
+    }
+    parent->sizes[leftSlot] += parent->sizes[leftSlot + 1];
+    for (uint32_t i = leftSlot + 1; i + 1 < parent->count; ++i) {
+        parent->children[i] = parent->children[i + 1];
+        parent->sizes[i] = parent->sizes[i + 1];
+    }
+    --parent->count;
+    destroy(right);
+    rebalance(parent);
+}
+
+template <class T>
+void CardList<T>::balanceLeaves(Leaf& left, Leaf& right) {
+    const uint32_t want = (left.count + right.count) / 2;
+    if (left.count > want) {
+        const uint32_t moved = left.count - want;
+        std::move_backward(right.cards.begin(), right.cards.begin() + right.count,
+                           right.cards.begin() + right.count + moved);
+        for (uint32_t i = 0; i < moved; ++i) {
+            relink(left.cards[want + i].get(), left, right);
+            right.cards[i] = std::move(left.cards[want + i]);
+        }
+        left.count = want;
+        right.count += moved;
+    } else {
+        const uint32_t moved = want - left.count;
+        for (uint32_t i = 0; i < moved; ++i) {
+            relink(right.cards[i].get(), right, left);
+            left.cards[left.count++] = std::move(right.cards[i]);
+        }
+        std::move(right.cards.begin() + moved, right.cards.begin() + right.count, right.cards.begin());
+        right.count -= moved;
+    }
+}
+
+template <class T>
+void CardList<T>::balanceInners(Inner& left, Inner& right) {
+    const uint32_t want = (left.count + right.count) / 2;
+    if (left.count > want) {
+        const uint32_t moved = left.count - want;
+        moveChildren(right, 0, right.count, right, moved);
+        moveChildren(left, want, moved, right, 0);
+        left.count = want;
+        right.count += moved;
+    } else {
+        const uint32_t moved = want - left.count;
+        moveChildren(right, 0, moved, left, left.count);
+        left.count += moved;
+        moveChildren(right, moved, right.count - moved, right, 0);
+        right.count -= moved;
+    }
+}
+
+template <class T>
+void CardList<T>::moveChildren(Inner& from, uint32_t first, uint32_t n, Inner& to, uint32_t at) {
+    // Through a copy, since `from` and `to` may be one node with overlapping ranges.
+    std::array<Node*, kFanout> children;
+    std::array<size_t, kFanout> sizes;
+    std::copy_n(from.children.begin() + first, n, children.begin());
+    std::copy_n(from.sizes.begin() + first, n, sizes.begin());
+    for (uint32_t i = 0; i < n; ++i) {
+        to.children[at + i] = children[i];
+        to.sizes[at + i] = sizes[i];
+        children[i]->parent = &to;
+    }
+}
+
+template <class T>
+void CardList<T>::relink(const T* card, const Leaf& from, Leaf& to) {
+    auto [place, placeEnd] = places_.equal_range(card);
+    for (; place != placeEnd; ++place) {
+        if (place->second.leaf == &from) {
+            place->second.leaf = &to;
+            return;
+        }
+    }
+}
+
+template <class T>
+void CardList<T>::removeAt(Leaf& leaf, uint32_t at, std::vector<Card>& removed) {
+    removed.push_back(std::move(leaf.cards[at]));
+    std::move(leaf.cards.begin() + at + 1, leaf.cards.begin() + leaf.count, leaf.cards.begin() + at);
+    --leaf.count;
+    --size_;
+    adjustSizes(&leaf, -1);
+    rebalance(&leaf);
 }
 
 template <class T>
 size_t CardList<T>::remove(const T& card) {
-    auto [first, last] = nodes_.equal_range(&card);
-    size_t removed = 0;
-    for (auto it = first; it != last; ++it) {
-        Node* node = it->second;
-        auto [keyed, keyedEnd] = byKey_.equal_range(node->key);
+    // The cards go last: `card` may be one of them.
+    std::vector<Card> removed;
+    for (auto place = places_.find(&card); place != places_.end(); place = places_.find(&card)) {
+        Leaf* leaf = place->second.leaf;
+        const int32_t key = place->second.key;
+        places_.erase(place);
+        auto [keyed, keyedEnd] = byKey_.equal_range(key);
         for (; keyed != keyedEnd; ++keyed) {
-            if (keyed->second == node) {
+            if (keyed->second == &card) {
                 byKey_.erase(keyed);
                 break;
             }
         }
-        unlink(node);
-        freeNodes_.push_back(node);
-        ++removed;
+        removeAt(*leaf, offsetOf(*leaf, &card), removed);
     }
-    nodes_.erase(first, last);
-    // The cards go last: `card` may be one of them.
-    for (size_t i = freeNodes_.size() - removed; i < freeNodes_.size(); ++i) {
-        freeNodes_[i]->card.reset();
-    }
-    return removed;
+    return removed.size();
 }
 
 template <class T>
 void CardList<T>::clear() {
+    destroy(root_);
     root_ = nullptr;
+    size_ = 0;
     byKey_.clear();
-    nodes_.clear();
-    freeNodes_.clear();
-    blocks_.clear();
+    places_.clear();
 }
 
 template <class T>
@@ -327,28 +479,32 @@ typename CardList<T>::Card CardList<T>::firstWithKey(int32_t key) const {
     if (!keyOf_) {
         return nullptr;
     }
-    // Usually one node holds the id; only several need their positions compared.
-    const Node* first = nullptr;
-    std::optional<size_t> firstRank;
+    // Usually one card holds the id; only several need their positions compared.
+    const T* first = nullptr;
+    std::optional<size_t> firstIndex;
     auto [keyed, keyedEnd] = byKey_.equal_range(key);
     for (; keyed != keyedEnd; ++keyed) {
-        const Node* node = keyed->second;
-        if (keyOf_(*node->card) != key) {
+        const T* card = keyed->second;
+        if (card == first || keyOf_(*card) != key) {
             continue;
         }
         if (first == nullptr) {
-            first = node;
+            first = card;
             continue;
         }
-        if (!firstRank) {
-            firstRank = rankOf(first);
+        if (!firstIndex) {
+            firstIndex = indexOf(*first);
         }
-        if (const size_t rank = rankOf(node); rank < *firstRank) {
-            first = node;
-            firstRank = rank;
+        if (const size_t index = indexOf(*card); index < *firstIndex) {
+            first = card;
+            firstIndex = index;
         }
     }
-    return first == nullptr ? nullptr : first->card;
+    if (first == nullptr) {
+        return nullptr;
+    }
+    // A listed card is owned through a shared pointer, which it knows.
+    return std::const_pointer_cast<T>(std::static_pointer_cast<const T>(first->shared_from_this()));
 }
 
 template class CardList<vCard>;

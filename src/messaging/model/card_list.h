@@ -1,7 +1,9 @@
 // CardList: one of the messenger's lists of cards (every contact, the friends, the address-book
 // contacts, the chat rooms, the chat groups) as a sequence whose reads by position, insertions at a
 // position and removals of a card all take O(log n), with an optional lookup of the first card holding
-// an id. Lists of 100,000 friends whose presence keeps changing, or of 100,000 rooms, stay cheap.
+// an id. Lists of 100,000 friends whose presence keeps changing, or of 100,000 rooms, stay cheap: the
+// cards sit in runs of up to 64 under a shallow tree of counts, so a walk by position reads three or
+// four small nodes and a bisection ends inside one run.
 #pragma once
 
 #include <cstddef>
@@ -10,8 +12,8 @@
 #include <initializer_list>
 #include <iterator>
 #include <memory>
-#include <random>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace zelvan {
@@ -55,6 +57,8 @@ public:
 
 private:
     struct Node;
+    struct Leaf;
+    struct Inner;
 
 public:
     // Walks the cards in list order.
@@ -71,30 +75,31 @@ public:
         pointer operator->() const { return &**this; }
         const_iterator& operator++();
         const_iterator operator++(int);
-        bool operator==(const const_iterator& other) const { return node_ == other.node_; }
+        bool operator==(const const_iterator& other) const { return leaf_ == other.leaf_ && at_ == other.at_; }
 
     private:
         friend class CardList;
-        explicit const_iterator(const Node* node) : node_(node) {}
-        const Node* node_ = nullptr;
+        const_iterator(const Leaf* leaf, uint32_t at) : leaf_(leaf), at_(at) {}
+        const Leaf* leaf_ = nullptr;
+        uint32_t at_ = 0;
     };
 
-    size_t size() const;
-    bool empty() const { return root_ == nullptr; }
+    size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
     // The card at `index` (VERIFY: below the size).
     const Card& operator[](size_t index) const;
     const Card& front() const { return (*this)[0]; }
     const Card& back() const { return (*this)[size() - 1]; }
     const_iterator begin() const;
-    const_iterator end() const { return const_iterator(); }
+    const_iterator end() const { return {}; }
     std::vector<Card> toVector() const;
     // The position of the card's first occurrence, or the size when it is not listed.
     size_t indexOf(const T& card) const;
     // Halves the span between positions lo and hi (lo < hi < size) while cards lie strictly inside it:
     // `weigh` is asked about the card at mid = (lo + hi) / 2; below zero the walk goes on between mid
     // and hi, above zero between lo and mid, and zero ends it at mid. Returns where it ended: mid, or
-    // hi once no card lies inside. The walk descends the tree once: the subtree holding the span
-    // narrows with it, and each middle card is found below that subtree rather than from the root.
+    // hi once no card lies inside. Once the span lies inside one run of cards, the middle cards are
+    // read straight from it.
     size_t bisect(size_t lo, size_t hi, const std::function<int(const T&)>& weigh) const;
 
     // Inserts `card` before position `index` (at the end when `index` is the size or more).
@@ -119,30 +124,44 @@ public:
     Card firstWithKey(int32_t key) const;
 
 private:
+    // Where each listed card sits, and the id it had when it went in.
+    struct Place {
+        Leaf* leaf;
+        int32_t key;
+    };
+
+    // The run holding position `pos` (below the size) and the position of its first card.
+    std::pair<const Leaf*, size_t> locate(size_t pos) const;
+    // The position of the run's first card.
+    static size_t startOf(const Node* node);
+    static uint32_t slotOf(const Node* child);
     static size_t sizeOf(const Node* node);
-    // Puts `child` (or nothing) on that side of `node` and recounts `node` from the child alone.
-    static void setLeft(Node* node, Node* child);
-    static void setRight(Node* node, Node* child);
-    // Splits `tree` into its first `count` nodes and the rest.
-    static std::pair<Node*, Node*> split(Node* tree, size_t count);
-    static Node* merge(Node* left, Node* right);
-    static const Node* leftmost(const Node* node);
-    // The node's position in the list.
-    static size_t rankOf(const Node* node);
-    void unlink(Node* node);
+    // Adds `delta` to the counts of every node above `node`.
+    static void adjustSizes(Node* node, std::ptrdiff_t delta);
+    // Hangs `right` just after `left`, under a new root when `left` is the root; a full parent splits.
+    void addSibling(Node* left, Node* right);
+    // Merges an underfull node with a neighbour that has room, and shrinks the root to its only child.
+    void rebalance(Node* node);
+    // Moves the cards from `first` on from `from` to the end of `to` and relinks their places.
+    void moveCards(Leaf& from, uint32_t first, Leaf& to);
+    // Shares the cards or children of two neighbours evenly, keeping their order.
+    void balanceLeaves(Leaf& left, Leaf& right);
+    static void balanceInners(Inner& left, Inner& right);
+    // Copies `n` children from position `first` of `from` to position `at` of `to` (counts unchanged).
+    static void moveChildren(Inner& from, uint32_t first, uint32_t n, Inner& to, uint32_t at);
+    // Moves one place of `card` from one run to another.
+    void relink(const T* card, const Leaf& from, Leaf& to);
+    void removeAt(Leaf& leaf, uint32_t at, std::vector<Card>& removed);
+    static uint32_t offsetOf(const Leaf& leaf, const T* card);
+    static void destroy(Node* node);
 
     KeyOf keyOf_;
     Node* root_ = nullptr;
-    std::minstd_rand priorities_;
-    // Every listed node by its card (a card listed twice has two).
-    std::unordered_multimap<const T*, Node*> nodes_;
-    // The nodes live in blocks of the list's own, reused through a free list, so that the tree lies
-    // in a few runs of memory rather than scattered among the cards.
-    Node* newNode();
-    std::vector<std::unique_ptr<Node[]>> blocks_;
-    std::vector<Node*> freeNodes_;
-    // The nodes of each id, straight from the id; positions decide between the few that share one.
-    std::unordered_multimap<int32_t, const Node*> byKey_;
+    size_t size_ = 0;
+    // Every listed card's run (a card listed twice has two places).
+    std::unordered_multimap<const T*, Place> places_;
+    // The cards of each id, straight from the id; positions decide between the few that share one.
+    std::unordered_multimap<int32_t, const T*> byKey_;
 };
 
 } // namespace zelvan

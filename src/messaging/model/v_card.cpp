@@ -2,6 +2,7 @@
 // v_card_address_book.cpp.
 #include "messaging/model/v_card.h"
 
+#include <algorithm>
 #include <array>
 
 #include "platform/foundation/string_ops.h"
@@ -96,6 +97,8 @@ std::string vCard::getname() const {
 const std::u16string& vCard::nameKey() const {
     if (!nameKeyCache_) {
         nameKeyCache_ = fnd::caseInsensitiveKey(getname());
+        nameKeyHead_.fill(u'\0');
+        std::copy_n(nameKeyCache_->begin(), std::min(nameKeyCache_->size(), kKeyHead), nameKeyHead_.begin());
     }
     return *nameKeyCache_;
 }
@@ -178,7 +181,19 @@ int vCard::compareTo(const vCard& other) const {
     }
     // The names compared are the ones the lists show: a card without name fields shows "" and so
     // sorts before the named ones.
-    const int order = nameKey().compare(other.nameKey());
+    const std::u16string& keyA = nameKey();
+    const std::u16string& keyB = other.nameKey();
+    // The first units decide from the copies kept in the cards; the text past them only when they tie.
+    const size_t head = std::min({keyA.size(), keyB.size(), kKeyHead});
+    for (size_t i = 0; i < head; ++i) {
+        if (nameKeyHead_[i] != other.nameKeyHead_[i]) {
+            return nameKeyHead_[i] < other.nameKeyHead_[i] ? -1 : 1;
+        }
+    }
+    if (head < kKeyHead) {
+        return keyA.size() < keyB.size() ? -1 : (keyA.size() > keyB.size() ? 1 : 0);
+    }
+    const int order = keyA.compare(kKeyHead, std::u16string::npos, keyB, kKeyHead);
     return order < 0 ? -1 : (order > 0 ? 1 : 0);
 }
 

@@ -3,6 +3,7 @@
 // conversion to and from an address-book person.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <limits>
 #include <memory>
@@ -117,6 +118,15 @@ private:
     // The display name by the name rule, or nullopt when the card has neither name part.
     std::optional<std::string> displayName() const;
 
+    // What sorting reads, first, next to the state: a sorted list's bisection reads many cards once each.
+    mutable int32_t userIdCache_ = kNotRead;
+    mutable int32_t typeCache_ = kNotRead;
+    // The display name's case-insensitive key (fnd::caseInsensitiveKey), kept like the name, and its first
+    // units kept in the card as well: most names end or differ within them, so that comparing two cards
+    // seldom reads the text kept apart from them.
+    static constexpr size_t kKeyHead = 16;
+    mutable std::optional<std::u16string> nameKeyCache_;
+    mutable std::array<char16_t, kKeyHead> nameKeyHead_{};
     int32_t contactid_ = 0;
     int32_t online_ = 0;
     std::shared_ptr<fnd::Dictionary> ui_;
@@ -125,10 +135,6 @@ private:
     std::optional<fnd::Date> miniblogTime_;
     ZIntNSObjectMap options_;
     mutable std::optional<std::optional<std::string>> nameCache_;
-    // The display name's case-insensitive key (fnd::caseInsensitiveKey), kept like the name.
-    mutable std::optional<std::u16string> nameKeyCache_;
-    mutable int32_t userIdCache_ = kNotRead;
-    mutable int32_t typeCache_ = kNotRead;
 };
 
 } // namespace zelvan

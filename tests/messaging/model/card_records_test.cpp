@@ -127,6 +127,25 @@ TEST(CardRecordsTest, ContactOrder) {
     EXPECT_EQ(cards[0]->compareTo(*cards[0]), 0);
 }
 
+TEST(CardRecordsTest, LongNamesSortByTheirWholeKey) {
+    // Names that tie in their first sixteen units and part after them, or end there, or within them.
+    const std::vector<const char*> names{"Alexandria Montgomery",
+                                         "alexandria montgomerz",
+                                         "Alexandria Montg",
+                                         "Alexandria Montgomery-Smith",
+                                         "Alexandria",
+                                         "ALEXANDRIA MONTGOMERY",
+                                         ""};
+    for (const char* a : names) {
+        for (const char* b : names) {
+            auto cardA = contact(fnd::Value::dictionary({{1, a}}));
+            auto cardB = contact(fnd::Value::dictionary({{1, b}}));
+            const int whole = cardA->nameKey().compare(cardB->nameKey());
+            EXPECT_EQ(cardA->compareTo(*cardB), (whole > 0) - (whole < 0)) << a << " / " << b;
+        }
+    }
+}
+
 TEST(CardRecordsTest, BuddyPresenceKeepsTheOnlineListInNameOrder) {
     auto account = imGroup::create();
     for (const char* name : {"delta", "Alpha", "charlie", "Bravo", "echo"}) {
