@@ -10,7 +10,6 @@
 #include "app/client_session.h"
 #include "core/launch_options.h"
 #include "core/main_thread.h"
-#include "platform/foundation/allocator_setup.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/run_loop.h"
@@ -52,7 +51,6 @@ int runClient(const zelvan::LaunchOptions& options) {
 } // namespace
 
 int main(int argc, char** argv) {
-    fnd::setUpAllocator();
     std::vector<std::string> args(argv + 1, argv + argc);
     auto parsed = zelvan::LaunchOptions::parse(args);
     if (!parsed.ok()) {

@@ -13,7 +13,6 @@
 
 #include "app/client_session.h"
 #include "core/launch_options.h"
-#include "platform/foundation/allocator_setup.h"
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/log.h"
 #include "platform/foundation/run_loop.h"
@@ -65,7 +64,6 @@ void addDriverOptions(CLI::App& cli, DriverOptions& options) {
 } // namespace
 
 int main(int argc, char** argv) {
-    fnd::setUpAllocator();
     using namespace zelvan;
     DriverOptions driver;
     CLI::App cli{"The demo driver: the client against a dev server, its user played by the test drivers.",
