@@ -1,7 +1,8 @@
 // CardList as a counted B+ tree: leaves hold runs of cards in list order, inner nodes hold their
 // children and how many cards each child holds. A position is found by descending through the counts; a
 // run's position by climbing its parents. Full nodes split in two, and a node that falls below a quarter
-// merges with a neighbour that has room, so the tree stays about log64(n) deep. Built for the messenger's
+// merges with a neighbour that has room, or shares evenly with one that has not, so every node but the
+// root stays at least a quarter full and the tree about log64(n) deep. Built for the messenger's
 // card types.
 #include "messaging/model/card_list.h"
 
