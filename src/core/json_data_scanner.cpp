@@ -69,4 +69,12 @@ bool JsonDataScanner::scanNumber(double* into) {
     return scanner_.scanNumber(into);
 }
 
+fnd::Result<fnd::Value> JsonDataScanner::scanValueWith(bool (jsonscan::Scanner::*step)(fnd::Value*)) {
+    fnd::Value value;
+    if (!(scanner_.*step)(&value)) {
+        return scanner_.error();
+    }
+    return value;
+}
+
 } // namespace zelvan

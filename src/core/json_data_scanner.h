@@ -9,6 +9,8 @@
 
 #include "core/json_scan.h"
 #include "platform/foundation/bytes.h"
+#include "platform/foundation/error.h"
+#include "platform/foundation/value.h"
 
 namespace zelvan {
 
@@ -52,6 +54,8 @@ public:
 protected:
     // Keeps `data` and scans `text`, the data as the subclass reads it (converted to UTF-8, say).
     void setDataAndText(const fnd::Bytes& data, std::string text);
+    // The value the engine's `step` scans at the position, else the engine's failure.
+    fnd::Result<fnd::Value> scanValueWith(bool (jsonscan::Scanner::*step)(fnd::Value*));
 
     jsonscan::Scanner scanner_;
 

@@ -17,33 +17,25 @@ void BPJSONScanner::setData(const fnd::Bytes& data) {
     setDataAndText(data, jsonscan::sniffToUtf8(data));
 }
 
-fnd::Result<fnd::Value> BPJSONScanner::scan(bool (jsonscan::Scanner::*step)(fnd::Value*)) {
-    fnd::Value value;
-    if (!(scanner_.*step)(&value)) {
-        return scanner_.error();
-    }
-    return value;
-}
-
 fnd::Result<std::optional<fnd::Value>> BPJSONScanner::scanJSONObject() {
-    fnd::Value value = TRY(scan(&jsonscan::Scanner::scanValue));
+    fnd::Value value = TRY(scanValueWith(&jsonscan::Scanner::scanValue));
     return scanner_.gaveNoValue() ? std::nullopt : std::optional<fnd::Value>(std::move(value));
 }
 
 fnd::Result<fnd::Value> BPJSONScanner::scanJSONDictionary() {
-    return scan(&jsonscan::Scanner::scanDictionary);
+    return scanValueWith(&jsonscan::Scanner::scanDictionary);
 }
 
 fnd::Result<fnd::Value> BPJSONScanner::scanJSONArray() {
-    return scan(&jsonscan::Scanner::scanArray);
+    return scanValueWith(&jsonscan::Scanner::scanArray);
 }
 
 fnd::Result<fnd::Value> BPJSONScanner::scanJSONStringConstant() {
-    return scan(&jsonscan::Scanner::scanString);
+    return scanValueWith(&jsonscan::Scanner::scanString);
 }
 
 fnd::Result<fnd::Value> BPJSONScanner::scanJSONNumberConstant() {
-    return scan(&jsonscan::Scanner::scanNumberValue);
+    return scanValueWith(&jsonscan::Scanner::scanNumberValue);
 }
 
 bool BPJSONScanner::scanNotQuoteCharactersIntoString(std::string* into) {

@@ -30,10 +30,6 @@ public:
     fnd::Result<fnd::Value> scanJSONNumberConstant();
     // The run of bytes other than a double quote and a backslash, decoded as UTF-8 (at least one byte).
     bool scanNotQuoteCharactersIntoString(std::string* into);
-
-private:
-    // The value `step` scans, else the scanner's failure.
-    fnd::Result<fnd::Value> scan(bool (jsonscan::Scanner::*step)(fnd::Value*));
 };
 
 } // namespace zelvan::brightpoint

@@ -15,32 +15,24 @@ void JSONScanner::setData(const fnd::Bytes& data) {
     setDataAndText(data, jsonscan::sniffToUtf8(data));
 }
 
-fnd::Result<fnd::Value> JSONScanner::scanWith(bool (jsonscan::Scanner::*scan)(fnd::Value*)) {
-    fnd::Value value;
-    if (!(scanner_.*scan)(&value)) {
-        return scanner_.error();
-    }
-    return value;
-}
-
 fnd::Result<fnd::Value> JSONScanner::scanJSONObject() {
-    return scanWith(&jsonscan::Scanner::scanValue);
+    return scanValueWith(&jsonscan::Scanner::scanValue);
 }
 
 fnd::Result<fnd::Value> JSONScanner::scanJSONDictionary() {
-    return scanWith(&jsonscan::Scanner::scanDictionary);
+    return scanValueWith(&jsonscan::Scanner::scanDictionary);
 }
 
 fnd::Result<fnd::Value> JSONScanner::scanJSONArray() {
-    return scanWith(&jsonscan::Scanner::scanArray);
+    return scanValueWith(&jsonscan::Scanner::scanArray);
 }
 
 fnd::Result<fnd::Value> JSONScanner::scanJSONStringConstant() {
-    return scanWith(&jsonscan::Scanner::scanString);
+    return scanValueWith(&jsonscan::Scanner::scanString);
 }
 
 fnd::Result<fnd::Value> JSONScanner::scanJSONNumberConstant() {
-    return scanWith(&jsonscan::Scanner::scanNumberValue);
+    return scanValueWith(&jsonscan::Scanner::scanNumberValue);
 }
 
 } // namespace zelvan::adwick

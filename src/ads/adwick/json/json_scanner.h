@@ -22,9 +22,6 @@ public:
     fnd::Result<fnd::Value> scanJSONArray();
     fnd::Result<fnd::Value> scanJSONStringConstant();
     fnd::Result<fnd::Value> scanJSONNumberConstant();
-
-private:
-    fnd::Result<fnd::Value> scanWith(bool (jsonscan::Scanner::*scan)(fnd::Value*));
 };
 
 } // namespace zelvan::adwick
