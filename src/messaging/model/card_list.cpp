@@ -308,7 +308,7 @@ size_t CardList<T>::bisect(size_t lo, size_t hi, const std::function<int(const T
         }
         return leaf->cards[pos - start].get();
     };
-    return halveSpan(lo, hi, [&](size_t, size_t, size_t mid) { return weigh(*cardAt(mid)); });
+    return halveSpan(lo, hi, [&](size_t mid) { return weigh(*cardAt(mid)); });
 }
 
 template <class T>

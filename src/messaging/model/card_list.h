@@ -19,14 +19,14 @@
 namespace zelvan {
 
 // The contact lists' halving of the span between positions lo and hi: while a position lies strictly
-// inside, `weighAt(lo, hi, mid)` weighs the card at mid = (lo + hi) / 2; below zero the span goes on
-// between mid and hi, above zero between lo and mid, and zero ends it at mid. Returns mid, or hi once no
-// position lies inside. One rule for the plain lists and for CardList::bisect.
+// inside, `weighAt(mid)` weighs the card at mid = (lo + hi) / 2; below zero the span goes on between mid
+// and hi, above zero between lo and mid, and zero ends it at mid. Returns mid, or hi once no position lies
+// inside. One rule for the plain lists and for CardList::bisect.
 template <class WeighAt>
 size_t halveSpan(size_t lo, size_t hi, WeighAt weighAt) {
     while (lo + 1 < hi) {
         const size_t mid = (lo + hi) / 2;
-        const int order = weighAt(lo, hi, mid);
+        const int order = weighAt(mid);
         if (order < 0) {
             lo = mid;
         } else if (order == 0) {

@@ -19,7 +19,7 @@ auto firstWhere(const List& list, Pred pred) -> typename List::value_type {
 
 // The halving of the span between lo and hi over a plain list, as CardList::bisect walks it.
 size_t bisect(const ContactManage::VCards& list, size_t lo, size_t hi, const std::function<int(const vCard&)>& weigh) {
-    return halveSpan(lo, hi, [&](size_t, size_t, size_t mid) { return weigh(*list[mid]); });
+    return halveSpan(lo, hi, [&](size_t mid) { return weigh(*list[mid]); });
 }
 
 size_t bisect(const ContactManage::VCardList& list, size_t lo, size_t hi,

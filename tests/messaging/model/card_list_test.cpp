@@ -24,8 +24,7 @@ void expectSameAs(const CardList<vCard>& list, const Cards& expected, size_t str
     if (expected.size() >= 2) {
         for (int32_t pivot : {0, 17, 33, 49}) {
             auto weigh = [pivot](const vCard& card) { return card.userid() < pivot ? -1 : (card.userid() > pivot); };
-            const size_t plain =
-                halveSpan(0, expected.size() - 1, [&](size_t, size_t, size_t mid) { return weigh(*expected[mid]); });
+            const size_t plain = halveSpan(0, expected.size() - 1, [&](size_t mid) { return weigh(*expected[mid]); });
             EXPECT_EQ(list.bisect(0, expected.size() - 1, weigh), plain) << "pivot " << pivot;
         }
     }
