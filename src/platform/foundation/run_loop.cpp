@@ -606,13 +606,17 @@ RunLoop::Outcome RunLoop::runOnce(std::string_view mode, double until, bool wait
     } depth(this);
 
     for (;;) {
-        if (stopRequested_.exchange(false)) {
-            return Outcome::Stopped;
-        }
+        // The wake count is read before the stop is looked at: stop() sets its flag before it wakes the
+        // loop, so a stop that lands after this read is either seen just below or has moved the count,
+        // which ends the wait below at once. Read the other way round, a stop landing between the two
+        // would be in neither and the wait would last until the next wake.
         uint64_t seen;
         {
             std::lock_guard lock(mutex_);
             seen = wakeSeq_;
+        }
+        if (stopRequested_.exchange(false)) {
+            return Outcome::Stopped;
         }
         bool socketsRegistered = false;
         if (pass(mode, &socketsRegistered) > 0) {
@@ -667,6 +671,16 @@ void RunLoop::runFor(double seconds) {
 
 void RunLoop::run() {
     runUntil(Date(kInfinity));
+}
+
+void RunLoop::runWhile(const std::function<bool()>& keepRunning) {
+    if (!isCurrent()) {
+        ZLOG(Warn, "RunLoop::runWhile: called from a thread that does not own the loop; ignored");
+        return;
+    }
+    while (keepRunning()) {
+        runOnce(RunLoopMode::Default, kInfinity, true);
+    }
 }
 
 // ---- idleness, for test settling ------------------------------------------------------------------

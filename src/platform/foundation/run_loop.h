@@ -111,6 +111,11 @@ public:
     void runFor(double seconds);
     void runUntil(Date date);
     void run(); // until stop()
+    // Services the Default mode until `keepRunning` returns false, asking it after every pass that ran
+    // something and after every stop(). Whoever makes it false then calls stop(), which ends the wait;
+    // should a run nested inside one of the loop's tasks take that stop, the pass holding the task
+    // still ends and asks again, so the stop is never lost.
+    void runWhile(const std::function<bool()>& keepRunning);
 
     // Makes the innermost running call on this loop return; if the loop is not running, the next
     // call returns at once. Safe from any thread.

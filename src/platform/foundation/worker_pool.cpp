@@ -43,9 +43,9 @@ struct WorkerPool::State {
             worker.loop = loop.shared_from_this();
         }
         step(worker);
-        while (!stopping) {
-            loop.run();
-        }
+        // Ends once the shutdown has set `stopping` and stopped the loop, even when a loop run nested in a
+        // task or a callback on this loop took that stop.
+        loop.runWhile([this] { return !stopping; });
     }
 
     // On the worker: runs the next task, then queues the following step on the worker's loop while tasks
@@ -78,10 +78,6 @@ struct WorkerPool::State {
                 return;
             }
             worker.busy = false;
-        }
-        if (stopping) {
-            // The shutdown's stop may have ended a loop the task ran inside instead of the worker's own.
-            RunLoop::current().stop();
         }
     }
 };

@@ -6,11 +6,14 @@
 #include <asio/read.hpp>
 #include <asio/write.hpp>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/foundation/clock.h"
@@ -217,6 +220,58 @@ TEST_F(RunLoopTest, WorkerLoopsServePostsAndSettle) {
     EXPECT_TRUE(onWorker);
     workerLoop->stop();
     worker.join();
+}
+
+// stop() from another thread lands at every point of a run that is just starting: before it, between its
+// check for a stop and its wait, inside its first pass. Every run it lands in must return. Pairs of a
+// running thread and a stopping one outnumber the cores, so threads are often preempted mid-run.
+TEST_F(RunLoopTest, AStopFromAnotherThreadEndsTheRunWhereverItLands) {
+    Clock::install(nullptr); // a lost stop then leaves the run waiting for good, not for a manual slice
+    constexpr int kRounds = 4000;
+    const int pairs = static_cast<int>(std::max(2u, std::thread::hardware_concurrency()));
+    std::atomic<int> lost{0};
+    std::vector<std::thread> stoppers;
+    for (int pair = 0; pair < pairs; ++pair) {
+        stoppers.emplace_back([&lost] {
+            std::shared_ptr<RunLoop> loop;
+            std::atomic<int> entering{0};
+            std::atomic<int> returned{0};
+            std::atomic<bool> done{false};
+            Thread runner([&] {
+                loop = RunLoop::current().shared_from_this();
+                while (!done) {
+                    entering.fetch_add(1);
+                    RunLoop::current().run();
+                    returned.fetch_add(1);
+                }
+            });
+            runner.start();
+            for (int round = 1; round <= kRounds && lost == 0; ++round) {
+                while (entering.load() < round) {
+                    std::this_thread::yield();
+                }
+                if (round == kRounds) {
+                    done = true;
+                }
+                loop->stop();
+                const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+                while (returned.load() < round) {
+                    if (std::chrono::steady_clock::now() > deadline) {
+                        ++lost;
+                        break;
+                    }
+                    std::this_thread::yield();
+                }
+            }
+            done = true;
+            loop->stop(); // frees a runner whose stop was lost, so the test can end
+            runner.join();
+        });
+    }
+    for (std::thread& stopper : stoppers) {
+        stopper.join();
+    }
+    EXPECT_EQ(lost.load(), 0) << "runs kept waiting after a stop";
 }
 
 TEST_F(RunLoopTest, SocketCompletionWakesALoopBlockedUnderTheManualClock) {

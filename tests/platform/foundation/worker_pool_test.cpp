@@ -16,6 +16,7 @@
 
 #include "http_test_server.h"
 #include "platform/foundation/fetch.h"
+#include "platform/foundation/run_loop.h"
 #include "platform/foundation/testing/log_capture.h"
 #include "platform/foundation/thread.h"
 #include "platform/foundation/url_error.h"
@@ -128,6 +129,36 @@ TEST(WorkerPoolTest, ShutdownDropsQueuedTasksCancelsTheTokenAndJoins) {
     EXPECT_FALSE(pool.submit([&dropRan] { dropRan = true; }));
     EXPECT_EQ(pool.queuedCount(), 0u);
     EXPECT_FALSE(dropRan);
+}
+
+// A callback on the worker's loop (here a delayed perform a task left behind) runs a loop of its own, and
+// the shutdown's stop ends that inner run instead of the worker's. The worker must still end.
+TEST(WorkerPoolTest, ShutdownEndsTheWorkerWhenAnInnerRunTookItsStop) {
+    WorkerPool pool("nested", 1);
+    std::shared_ptr<RunLoop> workerLoop;
+    std::atomic<bool> innerRunning{false};
+    std::atomic<bool> innerEnded{false};
+    std::promise<std::shared_ptr<RunLoop>> loopOf;
+    pool.submit([&] {
+        RunLoop& loop = RunLoop::current();
+        loopOf.set_value(loop.shared_from_this());
+        loop.performAfter(0, [&] {
+            innerRunning = true;
+            RunLoop::current().run(); // until a stop
+            innerEnded = true;
+        });
+    });
+    workerLoop = loopOf.get_future().get();
+    ASSERT_TRUE(waitFor([&] { return innerRunning.load(); }));
+
+    auto shutdown = std::async(std::launch::async, [&pool] { pool.shutdown(); });
+    const bool ended = shutdown.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    EXPECT_TRUE(ended) << "the worker kept running its loop after the shutdown's stop";
+    EXPECT_TRUE(innerEnded);
+    if (!ended) {
+        workerLoop->stop(); // let the join return, so the failure does not hang the test binary
+    }
+    shutdown.wait();
 }
 
 TEST(WorkerPoolTest, AFetchStartedInATaskCompletesOnItsWorker) {
