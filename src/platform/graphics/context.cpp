@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "platform/foundation/log.h"
+#include "platform/graphics/cairo_handoff.h"
 #include "platform/graphics/context_internal.h"
 #include "platform/graphics/image.h"
 
@@ -55,7 +56,7 @@ std::shared_ptr<Context> Context::createView(int width, int height) {
 }
 
 Context::Context(cairo_surface_t* surface, bool baseYUp)
-    : surface_(surface), cr_(cairo_create(surface)), width_(cairo_image_surface_get_width(surface)),
+    : surface_(surface), cr_(detail::createCairo(surface)), width_(cairo_image_surface_get_width(surface)),
       height_(cairo_image_surface_get_height(surface)) {
     cairo_set_miter_limit(cr_, 10);
     cairo_set_line_width(cr_, 1);
@@ -66,7 +67,7 @@ Context::Context(cairo_surface_t* surface, bool baseYUp)
 }
 
 Context::~Context() {
-    cairo_destroy(cr_);
+    detail::destroyCairo(cr_);
     cairo_surface_destroy(surface_);
 }
 
@@ -228,7 +229,7 @@ void Context::setSourceColor(cairo_t* cr, const Color& color) const {
     cairo_surface_t* pixels =
         cairo_image_surface_create_for_data(const_cast<uint8_t*>(tile->data()), CAIRO_FORMAT_ARGB32, tile->width(),
                                             tile->height(), int(tile->bytesPerRow()));
-    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(pixels);
+    cairo_pattern_t* pattern = detail::handedOffPattern(cairo_pattern_create_for_surface(pixels));
     cairo_surface_destroy(pixels);
     cairo_matrix_t m;
     cairo_matrix_init(&m, 1, 0, 0, -1, 0, 0);
@@ -237,7 +238,7 @@ void Context::setSourceColor(cairo_t* cr, const Color& color) const {
     cairo_pattern_set_filter(pattern, state_.interpolation == InterpolationQuality::None ? CAIRO_FILTER_NEAREST
                                                                                          : CAIRO_FILTER_BILINEAR);
     cairo_set_source(cr, pattern);
-    cairo_pattern_destroy(pattern);
+    detail::destroyPattern(pattern);
 }
 
 // --- Reading back ---

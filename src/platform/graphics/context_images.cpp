@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/graphics/cairo_handoff.h"
 #include "platform/graphics/context.h"
 #include "platform/graphics/context_internal.h"
 #include "platform/graphics/image.h"
@@ -112,12 +113,12 @@ namespace detail {
 
 void paintSurface(cairo_t* cr, cairo_surface_t* surface, const cairo_matrix_t& matrix, cairo_extend_t extend,
                   cairo_filter_t filter, const Rect& rect, double alpha) {
-    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(surface);
+    cairo_pattern_t* pattern = detail::handedOffPattern(cairo_pattern_create_for_surface(surface));
     cairo_pattern_set_matrix(pattern, &matrix);
     cairo_pattern_set_extend(pattern, extend);
     cairo_pattern_set_filter(pattern, filter);
     cairo_set_source(cr, pattern);
-    cairo_pattern_destroy(pattern);
+    detail::destroyPattern(pattern);
     cairo_new_path(cr);
     cairo_rectangle(cr, rect.minX(), rect.minY(), rect.width(), rect.height());
     if (alpha >= 1) {

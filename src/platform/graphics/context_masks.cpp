@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "platform/foundation/log.h"
+#include "platform/graphics/cairo_handoff.h"
 #include "platform/graphics/context.h"
 #include "platform/graphics/context_internal.h"
 #include "platform/graphics/drawing_layer.h"
@@ -84,7 +85,7 @@ void Context::clipToMask(Rect rect, const Image& mask) {
     }
     cairo_surface_t* plane = coveragePlane(mask);
     cairo_surface_t* device = cairo_image_surface_create(CAIRO_FORMAT_A8, width_, height_);
-    cairo_t* m = cairo_create(device);
+    cairo_t* m = detail::createCairo(device);
     if (cairo_surface_status(plane) == CAIRO_STATUS_SUCCESS && cairo_status(m) == CAIRO_STATUS_SUCCESS) {
         cairo_matrix_t ctm;
         cairo_get_matrix(cr_, &ctm);
@@ -92,14 +93,14 @@ void Context::clipToMask(Rect rect, const Image& mask) {
         cairo_set_antialias(m, cairo_get_antialias(cr_));
         cairo_rectangle(m, part.minX(), part.minY(), part.width(), part.height());
         cairo_clip(m);
-        cairo_pattern_t* pattern = cairo_pattern_create_for_surface(plane);
+        cairo_pattern_t* pattern = detail::handedOffPattern(cairo_pattern_create_for_surface(plane));
         cairo_matrix_t pm = placement(dest, mask.width(), mask.height());
         cairo_pattern_set_matrix(pattern, &pm);
         cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
         cairo_pattern_set_filter(pattern, state_.interpolation == InterpolationQuality::None ? CAIRO_FILTER_NEAREST
                                                                                              : CAIRO_FILTER_BILINEAR);
         cairo_set_source(m, pattern);
-        cairo_pattern_destroy(pattern);
+        detail::destroyPattern(pattern);
         cairo_paint(m);
         if (state_.mask) {
             // Masks multiply: keep the new coverage only where the earlier mask covers too.
@@ -115,7 +116,7 @@ void Context::clipToMask(Rect rect, const Image& mask) {
         ZLOG(Warn, "gfx: no memory for a %dx%d mask; clipping everything", width_, height_);
         clipToRect(Rect::null());
     }
-    cairo_destroy(m);
+    detail::destroyCairo(m);
     cairo_surface_destroy(device);
     cairo_surface_destroy(plane);
 }

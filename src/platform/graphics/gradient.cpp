@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "platform/foundation/log.h"
+#include "platform/graphics/cairo_handoff.h"
 #include "platform/graphics/context.h"
 #include "platform/graphics/context_internal.h"
 #include "platform/graphics/geometry.h"
@@ -41,7 +42,7 @@ void Context::drawLinearGradient(const Gradient& gradient, Point start, Point en
     if (!std::isfinite(length) || length == 0 || !std::isfinite(start.x) || !std::isfinite(start.y)) {
         return;
     }
-    cairo_pattern_t* pattern = cairo_pattern_create_linear(start.x, start.y, end.x, end.y);
+    cairo_pattern_t* pattern = detail::handedOffPattern(cairo_pattern_create_linear(start.x, start.y, end.x, end.y));
     auto unit = [](double v) { return std::clamp(v, 0.0, 1.0); };
     for (const Gradient::Stop& s : gradient.stops()) {
         cairo_pattern_add_color_stop_rgba(pattern, s.location, unit(s.color.r), unit(s.color.g), unit(s.color.b),
@@ -77,7 +78,7 @@ void Context::drawLinearGradient(const Gradient& gradient, Point start, Point en
             },
             kSourceSetByPaint);
     });
-    cairo_pattern_destroy(pattern);
+    detail::destroyPattern(pattern);
 }
 
 void Context::drawRadialGradient(const Gradient& gradient, Point c0, double r0, Point c1, double r1,
@@ -102,7 +103,7 @@ void Context::drawRadialGradient(const Gradient& gradient, Point c0, double r0, 
     // Pad extends both ends; an end that must not extend gets a transparent stop just outside it, so
     // the pad beyond it is transparent. The end colours are repeated at 0 and 1, so the space
     // between an end and the first or last stop keeps that stop's colour.
-    cairo_pattern_t* pattern = cairo_pattern_create_radial(c0.x, c0.y, r0, c1.x, c1.y, r1);
+    cairo_pattern_t* pattern = detail::handedOffPattern(cairo_pattern_create_radial(c0.x, c0.y, r0, c1.x, c1.y, r1));
     auto unit = [](double v) { return std::clamp(v, 0.0, 1.0); };
     auto addStop = [&](double at, const Color& c) {
         cairo_pattern_add_color_stop_rgba(pattern, at, unit(c.r), unit(c.g), unit(c.b), unit(c.a));
@@ -129,7 +130,7 @@ void Context::drawRadialGradient(const Gradient& gradient, Point c0, double r0, 
             },
             kSourceSetByPaint);
     });
-    cairo_pattern_destroy(pattern);
+    detail::destroyPattern(pattern);
 }
 
 } // namespace gfx

@@ -12,6 +12,7 @@
 #include "platform/foundation/bundle.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/log.h"
+#include "platform/graphics/cairo_handoff.h"
 #include "platform/graphics/gif_codec.h"
 #include "platform/graphics/jpeg_codec.h"
 #include "platform/graphics/pixel_ops.h"
@@ -230,7 +231,7 @@ ImagePtr Image::imageFittedTo(Size box, bool respectOrientation) const {
                                                                       CAIRO_FORMAT_ARGB32, srcW, srcH, srcW * 4);
     cairo_surface_t* dstSurface =
         cairo_image_surface_create_for_data(out.data(), CAIRO_FORMAT_ARGB32, dstW, dstH, dstW * 4);
-    cairo_t* cr = cairo_create(dstSurface);
+    cairo_t* cr = detail::createCairo(dstSurface);
     cairo_scale(cr, static_cast<double>(dstW) / srcW, static_cast<double>(dstH) / srcH);
     cairo_set_source_surface(cr, srcSurface, 0, 0);
     cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
@@ -238,7 +239,7 @@ ImagePtr Image::imageFittedTo(Size box, bool respectOrientation) const {
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
     cairo_paint(cr);
     cairo_status_t status = cairo_status(cr);
-    cairo_destroy(cr);
+    detail::destroyCairo(cr);
     cairo_surface_flush(dstSurface);
     cairo_surface_destroy(dstSurface);
     cairo_surface_destroy(srcSurface);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/graphics/cairo_handoff.h"
 #include "platform/graphics/context.h"
 #include "platform/graphics/context_internal.h"
 
@@ -116,7 +117,7 @@ void Context::drawShadow(const std::function<void(cairo_t*)>& paint, const Color
     int h = int(std::ceil(y2 - y1)) + 2 * extent + 3;
 
     cairo_surface_t* plane = cairo_image_surface_create(CAIRO_FORMAT_A8, w, h);
-    cairo_t* scratch = cairo_create(plane);
+    cairo_t* scratch = detail::createCairo(plane);
     if (cairo_status(scratch) == CAIRO_STATUS_SUCCESS) {
         cairo_matrix_t m;
         cairo_get_matrix(cr_, &m);
@@ -152,7 +153,7 @@ void Context::drawShadow(const std::function<void(cairo_t*)>& paint, const Color
         cairo_mask_surface(cr_, plane, ox + dx, oy + dy);
         cairo_restore(cr_);
     }
-    cairo_destroy(scratch);
+    detail::destroyCairo(scratch);
     cairo_surface_destroy(plane);
 }
 
