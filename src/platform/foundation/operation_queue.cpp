@@ -94,9 +94,8 @@ struct OperationQueue::State {
             loop = current.shared_from_this();
         }
         loopReady.notify_all();
-        while (!stopping) {
-            current.run();
-        }
+        // A stop taken by a run nested in an operation still ends this one (see RunLoop::runWhile).
+        current.runWhile([this] { return !stopping; });
         for (;;) {
             std::shared_ptr<Operation> op;
             {
