@@ -1,5 +1,6 @@
-// The Adwick banner's request and loaded ad, read from the shared ad view's source, and the request of the
-// banner the mediation shows, read from the ad view in its host view.
+// The Adwick banner's request and loaded ad, read from the shared ad view's source; the request of the
+// banner the mediation shows, read from the ad view in its host view; and the mediation's requests and
+// impressions, read from the offer client's side of the mediation (app/wiring/mediation_offer.h).
 #include "app/demo/ad_banner_report.h"
 
 #include <string_view>
@@ -13,6 +14,7 @@
 #include "ads/mediation/ad_view_controller.h"
 #include "ads/mediation/itd_selvo_advertisement.h"
 #include "ads/mediation/mediation_ad_source.h"
+#include "ads/mediation/mediation_context.h"
 #include "ads/mediation/orv_ad_controller.h"
 #include "ads/mediation/orv_ad_view.h"
 #include "ads/mediation/reelbox_ad_controller.h"
@@ -21,7 +23,7 @@
 #include "ads/selvo/sv_url_builder.h"
 #include "ads/selvo/view/sv_ad_view_concrete.h"
 #include "ads/zlv_ad_wrapper_view.h"
-#include "app/wiring/mediation.h"
+#include "app/wiring/mediation_offer.h"
 
 namespace zelvan::app {
 namespace {
@@ -137,6 +139,18 @@ std::vector<std::string> mediationBannerReport(zelvanAppDelegate& delegate) {
         }
     }
     return lines;
+}
+
+std::vector<std::string> mediationReport(zelvanAppDelegate& delegate) {
+    auto context = delegate.service(&AppRegistry::mediation);
+    auto core = context ? std::dynamic_pointer_cast<OrvaneOfferCore>(context->offerCore()) : nullptr;
+    return core ? core->sent : std::vector<std::string>();
+}
+
+std::vector<std::string> mediationRequests(zelvanAppDelegate& delegate) {
+    auto context = delegate.service(&AppRegistry::mediation);
+    auto service = context ? std::dynamic_pointer_cast<OrvaneHouseAdService>(context->houseAdService()) : nullptr;
+    return service ? service->fetched() : std::vector<std::string>();
 }
 
 } // namespace zelvan::app

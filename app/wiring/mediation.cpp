@@ -3,6 +3,7 @@
 // custom ads, and the shared ad view's banner rule.
 #include "app/wiring/mediation.h"
 #include "app/wiring/banner_slot.h"
+#include "app/wiring/mediation_offer.h"
 
 #include <optional>
 #include <string>
@@ -66,60 +67,6 @@ std::vector<mediation::AdNetworkRef> networks(const std::vector<orvane::ORVAdNet
     }
     return out;
 }
-
-// The offer client as the mediation sees it; it also notes each impression for the demo's summary.
-class OrvaneOfferCore final : public mediation::OfferCore {
-public:
-    std::optional<mediation::AdOrder> adOrder() const override {
-        auto model = orvane::ORVModelController::sharedInstance();
-        if (!model || !model->getAdOrderDataObj()) {
-            return std::nullopt;
-        }
-        const auto& order = *model->getAdOrderDataObj();
-        return mediation::AdOrder{order.rotationTime, order.rotationDirection, order.lastNetwork, order.hasLocation};
-    }
-    std::optional<std::vector<mediation::AdNetworkRef>> adNetworkArray() const override {
-        auto model = orvane::ORVModelController::sharedInstance();
-        if (!model || !model->adNetworkArray()) {
-            return std::nullopt;
-        }
-        return networks(*model->adNetworkArray());
-    }
-    std::vector<mediation::AdNetworkRef> fullPageAdNetworkArray() const override {
-        auto model = orvane::ORVModelController::sharedInstance();
-        return model ? networks(model->getFullPageAdNetworkArray()) : std::vector<mediation::AdNetworkRef>();
-    }
-    float fullPageAdAngle() const override {
-        auto shadow = orvane::ORVShadow::sharedInstance();
-        return shadow ? shadow->geFullPageAdAngel() : 0;
-    }
-    std::optional<gfx::Point> coreLocation() const override {
-        auto shadow = orvane::ORVShadow::sharedInstance();
-        return shadow ? shadow->coreLocation() : std::nullopt;
-    }
-    std::optional<gfx::Color> adsBackGroundColor() const override {
-        auto shadow = orvane::ORVShadow::sharedInstance();
-        return shadow ? shadow->adsBackGroundColor() : std::nullopt;
-    }
-    fnd::Value genericParameters() const override {
-        auto shadow = orvane::ORVShadow::sharedInstance();
-        return shadow ? shadow->genericParameters() : fnd::Value::dictionary();
-    }
-    void adShownWithCampaignID(const std::string& campaignId) override {
-        sent.push_back(fnd::format("AdShown campaign \"%s\"", campaignId));
-        if (auto shadow = orvane::ORVShadow::sharedInstance()) {
-            shadow->adShownWithCampaignID(campaignId);
-        }
-    }
-    void directAdShownWithCampaignID(const std::string& campaignId) override {
-        sent.push_back(fnd::format("AdShown campaign \"%s\" (direct)", campaignId));
-        if (auto shadow = orvane::ORVShadow::sharedInstance()) {
-            shadow->directAdShownWithCampaignID(campaignId);
-        }
-    }
-
-    std::vector<std::string> sent;
-};
 
 // One event's mediation controller as the offer client drives it.
 class ControllerBridge final : public orvane::ORVAdController,
@@ -203,67 +150,6 @@ private:
     std::shared_ptr<ui::View> shown_;
 };
 
-// The offer network's own web service as the house-ad request reaches it: the service base, fetcher and
-// reply parser of the offer client's context. It also notes the latest addresses that answered, for the
-// demo's summary.
-class OrvaneHouseAdService final : public mediation::HouseAdService {
-public:
-    explicit OrvaneHouseAdService(std::function<std::shared_ptr<orvane::OrvaneContext>()> offers)
-        : offers_(std::move(offers)) {}
-    std::string serviceBase() const override {
-        auto offers = offers_ ? offers_() : nullptr;
-        return offers ? offers->serviceBase() : std::string();
-    }
-    void fetch(const mediation::HouseAdFetch& request,
-               std::function<void(mediation::HouseAdResult)> completion) override {
-        auto fetcher = orvane::ROZWebServiceFetcher::create();
-        fetcher->setRequestTimeout(request.timeout);
-        fetcher->setBaseURL(request.url);
-        if (!request.parameters.isNull()) {
-            fetcher->setBindings(request.parameters);
-        }
-        fetcher->fetchAsynchronouslyWithCompletionInvocation(
-            [completion = std::move(completion),
-             fetched = fetched_](const std::shared_ptr<orvane::ROZWebServiceFetcher>& done) {
-                if (auto error = done->error()) {
-                    completion(std::move(*error));
-                    return;
-                }
-                if (done->response()) {
-                    if (fetched->size() == kFetchedKept) {
-                        fetched->erase(fetched->begin());
-                    }
-                    fetched->push_back(done->response()->url().absoluteString());
-                }
-                completion(
-                    mediation::HouseAdReply{done->response() ? done->response()->statusCode() : 0, done->data()});
-            },
-            request.userAgent);
-    }
-    fnd::Value parseXML(const fnd::Bytes& data) const override {
-        auto offers = offers_ ? offers_() : nullptr;
-        auto parser = offers && offers->parser() ? offers->parser() : std::make_shared<orvane::ORVParser>();
-        auto parsed = parser->parse(data);
-        if (!parsed) {
-            ZLOG(Warn, "mediation: the house-ad reply is not XML: %s", parsed.error().localizedDescription());
-            return fnd::Value::dictionary();
-        }
-        return parsed.value();
-    }
-    mediation::HouseAd readHouseAd(const fnd::Value& element) const override {
-        const auto ad = orvane::ORVOrvaneAd::initWithInfo(element);
-        return mediation::HouseAd{ad.image, ad.adHTML, ad.clickURL, ad.openInSafari};
-    }
-
-    // The addresses that answered, oldest first.
-    const std::vector<std::string>& fetched() const { return *fetched_; }
-
-private:
-    static constexpr size_t kFetchedKept = 16;
-    std::function<std::shared_ptr<orvane::OrvaneContext>()> offers_;
-    std::shared_ptr<std::vector<std::string>> fetched_ = std::make_shared<std::vector<std::string>>();
-};
-
 // The offer client's look as the mediation's ad views use it.
 mediation::AdChrome offerChrome() {
     mediation::AdChrome chrome;
@@ -288,6 +174,111 @@ mediation::AdChrome offerChrome() {
 }
 
 } // namespace
+
+// --- The offer client as the mediation's core and house-ad service (mediation_offer.h) ---
+
+std::optional<mediation::AdOrder> OrvaneOfferCore::adOrder() const {
+    auto model = orvane::ORVModelController::sharedInstance();
+    if (!model || !model->getAdOrderDataObj()) {
+        return std::nullopt;
+    }
+    const auto& order = *model->getAdOrderDataObj();
+    return mediation::AdOrder{order.rotationTime, order.rotationDirection, order.lastNetwork, order.hasLocation};
+}
+
+std::optional<std::vector<mediation::AdNetworkRef>> OrvaneOfferCore::adNetworkArray() const {
+    auto model = orvane::ORVModelController::sharedInstance();
+    if (!model || !model->adNetworkArray()) {
+        return std::nullopt;
+    }
+    return networks(*model->adNetworkArray());
+}
+
+std::vector<mediation::AdNetworkRef> OrvaneOfferCore::fullPageAdNetworkArray() const {
+    auto model = orvane::ORVModelController::sharedInstance();
+    return model ? networks(model->getFullPageAdNetworkArray()) : std::vector<mediation::AdNetworkRef>();
+}
+
+float OrvaneOfferCore::fullPageAdAngle() const {
+    auto shadow = orvane::ORVShadow::sharedInstance();
+    return shadow ? shadow->geFullPageAdAngel() : 0;
+}
+
+std::optional<gfx::Point> OrvaneOfferCore::coreLocation() const {
+    auto shadow = orvane::ORVShadow::sharedInstance();
+    return shadow ? shadow->coreLocation() : std::nullopt;
+}
+
+std::optional<gfx::Color> OrvaneOfferCore::adsBackGroundColor() const {
+    auto shadow = orvane::ORVShadow::sharedInstance();
+    return shadow ? shadow->adsBackGroundColor() : std::nullopt;
+}
+
+fnd::Value OrvaneOfferCore::genericParameters() const {
+    auto shadow = orvane::ORVShadow::sharedInstance();
+    return shadow ? shadow->genericParameters() : fnd::Value::dictionary();
+}
+
+void OrvaneOfferCore::adShownWithCampaignID(const std::string& campaignId) {
+    sent.push_back(fnd::format("AdShown campaign \"%s\"", campaignId));
+    if (auto shadow = orvane::ORVShadow::sharedInstance()) {
+        shadow->adShownWithCampaignID(campaignId);
+    }
+}
+
+void OrvaneOfferCore::directAdShownWithCampaignID(const std::string& campaignId) {
+    sent.push_back(fnd::format("AdShown campaign \"%s\" (direct)", campaignId));
+    if (auto shadow = orvane::ORVShadow::sharedInstance()) {
+        shadow->directAdShownWithCampaignID(campaignId);
+    }
+}
+
+std::string OrvaneHouseAdService::serviceBase() const {
+    auto offers = offers_ ? offers_() : nullptr;
+    return offers ? offers->serviceBase() : std::string();
+}
+
+void OrvaneHouseAdService::fetch(const mediation::HouseAdFetch& request,
+                                 std::function<void(mediation::HouseAdResult)> completion) {
+    auto fetcher = orvane::ROZWebServiceFetcher::create();
+    fetcher->setRequestTimeout(request.timeout);
+    fetcher->setBaseURL(request.url);
+    if (!request.parameters.isNull()) {
+        fetcher->setBindings(request.parameters);
+    }
+    fetcher->fetchAsynchronouslyWithCompletionInvocation(
+        [completion = std::move(completion),
+         fetched = fetched_](const std::shared_ptr<orvane::ROZWebServiceFetcher>& done) {
+            if (auto error = done->error()) {
+                completion(std::move(*error));
+                return;
+            }
+            if (done->response()) {
+                if (fetched->size() == kFetchedKept) {
+                    fetched->erase(fetched->begin());
+                }
+                fetched->push_back(done->response()->url().absoluteString());
+            }
+            completion(mediation::HouseAdReply{done->response() ? done->response()->statusCode() : 0, done->data()});
+        },
+        request.userAgent);
+}
+
+fnd::Value OrvaneHouseAdService::parseXML(const fnd::Bytes& data) const {
+    auto offers = offers_ ? offers_() : nullptr;
+    auto parser = offers && offers->parser() ? offers->parser() : std::make_shared<orvane::ORVParser>();
+    auto parsed = parser->parse(data);
+    if (!parsed) {
+        ZLOG(Warn, "mediation: the house-ad reply is not XML: %s", parsed.error().localizedDescription());
+        return fnd::Value::dictionary();
+    }
+    return parsed.value();
+}
+
+mediation::HouseAd OrvaneHouseAdService::readHouseAd(const fnd::Value& element) const {
+    const auto ad = orvane::ORVOrvaneAd::initWithInfo(element);
+    return mediation::HouseAd{ad.image, ad.adHTML, ad.clickURL, ad.openInSafari};
+}
 
 // The `mediation` slot, the offer client's controller registry, and the "orvane" feature putting the
 // mediation's banner into the shared ad view. Called after the "orvane" starter is set.
@@ -382,18 +373,6 @@ std::shared_ptr<AdSource> bannerSourceFor(zelvanAppDelegate& delegate, std::stri
 std::shared_ptr<mediation::HouseAdService>
 makeHouseAdService(std::function<std::shared_ptr<orvane::OrvaneContext>()> offers) {
     return std::make_shared<OrvaneHouseAdService>(std::move(offers));
-}
-
-std::vector<std::string> mediationRequests(zelvanAppDelegate& delegate) {
-    auto context = delegate.service(&AppRegistry::mediation);
-    auto service = context ? std::dynamic_pointer_cast<OrvaneHouseAdService>(context->houseAdService()) : nullptr;
-    return service ? service->fetched() : std::vector<std::string>();
-}
-
-std::vector<std::string> mediationReport(zelvanAppDelegate& delegate) {
-    auto context = delegate.service(&AppRegistry::mediation);
-    auto core = context ? std::dynamic_pointer_cast<OrvaneOfferCore>(context->offerCore()) : nullptr;
-    return core ? core->sent : std::vector<std::string>();
 }
 
 } // namespace zelvan::app

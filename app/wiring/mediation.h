@@ -7,7 +7,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "ads/ad_source.h"
 #include "ads/mediation/house_ad_service.h"
@@ -32,11 +31,5 @@ std::shared_ptr<AdSource> bannerSourceFor(zelvanAppDelegate& delegate, std::stri
 // base): its service base, fetcher and reply parser.
 std::shared_ptr<mediation::HouseAdService>
 makeHouseAdService(std::function<std::shared_ptr<orvane::OrvaneContext>()> offers);
-
-// The impressions the mediation reported to the offer network, one line each, for the demo's summary.
-std::vector<std::string> mediationReport(zelvanAppDelegate& delegate);
-// The latest addresses (at most 16, oldest first) that answered the mediation's plain HTTP requests: house
-// ads, Kavlo and Ostrom ads and Ostrom's pictures, for the demo's summary.
-std::vector<std::string> mediationRequests(zelvanAppDelegate& delegate);
 
 } // namespace zelvan::app

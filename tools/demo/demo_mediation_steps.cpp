@@ -7,7 +7,6 @@
 
 #include "ads/zlv_ad_wrapper_view.h"
 #include "app/demo/ad_banner_report.h"
-#include "app/wiring/mediation.h"
 #include "platform/ui/window.h"
 
 namespace zelvan::demo {

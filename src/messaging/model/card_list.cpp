@@ -1,9 +1,10 @@
-// CardList as a counted B+ tree: leaves hold runs of cards in list order, inner nodes hold their
-// children and how many cards each child holds. A position is found by descending through the counts; a
+// CardList as a counted B+ tree: leaves hold runs of up to 64 cards in list order, inner nodes hold up to
+// 64 children and how many cards each child holds. A position is found by descending through the counts; a
 // run's position by climbing its parents. Full nodes split in two, and a node that falls below a quarter
 // merges with a neighbour that has room, or shares evenly with one that has not, so every node but the
-// root stays at least a quarter full and the tree about log64(n) deep. Built for the messenger's
-// card types.
+// root stays at least a quarter full and the tree about log64(n) deep. Beside the tree, a hash map from
+// each card to its run (places_) finds a card's position and its removal without a walk, and one from
+// each id to its cards (byKey_) answers firstWithKey. Built for the messenger's card types.
 #include "messaging/model/card_list.h"
 
 #include <algorithm>

@@ -3,7 +3,10 @@
 // position and removals of a card all take O(log n), with an optional lookup of the first card holding
 // an id. Lists of 100,000 friends whose presence keeps changing, or of 100,000 rooms, stay cheap: the
 // cards sit in runs of up to 64 under a shallow tree of counts, so a walk by position reads three or
-// four small nodes and a bisection ends inside one run.
+// four small nodes and a bisection ends inside one run. The contact lists' sorted insertion
+// (contact_lists.cpp) halves a CardList's span with the same halveSpan as a plain list's and reads the live
+// cards, since a list need not be sorted, so a presence change puts its card where it would go in a plain
+// list; vCard keeps what that comparison reads in its first members (v_card.h). The tree: card_list.cpp.
 #pragma once
 
 #include <cstddef>

@@ -6,6 +6,7 @@
 
 #include "analytics/tallio/tallio_ad.h"
 #include "analytics/tallio/tallio_ad_impression.h"
+#include "analytics/tallio/tallio_api.h"
 #include "analytics/tallio/tallio_session.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/run_loop.h"
@@ -206,13 +207,44 @@ TEST_F(ReportTest, ExceptionTextsAndImpressionUpdates) {
     EXPECT_EQ(TallioAdImpression::initWithHook(ctx, "zelvan")->timeIntervalSinceSessionStart(), 499);
     brief->endSession(*ctx);
     EXPECT_EQ(brief->sessionLength(), 499);
-    EXPECT_EQ(TallioSession::savedSessions(*ctx).back()->sessionLength(), 499);
 
     // A session of 30 days: its length does not wrap at 32 bits.
     auto month = TallioSession::initWithAPIKey(kKey, "1.0");
     clock_->advance(30 * 86400.0);
     month->endSession(*ctx);
     EXPECT_EQ(month->sessionLength(), int64_t{30} * 86400 * 1000);
+}
+
+TEST_F(ReportTest, TheNextStartMeasuresAStoredSessionBetweenItsExactDates) {
+    // Started 0.0009765625 s past a whole millisecond and ended 499.0234375 ms later: 499 ms, where the
+    // whole milliseconds archived beside the dates differ by 500.
+    auto ctx = newRun();
+    clock_->advance(0.0009765625);
+    auto session = TallioSession::createActiveTallioSession(*ctx, kKey);
+    clock_->advance(0.4990234375);
+    session->endSession(*ctx);
+    auto stored = fnd::readFile(TallioSession::sessionsFilePath(kKey));
+    ASSERT_TRUE(stored.has_value());
+
+    newRun();
+    TallioAPI::startSession(kKey);
+    context_->waitForUpload();
+    auto report = lastReport();
+    ASSERT_EQ(report.sessions.size(), 1U);
+    EXPECT_EQ(report.sessions[0].length, 499);
+
+    // The stored list as an earlier build wrote it, without the dates, reads as it did: 500.
+    auto list = loads(*stored);
+    ASSERT_TRUE(list.ok());
+    auto sessions = list.value().asDictionary()->objectForKey("sessions").asArray();
+    ASSERT_TRUE(sessions && sessions->count() == 1);
+    auto old = sessions->objectAtIndex(0).asDictionary();
+    ASSERT_TRUE(old && old->removeObjectForKey("startDate") && old->removeObjectForKey("endDate"));
+    auto back = TallioSession::readStoredArchive(dumps(list.value()));
+    ASSERT_TRUE(back.ok()) << back.error().localizedDescription();
+    ASSERT_EQ(back.value().size(), 1U);
+    EXPECT_FALSE(back.value()[0]->startDate().has_value());
+    EXPECT_EQ(back.value()[0]->sessionLength(), 500);
 }
 
 TEST_F(ReportTest, RandomSessionsRoundTripToTheSameBytes) {
