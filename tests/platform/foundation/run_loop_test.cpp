@@ -223,11 +223,11 @@ TEST_F(RunLoopTest, WorkerLoopsServePostsAndSettle) {
 }
 
 // stop() from another thread lands at every point of a run that is just starting: before it, between its
-// check for a stop and its wait, inside its first pass. Every run it lands in must return. Pairs of a
-// running thread and a stopping one outnumber the cores, so threads are often preempted mid-run.
+// check for a stop and its wait, inside its first pass. Every run it lands in must return. A third thread
+// per pair keeps the loop's lock busy, which stretches the run's steps apart.
 TEST_F(RunLoopTest, AStopFromAnotherThreadEndsTheRunWhereverItLands) {
     Clock::install(nullptr); // a lost stop then leaves the run waiting for good, not for a manual slice
-    constexpr int kRounds = 4000;
+    constexpr int kRounds = 2000;
     const int pairs = static_cast<int>(std::max(2u, std::thread::hardware_concurrency()));
     std::atomic<int> lost{0};
     std::vector<std::thread> stoppers;
@@ -246,6 +246,16 @@ TEST_F(RunLoopTest, AStopFromAnotherThreadEndsTheRunWhereverItLands) {
                 }
             });
             runner.start();
+            while (entering.load() < 1) {
+                std::this_thread::yield();
+            }
+            // Takes the loop's lock over and over without waking the loop.
+            std::atomic<bool> contend{true};
+            std::thread contender([&contend, target = loop] {
+                while (contend) {
+                    target->removePassObserver(0);
+                }
+            });
             for (int round = 1; round <= kRounds && lost == 0; ++round) {
                 while (entering.load() < round) {
                     std::this_thread::yield();
@@ -263,6 +273,8 @@ TEST_F(RunLoopTest, AStopFromAnotherThreadEndsTheRunWhereverItLands) {
                     std::this_thread::yield();
                 }
             }
+            contend = false;
+            contender.join();
             done = true;
             loop->stop(); // frees a runner whose stop was lost, so the test can end
             runner.join();
