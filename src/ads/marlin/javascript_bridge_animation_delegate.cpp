@@ -278,6 +278,8 @@ CommandResult Delegate::setAnimationViewFrameXYWidthHeight(const BridgeArguments
     return CommandResult::ok();
 }
 
+// Returns at once: a library over HTTP replaces the view's when it comes, on the main loop; the script's
+// later commands meanwhile work on the library there was.
 CommandResult Delegate::loadPropertyListFromFile(const BridgeArguments& a) {
     if (auto view = animationView()) {
         view->loadPropertiesFromFile(text(a, 0));

@@ -1,27 +1,18 @@
-// MNAnimationView: the library load, the instance registries with their creation and replacement
-// rules, and touch dispatch to the interactive shapes.
+// MNAnimationView: the libraries and the instance registries with their creation and replacement rules,
+// and touch dispatch to the interactive shapes. Reading the library's files is in mn_library_files.cpp.
 #include "ads/marlin/animation/mn_animation_view.h"
 
 #include <algorithm>
 #include <iterator>
 
 #include "ads/marlin/animation/mn_character.h"
-#include "ads/marlin/animation/mn_log_channel.h"
 #include "ads/marlin/animation/mn_pattern.h"
 #include "ads/marlin/animation/mn_shape.h"
-#include "platform/foundation/app_folders.h"
-#include "platform/foundation/file_io.h"
-#include "platform/foundation/log_preview.h"
-#include "platform/foundation/paths.h"
-#include "platform/foundation/property_list.h"
-#include "platform/foundation/url_connection.h"
 #include "platform/ui/touch.h"
 
 namespace zelvan::marlin {
 
 namespace {
-
-constexpr const char* kErrorDomain = "MNAnimationView";
 
 std::vector<std::string> keysOf(const std::shared_ptr<fnd::Dictionary>& dict) {
     std::vector<std::string> keys;
@@ -34,7 +25,10 @@ std::vector<std::string> keysOf(const std::shared_ptr<fnd::Dictionary>& dict) {
     return keys;
 }
 
-std::shared_ptr<fnd::Dictionary> entryOf(const std::shared_ptr<fnd::Dictionary>& dict, const std::string& key) {
+} // namespace
+
+std::shared_ptr<fnd::Dictionary> MNAnimationView::entryOf(const std::shared_ptr<fnd::Dictionary>& dict,
+                                                          const std::string& key) {
     if (dict == nullptr) {
         return nullptr;
     }
@@ -42,14 +36,13 @@ std::shared_ptr<fnd::Dictionary> entryOf(const std::shared_ptr<fnd::Dictionary>&
     return value != nullptr ? value->asDictionary() : nullptr;
 }
 
-} // namespace
-
 void MNAnimationView::initWithFrame(gfx::Rect frame) {
     MNEAGLView::initWithFrame(frame);
     reset();
 }
 
 void MNAnimationView::reset() {
+    cancelLoads();
     setBackgroundColor(gfx::Color::clear());
     rootSprite_.reset();
     patternLibrary_.reset();
@@ -62,55 +55,6 @@ void MNAnimationView::reset() {
     rootSprite_->setName(std::string(kRootKey));
     rootSprite_->setAnimationView(self<MNAnimationView>());
     activeCharacters_[kRootKey] = rootSprite_;
-}
-
-fnd::Result<fnd::Bytes> MNAnimationView::libraryFileData(const std::string& name) const {
-    if (baseURL_) {
-        std::string text = baseURL_->absoluteString();
-        if (text.empty() || text.back() != '/') {
-            text += '/';
-        }
-        text += name;
-        const auto url = fnd::Url::parse(text);
-        if (!url) {
-            return fnd::Error(kErrorDomain, 1, std::string_view("not a URL: " + fnd::logPreview(text)));
-        }
-        return fnd::dataWithContentsOfUrl(*url);
-    }
-    // A name from the ad stays inside Documents.
-    const auto path = fnd::containedPath(fnd::AppFolders::documents(), name);
-    if (!path) {
-        return fnd::Error(kErrorDomain, 2, std::string_view("not a file inside Documents: " + fnd::logPreview(name)));
-    }
-    auto bytes = fnd::readFile(*path);
-    if (!bytes) {
-        return fnd::Error(kErrorDomain, 3, std::string_view("cannot read " + fnd::logPreview(name)));
-    }
-    return std::move(*bytes);
-}
-
-void MNAnimationView::loadPropertiesFromFile(const std::string& name) {
-    auto bytes = libraryFileData(name);
-    if (!bytes) {
-        ZLOG_TO(kMarlinLog, Warn, "PropertyList: %@", bytes.error().localizedDescription());
-        setPatternsWithProperties(nullptr);
-        setShapesWithProperties(nullptr);
-        return;
-    }
-    loadPropertiesFromData(*bytes);
-}
-
-bool MNAnimationView::loadPropertiesFromData(const fnd::Bytes& bytes) {
-    auto plist = fnd::PropertyList::read(bytes);
-    std::shared_ptr<fnd::Dictionary> library;
-    if (!plist) {
-        ZLOG_TO(kMarlinLog, Warn, "PropertyList: %@", plist.error().localizedDescription());
-    } else if ((library = plist->asDictionary()) == nullptr) {
-        ZLOG_TO(kMarlinLog, Warn, "PropertyList: the library is not a dictionary");
-    }
-    setPatternsWithProperties(entryOf(library, "patterns"));
-    setShapesWithProperties(entryOf(library, "shapes"));
-    return library != nullptr;
 }
 
 std::shared_ptr<fnd::Dictionary> MNAnimationView::patternPropertiesWithKey(const std::string& key) const {

@@ -3,6 +3,7 @@
 // "root" sprite, and hands touches on interactive shapes to its delegate as script callbacks.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -16,6 +17,7 @@
 #include "platform/foundation/bytes.h"
 #include "platform/foundation/error.h"
 #include "platform/foundation/url.h"
+#include "platform/foundation/url_connection.h"
 #include "platform/foundation/value.h"
 
 namespace zelvan::marlin {
@@ -43,23 +45,36 @@ public:
     std::string className() const override { return "MNAnimationView"; }
     void initWithFrame(gfx::Rect frame) override;
 
-    // Back to an empty scene: clear background, no library, empty registries, a new "root" sprite.
+    // Back to an empty scene: clear background, no library, empty registries, a new "root" sprite; loads
+    // still outstanding are cancelled.
     void reset();
 
-    // Where library files and pattern images come from; none means the Documents folder.
+    // The longest wait without a byte moving, and the largest file, for a library file or pattern image
+    // over HTTP.
+    static constexpr double kRemoteFileTimeout = 10;
+    static constexpr size_t kRemoteFileMaxBytes = 16 * 1024 * 1024;
+
+    ~MNAnimationView() override;
+
+    // Where library files and pattern images come from: a "file:" URL of a folder inside Documents, an
+    // http(s) address, or none for the Documents folder itself.
     const std::optional<fnd::Url>& baseURL() const { return baseURL_; }
     void setBaseURL(std::optional<fnd::Url> url) { baseURL_ = std::move(url); }
 
-    // Reads the property list `name` beside the ad and replaces both libraries with its "patterns"
-    // and "shapes". A file that cannot be read or parsed logs one line and leaves both libraries none.
-    // Instances made earlier keep their state.
+    // Reads the property list `name` beside the ad and replaces both libraries with its "patterns" and
+    // "shapes": at once for a local file, when the answer comes (on the main loop) for one over HTTP. A
+    // later call supersedes a load still outstanding. A file that cannot be read or parsed logs one WARN
+    // line and keeps the libraries there were. Instances made earlier keep their state.
     void loadPropertiesFromFile(const std::string& name);
-    // The same from bytes already read; false (and one log line) when they are not a property list.
+    // The same from bytes already read; false (and one log line, the libraries kept) when they are not a
+    // property list holding a dictionary.
     bool loadPropertiesFromData(const fnd::Bytes& bytes);
     void setPatternsWithProperties(std::shared_ptr<fnd::Dictionary> patterns) { patternLibrary_ = std::move(patterns); }
     void setShapesWithProperties(std::shared_ptr<fnd::Dictionary> shapes) { shapeLibrary_ = std::move(shapes); }
-    // The bytes of a file beside the library: `name` joined to the base URL, or inside Documents.
-    fnd::Result<fnd::Bytes> libraryFileData(const std::string& name) const override;
+    // `name` joined to the base URL: over HTTP through a fetch, else read from Documents, where the name
+    // must stay (also under a "file:" base URL).
+    void readLibraryFile(const std::string& name, std::weak_ptr<const void> owner, LibraryFileCompletion done) override;
+    void patternImageArrived() override;
 
     std::shared_ptr<fnd::Dictionary> patternPropertiesWithKey(const std::string& key) const override;
     std::shared_ptr<fnd::Dictionary> shapePropertiesWithKey(const std::string& key) const override;
@@ -106,7 +121,19 @@ public:
     void layoutSubviews() override { renderScene(); }
 
 private:
+    // The entry `key` of `dict` when it is a dictionary.
+    static std::shared_ptr<fnd::Dictionary> entryOf(const std::shared_ptr<fnd::Dictionary>& dict,
+                                                    const std::string& key);
+    // The path inside Documents of `name` under the base URL; an error when it would leave Documents.
+    fnd::Result<std::string> documentsPath(const std::string& name) const;
+    void readFile(const std::string& name, std::weak_ptr<const void> owner,
+                  const std::shared_ptr<fnd::UrlCancelToken>& cancel, LibraryFileCompletion done);
+    void cancelLoads();
+
     std::optional<fnd::Url> baseURL_;
+    // The library load still outstanding over HTTP, and what ends the pattern images' loads.
+    std::shared_ptr<fnd::UrlCancelToken> libraryLoad_;
+    std::shared_ptr<fnd::UrlCancelToken> imageLoads_ = std::make_shared<fnd::UrlCancelToken>();
     std::shared_ptr<fnd::Dictionary> patternLibrary_;
     std::shared_ptr<fnd::Dictionary> shapeLibrary_;
     std::unordered_map<std::string, std::shared_ptr<MNPattern>> activePatterns_;

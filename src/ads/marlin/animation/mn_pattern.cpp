@@ -1,5 +1,6 @@
 // MNPattern: reads a pattern description (type, colour, image, gradient stops, radial centre and
-// radius) or a literal colour key; images are fetched beside the library and flipped for tiling.
+// radius) or a literal colour key; images are read beside the library (later, when over HTTP) and flipped
+// for tiling.
 #include "ads/marlin/animation/mn_pattern.h"
 
 #include <array>
@@ -66,27 +67,45 @@ void MNPattern::loadImage(const std::string& path, const std::shared_ptr<MNScene
     if (view == nullptr) {
         return;
     }
-    const auto bytes = view->libraryFileData(path);
+    // A local image is read inside this call; one over HTTP comes later, and the shapes drawn meanwhile
+    // are drawn again with it.
+    auto later = std::make_shared<bool>(false);
+    std::weak_ptr<MNPattern> weak = weak_from_this();
+    std::weak_ptr<MNSceneHost> host = view;
+    view->readLibraryFile(path, weak, [weak, host, path, later](fnd::Result<fnd::Bytes> bytes) {
+        auto pattern = weak.lock();
+        if (pattern == nullptr || !pattern->setImageWithData(path, bytes) || !*later) {
+            return;
+        }
+        if (auto scene = host.lock()) {
+            scene->patternImageArrived();
+        }
+    });
+    *later = true;
+}
+
+bool MNPattern::setImageWithData(const std::string& path, const fnd::Result<fnd::Bytes>& bytes) {
     if (!bytes) {
         ZLOG_TO(kMarlinLog, Debug, "MNPattern: no image %@: %@", fnd::logPreview(path),
                 bytes.error().localizedDescription());
-        return;
+        return false;
     }
     const gfx::ImagePtr decoded = gfx::Image::imageWithData(*bytes);
     if (decoded == nullptr) {
         ZLOG_TO(kMarlinLog, Debug, "MNPattern: %@ is not an image", fnd::logPreview(path));
-        return;
+        return false;
     }
     const int width = decoded->width();
     const int height = decoded->height();
     auto context = gfx::BitmapContext::create(width, height, gfx::PixelFormat::Rgba8PremulLast);
     if (context == nullptr) {
-        return;
+        return false;
     }
     context->translateCTM(0, height);
     context->scaleCTM(1, -1);
     context->drawImage(gfx::Rect(0, 0, width, height), *decoded);
     image_ = context->makeImage();
+    return true;
 }
 
 } // namespace zelvan::marlin

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/foundation/bytes.h"
+#include "platform/foundation/error.h"
 #include "platform/graphics/color.h"
 #include "platform/graphics/context.h"
 #include "platform/graphics/geometry.h"
@@ -16,7 +18,7 @@ namespace zelvan::marlin {
 
 class MNSceneHost;
 
-class MNPattern {
+class MNPattern : public std::enable_shared_from_this<MNPattern> {
 public:
     // Types in the order of the library's "type" names; any other value is an unknown type.
     static constexpr int kSolid = 0;
@@ -34,7 +36,8 @@ public:
     const std::string& libraryKey() const { return libraryKey_; }
     const std::string& instanceKey() const { return instanceKey_; }
     const std::optional<gfx::Color>& solidColor() const { return solidColor_; }
-    // The image redrawn upside down at its pixel size, ready to tile.
+    // The image redrawn upside down at its pixel size, ready to tile; none until an image read over HTTP
+    // has come.
     const gfx::ImagePtr& image() const { return image_; }
     const std::shared_ptr<gfx::Gradient>& gradient() const { return gradient_; }
     float radialGradientRadius() const { return radialGradientRadius_; }
@@ -47,6 +50,8 @@ public:
 
 private:
     void loadImage(const std::string& path, const std::shared_ptr<MNSceneHost>& view);
+    // Decodes the image read from `path`; false (one Debug line) when there is none.
+    bool setImageWithData(const std::string& path, const fnd::Result<fnd::Bytes>& bytes);
 
     std::string libraryKey_;
     std::string instanceKey_;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -25,10 +26,19 @@ class MNSceneHost {
 public:
     virtual ~MNSceneHost() = default;
 
-    // The library's entries, and the bytes of a file beside the library.
+    using LibraryFileCompletion = std::function<void(fnd::Result<fnd::Bytes>)>;
+
+    // The library's entries.
     virtual std::shared_ptr<fnd::Dictionary> patternPropertiesWithKey(const std::string& key) const = 0;
     virtual std::shared_ptr<fnd::Dictionary> shapePropertiesWithKey(const std::string& key) const = 0;
-    virtual fnd::Result<fnd::Bytes> libraryFileData(const std::string& name) const = 0;
+    // Hands the bytes of a file beside the library, or why there are none, to `done`: inside this call for
+    // a local file, on the main loop when the answer comes for one over HTTP. Nothing is called once
+    // `owner` has gone, or the view has gone or reset its scene meanwhile.
+    virtual void readLibraryFile(const std::string& name, std::weak_ptr<const void> owner,
+                                 LibraryFileCompletion done) = 0;
+    // An image a pattern waited for has come: shapes already rasterised are drawn again at their next
+    // frame.
+    virtual void patternImageArrived() = 0;
     // The pattern registered under `key`, else (when asked) a new one from library entry `entry`.
     virtual std::shared_ptr<MNPattern> patternInstanceWithKey(const std::string& key, const std::string& entry,
                                                               bool createIfNecessary) = 0;

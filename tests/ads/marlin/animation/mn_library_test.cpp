@@ -1,5 +1,5 @@
-// The animation library: loading from Documents and over HTTP (and what a bad file leaves), the colour
-// rule, pattern types and gradients, and shape paths with their bounds.
+// The animation library: loading from Documents (also under a "file:" base URL) and what a bad file leaves,
+// the colour rule, pattern types and gradients, and shape paths with their bounds.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -16,7 +16,6 @@
 #include "platform/foundation/property_list.h"
 #include "platform/foundation/testing/log_capture.h"
 #include "platform/graphics/bitmap_context.h"
-#include "tests/platform/foundation/http_test_server.h"
 
 namespace zelvan::marlin {
 namespace {
@@ -49,67 +48,66 @@ std::string libraryText() {
 }
 
 void writeDocument(const std::string& name, const std::string& text) {
-    std::filesystem::create_directories(fnd::AppFolders::documents());
-    std::ofstream(fnd::AppFolders::documents() + "/" + name, std::ios::binary) << text;
+    const std::filesystem::path path = fnd::AppFolders::documents() + "/" + name;
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << text;
 }
 
 std::shared_ptr<MNAnimationView> makeView() {
     return ui::View::create<MNAnimationView>(gfx::Rect(0, 0, 320, 480));
 }
 
-TEST(MNLibraryTest, LoadsFromDocumentsAndHttpAndABadFileLeavesNoLibrary) {
+TEST(MNLibraryTest, LoadsFromDocumentsAndABadFileKeepsTheLibrary) {
     auto view = makeView();
     writeDocument("anim.plist", libraryText());
     view->loadPropertiesFromFile("anim.plist");
     EXPECT_EQ(view->shapePropertiesWithKey("box")->count(), 5u);
     EXPECT_EQ(view->patternLibraryKeys(), (std::vector<std::string>{"red", "odd", "fade"}));
     EXPECT_EQ(view->shapeLibraryKeys().size(), 2u);
-
-    // An instance made now keeps what it parsed when a later load fails.
     auto box = view->shapeInstanceWithKey("b1", "box", true);
     auto red = view->patternInstanceWithKey("red", "red", true);
     ASSERT_NE(box, nullptr);
-
-    {
-        fnd::testing::LogCapture log;
-        writeDocument("broken.plist", "<plist><dict><key>patterns</key>");
-        view->loadPropertiesFromFile("broken.plist");
-        EXPECT_EQ(log.count("PropertyList: "), 1u);
-    }
-    EXPECT_EQ(view->patternPropertiesWithKey("red"), nullptr);
-    EXPECT_EQ(view->shapePropertiesWithKey("box"), nullptr);
-    EXPECT_TRUE(view->shapeLibraryKeys().empty());
     EXPECT_EQ(box->bounds(), gfx::Rect(1, 2, 30, 40));
     EXPECT_EQ(red->type(), MNPattern::kSolid);
     EXPECT_EQ(view->patternInstanceWithKey("red", "red", true), red); // shared per key
 
-    // Without a library: no paths, zero bounds, unknown patterns; literal colours still work.
-    auto bare = std::static_pointer_cast<MNShape>(view->shapeInstanceWithKey("b2", "line", true));
-    EXPECT_TRUE(bare->paths().empty());
-    EXPECT_EQ(bare->bounds(), gfx::Rect());
-    EXPECT_EQ(view->patternInstanceWithKey("fade", "fade", true)->type(), MNPattern::kUnknown);
-    auto literal = view->patternInstanceWithKey("#00FF00", "#00FF00", true);
-    EXPECT_EQ(literal->type(), MNPattern::kSolid);
-    EXPECT_EQ(*literal->solidColor(), gfx::Color(0, 1, 0, 1));
-
+    // A file that cannot be parsed, is missing, or lies outside Documents: one line each, the library
+    // stays. Under a "file:" base URL the name must stay inside Documents too; a readable library just
+    // outside is refused, and so is a base URL outside Documents.
+    writeDocument("../outside.plist", *fnd::PropertyList::write(Value::dictionary()));
     {
         fnd::testing::LogCapture log;
+        writeDocument("broken.plist", "<plist><dict><key>patterns</key>");
+        view->loadPropertiesFromFile("broken.plist");
         view->loadPropertiesFromFile("missing.plist");
         view->loadPropertiesFromFile("../outside.plist");
-        EXPECT_EQ(log.count("PropertyList: "), 2u);
+        view->setBaseURL(fnd::Url::fileUrl(fnd::AppFolders::documents() + "/ads/"));
+        view->loadPropertiesFromFile("../../outside.plist");
+        view->setBaseURL(fnd::Url::fileUrl(fnd::AppFolders::documents() + "/.."));
+        view->loadPropertiesFromFile("outside.plist");
+        EXPECT_EQ(log.count("PropertyList: "), 5u);
     }
+    EXPECT_EQ(view->shapeLibraryKeys().size(), 2u);
+    EXPECT_NE(view->patternPropertiesWithKey("red"), nullptr);
 
-    // Over HTTP, relative to the base URL.
-    fnd::testing::HttpTestServer server;
-    const std::string text = libraryText();
-    server.server().Get("/ads/anim.plist", [&](const httplib::Request&, httplib::Response& res) {
-        res.set_content(text, "application/xml");
-    });
-    view->setBaseURL(server.url("/ads"));
+    // A "file:" base URL of a folder inside Documents reads below it.
+    writeDocument("ads/anim.plist", *fnd::PropertyList::write(Value::dictionary(
+                                        {{"shapes", Value::dictionary({{"solo", Value::dictionary()}})}})));
+    view->setBaseURL(fnd::Url::fileUrl(fnd::AppFolders::documents() + "/ads/"));
     view->loadPropertiesFromFile("anim.plist");
-    EXPECT_NE(view->shapePropertiesWithKey("line"), nullptr);
-    view->loadPropertiesFromFile("gone.plist"); // a 404 is a failed read
-    EXPECT_EQ(view->shapePropertiesWithKey("line"), nullptr);
+    EXPECT_EQ(view->shapeLibraryKeys(), std::vector<std::string>{"solo"});
+    EXPECT_EQ(view->patternPropertiesWithKey("red"), nullptr);
+    EXPECT_EQ(box->bounds(), gfx::Rect(1, 2, 30, 40)); // instances keep what they parsed
+
+    // Without a library: no paths, zero bounds, unknown patterns; literal colours still work.
+    auto empty = makeView();
+    auto bare = std::static_pointer_cast<MNShape>(empty->shapeInstanceWithKey("b2", "line", true));
+    EXPECT_TRUE(bare->paths().empty());
+    EXPECT_EQ(bare->bounds(), gfx::Rect());
+    EXPECT_EQ(empty->patternInstanceWithKey("fade", "fade", true)->type(), MNPattern::kUnknown);
+    auto literal = empty->patternInstanceWithKey("#00FF00", "#00FF00", true);
+    EXPECT_EQ(literal->type(), MNPattern::kSolid);
+    EXPECT_EQ(*literal->solidColor(), gfx::Color(0, 1, 0, 1));
 }
 
 TEST(MNLibraryTest, ColoursReadAsOneHexNumber) {
