@@ -48,9 +48,11 @@ struct DevServerOptions {
     // The port of a voice relay on 127.0.0.1 that the demo world connects its calls through (0: none).
     uint16_t voiceRelayPort = 0;
     // The demo game room (see demo_game_room.h): 56, 47 and 40 answered from the game folder (needs
-    // `gameRoot`). Its game commands follow the start after `demoGameCommandDelay`.
+    // `gameRoot`). Its game commands follow the start after `demoGameCommandDelay`, long enough for a
+    // client slowed down by a sanitizer on a busy machine to load the game and show its first frames
+    // before the first command ends the game.
     bool demoGames = false;
-    std::chrono::milliseconds demoGameCommandDelay{1500};
+    std::chrono::milliseconds demoGameCommandDelay{3000};
 };
 
 // One packet the server received.
