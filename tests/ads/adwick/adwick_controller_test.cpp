@@ -87,7 +87,7 @@ TEST(AdwickControllerTest, FirstAdGuardFlipAndSilentFailures) {
     env.advance(31);
     banner.view->requestFreshAd();
     auto superseded = banner.controller()->loadingAd();
-    env.advance(31);
+    env.clock->advance(31); // no loop turn: the first reply cannot land before the newer request
     banner.view->requestFreshAd();
     auto newer = banner.controller()->loadingAd();
     ASSERT_NE(superseded, newer);
