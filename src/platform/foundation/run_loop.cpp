@@ -631,11 +631,11 @@ RunLoop::Outcome RunLoop::runOnce(std::string_view mode, double until, bool wait
             next = nextDeadlineLocked(mode);
         }
         const double now = Clock::monotonic();
+        if (next <= now && next <= until) {
+            continue; // became due during the pass, before the deadline: it runs even if time is now past it
+        }
         if (now >= until) {
             return Outcome::TimedOut;
-        }
-        if (next <= now) {
-            continue; // became due during the pass
         }
         double wait = Clock::manual() ? kManualWaitCap : std::min(until, next) - now;
         if (block(mode, wait, seen)) {

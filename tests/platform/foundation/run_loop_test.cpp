@@ -175,6 +175,23 @@ TEST_F(RunLoopTest, RunModeServicesOnlyItsModeAndWaitsForTheClock) {
     EXPECT_EQ(order_.back(), "runFor");
 }
 
+// Time that moves past a run's deadline while a pass is under way (another thread advancing the clock)
+// still lets what fell due before the deadline run before the run returns.
+TEST_F(RunLoopTest, WhatFellDueBeforeTheDeadlineRunsWhenTimeJumpsPastItMidPass) {
+    RunLoop& main = RunLoop::main();
+    main.performAfter(2.0, [&] { record("due at 2"); });
+    bool jumped = false;
+    const uint64_t observer = main.addPassObserver([&] {
+        if (!jumped) {
+            jumped = true;
+            clock_->advance(3.0);
+        }
+    });
+    main.runFor(2.5);
+    main.removePassObserver(observer);
+    EXPECT_EQ(order_, std::vector<std::string>{"due at 2"});
+}
+
 TEST_F(RunLoopTest, ExceptionsInCallbacksAreLoggedAndTheLoopContinues) {
     RunLoop& main = RunLoop::main();
     testing::LogCapture capture;
