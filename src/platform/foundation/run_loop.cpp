@@ -303,6 +303,14 @@ double RunLoop::nextDeadlineLocked(std::string_view mode) const {
 }
 
 PerformHandle RunLoop::performAfter(double delay, Task task, std::string_view mode) {
+    return schedulePerform(delay, std::move(task), mode, true);
+}
+
+PerformHandle RunLoop::performAfterIfOpen(double delay, Task task, std::string_view mode) {
+    return schedulePerform(delay, std::move(task), mode, false);
+}
+
+PerformHandle RunLoop::schedulePerform(double delay, Task task, std::string_view mode, bool warnWhenClosed) {
     if (!(delay > 0)) {
         delay = 0; // negative or NaN: the next pass
     }
@@ -319,7 +327,9 @@ PerformHandle RunLoop::performAfter(double delay, Task task, std::string_view mo
         }
     }
     if (!perform->pending) {
-        ZLOG(Warn, "RunLoop: delayed perform on a loop whose thread has ended; dropped");
+        if (warnWhenClosed) {
+            ZLOG(Warn, "RunLoop: delayed perform on a loop whose thread has ended; dropped");
+        }
         return PerformHandle();
     }
     wake();

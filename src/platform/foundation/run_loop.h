@@ -93,6 +93,9 @@ public:
     // delay of 0 runs it on the next pass, after the tasks already queued. The task (and its
     // captures) is held until it has run or been cancelled. Safe from any thread.
     PerformHandle performAfter(double delay, Task task, std::string_view mode = RunLoopMode::Default);
+    // As performAfter, but a loop whose thread has ended releases the task unrun without a log line:
+    // for a caller whose task notices being dropped (its captures are released) and answers that.
+    PerformHandle performAfterIfOpen(double delay, Task task, std::string_view mode = RunLoopMode::Default);
 
     // Adds `timer` in `mode` (again with another mode to service it in both). The loop holds the
     // timer until it is invalidated. A timer belongs to one loop; adding it to a second is ignored.
@@ -160,6 +163,7 @@ private:
     static void adoptCurrentAsMain();
     static std::shared_ptr<RunLoop> create();
 
+    PerformHandle schedulePerform(double delay, Task task, std::string_view mode, bool warnWhenClosed);
     Outcome runOnce(std::string_view mode, double until, bool waitWhenEmpty);
     int pass(std::string_view mode, bool* socketsRegistered);
     int drainPosted();

@@ -125,11 +125,16 @@ UrlConnection::~UrlConnection() {
 }
 
 void UrlConnection::scheduleInRunLoop(RunLoop& loop, std::string_view mode) {
-    std::lock_guard lock(mutex_);
-    loop_ = loop.shared_from_this();
-    mode_ = std::string(mode);
-    drainPosted_ = false; // a drain already posted elsewhere finds it is not scheduled there
-    postDrainLocked();
+    std::shared_ptr<RunLoop> target;
+    std::string drainMode;
+    {
+        std::lock_guard lock(mutex_);
+        loop_ = loop.shared_from_this();
+        mode_ = std::string(mode);
+        drainPosted_ = false; // a drain already posted elsewhere finds it is not scheduled there
+        target = drainTargetLocked(&drainMode);
+    }
+    postDrain(target, drainMode);
 }
 
 void UrlConnection::unscheduleFromRunLoop(RunLoop& loop, std::string_view mode) {
@@ -182,6 +187,18 @@ void UrlConnection::cancel() {
     }
 }
 
+void UrlConnection::loopEnded(RunLoop* loop) {
+    {
+        std::lock_guard lock(mutex_);
+        if (ended_ || loop_.get() != loop) {
+            return;
+        }
+    }
+    ZLOG(Info, "UrlConnection: the thread it delivers on has ended; load of %@ cancelled",
+         logPreview(original_.url().absoluteString()));
+    cancel();
+}
+
 void UrlConnection::end() {
     std::shared_ptr<UrlConnection> self;
     std::deque<std::function<void()>> dropped;
@@ -196,29 +213,60 @@ void UrlConnection::end() {
 }
 
 void UrlConnection::enqueue(std::function<void()> work) {
-    std::lock_guard lock(mutex_);
-    if (ended_) {
-        return;
+    std::shared_ptr<RunLoop> target;
+    std::string drainMode;
+    {
+        std::lock_guard lock(mutex_);
+        if (ended_) {
+            return;
+        }
+        queue_.push_back(std::move(work));
+        target = drainTargetLocked(&drainMode);
     }
-    queue_.push_back(std::move(work));
-    postDrainLocked();
+    postDrain(target, drainMode);
 }
 
-void UrlConnection::postDrainLocked() {
+std::shared_ptr<RunLoop> UrlConnection::drainTargetLocked(std::string* mode) {
     if (drainPosted_ || !loop_ || queue_.empty()) {
-        return;
+        return nullptr;
     }
     drainPosted_ = true;
-    std::weak_ptr<UrlConnection> weak = weak_from_this();
-    RunLoop* target = loop_.get();
-    loop_->performAfter(
-        0,
-        [weak, target] {
-            if (auto connection = weak.lock()) {
-                connection->drain(target);
+    *mode = mode_;
+    return loop_;
+}
+
+void UrlConnection::postDrain(const std::shared_ptr<RunLoop>& loop, const std::string& mode) {
+    if (!loop) {
+        return;
+    }
+    // Released with the drain: when that happens before the drain has run, the loop's thread ended
+    // (a loop drops what it holds when it closes) and the connection learns that nobody can hear it.
+    class Ticket {
+    public:
+        Ticket(std::weak_ptr<UrlConnection> connection, RunLoop* loop)
+            : connection_(std::move(connection)), loop_(loop) {}
+        Ticket(const Ticket&) = delete;
+        Ticket& operator=(const Ticket&) = delete;
+        ~Ticket() {
+            if (auto owner = connection_.lock(); owner && !ran_) {
+                owner->loopEnded(loop_);
             }
-        },
-        mode_);
+        }
+        void run() {
+            ran_ = true;
+            if (auto owner = connection_.lock()) {
+                owner->drain(loop_);
+            }
+        }
+
+    private:
+        std::weak_ptr<UrlConnection> connection_;
+        RunLoop* loop_;
+        bool ran_ = false;
+    };
+    auto ticket = std::make_shared<Ticket>(weak_from_this(), loop.get());
+    loop->performAfterIfOpen(
+        0, [ticket] { ticket->run(); }, mode);
 }
 
 void UrlConnection::drain(RunLoop* on) {

@@ -142,8 +142,13 @@ private:
     class Client;
 
     void enqueue(std::function<void()> work);
-    void postDrainLocked();
+    // The loop (and mode) a drain should be posted to now, marking it posted; or null.
+    std::shared_ptr<RunLoop> drainTargetLocked(std::string* mode);
+    void postDrain(const std::shared_ptr<RunLoop>& loop, const std::string& mode);
     void drain(RunLoop* on);
+    // The thread of `loop` ended with a drain for it unrun: when the connection still delivers
+    // there, nobody can hear it any more, so it ends as if cancelled.
+    void loopEnded(RunLoop* loop);
     void end();
 
     const UrlRequest original_;

@@ -29,7 +29,7 @@ public:
     //   /redirect/<n>?to=<path>: status n with Location <path>;
     //   /cookie?name=<n>&value=<v>: sets the cookie n=v and redirects (302) to /echo;
     //   /loop: 302 to itself;
-    //   /stall: holds the request until the server stops (at most 10 s);
+    //   /stall: holds the request until releaseStalls() or the server stops (at most 10 s), then "late";
     //   /big/<n>: n bytes of 'x';
     //   /gzip: kGzipText compressed, with Content-Encoding: gzip, when Accept-Encoding names gzip.
     static constexpr const char* kGzipText = "a body that travels compressed, a body that travels compressed";
@@ -71,7 +71,7 @@ public:
         });
         server_.Get("/stall", [this](const httplib::Request&, httplib::Response& res) {
             std::unique_lock lock(mutex_);
-            stallCv_.wait_for(lock, std::chrono::seconds(10), [this] { return stopping_; });
+            stallCv_.wait_for(lock, std::chrono::seconds(10), [this] { return stopping_ || released_; });
             res.set_content("late", "text/plain");
         });
         server_.Get(R"(/big/(\d+))", [](const httplib::Request& req, httplib::Response& res) {
@@ -104,6 +104,15 @@ public:
         stallCv_.notify_all();
         server_.stop();
         thread_.join();
+    }
+
+    // Lets every held /stall request answer now.
+    void releaseStalls() {
+        {
+            std::lock_guard lock(mutex_);
+            released_ = true;
+        }
+        stallCv_.notify_all();
     }
 
     httplib::Server& server() { return server_; }
@@ -141,6 +150,7 @@ private:
     std::mutex mutex_;
     std::condition_variable stallCv_;
     bool stopping_ = false;
+    bool released_ = false;
 };
 
 } // namespace fnd::testing

@@ -20,6 +20,7 @@
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/testing/fake_reachability.h"
+#include "platform/foundation/testing/log_capture.h"
 #include "platform/foundation/thread.h"
 #include "platform/foundation/url_connection.h"
 #include "platform/foundation/url_error.h"
@@ -331,6 +332,22 @@ TEST_F(UrlConnectionTest, CallbacksRunOnTheCreatingThreadsLoop) {
     creator.join();
     EXPECT_TRUE(RunLoop::main().pumpUntil([&] { return moved->done(); }, 10.0));
     EXPECT_EQ(moved->thread, std::this_thread::get_id());
+}
+
+TEST_F(UrlConnectionTest, ALoadWhoseLoopsThreadHasEndedIsCancelledQuietly) {
+    // Created on a worker that ends before the server answers: nobody can hear the answer, so the
+    // connection cancels its load and lets go of itself and its delegate, without a warning.
+    testing::LogCapture log;
+    auto recorder = std::make_shared<Recorder>();
+    std::weak_ptr<UrlConnection> weak;
+    Thread worker([&] { weak = UrlConnection::create(UrlRequest(server_.url("/stall")), recorder).value(); });
+    worker.start();
+    worker.join();
+    server_.releaseStalls();
+    EXPECT_TRUE(RunLoop::main().pumpUntil([&] { return weak.expired(); }, 10.0));
+    EXPECT_EQ(recorder.use_count(), 1);
+    EXPECT_EQ(recorder->callbacks, 0);
+    EXPECT_FALSE(log.contains("dropped"));
 }
 
 TEST_F(UrlConnectionTest, CancelSilencesEvenQueuedCallbacks) {
