@@ -203,6 +203,11 @@ TEST(AdwickAdTest, ClicksAndPixels) {
     fnd::RunLoop::main().runUntilIdle();
     EXPECT_EQ(env.hits("/adwick/pixel/cpm"), 1);
     EXPECT_EQ(env.hits("/adwick/pixel/track"), 1);
+    // The pixels hold the ad until their replies are in; then it goes (and ends nothing this test
+    // left running).
+    std::weak_ptr<AdwickAd> weak = run.ad;
+    run.ad.reset();
+    EXPECT_TRUE(BannerEnv::pump([&] { return weak.expired(); }));
 }
 
 TEST(AdwickAdTest, AbandonedAdReportsNothingAndLetsGo) {
