@@ -3,8 +3,6 @@
 // signing in again after the server drops the connection, and the retry alert after refused connects.
 #include <gtest/gtest.h>
 
-#include <asio/ip/tcp.hpp>
-
 #include <atomic>
 #include <chrono>
 #include <mutex>
@@ -17,6 +15,7 @@
 #include "platform/foundation/log_repeats.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/testing/log_capture.h"
+#include "platform/foundation/testing/refused_port.h"
 #include "platform/foundation/thread.h"
 #include "platform/ui/alert_panel.h"
 #include "platform/ui/alert_view.h"
@@ -118,11 +117,7 @@ struct HoldingWebCache : WebCacheService {
     }
 };
 
-uint16_t refusedPort() {
-    asio::io_context io;
-    asio::ip::tcp::acceptor probe(io, {asio::ip::make_address("127.0.0.1"), 0});
-    return probe.local_endpoint().port();
-}
+using fnd::testing::refusedPort;
 
 class AppDelegateTest : public ::testing::Test {
 protected:

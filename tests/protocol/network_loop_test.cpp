@@ -21,6 +21,7 @@
 #include "platform/foundation/testing/log_capture.h"
 #include "platform/foundation/testing/loop_driver.h"
 #include "platform/foundation/testing/loopback_peer.h"
+#include "platform/foundation/testing/refused_port.h"
 #include "protocol/frame_codec.h"
 #include "protocol/network_loop.h"
 #include "protocol/packet_queue.h"
@@ -70,11 +71,7 @@ std::vector<Value> packetsOf(const devserver::DevServer& server) {
     return out;
 }
 
-uint16_t refusedPort() {
-    asio::io_context io;
-    asio::ip::tcp::acceptor probe(io, {asio::ip::make_address("127.0.0.1"), 0});
-    return probe.local_endpoint().port();
-}
+using fnd::testing::refusedPort;
 
 class NetworkLoopTest : public ::testing::Test {
 protected:

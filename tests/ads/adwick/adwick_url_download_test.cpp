@@ -2,14 +2,13 @@
 // download released inside its own callback, and no request at all without an ads base.
 #include <gtest/gtest.h>
 
-#include <asio.hpp>
-
 #include "ads/adwick/adwick_context.h"
 #include "ads/adwick/adwick_localizer.h"
 #include "core/app_registry.h"
 #include "platform/device/device.h"
 #include "platform/foundation/file_manager.h"
 #include "platform/foundation/testing/log_capture.h"
+#include "platform/foundation/testing/refused_port.h"
 #include "tests/ads/adwick/adwick_fixture.h"
 #include "tests/support/scoped_app_delegate.h"
 
@@ -18,12 +17,6 @@ namespace {
 
 using testing::AdHost;
 using testing::DownloadRun;
-
-int closedPort() {
-    asio::io_context io;
-    asio::ip::tcp::acceptor acceptor(io, asio::ip::tcp::endpoint(asio::ip::make_address("127.0.0.1"), 0));
-    return acceptor.local_endpoint().port();
-}
 
 TEST(AdwickURLDownloadTest, SendsTrimmedRequestsWithItsHeadersAndBody) {
     fnd::testing::ScopedAppRoot root;
@@ -60,7 +53,7 @@ TEST(AdwickURLDownloadTest, FailureCodes) {
     EXPECT_EQ(missing.code(), AdwickURLDownload::kErrorHttpStatus);
 
     DownloadRun refused;
-    refused.run("http://127.0.0.1:" + std::to_string(closedPort()) + "/x");
+    refused.run(fnd::testing::refusedUrl("/x"));
     EXPECT_EQ(refused.failures, 1);
     EXPECT_EQ(refused.code(), AdwickURLDownload::kErrorConnection);
 

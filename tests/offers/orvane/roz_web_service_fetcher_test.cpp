@@ -5,9 +5,6 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
-#include <asio/io_context.hpp>
-#include <asio/ip/tcp.hpp>
-
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -21,6 +18,7 @@
 #include "offers/orvane/client/roz_web_service_fetcher.h"
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/testing/log_capture.h"
+#include "platform/foundation/testing/refused_port.h"
 #include "platform/foundation/url_error.h"
 
 namespace zelvan::orvane {
@@ -86,12 +84,6 @@ public:
         std::lock_guard lock(mutex_);
         auto found = params_.find(key);
         return found == params_.end() ? "<missing>" : found->second;
-    }
-
-    static int closedPort() {
-        asio::io_context io;
-        asio::ip::tcp::acceptor acceptor(io, asio::ip::tcp::endpoint(asio::ip::make_address("127.0.0.1"), 0));
-        return acceptor.local_endpoint().port();
     }
 
 private:
@@ -186,7 +178,7 @@ TEST(ROZWebServiceFetcherTest, EveryFailureCompletesOnceWithAnError) {
     stalled.fetcher->setRequestTimeout(0.5);
     stalled.run();
     Fetch refused;
-    refused.fetcher->setBaseURL("http://127.0.0.1:" + std::to_string(OfferServer::closedPort()) + "/x");
+    refused.fetcher->setBaseURL(fnd::testing::refusedUrl("/x"));
     refused.run();
     Fetch big;
     big.fetcher->setBaseURL(context.serviceURL("Big"));

@@ -4,9 +4,6 @@
 
 #include <httplib.h>
 
-#include <asio/io_context.hpp>
-#include <asio/ip/tcp.hpp>
-
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -15,6 +12,7 @@
 #include <thread>
 
 #include "platform/foundation/bytes.h"
+#include "platform/foundation/testing/refused_port.h"
 #include "platform/foundation/url.h"
 #include "platform/foundation/zlib_codec.h"
 
@@ -119,12 +117,8 @@ public:
     int port() const { return port_; }
     Url url(const std::string& path) const { return *Url::parse("http://127.0.0.1:" + std::to_string(port_) + path); }
 
-    // A loopback port with nobody listening on it.
-    static int closedPort() {
-        asio::io_context io;
-        asio::ip::tcp::acceptor acceptor(io, asio::ip::tcp::endpoint(asio::ip::make_address("127.0.0.1"), 0));
-        return acceptor.local_endpoint().port();
-    }
+    // A loopback port that refuses connections (refused_port.h).
+    static int closedPort() { return refusedPort(); }
 
     // A gzip member (RFC 1952) around zlib's deflate output.
     static Bytes gzip(std::string_view text) {

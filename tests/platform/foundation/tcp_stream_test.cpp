@@ -25,6 +25,7 @@
 #include "platform/foundation/tcp_stream.h"
 #include "platform/foundation/testing/loop_driver.h"
 #include "platform/foundation/testing/loopback_peer.h"
+#include "platform/foundation/testing/refused_port.h"
 #include "platform/foundation/thread.h"
 
 namespace fnd {
@@ -236,12 +237,7 @@ TEST_F(TcpStreamTest, PeerCloseMidStreamGivesTheBytesThenTheEnd) {
 }
 
 TEST_F(TcpStreamTest, RefusedPortAndUnknownHostReportErrors) {
-    uint16_t closedPort;
-    {
-        asio::io_context io;
-        tcp::acceptor probe(io, {asio::ip::make_address("127.0.0.1"), 0});
-        closedPort = probe.local_endpoint().port();
-    }
+    const uint16_t closedPort = testing::refusedPort();
     auto refused = TcpStream::connect("127.0.0.1", closedPort, RunLoop::main(), rec_);
     ASSERT_TRUE(pump([&] { return rec_->saw("error"); }));
     RunLoop::main().runUntilIdle();
@@ -252,6 +248,15 @@ TEST_F(TcpStreamTest, RefusedPortAndUnknownHostReportErrors) {
     EXPECT_NE(rec_->error->localizedDescription().find(std::to_string(closedPort)), std::string::npos);
     EXPECT_EQ(refused->status(), TcpStream::Status::Error);
     EXPECT_EQ(refused->error()->code(), ECONNREFUSED);
+    // No server (of this or another test process) can take the refused port, even one that reuses
+    // addresses as servers do: the next test that connects to it is refused too.
+    asio::io_context io;
+    tcp::acceptor taker(io);
+    taker.open(tcp::v4());
+    taker.set_option(tcp::acceptor::reuse_address(true));
+    std::error_code taken;
+    taker.bind({asio::ip::make_address("127.0.0.1"), closedPort}, taken);
+    EXPECT_EQ(taken, asio::error::address_in_use);
 
     auto other = std::make_shared<Recorder>();
     auto unknown = TcpStream::connect("", 80, RunLoop::main(), other);
