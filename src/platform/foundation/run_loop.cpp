@@ -158,6 +158,10 @@ bool RunLoop::isCurrent() const {
     return owner_ == std::this_thread::get_id();
 }
 
+bool RunLoop::isMain() const {
+    return this == mainLoop.load();
+}
+
 void RunLoop::close() {
     std::deque<Task> dropped;
     std::map<Key, Entry> unscheduled;

@@ -77,6 +77,8 @@ public:
 
     // Whether this is the calling thread's loop.
     bool isCurrent() const;
+    // Whether this is the main thread's loop (which closes only when the process exits).
+    bool isMain() const;
 
     // Queues `task` from any thread; posted tasks run in every mode, in the order posted. A task
     // posted to a loop whose thread has ended is dropped with a log line.

@@ -188,6 +188,9 @@ void UrlConnection::cancel() {
 }
 
 void UrlConnection::loopEnded(RunLoop* loop) {
+    if (loop->isMain()) {
+        return; // the process is ending: its loads end with it, and nothing is torn down on the way out
+    }
     {
         std::lock_guard lock(mutex_);
         if (ended_ || loop_.get() != loop) {

@@ -147,7 +147,8 @@ private:
     void postDrain(const std::shared_ptr<RunLoop>& loop, const std::string& mode);
     void drain(RunLoop* on);
     // The thread of `loop` ended with a drain for it unrun: when the connection still delivers
-    // there, nobody can hear it any more, so it ends as if cancelled.
+    // there, nobody can hear it any more, so it ends as if cancelled (unless `loop` is the main
+    // loop, which ends only with the process).
     void loopEnded(RunLoop* loop);
     void end();
 
