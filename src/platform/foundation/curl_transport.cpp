@@ -423,9 +423,16 @@ CurlTransport::~CurlTransport() {
         engine_->commands.clear();
     }
     curl_multi_wakeup(engine_->multi);
-    if (thread_.joinable()) {
-        thread_.join();
+    if (!thread_.joinable()) {
+        return;
     }
+    if (thread_.get_id() == std::this_thread::get_id()) {
+        // Let go for the last time by a sink on the transport's own thread: that thread ends once the
+        // callback returns (it holds the engine), so it is left to end by itself.
+        thread_.detach();
+        return;
+    }
+    thread_.join();
 }
 
 std::shared_ptr<HttpTransfer> CurlTransport::startTransfer(const UrlRequest& request,

@@ -13,7 +13,8 @@ class CurlTransport final : public HttpTransport {
 public:
     // Starts the transport thread.
     CurlTransport();
-    // Stops the thread; transfers still in flight end without telling their sinks.
+    // Stops the thread; transfers still in flight end without telling their sinks. May run on the
+    // transport's own thread (a sink letting go of the last hold), which then ends by itself.
     ~CurlTransport() override;
     CurlTransport(const CurlTransport&) = delete;
     CurlTransport& operator=(const CurlTransport&) = delete;
