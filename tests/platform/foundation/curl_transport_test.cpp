@@ -31,8 +31,10 @@ TEST(CurlTransportTest, TheLastHolderMayLetGoOfItOnItsOwnThread) {
     auto sink = std::make_shared<HoldingSink>();
     auto ended = sink->ended.get_future();
     auto transport = std::make_shared<CurlTransport>();
-    auto transfer = transport->startTransfer(UrlRequest(server.url("/echo")), sink);
-    sink->transport = std::move(transport);
+    sink->transport = transport;
+    auto transfer = transport->startTransfer(UrlRequest(server.url("/stall")), sink);
+    transport.reset(); // the sink holds the last reference when the held request is answered
+    server.releaseStalls();
     EXPECT_EQ(ended.wait_for(std::chrono::seconds(10)), std::future_status::ready);
 }
 
