@@ -105,11 +105,14 @@ TEST_F(GameRoomDevServer, TheServerStartsTheDemoGameWhichLoadsPlaysReportsItsWin
     auto game = rooms_->playingScreen();
 
     // Loading: the first tick asks the cache for the resources and shows 50 %; once the server's
-    // answers are in, the script loads them and the loading view goes.
+    // answers are in, the script loads them and the loading view goes. The first answer is held
+    // until then, so a quick server cannot end the loading inside that tick.
+    client_->server().stallNextReply();
     tick();
     ASSERT_NE(game->loadingView(), nullptr);
     EXPECT_FLOAT_EQ(game->loadingView()->progress(), 0.5f);
     EXPECT_TRUE(pump([&] { return !received(76).empty(); }));
+    client_->server().releaseHeld();
     ASSERT_TRUE(pump([&] {
         tick();
         return game->loadingView() == nullptr;
