@@ -10,6 +10,7 @@
 #include "ads/marlin/download_connection.h"
 #include "platform/foundation/clock.h"
 #include "platform/foundation/run_loop.h"
+#include "platform/foundation/testing/refused_port.h"
 #include "tests/platform/foundation/http_test_server.h"
 
 namespace zelvan::marlin {
@@ -126,9 +127,7 @@ TEST_F(DownloadConnectionTest, TimeOutKeepsThePartialBodyAndFailuresReachTheDele
 
     auto refused = std::make_shared<Recorder>();
     auto closed = DownloadConnection::connectionWithURLRequest(
-        fnd::UrlRequest(
-            *fnd::Url::parse("http://127.0.0.1:" + std::to_string(fnd::testing::HttpTestServer::closedPort()))),
-        refused, {});
+        fnd::UrlRequest(*fnd::Url::parse(fnd::testing::refusedUrl(""))), refused, {});
     ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return refused->ends() == 1; }, 20.0));
     EXPECT_EQ(refused->failed, 1);
 

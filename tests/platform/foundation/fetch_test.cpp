@@ -13,6 +13,7 @@
 #include "http_test_server.h"
 #include "platform/foundation/fetch.h"
 #include "platform/foundation/run_loop.h"
+#include "platform/foundation/testing/refused_port.h"
 #include "platform/foundation/url_error.h"
 
 namespace fnd {
@@ -115,7 +116,7 @@ TEST_F(FetchTest, BodyOverTheCapFailsNamingTheCap) {
 }
 
 TEST_F(FetchTest, FailuresArriveAsErrors) {
-    Url closed = *Url::parse("http://127.0.0.1:" + std::to_string(testing::HttpTestServer::closedPort()) + "/");
+    Url closed = *Url::parse(testing::refusedUrl());
     EXPECT_EQ(errorCode(load(UrlRequest(closed))), UrlError::CannotConnectToHost);
 
     FetchOptions quick;

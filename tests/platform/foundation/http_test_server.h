@@ -12,7 +12,6 @@
 #include <thread>
 
 #include "platform/foundation/bytes.h"
-#include "platform/foundation/testing/refused_port.h"
 #include "platform/foundation/url.h"
 #include "platform/foundation/zlib_codec.h"
 
@@ -116,9 +115,6 @@ public:
     httplib::Server& server() { return server_; }
     int port() const { return port_; }
     Url url(const std::string& path) const { return *Url::parse("http://127.0.0.1:" + std::to_string(port_) + path); }
-
-    // A loopback port that refuses connections (refused_port.h).
-    static int closedPort() { return refusedPort(); }
 
     // A gzip member (RFC 1952) around zlib's deflate output.
     static Bytes gzip(std::string_view text) {

@@ -9,6 +9,7 @@
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/file_io.h"
 #include "platform/foundation/run_loop.h"
+#include "platform/foundation/testing/refused_port.h"
 #include "platform/foundation/url_connection.h"
 #include "platform/foundation/url_error.h"
 
@@ -63,7 +64,7 @@ TEST_F(SyncRequestTest, DataWithContentsOfUrlReadsFilesAndBodiesAndReportsFailur
         Url url;
         int64_t code;
     };
-    Url closed = *Url::parse("http://127.0.0.1:" + std::to_string(testing::HttpTestServer::closedPort()) + "/");
+    Url closed = *Url::parse(testing::refusedUrl());
     for (const Case& c :
          {Case{server_.url("/status/404"), UrlError::BadServerResponse}, Case{closed, UrlError::CannotConnectToHost},
           Case{Url::fileUrl(dir + "/none"), UrlError::FileDoesNotExist},

@@ -21,6 +21,7 @@
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/testing/fake_reachability.h"
 #include "platform/foundation/testing/log_capture.h"
+#include "platform/foundation/testing/refused_port.h"
 #include "platform/foundation/thread.h"
 #include "platform/foundation/url_connection.h"
 #include "platform/foundation/url_error.h"
@@ -228,7 +229,7 @@ TEST_F(UrlConnectionTest, GzipBodiesArriveDecoded) {
 
 TEST_F(UrlConnectionTest, NetworkFailuresCarryTheirCodes) {
     // A port nobody listens on.
-    Url refusedUrl = *Url::parse("http://127.0.0.1:" + std::to_string(testing::HttpTestServer::closedPort()) + "/");
+    Url refusedUrl = *Url::parse(testing::refusedUrl());
     auto refused = load(UrlRequest(refusedUrl));
     ASSERT_TRUE(refused->error);
     EXPECT_EQ(refused->error->code(), UrlError::CannotConnectToHost);

@@ -11,6 +11,7 @@
 #include "platform/foundation/app_folders.h"
 #include "platform/foundation/clock.h"
 #include "platform/foundation/file_io.h"
+#include "platform/foundation/testing/refused_port.h"
 #include "platform/foundation/url_error.h"
 #include "platform/ui/backends.h"
 #include "platform/ui/testing/web_view_driver.h"
@@ -184,8 +185,7 @@ TEST_F(WebViewTest, LoadFailures) {
     const std::vector<Case> cases = {
         {fileUrl(fnd::AppFolders::temporary() + "/missing.html"), fnd::UrlError::FileDoesNotExist},
         {*fnd::Url::parse("nowhere://page"), fnd::UrlError::UnsupportedUrl},
-        {*fnd::Url::parse("http://127.0.0.1:" + std::to_string(server.closedPort()) + "/"),
-         fnd::UrlError::CannotConnectToHost},
+        {*fnd::Url::parse(fnd::testing::refusedUrl()), fnd::UrlError::CannotConnectToHost},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.url.absoluteString());

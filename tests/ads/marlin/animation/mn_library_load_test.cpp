@@ -23,9 +23,9 @@
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/testing/log_capture.h"
 #include "platform/foundation/testing/loopback_peer.h"
+#include "platform/foundation/testing/refused_port.h"
 #include "platform/foundation/timer.h"
 #include "platform/graphics/bitmap_context.h"
-#include "tests/platform/foundation/http_test_server.h"
 
 namespace zelvan::marlin {
 namespace {
@@ -154,8 +154,7 @@ TEST_F(MNLibraryLoadTest, AnAnswerIsAppliedWhenItComesAndANewerLoadEndsAnOlderOn
 
     // A host that refuses the connection: one WARN, and the library stays.
     fnd::testing::LogCapture log;
-    view->setBaseURL(
-        fnd::Url::parse("http://127.0.0.1:" + std::to_string(fnd::testing::HttpTestServer::closedPort()) + "/ads"));
+    view->setBaseURL(fnd::Url::parse(fnd::testing::refusedUrl("/ads")));
     view->loadPropertiesFromFile("anim.plist");
     ASSERT_TRUE(pumpUntil([&] { return log.count("PropertyList: ") == 1; }));
     EXPECT_EQ(view->shapeLibraryKeys().size(), 2u);
