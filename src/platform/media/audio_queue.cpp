@@ -27,6 +27,17 @@ struct Slot {
     std::unique_ptr<uint8_t[]> storage;
 };
 
+// The state of every queue whose thread may still run, for AudioQueue::allIdle.
+struct Registry {
+    std::mutex mutex;
+    std::vector<std::weak_ptr<AudioQueue::State>> states;
+};
+
+Registry& registry() {
+    static auto* shared = new Registry; // never destroyed: queue threads may outlive static destruction
+    return *shared;
+}
+
 } // namespace
 
 struct AudioQueue::State {
@@ -49,6 +60,7 @@ struct AudioQueue::State {
     bool stopping = false;
     bool disposed = false;
     bool inCallback = false;
+    bool parked = false; // the thread waits on `cv`
     std::thread::id thread;
 
     // Clock time at which the front buffer starts: the start time, then the end of the buffer
@@ -64,6 +76,19 @@ struct AudioQueue::State {
     uint32_t bytesFor(const AudioQueueBuffer& b) const {
         return input ? b.audioDataBytesCapacity - b.audioDataBytesCapacity % format.bytesPerFrame : b.audioDataByteSize;
     }
+
+    // Waits on `cv` until notified, or for at most `seconds` when that is not negative.
+    void park(std::unique_lock<std::mutex>& lock, double seconds = -1) {
+        parked = true;
+        if (seconds < 0) {
+            cv.wait(lock);
+        } else {
+            cv.wait_for(lock, std::chrono::duration<double>(seconds));
+        }
+        parked = false;
+    }
+    // No callback runs and none will until the clock moves or the queue is told something. Under `mutex`.
+    bool idleLocked() const;
 
     void run();
     void transfer(AudioQueueBuffer* buffer, uint32_t bytes, const std::shared_ptr<AudioDevice>& dev, float vol);
@@ -103,7 +128,7 @@ void AudioQueue::State::run() {
             continue;
         }
         if (!running || queued.empty()) {
-            cv.wait(lock);
+            park(lock);
             continue;
         }
         fnd::Clock& clk = fnd::Clock::current();
@@ -117,11 +142,8 @@ void AudioQueue::State::run() {
         const double end = cursor + format.secondsFor(bytes);
         // A nanosecond of slack, so a clock moved in steps that sum to the end counts as there.
         if (now < end - 1e-9) {
-            if (clk.isManual()) {
-                cv.wait(lock); // the clock waiter wakes us when the clock moves
-            } else {
-                cv.wait_for(lock, std::chrono::duration<double>(end - now));
-            }
+            // Under a manual clock, the clock waiter wakes the thread when the clock moves.
+            park(lock, clk.isManual() ? -1 : end - now);
             continue;
         }
         queued.pop_front();
@@ -151,6 +173,44 @@ void AudioQueue::State::run() {
     cv.notify_all();
 }
 
+bool AudioQueue::State::idleLocked() const {
+    if (inCallback) {
+        return false;
+    }
+    if (disposed || (parked && !running)) {
+        return true;
+    }
+    if (!parked) {
+        return false; // between two buffers, or not yet waiting
+    }
+    if (queued.empty()) {
+        return !stopping; // a stop in progress ends on the thread
+    }
+    // The front buffer: due once the clock has reached its end, as run() reckons it.
+    const fnd::Clock& clk = fnd::Clock::current();
+    const double now = clk.monotonicTime();
+    const double start = &clk == clock ? cursor : now;
+    return now < start + format.secondsFor(bytesFor(*queued.front())) - 1e-9;
+}
+
+bool AudioQueue::allIdle() {
+    std::vector<std::shared_ptr<State>> states;
+    {
+        Registry& shared = registry();
+        std::lock_guard lock(shared.mutex);
+        std::erase_if(shared.states, [](const auto& weak) { return weak.expired(); });
+        for (const auto& weak : shared.states) {
+            if (auto state = weak.lock()) {
+                states.push_back(std::move(state));
+            }
+        }
+    }
+    return std::all_of(states.begin(), states.end(), [](const auto& state) {
+        std::lock_guard lock(state->mutex);
+        return state->idleLocked();
+    });
+}
+
 fnd::Result<std::shared_ptr<AudioQueue>> AudioQueue::newOutput(const StreamFormat& format, OutputCallback callback) {
     auto state = std::make_shared<State>();
     state->format = format;
@@ -172,6 +232,12 @@ fnd::Result<std::shared_ptr<AudioQueue>> AudioQueue::create(std::shared_ptr<Stat
                           std::string_view("The stream format has no usable rate or frame size."));
     }
     state->stream = nextStreamId();
+    {
+        Registry& shared = registry();
+        std::lock_guard lock(shared.mutex);
+        std::erase_if(shared.states, [](const auto& weak) { return weak.expired(); });
+        shared.states.push_back(state);
+    }
     return std::shared_ptr<AudioQueue>(new AudioQueue(std::move(state)));
 }
 

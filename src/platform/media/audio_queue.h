@@ -72,6 +72,11 @@ public:
     // The id this queue writes and reads under at the sound device.
     StreamId streamId() const;
 
+    // True when no queue's thread is running a callback or has a buffer due by the clock, nor a stop or
+    // dispose to finish: every callback the clock has brought due has returned. For test drivers
+    // (media/testing/queue_driver.h), as RunLoop::othersIdle is for loops.
+    static bool allIdle();
+
     struct State;
 
 private:

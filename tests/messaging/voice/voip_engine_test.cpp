@@ -1,7 +1,9 @@
 // The voice call engine driven on the main thread under the manual clock, with a memory sound
 // device and the dev server's voice relay: the greeting goes first and voice recorded before the
 // relay opened never goes at all, silent buffers stay home, received voice plays in order, and
-// the hang-up names the party (or stays quiet without one) and takes the audio down.
+// the hang-up names the party (or stays quiet without one) and takes the audio down. Each buffer's
+// worth of clock waits for the audio queues' callbacks it brings due, so "recorded" means the
+// recording callback has had the buffer.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -17,6 +19,7 @@
 #include "platform/media/audio_session.h"
 #include "platform/media/backends.h"
 #include "platform/media/testing/memory_device.h"
+#include "platform/media/testing/queue_driver.h"
 #include "protocol/tagged_codec.h"
 #include "tests/support/scoped_app_delegate.h"
 #include "tests/support/sent_packets.h"
@@ -66,21 +69,14 @@ protected:
         fnd::Clock::install(nullptr);
     }
 
-    // Lets `buffers` audio buffers' worth of time pass on the queues' threads.
+    // Lets `buffers` audio buffers' worth of time pass, one at a time, each once the queues' callbacks
+    // it brought due have returned.
     void play(int buffers) {
         for (int i = 0; i < buffers; ++i) {
             clock_->advance(kBufferSeconds);
+            ASSERT_TRUE(media::testing::settleQueues());
             ASSERT_TRUE(fnd::testing::settle());
         }
-    }
-    // Turns buffers over, one at a time, until `done` holds (at most 40): the queues' threads may lag
-    // the clock on a busy machine.
-    template <class Done>
-    bool playUntil(Done done) {
-        for (int i = 0; i < 40 && !done(); ++i) {
-            play(1);
-        }
-        return done();
     }
     void pushTone(size_t samples, int amplitude) {
         std::vector<int16_t> tone(samples);
@@ -112,9 +108,11 @@ TEST_F(VoipEngineTest, GreetingGoesFirstThenLoudVoiceAndReceivedVoicePlays) {
     startCall(party(2, 0, "bob", 0x01020304));
     EXPECT_EQ(media::AudioSession::shared().category(), media::AudioSessionCategory::PlayAndRecord);
     EXPECT_TRUE(media::AudioSession::shared().isActive());
-    // Recorded before the relay answers: dropped.
+    // Recorded before the relay answers (both of the tone's buffers reach the recording callback while
+    // the connection is still opening): dropped.
     pushTone(2048, 9000);
-    EXPECT_TRUE(playUntil([&] { return device_->pendingInput() == 0; }));
+    play(2);
+    EXPECT_EQ(device_->pendingInput(), 0u);
     EXPECT_FALSE(voip_->readyToSendVoice());
     ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return voip_->conStatus() == ZelvanVoip::kOpen; }));
     EXPECT_TRUE(voip_->readyToSendVoice());
@@ -127,13 +125,10 @@ TEST_F(VoipEngineTest, GreetingGoesFirstThenLoudVoiceAndReceivedVoicePlays) {
     tones_.clear();
     pushTone(1024, 9000);
     pushTone(1024, 60);
-    ASSERT_TRUE(playUntil([&] { return device_->pendingInput() == 0; }));
-    // The network thread sends what is queued after every slice; a chunk the audio thread queues a
-    // moment late goes out with the next one.
-    ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] {
-        voip_->sendBufferedData();
-        return relay_.voice().size() >= 1024;
-    }));
+    play(2);
+    ASSERT_EQ(device_->pendingInput(), 0u);
+    voip_->sendBufferedData();
+    ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return relay_.voice().size() >= 1024; }));
     fnd::RunLoop::main().pumpUntil([] { return false; }, 0.05);
     const fnd::Bytes voice = relay_.voice();
     ASSERT_EQ(voice.size(), 1024u);
@@ -150,8 +145,7 @@ TEST_F(VoipEngineTest, GreetingGoesFirstThenLoudVoiceAndReceivedVoicePlays) {
     ASSERT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return voip_->playBuffer().size() == 3000; }));
     const auto stream = device_->outputStreams().back();
     const size_t before = device_->output(stream).size();
-    // Buffers turn over until the voice and a buffer after it have played (the queue's thread may lag
-    // the clock by a buffer or two on a busy machine).
+    // Buffers turn over until the voice and a buffer after it have played.
     std::vector<int16_t> samples;
     size_t at = 0;
     for (int round = 0; round < 40; ++round) {

@@ -1,6 +1,7 @@
 // Audio queues under the manual clock: output buffers reach the device and come back in order,
 // off the main thread, one buffer's duration apart; input buffers fill from pushed PCM then
-// silence; stop and dispose are safe while a callback runs and no callback follows them.
+// silence; the queues count as idle only once every callback the clock brought due has returned;
+// stop and dispose are safe while a callback runs and no callback follows them.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -14,6 +15,7 @@
 #include "platform/media/audio_queue.h"
 #include "platform/media/backends.h"
 #include "platform/media/testing/memory_device.h"
+#include "platform/media/testing/queue_driver.h"
 
 namespace media {
 namespace {
@@ -155,6 +157,45 @@ TEST_F(AudioQueueTest, InputDeliversPushedPcmThenSilence) {
     EXPECT_EQ(calls.data[1], second);
     EXPECT_EQ(calls.data[2], fnd::Bytes(2048, 0));
     EXPECT_EQ(device_->pendingInput(), 0u);
+}
+
+TEST_F(AudioQueueTest, QueuesAreIdleOnlyOnceTheCallbacksTheClockBroughtDueHaveReturned) {
+    std::mutex mutex;
+    std::condition_variable cv;
+    bool release = false;
+    int entered = 0, returned = 0;
+    auto queue = AudioQueue::newInput(StreamFormat::voice(), [&](AudioQueue& q, AudioQueueBuffer* b, uint32_t) {
+                     std::unique_lock lock(mutex);
+                     ++entered;
+                     cv.notify_all();
+                     cv.wait(lock, [&] { return release; });
+                     ++returned;
+                     q.enqueueBuffer(b);
+                 }).value();
+    ASSERT_EQ(queue->enqueueBuffer(queue->allocateBuffer(kBufferBytes)), Status::Ok);
+    ASSERT_EQ(queue->enqueueBuffer(queue->allocateBuffer(kBufferBytes)), Status::Ok);
+    ASSERT_EQ(queue->start(), Status::Ok);
+    ASSERT_TRUE(testing::settleQueues()); // waiting for the clock
+
+    clock_->advance(kBufferSeconds);
+    EXPECT_FALSE(AudioQueue::allIdle()); // a buffer is due
+    {
+        std::unique_lock lock(mutex);
+        ASSERT_TRUE(cv.wait_for(lock, std::chrono::seconds(5), [&] { return entered == 1; }));
+    }
+    EXPECT_FALSE(testing::settleQueues(0.05)); // its callback holds on
+    {
+        std::lock_guard lock(mutex);
+        release = true;
+        cv.notify_all();
+    }
+    ASSERT_TRUE(testing::settleQueues());
+    EXPECT_EQ(returned, 1); // the second buffer is not due yet
+    clock_->advance(2 * kBufferSeconds);
+    ASSERT_TRUE(testing::settleQueues());
+    EXPECT_EQ(returned, 3); // the second, then the first again
+    queue->dispose();
+    EXPECT_TRUE(AudioQueue::allIdle());
 }
 
 TEST_F(AudioQueueTest, StopAndDisposeAreSafeDuringACallbackAndNothingFollows) {
