@@ -5,6 +5,9 @@
 #   make run     deps + build + the demo driver playing the client's user against the loopback dev server
 #   make tsan    deps + build the ThreadSanitizer tree (build/tsan) + every test under it; any report
 #                fails its test (scripts/tsan.supp: the suppressed ones, each with why)
+#   make stress  build a test tree and run every test binary of it, whole and shuffled, round after round, eight
+#                at a time beside one busy process per core (scripts/stress.py; STRESS_TREE=asan|tsan,
+#                STRESS_ROUNDS, STRESS_LOAD=0 without the load, STRESS_ARGS for the script's other options)
 #   make bench   build (Release) and run every benchmark; BENCH_RUN=0 only builds
 #   make fuzz    build (clang + libFuzzer) and run every fuzz target FUZZ_SECONDS each (undefined behaviour stops
 #                a target like a crash); FUZZ_RUN=0 only builds
@@ -27,7 +30,7 @@ export CCACHE_MAXSIZE ?= 20G
 # Looked up when a recipe runs, so a clang-format that `make deps` has just installed is found.
 CLANG_FORMAT ?= $$(command -v clang-format-14 || command -v clang-format)
 
-.PHONY: deps build test tsan run bench fuzz format format-check check-includes clean art
+.PHONY: deps build test tsan stress run bench fuzz format format-check check-includes clean art
 
 deps:
 	@bash scripts/deps.sh
@@ -49,6 +52,17 @@ tsan: deps
 	@cmake --build --preset tsan -j $(JOBS)
 	@TSAN_OPTIONS="$(TSAN_OPTIONS_ALL) $$TSAN_OPTIONS" \
 	    ctest --test-dir build/tsan -j $(JOBS) --output-on-failure --timeout 600
+
+STRESS_TREE ?= asan
+STRESS_ROUNDS ?= 30
+STRESS_LOAD ?= 1
+STRESS_ARGS ?=
+
+stress: deps
+	@cmake --preset $(STRESS_TREE) >/dev/null
+	@cmake --build --preset $(STRESS_TREE) -j $(JOBS)
+	@TSAN_OPTIONS="$(TSAN_OPTIONS_ALL) $$TSAN_OPTIONS" python3 scripts/stress.py build/$(STRESS_TREE) \
+	    --rounds $(STRESS_ROUNDS) $(if $(filter 1,$(STRESS_LOAD)),--load) $(STRESS_ARGS)
 
 run: build
 	@bash scripts/run-demo.sh build/asan
