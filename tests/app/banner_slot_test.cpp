@@ -17,6 +17,7 @@
 #include "platform/foundation/run_loop.h"
 #include "platform/foundation/testing/fake_reachability.h"
 #include "platform/foundation/testing/scoped_app_root.h"
+#include "platform/foundation/url_connection.h"
 #include "platform/ui/alert_panel.h"
 #include "tests/support/scoped_app_delegate.h"
 #include "tools/devserver/dev_ads_kavlo.h"
@@ -37,6 +38,7 @@ TEST(BannerSlotTest, TheFirstBannerNetworkOfEachFeatureListTakesTheSharedAdView)
     devserver::addAdwickRoutes(server);
     devserver::addKavloRoutes(server);
     ASSERT_TRUE(server.start());
+    const size_t loadsBefore = fnd::UrlConnection::loadsInFlight();
     // The application's registry, its offer client left without an endpoint (it sends nothing).
     auto registry = [&] {
         AppRegistry made = makeRegistry(server.baseURL());
@@ -75,6 +77,10 @@ TEST(BannerSlotTest, TheFirstBannerNetworkOfEachFeatureListTakesTheSharedAdView)
         }
         fnd::RunLoop::main().runUntilIdle();
     }
+    // The banners' loads end when their answers reach the main loop, even those of views gone. Left in
+    // flight past this test, an answer would wait for a real-clock moment that a later test's manual clock
+    // never reaches, and its load would stay unfreed to the end of the process.
+    EXPECT_TRUE(fnd::RunLoop::main().pumpUntil([&] { return fnd::UrlConnection::loadsInFlight() <= loadsBefore; }, 30));
     server.stop();
     fnd::installReachabilityProvider(nullptr);
 }

@@ -15,6 +15,9 @@ namespace fnd {
 
 namespace {
 
+// Connections holding themselves: started, not yet ended.
+std::atomic<size_t> gLoadsInFlight{0};
+
 // Refuses what can never load: a scheme without a loader, an http(s) URL without a host, a file
 // URL without a path.
 std::optional<Error> checkLoadable(const Url& url) {
@@ -154,6 +157,7 @@ void UrlConnection::start() {
         }
         started_ = true;
         self_ = shared_from_this();
+        ++gLoadsInFlight;
         std::weak_ptr<UrlConnection> weak = self_;
         exchange_ = std::make_shared<UrlExchange>(original_, httpTransport(), [weak](std::function<void()> work) {
             if (auto connection = weak.lock()) {
@@ -181,6 +185,9 @@ void UrlConnection::cancel() {
         delegate = std::move(delegate_);
         self = std::move(self_);
         exchange = exchange_;
+    }
+    if (self) {
+        --gLoadsInFlight;
     }
     if (exchange) {
         exchange->cancel();
@@ -213,6 +220,13 @@ void UrlConnection::end() {
         // The delegate is released once the terminal callback has been made with a local copy.
         delegate_.reset();
     }
+    if (self) {
+        --gLoadsInFlight;
+    }
+}
+
+size_t UrlConnection::loadsInFlight() {
+    return gLoadsInFlight.load();
 }
 
 void UrlConnection::enqueue(std::function<void()> work) {

@@ -355,12 +355,15 @@ TEST_F(UrlConnectionTest, CancelSilencesEvenQueuedCallbacks) {
     // Cancelled at once: nothing is heard, even after the load would have finished.
     auto silent = std::make_shared<Recorder>();
     std::weak_ptr<UrlConnection> weak;
+    const size_t loads = UrlConnection::loadsInFlight();
     {
         auto connection = UrlConnection::create(UrlRequest(server_.url("/echo")), silent);
         weak = connection.value();
+        EXPECT_EQ(UrlConnection::loadsInFlight(), loads + 1);
         connection.value()->cancel();
     }
     EXPECT_TRUE(weak.expired()); // the connection let go of itself
+    EXPECT_EQ(UrlConnection::loadsInFlight(), loads);
 
     // Cancelled and released by the delegate inside the response callback, with data queued.
     auto dropping = std::make_shared<Recorder>();
@@ -378,6 +381,7 @@ TEST_F(UrlConnectionTest, CancelSilencesEvenQueuedCallbacks) {
     EXPECT_EQ(silent->callbacks, 0);
     EXPECT_EQ(dropping->callbacks, 2); // the first send and the response, nothing after
     EXPECT_EQ(dropping->terminals, 0);
+    EXPECT_EQ(UrlConnection::loadsInFlight(), loads); // finished and cancelled loads alike
 }
 
 } // namespace
