@@ -133,7 +133,8 @@ public:
     const UrlRequest& originalRequest() const { return original_; }
 
     // Connections of the whole process started and not yet ended. A load nobody waits for ends only
-    // when its events reach its loop, so a test waits for this to reach 0 before it lets its loops go.
+    // when its events reach its loop, so a test waits for this to fall back to where it started before
+    // it lets its loops go.
     static size_t loadsInFlight();
 
     // Loads `request` while blocking the calling thread (its run loop is not pumped). Redirects are
